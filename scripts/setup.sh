@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Lavinor needs to build, run and test, when they are missing.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config
+  libgtest-dev googletest libbenchmark-dev
+  clang-format
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi

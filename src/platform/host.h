@@ -1,0 +1,73 @@
+// What the core needs of the platform: message boxes, the file-open dialog, modal dialogs (each a
+// data model the core fills and reads back), window titles, the shared message step and the clock.
+// The Qt host implements it on widgets, the batch host on standard streams, tests on scripts.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lav {
+
+enum class Icon { None, Exclamation, Information, Question, Warning };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class Answer { Ok, Cancel, Yes, No };
+
+// Local clock reading; year is the full year.
+struct LocalTime {
+  int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+};
+
+// The system file-open dialog. Filter is the program's "Files(*.CAD)|*.CAD|" form.
+struct FileDialogRequest {
+  std::string title;   // UTF-8; empty = the platform's default title
+  std::string filter;  // "Name|pattern|Name|pattern|"
+  int filterIndex = 1; // 1-based, as the filter pairs are counted
+  bool mustExist = true;
+};
+
+// Base of every modal dialog model. The core builds the model, the host shows it and relays the
+// user's actions to the model's own operations until the model says it is finished.
+class DialogModel {
+ public:
+  virtual ~DialogModel() = default;
+  // A short stable name ("cell-copy", "cell-list", ...), used by hosts and test scripts.
+  virtual std::string_view kind() const = 0;
+  bool finished = false;
+};
+
+// Windows the core can ask to be redrawn or retitled.
+enum class Window { Command, Graphics, Status, Toolbar };
+
+class Host {
+ public:
+  virtual ~Host() = default;
+
+  // Task-modal message box. Text and caption are Shift-JIS.
+  virtual Answer messageBox(std::string_view text, std::string_view caption, Icon icon,
+                            Buttons buttons) = 0;
+
+  // Shows the open-file dialog. On OK returns the chosen file's name without folder (Shift-JIS)
+  // and makes the file's folder the current directory; nullopt on cancel.
+  virtual std::optional<std::string> openFileDialog(const FileDialogRequest& request) = 0;
+
+  // Runs a modal dialog over its model until the model is finished or the user closes it.
+  virtual void runDialog(DialogModel& model) = 0;
+
+  // Title of the Command Window (Shift-JIS).
+  virtual void setTitle(std::string_view title) = 0;
+
+  // Asks a window to be drawn again.
+  virtual void invalidate(Window window) { (void)window; }
+
+  // The shared message step: processes the pending window events once. Escape clears
+  // continueFlag; a nested repaint of the Graphics Window is dropped.
+  virtual void messageStep(bool& continueFlag) = 0;
+
+  virtual LocalTime now() = 0;
+
+  // Opens a file (the help page) with the platform's default handler.
+  virtual void openWithDefaultHandler(const std::string& path) { (void)path; }
+};
+
+}  // namespace lav

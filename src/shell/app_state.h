@@ -1,0 +1,31 @@
+// Everything the running program knows, in one object created by main() (or by a test) and
+// passed to the procedures that need it. There are no other mutable globals.
+#pragma once
+
+#include <string>
+
+#include "command/command_window.h"
+#include "command/dispatch_state.h"
+#include "db/design_state.h"
+#include "db/settings.h"
+#include "macro/symbol_table.h"
+#include "platform/host.h"
+
+namespace lav {
+
+struct AppState {
+  explicit AppState(Host& h) : host(h) {}
+  AppState(const AppState&) = delete;
+  AppState& operator=(const AppState&) = delete;
+
+  Host& host;
+  std::string programDir = ".";  // directory of the executable: Lavinor.cmd, MOJIDATA.DAT, HLP/
+  Settings settings;
+  db::DesignState design;         // the open design, its current cell, the copy source
+  bool continueFlag = true;       // cleared by Escape and by failing commands
+  command::DispatchState dispatch;
+  command::CommandWindow window;  // transcript, input line, recall list, function keys
+  macro::SymbolTable symbols;
+};
+
+}  // namespace lav
