@@ -1,0 +1,38 @@
+// The one rounding rule for every value that becomes an integer coordinate, angle or factor:
+// nearest integer, exact halves toward positive infinity (2.5 -> 3, -2.5 -> -2, -2.6 -> -3).
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+namespace lav {
+
+inline double RoundHalfUp(double v) {
+  double f = std::floor(v);
+  return v - f >= 0.5 ? f + 1.0 : f;
+}
+
+// Rounds, then truncates toward zero after nudging by 0.001 away from zero, so that a result that
+// is an integer in exact arithmetic but slightly off in floating point lands on it. Values
+// outside the int32 range saturate; callers that take user input use ToCoordinate instead.
+inline std::int32_t RoundToInt(double v) {
+  double r = RoundHalfUp(v);
+  r += r >= 0 ? 0.001 : -0.001;
+  if (!(r == r)) return 0;  // NaN
+  if (r >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
+  if (r <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(r);
+}
+
+// RoundToInt with a range check: nullopt when the value (NaN, infinite, or outside the int32
+// range after rounding) cannot be stored as a coordinate.
+inline std::optional<std::int32_t> ToCoordinate(double v) {
+  if (!std::isfinite(v)) return std::nullopt;
+  double r = RoundHalfUp(v);
+  if (r > 2147483647.0 || r < -2147483648.0) return std::nullopt;
+  return RoundToInt(v);
+}
+
+}  // namespace lav
