@@ -1,0 +1,66 @@
+#include "app/batch_host.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace lav::app {
+namespace {
+
+const char* answerName(Answer a) {
+  switch (a) {
+    case Answer::Ok:
+      return "OK";
+    case Answer::Cancel:
+      return "Cancel";
+    case Answer::Yes:
+      return "Yes";
+    case Answer::No:
+      return "No";
+  }
+  return "?";
+}
+
+bool toAnswer(const std::string& w, Answer& a) {
+  if (w == "yes" || w == "y") a = Answer::Yes;
+  else if (w == "no" || w == "n") a = Answer::No;
+  else if (w == "ok") a = Answer::Ok;
+  else if (w == "cancel") a = Answer::Cancel;
+  else return false;
+  return true;
+}
+
+}  // namespace
+
+bool ParseAnswerList(const std::string& list, std::vector<std::string>& words, std::string& bad) {
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t comma = list.find(',', start);
+    if (comma == std::string::npos) comma = list.size();
+    std::string w = list.substr(start, comma - start);
+    for (auto& c : w) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    Answer a;
+    if (!w.empty()) {
+      if (!toAnswer(w, a)) {
+        bad = w;
+        return false;
+      }
+      words.push_back(w);
+    }
+    start = comma + 1;
+  }
+  return true;
+}
+
+BatchHost::BatchHost(const std::vector<std::string>& answerWords) {
+  for (const auto& w : answerWords) {
+    Answer a;
+    if (toAnswer(w, a)) answers.push_back(a);
+  }
+  onBox = [this](const RecordedBox& box) {
+    if (box.icon == Icon::Exclamation || box.icon == Icon::Warning) ++errorBoxes;
+    std::fprintf(stderr, "[%s] %s -> %s\n", box.caption.c_str(), box.text.c_str(),
+                 answerName(box.answer));
+  };
+}
+
+}  // namespace lav::app

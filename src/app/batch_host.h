@@ -1,0 +1,23 @@
+// The host of the batch runner: no windows. Message boxes go to standard error and are answered
+// from the list given on the command line (then by their default button); dialogs are cancelled.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/scripted_host.h"
+
+namespace lav::app {
+
+class BatchHost : public ScriptedHost {
+ public:
+  // answers: "yes", "no", "ok", "cancel", one per box in order.
+  explicit BatchHost(const std::vector<std::string>& answerWords);
+  // Boxes shown with the exclamation or warning icon: refusals the batch run reports.
+  long errorBoxes = 0;
+};
+
+// Parses "yes,no,ok" into words; returns false on an unknown word.
+bool ParseAnswerList(const std::string& list, std::vector<std::string>& words, std::string& bad);
+
+}  // namespace lav::app
