@@ -1,0 +1,171 @@
+#include "macro/preprocess.h"
+
+#include <vector>
+
+#include "command/user_value.h"
+#include "command/value_parser.h"
+#include "macro/functions.h"
+#include "macro/messages.h"
+#include "macro/variables.h"
+#include "platform/sjis.h"
+
+namespace lav::macro {
+namespace {
+
+bool isSeparator(char c) {
+  return c == ' ' || c == '\t' || c == '\n';
+}
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// Characters that end a variable name inside a word.
+bool endsName(char c) {
+  switch (c) {
+    case '"':
+    case '(':
+    case ')':
+    case '*':
+    case '+':
+    case '-':
+    case '/':
+    case '<':
+    case '>':
+    case '[':
+    case ']':
+    case '{':
+    case '}':
+    case '=':
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool onlyBlanks(std::string_view s) {
+  for (char c : s)
+    if (!isBlank(c)) return false;
+  return true;
+}
+
+// A '-' just before the '&' at p negates the value when it is a sign, not a binary minus: at the
+// start of the line or after a blank, a tab or an operator. Then the '-' becomes a blank and the
+// value its numbers negated, each after one blank. A value that is no number is left as it is.
+std::string negatedIfSigned(std::string& line, std::size_t p, const std::string& value) {
+  if (p == 0 || line[p - 1] != '-') return value;
+  if (p >= 2) {
+    char before = line[p - 2];
+    if (!isBlank(before) && before != '*' && before != '+' && before != '-' && before != '/')
+      return value;
+  }
+  std::vector<double> numbers;
+  if (command::ParseNumbers(value, numbers) < 1) return value;
+  line[p - 1] = ' ';
+  std::string negated;
+  for (double v : numbers) {
+    negated += ' ';
+    negated += command::FormatFixedTrimmed(-v, 12);
+  }
+  return negated;
+}
+
+// "&NAME=..." at p, with the '=' at eq: assigns the text after it, or with nothing after it
+// reads the variable; the rest of the line becomes the value, or is cut off when that fails.
+void assignOrRead(std::string& line, std::size_t p, std::size_t eq, std::string_view name,
+                  SymbolTable& table, Host& host) {
+  const std::string rest = line.substr(eq + 1);
+  std::optional<std::string> value;
+  if (onlyBlanks(rest)) {
+    value = LookUp(table, name);
+  } else if (Assign(table, host, name, rest)) {
+    value = LookUp(table, name);
+  }
+  line.resize(p);
+  if (value) line += *value;
+}
+
+}  // namespace
+
+void SubstituteVariables(std::string& line, SymbolTable& table, Host& host) {
+  std::size_t p = 0;
+  while ((p = line.find('&', p)) != std::string::npos) {
+    std::size_t wordEnd = p + 1;
+    while (wordEnd < line.size() && !isSeparator(line[wordEnd])) ++wordEnd;
+    std::size_t nameEnd = p + 1;
+    while (nameEnd < wordEnd && !endsName(line[nameEnd]))
+      nameEnd += sjis::isLeadByte(static_cast<std::uint8_t>(line[nameEnd])) ? 2 : 1;
+    nameEnd = std::min(nameEnd, wordEnd);
+    if (nameEnd == p + 1) {  // '&' alone, or no name after it
+      line[p] = ' ';
+      ++p;
+      continue;
+    }
+    // The name with its '&'.
+    const std::string name = line.substr(p, nameEnd - p);
+    if (nameEnd < wordEnd && line[nameEnd] == '=') {
+      assignOrRead(line, p, nameEnd, name, table, host);
+      return;
+    }
+    std::size_t after = nameEnd;
+    while (after < line.size() && isBlank(line[after])) ++after;
+    if (after == line.size()) {
+      auto value = LookUp(table, name);
+      if (!value) {
+        line.resize(p);
+      } else {
+        std::string shown = negatedIfSigned(line, p, *value);
+        line.resize(p);
+        line += shown;
+      }
+      return;
+    }
+    if (line[after] == '=') {
+      assignOrRead(line, p, after, name, table, host);
+      return;
+    }
+    auto value = LookUp(table, name);
+    if (!value || value->empty()) {
+      line.replace(p, after - p, after - p, ' ');
+      p = after;
+      continue;
+    }
+    std::string shown = negatedIfSigned(line, p, *value);
+    if (after > nameEnd) shown += ' ';
+    line.replace(p, after - p, shown);
+    p += shown.size();
+  }
+}
+
+std::string JoinWords(std::string_view line) {
+  std::string joined;
+  joined.reserve(line.size());
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && isSeparator(line[i])) ++i;
+    std::size_t start = i;
+    while (i < line.size() && !isSeparator(line[i])) ++i;
+    if (i > start) {
+      if (!joined.empty()) joined += ' ';
+      joined.append(line.substr(start, i - start));
+    }
+  }
+  return joined;
+}
+
+std::optional<std::string> Preprocess(std::string_view text, SymbolTable& table, Host& host) {
+  auto refuse = [&host]() -> std::optional<std::string> {
+    host.messageBox(sjis::fromUtf8(msg::kLineTooLong), sjis::fromUtf8(msg::kErrorCaption),
+                    Icon::Exclamation, Buttons::Ok);
+    return std::nullopt;
+  };
+  if (text.size() > kMaxExpandedLength) return refuse();
+  std::string line(text);
+  if (line.find('&') != std::string::npos) SubstituteVariables(line, table, host);
+  line = JoinWords(line);
+  if (line.size() > kMaxExpandedLength) return refuse();
+  ApplyFunctions(line);
+  if (line.size() > kMaxExpandedLength) return refuse();
+  return line;
+}
+
+}  // namespace lav::macro

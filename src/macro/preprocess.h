@@ -1,0 +1,28 @@
+// The expansion every command line, macro line and argument text goes through before it is read
+// as values: variables are replaced (and assigned where a line says &NAME=...), runs of
+// separators become single blanks, and the functions SIN COS TAN ATAN POW HYP are evaluated.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "macro/symbol_table.h"
+#include "platform/host.h"
+
+namespace lav::macro {
+
+// The longest text the expansion takes or gives, in bytes.
+inline constexpr std::size_t kMaxExpandedLength = 299;
+
+// The expanded text. A text longer than kMaxExpandedLength, before or after expansion, is
+// refused with a message box and gives nullopt (assignments made on the way stay made).
+std::optional<std::string> Preprocess(std::string_view text, SymbolTable& table, Host& host);
+
+// The first pass alone: variable references replaced, assignments carried out.
+void SubstituteVariables(std::string& line, SymbolTable& table, Host& host);
+
+// The second pass alone: words separated by blank, tab or line feed, joined by single blanks.
+std::string JoinWords(std::string_view line);
+
+}  // namespace lav::macro

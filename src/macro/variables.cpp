@@ -1,0 +1,67 @@
+#include "macro/variables.h"
+
+#include "command/user_value.h"
+#include "command/value_parser.h"
+#include "macro/messages.h"
+#include "macro/preprocess.h"
+#include "platform/sjis.h"
+
+namespace lav::macro {
+namespace {
+
+std::string_view withoutAmp(std::string_view name) {
+  if (!name.empty() && name.front() == '&') name.remove_prefix(1);
+  return name;
+}
+
+void refuse(Host& host, const char* utf8Text) {
+  host.messageBox(sjis::fromUtf8(utf8Text), sjis::fromUtf8(msg::kErrorCaption), Icon::Exclamation,
+                  Buttons::Ok);
+}
+
+}  // namespace
+
+std::string CanonicalValueText(const std::vector<double>& numbers) {
+  std::string text;
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    if (i > 0) text += "  ";
+    text += command::FormatFixedTrimmed(numbers[i], 14);
+  }
+  return text;
+}
+
+bool Assign(SymbolTable& table, Host& host, std::string_view nameWithAmp,
+            std::string_view expression) {
+  auto expanded = Preprocess(expression, table, host);
+  if (!expanded) return false;
+  std::vector<double> numbers;
+  // Already expanded: read without a second expansion.
+  const int n = command::ParseNumbers(*expanded, numbers);
+  const std::string value = n >= 1 ? CanonicalValueText(numbers) : *expanded;
+
+  switch (StoreSymbol(table, withoutAmp(nameWithAmp), value)) {
+    case StoreResult::Stored:
+      return true;
+    case StoreResult::EmptyName:
+    case StoreResult::EmptyValue:
+      return false;
+    case StoreResult::NameTooLong:
+      refuse(host, msg::kNameTooLong);
+      return false;
+    case StoreResult::ValueTooLong:
+      refuse(host, msg::kValueTooLong);
+      return false;
+    case StoreResult::TableFull:
+      refuse(host, msg::kSymbolMemoryFull);
+      return false;
+  }
+  return false;
+}
+
+std::optional<std::string> LookUp(const SymbolTable& table, std::string_view nameWithAmp) {
+  auto value = FindSymbol(table, withoutAmp(nameWithAmp));
+  if (!value) return std::nullopt;
+  return std::string(*value);
+}
+
+}  // namespace lav::macro
