@@ -34,6 +34,15 @@ std::string FormatCalculatorValue(double value) {
   return FormatFixedTrimmed(value, 12);
 }
 
+std::string FormatCalculatorLine(const std::vector<double>& values) {
+  std::string line;
+  for (double v : values) {
+    line += FormatCalculatorValue(v);
+    line += "  ";
+  }
+  return line;
+}
+
 std::optional<std::int32_t> UserToDb(double value, std::int32_t dbPerUserUnit) {
   return ToCoordinate(value * static_cast<double>(dbPerUserUnit));
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace lav::command {
 
@@ -22,6 +23,9 @@ std::string FormatUserValue(double value, std::int32_t dbPerUserUnit);
 
 // A calculator result: twelve decimals, trailing zeros removed.
 std::string FormatCalculatorValue(double value);
+
+// The calculator's output line: every value by FormatCalculatorValue followed by two blanks.
+std::string FormatCalculatorLine(const std::vector<double>& values);
 
 // value x dbPerUserUnit rounded to database units; nullopt when the result is not a finite
 // number that fits an int32 (a division by zero, or a value beyond the coordinate range).

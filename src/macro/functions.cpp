@@ -40,6 +40,17 @@ bool namedAt(const std::string& line, std::size_t i, std::string_view name) {
 }
 
 const FunctionName* functionAt(const std::string& line, std::size_t i) {
+  switch (upper(line[i])) {  // the first letters of the names: most positions are no call
+    case 'S':
+    case 'C':
+    case 'T':
+    case 'A':
+    case 'P':
+    case 'H':
+      break;
+    default:
+      return nullptr;
+  }
   for (const auto& f : kFunctions)
     if (namedAt(line, i, f.name)) return &f;
   return nullptr;

@@ -51,15 +51,15 @@ bool onlyBlanks(std::string_view s) {
 // A '-' just before the '&' at p negates the value when it is a sign, not a binary minus: at the
 // start of the line or after a blank, a tab or an operator. Then the '-' becomes a blank and the
 // value its numbers negated, each after one blank. A value that is no number is left as it is.
-std::string negatedIfSigned(std::string& line, std::size_t p, const std::string& value) {
-  if (p == 0 || line[p - 1] != '-') return value;
+std::string negatedIfSigned(std::string& line, std::size_t p, std::string_view value) {
+  if (p == 0 || line[p - 1] != '-') return std::string(value);
   if (p >= 2) {
     char before = line[p - 2];
     if (!isBlank(before) && before != '*' && before != '+' && before != '-' && before != '/')
-      return value;
+      return std::string(value);
   }
   std::vector<double> numbers;
-  if (command::ParseNumbers(value, numbers) < 1) return value;
+  if (command::ParseNumbers(value, numbers) < 1) return std::string(value);
   line[p - 1] = ' ';
   std::string negated;
   for (double v : numbers) {
@@ -100,7 +100,7 @@ void SubstituteVariables(std::string& line, SymbolTable& table, Host& host) {
       ++p;
       continue;
     }
-    // The name with its '&'.
+    // The name with its '&' (copied: the line changes under it).
     const std::string name = line.substr(p, nameEnd - p);
     if (nameEnd < wordEnd && line[nameEnd] == '=') {
       assignOrRead(line, p, nameEnd, name, table, host);
@@ -123,7 +123,7 @@ void SubstituteVariables(std::string& line, SymbolTable& table, Host& host) {
       assignOrRead(line, p, after, name, table, host);
       return;
     }
-    auto value = LookUp(table, name);
+    auto value = FindSymbol(table, std::string_view(name).substr(1));
     if (!value || value->empty()) {
       line.replace(p, after - p, after - p, ' ');
       p = after;
@@ -136,20 +136,19 @@ void SubstituteVariables(std::string& line, SymbolTable& table, Host& host) {
   }
 }
 
-std::string JoinWords(std::string_view line) {
-  std::string joined;
-  joined.reserve(line.size());
-  std::size_t i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && isSeparator(line[i])) ++i;
-    std::size_t start = i;
-    while (i < line.size() && !isSeparator(line[i])) ++i;
-    if (i > start) {
-      if (!joined.empty()) joined += ' ';
-      joined.append(line.substr(start, i - start));
+void JoinWords(std::string& line) {
+  std::size_t out = 0;
+  bool pendingBlank = false;
+  for (char c : line) {
+    if (isSeparator(c)) {
+      pendingBlank = out > 0;
+      continue;
     }
+    if (pendingBlank) line[out++] = ' ';
+    pendingBlank = false;
+    line[out++] = c;
   }
-  return joined;
+  line.resize(out);
 }
 
 std::optional<std::string> Preprocess(std::string_view text, SymbolTable& table, Host& host) {
@@ -161,7 +160,7 @@ std::optional<std::string> Preprocess(std::string_view text, SymbolTable& table,
   if (text.size() > kMaxExpandedLength) return refuse();
   std::string line(text);
   if (line.find('&') != std::string::npos) SubstituteVariables(line, table, host);
-  line = JoinWords(line);
+  JoinWords(line);
   if (line.size() > kMaxExpandedLength) return refuse();
   ApplyFunctions(line);
   if (line.size() > kMaxExpandedLength) return refuse();

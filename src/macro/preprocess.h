@@ -23,6 +23,6 @@ std::optional<std::string> Preprocess(std::string_view text, SymbolTable& table,
 void SubstituteVariables(std::string& line, SymbolTable& table, Host& host);
 
 // The second pass alone: words separated by blank, tab or line feed, joined by single blanks.
-std::string JoinWords(std::string_view line);
+void JoinWords(std::string& line);
 
 }  // namespace lav::macro

@@ -217,6 +217,7 @@ TEST(UserValue, Formats) {
   EXPECT_EQ(FormatCalculatorValue(1.0 / 3), "0.333333333333");
   EXPECT_EQ(FormatCalculatorValue(-0.25), "-0.25");
   EXPECT_EQ(FormatCalculatorValue(1e15), "1000000000000000.");
+  EXPECT_EQ(FormatCalculatorLine({3, 0.5, -2}), "3.  0.5  -2.  ");
 }
 
 TEST(UserValue, CheckedConversionToDatabaseUnits) {

@@ -1,0 +1,303 @@
+#include "command/setters.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "macro/variables.h"
+#include "platform/scripted_host.h"
+#include "shell/app_state.h"
+
+namespace lav::command {
+namespace {
+
+struct Accepted {
+  int command;
+  const char* answer;
+  std::int32_t Settings::*field;
+  std::int32_t stored;
+};
+
+TEST(Setters, AcceptedValuesAreStored) {
+  using S = Settings;
+  const Accepted cases[] = {
+      {22, "8", &S::position, 8},
+      {32, "30", &S::fillLines, 30},
+      {32, "2000", &S::fillLines, 2000},
+      {37, "0", &S::fillPaint, 0},
+      {57, "0.4", &S::showScell, 0},
+      {58, "2", &S::showAcell, 2},
+      {59, "0", &S::arrayMap, 0},
+      {60, "11", &S::showBase, 11},
+      {61, "5", &S::showBaseName, 5},
+      {62, "12", &S::showTextBase, 12},
+      {63, "1", &S::lineMode, 1},
+      {64, "10.5", &S::nest, 11},  // compared before rounding, then rounded half up
+      {64, "0", &S::nest, 0},
+      {66, "0.5", &S::gscale, 500},
+      {66, "0.001", &S::gscale, 1},
+      {66, "0", &S::gscale, 1},  // 0 stores the smallest step
+      {67, "32766.9", &S::grid, 32767},
+      {70, "-20", &S::cursorSize, 20},
+      {70, "12.5", &S::cursorSize, 13},
+      {71, "32000", &S::hight, 32000},
+      {72, "1", &S::acuteTip, 1},
+      {76, "3", &S::absMode, 3},
+      {78, "1", &S::showLocation, 1},
+      {81, "63", &S::layer, 63},
+      {81, "(60 + 3) / 1", &S::layer, 63},
+      {82, "5", &S::elementType, 5},
+      {83, "0", &S::width, 0},
+      {83, "0.002", &S::width, 2},
+      {83, "1.5", &S::width, 1500},
+      {84, "1", &S::lineTipType, 1},
+      {87, "1", &S::reflection, 1},
+      {88, "370", &S::angle, 10000000},
+      {88, "-30", &S::angle, 330000000},  // negative angles counted from 0 upwards
+      {88, "-360", &S::angle, 0},
+      {88, "7200.5", &S::angle, 500000},
+      {88, "359.9999999", &S::angle, 0},
+      {88, "45.0000005", &S::angle, 45000001},
+      {89, "2", &S::magnification, 2000000},
+      {89, "-0.5", &S::magnification, 500000},
+      {89, "0", &S::magnification, 1000000},
+      {89, "0.0000001", &S::magnification, 1000000},  // rounds to 0: taken as 1 as well
+      {108, "3", &S::lock, 3},
+  };
+  for (const auto& c : cases) {
+    ScriptedHost host;
+    AppState app(host);
+    EXPECT_EQ(ApplySetter(app, c.command, c.answer), SetterOutcome::Stored)
+        << c.command << " " << c.answer;
+    EXPECT_EQ(app.settings.*c.field, c.stored) << c.command << " " << c.answer;
+    EXPECT_TRUE(host.boxes.empty()) << c.command << " " << c.answer;
+  }
+}
+
+struct Refused {
+  int command;
+  const char* answer;
+  const char* message;
+  const char* caption;
+};
+
+TEST(Setters, RefusedValuesShowTheirMessageAndKeepTheSetting) {
+  const Refused cases[] = {
+      {22, "9", "入力範囲は 0 から 8 までです。", "Error"},
+      {32, "29", "入力範囲は 30 から 2000 までです。", "斜線塗り線数の範囲"},
+      {37, "3", "入力範囲は０から２までです。", "斜線塗り有効化"},
+      {57, "1.1", "入力範囲は ０ か １ です。", "シングル セルの表示"},
+      {58, "-1", "入力範囲は０から２までです。", "アレイ セルの枠表示"},
+      {59, "0.5", "入力の範囲は ０ か １ です。", "Error"},
+      {59, "2", "入力の範囲は ０ か １ です。", "Error"},
+      {60, "12", "入力範囲は 0 から 11 までです。", "Error"},
+      {61, "-0.1", "入力範囲は 0 から 11 までです。", "Error"},
+      {62, "13", "入力範囲は 0 から 12 までです。", "Error"},
+      {63, "3", "入力範囲は 0 から 2 までです。", "Error"},
+      {64, "11.4", "入力範囲は 0 から 11 までです。", "階層の範囲"},
+      {66, "0.0009", "グラフィックススケースの最小値は 0.001 です。", "Error"},
+      {66, "-1", "グラフィックススケースの最小値は 0.001 です。", "Error"},
+      {67, "32767", "１以上の値でなければ゛いけません。", "Error"},
+      {67, "-1", "１以上の値でなければ゛いけません。", "Error"},
+      {71, "0", "入力範囲は 1 から 32000 までです。", "Error"},
+      {72, "2", "入力の範囲は ０ か １ です。", "Error"},
+      {76, "4", "入力範囲は０から３です。", "Error"},
+      {78, "-1", "入力の範囲は ０ か １ です。", "Error"},
+      {81, "64", "入力の範囲は０層から６３層までです。", "Error"},
+      {82, "6", "入力の範囲は ０ から ５ までです。", "Error"},
+      {83, "0.001", "入力の範囲は 0 または 0.002 以上です。", "Error"},
+      {83, "-1", "入力の範囲は 0 または 0.002 以上です。", "Error"},
+      {84, "0.5", "入力の範囲は ０ か １ です。", "Error"},
+      {87, "2", "入力の範囲は ０ か １ です。", "Error"},
+      {108, "4", "入力範囲は 0 から 3 までです。", "Error"},
+      // values the setting cannot hold: refused, never wrapped
+      {83, "2147484", "入力値が範囲外です。絶対値が 2147483.647 以下の値を入力して下さい。",
+       "Error"},
+      {66, "1e3", nullptr, nullptr},  // unreadable: nothing at all
+      {70, "3000000000", "入力値が範囲外です。絶対値が 2147483647 以下の値を入力して下さい。",
+       "Error"},
+      {70, "-2147483648", "入力値が範囲外です。絶対値が 2147483647 以下の値を入力して下さい。",
+       "Error"},
+      {89, "2148", "入力値が範囲外です。絶対値が 2147.483647 以下の値を入力して下さい。", "Error"},
+      {83, "1/0", "入力値を数値として扱えません。", "Error"},
+      {88, "1/0", "入力値を数値として扱えません。", "Error"},
+      {89, "0/0", "入力値を数値として扱えません。", "Error"},
+      {70, "-1/0", "入力値を数値として扱えません。", "Error"},
+  };
+  for (const auto& c : cases) {
+    ScriptedHost host;
+    AppState app(host);
+    const Settings before = app.settings;
+    const auto outcome = ApplySetter(app, c.command, c.answer);
+    if (!c.message) {
+      EXPECT_EQ(outcome, SetterOutcome::Unreadable) << c.command << " " << c.answer;
+      EXPECT_TRUE(host.boxes.empty());
+      continue;
+    }
+    EXPECT_EQ(outcome, SetterOutcome::Refused) << c.command << " " << c.answer;
+    ASSERT_EQ(host.boxes.size(), 1u) << c.command << " " << c.answer;
+    EXPECT_EQ(host.boxes[0].text, c.message) << c.command << " " << c.answer;
+    EXPECT_EQ(host.boxes[0].caption, c.caption) << c.command << " " << c.answer;
+    EXPECT_EQ(host.boxes[0].icon, Icon::Exclamation);
+    EXPECT_EQ(host.boxes[0].buttons, Buttons::Ok);
+    EXPECT_EQ(app.dispatch.errorsReported, 1);
+    const SetterRow* row = FindSetterRow(c.command);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(app.settings.*row->field, before.*row->field) << c.command << " " << c.answer;
+  }
+}
+
+TEST(Setters, AnswersThatAreNotOneValueDoNothing) {
+  struct {
+    const char* answer;
+    SetterOutcome outcome;
+  } cases[] = {
+      {"", SetterOutcome::Empty},         {"  ", SetterOutcome::Empty},
+      {"5 6", SetterOutcome::Unreadable}, {"(1 2)", SetterOutcome::Unreadable},
+      {"x", SetterOutcome::Unreadable},   {"&UNKNOWN", SetterOutcome::Unreadable},
+  };
+  for (const auto& c : cases) {
+    ScriptedHost host;
+    AppState app(host);
+    EXPECT_EQ(ApplySetter(app, 64, c.answer), c.outcome) << c.answer;
+    EXPECT_EQ(app.settings.nest, 11) << c.answer;
+    EXPECT_TRUE(host.boxes.empty()) << c.answer;
+  }
+  ScriptedHost host;
+  AppState app(host);
+  EXPECT_EQ(ApplySetter(app, 5, "1"), SetterOutcome::NotASetter);
+  EXPECT_EQ(ApplySetter(app, 23, "1"), SetterOutcome::NotASetter);
+}
+
+TEST(Setters, ValuesDependOnTheDatabaseUnit) {
+  ScriptedHost host;
+  AppState app(host);
+  app.settings.dbPerUserUnit = 100;
+  EXPECT_EQ(ApplySetter(app, 83, "0.01"), SetterOutcome::Refused);
+  EXPECT_EQ(host.boxes.back().text, "入力の範囲は 0 または 0.02 以上です。");
+  EXPECT_EQ(ApplySetter(app, 83, "0.02"), SetterOutcome::Stored);
+  EXPECT_EQ(app.settings.width, 2);
+  EXPECT_EQ(ApplySetter(app, 66, "0.001"), SetterOutcome::Refused);
+  EXPECT_EQ(host.boxes.back().text, "グラフィックススケースの最小値は 0.01 です。");
+  EXPECT_EQ(ApplySetter(app, 66, "2.5"), SetterOutcome::Stored);
+  EXPECT_EQ(app.settings.gscale, 250);
+  EXPECT_EQ(app.settings.gscaleCopy, 250);  // the working copy follows
+}
+
+TEST(Setters, VariablesInAnswers) {
+  ScriptedHost host;
+  AppState app(host);
+  ASSERT_TRUE(macro::Assign(app.symbols, host, "&W", "0.25"));
+  EXPECT_EQ(ApplySetter(app, 83, "&W * 2"), SetterOutcome::Stored);
+  EXPECT_EQ(app.settings.width, 500);
+}
+
+TEST(Setters, StatusWindowFollowsLayerAndElementSettings) {
+  struct {
+    int command;
+    const char* answer;
+    int invalidations;
+  } cases[] = {{81, "5", 1}, {82, "3", 1}, {84, "1", 1}, {64, "3", 0}, {81, "99", 0}};
+  for (const auto& c : cases) {
+    ScriptedHost host;
+    AppState app(host);
+    ApplySetter(app, c.command, c.answer);
+    EXPECT_EQ(host.invalidations[static_cast<int>(Window::Status)], c.invalidations)
+        << c.command << " " << c.answer;
+  }
+}
+
+TEST(Setters, PromptsShowTheStoredValue) {
+  struct {
+    int command;
+    const char* answer;  // set first, "" for the default
+    std::int32_t unit;
+    const char* prompt;
+  } cases[] = {
+      {64, "", 1000, "Nest(11): "},
+      {64, "3", 1000, "Nest(3): "},
+      {22, "", 1000, "Position(0): "},
+      {32, "", 1000, "Fill Lines(100): "},
+      {37, "", 1000, "Fill Paint(1): "},
+      {57, "", 1000, "Show Scell(1): "},
+      {58, "", 1000, "Show Acell(1): "},
+      {59, "", 1000, "ArrayMap(1): "},
+      {60, "", 1000, "Show Base(1): "},
+      {61, "", 1000, "Show BaseName(0): "},
+      {62, "", 1000, "Show TextBase(1): "},
+      {63, "", 1000, "Line(0): "},
+      {66, "", 1000, "Gscale(1.): "},
+      {66, "0.25", 1000, "Gscale(0.25): "},
+      {66, "0.25", 100000, "Gscale(0.25): "},
+      {66, "0.00025", 100000, "Gscale(0.): "},  // three decimals, whatever the unit
+      {67, "", 1000, "Grid(0): "},
+      {70, "", 1000, "Cursor(1000): "},
+      {71, "", 1000, "Hight(1): "},
+      {72, "", 1000, "Acute tip(1): "},
+      {76, "", 1000, "Abs(0): "},
+      {78, "", 1000, "Show location(0): "},
+      {81, "", 1000, "Layer(1): "},
+      {82, "", 1000, "Element Type(4): "},
+      {83, "", 1000, "Width(0.): "},
+      {83, "0.5", 1000, "Width(0.5): "},
+      {83, "12", 1, "Width(12): "},
+      {84, "", 1000, "Line tip Type(0): "},
+      {87, "", 1000, "Reflection(0): "},
+      {88, "", 1000, "Angle(0.): "},
+      {88, "-90.5", 1000, "Angle(269.5): "},
+      {89, "", 1000, "Magnify(1.): "},
+      {89, "1.25", 1000, "Magnify(1.25): "},
+      {108, "", 1000, "Lock(0): "},
+  };
+  for (const auto& c : cases) {
+    ScriptedHost host;
+    AppState app(host);
+    app.settings.dbPerUserUnit = c.unit;
+    if (*c.answer) {
+      ASSERT_EQ(ApplySetter(app, c.command, c.answer), SetterOutcome::Stored) << c.prompt;
+    }
+    EXPECT_EQ(SetterPrompt(app.settings, c.command), c.prompt);
+  }
+  Settings s;
+  EXPECT_EQ(SetterPrompt(s, 5), "");
+}
+
+TEST(SetDatabaseUnit, DesignAndStreamUnits) {
+  struct {
+    const char* answer;
+    DatabaseUnit which;
+    SetterOutcome outcome;
+    std::int32_t design, stream;
+  } cases[] = {
+      {"100", DatabaseUnit::Design, SetterOutcome::Stored, 100, 1000},
+      {"-100", DatabaseUnit::Design, SetterOutcome::Stored, 100, 1000},
+      {"1000000", DatabaseUnit::Design, SetterOutcome::Stored, 1000000, 1000},
+      {"1000001", DatabaseUnit::Design, SetterOutcome::Refused, 1000, 1000},
+      {"99999999999999999999", DatabaseUnit::Design, SetterOutcome::Refused, 1000, 1000},
+      {"0", DatabaseUnit::Design, SetterOutcome::Unreadable, 1000, 1000},
+      {"x", DatabaseUnit::Design, SetterOutcome::Unreadable, 1000, 1000},
+      {"", DatabaseUnit::Design, SetterOutcome::Empty, 1000, 1000},
+      {"12.7", DatabaseUnit::Design, SetterOutcome::Stored, 12, 1000},  // read as "%ld"
+      {"10000", DatabaseUnit::Stream, SetterOutcome::Stored, 1000, 10000},
+      {"-2147483647", DatabaseUnit::Stream, SetterOutcome::Stored, 1000, 2147483647},
+      {"2147483648", DatabaseUnit::Stream, SetterOutcome::Refused, 1000, 1000},
+  };
+  for (const auto& c : cases) {
+    ScriptedHost host;
+    AppState app(host);
+    EXPECT_EQ(SetDatabaseUnit(app, c.answer, c.which), c.outcome) << c.answer;
+    EXPECT_EQ(app.settings.dbPerUserUnit, c.design) << c.answer;
+    EXPECT_EQ(app.settings.gdsDbUnit, c.stream) << c.answer;
+    EXPECT_EQ(host.boxes.size(), c.outcome == SetterOutcome::Refused ? 1u : 0u) << c.answer;
+  }
+  ScriptedHost host;
+  AppState app(host);
+  SetDatabaseUnit(app, "2000000", DatabaseUnit::Design);
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, "データベース単位の範囲は 1 から 1000000 までです。");
+  EXPECT_EQ(DatabaseUnitPrompt(app.settings, DatabaseUnit::Design), "DataBase(1000): ");
+  EXPECT_EQ(DatabaseUnitPrompt(app.settings, DatabaseUnit::Stream), "GDSII DB(1000): ");
+}
+
+}  // namespace
+}  // namespace lav::command

@@ -1,0 +1,140 @@
+#include "macro/preprocess.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "macro/variables.h"
+#include "platform/scripted_host.h"
+
+namespace lav::macro {
+namespace {
+
+struct Case {
+  const char* line;
+  const char* expanded;  // null: refused
+};
+
+// X holds 3., P holds two numbers, S a text.
+void expectExpansions(std::initializer_list<Case> cases) {
+  for (const auto& c : cases) {
+    SymbolTable t;
+    ScriptedHost host;
+    ASSERT_TRUE(Assign(t, host, "&X", "3"));
+    ASSERT_TRUE(Assign(t, host, "&P", "10 -20"));
+    ASSERT_TRUE(Assign(t, host, "&S", "ABC"));
+    auto out = Preprocess(c.line, t, host);
+    if (!c.expanded) {
+      EXPECT_FALSE(out.has_value()) << c.line;
+      continue;
+    }
+    ASSERT_TRUE(out.has_value()) << c.line;
+    EXPECT_EQ(*out, c.expanded) << "line: \"" << c.line << "\"";
+  }
+}
+
+TEST(Preprocess, Variables) {
+  expectExpansions({
+      {"MOVE &X 5", "MOVE 3. 5"},
+      {"MOVE &x 5", "MOVE 3. 5"},
+      {"MOVE &X", "MOVE 3."},
+      {"&X+&X", "3.+3."},
+      {"(&X)", "(3.)"},
+      {"&P", "10. -20."},
+      {"&S&X", ""},       // '&' does not end a name: "S&X" is unknown
+      {"A &Q B", "A B"},  // unknown in the middle: blanks
+      {"A &Q", "A"},      // unknown at the end: the line is cut at the '&'
+      {"A &Q+1 B", "A +1 B"},
+      {"A & B", "A B"},   // '&' alone becomes a blank
+      {"A &+1", "A +1"},  // no name after '&'
+      {"\"&S\"", "\"ABC\""},
+  });
+}
+
+TEST(Preprocess, Negation) {
+  expectExpansions({
+      {"1 -&X", "1 -3."},
+      {"-&X", "-3."},
+      {"-&P", "-10. 20."},
+      {"A-&X", "A-3."},  // a binary minus stays
+      {"2*-&X", "2* -3."},
+      {"(-&X)", "(-3.)"},
+      {"1 -&S", "1 -ABC"},  // a text is not negated
+      {"-&X 7", "-3. 7"},
+  });
+}
+
+TEST(Preprocess, AssignmentsInsideLines) {
+  SymbolTable t;
+  ScriptedHost host;
+  struct {
+    const char* line;
+    const char* expanded;
+    const char* variable;
+    const char* value;
+  } cases[] = {
+      {"&X=3", "3.", "&X", "3."},
+      {"&X = 1 + 2", "3.", "&X", "3."},
+      {"MOVE &Y=(1 2)*2", "MOVE 2. 4.", "&Y", "2.  4."},
+      {"&Z=&X*2", "6.", "&Z", "6."},
+      {"&A=&B=5", "5.", "&B", "5."},
+      {"&X=", "3.", "&X", "3."},   // nothing after '=': the value is read
+      {"&Q=", "", "&Q", nullptr},  // unknown: the line is cut
+      {"CMD &T=HELLO THERE", "CMD HELLO THERE", "&T", "HELLO THERE"},
+      {"&X=4 &Y", "4. 2. 4.", "&X", "4.  2.  4."},  // the rest of the line is the expression
+  };
+  for (const auto& c : cases) {
+    auto out = Preprocess(c.line, t, host);
+    ASSERT_TRUE(out.has_value()) << c.line;
+    EXPECT_EQ(*out, c.expanded) << c.line;
+    auto v = LookUp(t, c.variable);
+    ASSERT_EQ(v.has_value(), c.value != nullptr) << c.line;
+    if (v) {
+      EXPECT_EQ(*v, c.value) << c.line;
+    }
+  }
+  EXPECT_EQ(LookUp(t, "&A").value_or(""), "5.");
+}
+
+TEST(Preprocess, FailedAssignmentCutsTheLine) {
+  SymbolTable t;
+  ScriptedHost host;
+  for (int i = 0; i < 7; ++i) StoreSymbol(t, "NAME" + std::to_string(i), std::string(255, 'v'));
+  auto out = Preprocess("SET &BIGGER=" + std::string(160, 'x'), t, host);
+  ASSERT_TRUE(out.has_value());
+  EXPECT_EQ(*out, "SET");
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, "シンボル用のメモリーが不足しました。");
+}
+
+TEST(Preprocess, BlanksAreJoined) {
+  expectExpansions({
+      {"  A \t B\n\nC  ", "A B C"},
+      {"", ""},
+      {" \t ", ""},
+  });
+}
+
+TEST(Preprocess, LengthLimit) {
+  SymbolTable t;
+  ScriptedHost host;
+  ASSERT_TRUE(Assign(t, host, "&L", std::string(200, '9')));
+  EXPECT_TRUE(Preprocess(std::string(299, 'A'), t, host).has_value());
+  EXPECT_TRUE(host.boxes.empty());
+  struct {
+    std::string line;
+  } refused[] = {
+      {std::string(300, 'A')},
+      {"&L &L"},        // the expansion would not fit the working copy
+      {"POW(10 290)"},  // nor would the function's result
+  };
+  for (const auto& c : refused) {
+    host.boxes.clear();
+    EXPECT_FALSE(Preprocess(c.line, t, host).has_value()) << c.line.substr(0, 20);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, "行が長すぎます。変数と関数を展開した行は２９９文字までです。");
+  }
+}
+
+}  // namespace
+}  // namespace lav::macro
