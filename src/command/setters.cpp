@@ -187,6 +187,22 @@ std::string SetterPrompt(const Settings& settings, std::int32_t command) {
   return msg::FillIn(row->prompt, {shown});
 }
 
+SetterOutcome SetOrigin(AppState& app, std::string_view answer) {
+  if (onlySeparators(answer)) return SetterOutcome::Empty;
+  std::vector<double> values;
+  if (ParseValues(answer, values, app.symbols, app.host, 2) != 2) return SetterOutcome::Unreadable;
+  const std::int32_t unit = unitOf(app.settings);
+  auto x = UserToDb(values[0], unit);
+  auto y = UserToDb(values[1], unit);
+  if (!x || !y) {
+    showRefusal(app, {UserToDbRefusal(unit), sjis::fromUtf8(msg::kErrorCaption)});
+    return SetterOutcome::Refused;
+  }
+  app.dispatch.originX = *x;
+  app.dispatch.originY = *y;
+  return SetterOutcome::Stored;
+}
+
 SetterOutcome SetDatabaseUnit(AppState& app, std::string_view answer, DatabaseUnit which) {
   auto v = scanLong(answer);
   if (!v || *v == 0)

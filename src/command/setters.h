@@ -96,6 +96,10 @@ SetterOutcome ApplySetter(AppState& app, std::int32_t command, std::string_view 
 // without a setter row.
 std::string SetterPrompt(const Settings& settings, std::int32_t command);
 
+// Command 76's origin step: exactly two values x y become the relative-coordinate origin in
+// database units; anything else does nothing; a value beyond the coordinate range is refused.
+SetterOutcome SetOrigin(AppState& app, std::string_view answer);
+
 // Which database unit SetDatabaseUnit sets.
 enum class DatabaseUnit : std::uint8_t { Design, Stream };
 

@@ -42,9 +42,9 @@ bool endsName(char c) {
   }
 }
 
-bool onlyBlanks(std::string_view s) {
+bool onlySeparators(std::string_view s) {
   for (char c : s)
-    if (!isBlank(c)) return false;
+    if (!isSeparator(c)) return false;
   return true;
 }
 
@@ -75,7 +75,7 @@ void assignOrRead(std::string& line, std::size_t p, std::size_t eq, std::string_
                   SymbolTable& table, Host& host) {
   const std::string rest = line.substr(eq + 1);
   std::optional<std::string> value;
-  if (onlyBlanks(rest)) {
+  if (onlySeparators(rest)) {
     value = LookUp(table, name);
   } else if (Assign(table, host, name, rest)) {
     value = LookUp(table, name);

@@ -95,6 +95,7 @@ TEST(Setters, RefusedValuesShowTheirMessageAndKeepTheSetting) {
       {62, "13", "入力範囲は 0 から 12 までです。", "Error"},
       {63, "3", "入力範囲は 0 から 2 までです。", "Error"},
       {64, "11.4", "入力範囲は 0 から 11 までです。", "階層の範囲"},
+      {64, "11.5", "入力範囲は 0 から 11 までです。", "階層の範囲"},
       {66, "0.0009", "グラフィックススケースの最小値は 0.001 です。", "Error"},
       {66, "-1", "グラフィックススケースの最小値は 0.001 です。", "Error"},
       {67, "32767", "１以上の値でなければ゛いけません。", "Error"},
@@ -260,6 +261,32 @@ TEST(Setters, PromptsShowTheStoredValue) {
   }
   Settings s;
   EXPECT_EQ(SetterPrompt(s, 5), "");
+}
+
+TEST(SetOrigin, TwoValuesInDatabaseUnits) {
+  struct {
+    const char* answer;
+    SetterOutcome outcome;
+    std::int32_t x, y;
+  } cases[] = {
+      {"1.5 -2", SetterOutcome::Stored, 1500, -2000},
+      {"(1 2) * 2", SetterOutcome::Stored, 2000, 4000},
+      {"", SetterOutcome::Empty, 7, 8},
+      {"1", SetterOutcome::Unreadable, 7, 8},
+      {"1 2 3", SetterOutcome::Unreadable, 7, 8},
+      {"1 3000000", SetterOutcome::Refused, 7, 8},  // y beyond the coordinate range: neither set
+      {"1/0 1", SetterOutcome::Refused, 7, 8},
+  };
+  for (const auto& c : cases) {
+    ScriptedHost host;
+    AppState app(host);
+    app.dispatch.originX = 7;
+    app.dispatch.originY = 8;
+    EXPECT_EQ(SetOrigin(app, c.answer), c.outcome) << c.answer;
+    EXPECT_EQ(app.dispatch.originX, c.x) << c.answer;
+    EXPECT_EQ(app.dispatch.originY, c.y) << c.answer;
+    EXPECT_EQ(host.boxes.size(), c.outcome == SetterOutcome::Refused ? 1u : 0u) << c.answer;
+  }
 }
 
 TEST(SetDatabaseUnit, DesignAndStreamUnits) {

@@ -250,3 +250,39 @@ TEST(UserValue, CheckedConversionToDatabaseUnits) {
 
 }  // namespace
 }  // namespace lav::command
+
+namespace lav::command {
+namespace {
+
+// Every short text over the characters that matter: the expansion and the parser must answer
+// each with a count within the caller's limit or an error, and never read or write out of bounds
+// (the sanitizer build checks the latter).
+TEST(ParseValues, EveryShortTextGetsAnAnswer) {
+  const std::string alphabet = "1.-+*/(]& =XS";
+  ScriptedHost host;
+  macro::SymbolTable symbols;
+  ASSERT_TRUE(macro::Assign(symbols, host, "&X", "1 2"));
+  std::vector<double> out;
+  std::string text;
+  long parsed = 0;
+  for (std::size_t length = 1; length <= 4; ++length) {
+    std::vector<std::size_t> digit(length, 0);
+    while (true) {
+      text.clear();
+      for (std::size_t d : digit) text += alphabet[d];
+      const int n = ParseValues(text, out, symbols, host, 3);
+      ASSERT_GE(n, kParseError) << text;
+      ASSERT_LE(n, 3) << text;
+      ASSERT_EQ(out.size(), static_cast<std::size_t>(n < 0 ? 0 : n)) << text;
+      parsed += n >= 0;
+      std::size_t k = 0;
+      while (k < length && ++digit[k] == alphabet.size()) digit[k++] = 0;
+      if (k == length) break;
+    }
+  }
+  EXPECT_GT(parsed, 0);
+  EXPECT_LE(UsedSize(symbols), macro::kSymbolTableBytes);
+}
+
+}  // namespace
+}  // namespace lav::command
