@@ -21,25 +21,7 @@ bool isBlank(char c) {
 
 // Characters that end a variable name inside a word.
 bool endsName(char c) {
-  switch (c) {
-    case '"':
-    case '(':
-    case ')':
-    case '*':
-    case '+':
-    case '-':
-    case '/':
-    case '<':
-    case '>':
-    case '[':
-    case ']':
-    case '{':
-    case '}':
-    case '=':
-      return true;
-    default:
-      return false;
-  }
+  return c != '\0' && std::string_view("\"()*+-/<>[]{}=").find(c) != std::string_view::npos;
 }
 
 bool onlySeparators(std::string_view s) {
