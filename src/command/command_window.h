@@ -1,6 +1,119 @@
-// The Command Window's logic (placeholder: filled in by the command window work).
+// The Command Window's logic: the transcript, the input line, typed characters and keys, the
+// recall list, function keys and the text that menus, clicks and dialogs put on the input line.
+// The window itself (painting, pixels) maps its events onto these functions.
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "command/command_file.h"
+#include "command/line_editor.h"
+#include "command/recall_list.h"
+#include "command/transcript.h"
+#include "command/window_messages.h"
+
+namespace lav {
+struct AppState;
+}
+
 namespace lav::command {
-struct CommandWindow {};
+
+struct CommandWindow {
+  InputLine line{std::string(winmsg::kIdlePrompt), {}, 0};
+  Transcript transcript;
+  RecallList recall;
+  FunctionKeyTable functionKeys;
+  CommandNameTable names;
+  bool macroRunning = false;  // while a macro runs only mode-5 lines are printed
+  bool closing = false;       // set when creation failed: the window closes at its first paint
+};
+
+// Modes of PrintLine.
+inline constexpr int kPrintEndLine = 0;      // with text: the text becomes a transcript line
+inline constexpr int kPrintMessage = 1;      // text into line 0; without text only a repaint
+inline constexpr int kPrintMacro = 5;        // printed even while a macro runs
+inline constexpr int kPrintTranscript = 10;  // text straight into the transcript
+inline constexpr int kPrintInPlace = -1;     // text into line 0 without scrolling
+
+// The one way to add to the transcript. Text is Shift-JIS and is cut to one line.
+void PrintLine(AppState& app, std::string_view text, int mode);
+
+// Line 0 shows the prompt and the input again (what painting the input line stores).
+void RepaintInputLine(AppState& app);
+
+// Creation: idle prompt and the command file. False when the command file cannot be read
+// (the closing flag is then set).
+bool CreateCommandWindow(AppState& app);
+
+// Size of the client area; the first call fixes the transcript capacity. A size too large for
+// the transcript shows a box and sets the closing flag.
+void SizeCommandWindow(AppState& app, int clientHeight, int lineHeight);
+
+// Command 16: every earlier line is emptied.
+void ClearOutputLines(AppState& app);
+
+// A character typed or forwarded (byte 0..255): 8 Backspace, 9 blank, 13 Enter, 27 Escape.
+void TypeCharacter(AppState& app, int code);
+
+enum class Key {
+  Up,
+  Down,
+  PageUp,
+  PageDown,
+  Home,
+  End,
+  Left,
+  Right,
+  Delete,
+  F1,
+  F2,
+  F3,
+  F4,
+  F5,
+  F6,
+  F7,
+  F8,
+  F9,
+  F10,
+  F11,
+  F12,
+  F13,
+  F14,
+  F15,
+};
+
+// The function key number 1..15 of a key, 0 for other keys.
+int FunctionKeyNumber(Key key);
+Key FunctionKey(int number);  // number 1..15
+
+void PressKey(AppState& app, Key key);
+
+// Files the input line in the recall list (Enter does this while no macro runs).
+void RecordCommandLine(AppState& app);
+
+// Appends text (Shift-JIS) to the input, caret at the end. A text that does not fit is refused
+// with a message and the input stays as it was.
+bool AppendToInput(AppState& app, std::string_view text);
+
+// Types text at the caret through TypeCharacter; refused like AppendToInput when it does not fit.
+bool TypeText(AppState& app, std::string_view text);
+
+// A menu item or toolbar button: the command's name, a blank and the argument, then Enter.
+// Number 0 enters a blank. False when nothing was entered.
+bool RunMenuCommand(AppState& app, std::int32_t number, std::string_view argument);
+
+// A left click on transcript line n (1..count) at byte column: the word there is typed, then
+// a blank. False when nothing was typed.
+bool ClickTranscriptLine(AppState& app, int n, std::size_t column);
+
+// Runs function key k (1..15).
+void RunFunctionKey(AppState& app, int k);
+
+// Command 73: the text of key k (1..15). False for a bad key or a text over 39 bytes.
+bool SetFunctionKey(CommandWindow& window, int k, std::string_view text);
+
+// Opens HLP/LAVINOR.html under the program's directory with the default handler.
+void OpenHelp(AppState& app);
+
 }  // namespace lav::command

@@ -1,0 +1,68 @@
+// The command file Lavinor.cmd: the names the user gives to the command numbers and the texts
+// of the function keys; and the lookup of a typed word among those names.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lav {
+struct AppState;
+}
+
+namespace lav::command {
+
+inline constexpr int kFunctionKeys = 15;
+inline constexpr std::size_t kFunctionKeyBytes = 40;  // one entry with its end: 39 bytes of text
+// Command numbers above this are not taken from a command file.
+inline constexpr std::int32_t kMaxCommandNumber = 10000;
+// Longer names are not taken: a name has to fit the input line with an argument.
+inline constexpr std::size_t kMaxNameBytes = 64;
+// Only the first bytes of a line are read, as the original line reader did.
+inline constexpr std::size_t kCommandFileLineBytes = 199;
+
+// Entry n-1 holds the upper-case name of command n; commands without a name hold "".
+struct CommandNameTable {
+  std::vector<std::string> names;
+  std::size_t width = 0;  // longest name + 1
+};
+
+using FunctionKeyTable = std::array<std::string, kFunctionKeys>;  // [k-1]: text of key k
+
+// Reads the bytes of a command file into the two tables (both replaced).
+void ReadCommandFile(std::string_view bytes, CommandNameTable& names, FunctionKeyTable& keys);
+
+// Loads app.programDir + "/Lavinor.cmd" (found without regard to case) into the Command
+// Window's tables. False when the file cannot be read.
+bool LoadCommandFile(AppState& app);
+
+// The name of a command number, "" when it has none.
+std::string_view CommandName(const CommandNameTable& table, std::int32_t number);
+
+enum class MatchKind { None, One, Several };
+
+struct NameMatch {
+  MatchKind kind = MatchKind::None;
+  std::int32_t number = 0;              // the command, for MatchKind::One
+  std::vector<std::string> candidates;  // the names, in table order, for MatchKind::Several
+};
+
+// The commands whose names begin with the token (compared in upper case). Several candidates
+// with one equal to the whole token give that one.
+NameMatch MatchCommandName(const CommandNameTable& table, std::string_view token);
+
+// Upper case for the ASCII letters; the bytes of two-byte characters stay as they are.
+std::string UpperCase(std::string_view sjis);
+
+// A line read as "%lf%s": the number and the word after it.
+struct NumberAndWord {
+  double number = 0;
+  std::string_view word;
+  std::size_t end = 0;  // index after the word
+};
+bool ScanNumberAndWord(std::string_view line, NumberAndWord& out);
+
+}  // namespace lav::command
