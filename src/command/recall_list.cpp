@@ -12,9 +12,8 @@ void RecordLine(RecallList& list, std::string_view line) {
   const auto begin = list.entries.begin();
   const auto end = begin + list.count;
   const auto found = std::find(begin, end, entry);
-  if (found == begin) return;
   if (found != end) {
-    std::rotate(begin, found, found + 1);
+    std::rotate(begin, found, found + 1);  // nothing moves when it is already the first
     return;
   }
   std::move_backward(begin, begin + std::min(list.count, kRecallEntries - 1),
