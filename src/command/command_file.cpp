@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <utility>
 
 #include "command/window_messages.h"
 #include "platform/paths.h"
@@ -134,7 +135,9 @@ bool ScanNumberAndWord(std::string_view line, NumberAndWord& out) {
   return true;
 }
 
-void ReadCommandFile(std::string_view bytes, CommandNameTable& names, FunctionKeyTable& keys) {
+void ReadCommandFile(std::string_view bytes, CommandTable& table) {
+  auto& names = table.names;
+  auto& keys = table.keys;
   // First pass: the size of the table.
   std::int32_t count = 0;
   std::size_t width = 0;
@@ -144,8 +147,8 @@ void ReadCommandFile(std::string_view bytes, CommandNameTable& names, FunctionKe
       width = std::max(width, e->word.size() + 1);
     }
   });
-  names.names.assign(static_cast<std::size_t>(count), std::string());
-  names.width = width;
+  names.assign(static_cast<std::size_t>(count), std::string());
+  table.width = width;
   keys.fill(std::string());
 
   // Second pass: the names and the function keys.
@@ -153,16 +156,16 @@ void ReadCommandFile(std::string_view bytes, CommandNameTable& names, FunctionKe
     auto e = entryOf(line);
     if (!e) return;
     const std::string name = UpperCase(e->word);
-    names.names[e->number - 1] = name;
+    names[e->number - 1] = name;
     auto k = keyNumber(line, e->end);
     if (k && *k >= 1 && *k <= kFunctionKeys) keys[*k - 1] = cutKeyText(name);
   });
 
   // Key 15 by default deletes the temporary figure and picks another one.
-  const auto deleteName = CommandName(names, 92);
-  const auto pickName = CommandName(names, 95);
+  const std::string deleteName = CommandName(table, 92);
+  const std::string pickName = CommandName(table, 95);
   if (keys[14].empty() && !deleteName.empty() && !pickName.empty()) {
-    keys[14] = cutKeyText(std::string(deleteName) + " \\" + std::string(pickName));
+    keys[14] = cutKeyText(deleteName + " \\" + pickName);
   }
 }
 
@@ -174,36 +177,36 @@ bool LoadCommandFile(AppState& app) {
   if (!in) return false;
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   if (in.bad()) return false;
-  ReadCommandFile(bytes, app.window.names, app.window.functionKeys);
+  ReadCommandFile(bytes, app.window.commands);
   return true;
 }
 
-std::string_view CommandName(const CommandNameTable& table, std::int32_t number) {
+std::string CommandName(const CommandTable& table, int number) {
   if (number < 1 || static_cast<std::size_t>(number) > table.names.size()) return {};
   return table.names[static_cast<std::size_t>(number) - 1];
 }
 
-NameMatch MatchCommandName(const CommandNameTable& table, std::string_view token) {
-  NameMatch match;
+CommandMatch MatchCommand(const CommandTable& table, std::string_view token) {
+  CommandMatch match;
   if (token.empty()) return match;
   const std::string wanted = UpperCase(token);
-  std::vector<std::int32_t> numbers;
+  std::vector<int> numbers;
   for (std::size_t i = 0; i < table.names.size(); ++i) {
-    if (table.names[i].starts_with(wanted)) numbers.push_back(static_cast<std::int32_t>(i + 1));
+    if (table.names[i].starts_with(wanted)) numbers.push_back(static_cast<int>(i + 1));
   }
   if (numbers.empty()) return match;
   if (numbers.size() > 1) {
     auto exact = std::find_if(numbers.begin(), numbers.end(),
-                              [&](std::int32_t n) { return table.names[n - 1] == wanted; });
+                              [&](int n) { return table.names[n - 1] == wanted; });
     if (exact != numbers.end()) numbers = {*exact};
   }
   if (numbers.size() == 1) {
-    match.kind = MatchKind::One;
+    match.kind = CommandMatch::Kind::One;
     match.number = numbers.front();
     return match;
   }
-  match.kind = MatchKind::Several;
-  for (auto n : numbers) match.candidates.push_back(table.names[n - 1]);
+  match.kind = CommandMatch::Kind::Several;
+  match.candidates = std::move(numbers);
   return match;
 }
 

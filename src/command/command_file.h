@@ -24,35 +24,35 @@ inline constexpr std::size_t kMaxNameBytes = 64;
 // Only the first bytes of a line are read, as the original line reader did.
 inline constexpr std::size_t kCommandFileLineBytes = 199;
 
-// Entry n-1 holds the upper-case name of command n; commands without a name hold "".
-struct CommandNameTable {
-  std::vector<std::string> names;
-  std::size_t width = 0;  // longest name + 1
-};
-
 using FunctionKeyTable = std::array<std::string, kFunctionKeys>;  // [k-1]: text of key k
 
-// Reads the bytes of a command file into the two tables (both replaced).
-void ReadCommandFile(std::string_view bytes, CommandNameTable& names, FunctionKeyTable& keys);
+// What a command file gives: entry n-1 of names holds the upper-case name of command n
+// (commands without a name hold ""), and the texts of the function keys.
+struct CommandTable {
+  std::vector<std::string> names;
+  std::size_t width = 0;  // longest name + 1
+  FunctionKeyTable keys;
+};
+
+// Reads the bytes of a command file into the table (replaced as a whole).
+void ReadCommandFile(std::string_view bytes, CommandTable& table);
 
 // Loads app.programDir + "/Lavinor.cmd" (found without regard to case) into the Command
-// Window's tables. False when the file cannot be read.
+// Window's table. False when the file cannot be read.
 bool LoadCommandFile(AppState& app);
 
-// The name of a command number, "" when it has none.
-std::string_view CommandName(const CommandNameTable& table, std::int32_t number);
+// The upper-case name of a command number, "" when it has none.
+std::string CommandName(const CommandTable& table, int number);
 
-enum class MatchKind { None, One, Several };
-
-struct NameMatch {
-  MatchKind kind = MatchKind::None;
-  std::int32_t number = 0;              // the command, for MatchKind::One
-  std::vector<std::string> candidates;  // the names, in table order, for MatchKind::Several
+struct CommandMatch {
+  enum class Kind { None, One, Several } kind = Kind::None;
+  int number = 0;               // the command, for Kind::One
+  std::vector<int> candidates;  // the command numbers, in table order, for Kind::Several
 };
 
 // The commands whose names begin with the token (compared in upper case). Several candidates
 // with one equal to the whole token give that one.
-NameMatch MatchCommandName(const CommandNameTable& table, std::string_view token);
+CommandMatch MatchCommand(const CommandTable& table, std::string_view token);
 
 // Upper case for the ASCII letters; the bytes of two-byte characters stay as they are.
 std::string UpperCase(std::string_view sjis);

@@ -25,7 +25,7 @@ void pressEnter(AppState& app) {
   // The line as the user saw it becomes line 0, so it enters the transcript when it ends.
   RepaintInputLine(app);
   if (!w.macroRunning) RecordCommandLine(app);
-  w.line.trailPending = w.line.dropTrail = false;
+  w.trailPending = w.dropTrail = false;
   PressEnter(app);
 }
 
@@ -58,7 +58,7 @@ void PrintLine(AppState& app, std::string_view text, int mode) {
     // The text goes straight into the transcript; line 0 keeps the input line, which is what
     // the next paint shows there anyway.
     ScrollIn(t, text);
-    SetLineZero(t, w.line.prompt + w.line.input);
+    SetLineZero(t, w.prompt + w.input);
   } else {
     const std::string old(t.lines[0]);
     ScrollIn(t, old);
@@ -69,13 +69,13 @@ void PrintLine(AppState& app, std::string_view text, int mode) {
 }
 
 void RepaintInputLine(AppState& app) {
-  SetLineZero(app.window.transcript, app.window.line.prompt + app.window.line.input);
+  SetLineZero(app.window.transcript, app.window.prompt + app.window.input);
   app.host.invalidate(Window::Command);
 }
 
 bool CreateCommandWindow(AppState& app) {
   CommandWindow& w = app.window;
-  w.line.prompt.assign(winmsg::kIdlePrompt);
+  w.prompt.assign(winmsg::kIdlePrompt);
   if (!LoadCommandFile(app)) {
     w.closing = true;
     return false;
@@ -91,14 +91,14 @@ void SizeCommandWindow(AppState& app, int clientHeight, int lineHeight) {
   app.window.closing = true;
 }
 
-void ClearOutputLines(AppState& app) {
+void ClearTranscript(AppState& app) {
   ClearEarlierLines(app.window.transcript);
   app.host.invalidate(Window::Command);
 }
 
 void TypeCharacter(AppState& app, int code) {
   if (code < 0 || code > 255) return;
-  InputLine& line = app.window.line;
+  InputLine& line = app.window;
   switch (code) {
     case 8:
       EraseBeforeCaret(line);
@@ -135,8 +135,8 @@ void PressKey(AppState& app, Key key) {
     case Key::Up:
     case Key::PageUp:
       if (auto entry = RecallOlder(w.recall)) {
-        if (fitsAfterPrompt(w.line, entry->size())) {
-          ReplaceInput(w.line, *entry);
+        if (fitsAfterPrompt(w, entry->size())) {
+          ReplaceInput(w, *entry);
         } else {
           refuseText(app);
         }
@@ -145,8 +145,8 @@ void PressKey(AppState& app, Key key) {
     case Key::Down:
     case Key::PageDown: {
       const std::string entry = RecallNewer(w.recall);
-      if (fitsAfterPrompt(w.line, entry.size())) {
-        ReplaceInput(w.line, entry);
+      if (fitsAfterPrompt(w, entry.size())) {
+        ReplaceInput(w, entry);
       } else {
         refuseText(app);
       }
@@ -156,18 +156,18 @@ void PressKey(AppState& app, Key key) {
       OpenHelp(app);
       return;
     case Key::Home:
-      ReplaceInput(w.line, winmsg::kHomeLine);
+      ReplaceInput(w, winmsg::kHomeLine);
       pressEnter(app);
-      w.line.caret = 0;
+      w.caret = 0;
       break;
     case Key::Left:
-      CaretLeft(w.line);
+      CaretLeft(w);
       break;
     case Key::Right:
-      CaretRight(w.line);
+      CaretRight(w);
       break;
     case Key::Delete:
-      EraseAtCaret(w.line);
+      EraseAtCaret(w);
       break;
     default:
       if (int k = FunctionKeyNumber(key)) RunFunctionKey(app, k);
@@ -177,11 +177,11 @@ void PressKey(AppState& app, Key key) {
 }
 
 void RecordCommandLine(AppState& app) {
-  RecordLine(app.window.recall, app.window.line.input);
+  RecordLine(app.window.recall, app.window.input);
 }
 
 bool AppendToInput(AppState& app, std::string_view text) {
-  InputLine& line = app.window.line;
+  InputLine& line = app.window;
   if (!Fits(line, text.size())) {
     refuseText(app);
     return false;
@@ -192,7 +192,7 @@ bool AppendToInput(AppState& app, std::string_view text) {
 }
 
 bool TypeText(AppState& app, std::string_view text) {
-  InputLine& line = app.window.line;
+  InputLine& line = app.window;
   line.trailPending = line.dropTrail = false;
   if (!Fits(line, text.size())) {
     refuseText(app);
@@ -207,7 +207,7 @@ bool RunMenuCommand(AppState& app, std::int32_t number, std::string_view argumen
   if (number == 0) {
     text = " ";
   } else {
-    const std::string_view name = CommandName(app.window.names, number);
+    const std::string name = CommandName(app.window.commands, number);
     if (name.empty()) {
       // An unnamed command would enter only the argument, which is a different line.
       app.host.messageBox(sjis::fromUtf8(winmsg::kCommandHasNoName),
@@ -232,7 +232,7 @@ bool ClickTranscriptLine(AppState& app, int n, std::size_t column) {
 
 void RunFunctionKey(AppState& app, int k) {
   if (k < 1 || k > kFunctionKeys) return;
-  const std::string text = app.window.functionKeys[k - 1];
+  const std::string text = app.window.commands.keys[k - 1];
   if (text.empty()) return;  // a key without a text does not press Enter
   std::size_t begin = 0;
   while (begin <= text.size()) {
@@ -248,13 +248,13 @@ void RunFunctionKey(AppState& app, int k) {
     if (!AppendToInput(app, piece)) return;
     TypeCharacter(app, kEnter);
   }
-  app.window.line.caret = app.window.line.input.size();
+  app.window.caret = app.window.input.size();
   RepaintInputLine(app);
 }
 
 bool SetFunctionKey(CommandWindow& window, int k, std::string_view text) {
   if (k < 1 || k > kFunctionKeys || text.size() >= kFunctionKeyBytes) return false;
-  window.functionKeys[k - 1] = text;
+  window.commands.keys[k - 1] = text;
   return true;
 }
 

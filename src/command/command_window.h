@@ -19,12 +19,14 @@ struct AppState;
 
 namespace lav::command {
 
-struct CommandWindow {
-  InputLine line{std::string(winmsg::kIdlePrompt), {}, 0};
+// The window is its input line (prompt, input, caret: the editing functions of line_editor.h
+// take it as that) with the transcript, the recall list and the command file's table.
+struct CommandWindow : InputLine {
+  CommandWindow() { prompt.assign(winmsg::kIdlePrompt); }
+
   Transcript transcript;
   RecallList recall;
-  FunctionKeyTable functionKeys;
-  CommandNameTable names;
+  CommandTable commands;      // the names of the commands and the function-key texts
   bool macroRunning = false;  // while a macro runs only mode-5 lines are printed
   bool closing = false;       // set when creation failed: the window closes at its first paint
 };
@@ -51,7 +53,7 @@ bool CreateCommandWindow(AppState& app);
 void SizeCommandWindow(AppState& app, int clientHeight, int lineHeight);
 
 // Command 16: every earlier line is emptied.
-void ClearOutputLines(AppState& app);
+void ClearTranscript(AppState& app);
 
 // A character typed or forwarded (byte 0..255): 8 Backspace, 9 blank, 13 Enter, 27 Escape.
 void TypeCharacter(AppState& app, int code);

@@ -25,15 +25,12 @@ std::string readBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-struct Loaded {
-  CommandNameTable names;
-  FunctionKeyTable keys;
-};
+using Kind = CommandMatch::Kind;
 
-Loaded read(std::string_view bytes) {
-  Loaded l;
-  ReadCommandFile(bytes, l.names, l.keys);
-  return l;
+CommandTable read(std::string_view bytes) {
+  CommandTable t;
+  ReadCommandFile(bytes, t);
+  return t;
 }
 
 // --- the shipped command file ---
@@ -46,7 +43,7 @@ class ShippedCommandFile : public ::testing::Test {
     app.programDir = kDataDir;
     ASSERT_TRUE(LoadCommandFile(app));
   }
-  const CommandNameTable& names() const { return app.window.names; }
+  const CommandTable& names() const { return app.window.commands; }
 };
 
 TEST_F(ShippedCommandFile, NamesEveryBuiltInCommandOnceAndEachNameFindsItself) {
@@ -57,8 +54,8 @@ TEST_F(ShippedCommandFile, NamesEveryBuiltInCommandOnceAndEachNameFindsItself) {
     ASSERT_FALSE(name.empty()) << "command " << n << " has no name";
     EXPECT_TRUE(seen.insert(name).second) << name << " is used twice";
     EXPECT_EQ(name, UpperCase(name)) << name;
-    const NameMatch m = MatchCommandName(names(), name);
-    EXPECT_EQ(m.kind, MatchKind::One) << name;
+    const CommandMatch m = MatchCommand(names(), name);
+    EXPECT_EQ(m.kind, Kind::One) << name;
     EXPECT_EQ(m.number, n) << name;
   }
 }
@@ -82,11 +79,11 @@ TEST_F(ShippedCommandFile, CommonCommandsAndKeysAreWhereUsersExpectThem) {
                {17, "FIT"}, {19, "ZOOM"}, {20, "REDRAW"}, {91, "XY"},   {94, "OUTPUT"}};
   for (const auto& c : cases) EXPECT_EQ(CommandName(names(), c.number), c.name) << c.number;
   // Home types the line "CLS", which must name command 16.
-  EXPECT_EQ(MatchCommandName(names(), winmsg::kHomeLine).number, 16);
-  EXPECT_EQ(app.window.functionKeys[0], "FIT");
-  EXPECT_EQ(app.window.functionKeys[1], "REDRAW");
-  EXPECT_EQ(app.window.functionKeys[14], "DELTEMP \\TAKE");
-  for (const auto& key : app.window.functionKeys) EXPECT_FALSE(key.empty());
+  EXPECT_EQ(MatchCommand(names(), winmsg::kHomeLine).number, 16);
+  EXPECT_EQ(app.window.commands.keys[0], "FIT");
+  EXPECT_EQ(app.window.commands.keys[1], "REDRAW");
+  EXPECT_EQ(app.window.commands.keys[14], "DELTEMP \\TAKE");
+  for (const auto& key : app.window.commands.keys) EXPECT_FALSE(key.empty());
 }
 
 TEST_F(ShippedCommandFile, ListDialogColumnsAndArgumentPatterns) {
@@ -149,24 +146,24 @@ TEST(CommandFile, NumbersAndNamesThatAreTakenOrLeft) {
       {"4 \xBE\xD9\n", 4, 4, "\xBE\xD9"},    // half-width katakana names
   };
   for (const auto& c : cases) {
-    const Loaded l = read(c.file);
-    EXPECT_EQ(l.names.names.size(), c.count) << c.file;
+    const CommandTable l = read(c.file);
+    EXPECT_EQ(l.names.size(), c.count) << c.file;
     if (c.number) {
-      EXPECT_EQ(CommandName(l.names, c.number), c.name) << c.file;
+      EXPECT_EQ(CommandName(l, c.number), c.name) << c.file;
     }
   }
 }
 
 TEST(CommandFile, OverlongNamesAndLinesAreBounded) {
   const std::string longName(kMaxNameBytes + 1, 'N');
-  Loaded l = read("3 " + longName + "\n2 OK\n");
-  EXPECT_EQ(l.names.names.size(), 2u);
-  EXPECT_EQ(l.names.width, 3u);
+  CommandTable l = read("3 " + longName + "\n2 OK\n");
+  EXPECT_EQ(l.names.size(), 2u);
+  EXPECT_EQ(l.width, 3u);
 
   // Only the first bytes of a line are read: a key marker far out is not seen.
   std::string line = "7 SEVEN " + std::string(250, ' ') + "f\xA5 3\n";
   l = read(line);
-  EXPECT_EQ(CommandName(l.names, 7), "SEVEN");
+  EXPECT_EQ(CommandName(l, 7), "SEVEN");
   EXPECT_TRUE(l.keys[2].empty());
 }
 
@@ -190,11 +187,11 @@ TEST(CommandFile, FunctionKeyEntries) {
       {"20 REDRAW \x83\x66\xA5 4\n", 4, ""},
   };
   for (const auto& c : cases) {
-    const Loaded l = read(c.file);
+    const CommandTable l = read(c.file);
     EXPECT_EQ(l.keys[c.key - 1], c.text) << c.file;
   }
   // A name longer than a key entry is cut to it.
-  const Loaded l = read("9 " + std::string(50, 'K') + " f\xA5 5\n");
+  const CommandTable l = read("9 " + std::string(50, 'K') + " f\xA5 5\n");
   EXPECT_EQ(l.keys[4], std::string(kFunctionKeyBytes - 1, 'K'));
 }
 
@@ -213,39 +210,39 @@ TEST(CommandFile, LoadingFindsTheFileWithoutRegardToCaseAndFailsWithoutIt) {
   app2.programDir = dir.string();
   EXPECT_TRUE(CreateCommandWindow(app2));
   EXPECT_FALSE(app2.window.closing);
-  EXPECT_EQ(CommandName(app2.window.names, 16), "CLS");
-  EXPECT_EQ(app2.window.line.prompt, "? ");
+  EXPECT_EQ(CommandName(app2.window.commands, 16), "CLS");
+  EXPECT_EQ(app2.window.prompt, "? ");
   fs::remove_all(dir);
 }
 
 TEST(CommandLookUp, PrefixesInTableOrder) {
-  const Loaded l = read("1 OPEN\n2 OCELL\n4 CELLS\n5 CELL\n6 CLOSE\n9 \x83\x41\x83\x43\n");
+  const CommandTable l = read("1 OPEN\n2 OCELL\n4 CELLS\n5 CELL\n6 CLOSE\n9 \x83\x41\x83\x43\n");
   struct Case {
     const char* token;
-    MatchKind kind;
-    std::int32_t number;
-    std::vector<std::string> candidates;
+    Kind kind;
+    int number;
+    std::vector<int> candidates;
   } cases[] = {
-      {"op", MatchKind::One, 1, {}},
-      {"OC", MatchKind::One, 2, {}},
-      {"O", MatchKind::Several, 0, {"OPEN", "OCELL"}},
-      {"C", MatchKind::Several, 0, {"CELLS", "CELL", "CLOSE"}},
-      {"CEL", MatchKind::Several, 0, {"CELLS", "CELL"}},
-      {"cell", MatchKind::One, 5, {}},  // a whole name wins over the longer one
-      {"CELLS", MatchKind::One, 4, {}},
-      {"CELLSX", MatchKind::None, 0, {}},
-      {"X", MatchKind::None, 0, {}},
-      {"", MatchKind::None, 0, {}},
-      {"\x83\x41", MatchKind::One, 9, {}},
+      {"op", Kind::One, 1, {}},
+      {"OC", Kind::One, 2, {}},
+      {"O", Kind::Several, 0, {1, 2}},     // OPEN, OCELL
+      {"C", Kind::Several, 0, {4, 5, 6}},  // CELLS, CELL, CLOSE
+      {"CEL", Kind::Several, 0, {4, 5}},
+      {"cell", Kind::One, 5, {}},  // a whole name wins over the longer one
+      {"CELLS", Kind::One, 4, {}},
+      {"CELLSX", Kind::None, 0, {}},
+      {"X", Kind::None, 0, {}},
+      {"", Kind::None, 0, {}},
+      {"\x83\x41", Kind::One, 9, {}},
   };
   for (const auto& c : cases) {
-    const NameMatch m = MatchCommandName(l.names, c.token);
+    const CommandMatch m = MatchCommand(l, c.token);
     EXPECT_EQ(m.kind, c.kind) << c.token;
     EXPECT_EQ(m.number, c.number) << c.token;
     EXPECT_EQ(m.candidates, c.candidates) << c.token;
   }
   // Numbers without a name (3, 7, 8) and outside the table have the empty name.
-  for (std::int32_t n : {-1, 0, 3, 7, 8, 10, 10000}) EXPECT_EQ(CommandName(l.names, n), "") << n;
+  for (int n : {-1, 0, 3, 7, 8, 10, 10000}) EXPECT_EQ(CommandName(l, n), "") << n;
 }
 
 }  // namespace

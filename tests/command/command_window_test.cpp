@@ -37,12 +37,12 @@ class CommandWindowTest : public ::testing::Test {
     SetFixedCapacity(app.window.transcript, 200);
     app.window.transcript.onLine = [this](std::string_view l) { printed.emplace_back(l); };
     ReadCommandFile("3 OPEN\n16 CLS\n17 FIT\n19 ZOOM\n20 REDRAW\n92 DELTEMP\n95 TAKE\n",
-                    app.window.names, app.window.functionKeys);
+                    app.window.commands);
   }
   void type(std::string_view bytes) {
     for (char c : bytes) TypeCharacter(app, static_cast<std::uint8_t>(c));
   }
-  const InputLine& line() const { return app.window.line; }
+  const InputLine& line() const { return app.window; }
   const RecallList& recall() const { return app.window.recall; }
 };
 
@@ -78,7 +78,7 @@ TEST_F(CommandWindowTest, EditingStepsOverTwoByteCharacters) {
   };
   for (const auto& c : cases) {
     AppState fresh(host);
-    std::swap(fresh.window.names, app.window.names);
+    std::swap(fresh.window.commands, app.window.commands);
     for (const auto& step : c.steps) {
       if (auto* s = std::get_if<std::string>(&step)) {
         for (char ch : *s) TypeCharacter(fresh, static_cast<std::uint8_t>(ch));
@@ -86,10 +86,10 @@ TEST_F(CommandWindowTest, EditingStepsOverTwoByteCharacters) {
         PressKey(fresh, std::get<Key>(step));
       }
     }
-    EXPECT_EQ(fresh.window.line.input, c.input) << c.what;
-    EXPECT_EQ(fresh.window.line.caret, c.caret) << c.what;
+    EXPECT_EQ(fresh.window.input, c.input) << c.what;
+    EXPECT_EQ(fresh.window.caret, c.caret) << c.what;
     EXPECT_EQ(fresh.window.transcript.lines[0], "? " + c.input) << c.what;
-    std::swap(fresh.window.names, app.window.names);
+    std::swap(fresh.window.commands, app.window.commands);
   }
 }
 
@@ -102,10 +102,10 @@ TEST_F(CommandWindowTest, TheLineHoldsNinetyOneBytesAndNeverHalfACharacter) {
   for (int i = 0; i < 88; ++i) TypeCharacter(b, 'y');
   // One byte is left: the two-byte character is refused whole, its second byte too.
   for (char c : kA) TypeCharacter(b, static_cast<std::uint8_t>(c));
-  EXPECT_EQ(b.window.line.input, std::string(88, 'y'));
+  EXPECT_EQ(b.window.input, std::string(88, 'y'));
   TypeCharacter(b, 'z');
-  EXPECT_EQ(b.window.line.input, std::string(88, 'y') + "z");
-  EXPECT_EQ(b.window.line.prompt.size() + b.window.line.input.size(), 91u);
+  EXPECT_EQ(b.window.input, std::string(88, 'y') + "z");
+  EXPECT_EQ(b.window.prompt.size() + b.window.input.size(), 91u);
 }
 
 TEST_F(CommandWindowTest, AppendsThatDoNotFitAreRefusedNotCut) {
@@ -289,7 +289,7 @@ TEST_F(CommandWindowTest, CapacityIsFixedByTheFirstSize) {
   EXPECT_EQ(a.window.transcript.count, 5);
   EXPECT_EQ(LineAt(a.window.transcript, 1), "line 8");
   EXPECT_EQ(LineAt(a.window.transcript, 5), "line 4");
-  ClearOutputLines(a);
+  ClearTranscript(a);
   EXPECT_EQ(a.window.transcript.count, 0);
   EXPECT_EQ(LineAt(a.window.transcript, 1), "");
 }
@@ -312,7 +312,7 @@ TEST_F(CommandWindowTest, FunctionKeyPieces) {
   for (const auto& c : cases) {
     HelpRecordingHost h;
     AppState a(h);
-    a.window.functionKeys[3] = c.key;
+    a.window.commands.keys[3] = c.key;
     for (char ch : c.typedBefore) TypeCharacter(a, static_cast<std::uint8_t>(ch));
     PressKey(a, Key::F4);
     const RecallList& r = a.window.recall;
@@ -320,10 +320,10 @@ TEST_F(CommandWindowTest, FunctionKeyPieces) {
     for (std::size_t i = 0; i < c.entered.size(); ++i) {
       EXPECT_TRUE(r.entries[c.entered.size() - 1 - i].ends_with(c.entered[i])) << c.what;
     }
-    EXPECT_TRUE(a.window.line.input.ends_with(c.inputEnd)) << c.what;
-    EXPECT_EQ(a.window.line.caret, a.window.line.input.size()) << c.what;
+    EXPECT_TRUE(a.window.input.ends_with(c.inputEnd)) << c.what;
+    EXPECT_EQ(a.window.caret, a.window.input.size()) << c.what;
     if (c.typedBefore.size() == 87) {
-      EXPECT_EQ(a.window.line.input, c.typedBefore) << c.what;
+      EXPECT_EQ(a.window.input, c.typedBefore) << c.what;
       EXPECT_EQ(h.boxes.size(), 1u) << c.what;
     }
   }
@@ -332,7 +332,7 @@ TEST_F(CommandWindowTest, FunctionKeyPieces) {
   EXPECT_EQ(FunctionKeyNumber(Key::Home), 0);
   EXPECT_EQ(FunctionKey(7), Key::F7);
   EXPECT_TRUE(SetFunctionKey(app.window, 2, "REDRAW\\FIT"));
-  EXPECT_EQ(app.window.functionKeys[1], "REDRAW\\FIT");
+  EXPECT_EQ(app.window.commands.keys[1], "REDRAW\\FIT");
   EXPECT_FALSE(SetFunctionKey(app.window, 16, "X"));
   EXPECT_FALSE(SetFunctionKey(app.window, 1, std::string(40, 'x')));
 }
@@ -379,19 +379,19 @@ TEST_F(CommandWindowTest, ClickingATranscriptLineTypesItsWord) {
       {"beyond the transcript", 9, 0, ""},
   };
   for (const auto& c : cases) {
-    ReplaceInput(app.window.line, "");
+    ReplaceInput(app.window, "");
     const bool typedSomething = ClickTranscriptLine(app, c.line, c.column);
     EXPECT_EQ(typedSomething, !c.typed.empty()) << c.what;
     EXPECT_EQ(line().input, c.typed) << c.what;
   }
   // The word goes in at the caret.
-  ReplaceInput(app.window.line, "OPEN");
-  CaretLeft(app.window.line);
-  CaretLeft(app.window.line);
+  ReplaceInput(app.window, "OPEN");
+  CaretLeft(app.window);
+  CaretLeft(app.window);
   ClickTranscriptLine(app, 3, 3);
   EXPECT_EQ(line().input, "OP--COMMANDS-- EN");
   // A word that does not fit is refused whole.
-  ReplaceInput(app.window.line, std::string(80, 'z'));
+  ReplaceInput(app.window, std::string(80, 'z'));
   EXPECT_FALSE(ClickTranscriptLine(app, 3, 3));
   EXPECT_EQ(line().input, std::string(80, 'z'));
 }
@@ -415,7 +415,7 @@ TEST_F(CommandWindowTest, MenuCommandsEnterNameAndArgument) {
   for (const auto& c : cases) {
     HelpRecordingHost h;
     AppState a(h);
-    a.window.names = app.window.names;
+    a.window.commands = app.window.commands;
     EXPECT_EQ(RunMenuCommand(a, c.number, c.argument), c.entered) << c.what;
     const RecallList& r = a.window.recall;
     EXPECT_EQ(r.count, c.recalled.empty() ? 0 : 1) << c.what;
@@ -424,7 +424,7 @@ TEST_F(CommandWindowTest, MenuCommandsEnterNameAndArgument) {
     }
     EXPECT_EQ(h.boxes.size(), c.boxes) << c.what;
     if (!c.entered) {
-      EXPECT_EQ(a.window.line.input, "") << c.what;
+      EXPECT_EQ(a.window.input, "") << c.what;
     }
   }
 }
@@ -524,7 +524,7 @@ TEST_F(CommandWindowTest, CommandListDialogPutsTheChoiceOnTheInputLine) {
     if (c.recalled) {
       EXPECT_EQ(a.window.recall.entries[0], c.input);
     } else {
-      EXPECT_EQ(a.window.line.input, c.input) << c.selected;
+      EXPECT_EQ(a.window.input, c.input) << c.selected;
     }
   }
   fs::current_path(before);
