@@ -1,0 +1,60 @@
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "db/cad_file.h"
+#include "db/design_header.h"
+#include "db/element_stream.h"
+#include "platform/byte_io.h"
+
+namespace lav::db {
+namespace {
+
+bool blockInside(const DesignImage& image, std::int32_t offset, std::int32_t size) {
+  return offset >= kDataStart && offset <= image.usedSize - size;
+}
+
+}  // namespace
+
+std::string ValidateImage(const DesignImage& image) {
+  if (image.usedSize < kDataStart) return "shorter than an empty design";
+  if (image.bytes[0] != '#') return "no design magic";
+  if (image.bytes[kHatchFlagOffset] == 0xFF &&
+      !blockInside(image, le::getI32(image.at(kHatchFlagOffset + 1)), kHatchBlockSize))
+    return "hatch table outside the data";
+  if (image.bytes[kLayerNamesFlagOffset] == 0xFF &&
+      !blockInside(image, le::getI32(image.at(kLayerNamesFlagOffset + 1)),
+                   kLayerNamesBlockSize))
+    return "layer names outside the data";
+  for (int k = 1; k <= kSlotCount; ++k) {
+    const std::int32_t off = SlotOffset(k);
+    if (image.bytes[off] == kFreeSlotMark) break;
+    const CellEntry e = ReadCellEntry(image, off);
+    if (e.dataSize < 0) return "slot " + std::to_string(k) + ": negative data size";
+    if (e.firstBlock != 0 && !blockInside(image, e.firstBlock, kBlockSize))
+      return "slot " + std::to_string(k) + ": first block outside the data";
+    if (e.dataSize > 0 && e.firstBlock == 0)
+      return "slot " + std::to_string(k) + ": data without a block";
+    if (ReadElements(image, e, [](const RecordView&) { return true; }) != ReadEnd::Complete)
+      return "slot " + std::to_string(k) + ": broken element stream";
+  }
+  return {};
+}
+
+LoadError LoadCadFile(const std::string& path, DesignImage& image, Host* host,
+                      bool* continueFlag) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return LoadError::CannotOpen;
+  in.seekg(0, std::ios::end);
+  const auto size = static_cast<std::size_t>(in.tellg());
+  in.seekg(0);
+  // An encoded file never shrinks the image below a ninth of its size; a larger file is
+  // refused before it is read.
+  if (size > static_cast<std::size_t>(kImageSize) * 2) return LoadError::TooLarge;
+  std::vector<std::uint8_t> bytes(size);
+  if (size && !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
+    return LoadError::CannotOpen;
+  return DecodeFile(bytes, image, host, continueFlag);
+}
+
+}  // namespace lav::db

@@ -1,0 +1,73 @@
+// The open design in memory: one zero-filled block whose used prefix is, byte for byte, the
+// expanded content of the .CAD file. Records are read and written at offsets inside it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lav::db {
+
+inline constexpr std::int32_t kImageSize = 5'242'800;
+inline constexpr std::int32_t kHeaderSize = 384;
+inline constexpr std::int32_t kSlotSize = 80;
+inline constexpr int kSlotCount = 800;
+inline constexpr int kSlotCountBefore450 = 399;  // designs of format version below 450
+inline constexpr std::int32_t kDataStart = kHeaderSize + kSlotSize * kSlotCount;  // 64384
+inline constexpr std::int32_t kBlockSize = 2004;
+inline constexpr std::int32_t kPayloadSize = 2000;
+inline constexpr std::int32_t kHatchBlockSize = 128;
+inline constexpr std::int32_t kLayerNamesBlockSize = 1280;
+inline constexpr std::size_t kNameBytes = 32;
+inline constexpr std::uint8_t kFreeSlotMark = 0;
+inline constexpr std::uint8_t kDeletedCellMark = 15;
+inline constexpr int kMaxVertices = 200;
+// Extent of a cell without elements.
+inline constexpr std::array<std::int32_t, 4> kDefaultExtent = {0, 0, 45000, 35000};
+
+struct DesignImage {
+  std::vector<std::uint8_t> bytes;  // kImageSize bytes while a design is open, else empty
+  std::int32_t usedSize = 0;
+  bool allocated() const { return !bytes.empty(); }
+  std::uint8_t* at(std::int32_t offset) { return bytes.data() + offset; }
+  const std::uint8_t* at(std::int32_t offset) const { return bytes.data() + offset; }
+};
+
+// The 18-byte file magic at the start of every design.
+std::string_view FileMagic();
+
+// Allocates a zero-filled image with the magic; usedSize becomes the empty design's 64384.
+void CreateEmptyImage(DesignImage& image);
+
+// Offset of directory slot k (1..800).
+inline std::int32_t SlotOffset(int k) { return kHeaderSize + kSlotSize * (k - 1); }
+
+// Date and time as the directory keeps it: two-digit year, month, day, hour, minute, second.
+using Stamp = std::array<std::int16_t, 6>;
+
+// A directory slot as a plain value.
+struct CellEntry {
+  std::array<std::uint8_t, kNameBytes> name{};
+  std::int32_t xmin = 0, ymin = 0, xmax = 45000, ymax = 35000;
+  std::int32_t dataSize = 0;
+  std::int32_t firstBlock = 0;
+  Stamp created{};
+  Stamp modified{};
+
+  // The name as bytes: at most 32, up to the first NUL.
+  std::string nameText() const;
+  void setName(std::string_view name);  // cut to 32 bytes, NUL-padded
+  bool isFree() const { return name[0] == kFreeSlotMark; }
+  bool isDeleted() const { return name[0] == kDeletedCellMark; }
+  bool isLive() const { return !isFree() && !isDeleted(); }
+};
+
+CellEntry ReadCellEntry(const DesignImage& image, std::int32_t slotOffset);
+void WriteCellEntry(DesignImage& image, std::int32_t slotOffset, const CellEntry& entry);
+
+// Name bytes as a cell name: the first word is not taken here, only the 32-byte cut.
+std::string CutCellName(std::string_view name);
+
+}  // namespace lav::db

@@ -1,0 +1,222 @@
+#include "db/element_stream.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "platform/byte_io.h"
+
+namespace lav::db {
+namespace {
+
+// A block offset that a chain may hold: a whole block inside the used data area.
+bool validBlock(const DesignImage& image, std::int32_t block) {
+  return block >= kDataStart && block <= image.usedSize - kBlockSize;
+}
+
+std::int32_t nextOf(const DesignImage& image, std::int32_t block) {
+  return le::getI32(image.at(block + kPayloadSize));
+}
+
+// More blocks than the used area holds means the chain loops.
+std::int32_t blockLimit(const DesignImage& image) {
+  return (image.usedSize - kDataStart) / kBlockSize + 1;
+}
+
+// Reads bytes of a stream across its blocks, checking every link.
+class ChainReader {
+ public:
+  ChainReader(const DesignImage& image, std::int32_t first) : image_(image), block_(first) {}
+
+  // Appends n bytes to out; false when the chain breaks. firstOffset receives the image offset
+  // of the first byte read.
+  bool read(std::size_t n, std::vector<std::uint8_t>& out, std::int32_t* firstOffset = nullptr) {
+    while (n > 0) {
+      if (pos_ == kPayloadSize) {
+        const std::int32_t next = nextOf(image_, block_);
+        if (!validBlock(image_, next) || ++blocks_ > blockLimit(image_)) return false;
+        block_ = next;
+        pos_ = 0;
+      }
+      if (firstOffset) {
+        *firstOffset = block_ + pos_;
+        firstOffset = nullptr;
+      }
+      const std::size_t take = std::min<std::size_t>(n, kPayloadSize - pos_);
+      const std::uint8_t* p = image_.at(block_ + pos_);
+      out.insert(out.end(), p, p + take);
+      pos_ += static_cast<std::int32_t>(take);
+      n -= take;
+    }
+    return true;
+  }
+
+ private:
+  const DesignImage& image_;
+  std::int32_t block_;
+  std::int32_t pos_ = 0;
+  std::int32_t blocks_ = 1;
+};
+
+// Bytes of a record needed before its length is known.
+std::size_t headBytes(int type) {
+  switch (type % kDeletedOffset) {
+    case 0:
+      return 68;
+    case 1:
+      return 52;
+    case 2:
+      return 22;
+    case 3:
+    case 4:
+      return 6;
+    default:
+      return 12;
+  }
+}
+
+constexpr int kRecordsPerMessageStep = 256;
+
+}  // namespace
+
+ReadEnd ReadElements(const DesignImage& image, const CellEntry& entry,
+                     const std::function<bool(const RecordView&)>& visit, Host* host,
+                     bool* continueFlag) {
+  if (entry.dataSize == 0) return ReadEnd::Complete;
+  if (entry.dataSize < 0 || !validBlock(image, entry.firstBlock)) return ReadEnd::Broken;
+  ChainReader reader(image, entry.firstBlock);
+  std::vector<std::uint8_t> rec;
+  rec.reserve(2048);
+  std::int64_t consumed = 0;
+  int sinceStep = 0;
+  while (consumed < entry.dataSize) {
+    rec.clear();
+    RecordView view;
+    if (entry.dataSize - consumed < 2 || !reader.read(2, rec, &view.typeOffset))
+      return ReadEnd::Broken;
+    view.type = le::getI16(rec.data());
+    if (RecordLength(rec) == -1 && (view.type < 0 || view.type > 105 ||
+                                    (view.type > 5 && view.type < 100)))
+      return ReadEnd::Broken;
+    const std::size_t head = headBytes(view.type);
+    if (consumed + static_cast<std::int64_t>(head) > entry.dataSize ||
+        !reader.read(head - 2, rec))
+      return ReadEnd::Broken;
+    const std::int32_t length = RecordLength(rec);
+    if (length < static_cast<std::int32_t>(head) || consumed + length > entry.dataSize ||
+        !reader.read(static_cast<std::size_t>(length) - head, rec))
+      return ReadEnd::Broken;
+    consumed += length;
+    view.bytes = std::span<const std::uint8_t>(rec.data(), rec.size());
+    if (!visit(view)) return ReadEnd::Stopped;
+    if (host && continueFlag && ++sinceStep >= kRecordsPerMessageStep) {
+      sinceStep = 0;
+      host->messageStep(*continueFlag);
+      if (!*continueFlag) return ReadEnd::Stopped;
+    }
+  }
+  return ReadEnd::Complete;
+}
+
+Stamp StampOf(const LocalTime& t) {
+  return {static_cast<std::int16_t>(t.year % 100), static_cast<std::int16_t>(t.month),
+          static_cast<std::int16_t>(t.day),        static_cast<std::int16_t>(t.hour),
+          static_cast<std::int16_t>(t.minute),     static_cast<std::int16_t>(t.second)};
+}
+
+AppendResult AppendElement(DesignState& design, std::span<const std::uint8_t> record,
+                           const LocalTime& now, Host* host, bool* continueFlag) {
+  auto& cell = design.current;
+  auto& image = design.image;
+  if (!design.hasCell() || record.empty() || record.size() > kPayloadSize)
+    return AppendResult::NoCell;
+  const auto L = static_cast<std::int32_t>(record.size());
+  auto& e = cell.entry;
+  auto roomForBlock = [&] { return image.usedSize <= kImageSize - kBlockSize; };
+
+  if (e.dataSize == 0) {
+    std::array<std::uint8_t, kBlockSize> buf{};
+    std::memcpy(buf.data(), record.data(), record.size());
+    std::int32_t block = e.firstBlock;
+    if (block != 0 && validBlock(image, block)) {
+      // A chain left by a deleted cell: its first block is reused, its links kept.
+      const std::int32_t next = nextOf(image, block);
+      le::putI32(buf.data() + kPayloadSize, next > 0 ? next : 0);
+    } else {
+      if (!roomForBlock()) return AppendResult::OutOfImage;
+      block = image.usedSize;
+      image.usedSize += kBlockSize;
+    }
+    std::memcpy(image.at(block), buf.data(), buf.size());
+    e.firstBlock = block;
+    e.dataSize = L;
+    cell.cursor = {block, L, true};
+  } else {
+    std::int32_t block, f;
+    if (cell.cursor.valid) {
+      block = cell.cursor.block;
+      f = cell.cursor.used;
+    } else {
+      if (!validBlock(image, e.firstBlock)) return AppendResult::OutOfImage;
+      block = e.firstBlock;
+      std::int32_t remaining = e.dataSize;
+      std::int32_t blocks = 1;
+      while (remaining > kPayloadSize) {
+        const std::int32_t next = nextOf(image, block);
+        if (!validBlock(image, next) || ++blocks > blockLimit(image))
+          return AppendResult::OutOfImage;
+        block = next;
+        remaining -= kPayloadSize;
+        if (host && continueFlag && blocks % 64 == 0) {
+          host->messageStep(*continueFlag);
+          if (!*continueFlag) return AppendResult::Stopped;
+        }
+      }
+      f = remaining;
+    }
+    if (L <= kPayloadSize - f) {
+      std::memcpy(image.at(block + f), record.data(), record.size());
+      cell.cursor = {block, f + L, true};
+    } else {
+      const std::int32_t first = kPayloadSize - f;
+      const std::int32_t next = nextOf(image, block);
+      std::int32_t target;
+      if (next >= 1 && validBlock(image, next)) {
+        target = next;
+      } else {
+        if (!roomForBlock()) return AppendResult::OutOfImage;
+        target = image.usedSize;
+        image.usedSize += kBlockSize;
+        std::memset(image.at(target), 0, kBlockSize);
+        le::putI32(image.at(block + kPayloadSize), target);
+      }
+      std::memcpy(image.at(block + f), record.data(), static_cast<std::size_t>(first));
+      std::memcpy(image.at(target), record.data() + first, static_cast<std::size_t>(L - first));
+      cell.cursor = {target, L - first, true};
+    }
+    e.dataSize += L;
+  }
+  e.modified = StampOf(now);
+  WriteCellEntry(image, cell.slotOffset, e);
+  return AppendResult::Appended;
+}
+
+std::uint8_t MarkDeleted(DesignImage& image, std::int32_t typeOffset) {
+  // Only the low byte changes: the code may continue in the next block.
+  const std::uint8_t saved = image.bytes[typeOffset];
+  image.bytes[typeOffset] = static_cast<std::uint8_t>(saved + kDeletedOffset);
+  return saved;
+}
+
+void UndoMarkDeleted(DesignImage& image, std::int32_t typeOffset, std::uint8_t savedLow) {
+  image.bytes[typeOffset] = savedLow;
+}
+
+void SetExtent(DesignState& design, const std::array<std::int32_t, 4>& extent) {
+  auto& e = design.current.entry;
+  const auto& x = e.dataSize == 0 ? kDefaultExtent : extent;
+  e.xmin = x[0], e.ymin = x[1], e.xmax = x[2], e.ymax = x[3];
+  if (design.current.slotOffset) WriteCellEntry(design.image, design.current.slotOffset, e);
+}
+
+}  // namespace lav::db
