@@ -21,11 +21,16 @@ const char* answerName(Answer a) {
 }
 
 bool toAnswer(const std::string& w, Answer& a) {
-  if (w == "yes" || w == "y") a = Answer::Yes;
-  else if (w == "no" || w == "n") a = Answer::No;
-  else if (w == "ok") a = Answer::Ok;
-  else if (w == "cancel") a = Answer::Cancel;
-  else return false;
+  if (w == "yes" || w == "y")
+    a = Answer::Yes;
+  else if (w == "no" || w == "n")
+    a = Answer::No;
+  else if (w == "ok")
+    a = Answer::Ok;
+  else if (w == "cancel")
+    a = Answer::Cancel;
+  else
+    return false;
   return true;
 }
 

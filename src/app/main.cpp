@@ -1,8 +1,107 @@
+// Lavinor: the program's entry. "--batch FILE" (or "--batch -" for standard input) runs command
+// lines without windows; the windowed program starts otherwise.
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/batch_host.h"
+#include "app/batch_runner.h"
+#include "command/command_file.h"
+#include "command/command_window.h"
+#include "platform/paths.h"
+#include "platform/sjis.h"
+#include "shell/app_state.h"
+
+namespace {
+
+void usage() {
+  std::fprintf(stderr,
+               "usage: lavinor --batch FILE|- [--answer yes,no,ok,cancel,...]\n"
+               "  --batch FILE   run the command lines of FILE (Shift-JIS or UTF-8)\n"
+               "  --batch -      read command lines from standard input\n"
+               "  --answer LIST  answers for the message boxes, in order (default: each box's\n"
+               "                 first button)\n"
+               "Exit status: 0 when every command ran, 1 when a command reported an error,\n"
+               "2 for a usage or start-up error.\n");
+}
+
+std::string executableDirectory(const char* argv0) {
+  char buf[4096];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  std::string path = n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string(argv0);
+  auto slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  (void)argc;
-  (void)argv;
-  std::fprintf(stderr, "lavinor: the batch runner is not built yet\n");
-  return 2;
+  std::string batchFile;
+  bool batch = false;
+  std::vector<std::string> answers;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--batch" && i + 1 < argc) {
+      batch = true;
+      batchFile = argv[++i];
+    } else if (a == "--answer" && i + 1 < argc) {
+      std::string bad;
+      if (!lav::app::ParseAnswerList(argv[++i], answers, bad)) {
+        std::fprintf(stderr, "lavinor: unknown answer '%s'\n", bad.c_str());
+        return 2;
+      }
+    } else if (a == "--help" || a == "-h") {
+      usage();
+      return 0;
+    } else {
+      std::fprintf(stderr, "lavinor: unknown argument '%s'\n", a.c_str());
+      usage();
+      return 2;
+    }
+  }
+  if (!batch) {
+    std::fprintf(stderr,
+                 "lavinor: the windows are not built yet; run command lines with --batch\n");
+    usage();
+    return 2;
+  }
+
+  lav::app::BatchHost host(answers);
+  lav::AppState app(host);
+  app.programDir = executableDirectory(argv[0]);
+  if (!lav::command::LoadCommandFile(app)) {
+    std::fprintf(stderr, "lavinor: the command file Lavinor.cmd is missing or unreadable in %s\n",
+                 app.programDir.c_str());
+    return 2;
+  }
+  app.window.transcript.onLine = [](std::string_view line) {
+    std::string text = lav::sjis::toUtf8(std::string(line));
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fputc('\n', stdout);
+  };
+
+  lav::app::BatchResult result;
+  if (batchFile == "-") {
+    result = lav::app::RunBatch(app, std::cin);
+  } else {
+    auto found = lav::paths::findCaseInsensitive(batchFile);
+    std::ifstream in(found ? *found : batchFile, std::ios::binary);
+    if (!in) {
+      std::fprintf(stderr, "lavinor: cannot open %s\n", batchFile.c_str());
+      return 2;
+    }
+    result = lav::app::RunBatch(app, in);
+  }
+  std::fflush(stdout);
+  const long errors = result.errors + host.errorBoxes;
+  if (errors > 0) {
+    std::fprintf(stderr, "lavinor: %ld line(s), %ld error(s)\n", result.lines, errors);
+    return 1;
+  }
+  return 0;
 }

@@ -22,19 +22,20 @@ struct TextSlot {
 };
 
 struct DispatchState {
-  std::int32_t current = kIdle;  // waiting command or step number
-  bool busy = false;             // from Enter until the command returns
-  int pickMode = 0;              // 10 while a point is wanted from the Graphics Window
-  int resumeMarker = 0;          // odd: the point step a view command interrupted
-  bool completion = true;        // cleared by a redraw that was cut short
-  bool dialogOpen = false;       // a command's modal dialog is up
-  int arcStep = 0;               // which arc parameter command 103 asks next
-  int arrayStep = 0;             // which array value command 90 asks next
-  int functionKeyEdit = 0;       // key whose text command 73 edits
+  std::int32_t current = kIdle;           // waiting command or step number
+  bool busy = false;                      // from Enter until the command returns
+  int pickMode = 0;                       // 10 while a point is wanted from the Graphics Window
+  int resumeMarker = 0;                   // odd: the point step a view command interrupted
+  bool completion = true;                 // cleared by a redraw that was cut short
+  bool dialogOpen = false;                // a command's modal dialog is up
+  int arcStep = 0;                        // which arc parameter command 103 asks next
+  int arrayStep = 0;                      // which array value command 90 asks next
+  int functionKeyEdit = 0;                // key whose text command 73 edits
   std::int32_t originX = 0, originY = 0;  // relative-coordinate origin, database units
   std::array<TextSlot, 3> textSlots;
-  long errorsReported = 0;       // refusals and error lines, for the batch runner's exit status
-  bool endRequested = false;     // the program should end (command 1)
+  std::string typedLine;      // the last entered line before its expansion
+  long errorsReported = 0;    // refusals and error lines, for the batch runner's exit status
+  bool endRequested = false;  // the program should end (command 1)
 };
 
 }  // namespace lav::command

@@ -1,11 +1,269 @@
 #include "command/dispatcher.h"
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "command/command_file.h"
+#include "command/command_table.h"
+#include "command/command_window.h"
+#include "command/tokens.h"
+#include "command/user_value.h"
+#include "command/value_parser.h"
+#include "macro/preprocess.h"
+#include "platform/paths.h"
+#include "platform/sjis.h"
 #include "shell/app_state.h"
 
 namespace lav::command {
+namespace {
 
-// Filled in by the dispatcher work.
-void PressEnter(AppState& app) { (void)app; }
-void AbortCommand(AppState& app) { (void)app; }
+constexpr std::string_view kIdlePrompt = "? ";
+constexpr std::size_t kPromptLimit = 40;
+
+bool isCommentOrEmpty(std::string_view line) {
+  auto words = SplitWords(line);
+  return words.empty() || words.front().front() == '#';
+}
+
+}  // namespace
+
+void ShowError(AppState& app, std::string_view text, std::string_view caption) {
+  ++app.dispatch.errorsReported;
+  app.host.messageBox(text, caption, Icon::Exclamation, Buttons::Ok);
+}
+
+void PrintMessageLine(AppState& app, std::string_view utf8Text) {
+  PrintLine(app, sjis::fromUtf8(utf8Text), 1);
+}
+
+void SetPrompt(AppState& app, std::string_view prompt) {
+  app.window.prompt = std::string(sjis::cutAt(prompt, kPromptLimit));
+}
+
+void SetStepPrompt(AppState& app, std::string_view label, std::int32_t step) {
+  std::string p(label);
+  p += ": ";
+  SetPrompt(app, p);
+  app.dispatch.current = step;
+  // A new step measures relative input from its own first point.
+  app.dispatch.originX = 0;
+  app.dispatch.originY = 0;
+  app.host.invalidate(Window::Status);
+}
+
+void EndCommand(AppState& app) {
+  auto& d = app.dispatch;
+  d.busy = false;
+  d.current = kIdle;
+  app.window.input.clear();
+  app.window.caret = 0;
+  SetPrompt(app, kIdlePrompt);
+  PrintLine(app, {}, 0);
+  app.host.invalidate(Window::Status);
+}
+
+void CancelPick(AppState& app) {
+  app.dispatch.pickMode = 0;
+}
+
+std::int32_t LookUpCommand(AppState& app, std::string& line) {
+  const bool assignment = line.find('=') != std::string::npos;
+  const bool expanded = !assignment || app.dispatch.current > 0;
+  if (expanded) {
+    auto text = macro::Preprocess(line, app.symbols, app.host);
+    if (!text) return kIdle;  // refused with its message
+    line = std::move(*text);
+  }
+  if (isCommentOrEmpty(line)) return kNothing;
+  const auto token = SplitWords(line).front();
+  const auto match = MatchCommand(app.window.commands, token);
+  switch (match.kind) {
+    case CommandMatch::Kind::One:
+      return match.number;
+    case CommandMatch::Kind::Several:
+      PrintLine(app, "--COMMANDS--", kPrintMessage);
+      for (int n : match.candidates)
+        PrintLine(app, CommandName(app.window.commands, n), kPrintMessage);
+      PrintLine(app, "------------", kPrintMessage);
+      return kIdle;
+    case CommandMatch::Kind::None:
+      break;
+  }
+  std::vector<double> values;
+  // A line that was not expanded yet (an assignment) is expanded by the parse, which assigns.
+  int count =
+      expanded ? ParseNumbers(line, values) : ParseValues(line, values, app.symbols, app.host);
+  if (count < 0) values.clear();
+  if (count >= 1 || assignment) {
+    PrintLine(app, FormatCalculatorLine(values), 1);
+  } else {
+    ++app.dispatch.errorsReported;
+    PrintLine(app, "***ERROR***", 1);
+  }
+  return kIdle;
+}
+
+namespace {
+
+// Preconditions of a row; false (with the row's message shown) when the command may not run.
+bool preconditionsMet(AppState& app, const CommandRow& row) {
+  const bool file = app.design.isOpen();
+  const bool cell = file && app.design.hasCell();
+  auto refuse = [&](const char* utf8, const std::string& arg = {}) {
+    std::string text = sjis::fromUtf8(utf8);
+    if (auto pos = text.find("%s"); pos != std::string::npos) text.replace(pos, 2, arg);
+    ShowError(app, text, "Error");
+    return false;
+  };
+  switch (row.needs) {
+    case Needs::Nothing:
+      return true;
+    case Needs::NoFile:
+      return !file ||
+             refuse(" ファイル %s が開かれたままです。閉じてから行って下さい", app.design.path);
+    case Needs::File:
+      return file || refuse("ファイルはまだ開かれていません");
+    case Needs::FileForCellName:
+      return file || refuse("ファイルは開かれていませんのでセル名の参照はできませんでした");
+    case Needs::FileAndCellList:
+      return cell || refuse("ファイル又はセルは開かれていませんのでセル名の参照はできませんでした");
+    case Needs::FileAndCell:
+      return cell || refuse("ファイル又はセルは開かれていません。出力先がわかりません。");
+  }
+  return true;
+}
+
+// Commands that open a modal dialog do nothing while one is already up.
+bool opensDialog(std::int32_t n, std::string_view line) {
+  if ((n >= 8 && n <= 15) || n == 73 || n == 74 || n == 80 || n == 85) return true;
+  if (n == 86) {
+    auto words = SplitWords(line);
+    return words.size() >= 2 && words[1] == "?";
+  }
+  return false;
+}
+
+std::string macroFileFor(AppState& app, const std::string& name) {
+  std::string file = name + ".MAC";
+  if (auto found = paths::findCaseInsensitive(file)) return *found;
+  if (auto found = paths::findCaseInsensitive(paths::join(app.programDir, file))) return *found;
+  return {};
+}
+
+void startMacroCommand(AppState& app) {
+  const std::string name = CommandName(app.window.commands, app.dispatch.current);
+  app.dispatch.current = kIdle;
+  if (!name.empty() && !macroFileFor(app, name).empty()) {
+    PrintMessageLine(app, "*** " + sjis::toUtf8(name) +
+                              ": macro files cannot run yet (the macro runner is not built) ***");
+    ++app.dispatch.errorsReported;
+    EndCommand(app);
+    return;
+  }
+  std::string text = name + sjis::fromUtf8(
+                                "   このコマンドについては、現在対応しておりません。"
+                                "以降のバージョンからのサポートとなります。");
+  ++app.dispatch.errorsReported;
+  app.host.messageBox(text, "Commands", Icon::Information, Buttons::Ok);
+  EndCommand(app);
+}
+
+}  // namespace
+
+void StartCommand(AppState& app, std::string_view line) {
+  auto& d = app.dispatch;
+  if (d.current <= kIdle) {
+    CancelPick(app);
+    EndCommand(app);
+    return;
+  }
+  if (d.current > kLastBuiltIn) {
+    startMacroCommand(app);
+    return;
+  }
+  const CommandRow& row = *FindCommandRow(d.current);
+  if (opensDialog(d.current, line) && d.dialogOpen) {
+    EndCommand(app);
+    return;
+  }
+  if (!preconditionsMet(app, row)) {
+    EndCommand(app);
+    return;
+  }
+  if (row.laterWork) {
+    ++d.errorsReported;
+    std::string name = sjis::toUtf8(CommandName(app.window.commands, d.current));
+    PrintMessageLine(app, "*** " + (name.empty() ? std::to_string(d.current) : name) +
+                              ": not available yet (waits for " + row.laterWork + ") ***");
+    EndCommand(app);
+    return;
+  }
+  row.start(app, line);
+  d.busy = false;
+  app.host.invalidate(Window::Command);
+}
+
+void ContinueCommand(AppState& app, std::string_view answer) {
+  const CommandRow* row = RowForStep(app.dispatch.current);
+  if (!row || !row->next) {
+    EndCommand(app);
+    return;
+  }
+  row->next(app, answer);
+}
+
+void ResumeInterruptedCommand(AppState& app) {
+  auto& d = app.dispatch;
+  if (d.resumeMarker == 0) return;
+  static constexpr std::int32_t kResumed[] = {91, 77, 97, 97, 98, 98};
+  const int index = (d.resumeMarker - 1) / 2;
+  if (index < 0 || index >= 6) return;
+  const std::int32_t command = kResumed[index];
+  ++d.resumeMarker;
+  d.current = command;
+  StartCommand(app, CommandName(app.window.commands, command));
+}
+
+void PressEnter(AppState& app) {
+  auto& d = app.dispatch;
+  if (app.window.macroRunning) return;  // Enter only advances a running macro
+  d.busy = true;
+  app.window.caret = 0;
+  std::string line = app.window.input;
+  d.typedLine = line;
+  if (SplitWords(line).empty()) {
+    // An empty answer abandons the waiting command, except where it moves to the next value.
+    if (d.current == 103)
+      ++d.arcStep;
+    else if (d.current != 90 + kStepOffset)
+      d.current = kIdle;
+  }
+  if (d.current <= kIdle) {
+    d.pickMode = 0;
+    d.current = LookUpCommand(app, line);
+    StartCommand(app, line);
+  } else {
+    auto expanded = macro::Preprocess(line, app.symbols, app.host);
+    ContinueCommand(app, expanded ? *expanded : std::string());
+  }
+  d.busy = false;
+}
+
+void AbortCommand(AppState& app) {
+  auto& d = app.dispatch;
+  d.pickMode = 0;
+  d.current = kIdle;
+  app.window.input.clear();
+  app.window.caret = 0;
+  SetPrompt(app, kIdlePrompt);
+  if (app.window.macroRunning) {
+    app.window.macroRunning = false;
+    PrintLine(app, "***BREAK MACRO***", 0);
+  } else {
+    PrintLine(app, {}, 0);
+  }
+  CancelPick(app);
+}
 
 }  // namespace lav::command

@@ -2,6 +2,7 @@
 // further lines, ends and aborts them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,38 @@ void PressEnter(AppState& app);
 
 // Escape in the Command Window: abandons the waiting command (and a running macro).
 void AbortCommand(AppState& app);
+
+// Finds the command a line names, by unique prefix of the command file's names. A line that
+// names no command is evaluated as numbers and printed (the calculator). Returns the command
+// number, 0 when the line was handled here, -1 for an empty line or a comment. The line may be
+// replaced by its variable substitution.
+std::int32_t LookUpCommand(AppState& app, std::string& line);
+
+// First step of the current command with its whole line (the command name is the first word).
+void StartCommand(AppState& app, std::string_view line);
+
+// Next step of the waiting command with the answer typed at its prompt.
+void ContinueCommand(AppState& app, std::string_view answer);
+
+// Back to idle: prompt "? ", empty input, a new output line.
+void EndCommand(AppState& app);
+
+// The waiting command's prompt, at most 40 bytes (Shift-JIS).
+void SetPrompt(AppState& app, std::string_view prompt);
+
+// Prompt "label: " for the step number step, which becomes the current command.
+void SetStepPrompt(AppState& app, std::string_view label, std::int32_t step);
+
+// Restarts the point command that a view command interrupted.
+void ResumeInterruptedCommand(AppState& app);
+
+// Forgets a highlighted pick.
+void CancelPick(AppState& app);
+
+// Shows a refusal box (exclamation icon, task-modal) and counts it as an error of the run.
+void ShowError(AppState& app, std::string_view sjisText, std::string_view sjisCaption);
+
+// Prints a line of the program's own text (UTF-8 literal) as an output line.
+void PrintMessageLine(AppState& app, std::string_view utf8Text);
 
 }  // namespace lav::command

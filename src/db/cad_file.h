@@ -28,8 +28,8 @@ enum class LoadError : std::uint8_t {
 };
 
 // Fills image (allocated here) from the file's bytes. On failure the image is released.
-LoadError DecodeFile(std::span<const std::uint8_t> file, DesignImage& image,
-                     Host* host = nullptr, bool* continueFlag = nullptr);
+LoadError DecodeFile(std::span<const std::uint8_t> file, DesignImage& image, Host* host = nullptr,
+                     bool* continueFlag = nullptr);
 
 // Reads and decodes a design file.
 LoadError LoadCadFile(const std::string& path, DesignImage& image, Host* host = nullptr,

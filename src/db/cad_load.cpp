@@ -23,8 +23,7 @@ std::string ValidateImage(const DesignImage& image) {
       !blockInside(image, le::getI32(image.at(kHatchFlagOffset + 1)), kHatchBlockSize))
     return "hatch table outside the data";
   if (image.bytes[kLayerNamesFlagOffset] == 0xFF &&
-      !blockInside(image, le::getI32(image.at(kLayerNamesFlagOffset + 1)),
-                   kLayerNamesBlockSize))
+      !blockInside(image, le::getI32(image.at(kLayerNamesFlagOffset + 1)), kLayerNamesBlockSize))
     return "layer names outside the data";
   for (int k = 1; k <= kSlotCount; ++k) {
     const std::int32_t off = SlotOffset(k);
@@ -41,8 +40,7 @@ std::string ValidateImage(const DesignImage& image) {
   return {};
 }
 
-LoadError LoadCadFile(const std::string& path, DesignImage& image, Host* host,
-                      bool* continueFlag) {
+LoadError LoadCadFile(const std::string& path, DesignImage& image, Host* host, bool* continueFlag) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return LoadError::CannotOpen;
   in.seekg(0, std::ios::end);

@@ -40,7 +40,9 @@ void ClearCurrent(DesignState& design) {
   design.current = {};
 }
 
-int SlotLimit(std::int16_t version) { return version < 450 ? kSlotCountBefore450 : kSlotCount; }
+int SlotLimit(std::int16_t version) {
+  return version < 450 ? kSlotCountBefore450 : kSlotCount;
+}
 
 std::int32_t FindSlotForNewCell(const DesignImage& image, std::int16_t version) {
   for (int k = 1; k <= SlotLimit(version); ++k) {

@@ -12,11 +12,15 @@ std::int32_t clampTo(std::int32_t v, std::int32_t lo, std::int32_t hi) {
   return std::max(lo, std::min(hi, v));
 }
 
-std::int32_t i16(const DesignImage& img, std::int32_t off) { return le::getI16(img.at(off)); }
+std::int32_t i16(const DesignImage& img, std::int32_t off) {
+  return le::getI16(img.at(off));
+}
 
 }  // namespace
 
-std::int16_t HeaderVersion(const DesignImage& image) { return le::getI16(image.at(kVersionOffset)); }
+std::int16_t HeaderVersion(const DesignImage& image) {
+  return le::getI16(image.at(kVersionOffset));
+}
 
 bool ReadHeader(const DesignImage& img, Settings& s) {
   const std::int16_t version = HeaderVersion(img);

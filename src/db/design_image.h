@@ -42,7 +42,9 @@ std::string_view FileMagic();
 void CreateEmptyImage(DesignImage& image);
 
 // Offset of directory slot k (1..800).
-inline std::int32_t SlotOffset(int k) { return kHeaderSize + kSlotSize * (k - 1); }
+inline std::int32_t SlotOffset(int k) {
+  return kHeaderSize + kSlotSize * (k - 1);
+}
 
 // Date and time as the directory keeps it: two-digit year, month, day, hour, minute, second.
 using Stamp = std::array<std::int16_t, 6>;

@@ -18,22 +18,22 @@ struct AppendCursor {
 };
 
 struct CurrentCell {
-  std::string name;          // empty: no cell open
-  CellEntry entry;           // working copy of the slot, the authority while the cell is open
+  std::string name;  // empty: no cell open
+  CellEntry entry;   // working copy of the slot, the authority while the cell is open
   std::int32_t slotOffset = 0;
   AppendCursor cursor;
 };
 
 struct DesignState {
   DesignImage image;
-  std::string path;              // current file path; empty: no design open
-  std::int16_t version = 450;    // format version, kept when the design is written again
-  int auxCounter = 0;            // opens in this run, at most 100
+  std::string path;            // current file path; empty: no design open
+  std::int16_t version = 450;  // format version, kept when the design is written again
+  int auxCounter = 0;          // opens in this run, at most 100
   bool saveOnClose = false;
   std::array<std::uint8_t, 64> presentLayers{};
   CurrentCell current;
   bool cellDialogOpen = false;
-  DesignImage source;            // read-only design cells are copied from
+  DesignImage source;  // read-only design cells are copied from
   std::string sourcePath;
 
   bool isOpen() const { return !path.empty() && image.allocated(); }

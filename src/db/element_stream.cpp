@@ -95,12 +95,11 @@ ReadEnd ReadElements(const DesignImage& image, const CellEntry& entry,
     if (entry.dataSize - consumed < 2 || !reader.read(2, rec, &view.typeOffset))
       return ReadEnd::Broken;
     view.type = le::getI16(rec.data());
-    if (RecordLength(rec) == -1 && (view.type < 0 || view.type > 105 ||
-                                    (view.type > 5 && view.type < 100)))
+    if (RecordLength(rec) == -1 &&
+        (view.type < 0 || view.type > 105 || (view.type > 5 && view.type < 100)))
       return ReadEnd::Broken;
     const std::size_t head = headBytes(view.type);
-    if (consumed + static_cast<std::int64_t>(head) > entry.dataSize ||
-        !reader.read(head - 2, rec))
+    if (consumed + static_cast<std::int64_t>(head) > entry.dataSize || !reader.read(head - 2, rec))
       return ReadEnd::Broken;
     const std::int32_t length = RecordLength(rec);
     if (length < static_cast<std::int32_t>(head) || consumed + length > entry.dataSize ||

@@ -14,14 +14,20 @@
 
 namespace lav::db {
 
-enum class ElementType : std::int16_t { ACell = 0, SCell = 1, Text = 2, Rect = 3, Polygon = 4,
-                                        Line = 5 };
+enum class ElementType : std::int16_t {
+  ACell = 0,
+  SCell = 1,
+  Text = 2,
+  Rect = 3,
+  Polygon = 4,
+  Line = 5
+};
 inline constexpr std::int16_t kDeletedOffset = 100;
 
 // A record as read from a stream: its bytes (contiguous copy) and where its type code lies.
 struct RecordView {
-  std::int16_t type = 0;           // as stored: 0..5, or 100..105 for a deleted record
-  std::int32_t typeOffset = 0;     // image offset of the type code's first byte
+  std::int16_t type = 0;        // as stored: 0..5, or 100..105 for a deleted record
+  std::int32_t typeOffset = 0;  // image offset of the type code's first byte
   std::span<const std::uint8_t> bytes;
   bool deleted() const { return type >= kDeletedOffset; }
   ElementType kind() const { return static_cast<ElementType>(type % kDeletedOffset); }

@@ -1,0 +1,182 @@
+#include "command/command_table.h"
+
+#include <array>
+
+#include "command/dispatch_state.h"
+#include "command/handlers.h"
+
+namespace lav::command {
+namespace {
+
+constexpr const char* kCellDialogs = "the cell dialogs";
+constexpr const char* kView = "the Graphics Window's view and drawing";
+constexpr const char* kEntry = "element entry and editing";
+constexpr const char* kTree = "the cell tree report";
+constexpr const char* kLayerDialogs = "the layer dialogs";
+constexpr const char* kMacros = "the macro runner";
+constexpr const char* kGdsii = "GDSII Stream conversion";
+constexpr const char* kDxf = "DXF conversion";
+constexpr const char* kPrint = "printing and bitmap export";
+constexpr const char* kToolbar = "the Toolbar and paint palette";
+constexpr const char* kVectorText = "vector text";
+
+using N = Needs;
+constexpr CommandRow setter(std::int16_t n) {
+  return {n, N::Nothing, StartSetter, ContinueSetter, nullptr};
+}
+constexpr CommandRow layerList(std::int16_t n) {
+  return {n, N::Nothing, StartLayerList, nullptr, nullptr};
+}
+constexpr CommandRow later(std::int16_t n, const char* work, N needs = N::Nothing) {
+  return {n, needs, nullptr, nullptr, work};
+}
+
+// Row k-1 is command k.
+constexpr std::array<CommandRow, kLastBuiltIn> kRows = {{
+    {1, N::Nothing, StartExit, nullptr, nullptr},
+    {2, N::NoFile, StartNewDesign, ContinueNewDesign, nullptr},
+    {3, N::NoFile, StartOpenDesign, ContinueOpenDesign, nullptr},
+    {4, N::Nothing, StartCloseDesign, nullptr, nullptr},
+    {5, N::Nothing, StartDatabaseUnit, ContinueDatabaseUnit, nullptr},
+    {6, N::File, StartCreateCell, ContinueCreateCell, nullptr},
+    {7, N::Nothing, StartOpenCell, ContinueOpenCell, nullptr},
+    later(8, kCellDialogs, N::FileForCellName),
+    later(9, kCellDialogs, N::FileForCellName),
+    later(10, kCellDialogs, N::FileForCellName),
+    later(11, kCellDialogs, N::FileForCellName),
+    later(12, kCellDialogs, N::FileForCellName),
+    later(13, kTree, N::FileAndCellList),
+    later(14, kTree),
+    later(15, kCellDialogs, N::FileForCellName),
+    {16, N::Nothing, StartClearTranscript, nullptr, nullptr},
+    later(17, kView),
+    later(18, kView),
+    later(19, kView),
+    later(20, kView),
+    later(21, kView),
+    setter(22),
+    layerList(23),
+    layerList(24),
+    layerList(25),
+    layerList(26),
+    layerList(27),
+    layerList(28),
+    layerList(29),
+    layerList(30),
+    layerList(31),
+    setter(32),
+    later(33, kLayerDialogs),
+    later(34, kLayerDialogs),
+    later(35, kLayerDialogs),
+    later(36, kLayerDialogs),
+    setter(37),
+    layerList(38),
+    layerList(39),
+    layerList(40),
+    layerList(41),
+    layerList(42),
+    layerList(43),
+    layerList(44),
+    layerList(45),
+    layerList(46),
+    layerList(47),
+    layerList(48),
+    layerList(49),
+    layerList(50),
+    layerList(51),
+    layerList(52),
+    layerList(53),
+    layerList(54),
+    layerList(55),
+    layerList(56),
+    setter(57),
+    setter(58),
+    setter(59),
+    setter(60),
+    setter(61),
+    setter(62),
+    setter(63),
+    setter(64),
+    {65, N::Nothing, StartDrawSwitches, nullptr, nullptr},
+    setter(66),
+    setter(67),
+    {68, N::Nothing, StartGridOn, nullptr, nullptr},
+    {69, N::Nothing, StartGridOff, nullptr, nullptr},
+    setter(70),
+    setter(71),
+    setter(72),
+    {73, N::Nothing, StartFunctionKey, nullptr, nullptr},
+    later(74, "the layer-name block"),
+    later(75, kEntry),
+    {76, N::Nothing, StartCoordinateMode, ContinueCoordinateMode, nullptr},
+    later(77, kEntry),
+    setter(78),
+    later(79, kEntry),
+    {80, N::Nothing, StartCommandList, nullptr, nullptr},
+    setter(81),
+    setter(82),
+    setter(83),
+    setter(84),
+    {85, N::Nothing, StartTextInput, nullptr, nullptr},
+    {86, N::Nothing, StartPlacedCellName, ContinuePlacedCellName, nullptr},
+    setter(87),
+    setter(88),
+    setter(89),
+    {90, N::Nothing, StartArray, ContinueArray, nullptr},
+    later(91, kEntry, N::FileAndCell),
+    later(92, kEntry),
+    later(93, kEntry),
+    later(94, kEntry),
+    later(95, kEntry),
+    later(96, kEntry),
+    later(97, kEntry),
+    later(98, kEntry),
+    later(99, kEntry),
+    later(100, kEntry),
+    later(101, kVectorText, N::FileAndCell),
+    later(102, kEntry, N::FileAndCell),
+    later(103, kEntry),
+    later(104, kEntry),
+    later(105, kEntry),
+    {106, N::Nothing, StartCompaction, nullptr, nullptr},
+    later(107, kEntry),
+    setter(108),
+    later(109, kEntry),
+    later(110, kEntry),
+    {111, N::Nothing, StartPrintMode, nullptr, nullptr},
+    later(112, kMacros),
+    {113, N::Nothing, StartEcho, nullptr, nullptr},
+    {114, N::Nothing, StartTextFileName, nullptr, nullptr},
+    {115, N::Nothing, StartTextFileRead, nullptr, nullptr},
+    {116, N::Nothing, StartTextFileWrite, nullptr, nullptr},
+    later(117, kGdsii, N::NoFile),
+    later(118, kGdsii, N::File),
+    {119, N::Nothing, StartStreamUnit, ContinueStreamUnit, nullptr},
+    later(120, kDxf, N::NoFile),
+    later(121, kDxf, N::File),
+    later(122, kToolbar),
+    later(123, kPrint, N::File),
+    later(124, kToolbar),
+}};
+
+constexpr bool numbersInOrder() {
+  for (std::size_t i = 0; i < kRows.size(); ++i)
+    if (kRows[i].number != static_cast<std::int16_t>(i + 1)) return false;
+  return true;
+}
+static_assert(numbersInOrder(), "row k-1 must hold command k");
+
+}  // namespace
+
+const CommandRow* FindCommandRow(std::int32_t number) {
+  if (number < 1 || number > kLastBuiltIn) return nullptr;
+  return &kRows[static_cast<std::size_t>(number - 1)];
+}
+
+const CommandRow* RowForStep(std::int32_t step) {
+  if (step >= 1 && step <= kLastBuiltIn) return FindCommandRow(step);
+  if (step > kStepOffset) return FindCommandRow(step - kStepOffset);
+  return nullptr;
+}
+
+}  // namespace lav::command

@@ -1,0 +1,127 @@
+// The command-table side of the design file and cell commands: arguments and prompts.
+#include <string>
+
+#include "command/command_window.h"
+#include "command/dispatcher.h"
+#include "command/handlers.h"
+#include "command/tokens.h"
+#include "db/cell_commands.h"
+#include "db/design_files.h"
+#include "db/messages.h"
+#include "platform/sjis.h"
+#include "shell/app_state.h"
+
+namespace lav::command {
+namespace {
+
+void askFor(AppState& app, const char* prompt) {
+  SetPrompt(app, prompt);
+  PrintLine(app, {}, kPrintEndLine);
+}
+
+}  // namespace
+
+void StartExit(AppState& app, std::string_view) {
+  if (db::EndProgram(app)) {
+    app.dispatch.endRequested = true;
+  }
+  EndCommand(app);
+}
+
+void StartNewDesign(AppState& app, std::string_view line) {
+  auto words = SplitWords(line);
+  if (words.size() < 2) return askFor(app, db::msg::kPromptFileName);
+  ContinueNewDesign(app, words[1]);
+}
+
+void ContinueNewDesign(AppState& app, std::string_view answer) {
+  db::NewDesign(app, answer);
+  EndCommand(app);
+}
+
+void StartOpenDesign(AppState& app, std::string_view line) {
+  auto words = SplitWords(line);
+  if (words.size() >= 2 && words[1] != "0" && words[1] != "?") {
+    ContinueOpenDesign(app, words[1]);
+    return;
+  }
+  // The file dialog; its choice is typed as the answer to "File Name: ".
+  askFor(app, db::msg::kPromptFileName);
+  FileDialogRequest request;
+  request.filter = "Files(*.CAD)|*.CAD|";
+  auto chosen = app.host.openFileDialog(request);
+  if (!chosen) {
+    EndCommand(app);
+    return;
+  }
+  if (AppendToInput(app, *chosen))
+    PressEnter(app);
+  else
+    EndCommand(app);
+}
+
+void ContinueOpenDesign(AppState& app, std::string_view answer) {
+  app.continueFlag = true;
+  db::OpenDesignCommand(app, answer);
+  EndCommand(app);
+}
+
+void StartCloseDesign(AppState& app, std::string_view line) {
+  db::CloseDesignCommand(app, RestAfterFirstWord(line));
+  if (!app.continueFlag) PrintLine(app, "*** Abortion ***", kPrintMessage);
+  EndCommand(app);
+}
+
+void StartCreateCell(AppState& app, std::string_view line) {
+  auto words = SplitWords(line);
+  if (words.size() < 2) return askFor(app, db::msg::kPromptCellName);
+  ContinueCreateCell(app, words[1]);
+}
+
+void ContinueCreateCell(AppState& app, std::string_view answer) {
+  db::CreateCell(app, answer);
+  EndCommand(app);
+}
+
+namespace {
+
+bool cellCommandNeedsFile(AppState& app) {
+  if (app.design.isOpen()) return true;
+  ShowError(app,
+            db::FormatMessage(db::msg::kNotOpenForCommand,
+                              CommandName(app.window.commands, app.dispatch.current)),
+            "Error");
+  return false;
+}
+
+}  // namespace
+
+void StartOpenCell(AppState& app, std::string_view line) {
+  if (!cellCommandNeedsFile(app)) return EndCommand(app);
+  bool needsName = false;
+  db::OpenCell(app, RestAfterFirstWord(line), needsName);
+  if (needsName) {
+    // A leading 0 or 1 is kept for the name that follows.
+    app.dispatch.typedLine = std::string(RestAfterFirstWord(line));
+    return askFor(app, db::msg::kPromptCellName);
+  }
+  EndCommand(app);
+}
+
+void ContinueOpenCell(AppState& app, std::string_view answer) {
+  bool needsName = false;
+  std::string option = app.dispatch.typedLine;
+  std::string args =
+      (option == "0" || option == "1") ? option + " " + std::string(answer) : std::string(answer);
+  db::OpenCell(app, args, needsName);
+  EndCommand(app);
+}
+
+void StartCompaction(AppState& app, std::string_view line) {
+  auto words = SplitWords(line);
+  const bool drop = words.size() >= 2 && ScanInt(words[1]).value_or(0) == 1;
+  db::CompactDesign(app, drop);
+  EndCommand(app);
+}
+
+}  // namespace lav::command

@@ -1,0 +1,179 @@
+#include "db/cell_commands.h"
+
+#include <cstring>
+#include <vector>
+
+#include "db/cell_directory.h"
+#include "db/design_files.h"
+#include "db/design_header.h"
+#include "db/element_stream.h"
+#include "db/messages.h"
+#include "platform/byte_io.h"
+#include "platform/sjis.h"
+#include "shell/app_state.h"
+
+namespace lav::db {
+namespace {
+
+void box(AppState& app, const char* utf8, std::string_view arg = {},
+         const char* caption = msg::kCaptionError) {
+  ++app.dispatch.errorsReported;
+  app.host.messageBox(FormatMessage(utf8, arg), sjis::fromUtf8(caption), Icon::Exclamation,
+                      Buttons::Ok);
+}
+
+std::vector<std::string_view> words(std::string_view s) {
+  std::vector<std::string_view> out;
+  std::size_t i = 0;
+  while (i < s.size()) {
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n')) ++i;
+    std::size_t j = i;
+    while (j < s.size() && s[j] != ' ' && s[j] != '\t' && s[j] != '\n') ++j;
+    if (j > i) out.push_back(s.substr(i, j - i));
+    i = j;
+  }
+  return out;
+}
+
+}  // namespace
+
+bool CreateCell(AppState& app, std::string_view nameText) {
+  auto& d = app.design;
+  if (!d.isOpen()) {
+    box(app, msg::kNotOpenYet);
+    app.continueFlag = false;
+    return false;
+  }
+  auto w = words(nameText);
+  if (w.empty()) return false;
+  const std::string name = CutCellName(w[0]);
+  // Only a check: the current cell stays as it is.
+  if (FindCell(d.image, name).result == FindResult::Found) {
+    box(app, msg::kSameCellExists);
+    app.continueFlag = false;
+    return false;
+  }
+  const std::int32_t slot = FindSlotForNewCell(d.image, d.version);
+  if (slot == 0) {
+    box(app, msg::kTooManyCells, {}, msg::kCaptionCellCreate);
+    return false;
+  }
+  CellEntry e;
+  if (d.image.bytes[slot] == kDeletedCellMark) {
+    e.firstBlock = ReadCellEntry(d.image, slot).firstBlock;  // its old chain is reused
+  }
+  e.setName(name);
+  e.created = e.modified = StampOf(app.host.now());
+  WriteCellEntry(d.image, slot, e);
+  MakeCurrent(d, slot);
+  app.host.invalidate(Window::Status);
+  app.host.invalidate(Window::Graphics);
+  return true;
+}
+
+bool OpenCell(AppState& app, std::string_view arguments, bool& needsName) {
+  auto& d = app.design;
+  needsName = false;
+  auto w = words(arguments);
+  int option = 0;
+  std::size_t nameIndex = 0;
+  if (!w.empty()) {
+    const std::string first(w[0]);
+    char* end = nullptr;
+    const long v = std::strtol(first.c_str(), &end, 10);
+    if (end != first.c_str() && (v == 0 || v == 1) && *end == '\0') {
+      option = static_cast<int>(v);
+      nameIndex = 1;
+    }
+  }
+  if (nameIndex >= w.size()) {
+    needsName = true;
+    return false;
+  }
+  const std::string name = CutCellName(w[nameIndex]);
+  const FindOutcome found = FindCell(d.image, name);
+  if (found.result != FindResult::Found) {
+    if (found.result == FindResult::NotFoundAtEnd) box(app, msg::kCellNotFound, name);
+    app.continueFlag = false;
+    return false;
+  }
+  MakeCurrent(d, found.slotOffset);
+  d.presentLayers.fill(0);
+  app.settings.headerFlags50 |= 1;
+  if (option == 1) {
+    app.settings.showAcell = 0;
+    app.settings.showScell = 0;
+    app.settings.headerFlags51 |= 1;
+  }
+  app.host.setTitle(FormatMessage(msg::kTitleOpen, d.path));
+  app.host.invalidate(Window::Status);
+  app.host.invalidate(Window::Graphics);
+  return true;
+}
+
+bool CompactDesign(AppState& app, bool dropDeleted) {
+  auto& d = app.design;
+  if (!d.isOpen()) {
+    box(app, msg::kNotOpenYet);
+    return false;
+  }
+  const DesignImage& src = d.image;
+  DesignImage dst;
+  dst.bytes.assign(kImageSize, 0);
+  std::memcpy(dst.bytes.data(), src.bytes.data(), kHeaderSize);
+  std::int32_t at = kDataStart;
+  auto copyBlock = [&](std::int32_t flagOffset, std::int32_t size) {
+    if (src.bytes[flagOffset] != 0xFF) return true;
+    if (at + size > kImageSize) return false;
+    std::memcpy(dst.at(at), src.at(le::getI32(src.at(flagOffset + 1))), size);
+    le::putI32(dst.at(flagOffset + 1), at);
+    at += size;
+    return true;
+  };
+  bool fits = copyBlock(kHatchFlagOffset, kHatchBlockSize) &&
+              copyBlock(kLayerNamesFlagOffset, kLayerNamesBlockSize);
+  int kept = 0;
+  for (int k = 1; fits && k <= kSlotCount; ++k) {
+    const std::int32_t off = SlotOffset(k);
+    if (src.bytes[off] == kFreeSlotMark) break;
+    if (src.bytes[off] == kDeletedCellMark && dropDeleted) continue;
+    CellEntry e = ReadCellEntry(src, off);
+    // Live records laid out in consecutive blocks.
+    std::vector<std::uint8_t> stream;
+    ReadElements(src, e, [&](const RecordView& r) {
+      if (!r.deleted()) stream.insert(stream.end(), r.bytes.begin(), r.bytes.end());
+      return true;
+    });
+    const auto blocks = std::max<std::int32_t>(
+        1, static_cast<std::int32_t>((stream.size() + kPayloadSize - 1) / kPayloadSize));
+    if (at + blocks * kBlockSize > kImageSize) {
+      fits = false;
+      break;
+    }
+    e.dataSize = static_cast<std::int32_t>(stream.size());
+    e.firstBlock = stream.empty() ? 0 : at;
+    for (std::int32_t b = 0; b < blocks; ++b) {
+      const std::int32_t block = at + b * kBlockSize;
+      const std::size_t from = static_cast<std::size_t>(b) * kPayloadSize;
+      const std::size_t n =
+          std::min<std::size_t>(kPayloadSize, stream.size() - std::min(stream.size(), from));
+      if (n) std::memcpy(dst.at(block), stream.data() + from, n);
+      le::putI32(dst.at(block + kPayloadSize), b + 1 < blocks ? block + kBlockSize : 0);
+    }
+    at += blocks * kBlockSize;
+    WriteCellEntry(dst, SlotOffset(++kept), e);
+  }
+  if (!fits) {
+    // Refused before anything changed.
+    box(app, msg::kCompactionTooLarge);
+    return false;
+  }
+  dst.usedSize = at;
+  d.image = std::move(dst);
+  ClearCurrent(d);
+  app.host.invalidate(Window::Status);
+  app.host.invalidate(Window::Graphics);
+  return true;
+}
+
+}  // namespace lav::db

@@ -1,0 +1,287 @@
+#include "db/design_files.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "db/cad_file.h"
+#include "db/cell_directory.h"
+#include "db/design_header.h"
+#include "db/messages.h"
+#include "platform/paths.h"
+#include "platform/sjis.h"
+#include "shell/app_state.h"
+
+namespace lav::db {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr int kMaxOpensPerRun = 100;
+
+void box(AppState& app, const char* utf8, std::string_view arg = {},
+         const char* caption = msg::kCaptionError) {
+  ++app.dispatch.errorsReported;
+  app.host.messageBox(FormatMessage(utf8, arg), sjis::fromUtf8(caption), Icon::Exclamation,
+                      Buttons::Ok);
+}
+
+void titleOpen(AppState& app) {
+  app.host.setTitle(FormatMessage(msg::kTitleOpen, app.design.path));
+}
+void titleRunning(AppState& app) {
+  app.host.setTitle(sjis::fromUtf8(msg::kTitleRunning));
+}
+void titleIdle(AppState& app) {
+  app.host.setTitle(msg::kTitleIdle);
+}
+
+std::string firstWord(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n')) ++i;
+  std::size_t j = i;
+  while (j < s.size() && s[j] != ' ' && s[j] != '\t' && s[j] != '\n') ++j;
+  return std::string(s.substr(i, j - i));
+}
+
+std::string upperAscii(std::string s) {
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    auto c = static_cast<unsigned char>(s[i]);
+    if (sjis::isLeadByte(c) && i + 1 < s.size()) {
+      ++i;
+      continue;
+    }
+    if (c >= 'a' && c <= 'z') s[i] = static_cast<char>(c - 32);
+  }
+  return s;
+}
+
+// The paint marks belong to one run of one design: the file is emptied when a design starts.
+void clearPaintMarks(AppState& app) {
+  if (auto found = paths::findCaseInsensitive(paths::join(app.programDir, "PAINTDAT.DAT")))
+    std::ofstream(*found, std::ios::binary | std::ios::trunc);
+}
+
+void releaseDesign(AppState& app) {
+  auto& d = app.design;
+  d.image.bytes.clear();
+  d.image.bytes.shrink_to_fit();
+  d.image.usedSize = 0;
+  d.path.clear();
+  ClearCurrent(d);
+  d.presentLayers.fill(0);
+  app.host.invalidate(Window::Status);
+}
+
+}  // namespace
+
+std::string FormatMessage(const char* utf8, std::string_view arg) {
+  std::string text = sjis::fromUtf8(utf8);
+  if (auto pos = text.find("%s"); pos != std::string::npos) text.replace(pos, 2, arg);
+  return text;
+}
+
+bool NewDesign(AppState& app, std::string_view argument) {
+  auto& d = app.design;
+  if (d.isOpen()) {
+    box(app, msg::kStillOpen, d.path);
+    return false;
+  }
+  std::string name = firstWord(argument);
+  if (name.empty()) return false;
+  if (auto dot = name.rfind('.'); dot != std::string::npos) {
+    if (dot == 0) return false;  // ".x": nothing at all
+    name.resize(dot);
+  }
+  name += ".cad";
+  const std::string full = paths::absolute(name);
+  if (fs::exists(full)) {
+    box(app, msg::kSameFileExists, full, msg::kCaptionFileCreate);
+    app.continueFlag = false;
+    return false;
+  }
+  CreateEmptyImage(d.image);
+  // Absolute, so that a later change of the current directory cannot redirect the close.
+  d.path = full;
+  d.version = kCurrentVersion;
+  ClearCurrent(d);
+  titleOpen(app);
+  clearPaintMarks(app);
+  app.host.invalidate(Window::Graphics);
+  return true;
+}
+
+OpenResult OpenDesign(AppState& app, std::string_view argument) {
+  auto& d = app.design;
+  std::string name = firstWord(argument);
+  if (name.empty()) return OpenResult::Refused;
+  name = upperAscii(name);
+  if (auto dot = name.find('.'); dot == std::string::npos) {
+    name += ".CAD";
+  } else if (name.substr(dot) != ".CAD") {
+    box(app, msg::kNotCadExtension);
+    return OpenResult::Refused;
+  }
+  auto found = paths::findCaseInsensitive(name);
+  if (!found || ::access(found->c_str(), R_OK | W_OK) != 0 || fs::is_directory(*found)) {
+    box(app, msg::kCannotOpen, name);
+    return OpenResult::Refused;
+  }
+  const std::string full = paths::absolute(*found);
+  {
+    char head[42];
+    std::ifstream in(full, std::ios::binary);
+    in.read(head, sizeof head);
+    if (in.gcount() != 42 || head[0] != '#') {
+      box(app, msg::kNotDataFile, full);
+      return OpenResult::Refused;
+    }
+  }
+  if (d.auxCounter >= kMaxOpensPerRun) {
+    box(app, msg::kTooManyOpens);
+    return OpenResult::Failed;
+  }
+  char aux[32];
+  std::snprintf(aux, sizeof aux, "BUF$BUFF.%02dD", d.auxCounter++);
+  const LoadError err = LoadCadFile(full, d.image, &app.host, &app.continueFlag);
+  if (err != LoadError::None || !app.continueFlag) {
+    if (err == LoadError::TooLarge) box(app, msg::kOutOfMemory);
+    if (err == LoadError::Damaged) box(app, msg::kDamaged, full);
+    if (err == LoadError::CannotOpen) box(app, msg::kCannotOpen, full);
+    app.continueFlag = false;
+    std::error_code ec;
+    fs::remove(aux, ec);
+    d.image = {};
+    return OpenResult::Failed;
+  }
+  // Settings are taken only from a design that passed every check.
+  if (!ReadHeader(d.image, app.settings)) {
+    d.image = {};
+    box(app, msg::kNewerVersion);
+    app.continueFlag = false;
+    return OpenResult::Failed;
+  }
+  d.path = full;
+  d.version = HeaderVersion(d.image);
+  ClearCurrent(d);
+  return OpenResult::Opened;
+}
+
+void OpenDesignCommand(AppState& app, std::string_view argument) {
+  titleRunning(app);
+  const OpenResult r = OpenDesign(app, argument);
+  switch (r) {
+    case OpenResult::Failed:
+      releaseDesign(app);
+      titleIdle(app);
+      break;
+    case OpenResult::Refused:
+      if (app.design.isOpen())
+        titleOpen(app);
+      else
+        titleIdle(app);
+      app.continueFlag = false;
+      break;
+    case OpenResult::Opened:
+      app.design.presentLayers.fill(0);
+      clearPaintMarks(app);
+      titleOpen(app);
+      app.host.invalidate(Window::Graphics);
+      break;
+  }
+  app.host.invalidate(Window::Status);
+}
+
+bool WriteFileSafely(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                     std::string& error) {
+  const fs::path target(path);
+  const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  const std::string temp = (dir / ("BUF$BUFF.88B." + std::to_string(::getpid()))).string();
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  std::size_t done = 0;
+  bool ok = true;
+  while (ok && done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n <= 0) {
+      if (n < 0 && errno == EINTR) continue;
+      ok = false;
+      error = n < 0 ? std::strerror(errno) : "short write";
+    } else {
+      done += static_cast<std::size_t>(n);
+    }
+  }
+  if (ok && ::fsync(fd) != 0) ok = false, error = std::strerror(errno);
+  if (::close(fd) != 0 && ok) ok = false, error = std::strerror(errno);
+  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false, error = std::strerror(errno);
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+  return true;
+}
+
+bool CloseDesign(AppState& app, bool save) {
+  auto& d = app.design;
+  if (d.isOpen() && save && app.continueFlag) {
+    if (!WriteHeader(d.image, app.settings, d.version)) {
+      box(app, msg::kCloseFailed);
+      return false;
+    }
+    auto bytes = EncodeFile(d.image);
+    app.host.messageStep(app.continueFlag);
+    if (!app.continueFlag) return false;  // Escape: the design stays open, the file untouched
+    std::string error;
+    if (!WriteFileSafely(d.path, bytes, error)) {
+      box(app, msg::kCloseFailed);
+      return false;
+    }
+  } else if (save && d.isOpen() && !app.continueFlag) {
+    return false;
+  }
+  releaseDesign(app);
+  return true;
+}
+
+void CloseDesignCommand(AppState& app, std::string_view argument) {
+  auto& d = app.design;
+  d.saveOnClose = true;
+  std::string word = firstWord(argument);
+  if (!word.empty()) {
+    char* end = nullptr;
+    const double v = std::strtod(word.c_str(), &end);
+    if (end != word.c_str() && v == 0) d.saveOnClose = false;
+  }
+  app.continueFlag = true;
+  titleRunning(app);
+  const bool closed = CloseDesign(app, d.saveOnClose);
+  d.saveOnClose = false;
+  titleIdle(app);
+  if (!closed && d.isOpen()) titleOpen(app);
+}
+
+bool EndProgram(AppState& app) {
+  auto& d = app.design;
+  if (!d.isOpen()) return true;
+  const Answer a = app.host.messageBox(FormatMessage(msg::kSaveQuestion, d.path),
+                                       sjis::fromUtf8(msg::kCaptionClosing), Icon::Question,
+                                       Buttons::YesNoCancel);
+  if (a == Answer::Cancel) return false;
+  app.continueFlag = true;
+  // The program ends only when the close really succeeded.
+  return CloseDesign(app, a == Answer::Yes);
+}
+
+}  // namespace lav::db

@@ -1,0 +1,45 @@
+// The life of the one open design: new, open, close with or without writing, and the end of
+// the program. Each takes the command's argument text and shows its own messages.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lav {
+struct AppState;
+}
+
+namespace lav::db {
+
+enum class OpenResult : int { Opened = 0, Refused = 1, Failed = -1 };
+
+// Command 2 with a name: false when nothing was created (the message was shown).
+bool NewDesign(AppState& app, std::string_view name);
+
+// The open operation on a typed name (first word): name and content checks, load, header.
+OpenResult OpenDesign(AppState& app, std::string_view argument);
+
+// Command 3 after the name is known: the open operation with the titles around it.
+void OpenDesignCommand(AppState& app, std::string_view argument);
+
+// The close operation: writes the design when save is true. False when the write failed or
+// was stopped: the design then stays open (the message was shown for a failure).
+bool CloseDesign(AppState& app, bool save);
+
+// Command 4 (argument "0": without writing).
+void CloseDesignCommand(AppState& app, std::string_view argument);
+
+// Command 1: asks whether to write an open design. True when the program may end.
+bool EndProgram(AppState& app);
+
+// Writes bytes to path through a temporary file in the same folder that replaces it only when
+// everything was written and flushed; the old file stays intact otherwise.
+bool WriteFileSafely(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                     std::string& error);
+
+// Formats a message text (UTF-8 with one %s) with a Shift-JIS argument into Shift-JIS.
+std::string FormatMessage(const char* utf8, std::string_view sjisArgument = {});
+
+}  // namespace lav::db

@@ -1,0 +1,49 @@
+// Texts of the design database's messages, prompts and titles (UTF-8; converted to Shift-JIS
+// where they are shown).
+#pragma once
+
+namespace lav::db::msg {
+
+inline constexpr const char* kStillOpen = " ファイル %s が開かれたままです。閉じてから行って下さい";
+inline constexpr const char* kSameFileExists = "同名のファイル %s が在ります。";
+inline constexpr const char* kNoMemoryToCreate =
+    "ファイル %s を作成する為のメモリーが不足しています。";
+inline constexpr const char* kNotCadExtension = "ファイルの拡張子名が .CAD でありません";
+inline constexpr const char* kCannotOpen = "ファイル %s を開くことが出来ません。";
+inline constexpr const char* kNotDataFile =
+    " ファイル %s "
+    "の識別が出来ません。このファイルはデーター以外です。コマンドは実行できませんでした。";
+inline constexpr const char* kTooManyOpens =
+    "このプログラムの実行中に開けるファイルは 100 回までです。プログラムを起動し直して下さい。";
+inline constexpr const char* kOutOfMemory = "メモリーが不足しました";
+inline constexpr const char* kDamaged =
+    "ファイル %s は壊れています（ディレクトリまたはデーターが範囲外を指しています）。";
+inline constexpr const char* kNewerVersion =
+    "新バージョンのデータです。このままでは続行出来ません。";
+inline constexpr const char* kCloseFailed = "ファイルのクローズに失敗しました";
+inline constexpr const char* kSaveQuestion =
+    "ファイル %s が開かれたままです。ファイルを上書き保存しますか";
+inline constexpr const char* kNotOpenYet = "ファイルはまだ開かれていません";
+inline constexpr const char* kNotOpenForCommand =
+    "ファイルは開かれていません。ファイルを開いた後でなければ %s このコマンドは実行できません。";
+inline constexpr const char* kSameCellExists = "同名のセルが在りますので出来ません。";
+inline constexpr const char* kTooManyCells = "セルの数が多すぎてこれ以上作成することは出来ません。";
+inline constexpr const char* kCellNotFound =
+    "セル %s "
+    "が見つかりません。セル名では大文字と小文字を区別しますので正確に入力しなければなりません。";
+inline constexpr const char* kCompactionTooLarge =
+    "圧縮後のデーターが領域に収まりませんので圧縮できません。";
+
+inline constexpr const char* kCaptionError = "Error";
+inline constexpr const char* kCaptionFileCreate = "File Create Error";
+inline constexpr const char* kCaptionCellCreate = "Cell Create Error";
+inline constexpr const char* kCaptionClosing = "終了処理";
+
+inline constexpr const char* kTitleOpen = "dravel: %s";
+inline constexpr const char* kTitleRunning = "実行中";
+inline constexpr const char* kTitleIdle = "Lavinor";
+
+inline constexpr const char* kPromptFileName = "File Name: ";
+inline constexpr const char* kPromptCellName = "Cell Name: ";
+
+}  // namespace lav::db::msg

@@ -1,0 +1,288 @@
+// The dispatcher driven as a user drives it: lines typed into the Command Window and Enter.
+#include "command/dispatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "command/command_file.h"
+#include "command/command_window.h"
+#include "macro/variables.h"
+#include "platform/scripted_host.h"
+#include "platform/sjis.h"
+#include "shell/app_state.h"
+
+namespace lav::command {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A small command file of our own, so these tests do not depend on the shipped names.
+constexpr const char* kCommandFile =
+    "2       NEW      {name}   new design\n"
+    "5       DBUNIT   {n}      database unit\n"
+    "6       CELL     {name}   new cell\n"
+    "13      TREE              cell tree\n"
+    "16      CLS               clear\n"
+    "17      FIT               fit\n"
+    "23      LSHOW    {layers} display set\n"
+    "64      NEST     {n}      depth\n"
+    "76      ABS      {n}      coordinate mode\n"
+    "81      LAYER    {n}      layer\n"
+    "82      ELEMENT  {n}      element type\n"
+    "83      WIDTH    {n}      width\n"
+    "88      ANGLE    {n}      angle\n"
+    "90      ARRAY    {n}      array\n"
+    "113     ECHO     {text}   echo\n"
+    "114     TFILE    {name}   text file\n"
+    "115     TREAD    {var}    read line\n"
+    "116     TWRITE   {text}   write line\n"
+    "130     MYMACRO           a macro\n";
+
+class Dispatcher : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("lavinor-dispatch-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir);
+    std::ofstream(dir / "Lavinor.cmd") << kCommandFile;
+    oldCwd = fs::current_path();
+    fs::current_path(dir);
+    app.programDir = dir.string();
+    ASSERT_TRUE(LoadCommandFile(app));
+    app.window.transcript.onLine = [this](std::string_view l) {
+      lines.push_back(sjis::toUtf8(std::string(l)));
+    };
+  }
+  void TearDown() override {
+    fs::current_path(oldCwd);
+    fs::remove_all(dir);
+  }
+  // Types a line (UTF-8) and presses Enter.
+  void type(const std::string& utf8) {
+    app.window.input.clear();
+    app.window.caret = 0;
+    ASSERT_TRUE(AppendToInput(app, sjis::fromUtf8(utf8))) << utf8;
+    PressEnter(app);
+  }
+  bool printed(const std::string& utf8) const {
+    for (const auto& l : lines)
+      if (l == utf8) return true;
+    return false;
+  }
+  std::string prompt() const { return sjis::toUtf8(app.window.prompt); }
+
+  fs::path dir, oldCwd;
+  ScriptedHost host;
+  AppState app{host};
+  std::vector<std::string> lines;
+};
+
+TEST_F(Dispatcher, SettersTakeTheirValueAtOnceOrAtTheirPrompt) {
+  struct Case {
+    std::vector<std::string> typed;
+    int Settings::*field;
+    int expected;
+    const char* box;  // expected refusal text, or null
+  } cases[] = {
+      {{"LAYER 5"}, &Settings::layer, 5, nullptr},
+      {{"layer", "7"}, &Settings::layer, 7, nullptr},
+      {{"LA 9"}, &Settings::layer, 9, nullptr},  // unique prefix
+      {{"LAYER 64"}, &Settings::layer, 1, "入力の範囲は０層から６３層までです。"},
+      {{"LAYER", ""}, &Settings::layer, 1, nullptr},  // empty answer keeps the value
+      {{"NEST 10.5"}, &Settings::nest, 11, nullptr},
+      {{"NEST 11.4"}, &Settings::nest, 11, "入力範囲は 0 から 11 までです。"},
+      {{"WIDTH 0.5"}, &Settings::width, 500, nullptr},
+      {{"ANGLE 370"}, &Settings::angle, 10000000, nullptr},
+      {{"&W=0.25", "WIDTH &W*2"}, &Settings::width, 500, nullptr},
+  };
+  for (const auto& c : cases) {
+    Settings fresh;
+    app.settings = fresh;
+    host.boxes.clear();
+    for (const auto& t : c.typed) type(t);
+    EXPECT_EQ(app.settings.*c.field, c.expected) << c.typed.front();
+    if (c.box) {
+      ASSERT_EQ(host.boxes.size(), 1u) << c.typed.front();
+      EXPECT_EQ(host.boxes[0].text, c.box);
+    } else {
+      EXPECT_TRUE(host.boxes.empty()) << c.typed.front();
+    }
+    EXPECT_EQ(app.dispatch.current, 0) << c.typed.front();
+    EXPECT_EQ(prompt(), "? ");
+  }
+}
+
+TEST_F(Dispatcher, PromptShowsTheCurrentValueAndTheAnswerStaysInTheTranscript) {
+  type("WIDTH 0.5");
+  type("WIDTH");
+  EXPECT_EQ(prompt(), "Width(0.5): ");
+  EXPECT_EQ(app.dispatch.current, 83);
+  type("2");
+  EXPECT_EQ(app.settings.width, 2000);
+  EXPECT_TRUE(printed("Width(0.5): 2"));
+}
+
+TEST_F(Dispatcher, LinesThatNameNoCommandAreCalculated) {
+  struct Case {
+    const char* line;
+    const char* out;
+  } cases[] = {
+      {"1+2*3", "7.  "},  {"(1 + 2) * 3", "9.  "},  {"10 / (2 5)", "5.  2.  "}, {"&X=3", "3.  "},
+      {"&X * 2", "6.  "}, {"12abc", "***ERROR***"}, {"qqq", "***ERROR***"},
+  };
+  for (const auto& c : cases) {
+    lines.clear();
+    type(c.line);
+    EXPECT_TRUE(printed(c.out)) << c.line << " printed " << (lines.empty() ? "" : lines[0]);
+  }
+}
+
+TEST_F(Dispatcher, AmbiguousPrefixListsCandidatesInTableOrder) {
+  lines.clear();
+  type("T");  // TREE, TFILE, TREAD, TWRITE
+  std::vector<std::string> expected = {"--COMMANDS--", "TREE",   "TFILE",
+                                       "TREAD",        "TWRITE", "------------"};
+  ASSERT_GE(lines.size(), expected.size() + 1);
+  EXPECT_EQ(lines[0], "? T");  // the typed line, then the list
+  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[i + 1], expected[i]);
+  EXPECT_EQ(app.dispatch.current, 0);
+  // A prefix that is a whole name wins over longer names.
+  lines.clear();
+  type("TREE");
+  EXPECT_FALSE(printed("--COMMANDS--"));
+}
+
+TEST_F(Dispatcher, CommentsAndEmptyLinesDoNothing) {
+  type("# LAYER 5");
+  type("");
+  EXPECT_EQ(app.settings.layer, 1);
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(app.dispatch.errorsReported, 0);
+}
+
+TEST_F(Dispatcher, CommandsThatAreNotBuiltSaySo) {
+  lines.clear();
+  type("FIT");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "? FIT");
+  EXPECT_NE(lines[1].find("not available yet"), std::string::npos) << lines[1];
+  EXPECT_EQ(app.dispatch.current, 0);
+  EXPECT_GT(app.dispatch.errorsReported, 0);
+}
+
+TEST_F(Dispatcher, MacroNumbersWithoutAFileShowTheCommandsBox) {
+  type("MYMACRO");
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].caption, "Commands");
+  EXPECT_EQ(host.boxes[0].text,
+            "MYMACRO   このコマンドについては、現在対応しておりません。"
+            "以降のバージョンからのサポートとなります。");
+  EXPECT_EQ(host.boxes[0].icon, Icon::Information);
+}
+
+TEST_F(Dispatcher, PreconditionsRefuseWithTheirMessage) {
+  struct Case {
+    const char* line;
+    const char* box;
+  } cases[] = {
+      {"CELL TOP", "ファイルはまだ開かれていません"},
+      {"TREE", "ファイル又はセルは開かれていませんのでセル名の参照はできませんでした"},
+  };
+  for (const auto& c : cases) {
+    host.boxes.clear();
+    type(c.line);
+    ASSERT_EQ(host.boxes.size(), 1u) << c.line;
+    EXPECT_EQ(host.boxes[0].text, c.box);
+    EXPECT_EQ(host.boxes[0].caption, "Error");
+    EXPECT_EQ(host.boxes[0].icon, Icon::Exclamation);
+  }
+}
+
+TEST_F(Dispatcher, ArrayStepsKeepTheShownValueOnAnEmptyAnswer) {
+  type("ARRAY");
+  EXPECT_EQ(prompt(), "nX (1): ");
+  type("3");
+  EXPECT_EQ(prompt(), "nY (1): ");
+  type("");
+  EXPECT_EQ(prompt(), "pX (0.): ");
+  type("2.5");
+  type("-4");
+  EXPECT_EQ(app.settings.columns, 3);
+  EXPECT_EQ(app.settings.rows, 1);
+  EXPECT_EQ(app.settings.pitchX, 2500);
+  EXPECT_EQ(app.settings.pitchY, -4000);
+  EXPECT_EQ(app.dispatch.current, 0);
+  // Counts outside 1..32767 are refused.
+  type("ARRAY 40000 2");
+  EXPECT_EQ(app.settings.columns, 3);
+  ASSERT_FALSE(host.boxes.empty());
+  type("ARRAY 4 5 1 2");
+  EXPECT_EQ(app.settings.rows, 5);
+  EXPECT_EQ(app.settings.pitchY, 2000);
+}
+
+TEST_F(Dispatcher, CoordinateModeThreeAsksForTheOrigin) {
+  type("ABS 3");
+  EXPECT_TRUE(printed("(0. 0.)"));
+  EXPECT_EQ(prompt(), "Origin: ");
+  type("10 -2.5");
+  EXPECT_EQ(app.dispatch.originX, 10000);
+  EXPECT_EQ(app.dispatch.originY, -2500);
+  EXPECT_EQ(app.settings.absMode, 3);
+  type("ABS 4");
+  EXPECT_EQ(app.settings.absMode, 3);
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, "入力範囲は０から３です。");
+}
+
+TEST_F(Dispatcher, EscapeAbandonsTheWaitingCommand) {
+  type("LAYER");
+  EXPECT_EQ(app.dispatch.current, 81);
+  AbortCommand(app);
+  EXPECT_EQ(app.dispatch.current, 0);
+  EXPECT_EQ(prompt(), "? ");
+  type("5");  // now a calculator line, not an answer
+  EXPECT_EQ(app.settings.layer, 1);
+}
+
+TEST_F(Dispatcher, LayerListsChangeTheDisplaySet) {
+  type("LSHOW 1 2 3");
+  int visible = 0;
+  for (int l = 0; l < kLayerCount; ++l) visible += app.settings.layerFlags[l] & 1;
+  EXPECT_EQ(visible, 3);
+  EXPECT_GT(host.invalidations[static_cast<int>(Window::Graphics)], 0);
+}
+
+TEST_F(Dispatcher, TextFilesReportThroughErr) {
+  auto err = [&] { return macro::LookUp(app.symbols, "&ERR").value_or("?"); };
+  type("TFILE out.txt $1");
+  EXPECT_EQ(err(), "0.");
+  type("TWRITE $1 first line");
+  type("TWRITE $1 # comment only");
+  type("TWRITE $1 2 3");
+  EXPECT_EQ(err(), "0.");
+  type("TFILE out.txt $2");
+  type("TREAD &A $2");
+  EXPECT_EQ(err(), "0.");
+  EXPECT_EQ(macro::LookUp(app.symbols, "&A").value_or("?"), "first line");
+  type("TREAD &B $2");  // skips the comment-only line
+  EXPECT_EQ(macro::LookUp(app.symbols, "&B").value_or("?"), "2.  3.");
+  type("TREAD &C $2");  // end of file
+  EXPECT_EQ(err(), "-1.");
+  type("TFILE x.txt $7");
+  EXPECT_EQ(err(), "-1.");
+  std::ifstream in(dir / "out.txt");
+  std::string all((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(all, "first line\n# comment only\n2 3\n");
+}
+
+TEST_F(Dispatcher, EchoPrintsTheRestOfTheLine) {
+  type("ECHO  hello   world");
+  EXPECT_TRUE(printed("hello world"));  // blanks joined by the expansion
+}
+
+}  // namespace
+}  // namespace lav::command
