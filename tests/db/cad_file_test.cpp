@@ -162,10 +162,10 @@ TEST(DesignHeader, VersionsAndRanges) {
     int Settings::*field;
     int expected;
   } cases[] = {
-      {450, 18, 10, &Settings::fillLines, 30},   {450, 18, 5000, &Settings::fillLines, 2000},
-      {450, 28, 15, &Settings::nest, 11},        {450, 34, 3, &Settings::fillPaint, 0},
-      {420, 48, 3, &Settings::elementType, 3},   {399, 48, 3, &Settings::elementType, 4},
-      {450, 54, 0, &Settings::hight, 1},         {450, 54, -5, &Settings::hight, 32000},
+      {450, 18, 10, &Settings::fillLines, 30}, {450, 18, 5000, &Settings::fillLines, 2000},
+      {450, 28, 15, &Settings::nest, 11},      {450, 34, 3, &Settings::fillPaint, 0},
+      {420, 48, 3, &Settings::elementType, 3}, {399, 48, 3, &Settings::elementType, 4},
+      {450, 54, 0, &Settings::hight, 1},       {450, 54, -5, &Settings::hight, 32000},
   };
   for (const auto& c : cases) {
     DesignState d;

@@ -22,7 +22,8 @@ inline void NewImage(DesignState& d) {
 inline void AddCell(DesignState& d, const std::string& name) {
   const std::int32_t slot = FindSlotForNewCell(d.image, d.version);
   CellEntry e;
-  if (d.image.bytes[slot] == kDeletedCellMark) e.firstBlock = ReadCellEntry(d.image, slot).firstBlock;
+  if (d.image.bytes[slot] == kDeletedCellMark)
+    e.firstBlock = ReadCellEntry(d.image, slot).firstBlock;
   e.setName(name);
   WriteCellEntry(d.image, slot, e);
   MakeCurrent(d, slot);
