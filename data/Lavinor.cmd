@@ -70,14 +70,14 @@
 39      LTDASHED  {layers}           層の線種を破線にする
 40      LTDOTTED  {layers}           層の線種を点線にする
 41      LTDASHDOT {layers}           層の線種を一点鎖線にする
-42      LTDASH2DOT{layers}           層の線種を二点鎖線にする
+42      LT2DOT    {layers}           層の線種を二点鎖線にする
 49      COLFORE   {layers}           層の色を前景色 (白 か 黒) にする
 43      COLRED    {layers}           層の色を赤にする
 47      COLGREEN  {layers}           層の色を緑にする
 44      COLBLUE   {layers}           層の色を青にする
 45      COLYELLOW {layers}           層の色を黄にする
 46      COLCYAN   {layers}           層の色を水色にする
-48      COLMAGENTA{layers}           層の色を赤紫にする
+48      COLMAG    {layers}           層の色を赤紫にする
 56      COLGREY   {layers}           層の色を灰色にする
 50      COLMAROON {layers}           層の色を暗い赤にする
 54      COLDGREEN {layers}           層の色を暗い緑にする

@@ -78,14 +78,14 @@ SECTIONS = [
         (39, "LTDASHED", "{layers}", 0, "層の線種を破線にする"),
         (40, "LTDOTTED", "{layers}", 0, "層の線種を点線にする"),
         (41, "LTDASHDOT", "{layers}", 0, "層の線種を一点鎖線にする"),
-        (42, "LTDASH2DOT", "{layers}", 0, "層の線種を二点鎖線にする"),
+        (42, "LT2DOT", "{layers}", 0, "層の線種を二点鎖線にする"),
         (49, "COLFORE", "{layers}", 0, "層の色を前景色 (白 か 黒) にする"),
         (43, "COLRED", "{layers}", 0, "層の色を赤にする"),
         (47, "COLGREEN", "{layers}", 0, "層の色を緑にする"),
         (44, "COLBLUE", "{layers}", 0, "層の色を青にする"),
         (45, "COLYELLOW", "{layers}", 0, "層の色を黄にする"),
         (46, "COLCYAN", "{layers}", 0, "層の色を水色にする"),
-        (48, "COLMAGENTA", "{layers}", 0, "層の色を赤紫にする"),
+        (48, "COLMAG", "{layers}", 0, "層の色を赤紫にする"),
         (56, "COLGREY", "{layers}", 0, "層の色を灰色にする"),
         (50, "COLMAROON", "{layers}", 0, "層の色を暗い赤にする"),
         (54, "COLDGREEN", "{layers}", 0, "層の色を暗い緑にする"),
@@ -177,7 +177,7 @@ def check(rows):
         sys.exit("every command 1..124 needs exactly one row")
     names = [r[1] for r in rows]
     for a in names:
-        if len(a) > 10:
+        if len(a) > 9:  # a blank must follow the name in its column
             sys.exit("name too long for its column: " + a)
         for b in names:
             if a != b and b.startswith(a):
