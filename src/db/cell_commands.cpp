@@ -1,6 +1,5 @@
 #include "db/cell_commands.h"
 
-#include <cstring>
 #include <vector>
 
 #include "db/cell_directory.h"
@@ -106,71 +105,6 @@ bool OpenCell(AppState& app, std::string_view arguments, bool& needsName) {
     app.settings.headerFlags51 |= 1;
   }
   app.host.setTitle(FormatMessage(msg::kTitleOpen, d.path));
-  app.host.invalidate(Window::Status);
-  app.host.invalidate(Window::Graphics);
-  return true;
-}
-
-bool CompactDesign(AppState& app, bool dropDeleted) {
-  auto& d = app.design;
-  if (!d.isOpen()) {
-    box(app, msg::kNotOpenYet);
-    return false;
-  }
-  const DesignImage& src = d.image;
-  DesignImage dst;
-  dst.bytes.assign(kImageSize, 0);
-  std::memcpy(dst.bytes.data(), src.bytes.data(), kHeaderSize);
-  std::int32_t at = kDataStart;
-  auto copyBlock = [&](std::int32_t flagOffset, std::int32_t size) {
-    if (src.bytes[flagOffset] != 0xFF) return true;
-    if (at + size > kImageSize) return false;
-    std::memcpy(dst.at(at), src.at(le::getI32(src.at(flagOffset + 1))), size);
-    le::putI32(dst.at(flagOffset + 1), at);
-    at += size;
-    return true;
-  };
-  bool fits = copyBlock(kHatchFlagOffset, kHatchBlockSize) &&
-              copyBlock(kLayerNamesFlagOffset, kLayerNamesBlockSize);
-  int kept = 0;
-  for (int k = 1; fits && k <= kSlotCount; ++k) {
-    const std::int32_t off = SlotOffset(k);
-    if (src.bytes[off] == kFreeSlotMark) break;
-    if (src.bytes[off] == kDeletedCellMark && dropDeleted) continue;
-    CellEntry e = ReadCellEntry(src, off);
-    // Live records laid out in consecutive blocks.
-    std::vector<std::uint8_t> stream;
-    ReadElements(src, e, [&](const RecordView& r) {
-      if (!r.deleted()) stream.insert(stream.end(), r.bytes.begin(), r.bytes.end());
-      return true;
-    });
-    const auto blocks = std::max<std::int32_t>(
-        1, static_cast<std::int32_t>((stream.size() + kPayloadSize - 1) / kPayloadSize));
-    if (at + blocks * kBlockSize > kImageSize) {
-      fits = false;
-      break;
-    }
-    e.dataSize = static_cast<std::int32_t>(stream.size());
-    e.firstBlock = stream.empty() ? 0 : at;
-    for (std::int32_t b = 0; b < blocks; ++b) {
-      const std::int32_t block = at + b * kBlockSize;
-      const std::size_t from = static_cast<std::size_t>(b) * kPayloadSize;
-      const std::size_t n =
-          std::min<std::size_t>(kPayloadSize, stream.size() - std::min(stream.size(), from));
-      if (n) std::memcpy(dst.at(block), stream.data() + from, n);
-      le::putI32(dst.at(block + kPayloadSize), b + 1 < blocks ? block + kBlockSize : 0);
-    }
-    at += blocks * kBlockSize;
-    WriteCellEntry(dst, SlotOffset(++kept), e);
-  }
-  if (!fits) {
-    // Refused before anything changed.
-    box(app, msg::kCompactionTooLarge);
-    return false;
-  }
-  dst.usedSize = at;
-  d.image = std::move(dst);
-  ClearCurrent(d);
   app.host.invalidate(Window::Status);
   app.host.invalidate(Window::Graphics);
   return true;

@@ -1,7 +1,9 @@
-// Creating and opening cells, and packing the design.
+// Creating and opening cells (the cell dialogs are in cell_dialogs.h).
 #pragma once
 
 #include <string_view>
+
+#include "db/compaction.h"  // command 106 is reached through this header too
 
 namespace lav {
 struct AppState;
@@ -15,8 +17,5 @@ bool CreateCell(AppState& app, std::string_view name);
 // Command 7: "[0|1] name"; 1 opens the cell with its placements hidden. False when refused.
 // needsName is set when no name was given (the caller asks for one).
 bool OpenCell(AppState& app, std::string_view arguments, bool& needsName);
-
-// Command 106: packs the design; dropDeleted also removes deleted cells. False when refused.
-bool CompactDesign(AppState& app, bool dropDeleted);
 
 }  // namespace lav::db

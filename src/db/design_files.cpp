@@ -1,11 +1,8 @@
 #include "db/design_files.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -13,6 +10,7 @@
 #include "db/cell_directory.h"
 #include "db/design_header.h"
 #include "db/messages.h"
+#include "db/safe_write.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
@@ -99,8 +97,10 @@ bool NewDesign(AppState& app, std::string_view argument) {
   }
   name += ".cad";
   const std::string full = paths::absolute(name);
-  if (fs::exists(full)) {
-    box(app, msg::kSameFileExists, full, msg::kCaptionFileCreate);
+  // Open finds files without regard to case, so WORK.CAD is as much in the way as work.cad.
+  const auto existing = paths::findCaseInsensitive(full);
+  if (existing || fs::exists(full)) {
+    box(app, msg::kSameFileExists, existing ? *existing : full, msg::kCaptionFileCreate);
     app.continueFlag = false;
     return false;
   }
@@ -196,43 +196,6 @@ void OpenDesignCommand(AppState& app, std::string_view argument) {
   app.host.invalidate(Window::Status);
 }
 
-bool WriteFileSafely(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                     std::string& error) {
-  const fs::path target(path);
-  const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  const std::string temp = (dir / ("BUF$BUFF.88B." + std::to_string(::getpid()))).string();
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    error = std::strerror(errno);
-    return false;
-  }
-  std::size_t done = 0;
-  bool ok = true;
-  while (ok && done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) {
-      if (n < 0 && errno == EINTR) continue;
-      ok = false;
-      error = n < 0 ? std::strerror(errno) : "short write";
-    } else {
-      done += static_cast<std::size_t>(n);
-    }
-  }
-  if (ok && ::fsync(fd) != 0) ok = false, error = std::strerror(errno);
-  if (::close(fd) != 0 && ok) ok = false, error = std::strerror(errno);
-  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false, error = std::strerror(errno);
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
-  }
-  return true;
-}
-
 bool CloseDesign(AppState& app, bool save) {
   auto& d = app.design;
   if (d.isOpen() && save && app.continueFlag) {
@@ -243,10 +206,18 @@ bool CloseDesign(AppState& app, bool save) {
     auto bytes = EncodeFile(d.image);
     app.host.messageStep(app.continueFlag);
     if (!app.continueFlag) return false;  // Escape: the design stays open, the file untouched
+    SafeWriteOptions options;
+    options.host = &app.host;
+    options.continueFlag = &app.continueFlag;
     std::string error;
-    if (!WriteFileSafely(d.path, bytes, error)) {
-      box(app, msg::kCloseFailed);
-      return false;
+    switch (WriteFileSafely(d.path, bytes, options, error)) {
+      case SafeWriteResult::Written:
+        break;
+      case SafeWriteResult::Stopped:
+        return false;  // the old file is untouched and the design stays open
+      case SafeWriteResult::Failed:
+        box(app, msg::kCloseFailed);
+        return false;
     }
   } else if (save && d.isOpen() && !app.continueFlag) {
     return false;

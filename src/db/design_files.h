@@ -2,10 +2,8 @@
 // the program. Each takes the command's argument text and shows its own messages.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace lav {
 struct AppState;
@@ -33,11 +31,6 @@ void CloseDesignCommand(AppState& app, std::string_view argument);
 
 // Command 1: asks whether to write an open design. True when the program may end.
 bool EndProgram(AppState& app);
-
-// Writes bytes to path through a temporary file in the same folder that replaces it only when
-// everything was written and flushed; the old file stays intact otherwise.
-bool WriteFileSafely(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                     std::string& error);
 
 // Formats a message text (UTF-8 with one %s) with a Shift-JIS argument into Shift-JIS.
 std::string FormatMessage(const char* utf8, std::string_view sjisArgument = {});
