@@ -73,6 +73,11 @@ bool CreateCell(AppState& app, std::string_view nameText) {
 bool OpenCell(AppState& app, std::string_view arguments, bool& needsName) {
   auto& d = app.design;
   needsName = false;
+  // The dispatcher shows the no-design message with the command's name before calling.
+  if (!d.isOpen()) {
+    app.continueFlag = false;
+    return false;
+  }
   auto w = words(arguments);
   int option = 0;
   std::size_t nameIndex = 0;
@@ -92,21 +97,27 @@ bool OpenCell(AppState& app, std::string_view arguments, bool& needsName) {
   const std::string name = CutCellName(w[nameIndex]);
   const FindOutcome found = FindCell(d.image, name);
   if (found.result != FindResult::Found) {
-    if (found.result == FindResult::NotFoundAtEnd) box(app, msg::kCellNotFound, name);
+    // Also when all 800 slots are in use: a silent refusal would look like success.
+    box(app, msg::kCellNotFound, name);
     app.continueFlag = false;
     return false;
   }
-  MakeCurrent(d, found.slotOffset);
+  MakeCurrent(d, found.slotOffset);  // also invalidates the append cursor
+  // The cell is drawn to its full depth once, which also stores its real extent.
+  const std::int32_t savedNest = app.settings.nest;
+  app.settings.nest = 11;
   d.presentLayers.fill(0);
+  app.host.setTitle(sjis::fromUtf8(msg::kTitleRunning));
   app.settings.headerFlags50 |= 1;
   if (option == 1) {
     app.settings.showAcell = 0;
     app.settings.showScell = 0;
     app.settings.headerFlags51 |= 1;
   }
-  app.host.setTitle(FormatMessage(msg::kTitleOpen, d.path));
   app.host.invalidate(Window::Status);
   app.host.invalidate(Window::Graphics);
+  app.settings.nest = savedNest;
+  app.host.setTitle(FormatMessage(msg::kTitleOpen, d.path));
   return true;
 }
 

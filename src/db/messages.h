@@ -46,4 +46,28 @@ inline constexpr const char* kTitleIdle = "Lavinor";
 inline constexpr const char* kPromptFileName = "File Name: ";
 inline constexpr const char* kPromptCellName = "Cell Name: ";
 
+// Cell dialogs.
+inline constexpr const char* kNoFileForCellNames =
+    "ファイルは開かれていませんのでセル名の参照はできませんでした";
+inline constexpr const char* kSelectFirst = "選択してからボタンを押して下さい";
+inline constexpr const char* kTitleCellCopy = "セルのコピーを作る";
+inline constexpr const char* kTitleCellRename = "セル名の変更";
+inline constexpr const char* kTitleCellDelete = "セルの削除";
+inline constexpr const char* kTitleCellRestore = "消したセルの復活";
+inline constexpr const char* kTitleCellList = "セル名の一覧";
+inline constexpr const char* kTitleCopySourceFile = "コピー元のファイルを開く";
+inline constexpr const char* kFieldCopySource = "コピー元の名前";
+inline constexpr const char* kFieldNewName = "新しい名前";
+inline constexpr const char* kFieldOldName = "元の名前";
+inline constexpr const char* kFieldRestoredName = "復活後の名前";
+inline constexpr const char* kButtonCreate = "作成";
+inline constexpr const char* kButtonChange = "変更";
+inline constexpr const char* kButtonDelete = "削除";
+inline constexpr const char* kButtonRestore = "復活";
+inline constexpr const char* kButtonSelect = "選択";
+inline constexpr const char* kListHeaderNarrow = " ------ %s ----";  // list and delete dialogs
+inline constexpr const char* kListHeaderWide = "------- %s ----";    // copy, rename, restore
+inline constexpr const char* kListTrailer = "------ END ----";
+inline constexpr const char* kFilterCad = "Files(*.CAD)|*.CAD|";
+
 }  // namespace lav::db::msg

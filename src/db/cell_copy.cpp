@@ -1,0 +1,87 @@
+#include "db/cell_copy.h"
+
+#include <cstring>
+#include <unordered_set>
+#include <vector>
+
+#include "db/cell_directory.h"
+#include "platform/byte_io.h"
+
+namespace lav::db {
+namespace {
+
+bool blockInside(const DesignImage& image, std::int32_t block) {
+  return block >= kDataStart && block <= image.usedSize - kBlockSize;
+}
+
+std::int32_t nextOf(const DesignImage& image, std::int32_t block) {
+  return le::getI32(image.at(block + kPayloadSize));
+}
+
+}  // namespace
+
+CopyOutcome CopyCell(const DesignImage& source, std::string_view sourceName,
+                     DesignImage& destination, std::int16_t destinationVersion,
+                     std::string_view newName, Host* host, bool* continueFlag) {
+  const std::string name = CutCellName(newName);
+  if (FindCell(destination, name).result == FindResult::Found) return {CopyResult::NameTaken};
+  const FindOutcome found = FindCell(source, sourceName);
+  if (found.result != FindResult::Found) return {CopyResult::NotFound};
+  CellEntry entry = ReadCellEntry(source, found.slotOffset);
+  const std::int32_t slot = FindSlotForNewCell(destination, destinationVersion);
+  if (slot == 0) return {CopyResult::NoSlot};
+  const std::int32_t reused =
+      destination.bytes[slot] == kDeletedCellMark ? ReadCellEntry(destination, slot).firstBlock : 0;
+
+  const std::int32_t count =
+      entry.dataSize > 0 ? (entry.dataSize + kPayloadSize - 1) / kPayloadSize : 0;
+  if (count == 0) {
+    entry.firstBlock = reused;
+  } else {
+    // The payloads are taken first, so source and destination may be one image.
+    std::vector<std::uint8_t> payload(static_cast<std::size_t>(count) * kPayloadSize);
+    std::int32_t block = entry.firstBlock;
+    for (std::int32_t i = 0; i < count; ++i) {
+      if (!blockInside(source, block)) return {CopyResult::Damaged};
+      std::memcpy(payload.data() + static_cast<std::size_t>(i) * kPayloadSize, source.at(block),
+                  kPayloadSize);
+      block = nextOf(source, block);
+      if (host && continueFlag) {
+        host->messageStep(*continueFlag);
+        if (!*continueFlag) return {CopyResult::Stopped};
+      }
+    }
+    // The deleted slot's chain as far as it goes; a loop or a stray offset ends it.
+    std::vector<std::int32_t> existing;
+    std::unordered_set<std::int32_t> seen;
+    for (block = reused; static_cast<std::int32_t>(existing.size()) < count &&
+                         blockInside(destination, block) && seen.insert(block).second;) {
+      existing.push_back(block);
+      const std::int32_t next = nextOf(destination, block);
+      block = next >= 1 ? next : 0;
+    }
+    const auto kept = static_cast<std::int32_t>(existing.size());
+    const std::int32_t fresh = count - kept;
+    if (fresh > (kImageSize - destination.usedSize) / kBlockSize) return {CopyResult::TooLarge};
+    const std::int32_t firstFresh = destination.usedSize;
+    for (std::int32_t i = 0; i < count; ++i) {
+      const bool isFresh = i >= kept;
+      const std::int32_t at = isFresh ? firstFresh + (i - kept) * kBlockSize : existing[i];
+      std::memcpy(destination.at(at), payload.data() + static_cast<std::size_t>(i) * kPayloadSize,
+                  kPayloadSize);
+      if (isFresh)
+        le::putI32(destination.at(at + kPayloadSize), i + 1 < count ? at + kBlockSize : 0);
+      else if (i == kept - 1 && fresh > 0)
+        le::putI32(destination.at(at + kPayloadSize), firstFresh);
+      // A reused block that is not the last of the old chain keeps its next offset: the spare
+      // blocks behind the copy stay in the chain for later appends.
+    }
+    destination.usedSize += fresh * kBlockSize;
+    entry.firstBlock = kept > 0 ? existing[0] : firstFresh;
+  }
+  entry.setName(name);
+  WriteCellEntry(destination, slot, entry);
+  return {CopyResult::Copied, slot};
+}
+
+}  // namespace lav::db

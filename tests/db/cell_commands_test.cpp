@@ -1,0 +1,396 @@
+#include "db/cell_commands.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "db/cell_dialogs.h"
+#include "db/cell_directory.h"
+#include "db/design_builder.h"
+#include "db/design_files.h"
+#include "db/element_stream.h"
+#include "platform/scripted_host.h"
+#include "platform/sjis.h"
+#include "shell/app_state.h"
+
+namespace lav::db {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Square;
+
+class CellCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("lavinor-cells-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    old = fs::current_path();
+    fs::current_path(dir);
+    ASSERT_TRUE(NewDesign(app, "cells"));
+  }
+  void TearDown() override {
+    fs::current_path(old);
+    fs::remove_all(dir);
+  }
+  void make(const std::string& name, int squares = 1) {
+    ASSERT_TRUE(CreateCell(app, name)) << name;
+    for (int i = 0; i < squares; ++i)
+      testing::Append(app.design, EncodeArea(ElementType::Polygon, 1, Square(i, i, 10)));
+  }
+  // The records of a cell, concatenated.
+  std::vector<std::uint8_t> stream(const std::string& name) {
+    auto f = FindCell(app.design.image, name);
+    EXPECT_EQ(f.result, FindResult::Found) << name;
+    std::vector<std::uint8_t> out;
+    if (f.result != FindResult::Found) return out;
+    ReadElements(app.design.image, ReadCellEntry(app.design.image, f.slotOffset),
+                 [&](const RecordView& r) {
+                   out.insert(out.end(), r.bytes.begin(), r.bytes.end());
+                   return true;
+                 });
+    return out;
+  }
+  template <typename Dialog>
+  void script(const char* kind, std::function<void(Dialog&)> f) {
+    host.dialogHandlers[kind] = [f](DialogModel& m) {
+      auto* d = dynamic_cast<Dialog*>(&m);
+      ASSERT_NE(d, nullptr);
+      f(*d);
+    };
+  }
+  static int lineOf(const CellListDialog& d, const std::string& text) {
+    for (std::size_t i = 0; i < d.lines.size(); ++i)
+      if (d.lines[i] == text) return static_cast<int>(i);
+    return -1;
+  }
+  std::string lastBox() const { return host.boxes.empty() ? "" : host.boxes.back().text; }
+
+  fs::path dir, old;
+  ScriptedHost host;
+  AppState app{host};
+};
+
+TEST_F(CellCommands, OpenCellArguments) {
+  make("TOP");
+  make("5");
+  make("other");
+  struct Case {
+    const char* args;
+    bool opens;
+    const char* current;  // after the command
+    bool hidden;          // placements hidden
+    bool needsName;
+  } cases[] = {
+      {"TOP", true, "TOP", false, false},
+      {"1 TOP", true, "TOP", true, false},
+      {"0 other", true, "other", false, false},
+      {"5", true, "5", false, false},  // any other number is the name itself
+      {"1", false, "5", false, true},
+      {"top", false, "5", false, false},  // case matters
+  };
+  for (const auto& c : cases) {
+    app.settings.showAcell = app.settings.showScell = 1;
+    app.settings.nest = 4;
+    app.design.current.cursor.valid = true;
+    host.boxes.clear();
+    bool needsName = false;
+    EXPECT_EQ(OpenCell(app, c.args, needsName), c.opens) << c.args;
+    EXPECT_EQ(needsName, c.needsName) << c.args;
+    EXPECT_EQ(app.design.current.name, c.current) << c.args;
+    EXPECT_EQ(app.settings.showAcell == 0, c.hidden) << c.args;
+    EXPECT_EQ(app.settings.nest, 4) << c.args;  // restored after the draw
+    if (c.opens) {
+      EXPECT_FALSE(app.design.current.cursor.valid) << c.args;
+      EXPECT_EQ(host.titles.back(), "dravel: " + app.design.path) << c.args;
+    }
+    if (!c.opens && !c.needsName) {
+      EXPECT_EQ(lastBox(),
+                "セル top が見つかりません。セル名では大文字と小文字を区別しますので正確に入力しな"
+                "ければなりません。");
+    }
+  }
+  EXPECT_EQ(app.settings.headerFlags50 & 1, 1);
+  EXPECT_EQ(app.settings.headerFlags51 & 1, 1);
+}
+
+TEST_F(CellCommands, Version420DesignRefusesThe400thCell) {
+  app.design.version = 420;
+  for (int i = 1; i <= 399; ++i) ASSERT_TRUE(CreateCell(app, "C" + std::to_string(i))) << i;
+  EXPECT_FALSE(CreateCell(app, "C400"));
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, "セルの数が多すぎてこれ以上作成することは出来ません。");
+  EXPECT_EQ(host.boxes[0].caption, "Cell Create Error");
+  EXPECT_EQ(app.design.image.bytes[SlotOffset(400)], kFreeSlotMark);
+  EXPECT_EQ(app.design.current.name, "C399");
+}
+
+TEST_F(CellCommands, DeletedSlotAndChainAreReusedByTheNextCell) {
+  make("A");
+  make("B", 3);
+  make("C");
+  const auto bBlock = ReadCellEntry(app.design.image, SlotOffset(2)).firstBlock;
+  script<CellDeleteDialog>("cell-delete", [&](CellDeleteDialog& d) {
+    EXPECT_GE(d.lines.front().size(), kFrameWidth);
+    EXPECT_EQ(d.lines.front().rfind(" ------ " + app.design.path + " ----", 0), 0u);
+    EXPECT_EQ(d.lines.back(), "------ END " + std::string(kFrameWidth - 11, '-'));
+    EXPECT_FALSE(d.pressDelete());  // nothing selected
+    EXPECT_EQ(lastBox(), "選択してからボタンを押して下さい");
+    EXPECT_EQ(host.boxes.back().icon, Icon::Information);
+    EXPECT_FALSE(d.selectLine(0));  // the header
+    ASSERT_TRUE(d.selectLine(lineOf(d, "C")));
+    ASSERT_TRUE(d.pressDelete());  // the current cell
+    ASSERT_TRUE(d.selectLine(lineOf(d, "B")));
+    ASSERT_TRUE(d.pressDelete());
+    EXPECT_EQ(lineOf(d, "B"), -1);
+    EXPECT_EQ(d.lines.size(), 3u);
+  });
+  EXPECT_EQ(RunCellDeleteDialog(app), CellDialogResult::Done);
+  EXPECT_FALSE(app.design.hasCell());
+  EXPECT_FALSE(app.design.cellDialogOpen);
+  const auto used = app.design.image.usedSize;
+  make("D", 0);
+  EXPECT_EQ(app.design.current.slotOffset, SlotOffset(2));
+  EXPECT_EQ(app.design.current.entry.dataSize, 0);
+  EXPECT_EQ(app.design.current.entry.firstBlock, bBlock);
+  testing::Append(app.design, EncodeArea(ElementType::Rect, 2, Square(5, 5, 5)));
+  EXPECT_EQ(app.design.image.usedSize, used);  // B's block took the record
+  EXPECT_EQ(stream("D").size(), 46u);
+}
+
+TEST_F(CellCommands, RestoreShowsTheMaskedNameAndKeepsTheData) {
+  make("TOP", 2);
+  make("TOP2x");
+  const auto before = stream("TOP");
+  script<CellDeleteDialog>("cell-delete", [&](CellDeleteDialog& d) {
+    ASSERT_TRUE(d.selectLine(lineOf(d, "TOP")));
+    ASSERT_TRUE(d.pressDelete());
+  });
+  RunCellDeleteDialog(app);
+  script<CellRestoreDialog>("cell-restore", [&](CellRestoreDialog& d) {
+    ASSERT_EQ(d.lines.size(), 3u);
+    EXPECT_EQ(d.lines.front().rfind("------- ", 0), 0u);
+    const int line = lineOf(d, "?OP");
+    ASSERT_EQ(line, 1);
+    ASSERT_TRUE(d.selectLine(line));
+    EXPECT_EQ(d.restoredName, "?OP");
+    EXPECT_FALSE(d.pressRestore());  // still the masked name
+    d.setRestoredName("TOP2x and more");
+    EXPECT_FALSE(d.pressRestore());
+    EXPECT_EQ(lastBox(), "同名のセルが在りますので出来ません。");
+    d.setRestoredName("TOP2 ");
+    ASSERT_TRUE(d.pressRestore());
+    EXPECT_EQ(d.lines.size(), 2u);
+  });
+  RunCellRestoreDialog(app);
+  EXPECT_EQ(stream("TOP2"), before);
+  EXPECT_EQ(ReadCellEntry(app.design.image, SlotOffset(1)).nameText(), "TOP2");
+}
+
+TEST_F(CellCommands, RenameKeepsPlacementsAndFollowsTheCurrentCell) {
+  make("LEAF");
+  ASSERT_TRUE(CreateCell(app, "TOP"));
+  Placement p;
+  p.cellName = "LEAF";
+  testing::Append(app.design, EncodeSingle(p));
+  const auto topStream = stream("TOP");
+  script<CellRenameDialog>("cell-rename", [&](CellRenameDialog& d) {
+    ASSERT_TRUE(d.selectLine(lineOf(d, "TOP")));
+    EXPECT_EQ(d.oldName, "TOP");
+    d.setNewName("TOP");
+    EXPECT_FALSE(d.pressChange());  // the same name: nothing
+    d.setNewName("LEAF");
+    EXPECT_FALSE(d.pressChange());
+    EXPECT_EQ(lastBox(), "同名のセルが在りますので出来ません。");
+    d.setNewName("MAIN");
+    ASSERT_TRUE(d.pressChange());
+    EXPECT_EQ(d.lines[static_cast<std::size_t>(d.selected)], "MAIN");
+    EXPECT_EQ(lineOf(d, "TOP"), -1);
+    ASSERT_TRUE(d.selectLine(lineOf(d, "LEAF")));
+    d.setNewName("BASE");
+    ASSERT_TRUE(d.pressChange());
+  });
+  RunCellRenameDialog(app);
+  EXPECT_EQ(app.design.current.name, "MAIN");
+  EXPECT_EQ(stream("MAIN"), topStream);  // the placement still names LEAF
+  // The next record of the current cell must not write the old name back.
+  testing::Append(app.design, EncodeArea(ElementType::Rect, 1, Square(0, 0, 3)));
+  EXPECT_EQ(FindCell(app.design.image, "TOP").result, FindResult::NotFoundAtEnd);
+  EXPECT_EQ(FindCell(app.design.image, "MAIN").result, FindResult::Found);
+}
+
+TEST_F(CellCommands, CopyTakesFreshOrReusedBlocks) {
+  ASSERT_TRUE(CreateCell(app, "BIG"));
+  // 1550 + 950 = 2500 bytes of records.
+  testing::Append(app.design, EncodeArea(ElementType::Polygon, 1, testing::Zigzag(193, 1)));
+  testing::Append(app.design, EncodeArea(ElementType::Polygon, 2, testing::Zigzag(118, 2)));
+  ASSERT_EQ(app.design.current.entry.dataSize, 2500);
+  make("SMALL");  // one block, deleted below
+  make("EMPTY", 0);
+  ASSERT_TRUE(CreateCell(app, "CUR"));
+  script<CellDeleteDialog>("cell-delete", [&](CellDeleteDialog& d) {
+    ASSERT_TRUE(d.selectLine(lineOf(d, "SMALL")));
+    ASSERT_TRUE(d.pressDelete());
+  });
+  RunCellDeleteDialog(app);
+  struct Case {
+    const char* to;
+    std::int32_t growth;
+    int slot;
+  } cases[] = {
+      {"INTO_DELETED", 2004, 2},  // SMALL's one block is reused, one is new
+      {"FRESH", 4008, 5},
+  };
+  for (const auto& c : cases) {
+    const auto used = app.design.image.usedSize;
+    script<CellCopyDialog>("cell-copy", [&](CellCopyDialog& d) {
+      ASSERT_TRUE(d.selectLine(lineOf(d, "BIG")));
+      EXPECT_EQ(d.sourceName, "BIG");
+      d.setNewName(c.to);
+      ASSERT_TRUE(d.pressCreate());
+      EXPECT_EQ(d.lines[static_cast<std::size_t>(d.selected)], c.to);
+    });
+    RunCellCopyDialog(app);
+    EXPECT_EQ(app.design.image.usedSize - used, c.growth) << c.to;
+    EXPECT_EQ(FindCell(app.design.image, c.to).slotOffset, SlotOffset(c.slot)) << c.to;
+    EXPECT_EQ(stream(c.to), stream("BIG")) << c.to;
+    EXPECT_EQ(app.design.current.name, "CUR") << c.to;
+  }
+  // An empty source copies no block; a taken name and a missing source are refused.
+  script<CellCopyDialog>("cell-copy", [&](CellCopyDialog& d) {
+    d.setSourceName("EMPTY");
+    d.setNewName("EMPTY2");
+    const auto used = app.design.image.usedSize;
+    ASSERT_TRUE(d.pressCreate());
+    EXPECT_EQ(app.design.image.usedSize, used);
+    d.setNewName("FRESH");
+    EXPECT_FALSE(d.pressCreate());
+    EXPECT_EQ(lastBox(), "同名のセルが在りますので出来ません。");
+    d.setSourceName("NOPE");
+    d.setNewName("NEW");
+    EXPECT_FALSE(d.pressCreate());
+    EXPECT_EQ(lastBox().rfind("セル NOPE が見つかりません。", 0), 0u);
+  });
+  RunCellCopyDialog(app);
+  EXPECT_EQ(
+      ReadCellEntry(app.design.image, FindCell(app.design.image, "EMPTY2").slotOffset).firstBlock,
+      0);
+}
+
+TEST_F(CellCommands, CopyFromAnotherDesign) {
+  const std::string ownPath = app.design.path;
+  make("MINE");
+  // The source design, written by the program itself.
+  {
+    ScriptedHost otherHost;
+    AppState other(otherHost);
+    ASSERT_TRUE(NewDesign(other, "source"));
+    ASSERT_TRUE(CreateCell(other, "LIB"));
+    testing::Append(other.design, EncodeArea(ElementType::Polygon, 1, testing::Zigzag(150, 3)));
+    ASSERT_TRUE(CreateCell(other, "MINE"));
+    ASSERT_TRUE(CloseDesign(other, true));
+  }
+  host.fileChoices.push_back((dir / "SOURCE.CAD").string());  // found whatever the case
+  script<CellCopyDialog>("cell-copy", [&](CellCopyDialog& d) {
+    EXPECT_EQ(d.lines.front().rfind("------- " + (dir / "source.cad").string(), 0), 0u);
+    ASSERT_EQ(d.lines.size(), 4u);
+    ASSERT_TRUE(d.selectLine(lineOf(d, "MINE")));
+    d.setNewName("MINE");
+    EXPECT_FALSE(d.pressCreate());  // the name exists in the current design
+    ASSERT_TRUE(d.selectLine(lineOf(d, "LIB")));
+    d.setNewName("LIB");
+    ASSERT_TRUE(d.pressCreate());
+    EXPECT_EQ(lineOf(d, "LIB"), -1);  // the copied source name leaves the list
+  });
+  EXPECT_EQ(RunCopyFromDesign(app), CellDialogResult::Done);
+  ASSERT_EQ(host.fileRequests.size(), 1u);
+  EXPECT_EQ(host.fileRequests[0].title, "コピー元のファイルを開く");
+  EXPECT_EQ(host.fileRequests[0].filter, "Files(*.CAD)|*.CAD|");
+  EXPECT_EQ(app.design.path, ownPath);
+  EXPECT_FALSE(app.design.source.allocated());
+  EXPECT_EQ(stream("LIB").size(), 6u + 8 * 150);
+  // A file that is no design is refused with a message; cancel does nothing.
+  host.fileChoices.push_back(std::nullopt);
+  EXPECT_EQ(RunCopyFromDesign(app), CellDialogResult::Done);
+  host.fileChoices.push_back((dir / "missing.cad").string());
+  EXPECT_EQ(RunCopyFromDesign(app), CellDialogResult::Refused);
+  EXPECT_EQ(app.design.path, ownPath);
+}
+
+TEST_F(CellCommands, CellListHandsTheNameOnOrOpensTheCell) {
+  make("ZED");
+  make("ALPHA");
+  struct Case {
+    bool waiting;
+    CellListChoice::Action action;
+  } cases[] = {{true, CellListChoice::Action::HandToCommand},
+               {false, CellListChoice::Action::OpenCell}};
+  for (const auto& c : cases) {
+    script<CellNamesDialog>("cell-list", [&](CellNamesDialog& d) {
+      EXPECT_EQ(d.lines[1], "ALPHA");  // sorted
+      EXPECT_EQ(d.lines[2], "ZED");
+      EXPECT_FALSE(d.pressSelect());
+      EXPECT_EQ(lastBox(), "選択してからボタンを押して下さい");
+      ASSERT_TRUE(d.selectLine(2));
+      ASSERT_TRUE(d.pressSelect());
+    });
+    const auto choice = RunCellNamesDialog(app, c.waiting);
+    EXPECT_EQ(choice.action, c.action);
+    EXPECT_EQ(choice.name, "ZED");
+  }
+  host.dialogHandlers.clear();  // closed without a choice
+  EXPECT_EQ(RunCellNamesDialog(app, false).action, CellListChoice::Action::None);
+}
+
+TEST_F(CellCommands, DialogsNeedADesignAndOnlyOneRunsAtATime) {
+  app.design.cellDialogOpen = true;
+  EXPECT_EQ(RunCellCopyDialog(app), CellDialogResult::Busy);
+  EXPECT_TRUE(host.dialogsRun.empty());
+  app.design.cellDialogOpen = false;
+  ASSERT_TRUE(CloseDesign(app, false));
+  host.boxes.clear();
+  using Run = CellDialogResult (*)(AppState&);
+  const Run runs[] = {RunCellCopyDialog, RunCellRenameDialog, RunCellDeleteDialog,
+                      RunCellRestoreDialog, RunCopyFromDesign};
+  for (Run run : runs) EXPECT_EQ(run(app), CellDialogResult::Refused);
+  EXPECT_EQ(RunCellNamesDialog(app, false).result, CellDialogResult::Refused);
+  ASSERT_EQ(host.boxes.size(), 6u);
+  for (const auto& b : host.boxes)
+    EXPECT_EQ(b.text, "ファイルは開かれていませんのでセル名の参照はできませんでした");
+  EXPECT_TRUE(host.dialogsRun.empty());
+  EXPECT_TRUE(host.fileRequests.empty());
+  bool needsName = false;
+  EXPECT_FALSE(OpenCell(app, "TOP", needsName));  // no design: no crash
+}
+
+TEST(CellFields, FrameLinesAreFilledTo75) {
+  EXPECT_EQ(ListFrameLine(" ------ %s ----", "A.CAD"), " ------ A.CAD " + std::string(61, '-'));
+  EXPECT_EQ(ListFrameLine("------- %s ----", "A.CAD"), "------- A.CAD " + std::string(61, '-'));
+  const std::string longPath(80, 'p');
+  EXPECT_EQ(ListFrameLine(" ------ %s ----", longPath), " ------ " + longPath + " ----");
+}
+
+TEST(CellFields, ClipAndName) {
+  struct Case {
+    std::string typed;
+    std::size_t kept;
+    std::string name;
+  } cases[] = {
+      {"A B", 3, "A"},
+      {std::string(120, 'x'), 100, std::string(32, 'x')},
+      // a two-byte character at bytes 99..100 is not split
+      {std::string(99, 'y') + "\x83\x65", 99, std::string(32, 'y')},
+      {" lead", 5, ""},
+  };
+  for (const auto& c : cases) {
+    const std::string f = ClipFieldText(c.typed);
+    EXPECT_EQ(f.size(), c.kept) << c.typed;
+    EXPECT_EQ(FieldCellName(f), c.name) << c.typed;
+  }
+}
+
+}  // namespace
+}  // namespace lav::db
