@@ -81,6 +81,14 @@ std::optional<DesignImage> PackImage(const DesignImage& src, bool dropDeleted, P
     }
     at += blocks * kBlockSize;
     WriteCellEntry(dst, SlotOffset(++kept), e);
+    // The reader steps only every few hundred records; small cells get one step each.
+    if (host && continueFlag) {
+      host->messageStep(*continueFlag);
+      if (!*continueFlag) {
+        error = PackError::Stopped;
+        return std::nullopt;
+      }
+    }
   }
   dst.usedSize = at;
   return dst;

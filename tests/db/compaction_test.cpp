@@ -1,0 +1,167 @@
+#include "db/compaction.h"
+
+#include <gtest/gtest.h>
+
+#include "db/cell_directory.h"
+#include "db/design_builder.h"
+#include "db/design_header.h"
+#include "db/element_stream.h"
+#include "platform/byte_io.h"
+#include "platform/scripted_host.h"
+#include "shell/app_state.h"
+
+namespace lav::db {
+namespace {
+
+using testing::Append;
+using testing::Square;
+
+// Live records of a slot, concatenated.
+std::vector<std::uint8_t> liveRecords(const DesignImage& image, int slot) {
+  std::vector<std::uint8_t> out;
+  ReadElements(image, ReadCellEntry(image, SlotOffset(slot)), [&](const RecordView& r) {
+    if (!r.deleted()) out.insert(out.end(), r.bytes.begin(), r.bytes.end());
+    return true;
+  });
+  return out;
+}
+
+std::int32_t lastRecord(const DesignState& d) {
+  std::int32_t last = 0;
+  ReadElements(d.image, d.current.entry, [&](const RecordView& r) {
+    last = r.typeOffset;
+    return true;
+  });
+  return last;
+}
+
+class Compaction : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::NewImage(app.design);
+    // A, B (deleted, with records), C, with a deleted record in each of A and C.
+    for (const char* name : {"A", "B", "C"}) {
+      testing::AddCell(app.design, name);
+      for (int i = 0; i < 60; ++i)
+        Append(app.design, EncodeArea(ElementType::Polygon, 1, testing::Zigzag(5 + i, i)));
+      MarkDeleted(app.design.image, lastRecord(app.design));
+    }
+    app.design.image.bytes[SlotOffset(2)] = kDeletedCellMark;
+    // Both layer tables, placed where they were first needed.
+    ASSERT_TRUE(WriteHeader(app.design.image, app.settings, 450));
+    std::uint8_t* flags = app.design.image.at(0);
+    const std::int32_t names = app.design.image.usedSize;
+    flags[kLayerNamesFlagOffset] = 0xFF;
+    le::putI32(flags + kLayerNamesFlagOffset + 1, names);
+    app.design.image.at(names)[0] = 'M';
+    app.design.image.usedSize += kLayerNamesBlockSize;
+    MakeCurrent(app.design, SlotOffset(3));  // C is the open cell
+  }
+  ScriptedHost host;
+  AppState app{host};
+};
+
+TEST_F(Compaction, KeepsOrDropsDeletedCells) {
+  const DesignImage before = app.design.image;
+  struct Case {
+    bool drop;
+    std::vector<std::string> names;  // slots 1.. after packing
+    std::vector<int> from;           // original slot of each
+  } cases[] = {
+      {false, {"A", "\x0F", "C"}, {1, 2, 3}},
+      {true, {"A", "C"}, {1, 3}},
+  };
+  for (const auto& c : cases) {
+    app.design.image = before;
+    MakeCurrent(app.design, SlotOffset(3));
+    ASSERT_TRUE(CompactDesign(app, c.drop));
+    const DesignImage& img = app.design.image;
+    EXPECT_FALSE(app.design.hasCell());
+    for (std::size_t i = 0; i < c.names.size(); ++i) {
+      const int slot = static_cast<int>(i) + 1;
+      const CellEntry e = ReadCellEntry(img, SlotOffset(slot));
+      EXPECT_EQ(e.name[0], static_cast<std::uint8_t>(c.names[i][0])) << slot;
+      EXPECT_EQ(liveRecords(img, slot), liveRecords(before, c.from[i])) << slot;
+      EXPECT_EQ(e.dataSize, static_cast<std::int32_t>(liveRecords(img, slot).size())) << slot;
+      // The deleted cell keeps its other name bytes, so it can still be restored.
+      const CellEntry old = ReadCellEntry(before, SlotOffset(c.from[i]));
+      EXPECT_EQ(e.name, old.name) << slot;
+      EXPECT_EQ(e.created, old.created) << slot;
+    }
+    EXPECT_EQ(img.bytes[SlotOffset(static_cast<int>(c.names.size()) + 1)], kFreeSlotMark);
+    // The tables come first, right after the directory.
+    EXPECT_EQ(le::getI32(img.at(kHatchFlagOffset + 1)), kDataStart);
+    EXPECT_EQ(le::getI32(img.at(kLayerNamesFlagOffset + 1)), kDataStart + kHatchBlockSize);
+    EXPECT_EQ(img.at(kDataStart + kHatchBlockSize)[0], 'M');
+    EXPECT_EQ(ReadCellEntry(img, SlotOffset(1)).firstBlock,
+              kDataStart + kHatchBlockSize + kLayerNamesBlockSize);
+    EXPECT_LE(img.usedSize, before.usedSize);
+    for (std::int32_t i = img.usedSize; i < kImageSize; i += 4099) EXPECT_EQ(img.bytes[i], 0);
+    // Packing the packed design changes nothing.
+    const auto once = img.bytes;
+    const auto onceUsed = img.usedSize;
+    ASSERT_TRUE(CompactDesign(app, c.drop));
+    EXPECT_EQ(app.design.image.bytes, once);
+    EXPECT_EQ(app.design.image.usedSize, onceUsed);
+  }
+}
+
+TEST_F(Compaction, CellOfDeletedRecordsOnlyBecomesEmpty) {
+  testing::AddCell(app.design, "GONE");
+  Append(app.design, EncodeArea(ElementType::Rect, 1, Square(0, 0, 5)));
+  MarkDeleted(app.design.image, lastRecord(app.design));
+  testing::AddCell(app.design, "AFTER");
+  Append(app.design, EncodeArea(ElementType::Rect, 1, Square(0, 0, 7)));
+  ASSERT_TRUE(CompactDesign(app, true));
+  // GONE took the deleted slot 2: A, GONE, C, AFTER.
+  const CellEntry gone = ReadCellEntry(app.design.image, SlotOffset(2));
+  const CellEntry after = ReadCellEntry(app.design.image, SlotOffset(4));
+  EXPECT_EQ(gone.nameText(), "GONE");
+  EXPECT_EQ(gone.dataSize, 0);
+  EXPECT_EQ(gone.firstBlock, 0);
+  // The empty cell still advances the destination by one block.
+  const CellEntry a = ReadCellEntry(app.design.image, SlotOffset(1));
+  const CellEntry c = ReadCellEntry(app.design.image, SlotOffset(3));
+  const std::int32_t aBlocks = (a.dataSize + kPayloadSize - 1) / kPayloadSize;
+  EXPECT_EQ(c.firstBlock, a.firstBlock + (aBlocks + 1) * kBlockSize);
+  EXPECT_GT(after.firstBlock, c.firstBlock);
+  EXPECT_EQ(after.dataSize, 46);
+  // No cell is open: records have no target until one is opened.
+  EXPECT_EQ(AppendElement(app.design, EncodeArea(ElementType::Rect, 1, Square(0, 0, 1)), {}),
+            AppendResult::NoCell);
+}
+
+TEST_F(Compaction, PackedFormThatWouldNotFitIsRefusedUnchanged) {
+  testing::NewImage(app.design);
+  testing::AddCell(app.design, "HUGE");
+  // About 5 MB in one cell, then empty cells that each take a block once packed.
+  const auto big = EncodeArea(ElementType::Polygon, 1, testing::Zigzag(200, 1));
+  while (app.design.image.usedSize + 2 * kBlockSize < 5'050'000) Append(app.design, big);
+  for (int i = 0; i < 200; ++i) testing::AddCell(app.design, "E" + std::to_string(i));
+  const auto before = app.design.image.bytes;
+  const auto used = app.design.image.usedSize;
+  EXPECT_FALSE(CompactDesign(app, false));
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, "圧縮後のデーターが領域に収まりませんので圧縮できません。");
+  EXPECT_EQ(app.design.image.bytes, before);
+  EXPECT_EQ(app.design.image.usedSize, used);
+  EXPECT_TRUE(app.design.hasCell());
+}
+
+TEST_F(Compaction, EscapeOrNoDesignLeavesEverythingAsItWas) {
+  const auto before = app.design.image.bytes;
+  host.onMessageStep = [n = 0](bool& flag) mutable {
+    if (++n == 1) flag = false;
+  };
+  EXPECT_FALSE(CompactDesign(app, true));
+  EXPECT_EQ(app.design.image.bytes, before);
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_TRUE(app.design.hasCell());
+  app.design = {};
+  EXPECT_FALSE(CompactDesign(app, false));
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, "ファイルはまだ開かれていません");
+}
+
+}  // namespace
+}  // namespace lav::db
