@@ -1,0 +1,232 @@
+// The design file commands around the disk: the safe write, the end of the program, the names
+// a new design may not take, the paint-marks file, and the refusals an open must show.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+
+#include "db/cell_commands.h"
+#include "db/design_builder.h"
+#include "db/design_files.h"
+#include "db/safe_write.h"
+#include "platform/scripted_host.h"
+#include "shell/app_state.h"
+
+namespace lav::db {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> bytesOf(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void writeBytes(const fs::path& p, const std::string& s) {
+  std::ofstream(p, std::ios::binary) << s;
+}
+
+class FileCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("lavinor-filecmd-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    old = fs::current_path();
+    fs::current_path(dir);
+  }
+  void TearDown() override {
+    fs::current_path(old);
+    fs::remove_all(dir);
+  }
+  bool tempLeft() const {
+    for (const auto& e : fs::directory_iterator(dir))
+      if (e.path().filename().string().rfind("BUF$BUFF.88B", 0) == 0) return true;
+    return false;
+  }
+  // A design of several megabytes, so that its write takes many chunks.
+  void fillLarge() { testing::FillRealistic(app.design, 40, 300); }
+  fs::path dir, old;
+  ScriptedHost host;
+  AppState app{host};
+};
+
+TEST_F(FileCommands, SafeWriteLeavesTheOldFileOnEveryFailure) {
+  const fs::path target = dir / "t.cad";
+  writeBytes(target, "old content");
+  ::chmod(target.c_str(), 0640);
+  const std::vector<std::uint8_t> data(100'000, 0x5A);
+  struct Case {
+    const char* what;
+    int failAtCall;  // the write call that fails (0: none)
+    int stopAtStep;  // the message step that plays Escape (0: none)
+    SafeWriteResult result;
+  } cases[] = {
+      {"disk full at once", 1, 0, SafeWriteResult::Failed},
+      {"disk full later", 3, 0, SafeWriteResult::Failed},
+      {"Escape between chunks", 0, 2, SafeWriteResult::Stopped},
+      {"written", 0, 0, SafeWriteResult::Written},
+  };
+  for (const auto& c : cases) {
+    int calls = 0, steps = 0;
+    SafeWriteOptions o;
+    o.host = &host;
+    bool flag = true;
+    o.continueFlag = &flag;
+    o.write = [&](int fd, const std::uint8_t* p, std::size_t n) -> long {
+      if (++calls == c.failAtCall) {
+        errno = ENOSPC;
+        return -1;
+      }
+      return static_cast<long>(::write(fd, p, n));
+    };
+    host.onMessageStep = [&](bool& f) {
+      if (++steps == c.stopAtStep) f = false;
+    };
+    std::string error;
+    EXPECT_EQ(WriteFileSafely(target.string(), data, o, error), c.result) << c.what;
+    EXPECT_FALSE(tempLeft()) << c.what;
+    if (c.result == SafeWriteResult::Written) {
+      EXPECT_EQ(bytesOf(target), data) << c.what;
+      struct stat st {};
+      ::stat(target.c_str(), &st);
+      EXPECT_EQ(st.st_mode & 0777, 0640u) << "permissions kept";
+    } else {
+      EXPECT_EQ(bytesOf(target),
+                std::vector<std::uint8_t>({'o', 'l', 'd', ' ', 'c', 'o', 'n', 't', 'e', 'n', 't'}))
+          << c.what;
+    }
+  }
+  // A temporary left by a crashed run with the same process id does not block the write.
+  writeBytes(SafeWriteTempName(target.string()), "stale");
+  std::string error;
+  EXPECT_EQ(WriteFileSafely(target.string(), data, {}, error), SafeWriteResult::Written);
+  EXPECT_EQ(bytesOf(target), data);
+}
+
+TEST_F(FileCommands, EscapeInTheMiddleOfTheCloseKeepsTheDesignOpen) {
+  ASSERT_TRUE(NewDesign(app, "big"));
+  ASSERT_TRUE(CloseDesign(app, true));
+  const auto original = bytesOf("big.cad");
+  ASSERT_EQ(OpenDesign(app, "big"), OpenResult::Opened);
+  fillLarge();
+  const auto image = app.design.image.bytes;
+  int steps = 0;
+  host.onMessageStep = [&](bool& f) {
+    if (++steps == 5) f = false;  // a few chunks into the write
+  };
+  host.titles.clear();
+  CloseDesignCommand(app, "");
+  EXPECT_GE(steps, 5);
+  EXPECT_TRUE(app.design.isOpen());
+  EXPECT_FALSE(app.continueFlag);
+  EXPECT_EQ(bytesOf("big.cad"), original);
+  EXPECT_FALSE(tempLeft());
+  EXPECT_EQ(host.titles.back(), "dravel: " + app.design.path);
+  // The design is still whole: a later close writes all of it.
+  host.onMessageStep = nullptr;
+  CloseDesignCommand(app, "");
+  EXPECT_FALSE(app.design.isOpen());
+  ASSERT_EQ(OpenDesign(app, "big"), OpenResult::Opened);
+  EXPECT_TRUE(
+      std::equal(image.begin() + 49, image.begin() + 64384, app.design.image.bytes.begin() + 49));
+}
+
+TEST_F(FileCommands, EndOfProgramEndsOnlyAfterARealClose) {
+  struct Case {
+    Answer answer;
+    bool ends;
+    bool written;
+  } cases[] = {
+      {Answer::Cancel, false, false},
+      {Answer::No, true, false},
+      {Answer::Yes, true, true},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(NewDesign(app, "exit")) << static_cast<int>(c.answer);
+    host.answers.push_back(c.answer);
+    host.boxes.clear();
+    EXPECT_EQ(EndProgram(app), c.ends);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, "ファイル " + (dir / "exit.cad").string() +
+                                      " が開かれたままです。ファイルを上書き保存しますか");
+    EXPECT_EQ(host.boxes[0].caption, "終了処理");
+    EXPECT_EQ(host.boxes[0].buttons, Buttons::YesNoCancel);
+    EXPECT_EQ(app.design.isOpen(), !c.ends);
+    EXPECT_EQ(fs::exists("exit.cad"), c.written);
+    if (app.design.isOpen()) CloseDesign(app, false);
+  }
+  EXPECT_TRUE(EndProgram(app));  // nothing open: no question
+}
+
+TEST_F(FileCommands, NewDesignIsAbsoluteAndRefusesAnyCaseOfAnExistingName) {
+  writeBytes("WORK.CAD", "#");
+  EXPECT_FALSE(NewDesign(app, "work"));
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, "同名のファイル " + (dir / "WORK.CAD").string() + " が在ります。");
+  EXPECT_EQ(host.boxes[0].caption, "File Create Error");
+  EXPECT_FALSE(app.continueFlag);
+  app.continueFlag = true;
+  // A change of folder (the file dialog does that) does not move the close.
+  ASSERT_TRUE(NewDesign(app, "here"));
+  fs::create_directories(dir / "elsewhere");
+  fs::current_path(dir / "elsewhere");
+  ASSERT_TRUE(CloseDesign(app, true));
+  EXPECT_TRUE(fs::exists(dir / "here.cad"));
+  EXPECT_FALSE(fs::exists(dir / "elsewhere" / "here.cad"));
+}
+
+TEST_F(FileCommands, PaintMarksAreEmptiedButNeverCreated) {
+  fs::create_directories(dir / "prog");
+  app.programDir = (dir / "prog").string();
+  ASSERT_TRUE(NewDesign(app, "paint"));
+  EXPECT_FALSE(fs::exists(dir / "prog" / "PAINTDAT.DAT"));
+  ASSERT_TRUE(CloseDesign(app, true));
+  writeBytes(dir / "prog" / "PAINTDAT.DAT", "marks");
+  host.titles.clear();
+  OpenDesignCommand(app, "paint");
+  ASSERT_TRUE(app.design.isOpen());
+  EXPECT_EQ(fs::file_size(dir / "prog" / "PAINTDAT.DAT"), 0u);
+  EXPECT_EQ(host.titles.front(), "実行中");
+  EXPECT_EQ(host.titles.back(), "dravel: " + (dir / "paint.cad").string());
+}
+
+TEST_F(FileCommands, EveryRefusedOpenShowsWhy) {
+  writeBytes("SHORT.CAD", "#" + std::string(40, 'x'));  // 41 bytes
+  writeBytes("EXACT.CAD", "#" + std::string(41, 'x'));  // 42 bytes: checks pass
+  writeBytes("BUF$BUFF.00D", "left from another run");
+  struct Case {
+    const char* name;
+    OpenResult result;
+    const char* text;  // start of the message
+  } cases[] = {
+      {"short", OpenResult::Refused, " ファイル "},
+      {"exact", OpenResult::Failed, "ファイル "},  // the load finds it damaged
+  };
+  for (const auto& c : cases) {
+    host.boxes.clear();
+    EXPECT_EQ(OpenDesign(app, c.name), c.result) << c.name;
+    ASSERT_EQ(host.boxes.size(), 1u) << c.name;
+    EXPECT_EQ(host.boxes[0].text.rfind(c.text, 0), 0u) << host.boxes[0].text;
+    EXPECT_FALSE(app.design.isOpen()) << c.name;
+  }
+  EXPECT_FALSE(fs::exists("BUF$BUFF.00D"));  // the failed load's auxiliary name is cleared
+  EXPECT_EQ(app.design.auxCounter, 1);
+  if (::geteuid() != 0) {  // root reads and writes everything
+    ASSERT_TRUE(NewDesign(app, "ro"));
+    ASSERT_TRUE(CloseDesign(app, true));
+    ::chmod("ro.cad", 0444);
+    host.boxes.clear();
+    EXPECT_EQ(OpenDesign(app, "ro"), OpenResult::Refused);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, "ファイル RO.CAD を開くことが出来ません。");
+  }
+}
+
+}  // namespace
+}  // namespace lav::db
