@@ -1,0 +1,104 @@
+// Opening and closing (with writing) a design that fills most of the image, file I/O included:
+// each must stay below 100 ms.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "db/cell_commands.h"
+#include "db/design_files.h"
+#include "db/element_stream.h"
+#include "platform/scripted_host.h"
+#include "shell/app_state.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace lav;
+
+// Polygons, lines and texts with scattered coordinates, so the encoding has real work.
+void fillDesign(AppState& app, std::int32_t targetSize) {
+  std::uint32_t seed = 12345;
+  auto next = [&] { return static_cast<std::int32_t>((seed = seed * 1103515245u + 12345u) >> 8); };
+  for (int c = 0; app.design.image.usedSize < targetSize; ++c) {
+    db::CreateCell(app, "CELL_" + std::to_string(c));
+    for (int i = 0; i < 400 && app.design.image.usedSize < targetSize; ++i) {
+      std::vector<db::Vertex> v;
+      const int n = 4 + i % 60;
+      for (int k = 0; k < n; ++k) v.push_back({next() % 500000, next() % 500000});
+      std::vector<std::uint8_t> r;
+      if (i % 3 == 0) {
+        v.push_back(v.front());
+        r = db::EncodeArea(db::ElementType::Polygon, static_cast<std::int16_t>(i % 64), v);
+      } else if (i % 3 == 1) {
+        r = db::EncodeLine(5, 0, 200, v);
+      } else {
+        db::TextRecord t;
+        t.text = "label " + std::to_string(next());
+        t.x = next() % 100000;
+        t.y = next() % 100000;
+        r = db::EncodeText(t);
+      }
+      db::AppendElement(app.design, r, app.host.now());
+    }
+  }
+}
+
+struct Fixture {
+  Fixture() {
+    dir = fs::temp_directory_path() / ("lavinor-bench-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    fs::current_path(dir);
+    db::NewDesign(app, "full");
+    fillDesign(app, 5'000'000);
+    usedSize = app.design.image.usedSize;
+    db::CloseDesign(app, true);
+  }
+  ~Fixture() {
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
+  fs::path dir;
+  ScriptedHost host;
+  AppState app{host};
+  std::int32_t usedSize = 0;
+};
+
+Fixture& fixture() {
+  static Fixture f;
+  return f;
+}
+
+void BM_OpenFullDesign(benchmark::State& state) {
+  Fixture& f = fixture();
+  for (auto _ : state) {
+    f.app.continueFlag = true;
+    f.app.design.auxCounter = 0;  // a run may open only 100 designs
+    if (db::OpenDesign(f.app, "full") != db::OpenResult::Opened) state.SkipWithError("open");
+    state.PauseTiming();
+    db::CloseDesign(f.app, false);
+    state.ResumeTiming();
+  }
+  state.counters["bytes"] = f.usedSize;
+}
+
+void BM_CloseFullDesignWithWriting(benchmark::State& state) {
+  Fixture& f = fixture();
+  for (auto _ : state) {
+    state.PauseTiming();
+    f.app.continueFlag = true;
+    f.app.design.auxCounter = 0;
+    if (db::OpenDesign(f.app, "full") != db::OpenResult::Opened) state.SkipWithError("open");
+    state.ResumeTiming();
+    if (!db::CloseDesign(f.app, true)) state.SkipWithError("close");
+  }
+  state.counters["bytes"] = f.usedSize;
+}
+
+BENCHMARK(BM_OpenFullDesign)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CloseFullDesignWithWriting)->Unit(benchmark::kMillisecond);
+
+}  // namespace
