@@ -5,6 +5,10 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev googletest libbenchmark-dev
   clang-format
+  qt6-base-dev libgl-dev
+  libfreetype-dev fonts-ipafont-gothic fonts-ipafont-mincho
+  xvfb xauth imagemagick
+  klayout python3-ezdxf python3-gdspy
 )
 missing=()
 for p in "${packages[@]}"; do
