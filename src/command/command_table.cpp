@@ -8,7 +8,6 @@
 namespace lav::command {
 namespace {
 
-constexpr const char* kCellDialogs = "the cell dialogs";
 constexpr const char* kView = "the Graphics Window's view and drawing";
 constexpr const char* kEntry = "element entry and editing";
 constexpr const char* kTree = "the cell tree report";
@@ -40,14 +39,14 @@ constexpr std::array<CommandRow, kLastBuiltIn> kRows = {{
     {5, N::Nothing, StartDatabaseUnit, ContinueDatabaseUnit, nullptr},
     {6, N::File, StartCreateCell, ContinueCreateCell, nullptr},
     {7, N::Nothing, StartOpenCell, ContinueOpenCell, nullptr},
-    later(8, kCellDialogs, N::FileForCellName),
-    later(9, kCellDialogs, N::FileForCellName),
-    later(10, kCellDialogs, N::FileForCellName),
-    later(11, kCellDialogs, N::FileForCellName),
-    later(12, kCellDialogs, N::FileForCellName),
+    {8, N::FileForCellName, StartCellCopy, nullptr, nullptr},
+    {9, N::FileForCellName, StartCellRename, nullptr, nullptr},
+    {10, N::FileForCellName, StartCellDelete, nullptr, nullptr},
+    {11, N::FileForCellName, StartCellRestore, nullptr, nullptr},
+    {12, N::FileForCellName, StartCellList, nullptr, nullptr},
     later(13, kTree, N::FileAndCellList),
     later(14, kTree),
-    later(15, kCellDialogs, N::FileForCellName),
+    {15, N::FileForCellName, StartCopyFromDesign, nullptr, nullptr},
     {16, N::Nothing, StartClearTranscript, nullptr, nullptr},
     later(17, kView),
     later(18, kView),
@@ -106,7 +105,7 @@ constexpr std::array<CommandRow, kLastBuiltIn> kRows = {{
     setter(71),
     setter(72),
     {73, N::Nothing, StartFunctionKey, nullptr, nullptr},
-    later(74, "the layer-name block"),
+    {74, N::Nothing, StartLayerName, nullptr, nullptr},
     later(75, kEntry),
     {76, N::Nothing, StartCoordinateMode, ContinueCoordinateMode, nullptr},
     later(77, kEntry),

@@ -1,5 +1,5 @@
-// Commands whose work is a small dialog or its typed shortcut: function-key texts, the text of
-// new texts, the placed cell's name and the command list.
+// Commands whose work is a small dialog or its typed shortcut: function-key texts, layer names,
+// the text of new texts, the placed cell's name and the command list.
 #include <string>
 
 #include "command/command_list_dialog.h"
@@ -8,6 +8,9 @@
 #include "command/handlers.h"
 #include "command/text_dialogs.h"
 #include "command/tokens.h"
+#include "db/cell_dialogs.h"
+#include "db/layer_names.h"
+#include "db/messages.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
 
@@ -68,6 +71,55 @@ void StartFunctionKey(AppState& app, std::string_view line) {
   if (!SetFunctionKey(app.window, k, afterWords(line, 2))) refuseKeyText(app);
 }
 
+namespace {
+
+constexpr int kLayerCount = 64;
+
+// A layer name into the design; the image may lack room for the name block.
+void storeLayerName(AppState& app, int layer, std::string_view name) {
+  if (db::SetLayerName(app.design.image, layer, name) == db::LayerNameResult::NoRoom)
+    ShowError(app, sjis::fromUtf8(db::msg::kOutOfMemory), "Error");
+}
+
+}  // namespace
+
+void StartLayerName(AppState& app, std::string_view line) {
+  EndCommand(app);
+  if (!app.design.isOpen()) {
+    ShowError(app, sjis::fromUtf8(db::msg::kNotOpenYet), "Error");
+    return;
+  }
+  auto words = SplitWords(line);
+  if (words.size() < 2) {  // every layer in a list
+    std::vector<std::string> labels, texts;
+    for (int l = 0; l < kLayerCount; ++l) {
+      labels.push_back(std::to_string(l));
+      texts.push_back(db::LayerName(app.design.image, l));
+    }
+    TextListDialog dialog("layer-name-list", sjis::fromUtf8("層の名前"), labels, texts,
+                          db::kLayerNameBytes);
+    runGuarded(app, dialog);
+    if (!dialog.accepted) return;
+    for (int l = 0; l < kLayerCount; ++l)
+      if (dialog.texts[l] != texts[l]) storeLayerName(app, l, dialog.texts[l]);
+    return;
+  }
+  auto layer = ScanInt(words[1]);
+  if (!layer || *layer < 0 || *layer >= kLayerCount) {
+    ShowError(app, sjis::fromUtf8("層の番号は 0 から 63 です。"), "Error");
+    return;
+  }
+  const int l = static_cast<int>(*layer);
+  if (words.size() < 3) {  // one layer in the text editor
+    TextEditDialog dialog("layer-name", sjis::fromUtf8("層 ") + std::to_string(l),
+                          db::LayerName(app.design.image, l), db::kLayerNameBytes);
+    runGuarded(app, dialog);
+    if (dialog.accepted) storeLayerName(app, l, dialog.text);
+    return;
+  }
+  storeLayerName(app, l, words[2]);
+}
+
 void StartTextInput(AppState& app, std::string_view) {
   EndCommand(app);
   TextEditDialog dialog("text-input", sjis::fromUtf8("テキストの入力"), app.settings.text,
@@ -106,8 +158,15 @@ void ContinuePlacedCellName(AppState& app, std::string_view answer) {
     return;
   }
   if (words[0] == "?") {
-    ++app.dispatch.errorsReported;
-    PrintMessageLine(app, "*** NAME ?: not available yet (waits for the cell dialogs) ***");
+    // The picked name becomes the answer, entered as if typed.
+    const db::CellListChoice c = db::RunCellNamesDialog(app, true);
+    app.window.input.clear();
+    app.window.caret = 0;
+    if (c.action == db::CellListChoice::Action::HandToCommand && c.name != "?" &&
+        AppendToInput(app, c.name)) {
+      PressEnter(app);
+      return;
+    }
     EndCommand(app);
     return;
   }

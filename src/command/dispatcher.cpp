@@ -232,6 +232,9 @@ void PressEnter(AppState& app) {
   app.window.caret = 0;
   std::string line = app.window.input;
   d.typedLine = line;
+  // The line is consumed; what a handler puts into the input line (a dialog's choice) is new.
+  // Line 0 of the transcript still shows the line as it was entered.
+  app.window.input.clear();
   if (SplitWords(line).empty()) {
     // An empty answer abandons the waiting command, except where it moves to the next value.
     if (d.current == 103)

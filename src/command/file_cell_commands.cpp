@@ -1,11 +1,13 @@
 // The command-table side of the design file and cell commands: arguments and prompts.
 #include <string>
 
+#include "command/command_file.h"
 #include "command/command_window.h"
 #include "command/dispatcher.h"
 #include "command/handlers.h"
 #include "command/tokens.h"
 #include "db/cell_commands.h"
+#include "db/cell_dialogs.h"
 #include "db/design_files.h"
 #include "db/messages.h"
 #include "platform/sjis.h"
@@ -114,6 +116,48 @@ void ContinueOpenCell(AppState& app, std::string_view answer) {
   std::string args =
       (option == "0" || option == "1") ? option + " " + std::string(answer) : std::string(answer);
   db::OpenCell(app, args, needsName);
+  EndCommand(app);
+}
+
+void StartCellCopy(AppState& app, std::string_view) {
+  EndCommand(app);
+  db::RunCellCopyDialog(app);
+}
+
+void StartCellRename(AppState& app, std::string_view) {
+  EndCommand(app);
+  db::RunCellRenameDialog(app);
+}
+
+void StartCellDelete(AppState& app, std::string_view) {
+  EndCommand(app);
+  db::RunCellDeleteDialog(app);
+}
+
+void StartCellRestore(AppState& app, std::string_view) {
+  EndCommand(app);
+  db::RunCellRestoreDialog(app);
+}
+
+void StartCopyFromDesign(AppState& app, std::string_view) {
+  EndCommand(app);
+  db::RunCopyFromDesign(app);
+}
+
+void StartCellList(AppState& app, std::string_view) {
+  EndCommand(app);
+  const db::CellListChoice c = db::RunCellNamesDialog(app, false);
+  if (c.action != db::CellListChoice::Action::OpenCell) return;
+  // The open-cell command is entered and then answered with the picked name.
+  const std::string name = CommandName(app.window.commands, 7);
+  if (!name.empty() && AppendToInput(app, name)) {
+    PressEnter(app);
+    if (app.dispatch.current == 7 && AppendToInput(app, c.name)) PressEnter(app);
+    return;
+  }
+  app.dispatch.current = 7;
+  bool needsName = false;
+  db::OpenCell(app, c.name, needsName);
   EndCommand(app);
 }
 

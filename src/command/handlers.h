@@ -35,6 +35,7 @@ void StartTextFileWrite(AppState& app, std::string_view line);
 
 // dialog_commands.cpp
 void StartFunctionKey(AppState& app, std::string_view line);
+void StartLayerName(AppState& app, std::string_view line);
 void StartTextInput(AppState& app, std::string_view line);
 void StartPlacedCellName(AppState& app, std::string_view line);
 void ContinuePlacedCellName(AppState& app, std::string_view answer);
@@ -52,5 +53,11 @@ void ContinueCreateCell(AppState& app, std::string_view answer);
 void StartOpenCell(AppState& app, std::string_view line);
 void ContinueOpenCell(AppState& app, std::string_view answer);
 void StartCompaction(AppState& app, std::string_view line);
+void StartCellCopy(AppState& app, std::string_view line);
+void StartCellRename(AppState& app, std::string_view line);
+void StartCellDelete(AppState& app, std::string_view line);
+void StartCellRestore(AppState& app, std::string_view line);
+void StartCellList(AppState& app, std::string_view line);
+void StartCopyFromDesign(AppState& app, std::string_view line);
 
 }  // namespace lav::command

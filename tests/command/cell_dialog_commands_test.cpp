@@ -1,0 +1,246 @@
+// The cell dialogs and layer names as a user reaches them: typed command names, the dialog's
+// actions played by the host, and the design read back afterwards.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "command/text_dialogs.h"
+#include "db/cell_dialogs.h"
+#include "db/cell_directory.h"
+#include "db/design_header.h"
+#include "db/design_image.h"
+#include "db/layer_names.h"
+#include "support/typing_session.h"
+
+namespace lav::command {
+namespace {
+
+using Session = lav::testing::TypingSession;
+
+int lineOf(const db::CellListDialog& d, const std::string& name) {
+  for (std::size_t i = 0; i < d.lines.size(); ++i)
+    if (d.lines[i] == name) return static_cast<int>(i);
+  return -1;
+}
+
+bool hasCell(const AppState& app, const std::string& name) {
+  return db::FindCell(app.design.image, name).result == db::FindResult::Found;
+}
+
+class CellDialogCommands : public Session {
+ protected:
+  void SetUp() override {
+    Session::SetUp();
+    type("NEW TOP.CAD");
+    type("MKCELL A");
+    type("MKCELL B");
+    ASSERT_TRUE(hasCell(app, "A") && hasCell(app, "B"));
+    ASSERT_TRUE(takeBoxes().empty());
+  }
+  template <typename Dialog, typename Fn>
+  void onDialog(const char* kind, Fn fn) {
+    host.dialogHandlers[kind] = [fn](DialogModel& m) {
+      auto& d = dynamic_cast<Dialog&>(m);
+      fn(d);
+      d.finished = true;
+    };
+  }
+};
+
+TEST_F(CellDialogCommands, EachDialogChangesTheDesignAsItsButtonSays) {
+  onDialog<db::CellCopyDialog>("cell-copy", [](auto& d) {
+    ASSERT_TRUE(d.selectLine(lineOf(d, "A")));
+    d.setNewName("A2");
+    EXPECT_TRUE(d.pressCreate());
+  });
+  type("COPYCELL");
+  EXPECT_TRUE(hasCell(app, "A2"));
+
+  onDialog<db::CellRenameDialog>("cell-rename", [](auto& d) {
+    ASSERT_TRUE(d.selectLine(lineOf(d, "A2")));
+    d.setNewName("C");
+    EXPECT_TRUE(d.pressChange());
+  });
+  type("RENCELL");
+  EXPECT_FALSE(hasCell(app, "A2"));
+  EXPECT_TRUE(hasCell(app, "C"));
+
+  onDialog<db::CellDeleteDialog>("cell-delete", [](auto& d) {
+    ASSERT_TRUE(d.selectLine(lineOf(d, "C")));
+    EXPECT_TRUE(d.pressDelete());
+  });
+  type("DELCELL");
+  EXPECT_FALSE(hasCell(app, "C"));
+
+  onDialog<db::CellRestoreDialog>("cell-restore", [](auto& d) {
+    ASSERT_TRUE(d.selectLine(lineOf(d, "?")));
+    d.setRestoredName("D");
+    EXPECT_TRUE(d.pressRestore());
+  });
+  type("UNDELCELL");
+  EXPECT_TRUE(hasCell(app, "D"));
+  EXPECT_TRUE(takeBoxes().empty());
+  EXPECT_EQ(app.dispatch.current, 0);
+}
+
+TEST_F(CellDialogCommands, TheCellListOpensThePickedCell) {
+  type("OCELL A");
+  ASSERT_EQ(app.design.current.name, "A");
+  onDialog<db::CellNamesDialog>("cell-list", [](auto& d) {
+    ASSERT_TRUE(d.selectLine(lineOf(d, "B")));
+    EXPECT_TRUE(d.pressSelect());
+  });
+  type("CELLS");
+  EXPECT_EQ(app.design.current.name, "B");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Cell Name: B"), lines.end());
+  EXPECT_EQ(app.dispatch.current, 0);
+  EXPECT_EQ(prompt(), "? ");
+}
+
+TEST_F(CellDialogCommands, AQuestionMarkAnswerPicksThePlacedCellFromTheList) {
+  onDialog<db::CellNamesDialog>("cell-list", [](auto& d) {
+    ASSERT_TRUE(d.selectLine(lineOf(d, "A")));
+    EXPECT_TRUE(d.pressSelect());
+  });
+  struct Case {
+    std::vector<std::string> typed;
+  } cases[] = {{{"PLACECELL ?"}}, {{"PLACECELL", "?"}}};
+  for (const auto& c : cases) {
+    app.settings.cellName.clear();
+    for (const auto& t : c.typed) type(t);
+    EXPECT_EQ(app.settings.cellName, "A") << c.typed.size();
+    EXPECT_EQ(app.dispatch.current, 0);
+  }
+  // Closing the list without a choice keeps the old name.
+  host.dialogHandlers["cell-list"] = [](DialogModel& m) { m.finished = true; };
+  type("PLACECELL ?");
+  EXPECT_EQ(app.settings.cellName, "A");
+  EXPECT_EQ(app.dispatch.current, 0);
+}
+
+TEST_F(CellDialogCommands, CellsCopyOutOfAnotherDesign) {
+  type("MKCELL SHARED");
+  type("CLOSE");
+  ASSERT_TRUE(std::filesystem::exists("TOP.cad"));  // the extension as the program writes it
+  type("NEW MAIN.CAD");
+  host.fileChoices.push_back(std::string("top.cad"));  // found whatever its case
+  onDialog<db::CellCopyDialog>("cell-copy", [](auto& d) {
+    ASSERT_TRUE(d.selectLine(lineOf(d, "SHARED")));
+    d.setNewName("SHARED");
+    EXPECT_TRUE(d.pressCreate());
+  });
+  type("IMPCELL");
+  EXPECT_TRUE(takeBoxes().empty());
+  EXPECT_TRUE(hasCell(app, "SHARED"));
+  EXPECT_FALSE(app.design.source.allocated());  // the second design is let go afterwards
+}
+
+class CellDialogsWithoutDesign : public Session {};
+
+TEST_F(CellDialogsWithoutDesign, EveryCellDialogIsRefusedWithTheSameMessage) {
+  for (const char* line : {"COPYCELL", "RENCELL", "DELCELL", "UNDELCELL", "CELLS", "IMPCELL"}) {
+    type(line);
+    auto boxes = takeBoxes();
+    ASSERT_EQ(boxes.size(), 1u) << line;
+    EXPECT_EQ(boxes[0], "ファイルは開かれていませんのでセル名の参照はできませんでした") << line;
+    EXPECT_TRUE(host.dialogsRun.empty()) << line;
+  }
+}
+
+class LayerNameCommand : public Session {};
+
+TEST_F(LayerNameCommand, NamesAreStoredInTheDesignAndSurviveCloseAndOpen) {
+  type("NEW L.CAD");
+  const std::int32_t before = app.design.image.usedSize;
+  type("LNAME 3 METAL1");
+  EXPECT_EQ(app.design.image.usedSize, before + db::kLayerNamesBlockSize);
+  type("LNAME 4 VIA");
+  EXPECT_EQ(app.design.image.usedSize, before + db::kLayerNamesBlockSize);  // one block
+  type("LNAME 5 ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+  EXPECT_TRUE(takeBoxes().empty());
+  type("CLOSE");
+  type("OPEN L.CAD");
+  EXPECT_EQ(db::LayerName(app.design.image, 3), "METAL1");
+  EXPECT_EQ(db::LayerName(app.design.image, 4), "VIA");
+  EXPECT_EQ(db::LayerName(app.design.image, 5), "ABCDEFGHIJKLMNOPQRST");  // 20 bytes
+  EXPECT_EQ(db::LayerName(app.design.image, 6), "");
+}
+
+TEST_F(LayerNameCommand, RefusedLayersAndTheDialogs) {
+  type("LNAME 3 X");
+  EXPECT_EQ(takeBoxes(), std::vector<std::string>{"ファイルはまだ開かれていません"});
+  type("NEW L.CAD");
+  for (const char* line : {"LNAME 64 X", "LNAME -1 X", "LNAME Q X"}) {
+    type(line);
+    EXPECT_EQ(takeBoxes(), std::vector<std::string>{"層の番号は 0 から 63 です。"}) << line;
+  }
+  EXPECT_EQ(app.design.image.bytes[db::kLayerNamesFlagOffset], 0);  // nothing was allocated
+
+  host.dialogHandlers["layer-name"] = [](DialogModel& m) {
+    auto& d = dynamic_cast<TextEditDialog&>(m);
+    d.setText(sjis::fromUtf8("配線"));
+    d.pressOk();
+  };
+  type("LNAME 7");
+  EXPECT_EQ(sjis::toUtf8(db::LayerName(app.design.image, 7)), "配線");
+
+  host.dialogHandlers["layer-name-list"] = [](DialogModel& m) {
+    auto& d = dynamic_cast<TextListDialog&>(m);
+    EXPECT_EQ(d.texts.size(), 64u);
+    EXPECT_EQ(sjis::toUtf8(d.texts[7]), "配線");
+    d.setText(0, "SUB");
+    d.setText(7, "");
+    d.pressOk();
+  };
+  type("LNAME");
+  EXPECT_EQ(db::LayerName(app.design.image, 0), "SUB");
+  EXPECT_EQ(db::LayerName(app.design.image, 7), "");
+
+  host.dialogHandlers["layer-name-list"] = [](DialogModel& m) {
+    auto& d = dynamic_cast<TextListDialog&>(m);
+    d.setText(0, "LOST");
+    d.pressCancel();
+  };
+  type("LNAME");
+  EXPECT_EQ(db::LayerName(app.design.image, 0), "SUB");
+}
+
+TEST(LayerNames, AFullImageRefusesTheBlockAndChangesNothing) {
+  db::DesignImage image;
+  db::CreateEmptyImage(image);
+  image.usedSize = db::kImageSize - db::kLayerNamesBlockSize + 1;
+  const auto copy = image.bytes;
+  EXPECT_EQ(db::SetLayerName(image, 1, "M1"), db::LayerNameResult::NoRoom);
+  EXPECT_EQ(image.bytes, copy);
+  image.usedSize = db::kImageSize - db::kLayerNamesBlockSize;
+  EXPECT_EQ(db::SetLayerName(image, 1, "M1"), db::LayerNameResult::Stored);
+  EXPECT_EQ(image.usedSize, db::kImageSize);
+  // A two-byte character is never split at the 20-byte limit.
+  const std::string name = "1234567890123456789" + sjis::fromUtf8("層");
+  EXPECT_EQ(db::SetLayerName(image, 2, name), db::LayerNameResult::Stored);
+  EXPECT_EQ(db::LayerName(image, 2), "1234567890123456789");
+}
+
+}  // namespace
+}  // namespace lav::command
+
+namespace lav::command {
+namespace {
+
+class ChosenFileIsEntered : public lav::testing::TypingSession {};
+
+TEST_F(ChosenFileIsEntered, TheOpenDialogsChoiceAnswersThePromptAlone) {
+  type("NEW X.CAD");
+  type("CLOSE");
+  for (const char* line : {"OPEN", "OPEN ?", "OPEN 0"}) {
+    host.fileChoices.push_back(std::string("X.cad"));
+    lines.clear();
+    type(line);
+    EXPECT_TRUE(app.design.isOpen()) << line;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "File Name: X.cad"), lines.end()) << line;
+    type("CLOSE 0");
+  }
+}
+
+}  // namespace
+}  // namespace lav::command
