@@ -1,4 +1,5 @@
 // The command-table side of the design file and cell commands: arguments and prompts.
+#include <optional>
 #include <string>
 
 #include "command/command_file.h"
@@ -65,6 +66,7 @@ void StartOpenDesign(AppState& app, std::string_view line) {
 void ContinueOpenDesign(AppState& app, std::string_view answer) {
   app.continueFlag = true;
   db::OpenDesignCommand(app, answer);
+  if (!app.continueFlag) PrintLine(app, "*** Abortion ***", kPrintMessage);
   EndCommand(app);
 }
 
@@ -98,24 +100,34 @@ bool cellCommandNeedsFile(AppState& app) {
 
 }  // namespace
 
+namespace {
+
+// A first word that scans as 0 or 1 is kept as the resume marker; any other word makes it 0.
+void storeOpenCellMarker(AppState& app, std::string_view arguments) {
+  auto words = SplitWords(arguments);
+  const auto v = words.empty() ? std::nullopt : ScanInt(words[0]);
+  app.dispatch.resumeMarker = (v && (*v == 0 || *v == 1)) ? static_cast<int>(*v) : 0;
+}
+
+}  // namespace
+
 void StartOpenCell(AppState& app, std::string_view line) {
   if (!cellCommandNeedsFile(app)) return EndCommand(app);
+  const std::string_view args = RestAfterFirstWord(line);
+  storeOpenCellMarker(app, args);
   bool needsName = false;
-  db::OpenCell(app, RestAfterFirstWord(line), needsName);
-  if (needsName) {
-    // A leading 0 or 1 is kept for the name that follows.
-    app.dispatch.typedLine = std::string(RestAfterFirstWord(line));
-    return askFor(app, db::msg::kPromptCellName);
-  }
+  db::OpenCell(app, args, needsName);
+  if (needsName) return askFor(app, db::msg::kPromptCellName);
   EndCommand(app);
 }
 
 void ContinueOpenCell(AppState& app, std::string_view answer) {
+  // A marker typed before the prompt applies to the name typed at it.
+  std::string args(answer);
+  if (app.dispatch.resumeMarker == 1) args = "1 " + args;
   bool needsName = false;
-  std::string option = app.dispatch.typedLine;
-  std::string args =
-      (option == "0" || option == "1") ? option + " " + std::string(answer) : std::string(answer);
   db::OpenCell(app, args, needsName);
+  storeOpenCellMarker(app, args);
   EndCommand(app);
 }
 
@@ -156,9 +168,7 @@ void StartCellList(AppState& app, std::string_view) {
     return;
   }
   app.dispatch.current = 7;
-  bool needsName = false;
-  db::OpenCell(app, c.name, needsName);
-  EndCommand(app);
+  StartOpenCell(app, "7 " + c.name);
 }
 
 void StartCompaction(AppState& app, std::string_view line) {

@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "command/dispatcher.h"
 #include "command/setter_messages.h"
 #include "command/user_value.h"
 #include "command/value_parser.h"
@@ -114,8 +115,7 @@ Stored storedValue(const SetterRow& row, double v, std::int32_t unit) {
 }
 
 void showRefusal(AppState& app, const Refusal& r) {
-  app.host.messageBox(r.text, r.caption, Icon::Exclamation, Buttons::Ok);
-  ++app.dispatch.errorsReported;
+  ShowError(app, r.text, r.caption);
 }
 
 bool onlySeparators(std::string_view s) {

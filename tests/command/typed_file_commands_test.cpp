@@ -1,0 +1,68 @@
+// File and cell commands typed with the shipped command file, as a user types them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "db/cad_file.h"
+#include "db/cell_directory.h"
+#include "db/design_builder.h"
+#include "support/typing_session.h"
+
+namespace lav::command {
+namespace {
+
+class TypedFileCommands : public lav::testing::TypingSession {
+ protected:
+  bool printed(const std::string& utf8) const {
+    return std::find(lines.begin(), lines.end(), utf8) != lines.end();
+  }
+};
+
+TEST_F(TypedFileCommands, OpenCellAsksForTheNameAndKeepsALeadingMarker) {
+  type("NEW T.CAD");
+  type("MKCELL A");
+  type("MKCELL B");
+  struct Case {
+    std::vector<std::string> typed;
+    const char* opened;
+    int marker;
+  } cases[] = {
+      {{"OCELL", "A"}, "A", 0},
+      {{"OCELL 1", "B"}, "B", 1},
+      {{"OCELL 0 A"}, "A", 0},
+      {{"OCELL 1 B"}, "B", 1},
+  };
+  for (const auto& c : cases) {
+    app.dispatch.resumeMarker = 7;
+    for (const auto& t : c.typed) type(t);
+    EXPECT_EQ(app.design.current.name, c.opened) << c.typed.front();
+    EXPECT_EQ(app.dispatch.current, 0) << c.typed.front();
+    EXPECT_EQ(app.dispatch.resumeMarker, c.marker) << c.typed.front();
+  }
+  EXPECT_TRUE(printed("Cell Name: A"));
+  EXPECT_TRUE(takeBoxes().empty());
+}
+
+TEST_F(TypedFileCommands, AnOpenStoppedWithEscapeSaysSoAndLeavesNoDesign) {
+  {
+    db::DesignState d;
+    db::testing::NewImage(d);
+    db::testing::FillRealistic(d, 40, 400);
+    const auto bytes = db::EncodeFile(d.image);
+    std::ofstream("BIG.CAD", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+  }
+  host.onMessageStep = [](bool& go) { go = false; };
+  lines.clear();
+  type("OPEN BIG.CAD");
+  EXPECT_FALSE(app.design.isOpen());
+  EXPECT_TRUE(printed("*** Abortion ***"));
+  host.onMessageStep = nullptr;
+  type("OPEN BIG.CAD");
+  EXPECT_TRUE(app.design.isOpen());
+}
+
+}  // namespace
+}  // namespace lav::command
