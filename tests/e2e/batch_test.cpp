@@ -1,0 +1,114 @@
+// The real program in batch mode, as a user runs it on a server: command lines in, transcript
+// on standard output, boxes on standard error, files on disk and the exit status.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+  int status = -1;
+  std::string out, err;
+};
+
+class Batch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("lavinor-e2e-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  // Runs the program in dir with the given lines on standard input.
+  RunResult run(const std::string& lines, const std::string& options = "") {
+    std::ofstream(dir / "in.txt") << lines;
+    const std::string cmd = "cd '" + dir.string() + "' && '" LAVINOR_BINARY "' --batch - " +
+                            options + " < in.txt > out.txt 2> err.txt";
+    RunResult r;
+    const int raw = std::system(cmd.c_str());
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = slurp(dir / "out.txt");
+    r.err = slurp(dir / "err.txt");
+    return r;
+  }
+  static std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  bool designExists(const std::string& stem) const {
+    for (const auto& e : fs::directory_iterator(dir)) {
+      std::string name = e.path().filename().string();
+      for (auto& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (name == stem + ".CAD") return true;
+    }
+    return false;
+  }
+  fs::path dir;
+};
+
+TEST_F(Batch, ADesignIsWrittenReopenedAndTheRunSucceeds) {
+  const RunResult r =
+      run("NEW chip\nMKCELL PAD\nMKCELL TOP\nLAYER 5\nNEST 3\nCLOSE\n"
+          "OPEN chip\nOCELL TOP\nNEST\n\nHYP(3 4)\nCLOSE 0\n");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_TRUE(designExists("CHIP"));
+  EXPECT_NE(r.out.find("Nest(3): "), std::string::npos) << r.out;  // the setting came back
+  EXPECT_NE(r.out.find("5.  "), std::string::npos) << r.out;       // the calculator
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(Batch, RefusalsAndUnbuiltCommandsMakeTheRunFail) {
+  struct Case {
+    const char* lines;
+    const char* onStderrOrOut;  // a part of the message the user must see
+  } cases[] = {
+      {"LAYER 99\n", "入力の範囲は０層から６３層までです。"},
+      {"MKCELL A\n", "ファイルはまだ開かれていません"},
+      {"NEW a\nMKCELL A\nMKCELL A\nCLOSE 0\n", "同名のセルが在りますので出来ません。"},
+      {"OPEN nosuch\n", "nosuch"},
+  };
+  for (const auto& c : cases) {
+    const RunResult r = run(c.lines);
+    EXPECT_EQ(r.status, 1) << c.lines << r.out << r.err;
+    EXPECT_NE((r.err + r.out).find(c.onStderrOrOut), std::string::npos) << c.lines << "\n--- out\n"
+                                                                        << r.out << "--- err\n"
+                                                                        << r.err;
+  }
+}
+
+TEST_F(Batch, TheEndOfInputWithAnOpenDesignAsksAndTheAnswerDecides) {
+  struct Case {
+    const char* answer;
+    bool written;
+  } cases[] = {{"", true}, {"--answer yes", true}, {"--answer no", false}};
+  for (const auto& c : cases) {
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const RunResult r = run("NEW keep\nMKCELL A\n", c.answer);
+    EXPECT_EQ(r.status, 0) << c.answer << r.err;
+    EXPECT_EQ(designExists("KEEP"), c.written) << c.answer;
+    EXPECT_NE(r.err.find("終了処理"), std::string::npos) << c.answer << r.err;  // the box
+  }
+}
+
+TEST_F(Batch, BadArgumentsAreUsageErrors) {
+  for (const char* options : {"--answer maybe", "--frobnicate"}) {
+    const RunResult r = run("", options);
+    EXPECT_EQ(r.status, 2) << options;
+  }
+}
+
+}  // namespace
