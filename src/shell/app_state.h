@@ -8,6 +8,7 @@
 #include "command/dispatch_state.h"
 #include "db/design_state.h"
 #include "db/settings.h"
+#include "display/view_state.h"
 #include "macro/symbol_table.h"
 #include "platform/host.h"
 
@@ -26,6 +27,7 @@ struct AppState {
   command::DispatchState dispatch;
   command::CommandWindow window;  // transcript, input line, recall list, function keys
   macro::SymbolTable symbols;
+  display::DisplayState display;  // the view, the grid and the drawing switches
 };
 
 }  // namespace lav
