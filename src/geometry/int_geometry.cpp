@@ -1,0 +1,124 @@
+#include "geometry/int_geometry.h"
+
+#include <algorithm>
+
+namespace lav::geometry {
+
+Wide TwiceArea(const Ring& ring) {
+  Wide sum = 0;
+  for (std::size_t i = 0; i + 1 < ring.size(); ++i)
+    sum += Wide(ring[i].x) * ring[i + 1].y - Wide(ring[i + 1].x) * ring[i].y;
+  return sum;
+}
+
+bool OnSegment(const Point& a, const Point& b, const Point& p) {
+  if (Cross(a, b, p) != 0) return false;
+  return std::min(a.x, b.x) <= p.x && p.x <= std::max(a.x, b.x) && std::min(a.y, b.y) <= p.y &&
+         p.y <= std::max(a.y, b.y);
+}
+
+bool CrossProperly(const Point& a, const Point& b, const Point& c, const Point& d) {
+  int d1 = Sign(Cross(a, b, c)), d2 = Sign(Cross(a, b, d));
+  int d3 = Sign(Cross(c, d, a)), d4 = Sign(Cross(c, d, b));
+  return d1 * d2 < 0 && d3 * d4 < 0;
+}
+
+namespace {
+// floor(num / den) for den > 0.
+Wide FloorDiv(Wide num, Wide den) {
+  Wide q = num / den;
+  if ((num % den != 0) && (num < 0)) --q;
+  return q;
+}
+}  // namespace
+
+Point CrossingPoint(const Point& a, const Point& b, const Point& c, const Point& d) {
+  Wide ex = std::int64_t(b.x) - a.x, ey = std::int64_t(b.y) - a.y;
+  Wide fx = std::int64_t(d.x) - c.x, fy = std::int64_t(d.y) - c.y;
+  Wide den = ex * fy - ey * fx;
+  Wide num = (Wide(c.x) - a.x) * fy - (Wide(c.y) - a.y) * fx;
+  if (den < 0) den = -den, num = -num;
+  // a + e * num / den, rounded half up: floor((2 * (a * den + e * num) + den) / (2 * den)).
+  Wide nx = Wide(a.x) * den + ex * num, ny = Wide(a.y) * den + ey * num;
+  return {static_cast<std::int32_t>(FloorDiv(2 * nx + den, 2 * den)),
+          static_cast<std::int32_t>(FloorDiv(2 * ny + den, 2 * den))};
+}
+
+Where LocateDoubled(const Ring& ring, std::int64_t x2, std::int64_t y2) {
+  bool inside = false;
+  for (std::size_t i = 0; i + 1 < ring.size(); ++i) {
+    std::int64_t ax = 2 * std::int64_t(ring[i].x), ay = 2 * std::int64_t(ring[i].y);
+    std::int64_t bx = 2 * std::int64_t(ring[i + 1].x), by = 2 * std::int64_t(ring[i + 1].y);
+    Wide cr = Wide(bx - ax) * (y2 - ay) - Wide(by - ay) * (x2 - ax);
+    if (cr == 0 && std::min(ax, bx) <= x2 && x2 <= std::max(ax, bx) && std::min(ay, by) <= y2 &&
+        y2 <= std::max(ay, by))
+      return Where::OnBoundary;
+    if ((ay > y2) != (by > y2)) {
+      // The edge crosses the horizontal line; count it when the crossing lies right of the point.
+      bool up = by > ay;
+      if ((cr > 0) == up) inside = !inside;
+    }
+  }
+  return inside ? Where::Inside : Where::Outside;
+}
+
+Ring CleanRing(Ring ring) {
+  if (ring.empty()) return ring;
+  if (!(ring.front() == ring.back())) ring.push_back(ring.front());
+  Ring open(ring.begin(), ring.end() - 1);
+  bool changed = true;
+  while (changed && open.size() >= 3) {
+    changed = false;
+    std::size_t n = open.size();
+    for (std::size_t i = 0; i < n; ++i) {
+      const Point& p = open[(i + n - 1) % n];
+      const Point& v = open[i];
+      const Point& q = open[(i + 1) % n];
+      bool duplicate = v == q;
+      // A straight run (not a turn straight back, which a hole's bridge needs).
+      bool straight = Cross(p, v, q) == 0 && !(p == v) &&
+                      Wide(std::int64_t(v.x) - p.x) * (std::int64_t(q.x) - v.x) +
+                              Wide(std::int64_t(v.y) - p.y) * (std::int64_t(q.y) - v.y) >
+                          0;
+      if (duplicate || straight) {
+        changed = true;
+        // Drop this one point and rescan, so neighbours are judged against the survivors.
+        open.erase(open.begin() + static_cast<std::ptrdiff_t>(i));
+        break;
+      }
+    }
+  }
+  if (open.size() < 3) return {};
+  open.push_back(open.front());
+  return open;
+}
+
+bool SelfCrosses(const Ring& ring) {
+  std::size_t n = ring.size() < 2 ? 0 : ring.size() - 1;
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t j = i + 1; j < n; ++j) {
+      const Point &a = ring[i], &b = ring[i + 1], &c = ring[j], &d = ring[j + 1];
+      if (CrossProperly(a, b, c, d)) return true;
+      // Collinear overlap of positive length.
+      if (Cross(a, b, c) == 0 && Cross(a, b, d) == 0) {
+        bool sameEdge = (a == c && b == d) || (a == d && b == c);
+        if (sameEdge) continue;  // the two sides of a bridge
+        int inner = 0;
+        for (const Point& p : {c, d})
+          if (OnSegment(a, b, p) && !(p == a) && !(p == b)) ++inner;
+        for (const Point& p : {a, b})
+          if (OnSegment(c, d, p) && !(p == c) && !(p == d)) ++inner;
+        if (inner > 0) return true;
+      } else {
+        // A vertex of one edge touching the inside of the other.
+        for (const Point& p : {c, d})
+          if (OnSegment(a, b, p) && !(p == a) && !(p == b)) return true;
+        for (const Point& p : {a, b})
+          if (OnSegment(c, d, p) && !(p == c) && !(p == d)) return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace lav::geometry

@@ -1,0 +1,255 @@
+#include "geometry/polygon_merge.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+
+namespace lav::geometry {
+namespace {
+
+Ring Box(int x0, int y0, int x1, int y1) {
+  return {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}, {x0, y0}};
+}
+
+double Area(const std::vector<Ring>& rings) {
+  double sum = 0;
+  for (const Ring& r : rings) sum += static_cast<double>(TwiceArea(r)) / 2;
+  return sum;
+}
+
+// Every result must be a closed, counter-clockwise ring that never crosses itself.
+void ExpectSound(const std::vector<Ring>& rings, const std::string& what) {
+  for (const Ring& r : rings) {
+    ASSERT_GE(r.size(), 4u) << what;
+    EXPECT_TRUE(r.front() == r.back()) << what << ": not closed";
+    EXPECT_GT(TwiceArea(r), 0) << what << ": not counter-clockwise";
+    EXPECT_FALSE(SelfCrosses(r)) << what << ": crosses itself";
+  }
+}
+
+TEST(MergeOpFromChar, TypedCharacters) {
+  struct Case {
+    char c;
+    std::optional<MergeOp> op;
+  } cases[] = {
+      {'+', MergeOp::Union},
+      {'!', MergeOp::Union},
+      {'|', MergeOp::Union},
+      {'-', MergeOp::Difference},
+      {'&', MergeOp::Intersection},
+      {'*', MergeOp::Intersection},
+      {'\xA5', MergeOp::Intersection},
+      {'^', MergeOp::Xor},
+      {'#', MergeOp::Xor},
+      {'$', MergeOp::Xor},
+      {'%', MergeOp::Xor},
+      {'/', MergeOp::Xor},
+      {'x', std::nullopt},
+      {'0', std::nullopt},
+      {' ', std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(MergeOpFromChar(c.c), c.op) << "char " << int(c.c);
+}
+
+TEST(MergePolygons, ShapesAndCounts) {
+  const Ring big = Box(0, 0, 100, 100);
+  const Ring small = Box(30, 30, 60, 60);
+  const Ring right = Box(50, 0, 150, 100);
+  const Ring neighbour = Box(100, 0, 200, 100);
+  const Ring far = Box(300, 300, 400, 400);
+  const Ring corner = Box(100, 100, 200, 200);
+  struct Case {
+    const char* name;
+    Ring a, b;
+    MergeOp op;
+    std::size_t rings;
+    double area;
+  } cases[] = {
+      {"overlap union", big, right, MergeOp::Union, 1, 15000},
+      {"overlap intersection", big, right, MergeOp::Intersection, 1, 5000},
+      {"overlap difference", big, right, MergeOp::Difference, 1, 5000},
+      {"overlap xor", big, right, MergeOp::Xor, 2, 10000},
+      {"hole by difference", big, small, MergeOp::Difference, 1, 10000 - 900},
+      {"inner intersection", big, small, MergeOp::Intersection, 1, 900},
+      {"inner union", big, small, MergeOp::Union, 1, 10000},
+      {"outer minus inner-held", small, big, MergeOp::Difference, 0, 0},
+      {"xor with hole", small, big, MergeOp::Xor, 1, 9100},
+      {"shared edge union", big, neighbour, MergeOp::Union, 1, 20000},
+      {"shared edge intersection", big, neighbour, MergeOp::Intersection, 0, 0},
+      {"shared edge difference", big, neighbour, MergeOp::Difference, 1, 10000},
+      {"identical union", big, big, MergeOp::Union, 1, 10000},
+      {"identical intersection", big, big, MergeOp::Intersection, 1, 10000},
+      {"identical difference", big, big, MergeOp::Difference, 0, 0},
+      {"identical xor", big, big, MergeOp::Xor, 0, 0},
+      {"disjoint union", big, far, MergeOp::Union, 2, 20000},
+      {"disjoint intersection", big, far, MergeOp::Intersection, 0, 0},
+      {"corner touch union", big, corner, MergeOp::Union, 2, 20000},
+      {"clockwise input", Ring(big.rbegin(), big.rend()), right, MergeOp::Union, 1, 15000},
+      {"degenerate input", Box(0, 0, 0, 50), big, MergeOp::Union, 1, 10000},
+  };
+  for (const Case& c : cases) {
+    auto out = MergePolygons(c.a, c.b, c.op);
+    EXPECT_EQ(out.size(), c.rings) << c.name;
+    EXPECT_DOUBLE_EQ(Area(out), c.area) << c.name;
+    ExpectSound(out, c.name);
+  }
+}
+
+TEST(MergePolygons, UnionOutlineHasOnlyCorners) {
+  // Two overlapping squares: one L-free outline of eight corners.
+  auto out = MergePolygons(Box(0, 0, 100, 100), Box(50, 50, 150, 150), MergeOp::Union);
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out[0].size(), 9u);
+}
+
+TEST(MergePolygons, HoleIsBridgedToItsOutline) {
+  auto out = MergePolygons(Box(0, 0, 100, 100), Box(30, 30, 60, 60), MergeOp::Difference);
+  ASSERT_EQ(out.size(), 1u);
+  // Outer four corners, the hole's four, and both ends of the bridge once more.
+  EXPECT_EQ(out[0].size(), 4u + 4u + 2u + 1u);
+  for (const Point& p : {Point{30, 30}, Point{60, 60}, Point{100, 100}}) {
+    EXPECT_TRUE(std::any_of(out[0].begin(), out[0].end(), [&](const Point& q) { return q == p; }))
+        << p.x << "," << p.y;
+  }
+}
+
+TEST(MergePolygons, SeveralHolesInOneOutline) {
+  Ring a = Box(0, 0, 300, 100);
+  Ring comb = {{20, 20},  {280, 20}, {280, 80}, {260, 80}, {260, 40}, {160, 40}, {160, 80},
+               {140, 80}, {140, 40}, {40, 40},  {40, 80},  {20, 80},  {20, 20}};
+  auto out = MergePolygons(a, comb, MergeOp::Difference);
+  ExpectSound(out, "comb");
+  EXPECT_EQ(out.size(), 1u);
+  EXPECT_DOUBLE_EQ(Area(out), 30000 - (260 * 20 + 3 * 20 * 40));
+}
+
+// Known open fault: re-merging a bridged result can leave two bridges crossing.
+TEST(MergePolygons, DISABLED_HolesAddedOneByOne) {
+  Ring a = Box(0, 0, 300, 100);
+  // Three disjoint holes left by a bar with three teeth.
+  Ring bars[] = {Box(20, 20, 60, 80), Box(120, 20, 160, 80), Box(220, 20, 260, 80)};
+  std::vector<Ring> outer{a};
+  for (const Ring& bar : bars) outer = MergePolygons(outer[0], bar, MergeOp::Difference);
+  ExpectSound(outer, "three holes");
+  ASSERT_EQ(outer.size(), 1u);
+  EXPECT_DOUBLE_EQ(Area(outer), 30000 - 3 * 2400);
+}
+
+TEST(MergePolygons, CrossingsOffTheGridAreSnapped) {
+  // Diagonals whose crossing lies between grid points.
+  Ring tri1 = {{0, 0}, {7, 0}, {0, 3}, {0, 0}};
+  Ring tri2 = {{1, -1}, {2, 4}, {-1, 2}, {1, -1}};
+  for (MergeOp op : {MergeOp::Union, MergeOp::Intersection, MergeOp::Difference, MergeOp::Xor}) {
+    auto out = MergePolygons(tri1, tri2, op);
+    ExpectSound(out, std::string(1, static_cast<char>(op)));
+  }
+}
+
+TEST(MergePolygons, ExtremeCoordinatesDoNotOverflow) {
+  const int m = 2147483647;
+  Ring a = {{-m, -m}, {m, -m}, {m, m}, {-m, m}, {-m, -m}};
+  Ring b = {{0, -m}, {m, 0}, {0, m}, {-m, 0}, {0, -m}};
+  auto out = MergePolygons(a, b, MergeOp::Difference);
+  ExpectSound(out, "corners");
+  EXPECT_EQ(out.size(), 4u);
+  EXPECT_NEAR(Area(out), 2.0 * double(m) * double(m), 4.0);
+}
+
+// The area of each operation on random boxes against a count of grid cells.
+TEST(MergePolygons, RandomBoxesMatchCellCount) {
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> coord(0, 8);
+  auto box = [&] {
+    int x0 = coord(rng), x1 = coord(rng), y0 = coord(rng), y1 = coord(rng);
+    if (x0 == x1) ++x1;
+    if (y0 == y1) ++y1;
+    return std::array<int, 4>{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1),
+                              std::max(y0, y1)};
+  };
+  for (int trial = 0; trial < 600; ++trial) {
+    auto p = box(), q = box();
+    Ring a = Box(p[0] * 10, p[1] * 10, p[2] * 10, p[3] * 10);
+    Ring b = Box(q[0] * 10, q[1] * 10, q[2] * 10, q[3] * 10);
+    for (MergeOp op : {MergeOp::Union, MergeOp::Intersection, MergeOp::Difference, MergeOp::Xor}) {
+      int cells = 0;
+      for (int x = 0; x < 9; ++x)
+        for (int y = 0; y < 9; ++y) {
+          bool inA = p[0] <= x && x < p[2] && p[1] <= y && y < p[3];
+          bool inB = q[0] <= x && x < q[2] && q[1] <= y && y < q[3];
+          bool in = op == MergeOp::Union          ? (inA || inB)
+                    : op == MergeOp::Intersection ? (inA && inB)
+                    : op == MergeOp::Difference   ? (inA && !inB)
+                                                  : (inA != inB);
+          cells += in;
+        }
+      std::string what = "trial " + std::to_string(trial) + " op " + static_cast<char>(op);
+      auto out = MergePolygons(a, b, op);
+      EXPECT_DOUBLE_EQ(Area(out), cells * 100.0) << what;
+      ExpectSound(out, what);
+    }
+  }
+}
+
+// Random star-shaped polygons: the areas must satisfy the set identities (up to snapping).
+TEST(MergePolygons, RandomPolygonsKeepAreaIdentities) {
+  std::mt19937 rng(11);
+  auto star = [&](int cx, int cy) {
+    std::uniform_int_distribution<int> radius(20, 120);
+    std::uniform_int_distribution<int> count(3, 9);
+    int n = count(rng);
+    Ring r;
+    for (int i = 0; i < n; ++i) {
+      double t = 2 * M_PI * i / n;
+      int rad = radius(rng);
+      r.push_back(
+          {cx + int(std::lround(rad * std::cos(t))), cy + int(std::lround(rad * std::sin(t)))});
+    }
+    r.push_back(r.front());
+    return r;
+  };
+  std::uniform_int_distribution<int> shift(-60, 60);
+  for (int trial = 0; trial < 300; ++trial) {
+    Ring a = star(0, 0), b = star(shift(rng), shift(rng));
+    if (trial % 5 == 0) b = a;  // identical figures
+    std::string what = "trial " + std::to_string(trial);
+    auto uni = MergePolygons(a, b, MergeOp::Union);
+    auto inter = MergePolygons(a, b, MergeOp::Intersection);
+    auto diff = MergePolygons(a, b, MergeOp::Difference);
+    auto xr = MergePolygons(a, b, MergeOp::Xor);
+    for (auto* set : {&uni, &inter, &diff, &xr}) ExpectSound(*set, what);
+    double areaA = double(TwiceArea(a)) / 2, areaB = double(TwiceArea(b)) / 2;
+    // Snapping a crossing moves an edge by under one unit: the area changes by at most the
+    // perimeter.
+    double tol = 0;
+    for (const Ring* r : {&a, &b})
+      for (std::size_t i = 0; i + 1 < r->size(); ++i)
+        tol += std::hypot((*r)[i + 1].x - (*r)[i].x, (*r)[i + 1].y - (*r)[i].y);
+    EXPECT_NEAR(Area(uni) + Area(inter), areaA + areaB, tol) << what;
+    EXPECT_NEAR(Area(diff), areaA - Area(inter), tol) << what;
+    EXPECT_NEAR(Area(xr), Area(uni) - Area(inter), tol) << what;
+  }
+}
+
+TEST(ContactOf, OverlapAndTouch) {
+  struct Case {
+    const char* name;
+    Ring a, b;
+    bool overlap, touch;
+  } cases[] = {
+      {"overlap", Box(0, 0, 10, 10), Box(5, 5, 15, 15), true, true},
+      {"inside", Box(0, 0, 10, 10), Box(2, 2, 4, 4), true, false},
+      {"shared edge", Box(0, 0, 10, 10), Box(10, 0, 20, 10), false, true},
+      {"shared corner", Box(0, 0, 10, 10), Box(10, 10, 20, 20), false, true},
+      {"apart", Box(0, 0, 10, 10), Box(30, 0, 40, 10), false, false},
+  };
+  for (const Case& c : cases) {
+    Contact got = ContactOf(c.a, c.b);
+    EXPECT_EQ(got.overlap, c.overlap) << c.name;
+    EXPECT_EQ(got.touch, c.touch) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace lav::geometry
