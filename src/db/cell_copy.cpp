@@ -5,20 +5,10 @@
 #include <vector>
 
 #include "db/cell_directory.h"
+#include "db/element_stream.h"
 #include "platform/byte_io.h"
 
 namespace lav::db {
-namespace {
-
-bool blockInside(const DesignImage& image, std::int32_t block) {
-  return block >= kDataStart && block <= image.usedSize - kBlockSize;
-}
-
-std::int32_t nextOf(const DesignImage& image, std::int32_t block) {
-  return le::getI32(image.at(block + kPayloadSize));
-}
-
-}  // namespace
 
 CopyOutcome CopyCell(const DesignImage& source, std::string_view sourceName,
                      DesignImage& destination, std::int16_t destinationVersion,
@@ -42,10 +32,10 @@ CopyOutcome CopyCell(const DesignImage& source, std::string_view sourceName,
     std::vector<std::uint8_t> payload(static_cast<std::size_t>(count) * kPayloadSize);
     std::int32_t block = entry.firstBlock;
     for (std::int32_t i = 0; i < count; ++i) {
-      if (!blockInside(source, block)) return {CopyResult::Damaged};
+      if (!ValidBlock(source, block)) return {CopyResult::Damaged};
       std::memcpy(payload.data() + static_cast<std::size_t>(i) * kPayloadSize, source.at(block),
                   kPayloadSize);
-      block = nextOf(source, block);
+      block = NextBlock(source, block);
       if (host && continueFlag) {
         host->messageStep(*continueFlag);
         if (!*continueFlag) return {CopyResult::Stopped};
@@ -55,9 +45,9 @@ CopyOutcome CopyCell(const DesignImage& source, std::string_view sourceName,
     std::vector<std::int32_t> existing;
     std::unordered_set<std::int32_t> seen;
     for (block = reused; static_cast<std::int32_t>(existing.size()) < count &&
-                         blockInside(destination, block) && seen.insert(block).second;) {
+                         ValidBlock(destination, block) && seen.insert(block).second;) {
       existing.push_back(block);
-      const std::int32_t next = nextOf(destination, block);
+      const std::int32_t next = NextBlock(destination, block);
       block = next >= 1 ? next : 0;
     }
     const auto kept = static_cast<std::int32_t>(existing.size());

@@ -7,16 +7,16 @@
 #include "platform/byte_io.h"
 
 namespace lav::db {
-namespace {
 
-// A block offset that a chain may hold: a whole block inside the used data area.
-bool validBlock(const DesignImage& image, std::int32_t block) {
+bool ValidBlock(const DesignImage& image, std::int32_t block) {
   return block >= kDataStart && block <= image.usedSize - kBlockSize;
 }
 
-std::int32_t nextOf(const DesignImage& image, std::int32_t block) {
+std::int32_t NextBlock(const DesignImage& image, std::int32_t block) {
   return le::getI32(image.at(block + kPayloadSize));
 }
+
+namespace {
 
 // More blocks than the used area holds means the chain loops.
 std::int32_t blockLimit(const DesignImage& image) {
@@ -33,8 +33,8 @@ class ChainReader {
   bool read(std::size_t n, std::vector<std::uint8_t>& out, std::int32_t* firstOffset = nullptr) {
     while (n > 0) {
       if (pos_ == kPayloadSize) {
-        const std::int32_t next = nextOf(image_, block_);
-        if (!validBlock(image_, next) || ++blocks_ > blockLimit(image_)) return false;
+        const std::int32_t next = NextBlock(image_, block_);
+        if (!ValidBlock(image_, next) || ++blocks_ > blockLimit(image_)) return false;
         block_ = next;
         pos_ = 0;
       }
@@ -83,7 +83,7 @@ ReadEnd ReadElements(const DesignImage& image, const CellEntry& entry,
                      const std::function<bool(const RecordView&)>& visit, Host* host,
                      bool* continueFlag) {
   if (entry.dataSize == 0) return ReadEnd::Complete;
-  if (entry.dataSize < 0 || !validBlock(image, entry.firstBlock)) return ReadEnd::Broken;
+  if (entry.dataSize < 0 || !ValidBlock(image, entry.firstBlock)) return ReadEnd::Broken;
   ChainReader reader(image, entry.firstBlock);
   std::vector<std::uint8_t> rec;
   rec.reserve(2048);
@@ -137,9 +137,9 @@ AppendResult AppendElement(DesignState& design, std::span<const std::uint8_t> re
     std::array<std::uint8_t, kBlockSize> buf{};
     std::memcpy(buf.data(), record.data(), record.size());
     std::int32_t block = e.firstBlock;
-    if (block != 0 && validBlock(image, block)) {
+    if (block != 0 && ValidBlock(image, block)) {
       // A chain left by a deleted cell: its first block is reused, its links kept.
-      const std::int32_t next = nextOf(image, block);
+      const std::int32_t next = NextBlock(image, block);
       le::putI32(buf.data() + kPayloadSize, next > 0 ? next : 0);
     } else {
       if (!roomForBlock()) return AppendResult::OutOfImage;
@@ -156,13 +156,13 @@ AppendResult AppendElement(DesignState& design, std::span<const std::uint8_t> re
       block = cell.cursor.block;
       f = cell.cursor.used;
     } else {
-      if (!validBlock(image, e.firstBlock)) return AppendResult::OutOfImage;
+      if (!ValidBlock(image, e.firstBlock)) return AppendResult::OutOfImage;
       block = e.firstBlock;
       std::int32_t remaining = e.dataSize;
       std::int32_t blocks = 1;
       while (remaining > kPayloadSize) {
-        const std::int32_t next = nextOf(image, block);
-        if (!validBlock(image, next) || ++blocks > blockLimit(image))
+        const std::int32_t next = NextBlock(image, block);
+        if (!ValidBlock(image, next) || ++blocks > blockLimit(image))
           return AppendResult::OutOfImage;
         block = next;
         remaining -= kPayloadSize;
@@ -178,9 +178,9 @@ AppendResult AppendElement(DesignState& design, std::span<const std::uint8_t> re
       cell.cursor = {block, f + L, true};
     } else {
       const std::int32_t first = kPayloadSize - f;
-      const std::int32_t next = nextOf(image, block);
+      const std::int32_t next = NextBlock(image, block);
       std::int32_t target;
-      if (next >= 1 && validBlock(image, next)) {
+      if (next >= 1 && ValidBlock(image, next)) {
         target = next;
       } else {
         if (!roomForBlock()) return AppendResult::OutOfImage;

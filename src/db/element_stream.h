@@ -45,6 +45,11 @@ ReadEnd ReadElements(const DesignImage& image, const CellEntry& entry,
                      const std::function<bool(const RecordView&)>& visit, Host* host = nullptr,
                      bool* continueFlag = nullptr);
 
+// A block offset that a chain may hold: a whole block inside the used data area.
+bool ValidBlock(const DesignImage& image, std::int32_t block);
+// The link to the chain's next block (0 at the end).
+std::int32_t NextBlock(const DesignImage& image, std::int32_t block);
+
 // Length of a record from its first bytes (nullopt-like -1 when they are not a record).
 std::int32_t RecordLength(std::span<const std::uint8_t> head);
 
