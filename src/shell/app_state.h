@@ -8,6 +8,7 @@
 #include "command/dispatch_state.h"
 #include "db/design_state.h"
 #include "db/settings.h"
+#include "db/temp_layer.h"
 #include "display/view_state.h"
 #include "macro/symbol_table.h"
 #include "platform/host.h"
@@ -23,6 +24,7 @@ struct AppState {
   std::string programDir = ".";  // directory of the executable: Lavinor.cmd, MOJIDATA.DAT, HLP/
   Settings settings;
   db::DesignState design;         // the open design, its current cell, the copy source
+  db::TempLayer temp;             // points of the figure being entered, a pending pick
   bool continueFlag = true;       // cleared by Escape and by failing commands
   command::DispatchState dispatch;
   command::CommandWindow window;  // transcript, input line, recall list, function keys
