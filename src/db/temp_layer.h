@@ -57,7 +57,7 @@ struct ElementSettings {
   std::int32_t width = 0;  // database units
   std::int16_t lineTipType = 0;
   std::int16_t reflection = 0;
-  std::uint32_t angle = 0;               // millionths of a degree, 0 <= angle < 360,000,000
+  std::uint32_t angle = 0;                // millionths of a degree, 0 <= angle < 360,000,000
   std::uint32_t magnification = 1000000;  // millionths
   std::int32_t columns = 1, rows = 1;
   std::int32_t pitchX = 0, pitchY = 0;  // database units
@@ -66,6 +66,7 @@ struct ElementSettings {
   std::int16_t textKind = 0;
   std::int32_t textSize = 0;
   std::int32_t dbPerUserUnit = 1000;  // `DbPerUserUnit` of the open design
+  int acuteTip = 1;                   // `Acute tip`, shapes the outline that bounds a wide line
 };
 
 ElementSettings ElementSettingsOf(const Settings& s);
@@ -85,8 +86,8 @@ struct EntryModes {
 // angle constraint of polygons and lines is applied, which may insert a corner point; a point equal
 // to the one before it is dropped. Modes 1 and 2 move the reference point. Returns the number of
 // points added (0, 1 or 2).
-int AddTypedPoint(TempLayer& temp, const EntryModes& modes, std::int32_t& refX,
-                  std::int32_t& refY, double x, double y, bool applyLock);
+int AddTypedPoint(TempLayer& temp, const EntryModes& modes, std::int32_t& refX, std::int32_t& refY,
+                  double x, double y, bool applyLock);
 
 // The reference point when an entry starts without arguments: (0, 0) for an empty layer in modes
 // 1 and 2, else the last (mode 1) or first (mode 2) point; mode 0 and 3 leave it.
