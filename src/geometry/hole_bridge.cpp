@@ -111,10 +111,15 @@ bool Join(Ring& outer, const Ring& hole, const std::vector<Ring>& waiting) {
 
 }  // namespace
 
-std::vector<Ring> BridgeHoles(std::vector<Ring> outers, std::vector<Ring> holes) {
+BridgedRings BridgeHoles(std::vector<Ring> outers, std::vector<Ring> holes) {
+  BridgedRings out;
   std::vector<std::vector<Ring>> held(outers.size());
-  for (Ring& h : holes)
-    if (auto k = HolderOf(outers, h)) held[*k].push_back(std::move(h));
+  for (Ring& h : holes) {
+    if (auto k = HolderOf(outers, h))
+      held[*k].push_back(std::move(h));
+    else
+      ++out.holesNotJoined;
+  }
   for (std::size_t k = 0; k < outers.size(); ++k) {
     auto& mine = held[k];
     // Rightmost holes first, so that a bridge rarely has to pass another hole.
@@ -126,13 +131,28 @@ std::vector<Ring> BridgeHoles(std::vector<Ring> outers, std::vector<Ring> holes)
       };
       return maxX(a) > maxX(b);
     });
+    // A hole whose every bridge is blocked by a hole still waiting is tried again after the
+    // others; the rightmost waiting hole always sees the outline.
     while (!mine.empty()) {
-      Ring hole = std::move(mine.front());
-      mine.erase(mine.begin());
-      Join(outers[k], hole, mine);
+      bool progress = false;
+      for (std::size_t i = 0; i < mine.size();) {
+        Ring hole = std::move(mine[i]);
+        mine.erase(mine.begin() + static_cast<std::ptrdiff_t>(i));
+        if (Join(outers[k], hole, mine)) {
+          progress = true;
+        } else {
+          mine.insert(mine.begin() + static_cast<std::ptrdiff_t>(i), std::move(hole));
+          ++i;
+        }
+      }
+      if (!progress) {
+        out.holesNotJoined += mine.size();
+        break;
+      }
     }
   }
-  return outers;
+  out.rings = std::move(outers);
+  return out;
 }
 
 }  // namespace lav::geometry

@@ -1,6 +1,8 @@
 #include "geometry/int_geometry.h"
 
 #include <algorithm>
+#include <functional>
+#include <unordered_map>
 
 namespace lav::geometry {
 
@@ -62,32 +64,70 @@ Where LocateDoubled(const Ring& ring, std::int64_t x2, std::int64_t y2) {
   return inside ? Where::Inside : Where::Outside;
 }
 
+namespace {
+
+struct PointHash {
+  std::size_t operator()(const Point& p) const {
+    return std::hash<std::uint64_t>()((std::uint64_t(std::uint32_t(p.x)) << 32) ^
+                                      std::uint32_t(p.y));
+  }
+};
+
+struct PointEqual {
+  bool operator()(const Point& a, const Point& b) const { return a == b; }
+};
+
+// A straight run through v (not a turn straight back, which a hole's bridge needs).
+bool Straight(const Point& p, const Point& v, const Point& q) {
+  return Cross(p, v, q) == 0 && !(p == v) &&
+         Wide(std::int64_t(v.x) - p.x) * (std::int64_t(q.x) - v.x) +
+                 Wide(std::int64_t(v.y) - p.y) * (std::int64_t(q.y) - v.y) >
+             0;
+}
+
+}  // namespace
+
 Ring CleanRing(Ring ring) {
   if (ring.empty()) return ring;
   if (!(ring.front() == ring.back())) ring.push_back(ring.front());
-  Ring open(ring.begin(), ring.end() - 1);
-  bool changed = true;
-  while (changed && open.size() >= 3) {
+  // A vertex the ring passes more than once is where a bridge or a pinch meets the outline; it
+  // stays even on a straight run, or the two sides of the bridge would overlap.
+  std::unordered_map<Point, int, PointHash, PointEqual> passes;
+  passes.reserve(ring.size());
+  for (std::size_t i = 0; i + 1 < ring.size(); ++i)
+    if (!(ring[i] == ring[i + 1])) ++passes[ring[i]];
+  auto removable = [&](const Point& p, const Point& v, const Point& q) {
+    return Straight(p, v, q) && passes[v] < 2;
+  };
+  // One pass with a stack, so the cleaning stays linear for large rings.
+  Ring out;
+  out.reserve(ring.size());
+  for (std::size_t i = 0; i + 1 < ring.size(); ++i) {
+    const Point& p = ring[i];
+    if (!out.empty() && out.back() == p) continue;
+    while (out.size() >= 2 && removable(out[out.size() - 2], out.back(), p)) out.pop_back();
+    out.push_back(p);
+  }
+  // Then the joint where the end meets the start.
+  std::size_t first = 0;
+  for (bool changed = true; changed;) {
     changed = false;
-    std::size_t n = open.size();
-    for (std::size_t i = 0; i < n; ++i) {
-      const Point& p = open[(i + n - 1) % n];
-      const Point& v = open[i];
-      const Point& q = open[(i + 1) % n];
-      bool duplicate = v == q;
-      // A straight run (not a turn straight back, which a hole's bridge needs).
-      bool straight = Cross(p, v, q) == 0 && !(p == v) &&
-                      Wide(std::int64_t(v.x) - p.x) * (std::int64_t(q.x) - v.x) +
-                              Wide(std::int64_t(v.y) - p.y) * (std::int64_t(q.y) - v.y) >
-                          0;
-      if (duplicate || straight) {
-        changed = true;
-        // Drop this one point and rescan, so neighbours are judged against the survivors.
-        open.erase(open.begin() + static_cast<std::ptrdiff_t>(i));
-        break;
-      }
+    std::size_t n = out.size() - first;
+    if (n >= 2 && out.back() == out[first]) {
+      out.pop_back();
+      changed = true;
+      continue;
+    }
+    if (n < 3) break;
+    if (removable(out[out.size() - 2], out.back(), out[first])) {
+      out.pop_back();
+      changed = true;
+    } else if (removable(out.back(), out[first], out[first + 1])) {
+      ++first;
+      changed = true;
     }
   }
+  Ring open(out.begin() + static_cast<std::ptrdiff_t>(first), out.end());
   if (open.size() < 3) return {};
   open.push_back(open.front());
   return open;

@@ -187,7 +187,7 @@ std::vector<Ring> Trace(const std::vector<Edge>& edges) {
   return rings;
 }
 
-std::vector<Ring> Assemble(const std::vector<Edge>& edges) {
+BridgedRings Assemble(const std::vector<Edge>& edges) {
   std::vector<Ring> outers, holes;
   for (Ring& r : Trace(edges)) {
     Ring c = CleanRing(std::move(r));
@@ -200,16 +200,16 @@ std::vector<Ring> Assemble(const std::vector<Edge>& edges) {
   return BridgeHoles(std::move(outers), std::move(holes));
 }
 
-std::vector<Ring> Combine(const Ring& a0, const Ring& b0, MergeOp op) {
+BridgedRings Combine(const Ring& a0, const Ring& b0, MergeOp op) {
   Ring a = Prepare(a0), b = Prepare(b0);
   if (a.empty() && b.empty()) return {};
   if (a.empty()) {
-    if (op == MergeOp::Union || op == MergeOp::Xor) return {b};
+    if (op == MergeOp::Union || op == MergeOp::Xor) return {{b}, 0};
     return {};
   }
   if (b.empty()) {
     if (op == MergeOp::Intersection) return {};
-    return {a};
+    return {{a}, 0};
   }
   SplitAtContacts(a, b);
   std::vector<EdgeClass> ca = Classify(a, b), cb = Classify(b, a);
@@ -238,10 +238,16 @@ std::vector<Ring> Combine(const Ring& a0, const Ring& b0, MergeOp op) {
 
 }  // namespace
 
-std::vector<Ring> MergePolygons(const Ring& a, const Ring& b, MergeOp op) {
-  if (op != MergeOp::Xor) return Combine(a, b, op);
-  std::vector<Ring> out = Combine(a, b, MergeOp::Difference);
-  for (Ring& r : Combine(b, a, MergeOp::Difference)) out.push_back(std::move(r));
+MergeResult MergePolygons(const Ring& a, const Ring& b, MergeOp op) {
+  BridgedRings got = Combine(a, b, op == MergeOp::Xor ? MergeOp::Difference : op);
+  if (op == MergeOp::Xor) {
+    BridgedRings other = Combine(b, a, MergeOp::Difference);
+    for (Ring& r : other.rings) got.rings.push_back(std::move(r));
+    got.holesNotJoined += other.holesNotJoined;
+  }
+  MergeResult out;
+  out.status = got.holesNotJoined ? MergeStatus::HoleNotJoined : MergeStatus::Ok;
+  if (out.status == MergeStatus::Ok) out.rings = std::move(got.rings);
   return out;
 }
 
@@ -249,7 +255,7 @@ Contact ContactOf(const Ring& a0, const Ring& b0) {
   Contact c;
   Ring a = Prepare(a0), b = Prepare(b0);
   if (a.empty() || b.empty()) return c;
-  c.overlap = !Combine(a, b, MergeOp::Intersection).empty();
+  c.overlap = !Combine(a, b, MergeOp::Intersection).rings.empty();
   SplitAtContacts(a, b);
   for (std::size_t i = 0; i + 1 < a.size() && !c.touch; ++i)
     for (std::size_t j = 0; j + 1 < b.size(); ++j)

@@ -21,8 +21,18 @@ enum class MergeOp : char {
 // '|' mean '+', '#', '$', '%' and '/' mean '^'); nullopt for any other character.
 std::optional<MergeOp> MergeOpFromChar(char c);
 
+enum class MergeStatus : std::uint8_t {
+  Ok,
+  HoleNotJoined,  // a hole of the result could not be bridged to its outline: nothing is given
+};
+
+struct MergeResult {
+  MergeStatus status = MergeStatus::Ok;
+  std::vector<Ring> rings;  // empty unless status is Ok
+};
+
 // a op b for two polygons (either orientation, closed or not). Degenerate inputs count as empty.
-std::vector<Ring> MergePolygons(const Ring& a, const Ring& b, MergeOp op);
+MergeResult MergePolygons(const Ring& a, const Ring& b, MergeOp op);
 
 // What the two regions have in common: whether their insides overlap, and whether their
 // boundaries meet at all.

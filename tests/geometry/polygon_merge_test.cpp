@@ -90,7 +90,7 @@ TEST(MergePolygons, ShapesAndCounts) {
       {"degenerate input", Box(0, 0, 0, 50), big, MergeOp::Union, 1, 10000},
   };
   for (const Case& c : cases) {
-    auto out = MergePolygons(c.a, c.b, c.op);
+    auto out = MergePolygons(c.a, c.b, c.op).rings;
     EXPECT_EQ(out.size(), c.rings) << c.name;
     EXPECT_DOUBLE_EQ(Area(out), c.area) << c.name;
     ExpectSound(out, c.name);
@@ -99,13 +99,13 @@ TEST(MergePolygons, ShapesAndCounts) {
 
 TEST(MergePolygons, UnionOutlineHasOnlyCorners) {
   // Two overlapping squares: one L-free outline of eight corners.
-  auto out = MergePolygons(Box(0, 0, 100, 100), Box(50, 50, 150, 150), MergeOp::Union);
+  auto out = MergePolygons(Box(0, 0, 100, 100), Box(50, 50, 150, 150), MergeOp::Union).rings;
   ASSERT_EQ(out.size(), 1u);
   EXPECT_EQ(out[0].size(), 9u);
 }
 
 TEST(MergePolygons, HoleIsBridgedToItsOutline) {
-  auto out = MergePolygons(Box(0, 0, 100, 100), Box(30, 30, 60, 60), MergeOp::Difference);
+  auto out = MergePolygons(Box(0, 0, 100, 100), Box(30, 30, 60, 60), MergeOp::Difference).rings;
   ASSERT_EQ(out.size(), 1u);
   // Outer four corners, the hole's four, and both ends of the bridge once more.
   EXPECT_EQ(out[0].size(), 4u + 4u + 2u + 1u);
@@ -119,19 +119,19 @@ TEST(MergePolygons, SeveralHolesInOneOutline) {
   Ring a = Box(0, 0, 300, 100);
   Ring comb = {{20, 20},  {280, 20}, {280, 80}, {260, 80}, {260, 40}, {160, 40}, {160, 80},
                {140, 80}, {140, 40}, {40, 40},  {40, 80},  {20, 80},  {20, 20}};
-  auto out = MergePolygons(a, comb, MergeOp::Difference);
+  auto out = MergePolygons(a, comb, MergeOp::Difference).rings;
   ExpectSound(out, "comb");
   EXPECT_EQ(out.size(), 1u);
   EXPECT_DOUBLE_EQ(Area(out), 30000 - (260 * 20 + 3 * 20 * 40));
 }
 
-// Known open fault: re-merging a bridged result can leave two bridges crossing.
-TEST(MergePolygons, DISABLED_HolesAddedOneByOne) {
+// Re-merging a bridged result: a new bridge may run on the line of an old one.
+TEST(MergePolygons, HolesAddedOneByOne) {
   Ring a = Box(0, 0, 300, 100);
   // Three disjoint holes left by a bar with three teeth.
   Ring bars[] = {Box(20, 20, 60, 80), Box(120, 20, 160, 80), Box(220, 20, 260, 80)};
   std::vector<Ring> outer{a};
-  for (const Ring& bar : bars) outer = MergePolygons(outer[0], bar, MergeOp::Difference);
+  for (const Ring& bar : bars) outer = MergePolygons(outer[0], bar, MergeOp::Difference).rings;
   ExpectSound(outer, "three holes");
   ASSERT_EQ(outer.size(), 1u);
   EXPECT_DOUBLE_EQ(Area(outer), 30000 - 3 * 2400);
@@ -142,7 +142,7 @@ TEST(MergePolygons, CrossingsOffTheGridAreSnapped) {
   Ring tri1 = {{0, 0}, {7, 0}, {0, 3}, {0, 0}};
   Ring tri2 = {{1, -1}, {2, 4}, {-1, 2}, {1, -1}};
   for (MergeOp op : {MergeOp::Union, MergeOp::Intersection, MergeOp::Difference, MergeOp::Xor}) {
-    auto out = MergePolygons(tri1, tri2, op);
+    auto out = MergePolygons(tri1, tri2, op).rings;
     ExpectSound(out, std::string(1, static_cast<char>(op)));
   }
 }
@@ -151,7 +151,7 @@ TEST(MergePolygons, ExtremeCoordinatesDoNotOverflow) {
   const int m = 2147483647;
   Ring a = {{-m, -m}, {m, -m}, {m, m}, {-m, m}, {-m, -m}};
   Ring b = {{0, -m}, {m, 0}, {0, m}, {-m, 0}, {0, -m}};
-  auto out = MergePolygons(a, b, MergeOp::Difference);
+  auto out = MergePolygons(a, b, MergeOp::Difference).rings;
   ExpectSound(out, "corners");
   EXPECT_EQ(out.size(), 4u);
   EXPECT_NEAR(Area(out), 2.0 * double(m) * double(m), 4.0);
@@ -185,7 +185,7 @@ TEST(MergePolygons, RandomBoxesMatchCellCount) {
           cells += in;
         }
       std::string what = "trial " + std::to_string(trial) + " op " + static_cast<char>(op);
-      auto out = MergePolygons(a, b, op);
+      auto out = MergePolygons(a, b, op).rings;
       EXPECT_DOUBLE_EQ(Area(out), cells * 100.0) << what;
       ExpectSound(out, what);
     }
@@ -214,10 +214,10 @@ TEST(MergePolygons, RandomPolygonsKeepAreaIdentities) {
     Ring a = star(0, 0), b = star(shift(rng), shift(rng));
     if (trial % 5 == 0) b = a;  // identical figures
     std::string what = "trial " + std::to_string(trial);
-    auto uni = MergePolygons(a, b, MergeOp::Union);
-    auto inter = MergePolygons(a, b, MergeOp::Intersection);
-    auto diff = MergePolygons(a, b, MergeOp::Difference);
-    auto xr = MergePolygons(a, b, MergeOp::Xor);
+    auto uni = MergePolygons(a, b, MergeOp::Union).rings;
+    auto inter = MergePolygons(a, b, MergeOp::Intersection).rings;
+    auto diff = MergePolygons(a, b, MergeOp::Difference).rings;
+    auto xr = MergePolygons(a, b, MergeOp::Xor).rings;
     for (auto* set : {&uni, &inter, &diff, &xr}) ExpectSound(*set, what);
     double areaA = double(TwiceArea(a)) / 2, areaB = double(TwiceArea(b)) / 2;
     // Snapping a crossing moves an edge by under one unit: the area changes by at most the
