@@ -1,0 +1,396 @@
+#include "geometry/figure_transform.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace lav::geometry {
+namespace {
+
+using db::UserPoint;
+using Points = std::vector<UserPoint>;
+
+const Points kSquare = {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}};
+
+Figure Polygon(Points p) {
+  Figure f;
+  f.points = std::move(p);
+  f.type = 4;
+  return f;
+}
+
+std::string Show(const Points& p) {
+  std::string s;
+  for (const UserPoint& q : p) s += "(" + std::to_string(q.x) + "," + std::to_string(q.y) + ")";
+  return s;
+}
+
+TEST(MirrorFigure, PointsAndPlacementSettings) {
+  struct Case {
+    const char* name;
+    Figure in;
+    UserPoint p, q;
+    Points points;
+    std::int32_t angle, reflection;
+  } cases[] = {
+      {"about the x axis",
+       Polygon({{1, 2}, {5, 3}, {4, 7}}),
+       {0, 0},
+       {1, 0},
+       {{1, -2}, {5, -3}, {4, -7}},
+       0,
+       0},
+      {"about x = 5", Polygon({{1, 2}, {5, 3}}), {5, 0}, {5, 1}, {{9, 2}, {5, 3}}, 0, 0},
+      {"about y = x", Polygon({{3, 1}, {0, 2}}), {0, 0}, {1, 1}, {{1, 3}, {2, 0}}, 0, 0},
+      {"placement at 30 degrees about y = x",
+       {{{2, 0}}, 1, 30000000, 0},
+       {0, 0},
+       {2, 2},
+       {{0, 2}},
+       60000000,
+       1},
+      {"text about the y axis",
+       {{{2, 1}}, 2, 10000000, 1},
+       {0, 0},
+       {0, 1},
+       {{-2, 1}},
+       170000000,
+       0},
+      // Twice the axis angle minus the old angle is negative here: kept in 0..360 degrees.
+      {"negative result angle", {{{1, 0}}, 1, 90000000, 0}, {0, 0}, {1, 0}, {{1, 0}}, 270000000, 1},
+      {"snapped to the grid", Polygon({{0.0004, 1}}), {0, 0}, {0, 1}, {{0, 1}}, 0, 0},
+  };
+  for (Case& c : cases) {
+    Figure f = c.in;
+    ASSERT_TRUE(MirrorFigure(f, c.p, c.q, 1000)) << c.name;
+    ASSERT_EQ(f.points.size(), c.points.size()) << c.name;
+    for (std::size_t i = 0; i < c.points.size(); ++i) {
+      EXPECT_NEAR(f.points[i].x, c.points[i].x, 1e-9) << c.name << " " << Show(f.points);
+      EXPECT_NEAR(f.points[i].y, c.points[i].y, 1e-9) << c.name << " " << Show(f.points);
+    }
+    EXPECT_EQ(f.angle, c.angle) << c.name;
+    EXPECT_EQ(f.reflection, c.reflection) << c.name;
+  }
+}
+
+TEST(MirrorFigure, TwiceGivesBackTheFigureAndDegenerateAxesDoNothing) {
+  Figure f = Polygon({{1.234, 5.678}, {-3.5, 2}, {7, -1.25}, {1.234, 5.678}});
+  const Points before = f.points;
+  ASSERT_TRUE(MirrorFigure(f, {0.5, 0.25}, {3, 4.5}, 1000));
+  EXPECT_NE(f.points, before);
+  ASSERT_TRUE(MirrorFigure(f, {0.5, 0.25}, {3, 4.5}, 1000));
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    EXPECT_NEAR(f.points[i].x, before[i].x, 0.0011);
+    EXPECT_NEAR(f.points[i].y, before[i].y, 0.0011);
+  }
+  Figure g = Polygon(kSquare);
+  EXPECT_FALSE(MirrorFigure(g, {1, 1}, {1, 1}, 1000));
+  EXPECT_EQ(g.points, kSquare);
+  Figure empty;
+  EXPECT_FALSE(MirrorFigure(empty, {0, 0}, {1, 0}, 1000));
+}
+
+TEST(RotateAndMagnify, ExactDatabaseUnits) {
+  struct Case {
+    const char* name;
+    Figure in;
+    bool rotate;
+    double value;
+    UserPoint fixed;
+    Points points;
+    std::int32_t angle, magnification, pitchX, pitchY;
+  } cases[] = {
+      {"square by 90 about its centre",
+       Polygon(kSquare),
+       true,
+       90,
+       {5, 5},
+       {{10, 0}, {10, 10}, {0, 10}, {0, 0}, {10, 0}},
+       0,
+       1000000,
+       0,
+       0},
+      {"square by 45 about the origin",
+       Polygon(kSquare),
+       true,
+       45,
+       {0, 0},
+       {{0, 0}, {7.071, 7.071}, {0, 14.142}, {-7.071, 7.071}, {0, 0}},
+       0,
+       1000000,
+       0,
+       0},
+      {"by -90 is by 270",
+       Polygon({{1, 0}, {2, 0}, {2, 3}}),
+       true,
+       -90,
+       {0, 0},
+       {{0, -1}, {0, -2}, {3, -2}},
+       0,
+       1000000,
+       0,
+       0},
+      {"placement angle wraps",
+       {{{1, 0}}, 1, 300000000},
+       true,
+       90,
+       {0, 0},
+       {{0, 1}},
+       30000000,
+       1000000,
+       0,
+       0},
+      {"negative turn of a text",
+       {{{1, 0}}, 2, 10000000},
+       true,
+       -30,
+       {0, 0},
+       {{0.866, -0.5}},
+       340000000,
+       1000000,
+       0,
+       0},
+      {"many turns", {{{1, 0}}, 1, 0}, true, 3600 + 90, {0, 0}, {{0, 1}}, 90000000, 1000000, 0, 0},
+      {"array by 2",
+       {{{1, 1}}, 0, 0, 0, 2000000, 300, -400},
+       false,
+       2,
+       {0, 0},
+       {{2, 2}},
+       0,
+       4000000,
+       600,
+       -800},
+      {"polygon by 2.5 about a corner",
+       Polygon(kSquare),
+       false,
+       2.5,
+       {10, 10},
+       {{-15, -15}, {10, -15}, {10, 10}, {-15, 10}, {-15, -15}},
+       0,
+       1000000,
+       0,
+       0},
+      {"placement by -2 turns half round",
+       {{{1, 0}}, 1, 10000000},
+       false,
+       -2,
+       {0, 0},
+       {{-2, 0}},
+       190000000,
+       2000000,
+       0,
+       0},
+  };
+  for (Case& c : cases) {
+    Figure f = c.in;
+    bool changed = c.rotate ? RotateFigure(f, c.value, c.fixed, 1000)
+                            : MagnifyFigure(f, c.value, c.fixed, 1000);
+    ASSERT_TRUE(changed) << c.name;
+    ASSERT_EQ(f.points.size(), c.points.size()) << c.name << " " << Show(f.points);
+    for (std::size_t i = 0; i < c.points.size(); ++i) {
+      EXPECT_DOUBLE_EQ(f.points[i].x, c.points[i].x) << c.name << " " << Show(f.points);
+      EXPECT_DOUBLE_EQ(f.points[i].y, c.points[i].y) << c.name << " " << Show(f.points);
+    }
+    EXPECT_EQ(f.angle, c.angle) << c.name;
+    EXPECT_EQ(f.magnification, c.magnification) << c.name;
+    EXPECT_EQ(f.pitchX, c.pitchX) << c.name;
+    EXPECT_EQ(f.pitchY, c.pitchY) << c.name;
+  }
+}
+
+TEST(RotateAndMagnify, CleaningFollowsTheElementType) {
+  // Three placements in a row keep all three points; a line loses its straight-run point.
+  Figure placements{{{0, 0}, {1, 0}, {2, 0}, {1, 0}}, 1};
+  ASSERT_TRUE(RotateFigure(placements, 90, {0, 0}, 1000));
+  EXPECT_EQ(placements.points, (Points{{0, 0}, {0, 1}, {0, 2}}));
+  Figure line{{{0, 0}, {1, 0}, {2, 0}, {2, 0}, {2, 5}}, 5};
+  ASSERT_TRUE(RotateFigure(line, 180, {0, 0}, 1000));
+  EXPECT_EQ(line.points, (Points{{0, 0}, {-2, 0}, {-2, -5}}));
+}
+
+TEST(RotateAndMagnify, NothingChanges) {
+  struct Case {
+    const char* name;
+    bool rotate;
+    double value;
+    bool emptyFigure;
+  } cases[] = {
+      {"rotate by 0", true, 0, false},   {"magnify by 1", false, 1, false},
+      {"magnify by 0", false, 0, false}, {"rotate empty", true, 45, true},
+      {"magnify empty", false, 2, true},
+  };
+  for (const Case& c : cases) {
+    Figure f = c.emptyFigure ? Figure{} : Figure{{{1, 1}}, 1, 5, 0, 1000000};
+    Figure before = f;
+    bool changed =
+        c.rotate ? RotateFigure(f, c.value, {0, 0}, 1000) : MagnifyFigure(f, c.value, {0, 0}, 1000);
+    EXPECT_FALSE(changed) << c.name;
+    EXPECT_EQ(f.points, before.points) << c.name;
+    EXPECT_EQ(f.angle, before.angle) << c.name;
+    EXPECT_EQ(f.magnification, before.magnification) << c.name;
+  }
+}
+
+TEST(OversizeFigure, RectanglesLShapesAndLines) {
+  const Points lShape = {{0, 0}, {20, 0}, {20, 10}, {10, 10}, {10, 20}, {0, 20}, {0, 0}};
+  struct Case {
+    const char* name;
+    Figure in;
+    double distance;
+    OversizeStatus status;
+    Points points;  // empty: unchanged
+    std::int32_t width;
+  } cases[] = {
+      {"square grows",
+       Polygon(kSquare),
+       1,
+       OversizeStatus::Changed,
+       {{-1, -1}, {11, -1}, {11, 11}, {-1, 11}, {-1, -1}},
+       0},
+      {"square shrinks",
+       Polygon(kSquare),
+       -1,
+       OversizeStatus::Changed,
+       {{1, 1}, {9, 1}, {9, 9}, {1, 9}, {1, 1}},
+       0},
+      {"clockwise square grows",
+       Polygon(Points(kSquare.rbegin(), kSquare.rend())),
+       1,
+       OversizeStatus::Changed,
+       {{-1, -1}, {-1, 11}, {11, 11}, {11, -1}, {-1, -1}},
+       0},
+      {"L shape grows",
+       Polygon(lShape),
+       1,
+       OversizeStatus::Changed,
+       {{-1, -1}, {21, -1}, {21, 11}, {11, 11}, {11, 21}, {-1, 21}, {-1, -1}},
+       0},
+      {"L shape shrinks",
+       Polygon(lShape),
+       -1,
+       OversizeStatus::Changed,
+       {{1, 1}, {19, 1}, {19, 9}, {9, 9}, {9, 19}, {1, 19}, {1, 1}},
+       0},
+      {"unclosed square",
+       Polygon({{0, 0}, {10, 0}, {10, 10}, {0, 10}}),
+       1,
+       OversizeStatus::Changed,
+       {{-1, -1}, {11, -1}, {11, 11}, {-1, 11}, {-1, -1}},
+       0},
+      {"line widens",
+       {{{0, 0}, {5, 0}}, 5, 0, 0, 1000000, 0, 0, 200},
+       0.1,
+       OversizeStatus::Changed,
+       {},
+       400},
+      {"line narrows past zero",
+       {{{0, 0}, {5, 0}}, 5, 0, 0, 1000000, 0, 0, 200},
+       -0.2,
+       OversizeStatus::Changed,
+       {},
+       200},
+      {"rectangle is not oversized", {{{0, 0}, {5, 5}}, 3}, 1, OversizeStatus::Unchanged, {}, 0},
+      {"distance 0", Polygon(kSquare), 0, OversizeStatus::Unchanged, {}, 0},
+      {"two-point polygon", Polygon({{0, 0}, {1, 1}}), 1, OversizeStatus::Unchanged, {}, 0},
+  };
+  for (Case& c : cases) {
+    Figure f = c.in;
+    EXPECT_EQ(OversizeFigure(f, c.distance, 1000, 1), c.status) << c.name;
+    EXPECT_EQ(f.points, c.points.empty() ? c.in.points : c.points)
+        << c.name << " " << Show(f.points);
+    EXPECT_EQ(f.width, c.width) << c.name;
+  }
+}
+
+TEST(OversizeFigure, SharpCornersAreCutAndTheLimitHolds) {
+  // A thin triangle: the tip and the corner above the start turn by more than a right angle and
+  // get two points each when cut.
+  Figure cut = Polygon({{0, 0}, {20, 0}, {0, 2}, {0, 0}});
+  ASSERT_EQ(OversizeFigure(cut, 1, 1000, 1), OversizeStatus::Changed);
+  Figure mitred = Polygon({{0, 0}, {20, 0}, {0, 2}, {0, 0}});
+  ASSERT_EQ(OversizeFigure(mitred, 1, 1000, 0), OversizeStatus::Changed);
+  EXPECT_EQ(cut.points.size(), mitred.points.size() + 2);
+  double cutMax = 0, mitreMax = 0;
+  for (const UserPoint& p : cut.points) cutMax = std::max(cutMax, p.x);
+  for (const UserPoint& p : mitred.points) mitreMax = std::max(mitreMax, p.x);
+  EXPECT_NEAR(cutMax, 21, 0.1);  // cut at about the offset distance beyond the tip
+  EXPECT_GT(mitreMax, 30);       // the mitre reaches far out
+
+  // 199 sharp teeth cut on both sides would need more than 200 points.
+  Points saw;
+  for (int i = 0; i < 66; ++i) {
+    saw.push_back({i * 2.0, 0});
+    saw.push_back({i * 2.0 + 1, 30});
+  }
+  saw.push_back({132, -5});
+  saw.push_back({0, -5});
+  saw.push_back({0, 0});
+  Figure f = Polygon(saw);
+  const Points before = f.points;
+  EXPECT_EQ(OversizeFigure(f, 0.2, 1000, 1), OversizeStatus::TooManyPoints);
+  EXPECT_EQ(f.points, before);
+}
+
+TEST(MoveEdge, EdgesSlideAlongTheirNeighbours) {
+  struct Case {
+    const char* name;
+    Figure in;
+    int segment;
+    UserPoint through;
+    Points points;
+  } cases[] = {
+      {"top edge of a square",
+       Polygon(kSquare),
+       3,
+       {5, 12},
+       {{0, 0}, {10, 0}, {10, 12}, {0, 12}, {0, 0}}},
+      {"first edge keeps the polygon closed",
+       Polygon(kSquare),
+       1,
+       {4, -3},
+       {{0, -3}, {10, -3}, {10, 10}, {0, 10}, {0, -3}}},
+      {"closing edge",
+       Polygon(kSquare),
+       4,
+       {-2, 5},
+       {{-2, 0}, {10, 0}, {10, 10}, {-2, 10}, {-2, 0}}},
+      {"vertical edge with slanted neighbours",
+       Polygon({{0, 0}, {10, 2}, {10, 8}, {0, 10}, {0, 0}}),
+       2,
+       {15, 0},
+       {{0, 0}, {15, 3}, {15, 7}, {0, 10}, {0, 0}}},
+      {"slanted edge between axis edges",
+       Polygon({{0, 0}, {10, 0}, {10, 5}, {5, 10}, {0, 10}, {0, 0}}),
+       3,
+       {10, 10},
+       {{0, 0}, {10, 0}, {10, 10}, {10, 10}, {0, 10}, {0, 0}}},
+      {"middle of a line",
+       {{{0, 0}, {10, 0}, {10, 10}, {20, 10}}, 5},
+       2,
+       {14, 0},
+       {{0, 0}, {14, 0}, {14, 10}, {20, 10}}},
+      {"last segment of a line: free end projected",
+       {{{0, 0}, {10, 0}, {20, 10}}, 5},
+       2,
+       {10, 10},
+       {{0, 0}, {0, 0}, {15, 15}}},
+      {"two-point line", {{{0, 0}, {10, 0}}, 5}, 1, {3, 4}, {{0, 4}, {10, 4}}},
+      {"a line is never closed",
+       {{{0, 0}, {10, 0}, {10, 10}, {0, 0}}, 5},
+       1,
+       {0, -2},
+       {{0, -2}, {10, -2}, {10, 10}, {0, 0}}},
+  };
+  for (Case& c : cases) {
+    Figure f = c.in;
+    ASSERT_TRUE(MoveEdge(f, c.segment, c.through, 1000)) << c.name;
+    EXPECT_EQ(f.points, c.points) << c.name << " " << Show(f.points);
+  }
+  Figure f = Polygon(kSquare);
+  EXPECT_FALSE(MoveEdge(f, 0, {1, 1}, 1000));
+  EXPECT_FALSE(MoveEdge(f, 5, {1, 1}, 1000));
+}
+
+}  // namespace
+}  // namespace lav::geometry
