@@ -1,0 +1,24 @@
+// Taking an element out of a cell into the temporary layer for editing, and putting it back.
+#pragma once
+
+#include "db/design_state.h"
+#include "db/element_stream.h"
+#include "db/temp_layer.h"
+
+namespace lav {
+struct Settings;
+}
+
+namespace lav::db {
+
+// Marks the record deleted in place, remembers it as the pending pick, and makes its fields the
+// current element settings and its points the layer's (in user units). The layer must be empty.
+// False (nothing changed) when the record cannot be read as an element.
+bool TakeFigure(DesignImage& image, TempLayer& temp, Settings& settings, const RecordView& record);
+
+// Undoes a pending pick: the record is live again and the layer is emptied. False when there was
+// no pending pick. (A pick whose points were all taken back is still put back, so an element is
+// never lost without the user clearing the layer.)
+bool PutBackPick(DesignImage& image, TempLayer& temp);
+
+}  // namespace lav::db

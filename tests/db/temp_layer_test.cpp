@@ -1,0 +1,451 @@
+// Points of the temporary layer in every coordinate mode, and the records its output writes.
+#include "db/temp_layer.h"
+
+#include <gtest/gtest.h>
+
+#include "db/design_builder.h"
+#include "db/line_outline.h"
+#include "db/settings.h"
+#include "platform/byte_io.h"
+
+namespace lav::db {
+namespace {
+
+std::vector<UserPoint> pts(const TempLayer& t) {
+  return {t.used().begin(), t.used().end()};
+}
+
+TEST(TempLayerEntry, CoordinateModesAndLock) {
+  struct Case {
+    const char* name;
+    int absMode, lock;
+    std::int16_t type;
+    std::int32_t originX, originY;  // database units
+    bool locked;
+    std::vector<double> typed;
+    std::vector<UserPoint> expected;
+  } cases[] = {
+      {"absolute", 0, 0, 4, 0, 0, false, {0, 0, 10, 0, 10, 10}, {{0, 0}, {10, 0}, {10, 10}}},
+      {"relative to the last",
+       1,
+       0,
+       4,
+       0,
+       0,
+       false,
+       {0, 0, 10, 0, 0, 10},
+       {{0, 0}, {10, 0}, {10, 10}}},
+      {"relative to the first",
+       2,
+       0,
+       4,
+       0,
+       0,
+       false,
+       {5, 5, 10, 0, 0, 10},
+       {{5, 5}, {15, 5}, {5, 15}}},
+      {"relative to the origin", 3, 0, 4, 2000, -1000, false, {0, 0, 1, 1}, {{2, -1}, {3, 0}}},
+      {"lock 3 inserts a corner", 0, 3, 4, 0, 0, true, {0, 0, 10, 5}, {{0, 0}, {10, 0}, {10, 5}}},
+      {"lock 2 keeps the longer axis",
+       0,
+       2,
+       5,
+       0,
+       0,
+       true,
+       {0, 0, 10, 3, 12, 20},
+       {{0, 0}, {10, 0}, {10, 20}}},
+      {"lock 1 snaps a shallow line flat", 0, 1, 4, 0, 0, true, {0, 0, 10, 3}, {{0, 0}, {10, 0}}},
+      {"lock 1 snaps a steep one to the diagonal",
+       0,
+       1,
+       4,
+       0,
+       0,
+       true,
+       {0, 0, 10, 7},
+       {{0, 0}, {10, 10}}},
+      {"lock 1 diagonal downwards and left",
+       0,
+       1,
+       5,
+       0,
+       0,
+       true,
+       {0, 0, -6, -10},
+       {{0, 0}, {-10, -10}}},
+      {"lock 1 leaves exact diagonals", 0, 1, 4, 0, 0, true, {0, 0, 7, 7}, {{0, 0}, {7, 7}}},
+      {"lock ignores rectangles", 0, 3, 3, 0, 0, true, {0, 0, 10, 5}, {{0, 0}, {10, 5}}},
+      {"lock off for typed arguments", 0, 3, 4, 0, 0, false, {0, 0, 10, 5}, {{0, 0}, {10, 5}}},
+      {"a locked repeat is dropped", 0, 2, 4, 0, 0, true, {0, 0, 10, 1, 10, 0}, {{0, 0}, {10, 0}}},
+  };
+  for (const auto& c : cases) {
+    TempLayer t;
+    EntryModes m{c.absMode, c.lock, c.type, 1000};
+    std::int32_t rx = c.originX, ry = c.originY;
+    for (std::size_t i = 0; i + 1 < c.typed.size(); i += 2)
+      AddTypedPoint(t, m, rx, ry, c.typed[i], c.typed[i + 1], c.locked);
+    EXPECT_EQ(pts(t), c.expected) << c.name;
+  }
+}
+
+TEST(TempLayerEntry, RelativeModesMoveTheReferencePoint) {
+  TempLayer t;
+  std::int32_t rx = 7, ry = 7;
+  EntryModes last{1, 0, 4, 1000};
+  StartEntryReference(t, last, rx, ry);
+  EXPECT_EQ(rx, 0);
+  AddTypedPoint(t, last, rx, ry, 1.5, 2, true);
+  AddTypedPoint(t, last, rx, ry, 1, 1, true);
+  EXPECT_EQ(rx, 2500);
+  EXPECT_EQ(ry, 3000);
+  EntryModes first{2, 0, 4, 1000};
+  StartEntryReference(t, first, rx, ry);
+  EXPECT_EQ(rx, 1500);
+  EXPECT_EQ(ry, 2000);
+}
+
+TEST(TempLayerEntry, TwoHundredPointsAtMost) {
+  TempLayer t;
+  std::int32_t rx = 0, ry = 0;
+  EntryModes m{0, 3, 4, 1000};
+  int added = 0;
+  for (int i = 0; i < 150; ++i) added += AddTypedPoint(t, m, rx, ry, i, i % 2 ? i : 0, true);
+  EXPECT_EQ(t.count, kTempCapacity);
+  EXPECT_EQ(added, kTempCapacity);
+  EXPECT_EQ(AddTypedPoint(t, m, rx, ry, 1000, 1000, false), 0);
+}
+
+TEST(TempLayerEntry, TakeBackFromEitherEnd) {
+  struct Case {
+    int n;
+    std::vector<UserPoint> left;
+  } cases[] = {{1, {{1, 0}, {2, 0}}}, {2, {{1, 0}}}, {-1, {{2, 0}, {3, 0}}}, {9, {}}, {-9, {}}};
+  for (const auto& c : cases) {
+    TempLayer t;
+    t.assign(std::vector<UserPoint>{{1, 0}, {2, 0}, {3, 0}});
+    TakeBackPoints(t, c.n);
+    EXPECT_EQ(pts(t), c.left) << c.n;
+  }
+}
+
+TEST(NormalizePoints, CleansByElementType) {
+  using V = std::vector<Vertex>;
+  auto same = [](const V& a, const V& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (a[i].x != b[i].x || a[i].y != b[i].y) return false;
+    return true;
+  };
+  const V square{{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}};
+  struct Case {
+    const char* name;
+    ElementType type;
+    V in, out;
+  } cases[] = {
+      {"closed", ElementType::Polygon, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}, square},
+      {"collinear point",
+       ElementType::Polygon,
+       {{0, 0}, {5, 0}, {10, 0}, {10, 10}, {0, 10}},
+       square},
+      {"start on an edge",
+       ElementType::Polygon,
+       {{5, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}},
+       square},
+      {"duplicates",
+       ElementType::Polygon,
+       {{0, 0}, {0, 0}, {10, 0}, {10, 10}, {10, 10}, {0, 10}},
+       square},
+      {"line straight back", ElementType::Line, {{0, 0}, {10, 0}, {5, 0}}, {{0, 0}, {5, 0}}},
+      {"line vertical run",
+       ElementType::Line,
+       {{0, 0}, {0, 5}, {0, 9}, {3, 9}},
+       {{0, 0}, {0, 9}, {3, 9}}},
+      {"line stays open",
+       ElementType::Line,
+       {{0, 0}, {10, 0}, {10, 10}},
+       {{0, 0}, {10, 0}, {10, 10}}},
+      {"placements once per place",
+       ElementType::SCell,
+       {{1, 1}, {2, 2}, {1, 1}, {2, 2}},
+       {{1, 1}, {2, 2}}},
+      {"texts keep non-adjacent order",
+       ElementType::Text,
+       {{3, 3}, {1, 1}, {3, 3}},
+       {{3, 3}, {1, 1}}},
+  };
+  for (const auto& c : cases) {
+    V v = c.in;
+    NormalizePoints(v, c.type);
+    EXPECT_TRUE(same(v, c.out)) << c.name;
+  }
+}
+
+// --- output ---
+
+using Box = std::array<std::int32_t, 4>;
+Box extentOf(const CellEntry& e) {
+  return {e.xmin, e.ymin, e.xmax, e.ymax};
+}
+
+struct Written {
+  std::vector<std::vector<std::uint8_t>> records;
+};
+
+Written readBack(const DesignState& d) {
+  Written w;
+  ReadElements(d.image, ReadCellEntry(d.image, d.current.slotOffset), [&](const RecordView& r) {
+    w.records.emplace_back(r.bytes.begin(), r.bytes.end());
+    return true;
+  });
+  return w;
+}
+
+std::vector<Vertex> verticesOf(const std::vector<std::uint8_t>& r) {
+  const int type = le::getI16(&r[0]);
+  const std::size_t at = type == 5 ? 12 : 6;
+  const int m = le::getI16(&r[type == 5 ? 10 : 4]);
+  std::vector<Vertex> v;
+  for (int i = 0; i < m; ++i)
+    v.push_back({le::getI32(&r[at + 8 * i]), le::getI32(&r[at + 8 * i + 4])});
+  return v;
+}
+
+class ElementOutput : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::NewImage(d);
+    testing::AddCell(d, "TOP");
+  }
+  OutputResult out(std::vector<UserPoint> p, const OutputOptions& o = {}) {
+    t.assign(p);
+    return OutputTempLayer(d, t, s, clock, o);
+  }
+  DesignState d;
+  TempLayer t;
+  ElementSettings s;
+  LocalTime clock{2026, 12, 6, 10, 0, 0};
+};
+
+TEST_F(ElementOutput, PolygonRecordBytes) {
+  s.layer = 7;
+  ASSERT_TRUE(out({{0, 0}, {10, 0}, {10, 10}, {0, 10}}).written());
+  EXPECT_TRUE(t.empty());
+  const auto w = readBack(d);
+  ASSERT_EQ(w.records.size(), 1u);
+  const auto& r = w.records[0];
+  ASSERT_EQ(r.size(), 6u + 8 * 5);
+  EXPECT_EQ(le::getI16(&r[0]), 4);
+  EXPECT_EQ(le::getI16(&r[2]), 7);
+  EXPECT_EQ(le::getI16(&r[4]), 5);
+  EXPECT_EQ(le::getI32(&r[6 + 8 * 2]), 10000);
+  EXPECT_EQ(le::getI32(&r[6 + 8 * 4 + 4]), 0);
+  // The first element replaces the placeholder extent of an empty cell.
+  const auto e = ReadCellEntry(d.image, d.current.slotOffset);
+  EXPECT_EQ(extentOf(e), (Box{0, 0, 10000, 10000}));
+  EXPECT_EQ(e.dataSize, 46);
+  EXPECT_EQ(d.image.usedSize, 66388);
+}
+
+TEST_F(ElementOutput, EveryElementKind) {
+  struct Case {
+    const char* name;
+    std::int16_t type;
+    std::vector<UserPoint> points;
+    std::size_t records;
+    std::size_t bytes;  // of the first record
+  } cases[] = {
+      {"rectangle", 3, {{0, 0}, {2, 3}}, 1, 46},
+      {"line", 5, {{0, 0}, {2, 0}, {2, 2}}, 1, 12 + 24},
+      {"text per point", 2, {{0, 0}, {1, 1}}, 2, 30 + 3},
+      {"single placements once per place", 1, {{0, 0}, {1, 1}, {0, 0}}, 2, 52},
+      {"array", 0, {{5, 5}}, 1, 68},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    s = {};
+    s.elementType = c.type;
+    s.text = "ABC";
+    s.cellName = "SUB";
+    s.width = 100;
+    ASSERT_TRUE(out(c.points).written()) << c.name;
+    const auto w = readBack(d);
+    ASSERT_EQ(w.records.size(), c.records) << c.name;
+    EXPECT_EQ(w.records[0].size(), c.bytes) << c.name;
+    EXPECT_EQ(le::getI16(&w.records[0][0]), c.type) << c.name;
+  }
+}
+
+TEST_F(ElementOutput, RectangleFromTwoCorners) {
+  s.elementType = 3;
+  s.layer = 2;
+  ASSERT_TRUE(out({{3, 4}, {1, 1}}).written());
+  const auto v = verticesOf(readBack(d).records[0]);
+  const std::vector<std::pair<int, int>> expected{
+      {3000, 4000}, {1000, 4000}, {1000, 1000}, {3000, 1000}, {3000, 4000}};
+  ASSERT_EQ(v.size(), expected.size());
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    EXPECT_EQ(v[i].x, expected[i].first);
+    EXPECT_EQ(v[i].y, expected[i].second);
+  }
+}
+
+TEST_F(ElementOutput, DegenerateInputWritesNothing) {
+  struct Case {
+    const char* name;
+    std::int16_t type;
+    std::vector<UserPoint> points;
+    const char* text;
+    const char* cell;
+  } cases[] = {
+      {"polygon of two points", 4, {{0, 0}, {1, 1}}, "T", "C"},
+      {"flat polygon", 4, {{0, 0}, {1, 0}, {2, 0}}, "T", "C"},
+      {"line of one point", 5, {{1, 1}}, "T", "C"},
+      {"rectangle of one corner", 3, {{1, 1}}, "T", "C"},
+      {"text without text", 2, {{1, 1}}, "", "C"},
+      {"placement without a name", 1, {{1, 1}}, "T", ""},
+  };
+  for (const auto& c : cases) {
+    s.elementType = c.type;
+    s.text = c.text;
+    s.cellName = c.cell;
+    EXPECT_EQ(out(c.points).status, OutputStatus::Nothing) << c.name;
+    EXPECT_EQ(d.current.entry.dataSize, 0) << c.name;
+  }
+}
+
+TEST_F(ElementOutput, RefusalsWithoutCellAndForAnUnclosedFullPolygon) {
+  std::vector<UserPoint> many;
+  for (int i = 0; i < 200; ++i) many.push_back({double(i), double(i * i % 7)});
+  EXPECT_EQ(out(many).status, OutputStatus::TooManyPoints);
+  EXPECT_EQ(t.count, 200);  // kept for the user to fix
+  many.back() = many.front();
+  EXPECT_TRUE(out(many).written());
+
+  ClearCurrent(d);
+  EXPECT_EQ(out({{0, 0}, {1, 0}, {1, 1}}).status, OutputStatus::NoDestination);
+  EXPECT_EQ(t.count, 3);
+  EXPECT_STREQ(OutputMessage(OutputStatus::NoDestination),
+               "ファイル又はセルは開かれていません。出力先がわかりません。");
+  EXPECT_STREQ(OutputMessage(OutputStatus::TooManyPoints), "座標値の数が多すぎます。");
+}
+
+TEST_F(ElementOutput, WideLongLineIsSplitAtTheMiddle) {
+  s.elementType = 5;
+  auto zig = [] {
+    std::vector<UserPoint> p;
+    for (int i = 0; i < 150; ++i) p.push_back({double(i), double(i % 2)});
+    return p;
+  };
+  s.width = 0;
+  ASSERT_TRUE(out(zig()).written());
+  ASSERT_EQ(readBack(d).records.size(), 1u);
+
+  SetUp();
+  s.width = 200;
+  ASSERT_TRUE(out(zig()).written());
+  const auto w = readBack(d);
+  ASSERT_EQ(w.records.size(), 2u);
+  const auto a = verticesOf(w.records[0]), b = verticesOf(w.records[1]);
+  ASSERT_EQ(a.size(), 76u);
+  ASSERT_EQ(b.size(), 76u);
+  // The midpoint of points 74 and 75 ends the first half and starts the second.
+  EXPECT_EQ(a.back().x, 74500);
+  EXPECT_EQ(a.back().y, 500);
+  EXPECT_EQ(b.front().x, a.back().x);
+  EXPECT_EQ(b.front().y, a.back().y);
+  EXPECT_EQ(b[1].x, 75000);
+  EXPECT_EQ(a[74].x, 74000);
+}
+
+TEST_F(ElementOutput, KeepPointsAndStamps) {
+  OutputOptions keep;
+  keep.keepPoints = true;
+  keep.keepStamp = true;
+  const Stamp before = d.current.entry.modified;
+  ASSERT_TRUE(out({{0, 0}, {1, 0}, {1, 1}}, keep).written());
+  EXPECT_EQ(t.count, 4);  // closed in the layer
+  EXPECT_EQ(ReadCellEntry(d.image, d.current.slotOffset).modified, before);
+  ASSERT_TRUE(out({{0, 0}, {1, 0}, {1, 1}}).written());
+  EXPECT_EQ(ReadCellEntry(d.image, d.current.slotOffset).modified[0], 26);
+}
+
+TEST_F(ElementOutput, PlacementExtentCoversTheArray) {
+  // SUB spans (0,0)-(1000,1000); a 3 x 2 array of it with pitches 2000 and 3000.
+  testing::AddCell(d, "SUB");
+  s.elementType = 4;
+  ASSERT_TRUE(out({{0, 0}, {1, 0}, {1, 1}, {0, 1}}).written());
+  const auto top = FindCell(d.image, "TOP");
+  MakeCurrent(d, top.slotOffset);
+  s.elementType = 0;
+  s.cellName = "SUB";
+  s.columns = 3;
+  s.rows = 2;
+  s.pitchX = 2000;
+  s.pitchY = 3000;
+  ASSERT_TRUE(out({{10, 10}}).written());
+  auto e = ReadCellEntry(d.image, top.slotOffset);
+  EXPECT_EQ(extentOf(e), (Box{10000, 10000, 15000, 14000}));
+  // Mirrored and turned a quarter: x' = -y, y' = x of the mirrored cell.
+  SetUp();
+  testing::AddCell(d, "SUB");
+  s.elementType = 4;
+  ASSERT_TRUE(out({{0, 0}, {1, 0}, {1, 1}, {0, 1}}).written());
+  MakeCurrent(d, FindCell(d.image, "TOP").slotOffset);
+  s.elementType = 1;
+  s.reflection = 1;
+  s.angle = 90000000;
+  ASSERT_TRUE(out({{0, 0}}).written());
+  e = ReadCellEntry(d.image, d.current.slotOffset);
+  EXPECT_EQ(extentOf(e), (Box{0, 0, 1000, 1000}));
+}
+
+TEST_F(ElementOutput, NamedCellThatIsCurrentGetsItsRecordsAfterTheOthers) {
+  ASSERT_TRUE(out({{0, 0}, {1, 0}, {1, 1}}).written());
+  t.assign(std::vector<UserPoint>{{5, 5}, {6, 5}, {6, 6}});
+  ASSERT_TRUE(OutputTempLayerToCell(d, t, s, "TOP", clock).written());
+  EXPECT_EQ(t.count, 4);  // kept, closed
+  ASSERT_TRUE(out({{9, 9}, {10, 9}, {10, 10}}).written());
+  const auto w = readBack(d);
+  ASSERT_EQ(w.records.size(), 3u);
+  EXPECT_EQ(verticesOf(w.records[1])[0].x, 5000);
+  EXPECT_EQ(verticesOf(w.records[2])[0].x, 9000);
+  EXPECT_EQ(d.current.entry.dataSize, 3 * 38);
+
+  t.assign(std::vector<UserPoint>{{5, 5}, {6, 5}, {6, 6}});
+  EXPECT_EQ(OutputTempLayerToCell(d, t, s, "NOPE", clock).status, OutputStatus::Nothing);
+  testing::AddCell(d, "OTHER");
+  MakeCurrent(d, FindCell(d.image, "TOP").slotOffset);
+  ASSERT_TRUE(OutputTempLayerToCell(d, t, s, "OTHER", clock).written());
+  EXPECT_EQ(d.current.name, "TOP");
+  EXPECT_EQ(ReadCellEntry(d.image, FindCell(d.image, "OTHER").slotOffset).dataSize, 38);
+}
+
+TEST(LineOutline, SquareAndExtendedEnds) {
+  const std::vector<Vertex> line{{0, 0}, {100, 0}};
+  auto flush = BuildPathOutline(line, 20, 0, 1);
+  const std::vector<std::pair<int, int>> f{{0, -10}, {100, -10}, {100, 10}, {0, 10}, {0, -10}};
+  ASSERT_EQ(flush.size(), f.size());
+  for (std::size_t i = 0; i < f.size(); ++i) {
+    EXPECT_EQ(flush[i].x, f[i].first) << i;
+    EXPECT_EQ(flush[i].y, f[i].second) << i;
+  }
+  auto ext = BuildPathOutline(line, 20, 1, 1);
+  EXPECT_EQ(ext[0].x, -10);
+  EXPECT_EQ(ext[1].x, 110);
+  // A right-angle turn is mitred: one point on each side.
+  auto corner = BuildPathOutline(std::vector<Vertex>{{0, 0}, {100, 0}, {100, 100}}, 20, 0, 1);
+  ASSERT_EQ(corner.size(), 7u);
+  EXPECT_EQ(corner[1].x, 110);
+  EXPECT_EQ(corner[1].y, -10);
+  EXPECT_EQ(corner[4].x, 90);
+  EXPECT_EQ(corner[4].y, 10);
+  // A sharp turn gets its outer corner cut: two points there.
+  auto sharp = BuildPathOutline(std::vector<Vertex>{{0, 0}, {100, 0}, {0, 10}}, 20, 0, 1);
+  EXPECT_EQ(sharp.size(), 8u);
+  auto mitred = BuildPathOutline(std::vector<Vertex>{{0, 0}, {100, 0}, {0, 10}}, 20, 0, 0);
+  EXPECT_EQ(mitred.size(), 7u);
+}
+
+}  // namespace
+}  // namespace lav::db
