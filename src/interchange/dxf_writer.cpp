@@ -1,0 +1,314 @@
+#include "interchange/dxf_writer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "db/element_stream.h"
+#include "db/rounding.h"
+#include "interchange/dxf_layers.h"
+#include "platform/byte_io.h"
+#include "platform/host.h"
+
+namespace lav::interchange {
+namespace {
+
+using db::ElementType;
+using db::RecordView;
+
+constexpr std::size_t kMaxTextBytes = 512;
+constexpr std::string_view kEntitiesCell = "ENTITIES";
+
+struct Point {
+  std::int32_t x = 0, y = 0;
+};
+
+std::vector<Point> pointsAt(const std::uint8_t* p, int m) {
+  std::vector<Point> v(static_cast<std::size_t>(m));
+  for (int i = 0; i < m; ++i) v[i] = {le::getI32(p + 8 * i), le::getI32(p + 8 * i + 4)};
+  return v;
+}
+
+std::string nameAt(const std::uint8_t* p) {
+  std::size_t n = 0;
+  while (n < db::kNameBytes && p[n] != 0) ++n;
+  return std::string(reinterpret_cast<const char*>(p), n);
+}
+
+// The live slots of the directory in order: a free slot ends it, deleted ones are skipped.
+std::vector<std::int32_t> liveSlots(const db::DesignImage& image) {
+  std::vector<std::int32_t> slots;
+  for (int k = 1; k <= db::kSlotCount; ++k) {
+    const std::int32_t at = db::SlotOffset(k);
+    const std::uint8_t first = image.bytes[static_cast<std::size_t>(at)];
+    if (first == db::kFreeSlotMark) break;
+    if (first == db::kDeletedCellMark) continue;
+    slots.push_back(at);
+  }
+  return slots;
+}
+
+bool hasLayer(ElementType t) {
+  return t == ElementType::Text || t == ElementType::Rect || t == ElementType::Polygon ||
+         t == ElementType::Line;
+}
+
+// Moves end a outward along the segment b->a by half the width, in database units.
+Point extendEnd(Point a, Point b, std::int32_t width) {
+  const double dx = static_cast<double>(a.x) - b.x, dy = static_cast<double>(a.y) - b.y;
+  const double len = std::hypot(dx, dy);
+  if (len == 0) return a;  // no direction to extend along
+  const double f = (len + width / 2.0) / len;
+  return {RoundToInt(b.x + dx * f), RoundToInt(b.y + dy * f)};
+}
+
+class CellWriter {
+ public:
+  CellWriter(const db::DesignImage& image, DxfPairWriter& out, const DxfWriteOptions& o)
+      : image_(image), out_(out), o_(o), unit_(o.dbPerUserUnit > 0 ? o.dbPerUserUnit : 1) {}
+
+  std::int64_t elements = 0;
+  bool stopped = false;
+
+  void cell(const db::CellEntry& entry, bool asBlock) {
+    if (o_.onCell) o_.onCell(entry);
+    if (asBlock) {
+      out_.text(0, "BLOCK");
+      out_.text(8, "0");
+      out_.text(2, entry.nameText());
+      out_.integer(70, 64);
+      zeroPoint();
+    }
+    if (entry.dataSize > 0) {
+      const db::ReadEnd end = db::ReadElements(
+          image_, entry,
+          [&](const RecordView& r) {
+            if (!r.deleted()) element(r);
+            return !out_.failed();
+          },
+          o_.host, o_.continueFlag);
+      if (end == db::ReadEnd::Stopped && o_.continueFlag && !*o_.continueFlag) stopped = true;
+    }
+    if (asBlock) {
+      out_.text(0, "ENDBLK");
+      out_.text(8, "0");
+    }
+  }
+
+ private:
+  double len(std::int64_t v) const { return static_cast<double>(v) / unit_; }
+
+  void zeroPoint() {
+    out_.length(10, 0);
+    out_.length(20, 0);
+    out_.length(30, 0);
+  }
+
+  const std::string& layerName(int layer) {
+    auto it = names_.find(layer);
+    if (it == names_.end()) it = names_.emplace(layer, DxfLayerName(image_, layer)).first;
+    return it->second;
+  }
+
+  void element(const RecordView& r) {
+    const std::uint8_t* p = r.bytes.data();
+    ++elements;
+    switch (r.kind()) {
+      case ElementType::ACell:
+        insert(nameAt(p + 28), le::getI16(p + 2), le::getU32(p + 4), le::getU32(p + 8),
+               le::getI32(p + 60), le::getI32(p + 64));
+        out_.integer(70, le::getI32(p + 12));
+        out_.integer(71, le::getI32(p + 16));
+        out_.length(44, len(le::getI32(p + 20)));
+        // Rows of a reflected array run below the origin, as the design places them.
+        out_.length(
+            45, len(le::getI16(p + 2) ? -std::int64_t{le::getI32(p + 24)} : le::getI32(p + 24)));
+        break;
+      case ElementType::SCell:
+        insert(nameAt(p + 12), le::getI16(p + 2), le::getU32(p + 4), le::getU32(p + 8),
+               le::getI32(p + 44), le::getI32(p + 48));
+        break;
+      case ElementType::Text:
+        text(p);
+        break;
+      case ElementType::Rect:
+      case ElementType::Polygon:
+        area(le::getI16(p + 2), pointsAt(p + 6, le::getI16(p + 4)));
+        break;
+      case ElementType::Line:
+        line(le::getI16(p + 2), le::getI16(p + 4), le::getI32(p + 6),
+             pointsAt(p + 12, le::getI16(p + 10)));
+        break;
+    }
+  }
+
+  void insert(const std::string& name, std::int16_t reflection, std::uint32_t mag,
+              std::uint32_t angle, std::int32_t x, std::int32_t y) {
+    const double m = mag / 1e6;
+    out_.text(0, "INSERT");
+    out_.text(8, "0");
+    out_.text(2, name);
+    out_.length(10, len(x));
+    out_.length(20, len(y));
+    out_.length(30, 0);
+    out_.factor(41, m);
+    out_.factor(42, reflection ? -m : m);
+    out_.factor(43, m);
+    out_.factor(50, angle / 1e6);
+  }
+
+  void text(const std::uint8_t* p) {
+    const int n = std::max<int>(0, le::getI16(p + 20));
+    const std::string_view s(reinterpret_cast<const char*>(p + 22),
+                             std::min<std::size_t>(static_cast<std::size_t>(n), kMaxTextBytes));
+    const std::string& layer = layerName(le::getI16(p + 2));
+    out_.text(0, "TEXT");
+    out_.text(8, layer);
+    out_.length(10, len(le::getI32(p + 22 + n)));
+    out_.length(20, len(le::getI32(p + 26 + n)));
+    out_.length(40, le::getU32(p + 12) / 1e6);
+    out_.factor(41, 1.0);
+    out_.factor(50, le::getU32(p + 16) / 1e6);
+    out_.text(1, s);
+  }
+
+  void polylineHead(const std::string& layer) {
+    out_.text(0, "POLYLINE");
+    out_.text(8, layer);
+    out_.integer(66, 1);
+    zeroPoint();
+  }
+
+  void vertex(const std::string& layer, Point v) {
+    out_.text(0, "VERTEX");
+    out_.text(8, layer);
+    out_.length(10, len(v.x));
+    out_.length(20, len(v.y));
+    out_.length(30, 0);
+  }
+
+  void seqend(const std::string& layer) {
+    out_.text(0, "SEQEND");
+    out_.text(8, layer);
+  }
+
+  void area(int layerNumber, const std::vector<Point>& pts) {
+    const std::string& layer = layerName(layerNumber);
+    polylineHead(layer);
+    out_.integer(70, 1);
+    for (const Point& v : pts) vertex(layer, v);
+    seqend(layer);
+  }
+
+  void line(int layerNumber, int tip, std::int32_t width, std::vector<Point> pts) {
+    const std::string& layer = layerName(layerNumber);
+    if (tip == 1 && width != 0 && pts.size() >= 2) {
+      pts.front() = extendEnd(pts[0], pts[1], width);
+      const std::size_t n = pts.size();
+      pts.back() = extendEnd(pts[n - 1], pts[n - 2], width);
+    }
+    const double w = len(width);
+    polylineHead(layer);
+    out_.length(40, w);
+    out_.length(41, w);
+    for (const Point& v : pts) {
+      vertex(layer, v);
+      out_.length(40, w);
+      out_.length(41, w);
+      out_.length(42, 0);
+    }
+    seqend(layer);
+  }
+
+  const db::DesignImage& image_;
+  DxfPairWriter& out_;
+  const DxfWriteOptions& o_;
+  const std::int32_t unit_;
+  std::map<int, std::string> names_;
+};
+
+// Layers that texts, rectangles, polygons and lines of any cell lie on.
+std::set<int> usedLayers(const db::DesignImage& image, const std::vector<std::int32_t>& slots) {
+  std::set<int> layers;
+  for (std::int32_t at : slots) {
+    const db::CellEntry e = db::ReadCellEntry(image, at);
+    if (e.dataSize <= 0) continue;
+    db::ReadElements(image, e, [&](const RecordView& r) {
+      if (!r.deleted() && hasLayer(r.kind())) layers.insert(le::getI16(r.bytes.data() + 2));
+      return true;
+    });
+  }
+  return layers;
+}
+
+}  // namespace
+
+DxfWriteResult WriteDxf(const db::DesignImage& image, DxfPairWriter& out,
+                        const DxfWriteOptions& options) {
+  DxfWriteResult result;
+  const std::vector<std::int32_t> slots = liveSlots(image);
+
+  out.text(0, "SECTION");
+  out.text(2, "HEADER");
+  out.text(9, "$ACADVER");
+  out.text(1, "AC1009");
+  out.text(9, "$FILLMODE");
+  out.integer(70, 0);
+  out.text(0, "ENDSEC");
+
+  const std::set<int> layers = usedLayers(image, slots);
+  out.text(0, "SECTION");
+  out.text(2, "TABLES");
+  out.text(0, "TABLE");
+  out.text(2, "LAYER");
+  out.integer(70, static_cast<long>(layers.size()));
+  for (int l : layers) {
+    out.text(0, "LAYER");
+    out.text(2, DxfLayerName(image, l));
+    out.integer(70, 64);
+    out.integer(62, 7);
+    out.text(6, "CONTINUOUS");
+  }
+  out.text(0, "ENDTAB");
+  out.text(0, "ENDSEC");
+
+  CellWriter cells(image, out, options);
+  std::int32_t entitiesSlot = 0;
+  bool blocks = false;
+  for (std::int32_t at : slots) {
+    if (out.failed() || cells.stopped) break;
+    const db::CellEntry e = db::ReadCellEntry(image, at);
+    if (entitiesSlot == 0 && e.nameText() == kEntitiesCell) {
+      entitiesSlot = at;
+      continue;
+    }
+    if (!blocks) {
+      out.text(0, "SECTION");
+      out.text(2, "BLOCKS");
+      blocks = true;
+    }
+    cells.cell(e, true);
+    ++result.cells;
+  }
+  if (blocks) out.text(0, "ENDSEC");
+  if (entitiesSlot != 0 && !out.failed() && !cells.stopped) {
+    out.text(0, "SECTION");
+    out.text(2, "ENTITIES");
+    cells.cell(db::ReadCellEntry(image, entitiesSlot), false);
+    ++result.cells;
+    out.text(0, "ENDSEC");
+  }
+  out.text(0, "EOF");
+  out.flush();
+  result.elements = cells.elements;
+  result.bytes = out.bytesWritten();
+  result.end = out.failed()    ? DxfWriteEnd::WriteFailed
+               : cells.stopped ? DxfWriteEnd::Stopped
+                               : DxfWriteEnd::Normal;
+  return result;
+}
+
+}  // namespace lav::interchange
