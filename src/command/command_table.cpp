@@ -4,6 +4,7 @@
 
 #include "command/dispatch_state.h"
 #include "command/handlers.h"
+#include "interchange/gds_commands.h"
 
 namespace lav::command {
 namespace {
@@ -13,7 +14,6 @@ constexpr const char* kEntry = "element entry and editing";
 constexpr const char* kTree = "the cell tree report";
 constexpr const char* kLayerDialogs = "the layer dialogs";
 constexpr const char* kMacros = "the macro runner";
-constexpr const char* kGdsii = "GDSII Stream conversion";
 constexpr const char* kDxf = "DXF conversion";
 constexpr const char* kPrint = "printing and bitmap export";
 constexpr const char* kToolbar = "the Toolbar and paint palette";
@@ -148,8 +148,8 @@ constexpr std::array<CommandRow, kLastBuiltIn> kRows = {{
     {114, N::Nothing, StartTextFileName, nullptr, nullptr},
     {115, N::Nothing, StartTextFileRead, nullptr, nullptr},
     {116, N::Nothing, StartTextFileWrite, nullptr, nullptr},
-    later(117, kGdsii, N::NoFile),
-    later(118, kGdsii, N::File),
+    {117, N::NoFile, interchange::StartStreamInput, nullptr, nullptr},
+    {118, N::File, interchange::StartStreamOutput, nullptr, nullptr},
     {119, N::Nothing, StartStreamUnit, ContinueStreamUnit, nullptr},
     later(120, kDxf, N::NoFile),
     later(121, kDxf, N::File),

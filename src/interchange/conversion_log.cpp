@@ -1,0 +1,92 @@
+#include "interchange/conversion_log.h"
+
+#include <cstdarg>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace lav::interchange {
+
+bool LogFile::create(const std::string& path) {
+  close();
+  file_ = std::fopen(path.c_str(), "w");
+  failed_ = file_ == nullptr;
+  return file_ != nullptr;
+}
+
+void LogFile::write(std::string_view text) {
+  if (!file_) return;
+  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) failed_ = true;
+}
+
+void LogFile::print(const char* format, ...) {
+  char buf[4000];
+  va_list args;
+  va_start(args, format);
+  const int n = std::vsnprintf(buf, sizeof buf, format, args);
+  va_end(args);
+  if (n > 0)
+    write(
+        std::string_view(buf, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof buf - 1)));
+}
+
+bool LogFile::close() {
+  if (!file_) return !failed_;
+  if (std::fclose(file_) != 0) failed_ = true;
+  file_ = nullptr;
+  return !failed_;
+}
+
+std::string CellLogLine(std::string_view name, const gds::DateTime& c, const gds::DateTime& m) {
+  char buf[200];
+  const std::string n(name);
+  std::snprintf(
+      buf, sizeof buf,
+      " %-32s %02hd/%02hd/%02hd %02hd:%02hd:%02hd   %02hd/%02hd/%02hd %02hd:%02hd:%02hd\n",
+      n.c_str(), c[0], c[1], c[2], c[3], c[4], c[5], m[0], m[1], m[2], m[3], m[4], m[5]);
+  return buf;
+}
+
+bool SortLog(const std::string& path, int headerLines, int trailerLines, int column) {
+  std::vector<std::string> lines;
+  {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::string line;
+    while (std::getline(in, line)) lines.push_back(line);
+    if (in.bad()) return false;
+  }
+  const int count = static_cast<int>(lines.size());
+  if (count <= headerLines + trailerLines) return true;
+  const bool descending = column < 0;
+  std::size_t key =
+      static_cast<std::size_t>(descending ? std::min(-column, 99) : std::min(column, 99));
+  auto tail = [key](const std::string& s) {
+    return key < s.size() ? std::string_view(s).substr(key) : std::string_view();
+  };
+  const int last = count - trailerLines;  // one past the last sortable line
+  for (int i = headerLines; i < last; ++i) {
+    int chosen = i;
+    for (int j = i + 1; j < last; ++j) {
+      const int c = tail(lines[j]).compare(tail(lines[chosen]));
+      if (descending ? c > 0 : c < 0) chosen = j;
+    }
+    if (chosen != i) std::swap(lines[i], lines[chosen]);
+  }
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  for (const auto& l : lines) out << l << '\n';
+  out.flush();
+  return static_cast<bool>(out);
+}
+
+std::string ReplaceExtension(std::string_view path, std::string_view extension) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t dot = path.rfind('.');
+  std::string out(path);
+  if (dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash))
+    out.resize(dot);
+  out += extension;
+  return out;
+}
+
+}  // namespace lav::interchange

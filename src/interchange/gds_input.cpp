@@ -1,0 +1,797 @@
+#include "interchange/gds_input.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "command/command_window.h"
+#include "command/dispatcher.h"
+#include "command/tokens.h"
+#include "db/cell_directory.h"
+#include "db/design_files.h"
+#include "db/messages.h"
+#include "db/rounding.h"
+#include "db/temp_layer.h"
+#include "interchange/conversion_log.h"
+#include "interchange/gds_record_stream.h"
+#include "interchange/gds_records.h"
+#include "interchange/messages.h"
+#include "platform/paths.h"
+#include "platform/sjis.h"
+#include "shell/app_state.h"
+
+namespace lav::interchange {
+namespace {
+
+namespace fs = std::filesystem;
+using gds::Action;
+using gds::Record;
+
+constexpr std::size_t kMaxRecordData = 2000;
+constexpr long kRecordsPerMessageStep = 4096;
+constexpr double kFullTurn = 360'000'000.0;
+
+void box(AppState& app, const std::string& sjisText) {
+  ++app.dispatch.errorsReported;
+  app.host.messageBox(sjisText, msg::kCaptionError, Icon::Exclamation, Buttons::Ok);
+}
+
+void promptLine(AppState& app, const char* utf8) {
+  command::SetPrompt(app, sjis::fromUtf8(utf8));
+  command::RepaintInputLine(app);
+}
+
+void printLine(AppState& app, std::string_view sjisText) {
+  command::PrintLine(app, sjisText, command::kPrintEndLine);
+}
+
+std::vector<std::uint8_t> slurp(const std::string& path, bool& ok) {
+  std::vector<std::uint8_t> bytes;
+  std::ifstream in(path, std::ios::binary);
+  ok = static_cast<bool>(in);
+  if (!ok) return bytes;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0);
+  if (size < 0) {
+    ok = false;
+    return bytes;
+  }
+  bytes.resize(static_cast<std::size_t>(size));
+  in.read(reinterpret_cast<char*>(bytes.data()), size);
+  ok = in.gcount() == size;
+  return bytes;
+}
+
+// Rotates (x, y) by deg degrees; quarter turns exactly.
+std::pair<double, double> rotate(double x, double y, double deg) {
+  const double q = deg / 90.0;
+  if (q == std::floor(q)) {
+    switch (static_cast<long>(std::fmod(std::fmod(q, 4.0) + 4.0, 4.0))) {
+      case 0:
+        return {x, y};
+      case 1:
+        return {-y, x};
+      case 2:
+        return {-x, -y};
+      default:
+        return {y, -x};
+    }
+  }
+  const double a = deg * 0.017453292519943295;
+  return {x * std::cos(a) - y * std::sin(a), x * std::sin(a) + y * std::cos(a)};
+}
+
+// Why a run ended early.
+enum class Stop : std::uint8_t {
+  None,
+  Format,         // the file breaks the record rules
+  Range,          // a value does not fit the design's integers
+  ImageFull,      // the design's data area is full
+  DirectoryFull,  // no slot for another cell
+  Declined,       // the unit question was answered No
+  Escape,
+  BadUnits,
+};
+
+// The element being built between its opening record and its ENDEL.
+struct Building {
+  db::ElementType type = db::ElementType::Polygon;
+  std::int16_t layer = 0;
+  std::int32_t width = 0;  // database units
+  std::int16_t pathType = 0;
+  std::int16_t reflection = 0;
+  std::int32_t magnification = 1000000;
+  std::uint32_t angle = 0;
+  std::int32_t columns = 0, rows = 0;
+  std::string name;  // reference name as the file spells it
+  std::string text;
+  std::vector<std::int32_t> xy;  // file integers, x and y in turn
+};
+
+class StreamReader {
+ public:
+  StreamReader(AppState& app, std::span<const std::uint8_t> bytes, std::size_t start,
+               const std::string& streamPath, const std::string& warnPath, LogFile& log, bool mac)
+      : app_(app),
+        records_(bytes, start, kMaxRecordData),
+        streamPath_(streamPath),
+        warnPath_(warnPath),
+        log_(log),
+        mac_(mac),
+        dbu_(app.settings.dbPerUserUnit),
+        gdsUnit_(app.settings.gdsDbUnit) {
+    planNames(bytes, start);
+  }
+
+  Stop run();
+  // Warnings about placements of cells the file never defines and about cycles.
+  void checkReferences();
+  // The box and the log lines for a run that stopped.
+  void reportFailure(Stop why);
+
+ private:
+  Stop handle(const Record& r, const gds::RecordInfo& info);
+  Stop units(const Record& r);
+  Stop structureName(const Record& r);
+  Stop endElement();
+  Stop arrayPitches(db::ElementSettings& s);
+  Stop format(const Record& r, std::string detail);
+  void finishCell();
+  void writeLogHeader();
+  void warn(std::string_view cell, const std::string& text);
+  void planNames(std::span<const std::uint8_t> bytes, std::size_t start);
+  std::string cellNameFor(const std::string& raw) const;
+  bool toDb(double fileValue, std::int32_t& out) const;
+
+  AppState& app_;
+  gds::RecordReader records_;
+  std::string streamPath_, warnPath_;
+  LogFile& log_;
+  bool mac_;
+  std::int32_t dbu_;
+  std::int32_t gdsUnit_;
+  bool headerWritten_ = false;
+  std::string libName_;
+  std::array<std::int16_t, 12> dates_{};
+  Building el_;
+  std::string cell_;  // the design's name of the structure being read
+  bool cellOpen_ = false;
+  // Failure details.
+  std::size_t failPosition_ = 0, failCurrent_ = 0;
+  long failRecord_ = 0;
+  std::string failDetail_;
+  // Structure names of the file, in file order, with the cells they become.
+  std::vector<std::pair<std::string, std::string>> plan_;
+  std::map<std::string, std::string> cellOfRaw_;
+  std::size_t planIndex_ = 0;
+  std::map<std::string, std::set<std::string>> references_;  // cell -> cells it places
+};
+
+void StreamReader::planNames(std::span<const std::uint8_t> bytes, std::size_t start) {
+  // Only the structure names are looked at ahead, so that a name made unique is known to the
+  // references that come before its structure.
+  gds::RecordReader scan(bytes, start, kMaxRecordData);
+  Record r;
+  std::set<std::string> used;
+  while (scan.next(r) == gds::GetResult::Ok) {
+    if (r.type != static_cast<std::uint8_t>(gds::Rec::StrName) ||
+        r.kind != static_cast<std::uint8_t>(gds::DataKind::Ascii))
+      continue;
+    const std::string raw = gds::GetString(r);
+    const std::string clean = CleanCellName(raw);
+    std::string cell = clean;
+    for (int k = 1; used.count(cell); ++k) {
+      const std::string suffix = "$" + std::to_string(k);
+      cell = std::string(sjis::cutAt(clean, db::kNameBytes - suffix.size())) + suffix;
+    }
+    used.insert(cell);
+    plan_.emplace_back(raw, cell);
+    cellOfRaw_.emplace(raw, cell);
+  }
+}
+
+std::string StreamReader::cellNameFor(const std::string& raw) const {
+  if (auto it = cellOfRaw_.find(raw); it != cellOfRaw_.end()) return it->second;
+  return CleanCellName(raw);
+}
+
+void StreamReader::warn(std::string_view cell, const std::string& text) {
+  std::string line = " ";
+  line += cell;
+  line += ' ';
+  while (line.size() < 34) line += '\xA5';
+  line += text;
+  line += '\n';
+  if (std::FILE* f = std::fopen(warnPath_.c_str(), "ab")) {
+    std::fwrite(line.data(), 1, line.size(), f);
+    std::fclose(f);
+  }
+}
+
+bool StreamReader::toDb(double fileValue, std::int32_t& out) const {
+  const auto v = ToCoordinate(fileValue / gdsUnit_ * dbu_);
+  if (!v) return false;
+  out = *v;
+  return true;
+}
+
+Stop StreamReader::format(const Record& r, std::string detail) {
+  failPosition_ = r.position + 2;
+  failCurrent_ = records_.position();
+  failRecord_ = r.number;
+  failDetail_ = std::move(detail);
+  return Stop::Format;
+}
+
+void StreamReader::writeLogHeader() {
+  if (headerWritten_) return;
+  headerWritten_ = true;
+  const auto& d = dates_;
+  log_.print(" LAVINOR STRIN Ver %4.2f  GDSII stream input of Lavinor\n\n", 4.5);
+  log_.print(" Stream file : %s%s", streamPath_.c_str(), mac_ ? "\t (Mac File)\n" : "\n");
+  log_.print("               %s %ld Data Base Unit  %02hd/%02hd/%02hd %02hd:%02hd:%02hd\n",
+             libName_.c_str(), static_cast<long>(gdsUnit_), d[0], d[1], d[2], d[3], d[4], d[5]);
+  log_.write("    TO\n");
+  log_.print(" Library Name: %s\n\n", app_.design.path.c_str());
+  log_.write(kLogDashes);
+  log_.write(kLogHeading);
+}
+
+Stop StreamReader::run() {
+  Record r;
+  for (long n = 1;; ++n) {
+    if (n % kRecordsPerMessageStep == 0) {
+      app_.host.messageStep(app_.continueFlag);
+      if (!app_.continueFlag) return Stop::Escape;
+    }
+    switch (records_.next(r)) {
+      case gds::GetResult::Ok:
+        break;
+      case gds::GetResult::End:
+        return format(r, "end of file before ENDLIB");
+      case gds::GetResult::ShortHeader:
+        return format(r, "record header cut short");
+      case gds::GetResult::BadLength:
+        return format(r, "record length");
+      case gds::GetResult::ShortData:
+        return format(r, "record runs past the end of the file");
+    }
+    const gds::RecordInfo* info = gds::FindRecord(r.type, r.kind);
+    if (!info) return format(r, "unknown record or data type");
+    const int size = gds::ValueSize(info->kind);
+    if (info->kind != gds::DataKind::Ascii && size > 0 && r.data.size() % size != 0)
+      return format(r, "data length");
+    if (info->minValues > 0 && gds::ValueCount(r, size) < static_cast<std::size_t>(info->minValues))
+      return format(r, "too few values");
+    if (info->action == Action::EndLib) {
+      finishCell();
+      writeLogHeader();
+      log_.write(kLogNormalEnd);
+      return Stop::None;
+    }
+    if (const Stop s = handle(r, *info); s != Stop::None) return s;
+  }
+}
+
+Stop StreamReader::handle(const Record& r, const gds::RecordInfo& info) {
+  auto date = [&](std::size_t i) {
+    const std::int16_t v = gds::GetInt16(r, i);
+    return static_cast<std::int16_t>(v >= 0 && v <= 99 ? v : 0);
+  };
+  switch (info.action) {
+    case Action::Ignore:
+    case Action::EndLib:
+      return Stop::None;
+    case Action::BgnLib:
+      for (std::size_t i = 0; i < 6; ++i) dates_[i] = date(i);
+      return Stop::None;
+    case Action::LibName:
+      libName_ = gds::GetString(r);
+      return Stop::None;
+    case Action::Units:
+      return units(r);
+    case Action::BgnStr:
+      finishCell();
+      writeLogHeader();
+      for (std::size_t i = 0; i < 12; ++i) dates_[i] = date(i);
+      return Stop::None;
+    case Action::StrName:
+      return structureName(r);
+    case Action::EndStr:
+      finishCell();
+      return Stop::None;
+    case Action::BeginElement: {
+      static constexpr db::ElementType kTypes[5] = {db::ElementType::Polygon, db::ElementType::Line,
+                                                    db::ElementType::SCell, db::ElementType::ACell,
+                                                    db::ElementType::Text};
+      // Every field starts from the format's default, so nothing leaks from the element before.
+      el_ = Building{};
+      el_.type = kTypes[r.type - static_cast<std::uint8_t>(gds::Rec::Boundary)];
+      return Stop::None;
+    }
+    case Action::NoType:
+      el_.xy.clear();
+      return Stop::None;
+    case Action::Layer: {
+      const std::int16_t v = gds::GetInt16(r, 0);
+      el_.layer = v >= 0 && v <= 63 ? v : 0;
+      return Stop::None;
+    }
+    case Action::Width: {
+      const double w = std::fabs(static_cast<double>(gds::GetInt32(r, 0)));
+      if (!toDb(w, el_.width)) return Stop::Range;
+      return Stop::None;
+    }
+    case Action::Xy: {
+      const std::size_t count = r.data.size() / 8;
+      if (count > db::kMaxVertices) return format(r, "more than 200 points");
+      el_.xy.resize(2 * count);
+      for (std::size_t i = 0; i < 2 * count; ++i) el_.xy[i] = gds::GetInt32(r, i);
+      return Stop::None;
+    }
+    case Action::EndEl:
+      return endElement();
+    case Action::Sname:
+      el_.name = gds::GetString(r);
+      return Stop::None;
+    case Action::ColRow:
+      el_.columns = gds::GetUInt16(r, 0);
+      el_.rows = gds::GetUInt16(r, 1);
+      return Stop::None;
+    case Action::Spacing:
+      printLine(app_, msg::kErrorSpacing);
+      return format(r, "SPACING");
+    case Action::StypTable:
+      printLine(app_, msg::kErrorStypTable);
+      return format(r, "STYPTABLE");
+    case Action::String:
+      el_.text = std::string(sjis::cutAt(gds::GetString(r), 512));
+      return Stop::None;
+    case Action::Strans:
+      el_.reflection = static_cast<std::int16_t>(r.data[0] >> 7);
+      return Stop::None;
+    case Action::Mag: {
+      const auto m = ToCoordinate(std::fabs(gds::GetReal(r, 0)) * 1e6);
+      if (!m) return Stop::Range;
+      el_.magnification = *m;
+      return Stop::None;
+    }
+    case Action::Angle: {
+      const double v = gds::GetReal(r, 0) * 1e6;
+      if (!std::isfinite(v)) return Stop::Range;
+      // Stored angles lie in [0, 360) degrees.
+      double a = std::fmod(v, kFullTurn);
+      if (a < 0) a += kFullTurn;
+      std::int32_t stored = RoundToInt(a);
+      if (stored >= 360'000'000) stored -= 360'000'000;
+      el_.angle = static_cast<std::uint32_t>(stored);
+      return Stop::None;
+    }
+    case Action::PathType: {
+      const int v = gds::GetInt16(r, 0) & 0xFF;
+      if (v > 2) {
+        printLine(app_, msg::kErrorPathType);
+        el_.pathType = 0;
+      } else {
+        el_.pathType = static_cast<std::int16_t>(v);
+      }
+      return Stop::None;
+    }
+  }
+  return Stop::None;
+}
+
+Stop StreamReader::units(const Record& r) {
+  const std::int32_t unit = StreamDatabaseUnit(gds::GetReal(r, 0), gds::GetReal(r, 1));
+  if (unit <= 0) {
+    failDetail_ = "UNITS";
+    return Stop::BadUnits;
+  }
+  gdsUnit_ = unit;
+  app_.settings.gdsDbUnit = unit;
+  if (unit != dbu_) {
+    char text[300];
+    std::snprintf(text, sizeof text, sjis::fromUtf8(msg::kUnitsDiffer).c_str(),
+                  static_cast<long>(dbu_), static_cast<long>(unit));
+    if (app_.host.messageBox(text, sjis::fromUtf8(msg::kCaptionNotice), Icon::Information,
+                             Buttons::YesNo) != Answer::Yes)
+      return Stop::Declined;
+  }
+  writeLogHeader();
+  return Stop::None;
+}
+
+Stop StreamReader::structureName(const Record& r) {
+  finishCell();
+  writeLogHeader();
+  const std::string raw = gds::GetString(r);
+  std::string cell;
+  if (planIndex_ < plan_.size() && plan_[planIndex_].first == raw)
+    cell = plan_[planIndex_++].second;
+  else
+    cell = cellNameFor(raw);
+  auto& d = app_.design;
+  if (db::FindCell(d.image, cell).result == db::FindResult::Found) {
+    // Only a file that differs from its own look-ahead gets here: never mix two structures.
+    for (int k = 1; db::FindCell(d.image, cell).result == db::FindResult::Found; ++k) {
+      const std::string suffix = "#" + std::to_string(k);
+      cell = std::string(sjis::cutAt(CleanCellName(raw), db::kNameBytes - suffix.size())) + suffix;
+    }
+  }
+  if (cell != raw) {
+    if (cell != CleanCellName(raw))
+      warn(cell, "***WARNING*** RENAMED FROM " + CleanCellName(raw) + " (name used twice)");
+  }
+  const std::int32_t slot = db::FindSlotForNewCell(d.image, d.version);
+  if (slot == 0) {
+    failDetail_ = cell;
+    return Stop::DirectoryFull;
+  }
+  db::CellEntry e;
+  if (d.image.bytes[slot] == db::kDeletedCellMark)
+    e.firstBlock = db::ReadCellEntry(d.image, slot).firstBlock;
+  e.setName(cell);
+  e.xmin = e.ymin = 2147483647;
+  e.xmax = e.ymax = -2147483647 - 1;
+  for (int i = 0; i < 6; ++i) {
+    e.created[i] = dates_[i];
+    e.modified[i] = dates_[6 + i];
+  }
+  db::WriteCellEntry(d.image, slot, e);
+  db::MakeCurrent(d, slot);
+  cell_ = cell;
+  cellOpen_ = true;
+  gds::DateTime c{}, m{};
+  for (int i = 0; i < 6; ++i) c[i] = dates_[i], m[i] = dates_[6 + i];
+  log_.write(CellLogLine(cell, c, m));
+  return Stop::None;
+}
+
+void StreamReader::finishCell() {
+  if (!cellOpen_) return;
+  cellOpen_ = false;
+  auto& e = app_.design.current.entry;
+  if (e.dataSize == 0) db::SetExtent(app_.design, db::kDefaultExtent);
+}
+
+Stop StreamReader::arrayPitches(db::ElementSettings& s) {
+  const auto& xy = el_.xy;
+  const double deg = el_.angle / 1e6;
+  double colPitch = 0, rowPitch = 0, skew = 0;
+  if (el_.columns == 0 || el_.rows == 0) {
+    printLine(app_, msg::kErrorArray);
+    log_.print(" %s\n", msg::kErrorArray);
+  }
+  if (el_.columns != 0 && xy.size() >= 4) {
+    const auto [u, v] =
+        rotate(static_cast<double>(xy[2]) - xy[0], static_cast<double>(xy[3]) - xy[1], -deg);
+    colPitch = u / el_.columns;
+    skew = std::max(skew, std::fabs(v));
+  }
+  if (el_.rows != 0 && xy.size() >= 6) {
+    const auto [u, v] =
+        rotate(static_cast<double>(xy[4]) - xy[0], static_cast<double>(xy[5]) - xy[1], -deg);
+    rowPitch = (el_.reflection ? -v : v) / el_.rows;
+    skew = std::max(skew, std::fabs(u));
+  }
+  // The design's arrays run along the placement's own axes; a slanted lattice cannot be kept.
+  if (skew > 1.5)
+    warn(cell_, "***WARNING*** AREF " + CleanCellName(el_.name) + " lattice not along its axes");
+  s.columns = el_.columns == 0 ? 1 : el_.columns;
+  s.rows = el_.rows == 0 ? 1 : el_.rows;
+  if (!toDb(colPitch, s.pitchX) || !toDb(rowPitch, s.pitchY)) return Stop::Range;
+  return Stop::None;
+}
+
+Stop StreamReader::endElement() {
+  const std::size_t count = el_.xy.size() / 2;
+  if (!cellOpen_) {
+    warn("-", "***WARNING*** ELEMENT OUTSIDE A STRUCTURE SKIPPED");
+    return Stop::None;
+  }
+  if (count == 0) {
+    warn(cell_, "***WARNING*** ELEMENT WITHOUT XY SKIPPED");
+    return Stop::None;
+  }
+  db::ElementSettings s;
+  s.dbPerUserUnit = dbu_;
+  s.elementType = static_cast<std::int16_t>(el_.type);
+  s.layer = el_.layer;
+  s.reflection = el_.reflection;
+  s.magnification = static_cast<std::uint32_t>(el_.magnification);
+  s.angle = el_.angle;
+  std::size_t use = count;
+  switch (el_.type) {
+    case db::ElementType::ACell:
+      if (const Stop st = arrayPitches(s); st != Stop::None) return st;
+      [[fallthrough]];
+    case db::ElementType::SCell:
+      s.cellName = cellNameFor(el_.name);
+      references_[cell_].insert(s.cellName);
+      use = 1;
+      break;
+    case db::ElementType::Text:
+      s.text = el_.text;
+      s.textSize = el_.width;
+      break;
+    case db::ElementType::Line:
+      s.width = el_.width;
+      s.lineTipType = 0;
+      if (el_.pathType == 2) {
+        s.lineTipType = 1;
+      } else if (el_.pathType == 1 && el_.width != 0) {
+        // Round ends are kept as extended square ends.
+        s.lineTipType = 1;
+        char buf[120];
+        std::snprintf(buf, sizeof buf, " ***WARNING*** LTYPE=1 X:%.3lf Y:%.3lf",
+                      static_cast<double>(el_.xy[0]) / gdsUnit_,
+                      static_cast<double>(el_.xy[1]) / gdsUnit_);
+        std::string line = " " + cell_ + " ";
+        while (line.size() < 34) line += '\xA5';
+        line += buf;
+        line += '\n';
+        if (std::FILE* f = std::fopen(warnPath_.c_str(), "ab")) {
+          std::fwrite(line.data(), 1, line.size(), f);
+          std::fclose(f);
+        }
+      }
+      break;
+    case db::ElementType::Rect:
+    case db::ElementType::Polygon:
+      break;
+  }
+  std::array<db::UserPoint, db::kTempCapacity> pts;
+  for (std::size_t i = 0; i < use; ++i) {
+    std::int32_t check = 0;
+    if (!toDb(el_.xy[2 * i], check) || !toDb(el_.xy[2 * i + 1], check)) return Stop::Range;
+    pts[i] = {static_cast<double>(el_.xy[2 * i]) / gdsUnit_,
+              static_cast<double>(el_.xy[2 * i + 1]) / gdsUnit_};
+  }
+  auto& temp = app_.temp;
+  temp.clear();
+  temp.pick = {};
+  temp.assign(std::span<const db::UserPoint>(pts.data(), use));
+  db::OutputOptions options;
+  options.keepStamp = true;
+  const db::OutputResult out = db::OutputTempLayer(app_.design, temp, s, app_.host.now(), options);
+  temp.clear();
+  switch (out.status) {
+    case db::OutputStatus::Written:
+      return Stop::None;
+    case db::OutputStatus::OutOfImage:
+      return Stop::ImageFull;
+    case db::OutputStatus::Stopped:
+      return Stop::Escape;
+    case db::OutputStatus::Nothing:
+    case db::OutputStatus::TooManyPoints:
+    case db::OutputStatus::NoDestination: {
+      static constexpr const char* kKinds[6] = {"AREF",     "SREF",     "TEXT",
+                                                "BOUNDARY", "BOUNDARY", "PATH"};
+      warn(cell_, std::string("***WARNING*** DEGENERATE ") + kKinds[static_cast<int>(el_.type)] +
+                      " SKIPPED");
+      return Stop::None;
+    }
+  }
+  return Stop::None;
+}
+
+void StreamReader::checkReferences() {
+  auto& image = app_.design.image;
+  std::set<std::string> missing;
+  for (const auto& [cell, refs] : references_)
+    for (const auto& ref : refs)
+      if (db::FindCell(image, ref).result != db::FindResult::Found && missing.insert(ref).second) {
+        warn(cell, "***WARNING*** UNDEFINED CELL " + ref);
+        printLine(app_, "***WARNING*** UNDEFINED CELL " + ref);
+      }
+  // Cells that reach themselves through their placements.
+  enum class Mark : std::uint8_t { New, Open, Done };
+  std::map<std::string, Mark> marks;
+  std::set<std::string> reported;
+  for (const auto& [root, unused] : references_) {
+    (void)unused;
+    if (marks[root] != Mark::New) continue;
+    std::vector<std::pair<std::string, std::set<std::string>::const_iterator>> stack;
+    marks[root] = Mark::Open;
+    stack.emplace_back(root, references_[root].cbegin());
+    while (!stack.empty()) {
+      auto& [cell, it] = stack.back();
+      const auto& refs = references_[cell];
+      if (it == refs.cend()) {
+        marks[cell] = Mark::Done;
+        stack.pop_back();
+        continue;
+      }
+      const std::string next = *it++;
+      const Mark m = marks[next];
+      if (m == Mark::Open) {
+        if (reported.insert(next).second) {
+          warn(next, "***WARNING*** RECURSIVE PLACEMENT OF " + next);
+          printLine(app_, "***WARNING*** RECURSIVE PLACEMENT OF " + next);
+        }
+      } else if (m == Mark::New) {
+        marks[next] = Mark::Open;
+        stack.emplace_back(next, references_[next].cbegin());
+      }
+    }
+  }
+}
+
+void StreamReader::reportFailure(Stop why) {
+  char text[400];
+  switch (why) {
+    case Stop::Format:
+      std::snprintf(text, sizeof text, sjis::fromUtf8(msg::kStreamError).c_str(),
+                    static_cast<long>(failPosition_), static_cast<long>(failCurrent_));
+      box(app_, text);
+      log_.print(" ***ERROR*** %s: record %ld (%s) at byte %ld, cell %s\n", failDetail_.c_str(),
+                 failRecord_, std::string(gds::RecordName(0)).c_str(),
+                 static_cast<long>(failPosition_), cell_.c_str());
+      break;
+    case Stop::Range:
+      box(app_, db::FormatMessage(msg::kInRange, cell_));
+      log_.print(" ***ERROR*** value out of range, record %ld, cell %s\n", records_.records(),
+                 cell_.c_str());
+      break;
+    case Stop::ImageFull:
+      box(app_, db::FormatMessage(msg::kImageFull, cell_));
+      log_.print(" ***ERROR*** design full, record %ld, cell %s\n", records_.records(),
+                 cell_.c_str());
+      break;
+    case Stop::DirectoryFull:
+      box(app_, db::FormatMessage(msg::kCannotCreateCell, failDetail_));
+      log_.print(" ***ERROR*** too many cells, record %ld, cell %s\n", records_.records(),
+                 failDetail_.c_str());
+      break;
+    case Stop::BadUnits:
+      box(app_, sjis::fromUtf8(msg::kBadUnits));
+      log_.print(" ***ERROR*** UNITS, record %ld\n", records_.records());
+      break;
+    case Stop::Escape:
+      log_.print(" ***ERROR*** stopped by Escape, record %ld, cell %s\n", records_.records(),
+                 cell_.c_str());
+      break;
+    case Stop::None:
+    case Stop::Declined:
+      return;
+  }
+  log_.write(kLogErrorEnd);
+}
+
+void discardDesign(AppState& app) {
+  db::CloseDesign(app, false);
+  db::ClearCurrent(app.design);
+  app.temp.clear();
+  app.host.setTitle(db::msg::kTitleIdle);
+}
+
+void appendWarnings(const std::string& logPath, const std::string& warnPath) {
+  std::ifstream in(warnPath, std::ios::binary);
+  if (!in) return;
+  std::ofstream out(logPath, std::ios::binary | std::ios::app);
+  out << in.rdbuf();
+}
+
+}  // namespace
+
+std::string CleanCellName(std::string_view raw) {
+  std::string s(sjis::cutAt(raw, db::kNameBytes));
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const auto b = static_cast<std::uint8_t>(s[i]);
+    if ((b >= 0x80 && b <= 0x9F) || b >= 0xE0) {
+      ++i;  // a two-byte character stays as it is
+      continue;
+    }
+    if (b <= 32 || b == '&' || b == 0xA0) s[i] = '_';
+  }
+  return s;
+}
+
+std::int32_t StreamDatabaseUnit(double uu, double metres) {
+  // The file's database unit in metres fixes the scale against our micron user unit.
+  if (std::isfinite(metres) && metres > 0) {
+    const double perMicron = 1e-6 / metres;
+    if (perMicron >= 0.5 && perMicron <= 1e9) return RoundToInt(perMicron);
+  }
+  if (!(uu > 0) || !std::isfinite(uu)) return 0;
+  for (int i = 1; i <= 9; ++i) {
+    const double p = std::pow(10.0, i);
+    if (p * uu >= 1000.0) {
+      const std::int32_t unit = RoundToInt(p / RoundHalfUp(p * uu));
+      return unit > 0 ? unit : 0;
+    }
+  }
+  return 0;
+}
+
+StreamInResult ReadStreamFile(AppState& app, std::string_view arguments) {
+  const auto words = command::SplitWords(arguments);
+  std::string name = words.empty() ? std::string() : std::string(words[0]);
+  int column = 0;
+  if (words.size() >= 2)
+    if (auto v = command::ScanInt(words[1])) column = static_cast<int>(*v);
+  if (name.empty()) {
+    FileDialogRequest request;
+    request.title = msg::kOpenStreamTitle;
+    request.filter = msg::kStreamFilter;
+    request.filterIndex = 2;
+    request.mustExist = true;
+    auto chosen = app.host.openFileDialog(request);
+    if (!chosen || chosen->empty()) return StreamInResult::Refused;
+    name = *chosen;
+  }
+  const std::size_t slash = name.find_last_of('/');
+  if (name.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos)
+    name += ".str";
+  const auto found = paths::findCaseInsensitive(name);
+  if (!found || fs::is_directory(*found)) {
+    box(app, db::FormatMessage(msg::kStreamNotFound, name));
+    return StreamInResult::Refused;
+  }
+  const std::string path = *found;
+  bool readOk = false;
+  const std::vector<std::uint8_t> bytes = slurp(path, readOk);
+  if (!readOk) {
+    box(app, db::FormatMessage(db::msg::kCannotOpen, path));
+    return StreamInResult::Refused;
+  }
+  if (!db::NewDesign(app, path)) return StreamInResult::Refused;
+
+  std::string logPath = ReplaceExtension(path, ".txt");
+  if (logPath == path) logPath += ".txt";  // never write the log over the file being read
+  const std::string warnPath = logPath.substr(0, logPath.size() - 4) + ".PH$";
+  std::error_code ec;
+  fs::remove(warnPath, ec);  // warnings of an earlier run are not this run's
+  LogFile log;
+  if (!log.create(logPath)) {
+    ++app.dispatch.errorsReported;
+    discardDesign(app);
+    return StreamInResult::Failed;
+  }
+  // Placements are not expanded while the cells are still arriving.
+  auto& st = app.settings;
+  const std::int32_t saved[4] = {st.showScell, st.showAcell, st.nest, st.showBase};
+  st.showScell = st.showAcell = st.nest = st.showBase = 0;
+  app.host.setTitle(sjis::fromUtf8(msg::kRunning));
+  promptLine(app, msg::kRunning);
+  app.continueFlag = true;
+
+  const bool mac =
+      bytes.size() >= 4 && !(bytes[0] == 0 && bytes[1] == 6 && bytes[2] == 0 && bytes[3] == 2);
+  StreamReader reader(app, bytes, mac ? 128 : 0, path, warnPath, log, mac);
+  const Stop stop = reader.run();
+  st.showScell = saved[0], st.showAcell = saved[1], st.nest = saved[2], st.showBase = saved[3];
+
+  if (stop == Stop::None) {
+    reader.checkReferences();
+    log.close();
+    SortLog(logPath, 9, 2, column);
+    appendWarnings(logPath, warnPath);
+    fs::remove(warnPath, ec);
+    app.host.setTitle(db::FormatMessage(db::msg::kTitleOpen, app.design.path));
+    promptLine(app, msg::kNormalEnd);
+    app.host.invalidate(Window::Command);
+    app.host.invalidate(Window::Status);
+    app.host.invalidate(Window::Graphics);
+    return StreamInResult::Read;
+  }
+  if (stop == Stop::Declined) {
+    log.close();
+    fs::remove(warnPath, ec);
+    fs::remove(logPath, ec);
+    discardDesign(app);
+    return StreamInResult::Refused;
+  }
+  reader.reportFailure(stop);
+  log.close();
+  discardDesign(app);
+  return stop == Stop::Escape ? StreamInResult::Stopped : StreamInResult::Failed;
+}
+
+}  // namespace lav::interchange

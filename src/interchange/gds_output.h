@@ -1,0 +1,34 @@
+// The stream output command: every live cell of the open design into one GDSII Stream file,
+// with the conversion log beside it. It only reads the design.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "interchange/gds_record_stream.h"
+
+namespace lav {
+struct AppState;
+}
+
+namespace lav::interchange {
+
+enum class StreamOutResult : std::uint8_t {
+  Normal,    // every cell written, log ends with the normal end
+  ErrorEnd,  // the run ended as an error end; the stream file was removed
+  Stopped,   // Escape: the stream file was removed
+  Refused,   // nothing was written (existing file, declined, not creatable)
+};
+
+struct StreamOutOptions {
+  gds::ByteSink sink;  // receives the stream's bytes instead of the file (tests of failing disks)
+};
+
+// The stream file's path for the command's file argument (empty: the open design's path).
+std::string StreamOutputPath(std::string_view fileArgument, std::string_view designPath);
+
+// Command 118 with the words after the command word: [file [column]].
+StreamOutResult WriteStreamFile(AppState& app, std::string_view arguments,
+                                const StreamOutOptions& options = {});
+
+}  // namespace lav::interchange

@@ -1,0 +1,98 @@
+// GDSII records as a stream that knows only lengths, types and byte order: records are taken
+// one by one from the bytes of a file (and may be put back), or appended to an output buffer.
+// What the records mean is the parser's and the writer's business.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace lav::gds {
+
+struct Record {
+  std::uint8_t type = 0;
+  std::uint8_t kind = 0;  // data type byte
+  std::span<const std::uint8_t> data;
+  std::size_t position = 0;  // file offset of the record's first byte
+  long number = 0;           // 1 for the first record read
+};
+
+enum class GetResult : std::uint8_t {
+  Ok,
+  End,          // no byte left
+  ShortHeader,  // fewer than 4 bytes left
+  BadLength,    // below 4, odd, or above the reader's limit
+  ShortData,    // the record runs past the end of the file
+};
+
+class RecordReader {
+ public:
+  // Reads bytes from offset start; records with more than maxData data bytes are refused.
+  RecordReader(std::span<const std::uint8_t> bytes, std::size_t start, std::size_t maxData);
+
+  GetResult next(Record& r);
+  // The next call of next() delivers the last record again.
+  void putBack() { putBack_ = true; }
+  // Offset of the first byte not yet taken.
+  std::size_t position() const { return pos_; }
+  long records() const { return number_; }
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+  std::size_t pos_;
+  std::size_t maxData_;
+  long number_ = 0;
+  bool putBack_ = false;
+  Record last_;
+};
+
+// Values inside a record's data (i counts values; callers check the count first).
+std::int16_t GetInt16(const Record& r, std::size_t i);
+std::uint16_t GetUInt16(const Record& r, std::size_t i);
+std::int32_t GetInt32(const Record& r, std::size_t i);
+double GetReal(const Record& r, std::size_t i);
+// The string without its padding NULs.
+std::string GetString(const Record& r);
+// Number of values of size bytes the record carries.
+inline std::size_t ValueCount(const Record& r, int size) {
+  return size > 0 ? r.data.size() / static_cast<std::size_t>(size) : 0;
+}
+
+// Receives the bytes of a finished buffer; false when they could not be written.
+using ByteSink = std::function<bool(const std::uint8_t* data, std::size_t size)>;
+
+// Builds records into a buffer that is handed to the sink whenever it grows large, and at
+// flush(). After a failed hand-over every later call is ignored and failed() stays true.
+class RecordWriter {
+ public:
+  explicit RecordWriter(ByteSink sink) : sink_(std::move(sink)) { buf_.reserve(kChunk + 4096); }
+
+  void empty(std::uint8_t type);  // a record without data
+  void int16s(std::uint8_t type, std::initializer_list<std::int16_t> values);
+  void int16s(std::uint8_t type, std::span<const std::int16_t> values);
+  void bits(std::uint8_t type, std::uint16_t value);
+  void int32s(std::uint8_t type, std::span<const std::int32_t> values);
+  void reals(std::uint8_t type, std::initializer_list<double> values);
+  // A string: padded with one NUL to even length; cut to fit a record.
+  void string(std::uint8_t type, std::string_view text);
+  void raw(std::span<const std::uint8_t> bytes);
+
+  bool flush();
+  bool failed() const { return failed_; }
+  std::uint64_t written() const { return written_ + buf_.size(); }
+
+ private:
+  std::uint8_t* header(std::uint8_t type, std::uint8_t kind, std::size_t dataBytes);
+  void maybeFlush();
+
+  static constexpr std::size_t kChunk = 1 << 20;
+  ByteSink sink_;
+  std::vector<std::uint8_t> buf_;
+  std::uint64_t written_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace lav::gds
