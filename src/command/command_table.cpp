@@ -4,6 +4,7 @@
 
 #include "command/dispatch_state.h"
 #include "command/handlers.h"
+#include "interchange/dxf_commands.h"
 #include "interchange/gds_commands.h"
 
 namespace lav::command {
@@ -14,7 +15,6 @@ constexpr const char* kEntry = "element entry and editing";
 constexpr const char* kTree = "the cell tree report";
 constexpr const char* kLayerDialogs = "the layer dialogs";
 constexpr const char* kMacros = "the macro runner";
-constexpr const char* kDxf = "DXF conversion";
 constexpr const char* kPrint = "printing and bitmap export";
 constexpr const char* kToolbar = "the Toolbar and paint palette";
 constexpr const char* kVectorText = "vector text";
@@ -151,8 +151,8 @@ constexpr std::array<CommandRow, kLastBuiltIn> kRows = {{
     {117, N::NoFile, interchange::StartStreamInput, nullptr, nullptr},
     {118, N::File, interchange::StartStreamOutput, nullptr, nullptr},
     {119, N::Nothing, StartStreamUnit, ContinueStreamUnit, nullptr},
-    later(120, kDxf, N::NoFile),
-    later(121, kDxf, N::File),
+    {120, N::NoFile, interchange::StartDxfInput, nullptr, nullptr},
+    {121, N::File, interchange::StartDxfOutput, nullptr, nullptr},
     later(122, kToolbar),
     later(123, kPrint, N::File),
     later(124, kToolbar),

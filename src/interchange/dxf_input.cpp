@@ -1,0 +1,238 @@
+#include "interchange/dxf_input.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "command/command_window.h"
+#include "command/dispatcher.h"
+#include "command/tokens.h"
+#include "db/cell_directory.h"
+#include "db/design_files.h"
+#include "db/messages.h"
+#include "interchange/conversion_log.h"
+#include "interchange/dxf_messages.h"
+#include "interchange/dxf_reader.h"
+#include "interchange/messages.h"
+#include "platform/paths.h"
+#include "platform/sjis.h"
+#include "shell/app_state.h"
+
+namespace lav::interchange {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kMacPrefix = 128;
+
+void box(AppState& app, const std::string& sjisText) {
+  ++app.dispatch.errorsReported;
+  app.host.messageBox(sjisText, msg::kCaptionError, Icon::Exclamation, Buttons::Ok);
+}
+
+void promptLine(AppState& app, const char* utf8) {
+  command::SetPrompt(app, sjis::fromUtf8(utf8));
+  command::RepaintInputLine(app);
+}
+
+bool slurp(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::stringstream s;
+  s << in.rdbuf();
+  if (in.bad()) return false;
+  out = std::move(s).str();
+  return true;
+}
+
+void discardDesign(AppState& app) {
+  db::CloseDesign(app, false);
+  db::ClearCurrent(app.design);
+  app.host.setTitle(db::msg::kTitleIdle);
+}
+
+gds::DateTime clockDate(const LocalTime& t) {
+  return {static_cast<std::int16_t>(t.year % 100), static_cast<std::int16_t>(t.month),
+          static_cast<std::int16_t>(t.day),        static_cast<std::int16_t>(t.hour),
+          static_cast<std::int16_t>(t.minute),     static_cast<std::int16_t>(t.second)};
+}
+
+// The log again with the layer table after its first five lines.
+void insertLayerTable(const std::string& logPath, const std::vector<MappedLayer>& layers) {
+  std::string log;
+  if (!slurp(logPath, log)) return;
+  std::size_t at = 0;
+  for (int i = 0; i < 5 && at != std::string::npos; ++i) {
+    at = log.find('\n', at);
+    if (at != std::string::npos) ++at;
+  }
+  if (at == std::string::npos) at = log.size();
+  std::string table = "\n" + sjis::fromUtf8(" LAYER ----- DXF(画層)") + "\n";
+  char line[64];
+  for (const MappedLayer& m : layers) {
+    std::snprintf(line, sizeof line, "   %2d  -----  ", m.layer);
+    table += line + m.name + "\n";
+  }
+  log.insert(at, table);
+  const std::string tmp = logPath + ".tmp";
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    out << log;
+    if (!out.flush()) {
+      std::error_code ec;
+      fs::remove(tmp, ec);
+      return;
+    }
+  }
+  std::error_code ec;
+  fs::rename(tmp, logPath, ec);
+}
+
+void appendLines(const std::string& logPath, const std::vector<std::string>& lines) {
+  if (lines.empty()) return;
+  std::ofstream out(logPath, std::ios::binary | std::ios::app);
+  for (const std::string& l : lines) out << l;
+}
+
+}  // namespace
+
+DxfInResult ReadDxfFile(AppState& app, std::string_view arguments) {
+  const auto words = command::SplitWords(arguments);
+  std::string name = words.empty() ? std::string() : std::string(words[0]);
+  int column = 0;
+  if (words.size() >= 2)
+    if (auto v = command::ScanInt(words[1])) column = static_cast<int>(*v);
+  if (name.empty()) {
+    FileDialogRequest request;
+    request.title = msg::kOpenDxfTitle;
+    request.filter = msg::kDxfFilter;
+    request.filterIndex = 2;
+    request.mustExist = true;
+    auto chosen = app.host.openFileDialog(request);
+    if (!chosen || chosen->empty()) return DxfInResult::Refused;
+    name = *chosen;
+  }
+  const std::size_t slash = name.find_last_of('/');
+  if (name.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos)
+    name += ".DXF";
+  const auto found = paths::findCaseInsensitive(name);
+  if (!found || fs::is_directory(*found)) {
+    box(app, db::FormatMessage(msg::kDxfNotFound, name));
+    return DxfInResult::Refused;
+  }
+  const std::string path = paths::absolute(*found);
+  std::string text;
+  if (!slurp(path, text)) {
+    box(app, db::FormatMessage(db::msg::kCannotOpen, path));
+    return DxfInResult::Refused;
+  }
+  if (IsBinaryDxf(text)) {
+    box(app, db::FormatMessage(msg::kDxfBinary, path));
+    return DxfInResult::Refused;
+  }
+  if (text.size() < 4) {
+    char m[200];
+    std::snprintf(m, sizeof m, sjis::fromUtf8(msg::kStreamError).c_str(), 0L,
+                  static_cast<long>(text.size()));
+    box(app, m);
+    return DxfInResult::Refused;
+  }
+  if (!db::NewDesign(app, path)) return DxfInResult::Refused;
+
+  std::string logPath = ReplaceExtension(path, ".txt");
+  if (logPath == path) logPath += ".txt";  // never write the log over the file being read
+  LogFile log;
+  if (!log.create(logPath)) {
+    box(app, db::FormatMessage(msg::kDxfCreateFailed, logPath));
+    discardDesign(app);
+    return DxfInResult::Refused;
+  }
+  // Placements are not expanded while the cells are still arriving.
+  auto& st = app.settings;
+  const std::int32_t saved[4] = {st.showScell, st.showAcell, st.nest, st.showBase};
+  st.showScell = st.showAcell = st.nest = st.showBase = 0;
+  app.host.setTitle(sjis::fromUtf8(msg::kRunning));
+  promptLine(app, msg::kRunning);
+  app.continueFlag = true;
+
+  // A file that does not start like DXF text carries a 128-byte Macintosh prefix.
+  const bool mac = text[0] != ' ' && text[0] != '0';
+  std::string_view body(text);
+  if (mac) body.remove_prefix(std::min(kMacPrefix, body.size()));
+
+  log.print(" LAVINOR DXFIN Ver %4.2f  DXF input of Lavinor\n\n", 4.5);
+  log.print(" DXF file : %s%s", path.c_str(), mac ? "\t (Mac File)\n" : "\n");
+  log.write("    TO\n");
+  log.print(" Library Name: %s\n", app.design.path.c_str());
+  log.write("\n");
+  bool headed = false;
+  const gds::DateTime today = clockDate(app.host.now());
+
+  std::FILE* layerList = nullptr;
+  DxfReadHooks hooks;
+  hooks.onCell = [&](const std::string& cell) {
+    if (!headed) {
+      log.write(kLogDashes);
+      log.write(kLogHeading);
+      headed = true;
+    }
+    log.write(CellLogLine(cell, today, today));
+  };
+  hooks.onLayer = [&](const MappedLayer& m) {
+    if (!layerList && !(layerList = std::fopen(kLayerListFile, "w"))) return false;
+    const std::string lines = LayerListLines(m);
+    return std::fwrite(lines.data(), 1, lines.size(), layerList) == lines.size();
+  };
+  DxfReader reader(app, body, hooks);
+  const DxfStop stop = reader.run();
+  if (layerList) std::fclose(layerList);
+  st.showScell = saved[0], st.showAcell = saved[1], st.nest = saved[2], st.showBase = saved[3];
+
+  if (stop == DxfStop::LayerList) {
+    command::PrintMessageLine(app, msg::kLayerListError);
+    ++app.dispatch.errorsReported;
+    log.close();
+    std::error_code ec;
+    fs::remove(kLayerListFile, ec);
+    discardDesign(app);
+    return DxfInResult::Refused;
+  }
+  if (!headed) {
+    log.write(kLogDashes);
+    log.write(kLogHeading);
+  }
+  const bool ok = stop == DxfStop::None;
+  log.write(ok ? kLogNormalEnd : kLogErrorEnd);
+  log.close();
+  SortLog(logPath, 8, 2, column);
+  if (reader.layers().tableRead()) insertLayerTable(logPath, reader.layers().entries());
+  std::vector<std::string> notes = reader.warnings();
+  if (stop == DxfStop::Syntax) {
+    char m[300];
+    std::snprintf(m, sizeof m, sjis::fromUtf8(msg::kDxfBroken).c_str(),
+                  reader.errorLine() + (mac ? 0L : 0L));
+    notes.push_back(std::string(" ***ERROR*** ") + m + "\n");
+    box(app, m);
+  } else if (stop == DxfStop::ImageFull) {
+    box(app, sjis::fromUtf8(msg::kDxfImageFull));
+  } else if (stop == DxfStop::Escape) {
+    ++app.dispatch.errorsReported;
+  }
+  appendLines(logPath, notes);
+  std::error_code ec;
+  fs::remove(kLayerListFile, ec);
+
+  if (app.design.isOpen())
+    app.host.setTitle(db::FormatMessage(db::msg::kTitleOpen, app.design.path));
+  promptLine(app, ok ? msg::kNormalEnd : msg::kErrorEnd);
+  app.host.invalidate(Window::Command);
+  app.host.invalidate(Window::Status);
+  app.host.invalidate(Window::Graphics);
+  if (ok) return DxfInResult::Read;
+  return stop == DxfStop::Escape ? DxfInResult::Stopped : DxfInResult::ErrorEnd;
+}
+
+}  // namespace lav::interchange

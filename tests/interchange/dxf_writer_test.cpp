@@ -1,0 +1,367 @@
+// DXF output: the exact text of each element kind, the file's frame, and the command's refusals
+// and failures (an existing file, a disk that fails mid-write, Escape).
+#include "interchange/dxf_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../db/design_builder.h"
+#include "../support/typing_session.h"
+#include "db/layer_names.h"
+#include "interchange/dxf_output.h"
+
+namespace lav::interchange {
+namespace {
+
+using db::ElementType;
+using db::testing::AddCell;
+using db::testing::Append;
+using db::testing::NewImage;
+
+struct G {
+  int code;
+  std::string value;
+};
+
+std::string textOf(const std::vector<G>& groups) {
+  std::string s;
+  char buf[16];
+  for (const G& g : groups) {
+    std::snprintf(buf, sizeof buf, "%3d\n", g.code);
+    s += buf + g.value + "\n";
+  }
+  return s;
+}
+
+std::string writeAll(const db::DesignImage& image, std::int32_t unit = 1000) {
+  std::string out;
+  DxfPairWriter w([&](std::string_view b) {
+    out.append(b);
+    return true;
+  });
+  DxfWriteOptions o;
+  o.dbPerUserUnit = unit;
+  EXPECT_EQ(WriteDxf(image, w, o).end, DxfWriteEnd::Normal);
+  return out;
+}
+
+// The text between "2 ENTITIES" and the section's ENDSEC.
+std::string entitiesOf(const std::string& dxf) {
+  const std::string open = "  2\nENTITIES\n";
+  const std::size_t a = dxf.find(open);
+  if (a == std::string::npos) return "<no entities>";
+  const std::size_t b = dxf.rfind("  0\nENDSEC\n");
+  return dxf.substr(a + open.size(), b - a - open.size());
+}
+
+TEST(DxfNumbers, TrimmedForms) {
+  struct Case {
+    double v;
+    int decimals;
+    const char* text;
+  } cases[] = {
+      {0, 4, "0.0"},
+      {0.5, 4, "0.5"},
+      {3, 4, "3.0"},
+      {12.5, 4, "12.5"},
+      {-1, 4, "-1.0"},
+      {0.00004, 4, "0.0"},
+      {0.00005, 4, "0.0001"},
+      {1.23456789, 8, "1.23456789"},
+      {90, 8, "90.0"},
+      {-2, 8, "-2.0"},
+      {123456.789, 4, "123456.789"},
+      {2147483.647, 4, "2147483.647"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TrimmedNumber(c.v, c.decimals), c.text) << c.v;
+}
+
+db::Placement placement(const char* name, std::int32_t x, std::int32_t y) {
+  db::Placement p;
+  p.cellName = name;
+  p.x = x;
+  p.y = y;
+  return p;
+}
+
+TEST(DxfWriter, EachElementKindInTheEntitiesSection) {
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> record;
+    std::vector<G> groups;
+  };
+  db::TextRecord t;
+  t.layer = 3;
+  t.text = "AB C";
+  t.magnification = 1500000;
+  t.angle = 45000000;
+  t.x = 1250, t.y = -500;
+  db::Placement mirrored = placement("SUB", 1000, 2000);
+  mirrored.magnification = 2000000;
+  mirrored.reflection = 1;
+  mirrored.angle = 90000000;
+  db::Placement array = placement("SUB", 0, 0);
+  array.columns = 3, array.rows = 2, array.pitchX = 10000, array.pitchY = 5000;
+  db::Placement mirroredArray = array;
+  mirroredArray.reflection = 1;
+  const std::vector<G> insertHead = {{0, "INSERT"}, {8, "0"}, {2, "SUB"}};
+  Case cases[] = {
+      {"rectangle of 5 vertices",
+       db::EncodeArea(ElementType::Rect, 1, db::testing::Square(0, 0, 500)),
+       {{0, "POLYLINE"}, {8, "1"},      {66, "1"},     {10, "0.0"},   {20, "0.0"},   {30, "0.0"},
+        {70, "1"},       {0, "VERTEX"}, {8, "1"},      {10, "0.0"},   {20, "0.0"},   {30, "0.0"},
+        {0, "VERTEX"},   {8, "1"},      {10, "0.5"},   {20, "0.0"},   {30, "0.0"},   {0, "VERTEX"},
+        {8, "1"},        {10, "0.5"},   {20, "0.5"},   {30, "0.0"},   {0, "VERTEX"}, {8, "1"},
+        {10, "0.0"},     {20, "0.5"},   {30, "0.0"},   {0, "VERTEX"}, {8, "1"},      {10, "0.0"},
+        {20, "0.0"},     {30, "0.0"},   {0, "SEQEND"}, {8, "1"}}},
+      {"line of width 2 with extended tips",
+       db::EncodeLine(7, 1, 2000, {{0, 0}, {10000, 0}}),
+       {{0, "POLYLINE"}, {8, "7"},    {66, "1"},     {10, "0.0"}, {20, "0.0"},   {30, "0.0"},
+        {40, "2.0"},     {41, "2.0"}, {0, "VERTEX"}, {8, "7"},    {10, "-1.0"},  {20, "0.0"},
+        {30, "0.0"},     {40, "2.0"}, {41, "2.0"},   {42, "0.0"}, {0, "VERTEX"}, {8, "7"},
+        {10, "11.0"},    {20, "0.0"}, {30, "0.0"},   {40, "2.0"}, {41, "2.0"},   {42, "0.0"},
+        {0, "SEQEND"},   {8, "7"}}},
+      {"line with square tips keeps its ends",
+       db::EncodeLine(7, 0, 2000, {{0, 0}, {10000, 0}}),
+       {{0, "POLYLINE"}, {8, "7"},    {66, "1"},     {10, "0.0"}, {20, "0.0"},   {30, "0.0"},
+        {40, "2.0"},     {41, "2.0"}, {0, "VERTEX"}, {8, "7"},    {10, "0.0"},   {20, "0.0"},
+        {30, "0.0"},     {40, "2.0"}, {41, "2.0"},   {42, "0.0"}, {0, "VERTEX"}, {8, "7"},
+        {10, "10.0"},    {20, "0.0"}, {30, "0.0"},   {40, "2.0"}, {41, "2.0"},   {42, "0.0"},
+        {0, "SEQEND"},   {8, "7"}}},
+      {"text with height and angle",
+       db::EncodeText(t),
+       {{0, "TEXT"},
+        {8, "3"},
+        {10, "1.25"},
+        {20, "-0.5"},
+        {40, "1.5"},
+        {41, "1.0"},
+        {50, "45.0"},
+        {1, "AB C"}}},
+      {"single placement, magnified, reflected, rotated",
+       db::EncodeSingle(mirrored),
+       {{0, "INSERT"},
+        {8, "0"},
+        {2, "SUB"},
+        {10, "1.0"},
+        {20, "2.0"},
+        {30, "0.0"},
+        {41, "2.0"},
+        {42, "-2.0"},
+        {43, "2.0"},
+        {50, "90.0"}}},
+      {"array",
+       db::EncodeArray(array),
+       {{0, "INSERT"},
+        {8, "0"},
+        {2, "SUB"},
+        {10, "0.0"},
+        {20, "0.0"},
+        {30, "0.0"},
+        {41, "1.0"},
+        {42, "1.0"},
+        {43, "1.0"},
+        {50, "0.0"},
+        {70, "3"},
+        {71, "2"},
+        {44, "10.0"},
+        {45, "5.0"}}},
+      {"reflected array: rows below the origin",
+       db::EncodeArray(mirroredArray),
+       {{0, "INSERT"},
+        {8, "0"},
+        {2, "SUB"},
+        {10, "0.0"},
+        {20, "0.0"},
+        {30, "0.0"},
+        {41, "1.0"},
+        {42, "-1.0"},
+        {43, "1.0"},
+        {50, "0.0"},
+        {70, "3"},
+        {71, "2"},
+        {44, "10.0"},
+        {45, "-5.0"}}},
+  };
+  for (const Case& c : cases) {
+    db::DesignState d;
+    NewImage(d);
+    AddCell(d, "SUB");
+    AddCell(d, "ENTITIES");
+    Append(d, c.record);
+    EXPECT_EQ(entitiesOf(writeAll(d.image)), textOf(c.groups)) << c.what;
+  }
+}
+
+TEST(DxfWriter, WholeFileOfBlocksLayersAndEntities) {
+  db::DesignState d;
+  NewImage(d);
+  AddCell(d, "A");
+  Append(d, db::EncodeArea(ElementType::Polygon, 2, {{0, 0}, {1000, 0}, {0, 1000}, {0, 0}}));
+  AddCell(d, "GONE");
+  Append(d, db::EncodeArea(ElementType::Polygon, 9, {{0, 0}, {1000, 0}, {0, 1000}, {0, 0}}));
+  d.image.bytes[db::SlotOffset(2)] = db::kDeletedCellMark;  // deleted cells are not written
+  AddCell(d, "ENTITIES");
+  Append(d, db::EncodeSingle(placement("A", 0, 0)));
+  Append(d, db::EncodeLine(1, 0, 0, {{0, 0}, {1000, 1000}}));
+  ASSERT_EQ(db::SetLayerName(d.image, 2, "METAL1"), db::LayerNameResult::Stored);
+  const std::vector<G> expected = {
+      {0, "SECTION"}, {2, "HEADER"},     {9, "$ACADVER"}, {1, "AC1009"},   {9, "$FILLMODE"},
+      {70, "0"},      {0, "ENDSEC"},     {0, "SECTION"},  {2, "TABLES"},   {0, "TABLE"},
+      {2, "LAYER"},   {70, "2"},         {0, "LAYER"},    {2, "1"},        {70, "64"},
+      {62, "7"},      {6, "CONTINUOUS"}, {0, "LAYER"},    {2, "METAL1"},   {70, "64"},
+      {62, "7"},      {6, "CONTINUOUS"}, {0, "ENDTAB"},   {0, "ENDSEC"},   {0, "SECTION"},
+      {2, "BLOCKS"},  {0, "BLOCK"},      {8, "0"},        {2, "A"},        {70, "64"},
+      {10, "0.0"},    {20, "0.0"},       {30, "0.0"},     {0, "POLYLINE"}, {8, "METAL1"},
+      {66, "1"},      {10, "0.0"},       {20, "0.0"},     {30, "0.0"},     {70, "1"},
+      {0, "VERTEX"},  {8, "METAL1"},     {10, "0.0"},     {20, "0.0"},     {30, "0.0"},
+      {0, "VERTEX"},  {8, "METAL1"},     {10, "1.0"},     {20, "0.0"},     {30, "0.0"},
+      {0, "VERTEX"},  {8, "METAL1"},     {10, "0.0"},     {20, "1.0"},     {30, "0.0"},
+      {0, "VERTEX"},  {8, "METAL1"},     {10, "0.0"},     {20, "0.0"},     {30, "0.0"},
+      {0, "SEQEND"},  {8, "METAL1"},     {0, "ENDBLK"},   {8, "0"},        {0, "ENDSEC"},
+      {0, "SECTION"}, {2, "ENTITIES"},   {0, "INSERT"},   {8, "0"},        {2, "A"},
+      {10, "0.0"},    {20, "0.0"},       {30, "0.0"},     {41, "1.0"},     {42, "1.0"},
+      {43, "1.0"},    {50, "0.0"},       {0, "POLYLINE"}, {8, "1"},        {66, "1"},
+      {10, "0.0"},    {20, "0.0"},       {30, "0.0"},     {40, "0.0"},     {41, "0.0"},
+      {0, "VERTEX"},  {8, "1"},          {10, "0.0"},     {20, "0.0"},     {30, "0.0"},
+      {40, "0.0"},    {41, "0.0"},       {42, "0.0"},     {0, "VERTEX"},   {8, "1"},
+      {10, "1.0"},    {20, "1.0"},       {30, "0.0"},     {40, "0.0"},     {41, "0.0"},
+      {42, "0.0"},    {0, "SEQEND"},     {8, "1"},        {0, "ENDSEC"},   {0, "EOF"},
+  };
+  EXPECT_EQ(writeAll(d.image), textOf(expected));
+}
+
+TEST(DxfWriter, SectionsPresentOnlyForWhatTheDesignHas) {
+  struct Case {
+    std::vector<std::string> cells;
+    bool blocks, entities;
+  } cases[] = {
+      {{"A", "B"}, true, false},
+      {{"ENTITIES"}, false, true},
+      {{"A", "ENTITIES"}, true, true},
+      {{}, false, false},
+  };
+  for (const Case& c : cases) {
+    db::DesignState d;
+    NewImage(d);
+    for (const auto& n : c.cells) AddCell(d, n);
+    const std::string dxf = writeAll(d.image);
+    EXPECT_EQ(dxf.find("BLOCKS\n") != std::string::npos, c.blocks) << c.cells.size();
+    EXPECT_EQ(dxf.find("ENTITIES\n  0\n") != std::string::npos, c.entities);
+    EXPECT_TRUE(dxf.ends_with("  0\nEOF\n"));
+  }
+}
+
+TEST(DxfWriter, ValuesInUserUnitsOfTheDesign) {
+  struct Case {
+    std::int32_t unit;
+    std::int32_t x;
+    const char* text;
+  } cases[] = {{1000, 1, "0.001"},      {1, 7, "7.0"},    {1000000, 5, "0.0"},
+               {1000000, 50, "0.0001"}, {3, 1, "0.3333"}, {1000, -2500, "-2.5"}};
+  for (const Case& c : cases) {
+    db::DesignState d;
+    NewImage(d);
+    AddCell(d, "ENTITIES");
+    Append(d, db::EncodeSingle(placement("X", c.x, 0)));
+    const std::string e = entitiesOf(writeAll(d.image, c.unit));
+    EXPECT_NE(e.find(" 10\n" + std::string(c.text) + "\n"), std::string::npos)
+        << c.unit << " " << c.x << "\n"
+        << e;
+  }
+}
+
+TEST(DxfWriter, LineEndsInTextsCannotBreakThePairs) {
+  db::DesignState d;
+  NewImage(d);
+  AddCell(d, "ENTITIES");
+  db::TextRecord t;
+  t.text = "one\r\ntwo\nthree";
+  Append(d, db::EncodeText(t));
+  const std::string e = entitiesOf(writeAll(d.image));
+  EXPECT_NE(e.find("  1\none  two three\n"), std::string::npos) << e;
+}
+
+// --- the command ---
+
+class DxfOutputCommand : public testing::TypingSession {
+ protected:
+  // A design whose text takes many writes of the output buffer.
+  void design(int elements = 3000) {
+    type("new work");
+    type("mkcell ENTITIES");
+    for (int i = 0; i < elements; ++i)
+      db::testing::Append(app.design,
+                          db::EncodeArea(ElementType::Polygon, 4, db::testing::Square(i, 0, 1000)));
+  }
+  std::string read(const std::string& name) {
+    std::ifstream in(dir / name, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+};
+
+TEST_F(DxfOutputCommand, WritesFileAndLogTypedAndRefusesToOverwrite) {
+  design();
+  type("dxfout");
+  EXPECT_TRUE(takeBoxes().empty());
+  const std::string dxf = read("work.dxf");
+  EXPECT_TRUE(dxf.starts_with("  0\nSECTION\n  2\nHEADER\n"));
+  EXPECT_TRUE(dxf.ends_with("  0\nEOF\n"));
+  const std::string log = read("work.txt");
+  EXPECT_NE(log.find(" LAVINOR DXFOUT Ver 4.50"), std::string::npos) << log;
+  EXPECT_NE(log.find(" ENTITIES "), std::string::npos);
+  EXPECT_NE(log.find("nomal end"), std::string::npos);
+
+  type("dxfout");
+  const auto boxes = takeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("同名のファイル"), std::string::npos);
+  EXPECT_EQ(read("work.dxf"), dxf);  // untouched
+
+  type("dxfout other.v2 -1");
+  EXPECT_TRUE(std::filesystem::exists(dir / "other.dxf"));
+}
+
+TEST_F(DxfOutputCommand, FailedWriteRemovesThePartialFileAndSaysSo) {
+  design();
+  for (int allowed : {0, 1, 5}) {
+    int calls = 0;
+    DxfOutOptions o;
+    o.sink = [&](std::string_view) { return calls++ < allowed; };
+    const std::string name = "fail" + std::to_string(allowed);
+    EXPECT_EQ(WriteDxfFile(app, name, o), DxfOutResult::Failed);
+    EXPECT_FALSE(std::filesystem::exists(dir / (name + ".dxf")));
+    const auto boxes = takeBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("書き込みに失敗"), std::string::npos);
+    EXPECT_NE(read(name + ".txt").find("Error end"), std::string::npos);
+  }
+}
+
+TEST_F(DxfOutputCommand, EscapeStopsAndLeavesNoFile) {
+  design();
+  host.onMessageStep = [](bool& flag) { flag = false; };
+  type("dxfout");
+  EXPECT_FALSE(std::filesystem::exists(dir / "work.dxf"));
+  bool abortion = false;
+  for (const auto& l : lines)
+    abortion = abortion || l.find("*** Abortion ***") != std::string::npos;
+  EXPECT_TRUE(abortion);
+}
+
+TEST_F(DxfOutputCommand, NeedsAnOpenDesign) {
+  type("dxfout");
+  const auto boxes = takeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("ファイルはまだ開かれていません"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace lav::interchange
