@@ -5,6 +5,7 @@
 #include "command/command_file.h"
 #include "command/command_window.h"
 #include "command/dispatcher.h"
+#include "command/entry_commands.h"
 #include "command/handlers.h"
 #include "command/tokens.h"
 #include "db/cell_commands.h"
@@ -77,6 +78,7 @@ void StartCloseDesign(AppState& app, std::string_view line) {
 }
 
 void StartCreateCell(AppState& app, std::string_view line) {
+  PutBackBeforeCellChange(app);
   auto words = SplitWords(line);
   if (words.size() < 2) return askFor(app, db::msg::kPromptCellName);
   ContinueCreateCell(app, words[1]);
@@ -112,6 +114,7 @@ void storeOpenCellMarker(AppState& app, std::string_view arguments) {
 }  // namespace
 
 void StartOpenCell(AppState& app, std::string_view line) {
+  PutBackBeforeCellChange(app);
   if (!cellCommandNeedsFile(app)) return EndCommand(app);
   const std::string_view args = RestAfterFirstWord(line);
   storeOpenCellMarker(app, args);
@@ -132,6 +135,7 @@ void ContinueOpenCell(AppState& app, std::string_view answer) {
 }
 
 void StartCellCopy(AppState& app, std::string_view) {
+  PutBackBeforeCellChange(app);
   EndCommand(app);
   db::RunCellCopyDialog(app);
 }
@@ -174,6 +178,7 @@ void StartCellList(AppState& app, std::string_view) {
 void StartCompaction(AppState& app, std::string_view line) {
   auto words = SplitWords(line);
   const bool drop = words.size() >= 2 && ScanInt(words[1]).value_or(0) == 1;
+  PutBackBeforeCellChange(app);  // compaction moves the records a pick points at
   db::CompactDesign(app, drop);
   EndCommand(app);
 }

@@ -9,6 +9,7 @@
 #include "db/cad_file.h"
 #include "db/cell_directory.h"
 #include "db/design_header.h"
+#include "db/figure_pick_back.h"
 #include "db/messages.h"
 #include "db/safe_write.h"
 #include "platform/paths.h"
@@ -71,6 +72,7 @@ void releaseDesign(AppState& app) {
   d.image.usedSize = 0;
   d.path.clear();
   ClearCurrent(d);
+  app.temp.pick = {};
   d.presentLayers.fill(0);
   app.host.invalidate(Window::Status);
 }
@@ -198,6 +200,7 @@ void OpenDesignCommand(AppState& app, std::string_view argument) {
 
 bool CloseDesign(AppState& app, bool save) {
   auto& d = app.design;
+  if (d.isOpen()) PutBackPick(d.image, app.temp);  // a figure taken out for editing is not lost
   if (d.isOpen() && save && app.continueFlag) {
     if (!WriteHeader(d.image, app.settings, d.version)) {
       box(app, msg::kCloseFailed);

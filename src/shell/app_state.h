@@ -10,6 +10,7 @@
 #include "db/settings.h"
 #include "db/temp_layer.h"
 #include "display/view_state.h"
+#include "geometry/selection.h"
 #include "macro/symbol_table.h"
 #include "platform/host.h"
 
@@ -25,6 +26,7 @@ struct AppState {
   Settings settings;
   db::DesignState design;         // the open design, its current cell, the copy source
   db::TempLayer temp;             // points of the figure being entered, a pending pick
+  geometry::PickState pick;       // the last pick: aperture, best element and segment
   bool continueFlag = true;       // cleared by Escape and by failing commands
   command::DispatchState dispatch;
   command::CommandWindow window;  // transcript, input line, recall list, function keys

@@ -1,0 +1,360 @@
+// Element entry typed as a user types it: points, output, picks, edits; the cell read back.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "db/cell_directory.h"
+#include "db/element_stream.h"
+#include "platform/byte_io.h"
+#include "support/typing_session.h"
+
+namespace lav::command {
+namespace {
+
+class EntryCommands : public lav::testing::TypingSession {
+ protected:
+  void openCell() {
+    type("NEW T.CAD");
+    type("MKCELL TOP");
+  }
+  struct Rec {
+    int type;
+    std::vector<std::pair<int, int>> v;
+  };
+  // The live records of a cell, with the vertices of areas and lines.
+  std::vector<Rec> records(const std::string& cell = "TOP", bool withDeleted = false) {
+    std::vector<Rec> out;
+    const auto f = db::FindCell(app.design.image, cell);
+    if (f.result != db::FindResult::Found) return out;
+    db::ReadElements(
+        app.design.image, db::ReadCellEntry(app.design.image, f.slotOffset),
+        [&](const db::RecordView& r) {
+          if (r.deleted() && !withDeleted) return true;
+          Rec rec{r.type, {}};
+          const auto& b = r.bytes;
+          const int k = r.type % 100;
+          if (k >= 3) {
+            const std::size_t at = k == 5 ? 12 : 6;
+            const int m = le::getI16(&b[k == 5 ? 10 : 4]);
+            for (int i = 0; i < m; ++i)
+              rec.v.push_back({le::getI32(&b[at + 8 * i]), le::getI32(&b[at + 8 * i + 4])});
+          }
+          out.push_back(rec);
+          return true;
+        });
+    return out;
+  }
+  std::vector<std::uint8_t> cellBytes() {
+    const auto e = app.design.current.entry;
+    std::vector<std::uint8_t> all;
+    db::ReadElements(app.design.image, e, [&](const db::RecordView& r) {
+      all.insert(all.end(), r.bytes.begin(), r.bytes.end());
+      return true;
+    });
+    return all;
+  }
+  bool printed(const std::string& utf8) const {
+    return std::find(lines.begin(), lines.end(), utf8) != lines.end();
+  }
+};
+
+using Pts = std::vector<std::pair<int, int>>;
+
+TEST_F(EntryCommands, PolygonTypedOutputClosedAndReopened) {
+  openCell();
+  type("XY 0 0 10 0 10 10 0 10");
+  EXPECT_EQ(app.temp.count, 4);
+  type("OUTPUT");
+  EXPECT_TRUE(app.temp.empty());
+  type("CLOSE");
+  ASSERT_FALSE(app.design.isOpen());
+  type("OPEN T.CAD");
+  type("OCELL TOP");
+  const auto r = records();
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].type, 4);
+  EXPECT_EQ(r[0].v, (Pts{{0, 0}, {10000, 0}, {10000, 10000}, {0, 10000}, {0, 0}}));
+  EXPECT_TRUE(takeBoxes().empty());
+}
+
+TEST_F(EntryCommands, RefusalsAndTheirWords) {
+  struct Case {
+    std::vector<std::string> typed;
+    const char* box;   // expected box text, or null
+    const char* line;  // expected transcript line, or null
+  } cases[] = {
+      {{"XY 0 0"}, "ファイル又はセルは開かれていません。出力先がわかりません。", nullptr},
+      {{"NEW T.CAD", "MKCELL TOP", "XY 0 0 1"}, nullptr, "***ERROR***"},
+      {{"XY 0 0", "TAKE"}, "仮入力層には図形や座標値がすでに存在しています。", nullptr},
+      {{"DELTEMP", "TAKE", "50 50"},
+       "セレクトできませんでした。選択層の設定を確認して下さい。",
+       nullptr},
+  };
+  for (const auto& c : cases) {
+    lines.clear();
+    takeBoxes();
+    for (const auto& t : c.typed) type(t);
+    const auto boxes = takeBoxes();
+    if (c.box) {
+      ASSERT_EQ(boxes.size(), 1u) << c.typed.back();
+      EXPECT_EQ(boxes[0], c.box);
+    } else {
+      EXPECT_TRUE(boxes.empty()) << c.typed.back();
+    }
+    if (c.line) {
+      EXPECT_TRUE(printed(c.line)) << c.typed.back();
+    }
+    EXPECT_EQ(app.dispatch.current, 0) << c.typed.back();
+  }
+}
+
+TEST_F(EntryCommands, UnclosedFullPolygonIsRefusedAndKept) {
+  openCell();
+  type("XY");
+  for (int i = 0; i < 200; ++i) type(std::to_string(i) + " " + std::to_string(i % 3));
+  ASSERT_EQ(app.temp.count, 200);
+  EXPECT_EQ(prompt(), "? ");  // the input ends at 200 points
+  type("OUTPUT");
+  EXPECT_EQ(takeBoxes(), std::vector<std::string>{"座標値の数が多すぎます。"});
+  EXPECT_EQ(app.temp.count, 200);
+  EXPECT_TRUE(records().empty());
+  lines.clear();
+  type("XY");  // full: the command just ends
+  EXPECT_EQ(prompt(), "? ");
+}
+
+TEST_F(EntryCommands, PointsAtThePromptWithCommandsInside) {
+  openCell();
+  type("XY");
+  EXPECT_EQ(prompt(), "Te1: ");
+  type("0 0");
+  type("10 0");
+  EXPECT_EQ(prompt(), "Te3: ");
+  type("BACK");
+  EXPECT_EQ(prompt(), "Te2: ");
+  type("5 0");
+  type("5 5");
+  type("OUTPUT");
+  EXPECT_EQ(prompt(), "Te1: ");
+  EXPECT_EQ(records().size(), 1u);
+  type("1 2 3");  // odd: an error, the input goes on
+  EXPECT_TRUE(printed("***ERROR***"));
+  EXPECT_EQ(prompt(), "Te1: ");
+  type("");
+  EXPECT_EQ(prompt(), "? ");
+  // Another command word ends the input and runs.
+  type("XY");
+  type("1 1");
+  type("LAYER 9");
+  EXPECT_EQ(app.settings.layer, 9);
+  EXPECT_EQ(app.dispatch.current, 0);
+  EXPECT_EQ(app.temp.count, 1);
+}
+
+TEST_F(EntryCommands, LockAndRelativeModesAtThePrompt) {
+  openCell();
+  type("LOCK 3");
+  type("XY");
+  type("0 0");
+  type("10 5");
+  ASSERT_EQ(app.temp.count, 3);
+  EXPECT_EQ(app.temp.points[1].x, 10);
+  EXPECT_EQ(app.temp.points[1].y, 0);
+  type("");
+  type("DELTEMP");
+  type("LOCK 0");
+  type("ABSMODE 1");
+  type("XY 0 0 10 0 0 10");
+  ASSERT_EQ(app.temp.count, 3);
+  EXPECT_EQ(app.temp.points[2].x, 10);
+  EXPECT_EQ(app.temp.points[2].y, 10);
+  EXPECT_EQ(app.dispatch.originX, 10000);
+}
+
+TEST_F(EntryCommands, RectangleGoesOutWithItsSecondCorner) {
+  openCell();
+  type("ETYPE 3");
+  type("XY");
+  type("0 0");
+  type("0 5");  // same x: not taken
+  EXPECT_EQ(app.temp.count, 1);
+  type("4 5");
+  EXPECT_TRUE(app.temp.empty());
+  EXPECT_EQ(prompt(), "Te1: ");
+  type("");
+  const auto r = records();
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].type, 3);
+  EXPECT_EQ(r[0].v, (Pts{{0, 0}, {4000, 0}, {4000, 5000}, {0, 5000}, {0, 0}}));
+}
+
+TEST_F(EntryCommands, PickThenPutBackLeavesTheCellByteIdentical) {
+  openCell();
+  type("XY 0 0 10 0 10 10 0 10");
+  type("OUTPUT");
+  type("ETYPE 5");
+  type("WIDTH 1");
+  type("XY 20 0 30 0");
+  type("OUTPUT");
+  const auto before = cellBytes();
+  struct Case {
+    const char* point;
+    int type;
+    int count;
+  } cases[] = {{"10 5", 4, 5}, {"25 0.2", 5, 2}, {"10.5 10.4", 4, 5}};
+  for (const auto& c : cases) {
+    type("TAKE");
+    EXPECT_EQ(prompt(), "Point: ");
+    type(c.point);
+    EXPECT_EQ(app.settings.elementType, c.type) << c.point;
+    EXPECT_EQ(app.temp.count, c.count) << c.point;
+    EXPECT_EQ(records().size(), 1u) << c.point;  // taken out
+    type("UNDO");
+    EXPECT_TRUE(app.temp.empty());
+    EXPECT_EQ(cellBytes(), before) << c.point;
+  }
+  // A pending pick is put back when the design is closed.
+  type("TAKE");
+  type("0 5");
+  type("CLOSE");
+  type("OPEN T.CAD");
+  type("OCELL TOP");
+  EXPECT_EQ(cellBytes(), before);
+  EXPECT_TRUE(takeBoxes().empty());
+}
+
+TEST_F(EntryCommands, EditedPickReplacesTheOriginal) {
+  openCell();
+  type("XY 0 0 10 0 10 10 0 10");
+  type("OUTPUT");
+  type("TAKE");
+  type("0 5");
+  type("MOVEPT");
+  EXPECT_EQ(prompt(), "Ms: ");
+  type("10 10");
+  EXPECT_EQ(prompt(), "Mp: ");
+  type("20 20");
+  type("OUTPUT");
+  const auto r = records();
+  ASSERT_EQ(r.size(), 1u);
+  // Mode 0 moves the whole figure by the offset.
+  EXPECT_EQ(r[0].v.front(), (std::pair<int, int>{10000, 10000}));
+  EXPECT_EQ(records("TOP", true).size(), 2u);
+}
+
+TEST_F(EntryCommands, SelectionSetAndHiddenLayersAreNeverPicked) {
+  openCell();
+  type("LAYER 2");
+  type("XY 0 0 10 0 10 10 0 10");
+  type("OUTPUT");
+  struct Case {
+    const char* setup;
+    bool picked;
+  } cases[] = {{"SEL 1 3", false}, {"SEL", true}, {"DISP 1", false}, {"DISP", true}};
+  for (const auto& c : cases) {
+    type(c.setup);
+    takeBoxes();
+    type("TAKE");
+    type("10 5");
+    EXPECT_EQ(!app.temp.empty(), c.picked) << c.setup;
+    EXPECT_EQ(takeBoxes().size(), c.picked ? 0u : 1u) << c.setup;
+    type("UNDO");
+  }
+}
+
+TEST_F(EntryCommands, ExplodeAnArray) {
+  openCell();
+  type("MKCELL SUB");
+  type("XY 0 0 1 0 1 1");
+  type("OUTPUT");
+  type("OCELL TOP");
+  type("ETYPE 0");
+  type("PLACECELL SUB");
+  type("ARRAY 3 2 10 20");
+  type("XY 100 100");
+  type("EXPLODE");
+  EXPECT_TRUE(app.temp.empty());
+  EXPECT_EQ(app.settings.elementType, 0);
+  const auto r = records();
+  ASSERT_EQ(r.size(), 6u);
+  for (const auto& x : r) EXPECT_EQ(x.type, 1);
+}
+
+TEST_F(EntryCommands, LineOutlineAndTheTwoHundredVertexLimit) {
+  openCell();
+  type("ETYPE 5");
+  type("WIDTH 2");
+  type("XY 0 0 10 0");
+  type("EXPLODE");
+  EXPECT_EQ(app.settings.elementType, 4);
+  ASSERT_EQ(app.temp.count, 5);
+  EXPECT_EQ(app.temp.points[0].x, 0);
+  EXPECT_EQ(app.temp.points[0].y, -1);
+  type("DELTEMP");
+  type("ETYPE 5");
+  type("XY");
+  for (int i = 0; i < 110; ++i) type(std::to_string(i * 10) + " " + std::to_string(i % 2 * 10));
+  type("");
+  type("EXPLODE");
+  EXPECT_EQ(takeBoxes(), std::vector<std::string>{"２００頂点を超えてしまいます。"});
+  EXPECT_EQ(app.temp.count, 110);
+  EXPECT_EQ(app.settings.elementType, 5);
+}
+
+TEST_F(EntryCommands, OutputIntoANamedCellKeepsTheFigure) {
+  openCell();
+  type("MKCELL SUB");
+  type("OCELL TOP");
+  type("XY 0 0 1 0 1 1");
+  type("OUTCELL SUB");
+  EXPECT_EQ(app.temp.count, 4);
+  EXPECT_EQ(records("SUB").size(), 1u);
+  EXPECT_TRUE(records("TOP").empty());
+  type("OUTCELL TOP");
+  type("OUTPUT");
+  EXPECT_EQ(records("TOP").size(), 2u);
+  EXPECT_EQ(app.design.current.name, "TOP");
+}
+
+TEST_F(EntryCommands, ListReorderAndKeep) {
+  openCell();
+  type("XY 0 0 1.5 0 1.5 2");
+  lines.clear();
+  type("LISTXY");
+  EXPECT_TRUE(printed("Te1: 0. 0."));
+  EXPECT_TRUE(printed("Te3: 1.5 2."));
+  lines.clear();
+  type("LISTXY C");
+  EXPECT_TRUE(printed("Te3: 0. 2."));
+  lines.clear();
+  type("LISTXY -1");
+  EXPECT_FALSE(printed("Te1: 0. 0."));
+  EXPECT_TRUE(printed("Te3: 1.5 2."));
+  type("REORDER 2");
+  EXPECT_EQ(app.temp.points[0].x, 1.5);
+  EXPECT_EQ(app.temp.points[0].y, 0);
+  type("REORDER");
+  EXPECT_EQ(app.temp.points[0].x, 0);
+  type("OUTKEEP");
+  EXPECT_EQ(app.temp.count, 4);
+  EXPECT_EQ(records().size(), 1u);
+}
+
+TEST_F(EntryCommands, EdgeMoveThroughAPoint) {
+  openCell();
+  type("XY 0 0 10 0 10 10 0 10 0 0");
+  type("MOVEEDGE");
+  EXPECT_EQ(prompt(), "St: ");
+  type("5 10");
+  EXPECT_EQ(prompt(), "To: ");
+  type("5 12");
+  type("OUTPUT");
+  const auto r = records();
+  ASSERT_EQ(r.size(), 1u);
+  const auto& v = r[0].v;
+  EXPECT_TRUE(std::find(v.begin(), v.end(), std::pair<int, int>{10000, 12000}) != v.end());
+  EXPECT_TRUE(std::find(v.begin(), v.end(), std::pair<int, int>{0, 12000}) != v.end());
+}
+
+}  // namespace
+}  // namespace lav::command
