@@ -81,31 +81,38 @@ bool Join(Ring& outer, const Ring& hole, const std::vector<Ring>& waiting) {
   });
   std::vector<const Ring*> obstacles{&outer, &hole};
   for (const Ring& w : waiting) obstacles.push_back(&w);
-  for (const Pair& p : pairs) {
-    const Point& o = outer[p.o];
-    const Point& oPrev = outer[(p.o + no - 1) % no];
-    const Point& oNext = outer[p.o + 1];
-    const Point& h = hole[p.h];
-    const Point& hPrev = hole[(p.h + nh - 1) % nh];
-    const Point& hNext = hole[p.h + 1];
-    bool fits;
-    if (p.dist == 0) {
-      fits = IntoWedge(oPrev, o, oNext, DirOf(h, hNext)) &&
-             IntoWedge(oPrev, o, oNext, DirOf(h, hPrev));
-    } else {
-      fits = IntoWedge(oPrev, o, oNext, DirOf(o, h)) && IntoWedge(hPrev, h, hNext, DirOf(h, o)) &&
-             Clear(o, h, obstacles);
+  // A bridge on the line of an edge next to it is sound, but cleaning that edge's straight run
+  // later would fold the bridge; such bridges are taken only when there is no other.
+  for (int pass = 0; pass < 2; ++pass)
+    for (const Pair& p : pairs) {
+      const Point& o = outer[p.o];
+      const Point& oPrev = outer[(p.o + no - 1) % no];
+      const Point& oNext = outer[p.o + 1];
+      const Point& h = hole[p.h];
+      const Point& hPrev = hole[(p.h + nh - 1) % nh];
+      const Point& hNext = hole[p.h + 1];
+      if (pass == 0 && p.dist != 0 &&
+          (Cross(oPrev, o, h) == 0 || Cross(o, oNext, h) == 0 || Cross(hPrev, h, o) == 0 ||
+           Cross(h, hNext, o) == 0))
+        continue;
+      bool fits;
+      if (p.dist == 0) {
+        fits = IntoWedge(oPrev, o, oNext, DirOf(h, hNext)) &&
+               IntoWedge(oPrev, o, oNext, DirOf(h, hPrev));
+      } else {
+        fits = IntoWedge(oPrev, o, oNext, DirOf(o, h)) && IntoWedge(hPrev, h, hNext, DirOf(h, o)) &&
+               Clear(o, h, obstacles);
+      }
+      if (!fits) continue;
+      Ring joined(outer.begin(), outer.begin() + static_cast<std::ptrdiff_t>(p.o) + 1);
+      for (std::size_t k = 0; k <= nh; ++k) joined.push_back(hole[(p.h + k) % nh]);
+      joined.insert(joined.end(), outer.begin() + static_cast<std::ptrdiff_t>(p.o), outer.end());
+      Ring deduped;
+      for (const Point& q : joined)
+        if (deduped.empty() || !(deduped.back() == q)) deduped.push_back(q);
+      outer = std::move(deduped);
+      return true;
     }
-    if (!fits) continue;
-    Ring joined(outer.begin(), outer.begin() + static_cast<std::ptrdiff_t>(p.o) + 1);
-    for (std::size_t k = 0; k <= nh; ++k) joined.push_back(hole[(p.h + k) % nh]);
-    joined.insert(joined.end(), outer.begin() + static_cast<std::ptrdiff_t>(p.o), outer.end());
-    Ring deduped;
-    for (const Point& q : joined)
-      if (deduped.empty() || !(deduped.back() == q)) deduped.push_back(q);
-    outer = std::move(deduped);
-    return true;
-  }
   return false;
 }
 

@@ -12,6 +12,21 @@ using Points = std::vector<UserPoint>;
 
 const Points kSquare = {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}};
 
+Figure Fig(Points p, int type, std::int32_t angle = 0, std::int32_t reflection = 0,
+           std::int32_t magnification = 1000000, std::int32_t pitchX = 0, std::int32_t pitchY = 0,
+           std::int32_t width = 0) {
+  Figure f;
+  f.points = std::move(p);
+  f.type = type;
+  f.angle = angle;
+  f.reflection = reflection;
+  f.magnification = magnification;
+  f.pitchX = pitchX;
+  f.pitchY = pitchY;
+  f.width = width;
+  return f;
+}
+
 Figure Polygon(Points p) {
   Figure f;
   f.points = std::move(p);
@@ -43,21 +58,27 @@ TEST(MirrorFigure, PointsAndPlacementSettings) {
       {"about x = 5", Polygon({{1, 2}, {5, 3}}), {5, 0}, {5, 1}, {{9, 2}, {5, 3}}, 0, 0},
       {"about y = x", Polygon({{3, 1}, {0, 2}}), {0, 0}, {1, 1}, {{1, 3}, {2, 0}}, 0, 0},
       {"placement at 30 degrees about y = x",
-       {{{2, 0}}, 1, 30000000, 0},
+       Fig({{2, 0}}, 1, 30000000, 0),
        {0, 0},
        {2, 2},
        {{0, 2}},
        60000000,
        1},
       {"text about the y axis",
-       {{{2, 1}}, 2, 10000000, 1},
+       Fig({{2, 1}}, 2, 10000000, 1),
        {0, 0},
        {0, 1},
        {{-2, 1}},
        170000000,
        0},
       // Twice the axis angle minus the old angle is negative here: kept in 0..360 degrees.
-      {"negative result angle", {{{1, 0}}, 1, 90000000, 0}, {0, 0}, {1, 0}, {{1, 0}}, 270000000, 1},
+      {"negative result angle",
+       Fig({{1, 0}}, 1, 90000000, 0),
+       {0, 0},
+       {1, 0},
+       {{1, 0}},
+       270000000,
+       1},
       {"snapped to the grid", Polygon({{0.0004, 1}}), {0, 0}, {0, 1}, {{0, 1}}, 0, 0},
   };
   for (Case& c : cases) {
@@ -131,7 +152,7 @@ TEST(RotateAndMagnify, ExactDatabaseUnits) {
        0,
        0},
       {"placement angle wraps",
-       {{{1, 0}}, 1, 300000000},
+       Fig({{1, 0}}, 1, 300000000),
        true,
        90,
        {0, 0},
@@ -141,7 +162,7 @@ TEST(RotateAndMagnify, ExactDatabaseUnits) {
        0,
        0},
       {"negative turn of a text",
-       {{{1, 0}}, 2, 10000000},
+       Fig({{1, 0}}, 2, 10000000),
        true,
        -30,
        {0, 0},
@@ -150,9 +171,18 @@ TEST(RotateAndMagnify, ExactDatabaseUnits) {
        1000000,
        0,
        0},
-      {"many turns", {{{1, 0}}, 1, 0}, true, 3600 + 90, {0, 0}, {{0, 1}}, 90000000, 1000000, 0, 0},
+      {"many turns",
+       Fig({{1, 0}}, 1, 0),
+       true,
+       3600 + 90,
+       {0, 0},
+       {{0, 1}},
+       90000000,
+       1000000,
+       0,
+       0},
       {"array by 2",
-       {{{1, 1}}, 0, 0, 0, 2000000, 300, -400},
+       Fig({{1, 1}}, 0, 0, 0, 2000000, 300, -400),
        false,
        2,
        {0, 0},
@@ -172,7 +202,7 @@ TEST(RotateAndMagnify, ExactDatabaseUnits) {
        0,
        0},
       {"placement by -2 turns half round",
-       {{{1, 0}}, 1, 10000000},
+       Fig({{1, 0}}, 1, 10000000),
        false,
        -2,
        {0, 0},
@@ -201,10 +231,10 @@ TEST(RotateAndMagnify, ExactDatabaseUnits) {
 
 TEST(RotateAndMagnify, CleaningFollowsTheElementType) {
   // Three placements in a row keep all three points; a line loses its straight-run point.
-  Figure placements{{{0, 0}, {1, 0}, {2, 0}, {1, 0}}, 1};
+  Figure placements = Fig({{0, 0}, {1, 0}, {2, 0}, {1, 0}}, 1);
   ASSERT_TRUE(RotateFigure(placements, 90, {0, 0}, 1000));
   EXPECT_EQ(placements.points, (Points{{0, 0}, {0, 1}, {0, 2}}));
-  Figure line{{{0, 0}, {1, 0}, {2, 0}, {2, 0}, {2, 5}}, 5};
+  Figure line = Fig({{0, 0}, {1, 0}, {2, 0}, {2, 0}, {2, 5}}, 5);
   ASSERT_TRUE(RotateFigure(line, 180, {0, 0}, 1000));
   EXPECT_EQ(line.points, (Points{{0, 0}, {-2, 0}, {-2, -5}}));
 }
@@ -221,7 +251,7 @@ TEST(RotateAndMagnify, NothingChanges) {
       {"magnify empty", false, 2, true},
   };
   for (const Case& c : cases) {
-    Figure f = c.emptyFigure ? Figure{} : Figure{{{1, 1}}, 1, 5, 0, 1000000};
+    Figure f = c.emptyFigure ? Figure{} : Fig({{1, 1}}, 1, 5, 0, 1000000);
     Figure before = f;
     bool changed =
         c.rotate ? RotateFigure(f, c.value, {0, 0}, 1000) : MagnifyFigure(f, c.value, {0, 0}, 1000);
@@ -279,18 +309,18 @@ TEST(OversizeFigure, RectanglesLShapesAndLines) {
        {{-1, -1}, {11, -1}, {11, 11}, {-1, 11}, {-1, -1}},
        0},
       {"line widens",
-       {{{0, 0}, {5, 0}}, 5, 0, 0, 1000000, 0, 0, 200},
+       Fig({{0, 0}, {5, 0}}, 5, 0, 0, 1000000, 0, 0, 200),
        0.1,
        OversizeStatus::Changed,
        {},
        400},
       {"line narrows past zero",
-       {{{0, 0}, {5, 0}}, 5, 0, 0, 1000000, 0, 0, 200},
+       Fig({{0, 0}, {5, 0}}, 5, 0, 0, 1000000, 0, 0, 200),
        -0.2,
        OversizeStatus::Changed,
        {},
        200},
-      {"rectangle is not oversized", {{{0, 0}, {5, 5}}, 3}, 1, OversizeStatus::Unchanged, {}, 0},
+      {"rectangle is not oversized", Fig({{0, 0}, {5, 5}}, 3), 1, OversizeStatus::Unchanged, {}, 0},
       {"distance 0", Polygon(kSquare), 0, OversizeStatus::Unchanged, {}, 0},
       {"two-point polygon", Polygon({{0, 0}, {1, 1}}), 1, OversizeStatus::Unchanged, {}, 0},
   };
@@ -366,18 +396,18 @@ TEST(MoveEdge, EdgesSlideAlongTheirNeighbours) {
        {10, 10},
        {{0, 0}, {10, 0}, {10, 10}, {10, 10}, {0, 10}, {0, 0}}},
       {"middle of a line",
-       {{{0, 0}, {10, 0}, {10, 10}, {20, 10}}, 5},
+       Fig({{0, 0}, {10, 0}, {10, 10}, {20, 10}}, 5),
        2,
        {14, 0},
        {{0, 0}, {14, 0}, {14, 10}, {20, 10}}},
       {"last segment of a line: free end projected",
-       {{{0, 0}, {10, 0}, {20, 10}}, 5},
+       Fig({{0, 0}, {10, 0}, {20, 10}}, 5),
        2,
        {10, 10},
        {{0, 0}, {0, 0}, {15, 15}}},
-      {"two-point line", {{{0, 0}, {10, 0}}, 5}, 1, {3, 4}, {{0, 4}, {10, 4}}},
+      {"two-point line", Fig({{0, 0}, {10, 0}}, 5), 1, {3, 4}, {{0, 4}, {10, 4}}},
       {"a line is never closed",
-       {{{0, 0}, {10, 0}, {10, 10}, {0, 0}}, 5},
+       Fig({{0, 0}, {10, 0}, {10, 10}, {0, 0}}, 5),
        1,
        {0, -2},
        {{0, -2}, {10, -2}, {10, 10}, {0, 0}}},
