@@ -68,6 +68,10 @@ class Host {
 
   // Opens a file (the help page) with the platform's default handler.
   virtual void openWithDefaultHandler(const std::string& path) { (void)path; }
+
+  // Confines the pointer to the Graphics Window, captures the mouse and hides the system
+  // pointer (on), or ends all three (off): the keyboard cursor and the zoom rectangle.
+  virtual void capturePointer(bool on) { (void)on; }
 };
 
 }  // namespace lav

@@ -13,6 +13,7 @@
 #include "geometry/selection.h"
 #include "macro/symbol_table.h"
 #include "platform/host.h"
+#include "shell/shell_state.h"
 
 namespace lav {
 
@@ -32,6 +33,7 @@ struct AppState {
   command::CommandWindow window;  // transcript, input line, recall list, function keys
   macro::SymbolTable symbols;
   display::DisplayState display;  // the view, the grid and the drawing switches
+  shell::ShellState shell;        // start-up, window closing, the Graphics Window's pointer
 };
 
 }  // namespace lav

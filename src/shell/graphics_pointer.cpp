@@ -1,0 +1,152 @@
+#include "shell/graphics_pointer.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+
+#include "command/command_window.h"
+#include "command/dispatcher.h"
+#include "command/user_value.h"
+#include "db/design_files.h"
+#include "platform/paths.h"
+#include "platform/sjis.h"
+#include "shell/app_state.h"
+#include "shell/messages.h"
+
+namespace lav::shell {
+namespace {
+
+// Nearest multiple of step, halves rounded up.
+double snap(double v, double step) {
+  if (!(step > 0)) return v;
+  return std::floor(v / step + 0.5) * step;
+}
+
+bool endsWithCad(const std::string& arg) {
+  if (arg.size() < 4) return false;
+  std::string tail = arg.substr(arg.size() - 4);
+  for (char& c : tail) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return tail == ".CAD";
+}
+
+}  // namespace
+
+UserPoint PixelToUser(const AppState& app, int x, int y) {
+  const auto& v = app.display.view;
+  const double dbu = app.settings.dbPerUserUnit > 0 ? app.settings.dbPerUserUnit : 1;
+  const double s = v.scale > 0 ? v.scale : 1;
+  return {(x + v.offsetX) / s / dbu, ((v.clientHeight - y) + v.offsetY) / s / dbu};
+}
+
+UserPoint PointerPoint(const AppState& app, int x, int y) {
+  UserPoint p = PixelToUser(app, x, y);
+  if (app.dispatch.pickMode == 0 && !app.shell.paletteShown) {
+    const double dbu = app.settings.dbPerUserUnit > 0 ? app.settings.dbPerUserUnit : 1;
+    const double step = app.settings.gscale / dbu;
+    p.x = snap(p.x, step);
+    p.y = snap(p.y, step);
+  }
+  return p;
+}
+
+std::string ClickText(const AppState& app, UserPoint p) {
+  const int d = command::UserUnitDecimals(app.settings.dbPerUserUnit);
+  if (app.settings.absMode != 0 && app.shell.pointer.keyboardCursor == 1) {
+    const double dbu = app.settings.dbPerUserUnit > 0 ? app.settings.dbPerUserUnit : 1;
+    p.x -= app.dispatch.originX / dbu;
+    p.y -= app.dispatch.originY / dbu;
+  }
+  char text[128];
+  std::snprintf(text, sizeof text, " %.*f %.*f ", d, p.x, d, p.y);
+  return text;
+}
+
+bool PointerMoved(AppState& app, int x, int y) {
+  PointerState& ptr = app.shell.pointer;
+  ptr.pixelX = x;
+  ptr.pixelY = y;
+  const UserPoint p = PointerPoint(app, x, y);
+  if (p.x != ptr.userX || p.y != ptr.userY) {
+    ptr.userX = p.x;
+    ptr.userY = p.y;
+    app.host.invalidate(Window::Status);
+  }
+  return ptr.keyboardCursor != 0 || ptr.rectangle != 0;
+}
+
+bool LeftClick(AppState& app, int x, int y) {
+  if (app.display.redrawing) return false;
+  PointerState& ptr = app.shell.pointer;
+  if (ptr.clickActivates) {
+    ptr.clickActivates = false;
+    if (app.dispatch.current <= command::kIdle) return false;
+  }
+  const std::string text = ClickText(app, PointerPoint(app, x, y));
+  auto& w = app.window;
+  // Cut so that prompt and input stay within one input line.
+  const std::size_t room = command::kInputLineMax > w.prompt.size() + w.input.size()
+                               ? command::kInputLineMax - w.prompt.size() - w.input.size()
+                               : 0;
+  w.input += text.substr(0, room);
+  w.caret = w.input.size();
+  command::TypeCharacter(app, 13);
+  return true;
+}
+
+bool RightClick(AppState& app, int x, int y) {
+  if (app.display.redrawing) return false;
+  app.shell.pointer.clickActivates = false;
+  const std::string text = ClickText(app, PointerPoint(app, x, y));
+  auto& w = app.window;
+  if (!command::Fits(w, text.size())) return false;
+  w.input += text;
+  w.caret = w.input.size();
+  command::RepaintInputLine(app);
+  return true;
+}
+
+void StartKeyboardCursor(AppState& app) {
+  PointerState& ptr = app.shell.pointer;
+  const bool wasOn = ptr.keyboardCursor == 1;
+  ptr.keyboardCursor = 1;
+  if (!wasOn && !ptr.captured) {
+    ptr.captured = true;
+    app.host.capturePointer(true);
+  }
+}
+
+void ReleasePointer(AppState& app) {
+  PointerState& ptr = app.shell.pointer;
+  const bool wasCaptured = ptr.captured;
+  const bool overlays = ptr.rectangle == 1 || ptr.keyboardCursor == 1;
+  ptr.captured = false;
+  if (ptr.rectangle == 1) ptr.rectangle = 2;
+  if (ptr.keyboardCursor == 1) {
+    ptr.keyboardCursor = 2;
+    if (app.settings.absMode != 0) app.host.invalidate(Window::Status);
+  }
+  // Ending the capture also lets the window take its overlays away.
+  if (wasCaptured || overlays) app.host.capturePointer(false);
+}
+
+void RunStartupActions(AppState& app) {
+  for (const std::string& arg : app.shell.arguments) {
+    if (arg.empty() || arg[0] == '/' || arg[0] == '-' || !endsWithCad(arg)) continue;
+    const std::string full = paths::absolute(arg);
+    const auto slash = full.rfind('/');
+    const std::string dir = full.substr(0, slash == std::string::npos ? 0 : slash);
+    const std::string name = full.substr(slash == std::string::npos ? 0 : slash + 1);
+    if (!dir.empty() && ::chdir(dir.c_str()) != 0) continue;
+    command::RunMenuCommand(app, 3, sjis::fromUtf8(name));
+  }
+  RunAutoMacro(app);
+}
+
+void RunAutoMacro(AppState& app) {
+  // The macro runner starts AUTO.MAC here once it exists; until then there is nothing to run.
+  (void)app;
+}
+
+}  // namespace lav::shell

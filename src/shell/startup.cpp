@@ -1,0 +1,156 @@
+#include "shell/startup.h"
+
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+
+#include "db/design_files.h"
+#include "db/messages.h"
+#include "platform/ini_file.h"
+#include "platform/paths.h"
+#include "platform/sjis.h"
+#include "shell/app_state.h"
+#include "shell/messages.h"
+
+namespace lav::shell {
+namespace {
+
+std::string s(const char* utf8) {
+  return sjis::fromUtf8(utf8);
+}
+
+std::string upper(std::string a) {
+  for (char& c : a) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return a;
+}
+
+bool readable(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return static_cast<bool>(in);
+}
+
+WindowRect rectOf(int x, int y, int w, int h) {
+  return {x, y, x + w, y + h};
+}
+
+}  // namespace
+
+std::optional<std::string> MissingRequiredFile(const std::string& programDir) {
+  for (const char* name : {msg::kFontFileName, msg::kCommandFileName}) {
+    const std::string path = paths::join(programDir, name);
+    auto found = paths::findCaseInsensitive(path);
+    if (!found || !readable(*found)) return path;
+  }
+  return std::nullopt;
+}
+
+bool SkipsInstanceCheck(const std::vector<std::string>& args) {
+  for (const auto& a : args)
+    if (upper(a) == "/S" || upper(a) == "-S") return true;
+  return false;
+}
+
+bool SetRunningMark(const std::string& iniPath, const char* value) {
+  ini::IniFile f = ini::IniFile::load(iniPath);
+  const auto before = f.get(s(msg::kSectionStart), s(msg::kKeyOpen));
+  f.set(s(msg::kSectionStart), s(msg::kKeyOpen), value);
+  f.save(iniPath);
+  return before && *before == "1";
+}
+
+bool FixBackground(const std::string& iniPath, const std::vector<std::string>& args) {
+  ini::IniFile f = ini::IniFile::load(iniPath);
+  const std::string section = s(msg::kSectionBackground), key = s(msg::kKeyBackground);
+  const auto stored = f.get(section, key);
+  bool white = stored && *stored != s(msg::kBlack);
+  for (const auto& a : args) {
+    const std::string u = upper(a);
+    if (u == "/W" || u == "-W") white = true;
+    if (u == "/B" || u == "-B") white = false;
+  }
+  f.set(section, key, s(white ? msg::kWhite : msg::kBlack));
+  f.save(iniPath);
+  return white;
+}
+
+std::optional<WindowRect> ReadWindowRect(const std::string& iniPath, const char* key) {
+  const auto v = ini::IniFile::load(iniPath).get(s(msg::kSectionWindowSize), s(key));
+  if (!v) return std::nullopt;
+  WindowRect r;
+  if (std::sscanf(v->c_str(), "%d %d %d %d", &r.left, &r.top, &r.right, &r.bottom) != 4)
+    return std::nullopt;
+  return r;
+}
+
+void SaveWindowRect(const std::string& iniPath, const char* key, const WindowRect& r) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%d %d %d %d", r.left, r.top, r.right, r.bottom);
+  ini::WriteProfileString(iniPath, s(msg::kSectionWindowSize), s(key), text);
+}
+
+WindowLayout DefaultLayout(int W, int H, int L) {
+  const int statusHeight = 9 * L / 2;
+  WindowLayout l;
+  l.command = rectOf(0, 0, W / 4 + 1, H - 30);
+  l.status = rectOf(W / 4, H - statusHeight - 30, 3 * W / 4, statusHeight);
+  l.graphics = rectOf(W / 4, 0, 3 * W / 4, H - statusHeight - 29);
+  return l;
+}
+
+WindowLayout StoredLayout(const std::string& iniPath, int W, int H, int L) {
+  WindowLayout l = DefaultLayout(W, H, L);
+  if (auto r = ReadWindowRect(iniPath, msg::kKeyCommandWindow))
+    l.command = r->height() < 40 ? rectOf(0, 0, W / 4 + 2, H) : *r;
+  if (auto r = ReadWindowRect(iniPath, msg::kKeyStatusWindow)) l.status = *r;
+  if (auto r = ReadWindowRect(iniPath, msg::kKeyGraphicsWindow)) l.graphics = *r;
+  return l;
+}
+
+bool ToolbarWanted(const std::string& iniPath) {
+  const auto v = ini::IniFile::load(iniPath).get(s(msg::kSectionToolbar), s(msg::kKeyToolbar));
+  return !v || *v == "TRUE";
+}
+
+void SaveToolbarState(const std::string& iniPath, bool exists) {
+  ini::WriteProfileString(iniPath, s(msg::kSectionToolbar), s(msg::kKeyToolbar),
+                          exists ? "TRUE" : "FALSE");
+}
+
+StartOutcome CheckStart(AppState& app) {
+  ShellState& sh = app.shell;
+  if (auto missing = MissingRequiredFile(app.programDir)) {
+    app.host.messageBox(db::FormatMessage(msg::kRequiredFileMissing, sjis::fromUtf8(*missing)),
+                        s(msg::kProgramCaption), Icon::Exclamation, Buttons::Ok);
+    return StartOutcome::MissingFile;
+  }
+  if (!SkipsInstanceCheck(sh.arguments) && SetRunningMark(sh.settingsPath, "1")) {
+    app.host.messageBox(s(msg::kAlreadyRunning), s(msg::kProgramCaption), Icon::Information,
+                        Buttons::Ok);
+    return StartOutcome::AlreadyRunning;
+  }
+  sh.whiteBackground = FixBackground(sh.settingsPath, sh.arguments);
+  return StartOutcome::Run;
+}
+
+std::vector<MainWindow> WindowDestroyed(ShellState& shell, MainWindow which) {
+  if (which != MainWindow::Command) {
+    if (shell.closing != 0) return {};
+    shell.closing = which == MainWindow::Status ? kClosingStatusFirst : kClosingGraphicsFirst;
+    return {MainWindow::Command};
+  }
+  const int flag = shell.closing;
+  shell.closing |= kClosingCommand;
+  if (flag == kClosingStatusFirst) return {MainWindow::Graphics};
+  if (flag == kClosingGraphicsFirst) return {MainWindow::Status};
+  return {MainWindow::Status, MainWindow::Graphics};
+}
+
+bool ConfirmEnd(AppState& app) {
+  if (!app.design.isOpen()) return true;
+  const Answer a = app.host.messageBox(db::FormatMessage(db::msg::kSaveQuestion, app.design.path),
+                                       s(db::msg::kCaptionClosing), Icon::Question, Buttons::YesNo);
+  app.continueFlag = true;
+  return db::CloseDesign(app, a == Answer::Yes);
+}
+
+}  // namespace lav::shell

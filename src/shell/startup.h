@@ -1,0 +1,64 @@
+// Start-up and shut-down rules of the program that do not depend on the window system: the
+// files it cannot run without, the single-instance mark, the background colour, the window
+// rectangles in Lavinor.ini, the closing order of the three main windows and the exit question.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "shell/shell_state.h"
+
+namespace lav {
+struct AppState;
+}
+
+namespace lav::shell {
+
+// Full path of the first of MOJIDATA.DAT and Lavinor.cmd that cannot be read in programDir
+// (names found without regard to case), nullopt when both are there.
+std::optional<std::string> MissingRequiredFile(const std::string& programDir);
+
+// True when an argument is "/S" or "-S" (any case): the single-instance check is skipped.
+bool SkipsInstanceCheck(const std::vector<std::string>& args);
+
+// Writes "起動状態"/"OPEN" = value; returns whether the value read before was "1".
+bool SetRunningMark(const std::string& iniPath, const char* value);
+
+// Reads and normalises the background colour, then applies "/W", "/B" (and "-W", "-B") in
+// order, writing the choice back. True for a white background.
+bool FixBackground(const std::string& iniPath, const std::vector<std::string>& args);
+
+// "WindowSize"/key as four integers; nullopt when missing or not four integers.
+std::optional<WindowRect> ReadWindowRect(const std::string& iniPath, const char* key);
+void SaveWindowRect(const std::string& iniPath, const char* key, const WindowRect& rect);
+
+struct WindowLayout {
+  WindowRect command, status, graphics;
+};
+// The fixed arrangement for a W x H screen and the Command Window's line height L.
+WindowLayout DefaultLayout(int screenW, int screenH, int lineHeight);
+// The default arrangement with each stored rectangle in place of its default; a stored Command
+// Window rectangle less than 40 pixels high gives the full-height column at (0, 0).
+WindowLayout StoredLayout(const std::string& iniPath, int screenW, int screenH, int lineHeight);
+
+// Whether the Toolbar is shown at the first paint: "Toolbar"/"Toolbar" missing or "TRUE".
+bool ToolbarWanted(const std::string& iniPath);
+void SaveToolbarState(const std::string& iniPath, bool exists);
+
+enum class StartOutcome { Run, MissingFile, AlreadyRunning };
+// Steps 2 to 4 of the start: required files (a box names a missing one), the instance mark (a
+// box when another instance runs), the background. Fills app.shell.whiteBackground.
+StartOutcome CheckStart(AppState& app);
+
+enum class MainWindow { Command, Status, Graphics };
+// A main window is being destroyed: notes it in the closing flag and returns the other main
+// windows that must be destroyed with it now.
+std::vector<MainWindow> WindowDestroyed(ShellState& shell, MainWindow which);
+
+// The question at the end of the program while a design is open: Yes writes and closes it, No
+// closes it without writing. False when the design could not be written: it stays open and
+// the program goes on, so that nothing is lost.
+bool ConfirmEnd(AppState& app);
+
+}  // namespace lav::shell

@@ -1,0 +1,158 @@
+#include "platform/ini_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/sjis.h"
+
+namespace lav::ini {
+namespace {
+
+struct ReadCase {
+  const char* name;
+  const char* file;
+  const char* section;
+  const char* key;
+  std::optional<std::string> expected;
+};
+
+TEST(IniFileRead, KeysSectionsAndMalformedLines) {
+  const ReadCase cases[] = {
+      {"plain", "[A]\nk=v\n", "A", "k", "v"},
+      {"section case", "[WindowSize]\nk=v\n", "windowsize", "k", "v"},
+      {"key case", "[A]\nOPEN=1\n", "A", "open", "1"},
+      {"blanks trimmed", "  [ A ]  \n  k  =  v w  \n", "A", "k", "v w"},
+      {"quotes stripped", "[A]\nk=\"  v \"\n", "A", "k", "  v "},
+      {"empty value", "[A]\nk=\n", "A", "k", ""},
+      {"crlf", "[A]\r\nk=v\r\n", "A", "k", "v"},
+      {"no final newline", "[A]\nk=v", "A", "k", "v"},
+      {"missing key", "[A]\nk=v\n", "A", "x", std::nullopt},
+      {"missing section", "[A]\nk=v\n", "B", "k", std::nullopt},
+      {"key in other section", "[A]\n[B]\nk=v\n", "A", "k", std::nullopt},
+      {"first of two keys", "[A]\nk=1\nk=2\n", "A", "k", "1"},
+      {"first of two sections", "[A]\nk=1\n[A]\nk=2\n", "A", "k", "1"},
+      {"comment", "[A]\n;k=1\nk=2\n", "A", "k", "2"},
+      {"line without =", "[A]\ngarbage\nk=2\n", "A", "k", "2"},
+      {"key before any section", "k=0\n[A]\nk=1\n", "A", "k", "1"},
+      {"unclosed header is no section", "[A\nk=1\n", "A", "k", std::nullopt},
+      {"value with =", "[A]\nk=a=b\n", "A", "k", "a=b"},
+      {"empty", "", "A", "k", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IniFile::parse(c.file).get(c.section, c.key), c.expected) << c.name;
+  }
+}
+
+TEST(IniFileRead, TwoByteNamesCompareExactly) {
+  // The second byte of a Shift-JIS character may be an ASCII letter; folding its case would
+  // make two different characters one name. 0x83 0x41 and 0x83 0x61 are different kana.
+  const std::string file = "[\x83\x41]\nk=1\n[\x83\x61]\nk=2\n";
+  const IniFile f = IniFile::parse(file);
+  EXPECT_EQ(f.get("\x83\x41", "k"), "1");
+  EXPECT_EQ(f.get("\x83\x61", "k"), "2");
+  const std::string japanese = sjis::fromUtf8("[起動状態]\nOPEN=1\n");
+  EXPECT_EQ(IniFile::parse(japanese).get(sjis::fromUtf8("起動状態"), "OPEN"), "1");
+}
+
+struct WriteCase {
+  const char* name;
+  const char* before;
+  const char* section;
+  const char* key;
+  const char* value;
+  const char* after;
+};
+
+TEST(IniFileWrite, KeepsEveryOtherLine) {
+  const WriteCase cases[] = {
+      {"new file", "", "A", "k", "v", "[A]\nk=v\n"},
+      {"replace in place", "; c\n[A]\nk=1\nj=2\n", "A", "k", "9", "; c\n[A]\nk=9\nj=2\n"},
+      {"replace keeps crlf others", "[A]\r\nk=1\r\nj=2\r\n", "a", "K", "9",
+       "[A]\r\nK=9\r\nj=2\r\n"},
+      {"append to section before blank", "[A]\nk=1\n\n[B]\nx=1\n", "A", "j", "2",
+       "[A]\nk=1\nj=2\n\n[B]\nx=1\n"},
+      {"append to last section", "[A]\nk=1\n", "A", "j", "2", "[A]\nk=1\nj=2\n"},
+      {"new section at end", "[A]\nk=1\n", "B", "j", "2", "[A]\nk=1\n[B]\nj=2\n"},
+      {"file without final newline", "[A]\nk=1", "A", "j", "2", "[A]\nk=1\nj=2\n"},
+      {"line end in value becomes blank", "", "A", "k", "a\nb", "[A]\nk=a b\n"},
+      {"empty section", "[A]\n[B]\n", "A", "k", "v", "[A]\nk=v\n[B]\n"},
+  };
+  for (const auto& c : cases) {
+    IniFile f = IniFile::parse(c.before);
+    f.set(c.section, c.key, c.value);
+    EXPECT_EQ(f.bytes(), c.after) << c.name;
+  }
+}
+
+TEST(IniFileWrite, UnchangedFileRoundTripsByteForByte) {
+  const std::string files[] = {"", "[A]\nk=v\n", "[A]\r\nk = v\r\n; comment\r\n\r\n[B]\r\nx=\"q\"",
+                               "garbage\n\n\n[x\n=\n"};
+  for (const auto& f : files) EXPECT_EQ(IniFile::parse(f).bytes(), f);
+}
+
+TEST(IniFileWrite, RemoveDeletesEveryLineOfTheKey) {
+  IniFile f = IniFile::parse("[A]\nk=1\nj=2\nk=3\n");
+  EXPECT_TRUE(f.remove("A", "k"));
+  EXPECT_EQ(f.bytes(), "[A]\nj=2\n");
+  EXPECT_FALSE(f.remove("A", "k"));
+}
+
+class IniFileOnDisk : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() / ("lavinor-ini-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+  std::string read(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  std::filesystem::path dir;
+};
+
+TEST_F(IniFileOnDisk, MissingFileReadsAsEmptyAndWritingCreatesIt) {
+  const std::string path = (dir / "sub" / "Lavinor.ini").string();
+  EXPECT_EQ(ReadProfileString(path, "A", "k", "sentinel"), "sentinel");
+  ASSERT_TRUE(WriteProfileString(path, "A", "k", "v"));
+  EXPECT_EQ(ReadProfileString(path, "A", "k", "sentinel"), "v");
+  ASSERT_TRUE(WriteProfileString(path, "A", "k", "w"));
+  EXPECT_EQ(read(path), "[A]\nk=w\n");
+  // No temporary file is left beside it.
+  int files = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir / "sub")) (void)e, ++files;
+  EXPECT_EQ(files, 1);
+}
+
+TEST_F(IniFileOnDisk, FailedWriteLeavesTheOldFile) {
+  std::filesystem::create_directories(dir);
+  const auto path = dir / "Lavinor.ini";
+  { std::ofstream(path) << "[A]\nk=1\n"; }
+  // A directory in the way of the temporary file makes the write fail.
+  std::filesystem::create_directory(path.string() + ".tmp" + std::to_string(::getpid()));
+  EXPECT_FALSE(WriteProfileString(path.string(), "A", "k", "2"));
+  EXPECT_EQ(read(path), "[A]\nk=1\n");
+}
+
+TEST(SettingsFile, FollowsXdgConfigHome) {
+  const char* old = std::getenv("XDG_CONFIG_HOME");
+  const std::string saved = old ? old : "";
+  ::setenv("XDG_CONFIG_HOME", "/tmp/lavinor-xdg", 1);
+  EXPECT_EQ(SettingsFilePath(), "/tmp/lavinor-xdg/Lavinor.ini");
+  ::setenv("XDG_CONFIG_HOME", "", 1);
+  ::setenv("HOME", std::getenv("HOME") ? std::getenv("HOME") : "/root", 1);
+  EXPECT_EQ(SettingsFilePath(), std::string(std::getenv("HOME")) + "/.config/Lavinor.ini");
+  if (old)
+    ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+  else
+    ::unsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace
+}  // namespace lav::ini

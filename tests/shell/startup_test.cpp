@@ -1,0 +1,210 @@
+#include "shell/startup.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/ini_file.h"
+#include "platform/scripted_host.h"
+#include "platform/sjis.h"
+#include "shell/app_state.h"
+
+namespace lav::shell {
+namespace {
+
+namespace fs = std::filesystem;
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("lavinor-startup-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir / "prog");
+    ini = (dir / "cfg" / "Lavinor.ini").string();
+    app.programDir = (dir / "prog").string();
+    app.shell.settingsPath = ini;
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  void touch(const std::string& name) { std::ofstream(dir / "prog" / name) << "x"; }
+  std::string value(const char* section, const char* key) {
+    return sjis::toUtf8(
+        ini::ReadProfileString(ini, sjis::fromUtf8(section), sjis::fromUtf8(key), "<none>"));
+  }
+  void store(const char* section, const char* key, const char* v) {
+    ini::WriteProfileString(ini, sjis::fromUtf8(section), sjis::fromUtf8(key), sjis::fromUtf8(v));
+  }
+
+  fs::path dir;
+  std::string ini;
+  ScriptedHost host;
+  AppState app{host};
+};
+
+TEST_F(StartupTest, RefusesWithoutEitherRequiredFileAndLeavesTheSettingsAlone) {
+  struct Case {
+    bool font, commands;
+    const char* missing;  // name in the message, or null
+  };
+  const Case cases[] = {{false, false, "MOJIDATA.DAT"},
+                        {false, true, "MOJIDATA.DAT"},
+                        {true, false, "Lavinor.cmd"},
+                        {true, true, nullptr}};
+  for (const auto& c : cases) {
+    fs::remove_all(dir / "prog");
+    fs::create_directories(dir / "prog");
+    fs::remove_all(dir / "cfg");
+    if (c.font) touch("MOJIDATA.DAT");
+    if (c.commands) touch("lavinor.CMD");  // found without regard to case
+    host.boxes.clear();
+    const StartOutcome got = CheckStart(app);
+    if (!c.missing) {
+      EXPECT_EQ(got, StartOutcome::Run);
+      EXPECT_TRUE(host.boxes.empty());
+      continue;
+    }
+    EXPECT_EQ(got, StartOutcome::MissingFile) << c.missing;
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, "ファイル " + (dir / "prog" / c.missing).string() +
+                                      " を開くことが出来ませんでした。");
+    EXPECT_EQ(host.boxes[0].caption, "Lavinor");
+    EXPECT_FALSE(fs::exists(ini)) << "the settings file must not be touched";
+  }
+}
+
+TEST_F(StartupTest, SecondInstanceIsRefusedUnlessStartedWithS) {
+  touch("MOJIDATA.DAT");
+  touch("Lavinor.cmd");
+  ASSERT_EQ(CheckStart(app), StartOutcome::Run);
+  EXPECT_EQ(value("起動状態", "OPEN"), "1");
+
+  ScriptedHost host2;
+  AppState second(host2);
+  second.programDir = app.programDir;
+  second.shell.settingsPath = ini;
+  EXPECT_EQ(CheckStart(second), StartOutcome::AlreadyRunning);
+  ASSERT_EQ(host2.boxes.size(), 1u);
+  EXPECT_EQ(host2.boxes[0].text, "すでに起動されています");
+  EXPECT_EQ(host2.boxes[0].caption, "Lavinor");
+  EXPECT_EQ(host2.boxes[0].icon, Icon::Information);
+  EXPECT_EQ(value("起動状態", "OPEN"), "1") << "the first instance keeps its mark";
+
+  for (const char* s : {"/S", "-s"}) {
+    host2.boxes.clear();
+    second.shell.arguments = {s};
+    EXPECT_EQ(CheckStart(second), StartOutcome::Run) << s;
+    EXPECT_TRUE(host2.boxes.empty());
+  }
+  // The end of the program clears the mark; the next start runs.
+  SetRunningMark(ini, "0");
+  second.shell.arguments.clear();
+  EXPECT_EQ(CheckStart(second), StartOutcome::Run);
+}
+
+TEST_F(StartupTest, BackgroundFromTheSettingsAndTheSwitches) {
+  struct Case {
+    const char* stored;  // null: missing
+    std::vector<std::string> args;
+    bool white;
+    const char* written;
+  };
+  const Case cases[] = {
+      {nullptr, {}, false, "黒色"},
+      {"黒色", {}, false, "黒色"},
+      {"白色", {}, true, "白色"},
+      {"blue", {}, true, "白色"},
+      {"", {}, true, "白色"},
+      {"黒色", {"/W"}, true, "白色"},
+      {"白色", {"-b"}, false, "黒色"},
+      {nullptr, {"/B", "/W"}, true, "白色"},
+      {nullptr, {"/W", "/B"}, false, "黒色"},
+      {nullptr, {"x.cad", "/w", "/S"}, true, "白色"},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(dir / "cfg");
+    if (c.stored) store("BackGround", "背景の色", c.stored);
+    EXPECT_EQ(FixBackground(ini, c.args), c.white) << (c.stored ? c.stored : "(missing)");
+    EXPECT_EQ(value("BackGround", "背景の色"), c.written);
+  }
+}
+
+TEST_F(StartupTest, DefaultLayoutForTheScreen) {
+  const WindowLayout l = DefaultLayout(1600, 1000, 18);
+  // 4.5 lines of 18 pixels are 81 pixels.
+  EXPECT_EQ(l.command, (WindowRect{0, 0, 401, 970}));
+  EXPECT_EQ(l.status, (WindowRect{400, 889, 1600, 970}));
+  EXPECT_EQ(l.graphics, (WindowRect{400, 0, 1600, 890}));
+}
+
+TEST_F(StartupTest, StoredRectanglesReplaceTheDefaults) {
+  SaveWindowRect(ini, "Graphics Window", {10, 20, 810, 620});
+  SaveWindowRect(ini, "Status Window", {-5, 700, 900, 780});
+  SaveWindowRect(ini, "Command Window", {0, 0, 300, 600});
+  EXPECT_EQ(value("WindowSize", "Graphics Window"), "10 20 810 620");
+  const WindowLayout l = StoredLayout(ini, 1600, 1000, 18);
+  EXPECT_EQ(l.graphics, (WindowRect{10, 20, 810, 620}));
+  EXPECT_EQ(l.status, (WindowRect{-5, 700, 900, 780}));
+  EXPECT_EQ(l.command, (WindowRect{0, 0, 300, 600}));
+}
+
+TEST_F(StartupTest, DamagedRectanglesAreNotUsed) {
+  struct Case {
+    const char* text;
+    bool used;
+  };
+  const Case cases[] = {{"1 2 3 4", true},  {"1 2 3", false},   {"", false},
+                        {"a b c d", false}, {"1,2,3,4", false}, {" 5 6 7 8 9", true}};
+  const WindowRect def = DefaultLayout(1600, 1000, 18).status;
+  for (const auto& c : cases) {
+    store("WindowSize", "Status Window", c.text);
+    const WindowRect got = StoredLayout(ini, 1600, 1000, 18).status;
+    if (c.used)
+      EXPECT_NE(got, def) << c.text;
+    else
+      EXPECT_EQ(got, def) << c.text;
+  }
+  // A Command Window rectangle under 40 pixels high gives the full-height column at (0, 0).
+  SaveWindowRect(ini, "Command Window", {100, 100, 500, 130});
+  EXPECT_EQ(StoredLayout(ini, 1600, 1000, 18).command, (WindowRect{0, 0, 402, 1000}));
+}
+
+TEST_F(StartupTest, ToolbarStateAtTheNextStart) {
+  EXPECT_TRUE(ToolbarWanted(ini));
+  SaveToolbarState(ini, false);
+  EXPECT_EQ(value("Toolbar", "Toolbar"), "FALSE");
+  EXPECT_FALSE(ToolbarWanted(ini));
+  SaveToolbarState(ini, true);
+  EXPECT_TRUE(ToolbarWanted(ini));
+  store("Toolbar", "Toolbar", "yes");
+  EXPECT_FALSE(ToolbarWanted(ini));
+}
+
+TEST(ClosingOrder, OneMainWindowTakesTheOthers) {
+  struct Case {
+    MainWindow first;
+    std::vector<MainWindow> takenByFirst;
+    int flag;
+    std::vector<MainWindow> takenByCommand;
+  };
+  using W = MainWindow;
+  const Case cases[] = {
+      {W::Status, {W::Command}, kClosingStatusFirst, {W::Graphics}},
+      {W::Graphics, {W::Command}, kClosingGraphicsFirst, {W::Status}},
+      {W::Command, {W::Status, W::Graphics}, kClosingCommand, {}},
+  };
+  for (const auto& c : cases) {
+    ShellState s;
+    EXPECT_EQ(WindowDestroyed(s, c.first), c.takenByFirst);
+    EXPECT_EQ(s.closing, c.flag);
+    if (c.first == W::Command) continue;
+    EXPECT_EQ(WindowDestroyed(s, W::Command), c.takenByCommand);
+    // The windows destroyed by the Command Window do not start a second round.
+    EXPECT_TRUE(WindowDestroyed(s, c.takenByCommand.front()).empty());
+  }
+}
+
+}  // namespace
+}  // namespace lav::shell
