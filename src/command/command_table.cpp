@@ -5,6 +5,7 @@
 #include "command/dispatch_state.h"
 #include "command/entry_commands.h"
 #include "command/handlers.h"
+#include "font/vector_text.h"
 #include "interchange/dxf_commands.h"
 #include "interchange/gds_commands.h"
 
@@ -18,7 +19,6 @@ constexpr const char* kLayerDialogs = "the layer dialogs";
 constexpr const char* kMacros = "the macro runner";
 constexpr const char* kPrint = "printing and bitmap export";
 constexpr const char* kToolbar = "the Toolbar and paint palette";
-constexpr const char* kVectorText = "vector text";
 
 using N = Needs;
 constexpr CommandRow setter(std::int16_t n) {
@@ -133,7 +133,7 @@ constexpr std::array<CommandRow, kLastBuiltIn> kRows = {{
     {98, N::Nothing, StartMoveVertex, ContinueMoveVertex, nullptr},
     later(99, kEntry),
     {100, N::Nothing, StartOutputKeep, nullptr, nullptr},
-    later(101, kVectorText, N::FileAndCell),
+    {101, N::FileAndCell, font::StartVectorText, font::ContinueVectorText, nullptr},
     later(102, kEntry, N::FileAndCell),
     later(103, kEntry),
     later(104, kEntry),

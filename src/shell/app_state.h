@@ -9,7 +9,9 @@
 #include "db/design_state.h"
 #include "db/settings.h"
 #include "db/temp_layer.h"
+#include "display/screen_text_state.h"
 #include "display/view_state.h"
+#include "font/vector_text_state.h"
 #include "geometry/selection.h"
 #include "macro/symbol_table.h"
 #include "platform/host.h"
@@ -33,6 +35,8 @@ struct AppState {
   command::CommandWindow window;  // transcript, input line, recall list, function keys
   macro::SymbolTable symbols;
   display::DisplayState display;  // the view, the grid and the drawing switches
+  display::ScreenTextState screenText;  // font failure, base mark size, pick offers of texts
+  font::VectorTextState vectorText;     // the vector-text command between its steps
   shell::ShellState shell;        // start-up, window closing, the Graphics Window's pointer
 };
 

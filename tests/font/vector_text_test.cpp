@@ -1,0 +1,313 @@
+// Lettering typed as a user types it: the polygons land in the open cell, read back from its
+// element stream, and survive closing and reopening; bad input and damaged font files give their
+// messages and lines.
+#include "font/vector_text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "db/element_stream.h"
+#include "font_builder.h"
+#include "platform/byte_io.h"
+#include "support/typing_session.h"
+
+namespace lav::font {
+namespace {
+
+struct Polygon {
+  int layer = 0;
+  std::vector<db::Vertex> v;
+};
+
+bool SameVertices(const std::vector<db::Vertex>& a, const std::vector<db::Vertex>& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](auto p, auto q) {
+           return p.x == q.x && p.y == q.y;
+         });
+}
+
+class VectorTextCommand : public lav::testing::TypingSession {
+ protected:
+  void SetUp() override {
+    TypingSession::SetUp();
+    // The program's folder for this test: the command file was read, the font goes here.
+    std::filesystem::copy_file(lav::testing::BuiltFontFile(), dir / "MOJIDATA.DAT");
+    app.programDir = dir.string();
+  }
+  void openCell() {
+    type("NEW T.CAD");
+    type("MKCELL TOP");
+    type("OCELL TOP");
+    ASSERT_TRUE(app.design.hasCell());
+    takeBoxes();
+  }
+  std::vector<Polygon> polygons() {
+    std::vector<Polygon> out;
+    db::ReadElements(app.design.image, app.design.current.entry, [&](const db::RecordView& r) {
+      if (r.deleted() || r.kind() != db::ElementType::Polygon) return true;
+      Polygon p;
+      p.layer = le::getI16(r.bytes.data() + 2);
+      const int n = le::getI16(r.bytes.data() + 4);
+      for (int i = 0; i < n; ++i)
+        p.v.push_back(
+            {le::getI32(r.bytes.data() + 6 + 8 * i), le::getI32(r.bytes.data() + 10 + 8 * i)});
+      out.push_back(std::move(p));
+      return true;
+    });
+    return out;
+  }
+  // The polygons that one typed text adds.
+  std::vector<Polygon> write(const std::string& command, const std::string& position) {
+    const std::size_t before = polygons().size();
+    type(command);
+    type(position);
+    std::vector<Polygon> all = polygons();
+    return {all.begin() + static_cast<std::ptrdiff_t>(before), all.end()};
+  }
+  bool printed(const std::string& utf8) const {
+    return std::find(lines.begin(), lines.end(), utf8) != lines.end();
+  }
+  static std::vector<Polygon> moved(std::vector<Polygon> ps, int dx, int dy) {
+    for (auto& p : ps)
+      for (auto& q : p.v) q.x += dx, q.y += dy;
+    return ps;
+  }
+  static bool same(const std::vector<Polygon>& a, const std::vector<Polygon>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (a[i].layer != b[i].layer || !SameVertices(a[i].v, b[i].v)) return false;
+    return true;
+  }
+};
+
+TEST_F(VectorTextCommand, PromptsThenWritesClosedPolygonsOnTheCurrentLayer) {
+  openCell();
+  type("LAYER 7");
+  type("VTEXT");
+  EXPECT_EQ(prompt(), "Strings: ");
+  type("AB");
+  EXPECT_EQ(prompt(), "Position: ");
+  EXPECT_EQ(app.dispatch.pickMode, 10);  // a click in the drawing answers
+  type("10 20");
+  EXPECT_EQ(prompt(), "? ");
+  const auto ps = polygons();
+  ASSERT_GE(ps.size(), 2u);
+  for (const Polygon& p : ps) {
+    EXPECT_EQ(p.layer, 7);
+    ASSERT_GE(p.v.size(), 4u);
+    EXPECT_EQ(p.v.front().x, p.v.back().x);
+    EXPECT_EQ(p.v.front().y, p.v.back().y);
+    for (const auto& q : p.v) {  // glyph cells of 180 x 180 user units from (10, 20)
+      EXPECT_GE(q.x, 10000);
+      EXPECT_LE(q.x, 10000 + 2 * 180000);
+      EXPECT_GE(q.y, 20000);
+      EXPECT_LE(q.y, 20000 + 180000);
+    }
+  }
+  EXPECT_TRUE(takeBoxes().empty());
+  EXPECT_TRUE(app.temp.empty());
+}
+
+TEST_F(VectorTextCommand, LettersCaseSpacingAndUnknownCharacters) {
+  openCell();
+  const auto a = write("VTEXT A", "0 0");
+  const auto b = write("VTEXT B", "360 0");
+  ASSERT_FALSE(a.empty());
+  ASSERT_FALSE(b.empty());
+  struct Case {
+    const char* text;
+    std::vector<Polygon> expected;
+  };
+  std::vector<Polygon> ab = a;
+  ab.insert(ab.end(), b.begin(), b.end());
+  std::vector<Polygon> aSpaceB = a;
+  const auto bAfterSpace = moved(b, 0, 0);  // B two widths on: 360
+  aSpaceB.insert(aSpaceB.end(), bAfterSpace.begin(), bAfterSpace.end());
+  std::vector<Polygon> aThenB = a;
+  const auto bNext = moved(b, -180000, 0);
+  aThenB.insert(aThenB.end(), bNext.begin(), bNext.end());
+  const Case cases[] = {
+      {"a^b", aSpaceB},  // '^' is the blank glyph: B two widths from the origin
+      {"AB", aThenB},
+      {"ab", aThenB},  // lower case uses the upper-case glyphs
+      {"日A", a},      // no glyph: reported and skipped without advance
+  };
+  for (const Case& c : cases)
+    EXPECT_TRUE(same(write(std::string("VTEXT ") + c.text, "0 0"), c.expected)) << c.text;
+  EXPECT_TRUE(printed("***ERROR*** moji>su"));
+}
+
+TEST_F(VectorTextCommand, HeightWidthSetReflectionAndAngle) {
+  openCell();
+  const auto p = write("VTEXT L", "0 0");
+  const auto n = write("VTEXT L 180 180 n", "0 0");
+  EXPECT_FALSE(same(p, n));  // the second set is another design
+  const auto big = write("VTEXT L 360 90 P", "0 0");
+  ASSERT_EQ(big.size(), p.size());
+  for (std::size_t i = 0; i < p.size(); ++i)
+    for (std::size_t k = 0; k < p[i].v.size(); ++k) {
+      EXPECT_NEAR(big[i].v[k].x, p[i].v[k].x / 2.0, 1);
+      EXPECT_NEAR(big[i].v[k].y, p[i].v[k].y * 2.0, 1);
+    }
+  write("VTEXT L 180 180 P", "0 0");  // back to the defaults for the next texts
+
+  type("REFLECT 1");
+  const auto mirrored = write("VTEXT L", "0 0");
+  type("REFLECT 0");
+  ASSERT_EQ(mirrored.size(), p.size());
+  for (std::size_t i = 0; i < p.size(); ++i)
+    for (std::size_t k = 0; k < p[i].v.size(); ++k) {
+      EXPECT_EQ(mirrored[i].v[k].x, p[i].v[k].x);
+      EXPECT_EQ(mirrored[i].v[k].y, -p[i].v[k].y);
+    }
+
+  type("ANGLE 90");
+  const auto turned = write("VTEXT L", "0 0");
+  type("ANGLE 0");
+  ASSERT_EQ(turned.size(), p.size());
+  for (std::size_t i = 0; i < p.size(); ++i)
+    for (std::size_t k = 0; k < p[i].v.size(); ++k) {
+      EXPECT_NEAR(turned[i].v[k].x, -p[i].v[k].y, 1);
+      EXPECT_NEAR(turned[i].v[k].y, p[i].v[k].x, 1);
+    }
+}
+
+TEST_F(VectorTextCommand, KanaAndAnUnfinishedSyllable) {
+  openCell();
+  const auto ka = write("VTEXT {ka", "0 0");
+  const auto na = write("VTEXT {na", "180 0");
+  ASSERT_FALSE(ka.empty());
+  std::vector<Polygon> kana = ka;
+  kana.insert(kana.end(), na.begin(), na.end());
+  EXPECT_TRUE(same(write("VTEXT {KA{NA", "0 0"), kana));
+  EXPECT_FALSE(printed("***ERROR*** Moji"));
+  // The characters before the unfinished syllable stay.
+  EXPECT_TRUE(same(write("VTEXT {ka{k", "0 0"), ka));
+  EXPECT_TRUE(printed("***ERROR*** Moji"));
+}
+
+TEST_F(VectorTextCommand, RefusalsAndMessages) {
+  type("VTEXT AB");
+  EXPECT_EQ(takeBoxes(),
+            std::vector<std::string>{"ファイル又はセルは開かれていません。出力先がわかりません。"});
+  openCell();
+  type("TE 0 0");  // a point waiting in the temporary input layer
+  if (!app.temp.empty()) {
+    takeBoxes();
+    type("VTEXT AB");
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, "仮入力層には図形や座標値がすでに存在しています。");
+    EXPECT_EQ(host.boxes[0].icon, Icon::Warning);
+    EXPECT_EQ(prompt(), "? ");
+    app.temp.clear();
+    takeBoxes();
+  }
+  std::filesystem::remove(dir / "MOJIDATA.DAT");
+  type("VTEXT AB");
+  type("0 0");
+  EXPECT_EQ(takeBoxes(), std::vector<std::string>{"ファイル " + (dir / "MOJIDATA.DAT").string() +
+                                                  " を開くことが出来ません。"});
+  EXPECT_TRUE(polygons().empty());
+  // An answer that is not a point ends the command without writing.
+  std::filesystem::copy_file(lav::testing::BuiltFontFile(), dir / "mojidata.dat");
+  type("VTEXT AB");
+  type("here");
+  EXPECT_TRUE(polygons().empty());
+  EXPECT_EQ(prompt(), "? ");
+  write("VTEXT AB", "0 0");  // found whatever the case of its name
+  EXPECT_FALSE(polygons().empty());
+}
+
+TEST_F(VectorTextCommand, LetteringSurvivesClosingAndReopening) {
+  openCell();
+  const auto written = write("VTEXT CHIP{ka", "0 0");
+  ASSERT_FALSE(written.empty());
+  type("CLOSE");
+  ASSERT_FALSE(app.design.isOpen());
+  type("OPEN T.CAD");
+  type("OCELL TOP");
+  ASSERT_TRUE(app.design.hasCell());
+  EXPECT_TRUE(same(polygons(), written));
+}
+
+// Even-odd and non-zero winding agree along a scan line through the middle of "O" and "B":
+// ink, the open hole, ink again.
+TEST_F(VectorTextCommand, HolesStayOpenInTheDesign) {
+  openCell();
+  for (const char* letter : {"O", "B", "8", "0"}) {
+    const auto ps = write(std::string("VTEXT ") + letter, "0 0");
+    ASSERT_FALSE(ps.empty()) << letter;
+    int ymin = INT32_MAX, ymax = INT32_MIN, xmin = INT32_MAX, xmax = INT32_MIN;
+    for (const auto& p : ps)
+      for (const auto& q : p.v)
+        ymin = std::min(ymin, q.y), ymax = std::max(ymax, q.y), xmin = std::min(xmin, q.x),
+        xmax = std::max(xmax, q.x);
+    const double y =
+        ymin + (ymax - ymin) * (letter[0] == 'B' || letter[0] == '8' ? 0.27 : 0.5) + 0.5;
+    std::string runs;
+    for (double x = xmin - 500.25; x <= xmax + 500; x += 250) {
+      int crossings = 0, winding = 0;
+      for (const auto& p : ps)
+        for (std::size_t i = 0; i + 1 < p.v.size(); ++i) {
+          const auto a = p.v[i], b = p.v[i + 1];
+          if ((a.y <= y) == (b.y <= y)) continue;
+          const double cx = a.x + (y - a.y) * (double(b.x) - a.x) / (double(b.y) - a.y);
+          if (cx > x) {
+            ++crossings;
+            winding += b.y > a.y ? 1 : -1;
+          }
+        }
+      const bool evenOdd = crossings % 2 == 1;
+      ASSERT_EQ(evenOdd, winding != 0) << letter << " at " << x;
+      const char mark = evenOdd ? '#' : '.';
+      if (runs.empty() || runs.back() != mark) runs += mark;
+    }
+    EXPECT_EQ(runs.rfind(".#.#", 0), 0u) << letter << ": " << runs;
+  }
+}
+
+// Damaged font files: the bad glyph gives its line, the others are still written.
+TEST_F(VectorTextCommand, DamagedGlyphsGiveTheirErrorLines) {
+  using lav::testing::FontBytes;
+  using lav::testing::FontGlyph;
+  using lav::testing::FontRecord;
+  openCell();
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    const char* line;
+    std::size_t polygons;  // of "AB"
+  };
+  // A glyph whose record claims more points than a figure holds.
+  FontGlyph tooMany{"A", {{1000, std::vector<std::pair<double, double>>(201, {1, 1})}}};
+  auto tooManyBytes = FontBytes({tooMany, lav::testing::SquareGlyph("B")});
+  // A count that runs past the end of the file.
+  auto shortBytes = FontBytes({lav::testing::SquareGlyph("B"), {"A", {}}});
+  shortBytes.resize(shortBytes.size() - 8);  // the end record of A is gone
+  lav::testing::PutLE32(shortBytes, 1000);
+  lav::testing::PutLE32(shortBytes, 150 * 1000);
+  lav::testing::PutLE32(shortBytes, 0);
+  // A header cut short.
+  auto cutHeader = FontBytes({lav::testing::SquareGlyph("B"), {"A", {}}});
+  cutHeader.resize(cutHeader.size() - 5);
+  const Case cases[] = {
+      {"count above 200", tooManyBytes, "*ERROR*3", 1},
+      {"points beyond the file", shortBytes, "*ERROR*3", 1},
+      {"header cut short", cutHeader, "*ERROR*2", 1},
+  };
+  for (const Case& c : cases) {
+    lav::testing::WriteBytes(dir / "MOJIDATA.DAT", c.bytes);
+    lines.clear();
+    const auto ps = write("VTEXT AB", "0 0");
+    EXPECT_TRUE(printed(c.line)) << c.name;
+    ASSERT_EQ(ps.size(), c.polygons) << c.name;
+    // A damaged glyph still advances: B sits in the second cell.
+    EXPECT_EQ(ps[0].v[0].x, 180000) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace lav::font
