@@ -62,7 +62,20 @@ double snapMilli(double v) {
 
 std::string cleanName(std::string_view raw) {
   std::string s = CleanCellName(raw);
+  // A blank after a lead byte is no character; a cell name must stay one word.
+  for (char& c : s)
+    if (static_cast<unsigned char>(c) <= 32) c = '_';
   return s.empty() ? "_" : s;
+}
+
+// name, or name with "$k" in its last bytes when a cell of that name exists.
+std::string uniqueIn(const db::DesignImage& image, const std::string& name) {
+  std::string cell = name;
+  for (int k = 1; db::FindCell(image, cell).result == db::FindResult::Found; ++k) {
+    const std::string suffix = "$" + std::to_string(k);
+    cell = std::string(sjis::cutAt(name, db::kNameBytes - suffix.size())) + suffix;
+  }
+  return cell;
 }
 
 }  // namespace
@@ -87,8 +100,9 @@ void DxfReader::planBlockNames() {
     if (p.code == 0) {
       wantName = p.value == "BLOCK";
       wantSection = p.value == "SECTION";
+      if (wantName) raws.emplace_back();
     } else if (wantName && (p.code == 2 || p.code == 3)) {
-      raws.push_back(p.value);
+      raws.back() = p.value;
       wantName = false;
     } else if (wantSection && p.code == 2) {
       entities = entities || p.value == "ENTITIES";
@@ -444,9 +458,12 @@ void DxfReader::blockEntity() {
   createCell(name);
 }
 
-bool DxfReader::createCell(const std::string& name) {
+bool DxfReader::createCell(const std::string& planned) {
   flush();
   collect_ = Collect::Nothing;
+  // The plan already made names unique; a file whose sections repeat still gets new cells.
+  const std::string name = uniqueIn(app_.design.image, planned);
+  if (name != planned) warn(format(msg::kLogRenamedBlock, planned, name));
   if (!db::CreateCell(app_, name)) {
     stop_ = DxfStop::TooManyCells;
     cell_.clear();
