@@ -44,6 +44,16 @@ DxfPairWriter::DxfPairWriter(DxfSink sink) : sink_(std::move(sink)) {
 DxfPairWriter::~DxfPairWriter() = default;
 
 void DxfPairWriter::code(int c) {
+  if (c >= 0 && c < 1000) {  // "%3d\n" without the formatter: this runs for every group
+    char buf[4] = {' ', ' ', ' ', '\n'};
+    int i = 2;
+    do {
+      buf[i--] = static_cast<char>('0' + c % 10);
+      c /= 10;
+    } while (c > 0);
+    buffer_.append(buf, 4);
+    return;
+  }
   char buf[16];
   const int n = std::snprintf(buf, sizeof buf, "%3d\n", c);
   buffer_.append(buf, static_cast<std::size_t>(n));

@@ -200,6 +200,7 @@ bool DxfReader::layerTable(const DxfPair& p) {
     return true;
   }
   if (p.code != 2) return true;
+  lastLayerValid_ = false;
   const auto mapped = layers_.add(p.value);
   if (!mapped) {
     warn(format(msg::kLogUnmappedLayer, p.value));
@@ -307,10 +308,15 @@ bool DxfReader::group(const DxfPair& p) {
       }
       break;
     case 8:
-      f.layerName = p.value;
-      f.layer = layers_.layerOf(p.value);
-      if (!layers_.known(p.value) && unmappedWarned_.insert(p.value).second)
-        warn(format(msg::kLogUnmappedLayer, p.value));
+      // Entities mostly repeat the layer of the one before.
+      if (!lastLayerValid_ || p.value != lastLayerName_) {
+        lastLayerValid_ = true;
+        lastLayerName_ = p.value;
+        lastLayer_ = layers_.layerOf(p.value);
+        if (!layers_.known(p.value) && unmappedWarned_.insert(p.value).second)
+          warn(format(msg::kLogUnmappedLayer, p.value));
+      }
+      f.layer = lastLayer_;
       break;
     case 10:
     case 11:

@@ -72,7 +72,6 @@ class DxfReader {
     Kind kind = Kind::None;
     long line = 0;  // where the entity began
     int layer = 0;
-    std::string layerName = "0";
     double x[4] = {}, y[4] = {};
     bool point[4] = {};
     double g40 = 0, g41 = 0, g42 = 0, g44 = 0, g45 = 0, g50 = 0, g51 = 0;
@@ -140,6 +139,9 @@ class DxfReader {
   long errorLine_ = 0;
   DxfLayerMap layers_;
   std::set<std::string> unmappedWarned_;
+  std::string lastLayerName_;
+  bool lastLayerValid_ = false;
+  int lastLayer_ = 0;
 
   db::TempLayer temp_;
   Collect collect_ = Collect::Nothing;
