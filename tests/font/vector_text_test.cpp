@@ -233,6 +233,21 @@ TEST_F(VectorTextCommand, LetteringSurvivesClosingAndReopening) {
   EXPECT_TRUE(same(polygons(), written));
 }
 
+TEST_F(VectorTextCommand, LetteringSurvivesAStreamFileRoundTrip) {
+  openCell();
+  const auto written = write("VTEXT LAV{ka{na}8", "0 0");
+  ASSERT_FALSE(written.empty());
+  type("GDSOUT chip");
+  ASSERT_TRUE(std::filesystem::exists(dir / "chip.str"));
+  type("CLOSE 0");
+  host.answers.assign(4, Answer::Yes);
+  type("GDSIN chip.str");
+  ASSERT_TRUE(app.design.isOpen());
+  type("OCELL TOP");
+  ASSERT_TRUE(app.design.hasCell());
+  EXPECT_TRUE(same(polygons(), written));
+}
+
 // Even-odd and non-zero winding agree along a scan line through the middle of "O" and "B":
 // ink, the open hole, ink again.
 TEST_F(VectorTextCommand, HolesStayOpenInTheDesign) {
