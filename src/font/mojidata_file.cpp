@@ -17,7 +17,18 @@ constexpr std::size_t kKeyField = 6;
 std::optional<FontFile> FontFile::Open(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  return FontFile(std::move(in));
+  FontFile font(std::move(in));
+  font.readDirectory();
+  return font;
+}
+
+void FontFile::readDirectory() {
+  std::uint8_t entry[kDirectoryEntrySize];
+  for (int i = 0; i < kDirectoryEntries; ++i) {
+    if (!readAt(static_cast<std::uint64_t>(i) * kDirectoryEntrySize, entry, sizeof entry))
+      return;  // a shorter directory ends here
+    directory_.insert(directory_.end(), entry, entry + sizeof entry);
+  }
 }
 
 bool FontFile::readAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) {
@@ -30,10 +41,9 @@ bool FontFile::readAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) {
 
 std::optional<std::uint32_t> FontFile::FindGlyph(std::string_view key) {
   if (key.empty() || key.size() >= kKeyField) return std::nullopt;
-  std::uint8_t entry[kDirectoryEntrySize];
-  for (int i = 0; i < kDirectoryEntries; ++i) {
-    if (!readAt(static_cast<std::uint64_t>(i) * kDirectoryEntrySize, entry, sizeof entry))
-      return std::nullopt;  // a shorter directory ends here
+  for (std::size_t at = 0; at + kDirectoryEntrySize <= directory_.size();
+       at += kDirectoryEntrySize) {
+    const std::uint8_t* entry = directory_.data() + at;
     std::size_t len = 0;
     while (len < kKeyField && entry[len] != 0) ++len;
     if (len == key.size() && std::memcmp(entry, key.data(), len) == 0)

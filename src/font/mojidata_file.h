@@ -50,10 +50,13 @@ class FontFile {
 
  private:
   explicit FontFile(std::ifstream in) : in_(std::move(in)) {}
+  void readDirectory();
   // Reads exactly n bytes at offset; false at the end of the file.
   bool readAt(std::uint64_t offset, std::uint8_t* out, std::size_t n);
 
   std::ifstream in_;
+  // The directory as far as the file holds whole entries, read once.
+  std::vector<std::uint8_t> directory_;
 };
 
 }  // namespace lav::font
