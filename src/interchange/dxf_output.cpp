@@ -114,7 +114,10 @@ DxfOutResult WriteDxfFile(AppState& app, std::string_view arguments, const DxfOu
     return DxfOutResult::Normal;
   }
   if (stopped) return DxfOutResult::Stopped;
-  box(app, msg::kDxfWriteFailed, path);
+  if (r.end == DxfWriteEnd::Broken)
+    box(app, msg::kCellBroken, r.brokenCell);
+  else
+    box(app, msg::kDxfWriteFailed, path);
   return DxfOutResult::Failed;
 }
 

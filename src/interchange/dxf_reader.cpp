@@ -365,6 +365,9 @@ bool DxfReader::group(const DxfPair& p) {
 }
 
 void DxfReader::finish() {
+  if (f_.bad && f_.kind != Kind::Other && f_.kind != Kind::None)
+    warn(format(" ***WARNING*** coordinate out of range (line %s): entity skipped\n",
+                std::to_string(f_.line)));
   switch (f_.kind) {
     case Kind::Insert:
       insertEntity();
@@ -502,10 +505,7 @@ void DxfReader::polylineEntity() {
 
 void DxfReader::vertexEntity() {
   if (!polyline_ || polySkip_) return;
-  if (f_.bad) {
-    warn(format(" ***WARNING*** VERTEX (line %s) out of range\n", std::to_string(f_.line)));
-    return;
-  }
+  if (f_.bad) return;
   const db::UserPoint p{f_.x[0], f_.y[0]};
   if (!polyHasFirst_) {
     appendPoint(p);

@@ -72,6 +72,7 @@ class CellWriter {
 
   std::int64_t elements = 0;
   bool stopped = false;
+  std::string brokenCell;  // the first cell whose element stream could not be read to its end
 
   void cell(const db::CellEntry& entry, bool asBlock) {
     if (o_.onCell) o_.onCell(entry);
@@ -91,6 +92,7 @@ class CellWriter {
           },
           o_.host, o_.continueFlag);
       if (end == db::ReadEnd::Stopped && o_.continueFlag && !*o_.continueFlag) stopped = true;
+      if (end == db::ReadEnd::Broken && brokenCell.empty()) brokenCell = entry.nameText();
     }
     if (asBlock) {
       out_.text(0, "ENDBLK");
@@ -279,7 +281,7 @@ DxfWriteResult WriteDxf(const db::DesignImage& image, DxfPairWriter& out,
   std::int32_t entitiesSlot = 0;
   bool blocks = false;
   for (std::int32_t at : slots) {
-    if (out.failed() || cells.stopped) break;
+    if (out.failed() || cells.stopped || !cells.brokenCell.empty()) break;
     const db::CellEntry e = db::ReadCellEntry(image, at);
     if (entitiesSlot == 0 && e.nameText() == kEntitiesCell) {
       entitiesSlot = at;
@@ -294,7 +296,7 @@ DxfWriteResult WriteDxf(const db::DesignImage& image, DxfPairWriter& out,
     ++result.cells;
   }
   if (blocks) out.text(0, "ENDSEC");
-  if (entitiesSlot != 0 && !out.failed() && !cells.stopped) {
+  if (entitiesSlot != 0 && !out.failed() && !cells.stopped && cells.brokenCell.empty()) {
     out.text(0, "SECTION");
     out.text(2, "ENTITIES");
     cells.cell(db::ReadCellEntry(image, entitiesSlot), false);
@@ -305,9 +307,13 @@ DxfWriteResult WriteDxf(const db::DesignImage& image, DxfPairWriter& out,
   out.flush();
   result.elements = cells.elements;
   result.bytes = out.bytesWritten();
-  result.end = out.failed()    ? DxfWriteEnd::WriteFailed
-               : cells.stopped ? DxfWriteEnd::Stopped
-                               : DxfWriteEnd::Normal;
+  result.brokenCell = cells.brokenCell;
+  if (out.failed())
+    result.end = DxfWriteEnd::WriteFailed;
+  else if (cells.stopped)
+    result.end = DxfWriteEnd::Stopped;
+  else if (!cells.brokenCell.empty())
+    result.end = DxfWriteEnd::Broken;
   return result;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "db/design_image.h"
 #include "interchange/dxf_pairs.h"
@@ -18,6 +19,7 @@ enum class DxfWriteEnd : std::uint8_t {
   Normal,
   WriteFailed,  // the sink refused bytes; the text is incomplete
   Stopped,      // the continue flag was cleared (Escape); the text is incomplete
+  Broken,       // a cell's element stream is damaged; the text stops before it
 };
 
 struct DxfWriteOptions {
@@ -33,6 +35,7 @@ struct DxfWriteResult {
   int cells = 0;
   std::int64_t elements = 0;
   std::uint64_t bytes = 0;
+  std::string brokenCell;
 };
 
 // Writes the whole drawing to the writer's sink and flushes it.

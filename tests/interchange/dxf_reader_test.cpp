@@ -388,6 +388,9 @@ TEST_F(DxfInput, OddStructuresAreReadAndNamedInTheLog) {
        2, "without SEQEND"},
       {"POLYLINE cut by the end of the section",
        EntitiesFile("0 POLYLINE 66 1 0 VERTEX 10 0 20 0 0 VERTEX 10 1 20 1"), 1, "without SEQEND"},
+      {"a coordinate no design can hold",
+       EntitiesFile("0 LINE 10 1e300 20 0 11 1 21 1 0 LINE 10 5 20 5 11 6 21 6"), 1,
+       "out of range (line 5)"},
       {"INSERT of an undefined block", EntitiesFile("0 INSERT 2 NOWHERE 10 0 20 0"), 1,
        "undefined block NOWHERE"},
       {"blocks placing each other",
@@ -476,6 +479,29 @@ TEST_F(DxfInput, EscapeStopsWithTheAbortionLine) {
     abortion = abortion || l.find("*** Abortion ***") != std::string::npos;
   EXPECT_TRUE(abortion);
   EXPECT_NE(read("in.txt").find("Error end"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace lav::interchange
+
+namespace lav::interchange {
+namespace {
+
+TEST_F(DxfInput, WithoutANameTheFileDialogChooses) {
+  write("pick.dxf", EntitiesFile("0 LINE 10 0 20 0 11 1 21 1"));
+  host.fileChoices.push_back("pick.dxf");
+  type("dxfin");
+  ASSERT_EQ(host.fileRequests.size(), 1u);
+  EXPECT_EQ(host.fileRequests[0].title, "ＤＸＦファイルを開く");
+  EXPECT_EQ(host.fileRequests[0].filter, "Files(*.*)|*.*|Files(*.DXF)|*.DXF|");
+  EXPECT_EQ(host.fileRequests[0].filterIndex, 2);
+  ASSERT_TRUE(app.design.isOpen());
+  EXPECT_EQ(CellElements(app.design.image, "ENTITIES").size(), 1u);
+  type("close 0");
+  host.fileChoices.push_back(std::nullopt);  // cancel: nothing happens
+  type("dxfin");
+  EXPECT_FALSE(app.design.isOpen());
+  EXPECT_TRUE(takeBoxes().empty());
 }
 
 }  // namespace

@@ -345,6 +345,18 @@ TEST_F(DxfOutputCommand, FailedWriteRemovesThePartialFileAndSaysSo) {
   }
 }
 
+TEST_F(DxfOutputCommand, DamagedCellStopsTheRunAndLeavesNoFile) {
+  design(10);
+  db::CellEntry e = db::ReadCellEntry(app.design.image, app.design.current.slotOffset);
+  e.dataSize = 1000000;  // more than its chain holds
+  db::WriteCellEntry(app.design.image, app.design.current.slotOffset, e);
+  EXPECT_EQ(WriteDxfFile(app, "broken"), DxfOutResult::Failed);
+  EXPECT_FALSE(std::filesystem::exists(dir / "broken.dxf"));
+  const auto boxes = takeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("ENTITIES のデーターが壊れています"), std::string::npos) << boxes[0];
+}
+
 TEST_F(DxfOutputCommand, EscapeStopsAndLeavesNoFile) {
   design();
   host.onMessageStep = [](bool& flag) { flag = false; };
