@@ -506,3 +506,26 @@ TEST_F(DxfInput, WithoutANameTheFileDialogChooses) {
 
 }  // namespace
 }  // namespace lav::interchange
+
+namespace lav::interchange {
+namespace {
+
+TEST_F(DxfInput, AFileLargerThanTheDesignStopsWithAMessageAndKeepsWhatFits) {
+  std::string body;
+  const std::string long_text(500, 'W');
+  for (int i = 0; i < 11000; ++i)
+    body += "  0\nTEXT\n 10\n" + std::to_string(i) + "\n 20\n0\n  1\n" + long_text + "\n";
+  write("big.dxf", "  0\nSECTION\n  2\nENTITIES\n" + body + "  0\nENDSEC\n  0\nEOF\n");
+  type("dxfin big.dxf");
+  const auto boxes = takeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("メモリーが不足しました"), std::string::npos) << boxes[0];
+  ASSERT_TRUE(app.design.isOpen());
+  const auto els = CellElements(app.design.image, "ENTITIES");
+  EXPECT_GT(els.size(), 9000u);
+  EXPECT_LT(els.size(), 11000u);
+  EXPECT_NE(read("big.txt").find("Error end"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace lav::interchange
