@@ -8,6 +8,7 @@
 #include "font/vector_text.h"
 #include "interchange/dxf_commands.h"
 #include "interchange/gds_commands.h"
+#include "macro/macro_runner.h"
 
 namespace lav::command {
 namespace {
@@ -16,7 +17,6 @@ constexpr const char* kView = "the Graphics Window's view and drawing";
 constexpr const char* kEntry = "element entry and editing";
 constexpr const char* kTree = "the cell tree report";
 constexpr const char* kLayerDialogs = "the layer dialogs";
-constexpr const char* kMacros = "the macro runner";
 constexpr const char* kPrint = "printing and bitmap export";
 constexpr const char* kToolbar = "the Toolbar and paint palette";
 
@@ -144,7 +144,7 @@ constexpr std::array<CommandRow, kLastBuiltIn> kRows = {{
     {109, N::Nothing, StartOutputToCell, ContinueOutputToCell, nullptr},
     {110, N::Nothing, StartExplodeOrOutline, nullptr, nullptr},
     {111, N::Nothing, StartPrintMode, nullptr, nullptr},
-    later(112, kMacros),
+    {112, N::Nothing, macro::StartMacroCommand, macro::ContinueMacroCommand, nullptr},
     {113, N::Nothing, StartEcho, nullptr, nullptr},
     {114, N::Nothing, StartTextFileName, nullptr, nullptr},
     {115, N::Nothing, StartTextFileRead, nullptr, nullptr},

@@ -13,6 +13,7 @@
 #include "display/view_state.h"
 #include "font/vector_text_state.h"
 #include "geometry/selection.h"
+#include "macro/macro_state.h"
 #include "macro/symbol_table.h"
 #include "platform/host.h"
 #include "shell/shell_state.h"
@@ -34,6 +35,7 @@ struct AppState {
   command::DispatchState dispatch;
   command::CommandWindow window;  // transcript, input line, recall list, function keys
   macro::SymbolTable symbols;
+  macro::MacroState macro;        // the running macro, its callers and an INKEY$ wait
   display::DisplayState display;  // the view, the grid and the drawing switches
   display::ScreenTextState screenText;  // font failure, base mark size, pick offers of texts
   font::VectorTextState vectorText;     // the vector-text command between its steps

@@ -1,0 +1,365 @@
+// Screen text as the device sees it: where each character goes with which font, which characters
+// a view leaves out, the marks and labels of placements, colours, and the font failure.
+#include "display/screen_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "display/pens.h"
+#include "platform/scripted_host.h"
+#include "platform/sjis.h"
+#include "recording_surface.h"
+#include "shell/app_state.h"
+
+namespace lav::display {
+namespace {
+
+using lav::testing::RecordingSurface;
+
+TEST(ScreenTextSizes, FontHeightFollowsThePixelHeight) {
+  const struct {
+    int h, font;
+  } cases[] = {{-5, 3},  {0, 3},   {5, 3},     {6, 4},         {8, 6},
+               {9, 8},   {11, 10}, {12, 10},   {25, 23},       {26, 25},
+               {27, 26}, {28, 28}, {500, 500}, {16384, 16384}, {40000, 16384}};
+  for (const auto& c : cases) EXPECT_EQ(TextFontHeight(c.h), c.font) << c.h;
+}
+
+TEST(ScreenTextSizes, LabelHeightFromThePlacedCell) {
+  const struct {
+    double w, h, m, scale;
+    int length, font;
+  } cases[] = {
+      {10000, 2000, 1.0, 0.03, 5, 60},   // width per letter and height agree
+      {10000, 500, 1.0, 0.03, 5, 15},    // a flat cell: its height decides
+      {10000, 2000, 2.0, 0.03, 5, 120},  // magnified
+      {100, 100, 1.0, 0.03, 5, 3},       // below 4 pixels: 3
+      {1e9, 1e9, 1.0, 1.0, 1, 16384},    // capped
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(LabelFontHeight(c.w, c.h, c.m, c.scale, c.length), c.font) << c.w << "x" << c.h;
+}
+
+TEST(ScreenTextSizes, Escapement) {
+  const struct {
+    std::int64_t angle;
+    int tenths;
+  } cases[] = {{0, 0},           {90000000, 900},   {45050000, 451},
+               {370000000, 100}, {-90000000, -900}, {359999999, 3600}};
+  for (const auto& c : cases) EXPECT_EQ(EscapementOf(c.angle), c.tenths) << c.angle;
+}
+
+// A view of 800 x 600 pixels at 0.03 pixels per unit from the design origin: a text of height
+// 1 user unit (1000 units) is 30 pixels high and each byte 15 pixels wide.
+class ScreenTextTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ViewState& v = app.display.view;
+    v.scale = 0.03;
+    v.offsetX = 0;
+    v.offsetY = 0;
+    v.clientWidth = 800;
+    v.clientHeight = 600;
+    v.window = WindowFromOffsets(v);
+    app.screenText.markSize = 6;
+  }
+  TextDevice device(int depth = 0, bool highlight = false) {
+    return TextDevice{app, surface, app.display.view, depth, highlight};
+  }
+  void draw(std::string_view utf8, Point origin, std::int64_t angle = 0, int reflection = 0,
+            double m = 1.0, int layer = 1, int depth = 0) {
+    TextDevice dev = device(depth);
+    const std::string text = sjis::fromUtf8(utf8);
+    DrawScreenText(dev, layer, origin, angle, reflection, m, text);
+  }
+  lav::ScriptedHost host;
+  AppState app{host};
+  RecordingSurface surface;
+};
+
+TEST_F(ScreenTextTest, CharactersArePlacedOneByOne) {
+  const std::string mincho = sjis::fromUtf8("ＭＳ 明朝");
+  struct Case {
+    const char* name;
+    const char* text;
+    std::int64_t angle;
+    int reflection;
+    std::vector<std::pair<int, int>> at;  // reference point of each character
+    int escapement;
+  };
+  const Case cases[] = {
+      // Above the baseline by the font height plus 2 pixels.
+      {"upright", "AB", 0, 0, {{30, 538}, {45, 538}}, 0},
+      // Mirrored: 2 pixels below the baseline, the letters themselves upright.
+      {"mirrored", "AB", 0, 1, {{30, 572}, {45, 572}}, 0},
+      // Turned a quarter: the advance goes up, the offset to the left.
+      {"quarter turn", "AB", 90000000, 0, {{-2, 570}, {-2, 555}}, 900},
+      // A two-byte character takes two byte widths.
+      {"two-byte", "日本x", 0, 0, {{30, 538}, {60, 538}, {90, 538}}, 0},
+  };
+  for (const Case& c : cases) {
+    surface.texts.clear();
+    draw(c.text, {1000, 1000}, c.angle, c.reflection);
+    ASSERT_EQ(surface.texts.size(), c.at.size()) << c.name;
+    for (std::size_t i = 0; i < c.at.size(); ++i) {
+      const auto& t = surface.texts[i];
+      EXPECT_EQ(t.x, c.at[i].first) << c.name << " " << i;
+      EXPECT_EQ(t.y, c.at[i].second) << c.name << " " << i;
+      EXPECT_EQ(t.font.face, mincho) << c.name;
+      EXPECT_EQ(t.font.height, 30) << c.name;
+      EXPECT_EQ(t.font.weight, 400) << c.name;
+      EXPECT_EQ(t.font.escapement, c.escapement) << c.name;
+    }
+  }
+  EXPECT_EQ(surface.texts[1].text, sjis::fromUtf8("本"));
+}
+
+TEST_F(ScreenTextTest, TinyTextsAreThreePixelsHigh) {
+  draw("AB", {1000, 1000}, 0, 0, 0.1);  // 3 pixels of character height
+  ASSERT_FALSE(surface.texts.empty());
+  EXPECT_EQ(surface.texts[0].font.height, 3);
+}
+
+TEST_F(ScreenTextTest, OnlyCharactersWhoseBoxesMeetTheViewAreDrawn) {
+  // The window ends at x = 26667; boxes reach 4 pixels (133 units) before each character.
+  draw("ABCDEFGHIJ", {25000, 1000});
+  EXPECT_EQ(surface.joinedText(), "ABCD");
+  surface.texts.clear();
+  draw("ABCDEFGHIJ", {-2000, 1000});  // starting left of the window
+  EXPECT_EQ(surface.joinedText(), "DEFGHIJ");
+}
+
+TEST_F(ScreenTextTest, ReferencePointsFarOutsideAreNotDrawn) {
+  // Characters in view whose reference points lie beyond 30000 pixels are left out.
+  app.display.view.window = {0, 0, 2000000000, 2000000000};
+  draw("AB", {999000, 1000});  // at 29970 and 29985 pixels
+  EXPECT_EQ(surface.joinedText(), "AB");
+  surface.texts.clear();
+  draw("AB", {999600, 1000});  // at 29988 and 30003 pixels
+  EXPECT_EQ(surface.joinedText(), "A");
+}
+
+TEST_F(ScreenTextTest, BaseMarkBelowTheTextBaseDepth) {
+  draw("A", {1000, 1000});
+  ASSERT_EQ(surface.polylines.size(), 1u);
+  const std::vector<IntPoint>& d = surface.polylines[0];
+  ASSERT_EQ(d.size(), 5u);
+  const int expected[5][2] = {{35, 570}, {30, 575}, {25, 570}, {30, 565}, {35, 570}};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(d[i].x, expected[i][0]) << i;
+    EXPECT_EQ(d[i].y, expected[i][1]) << i;
+  }
+  EXPECT_EQ(surface.polylinePens[0].colour, LayerPen(app.settings, kMarkLayer, false).colour);
+
+  surface.polylines.clear();
+  draw("A", {1000, 1000}, 0, 0, 1.0, 1, 1);  // inside a placement: no mark at Show TextBase 1
+  EXPECT_TRUE(surface.polylines.empty());
+  EXPECT_EQ(surface.texts.size(), 2u);
+}
+
+TEST_F(ScreenTextTest, HiddenLayerShowsNothingNotEvenItsMark) {
+  app.settings.layerFlags[7] = 0;
+  TextDevice dev = device();
+  ScreenText t;
+  t.layer = 7;
+  t.text = "HIDDEN";
+  t.x = t.y = 1000;
+  DrawTextElement(dev, PlacementTransform{}, t);
+  EXPECT_TRUE(surface.texts.empty());
+  EXPECT_TRUE(surface.polylines.empty());
+
+  app.settings.layerFlags[7] = 1;
+  DrawTextElement(dev, PlacementTransform{}, t);
+  EXPECT_EQ(surface.joinedText(), "HIDDEN");
+  EXPECT_EQ(surface.polylines.size(), 1u);
+}
+
+TEST_F(ScreenTextTest, TextElementsFollowTheirFrame) {
+  // A text in a placement mirrored at (5000, 5000): the origin moves, the text hangs below.
+  PlacementTransform frame;
+  frame.originX = 5000;
+  frame.originY = 5000;
+  frame.mirrored = 1;
+  TextDevice dev = device();
+  ScreenText t;
+  t.layer = 2;
+  t.text = "M";
+  t.x = 1000;
+  t.y = 1000;
+  DrawTextElement(dev, frame, t);
+  ASSERT_EQ(surface.texts.size(), 1u);
+  EXPECT_EQ(surface.texts[0].x, 180);      // 6000 units
+  EXPECT_EQ(surface.texts[0].y, 480 + 2);  // 4000 units, mirrored: 2 pixels below
+  EXPECT_EQ(surface.texts[0].colour, PaletteColour(2, false));
+}
+
+TEST_F(ScreenTextTest, ColoursByLayerBackgroundAndPrinting) {
+  app.settings.layerPen[5] = 14 * 2 + 7;  // dotted grey
+  app.settings.layerPen[6] = 14;          // dashed colour 0
+  const struct {
+    const char* name;
+    int layer;
+    bool black;
+    int printMode;
+    Rgb colour;
+  } cases[] = {
+      {"pen colour, line style ignored", 5, false, -1, PaletteColour(7, false)},
+      {"colour 0 on white", 6, false, -1, MakeRgb(0, 0, 0)},
+      {"colour 0 on black", 6, true, -1, MakeRgb(255, 255, 255)},
+      {"colour 0 printed", 6, true, 1, MakeRgb(0, 0, 0)},
+      {"grey printed in colour mode 1", 5, false, 1, PaletteColour(7, false)},
+      {"grey printed in mode 2", 5, false, 2, MakeRgb(0, 0, 0)},
+      {"erase layer on white", kEraseLayer, false, -1, BackgroundColour(false)},
+      {"erase layer on black", kEraseLayer, true, -1, BackgroundColour(true)},
+  };
+  for (const auto& c : cases) {
+    app.display.blackBackground = c.black;
+    app.screenText.printColourMode = c.printMode;
+    EXPECT_EQ(TextColourForLayer(app, c.layer), c.colour) << c.name;
+  }
+}
+
+TEST_F(ScreenTextTest, HighlightDrawsInTheHighlightColour) {
+  TextDevice dev = device(0, true);
+  DrawScreenText(dev, 3, {1000, 1000}, 0, 0, 1.0, "H");
+  ASSERT_EQ(surface.texts.size(), 1u);
+  EXPECT_EQ(surface.texts[0].colour, TextColourForLayer(app, kHighlightLayer));
+  EXPECT_EQ(surface.polylinePens[0].colour, LayerPen(app.settings, kHighlightLayer, false).colour);
+}
+
+TEST_F(ScreenTextTest, FontFailureIsReportedOnceAndStopsTexts) {
+  surface.fontsFail = true;
+  draw("AB", {1000, 1000});
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, "フォントエラー発生");
+  EXPECT_EQ(host.boxes[0].caption, "Error");
+  EXPECT_TRUE(app.screenText.fontError);
+  EXPECT_TRUE(surface.texts.empty());
+
+  surface.fontsFail = false;
+  const int calls = surface.fontCalls;
+  draw("AB", {1000, 1000});
+  PlacementLabel label;
+  label.name = "CELL";
+  label.array = true;
+  app.settings.showBaseName = 1;
+  TextDevice dev = device();
+  DrawPlacementMarkAndLabel(dev, PlacementTransform{}, label);
+  EXPECT_EQ(surface.fontCalls, calls);  // no font is made any more
+  EXPECT_TRUE(surface.texts.empty());
+  EXPECT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(surface.polylines.size(), 3u);  // base marks still show
+}
+
+TEST_F(ScreenTextTest, OnlyLayerAndPicking) {
+  app.display.onlyLayer = 4;
+  draw("A", {1000, 1000}, 0, 0, 1.0, 3);
+  EXPECT_TRUE(surface.texts.empty());
+  EXPECT_TRUE(surface.polylines.empty());
+  app.display.onlyLayer = -1;
+
+  std::vector<Point> offered;
+  app.screenText.pickOffer = [&](std::int32_t x, std::int32_t y) { offered.push_back({x, y}); };
+  app.display.pickMode = 1;
+  draw("A", {1000, 2000});
+  EXPECT_TRUE(surface.texts.empty());
+  ASSERT_EQ(offered.size(), 1u);
+  EXPECT_EQ(offered[0].y, 2000);
+  draw("A", {1000, 2000}, 0, 0, 1.0, 1, 1);  // below the text-base depth: not offered
+  EXPECT_EQ(offered.size(), 1u);
+}
+
+class PlacementLabelTest : public ScreenTextTest {
+ protected:
+  void SetUp() override {
+    ScreenTextTest::SetUp();
+    app.settings.showBase = 1;
+    app.settings.showBaseName = 1;
+    app.shell.lineHeight = 16;
+  }
+};
+
+TEST_F(PlacementLabelTest, ArrayLabelsUseTheCommandWindowsLineHeightAtAnyZoom) {
+  PlacementLabel p;
+  p.name = "PAD";
+  p.array = true;
+  p.x = p.y = 1000;
+  for (double scale : {0.03, 0.3}) {
+    surface.texts.clear();
+    app.display.view.scale = scale;
+    app.display.view.window = WindowFromOffsets(app.display.view);
+    TextDevice dev = device();
+    DrawPlacementMarkAndLabel(dev, PlacementTransform{}, p);
+    ASSERT_EQ(surface.texts.size(), 1u) << scale;
+    EXPECT_EQ(surface.texts[0].text, "PAD (Array)");
+    EXPECT_EQ(surface.texts[0].font.height, 16);
+    EXPECT_EQ(surface.texts[0].colour, TextColourForLayer(app, kArrayFrameLayer));
+  }
+}
+
+TEST_F(PlacementLabelTest, SingleLabelsScaleWithThePlacedCell) {
+  const Extent cell{0, 0, 10000, 2000};
+  PlacementLabel p;
+  p.name = "INV01";
+  p.x = p.y = 1000;
+  p.placedExtent = &cell;
+  TextDevice dev = device();
+  DrawPlacementMarkAndLabel(dev, PlacementTransform{}, p);
+  ASSERT_EQ(surface.texts.size(), 1u);
+  const auto& t = surface.texts[0];
+  EXPECT_EQ(t.text, "INV01");
+  EXPECT_EQ(t.font.height, 60);
+  // Above the mark by MarkSize + 2 + the font's height, at 85 degrees.
+  EXPECT_NEAR(t.x, 30 + 68 * std::cos(85 * 3.14159265 / 180), 1);
+  EXPECT_NEAR(t.y, 570 - 68 * std::sin(85 * 3.14159265 / 180), 1);
+  EXPECT_EQ(surface.polylines.size(), 1u);  // its base mark
+
+  surface.texts.clear();
+  p.reflection = 1;
+  DrawPlacementMarkAndLabel(dev, PlacementTransform{}, p);
+  ASSERT_EQ(surface.texts.size(), 1u);
+  EXPECT_GT(surface.texts[0].y, 570);  // mirrored: below the mark
+
+  surface.texts.clear();
+  dev.depth = 1;  // deeper than Show BaseName
+  DrawPlacementMarkAndLabel(dev, PlacementTransform{}, p);
+  EXPECT_TRUE(surface.texts.empty());
+}
+
+TEST_F(PlacementLabelTest, ArrayElementLabelsAreCutTo32Bytes) {
+  const std::string name(40, 'N');
+  TextDevice dev = device();
+  DrawArrayElementLabel(dev, 100, 100, 0, 0, 1.0, name, nullptr);
+  ASSERT_EQ(surface.texts.size(), 1u);
+  EXPECT_EQ(surface.texts[0].text, std::string(32, 'N'));
+  EXPECT_EQ(surface.texts[0].colour, TextColourForLayer(app, kArrayFrameLayer));
+}
+
+TEST_F(ScreenTextTest, TextExtentCoversTheCharacters) {
+  const struct {
+    const char* name;
+    std::uint32_t angle;
+    int reflection;
+    Extent box;
+  } cases[] = {
+      {"upright", 0, 0, {1000, 1000, 2500, 2000}},
+      {"mirrored", 0, 1, {1000, 0, 2500, 1000}},
+      {"quarter turn", 90000000, 0, {0, 1000, 1000, 2500}},
+  };
+  for (const auto& c : cases) {
+    ScreenText t;
+    t.text = "ABC";
+    t.x = t.y = 1000;
+    t.angle = c.angle;
+    t.reflection = c.reflection;
+    const Extent e = ScreenTextExtent(app, t);
+    EXPECT_EQ(e.xmin, c.box.xmin) << c.name;
+    EXPECT_EQ(e.ymin, c.box.ymin) << c.name;
+    EXPECT_EQ(e.xmax, c.box.xmax) << c.name;
+    EXPECT_EQ(e.ymax, c.box.ymax) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace lav::display
