@@ -5,6 +5,7 @@
 #include "command/dispatch_state.h"
 #include "command/entry_commands.h"
 #include "command/handlers.h"
+#include "display/view_commands.h"
 #include "font/vector_text.h"
 #include "interchange/dxf_commands.h"
 #include "interchange/gds_commands.h"
@@ -13,7 +14,6 @@
 namespace lav::command {
 namespace {
 
-constexpr const char* kView = "the Graphics Window's view and drawing";
 constexpr const char* kEntry = "element entry and editing";
 constexpr const char* kTree = "the cell tree report";
 constexpr const char* kLayerDialogs = "the layer dialogs";
@@ -49,19 +49,19 @@ constexpr std::array<CommandRow, kLastBuiltIn> kRows = {{
     later(14, kTree),
     {15, N::FileForCellName, StartCopyFromDesign, nullptr, nullptr},
     {16, N::Nothing, StartClearTranscript, nullptr, nullptr},
-    later(17, kView),
-    later(18, kView),
-    later(19, kView),
-    later(20, kView),
-    later(21, kView),
+    {17, N::Nothing, display::StartFitAll, nullptr, nullptr},
+    {18, N::Nothing, display::StartWindowZoom, display::ContinueWindowZoom, nullptr},
+    {19, N::Nothing, display::StartZoom, display::ContinueZoom, nullptr},
+    {20, N::Nothing, display::StartRedraw, nullptr, nullptr},
+    {21, N::Nothing, display::StartCentre, display::ContinueCentre, nullptr},
     setter(22),
-    layerList(23),
+    {23, N::Nothing, display::StartDisplaySetRedraw, nullptr, nullptr},
     layerList(24),
     layerList(25),
     layerList(26),
     layerList(27),
-    layerList(28),
-    layerList(29),
+    {28, N::Nothing, display::StartShowOneLayer, nullptr, nullptr},
+    {29, N::Nothing, display::StartDisplaySetRedraw, nullptr, nullptr},
     layerList(30),
     layerList(31),
     setter(32),

@@ -10,6 +10,7 @@
 #include "command/tokens.h"
 #include "command/user_value.h"
 #include "command/value_parser.h"
+#include "macro/macro_runner.h"
 #include "macro/preprocess.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
@@ -144,23 +145,11 @@ bool opensDialog(std::int32_t n, std::string_view line) {
   return false;
 }
 
-std::string macroFileFor(AppState& app, const std::string& name) {
-  std::string file = name + ".MAC";
-  if (auto found = paths::findCaseInsensitive(file)) return *found;
-  if (auto found = paths::findCaseInsensitive(paths::join(app.programDir, file))) return *found;
-  return {};
-}
-
-void startMacroCommand(AppState& app) {
+// A number above the built-in ones runs the macro file of its name, if there is one.
+void startMacroCommand(AppState& app, std::string_view line) {
   const std::string name = CommandName(app.window.commands, app.dispatch.current);
   app.dispatch.current = kIdle;
-  if (!name.empty() && !macroFileFor(app, name).empty()) {
-    PrintMessageLine(app, "*** " + sjis::toUtf8(name) +
-                              ": macro files cannot run yet (the macro runner is not built) ***");
-    ++app.dispatch.errorsReported;
-    EndCommand(app);
-    return;
-  }
+  if (!name.empty() && macro::RunNamedMacro(app, name, line)) return;
   std::string text = name + sjis::fromUtf8(
                                 "   このコマンドについては、現在対応しておりません。"
                                 "以降のバージョンからのサポートとなります。");
@@ -179,7 +168,7 @@ void StartCommand(AppState& app, std::string_view line) {
     return;
   }
   if (d.current > kLastBuiltIn) {
-    startMacroCommand(app);
+    startMacroCommand(app, line);
     return;
   }
   const CommandRow& row = *FindCommandRow(d.current);
@@ -227,7 +216,7 @@ void ResumeInterruptedCommand(AppState& app) {
 
 void PressEnter(AppState& app) {
   auto& d = app.dispatch;
-  if (app.window.macroRunning) return;  // Enter only advances a running macro
+  if (macro::TakeEnterForMacro(app)) return;  // Enter only advances an active macro
   d.busy = true;
   app.window.caret = 0;
   std::string line = app.window.input;
@@ -260,8 +249,7 @@ void AbortCommand(AppState& app) {
   app.window.input.clear();
   app.window.caret = 0;
   SetPrompt(app, kIdlePrompt);
-  if (app.window.macroRunning) {
-    app.window.macroRunning = false;
+  if (macro::StopMacro(app)) {
     PrintLine(app, "***BREAK MACRO***", 0);
   } else {
     PrintLine(app, {}, 0);

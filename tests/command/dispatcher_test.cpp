@@ -165,9 +165,9 @@ TEST_F(Dispatcher, CommentsAndEmptyLinesDoNothing) {
 
 TEST_F(Dispatcher, CommandsThatAreNotBuiltSaySo) {
   lines.clear();
-  type("FIT");
+  type("TOOLBAR");
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], "? FIT");
+  EXPECT_EQ(lines[0], "? TOOLBAR");
   EXPECT_NE(lines[1].find("not available yet"), std::string::npos) << lines[1];
   EXPECT_EQ(app.dispatch.current, 0);
   EXPECT_GT(app.dispatch.errorsReported, 0);

@@ -1,0 +1,340 @@
+// Macro files run through the Command Window as a user starts them: what they print, the
+// variables and settings they leave, the design they write, and how bad macros are refused.
+#include "macro/macro_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "macro/variables.h"
+#include "support/typing_session.h"
+
+namespace lav::macro {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MacroRunner : public lav::testing::TypingSession {
+ protected:
+  // Writes a macro file (UTF-8 text stored as Shift-JIS), lines joined with CR LF.
+  void writeMacro(const fs::path& file, const std::vector<std::string>& utf8Lines,
+                  const std::string& lineEnd = "\r\n") {
+    std::string bytes;
+    for (const auto& l : utf8Lines) bytes += sjis::fromUtf8(l) + lineEnd;
+    writeBytes(file, bytes);
+  }
+  static void writeBytes(const fs::path& file, const std::string& bytes) {
+    if (file.has_parent_path()) fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << bytes;
+  }
+  static std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  bool printed(const std::string& utf8) const {
+    return std::find(lines.begin(), lines.end(), utf8) != lines.end();
+  }
+  std::string var(const std::string& name) const {
+    return LookUp(app.symbols, name).value_or("<unset>");
+  }
+  bool idle() const { return app.macro.state == RunState::Idle; }
+};
+
+TEST_F(MacroRunner, EchoAssignmentsAndTheFourJumps) {
+  writeMacro("J.MAC", {"&N=3", "ECHO$ &N", "GOTO#0 &N $END", "ECHO$ not zero", "GOTO#+ &N $END",
+                       "ECHO$ skipped", "$END", "ECHO$ done"});
+  type("MACRO J");
+  EXPECT_TRUE(printed("3.")) << ::testing::PrintToString(lines);
+  EXPECT_TRUE(printed("not zero"));
+  EXPECT_FALSE(printed("skipped"));
+  EXPECT_TRUE(printed("done"));
+  EXPECT_TRUE(idle());
+  EXPECT_EQ(prompt(), "? ");
+  EXPECT_TRUE(takeBoxes().empty());
+
+  struct Case {
+    const char* jump;
+    bool taken;
+  } cases[] = {
+      {"GOTO#! 2 $T", true},      {"GOTO#! 0 $T", false},    {"GOTO#0 0 $T", true},
+      {"GOTO#0 1-1.5 $T", false}, {"GOTO#- 1-1.5 $T", true}, {"GOTO#- 0 $T", false},
+      {"GOTO#+ 0.1 $T", true},    {"GOTO#+ -4 $T", false},   {"GOTO#! $T", true},
+      {"goto#+ (2 3) $t", true},  {"GOTO#0 5", false},  // no label: nothing happens
+  };
+  for (const auto& c : cases) {
+    writeMacro("T.MAC", {c.jump, "&R=0", "GOTO#! $E", "$T", "&R=1", "$E"});
+    type("MACRO T");
+    EXPECT_EQ(var("&R"), c.taken ? "1." : "0.") << c.jump;
+  }
+}
+
+TEST_F(MacroRunner, LoopsCountAndLabelsMatchByPrefix) {
+  writeMacro("LOOP.MAC", {"&I = 0", "&S = 0", "$LOOP", "&I = &I + 1", "&S = &S + &I",
+                          "GOTO#- &I - 10 $LO", "ECHO$ sum &S"});
+  type("MACRO LOOP");
+  EXPECT_EQ(var("&I"), "10.");
+  EXPECT_EQ(var("&S"), "55.");
+  EXPECT_TRUE(printed("sum 55."));
+  // "$L" finds the first line that begins with it, whatever follows.
+  writeMacro("P.MAC", {"GOTO#! $L", "&P = 1", "$LATER", "&P = 2"});
+  type("MACRO P");
+  EXPECT_EQ(var("&P"), "2.");
+}
+
+TEST_F(MacroRunner, LinesRunAsTypedWithPromptsAndOnlyEchoIsPrinted) {
+  writeMacro("SET.MAC", {"# settings", "  LAYER 7", "WIDTH", "0.5", "1+2", "ECHO shown?", "NEW DES",
+                         "MKCELL TOP", "ECHO$ made &L"});
+  lines.clear();
+  type("MACRO SET");
+  EXPECT_EQ(app.settings.layer, 7);
+  EXPECT_EQ(app.settings.width, 500);
+  EXPECT_TRUE(app.design.isOpen());
+  // Output of the lines is held back while the macro runs; ECHO$ is the macro's voice.
+  EXPECT_FALSE(printed("3.  "));
+  EXPECT_FALSE(printed("shown?"));
+  EXPECT_TRUE(printed("made"));
+  type("OCELL TOP");
+  EXPECT_EQ(app.design.current.name, "TOP");
+  type("CLOSE");
+  EXPECT_TRUE(takeBoxes().empty());
+}
+
+TEST_F(MacroRunner, AMacroCanLeaveACommandWaitingAndAQuestionMarkCancelsOne) {
+  writeMacro("ASK.MAC", {"LAYER"});
+  type("MACRO ASK");
+  EXPECT_EQ(prompt(), "Layer(1): ");
+  type("12");
+  EXPECT_EQ(app.settings.layer, 12);
+  writeMacro("CANCEL.MAC", {"LAYER", "? ECHO$ cancelled", "&A = 4"});
+  type("MACRO CANCEL");
+  EXPECT_EQ(app.settings.layer, 12);
+  EXPECT_EQ(app.dispatch.current, 0);
+  EXPECT_TRUE(printed("cancelled"));
+  EXPECT_EQ(var("&A"), "4.");
+}
+
+TEST_F(MacroRunner, NestedMacrosReturnToTheLineAfterTheCall) {
+  writeMacro("OUTER.MAC", {"ECHO$ outer 1", "MACRO inner $TWO", "ECHO$ outer 2 &B"});
+  writeMacro("Inner.Mac", {"ECHO$ never", "$TWO", "&B = 5", "ECHO$ inner"});
+  type("MACRO OUTER");
+  auto at = [&](const char* t) { return std::find(lines.begin(), lines.end(), t) - lines.begin(); };
+  EXPECT_LT(at("outer 1"), at("inner"));
+  EXPECT_LT(at("inner"), at("outer 2 5."));
+  EXPECT_FALSE(printed("never"));
+  EXPECT_TRUE(app.macro.callers.empty());
+  EXPECT_TRUE(idle());
+}
+
+TEST_F(MacroRunner, AMacroCallingItselfStopsNestingAtTenWithAMessage) {
+  writeMacro("SELF.MAC", {"&D = &D + 1", "MACRO SELF", "&BACK = &BACK + 1"});
+  type("&D = 0");
+  type("&BACK = 0");
+  type("MACRO SELF");
+  EXPECT_EQ(var("&D"), "11.");     // the first call and ten nested ones
+  EXPECT_EQ(var("&BACK"), "11.");  // every level goes on after its call
+  const auto boxes = takeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("マクロの呼び出しは 10 段までです。"), std::string::npos) << boxes[0];
+  EXPECT_TRUE(idle());
+}
+
+TEST_F(MacroRunner, InkeyAsksAndStoresTheAnswerAsAnExpression) {
+  writeMacro("IN.MAC",
+             {"INKEY$ \"Size\" &S", "ECHO$ got &S", "INKEY$ \"Twice\" &T", "&U = &T * 2"});
+  type("MACRO IN");
+  EXPECT_EQ(app.macro.state, RunState::WaitingForInput);
+  EXPECT_TRUE(printed("Size"));
+  EXPECT_EQ(prompt(), "?: ");
+  type("25");
+  EXPECT_EQ(var("&S"), "25.");
+  EXPECT_TRUE(printed("got 25."));
+  EXPECT_EQ(app.macro.state, RunState::WaitingForInput);
+  type("&S + 1");
+  EXPECT_EQ(var("&T"), "26.");
+  EXPECT_EQ(var("&U"), "52.");
+  EXPECT_TRUE(idle());
+  EXPECT_EQ(prompt(), "? ");
+}
+
+TEST_F(MacroRunner, InkeyWithoutAVariableHandsTheLineToTheWaitingCommand) {
+  writeMacro("W.MAC", {"LAYER", "INKEY$ \"Which layer?\"", "&AFTER = &LX"});
+  type("&LX = 1");
+  type("MACRO W");
+  EXPECT_TRUE(printed("Which layer?"));
+  EXPECT_EQ(app.macro.state, RunState::WaitingForInput);
+  type("33");
+  EXPECT_EQ(app.settings.layer, 33);
+  EXPECT_EQ(var("&AFTER"), "1.");
+  EXPECT_TRUE(idle());
+}
+
+TEST_F(MacroRunner, EscapeStopsAnEndlessLoopAndAWaitingInput) {
+  writeMacro("FOREVER.MAC", {"$L", "&K = &K + 1", "GOTO#! $L"});
+  type("&K = 0");
+  long steps = 0;
+  host.onMessageStep = [&](bool& go) {
+    if (++steps == 3000) go = false;  // the user presses Escape
+  };
+  type("MACRO FOREVER");
+  host.onMessageStep = nullptr;
+  EXPECT_TRUE(idle());
+  EXPECT_TRUE(printed("***BREAK MACRO***"));
+  EXPECT_EQ(prompt(), "? ");
+  EXPECT_GT(std::stod(var("&K")), 900);
+
+  writeMacro("WAIT.MAC", {"INKEY$ \"Size\" &Z", "&AFTER2 = 1"});
+  lines.clear();
+  type("MACRO WAIT");
+  command::TypeCharacter(app, 27);
+  EXPECT_TRUE(idle());
+  EXPECT_TRUE(printed("***BREAK MACRO***"));
+  EXPECT_EQ(var("&AFTER2"), "<unset>");
+  EXPECT_EQ(prompt(), "? ");
+}
+
+TEST_F(MacroRunner, BadMacrosAreRefusedWithMessagesThatNameTheLine) {
+  const std::string longLine = "LAYER 5 " + std::string(100, ' ') + "9";
+  struct Case {
+    std::vector<std::string> lines;
+    const char* message;  // a part of the box
+  } cases[] = {
+      {{"&R = 1", longLine, "&R = 2"}, "の 2 行目は長すぎます。一行は 91 バイトまでです。"},
+      {{"&R = 1", "GOTO#! $NOWHERE", "&R = 2"}, "にラベル $NOWHERE が見つかりません。"},
+      {{"&R = 1", "INKEY$ \"Size &S", "&R = 2"},
+       "の 2 行目の INKEY$ の引用符 \" が閉じていません。"},
+      {{"&R = 1", "LAYER 5 " + std::string(82, '0'), "&R = 2"},
+       "の 2 行目は入力行に入りきりません。"},
+  };
+  for (const auto& c : cases) {
+    app.settings.layer = 1;
+    writeMacro("BAD.MAC", c.lines);
+    lines.clear();
+    type("MACRO BAD");
+    const auto boxes = takeBoxes();
+    ASSERT_EQ(boxes.size(), 1u) << c.message;
+    EXPECT_NE(boxes[0].find(c.message), std::string::npos) << boxes[0];
+    EXPECT_NE(boxes[0].find("BAD.MAC"), std::string::npos) << boxes[0];
+    EXPECT_EQ(var("&R"), "1.") << c.message;        // the macro stopped there
+    EXPECT_EQ(app.settings.layer, 1) << c.message;  // no fragment of a long line ran
+    EXPECT_TRUE(printed("***BREAK MACRO***")) << c.message;
+    EXPECT_TRUE(idle());
+  }
+  // A long comment is never run, so it is no reason to stop.
+  writeMacro("LONGNOTE.MAC", {"# " + std::string(120, '-'), "&R = 3"});
+  type("MACRO LONGNOTE");
+  EXPECT_EQ(var("&R"), "3.");
+  EXPECT_TRUE(takeBoxes().empty());
+}
+
+TEST_F(MacroRunner, AMissingMacroFileIsNamedAndNothingRuns) {
+  type("MACRO NOPE");
+  const auto boxes = takeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], "ファイル NOPE.MAC を開くことが出来ませんでした。");
+  EXPECT_TRUE(idle());
+  EXPECT_EQ(prompt(), "? ");
+  // Without a name the command asks for one.
+  writeMacro("late.mac", {"&LATE = 1"});
+  type("MACRO");
+  EXPECT_EQ(prompt(), "Macro Name: ");
+  type("LATE");
+  EXPECT_EQ(var("&LATE"), "1.");
+}
+
+TEST_F(MacroRunner, LineEndsDecideWhetherALineIsEntered) {
+  // Bare line feeds (as editors here write them) end lines as carriage returns do.
+  writeMacro("LF.MAC", {"LAYER 9", "WIDTH 0.25"}, "\n");
+  type("MACRO LF");
+  EXPECT_EQ(app.settings.layer, 9);
+  EXPECT_EQ(app.settings.width, 250);
+  // A last line without a line end is not entered: an answer to a waiting command is left on
+  // the input line for the user to confirm.
+  writeBytes("OPEN.MAC", "LAYER 3\r\nLAYER 4");
+  type("MACRO OPEN");
+  EXPECT_EQ(app.settings.layer, 3);
+  writeBytes("ANSWER.MAC", "LAYER\r\n4");
+  type("MACRO ANSWER");
+  EXPECT_EQ(app.settings.layer, 3);
+  EXPECT_EQ(prompt(), "Layer(3): ");
+  EXPECT_EQ(app.window.input, "4");
+  type("");
+  // An end-of-file mark after the last line is no command.
+  writeBytes("EOF.MAC", "LAYER 6\r\n\x1a");
+  type("MACRO EOF");
+  EXPECT_EQ(app.settings.layer, 6);
+  EXPECT_EQ(app.window.input, "");
+  EXPECT_TRUE(takeBoxes().empty());
+}
+
+TEST_F(MacroRunner, TextFilesWrittenAndReadByAMacro) {
+  writeBytes("IN.TXT", "# values\r\n10\r\n\r\n20\r\n30\r\n");
+  writeMacro("TEXT.MAC", {"TFILE IN.TXT", "TFILE OUT.TXT $1", "&SUM = 0", "$NEXT", "TREAD &V",
+                          "GOTO#- &ERR $DONE", "&SUM = &SUM + &V", "TWRITE $1 value &V",
+                          "GOTO#! $NEXT", "$DONE", "TWRITE $1 sum &SUM"});
+  type("MACRO TEXT");
+  EXPECT_EQ(var("&SUM"), "60.");
+  EXPECT_EQ(slurp("OUT.TXT"), "value 10.\nvalue 20.\nvalue 30.\nsum 60.\n");
+  EXPECT_TRUE(idle());
+}
+
+TEST_F(MacroRunner, MacrosAreFoundWithoutRegardToCaseAndBesideTheProgram) {
+  const fs::path program = dir / "program";
+  writeMacro(program / "Lavinor.cmd", {"112 MACRO", "113 ECHO", "200 GREET", "201 ABSENT"});
+  writeMacro(program / "greet.Mac", {"&WHO = 1", "$SECOND", "&WHO = 2"});
+  writeMacro(program / "Deep.mac", {"&DEEP = 1"});
+  app.programDir = program.string();
+  ASSERT_TRUE(command::LoadCommandFile(app));
+  type("MACRO some/where/DEEP");  // the last component, in the program's directory
+  EXPECT_EQ(var("&DEEP"), "1.");
+  // A command number above the built-in ones runs the macro of its name; its first argument
+  // is a start label.
+  type("GREET");
+  EXPECT_EQ(var("&WHO"), "2.");
+  type("GREET $SECOND");
+  EXPECT_EQ(var("&WHO"), "2.");
+  type("&WHO = 0");
+  type("greet $second");
+  EXPECT_EQ(var("&WHO"), "2.");
+  EXPECT_TRUE(takeBoxes().empty());
+  type("ABSENT");
+  const auto boxes = takeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("ABSENT   このコマンドについては"), std::string::npos) << boxes[0];
+}
+
+TEST_F(MacroRunner, AutoMacroRunsWhenThereIsOne) {
+  EXPECT_FALSE(RunAutoMacro(app));
+  EXPECT_TRUE(takeBoxes().empty());  // a missing AUTO.MAC is no error
+  writeMacro("auto.mac", {"&STARTED = 1", "LAYER 8"});
+  EXPECT_TRUE(RunAutoMacro(app));
+  EXPECT_EQ(var("&STARTED"), "1.");
+  EXPECT_EQ(app.settings.layer, 8);
+}
+
+TEST_F(MacroRunner, AMacroMayAppendToTheFileItRunsFrom) {
+  // The second line appends a line to the macro itself; the runner reads the new line.
+  writeMacro("GROW.MAC", {"TFILE GROW.MAC", "TWRITE ECHO$ grown"});
+  type("MACRO GROW");
+  EXPECT_TRUE(printed("grown")) << ::testing::PrintToString(lines);
+  EXPECT_TRUE(idle());
+}
+
+TEST_F(MacroRunner, LimitsStopALoopLikeEscape) {
+  writeMacro("SPIN.MAC", {"$L", "GOTO#! $L"});
+  app.macro.limits.maxLines = 500;
+  type("MACRO SPIN");
+  EXPECT_TRUE(idle());
+  EXPECT_TRUE(app.macro.limitReached);
+  EXPECT_EQ(app.macro.linesRun, 500);
+  const auto boxes = takeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("500 行を実行したので中止しました"), std::string::npos) << boxes[0];
+  EXPECT_TRUE(printed("***BREAK MACRO***"));
+}
+
+}  // namespace
+}  // namespace lav::macro
