@@ -1,6 +1,11 @@
 // The Graphics Window's repaint: the cell hierarchy, the grid and the paint marks drawn onto a
-// surface. The window owns the image, calls RedrawGraphics outside its paint handler when
-// DisplayState::needsRedraw is set, and only copies the image to the screen when painting.
+// surface.
+//
+// How the window uses it: it owns an image of its client size and attaches a surface on it as
+// DisplayState::target. On every invalidation of Window::Graphics it redraws the image with
+// RedrawGraphics (outside its paint handler) unless DisplayState::imageCurrent is set, in which
+// case a command has just drawn it and the window clears the flag and only copies the image.
+// On a resize it calls ResizeView.
 #pragma once
 
 #include "platform/surface.h"
@@ -11,11 +16,24 @@ struct AppState;
 
 namespace lav::display {
 
-// Draws the open cell into surface (cleared to the background first). Returns false when the
-// walk was stopped by Escape; "*** Abortion ***" has then been reported.
+// Draws the open cell into surface (cleared to the background first), then the grid, the paint
+// marks and the overlays. Returns false when the walk was stopped by Escape; "*** Abortion ***"
+// has then been printed.
 bool RedrawGraphics(AppState& app, Surface& surface);
 
 // Marks the Graphics Window for a redraw and asks the host to repaint it.
 void InvalidateGraphics(AppState& app);
+
+// Draws the design at once: into the attached window image, or (without a window) over an
+// empty surface of the client size, so that extents and reports are the same. During a running
+// redraw it only invalidates. Returns false when the drawing was stopped by Escape.
+bool RedrawNow(AppState& app);
+
+// Measures the open cell again when its stored extent may be out of date (its data changed
+// since the last complete walk). Draws nothing.
+void RefreshExtent(AppState& app);
+
+// The Graphics Window's new client size: the bottom-left of the drawing stays in place.
+void ResizeView(AppState& app, int width, int height);
 
 }  // namespace lav::display

@@ -36,11 +36,14 @@ struct Pen {
 
 enum class HatchStyle { Horizontal, Vertical, FDiagonal, BDiagonal, Cross, DiagCross };
 
-// A solid brush, or a hatch brush drawing its lines in colour over the untouched background.
+// A solid brush, or a hatch brush drawing its lines in colour; between the lines an opaque hatch
+// brush paints the background colour, a transparent one leaves the pixels untouched.
 struct Brush {
   bool solid = true;
   HatchStyle hatch = HatchStyle::Horizontal;
   Rgb colour = 0xFFFFFF;
+  bool opaque = false;
+  Rgb background = 0xFFFFFF;
 };
 
 // Copy draws the pen's colour; Xor inverts what is below (overlays drawn twice vanish).

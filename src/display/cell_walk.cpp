@@ -1,0 +1,532 @@
+#include "display/cell_walk.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "command/command_window.h"
+#include "db/cell_directory.h"
+#include "db/element_stream.h"
+#include "db/rounding.h"
+#include "display/element_draw.h"
+#include "display/messages.h"
+#include "display/pens.h"
+#include "platform/byte_io.h"
+#include "platform/sjis.h"
+#include "shell/app_state.h"
+
+// Screen text is drawn by its own module once it is part of the program; without it texts are
+// read and skipped.
+#if __has_include("display/screen_text.h")
+#include "display/screen_text.h"
+#define LAVINOR_SCREEN_TEXT 1
+#else
+#define LAVINOR_SCREEN_TEXT 0
+#endif
+
+namespace lav::display {
+namespace {
+
+constexpr std::int64_t kFullTurn = 360000000;
+
+std::string NameField(const std::uint8_t* p) {
+  std::size_t n = 0;
+  while (n < db::kNameBytes && p[n] != 0) ++n;
+  return std::string(reinterpret_cast<const char*>(p), n);
+}
+
+struct PlacementRecord {
+  bool array = false;
+  int reflection = 0;
+  std::uint32_t magnification = 1000000;
+  std::uint32_t angle = 0;
+  std::int32_t columns = 1, rows = 1, columnPitch = 0, rowPitch = 0;
+  std::string name;
+  std::int32_t x = 0, y = 0;
+};
+
+PlacementRecord ReadPlacement(const db::RecordView& r) {
+  const std::uint8_t* b = r.bytes.data();
+  PlacementRecord p;
+  p.array = r.kind() == db::ElementType::ACell;
+  p.reflection = le::getI16(b + 2) == 1 ? 1 : 0;
+  p.magnification = le::getU32(b + 4);
+  p.angle = le::getU32(b + 8);
+  if (p.array) {
+    p.columns = le::getI32(b + 12);
+    p.rows = le::getI32(b + 16);
+    p.columnPitch = le::getI32(b + 20);
+    p.rowPitch = le::getI32(b + 24);
+    p.name = NameField(b + 28);
+    p.x = le::getI32(b + 60);
+    p.y = le::getI32(b + 64);
+  } else {
+    p.name = NameField(b + 12);
+    p.x = le::getI32(b + 44);
+    p.y = le::getI32(b + 48);
+  }
+  return p;
+}
+
+void ReadVertices(const std::uint8_t* p, int count, std::vector<Point>& out) {
+  out.resize(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i)
+    out[static_cast<std::size_t>(i)] = {le::getI32(p + 8 * i), le::getI32(p + 8 * i + 4)};
+}
+
+// The cell a placement names, with its stored extent.
+struct PlacedCell {
+  std::int32_t slot = 0;
+  db::CellEntry entry;
+  Extent extent;
+};
+
+std::optional<PlacedCell> Lookup(DrawContext& ctx, const std::string& name) {
+  auto& design = ctx.app.design;
+  auto it = ctx.slotByName.find(name);
+  std::int32_t slot = 0;
+  if (it != ctx.slotByName.end()) {
+    slot = it->second;
+  } else {
+    const db::FindOutcome found = db::FindCell(design.image, name);
+    slot = found.result == db::FindResult::Found ? found.slotOffset : 0;
+    ctx.slotByName.emplace(name, slot);
+  }
+  if (slot == 0) return std::nullopt;
+  PlacedCell c;
+  c.slot = slot;
+  c.entry = slot == design.current.slotOffset && design.hasCell()
+                ? design.current.entry
+                : db::ReadCellEntry(design.image, slot);
+  c.extent = {c.entry.xmin, c.entry.ymin, c.entry.xmax, c.entry.ymax};
+  return c;
+}
+
+void ReportUndefined(DrawContext& ctx, const char* format, const std::string& name) {
+  if (ctx.extentOnly) return;
+  const std::string f = sjis::fromUtf8(format);
+  const std::size_t at = f.find("%s");
+  std::string line = f.substr(0, at) + name + f.substr(at + 2);
+  command::PrintLine(ctx.app, line, command::kPrintTranscript);
+}
+
+// A closed rectangle with its two diagonals, in frame, on the current layer.
+void DrawFrameWithDiagonals(DrawContext& ctx, const PlacementTransform& frame, double x0, double y0,
+                            double x1, double y1) {
+  Point r[5] = {{RoundToInt(x0), RoundToInt(y0)},
+                {RoundToInt(x1), RoundToInt(y0)},
+                {RoundToInt(x1), RoundToInt(y1)},
+                {RoundToInt(x0), RoundToInt(y1)},
+                {RoundToInt(x0), RoundToInt(y0)}};
+  PlacementTransform f = frame;
+  TransformPoints(f, r, 5);
+  ctx.extent = BoundingBox(r, 5);
+  DrawOutline(ctx, r, 5);
+  Point d1[2] = {r[0], r[2]}, d2[2] = {r[1], r[3]};
+  DrawOutline(ctx, d1, 2);
+  DrawOutline(ctx, d2, 2);
+}
+
+bool InPath(const DrawContext& ctx, std::int32_t slot) {
+  return std::find(ctx.path.begin(), ctx.path.end(), slot) != ctx.path.end();
+}
+
+// Draws a placed cell in frame below the current depth, keeping the walk's state around it.
+void Descend(DrawContext& ctx, const PlacementTransform& frame, const PlacedCell& cell) {
+  if (InPath(ctx, cell.slot)) return;  // a cell placed inside itself is not entered again
+  const bool wasTop = ctx.topLevel;
+  ctx.topLevel = false;
+  ctx.path.push_back(cell.slot);
+  DrawCell(ctx, frame, cell.entry, cell.slot);
+  ctx.path.pop_back();
+  ctx.topLevel = wasTop;
+}
+
+#if LAVINOR_SCREEN_TEXT
+TextDevice TextDeviceOf(DrawContext& ctx) {
+  return TextDevice{ctx.app, ctx.surface, ctx.view, ctx.depth, ctx.highlight};
+}
+
+void MarkBeforeDescending(DrawContext& ctx, const PlacementTransform& frame,
+                          const PlacementRecord& p, const std::optional<PlacedCell>& cell) {
+  const auto& s = ctx.app.settings;
+  if (ctx.extentOnly || ctx.app.display.treeMode != 0) return;
+  if (ctx.depth >= s.showBase && ctx.depth >= s.showBaseName) return;
+  PlacementLabel mark;
+  mark.name = p.name;
+  mark.x = p.x;
+  mark.y = p.y;
+  mark.magnification = p.magnification;
+  mark.angle = p.angle;
+  mark.reflection = p.reflection;
+  mark.array = p.array;
+  mark.placedExtent = cell ? &cell->extent : nullptr;
+  TextDevice dev = TextDeviceOf(ctx);
+  DrawPlacementMarkAndLabel(dev, frame, mark);
+}
+#else
+void MarkBeforeDescending(DrawContext&, const PlacementTransform&, const PlacementRecord&,
+                          const std::optional<PlacedCell>&) {}
+#endif
+
+void DrawSingle(DrawContext& ctx, const PlacementTransform& parent, const PlacementRecord& p) {
+  auto& app = ctx.app;
+  const auto cell = Lookup(ctx, p.name);
+  MarkBeforeDescending(ctx, parent, p, cell);
+  const PlacementTransform frame =
+      ComposeFrame(parent, p.x, p.y, p.reflection, p.angle, p.magnification);
+  if (ctx.extentPass && ctx.topLevel && cell)
+    Merge(ctx.accumulator, TransformExtent(frame, cell->extent));
+  ctx.layer = kSingleFrameLayer;
+  ++ctx.depth;
+  const bool expand = app.settings.nest >= ctx.depth;
+  if (!cell) {
+    if (expand) ReportUndefined(ctx, msg::kUndefinedSingle, p.name);
+  } else if (!ctx.extentOnly) {
+    if (ctx.depth <= std::max(1, app.settings.showBase)) {
+      ctx.layer = kSingleFrameLayer;
+      DrawFrameWithDiagonals(ctx, frame, cell->extent.xmin, cell->extent.ymin, cell->extent.xmax,
+                             cell->extent.ymax);
+    }
+    if (expand && app.settings.showScell == 1 &&
+        ExtentVisible(ctx.view, TransformExtent(frame, cell->extent)))
+      Descend(ctx, frame, *cell);
+  }
+  --ctx.depth;
+}
+
+// The range of columns of row whose elements may meet the view, from the element extent at the
+// origin (e0) and the rotated pitch steps of a column (vc) and of a row (vr).
+bool VisibleColumns(const ViewState& v, const Extent& e0, DPoint origin, DPoint vc, DPoint vr,
+                    std::int64_t row, std::int64_t columns, std::int64_t& first,
+                    std::int64_t& last) {
+  double lo = 0, hi = double(columns - 1);
+  const double bx = origin.x + vr.x * row, by = origin.y + vr.y * row;
+  // Each condition a + c * k >= 0 (with a margin for rounding) narrows [lo, hi].
+  auto narrow = [&](double a, double k) {
+    a += 2;
+    if (k == 0) {
+      if (a < 0) hi = -1;
+      return;
+    }
+    const double c = -a / k;
+    if (k > 0)
+      lo = std::max(lo, std::ceil(c - 1e-9));
+    else
+      hi = std::min(hi, std::floor(c + 1e-9));
+  };
+  narrow(bx + e0.xmax - v.window.xmin, vc.x);  // right edge not left of the view
+  narrow(v.window.xmax - (bx + e0.xmin), -vc.x);
+  narrow(by + e0.ymax - v.window.ymin, vc.y);
+  narrow(v.window.ymax - (by + e0.ymin), -vc.y);
+  if (lo > hi) return false;
+  first = static_cast<std::int64_t>(lo);
+  last = static_cast<std::int64_t>(hi);
+  return true;
+}
+
+Extent Shifted(const Extent& e, std::int32_t dx, std::int32_t dy) {
+  auto add = [](std::int32_t a, std::int32_t b) {
+    const std::int64_t s = std::int64_t(a) + b;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(s, INT32_MIN, INT32_MAX));
+  };
+  return {add(e.xmin, dx), add(e.ymin, dy), add(e.xmax, dx), add(e.ymax, dy)};
+}
+
+// One rendering of the placed cell, copied to every visible element of an array.
+struct ArrayBitmap {
+  std::unique_ptr<Surface> image;
+  double offsetX = 0, offsetY = 0;  // of the bitmap's view
+  int width = 0, height = 0;
+};
+
+std::optional<ArrayBitmap> RenderArrayBitmap(DrawContext& ctx, const PlacementTransform& frame0,
+                                             const Extent& e0, const PlacedCell& cell) {
+  const ViewState& v = ctx.view;
+  const double w = (double(e0.xmax) - e0.xmin) * v.scale + 2;
+  const double h = (double(e0.ymax) - e0.ymin) * v.scale + 2;
+  if (!(w < 0.75 * v.clientWidth && h < 0.75 * v.clientHeight)) return std::nullopt;
+  ArrayBitmap b;
+  b.width = std::max(1, RoundToInt(w));
+  b.height = std::max(1, RoundToInt(h));
+  b.image = ctx.surface.createCompatible(b.width, b.height);
+  if (!b.image) return std::nullopt;
+  b.image->fillRect(0, 0, b.width, b.height, BackgroundColour(ctx.app.display.blackBackground));
+  ViewState bv = v;
+  bv.clientWidth = b.width;
+  bv.clientHeight = b.height;
+  bv.offsetX = e0.xmin * v.scale - 1;
+  bv.offsetY = e0.ymax * v.scale - b.height + 1;
+  bv.window = WindowFromOffsets(bv);
+  b.offsetX = bv.offsetX;
+  b.offsetY = bv.offsetY;
+  DrawContext sub(ctx.app, *b.image, bv);
+  sub.depth = ctx.depth;
+  sub.topLevel = false;
+  sub.highlight = ctx.highlight;
+  sub.drawingPreview = ctx.drawingPreview;
+  sub.slotByName = ctx.slotByName;
+  sub.path = ctx.path;
+  sub.path.push_back(cell.slot);
+  DrawCell(sub, frame0, cell.entry, cell.slot);
+  ctx.messageSteps += sub.messageSteps;
+  return b;
+}
+
+void DrawArray(DrawContext& ctx, const PlacementTransform& parent, const PlacementRecord& p) {
+  auto& app = ctx.app;
+  const auto& s = app.settings;
+  const auto cell = Lookup(ctx, p.name);
+  MarkBeforeDescending(ctx, parent, p, cell);
+  const PlacementTransform frame =
+      ComposeFrame(parent, p.x, p.y, p.reflection, p.angle, p.magnification);
+  const double own = p.magnification / 1e6;
+  const std::int64_t cols = p.columns, rows = p.rows;
+  const bool usable = cell && cols >= 1 && rows >= 1 && own > 0;
+  if (usable && ctx.extentPass && ctx.topLevel) {
+    const Extent& e = cell->extent;
+    const double gx = double(cols - 1) * p.columnPitch / own,
+                 gy = double(rows - 1) * p.rowPitch / own;
+    const Extent whole{
+        RoundToInt(e.xmin + std::min(0.0, gx)), RoundToInt(e.ymin + std::min(0.0, gy)),
+        RoundToInt(e.xmax + std::max(0.0, gx)), RoundToInt(e.ymax + std::max(0.0, gy))};
+    Merge(ctx.accumulator, TransformExtent(frame, whole));
+  }
+  ctx.layer = kArrayFrameLayer;
+  ++ctx.depth;
+  const bool expand = s.nest >= ctx.depth;
+  if (!cell) {
+    if (expand) ReportUndefined(ctx, msg::kUndefinedArray, p.name);
+    --ctx.depth;
+    return;
+  }
+  if (!usable || ctx.extentOnly) {
+    --ctx.depth;
+    return;
+  }
+  const Extent& e = cell->extent;
+  const int showAcell = s.showAcell;
+  // Frames stand for what is not drawn: the whole array, or the interior left out.
+  if (showAcell == 0 || !expand) {
+    const double gx = double(cols - 1) * p.columnPitch / own,
+                 gy = double(rows - 1) * p.rowPitch / own;
+    ctx.layer = kArrayFrameLayer;
+    DrawFrameWithDiagonals(ctx, frame, e.xmin + std::min(0.0, gx), e.ymin + std::min(0.0, gy),
+                           e.xmax + std::max(0.0, gx), e.ymax + std::max(0.0, gy));
+  } else if (showAcell == 1 && cols >= 3 && rows >= 3) {
+    ctx.layer = kArrayFrameLayer;
+    DrawFrameWithDiagonals(ctx, frame, e.xmax, e.ymax,
+                           (e.xmin * own + double(cols - 1) * p.columnPitch) / own,
+                           (e.ymin * own + double(rows - 1) * p.rowPitch) / own);
+  }
+  if (!expand || showAcell == 0) {
+    --ctx.depth;
+    return;
+  }
+
+  const double m = parent.magnification;
+  const int sign = frame.mirrored ? -1 : 1;
+  PlacementTransform frame0 = frame;
+  frame0.originX = 0;
+  frame0.originY = 0;
+  const Extent e0 = TransformExtent(frame0, e);
+  // Pitch steps in window-independent design units, for finding the visible columns.
+  std::int32_t cx = RoundToInt(double(p.columnPitch) * m), cy = 0;
+  std::int32_t rx = 0, ry = RoundToInt(double(p.rowPitch) * m * sign);
+  RotateVector(cx, cy, frame.rotation);
+  RotateVector(rx, ry, frame.rotation);
+  const DPoint vc{double(cx), double(cy)}, vr{double(rx), double(ry)};
+  const DPoint origin{double(frame.originX), double(frame.originY)};
+
+  std::optional<ArrayBitmap> bitmap;
+  bool bitmapTried = false;
+  const bool tree = app.display.treeMode != 0;
+  const BlitOp op = app.display.blackBackground ? BlitOp::Or : BlitOp::And;
+  for (std::int64_t r = 0; r < rows && app.continueFlag; ++r) {
+    const bool borderRow = r == 0 || r == rows - 1;
+    std::int64_t c0 = 0, c1 = cols - 1;
+    if (!tree && !VisibleColumns(ctx.view, e0, origin, vc, vr, r, cols, c0, c1)) continue;
+    for (std::int64_t c = c0; c <= c1 && app.continueFlag; ++c) {
+      if (showAcell != 2 && !borderRow && c != 0 && c != cols - 1) {
+        c = cols - 2;  // the interior of the row is left out; go on at its last column
+        continue;
+      }
+      if (!DrawStep(ctx)) break;
+      std::int32_t ox = RoundToInt(double(p.columnPitch) * double(c) * m);
+      std::int32_t oy = RoundToInt(double(p.rowPitch) * double(r) * m * sign);
+      RotateVector(ox, oy, frame.rotation);
+      PlacementTransform at = frame;
+      at.originX = RoundToInt(double(frame.originX) + ox);
+      at.originY = RoundToInt(double(frame.originY) + oy);
+      const Extent ext = Shifted(e0, at.originX, at.originY);
+      if (!tree && !ExtentVisible(ctx.view, ext)) continue;
+#if LAVINOR_SCREEN_TEXT
+      if (ctx.depth <= s.showBaseName) {
+        TextDevice dev = TextDeviceOf(ctx);
+        DrawArrayElementLabel(dev, ToWindowX(ctx.view, at.originX), ToWindowY(ctx.view, at.originY),
+                              frame.rotation, frame.mirrored, frame.magnification, p.name,
+                              &cell->extent);
+      }
+#endif
+      if (!bitmapTried) {
+        bitmapTried = true;
+        if (s.arrayMap == 1 && app.display.pickMode != 1 && !tree && !InPath(ctx, cell->slot) &&
+            cols * rows > 1)
+          bitmap = RenderArrayBitmap(ctx, frame0, e0, *cell);
+      }
+      if (bitmap) {
+        const ViewState& v = ctx.view;
+        const int dx = RoundToInt(at.originX * v.scale + bitmap->offsetX - v.offsetX);
+        const int dy = RoundToInt(v.clientHeight - at.originY * v.scale - bitmap->height -
+                                  bitmap->offsetY + v.offsetY);
+        ctx.surface.blit(dx, dy, bitmap->width, bitmap->height, *bitmap->image, 0, 0, op);
+      } else {
+        Descend(ctx, at, *cell);
+      }
+      if (tree) break;
+    }
+    if (tree) break;
+  }
+  --ctx.depth;
+}
+
+#if LAVINOR_SCREEN_TEXT
+void DrawText(DrawContext& ctx, const PlacementTransform& frame, const ScreenText& t) {
+  auto& app = ctx.app;
+  if ((app.display.elementTypeMask & (1 << 7)) == 0) return;
+  if (ctx.extentPass && ctx.topLevel)
+    Merge(ctx.accumulator, TransformExtent(frame, ScreenTextExtent(app, t)));
+  if (ctx.extentOnly) {
+    if (t.layer >= 0 && t.layer < 64) app.design.presentLayers[t.layer] = 1;
+    return;
+  }
+  TextDevice dev = TextDeviceOf(ctx);
+  DrawTextElement(dev, frame, t);
+}
+
+#endif
+
+}  // namespace
+
+Extent BoundingBox(const Point* points, int count) {
+  if (count <= 0) return {};
+  Extent e{points[0].x, points[0].y, points[0].x, points[0].y};
+  for (int i = 1; i < count; ++i) {
+    e.xmin = std::min(e.xmin, points[i].x);
+    e.ymin = std::min(e.ymin, points[i].y);
+    e.xmax = std::max(e.xmax, points[i].x);
+    e.ymax = std::max(e.ymax, points[i].y);
+  }
+  return e;
+}
+
+bool DrawStep(DrawContext& ctx) {
+  auto& app = ctx.app;
+  if (!app.continueFlag) return false;
+  ++ctx.messageSteps;
+  app.host.messageStep(app.continueFlag);
+  return app.continueFlag;
+}
+
+PlacementTransform ComposeFrame(const PlacementTransform& parent, std::int32_t x, std::int32_t y,
+                                int reflection, std::uint32_t angle, std::uint32_t magnification) {
+  Point o{x, y};
+  PlacementTransform p = parent;
+  TransformPoints(p, &o, 1);
+  PlacementTransform f;
+  f.originX = o.x;
+  f.originY = o.y;
+  const std::int64_t a = std::int64_t(angle) % kFullTurn;
+  const std::int64_t total = std::int64_t(parent.rotation) + (parent.mirrored ? -a : a);
+  f.rotation = static_cast<std::int32_t>(((total % kFullTurn) + kFullTurn) % kFullTurn);
+  f.mirrored = parent.mirrored ^ (reflection == 1 ? 1 : 0);
+  f.magnification = magnification / 1e6 * parent.magnification;
+  f.accumulatedAngle = f.rotation;
+  f.accumulatedReflection = f.mirrored;
+  return f;
+}
+
+void DrawCell(DrawContext& ctx, const PlacementTransform& frame, const db::CellEntry& entry,
+              std::int32_t slotOffset) {
+  (void)slotOffset;
+  auto& app = ctx.app;
+  const int mask = app.display.elementTypeMask;
+  std::vector<Point> pts;
+  pts.reserve(256);
+  db::ReadElements(app.design.image, entry, [&](const db::RecordView& r) {
+    if (!DrawStep(ctx)) return false;
+    if (r.deleted()) return true;
+    const std::uint8_t* b = r.bytes.data();
+    switch (r.kind()) {
+      case db::ElementType::ACell:
+        if (mask & (1 << 5)) DrawArray(ctx, frame, ReadPlacement(r));
+        break;
+      case db::ElementType::SCell:
+        if (mask & (1 << 6)) DrawSingle(ctx, frame, ReadPlacement(r));
+        break;
+      case db::ElementType::Text: {
+#if LAVINOR_SCREEN_TEXT
+        const int n = std::max<int>(0, le::getI16(b + 20));
+        ScreenText t;
+        t.layer = le::getI16(b + 2);
+        t.reflection = le::getI16(b + 10) == 1 ? 1 : 0;
+        t.magnification = le::getU32(b + 12);
+        t.angle = le::getU32(b + 16);
+        t.text = std::string_view(reinterpret_cast<const char*>(b + 22),
+                                  static_cast<std::size_t>(std::min(n, 512)));
+        t.x = le::getI32(b + 22 + n);
+        t.y = le::getI32(b + 26 + n);
+        DrawText(ctx, frame, t);
+#endif
+        break;
+      }
+      case db::ElementType::Rect:
+      case db::ElementType::Polygon: {
+        const int count = le::getI16(b + 4);
+        if (count < 1) break;
+        ReadVertices(b + 6, count, pts);
+        DrawArea(ctx, frame, le::getI16(b + 2), pts.data(), count);
+        break;
+      }
+      case db::ElementType::Line: {
+        const int count = le::getI16(b + 10);
+        if (count < 1) break;
+        ReadVertices(b + 12, count, pts);
+        DrawLineElement(ctx, frame, le::getI16(b + 2), le::getI16(b + 4), le::getI32(b + 6),
+                        pts.data(), count);
+        break;
+      }
+    }
+    return app.continueFlag;
+  });
+}
+
+bool DrawTopCell(DrawContext& ctx) {
+  auto& app = ctx.app;
+  auto& design = app.design;
+  if (!design.hasCell() || !app.continueFlag) return app.continueFlag;
+  if (app.display.pickMode >= 3 && app.display.pickMode <= 6) return true;
+  if (ctx.extentPass) ctx.accumulator = kEmptyAccumulator;
+  ctx.depth = 0;
+  ctx.topLevel = true;
+  ctx.path.assign(1, design.current.slotOffset);
+  const db::CellEntry entry = design.current.entry;
+  DrawCell(ctx, TopFrame(), entry, design.current.slotOffset);
+  ctx.depth = 0;
+  if (!app.continueFlag) return false;
+  if (ctx.extentPass && app.display.treeMode == 0) {
+    const Extent& a = ctx.accumulator;
+    // A cell whose records are all deleted has nothing to measure: it keeps the empty extent.
+    if (design.current.entry.dataSize != 0 && a.xmin <= a.xmax && a.ymin <= a.ymax)
+      db::SetExtent(design, {a.xmin, a.ymin, a.xmax, a.ymax});
+    else
+      db::SetExtent(design, db::kDefaultExtent);
+  }
+  return true;
+}
+
+}  // namespace lav::display

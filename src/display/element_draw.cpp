@@ -1,0 +1,134 @@
+#include "display/element_draw.h"
+
+#include <vector>
+
+#include "db/rounding.h"
+#include "display/path_outline.h"
+#include "display/pens.h"
+#include "shell/app_state.h"
+
+namespace lav::display {
+
+bool LayerVisible(const DrawContext& ctx, int layer) {
+  if (layer < 0 || layer >= kPenCount) return false;
+  return (ctx.app.settings.layerFlags[layer] & 1) != 0;
+}
+
+namespace {
+
+bool OnlyLayerExcludes(const DrawContext& ctx, int layer) {
+  const int only = ctx.app.display.onlyLayer;
+  return only >= 0 && only != layer;
+}
+
+bool Picking(const DrawContext& ctx) {
+  const int p = ctx.app.display.pickMode;
+  return p >= 1 && p <= 6;
+}
+
+DPoint WindowPoint(const ViewState& v, double x, double y) {
+  return {ToWindowX(v, x), ToWindowY(v, y)};
+}
+
+void Segment(DrawContext& ctx, double x0, double y0, double x1, double y1) {
+  DrawClippedSegment(ctx.view, ctx.surface, WindowPoint(ctx.view, x0, y0),
+                     WindowPoint(ctx.view, x1, y1));
+}
+
+void MarkLayerPresent(DrawContext& ctx, int layer) {
+  if (layer >= 0 && layer < 64) ctx.app.design.presentLayers[layer] = 1;
+}
+
+void Accumulate(DrawContext& ctx) {
+  if (ctx.extentPass && ctx.topLevel) Merge(ctx.accumulator, ctx.extent);
+}
+
+}  // namespace
+
+int DrawOutline(DrawContext& ctx, const Point* pts, int count) {
+  auto& app = ctx.app;
+  const int layer = ctx.layer;
+  if (ctx.extentOnly || count < 2 || app.display.treeMode != 0 || Picking(ctx) || !app.continueFlag)
+    return 1;
+  if (layer < 66 && !LayerVisible(ctx, layer)) return 1;
+  if (OnlyLayerExcludes(ctx, layer)) return 1;
+  if (!ExtentVisible(ctx.view, ctx.extent)) return 1;
+  const bool black = app.display.blackBackground;
+  ctx.surface.setPen(LayerPen(app.settings, ctx.highlight ? kHighlightLayer : layer, black));
+  ctx.surface.setRasterMode(RasterMode::Copy);
+  const Extent& e = ctx.extent;
+  if (layer < 64 && count >= 3) {
+    const double pw = RoundHalfUp(double(e.xmax) - e.xmin) * ctx.view.scale;
+    const double ph = RoundHalfUp(double(e.ymax) - e.ymin) * ctx.view.scale;
+    if (pw <= 1) {
+      Segment(ctx, e.xmin, e.ymin, e.xmin, e.ymax);
+      return 1;
+    }
+    if (ph <= 1) {
+      Segment(ctx, e.xmin, e.ymin, e.xmax, e.ymin);
+      return 1;
+    }
+    if (pw <= 4 && ph <= 4) {
+      Segment(ctx, e.xmin, e.ymin, e.xmax, e.ymin);
+      Segment(ctx, e.xmax, e.ymin, e.xmax, e.ymax);
+      Segment(ctx, e.xmax, e.ymax, e.xmin, e.ymax);
+      Segment(ctx, e.xmin, e.ymax, e.xmin, e.ymin);
+      return 0;
+    }
+  }
+  for (int i = 0; i + 1 < count; ++i) {
+    if (i > 0 && !DrawStep(ctx)) break;
+    Segment(ctx, pts[i].x, pts[i].y, pts[i + 1].x, pts[i + 1].y);
+  }
+  return 0;
+}
+
+void DrawArea(DrawContext& ctx, const PlacementTransform& frame, int layer, Point* pts, int count) {
+  if ((ctx.app.display.elementTypeMask & (1 << 8)) == 0) return;
+  ctx.layer = layer;
+  ctx.extent = TransformExtent(frame, BoundingBox(pts, count));
+  Accumulate(ctx);
+  MarkLayerPresent(ctx, layer);
+  if (ctx.extentOnly || !ExtentVisible(ctx.view, ctx.extent)) return;
+  PlacementTransform f = frame;
+  TransformPoints(f, pts, count);
+  if (DrawOutline(ctx, pts, count) == 0) DrawHatch(ctx, pts, count);
+}
+
+void DrawLineElement(DrawContext& ctx, const PlacementTransform& frame, int layer, int tip,
+                     std::int32_t width, Point* pts, int count) {
+  if ((ctx.app.display.elementTypeMask & (1 << 9)) == 0) return;
+  ctx.layer = layer;
+  MarkLayerPresent(ctx, layer);
+  if (width < 1) {
+    ctx.extent = TransformExtent(frame, BoundingBox(pts, count));
+    Accumulate(ctx);
+    if (ctx.extentOnly || !ExtentVisible(ctx.view, ctx.extent)) return;
+    PlacementTransform f = frame;
+    TransformPoints(f, pts, count);
+    DrawOutline(ctx, pts, count);
+    return;
+  }
+  std::vector<Point> outline =
+      BuildPathOutline(pts, count, tip, width, ctx.app.settings.acuteTip == 1);
+  ctx.extent = TransformExtent(frame, BoundingBox(outline.data(), int(outline.size())));
+  Accumulate(ctx);
+  if (ctx.extentOnly || !ExtentVisible(ctx.view, ctx.extent)) return;
+  const Extent outlineExtent = ctx.extent;
+  const int mode = ctx.app.settings.lineMode;
+  if (mode != 2) {
+    PlacementTransform f = frame;
+    TransformPoints(f, pts, count);
+    DrawOutline(ctx, pts, count);
+  }
+  if (mode != 1) {
+    PlacementTransform f = frame;
+    TransformPoints(f, outline.data(), int(outline.size()));
+    ctx.extent = outlineExtent;
+    DrawOutline(ctx, outline.data(), int(outline.size()));
+    if (RoundHalfUp(width * frame.magnification * ctx.view.scale) > 2)
+      DrawHatch(ctx, outline.data(), int(outline.size()));
+  }
+}
+
+}  // namespace lav::display

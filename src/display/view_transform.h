@@ -1,0 +1,55 @@
+// Design coordinates to window pixels and back, the view's limits, the placement transform and
+// the clipping of segments to the window.
+#pragma once
+
+#include <cstdint>
+
+#include "display/view_state.h"
+#include "platform/surface.h"
+
+namespace lav::display {
+
+struct PlacementTransform {
+  std::int32_t originX = 0, originY = 0;
+  int mirrored = 0;
+  std::int32_t rotation = 0;  // millionths of a degree, counter-clockwise
+  double magnification = 1.0;
+  std::int32_t accumulatedAngle = 0;
+  int accumulatedReflection = 0;
+};
+
+struct Point {
+  std::int32_t x = 0, y = 0;
+};
+
+struct DPoint {
+  double x = 0, y = 0;
+};
+
+double ToWindowX(const ViewState& v, double x);
+double ToWindowY(const ViewState& v, double y);
+DPoint ToDesign(const ViewState& v, double wx, double wy);
+
+// The design rectangle shown by the current offsets.
+Extent WindowFromOffsets(const ViewState& v);
+// Offsets that centre the window rectangle v.window in the client area.
+void RecentreOffsets(ViewState& v);
+
+// Keeps the scale and the window inside the 32-bit range and at least 20 units wide.
+void ApplyView(ViewState& v);
+
+// Transforms the points in place; the frame's accumulated angle and reflection are updated.
+void TransformPoints(PlacementTransform& frame, Point* points, int count);
+// Rotation about (0, 0), used for array pitches.
+void RotateVector(std::int32_t& x, std::int32_t& y, std::int32_t angle);
+// The extent of the four transformed corners of e.
+Extent TransformExtent(const PlacementTransform& frame, const Extent& e);
+bool ExtentVisible(const ViewState& v, const Extent& e);
+
+// 1: the closed segments meet in one point (out); 0: they do not; -1: parallel or degenerate.
+int SegmentIntersection(DPoint p1, DPoint p2, DPoint p3, DPoint p4, DPoint& out);
+
+// Draws one segment given in window coordinates with the current pen, clipped to the window.
+void DrawClippedSegment(const ViewState& v, Surface& s, DPoint p, DPoint q);
+
+}  // namespace lav::display

@@ -1,0 +1,296 @@
+// Drawings that must show: layer colours, hatching inside the outline, hidden layers, placements
+// with their transforms, arrays, the nesting depth, undefined cells, and Escape mid-redraw.
+#include <gtest/gtest.h>
+
+#include "display/pens.h"
+#include "render_fixture.h"
+
+namespace lav::display::testing {
+namespace {
+
+// A 100 x 100 pixel square from (5, 5) to (15, 15) user units: window 50..150, 150..250.
+constexpr int kLo = 5000, kHi = 15000;
+
+TEST_F(RenderTest, RectangleShowsInItsLayersColourWithHatchInside) {
+  struct Case {
+    int layer;
+    Rgb colour;
+  } cases[] = {{1, MakeRgb(0, 255, 255)},
+               {4, kRed},
+               {6, MakeRgb(0, 0, 255)},
+               {13, MakeRgb(0, 0, 127)},
+               {18, MakeRgb(255, 0, 0)}};  // 18 mod 14 = 4
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.layer);
+    db::testing::NewImage(app.design);
+    cell("TOP");
+    rect(c.layer, kLo, kLo, kHi, kHi);
+    ASSERT_TRUE(draw());
+    EXPECT_EQ(at(kLo, 10000), c.colour);  // left edge
+    EXPECT_EQ(at(10000, kHi), c.colour);  // top edge
+    const int inside = count(c.colour, 55, 155, 146, 246);
+    EXPECT_GT(inside, 200) << "hatch lines inside";
+    EXPECT_EQ(countAll(c.colour), count(c.colour, 50, 150, 151, 251)) << "nothing outside";
+  }
+}
+
+TEST_F(RenderTest, HiddenLayersAndHatchSwitches) {
+  cell("TOP");
+  rect(4, kLo, kLo, kHi, kHi);
+  app.settings.layerFlags[4] = 0;
+  ASSERT_TRUE(draw());
+  EXPECT_EQ(countAll(kRed), 0);
+
+  app.settings.layerFlags[4] = 1;
+  app.settings.layerFillFlags[4] = 0;  // outline only
+  ASSERT_TRUE(draw());
+  EXPECT_EQ(count(kRed, 55, 155, 146, 246), 0);
+  EXPECT_GT(count(kRed, 50, 150, 151, 251), 350);
+
+  app.settings.layerFillFlags[4] = 1;
+  app.settings.fillPaint = 0;  // hatching off everywhere
+  ASSERT_TRUE(draw());
+  EXPECT_EQ(count(kRed, 55, 155, 146, 246), 0);
+
+  app.settings.fillPaint = 1;
+  app.display.onlyLayer = 5;  // another layer only
+  ASSERT_TRUE(draw());
+  EXPECT_EQ(countAll(kRed), 0);
+}
+
+TEST_F(RenderTest, HatchCountSetsTheSpacing) {
+  cell("TOP");
+  rect(4, kLo, kLo, kHi, kHi);
+  app.settings.layerFillFlags[4] = 1;
+  // Hatch lines cross the middle row of the square: count the runs of red along it.
+  auto runs = [&] {
+    int n = 0;
+    bool in = false;
+    for (int x = 52; x < 149; ++x) {
+      const bool red = surface.pixel(x, 200) == kRed;
+      if (red && !in) ++n;
+      in = red;
+    }
+    return n;
+  };
+  ASSERT_TRUE(draw());
+  const int dense = runs();  // 100 lines over 2600 pixels: a spacing of 26
+  app.settings.layerHatchCount[4] = 50;
+  ASSERT_TRUE(draw());
+  const int sparse = runs();
+  EXPECT_GE(dense, 3);
+  EXPECT_NEAR(dense, 2 * sparse, 1);
+}
+
+// A child cell with an asymmetric rectangle (1 x 2 user units, red, outline only) placed with
+// the given transform; the box it must occupy is checked by its edges' midpoints.
+TEST_F(RenderTest, SinglePlacementsAppearWithTheirTransforms) {
+  struct Case {
+    const char* what;
+    int refl;
+    std::uint32_t angle, mag;
+    int x0, y0, x1, y1;  // expected box in design units
+  } cases[] = {
+      {"plain", 0, 0, 1000000, 20000, 15000, 21000, 17000},
+      {"rotated 90", 0, 90000000, 1000000, 18000, 15000, 20000, 16000},
+      {"magnified 2", 0, 0, 2000000, 20000, 15000, 22000, 19000},
+      {"mirrored", 1, 0, 1000000, 20000, 13000, 21000, 15000},
+      {"mirrored, 90", 1, 90000000, 1000000, 20000, 15000, 22000, 16000},
+      {"rotated 270 x3", 0, 270000000, 3000000, 20000, 12000, 26000, 15000},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    db::testing::NewImage(app.design);
+    app.settings.layerFillFlags[4] = 0;
+    cell("C");
+    rect(4, 0, 0, 1000, 2000);
+    cell("TOP");
+    single("C", 20000, 15000, c.refl, c.angle, c.mag);
+    ASSERT_TRUE(draw());
+    const int mx = (c.x0 + c.x1) / 2, my = (c.y0 + c.y1) / 2;
+    EXPECT_EQ(at(c.x0, my), kRed);
+    EXPECT_EQ(at(c.x1, my), kRed);
+    EXPECT_EQ(at(mx, c.y0), kRed);
+    EXPECT_EQ(at(mx, c.y1), kRed);
+    EXPECT_EQ(countAll(kRed), count(kRed, static_cast<int>(ToWindowX(app.display.view, c.x0)),
+                                    static_cast<int>(ToWindowY(app.display.view, c.y1)),
+                                    static_cast<int>(ToWindowX(app.display.view, c.x1)) + 1,
+                                    static_cast<int>(ToWindowY(app.display.view, c.y0)) + 1));
+  }
+}
+
+TEST_F(RenderTest, NestedPlacementsComposeAndNestCutsTheDepth) {
+  app.settings.layerFillFlags[4] = 0;
+  app.settings.layerFillFlags[6] = 0;
+  cell("G");
+  rect(4, 0, 0, 1000, 500);  // red, 1 x 0.5
+  cell("C");
+  rect(6, 0, 0, 300, 300);  // blue marker at C's origin
+  single("G", 1000, 0, 0, 90000000);
+  cell("TOP");
+  single("C", 20000, 15000, 1);  // mirrored
+  ASSERT_TRUE(draw());
+  // G rotated by 90 inside C lies at x 500..1000, y 0..1000; the mirror flips it below.
+  EXPECT_EQ(at(20500, 14500), kRed);
+  EXPECT_EQ(at(20750, 14000), kRed);
+  EXPECT_EQ(count(kRed, 0, 0, 400, 150), 0) << "nothing above the placement's origin";
+  EXPECT_EQ(at(20000, 14850), MakeRgb(0, 0, 255));
+
+  app.settings.nest = 1;  // C's own elements only
+  ASSERT_TRUE(draw());
+  EXPECT_EQ(countAll(kRed), 0);
+  EXPECT_GT(countAll(MakeRgb(0, 0, 255)), 0);
+
+  app.settings.nest = 0;  // nothing placed is drawn
+  ASSERT_TRUE(draw());
+  EXPECT_EQ(countAll(MakeRgb(0, 0, 255)), 0);
+}
+
+TEST_F(RenderTest, ArraysShowEveryElementWithOrWithoutTheBitmap) {
+  struct Case {
+    const char* what;
+    int arrayMap, refl;
+    int rowSign;
+  } cases[] = {{"direct", 0, 0, 1}, {"bitmap", 1, 0, 1}, {"mirrored", 1, 1, -1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    db::testing::NewImage(app.design);
+    app.settings.arrayMap = c.arrayMap;
+    app.settings.showAcell = 2;
+    cell("C");
+    rect(4, 0, 0, 1000, 1000);
+    cell("TOP");
+    array("C", 5000, 15000, 4, 3, 3000, 4000, c.refl);
+    ASSERT_TRUE(draw());
+    for (int r = 0; r < 3; ++r)
+      for (int col = 0; col < 4; ++col) {
+        const int x = 5000 + 3000 * col, y = 15000 + c.rowSign * 4000 * r;
+        const int top = c.refl ? y - 1000 : y;  // a mirrored element hangs below its origin
+        EXPECT_EQ(at(x, top + 500), kRed) << col << "," << r;
+        EXPECT_EQ(at(x + 1500, top + 500), kWhite) << "gap after " << col << "," << r;
+      }
+  }
+}
+
+TEST_F(RenderTest, BorderOfAnArrayWithAFrameOverItsInterior) {
+  app.settings.showAcell = 1;
+  app.settings.arrayMap = 0;
+  cell("C");
+  rect(4, 0, 0, 1000, 1000);
+  cell("TOP");
+  array("C", 5000, 5000, 5, 5, 3000, 3000);
+  ASSERT_TRUE(draw());
+  int shown = 0;
+  for (int r = 0; r < 5; ++r)
+    for (int col = 0; col < 5; ++col)
+      if (at(5000 + 3000 * col, 5000 + 3000 * r + 500) == kRed) ++shown;
+  EXPECT_EQ(shown, 16);
+  // The frame over the 3 x 3 interior is dotted grey on pseudo-layer 64, with its diagonals.
+  const Rgb grey = MakeRgb(127, 127, 127);
+  EXPECT_GT(count(grey, 55, 125, 175, 245), 100);
+  EXPECT_EQ(count(kRed, 75, 140, 155, 225), 0) << "interior elements are left out";
+
+  app.settings.showAcell = 0;  // the frame of the whole array only
+  ASSERT_TRUE(draw());
+  EXPECT_EQ(countAll(kRed), 0);
+  EXPECT_GT(countAll(grey), 100);
+}
+
+TEST_F(RenderTest, UndefinedCellsAreReportedOncePerDrawing) {
+  cell("TOP");
+  single("NOPE", 1000, 1000);
+  array("GONE", 1000, 1000, 2, 2, 10, 10);
+  ASSERT_TRUE(draw());
+  EXPECT_TRUE(printed("*UNDEFIND*( NOPE )SCell"));
+  EXPECT_TRUE(printed("*UNDEFIND*( GONE )ACell"));
+  int n = 0;
+  for (const auto& l : lines)
+    if (l.find("NOPE") != std::string::npos) ++n;
+  EXPECT_EQ(n, 1);
+}
+
+TEST_F(RenderTest, EscapeStopsTheRedrawAndPrintsTheAbortLine) {
+  cell("TOP");
+  for (int i = 0; i < 500; ++i) rect(4, i * 10, 0, i * 10 + 5000, 5000);
+  long steps = 0;
+  host.onMessageStep = [&](bool& flag) {
+    if (++steps == 100) flag = false;
+  };
+  EXPECT_FALSE(draw());
+  EXPECT_EQ(sjis::toUtf8(app.window.transcript.lines[0]), "*** Abortion ***");
+  EXPECT_LT(steps, 110);
+  EXPECT_FALSE(app.dispatch.completion);
+  // Nothing more is drawn until a command shows the design again.
+  host.onMessageStep = nullptr;
+  EXPECT_TRUE(draw());
+  EXPECT_EQ(countAll(kRed), 0);
+  app.continueFlag = true;
+  EXPECT_TRUE(draw());
+  EXPECT_GT(countAll(kRed), 1000);
+}
+
+TEST_F(RenderTest, TheDrawingKeepsTheCellExtentUpToDate) {
+  cell("C");
+  rect(2, 0, 0, 1000, 1000);
+  cell("TOP");
+  rect(4, -3000, 2000, 4000, 9000);
+  single("C", 10000, 10000, 0, 0, 2000000);
+  ASSERT_TRUE(draw());
+  const auto& e = app.design.current.entry;
+  EXPECT_EQ(e.xmin, -3000);
+  EXPECT_EQ(e.ymin, 2000);
+  EXPECT_EQ(e.xmax, 12000);
+  EXPECT_EQ(e.ymax, 12000);
+  // The slot holds it too: it survives closing the design.
+  const auto slot = db::ReadCellEntry(app.design.image, app.design.current.slotOffset);
+  EXPECT_EQ(slot.xmax, 12000);
+}
+
+TEST_F(RenderTest, TinyFiguresAreDrawnAsALineOrTheirExtent) {
+  cell("TOP");
+  rect(4, 10000, 10000, 10050, 15000);  // half a pixel wide: one vertical line, no hatch
+  rect(6, 20000, 10000, 20300, 10300);  // 3 x 3 pixels: its extent rectangle
+  ASSERT_TRUE(draw());
+  const int red = countAll(kRed);
+  EXPECT_GE(red, 49);
+  EXPECT_LE(red, 51);
+  EXPECT_EQ(count(kRed, 101, 0, 400, 300), 0);
+  EXPECT_GE(countAll(MakeRgb(0, 0, 255)), 8);
+}
+
+TEST_F(RenderTest, WideLinesFollowTheLineMode) {
+  cell("TOP");
+  db::testing::Append(app.design, db::EncodeLine(4, 0, 2000, {{5000, 15000}, {35000, 15000}}));
+  struct Case {
+    int mode;
+    bool centre, outline;
+  } cases[] = {{0, true, true}, {1, true, false}, {2, false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mode);
+    app.settings.lineMode = c.mode;
+    app.settings.layerFillFlags[4] = 0;
+    ASSERT_TRUE(draw());
+    EXPECT_EQ(at(20000, 15000) == kRed, c.centre);
+    EXPECT_EQ(at(20000, 16000) == kRed, c.outline);
+    EXPECT_EQ(at(20000, 14000) == kRed, c.outline);
+  }
+  // A hairline shows its centre line whatever the mode says.
+  db::testing::NewImage(app.design);
+  cell("TOP");
+  db::testing::Append(app.design, db::EncodeLine(4, 0, 0, {{5000, 15000}, {35000, 15000}}));
+  app.settings.lineMode = 2;
+  ASSERT_TRUE(draw());
+  EXPECT_EQ(at(20000, 15000), kRed);
+}
+
+TEST_F(RenderTest, BlackBackgroundSwapsTheForeground) {
+  app.display.blackBackground = true;
+  cell("TOP");
+  rect(0, kLo, kLo, kHi, kHi);
+  ASSERT_TRUE(draw());
+  EXPECT_EQ(surface.pixel(300, 50), MakeRgb(0, 0, 0));
+  EXPECT_EQ(at(kLo, 10000), kWhite);
+}
+
+}  // namespace
+}  // namespace lav::display::testing

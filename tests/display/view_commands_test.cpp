@@ -1,0 +1,158 @@
+// The view commands typed as a user types them: fit, zoom with its refusals, the window zoom by
+// two corners, re-centring, and the layer commands that redraw at once.
+#include "display/view_commands.h"
+
+#include <gtest/gtest.h>
+
+#include "db/element_stream.h"
+#include "display/view_transform.h"
+#include "support/typing_session.h"
+
+namespace lav::testing {
+namespace {
+
+class ViewCommands : public TypingSession {
+ protected:
+  void SetUp() override {
+    TypingSession::SetUp();
+    auto& v = app.display.view;
+    v.clientWidth = 1000;
+    v.clientHeight = 800;
+    v.screenWidth = 1600;
+    v.screenHeight = 1000;
+    app.display.firstPaintDone = true;
+  }
+  const display::ViewState& view() const { return app.display.view; }
+  double centreX() const { return (view().window.xmin + view().window.xmax) / 2.0; }
+  double centreY() const { return (view().window.ymin + view().window.ymax) / 2.0; }
+};
+
+TEST_F(ViewCommands, FitShowsAnEmptyCellWithAMargin) {
+  type("NEW FIT.CAD");
+  type("MKCELL TOP");
+  type("OCELL TOP");
+  type("FIT");
+  // (0, 0)-(45000, 35000) with 7 %: the width limits, 1000 / 45000 * 0.93.
+  EXPECT_NEAR(view().scale, 1000.0 / 45000 * 0.93, 1e-12);
+  EXPECT_NEAR(centreX(), 22500, 1);
+  EXPECT_NEAR(centreY(), 17500, 1);
+  EXPECT_EQ(prompt(), "? ");
+  type("CLOSE 0");
+}
+
+TEST_F(ViewCommands, ZoomFactorsPromptsAndRefusals) {
+  const double s = view().scale;
+  type("ZOOM 2");
+  EXPECT_DOUBLE_EQ(view().scale, 2 * s);
+  type("ZOOM -2");  // the magnitude counts
+  EXPECT_DOUBLE_EQ(view().scale, 4 * s);
+  type("ZOOM 0");  // nothing
+  EXPECT_DOUBLE_EQ(view().scale, 4 * s);
+  type("ZOOM");
+  EXPECT_EQ(prompt(), "Zoom Up: ");
+  type("1/4");  // answers are expressions
+  EXPECT_DOUBLE_EQ(view().scale, s);
+  EXPECT_EQ(prompt(), "? ");
+  EXPECT_TRUE(takeBoxes().empty());
+
+  type("ZOOM 0.0000001");
+  auto boxes = takeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], "値が小さすぎます。これ以上の縮小は出来ません。");
+  EXPECT_DOUBLE_EQ(view().scale, s) << "a refused zoom leaves the view";
+  EXPECT_EQ(host.boxes.size(), 0u);
+}
+
+TEST_F(ViewCommands, WindowZoomByTwoCornersRestoresTheSnapStep) {
+  app.settings.gscale = 1000;
+  type("WINDOW");
+  EXPECT_EQ(prompt(), "Win1: ");
+  EXPECT_EQ(app.dispatch.pickMode, 10);
+  EXPECT_NE(app.settings.gscale, 1000) << "corners snap to a step of the view";
+  type("30 40");
+  EXPECT_EQ(prompt(), "Win2: ");
+  EXPECT_EQ(app.shell.pointer.rectangle, 1);
+  type("10 20");
+  EXPECT_EQ(prompt(), "? ");
+  EXPECT_EQ(app.settings.gscale, 1000);
+  EXPECT_NEAR(view().scale, 800.0 / 20000, 1e-12);  // 20 x 20 units, no margin
+  EXPECT_NEAR(centreX(), 20000, 1);
+  EXPECT_NEAR(centreY(), 30000, 1);
+
+  type("WINDOW");
+  type("5 5");
+  type("5 9");  // no width: the view stays
+  EXPECT_NEAR(view().scale, 800.0 / 20000, 1e-12);
+  type("WINDOW");
+  type("corner");  // not a point
+  EXPECT_EQ(prompt(), "? ");
+  EXPECT_EQ(app.settings.gscale, 1000);
+}
+
+TEST_F(ViewCommands, WindowZoomStepFollowsTheViewWidth) {
+  struct Case {
+    int width;  // database units across 1000 pixels on a 1600-pixel screen
+    std::int32_t step;
+  } cases[] = {{47000, 3800}, {12000, 960}, {1000, 80}, {10, 1}, {200000, 16000}};
+  for (const auto& c : cases) {
+    display::ViewState v = view();
+    v.window = {0, 0, c.width, 100};
+    EXPECT_EQ(display::WindowZoomStep(v), c.step) << c.width;
+  }
+}
+
+TEST_F(ViewCommands, CentreMovesThePickedPointToThePosition) {
+  type("CENTER");
+  EXPECT_EQ(prompt(), "Point: ");
+  type("3 4");
+  EXPECT_NEAR(display::ToWindowX(view(), 3000), 500, 1);
+  EXPECT_NEAR(display::ToWindowY(view(), 4000), 400, 1);
+  type("CENTER 1");  // bottom left for this use only
+  type("3 4");
+  EXPECT_NEAR(display::ToWindowX(view(), 3000), 0, 1);
+  EXPECT_NEAR(display::ToWindowY(view(), 4000), 800, 1);
+  type("CENTER 99");  // clamped to 8: left centre
+  type("3 4");
+  EXPECT_NEAR(display::ToWindowX(view(), 3000), 0, 1);
+  EXPECT_NEAR(display::ToWindowY(view(), 4000), 400, 1);
+  EXPECT_EQ(app.settings.position, 0);
+}
+
+TEST_F(ViewCommands, OnlyOneLayerOnceThenAllAgain) {
+  app.settings.layerFlags[7] = 0;
+  type("ONLY 7");
+  EXPECT_EQ(app.settings.layerFlags[7] & 1, 1);
+  EXPECT_EQ(app.display.onlyLayer, -1) << "the next drawing shows every displayed layer";
+  type("DISP 1 2");
+  EXPECT_EQ(app.settings.layerFlags[1] & 1, 1);
+  EXPECT_EQ(app.settings.layerFlags[7] & 1, 0);
+  type("ADDDISP -2 5");
+  EXPECT_EQ(app.settings.layerFlags[2] & 1, 0);
+  EXPECT_EQ(app.settings.layerFlags[5] & 1, 1);
+}
+
+TEST_F(ViewCommands, RedrawReportsUndefinedCellsAndEscape) {
+  type("NEW RD.CAD");
+  type("MKCELL TOP");
+  type("OCELL TOP");
+  db::Placement p;
+  p.cellName = "MISSING";
+  ASSERT_EQ(db::AppendElement(app.design, db::EncodeSingle(p), host.clock),
+            db::AppendResult::Appended);
+  lines.clear();
+  type("REDRAW");
+  bool reported = false;
+  for (const auto& l : lines) reported |= l.find("*UNDEFIND*( MISSING )SCell") != std::string::npos;
+  EXPECT_TRUE(reported);
+
+  host.onMessageStep = [](bool& flag) { flag = false; };
+  type("REDRAW");
+  bool aborted = false;
+  for (const auto& l : lines) aborted |= l == "*** Abortion ***";
+  EXPECT_TRUE(aborted);
+  host.onMessageStep = nullptr;
+  type("CLOSE 0");
+}
+
+}  // namespace
+}  // namespace lav::testing

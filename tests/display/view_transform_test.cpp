@@ -1,0 +1,264 @@
+// The view transform: placement frames, the view's limits, zooms and clipping to the window.
+#include "display/view_transform.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "display/view_commands.h"
+
+namespace lav::display {
+namespace {
+
+struct SegmentRecorder : Surface {
+  struct Seg {
+    int x0, y0, x1, y1;
+  };
+  std::vector<Seg> segs;
+  int width() const override { return 100; }
+  int height() const override { return 80; }
+  void setPen(const Pen&) override {}
+  void setBrush(const Brush&) override {}
+  void setRasterMode(RasterMode) override {}
+  void line(int x0, int y0, int x1, int y1) override { segs.push_back({x0, y0, x1, y1}); }
+  void polyline(const IntPoint*, int) override {}
+  void polygon(const IntPoint*, int) override {}
+  void fillRect(int, int, int, int, Rgb) override {}
+  void setPixel(int, int, Rgb) override {}
+  Rgb pixel(int, int) const override { return 0; }
+  void floodFillSurface(int, int) override {}
+  void setFont(const FontDescription&) override {}
+  void setTextColour(Rgb) override {}
+  void text(int, int, std::string_view, int) override {}
+  TextExtent textExtent(std::string_view, int) const override { return {}; }
+  FontMetrics fontMetrics() const override { return {}; }
+  std::unique_ptr<Surface> createCompatible(int, int) override { return nullptr; }
+  void blit(int, int, int, int, const Surface&, int, int, BlitOp) override {}
+};
+
+ViewState View(int w, int h) {
+  ViewState v;
+  v.clientWidth = w;
+  v.clientHeight = h;
+  v.scale = 1;
+  v.window = {0, 0, w, h};
+  RecentreOffsets(v);
+  return v;
+}
+
+TEST(TransformPoints, QuarterTurnsMirrorsAndMagnifications) {
+  struct Case {
+    int mirrored;
+    std::int32_t angle;
+    double mag;
+    Point in, out;
+    int accAngle, accRefl;
+  } cases[] = {
+      {0, 0, 1.0, {3, 4}, {103, 204}, 0, 0},
+      {0, 90000000, 1.0, {3, 4}, {96, 203}, 90000000, 0},
+      {0, 450000000, 1.0, {3, 4}, {96, 203}, 90000000, 0},  // a full turn more is the same
+      {0, -90000000, 1.0, {3, 4}, {104, 197}, -90000000, 0},
+      {0, 180000000, 2.0, {3, 4}, {94, 192}, 180000000, 0},
+      {0, 270000000, 1.0, {3, 4}, {104, 197}, 270000000, 0},
+      {1, 0, 1.0, {3, 4}, {103, 196}, 0, 1},  // mirrored about X before rotating
+      {1, 90000000, 1.0, {3, 4}, {104, 203}, 90000000, 1},
+      {0, 45000000, 1.0, {10, 0}, {107, 207}, 45000000, 0},
+      {0, 30000000, 1.0, {0, 0}, {100, 200}, 30000000, 0},  // the origin stays put
+      {0, 0, 0.5, {5, -5}, {103, 198}, 0, 0},               // 2.5 -> 3, -2.5 -> -2
+  };
+  for (const auto& c : cases) {
+    PlacementTransform f;
+    f.originX = 100;
+    f.originY = 200;
+    f.mirrored = c.mirrored;
+    f.rotation = c.angle;
+    f.magnification = c.mag;
+    Point p = c.in;
+    TransformPoints(f, &p, 1);
+    EXPECT_EQ(p.x, c.out.x) << c.angle << " m" << c.mirrored;
+    EXPECT_EQ(p.y, c.out.y) << c.angle << " m" << c.mirrored;
+    EXPECT_EQ(f.accumulatedAngle, c.accAngle);
+    EXPECT_EQ(f.accumulatedReflection, c.accRefl);
+  }
+}
+
+TEST(TransformPoints, OriginStaysForEveryAngle) {
+  for (std::int32_t a = -360000000; a <= 360000000; a += 7500000) {
+    PlacementTransform f;
+    f.rotation = a;
+    Point p{0, 0};
+    TransformPoints(f, &p, 1);
+    EXPECT_EQ(p.x, 0) << a;
+    EXPECT_EQ(p.y, 0) << a;
+  }
+}
+
+TEST(RotateVector, QuarterTurnsAreExact) {
+  struct Case {
+    std::int32_t x, y, angle, ox, oy;
+  } cases[] = {{1000, 0, 90000000, 0, 1000},
+               {1000, 0, 180000000, -1000, 0},
+               {0, 500, 270000000, 500, 0},
+               {1000, 1000, 45000000, 0, 1414}};
+  for (const auto& c : cases) {
+    std::int32_t x = c.x, y = c.y;
+    RotateVector(x, y, c.angle);
+    EXPECT_EQ(x, c.ox);
+    EXPECT_EQ(y, c.oy);
+  }
+}
+
+TEST(TransformExtent, RotatedBoxIsTheBoxOfItsCorners) {
+  PlacementTransform f;
+  f.originX = 10;
+  f.rotation = 90000000;
+  const Extent e = TransformExtent(f, {0, 0, 30, 10});
+  EXPECT_EQ(e.xmin, 0);
+  EXPECT_EQ(e.xmax, 10);
+  EXPECT_EQ(e.ymin, 0);
+  EXPECT_EQ(e.ymax, 30);
+}
+
+TEST(ApplyView, KeepsTheWindowInsideTheCoordinateRange) {
+  ViewState v = View(1000, 800);
+  v.scale = 1e-7;  // far out: the span is limited by lowering the scale
+  RecentreOffsets(v);
+  ApplyView(v);
+  EXPECT_LE(v.clientWidth / v.scale, 4294967285.0 + 1);
+  EXPECT_GE(v.window.xmin, -2147483646);
+  EXPECT_LE(v.window.xmax, 2147483645);
+
+  ViewState u = View(1000, 800);
+  u.scale = 0.001;
+  u.offsetX = 2147483000.0 * 0.001;  // right edge beyond the range
+  ApplyView(u);
+  EXPECT_EQ(u.window.xmax, 2147483645);
+  EXPECT_EQ(u.window.xmax - u.window.xmin, 1000000);
+}
+
+TEST(ApplyView, ViewsBelowTwentyUnitsAreWidened) {
+  ViewState v = View(1000, 800);
+  v.window = {500, 500, 505, 505};
+  v.scale = 200;
+  RecentreOffsets(v);
+  ApplyView(v);
+  EXPECT_NEAR(v.scale, 800.0 / 20 * 0.93, 1e-9);
+  const double cx = (v.window.xmin + v.window.xmax) / 2.0;
+  EXPECT_NEAR(cx, 503, 1.0);
+  EXPECT_GE(v.window.ymax - v.window.ymin, 20);
+}
+
+TEST(ZoomByFactor, FactorsAndRefusals) {
+  struct Case {
+    double f;
+    ZoomOutcome outcome;
+    double scale;
+  } cases[] = {{2, ZoomOutcome::Zoomed, 2},
+               {-2, ZoomOutcome::Zoomed, 2},
+               {0, ZoomOutcome::Ignored, 1},
+               {0.5, ZoomOutcome::Zoomed, 0.5},
+               {1e-9, ZoomOutcome::TooSmall, 1}};
+  for (const auto& c : cases) {
+    ViewState v = View(1000, 800);
+    const Extent before = v.window;
+    EXPECT_EQ(ZoomByFactor(v, c.f), c.outcome) << c.f;
+    EXPECT_DOUBLE_EQ(v.scale, c.scale) << c.f;
+    if (c.outcome != ZoomOutcome::Zoomed) {
+      EXPECT_EQ(v.window.xmin, before.xmin);
+      EXPECT_EQ(v.window.xmax, before.xmax);
+    }
+  }
+  // Zooming by 2 about the centre halves the window.
+  ViewState v = View(1000, 800);
+  ZoomByFactor(v, 2);
+  EXPECT_EQ(v.window.xmin, 250);
+  EXPECT_EQ(v.window.xmax, 750);
+}
+
+TEST(ZoomByFactor, ZoomOutRefusedAtTheRangeLimit) {
+  ViewState v = View(1000, 800);
+  v.window = {-2147483600, 0, 2147483600, 500};
+  EXPECT_EQ(ZoomByFactor(v, 0.9), ZoomOutcome::TooSmall);
+}
+
+TEST(ZoomToCorners, OrderedCornersAndFlatRectangles) {
+  ViewState v = View(1000, 800);
+  EXPECT_TRUE(ZoomToCorners(v, 1000, 20, 10, 10, 30));  // corners in any order
+  EXPECT_NEAR(v.scale, 800.0 / 20000, 1e-12);
+  EXPECT_NEAR(ToWindowX(v, 15000), 500, 1);
+  EXPECT_NEAR(ToWindowY(v, 20000), 400, 1);
+  const double s = v.scale;
+  EXPECT_FALSE(ZoomToCorners(v, 1000, 5, 5, 5, 9));  // no width: nothing happens
+  EXPECT_EQ(v.scale, s);
+}
+
+TEST(CentreAt, PointLandsAtEachWindowPosition) {
+  struct Case {
+    int k;
+    double wx, wy;
+  } cases[] = {{0, 500, 400}, {1, 0, 800}, {2, 500, 800}, {3, 1000, 800}, {4, 1000, 400},
+               {5, 1000, 0},  {6, 500, 0}, {7, 0, 0},     {8, 0, 400}};
+  for (const auto& c : cases) {
+    ViewState v = View(1000, 800);
+    CentreAt(v, 1000, 3, 4, c.k);
+    EXPECT_NEAR(ToWindowX(v, 3000), c.wx, 1) << c.k;
+    EXPECT_NEAR(ToWindowY(v, 4000), c.wy, 1) << c.k;
+  }
+  ViewState v = View(1000, 800);
+  const double ox = v.offsetX;
+  CentreAt(v, 1000, 3, 4, 9);  // outside 0..8: the offsets stay
+  EXPECT_EQ(v.offsetX, ox);
+}
+
+TEST(DrawClippedSegment, SegmentsAgainstTheWindow) {
+  struct Case {
+    DPoint p, q;
+    int drawn;
+    SegmentRecorder::Seg expect;
+  } cases[] = {
+      {{10, 10}, {50, 60}, 1, {10, 10, 50, 60}},      // inside
+      {{-500, 40}, {600, 40}, 1, {101, 40, -1, 40}},  // through, crossing right then left
+      {{-500, -30}, {600, -30}, 0, {}},               // both above
+      {{50, 40}, {50, -300}, 1, {50, 40, 50, -1}},    // one inside: up to the top side
+      {{-50, 200}, {300, 200}, 0, {}},                // below
+  };
+  for (const auto& c : cases) {
+    ViewState v = View(100, 80);
+    SegmentRecorder s;
+    DrawClippedSegment(v, s, c.p, c.q);
+    ASSERT_EQ(static_cast<int>(s.segs.size()), c.drawn) << c.p.x << "," << c.p.y;
+    if (c.drawn == 0) continue;
+    const auto g = s.segs[0];
+    const bool same =
+        g.x0 == c.expect.x0 && g.y0 == c.expect.y0 && g.x1 == c.expect.x1 && g.y1 == c.expect.y1;
+    const bool reversed =
+        g.x0 == c.expect.x1 && g.y0 == c.expect.y1 && g.x1 == c.expect.x0 && g.y1 == c.expect.y0;
+    EXPECT_TRUE(same || reversed) << g.x0 << "," << g.y0 << " " << g.x1 << "," << g.y1;
+  }
+}
+
+TEST(SegmentIntersection, CrossingsTouchesAndParallels) {
+  struct Case {
+    DPoint a, b, c, d;
+    int result;
+    DPoint at;
+  } cases[] = {
+      {{0, 0}, {10, 10}, {0, 10}, {10, 0}, 1, {5, 5}},
+      {{0, 0}, {10, 0}, {5, -5}, {5, 5}, 1, {5, 0}},       // horizontal and vertical
+      {{0, 0}, {10, 0}, {0, 1}, {10, 1}, -1, {}},          // parallel
+      {{0, 0}, {4, 4}, {0, 10}, {10, 0}, 0, {}},           // lines meet beyond the first segment
+      {{0, 0}, {10, 10}, {10, 10}, {20, 0}, 1, {10, 10}},  // at a shared end point
+      {{3, 3}, {3, 3}, {0, 0}, {5, 5}, -1, {}},            // degenerate
+  };
+  for (const auto& c : cases) {
+    DPoint out{};
+    EXPECT_EQ(SegmentIntersection(c.a, c.b, c.c, c.d, out), c.result);
+    if (c.result == 1) {
+      EXPECT_NEAR(out.x, c.at.x, 1e-9);
+      EXPECT_NEAR(out.y, c.at.y, 1e-9);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace lav::display
