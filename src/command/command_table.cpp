@@ -4,7 +4,9 @@
 
 #include "command/dispatch_state.h"
 #include "command/entry_commands.h"
+#include "command/geometry_commands.h"
 #include "command/handlers.h"
+#include "command/merge_join_commands.h"
 #include "display/view_commands.h"
 #include "font/vector_text.h"
 #include "interchange/dxf_commands.h"
@@ -128,16 +130,16 @@ constexpr std::array<CommandRow, kLastBuiltIn> kRows = {{
     {93, N::Nothing, StartTakeBack, nullptr, nullptr},
     {94, N::Nothing, StartOutput, nullptr, nullptr},
     {95, N::Nothing, StartPickFigure, ContinuePickFigure, nullptr},
-    {96, N::Nothing, StartUndoPick, nullptr, nullptr},
+    {96, N::Nothing, StartUndoPickOrJoin, nullptr, nullptr},
     {97, N::Nothing, StartMoveEdge, ContinueMoveEdge, nullptr},
     {98, N::Nothing, StartMoveVertex, ContinueMoveVertex, nullptr},
-    later(99, kEntry),
+    {99, N::Nothing, StartTransform, ContinueTransform, nullptr},
     {100, N::Nothing, StartOutputKeep, nullptr, nullptr},
     {101, N::FileAndCell, font::StartVectorText, font::ContinueVectorText, nullptr},
-    later(102, kEntry, N::FileAndCell),
-    later(103, kEntry),
-    later(104, kEntry),
-    later(105, kEntry),
+    {102, N::FileAndCell, StartArc, ContinueArc, nullptr},
+    {103, N::Nothing, StartArcSettings, ContinueArcSettings, nullptr},
+    {104, N::Nothing, StartJoin, ContinueJoinOrMerge, nullptr},
+    {105, N::Nothing, StartMerge, ContinueJoinOrMerge, nullptr},
     {106, N::Nothing, StartCompaction, nullptr, nullptr},
     {107, N::Nothing, StartReorderVertices, nullptr, nullptr},
     setter(108),

@@ -26,6 +26,7 @@ struct GeometryState {
   ArcSettings arc;
   int arcAnswer = 0;                  // which of the four arc settings command 103 asks for
   db::UserPoint arcStart, arcCentre;  // the first two points of command 102
+  bool arcHaveCentre = false;         // command 102 waits for the end point
 
   int transformMode = 0;      // command 99: 0 mirror, 1 rotate, 2 magnify, 3 oversize
   double transformValue = 0;  // degrees or factor between the two steps

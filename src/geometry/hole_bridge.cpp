@@ -69,10 +69,22 @@ bool Join(Ring& outer, const Ring& hole, const std::vector<Ring>& waiting) {
     Wide dist;
     std::size_t o, h;
   };
+  // Every pair for figures of ordinary size; for large ones the hole's rightmost vertices only,
+  // which always see the outline once the holes right of them are joined.
+  constexpr std::size_t kMaxPairs = std::size_t(1) << 20;
+  std::vector<std::size_t> holeVertices(nh);
+  for (std::size_t j = 0; j < nh; ++j) holeVertices[j] = j;
+  if (no * nh > kMaxPairs) {
+    const std::size_t keep = std::max<std::size_t>(1, kMaxPairs / no);
+    std::partial_sort(holeVertices.begin(),
+                      holeVertices.begin() + std::ptrdiff_t(std::min(keep, nh)), holeVertices.end(),
+                      [&](std::size_t a, std::size_t b) { return hole[b] < hole[a]; });
+    holeVertices.resize(std::min(keep, nh));
+  }
   std::vector<Pair> pairs;
-  pairs.reserve(no * nh);
+  pairs.reserve(no * holeVertices.size());
   for (std::size_t i = 0; i < no; ++i)
-    for (std::size_t j = 0; j < nh; ++j) {
+    for (std::size_t j : holeVertices) {
       Dir d = DirOf(outer[i], hole[j]);
       pairs.push_back({DotD(d, d), i, j});
     }

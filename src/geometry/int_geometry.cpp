@@ -1,6 +1,7 @@
 #include "geometry/int_geometry.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <unordered_map>
 
@@ -46,21 +47,64 @@ Point CrossingPoint(const Point& a, const Point& b, const Point& c, const Point&
           static_cast<std::int32_t>(FloorDiv(2 * ny + den, 2 * den))};
 }
 
+namespace {
+
+// One edge's part in the even-odd location of (x2, y2): true when the point lies on it;
+// otherwise inside toggles when the edge crosses the horizontal line right of the point.
+bool OnOrCrossing(const Point& a, const Point& b, std::int64_t x2, std::int64_t y2, bool& inside) {
+  std::int64_t ax = 2 * std::int64_t(a.x), ay = 2 * std::int64_t(a.y);
+  std::int64_t bx = 2 * std::int64_t(b.x), by = 2 * std::int64_t(b.y);
+  Wide cr = Wide(bx - ax) * (y2 - ay) - Wide(by - ay) * (x2 - ax);
+  if (cr == 0 && std::min(ax, bx) <= x2 && x2 <= std::max(ax, bx) && std::min(ay, by) <= y2 &&
+      y2 <= std::max(ay, by))
+    return true;
+  if ((ay > y2) != (by > y2)) {
+    bool up = by > ay;
+    if ((cr > 0) == up) inside = !inside;
+  }
+  return false;
+}
+
+}  // namespace
+
 Where LocateDoubled(const Ring& ring, std::int64_t x2, std::int64_t y2) {
   bool inside = false;
-  for (std::size_t i = 0; i + 1 < ring.size(); ++i) {
-    std::int64_t ax = 2 * std::int64_t(ring[i].x), ay = 2 * std::int64_t(ring[i].y);
-    std::int64_t bx = 2 * std::int64_t(ring[i + 1].x), by = 2 * std::int64_t(ring[i + 1].y);
-    Wide cr = Wide(bx - ax) * (y2 - ay) - Wide(by - ay) * (x2 - ax);
-    if (cr == 0 && std::min(ax, bx) <= x2 && x2 <= std::max(ax, bx) && std::min(ay, by) <= y2 &&
-        y2 <= std::max(ay, by))
-      return Where::OnBoundary;
-    if ((ay > y2) != (by > y2)) {
-      // The edge crosses the horizontal line; count it when the crossing lies right of the point.
-      bool up = by > ay;
-      if ((cr > 0) == up) inside = !inside;
-    }
+  for (std::size_t i = 0; i + 1 < ring.size(); ++i)
+    if (OnOrCrossing(ring[i], ring[i + 1], x2, y2, inside)) return Where::OnBoundary;
+  return inside ? Where::Inside : Where::Outside;
+}
+
+EdgeBands::EdgeBands(const Ring& ring) : ring_(ring) {
+  if (ring.size() < 2) return;
+  ymin_ = ymax_ = ring[0].y;
+  for (const Point& p : ring)
+    ymin_ = std::min<std::int64_t>(ymin_, p.y), ymax_ = std::max<std::int64_t>(ymax_, p.y);
+  const std::size_t edges = ring.size() - 1;
+  std::size_t count = std::clamp<std::size_t>(std::size_t(std::sqrt(double(edges))) * 2, 1, 4096);
+  height_ = (ymax_ - ymin_) / std::int64_t(count) + 1;
+  bands_.resize(count);
+  seen_.assign(edges, 0);
+  for (std::size_t i = 0; i < edges; ++i) {
+    const std::int64_t y0 = std::min(ring[i].y, ring[i + 1].y),
+                       y1 = std::max(ring[i].y, ring[i + 1].y);
+    for (std::size_t b = BandOf(y0), e = BandOf(y1); b <= e; ++b)
+      bands_[b].push_back(static_cast<std::uint32_t>(i));
   }
+}
+
+std::size_t EdgeBands::BandOf(std::int64_t y) const {
+  y = std::clamp(y, ymin_, ymax_);
+  return std::min(bands_.size() - 1, std::size_t((y - ymin_) / height_));
+}
+
+Where EdgeBands::Locate(std::int64_t x2, std::int64_t y2) const {
+  bool inside = false, on = false;
+  // y2 / 2 rounded down and up: the bands of every edge that meets the horizontal line.
+  const std::int64_t lo = y2 >= 0 ? y2 / 2 : -((-y2 + 1) / 2);
+  ForEach(lo, lo + 1, [&](std::size_t i) {
+    if (!on && OnOrCrossing(ring_[i], ring_[i + 1], x2, y2, inside)) on = true;
+  });
+  if (on) return Where::OnBoundary;
   return inside ? Where::Inside : Where::Outside;
 }
 

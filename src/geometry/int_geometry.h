@@ -47,6 +47,40 @@ enum class Where : std::uint8_t { Outside, Inside, OnBoundary };
 // Even-odd location of a point given in doubled coordinates (2x, 2y) against a ring.
 Where LocateDoubled(const Ring& ring, std::int64_t x2, std::int64_t y2);
 
+// The edges of a ring sorted into horizontal bands, so that the edges near a point or a segment
+// are found without looking at all of them.
+class EdgeBands {
+ public:
+  explicit EdgeBands(const Ring& ring);
+
+  // Calls visit(i) once for every edge i (ring[i] to ring[i + 1]) whose y range may meet
+  // [y0, y1].
+  template <typename Visit>
+  void ForEach(std::int64_t y0, std::int64_t y1, Visit visit) const {
+    if (bands_.empty() || y1 < ymin_ || y0 > ymax_) return;
+    const std::size_t b0 = BandOf(y0), b1 = BandOf(y1);
+    ++stamp_;
+    for (std::size_t b = b0; b <= b1; ++b)
+      for (std::uint32_t i : bands_[b])
+        if (seen_[i] != stamp_) {
+          seen_[i] = stamp_;
+          visit(std::size_t(i));
+        }
+  }
+
+  // LocateDoubled through the bands.
+  Where Locate(std::int64_t x2, std::int64_t y2) const;
+
+ private:
+  std::size_t BandOf(std::int64_t y) const;
+
+  const Ring& ring_;
+  std::int64_t ymin_ = 0, ymax_ = 0, height_ = 1;
+  std::vector<std::vector<std::uint32_t>> bands_;
+  mutable std::vector<std::uint32_t> seen_;
+  mutable std::uint32_t stamp_ = 0;
+};
+
 // Closes a ring, drops consecutive duplicates and points in the middle of straight runs.
 Ring CleanRing(Ring ring);
 

@@ -76,20 +76,26 @@ bool InsertNoted(Ring& ring, std::vector<std::vector<Point>>& noted) {
 void SplitAtContacts(Ring& a, Ring& b) {
   for (int round = 0; round < 32; ++round) {
     std::vector<std::vector<Point>> onA(a.size()), onB(b.size());
+    const EdgeBands bandsB(b);
     for (std::size_t i = 0; i + 1 < a.size(); ++i) {
-      for (std::size_t j = 0; j + 1 < b.size(); ++j) {
-        const Point &p = a[i], &q = a[i + 1], &r = b[j], &s = b[j + 1];
+      const Point &p = a[i], &q = a[i + 1];
+      const std::int32_t xlo = std::min(p.x, q.x), xhi = std::max(p.x, q.x);
+      bandsB.ForEach(std::min(p.y, q.y), std::max(p.y, q.y), [&](std::size_t j) {
+        const Point &r = b[j], &s = b[j + 1];
+        if (std::max(r.x, s.x) < xlo || std::min(r.x, s.x) > xhi) return;
+        if (std::max(r.y, s.y) < std::min(p.y, q.y) || std::min(r.y, s.y) > std::max(p.y, q.y))
+          return;
         if (CrossProperly(p, q, r, s)) {
           Point x = CrossingPoint(p, q, r, s);
           onA[i].push_back(x);
           onB[j].push_back(x);
-          continue;
+          return;
         }
         for (const Point& v : {r, s})
           if (!(v == p) && !(v == q) && OnSegment(p, q, v)) onA[i].push_back(v);
         for (const Point& v : {p, q})
           if (!(v == r) && !(v == s) && OnSegment(r, s, v)) onB[j].push_back(v);
-      }
+      });
     }
     bool changedA = InsertNoted(a, onA);
     bool changedB = InsertNoted(b, onB);
@@ -109,6 +115,7 @@ std::vector<EdgeClass> Classify(const Ring& ring, const Ring& other) {
   std::map<EdgeKey, int> otherEdges;
   for (std::size_t j = 0; j + 1 < other.size(); ++j) ++otherEdges[KeyOf(other[j], other[j + 1])];
   std::vector<EdgeClass> out;
+  const EdgeBands bands(other);
   for (std::size_t i = 0; i + 1 < ring.size(); ++i) {
     const Point &p = ring[i], &q = ring[i + 1];
     if (otherEdges.count(KeyOf(p, q))) {
@@ -116,7 +123,7 @@ std::vector<EdgeClass> Classify(const Ring& ring, const Ring& other) {
     } else if (otherEdges.count(KeyOf(q, p))) {
       out.push_back(EdgeClass::Opposite);
     } else {
-      Where w = LocateDoubled(other, std::int64_t(p.x) + q.x, std::int64_t(p.y) + q.y);
+      Where w = bands.Locate(std::int64_t(p.x) + q.x, std::int64_t(p.y) + q.y);
       out.push_back(w == Where::Inside ? EdgeClass::Inside : EdgeClass::Outside);
     }
   }

@@ -12,6 +12,7 @@
 #include "display/screen_text_state.h"
 #include "display/view_state.h"
 #include "font/vector_text_state.h"
+#include "geometry/geometry_state.h"
 #include "geometry/selection.h"
 #include "macro/macro_state.h"
 #include "macro/symbol_table.h"
@@ -39,6 +40,7 @@ struct AppState {
   display::DisplayState display;  // the view, the grid and the drawing switches
   display::ScreenTextState screenText;  // font failure, base mark size, pick offers of texts
   font::VectorTextState vectorText;     // the vector-text command between its steps
+  geometry::GeometryState geometry;     // arc settings, transformation steps, a set-aside figure
   shell::ShellState shell;        // start-up, window closing, the Graphics Window's pointer
 };
 

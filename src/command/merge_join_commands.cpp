@@ -1,0 +1,268 @@
+// The command-table side of joining and merging: picking the second figure, writing the result,
+// and putting everything back when the work cannot be done.
+#include "command/merge_join_commands.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "command/command_window.h"
+#include "command/dispatcher.h"
+#include "command/entry_commands.h"
+#include "command/tokens.h"
+#include "command/value_parser.h"
+#include "db/entry_messages.h"
+#include "db/line_outline.h"
+#include "db/rounding.h"
+#include "geometry/figure_join.h"
+#include "geometry/figure_merge.h"
+#include "geometry/messages.h"
+#include "geometry/selection.h"
+#include "platform/byte_io.h"
+#include "platform/sjis.h"
+#include "shell/app_state.h"
+
+namespace lav::command {
+namespace {
+
+constexpr int kPointPickMode = 10;
+
+void redraw(AppState& app) {
+  app.display.needsRedraw = true;
+  app.host.invalidate(Window::Graphics);
+}
+
+void refuse(AppState& app, const char* utf8, Icon icon = Icon::Exclamation) {
+  ++app.dispatch.errorsReported;
+  app.continueFlag = false;
+  app.host.messageBox(sjis::fromUtf8(utf8), "Error", icon, Buttons::Ok);
+}
+
+// A picked record's figure: its type, its vertices and, for a line, its width and tip.
+struct PickedFigure {
+  std::int16_t type = -1;
+  std::vector<db::Vertex> vertices;
+  std::int32_t width = 0;
+  std::int16_t tip = 0;
+};
+
+std::optional<PickedFigure> decode(std::span<const std::uint8_t> r) {
+  if (r.size() < 6) return std::nullopt;
+  PickedFigure f;
+  f.type = static_cast<std::int16_t>(le::getI16(&r[0]) % db::kDeletedOffset);
+  std::size_t first;
+  std::int32_t count;
+  if (f.type == 3 || f.type == 4) {
+    count = le::getI16(&r[4]);
+    first = 6;
+  } else if (f.type == 5 && r.size() >= 12) {
+    f.tip = le::getI16(&r[4]);
+    f.width = le::getI32(&r[6]);
+    count = le::getI16(&r[10]);
+    first = 12;
+  } else {
+    return std::nullopt;
+  }
+  if (count < 1 || first + 8 * std::size_t(count) > r.size()) return std::nullopt;
+  for (std::int32_t i = 0; i < count; ++i)
+    f.vertices.push_back({le::getI32(&r[first + 8 * i]), le::getI32(&r[first + 8 * i + 4])});
+  return f;
+}
+
+std::vector<db::Vertex> layerInDb(const AppState& app) {
+  std::vector<db::Vertex> v;
+  const double unit = app.settings.dbPerUserUnit;
+  for (const db::UserPoint& p : app.temp.used())
+    v.push_back({RoundToInt(unit * p.x), RoundToInt(unit * p.y)});
+  return v;
+}
+
+void toLayer(db::TempLayer& temp, const std::vector<db::Vertex>& v, double unit) {
+  std::vector<db::UserPoint> pts;
+  for (const db::Vertex& p : v) pts.push_back({p.x / unit, p.y / unit});
+  temp.assign(pts);
+}
+
+// The closed outline a figure covers: a wide line becomes its outline, a rectangle's or
+// polygon's vertex list is closed. Empty when the figure encloses nothing.
+std::vector<db::Vertex> outlineOf(std::vector<db::Vertex> v, int type, std::int32_t width, int tip,
+                                  int acuteTip) {
+  if (type == 5) {
+    db::NormalizePoints(v, db::ElementType::Line);
+    if (width <= 0 || v.size() < 2) return {};
+    return db::BuildPathOutline(v, width, tip, acuteTip);
+  }
+  if (type == 3 && v.size() == 2)
+    v = {{v[0].x, v[0].y}, {v[1].x, v[0].y}, {v[1].x, v[1].y}, {v[0].x, v[1].y}, {v[0].x, v[0].y}};
+  if (type != 3 && type != 4) return {};
+  db::NormalizePoints(v, db::ElementType::Polygon);
+  return v;
+}
+
+// Runs the pick at the answer's point in the current cell; the best figure, if any.
+std::optional<PickedFigure> pickSecond(AppState& app, std::string_view answer) {
+  auto pt = IsPointAnswer(answer, app.symbols, app.host);
+  if (!pt || !app.design.hasCell()) return std::nullopt;
+  geometry::PreparePick(app.pick, pt->x, pt->y, app.settings.dbPerUserUnit, app.display.view.scale);
+  app.continueFlag = true;
+  geometry::PickFilter filter;
+  filter.elementTypeMask = app.display.elementTypeMask;
+  filter.onlyLayer = app.display.onlyLayer;
+  geometry::PickInCell(app.pick, app.design.image, app.design.current.entry, app.settings, filter,
+                       &app.host, &app.continueFlag);
+  redraw(app);
+  if (app.pick.stopped) {
+    PrintLine(app, "*** Abortion ***", kPrintMessage);
+    return std::nullopt;
+  }
+  if (!app.pick.found()) {
+    ++app.dispatch.errorsReported;
+    app.host.messageBox(sjis::fromUtf8(db::msg::kSelectFailedCheckLayers), db::msg::kCaptionPick,
+                        Icon::Information, Buttons::Ok);
+    return std::nullopt;
+  }
+  return decode(app.pick.record);
+}
+
+void join(AppState& app, const PickedFigure& g) {
+  const int type = app.settings.elementType;
+  if (type != 4 && type != 5) return;
+  const double unit = app.settings.dbPerUserUnit;
+  std::vector<db::Vertex> f = layerInDb(app);
+  db::NormalizePoints(f, db::ElementType::Line);
+  std::vector<db::Vertex> joined;
+  switch (geometry::JoinFigures(f, g.vertices, type == 5, joined)) {
+    case geometry::JoinStatus::TooManyPoints:
+      ++app.dispatch.errorsReported;
+      PrintLine(app, geometry::kJoinTooManyPoints, kPrintMessage);
+      return;
+    case geometry::JoinStatus::Empty:
+      return;
+    case geometry::JoinStatus::Joined:
+      break;
+  }
+  // F is kept for the undo; G leaves its cell as a pick would take it.
+  auto& before = app.geometry.beforeJoin;
+  before = {};
+  before.active = app.temp.count < db::kTempCapacity;
+  before.points.assign(app.temp.used().begin(), app.temp.used().end());
+  before.elementType = type;
+  before.width = app.settings.width;
+  before.acuteTip = app.settings.acuteTip;
+  before.pickOfFigure = app.temp.pick;
+  const std::int32_t at = app.pick.element.typeOffset;
+  before.joinedTypeOffset = at;
+  const std::uint8_t low = db::MarkDeleted(app.design.image, at);
+  app.temp.pick = {true, at, low, g.type};
+  const auto kind = static_cast<db::ElementType>(type);
+  db::NormalizePoints(joined, kind);
+  db::NormalizePoints(joined, kind);
+  toLayer(app.temp, joined, unit);
+  redraw(app);
+}
+
+void merge(AppState& app, const PickedFigure& g) {
+  const Settings& s = app.settings;
+  const std::vector<db::Vertex> gOutline =
+      outlineOf(g.vertices, g.type, g.width, g.tip, s.acuteTip);
+  const std::vector<db::Vertex> fOutline =
+      outlineOf(layerInDb(app), s.elementType, s.width, s.lineTipType, s.acuteTip);
+  if (gOutline.size() >= 200 || fOutline.size() >= 200)
+    return refuse(app, geometry::msg::kTooManyVertices);
+  if (gOutline.empty() || fOutline.empty()) return refuse(app, geometry::msg::kMergeImpossible);
+  const auto op = geometry::MergeOpFromChar(app.geometry.mergeOperation);
+  const geometry::FigureMergeResult r =
+      geometry::MergeFigures(gOutline, fOutline, op.value_or(geometry::MergeOp::Union));
+  switch (r.status) {
+    case geometry::FigureMergeStatus::TooManyVertices:
+      return refuse(app, geometry::msg::kTooManyVertices);
+    case geometry::FigureMergeStatus::TooLarge:
+      return refuse(app, geometry::msg::kDataTooLarge);
+    case geometry::FigureMergeStatus::Impossible:
+      return refuse(app, geometry::msg::kMergeImpossible);
+    case geometry::FigureMergeStatus::Unchanged:
+      return;
+    case geometry::FigureMergeStatus::Done:
+      break;
+  }
+  // Everything is traced: write the results, and only then take G out of its cell.
+  db::ElementSettings es = db::ElementSettingsOf(s);
+  es.elementType = 4;
+  const double unit = s.dbPerUserUnit;
+  db::OutputOptions options;
+  options.host = &app.host;
+  options.continueFlag = &app.continueFlag;
+  for (const auto& polygon : r.polygons) {
+    db::TempLayer scratch;
+    toLayer(scratch, polygon, unit);
+    const db::OutputResult out =
+        db::OutputTempLayer(app.design, scratch, es, app.host.now(), options);
+    if (!out.written() && out.status != db::OutputStatus::Nothing) {
+      if (const char* m = db::OutputMessage(out.status)) refuse(app, m);
+      redraw(app);
+      return;
+    }
+  }
+  db::MarkDeleted(app.design.image, app.pick.element.typeOffset);
+  app.temp.clear();
+  app.temp.pick = {};  // F was consumed; a cell's original of it stays deleted
+  app.geometry.beforeJoin = {};
+  redraw(app);
+}
+
+void askSecondFigure(AppState& app, std::int32_t command) {
+  app.dispatch.current = command;
+  app.dispatch.pickMode = kPointPickMode;
+  SetPrompt(app, db::msg::kPromptPoint);
+  PrintLine(app, {}, kPrintEndLine);
+}
+
+}  // namespace
+
+void StartJoin(AppState& app, std::string_view) {
+  if (app.temp.empty()) return EndCommand(app);
+  app.geometry.pickForMerge = false;
+  askSecondFigure(app, 104);
+}
+
+void StartMerge(AppState& app, std::string_view line) {
+  auto words = SplitWords(line);
+  char c = '+';
+  if (words.size() >= 2) c = words[1][0];
+  auto op = geometry::MergeOpFromChar(c);
+  if (!op || app.temp.empty()) return EndCommand(app);
+  app.geometry.mergeOperation = static_cast<char>(*op);
+  app.geometry.pickForMerge = true;
+  askSecondFigure(app, 105);
+}
+
+void ContinueJoinOrMerge(AppState& app, std::string_view answer) {
+  if (!app.temp.empty()) {
+    if (auto g = pickSecond(app, answer)) {
+      if (app.geometry.pickForMerge)
+        merge(app, *g);
+      else
+        join(app, *g);
+    }
+  }
+  EndCommand(app);
+}
+
+void StartUndoPickOrJoin(AppState& app, std::string_view) {
+  auto before = std::move(app.geometry.beforeJoin);
+  app.geometry.beforeJoin = {};
+  // Only the join's own pick brings the earlier figure back.
+  const bool joinPending =
+      before.active && app.temp.pick.active && app.temp.pick.typeOffset == before.joinedTypeOffset;
+  PutBackBeforeCellChange(app);
+  if (joinPending && app.design.isOpen() && app.temp.empty()) {
+    app.temp.assign(before.points);
+    app.temp.pick = before.pickOfFigure;
+    app.settings.elementType = before.elementType;
+    app.settings.width = before.width;
+    redraw(app);
+  }
+  EndCommand(app);
+}
+
+}  // namespace lav::command

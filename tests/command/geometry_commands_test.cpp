@@ -1,0 +1,247 @@
+// Arc, transformation, join and merge commands typed as a user types them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "db/element_stream.h"
+#include "platform/byte_io.h"
+#include "support/typing_session.h"
+
+namespace lav {
+namespace {
+
+using Pairs = std::vector<std::pair<double, double>>;
+
+struct Stored {
+  int type;
+  bool deleted;
+  std::vector<std::pair<int, int>> vertices;
+};
+
+class GeometryCommands : public testing::TypingSession {
+ protected:
+  void SetUp() override {
+    TypingSession::SetUp();
+    type("NEW T.CAD");
+    type("MKCELL TOP");
+    type("OCELL TOP");
+    ASSERT_EQ(app.design.current.name, "TOP");
+  }
+
+  // Polygons and lines of the open cell, in stream order, deleted ones included.
+  std::vector<Stored> stored() {
+    std::vector<Stored> out;
+    db::ReadElements(app.design.image, app.design.current.entry, [&](const db::RecordView& r) {
+      const int kind = static_cast<int>(r.kind());
+      if (kind != 4 && kind != 5) return true;
+      const std::uint8_t* b = r.bytes.data();
+      const std::size_t first = kind == 4 ? 6 : 12;
+      const int count = le::getI16(b + (kind == 4 ? 4 : 10));
+      Stored s{kind, r.deleted(), {}};
+      for (int i = 0; i < count; ++i)
+        s.vertices.push_back({le::getI32(b + first + 8 * i), le::getI32(b + first + 8 * i + 4)});
+      out.push_back(s);
+      return true;
+    });
+    return out;
+  }
+  std::vector<Stored> live() {
+    auto all = stored();
+    all.erase(std::remove_if(all.begin(), all.end(), [](const Stored& s) { return s.deleted; }),
+              all.end());
+    return all;
+  }
+  Pairs temp() const {
+    Pairs p;
+    for (const auto& q : app.temp.used()) p.push_back({q.x, q.y});
+    return p;
+  }
+  bool printed(const std::string& utf8) const {
+    return std::find(lines.begin(), lines.end(), utf8) != lines.end();
+  }
+  void square(int x0, int y0, int x1, int y1) {
+    type("XY " + std::to_string(x0) + " " + std::to_string(y0) + " " + std::to_string(x1) + " " +
+         std::to_string(y0) + " " + std::to_string(x1) + " " + std::to_string(y1) + " " +
+         std::to_string(x0) + " " + std::to_string(y1));
+  }
+};
+
+TEST_F(GeometryCommands, ArcPromptsAndTheStoredPolygon) {
+  type("ARC");
+  EXPECT_EQ(prompt(), "Start: ");
+  type("10 0");
+  EXPECT_EQ(prompt(), "Cent: ");
+  type("0 0");
+  EXPECT_EQ(prompt(), "End: ");
+  type("10 0");
+  EXPECT_EQ(app.temp.count, 33);
+  type("OUTPUT");
+  auto polys = live();
+  ASSERT_EQ(polys.size(), 1u);
+  // 32 segments closed: the start repeated at the end.
+  EXPECT_EQ(polys[0].vertices.size(), 33u);
+  EXPECT_EQ(polys[0].vertices.front(), polys[0].vertices.back());
+  for (const auto& v : polys[0].vertices) EXPECT_NEAR(std::hypot(v.first, v.second), 10000, 1.0);
+}
+
+TEST_F(GeometryCommands, ArcRefusalsEndTheCommand) {
+  struct Case {
+    std::vector<std::string> typed;
+    const char* line;
+    int points;
+  } cases[] = {
+      {{"ARC", "0 0", "0 0", "5 5"}, "***Error*** Radius", 0},
+      {{"ARC", "5 5", "0 0", "0 0"}, "***Error*** Radius", 0},
+      {{"ARC", "5"}, nullptr, 0},
+      {{"ARC", "1 1", "x"}, nullptr, 0},
+  };
+  for (const auto& c : cases) {
+    type("DELTEMP");
+    lines.clear();
+    for (const auto& t : c.typed) type(t);
+    EXPECT_EQ(app.dispatch.current, 0) << c.typed[1];
+    EXPECT_EQ(app.temp.count, c.points) << c.typed[1];
+    if (c.line) {
+      EXPECT_TRUE(printed(c.line)) << c.typed[1];
+    }
+  }
+}
+
+TEST_F(GeometryCommands, ArcSettingsFromArgumentsAndPrompts) {
+  type("CURVEOPT 7 0 -2 0");
+  auto& a = app.geometry.arc;
+  EXPECT_EQ(std::vector<int>({a.ellipse, a.clockwise, a.segments, a.tangent}),
+            std::vector<int>({1, 0, 3, 0}));
+  type("CURVEOPT 0");
+  EXPECT_EQ(prompt(), "0=CCW, 1=CW(0): ");
+  type("1");
+  EXPECT_EQ(prompt(), "0=AUTO, ｎ=NO.(3): ");
+  type("");
+  EXPECT_EQ(prompt(), "0=IN, 1=CIR(0): ");
+  type("-4");
+  EXPECT_EQ(app.dispatch.current, 0);
+  EXPECT_EQ(std::vector<int>({a.ellipse, a.clockwise, a.segments, a.tangent}),
+            std::vector<int>({0, 1, 3, 1}));
+}
+
+TEST_F(GeometryCommands, TransformSteps) {
+  struct Case {
+    std::vector<std::string> typed;
+    Pairs points;
+  } cases[] = {
+      {{"TRANSFORM 3", "1"}, {{-1, -1}, {11, -1}, {11, 11}, {-1, 11}, {-1, -1}}},
+      {{"TRANSFORM 1", "90", "5 5"}, {{10, 0}, {10, 10}, {0, 10}, {0, 0}}},
+      {{"TRANSFORM", "0 0", "1 0"}, {{0, 0}, {10, 0}, {10, -10}, {0, -10}}},
+      {{"TRANSFORM 2", "0.5", "0 0"}, {{0, 0}, {5, 0}, {5, 5}, {0, 5}}},
+      // Wrong answers end the command and leave the figure.
+      {{"TRANSFORM 1", "90 1"}, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}},
+      {{"TRANSFORM 0", "5"}, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}},
+      {{"TRANSFORM 2", "3", "here"}, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}},
+  };
+  for (const auto& c : cases) {
+    type("DELTEMP");
+    square(0, 0, 10, 10);
+    for (const auto& t : c.typed) type(t);
+    EXPECT_EQ(app.dispatch.current, 0) << c.typed[0] << " " << c.typed[1];
+    EXPECT_EQ(temp(), c.points) << c.typed[0] << " " << c.typed[1];
+    EXPECT_EQ(app.geometry.transformMode, 0);
+  }
+}
+
+TEST_F(GeometryCommands, TransformPromptsByMode) {
+  const char* labels[] = {"(V)Mirror1: ", "(V)Angle: ", "(V)Magnify: ", "(V)OverSize: "};
+  for (int m = 0; m < 4; ++m) {
+    type("TRANSFORM " + std::to_string(m));
+    EXPECT_EQ(prompt(), labels[m]);
+    type("");
+  }
+  type("TRANSFORM x");
+  EXPECT_EQ(prompt(), "(V)OverSize: ");
+  type("");
+}
+
+TEST_F(GeometryCommands, MergeWritesTheUnionAndTakesThePickedSquare) {
+  square(0, 0, 10, 10);
+  type("OUTPUT");
+  square(5, 5, 15, 15);
+  type("MERGE +");
+  EXPECT_EQ(prompt(), "Point: ");
+  type("10 2");
+  EXPECT_TRUE(takeBoxes().empty());
+  auto polys = live();
+  ASSERT_EQ(polys.size(), 1u);
+  EXPECT_EQ(polys[0].vertices.size(), 9u);  // eight corners, closed
+  EXPECT_TRUE(app.temp.empty());
+  EXPECT_EQ(app.settings.elementType, 4);
+}
+
+TEST_F(GeometryCommands, MergeOperations) {
+  struct Case {
+    const char* op;
+    int fx0, fy0, fx1, fy1;  // the figure in the layer; the picked one is (0, 0) (10, 10)
+    std::size_t polygons;
+    bool original;    // the picked square is still live and unchanged
+    const char* box;  // message shown, if any
+  } cases[] = {
+      {"&", 5, 5, 15, 15, 1, false, nullptr},
+      {"-", 2, 2, 6, 6, 1, false, nullptr},  // a square with a bridged hole
+      {"^", 5, 5, 15, 15, 2, false, nullptr},
+      {"-", 0, 0, 10, 10, 0, false, nullptr},  // nothing is left of it
+      {"&", 30, 30, 40, 40, 1, true, "合成は不可能です。"},
+      {"-", 10, 0, 20, 10, 1, true, nullptr},   // touching only: nothing to cut
+      {"+", 10, 0, 20, 10, 1, false, nullptr},  // touching squares unite
+      {"x", 5, 5, 15, 15, 1, true, nullptr},    // not an operation: the command ends
+  };
+  int cell = 0;
+  for (const auto& c : cases) {
+    type("DELTEMP");
+    const std::string name = "C" + std::to_string(++cell);  // an empty cell for each case
+    type("MKCELL " + name);
+    type("OCELL " + name);
+    square(0, 0, 10, 10);
+    type("OUTPUT");
+    square(c.fx0, c.fy0, c.fx1, c.fy1);
+    takeBoxes();
+    type(std::string("MERGE ") + c.op);
+    if (app.dispatch.current != 0) type("0 5");
+    auto boxes = takeBoxes();
+    const std::string what = std::string(c.op) + " " + std::to_string(c.fx0);
+    auto polys = live();
+    EXPECT_EQ(polys.size(), c.polygons) << what;
+    const bool originalLive =
+        !polys.empty() && polys[0].vertices == stored()[0].vertices && !stored()[0].deleted;
+    EXPECT_EQ(originalLive, c.original) << what;
+    if (c.box) {
+      ASSERT_EQ(boxes.size(), 1u) << what;
+      EXPECT_EQ(boxes[0], c.box) << what;
+      EXPECT_FALSE(app.temp.empty()) << what;  // the figure stays for another try
+    } else {
+      EXPECT_TRUE(boxes.empty()) << what;
+    }
+  }
+}
+
+TEST_F(GeometryCommands, JoinAndItsUndo) {
+  type("ETYPE 5");
+  type("XY 0 0 9 0");
+  type("OUTPUT");
+  type("XY 10 0 20 5");
+  type("JOIN");
+  EXPECT_EQ(prompt(), "Point: ");
+  type("5 0");
+  // G then F: one line in the layer, the picked line taken out of the cell.
+  EXPECT_EQ(temp(), (Pairs{{0, 0}, {10, 0}, {20, 5}}));
+  EXPECT_TRUE(live().empty());
+  type("UNDO");
+  EXPECT_EQ(temp(), (Pairs{{10, 0}, {20, 5}}));
+  ASSERT_EQ(live().size(), 1u);
+  // A second undo has no join to undo.
+  type("UNDO");
+  EXPECT_EQ(live().size(), 1u);
+}
+
+}  // namespace
+}  // namespace lav
