@@ -128,14 +128,14 @@ class StreamBuilder {
     return *this;
   }
   StreamBuilder& aref(const std::string& name, int cols, int rows,
-                      std::initializer_list<std::int32_t> pts, std::uint16_t strans = 0,
+                      const std::vector<std::int32_t>& pts, std::uint16_t strans = 0,
                       double angle = 0) {
     w_.empty(R(Rec::Aref));
     w_.string(R(Rec::Sname), name);
     w_.bits(R(Rec::Strans), strans);
     if (angle != 0) w_.reals(R(Rec::Angle), {angle});
     w_.int16s(R(Rec::ColRow), {static_cast<std::int16_t>(cols), static_cast<std::int16_t>(rows)});
-    xy(pts);
+    w_.int32s(R(Rec::Xy), pts);
     w_.empty(R(Rec::EndEl));
     return *this;
   }

@@ -1,0 +1,443 @@
+// Stream input as the user runs it: files built record by record become designs; bad files end
+// with their message and no design; names, units, arrays and paths come in as specified.
+#include "interchange/gds_input.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "db/rounding.h"
+#include "design_dump.h"
+#include "gds_test_support.h"
+#include "support/typing_session.h"
+
+namespace lav::interchange {
+namespace {
+
+namespace fs = std::filesystem;
+using gds::Rec;
+using gds::testing::Be16;
+using gds::testing::Be32;
+using gds::testing::ReadText;
+using gds::testing::StreamBuilder;
+using gds::testing::WriteBytes;
+constexpr std::uint8_t T(Rec r) {
+  return static_cast<std::uint8_t>(r);
+}
+
+class StreamInput : public lav::testing::TypingSession {
+ protected:
+  // Writes the file, reads it with the command and returns the design as lines.
+  std::vector<std::string> read(const std::vector<std::uint8_t>& bytes,
+                                const std::string& name = "in.str", const std::string& extra = "") {
+    WriteBytes(dir / name, bytes);
+    type("GDSIN " + name + extra);
+    if (!app.design.isOpen()) return {};
+    return db::testing::DumpDesign(app.design.image);
+  }
+  void closeDesign() {
+    if (app.design.isOpen()) type("CLOSE 0");
+  }
+  bool printed(const std::string& text) const {
+    for (const auto& l : lines)
+      if (l.find(text) != std::string::npos) return true;
+    return false;
+  }
+};
+
+TEST_F(StreamInput, EveryElementKindBecomesItsRecord) {
+  StreamBuilder b;
+  b.library()
+      .structure("LEAF")
+      .boundary(5, {0, 0, 1000, 0, 1000, 2000, 0, 2000, 0, 0})
+      .path(7, 2, 250, {0, 0, 5000, 0, 5000, 5000})
+      .path(8, 0, 0, {0, 0, -100, 0})
+      .text(9, "HELLO", 1500, -2500)
+      .endStructure()
+      .structure("TOP")
+      .sref("LEAF", 100, 200)
+      .aref("LEAF", 3, 2, {0, 0, 30000, 0, 0, 10000})
+      .endStructure()
+      .endLibrary();
+  const auto dump = read(b.bytes());
+  const std::vector<std::string> expected = {
+      "CELL LEAF",
+      "  POLY L5 (0,0)(1000,0)(1000,2000)(0,2000)(0,0)",
+      "  LINE L7 tip=1 w=250 (0,0)(5000,0)(5000,5000)",
+      "  LINE L8 tip=0 w=0 (0,0)(-100,0)",
+      "  TEXT L9 size=0 refl=0 mag=1000000 ang=0 'HELLO' at 1500,-2500",
+      "CELL TOP",
+      "  SREF LEAF refl=0 mag=1000000 ang=0 at 100,200",
+      "  AREF LEAF refl=0 mag=1000000 ang=0 3x2 pitch=10000,5000 at 0,0",
+  };
+  EXPECT_EQ(expected, dump);
+  EXPECT_TRUE(takeBoxes().empty());
+  EXPECT_EQ(dir / "in.cad", fs::path(app.design.path));
+  EXPECT_EQ("TOP", app.design.current.name);  // the last cell read stays current
+  // The cells keep the file's dates.
+  EXPECT_EQ((db::Stamp{26, 1, 2, 3, 4, 5}), app.design.current.entry.created);
+  EXPECT_EQ((db::Stamp{26, 6, 7, 8, 9, 10}), app.design.current.entry.modified);
+  const std::string log = ReadText(dir / "in.txt");
+  EXPECT_NE(std::string::npos, log.find(" LAVINOR STRIN Ver 4.50"));
+  EXPECT_NE(std::string::npos, log.find(" LEAF                             26/01/02 03:04:05   "
+                                        "26/06/07 08:09:10"));
+  EXPECT_NE(std::string::npos, log.find("nomal end"));
+}
+
+TEST_F(StreamInput, ArraysKeepTheirLatticeUnderReflectionAndRotation) {
+  struct Case {
+    std::uint16_t strans;
+    double angle;
+    std::vector<std::int32_t> xy;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {0,
+       0,
+       {0, 0, 30000, 0, 0, 10000},
+       "  AREF L refl=0 mag=1000000 ang=0 3x2 pitch=10000,5000 at 0,0"},
+      {0x8000,
+       0,
+       {0, 0, 30000, 0, 0, -10000},
+       "  AREF L refl=1 mag=1000000 ang=0 3x2 pitch=10000,5000 at 0,0"},
+      {0,
+       90,
+       {0, 0, 0, 30000, -10000, 0},
+       "  AREF L refl=0 mag=1000000 ang=90000000 3x2 pitch=10000,5000 at 0,0"},
+      {0,
+       0,
+       {100, 100, -29900, 100, 100, 10100},  // columns running left
+       "  AREF L refl=0 mag=1000000 ang=0 3x2 pitch=-10000,5000 at 100,100"},
+      {0,
+       -90,
+       {0, 0, 0, -30000, 10000, 0},
+       "  AREF L refl=0 mag=1000000 ang=270000000 3x2 pitch=10000,5000 at 0,0"},
+  };
+  for (const auto& c : cases) {
+    StreamBuilder b;
+    b.library().structure("L").endStructure().structure("T");
+    b.aref("L", 3, 2, c.xy, c.strans, c.angle).endStructure().endLibrary();
+    const auto dump = read(b.bytes());
+    ASSERT_EQ(3u, dump.size());
+    EXPECT_EQ(c.expected, dump[2]);
+    closeDesign();
+    fs::remove(dir / "in.cad");
+  }
+}
+
+TEST_F(StreamInput, ZeroColumnsIsReportedAndKeptAsOne) {
+  StreamBuilder b;
+  b.library().structure("L").endStructure().structure("T");
+  b.aref("L", 0, 2, {0, 0, 0, 0, 0, 10000}).endStructure().endLibrary();
+  const auto dump = read(b.bytes());
+  ASSERT_EQ(3u, dump.size());
+  EXPECT_EQ("  AREF L refl=0 mag=1000000 ang=0 1x2 pitch=0,5000 at 0,0", dump[2]);
+  EXPECT_TRUE(printed("***ERROR*** ARRAY"));
+  EXPECT_NE(std::string::npos, ReadText(dir / "in.txt").find(" ***ERROR*** ARRAY\n"));
+}
+
+TEST_F(StreamInput, NamesAreCleanedAndCollisionsMadeUnique) {
+  StreamBuilder b;
+  b.library()
+      .structure("TOP")
+      .sref("A B&C", 0, 0)
+      .sref("A_B_C", 10, 0)
+      .endStructure()
+      .structure("A B&C")
+      .boundary(1, {0, 0, 1, 0, 1, 1, 0, 0})
+      .endStructure()
+      .structure("A_B_C")
+      .boundary(2, {0, 0, 2, 0, 2, 2, 0, 0})
+      .endStructure()
+      .structure(std::string(40, 'L'))
+      .endStructure()
+      .endLibrary();
+  const auto dump = read(b.bytes());
+  const std::vector<std::string> expected = {
+      "CELL TOP",
+      "  SREF A_B_C refl=0 mag=1000000 ang=0 at 0,0",
+      "  SREF A_B_C$1 refl=0 mag=1000000 ang=0 at 10,0",
+      "CELL A_B_C",
+      "  POLY L1 (0,0)(1,0)(1,1)(0,0)",
+      "CELL A_B_C$1",
+      "  POLY L2 (0,0)(2,0)(2,2)(0,0)",
+      "CELL " + std::string(32, 'L'),
+  };
+  EXPECT_EQ(expected, dump);
+  EXPECT_NE(std::string::npos, ReadText(dir / "in.txt").find("RENAMED"));
+}
+
+TEST_F(StreamInput, DatesOutsideTwoDigitsBecomeZero) {
+  StreamBuilder b;
+  b.library().structure("A", {2026, 12, 6, 1, 2, 3, 1999, 1, 1, 0, 0, 0}).endStructure();
+  b.endLibrary();
+  read(b.bytes());
+  ASSERT_TRUE(app.design.isOpen());
+  EXPECT_EQ((db::Stamp{0, 12, 6, 1, 2, 3}), app.design.current.entry.created);
+  EXPECT_EQ((db::Stamp{0, 1, 1, 0, 0, 0}), app.design.current.entry.modified);
+}
+
+TEST_F(StreamInput, DatabaseUnitOfTheFile) {
+  struct Case {
+    double uu, metres;
+    std::int32_t unit;
+  };
+  const Case cases[] = {{0.001, 1e-9, 1000},    {0.01, 1e-8, 100}, {0.005, 5e-9, 200},
+                        {0.0001, 1e-10, 10000}, {1.0, 1e-6, 1},    {0.001, 0, 1000},
+                        {0.0, 0.0, 0},          {-1, -1, 0},       {1e-12, 0, 0},
+                        {1.0, 1e-9, 1000}};  // a nanometre user unit: the metres decide
+  for (const auto& c : cases) EXPECT_EQ(c.unit, StreamDatabaseUnit(c.uu, c.metres)) << c.uu;
+}
+
+TEST_F(StreamInput, OtherUnitsAskAndScale) {
+  StreamBuilder b;
+  b.library(200).structure("A").boundary(1, {0, 0, 200, 0, 200, 200, 0, 0}).endStructure();
+  b.endLibrary();
+  host.answers.push_back(Answer::No);
+  EXPECT_TRUE(read(b.bytes()).empty());
+  ASSERT_EQ(1u, host.boxes.size());
+  EXPECT_EQ("データベースが違いますがこのまま実行しますか。\nCAD: 1000  GDSII: 200 ",
+            host.boxes[0].text);
+  EXPECT_FALSE(fs::exists(dir / "in.txt"));
+  EXPECT_FALSE(fs::exists(dir / "in.cad"));
+  host.boxes.clear();
+  host.answers.push_back(Answer::Yes);
+  const auto dump = read(b.bytes());
+  ASSERT_EQ(2u, dump.size());
+  EXPECT_EQ("  POLY L1 (0,0)(1000,0)(1000,1000)(0,0)", dump[1]);  // 200 file units = 1 micron
+  EXPECT_EQ(200, app.settings.gdsDbUnit);
+}
+
+TEST_F(StreamInput, MacPrefixIsSkipped) {
+  StreamBuilder b;
+  b.library().structure("A").endStructure().endLibrary();
+  auto bytes = b.bytes();
+  bytes.insert(bytes.begin(), 128, 0x4D);
+  EXPECT_EQ(std::vector<std::string>{"CELL A"}, read(bytes));
+  EXPECT_NE(std::string::npos, ReadText(dir / "in.txt").find(".str\t (Mac File)\n"));
+}
+
+TEST_F(StreamInput, RoundPathEndsWarnInTheLogAfterTheCells) {
+  StreamBuilder b;
+  b.library().structure("B").path(1, 1, 100, {1500, 2500, 3000, 2500}).endStructure();
+  b.structure("A").path(1, 1, 0, {0, 0, 10, 0}).endStructure().endLibrary();
+  const auto dump = read(b.bytes());
+  ASSERT_EQ(4u, dump.size());
+  EXPECT_EQ("  LINE L1 tip=1 w=100 (1500,2500)(3000,2500)", dump[1]);
+  EXPECT_EQ("  LINE L1 tip=0 w=0 (0,0)(10,0)", dump[3]);
+  const std::string log = ReadText(dir / "in.txt");
+  const std::string warning =
+      " B \xA5\xA5\xA5\xA5\xA5\xA5\xA5\xA5\xA5\xA5\xA5\xA5\xA5\xA5\xA5"
+      "\xA5\xA5\xA5\xA5\xA5\xA5\xA5\xA5\xA5\xA5\xA5\xA5\xA5\xA5\xA5\xA5"
+      " ***WARNING*** LTYPE=1 X:1.500 Y:2.500\n";
+  const auto at = log.find(warning);
+  ASSERT_NE(std::string::npos, at) << log;
+  EXPECT_LT(log.find("nomal end"), at);
+  EXPECT_LT(log.find(" A "), log.find(" B "));  // sorted cell lines
+  EXPECT_FALSE(fs::exists(dir / "in.PH$"));
+}
+
+TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesign) {
+  auto base = [] {
+    StreamBuilder b;
+    b.library().structure("A");
+    return b;
+  };
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+  };
+  std::vector<Case> cases;
+  {
+    StreamBuilder b = base();
+    std::vector<std::int32_t> many(402, 0);
+    b.w().empty(T(Rec::Boundary));
+    b.w().int16s(T(Rec::Layer), {1});
+    b.w().int32s(T(Rec::Xy), many);
+    cases.push_back({"201 points", b.bytes()});
+  }
+  {
+    StreamBuilder b = base();
+    b.raw(T(Rec::Layer), 3, Be32({1}));
+    cases.push_back({"LAYER as a four-byte integer", b.bytes()});
+  }
+  {
+    StreamBuilder b = base();
+    b.raw(T(Rec::Layer), 2, {});
+    cases.push_back({"LAYER without its value", b.bytes()});
+  }
+  {
+    StreamBuilder b = base();
+    b.raw(T(Rec::Boundary), 0, {}).raw(T(Rec::Xy), 3, {1, 2, 3, 4, 5});
+    cases.push_back({"XY of odd length", b.bytes()});
+  }
+  {
+    StreamBuilder b = base();
+    auto bytes = b.bytes();
+    bytes.insert(bytes.end(), {0, 0, T(Rec::EndStr), 0});
+    cases.push_back({"length zero", bytes});
+  }
+  {
+    StreamBuilder b = base();
+    auto bytes = b.bytes();
+    bytes.insert(bytes.end(), {0x10, 0, T(Rec::Xy), 3, 0, 0});
+    cases.push_back({"record past the end", bytes});
+  }
+  {
+    StreamBuilder b = base();
+    b.raw(0x18, 0, {});
+    cases.push_back({"SPACING", b.bytes()});
+  }
+  {
+    StreamBuilder b = base();
+    b.raw(0x3C, 0, {});
+    cases.push_back({"unknown record", b.bytes()});
+  }
+  {
+    StreamBuilder b = base();
+    b.endStructure();
+    cases.push_back({"no ENDLIB", b.bytes()});
+  }
+  cases.push_back({"three bytes", {0, 6, 0}});
+  for (const auto& c : cases) {
+    host.boxes.clear();
+    EXPECT_TRUE(read(c.bytes).empty()) << c.what;
+    EXPECT_FALSE(app.design.isOpen()) << c.what;
+    ASSERT_EQ(1u, host.boxes.size()) << c.what;
+    EXPECT_EQ(0u, host.boxes[0].text.find("ストリームファイルにエラー(")) << c.what;
+    EXPECT_NE(std::string::npos, ReadText(dir / "in.txt").find("Error end")) << c.what;
+    fs::remove(dir / "in.txt");
+  }
+  EXPECT_TRUE(printed("***ERROR*** SPACING"));
+}
+
+TEST_F(StreamInput, ValuesBeyondTheDesignRangeStopTheRun) {
+  StreamBuilder b;
+  b.library(1).structure("A").boundary(1, {0, 0, 2147483, 0, 2147484, 1, 0, 0});
+  b.endStructure().endLibrary();
+  host.answers.push_back(Answer::Yes);
+  EXPECT_TRUE(read(b.bytes()).empty());
+  ASSERT_EQ(2u, host.boxes.size());
+  EXPECT_NE(std::string::npos, host.boxes[1].text.find("範囲を超えています"));
+}
+
+TEST_F(StreamInput, UndefinedAndRecursivePlacementsAreReported) {
+  StreamBuilder b;
+  b.library()
+      .structure("A")
+      .sref("B", 0, 0)
+      .sref("NOWHERE", 0, 0)
+      .endStructure()
+      .structure("B")
+      .sref("A", 0, 0)
+      .endStructure()
+      .endLibrary();
+  const auto dump = read(b.bytes());
+  EXPECT_EQ(5u, dump.size());
+  EXPECT_TRUE(printed("UNDEFINED CELL NOWHERE"));
+  EXPECT_TRUE(printed("RECURSIVE PLACEMENT"));
+  const std::string log = ReadText(dir / "in.txt");
+  EXPECT_NE(std::string::npos, log.find("UNDEFINED CELL NOWHERE"));
+}
+
+TEST_F(StreamInput, RefusedBeforeAnythingIsRead) {
+  StreamBuilder b;
+  b.library().structure("A").endStructure().endLibrary();
+  WriteBytes(dir / "have.str", b.bytes());
+  std::ofstream(dir / "have.cad") << "design";
+  type("GDSIN have");  // ".str" is added
+  EXPECT_FALSE(app.design.isOpen());
+  EXPECT_EQ("design", ReadText(dir / "have.cad"));
+  EXPECT_FALSE(fs::exists(dir / "have.txt"));
+  auto boxes = takeBoxes();
+  ASSERT_EQ(1u, boxes.size());
+  EXPECT_NE(std::string::npos, boxes[0].find("同名のファイル"));
+
+  type("GDSIN missing.str");
+  boxes = takeBoxes();
+  ASSERT_EQ(1u, boxes.size());
+  EXPECT_EQ("ストリームファイル missing.str が見つかりません。", boxes[0]);
+
+  type("NEW open");
+  takeBoxes();
+  type("GDSIN have.str");
+  boxes = takeBoxes();
+  ASSERT_EQ(1u, boxes.size());
+  EXPECT_NE(std::string::npos, boxes[0].find("が開かれたままです"));
+}
+
+TEST_F(StreamInput, TheFileDialogChoosesWhenNoNameIsGiven) {
+  StreamBuilder b;
+  b.library().structure("A").endStructure().endLibrary();
+  WriteBytes(dir / "pick.str", b.bytes());
+  host.fileChoices.push_back(std::string("pick.str"));
+  type("GDSIN");
+  ASSERT_EQ(1u, host.fileRequests.size());
+  EXPECT_EQ("Files(*.*)|*.*|Files(*.STR)|*.STR|", host.fileRequests[0].filter);
+  EXPECT_EQ(2, host.fileRequests[0].filterIndex);
+  EXPECT_TRUE(app.design.isOpen());
+  closeDesign();
+  host.fileChoices.push_back(std::nullopt);
+  type("GDSIN");
+  EXPECT_FALSE(app.design.isOpen());
+}
+
+TEST_F(StreamInput, EscapeLeavesNoDesign) {
+  StreamBuilder b;
+  b.library().structure("A");
+  for (int i = 0; i < 3000; ++i) b.boundary(1, {0, 0, i + 1, 0, i + 1, 1, 0, 0});
+  b.endStructure().endLibrary();
+  host.onMessageStep = [](bool& flag) { flag = false; };
+  EXPECT_TRUE(read(b.bytes()).empty());
+  host.onMessageStep = nullptr;
+  EXPECT_FALSE(app.design.isOpen());
+  EXPECT_TRUE(printed("*** Abortion ***"));
+}
+
+// Every cut of a real file and random byte changes end with a design or a message.
+TEST_F(StreamInput, DamagedFilesNeverCrash) {
+  StreamBuilder b;
+  b.library()
+      .structure("LEAF")
+      .boundary(5, {0, 0, 1000, 0, 1000, 2000, 0, 0})
+      .path(7, 1, 250, {0, 0, 5000, 0, 5000, 5000})
+      .text(9, "HELLO", 1500, -2500)
+      .endStructure()
+      .structure("TOP")
+      .sref("LEAF", 100, 200)
+      .aref("LEAF", 3, 2, {0, 0, 30000, 0, 0, 10000}, 0x8000, 45)
+      .endStructure()
+      .endLibrary();
+  const auto good = b.bytes();
+  auto runOnce = [&](const std::vector<std::uint8_t>& bytes) {
+    WriteBytes(dir / "f.str", bytes);
+    host.boxes.clear();
+    host.answers.assign(4, Answer::Yes);
+    lines.clear();
+    type("GDSIN f.str");
+    const bool open = app.design.isOpen();
+    if (open) {
+      type("CLOSE 0");
+    } else {
+      EXPECT_FALSE(host.boxes.empty()) << "a failed read must say why";
+    }
+    std::error_code ec;
+    fs::remove(dir / "f.cad", ec);
+    return open;
+  };
+  EXPECT_TRUE(runOnce(good));
+  const std::size_t end = good.size();
+  for (std::size_t n = 0; n < end; ++n)
+    EXPECT_FALSE(runOnce(std::vector<std::uint8_t>(good.begin(), good.begin() + n))) << n;
+  std::mt19937 rng(7);
+  for (int k = 0; k < 600; ++k) {
+    auto bytes = std::vector<std::uint8_t>(good.begin(), good.begin() + end);
+    for (int j = 0; j < 1 + k % 3; ++j)
+      bytes[rng() % bytes.size()] = static_cast<std::uint8_t>(rng());
+    runOnce(bytes);
+  }
+}
+
+}  // namespace
+}  // namespace lav::interchange
