@@ -1,10 +1,14 @@
 #include "app/batch_runner.h"
 
+#include <cctype>
+#include <chrono>
+#include <cstdio>
 #include <string>
 
 #include "command/command_window.h"
 #include "command/dispatcher.h"
 #include "command/handlers.h"
+#include "macro/macro_runner.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
 
@@ -35,20 +39,53 @@ std::string InputLineToSjis(const std::string& line) {
   return isValidUtf8WithNonAscii(line) ? sjis::fromUtf8(line) : line;
 }
 
-BatchResult RunBatch(AppState& app, std::istream& in) {
-  BatchResult result;
+namespace {
+
+void applyOptions(AppState& app, const BatchOptions& options) {
+  app.macro.limits.maxLines = options.maxMacroLines;
+  app.macro.limits.maxTime = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+      std::chrono::duration<double>(options.maxMacroSeconds));
+  if (options.autoMacro) macro::RunAutoMacro(app);
+}
+
+// A limit that stopped a macro stops the run: the lines after it were meant to follow the
+// macro's work, which did not finish.
+bool goOn(const AppState& app) {
+  return !app.dispatch.endRequested && !app.macro.limitReached;
+}
+
+// One line of the input, typed and entered.
+void enterLine(AppState& app, std::string raw, BatchResult& result) {
+  ++result.lines;
+  while (!raw.empty() && (raw.back() == '\r' || raw.back() == '\x1a')) raw.pop_back();
+  std::string line = InputLineToSjis(raw);
+  app.window.input.clear();
+  app.window.caret = 0;
+  if (!command::AppendToInput(app, line)) {
+    ++result.errors;  // too long for the input line: refused with its message, not cut
+    return;
+  }
+  command::PressEnter(app);
+}
+
+bool waitsForInput(const AppState& app) {
+  return app.macro.state == macro::RunState::WaitingForInput;
+}
+
+// Answers a waiting INKEY$ from the input for as long as the macro asks.
+void answerMacro(AppState& app, std::istream& in, BatchResult& result) {
   std::string raw;
-  while (!app.dispatch.endRequested && std::getline(in, raw)) {
-    ++result.lines;
-    while (!raw.empty() && (raw.back() == '\r' || raw.back() == '\x1a')) raw.pop_back();
-    std::string line = InputLineToSjis(raw);
-    app.window.input.clear();
-    app.window.caret = 0;
-    if (!command::AppendToInput(app, line)) {
-      ++result.errors;  // too long for the input line: refused with its message, not cut
-      continue;
-    }
-    command::PressEnter(app);
+  while (goOn(app) && waitsForInput(app) && std::getline(in, raw)) enterLine(app, raw, result);
+}
+
+BatchResult finish(AppState& app, BatchResult result) {
+  if (waitsForInput(app)) {
+    // No answer will come: the macro is stopped as Escape stops it.
+    std::fprintf(stderr,
+                 "lavinor: the input ended while a macro waited for an INKEY$ answer; "
+                 "the macro is stopped\n");
+    ++result.errors;
+    command::AbortCommand(app);
   }
   if (!app.dispatch.endRequested && app.design.isOpen()) {
     // The end of the input ends the program as the exit command does.
@@ -56,6 +93,36 @@ BatchResult RunBatch(AppState& app, std::istream& in) {
   }
   result.errors += app.dispatch.errorsReported;
   return result;
+}
+
+}  // namespace
+
+bool IsMacroFileName(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string ext = name.substr(name.size() - 4);
+  for (auto& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return ext == ".MAC";
+}
+
+BatchResult RunBatch(AppState& app, std::istream& in, const BatchOptions& options) {
+  BatchResult result;
+  applyOptions(app, options);
+  std::string raw;
+  while (goOn(app) && std::getline(in, raw)) enterLine(app, raw, result);
+  return finish(app, result);
+}
+
+BatchResult RunBatchMacro(AppState& app, const std::string& path, std::istream& answers,
+                          const BatchOptions& options) {
+  BatchResult result;
+  applyOptions(app, options);
+  answerMacro(app, answers, result);  // AUTO.MAC may ask first
+  if (goOn(app) && !macro::MacroActive(app)) {
+    app.continueFlag = true;
+    macro::StartMacroFile(app, path, {});
+    answerMacro(app, answers, result);
+  }
+  return finish(app, result);
 }
 
 }  // namespace lav::app

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -24,8 +25,12 @@ void usage() {
                "usage: lavinor --batch FILE|- [--answer yes,no,ok,cancel,...]\n"
                "  --batch FILE   run the command lines of FILE (Shift-JIS or UTF-8)\n"
                "  --batch -      read command lines from standard input\n"
+               "  --batch F.MAC  run the macro file F.MAC (INKEY$ answers from standard input)\n"
                "  --answer LIST  answers for the message boxes, in order (default: each box's\n"
                "                 first button)\n"
+               "  --no-auto-macro        do not run AUTO.MAC before the batch work\n"
+               "  --max-macro-lines N    stop a macro after N lines (an endless loop ends)\n"
+               "  --max-macro-seconds S  stop a macro after S seconds\n"
                "Exit status: 0 when every command ran, 1 when a command reported an error,\n"
                "2 for a usage or start-up error.\n");
 }
@@ -44,6 +49,7 @@ int main(int argc, char** argv) {
   std::string batchFile;
   bool batch = false;
   std::vector<std::string> answers;
+  lav::app::BatchOptions options;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "--batch" && i + 1 < argc) {
@@ -55,6 +61,20 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "lavinor: unknown answer '%s'\n", bad.c_str());
         return 2;
       }
+    } else if (a == "--no-auto-macro") {
+      options.autoMacro = false;
+    } else if ((a == "--max-macro-lines" || a == "--max-macro-seconds") && i + 1 < argc) {
+      char* end = nullptr;
+      const double v = std::strtod(argv[++i], &end);
+      if (end == argv[i] || *end != '\0' || !(v > 0) || v > 1e12) {
+        std::fprintf(stderr, "lavinor: %s needs a positive number, not '%s'\n", a.c_str(),
+                     argv[i]);
+        return 2;
+      }
+      if (a == "--max-macro-lines")
+        options.maxMacroLines = static_cast<long>(v);
+      else
+        options.maxMacroSeconds = v;
     } else if (a == "--help" || a == "-h") {
       usage();
       return 0;
@@ -87,7 +107,15 @@ int main(int argc, char** argv) {
 
   lav::app::BatchResult result;
   if (batchFile == "-") {
-    result = lav::app::RunBatch(app, std::cin);
+    result = lav::app::RunBatch(app, std::cin, options);
+  } else if (lav::app::IsMacroFileName(batchFile)) {
+    // A macro file runs as a macro; its INKEY$ answers come from standard input.
+    auto found = lav::paths::findCaseInsensitive(batchFile);
+    if (!found || !std::ifstream(*found, std::ios::binary)) {
+      std::fprintf(stderr, "lavinor: cannot open %s\n", batchFile.c_str());
+      return 2;
+    }
+    result = lav::app::RunBatchMacro(app, lav::paths::absolute(*found), std::cin, options);
   } else {
     auto found = lav::paths::findCaseInsensitive(batchFile);
     std::ifstream in(found ? *found : batchFile, std::ios::binary);
@@ -95,7 +123,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "lavinor: cannot open %s\n", batchFile.c_str());
       return 2;
     }
-    result = lav::app::RunBatch(app, in);
+    result = lav::app::RunBatch(app, in, options);
   }
   std::fflush(stdout);
   const long errors = result.errors + host.errorBoxes;

@@ -1,0 +1,148 @@
+// Macros through the real program in batch mode: macro files written to disk and run with
+// --batch, their INKEY$ answers on standard input, AUTO.MAC at start and the limits that stop
+// an endless loop.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+  int status = -1;
+  std::string out, err;
+};
+
+class MacroBatch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("lavinor-macro-e2e-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  // A macro file in dir; lines end with CR LF as the program's own files do.
+  void writeMacro(const std::string& name, const std::vector<std::string>& lines) {
+    std::ofstream out(dir / name, std::ios::binary);
+    for (const auto& l : lines) out << l << "\r\n";
+  }
+  // Runs the program in dir: "--batch " + target, the given standard input and options.
+  RunResult run(const std::string& target, const std::string& input,
+                const std::string& options = "") {
+    std::ofstream(dir / "in.txt") << input;
+    const std::string cmd = "cd '" + dir.string() + "' && '" LAVINOR_BINARY "' --batch " + target +
+                            " " + options + " < in.txt > out.txt 2> err.txt";
+    RunResult r;
+    const int raw = std::system(cmd.c_str());
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = slurp(dir / "out.txt");
+    r.err = slurp(dir / "err.txt");
+    return r;
+  }
+  static std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  static bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+  }
+  fs::path dir;
+};
+
+TEST_F(MacroBatch, AMacroFileBuildsADesignWithALoopAndAnswersFromInput) {
+  writeMacro("build.mac", {"# cells named by a counter", "INKEY$ \"How many cells\" &N", "NEW ring",
+                           "&I = 0", "$NEXT", "&I = &I + 1", "MKCELL C&I", "GOTO#- &I - &N $NEXT",
+                           "ECHO$ made &I cells", "CLOSE"});
+  RunResult r = run("BUILD.MAC", "3\n");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_TRUE(has(r.out, "How many cells\n")) << r.out;
+  EXPECT_TRUE(has(r.out, "made 3. cells\n")) << r.out;
+  EXPECT_EQ(r.err, "");
+  ASSERT_TRUE(fs::exists(dir / "ring.cad")) << r.out;
+
+  // The cells are in the written design: each opens, a fourth does not exist.
+  r = run("-", "OPEN ring\nOCELL C1.\nOCELL C3.\nCLOSE 0\n", "--no-auto-macro");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  r = run("-", "OPEN ring\nOCELL C4.\nCLOSE 0\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(r.err, "セル C4. が見つかりません。")) << r.err;
+}
+
+TEST_F(MacroBatch, TypedLinesRunMacrosAndNestedOnes) {
+  writeMacro("OUTER.MAC", {"ECHO$ outer", "MACRO INNER", "ECHO$ back &X"});
+  writeMacro("INNER.MAC", {"&X = 7", "ECHO$ inner"});
+  const RunResult r = run("-", "MACRO outer\n&X * 2\n");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_LT(r.out.find("outer\n"), r.out.find("inner\n"));
+  EXPECT_LT(r.out.find("inner\n"), r.out.find("back 7.\n"));
+  EXPECT_TRUE(has(r.out, "14.  ")) << r.out;  // the variable outlives the macro
+}
+
+TEST_F(MacroBatch, ALineLimitEndsAnEndlessLoopAndTheDesignSurvives) {
+  writeMacro("SPIN.MAC", {"$L", "&K = &K + 1", "GOTO#! $L"});
+  RunResult r =
+      run("-", "NEW keep\nMKCELL TOP\nMACRO SPIN\nMKCELL NEVER\n", "--max-macro-lines 3000");
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_TRUE(has(r.err, "マクロが 3000 行を実行したので中止しました")) << r.err;
+  EXPECT_TRUE(has(r.out, "***BREAK MACRO***")) << r.out;
+  // The run stopped there; the end of the run wrote the design as it was.
+  r = run("-", "OPEN keep\nOCELL TOP\nCLOSE 0\n");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  r = run("-", "OPEN keep\nOCELL NEVER\nCLOSE 0\n");
+  EXPECT_EQ(r.status, 1);
+
+  const RunResult t = run("SPIN.MAC", "", "--max-macro-seconds 0.2");
+  EXPECT_EQ(t.status, 1) << t.err;
+  EXPECT_TRUE(has(t.err, "秒を超えて実行されたので中止しました")) << t.err;
+}
+
+TEST_F(MacroBatch, AutoMacroRunsFirstUnlessTurnedOff) {
+  writeMacro("AUTO.MAC", {"&GREETING = 42", "ECHO$ auto ran"});
+  RunResult r = run("-", "&GREETING + 1\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.out, "auto ran\n")) << r.out;
+  EXPECT_TRUE(has(r.out, "43.  ")) << r.out;
+  r = run("-", "ECHO alone\n", "--no-auto-macro");
+  EXPECT_FALSE(has(r.out, "auto ran")) << r.out;
+}
+
+TEST_F(MacroBatch, RefusalsMakeTheRunFail) {
+  struct Case {
+    const char* target;
+    const char* input;
+    const char* message;
+  } cases[] = {
+      {"-", "MACRO ABSENT\n", "ファイル ABSENT.MAC を開くことが出来ませんでした。"},
+      {"ASK.MAC", "", "the input ended while a macro waited for an INKEY$ answer"},
+      {"JUMP.MAC", "", "にラベル $NOWHERE が見つかりません。"},
+  };
+  writeMacro("ASK.MAC", {"INKEY$ \"Size\" &S", "ECHO$ never"});
+  writeMacro("JUMP.MAC", {"GOTO#! $NOWHERE", "ECHO$ never"});
+  for (const auto& c : cases) {
+    const RunResult r = run(c.target, c.input);
+    EXPECT_EQ(r.status, 1) << c.target << r.err;
+    EXPECT_TRUE(has(r.err, c.message)) << r.err;
+    EXPECT_FALSE(has(r.out, "never")) << r.out;
+  }
+  const RunResult missing = run("NOFILE.MAC", "");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_TRUE(has(missing.err, "cannot open NOFILE.MAC")) << missing.err;
+  const RunResult bad = run("-", "", "--max-macro-lines ten");
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_TRUE(has(bad.err, "--max-macro-lines needs a positive number")) << bad.err;
+}
+
+}  // namespace
