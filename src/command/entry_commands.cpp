@@ -506,6 +506,7 @@ void ContinueMoveVertex(AppState& app, std::string_view answer) {
     const auto v = app.pick.nearEnd;
     db::MoveVertices(app.temp, 4, v, (app.pick.point.x - v.x) / double(unit),
                      (app.pick.point.y - v.y) / double(unit), unit);
+    invalidateGraphics(app);
     return EndCommand(app);
   }
   auto pt = IsPointAnswer(answer, app.symbols, app.host);

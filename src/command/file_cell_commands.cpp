@@ -156,6 +156,7 @@ void StartCellRestore(AppState& app, std::string_view) {
 }
 
 void StartCopyFromDesign(AppState& app, std::string_view) {
+  PutBackBeforeCellChange(app);  // copied cells may reuse the blocks a pick points into
   EndCommand(app);
   db::RunCopyFromDesign(app);
 }

@@ -223,6 +223,24 @@ TEST_F(EntryCommands, PickThenPutBackLeavesTheCellByteIdentical) {
   EXPECT_TRUE(takeBoxes().empty());
 }
 
+TEST_F(EntryCommands, PickIsPutBackBeforeTheCellOrTheLayoutChanges) {
+  openCell();
+  type("XY 0 0 10 0 10 10 0 10");
+  type("OUTPUT");
+  for (const char* change : {"MKCELL OTHER", "OCELL TOP", "COMPACT", "DELTEMP"}) {
+    type("OCELL TOP");
+    type("TAKE");
+    type("0 5");
+    ASSERT_FALSE(app.temp.empty()) << change;
+    type(change);
+    type("OCELL TOP");
+    // Clearing the layer is the one way to drop the picked element for good.
+    const bool dropped = std::string(change) == "DELTEMP";
+    EXPECT_EQ(records().size(), dropped ? 0u : 1u) << change;
+    EXPECT_FALSE(app.temp.pick.active) << change;
+  }
+}
+
 TEST_F(EntryCommands, EditedPickReplacesTheOriginal) {
   openCell();
   type("XY 0 0 10 0 10 10 0 10");
