@@ -1,0 +1,107 @@
+// The temporary figure over the drawing: which segments, where, in which pen.
+#include "display/temp_layer_drawing.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/scripted_host.h"
+#include "shell/app_state.h"
+
+namespace lav::display {
+namespace {
+
+// A surface that only records the lines drawn on it.
+class LineRecorder : public Surface {
+ public:
+  struct Line {
+    int x0, y0, x1, y1;
+    Rgb colour;
+  };
+  std::vector<Line> lines;
+  Pen pen;
+
+  int width() const override { return 940; }
+  int height() const override { return 740; }
+  void setPen(const Pen& p) override { pen = p; }
+  void setBrush(const Brush&) override {}
+  void setRasterMode(RasterMode) override {}
+  void line(int x0, int y0, int x1, int y1) override {
+    lines.push_back({x0, y0, x1, y1, pen.colour});
+  }
+  void polyline(const IntPoint*, int) override {}
+  void polygon(const IntPoint*, int) override {}
+  void fillRect(int, int, int, int, Rgb) override {}
+  void setPixel(int, int, Rgb) override {}
+  Rgb pixel(int, int) const override { return 0; }
+  void floodFillSurface(int, int) override {}
+  void setFont(const FontDescription&) override {}
+  void setTextColour(Rgb) override {}
+  void text(int, int, std::string_view, int) override {}
+  TextExtent textExtent(std::string_view, int) const override { return {}; }
+  FontMetrics fontMetrics() const override { return {}; }
+  std::unique_ptr<Surface> createCompatible(int, int) override { return nullptr; }
+  void blit(int, int, int, int, const Surface&, int, int, BlitOp) override {}
+};
+
+class TempDrawing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    app.display.view.scale = 0.01;  // 100 units a pixel
+    app.display.view.offsetX = 0;
+    app.display.view.offsetY = 0;
+    app.display.view.clientHeight = 740;
+  }
+  ScriptedHost host;
+  AppState app{host};
+  LineRecorder s;
+};
+
+TEST_F(TempDrawing, EachElementTypeShowsAsItWillBeWritten) {
+  struct Case {
+    const char* name;
+    int type, width, lineMode;
+    std::vector<db::UserPoint> points;
+    std::size_t segments;
+  } cases[] = {
+      {"empty layer", 4, 0, 0, {}, 0},
+      {"rectangle from two corners", 3, 0, 0, {{1, 1}, {3, 2}}, 4},
+      {"first corner only", 3, 0, 0, {{1, 1}}, 2},
+      {"polygon chain", 4, 0, 0, {{0, 0}, {5, 0}, {5, 5}}, 2},
+      {"hairline", 5, 0, 2, {{0, 0}, {5, 0}}, 1},
+      {"wide line, both", 5, 1000, 0, {{0, 0}, {5, 0}}, 1 + 4},
+      {"wide line, centre only", 5, 1000, 1, {{0, 0}, {5, 0}}, 1},
+      {"wide line, outline only", 5, 1000, 2, {{0, 0}, {5, 0}}, 4},
+      {"placements as crosses", 1, 0, 0, {{0, 0}, {5, 5}}, 4},
+  };
+  for (const auto& c : cases) {
+    s.lines.clear();
+    app.settings.elementType = c.type;
+    app.settings.width = c.width;
+    app.settings.lineMode = c.lineMode;
+    app.temp.assign(c.points);
+    EXPECT_EQ(static_cast<std::size_t>(DrawTempLayer(app, s)), c.segments) << c.name;
+    EXPECT_EQ(s.lines.size(), c.segments) << c.name;
+    for (const auto& l : s.lines) EXPECT_EQ(l.colour, MakeRgb(255, 0, 0)) << c.name;
+  }
+}
+
+TEST_F(TempDrawing, PointsLandWhereTheViewPutsThem) {
+  app.settings.elementType = 4;
+  app.temp.assign(std::vector<db::UserPoint>{{1, 1}, {3, 1}});
+  DrawTempLayer(app, s);
+  ASSERT_EQ(s.lines.size(), 1u);
+  EXPECT_EQ(s.lines[0].x0, 10);
+  EXPECT_EQ(s.lines[0].x1, 30);
+  EXPECT_EQ(s.lines[0].y0, 730);  // the window's y grows downward
+  // Far outside the view nothing overflows.
+  app.temp.assign(std::vector<db::UserPoint>{{-2e6, 0}, {2e6, 0}});
+  s.lines.clear();
+  DrawTempLayer(app, s);
+  ASSERT_EQ(s.lines.size(), 1u);
+  EXPECT_LT(s.lines[0].x0, 0);
+  EXPECT_GT(s.lines[0].x1, 940);
+}
+
+}  // namespace
+}  // namespace lav::display
