@@ -16,13 +16,17 @@
 #include "command/command_window.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
+#include "qt/main_windows.h"
 #include "shell/app_state.h"
 
 namespace {
 
 void usage() {
   std::fprintf(stderr,
-               "usage: lavinor --batch FILE|- [--answer yes,no,ok,cancel,...]\n"
+               "usage: lavinor [/W|/B] [/S] [FILE.CAD]\n"
+               "       lavinor --batch FILE|- [--answer yes,no,ok,cancel,...]\n"
+               "  /W, /B         white or black background (kept for the next start)\n"
+               "  /S             start even when another instance is marked running\n"
                "  --batch FILE   run the command lines of FILE (Shift-JIS or UTF-8)\n"
                "  --batch -      read command lines from standard input\n"
                "  --batch F.MAC  run the macro file F.MAC (INKEY$ answers from standard input)\n"
@@ -46,6 +50,14 @@ std::string executableDirectory(const char* argv0) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  bool windowed = true;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--batch" || a == "--answer" || a == "--help" || a == "-h") windowed = false;
+  }
+  // Without --batch the windows start; the other arguments are switches and design files.
+  if (windowed) return lav::qt::RunWindowedProgram(argc, argv, executableDirectory(argv[0]));
+
   std::string batchFile;
   bool batch = false;
   std::vector<std::string> answers;
@@ -85,8 +97,6 @@ int main(int argc, char** argv) {
     }
   }
   if (!batch) {
-    std::fprintf(stderr,
-                 "lavinor: the windows are not built yet; run command lines with --batch\n");
     usage();
     return 2;
   }

@@ -31,6 +31,12 @@ bool endsWithCad(const std::string& arg) {
   return tail == ".CAD";
 }
 
+// Switches are "/W"-like or begin with '-'. A longer argument that begins with '/' is an absolute
+// path here, not a switch.
+bool isSwitch(const std::string& arg) {
+  return !arg.empty() && (arg[0] == '-' || (arg[0] == '/' && arg.size() == 2));
+}
+
 }  // namespace
 
 UserPoint PixelToUser(const AppState& app, int x, int y) {
@@ -133,7 +139,7 @@ void ReleasePointer(AppState& app) {
 
 void RunStartupActions(AppState& app) {
   for (const std::string& arg : app.shell.arguments) {
-    if (arg.empty() || arg[0] == '/' || arg[0] == '-' || !endsWithCad(arg)) continue;
+    if (isSwitch(arg) || !endsWithCad(arg)) continue;
     const std::string full = paths::absolute(arg);
     const auto slash = full.rfind('/');
     const std::string dir = full.substr(0, slash == std::string::npos ? 0 : slash);

@@ -43,7 +43,8 @@ void StartKeyboardCursor(AppState& app);
 void ReleasePointer(AppState& app);
 
 // The first paint: every argument that is no switch and ends in ".CAD" (any case) is opened
-// (its folder becomes the current directory), then AUTO.MAC is started.
+// (its folder becomes the current directory), then AUTO.MAC is started. An argument beginning
+// with '/' is a switch only when it is two characters long, so absolute paths open.
 void RunStartupActions(AppState& app);
 
 // Starts AUTO.MAC from the program's directory when it is there.

@@ -1,0 +1,278 @@
+#include "qt/main_windows.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFont>
+#include <QKeyEvent>
+#include <QScreen>
+#include <cstdlib>
+#include <filesystem>
+
+#include "command/command_window.h"
+#include "platform/ini_file.h"
+#include "platform/sjis.h"
+#include "qt/command_window_widget.h"
+#include "qt/font_faces.h"
+#include "qt/graphics_window_widget.h"
+#include "qt/qt_dialogs.h"
+#include "qt/status_window_widget.h"
+#include "shell/messages.h"
+
+namespace lav::qt {
+namespace {
+
+QRect toQRect(const shell::WindowRect& r) {
+  return {r.left, r.top, r.width(), r.height()};
+}
+shell::WindowRect fromQRect(const QRect& r) {
+  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+// The Toolbar's window: a small top-most panel, 2 x 11 buttons of 22 pixels at 24-pixel pitch.
+class ToolbarWindow : public QWidget {
+ public:
+  explicit ToolbarWindow(MainWindows& program) : program_(program) {
+    setWindowTitle("Toolbar");
+    setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
+    setFixedSize(46, 262);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(192, 192, 192));
+    setPalette(pal);
+    setAutoFillBackground(true);
+  }
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override {
+    if (!program_.forwardKey(e)) QWidget::keyPressEvent(e);
+  }
+  void closeEvent(QCloseEvent* e) override {
+    shell::SaveWindowRect(program_.app.shell.settingsPath, shell::msg::kKeyToolbar,
+                          fromQRect(geometry()));
+    program_.app.shell.toolbarExists = false;
+    e->accept();
+    deleteLater();
+  }
+
+ private:
+  MainWindows& program_;
+};
+
+std::optional<command::Key> keyOf(int qtKey) {
+  using command::Key;
+  switch (qtKey) {
+    case Qt::Key_Up:
+      return Key::Up;
+    case Qt::Key_Down:
+      return Key::Down;
+    case Qt::Key_PageUp:
+      return Key::PageUp;
+    case Qt::Key_PageDown:
+      return Key::PageDown;
+    case Qt::Key_Home:
+      return Key::Home;
+    case Qt::Key_End:
+      return Key::End;
+    case Qt::Key_Left:
+      return Key::Left;
+    case Qt::Key_Right:
+      return Key::Right;
+    case Qt::Key_Delete:
+      return Key::Delete;
+    default:
+      break;
+  }
+  if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F15)
+    return command::FunctionKey(qtKey - Qt::Key_F1 + 1);
+  return std::nullopt;
+}
+
+int controlCharacterOf(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_Backspace:
+      return 8;
+    case Qt::Key_Tab:
+      return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return 13;
+    case Qt::Key_Escape:
+      return 27;
+    default:
+      return -1;
+  }
+}
+
+}  // namespace
+
+MainWindows::MainWindows(std::string programDir, std::vector<std::string> args, std::string iniPath)
+    : app(host) {
+  host.attach(app);
+  app.programDir = std::move(programDir);
+  app.shell.arguments = std::move(args);
+  app.shell.settingsPath = std::move(iniPath);
+}
+
+MainWindows::~MainWindows() {
+  for (QWidget* w : {static_cast<QWidget*>(command.data()), static_cast<QWidget*>(graphics.data()),
+                     static_cast<QWidget*>(status.data()), toolbar.data()})
+    delete w;
+}
+
+bool MainWindows::start() {
+  const shell::StartOutcome outcome = shell::CheckStart(app);
+  if (outcome != shell::StartOutcome::Run) return false;
+  marked_ = true;
+  app.display.blackBackground = !app.shell.whiteBackground;
+  app.settings.layerPen[68] = app.shell.whiteBackground ? 40 : 33;
+
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect area = screen ? screen->geometry() : QRect(0, 0, 1920, 1080);
+  const int W = area.width(), H = area.height();
+  app.shell.screenWidth = W;
+  app.shell.screenHeight = H;
+  app.display.view.screenWidth = W;
+  app.display.view.screenHeight = H;
+
+  // The Command Window's font: the small-screen font on a narrow screen.
+  QFont font(QStringLiteral("標準ゴシック"));
+  font.setStyleHint(QFont::TypeWriter);
+  font.setWeight(QFont::Normal);
+  app.shell.smallScreenFont = W <= 640;
+  font.setPixelSize(app.shell.smallScreenFont ? 13 : 16);
+
+  command = new CommandWindowWidget(*this, font);
+  host.windows.command = command->view();
+  command::CreateCommandWindow(app);
+  app.shell.lineHeight = command->view()->lineHeight();
+  status = new StatusWindowWidget(*this, font);
+  graphics = new GraphicsWindowWidget(*this);
+  host.windows.status = status;
+  host.windows.graphics = graphics;
+
+  const shell::WindowLayout layout =
+      shell::StoredLayout(app.shell.settingsPath, W, H, app.shell.lineHeight);
+  command->setGeometry(toQRect(layout.command));
+  status->setGeometry(toQRect(layout.status));
+  graphics->setGeometry(toQRect(layout.graphics));
+  host.setTitle(sjis::fromUtf8(shell::msg::kProgramCaption));
+  command->show();
+  status->show();
+  graphics->show();
+  command->activateWindow();
+  command->view()->setFocus();
+  return true;
+}
+
+void MainWindows::finish() {
+  if (marked_) shell::SetRunningMark(app.shell.settingsPath, "0");
+  marked_ = false;
+}
+
+void MainWindows::saveRect(QWidget* w, const char* key) {
+  shell::SaveWindowRect(app.shell.settingsPath, key, fromQRect(w->geometry()));
+}
+
+void MainWindows::requestClose(shell::MainWindow which, QCloseEvent* event) {
+  event->ignore();
+  if (ended_) return;
+  if (!shell::ConfirmEnd(app)) return;
+  destroyWindow(which);
+}
+
+void MainWindows::destroyWindow(shell::MainWindow which) {
+  QWidget* w = nullptr;
+  const char* key = nullptr;
+  switch (which) {
+    case shell::MainWindow::Command:
+      w = command, key = shell::msg::kKeyCommandWindow;
+      command = nullptr;
+      break;
+    case shell::MainWindow::Status:
+      w = status, key = shell::msg::kKeyStatusWindow;
+      status = nullptr;
+      break;
+    case shell::MainWindow::Graphics:
+      w = graphics, key = shell::msg::kKeyGraphicsWindow;
+      graphics = nullptr;
+      break;
+  }
+  if (!w) return;
+  saveRect(w, key);
+  w->hide();
+  const auto others = shell::WindowDestroyed(app.shell, which);
+  for (shell::MainWindow o : others) destroyWindow(o);
+  if (which == shell::MainWindow::Command) {
+    if (app.design.isOpen()) shell::ConfirmEnd(app);
+    shell::SaveToolbarState(app.shell.settingsPath, app.shell.toolbarExists && toolbar);
+    if (toolbar) {
+      saveRect(toolbar, shell::msg::kKeyToolbar);
+      toolbar->hide();
+      toolbar->deleteLater();
+    }
+    ended_ = true;
+    QCoreApplication::exit(0);
+  }
+  w->deleteLater();
+}
+
+void MainWindows::afterInput() {
+  if (app.dispatch.endRequested && !ended_) destroyWindow(shell::MainWindow::Command);
+}
+
+bool MainWindows::forwardKey(QKeyEvent* e) {
+  if (ended_) return false;
+  const auto mods = e->modifiers();
+  if ((mods & Qt::AltModifier) && (e->key() == Qt::Key_Question || e->key() == Qt::Key_Slash)) {
+    showVersion();
+    return true;
+  }
+  if (auto key = keyOf(e->key())) {
+    command::PressKey(app, *key);
+  } else if (int c = controlCharacterOf(e->key()); c >= 0) {
+    command::TypeCharacter(app, c);
+  } else {
+    if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    const std::string bytes = sjis::fromUtf8(e->text().toStdString());
+    if (bytes.empty()) return false;
+    for (unsigned char b : bytes)
+      if (b >= 32 && b != 127) command::TypeCharacter(app, b);
+  }
+  afterInput();
+  return true;
+}
+
+void MainWindows::showVersion() {
+  ShowVersionDialog(command ? static_cast<QWidget*>(command) : nullptr);
+}
+
+void MainWindows::showToolbar() {
+  if (!toolbar) {
+    auto* t = new ToolbarWindow(*this);
+    QPoint at(5, 5);
+    if (auto r = shell::ReadWindowRect(app.shell.settingsPath, shell::msg::kKeyToolbar))
+      at = QPoint(r->left, r->top);
+    t->move(at);
+    toolbar = t;
+    host.windows.toolbar = t;
+  }
+  app.shell.toolbarExists = true;
+  toolbar->show();
+}
+
+int RunWindowedProgram(int argc, char** argv, const std::string& programDir) {
+  // The face names the program asks for are mapped to the installed Japanese fonts.
+  const std::string fontConfig = programDir + "/fonts.conf";
+  if (!std::getenv("FONTCONFIG_FILE") && std::filesystem::exists(fontConfig))
+    ::setenv("FONTCONFIG_FILE", fontConfig.c_str(), 0);
+  QApplication qapp(argc, argv);
+  QFont::insertSubstitutions(QStringLiteral("標準ゴシック"), {"IPAGothic", "IPAゴシック"});
+  InstallFaceSubstitutes();  // the drawing's "ＭＳ 明朝" and "Arial" as installed fonts
+  std::vector<std::string> args(argv + 1, argv + argc);
+  MainWindows program(programDir, args, ini::SettingsFilePath());
+  if (!program.start()) return 0;
+  const int rc = program.ended() ? 0 : qapp.exec();
+  program.finish();
+  return rc;
+}
+
+}  // namespace lav::qt

@@ -1,0 +1,202 @@
+#include "qt/qt_host.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QUrl>
+
+#include "command/window_messages.h"
+#include "db/design_files.h"
+#include "platform/sjis.h"
+#include "qt/graphics_window_widget.h"
+#include "qt/qt_dialogs.h"
+#include "shell/app_state.h"
+
+namespace lav::qt {
+namespace {
+
+QString q(std::string_view sjisText) {
+  return QString::fromStdString(sjis::toUtf8(std::string(sjisText)));
+}
+
+QMessageBox::Icon iconOf(Icon icon) {
+  switch (icon) {
+    case Icon::Exclamation:
+    case Icon::Warning:
+      return QMessageBox::Warning;
+    case Icon::Information:
+      return QMessageBox::Information;
+    case Icon::Question:
+      return QMessageBox::Question;
+    case Icon::None:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+// "Name|pattern|Name|pattern|" as Qt's "Name (pattern pattern)" lines; each pattern also in
+// lower case, since the files come from a file system that ignores case.
+QString qtFilter(const std::string& filter) {
+  QStringList parts = QString::fromStdString(filter).split('|');
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    if (parts[i].isEmpty()) continue;
+    QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+    QStringList both = patterns;
+    for (const QString& p : patterns)
+      if (p.toLower() != p) both << p.toLower();
+    out << parts[i] + " (" + both.join(' ') + ")";
+  }
+  return out.join(";;");
+}
+
+}  // namespace
+
+QtHost::QtHost() {
+  if (qApp) qApp->installEventFilter(this);
+}
+
+QtHost::~QtHost() {
+  if (qApp) qApp->removeEventFilter(this);
+}
+
+Answer QtHost::messageBox(std::string_view text, std::string_view caption, Icon icon,
+                          Buttons buttons) {
+  if (boxHook) return boxHook(text, caption, icon, buttons);
+  QMessageBox box(iconOf(icon), q(caption), q(text), QMessageBox::NoButton,
+                  windows.command ? windows.command->window() : nullptr);
+  box.setWindowModality(Qt::ApplicationModal);
+  switch (buttons) {
+    case Buttons::Ok:
+      box.setStandardButtons(QMessageBox::Ok);
+      break;
+    case Buttons::OkCancel:
+      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      break;
+    case Buttons::YesNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      break;
+    case Buttons::YesNoCancel:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      break;
+  }
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    case QMessageBox::Cancel:
+      return Answer::Cancel;
+    default:
+      break;
+  }
+  // A box closed by its frame gives what its Escape would give.
+  if (buttons == Buttons::YesNo) return Answer::No;
+  if (buttons == Buttons::Ok) return Answer::Ok;
+  return buttons == Buttons::OkCancel || buttons == Buttons::YesNoCancel ? Answer::Cancel
+                                                                         : Answer::Ok;
+}
+
+std::optional<std::string> QtHost::openFileDialog(const FileDialogRequest& request) {
+  if (fileHook) return fileHook(request);
+  QFileDialog dialog(windows.command ? windows.command->window() : nullptr,
+                     QString::fromStdString(request.title), QDir::currentPath(),
+                     qtFilter(request.filter));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog.setWindowModality(Qt::ApplicationModal);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const QFileInfo chosen(dialog.selectedFiles().front());
+  if (::chdir(chosen.absolutePath().toLocal8Bit().constData()) != 0) return std::nullopt;
+  return sjis::fromUtf8(chosen.fileName().toStdString());
+}
+
+void QtHost::runDialog(DialogModel& model) {
+  if (dialogHook) return dialogHook(model);
+  if (!app_) return;
+  RunModelDialog(windows.command ? windows.command->window() : nullptr, *app_, model);
+}
+
+void QtHost::setTitle(std::string_view title) {
+  if (windows.command) windows.command->window()->setWindowTitle(q(title));
+}
+
+void QtHost::invalidate(Window window) {
+  QWidget* w = nullptr;
+  switch (window) {
+    case Window::Command:
+      w = windows.command;
+      break;
+    case Window::Graphics:
+      w = windows.graphics;
+      break;
+    case Window::Status:
+      w = windows.status;
+      break;
+    case Window::Toolbar:
+      w = windows.toolbar;
+      break;
+  }
+  if (!w) return;
+  if (auto* r = dynamic_cast<Repaintable*>(w))
+    r->requestRepaint();
+  else
+    w->update();
+}
+
+void QtHost::messageStep(bool& continueFlag) {
+  bool* outer = stepFlag_;
+  stepFlag_ = &continueFlag;
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  stepFlag_ = outer;
+}
+
+bool QtHost::eventFilter(QObject* watched, QEvent* event) {
+  if (!stepFlag_ || !event->spontaneous()) return QObject::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::KeyPress:
+      if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) *stepFlag_ = false;
+      return true;
+    // Input during long work would start a second command inside the first: it is dropped.
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::InputMethod:
+    case QEvent::Close:
+      return true;
+    default:
+      return QObject::eventFilter(watched, event);
+  }
+}
+
+LocalTime QtHost::now() {
+  const QDateTime t = QDateTime::currentDateTime();
+  return {t.date().year(), t.date().month(),  t.date().day(),
+          t.time().hour(), t.time().minute(), t.time().second()};
+}
+
+void QtHost::openWithDefaultHandler(const std::string& path) {
+  if (!QFileInfo::exists(QString::fromStdString(path))) {
+    messageBox(db::FormatMessage(command::winmsg::kCannotOpenFile.data(), sjis::fromUtf8(path)),
+               sjis::fromUtf8(command::winmsg::kErrorCaption), Icon::Exclamation, Buttons::Ok);
+    return;
+  }
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+void QtHost::capturePointer(bool on) {
+  if (!windows.graphics) return;
+  windows.graphics->setCursor(on ? Qt::BlankCursor : Qt::CrossCursor);
+  if (auto* g = dynamic_cast<GraphicsWindowWidget*>(windows.graphics.data())) g->overlaysChanged();
+}
+
+}  // namespace lav::qt

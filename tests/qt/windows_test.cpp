@@ -1,0 +1,310 @@
+// The windowed program on Qt's offscreen platform: real key and mouse events into the widgets,
+// read back through the transcript, the settings file, the design and the Graphics image.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QTest>
+#include <filesystem>
+
+#include "platform/ini_file.h"
+#include "platform/sjis.h"
+#include "qt/command_window_widget.h"
+#include "qt/graphics_window_widget.h"
+#include "qt/main_windows.h"
+#include "qt/status_window_widget.h"
+
+namespace lav::qt {
+namespace {
+
+namespace fs = std::filesystem;
+
+void EnsureApplication() {
+  if (QCoreApplication::instance()) return;
+  if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "lavinor_tests";
+  static char* argv[] = {name, nullptr};
+  new QApplication(argc, argv);
+}
+
+struct Box {
+  std::string text, caption;
+  Buttons buttons;
+};
+
+class WindowsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EnsureApplication();
+    dir = fs::temp_directory_path() /
+          ("lavinor-windows-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir / "work");
+    oldCwd = fs::current_path();
+    fs::current_path(dir / "work");
+    ini = (dir / "cfg" / "Lavinor.ini").string();
+    programDir = fs::path(LAVINOR_BINARY).parent_path().string();
+  }
+  void TearDown() override {
+    if (program) program->finish();
+    program.reset();
+    settle();
+    fs::current_path(oldCwd);
+    fs::remove_all(dir);
+  }
+  // Starts the program; boxes are recorded and answered from answers (else their first button).
+  bool start(std::vector<std::string> args = {}, std::string prog = {}) {
+    program = std::make_unique<MainWindows>(prog.empty() ? programDir : prog, std::move(args), ini);
+    program->host.boxHook = [this](std::string_view t, std::string_view c, Icon, Buttons b) {
+      boxes.push_back({sjis::toUtf8(std::string(t)), sjis::toUtf8(std::string(c)), b});
+      if (!answers.empty()) {
+        const Answer a = answers.front();
+        answers.erase(answers.begin());
+        return a;
+      }
+      return b == Buttons::YesNo || b == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
+    };
+    const bool ok = program->start();
+    if (ok) {
+      EXPECT_TRUE(QTest::qWaitForWindowExposed(program->graphics));
+    }
+    settle();
+    return ok;
+  }
+  void settle() {
+    for (int i = 0; i < 5; ++i) {
+      QCoreApplication::processEvents();
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+  }
+  QWidget* view() { return program->command->view(); }
+  void typeLine(const QString& text) {
+    QTest::keyClicks(view(), text);
+    QTest::keyClick(view(), Qt::Key_Return);
+    settle();
+  }
+  std::vector<std::string> transcript() {
+    std::vector<std::string> out;
+    const auto& t = program->app.window.transcript;
+    for (int n = t.count; n >= 1; --n)
+      out.push_back(sjis::toUtf8(std::string(command::LineAt(t, n))));
+    return out;
+  }
+  bool transcriptHas(const std::string& text) {
+    for (const auto& l : transcript())
+      if (l.find(text) != std::string::npos) return true;
+    return false;
+  }
+  std::string setting(const char* section, const char* key) {
+    return sjis::toUtf8(
+        ini::ReadProfileString(ini, sjis::fromUtf8(section), sjis::fromUtf8(key), "<none>"));
+  }
+
+  fs::path dir, oldCwd;
+  std::string ini, programDir;
+  std::unique_ptr<MainWindows> program;
+  std::vector<Box> boxes;
+  std::vector<Answer> answers;
+};
+
+TEST_F(WindowsTest, StartRefusedWithoutTheRequiredFiles) {
+  fs::create_directories(dir / "empty");
+  EXPECT_FALSE(start({}, (dir / "empty").string()));
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find("MOJIDATA.DAT"), std::string::npos);
+  EXPECT_FALSE(program->command);
+  EXPECT_FALSE(fs::exists(ini));
+}
+
+TEST_F(WindowsTest, TypedKeysRunCommands) {
+  ASSERT_TRUE(start());
+  ASSERT_TRUE(program->command && program->graphics && program->status);
+  EXPECT_EQ(setting("起動状態", "OPEN"), "1");
+  typeLine("NEW demo");
+  EXPECT_TRUE(program->app.design.isOpen());
+  EXPECT_TRUE(transcriptHas("? NEW demo"));
+  EXPECT_EQ(program->command->windowTitle().toStdString().rfind("dravel: ", 0), 0u);
+  typeLine("1+2*3");
+  EXPECT_TRUE(transcriptHas("7."));
+  // Up recalls the last line; Escape abandons it.
+  QTest::keyClick(view(), Qt::Key_Up);
+  EXPECT_EQ(program->app.window.input, "1+2*3");
+  QTest::keyClick(view(), Qt::Key_Escape);
+  EXPECT_EQ(program->app.window.input, "");
+}
+
+TEST_F(WindowsTest, TwoByteCharacterTypedAndErasedWhole) {
+  ASSERT_TRUE(start());
+  QTest::keyClicks(view(), "ECHO ");
+  // A key that produces a Japanese character, then one committed by the input method.
+  QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("層"));
+  QApplication::sendEvent(view(), &key);
+  QInputMethodEvent ime;
+  ime.setCommitString(QString::fromUtf8("名"));
+  QApplication::sendEvent(view(), &ime);
+  EXPECT_EQ(program->app.window.input, sjis::fromUtf8("ECHO 層名"));
+  QTest::keyClick(view(), Qt::Key_Left);
+  EXPECT_EQ(program->app.window.caret, sjis::fromUtf8("ECHO 層").size()) << "over both bytes";
+  QTest::keyClick(view(), Qt::Key_End);  // End opens the help; the caret stays
+  QTest::keyClick(view(), Qt::Key_Right);
+  QTest::keyClick(view(), Qt::Key_Backspace);
+  QTest::keyClick(view(), Qt::Key_Backspace);
+  EXPECT_EQ(program->app.window.input, "ECHO ");
+  QTest::keyClick(view(), Qt::Key_Tab);
+  EXPECT_EQ(program->app.window.input, "ECHO  ");
+}
+
+TEST_F(WindowsTest, KeysTypedIntoTheGraphicsWindowGoToTheCommandLine) {
+  ASSERT_TRUE(start());
+  QTest::keyClicks(program->graphics, "2*4");
+  QTest::keyClick(program->graphics, Qt::Key_Return);
+  settle();
+  EXPECT_TRUE(transcriptHas("8."));
+}
+
+TEST_F(WindowsTest, ClickInTheGraphicsWindowTypesTheSnappedPoint) {
+  ASSERT_TRUE(start());
+  auto& v = program->app.display.view;
+  v.scale = 0.1;  // 10 database units a pixel
+  v.offsetX = 0;
+  v.offsetY = 0;
+  const int h = v.clientHeight;
+  // (123, h - 57) is 1.23, 0.57 in user units: 1, 1 on the step of 1.
+  QTest::mouseClick(program->graphics, Qt::RightButton, {}, QPoint(123, h - 57));
+  EXPECT_EQ(program->app.window.input, " 1.000 1.000 ");
+  QTest::keyClick(view(), Qt::Key_Escape);
+  QTest::mouseClick(program->graphics, Qt::LeftButton, {}, QPoint(150, h - 250));
+  settle();
+  EXPECT_TRUE(transcriptHas("2.  3."));
+  // The Status Window shows the pointer.
+  EXPECT_DOUBLE_EQ(program->app.shell.pointer.userX, 2.0);
+  EXPECT_DOUBLE_EQ(program->app.shell.pointer.userY, 3.0);
+}
+
+TEST_F(WindowsTest, ClosingTheCommandWindowAsksToSaveAndEndsEverything) {
+  ASSERT_TRUE(start());
+  typeLine("NEW keep");
+  typeLine("MKCELL A");
+  ASSERT_TRUE(program->app.design.isOpen());
+  boxes.clear();
+  answers = {Answer::Yes};
+  program->command->close();
+  settle();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "終了処理");
+  EXPECT_EQ(boxes[0].buttons, Buttons::YesNo);
+  EXPECT_TRUE(program->ended());
+  EXPECT_FALSE(program->app.design.isOpen());
+  EXPECT_FALSE(program->graphics);
+  EXPECT_FALSE(program->status);
+  bool written = false;
+  for (const auto& e : fs::directory_iterator(dir / "work"))
+    if (e.path().extension() == ".cad" || e.path().extension() == ".CAD") written = true;
+  EXPECT_TRUE(written);
+  EXPECT_NE(setting("WindowSize", "Command Window"), "<none>");
+  EXPECT_NE(setting("WindowSize", "Graphics Window"), "<none>");
+  EXPECT_NE(setting("WindowSize", "Status Window"), "<none>");
+  EXPECT_NE(setting("Toolbar", "Toolbar"), "<none>");
+  program->finish();
+  EXPECT_EQ(setting("起動状態", "OPEN"), "0");
+}
+
+TEST_F(WindowsTest, ClosingTheGraphicsWindowEndsTheProgram) {
+  ASSERT_TRUE(start());
+  program->graphics->close();
+  settle();
+  EXPECT_TRUE(program->ended());
+  EXPECT_FALSE(program->command);
+  EXPECT_FALSE(program->status);
+  EXPECT_TRUE(boxes.empty()) << "no design open, no question";
+}
+
+TEST_F(WindowsTest, WindowRectanglesAreRestoredAtTheNextStart) {
+  ASSERT_TRUE(start());
+  const QRect g(300, 40, 640, 480), s(300, 600, 640, 90), c(10, 10, 280, 700);
+  program->graphics->setGeometry(g);
+  program->status->setGeometry(s);
+  program->command->setGeometry(c);
+  settle();
+  program->command->close();
+  settle();
+  ASSERT_TRUE(program->ended());
+  program->finish();
+  program.reset();
+  settle();
+  EXPECT_EQ(setting("WindowSize", "Graphics Window"), "300 40 940 520");
+
+  ASSERT_TRUE(start());
+  EXPECT_EQ(program->graphics->geometry(), g);
+  EXPECT_EQ(program->status->geometry(), s);
+  EXPECT_EQ(program->command->geometry(), c);
+}
+
+TEST_F(WindowsTest, SecondStartShowsAlreadyRunning) {
+  ASSERT_TRUE(start());
+  auto first = std::move(program);
+  EXPECT_FALSE(start());
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "すでに起動されています");
+  program.reset();
+  program = std::move(first);
+}
+
+TEST_F(WindowsTest, DesignNamedOnTheCommandLineIsOpenedAndDrawn) {
+  fs::copy_file(fs::path(LAVINOR_DATA_DIR) / "samples" / "sample.cad", dir / "work" / "chip.CAD");
+  ASSERT_TRUE(start({"/s", (dir / "work" / "chip.CAD").string()}));
+  settle();
+  ASSERT_TRUE(program->app.design.isOpen()) << "opened at the first paint\n"
+                                            << [&] {
+                                                 std::string all;
+                                                 for (const auto& b : boxes)
+                                                   all += "box: " + b.text + "\n";
+                                                 for (const auto& l : transcript()) all += l + "\n";
+                                                 return all;
+                                               }();
+  typeLine("OCELL PAD");
+  ASSERT_TRUE(program->app.design.hasCell());
+  // 250 database units a pixel; the design origin 40 pixels in from the bottom-left corner.
+  auto& v = program->app.display.view;
+  v.scale = 0.004;
+  v.offsetX = -40;
+  v.offsetY = -40;
+  v.window = {-10000, -10000, static_cast<std::int32_t>((v.clientWidth - 40) / v.scale),
+              static_cast<std::int32_t>((v.clientHeight - 40) / v.scale)};
+  program->graphics->requestRepaint();
+  program->graphics->refresh();
+  const QImage& img = program->graphics->image();
+  ASSERT_GT(img.width(), 400);
+  ASSERT_GT(img.height(), 400);
+  const QRgb background = img.pixel(img.width() - 2, 1);
+  // The pad covers 0..80 user units: pixels 40..360 across, ch-40 up to ch-360.
+  const int ch = v.clientHeight;
+  const QRect pad(40, ch - 360, 321, 321);
+  int inside = 0, outside = 0, leftEdge = 0;
+  for (int y = 0; y < img.height(); ++y) {
+    for (int x = 0; x < img.width(); ++x) {
+      const bool drawn = img.pixel(x, y) != background;
+      if (pad.adjusted(-2, -2, 2, 2).contains(x, y))
+        inside += drawn;
+      else
+        outside += drawn;
+      if (drawn && std::abs(x - 40) <= 1 && y > ch - 350 && y < ch - 50) ++leftEdge;
+    }
+  }
+  EXPECT_GT(inside, 1000) << "the pad's rectangles show";
+  EXPECT_GT(leftEdge, 250) << "its left edge is drawn along its height";
+  EXPECT_EQ(outside, 0) << "nothing is drawn outside the pad";
+}
+
+TEST_F(WindowsTest, ExitCommandEndsTheProgram) {
+  ASSERT_TRUE(start());
+  typeLine("EXIT");
+  EXPECT_TRUE(program->ended());
+}
+
+}  // namespace
+}  // namespace lav::qt
