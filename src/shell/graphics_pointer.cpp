@@ -10,6 +10,7 @@
 #include "command/dispatcher.h"
 #include "command/user_value.h"
 #include "db/design_files.h"
+#include "macro/macro_runner.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
@@ -147,12 +148,7 @@ void RunStartupActions(AppState& app) {
     if (!dir.empty() && ::chdir(dir.c_str()) != 0) continue;
     command::RunMenuCommand(app, 3, sjis::fromUtf8(name));
   }
-  RunAutoMacro(app);
-}
-
-void RunAutoMacro(AppState& app) {
-  // The macro runner starts AUTO.MAC here once it exists; until then there is nothing to run.
-  (void)app;
+  macro::RunAutoMacro(app);
 }
 
 }  // namespace lav::shell

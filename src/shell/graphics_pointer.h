@@ -47,7 +47,4 @@ void ReleasePointer(AppState& app);
 // with '/' is a switch only when it is two characters long, so absolute paths open.
 void RunStartupActions(AppState& app);
 
-// Starts AUTO.MAC from the program's directory when it is there.
-void RunAutoMacro(AppState& app);
-
 }  // namespace lav::shell
