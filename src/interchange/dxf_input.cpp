@@ -16,6 +16,7 @@
 #include "interchange/conversion_log.h"
 #include "interchange/dxf_messages.h"
 #include "interchange/dxf_reader.h"
+#include "interchange/input_file_choice.h"
 #include "interchange/messages.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
@@ -100,30 +101,11 @@ void appendLines(const std::string& logPath, const std::vector<std::string>& lin
 }  // namespace
 
 DxfInResult ReadDxfFile(AppState& app, std::string_view arguments) {
-  const auto words = command::SplitWords(arguments);
-  std::string name = words.empty() ? std::string() : std::string(words[0]);
-  int column = 0;
-  if (words.size() >= 2)
-    if (auto v = command::ScanInt(words[1])) column = static_cast<int>(*v);
-  if (name.empty()) {
-    FileDialogRequest request;
-    request.title = msg::kOpenDxfTitle;
-    request.filter = msg::kDxfFilter;
-    request.filterIndex = 2;
-    request.mustExist = true;
-    auto chosen = app.host.openFileDialog(request);
-    if (!chosen || chosen->empty()) return DxfInResult::Refused;
-    name = *chosen;
-  }
-  const std::size_t slash = name.find_last_of('/');
-  if (name.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos)
-    name += ".DXF";
-  const auto found = paths::findCaseInsensitive(name);
-  if (!found || fs::is_directory(*found)) {
-    box(app, db::FormatMessage(msg::kDxfNotFound, name));
-    return DxfInResult::Refused;
-  }
-  const std::string path = paths::absolute(*found);
+  const auto chosen = ChooseInputFile(
+      app, arguments, {msg::kOpenDxfTitle, msg::kDxfFilter, ".DXF", msg::kDxfNotFound});
+  if (!chosen) return DxfInResult::Refused;
+  const int column = chosen->column;
+  const std::string path = paths::absolute(chosen->path);
   std::string text;
   if (!slurp(path, text)) {
     box(app, db::FormatMessage(db::msg::kCannotOpen, path));

@@ -20,6 +20,7 @@
 #include "interchange/conversion_log.h"
 #include "interchange/gds_record_stream.h"
 #include "interchange/gds_records.h"
+#include "interchange/input_file_choice.h"
 #include "interchange/messages.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
@@ -711,30 +712,11 @@ std::int32_t StreamDatabaseUnit(double uu, double metres) {
 }
 
 StreamInResult ReadStreamFile(AppState& app, std::string_view arguments) {
-  const auto words = command::SplitWords(arguments);
-  std::string name = words.empty() ? std::string() : std::string(words[0]);
-  int column = 0;
-  if (words.size() >= 2)
-    if (auto v = command::ScanInt(words[1])) column = static_cast<int>(*v);
-  if (name.empty()) {
-    FileDialogRequest request;
-    request.title = msg::kOpenStreamTitle;
-    request.filter = msg::kStreamFilter;
-    request.filterIndex = 2;
-    request.mustExist = true;
-    auto chosen = app.host.openFileDialog(request);
-    if (!chosen || chosen->empty()) return StreamInResult::Refused;
-    name = *chosen;
-  }
-  const std::size_t slash = name.find_last_of('/');
-  if (name.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos)
-    name += ".str";
-  const auto found = paths::findCaseInsensitive(name);
-  if (!found || fs::is_directory(*found)) {
-    box(app, db::FormatMessage(msg::kStreamNotFound, name));
-    return StreamInResult::Refused;
-  }
-  const std::string path = *found;
+  const auto chosen = ChooseInputFile(
+      app, arguments, {msg::kOpenStreamTitle, msg::kStreamFilter, ".str", msg::kStreamNotFound});
+  if (!chosen) return StreamInResult::Refused;
+  const int column = chosen->column;
+  const std::string path = chosen->path;
   bool readOk = false;
   const std::vector<std::uint8_t> bytes = slurp(path, readOk);
   if (!readOk) {
