@@ -63,7 +63,7 @@ void addJoin(std::vector<V2>& side, V2 p, V2 n1, V2 n2, V2 d1, V2 d2, double h, 
 }  // namespace
 
 std::vector<Vertex> BuildPathOutline(std::span<const Vertex> pts, std::int32_t width, int tipType,
-                                     int acuteTip) {
+                                     int acuteTip, int maxPoints) {
   std::vector<Vertex> out;
   const std::size_t n = pts.size();
   if (n < 2) return out;
@@ -94,13 +94,14 @@ std::vector<Vertex> BuildPathOutline(std::span<const Vertex> pts, std::int32_t w
   right.push_back(at(n - 1) + h * rightNormal(te) + ahead);
   left.push_back(at(n - 1) - h * rightNormal(te) + ahead);
 
+  auto fits = [&] { return maxPoints == 0 || static_cast<int>(out.size()) < maxPoints; };
   auto emit = [&](V2 p) {
-    if (static_cast<int>(out.size()) < kMaxOutlinePoints)
+    if (fits())
       out.push_back({RoundToInt(p.x), RoundToInt(p.y)});
   };
   for (const V2& p : right) emit(p);
   for (auto it = left.rbegin(); it != left.rend(); ++it) emit(*it);
-  if (static_cast<int>(out.size()) < kMaxOutlinePoints) out.push_back(out.front());
+  if (fits()) out.push_back(out.front());
   return out;
 }
 

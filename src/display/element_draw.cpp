@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "db/line_outline.h"
 #include "db/rounding.h"
-#include "display/path_outline.h"
 #include "display/pens.h"
 #include "shell/app_state.h"
 
@@ -109,8 +109,12 @@ void DrawLineElement(DrawContext& ctx, const PlacementTransform& frame, int laye
     DrawOutline(ctx, pts, count);
     return;
   }
-  std::vector<Point> outline =
-      BuildPathOutline(pts, count, tip, width, ctx.app.settings.acuteTip == 1);
+  std::vector<db::Vertex> path(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) path[std::size_t(i)] = {pts[i].x, pts[i].y};
+  std::vector<Point> outline;
+  for (const db::Vertex& v :
+       db::BuildPathOutline(path, width, tip, ctx.app.settings.acuteTip == 1 ? 1 : 0, 0))
+    outline.push_back({v.x, v.y});
   ctx.extent = TransformExtent(frame, BoundingBox(outline.data(), int(outline.size())));
   Accumulate(ctx);
   if (ctx.extentOnly || !ExtentVisible(ctx.view, ctx.extent)) return;
