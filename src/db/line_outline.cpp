@@ -96,8 +96,7 @@ std::vector<Vertex> BuildPathOutline(std::span<const Vertex> pts, std::int32_t w
 
   auto fits = [&] { return maxPoints == 0 || static_cast<int>(out.size()) < maxPoints; };
   auto emit = [&](V2 p) {
-    if (fits())
-      out.push_back({RoundToInt(p.x), RoundToInt(p.y)});
+    if (fits()) out.push_back({RoundToInt(p.x), RoundToInt(p.y)});
   };
   for (const V2& p : right) emit(p);
   for (auto it = left.rbegin(); it != left.rend(); ++it) emit(*it);
