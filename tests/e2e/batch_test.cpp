@@ -10,43 +10,19 @@
 #include <sstream>
 #include <string>
 
+#include "support/batch_program.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
-  int status = -1;
-  std::string out, err;
-};
+using lav::testing::RunResult;
 
-class Batch : public ::testing::Test {
+class Batch : public lav::testing::BatchProgramTest {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("lavinor-e2e-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
   // Runs the program in dir with the given lines on standard input.
   RunResult run(const std::string& lines, const std::string& options = "") {
-    std::ofstream(dir / "in.txt") << lines;
-    const std::string cmd = "cd '" + dir.string() + "' && '" LAVINOR_BINARY "' --batch - " +
-                            options + " < in.txt > out.txt 2> err.txt";
-    RunResult r;
-    const int raw = std::system(cmd.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = slurp(dir / "out.txt");
-    r.err = slurp(dir / "err.txt");
-    return r;
-  }
-  static std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return runBatch("- " + options, lines);
   }
   bool designExists(const std::string& stem) const {
     for (const auto& e : fs::directory_iterator(dir)) {
@@ -56,7 +32,6 @@ class Batch : public ::testing::Test {
     }
     return false;
   }
-  fs::path dir;
 };
 
 TEST_F(Batch, ADesignIsWrittenReopenedAndTheRunSucceeds) {

@@ -12,26 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "support/batch_program.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
-  int status = -1;
-  std::string out, err;
-};
+using lav::testing::RunResult;
 
-class MacroBatch : public ::testing::Test {
+class MacroBatch : public lav::testing::BatchProgramTest {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("lavinor-macro-e2e-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
   // A macro file in dir; lines end with CR LF as the program's own files do.
   void writeMacro(const std::string& name, const std::vector<std::string>& lines) {
     std::ofstream out(dir / name, std::ios::binary);
@@ -40,26 +30,11 @@ class MacroBatch : public ::testing::Test {
   // Runs the program in dir: "--batch " + target, the given standard input and options.
   RunResult run(const std::string& target, const std::string& input,
                 const std::string& options = "") {
-    std::ofstream(dir / "in.txt") << input;
-    const std::string cmd = "cd '" + dir.string() + "' && '" LAVINOR_BINARY "' --batch " + target +
-                            " " + options + " < in.txt > out.txt 2> err.txt";
-    RunResult r;
-    const int raw = std::system(cmd.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = slurp(dir / "out.txt");
-    r.err = slurp(dir / "err.txt");
-    return r;
-  }
-  static std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return runBatch(target + " " + options, input);
   }
   static bool has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
   }
-  fs::path dir;
 };
 
 TEST_F(MacroBatch, AMacroFileBuildsADesignWithALoopAndAnswersFromInput) {
