@@ -9,6 +9,7 @@
 #include "display/messages.h"
 #include "display/paint_marks.h"
 #include "display/pens.h"
+#include "display/temp_layer_drawing.h"
 #include "display/view_transform.h"
 #include "platform/null_surface.h"
 #include "platform/sjis.h"
@@ -89,6 +90,8 @@ bool RedrawGraphics(AppState& app, Surface& surface) {
     if (completed && d.paintMode) ReplayPaint(app, surface);
     completed = completed && app.continueFlag;
   }
+  // The figure being entered stays visible over every redraw.
+  if (completed) DrawTempLayer(app, surface);
   if (d.overlays) d.overlays(app, surface);
   v.window = saved;
   d.needsRedraw = false;

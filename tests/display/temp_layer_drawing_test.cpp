@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "display/redraw.h"
 #include "platform/scripted_host.h"
 #include "shell/app_state.h"
 
@@ -84,6 +85,20 @@ TEST_F(TempDrawing, EachElementTypeShowsAsItWillBeWritten) {
     EXPECT_EQ(s.lines.size(), c.segments) << c.name;
     for (const auto& l : s.lines) EXPECT_EQ(l.colour, MakeRgb(255, 0, 0)) << c.name;
   }
+}
+
+TEST_F(TempDrawing, EveryRedrawShowsTheFigureBeingEntered) {
+  app.display.firstPaintDone = true;
+  app.settings.elementType = 3;
+  app.temp.assign(std::vector<db::UserPoint>{{1, 1}, {3, 2}});
+  EXPECT_TRUE(RedrawGraphics(app, s));
+  std::size_t red = 0;
+  for (const auto& l : s.lines) red += l.colour == MakeRgb(255, 0, 0);
+  EXPECT_EQ(red, 4u) << "the rectangle being entered must show after a redraw";
+  s.lines.clear();
+  app.temp.assign(std::vector<db::UserPoint>{});
+  EXPECT_TRUE(RedrawGraphics(app, s));
+  EXPECT_TRUE(s.lines.empty());
 }
 
 TEST_F(TempDrawing, PointsLandWhereTheViewPutsThem) {
