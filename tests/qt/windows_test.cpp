@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/ini_file.h"
 #include "platform/sjis.h"
@@ -252,6 +253,16 @@ TEST_F(WindowsTest, SecondStartShowsAlreadyRunning) {
   EXPECT_EQ(boxes[0].text, "すでに起動されています");
   program.reset();
   program = std::move(first);
+}
+
+TEST_F(WindowsTest, AutoMacroRunsAfterTheDesignOpensAtTheFirstPaint) {
+  fs::copy_file(fs::path(LAVINOR_DATA_DIR) / "samples" / "sample.cad", dir / "work" / "chip.CAD");
+  std::ofstream(dir / "work" / "AUTO.MAC", std::ios::binary) << "OCELL PAD\r\nNEST 3\r\n";
+  ASSERT_TRUE(start({"/s", (dir / "work" / "chip.CAD").string()}));
+  settle();
+  ASSERT_TRUE(program->app.design.hasCell()) << "AUTO.MAC opens the cell";
+  EXPECT_EQ(program->app.design.current.name, "PAD");
+  EXPECT_EQ(program->app.settings.nest, 3);
 }
 
 TEST_F(WindowsTest, DesignNamedOnTheCommandLineIsOpenedAndDrawn) {
