@@ -6,14 +6,15 @@
 #include <vector>
 
 #include "display/redraw.h"
+#include "platform/null_surface.h"
 #include "platform/scripted_host.h"
 #include "shell/app_state.h"
 
 namespace lav::display {
 namespace {
 
-// A surface that only records the lines drawn on it.
-class LineRecorder : public Surface {
+// A surface that only records the lines drawn on it, with their pen colour.
+class LineRecorder : public NullSurface {
  public:
   struct Line {
     int x0, y0, x1, y1;
@@ -22,27 +23,11 @@ class LineRecorder : public Surface {
   std::vector<Line> lines;
   Pen pen;
 
-  int width() const override { return 940; }
-  int height() const override { return 740; }
+  LineRecorder() : NullSurface(940, 740) {}
   void setPen(const Pen& p) override { pen = p; }
-  void setBrush(const Brush&) override {}
-  void setRasterMode(RasterMode) override {}
   void line(int x0, int y0, int x1, int y1) override {
     lines.push_back({x0, y0, x1, y1, pen.colour});
   }
-  void polyline(const IntPoint*, int) override {}
-  void polygon(const IntPoint*, int) override {}
-  void fillRect(int, int, int, int, Rgb) override {}
-  void setPixel(int, int, Rgb) override {}
-  Rgb pixel(int, int) const override { return 0; }
-  void floodFillSurface(int, int) override {}
-  void setFont(const FontDescription&) override {}
-  void setTextColour(Rgb) override {}
-  void text(int, int, std::string_view, int) override {}
-  TextExtent textExtent(std::string_view, int) const override { return {}; }
-  FontMetrics fontMetrics() const override { return {}; }
-  std::unique_ptr<Surface> createCompatible(int, int) override { return nullptr; }
-  void blit(int, int, int, int, const Surface&, int, int, BlitOp) override {}
 };
 
 class TempDrawing : public ::testing::Test {

@@ -6,34 +6,19 @@
 #include <vector>
 
 #include "display/view_commands.h"
+#include "platform/null_surface.h"
 
 namespace lav::display {
 namespace {
 
-struct SegmentRecorder : Surface {
+// Keeps the segments drawn on a 100 x 80 window.
+struct SegmentRecorder : NullSurface {
   struct Seg {
     int x0, y0, x1, y1;
   };
   std::vector<Seg> segs;
-  int width() const override { return 100; }
-  int height() const override { return 80; }
-  void setPen(const Pen&) override {}
-  void setBrush(const Brush&) override {}
-  void setRasterMode(RasterMode) override {}
+  SegmentRecorder() : NullSurface(100, 80) {}
   void line(int x0, int y0, int x1, int y1) override { segs.push_back({x0, y0, x1, y1}); }
-  void polyline(const IntPoint*, int) override {}
-  void polygon(const IntPoint*, int) override {}
-  void fillRect(int, int, int, int, Rgb) override {}
-  void setPixel(int, int, Rgb) override {}
-  Rgb pixel(int, int) const override { return 0; }
-  void floodFillSurface(int, int) override {}
-  void setFont(const FontDescription&) override {}
-  void setTextColour(Rgb) override {}
-  void text(int, int, std::string_view, int) override {}
-  TextExtent textExtent(std::string_view, int) const override { return {}; }
-  FontMetrics fontMetrics() const override { return {}; }
-  std::unique_ptr<Surface> createCompatible(int, int) override { return nullptr; }
-  void blit(int, int, int, int, const Surface&, int, int, BlitOp) override {}
 };
 
 ViewState View(int w, int h) {
