@@ -397,15 +397,10 @@ void ContinueCoordinateQuery(AppState& app, std::string_view answer) {
   askPoint(app, "Cp: ");
 }
 
-// --- 96: undo a pick ---
+// --- putting a picked figure back ---
 
 void PutBackBeforeCellChange(AppState& app) {
   if (app.design.isOpen() && db::PutBackPick(app.design.image, app.temp)) invalidateGraphics(app);
-}
-
-void StartUndoPick(AppState& app, std::string_view) {
-  PutBackBeforeCellChange(app);
-  EndCommand(app);
 }
 
 // --- 97, 98: edge and vertex moves on the figure ---

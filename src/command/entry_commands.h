@@ -22,7 +22,6 @@ void StartTakeBack(AppState& app, std::string_view line);    // 93
 void StartOutput(AppState& app, std::string_view line);      // 94
 void StartPickFigure(AppState& app, std::string_view line);  // 95
 void ContinuePickFigure(AppState& app, std::string_view answer);
-void StartUndoPick(AppState& app, std::string_view line);  // 96
 void StartMoveEdge(AppState& app, std::string_view line);  // 97
 void ContinueMoveEdge(AppState& app, std::string_view answer);
 void StartMoveVertex(AppState& app, std::string_view line);  // 98
