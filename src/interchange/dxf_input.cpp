@@ -29,11 +29,6 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kMacPrefix = 128;
 
-void box(AppState& app, const std::string& sjisText) {
-  ++app.dispatch.errorsReported;
-  app.host.messageBox(sjisText, msg::kCaptionError, Icon::Exclamation, Buttons::Ok);
-}
-
 void promptLine(AppState& app, const char* utf8) {
   command::SetPrompt(app, sjis::fromUtf8(utf8));
   command::RepaintInputLine(app);
@@ -108,18 +103,18 @@ DxfInResult ReadDxfFile(AppState& app, std::string_view arguments) {
   const std::string path = paths::absolute(chosen->path);
   std::string text;
   if (!slurp(path, text)) {
-    box(app, db::FormatMessage(db::msg::kCannotOpen, path));
+    command::ShowError(app, db::FormatMessage(db::msg::kCannotOpen, path), msg::kCaptionError);
     return DxfInResult::Refused;
   }
   if (IsBinaryDxf(text)) {
-    box(app, db::FormatMessage(msg::kDxfBinary, path));
+    command::ShowError(app, db::FormatMessage(msg::kDxfBinary, path), msg::kCaptionError);
     return DxfInResult::Refused;
   }
   if (text.size() < 4) {
     char m[200];
     std::snprintf(m, sizeof m, sjis::fromUtf8(msg::kStreamError).c_str(), 0L,
                   static_cast<long>(text.size()));
-    box(app, m);
+    command::ShowError(app, m, msg::kCaptionError);
     return DxfInResult::Refused;
   }
   if (!db::NewDesign(app, path)) return DxfInResult::Refused;
@@ -128,7 +123,7 @@ DxfInResult ReadDxfFile(AppState& app, std::string_view arguments) {
   if (logPath == path) logPath += ".txt";  // never write the log over the file being read
   LogFile log;
   if (!log.create(logPath)) {
-    box(app, db::FormatMessage(msg::kDxfCreateFailed, logPath));
+    command::ShowError(app, db::FormatMessage(msg::kDxfCreateFailed, logPath), msg::kCaptionError);
     discardDesign(app);
     return DxfInResult::Refused;
   }
@@ -197,9 +192,9 @@ DxfInResult ReadDxfFile(AppState& app, std::string_view arguments) {
     std::snprintf(m, sizeof m, sjis::fromUtf8(msg::kDxfBroken).c_str(),
                   reader.errorLine() + (mac ? 0L : 0L));
     notes.push_back(std::string(" ***ERROR*** ") + m + "\n");
-    box(app, m);
+    command::ShowError(app, m, msg::kCaptionError);
   } else if (stop == DxfStop::ImageFull) {
-    box(app, sjis::fromUtf8(msg::kDxfImageFull));
+    command::ShowError(app, sjis::fromUtf8(msg::kDxfImageFull), msg::kCaptionError);
   } else if (stop == DxfStop::Escape) {
     ++app.dispatch.errorsReported;
   }

@@ -37,11 +37,6 @@ constexpr std::size_t kMaxRecordData = 2000;
 constexpr long kRecordsPerMessageStep = 4096;
 constexpr double kFullTurn = 360'000'000.0;
 
-void box(AppState& app, const std::string& sjisText) {
-  ++app.dispatch.errorsReported;
-  app.host.messageBox(sjisText, msg::kCaptionError, Icon::Exclamation, Buttons::Ok);
-}
-
 void promptLine(AppState& app, const char* utf8) {
   command::SetPrompt(app, sjis::fromUtf8(utf8));
   command::RepaintInputLine(app);
@@ -630,28 +625,29 @@ void StreamReader::reportFailure(Stop why) {
     case Stop::Format:
       std::snprintf(text, sizeof text, sjis::fromUtf8(msg::kStreamError).c_str(),
                     static_cast<long>(failPosition_), static_cast<long>(failCurrent_));
-      box(app_, text);
+      command::ShowError(app_, text, msg::kCaptionError);
       log_.print(" ***ERROR*** %s: record %ld (%s) at byte %ld, cell %s\n", failDetail_.c_str(),
                  failRecord_, std::string(gds::RecordName(0)).c_str(),
                  static_cast<long>(failPosition_), cell_.c_str());
       break;
     case Stop::Range:
-      box(app_, db::FormatMessage(msg::kInRange, cell_));
+      command::ShowError(app_, db::FormatMessage(msg::kInRange, cell_), msg::kCaptionError);
       log_.print(" ***ERROR*** value out of range, record %ld, cell %s\n", records_.records(),
                  cell_.c_str());
       break;
     case Stop::ImageFull:
-      box(app_, db::FormatMessage(msg::kImageFull, cell_));
+      command::ShowError(app_, db::FormatMessage(msg::kImageFull, cell_), msg::kCaptionError);
       log_.print(" ***ERROR*** design full, record %ld, cell %s\n", records_.records(),
                  cell_.c_str());
       break;
     case Stop::DirectoryFull:
-      box(app_, db::FormatMessage(msg::kCannotCreateCell, failDetail_));
+      command::ShowError(app_, db::FormatMessage(msg::kCannotCreateCell, failDetail_),
+                         msg::kCaptionError);
       log_.print(" ***ERROR*** too many cells, record %ld, cell %s\n", records_.records(),
                  failDetail_.c_str());
       break;
     case Stop::BadUnits:
-      box(app_, sjis::fromUtf8(msg::kBadUnits));
+      command::ShowError(app_, sjis::fromUtf8(msg::kBadUnits), msg::kCaptionError);
       log_.print(" ***ERROR*** UNITS, record %ld\n", records_.records());
       break;
     case Stop::Escape:
@@ -720,7 +716,7 @@ StreamInResult ReadStreamFile(AppState& app, std::string_view arguments) {
   bool readOk = false;
   const std::vector<std::uint8_t> bytes = slurp(path, readOk);
   if (!readOk) {
-    box(app, db::FormatMessage(db::msg::kCannotOpen, path));
+    command::ShowError(app, db::FormatMessage(db::msg::kCannotOpen, path), msg::kCaptionError);
     return StreamInResult::Refused;
   }
   if (!db::NewDesign(app, path)) return StreamInResult::Refused;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "command/dispatcher.h"
 #include "command/tokens.h"
 #include "db/design_files.h"
 #include "interchange/messages.h"
@@ -32,9 +33,7 @@ std::optional<InputFile> ChooseInputFile(AppState& app, std::string_view argumen
     name += kind.defaultExtension;
   const auto found = paths::findCaseInsensitive(name);
   if (!found || std::filesystem::is_directory(*found)) {
-    ++app.dispatch.errorsReported;
-    app.host.messageBox(db::FormatMessage(kind.notFound, name), msg::kCaptionError,
-                        Icon::Exclamation, Buttons::Ok);
+    command::ShowError(app, db::FormatMessage(kind.notFound, name), msg::kCaptionError);
     return std::nullopt;
   }
   file.path = *found;
