@@ -11,6 +11,7 @@
 #include "command/entry_commands.h"
 #include "command/tokens.h"
 #include "command/value_parser.h"
+#include "db/design_image.h"
 #include "db/entry_messages.h"
 #include "db/line_outline.h"
 #include "db/rounding.h"
@@ -185,7 +186,11 @@ void merge(AppState& app, const PickedFigure& g) {
     case geometry::FigureMergeStatus::Done:
       break;
   }
-  // Everything is traced: write the results, and only then take G out of its cell.
+  // Everything is traced: write the results, and only then take G out of its cell. Each record
+  // needs at most one new block, so this check means no result can be left half written.
+  const std::size_t worstCase = r.polygons.size() * std::size_t(db::kBlockSize);
+  if (std::size_t(app.design.image.usedSize) + worstCase > std::size_t(db::kImageSize))
+    return refuse(app, db::OutputMessage(db::OutputStatus::OutOfImage));
   db::ElementSettings es = db::ElementSettingsOf(s);
   es.elementType = 4;
   const double unit = s.dbPerUserUnit;
@@ -197,6 +202,9 @@ void merge(AppState& app, const PickedFigure& g) {
     toLayer(scratch, polygon, unit);
     const db::OutputResult out =
         db::OutputTempLayer(app.design, scratch, es, app.host.now(), options);
+    // After the first record the stream's end is known, so only the first write can stop.
+    options.host = nullptr;
+    options.continueFlag = nullptr;
     if (!out.written() && out.status != db::OutputStatus::Nothing) {
       if (const char* m = db::OutputMessage(out.status)) refuse(app, m);
       redraw(app);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "db/design_image.h"
 #include "db/element_stream.h"
 #include "platform/byte_io.h"
 #include "support/typing_session.h"
@@ -222,6 +223,34 @@ TEST_F(GeometryCommands, MergeOperations) {
       EXPECT_TRUE(boxes.empty()) << what;
     }
   }
+}
+
+TEST_F(GeometryCommands, MergeIntoAFullDesignWritesNothingAndKeepsThePickedFigure) {
+  // Two results of 62 bytes each (^ of overlapping squares); the cell's only block keeps 114
+  // bytes free and no new block fits: the first result would fit, the second would not.
+  square(0, 0, 10, 10);
+  type("OUTPUT");
+  for (int i = 0; i < 40; ++i) {  // 41 squares of 46 bytes
+    square(100 + 20 * i, 0, 110 + 20 * i, 10);
+    type("OUTPUT");
+  }
+  ASSERT_EQ(app.design.current.entry.dataSize, 41 * 46);
+  const auto before = stored();
+  square(5, 5, 15, 15);
+  app.design.image.usedSize = db::kImageSize - 10;
+  takeBoxes();
+  type("MERGE ^");
+  type("0 5");
+  auto boxes = takeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], "メモリーが不足しました");
+  const auto after = stored();
+  ASSERT_EQ(after.size(), before.size());
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    EXPECT_EQ(after[i].deleted, before[i].deleted) << i;
+    EXPECT_EQ(after[i].vertices, before[i].vertices) << i;
+  }
+  EXPECT_EQ(temp().size(), 4u);  // the figure stays for another try
 }
 
 TEST_F(GeometryCommands, JoinAndItsUndo) {
