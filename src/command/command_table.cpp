@@ -7,6 +7,7 @@
 #include "command/geometry_commands.h"
 #include "command/handlers.h"
 #include "command/merge_join_commands.h"
+#include "display/layer_dialogs.h"
 #include "display/view_commands.h"
 #include "font/vector_text.h"
 #include "interchange/dxf_commands.h"
@@ -18,7 +19,6 @@ namespace {
 
 constexpr const char* kEntry = "element entry and editing";
 constexpr const char* kTree = "the cell tree report";
-constexpr const char* kLayerDialogs = "the layer dialogs";
 constexpr const char* kPrint = "printing and bitmap export";
 constexpr const char* kToolbar = "the Toolbar and paint palette";
 
@@ -67,10 +67,10 @@ constexpr std::array<CommandRow, kLastBuiltIn> kRows = {{
     layerList(30),
     layerList(31),
     setter(32),
-    later(33, kLayerDialogs),
-    later(34, kLayerDialogs),
-    later(35, kLayerDialogs),
-    later(36, kLayerDialogs),
+    {33, N::Nothing, display::StartHatchCountsDialog, nullptr, nullptr},
+    {34, N::Nothing, display::StartHatchLayersDialog, nullptr, nullptr},
+    {35, N::Nothing, display::StartLayerSetsDialog, nullptr, nullptr},
+    {36, N::Nothing, display::StartPenDialog, nullptr, nullptr},
     setter(37),
     layerList(38),
     layerList(39),
@@ -99,7 +99,7 @@ constexpr std::array<CommandRow, kLastBuiltIn> kRows = {{
     setter(62),
     setter(63),
     setter(64),
-    {65, N::Nothing, StartDrawSwitches, nullptr, nullptr},
+    {65, N::Nothing, display::StartElementTypeMask, nullptr, nullptr},
     setter(66),
     setter(67),
     {68, N::Nothing, StartGridOn, nullptr, nullptr},

@@ -137,7 +137,9 @@ bool preconditionsMet(AppState& app, const CommandRow& row) {
 
 // Commands that open a modal dialog do nothing while one is already up.
 bool opensDialog(std::int32_t n, std::string_view line) {
-  if ((n >= 8 && n <= 15) || n == 73 || n == 74 || n == 80 || n == 85) return true;
+  if ((n >= 8 && n <= 15) || (n >= 33 && n <= 36) || n == 73 || n == 74 || n == 80 || n == 85)
+    return true;
+  if (n == 65) return SplitWords(line).size() < 2;
   if (n == 86) {
     auto words = SplitWords(line);
     return words.size() >= 2 && words[1] == "?";

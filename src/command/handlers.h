@@ -23,7 +23,6 @@ void StartCoordinateMode(AppState& app, std::string_view line);
 void ContinueCoordinateMode(AppState& app, std::string_view answer);
 void StartArray(AppState& app, std::string_view line);
 void ContinueArray(AppState& app, std::string_view answer);
-void StartDrawSwitches(AppState& app, std::string_view line);
 void StartGridOn(AppState& app, std::string_view line);
 void StartGridOff(AppState& app, std::string_view line);
 void StartClearTranscript(AppState& app, std::string_view line);

@@ -225,25 +225,6 @@ void ContinueArray(AppState& app, std::string_view answer) {
   SetPrompt(app, arrayPrompt(app, step));
 }
 
-// Command 65: the drawing switches, a mask of 16 bits.
-void StartDrawSwitches(AppState& app, std::string_view line) {
-  auto words = SplitWords(line);
-  if (words.size() < 2) {
-    PrintMessageLine(app,
-                     "DRAW SWITCHES: the check-box dialog comes with the layer dialogs; "
-                     "type a value (positive sets bits, negative clears them)");
-    EndCommand(app);
-    return;
-  }
-  if (auto v = ScanInt(words[1])) {
-    long m = std::max(-1023L, std::min(1023L, *v));
-    auto& s = app.settings.drawSwitches;
-    s = m >= 0 ? (s | static_cast<int>(m)) : (s & ~static_cast<int>(-m));
-    app.host.invalidate(Window::Graphics);
-  }
-  EndCommand(app);
-}
-
 void StartGridOn(AppState& app, std::string_view) {
   app.settings.gridOn = 1;
   app.host.invalidate(Window::Graphics);

@@ -114,6 +114,7 @@ bool OpenCell(AppState& app, std::string_view arguments, bool& needsName) {
     app.settings.showScell = 0;
     app.settings.headerFlags51 |= 1;
   }
+  app.display.elementTypeMask = 0xFFFF;  // every element type is shown again
   app.host.invalidate(Window::Status);
   app.host.invalidate(Window::Graphics);
   app.settings.nest = savedNest;

@@ -61,7 +61,6 @@ struct Settings {
   std::int32_t textSize = 0;
   std::int32_t lock = 0;               // `Lock` 0..3
   std::int32_t absMode = 0;            // `Abs` 0..3
-  std::int32_t drawSwitches = 0xFFFF;  // command 65
   std::int32_t gdsDbUnit = 1000;       // command 119
   std::int32_t printMode = 2;          // command 111
 

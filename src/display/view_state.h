@@ -63,7 +63,8 @@ struct DisplayState {
   int onlyLayer = -1;     // `OnlyLayer`
   int highlightMode = 0;  // `HighlightMode`
   int pickMode = 0;       // `PickMode`
-  int elementTypeMask = 0xFFFF;
+  int elementTypeMask = 0xFFFF;  // `ElementTypeMask`: bits 0..4 picking, 5..9 drawing
+  int showSelectArea = 0;        // `ShowSelectArea` of the marks dialog
   int treeMode = 0;  // cell-tree report walk: nothing is drawn, extents are kept
 
   // Window zoom by two corners (command 18): the first corner in user units and the snapping

@@ -18,6 +18,7 @@
 #include "command/text_dialogs.h"
 #include "db/cell_dialogs.h"
 #include "platform/sjis.h"
+#include "qt/layer_dialogs.h"
 #include "shell/app_state.h"
 
 namespace lav::qt {
@@ -203,6 +204,7 @@ void runCellDialog(QWidget* parent, db::CellListDialog& m, const CellDialogParts
 }  // namespace
 
 void RunModelDialog(QWidget* parent, AppState& app, DialogModel& model) {
+  if (RunLayerDialog(parent, app, model)) return;
   if (auto* m = dynamic_cast<command::CommandListDialog*>(&model))
     return runCommandList(parent, app, *m);
   if (auto* m = dynamic_cast<command::TextEditDialog*>(&model)) return runTextEdit(parent, *m);
