@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev googletest libbenchmark-dev
   clang-format
-  qt6-base-dev libgl-dev
+  qt6-base-dev qt6-svg-dev libgl-dev
   libfreetype-dev fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth imagemagick
   klayout python3-ezdxf python3-gdspy

@@ -13,6 +13,8 @@
 #include "interchange/dxf_commands.h"
 #include "interchange/gds_commands.h"
 #include "macro/macro_runner.h"
+#include "shell/paint_palette.h"
+#include "shell/toolbar.h"
 
 namespace lav::command {
 namespace {
@@ -20,7 +22,6 @@ namespace {
 constexpr const char* kEntry = "element entry and editing";
 constexpr const char* kTree = "the cell tree report";
 constexpr const char* kPrint = "printing and bitmap export";
-constexpr const char* kToolbar = "the Toolbar and paint palette";
 
 using N = Needs;
 constexpr CommandRow setter(std::int16_t n) {
@@ -156,9 +157,9 @@ constexpr std::array<CommandRow, kLastBuiltIn> kRows = {{
     {119, N::Nothing, StartStreamUnit, ContinueStreamUnit, nullptr},
     {120, N::NoFile, interchange::StartDxfInput, nullptr, nullptr},
     {121, N::File, interchange::StartDxfOutput, nullptr, nullptr},
-    later(122, kToolbar),
+    {122, N::Nothing, shell::StartPaint, shell::ContinuePaint, nullptr},
     later(123, kPrint, N::File),
-    later(124, kToolbar),
+    {124, N::Nothing, shell::StartShowToolbar, nullptr, nullptr},
 }};
 
 constexpr bool numbersInOrder() {

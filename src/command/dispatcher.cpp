@@ -15,6 +15,7 @@
 #include "platform/paths.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
+#include "shell/paint_palette.h"
 
 namespace lav::command {
 namespace {
@@ -233,6 +234,7 @@ void PressEnter(AppState& app) {
     else if (d.current != 90 + kStepOffset)
       d.current = kIdle;
   }
+  shell::HidePaletteUnlessPainting(app);
   if (d.current <= kIdle) {
     d.pickMode = 0;
     d.current = LookUpCommand(app, line);
@@ -257,6 +259,7 @@ void AbortCommand(AppState& app) {
     PrintLine(app, {}, 0);
   }
   CancelPick(app);
+  shell::HidePaletteUnlessPainting(app);
 }
 
 }  // namespace lav::command

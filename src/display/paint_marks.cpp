@@ -89,8 +89,9 @@ void ReplayPaint(AppState& app, Surface& surface) {
   }
 }
 
-void ClearPaintMarks(AppState& app) {
-  std::ofstream(PaintFilePath(app), std::ios::binary | std::ios::trunc);
+bool ClearPaintMarks(AppState& app) {
+  std::ofstream out(PaintFilePath(app), std::ios::binary | std::ios::trunc);
+  return static_cast<bool>(out);
 }
 
 }  // namespace lav::display

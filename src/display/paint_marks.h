@@ -39,7 +39,7 @@ bool PaintAt(AppState& app, Surface& surface, double ux, double uy);
 // Replays every recorded fill (after a repaint, while the paint mode is on).
 void ReplayPaint(AppState& app, Surface& surface);
 
-// Empties the paint file.
-void ClearPaintMarks(AppState& app);
+// Empties the paint file. False when it could not be written.
+bool ClearPaintMarks(AppState& app);
 
 }  // namespace lav::display

@@ -14,6 +14,7 @@
 #include "platform/null_surface.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
+#include "shell/status_window.h"
 
 namespace lav::display {
 namespace {
@@ -95,6 +96,8 @@ bool RedrawGraphics(AppState& app, Surface& surface) {
   if (d.overlays) d.overlays(app, surface);
   v.window = saved;
   d.needsRedraw = false;
+  // The view and the layers drawn on may have changed.
+  shell::InvalidateStatus(app, shell::kStatusView | shell::kStatusLayerLists);
   if (!completed) {
     app.dispatch.completion = false;
     command::PrintLine(app, sjis::fromUtf8(msg::kAbortion), command::kPrintMessage);

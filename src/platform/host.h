@@ -39,6 +39,10 @@ class DialogModel {
 // Windows the core can ask to be redrawn or retitled.
 enum class Window { Command, Graphics, Status, Toolbar };
 
+// The small top-most windows beside the main ones, and what is asked of one.
+enum class ToolWindow { Toolbar, Palette };
+enum class ToolWindowState { Hidden, Shown, Focused };
+
 class Host {
  public:
   virtual ~Host() = default;
@@ -72,6 +76,14 @@ class Host {
   // Confines the pointer to the Graphics Window, captures the mouse and hides the system
   // pointer (on), or ends all three (off): the keyboard cursor and the zoom rectangle.
   virtual void capturePointer(bool on) { (void)on; }
+
+  // Hides a tool window, or shows it (the Toolbar is created when it does not exist) and, when
+  // asked, gives it the focus. False when the platform has no such window (the batch runner).
+  virtual bool showToolWindow(ToolWindow window, ToolWindowState state) {
+    (void)window;
+    (void)state;
+    return false;
+  }
 };
 
 }  // namespace lav

@@ -55,6 +55,12 @@ void ScriptedHost::setTitle(std::string_view title) { titles.push_back(sjis::toU
 
 void ScriptedHost::invalidate(Window window) { ++invalidations[static_cast<int>(window)]; }
 
+bool ScriptedHost::showToolWindow(ToolWindow window, ToolWindowState state) {
+  if (!hasToolWindows) return false;
+  toolWindowCalls.emplace_back(window, state);
+  return true;
+}
+
 void ScriptedHost::messageStep(bool& continueFlag) {
   ++messageSteps;
   if (onMessageStep) onMessageStep(continueFlag);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/host.h"
@@ -31,6 +32,7 @@ class ScriptedHost : public Host {
   void invalidate(Window window) override;
   void messageStep(bool& continueFlag) override;
   LocalTime now() override { return clock; }
+  bool showToolWindow(ToolWindow window, ToolWindowState state) override;
 
   // The answer a box gets when the queue is empty: its first button.
   static Answer defaultAnswer(Buttons buttons);
@@ -48,6 +50,9 @@ class ScriptedHost : public Host {
   // Called at every message step; may clear the flag (to play Escape).
   std::function<void(bool&)> onMessageStep;
   LocalTime clock{2026, 12, 6, 13, 45, 30};
+  // Tool windows exist only when a test says so; what was shown and hidden, in order.
+  bool hasToolWindows = false;
+  std::vector<std::pair<ToolWindow, ToolWindowState>> toolWindowCalls;
   // Called after a box is recorded (the batch host prints it).
   std::function<void(const RecordedBox&)> onBox;
 };

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QWindow>
 #include <cstdlib>
 #include <filesystem>
 
@@ -15,8 +16,11 @@
 #include "qt/font_faces.h"
 #include "qt/graphics_window_widget.h"
 #include "qt/qt_dialogs.h"
+#include "qt/paint_palette_window.h"
 #include "qt/status_window_widget.h"
+#include "qt/toolbar_window.h"
 #include "shell/messages.h"
+#include "shell/toolbar.h"
 
 namespace lav::qt {
 namespace {
@@ -27,35 +31,6 @@ QRect toQRect(const shell::WindowRect& r) {
 shell::WindowRect fromQRect(const QRect& r) {
   return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
-
-// The Toolbar's window: a small top-most panel, 2 x 11 buttons of 22 pixels at 24-pixel pitch.
-class ToolbarWindow : public QWidget {
- public:
-  explicit ToolbarWindow(MainWindows& program) : program_(program) {
-    setWindowTitle("Toolbar");
-    setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
-    setFixedSize(46, 262);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(192, 192, 192));
-    setPalette(pal);
-    setAutoFillBackground(true);
-  }
-
- protected:
-  void keyPressEvent(QKeyEvent* e) override {
-    if (!program_.forwardKey(e)) QWidget::keyPressEvent(e);
-  }
-  void closeEvent(QCloseEvent* e) override {
-    shell::SaveWindowRect(program_.app.shell.settingsPath, shell::msg::kKeyToolbar,
-                          fromQRect(geometry()));
-    program_.app.shell.toolbarExists = false;
-    e->accept();
-    deleteLater();
-  }
-
- private:
-  MainWindows& program_;
-};
 
 std::optional<command::Key> keyOf(int qtKey) {
   using command::Key;
@@ -114,7 +89,8 @@ MainWindows::MainWindows(std::string programDir, std::vector<std::string> args, 
 
 MainWindows::~MainWindows() {
   for (QWidget* w : {static_cast<QWidget*>(command.data()), static_cast<QWidget*>(graphics.data()),
-                     static_cast<QWidget*>(status.data()), toolbar.data()})
+                     static_cast<QWidget*>(status.data()), toolbar.data(),
+                     static_cast<QWidget*>(palette.data())})
     delete w;
 }
 
@@ -160,6 +136,23 @@ bool MainWindows::start() {
   graphics->show();
   command->activateWindow();
   command->view()->setFocus();
+
+  // The paint palette waits hidden for the paint command.
+  palette = new PaintPaletteWindow(*this);
+  palette->move(5, 5);
+  host.toolWindows = [this](ToolWindow w, ToolWindowState s) { return showToolWindow(w, s); };
+  QObject::connect(qApp, &QApplication::focusChanged, palette,
+                   [this](QWidget*, QWidget* now) { focusMoved(now); });
+  if (QWindow* handle = command->windowHandle()) {
+    // The palette goes with the minimized Command Window and comes back with it.
+    QObject::connect(handle, &QWindow::windowStateChanged, palette, [this](Qt::WindowState st) {
+      if (!palette) return;
+      if (st == Qt::WindowMinimized)
+        palette->hide();
+      else if (app.shell.paletteShown)
+        palette->show();
+    });
+  }
   return true;
 }
 
@@ -205,9 +198,13 @@ void MainWindows::destroyWindow(shell::MainWindow which) {
     if (app.design.isOpen()) shell::ConfirmEnd(app);
     shell::SaveToolbarState(app.shell.settingsPath, app.shell.toolbarExists && toolbar);
     if (toolbar) {
-      saveRect(toolbar, shell::msg::kKeyToolbar);
+      saveToolbarRect();
       toolbar->hide();
       toolbar->deleteLater();
+    }
+    if (palette) {
+      palette->hide();
+      palette->deleteLater();
     }
     ended_ = true;
     QCoreApplication::exit(0);
@@ -246,8 +243,57 @@ void MainWindows::showVersion() {
 }
 
 void MainWindows::showToolbar() {
+  if (showToolWindow(ToolWindow::Toolbar, ToolWindowState::Shown)) app.shell.toolbarReshow = false;
+}
+
+ToolbarWindow* MainWindows::toolbarWindow() const {
+  return static_cast<ToolbarWindow*>(toolbar.data());
+}
+
+void MainWindows::saveToolbarRect() {
+  // The window's place with its frame, as it is moved back there.
+  if (toolbar)
+    shell::SaveWindowRect(app.shell.settingsPath, shell::msg::kKeyToolbar,
+                          fromQRect(toolbar->frameGeometry()));
+}
+
+void MainWindows::toolbarClosing(ToolbarWindow* window) {
+  if (window != toolbar) return;
+  saveToolbarRect();
+  shell::ToolbarDestroyed(app);
+  toolbar = nullptr;
+  host.windows.toolbar = nullptr;
+}
+
+void MainWindows::pressToolbarButton(int index) {
+  if (ended_) return;
+  // As a menu item: typing goes on in the Graphics Window.
+  if (graphics) {
+    graphics->activateWindow();
+    graphics->setFocus();
+  }
+  shell::PressToolbarButton(app, index);
+  afterInput();
+}
+
+bool MainWindows::showToolWindow(ToolWindow which, ToolWindowState state) {
+  if (ended_) return false;
+  if (which == ToolWindow::Palette) {
+    if (!palette) return false;
+    const bool show = state != ToolWindowState::Hidden;
+    palette->setVisible(show);
+    if (state == ToolWindowState::Focused) palette->activateWindow();
+    // The Graphics Window shows the paint cursor while points are painted.
+    if (graphics) graphics->setCursor(show ? Qt::PointingHandCursor : Qt::CrossCursor);
+    return true;
+  }
+  if (state == ToolWindowState::Hidden) {
+    if (!toolbar) return false;
+    toolbar->hide();
+    return true;
+  }
   if (!toolbar) {
-    auto* t = new ToolbarWindow(*this);
+    auto* t = new ToolbarWindow(*this, app.programDir + "/icons");
     QPoint at(5, 5);
     if (auto r = shell::ReadWindowRect(app.shell.settingsPath, shell::msg::kKeyToolbar))
       at = QPoint(r->left, r->top);
@@ -257,6 +303,21 @@ void MainWindows::showToolbar() {
   }
   app.shell.toolbarExists = true;
   toolbar->show();
+  if (state == ToolWindowState::Focused) {
+    toolbar->raise();
+    toolbar->activateWindow();
+    toolbar->setFocus();
+  }
+  return true;
+}
+
+void MainWindows::focusMoved(QWidget* now) {
+  QWidget* top = now ? now->window() : nullptr;
+  const bool main = top && (top == command || top == status || top == graphics);
+  const bool ours = main || (top && (top == toolbar || top == palette));
+  if (ours) shell::ReshowToolbar(app);
+  if (!main && !(top && top == toolbar))
+    shell::NoteFocusLoss(app, shell::FocusTarget::Elsewhere);
 }
 
 int RunWindowedProgram(int argc, char** argv, const std::string& programDir) {

@@ -19,7 +19,9 @@ namespace lav::qt {
 
 class CommandWindowWidget;
 class GraphicsWindowWidget;
+class PaintPaletteWindow;
 class StatusWindowWidget;
+class ToolbarWindow;
 
 class MainWindows {
  public:
@@ -48,8 +50,15 @@ class MainWindows {
   bool forwardKey(QKeyEvent* event);
   // The version information dialog (menu item 1104, Alt+? and Alt+/).
   void showVersion();
-  // The Toolbar window (an empty panel until its buttons exist).
+  // The Toolbar at the first paint: created where it was last and shown, not focused.
   void showToolbar();
+  // A Toolbar button released over itself: its lines are sent with the Graphics Window focused.
+  void pressToolbarButton(int index);
+  // The Toolbar is being closed by its system menu: its place is saved and it is forgotten.
+  void toolbarClosing(ToolbarWindow* window);
+  // The core's request to show or hide the Toolbar or the palette.
+  bool showToolWindow(ToolWindow window, ToolWindowState state);
+  ToolbarWindow* toolbarWindow() const;
 
   QtHost host;
   AppState app;
@@ -57,9 +66,12 @@ class MainWindows {
   QPointer<GraphicsWindowWidget> graphics;
   QPointer<StatusWindowWidget> status;
   QPointer<QWidget> toolbar;
+  QPointer<PaintPaletteWindow> palette;
 
  private:
   void saveRect(QWidget* w, const char* key);
+  void saveToolbarRect();
+  void focusMoved(QWidget* now);
   bool ended_ = false;
   bool marked_ = false;  // this instance wrote the running mark
 };

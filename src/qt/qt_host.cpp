@@ -193,6 +193,10 @@ void QtHost::openWithDefaultHandler(const std::string& path) {
   QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
+bool QtHost::showToolWindow(ToolWindow window, ToolWindowState state) {
+  return toolWindows && toolWindows(window, state);
+}
+
 void QtHost::capturePointer(bool on) {
   if (!windows.graphics) return;
   windows.graphics->setCursor(on ? Qt::BlankCursor : Qt::CrossCursor);

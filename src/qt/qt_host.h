@@ -46,6 +46,9 @@ class QtHost : public QObject, public Host {
   LocalTime now() override;
   void openWithDefaultHandler(const std::string& path) override;
   void capturePointer(bool on) override;
+  bool showToolWindow(ToolWindow window, ToolWindowState state) override;
+  // The Toolbar and the palette belong to the program's windows, which set this.
+  std::function<bool(ToolWindow, ToolWindowState)> toolWindows;
 
   // True while a message step runs: the Graphics Window does not start a nested redraw.
   bool inMessageStep() const { return stepFlag_ != nullptr; }

@@ -10,11 +10,13 @@
 #include "command/dispatcher.h"
 #include "command/user_value.h"
 #include "db/design_files.h"
+#include "display/paint_marks.h"
 #include "macro/macro_runner.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
 #include "shell/messages.h"
+#include "shell/status_window.h"
 
 namespace lav::shell {
 namespace {
@@ -78,7 +80,7 @@ bool PointerMoved(AppState& app, int x, int y) {
   if (p.x != ptr.userX || p.y != ptr.userY) {
     ptr.userX = p.x;
     ptr.userY = p.y;
-    app.host.invalidate(Window::Status);
+    InvalidateStatus(app, kStatusX | kStatusY);
   }
   return ptr.keyboardCursor != 0 || ptr.rectangle != 0;
 }
@@ -132,7 +134,7 @@ void ReleasePointer(AppState& app) {
   if (ptr.rectangle == 1) ptr.rectangle = 2;
   if (ptr.keyboardCursor == 1) {
     ptr.keyboardCursor = 2;
-    if (app.settings.absMode != 0) app.host.invalidate(Window::Status);
+    if (app.settings.absMode != 0) InvalidateStatus(app, kStatusX | kStatusY);
   }
   // Ending the capture also lets the window take its overlays away.
   if (wasCaptured || overlays) app.host.capturePointer(false);
@@ -148,6 +150,8 @@ void RunStartupActions(AppState& app) {
     if (!dir.empty() && ::chdir(dir.c_str()) != 0) continue;
     command::RunMenuCommand(app, 3, sjis::fromUtf8(name));
   }
+  // Marks of an earlier run are not this run's.
+  display::ClearPaintMarks(app);
   macro::RunAutoMacro(app);
 }
 

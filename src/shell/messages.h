@@ -22,6 +22,9 @@ inline constexpr const char* kProgramCaption = "Lavinor";
 // A file the program cannot run without is missing; %s is its full path.
 inline constexpr const char* kRequiredFileMissing = "ファイル %s を開くことが出来ませんでした。";
 inline constexpr const char* kRedrawingPrompt = "再描画中";
+// PAINTDAT.DAT beside the program cannot be written; %s is its full path.
+inline constexpr const char* kPaintFileFailed = "ファイル %s を開くことが出来ませんでした。";
+inline constexpr const char* kPaintPrompt = "Pn: ";
 
 inline constexpr const char* kFontFileName = "MOJIDATA.DAT";
 inline constexpr const char* kCommandFileName = "Lavinor.cmd";

@@ -42,7 +42,9 @@ struct ShellState {
   int closing = 0;      // kClosing... bits
   int lineHeight = 16;  // the Command Window's L
   bool toolbarExists = false;
+  bool toolbarReshow = true;   // the Toolbar is shown again when one of our windows gains focus
   bool paletteShown = false;  // the paint palette is up: clicks are not snapped
+  unsigned statusPending = 0;  // Status Window fields asked to repaint (StatusField bits)
   PointerState pointer;
 };
 

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "command/command_file.h"
+#include "command/command_table.h"
 #include "command/command_window.h"
 #include "macro/variables.h"
 #include "platform/scripted_host.h"
@@ -165,10 +166,14 @@ TEST_F(Dispatcher, CommentsAndEmptyLinesDoNothing) {
 }
 
 TEST_F(Dispatcher, CommandsThatAreNotBuiltSaySo) {
+  std::string name;
+  for (int n = 1; n <= kLastBuiltIn && name.empty(); ++n)
+    if (FindCommandRow(n)->laterWork) name = CommandName(app.window.commands, n);
+  if (name.empty()) GTEST_SKIP() << "every command is built";
   lines.clear();
-  type("PAINT");
+  type(name);
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], "? PAINT");
+  EXPECT_EQ(lines[0], "? " + name);
   EXPECT_NE(lines[1].find("not available yet"), std::string::npos) << lines[1];
   EXPECT_EQ(app.dispatch.current, 0);
   EXPECT_GT(app.dispatch.errorsReported, 0);

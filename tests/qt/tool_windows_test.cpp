@@ -1,0 +1,272 @@
+// The Toolbar, the paint palette and the Status Window on Qt's offscreen platform: real mouse
+// and key events, read back through the command line, the settings file, the paint file and
+// the pixels the windows draw.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/ini_file.h"
+#include "platform/sjis.h"
+#include "qt/command_window_widget.h"
+#include "qt/graphics_window_widget.h"
+#include "qt/main_windows.h"
+#include "qt/paint_palette_window.h"
+#include "qt/status_window_widget.h"
+#include "qt/toolbar_window.h"
+#include "support/qt_application.h"
+
+namespace lav::qt {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ToolWindowsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::EnsureQtApplication();
+    dir = fs::temp_directory_path() /
+          ("lavinor-tools-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir / "work");
+    // A program folder of the test's own, so that PAINTDAT.DAT is this test's.
+    const fs::path built = fs::path(LAVINOR_BINARY).parent_path();
+    fs::create_directories(dir / "prog");
+    for (const char* f : {"Lavinor.cmd", "MOJIDATA.DAT"})
+      fs::copy_file(built / f, dir / "prog" / f);
+    fs::copy(built / "icons", dir / "prog" / "icons");
+    oldCwd = fs::current_path();
+    fs::current_path(dir / "work");
+    ini = (dir / "cfg" / "Lavinor.ini").string();
+  }
+  void TearDown() override {
+    if (program) program->finish();
+    program.reset();
+    settle();
+    fs::current_path(oldCwd);
+    fs::remove_all(dir);
+  }
+  void start() {
+    program =
+        std::make_unique<MainWindows>((dir / "prog").string(), std::vector<std::string>{}, ini);
+    program->host.boxHook = [this](std::string_view t, std::string_view, Icon, Buttons b) {
+      boxes.push_back(sjis::toUtf8(std::string(t)));
+      return b == Buttons::YesNo || b == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
+    };
+    ASSERT_TRUE(program->start());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(program->graphics));
+    settle();
+  }
+  void settle() {
+    for (int i = 0; i < 8; ++i) {
+      QCoreApplication::processEvents();
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+  }
+  void typeLine(const QString& text) {
+    QWidget* v = program->command->view();
+    QTest::keyClicks(v, text);
+    QTest::keyClick(v, Qt::Key_Return);
+    settle();
+  }
+  std::string prompt() const { return sjis::toUtf8(program->app.window.prompt); }
+  std::size_t paintFileSize() {
+    std::error_code ec;
+    const auto n = fs::file_size(dir / "prog" / "PAINTDAT.DAT", ec);
+    return ec ? 0 : static_cast<std::size_t>(n);
+  }
+  std::string setting(const char* section, const char* key) {
+    return sjis::toUtf8(
+        ini::ReadProfileString(ini, sjis::fromUtf8(section), sjis::fromUtf8(key), "<none>"));
+  }
+
+  fs::path dir, oldCwd;
+  std::string ini;
+  std::unique_ptr<MainWindows> program;
+  std::vector<std::string> boxes;
+};
+
+TEST_F(ToolWindowsTest, ToolbarShowsAtTheFirstPaintWithItsButtonGrid) {
+  start();
+  ToolbarWindow* t = program->toolbarWindow();
+  ASSERT_TRUE(t);
+  EXPECT_TRUE(t->isVisible());
+  EXPECT_EQ(t->windowTitle(), "Toolbar");
+  EXPECT_EQ(t->size(), QSize(46, 262));
+  EXPECT_EQ(t->pos(), QPoint(5, 5));
+  for (int i = 0; i < 22; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(t->button(i)->geometry(), QRect((i % 2) * 24, (i / 2) * 24, 22, 22));
+  }
+}
+
+TEST_F(ToolWindowsTest, ReleaseInsideSendsReleaseOutsideDoesNot) {
+  start();
+  ToolbarButtonWidget* newFile = program->toolbarWindow()->button(0);
+  QTest::mousePress(newFile, Qt::LeftButton, {}, QPoint(10, 10));
+  EXPECT_TRUE(newFile->pressed());
+  QTest::mouseRelease(newFile, Qt::LeftButton, {}, QPoint(30, 10));
+  settle();
+  EXPECT_FALSE(newFile->pressed());
+  EXPECT_EQ(prompt(), "? ") << "released outside: nothing sent";
+  QTest::mousePress(newFile, Qt::LeftButton, {}, QPoint(10, 10));
+  QTest::mouseRelease(newFile, Qt::LeftButton, {}, QPoint(21, 22));
+  settle();
+  EXPECT_EQ(prompt(), "File Name: ") << "the new-file command asks for its name";
+  typeLine("chip");
+  EXPECT_TRUE(program->app.design.isOpen());
+  // The layer button asks for the layer, typed into the Command Window from the Toolbar.
+  QTest::mouseClick(program->toolbarWindow()->button(19), Qt::LeftButton, {}, QPoint(11, 11));
+  settle();
+  EXPECT_EQ(prompt().rfind("Layer", 0), 0u) << prompt();
+  QTest::keyClicks(program->toolbarWindow(), "7");
+  QTest::keyClick(program->toolbarWindow(), Qt::Key_Return);
+  settle();
+  EXPECT_EQ(program->app.settings.layer, 7);
+}
+
+TEST_F(ToolWindowsTest, ButtonsDrawTheirPictureInARaisedOrSunkenFrame) {
+  start();
+  ToolbarButtonWidget* b = program->toolbarWindow()->button(7);  // zoom
+  auto pixel = [](const QImage& img, int x, int y) { return QColor(img.pixel(x, y)); };
+  QImage up = b->grab().toImage();
+  ASSERT_EQ(up.size(), QSize(22, 22));
+  EXPECT_EQ(pixel(up, 0, 0), QColor(255, 255, 255));
+  EXPECT_EQ(pixel(up, 1, 10), QColor(255, 255, 255));
+  EXPECT_EQ(pixel(up, 21, 21), QColor(125, 125, 125));
+  EXPECT_EQ(pixel(up, 10, 20), QColor(125, 125, 125));
+  int picture = 0;
+  for (int y = 2; y < 20; ++y)
+    for (int x = 2; x < 20; ++x) picture += pixel(up, x, y) != QColor(192, 192, 192);
+  EXPECT_GT(picture, 40) << "the zoom picture is drawn";
+  QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+  QImage down = b->grab().toImage();
+  EXPECT_EQ(pixel(down, 0, 0), QColor(125, 125, 125));
+  EXPECT_EQ(pixel(down, 21, 21), QColor(255, 255, 255));
+  // The picture moves one pixel down and to the right while pressed.
+  EXPECT_EQ(down.copy(3, 3, 16, 16), up.copy(2, 2, 16, 16));
+  QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(40, 40));
+}
+
+TEST_F(ToolWindowsTest, ClosedToolbarComesBackWhereItWas) {
+  start();
+  program->toolbarWindow()->move(200, 300);
+  settle();
+  program->toolbarWindow()->close();
+  settle();
+  EXPECT_FALSE(program->toolbar);
+  EXPECT_FALSE(program->app.shell.toolbarExists);
+  EXPECT_EQ(setting("WindowSize", "Toolbar").rfind("200 300 ", 0), 0u)
+      << setting("WindowSize", "Toolbar");
+  typeLine("TOOLBAR");
+  ASSERT_TRUE(program->toolbarWindow());
+  EXPECT_TRUE(program->toolbarWindow()->isVisible());
+  EXPECT_EQ(program->toolbarWindow()->pos(), QPoint(200, 300));
+  // It is remembered as existing for the next start.
+  program->command->close();
+  settle();
+  EXPECT_EQ(setting("Toolbar", "Toolbar"), "TRUE");
+}
+
+TEST_F(ToolWindowsTest, PaletteChoosesTheBrushAndTheClickFillsTheDrawing) {
+  start();
+  ASSERT_TRUE(program->palette);
+  EXPECT_FALSE(program->palette->isVisible());
+  typeLine("NEW paint");
+  typeLine("MKCELL A");
+  typeLine("PAINT");
+  EXPECT_EQ(prompt(), "Pn: ");
+  PaintPaletteWindow* pal = program->palette;
+  ASSERT_TRUE(pal->isVisible());
+  EXPECT_EQ(pal->windowTitle(), "Paint");
+  EXPECT_FALSE(program->toolbarWindow()->isVisible()) << "out of the palette's way";
+  QTest::mouseClick(pal->cell(9), Qt::LeftButton, {}, QPoint(15, 10));  // green
+  QTest::mouseClick(pal->cell(2), Qt::LeftButton, {}, QPoint(15, 10));  // vertical hatch
+  EXPECT_EQ(program->app.display.paintBrush, 2);
+  EXPECT_EQ(program->app.display.paintColour, MakeRgb(0, 255, 0)) << "the hatch keeps green";
+  settle();
+  // The sample shows black hatch lines on green.
+  const QImage shot = pal->grab().toImage();
+  int green = 0, black = 0;
+  for (int y = 150; y < 170; ++y)
+    for (int x = 10; x < 80; ++x) {
+      const QColor c(shot.pixel(x, y));
+      green += c == QColor(0, 255, 0);
+      black += c == QColor(0, 0, 0);
+    }
+  EXPECT_GT(green, 1000);
+  EXPECT_GT(black, 100);
+  // Cells are bordered; a solid cell is its colour inside.
+  const QImage red = pal->cell(8)->grab().toImage();
+  EXPECT_EQ(QColor(red.pixel(0, 0)), QColor(0, 0, 0));
+  EXPECT_EQ(QColor(red.pixel(15, 10)), QColor(255, 0, 0));
+
+  // A click on the empty drawing fills all of it with the brush.
+  QTest::mouseClick(pal->cell(10), Qt::LeftButton, {}, QPoint(15, 10));  // solid blue
+  QTest::mouseClick(program->graphics, Qt::LeftButton, {}, QPoint(100, 100));
+  settle();
+  program->graphics->refresh();
+  const QImage& img = program->graphics->image();
+  EXPECT_EQ(QColor(img.pixel(100, 100)), QColor(0, 0, 255));
+  EXPECT_EQ(QColor(img.pixel(img.width() - 3, img.height() - 3)), QColor(0, 0, 255));
+  EXPECT_EQ(paintFileSize(), 16u);
+  EXPECT_EQ(prompt(), "Pn: ");
+  typeLine("end");
+  EXPECT_FALSE(pal->isVisible());
+  EXPECT_EQ(prompt(), "? ");
+  EXPECT_TRUE(program->toolbarWindow()->isVisible()) << "back after painting";
+}
+
+TEST_F(ToolWindowsTest, StatusWindowPaintsItsFields) {
+  start();
+  StatusWindowWidget* s = program->status;
+  s->resize(900, 90);
+  typeLine("NEW status");
+  typeLine("MKCELL TOP");
+  typeLine("LAYER 4");  // red
+  typeLine("ETYPE 5");
+  settle();
+  const shell::StatusLayout& lay = s->layout();
+  const int L = program->app.shell.lineHeight;
+  QImage img = s->grab().toImage();
+  auto count = [&](const QRect& r, const QColor& c) {
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+      for (int x = r.left(); x <= r.right(); ++x) n += QColor(img.pixel(x, y)) == c;
+    return n;
+  };
+  const int row = lay.bottomRow;
+  // Labels black on green.
+  EXPECT_GT(count(QRect(0, row, lay.cellValueX - 1, L), QColor(0, 255, 0)), 50);
+  EXPECT_GT(count(QRect(0, row, lay.cellValueX - 1, L), QColor(0, 0, 0)), 10);
+  EXPECT_GT(count(QRect(lay.layerLabelX, row, 20, L), QColor(0, 255, 0)), 50);
+  // The cell name in white, the layer in its red, the element type in the highlight red.
+  EXPECT_GT(count(QRect(lay.cellValueX, row, lay.layerLabelX - lay.cellValueX, L), Qt::white), 20);
+  EXPECT_GT(
+      count(QRect(lay.layerValueX, row, lay.elementLabelX - lay.layerValueX, L), QColor(255, 0, 0)),
+      5);
+  EXPECT_GT(count(QRect(lay.elementValueX, row, lay.coordLabelX - lay.elementValueX, L),
+                  QColor(255, 0, 0)),
+            10);
+  // Type 5 shows " Width:" on the row above in black on green.
+  EXPECT_GT(count(QRect(lay.elementLabelX, img.height() - 2 * L, 40, L), QColor(0, 255, 0)), 50);
+
+  // Moving the pointer changes the X and Y fields and nothing on the left.
+  const QImage before = img;
+  auto& v = program->app.display.view;
+  v.scale = 0.01;
+  QTest::mouseMove(program->graphics, QPoint(300, 200));
+  settle();
+  img = s->grab().toImage();
+  const QRect xy(lay.coordLabelX, row, lay.yRight - lay.coordLabelX, L);
+  EXPECT_NE(img.copy(xy), before.copy(xy)) << "the coordinates follow the pointer";
+  const QRect left(0, row, lay.coordLabelX, L);
+  EXPECT_EQ(img.copy(left), before.copy(left));
+}
+
+}  // namespace
+}  // namespace lav::qt
