@@ -12,6 +12,7 @@
 #include "font/vector_text.h"
 #include "interchange/dxf_commands.h"
 #include "interchange/gds_commands.h"
+#include "interchange/tree_commands.h"
 #include "macro/macro_runner.h"
 #include "shell/paint_palette.h"
 #include "shell/toolbar.h"
@@ -20,7 +21,6 @@ namespace lav::command {
 namespace {
 
 constexpr const char* kEntry = "element entry and editing";
-constexpr const char* kTree = "the cell tree report";
 constexpr const char* kPrint = "printing and bitmap export";
 
 using N = Needs;
@@ -48,8 +48,8 @@ constexpr std::array<CommandRow, kLastBuiltIn> kRows = {{
     {10, N::FileForCellName, StartCellDelete, nullptr, nullptr},
     {11, N::FileForCellName, StartCellRestore, nullptr, nullptr},
     {12, N::FileForCellName, StartCellList, nullptr, nullptr},
-    later(13, kTree, N::FileAndCellList),
-    later(14, kTree),
+    {13, N::FileAndCellList, interchange::StartTreeReport, nullptr, nullptr},
+    {14, N::Nothing, interchange::StartEarlierTreeReport, nullptr, nullptr},
     {15, N::FileForCellName, StartCopyFromDesign, nullptr, nullptr},
     {16, N::Nothing, StartClearTranscript, nullptr, nullptr},
     {17, N::Nothing, display::StartFitAll, nullptr, nullptr},

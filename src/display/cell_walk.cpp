@@ -184,6 +184,9 @@ void DrawSingle(DrawContext& ctx, const PlacementTransform& parent, const Placem
   ctx.layer = kSingleFrameLayer;
   ++ctx.depth;
   const bool expand = app.settings.nest >= ctx.depth;
+  const bool tree = app.display.treeMode != 0;
+  if (expand && ctx.placementVisited)
+    ctx.placementVisited(false, p.name, cell.has_value(), ctx.depth);
   if (!cell) {
     if (expand) ReportUndefined(ctx, msg::kUndefinedSingle, p.name);
   } else if (!ctx.extentOnly) {
@@ -192,8 +195,9 @@ void DrawSingle(DrawContext& ctx, const PlacementTransform& parent, const Placem
       DrawFrameWithDiagonals(ctx, frame, cell->extent.xmin, cell->extent.ymin, cell->extent.xmax,
                              cell->extent.ymax);
     }
+    // The tree report lists every placement, in view or not.
     if (expand && app.settings.showScell == 1 &&
-        ExtentVisible(ctx.view, TransformExtent(frame, cell->extent)))
+        (tree || ExtentVisible(ctx.view, TransformExtent(frame, cell->extent))))
       Descend(ctx, frame, *cell);
   }
   --ctx.depth;
@@ -299,6 +303,8 @@ void DrawArray(DrawContext& ctx, const PlacementTransform& parent, const Placeme
   ctx.layer = kArrayFrameLayer;
   ++ctx.depth;
   const bool expand = s.nest >= ctx.depth;
+  if (expand && ctx.placementVisited)
+    ctx.placementVisited(true, p.name, cell.has_value(), ctx.depth);
   if (!cell) {
     if (expand) ReportUndefined(ctx, msg::kUndefinedArray, p.name);
     --ctx.depth;

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -42,6 +44,9 @@ struct DrawContext {
   std::unordered_map<std::string, std::int32_t> slotByName;
   // Slots of the cells being drawn, from the top: a cell is not entered again inside itself.
   std::vector<std::int32_t> path;
+  // Told of every placement the walk expands (the cell tree report): array or single, the
+  // placed cell's name, whether the design has that cell, and the placed cell's depth.
+  std::function<void(bool array, std::string_view name, bool defined, int depth)> placementVisited;
 };
 
 // Grows acc by e.

@@ -19,6 +19,7 @@
 #include "db/cell_dialogs.h"
 #include "platform/sjis.h"
 #include "qt/layer_dialogs.h"
+#include "qt/tree_dialog.h"
 #include "shell/app_state.h"
 
 namespace lav::qt {
@@ -205,6 +206,7 @@ void runCellDialog(QWidget* parent, db::CellListDialog& m, const CellDialogParts
 
 void RunModelDialog(QWidget* parent, AppState& app, DialogModel& model) {
   if (RunLayerDialog(parent, app, model)) return;
+  if (RunTreeReportDialog(parent, app, model)) return;
   if (auto* m = dynamic_cast<command::CommandListDialog*>(&model))
     return runCommandList(parent, app, *m);
   if (auto* m = dynamic_cast<command::TextEditDialog*>(&model)) return runTextEdit(parent, *m);

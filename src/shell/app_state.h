@@ -14,6 +14,7 @@
 #include "font/vector_text_state.h"
 #include "geometry/geometry_state.h"
 #include "geometry/selection.h"
+#include "interchange/tree_state.h"
 #include "macro/macro_state.h"
 #include "macro/symbol_table.h"
 #include "platform/host.h"
@@ -41,6 +42,7 @@ struct AppState {
   display::ScreenTextState screenText;  // font failure, base mark size, pick offers of texts
   font::VectorTextState vectorText;     // the vector-text command between its steps
   geometry::GeometryState geometry;     // arc settings, transformation steps, a set-aside figure
+  interchange::TreeState tree;          // the cell tree report's counter and run state
   shell::ShellState shell;        // start-up, window closing, the Graphics Window's pointer
 };
 

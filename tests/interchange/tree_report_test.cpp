@@ -1,0 +1,423 @@
+// The cell tree report: its lines byte for byte, the two passes, the run of command 13 with its
+// work files and numbering, Escape and failed writes, and the two dialogs of commands 13 and 14.
+#include "interchange/tree_report.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "db/design_builder.h"
+#include "interchange/tree_dialogs.h"
+#include "interchange/tree_lines.h"
+#include "support/typing_session.h"
+
+namespace lav::interchange {
+namespace {
+
+namespace fs = std::filesystem;
+using db::testing::AddCell;
+using db::testing::Append;
+
+std::string S(const std::string& utf8) {
+  return sjis::fromUtf8(utf8);
+}
+
+std::vector<std::string> Sjis(const std::vector<std::string>& utf8) {
+  std::vector<std::string> out;
+  for (const auto& l : utf8) out.push_back(S(l));
+  return out;
+}
+
+std::string FileBytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string s;
+  for (const auto& l : lines) s += l + "\n";
+  return s;
+}
+
+// --- the lines ---
+
+TEST(TreeLines, PlacementAndRootLinesArePaddedToTheNameColumn) {
+  struct Case {
+    bool array, defined;
+    std::string name;
+    int depth;
+    std::size_t column;
+    std::string expected;
+  } cases[] = {
+      // The longest name has 8 characters: indentation and name fill 29 columns.
+      {false, true, "B", 1, 29, "  B" + std::string(26, ' ') + " 1"},
+      {true, true, "CELL", 2, 29, "    CELL" + std::string(21, ' ') + " 2(Array)"},
+      {false, false, "GONE", 1, 29,
+       "  GONE" + std::string(23, ' ') + " 1*** WARNING *** Undefind Cell "},
+      {true, false, "GONE", 3, 29,
+       "      GONE" + std::string(19, ' ') + " 3*** WARNING *** Undefind Cell (Array)"},
+      // Deep and long: nothing is cut, the depth follows after one blank.
+      {false, true, "LONGNAME", 11, 29, std::string(22, ' ') + "LONGNAME 11"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(TreePlacementLine(c.array, c.defined, c.name, c.depth, c.column), c.expected)
+        << c.name << " at " << c.depth;
+  EXPECT_EQ(TreeRootLine("TOPCELL", 29, LocalTime{2031, 2, 3, 4, 5, 6}, 7),
+            "TOPCELL" + std::string(22, ' ') + " 0(04:05:06 02/03/31) Nest(7)");
+}
+
+TEST(TreeLines, FirstLineIsFilledToSeventyFiveColumns) {
+  EXPECT_EQ(TreeFirstLine("/w/A.CAD"), " ------ /w/A.CAD ----" + std::string(54, '-'));
+  const std::string longPath(90, 'p');
+  EXPECT_EQ(TreeFirstLine(longPath), " ------ " + longPath + " ----");
+  EXPECT_EQ(TreeReportName(7), "TREE007.TXT");
+}
+
+TEST(TreeLines, RepeatedSiblingsAreDroppedWithTheirSubtrees) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> raw, expected;
+  } cases[] = {
+      {"no placements", {"H", "TOP 0"}, {"H", " TOP 0"}},
+      {"same cell twice in one parent",
+       {"H", "T 0", "  B 1", "    C 2", "  B 1", "    C 2", "    D 2"},
+       {"H", " T 0", "   B 1", "     C 2"}},
+      {"array and single of one cell are different lines",
+       {"H", "T 0", "  B 1", "  B 1(Array)", "  B 1"},
+       {"H", " T 0", "   B 1", "   B 1(Array)"}},
+      {"the same child under two parents stays under both",
+       {"H", "T 0", "  A 1", "    C 2", "    C 2", "  B 1", "    C 2"},
+       {"H", " T 0", "   A 1", "     C 2", "   B 1", "     C 2"}},
+      {"blank lines are skipped", {"H", "T 0", "", "   ", "  A 1"}, {"H", " T 0", "   A 1"}},
+      {"a line deeper than one level below is dropped",
+       {"H", "T 0", "  A 1", "      Z 3", "  B 1"},
+       {"H", " T 0", "   A 1", "   B 1"}},
+  };
+  for (const auto& c : cases) {
+    const auto out = RemoveRepeatedSiblings(c.raw, {});
+    ASSERT_TRUE(out) << c.what;
+    EXPECT_EQ(*out, c.expected) << c.what;
+  }
+}
+
+TEST(TreeLines, ConnectorsShowBranchesLastBranchesAndAncestorLines) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> in, expected;  // UTF-8
+  } cases[] = {
+      {"root only stays unchanged", {"H", " T 0(x)"}, {"H", " T 0(x)"}},
+      {"two children", {"H", " T 0", "   A 1", "   B 1"}, {"H", " T 0", " ├A 1", " └B 1"}},
+      {"grandchildren under a branch that goes on",
+       {"H", " T 0", "   A 1", "     C 2", "     D 2", "   B 1", "     E 2"},
+       {"H", " T 0", " ├A 1", " │├C 2", " │└D 2", " └B 1", "   └E 2"}},
+      {"a deep last line gets only its last branch",
+       {"H", " T 0", "   A 1", "     B 2", "       C 3"},
+       {"H", " T 0", " └A 1", "   └B 2", "     └C 3"}},
+  };
+  for (const auto& c : cases) {
+    const auto out = DrawTreeConnectors(Sjis(c.in), {});
+    ASSERT_TRUE(out) << c.what;
+    EXPECT_EQ(*out, Sjis(c.expected)) << c.what;
+  }
+  EXPECT_TRUE(DrawTreeConnectors({"H"}, {})->empty()) << "fewer than 2 lines: nothing";
+}
+
+TEST(TreeLines, PassesStopWhenTheStepSaysSo) {
+  const std::vector<std::string> lines = {"H", "T 0", "  A 1", "  B 1"};
+  int steps = 0;
+  const auto stopSecond = [&steps] { return ++steps < 2; };
+  EXPECT_FALSE(RemoveRepeatedSiblings(lines, stopSecond));
+  steps = 0;
+  EXPECT_FALSE(DrawTreeConnectors(lines, stopSecond));
+}
+
+TEST(TreeLines, SelectedLineNamesTheCellPastTheConnectors) {
+  const std::pair<std::string, std::string> cases[] = {
+      {" │├CELL_A\t2(Array)", "CELL_A"},
+      {" TOP   \t0(13:45:30 12/06/26) Nest(11)", "TOP"},
+      {" ------ /w/A.CAD ------", "------"},
+      {" │  └Ｂ 3", "Ｂ"},  // a two-byte name is not taken for a connector
+      {"", ""},
+  };
+  for (const auto& [line, name] : cases) EXPECT_EQ(TreeLineCellName(S(line)), S(name)) << line;
+}
+
+// --- command 13 and 14 on a design ---
+
+class TreeReportCommand : public lav::testing::TypingSession {
+ protected:
+  void SetUp() override {
+    TypingSession::SetUp();
+    host.dialogHandlers["cell-tree"] = [this](DialogModel& m) {
+      auto& t = dynamic_cast<TreeDialog&>(m);
+      shown.push_back(t.reportName);
+      shownLines = t.lines;
+      if (onTree) onTree(t);
+    };
+  }
+  // TOP places B twice, C as an array, two missing cells and, far outside the view, D.
+  void BuildDesign() {
+    auto& d = app.design;
+    db::testing::NewImage(d);
+    AddCell(d, "E");
+    AddCell(d, "D");
+    Append(d, db::EncodeSingle(placed("E")));
+    AddCell(d, "C");
+    Append(d, db::EncodeSingle(placed("E")));
+    AddCell(d, "B");
+    Append(d, db::EncodeSingle(placed("D")));
+    Append(d, db::EncodeArray(array("C")));
+    AddCell(d, "TOP");
+    Append(d, db::EncodeSingle(placed("B")));
+    Append(d, db::EncodeSingle(placed("B", 5000)));
+    Append(d, db::EncodeArray(array("C")));
+    Append(d, db::EncodeSingle(placed("X")));
+    Append(d, db::EncodeArray(array("Y")));
+    Append(d, db::EncodeSingle(placed("D", 90'000'000)));
+  }
+  static db::Placement placed(const std::string& name, std::int32_t x = 0) {
+    db::Placement p;
+    p.cellName = name;
+    p.x = x;
+    return p;
+  }
+  static db::Placement array(const std::string& name) {
+    db::Placement p = placed(name);
+    p.columns = 4, p.rows = 3, p.pitchX = 1000, p.pitchY = 1000;
+    return p;
+  }
+  bool exists(const char* name) const { return fs::exists(dir / name); }
+
+  std::vector<std::string> shown;       // reports the tree dialog showed
+  std::vector<std::string> shownLines;  // the last one's list
+  std::function<void(TreeDialog&)> onTree;
+};
+
+const std::vector<std::string> kExpectedReport = {
+    " ------ /nonexistent/test.cad ----" + std::string(41, '-'),
+    " TOP                      0(13:45:30 12/06/26) Nest(11)",
+    " ├B                      1",
+    " │├D                    2",
+    " ││└E                  3",
+    " │└C                    2(Array)",
+    " │  └E                  3",
+    " ├C                      1(Array)",
+    " │└E                    2",
+    " ├X                      1*** WARNING *** Undefind Cell ",
+    " ├Y                      1*** WARNING *** Undefind Cell (Array)",
+    " └D                      1",
+    "   └E                    2",
+};
+
+TEST_F(TreeReportCommand, ReportListsTheHierarchyOnceWithConnectors) {
+  BuildDesign();
+  app.settings.showScell = 0;
+  app.settings.showAcell = 2;
+  type("TREE");
+  EXPECT_EQ(FileBytes(dir / "TREE000.TXT"), Joined(Sjis(kExpectedReport)));
+  EXPECT_FALSE(exists("TREE.$$$"));
+  EXPECT_FALSE(exists("TREE.$1$"));
+  EXPECT_EQ(shown, std::vector<std::string>{"TREE000.TXT"});
+  EXPECT_EQ(app.settings.showScell, 0) << "restored";
+  EXPECT_EQ(app.settings.showAcell, 2) << "restored";
+  EXPECT_EQ(app.display.treeMode, 0);
+  EXPECT_TRUE(takeBoxes().empty());
+  // The walk reports the missing cells in the Command Window as a drawing does.
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "*UNDEFIND*( X )SCell"), lines.end());
+  ASSERT_FALSE(host.titles.empty());
+  EXPECT_EQ(host.titles.front(), "実行中");
+  EXPECT_EQ(host.titles.back(), "dravel: /nonexistent/test.cad");
+  EXPECT_EQ(prompt(), "? ");
+
+  // The dialog's list: the depth numbers after a tab, and the END line.
+  ASSERT_EQ(shownLines.size(), kExpectedReport.size() + 1);
+  EXPECT_EQ(shownLines[1], S(" TOP                     \t0(13:45:30 12/06/26) Nest(11)"));
+  EXPECT_EQ(shownLines[3], S(" │├D                   \t2"));
+  EXPECT_EQ(shownLines.back(), "------ END ----" + std::string(60, '-'));
+}
+
+TEST_F(TreeReportCommand, NestLimitsTheReportedDepth) {
+  BuildDesign();
+  type("NEST 1");
+  type("TREE");
+  const std::vector<std::string> expected = {
+      kExpectedReport[0],
+      " TOP                      0(13:45:30 12/06/26) Nest(1)",
+      " ├B                      1",
+      " ├C                      1(Array)",
+      " ├X                      1*** WARNING *** Undefind Cell ",
+      " ├Y                      1*** WARNING *** Undefind Cell (Array)",
+      " └D                      1",
+  };
+  EXPECT_EQ(FileBytes(dir / "TREE000.TXT"), Joined(Sjis(expected)));
+}
+
+TEST_F(TreeReportCommand, CellWithoutPlacementsGivesTwoLines) {
+  BuildDesign();
+  type("OCELL E");
+  type("TREE");
+  EXPECT_EQ(
+      FileBytes(dir / "TREE000.TXT"),
+      Joined({kExpectedReport[0], " E                        0(13:45:30 12/06/26) Nest(11)"}));
+}
+
+TEST_F(TreeReportCommand, NumberingSkipsReportsThatExist) {
+  BuildDesign();
+  std::ofstream(dir / "TREE000.TXT") << "someone else's\n";
+  std::ofstream(dir / "tree002.txt") << "lower case is in use as well\n";
+  type("TREE");
+  type("TREE");
+  type("TREE");
+  EXPECT_EQ(shown, (std::vector<std::string>{"TREE001.TXT", "TREE003.TXT", "TREE004.TXT"}));
+  EXPECT_EQ(FileBytes(dir / "TREE000.TXT"), "someone else's\n");
+  EXPECT_EQ(FileBytes(dir / "TREE004.TXT"), Joined(Sjis(kExpectedReport)));
+}
+
+TEST_F(TreeReportCommand, RefusedWithoutAnOpenCell) {
+  type("TREE");
+  EXPECT_EQ(takeBoxes(),
+            std::vector<std::string>{
+                "ファイル又はセルは開かれていませんのでセル名の参照はできませんでした"});
+  db::testing::NewImage(app.design);
+  db::ClearCurrent(app.design);
+  type("TREE");
+  EXPECT_EQ(takeBoxes().size(), 1u);
+  EXPECT_TRUE(shown.empty());
+  EXPECT_FALSE(exists("TREE.$$$"));
+}
+
+TEST_F(TreeReportCommand, EscapeInAnyPhaseDeletesTheWorkFilesAndShowsNoReport) {
+  BuildDesign();
+  // The steps of a whole run: the walk's, then one per line of each pass.
+  host.messageSteps = 0;
+  type("TREE");
+  const long total = host.messageSteps;
+  ASSERT_GT(total, 20);
+  fs::remove(dir / "TREE000.TXT");
+  shown.clear();
+  for (long stopAt : {1L, total / 2, total - 1}) {
+    long steps = 0;
+    bool inSecondPass = false;
+    host.onMessageStep = [&](bool& flag) {
+      if (++steps != stopAt) return;
+      inSecondPass = exists("TREE.$1$");
+      flag = false;
+    };
+    lines.clear();
+    type("TREE");
+    host.onMessageStep = nullptr;
+    EXPECT_FALSE(exists("TREE.$$$")) << stopAt;
+    EXPECT_FALSE(exists("TREE.$1$")) << stopAt;
+    EXPECT_FALSE(exists("TREE000.TXT")) << stopAt;
+    EXPECT_TRUE(shown.empty()) << stopAt;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "*** Abortion ***"), lines.end()) << stopAt;
+    EXPECT_EQ(app.settings.showScell, 1);
+    EXPECT_EQ(app.display.treeMode, 0);
+    if (stopAt == total - 1) {
+      EXPECT_TRUE(inSecondPass);
+    }
+  }
+}
+
+TEST_F(TreeReportCommand, WorkFileThatCannotBeWrittenEndsTheRunWithAMessage) {
+  BuildDesign();
+  for (const char* blocked : {"TREE.$$$", "TREE.$1$"}) {
+    fs::create_directory(dir / blocked);
+    type("TREE");
+    const auto boxes = takeBoxes();
+    ASSERT_EQ(boxes.size(), 1u) << blocked;
+    EXPECT_EQ(boxes[0], "木構造ファイル " + std::string(blocked) +
+                            " を書き込めませんでした。作業ファイルは削除されました。");
+    EXPECT_TRUE(shown.empty()) << blocked;
+    EXPECT_TRUE(fs::is_directory(dir / blocked)) << "not ours to delete";
+    fs::remove(dir / blocked);
+    EXPECT_TRUE(fs::is_empty(dir)) << "no work file, no report, no temporary left";
+  }
+  // A folder of the report's name only uses up its number.
+  fs::create_directory(dir / "TREE000.TXT");
+  type("TREE");
+  EXPECT_TRUE(takeBoxes().empty());
+  EXPECT_EQ(shown, std::vector<std::string>{"TREE001.TXT"});
+}
+
+TEST_F(TreeReportCommand, OpenCellButtonOpensTheSelectedCell) {
+  BuildDesign();
+  onTree = [](TreeDialog& t) {
+    t.pressOpenCell();
+    EXPECT_FALSE(t.finished) << "nothing selected: a box";
+    t.selectLine(0);
+    t.pressOpenCell();
+    EXPECT_FALSE(t.finished) << "the first line is no cell";
+    t.selectLine(4);  // " ││└E ..."
+    EXPECT_EQ(t.selectedName, "E");
+    t.pressOpenCell();
+    EXPECT_TRUE(t.finished);
+  };
+  type("TREE");
+  const auto boxes = host.boxes;
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "選択してからボタンを押して下さい");
+  EXPECT_EQ(boxes[0].icon, Icon::Information);
+  EXPECT_EQ(app.design.current.entry.nameText(), "E");
+  EXPECT_EQ(prompt(), "? ");
+}
+
+TEST_F(TreeReportCommand, OpenCellButtonIgnoresAReportOfAnotherDesign) {
+  BuildDesign();
+  type("TREE");
+  app.design.path = "/elsewhere/other.cad";
+  onTree = [](TreeDialog& t) {
+    t.selectLine(2);
+    t.pressOpenCell();
+    EXPECT_FALSE(t.finished);
+    t.pressClose();
+  };
+  type("SHOWTREE");  // no choice: nothing shown
+  EXPECT_EQ(shown.size(), 1u);
+  app.tree.reportNumber = 0;
+  interchange::RunTreeDialog(app, 0);
+  EXPECT_EQ(app.design.current.entry.nameText(), "TOP");
+  EXPECT_TRUE(takeBoxes().empty());
+}
+
+TEST_F(TreeReportCommand, EarlierReportIsChosenAndShown) {
+  BuildDesign();
+  type("TREE");
+  type("OCELL B");
+  type("TREE");
+  shown.clear();
+  std::ofstream(dir / "TREEABC.TXT") << "not a report of ours\n";
+  host.dialogHandlers["tree-files"] = [](DialogModel& m) {
+    auto& c = dynamic_cast<TreeFileChooser&>(m);
+    ASSERT_EQ(c.lines.size(), 4u);
+    EXPECT_EQ(c.numbers, (std::vector<int>{0, 1}));
+    EXPECT_EQ(c.lines[0], kExpectedReport[0]);
+    EXPECT_EQ(c.lines[3], " B                        0(13:45:30 12/06/26) Nest(11)");
+    EXPECT_FALSE(c.pressChoose()) << "nothing selected";
+    c.selected = 1;  // the root line of TREE000.TXT
+    EXPECT_TRUE(c.pressChoose());
+  };
+  type("SHOWTREE");
+  EXPECT_EQ(shown, std::vector<std::string>{"TREE000.TXT"});
+  EXPECT_EQ(shownLines.size(), kExpectedReport.size() + 1);
+  const auto boxes = takeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], "選択してからボタンを押して下さい");
+  // The chosen number is where the next report's search starts.
+  type("TREE");
+  EXPECT_EQ(shown.back(), "TREE002.TXT");
+}
+
+TEST_F(TreeReportCommand, ReportThatVanishedIsNamedInABox) {
+  interchange::RunTreeDialog(app, 5);
+  EXPECT_EQ(takeBoxes(),
+            std::vector<std::string>{"木構造ファイル TREE005.TXT を開くことが出来ませんでした。"});
+  EXPECT_TRUE(shown.empty());
+}
+
+}  // namespace
+}  // namespace lav::interchange
