@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -15,11 +16,12 @@
 #include "qt/command_window_widget.h"
 #include "qt/font_faces.h"
 #include "qt/graphics_window_widget.h"
-#include "qt/qt_dialogs.h"
 #include "qt/paint_palette_window.h"
+#include "qt/qt_dialogs.h"
 #include "qt/status_window_widget.h"
 #include "qt/toolbar_window.h"
 #include "shell/messages.h"
+#include "shell/paint_palette.h"
 #include "shell/toolbar.h"
 
 namespace lav::qt {
@@ -139,7 +141,7 @@ bool MainWindows::start() {
 
   // The paint palette waits hidden for the paint command.
   palette = new PaintPaletteWindow(*this);
-  palette->move(5, 5);
+  palette->move(toolWindowPlace());
   host.toolWindows = [this](ToolWindow w, ToolWindowState s) { return showToolWindow(w, s); };
   QObject::connect(qApp, &QApplication::focusChanged, palette,
                    [this](QWidget*, QWidget* now) { focusMoved(now); });
@@ -243,7 +245,18 @@ void MainWindows::showVersion() {
 }
 
 void MainWindows::showToolbar() {
-  if (showToolWindow(ToolWindow::Toolbar, ToolWindowState::Shown)) app.shell.toolbarReshow = false;
+  // Painting started by AUTO.MAC keeps its palette in front: the Toolbar waits its turn.
+  const bool painting = app.dispatch.current == shell::kPaintCommand;
+  if (!showToolWindow(ToolWindow::Toolbar, ToolWindowState::Shown)) return;
+  app.shell.toolbarReshow = painting;
+  if (painting) toolbar->hide();
+}
+
+QPoint MainWindows::toolWindowPlace() const {
+  // Inside the Command Window's right edge, below its menu: neither the menu nor the drawing
+  // is covered.
+  const int W = app.shell.screenWidth;
+  return QPoint(std::max(5, W / 4 - shell::kPaletteClientWidth - 10), 60);
 }
 
 ToolbarWindow* MainWindows::toolbarWindow() const {
@@ -281,6 +294,8 @@ bool MainWindows::showToolWindow(ToolWindow which, ToolWindowState state) {
   if (which == ToolWindow::Palette) {
     if (!palette) return false;
     const bool show = state != ToolWindowState::Hidden;
+    // The palette takes the Toolbar's place, which the Toolbar leaves while painting.
+    if (show && !palette->isVisible()) palette->move(toolbar ? toolbar->pos() : toolWindowPlace());
     palette->setVisible(show);
     if (state == ToolWindowState::Focused) palette->activateWindow();
     // The Graphics Window shows the paint cursor while points are painted.
@@ -294,7 +309,7 @@ bool MainWindows::showToolWindow(ToolWindow which, ToolWindowState state) {
   }
   if (!toolbar) {
     auto* t = new ToolbarWindow(*this, app.programDir + "/icons");
-    QPoint at(5, 5);
+    QPoint at = toolWindowPlace();
     if (auto r = shell::ReadWindowRect(app.shell.settingsPath, shell::msg::kKeyToolbar))
       at = QPoint(r->left, r->top);
     t->move(at);
@@ -316,8 +331,7 @@ void MainWindows::focusMoved(QWidget* now) {
   const bool main = top && (top == command || top == status || top == graphics);
   const bool ours = main || (top && (top == toolbar || top == palette));
   if (ours) shell::ReshowToolbar(app);
-  if (!main && !(top && top == toolbar))
-    shell::NoteFocusLoss(app, shell::FocusTarget::Elsewhere);
+  if (!main && !(top && top == toolbar)) shell::NoteFocusLoss(app, shell::FocusTarget::Elsewhere);
 }
 
 int RunWindowedProgram(int argc, char** argv, const std::string& programDir) {

@@ -71,6 +71,7 @@ class MainWindows {
  private:
   void saveRect(QWidget* w, const char* key);
   void saveToolbarRect();
+  QPoint toolWindowPlace() const;  // where the Toolbar and the palette first appear
   void focusMoved(QWidget* now);
   bool ended_ = false;
   bool marked_ = false;  // this instance wrote the running mark

@@ -69,6 +69,9 @@ void PaintPaletteWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
   const shell::PaletteRect s = shell::PaletteSampleRect();
   p.drawImage(s.x, s.y, BrushImage(shell::CurrentPaintBrush(program_.app), s.w, s.h));
+  // A thin frame just outside, so that a white sample still shows where it is.
+  p.setPen(QColor(128, 128, 128));
+  p.drawRect(s.x - 1, s.y - 1, s.w + 1, s.h + 1);
 }
 
 void PaintPaletteWindow::keyPressEvent(QKeyEvent* e) {

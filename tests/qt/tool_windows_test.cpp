@@ -97,7 +97,9 @@ TEST_F(ToolWindowsTest, ToolbarShowsAtTheFirstPaintWithItsButtonGrid) {
   EXPECT_TRUE(t->isVisible());
   EXPECT_EQ(t->windowTitle(), "Toolbar");
   EXPECT_EQ(t->size(), QSize(46, 262));
-  EXPECT_EQ(t->pos(), QPoint(5, 5));
+  // First inside the Command Window's right edge, below its menu.
+  const int W = program->app.shell.screenWidth;
+  EXPECT_EQ(t->pos(), QPoint(std::max(5, W / 4 - 102), 60)) << "room for the palette too";
   for (int i = 0; i < 22; ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(t->button(i)->geometry(), QRect((i % 2) * 24, (i / 2) * 24, 22, 22));
@@ -184,6 +186,7 @@ TEST_F(ToolWindowsTest, PaletteChoosesTheBrushAndTheClickFillsTheDrawing) {
   ASSERT_TRUE(pal->isVisible());
   EXPECT_EQ(pal->windowTitle(), "Paint");
   EXPECT_FALSE(program->toolbarWindow()->isVisible()) << "out of the palette's way";
+  EXPECT_EQ(pal->pos(), program->toolbarWindow()->pos()) << "in the Toolbar's place";
   QTest::mouseClick(pal->cell(9), Qt::LeftButton, {}, QPoint(15, 10));  // green
   QTest::mouseClick(pal->cell(2), Qt::LeftButton, {}, QPoint(15, 10));  // vertical hatch
   EXPECT_EQ(program->app.display.paintBrush, 2);
