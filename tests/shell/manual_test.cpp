@@ -1,0 +1,356 @@
+// The user's manual HLP/LAVINOR.html against the program: every command of the shipped command
+// file has its entry under its number, no entry names a command that does not exist, the prompts
+// the manual quotes are the ones the program shows, its examples run, and the help menu and the
+// End key open the installed file.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "command/command_file.h"
+#include "command/command_table.h"
+#include "command/command_window.h"
+#include "command/dispatcher.h"
+#include "platform/scripted_host.h"
+#include "platform/sjis.h"
+#include "shell/app_state.h"
+#include "shell/main_menu.h"
+
+namespace lav {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kManualInSources = fs::path(LAVINOR_DATA_DIR) / "HLP" / "LAVINOR.html";
+const fs::path kProgramDir = fs::path(LAVINOR_BINARY).parent_path();
+
+std::string readAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string unescape(std::string s) {
+  const std::pair<const char*, const char*> entities[] = {
+      {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}};
+  for (const auto& [from, to] : entities) {
+    for (std::size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + 1))
+      s.replace(at, std::string_view(from).size(), to);
+  }
+  return s;
+}
+
+// One command entry: <dt id="cmd-NAME"><span class="no">N</span> ...</dt><dd>...</dd>.
+struct Entry {
+  std::string name;
+  int number = 0;
+  std::string body;  // from the end of the dt to the next entry or the end of the list
+};
+
+std::vector<Entry> commandEntries(const std::string& html) {
+  std::vector<Entry> entries;
+  const std::string open = "<dt id=\"cmd-";
+  for (std::size_t at = html.find(open); at != std::string::npos;) {
+    Entry e;
+    const std::size_t nameStart = at + open.size();
+    e.name = html.substr(nameStart, html.find('"', nameStart) - nameStart);
+    const std::string noTag = "<span class=\"no\">";
+    const std::size_t dtEnd = html.find("</dt>", at);
+    const std::size_t no = html.find(noTag, at);
+    if (no != std::string::npos && no < dtEnd)
+      e.number = std::atoi(html.c_str() + no + noTag.size());
+    const std::size_t next = html.find(open, dtEnd);
+    const std::size_t listEnd = html.find("</dl>", dtEnd);
+    const std::size_t end = std::min(next, listEnd);
+    e.body = html.substr(dtEnd, end == std::string::npos ? std::string::npos : end - dtEnd);
+    entries.push_back(std::move(e));
+    at = next;
+  }
+  return entries;
+}
+
+// The first prompt an entry quotes as the one its bare name shows (class "prompt"), if any.
+std::optional<std::string> quotedPrompt(const Entry& e) {
+  const std::string tag = "<code class=\"prompt\">";
+  const std::size_t at = e.body.find(tag);
+  if (at == std::string::npos) return std::nullopt;
+  const std::size_t start = at + tag.size();
+  return unescape(e.body.substr(start, e.body.find("</code>", start) - start));
+}
+
+command::CommandTable shippedCommandFile() {
+  command::CommandTable table;
+  command::ReadCommandFile(readAll(fs::path(LAVINOR_DATA_DIR) / "Lavinor.cmd"), table);
+  return table;
+}
+
+class ManualTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    html = readAll(kManualInSources);
+    ASSERT_FALSE(html.empty()) << kManualInSources;
+    entries = commandEntries(html);
+  }
+  std::string html;
+  std::vector<Entry> entries;
+  command::CommandTable commands = shippedCommandFile();
+};
+
+TEST_F(ManualTest, EveryCommandOfTheCommandFileHasOneEntryUnderItsNumber) {
+  std::map<std::string, std::vector<int>> byName;
+  for (const auto& e : entries) byName[e.name].push_back(e.number);
+  int named = 0;
+  for (int n = 1; n <= static_cast<int>(commands.names.size()); ++n) {
+    const std::string name = command::CommandName(commands, n);
+    if (name.empty()) continue;
+    ++named;
+    ASSERT_TRUE(byName.count(name)) << "no entry for command " << n << " " << name;
+    EXPECT_EQ(byName[name], std::vector<int>{n}) << name;
+  }
+  EXPECT_EQ(named, static_cast<int>(entries.size()));
+  // Every built-in command is reachable by a name of the shipped file, so the manual covers all.
+  for (int n = 1; n <= 124; ++n) {
+    ASSERT_NE(command::FindCommandRow(n), nullptr) << n;
+    EXPECT_FALSE(command::CommandName(commands, n).empty()) << "built-in command " << n;
+  }
+}
+
+TEST_F(ManualTest, NoEntryNamesACommandThatDoesNotExist) {
+  ASSERT_FALSE(entries.empty());
+  for (const auto& e : entries) {
+    EXPECT_EQ(command::CommandName(commands, e.number), e.name)
+        << "entry " << e.name << " is numbered " << e.number;
+    EXPECT_NE(command::FindCommandRow(e.number), nullptr) << e.name << " " << e.number;
+  }
+}
+
+TEST_F(ManualTest, LinksLeadToPlacesInTheManualAndNothingIsFetched) {
+  std::set<std::string> ids;
+  const std::string idAttr = " id=\"";
+  for (std::size_t at = html.find(idAttr); at != std::string::npos;
+       at = html.find(idAttr, at + 1)) {
+    const std::size_t s = at + idAttr.size();
+    EXPECT_TRUE(ids.insert(html.substr(s, html.find('"', s) - s)).second)
+        << "id twice: " << html.substr(s, html.find('"', s) - s);
+  }
+  int links = 0;
+  const std::string href = "href=\"";
+  for (std::size_t at = html.find(href); at != std::string::npos; at = html.find(href, at + 1)) {
+    const std::size_t s = at + href.size();
+    const std::string target = html.substr(s, html.find('"', s) - s);
+    ++links;
+    ASSERT_FALSE(target.empty());
+    EXPECT_EQ(target[0], '#') << "link out of the manual: " << target;
+    EXPECT_TRUE(ids.count(target.substr(1))) << "link to a missing place: " << target;
+  }
+  EXPECT_GT(links, 100);
+  for (const char* banned : {"<script", "src=", "<link", "url(", "@import"})
+    EXPECT_EQ(html.find(banned), std::string::npos) << banned;
+}
+
+// A fresh program state in which a bare command name shows its first prompt: a design and a cell
+// are open unless the command is refused while a design is open.
+class PromptSession {
+ public:
+  explicit PromptSession(bool withDesign) {
+    app.programDir = LAVINOR_DATA_DIR;
+    EXPECT_TRUE(command::LoadCommandFile(app));
+    if (withDesign) {
+      type("NEW manual");
+      type("MKCELL TOP");
+    }
+  }
+  void type(const std::string& line) {
+    app.window.input.clear();
+    app.window.caret = 0;
+    ASSERT_TRUE(command::AppendToInput(app, sjis::fromUtf8(line))) << line;
+    command::PressEnter(app);
+  }
+  std::string prompt() const { return sjis::toUtf8(app.window.prompt); }
+
+  ScriptedHost host;
+  AppState app{host};
+};
+
+class TemporaryFolder {
+ public:
+  TemporaryFolder() {
+    dir = fs::temp_directory_path() /
+          ("lavinor-manual-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    old = fs::current_path();
+    fs::current_path(dir);
+  }
+  ~TemporaryFolder() {
+    fs::current_path(old);
+    fs::remove_all(dir);
+  }
+  fs::path dir, old;
+};
+
+TEST_F(ManualTest, QuotedPromptsAreThePromptsTheProgramShows) {
+  TemporaryFolder folder;
+  int checked = 0;
+  for (const auto& e : entries) {
+    const auto quoted = quotedPrompt(e);
+    if (!quoted) continue;
+    const auto* row = command::FindCommandRow(e.number);
+    ASSERT_NE(row, nullptr) << e.name;
+    PromptSession s(row->needs != command::Needs::NoFile);
+    s.type(e.name);
+    EXPECT_EQ(s.prompt(), *quoted) << e.name;
+    EXPECT_TRUE(s.host.boxes.empty()) << e.name << ": " << s.host.boxes.front().text;
+    ++checked;
+  }
+  // Settings, point prompts and the named-file commands all quote their prompt.
+  EXPECT_GE(checked, 40);
+}
+
+// The command lines of an example marked class="run" go through the dispatcher as typed.
+TEST_F(ManualTest, ExamplesMarkedToRunRunWithoutAnError) {
+  TemporaryFolder folder;
+  const std::string tag = "<pre class=\"run\">";
+  int examples = 0;
+  for (std::size_t at = html.find(tag); at != std::string::npos; at = html.find(tag, at + 1)) {
+    const std::size_t s = at + tag.size();
+    std::istringstream lines(unescape(html.substr(s, html.find("</pre>", s) - s)));
+    PromptSession session(false);
+    std::vector<std::string> transcript;
+    session.app.window.transcript.onLine = [&](std::string_view l) {
+      transcript.push_back(sjis::toUtf8(std::string(l)));
+    };
+    for (std::string line; std::getline(lines, line);) session.type(line);
+    for (const auto& l : transcript) EXPECT_EQ(l.find("ERROR"), std::string::npos) << l;
+    for (const auto& b : session.host.boxes) ADD_FAILURE() << "box: " << b.text;
+    EXPECT_EQ(session.app.dispatch.errorsReported, 0);
+    ++examples;
+  }
+  EXPECT_GE(examples, 1);
+}
+
+// A shipped macro shown in the manual (<pre id="mac-NAME">) is the file as shipped.
+TEST_F(ManualTest, ShownMacrosAreTheShippedFiles) {
+  const std::string tag = "<pre id=\"mac-";
+  int shown = 0;
+  for (std::size_t at = html.find(tag); at != std::string::npos; at = html.find(tag, at + 1)) {
+    const std::size_t nameStart = at + tag.size();
+    const std::string name = html.substr(nameStart, html.find('"', nameStart) - nameStart);
+    const std::size_t s = html.find('>', at) + 1;
+    const std::string shownText = unescape(html.substr(s, html.find("</pre>", s) - s));
+    std::string file = readAll(fs::path(LAVINOR_DATA_DIR) / (name + ".MAC"));
+    ASSERT_FALSE(file.empty()) << name;
+    std::erase(file, '\r');
+    while (!file.empty() && file.back() == '\n') file.pop_back();
+    EXPECT_EQ(shownText, file) << name;
+    ++shown;
+  }
+  EXPECT_GE(shown, 2);
+}
+
+// A parse with Python's html.parser: the tags nest and close, the page says it is UTF-8 and
+// is UTF-8, there is one style block.
+TEST_F(ManualTest, IsWellFormedUtf8Html) {
+  TemporaryFolder folder;
+  std::ofstream(folder.dir / "check.py") << R"PY(
+import sys
+from html.parser import HTMLParser
+VOID = {"meta", "br", "hr", "img", "input", "link", "wbr", "col", "area", "base"}
+# Elements whose end tag HTML lets the parser infer; the manual closes them anyway.
+class Check(HTMLParser):
+    def __init__(self):
+        super().__init__(convert_charrefs=False)
+        self.stack, self.errors, self.styles, self.charset = [], [], 0, False
+    def handle_starttag(self, tag, attrs):
+        if tag == "style": self.styles += 1
+        if tag == "meta" and ("charset", "utf-8") in attrs: self.charset = True
+        if tag not in VOID: self.stack.append((tag, self.getpos()))
+    def handle_endtag(self, tag):
+        if tag in VOID: return
+        if not self.stack or self.stack[-1][0] != tag:
+            self.errors.append("line %d: </%s> closes %s" % (self.getpos()[0], tag,
+                               self.stack[-1] if self.stack else "nothing"))
+            return
+        self.stack.pop()
+    def handle_entityref(self, name):
+        if name not in ("amp", "lt", "gt", "quot", "nbsp"):
+            self.errors.append("line %d: unknown entity &%s;" % (self.getpos()[0], name))
+text = open(sys.argv[1], encoding="utf-8", errors="strict").read()
+c = Check()
+c.feed(text)
+c.close()
+for tag, pos in c.stack: c.errors.append("line %d: <%s> never closed" % (pos[0], tag))
+if not c.charset: c.errors.append("no <meta charset=\"utf-8\">")
+if c.styles != 1: c.errors.append("%d style blocks" % c.styles)
+print("\n".join(c.errors) if c.errors else "OK")
+)PY";
+  const std::string cmd = "/usr/bin/python3 '" + (folder.dir / "check.py").string() + "' '" +
+                          kManualInSources.string() + "' 2>&1";
+  FILE* p = ::popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::string out;
+  char buf[512];
+  while (std::fgets(buf, sizeof buf, p)) out += buf;
+  EXPECT_EQ(::pclose(p), 0) << out;
+  EXPECT_EQ(out, "OK\n");
+}
+
+class HelpRecordingHost : public ScriptedHost {
+ public:
+  void openWithDefaultHandler(const std::string& path) override { opened.push_back(path); }
+  std::vector<std::string> opened;
+};
+
+TEST(HelpTest, MenuItemAndEndKeyOpenTheManualInstalledBesideTheProgram) {
+  const std::string installed = readAll(kProgramDir / "HLP" / "LAVINOR.html");
+  ASSERT_FALSE(installed.empty()) << "not installed beside " << kProgramDir;
+  EXPECT_EQ(installed, readAll(kManualInSources)) << "the installed copy is out of date";
+  struct Way {
+    const char* what;
+    void (*open)(AppState&);
+  };
+  const Way ways[] = {
+      {"help menu", [](AppState& a) { shell::RunMenuItem(a, shell::kMenuHelp); }},
+      {"End key", [](AppState& a) { command::PressKey(a, command::Key::End); }},
+  };
+  for (const auto& w : ways) {
+    HelpRecordingHost host;
+    AppState app{host};
+    app.programDir = kProgramDir.string();
+    w.open(app);
+    ASSERT_EQ(host.opened.size(), 1u) << w.what;
+    EXPECT_TRUE(fs::is_regular_file(host.opened[0])) << w.what << ": " << host.opened[0];
+    EXPECT_EQ(readAll(host.opened[0]), installed) << w.what;
+  }
+}
+
+TEST(HelpTest, FindsTheManualWhateverTheCaseOfItsFolderAndName) {
+  TemporaryFolder folder;
+  for (const char* stored : {"HLP/LAVINOR.html", "hlp/Lavinor.HTML", "Hlp/lavinor.html"}) {
+    const fs::path prog = folder.dir / "prog";
+    fs::remove_all(prog);
+    fs::create_directories((prog / stored).parent_path());
+    std::ofstream(prog / stored) << "manual";
+    HelpRecordingHost host;
+    AppState app{host};
+    app.programDir = prog.string();
+    command::OpenHelp(app);
+    ASSERT_EQ(host.opened.size(), 1u) << stored;
+    ASSERT_TRUE(fs::exists(host.opened[0])) << stored << ": " << host.opened[0];
+    EXPECT_TRUE(fs::equivalent(host.opened[0], prog / stored)) << stored;
+  }
+}
+
+}  // namespace
+}  // namespace lav
