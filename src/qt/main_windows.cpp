@@ -90,6 +90,8 @@ MainWindows::MainWindows(std::string programDir, std::vector<std::string> args, 
 }
 
 MainWindows::~MainWindows() {
+  // Focus moves while the windows go: nothing may be shown or created any more.
+  ended_ = true;
   for (QWidget* w : {static_cast<QWidget*>(command.data()), static_cast<QWidget*>(graphics.data()),
                      static_cast<QWidget*>(status.data()), toolbar.data(),
                      static_cast<QWidget*>(palette.data())})
@@ -327,6 +329,7 @@ bool MainWindows::showToolWindow(ToolWindow which, ToolWindowState state) {
 }
 
 void MainWindows::focusMoved(QWidget* now) {
+  if (ended_) return;
   QWidget* top = now ? now->window() : nullptr;
   const bool main = top && (top == command || top == status || top == graphics);
   const bool ours = main || (top && (top == toolbar || top == palette));
