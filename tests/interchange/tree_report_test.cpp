@@ -256,6 +256,31 @@ TEST_F(TreeReportCommand, NestLimitsTheReportedDepth) {
   EXPECT_EQ(FileBytes(dir / "TREE000.TXT"), Joined(Sjis(expected)));
 }
 
+TEST_F(TreeReportCommand, DeepChainStopsAtTheNestingLimitAndSelfPlacementIsNotEntered) {
+  auto& d = app.design;
+  db::testing::NewImage(d);
+  // C0 places C1, ... C11 places C12; C12 places itself.
+  for (int i = 12; i >= 0; --i) {
+    AddCell(d, "C" + std::to_string(i));
+    Append(d, db::EncodeSingle(placed("C" + std::to_string(i == 12 ? 12 : i + 1))));
+  }
+  type("TREE");
+  auto report = ReadTreeFileLines((dir / "TREE000.TXT").string());
+  ASSERT_TRUE(report);
+  ASSERT_EQ(report->size(), 13u) << "the root and depths 1 to 11";
+  EXPECT_EQ((*report)[2], S(" └C1                     1"));
+  EXPECT_EQ((*report)[11], S("                   └C10  10"));
+  EXPECT_EQ((*report)[12], S("                     └C11 11")) << "past the column: not cut";
+
+  // The cell that places itself is listed once below itself and not entered again.
+  type("OCELL C12");
+  type("TREE");
+  EXPECT_EQ(
+      FileBytes(dir / "TREE001.TXT"),
+      Joined(Sjis({kExpectedReport[0], " C12                      0(13:45:30 12/06/26) Nest(11)",
+                   " └C12                    1"})));
+}
+
 TEST_F(TreeReportCommand, CellWithoutPlacementsGivesTwoLines) {
   BuildDesign();
   type("OCELL E");
