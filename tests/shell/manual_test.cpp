@@ -240,6 +240,24 @@ TEST_F(ManualTest, ExamplesMarkedToRunRunWithoutAnError) {
   EXPECT_GE(examples, 1);
 }
 
+// The manual names every menu and menu item with the text the user sees in the menu bar.
+TEST_F(ManualTest, NamesEveryMenuItemAsTheMenuShowsIt) {
+  auto shown = [](std::string text) {
+    std::erase(text, '&');  // the accelerator marker is not shown
+    while (!text.empty() && text.front() == ' ') text.erase(0, 1);
+    return text;
+  };
+  for (const char* popup : shell::MenuPopups())
+    EXPECT_NE(html.find(shown(popup)), std::string::npos) << popup;
+  int items = 0;
+  for (const auto& e : shell::MenuEntries()) {
+    if (e.id == 0) continue;
+    EXPECT_NE(html.find("<td>" + shown(e.text) + "</td>"), std::string::npos) << e.text;
+    ++items;
+  }
+  EXPECT_GT(items, 40);
+}
+
 // A shipped macro shown in the manual (<pre id="mac-NAME">) is the file as shipped.
 TEST_F(ManualTest, ShownMacrosAreTheShippedFiles) {
   const std::string tag = "<pre id=\"mac-";
