@@ -25,6 +25,16 @@ OutputResult ExplodeArray(DesignState& design, TempLayer& temp, Settings& s, con
   const Vertex o = TempToDb(temp, unit).front();
   ElementSettings single = ElementSettingsOf(s);
   single.elementType = 1;
+  // All members or none: the space is checked first (each record may open at most one new block
+  // beyond the bytes themselves), and only the first output, which may have to search for the
+  // stream's end, can be stopped.
+  const std::int64_t members = std::int64_t(std::max(s.columns, 1)) * std::max(s.rows, 1);
+  Placement probe;
+  probe.cellName = s.cellName;
+  const std::int64_t bytes = members * std::int64_t(EncodeSingle(probe).size());
+  const std::int64_t blocks = bytes / kPayloadSize + 2;
+  if (design.image.usedSize + blocks * kBlockSize > kImageSize)
+    return {OutputStatus::OutOfImage, 0};
   OutputOptions options;
   options.keepPoints = true;
   options.host = host;
@@ -40,14 +50,12 @@ OutputResult ExplodeArray(DesignState& design, TempLayer& temp, Settings& s, con
       one.count = 0;
       one.push({at.x / double(unit), at.y / double(unit)});
       const OutputResult r = OutputTempLayer(design, one, single, now, options);
-      // A full image or an empty name: what was written stays, the array stays in the layer.
+      // Only the first output can fail (an empty name, Escape while the end is searched).
       if (r.status != OutputStatus::Written) return {r.status, total.records};
       total.status = OutputStatus::Written;
       total.records += r.records;
-      if (host && continueFlag && total.records % 256 == 0) {
-        host->messageStep(*continueFlag);
-        if (!*continueFlag) return {OutputStatus::Stopped, total.records};
-      }
+      options.host = nullptr;
+      options.continueFlag = nullptr;
     }
   }
   // The array was replaced by its members: a pick it came from is not put back.

@@ -14,7 +14,8 @@ struct Settings;
 namespace lav::db {
 
 // Writes one single placement per array member at the layer's first point, then empties the
-// layer and leaves the element type at 0. Status Nothing when the layer holds no array.
+// layer and leaves the element type at 0. Status Nothing when the layer holds no array. Either
+// every member is written or none (OutOfImage before anything when they would not all fit).
 OutputResult ExplodeArray(DesignState& design, TempLayer& temp, Settings& settings,
                           const LocalTime& now, Host* host = nullptr, bool* continueFlag = nullptr);
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "db/cell_directory.h"
+#include "db/design_image.h"
 #include "db/element_stream.h"
 #include "platform/byte_io.h"
 #include "support/typing_session.h"
@@ -296,6 +297,35 @@ TEST_F(EntryCommands, ExplodeAnArray) {
   const auto r = records();
   ASSERT_EQ(r.size(), 6u);
   for (const auto& x : r) EXPECT_EQ(x.type, 1);
+}
+
+TEST_F(EntryCommands, AnArrayThatCannotExplodeWholeStaysWhole) {
+  openCell();
+  type("MKCELL SUB");
+  type("XY 0 0 1 0 1 1");
+  type("OUTPUT");
+  type("OCELL TOP");
+  type("ETYPE 0");
+  type("PLACECELL SUB");
+  struct Case {
+    const char* array;
+    std::int32_t room;  // free bytes left in the image
+  } cases[] = {
+      {"ARRAY 100 100 10 20", 300 * 1024},  // ten thousand members do not fit in 300 KB
+      {"ARRAY 30000 30000 1 1", 4 << 20},   // far beyond any image
+  };
+  for (const auto& c : cases) {
+    type("DELTEMP");
+    type(c.array);
+    type("XY 100 100");
+    app.design.image.usedSize = db::kImageSize - c.room;
+    takeBoxes();
+    type("EXPLODE");
+    EXPECT_EQ(takeBoxes(), std::vector<std::string>{"メモリーが不足しました"}) << c.array;
+    EXPECT_TRUE(records().empty()) << c.array << ": nothing half written";
+    EXPECT_EQ(app.temp.count, 1) << c.array << ": the array stays in the layer";
+    EXPECT_EQ(app.settings.elementType, 0);
+  }
 }
 
 TEST_F(EntryCommands, LineOutlineAndTheTwoHundredVertexLimit) {
