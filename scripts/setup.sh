@@ -7,7 +7,7 @@ packages=(
   clang-format
   qt6-base-dev qt6-svg-dev libgl-dev
   libfreetype-dev fonts-ipafont-gothic fonts-ipafont-mincho
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick poppler-utils
   klayout python3-ezdxf python3-gdspy
 )
 missing=()

@@ -3,6 +3,9 @@
 #include <cctype>
 #include <cstdio>
 
+#include "display/print_dialog.h"
+#include "qt/qt_printer.h"
+
 namespace lav::app {
 namespace {
 
@@ -61,6 +64,12 @@ BatchHost::BatchHost(const std::vector<std::string>& answerWords) {
     Answer a;
     if (toAnswer(w, a)) answers.push_back(a);
   }
+  // Printing goes into a PDF file, with the print settings as the dialog shows them.
+  printerEntry = qt::PrinterEntry(false);
+  printerFactory = [](const PrinterName& name) { return qt::OpenPrinter(name); };
+  dialogHandlers["print-settings"] = [](DialogModel& m) {
+    if (auto* print = dynamic_cast<display::PrintDialog*>(&m)) print->pressExecute();
+  };
   onBox = [this](const RecordedBox& box) {
     if (box.icon == Icon::Exclamation || box.icon == Icon::Warning) ++errorBoxes;
     std::fprintf(stderr, "[%s] %s -> %s\n", box.caption.c_str(), box.text.c_str(),

@@ -1,5 +1,6 @@
 // The host of the batch runner: no windows. Message boxes go to standard error and are answered
-// from the list given on the command line (then by their default button); dialogs are cancelled.
+// from the list given on the command line (then by their default button); dialogs are cancelled,
+// except the print settings, which print as shown.
 #pragma once
 
 #include <string>

@@ -7,6 +7,7 @@
 #include "command/geometry_commands.h"
 #include "command/handlers.h"
 #include "command/merge_join_commands.h"
+#include "command/print_commands.h"
 #include "display/layer_dialogs.h"
 #include "display/view_commands.h"
 #include "font/vector_text.h"
@@ -21,7 +22,6 @@ namespace lav::command {
 namespace {
 
 constexpr const char* kEntry = "element entry and editing";
-constexpr const char* kPrint = "printing and bitmap export";
 
 using N = Needs;
 constexpr CommandRow setter(std::int16_t n) {
@@ -146,7 +146,7 @@ constexpr std::array<CommandRow, kLastBuiltIn> kRows = {{
     setter(108),
     {109, N::Nothing, StartOutputToCell, ContinueOutputToCell, nullptr},
     {110, N::Nothing, StartExplodeOrOutline, nullptr, nullptr},
-    {111, N::Nothing, StartPrintMode, nullptr, nullptr},
+    {111, N::Nothing, StartPrint, nullptr, nullptr},
     {112, N::Nothing, macro::StartMacroCommand, macro::ContinueMacroCommand, nullptr},
     {113, N::Nothing, StartEcho, nullptr, nullptr},
     {114, N::Nothing, StartTextFileName, nullptr, nullptr},
@@ -158,7 +158,7 @@ constexpr std::array<CommandRow, kLastBuiltIn> kRows = {{
     {120, N::NoFile, interchange::StartDxfInput, nullptr, nullptr},
     {121, N::File, interchange::StartDxfOutput, nullptr, nullptr},
     {122, N::Nothing, shell::StartPaint, shell::ContinuePaint, nullptr},
-    later(123, kPrint, N::File),
+    {123, N::File, StartExportBitmap, nullptr, nullptr},
     {124, N::Nothing, shell::StartShowToolbar, nullptr, nullptr},
 }};
 

@@ -27,7 +27,6 @@ void StartGridOn(AppState& app, std::string_view line);
 void StartGridOff(AppState& app, std::string_view line);
 void StartClearTranscript(AppState& app, std::string_view line);
 void StartEcho(AppState& app, std::string_view line);
-void StartPrintMode(AppState& app, std::string_view line);
 void StartTextFileName(AppState& app, std::string_view line);
 void StartTextFileRead(AppState& app, std::string_view line);
 void StartTextFileWrite(AppState& app, std::string_view line);

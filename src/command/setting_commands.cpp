@@ -247,15 +247,6 @@ void StartEcho(AppState& app, std::string_view line) {
   EndCommand(app);
 }
 
-void StartPrintMode(AppState& app, std::string_view line) {
-  auto words = SplitWords(line);
-  if (words.size() >= 2 && words[1].size() == 1 && words[1][0] >= '0' && words[1][0] <= '2')
-    app.settings.printMode = words[1][0] - '0';
-  PrintMessageLine(app, "PRINT: printing is not available yet (the print mode is kept)");
-  ++app.dispatch.errorsReported;
-  EndCommand(app);
-}
-
 void StartTextFileName(AppState& app, std::string_view line) {
   RunTextFileName(app, RestAfterFirstWord(line));
   EndCommand(app);

@@ -3,9 +3,12 @@
 // The Qt host implements it on widgets, the batch host on standard streams, tests on scripts.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/printer.h"
 
 namespace lav {
 
@@ -83,6 +86,15 @@ class Host {
     (void)window;
     (void)state;
     return false;
+  }
+
+  // The default printer's profile entry "device,driver,port" (Shift-JIS); empty when there is
+  // none.
+  virtual std::string defaultPrinter() { return {}; }
+  // A device for the printer; null when it cannot be had.
+  virtual std::unique_ptr<PrinterDevice> openPrinter(const PrinterName& name) {
+    (void)name;
+    return nullptr;
   }
 };
 

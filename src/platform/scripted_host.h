@@ -33,6 +33,10 @@ class ScriptedHost : public Host {
   void messageStep(bool& continueFlag) override;
   LocalTime now() override { return clock; }
   bool showToolWindow(ToolWindow window, ToolWindowState state) override;
+  std::string defaultPrinter() override { return printerEntry; }
+  std::unique_ptr<PrinterDevice> openPrinter(const PrinterName& name) override {
+    return printerFactory ? printerFactory(name) : nullptr;
+  }
 
   // The answer a box gets when the queue is empty: its first button.
   static Answer defaultAnswer(Buttons buttons);
@@ -50,6 +54,9 @@ class ScriptedHost : public Host {
   // Called at every message step; may clear the flag (to play Escape).
   std::function<void(bool&)> onMessageStep;
   LocalTime clock{2026, 12, 6, 13, 45, 30};
+  // The default printer's entry and the devices it opens (none unless set).
+  std::string printerEntry;
+  std::function<std::unique_ptr<PrinterDevice>(const PrinterName&)> printerFactory;
   // Tool windows exist only when a test says so; what was shown and hidden, in order.
   bool hasToolWindows = false;
   std::vector<std::pair<ToolWindow, ToolWindowState>> toolWindowCalls;

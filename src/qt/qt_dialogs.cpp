@@ -17,8 +17,10 @@
 #include "command/command_list_dialog.h"
 #include "command/text_dialogs.h"
 #include "db/cell_dialogs.h"
+#include "display/print_dialog.h"
 #include "platform/sjis.h"
 #include "qt/layer_dialogs.h"
+#include "qt/print_dialog.h"
 #include "qt/tree_dialog.h"
 #include "shell/app_state.h"
 
@@ -209,6 +211,7 @@ void RunModelDialog(QWidget* parent, AppState& app, DialogModel& model) {
   if (RunTreeReportDialog(parent, app, model)) return;
   if (auto* m = dynamic_cast<command::CommandListDialog*>(&model))
     return runCommandList(parent, app, *m);
+  if (auto* m = dynamic_cast<display::PrintDialog*>(&model)) return RunPrintDialog(parent, *m);
   if (auto* m = dynamic_cast<command::TextEditDialog*>(&model)) return runTextEdit(parent, *m);
   if (auto* m = dynamic_cast<command::TextListDialog*>(&model)) return runTextList(parent, *m);
   if (auto* m = dynamic_cast<db::CellCopyDialog*>(&model)) {

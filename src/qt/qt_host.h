@@ -49,6 +49,9 @@ class QtHost : public QObject, public Host {
   bool showToolWindow(ToolWindow window, ToolWindowState state) override;
   // The Toolbar and the palette belong to the program's windows, which set this.
   std::function<bool(ToolWindow, ToolWindowState)> toolWindows;
+  // Printing (qt_printer.cpp): the system's default printer, or a PDF file where there is none.
+  std::string defaultPrinter() override;
+  std::unique_ptr<PrinterDevice> openPrinter(const PrinterName& name) override;
 
   // True while a message step runs: the Graphics Window does not start a nested redraw.
   bool inMessageStep() const { return stepFlag_ != nullptr; }

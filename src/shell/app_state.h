@@ -9,6 +9,7 @@
 #include "db/design_state.h"
 #include "db/settings.h"
 #include "db/temp_layer.h"
+#include "display/print_state.h"
 #include "display/screen_text_state.h"
 #include "display/view_state.h"
 #include "font/vector_text_state.h"
@@ -39,6 +40,7 @@ struct AppState {
   macro::SymbolTable symbols;
   macro::MacroState macro;        // the running macro, its callers and an INKEY$ wait
   display::DisplayState display;  // the view, the grid and the drawing switches
+  display::PrintState print;     // print area, magnification, the page being printed
   display::ScreenTextState screenText;  // font failure, base mark size, pick offers of texts
   font::VectorTextState vectorText;     // the vector-text command between its steps
   geometry::GeometryState geometry;     // arc settings, transformation steps, a set-aside figure

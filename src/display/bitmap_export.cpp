@@ -1,0 +1,113 @@
+#include "display/bitmap_export.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "platform/byte_io.h"
+#include "platform/null_surface.h"
+#include "platform/paths.h"
+#include "platform/sjis.h"
+#include "shell/app_state.h"
+
+namespace lav::display {
+namespace {
+
+constexpr std::uint32_t kHeaderSize = 54;
+
+bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes, const BitmapWriteCall& write) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const long n = write ? write(fd, bytes.data() + done, bytes.size() - done)
+                         : ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Creates path (never over an existing file) with bytes; on any failure nothing is left.
+bool CreateFileWith(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                    const BitmapWriteCall& write) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, bytes, write);
+  ok = ::fsync(fd) == 0 && ok;
+  ok = ::close(fd) == 0 && ok;
+  if (!ok) ::unlink(path.c_str());
+  return ok;
+}
+
+}  // namespace
+
+std::string BitmapFileName(std::string_view name) {
+  std::string out(name);
+  const std::size_t slash = out.rfind('/');
+  const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t dot = out.rfind('.');
+  if (dot != std::string::npos && dot >= start) out.resize(dot);
+  return out + ".BMP";
+}
+
+std::vector<std::uint8_t> EncodeBitmap(const Surface& surface, int width, int height) {
+  const std::uint32_t w = static_cast<std::uint32_t>(std::max(width, 0));
+  const std::uint32_t h = static_cast<std::uint32_t>(std::max(height, 0));
+  const std::uint32_t row = BitmapRowSize(w);
+  const std::uint32_t data = row * h;
+  std::vector<std::uint8_t> bytes(kHeaderSize + data, 0);
+  std::uint8_t* b = bytes.data();
+  b[0] = 'B';
+  b[1] = 'M';
+  le::putU32(b + 2, kHeaderSize + data);
+  le::putU32(b + 10, kHeaderSize);
+  le::putU32(b + 14, 40);
+  le::putI32(b + 18, static_cast<std::int32_t>(w));
+  le::putI32(b + 22, static_cast<std::int32_t>(h));
+  le::putU16(b + 26, 1);
+  le::putU16(b + 28, 24);
+  for (std::uint32_t y = 0; y < h; ++y) {
+    // Rows bottom-up: the window's last row comes first.
+    std::uint8_t* p = b + kHeaderSize + std::size_t(y) * row;
+    const int sy = static_cast<int>(h - 1 - y);
+    for (std::uint32_t x = 0; x < w; ++x, p += 3) {
+      const Rgb c = surface.pixel(static_cast<int>(x), sy);
+      p[0] = static_cast<std::uint8_t>(BlueOf(c));
+      p[1] = static_cast<std::uint8_t>(GreenOf(c));
+      p[2] = static_cast<std::uint8_t>(RedOf(c));
+    }
+  }
+  return bytes;
+}
+
+BitmapExport ExportBitmap(AppState& app, std::string_view argument, const BitmapWriteCall& write) {
+  BitmapExport out;
+  if (argument.empty()) {
+    out.name = BitmapFileName(app.design.path);
+    out.path = out.name;
+  } else {
+    out.name = BitmapFileName(argument);
+    out.path = sjis::toUtf8(out.name);
+  }
+  // Files are found without regard to case, so plan.bmp is as much in the way as plan.BMP.
+  std::error_code ec;
+  if (paths::findCaseInsensitive(out.path) || std::filesystem::exists(out.path, ec) ||
+      std::filesystem::is_symlink(out.path, ec)) {
+    out.result = BitmapResult::Exists;
+    return out;
+  }
+  const ViewState& v = app.display.view;
+  std::vector<std::uint8_t> bytes;
+  if (const Surface* image = app.display.target) {
+    bytes = EncodeBitmap(*image, image->width(), image->height());
+  } else {
+    const NullSurface blank(v.clientWidth, v.clientHeight);
+    bytes = EncodeBitmap(blank, blank.width(), blank.height());
+  }
+  if (!CreateFileWith(out.path, bytes, write)) out.result = BitmapResult::CannotCreate;
+  return out;
+}
+
+}  // namespace lav::display

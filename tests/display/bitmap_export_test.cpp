@@ -1,0 +1,204 @@
+// Command 123: the Graphics Window's pixels in a .BMP file read back byte by byte, the name
+// rule, and the files it must never touch or leave half written.
+#include "display/bitmap_export.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "display/redraw.h"
+#include "platform/byte_io.h"
+#include "qt/qt_surface.h"
+#include "support/qt_application.h"
+#include "support/typing_session.h"
+
+namespace lav::display {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The colour stored for window pixel (x, y) of a bottom-up 24-bit file.
+Rgb FilePixel(const std::vector<std::uint8_t>& f, int x, int y) {
+  const int w = le::getI32(f.data() + 18), h = le::getI32(f.data() + 22);
+  const std::size_t at = 54 + std::size_t(h - 1 - y) * BitmapRowSize(w) + std::size_t(x) * 3;
+  return MakeRgb(f[at + 2], f[at + 1], f[at]);
+}
+
+TEST(BitmapName, TheExtensionBecomesBmp) {
+  struct Case {
+    const char *typed, *file;
+  } cases[] = {
+      {"plan", "plan.BMP"},
+      {"plan.v2.bmp", "plan.v2.BMP"},
+      {"plan.cad", "plan.BMP"},
+      {"plan.", "plan.BMP"},
+      {"/tmp/x/CHIP.CAD", "/tmp/x/CHIP.BMP"},
+      // A point in a folder's name is not the file's extension.
+      {"rev.1/plan", "rev.1/plan.BMP"},
+      {"../plan", "../plan.BMP"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(BitmapFileName(c.typed), c.file) << c.typed;
+}
+
+class BitmapExportTest : public testing::TypingSession {
+ protected:
+  void SetUp() override {
+    TypingSession::SetUp();
+    lav::testing::EnsureQtApplication();
+    type("NEW chip");
+    type("MKCELL TOP");
+    // A Graphics Window 801 pixels wide: rows of 2403 bytes padded to 2404.
+    app.display.view.clientWidth = 801;
+    app.display.view.clientHeight = 600;
+    app.display.target = &window;
+    host.boxes.clear();
+  }
+  void TearDown() override {
+    app.display.target = nullptr;
+    TypingSession::TearDown();
+  }
+
+  qt::QtSurface window{801, 600};
+};
+
+TEST_F(BitmapExportTest, TheWindowsPixelsAreWrittenBottomUpWithTheSpecifiedHeaders) {
+  struct Mark {
+    int x, y;
+    Rgb colour;
+  } marks[] = {{0, 0, MakeRgb(255, 0, 0)},
+               {800, 0, MakeRgb(0, 255, 0)},
+               {0, 599, MakeRgb(0, 0, 255)},
+               {800, 599, MakeRgb(1, 2, 3)},
+               {400, 300, MakeRgb(200, 100, 50)}};
+  for (const auto& m : marks) window.setPixel(m.x, m.y, m.colour);
+  type("BMP shot");
+  EXPECT_TRUE(host.boxes.empty());
+  const auto f = Slurp(dir / "shot.BMP");
+  ASSERT_EQ(f.size(), 54u + 2404u * 600u);
+  struct Field {
+    int offset, size;
+    std::uint32_t value;
+  } fields[] = {{2, 4, 54 + 2404 * 600},
+                {6, 4, 0},
+                {10, 4, 54},
+                {14, 4, 40},
+                {18, 4, 801},
+                {22, 4, 600},
+                {26, 2, 1},
+                {28, 2, 24},
+                {30, 4, 0},
+                {34, 4, 0},
+                {38, 4, 0},
+                {42, 4, 0},
+                {46, 4, 0},
+                {50, 4, 0}};
+  EXPECT_EQ(f[0], 'B');
+  EXPECT_EQ(f[1], 'M');
+  for (const auto& fl : fields) {
+    const std::uint32_t v =
+        fl.size == 2 ? le::getU16(f.data() + fl.offset) : le::getU32(f.data() + fl.offset);
+    EXPECT_EQ(v, fl.value) << "offset " << fl.offset;
+  }
+  for (const auto& m : marks) EXPECT_EQ(FilePixel(f, m.x, m.y), m.colour) << m.x << "," << m.y;
+  // The first row of the file is the window's bottom row, blue-green-red.
+  EXPECT_EQ(f[54], 255);
+  EXPECT_EQ(f[55], 0);
+  EXPECT_EQ(f[56], 0);
+  EXPECT_EQ(FilePixel(f, 1, 1), MakeRgb(255, 255, 255));
+  // The padding byte of every row is zero.
+  for (int r = 0; r < 600; ++r) EXPECT_EQ(f[54 + std::size_t(r) * 2404 + 2403], 0) << r;
+}
+
+TEST_F(BitmapExportTest, ADrawnDesignIsSavedPixelForPixel) {
+  type("LAYER 4");
+  type("ETYPE 3");
+  type("XY 5 5 30 20");
+  type("OUTPUT");
+  type("FIT");
+  ASSERT_TRUE(RedrawNow(app));
+  int red = 0;
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 801; ++x) red += window.pixel(x, y) == MakeRgb(255, 0, 0);
+  ASSERT_GT(red, 1000);
+  type("BMP");  // the design's own name
+  const auto f = Slurp(dir / "chip.BMP");
+  ASSERT_EQ(f.size(), 54u + 2404u * 600u);
+  int differing = 0;
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 801; ++x) differing += FilePixel(f, x, y) != window.pixel(x, y);
+  EXPECT_EQ(differing, 0);
+}
+
+TEST_F(BitmapExportTest, AnExistingFileIsNeverTouched) {
+  for (const char* existing : {"plan.BMP", "plan.bmp", "PLAN.Bmp"}) {
+    fs::remove_all(dir / "keep");
+    fs::create_directories(dir / "keep");
+    std::ofstream(dir / "keep" / existing) << "old picture";
+    host.boxes.clear();
+    type("BMP keep/plan.cad");
+    ASSERT_EQ(host.boxes.size(), 1u) << existing;
+    EXPECT_EQ(host.boxes[0].text, "同名のファイル keep/plan.BMP が在ります。");
+    EXPECT_EQ(host.boxes[0].caption, "Error");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "keep"), fs::directory_iterator()), 1);
+    const auto kept = Slurp(dir / "keep" / existing);
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "old picture");
+  }
+}
+
+TEST_F(BitmapExportTest, AFailedCreateOrWriteLeavesNoFile) {
+  struct Case {
+    const char* what;
+    const char* name;
+    BitmapWriteCall write;
+  } cases[] = {
+      {"no such folder", "nofolder/plan", {}},
+      {"disk full after a part", "full",
+       [n = 0](int fd, const std::uint8_t* data, std::size_t size) mutable -> long {
+         if (n++ == 0) return ::write(fd, data, std::min<std::size_t>(size, 4096));
+         errno = ENOSPC;
+         return -1;
+       }},
+      {"nothing written", "zero", [](int, const std::uint8_t*, std::size_t) -> long { return 0; }},
+  };
+  for (const auto& c : cases) {
+    const auto done = ExportBitmap(app, c.name, c.write);
+    EXPECT_EQ(done.result, BitmapResult::CannotCreate) << c.what;
+    EXPECT_FALSE(fs::exists(dir / BitmapFileName(c.name))) << c.what;
+  }
+  // Through the command: the box the user sees.
+  host.boxes.clear();
+  type("BMP nofolder/plan");
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, "ファイルが作成できません。");
+  EXPECT_EQ(host.boxes[0].caption, "エラー");
+  EXPECT_EQ(host.boxes[0].icon, Icon::Information);
+  EXPECT_GT(app.dispatch.errorsReported, 0);
+}
+
+TEST_F(BitmapExportTest, WithoutAWindowTheImageIsTheEmptyClientArea) {
+  app.display.target = nullptr;
+  app.display.view.clientWidth = 3;
+  app.display.view.clientHeight = 2;
+  type("BMP tiny");
+  const auto f = Slurp(dir / "tiny.BMP");
+  ASSERT_EQ(f.size(), 54u + 12u * 2u);  // 9 bytes a row, padded to 12
+  EXPECT_EQ(FilePixel(f, 2, 1), MakeRgb(255, 255, 255));
+  type("CLOSE 0");
+  host.boxes.clear();
+  type("BMP other");
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, "ファイルはまだ開かれていません");
+  EXPECT_FALSE(fs::exists(dir / "other.BMP"));
+}
+
+}  // namespace
+}  // namespace lav::display

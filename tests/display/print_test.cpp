@@ -1,0 +1,378 @@
+// Printing: the print dialog's fields, the derived magnification, the page drawn on a printer
+// and every way a print job can end.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "display/print_dialog.h"
+#include "display/print_view.h"
+#include "display/render_fixture.h"
+#include "qt/qt_surface.h"
+
+namespace lav::display::testing {
+namespace {
+
+// What a print job did on the fake printer; it outlives the device the command deletes.
+struct PrinterLog {
+  int documents = 0, pages = 0, pageEnds = 0, documentEnds = 0, aborts = 0;
+  std::vector<QImage> printed;  // each finished page
+  int documentResult = 1, pageResult = 1;
+};
+
+class FakePrinter : public PrinterDevice {
+ public:
+  FakePrinter(PrinterLog& log, int dpiX, int dpiY) : log_(log), dpiX_(dpiX), dpiY_(dpiY) {}
+  int dotsPerInchX() const override { return dpiX_; }
+  int dotsPerInchY() const override { return dpiY_; }
+  int handle() const override { return 77; }
+  int startDocument(std::string_view) override {
+    ++log_.documents;
+    return log_.documentResult;
+  }
+  int startPage() override {
+    ++log_.pages;
+    page_ = std::make_unique<qt::QtSurface>(1000, 800);
+    return log_.pageResult;
+  }
+  Surface& page() override { return *page_; }
+  int endPage() override {
+    ++log_.pageEnds;
+    log_.printed.push_back(page_->image().copy());
+    return 1;
+  }
+  int endDocument() override {
+    ++log_.documentEnds;
+    return 1;
+  }
+  void abortDocument() override { ++log_.aborts; }
+
+ private:
+  PrinterLog& log_;
+  int dpiX_, dpiY_;
+  std::unique_ptr<qt::QtSurface> page_;
+};
+
+class Printing : public RenderTest {
+ protected:
+  void SetUp() override {
+    RenderTest::SetUp();
+    host.printerEntry = "Fake Printer,fakedrv, LPT1:";
+    host.printerFactory = [this](const PrinterName& name) -> std::unique_ptr<PrinterDevice> {
+      opened = name;
+      return std::make_unique<FakePrinter>(log, dpi, dpi);
+    };
+    host.dialogHandlers["print-settings"] = [this](DialogModel& m) {
+      auto& d = dynamic_cast<PrintDialog&>(m);
+      shown = d.paperX + " " + d.paperY;
+      if (inDialog) inDialog(d);
+      if (!d.finished) d.pressExecute();
+    };
+    cell("TOP");
+    rect(4, 10000, 10000, 20000, 20000);  // red, 100 x 100 pixels on the screen
+    open("TOP");
+  }
+
+  int countOn(const QImage& page, Rgb c) const {
+    int n = 0;
+    for (int y = 0; y < page.height(); ++y)
+      for (int x = 0; x < page.width(); ++x)
+        if ((page.pixel(x, y) & 0xFFFFFF) == c) ++n;
+    return n;
+  }
+
+  PrinterLog log;
+  int dpi = 300;
+  std::optional<PrinterName> opened;
+  std::string shown;
+  std::function<void(PrintDialog&)> inDialog;
+};
+
+TEST(PrintDialogFields, ShowTheAreaMagnificationAndPaperSizeAsSpecified) {
+  struct Case {
+    int unit;  // print unit 1..5 in the header
+    std::int32_t dbPerUserUnit, x0, y0, x1, y1;
+    double magnification;
+    const char *upperRight, *lowerLeft, *magText, *paperX, *paperY;
+  } cases[] = {
+      {2, 1000, 0, 0, 100000, 50000, 1, "100 50", "0 0", "1", "X 100mm", "Y 50mm"},
+      {1, 1000, 0, 0, 100000, 50000, 1000, "100 50", "0 0", "1000", "X 100mm", "Y 50mm"},
+      {3, 1000, -1500, 250, 98500, 50250, 0.5, "98.5 50.25", "-1.5 0.25", "0.5", "X 500mm",
+       "Y 250mm"},
+      {2, 1000, 0, 0, 12345, 1000, 1, "12.345 1", "0 0", "1", "X 12.345mm", "Y 1mm"},
+      {2, 1000, 0, 0, 1000, 1000, 0.123456789012, "1 1", "0 0", "0.123456789", "X 0.123mm",
+       "Y 0.123mm"},
+      // A finer database unit shows three decimals of the corners all the same.
+      {4, 100000, 0, 0, 123456, 100000, 1.5, "1.235 1", "0 0", "1.5", "X 1851.84mm", "Y 1500mm"},
+      // The corners are shown whichever way round they are.
+      {5, 1000, 5000, 5000, 0, 0, 0.000001, "0 0", "5 5", "0.000001", "X 5mm", "Y 5mm"},
+  };
+  for (const auto& c : cases) {
+    ScriptedHost host;
+    AppState app{host};
+    app.settings.printUnit = c.unit;
+    app.settings.dbPerUserUnit = c.dbPerUserUnit;
+    app.print = {c.x0, c.y0, c.x1, c.y1, c.magnification, 0};
+    PrintDialog d(app.settings, app.print, app.display.view);
+    EXPECT_EQ(d.unit, 600 + c.unit);
+    EXPECT_EQ(d.upperRight, c.upperRight) << c.paperX;
+    EXPECT_EQ(d.lowerLeft, c.lowerLeft) << c.paperX;
+    EXPECT_EQ(d.magnificationText, c.magText);
+    EXPECT_EQ(d.paperX, c.paperX);
+    EXPECT_EQ(d.paperY, c.paperY);
+  }
+}
+
+TEST(PrintDialogFields, EditsTakeTwoNumbersAndTheUnitChangesThePaperSize) {
+  ScriptedHost host;
+  AppState app{host};
+  app.settings.printUnit = 2;
+  app.print = {0, 0, 100000, 50000, 1, 0};
+  app.display.view.window = {-1000, -2000, 3000, 4000};
+  PrintDialog d(app.settings, app.print, app.display.view);
+  struct Step {
+    std::function<void(PrintDialog&)> act;
+    std::int32_t x0, y0, x1, y1;
+    const char *paperX, *paperY;
+  } steps[] = {
+      {[](PrintDialog& m) { m.editUpperRight("200"); }, 0, 0, 100000, 50000, "X 100mm", "Y 50mm"},
+      {[](PrintDialog& m) { m.editUpperRight(" 200  80.5x"); }, 0, 0, 200000, 80500, "X 200mm",
+       "Y 80.5mm"},
+      {[](PrintDialog& m) { m.editLowerLeft("10.0009 -0.0009"); }, 10000, 0, 200000, 80500,
+       "X 190mm", "Y 80.5mm"},
+      {[](PrintDialog& m) { m.editLowerLeft("1e12 0"); }, 10000, 0, 200000, 80500, "X 190mm",
+       "Y 80.5mm"},
+      {[](PrintDialog& m) { m.editMagnification("abc"); }, 10000, 0, 200000, 80500, "X 190mm",
+       "Y 80.5mm"},
+      {[](PrintDialog& m) { m.editMagnification("2"); }, 10000, 0, 200000, 80500, "X 380mm",
+       "Y 161mm"},
+      {[](PrintDialog& m) { m.chooseUnit(603); }, 10000, 0, 200000, 80500, "X 3800mm", "Y 1610mm"},
+      {[](PrintDialog& m) { m.pressGet(); }, -1000, -2000, 3000, 4000, "X 80mm", "Y 120mm"},
+  };
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    steps[i].act(d);
+    EXPECT_EQ(app.print.x0, steps[i].x0) << i;
+    EXPECT_EQ(app.print.y0, steps[i].y0) << i;
+    EXPECT_EQ(app.print.x1, steps[i].x1) << i;
+    EXPECT_EQ(app.print.y1, steps[i].y1) << i;
+    EXPECT_EQ(d.paperX, steps[i].paperX) << i;
+    EXPECT_EQ(d.paperY, steps[i].paperY) << i;
+  }
+  EXPECT_EQ(app.settings.printUnit, 3);  // kept in the design header from now on
+  EXPECT_EQ(d.upperRight, "3 4");
+  EXPECT_EQ(d.lowerLeft, "-1 -2");
+  EXPECT_EQ(app.print.printing, 0);
+  d.pressExecute();
+  EXPECT_TRUE(d.finished);
+  EXPECT_EQ(app.print.printing, 1);
+}
+
+TEST(PrintArea, TheFirstPrintTakesTheViewAtTheWindowsWidthInTheChosenUnit) {
+  struct Case {
+    int unit;  // 0: none chosen yet
+    double magnification;
+    int unitAfter;
+  } cases[] = {{0, 1693.33, 1},  {1, 1693.33, 1},    {2, 1.69333, 2},
+               {3, 0.169333, 3}, {4, 0.00169333, 4}, {5, 0.00000169333, 5}};
+  for (const auto& c : cases) {
+    ScriptedHost host;
+    AppState app{host};
+    app.settings.printUnit = c.unit;
+    ViewState& v = app.display.view;
+    v.clientWidth = 940;
+    v.window = {0, 0, 47000, 37000};
+    DerivePrintArea(app.print, app.settings, v, 300);
+    EXPECT_NEAR(app.print.magnification, c.magnification, c.magnification * 1e-12) << c.unit;
+    EXPECT_EQ(app.settings.printUnit, c.unitAfter);
+    EXPECT_EQ(app.print.x1, 47000);
+    EXPECT_EQ(app.print.y1, 37000);
+    // Printed, the view is as many dots wide as the window is pixels wide.
+    const auto page = PageView(app.print, app.settings, v, 300, 300, 5000, 5000);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->clientWidth, 940) << c.unit;
+    EXPECT_EQ(page->clientHeight, 740) << c.unit;
+    // A second derivation leaves a set area and its magnification alone.
+    app.print.magnification = 3;
+    DerivePrintArea(app.print, app.settings, v, 600);
+    EXPECT_EQ(app.print.magnification, 3);
+  }
+}
+
+TEST(PrintArea, APageSmallerThanThePictureKeepsItsTopLeftCorner) {
+  ScriptedHost host;
+  AppState app{host};
+  app.settings.printUnit = 2;
+  app.print = {0, 0, 100000, 50000, 1, 0};  // 100 mm x 50 mm
+  ViewState v;
+  const auto full = PageView(app.print, app.settings, v, 254, 254, 5000, 5000);
+  const auto cut = PageView(app.print, app.settings, v, 254, 254, 300, 200);
+  ASSERT_TRUE(full && cut);
+  EXPECT_EQ(full->clientWidth, 1000);  // 100 mm at 10 dots per mm
+  EXPECT_EQ(full->clientHeight, 500);
+  EXPECT_EQ(cut->clientWidth, 300);
+  EXPECT_EQ(cut->clientHeight, 200);
+  for (const auto& [x, y] : {std::pair{0, 50000}, std::pair{20000, 40000}}) {
+    EXPECT_DOUBLE_EQ(ToWindowX(*full, x), ToWindowX(*cut, x));
+    EXPECT_DOUBLE_EQ(ToWindowY(*full, y), ToWindowY(*cut, y));
+  }
+  EXPECT_EQ(cut->window.xmax, 30000);  // only what is on the paper is walked
+  EXPECT_EQ(cut->window.ymin, 30000);
+  app.print.magnification = 0;
+  EXPECT_FALSE(PageView(app.print, app.settings, v, 254, 254, 300, 200));
+  app.print = {5, 0, 5, 100, 1, 0};
+  EXPECT_FALSE(PageView(app.print, app.settings, v, 254, 254, 300, 200));
+}
+
+TEST(PrinterEntry, IsSplitIntoDeviceDriverAndPort) {
+  struct Case {
+    std::string entry;
+    bool found;
+    const char *device, *driver, *port;
+  } cases[] = {
+      {"HP LaserJet 4,winspool, LPT1:", true, "HP LaserJet 4", "winspool", "LPT1:"},
+      {"PDF,Lavinor,  /tmp/a b.pdf", true, "PDF", "Lavinor", "/tmp/a b.pdf"},
+      {"OnlyName", true, "OnlyName", "", ""},
+      {"\x95\x5C,drv,port", true, "\x95\x5C", "drv", "port"},  // 表: a trail byte of 0x5C
+      {"a,b,c,d", true, "a", "b", "c,d"},
+      {"", false, "", "", ""},
+      {std::string(140, 'x') + ",drv,port", true, "", "", ""},
+  };
+  for (const auto& c : cases) {
+    const auto n = ParsePrinterEntry(c.entry);
+    ASSERT_EQ(n.has_value(), c.found) << c.entry;
+    if (!n) continue;
+    if (c.entry.size() > 130) {
+      EXPECT_EQ(n->device, std::string(130, 'x'));  // the entry is read to 130 characters
+      continue;
+    }
+    EXPECT_EQ(n->device, c.device);
+    EXPECT_EQ(n->driver, c.driver);
+    EXPECT_EQ(n->port, c.port);
+  }
+}
+
+TEST_F(Printing, ThePagePrintsTheViewAsTheWindowShowsItAndTwicePrintsTheSame) {
+  ASSERT_TRUE(draw());
+  const int onScreen = countAll(kRed);
+  ASSERT_GT(onScreen, 350);
+  PrintView(app);
+  ASSERT_EQ(log.printed.size(), 1u);
+  EXPECT_EQ(opened->device, "Fake Printer");
+  EXPECT_EQ(opened->port, "LPT1:");
+  const QImage& page = log.printed[0];
+  // Printer dots where the screen has pixels: the same rectangle in the same place.
+  EXPECT_NEAR(countOn(page, kRed), onScreen, 8);
+  for (int y = 0; y < 300; y += 7)
+    for (int x = 0; x < 400; x += 7)
+      EXPECT_EQ((page.pixel(x, y) & 0xFFFFFF) == kRed, surface.pixel(x, y) == kRed)
+          << x << " " << y;
+  const PrintState first = app.print;
+  // The view changes, the second print does not: the print area is kept.
+  ZoomToCorners(app.display.view, 1000, 0, 0, 80, 60);
+  PrintView(app);
+  ASSERT_EQ(log.printed.size(), 2u);
+  EXPECT_TRUE(log.printed[1] == log.printed[0]);
+  EXPECT_EQ(app.print.x1, first.x1);
+  EXPECT_EQ(app.print.magnification, first.magnification);
+  // 400 pixels at 300 dpi are 33.867 mm for 40 user units.
+  EXPECT_EQ(shown, "X 33.867mm Y 25.4mm");
+  EXPECT_EQ(app.print.printing, 0);
+  EXPECT_EQ(app.display.view.window.xmax, 80000);  // the screen's view is back
+}
+
+TEST_F(Printing, EveryWayOutEndsTheDocumentAndClearsPrinting) {
+  struct Case {
+    const char* what;
+    int documentResult, pageResult;
+    bool cancel, degenerate, escape;
+    int documents, aborts, printed;
+    const char* box;
+  } cases[] = {
+      {"printed", 1, 1, false, false, false, 1, 0, 1, nullptr},
+      {"cancelled", 1, 1, true, false, false, 0, 0, 0, nullptr},
+      {"document refused", 0, 1, false, false, false, 1, 0, 0,
+       "プリントエラー No. 0  0  \n 77 fakedrv･Fake Printer･LPT1:"},
+      {"page refused", 1, -3, false, false, false, 1, 1, 0,
+       "プリントエラー No. 1  -3  \n 77 fakedrv･Fake Printer･LPT1:"},
+      {"empty area", 1, 1, false, true, false, 1, 1, 0, nullptr},
+      {"escape", 1, 1, false, false, true, 1, 1, 0, nullptr},
+  };
+  for (const auto& c : cases) {
+    log = {};
+    log.documentResult = c.documentResult;
+    log.pageResult = c.pageResult;
+    host.boxes.clear();
+    lines.clear();
+    app.print.x0 = app.print.x1 = 0;
+    inDialog = [&c](PrintDialog& d) {
+      if (c.degenerate) d.editLowerLeft(d.upperRight);
+      if (c.cancel) d.cancel();
+    };
+    int steps = 0;
+    host.onMessageStep = [&](bool& flag) {
+      if (c.escape && ++steps == 1) flag = false;
+    };
+    const Extent view = app.display.view.window;
+    PrintView(app);
+    EXPECT_EQ(log.documents, c.documents) << c.what;
+    EXPECT_EQ(log.aborts, c.aborts) << c.what;
+    EXPECT_EQ(static_cast<int>(log.printed.size()), c.printed) << c.what;
+    EXPECT_EQ(log.documentEnds, c.printed) << c.what;
+    EXPECT_EQ(app.print.printing, 0) << c.what;
+    EXPECT_EQ(app.screenText.printColourMode, -1) << c.what;  // screen text colours again
+    EXPECT_EQ(app.settings.arrayMap, 1) << c.what;
+    EXPECT_TRUE(app.continueFlag) << c.what;
+    EXPECT_EQ(app.display.view.window.xmax, view.xmax) << c.what;
+    if (c.box) {
+      ASSERT_EQ(host.boxes.size(), 1u) << c.what;
+      EXPECT_EQ(host.boxes[0].text, c.box);
+      EXPECT_EQ(host.boxes[0].caption, "Lavinor");
+      EXPECT_EQ(host.boxes[0].icon, Icon::Information);
+    } else {
+      EXPECT_TRUE(host.boxes.empty()) << c.what;
+    }
+    EXPECT_EQ(printed("*** Abortion ***"), c.escape) << c.what;
+  }
+}
+
+TEST_F(Printing, NoPrinterOrNoDeviceEndsWithoutAMessage) {
+  for (int i = 0; i < 2; ++i) {
+    host.printerEntry = i == 0 ? "" : "Fake,drv,port";
+    if (i == 1) host.printerFactory = [](const PrinterName&) { return nullptr; };
+    PrintView(app);
+    EXPECT_TRUE(host.dialogsRun.empty()) << i;
+    EXPECT_TRUE(host.boxes.empty()) << i;
+    EXPECT_FALSE(app.print.rectSet()) << i;
+  }
+}
+
+TEST_F(Printing, TheColourModeTurnsForegroundAndGreyPensBlack) {
+  app.display.blackBackground = true;
+  rect(0, 1000, 1000, 5000, 5000);    // foreground: white on black
+  rect(7, 25000, 1000, 29000, 5000);  // grey
+  constexpr Rgb kBlack = MakeRgb(0, 0, 0), kGrey = MakeRgb(127, 127, 127);
+  struct Case {
+    int mode;
+    bool foregroundBlack, greyLeft;
+  } cases[] = {{0, false, true}, {1, true, true}, {2, true, false}};
+  for (const auto& c : cases) {
+    log = {};
+    app.settings.printMode = c.mode;
+    PrintView(app);
+    ASSERT_EQ(log.printed.size(), 1u);
+    const QImage& page = log.printed[0];
+    EXPECT_GT(countOn(page, kWhite), 790000);  // the paper itself
+    EXPECT_EQ(countOn(page, kGrey) > 150, c.greyLeft) << c.mode;
+    EXPECT_GT(countOn(page, kRed), 350) << c.mode;
+    // The foreground square's outline: white (invisible on paper) or black; and the grey one.
+    const int black = countOn(page, kBlack);
+    EXPECT_EQ(black > 150, c.foregroundBlack) << c.mode;
+    EXPECT_EQ(black > 300, !c.greyLeft) << c.mode;
+  }
+}
+
+}  // namespace
+}  // namespace lav::display::testing

@@ -1,0 +1,126 @@
+// Printing into a PDF file as the Qt printer does where no printer is installed: the file
+// appears only when the page is complete, has an A4 page, and shows the drawing.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QImage>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "display/print_dialog.h"
+#include "display/print_view.h"
+#include "display/render_fixture.h"
+#include "qt/qt_printer.h"
+
+namespace lav::display::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool Have(const char* tool) {
+  return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class PdfPrinting : public RenderTest {
+ protected:
+  void SetUp() override {
+    RenderTest::SetUp();
+    dir = fs::temp_directory_path() /
+          ("lavinor-pdf-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    host.printerEntry = "PDF,Lavinor," + (dir / "page.pdf").string();
+    host.printerFactory = [](const PrinterName& n) { return qt::OpenPrinter(n); };
+    host.dialogHandlers["print-settings"] = [this](DialogModel& m) {
+      auto& d = dynamic_cast<PrintDialog&>(m);
+      if (cancel)
+        d.cancel();
+      else
+        d.pressExecute();
+    };
+    cell("TOP");
+    rect(4, 10000, 10000, 20000, 20000);  // red, 100 x 100 pixels on the 400 x 300 screen
+    rect(1, 0, 0, 40000, 30000);          // cyan, the edge of the view
+    open("TOP");
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  fs::path dir;
+  bool cancel = false;
+};
+
+TEST_F(PdfPrinting, APageOfA4ShowsTheViewAtTheTopLeft) {
+  PrintView(app);
+  ASSERT_TRUE(host.boxes.empty()) << host.boxes[0].text;
+  const fs::path pdf = dir / "page.pdf";
+  ASSERT_TRUE(fs::exists(pdf));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+  const std::string bytes = Slurp(pdf);
+  EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
+  // A4 in points, one page.
+  std::smatch box;
+  ASSERT_TRUE(std::regex_search(
+      bytes, box, std::regex(R"(/MediaBox\s*\[\s*0\s+0\s+([0-9.]+)\s+([0-9.]+)\s*\])")))
+      << "no MediaBox";
+  EXPECT_NEAR(std::stod(box[1]), 595.28, 0.5);
+  EXPECT_NEAR(std::stod(box[2]), 841.89, 0.5);
+  if (!Have("pdfinfo") || !Have("pdftoppm")) GTEST_SKIP() << "poppler-utils not installed";
+  const std::string info = (dir / "info.txt").string();
+  ASSERT_EQ(std::system(("pdfinfo '" + pdf.string() + "' > '" + info + "'").c_str()), 0);
+  const std::string infoText = Slurp(info);
+  EXPECT_TRUE(std::regex_search(infoText, std::regex(R"(Pages:\s+1\n)"))) << infoText;
+  EXPECT_NE(infoText.find("(A4)"), std::string::npos) << infoText;
+  // Rendered at the printer's 300 dpi, the page's top-left 400 x 300 dots are the screen view.
+  const std::string png = (dir / "page").string();
+  ASSERT_EQ(std::system(
+                ("pdftoppm -r 300 -png -singlefile '" + pdf.string() + "' '" + png + "'").c_str()),
+            0);
+  if (const char* keep = std::getenv("LAVINOR_KEEP_PRINT")) fs::copy_file(png + ".png", keep);
+  QImage page(QString::fromStdString(png + ".png"));
+  ASSERT_FALSE(page.isNull());
+  EXPECT_NEAR(page.width(), 2480, 2);
+  EXPECT_NEAR(page.height(), 3508, 2);
+  auto reddish = [&](int x, int y) {
+    const QColor c = page.pixelColor(x, y);
+    return c.red() > 200 && c.green() < 80 && c.blue() < 80;
+  };
+  int redInside = 0, redOutside = 0;
+  for (int y = 0; y < page.height(); y += 2)
+    for (int x = 0; x < page.width(); x += 2) {
+      if (!reddish(x, y)) continue;
+      (x >= 95 && x <= 205 && y >= 95 && y <= 205 ? redInside : redOutside)++;
+    }
+  EXPECT_GT(redInside, 80);  // the square's outline and hatch
+  EXPECT_EQ(redOutside, 0);
+}
+
+TEST_F(PdfPrinting, ACancelledPrintWritesNoFile) {
+  cancel = true;
+  PrintView(app);
+  EXPECT_TRUE(fs::is_empty(dir));
+  EXPECT_EQ(app.print.printing, 0);
+}
+
+TEST_F(PdfPrinting, AnUnwritableFileIsAPrintError) {
+  host.printerEntry = "PDF,Lavinor," + (dir / "missing" / "page.pdf").string();
+  PrintView(app);
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_NE(host.boxes[0].text.find("プリントエラー No. "), std::string::npos);
+  EXPECT_NE(host.boxes[0].text.find("Lavinor･PDF･"), std::string::npos) << host.boxes[0].text;
+  EXPECT_TRUE(fs::is_empty(dir));
+  EXPECT_EQ(app.print.printing, 0);
+}
+
+}  // namespace
+}  // namespace lav::display::testing
