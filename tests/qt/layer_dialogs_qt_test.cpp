@@ -1,0 +1,242 @@
+// The layer dialogs in the windowed program: opened by their typed commands, changed through
+// their widgets (found by control number), closed with "終了" or Escape, and the drawing after.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+
+#include "qt/command_window_widget.h"
+#include "qt/graphics_window_widget.h"
+#include "qt/main_windows.h"
+#include "support/qt_application.h"
+
+namespace lav::qt {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr QRgb kYellow = 0xFFFFFF00;  // layer 3's pen
+constexpr QRgb kRed = 0xFFFF0000;
+
+class LayerDialogsQt : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    lav::testing::EnsureQtApplication();
+    dir = fs::temp_directory_path() /
+          ("lavinor-layerdlg-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir / "work");
+    oldCwd = fs::current_path();
+    fs::current_path(dir / "work");
+    program = std::make_unique<MainWindows>(fs::path(LAVINOR_BINARY).parent_path().string(),
+                                            std::vector<std::string>{"/s"},
+                                            (dir / "cfg" / "Lavinor.ini").string());
+    program->host.boxHook = [](std::string_view, std::string_view, Icon, Buttons) {
+      return Answer::Ok;
+    };
+    ASSERT_TRUE(program->start());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(program->graphics));
+    settle();
+    // One yellow square on layer 3, 0..80 user units, at pixels 40..360 from the bottom left.
+    for (const char* line :
+         {"NEW T.CAD", "MKCELL TOP", "LAYER 3", "ETYPE 3", "XY 0 0 80 80", "OUTPUT"})
+      typeLine(line);
+    auto& v = program->app.display.view;
+    v.scale = 0.004;
+    v.offsetX = -40;
+    v.offsetY = -40;
+    v.window = {-10000, -10000, static_cast<std::int32_t>((v.clientWidth - 40) / v.scale),
+                static_cast<std::int32_t>((v.clientHeight - 40) / v.scale)};
+    typeLine("REDRAW");
+    ASSERT_TRUE(program->graphics && program->app.design.hasCell());
+  }
+  void TearDown() override {
+    if (program) program->finish();
+    program.reset();
+    settle();
+    fs::current_path(oldCwd);
+    fs::remove_all(dir);
+  }
+  void settle() {
+    for (int i = 0; i < 5; ++i) {
+      QCoreApplication::processEvents();
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+  }
+  void typeLine(const QString& text) {
+    QTest::keyClicks(program->command->view(), text);
+    QTest::keyClick(program->command->view(), Qt::Key_Return);
+    settle();
+  }
+  // Types line and, once its dialog is up, runs script on it; the script closes it.
+  void withDialog(const QString& line, const QString& title,
+                  const std::function<void(QDialog&)>& script) {
+    bool ran = false;
+    int tries = 0;
+    std::function<void()> poll = [&] {
+      auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (!d) {
+        if (++tries < 300) QTimer::singleShot(10, poll);
+        return;
+      }
+      ran = true;
+      EXPECT_EQ(d->windowTitle(), title);
+      script(*d);
+      if (d->isVisible()) {
+        ADD_FAILURE() << "the script left the dialog open";
+        d->reject();
+      }
+    };
+    QTimer::singleShot(0, poll);
+    typeLine(line);
+    ASSERT_TRUE(ran) << line.toStdString();
+    EXPECT_EQ(program->app.window.prompt, "? ");
+  }
+  template <typename W>
+  static W* control(QDialog& d, int id) {
+    auto* w = d.findChild<W*>(QStringLiteral("control-%1").arg(id));
+    EXPECT_TRUE(w) << "control " << id;
+    return w;
+  }
+  // A click where a user aims: on the indicator of a check box or radio button.
+  static void click(QDialog& d, int id) {
+    auto* w = control<QWidget>(d, id);
+    if (w)
+      QTest::mouseClick(w, Qt::LeftButton, {},
+                        QPoint(std::min(8, w->width() / 2), w->height() / 2));
+  }
+  static void typeInto(QDialog& d, int id, const char* text) {
+    auto* e = control<QLineEdit>(d, id);
+    if (!e) return;
+    e->selectAll();
+    QTest::keyClick(e, Qt::Key_Backspace);
+    QTest::keyClicks(e, QString::fromUtf8(text));
+  }
+  // Pixels of colour c inside the square and anywhere outside it.
+  int inSquare(QRgb c) const {
+    const QImage& img = program->graphics->image();
+    const int ch = program->app.display.view.clientHeight;
+    int n = 0;
+    for (int y = ch - 362; y <= ch - 38; ++y)
+      for (int x = 38; x <= 362; ++x)
+        if (img.valid(x, y) && img.pixel(x, y) == c) ++n;
+    return n;
+  }
+
+  fs::path dir, oldCwd;
+  std::unique_ptr<MainWindows> program;
+};
+
+TEST_F(LayerDialogsQt, HidingALayerAndLimitingTheDepth) {
+  ASSERT_GT(inSquare(kYellow), 1000) << "outline and hatching show";
+  withDialog("DLGLAYERS", QString::fromUtf8("表示する層・選択する層の設定"), [&](QDialog& d) {
+    EXPECT_EQ(control<QLineEdit>(d, 507)->text(), "3 ");
+    EXPECT_TRUE(control<QLineEdit>(d, 507)->isReadOnly());
+    EXPECT_TRUE(control<QCheckBox>(d, 203)->isChecked());
+    click(d, 203);
+    EXPECT_EQ(program->app.settings.layerFlags[3] & 1, 0) << "at once, before the close";
+    click(d, 305);
+    EXPECT_FALSE(control<QPushButton>(d, 305)->isChecked());
+    click(d, 503);
+    EXPECT_FALSE(control<QRadioButton>(d, 502)->isChecked()) << "the radio pair follows";
+    click(d, 265);
+    typeInto(d, 506, "15");
+    click(d, 1);
+  });
+  const auto& s = program->app.settings;
+  EXPECT_EQ(s.nest, 11);
+  EXPECT_EQ(s.showAcell, 2);
+  EXPECT_EQ(s.layerSelectFlags[5] & 1, 0);
+  EXPECT_EQ(s.layerFlags[65] & 1, 1);
+  EXPECT_EQ(inSquare(kYellow), 0) << "the hidden layer is gone from the drawing";
+
+  withDialog("DLGLAYERS", QString::fromUtf8("表示する層・選択する層の設定"), [&](QDialog& d) {
+    click(d, 203);
+    typeInto(d, 506, "-3");
+    QTest::keyClick(&d, Qt::Key_Escape);  // Cancel keeps the changes too
+  });
+  EXPECT_EQ(s.nest, 0);
+  EXPECT_GT(inSquare(kYellow), 1000);
+}
+
+TEST_F(LayerDialogsQt, PickedColourRepaintsALayer) {
+  withDialog("DLGPEN", QString::fromUtf8("各層の表示色・線種を設定"), [&](QDialog& d) {
+    auto* colours = control<QWidget>(d, 514);
+    const int item = (colours->height() - 4) / 14;
+    QTest::mouseClick(colours, Qt::LeftButton, {},
+                      QPoint(colours->width() / 2, 2 + item * 4 + item / 2));
+    click(d, 203);
+    EXPECT_EQ(program->app.settings.layerPen[3], 4);
+    // The sample shows the new pen: red pixels on it.
+    const QImage sample = control<QWidget>(d, 203)->grab().toImage();
+    int red = 0;
+    for (int x = 0; x < sample.width(); ++x)
+      if (sample.pixel(x, sample.height() / 2) == kRed) ++red;
+    EXPECT_GT(red, sample.width() / 2);
+    click(d, 1);
+  });
+  EXPECT_EQ(inSquare(kYellow), 0);
+  EXPECT_GT(inSquare(kRed), 1000);
+  // The pen is kept with the design.
+  typeLine("CLOSE");
+  program->app.settings.layerPen[3] = 3;
+  typeLine("OPEN T.CAD");
+  EXPECT_EQ(program->app.settings.layerPen[3], 4);
+}
+
+TEST_F(LayerDialogsQt, HatchingSwitchedOffAndThinnedOut) {
+  const int hatched = inSquare(kYellow);
+  withDialog("DLGHATCH", QString::fromUtf8("塗り込み層を設定"), [&](QDialog& d) {
+    EXPECT_TRUE(control<QRadioButton>(d, 403)->isChecked());
+    click(d, 203);
+    click(d, 303);
+    EXPECT_FALSE(control<QRadioButton>(d, 403)->isChecked());
+    click(d, 1);
+  });
+  EXPECT_EQ(program->app.settings.layerFillFlags[3], 2) << "hatch off, direction kept";
+  const int outline = inSquare(kYellow);
+  EXPECT_LT(outline, hatched / 2);
+  EXPECT_GT(outline, 1200) << "the outline stays";
+
+  withDialog("DLGHATCH", QString::fromUtf8("塗り込み層を設定"), [&](QDialog& d) {
+    click(d, 203);
+    click(d, 1);
+  });
+  withDialog("DLGHLINES", QString::fromUtf8("層ごとの斜線塗りの線本数 、マーク類の設定"),
+             [&](QDialog& d) {
+               EXPECT_EQ(control<QLineEdit>(d, 203)->text(), "");
+               typeInto(d, 203, "10");
+               typeInto(d, 508, "7");
+               click(d, 1);
+             });
+  EXPECT_EQ(program->app.settings.layerHatchCount[3], 30);
+  EXPECT_EQ(program->app.screenText.markSize, 7);
+  const int sparse = inSquare(kYellow);
+  EXPECT_GT(sparse, outline);
+  EXPECT_LT(sparse, hatched) << "30 lines are sparser than 100";
+}
+
+TEST_F(LayerDialogsQt, ElementTypeMaskHidesAreas) {
+  withDialog("DRAWMASK", QString::fromUtf8("図形の種類ごとに設定"), [&](QDialog& d) {
+    EXPECT_TRUE(control<QCheckBox>(d, 530)->isChecked());
+    click(d, 530);
+    click(d, 525);
+    EXPECT_FALSE(control<QRadioButton>(d, 525)->isChecked());
+    click(d, 1);
+  });
+  EXPECT_EQ(program->app.display.elementTypeMask, 0xFFFF & ~(1 << 8) & ~(1 << 3));
+  EXPECT_EQ(inSquare(kYellow), 0);
+}
+
+}  // namespace
+}  // namespace lav::qt
