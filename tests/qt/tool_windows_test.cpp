@@ -224,6 +224,18 @@ TEST_F(ToolWindowsTest, PaletteChoosesTheBrushAndTheClickFillsTheDrawing) {
   EXPECT_TRUE(program->toolbarWindow()->isVisible()) << "back after painting";
 }
 
+TEST_F(ToolWindowsTest, PaintingStartedByTheAutoMacroKeepsTheToolbarBack) {
+  std::ofstream(dir / "work" / "AUTO.MAC", std::ios::binary) << "PAINT\r\n";
+  start();
+  EXPECT_EQ(prompt(), "Pn: ");
+  ASSERT_TRUE(program->palette && program->palette->isVisible());
+  ASSERT_TRUE(program->toolbarWindow());
+  EXPECT_FALSE(program->toolbarWindow()->isVisible()) << "the palette stays in front";
+  typeLine("x");
+  EXPECT_FALSE(program->palette->isVisible());
+  EXPECT_TRUE(program->toolbarWindow()->isVisible());
+}
+
 TEST_F(ToolWindowsTest, StatusWindowPaintsItsFields) {
   start();
   StatusWindowWidget* s = program->status;
