@@ -13,6 +13,7 @@
 #include "db/cell_directory.h"
 #include "db/design_files.h"
 #include "db/messages.h"
+#include "display/view_commands.h"
 #include "interchange/conversion_log.h"
 #include "interchange/dxf_messages.h"
 #include "interchange/dxf_reader.h"
@@ -131,6 +132,8 @@ DxfInResult ReadDxfFile(AppState& app, std::string_view arguments) {
   auto& st = app.settings;
   const std::int32_t saved[4] = {st.showScell, st.showAcell, st.nest, st.showBase};
   st.showScell = st.showAcell = st.nest = st.showBase = 0;
+  // A new design opens on the same fixed view whatever the file holds.
+  display::ZoomToCorners(app.display.view, app.settings.dbPerUserUnit, -1000, -1000, 5000, 5000);
   app.host.setTitle(sjis::fromUtf8(msg::kRunning));
   promptLine(app, msg::kRunning);
   app.continueFlag = true;

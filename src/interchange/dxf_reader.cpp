@@ -607,7 +607,10 @@ void DxfReader::textEntity() {
 // --- points and output ---
 
 geometry::ArcSettings DxfReader::arcSettings(bool clockwise) const {
-  geometry::ArcSettings a;
+  // The user's segment count and placement shape the curves; the file fixes the direction, and a
+  // DXF arc is circular even when its rounded end lies a little off the radius.
+  geometry::ArcSettings a = app_.geometry.arc;
+  a.ellipse = 0;
   a.clockwise = clockwise ? 1 : 0;
   return a;
 }

@@ -17,6 +17,7 @@
 #include "db/messages.h"
 #include "db/rounding.h"
 #include "db/temp_layer.h"
+#include "display/view_commands.h"
 #include "interchange/conversion_log.h"
 #include "interchange/gds_record_stream.h"
 #include "interchange/gds_records.h"
@@ -736,6 +737,8 @@ StreamInResult ReadStreamFile(AppState& app, std::string_view arguments) {
   auto& st = app.settings;
   const std::int32_t saved[4] = {st.showScell, st.showAcell, st.nest, st.showBase};
   st.showScell = st.showAcell = st.nest = st.showBase = 0;
+  // A new design opens on the same fixed view whatever the file holds.
+  display::ZoomToCorners(app.display.view, app.settings.dbPerUserUnit, -1000, -1000, 5000, 5000);
   app.host.setTitle(sjis::fromUtf8(msg::kRunning));
   promptLine(app, msg::kRunning);
   app.continueFlag = true;

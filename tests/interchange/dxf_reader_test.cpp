@@ -219,6 +219,41 @@ TEST_F(DxfInput, CirclesArcsAndBulgesFollowTheirCurves) {
   EXPECT_GT(cw[0].pts[8].y, 0);
 }
 
+TEST_F(DxfInput, CurvesFollowTheArcSettingsOfTheSession) {
+  // Command 103 with 12 segments a full circle, clockwise, placed around the curve: the
+  // segments and the placement count, but a DXF arc keeps its own direction.
+  type("CURVEOPT 1 1 12 1");
+  const auto circle = load(EntitiesFile("0 CIRCLE 8 1 10 0 20 0 40 10"));
+  ASSERT_EQ(circle.size(), 1u);
+  // Twelve corners outside the circle and the closing point; the start point on the circle lies
+  // on the first tangent and is dropped as a straight-on vertex.
+  EXPECT_EQ(circle[0].pts.size(), 13u) << show(circle[0].pts);
+  const double outer = 10 / std::cos(M_PI / 12);
+  for (const auto& p : circle[0].pts)
+    EXPECT_NEAR(std::hypot(p.x, p.y) / 1000.0, outer, 0.002) << show(circle[0].pts);
+  const auto arc = load(EntitiesFile("0 ARC 8 1 10 0 20 0 40 10 50 0 51 90"));
+  ASSERT_EQ(arc.size(), 1u);
+  EXPECT_EQ(arc[0].pts.size(), 5u) << show(arc[0].pts);  // 3 segments and the end point
+  for (const auto& p : arc[0].pts) {
+    EXPECT_GE(p.x, 0);
+    EXPECT_GE(p.y, 0);  // counter-clockwise through the first quadrant
+  }
+  EXPECT_EQ(arc[0].pts.back(), (db::Vertex{0, 10000}));
+}
+
+TEST_F(DxfInput, ANewDesignOpensOnTheFixedView) {
+  app.display.view.window = {0, 0, 47000, 37000};
+  load(EntitiesFile("0 LINE 8 1 10 0 20 0 11 90000 21 90000"));
+  ASSERT_TRUE(app.design.isOpen());
+  const auto& w = app.display.view.window;
+  // (-1000, -1000) to (5000, 5000) user units, widened to the window's shape.
+  EXPECT_NEAR((w.xmin + w.xmax) / 2.0, 2000000, 2);
+  EXPECT_NEAR((w.ymin + w.ymax) / 2.0, 2000000, 2);
+  EXPECT_LE(w.xmin, -1000000);
+  EXPECT_LE(w.ymin, -1000000);
+  EXPECT_TRUE(w.xmin == -1000000 || w.ymin == -1000000);
+}
+
 TEST_F(DxfInput, InsertsBecomePlacements) {
   struct Case {
     const char* what;

@@ -1,0 +1,376 @@
+// GDSII against independent programs: every kind of element we write is read by KLayout with
+// the shapes, paths, texts and placements we meant, down to the flattened copies of arrays;
+// files written by gdspy come in with the geometry they describe; and a design survives the
+// trip to a stream file and back.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "../db/design_builder.h"
+#include "../support/typing_session.h"
+#include "design_dump.h"
+#include "gds_test_support.h"
+
+namespace lav::interchange {
+namespace {
+
+namespace fs = std::filesystem;
+using db::ElementType;
+using db::testing::Append;
+using db::testing::Square;
+using gds::testing::ReadText;
+
+bool Have(const char* probe) {
+  return std::system((std::string(probe) + " >/dev/null 2>&1").c_str()) == 0;
+}
+bool HaveKLayout() {
+  static const bool have = Have("command -v klayout");
+  return have;
+}
+bool HaveGdspy() {
+  static const bool have = Have("/usr/bin/python3 -c 'import gdspy'");
+  return have;
+}
+
+std::set<std::string> LinesOf(const std::string& text) {
+  std::set<std::string> s;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);)
+    if (!l.empty()) s.insert(l);
+  return s;
+}
+
+// KLayout's view of a stream file: every cell's shapes and instances in its own words, then the
+// bounding boxes of all shapes of the flattened cell `flat`.
+constexpr const char* kKLayoutDump = R"PY(
+import pya
+ly = pya.Layout()
+ly.read(src)
+out = open(dst, "w")
+for c in sorted(ly.each_cell(), key=lambda c: c.name):
+    out.write("CELL %s\n" % c.name)
+    for li in ly.layer_indexes():
+        info = ly.get_info(li)
+        tag = "L%d/%d" % (info.layer, info.datatype)
+        for s in c.shapes(li).each():
+            if s.is_box():
+                b = s.box
+                out.write("%s BOX %s %d,%d %d,%d\n" % (c.name, tag, b.left, b.bottom, b.right, b.top))
+            elif s.is_polygon():
+                pts = sorted("%d,%d" % (p.x, p.y) for p in s.polygon.each_point_hull())
+                out.write("%s POLY %s %s\n" % (c.name, tag, " ".join(pts)))
+            elif s.is_path():
+                p = s.path
+                pts = " ".join("%d,%d" % (q.x, q.y) for q in p.each_point())
+                out.write("%s PATH %s w=%d ext=%d,%d round=%d %s\n" %
+                          (c.name, tag, p.width, p.bgn_ext, p.end_ext, p.round, pts))
+            elif s.is_text():
+                t = s.text
+                out.write("%s TEXT %s '%s' %s size=%d\n" % (c.name, tag, t.string, t.trans, t.size))
+    for i in c.each_inst():
+        ca = i.cell_inst
+        t = ca.cplx_trans
+        line = "%s INST %s rot=%g m=%d mag=%g at %d,%d" % (
+            c.name, ly.cell(ca.cell_index).name, t.angle, 1 if t.is_mirror() else 0, t.mag,
+            round(t.disp.x), round(t.disp.y))
+        if ca.is_regular_array():
+            steps = sorted(["%d*(%d,%d)" % (ca.na, ca.a.x, ca.a.y), "%d*(%d,%d)" % (ca.nb, ca.b.x, ca.b.y)])
+            line += " " + " ".join(steps)
+        out.write(line + "\n")
+top = ly.cell(flat)
+for li in ly.layer_indexes():
+    info = ly.get_info(li)
+    it = top.begin_shapes_rec(li)
+    while not it.at_end():
+        b = it.shape().bbox().transformed(it.trans())
+        out.write("FLAT L%d %d,%d %d,%d\n" % (info.layer, b.left, b.bottom, b.right, b.top))
+        if info.layer == 7:
+            out.write("CENTRE %d %d\n" % (b.center().x, b.center().y))
+        it.next()
+out.close()
+)PY";
+
+class StreamOracle : public lav::testing::TypingSession {
+ protected:
+  // Runs a command in the test directory; false when it failed (its output is in run.out).
+  bool shell(const std::string& command) {
+    const std::string cmd = "cd '" + dir.string() + "' && " + command + " > run.out 2>&1";
+    return std::system(cmd.c_str()) == 0;
+  }
+  std::set<std::string> klayoutDump(const std::string& stream, const std::string& flat) {
+    std::ofstream(dir / "dump.py") << kKLayoutDump;
+    EXPECT_TRUE(
+        shell("klayout -b -r dump.py -rd src=" + stream + " -rd dst=dump.txt -rd flat=" + flat))
+        << ReadText(dir / "run.out");
+    return LinesOf(ReadText(dir / "dump.txt"));
+  }
+  bool printed(const std::string& text) const {
+    for (const auto& l : lines)
+      if (l.find(text) != std::string::npos) return true;
+    return false;
+  }
+};
+
+TEST_F(StreamOracle, KLayoutReadsEveryElementAsWeMeantIt) {
+  if (!HaveKLayout()) GTEST_SKIP() << "no klayout";
+  type("NEW out");
+  db::DesignState& d = app.design;
+  type("MKCELL LEAF");
+  Append(d, db::EncodeArea(ElementType::Rect, 2, Square(0, 0, 2000)));
+  Append(d, db::EncodeArea(ElementType::Polygon, 3, {{0, 0}, {3000, 0}, {1500, 2500}, {0, 0}}));
+  Append(d, db::EncodeLine(4, 0, 500, {{0, 0}, {4000, 0}, {4000, 3000}}));
+  Append(d, db::EncodeLine(5, 1, 200, {{0, 0}, {1000, 0}}));
+  db::TextRecord t;
+  t.layer = 6, t.text = "HELLO", t.magnification = 1500000, t.angle = 90000000;
+  t.size = 300, t.x = 250, t.y = 750;
+  Append(d, db::EncodeText(t));
+  db::TextRecord m;
+  m.layer = 6, m.text = "MIRROR", m.reflection = 1, m.x = -10, m.y = 20;
+  Append(d, db::EncodeText(m));
+  type("MKCELL MID");
+  db::Placement s;
+  s.cellName = "LEAF", s.reflection = 1, s.magnification = 2000000, s.angle = 90000000;
+  s.x = 10000, s.y = -5000;
+  Append(d, db::EncodeSingle(s));
+  type("MKCELL SKEW");
+  Append(d, db::EncodeArea(ElementType::Rect, 7, Square(0, 0, 1000)));
+  type("MKCELL TOP");
+  db::Placement a;
+  a.cellName = "MID", a.columns = 3, a.rows = 2, a.pitchX = 20000, a.pitchY = 15000;
+  a.angle = 90000000, a.x = 1000, a.y = 2000;
+  Append(d, db::EncodeArray(a));
+  db::Placement r;
+  r.cellName = "LEAF", r.columns = 2, r.rows = 2, r.pitchX = 5000, r.pitchY = 3000;
+  r.reflection = 1, r.x = -50000, r.y = 0;
+  Append(d, db::EncodeArray(r));
+  db::Placement k;
+  k.cellName = "SKEW", k.columns = 2, k.rows = 3, k.pitchX = 10000, k.pitchY = 4000;
+  k.magnification = 2000000, k.angle = 45000000, k.x = 0, k.y = -100000;
+  Append(d, db::EncodeArray(k));
+  type("GDSOUT");
+  ASSERT_TRUE(takeBoxes().empty());
+  ASSERT_TRUE(fs::exists(dir / "out.str"));
+
+  const std::set<std::string> got = klayoutDump("out.str", "TOP");
+  std::set<std::string> want = {
+      "CELL LEAF",
+      "CELL MID",
+      "CELL SKEW",
+      "CELL TOP",
+      "LEAF BOX L2/0 0,0 2000,2000",
+      "LEAF POLY L3/0 0,0 1500,2500 3000,0",
+      "LEAF PATH L4/0 w=500 ext=0,0 round=0 0,0 4000,0 4000,3000",
+      "LEAF PATH L5/0 w=200 ext=100,100 round=0 0,0 1000,0",
+      // A text's magnification is its height, 1.5 microns here, as in the DXF output.
+      "LEAF TEXT L6/0 'HELLO' r90 250,750 size=1500",
+      "LEAF TEXT L6/0 'MIRROR' m0 -10,20 size=0",
+      "MID INST LEAF rot=90 m=1 mag=2 at 10000,-5000",
+      "SKEW BOX L7/0 0,0 1000,1000",
+      "TOP INST MID rot=90 m=0 mag=1 at 1000,2000 2*(-15000,0) 3*(0,20000)",
+      "TOP INST LEAF rot=0 m=1 mag=1 at -50000,0 2*(0,-3000) 2*(5000,0)",
+  };
+  // The leaf square through the mirrored, doubled, quarter-turned MID and the turned array of
+  // MID: x from 2000 to 6000 less 15000 a row, y from 12000 to 16000 plus 20000 a column.
+  auto box = [](int layer, int x0, int y0, int x1, int y1) {
+    return "FLAT L" + std::to_string(layer) + " " + std::to_string(x0) + "," + std::to_string(y0) +
+           " " + std::to_string(x1) + "," + std::to_string(y1);
+  };
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 2; ++j)
+      want.insert(box(2, 2000 - 15000 * j, 12000 + 20000 * i, 6000 - 15000 * j, 16000 + 20000 * i));
+  // The mirrored array: rows go down from its origin, and the square hangs below each copy.
+  for (int i = 0; i < 2; ++i)
+    for (int j = 0; j < 2; ++j)
+      want.insert(box(2, -50000 + 5000 * i, -2000 - 3000 * j, -48000 + 5000 * i, -3000 * j));
+  for (const auto& w : want) EXPECT_TRUE(got.count(w)) << "missing: " << w;
+  // KLayout may cut the slanted array into pieces of its own lattice; its copies are checked
+  // below instead.
+  for (const auto& g : got) {
+    const bool mine = g.rfind("FLAT", 0) != 0 || g.rfind("FLAT L2 ", 0) == 0;
+    if (mine && g.rfind("CENTRE", 0) != 0 && g.rfind("TOP INST SKEW", 0) != 0) {
+      EXPECT_TRUE(want.count(g)) << "unexpected: " << g;
+    }
+  }
+  // The slanted array: copies at the origin plus 10000 along 45 degrees a column and 4000 along
+  // 135 degrees a row; the doubled square turned by 45 degrees has its centre 1414 above each.
+  std::vector<std::pair<double, double>> centres;
+  for (const auto& g : got) {
+    double x = 0, y = 0;
+    if (std::sscanf(g.c_str(), "CENTRE %lf %lf", &x, &y) == 2) centres.emplace_back(x, y);
+  }
+  ASSERT_EQ(6u, centres.size());
+  const double c45 = std::sqrt(0.5);
+  for (int i = 0; i < 2; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      const double x = c45 * (10000 * i - 4000 * j), y = -100000 + c45 * (10000 * i + 4000 * j);
+      bool found = false;
+      for (const auto& [cx, cy] : centres) found |= std::hypot(cx - x, cy - y - 1414.2) < 3;
+      EXPECT_TRUE(found) << "no copy near " << x << "," << y;
+    }
+  }
+}
+
+// gdspy's library with every element kind, every path end, arrays and references under
+// reflection, rotation and magnification, and a chain of 20 cells each placing the one before.
+constexpr const char* kGdspyWrite = R"PY(
+import gdspy
+lib = gdspy.GdsLibrary(name="GDSPY", unit=1e-6, precision=1e-9)
+def cell(name):
+    c = gdspy.Cell(name, exclude_from_current=True)
+    lib.add(c)
+    return c
+leaf = cell("LEAF")
+leaf.add(gdspy.Rectangle((0, 0), (2, 1), layer=1))
+leaf.add(gdspy.Polygon([(0, 0), (3, 0), (1.5, 2.5)], layer=2))
+pts = [(0, 0), (10, 0), (10, 5)]
+leaf.add(gdspy.FlexPath(pts, 0.5, ends="flush", gdsii_path=True, layer=3))
+leaf.add(gdspy.FlexPath(pts, 0.5, ends="round", gdsii_path=True, layer=4))
+leaf.add(gdspy.FlexPath(pts, 0.5, ends="extended", gdsii_path=True, layer=5))
+leaf.add(gdspy.FlexPath(pts, 0.5, ends=(0.1, 0.3), gdsii_path=True, layer=6))
+leaf.add(gdspy.Label("PLAIN", (1, 2), layer=7))
+leaf.add(gdspy.Label("TURNED", (-1, -2), layer=8, rotation=30, magnification=2.5,
+                     x_reflection=True))
+top = cell("TOP")
+top.add(gdspy.CellReference(leaf, (5, 6)))
+top.add(gdspy.CellReference(leaf, (7, 8), rotation=90, magnification=3, x_reflection=True))
+top.add(gdspy.CellArray(leaf, 3, 2, (20, 15), (1, 2)))
+top.add(gdspy.CellArray(leaf, 3, 2, (20, 15), (1, 2), rotation=90, x_reflection=True,
+                        magnification=2))
+top.add(gdspy.CellArray(leaf, 4, 1, (10, 0), (0, 0), rotation=180))
+prev = leaf
+for k in range(20):
+    c = cell("DEEP%02d" % k)
+    c.add(gdspy.CellReference(prev, (1, 0), rotation=90 if k % 2 else 0))
+    prev = c
+lib.write_gds("spy.gds")
+)PY";
+
+TEST_F(StreamOracle, WhatGdspyWritesComesInWithItsGeometry) {
+  if (!HaveGdspy()) GTEST_SKIP() << "/usr/bin/python3 lacks gdspy";
+  std::ofstream(dir / "spy.py") << kGdspyWrite;
+  ASSERT_TRUE(shell("/usr/bin/python3 spy.py")) << ReadText(dir / "run.out");
+  type("GDSIN spy.gds");
+  ASSERT_TRUE(app.design.isOpen());
+  EXPECT_TRUE(takeBoxes().empty());
+  const auto dump = db::testing::DumpDesign(app.design.image);
+  std::vector<std::string> want = {
+      "CELL LEAF",
+      "  POLY L1 (0,0)(0,1000)(2000,1000)(2000,0)(0,0)",
+      "  POLY L2 (0,0)(3000,0)(1500,2500)(0,0)",
+      "  LINE L3 tip=0 w=500 (0,0)(10000,0)(10000,5000)",
+      "  LINE L4 tip=1 w=500 (0,0)(10000,0)(10000,5000)",  // round ends kept as square ends
+      "  LINE L5 tip=1 w=500 (0,0)(10000,0)(10000,5000)",
+      "  LINE L6 tip=0 w=500 (0,0)(10000,0)(10000,5000)",  // custom ends are refused as flush
+      "  TEXT L7 size=0 refl=0 mag=1000000 ang=0 'PLAIN' at 1000,2000",
+      "  TEXT L8 size=0 refl=1 mag=2500000 ang=30000000 'TURNED' at -1000,-2000",
+      "CELL TOP",
+      "  SREF LEAF refl=0 mag=1000000 ang=0 at 5000,6000",
+      "  SREF LEAF refl=1 mag=3000000 ang=90000000 at 7000,8000",
+      "  AREF LEAF refl=0 mag=1000000 ang=0 3x2 pitch=20000,15000 at 1000,2000",
+      "  AREF LEAF refl=1 mag=2000000 ang=90000000 3x2 pitch=20000,15000 at 1000,2000",
+      "  AREF LEAF refl=0 mag=1000000 ang=180000000 4x1 pitch=10000,0 at 0,0",
+  };
+  for (int k = 0; k < 20; ++k) {
+    char name[16], placed[16];
+    std::snprintf(name, sizeof name, "DEEP%02d", k);
+    std::snprintf(placed, sizeof placed, "DEEP%02d", k - 1);
+    want.push_back(std::string("CELL ") + name);
+    want.push_back(std::string("  SREF ") + (k == 0 ? "LEAF" : placed) +
+                   " refl=0 mag=1000000 ang=" + (k % 2 ? "90000000" : "0") + " at 1000,0");
+  }
+  EXPECT_EQ(want, dump);
+  EXPECT_TRUE(printed("***ERROR*** PATHTYPE"));  // the custom ends
+  const std::string log = ReadText(dir / "spy.txt");
+  EXPECT_NE(std::string::npos, log.find("LTYPE=1 X:0.000 Y:0.000"));
+  EXPECT_NE(std::string::npos, log.find("nomal end"));
+}
+
+TEST_F(StreamOracle, DesignSurvivesTheTripThroughAStreamFile) {
+  type("NEW trip");
+  db::DesignState& d = app.design;
+  type("MKCELL LEAF");
+  Append(d, db::EncodeArea(ElementType::Polygon, 5, {{0, 0}, {3000, 0}, {0, 4000}, {0, 0}}));
+  Append(d, db::EncodeArea(ElementType::Polygon, 63, Square(-7, -9, 11)));
+  Append(d, db::EncodeLine(6, 0, 250, {{0, 0}, {1000, 500}, {2000, 0}}));
+  Append(d, db::EncodeLine(0, 1, 100, {{-5, -5}, {5, 5}}));
+  db::TextRecord t;
+  t.layer = 9, t.text = "\x83\x65\x83\x58\x83\x67 T1", t.size = 700;  // テスト
+  t.magnification = 3000000, t.angle = 270000000, t.reflection = 1, t.x = 10, t.y = 20;
+  Append(d, db::EncodeText(t));
+  type("MKCELL TOP");
+  db::Placement p;
+  p.cellName = "LEAF", p.magnification = 2500000, p.reflection = 1, p.angle = 45000000;
+  p.x = -1234, p.y = 5678;
+  Append(d, db::EncodeSingle(p));
+  for (const std::uint32_t angle : {0u, 90000000u, 180000000u, 270000000u}) {
+    for (const std::int16_t refl : {std::int16_t{0}, std::int16_t{1}}) {
+      db::Placement a = p;
+      a.columns = 4, a.rows = 3, a.pitchX = 7000, a.pitchY = 9000;
+      a.angle = angle, a.reflection = refl, a.magnification = 2000000;
+      Append(d, db::EncodeArray(a));
+    }
+  }
+  const auto before = db::testing::DumpDesign(d.image);
+  type("GDSOUT");
+  type("CLOSE 0");
+  ASSERT_TRUE(takeBoxes().empty());
+  fs::rename(dir / "trip.str", dir / "back.str");
+  type("GDSIN back.str");
+  ASSERT_TRUE(app.design.isOpen());
+  EXPECT_TRUE(takeBoxes().empty());
+  // Texts keep their size as the stream's width; everything else comes back field for field.
+  EXPECT_EQ(before, db::testing::DumpDesign(app.design.image));
+}
+
+TEST_F(StreamOracle, ALateUnitsRecordStillHeadsTheLogOnce) {
+  using gds::Rec;
+  gds::testing::StreamBuilder b;
+  auto R = [](Rec r) { return static_cast<std::uint8_t>(r); };
+  b.w().int16s(R(Rec::Header), {600});
+  b.w().int16s(R(Rec::BgnLib), {126, 12, 6, 1, 2, 3, 126, 12, 6, 1, 2, 3});
+  b.w().string(R(Rec::LibName), "LATE.DB");
+  b.structure("A").boundary(1, {0, 0, 10, 0, 10, 10, 0, 0}).endStructure();
+  b.w().reals(R(Rec::Units), {0.001, 1e-9});
+  b.w().reals(R(Rec::Units), {0.001, 1e-9});
+  b.structure("B").endStructure().endLibrary();
+  gds::testing::WriteBytes(dir / "late.str", b.bytes());
+  type("GDSIN late.str");
+  ASSERT_TRUE(app.design.isOpen());
+  const std::string log = ReadText(dir / "late.txt");
+  std::size_t banners = 0;
+  for (std::size_t at = 0; (at = log.find("LAVINOR STRIN", at)) != std::string::npos; ++at)
+    ++banners;
+  EXPECT_EQ(1u, banners) << log;
+  EXPECT_EQ(0u, log.find(" LAVINOR STRIN")) << log;
+  EXPECT_LT(log.find("Data Base Unit"), log.find(" A "));
+  EXPECT_LT(log.find(" A "), log.find(" B "));
+}
+
+TEST_F(StreamOracle, InputOpensOnTheFixedView) {
+  gds::testing::StreamBuilder b;
+  b.library().structure("A").boundary(1, {0, 0, 90000000, 0, 0, 90000000, 0, 0}).endStructure();
+  b.endLibrary();
+  gds::testing::WriteBytes(dir / "view.str", b.bytes());
+  app.display.view.window = {0, 0, 47000, 37000};
+  type("GDSIN view.str");
+  ASSERT_TRUE(app.design.isOpen());
+  const auto& w = app.display.view.window;
+  // The window holds the corners (-1000, -1000) and (5000, 5000) user units, fitted to the
+  // window's shape.
+  EXPECT_LE(w.xmin, -1000000);
+  EXPECT_LE(w.ymin, -1000000);
+  EXPECT_GE(w.xmax, 5000000);
+  EXPECT_GE(w.ymax, 5000000);
+  EXPECT_NEAR((w.xmin + w.xmax) / 2.0, 2000000, 2);
+  EXPECT_NEAR((w.ymin + w.ymax) / 2.0, 2000000, 2);
+  EXPECT_TRUE(w.xmin == -1000000 || w.ymin == -1000000);
+}
+
+}  // namespace
+}  // namespace lav::interchange
