@@ -12,6 +12,7 @@
 #include "display/print_view.h"
 #include "display/render_fixture.h"
 #include "qt/qt_surface.h"
+#include "support/typing_session.h"
 
 namespace lav::display::testing {
 namespace {
@@ -372,6 +373,36 @@ TEST_F(Printing, TheColourModeTurnsForegroundAndGreyPensBlack) {
     EXPECT_EQ(black > 150, c.foregroundBlack) << c.mode;
     EXPECT_EQ(black > 300, !c.greyLeft) << c.mode;
   }
+}
+
+class PrintCommand : public lav::testing::TypingSession {};
+
+TEST_F(PrintCommand, TheTokenSetsThePrintModeAndPrintingFollows) {
+  int dialogs = 0;
+  PrinterLog log;
+  host.printerEntry = "Fake,drv,port";
+  host.printerFactory = [&log](const PrinterName&) -> std::unique_ptr<PrinterDevice> {
+    return std::make_unique<FakePrinter>(log, 300, 300);
+  };
+  host.dialogHandlers["print-settings"] = [&](DialogModel& m) {
+    ++dialogs;
+    dynamic_cast<PrintDialog&>(m).cancel();
+  };
+  struct Case {
+    const char* line;
+    int mode;
+  } cases[] = {{"PRINT 1", 1}, {"PRINT 7", 1},  {"PRINT", 1},
+               {"PRINT 0", 0}, {"PRINT 2x", 0}, {"PRINT 2", 2}};
+  for (const auto& c : cases) {
+    type(c.line);
+    EXPECT_EQ(app.settings.printMode, c.mode) << c.line;
+  }
+  EXPECT_EQ(dialogs, 6);
+  EXPECT_EQ(log.documents, 0);
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(app.dispatch.errorsReported, 0);
+  EXPECT_EQ(prompt(), "? ");
+  for (const auto& l : lines) EXPECT_EQ(l.find("not available"), std::string::npos) << l;
 }
 
 }  // namespace
