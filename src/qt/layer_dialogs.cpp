@@ -88,6 +88,7 @@ class Binder {
     auto* b = new QPushButton(u("終了"));
     b->setObjectName(controlName(display::kCloseButton));
     b->setAutoDefault(false);
+    close_ = b;
     QObject::connect(b, &QPushButton::clicked, &dialog_, &QDialog::accept);
     return b;
   }
@@ -101,6 +102,7 @@ class Binder {
   void onRefresh(std::function<void()> f) { afterClick_.push_back(std::move(f)); }
   void run() {
     refresh();
+    if (close_) close_->setFocus();  // not the first field: a stray key must not edit it
     dialog_.exec();
     if (!model_.finished) model_.close();
   }
@@ -110,6 +112,7 @@ class Binder {
   LayerDialog& model_;
   std::vector<std::pair<int, QAbstractButton*>> buttons_;
   std::vector<std::function<void()>> afterClick_;
+  QPushButton* close_ = nullptr;
 };
 
 QHBoxLayout* closeRow(Binder& b) {
@@ -134,12 +137,17 @@ void runLayerSets(QWidget* parent, display::LayerSetsDialog& m) {
   shownGrid->addWidget(b.button<QCheckBox>(264, u("ARRAY枠")), 8, 0, 1, 3);
   shownGrid->addWidget(b.button<QCheckBox>(265, u("ｼﾝｸﾞﾙ枠")), 8, 3, 1, 3);
   auto* picked = new QGroupBox(u("選択する層"));
+  // A pressed toggle must read as "selectable" at a glance.
+  picked->setStyleSheet(
+      "QPushButton { background: #e8e8e8; border: 1px solid #a0a0a0; border-radius: 2px; }"
+      "QPushButton:checked { background: #2f6fc0; color: white; border-color: #1d4f90; }");
   auto* pickedGrid = new QGridLayout(picked);
   pickedGrid->setSpacing(2);
   for (int l = 0; l < 64; ++l) {
     auto* t = b.button<QPushButton>(300 + l, QString::number(l));
     t->setFixedSize(34, 24);
     t->setAutoDefault(false);
+    t->setFocusPolicy(Qt::TabFocus);
     pickedGrid->addWidget(t, l / 8, l % 8);
   }
   auto* acell = new QGroupBox(u(" ｱﾚｲｾﾙ 表示"));
@@ -250,9 +258,10 @@ void runHatchCounts(QWidget* parent, display::HatchCountsDialog& m) {
 class SampleList : public QWidget {
  public:
   using Painter = std::function<void(QPainter&, const QRect&, int item, bool selected)>;
-  SampleList(int control, int items, int itemHeight, int width, Painter paint,
+  SampleList(int control, int items, int itemHeight, int width, QColor background, Painter paint,
              std::function<void(int)> clicked)
-      : items_(items),
+      : background_(background),
+        items_(items),
         itemHeight_(itemHeight),
         paint_(std::move(paint)),
         clicked_(std::move(clicked)) {
@@ -264,7 +273,7 @@ class SampleList : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
-    p.fillRect(rect(), palette().base());
+    p.fillRect(rect(), background_);
     for (int i = 0; i < items_; ++i)
       paint_(p, QRect(2, 2 + i * itemHeight_, width() - 4, itemHeight_), i, i == selected);
     p.setPen(palette().mid().color());
@@ -279,6 +288,7 @@ class SampleList : public QWidget {
   }
 
  private:
+  QColor background_;
   int items_, itemHeight_;
   Painter paint_;
   std::function<void(int)> clicked_;
@@ -296,13 +306,11 @@ void paintPenSample(QPainter& p, const QRect& r, int pen, bool black) {
   p.drawImage(r.topLeft(), img);
 }
 
-void frameSelected(QPainter& p, const QRect& r, bool selected) {
-  p.setPen(QPen(QColor(128, 128, 128)));
-  p.drawRect(r.adjusted(0, 0, -1, -1));
-  if (!selected) return;
-  p.setPen(QPen(Qt::black));
+// The selected item framed twice, in the foreground colour so that it shows on the background.
+void frameSelected(QPainter& p, const QRect& r, QColor foreground) {
+  p.setPen(QPen(foreground));
   p.drawRect(r.adjusted(-1, -1, 0, 0));
-  p.drawRect(r.adjusted(-2, -2, 1, 1));
+  p.drawRect(r.adjusted(-3, -3, 2, 2));
 }
 
 void runPens(QWidget* parent, AppState& app, display::PenDialog& m) {
@@ -310,36 +318,34 @@ void runPens(QWidget* parent, AppState& app, display::PenDialog& m) {
   d.setWindowTitle(u("各層の表示色・線種を設定"));
   Binder b(d, m);
   const bool black = app.display.blackBackground;
+  const QColor background = toQColor(display::BackgroundColour(black));
+  const QColor foreground = toQColor(display::PaletteColour(0, black));
   // Items a little taller than the specified fraction of a 16-pixel line read better on
   // today's screens; the fraction still decides the proportions.
   const int pickHeight = std::max(16, m.itemHeight(true) + 6);
   const int sampleHeight = std::max(16, m.itemHeight(false) + 4);
   std::vector<SampleList*> samples;
   auto* colours = new SampleList(
-      display::PenDialog::kColourList, display::kColourCount, pickHeight, 90,
-      [black](QPainter& p, const QRect& r, int i, bool sel) {
-        const QRect box = r.adjusted(6, 3, -6, -3);
+      display::PenDialog::kColourList, display::kColourCount, pickHeight, 90, background,
+      [black, foreground](QPainter& p, const QRect& r, int i, bool sel) {
+        const QRect box = r.adjusted(8, 4, -8, -4);
         p.fillRect(box, toQColor(display::PaletteColour(i, black)));
         p.setPen(QPen(QColor(128, 128, 128)));
         p.drawRect(box.adjusted(0, 0, -1, -1));
-        if (sel) {
-          p.setPen(QPen(Qt::black));
-          p.drawRect(box.adjusted(-2, -2, 1, 1));
-          p.drawRect(box.adjusted(-4, -4, 3, 3));
-        }
+        if (sel) frameSelected(p, box, foreground);
       },
       [&m](int i) { m.pickColour(i); });
   auto* styles = new SampleList(
-      display::PenDialog::kStyleList, 5, pickHeight, 110,
-      [black](QPainter& p, const QRect& r, int i, bool sel) {
-        const QRect inner = r.adjusted(3, 2, -3, -2);
+      display::PenDialog::kStyleList, 5, pickHeight, 110, background,
+      [black, foreground](QPainter& p, const QRect& r, int i, bool sel) {
+        const QRect inner = r.adjusted(4, 3, -4, -3);
         paintPenSample(p, inner, i * display::kColourCount, black);
-        if (sel) frameSelected(p, inner, true);
+        if (sel) frameSelected(p, inner, foreground);
       },
       [&m](int i) { m.pickStyle(i); });
   auto sample = [&](int control) {
     auto* s = new SampleList(
-        control, 1, sampleHeight, 86,
+        control, 1, sampleHeight, 86, background,
         [&m, black, control](QPainter& p, const QRect& r, int, bool) {
           paintPenSample(p, r, m.pen(control), black);
         },
