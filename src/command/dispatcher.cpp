@@ -10,11 +10,13 @@
 #include "command/tokens.h"
 #include "command/user_value.h"
 #include "command/value_parser.h"
+#include "display/view_commands.h"
 #include "macro/macro_runner.h"
 #include "macro/preprocess.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
+#include "shell/graphics_pointer.h"
 #include "shell/paint_palette.h"
 
 namespace lav::command {
@@ -228,6 +230,7 @@ void PressEnter(AppState& app) {
   // Line 0 of the transcript still shows the line as it was entered.
   app.window.input.clear();
   if (SplitWords(line).empty()) {
+    display::RestoreGraphicsStep(app);
     // An empty answer abandons the waiting command, except where it moves to the next value.
     if (d.current == 103)
       ++d.arcStep;
@@ -237,6 +240,7 @@ void PressEnter(AppState& app) {
   shell::HidePaletteUnlessPainting(app);
   if (d.current <= kIdle) {
     d.pickMode = 0;
+    shell::ReleasePointer(app);
     d.current = LookUpCommand(app, line);
     StartCommand(app, line);
   } else {
@@ -249,6 +253,7 @@ void PressEnter(AppState& app) {
 void AbortCommand(AppState& app) {
   auto& d = app.dispatch;
   d.pickMode = 0;
+  display::RestoreGraphicsStep(app);
   d.current = kIdle;
   app.window.input.clear();
   app.window.caret = 0;
@@ -258,6 +263,7 @@ void AbortCommand(AppState& app) {
   } else {
     PrintLine(app, {}, 0);
   }
+  shell::ReleasePointer(app);
   CancelPick(app);
   shell::HidePaletteUnlessPainting(app);
 }

@@ -22,6 +22,7 @@
 #include "geometry/selection.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
+#include "shell/graphics_pointer.h"
 
 namespace lav::command {
 namespace {
@@ -118,6 +119,7 @@ void promptNextPoint(AppState& app) {
   app.dispatch.pickMode = 0;
   SetPrompt(app, numbered(db::msg::kPromptPointNumber, app.temp.count + 1));
   PrintLine(app, {}, kPrintEndLine);
+  shell::StartKeyboardCursor(app);
 }
 
 bool startsWord(std::string_view answer) {
@@ -390,7 +392,9 @@ void ContinueCoordinateQuery(AppState& app, std::string_view answer) {
   if (!pickInCell(app, answer, -1)) return EndCommand(app);
   if (app.pick.found()) {
     const double u = unitOf(app);
-    PrintLine(app, pointText(app, app.pick.nearEnd.x / u, app.pick.nearEnd.y / u), kPrintMessage);
+    const std::string text = pointText(app, app.pick.nearEnd.x / u, app.pick.nearEnd.y / u);
+    if (app.settings.showLocation != 1 || !app.host.showCoordinates(text))
+      PrintLine(app, text, kPrintMessage);
   } else if (!app.pick.stopped) {
     selectionFailed(app, db::msg::kSelectFailedCheckLayers);
   }

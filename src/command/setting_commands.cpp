@@ -44,6 +44,8 @@ void afterSetter(AppState& app, std::int32_t command, SetterOutcome outcome) {
   if (outcome == SetterOutcome::Refused) ++app.dispatch.errorsReported;
   if (outcome == SetterOutcome::Stored && redrawsAfter(command))
     app.host.invalidate(Window::Graphics);
+  if (outcome == SetterOutcome::Stored && command == 78 && app.settings.showLocation == 0)
+    app.host.closeCoordinateWindow();
 }
 
 // The usual shape of a one-value command: with a second word it is carried out at once, else

@@ -16,6 +16,7 @@
 #include "display/view_transform.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
+#include "shell/graphics_pointer.h"
 
 namespace lav::display {
 namespace {
@@ -35,15 +36,8 @@ void EndViewCommand(AppState& app) {
 }
 
 void RestoreSnapStep(AppState& app) {
-  auto& d = app.display;
-  if (d.savedGscale > 0) {
-    app.settings.gscale = d.savedGscale;
-    app.settings.gscaleCopy = d.savedGscale;
-  }
-  d.savedGscale = 0;
-  auto& p = app.shell.pointer;
-  if (p.rectangle == 1) p.rectangle = 2;
-  app.host.capturePointer(false);
+  RestoreGraphicsStep(app);
+  shell::ReleasePointer(app);
 }
 
 void BadNumber(AppState& app) {
@@ -52,6 +46,15 @@ void BadNumber(AppState& app) {
 }
 
 }  // namespace
+
+void RestoreGraphicsStep(AppState& app) {
+  auto& d = app.display;
+  if (d.savedGscale > 0) {
+    app.settings.gscale = d.savedGscale;
+    app.settings.gscaleCopy = d.savedGscale;
+  }
+  d.savedGscale = 0;
+}
 
 ZoomOutcome ZoomByFactor(ViewState& v, double f) {
   if (!std::isfinite(f) || f == 0) return ZoomOutcome::Ignored;
@@ -159,7 +162,11 @@ void StartWindowZoom(AppState& app, std::string_view) {
   app.settings.gscale = step;
   app.settings.gscaleCopy = step;
   app.dispatch.pickMode = 10;
-  app.host.capturePointer(true);
+  auto& p = app.shell.pointer;
+  if (!p.captured) {
+    p.captured = true;
+    app.host.capturePointer(true);
+  }
   command::SetPrompt(app, "Win1: ");
   command::PrintLine(app, {}, command::kPrintEndLine);
 }

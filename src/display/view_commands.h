@@ -20,6 +20,9 @@ enum class ZoomOutcome { Zoomed, Ignored, TooSmall, TooLarge };
 // the 32-bit coordinate range.
 ZoomOutcome ZoomByFactor(ViewState& v, double factor);
 
+// Gives back the snapping step that the window zoom replaced for its corners, if any.
+void RestoreGraphicsStep(AppState& app);
+
 // The view showing the rectangle between two corners (user units) without a margin; false (view
 // unchanged) when the rectangle has no width or no height.
 bool ZoomToCorners(ViewState& v, std::int32_t dbPerUserUnit, double x1, double y1, double x2,

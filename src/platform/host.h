@@ -23,9 +23,9 @@ struct LocalTime {
 
 // The system file-open dialog. Filter is the program's "Files(*.CAD)|*.CAD|" form.
 struct FileDialogRequest {
-  std::string title;   // UTF-8; empty = the platform's default title
-  std::string filter;  // "Name|pattern|Name|pattern|"
-  int filterIndex = 1; // 1-based, as the filter pairs are counted
+  std::string title;    // UTF-8; empty = the platform's default title
+  std::string filter;   // "Name|pattern|Name|pattern|"
+  int filterIndex = 1;  // 1-based, as the filter pairs are counted
   bool mustExist = true;
 };
 
@@ -75,6 +75,14 @@ class Host {
 
   // Opens a file (the help page) with the platform's default handler.
   virtual void openWithDefaultHandler(const std::string& path) { (void)path; }
+
+  // The modeless coordinate window: created the first time, then shows the text (Shift-JIS).
+  // False where the platform has no such window; the text then goes to the command line.
+  virtual bool showCoordinates(std::string_view text) {
+    (void)text;
+    return false;
+  }
+  virtual void closeCoordinateWindow() {}
 
   // Confines the pointer to the Graphics Window, captures the mouse and hides the system
   // pointer (on), or ends all three (off): the keyboard cursor and the zoom rectangle.

@@ -1,6 +1,8 @@
 #include "qt/command_window_widget.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFontMetrics>
 #include <QInputMethodEvent>
 #include <QMenuBar>
@@ -42,6 +44,21 @@ TranscriptView::TranscriptView(MainWindows& program, const QFont& font)
   setAttribute(Qt::WA_InputMethodEnabled);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setCursor(Qt::ArrowCursor);
+  blinkTimer_ = new QTimer(this);
+  connect(blinkTimer_, &QTimer::timeout, this, [this] { blink(); });
+  const int flash = QApplication::cursorFlashTime();
+  if (flash > 0) blinkTimer_->start(flash / 2);
+}
+
+bool TranscriptView::caretVisible() const {
+  const QWidget* active = QApplication::activeWindow();
+  return blinkOn_ && active && !qobject_cast<const QDialog*>(active);
+}
+
+void TranscriptView::blink() {
+  blinkOn_ = !blinkOn_;
+  // Only the caret's place is painted again: the transcript stays as it is.
+  update(caretPainted_.united(caretRect()));
 }
 
 int TranscriptView::textWidth(std::string_view sjisText) const {
@@ -83,8 +100,11 @@ void TranscriptView::paintEvent(QPaintEvent*) {
   const std::string line = app.window.prompt + app.window.input;
   command::SetLineZero(app.window.transcript, line);
   p.drawText(0, y + ascent_, q(line));
-  p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-  p.fillRect(caretRect(), Qt::white);
+  caretPainted_ = caretRect();
+  if (caretVisible()) {
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    p.fillRect(caretPainted_, Qt::white);
+  }
 }
 
 void TranscriptView::resizeEvent(QResizeEvent*) {

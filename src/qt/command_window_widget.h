@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QMainWindow>
+#include <QTimer>
 
 #include "qt/qt_host.h"
 
@@ -25,6 +26,8 @@ class TranscriptView : public QWidget, public Repaintable {
   int baseLine() const;
   // The caret rectangle in client pixels.
   QRect caretRect() const;
+  // The caret shows while one of the program's own windows is active (not a dialog), blinking.
+  bool caretVisible() const;
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -37,7 +40,11 @@ class TranscriptView : public QWidget, public Repaintable {
 
  private:
   int textWidth(std::string_view sjisText) const;
+  void blink();
   MainWindows& program_;
+  QTimer* blinkTimer_ = nullptr;
+  bool blinkOn_ = true;
+  QRect caretPainted_;
   QFont font_;
   int lineHeight_ = 16;
   int charWidth_ = 8;

@@ -1,6 +1,7 @@
 #include "qt/graphics_window_widget.h"
 
 #include <QCloseEvent>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -169,8 +170,22 @@ void GraphicsWindowWidget::resizeEvent(QResizeEvent*) {
   requestRepaint();
 }
 
+void GraphicsWindowWidget::setConfined(bool on) {
+  if (on == confined_) return;
+  confined_ = on;
+  if (!on) return releaseMouse();
+  grabMouse();
+  if (!rect().adjusted(1, 1, -1, -1).contains(mapFromGlobal(QCursor::pos())))
+    QCursor::setPos(mapToGlobal(rect().center()));
+}
+
 void GraphicsWindowWidget::mouseMoveEvent(QMouseEvent* e) {
-  const QPoint at = e->position().toPoint();
+  QPoint at = e->position().toPoint();
+  if (confined_ && !rect().contains(at)) {
+    // No platform confinement here: the pointer is put back at the nearest inside pixel.
+    at = QPoint(std::clamp(at.x(), 0, width() - 1), std::clamp(at.y(), 0, height() - 1));
+    QCursor::setPos(mapToGlobal(at));
+  }
   if (shell::PointerMoved(program_.app, at.x(), at.y())) {
     drawOverlays();
     update();

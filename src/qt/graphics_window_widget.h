@@ -24,6 +24,9 @@ class GraphicsWindowWidget : public QWidget, public Repaintable {
   void requestRepaint() override;
   // Only the overlays follow the pointer modes.
   void overlaysChanged();
+  // While confined, the mouse is grabbed and the pointer is held inside the client area.
+  void setConfined(bool on);
+  bool confined() const { return confined_; }
   // Runs a pending redraw and the overlays at once.
   void refresh();
   const QImage& image() const { return image_; }
@@ -39,6 +42,7 @@ class GraphicsWindowWidget : public QWidget, public Repaintable {
   bool focusNextPrevChild(bool) override { return false; }
 
  private:
+  bool confined_ = false;
   void schedule();
   void drawOverlays();
   void xorCrosshair(QPoint centre);

@@ -5,12 +5,15 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include "command/window_messages.h"
 #include "db/design_files.h"
@@ -57,6 +60,25 @@ QString qtFilter(const std::string& filter) {
   return out.join(";;");
 }
 
+// A modal window needs the mouse: a confined Graphics Window lets it go until the window closes.
+class ConfinementPause {
+ public:
+  explicit ConfinementPause(QWidget* graphics) : g_(dynamic_cast<GraphicsWindowWidget*>(graphics)) {
+    if (g_ && g_->confined())
+      g_->setConfined(false);
+    else
+      g_ = nullptr;
+  }
+  ~ConfinementPause() {
+    if (g_) g_->setConfined(true);
+  }
+  ConfinementPause(const ConfinementPause&) = delete;
+  ConfinementPause& operator=(const ConfinementPause&) = delete;
+
+ private:
+  QPointer<GraphicsWindowWidget> g_;
+};
+
 }  // namespace
 
 QtHost::QtHost() {
@@ -70,6 +92,7 @@ QtHost::~QtHost() {
 Answer QtHost::messageBox(std::string_view text, std::string_view caption, Icon icon,
                           Buttons buttons) {
   if (boxHook) return boxHook(text, caption, icon, buttons);
+  ConfinementPause pause(windows.graphics);
   QMessageBox box(iconOf(icon), q(caption), q(text), QMessageBox::NoButton,
                   windows.command ? windows.command->window() : nullptr);
   box.setWindowModality(Qt::ApplicationModal);
@@ -106,6 +129,7 @@ Answer QtHost::messageBox(std::string_view text, std::string_view caption, Icon 
 
 std::optional<std::string> QtHost::openFileDialog(const FileDialogRequest& request) {
   if (fileHook) return fileHook(request);
+  ConfinementPause pause(windows.graphics);
   QFileDialog dialog(windows.command ? windows.command->window() : nullptr,
                      QString::fromStdString(request.title), QDir::currentPath(),
                      qtFilter(request.filter));
@@ -121,6 +145,7 @@ std::optional<std::string> QtHost::openFileDialog(const FileDialogRequest& reque
 void QtHost::runDialog(DialogModel& model) {
   if (dialogHook) return dialogHook(model);
   if (!app_) return;
+  ConfinementPause pause(windows.graphics);
   RunModelDialog(windows.command ? windows.command->window() : nullptr, *app_, model);
 }
 
@@ -200,7 +225,34 @@ bool QtHost::showToolWindow(ToolWindow window, ToolWindowState state) {
 void QtHost::capturePointer(bool on) {
   if (!windows.graphics) return;
   windows.graphics->setCursor(on ? Qt::BlankCursor : Qt::CrossCursor);
-  if (auto* g = dynamic_cast<GraphicsWindowWidget*>(windows.graphics.data())) g->overlaysChanged();
+  if (auto* g = dynamic_cast<GraphicsWindowWidget*>(windows.graphics.data())) {
+    g->setConfined(on);
+    g->overlaysChanged();
+  }
+}
+
+bool QtHost::showCoordinates(std::string_view text) {
+  if (!coordinates_) {
+    auto* w = new QDialog(windows.command ? windows.command->window() : nullptr, Qt::Tool);
+    w->setObjectName("coordinates");
+    w->setWindowTitle(QString::fromUtf8("座標値"));
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->setAttribute(Qt::WA_ShowWithoutActivating);
+    auto* label = new QLabel(w);
+    label->setObjectName("coordinates-text");
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setMinimumWidth(260);
+    auto* layout = new QVBoxLayout(w);
+    layout->addWidget(label);
+    coordinates_ = w;
+  }
+  if (auto* label = coordinates_->findChild<QLabel*>("coordinates-text")) label->setText(q(text));
+  coordinates_->show();
+  return true;
+}
+
+void QtHost::closeCoordinateWindow() {
+  if (coordinates_) coordinates_->close();
 }
 
 }  // namespace lav::qt

@@ -46,6 +46,8 @@ class QtHost : public QObject, public Host {
   LocalTime now() override;
   void openWithDefaultHandler(const std::string& path) override;
   void capturePointer(bool on) override;
+  bool showCoordinates(std::string_view text) override;
+  void closeCoordinateWindow() override;
   bool showToolWindow(ToolWindow window, ToolWindowState state) override;
   // The Toolbar and the palette belong to the program's windows, which set this.
   std::function<bool(ToolWindow, ToolWindowState)> toolWindows;
@@ -66,6 +68,7 @@ class QtHost : public QObject, public Host {
  private:
   AppState* app_ = nullptr;
   bool* stepFlag_ = nullptr;
+  QPointer<QWidget> coordinates_;
 };
 
 }  // namespace lav::qt

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "command/dispatcher.h"
 #include "db/element_stream.h"
 #include "display/view_transform.h"
 #include "support/typing_session.h"
@@ -87,6 +88,52 @@ TEST_F(ViewCommands, WindowZoomByTwoCornersRestoresTheSnapStep) {
   type("corner");  // not a point
   EXPECT_EQ(prompt(), "? ");
   EXPECT_EQ(app.settings.gscale, 1000);
+}
+
+TEST_F(ViewCommands, LeavingTheWindowZoomGivesBackTheStepAndThePointer) {
+  struct Case {
+    const char* how;
+    bool afterFirstCorner;
+  } cases[] = {{"escape", false}, {"escape", true}, {"empty", false}, {"empty", true}};
+  for (const auto& c : cases) {
+    app.settings.gscale = 1000;
+    type("WINDOW");
+    ASSERT_TRUE(app.shell.pointer.captured);
+    if (c.afterFirstCorner) type("30 40");
+    if (std::string(c.how) == "escape")
+      command::AbortCommand(app);
+    else
+      type("");
+    const std::string what = std::string(c.how) + (c.afterFirstCorner ? " at Win2" : " at Win1");
+    EXPECT_EQ(app.settings.gscale, 1000) << what;
+    EXPECT_EQ(app.settings.gscaleCopy, 1000) << what;
+    EXPECT_FALSE(app.shell.pointer.captured) << what;
+    EXPECT_NE(app.shell.pointer.rectangle, 1) << what;
+    EXPECT_EQ(prompt(), "? ") << what;
+  }
+}
+
+TEST_F(ViewCommands, CoordinateEntryRunsTheKeyboardCursorUntilItEnds) {
+  type("NEW K.CAD");
+  type("MKCELL TOP");
+  type("OCELL TOP");
+  type("XY");
+  EXPECT_EQ(app.shell.pointer.keyboardCursor, 1);
+  EXPECT_TRUE(app.shell.pointer.captured);
+  type("1 1");  // still asking for points
+  EXPECT_EQ(app.shell.pointer.keyboardCursor, 1);
+  type("WINDOW");  // a view command inside the entry, then back to it
+  type("0 0");
+  type("10 10");
+  EXPECT_EQ(prompt(), "Te2: ");
+  EXPECT_EQ(app.shell.pointer.keyboardCursor, 1);
+  EXPECT_TRUE(app.shell.pointer.captured);
+  command::AbortCommand(app);
+  EXPECT_NE(app.shell.pointer.keyboardCursor, 1);
+  EXPECT_FALSE(app.shell.pointer.captured);
+  type("XY");
+  type("");  // an empty answer ends the entry and lets the pointer go
+  EXPECT_FALSE(app.shell.pointer.captured);
 }
 
 TEST_F(ViewCommands, WindowZoomStepFollowsTheViewWidth) {

@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -184,6 +186,132 @@ TEST_F(WindowsTest, ClickInTheGraphicsWindowTypesTheSnappedPoint) {
   // The Status Window shows the pointer.
   EXPECT_DOUBLE_EQ(program->app.shell.pointer.userX, 2.0);
   EXPECT_DOUBLE_EQ(program->app.shell.pointer.userY, 3.0);
+}
+
+TEST_F(WindowsTest, CoordinateEntryHoldsThePointerInsideTheGraphicsWindow) {
+  ASSERT_TRUE(start());
+  typeLine("NEW CONFINE.CAD");
+  typeLine("MKCELL TOP");
+  typeLine("OCELL TOP");
+  GraphicsWindowWidget* g = program->graphics;
+  typeLine("XY");  // no points: the keyboard cursor starts
+  ASSERT_TRUE(g->confined());
+  EXPECT_EQ(QWidget::mouseGrabber(), g);
+  const struct {
+    QPoint at;
+    int x, y;  // where the pointer is taken to be
+  } moves[] = {
+      {{-40, 10}, 0, 10},
+      {{10, 5000}, 10, g->height() - 1},
+      {{5000, -7}, g->width() - 1, 0},
+      {{20, 30}, 20, 30},
+  };
+  for (const auto& m : moves) {
+    QMouseEvent e(QEvent::MouseMove, QPointF(m.at), g->mapToGlobal(QPointF(m.at)), Qt::NoButton,
+                  Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(g, &e);
+    EXPECT_EQ(program->app.shell.pointer.pixelX, m.x) << m.at.x() << "," << m.at.y();
+    EXPECT_EQ(program->app.shell.pointer.pixelY, m.y) << m.at.x() << "," << m.at.y();
+  }
+  QTest::keyClick(view(), Qt::Key_Escape);
+  settle();
+  EXPECT_FALSE(g->confined());
+  EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+}
+
+TEST_F(WindowsTest, PickedCoordinatesGoToTheCoordinateWindowWhenAsked) {
+  ASSERT_TRUE(start());
+  typeLine("NEW COORD.CAD");
+  typeLine("MKCELL TOP");
+  typeLine("OCELL TOP");
+  typeLine("ETYPE 3");
+  typeLine("XY 0 0 10 10");
+  typeLine("OUTPUT");
+  auto window = [] { return qApp->findChild<QDialog*>("coordinates"); };
+  const auto shown = [&] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->objectName() == "coordinates" && w->isVisible()) return true;
+    return false;
+  };
+  typeLine("GETXY");
+  typeLine("10 10");
+  EXPECT_TRUE(transcriptHas("10.")) << "on the command line by default";
+  EXPECT_FALSE(shown());
+  typeLine("");
+  typeLine("SHOWLOC 1");
+  typeLine("GETXY");
+  const auto linesBefore = transcript().size();
+  typeLine("10 10");
+  ASSERT_TRUE(shown());
+  QLabel* text = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == "coordinates") text = w->findChild<QLabel*>("coordinates-text");
+  ASSERT_NE(text, nullptr);
+  EXPECT_TRUE(text->text().contains("10.")) << text->text().toStdString();
+  EXPECT_LE(transcript().size(), linesBefore + 1) << "not printed again on the command line";
+  typeLine("");
+  typeLine("SHOWLOC 0");
+  settle();
+  EXPECT_FALSE(shown());
+  (void)window;
+}
+
+TEST_F(WindowsTest, FiguresDrawnAndPickedWithTheMouse) {
+  ASSERT_TRUE(start());
+  typeLine("NEW MOUSE.CAD");
+  typeLine("MKCELL TOP");
+  typeLine("OCELL TOP");
+  auto& v = program->app.display.view;
+  v.scale = 0.1;  // 10 database units a pixel: a pixel is 0.01 user units, snapped to 1
+  v.offsetX = 0;
+  v.offsetY = 0;
+  const int h = v.clientHeight;
+  auto click = [&](int ux, int uy, Qt::MouseButton b = Qt::LeftButton) {
+    QTest::mouseClick(program->graphics, b, {}, QPoint(ux * 100 + 3, h - uy * 100 - 2));
+    settle();
+  };
+  typeLine("ETYPE 4");
+  typeLine("XY");
+  for (auto [x, y] : std::vector<std::pair<int, int>>{{1, 1}, {5, 1}, {5, 4}, {1, 4}, {1, 1}})
+    click(x, y);
+  ASSERT_EQ(program->app.temp.count, 5);
+  EXPECT_EQ(program->app.temp.points[2].x, 5);
+  EXPECT_EQ(program->app.temp.points[2].y, 4);
+  typeLine("");
+  typeLine("OUTPUT");
+  EXPECT_TRUE(program->app.temp.empty());
+  // The polygon is in the cell: a click near its edge takes it back into the layer.
+  typeLine("TAKE");
+  QTest::mouseClick(program->graphics, Qt::LeftButton, {}, QPoint(300, h - 101));
+  settle();
+  ASSERT_EQ(program->app.temp.count, 5);
+  EXPECT_EQ(program->app.settings.elementType, 4);
+  EXPECT_EQ(program->app.temp.points[1].x, 5);
+  // The Graphics image shows the figure's outline where it was drawn.
+  const QImage shot = program->graphics->grab().toImage();
+  const QColor back = program->app.shell.whiteBackground ? Qt::white : Qt::black;
+  int lit = 0;
+  for (int x = 110; x < 490; x += 10)
+    if (shot.pixelColor(x, h - 100) != back) ++lit;
+  EXPECT_GT(lit, 30) << "the bottom edge is drawn";
+}
+
+TEST_F(WindowsTest, CaretBlinksOnlyWhileTheProgramsOwnWindowIsActive) {
+  ASSERT_TRUE(start());
+  auto* v = program->command->view();
+  program->command->activateWindow();
+  if (!QTest::qWaitForWindowActive(program->command)) GTEST_SKIP() << "no window activation";
+  const bool first = v->caretVisible();
+  QTest::qWait(QApplication::cursorFlashTime() / 2 + 100);
+  EXPECT_NE(v->caretVisible(), first) << "the caret blinks";
+  QDialog dialog(program->command);
+  dialog.show();
+  dialog.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_FALSE(v->caretVisible()) << "a dialog has the keyboard";
+    QTest::qWait(QApplication::cursorFlashTime() / 2);
+  }
 }
 
 TEST_F(WindowsTest, ClosingTheCommandWindowAsksToSaveAndEndsEverything) {
