@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/sjis.h"
@@ -111,8 +112,9 @@ class QtPrinterDevice : public PrinterDevice {
     const bool ended = painter_.end();
     if (partPath_.isEmpty()) return ended ? 1 : 0;
     device_.reset();  // closes the file
-    QFile::remove(pdfPath_);
-    const bool moved = ended && QFile::rename(partPath_, pdfPath_);
+    // The finished file takes the old one's place in one step.
+    const bool moved = ended && std::rename(QFile::encodeName(partPath_).constData(),
+                                            QFile::encodeName(pdfPath_).constData()) == 0;
     if (!moved) QFile::remove(partPath_);
     partPath_.clear();
     return moved ? 1 : 0;
