@@ -7,19 +7,13 @@
 #include "db/design_header.h"
 #include "db/element_stream.h"
 #include "db/messages.h"
+#include "db/refusal_box.h"
 #include "platform/byte_io.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
 
 namespace lav::db {
 namespace {
-
-void box(AppState& app, const char* utf8, std::string_view arg = {},
-         const char* caption = msg::kCaptionError) {
-  ++app.dispatch.errorsReported;
-  app.host.messageBox(FormatMessage(utf8, arg), sjis::fromUtf8(caption), Icon::Exclamation,
-                      Buttons::Ok);
-}
 
 std::vector<std::string_view> words(std::string_view s) {
   std::vector<std::string_view> out;
@@ -39,7 +33,7 @@ std::vector<std::string_view> words(std::string_view s) {
 bool CreateCell(AppState& app, std::string_view nameText) {
   auto& d = app.design;
   if (!d.isOpen()) {
-    box(app, msg::kNotOpenYet);
+    ShowRefusal(app, msg::kNotOpenYet);
     app.continueFlag = false;
     return false;
   }
@@ -48,13 +42,13 @@ bool CreateCell(AppState& app, std::string_view nameText) {
   const std::string name = CutCellName(w[0]);
   // Only a check: the current cell stays as it is.
   if (FindCell(d.image, name).result == FindResult::Found) {
-    box(app, msg::kSameCellExists);
+    ShowRefusal(app, msg::kSameCellExists);
     app.continueFlag = false;
     return false;
   }
   const std::int32_t slot = FindSlotForNewCell(d.image, d.version);
   if (slot == 0) {
-    box(app, msg::kTooManyCells, {}, msg::kCaptionCellCreate);
+    ShowRefusal(app, msg::kTooManyCells, {}, sjis::fromUtf8(msg::kCaptionCellCreate));
     return false;
   }
   CellEntry e;
@@ -98,7 +92,7 @@ bool OpenCell(AppState& app, std::string_view arguments, bool& needsName) {
   const FindOutcome found = FindCell(d.image, name);
   if (found.result != FindResult::Found) {
     // Also when all 800 slots are in use: a silent refusal would look like success.
-    box(app, msg::kCellNotFound, name);
+    ShowRefusal(app, msg::kCellNotFound, name);
     app.continueFlag = false;
     return false;
   }

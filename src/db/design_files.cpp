@@ -11,6 +11,7 @@
 #include "db/design_header.h"
 #include "db/figure_pick_back.h"
 #include "db/messages.h"
+#include "db/refusal_box.h"
 #include "db/safe_write.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
@@ -21,13 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 constexpr int kMaxOpensPerRun = 100;
-
-void box(AppState& app, const char* utf8, std::string_view arg = {},
-         const char* caption = msg::kCaptionError) {
-  ++app.dispatch.errorsReported;
-  app.host.messageBox(FormatMessage(utf8, arg), sjis::fromUtf8(caption), Icon::Exclamation,
-                      Buttons::Ok);
-}
 
 void titleOpen(AppState& app) {
   app.host.setTitle(FormatMessage(msg::kTitleOpen, app.design.path));
@@ -88,7 +82,7 @@ std::string FormatMessage(const char* utf8, std::string_view arg) {
 bool NewDesign(AppState& app, std::string_view argument) {
   auto& d = app.design;
   if (d.isOpen()) {
-    box(app, msg::kStillOpen, d.path);
+    ShowRefusal(app, msg::kStillOpen, d.path);
     return false;
   }
   std::string name = firstWord(argument);
@@ -102,7 +96,8 @@ bool NewDesign(AppState& app, std::string_view argument) {
   // Open finds files without regard to case, so WORK.CAD is as much in the way as work.cad.
   const auto existing = paths::findCaseInsensitive(full);
   if (existing || fs::exists(full)) {
-    box(app, msg::kSameFileExists, existing ? *existing : full, msg::kCaptionFileCreate);
+    ShowRefusal(app, msg::kSameFileExists, existing ? *existing : full,
+                sjis::fromUtf8(msg::kCaptionFileCreate));
     app.continueFlag = false;
     return false;
   }
@@ -125,12 +120,12 @@ OpenResult OpenDesign(AppState& app, std::string_view argument) {
   if (auto dot = name.find('.'); dot == std::string::npos) {
     name += ".CAD";
   } else if (name.substr(dot) != ".CAD") {
-    box(app, msg::kNotCadExtension);
+    ShowRefusal(app, msg::kNotCadExtension);
     return OpenResult::Refused;
   }
   auto found = paths::findCaseInsensitive(name);
   if (!found || ::access(found->c_str(), R_OK | W_OK) != 0 || fs::is_directory(*found)) {
-    box(app, msg::kCannotOpen, name);
+    ShowRefusal(app, msg::kCannotOpen, name);
     return OpenResult::Refused;
   }
   const std::string full = paths::absolute(*found);
@@ -139,21 +134,21 @@ OpenResult OpenDesign(AppState& app, std::string_view argument) {
     std::ifstream in(full, std::ios::binary);
     in.read(head, sizeof head);
     if (in.gcount() != 42 || head[0] != '#') {
-      box(app, msg::kNotDataFile, full);
+      ShowRefusal(app, msg::kNotDataFile, full);
       return OpenResult::Refused;
     }
   }
   if (d.auxCounter >= kMaxOpensPerRun) {
-    box(app, msg::kTooManyOpens);
+    ShowRefusal(app, msg::kTooManyOpens);
     return OpenResult::Failed;
   }
   char aux[32];
   std::snprintf(aux, sizeof aux, "BUF$BUFF.%02dD", d.auxCounter++);
   const LoadError err = LoadCadFile(full, d.image, &app.host, &app.continueFlag);
   if (err != LoadError::None || !app.continueFlag) {
-    if (err == LoadError::TooLarge) box(app, msg::kOutOfMemory);
-    if (err == LoadError::Damaged) box(app, msg::kDamaged, full);
-    if (err == LoadError::CannotOpen) box(app, msg::kCannotOpen, full);
+    if (err == LoadError::TooLarge) ShowRefusal(app, msg::kOutOfMemory);
+    if (err == LoadError::Damaged) ShowRefusal(app, msg::kDamaged, full);
+    if (err == LoadError::CannotOpen) ShowRefusal(app, msg::kCannotOpen, full);
     app.continueFlag = false;
     std::error_code ec;
     fs::remove(aux, ec);
@@ -163,7 +158,7 @@ OpenResult OpenDesign(AppState& app, std::string_view argument) {
   // Settings are taken only from a design that passed every check.
   if (!ReadHeader(d.image, app.settings)) {
     d.image = {};
-    box(app, msg::kNewerVersion);
+    ShowRefusal(app, msg::kNewerVersion);
     app.continueFlag = false;
     return OpenResult::Failed;
   }
@@ -203,7 +198,7 @@ bool CloseDesign(AppState& app, bool save) {
   if (d.isOpen()) PutBackPick(d.image, app.temp);  // a figure taken out for editing is not lost
   if (d.isOpen() && save && app.continueFlag) {
     if (!WriteHeader(d.image, app.settings, d.version)) {
-      box(app, msg::kCloseFailed);
+      ShowRefusal(app, msg::kCloseFailed);
       return false;
     }
     auto bytes = EncodeFile(d.image);
@@ -219,7 +214,7 @@ bool CloseDesign(AppState& app, bool save) {
       case SafeWriteResult::Stopped:
         return false;  // the old file is untouched and the design stays open
       case SafeWriteResult::Failed:
-        box(app, msg::kCloseFailed);
+        ShowRefusal(app, msg::kCloseFailed);
         return false;
     }
   } else if (save && d.isOpen() && !app.continueFlag) {

@@ -7,6 +7,7 @@
 #include "command/dispatcher.h"
 #include "command/tokens.h"
 #include "db/design_files.h"
+#include "db/refusal_box.h"
 #include "interchange/conversion_log.h"
 #include "interchange/dxf_messages.h"
 #include "interchange/messages.h"
@@ -18,12 +19,6 @@ namespace lav::interchange {
 namespace {
 
 namespace fs = std::filesystem;
-
-void box(AppState& app, const char* utf8, std::string_view arg = {}) {
-  ++app.dispatch.errorsReported;
-  app.host.messageBox(db::FormatMessage(utf8, arg), msg::kCaptionError, Icon::Exclamation,
-                      Buttons::Ok);
-}
 
 void promptLine(AppState& app, const char* utf8) {
   command::SetPrompt(app, sjis::fromUtf8(utf8));
@@ -68,7 +63,7 @@ DxfOutResult WriteDxfFile(AppState& app, std::string_view arguments, const DxfOu
     if (auto v = command::ScanInt(words[1])) column = static_cast<int>(*v);
 
   if (paths::findCaseInsensitive(path) || fs::exists(path)) {
-    box(app, msg::kSameFileExists, path);
+    db::ShowRefusal(app, msg::kSameFileExists, path);
     return DxfOutResult::Refused;
   }
   const std::string logPath = ReplaceExtension(path, ".txt");
@@ -76,7 +71,7 @@ DxfOutResult WriteDxfFile(AppState& app, std::string_view arguments, const DxfOu
   OutputFile out{path};
   if (!log.create(logPath) || !(out.file = std::fopen(path.c_str(), "wb"))) {
     // The classic converter stopped silently here; a run that wrote nothing must say so.
-    box(app, msg::kDxfCreateFailed, path);
+    db::ShowRefusal(app, msg::kDxfCreateFailed, path);
     return DxfOutResult::Refused;
   }
 
@@ -115,9 +110,9 @@ DxfOutResult WriteDxfFile(AppState& app, std::string_view arguments, const DxfOu
   }
   if (stopped) return DxfOutResult::Stopped;
   if (r.end == DxfWriteEnd::Broken)
-    box(app, msg::kCellBroken, r.brokenCell);
+    db::ShowRefusal(app, msg::kCellBroken, r.brokenCell);
   else
-    box(app, msg::kDxfWriteFailed, path);
+    db::ShowRefusal(app, msg::kDxfWriteFailed, path);
   return DxfOutResult::Failed;
 }
 

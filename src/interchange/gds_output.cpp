@@ -8,6 +8,7 @@
 #include "command/tokens.h"
 #include "db/design_files.h"
 #include "db/element_stream.h"
+#include "db/refusal_box.h"
 #include "interchange/conversion_log.h"
 #include "interchange/gds_writer.h"
 #include "interchange/messages.h"
@@ -20,14 +21,6 @@ namespace lav::interchange {
 namespace {
 
 namespace fs = std::filesystem;
-
-void box(AppState& app, const char* utf8, std::string_view arg = {},
-         std::string_view sjisCaption = {}) {
-  ++app.dispatch.errorsReported;
-  app.host.messageBox(db::FormatMessage(utf8, arg),
-                      sjisCaption.empty() ? std::string(msg::kCaptionError) : sjisCaption,
-                      Icon::Exclamation, Buttons::Ok);
-}
 
 void promptLine(AppState& app, const char* utf8) {
   command::SetPrompt(app, sjis::fromUtf8(utf8));
@@ -133,7 +126,7 @@ StreamOutResult WriteStreamFile(AppState& app, std::string_view arguments,
     if (auto v = command::ScanInt(words[1])) column = static_cast<int>(*v);
 
   if (paths::findCaseInsensitive(path) || fs::exists(path)) {
-    box(app, msg::kSameFileExists, path);
+    db::ShowRefusal(app, msg::kSameFileExists, path);
     return StreamOutResult::Refused;
   }
   const long cadUnit = app.settings.dbPerUserUnit;
@@ -158,7 +151,7 @@ StreamOutResult WriteStreamFile(AppState& app, std::string_view arguments,
       static_cast<std::int16_t>(t.minute),     static_cast<std::int16_t>(t.second)};
   gds::StreamWriter w;
   if (w.openLibrary(path, 1.0 / static_cast<double>(gdsUnit), now, options.sink) != 0) {
-    box(app, msg::kCreateFailed, {}, path);
+    db::ShowRefusal(app, msg::kCreateFailed, {}, path);
     return StreamOutResult::Refused;
   }
 
@@ -215,11 +208,11 @@ StreamOutResult WriteStreamFile(AppState& app, std::string_view arguments,
     fs::remove(path, ec);
     if (stopped) return StreamOutResult::Stopped;
     if (!closed || w.writeFailed())
-      box(app, msg::kWriteFailed, path);
+      db::ShowRefusal(app, msg::kWriteFailed, path);
     else if (broken)
-      box(app, msg::kCellBroken, failedCell);
+      db::ShowRefusal(app, msg::kCellBroken, failedCell);
     else
-      box(app, msg::kOutRange, failedCell);
+      db::ShowRefusal(app, msg::kOutRange, failedCell);
     return StreamOutResult::ErrorEnd;
   }
   app.host.invalidate(Window::Command);

@@ -1,0 +1,18 @@
+// The one way a command shows that it refused a request: an exclamation box with an OK button,
+// counted as an error of the command (the batch runner's exit status reads the count).
+#pragma once
+
+#include <string_view>
+
+namespace lav {
+struct AppState;
+}
+
+namespace lav::db {
+
+// The message is UTF-8 with at most one %s, filled with the Shift-JIS argument; the caption is
+// Shift-JIS (the common "Error" by default).
+void ShowRefusal(AppState& app, const char* utf8, std::string_view sjisArgument = {},
+                 std::string_view sjisCaption = "Error");
+
+}  // namespace lav::db
