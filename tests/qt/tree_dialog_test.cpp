@@ -29,6 +29,10 @@ class TreeDialogWidgets : public ::testing::Test {
  protected:
   void SetUp() override {
     lav::testing::EnsureQtApplication();
+    // A program that ended in an earlier test asked the application to exit, which makes every
+    // modal loop return at once; one turn of the application's own loop clears that request.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
     dir = fs::temp_directory_path() / ("lavinor-tree-qt-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
@@ -51,15 +55,23 @@ class TreeDialogWidgets : public ::testing::Test {
     fs::current_path(oldCwd);
     fs::remove_all(dir);
   }
-  // Runs model's dialog; act is called once it is up, with the dialog.
-  void show(DialogModel& model, std::function<void(QDialog&)> act) {
-    QTimer::singleShot(0, [&] {
+  // Runs model's dialog; act is called once it is up, with the dialog. The timer ends with the
+  // call, so that nothing of this test fires inside a later one.
+  void show(DialogModel& model, const std::function<void(QDialog&)>& act) {
+    bool ran = false;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
       auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-      ASSERT_NE(d, nullptr);
+      if (!d || ran) return;
+      ran = true;
+      poll.stop();
       act(*d);
       if (d->isVisible()) d->reject();
     });
+    poll.start();
     ASSERT_TRUE(RunTreeReportDialog(nullptr, app, model));
+    EXPECT_TRUE(ran) << "the dialog was not up";
   }
 
   fs::path dir, oldCwd;
