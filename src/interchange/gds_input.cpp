@@ -109,6 +109,14 @@ struct Building {
   std::string name;  // reference name as the file spells it
   std::string text;
   std::vector<std::int32_t> xy;  // file integers, x and y in turn
+
+  void reset() {
+    std::string n = std::move(name), t = std::move(text);
+    std::vector<std::int32_t> p = std::move(xy);
+    *this = Building{};
+    n.clear(), t.clear(), p.clear();
+    name = std::move(n), text = std::move(t), xy = std::move(p);
+  }
 };
 
 class StreamReader {
@@ -157,7 +165,8 @@ class StreamReader {
   std::string libName_;
   std::array<std::int16_t, 12> dates_{};
   Building el_;
-  std::string cell_;  // the design's name of the structure being read
+  std::vector<db::UserPoint> points_;  // the element's points in user units
+  std::string cell_;                   // the design's name of the structure being read
   bool cellOpen_ = false;
   // Failure details.
   std::size_t failPosition_ = 0, failCurrent_ = 0;
@@ -173,13 +182,17 @@ class StreamReader {
 void StreamReader::planNames(std::span<const std::uint8_t> bytes, std::size_t start) {
   // Only the structure names are looked at ahead, so that a name made unique is known to the
   // references that come before its structure.
-  gds::RecordReader scan(bytes, start, kMaxRecordData);
-  Record r;
   std::set<std::string> used;
-  while (scan.next(r) == gds::GetResult::Ok) {
-    if (r.type != static_cast<std::uint8_t>(gds::Rec::StrName) ||
-        r.kind != static_cast<std::uint8_t>(gds::DataKind::Ascii))
-      continue;
+  // Hops from header to header; the reading proper checks every record.
+  for (std::size_t at = start; at + 4 <= bytes.size();) {
+    const std::size_t length = (std::size_t{bytes[at]} << 8) | bytes[at + 1];
+    if (length < 4 || (length & 1) || length - 4 > bytes.size() - at - 4) break;
+    const bool strName = bytes[at + 2] == static_cast<std::uint8_t>(gds::Rec::StrName) &&
+                         bytes[at + 3] == static_cast<std::uint8_t>(gds::DataKind::Ascii);
+    Record r;
+    r.data = bytes.subspan(at + 4, length - 4);
+    at += length;
+    if (!strName) continue;
     const std::string raw = gds::GetString(r);
     const std::string clean = CleanCellName(raw);
     std::string cell = clean;
@@ -307,8 +320,9 @@ Stop StreamReader::handle(const Record& r, const gds::RecordInfo& info) {
       static constexpr db::ElementType kTypes[5] = {db::ElementType::Polygon, db::ElementType::Line,
                                                     db::ElementType::SCell, db::ElementType::ACell,
                                                     db::ElementType::Text};
-      // Every field starts from the format's default, so nothing leaks from the element before.
-      el_ = Building{};
+      // Every field starts from the format's default, so nothing leaks from the element before;
+      // the buffers keep their memory for the next element.
+      el_.reset();
       el_.type = kTypes[r.type - static_cast<std::uint8_t>(gds::Rec::Boundary)];
       return Stop::None;
     }
@@ -543,7 +557,8 @@ Stop StreamReader::endElement() {
     case db::ElementType::Polygon:
       break;
   }
-  std::array<db::UserPoint, db::kTempCapacity> pts;
+  auto& pts = points_;
+  pts.resize(use);
   for (std::size_t i = 0; i < use; ++i) {
     std::int32_t check = 0;
     if (!toDb(el_.xy[2 * i], check) || !toDb(el_.xy[2 * i + 1], check)) return Stop::Range;

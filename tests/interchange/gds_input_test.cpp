@@ -322,6 +322,25 @@ TEST_F(StreamInput, ValuesBeyondTheDesignRangeStopTheRun) {
   EXPECT_NE(std::string::npos, host.boxes[1].text.find("範囲を超えています"));
 }
 
+TEST_F(StreamInput, AStructureBeyondTheLastCellSlotStopsTheRun) {
+  // Its elements must never land in the cell before it.
+  StreamBuilder b;
+  b.library();
+  for (int i = 0; i <= 800; ++i) {
+    b.structure("S" + std::to_string(i));
+    b.boundary(1, {0, 0, i + 1, 0, i + 1, 1, 0, 0}).endStructure();
+  }
+  b.endLibrary();
+  EXPECT_TRUE(read(b.bytes()).empty());
+  EXPECT_FALSE(app.design.isOpen());
+  const auto boxes = takeBoxes();
+  ASSERT_EQ(1u, boxes.size());
+  EXPECT_EQ("セル S800 を作成できません。セルの数が多すぎます。", boxes[0]);
+  const std::string log = ReadText(dir / "in.txt");
+  EXPECT_NE(std::string::npos, log.find("too many cells")) << log;
+  EXPECT_NE(std::string::npos, log.find("Error end"));
+}
+
 TEST_F(StreamInput, UndefinedAndRecursivePlacementsAreReported) {
   StreamBuilder b;
   b.library()
