@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "command/command_window.h"
+#include "display/print_view.h"
 #include "platform/sjis.h"
 #include "qt/graphics_window_widget.h"
 #include "qt/main_windows.h"
@@ -184,8 +185,8 @@ void CommandWindowWidget::buildMenu() {
           program_.showVersion();
           break;
         case shell::MenuOutcome::Print:
-          // Printing has no direct start yet; the print command says so.
-          command::RunMenuCommand(program_.app, 111, {});
+          // The menu prints at once, with the print mode already chosen; no command line.
+          display::PrintView(program_.app);
           break;
         default:
           break;
