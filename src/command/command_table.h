@@ -27,9 +27,8 @@ using ContinueFn = void (*)(AppState& app, std::string_view answer);
 struct CommandRow {
   std::int16_t number;
   Needs needs;
-  StartFn start;          // first step, with the whole command line
-  ContinueFn next;        // later steps, with the answer; null: the answer ends the command
-  const char* laterWork;  // non-null: not available yet; names the work it waits for (UTF-8)
+  StartFn start;    // first step, with the whole command line
+  ContinueFn next;  // later steps, with the answer; null: the answer ends the command
 };
 
 // The row of a built-in command, or null for numbers outside 1..124.

@@ -185,14 +185,6 @@ void StartCommand(AppState& app, std::string_view line) {
     EndCommand(app);
     return;
   }
-  if (row.laterWork) {
-    ++d.errorsReported;
-    std::string name = sjis::toUtf8(CommandName(app.window.commands, d.current));
-    PrintMessageLine(app, "*** " + (name.empty() ? std::to_string(d.current) : name) +
-                              ": not available yet (waits for " + row.laterWork + ") ***");
-    EndCommand(app);
-    return;
-  }
   row.start(app, line);
   d.busy = false;
   app.host.invalidate(Window::Command);
