@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -151,5 +152,57 @@ void BM_KLayoutReadSameFile(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
 }
 BENCHMARK(BM_KLayoutReadSameFile)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Both programs in batch mode, as a user converts a file on a server: the wall time from start to
+// end of the process. Ours also writes the .CAD design it read the file into.
+double WallSeconds(const std::string& command) {
+  const auto t0 = std::chrono::steady_clock::now();
+  const int rc = std::system(command.c_str());
+  const auto t1 = std::chrono::steady_clock::now();
+  return rc == 0 ? std::chrono::duration<double>(t1 - t0).count() : -1;
+}
+
+void BM_LavinorBatchRead(benchmark::State& state) {
+  Scratch scratch;
+  lav::ScriptedHost host;
+  const std::uintmax_t size = WriteSample(host, "b.str");
+  std::ofstream("in.txt") << "GDSIN b.str\nCLOSE\n";
+  std::uintmax_t bytes = 0;
+  for (auto _ : state) {
+    fs::remove("b.cad");
+    const double s = WallSeconds("'" LAVINOR_BINARY "' --batch - < in.txt > out.txt 2>&1");
+    if (s < 0 || !fs::exists("b.cad")) {
+      state.SkipWithError("lavinor --batch did not read the stream file");
+      break;
+    }
+    state.SetIterationTime(s);
+    bytes += size;
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+BENCHMARK(BM_LavinorBatchRead)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_KLayoutBatchRead(benchmark::State& state) {
+  if (std::system("command -v klayout > /dev/null 2>&1") != 0) {
+    state.SkipWithError("no klayout");
+    return;
+  }
+  Scratch scratch;
+  lav::ScriptedHost host;
+  const std::uintmax_t size = WriteSample(host, "k.str");
+  std::ofstream("read.py") << "import pya\nly = pya.Layout()\nly.read(src)\n";
+  std::uintmax_t bytes = 0;
+  for (auto _ : state) {
+    const double s = WallSeconds("klayout -b -r read.py -rd src=k.str > klayout.out 2>&1");
+    if (s < 0) {
+      state.SkipWithError("klayout failed");
+      break;
+    }
+    state.SetIterationTime(s);
+    bytes += size;
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+BENCHMARK(BM_KLayoutBatchRead)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
