@@ -29,10 +29,6 @@ class TreeDialogWidgets : public ::testing::Test {
  protected:
   void SetUp() override {
     lav::testing::EnsureQtApplication();
-    // A program that ended in an earlier test asked the application to exit, which makes every
-    // modal loop return at once; one turn of the application's own loop clears that request.
-    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
     dir = fs::temp_directory_path() / ("lavinor-tree-qt-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);

@@ -18,20 +18,12 @@
 #include "qt/graphics_window_widget.h"
 #include "qt/main_windows.h"
 #include "qt/status_window_widget.h"
+#include "support/qt_application.h"
 
 namespace lav::qt {
 namespace {
 
 namespace fs = std::filesystem;
-
-void EnsureApplication() {
-  if (QCoreApplication::instance()) return;
-  if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "lavinor_tests";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
-}
 
 struct Box {
   std::string text, caption;
@@ -41,7 +33,7 @@ struct Box {
 class WindowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    EnsureApplication();
+    lav::testing::EnsureQtApplication();
     dir = fs::temp_directory_path() /
           ("lavinor-windows-" + std::to_string(::getpid()) + "-" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name());
