@@ -181,8 +181,6 @@ TreeOutcome WriteTreeReport(AppState& app) {
     return TreeOutcome::Failed;
   }
   app.host.setTitle(sjis::fromUtf8(treemsg::kRunning));
-  command::SetPrompt(app, sjis::fromUtf8(treemsg::kRunning));
-  command::RepaintInputLine(app);
   app.continueFlag = true;
   const auto step = [&app] {
     app.host.messageStep(app.continueFlag);
