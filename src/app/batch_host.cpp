@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <ctime>
 
 #include "display/print_dialog.h"
 #include "qt/qt_printer.h"
@@ -75,6 +76,14 @@ BatchHost::BatchHost(const std::vector<std::string>& answerWords) {
     std::fprintf(stderr, "[%s] %s -> %s\n", box.caption.c_str(), box.text.c_str(),
                  answerName(box.answer));
   };
+}
+
+LocalTime BatchHost::now() {
+  const std::time_t t = std::time(nullptr);
+  std::tm local{};
+  if (!localtime_r(&t, &local)) return clock;
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+          local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
 }  // namespace lav::app

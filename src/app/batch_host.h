@@ -14,6 +14,8 @@ class BatchHost : public ScriptedHost {
  public:
   // answers: "yes", "no", "ok", "cancel", one per box in order.
   explicit BatchHost(const std::vector<std::string>& answerWords);
+  // The real local time: cells, logs and reports written by a batch run carry when it ran.
+  LocalTime now() override;
   // Boxes shown with the exclamation or warning icon: refusals the batch run reports.
   long errorBoxes = 0;
 };

@@ -2,6 +2,7 @@
 // files gone, and a run that succeeds.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -46,6 +47,25 @@ TEST_F(TreeBatch, TwoRunsWriteTwoNumberedReportsOfTheSampleChip) {
   EXPECT_NE(first[4].find(" 2(Array)"), std::string::npos);
   EXPECT_EQ(std::vector(first.begin() + 2, first.end()),
             std::vector(second.begin() + 2, second.end()));
+}
+
+TEST_F(TreeBatch, CellsMadeInABatchRunCarryTheDayOfTheRun) {
+  const std::time_t before = std::time(nullptr);
+  const auto r = runBatch("-", "NEW stamp\nMKCELL TOP\nOCELL TOP\nTREE\nCLOSE\n");
+  const std::time_t after = std::time(nullptr);
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  const auto report = Lines(slurp(dir / "TREE000.TXT"));
+  ASSERT_GE(report.size(), 2u);
+  // The root line shows the cell's creation stamp as (hh:mm:ss mm/dd/yy).
+  bool found = false;
+  for (std::time_t t : {before, after}) {
+    std::tm local{};
+    localtime_r(&t, &local);
+    char day[16];
+    std::strftime(day, sizeof day, " %m/%d/%y)", &local);
+    found |= report[1].find(day) != std::string::npos;
+  }
+  EXPECT_TRUE(found) << report[1];
 }
 
 }  // namespace
