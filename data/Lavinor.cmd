@@ -37,7 +37,7 @@
 69      GRIDOFF                      グリッドを消す
 70      CURSOR    [size]             カーソルの大きさ
 57      SHOWSCELL [0|1]              単一配置セルの表示
-58      SHOWACELL [0|1]              配列配置セルの表示
+58      SHOWACELL [0|1|2]            配列配置セルの表示
 59      SHOWAMAP  [0|1]              配列配置の表示方法
 60      SHOWBASE  [depth]            セル原点を表示する深さ
 61      SHOWBNAME [depth]            セル名を表示する深さ
@@ -122,7 +122,7 @@
 105     MERGE     [& + - ^]          多角形の合成
 102     ARC                          円弧を入力する
 103     CURVEOPT  [a b n c]          円弧の条件 (円弧/楕円 向き 分割数 内/外)
-101     VTEXT     [h w p]            文字を多角形にする
+101     VTEXT     [str h w P]        文字を多角形にする
 
 # 入出力
 117     GDSIN     [file] [n]         GDSII ストリームを読む
