@@ -162,23 +162,32 @@ double WallSeconds(const std::string& command) {
   return rc == 0 ? std::chrono::duration<double>(t1 - t0).count() : -1;
 }
 
-void BM_LavinorBatchRead(benchmark::State& state) {
-  Scratch scratch;
-  lav::ScriptedHost host;
-  const std::uintmax_t size = WriteSample(host, "b.str");
-  std::ofstream("in.txt") << "GDSIN b.str\nCLOSE\n";
+// Times one whole process per iteration; done() says whether it read the file.
+template <typename Done>
+void TimeBatchRuns(benchmark::State& state, std::uintmax_t size, const std::string& command,
+                   Done done, const char* failure) {
   std::uintmax_t bytes = 0;
   for (auto _ : state) {
-    fs::remove("b.cad");
-    const double s = WallSeconds("'" LAVINOR_BINARY "' --batch - < in.txt > out.txt 2>&1");
-    if (s < 0 || !fs::exists("b.cad")) {
-      state.SkipWithError("lavinor --batch did not read the stream file");
+    const double s = WallSeconds(command);
+    if (s < 0 || !done()) {
+      state.SkipWithError(failure);
       break;
     }
     state.SetIterationTime(s);
     bytes += size;
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+
+void BM_LavinorBatchRead(benchmark::State& state) {
+  Scratch scratch;
+  lav::ScriptedHost host;
+  const std::uintmax_t size = WriteSample(host, "b.str");
+  std::ofstream("in.txt") << "GDSIN b.str\nCLOSE\n";
+  // The design each run wrote is taken away, so the next run must write it again.
+  TimeBatchRuns(
+      state, size, "'" LAVINOR_BINARY "' --batch - < in.txt > out.txt 2>&1",
+      [] { return fs::remove("b.cad"); }, "lavinor --batch did not read the stream file");
 }
 BENCHMARK(BM_LavinorBatchRead)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -191,17 +200,9 @@ void BM_KLayoutBatchRead(benchmark::State& state) {
   lav::ScriptedHost host;
   const std::uintmax_t size = WriteSample(host, "k.str");
   std::ofstream("read.py") << "import pya\nly = pya.Layout()\nly.read(src)\n";
-  std::uintmax_t bytes = 0;
-  for (auto _ : state) {
-    const double s = WallSeconds("klayout -b -r read.py -rd src=k.str > klayout.out 2>&1");
-    if (s < 0) {
-      state.SkipWithError("klayout failed");
-      break;
-    }
-    state.SetIterationTime(s);
-    bytes += size;
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+  TimeBatchRuns(
+      state, size, "klayout -b -r read.py -rd src=k.str > klayout.out 2>&1", [] { return true; },
+      "klayout failed");
 }
 BENCHMARK(BM_KLayoutBatchRead)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
