@@ -31,13 +31,7 @@ class LayerDialogsQt : public ::testing::Test {
  protected:
   void SetUp() override {
     lav::testing::EnsureQtApplication();
-    dir = fs::temp_directory_path() /
-          ("lavinor-layerdlg-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir / "work");
-    oldCwd = fs::current_path();
-    fs::current_path(dir / "work");
+    dir = lav::testing::EnterTestFolder("layerdlg", oldCwd);
     program = std::make_unique<MainWindows>(fs::path(LAVINOR_BINARY).parent_path().string(),
                                             std::vector<std::string>{"/s"},
                                             (dir / "cfg" / "Lavinor.ini").string());
@@ -64,15 +58,9 @@ class LayerDialogsQt : public ::testing::Test {
     if (program) program->finish();
     program.reset();
     settle();
-    fs::current_path(oldCwd);
-    fs::remove_all(dir);
+    lav::testing::LeaveTestFolder(dir, oldCwd);
   }
-  void settle() {
-    for (int i = 0; i < 5; ++i) {
-      QCoreApplication::processEvents();
-      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-  }
+  void settle() { lav::testing::SettleEvents(); }
   void typeLine(const QString& text) {
     QTest::keyClicks(program->command->view(), text);
     QTest::keyClick(program->command->view(), Qt::Key_Return);

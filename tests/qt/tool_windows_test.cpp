@@ -28,27 +28,20 @@ class ToolWindowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     testing::EnsureQtApplication();
-    dir = fs::temp_directory_path() /
-          ("lavinor-tools-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir / "work");
+    dir = lav::testing::EnterTestFolder("tools", oldCwd);
     // A program folder of the test's own, so that PAINTDAT.DAT is this test's.
     const fs::path built = fs::path(LAVINOR_BINARY).parent_path();
     fs::create_directories(dir / "prog");
     for (const char* f : {"Lavinor.cmd", "MOJIDATA.DAT"})
       fs::copy_file(built / f, dir / "prog" / f);
     fs::copy(built / "icons", dir / "prog" / "icons");
-    oldCwd = fs::current_path();
-    fs::current_path(dir / "work");
     ini = (dir / "cfg" / "Lavinor.ini").string();
   }
   void TearDown() override {
     if (program) program->finish();
     program.reset();
     settle();
-    fs::current_path(oldCwd);
-    fs::remove_all(dir);
+    lav::testing::LeaveTestFolder(dir, oldCwd);
   }
   void start() {
     program =
@@ -61,12 +54,7 @@ class ToolWindowsTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(program->graphics));
     settle();
   }
-  void settle() {
-    for (int i = 0; i < 8; ++i) {
-      QCoreApplication::processEvents();
-      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-  }
+  void settle() { lav::testing::SettleEvents(8); }
   void typeLine(const QString& text) {
     QWidget* v = program->command->view();
     QTest::keyClicks(v, text);

@@ -34,13 +34,7 @@ class WindowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     lav::testing::EnsureQtApplication();
-    dir = fs::temp_directory_path() /
-          ("lavinor-windows-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir / "work");
-    oldCwd = fs::current_path();
-    fs::current_path(dir / "work");
+    dir = lav::testing::EnterTestFolder("windows", oldCwd);
     ini = (dir / "cfg" / "Lavinor.ini").string();
     programDir = fs::path(LAVINOR_BINARY).parent_path().string();
   }
@@ -48,8 +42,7 @@ class WindowsTest : public ::testing::Test {
     if (program) program->finish();
     program.reset();
     settle();
-    fs::current_path(oldCwd);
-    fs::remove_all(dir);
+    lav::testing::LeaveTestFolder(dir, oldCwd);
   }
   // Starts the program; boxes are recorded and answered from answers (else their first button).
   bool start(std::vector<std::string> args = {}, std::string prog = {}) {
@@ -70,12 +63,7 @@ class WindowsTest : public ::testing::Test {
     settle();
     return ok;
   }
-  void settle() {
-    for (int i = 0; i < 5; ++i) {
-      QCoreApplication::processEvents();
-      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-  }
+  void settle() { lav::testing::SettleEvents(); }
   QWidget* view() { return program->command->view(); }
   void typeLine(const QString& text) {
     QTest::keyClicks(view(), text);
