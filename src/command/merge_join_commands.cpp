@@ -14,6 +14,7 @@
 #include "db/design_image.h"
 #include "db/entry_messages.h"
 #include "db/line_outline.h"
+#include "db/refusal_box.h"
 #include "db/rounding.h"
 #include "geometry/figure_join.h"
 #include "geometry/figure_merge.h"
@@ -33,10 +34,9 @@ void redraw(AppState& app) {
   app.host.invalidate(Window::Graphics);
 }
 
-void refuse(AppState& app, const char* utf8, Icon icon = Icon::Exclamation) {
-  ++app.dispatch.errorsReported;
+void refuse(AppState& app, const char* utf8) {
   app.continueFlag = false;
-  app.host.messageBox(sjis::fromUtf8(utf8), "Error", icon, Buttons::Ok);
+  db::ShowRefusal(app, utf8);
 }
 
 // A picked record's figure: its type, its vertices and, for a line, its width and tip.
