@@ -3,6 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
+  dpkg-dev file groff-base
   libgtest-dev googletest libbenchmark-dev
   clang-format
   qt6-base-dev qt6-svg-dev libgl-dev

@@ -18,6 +18,7 @@
 #include "platform/sjis.h"
 #include "qt/main_windows.h"
 #include "shell/app_state.h"
+#include "shell/startup.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ void usage() {
   std::fprintf(stderr,
                "usage: lavinor [/W|/B] [/S] [FILE.CAD]\n"
                "       lavinor --batch FILE|- [--answer yes,no,ok,cancel,...]\n"
+               "       lavinor --version | --help\n"
                "  /W, /B         white or black background (kept for the next start)\n"
                "  /S             start even when another instance is marked running\n"
                "  --batch FILE   run the command lines of FILE (Shift-JIS or UTF-8)\n"
@@ -53,10 +55,16 @@ int main(int argc, char** argv) {
   bool windowed = true;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
+    // Answered before anything else, so that it works without a display and without data.
+    if (a == "--version") {
+      std::printf("Lavinor %s\n", LAVINOR_VERSION);
+      return 0;
+    }
     if (a == "--batch" || a == "--answer" || a == "--help" || a == "-h") windowed = false;
   }
+  const std::string dataDir = lav::shell::DataDirectory(executableDirectory(argv[0]));
   // Without --batch the windows start; the other arguments are switches and design files.
-  if (windowed) return lav::qt::RunWindowedProgram(argc, argv, executableDirectory(argv[0]));
+  if (windowed) return lav::qt::RunWindowedProgram(argc, argv, dataDir);
 
   std::string batchFile;
   bool batch = false;
@@ -79,8 +87,7 @@ int main(int argc, char** argv) {
       char* end = nullptr;
       const double v = std::strtod(argv[++i], &end);
       if (end == argv[i] || *end != '\0' || !(v > 0) || v > 1e12) {
-        std::fprintf(stderr, "lavinor: %s needs a positive number, not '%s'\n", a.c_str(),
-                     argv[i]);
+        std::fprintf(stderr, "lavinor: %s needs a positive number, not '%s'\n", a.c_str(), argv[i]);
         return 2;
       }
       if (a == "--max-macro-lines")
@@ -103,7 +110,7 @@ int main(int argc, char** argv) {
 
   lav::app::BatchHost host(answers);
   lav::AppState app(host);
-  app.programDir = executableDirectory(argv[0]);
+  app.programDir = dataDir;
   if (!lav::command::LoadCommandFile(app)) {
     std::fprintf(stderr, "lavinor: the command file Lavinor.cmd is missing or unreadable in %s\n",
                  app.programDir.c_str());

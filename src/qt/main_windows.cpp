@@ -7,7 +7,9 @@
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "command/command_window.h"
@@ -26,6 +28,28 @@
 
 namespace lav::qt {
 namespace {
+
+// Said, with exit status 2, where the windows cannot be shown.
+constexpr const char* kNoDisplay =
+    "lavinor: no display to show the windows on; to run command lines without windows use "
+    "--batch FILE (or --batch - for standard input)\n";
+
+bool displayNamed() {
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+    if (const char* v = std::getenv(name); v && *v) return true;
+  return false;
+}
+
+// Installed while the application connects to the display: Qt's account of a failed connection
+// gives way to the one line above, and its abort to exit status 2.
+void startupMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtFatalMsg) {
+    std::fputs(kNoDisplay, stderr);
+    std::_Exit(2);
+  }
+  if (context.category && std::strncmp(context.category, "qt.qpa.", 7) == 0) return;
+  std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
 
 QRect toQRect(const shell::WindowRect& r) {
   return {r.left, r.top, r.width(), r.height()};
@@ -338,11 +362,17 @@ void MainWindows::focusMoved(QWidget* now) {
 }
 
 int RunWindowedProgram(int argc, char** argv, const std::string& programDir) {
+  if (!displayNamed()) {
+    std::fputs(kNoDisplay, stderr);
+    return 2;
+  }
   // The face names the program asks for are mapped to the installed Japanese fonts.
   const std::string fontConfig = programDir + "/fonts.conf";
   if (!std::getenv("FONTCONFIG_FILE") && std::filesystem::exists(fontConfig))
     ::setenv("FONTCONFIG_FILE", fontConfig.c_str(), 0);
+  const QtMessageHandler before = qInstallMessageHandler(startupMessage);
   QApplication qapp(argc, argv);
+  qInstallMessageHandler(before);
   QFont::insertSubstitutions(QStringLiteral("標準ゴシック"), {"IPAGothic", "IPAゴシック"});
   InstallFaceSubstitutes();  // the drawing's "ＭＳ 明朝" and "Arial" as installed fonts
   std::vector<std::string> args(argv + 1, argv + argc);

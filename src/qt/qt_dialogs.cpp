@@ -246,7 +246,7 @@ void ShowVersionDialog(QWidget* parent) {
   QDialog d(parent);
   d.setWindowTitle(u("バージョン情報"));
   auto* layout = new QVBoxLayout(&d);
-  auto* label = new QLabel(u("Lavinor  Version 4.50\n二次元レイアウト CAD"));
+  auto* label = new QLabel(u("Lavinor  Version " LAVINOR_VERSION "\n二次元レイアウト CAD"));
   label->setAlignment(Qt::AlignCenter);
   layout->addWidget(label);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);

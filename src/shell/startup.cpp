@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "db/design_files.h"
@@ -42,6 +43,18 @@ std::optional<std::string> MissingRequiredFile(const std::string& programDir) {
     if (!found || !readable(*found)) return path;
   }
   return std::nullopt;
+}
+
+std::string DataDirectory(const std::string& executableDir) {
+  const auto holdsData = [](const std::string& dir) {
+    for (const char* name : {msg::kFontFileName, msg::kCommandFileName})
+      if (paths::findCaseInsensitive(paths::join(dir, name))) return true;
+    return false;
+  };
+  if (holdsData(executableDir)) return executableDir;
+  const std::string installed =
+      std::filesystem::path(paths::join(executableDir, "../share/lavinor")).lexically_normal();
+  return holdsData(installed) ? installed : executableDir;
 }
 
 bool SkipsInstanceCheck(const std::vector<std::string>& args) {

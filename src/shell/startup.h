@@ -19,6 +19,11 @@ namespace lav::shell {
 // (names found without regard to case), nullopt when both are there.
 std::optional<std::string> MissingRequiredFile(const std::string& programDir);
 
+// The folder the program's files are read from: the executable's own folder when it holds
+// MOJIDATA.DAT or Lavinor.cmd (a build tree), else ../share/lavinor beside it when that does (an
+// installed program), else the executable's folder, so that the missing files are named there.
+std::string DataDirectory(const std::string& executableDir);
+
 // True when an argument is "/S" or "-S" (any case): the single-instance check is skipped.
 bool SkipsInstanceCheck(const std::vector<std::string>& args);
 

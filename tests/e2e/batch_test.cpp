@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 
@@ -83,6 +84,36 @@ TEST_F(Batch, BadArgumentsAreUsageErrors) {
   for (const char* options : {"--answer maybe", "--frobnicate"}) {
     const RunResult r = run("", options);
     EXPECT_EQ(r.status, 2) << options;
+  }
+}
+
+// --version works anywhere; without a display the windowed program says in one line to use
+// --batch and exits with 2, whether no display is named or the named one does not answer.
+TEST_F(Batch, VersionAnswersAndNoDisplayPointsToTheBatchRunner) {
+  const std::string noDisplay = "-u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
+  const char* version = "Lavinor [0-9]+\\.[0-9]+\n";
+  const char* oneLine = "lavinor: [^\n]*--batch[^\n]*\n";
+  struct Case {
+    std::string environment, arguments;
+    int status;
+    const char *out, *err;  // whole-stream patterns
+  };
+  const Case cases[] = {
+      {"", "--version", 0, version, ""},
+      {noDisplay, "--version", 0, version, ""},
+      {noDisplay, "/S --version", 0, version, ""},
+      {noDisplay, "--help", 0, "", "usage: lavinor [\\s\\S]*"},
+      {noDisplay, "", 2, "", oneLine},
+      {noDisplay, "/S design.cad", 2, "", oneLine},
+      {noDisplay + " DISPLAY=:7391", "/S", 2, "", oneLine},
+      {"-u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb", "/S", 2, "", oneLine},
+  };
+  for (const auto& c : cases) {
+    const RunResult r = runProgram(c.environment, c.arguments, "");
+    const std::string what = c.environment + " lavinor " + c.arguments;
+    EXPECT_EQ(r.status, c.status) << what << "\n" << r.err;
+    EXPECT_TRUE(std::regex_match(r.out, std::regex(c.out))) << what << "\n" << r.out;
+    EXPECT_TRUE(std::regex_match(r.err, std::regex(c.err))) << what << "\n" << r.err;
   }
 }
 

@@ -75,6 +75,30 @@ TEST_F(StartupTest, RefusesWithoutEitherRequiredFileAndLeavesTheSettingsAlone) {
   }
 }
 
+// A build tree keeps the files beside the program; an installed one in PREFIX/share/lavinor
+// beside PREFIX/bin.
+TEST_F(StartupTest, DataIsFoundBesideTheProgramOrInTheShareFolderBesideIt) {
+  struct Case {
+    const char *beside, *shared;  // a required file placed there, or null
+    const char* want;
+  };
+  const Case cases[] = {{"Lavinor.cmd", nullptr, "bin"},
+                        {nullptr, "MOJIDATA.DAT", "share/lavinor"},
+                        {nullptr, "lavinor.CMD", "share/lavinor"},
+                        {"mojidata.dat", "Lavinor.cmd", "bin"},
+                        {nullptr, nullptr, "bin"}};
+  for (const auto& c : cases) {
+    const fs::path prefix = dir / "prefix";
+    fs::remove_all(prefix);
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(prefix / "share" / "lavinor");
+    if (c.beside) std::ofstream(prefix / "bin" / c.beside) << "x";
+    if (c.shared) std::ofstream(prefix / "share" / "lavinor" / c.shared) << "x";
+    EXPECT_EQ(DataDirectory((prefix / "bin").string()), (prefix / c.want).string())
+        << (c.beside ? c.beside : "-") << " " << (c.shared ? c.shared : "-");
+  }
+}
+
 TEST_F(StartupTest, SecondInstanceIsRefusedUnlessStartedWithS) {
   touch("MOJIDATA.DAT");
   touch("Lavinor.cmd");

@@ -32,9 +32,14 @@ class BatchProgramTest : public ::testing::Test {
 
   // "lavinor --batch " + arguments in dir, with input on standard input.
   RunResult runBatch(const std::string& arguments, const std::string& input) {
+    return runProgram("", "--batch " + arguments, input);
+  }
+  // "env " + environment + " lavinor " + arguments in dir, with input on standard input.
+  RunResult runProgram(const std::string& environment, const std::string& arguments,
+                       const std::string& input) {
     std::ofstream(dir / "in.txt") << input;
-    const std::string cmd = "cd '" + dir.string() + "' && '" LAVINOR_BINARY "' --batch " +
-                            arguments + " < in.txt > out.txt 2> err.txt";
+    const std::string cmd = "cd '" + dir.string() + "' && env " + environment +
+                            " '" LAVINOR_BINARY "' " + arguments + " < in.txt > out.txt 2> err.txt";
     RunResult r;
     const int raw = std::system(cmd.c_str());
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
