@@ -14,19 +14,22 @@ rm -f "$build"/lavinor_*.deb
 deb=$(ls "$build"/lavinor_*.deb)
 echo "package: $deb"
 dpkg-deb --field "$deb" Package Version Architecture Depends
-dpkg-deb --contents "$deb"
+contents=$(dpkg-deb --contents "$deb")
+echo "$contents"
 
 fail() { echo "package check: $*" >&2; exit 1; }
 depends=$(dpkg-deb --field "$deb" Depends)
 for lib in libc6 libqt6widgets6 fonts-ipafont-gothic; do
   [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib"
 done
+# On this machine, where it was built, apt finds everything the package depends on.
+apt-get -s -q install "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "Depends not met"; }
 for f in usr/bin/lavinor usr/share/lavinor/Lavinor.cmd usr/share/lavinor/MOJIDATA.DAT \
   usr/share/lavinor/HLP/LAVINOR.html usr/share/lavinor/icons/zoom.svg \
   usr/share/lavinor/samples/sample.cad usr/share/applications/lavinor.desktop \
   usr/share/icons/hicolor/scalable/apps/lavinor.svg usr/share/man/man1/lavinor.1.gz \
   usr/share/doc/lavinor/LAVINOR.html usr/share/doc/lavinor/copyright; do
-  dpkg-deb --contents "$deb" | grep -q " \./$f\$" || fail "$f missing from the package"
+  grep -q " \./$f\$" <<<"$contents" || fail "$f missing from the package"
 done
 
 # Runs the installed program in prefix $1: the version, then a round of conversions.
@@ -34,11 +37,11 @@ check_installed() {
   local bin=$1/bin/lavinor share=$1/share/lavinor run=$work/run
   [[ $("$bin" --version) =~ ^Lavinor\ [0-9]+\.[0-9]+$ ]] || fail "$bin --version"
   rm -rf "$run" && mkdir -p "$run/gds" && cp "$share/samples/sample.cad" "$run/"
-  (cd "$run" && printf 'OPEN sample\nGDSOUT gds/sample.gds\nCLOSE 0\n' |
+  (cd "$run" && printf 'OPEN sample\nGDSOUT gds/sample.str\nCLOSE 0\n' |
     "$bin" --batch - >/dev/null) || fail "$bin: .CAD to GDSII"
-  (cd "$run/gds" && printf 'GDSIN sample.gds\nDXFOUT sample.dxf\nCLOSE\n' |
+  (cd "$run/gds" && printf 'GDSIN sample.str\nDXFOUT sample.dxf\nCLOSE\n' |
     "$bin" --batch - >/dev/null) || fail "$bin: GDSII to .CAD and DXF"
-  for f in gds/sample.gds gds/sample.cad gds/sample.dxf; do
+  for f in gds/sample.str gds/sample.cad gds/sample.dxf; do
     [ -s "$run/$f" ] || fail "$bin: $f not written"
   done
   [ -z "$(zcat "$1/share/man/man1/lavinor.1.gz" | groff -man -Tutf8 -ww -z 2>&1)" ] ||
@@ -49,7 +52,9 @@ check_installed() {
 root=$work/root
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 touch "$root/var/lib/dpkg/status"
-dpkg --root="$root" --force-not-root --force-depends --log=/dev/null -i "$deb" >/dev/null
+# (Its libraries are missing there by design: dpkg's notes on them are kept out of the log.)
+dpkg --root="$root" --force-not-root --force-depends --log=/dev/null -i "$deb" >"$work/dpkg.log" 2>&1 ||
+  { cat "$work/dpkg.log"; fail "dpkg refused the package"; }
 [ "$(dpkg --root="$root" -s lavinor | sed -n 's/^Status: //p')" = "install ok installed" ] ||
   fail "dpkg did not install the package"
 check_installed "$root/usr"
