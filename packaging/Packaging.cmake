@@ -30,18 +30,21 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "two-dimensional layout CAD for chip and m
 set(LAVINOR_MAINTAINER "Lavinor developers <lavinor@example.org>"
     CACHE STRING "Maintainer field of the Debian package")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${LAVINOR_MAINTAINER}")
+# The long description; CPack puts the summary line above it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "two-dimensional layout CAD for chip and mask layout
- Lavinor edits designs kept as libraries of named cells: rectangles, polygons,
- wide lines, texts and single or arrayed placements of other cells on 64
- layers. It is driven by a typed command language with variables, arithmetic
- and macros, has a Japanese user interface, reads and writes GDSII Stream and
- DXF, and converts designs without windows in its batch runner.")
+    "Lavinor edits designs kept as libraries of named cells: rectangles, polygons,
+wide lines, texts and single or arrayed placements of other cells on 64
+layers. It is driven by a typed command language with variables, arithmetic
+and macros, has a Japanese user interface, reads and writes GDSII Stream and
+DXF, and converts designs without windows in its batch runner.")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 # Libraries from dpkg-shlibdeps; the fonts that fonts.conf names are needed at run time too.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, fonts-ipafont-mincho")
+# The Help menu hands the HTML manual to the desktop's browser.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)
