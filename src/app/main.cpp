@@ -12,6 +12,7 @@
 
 #include "app/batch_host.h"
 #include "app/batch_runner.h"
+#include "app/stop_signals.h"
 #include "command/command_file.h"
 #include "command/command_window.h"
 #include "platform/paths.h"
@@ -79,8 +80,7 @@ int main(int argc, char** argv) {
       char* end = nullptr;
       const double v = std::strtod(argv[++i], &end);
       if (end == argv[i] || *end != '\0' || !(v > 0) || v > 1e12) {
-        std::fprintf(stderr, "lavinor: %s needs a positive number, not '%s'\n", a.c_str(),
-                     argv[i]);
+        std::fprintf(stderr, "lavinor: %s needs a positive number, not '%s'\n", a.c_str(), argv[i]);
         return 2;
       }
       if (a == "--max-macro-lines")
@@ -115,6 +115,8 @@ int main(int argc, char** argv) {
     std::fputc('\n', stdout);
   };
 
+  // No Escape key here: SIGINT and SIGTERM stop the run instead of killing it.
+  lav::app::CatchStopSignals();
   lav::app::BatchResult result;
   if (batchFile == "-") {
     result = lav::app::RunBatch(app, std::cin, options);
