@@ -51,8 +51,7 @@ void applyOptions(AppState& app, const BatchOptions& options) {
 }
 
 // A limit that stopped a macro stops the run: the lines after it were meant to follow the
-// macro's work, which did not finish.
-// A stop signal ends the run after the line it interrupted.
+// macro's work, which did not finish. So does a stop signal, after the line it interrupted.
 bool goOn(const AppState& app) {
   return !app.dispatch.endRequested && !app.macro.limitReached && StopSignal() == 0;
 }

@@ -80,7 +80,8 @@ int main(int argc, char** argv) {
       char* end = nullptr;
       const double v = std::strtod(argv[++i], &end);
       if (end == argv[i] || *end != '\0' || !(v > 0) || v > 1e12) {
-        std::fprintf(stderr, "lavinor: %s needs a positive number, not '%s'\n", a.c_str(), argv[i]);
+        std::fprintf(stderr, "lavinor: %s needs a positive number, not '%s'\n", a.c_str(),
+                     argv[i]);
         return 2;
       }
       if (a == "--max-macro-lines")
