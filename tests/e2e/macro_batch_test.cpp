@@ -124,9 +124,10 @@ TEST_F(MacroBatch, StopSignalsActAsEscapeAndNothingIsWritten) {
     ::usleep(100000);  // into the loop, or waiting for input
     ::kill(pid, c.signal);
     int raw = 0;
-    for (int i = 0; i < 400 && ::waitpid(pid, &raw, WNOHANG) == 0; ++i) ::usleep(25000);
+    pid_t ended = 0;
+    for (int i = 0; i < 400 && (ended = ::waitpid(pid, &raw, WNOHANG)) == 0; ++i) ::usleep(25000);
     ::close(input[1]);
-    if (::waitpid(pid, &raw, WNOHANG) == 0) {
+    if (ended == 0) {
       ::kill(pid, SIGKILL);
       ::waitpid(pid, &raw, 0);
       ADD_FAILURE() << c.macro << ": the run did not stop";
