@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "app/stop_signals.h"
 #include "display/print_dialog.h"
 #include "qt/qt_printer.h"
 
@@ -76,6 +77,11 @@ BatchHost::BatchHost(const std::vector<std::string>& answerWords) {
     std::fprintf(stderr, "[%s] %s -> %s\n", box.caption.c_str(), box.text.c_str(),
                  answerName(box.answer));
   };
+}
+
+void BatchHost::messageStep(bool& continueFlag) {
+  if (StopSignal() != 0) continueFlag = false;
+  ScriptedHost::messageStep(continueFlag);
 }
 
 LocalTime BatchHost::now() {

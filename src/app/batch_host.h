@@ -16,6 +16,8 @@ class BatchHost : public ScriptedHost {
   explicit BatchHost(const std::vector<std::string>& answerWords);
   // The real local time: cells, logs and reports written by a batch run carry when it ran.
   LocalTime now() override;
+  // A stop signal (SIGINT, SIGTERM) acts as Escape at every message step.
+  void messageStep(bool& continueFlag) override;
   // Boxes shown with the exclamation or warning icon: refusals the batch run reports.
   long errorBoxes = 0;
 };

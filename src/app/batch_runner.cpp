@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <string>
 
+#include "app/stop_signals.h"
 #include "command/command_window.h"
 #include "command/dispatcher.h"
 #include "command/handlers.h"
+#include "db/design_files.h"
 #include "macro/macro_runner.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
@@ -49,9 +51,9 @@ void applyOptions(AppState& app, const BatchOptions& options) {
 }
 
 // A limit that stopped a macro stops the run: the lines after it were meant to follow the
-// macro's work, which did not finish.
+// macro's work, which did not finish. So does a stop signal, after the line it interrupted.
 bool goOn(const AppState& app) {
-  return !app.dispatch.endRequested && !app.macro.limitReached;
+  return !app.dispatch.endRequested && !app.macro.limitReached && StopSignal() == 0;
 }
 
 // One line of the input, typed and entered.
@@ -78,7 +80,9 @@ void answerMacro(AppState& app, std::istream& in, BatchResult& result) {
   while (goOn(app) && waitsForInput(app) && std::getline(in, raw)) enterLine(app, raw, result);
 }
 
-BatchResult finish(AppState& app, BatchResult result) {
+// The end of the input: a macro waiting for an answer is stopped, an open design is closed as
+// the exit command closes it.
+BatchResult endOfInput(AppState& app, BatchResult result) {
   if (waitsForInput(app)) {
     // No answer will come: the macro is stopped as Escape stops it.
     std::fprintf(stderr,
@@ -90,6 +94,20 @@ BatchResult finish(AppState& app, BatchResult result) {
   if (!app.dispatch.endRequested && app.design.isOpen()) {
     // The end of the input ends the program as the exit command does.
     command::StartExit(app, "EXIT");
+  }
+  return result;
+}
+
+BatchResult finish(AppState& app, BatchResult result) {
+  if (StopSignal() == 0) result = endOfInput(app, result);
+  if (const int signal = StopSignal(); signal != 0) {
+    // Stopped from outside: nothing is written that the user did not save before.
+    std::fprintf(stderr, "lavinor: stopped by %s%s\n", StopSignalName(signal),
+                 app.design.isOpen() ? "; the open design is closed without writing" : "");
+    ++result.errors;
+    if (macro::MacroActive(app) || app.dispatch.current > command::kIdle)
+      command::AbortCommand(app);
+    if (app.design.isOpen()) db::CloseDesign(app, false);
   }
   result.errors += app.dispatch.errorsReported;
   return result;

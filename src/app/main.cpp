@@ -12,6 +12,7 @@
 
 #include "app/batch_host.h"
 #include "app/batch_runner.h"
+#include "app/stop_signals.h"
 #include "command/command_file.h"
 #include "command/command_window.h"
 #include "platform/paths.h"
@@ -123,6 +124,8 @@ int main(int argc, char** argv) {
     std::fputc('\n', stdout);
   };
 
+  // No Escape key here: SIGINT and SIGTERM stop the run instead of killing it.
+  lav::app::CatchStopSignals();
   lav::app::BatchResult result;
   if (batchFile == "-") {
     result = lav::app::RunBatch(app, std::cin, options);

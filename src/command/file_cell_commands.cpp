@@ -66,8 +66,8 @@ void StartOpenDesign(AppState& app, std::string_view line) {
 
 void ContinueOpenDesign(AppState& app, std::string_view answer) {
   app.continueFlag = true;
-  db::OpenDesignCommand(app, answer);
-  if (!app.continueFlag) PrintLine(app, "*** Abortion ***", kPrintMessage);
+  // A refused or failed open clears the flag too; only an open cut short is an abortion.
+  if (db::OpenDesignCommand(app, answer)) PrintLine(app, "*** Abortion ***", kPrintMessage);
   EndCommand(app);
 }
 

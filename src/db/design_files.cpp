@@ -146,6 +146,7 @@ OpenResult OpenDesign(AppState& app, std::string_view argument) {
   std::snprintf(aux, sizeof aux, "BUF$BUFF.%02dD", d.auxCounter++);
   const LoadError err = LoadCadFile(full, d.image, &app.host, &app.continueFlag);
   if (err != LoadError::None || !app.continueFlag) {
+    const bool stopped = err == LoadError::Stopped || (err == LoadError::None && !app.continueFlag);
     if (err == LoadError::TooLarge) ShowRefusal(app, msg::kOutOfMemory);
     if (err == LoadError::Damaged) ShowRefusal(app, msg::kDamaged, full);
     if (err == LoadError::CannotOpen) ShowRefusal(app, msg::kCannotOpen, full);
@@ -153,7 +154,7 @@ OpenResult OpenDesign(AppState& app, std::string_view argument) {
     std::error_code ec;
     fs::remove(aux, ec);
     d.image = {};
-    return OpenResult::Failed;
+    return stopped ? OpenResult::Stopped : OpenResult::Failed;
   }
   // Settings are taken only from a design that passed every check.
   if (!ReadHeader(d.image, app.settings)) {
@@ -168,11 +169,12 @@ OpenResult OpenDesign(AppState& app, std::string_view argument) {
   return OpenResult::Opened;
 }
 
-void OpenDesignCommand(AppState& app, std::string_view argument) {
+bool OpenDesignCommand(AppState& app, std::string_view argument) {
   titleRunning(app);
   const OpenResult r = OpenDesign(app, argument);
   switch (r) {
     case OpenResult::Failed:
+    case OpenResult::Stopped:
       releaseDesign(app);
       titleIdle(app);
       break;
@@ -191,6 +193,7 @@ void OpenDesignCommand(AppState& app, std::string_view argument) {
       break;
   }
   app.host.invalidate(Window::Status);
+  return r == OpenResult::Stopped;
 }
 
 bool CloseDesign(AppState& app, bool save) {

@@ -11,7 +11,8 @@ struct AppState;
 
 namespace lav::db {
 
-enum class OpenResult : int { Opened = 0, Refused = 1, Failed = -1 };
+// Stopped: failed because Escape cut the load short (no message box was shown for it).
+enum class OpenResult : int { Opened = 0, Refused = 1, Failed = -1, Stopped = -2 };
 
 // Command 2 with a name: false when nothing was created (the message was shown).
 bool NewDesign(AppState& app, std::string_view name);
@@ -19,8 +20,9 @@ bool NewDesign(AppState& app, std::string_view name);
 // The open operation on a typed name (first word): name and content checks, load, header.
 OpenResult OpenDesign(AppState& app, std::string_view argument);
 
-// Command 3 after the name is known: the open operation with the titles around it.
-void OpenDesignCommand(AppState& app, std::string_view argument);
+// Command 3 after the name is known: the open operation with the titles around it. True when
+// the open was cut short by Escape (only then does the command print "*** Abortion ***").
+bool OpenDesignCommand(AppState& app, std::string_view argument);
 
 // The close operation: writes the design when save is true. False when the write failed or
 // was stopped: the design then stays open (the message was shown for a failure).

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/byte_io.h"
+#include "platform/sjis.h"
 
 namespace lav::db {
 
@@ -29,11 +30,13 @@ std::string CellEntry::nameText() const {
 
 void CellEntry::setName(std::string_view text) {
   name.fill(0);
-  std::memcpy(name.data(), text.data(), std::min(text.size(), kNameBytes));
+  const std::string_view cut = sjis::cutAt(text, kNameBytes);
+  std::memcpy(name.data(), cut.data(), cut.size());
 }
 
 std::string CutCellName(std::string_view name) {
-  return std::string(name.substr(0, std::min(name.size(), kNameBytes)));
+  // Never a lead byte without its trail byte at the end.
+  return std::string(sjis::cutAt(name, kNameBytes));
 }
 
 CellEntry ReadCellEntry(const DesignImage& image, std::int32_t off) {

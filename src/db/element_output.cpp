@@ -11,6 +11,7 @@
 #include "db/placement_geometry.h"
 #include "db/rounding.h"
 #include "db/temp_layer.h"
+#include "platform/sjis.h"
 
 namespace lav::db {
 namespace {
@@ -187,7 +188,7 @@ OutputResult OutputTempLayer(DesignState& design, TempLayer& temp, const Element
         t.reflection = s.reflection;
         t.magnification = s.magnification;
         t.angle = s.angle;
-        t.text = s.text.substr(0, 512);
+        t.text = std::string(sjis::cutAt(s.text, 512));
         t.x = p.x;
         t.y = p.y;
         st = put(EncodeText(t), Box{p.x, p.y, p.x, p.y});

@@ -3,13 +3,15 @@
 
 #include "db/element_stream.h"
 #include "platform/byte_io.h"
+#include "platform/sjis.h"
 
 namespace lav::db {
 namespace {
 
 void putName(std::uint8_t* p, const std::string& name) {
   std::memset(p, 0, kNameBytes);
-  std::memcpy(p, name.data(), std::min(name.size(), kNameBytes));
+  const std::string_view cut = sjis::cutAt(name, kNameBytes);
+  std::memcpy(p, cut.data(), cut.size());
 }
 
 void putVertices(std::uint8_t* p, const std::vector<Vertex>& v) {
@@ -79,7 +81,7 @@ std::vector<std::uint8_t> EncodeSingle(const Placement& p) {
 }
 
 std::vector<std::uint8_t> EncodeText(const TextRecord& t) {
-  const std::size_t n = std::min<std::size_t>(t.text.size(), kPayloadSize - 30);
+  const std::size_t n = sjis::cutAt(t.text, kPayloadSize - 30).size();
   std::vector<std::uint8_t> r(30 + n, 0);
   le::putI16(&r[0], 2);
   le::putI16(&r[2], t.layer);

@@ -482,8 +482,9 @@ void DrawCell(DrawContext& ctx, const PlacementTransform& frame, const db::CellE
         t.reflection = le::getI16(b + 10) == 1 ? 1 : 0;
         t.magnification = le::getU32(b + 12);
         t.angle = le::getU32(b + 16);
-        t.text = std::string_view(reinterpret_cast<const char*>(b + 22),
-                                  static_cast<std::size_t>(std::min(n, 512)));
+        t.text = sjis::cutAt(
+            std::string_view(reinterpret_cast<const char*>(b + 22), static_cast<std::size_t>(n)),
+            kScreenTextLimit);
         t.x = le::getI32(b + 22 + n);
         t.y = le::getI32(b + 26 + n);
         DrawText(ctx, frame, t);

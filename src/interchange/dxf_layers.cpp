@@ -21,6 +21,15 @@ std::optional<long> PlainDecimal(std::string_view text) {
   return v;
 }
 
+std::vector<std::optional<int>> DxfLayerMap::addTable(const std::vector<std::string>& names) {
+  for (const auto& name : names)
+    if (auto n = PlainDecimal(name); n && *n >= 0 && *n <= 63) used_[static_cast<int>(*n)] = true;
+  std::vector<std::optional<int>> mapped;
+  mapped.reserve(names.size());
+  for (const auto& name : names) mapped.push_back(add(name));
+  return mapped;
+}
+
 std::optional<int> DxfLayerMap::add(std::string_view name) {
   std::optional<int> mapped;
   if (auto n = PlainDecimal(name); n && *n >= 0 && *n <= 63) {

@@ -32,8 +32,9 @@ struct MappedLayer {
 // takes the lowest free number from a counter that moves on after every entry.
 class DxfLayerMap {
  public:
-  // Maps a table entry. nullopt when all 63 numbers are taken (the name then has no mapping).
-  std::optional<int> add(std::string_view name);
+  // Maps the entries of a layer table, in file order. The numbers that numeric names spell are
+  // reserved first, so no other name takes them. nullopt for a name that found no free number.
+  std::vector<std::optional<int>> addTable(const std::vector<std::string>& names);
 
   // The layer an entity on the named layer goes to: its mapping, else the name read as a
   // decimal number when it lies in 0..63, else 0.
@@ -47,6 +48,8 @@ class DxfLayerMap {
   const std::vector<MappedLayer>& entries() const { return entries_; }
 
  private:
+  std::optional<int> add(std::string_view name);
+
   std::map<std::string, int, std::less<>> byName_;
   std::vector<MappedLayer> entries_;
   std::array<bool, 64> used_{};

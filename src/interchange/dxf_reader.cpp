@@ -158,6 +158,7 @@ DxfStop DxfReader::run() {
         break;
     }
   }
+  if (section_ == Section::LayerTable && stop_ == DxfStop::None) endLayerTable();
   if (stop_ == DxfStop::None) finish();
   // What was complete before a stop is kept; a design that is full takes nothing more.
   if (stop_ != DxfStop::ImageFull && stop_ != DxfStop::TooManyCells) {
@@ -196,18 +197,28 @@ bool DxfReader::outside(const DxfPair& p) {
 
 bool DxfReader::layerTable(const DxfPair& p) {
   if (p.code == 0) {
-    if (p.value == "ENDTAB" || p.value == "ENDSEC") section_ = Section::Outside;
+    if (p.value == "ENDTAB" || p.value == "ENDSEC") endLayerTable();
     return true;
   }
   if (p.code != 2) return true;
   lastLayerValid_ = false;
-  const auto mapped = layers_.add(p.value);
-  if (!mapped) {
-    warn(format(msg::kLogUnmappedLayer, p.value));
-    return true;
-  }
-  if (hooks_.onLayer && !hooks_.onLayer({*mapped, p.value})) stop_ = DxfStop::LayerList;
+  tableNames_.push_back(p.value);
   return true;
+}
+
+void DxfReader::endLayerTable() {
+  section_ = Section::Outside;
+  // The whole table is known before any name gets a number: a named layer must not take the
+  // number of a numeric name further down.
+  const auto mapped = layers_.addTable(tableNames_);
+  for (std::size_t i = 0; i < mapped.size() && stop_ == DxfStop::None; ++i) {
+    if (!mapped[i]) {
+      warn(format(msg::kLogUnmappedLayer, tableNames_[i]));
+    } else if (hooks_.onLayer && !hooks_.onLayer({*mapped[i], tableNames_[i]})) {
+      stop_ = DxfStop::LayerList;
+    }
+  }
+  tableNames_.clear();
 }
 
 bool DxfReader::entities(const DxfPair& p) {

@@ -91,6 +91,7 @@ class DxfReader {
   void planBlockNames();
   bool outside(const DxfPair& p);
   bool layerTable(const DxfPair& p);
+  void endLayerTable();
   bool entities(const DxfPair& p);
   bool group(const DxfPair& p);
   bool number(const DxfPair& p, double& out);
@@ -138,6 +139,7 @@ class DxfReader {
   DxfStop stop_ = DxfStop::None;
   long errorLine_ = 0;
   DxfLayerMap layers_;
+  std::vector<std::string> tableNames_;  // the layer table's names until it ends
   std::set<std::string> unmappedWarned_;
   std::string lastLayerName_;
   bool lastLayerValid_ = false;

@@ -21,6 +21,7 @@
 #include "interchange/conversion_log.h"
 #include "interchange/gds_record_stream.h"
 #include "interchange/gds_records.h"
+#include "interchange/gds_writer.h"
 #include "interchange/input_file_choice.h"
 #include "interchange/messages.h"
 #include "platform/paths.h"
@@ -84,6 +85,17 @@ std::pair<double, double> rotate(double x, double y, double deg) {
   return {x * std::cos(a) - y * std::sin(a), x * std::sin(a) + y * std::cos(a)};
 }
 
+// A record for the log: its number in the file and its name ("12 (SPACING)").
+std::string RecordLabel(long number, std::uint8_t type) {
+  std::string name(gds::RecordName(type));
+  if (name == "?") {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", type);
+    name = std::string("unknown type ") + hex;
+  }
+  return std::to_string(number) + " (" + name + ")";
+}
+
 // Why a run ended early.
 enum class Stop : std::uint8_t {
   None,
@@ -145,8 +157,23 @@ class StreamReader {
   Stop units(const Record& r);
   Stop structureName(const Record& r);
   Stop endElement();
-  Stop arrayPitches(db::ElementSettings& s);
-  Stop format(const Record& r, std::string detail);
+  // An AREF's lattice in the design's terms: columns along the placement's own x axis, rows
+  // along its y axis; steps in file units.
+  struct Lattice {
+    bool fits = true;
+    bool swapped = false;  // the file's columns are the design's rows
+    std::int32_t columns = 1, rows = 1;
+    double columnStep = 0, rowStep = 0;
+  };
+  Lattice lattice() const;
+  // True when the array of s, written out again, gives the file's own AREF points (as the
+  // design's grid holds them): only then are its members where the file puts them.
+  bool writesBack(const db::ElementSettings& s, std::int32_t x, std::int32_t y, bool swapped) const;
+  Stop explodeArray(db::ElementSettings s);
+  // The points in points_ through the temporary layer's output.
+  Stop output(const db::ElementSettings& s);
+  // A format error at record r; header is false when not even its header could be read.
+  Stop format(const Record& r, std::string detail, bool header = true);
   void finishCell();
   void writeLogHeader();
   void warn(std::string_view cell, const std::string& text);
@@ -170,7 +197,8 @@ class StreamReader {
   bool cellOpen_ = false;
   // Failure details.
   std::size_t failPosition_ = 0, failCurrent_ = 0;
-  long failRecord_ = 0;
+  std::string failRecord_;     // its number and name, for the log
+  std::uint8_t lastType_ = 0;  // the type of the record being handled
   std::string failDetail_;
   // Structure names of the file, in file order, with the cells they become.
   std::vector<std::pair<std::string, std::string>> plan_;
@@ -231,11 +259,15 @@ bool StreamReader::toDb(double fileValue, std::int32_t& out) const {
   return true;
 }
 
-Stop StreamReader::format(const Record& r, std::string detail) {
+Stop StreamReader::format(const Record& r, std::string detail, bool header) {
   failPosition_ = r.position + 2;
   failCurrent_ = records_.position();
-  failRecord_ = r.number;
   failDetail_ = std::move(detail);
+  if (header) {
+    failRecord_ = RecordLabel(r.number, r.type);
+  } else {
+    failRecord_ = std::to_string(records_.records() + 1) + " (no record header)";
+  }
   return Stop::Format;
 }
 
@@ -264,14 +296,15 @@ Stop StreamReader::run() {
       case gds::GetResult::Ok:
         break;
       case gds::GetResult::End:
-        return format(r, "end of file before ENDLIB");
+        return format(r, "end of file before ENDLIB", false);
       case gds::GetResult::ShortHeader:
-        return format(r, "record header cut short");
+        return format(r, "record header cut short", false);
       case gds::GetResult::BadLength:
         return format(r, "record length");
       case gds::GetResult::ShortData:
         return format(r, "record runs past the end of the file");
     }
+    lastType_ = r.type;
     const gds::RecordInfo* info = gds::FindRecord(r.type, r.kind);
     if (!info) return format(r, "unknown record or data type");
     const int size = gds::ValueSize(info->kind);
@@ -471,32 +504,125 @@ void StreamReader::finishCell() {
   if (e.dataSize == 0) db::SetExtent(app_.design, db::kDefaultExtent);
 }
 
-Stop StreamReader::arrayPitches(db::ElementSettings& s) {
+StreamReader::Lattice StreamReader::lattice() const {
   const auto& xy = el_.xy;
   const double deg = el_.angle / 1e6;
-  double colPitch = 0, rowPitch = 0, skew = 0;
-  if (el_.columns == 0 || el_.rows == 0) {
-    printLine(app_, msg::kErrorArray);
-    log_.print(" %s\n", msg::kErrorArray);
+  // One column's and one row's step in the placement's own axes, before its reflection and
+  // rotation; file units.
+  auto step = [&](std::size_t at, std::int32_t count) {
+    if (count == 0 || xy.size() < at + 2) return std::pair<double, double>{0, 0};
+    auto [u, v] =
+        rotate(static_cast<double>(xy[at]) - xy[0], static_cast<double>(xy[at + 1]) - xy[1], -deg);
+    if (el_.reflection) v = -v;
+    return std::pair<double, double>{u / count, v / count};
+  };
+  const auto [cu, cv] = step(2, el_.columns);
+  const auto [ru, rv] = step(4, el_.rows);
+  // A writer rounds each step to its integers, so a step may stray from its axis by that much.
+  constexpr double kAxisSlack = 0.75;
+  auto onAxis = [&](double off, std::int32_t count) {
+    return count <= 1 || std::fabs(off) <= kAxisSlack;
+  };
+  Lattice l;
+  l.columns = std::max(el_.columns, std::int32_t{1});
+  l.rows = std::max(el_.rows, std::int32_t{1});
+  if (onAxis(cv, el_.columns) && onAxis(ru, el_.rows)) {
+    l.columnStep = cu, l.rowStep = rv;
+  } else if (onAxis(cu, el_.columns) && onAxis(rv, el_.rows)) {
+    // Columns that run along the placement's y axis and rows along its x axis (KLayout writes
+    // turned arrays so): the same members with columns and rows exchanged.
+    std::swap(l.columns, l.rows);
+    l.columnStep = ru, l.rowStep = cv;
+    l.swapped = true;
+  } else {
+    l.fits = false;
   }
-  if (el_.columns != 0 && xy.size() >= 4) {
-    const auto [u, v] =
-        rotate(static_cast<double>(xy[2]) - xy[0], static_cast<double>(xy[3]) - xy[1], -deg);
-    colPitch = u / el_.columns;
-    skew = std::max(skew, std::fabs(v));
+  return l;
+}
+
+bool StreamReader::writesBack(const db::ElementSettings& s, std::int32_t x, std::int32_t y,
+                              bool swapped) const {
+  // The same sums as the stream output makes of the array.
+  const double mag = s.magnification != 0 ? s.magnification / 1e6 : 1.0;
+  auto user = [&](double v) { return v / dbu_; };
+  const auto written =
+      gds::ArrayPoints({user(x), user(y)}, s.columns, s.rows, user(s.pitchX) / mag * mag,
+                       user(s.pitchY) / mag * mag, s.angle / 1e6, s.reflection != 0);
+  const double u = 1.0 / gdsUnit_;
+  for (std::size_t k = 1; k <= 2; ++k) {
+    // The file's point for the columns is the second; with columns and rows exchanged, the third.
+    const std::size_t at = (k == 1) != swapped ? 2 : 4;
+    const std::int32_t count = at == 2 ? el_.columns : el_.rows;
+    if (count <= 1 || el_.xy.size() < at + 2) continue;
+    std::int32_t fx = 0, fy = 0;
+    if (!toDb(el_.xy[at], fx) || !toDb(el_.xy[at + 1], fy)) return false;
+    if (gds::FileInteger(written[k].x, u) != gds::FileInteger(user(fx), u) ||
+        gds::FileInteger(written[k].y, u) != gds::FileInteger(user(fy), u))
+      return false;
   }
-  if (el_.rows != 0 && xy.size() >= 6) {
-    const auto [u, v] =
-        rotate(static_cast<double>(xy[4]) - xy[0], static_cast<double>(xy[5]) - xy[1], -deg);
-    rowPitch = (el_.reflection ? -v : v) / el_.rows;
-    skew = std::max(skew, std::fabs(u));
+  return true;
+}
+
+Stop StreamReader::explodeArray(db::ElementSettings s) {
+  // A lattice that no array of the design reproduces (slanted, or off the grid): every member
+  // becomes a single placement at its exact place.
+  const auto& xy = el_.xy;
+  const std::int32_t columns = std::max(el_.columns, std::int32_t{1});
+  const std::int32_t rows = std::max(el_.rows, std::int32_t{1});
+  auto along = [&](std::size_t at, std::int32_t count, std::size_t axis) {
+    if (el_.xy.size() < at + 2 || count == 0) return 0.0;
+    return (static_cast<double>(xy[at + axis]) - xy[axis]) / count;
+  };
+  const double cx = along(2, el_.columns, 0), cy = along(2, el_.columns, 1);
+  const double rx = along(4, el_.rows, 0), ry = along(4, el_.rows, 1);
+  s.elementType = static_cast<std::int16_t>(db::ElementType::SCell);
+  const long members = static_cast<long>(columns) * rows;
+  warn(cell_,
+       " ***WARNING*** AREF " + s.cellName + " SPLIT INTO " + std::to_string(members) + " SREF");
+  points_.clear();
+  for (std::int32_t j = 0; j < rows; ++j) {
+    for (std::int32_t i = 0; i < columns; ++i) {
+      const double x = xy[0] + cx * i + rx * j, y = xy[1] + cy * i + ry * j;
+      std::int32_t check = 0;
+      if (!toDb(x, check) || !toDb(y, check)) return Stop::Range;
+      points_.push_back({x / gdsUnit_, y / gdsUnit_});
+      if (points_.size() == static_cast<std::size_t>(db::kTempCapacity)) {
+        if (const Stop st = output(s); st != Stop::None) return st;
+        app_.host.messageStep(app_.continueFlag);
+        if (!app_.continueFlag) return Stop::Escape;
+      }
+    }
   }
-  // The design's arrays run along the placement's own axes; a slanted lattice cannot be kept.
-  if (skew > 1.5)
-    warn(cell_, "***WARNING*** AREF " + CleanCellName(el_.name) + " lattice not along its axes");
-  s.columns = el_.columns == 0 ? 1 : el_.columns;
-  s.rows = el_.rows == 0 ? 1 : el_.rows;
-  if (!toDb(colPitch, s.pitchX) || !toDb(rowPitch, s.pitchY)) return Stop::Range;
+  return points_.empty() ? Stop::None : output(s);
+}
+
+Stop StreamReader::output(const db::ElementSettings& s) {
+  auto& temp = app_.temp;
+  temp.clear();
+  temp.pick = {};
+  temp.assign(std::span<const db::UserPoint>(points_.data(), points_.size()));
+  points_.clear();
+  db::OutputOptions options;
+  options.keepStamp = true;
+  const db::OutputResult out = db::OutputTempLayer(app_.design, temp, s, app_.host.now(), options);
+  temp.clear();
+  switch (out.status) {
+    case db::OutputStatus::Written:
+      return Stop::None;
+    case db::OutputStatus::OutOfImage:
+      return Stop::ImageFull;
+    case db::OutputStatus::Stopped:
+      return Stop::Escape;
+    case db::OutputStatus::Nothing:
+    case db::OutputStatus::TooManyPoints:
+    case db::OutputStatus::NoDestination: {
+      static constexpr const char* kKinds[6] = {"AREF",     "SREF",     "TEXT",
+                                                "BOUNDARY", "BOUNDARY", "PATH"};
+      warn(cell_, std::string("***WARNING*** DEGENERATE ") + kKinds[static_cast<int>(el_.type)] +
+                      " SKIPPED");
+      return Stop::None;
+    }
+  }
   return Stop::None;
 }
 
@@ -519,9 +645,24 @@ Stop StreamReader::endElement() {
   s.angle = el_.angle;
   std::size_t use = count;
   switch (el_.type) {
-    case db::ElementType::ACell:
-      if (const Stop st = arrayPitches(s); st != Stop::None) return st;
-      [[fallthrough]];
+    case db::ElementType::ACell: {
+      if (el_.columns == 0 || el_.rows == 0) {
+        printLine(app_, msg::kErrorArray);
+        log_.print(" %s\n", msg::kErrorArray);
+      }
+      s.cellName = cellNameFor(el_.name);
+      references_[cell_].insert(s.cellName);
+      const Lattice l = lattice();
+      if (!l.fits) return explodeArray(s);
+      s.columns = l.columns;
+      s.rows = l.rows;
+      if (!toDb(l.columnStep, s.pitchX) || !toDb(l.rowStep, s.pitchY)) return Stop::Range;
+      std::int32_t x = 0, y = 0;
+      if (!toDb(el_.xy[0], x) || !toDb(el_.xy[1], y)) return Stop::Range;
+      if (!writesBack(s, x, y, l.swapped)) return explodeArray(s);
+      use = 1;
+      break;
+    }
     case db::ElementType::SCell:
       s.cellName = cellNameFor(el_.name);
       references_[cell_].insert(s.cellName);
@@ -565,32 +706,7 @@ Stop StreamReader::endElement() {
     pts[i] = {static_cast<double>(el_.xy[2 * i]) / gdsUnit_,
               static_cast<double>(el_.xy[2 * i + 1]) / gdsUnit_};
   }
-  auto& temp = app_.temp;
-  temp.clear();
-  temp.pick = {};
-  temp.assign(std::span<const db::UserPoint>(pts.data(), use));
-  db::OutputOptions options;
-  options.keepStamp = true;
-  const db::OutputResult out = db::OutputTempLayer(app_.design, temp, s, app_.host.now(), options);
-  temp.clear();
-  switch (out.status) {
-    case db::OutputStatus::Written:
-      return Stop::None;
-    case db::OutputStatus::OutOfImage:
-      return Stop::ImageFull;
-    case db::OutputStatus::Stopped:
-      return Stop::Escape;
-    case db::OutputStatus::Nothing:
-    case db::OutputStatus::TooManyPoints:
-    case db::OutputStatus::NoDestination: {
-      static constexpr const char* kKinds[6] = {"AREF",     "SREF",     "TEXT",
-                                                "BOUNDARY", "BOUNDARY", "PATH"};
-      warn(cell_, std::string("***WARNING*** DEGENERATE ") + kKinds[static_cast<int>(el_.type)] +
-                      " SKIPPED");
-      return Stop::None;
-    }
-  }
-  return Stop::None;
+  return output(s);
 }
 
 void StreamReader::checkReferences() {
@@ -642,33 +758,33 @@ void StreamReader::reportFailure(Stop why) {
       std::snprintf(text, sizeof text, sjis::fromUtf8(msg::kStreamError).c_str(),
                     static_cast<long>(failPosition_), static_cast<long>(failCurrent_));
       command::ShowError(app_, text, msg::kCaptionError);
-      log_.print(" ***ERROR*** %s: record %ld (%s) at byte %ld, cell %s\n", failDetail_.c_str(),
-                 failRecord_, std::string(gds::RecordName(0)).c_str(),
-                 static_cast<long>(failPosition_), cell_.c_str());
+      log_.print(" ***ERROR*** %s: record %s at byte %ld, cell %s\n", failDetail_.c_str(),
+                 failRecord_.c_str(), static_cast<long>(failPosition_), cell_.c_str());
       break;
     case Stop::Range:
       command::ShowError(app_, db::FormatMessage(msg::kInRange, cell_), msg::kCaptionError);
-      log_.print(" ***ERROR*** value out of range, record %ld, cell %s\n", records_.records(),
-                 cell_.c_str());
+      log_.print(" ***ERROR*** value out of range, record %s, cell %s\n",
+                 RecordLabel(records_.records(), lastType_).c_str(), cell_.c_str());
       break;
     case Stop::ImageFull:
       command::ShowError(app_, db::FormatMessage(msg::kImageFull, cell_), msg::kCaptionError);
-      log_.print(" ***ERROR*** design full, record %ld, cell %s\n", records_.records(),
-                 cell_.c_str());
+      log_.print(" ***ERROR*** design full, record %s, cell %s\n",
+                 RecordLabel(records_.records(), lastType_).c_str(), cell_.c_str());
       break;
     case Stop::DirectoryFull:
       command::ShowError(app_, db::FormatMessage(msg::kCannotCreateCell, failDetail_),
                          msg::kCaptionError);
-      log_.print(" ***ERROR*** too many cells, record %ld, cell %s\n", records_.records(),
-                 failDetail_.c_str());
+      log_.print(" ***ERROR*** too many cells, record %s, cell %s\n",
+                 RecordLabel(records_.records(), lastType_).c_str(), failDetail_.c_str());
       break;
     case Stop::BadUnits:
       command::ShowError(app_, sjis::fromUtf8(msg::kBadUnits), msg::kCaptionError);
-      log_.print(" ***ERROR*** UNITS, record %ld\n", records_.records());
+      log_.print(" ***ERROR*** UNITS, record %s\n",
+                 RecordLabel(records_.records(), lastType_).c_str());
       break;
     case Stop::Escape:
-      log_.print(" ***ERROR*** stopped by Escape, record %ld, cell %s\n", records_.records(),
-                 cell_.c_str());
+      log_.print(" ***ERROR*** stopped by Escape, record %s, cell %s\n",
+                 RecordLabel(records_.records(), lastType_).c_str(), cell_.c_str());
       break;
     case Stop::None:
     case Stop::Declined:

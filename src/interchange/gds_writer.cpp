@@ -68,15 +68,31 @@ StreamWriter::~StreamWriter() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-std::int32_t StreamWriter::toFile(double userValue) {
-  const double q = userValue / u_;
+std::optional<std::int32_t> FileInteger(double userValue, double u) {
+  const double q = userValue / u;
   // The fraction is added before truncation: halves go away from zero.
   const double r = std::trunc(q + (q - std::trunc(q)));
-  if (!(r >= -2147483648.0 && r <= 2147483647.0)) {
-    rangeError = true;
-    return r > 0 ? 2147483647 : -2147483647 - 1;
-  }
+  if (!(r >= -2147483648.0 && r <= 2147483647.0)) return std::nullopt;
   return static_cast<std::int32_t>(r);
+}
+
+std::array<UserPoint, 3> ArrayPoints(UserPoint at, int columns, int rows, double columnStep,
+                                     double rowStep, double angle, bool reflected) {
+  UserPoint along{columns * columnStep, 0};
+  UserPoint across{0, rows * rowStep};
+  if (reflected) across.y = -across.y;
+  if (angle != 0) {
+    along = rotate(along, angle);
+    across = rotate(across, angle);
+  }
+  return {at, UserPoint{at.x + along.x, at.y + along.y},
+          UserPoint{at.x + across.x, at.y + across.y}};
+}
+
+std::int32_t StreamWriter::toFile(double userValue) {
+  if (const auto v = FileInteger(userValue, u_)) return *v;
+  rangeError = true;
+  return userValue > 0 ? 2147483647 : -2147483647 - 1;
 }
 
 int StreamWriter::openLibrary(const std::string& path, double u, const DateTime& now,
@@ -186,19 +202,10 @@ int StreamWriter::arrayReference(std::string_view name, UserPoint at, int column
   transformation();
   out_->int16s(R(Rec::ColRow),
                {static_cast<std::int16_t>(columns), static_cast<std::int16_t>(rows)});
-  UserPoint along{columns * columnPitch * magnification, 0};
-  UserPoint across{0, rows * rowPitch * magnification};
-  if (reflected) across.y = -across.y;
-  if (angle != 0) {
-    along = rotate(along, angle);
-    across = rotate(across, angle);
-  }
-  const std::int32_t xy[6] = {toFile(at.x),
-                              toFile(at.y),
-                              toFile(at.x + along.x),
-                              toFile(at.y + along.y),
-                              toFile(at.x + across.x),
-                              toFile(at.y + across.y)};
+  const auto p = ArrayPoints(at, columns, rows, columnPitch * magnification,
+                             rowPitch * magnification, angle, reflected);
+  const std::int32_t xy[6] = {toFile(p[0].x), toFile(p[0].y), toFile(p[1].x),
+                              toFile(p[1].y), toFile(p[2].x), toFile(p[2].y)};
   out_->int32s(R(Rec::Xy), xy);
   out_->empty(R(Rec::EndEl));
   return 0;

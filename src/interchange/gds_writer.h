@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -21,6 +22,15 @@ using DateTime = std::array<std::int16_t, 6>;
 struct UserPoint {
   double x = 0, y = 0;
 };
+
+// A user-unit value as a file integer for a database unit of u user units (halves away from
+// zero), or nullopt when it does not fit.
+std::optional<std::int32_t> FileInteger(double userValue, double u);
+
+// The three XY points of an AREF as the writer forms them (user units): the origin, the end of
+// the columns and the end of the rows. The steps are whole pitches, magnification included.
+std::array<UserPoint, 3> ArrayPoints(UserPoint at, int columns, int rows, double columnStep,
+                                     double rowStep, double angle, bool reflected);
 
 class StreamWriter {
  public:

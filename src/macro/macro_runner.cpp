@@ -146,13 +146,17 @@ std::optional<std::size_t> findLabel(AppState& app, std::string_view label) {
   return std::nullopt;
 }
 
-// Moves to the line after label; a missing label stops the macro with a message.
+// Moves to the line after label. A missing label ends the current file as its last line would
+// (with a message): a called macro returns to its caller, which goes on.
 void jumpTo(AppState& app, std::string_view label) {
   if (auto next = findLabel(app, label)) {
     app.macro.position = *next;
   } else if (app.macro.state == RunState::Running) {
-    refuse(app,
-           format(runmsg::kLabelNotFound, app.macro.path.c_str(), sjis::toUtf8(label).c_str()));
+    command::ShowError(app,
+                       sjis::fromUtf8(format(runmsg::kJumpLabelNotFound, app.macro.path.c_str(),
+                                             sjis::toUtf8(label).c_str())),
+                       runmsg::kErrorCaption);
+    app.macro.position = app.macro.source.bytes.size();
   }
 }
 

@@ -22,6 +22,9 @@ inline constexpr const char* kLineDoesNotFit =
     "マクロ %s の %ld 行目は入力行に入りきりません。マクロを中止しました。";
 inline constexpr const char* kLabelNotFound =
     "マクロ %s にラベル %s が見つかりません。マクロを中止しました。";
+// A jump to a missing label ends only the file that jumps; a calling macro goes on.
+inline constexpr const char* kJumpLabelNotFound =
+    "マクロ %s にラベル %s が見つかりません。このマクロファイルはここで終わります。";
 inline constexpr const char* kUnclosedQuote =
     "マクロ %s の %ld 行目の INKEY$ の引用符 \" が閉じていません。マクロを中止しました。";
 inline constexpr const char* kCannotReread =

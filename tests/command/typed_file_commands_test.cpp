@@ -44,7 +44,7 @@ TEST_F(TypedFileCommands, OpenCellAsksForTheNameAndKeepsALeadingMarker) {
   EXPECT_TRUE(takeBoxes().empty());
 }
 
-TEST_F(TypedFileCommands, AnOpenStoppedWithEscapeSaysSoAndLeavesNoDesign) {
+TEST_F(TypedFileCommands, OnlyAnOpenCutShortSaysAbortion) {
   {
     db::DesignState d;
     db::testing::NewImage(d);
@@ -53,15 +53,26 @@ TEST_F(TypedFileCommands, AnOpenStoppedWithEscapeSaysSoAndLeavesNoDesign) {
     std::ofstream("BIG.CAD", std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream("TEXT.CAD") << "not a design, and shorter than a header";
   }
-  host.onMessageStep = [](bool& go) { go = false; };
-  lines.clear();
-  type("OPEN BIG.CAD");
-  EXPECT_FALSE(app.design.isOpen());
-  EXPECT_TRUE(printed("*** Abortion ***"));
-  host.onMessageStep = nullptr;
-  type("OPEN BIG.CAD");
-  EXPECT_TRUE(app.design.isOpen());
+  struct Case {
+    const char* typed;
+    bool escape;    // Escape pressed while it runs
+    bool abortion;  // "*** Abortion ***" printed
+    std::size_t boxes;
+  } cases[] = {
+      {"OPEN BIG.CAD", true, true, 0},   {"OPEN NOSUCH", false, false, 1},
+      {"OPEN BIG.DAT", false, false, 1}, {"OPEN TEXT", false, false, 1},
+      {"OPEN BIG.CAD", false, false, 0},
+  };
+  for (const auto& c : cases) {
+    host.onMessageStep = [&](bool& go) { go = go && !c.escape; };
+    lines.clear();
+    type(c.typed);
+    EXPECT_EQ(printed("*** Abortion ***"), c.abortion) << c.typed;
+    EXPECT_EQ(takeBoxes().size(), c.boxes) << c.typed;
+    EXPECT_EQ(app.design.isOpen(), !c.abortion && c.boxes == 0) << c.typed;
+  }
 }
 
 }  // namespace

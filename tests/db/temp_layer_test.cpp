@@ -400,6 +400,38 @@ TEST_F(ElementOutput, PlacementExtentCoversTheArray) {
   EXPECT_EQ(extentOf(e), (Box{0, 0, 1000, 1000}));
 }
 
+TEST_F(ElementOutput, CutsToAByteLimitNeverSplitATwoByteCharacter) {
+  const std::string te = "\x83\x65";  // テ, across each limit: left out whole
+  const std::string name = std::string(31, 'N') + te;
+  s.elementType = 2;
+  s.text = std::string(511, 'T') + te;
+  ASSERT_TRUE(out({{0, 0}}).written());
+  s.cellName = name;
+  for (const std::int16_t type : {1, 0}) {
+    s.elementType = type;
+    ASSERT_TRUE(out({{0, 0}}).written());
+  }
+  const auto w = readBack(d);
+  ASSERT_EQ(w.records.size(), 3u);
+  testing::AddCell(d, name);
+  struct Case {
+    const char* what;
+    std::string got, want;
+  } cases[] = {
+      {"text",
+       std::string(reinterpret_cast<const char*>(&w.records[0][22]),
+                   static_cast<std::size_t>(le::getI16(&w.records[0][20]))),
+       std::string(511, 'T')},
+      {"single placement", std::string(reinterpret_cast<const char*>(&w.records[1][12]), 32),
+       std::string(31, 'N') + '\0'},
+      {"array", std::string(reinterpret_cast<const char*>(&w.records[2][28]), 32),
+       std::string(31, 'N') + '\0'},
+      {"cell", d.current.entry.nameText(), std::string(31, 'N')},
+      {"typed name", CutCellName(name), std::string(31, 'N')},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
+}
+
 TEST_F(ElementOutput, NamedCellThatIsCurrentGetsItsRecordsAfterTheOthers) {
   ASSERT_TRUE(out({{0, 0}, {1, 0}, {1, 1}}).written());
   t.assign(std::vector<UserPoint>{{5, 5}, {6, 5}, {6, 6}});

@@ -1,10 +1,12 @@
 // Macros through the real program in batch mode: macro files written to disk and run with
 // --batch, their INKEY$ answers on standard input, AUTO.MAC at start and the limits that stop
 // an endless loop.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -82,6 +84,64 @@ TEST_F(MacroBatch, ALineLimitEndsAnEndlessLoopAndTheDesignSurvives) {
   const RunResult t = run("SPIN.MAC", "", "--max-macro-seconds 0.2");
   EXPECT_EQ(t.status, 1) << t.err;
   EXPECT_TRUE(has(t.err, "秒を超えて実行されたので中止しました")) << t.err;
+}
+
+TEST_F(MacroBatch, StopSignalsActAsEscapeAndNothingIsWritten) {
+  writeMacro("SPIN.MAC",
+             {"TFILE started.txt", "TWRITE go", "&K = 0", "$L", "&K = &K + 1", "GOTO#! $L"});
+  writeMacro("WAIT.MAC", {"TFILE started.txt", "TWRITE go"});
+  struct Case {
+    int signal;
+    const char* macro;  // SPIN loops for ever; after WAIT the run waits for more input
+    bool breaks;        // "***BREAK MACRO***"
+  } cases[] = {{SIGINT, "SPIN", true}, {SIGTERM, "SPIN", true}, {SIGINT, "WAIT", false}};
+  std::signal(SIGPIPE, SIG_IGN);  // a program that ended early must not end the test too
+  for (const auto& c : cases) {
+    fs::remove(dir / "started.txt");
+    fs::remove(dir / "keep.cad");
+    ASSERT_EQ(run("-", "NEW keep\nMKCELL A\nCLOSE\n").status, 0);
+    const std::string saved = slurp(dir / "keep.cad");
+    int input[2];
+    ASSERT_EQ(::pipe(input), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      ::dup2(input[0], 0);
+      ::close(input[1]);
+      if (::chdir(dir.c_str()) != 0) ::_exit(3);
+      ::dup2(::open("out.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+      ::dup2(::open("err.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+      ::execl(LAVINOR_BINARY, LAVINOR_BINARY, "--batch", "-", static_cast<char*>(nullptr));
+      ::_exit(3);
+    }
+    ::close(input[0]);
+    // After SPIN the last lines stay unread; after WAIT the run waits for a line that never
+    // comes.
+    const std::string lines = std::string("OPEN keep\nMKCELL B\nMACRO ") + c.macro + "\n" +
+                              (c.breaks ? "MKCELL C\nCLOSE\n" : "");
+    ASSERT_EQ(::write(input[1], lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));
+    for (int i = 0; i < 400 && slurp(dir / "started.txt").empty(); ++i) ::usleep(25000);
+    ::usleep(100000);  // into the loop, or waiting for input
+    ::kill(pid, c.signal);
+    int raw = 0;
+    pid_t ended = 0;
+    for (int i = 0; i < 400 && (ended = ::waitpid(pid, &raw, WNOHANG)) == 0; ++i) ::usleep(25000);
+    ::close(input[1]);
+    if (ended == 0) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &raw, 0);
+      ADD_FAILURE() << c.macro << ": the run did not stop";
+    }
+    const std::string out = slurp(dir / "out.txt"), err = slurp(dir / "err.txt");
+    ASSERT_TRUE(WIFEXITED(raw)) << c.macro << err;
+    EXPECT_EQ(WEXITSTATUS(raw), 1) << c.macro << err;
+    EXPECT_EQ(has(out, "***BREAK MACRO***"), c.breaks) << c.macro << out;
+    EXPECT_TRUE(has(err, std::string("stopped by ") + (c.signal == SIGINT ? "SIGINT" : "SIGTERM") +
+                             "; the open design is closed without writing"))
+        << err;
+    EXPECT_FALSE(has(err, "終了処理")) << err;             // no save question
+    EXPECT_EQ(slurp(dir / "keep.cad"), saved) << c.macro;  // B was never written
+  }
 }
 
 TEST_F(MacroBatch, AutoMacroRunsFirstUnlessTurnedOff) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -339,25 +340,36 @@ TEST_F(DxfInput, TextTakesAllItsValuesWhereverTheStringIs) {
 }
 
 TEST_F(DxfInput, LayerTableMapsNamesAndTheLogListsThem) {
-  const std::string file = TextOf(Groups(
-      "0 SECTION 2 TABLES 0 TABLE 2 LAYER 70 4 0 LAYER 2 A 70 0 0 LAYER 2 B 70 0 0 LAYER 2 5 70 0 "
-      "0 LAYER 2 "
-      "05 70 0 0 ENDTAB 0 ENDSEC 0 SECTION 2 ENTITIES 0 LINE 8 A 10 0 20 0 11 1 21 0 0 LINE 8 B 10 "
-      "5 20 5 11 6 "
-      "21 5 0 LINE 8 5 10 9 20 9 11 8 21 9 0 LINE 8 05 10 20 20 20 11 21 21 20 0 ENDSEC 0 EOF"));
-  const auto els = load(file);
-  ASSERT_EQ(els.size(), 4u);
-  EXPECT_EQ(els[0].layer, 1);
-  EXPECT_EQ(els[1].layer, 2);
-  EXPECT_EQ(els[2].layer, 5);
-  EXPECT_EQ(els[3].layer, 4);  // "05" is a name; the counter stands at 4 when it comes
-  EXPECT_FALSE(std::filesystem::exists(dir / "LAYERS$$.LIS"));
-  const std::string log = sjis::toUtf8(read("in.txt"));
-  EXPECT_NE(log.find("\n LAYER ----- DXF(画層)\n    1  -----  A\n    2  -----  B\n    5  -----  5\n"
-                     "    4  -----  05\n"),
-            std::string::npos)
-      << log;
-  EXPECT_NE(log.find("nomal end"), std::string::npos);
+  struct Case {
+    std::vector<std::string> names;  // the layer table in file order
+    std::vector<int> layers;         // the design layer of each
+  } cases[] = {
+      // "05" is a name; the counter stands at 4 when it comes.
+      {{"A", "B", "5", "05"}, {1, 2, 5, 4}},
+      // Numbers that names spell are reserved before any other name takes one: VIA does not
+      // land on 5, which the layer "5" further down keeps.
+      {{"0", "Defpoints", "METAL", "POLY", "VIA", "5"}, {0, 2, 3, 4, 6, 5}},
+      {{"A", "1"}, {2, 1}},
+  };
+  for (const auto& c : cases) {
+    std::string table = "0 SECTION 2 TABLES 0 TABLE 2 LAYER 70 4 ", body, listed;
+    for (std::size_t i = 0; i < c.names.size(); ++i) {
+      const std::string x = std::to_string(10 * i);
+      table += "0 LAYER 2 " + c.names[i] + " 70 0 ";
+      body += "0 LINE 8 " + c.names[i] + " 10 " + x + " 20 0 11 " + x + " 21 1 ";
+      char line[80];
+      std::snprintf(line, sizeof line, "   %2d  -----  %s\n", c.layers[i], c.names[i].c_str());
+      listed += line;
+    }
+    const auto els = load(TextOf(
+        Groups(table + "0 ENDTAB 0 ENDSEC 0 SECTION 2 ENTITIES " + body + "0 ENDSEC 0 EOF")));
+    ASSERT_EQ(els.size(), c.names.size()) << c.names[0];
+    for (std::size_t i = 0; i < els.size(); ++i) EXPECT_EQ(els[i].layer, c.layers[i]) << c.names[i];
+    EXPECT_FALSE(std::filesystem::exists(dir / "LAYERS$$.LIS"));
+    const std::string log = sjis::toUtf8(read("in.txt"));
+    EXPECT_NE(log.find("\n LAYER ----- DXF(画層)\n" + listed), std::string::npos) << log;
+    EXPECT_NE(log.find("nomal end"), std::string::npos);
+  }
 }
 
 TEST_F(DxfInput, MoreThanSixtyThreeLayerNamesMapTheRestToZero) {

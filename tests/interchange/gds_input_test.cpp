@@ -89,38 +89,46 @@ TEST_F(StreamInput, ArraysKeepTheirLatticeUnderReflectionAndRotation) {
   struct Case {
     std::uint16_t strans;
     double angle;
+    int columns, rows;
     std::vector<std::int32_t> xy;
-    std::string expected;
+    std::vector<std::string> expected;  // the placements of the cell
   };
+  const std::string a = "AREF L refl=", s = "SREF L refl=0 mag=1000000 ang=";
+  // clang-format off
   const std::vector<Case> cases = {
-      {0,
-       0,
-       {0, 0, 30000, 0, 0, 10000},
-       "  AREF L refl=0 mag=1000000 ang=0 3x2 pitch=10000,5000 at 0,0"},
-      {0x8000,
-       0,
-       {0, 0, 30000, 0, 0, -10000},
-       "  AREF L refl=1 mag=1000000 ang=0 3x2 pitch=10000,5000 at 0,0"},
-      {0,
-       90,
-       {0, 0, 0, 30000, -10000, 0},
-       "  AREF L refl=0 mag=1000000 ang=90000000 3x2 pitch=10000,5000 at 0,0"},
-      {0,
-       0,
-       {100, 100, -29900, 100, 100, 10100},  // columns running left
-       "  AREF L refl=0 mag=1000000 ang=0 3x2 pitch=-10000,5000 at 100,100"},
-      {0,
-       -90,
-       {0, 0, 0, -30000, 10000, 0},
-       "  AREF L refl=0 mag=1000000 ang=270000000 3x2 pitch=10000,5000 at 0,0"},
+      {0, 0, 3, 2, {0, 0, 30000, 0, 0, 10000}, {a + "0 mag=1000000 ang=0 3x2 pitch=10000,5000 at 0,0"}},
+      {0x8000, 0, 3, 2, {0, 0, 30000, 0, 0, -10000}, {a + "1 mag=1000000 ang=0 3x2 pitch=10000,5000 at 0,0"}},
+      {0, 90, 3, 2, {0, 0, 0, 30000, -10000, 0}, {a + "0 mag=1000000 ang=90000000 3x2 pitch=10000,5000 at 0,0"}},
+      // columns running left
+      {0, 0, 3, 2, {100, 100, -29900, 100, 100, 10100}, {a + "0 mag=1000000 ang=0 3x2 pitch=-10000,5000 at 100,100"}},
+      {0, -90, 3, 2, {0, 0, 0, -30000, 10000, 0}, {a + "0 mag=1000000 ang=270000000 3x2 pitch=10000,5000 at 0,0"}},
+      // Columns along the placement's y axis and rows along its x axis, as KLayout writes a
+      // turned array: kept with columns and rows exchanged.
+      {0, 0, 2, 3, {0, 0, 0, 10000, 30000, 0}, {a + "0 mag=1000000 ang=0 3x2 pitch=10000,5000 at 0,0"}},
+      {0x8000, 45, 2, 3, {0, 0, -14142, 14142, 21213, 21213}, {a + "1 mag=1000000 ang=45000000 3x2 pitch=10000,-10000 at 0,0"}},
+      // Lattices no array of the design reproduces: every member a single placement at its
+      // place. Slanted; KLayout's 30 degrees (its steps (-2500, 4330) and (8660, 5000) are not
+      // a turned 5 and 10 microns); a third of 10 microns.
+      {0, 0, 2, 2, {0, 0, 20000, 10000, 0, 8000},
+       {s + "0 at 0,0", s + "0 at 10000,5000", s + "0 at 0,4000", s + "0 at 10000,9000"}},
+      {0, 29.999999999999993, 2, 3, {0, 0, -5000, 8660, 25980, 15000},
+       {s + "30000000 at 0,0", s + "30000000 at -2500,4330", s + "30000000 at 8660,5000",
+        s + "30000000 at 6160,9330", s + "30000000 at 17320,10000", s + "30000000 at 14820,14330"}},
+      {0, 0, 3, 2, {0, 0, 10000, 0, 0, 5000},
+       {s + "0 at 0,0", s + "0 at 3333,0", s + "0 at 6667,0", s + "0 at 0,2500", s + "0 at 3333,2500",
+        s + "0 at 6667,2500"}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     StreamBuilder b;
     b.library().structure("L").endStructure().structure("T");
-    b.aref("L", 3, 2, c.xy, c.strans, c.angle).endStructure().endLibrary();
+    b.aref("L", c.columns, c.rows, c.xy, c.strans, c.angle).endStructure().endLibrary();
     const auto dump = read(b.bytes());
-    ASSERT_EQ(3u, dump.size());
-    EXPECT_EQ(c.expected, dump[2]);
+    ASSERT_EQ(2 + c.expected.size(), dump.size()) << c.expected[0];
+    for (std::size_t i = 0; i < c.expected.size(); ++i)
+      EXPECT_EQ("  " + c.expected[i], dump[2 + i]);
+    EXPECT_EQ(c.expected.size() > 1, ReadText(dir / "in.txt").find(" T \xA5") != std::string::npos)
+        << c.expected[0];
     closeDesign();
     fs::remove(dir / "in.cad");
   }
@@ -247,6 +255,7 @@ TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesign) {
   struct Case {
     const char* what;
     std::vector<std::uint8_t> bytes;
+    const char* record;  // the record the log names
   };
   std::vector<Case> cases;
   {
@@ -255,58 +264,60 @@ TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesign) {
     b.w().empty(T(Rec::Boundary));
     b.w().int16s(T(Rec::Layer), {1});
     b.w().int32s(T(Rec::Xy), many);
-    cases.push_back({"201 points", b.bytes()});
+    cases.push_back({"201 points", b.bytes(), "record 9 (XY)"});
   }
   {
     StreamBuilder b = base();
     b.raw(T(Rec::Layer), 3, Be32({1}));
-    cases.push_back({"LAYER as a four-byte integer", b.bytes()});
+    cases.push_back({"LAYER as a four-byte integer", b.bytes(), "record 7 (LAYER)"});
   }
   {
     StreamBuilder b = base();
     b.raw(T(Rec::Layer), 2, {});
-    cases.push_back({"LAYER without its value", b.bytes()});
+    cases.push_back({"LAYER without its value", b.bytes(), "record 7 (LAYER)"});
   }
   {
     StreamBuilder b = base();
     b.raw(T(Rec::Boundary), 0, {}).raw(T(Rec::Xy), 3, {1, 2, 3, 4, 5});
-    cases.push_back({"XY of odd length", b.bytes()});
+    cases.push_back({"XY of odd length", b.bytes(), "record 8 (XY)"});
   }
   {
     StreamBuilder b = base();
     auto bytes = b.bytes();
     bytes.insert(bytes.end(), {0, 0, T(Rec::EndStr), 0});
-    cases.push_back({"length zero", bytes});
+    cases.push_back({"length zero", bytes, "record 7 (ENDSTR)"});
   }
   {
     StreamBuilder b = base();
     auto bytes = b.bytes();
     bytes.insert(bytes.end(), {0x10, 0, T(Rec::Xy), 3, 0, 0});
-    cases.push_back({"record past the end", bytes});
+    cases.push_back({"record past the end", bytes, "record 7 (XY)"});
   }
   {
     StreamBuilder b = base();
     b.raw(0x18, 0, {});
-    cases.push_back({"SPACING", b.bytes()});
+    cases.push_back({"SPACING", b.bytes(), "record 7 (SPACING)"});
   }
   {
     StreamBuilder b = base();
     b.raw(0x3C, 0, {});
-    cases.push_back({"unknown record", b.bytes()});
+    cases.push_back({"unknown record", b.bytes(), "record 7 (unknown type 0x3C)"});
   }
   {
     StreamBuilder b = base();
     b.endStructure();
-    cases.push_back({"no ENDLIB", b.bytes()});
+    cases.push_back({"no ENDLIB", b.bytes(), "record 8 (no record header)"});
   }
-  cases.push_back({"three bytes", {0, 6, 0}});
+  cases.push_back({"three bytes", {0, 6, 0}, "record 1 (no record header)"});
   for (const auto& c : cases) {
     host.boxes.clear();
     EXPECT_TRUE(read(c.bytes).empty()) << c.what;
     EXPECT_FALSE(app.design.isOpen()) << c.what;
     ASSERT_EQ(1u, host.boxes.size()) << c.what;
     EXPECT_EQ(0u, host.boxes[0].text.find("ストリームファイルにエラー(")) << c.what;
-    EXPECT_NE(std::string::npos, ReadText(dir / "in.txt").find("Error end")) << c.what;
+    const std::string log = ReadText(dir / "in.txt");
+    EXPECT_NE(std::string::npos, log.find("Error end")) << c.what;
+    EXPECT_NE(std::string::npos, log.find(std::string(": ") + c.record + " at byte")) << log;
     fs::remove(dir / "in.txt");
   }
   EXPECT_TRUE(printed("***ERROR*** SPACING"));

@@ -216,6 +216,87 @@ TEST_F(StreamOracle, KLayoutReadsEveryElementAsWeMeantIt) {
   }
 }
 
+// KLayout's arrays at every angle from 0 to 345 degrees in steps of 15, mirrored and not: steps
+// of 10 microns along the placement's own axes, rounded to the grid as KLayout keeps them.
+// KLayout writes the slanted ones with columns and rows exchanged.
+constexpr const char* kKLayoutArrays = R"PY(
+import pya
+ly = pya.Layout()
+ly.dbu = 0.001
+leaf = ly.create_cell("LEAF")
+pts = [(0, 0), (3000, 0), (3000, 1000), (1000, 1000), (1000, 2500), (0, 2500)]
+leaf.shapes(ly.layer(1, 0)).insert(pya.Polygon([pya.Point(x, y) for x, y in pts]))
+top = ly.create_cell("TOP")
+for k in range(24):
+    for m in (False, True):
+        turn = pya.DCplxTrans(1.0, 15 * k, False, pya.DVector())
+        a = turn * pya.DVector(10000, 0)
+        b = turn * pya.DVector(0, -10000 if m else 10000)
+        at = pya.Vector(80000 * k, 80000 if m else 0)
+        top.insert(pya.CellInstArray(leaf.cell_index(), pya.ICplxTrans(1.0, 15 * k, m, at),
+                                     pya.Vector(round(a.x), round(a.y)),
+                                     pya.Vector(round(b.x), round(b.y)), 3, 2))
+ly.write(dst)
+)PY";
+
+TEST_F(StreamOracle, ArraysFromOtherWritersKeepEveryMember) {
+  if (!HaveKLayout()) GTEST_SKIP() << "no klayout";
+  std::ofstream(dir / "arrays.py") << kKLayoutArrays;
+  ASSERT_TRUE(shell("klayout -b -r arrays.py -rd dst=klayout.gds")) << ReadText(dir / "run.out");
+  // Hand-made arrays along the global axes: columns along the placement's y axis (0, 90 mirrored
+  // and 270 degrees), the usual order (180 mirrored), and lattices no design array can hold: a
+  // slanted column step, and both steps along x.
+  gds::testing::StreamBuilder b;
+  b.library().structure("LEAF");
+  b.boundary(1, {0, 0, 3000, 0, 3000, 1000, 1000, 1000, 1000, 2500, 0, 2500, 0, 0});
+  b.endStructure().structure("TOP");
+  b.aref("LEAF", 3, 2, {0, 0, 0, 30000, 12000, 0});
+  b.aref("LEAF", 3, 2, {80000, 0, 110000, 0, 80000, 12000}, 0x8000, 90);
+  b.aref("LEAF", 3, 2, {160000, 0, 130000, 0, 160000, 12000}, 0x8000, 180);
+  b.aref("LEAF", 3, 2, {240000, 0, 270000, 0, 240000, 12000}, 0, 270);
+  b.aref("LEAF", 3, 2, {320000, 0, 350000, 15000, 320000, 12000});
+  b.aref("LEAF", 3, 2, {400000, 0, 430000, 0, 412000, 0});
+  b.endStructure().endLibrary();
+  gds::testing::WriteBytes(dir / "hand.gds", b.bytes());
+
+  struct Case {
+    const char* file;
+    std::size_t arrays, singles;  // what the design keeps
+  } cases[] = {
+      // The quarter and eighth turns stay arrays; at the other angles KLayout's integer steps
+      // are no turned pitch of whole units, so those arrays come in as single placements.
+      {"klayout", 16, 32 * 6},
+      {"hand", 4, 2 * 6},
+  };
+  for (const auto& c : cases) {
+    const std::string name = c.file;
+    type("GDSIN " + name + ".gds");
+    ASSERT_TRUE(app.design.isOpen()) << name;
+    std::size_t arrays = 0, singles = 0;
+    for (const auto& l : db::testing::DumpDesign(app.design.image)) {
+      arrays += l.rfind("  AREF", 0) == 0;
+      singles += l.rfind("  SREF", 0) == 0;
+    }
+    EXPECT_EQ(c.arrays, arrays) << name;
+    EXPECT_EQ(c.singles, singles) << name;
+    // Each exploded array is named in the log with the cell that holds it.
+    const std::string log = ReadText(dir / (name + ".txt"));
+    const std::string line = " TOP \xA5\xA5\xA5";
+    const std::string what = " ***WARNING*** AREF LEAF SPLIT INTO 6 SREF\n";
+    std::size_t exploded = 0;
+    for (std::size_t at = 0; (at = log.find(what, at)) != std::string::npos; ++at)
+      exploded += log.rfind(line, at) == log.rfind('\n', at) + 1;
+    EXPECT_EQ(c.singles / 6, exploded) << log;
+    type("GDSOUT " + name + ".str");
+    type("CLOSE 0");
+    EXPECT_TRUE(takeBoxes().empty()) << name;
+    // Flattened, what came back covers exactly what went in.
+    EXPECT_TRUE(shell("LD_LIBRARY_PATH=/usr/lib/klayout /usr/lib/klayout/strmxor " + name +
+                      ".gds " + name + ".str"))
+        << name << ": " << ReadText(dir / "run.out");
+  }
+}
+
 // gdspy's library with every element kind, every path end, arrays and references under
 // reflection, rotation and magnification, and a chain of 20 cells each placing the one before.
 constexpr const char* kGdspyWrite = R"PY(

@@ -129,6 +129,23 @@ TEST_F(MacroRunner, NestedMacrosReturnToTheLineAfterTheCall) {
   EXPECT_TRUE(idle());
 }
 
+TEST_F(MacroRunner, AJumpToAMissingLabelEndsOnlyThatFile) {
+  writeMacro("OUTER.MAC", {"&R = 1", "MACRO INNER", "&R = &R + 10", "GOTO#! $NOWHERE", "&R = 0"});
+  writeMacro("INNER.MAC", {"&I = 1", "GOTO#0 &I - 1 $NOWHERE", "&I = 2"});
+  type("MACRO OUTER");
+  EXPECT_EQ(var("&I"), "1.");   // the called file ended at its jump
+  EXPECT_EQ(var("&R"), "11.");  // its caller went on, then ended at its own jump
+  const auto boxes = takeBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_NE(boxes[0].find("INNER.MAC にラベル $NOWHERE が見つかりません。"), std::string::npos)
+      << boxes[0];
+  EXPECT_NE(boxes[1].find("OUTER.MAC にラベル $NOWHERE が見つかりません。"), std::string::npos)
+      << boxes[1];
+  EXPECT_FALSE(printed("***BREAK MACRO***"));
+  EXPECT_TRUE(app.macro.callers.empty());
+  EXPECT_TRUE(idle());
+}
+
 TEST_F(MacroRunner, AMacroCallingItselfStopsNestingAtTenWithAMessage) {
   writeMacro("SELF.MAC", {"&D = &D + 1", "MACRO SELF", "&BACK = &BACK + 1"});
   type("&D = 0");
@@ -203,7 +220,6 @@ TEST_F(MacroRunner, BadMacrosAreRefusedWithMessagesThatNameTheLine) {
     const char* message;  // a part of the box
   } cases[] = {
       {{"&R = 1", longLine, "&R = 2"}, "の 2 行目は長すぎます。一行は 91 バイトまでです。"},
-      {{"&R = 1", "GOTO#! $NOWHERE", "&R = 2"}, "にラベル $NOWHERE が見つかりません。"},
       {{"&R = 1", "INKEY$ \"Size &S", "&R = 2"},
        "の 2 行目の INKEY$ の引用符 \" が閉じていません。"},
       {{"&R = 1", "LAYER 5 " + std::string(82, '0'), "&R = 2"},
