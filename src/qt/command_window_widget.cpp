@@ -98,9 +98,7 @@ void TranscriptView::paintEvent(QPaintEvent*) {
     if (top + lineHeight_ < 0) break;
     p.drawText(0, top + ascent_, q(command::LineAt(t, n)));
   }
-  const std::string line = app.window.prompt + app.window.input;
-  command::SetLineZero(app.window.transcript, line);
-  p.drawText(0, y + ascent_, q(line));
+  p.drawText(0, y + ascent_, q(command::PaintInputLine(app)));
   caretPainted_ = caretRect();
   if (caretVisible()) {
     p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
