@@ -52,6 +52,8 @@ TranscriptView::TranscriptView(MainWindows& program, const QFont& font)
 }
 
 bool TranscriptView::caretVisible() const {
+  // While a command works on an entered line, that line is shown and nothing can be typed.
+  if (program_.app.dispatch.busy) return false;
   const QWidget* active = QApplication::activeWindow();
   return blinkOn_ && active && !qobject_cast<const QDialog*>(active);
 }
