@@ -44,6 +44,12 @@ std::string_view wordAt(std::string_view line, std::size_t column) {
   return line.substr(begin, end - begin);
 }
 
+// Keys typed while a command works on an entered line leave that line in line 0.
+void showTypedInput(AppState& app) {
+  PaintInputLine(app);
+  app.host.invalidate(Window::Command);
+}
+
 }  // namespace
 
 void PrintLine(AppState& app, std::string_view text, int mode) {
@@ -71,6 +77,13 @@ void PrintLine(AppState& app, std::string_view text, int mode) {
 void RepaintInputLine(AppState& app) {
   SetLineZero(app.window.transcript, app.window.prompt + app.window.input);
   app.host.invalidate(Window::Command);
+}
+
+std::string_view PaintInputLine(AppState& app) {
+  Transcript& t = app.window.transcript;
+  if (!app.dispatch.busy || t.lines[0].empty())
+    SetLineZero(t, app.window.prompt + app.window.input);
+  return t.lines[0];
 }
 
 bool CreateCommandWindow(AppState& app) {
@@ -117,7 +130,7 @@ void TypeCharacter(AppState& app, int code) {
       InsertTypedByte(line, static_cast<std::uint8_t>(code));
       break;
   }
-  RepaintInputLine(app);
+  showTypedInput(app);
 }
 
 int FunctionKeyNumber(Key key) {
@@ -173,7 +186,7 @@ void PressKey(AppState& app, Key key) {
       if (int k = FunctionKeyNumber(key)) RunFunctionKey(app, k);
       return;
   }
-  RepaintInputLine(app);
+  showTypedInput(app);
 }
 
 void RecordCommandLine(AppState& app) {

@@ -44,6 +44,12 @@ void PrintLine(AppState& app, std::string_view text, int mode);
 // Line 0 shows the prompt and the input again (what painting the input line stores).
 void RepaintInputLine(AppState& app);
 
+// What a paint of the input line shows and stores as line 0: the prompt and the input, except
+// while an entered line is carried out. Line 0 then keeps that line (or what the command printed
+// into it) until the command ends it, so that a paint during the command's work (a redraw steps
+// the window messages) does not take the line out of the transcript.
+std::string_view PaintInputLine(AppState& app);
+
 // Creation: idle prompt and the command file. False when the command file cannot be read
 // (the closing flag is then set).
 bool CreateCommandWindow(AppState& app);

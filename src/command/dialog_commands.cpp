@@ -5,6 +5,7 @@
 #include "command/command_list_dialog.h"
 #include "command/command_window.h"
 #include "command/dispatcher.h"
+#include "command/entry_commands.h"
 #include "command/handlers.h"
 #include "command/text_dialogs.h"
 #include "command/tokens.h"
@@ -127,12 +128,14 @@ void StartTextInput(AppState& app, std::string_view) {
   runGuarded(app, dialog);
   // Both closing buttons keep the edited text.
   app.settings.text = dialog.text;
+  RedrawEntryPreview(app);
 }
 
 namespace {
 
 void setPlacedCellName(AppState& app, std::string_view word) {
   app.settings.cellName = std::string(sjis::cutAt(word, kCellNameLimit));
+  RedrawEntryPreview(app);
 }
 
 std::string placedNamePrompt(const AppState& app) {

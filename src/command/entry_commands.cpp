@@ -580,4 +580,8 @@ void StartListPoints(AppState& app, std::string_view line) {
   EndCommand(app);
 }
 
+void RedrawEntryPreview(AppState& app) {
+  if (!app.temp.empty()) invalidateGraphics(app);
+}
+
 }  // namespace lav::command

@@ -16,6 +16,9 @@ void ContinueCoordinateQuery(AppState& app, std::string_view answer);
 void StartPickLine(AppState& app, std::string_view line);  // 79
 void ContinuePickLine(AppState& app, std::string_view answer);
 void StartEnterPoints(AppState& app, std::string_view line);  // 91
+// The figure being entered is drawn with the element settings: after one of them changed, it
+// is drawn again with the new value.
+void RedrawEntryPreview(AppState& app);
 void ContinueEnterPoints(AppState& app, std::string_view answer);
 void StartClearTemp(AppState& app, std::string_view line);   // 92
 void StartTakeBack(AppState& app, std::string_view line);    // 93

@@ -4,6 +4,7 @@
 
 #include "command/command_window.h"
 #include "command/dispatcher.h"
+#include "command/entry_commands.h"
 #include "command/handlers.h"
 #include "command/layer_commands.h"
 #include "command/setters.h"
@@ -44,6 +45,8 @@ void afterSetter(AppState& app, std::int32_t command, SetterOutcome outcome) {
   if (outcome == SetterOutcome::Refused) ++app.dispatch.errorsReported;
   if (outcome == SetterOutcome::Stored && redrawsAfter(command))
     app.host.invalidate(Window::Graphics);
+  // Layer, type, width, tip, reflection, angle, magnification: what the entry preview shows.
+  if (outcome == SetterOutcome::Stored && command >= 81 && command <= 89) RedrawEntryPreview(app);
   if (outcome == SetterOutcome::Stored && command == 78 && app.settings.showLocation == 0)
     app.host.closeCoordinateWindow();
 }
@@ -185,6 +188,7 @@ bool storeArrayValue(AppState& app, int step, std::string_view text) {
       return false;
     }
     (step == 0 ? s.columns : s.rows) = RoundToInt(v[0]);
+    RedrawEntryPreview(app);
     return true;
   }
   auto db = UserToDb(v[0], s.dbPerUserUnit);
@@ -193,6 +197,7 @@ bool storeArrayValue(AppState& app, int step, std::string_view text) {
     return false;
   }
   (step == 2 ? s.pitchX : s.pitchY) = *db;
+  RedrawEntryPreview(app);
   return true;
 }
 

@@ -512,6 +512,34 @@ void DrawCell(DrawContext& ctx, const PlacementTransform& frame, const db::CellE
   });
 }
 
+void DrawPlacement(DrawContext& ctx, const db::Placement& p, bool array) {
+  const auto& design = ctx.app.design;
+  if (!design.hasCell()) return;
+  PlacementRecord r;
+  r.array = array;
+  r.reflection = p.reflection == 1 ? 1 : 0;
+  r.magnification = p.magnification;
+  r.angle = p.angle;
+  if (array) {
+    r.columns = p.columns;
+    r.rows = p.rows;
+    r.columnPitch = p.pitchX;
+    r.rowPitch = p.pitchY;
+  }
+  r.name = p.cellName;
+  r.x = p.x;
+  r.y = p.y;
+  ctx.depth = 0;
+  ctx.topLevel = true;
+  // The open cell is not entered again inside itself.
+  ctx.path.assign(1, design.current.slotOffset);
+  if (array)
+    DrawArray(ctx, TopFrame(), r);
+  else
+    DrawSingle(ctx, TopFrame(), r);
+  ctx.depth = 0;
+}
+
 bool DrawTopCell(DrawContext& ctx) {
   auto& app = ctx.app;
   auto& design = app.design;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "db/design_image.h"
+#include "db/element_stream.h"
 #include "display/draw_context.h"
 
 namespace lav::display {
@@ -24,6 +25,10 @@ PlacementTransform ComposeFrame(const PlacementTransform& parent, std::int32_t x
 // the detection of placement cycles (0 for none).
 void DrawCell(DrawContext& ctx, const PlacementTransform& frame, const db::CellEntry& entry,
               std::int32_t slotOffset);
+
+// A placement that is not stored (the entry preview) drawn into the open cell as the walk draws a
+// stored one: base mark, frame and the placed cell, with ctx's highlight.
+void DrawPlacement(DrawContext& ctx, const db::Placement& p, bool array);
 
 // Draws the open cell from the top, keeping its stored extent up to date when ctx.extentPass is
 // set. Returns false when the walk was stopped (Escape).

@@ -16,9 +16,10 @@ bool LayerVisible(const DrawContext& ctx, int layer) {
 
 namespace {
 
+// The entry pens draw the figure being entered, which is no layer's yet.
 bool OnlyLayerExcludes(const DrawContext& ctx, int layer) {
   const int only = ctx.app.display.onlyLayer;
-  return only >= 0 && only != layer;
+  return only >= 0 && only != layer && layer != kHighlightLayer && layer != kEraseLayer;
 }
 
 bool Picking(const DrawContext& ctx) {

@@ -140,16 +140,17 @@ void DrawHatch(DrawContext& ctx, const Point* pts, int count) {
     return;
   if (layer < 0 || layer >= kPenCount) return;
   if (layer < 64 && (!LayerVisible(ctx, layer) || (set.layerFillFlags[layer] & 1) == 0)) return;
-  if (app.display.onlyLayer >= 0 && app.display.onlyLayer != layer) return;
+  const bool entryPen = layer == kHighlightLayer || layer == kEraseLayer;
+  if (app.display.onlyLayer >= 0 && app.display.onlyLayer != layer && !entryPen) return;
   if ((app.display.pickMode >= 1 && app.display.pickMode <= 6) || !app.continueFlag) return;
   if (count < 4 || pts[0].x != pts[count - 1].x || pts[0].y != pts[count - 1].y) return;
   if (!ExtentVisible(ctx.view, ctx.extent)) return;
 
   const ViewState& v = ctx.view;
-  // Figures drawn with the entry pens take their hatch from the layer new elements go to.
+  // Figures drawn with the entry pens take their hatch direction and spacing from the layer new
+  // elements go to; the colour stays the entry pen's.
   int attrLayer = layer;
-  if ((layer == kHighlightLayer || layer == kEraseLayer) && !ctx.highlight)
-    attrLayer = std::clamp(set.layer, 0, 63);
+  if (entryPen && !ctx.highlight) attrLayer = std::clamp(set.layer, 0, 63);
 
   Hatcher h{ctx, {}, (set.layerFillFlags[attrLayer] & 2) ? -1 : 1, 0};
   h.poly.reserve(count);
@@ -177,7 +178,7 @@ void DrawHatch(DrawContext& ctx, const Point* pts, int count) {
   else if (layer == kEraseLayer)
     ctx.surface.setPen(PenByIndex(kErasePen, black));
   else
-    ctx.surface.setPen(LayerSolidPen(set, attrLayer, black));
+    ctx.surface.setPen(LayerSolidPen(set, layer == kHighlightLayer ? layer : attrLayer, black));
   ctx.surface.setRasterMode(RasterMode::Copy);
 
   d = std::max(1.0, RoundHalfUp(d));

@@ -40,6 +40,7 @@ class RedrawingPrompt {
     active_ = true;
     prompt_ = app.window.prompt;
     input_ = app.window.input;
+    line_ = command::LineAt(app.window.transcript, 0);
     app.window.prompt = sjis::fromUtf8(msg::kRedrawing);
     app.window.input.clear();
     command::RepaintInputLine(app);
@@ -48,7 +49,9 @@ class RedrawingPrompt {
     if (!active_) return;
     app_.window.prompt = prompt_;
     app_.window.input = input_;
-    command::RepaintInputLine(app_);
+    // Line 0 as it was: it may hold a line not yet in the transcript.
+    command::SetLineZero(app_.window.transcript, line_);
+    app_.host.invalidate(Window::Command);
   }
   RedrawingPrompt(const RedrawingPrompt&) = delete;
   RedrawingPrompt& operator=(const RedrawingPrompt&) = delete;
@@ -56,7 +59,7 @@ class RedrawingPrompt {
  private:
   AppState& app_;
   bool active_ = false;
-  std::string prompt_, input_;
+  std::string prompt_, input_, line_;
 };
 
 }  // namespace
@@ -92,7 +95,13 @@ bool RedrawGraphics(AppState& app, Surface& surface) {
     completed = completed && app.continueFlag;
   }
   // The figure being entered stays visible over every redraw.
-  if (completed) DrawTempLayer(app, surface);
+  if (completed && !app.temp.empty() && app.continueFlag) {
+    const bool was = d.redrawing;
+    d.redrawing = true;  // the preview steps the messages too
+    DrawTempLayer(app, surface);
+    d.redrawing = was;
+    completed = app.continueFlag;
+  }
   if (d.overlays) d.overlays(app, surface);
   v.window = saved;
   d.needsRedraw = false;

@@ -6,77 +6,123 @@
 
 #include "db/figure_edits.h"
 #include "db/line_outline.h"
+#include "display/cell_walk.h"
+#include "display/element_draw.h"
 #include "display/pens.h"
+#include "display/screen_text.h"
 #include "display/view_transform.h"
+#include "platform/sjis.h"
 #include "shell/app_state.h"
 
 namespace lav::display {
 namespace {
 
-constexpr int kCross = 4;  // half the arm of a point mark, pixels
-// Window coordinates far outside are pulled in so that the device never sees an overflow.
-constexpr double kFar = 1e6;
-
-int toPixel(double v) {
-  return static_cast<int>(std::lround(std::clamp(v, -kFar, kFar)));
+std::vector<Point> toPoints(const std::vector<db::Vertex>& v) {
+  std::vector<Point> out;
+  out.reserve(v.size());
+  for (const auto& p : v) out.push_back({p.x, p.y});
+  return out;
 }
 
-struct Painter {
-  const ViewState& view;
-  Surface& s;
-  int segments = 0;
+// The outline of a point list on the entry layer; with hatch, the hatch of the closed figure.
+void drawFigure(DrawContext& ctx, std::vector<Point> pts, bool hatch) {
+  if (pts.size() < 2) return;
+  ctx.layer = kHighlightLayer;
+  ctx.extent = BoundingBox(pts.data(), static_cast<int>(pts.size()));
+  const bool drawn = DrawOutline(ctx, pts.data(), static_cast<int>(pts.size())) == 0;
+  if (!hatch || !drawn || pts.size() < 3) return;
+  // The polygon is closed on output; its hatch shows the figure it will be.
+  if (pts.front().x != pts.back().x || pts.front().y != pts.back().y) pts.push_back(pts.front());
+  DrawHatch(ctx, pts.data(), static_cast<int>(pts.size()));
+}
 
-  IntPoint at(double x, double y) const {
-    return {toPixel(ToWindowX(view, x)), toPixel(ToWindowY(view, y))};
+// A diamond of half-size h around a point, drawn only when the point lies within MarkSize pixels
+// of the window.
+void diamond(AppState& app, Surface& s, const db::Vertex& p, int h) {
+  const ViewState& v = app.display.view;
+  const double wx = ToWindowX(v, p.x), wy = ToWindowY(v, p.y);
+  const int r = MarkSizeOf(app);
+  if (!(wx >= -r && wx <= v.clientWidth + r && wy >= -r && wy <= v.clientHeight + r)) return;
+  const int x = static_cast<int>(std::lround(wx)), y = static_cast<int>(std::lround(wy));
+  const IntPoint d[5] = {{x + h, y}, {x, y + h}, {x - h, y}, {x, y - h}, {x + h, y}};
+  s.polyline(d, 5);
+}
+
+void drawPlacements(DrawContext& ctx, const std::vector<db::Vertex>& v) {
+  const Settings& st = ctx.app.settings;
+  if (st.cellName.empty()) return;
+  db::Placement p;
+  p.cellName = st.cellName;
+  p.reflection = static_cast<std::int16_t>(st.reflection == 1 ? 1 : 0);
+  p.magnification = static_cast<std::uint32_t>(st.magnification);
+  p.angle = static_cast<std::uint32_t>(st.angle);
+  p.columns = st.columns;
+  p.rows = st.rows;
+  p.pitchX = st.pitchX;
+  p.pitchY = st.pitchY;
+  ctx.highlight = true;
+  for (const auto& pt : v) {
+    p.x = pt.x;
+    p.y = pt.y;
+    DrawPlacement(ctx, p, st.elementType == 0);
+    if (!ctx.app.continueFlag) return;
   }
-  void segment(IntPoint a, IntPoint b) {
-    s.line(a.x, a.y, b.x, b.y);
-    ++segments;
-  }
-  void chain(const std::vector<db::Vertex>& v) {
-    for (std::size_t i = 1; i < v.size(); ++i)
-      segment(at(v[i - 1].x, v[i - 1].y), at(v[i].x, v[i].y));
-  }
-  void cross(const db::Vertex& p) {
-    const IntPoint c = at(p.x, p.y);
-    segment({c.x - kCross, c.y}, {c.x + kCross + 1, c.y});
-    segment({c.x, c.y - kCross}, {c.x, c.y + kCross + 1});
-  }
-};
+}
+
+void drawTexts(AppState& app, Surface& s, const std::vector<db::Vertex>& v) {
+  const Settings& st = app.settings;
+  TextDevice dev{app, s, app.display.view, 0, false};
+  for (const auto& pt : v)
+    DrawScreenText(dev, kHighlightLayer, {pt.x, pt.y}, st.angle, st.reflection & 1,
+                   st.magnification / 1e6, sjis::cutAt(st.text, kScreenTextLimit));
+}
 
 }  // namespace
 
-int DrawTempLayer(const AppState& app, Surface& surface) {
-  if (app.temp.empty()) return 0;
-  const auto& st = app.settings;
+void DrawTempLayer(AppState& app, Surface& surface) {
+  if (app.temp.empty()) return;
+  if (app.display.pickMode >= 1 && app.display.pickMode <= 6) return;
+  const Settings& st = app.settings;
+  const int type = st.elementType;
   const auto v = db::TempToDb(app.temp, st.dbPerUserUnit);
+  const bool black = app.display.blackBackground;
+
   surface.setRasterMode(RasterMode::Copy);
-  surface.setPen(LayerPen(st, kHighlightLayer, app.display.blackBackground));
-  Painter p{app.display.view, surface};
-  switch (st.elementType) {
+  surface.setPen(LayerPen(st, kHighlightLayer, black));
+  const int mark = MarkSizeOf(app);
+  for (std::size_t i = 0; i < v.size(); ++i)
+    diamond(app, surface, v[i], i == 0 && (type == 4 || type == 5) ? mark : mark - 1);
+
+  DrawContext ctx(app, surface, app.display.view);
+  ctx.drawingPreview = true;
+  switch (type) {
+    case 0:
+    case 1:
+      drawPlacements(ctx, v);
+      break;
+    case 2:
+      drawTexts(app, surface, v);
+      break;
     case 3:
       if (v.size() >= 2) {
         const auto a = v[0], b = v[1];
-        p.chain({{a.x, a.y}, {b.x, a.y}, {b.x, b.y}, {a.x, b.y}, {a.x, a.y}});
-      } else {
-        p.cross(v[0]);
+        drawFigure(ctx, {{a.x, a.y}, {b.x, a.y}, {b.x, b.y}, {a.x, b.y}, {a.x, a.y}}, true);
       }
       break;
     case 4:
+      drawFigure(ctx, toPoints(v), true);
+      break;
     case 5:
-      if (v.size() == 1) {
-        p.cross(v[0]);
-        break;
-      }
-      if (st.elementType == 5 && st.width >= 1 && st.lineMode != 1)
-        p.chain(db::BuildPathOutline(v, st.width, st.lineTipType, st.acuteTip));
-      if (st.elementType == 4 || st.width < 1 || st.lineMode != 2) p.chain(v);
+      if (st.width >= 1 && st.lineMode != 1)
+        drawFigure(ctx,
+                   toPoints(db::BuildPathOutline(v, st.width, st.lineTipType,
+                                                 st.acuteTip == 1 ? 1 : 0, 0)),
+                   false);
+      if (st.width < 1 || st.lineMode != 2) drawFigure(ctx, toPoints(v), false);
       break;
     default:
-      for (const auto& pt : v) p.cross(pt);
       break;
   }
-  return p.segments;
 }
 
 }  // namespace lav::display

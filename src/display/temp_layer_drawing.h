@@ -1,4 +1,4 @@
-// The figure of the temporary input layer drawn over the drawing, in the highlight pen.
+// The figure of the temporary input layer drawn over the drawing: the entry preview.
 #pragma once
 
 #include "platform/surface.h"
@@ -9,10 +9,12 @@ struct AppState;
 
 namespace lav::display {
 
-// Draws the layer's points as the element they will become: rectangles from their two corners,
-// polygons and lines as their vertex chain (a wide line also with its outline unless the line
-// mode leaves it out), placements and texts as a small cross at each point. Nothing for an empty
-// layer. Returns the number of segments drawn.
-int DrawTempLayer(const AppState& app, Surface& surface);
+// Draws the layer's points as the element they will become, on the entry pseudo-layer (red): a
+// diamond of half-size MarkSize - 1 at every point near the window (MarkSize at the first point
+// of a polygon or line); a rectangle from its two corners and a polygon through its points, each
+// with the hatch of the closed figure; a line's centre line and outline as the line mode shows
+// them; the placed cell highlighted at every point of a placement; the text at every point of a
+// text. Nothing for an empty layer or while a pick draws.
+void DrawTempLayer(AppState& app, Surface& surface);
 
 }  // namespace lav::display

@@ -52,6 +52,8 @@ TranscriptView::TranscriptView(MainWindows& program, const QFont& font)
 }
 
 bool TranscriptView::caretVisible() const {
+  // While a command works on an entered line, that line is shown and nothing can be typed.
+  if (program_.app.dispatch.busy) return false;
   const QWidget* active = QApplication::activeWindow();
   return blinkOn_ && active && !qobject_cast<const QDialog*>(active);
 }
@@ -98,9 +100,7 @@ void TranscriptView::paintEvent(QPaintEvent*) {
     if (top + lineHeight_ < 0) break;
     p.drawText(0, top + ascent_, q(command::LineAt(t, n)));
   }
-  const std::string line = app.window.prompt + app.window.input;
-  command::SetLineZero(app.window.transcript, line);
-  p.drawText(0, y + ascent_, q(line));
+  p.drawText(0, y + ascent_, q(command::PaintInputLine(app)));
   caretPainted_ = caretRect();
   if (caretVisible()) {
     p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);

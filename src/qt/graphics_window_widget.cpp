@@ -31,6 +31,7 @@ GraphicsWindowWidget::GraphicsWindowWidget(MainWindows& program) : program_(prog
   program_.app.display.overlays = [this](AppState&, Surface&) {
     crossAt_.reset();
     rectAt_.reset();
+    bandAt_.clear();
     drawOverlays();
   };
 }
@@ -103,6 +104,14 @@ void GraphicsWindowWidget::xorRectangle(const QRect& r) {
   p.drawRect(r);
 }
 
+void GraphicsWindowWidget::xorSegments(const std::vector<shell::PixelSegment>& band) {
+  if (band.empty()) return;
+  QPainter p(&image_);
+  p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  p.setPen(Qt::white);
+  for (const auto& s : band) p.drawLine(s.x0, s.y0, s.x1, s.y1);
+}
+
 void GraphicsWindowWidget::drawOverlays() {
   if (image_.isNull()) return;
   shell::PointerState& ptr = program_.app.shell.pointer;
@@ -118,6 +127,14 @@ void GraphicsWindowWidget::drawOverlays() {
     crossAt_.reset();
   }
   if (ptr.keyboardCursor == 2) ptr.keyboardCursor = 0;
+
+  // The rubber band follows the pointer from the figure being entered.
+  auto band = shell::RubberBand(program_.app);
+  if (band != bandAt_) {
+    xorSegments(bandAt_);
+    xorSegments(band);
+    bandAt_ = std::move(band);
+  }
 
   if (ptr.rectangle == 1) {
     const auto& v = program_.app.display.view;

@@ -1,15 +1,17 @@
 // The Graphics Window: an off-screen image that the display core draws into outside the paint
-// handler (started by an invalidation), the XOR overlays of the keyboard cursor and the zoom
-// rectangle, and the mouse as typed coordinates.
+// handler (started by an invalidation), the XOR overlays of the keyboard cursor, the rubber band
+// of coordinate entry and the zoom rectangle, and the mouse as typed coordinates.
 #pragma once
 
 #include <QImage>
 #include <QWidget>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "qt/qt_host.h"
 #include "qt/qt_surface.h"
+#include "shell/graphics_pointer.h"
 
 namespace lav::qt {
 
@@ -47,6 +49,7 @@ class GraphicsWindowWidget : public QWidget, public Repaintable {
   void drawOverlays();
   void xorCrosshair(QPoint centre);
   void xorRectangle(const QRect& r);
+  void xorSegments(const std::vector<shell::PixelSegment>& band);
   void runStartup();
 
   MainWindows& program_;
@@ -56,6 +59,7 @@ class GraphicsWindowWidget : public QWidget, public Repaintable {
   bool firstPaint_ = true;
   std::optional<QPoint> crossAt_;
   std::optional<QRect> rectAt_;
+  std::vector<shell::PixelSegment> bandAt_;  // the rubber band as drawn on the image
 };
 
 }  // namespace lav::qt

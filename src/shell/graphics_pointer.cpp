@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -38,6 +39,13 @@ bool endsWithCad(const std::string& arg) {
 // path here, not a switch.
 bool isSwitch(const std::string& arg) {
   return !arg.empty() && (arg[0] == '-' || (arg[0] == '/' && arg.size() == 2));
+}
+
+constexpr std::int32_t kEntryCommand = 91;  // coordinate entry
+constexpr double kFarPixel = 1e6;
+
+int toPixel(double v) {
+  return static_cast<int>(std::lround(std::clamp(v, -kFarPixel, kFarPixel)));
 }
 
 }  // namespace
@@ -114,6 +122,25 @@ bool RightClick(AppState& app, int x, int y) {
   w.caret = w.input.size();
   command::RepaintInputLine(app);
   return true;
+}
+
+std::vector<PixelSegment> RubberBand(const AppState& app) {
+  const PointerState& ptr = app.shell.pointer;
+  const auto& temp = app.temp;
+  const int type = app.settings.elementType;
+  if (ptr.keyboardCursor != 1 || app.dispatch.current != kEntryCommand || temp.empty()) return {};
+  if (type == 3 ? temp.count != 1 : type != 4 && type != 5) return {};
+  const auto& v = app.display.view;
+  const double dbu = app.settings.dbPerUserUnit > 0 ? app.settings.dbPerUserUnit : 1;
+  // Far outside the window the pixels are pulled in, so that the device never overflows.
+  auto px = [&](double ux) { return toPixel(ux * dbu * v.scale - v.offsetX); };
+  auto py = [&](double uy) { return toPixel(v.clientHeight - (uy * dbu * v.scale - v.offsetY)); };
+  const auto& last = temp.points[static_cast<std::size_t>(temp.count - 1)];
+  const UserPoint to = PointerPoint(app, ptr.pixelX, ptr.pixelY);
+  const int x0 = px(last.x), y0 = py(last.y), x1 = px(to.x), y1 = py(to.y);
+  if (x0 == x1 && y0 == y1) return {};
+  if (type != 3) return {{x0, y0, x1, y1}};
+  return {{x0, y0, x1, y0}, {x1, y0, x1, y1}, {x1, y1, x0, y1}, {x0, y1, x0, y0}};
 }
 
 void StartKeyboardCursor(AppState& app) {

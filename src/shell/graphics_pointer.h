@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace lav {
 struct AppState;
@@ -35,6 +36,17 @@ bool PointerMoved(AppState& app, int x, int y);
 bool LeftClick(AppState& app, int x, int y);
 // Right button: the point is typed only if it fits whole; no Enter.
 bool RightClick(AppState& app, int x, int y);
+
+// A segment of an overlay, in client pixels.
+struct PixelSegment {
+  int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  bool operator==(const PixelSegment&) const = default;
+};
+
+// The rubber band of coordinate entry, from the last point entered to the point a click at the
+// pointer would enter (for a rectangle, its four sides from the first corner). Empty unless
+// points of a rectangle, polygon or line are being entered with the keyboard cursor on.
+std::vector<PixelSegment> RubberBand(const AppState& app);
 
 // A point is wanted: the crosshair follows the pointer, which is captured (the host's capture
 // also makes the window draw its overlays again).

@@ -172,6 +172,21 @@ TEST_F(EntryCommands, LockAndRelativeModesAtThePrompt) {
   EXPECT_EQ(app.dispatch.originX, 10000);
 }
 
+TEST_F(EntryCommands, ChangedElementSettingsRedrawTheFigureBeingEntered) {
+  openCell();
+  type("XY 1 1");
+  auto& redraws = host.invalidations[static_cast<int>(Window::Graphics)];
+  for (const char* line : {"ETYPE 1", "PLACECELL A", "ANGLE 90", "MAGNIFY 2", "ARRAY 2 2 1 1"}) {
+    const int before = redraws;
+    type(line);
+    EXPECT_GT(redraws, before) << line;
+  }
+  type("DELTEMP");
+  const int before = redraws;
+  type("ANGLE 0");
+  EXPECT_EQ(redraws, before) << "nothing is being entered";
+}
+
 TEST_F(EntryCommands, RectangleGoesOutWithItsSecondCorner) {
   openCell();
   type("ETYPE 3");

@@ -2,6 +2,7 @@
 // with their transforms, arrays, the nesting depth, undefined cells, and Escape mid-redraw.
 #include <gtest/gtest.h>
 
+#include "command/command_window.h"
 #include "display/pens.h"
 #include "render_fixture.h"
 
@@ -227,6 +228,21 @@ TEST_F(RenderTest, EscapeStopsTheRedrawAndPrintsTheAbortLine) {
   app.continueFlag = true;
   EXPECT_TRUE(draw());
   EXPECT_GT(countAll(kRed), 1000);
+}
+
+TEST_F(RenderTest, TheRedrawingPromptLeavesLineZeroAsItWas) {
+  cell("TOP");
+  rect(4, kLo, kLo, kHi, kHi);
+  app.window.input = "ZO";
+  command::PrintLine(app, "3.  ", command::kPrintMessage);  // a result not yet in the transcript
+  std::string during;
+  host.onMessageStep = [&](bool&) {
+    if (during.empty()) during = sjis::toUtf8(app.window.prompt + app.window.input);
+  };
+  ASSERT_TRUE(draw());
+  EXPECT_EQ(during, "再描画中");
+  EXPECT_EQ(app.window.transcript.lines[0], "3.  ");
+  EXPECT_EQ(app.window.prompt + app.window.input, "? ZO");
 }
 
 TEST_F(RenderTest, TheDrawingKeepsTheCellExtentUpToDate) {

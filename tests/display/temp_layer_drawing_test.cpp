@@ -1,107 +1,188 @@
-// The temporary figure over the drawing: which segments, where, in which pen.
+// The entry preview over the drawing, read back from the pixels: diamond marks at the points and
+// the element the points will become in the entry pen (red), placed cells highlighted.
 #include "display/temp_layer_drawing.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
-#include "display/redraw.h"
-#include "platform/null_surface.h"
-#include "platform/scripted_host.h"
-#include "shell/app_state.h"
+#include "display/screen_text.h"
+#include "render_fixture.h"
 
-namespace lav::display {
+namespace lav::display::testing {
 namespace {
 
-// A surface that only records the lines drawn on it, with their pen colour.
-class LineRecorder : public NullSurface {
- public:
-  struct Line {
-    int x0, y0, x1, y1;
-    Rgb colour;
-  };
-  std::vector<Line> lines;
-  Pen pen;
+constexpr Rgb kMagenta = MakeRgb(255, 0, 255);
 
-  LineRecorder() : NullSurface(940, 740) {}
-  void setPen(const Pen& p) override { pen = p; }
-  void line(int x0, int y0, int x1, int y1) override {
-    lines.push_back({x0, y0, x1, y1, pen.colour});
-  }
-};
-
-class TempDrawing : public ::testing::Test {
+class TempPreview : public RenderTest {
  protected:
   void SetUp() override {
-    app.display.view.scale = 0.01;  // 100 units a pixel
-    app.display.view.offsetX = 0;
-    app.display.view.offsetY = 0;
-    app.display.view.clientHeight = 740;
+    RenderTest::SetUp();
+    cell("A");
+    rect(2, 0, 0, 4000, 4000);  // a 4 x 4 square in magenta
+    cell("TOP");
+    app.settings.layer = 3;
   }
-  ScriptedHost host;
-  AppState app{host};
-  LineRecorder s;
+  void enter(int type, std::vector<db::UserPoint> points) {
+    app.settings.elementType = type;
+    app.temp.assign(points);
+  }
+  // Red pixels in the box of user units (x0, y0) .. (x1, y1); 10 pixels a unit.
+  int red(double x0, double y0, double x1, double y1) const {
+    return count(kRed, int(10 * x0), int(300 - 10 * y1), int(10 * x1) + 1, int(300 - 10 * y0) + 1);
+  }
 };
 
-TEST_F(TempDrawing, EachElementTypeShowsAsItWillBeWritten) {
+TEST_F(TempPreview, EachElementTypeShowsAsItWillBeWritten) {
+  struct Box {
+    double x0, y0, x1, y1;
+    bool lit;
+  };
   struct Case {
     const char* name;
     int type, width, lineMode;
+    const char* cellName;
     std::vector<db::UserPoint> points;
-    std::size_t segments;
+    std::vector<Box> boxes;
   } cases[] = {
-      {"empty layer", 4, 0, 0, {}, 0},
-      {"rectangle from two corners", 3, 0, 0, {{1, 1}, {3, 2}}, 4},
-      {"first corner only", 3, 0, 0, {{1, 1}}, 2},
-      {"polygon chain", 4, 0, 0, {{0, 0}, {5, 0}, {5, 5}}, 2},
-      {"hairline", 5, 0, 2, {{0, 0}, {5, 0}}, 1},
-      {"wide line, both", 5, 1000, 0, {{0, 0}, {5, 0}}, 1 + 4},
-      {"wide line, centre only", 5, 1000, 1, {{0, 0}, {5, 0}}, 1},
-      {"wide line, outline only", 5, 1000, 2, {{0, 0}, {5, 0}}, 4},
-      {"placements as crosses", 1, 0, 0, {{0, 0}, {5, 5}}, 4},
+      {"rectangle from two corners, hatched",
+       3,
+       0,
+       0,
+       "",
+       {{5, 5}, {25, 20}},
+       {{8, 8, 22, 17, true}, {28, 5, 35, 20, false}}},
+      {"polygon with the hatch of the figure it closes into",
+       4,
+       0,
+       0,
+       "",
+       {{5, 5}, {25, 5}, {25, 20}},
+       {{20, 7, 24, 10, true}, {6, 13, 14, 19, false}}},
+      {"line without width",
+       5,
+       0,
+       0,
+       "",
+       {{5, 5}, {25, 5}},
+       {{10, 4.5, 20, 5.5, true}, {10, 6, 20, 10, false}}},
+      {"wide line: centre line and outline, no hatch",
+       5,
+       4000,
+       0,
+       "",
+       {{5, 5}, {25, 5}},
+       {{10, 6.5, 20, 7.5, true}, {10, 4.6, 20, 5.4, true}, {10, 5.6, 20, 6.4, false}}},
+      {"wide line, centre only",
+       5,
+       4000,
+       1,
+       "",
+       {{5, 5}, {25, 5}},
+       {{10, 6.5, 20, 7.5, false}, {10, 4.6, 20, 5.4, true}}},
+      {"line far beyond the window",
+       5,
+       0,
+       0,
+       "",
+       {{-2e6, 15}, {2e6, 15}},
+       {{10, 14.5, 20, 15.5, true}}},
+      {"single placement: the placed square highlighted",
+       1,
+       0,
+       0,
+       "A",
+       {{10, 10}},
+       {{9.8, 11.5, 10.2, 13.5, true}, {13.8, 11.5, 14.2, 13.5, true}, {15, 5, 30, 25, false}}},
+      {"array of three, every element",
+       0,
+       0,
+       0,
+       "A",
+       {{10, 10}},
+       {{15.8, 11.5, 16.2, 13.5, true}, {21.8, 11.5, 22.2, 13.5, true}, {27, 5, 35, 25, false}}},
+      {"placement without a name: its mark only",
+       1,
+       0,
+       0,
+       "",
+       {{10, 10}},
+       {{12, 5, 30, 25, false}}},
+      {"text at its point",
+       2,
+       0,
+       0,
+       "",
+       {{10, 10}},
+       {{11.5, 10, 13.5, 13.5, true}, {16, 5, 30, 25, false}}},
   };
+  app.settings.columns = 3;
+  app.settings.pitchX = 6000;
+  app.settings.text = "AB";
+  app.settings.hight = 3;
   for (const auto& c : cases) {
-    s.lines.clear();
-    app.settings.elementType = c.type;
+    SCOPED_TRACE(c.name);
     app.settings.width = c.width;
     app.settings.lineMode = c.lineMode;
-    app.temp.assign(c.points);
-    EXPECT_EQ(static_cast<std::size_t>(DrawTempLayer(app, s)), c.segments) << c.name;
-    EXPECT_EQ(s.lines.size(), c.segments) << c.name;
-    for (const auto& l : s.lines) EXPECT_EQ(l.colour, MakeRgb(255, 0, 0)) << c.name;
+    app.settings.cellName = c.cellName;
+    enter(c.type, c.points);
+    ASSERT_TRUE(draw());  // every redraw ends with the preview
+    for (const Box& b : c.boxes) {
+      const int n = red(b.x0, b.y0, b.x1, b.y1);
+      EXPECT_EQ(n > 0, b.lit) << "red pixels near " << b.x0 << "," << b.y0 << ": " << n;
+    }
+    EXPECT_EQ(countAll(kMagenta), 0) << "placed cells show in the entry colour only";
   }
+  // A figure being entered is no layer's yet: showing one layer only does not hide it.
+  app.display.onlyLayer = 9;
+  enter(4, {{5, 5}, {25, 5}, {25, 20}});
+  ASSERT_TRUE(draw());
+  EXPECT_GT(red(20, 7, 24, 10), 0);
+  app.temp.clear();
+  ASSERT_TRUE(draw());
+  EXPECT_EQ(countAll(kRed), 0);
 }
 
-TEST_F(TempDrawing, EveryRedrawShowsTheFigureBeingEntered) {
-  app.display.firstPaintDone = true;
-  app.settings.elementType = 3;
-  app.temp.assign(std::vector<db::UserPoint>{{1, 1}, {3, 2}});
-  EXPECT_TRUE(RedrawGraphics(app, s));
-  std::size_t red = 0;
-  for (const auto& l : s.lines) red += l.colour == MakeRgb(255, 0, 0);
-  EXPECT_EQ(red, 4u) << "the rectangle being entered must show after a redraw";
-  s.lines.clear();
-  app.temp.assign(std::vector<db::UserPoint>{});
-  EXPECT_TRUE(RedrawGraphics(app, s));
-  EXPECT_TRUE(s.lines.empty());
-}
-
-TEST_F(TempDrawing, PointsLandWhereTheViewPutsThem) {
-  app.settings.elementType = 4;
-  app.temp.assign(std::vector<db::UserPoint>{{1, 1}, {3, 1}});
-  DrawTempLayer(app, s);
-  ASSERT_EQ(s.lines.size(), 1u);
-  EXPECT_EQ(s.lines[0].x0, 10);
-  EXPECT_EQ(s.lines[0].x1, 30);
-  EXPECT_EQ(s.lines[0].y0, 730);  // the window's y grows downward
-  // Far outside the view nothing overflows.
-  app.temp.assign(std::vector<db::UserPoint>{{-2e6, 0}, {2e6, 0}});
-  s.lines.clear();
-  DrawTempLayer(app, s);
-  ASSERT_EQ(s.lines.size(), 1u);
-  EXPECT_LT(s.lines[0].x0, 0);
-  EXPECT_GT(s.lines[0].x1, 940);
+TEST_F(TempPreview, DiamondMarksAtThePointsNearTheWindow) {
+  const int m = MarkSizeOf(app);
+  ASSERT_GT(m, 3);
+  struct Case {
+    int type;
+    double x;  // user units; the point is at y = 15, window row 150
+    int half;  // expected half-size, 0: nothing drawn
+  } cases[] = {
+      {4, 20, m},      // the first point of a polygon
+      {5, 20, m},      // of a line
+      {1, 20, m - 1},  // any point of a placement
+      {3, 20, m - 1},  // a rectangle's corner
+      {1, -(m - 1) / 10.0, m - 1},
+      {1, -(m + 1) / 10.0, 0},  // more than MarkSize outside the window
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.type << " " << c.x);
+    app.settings.cellName.clear();
+    enter(c.type, {{c.x, 15}});
+    surface.fillRect(0, 0, 400, 300, kWhite);
+    DrawTempLayer(app, surface);
+    if (c.half == 0) {
+      EXPECT_EQ(countAll(kRed), 0);
+      continue;
+    }
+    const int x = int(std::lround(10 * c.x));
+    EXPECT_EQ(surface.pixel(x + c.half, 150), kRed);
+    EXPECT_NE(surface.pixel(x + c.half + 1, 150), kRed);
+    if (x >= 0) {
+      EXPECT_EQ(surface.pixel(x, 150 - c.half), kRed);
+    }
+  }
+  // The second point of a polygon gets the smaller mark.
+  enter(4, {{5, 25}, {20, 15}});
+  surface.fillRect(0, 0, 400, 300, kWhite);
+  DrawTempLayer(app, surface);
+  EXPECT_EQ(surface.pixel(200 + m - 1, 150), kRed);
+  EXPECT_NE(surface.pixel(200 + m, 150), kRed);
 }
 
 }  // namespace
-}  // namespace lav::display
+}  // namespace lav::display::testing

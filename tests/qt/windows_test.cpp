@@ -12,12 +12,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "display/screen_text.h"
 #include "platform/ini_file.h"
 #include "platform/sjis.h"
 #include "qt/command_window_widget.h"
 #include "qt/graphics_window_widget.h"
 #include "qt/main_windows.h"
 #include "qt/status_window_widget.h"
+#include "qt/toolbar_window.h"
 #include "support/qt_application.h"
 
 namespace lav::qt {
@@ -274,6 +276,86 @@ TEST_F(WindowsTest, FiguresDrawnAndPickedWithTheMouse) {
   for (int x = 110; x < 490; x += 10)
     if (shot.pixelColor(x, h - 100) != back) ++lit;
   EXPECT_GT(lit, 30) << "the bottom edge is drawn";
+}
+
+TEST_F(WindowsTest, EveryEnteredLineStaysInTheTranscriptAsTyped) {
+  fs::copy_file(fs::path(LAVINOR_DATA_DIR) / "samples" / "sample.cad", dir / "work" / "chip.CAD");
+  ASSERT_TRUE(start());
+  // Each of these lines redraws the design or works on its file, stepping the window messages
+  // meanwhile, so that the Command Window paints before the line enters the transcript.
+  typeLine("OPEN chip");
+  typeLine("OCELL TOP");
+  typeLine("ZOOM 2");
+  typeLine("FIT");
+  typeLine("REDRAW");
+  typeLine("CENTER");
+  typeLine("10 10");
+  QTest::mouseClick(program->toolbarWindow()->button(7), Qt::LeftButton, {}, QPoint(11, 11));
+  settle();
+  typeLine("0.5");  // the Zoom button's prompt
+  QTest::keyClick(view(), Qt::Key_F1);
+  settle();
+  QTest::mouseClick(program->toolbarWindow()->button(6), Qt::LeftButton, {}, QPoint(11, 11));
+  settle();
+  for (QAction* a : program->command->findChildren<QAction*>())
+    if (a->data().toInt() == 17) a->trigger();
+  settle();
+  typeLine("CLOSE");  // the write steps the messages too
+  std::vector<std::string> entered;
+  for (const auto& l : transcript())
+    if (l.rfind("? ", 0) == 0 || l.rfind("Point: ", 0) == 0 || l.rfind("Zoom Up: ", 0) == 0)
+      entered.push_back(l);
+  const std::vector<std::string> typed = {
+      "? OPEN chip", "? OCELL TOP",  "? ZOOM 2", "? FIT", "? REDRAW", "? CENTER", "Point: 10 10",
+      "? ZOOM",      "Zoom Up: 0.5", "? FIT",    "? FIT", "? FIT",    "? CLOSE"};
+  EXPECT_EQ(entered, typed);
+}
+
+TEST_F(WindowsTest, PointEntryShowsThePreviewAndARubberBandToThePointer) {
+  ASSERT_TRUE(start());
+  typeLine("NEW BAND.CAD");
+  typeLine("MKCELL TOP");
+  typeLine("OCELL TOP");
+  auto& v = program->app.display.view;
+  v.scale = 0.1;  // a user unit is 100 pixels; clicks snap to whole units
+  v.offsetX = 0;
+  v.offsetY = 0;
+  const int h = v.clientHeight;
+  GraphicsWindowWidget* g = program->graphics;
+  typeLine("ETYPE 4");
+  typeLine("XY");
+  for (auto [x, y] : std::vector<std::pair<int, int>>{{1, 1}, {5, 1}, {5, 4}}) {
+    QTest::mouseClick(g, Qt::LeftButton, {}, QPoint(x * 100 + 3, h - y * 100 - 2));
+    settle();
+  }
+  ASSERT_EQ(program->app.temp.count, 3);
+  g->refresh();
+  const QColor back = program->app.shell.whiteBackground ? Qt::white : Qt::black;
+  const QColor red(255, 0, 0);
+  auto pixel = [&](int x, int y) { return QColor(g->image().pixel(x, y)); };
+  auto redIn = [&](QRect r) {
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+      for (int x = r.left(); x <= r.right(); ++x) n += pixel(x, y) == red;
+    return n;
+  };
+  EXPECT_GT(redIn(QRect(420, h - 190, 60, 60)), 20) << "the polygon's hatch";
+  EXPECT_GT(redIn(QRect(150, h - 103, 300, 6)), 250) << "its first edge";
+  const int m = display::MarkSizeOf(program->app);
+  EXPECT_EQ(pixel(100 - m, h - 100), red) << "the first point's diamond";
+  EXPECT_EQ(pixel(500 + m - 1, h - 400), red) << "the last point's diamond";
+  // The rubber band runs from the last point (5, 4) to where a click would enter (1, 4).
+  EXPECT_EQ(pixel(300, h - 400), back);
+  QMouseEvent move(QEvent::MouseMove, QPointF(103, h - 402), g->mapToGlobal(QPointF(103, h - 402)),
+                   Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(g, &move);
+  EXPECT_NE(pixel(300, h - 400), back) << "the band is drawn";
+  EXPECT_NE(pixel(200, h - 400), back);
+  EXPECT_EQ(pixel(300, h - 380), back);
+  QTest::keyClick(view(), Qt::Key_Escape);
+  settle();
+  EXPECT_EQ(pixel(300, h - 400), back) << "the band goes with the input";
+  EXPECT_GT(redIn(QRect(420, h - 190, 60, 60)), 20) << "the figure stays until it is output";
 }
 
 TEST_F(WindowsTest, CaretBlinksOnlyWhileTheProgramsOwnWindowIsActive) {

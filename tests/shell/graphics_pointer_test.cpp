@@ -124,6 +124,38 @@ TEST_F(PointerTest, ReleaseEndsCaptureAndSwitchesTheOverlaysOff) {
   EXPECT_EQ(app.shell.pointer.rectangle, 2);
 }
 
+TEST_F(PointerTest, RubberBandRunsFromTheLastPointToWhereAClickWouldEnter) {
+  // Pixel (123, 400 - 57) enters (1, 1): window point (100, 300).
+  using S = std::vector<PixelSegment>;
+  struct Case {
+    const char* name;
+    int type, cursor, command;
+    std::vector<db::UserPoint> points;
+    S band;
+  } cases[] = {
+      {"polygon", 4, 1, 91, {{0, 0}, {3, 2}}, S{{300, 200, 100, 300}}},
+      {"line", 5, 1, 91, {{3, 2}}, S{{300, 200, 100, 300}}},
+      {"rectangle from its corner",
+       3,
+       1,
+       91,
+       {{3, 2}},
+       S{{300, 200, 100, 200}, {100, 200, 100, 300}, {100, 300, 300, 300}, {300, 300, 300, 200}}},
+      {"pointer on the last point", 4, 1, 91, {{1, 1}}, S{}},
+      {"placements have none", 1, 1, 91, {{3, 2}}, S{}},
+      {"keyboard cursor off", 4, 0, 91, {{3, 2}}, S{}},
+      {"another command", 4, 1, 77, {{3, 2}}, S{}},
+  };
+  for (const auto& c : cases) {
+    app.settings.elementType = c.type;
+    app.shell.pointer.keyboardCursor = c.cursor;
+    app.dispatch.current = c.command;
+    app.temp.assign(c.points);
+    PointerMoved(app, 123, 400 - 57);
+    EXPECT_EQ(RubberBand(app), c.band) << c.name;
+  }
+}
+
 TEST_F(PointerTest, MenuItemsTypeTheirCommands) {
   struct Case {
     int id;
