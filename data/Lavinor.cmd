@@ -19,7 +19,7 @@
 9       RENCELL   [old new]          セル名を変更する
 10      DELCELL   [cell]             セルを消す
 11      UNDELCELL [cell]             消したセルを復活する
-15      IMPCELL   [design cell...]   他のファイルからセルをコピーする
+15      IMPCELL   [file cells]       他のファイルからセルをコピーする
 13      TREE                         セルの木構造ファイルを作り表示する
 14      SHOWTREE                     作成済みの木構造ファイルを表示する
 
