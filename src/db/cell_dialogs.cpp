@@ -434,7 +434,7 @@ CellDialogResult RunCopyFromDesign(AppState& app, const DialogWords& words) {
   auto& d = app.design;
   std::optional<std::string> chosen;
   if (!words.empty()) {
-    chosen = designFileName(words[0]);
+    chosen = words[0];
   } else {
     FileDialogRequest request;
     request.title = msg::kTitleCopySourceFile;
@@ -442,7 +442,7 @@ CellDialogResult RunCopyFromDesign(AppState& app, const DialogWords& words) {
     chosen = app.host.openFileDialog(request);
   }
   if (!chosen) return CellDialogResult::Done;
-  const auto found = paths::findCaseInsensitive(*chosen);
+  const auto found = paths::findCaseInsensitive(designFileName(*chosen));
   if (!found) {
     showBox(app, msg::kCannotOpen, *chosen, Icon::Exclamation);
     return CellDialogResult::Refused;

@@ -101,6 +101,9 @@ TEST_F(Batch, DialogCommandsTakeWordsOrTheFollowingLinesAndNeverFailSilently) {
        0, "fields  read", nullptr},
       {"NEW d\nMKCELL A\nCOPYCELL\nA\nA2\nDELCELL A\nCLOSE\nOPEN\nd\nOCELL A2\nGDSOUT out\nCLOSE\n",
        0, "A2", nullptr},
+      {"NEW lib\nMKCELL PAD\nCLOSE\nNEW d\nMKCELL A\nIMPCELL\nlib\nPAD\nPAD2\nOCELL PAD2\n"
+       "GDSOUT out\nCLOSE\n",
+       0, "PAD2", nullptr},  // the file dialog's line, then the copy dialog's two fields
       {"NEW d\nMKCELL A\nDLGPEN\nCLOSE 0\n", 1, nullptr, "cannot be answered in a batch run"},
       {"NEW d\nMKCELL A\nRENCELL\nA\n", 1, nullptr, "the input ended before the fields"},
       {"NEW d\nMKCELL A\nRENCELL NOSUCH B\nCLOSE 0\n", 1, nullptr, "NOSUCH"},
