@@ -14,12 +14,12 @@
 # セル
 6       MKCELL    [cell]             セルを新規作成する
 7       OCELL     [cell]             セルを開く (名前を指定)
-12      CELLS                  f･ 12 セルを開く (一覧から選ぶ)
-8       COPYCELL                     セルのコピーを作る
-9       RENCELL                      セル名を変更する
-10      DELCELL                      セルを消す
-11      UNDELCELL                    消したセルを復活する
-15      IMPCELL                      他のファイルからセルをコピーする
+12      CELLS     [cell]       f･ 12 セルを開く (一覧から選ぶ)
+8       COPYCELL  [from to]          セルのコピーを作る
+9       RENCELL   [old new]          セル名を変更する
+10      DELCELL   [cell]             セルを消す
+11      UNDELCELL [cell]             消したセルを復活する
+15      IMPCELL   [file cells]       他のファイルからセルをコピーする
 13      TREE                         セルの木構造ファイルを作り表示する
 14      SHOWTREE                     作成済みの木構造ファイルを表示する
 
@@ -91,7 +91,7 @@
 82      ETYPE     [0-5]              図形の種類 (0 配列 1 単一 2 文字 3 矩形 4 多角形 5 線)
 83      WIDTH     [width]            ラインの幅を指定
 84      TIP       [type]             ラインの端の形
-85      TEXT                         文字図形の文字列
+85      TEXT      [string]           文字図形の文字列
 71      THEIGHT   [height]           文字の高さ
 86      PLACECELL [cell|?]           配置するセルの名前 (? で一覧)
 87      REFLECT   [0|1]              配置の反転

@@ -72,6 +72,7 @@ BatchHost::BatchHost(const std::vector<std::string>& answerWords) {
   dialogHandlers["print-settings"] = [](DialogModel& m) {
     if (auto* print = dynamic_cast<display::PrintDialog*>(&m)) print->pressExecute();
   };
+  dialogHandlers["cell-tree"] = [](DialogModel&) {};  // it only shows the report just written
   onBox = [this](const RecordedBox& box) {
     if (box.icon == Icon::Exclamation || box.icon == Icon::Warning) ++errorBoxes;
     std::fprintf(stderr, "[%s] %s -> %s\n", box.caption.c_str(), box.text.c_str(),
@@ -82,6 +83,57 @@ BatchHost::BatchHost(const std::vector<std::string>& answerWords) {
 void BatchHost::messageStep(bool& continueFlag) {
   if (StopSignal() != 0) continueFlag = false;
   ScriptedHost::messageStep(continueFlag);
+}
+
+std::optional<std::string> BatchHost::takeLine() {
+  return nextLine ? nextLine() : std::nullopt;
+}
+
+void BatchHost::runDialog(DialogModel& model) {
+  const std::string kind(model.kind());
+  if (dialogHandlers.count(kind) != 0) return ScriptedHost::runDialog(model);
+  dialogsRun.push_back(kind);
+  model.finished = true;
+  const std::size_t fields = model.wordFields();
+  if (fields == 0) {
+    ++errorBoxes;
+    std::fprintf(stderr,
+                 "lavinor: the dialog \"%s\" cannot be answered in a batch run; "
+                 "the command did nothing\n",
+                 kind.c_str());
+    return;
+  }
+  for (std::size_t i = model.wordsGiven; i < fields; ++i) {
+    auto line = takeLine();
+    if (!line) {
+      ++errorBoxes;
+      std::fprintf(stderr,
+                   "lavinor: the input ended before the fields of the dialog \"%s\"; "
+                   "the command did nothing\n",
+                   kind.c_str());
+      return;
+    }
+    model.setWordField(i, *line);
+  }
+  model.pressWordButton();
+}
+
+std::optional<std::string> BatchHost::openFileDialog(const FileDialogRequest& request) {
+  fileRequests.push_back(request);
+  auto line = takeLine();
+  if (line) {
+    const auto first = line->find_first_not_of(" \t");
+    *line = first == std::string::npos
+                ? std::string()
+                : line->substr(first, line->find_last_not_of(" \t") + 1 - first);
+  }
+  if (!line || line->empty()) {
+    ++errorBoxes;
+    std::fprintf(stderr,
+                 "lavinor: no file name followed for the file dialog; nothing was opened\n");
+    return std::nullopt;
+  }
+  return line;
 }
 
 LocalTime BatchHost::now() {

@@ -1,8 +1,12 @@
-// The host of the batch runner: no windows. Message boxes go to standard error and are answered
-// from the list given on the command line (then by their default button); dialogs are cancelled,
-// except the print settings, which print as shown.
+// The host of the batch runner: no windows. Message boxes go to standard error; those with a
+// choice are answered from the list given on the command line (then by their default button).
+// A dialog reads its fields, one per line, from the input that follows its command (the file
+// dialog its file name); the print settings print as shown and the cell tree is only closed. A
+// dialog that has no such form, or whose fields the input does not hold, is an error.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,8 +22,16 @@ class BatchHost : public ScriptedHost {
   LocalTime now() override;
   // A stop signal (SIGINT, SIGTERM) acts as Escape at every message step.
   void messageStep(bool& continueFlag) override;
-  // Boxes shown with the exclamation or warning icon: refusals the batch run reports.
+  void runDialog(DialogModel& model) override;
+  std::optional<std::string> openFileDialog(const FileDialogRequest& request) override;
+  // Boxes shown with the exclamation or warning icon, and dialogs that could not be answered:
+  // refusals the batch run reports.
   long errorBoxes = 0;
+  // The next line of the input (Shift-JIS), nullopt at its end; set by the batch runner.
+  std::function<std::optional<std::string>()> nextLine;
+
+ private:
+  std::optional<std::string> takeLine();
 };
 
 // Parses "yes,no,ok" into words; returns false on an unknown word.

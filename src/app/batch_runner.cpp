@@ -3,9 +3,12 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "app/stop_signals.h"
+#include "app/batch_host.h"
 #include "command/command_window.h"
 #include "command/dispatcher.h"
 #include "command/handlers.h"
@@ -56,11 +59,16 @@ bool goOn(const AppState& app) {
   return !app.dispatch.endRequested && !app.macro.limitReached && StopSignal() == 0;
 }
 
+// A line of the input as the program's text: without its line end, in Shift-JIS.
+std::string inputLine(std::string raw) {
+  while (!raw.empty() && (raw.back() == '\r' || raw.back() == '\x1a')) raw.pop_back();
+  return InputLineToSjis(raw);
+}
+
 // One line of the input, typed and entered.
 void enterLine(AppState& app, std::string raw, BatchResult& result) {
   ++result.lines;
-  while (!raw.empty() && (raw.back() == '\r' || raw.back() == '\x1a')) raw.pop_back();
-  std::string line = InputLineToSjis(raw);
+  std::string line = inputLine(std::move(raw));
   app.window.input.clear();
   app.window.caret = 0;
   if (!command::AppendToInput(app, line)) {
@@ -79,6 +87,29 @@ void answerMacro(AppState& app, std::istream& in, BatchResult& result) {
   std::string raw;
   while (goOn(app) && waitsForInput(app) && std::getline(in, raw)) enterLine(app, raw, result);
 }
+
+// While it lives, the dialogs of the batch host read their fields from in.
+class DialogInput {
+ public:
+  DialogInput(AppState& app, std::istream& in, BatchResult& result)
+      : host_(dynamic_cast<BatchHost*>(&app.host)) {
+    if (!host_) return;
+    host_->nextLine = [&in, &result]() -> std::optional<std::string> {
+      std::string raw;
+      if (!std::getline(in, raw)) return std::nullopt;
+      ++result.lines;
+      return inputLine(std::move(raw));
+    };
+  }
+  ~DialogInput() {
+    if (host_) host_->nextLine = nullptr;
+  }
+  DialogInput(const DialogInput&) = delete;
+  DialogInput& operator=(const DialogInput&) = delete;
+
+ private:
+  BatchHost* host_;
+};
 
 // The end of the input: a macro waiting for an answer is stopped, an open design is closed as
 // the exit command closes it.
@@ -124,6 +155,7 @@ bool IsMacroFileName(const std::string& name) {
 
 BatchResult RunBatch(AppState& app, std::istream& in, const BatchOptions& options) {
   BatchResult result;
+  DialogInput dialogs(app, in, result);
   applyOptions(app, options);
   std::string raw;
   while (goOn(app) && std::getline(in, raw)) enterLine(app, raw, result);
@@ -133,6 +165,7 @@ BatchResult RunBatch(AppState& app, std::istream& in, const BatchOptions& option
 BatchResult RunBatchMacro(AppState& app, const std::string& path, std::istream& answers,
                           const BatchOptions& options) {
   BatchResult result;
+  DialogInput dialogs(app, answers, result);
   applyOptions(app, options);
   answerMacro(app, answers, result);  // AUTO.MAC may ask first
   if (goOn(app) && !macro::MacroActive(app)) {

@@ -28,9 +28,9 @@ std::string_view afterWords(std::string_view line, int n) {
 }
 
 // Runs a dialog with the dispatcher's guard against a second dialog.
-void runGuarded(AppState& app, DialogModel& model) {
+void runGuarded(AppState& app, DialogModel& model, const DialogWords& words = {}) {
   app.dispatch.dialogOpen = true;
-  app.host.runDialog(model);
+  app.host.runDialogWithWords(model, words);
   app.dispatch.dialogOpen = false;
 }
 
@@ -121,11 +121,15 @@ void StartLayerName(AppState& app, std::string_view line) {
   storeLayerName(app, l, words[2]);
 }
 
-void StartTextInput(AppState& app, std::string_view) {
+void StartTextInput(AppState& app, std::string_view line) {
   EndCommand(app);
   TextEditDialog dialog("text-input", sjis::fromUtf8("テキストの入力"), app.settings.text,
                         kTextLimit);
-  runGuarded(app, dialog);
+  // TEXT string: the rest of the line is the text, blanks and all.
+  DialogWords words;
+  if (const std::string_view typed = RestAfterFirstWord(line); !typed.empty())
+    words.emplace_back(typed);
+  runGuarded(app, dialog, words);
   // Both closing buttons keep the edited text.
   app.settings.text = dialog.text;
   RedrawEntryPreview(app);

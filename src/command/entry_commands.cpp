@@ -156,12 +156,12 @@ bool runViewCommandInside(AppState& app, std::string_view answer, int marker) {
   return false;
 }
 
-// The line ends the waiting command and runs as a command of its own.
-void runAsNewCommand(AppState& app, std::string_view answer) {
+// Any other command word typed at a point prompt ends the waiting command without running:
+// only the view commands (and, in coordinate entry, clear, take back and output) work inside.
+void abandonPointInput(AppState& app) {
+  CancelPick(app);
+  shell::ReleasePointer(app);
   EndCommand(app);
-  std::string line(answer);
-  app.dispatch.current = LookUpCommand(app, line);
-  StartCommand(app, line);
 }
 
 // A resumed command (even marker) starts again without a marker.
@@ -189,11 +189,37 @@ void takeBack(AppState& app, std::string_view arguments) {
   invalidateGraphics(app);
 }
 
-// Adds typed pairs at the point prompt, with Lock and the rectangle rule.
+// Adds the typed pairs to a copy of the layer; false (the layer and the reference untouched) when
+// a point would lie beyond the coordinate range.
+bool addPairsTrial(AppState& app, const std::vector<double>& v, bool applyLock,
+                   db::TempLayer& trial, std::int32_t& refX, std::int32_t& refY) {
+  trial = app.temp;
+  refX = app.dispatch.originX;
+  refY = app.dispatch.originY;
+  for (std::size_t i = 0; i + 1 < v.size() && !trial.full(); i += 2)
+    if (db::AddTypedPoint(trial, modesOf(app), refX, refY, v[i], v[i + 1], applyLock) ==
+        db::kPointOutOfRange)
+      return false;
+  return true;
+}
+
+void refuseOutOfRange(AppState& app) {
+  ShowError(app, UserToDbRefusal(unitOf(app)), "Error");
+}
+
+// Adds typed pairs at the point prompt, with Lock and the rectangle rule. A line with a point
+// beyond the coordinate range is refused whole.
 void addPointsAtPrompt(AppState& app, const std::vector<double>& v) {
   auto& d = app.dispatch;
+  db::TempLayer trial;
+  std::int32_t refX = 0, refY = 0;
+  if (!addPairsTrial(app, v, true, trial, refX, refY)) return refuseOutOfRange(app);
   for (std::size_t i = 0; i + 1 < v.size() && !app.temp.full(); i += 2) {
-    db::AddTypedPoint(app.temp, modesOf(app), d.originX, d.originY, v[i], v[i + 1], true);
+    if (db::AddTypedPoint(app.temp, modesOf(app), d.originX, d.originY, v[i], v[i + 1], true) ==
+        db::kPointOutOfRange) {
+      refuseOutOfRange(app);  // only after a rectangle went out and the next pair turned absolute
+      break;
+    }
     if (app.settings.elementType == 3 && app.temp.count == 2) {
       const auto& a = app.temp.points[0];
       const auto& b = app.temp.points[1];
@@ -223,8 +249,15 @@ void StartEnterPoints(AppState& app, std::string_view line) {
       printError(app);
       return EndCommand(app);
     }
-    for (std::size_t i = 0; i + 1 < v.size() && !app.temp.full(); i += 2)
-      db::AddTypedPoint(app.temp, modesOf(app), d.originX, d.originY, v[i], v[i + 1], false);
+    db::TempLayer trial;
+    std::int32_t refX = 0, refY = 0;
+    if (!addPairsTrial(app, v, false, trial, refX, refY)) {
+      refuseOutOfRange(app);
+      return EndCommand(app);
+    }
+    app.temp = trial;
+    d.originX = refX;
+    d.originY = refY;
     invalidateGraphics(app);
     return EndCommand(app);
   }
@@ -245,7 +278,7 @@ void ContinueEnterPoints(AppState& app, std::string_view answer) {
     } else if (n == 94) {
       if (!app.temp.empty()) outputNow(app, false);
     } else {
-      return runAsNewCommand(app, answer);
+      return abandonPointInput(app);
     }
     return promptNextPoint(app);
   }
@@ -387,7 +420,7 @@ void StartCoordinateQuery(AppState& app, std::string_view) {
 void ContinueCoordinateQuery(AppState& app, std::string_view answer) {
   if (startsWord(answer)) {
     if (runViewCommandInside(app, answer, kResumeQuery)) return;
-    return runAsNewCommand(app, answer);
+    return abandonPointInput(app);
   }
   if (!pickInCell(app, answer, -1)) return EndCommand(app);
   if (app.pick.found()) {
@@ -445,7 +478,7 @@ void ContinueMoveEdge(AppState& app, std::string_view answer) {
   const bool second = app.dispatch.current == 97 + kStepOffset;
   if (startsWord(answer)) {
     if (runViewCommandInside(app, answer, second ? kResumeEdgeSecond : kResumeEdgeFirst)) return;
-    return runAsNewCommand(app, answer);
+    return abandonPointInput(app);
   }
   if (!edgeFigure(app)) return EndCommand(app);
   if (!second) {
@@ -489,7 +522,7 @@ void ContinueMoveVertex(AppState& app, std::string_view answer) {
   if (startsWord(answer)) {
     if (runViewCommandInside(app, answer, second ? kResumeVertexSecond : kResumeVertexFirst))
       return;
-    return runAsNewCommand(app, answer);
+    return abandonPointInput(app);
   }
   if (app.temp.empty()) return EndCommand(app);
   const std::int32_t unit = unitOf(app);

@@ -134,36 +134,39 @@ void ContinueOpenCell(AppState& app, std::string_view answer) {
   EndCommand(app);
 }
 
-void StartCellCopy(AppState& app, std::string_view) {
+// The cell dialogs take their fields as words after the command name too (COPYCELL FROM TO,
+// RENCELL OLD NEW, DELCELL NAME, UNDELCELL NAME, CELLS NAME, IMPCELL DESIGN CELL...), so that
+// scripts can use them.
+void StartCellCopy(AppState& app, std::string_view line) {
   PutBackBeforeCellChange(app);
   EndCommand(app);
-  db::RunCellCopyDialog(app);
+  db::RunCellCopyDialog(app, ArgumentWords(line));
 }
 
-void StartCellRename(AppState& app, std::string_view) {
+void StartCellRename(AppState& app, std::string_view line) {
   EndCommand(app);
-  db::RunCellRenameDialog(app);
+  db::RunCellRenameDialog(app, ArgumentWords(line));
 }
 
-void StartCellDelete(AppState& app, std::string_view) {
+void StartCellDelete(AppState& app, std::string_view line) {
   EndCommand(app);
-  db::RunCellDeleteDialog(app);
+  db::RunCellDeleteDialog(app, ArgumentWords(line));
 }
 
-void StartCellRestore(AppState& app, std::string_view) {
+void StartCellRestore(AppState& app, std::string_view line) {
   EndCommand(app);
-  db::RunCellRestoreDialog(app);
+  db::RunCellRestoreDialog(app, ArgumentWords(line));
 }
 
-void StartCopyFromDesign(AppState& app, std::string_view) {
+void StartCopyFromDesign(AppState& app, std::string_view line) {
   PutBackBeforeCellChange(app);  // copied cells may reuse the blocks a pick points into
   EndCommand(app);
-  db::RunCopyFromDesign(app);
+  db::RunCopyFromDesign(app, ArgumentWords(line));
 }
 
-void StartCellList(AppState& app, std::string_view) {
+void StartCellList(AppState& app, std::string_view line) {
   EndCommand(app);
-  const db::CellListChoice c = db::RunCellNamesDialog(app, false);
+  const db::CellListChoice c = db::RunCellNamesDialog(app, false, ArgumentWords(line));
   if (c.action != db::CellListChoice::Action::OpenCell) return;
   // The open-cell command is entered and then answered with the picked name.
   const std::string name = CommandName(app.window.commands, 7);

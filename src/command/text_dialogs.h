@@ -23,6 +23,10 @@ class TextEditDialog : public DialogModel {
   void setText(std::string_view edited);
   void pressOk() { accepted = true, finished = true; }
   void pressCancel() { accepted = false, finished = true; }
+  // Word: the whole text.
+  std::size_t wordFields() const override { return 1; }
+  void setWordField(std::size_t, std::string_view word) override { setText(word); }
+  void pressWordButton() override { pressOk(); }
 
   std::string title;  // Shift-JIS
   std::string text;   // Shift-JIS

@@ -22,6 +22,12 @@ std::vector<std::string_view> SplitWords(std::string_view line) {
   return words;
 }
 
+std::vector<std::string> ArgumentWords(std::string_view line) {
+  const auto words = SplitWords(line);
+  return words.size() < 2 ? std::vector<std::string>{}
+                          : std::vector<std::string>(words.begin() + 1, words.end());
+}
+
 std::string_view RestAfterFirstWord(std::string_view line) {
   std::size_t i = 0;
   while (i < line.size() && isSeparator(line[i])) ++i;

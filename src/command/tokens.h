@@ -12,6 +12,9 @@ namespace lav::command {
 // Words separated by blank, tab or newline.
 std::vector<std::string_view> SplitWords(std::string_view line);
 
+// The words after the first (the command's arguments), as strings.
+std::vector<std::string> ArgumentWords(std::string_view line);
+
 // The text after the first word and the blanks that follow it ("" when there is none).
 std::string_view RestAfterFirstWord(std::string_view line);
 

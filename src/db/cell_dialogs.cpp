@@ -1,6 +1,8 @@
 #include "db/cell_dialogs.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "db/cad_file.h"
@@ -53,12 +55,20 @@ CellDialogResult mayStart(AppState& app) {
 }
 
 template <typename Dialog>
-CellDialogResult runSimple(AppState& app) {
+CellDialogResult runSimple(AppState& app, const DialogWords& words) {
   if (auto r = mayStart(app); r != CellDialogResult::Done) return r;
   DialogOpenMark mark(app.design);
   Dialog dialog(app);
-  app.host.runDialog(dialog);
+  app.host.runDialogWithWords(dialog, words);
   return CellDialogResult::Done;
+}
+
+// A design named by a word without extension is a .CAD file, as for the open command.
+std::string designFileName(std::string name) {
+  const std::size_t slash = name.find_last_of('/');
+  if (name.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos)
+    name += ".CAD";
+  return name;
 }
 
 }  // namespace
@@ -112,6 +122,13 @@ CellListDialog::CellListDialog(AppState& app, const char* titleUtf8, const char*
 std::int32_t CellListDialog::slotOfLine(int index) const {
   if (index < 0 || static_cast<std::size_t>(index) >= slots_.size()) return 0;
   return slots_[static_cast<std::size_t>(index)];
+}
+
+bool CellListDialog::selectText(std::string_view text) {
+  for (std::size_t i = 1; i + 1 < lines.size(); ++i)
+    if (lines[i] == text) return selectLine(static_cast<int>(i));
+  selected = -1;
+  return false;
 }
 
 bool CellListDialog::selectLine(int index) {
@@ -207,6 +224,10 @@ bool CellCopyDialog::pressCreate() {
   return true;
 }
 
+void CellCopyDialog::setWordField(std::size_t index, std::string_view word) {
+  (index == 0 ? sourceName : newName) = ClipFieldText(word);
+}
+
 // --- rename ---
 
 CellRenameDialog::CellRenameDialog(AppState& app)
@@ -250,6 +271,10 @@ bool CellRenameDialog::pressChange() {
   return true;
 }
 
+void CellRenameDialog::setWordField(std::size_t index, std::string_view word) {
+  (index == 0 ? oldName : newName) = ClipFieldText(word);
+}
+
 // --- delete ---
 
 CellDeleteDialog::CellDeleteDialog(AppState& app)
@@ -269,6 +294,16 @@ bool CellDeleteDialog::pressDelete() {
   }
   removeLine(selected);
   return true;
+}
+
+void CellDeleteDialog::setWordField(std::size_t, std::string_view word) {
+  wordName_ = FieldCellName(ClipFieldText(word));
+  selectText(wordName_);
+}
+
+void CellDeleteDialog::pressWordButton() {
+  if (!hasSelection() && !wordName_.empty()) return refuse(msg::kCellNotFound, wordName_);
+  pressDelete();
 }
 
 // --- restore ---
@@ -303,6 +338,20 @@ bool CellRestoreDialog::pressRestore() {
   return true;
 }
 
+void CellRestoreDialog::setWordField(std::size_t, std::string_view word) {
+  // The list shows a deleted cell by its name with the first byte as '?'; selecting a line
+  // fills the field with it, so the field is set afterwards.
+  const std::string name = FieldCellName(ClipFieldText(word));
+  if (!name.empty()) selectText("?" + name.substr(1));
+  restoredName = ClipFieldText(word);
+}
+
+void CellRestoreDialog::pressWordButton() {
+  const std::string name = FieldCellName(restoredName);
+  if (!hasSelection() && !name.empty()) return refuse(msg::kCellNotFound, name);
+  pressRestore();
+}
+
 // --- list ---
 
 CellNamesDialog::CellNamesDialog(AppState& app)
@@ -318,33 +367,60 @@ bool CellNamesDialog::pressSelect() {
   return true;
 }
 
+void CellNamesDialog::setWordField(std::size_t, std::string_view word) {
+  wordName_ = FieldCellName(ClipFieldText(word));
+  selectText(wordName_);
+}
+
+void CellNamesDialog::pressWordButton() {
+  if (!hasSelection() && !wordName_.empty()) return refuse(msg::kCellNotFound, wordName_);
+  pressSelect();
+}
+
 // --- commands ---
 
-CellDialogResult RunCellCopyDialog(AppState& app) {
+CellDialogResult RunCellCopyDialog(AppState& app, const DialogWords& words) {
   if (auto r = mayStart(app); r != CellDialogResult::Done) return r;
   DialogOpenMark mark(app.design);
   CellCopyDialog dialog(app, false);
-  app.host.runDialog(dialog);
+  app.host.runDialogWithWords(dialog, words);
   return CellDialogResult::Done;
 }
 
-CellDialogResult RunCellRenameDialog(AppState& app) {
-  return runSimple<CellRenameDialog>(app);
+CellDialogResult RunCellRenameDialog(AppState& app, const DialogWords& words) {
+  return runSimple<CellRenameDialog>(app, words);
 }
-CellDialogResult RunCellDeleteDialog(AppState& app) {
-  return runSimple<CellDeleteDialog>(app);
+CellDialogResult RunCellDeleteDialog(AppState& app, const DialogWords& words) {
+  return runSimple<CellDeleteDialog>(app, words);
 }
-CellDialogResult RunCellRestoreDialog(AppState& app) {
-  return runSimple<CellRestoreDialog>(app);
+CellDialogResult RunCellRestoreDialog(AppState& app, const DialogWords& words) {
+  return runSimple<CellRestoreDialog>(app, words);
 }
 
-CellListChoice RunCellNamesDialog(AppState& app, bool commandWaitsForName) {
+CellDialogResult RunCellCopyDialog(AppState& app) {
+  return RunCellCopyDialog(app, {});
+}
+CellDialogResult RunCellRenameDialog(AppState& app) {
+  return RunCellRenameDialog(app, {});
+}
+CellDialogResult RunCellDeleteDialog(AppState& app) {
+  return RunCellDeleteDialog(app, {});
+}
+CellDialogResult RunCellRestoreDialog(AppState& app) {
+  return RunCellRestoreDialog(app, {});
+}
+CellDialogResult RunCopyFromDesign(AppState& app) {
+  return RunCopyFromDesign(app, {});
+}
+
+CellListChoice RunCellNamesDialog(AppState& app, bool commandWaitsForName,
+                                  const DialogWords& words) {
   CellListChoice choice;
   choice.result = mayStart(app);
   if (choice.result != CellDialogResult::Done) return choice;
   DialogOpenMark mark(app.design);
   CellNamesDialog dialog(app);
-  app.host.runDialog(dialog);
+  app.host.runDialogWithWords(dialog, words);
   if (!dialog.chosen.empty()) {
     choice.name = dialog.chosen;
     choice.action = commandWaitsForName ? CellListChoice::Action::HandToCommand
@@ -353,15 +429,20 @@ CellListChoice RunCellNamesDialog(AppState& app, bool commandWaitsForName) {
   return choice;
 }
 
-CellDialogResult RunCopyFromDesign(AppState& app) {
+CellDialogResult RunCopyFromDesign(AppState& app, const DialogWords& words) {
   if (auto r = mayStart(app); r != CellDialogResult::Done) return r;
   auto& d = app.design;
-  FileDialogRequest request;
-  request.title = msg::kTitleCopySourceFile;
-  request.filter = msg::kFilterCad;
-  const auto chosen = app.host.openFileDialog(request);
+  std::optional<std::string> chosen;
+  if (!words.empty()) {
+    chosen = words[0];
+  } else {
+    FileDialogRequest request;
+    request.title = msg::kTitleCopySourceFile;
+    request.filter = msg::kFilterCad;
+    chosen = app.host.openFileDialog(request);
+  }
   if (!chosen) return CellDialogResult::Done;
-  const auto found = paths::findCaseInsensitive(*chosen);
+  const auto found = paths::findCaseInsensitive(designFileName(*chosen));
   if (!found) {
     showBox(app, msg::kCannotOpen, *chosen, Icon::Exclamation);
     return CellDialogResult::Refused;
@@ -386,7 +467,12 @@ CellDialogResult RunCopyFromDesign(AppState& app) {
   d.sourcePath = full;
   {
     CellCopyDialog dialog(app, true);
-    app.host.runDialog(dialog);
+    if (words.size() < 2) app.host.runDialog(dialog);
+    for (std::size_t i = 1; i < words.size(); ++i) {
+      dialog.setWordField(0, words[i]);
+      dialog.setWordField(1, words[i]);
+      dialog.pressCreate();
+    }
   }
   d.path = ownPath;
   d.sourcePath.clear();

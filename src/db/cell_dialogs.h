@@ -41,6 +41,8 @@ class CellListDialog : public DialogModel {
   void close() { finished = true; }
   // The slot of a cell line (0 for header and trailer).
   std::int32_t slotOfLine(int index) const;
+  // Selects the cell line that reads text; false (nothing selected) when there is none.
+  bool selectText(std::string_view text);
 
  protected:
   // Lists the slots of image that pass the filter, each as lineText(entry name bytes).
@@ -70,6 +72,10 @@ class CellCopyDialog : public CellListDialog {
   void setNewName(std::string_view text) { newName = ClipFieldText(text); }
   // "作成": true when a cell was made.
   bool pressCreate();
+  // Words: the source name, then the new name.
+  std::size_t wordFields() const override { return 2; }
+  void setWordField(std::size_t index, std::string_view word) override;
+  void pressWordButton() override { pressCreate(); }
 
   std::string sourceName;  // field "コピー元の名前"
   std::string newName;     // field "新しい名前"
@@ -88,6 +94,10 @@ class CellRenameDialog : public CellListDialog {
   void setNewName(std::string_view text) { newName = ClipFieldText(text); }
   // "変更": true when a cell was renamed.
   bool pressChange();
+  // Words: the old name, then the new name.
+  std::size_t wordFields() const override { return 2; }
+  void setWordField(std::size_t index, std::string_view word) override;
+  void pressWordButton() override { pressChange(); }
 
   std::string oldName;  // field "元の名前"
   std::string newName;  // field "新しい名前"
@@ -100,6 +110,13 @@ class CellDeleteDialog : public CellListDialog {
   std::string_view kind() const override { return "cell-delete"; }
   // "削除": marks the selected cell deleted; true when one was.
   bool pressDelete();
+  // Word: the name of the cell to delete.
+  std::size_t wordFields() const override { return 1; }
+  void setWordField(std::size_t, std::string_view word) override;
+  void pressWordButton() override;
+
+ private:
+  std::string wordName_;  // the cell the word named
 };
 
 // "消したセルの復活" (command 11): the deleted slots, each shown as '?' and name bytes 2..32.
@@ -111,6 +128,10 @@ class CellRestoreDialog : public CellListDialog {
   void setRestoredName(std::string_view text) { restoredName = ClipFieldText(text); }
   // "復活": gives the selected slot the field's name; true when a cell came back.
   bool pressRestore();
+  // Word: the name the deleted cell had; it comes back under that name.
+  std::size_t wordFields() const override { return 1; }
+  void setWordField(std::size_t, std::string_view word) override;
+  void pressWordButton() override;
 
   std::string restoredName;  // field "復活後の名前"
 };
@@ -122,8 +143,15 @@ class CellNamesDialog : public CellListDialog {
   std::string_view kind() const override { return "cell-list"; }
   // "選択": ends the dialog with the selected name in chosen.
   bool pressSelect();
+  // Word: the name to pick.
+  std::size_t wordFields() const override { return 1; }
+  void setWordField(std::size_t, std::string_view word) override;
+  void pressWordButton() override;
 
   std::string chosen;
+
+ private:
+  std::string wordName_;
 };
 
 enum class CellDialogResult : std::uint8_t {
@@ -138,6 +166,15 @@ CellDialogResult RunCellDeleteDialog(AppState& app);   // command 10
 CellDialogResult RunCellRestoreDialog(AppState& app);  // command 11
 CellDialogResult RunCopyFromDesign(AppState& app);     // command 15
 
+// The same with the words typed after the command: all fields given, the dialog acts at once
+// without showing; fewer, it shows with them filled in. For command 15 the first word names the
+// design file (no file dialog) and each further word a cell copied under its own name.
+CellDialogResult RunCellCopyDialog(AppState& app, const DialogWords& words);
+CellDialogResult RunCellRenameDialog(AppState& app, const DialogWords& words);
+CellDialogResult RunCellDeleteDialog(AppState& app, const DialogWords& words);
+CellDialogResult RunCellRestoreDialog(AppState& app, const DialogWords& words);
+CellDialogResult RunCopyFromDesign(AppState& app, const DialogWords& words);
+
 // Command 12. With a command waiting for a name the picked name is handed back to it
 // (HandToCommand); otherwise command 7 should open it (OpenCell).
 struct CellListChoice {
@@ -145,6 +182,7 @@ struct CellListChoice {
   std::string name;  // Shift-JIS
   CellDialogResult result = CellDialogResult::Done;
 };
-CellListChoice RunCellNamesDialog(AppState& app, bool commandWaitsForName);
+CellListChoice RunCellNamesDialog(AppState& app, bool commandWaitsForName,
+                                  const DialogWords& words = {});
 
 }  // namespace lav::db

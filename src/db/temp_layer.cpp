@@ -112,16 +112,16 @@ int AddTypedPoint(TempLayer& temp, const EntryModes& modes, std::int32_t& refX, 
     default:
       break;
   }
+  const bool locked = applyLock && locksType(modes.elementType) && !temp.empty();
+  const UserPoint q = locked ? temp.points[temp.count - 1] : p;
+  if (locked && modes.lock != 3) lockPoint(modes.lock, q, p);
+  // Refused rather than clamped: a point that no int32 holds (or no number at all) is not taken.
+  if (!ToCoordinate(unit * p.x) || !ToCoordinate(unit * p.y)) return kPointOutOfRange;
   int added = 0;
-  if (applyLock && locksType(modes.elementType) && !temp.empty()) {
-    const UserPoint q = temp.points[temp.count - 1];
-    if (modes.lock == 3) {
-      if (q.x != p.x && q.y != p.y && temp.count + 1 < kTempCapacity) {
-        temp.push({p.x, q.y});
-        ++added;
-      }
-    } else {
-      lockPoint(modes.lock, q, p);
+  if (locked) {
+    if (modes.lock == 3 && q.x != p.x && q.y != p.y && temp.count + 1 < kTempCapacity) {
+      temp.push({p.x, q.y});
+      ++added;
     }
     if (!(temp.points[temp.count - 1] == p) && temp.push(p)) ++added;
   } else if (temp.push(p)) {

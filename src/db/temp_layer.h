@@ -85,7 +85,9 @@ struct EntryModes {
 // Adds the pair (x, y) in the coordinate mode. With applyLock (points of the continued entry) the
 // angle constraint of polygons and lines is applied, which may insert a corner point; a point equal
 // to the one before it is dropped. Modes 1 and 2 move the reference point. Returns the number of
-// points added (0, 1 or 2).
+// points added (0, 1 or 2), or kPointOutOfRange (nothing added, the reference point unchanged)
+// when the point is no finite number or lies beyond the int32 range of database units.
+inline constexpr int kPointOutOfRange = -1;
 int AddTypedPoint(TempLayer& temp, const EntryModes& modes, std::int32_t& refX, std::int32_t& refY,
                   double x, double y, bool applyLock);
 

@@ -77,8 +77,8 @@ void SubstituteVariables(std::string& line, SymbolTable& table, Host& host) {
     while (nameEnd < wordEnd && !endsName(line[nameEnd]))
       nameEnd += sjis::isLeadByte(static_cast<std::uint8_t>(line[nameEnd])) ? 2 : 1;
     nameEnd = std::min(nameEnd, wordEnd);
-    if (nameEnd == p + 1) {  // '&' alone, or no name after it
-      line[p] = ' ';
+    if (nameEnd == p + 1) {
+      // No name follows: not a variable but the character itself (MERGE & is intersection).
       ++p;
       continue;
     }

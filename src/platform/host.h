@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/printer.h"
 
@@ -37,7 +38,23 @@ class DialogModel {
   // A short stable name ("cell-copy", "cell-list", ...), used by hosts and test scripts.
   virtual std::string_view kind() const = 0;
   bool finished = false;
+
+  // A dialog can also be answered with words, so that it can be scripted: typed after its
+  // command's name, or read one per field by the batch runner. How many fields it takes that
+  // way; 0 for a dialog that has no such form.
+  virtual std::size_t wordFields() const { return 0; }
+  // Fills field index (Shift-JIS) as if typed or picked there.
+  virtual void setWordField(std::size_t index, std::string_view word) {
+    (void)index;
+    (void)word;
+  }
+  // Presses the button that acts on the fields; the dialog's rules and messages apply.
+  virtual void pressWordButton() {}
+  // How many fields were filled from words before the dialog was shown.
+  std::size_t wordsGiven = 0;
 };
+
+using DialogWords = std::vector<std::string>;
 
 // Windows the core can ask to be redrawn or retitled.
 enum class Window { Command, Graphics, Status, Toolbar };
@@ -60,6 +77,19 @@ class Host {
 
   // Runs a modal dialog over its model until the model is finished or the user closes it.
   virtual void runDialog(DialogModel& model) = 0;
+  // The same from words: when they fill every field, the dialog's button is pressed and no
+  // window shows; otherwise the fields given are preset and the dialog is run for the rest.
+  void runDialogWithWords(DialogModel& model, const DialogWords& words) {
+    const std::size_t n = model.wordFields();
+    for (std::size_t i = 0; i < words.size() && i < n; ++i) model.setWordField(i, words[i]);
+    model.wordsGiven = words.size() < n ? words.size() : n;
+    if (n > 0 && words.size() >= n) {
+      model.pressWordButton();
+      model.finished = true;
+      return;
+    }
+    runDialog(model);
+  }
 
   // Title of the Command Window (Shift-JIS).
   virtual void setTitle(std::string_view title) = 0;

@@ -21,7 +21,8 @@ Answer ScriptedHost::defaultAnswer(Buttons buttons) {
 Answer ScriptedHost::messageBox(std::string_view text, std::string_view caption, Icon icon,
                                 Buttons buttons) {
   Answer a = defaultAnswer(buttons);
-  if (!answers.empty()) {
+  // A box with only OK asks nothing: the queued answers are meant for the questions.
+  if (buttons != Buttons::Ok && !answers.empty()) {
     a = answers.front();
     answers.pop_front();
   }

@@ -42,7 +42,7 @@ class ScriptedHost : public Host {
   static Answer defaultAnswer(Buttons buttons);
 
   // --- script and record ---
-  std::deque<Answer> answers;                        // next message-box answers
+  std::deque<Answer> answers;  // answers to the next boxes with a choice (OK-only boxes take none)
   std::deque<std::optional<std::string>> fileChoices;  // next file-dialog results
   std::vector<FileDialogRequest> fileRequests;
   std::map<std::string, std::function<void(DialogModel&)>, std::less<>> dialogHandlers;

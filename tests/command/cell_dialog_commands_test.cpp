@@ -83,6 +83,47 @@ TEST_F(CellDialogCommands, EachDialogChangesTheDesignAsItsButtonSays) {
   EXPECT_EQ(app.dispatch.current, 0);
 }
 
+TEST_F(CellDialogCommands, TheDialogsTakeTheirFieldsAsWords) {
+  const std::string notFound =
+      "が見つかりません。セル名では大文字と小文字を区別しますので正確に入力しなければなりません。";
+  struct Case {
+    const char* line;
+    const char* present;          // a cell that must exist afterwards, or null
+    const char* absent;           // a cell that must not, or null
+    std::string box;              // the refusal shown, or empty
+    const char* shown = nullptr;  // the dialog shown for the fields not given
+  } cases[] = {
+      {"COPYCELL A A2", "A2", nullptr, ""},
+      {"RENCELL A2 C", "C", "A2", ""},
+      {"DELCELL C", nullptr, "C", ""},
+      {"UNDELCELL C", "C", nullptr, ""},
+      {"RENCELL NOSUCH X", nullptr, "X", "セル NOSUCH " + notFound},
+      {"DELCELL NOSUCH", "C", nullptr, "セル NOSUCH " + notFound},
+      {"UNDELCELL NOSUCH", nullptr, "NOSUCH", "セル NOSUCH " + notFound},
+      {"COPYCELL A B", "B", nullptr, "同名のセルが在りますので出来ません。"},
+      {"RENCELL A", "A", nullptr, "", "cell-rename"},  // the dialog asks for the new name
+  };
+  for (const auto& c : cases) {
+    host.dialogsRun.clear();
+    type(c.line);
+    EXPECT_TRUE(!c.present || hasCell(app, c.present)) << c.line;
+    EXPECT_TRUE(!c.absent || !hasCell(app, c.absent)) << c.line;
+    const auto boxes = takeBoxes();
+    EXPECT_EQ(boxes, c.box.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.box})
+        << c.line;
+    EXPECT_EQ(host.dialogsRun,
+              c.shown ? std::vector<std::string>{c.shown} : std::vector<std::string>{})
+        << c.line;
+    EXPECT_EQ(app.dispatch.current, 0) << c.line;
+  }
+  host.dialogsRun.clear();
+  type("CELLS B");
+  EXPECT_EQ(app.design.current.name, "B");
+  type("TEXT two  words");  // the rest of the line, as the substitution joined it
+  EXPECT_EQ(app.settings.text, "two words");
+  EXPECT_TRUE(host.dialogsRun.empty());
+}
+
 TEST_F(CellDialogCommands, TheCellListOpensThePickedCell) {
   type("OCELL A");
   ASSERT_EQ(app.design.current.name, "A");
@@ -133,6 +174,13 @@ TEST_F(CellDialogCommands, CellsCopyOutOfAnotherDesign) {
   EXPECT_TRUE(takeBoxes().empty());
   EXPECT_TRUE(hasCell(app, "SHARED"));
   EXPECT_FALSE(app.design.source.allocated());  // the second design is let go afterwards
+  // As words: the design (.CAD added) and the cells, each under its own name; no dialog.
+  host.dialogsRun.clear();
+  type("IMPCELL top A B");
+  EXPECT_TRUE(takeBoxes().empty());
+  EXPECT_TRUE(hasCell(app, "A") && hasCell(app, "B"));
+  EXPECT_TRUE(host.dialogsRun.empty());
+  EXPECT_FALSE(app.design.source.allocated());
 }
 
 class CellDialogsWithoutDesign : public Session {};

@@ -184,10 +184,13 @@ TEST_F(GeometryCommands, MergeOperations) {
     const char* op;
     int fx0, fy0, fx1, fy1;  // the figure in the layer; the picked one is (0, 0) (10, 10)
     std::size_t polygons;
-    bool original;    // the picked square is still live and unchanged
-    const char* box;  // message shown, if any
+    bool original;            // the picked square is still live and unchanged
+    const char* box;          // message shown, if any
+    std::size_t corners = 0;  // vertices of the first result, closing one included (0: any)
   } cases[] = {
-      {"&", 5, 5, 15, 15, 1, false, nullptr},
+      {"&", 5, 5, 15, 15, 1, false, nullptr, 5},  // the overlap square, not the union's 9
+      {"*", 5, 5, 15, 15, 1, false, nullptr, 5},
+      {"+", 5, 5, 15, 15, 1, false, nullptr, 9},
       {"-", 2, 2, 6, 6, 1, false, nullptr},  // a square with a bridged hole
       {"^", 5, 5, 15, 15, 2, false, nullptr},
       {"-", 0, 0, 10, 10, 0, false, nullptr},  // nothing is left of it
@@ -215,6 +218,10 @@ TEST_F(GeometryCommands, MergeOperations) {
     const bool originalLive =
         !polys.empty() && polys[0].vertices == stored()[0].vertices && !stored()[0].deleted;
     EXPECT_EQ(originalLive, c.original) << what;
+    if (c.corners) {
+      ASSERT_FALSE(polys.empty()) << what;
+      EXPECT_EQ(polys.back().vertices.size(), c.corners) << what;
+    }
     if (c.box) {
       ASSERT_EQ(boxes.size(), 1u) << what;
       EXPECT_EQ(boxes[0], c.box) << what;

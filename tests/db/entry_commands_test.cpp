@@ -109,6 +109,32 @@ TEST_F(EntryCommands, RefusalsAndTheirWords) {
   }
 }
 
+TEST_F(EntryCommands, CoordinatesBeyondTheRangeAreRefusedNotClamped) {
+  openCell();
+  const std::vector<std::vector<std::string>> cases = {
+      {"XY 99999999999 0 5 5 0 5"},
+      {"XY 1/0 0 5 5 0 5"},
+      {"XY 0/0 0 5 5 0 5"},
+      {"XY 0 0 5 5 -2147484 0"},
+      {"ABSMODE 1", "XY 2000000 0 200000 0 0 5"},  // the sum leaves the range
+      {"ABSMODE 0", "XY", "0 0", "5 99999999999", "5 1/0", ""},
+  };
+  for (const auto& typed : cases) {
+    type("DELTEMP");
+    takeBoxes();
+    const long errors = app.dispatch.errorsReported;
+    for (const auto& t : typed) type(t);
+    const auto boxes = takeBoxes();
+    const std::size_t expected = typed.size() == 6 ? 2 : 1;
+    ASSERT_EQ(boxes.size(), expected) << typed.back();
+    EXPECT_EQ(boxes[0], "入力値が範囲外です。絶対値が 2147483.647 以下の値を入力して下さい。");
+    EXPECT_EQ(app.dispatch.errorsReported, errors + static_cast<long>(expected));
+    EXPECT_EQ(app.temp.count, typed.size() == 6 ? 1 : 0) << typed.back();  // only (0, 0)
+    type("OUTPUT");
+    EXPECT_TRUE(records().empty()) << typed.back();
+  }
+}
+
 TEST_F(EntryCommands, UnclosedFullPolygonIsRefusedAndKept) {
   openCell();
   type("XY");
@@ -143,12 +169,18 @@ TEST_F(EntryCommands, PointsAtThePromptWithCommandsInside) {
   EXPECT_EQ(prompt(), "Te1: ");
   type("");
   EXPECT_EQ(prompt(), "? ");
-  // Another command word ends the input and runs.
-  type("XY");
-  type("1 1");
-  type("LAYER 9");
-  EXPECT_EQ(app.settings.layer, 9);
-  EXPECT_EQ(app.dispatch.current, 0);
+  // Any other command word ends the point input and does not run.
+  const char* const others[][2] = {{"XY", "LAYER 9"}, {"XY", "LISTXY"}, {"GETXY", "LAYER 9"}};
+  for (const auto& [start, word] : others) {
+    type(start);
+    type("1 1");
+    lines.clear();
+    type(word);
+    EXPECT_EQ(app.dispatch.current, 0) << start << " " << word;
+    EXPECT_EQ(prompt(), "? ");
+    EXPECT_EQ(app.settings.layer, 1) << word;
+    EXPECT_FALSE(printed("Te1: 1. 1.")) << word;  // LISTXY printed no point
+  }
   EXPECT_EQ(app.temp.count, 1);
 }
 

@@ -55,6 +55,7 @@ TEST_F(Batch, RefusalsAndUnbuiltCommandsMakeTheRunFail) {
       {"MKCELL A\n", "ファイルはまだ開かれていません"},
       {"NEW a\nMKCELL A\nMKCELL A\nCLOSE 0\n", "同名のセルが在りますので出来ません。"},
       {"OPEN nosuch\n", "nosuch"},
+      {"NEW a\nMKCELL A\nXY 99999999999 0 5 5 0 5\nOUTPUT\nCLOSE 0\n", "入力値が範囲外です。"},
   };
   for (const auto& c : cases) {
     const RunResult r = run(c.lines);
@@ -69,14 +70,56 @@ TEST_F(Batch, TheEndOfInputWithAnOpenDesignAsksAndTheAnswerDecides) {
   struct Case {
     const char* answer;
     bool written;
-  } cases[] = {{"", true}, {"--answer yes", true}, {"--answer no", false}};
+    const char* more = "";  // lines before the end
+    int status = 0;
+  } cases[] = {{"", true},
+               {"--answer yes", true},
+               {"--answer no", false},
+               // An OK-only error box asks nothing and leaves the answer to the save question.
+               {"--answer no", false, "LAYER 99\n", 1}};
   for (const auto& c : cases) {
     fs::remove_all(dir);
     fs::create_directories(dir);
-    const RunResult r = run("NEW keep\nMKCELL A\n", c.answer);
-    EXPECT_EQ(r.status, 0) << c.answer << r.err;
+    const RunResult r = run(std::string("NEW keep\nMKCELL A\n") + c.more, c.answer);
+    EXPECT_EQ(r.status, c.status) << c.answer << r.err;
     EXPECT_EQ(designExists("KEEP"), c.written) << c.answer;
     EXPECT_NE(r.err.find("終了処理"), std::string::npos) << c.answer << r.err;  // the box
+  }
+}
+
+TEST_F(Batch, DialogCommandsTakeWordsOrTheFollowingLinesAndNeverFailSilently) {
+  struct Case {
+    const char* lines;
+    int status;
+    const char* inStream;  // bytes the design written as out.str holds, or null
+    const char* onStderr;  // or null
+  } cases[] = {
+      {"NEW d\nMKCELL A\nRENCELL A CORE\nETYPE 2\nTEXT hello world\nXY 1 1\nOUTPUT\n"
+       "GDSOUT out\nCLOSE\n",
+       0, "hello world", nullptr},
+      {"NEW d\nMKCELL A\nRENCELL\nA\nPADRING\nOCELL PADRING\nETYPE 2\nTEXT\nfields  read\n"
+       "XY 1 1\nOUTPUT\nGDSOUT out\nCLOSE\n",
+       0, "fields  read", nullptr},
+      {"NEW d\nMKCELL A\nCOPYCELL\nA\nA2\nDELCELL A\nCLOSE\nOPEN\nd\nOCELL A2\nGDSOUT out\nCLOSE\n",
+       0, "A2", nullptr},
+      {"NEW lib\nMKCELL PAD\nCLOSE\nNEW d\nMKCELL A\nIMPCELL\nlib\nPAD\nPAD2\nOCELL PAD2\n"
+       "GDSOUT out\nCLOSE\n",
+       0, "PAD2", nullptr},  // the file dialog's line, then the copy dialog's two fields
+      {"NEW d\nMKCELL A\nDLGPEN\nCLOSE 0\n", 1, nullptr, "cannot be answered in a batch run"},
+      {"NEW d\nMKCELL A\nRENCELL\nA\n", 1, nullptr, "the input ended before the fields"},
+      {"NEW d\nMKCELL A\nRENCELL NOSUCH B\nCLOSE 0\n", 1, nullptr, "NOSUCH"},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const RunResult r = run(c.lines);
+    EXPECT_EQ(r.status, c.status) << c.lines << r.out << r.err;
+    if (c.inStream) {
+      EXPECT_NE(slurp(dir / "out.str").find(c.inStream), std::string::npos) << c.lines;
+    }
+    if (c.onStderr) {
+      EXPECT_NE(r.err.find(c.onStderr), std::string::npos) << c.lines << r.err;
+    }
   }
 }
 

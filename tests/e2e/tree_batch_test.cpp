@@ -25,7 +25,7 @@ std::vector<std::string> Lines(const std::string& text) {
 
 TEST_F(TreeBatch, TwoRunsWriteTwoNumberedReportsOfTheSampleChip) {
   fs::copy_file(fs::path(LAVINOR_DATA_DIR) / "samples" / "sample.cad", dir / "sample.cad");
-  const auto r = runBatch("-", "OPEN sample\nOCELL TOP\nTREE\nTREE\nSHOWTREE\nCLOSE 0\n");
+  const auto r = runBatch("-", "OPEN sample\nOCELL TOP\nTREE\nTREE\nCLOSE 0\n");
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   for (const char* work : {"TREE.$$$", "TREE.$1$"}) EXPECT_FALSE(fs::exists(dir / work)) << work;
   const auto first = Lines(slurp(dir / "TREE000.TXT"));

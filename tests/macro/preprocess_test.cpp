@@ -45,8 +45,9 @@ TEST(Preprocess, Variables) {
       {"A &Q B", "A B"},  // unknown in the middle: blanks
       {"A &Q", "A"},      // unknown at the end: the line is cut at the '&'
       {"A &Q+1 B", "A +1 B"},
-      {"A & B", "A B"},   // '&' alone becomes a blank
-      {"A &+1", "A +1"},  // no name after '&'
+      {"A & B", "A & B"},  // no name after '&': the character stays
+      {"A &+1", "A &+1"},
+      {"MERGE &", "MERGE &"},
       {"\"&S\"", "\"ABC\""},
   });
 }
