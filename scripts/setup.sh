@@ -5,9 +5,9 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev googletest libbenchmark-dev
   clang-format
-  qt6-base-dev qt6-svg-dev libgl-dev
+  qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
   libfreetype-dev fonts-ipafont-gothic fonts-ipafont-mincho
-  xvfb xauth imagemagick poppler-utils
+  xvfb xauth openbox imagemagick poppler-utils
   klayout python3-ezdxf python3-gdspy
 )
 missing=()

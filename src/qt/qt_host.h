@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QUrl>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -26,6 +27,20 @@ class Repaintable {
 // The windows the host repaints; each may be null (not created yet, or gone).
 struct HostWindows {
   QPointer<QWidget> command, graphics, status, toolbar;
+};
+
+// While a modal window is up: the pointer is free and the Toolbar out of its way; both come back
+// when the window closes.
+class ModalPause {
+ public:
+  explicit ModalPause(const HostWindows& windows);
+  ~ModalPause();
+  ModalPause(const ModalPause&) = delete;
+  ModalPause& operator=(const ModalPause&) = delete;
+
+ private:
+  QPointer<QWidget> graphics_;  // the confined Graphics Window, set free for the while
+  QPointer<QWidget> toolbar_;
 };
 
 class QtHost : public QObject, public Host {
@@ -55,12 +70,18 @@ class QtHost : public QObject, public Host {
   std::string defaultPrinter() override;
   std::unique_ptr<PrinterDevice> openPrinter(const PrinterName& name) override;
 
+  // Where modal windows open: over the Graphics Window, or the Command Window while there is none.
+  QWidget* dialogParent() const;
+
   // True while a message step runs: the Graphics Window does not start a nested redraw.
   bool inMessageStep() const { return stepFlag_ != nullptr; }
   // Tests answer boxes and dialogs without showing them: each box gets the answer.
   std::function<Answer(std::string_view, std::string_view, Icon, Buttons)> boxHook;
   std::function<void(DialogModel&)> dialogHook;
   std::function<std::optional<std::string>(const FileDialogRequest&)> fileHook;
+  // Hands a page to the system's browser; false when there is none (default: the desktop's
+  // URL handler). The program then shows the page in a window of its own.
+  std::function<bool(const QUrl&)> browserHook;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,6 +90,7 @@ class QtHost : public QObject, public Host {
   AppState* app_ = nullptr;
   bool* stepFlag_ = nullptr;
   QPointer<QWidget> coordinates_;
+  QPointer<QWidget> help_;
 };
 
 }  // namespace lav::qt

@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QTranslator>
 #include <filesystem>
 #include <fstream>
 
@@ -17,6 +22,7 @@
 #include "qt/command_window_widget.h"
 #include "qt/graphics_window_widget.h"
 #include "qt/main_windows.h"
+#include "qt/qt_translations.h"
 #include "qt/status_window_widget.h"
 #include "support/qt_application.h"
 
@@ -39,6 +45,7 @@ class WindowsTest : public ::testing::Test {
     programDir = fs::path(LAVINOR_BINARY).parent_path().string();
   }
   void TearDown() override {
+    poll.stop();
     if (program) program->finish();
     program.reset();
     settle();
@@ -65,6 +72,19 @@ class WindowsTest : public ::testing::Test {
   }
   void settle() { lav::testing::SettleEvents(); }
   QWidget* view() { return program->command->view(); }
+  // act gets the next modal window once it is up; a dialog act leaves open is then rejected.
+  void onModal(std::function<void(QWidget*)> act) {
+    poll.disconnect();
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [this, act] {
+      QWidget* m = QApplication::activeModalWidget();
+      if (!m) return;
+      poll.stop();
+      act(m);
+      if (auto* d = qobject_cast<QDialog*>(m); d && d->isVisible()) d->reject();
+    });
+    poll.start();
+  }
   void typeLine(const QString& text) {
     QTest::keyClicks(view(), text);
     QTest::keyClick(view(), Qt::Key_Return);
@@ -92,6 +112,7 @@ class WindowsTest : public ::testing::Test {
   std::unique_ptr<MainWindows> program;
   std::vector<Box> boxes;
   std::vector<Answer> answers;
+  QTimer poll;
 };
 
 TEST_F(WindowsTest, StartRefusedWithoutTheRequiredFiles) {
@@ -417,6 +438,84 @@ TEST_F(WindowsTest, DesignNamedOnTheCommandLineIsOpenedAndDrawn) {
   EXPECT_GT(inside, 1000) << "the pad's rectangles show";
   EXPECT_GT(leftEdge, 250) << "its left edge is drawn along its height";
   EXPECT_EQ(outside, 0) << "nothing is drawn outside the pad";
+}
+
+// GDSIN and DXFIN without a name open the file dialog on the filter their command asks for, and
+// CMDLIST its list; each opens over the Graphics Window, Qt's texts in Japanese, with the
+// Toolbar (which stays on top of everything) out of its way until it closes.
+TEST_F(WindowsTest, DialogsOpenOverTheDrawingInJapaneseWithTheToolbarAside) {
+  QTranslator* ja = InstallQtJapanese();
+  ASSERT_NE(ja, nullptr) << "Qt's Japanese catalogue (qt6-translations-l10n)";
+  ASSERT_TRUE(start());
+  ASSERT_TRUE(program->toolbar && program->toolbar->isVisible());
+  const struct {
+    const char* line;
+    const char* filter;
+  } cases[] = {{"GDSIN", "Files(*.STR) (*.STR *.str)"},
+               {"DXFIN", "Files(*.DXF) (*.DXF *.dxf)"},
+               {"CMDLIST", nullptr}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    bool seen = false;
+    onModal([&](QWidget* m) {
+      seen = true;
+      EXPECT_TRUE(program->graphics->frameGeometry().contains(m->frameGeometry().center()));
+      EXPECT_FALSE(program->toolbar->isVisible());
+      if (!c.filter) return;
+      auto* files = qobject_cast<QFileDialog*>(m);
+      ASSERT_NE(files, nullptr);
+      EXPECT_EQ(files->selectedNameFilter().toStdString(), c.filter);
+      auto* lookIn = files->findChild<QLabel*>("lookInLabel");
+      ASSERT_NE(lookIn, nullptr);
+      EXPECT_EQ(lookIn->text(), QCoreApplication::translate("QFileDialog", "Look in:"));
+      EXPECT_NE(lookIn->text(), "Look in:");
+    });
+    typeLine(c.line);
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(program->toolbar->isVisible()) << "back when the dialog closed";
+  }
+  QCoreApplication::removeTranslator(ja);
+  delete ja;
+}
+
+// End and the Help menu hand the manual to the system's browser; without one the program shows
+// it in one window of its own.
+TEST_F(WindowsTest, HelpOpensInTheBrowserOrElseInAWindowOfTheProgram) {
+  ASSERT_TRUE(start());
+  auto helpWindows = [] {
+    std::vector<QTextBrowser*> out;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->objectName() == "help" && w->isVisible())
+        out.push_back(qobject_cast<QTextBrowser*>(w));
+    return out;
+  };
+  QAction* menuItem = nullptr;
+  for (QAction* a : program->command->findChildren<QAction*>())
+    if (a->text() == QString::fromUtf8("ヘルプの目次")) menuItem = a;
+  ASSERT_NE(menuItem, nullptr);
+  const struct {
+    bool browser, byMenu;
+  } cases[] = {{true, false}, {true, true}, {false, false}, {false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "browser " << c.browser << " menu " << c.byMenu);
+    std::vector<QUrl> handed;
+    program->host.browserHook = [&](const QUrl& url) {
+      handed.push_back(url);
+      return c.browser;
+    };
+    if (c.byMenu)
+      menuItem->trigger();
+    else
+      QTest::keyClick(view(), Qt::Key_End);
+    settle();
+    ASSERT_EQ(handed.size(), 1u);
+    EXPECT_TRUE(handed[0].toLocalFile().endsWith("/HLP/LAVINOR.html"));
+    EXPECT_EQ(helpWindows().size(), c.browser ? 0u : 1u);
+  }
+  QTextBrowser* help = helpWindows().front();
+  EXPECT_EQ(help->windowTitle(), QString::fromUtf8("Lavinor 取扱説明書 / User's Manual"));
+  EXPECT_TRUE(help->toPlainText().contains("GDSIN"));
+  EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(WindowsTest, ExitCommandEndsTheProgram) {

@@ -1,0 +1,141 @@
+// The main windows on a real X server (Xvfb), under a window manager (openbox) and without one:
+// each window's frame stands where the layout puts the window, its client area inside, and the
+// rectangle saved at the end is the frame's, so that the next start puts the frame back there.
+// The test program runs itself again on its own X server for each case.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QTest>
+#include <QWindow>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/ini_file.h"
+#include "platform/sjis.h"
+#include "qt/main_windows.h"
+#include "shell/startup.h"
+#include "support/qt_application.h"
+
+namespace lav::qt {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr const char* kChildVariable = "LAVINOR_FRAMES_CHILD";
+
+QRect toQRect(const shell::WindowRect& r) {
+  return {r.left, r.top, r.width(), r.height()};
+}
+
+TEST(WindowFrames, PlacedAndSavedWithAndWithoutAWindowManager) {
+  if (std::getenv(kChildVariable)) GTEST_SKIP() << "the child runs only its own case";
+  for (const char* tool : {"Xvfb", "openbox", "xprop"})
+    if (std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) != 0)
+      GTEST_SKIP() << "no " << tool;
+  fs::path oldCwd;
+  const fs::path dir = lav::testing::EnterTestFolder("frames", oldCwd);
+  const fs::path self = fs::read_symlink("/proc/self/exe");
+  // $1: "wm" or "bare". A display of its own; openbox up (it owns the WM check window) before
+  // the program starts.
+  std::ofstream(dir / "run.sh") << R"(
+Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp > display.txt 2>/dev/null & xvfb=$!
+i=0; while [ ! -s display.txt ] && [ $i -lt 200 ]; do sleep 0.05; i=$((i+1)); done
+export DISPLAY=:$(head -n 1 display.txt)
+wm=
+if [ "$1" = wm ]; then
+  openbox --sm-disable >/dev/null 2>&1 & wm=$!
+  i=0; while ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && [ $i -lt 200 ]
+  do sleep 0.05; i=$((i+1)); done
+fi
+XDG_CONFIG_HOME="$PWD/cfg-$1" QT_QPA_PLATFORM=xcb )"
+                                << kChildVariable << R"(="$1" ")" << self.string() << R"(" \
+  --gtest_filter=WindowFramesChild.* > "child-$1.txt" 2>&1
+rc=$?
+[ -n "$wm" ] && kill $wm
+kill $xvfb
+wait
+exit $rc
+)";
+  for (const char* kind : {"wm", "bare"}) {
+    SCOPED_TRACE(kind);
+    const int raw = std::system((std::string("sh ../run.sh ") + kind).c_str());
+    std::ifstream log(dir / "work" / (std::string("child-") + kind + ".txt"));
+    const std::string out{std::istreambuf_iterator<char>(log), {}};
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << out;
+    EXPECT_NE(out.find("[  PASSED  ] 1 test"), std::string::npos) << out;
+  }
+  lav::testing::LeaveTestFolder(dir, oldCwd);
+}
+
+TEST(WindowFramesChild, FramesStandWhereTheLayoutPutsThem) {
+  const char* kind = std::getenv(kChildVariable);
+  if (!kind) GTEST_SKIP() << "runs on its own X server, started by WindowFrames";
+  const bool managed = std::string(kind) == "wm";
+  lav::testing::EnsureQtApplication();
+  ASSERT_EQ(QGuiApplication::platformName(), "xcb");
+  const std::string programDir = fs::path(LAVINOR_BINARY).parent_path().string();
+  const std::string ini = ini::SettingsFilePath();
+  auto run = [&](const std::function<void(MainWindows&)>& check) {
+    MainWindows program(programDir, {}, ini);
+    ASSERT_TRUE(program.start());
+    for (QWidget* w : {static_cast<QWidget*>(program.command.data()),
+                       static_cast<QWidget*>(program.status.data()),
+                       static_cast<QWidget*>(program.graphics.data())})
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    check(program);
+    program.command->close();
+    lav::testing::SettleEvents();
+    ASSERT_TRUE(program.ended());
+    program.finish();
+  };
+  struct Expected {
+    const char* key;
+    QRect frame;
+  };
+  std::vector<Expected> expected;
+  auto windowOf = [](MainWindows& p, int i) -> QWidget* {
+    return i == 0 ? static_cast<QWidget*>(p.command) : i == 1 ? p.status : p.graphics;
+  };
+  // Each frame on its rectangle; under the window manager the title bar is inside it.
+  auto framesInPlace = [&](MainWindows& p) {
+    for (int i = 0; i < 3; ++i) {
+      QWidget* w = windowOf(p, i);
+      const QRect frame = expected[static_cast<std::size_t>(i)].frame;
+      if (!QTest::qWaitFor([&] { return w->frameGeometry() == frame; }, 5000))
+        ADD_FAILURE() << expected[static_cast<std::size_t>(i)].key << ": frame "
+                      << w->frameGeometry().x() << "," << w->frameGeometry().y() << " "
+                      << w->frameGeometry().width() << "x" << w->frameGeometry().height();
+      EXPECT_TRUE(frame.contains(w->geometry())) << expected[static_cast<std::size_t>(i)].key;
+      EXPECT_EQ(w->geometry().top() > frame.top(), managed) << "the title bar above the client";
+    }
+  };
+
+  // First start: the default layout of the screen.
+  run([&](MainWindows& p) {
+    const auto d = shell::DefaultLayout(p.app.shell.screenWidth, p.app.shell.screenHeight,
+                                        p.app.shell.lineHeight);
+    expected = {{"Command Window", toQRect(d.command)},
+                {"Status Window", toQRect(d.status)},
+                {"Graphics Window", toQRect(d.graphics)}};
+    framesInPlace(p);
+    // The user moves the Graphics Window: its frame goes where it is put.
+    expected[2].frame = QRect(400, 30, 700, 500);
+    p.graphics->move(expected[2].frame.topLeft());
+    p.graphics->resize(p.graphics->size() - (p.graphics->frameGeometry().size() - QSize(700, 500)));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return p.graphics->frameGeometry() == expected[2].frame; }, 5000));
+  });
+  // The saved rectangles are the frames; the next start puts the frames back on them.
+  for (const auto& e : expected) {
+    const QRect& f = e.frame;
+    EXPECT_EQ(sjis::toUtf8(ini::ReadProfileString(ini, "WindowSize", e.key, "")),
+              std::to_string(f.left()) + " " + std::to_string(f.top()) + " " +
+                  std::to_string(f.right() + 1) + " " + std::to_string(f.bottom() + 1))
+        << e.key;
+  }
+  run(framesInPlace);
+}
+
+}  // namespace
+}  // namespace lav::qt
