@@ -8,13 +8,17 @@
 #include <QApplication>
 #include <QTest>
 #include <QWindow>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "platform/ini_file.h"
 #include "platform/sjis.h"
+#include "qt/command_window_widget.h"
+#include "qt/graphics_window_widget.h"
 #include "qt/main_windows.h"
+#include "qt/status_window_widget.h"
 #include "shell/startup.h"
 #include "support/qt_application.h"
 
@@ -28,6 +32,11 @@ QRect toQRect(const shell::WindowRect& r) {
   return {r.left, r.top, r.width(), r.height()};
 }
 
+// The Command, Status and Graphics windows, in the order the layout names them.
+std::array<QWidget*, 3> mainWindowsOf(MainWindows& p) {
+  return {p.command.data(), p.status.data(), p.graphics.data()};
+}
+
 TEST(WindowFrames, PlacedAndSavedWithAndWithoutAWindowManager) {
   if (std::getenv(kChildVariable)) GTEST_SKIP() << "the child runs only its own case";
   for (const char* tool : {"Xvfb", "openbox", "xprop"})
@@ -39,14 +48,16 @@ TEST(WindowFrames, PlacedAndSavedWithAndWithoutAWindowManager) {
   // $1: "wm" or "bare". A display of its own; openbox up (it owns the WM check window) before
   // the program starts.
   std::ofstream(dir / "run.sh") << R"(
-Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp > display.txt 2>/dev/null & xvfb=$!
-i=0; while [ ! -s display.txt ] && [ $i -lt 200 ]; do sleep 0.05; i=$((i+1)); done
-export DISPLAY=:$(head -n 1 display.txt)
+rm -f "display-$1.txt"
+Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp > "display-$1.txt" 2>/dev/null & xvfb=$!
+i=0; while [ ! -s "display-$1.txt" ] && [ $i -lt 200 ]; do sleep 0.05; i=$((i+1)); done
+export DISPLAY=:$(head -n 1 "display-$1.txt")
 wm=
 if [ "$1" = wm ]; then
   openbox --sm-disable >/dev/null 2>&1 & wm=$!
   i=0; while ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && [ $i -lt 200 ]
   do sleep 0.05; i=$((i+1)); done
+  sleep 0.5
 fi
 XDG_CONFIG_HOME="$PWD/cfg-$1" QT_QPA_PLATFORM=xcb )"
                                 << kChildVariable << R"(="$1" ")" << self.string() << R"(" \
@@ -78,11 +89,13 @@ TEST(WindowFramesChild, FramesStandWhereTheLayoutPutsThem) {
   const std::string ini = ini::SettingsFilePath();
   auto run = [&](const std::function<void(MainWindows&)>& check) {
     MainWindows program(programDir, {}, ini);
+    program.host.boxHook = [](std::string_view text, std::string_view, Icon, Buttons) {
+      ADD_FAILURE() << sjis::toUtf8(std::string(text));
+      return Answer::No;
+    };
     ASSERT_TRUE(program.start());
-    for (QWidget* w : {static_cast<QWidget*>(program.command.data()),
-                       static_cast<QWidget*>(program.status.data()),
-                       static_cast<QWidget*>(program.graphics.data())})
-      ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    for (QWidget* w : mainWindowsOf(program))
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(w)) << w->windowTitle().toStdString();
     check(program);
     program.command->close();
     lav::testing::SettleEvents();
@@ -94,20 +107,23 @@ TEST(WindowFramesChild, FramesStandWhereTheLayoutPutsThem) {
     QRect frame;
   };
   std::vector<Expected> expected;
-  auto windowOf = [](MainWindows& p, int i) -> QWidget* {
-    return i == 0 ? static_cast<QWidget*>(p.command) : i == 1 ? p.status : p.graphics;
-  };
   // Each frame on its rectangle; under the window manager the title bar is inside it.
   auto framesInPlace = [&](MainWindows& p) {
-    for (int i = 0; i < 3; ++i) {
-      QWidget* w = windowOf(p, i);
-      const QRect frame = expected[static_cast<std::size_t>(i)].frame;
-      if (!QTest::qWaitFor([&] { return w->frameGeometry() == frame; }, 5000))
-        ADD_FAILURE() << expected[static_cast<std::size_t>(i)].key << ": frame "
-                      << w->frameGeometry().x() << "," << w->frameGeometry().y() << " "
-                      << w->frameGeometry().width() << "x" << w->frameGeometry().height();
-      EXPECT_TRUE(frame.contains(w->geometry())) << expected[static_cast<std::size_t>(i)].key;
-      EXPECT_EQ(w->geometry().top() > frame.top(), managed) << "the title bar above the client";
+    for (std::size_t i = 0; i < 3; ++i) {
+      QWidget* w = mainWindowsOf(p)[i];
+      const Expected& e = expected[i];
+      if (managed) {
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return !w->windowHandle()->frameMargins().isNull(); }, 5000))
+            << e.key << ": not framed";
+      }
+      const bool placed = QTest::qWaitFor(
+          [&] { return w->frameGeometry() == e.frame && e.frame.contains(w->geometry()); }, 5000);
+      const QRect f = w->frameGeometry(), c = w->geometry();
+      EXPECT_TRUE(placed) << e.key << ": frame " << f.x() << "," << f.y() << " " << f.width() << "x"
+                          << f.height() << ", client " << c.x() << "," << c.y() << " " << c.width()
+                          << "x" << c.height();
+      EXPECT_EQ(c.top() > f.top(), managed) << e.key << ": the title bar above the client";
     }
   };
 
@@ -126,6 +142,7 @@ TEST(WindowFramesChild, FramesStandWhereTheLayoutPutsThem) {
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return p.graphics->frameGeometry() == expected[2].frame; }, 5000));
   });
+  ASSERT_FALSE(HasFatalFailure());
   // The saved rectangles are the frames; the next start puts the frames back on them.
   for (const auto& e : expected) {
     const QRect& f = e.frame;

@@ -360,15 +360,24 @@ TEST_F(WindowsTest, WindowRectanglesAreRestoredAtTheNextStart) {
   program->status->setGeometry(s);
   program->command->setGeometry(c);
   settle();
+  // The saved rectangle is the window's frame around its client area.
+  const QRect frame = program->graphics->frameGeometry();
+  ASSERT_TRUE(frame.contains(g));
   program->command->close();
   settle();
   ASSERT_TRUE(program->ended());
   program->finish();
   program.reset();
   settle();
-  EXPECT_EQ(setting("WindowSize", "Graphics Window"), "300 40 940 520");
+  EXPECT_EQ(setting("WindowSize", "Graphics Window"), QString("%1 %2 %3 %4")
+                                                          .arg(frame.left())
+                                                          .arg(frame.top())
+                                                          .arg(frame.right() + 1)
+                                                          .arg(frame.bottom() + 1)
+                                                          .toStdString());
 
   ASSERT_TRUE(start());
+  EXPECT_EQ(program->graphics->frameGeometry(), frame);
   EXPECT_EQ(program->graphics->geometry(), g);
   EXPECT_EQ(program->status->geometry(), s);
   EXPECT_EQ(program->command->geometry(), c);
