@@ -36,8 +36,6 @@ bool FramePlacer::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Move:
     case QEvent::Resize:
     case QEvent::Show:
-    case QEvent::UpdateRequest:
-    case QEvent::Paint:
       break;
     default:
       return false;
