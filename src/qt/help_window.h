@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QTextBrowser>
+#include <functional>
 
 namespace lav::qt {
 
@@ -11,5 +12,9 @@ class HelpWindow : public QTextBrowser {
   // A top-level window over owner (which may be null), showing the HTML file at path.
   HelpWindow(QWidget* owner, const QString& path);
 };
+
+// Hands the page at path to the system's browser. Where there is none (no launcher, or xdg-open
+// reports that nothing handles the page) showHere is called, at once or when xdg-open has ended.
+void OpenInSystemBrowser(const QString& path, std::function<void()> showHere);
 
 }  // namespace lav::qt

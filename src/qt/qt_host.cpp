@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -12,7 +11,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "command/window_messages.h"
@@ -222,13 +220,16 @@ void QtHost::openWithDefaultHandler(const std::string& path) {
                sjis::fromUtf8(command::winmsg::kErrorCaption), Icon::Exclamation, Buttons::Ok);
     return;
   }
-  const QUrl url = QUrl::fromLocalFile(QString::fromStdString(path));
-  if (browserHook ? browserHook(url) : QDesktopServices::openUrl(url)) return;
-  // No browser to hand the manual to: the program shows it itself.
-  if (!help_) help_ = new HelpWindow(dialogParent(), QString::fromStdString(path));
-  help_->show();
-  help_->raise();
-  help_->activateWindow();
+  // No browser to hand the manual to: the program shows it itself, in one window.
+  QPointer<QtHost> self(this);
+  const QString file = QString::fromStdString(path);
+  OpenInSystemBrowser(file, [self, file] {
+    if (!self) return;
+    if (!self->help_) self->help_ = new HelpWindow(self->dialogParent(), file);
+    self->help_->show();
+    self->help_->raise();
+    self->help_->activateWindow();
+  });
 }
 
 bool QtHost::showToolWindow(ToolWindow window, ToolWindowState state) {

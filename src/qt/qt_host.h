@@ -4,7 +4,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QUrl>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -79,9 +78,6 @@ class QtHost : public QObject, public Host {
   std::function<Answer(std::string_view, std::string_view, Icon, Buttons)> boxHook;
   std::function<void(DialogModel&)> dialogHook;
   std::function<std::optional<std::string>(const FileDialogRequest&)> fileHook;
-  // Hands a page to the system's browser; false when there is none (default: the desktop's
-  // URL handler). The program then shows the page in a window of its own.
-  std::function<bool(const QUrl&)> browserHook;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
