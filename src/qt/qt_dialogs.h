@@ -4,9 +4,9 @@
 
 #include <QWidget>
 
-class QListWidget;
-
 #include "platform/host.h"
+
+class QListWidget;
 
 namespace lav {
 struct AppState;

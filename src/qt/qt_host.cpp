@@ -220,7 +220,8 @@ void QtHost::openWithDefaultHandler(const std::string& path) {
                sjis::fromUtf8(command::winmsg::kErrorCaption), Icon::Exclamation, Buttons::Ok);
     return;
   }
-  // No browser to hand the manual to: the program shows it itself, in one window.
+  // The manual goes to the system's browser; without one the program shows it itself, in one
+  // window that comes to the front when asked again.
   QPointer<QtHost> self(this);
   const QString file = QString::fromStdString(path);
   OpenInSystemBrowser(file, [self, file] {
