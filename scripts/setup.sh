@@ -6,9 +6,9 @@ packages=(
   dpkg-dev file groff-base
   libgtest-dev googletest libbenchmark-dev
   clang-format
-  qt6-base-dev qt6-svg-dev libgl-dev
+  qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
   libfreetype-dev fonts-ipafont-gothic fonts-ipafont-mincho
-  xvfb xauth imagemagick poppler-utils
+  xvfb xauth openbox imagemagick poppler-utils
   klayout python3-ezdxf python3-gdspy
 )
 missing=()

@@ -83,7 +83,11 @@ TreeDialog::TreeDialog(AppState& app, int number)
 }
 
 void TreeDialog::selectLine(int index) {
-  if (index < 0 || static_cast<std::size_t>(index) >= lines.size()) return;
+  if (index < 0 || static_cast<std::size_t>(index) >= lines.size()) {
+    selected = -1;
+    selectedName.clear();
+    return;
+  }
   selected = index;
   selectedName = TreeLineCellName(lines[static_cast<std::size_t>(index)]);
 }

@@ -38,6 +38,7 @@ class TreeDialog : public DialogModel {
   // Set by the open-cell button: Enter is to be pressed on the input line once the dialog closed.
   bool enterAfterClose = false;
 
+  // Picks a line; an index out of range (-1) leaves nothing picked.
   void selectLine(int index);
   // "ｾﾙ ｵｰﾌﾟﾝ": opens the selected cell through command 7, or hands the name to the waiting
   // command.

@@ -20,8 +20,10 @@
 #include "qt/graphics_window_widget.h"
 #include "qt/paint_palette_window.h"
 #include "qt/qt_dialogs.h"
+#include "qt/qt_translations.h"
 #include "qt/status_window_widget.h"
 #include "qt/toolbar_window.h"
+#include "qt/window_frames.h"
 #include "shell/messages.h"
 #include "shell/paint_palette.h"
 #include "shell/toolbar.h"
@@ -155,9 +157,10 @@ bool MainWindows::start() {
 
   const shell::WindowLayout layout =
       shell::StoredLayout(app.shell.settingsPath, W, H, app.shell.lineHeight);
-  command->setGeometry(toQRect(layout.command));
-  status->setGeometry(toQRect(layout.status));
-  graphics->setGeometry(toQRect(layout.graphics));
+  // The rectangles are the windows' frames; the clients fit inside once the frames are known.
+  frames_.place(command, toQRect(layout.command));
+  frames_.place(status, toQRect(layout.status));
+  frames_.place(graphics, toQRect(layout.graphics));
   host.setTitle(sjis::fromUtf8(shell::msg::kProgramCaption));
   command->show();
   status->show();
@@ -190,7 +193,7 @@ void MainWindows::finish() {
 }
 
 void MainWindows::saveRect(QWidget* w, const char* key) {
-  shell::SaveWindowRect(app.shell.settingsPath, key, fromQRect(w->geometry()));
+  shell::SaveWindowRect(app.shell.settingsPath, key, fromQRect(FrameRect(w)));
 }
 
 void MainWindows::requestClose(shell::MainWindow which, QCloseEvent* event) {
@@ -267,7 +270,8 @@ bool MainWindows::forwardKey(QKeyEvent* e) {
 }
 
 void MainWindows::showVersion() {
-  ShowVersionDialog(command ? static_cast<QWidget*>(command) : nullptr);
+  ModalPause pause(host.windows);
+  ShowVersionDialog(host.dialogParent());
 }
 
 void MainWindows::showToolbar() {
@@ -293,7 +297,7 @@ void MainWindows::saveToolbarRect() {
   // The window's place with its frame, as it is moved back there.
   if (toolbar)
     shell::SaveWindowRect(app.shell.settingsPath, shell::msg::kKeyToolbar,
-                          fromQRect(toolbar->frameGeometry()));
+                          fromQRect(FrameRect(toolbar)));
 }
 
 void MainWindows::toolbarClosing(ToolbarWindow* window) {
@@ -375,6 +379,7 @@ int RunWindowedProgram(int argc, char** argv, const std::string& programDir) {
   qInstallMessageHandler(before);
   QFont::insertSubstitutions(QStringLiteral("標準ゴシック"), {"IPAGothic", "IPAゴシック"});
   InstallFaceSubstitutes();  // the drawing's "ＭＳ 明朝" and "Arial" as installed fonts
+  InstallQtJapanese();
   std::vector<std::string> args(argv + 1, argv + argc);
   MainWindows program(programDir, args, ini::SettingsFilePath());
   if (!program.start()) return 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "qt/qt_host.h"
+#include "qt/window_frames.h"
 #include "shell/app_state.h"
 #include "shell/startup.h"
 
@@ -73,6 +74,7 @@ class MainWindows {
   void saveToolbarRect();
   QPoint toolWindowPlace() const;  // where the Toolbar and the palette first appear
   void focusMoved(QWidget* now);
+  FramePlacer frames_;
   bool ended_ = false;
   bool marked_ = false;  // this instance wrote the running mark
 };

@@ -78,7 +78,7 @@ void runCommandList(QWidget* parent, AppState& app, command::CommandListDialog& 
   layout->addWidget(buttons);
   d.resize(760, 480);
   auto pressRun = [&] {
-    m.selected = list->currentRow();
+    m.selected = PickedRow(list);
     m.pressRun(app.host);
     if (m.finished) d.accept();
   };
@@ -205,6 +205,11 @@ void runCellDialog(QWidget* parent, db::CellListDialog& m, const CellDialogParts
 }
 
 }  // namespace
+
+int PickedRow(const QListWidget* list) {
+  const QList<QListWidgetItem*> picked = list->selectedItems();
+  return picked.isEmpty() ? -1 : list->row(picked.front());
+}
 
 void RunModelDialog(QWidget* parent, AppState& app, DialogModel& model) {
   if (RunLayerDialog(parent, app, model)) return;

@@ -6,6 +6,8 @@
 
 #include "platform/host.h"
 
+class QListWidget;
+
 namespace lav {
 struct AppState;
 }
@@ -15,6 +17,10 @@ namespace lav::qt {
 // Shows the dialog for model and relays the user's actions to it until it is finished or
 // closed. A model without a dialog here is closed unchanged.
 void RunModelDialog(QWidget* parent, AppState& app, DialogModel& model);
+
+// The row the user picked in list, -1 for none. The row Qt makes current when the list gets the
+// focus is no choice.
+int PickedRow(const QListWidget* list);
 
 // Menu item 1104 and Alt+? : the program's name and version, closed by OK.
 void ShowVersionDialog(QWidget* parent);

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -12,13 +11,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "command/window_messages.h"
 #include "db/design_files.h"
 #include "platform/sjis.h"
 #include "qt/graphics_window_widget.h"
+#include "qt/help_window.h"
 #include "qt/qt_dialogs.h"
 #include "shell/app_state.h"
 
@@ -44,9 +43,9 @@ QMessageBox::Icon iconOf(Icon icon) {
   return QMessageBox::NoIcon;
 }
 
-// "Name|pattern|Name|pattern|" as Qt's "Name (pattern pattern)" lines; each pattern also in
+// "Name|pattern|Name|pattern|" as Qt's "Name (pattern pattern)" filters; each pattern also in
 // lower case, since the files come from a file system that ignores case.
-QString qtFilter(const std::string& filter) {
+QStringList qtFilters(const std::string& filter) {
   QStringList parts = QString::fromStdString(filter).split('|');
   QStringList out;
   for (int i = 0; i + 1 < parts.size(); i += 2) {
@@ -57,29 +56,33 @@ QString qtFilter(const std::string& filter) {
       if (p.toLower() != p) both << p.toLower();
     out << parts[i] + " (" + both.join(' ') + ")";
   }
-  return out.join(";;");
+  return out;
 }
 
-// A modal window needs the mouse: a confined Graphics Window lets it go until the window closes.
-class ConfinementPause {
- public:
-  explicit ConfinementPause(QWidget* graphics) : g_(dynamic_cast<GraphicsWindowWidget*>(graphics)) {
-    if (g_ && g_->confined())
-      g_->setConfined(false);
-    else
-      g_ = nullptr;
-  }
-  ~ConfinementPause() {
-    if (g_) g_->setConfined(true);
-  }
-  ConfinementPause(const ConfinementPause&) = delete;
-  ConfinementPause& operator=(const ConfinementPause&) = delete;
-
- private:
-  QPointer<GraphicsWindowWidget> g_;
-};
-
 }  // namespace
+
+ModalPause::ModalPause(const HostWindows& windows) : toolbar_(windows.toolbar) {
+  // A modal window needs the mouse: a confined Graphics Window lets it go until the window closes.
+  if (auto* g = dynamic_cast<GraphicsWindowWidget*>(windows.graphics.data()); g && g->confined()) {
+    g->setConfined(false);
+    graphics_ = g;
+  }
+  // The Toolbar stays on top of everything else, so it steps aside while the modal window is up.
+  if (toolbar_ && toolbar_->isVisible())
+    toolbar_->hide();
+  else
+    toolbar_ = nullptr;
+}
+
+ModalPause::~ModalPause() {
+  if (auto* g = dynamic_cast<GraphicsWindowWidget*>(graphics_.data())) g->setConfined(true);
+  if (toolbar_) toolbar_->show();
+}
+
+QWidget* QtHost::dialogParent() const {
+  if (windows.graphics) return windows.graphics;
+  return windows.command ? windows.command->window() : nullptr;
+}
 
 QtHost::QtHost() {
   if (qApp) qApp->installEventFilter(this);
@@ -92,9 +95,8 @@ QtHost::~QtHost() {
 Answer QtHost::messageBox(std::string_view text, std::string_view caption, Icon icon,
                           Buttons buttons) {
   if (boxHook) return boxHook(text, caption, icon, buttons);
-  ConfinementPause pause(windows.graphics);
-  QMessageBox box(iconOf(icon), q(caption), q(text), QMessageBox::NoButton,
-                  windows.command ? windows.command->window() : nullptr);
+  ModalPause pause(windows);
+  QMessageBox box(iconOf(icon), q(caption), q(text), QMessageBox::NoButton, dialogParent());
   box.setWindowModality(Qt::ApplicationModal);
   switch (buttons) {
     case Buttons::Ok:
@@ -129,11 +131,14 @@ Answer QtHost::messageBox(std::string_view text, std::string_view caption, Icon 
 
 std::optional<std::string> QtHost::openFileDialog(const FileDialogRequest& request) {
   if (fileHook) return fileHook(request);
-  ConfinementPause pause(windows.graphics);
-  QFileDialog dialog(windows.command ? windows.command->window() : nullptr,
-                     QString::fromStdString(request.title), QDir::currentPath(),
-                     qtFilter(request.filter));
+  ModalPause pause(windows);
+  const QStringList filters = qtFilters(request.filter);
+  QFileDialog dialog(dialogParent(), QString::fromStdString(request.title), QDir::currentPath(),
+                     filters.join(";;"));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
+  // The filter the command asks for is the one in force when the dialog opens.
+  if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+    dialog.selectNameFilter(filters[request.filterIndex - 1]);
   dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   dialog.setWindowModality(Qt::ApplicationModal);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
@@ -145,8 +150,8 @@ std::optional<std::string> QtHost::openFileDialog(const FileDialogRequest& reque
 void QtHost::runDialog(DialogModel& model) {
   if (dialogHook) return dialogHook(model);
   if (!app_) return;
-  ConfinementPause pause(windows.graphics);
-  RunModelDialog(windows.command ? windows.command->window() : nullptr, *app_, model);
+  ModalPause pause(windows);
+  RunModelDialog(dialogParent(), *app_, model);
 }
 
 void QtHost::setTitle(std::string_view title) {
@@ -215,7 +220,17 @@ void QtHost::openWithDefaultHandler(const std::string& path) {
                sjis::fromUtf8(command::winmsg::kErrorCaption), Icon::Exclamation, Buttons::Ok);
     return;
   }
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+  // The manual goes to the system's browser; without one the program shows it itself, in one
+  // window that comes to the front when asked again.
+  QPointer<QtHost> self(this);
+  const QString file = QString::fromStdString(path);
+  OpenInSystemBrowser(file, [self, file] {
+    if (!self) return;
+    if (!self->help_) self->help_ = new HelpWindow(self->dialogParent(), file);
+    self->help_->show();
+    self->help_->raise();
+    self->help_->activateWindow();
+  });
 }
 
 bool QtHost::showToolWindow(ToolWindow window, ToolWindowState state) {

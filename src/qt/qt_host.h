@@ -28,6 +28,20 @@ struct HostWindows {
   QPointer<QWidget> command, graphics, status, toolbar;
 };
 
+// While a modal window is up: the pointer is free and the Toolbar out of its way; both come back
+// when the window closes.
+class ModalPause {
+ public:
+  explicit ModalPause(const HostWindows& windows);
+  ~ModalPause();
+  ModalPause(const ModalPause&) = delete;
+  ModalPause& operator=(const ModalPause&) = delete;
+
+ private:
+  QPointer<QWidget> graphics_;  // the confined Graphics Window, set free for the while
+  QPointer<QWidget> toolbar_;
+};
+
 class QtHost : public QObject, public Host {
  public:
   QtHost();
@@ -55,6 +69,9 @@ class QtHost : public QObject, public Host {
   std::string defaultPrinter() override;
   std::unique_ptr<PrinterDevice> openPrinter(const PrinterName& name) override;
 
+  // Where modal windows open: over the Graphics Window, or the Command Window while there is none.
+  QWidget* dialogParent() const;
+
   // True while a message step runs: the Graphics Window does not start a nested redraw.
   bool inMessageStep() const { return stepFlag_ != nullptr; }
   // Tests answer boxes and dialogs without showing them: each box gets the answer.
@@ -69,6 +86,7 @@ class QtHost : public QObject, public Host {
   AppState* app_ = nullptr;
   bool* stepFlag_ = nullptr;
   QPointer<QWidget> coordinates_;
+  QPointer<QWidget> help_;
 };
 
 }  // namespace lav::qt

@@ -9,6 +9,7 @@
 #include "interchange/tree_dialogs.h"
 #include "interchange/tree_messages.h"
 #include "platform/sjis.h"
+#include "qt/qt_dialogs.h"
 
 namespace lav::qt {
 namespace {
@@ -61,7 +62,8 @@ void runTree(QWidget* parent, interchange::TreeDialog& m) {
   layout->addWidget(list);
   layout->addWidget(buttons);
   d.resize(720, 520);
-  QObject::connect(list, &QListWidget::currentRowChanged, &d, [&](int row) { m.selectLine(row); });
+  QObject::connect(list, &QListWidget::itemSelectionChanged, &d,
+                   [&] { m.selectLine(PickedRow(list)); });
   auto pressOpen = [&] {
     m.pressOpenCell();
     if (m.finished) d.accept();
@@ -87,7 +89,7 @@ void runChooser(QWidget* parent, interchange::TreeFileChooser& m) {
   layout->addWidget(buttons);
   d.resize(720, 480);
   auto pressChoose = [&] {
-    m.selected = list->currentRow();
+    m.selected = PickedRow(list);
     if (m.pressChoose()) d.accept();
   };
   QObject::connect(choose, &QPushButton::clicked, &d, pressChoose);

@@ -1,5 +1,6 @@
 // The tree report's dialogs on Qt's offscreen platform: the list shows the report with its
-// connectors, the child-cell button is disabled, and the open-cell button opens the cell.
+// connectors, the child-cell button is disabled, and the open-cell button opens the cell; only a
+// row the user picked is a choice, there and in the command list.
 #include "qt/tree_dialog.h"
 
 #include <gtest/gtest.h>
@@ -7,16 +8,19 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFocusEvent>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
 
 #include "command/command_file.h"
+#include "command/command_list_dialog.h"
 #include "db/design_builder.h"
 #include "interchange/tree_dialogs.h"
 #include "interchange/tree_report.h"
 #include "platform/scripted_host.h"
+#include "qt/qt_dialogs.h"
 #include "shell/app_state.h"
 #include "support/qt_application.h"
 
@@ -66,7 +70,7 @@ class TreeDialogWidgets : public ::testing::Test {
       if (d->isVisible()) d->reject();
     });
     poll.start();
-    ASSERT_TRUE(RunTreeReportDialog(nullptr, app, model));
+    RunModelDialog(nullptr, app, model);
     EXPECT_TRUE(ran) << "the dialog was not up";
   }
 
@@ -115,6 +119,33 @@ TEST_F(TreeDialogWidgets, ChooserListsTwoLinesPerReport) {
   EXPECT_EQ(count, 2);
   ASSERT_TRUE(model.chosen);
   EXPECT_EQ(*model.chosen, 0);
+}
+
+// A list that gets the focus has its first row current but none picked: each dialog's button
+// then asks the user to pick one, and nothing is opened, chosen or typed.
+TEST_F(TreeDialogWidgets, FocusedListWithNoRowPickedIsNoChoice) {
+  interchange::TreeDialog tree(app, 0);
+  interchange::TreeFileChooser chooser(app);
+  command::CommandListDialog commands;
+  commands.lines = command::ListLinesOf("1 EXIT\r\n2 NEW {file}\r\n");
+  for (DialogModel* model : std::initializer_list<DialogModel*>{&tree, &chooser, &commands}) {
+    SCOPED_TRACE(std::string(model->kind()));
+    host.boxes.clear();
+    show(*model, [&](QDialog& d) {
+      auto* list = d.findChild<QListWidget*>();
+      ASSERT_NE(list, nullptr);
+      QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+      QApplication::sendEvent(list, &focus);
+      ASSERT_EQ(list->currentRow(), 0) << "Qt's current row";
+      d.findChild<QPushButton*>("control-512")->click();
+      EXPECT_TRUE(d.isVisible()) << "the dialog stays";
+    });
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, "選択してからボタンを押して下さい");
+  }
+  EXPECT_EQ(app.window.input, "");
+  EXPECT_FALSE(chooser.chosen);
+  EXPECT_FALSE(commands.choice);
 }
 
 }  // namespace

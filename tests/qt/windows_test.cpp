@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QTranslator>
 #include <filesystem>
 #include <fstream>
 
@@ -18,6 +23,7 @@
 #include "qt/command_window_widget.h"
 #include "qt/graphics_window_widget.h"
 #include "qt/main_windows.h"
+#include "qt/qt_translations.h"
 #include "qt/status_window_widget.h"
 #include "qt/toolbar_window.h"
 #include "support/qt_application.h"
@@ -41,6 +47,7 @@ class WindowsTest : public ::testing::Test {
     programDir = fs::path(LAVINOR_BINARY).parent_path().string();
   }
   void TearDown() override {
+    poll.stop();
     if (program) program->finish();
     program.reset();
     settle();
@@ -67,6 +74,19 @@ class WindowsTest : public ::testing::Test {
   }
   void settle() { lav::testing::SettleEvents(); }
   QWidget* view() { return program->command->view(); }
+  // act gets the next modal window once it is up; a dialog act leaves open is then rejected.
+  void onModal(std::function<void(QWidget*)> act) {
+    poll.disconnect();
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [this, act] {
+      QWidget* m = QApplication::activeModalWidget();
+      if (!m) return;
+      poll.stop();
+      act(m);
+      if (auto* d = qobject_cast<QDialog*>(m); d && d->isVisible()) d->reject();
+    });
+    poll.start();
+  }
   void typeLine(const QString& text) {
     QTest::keyClicks(view(), text);
     QTest::keyClick(view(), Qt::Key_Return);
@@ -94,6 +114,7 @@ class WindowsTest : public ::testing::Test {
   std::unique_ptr<MainWindows> program;
   std::vector<Box> boxes;
   std::vector<Answer> answers;
+  QTimer poll;
 };
 
 TEST_F(WindowsTest, StartRefusedWithoutTheRequiredFiles) {
@@ -421,15 +442,24 @@ TEST_F(WindowsTest, WindowRectanglesAreRestoredAtTheNextStart) {
   program->status->setGeometry(s);
   program->command->setGeometry(c);
   settle();
+  // The saved rectangle is the window's frame around its client area.
+  const QRect frame = program->graphics->frameGeometry();
+  ASSERT_TRUE(frame.contains(g));
   program->command->close();
   settle();
   ASSERT_TRUE(program->ended());
   program->finish();
   program.reset();
   settle();
-  EXPECT_EQ(setting("WindowSize", "Graphics Window"), "300 40 940 520");
+  EXPECT_EQ(setting("WindowSize", "Graphics Window"), QString("%1 %2 %3 %4")
+                                                          .arg(frame.left())
+                                                          .arg(frame.top())
+                                                          .arg(frame.right() + 1)
+                                                          .arg(frame.bottom() + 1)
+                                                          .toStdString());
 
   ASSERT_TRUE(start());
+  EXPECT_EQ(program->graphics->frameGeometry(), frame);
   EXPECT_EQ(program->graphics->geometry(), g);
   EXPECT_EQ(program->status->geometry(), s);
   EXPECT_EQ(program->command->geometry(), c);
@@ -499,6 +529,101 @@ TEST_F(WindowsTest, DesignNamedOnTheCommandLineIsOpenedAndDrawn) {
   EXPECT_GT(inside, 1000) << "the pad's rectangles show";
   EXPECT_GT(leftEdge, 250) << "its left edge is drawn along its height";
   EXPECT_EQ(outside, 0) << "nothing is drawn outside the pad";
+}
+
+// GDSIN and DXFIN without a name open the file dialog on the filter their command asks for, and
+// CMDLIST its list; each opens over the Graphics Window, Qt's texts in Japanese, with the
+// Toolbar (which stays on top of everything) out of its way until it closes.
+TEST_F(WindowsTest, DialogsOpenOverTheDrawingInJapaneseWithTheToolbarAside) {
+  QTranslator* ja = InstallQtJapanese();
+  ASSERT_NE(ja, nullptr) << "Qt's Japanese catalogue (qt6-translations-l10n)";
+  ASSERT_TRUE(start());
+  ASSERT_TRUE(program->toolbar && program->toolbar->isVisible());
+  const struct {
+    const char* line;
+    const char* filter;
+  } cases[] = {{"GDSIN", "Files(*.STR) (*.STR *.str)"},
+               {"DXFIN", "Files(*.DXF) (*.DXF *.dxf)"},
+               {"CMDLIST", nullptr}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    bool seen = false;
+    onModal([&](QWidget* m) {
+      seen = true;
+      EXPECT_TRUE(program->graphics->frameGeometry().contains(m->frameGeometry().center()));
+      EXPECT_FALSE(program->toolbar->isVisible());
+      if (!c.filter) return;
+      auto* files = qobject_cast<QFileDialog*>(m);
+      ASSERT_NE(files, nullptr);
+      EXPECT_EQ(files->selectedNameFilter().toStdString(), c.filter);
+      auto* lookIn = files->findChild<QLabel*>("lookInLabel");
+      ASSERT_NE(lookIn, nullptr);
+      EXPECT_EQ(lookIn->text(), QCoreApplication::translate("QFileDialog", "Look in:"));
+      EXPECT_NE(lookIn->text(), "Look in:");
+    });
+    typeLine(c.line);
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(program->toolbar->isVisible()) << "back when the dialog closed";
+  }
+  QCoreApplication::removeTranslator(ja);
+  delete ja;
+}
+
+// End and the Help menu hand the manual to the system's browser through xdg-open; where it finds
+// no handler, or there is no xdg-open, the program shows the manual in one window of its own.
+TEST_F(WindowsTest, HelpOpensInTheBrowserOrElseInAWindowOfTheProgram) {
+  ASSERT_TRUE(start());
+  auto helpWindows = [] {
+    std::vector<QTextBrowser*> out;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->objectName() == "help" && w->isVisible())
+        out.push_back(qobject_cast<QTextBrowser*>(w));
+    return out;
+  };
+  QAction* menuItem = nullptr;
+  for (QAction* a : program->command->findChildren<QAction*>())
+    if (a->text() == QString::fromUtf8("ヘルプの目次")) menuItem = a;
+  ASSERT_NE(menuItem, nullptr);
+  // A stand-in xdg-open notes the page it was given and answers with the status of its case.
+  const fs::path bin = dir / "bin", handed = dir / "handed.txt";
+  fs::create_directories(bin);
+  const std::string oldPath = std::getenv("PATH");
+  const struct {
+    int status;  // -1: no xdg-open at all
+    bool byMenu;
+  } cases[] = {{0, false}, {0, true}, {3, false}, {-1, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "xdg-open " << c.status << " menu " << c.byMenu);
+    fs::remove(bin / "xdg-open");
+    if (c.status >= 0) {
+      std::ofstream(bin / "xdg-open")
+          << "#!/bin/sh\necho \"$1\" >> '" << handed.string() << "'\nexit " << c.status << "\n";
+      fs::permissions(bin / "xdg-open", fs::perms::owner_all);
+    }
+    ::setenv("PATH", bin.c_str(), 1);
+    fs::remove(handed);
+    if (c.byMenu)
+      menuItem->trigger();
+    else
+      QTest::keyClick(view(), Qt::Key_End);
+    const bool shows = c.status != 0;
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return shows ? !helpWindows().empty() : fs::exists(handed); }, 5000));
+    QTest::qWait(100);
+    ::setenv("PATH", oldPath.c_str(), 1);
+    if (c.status >= 0) {
+      std::ifstream in(handed);
+      std::string url;
+      std::getline(in, url);
+      EXPECT_EQ(url.rfind("file://", 0), 0u) << url;
+      EXPECT_TRUE(url.ends_with("/HLP/LAVINOR.html")) << url;
+    }
+    EXPECT_EQ(helpWindows().size(), shows ? 1u : 0u);
+  }
+  QTextBrowser* help = helpWindows().front();
+  EXPECT_EQ(help->windowTitle(), QString::fromUtf8("Lavinor 取扱説明書 / User's Manual"));
+  EXPECT_TRUE(help->toPlainText().contains("GDSIN"));
+  EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(WindowsTest, ExitCommandEndsTheProgram) {
