@@ -28,10 +28,17 @@ namespace lav::qt {
 namespace {
 
 QRect toQRect(const shell::WindowRect& r) {
-  return {r.left, r.top, r.width(), r.height()};
+  return {r.left, r.top, static_cast<int>(r.width()), static_cast<int>(r.height())};
 }
 shell::WindowRect fromQRect(const QRect& r) {
   return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+// Where stored rectangles may be: every screen's area.
+std::vector<shell::WindowRect> screenRects() {
+  std::vector<shell::WindowRect> out;
+  for (const QScreen* s : QGuiApplication::screens()) out.push_back(fromQRect(s->geometry()));
+  return out;
 }
 
 std::optional<command::Key> keyOf(int qtKey) {
@@ -130,7 +137,7 @@ bool MainWindows::start() {
   host.windows.graphics = graphics;
 
   const shell::WindowLayout layout =
-      shell::StoredLayout(app.shell.settingsPath, W, H, app.shell.lineHeight);
+      shell::StoredLayout(app.shell.settingsPath, W, H, app.shell.lineHeight, screenRects());
   command->setGeometry(toQRect(layout.command));
   status->setGeometry(toQRect(layout.status));
   graphics->setGeometry(toQRect(layout.graphics));
@@ -312,7 +319,8 @@ bool MainWindows::showToolWindow(ToolWindow which, ToolWindowState state) {
   if (!toolbar) {
     auto* t = new ToolbarWindow(*this, app.programDir + "/icons");
     QPoint at = toolWindowPlace();
-    if (auto r = shell::ReadWindowRect(app.shell.settingsPath, shell::msg::kKeyToolbar))
+    if (auto r = shell::ReadWindowRect(app.shell.settingsPath, shell::msg::kKeyToolbar);
+        r && shell::UsableWindowRect(*r, screenRects()))
       at = QPoint(r->left, r->top);
     t->move(at);
     toolbar = t;
