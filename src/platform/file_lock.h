@@ -17,8 +17,9 @@ class Lock {
   ~Lock() { release(); }
 
   // Takes the lock on path, creating the file (and its folder) when create is set. With wait it
-  // waits for another holder to let go; without, it fails at once. False on failure, with
-  // heldElsewhere set when another holder was the reason.
+  // waits for another holder to let go; without, it fails at once. An existing file that others
+  // replace by rename is locked as the name shows it once the lock is held. False on failure,
+  // with heldElsewhere set when another holder was the reason.
   bool acquire(const std::string& path, bool create, bool wait, bool* heldElsewhere = nullptr);
   void release();
   bool held() const { return fd_ >= 0; }
