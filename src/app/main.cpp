@@ -15,6 +15,7 @@
 #include "app/stop_signals.h"
 #include "command/command_file.h"
 #include "command/command_window.h"
+#include "db/safe_write.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
 #include "qt/main_windows.h"
@@ -53,6 +54,8 @@ std::string executableDirectory(const char* argv0) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Work files that killed programs left in this folder are of no use to anyone.
+  lav::db::RemoveStaleWorkFiles(".");
   bool windowed = true;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -88,8 +91,7 @@ int main(int argc, char** argv) {
       char* end = nullptr;
       const double v = std::strtod(argv[++i], &end);
       if (end == argv[i] || *end != '\0' || !(v > 0) || v > 1e12) {
-        std::fprintf(stderr, "lavinor: %s needs a positive number, not '%s'\n", a.c_str(),
-                     argv[i]);
+        std::fprintf(stderr, "lavinor: %s needs a positive number, not '%s'\n", a.c_str(), argv[i]);
         return 2;
       }
       if (a == "--max-macro-lines")

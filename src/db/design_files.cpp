@@ -65,6 +65,7 @@ void releaseDesign(AppState& app) {
   d.image.bytes.shrink_to_fit();
   d.image.usedSize = 0;
   d.path.clear();
+  d.lock.release();
   ClearCurrent(d);
   app.temp.pick = {};
   d.presentLayers.fill(0);
@@ -129,6 +130,13 @@ OpenResult OpenDesign(AppState& app, std::string_view argument) {
     return OpenResult::Refused;
   }
   const std::string full = paths::absolute(*found);
+  // Two programs saving one design would lose the first one's edits: it is open in one only.
+  filelock::Lock lock;
+  bool elsewhere = false;
+  if (!lock.acquire(full, false, false, &elsewhere) && elsewhere) {
+    ShowRefusal(app, msg::kInUseElsewhere, full);
+    return OpenResult::Refused;
+  }
   {
     char head[42];
     std::ifstream in(full, std::ios::binary);
@@ -164,6 +172,7 @@ OpenResult OpenDesign(AppState& app, std::string_view argument) {
     return OpenResult::Failed;
   }
   d.path = full;
+  d.lock = std::move(lock);
   d.version = HeaderVersion(d.image);
   ClearCurrent(d);
   return OpenResult::Opened;

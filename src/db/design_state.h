@@ -7,6 +7,7 @@
 #include <string>
 
 #include "db/design_image.h"
+#include "platform/file_lock.h"
 
 namespace lav::db {
 
@@ -27,6 +28,7 @@ struct CurrentCell {
 struct DesignState {
   DesignImage image;
   std::string path;            // current file path; empty: no design open
+  filelock::Lock lock;         // held on the opened file, so no other program opens it too
   std::int16_t version = 450;  // format version, kept when the design is written again
   int auxCounter = 0;          // opens in this run, at most 100
   bool saveOnClose = false;

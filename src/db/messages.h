@@ -8,6 +8,8 @@ inline constexpr const char* kStillOpen = " ファイル %s が開かれたま�
 inline constexpr const char* kSameFileExists = "同名のファイル %s が在ります。";
 inline constexpr const char* kNoMemoryToCreate =
     "ファイル %s を作成する為のメモリーが不足しています。";
+inline constexpr const char* kInUseElsewhere =
+    "ファイル %s は他のプログラムで開かれています。そのプログラムで閉じてから開いて下さい。";
 inline constexpr const char* kNotCadExtension = "ファイルの拡張子名が .CAD でありません";
 inline constexpr const char* kCannotOpen = "ファイル %s を開くことが出来ません。";
 inline constexpr const char* kNotDataFile =

@@ -1,11 +1,13 @@
 #include "db/safe_write.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 
@@ -14,20 +16,62 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr std::string_view kWorkPrefix = "BUF$BUFF.88B.";
+
 std::string folderOf(const std::string& path) {
   const fs::path p(path);
   return p.has_parent_path() ? p.parent_path().string() : std::string(".");
 }
 
 // A stale temporary of an earlier run with the same pid must not block the write: try a few
-// suffixed names before giving up.
-int createTemp(const std::string& base, std::string& name) {
+// suffixed names before giving up. The lock tells the cleanup of other programs that the file
+// is alive, whatever they make of its pid.
+int createTemp(const std::string& path, std::string& name) {
+  RemoveStaleWorkFiles(folderOf(path));
+  const std::string base = SafeWriteTempName(path);
   for (int attempt = 0; attempt < 16; ++attempt) {
     name = attempt == 0 ? base : base + "-" + std::to_string(attempt);
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) ::flock(fd, LOCK_EX | LOCK_NB);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
+}
+
+// The pid in a work file's name ("BUF$BUFF.88B.<pid>" or "...<pid>-<n>"), 0 for other names.
+long workFilePid(std::string_view name) {
+  if (!name.starts_with(kWorkPrefix)) return 0;
+  name.remove_prefix(kWorkPrefix.size());
+  long pid = 0;
+  std::size_t i = 0;
+  for (; i < name.size() && name[i] >= '0' && name[i] <= '9' && pid < 100000000; ++i)
+    pid = pid * 10 + (name[i] - '0');
+  if (i == 0) return 0;
+  if (i < name.size()) {
+    if (name[i] != '-' || i + 1 == name.size()) return 0;
+    for (std::size_t j = i + 1; j < name.size(); ++j)
+      if (name[j] < '0' || name[j] > '9') return 0;
+  }
+  return pid;
+}
+
+// Flushes fd and closes it; false when either failed.
+bool syncAndClose(int fd, std::string* error) {
+  bool ok = ::fsync(fd) == 0;
+  if (!ok && error) *error = std::strerror(errno);
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    if (error) *error = std::strerror(errno);
+  }
+  return ok;
+}
+
+void syncFolder(const std::string& path) {
+  const int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
 }
 
 bool writeAll(int fd, const std::uint8_t* data, std::size_t size, const WriteCall& call,
@@ -54,7 +98,7 @@ std::string SafeWriteTempName(const std::string& path) {
 SafeWriteResult WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes,
                                 const SafeWriteOptions& options, std::string& error) {
   std::string temp;
-  const int fd = createTemp(SafeWriteTempName(path), temp);
+  const int fd = createTemp(path, temp);
   if (fd < 0) {
     error = std::strerror(errno);
     return SafeWriteResult::Failed;
@@ -94,12 +138,82 @@ SafeWriteResult WriteFileSafely(const std::string& path, std::span<const std::ui
     return result;
   }
   // The rename itself must survive a crash too.
-  const int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
+  syncFolder(path);
   return SafeWriteResult::Written;
+}
+
+bool WorkFile::create(const std::string& path) {
+  discard();
+  path_ = path;
+  fd_ = createTemp(path, temp_);
+  return fd_ >= 0;
+}
+
+std::FILE* WorkFile::stream() {
+  if (!stream_ && fd_ >= 0) stream_ = ::fdopen(fd_, "wb");
+  return stream_;
+}
+
+bool WorkFile::commit(bool replace) {
+  if (fd_ < 0) return false;
+  bool ok = true;
+  if (stream_) {
+    ok = std::fflush(stream_) == 0 && ::fsync(fd_) == 0;
+    ok = std::fclose(stream_) == 0 && ok;
+  } else {
+    ok = syncAndClose(fd_, nullptr);
+  }
+  stream_ = nullptr;
+  fd_ = -1;
+  if (ok) {
+    if (replace) {
+      ok = ::rename(temp_.c_str(), path_.c_str()) == 0;
+    } else if (::link(temp_.c_str(), path_.c_str()) == 0) {
+      ::unlink(temp_.c_str());
+    } else if (errno == EEXIST) {
+      ok = false;  // the name was taken meanwhile: that file stays as it is
+    } else {
+      // A file system without hard links: the name is checked, then taken by rename.
+      struct stat st {};
+      ok = ::lstat(path_.c_str(), &st) != 0 && ::rename(temp_.c_str(), path_.c_str()) == 0;
+    }
+  }
+  if (!ok) {
+    ::unlink(temp_.c_str());
+    temp_.clear();
+    return false;
+  }
+  temp_.clear();
+  syncFolder(path_);
+  return true;
+}
+
+void WorkFile::discard() {
+  if (stream_)
+    std::fclose(stream_);
+  else if (fd_ >= 0)
+    ::close(fd_);
+  stream_ = nullptr;
+  fd_ = -1;
+  if (!temp_.empty()) ::unlink(temp_.c_str());
+  temp_.clear();
+}
+
+void RemoveStaleWorkFiles(const std::string& folder) {
+  std::error_code ec;
+  for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    const long pid = workFilePid(name);
+    if (pid <= 0 || pid == ::getpid()) continue;
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    // A process of another pid namespace may share the folder: its lock keeps its file.
+    const std::string path = it->path().string();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) continue;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
+    ::close(fd);
+  }
 }
 
 }  // namespace lav::db

@@ -1,10 +1,12 @@
-// Replacing a file without ever leaving it half written: the bytes go to a temporary file beside
-// it (unique to this process, created exclusively), which takes the file's place by rename only
-// after every byte was written and flushed to disk.
+// Writing a file without ever leaving it half written: the bytes go to a work file beside it
+// ("BUF$BUFF.88B.<pid>", created exclusively and locked while it is written), which takes the
+// file's name only after every byte was written and flushed to disk. Work files left by killed
+// programs are removed by the next write or start in their folder.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <span>
 #include <string>
@@ -35,5 +37,34 @@ std::string SafeWriteTempName(const std::string& path);
 // Writes bytes as the new content of path. The temporary file is removed on every failure.
 SafeWriteResult WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes,
                                 const SafeWriteOptions& options, std::string& error);
+
+// A new file written under a work name and given its final name only when complete: a killed
+// or failed writer leaves no cut-off file under that name.
+class WorkFile {
+ public:
+  WorkFile() = default;
+  WorkFile(const WorkFile&) = delete;
+  WorkFile& operator=(const WorkFile&) = delete;
+  ~WorkFile() { discard(); }
+
+  // Creates the work file in the folder of path. False when it cannot be created (errno set).
+  bool create(const std::string& path);
+  int fd() const { return fd_; }
+  // The work file as a stdio stream (made once, owned here).
+  std::FILE* stream();
+  // Flushes the work file to disk and gives it the final name; an existing file of that name
+  // is replaced only when replace is set. False when a step failed: the work file is gone.
+  bool commit(bool replace);
+  // Closes and removes the work file (nothing happens after a commit).
+  void discard();
+
+ private:
+  std::string path_, temp_;
+  int fd_ = -1;
+  std::FILE* stream_ = nullptr;
+};
+
+// Removes the work files in folder whose programs no longer run.
+void RemoveStaleWorkFiles(const std::string& folder);
 
 }  // namespace lav::db

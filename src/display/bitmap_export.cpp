@@ -1,12 +1,14 @@
 #include "display/bitmap_export.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
+#include "db/safe_write.h"
 #include "platform/byte_io.h"
 #include "platform/null_surface.h"
 #include "platform/paths.h"
@@ -30,16 +32,16 @@ bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes, const BitmapWriteC
   return true;
 }
 
-// Creates path (never over an existing file) with bytes; on any failure nothing is left.
+// Creates path (never over an existing file) with bytes, through a work file that takes the
+// name only when complete: on any failure, or a kill, nothing is left under the name.
 bool CreateFileWith(const std::string& path, const std::vector<std::uint8_t>& bytes,
                     const BitmapWriteCall& write) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes, write);
-  ok = ::fsync(fd) == 0 && ok;
-  ok = ::close(fd) == 0 && ok;
-  if (!ok) ::unlink(path.c_str());
-  return ok;
+  struct stat existing {};
+  if (::lstat(path.c_str(), &existing) == 0) return false;
+  db::WorkFile file;
+  if (!file.create(path)) return false;
+  if (!WriteAll(file.fd(), bytes, write)) return false;
+  return file.commit(false);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <numbers>
 #include <optional>
 #include <string>
 #include <vector>
@@ -203,16 +204,54 @@ void DrawSingle(DrawContext& ctx, const PlacementTransform& parent, const Placem
   --ctx.depth;
 }
 
-// The range of columns of row whose elements may meet the view, from the element extent at the
-// origin (e0) and the rotated pitch steps of a column (vc) and of a row (vr).
-bool VisibleColumns(const ViewState& v, const Extent& e0, DPoint origin, DPoint vc, DPoint vr,
-                    std::int64_t row, std::int64_t columns, std::int64_t& first,
-                    std::int64_t& last) {
+// The members of an array sit, within rounding, at origin + c * vc + r * vr (column and row
+// steps, perpendicular to each other). Member (c, r) may touch the view when that point lies in
+// the view grown by the member's extent about its own origin (e0) and a margin for rounding.
+struct ArrayLattice {
+  DPoint origin, vc, vr;
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // that grown view, relative to origin
+};
+
+ArrayLattice LatticeOf(const ViewState& v, const Extent& e0, DPoint origin, DPoint vc, DPoint vr) {
+  constexpr double kMargin = 2;
+  ArrayLattice l{origin, vc, vr};
+  l.x0 = v.window.xmin - double(e0.xmax) - origin.x - kMargin;
+  l.x1 = v.window.xmax - double(e0.xmin) - origin.x + kMargin;
+  l.y0 = v.window.ymin - double(e0.ymax) - origin.y - kMargin;
+  l.y1 = v.window.ymax - double(e0.ymin) - origin.y + kMargin;
+  return l;
+}
+
+// The rows 0..rows-1 that may meet the view: the grown view projected on the row step. With a
+// zero row step every row lies on row 0.
+bool VisibleRows(const ArrayLattice& l, std::int64_t rows, std::int64_t& first,
+                 std::int64_t& last) {
+  const double len2 = l.vr.x * l.vr.x + l.vr.y * l.vr.y;
+  if (len2 == 0) {
+    first = 0, last = rows - 1;
+    return true;
+  }
+  double lo = 1e300, hi = -1e300;
+  for (double x : {l.x0, l.x1})
+    for (double y : {l.y0, l.y1}) {
+      const double t = (x * l.vr.x + y * l.vr.y) / len2;
+      lo = std::min(lo, t), hi = std::max(hi, t);
+    }
+  lo = std::max(0.0, std::ceil(lo - 1e-9));
+  hi = std::min(double(rows - 1), std::floor(hi + 1e-9));
+  if (lo > hi) return false;
+  first = static_cast<std::int64_t>(lo);
+  last = static_cast<std::int64_t>(hi);
+  return true;
+}
+
+// The columns of row whose members may meet the view.
+bool VisibleColumns(const ArrayLattice& l, std::int64_t row, std::int64_t columns,
+                    std::int64_t& first, std::int64_t& last) {
   double lo = 0, hi = double(columns - 1);
-  const double bx = origin.x + vr.x * row, by = origin.y + vr.y * row;
-  // Each condition a + c * k >= 0 (with a margin for rounding) narrows [lo, hi].
+  const double bx = l.vr.x * double(row), by = l.vr.y * double(row);
+  // Each condition a + c * k >= 0 narrows [lo, hi].
   auto narrow = [&](double a, double k) {
-    a += 2;
     if (k == 0) {
       if (a < 0) hi = -1;
       return;
@@ -223,14 +262,28 @@ bool VisibleColumns(const ViewState& v, const Extent& e0, DPoint origin, DPoint 
     else
       hi = std::min(hi, std::floor(c + 1e-9));
   };
-  narrow(bx + e0.xmax - v.window.xmin, vc.x);  // right edge not left of the view
-  narrow(v.window.xmax - (bx + e0.xmin), -vc.x);
-  narrow(by + e0.ymax - v.window.ymin, vc.y);
-  narrow(v.window.ymax - (by + e0.ymin), -vc.y);
+  narrow(bx - l.x0, l.vc.x);
+  narrow(l.x1 - bx, -l.vc.x);
+  narrow(by - l.y0, l.vc.y);
+  narrow(l.y1 - by, -l.vc.y);
   if (lo > hi) return false;
   first = static_cast<std::int64_t>(lo);
   last = static_cast<std::int64_t>(hi);
   return true;
+}
+
+// How many members to step so that the visited ones stay at most a pixel apart: members closer
+// than a pixel draw the same picture, so a huge array costs what the window shows.
+std::int64_t PixelStride(DPoint step, double scale) {
+  const double pixels = std::hypot(step.x, step.y) * scale;
+  if (pixels >= 1) return 1;
+  if (!(pixels > 1e-12)) return std::int64_t(1) << 40;  // all members on one spot
+  return static_cast<std::int64_t>(std::min(1 / pixels, 1e12));
+}
+
+// The index after i on the way from i to last in steps of k, landing on last itself.
+std::int64_t StepTo(std::int64_t i, std::int64_t k, std::int64_t last) {
+  return i < last ? std::min(last, i + k) : last + 1;
 }
 
 Extent Shifted(const Extent& e, std::int32_t dx, std::int32_t dy) {
@@ -340,62 +393,74 @@ void DrawArray(DrawContext& ctx, const PlacementTransform& parent, const Placeme
   frame0.originX = 0;
   frame0.originY = 0;
   const Extent e0 = TransformExtent(frame0, e);
-  // Pitch steps in window-independent design units, for finding the visible columns.
-  std::int32_t cx = RoundToInt(double(p.columnPitch) * m), cy = 0;
-  std::int32_t rx = 0, ry = RoundToInt(double(p.rowPitch) * m * sign);
-  RotateVector(cx, cy, frame.rotation);
-  RotateVector(rx, ry, frame.rotation);
-  const DPoint vc{double(cx), double(cy)}, vr{double(rx), double(ry)};
-  const DPoint origin{double(frame.originX), double(frame.originY)};
+  // Pitch steps in design units of the window, for finding the members that can be seen.
+  const double turn = frame.rotation * std::numbers::pi / 180 / 1e6;
+  const double cs = std::cos(turn), sn = std::sin(turn);
+  const double pc = double(p.columnPitch) * m, pr = double(p.rowPitch) * m * sign;
+  const DPoint vc{pc * cs, pc * sn}, vr{-pr * sn, pr * cs};
+  const ArrayLattice lattice =
+      LatticeOf(ctx.view, e0, DPoint{double(frame.originX), double(frame.originY)}, vc, vr);
+  const bool tree = app.display.treeMode != 0;
+  std::int64_t r0 = 0, r1 = 0;
+  if (tree) {
+    r1 = 0;  // the tree report looks at the first member only
+  } else if (!VisibleRows(lattice, rows, r0, r1)) {
+    --ctx.depth;
+    return;
+  }
+  const std::int64_t rowStride = tree ? 1 : PixelStride(vr, ctx.view.scale);
+  const std::int64_t columnStride = tree ? 1 : PixelStride(vc, ctx.view.scale);
 
   std::optional<ArrayBitmap> bitmap;
   bool bitmapTried = false;
-  const bool tree = app.display.treeMode != 0;
   const BlitOp op = app.display.blackBackground ? BlitOp::Or : BlitOp::And;
-  for (std::int64_t r = 0; r < rows && app.continueFlag; ++r) {
-    const bool borderRow = r == 0 || r == rows - 1;
-    std::int64_t c0 = 0, c1 = cols - 1;
-    if (!tree && !VisibleColumns(ctx.view, e0, origin, vc, vr, r, cols, c0, c1)) continue;
-    for (std::int64_t c = c0; c <= c1 && app.continueFlag; ++c) {
-      if (showAcell != 2 && !borderRow && c != 0 && c != cols - 1) {
-        c = cols - 2;  // the interior of the row is left out; go on at its last column
-        continue;
-      }
-      if (!DrawStep(ctx)) break;
-      std::int32_t ox = RoundToInt(double(p.columnPitch) * double(c) * m);
-      std::int32_t oy = RoundToInt(double(p.rowPitch) * double(r) * m * sign);
-      RotateVector(ox, oy, frame.rotation);
-      PlacementTransform at = frame;
-      at.originX = RoundToInt(double(frame.originX) + ox);
-      at.originY = RoundToInt(double(frame.originY) + oy);
-      const Extent ext = Shifted(e0, at.originX, at.originY);
-      if (!tree && !ExtentVisible(ctx.view, ext)) continue;
+  // One member: false when the walk must stop.
+  auto visit = [&](std::int64_t r, std::int64_t c) {
+    if (!DrawStep(ctx)) return false;
+    std::int32_t ox = RoundToInt(double(p.columnPitch) * double(c) * m);
+    std::int32_t oy = RoundToInt(double(p.rowPitch) * double(r) * m * sign);
+    RotateVector(ox, oy, frame.rotation);
+    PlacementTransform at = frame;
+    at.originX = RoundToInt(double(frame.originX) + ox);
+    at.originY = RoundToInt(double(frame.originY) + oy);
+    const Extent ext = Shifted(e0, at.originX, at.originY);
+    if (!tree && !ExtentVisible(ctx.view, ext)) return true;
 #if LAVINOR_SCREEN_TEXT
-      if (ctx.depth <= s.showBaseName) {
-        TextDevice dev = TextDeviceOf(ctx);
-        DrawArrayElementLabel(dev, ToWindowX(ctx.view, at.originX), ToWindowY(ctx.view, at.originY),
-                              frame.rotation, frame.mirrored, frame.magnification, p.name,
-                              &cell->extent);
-      }
-#endif
-      if (!bitmapTried) {
-        bitmapTried = true;
-        if (s.arrayMap == 1 && app.display.pickMode != 1 && !tree && !InPath(ctx, cell->slot) &&
-            cols * rows > 1)
-          bitmap = RenderArrayBitmap(ctx, frame0, e0, *cell);
-      }
-      if (bitmap) {
-        const ViewState& v = ctx.view;
-        const int dx = RoundToInt(at.originX * v.scale + bitmap->offsetX - v.offsetX);
-        const int dy = RoundToInt(v.clientHeight - at.originY * v.scale - bitmap->height -
-                                  bitmap->offsetY + v.offsetY);
-        ctx.surface.blit(dx, dy, bitmap->width, bitmap->height, *bitmap->image, 0, 0, op);
-      } else {
-        Descend(ctx, at, *cell);
-      }
-      if (tree) break;
+    if (ctx.depth <= s.showBaseName) {
+      TextDevice dev = TextDeviceOf(ctx);
+      DrawArrayElementLabel(dev, ToWindowX(ctx.view, at.originX), ToWindowY(ctx.view, at.originY),
+                            frame.rotation, frame.mirrored, frame.magnification, p.name,
+                            &cell->extent);
     }
-    if (tree) break;
+#endif
+    if (!bitmapTried) {
+      bitmapTried = true;
+      if (s.arrayMap == 1 && app.display.pickMode != 1 && !tree && !InPath(ctx, cell->slot) &&
+          cols * rows > 1)
+        bitmap = RenderArrayBitmap(ctx, frame0, e0, *cell);
+    }
+    if (bitmap) {
+      const ViewState& v = ctx.view;
+      const int dx = RoundToInt(at.originX * v.scale + bitmap->offsetX - v.offsetX);
+      const int dy = RoundToInt(v.clientHeight - at.originY * v.scale - bitmap->height -
+                                bitmap->offsetY + v.offsetY);
+      ctx.surface.blit(dx, dy, bitmap->width, bitmap->height, *bitmap->image, 0, 0, op);
+    } else {
+      Descend(ctx, at, *cell);
+    }
+    return app.continueFlag;
+  };
+  for (std::int64_t r = r0; r <= r1 && app.continueFlag; r = StepTo(r, rowStride, r1)) {
+    std::int64_t c0 = 0, c1 = tree ? 0 : cols - 1;
+    if (!tree && !VisibleColumns(lattice, r, cols, c0, c1)) continue;
+    if (showAcell != 2 && r != 0 && r != rows - 1) {
+      // Inside the border only the first and the last column are drawn.
+      if (c0 == 0 && !visit(r, 0)) break;
+      if (cols > 1 && c1 == cols - 1 && !visit(r, cols - 1)) break;
+      continue;
+    }
+    for (std::int64_t c = c0; c <= c1; c = StepTo(c, columnStride, c1))
+      if (!visit(r, c)) break;
   }
   --ctx.depth;
 }

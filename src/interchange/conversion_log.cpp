@@ -1,14 +1,18 @@
 #include "interchange/conversion_log.h"
 
 #include <cstdarg>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
+
+#include "db/safe_write.h"
 
 namespace lav::interchange {
 
 bool LogFile::create(const std::string& path) {
   close();
+  path_ = path;
   file_ = std::fopen(path.c_str(), "w");
   failed_ = file_ == nullptr;
   return file_ != nullptr;
@@ -34,6 +38,10 @@ bool LogFile::close() {
   if (!file_) return !failed_;
   if (std::fclose(file_) != 0) failed_ = true;
   file_ = nullptr;
+  // A log that could not take a single byte (a full disk) tells nothing: it is not left.
+  std::error_code ec;
+  if (failed_ && std::filesystem::file_size(path_, ec) == 0 && !ec)
+    std::filesystem::remove(path_, ec);
   return !failed_;
 }
 
@@ -73,10 +81,13 @@ bool SortLog(const std::string& path, int headerLines, int trailerLines, int col
     }
     if (chosen != i) std::swap(lines[i], lines[chosen]);
   }
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  for (const auto& l : lines) out << l << '\n';
-  out.flush();
-  return static_cast<bool>(out);
+  std::string bytes;
+  for (const auto& l : lines) bytes += l + '\n';
+  // The sorted log replaces the unsorted one whole, or not at all.
+  std::string error;
+  return db::WriteFileSafely(
+             path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), {},
+             error) == db::SafeWriteResult::Written;
 }
 
 std::string ReplaceExtension(std::string_view path, std::string_view extension) {

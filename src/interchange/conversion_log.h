@@ -19,7 +19,8 @@ inline constexpr const char* kLogNormalEnd =
 inline constexpr const char* kLogErrorEnd =
     "------------------ Error end --------------------------------------------\n\n";
 
-// A text file written line by line; a failed write is remembered, not reported at once.
+// A text file written line by line; a failed write is remembered, not reported at once. A log
+// that stayed empty because of a failed write is removed when it is closed.
 class LogFile {
  public:
   LogFile() = default;
@@ -36,6 +37,7 @@ class LogFile {
   bool failed() const { return failed_; }
 
  private:
+  std::string path_;
   std::FILE* file_ = nullptr;
   bool failed_ = false;
 };

@@ -124,7 +124,7 @@ DxfInResult ReadDxfFile(AppState& app, std::string_view arguments) {
   if (logPath == path) logPath += ".txt";  // never write the log over the file being read
   LogFile log;
   if (!log.create(logPath)) {
-    command::ShowError(app, db::FormatMessage(msg::kDxfCreateFailed, logPath), msg::kCaptionError);
+    command::ShowError(app, db::FormatMessage(msg::kFileNotCreatable, logPath), msg::kCaptionError);
     discardDesign(app);
     return DxfInResult::Refused;
   }

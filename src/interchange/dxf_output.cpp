@@ -8,6 +8,7 @@
 #include "command/tokens.h"
 #include "db/design_files.h"
 #include "db/refusal_box.h"
+#include "db/safe_write.h"
 #include "interchange/conversion_log.h"
 #include "interchange/dxf_messages.h"
 #include "interchange/messages.h"
@@ -29,25 +30,6 @@ gds::DateTime dateOf(const db::Stamp& s) {
   return {s[0], s[1], s[2], s[3], s[4], s[5]};
 }
 
-// The DXF file, closed (and removed unless kept) when the run leaves.
-struct OutputFile {
-  std::string path;
-  std::FILE* file = nullptr;
-  bool keep = false;
-  ~OutputFile() {
-    if (file) std::fclose(file);
-    if (!keep) {
-      std::error_code ec;
-      fs::remove(path, ec);
-    }
-  }
-  bool close() {
-    const bool ok = std::fclose(file) == 0;
-    file = nullptr;
-    return ok;
-  }
-};
-
 }  // namespace
 
 std::string DxfOutputPath(std::string_view fileArgument, std::string_view designPath) {
@@ -68,8 +50,9 @@ DxfOutResult WriteDxfFile(AppState& app, std::string_view arguments, const DxfOu
   }
   const std::string logPath = ReplaceExtension(path, ".txt");
   LogFile log;
-  OutputFile out{path};
-  if (!log.create(logPath) || !(out.file = std::fopen(path.c_str(), "wb"))) {
+  // The file takes its name only when complete: a run killed or failed half way leaves nothing.
+  db::WorkFile out;
+  if (!log.create(logPath) || !out.create(path) || !out.stream()) {
     // The classic converter stopped silently here; a run that wrote nothing must say so.
     db::ShowRefusal(app, msg::kDxfCreateFailed, path);
     return DxfOutResult::Refused;
@@ -92,11 +75,12 @@ DxfOutResult WriteDxfFile(AppState& app, std::string_view arguments, const DxfOu
   wo.onCell = [&](const db::CellEntry& e) {
     log.write(CellLogLine(e.nameText(), dateOf(e.created), dateOf(e.modified)));
   };
-  DxfPairWriter writer(options.sink ? options.sink : FileSink(out.file));
+  DxfPairWriter writer(options.sink ? options.sink : FileSink(out.stream()));
   const DxfWriteResult r = WriteDxf(d.image, writer, wo);
   const bool stopped = r.end == DxfWriteEnd::Stopped;
-  const bool closed = out.close();
-  const bool ok = r.end == DxfWriteEnd::Normal && closed;
+  const bool complete = r.end == DxfWriteEnd::Normal;
+  const bool closed = complete ? out.commit(false) : (out.discard(), false);
+  const bool ok = complete && closed;
   promptLine(app, ok ? msg::kNormalEnd : msg::kErrorEnd);
   log.write(ok ? kLogNormalEnd : kLogErrorEnd);
   log.close();
@@ -104,10 +88,7 @@ DxfOutResult WriteDxfFile(AppState& app, std::string_view arguments, const DxfOu
   d.current = saved;
   app.host.invalidate(Window::Command);
   app.host.invalidate(Window::Graphics);
-  if (ok) {
-    out.keep = true;
-    return DxfOutResult::Normal;
-  }
+  if (ok) return DxfOutResult::Normal;
   if (stopped) return DxfOutResult::Stopped;
   if (r.end == DxfWriteEnd::Broken)
     db::ShowRefusal(app, msg::kCellBroken, r.brokenCell);

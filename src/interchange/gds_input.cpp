@@ -189,6 +189,7 @@ class StreamReader {
   std::int32_t dbu_;
   std::int32_t gdsUnit_;
   bool headerWritten_ = false;
+  bool unnamed_ = false;  // inside a structure without a name
   std::string libName_;
   std::array<std::int16_t, 12> dates_{};
   Building el_;
@@ -222,6 +223,7 @@ void StreamReader::planNames(std::span<const std::uint8_t> bytes, std::size_t st
     at += length;
     if (!strName) continue;
     const std::string raw = gds::GetString(r);
+    if (raw.empty()) continue;  // a structure without a name is skipped, not renamed
     const std::string clean = CleanCellName(raw);
     std::string cell = clean;
     for (int k = 1; used.count(cell); ++k) {
@@ -348,6 +350,7 @@ Stop StreamReader::handle(const Record& r, const gds::RecordInfo& info) {
       return structureName(r);
     case Action::EndStr:
       finishCell();
+      unnamed_ = false;
       return Stop::None;
     case Action::BeginElement: {
       static constexpr db::ElementType kTypes[5] = {db::ElementType::Polygon, db::ElementType::Line,
@@ -455,6 +458,12 @@ Stop StreamReader::structureName(const Record& r) {
   finishCell();
   writeLogHeader();
   const std::string raw = gds::GetString(r);
+  unnamed_ = raw.empty();
+  if (unnamed_) {
+    // No cell can be made for it: its elements go, with one line that says why.
+    warn("-", "***WARNING*** STRUCTURE WITHOUT A NAME SKIPPED");
+    return Stop::None;
+  }
   std::string cell;
   if (planIndex_ < plan_.size() && plan_[planIndex_].first == raw)
     cell = plan_[planIndex_++].second;
@@ -629,7 +638,7 @@ Stop StreamReader::output(const db::ElementSettings& s) {
 Stop StreamReader::endElement() {
   const std::size_t count = el_.xy.size() / 2;
   if (!cellOpen_) {
-    warn("-", "***WARNING*** ELEMENT OUTSIDE A STRUCTURE SKIPPED");
+    if (!unnamed_) warn("-", "***WARNING*** ELEMENT OUTSIDE A STRUCTURE SKIPPED");
     return Stop::None;
   }
   if (count == 0) {
@@ -860,7 +869,7 @@ StreamInResult ReadStreamFile(AppState& app, std::string_view arguments) {
   fs::remove(warnPath, ec);  // warnings of an earlier run are not this run's
   LogFile log;
   if (!log.create(logPath)) {
-    ++app.dispatch.errorsReported;
+    command::ShowError(app, db::FormatMessage(msg::kFileNotCreatable, logPath), msg::kCaptionError);
     discardDesign(app);
     return StreamInResult::Failed;
   }
@@ -902,6 +911,9 @@ StreamInResult ReadStreamFile(AppState& app, std::string_view arguments) {
   }
   reader.reportFailure(stop);
   log.close();
+  // The warnings up to the error belong to this run's log, not to a file left beside it.
+  appendWarnings(logPath, warnPath);
+  fs::remove(warnPath, ec);
   discardDesign(app);
   return stop == Stop::Escape ? StreamInResult::Stopped : StreamInResult::Failed;
 }

@@ -195,17 +195,16 @@ StreamOutResult WriteStreamFile(AppState& app, std::string_view arguments,
     if (!app.continueFlag) break;
   }
   const bool stopped = !app.continueFlag;
-  const bool closed = w.closeLibrary();
-  const bool ok = closed && failedCell.empty() && !stopped;
+  const bool complete = failedCell.empty() && !stopped;
+  const bool closed = w.closeLibrary(complete);
+  const bool ok = closed && complete;
   promptLine(app, ok ? msg::kNormalEnd : msg::kErrorEnd);
   log.write(ok ? kLogNormalEnd : kLogErrorEnd);
   log.close();
   SortLog(logPath, 8, 2, column);
   d.current = saved;
   if (!ok) {
-    // A file that is not the whole design must not look like one.
-    std::error_code ec;
-    fs::remove(path, ec);
+    // A stream that is not the whole design never took the file's name.
     if (stopped) return StreamOutResult::Stopped;
     if (!closed || w.writeFailed())
       db::ShowRefusal(app, msg::kWriteFailed, path);

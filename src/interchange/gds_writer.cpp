@@ -1,6 +1,7 @@
 #include "interchange/gds_writer.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -64,9 +65,7 @@ UserPoint rotate(UserPoint v, double deg) {
 
 }  // namespace
 
-StreamWriter::~StreamWriter() {
-  if (fd_ >= 0) ::close(fd_);
-}
+StreamWriter::~StreamWriter() = default;
 
 std::optional<std::int32_t> FileInteger(double userValue, double u) {
   const double q = userValue / u;
@@ -106,9 +105,11 @@ int StreamWriter::openLibrary(const std::string& path, double u, const DateTime&
   const std::size_t nameStart = cut == std::string::npos ? 0 : cut + 1;
   if (auto dot = libName.find('.', nameStart); dot != std::string::npos) libName.resize(dot);
   libName += ".DB";
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd_ < 0) return -3;
-  if (!sink) sink = [this](const std::uint8_t* d, std::size_t n) { return writeAll(fd_, d, n); };
+  // Only a complete stream takes the name: a run killed or failed half way leaves nothing there.
+  struct stat existing {};
+  if (::lstat(path.c_str(), &existing) == 0 || !file_.create(path)) return -3;
+  if (!sink)
+    sink = [this](const std::uint8_t* d, std::size_t n) { return writeAll(file_.fd(), d, n); };
   out_ = std::make_unique<RecordWriter>(std::move(sink));
   u_ = u;
   libraryOpen_ = true;
@@ -232,15 +233,17 @@ int StreamWriter::text(UserPoint at, std::string_view s, int justification) {
   return 0;
 }
 
-bool StreamWriter::closeLibrary() {
+bool StreamWriter::closeLibrary(bool keep) {
   if (!libraryOpen_) return false;
   endStructure();
   out_->empty(R(Rec::EndLib));
   static const std::array<std::uint8_t, 2048> kTail{};
   out_->raw(kTail);
   bool ok = out_->flush();
-  if (::close(fd_) != 0) ok = false;
-  fd_ = -1;
+  if (ok && keep)
+    ok = file_.commit(false);
+  else
+    file_.discard();
   libraryOpen_ = false;
   return ok;
 }

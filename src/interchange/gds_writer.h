@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "db/safe_write.h"
 #include "interchange/gds_record_stream.h"
 
 namespace lav::gds {
@@ -39,10 +40,10 @@ class StreamWriter {
   StreamWriter& operator=(const StreamWriter&) = delete;
   ~StreamWriter();
 
-  // Creates the file at path (never over an existing file) and writes HEADER, BGNLIB, LIBNAME
-  // and UNITS. u is the size of the file's database unit in user units. A given sink receives
-  // the bytes instead of the file (the file is still created). -1 library open, -2 file name
-  // longer than 13 characters, -3 file not creatable.
+  // Creates the work file for path and writes HEADER, BGNLIB, LIBNAME and UNITS. u is the size of
+  // the file's database unit in user units. A given sink receives the bytes instead of the file
+  // (the file is still created). -1 library open, -2 file name longer than 13 characters, -3 file
+  // not creatable.
   int openLibrary(const std::string& path, double u, const DateTime& now, ByteSink sink = {});
   // -1 no library open, -2 name equal to the previous structure's.
   int beginStructure(std::string_view name, const DateTime& created, const DateTime& modified);
@@ -56,9 +57,10 @@ class StreamWriter {
                      double rowPitch);
   int text(UserPoint at, std::string_view text, int justification);
 
-  // Ends an open structure, writes ENDLIB and its 2048 zero bytes, closes the file. False when
-  // any byte of the run could not be written.
-  bool closeLibrary();
+  // Ends an open structure, writes ENDLIB and its 2048 zero bytes and closes the file. With keep
+  // the file takes its name (never over an existing file); without, it is removed. False when
+  // any byte of the run could not be written or the file could not take its name.
+  bool closeLibrary(bool keep = true);
 
   // Element attributes, set before each element.
   double layer = 0;
@@ -81,7 +83,7 @@ class StreamWriter {
   bool libraryOpen_ = false, structureOpen_ = false;
   std::string lastStructure_;
   double u_ = 0.001;
-  int fd_ = -1;
+  db::WorkFile file_;
   std::unique_ptr<RecordWriter> out_;
   std::vector<std::int32_t> xy_;
 };

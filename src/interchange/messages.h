@@ -9,6 +9,7 @@ inline constexpr const char* kUnitsDiffer =
     "データベースが違いますがこのまま実行しますか。\nCAD: %ld  GDSII: %ld ";
 inline constexpr const char* kCaptionNotice = "お知らせ";
 inline constexpr const char* kCreateFailed = "ファイルの作成に失敗しました。";
+inline constexpr const char* kFileNotCreatable = "ファイル %s を作成できません。";
 inline constexpr const char* kTooManyCells = "セルの数が多すぎてこれ以上作成することは出来ません。";
 inline constexpr const char* kNoMemoryForCell = "のデーターを読み込むメモリが不足しました";
 inline constexpr const char* kRunning = "実行中";

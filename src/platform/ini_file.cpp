@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/file_lock.h"
 #include "platform/sjis.h"
 
 namespace lav::ini {
@@ -205,11 +206,18 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
   return v ? *v : std::string(fallback);
 }
 
+bool UpdateProfile(const std::string& path, const std::function<void(IniFile&)>& change) {
+  filelock::Lock lock;
+  // Without a lock (a folder that cannot be written) the update still goes ahead as before.
+  lock.acquire(path + ".lock", true, true);
+  IniFile f = IniFile::load(path);
+  change(f);
+  return f.save(path);
+}
+
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value) {
-  IniFile f = IniFile::load(path);
-  f.set(section, key, value);
-  return f.save(path);
+  return UpdateProfile(path, [&](IniFile& f) { f.set(section, key, value); });
 }
 
 }  // namespace lav::ini

@@ -3,6 +3,7 @@
 // key keeps every other line of the file as it was. Text is taken as bytes (Shift-JIS here).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,6 +44,10 @@ class IniFile {
 
 // Where Lavinor.ini lives: $XDG_CONFIG_HOME, else ~/.config.
 std::string SettingsFilePath();
+
+// Reads the file, lets change edit it and writes it back, all under an exclusive lock on
+// "<path>.lock": two programs updating it at once see each other's change and lose none.
+bool UpdateProfile(const std::string& path, const std::function<void(IniFile&)>& change);
 
 // One-call forms in the manner of the platform's profile functions: each reads the file, and
 // the writer writes it back at once. A missing key reads as fallback.

@@ -54,10 +54,17 @@ void startupMessage(QtMsgType type, const QMessageLogContext& context, const QSt
 }
 
 QRect toQRect(const shell::WindowRect& r) {
-  return {r.left, r.top, r.width(), r.height()};
+  return {r.left, r.top, static_cast<int>(r.width()), static_cast<int>(r.height())};
 }
 shell::WindowRect fromQRect(const QRect& r) {
   return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+// Where stored rectangles may be: every screen's area.
+std::vector<shell::WindowRect> screenRects() {
+  std::vector<shell::WindowRect> out;
+  for (const QScreen* s : QGuiApplication::screens()) out.push_back(fromQRect(s->geometry()));
+  return out;
 }
 
 std::optional<command::Key> keyOf(int qtKey) {
@@ -156,7 +163,7 @@ bool MainWindows::start() {
   host.windows.graphics = graphics;
 
   const shell::WindowLayout layout =
-      shell::StoredLayout(app.shell.settingsPath, W, H, app.shell.lineHeight);
+      shell::StoredLayout(app.shell.settingsPath, W, H, app.shell.lineHeight, screenRects());
   // The rectangles are the windows' frames; the clients fit inside once the frames are known.
   frames_.place(command, toQRect(layout.command));
   frames_.place(status, toQRect(layout.status));
@@ -340,7 +347,8 @@ bool MainWindows::showToolWindow(ToolWindow which, ToolWindowState state) {
   if (!toolbar) {
     auto* t = new ToolbarWindow(*this, app.programDir + "/icons");
     QPoint at = toolWindowPlace();
-    if (auto r = shell::ReadWindowRect(app.shell.settingsPath, shell::msg::kKeyToolbar))
+    if (auto r = shell::ReadWindowRect(app.shell.settingsPath, shell::msg::kKeyToolbar);
+        r && shell::UsableWindowRect(*r, screenRects()))
       at = QPoint(r->left, r->top);
     t->move(at);
     toolbar = t;

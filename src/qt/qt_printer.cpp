@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "db/safe_write.h"
 #include "platform/sjis.h"
 #include "qt/qt_host.h"
 #include "qt/qt_surface.h"
@@ -48,7 +49,9 @@ class QtPrinterDevice : public PrinterDevice {
   // A PDF file printer when pdfPath is not empty, else the system printer of that name.
   QtPrinterDevice(const QString& pdfPath, const QString& printerName) : pdfPath_(pdfPath) {
     if (!pdfPath.isEmpty()) {
-      partPath_ = pdfPath + QString(".part-%1").arg(::getpid());
+      // A work file of the design's kind, so that one left by a killed run is cleaned away.
+      partPath_ = QFile::decodeName(
+          db::SafeWriteTempName(QFile::encodeName(pdfPath).toStdString()).c_str());
       auto pdf = std::make_unique<QPdfWriter>(partPath_);
       pdf->setResolution(kDotsPerInch);
       pdf->setPageLayout(

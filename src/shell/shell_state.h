@@ -2,6 +2,7 @@
 // and the Graphics Window's pointer modes.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,9 @@ inline constexpr int kClosingGraphicsFirst = 4;
 // Screen rectangle of a window, as stored: left, top, right, bottom.
 struct WindowRect {
   int left = 0, top = 0, right = 0, bottom = 0;
-  int width() const { return right - left; }
-  int height() const { return bottom - top; }
+  // In 64 bits: a rectangle read from a file may span more than an int holds.
+  std::int64_t width() const { return std::int64_t(right) - left; }
+  std::int64_t height() const { return std::int64_t(bottom) - top; }
   bool operator==(const WindowRect&) const = default;
 };
 
@@ -43,7 +45,7 @@ struct ShellState {
   int lineHeight = 16;  // the Command Window's L
   bool toolbarExists = false;
   bool toolbarReshow = true;   // the Toolbar is shown again when one of our windows gains focus
-  bool paletteShown = false;  // the paint palette is up: clicks are not snapped
+  bool paletteShown = false;   // the paint palette is up: clicks are not snapped
   unsigned statusPending = 0;  // Status Window fields asked to repaint (StatusField bits)
   PointerState pointer;
 };

@@ -1,6 +1,8 @@
 #include "shell/startup.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -64,35 +66,53 @@ bool SkipsInstanceCheck(const std::vector<std::string>& args) {
 }
 
 bool SetRunningMark(const std::string& iniPath, const char* value) {
-  ini::IniFile f = ini::IniFile::load(iniPath);
-  const auto before = f.get(s(msg::kSectionStart), s(msg::kKeyOpen));
-  f.set(s(msg::kSectionStart), s(msg::kKeyOpen), value);
-  f.save(iniPath);
+  // The check and the mark are one step under the settings lock: of two programs started
+  // together, the second sees the first one's mark.
+  std::optional<std::string> before;
+  ini::UpdateProfile(iniPath, [&](ini::IniFile& f) {
+    before = f.get(s(msg::kSectionStart), s(msg::kKeyOpen));
+    f.set(s(msg::kSectionStart), s(msg::kKeyOpen), value);
+  });
   return before && *before == "1";
 }
 
 bool FixBackground(const std::string& iniPath, const std::vector<std::string>& args) {
-  ini::IniFile f = ini::IniFile::load(iniPath);
   const std::string section = s(msg::kSectionBackground), key = s(msg::kKeyBackground);
-  const auto stored = f.get(section, key);
-  bool white = stored && *stored != s(msg::kBlack);
-  for (const auto& a : args) {
-    const std::string u = upper(a);
-    if (u == "/W" || u == "-W") white = true;
-    if (u == "/B" || u == "-B") white = false;
-  }
-  f.set(section, key, s(white ? msg::kWhite : msg::kBlack));
-  f.save(iniPath);
+  bool white = false;
+  ini::UpdateProfile(iniPath, [&](ini::IniFile& f) {
+    const auto stored = f.get(section, key);
+    white = stored && *stored != s(msg::kBlack);
+    for (const auto& a : args) {
+      const std::string u = upper(a);
+      if (u == "/W" || u == "-W") white = true;
+      if (u == "/B" || u == "-B") white = false;
+    }
+    f.set(section, key, s(white ? msg::kWhite : msg::kBlack));
+  });
   return white;
 }
 
 std::optional<WindowRect> ReadWindowRect(const std::string& iniPath, const char* key) {
   const auto v = ini::IniFile::load(iniPath).get(s(msg::kSectionWindowSize), s(key));
   if (!v) return std::nullopt;
-  WindowRect r;
-  if (std::sscanf(v->c_str(), "%d %d %d %d", &r.left, &r.top, &r.right, &r.bottom) != 4)
+  // Read wide, so that a number beyond an int is refused rather than wrapped.
+  long long n[4];
+  if (std::sscanf(v->c_str(), "%lld %lld %lld %lld", &n[0], &n[1], &n[2], &n[3]) != 4)
     return std::nullopt;
-  return r;
+  for (long long x : n)
+    if (x < INT32_MIN || x > INT32_MAX) return std::nullopt;
+  return WindowRect{int(n[0]), int(n[1]), int(n[2]), int(n[3])};
+}
+
+bool UsableWindowRect(const WindowRect& r, const std::vector<WindowRect>& screens) {
+  // The window system makes no window wider or higher than 32767 pixels.
+  if (r.width() <= 0 || r.height() <= 0 || r.width() > 32767 || r.height() > 32767) return false;
+  for (const WindowRect& sc : screens) {
+    const std::int64_t w = std::min<std::int64_t>(r.right, sc.right) - std::max(r.left, sc.left);
+    const std::int64_t h = std::min<std::int64_t>(r.bottom, sc.bottom) - std::max(r.top, sc.top);
+    if (w >= kMinVisiblePart && h >= kMinVisiblePart) return true;
+  }
+  return false;
 }
 
 void SaveWindowRect(const std::string& iniPath, const char* key, const WindowRect& r) {
@@ -110,12 +130,27 @@ WindowLayout DefaultLayout(int W, int H, int L) {
   return l;
 }
 
-WindowLayout StoredLayout(const std::string& iniPath, int W, int H, int L) {
+WindowLayout StoredLayout(const std::string& iniPath, int W, int H, int L,
+                          std::vector<WindowRect> screens) {
   WindowLayout l = DefaultLayout(W, H, L);
-  if (auto r = ReadWindowRect(iniPath, msg::kKeyCommandWindow))
-    l.command = r->height() < 40 ? rectOf(0, 0, W / 4 + 2, H) : *r;
-  if (auto r = ReadWindowRect(iniPath, msg::kKeyStatusWindow)) l.status = *r;
-  if (auto r = ReadWindowRect(iniPath, msg::kKeyGraphicsWindow)) l.graphics = *r;
+  if (screens.empty()) screens.push_back({0, 0, W, H});
+  // A stored rectangle that no one could see or paint gives way to the default, which is
+  // written back so that the next start finds a good one.
+  const ini::IniFile f = ini::IniFile::load(iniPath);
+  auto take = [&](const char* key, WindowRect& slot) {
+    if (!f.get(s(msg::kSectionWindowSize), s(key))) return false;
+    const auto r = ReadWindowRect(iniPath, key);
+    if (!r || !UsableWindowRect(*r, screens)) {
+      SaveWindowRect(iniPath, key, slot);
+      return false;
+    }
+    slot = *r;
+    return true;
+  };
+  if (take(msg::kKeyCommandWindow, l.command) && l.command.height() < 40)
+    l.command = rectOf(0, 0, W / 4 + 2, H);
+  take(msg::kKeyStatusWindow, l.status);
+  take(msg::kKeyGraphicsWindow, l.graphics);
   return l;
 }
 

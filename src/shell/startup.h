@@ -34,7 +34,7 @@ bool SetRunningMark(const std::string& iniPath, const char* value);
 // order, writing the choice back. True for a white background.
 bool FixBackground(const std::string& iniPath, const std::vector<std::string>& args);
 
-// "WindowSize"/key as four integers; nullopt when missing or not four integers.
+// "WindowSize"/key as four integers; nullopt when missing, not four integers or beyond an int.
 std::optional<WindowRect> ReadWindowRect(const std::string& iniPath, const char* key);
 void SaveWindowRect(const std::string& iniPath, const char* key, const WindowRect& rect);
 
@@ -43,9 +43,18 @@ struct WindowLayout {
 };
 // The fixed arrangement for a W x H screen and the Command Window's line height L.
 WindowLayout DefaultLayout(int screenW, int screenH, int lineHeight);
+// A window needs this much of itself on a screen, each way, to be seen and taken hold of.
+inline constexpr int kMinVisiblePart = 16;
+// Whether a stored rectangle can make a window: a positive size the window system allows, and
+// at least kMinVisiblePart pixels each way on one of the screens.
+bool UsableWindowRect(const WindowRect& rect, const std::vector<WindowRect>& screens);
+
 // The default arrangement with each stored rectangle in place of its default; a stored Command
-// Window rectangle less than 40 pixels high gives the full-height column at (0, 0).
-WindowLayout StoredLayout(const std::string& iniPath, int screenW, int screenH, int lineHeight);
+// Window rectangle less than 40 pixels high gives the full-height column at (0, 0). A stored
+// rectangle that is not usable on the screens (none given: the one W x H screen) is replaced by
+// its default, which is written back.
+WindowLayout StoredLayout(const std::string& iniPath, int screenW, int screenH, int lineHeight,
+                          std::vector<WindowRect> screens = {});
 
 // Whether the Toolbar is shown at the first paint: "Toolbar"/"Toolbar" missing or "TRUE".
 bool ToolbarWanted(const std::string& iniPath);

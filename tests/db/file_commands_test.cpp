@@ -2,6 +2,7 @@
 // a new design may not take, the paint-marks file, and the refusals an open must show.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,6 +13,7 @@
 #include "db/design_builder.h"
 #include "db/design_files.h"
 #include "db/safe_write.h"
+#include "platform/file_lock.h"
 #include "platform/scripted_host.h"
 #include "shell/app_state.h"
 
@@ -107,6 +109,54 @@ TEST_F(FileCommands, SafeWriteLeavesTheOldFileOnEveryFailure) {
   std::string error;
   EXPECT_EQ(WriteFileSafely(target.string(), data, {}, error), SafeWriteResult::Written);
   EXPECT_EQ(bytesOf(target), data);
+}
+
+// Work files of programs that ended (killed mid-save) go with the next save in their folder;
+// those of running programs, locked ones and other names stay.
+TEST_F(FileCommands, TheNextSaveRemovesWorkFilesOfEndedPrograms) {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);  // its pid now names no process
+  const std::string dead = std::to_string(child);
+  const std::string live = std::to_string(::getppid());
+  struct Case {
+    std::string name;
+    bool stays;
+  } cases[] = {{"BUF$BUFF.88B." + dead, false},
+               {"BUF$BUFF.88B." + dead + "-3", false},
+               {"BUF$BUFF.88B." + live, true},
+               {"BUF$BUFF.88B." + dead + "-x", true},
+               {"BUF$BUFF.88B." + dead + "0", true},  // the lock below holds it
+               {"BUF$BUFF.88B", true},
+               {"notes.txt", true}};
+  for (const auto& c : cases) writeBytes(c.name, "left over");
+  filelock::Lock held;  // a writer of another pid namespace holds its work file locked
+  ASSERT_TRUE(held.acquire((dir / ("BUF$BUFF.88B." + dead + "0")).string(), false, false));
+  std::string error;
+  const std::vector<std::uint8_t> data(10, 1);
+  ASSERT_EQ(WriteFileSafely((dir / "x.cad").string(), data, {}, error), SafeWriteResult::Written);
+  for (const auto& c : cases) EXPECT_EQ(fs::exists(c.name), c.stays) << c.name;
+}
+
+// A design open in one program is refused to a second one, by name, until the first closes it;
+// the second's refusal leaves the first's work alone.
+TEST_F(FileCommands, ADesignOpenElsewhereIsRefusedByName) {
+  ASSERT_TRUE(NewDesign(app, "shared"));
+  ASSERT_TRUE(CloseDesign(app, true));
+  ASSERT_EQ(OpenDesign(app, "shared"), OpenResult::Opened);
+  ScriptedHost otherHost;
+  AppState other{otherHost};
+  EXPECT_EQ(OpenDesign(other, "shared"), OpenResult::Refused);
+  ASSERT_EQ(otherHost.boxes.size(), 1u);
+  EXPECT_EQ(otherHost.boxes[0].text,
+            "ファイル " + (dir / "shared.cad").string() +
+                " は他のプログラムで開かれています。そのプログラムで閉じてから開いて下さい。");
+  EXPECT_FALSE(other.design.isOpen());
+  EXPECT_TRUE(app.design.isOpen());
+  ASSERT_TRUE(CloseDesign(app, true));
+  EXPECT_EQ(OpenDesign(other, "shared"), OpenResult::Opened);
+  EXPECT_EQ(OpenDesign(app, "shared"), OpenResult::Refused);
+  ASSERT_TRUE(CloseDesign(other, false));
 }
 
 TEST_F(FileCommands, EscapeInTheMiddleOfTheCloseKeepsTheDesignOpen) {

@@ -2,6 +2,10 @@
 // with their transforms, arrays, the nesting depth, undefined cells, and Escape mid-redraw.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
 #include "command/command_window.h"
 #include "display/pens.h"
 #include "render_fixture.h"
@@ -195,6 +199,81 @@ TEST_F(RenderTest, BorderOfAnArrayWithAFrameOverItsInterior) {
   ASSERT_TRUE(draw());
   EXPECT_EQ(countAll(kRed), 0);
   EXPECT_GT(countAll(grey), 100);
+}
+
+// A stored count of half a billion rows (one byte of a 2-row array changed) costs what the
+// window shows: the members in view are drawn, wherever they are, and no more are visited.
+TEST_F(RenderTest, HugeArraysCostWhatTheWindowShows) {
+  struct Case {
+    const char* what;
+    int showAcell;
+    std::uint32_t angle;
+    int refl;
+    bool fit;  // else the window looks at rows 2,000,000 to 2,000,003
+  } cases[] = {{"fit border", 1, 0, 0, true},
+               {"fit all", 2, 0, 0, true},
+               {"fit turned 30 degrees", 1, 30000000, 0, true},
+               {"far rows", 1, 0, 0, false},
+               {"far rows every member", 2, 0, 0, false},
+               {"far rows turned", 2, 90000000, 0, false},
+               {"far rows mirrored", 2, 0, 1, false}};
+  long steps = 0;
+  host.onMessageStep = [&](bool&) { ++steps; };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    db::testing::NewImage(app.design);
+    app.settings.showAcell = c.showAcell;
+    cell("C");
+    // Fitted, a member is a few pixels high while a thousand rows share a pixel.
+    rect(4, 0, 0, 500, c.fit ? 50000000 : 500);
+    cell("TOP");
+    array("C", 0, 0, 4, 536870914, 1000, 1000, c.refl, c.angle);
+    // Where a point of member (column, row) lies.
+    const double turn = c.angle / 1e6 * 3.14159265358979 / 180;
+    auto member = [&](double col, double row) {
+      const double x = col * 1000, y = (c.refl ? -1 : 1) * row * 1000;
+      return std::pair<int, int>(
+          static_cast<int>(std::lround(x * std::cos(turn) - y * std::sin(turn))),
+          static_cast<int>(std::lround(x * std::sin(turn) + y * std::cos(turn))));
+    };
+    if (c.fit) {
+      FitToCell(app);
+    } else {
+      const auto [x, y] = member(0, 2000000);
+      ZoomToCorners(app.display.view, 1000, (x - 2000) / 1000.0, (y - 2000) / 1000.0,
+                    (x + 2000) / 1000.0, (y + 2000) / 1000.0);
+    }
+    app.continueFlag = true;
+    steps = 0;
+    ASSERT_TRUE(draw());
+    EXPECT_LT(steps, 5000);
+    if (c.fit && c.angle == 0) {
+      // The members overlap into one column from the bottom of the window to the top (under
+      // the interior's frame, where that is drawn).
+      const int wx = static_cast<int>(ToWindowX(app.display.view, 0));
+      EXPECT_EQ(count(kWhite, wx, 30, wx + 1, 270), 0);
+      EXPECT_GT(count(kRed, wx, 30, wx + 1, 270), 0);
+    } else if (!c.fit) {
+      const auto& v = app.display.view;
+      for (int col = 0; col < (c.showAcell == 2 ? 2 : 1); ++col) {
+        // The member's outline, 37 pixels a side, lies inside its window extent.
+        const auto [x0, y0] = member(col, 2000000);
+        const auto [x1, y1] = member(col + 0.5, 2000000.5);
+        const int wx0 = static_cast<int>(ToWindowX(v, std::min(x0, x1))) - 1;
+        const int wx1 = static_cast<int>(ToWindowX(v, std::max(x0, x1))) + 2;
+        const int wy0 = static_cast<int>(ToWindowY(v, std::max(y0, y1))) - 1;
+        const int wy1 = static_cast<int>(ToWindowY(v, std::min(y0, y1))) + 2;
+        EXPECT_GT(count(kRed, wx0, wy0, wx1, wy1), 4 * 30) << "member " << col;
+      }
+    }
+  }
+  // Escape still stops a drawing of it.
+  host.onMessageStep = [&](bool& flag) {
+    if (++steps == 20) flag = false;
+  };
+  steps = 0;
+  EXPECT_FALSE(draw());
+  EXPECT_LT(steps, 25);
 }
 
 TEST_F(RenderTest, UndefinedCellsAreReportedOncePerDrawing) {

@@ -246,6 +246,38 @@ TEST_F(StreamInput, RoundPathEndsWarnInTheLogAfterTheCells) {
   EXPECT_FALSE(fs::exists(dir / "in.PH$"));
 }
 
+// The warnings of a run that stopped on a format error end up in its log; no .PH$ stays.
+TEST_F(StreamInput, WarningsOfAFailedRunGoToItsLog) {
+  StreamBuilder b;
+  b.library().structure("B").path(1, 1, 100, {1500, 2500, 3000, 2500});
+  b.raw(0x3C, 0, {});  // a record no stream has: the run stops
+  EXPECT_TRUE(read(b.bytes()).empty());
+  const std::string log = ReadText(dir / "in.txt");
+  EXPECT_NE(std::string::npos, log.find("***WARNING*** LTYPE=1 X:1.500 Y:2.500")) << log;
+  EXPECT_NE(std::string::npos, log.find("Error end")) << log;
+  EXPECT_FALSE(fs::exists(dir / "in.PH$"));
+}
+
+// A structure without a name cannot become a cell: the log says so once, and the structures
+// around it come in whole.
+TEST_F(StreamInput, AStructureWithoutANameIsSkippedWithItsReason) {
+  StreamBuilder b;
+  b.library().structure("A").boundary(1, {0, 0, 10, 0, 10, 10, 0, 0}).endStructure();
+  b.structure("").boundary(1, {0, 0, 10, 0, 10, 10, 0, 0}).text(2, "T", 0, 0).endStructure();
+  b.structure("").boundary(1, {0, 0, 5, 0, 5, 5, 0, 0}).endStructure();
+  b.structure("C").boundary(3, {0, 0, 20, 0, 20, 20, 0, 0}).endStructure().endLibrary();
+  const auto dump = read(b.bytes());
+  ASSERT_EQ(4u, dump.size()) << ::testing::PrintToString(dump);
+  EXPECT_EQ(0u, dump[0].find("CELL A")) << dump[0];
+  EXPECT_EQ(0u, dump[2].find("CELL C")) << dump[2];
+  const std::string log = ReadText(dir / "in.txt");
+  EXPECT_EQ(std::string::npos, log.find("DEGENERATE")) << log;
+  const auto first = log.find("STRUCTURE WITHOUT A NAME SKIPPED");
+  ASSERT_NE(std::string::npos, first) << log;
+  EXPECT_NE(std::string::npos, log.find("STRUCTURE WITHOUT A NAME SKIPPED", first + 1)) << log;
+  closeDesign();
+}
+
 TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesign) {
   auto base = [] {
     StreamBuilder b;

@@ -124,10 +124,12 @@ TEST_F(IniFileOnDisk, MissingFileReadsAsEmptyAndWritingCreatesIt) {
   EXPECT_EQ(ReadProfileString(path, "A", "k", "sentinel"), "v");
   ASSERT_TRUE(WriteProfileString(path, "A", "k", "w"));
   EXPECT_EQ(read(path), "[A]\nk=w\n");
-  // No temporary file is left beside it.
-  int files = 0;
-  for (const auto& e : std::filesystem::directory_iterator(dir / "sub")) (void)e, ++files;
-  EXPECT_EQ(files, 1);
+  // No temporary file is left beside it; only the lock that updates take turns on.
+  std::string names;
+  for (const auto& e : std::filesystem::directory_iterator(dir / "sub"))
+    names += e.path().filename().string() + " ";
+  EXPECT_TRUE(names == "Lavinor.ini Lavinor.ini.lock " || names == "Lavinor.ini.lock Lavinor.ini ")
+      << names;
 }
 
 TEST_F(IniFileOnDisk, FailedWriteLeavesTheOldFile) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "platform/ini_file.h"
 #include "platform/scripted_host.h"
@@ -179,8 +181,8 @@ TEST_F(StartupTest, DamagedRectanglesAreNotUsed) {
     const char* text;
     bool used;
   };
-  const Case cases[] = {{"1 2 3 4", true},  {"1 2 3", false},   {"", false},
-                        {"a b c d", false}, {"1,2,3,4", false}, {" 5 6 7 8 9", true}};
+  const Case cases[] = {{"100 200 900 600", true}, {"1 2 3", false},   {"", false},
+                        {"a b c d", false},        {"1,2,3,4", false}, {" 5 6 700 800 9", true}};
   const WindowRect def = DefaultLayout(1600, 1000, 18).status;
   for (const auto& c : cases) {
     store("WindowSize", "Status Window", c.text);
@@ -193,6 +195,71 @@ TEST_F(StartupTest, DamagedRectanglesAreNotUsed) {
   // A Command Window rectangle under 40 pixels high gives the full-height column at (0, 0).
   SaveWindowRect(ini, "Command Window", {100, 100, 500, 130});
   EXPECT_EQ(StoredLayout(ini, 1600, 1000, 18).command, (WindowRect{0, 0, 402, 1000}));
+}
+
+// A rectangle that could hide a window (no size, inverted, off every screen, beyond an int) is
+// replaced by the default, which is written back for the next start.
+TEST_F(StartupTest, UnusableRectanglesGiveWayToTheDefaultAndAreSavedBack) {
+  struct Case {
+    const char* text;
+    bool used;
+  };
+  const Case cases[] = {{"410 10 1600 890", true},
+                        {"400 0 400 890", false},        // zero width
+                        {"1600 890 400 0", false},       // inverted
+                        {"400 10 1600 10", false},       // zero height
+                        {"5000 5000 6000 6000", false},  // off the screen
+                        {"-2147483648 0 2147483647 800", false},
+                        {"0 -2147483648 800 2147483647", false},
+                        {"0 0 99999999999 800", false},
+                        {"1590 980 2000 1200", false},  // a corner too small to take hold of
+                        {"1580 950 2000 1200", true}};
+  const WindowLayout def = DefaultLayout(1600, 1000, 18);
+  for (const auto& c : cases) {
+    store("WindowSize", "Graphics Window", c.text);
+    const WindowRect got = StoredLayout(ini, 1600, 1000, 18).graphics;
+    if (c.used) {
+      EXPECT_NE(got, def.graphics) << c.text;
+      EXPECT_EQ(value("WindowSize", "Graphics Window"), c.text);
+    } else {
+      EXPECT_EQ(got, def.graphics) << c.text;
+      EXPECT_EQ(value("WindowSize", "Graphics Window"), "400 0 1600 890") << c.text;
+    }
+  }
+  // A second screen to the right holds what the first does not.
+  store("WindowSize", "Status Window", "2000 100 2500 300");
+  EXPECT_EQ(StoredLayout(ini, 1600, 1000, 18, {{0, 0, 1600, 1000}, {1600, 0, 3520, 1080}}).status,
+            (WindowRect{2000, 100, 2500, 300}));
+  EXPECT_EQ(StoredLayout(ini, 1600, 1000, 18).status, def.status);
+}
+
+// Two programs started at the same moment: exactly one of them runs. Each trial races two
+// starts released together; 40 trials took under a second.
+TEST_F(StartupTest, OfTwoStartsAtOnceOnlyOneRuns) {
+  for (int trial = 0; trial < 40; ++trial) {
+    fs::remove_all(dir / "cfg");
+    std::atomic<int> ready{0};
+    std::atomic<bool> go{false};
+    bool othersRunning[2] = {};
+    auto start = [&](int i) {
+      ++ready;
+      while (!go) std::this_thread::yield();
+      othersRunning[i] = SetRunningMark(ini, "1");
+    };
+    std::thread a(start, 0), b(start, 1);
+    while (ready < 2) std::this_thread::yield();
+    go = true;
+    a.join();
+    b.join();
+    ASSERT_NE(othersRunning[0], othersRunning[1]) << "trial " << trial;
+  }
+  // "/S" still skips the check: the mark says running, and the start goes on.
+  touch("MOJIDATA.DAT");
+  touch("Lavinor.cmd");
+  app.shell.arguments = {"/s"};
+  EXPECT_EQ(CheckStart(app), StartOutcome::Run);
+  app.shell.arguments = {};
+  EXPECT_EQ(CheckStart(app), StartOutcome::AlreadyRunning);
 }
 
 TEST_F(StartupTest, ToolbarStateAtTheNextStart) {
