@@ -9,7 +9,6 @@
 
 namespace lav::db {
 
-inline constexpr std::int32_t kVersionOffset = 42;
 inline constexpr std::int32_t kHatchFlagOffset = 320;
 inline constexpr std::int32_t kLayerNamesFlagOffset = 325;
 inline constexpr std::int16_t kCurrentVersion = 450;
@@ -18,6 +17,16 @@ inline constexpr std::int16_t kFirstUnreadableVersion = 500;
 // The format version stored in the header.
 std::int16_t HeaderVersion(const DesignImage& image);
 
+// The blocks of the data area that the header points to, each with a presence flag.
+enum class HeaderBlock : std::uint8_t { HatchCounts, LayerNames };
+bool HasHeaderBlock(const DesignImage& image, HeaderBlock which);
+// The block's image offset as stored (meaningful only when the block is present).
+std::int32_t HeaderBlockAt(const DesignImage& image, HeaderBlock which);
+// Marks the block present at offset.
+void SetHeaderBlock(DesignImage& image, HeaderBlock which, std::int32_t offset);
+
+// The settings are one table of fields (offset, width, first version, range rule) read and
+// written by one loop.
 // Takes the header's settings (by the version's rules, every value brought into its range).
 // False, with nothing taken, for a version of 500 or more.
 bool ReadHeader(const DesignImage& image, Settings& settings);

@@ -15,7 +15,6 @@
 #include "display/element_draw.h"
 #include "display/messages.h"
 #include "display/pens.h"
-#include "platform/byte_io.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
 
@@ -33,12 +32,6 @@ namespace {
 
 constexpr std::int64_t kFullTurn = 360000000;
 
-std::string NameField(const std::uint8_t* p) {
-  std::size_t n = 0;
-  while (n < db::kNameBytes && p[n] != 0) ++n;
-  return std::string(reinterpret_cast<const char*>(p), n);
-}
-
 struct PlacementRecord {
   bool array = false;
   int reflection = 0;
@@ -50,32 +43,27 @@ struct PlacementRecord {
 };
 
 PlacementRecord ReadPlacement(const db::RecordView& r) {
-  const std::uint8_t* b = r.bytes.data();
+  db::Placement d;
   PlacementRecord p;
+  if (!db::DecodePlacement(r.bytes, d)) return p;
   p.array = r.kind() == db::ElementType::ACell;
-  p.reflection = le::getI16(b + 2) == 1 ? 1 : 0;
-  p.magnification = le::getU32(b + 4);
-  p.angle = le::getU32(b + 8);
-  if (p.array) {
-    p.columns = le::getI32(b + 12);
-    p.rows = le::getI32(b + 16);
-    p.columnPitch = le::getI32(b + 20);
-    p.rowPitch = le::getI32(b + 24);
-    p.name = NameField(b + 28);
-    p.x = le::getI32(b + 60);
-    p.y = le::getI32(b + 64);
-  } else {
-    p.name = NameField(b + 12);
-    p.x = le::getI32(b + 44);
-    p.y = le::getI32(b + 48);
-  }
+  p.reflection = d.reflection == 1 ? 1 : 0;
+  p.magnification = d.magnification;
+  p.angle = d.angle;
+  p.columns = d.columns;
+  p.rows = d.rows;
+  p.columnPitch = d.pitchX;
+  p.rowPitch = d.pitchY;
+  p.name = std::move(d.cellName);
+  p.x = d.x;
+  p.y = d.y;
   return p;
 }
 
-void ReadVertices(const std::uint8_t* p, int count, std::vector<Point>& out) {
-  out.resize(static_cast<std::size_t>(count));
-  for (int i = 0; i < count; ++i)
-    out[static_cast<std::size_t>(i)] = {le::getI32(p + 8 * i), le::getI32(p + 8 * i + 4)};
+// The vertices in the drawing's point type; out keeps its capacity from element to element.
+void ToPoints(const std::vector<db::Vertex>& v, std::vector<Point>& out) {
+  out.resize(v.size());
+  for (std::size_t i = 0; i < v.size(); ++i) out[i] = {v[i].x, v[i].y};
 }
 
 // The cell a placement names, with its stored extent.
@@ -461,12 +449,10 @@ void DrawCell(DrawContext& ctx, const PlacementTransform& frame, const db::CellE
   (void)slotOffset;
   auto& app = ctx.app;
   const int mask = app.display.elementTypeMask;
-  std::vector<Point> pts;
-  pts.reserve(256);
+  auto& pts = ctx.points;
   db::ReadElements(app.design.image, entry, [&](const db::RecordView& r) {
     if (!DrawStep(ctx)) return false;
     if (r.deleted()) return true;
-    const std::uint8_t* b = r.bytes.data();
     switch (r.kind()) {
       case db::ElementType::ACell:
         if (mask & (1 << 5)) DrawArray(ctx, frame, ReadPlacement(r));
@@ -476,34 +462,33 @@ void DrawCell(DrawContext& ctx, const PlacementTransform& frame, const db::CellE
         break;
       case db::ElementType::Text: {
 #if LAVINOR_SCREEN_TEXT
-        const int n = std::max<int>(0, le::getI16(b + 20));
+        db::TextRecord& d = ctx.text;
+        if (!db::DecodeText(r.bytes, d)) break;
         ScreenText t;
-        t.layer = le::getI16(b + 2);
-        t.reflection = le::getI16(b + 10) == 1 ? 1 : 0;
-        t.magnification = le::getU32(b + 12);
-        t.angle = le::getU32(b + 16);
-        t.text = std::string_view(reinterpret_cast<const char*>(b + 22),
-                                  static_cast<std::size_t>(std::min(n, 512)));
-        t.x = le::getI32(b + 22 + n);
-        t.y = le::getI32(b + 26 + n);
+        t.layer = d.layer;
+        t.reflection = d.reflection == 1 ? 1 : 0;
+        t.magnification = d.magnification;
+        t.angle = d.angle;
+        t.text = std::string_view(d.text).substr(0, 512);
+        t.x = d.x;
+        t.y = d.y;
         DrawText(ctx, frame, t);
 #endif
         break;
       }
       case db::ElementType::Rect:
       case db::ElementType::Polygon: {
-        const int count = le::getI16(b + 4);
-        if (count < 1) break;
-        ReadVertices(b + 6, count, pts);
-        DrawArea(ctx, frame, le::getI16(b + 2), pts.data(), count);
+        if (!db::DecodeArea(r.bytes, ctx.area) || ctx.area.vertices.empty()) break;
+        ToPoints(ctx.area.vertices, pts);
+        DrawArea(ctx, frame, ctx.area.layer, pts.data(), static_cast<int>(pts.size()));
         break;
       }
       case db::ElementType::Line: {
-        const int count = le::getI16(b + 10);
-        if (count < 1) break;
-        ReadVertices(b + 12, count, pts);
-        DrawLineElement(ctx, frame, le::getI16(b + 2), le::getI16(b + 4), le::getI32(b + 6),
-                        pts.data(), count);
+        const db::LineRecord& d = ctx.line;
+        if (!db::DecodeLine(r.bytes, ctx.line) || d.vertices.empty()) break;
+        ToPoints(d.vertices, pts);
+        DrawLineElement(ctx, frame, d.layer, d.tip, d.width, pts.data(),
+                        static_cast<int>(pts.size()));
         break;
       }
     }
