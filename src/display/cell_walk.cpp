@@ -60,12 +60,6 @@ PlacementRecord ReadPlacement(const db::RecordView& r) {
   return p;
 }
 
-// The vertices in the drawing's point type; out keeps its capacity from element to element.
-void ToPoints(const std::vector<db::Vertex>& v, std::vector<Point>& out) {
-  out.resize(v.size());
-  for (std::size_t i = 0; i < v.size(); ++i) out[i] = {v[i].x, v[i].y};
-}
-
 // The cell a placement names, with its stored extent.
 struct PlacedCell {
   std::int32_t slot = 0;
@@ -449,7 +443,6 @@ void DrawCell(DrawContext& ctx, const PlacementTransform& frame, const db::CellE
   (void)slotOffset;
   auto& app = ctx.app;
   const int mask = app.display.elementTypeMask;
-  auto& pts = ctx.points;
   db::ReadElements(app.design.image, entry, [&](const db::RecordView& r) {
     if (!DrawStep(ctx)) return false;
     if (r.deleted()) return true;
@@ -478,17 +471,16 @@ void DrawCell(DrawContext& ctx, const PlacementTransform& frame, const db::CellE
       }
       case db::ElementType::Rect:
       case db::ElementType::Polygon: {
-        if (!db::DecodeArea(r.bytes, ctx.area) || ctx.area.vertices.empty()) break;
-        ToPoints(ctx.area.vertices, pts);
+        auto& pts = ctx.area.vertices;
+        if (!db::DecodeArea(r.bytes, ctx.area) || pts.empty()) break;
         DrawArea(ctx, frame, ctx.area.layer, pts.data(), static_cast<int>(pts.size()));
         break;
       }
       case db::ElementType::Line: {
-        const db::LineRecord& d = ctx.line;
-        if (!db::DecodeLine(r.bytes, ctx.line) || d.vertices.empty()) break;
-        ToPoints(d.vertices, pts);
-        DrawLineElement(ctx, frame, d.layer, d.tip, d.width, pts.data(),
-                        static_cast<int>(pts.size()));
+        db::LineRecord& d = ctx.line;
+        if (!db::DecodeLine(r.bytes, d) || d.vertices.empty()) break;
+        DrawLineElement(ctx, frame, d.layer, d.tip, d.width, d.vertices.data(),
+                        static_cast<int>(d.vertices.size()));
         break;
       }
     }

@@ -9,7 +9,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "db/record_codec.h"
 #include "display/view_transform.h"
 #include "platform/surface.h"
 
@@ -48,12 +47,11 @@ struct DrawContext {
   // Told of every placement the walk expands (the cell tree report): array or single, the
   // placed cell's name, whether the design has that cell, and the placed cell's depth.
   std::function<void(bool array, std::string_view name, bool defined, int depth)> placementVisited;
-  // Records decoded by the walk, reused from element to element: an element is drawn before
-  // the walk enters another cell.
+  // Records decoded by the walk, reused from element to element (an element is drawn before
+  // the walk enters another cell); drawing transforms their vertices in place.
   db::TextRecord text;
   db::AreaRecord area;
   db::LineRecord line;
-  std::vector<Point> points;
 };
 
 // Grows acc by e.
