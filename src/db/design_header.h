@@ -1,5 +1,5 @@
 // The working settings kept in a design's first 384 bytes: moved into the program's settings
-// when a design is opened and back before it is written.
+// when a design is opened and back before it is written. The header's part of the record codec.
 #pragma once
 
 #include <cstdint>
@@ -25,9 +25,9 @@ std::int32_t HeaderBlockAt(const DesignImage& image, HeaderBlock which);
 // Marks the block present at offset.
 void SetHeaderBlock(DesignImage& image, HeaderBlock which, std::int32_t offset);
 
-// The settings are one table of fields (offset, width, first version, range rule) read and
-// written by one loop.
-// Takes the header's settings (by the version's rules, every value brought into its range).
+// Takes the header's settings (by the version's rules, every value brought into its range). The
+// settings are one table of fields (offset, width, first version, range) that both directions
+// loop over.
 // False, with nothing taken, for a version of 500 or more.
 bool ReadHeader(const DesignImage& image, Settings& settings);
 
