@@ -20,7 +20,6 @@
 #include "geometry/figure_merge.h"
 #include "geometry/messages.h"
 #include "geometry/selection.h"
-#include "platform/byte_io.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
 
@@ -48,25 +47,21 @@ struct PickedFigure {
 };
 
 std::optional<PickedFigure> decode(std::span<const std::uint8_t> r) {
-  if (r.size() < 6) return std::nullopt;
   PickedFigure f;
-  f.type = static_cast<std::int16_t>(le::getI16(&r[0]) % db::kDeletedOffset);
-  std::size_t first;
-  std::int32_t count;
-  if (f.type == 3 || f.type == 4) {
-    count = le::getI16(&r[4]);
-    first = 6;
-  } else if (f.type == 5 && r.size() >= 12) {
-    f.tip = le::getI16(&r[4]);
-    f.width = le::getI32(&r[6]);
-    count = le::getI16(&r[10]);
-    first = 12;
+  db::AreaRecord area;
+  db::LineRecord line;
+  if (db::DecodeArea(r, area)) {
+    f.type = static_cast<std::int16_t>(area.type);
+    f.vertices = std::move(area.vertices);
+  } else if (db::DecodeLine(r, line)) {
+    f.type = static_cast<std::int16_t>(db::ElementType::Line);
+    f.tip = line.tip;
+    f.width = line.width;
+    f.vertices = std::move(line.vertices);
   } else {
     return std::nullopt;
   }
-  if (count < 1 || first + 8 * std::size_t(count) > r.size()) return std::nullopt;
-  for (std::int32_t i = 0; i < count; ++i)
-    f.vertices.push_back({le::getI32(&r[first + 8 * i]), le::getI32(&r[first + 8 * i + 4])});
+  if (f.vertices.empty()) return std::nullopt;
   return f;
 }
 

@@ -5,7 +5,6 @@
 #include "db/cad_file.h"
 #include "db/design_header.h"
 #include "db/element_stream.h"
-#include "platform/byte_io.h"
 
 namespace lav::db {
 namespace {
@@ -19,11 +18,11 @@ bool blockInside(const DesignImage& image, std::int32_t offset, std::int32_t siz
 std::string ValidateImage(const DesignImage& image) {
   if (image.usedSize < kDataStart) return "shorter than an empty design";
   if (image.bytes[0] != '#') return "no design magic";
-  if (image.bytes[kHatchFlagOffset] == 0xFF &&
-      !blockInside(image, le::getI32(image.at(kHatchFlagOffset + 1)), kHatchBlockSize))
+  if (HasHeaderBlock(image, HeaderBlock::HatchCounts) &&
+      !blockInside(image, HeaderBlockAt(image, HeaderBlock::HatchCounts), kHatchBlockSize))
     return "hatch table outside the data";
-  if (image.bytes[kLayerNamesFlagOffset] == 0xFF &&
-      !blockInside(image, le::getI32(image.at(kLayerNamesFlagOffset + 1)), kLayerNamesBlockSize))
+  if (HasHeaderBlock(image, HeaderBlock::LayerNames) &&
+      !blockInside(image, HeaderBlockAt(image, HeaderBlock::LayerNames), kLayerNamesBlockSize))
     return "layer names outside the data";
   for (int k = 1; k <= kSlotCount; ++k) {
     const std::int32_t off = SlotOffset(k);

@@ -6,7 +6,6 @@
 
 #include "db/cell_directory.h"
 #include "db/element_stream.h"
-#include "platform/byte_io.h"
 
 namespace lav::db {
 
@@ -60,9 +59,9 @@ CopyOutcome CopyCell(const DesignImage& source, std::string_view sourceName,
       std::memcpy(destination.at(at), payload.data() + static_cast<std::size_t>(i) * kPayloadSize,
                   kPayloadSize);
       if (isFresh)
-        le::putI32(destination.at(at + kPayloadSize), i + 1 < count ? at + kBlockSize : 0);
+        SetNextBlock(destination, at, i + 1 < count ? at + kBlockSize : 0);
       else if (i == kept - 1 && fresh > 0)
-        le::putI32(destination.at(at + kPayloadSize), firstFresh);
+        SetNextBlock(destination, at, firstFresh);
       // A reused block that is not the last of the old chain keeps its next offset: the spare
       // blocks behind the copy stay in the chain for later appends.
     }

@@ -9,21 +9,20 @@
 #include "db/design_header.h"
 #include "db/element_stream.h"
 #include "db/messages.h"
-#include "platform/byte_io.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
 
 namespace lav::db {
 namespace {
 
-// Copies a layer table whose flag byte is 0xFF to the destination position.
-bool copyTable(const DesignImage& src, DesignImage& dst, std::int32_t flagOffset, std::int32_t size,
+// Copies a layer table that the header marks present to the destination position.
+bool copyTable(const DesignImage& src, DesignImage& dst, HeaderBlock which, std::int32_t size,
                std::int32_t& at) {
-  if (src.bytes[flagOffset] != 0xFF) return true;
-  const std::int32_t from = le::getI32(src.at(flagOffset + 1));
+  if (!HasHeaderBlock(src, which)) return true;
+  const std::int32_t from = HeaderBlockAt(src, which);
   if (from < kDataStart || from > src.usedSize - size) return false;
   std::memcpy(dst.at(at), src.at(from), size);
-  le::putI32(dst.at(flagOffset + 1), at);
+  SetHeaderBlock(dst, which, at);
   at += size;
   return true;
 }
@@ -38,8 +37,8 @@ std::optional<DesignImage> PackImage(const DesignImage& src, bool dropDeleted, P
   std::memcpy(dst.bytes.data(), src.bytes.data(), kHeaderSize);
   std::int32_t at = kDataStart;
   if (at + kHatchBlockSize + kLayerNamesBlockSize > kImageSize ||
-      !copyTable(src, dst, kHatchFlagOffset, kHatchBlockSize, at) ||
-      !copyTable(src, dst, kLayerNamesFlagOffset, kLayerNamesBlockSize, at)) {
+      !copyTable(src, dst, HeaderBlock::HatchCounts, kHatchBlockSize, at) ||
+      !copyTable(src, dst, HeaderBlock::LayerNames, kLayerNamesBlockSize, at)) {
     error = PackError::Damaged;
     return std::nullopt;
   }
@@ -77,7 +76,7 @@ std::optional<DesignImage> PackImage(const DesignImage& src, bool dropDeleted, P
       const std::int32_t from = b * kPayloadSize;
       const std::int32_t n = std::clamp(size - from, 0, kPayloadSize);
       if (n > 0) std::memcpy(dst.at(block), stream.data() + from, static_cast<std::size_t>(n));
-      le::putI32(dst.at(block + kPayloadSize), b + 1 < blocks ? block + kBlockSize : 0);
+      SetNextBlock(dst, block, b + 1 < blocks ? block + kBlockSize : 0);
     }
     at += blocks * kBlockSize;
     WriteCellEntry(dst, SlotOffset(++kept), e);

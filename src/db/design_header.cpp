@@ -1,6 +1,8 @@
 #include "db/design_header.h"
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cstring>
 
 #include "platform/byte_io.h"
@@ -8,12 +10,99 @@
 namespace lav::db {
 namespace {
 
-std::int32_t clampTo(std::int32_t v, std::int32_t lo, std::int32_t hi) {
-  return std::max(lo, std::min(hi, v));
+// How a value read from a file is brought into its range.
+enum class Rule : std::uint8_t {
+  Clamp,         // below lo gives lo, above hi gives hi
+  OutsideGives,  // outside lo..hi gives other
+  Height,        // 0 gives 1, outside 0..hi gives hi
+  Raw,           // taken as it is
+};
+
+// One setting saved in the header. Fields of designs below version 400 are absent there.
+struct Field {
+  std::int32_t offset;
+  std::uint8_t width;  // 1, 2 (sign-extended) or 4 bytes
+  std::int16_t since;
+  Rule rule;
+  std::int32_t lo, hi, other;
+  std::int32_t Settings::*value = nullptr;
+  std::uint8_t Settings::*byte = nullptr;  // for the flag bytes
+  bool onlyInRange = false;                // written only when inside lo..hi
+};
+
+using S = Settings;
+constexpr std::int32_t kMax = INT_MAX;
+const std::array<Field, 21> kFields = {{
+    {18, 2, 0, Rule::Clamp, 30, 2000, 0, &S::fillLines},
+    {20, 4, 0, Rule::Clamp, 1, kMax, 0, &S::gscale},
+    {24, 2, 0, Rule::OutsideGives, 1, 1, 0, &S::gridOn},
+    {26, 2, 0, Rule::Clamp, 1, kMax, 0, &S::grid},
+    {28, 2, 0, Rule::OutsideGives, 0, 11, 11, &S::nest},
+    {30, 2, 0, Rule::Clamp, 0, 11, 0, &S::showBase},
+    {32, 2, 0, Rule::Clamp, 0, 2, 0, &S::showAcell},
+    {34, 2, 0, Rule::OutsideGives, 0, 2, 0, &S::fillPaint},
+    {36, 2, 0, Rule::OutsideGives, 1, 1, 0, &S::headerFlag36},
+    {38, 2, 400, Rule::Clamp, 0, 1, 0, &S::showScell},
+    {40, 1, 400, Rule::OutsideGives, 1, 5, 0, &S::printUnit, nullptr, true},
+    {44, 4, 400, Rule::Clamp, 1, 1000000, 0, &S::dbPerUserUnit},
+    {48, 2, 400, Rule::Clamp, 0, 5, 0, &S::elementType},
+    {50, 1, 400, Rule::Raw, 0, 0, 0, nullptr, &S::headerFlags50},
+    {51, 1, 400, Rule::Raw, 0, 0, 0, nullptr, &S::headerFlags51},
+    {52, 2, 400, Rule::Clamp, 0, 8, 0, &S::position},
+    {54, 2, 400, Rule::Height, 0, 32000, 0, &S::hight},
+    {56, 2, 400, Rule::Clamp, 0, 12, 0, &S::showTextBase},
+    {58, 2, 400, Rule::Clamp, 0, 1, 0, &S::lineTipType},
+    {60, 2, 400, Rule::Clamp, 0, 11, 0, &S::showBaseName},
+    {62, 2, 400, Rule::Clamp, 0, 1, 0, &S::acuteTip},
+}};
+
+// The four per-layer byte tables; a pen byte is taken modulo the number of pens.
+struct LayerTable {
+  std::int32_t offset;
+  std::array<std::uint8_t, kPenLayerCount> Settings::*table;
+  int modulo;
+};
+constexpr std::array<LayerTable, 4> kLayerTables = {{
+    {64, &S::layerFlags, 256},
+    {128, &S::layerSelectFlags, 256},
+    {192, &S::layerFillFlags, 256},
+    {256, &S::layerPen, 70},
+}};
+
+constexpr std::int32_t kVersionOffset = 42;
+constexpr std::uint8_t kBlockPresent = 0xFF;
+
+std::int32_t readField(const DesignImage& img, const Field& f) {
+  const std::uint8_t* p = img.at(f.offset);
+  return f.width == 1 ? p[0] : f.width == 2 ? le::getI16(p) : le::getI32(p);
 }
 
-std::int32_t i16(const DesignImage& img, std::int32_t off) {
-  return le::getI16(img.at(off));
+std::int32_t inRange(const Field& f, std::int32_t v) {
+  switch (f.rule) {
+    case Rule::Clamp:
+      return std::max(f.lo, std::min(f.hi, v));
+    case Rule::OutsideGives:
+      return v < f.lo || v > f.hi ? f.other : v;
+    case Rule::Height:
+      return v == 0 ? 1 : (v < f.lo || v > f.hi) ? f.hi : v;
+    case Rule::Raw:
+      break;
+  }
+  return v;
+}
+
+void writeField(DesignImage& img, const Field& f, std::int32_t v) {
+  std::uint8_t* p = img.at(f.offset);
+  if (f.width == 1)
+    p[0] = static_cast<std::uint8_t>(v);
+  else if (f.width == 2)
+    le::putI16(p, static_cast<std::int16_t>(v));
+  else
+    le::putI32(p, v);
+}
+
+std::int32_t flagOffset(HeaderBlock which) {
+  return which == HeaderBlock::HatchCounts ? kHatchFlagOffset : kLayerNamesFlagOffset;
 }
 
 }  // namespace
@@ -22,48 +111,40 @@ std::int16_t HeaderVersion(const DesignImage& image) {
   return le::getI16(image.at(kVersionOffset));
 }
 
+bool HasHeaderBlock(const DesignImage& image, HeaderBlock which) {
+  return image.bytes[flagOffset(which)] == kBlockPresent;
+}
+
+std::int32_t HeaderBlockAt(const DesignImage& image, HeaderBlock which) {
+  return le::getI32(image.at(flagOffset(which) + 1));
+}
+
+void SetHeaderBlock(DesignImage& image, HeaderBlock which, std::int32_t offset) {
+  image.bytes[flagOffset(which)] = kBlockPresent;
+  le::putI32(image.at(flagOffset(which) + 1), offset);
+}
+
 bool ReadHeader(const DesignImage& img, Settings& s) {
   const std::int16_t version = HeaderVersion(img);
   if (version >= kFirstUnreadableVersion) return false;
   Settings t = s;  // taken together, so a refusal leaves everything as it was
-  t.fillLines = clampTo(i16(img, 18), 30, 2000);
-  t.gscale = std::max<std::int32_t>(1, le::getI32(img.at(20)));
-  t.gridOn = i16(img, 24) == 1 ? 1 : 0;
-  t.grid = std::max<std::int32_t>(1, i16(img, 26));
-  const std::int32_t nest = i16(img, 28);
-  t.nest = nest < 0 || nest > 11 ? 11 : nest;
-  t.showBase = clampTo(i16(img, 30), 0, 11);
-  t.showAcell = clampTo(i16(img, 32), 0, 2);
-  const std::int32_t fill = i16(img, 34);
-  t.fillPaint = fill < 0 || fill > 2 ? 0 : fill;
-  t.headerFlag36 = i16(img, 36) == 1 ? 1 : 0;
-  for (int l = 0; l < kLayerCount; ++l) {
-    t.layerFlags[l] = img.bytes[64 + l];
-    t.layerSelectFlags[l] = img.bytes[128 + l];
-    t.layerFillFlags[l] = img.bytes[192 + l];
-    t.layerPen[l] = static_cast<std::uint8_t>(img.bytes[256 + l] % 70);
+  for (const Field& f : kFields) {
+    if (version < f.since) continue;  // older designs keep the current values
+    const std::int32_t v = inRange(f, readField(img, f));
+    if (f.value)
+      t.*f.value = v;
+    else
+      t.*f.byte = static_cast<std::uint8_t>(v);
   }
-  if (version >= 400) {
-    t.showScell = clampTo(i16(img, 38), 0, 1);
-    const int unit = img.bytes[40];
-    t.printUnit = unit >= 1 && unit <= 5 ? unit : 0;
-    t.dbPerUserUnit = clampTo(le::getI32(img.at(44)), 1, 1000000);
-    t.elementType = clampTo(i16(img, 48), 0, 5);
-    t.headerFlags50 = img.bytes[50];
-    t.headerFlags51 = img.bytes[51];
-    t.position = clampTo(i16(img, 52), 0, 8);
-    const std::int32_t hight = i16(img, 54);
-    t.hight = hight == 0 ? 1 : (hight > 32000 || hight < 0) ? 32000 : hight;
-    t.showTextBase = clampTo(i16(img, 56), 0, 12);
-    t.lineTipType = clampTo(i16(img, 58), 0, 1);
-    t.showBaseName = clampTo(i16(img, 60), 0, 11);
-    t.acuteTip = clampTo(i16(img, 62), 0, 1);
-    if (img.bytes[kHatchFlagOffset] == 0xFF) {
-      const std::int32_t at = le::getI32(img.at(kHatchFlagOffset + 1));
-      for (int l = 0; l < kLayerCount; ++l) {
-        const std::int32_t n = le::getI16(img.at(at + 2 * l));
-        t.layerHatchCount[l] = static_cast<std::int16_t>(n == 0 ? 0 : clampTo(n, 30, 2000));
-      }
+  for (const LayerTable& table : kLayerTables)
+    for (int l = 0; l < kLayerCount; ++l)
+      (t.*table.table)[l] = static_cast<std::uint8_t>(img.bytes[table.offset + l] % table.modulo);
+  if (version >= 400 && HasHeaderBlock(img, HeaderBlock::HatchCounts)) {
+    const std::int32_t at = HeaderBlockAt(img, HeaderBlock::HatchCounts);
+    const Field& fillLines = kFields[0];
+    for (int l = 0; l < kLayerCount; ++l) {
+      const std::int32_t n = le::getI16(img.at(at + 2 * l));
+      t.layerHatchCount[l] = static_cast<std::int16_t>(n == 0 ? 0 : inRange(fillLines, n));
     }
   }
   t.gscaleCopy = t.gscale;
@@ -72,48 +153,21 @@ bool ReadHeader(const DesignImage& img, Settings& s) {
 }
 
 bool WriteHeader(DesignImage& img, const Settings& s, std::int16_t version) {
-  std::int32_t hatchAt = le::getI32(img.at(kHatchFlagOffset + 1));
-  if (img.bytes[kHatchFlagOffset] != 0xFF) {
-    if (img.usedSize > kImageSize - kHatchBlockSize) return false;
-    hatchAt = img.usedSize;
+  const bool hasHatch = HasHeaderBlock(img, HeaderBlock::HatchCounts);
+  if (!hasHatch && img.usedSize > kImageSize - kHatchBlockSize) return false;
+  for (const Field& f : kFields) {
+    const std::int32_t v = f.value ? s.*f.value : s.*f.byte;
+    if (!f.onlyInRange || (v >= f.lo && v <= f.hi)) writeField(img, f, v);
   }
-  auto put16 = [&](std::int32_t off, std::int32_t v) {
-    le::putI16(img.at(off), static_cast<std::int16_t>(v));
-  };
-  put16(18, s.fillLines);
-  le::putI32(img.at(20), s.gscale);
-  put16(24, s.gridOn);
-  put16(26, s.grid);
-  put16(28, s.nest);
-  put16(30, s.showBase);
-  put16(32, s.showAcell);
-  put16(34, s.fillPaint);
-  put16(36, s.headerFlag36);
-  put16(38, s.showScell);
-  if (s.printUnit >= 1 && s.printUnit <= 5) img.bytes[40] = static_cast<std::uint8_t>(s.printUnit);
-  put16(kVersionOffset, version);
-  le::putI32(img.at(44), s.dbPerUserUnit);
-  put16(48, s.elementType);
-  img.bytes[50] = s.headerFlags50;
-  img.bytes[51] = s.headerFlags51;
-  put16(52, s.position);
-  put16(54, s.hight);
-  put16(56, s.showTextBase);
-  put16(58, s.lineTipType);
-  put16(60, s.showBaseName);
-  put16(62, s.acuteTip);
-  for (int l = 0; l < kLayerCount; ++l) {
-    img.bytes[64 + l] = s.layerFlags[l];
-    img.bytes[128 + l] = s.layerSelectFlags[l];
-    img.bytes[192 + l] = s.layerFillFlags[l];
-    img.bytes[256 + l] = s.layerPen[l];
-  }
-  if (img.bytes[kHatchFlagOffset] != 0xFF) {
-    img.bytes[kHatchFlagOffset] = 0xFF;
-    le::putI32(img.at(kHatchFlagOffset + 1), hatchAt);
+  le::putI16(img.at(kVersionOffset), version);
+  for (const LayerTable& table : kLayerTables)
+    for (int l = 0; l < kLayerCount; ++l) img.bytes[table.offset + l] = (s.*table.table)[l];
+  if (!hasHatch) {
+    SetHeaderBlock(img, HeaderBlock::HatchCounts, img.usedSize);
     img.usedSize += kHatchBlockSize;
   }
-  for (int l = 0; l < kLayerCount; ++l) le::putI16(img.at(hatchAt + 2 * l), s.layerHatchCount[l]);
+  const std::int32_t at = HeaderBlockAt(img, HeaderBlock::HatchCounts);
+  for (int l = 0; l < kLayerCount; ++l) le::putI16(img.at(at + 2 * l), s.layerHatchCount[l]);
   return true;
 }
 

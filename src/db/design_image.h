@@ -66,6 +66,7 @@ struct CellEntry {
   bool isLive() const { return !isFree() && !isDeleted(); }
 };
 
+// The cell entry's codec (with the element records' in record_codec.cpp).
 CellEntry ReadCellEntry(const DesignImage& image, std::int32_t slotOffset);
 void WriteCellEntry(DesignImage& image, std::int32_t slotOffset, const CellEntry& entry);
 

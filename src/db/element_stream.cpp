@@ -16,6 +16,10 @@ std::int32_t NextBlock(const DesignImage& image, std::int32_t block) {
   return le::getI32(image.at(block + kPayloadSize));
 }
 
+void SetNextBlock(DesignImage& image, std::int32_t block, std::int32_t next) {
+  le::putI32(image.at(block + kPayloadSize), next);
+}
+
 namespace {
 
 // More blocks than the used area holds means the chain loops.
@@ -58,23 +62,6 @@ class ChainReader {
   std::int32_t blocks_ = 1;
 };
 
-// Bytes of a record needed before its length is known.
-std::size_t headBytes(int type) {
-  switch (type % kDeletedOffset) {
-    case 0:
-      return 68;
-    case 1:
-      return 52;
-    case 2:
-      return 22;
-    case 3:
-    case 4:
-      return 6;
-    default:
-      return 12;
-  }
-}
-
 constexpr int kRecordsPerMessageStep = 256;
 
 }  // namespace
@@ -94,11 +81,11 @@ ReadEnd ReadElements(const DesignImage& image, const CellEntry& entry,
     RecordView view;
     if (entry.dataSize - consumed < 2 || !reader.read(2, rec, &view.typeOffset))
       return ReadEnd::Broken;
-    view.type = le::getI16(rec.data());
+    view.type = RecordType(rec);
     if (RecordLength(rec) == -1 &&
         (view.type < 0 || view.type > 105 || (view.type > 5 && view.type < 100)))
       return ReadEnd::Broken;
-    const std::size_t head = headBytes(view.type);
+    const std::size_t head = RecordHeadBytes(view.type);
     if (consumed + static_cast<std::int64_t>(head) > entry.dataSize || !reader.read(head - 2, rec))
       return ReadEnd::Broken;
     const std::int32_t length = RecordLength(rec);
@@ -187,7 +174,7 @@ AppendResult AppendElement(DesignState& design, std::span<const std::uint8_t> re
         target = image.usedSize;
         image.usedSize += kBlockSize;
         std::memset(image.at(target), 0, kBlockSize);
-        le::putI32(image.at(block + kPayloadSize), target);
+        SetNextBlock(image, block, target);
       }
       std::memcpy(image.at(block + f), record.data(), static_cast<std::size_t>(first));
       std::memcpy(image.at(target), record.data() + first, static_cast<std::size_t>(L - first));

@@ -10,19 +10,10 @@
 
 #include "db/design_image.h"
 #include "db/design_state.h"
+#include "db/record_codec.h"
 #include "platform/host.h"
 
 namespace lav::db {
-
-enum class ElementType : std::int16_t {
-  ACell = 0,
-  SCell = 1,
-  Text = 2,
-  Rect = 3,
-  Polygon = 4,
-  Line = 5
-};
-inline constexpr std::int16_t kDeletedOffset = 100;
 
 // A record as read from a stream: its bytes (contiguous copy) and where its type code lies.
 struct RecordView {
@@ -49,9 +40,7 @@ ReadEnd ReadElements(const DesignImage& image, const CellEntry& entry,
 bool ValidBlock(const DesignImage& image, std::int32_t block);
 // The link to the chain's next block (0 at the end).
 std::int32_t NextBlock(const DesignImage& image, std::int32_t block);
-
-// Length of a record from its first bytes (nullopt-like -1 when they are not a record).
-std::int32_t RecordLength(std::span<const std::uint8_t> head);
+void SetNextBlock(DesignImage& image, std::int32_t block, std::int32_t next);
 
 enum class AppendResult : std::uint8_t { Appended, OutOfImage, Stopped, NoCell };
 
@@ -72,33 +61,5 @@ void SetExtent(DesignState& design, const std::array<std::int32_t, 4>& extent);
 
 // A stamp from the clock.
 Stamp StampOf(const LocalTime& t);
-
-// --- record builders (bytes laid out for the stream) ---
-struct Placement {
-  std::string cellName;
-  std::int16_t reflection = 0;
-  std::uint32_t magnification = 1000000;
-  std::uint32_t angle = 0;
-  std::int32_t x = 0, y = 0;
-  std::int32_t columns = 1, rows = 1, pitchX = 0, pitchY = 0;  // arrays only
-};
-struct TextRecord {
-  std::int16_t layer = 0, kind = 0, reflection = 0;
-  std::int32_t size = 0;
-  std::uint32_t magnification = 1000000, angle = 0;
-  std::string text;
-  std::int32_t x = 0, y = 0;
-};
-struct Vertex {
-  std::int32_t x = 0, y = 0;
-};
-std::vector<std::uint8_t> EncodeArray(const Placement& p);
-std::vector<std::uint8_t> EncodeSingle(const Placement& p);
-std::vector<std::uint8_t> EncodeText(const TextRecord& t);
-// Rectangle (type 3) or closed polygon (type 4) with its vertex list as given.
-std::vector<std::uint8_t> EncodeArea(ElementType type, std::int16_t layer,
-                                     const std::vector<Vertex>& vertices);
-std::vector<std::uint8_t> EncodeLine(std::int16_t layer, std::int16_t tip, std::int32_t width,
-                                     const std::vector<Vertex>& vertices);
 
 }  // namespace lav::db

@@ -3,84 +3,66 @@
 #include <algorithm>
 
 #include "db/settings.h"
-#include "platform/byte_io.h"
 
 namespace lav::db {
-namespace {
-
-std::string nameField(const std::uint8_t* p) {
-  std::size_t n = 0;
-  while (n < kNameBytes && p[n] != 0) ++n;
-  return std::string(reinterpret_cast<const char*>(p), n);
-}
-
-}  // namespace
-
 bool TakeFigure(DesignImage& image, TempLayer& temp, Settings& s, const RecordView& rec) {
   const auto& b = rec.bytes;
-  const std::size_t n = b.size();
-  if (rec.deleted() || n < 2 || rec.typeOffset < 0 ||
+  if (rec.deleted() || b.size() < 2 || rec.typeOffset < 0 ||
       rec.typeOffset >= static_cast<std::int32_t>(image.bytes.size()))
     return false;
   const double unit = s.dbPerUserUnit;
   std::vector<UserPoint> pts;
-  auto vertices = [&](std::size_t at, std::size_t count) {
-    if (at + 8 * count > n) return false;
-    for (std::size_t i = 0; i < count && i < kTempCapacity; ++i)
-      pts.push_back({le::getI32(&b[at + 8 * i]) / unit, le::getI32(&b[at + 8 * i + 4]) / unit});
-    return true;
+  auto vertices = [&](const std::vector<Vertex>& v) {
+    for (std::size_t i = 0; i < v.size() && i < kTempCapacity; ++i)
+      pts.push_back({v[i].x / unit, v[i].y / unit});
   };
   const auto type = rec.kind();
   switch (type) {
     case ElementType::ACell:
-      if (n < 68) return false;
-      s.reflection = le::getI16(&b[2]);
-      s.magnification = static_cast<std::int32_t>(le::getU32(&b[4]));
-      s.angle = static_cast<std::int32_t>(le::getU32(&b[8]));
-      s.columns = le::getI32(&b[12]);
-      s.rows = le::getI32(&b[16]);
-      s.pitchX = le::getI32(&b[20]);
-      s.pitchY = le::getI32(&b[24]);
-      s.cellName = nameField(&b[28]);
-      vertices(60, 1);
+    case ElementType::SCell: {
+      Placement p;
+      if (!DecodePlacement(b, p)) return false;
+      s.reflection = p.reflection;
+      s.magnification = static_cast<std::int32_t>(p.magnification);
+      s.angle = static_cast<std::int32_t>(p.angle);
+      if (type == ElementType::ACell) {
+        s.columns = p.columns;
+        s.rows = p.rows;
+        s.pitchX = p.pitchX;
+        s.pitchY = p.pitchY;
+      }
+      s.cellName = std::move(p.cellName);
+      vertices({{p.x, p.y}});
       break;
-    case ElementType::SCell:
-      if (n < 52) return false;
-      s.reflection = le::getI16(&b[2]);
-      s.magnification = static_cast<std::int32_t>(le::getU32(&b[4]));
-      s.angle = static_cast<std::int32_t>(le::getU32(&b[8]));
-      s.cellName = nameField(&b[12]);
-      vertices(44, 1);
-      break;
+    }
     case ElementType::Text: {
-      if (n < 30) return false;
-      const std::size_t len = static_cast<std::uint16_t>(le::getI16(&b[20]));
-      if (22 + len + 8 > n) return false;
-      s.layer = le::getI16(&b[2]);
-      s.textKind = le::getI16(&b[4]);
-      s.textSize = le::getI32(&b[6]);
-      s.reflection = le::getI16(&b[10]);
-      s.magnification = static_cast<std::int32_t>(le::getU32(&b[12]));
-      s.angle = static_cast<std::int32_t>(le::getU32(&b[16]));
-      s.text.assign(reinterpret_cast<const char*>(&b[22]), std::min<std::size_t>(len, 512));
-      vertices(22 + len, 1);
+      TextRecord t;
+      if (!DecodeText(b, t)) return false;
+      s.layer = t.layer;
+      s.textKind = t.kind;
+      s.textSize = t.size;
+      s.reflection = t.reflection;
+      s.magnification = static_cast<std::int32_t>(t.magnification);
+      s.angle = static_cast<std::int32_t>(t.angle);
+      s.text.assign(t.text, 0, 512);
+      vertices({{t.x, t.y}});
       break;
     }
     case ElementType::Rect:
     case ElementType::Polygon: {
-      if (n < 6) return false;
-      const auto m = static_cast<std::size_t>(std::max<std::int16_t>(le::getI16(&b[4]), 0));
-      if (!vertices(6, m)) return false;
-      s.layer = le::getI16(&b[2]);
+      AreaRecord a;
+      if (!DecodeArea(b, a)) return false;
+      vertices(a.vertices);
+      s.layer = a.layer;
       break;
     }
     case ElementType::Line: {
-      if (n < 12) return false;
-      const auto m = static_cast<std::size_t>(std::max<std::int16_t>(le::getI16(&b[10]), 0));
-      if (!vertices(12, m)) return false;
-      s.layer = le::getI16(&b[2]);
-      s.lineTipType = le::getI16(&b[4]);
-      s.width = le::getI32(&b[6]);
+      LineRecord l;
+      if (!DecodeLine(b, l)) return false;
+      vertices(l.vertices);
+      s.layer = l.layer;
+      s.lineTipType = l.tip;
+      s.width = l.width;
       break;
     }
   }

@@ -5,7 +5,6 @@
 
 #include "db/design_header.h"
 #include "db/design_image.h"
-#include "platform/byte_io.h"
 #include "platform/sjis.h"
 
 namespace lav::db {
@@ -14,11 +13,11 @@ namespace {
 constexpr int kLayers = 64;
 
 bool hasBlock(const DesignImage& image) {
-  return image.allocated() && image.bytes[kLayerNamesFlagOffset] == 0xFF;
+  return image.allocated() && HasHeaderBlock(image, HeaderBlock::LayerNames);
 }
 
 std::int32_t blockAt(const DesignImage& image) {
-  return le::getI32(image.at(kLayerNamesFlagOffset + 1));
+  return HeaderBlockAt(image, HeaderBlock::LayerNames);
 }
 
 }  // namespace
@@ -38,8 +37,7 @@ LayerNameResult SetLayerName(DesignImage& image, int layer, std::string_view nam
     if (image.usedSize > kImageSize - kLayerNamesBlockSize) return LayerNameResult::NoRoom;
     const std::int32_t at = image.usedSize;
     std::fill_n(image.at(at), kLayerNamesBlockSize, std::uint8_t{0});
-    image.bytes[kLayerNamesFlagOffset] = 0xFF;
-    le::putI32(image.at(kLayerNamesFlagOffset + 1), at);
+    SetHeaderBlock(image, HeaderBlock::LayerNames, at);
     image.usedSize += kLayerNamesBlockSize;
   }
   const std::string_view cut = sjis::cutAt(name, kLayerNameBytes);

@@ -16,29 +16,14 @@
 #include "display/element_draw.h"
 #include "display/messages.h"
 #include "display/pens.h"
-#include "platform/byte_io.h"
+#include "display/screen_text.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
-
-// Screen text is drawn by its own module once it is part of the program; without it texts are
-// read and skipped.
-#if __has_include("display/screen_text.h")
-#include "display/screen_text.h"
-#define LAVINOR_SCREEN_TEXT 1
-#else
-#define LAVINOR_SCREEN_TEXT 0
-#endif
 
 namespace lav::display {
 namespace {
 
 constexpr std::int64_t kFullTurn = 360000000;
-
-std::string NameField(const std::uint8_t* p) {
-  std::size_t n = 0;
-  while (n < db::kNameBytes && p[n] != 0) ++n;
-  return std::string(reinterpret_cast<const char*>(p), n);
-}
 
 struct PlacementRecord {
   bool array = false;
@@ -51,32 +36,21 @@ struct PlacementRecord {
 };
 
 PlacementRecord ReadPlacement(const db::RecordView& r) {
-  const std::uint8_t* b = r.bytes.data();
+  db::Placement d;
   PlacementRecord p;
+  if (!db::DecodePlacement(r.bytes, d)) return p;
   p.array = r.kind() == db::ElementType::ACell;
-  p.reflection = le::getI16(b + 2) == 1 ? 1 : 0;
-  p.magnification = le::getU32(b + 4);
-  p.angle = le::getU32(b + 8);
-  if (p.array) {
-    p.columns = le::getI32(b + 12);
-    p.rows = le::getI32(b + 16);
-    p.columnPitch = le::getI32(b + 20);
-    p.rowPitch = le::getI32(b + 24);
-    p.name = NameField(b + 28);
-    p.x = le::getI32(b + 60);
-    p.y = le::getI32(b + 64);
-  } else {
-    p.name = NameField(b + 12);
-    p.x = le::getI32(b + 44);
-    p.y = le::getI32(b + 48);
-  }
+  p.reflection = d.reflection == 1 ? 1 : 0;
+  p.magnification = d.magnification;
+  p.angle = d.angle;
+  p.columns = d.columns;
+  p.rows = d.rows;
+  p.columnPitch = d.pitchX;
+  p.rowPitch = d.pitchY;
+  p.name = std::move(d.cellName);
+  p.x = d.x;
+  p.y = d.y;
   return p;
-}
-
-void ReadVertices(const std::uint8_t* p, int count, std::vector<Point>& out) {
-  out.resize(static_cast<std::size_t>(count));
-  for (int i = 0; i < count; ++i)
-    out[static_cast<std::size_t>(i)] = {le::getI32(p + 8 * i), le::getI32(p + 8 * i + 4)};
 }
 
 // The cell a placement names, with its stored extent.
@@ -147,7 +121,6 @@ void Descend(DrawContext& ctx, const PlacementTransform& frame, const PlacedCell
   ctx.topLevel = wasTop;
 }
 
-#if LAVINOR_SCREEN_TEXT
 TextDevice TextDeviceOf(DrawContext& ctx) {
   return TextDevice{ctx.app, ctx.surface, ctx.view, ctx.depth, ctx.highlight};
 }
@@ -169,10 +142,6 @@ void MarkBeforeDescending(DrawContext& ctx, const PlacementTransform& frame,
   TextDevice dev = TextDeviceOf(ctx);
   DrawPlacementMarkAndLabel(dev, frame, mark);
 }
-#else
-void MarkBeforeDescending(DrawContext&, const PlacementTransform&, const PlacementRecord&,
-                          const std::optional<PlacedCell>&) {}
-#endif
 
 void DrawSingle(DrawContext& ctx, const PlacementTransform& parent, const PlacementRecord& p) {
   auto& app = ctx.app;
@@ -425,14 +394,12 @@ void DrawArray(DrawContext& ctx, const PlacementTransform& parent, const Placeme
     at.originY = RoundToInt(double(frame.originY) + oy);
     const Extent ext = Shifted(e0, at.originX, at.originY);
     if (!tree && !ExtentVisible(ctx.view, ext)) return true;
-#if LAVINOR_SCREEN_TEXT
     if (ctx.depth <= s.showBaseName) {
       TextDevice dev = TextDeviceOf(ctx);
       DrawArrayElementLabel(dev, ToWindowX(ctx.view, at.originX), ToWindowY(ctx.view, at.originY),
                             frame.rotation, frame.mirrored, frame.magnification, p.name,
                             &cell->extent);
     }
-#endif
     if (!bitmapTried) {
       bitmapTried = true;
       if (s.arrayMap == 1 && app.display.pickMode != 1 && !tree && !InPath(ctx, cell->slot) &&
@@ -465,7 +432,6 @@ void DrawArray(DrawContext& ctx, const PlacementTransform& parent, const Placeme
   --ctx.depth;
 }
 
-#if LAVINOR_SCREEN_TEXT
 void DrawText(DrawContext& ctx, const PlacementTransform& frame, const ScreenText& t) {
   auto& app = ctx.app;
   if ((app.display.elementTypeMask & (1 << 7)) == 0) return;
@@ -478,8 +444,6 @@ void DrawText(DrawContext& ctx, const PlacementTransform& frame, const ScreenTex
   TextDevice dev = TextDeviceOf(ctx);
   DrawTextElement(dev, frame, t);
 }
-
-#endif
 
 }  // namespace
 
@@ -526,12 +490,9 @@ void DrawCell(DrawContext& ctx, const PlacementTransform& frame, const db::CellE
   (void)slotOffset;
   auto& app = ctx.app;
   const int mask = app.display.elementTypeMask;
-  std::vector<Point> pts;
-  pts.reserve(256);
   db::ReadElements(app.design.image, entry, [&](const db::RecordView& r) {
     if (!DrawStep(ctx)) return false;
     if (r.deleted()) return true;
-    const std::uint8_t* b = r.bytes.data();
     switch (r.kind()) {
       case db::ElementType::ACell:
         if (mask & (1 << 5)) DrawArray(ctx, frame, ReadPlacement(r));
@@ -540,36 +501,31 @@ void DrawCell(DrawContext& ctx, const PlacementTransform& frame, const db::CellE
         if (mask & (1 << 6)) DrawSingle(ctx, frame, ReadPlacement(r));
         break;
       case db::ElementType::Text: {
-#if LAVINOR_SCREEN_TEXT
-        const int n = std::max<int>(0, le::getI16(b + 20));
+        db::TextRecord& d = ctx.text;
+        if (!db::DecodeText(r.bytes, d)) break;
         ScreenText t;
-        t.layer = le::getI16(b + 2);
-        t.reflection = le::getI16(b + 10) == 1 ? 1 : 0;
-        t.magnification = le::getU32(b + 12);
-        t.angle = le::getU32(b + 16);
-        t.text = sjis::cutAt(
-            std::string_view(reinterpret_cast<const char*>(b + 22), static_cast<std::size_t>(n)),
-            kScreenTextLimit);
-        t.x = le::getI32(b + 22 + n);
-        t.y = le::getI32(b + 26 + n);
+        t.layer = d.layer;
+        t.reflection = d.reflection == 1 ? 1 : 0;
+        t.magnification = d.magnification;
+        t.angle = d.angle;
+        t.text = sjis::cutAt(d.text, kScreenTextLimit);
+        t.x = d.x;
+        t.y = d.y;
         DrawText(ctx, frame, t);
-#endif
         break;
       }
       case db::ElementType::Rect:
       case db::ElementType::Polygon: {
-        const int count = le::getI16(b + 4);
-        if (count < 1) break;
-        ReadVertices(b + 6, count, pts);
-        DrawArea(ctx, frame, le::getI16(b + 2), pts.data(), count);
+        auto& pts = ctx.area.vertices;
+        if (!db::DecodeArea(r.bytes, ctx.area) || pts.empty()) break;
+        DrawArea(ctx, frame, ctx.area.layer, pts.data(), static_cast<int>(pts.size()));
         break;
       }
       case db::ElementType::Line: {
-        const int count = le::getI16(b + 10);
-        if (count < 1) break;
-        ReadVertices(b + 12, count, pts);
-        DrawLineElement(ctx, frame, le::getI16(b + 2), le::getI16(b + 4), le::getI32(b + 6),
-                        pts.data(), count);
+        db::LineRecord& d = ctx.line;
+        if (!db::DecodeLine(r.bytes, d) || d.vertices.empty()) break;
+        DrawLineElement(ctx, frame, d.layer, d.tip, d.width, d.vertices.data(),
+                        static_cast<int>(d.vertices.size()));
         break;
       }
     }

@@ -47,6 +47,11 @@ struct DrawContext {
   // Told of every placement the walk expands (the cell tree report): array or single, the
   // placed cell's name, whether the design has that cell, and the placed cell's depth.
   std::function<void(bool array, std::string_view name, bool defined, int depth)> placementVisited;
+  // Records decoded by the walk, reused from element to element (an element is drawn before
+  // the walk enters another cell); drawing transforms their vertices in place.
+  db::TextRecord text;
+  db::AreaRecord area;
+  db::LineRecord line;
 };
 
 // Grows acc by e.

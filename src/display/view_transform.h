@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "db/record_codec.h"
 #include "display/view_state.h"
 #include "platform/surface.h"
 
@@ -18,9 +19,8 @@ struct PlacementTransform {
   int accumulatedReflection = 0;
 };
 
-struct Point {
-  std::int32_t x = 0, y = 0;
-};
+// A point in design units: the records' own vertex, so decoded vertices are drawn in place.
+using Point = db::Vertex;
 
 struct DPoint {
   double x = 0, y = 0;

@@ -7,7 +7,6 @@
 #include "db/line_outline.h"
 #include "db/rounding.h"
 #include "db/settings.h"
-#include "platform/byte_io.h"
 
 namespace lav::geometry {
 namespace {
@@ -118,13 +117,9 @@ bool layerPickable(const Settings& s, const PickFilter& f, int layer) {
   return (s.layerFlags[layer] & 1) && (s.layerSelectFlags[layer] & 1);
 }
 
-bool readVertices(std::span<const std::uint8_t> b, std::size_t at, std::size_t m,
-                  std::vector<db::Vertex>& out) {
-  out.clear();
-  if (at + 8 * m > b.size()) return false;
-  for (std::size_t i = 0; i < m; ++i)
-    out.push_back({le::getI32(&b[at + 8 * i]), le::getI32(&b[at + 8 * i + 4])});
-  return true;
+// A placement or text is picked at its origin: a degenerate edge from there to there.
+void originEdge(std::int32_t x, std::int32_t y, std::vector<db::Vertex>& out) {
+  out.assign(2, {x, y});
 }
 
 }  // namespace
@@ -132,6 +127,10 @@ bool readVertices(std::span<const std::uint8_t> b, std::size_t at, std::size_t m
 void PickInCell(PickState& pick, const db::DesignImage& image, const db::CellEntry& cell,
                 const Settings& s, const PickFilter& f, Host* host, bool* continueFlag) {
   std::vector<db::Vertex> pts, outline;
+  db::Placement place;
+  db::TextRecord text;
+  db::AreaRecord area;
+  db::LineRecord line;
   const int mask = f.elementTypeMask;
   auto bit = [&](int n) { return (mask >> n) & 1; };
   db::ReadElements(image, cell, [&](const db::RecordView& rec) {
@@ -146,50 +145,42 @@ void PickInCell(PickState& pick, const db::DesignImage& image, const db::CellEnt
       case db::ElementType::SCell: {
         const bool array = type == 0;
         if (!bit(array ? 0 : 1) || !bit(array ? 5 : 6)) return true;
-        const std::size_t at = array ? 60 : 44;
-        if (!readVertices(b, at, 1, pts)) return true;
-        pts.push_back(pts[0]);
+        if (!db::DecodePlacement(b, place)) return true;
+        originEdge(place.x, place.y, pts);
         id.count = 1;
         OfferVertexList(pick, pts, id, host, continueFlag);
         break;
       }
       case db::ElementType::Text: {
-        if (!bit(2) || !bit(7) || b.size() < 30) return true;
-        const int layer = le::getI16(&b[2]);
+        if (!bit(2) || !bit(7) || !db::DecodeText(b, text)) return true;
+        const int layer = text.layer;
         if (!layerPickable(s, f, layer)) return true;
-        const std::size_t n = le::getU16(&b[20]);
-        if (!readVertices(b, 22 + n, 1, pts)) return true;
-        pts.push_back(pts[0]);
-        id.count = static_cast<std::int32_t>(n);
+        originEdge(text.x, text.y, pts);
+        id.count = static_cast<std::int32_t>(text.text.size());
         id.layer = static_cast<std::int16_t>(layer);
         OfferVertexList(pick, pts, id, host, continueFlag);
         break;
       }
       case db::ElementType::Rect:
       case db::ElementType::Polygon: {
-        if (!bit(3) || !bit(8) || b.size() < 6) return true;
-        const int layer = le::getI16(&b[2]);
+        if (!bit(3) || !bit(8) || !db::DecodeArea(b, area)) return true;
+        const int layer = area.layer;
         if (!layerPickable(s, f, layer)) return true;
-        const int m = std::max<int>(le::getI16(&b[4]), 0);
-        if (!readVertices(b, 6, static_cast<std::size_t>(m), pts)) return true;
-        id.count = m;
+        id.count = static_cast<std::int32_t>(area.vertices.size());
         id.layer = static_cast<std::int16_t>(layer);
-        OfferVertexList(pick, pts, id, host, continueFlag);
+        OfferVertexList(pick, area.vertices, id, host, continueFlag);
         break;
       }
       case db::ElementType::Line: {
-        if (!bit(4) || !bit(9) || b.size() < 12) return true;
-        const int layer = le::getI16(&b[2]);
+        if (!bit(4) || !bit(9) || !db::DecodeLine(b, line)) return true;
+        const int layer = line.layer;
         if (!layerPickable(s, f, layer)) return true;
-        const int m = std::max<int>(le::getI16(&b[10]), 0);
-        if (!readVertices(b, 12, static_cast<std::size_t>(m), pts)) return true;
-        id.count = m;
+        id.count = static_cast<std::int32_t>(line.vertices.size());
         id.layer = static_cast<std::int16_t>(layer);
-        OfferVertexList(pick, pts, id, host, continueFlag);
-        const std::int32_t width = le::getI32(&b[6]);
-        if (width >= 1 && !pick.stopped) {
+        OfferVertexList(pick, line.vertices, id, host, continueFlag);
+        if (line.width >= 1 && !pick.stopped) {
           // A click on the edge of a wide line picks it too.
-          outline = db::BuildPathOutline(pts, width, le::getI16(&b[4]), s.acuteTip);
+          outline = db::BuildPathOutline(line.vertices, line.width, line.tip, s.acuteTip);
           OfferVertexList(pick, outline, id, host, continueFlag);
         }
         break;

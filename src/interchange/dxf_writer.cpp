@@ -10,7 +10,6 @@
 #include "db/element_stream.h"
 #include "db/rounding.h"
 #include "interchange/dxf_layers.h"
-#include "platform/byte_io.h"
 #include "platform/host.h"
 
 namespace lav::interchange {
@@ -22,21 +21,7 @@ using db::RecordView;
 constexpr std::size_t kMaxTextBytes = 512;
 constexpr std::string_view kEntitiesCell = "ENTITIES";
 
-struct Point {
-  std::int32_t x = 0, y = 0;
-};
-
-std::vector<Point> pointsAt(const std::uint8_t* p, int m) {
-  std::vector<Point> v(static_cast<std::size_t>(m));
-  for (int i = 0; i < m; ++i) v[i] = {le::getI32(p + 8 * i), le::getI32(p + 8 * i + 4)};
-  return v;
-}
-
-std::string nameAt(const std::uint8_t* p) {
-  std::size_t n = 0;
-  while (n < db::kNameBytes && p[n] != 0) ++n;
-  return std::string(reinterpret_cast<const char*>(p), n);
-}
+using Point = db::Vertex;
 
 // The live slots of the directory in order: a free slot ends it, deleted ones are skipped.
 std::vector<std::int32_t> liveSlots(const db::DesignImage& image) {
@@ -49,11 +34,6 @@ std::vector<std::int32_t> liveSlots(const db::DesignImage& image) {
     slots.push_back(at);
   }
   return slots;
-}
-
-bool hasLayer(ElementType t) {
-  return t == ElementType::Text || t == ElementType::Rect || t == ElementType::Polygon ||
-         t == ElementType::Line;
 }
 
 // Moves end a outward along the segment b->a by half the width, in database units.
@@ -116,33 +96,35 @@ class CellWriter {
   }
 
   void element(const RecordView& r) {
-    const std::uint8_t* p = r.bytes.data();
     ++elements;
     switch (r.kind()) {
-      case ElementType::ACell:
-        insert(nameAt(p + 28), le::getI16(p + 2), le::getU32(p + 4), le::getU32(p + 8),
-               le::getI32(p + 60), le::getI32(p + 64));
-        out_.integer(70, le::getI32(p + 12));
-        out_.integer(71, le::getI32(p + 16));
-        out_.length(44, len(le::getI32(p + 20)));
+      case ElementType::ACell: {
+        const db::Placement& p = place_;
+        if (!db::DecodePlacement(r.bytes, place_)) break;
+        insert(p.cellName, p.reflection, p.magnification, p.angle, p.x, p.y);
+        out_.integer(70, p.columns);
+        out_.integer(71, p.rows);
+        out_.length(44, len(p.pitchX));
         // Rows of a reflected array run below the origin, as the design places them.
-        out_.length(
-            45, len(le::getI16(p + 2) ? -std::int64_t{le::getI32(p + 24)} : le::getI32(p + 24)));
+        out_.length(45, len(p.reflection ? -std::int64_t{p.pitchY} : p.pitchY));
         break;
-      case ElementType::SCell:
-        insert(nameAt(p + 12), le::getI16(p + 2), le::getU32(p + 4), le::getU32(p + 8),
-               le::getI32(p + 44), le::getI32(p + 48));
+      }
+      case ElementType::SCell: {
+        const db::Placement& p = place_;
+        if (db::DecodePlacement(r.bytes, place_))
+          insert(p.cellName, p.reflection, p.magnification, p.angle, p.x, p.y);
         break;
+      }
       case ElementType::Text:
-        text(p);
+        if (db::DecodeText(r.bytes, text_)) text(text_);
         break;
       case ElementType::Rect:
       case ElementType::Polygon:
-        area(le::getI16(p + 2), pointsAt(p + 6, le::getI16(p + 4)));
+        if (db::DecodeArea(r.bytes, area_)) area(area_.layer, area_.vertices);
         break;
       case ElementType::Line:
-        line(le::getI16(p + 2), le::getI16(p + 4), le::getI32(p + 6),
-             pointsAt(p + 12, le::getI16(p + 10)));
+        if (db::DecodeLine(r.bytes, line_))
+          line(line_.layer, line_.tip, line_.width, line_.vertices);
         break;
     }
   }
@@ -162,18 +144,16 @@ class CellWriter {
     out_.factor(50, angle / 1e6);
   }
 
-  void text(const std::uint8_t* p) {
-    const int n = std::max<int>(0, le::getI16(p + 20));
-    const std::string_view s(reinterpret_cast<const char*>(p + 22),
-                             std::min<std::size_t>(static_cast<std::size_t>(n), kMaxTextBytes));
-    const std::string& layer = layerName(le::getI16(p + 2));
+  void text(const db::TextRecord& t) {
+    const std::string_view s = std::string_view(t.text).substr(0, kMaxTextBytes);
+    const std::string& layer = layerName(t.layer);
     out_.text(0, "TEXT");
     out_.text(8, layer);
-    out_.length(10, len(le::getI32(p + 22 + n)));
-    out_.length(20, len(le::getI32(p + 26 + n)));
-    out_.length(40, le::getU32(p + 12) / 1e6);
+    out_.length(10, len(t.x));
+    out_.length(20, len(t.y));
+    out_.length(40, t.magnification / 1e6);
     out_.factor(41, 1.0);
-    out_.factor(50, le::getU32(p + 16) / 1e6);
+    out_.factor(50, t.angle / 1e6);
     out_.text(1, s);
   }
 
@@ -230,6 +210,11 @@ class CellWriter {
   const DxfWriteOptions& o_;
   const std::int32_t unit_;
   std::map<int, std::string> names_;
+  // Records decoded into the same buffers from element to element.
+  db::Placement place_;
+  db::TextRecord text_;
+  db::AreaRecord area_;
+  db::LineRecord line_;
 };
 
 // Layers that texts, rectangles, polygons and lines of any cell lie on.
@@ -239,7 +224,8 @@ std::set<int> usedLayers(const db::DesignImage& image, const std::vector<std::in
     const db::CellEntry e = db::ReadCellEntry(image, at);
     if (e.dataSize <= 0) continue;
     db::ReadElements(image, e, [&](const RecordView& r) {
-      if (!r.deleted() && hasLayer(r.kind())) layers.insert(le::getI16(r.bytes.data() + 2));
+      if (r.deleted()) return true;
+      if (const auto layer = db::RecordLayer(r.bytes)) layers.insert(*layer);
       return true;
     });
   }

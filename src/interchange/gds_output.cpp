@@ -12,7 +12,6 @@
 #include "interchange/conversion_log.h"
 #include "interchange/gds_writer.h"
 #include "interchange/messages.h"
-#include "platform/byte_io.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
@@ -31,79 +30,71 @@ gds::DateTime dateOf(const db::Stamp& s) {
   return {s[0], s[1], s[2], s[3], s[4], s[5]};
 }
 
-std::string nameOf(const std::uint8_t* p) {
-  std::size_t n = 0;
-  while (n < db::kNameBytes && p[n] != 0) ++n;
-  return std::string(reinterpret_cast<const char*>(p), n);
-}
-
 // Writes the elements of one cell; false when its element stream is broken.
 struct CellWriter {
   AppState& app;
   gds::StreamWriter& w;
   double dbu;  // database units per user unit
   std::vector<gds::UserPoint> points;
+  // Records decoded into the same buffers from element to element.
+  db::Placement place{};
+  db::TextRecord text{};
+  db::AreaRecord area{};
+  db::LineRecord line{};
 
   double user(std::int32_t v) const { return v / dbu; }
 
-  void placementAttributes(const std::uint8_t* p) {
-    w.reflected = le::getI16(p + 2) != 0;
-    w.magnification = le::getU32(p + 4) / 1e6;
-    w.angle = le::getU32(p + 8) / 1e6;
+  void placementAttributes(const db::Placement& p) {
+    w.reflected = p.reflection != 0;
+    w.magnification = p.magnification / 1e6;
+    w.angle = p.angle / 1e6;
   }
 
-  void vertices(const std::uint8_t* p, std::size_t count) {
+  void vertices(const std::vector<db::Vertex>& v) {
     points.clear();
-    for (std::size_t i = 0; i < count; ++i, p += 8)
-      points.push_back({user(le::getI32(p)), user(le::getI32(p + 4))});
+    for (const db::Vertex& p : v) points.push_back({user(p.x), user(p.y)});
   }
 
   void element(const db::RecordView& r) {
-    const std::uint8_t* p = r.bytes.data();
-    const std::size_t size = r.bytes.size();
     switch (r.kind()) {
       case db::ElementType::ACell: {
-        placementAttributes(p);
+        if (!db::DecodePlacement(r.bytes, place)) break;
+        placementAttributes(place);
         const double mag = w.magnification != 0 ? w.magnification : 1.0;
-        w.arrayReference(nameOf(p + 28), {user(le::getI32(p + 60)), user(le::getI32(p + 64))},
-                         le::getI32(p + 12), le::getI32(p + 16), user(le::getI32(p + 20)) / mag,
-                         user(le::getI32(p + 24)) / mag);
+        w.arrayReference(place.cellName, {user(place.x), user(place.y)}, place.columns, place.rows,
+                         user(place.pitchX) / mag, user(place.pitchY) / mag);
         break;
       }
       case db::ElementType::SCell:
-        placementAttributes(p);
-        w.structureReference(nameOf(p + 12), {user(le::getI32(p + 44)), user(le::getI32(p + 48))});
+        if (!db::DecodePlacement(r.bytes, place)) break;
+        placementAttributes(place);
+        w.structureReference(place.cellName, {user(place.x), user(place.y)});
         break;
       case db::ElementType::Text: {
-        w.layer = le::getI16(p + 2);
-        w.width = user(le::getI32(p + 6));
-        w.reflected = le::getI16(p + 10) != 0;
-        w.magnification = le::getU32(p + 12) / 1e6;
-        w.angle = le::getU32(p + 16) / 1e6;
-        const std::size_t n = static_cast<std::uint16_t>(le::getI16(p + 20));
-        const std::string_view text(reinterpret_cast<const char*>(p + 22),
-                                    std::min<std::size_t>(n, 512));
-        w.text({user(le::getI32(p + 22 + n)), user(le::getI32(p + 26 + n))}, text, 2);
+        if (!db::DecodeText(r.bytes, text)) break;
+        w.layer = text.layer;
+        w.width = user(text.size);
+        w.reflected = text.reflection != 0;
+        w.magnification = text.magnification / 1e6;
+        w.angle = text.angle / 1e6;
+        w.text({user(text.x), user(text.y)}, std::string_view(text.text).substr(0, 512), 2);
         break;
       }
       case db::ElementType::Rect:
       case db::ElementType::Polygon: {
-        w.layer = le::getI16(p + 2);
-        const std::size_t m =
-            std::min<std::size_t>(static_cast<std::uint16_t>(le::getI16(p + 4)), (size - 6) / 8);
-        vertices(p + 6, m);
+        if (!db::DecodeArea(r.bytes, area)) break;
+        w.layer = area.layer;
+        vertices(area.vertices);
         w.boundary(points);
         break;
       }
       case db::ElementType::Line: {
-        w.layer = le::getI16(p + 2);
-        const std::int16_t tip = le::getI16(p + 4);
-        w.pathType = tip == 1 ? 2 : (tip == 2 ? 2 : 0);
+        if (!db::DecodeLine(r.bytes, line)) break;
+        w.layer = line.layer;
+        w.pathType = line.tip == 1 ? 2 : (line.tip == 2 ? 2 : 0);
         w.angle = 0;
-        const std::size_t m =
-            std::min<std::size_t>(static_cast<std::uint16_t>(le::getI16(p + 10)), (size - 12) / 8);
-        vertices(p + 12, m);
-        w.path(points, user(le::getI32(p + 6)));
+        vertices(line.vertices);
+        w.path(points, user(line.width));
         break;
       }
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 #include "db/design_header.h"
@@ -199,6 +200,99 @@ TEST(DesignHeader, HatchTableIsAppendedOnce) {
   EXPECT_EQ(d.image.bytes[320], 0xFF);
   WriteHeader(d.image, s, 450);
   EXPECT_EQ(d.image.usedSize, 64384 + 128);
+}
+
+TEST(DesignHeader, EverySavedSettingRoundTrips) {
+  using S = Settings;
+  Settings s;  // every saved value away from its default, inside its range
+  const std::pair<int S::*, int> values[] = {
+      {&S::fillLines, 31},     {&S::gscale, 77},     {&S::gridOn, 0},        {&S::grid, 3},
+      {&S::nest, 4},           {&S::showBase, 5},    {&S::showAcell, 2},     {&S::fillPaint, 2},
+      {&S::headerFlag36, 1},   {&S::showScell, 0},   {&S::printUnit, 3},     {&S::position, 7},
+      {&S::dbPerUserUnit, 10}, {&S::elementType, 2}, {&S::hight, 31999},     {&S::acuteTip, 0},
+      {&S::showTextBase, 12},  {&S::lineTipType, 1}, {&S::showBaseName, 11},
+  };
+  for (auto [field, v] : values) s.*field = v;
+  s.headerFlags50 = s.headerFlags51 = 1;
+  s.layerFlags[63] = 0, s.layerSelectFlags[0] = 0, s.layerFillFlags[1] = 3, s.layerPen[5] = 69;
+  s.layerHatchCount[2] = 45;
+  DesignState d;
+  NewImage(d);
+  ASSERT_TRUE(WriteHeader(d.image, s, 450));
+  Settings back;
+  ASSERT_TRUE(ReadHeader(d.image, back));
+  for (auto [field, v] : values) EXPECT_EQ(back.*field, v);
+  EXPECT_EQ(back.gscaleCopy, 77);
+  EXPECT_EQ(back.headerFlags50 + back.headerFlags51, 2);
+  EXPECT_EQ(back.layerFlags, s.layerFlags);
+  EXPECT_EQ(back.layerSelectFlags, s.layerSelectFlags);
+  EXPECT_EQ(back.layerFillFlags, s.layerFillFlags);
+  EXPECT_EQ(back.layerPen, s.layerPen);
+  EXPECT_EQ(back.layerHatchCount, s.layerHatchCount);
+}
+
+// Every record kind decodes to what was encoded (a deleted one too), re-encodes to the same
+// bytes, keeps its fields where the file format puts them, and is refused cut short or as
+// another kind.
+TEST(RecordCodec, EveryKindRoundTrips) {
+  const Placement array{std::string(32, 'A'), 1, 2500000, 90000000, -7, 8, 10, 3, 500, -700};
+  const Placement single{"S", 0, 1000000, 45000000, 11, -12, 1, 1, 0, 0};
+  const TextRecord text{9, 1, 1, 3000, 500000, 180000000, "\x83\x65\x83\x58\x83\x67 x", 21, -22};
+  const AreaRecord rect{ElementType::Rect, 63, Square(-5, 5, 40)};
+  const AreaRecord polygon{ElementType::Polygon, 3, Zigzag(200, 4)};
+  const LineRecord line{7, 1, 250, Zigzag(2, 9)};
+  using Bytes = std::vector<std::uint8_t>;
+  auto placement = [](Bytes (*encode)(const Placement&)) {
+    return [encode](RecordBytes b) {
+      Placement p;
+      return DecodePlacement(b, p) ? encode(p) : Bytes{};
+    };
+  };
+  const auto n = static_cast<std::int32_t>(text.text.size());
+  const struct Case {
+    Bytes bytes;
+    std::function<Bytes(RecordBytes)> again;                    // decoded, then encoded
+    std::vector<std::pair<std::int32_t, std::int32_t>> fields;  // offset, int32 stored there
+  } cases[] = {
+      {EncodeArray(array),
+       placement(&EncodeArray),
+       {{12, 10}, {16, 3}, {20, 500}, {24, -700}, {60, -7}, {64, 8}}},
+      {EncodeSingle(single), placement(&EncodeSingle), {{8, 45000000}, {44, 11}, {48, -12}}},
+      {EncodeText(text),
+       [](RecordBytes b) {
+         TextRecord t;
+         return DecodeText(b, t) ? EncodeText(t) : Bytes{};
+       },
+       {{6, 3000}, {16, 180000000}, {22 + n, 21}, {26 + n, -22}}},
+      {EncodeArea(rect),
+       [](RecordBytes b) {
+         AreaRecord a;
+         return DecodeArea(b, a) ? EncodeArea(a) : Bytes{};
+       },
+       {{6, -5}, {10, 5}, {14, 35}}},
+      {EncodeArea(polygon), nullptr, {{6 + 8 * 199, 1994}}},
+      {EncodeLine(line),
+       [](RecordBytes b) {
+         LineRecord l;
+         return DecodeLine(b, l) ? EncodeLine(l) : Bytes{};
+       },
+       {{6, 250}, {12, 9}, {20, 19}}},
+  };
+  const std::size_t count = std::size(cases);
+  for (std::size_t i = 0; i < count; ++i) {
+    const Case& c = cases[i];
+    const auto& again = c.again ? c.again : cases[i - 1].again;  // both areas share one
+    EXPECT_EQ(again(c.bytes), c.bytes) << i;
+    EXPECT_EQ(RecordLength(c.bytes), static_cast<std::int32_t>(c.bytes.size())) << i;
+    for (auto [at, value] : c.fields) EXPECT_EQ(le::getI32(&c.bytes[at]), value) << i << "@" << at;
+    Bytes deleted = c.bytes;
+    deleted[0] += kDeletedOffset;
+    EXPECT_EQ(again(deleted), c.bytes) << i;
+    EXPECT_TRUE(again(RecordBytes(c.bytes).first(c.bytes.size() - 1)).empty()) << i;
+    EXPECT_TRUE(again(cases[(i + 2) % count].bytes).empty()) << i;
+  }
+  EXPECT_EQ(RecordLayer(EncodeText(text)), 9);
+  EXPECT_EQ(RecordLayer(EncodeSingle(single)), std::nullopt);
 }
 
 }  // namespace
