@@ -13,7 +13,8 @@ struct AppState;
 namespace lav::qt {
 
 // Shows the dialog for model and relays the user's actions to it until it is finished or
-// closed. A model without a dialog here is closed unchanged.
+// closed. A model without a dialog here is refused on standard error and finished unchanged,
+// which its command takes as a cancel.
 void RunModelDialog(QWidget* parent, AppState& app, DialogModel& model);
 
 // Menu item 1104 and Alt+? : the program's name and version, closed by OK.
