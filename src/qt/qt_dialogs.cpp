@@ -12,7 +12,9 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <cstdio>
 #include <functional>
+#include <vector>
 
 #include "command/command_list_dialog.h"
 #include "command/text_dialogs.h"
@@ -161,10 +163,16 @@ void runCellDialog(QWidget* parent, db::CellListDialog& m, const CellDialogParts
   list->setFont(listFont());
   QLineEdit* e1 = parts.field1 ? new QLineEdit : nullptr;
   QLineEdit* e2 = parts.field2 ? new QLineEdit : nullptr;
+  // The list is rebuilt only when its lines changed: rebuilding it under the pointer loses the
+  // line just pressed, and a double click on it would then pick nothing.
+  std::vector<std::string> shown;
   auto refresh = [&] {
     QSignalBlocker block(list);
-    list->clear();
-    for (const auto& line : m.lines) list->addItem(q(line));
+    if (shown != m.lines) {
+      list->clear();
+      for (const auto& line : m.lines) list->addItem(q(line));
+      shown = m.lines;
+    }
     if (m.selected >= 0) list->setCurrentRow(m.selected);
     if (e1 && f1) e1->setText(q(*f1));
     if (e2 && f2) e2->setText(q(*f2));
@@ -244,6 +252,10 @@ void RunModelDialog(QWidget* parent, AppState& app, DialogModel& model) {
     return runCellDialog(parent, *m, {nullptr, nullptr, "選択"}, nullptr, nullptr, {}, {},
                          [m] { return m->pressSelect(); });
   }
+  // A model without a window here would otherwise vanish without a trace: say so, and end it
+  // untouched so that its command sees a cancel.
+  std::fprintf(stderr, "lavinor: no window for the dialog \"%.*s\"; the command did nothing\n",
+               static_cast<int>(model.kind().size()), model.kind().data());
   model.finished = true;
 }
 

@@ -15,7 +15,8 @@ struct AppState;
 namespace lav::qt {
 
 // Shows the dialog for model and relays the user's actions to it until it is finished or
-// closed. A model without a dialog here is closed unchanged.
+// closed. A model without a dialog here is refused on standard error and finished unchanged,
+// which its command takes as a cancel.
 void RunModelDialog(QWidget* parent, AppState& app, DialogModel& model);
 
 // The row the user picked in list, -1 for none. The row Qt makes current when the list gets the

@@ -13,6 +13,7 @@
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
+#include "support/files.h"
 
 namespace lav::db {
 namespace {
@@ -23,19 +24,11 @@ using testing::Square;
 class CellCommands : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("lavinor-cells-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    old = fs::current_path();
-    fs::current_path(dir);
+    root = lav::testing::EnterTestFolder("cells", old);
+    dir = root / "work";
     ASSERT_TRUE(NewDesign(app, "cells"));
   }
-  void TearDown() override {
-    fs::current_path(old);
-    fs::remove_all(dir);
-  }
+  void TearDown() override { lav::testing::LeaveTestFolder(root, old); }
   void make(const std::string& name, int squares = 1) {
     ASSERT_TRUE(CreateCell(app, name)) << name;
     for (int i = 0; i < squares; ++i)
@@ -69,7 +62,7 @@ class CellCommands : public ::testing::Test {
   }
   std::string lastBox() const { return host.boxes.empty() ? "" : host.boxes.back().text; }
 
-  fs::path dir, old;
+  fs::path root, dir, old;
   ScriptedHost host;
   AppState app{host};
 };
@@ -90,7 +83,7 @@ TEST_F(CellCommands, OpenCellArguments) {
       {"0 other", true, "other", false, false},
       {"5", true, "5", false, false},  // any other number is the name itself
       {"1", false, "5", false, true},
-      {"top", false, "5", false, false},  // case matters
+      {"top", false, "5", false, false}  // case matters
   };
   for (const auto& c : cases) {
     app.settings.showAcell = app.settings.showScell = 1;
@@ -240,10 +233,8 @@ TEST_F(CellCommands, CopyTakesFreshOrReusedBlocks) {
     const char* to;
     std::int32_t growth;
     int slot;
-  } cases[] = {
-      {"INTO_DELETED", 2004, 2},  // SMALL's one block is reused, one is new
-      {"FRESH", 4008, 5},
-  };
+  } cases[] = {{"INTO_DELETED", 2004, 2},  // SMALL's one block is reused, one is new
+               {"FRESH", 4008, 5}};
   for (const auto& c : cases) {
     const auto used = app.design.image.usedSize;
     script<CellCopyDialog>("cell-copy", [&](CellCopyDialog& d) {
@@ -378,13 +369,11 @@ TEST(CellFields, ClipAndName) {
     std::string typed;
     std::size_t kept;
     std::string name;
-  } cases[] = {
-      {"A B", 3, "A"},
-      {std::string(120, 'x'), 100, std::string(32, 'x')},
-      // a two-byte character at bytes 99..100 is not split
-      {std::string(99, 'y') + "\x83\x65", 99, std::string(32, 'y')},
-      {" lead", 5, ""},
-  };
+  } cases[] = {{"A B", 3, "A"},
+               {std::string(120, 'x'), 100, std::string(32, 'x')},
+               // a two-byte character at bytes 99..100 is not split
+               {std::string(99, 'y') + "\x83\x65", 99, std::string(32, 'y')},
+               {" lead", 5, ""}};
   for (const auto& c : cases) {
     const std::string f = ClipFieldText(c.typed);
     EXPECT_EQ(f.size(), c.kept) << c.typed;

@@ -67,10 +67,7 @@ TEST_F(Compaction, KeepsOrDropsDeletedCells) {
     bool drop;
     std::vector<std::string> names;  // slots 1.. after packing
     std::vector<int> from;           // original slot of each
-  } cases[] = {
-      {false, {"A", "\x0F", "C"}, {1, 2, 3}},
-      {true, {"A", "C"}, {1, 3}},
-  };
+  } cases[] = {{false, {"A", "\x0F", "C"}, {1, 2, 3}}, {true, {"A", "C"}, {1, 3}}};
   for (const auto& c : cases) {
     app.design.image = before;
     MakeCurrent(app.design, SlotOffset(3));

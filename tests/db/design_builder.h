@@ -1,6 +1,7 @@
 // Builds designs through the program's own database operations, for the database tests.
 #pragma once
 
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -9,6 +10,15 @@
 #include "db/design_state.h"
 #include "db/element_stream.h"
 #include "platform/host.h"
+
+namespace lav::db {
+inline bool operator==(const Vertex& a, const Vertex& b) {
+  return a.x == b.x && a.y == b.y;
+}
+inline void PrintTo(const Vertex& v, std::ostream* os) {
+  *os << "(" << v.x << "," << v.y << ")";
+}
+}  // namespace lav::db
 
 namespace lav::db::testing {
 

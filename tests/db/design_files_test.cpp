@@ -11,6 +11,7 @@
 #include "db/element_stream.h"
 #include "platform/scripted_host.h"
 #include "shell/app_state.h"
+#include "support/files.h"
 
 namespace lav::db {
 namespace {
@@ -20,18 +21,12 @@ namespace fs = std::filesystem;
 class DesignFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("lavinor-files-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    old = fs::current_path();
-    fs::current_path(dir);
+    root = lav::testing::EnterTestFolder("files", old);
+    dir = root / "work";
   }
   void TearDown() override {
-    fs::current_path(old);
     ::chmod(dir.c_str(), 0755);
-    fs::remove_all(dir);
+    lav::testing::LeaveTestFolder(root, old);
   }
   std::vector<std::uint8_t> fileBytes(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -42,7 +37,7 @@ class DesignFiles : public ::testing::Test {
     ASSERT_EQ(AppendElement(app.design, EncodeArea(ElementType::Polygon, 1, v), host.now()),
               AppendResult::Appended);
   }
-  fs::path dir, old;
+  fs::path root, dir, old;
   ScriptedHost host;
   AppState app{host};
 };
@@ -80,14 +75,12 @@ TEST_F(DesignFiles, OpenNameChecks) {
     const char* typed;
     OpenResult result;
     const char* box;  // start of the message, or null
-  } cases[] = {
-      {"test", OpenResult::Opened, nullptr},
-      {"TeSt.CaD", OpenResult::Opened, nullptr},
-      {"test.dat", OpenResult::Refused, "ファイルの拡張子名が .CAD でありません"},
-      {"a.b.cad", OpenResult::Refused, "ファイルの拡張子名が .CAD でありません"},
-      {"missing", OpenResult::Refused, "ファイル MISSING.CAD を開くことが出来ません。"},
-      {"junk", OpenResult::Refused, " ファイル "},
-  };
+  } cases[] = {{"test", OpenResult::Opened, nullptr},
+               {"TeSt.CaD", OpenResult::Opened, nullptr},
+               {"test.dat", OpenResult::Refused, "ファイルの拡張子名が .CAD でありません"},
+               {"a.b.cad", OpenResult::Refused, "ファイルの拡張子名が .CAD でありません"},
+               {"missing", OpenResult::Refused, "ファイル MISSING.CAD を開くことが出来ません。"},
+               {"junk", OpenResult::Refused, " ファイル "}};
   for (const auto& c : cases) {
     host.boxes.clear();
     EXPECT_EQ(OpenDesign(app, c.typed), c.result) << c.typed;

@@ -14,10 +14,7 @@ namespace {
 
 class EntryCommands : public lav::testing::TypingSession {
  protected:
-  void openCell() {
-    type("NEW T.CAD");
-    type("MKCELL TOP");
-  }
+  void openCell() { typeAll({"NEW T.CAD", "MKCELL TOP"}); }
   struct Rec {
     int type;
     std::vector<std::pair<int, int>> v;
@@ -54,9 +51,6 @@ class EntryCommands : public lav::testing::TypingSession {
     });
     return all;
   }
-  bool printed(const std::string& utf8) const {
-    return std::find(lines.begin(), lines.end(), utf8) != lines.end();
-  }
 };
 
 using Pts = std::vector<std::pair<int, int>>;
@@ -69,8 +63,7 @@ TEST_F(EntryCommands, PolygonTypedOutputClosedAndReopened) {
   EXPECT_TRUE(app.temp.empty());
   type("CLOSE");
   ASSERT_FALSE(app.design.isOpen());
-  type("OPEN T.CAD");
-  type("OCELL TOP");
+  typeAll({"OPEN T.CAD", "OCELL TOP"});
   const auto r = records();
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0].type, 4);
@@ -83,14 +76,12 @@ TEST_F(EntryCommands, RefusalsAndTheirWords) {
     std::vector<std::string> typed;
     const char* box;   // expected box text, or null
     const char* line;  // expected transcript line, or null
-  } cases[] = {
-      {{"XY 0 0"}, "ファイル又はセルは開かれていません。出力先がわかりません。", nullptr},
-      {{"NEW T.CAD", "MKCELL TOP", "XY 0 0 1"}, nullptr, "***ERROR***"},
-      {{"XY 0 0", "TAKE"}, "仮入力層には図形や座標値がすでに存在しています。", nullptr},
-      {{"DELTEMP", "TAKE", "50 50"},
-       "セレクトできませんでした。選択層の設定を確認して下さい。",
-       nullptr},
-  };
+  } cases[] = {{{"XY 0 0"}, "ファイル又はセルは開かれていません。出力先がわかりません。", nullptr},
+               {{"NEW T.CAD", "MKCELL TOP", "XY 0 0 1"}, nullptr, "***ERROR***"},
+               {{"XY 0 0", "TAKE"}, "仮入力層には図形や座標値がすでに存在しています。", nullptr},
+               {{"DELTEMP", "TAKE", "50 50"},
+                "セレクトできませんでした。選択層の設定を確認して下さい。",
+                nullptr}};
   for (const auto& c : cases) {
     lines.clear();
     takeBoxes();
@@ -117,8 +108,7 @@ TEST_F(EntryCommands, CoordinatesBeyondTheRangeAreRefusedNotClamped) {
       {"XY 0/0 0 5 5 0 5"},
       {"XY 0 0 5 5 -2147484 0"},
       {"ABSMODE 1", "XY 2000000 0 200000 0 0 5"},  // the sum leaves the range
-      {"ABSMODE 0", "XY", "0 0", "5 99999999999", "5 1/0", ""},
-  };
+      {"ABSMODE 0", "XY", "0 0", "5 99999999999", "5 1/0", ""}};
   for (const auto& typed : cases) {
     type("DELTEMP");
     takeBoxes();
@@ -154,14 +144,11 @@ TEST_F(EntryCommands, PointsAtThePromptWithCommandsInside) {
   openCell();
   type("XY");
   EXPECT_EQ(prompt(), "Te1: ");
-  type("0 0");
-  type("10 0");
+  typeAll({"0 0", "10 0"});
   EXPECT_EQ(prompt(), "Te3: ");
   type("BACK");
   EXPECT_EQ(prompt(), "Te2: ");
-  type("5 0");
-  type("5 5");
-  type("OUTPUT");
+  typeAll({"5 0", "5 5", "OUTPUT"});
   EXPECT_EQ(prompt(), "Te1: ");
   EXPECT_EQ(records().size(), 1u);
   type("1 2 3");  // odd: an error, the input goes on
@@ -186,21 +173,12 @@ TEST_F(EntryCommands, PointsAtThePromptWithCommandsInside) {
 
 TEST_F(EntryCommands, LockAndRelativeModesAtThePrompt) {
   openCell();
-  type("LOCK 3");
-  type("XY");
-  type("0 0");
-  type("10 5");
+  typeAll({"LOCK 3", "XY", "0 0", "10 5"});
   ASSERT_EQ(app.temp.count, 3);
-  EXPECT_EQ(app.temp.points[1].x, 10);
-  EXPECT_EQ(app.temp.points[1].y, 0);
-  type("");
-  type("DELTEMP");
-  type("LOCK 0");
-  type("ABSMODE 1");
-  type("XY 0 0 10 0 0 10");
+  EXPECT_EQ(app.temp.points[1], (db::UserPoint{10, 0}));
+  typeAll({"", "DELTEMP", "LOCK 0", "ABSMODE 1", "XY 0 0 10 0 0 10"});
   ASSERT_EQ(app.temp.count, 3);
-  EXPECT_EQ(app.temp.points[2].x, 10);
-  EXPECT_EQ(app.temp.points[2].y, 10);
+  EXPECT_EQ(app.temp.points[2], (db::UserPoint{10, 10}));
   EXPECT_EQ(app.dispatch.originX, 10000);
 }
 
@@ -221,9 +199,7 @@ TEST_F(EntryCommands, ChangedElementSettingsRedrawTheFigureBeingEntered) {
 
 TEST_F(EntryCommands, RectangleGoesOutWithItsSecondCorner) {
   openCell();
-  type("ETYPE 3");
-  type("XY");
-  type("0 0");
+  typeAll({"ETYPE 3", "XY", "0 0"});
   type("0 5");  // same x: not taken
   EXPECT_EQ(app.temp.count, 1);
   type("4 5");
@@ -238,12 +214,7 @@ TEST_F(EntryCommands, RectangleGoesOutWithItsSecondCorner) {
 
 TEST_F(EntryCommands, PickThenPutBackLeavesTheCellByteIdentical) {
   openCell();
-  type("XY 0 0 10 0 10 10 0 10");
-  type("OUTPUT");
-  type("ETYPE 5");
-  type("WIDTH 1");
-  type("XY 20 0 30 0");
-  type("OUTPUT");
+  typeAll({"XY 0 0 10 0 10 10 0 10", "OUTPUT", "ETYPE 5", "WIDTH 1", "XY 20 0 30 0", "OUTPUT"});
   const auto before = cellBytes();
   struct Case {
     const char* point;
@@ -262,23 +233,16 @@ TEST_F(EntryCommands, PickThenPutBackLeavesTheCellByteIdentical) {
     EXPECT_EQ(cellBytes(), before) << c.point;
   }
   // A pending pick is put back when the design is closed.
-  type("TAKE");
-  type("0 5");
-  type("CLOSE");
-  type("OPEN T.CAD");
-  type("OCELL TOP");
+  typeAll({"TAKE", "0 5", "CLOSE", "OPEN T.CAD", "OCELL TOP"});
   EXPECT_EQ(cellBytes(), before);
   EXPECT_TRUE(takeBoxes().empty());
 }
 
 TEST_F(EntryCommands, PickIsPutBackBeforeTheCellOrTheLayoutChanges) {
   openCell();
-  type("XY 0 0 10 0 10 10 0 10");
-  type("OUTPUT");
+  typeAll({"XY 0 0 10 0 10 10 0 10", "OUTPUT"});
   for (const char* change : {"MKCELL OTHER", "OCELL TOP", "COMPACT", "DELTEMP"}) {
-    type("OCELL TOP");
-    type("TAKE");
-    type("0 5");
+    typeAll({"OCELL TOP", "TAKE", "0 5"});
     ASSERT_FALSE(app.temp.empty()) << change;
     type(change);
     type("OCELL TOP");
@@ -291,16 +255,11 @@ TEST_F(EntryCommands, PickIsPutBackBeforeTheCellOrTheLayoutChanges) {
 
 TEST_F(EntryCommands, EditedPickReplacesTheOriginal) {
   openCell();
-  type("XY 0 0 10 0 10 10 0 10");
-  type("OUTPUT");
-  type("TAKE");
-  type("0 5");
-  type("MOVEPT");
+  typeAll({"XY 0 0 10 0 10 10 0 10", "OUTPUT", "TAKE", "0 5", "MOVEPT"});
   EXPECT_EQ(prompt(), "Ms: ");
   type("10 10");
   EXPECT_EQ(prompt(), "Mp: ");
-  type("20 20");
-  type("OUTPUT");
+  typeAll({"20 20", "OUTPUT"});
   const auto r = records();
   ASSERT_EQ(r.size(), 1u);
   // Mode 0 moves the whole figure by the offset.
@@ -310,9 +269,7 @@ TEST_F(EntryCommands, EditedPickReplacesTheOriginal) {
 
 TEST_F(EntryCommands, SelectionSetAndHiddenLayersAreNeverPicked) {
   openCell();
-  type("LAYER 2");
-  type("XY 0 0 10 0 10 10 0 10");
-  type("OUTPUT");
+  typeAll({"LAYER 2", "XY 0 0 10 0 10 10 0 10", "OUTPUT"});
   struct Case {
     const char* setup;
     bool picked;
@@ -320,8 +277,7 @@ TEST_F(EntryCommands, SelectionSetAndHiddenLayersAreNeverPicked) {
   for (const auto& c : cases) {
     type(c.setup);
     takeBoxes();
-    type("TAKE");
-    type("10 5");
+    typeAll({"TAKE", "10 5"});
     EXPECT_EQ(!app.temp.empty(), c.picked) << c.setup;
     EXPECT_EQ(takeBoxes().size(), c.picked ? 0u : 1u) << c.setup;
     type("UNDO");
@@ -330,15 +286,8 @@ TEST_F(EntryCommands, SelectionSetAndHiddenLayersAreNeverPicked) {
 
 TEST_F(EntryCommands, ExplodeAnArray) {
   openCell();
-  type("MKCELL SUB");
-  type("XY 0 0 1 0 1 1");
-  type("OUTPUT");
-  type("OCELL TOP");
-  type("ETYPE 0");
-  type("PLACECELL SUB");
-  type("ARRAY 3 2 10 20");
-  type("XY 100 100");
-  type("EXPLODE");
+  typeAll({"MKCELL SUB", "XY 0 0 1 0 1 1", "OUTPUT", "OCELL TOP", "ETYPE 0", "PLACECELL SUB",
+           "ARRAY 3 2 10 20", "XY 100 100", "EXPLODE"});
   EXPECT_TRUE(app.temp.empty());
   EXPECT_EQ(app.settings.elementType, 0);
   const auto r = records();
@@ -348,18 +297,13 @@ TEST_F(EntryCommands, ExplodeAnArray) {
 
 TEST_F(EntryCommands, AnArrayThatCannotExplodeWholeStaysWhole) {
   openCell();
-  type("MKCELL SUB");
-  type("XY 0 0 1 0 1 1");
-  type("OUTPUT");
-  type("OCELL TOP");
-  type("ETYPE 0");
-  type("PLACECELL SUB");
+  typeAll({"MKCELL SUB", "XY 0 0 1 0 1 1", "OUTPUT", "OCELL TOP", "ETYPE 0", "PLACECELL SUB"});
   struct Case {
     const char* array;
     std::int32_t room;  // free bytes left in the image
   } cases[] = {
       {"ARRAY 100 100 10 20", 300 * 1024},  // ten thousand members do not fit in 300 KB
-      {"ARRAY 30000 30000 1 1", 4 << 20},   // far beyond any image
+      {"ARRAY 30000 30000 1 1", 4 << 20}    // far beyond any image
   };
   for (const auto& c : cases) {
     type("DELTEMP");
@@ -377,20 +321,13 @@ TEST_F(EntryCommands, AnArrayThatCannotExplodeWholeStaysWhole) {
 
 TEST_F(EntryCommands, LineOutlineAndTheTwoHundredVertexLimit) {
   openCell();
-  type("ETYPE 5");
-  type("WIDTH 2");
-  type("XY 0 0 10 0");
-  type("EXPLODE");
+  typeAll({"ETYPE 5", "WIDTH 2", "XY 0 0 10 0", "EXPLODE"});
   EXPECT_EQ(app.settings.elementType, 4);
   ASSERT_EQ(app.temp.count, 5);
-  EXPECT_EQ(app.temp.points[0].x, 0);
-  EXPECT_EQ(app.temp.points[0].y, -1);
-  type("DELTEMP");
-  type("ETYPE 5");
-  type("XY");
+  EXPECT_EQ(app.temp.points[0], (db::UserPoint{0, -1}));
+  typeAll({"DELTEMP", "ETYPE 5", "XY"});
   for (int i = 0; i < 110; ++i) type(std::to_string(i * 10) + " " + std::to_string(i % 2 * 10));
-  type("");
-  type("EXPLODE");
+  typeAll({"", "EXPLODE"});
   EXPECT_EQ(takeBoxes(), std::vector<std::string>{"２００頂点を超えてしまいます。"});
   EXPECT_EQ(app.temp.count, 110);
   EXPECT_EQ(app.settings.elementType, 5);
@@ -398,15 +335,11 @@ TEST_F(EntryCommands, LineOutlineAndTheTwoHundredVertexLimit) {
 
 TEST_F(EntryCommands, OutputIntoANamedCellKeepsTheFigure) {
   openCell();
-  type("MKCELL SUB");
-  type("OCELL TOP");
-  type("XY 0 0 1 0 1 1");
-  type("OUTCELL SUB");
+  typeAll({"MKCELL SUB", "OCELL TOP", "XY 0 0 1 0 1 1", "OUTCELL SUB"});
   EXPECT_EQ(app.temp.count, 4);
   EXPECT_EQ(records("SUB").size(), 1u);
   EXPECT_TRUE(records("TOP").empty());
-  type("OUTCELL TOP");
-  type("OUTPUT");
+  typeAll({"OUTCELL TOP", "OUTPUT"});
   EXPECT_EQ(records("TOP").size(), 2u);
   EXPECT_EQ(app.design.current.name, "TOP");
 }
@@ -426,8 +359,7 @@ TEST_F(EntryCommands, ListReorderAndKeep) {
   EXPECT_FALSE(printed("Te1: 0. 0."));
   EXPECT_TRUE(printed("Te3: 1.5 2."));
   type("REORDER 2");
-  EXPECT_EQ(app.temp.points[0].x, 1.5);
-  EXPECT_EQ(app.temp.points[0].y, 0);
+  EXPECT_EQ(app.temp.points[0], (db::UserPoint{1.5, 0}));
   type("REORDER");
   EXPECT_EQ(app.temp.points[0].x, 0);
   type("OUTKEEP");
@@ -437,13 +369,11 @@ TEST_F(EntryCommands, ListReorderAndKeep) {
 
 TEST_F(EntryCommands, EdgeMoveThroughAPoint) {
   openCell();
-  type("XY 0 0 10 0 10 10 0 10 0 0");
-  type("MOVEEDGE");
+  typeAll({"XY 0 0 10 0 10 10 0 10 0 0", "MOVEEDGE"});
   EXPECT_EQ(prompt(), "St: ");
   type("5 10");
   EXPECT_EQ(prompt(), "To: ");
-  type("5 12");
-  type("OUTPUT");
+  typeAll({"5 12", "OUTPUT"});
   const auto r = records();
   ASSERT_EQ(r.size(), 1u);
   const auto& v = r[0].v;

@@ -1,4 +1,5 @@
-// Points of the temporary layer in every coordinate mode, and the records its output writes.
+// Points of the temporary layer in every coordinate mode, and the records its
+// output writes.
 #include "db/temp_layer.h"
 
 #include <gtest/gtest.h>
@@ -17,74 +18,33 @@ std::vector<UserPoint> pts(const TempLayer& t) {
 
 TEST(TempLayerEntry, CoordinateModesAndLock) {
   struct Case {
-    const char* name;
     int absMode, lock;
     std::int16_t type;
     std::int32_t originX, originY;  // database units
-    bool locked;
+    int locked;
     std::vector<double> typed;
     std::vector<UserPoint> expected;
+    const char* name;
   } cases[] = {
-      {"absolute", 0, 0, 4, 0, 0, false, {0, 0, 10, 0, 10, 10}, {{0, 0}, {10, 0}, {10, 10}}},
-      {"relative to the last",
-       1,
-       0,
-       4,
-       0,
-       0,
-       false,
-       {0, 0, 10, 0, 0, 10},
-       {{0, 0}, {10, 0}, {10, 10}}},
-      {"relative to the first",
-       2,
-       0,
-       4,
-       0,
-       0,
-       false,
-       {5, 5, 10, 0, 0, 10},
-       {{5, 5}, {15, 5}, {5, 15}}},
-      {"relative to the origin", 3, 0, 4, 2000, -1000, false, {0, 0, 1, 1}, {{2, -1}, {3, 0}}},
-      {"lock 3 inserts a corner", 0, 3, 4, 0, 0, true, {0, 0, 10, 5}, {{0, 0}, {10, 0}, {10, 5}}},
-      {"lock 2 keeps the longer axis",
-       0,
-       2,
-       5,
-       0,
-       0,
-       true,
-       {0, 0, 10, 3, 12, 20},
-       {{0, 0}, {10, 0}, {10, 20}}},
-      {"lock 1 snaps a shallow line flat", 0, 1, 4, 0, 0, true, {0, 0, 10, 3}, {{0, 0}, {10, 0}}},
-      {"lock 1 snaps a steep one to the diagonal",
-       0,
-       1,
-       4,
-       0,
-       0,
-       true,
-       {0, 0, 10, 7},
-       {{0, 0}, {10, 10}}},
-      {"lock 1 diagonal downwards and left",
-       0,
-       1,
-       5,
-       0,
-       0,
-       true,
-       {0, 0, -6, -10},
-       {{0, 0}, {-10, -10}}},
-      {"lock 1 leaves exact diagonals", 0, 1, 4, 0, 0, true, {0, 0, 7, 7}, {{0, 0}, {7, 7}}},
-      {"lock ignores rectangles", 0, 3, 3, 0, 0, true, {0, 0, 10, 5}, {{0, 0}, {10, 5}}},
-      {"lock off for typed arguments", 0, 3, 4, 0, 0, false, {0, 0, 10, 5}, {{0, 0}, {10, 5}}},
-      {"a locked repeat is dropped", 0, 2, 4, 0, 0, true, {0, 0, 10, 1, 10, 0}, {{0, 0}, {10, 0}}},
-  };
+      {0, 0, 4, 0, 0, 0, {0, 0, 10, 0, 10, 10}, {{0, 0}, {10, 0}, {10, 10}}, "absolute"},
+      {1, 0, 4, 0, 0, 0, {0, 0, 10, 0, 0, 10}, {{0, 0}, {10, 0}, {10, 10}}, "relative to last"},
+      {2, 0, 4, 0, 0, 0, {5, 5, 10, 0, 0, 10}, {{5, 5}, {15, 5}, {5, 15}}, "relative to first"},
+      {3, 0, 4, 2000, -1000, 0, {0, 0, 1, 1}, {{2, -1}, {3, 0}}, "relative to the origin"},
+      {0, 3, 4, 0, 0, 1, {0, 0, 10, 5}, {{0, 0}, {10, 0}, {10, 5}}, "lock 3 inserts a corner"},
+      {0, 2, 5, 0, 0, 1, {0, 0, 10, 3, 12, 20}, {{0, 0}, {10, 0}, {10, 20}}, "lock 2: longer"},
+      {0, 1, 4, 0, 0, 1, {0, 0, 10, 3}, {{0, 0}, {10, 0}}, "lock 1 snaps a shallow line flat"},
+      {0, 1, 4, 0, 0, 1, {0, 0, 10, 7}, {{0, 0}, {10, 10}}, "lock 1 snaps steep to diagonal"},
+      {0, 1, 5, 0, 0, 1, {0, 0, -6, -10}, {{0, 0}, {-10, -10}}, "lock 1 diagonal down, left"},
+      {0, 1, 4, 0, 0, 1, {0, 0, 7, 7}, {{0, 0}, {7, 7}}, "lock 1 leaves exact diagonals"},
+      {0, 3, 3, 0, 0, 1, {0, 0, 10, 5}, {{0, 0}, {10, 5}}, "lock ignores rectangles"},
+      {0, 3, 4, 0, 0, 0, {0, 0, 10, 5}, {{0, 0}, {10, 5}}, "lock off for typed arguments"},
+      {0, 2, 4, 0, 0, 1, {0, 0, 10, 1, 10, 0}, {{0, 0}, {10, 0}}, "a locked repeat is dropped"}};
   for (const auto& c : cases) {
     TempLayer t;
     EntryModes m{c.absMode, c.lock, c.type, 1000};
     std::int32_t rx = c.originX, ry = c.originY;
     for (std::size_t i = 0; i + 1 < c.typed.size(); i += 2)
-      AddTypedPoint(t, m, rx, ry, c.typed[i], c.typed[i + 1], c.locked);
+      AddTypedPoint(t, m, rx, ry, c.typed[i], c.typed[i + 1], c.locked != 0);
     EXPECT_EQ(pts(t), c.expected) << c.name;
   }
 }
@@ -97,12 +57,10 @@ TEST(TempLayerEntry, RelativeModesMoveTheReferencePoint) {
   EXPECT_EQ(rx, 0);
   AddTypedPoint(t, last, rx, ry, 1.5, 2, true);
   AddTypedPoint(t, last, rx, ry, 1, 1, true);
-  EXPECT_EQ(rx, 2500);
-  EXPECT_EQ(ry, 3000);
+  EXPECT_EQ(std::pair(rx, ry), std::pair(2500, 3000));
   EntryModes first{2, 0, 4, 1000};
   StartEntryReference(t, first, rx, ry);
-  EXPECT_EQ(rx, 1500);
-  EXPECT_EQ(ry, 2000);
+  EXPECT_EQ(std::pair(rx, ry), std::pair(1500, 2000));
 }
 
 TEST(TempLayerEntry, TwoHundredPointsAtMost) {
@@ -131,53 +89,26 @@ TEST(TempLayerEntry, TakeBackFromEitherEnd) {
 
 TEST(NormalizePoints, CleansByElementType) {
   using V = std::vector<Vertex>;
-  auto same = [](const V& a, const V& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-      if (a[i].x != b[i].x || a[i].y != b[i].y) return false;
-    return true;
-  };
   const V square{{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}};
+  constexpr auto P = ElementType::Polygon, L = ElementType::Line;
   struct Case {
-    const char* name;
     ElementType type;
     V in, out;
+    const char* name;
   } cases[] = {
-      {"closed", ElementType::Polygon, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}, square},
-      {"collinear point",
-       ElementType::Polygon,
-       {{0, 0}, {5, 0}, {10, 0}, {10, 10}, {0, 10}},
-       square},
-      {"start on an edge",
-       ElementType::Polygon,
-       {{5, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}},
-       square},
-      {"duplicates",
-       ElementType::Polygon,
-       {{0, 0}, {0, 0}, {10, 0}, {10, 10}, {10, 10}, {0, 10}},
-       square},
-      {"line straight back", ElementType::Line, {{0, 0}, {10, 0}, {5, 0}}, {{0, 0}, {5, 0}}},
-      {"line vertical run",
-       ElementType::Line,
-       {{0, 0}, {0, 5}, {0, 9}, {3, 9}},
-       {{0, 0}, {0, 9}, {3, 9}}},
-      {"line stays open",
-       ElementType::Line,
-       {{0, 0}, {10, 0}, {10, 10}},
-       {{0, 0}, {10, 0}, {10, 10}}},
-      {"placements once per place",
-       ElementType::SCell,
-       {{1, 1}, {2, 2}, {1, 1}, {2, 2}},
-       {{1, 1}, {2, 2}}},
-      {"texts keep non-adjacent order",
-       ElementType::Text,
-       {{3, 3}, {1, 1}, {3, 3}},
-       {{3, 3}, {1, 1}}},
-  };
+      {P, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}, square, "closed"},
+      {P, {{0, 0}, {5, 0}, {10, 0}, {10, 10}, {0, 10}}, square, "collinear point"},
+      {P, {{5, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}}, square, "start on an edge"},
+      {P, {{0, 0}, {0, 0}, {10, 0}, {10, 10}, {10, 10}, {0, 10}}, square, "duplicates"},
+      {L, {{0, 0}, {10, 0}, {5, 0}}, {{0, 0}, {5, 0}}, "line straight back"},
+      {L, {{0, 0}, {0, 5}, {0, 9}, {3, 9}}, {{0, 0}, {0, 9}, {3, 9}}, "line vertical run"},
+      {L, {{0, 0}, {10, 0}, {10, 10}}, {{0, 0}, {10, 0}, {10, 10}}, "line stays open"},
+      {ElementType::SCell, {{1, 1}, {2, 2}, {1, 1}, {2, 2}}, {{1, 1}, {2, 2}}, "placements once"},
+      {ElementType::Text, {{3, 3}, {1, 1}, {3, 3}}, {{3, 3}, {1, 1}}, "texts keep order"}};
   for (const auto& c : cases) {
     V v = c.in;
     NormalizePoints(v, c.type);
-    EXPECT_TRUE(same(v, c.out)) << c.name;
+    EXPECT_EQ(v, c.out) << c.name;
   }
 }
 
@@ -254,13 +185,11 @@ TEST_F(ElementOutput, EveryElementKind) {
     std::vector<UserPoint> points;
     std::size_t records;
     std::size_t bytes;  // of the first record
-  } cases[] = {
-      {"rectangle", 3, {{0, 0}, {2, 3}}, 1, 46},
-      {"line", 5, {{0, 0}, {2, 0}, {2, 2}}, 1, 12 + 24},
-      {"text per point", 2, {{0, 0}, {1, 1}}, 2, 30 + 3},
-      {"single placements once per place", 1, {{0, 0}, {1, 1}, {0, 0}}, 2, 52},
-      {"array", 0, {{5, 5}}, 1, 68},
-  };
+  } cases[] = {{"rectangle", 3, {{0, 0}, {2, 3}}, 1, 46},
+               {"line", 5, {{0, 0}, {2, 0}, {2, 2}}, 1, 12 + 24},
+               {"text per point", 2, {{0, 0}, {1, 1}}, 2, 30 + 3},
+               {"single placements once per place", 1, {{0, 0}, {1, 1}, {0, 0}}, 2, 52},
+               {"array", 0, {{5, 5}}, 1, 68}};
   for (const auto& c : cases) {
     SetUp();
     s = {};
@@ -280,14 +209,9 @@ TEST_F(ElementOutput, RectangleFromTwoCorners) {
   s.elementType = 3;
   s.layer = 2;
   ASSERT_TRUE(out({{3, 4}, {1, 1}}).written());
-  const auto v = verticesOf(readBack(d).records[0]);
-  const std::vector<std::pair<int, int>> expected{
-      {3000, 4000}, {1000, 4000}, {1000, 1000}, {3000, 1000}, {3000, 4000}};
-  ASSERT_EQ(v.size(), expected.size());
-  for (std::size_t i = 0; i < v.size(); ++i) {
-    EXPECT_EQ(v[i].x, expected[i].first);
-    EXPECT_EQ(v[i].y, expected[i].second);
-  }
+  EXPECT_EQ(
+      verticesOf(readBack(d).records[0]),
+      (std::vector<Vertex>{{3000, 4000}, {1000, 4000}, {1000, 1000}, {3000, 1000}, {3000, 4000}}));
 }
 
 TEST_F(ElementOutput, DegenerateInputWritesNothing) {
@@ -297,14 +221,12 @@ TEST_F(ElementOutput, DegenerateInputWritesNothing) {
     std::vector<UserPoint> points;
     const char* text;
     const char* cell;
-  } cases[] = {
-      {"polygon of two points", 4, {{0, 0}, {1, 1}}, "T", "C"},
-      {"flat polygon", 4, {{0, 0}, {1, 0}, {2, 0}}, "T", "C"},
-      {"line of one point", 5, {{1, 1}}, "T", "C"},
-      {"rectangle of one corner", 3, {{1, 1}}, "T", "C"},
-      {"text without text", 2, {{1, 1}}, "", "C"},
-      {"placement without a name", 1, {{1, 1}}, "T", ""},
-  };
+  } cases[] = {{"polygon of two points", 4, {{0, 0}, {1, 1}}, "T", "C"},
+               {"flat polygon", 4, {{0, 0}, {1, 0}, {2, 0}}, "T", "C"},
+               {"line of one point", 5, {{1, 1}}, "T", "C"},
+               {"rectangle of one corner", 3, {{1, 1}}, "T", "C"},
+               {"text without text", 2, {{1, 1}}, "", "C"},
+               {"placement without a name", 1, {{1, 1}}, "T", ""}};
   for (const auto& c : cases) {
     s.elementType = c.type;
     s.text = c.text;
@@ -350,10 +272,8 @@ TEST_F(ElementOutput, WideLongLineIsSplitAtTheMiddle) {
   ASSERT_EQ(a.size(), 76u);
   ASSERT_EQ(b.size(), 76u);
   // The midpoint of points 74 and 75 ends the first half and starts the second.
-  EXPECT_EQ(a.back().x, 74500);
-  EXPECT_EQ(a.back().y, 500);
-  EXPECT_EQ(b.front().x, a.back().x);
-  EXPECT_EQ(b.front().y, a.back().y);
+  EXPECT_EQ(a.back(), (Vertex{74500, 500}));
+  EXPECT_EQ(b.front(), a.back());
   EXPECT_EQ(b[1].x, 75000);
   EXPECT_EQ(a[74].x, 74000);
 }
@@ -371,7 +291,8 @@ TEST_F(ElementOutput, KeepPointsAndStamps) {
 }
 
 TEST_F(ElementOutput, PlacementExtentCoversTheArray) {
-  // SUB spans (0,0)-(1000,1000); a 3 x 2 array of it with pitches 2000 and 3000.
+  // SUB spans (0,0)-(1000,1000); a 3 x 2 array of it with pitches 2000 and
+  // 3000.
   testing::AddCell(d, "SUB");
   s.elementType = 4;
   ASSERT_TRUE(out({{0, 0}, {1, 0}, {1, 1}, {0, 1}}).written());
@@ -427,8 +348,7 @@ TEST_F(ElementOutput, CutsToAByteLimitNeverSplitATwoByteCharacter) {
       {"array", std::string(reinterpret_cast<const char*>(&w.records[2][28]), 32),
        std::string(31, 'N') + '\0'},
       {"cell", d.current.entry.nameText(), std::string(31, 'N')},
-      {"typed name", CutCellName(name), std::string(31, 'N')},
-  };
+      {"typed name", CutCellName(name), std::string(31, 'N')}};
   for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
 }
 
@@ -455,23 +375,16 @@ TEST_F(ElementOutput, NamedCellThatIsCurrentGetsItsRecordsAfterTheOthers) {
 
 TEST(LineOutline, SquareAndExtendedEnds) {
   const std::vector<Vertex> line{{0, 0}, {100, 0}};
-  auto flush = BuildPathOutline(line, 20, 0, 1);
-  const std::vector<std::pair<int, int>> f{{0, -10}, {100, -10}, {100, 10}, {0, 10}, {0, -10}};
-  ASSERT_EQ(flush.size(), f.size());
-  for (std::size_t i = 0; i < f.size(); ++i) {
-    EXPECT_EQ(flush[i].x, f[i].first) << i;
-    EXPECT_EQ(flush[i].y, f[i].second) << i;
-  }
+  EXPECT_EQ(BuildPathOutline(line, 20, 0, 1),
+            (std::vector<Vertex>{{0, -10}, {100, -10}, {100, 10}, {0, 10}, {0, -10}}));
   auto ext = BuildPathOutline(line, 20, 1, 1);
   EXPECT_EQ(ext[0].x, -10);
   EXPECT_EQ(ext[1].x, 110);
   // A right-angle turn is mitred: one point on each side.
   auto corner = BuildPathOutline(std::vector<Vertex>{{0, 0}, {100, 0}, {100, 100}}, 20, 0, 1);
   ASSERT_EQ(corner.size(), 7u);
-  EXPECT_EQ(corner[1].x, 110);
-  EXPECT_EQ(corner[1].y, -10);
-  EXPECT_EQ(corner[4].x, 90);
-  EXPECT_EQ(corner[4].y, 10);
+  EXPECT_EQ(corner[1], (Vertex{110, -10}));
+  EXPECT_EQ(corner[4], (Vertex{90, 10}));
   // A sharp turn gets its outer corner cut: two points there.
   auto sharp = BuildPathOutline(std::vector<Vertex>{{0, 0}, {100, 0}, {0, 10}}, 20, 0, 1);
   EXPECT_EQ(sharp.size(), 8u);

@@ -36,16 +36,14 @@ Rgb FilePixel(const std::vector<std::uint8_t>& f, int x, int y) {
 TEST(BitmapName, TheExtensionBecomesBmp) {
   struct Case {
     const char *typed, *file;
-  } cases[] = {
-      {"plan", "plan.BMP"},
-      {"plan.v2.bmp", "plan.v2.BMP"},
-      {"plan.cad", "plan.BMP"},
-      {"plan.", "plan.BMP"},
-      {"/tmp/x/CHIP.CAD", "/tmp/x/CHIP.BMP"},
-      // A point in a folder's name is not the file's extension.
-      {"rev.1/plan", "rev.1/plan.BMP"},
-      {"../plan", "../plan.BMP"},
-  };
+  } cases[] = {{"plan", "plan.BMP"},
+               {"plan.v2.bmp", "plan.v2.BMP"},
+               {"plan.cad", "plan.BMP"},
+               {"plan.", "plan.BMP"},
+               {"/tmp/x/CHIP.CAD", "/tmp/x/CHIP.BMP"},
+               // A point in a folder's name is not the file's extension.
+               {"rev.1/plan", "rev.1/plan.BMP"},
+               {"../plan", "../plan.BMP"}};
   for (const auto& c : cases) EXPECT_EQ(BitmapFileName(c.typed), c.file) << c.typed;
 }
 
@@ -54,8 +52,7 @@ class BitmapExportTest : public testing::TypingSession {
   void SetUp() override {
     TypingSession::SetUp();
     lav::testing::EnsureQtApplication();
-    type("NEW chip");
-    type("MKCELL TOP");
+    typeAll({"NEW chip", "MKCELL TOP"});
     // A Graphics Window 801 pixels wide: rows of 2403 bytes padded to 2404.
     app.display.view.clientWidth = 801;
     app.display.view.clientHeight = 600;
@@ -119,11 +116,7 @@ TEST_F(BitmapExportTest, TheWindowsPixelsAreWrittenBottomUpWithTheSpecifiedHeade
 }
 
 TEST_F(BitmapExportTest, ADrawnDesignIsSavedPixelForPixel) {
-  type("LAYER 4");
-  type("ETYPE 3");
-  type("XY 5 5 30 20");
-  type("OUTPUT");
-  type("FIT");
+  typeAll({"LAYER 4", "ETYPE 3", "XY 5 5 30 20", "OUTPUT", "FIT"});
   ASSERT_TRUE(RedrawNow(app));
   int red = 0;
   for (int y = 0; y < 600; ++y)
@@ -167,8 +160,7 @@ TEST_F(BitmapExportTest, AFailedCreateOrWriteLeavesNoFile) {
          errno = ENOSPC;
          return -1;
        }},
-      {"nothing written", "zero", [](int, const std::uint8_t*, std::size_t) -> long { return 0; }},
-  };
+      {"nothing written", "zero", [](int, const std::uint8_t*, std::size_t) -> long { return 0; }}};
   for (const auto& c : cases) {
     const auto done = ExportBitmap(app, c.name, c.write);
     EXPECT_EQ(done.result, BitmapResult::CannotCreate) << c.what;

@@ -24,10 +24,7 @@ class LayerDialogs : public lav::testing::TypingSession {
       EXPECT_TRUE(d.finished);
     };
   }
-  void designWithCell() {
-    type("NEW T.CAD");
-    type("MKCELL TOP");
-  }
+  void designWithCell() { typeAll({"NEW T.CAD", "MKCELL TOP"}); }
   void rectangleOn(int layer, int x) {
     type("LAYER " + std::to_string(layer));
     type("ETYPE 3");
@@ -143,12 +140,10 @@ TEST_F(LayerDialogs, HatchLinesAndTheDisableBox) {
     const char* lines;
     bool clickBox;
     int wantPaint, wantLines;
-  } cases[] = {
-      {1, "10", false, 1, 30},  {1, "5000", false, 1, 2000}, {1, "x", false, 1, 100},
-      {1, "250", true, 0, 250}, {0, "", true, 1, 100},       {0, "", false, 0, 100},
-      {2, "", false, 2, 100},  // untouched box: no parity guard stays
-      {2, "", true, 1, 100},
-  };
+  } cases[] = {{1, "10", false, 1, 30},  {1, "5000", false, 1, 2000}, {1, "x", false, 1, 100},
+               {1, "250", true, 0, 250}, {0, "", true, 1, 100},       {0, "", false, 0, 100},
+               {2, "", false, 2, 100},  // untouched box: no parity guard stays
+               {2, "", true, 1, 100}};
   for (const auto& c : cases) {
     app.settings.fillPaint = c.fillPaint;
     app.settings.fillLines = 100;
@@ -216,7 +211,7 @@ TEST_F(LayerDialogs, PenRuleColourOnlyStyleOnlyOrBoth) {
       {6, 4, 33, 205, 6 + 14 * 4},   // both
       {-1, -1, 33, 205, 33},         // nothing picked: nothing changes
       {0, 0, 35, 266, 0},            // marks
-      {12, 1, 4, 269, 12 + 14},      // temporary input layer
+      {12, 1, 4, 269, 12 + 14}       // temporary input layer
   };
   for (const auto& c : cases) {
     const int layer = c.control == 266 ? 66 : c.control == 269 ? 69 : c.control - 200;
@@ -285,21 +280,16 @@ TEST_F(LayerDialogs, TypedMaskValuesSetAndClearBits) {
 TEST_F(LayerDialogs, HiddenAreasAreNeitherListedNorPicked) {
   designWithCell();
   rectangleOn(3, 0);
-  type("DRAWMASK -256");
-  type("OCELL TOP");
+  typeAll({"DRAWMASK -256", "OCELL TOP"});
   EXPECT_EQ(app.display.elementTypeMask, 0xFFFF) << "opening a cell shows every type again";
-  type("DRAWMASK -256");
-  type("REDRAW");
+  typeAll({"DRAWMASK -256", "REDRAW"});
   EXPECT_EQ(PresentLayersText(app), "");
-  type("TAKE");
-  type("5 0");
+  typeAll({"TAKE", "5 0"});
   EXPECT_TRUE(app.temp.empty()) << "areas are not offered to the pick";
   takeBoxes();
-  type("DRAWMASK 256");
-  type("REDRAW");
+  typeAll({"DRAWMASK 256", "REDRAW"});
   EXPECT_EQ(PresentLayersText(app), "3 ");
-  type("TAKE");
-  type("5 0");
+  typeAll({"TAKE", "5 0"});
   EXPECT_FALSE(app.temp.empty());
 }
 

@@ -109,8 +109,7 @@ TEST(PrintDialogFields, ShowTheAreaMagnificationAndPaperSizeAsSpecified) {
       // A finer database unit shows three decimals of the corners all the same.
       {4, 100000, 0, 0, 123456, 100000, 1.5, "1.235 1", "0 0", "1.5", "X 1851.84mm", "Y 1500mm"},
       // The corners are shown whichever way round they are.
-      {5, 1000, 5000, 5000, 0, 0, 0.000001, "0 0", "5 5", "0.000001", "X 5mm", "Y 5mm"},
-  };
+      {5, 1000, 5000, 5000, 0, 0, 0.000001, "0 0", "5 5", "0.000001", "X 5mm", "Y 5mm"}};
   for (const auto& c : cases) {
     ScriptedHost host;
     AppState app{host};
@@ -151,16 +150,14 @@ TEST(PrintDialogFields, EditsTakeTwoNumbersAndTheUnitChangesThePaperSize) {
       {[](PrintDialog& m) { m.editMagnification("2"); }, 10000, 0, 200000, 80500, "X 380mm",
        "Y 161mm"},
       {[](PrintDialog& m) { m.chooseUnit(603); }, 10000, 0, 200000, 80500, "X 3800mm", "Y 1610mm"},
-      {[](PrintDialog& m) { m.pressGet(); }, -1000, -2000, 3000, 4000, "X 80mm", "Y 120mm"},
-  };
+      {[](PrintDialog& m) { m.pressGet(); }, -1000, -2000, 3000, 4000, "X 80mm", "Y 120mm"}};
   for (std::size_t i = 0; i < std::size(steps); ++i) {
     steps[i].act(d);
-    EXPECT_EQ(app.print.x0, steps[i].x0) << i;
-    EXPECT_EQ(app.print.y0, steps[i].y0) << i;
-    EXPECT_EQ(app.print.x1, steps[i].x1) << i;
-    EXPECT_EQ(app.print.y1, steps[i].y1) << i;
-    EXPECT_EQ(d.paperX, steps[i].paperX) << i;
-    EXPECT_EQ(d.paperY, steps[i].paperY) << i;
+    const auto& s = steps[i];
+    EXPECT_EQ(
+        std::tuple(app.print.x0, app.print.y0, app.print.x1, app.print.y1, d.paperX, d.paperY),
+        std::tuple(s.x0, s.y0, s.x1, s.y1, std::string(s.paperX), std::string(s.paperY)))
+        << i;
   }
   EXPECT_EQ(app.settings.printUnit, 3);  // kept in the design header from now on
   EXPECT_EQ(d.upperRight, "3 4");
@@ -188,13 +185,11 @@ TEST(PrintArea, TheFirstPrintTakesTheViewAtTheWindowsWidthInTheChosenUnit) {
     DerivePrintArea(app.print, app.settings, v, 300);
     EXPECT_NEAR(app.print.magnification, c.magnification, c.magnification * 1e-12) << c.unit;
     EXPECT_EQ(app.settings.printUnit, c.unitAfter);
-    EXPECT_EQ(app.print.x1, 47000);
-    EXPECT_EQ(app.print.y1, 37000);
+    EXPECT_EQ(std::pair(app.print.x1, app.print.y1), std::pair(47000, 37000));
     // Printed, the view is as many dots wide as the window is pixels wide.
     const auto page = PageView(app.print, app.settings, v, 300, 300, 5000, 5000);
     ASSERT_TRUE(page);
-    EXPECT_EQ(page->clientWidth, 940) << c.unit;
-    EXPECT_EQ(page->clientHeight, 740) << c.unit;
+    EXPECT_EQ(std::pair(page->clientWidth, page->clientHeight), std::pair(940, 740)) << c.unit;
     // A second derivation leaves a set area and its magnification alone.
     app.print.magnification = 3;
     DerivePrintArea(app.print, app.settings, v, 600);
@@ -211,10 +206,9 @@ TEST(PrintArea, APageSmallerThanThePictureKeepsItsTopLeftCorner) {
   const auto full = PageView(app.print, app.settings, v, 254, 254, 5000, 5000);
   const auto cut = PageView(app.print, app.settings, v, 254, 254, 300, 200);
   ASSERT_TRUE(full && cut);
-  EXPECT_EQ(full->clientWidth, 1000);  // 100 mm at 10 dots per mm
-  EXPECT_EQ(full->clientHeight, 500);
-  EXPECT_EQ(cut->clientWidth, 300);
-  EXPECT_EQ(cut->clientHeight, 200);
+  // 100 mm at 10 dots per mm
+  EXPECT_EQ(std::pair(full->clientWidth, full->clientHeight), std::pair(1000, 500));
+  EXPECT_EQ(std::pair(cut->clientWidth, cut->clientHeight), std::pair(300, 200));
   for (const auto& [x, y] : {std::pair{0, 50000}, std::pair{20000, 40000}}) {
     EXPECT_DOUBLE_EQ(ToWindowX(*full, x), ToWindowX(*cut, x));
     EXPECT_DOUBLE_EQ(ToWindowY(*full, y), ToWindowY(*cut, y));
@@ -232,15 +226,13 @@ TEST(PrinterEntry, IsSplitIntoDeviceDriverAndPort) {
     std::string entry;
     bool found;
     const char *device, *driver, *port;
-  } cases[] = {
-      {"HP LaserJet 4,winspool, LPT1:", true, "HP LaserJet 4", "winspool", "LPT1:"},
-      {"PDF,Lavinor,  /tmp/a b.pdf", true, "PDF", "Lavinor", "/tmp/a b.pdf"},
-      {"OnlyName", true, "OnlyName", "", ""},
-      {"\x95\x5C,drv,port", true, "\x95\x5C", "drv", "port"},  // 表: a trail byte of 0x5C
-      {"a,b,c,d", true, "a", "b", "c,d"},
-      {"", false, "", "", ""},
-      {std::string(140, 'x') + ",drv,port", true, "", "", ""},
-  };
+  } cases[] = {{"HP LaserJet 4,winspool, LPT1:", true, "HP LaserJet 4", "winspool", "LPT1:"},
+               {"PDF,Lavinor,  /tmp/a b.pdf", true, "PDF", "Lavinor", "/tmp/a b.pdf"},
+               {"OnlyName", true, "OnlyName", "", ""},
+               {"\x95\x5C,drv,port", true, "\x95\x5C", "drv", "port"},  // 表: a trail byte of 0x5C
+               {"a,b,c,d", true, "a", "b", "c,d"},
+               {"", false, "", "", ""},
+               {std::string(140, 'x') + ",drv,port", true, "", "", ""}};
   for (const auto& c : cases) {
     const auto n = ParsePrinterEntry(c.entry);
     ASSERT_EQ(n.has_value(), c.found) << c.entry;
@@ -249,9 +241,8 @@ TEST(PrinterEntry, IsSplitIntoDeviceDriverAndPort) {
       EXPECT_EQ(n->device, std::string(130, 'x'));  // the entry is read to 130 characters
       continue;
     }
-    EXPECT_EQ(n->device, c.device);
-    EXPECT_EQ(n->driver, c.driver);
-    EXPECT_EQ(n->port, c.port);
+    EXPECT_EQ(std::tuple(n->device, n->driver, n->port),
+              std::tuple(std::string(c.device), std::string(c.driver), std::string(c.port)));
   }
 }
 
@@ -291,16 +282,14 @@ TEST_F(Printing, EveryWayOutEndsTheDocumentAndClearsPrinting) {
     bool cancel, degenerate, escape;
     int documents, aborts, printed;
     const char* box;
-  } cases[] = {
-      {"printed", 1, 1, false, false, false, 1, 0, 1, nullptr},
-      {"cancelled", 1, 1, true, false, false, 0, 0, 0, nullptr},
-      {"document refused", 0, 1, false, false, false, 1, 0, 0,
-       "プリントエラー No. 0  0  \n 77 fakedrv･Fake Printer･LPT1:"},
-      {"page refused", 1, -3, false, false, false, 1, 1, 0,
-       "プリントエラー No. 1  -3  \n 77 fakedrv･Fake Printer･LPT1:"},
-      {"empty area", 1, 1, false, true, false, 1, 1, 0, nullptr},
-      {"escape", 1, 1, false, false, true, 1, 1, 0, nullptr},
-  };
+  } cases[] = {{"printed", 1, 1, false, false, false, 1, 0, 1, nullptr},
+               {"cancelled", 1, 1, true, false, false, 0, 0, 0, nullptr},
+               {"document refused", 0, 1, false, false, false, 1, 0, 0,
+                "プリントエラー No. 0  0  \n 77 fakedrv･Fake Printer･LPT1:"},
+               {"page refused", 1, -3, false, false, false, 1, 1, 0,
+                "プリントエラー No. 1  -3  \n 77 fakedrv･Fake Printer･LPT1:"},
+               {"empty area", 1, 1, false, true, false, 1, 1, 0, nullptr},
+               {"escape", 1, 1, false, false, true, 1, 1, 0, nullptr}};
   for (const auto& c : cases) {
     log = {};
     log.documentResult = c.documentResult;
@@ -329,9 +318,9 @@ TEST_F(Printing, EveryWayOutEndsTheDocumentAndClearsPrinting) {
     EXPECT_EQ(app.display.view.window.xmax, view.xmax) << c.what;
     if (c.box) {
       ASSERT_EQ(host.boxes.size(), 1u) << c.what;
-      EXPECT_EQ(host.boxes[0].text, c.box);
-      EXPECT_EQ(host.boxes[0].caption, "Lavinor");
-      EXPECT_EQ(host.boxes[0].icon, Icon::Information);
+      const auto& b = host.boxes[0];
+      EXPECT_EQ(std::tuple(b.text, b.caption, b.icon),
+                std::tuple(std::string(c.box), std::string("Lavinor"), Icon::Information));
     } else {
       EXPECT_TRUE(host.boxes.empty()) << c.what;
     }

@@ -120,12 +120,7 @@ TEST_F(DrawnLettering, VectorTextShowsInTheLayersColour) {
   lav::testing::EnsureQtApplication();
   std::filesystem::copy_file(lav::testing::BuiltFontFile(), dir / "MOJIDATA.DAT");
   app.programDir = dir.string();
-  type("NEW T.CAD");
-  type("MKCELL TOP");
-  type("OCELL TOP");
-  type("LAYER 3");
-  type("VTEXT HI");
-  type("0 0");
+  typeAll({"NEW T.CAD", "MKCELL TOP", "OCELL TOP", "LAYER 3", "VTEXT HI", "0 0"});
   ASSERT_TRUE(takeBoxes().empty());
   app.settings.layerFillFlags[3] = 0;  // outlines only
   lav::qt::QtSurface surface(400, 200);

@@ -35,7 +35,7 @@ TEST(ScreenTextSizes, LabelHeightFromThePlacedCell) {
       {10000, 500, 1.0, 0.03, 5, 15},    // a flat cell: its height decides
       {10000, 2000, 2.0, 0.03, 5, 120},  // magnified
       {100, 100, 1.0, 0.03, 5, 3},       // below 4 pixels: 3
-      {1e9, 1e9, 1.0, 1.0, 1, 16384},    // capped
+      {1e9, 1e9, 1.0, 1.0, 1, 16384}     // capped
   };
   for (const auto& c : cases)
     EXPECT_EQ(LabelFontHeight(c.w, c.h, c.m, c.scale, c.length), c.font) << c.w << "x" << c.h;
@@ -88,16 +88,14 @@ TEST_F(ScreenTextTest, CharactersArePlacedOneByOne) {
     std::vector<std::pair<int, int>> at;  // reference point of each character
     int escapement;
   };
-  const Case cases[] = {
-      // Above the baseline by the font height plus 2 pixels.
-      {"upright", "AB", 0, 0, {{30, 538}, {45, 538}}, 0},
-      // Mirrored: 2 pixels below the baseline, the letters themselves upright.
-      {"mirrored", "AB", 0, 1, {{30, 572}, {45, 572}}, 0},
-      // Turned a quarter: the advance goes up, the offset to the left.
-      {"quarter turn", "AB", 90000000, 0, {{-2, 570}, {-2, 555}}, 900},
-      // A two-byte character takes two byte widths.
-      {"two-byte", "日本x", 0, 0, {{30, 538}, {60, 538}, {90, 538}}, 0},
-  };
+  const Case cases[] = {// Above the baseline by the font height plus 2 pixels.
+                        {"upright", "AB", 0, 0, {{30, 538}, {45, 538}}, 0},
+                        // Mirrored: 2 pixels below the baseline, the letters themselves upright.
+                        {"mirrored", "AB", 0, 1, {{30, 572}, {45, 572}}, 0},
+                        // Turned a quarter: the advance goes up, the offset to the left.
+                        {"quarter turn", "AB", 90000000, 0, {{-2, 570}, {-2, 555}}, 900},
+                        // A two-byte character takes two byte widths.
+                        {"two-byte", "日本x", 0, 0, {{30, 538}, {60, 538}, {90, 538}}, 0}};
   for (const Case& c : cases) {
     surface.texts.clear();
     draw(c.text, {1000, 1000}, c.angle, c.reflection);
@@ -203,16 +201,14 @@ TEST_F(ScreenTextTest, ColoursByLayerBackgroundAndPrinting) {
     bool black;
     int printMode;
     Rgb colour;
-  } cases[] = {
-      {"pen colour, line style ignored", 5, false, -1, PaletteColour(7, false)},
-      {"colour 0 on white", 6, false, -1, MakeRgb(0, 0, 0)},
-      {"colour 0 on black", 6, true, -1, MakeRgb(255, 255, 255)},
-      {"colour 0 printed", 6, true, 1, MakeRgb(0, 0, 0)},
-      {"grey printed in colour mode 1", 5, false, 1, PaletteColour(7, false)},
-      {"grey printed in mode 2", 5, false, 2, MakeRgb(0, 0, 0)},
-      {"erase layer on white", kEraseLayer, false, -1, BackgroundColour(false)},
-      {"erase layer on black", kEraseLayer, true, -1, BackgroundColour(true)},
-  };
+  } cases[] = {{"pen colour, line style ignored", 5, false, -1, PaletteColour(7, false)},
+               {"colour 0 on white", 6, false, -1, MakeRgb(0, 0, 0)},
+               {"colour 0 on black", 6, true, -1, MakeRgb(255, 255, 255)},
+               {"colour 0 printed", 6, true, 1, MakeRgb(0, 0, 0)},
+               {"grey printed in colour mode 1", 5, false, 1, PaletteColour(7, false)},
+               {"grey printed in mode 2", 5, false, 2, MakeRgb(0, 0, 0)},
+               {"erase layer on white", kEraseLayer, false, -1, BackgroundColour(false)},
+               {"erase layer on black", kEraseLayer, true, -1, BackgroundColour(true)}};
   for (const auto& c : cases) {
     app.display.blackBackground = c.black;
     app.screenText.printColourMode = c.printMode;
@@ -342,11 +338,9 @@ TEST_F(ScreenTextTest, TextExtentCoversTheCharacters) {
     std::uint32_t angle;
     int reflection;
     Extent box;
-  } cases[] = {
-      {"upright", 0, 0, {1000, 1000, 2500, 2000}},
-      {"mirrored", 0, 1, {1000, 0, 2500, 1000}},
-      {"quarter turn", 90000000, 0, {0, 1000, 1000, 2500}},
-  };
+  } cases[] = {{"upright", 0, 0, {1000, 1000, 2500, 2000}},
+               {"mirrored", 0, 1, {1000, 0, 2500, 1000}},
+               {"quarter turn", 90000000, 0, {0, 1000, 1000, 2500}}};
   for (const auto& c : cases) {
     ScreenText t;
     t.text = "ABC";

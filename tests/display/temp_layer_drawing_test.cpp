@@ -39,84 +39,46 @@ TEST_F(TempPreview, EachElementTypeShowsAsItWillBeWritten) {
     double x0, y0, x1, y1;
     bool lit;
   };
+  // Boxes from their numbers, five a box: x0, y0, x1, y1 and 1 where red must show.
+  auto boxes = [](auto... n) {
+    const double v[] = {double(n)...};
+    std::vector<Box> out;
+    for (std::size_t i = 0; i + 4 < sizeof...(n); i += 5)
+      out.push_back({v[i], v[i + 1], v[i + 2], v[i + 3], v[i + 4] != 0});
+    return out;
+  };
+  auto points = [](auto... n) {
+    const double v[] = {double(n)...};
+    std::vector<db::UserPoint> out;
+    for (std::size_t i = 0; i + 1 < sizeof...(n); i += 2) out.push_back({v[i], v[i + 1]});
+    return out;
+  };
   struct Case {
     const char* name;
     int type, width, lineMode;
     const char* cellName;
     std::vector<db::UserPoint> points;
     std::vector<Box> boxes;
-  } cases[] = {
-      {"rectangle from two corners, hatched",
-       3,
-       0,
-       0,
-       "",
-       {{5, 5}, {25, 20}},
-       {{8, 8, 22, 17, true}, {28, 5, 35, 20, false}}},
-      {"polygon with the hatch of the figure it closes into",
-       4,
-       0,
-       0,
-       "",
-       {{5, 5}, {25, 5}, {25, 20}},
-       {{20, 7, 24, 10, true}, {6, 13, 14, 19, false}}},
-      {"line without width",
-       5,
-       0,
-       0,
-       "",
-       {{5, 5}, {25, 5}},
-       {{10, 4.5, 20, 5.5, true}, {10, 6, 20, 10, false}}},
-      {"wide line: centre line and outline, no hatch",
-       5,
-       4000,
-       0,
-       "",
-       {{5, 5}, {25, 5}},
-       {{10, 6.5, 20, 7.5, true}, {10, 4.6, 20, 5.4, true}, {10, 5.6, 20, 6.4, false}}},
-      {"wide line, centre only",
-       5,
-       4000,
-       1,
-       "",
-       {{5, 5}, {25, 5}},
-       {{10, 6.5, 20, 7.5, false}, {10, 4.6, 20, 5.4, true}}},
-      {"line far beyond the window",
-       5,
-       0,
-       0,
-       "",
-       {{-2e6, 15}, {2e6, 15}},
-       {{10, 14.5, 20, 15.5, true}}},
-      {"single placement: the placed square highlighted",
-       1,
-       0,
-       0,
-       "A",
-       {{10, 10}},
-       {{9.8, 11.5, 10.2, 13.5, true}, {13.8, 11.5, 14.2, 13.5, true}, {15, 5, 30, 25, false}}},
-      {"array of three, every element",
-       0,
-       0,
-       0,
-       "A",
-       {{10, 10}},
-       {{15.8, 11.5, 16.2, 13.5, true}, {21.8, 11.5, 22.2, 13.5, true}, {27, 5, 35, 25, false}}},
-      {"placement without a name: its mark only",
-       1,
-       0,
-       0,
-       "",
-       {{10, 10}},
-       {{12, 5, 30, 25, false}}},
-      {"text at its point",
-       2,
-       0,
-       0,
-       "",
-       {{10, 10}},
-       {{11.5, 10, 13.5, 13.5, true}, {16, 5, 30, 25, false}}},
-  };
+  } cases[] = {{"rectangle from two corners, hatched", 3, 0, 0, "", points(5, 5, 25, 20),
+                boxes(8, 8, 22, 17, 1, 28, 5, 35, 20, 0)},
+               {"polygon with the hatch of the figure it closes into", 4, 0, 0, "",
+                points(5, 5, 25, 5, 25, 20), boxes(20, 7, 24, 10, 1, 6, 13, 14, 19, 0)},
+               {"line without width", 5, 0, 0, "", points(5, 5, 25, 5),
+                boxes(10, 4.5, 20, 5.5, 1, 10, 6, 20, 10, 0)},
+               {"wide line: centre line and outline, no hatch", 5, 4000, 0, "", points(5, 5, 25, 5),
+                boxes(10, 6.5, 20, 7.5, 1, 10, 4.6, 20, 5.4, 1, 10, 5.6, 20, 6.4, 0)},
+               {"wide line, centre only", 5, 4000, 1, "", points(5, 5, 25, 5),
+                boxes(10, 6.5, 20, 7.5, 0, 10, 4.6, 20, 5.4, 1)},
+               {"line far beyond the window", 5, 0, 0, "", points(-2e6, 15, 2e6, 15),
+                boxes(10, 14.5, 20, 15.5, 1)},
+               {"single placement: the placed square highlighted", 1, 0, 0, "A", points(10, 10),
+                boxes(9.8, 11.5, 10.2, 13.5, 1, 13.8, 11.5, 14.2, 13.5, 1, 15, 5, 30, 25, 0)},
+               {"array of three, every element", 0, 0, 0, "A", points(10, 10),
+                boxes(15.8, 11.5, 16.2, 13.5, 1, 21.8, 11.5, 22.2, 13.5, 1, 27, 5, 35, 25, 0)},
+               {"placement without a name: its mark only", 1, 0, 0, "", points(10, 10),
+                boxes(12, 5, 30, 25, 0)},
+               {"text at its point", 2, 0, 0, "", points(10, 10),
+                boxes(11.5, 10, 13.5, 13.5, 1, 16, 5, 30, 25, 0)}};
   app.settings.columns = 3;
   app.settings.pitchX = 6000;
   app.settings.text = "AB";
@@ -157,7 +119,7 @@ TEST_F(TempPreview, DiamondMarksAtThePointsNearTheWindow) {
       {1, 20, m - 1},  // any point of a placement
       {3, 20, m - 1},  // a rectangle's corner
       {1, -(m - 1) / 10.0, m - 1},
-      {1, -(m + 1) / 10.0, 0},  // more than MarkSize outside the window
+      {1, -(m + 1) / 10.0, 0}  // more than MarkSize outside the window
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.type << " " << c.x);

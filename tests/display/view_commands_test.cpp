@@ -29,10 +29,7 @@ class ViewCommands : public TypingSession {
 };
 
 TEST_F(ViewCommands, FitShowsAnEmptyCellWithAMargin) {
-  type("NEW FIT.CAD");
-  type("MKCELL TOP");
-  type("OCELL TOP");
-  type("FIT");
+  typeAll({"NEW FIT.CAD", "MKCELL TOP", "OCELL TOP", "FIT"});
   // (0, 0)-(45000, 35000) with 7 %: the width limits, 1000 / 45000 * 0.93.
   EXPECT_NEAR(view().scale, 1000.0 / 45000 * 0.93, 1e-12);
   EXPECT_NEAR(centreX(), 22500, 1);
@@ -80,8 +77,7 @@ TEST_F(ViewCommands, WindowZoomByTwoCornersRestoresTheSnapStep) {
   EXPECT_NEAR(centreX(), 20000, 1);
   EXPECT_NEAR(centreY(), 30000, 1);
 
-  type("WINDOW");
-  type("5 5");
+  typeAll({"WINDOW", "5 5"});
   type("5 9");  // no width: the view stays
   EXPECT_NEAR(view().scale, 800.0 / 20000, 1e-12);
   type("WINDOW");
@@ -114,17 +110,13 @@ TEST_F(ViewCommands, LeavingTheWindowZoomGivesBackTheStepAndThePointer) {
 }
 
 TEST_F(ViewCommands, CoordinateEntryRunsTheKeyboardCursorUntilItEnds) {
-  type("NEW K.CAD");
-  type("MKCELL TOP");
-  type("OCELL TOP");
-  type("XY");
+  typeAll({"NEW K.CAD", "MKCELL TOP", "OCELL TOP", "XY"});
   EXPECT_EQ(app.shell.pointer.keyboardCursor, 1);
   EXPECT_TRUE(app.shell.pointer.captured);
   type("1 1");  // still asking for points
   EXPECT_EQ(app.shell.pointer.keyboardCursor, 1);
   type("WINDOW");  // a view command inside the entry, then back to it
-  type("0 0");
-  type("10 10");
+  typeAll({"0 0", "10 10"});
   EXPECT_EQ(prompt(), "Te2: ");
   EXPECT_EQ(app.shell.pointer.keyboardCursor, 1);
   EXPECT_TRUE(app.shell.pointer.captured);
@@ -179,9 +171,7 @@ TEST_F(ViewCommands, OnlyOneLayerOnceThenAllAgain) {
 }
 
 TEST_F(ViewCommands, RedrawReportsUndefinedCellsAndEscape) {
-  type("NEW RD.CAD");
-  type("MKCELL TOP");
-  type("OCELL TOP");
+  typeAll({"NEW RD.CAD", "MKCELL TOP", "OCELL TOP"});
   db::Placement p;
   p.cellName = "MISSING";
   ASSERT_EQ(db::AppendElement(app.design, db::EncodeSingle(p), host.clock),

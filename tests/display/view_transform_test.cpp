@@ -49,7 +49,7 @@ TEST(TransformPoints, QuarterTurnsMirrorsAndMagnifications) {
       {1, 90000000, 1.0, {3, 4}, {104, 203}, 90000000, 1},
       {0, 45000000, 1.0, {10, 0}, {107, 207}, 45000000, 0},
       {0, 30000000, 1.0, {0, 0}, {100, 200}, 30000000, 0},  // the origin stays put
-      {0, 0, 0.5, {5, -5}, {103, 198}, 0, 0},               // 2.5 -> 3, -2.5 -> -2
+      {0, 0, 0.5, {5, -5}, {103, 198}, 0, 0}                // 2.5 -> 3, -2.5 -> -2
   };
   for (const auto& c : cases) {
     PlacementTransform f;
@@ -60,10 +60,9 @@ TEST(TransformPoints, QuarterTurnsMirrorsAndMagnifications) {
     f.magnification = c.mag;
     Point p = c.in;
     TransformPoints(f, &p, 1);
-    EXPECT_EQ(p.x, c.out.x) << c.angle << " m" << c.mirrored;
-    EXPECT_EQ(p.y, c.out.y) << c.angle << " m" << c.mirrored;
-    EXPECT_EQ(f.accumulatedAngle, c.accAngle);
-    EXPECT_EQ(f.accumulatedReflection, c.accRefl);
+    EXPECT_EQ(std::tuple(p.x, p.y, f.accumulatedAngle, f.accumulatedReflection),
+              std::tuple(c.out.x, c.out.y, c.accAngle, c.accRefl))
+        << c.angle << " m" << c.mirrored;
   }
 }
 
@@ -73,8 +72,7 @@ TEST(TransformPoints, OriginStaysForEveryAngle) {
     f.rotation = a;
     Point p{0, 0};
     TransformPoints(f, &p, 1);
-    EXPECT_EQ(p.x, 0) << a;
-    EXPECT_EQ(p.y, 0) << a;
+    EXPECT_EQ(std::pair(p.x, p.y), std::pair(0, 0)) << a;
   }
 }
 
@@ -88,8 +86,7 @@ TEST(RotateVector, QuarterTurnsAreExact) {
   for (const auto& c : cases) {
     std::int32_t x = c.x, y = c.y;
     RotateVector(x, y, c.angle);
-    EXPECT_EQ(x, c.ox);
-    EXPECT_EQ(y, c.oy);
+    EXPECT_EQ(std::pair(x, y), std::pair(c.ox, c.oy));
   }
 }
 
@@ -98,10 +95,7 @@ TEST(TransformExtent, RotatedBoxIsTheBoxOfItsCorners) {
   f.originX = 10;
   f.rotation = 90000000;
   const Extent e = TransformExtent(f, {0, 0, 30, 10});
-  EXPECT_EQ(e.xmin, 0);
-  EXPECT_EQ(e.xmax, 10);
-  EXPECT_EQ(e.ymin, 0);
-  EXPECT_EQ(e.ymax, 30);
+  EXPECT_EQ(std::tuple(e.xmin, e.ymin, e.xmax, e.ymax), std::tuple(0, 0, 10, 30));
 }
 
 TEST(ApplyView, KeepsTheWindowInsideTheCoordinateRange) {
@@ -205,7 +199,7 @@ TEST(DrawClippedSegment, SegmentsAgainstTheWindow) {
       {{-500, 40}, {600, 40}, 1, {101, 40, -1, 40}},  // through, crossing right then left
       {{-500, -30}, {600, -30}, 0, {}},               // both above
       {{50, 40}, {50, -300}, 1, {50, 40, 50, -1}},    // one inside: up to the top side
-      {{-50, 200}, {300, 200}, 0, {}},                // below
+      {{-50, 200}, {300, 200}, 0, {}}                 // below
   };
   for (const auto& c : cases) {
     ViewState v = View(100, 80);
@@ -233,7 +227,7 @@ TEST(SegmentIntersection, CrossingsTouchesAndParallels) {
       {{0, 0}, {10, 0}, {0, 1}, {10, 1}, -1, {}},          // parallel
       {{0, 0}, {4, 4}, {0, 10}, {10, 0}, 0, {}},           // lines meet beyond the first segment
       {{0, 0}, {10, 10}, {10, 10}, {20, 0}, 1, {10, 10}},  // at a shared end point
-      {{3, 3}, {3, 3}, {0, 0}, {5, 5}, -1, {}},            // degenerate
+      {{3, 3}, {3, 3}, {0, 0}, {5, 5}, -1, {}}             // degenerate
   };
   for (const auto& c : cases) {
     DPoint out{};

@@ -1,44 +1,25 @@
 // DXF conversions through the real program in batch mode: a design sent to DXF and read back,
 // and the refusals that must fail the run.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+
+#include "support/batch_program.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class DxfBatch : public ::testing::Test {
+class DxfBatch : public lav::testing::BatchProgramTest {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("lavinor-dxf-e2e-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
+  // The run's exit status; its standard output and error in out.
   int run(const std::string& lines) {
-    std::ofstream(dir / "in.mac") << lines;
-    const std::string cmd = "cd '" + dir.string() + "' && '" LAVINOR_BINARY
-                            "' --batch - < in.mac > out.txt 2> err.txt";
-    const int raw = std::system(cmd.c_str());
-    out = slurp(dir / "out.txt") + slurp(dir / "err.txt");
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    const auto r = runBatch("-", lines);
+    out = r.out + r.err;
+    return r.status;
   }
-  static std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  fs::path dir;
   std::string out;
 };
 
@@ -63,12 +44,10 @@ TEST_F(DxfBatch, RefusalsFailTheRun) {
   struct Case {
     const char* lines;
     const char* seen;
-  } cases[] = {
-      {"DXFOUT\n", "ファイルはまだ開かれていません"},
-      {"NEW a\nDXFOUT\nDXFOUT\nCLOSE 0\n", "同名のファイル"},
-      {"DXFIN bin.dxf\n", "バイナリ形式"},
-      {"DXFIN none\n", "none.DXF"},
-  };
+  } cases[] = {{"DXFOUT\n", "ファイルはまだ開かれていません"},
+               {"NEW a\nDXFOUT\nDXFOUT\nCLOSE 0\n", "同名のファイル"},
+               {"DXFIN bin.dxf\n", "バイナリ形式"},
+               {"DXFIN none\n", "none.DXF"}};
   for (const Case& c : cases) {
     EXPECT_NE(run(c.lines), 0) << c.lines << out;
     EXPECT_NE(out.find(c.seen), std::string::npos) << c.lines << out;

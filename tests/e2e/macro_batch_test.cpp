@@ -159,11 +159,9 @@ TEST_F(MacroBatch, RefusalsMakeTheRunFail) {
     const char* target;
     const char* input;
     const char* message;
-  } cases[] = {
-      {"-", "MACRO ABSENT\n", "ファイル ABSENT.MAC を開くことが出来ませんでした。"},
-      {"ASK.MAC", "", "the input ended while a macro waited for an INKEY$ answer"},
-      {"JUMP.MAC", "", "にラベル $NOWHERE が見つかりません。"},
-  };
+  } cases[] = {{"-", "MACRO ABSENT\n", "ファイル ABSENT.MAC を開くことが出来ませんでした。"},
+               {"ASK.MAC", "", "the input ended while a macro waited for an INKEY$ answer"},
+               {"JUMP.MAC", "", "にラベル $NOWHERE が見つかりません。"}};
   writeMacro("ASK.MAC", {"INKEY$ \"Size\" &S", "ECHO$ never"});
   writeMacro("JUMP.MAC", {"GOTO#! $NOWHERE", "ECHO$ never"});
   for (const auto& c : cases) {

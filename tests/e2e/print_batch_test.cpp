@@ -1,11 +1,8 @@
 // Printing and bitmap export in batch runs: the printer is a PDF file, the bitmap the empty
 // client area, and neither ever replaces what the user did not ask to replace.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "platform/byte_io.h"
@@ -41,19 +38,13 @@ TEST_F(PrintBatch, PrintGoesIntoLavinorPdfAndBmpSavesTheClientArea) {
 }
 
 TEST_F(PrintBatch, TheEnvironmentNamesThePdfAndASecondBmpIsRefused) {
-  const std::string cmd = "cd '" + dir.string() + "' && LAVINOR_PRINT_PDF=sheet.pdf '" +
-                          LAVINOR_BINARY "' --batch - > out.txt 2> err.txt";
-  {
-    std::ofstream in(dir / "lines.txt");
-    in << kDesign << "PRINT\nBMP pic.v1\nBMP pic.cad\nCLOSE 0\n";
-  }
-  const int raw = std::system((cmd + " < lines.txt").c_str());
-  EXPECT_EQ(WEXITSTATUS(raw), 1);  // the refused second bitmap
+  const auto r = runProgram("LAVINOR_PRINT_PDF=sheet.pdf", "--batch -",
+                            std::string(kDesign) + "PRINT\nBMP pic.v1\nBMP pic.cad\nCLOSE 0\n");
+  EXPECT_EQ(r.status, 1);  // the refused second bitmap
   EXPECT_TRUE(fs::exists(dir / "sheet.pdf"));
   EXPECT_FALSE(fs::exists(dir / "Lavinor.pdf"));
   EXPECT_TRUE(fs::exists(dir / "pic.BMP"));
-  const std::string err = slurp(dir / "err.txt");
-  EXPECT_NE(err.find("同名のファイル pic.BMP が在ります。"), std::string::npos) << err;
+  EXPECT_NE(r.err.find("同名のファイル pic.BMP が在ります。"), std::string::npos) << r.err;
 }
 
 }  // namespace

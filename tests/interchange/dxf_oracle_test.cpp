@@ -35,12 +35,6 @@ class DxfOracle : public lav::testing::TypingSession {
     TypingSession::SetUp();
     if (!HaveEzdxf()) GTEST_SKIP() << "/usr/bin/python3 lacks ezdxf";
   }
-  std::string read(const std::string& name) {
-    std::ifstream in(dir / name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
   // Runs a Python script in the test directory; its standard output.
   std::string python(const std::string& script) {
     {
@@ -142,15 +136,10 @@ TEST_F(DxfOracle, WhatWeWriteLoadsWithTheValuesWeMeant) {
 
   const std::set<std::string> got = linesOf(python(kDumpScript));
   const std::set<std::string> want = {
-      "AUDIT_ERRORS 0",
-      "LAYER METAL1",
-      "LAYER 3",
-      "LAYER 4",
-      "BLOCK LEAF",
+      "AUDIT_ERRORS 0", "LAYER METAL1", "LAYER 3", "LAYER 4", "BLOCK LEAF",
       "IN LEAF POLYLINE METAL1 closed w=0.0000 0.0000,0.0000 2.0000,0.0000 2.0000,2.0000 "
       "0.0000,2.0000 0.0000,0.0000",
-      "IN LEAF POLYLINE 3 open w=0.5000 -0.2500,0.0000 4.0000,0.0000 4.0000,3.2500",
-      "BLOCK MID",
+      "IN LEAF POLYLINE 3 open w=0.5000 -0.2500,0.0000 4.0000,0.0000 4.0000,3.2500", "BLOCK MID",
       "IN MID INSERT LEAF 10.0000 -5.0000 2.0000 -2.0000 30.0000 1 1 0.0000 0.0000",
       "IN MID TEXT 4 NOTE 0.2500 0.7500 1.5000 90.0000",
       "ENTITIES INSERT MID 1.0000 2.0000 1.0000 -1.0000 0.0000 3 2 20.0000 -15.0000",
@@ -158,13 +147,8 @@ TEST_F(DxfOracle, WhatWeWriteLoadsWithTheValuesWeMeant) {
       "0.0000,0.0000",
       // The copies sit where the design's array explosion puts them: rows below a reflected
       // array's origin.
-      "COPY MID 1.0000 2.0000",
-      "COPY MID 21.0000 2.0000",
-      "COPY MID 41.0000 2.0000",
-      "COPY MID 1.0000 -13.0000",
-      "COPY MID 21.0000 -13.0000",
-      "COPY MID 41.0000 -13.0000",
-  };
+      "COPY MID 1.0000 2.0000", "COPY MID 21.0000 2.0000", "COPY MID 41.0000 2.0000",
+      "COPY MID 1.0000 -13.0000", "COPY MID 21.0000 -13.0000", "COPY MID 41.0000 -13.0000"};
   for (const auto& w : want) EXPECT_TRUE(got.count(w)) << "missing: " << w;
   for (const auto& g : got) EXPECT_TRUE(want.count(g)) << "unexpected: " << g;
 }
@@ -301,8 +285,7 @@ TEST_F(DxfOracle, OurFileReadsBackIntoTheSameDesign) {
   db::testing::Append(d, db::EncodeText(t));
   const auto sub = CellElements(d.image, "SUB");
   const auto ent = CellElements(d.image, "ENTITIES");
-  type("dxfout");
-  type("close 0");
+  typeAll({"dxfout", "close 0"});
   std::filesystem::remove(dir / "round.cad");
   std::filesystem::remove(dir / "round.txt");
   type("dxfin round.dxf");

@@ -24,6 +24,15 @@ using testing::Groups;
 using testing::TextOf;
 using V = std::vector<db::Vertex>;
 
+// Points from their coordinates: P(x0, y0, x1, y1, ...).
+template <typename... I>
+V P(I... xy) {
+  const int c[] = {xy...};
+  V v;
+  for (std::size_t i = 0; i + 1 < sizeof...(xy); i += 2) v.push_back({c[i], c[i + 1]});
+  return v;
+}
+
 std::string show(const V& v) {
   std::string s;
   for (const auto& p : v) s += "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ")";
@@ -32,16 +41,6 @@ std::string show(const V& v) {
 
 class DxfInput : public lav::testing::TypingSession {
  protected:
-  void write(const std::string& name, const std::string& bytes) {
-    std::ofstream out(dir / name, std::ios::binary);
-    out << bytes;
-  }
-  std::string read(const std::string& name) {
-    std::ifstream in(dir / name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
   // Reads text as in.dxf (closing a design left by the previous case) and returns the cell's
   // elements.
   std::vector<El> load(const std::string& text, const std::string& cell = "ENTITIES") {
@@ -65,64 +64,33 @@ TEST_F(DxfInput, EntityKindsBecomeElements) {
     V pts;  // empty: not compared
   } cases[] = {
       {"two connected LINEs make one line",
-       "0 LINE 8 3 10 0 20 0 11 10 21 0 0 LINE 8 3 10 10 20 0 11 10 21 10",
-       5,
-       3,
-       0,
-       {{0, 0}, {10000, 0}, {10000, 10000}}},
+       "0 LINE 8 3 10 0 20 0 11 10 21 0 0 LINE 8 3 10 10 20 0 11 10 21 10", 5, 3, 0,
+       P(0, 0, 10000, 0, 10000, 10000)},
       {"a closed chain of LINEs is a polygon",
        "0 LINE 8 1 10 0 20 0 11 1 21 0 0 LINE 8 1 10 1 20 0 11 1 21 1 0 LINE 8 1 10 1 20 1 11 0 21 "
        "0",
-       4,
-       1,
-       0,
-       {{0, 0}, {1000, 0}, {1000, 1000}, {0, 0}}},
-      {"SOLID corners in zigzag order",
-       "0 SOLID 8 2 10 0 20 0 11 4 21 0 12 0 22 3 13 4 23 3",
-       4,
-       2,
-       0,
-       {{0, 0}, {4000, 0}, {4000, 3000}, {0, 3000}, {0, 0}}},
+       4, 1, 0, P(0, 0, 1000, 0, 1000, 1000, 0, 0)},
+      {"SOLID corners in zigzag order", "0 SOLID 8 2 10 0 20 0 11 4 21 0 12 0 22 3 13 4 23 3", 4, 2,
+       0, P(0, 0, 4000, 0, 4000, 3000, 0, 3000, 0, 0)},
       {"POLYLINE with a width",
-       "0 POLYLINE 8 6 66 1 40 2 41 2 0 VERTEX 8 6 10 0 20 0 0 VERTEX 8 6 10 5 20 5 0 SEQEND",
-       5,
-       6,
-       2000,
-       {{0, 0}, {5000, 5000}}},
+       "0 POLYLINE 8 6 66 1 40 2 41 2 0 VERTEX 8 6 10 0 20 0 0 VERTEX 8 6 10 5 20 5 0 SEQEND", 5, 6,
+       2000, P(0, 0, 5000, 5000)},
       {"POLYLINE repeating its first vertex is a polygon",
        "0 POLYLINE 8 1 66 1 0 VERTEX 10 0 20 0 0 VERTEX 10 2 20 0 0 VERTEX 10 0 20 2 0 VERTEX 10 0 "
        "20 0 0 SEQEND",
-       4,
-       1,
-       0,
-       {{0, 0}, {2000, 0}, {0, 2000}, {0, 0}}},
+       4, 1, 0, P(0, 0, 2000, 0, 0, 2000, 0, 0)},
       {"POLYLINE with the closed flag is a polygon",
        "0 POLYLINE 8 1 66 1 70 1 0 VERTEX 10 0 20 0 0 VERTEX 10 2 20 0 0 VERTEX 10 0 20 2 0 SEQEND",
-       4,
-       1,
-       0,
-       {{0, 0}, {2000, 0}, {0, 2000}, {0, 0}}},
+       4, 1, 0, P(0, 0, 2000, 0, 0, 2000, 0, 0)},
       {"a wide closed POLYLINE stays a line",
        "0 POLYLINE 8 1 66 1 40 1 41 1 70 1 0 VERTEX 10 0 20 0 0 VERTEX 10 2 20 0 0 VERTEX 10 0 20 "
        "2 0 SEQEND",
-       5,
-       1,
-       1000,
-       {{0, 0}, {2000, 0}, {0, 2000}, {0, 0}}},
-      {"a layer named by a number outside 0..63 is layer 0",
-       "0 LINE 8 99 10 0 20 0 11 1 21 0",
-       5,
-       0,
-       0,
-       {}},
-      {"a negative layer number is layer 0", "0 LINE 8 -5 10 0 20 0 11 1 21 0", 5, 0, 0, {}},
-      {"numbers with blanks and signs",
-       "0 LINE 8 7 10 +1.5 20 \t-2 11 1e1 21 0.",
-       5,
-       7,
-       0,
-       {{1500, -2000}, {10000, 0}}},
-  };
+       5, 1, 1000, P(0, 0, 2000, 0, 0, 2000, 0, 0)},
+      {"a layer named by a number outside 0..63 is layer 0", "0 LINE 8 99 10 0 20 0 11 1 21 0", 5,
+       0, 0, P()},
+      {"a negative layer number is layer 0", "0 LINE 8 -5 10 0 20 0 11 1 21 0", 5, 0, 0, P()},
+      {"numbers with blanks and signs", "0 LINE 8 7 10 +1.5 20 \t-2 11 1e1 21 0.", 5, 7, 0,
+       P(1500, -2000, 10000, 0)}};
   for (const Case& c : cases) {
     const auto els = load(EntitiesFile(c.body));
     ASSERT_EQ(els.size(), 1u) << c.what;
@@ -146,8 +114,7 @@ TEST_F(DxfInput, LinesThatDoNotJoinStaySeparate) {
       {"a TEXT between",
        "0 LINE 10 0 20 0 11 10 21 0 0 TEXT 10 0 20 0 1 x 0 LINE 10 10 20 0 11 10 21 10", 3},
       {"an ARC continuing a LINE", "0 LINE 10 -10 20 0 11 10 21 0 0 ARC 10 0 20 0 40 10 50 0 51 90",
-       1},
-  };
+       1}};
   for (const Case& c : cases) EXPECT_EQ(load(EntitiesFile(c.body)).size(), c.elements) << c.what;
 }
 
@@ -158,54 +125,27 @@ TEST_F(DxfInput, CirclesArcsAndBulgesFollowTheirCurves) {
     int type;
     double cx, cy, r;  // every vertex lies this far from the centre (user units)
     std::size_t points;
-    db::Vertex first, last;
+    V ends;  // the first and the last point
   } cases[] = {
-      {"CIRCLE", "0 CIRCLE 8 1 10 5 20 5 40 10", 4, 5, 5, 10, 33, {15000, 5000}, {15000, 5000}},
-      {"quarter ARC",
-       "0 ARC 8 1 10 0 20 0 40 10 50 0 51 90",
-       5,
-       0,
-       0,
-       10,
-       9,
-       {10000, 0},
-       {0, 10000}},
-      {"ARC across 0 degrees",
-       "0 ARC 8 1 10 0 20 0 40 10 50 270 51 90",
-       5,
-       0,
-       0,
-       10,
-       17,
-       {0, -10000},
-       {0, 10000}},
+      {"CIRCLE", "0 CIRCLE 8 1 10 5 20 5 40 10", 4, 5, 5, 10, 33, P(15000, 5000, 15000, 5000)},
+      {"quarter ARC", "0 ARC 8 1 10 0 20 0 40 10 50 0 51 90", 5, 0, 0, 10, 9,
+       P(10000, 0, 0, 10000)},
+      {"ARC across 0 degrees", "0 ARC 8 1 10 0 20 0 40 10 50 270 51 90", 5, 0, 0, 10, 17,
+       P(0, -10000, 0, 10000)},
       {"bulge 1: half circle counter-clockwise",
-       "0 POLYLINE 66 1 0 VERTEX 10 0 20 0 42 1 0 VERTEX 10 10 20 0 0 SEQEND",
-       5,
-       5,
-       0,
-       5,
-       17,
-       {0, 0},
-       {10000, 0}},
+       "0 POLYLINE 66 1 0 VERTEX 10 0 20 0 42 1 0 VERTEX 10 10 20 0 0 SEQEND", 5, 5, 0, 5, 17,
+       P(0, 0, 10000, 0)},
       {"bulge -1: half circle clockwise",
-       "0 POLYLINE 66 1 0 VERTEX 10 0 20 0 42 -1 0 VERTEX 10 10 20 0 0 SEQEND",
-       5,
-       5,
-       0,
-       5,
-       17,
-       {0, 0},
-       {10000, 0}},
-  };
+       "0 POLYLINE 66 1 0 VERTEX 10 0 20 0 42 -1 0 VERTEX 10 10 20 0 0 SEQEND", 5, 5, 0, 5, 17,
+       P(0, 0, 10000, 0)}};
   for (const Case& c : cases) {
     const auto els = load(EntitiesFile(c.body));
     ASSERT_EQ(els.size(), 1u) << c.what;
     const El& e = els[0];
     EXPECT_EQ(e.type, c.type) << c.what;
     EXPECT_EQ(e.pts.size(), c.points) << c.what << " " << show(e.pts);
-    EXPECT_EQ(e.pts.front(), c.first) << c.what;
-    EXPECT_EQ(e.pts.back(), c.last) << c.what;
+    EXPECT_EQ(e.pts.front(), c.ends[0]) << c.what;
+    EXPECT_EQ(e.pts.back(), c.ends[1]) << c.what;
     for (const auto& p : e.pts)
       EXPECT_NEAR(std::hypot(p.x / 1000.0 - c.cx, p.y / 1000.0 - c.cy), c.r, 0.002) << c.what;
   }
@@ -279,8 +219,7 @@ TEST_F(DxfInput, InsertsBecomePlacements) {
       {"a negative rotation", "2 B 10 1 20 2 50 -90", true, 1, 0, 1000000, 270000000, 0, 0, 0, 0},
       {"array", "2 B 10 1 20 2 70 3 71 2 44 10 45 -5", true, 0, 0, 1000000, 0, 3, 2, 10000, 5000},
       {"array with nonsense counts", "2 B 10 1 20 2 70 0 71 -4", true, 0, 0, 1000000, 0, 1, 1, 0,
-       0},
-  };
+       0}};
   for (const Case& c : cases) {
     const auto els =
         load(TextOf(Groups("0 SECTION 2 BLOCKS 0 BLOCK 8 0 2 B 70 0 10 0 20 0 0 ENDBLK 0 ENDSEC 0 "
@@ -326,8 +265,7 @@ TEST_F(DxfInput, TextTakesAllItsValuesWhereverTheStringIs) {
   } cases[] = {
       {"string last", "10 1 20 2 40 2.5 50 30 1 HELLO", 2500000, 30000000},
       {"string before angle and height", "10 1 20 2 1 HELLO 50 30 40 -2.5", 2500000, 30000000},
-      {"no height", "10 1 20 2 1 HELLO", 1000000, 0},
-  };
+      {"no height", "10 1 20 2 1 HELLO", 1000000, 0}};
   for (const Case& c : cases) {
     const auto els = load(EntitiesFile("0 TEXT 8 4 " + c.groups));
     ASSERT_EQ(els.size(), 1u) << c.what;
@@ -349,8 +287,7 @@ TEST_F(DxfInput, LayerTableMapsNamesAndTheLogListsThem) {
       // Numbers that names spell are reserved before any other name takes one: VIA does not
       // land on 5, which the layer "5" further down keeps.
       {{"0", "Defpoints", "METAL", "POLY", "VIA", "5"}, {0, 2, 3, 4, 6, 5}},
-      {{"A", "1"}, {2, 1}},
-  };
+      {{"A", "1"}, {2, 1}}};
   for (const auto& c : cases) {
     std::string table = "0 SECTION 2 TABLES 0 TABLE 2 LAYER 70 4 ", body, listed;
     for (std::size_t i = 0; i < c.names.size(); ++i) {
@@ -462,8 +399,7 @@ TEST_F(DxfInput, OddStructuresAreReadAndNamedInTheLog) {
          for (char c : t) r += c == '\n' ? std::string("\r\n") : std::string(1, c);
          return r;
        }(),
-       1, "nomal end"},
-  };
+       1, "nomal end"}};
   for (const Case& c : cases) {
     const auto els = load(c.text);
     EXPECT_EQ(els.size(), c.elements) << c.what;
@@ -486,8 +422,7 @@ TEST_F(DxfInput, BadFilesGiveAMessage) {
       {"a coordinate that is not a number", EntitiesFile("0 LINE 10 abc 20 0 11 1 21 1"), true,
        "8 行目"},
       {"a code without its value", "  0\nSECTION\n  2\nENTITIES\n  0\n", true, "5 行目"},
-      {"an endless line", "  0\nSECTION\n  2\n" + std::string(5000, 'E') + "\n", true, "4 行目"},
-  };
+      {"an endless line", "  0\nSECTION\n  2\n" + std::string(5000, 'E') + "\n", true, "4 行目"}};
   for (const Case& c : cases) {
     load(c.text);
     EXPECT_EQ(app.design.isOpen(), c.designOpen) << c.what;

@@ -9,17 +9,9 @@
 #include <vector>
 
 #include "db/cell_directory.h"
+#include "db/design_builder.h"
 #include "db/element_stream.h"
 #include "platform/byte_io.h"
-
-namespace lav::db {
-inline bool operator==(const Vertex& a, const Vertex& b) {
-  return a.x == b.x && a.y == b.y;
-}
-inline void PrintTo(const Vertex& v, std::ostream* os) {
-  *os << "(" << v.x << "," << v.y << ")";
-}
-}  // namespace lav::db
 
 namespace lav::interchange::testing {
 

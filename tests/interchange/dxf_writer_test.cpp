@@ -13,6 +13,7 @@
 #include "../db/design_builder.h"
 #include "../support/typing_session.h"
 #include "db/layer_names.h"
+#include "dxf_test_support.h"
 #include "interchange/dxf_output.h"
 
 namespace lav::interchange {
@@ -22,21 +23,9 @@ using db::ElementType;
 using db::testing::AddCell;
 using db::testing::Append;
 using db::testing::NewImage;
-
-struct G {
-  int code;
-  std::string value;
-};
-
-std::string textOf(const std::vector<G>& groups) {
-  std::string s;
-  char buf[16];
-  for (const G& g : groups) {
-    std::snprintf(buf, sizeof buf, "%3d\n", g.code);
-    s += buf + g.value + "\n";
-  }
-  return s;
-}
+using testing::G;
+using testing::Groups;
+using testing::TextOf;
 
 std::string writeAll(const db::DesignImage& image, std::int32_t unit = 1000) {
   std::string out;
@@ -64,20 +53,18 @@ TEST(DxfNumbers, TrimmedForms) {
     double v;
     int decimals;
     const char* text;
-  } cases[] = {
-      {0, 4, "0.0"},
-      {0.5, 4, "0.5"},
-      {3, 4, "3.0"},
-      {12.5, 4, "12.5"},
-      {-1, 4, "-1.0"},
-      {0.00004, 4, "0.0"},
-      {0.00005, 4, "0.0001"},
-      {1.23456789, 8, "1.23456789"},
-      {90, 8, "90.0"},
-      {-2, 8, "-2.0"},
-      {123456.789, 4, "123456.789"},
-      {2147483.647, 4, "2147483.647"},
-  };
+  } cases[] = {{0, 4, "0.0"},
+               {0.5, 4, "0.5"},
+               {3, 4, "3.0"},
+               {12.5, 4, "12.5"},
+               {-1, 4, "-1.0"},
+               {0.00004, 4, "0.0"},
+               {0.00005, 4, "0.0001"},
+               {1.23456789, 8, "1.23456789"},
+               {90, 8, "90.0"},
+               {-2, 8, "-2.0"},
+               {123456.789, 4, "123456.789"},
+               {2147483.647, 4, "2147483.647"}};
   for (const Case& c : cases) EXPECT_EQ(TrimmedNumber(c.v, c.decimals), c.text) << c.v;
 }
 
@@ -109,92 +96,38 @@ TEST(DxfWriter, EachElementKindInTheEntitiesSection) {
   array.columns = 3, array.rows = 2, array.pitchX = 10000, array.pitchY = 5000;
   db::Placement mirroredArray = array;
   mirroredArray.reflection = 1;
-  const std::vector<G> insertHead = {{0, "INSERT"}, {8, "0"}, {2, "SUB"}};
+  std::vector<G> textGroups = Groups("0 TEXT 8 3 10 1.25 20 -0.5 40 1.5 41 1.0 50 45.0");
+  textGroups.push_back({1, "AB C"});
   Case cases[] = {
       {"rectangle of 5 vertices",
        db::EncodeArea(ElementType::Rect, 1, db::testing::Square(0, 0, 500)),
-       {{0, "POLYLINE"}, {8, "1"},      {66, "1"},     {10, "0.0"},   {20, "0.0"},   {30, "0.0"},
-        {70, "1"},       {0, "VERTEX"}, {8, "1"},      {10, "0.0"},   {20, "0.0"},   {30, "0.0"},
-        {0, "VERTEX"},   {8, "1"},      {10, "0.5"},   {20, "0.0"},   {30, "0.0"},   {0, "VERTEX"},
-        {8, "1"},        {10, "0.5"},   {20, "0.5"},   {30, "0.0"},   {0, "VERTEX"}, {8, "1"},
-        {10, "0.0"},     {20, "0.5"},   {30, "0.0"},   {0, "VERTEX"}, {8, "1"},      {10, "0.0"},
-        {20, "0.0"},     {30, "0.0"},   {0, "SEQEND"}, {8, "1"}}},
-      {"line of width 2 with extended tips",
-       db::EncodeLine(7, 1, 2000, {{0, 0}, {10000, 0}}),
-       {{0, "POLYLINE"}, {8, "7"},    {66, "1"},     {10, "0.0"}, {20, "0.0"},   {30, "0.0"},
-        {40, "2.0"},     {41, "2.0"}, {0, "VERTEX"}, {8, "7"},    {10, "-1.0"},  {20, "0.0"},
-        {30, "0.0"},     {40, "2.0"}, {41, "2.0"},   {42, "0.0"}, {0, "VERTEX"}, {8, "7"},
-        {10, "11.0"},    {20, "0.0"}, {30, "0.0"},   {40, "2.0"}, {41, "2.0"},   {42, "0.0"},
-        {0, "SEQEND"},   {8, "7"}}},
-      {"line with square tips keeps its ends",
-       db::EncodeLine(7, 0, 2000, {{0, 0}, {10000, 0}}),
-       {{0, "POLYLINE"}, {8, "7"},    {66, "1"},     {10, "0.0"}, {20, "0.0"},   {30, "0.0"},
-        {40, "2.0"},     {41, "2.0"}, {0, "VERTEX"}, {8, "7"},    {10, "0.0"},   {20, "0.0"},
-        {30, "0.0"},     {40, "2.0"}, {41, "2.0"},   {42, "0.0"}, {0, "VERTEX"}, {8, "7"},
-        {10, "10.0"},    {20, "0.0"}, {30, "0.0"},   {40, "2.0"}, {41, "2.0"},   {42, "0.0"},
-        {0, "SEQEND"},   {8, "7"}}},
-      {"text with height and angle",
-       db::EncodeText(t),
-       {{0, "TEXT"},
-        {8, "3"},
-        {10, "1.25"},
-        {20, "-0.5"},
-        {40, "1.5"},
-        {41, "1.0"},
-        {50, "45.0"},
-        {1, "AB C"}}},
-      {"single placement, magnified, reflected, rotated",
-       db::EncodeSingle(mirrored),
-       {{0, "INSERT"},
-        {8, "0"},
-        {2, "SUB"},
-        {10, "1.0"},
-        {20, "2.0"},
-        {30, "0.0"},
-        {41, "2.0"},
-        {42, "-2.0"},
-        {43, "2.0"},
-        {50, "90.0"}}},
-      {"array",
-       db::EncodeArray(array),
-       {{0, "INSERT"},
-        {8, "0"},
-        {2, "SUB"},
-        {10, "0.0"},
-        {20, "0.0"},
-        {30, "0.0"},
-        {41, "1.0"},
-        {42, "1.0"},
-        {43, "1.0"},
-        {50, "0.0"},
-        {70, "3"},
-        {71, "2"},
-        {44, "10.0"},
-        {45, "5.0"}}},
-      {"reflected array: rows below the origin",
-       db::EncodeArray(mirroredArray),
-       {{0, "INSERT"},
-        {8, "0"},
-        {2, "SUB"},
-        {10, "0.0"},
-        {20, "0.0"},
-        {30, "0.0"},
-        {41, "1.0"},
-        {42, "-1.0"},
-        {43, "1.0"},
-        {50, "0.0"},
-        {70, "3"},
-        {71, "2"},
-        {44, "10.0"},
-        {45, "-5.0"}}},
-  };
+       Groups("0 POLYLINE 8 1 66 1 10 0.0 20 0.0 30 0.0 70 1 0 VERTEX 8 1 10 0.0 20 0.0 30 0.0 0 "
+              "VERTEX 8 1 10 0.5 20 0.0 30 0.0 0 VERTEX 8 1 10 0.5 20 0.5 30 0.0 0 VERTEX 8 1 10 "
+              "0.0 20 0.5 30 0.0 0 VERTEX 8 1 10 0.0 20 0.0 30 0.0 0 SEQEND 8 1")},
+      {"line of width 2 with extended tips", db::EncodeLine(7, 1, 2000, {{0, 0}, {10000, 0}}),
+       Groups("0 POLYLINE 8 7 66 1 10 0.0 20 0.0 30 0.0 40 2.0 41 2.0 0 VERTEX 8 7 10 -1.0 20 0.0 "
+              "30 0.0 40 2.0 41 2.0 42 0.0 0 VERTEX 8 7 10 11.0 20 0.0 30 0.0 40 2.0 41 2.0 42 0.0 "
+              "0 SEQEND 8 7")},
+      {"line with square tips keeps its ends", db::EncodeLine(7, 0, 2000, {{0, 0}, {10000, 0}}),
+       Groups("0 POLYLINE 8 7 66 1 10 0.0 20 0.0 30 0.0 40 2.0 41 2.0 0 VERTEX 8 7 10 0.0 20 0.0 "
+              "30 0.0 40 2.0 41 2.0 42 0.0 0 VERTEX 8 7 10 10.0 20 0.0 30 0.0 40 2.0 41 2.0 42 0.0 "
+              "0 SEQEND 8 7")},
+      {"text with height and angle", db::EncodeText(t), textGroups},
+      {"single placement, magnified, reflected, rotated", db::EncodeSingle(mirrored),
+       Groups("0 INSERT 8 0 2 SUB 10 1.0 20 2.0 30 0.0 41 2.0 42 -2.0 43 2.0 50 90.0")},
+      {"array", db::EncodeArray(array),
+       Groups("0 INSERT 8 0 2 SUB 10 0.0 20 0.0 30 0.0 41 1.0 42 1.0 43 1.0 50 0.0 70 3 71 2 44 "
+              "10.0 45 5.0")},
+      {"reflected array: rows below the origin", db::EncodeArray(mirroredArray),
+       Groups("0 INSERT 8 0 2 SUB 10 0.0 20 0.0 30 0.0 41 1.0 42 -1.0 43 1.0 50 0.0 70 3 71 2 44 "
+              "10.0 45 -5.0")}};
   for (const Case& c : cases) {
     db::DesignState d;
     NewImage(d);
     AddCell(d, "SUB");
     AddCell(d, "ENTITIES");
     Append(d, c.record);
-    EXPECT_EQ(entitiesOf(writeAll(d.image)), textOf(c.groups)) << c.what;
+    EXPECT_EQ(entitiesOf(writeAll(d.image)), TextOf(c.groups)) << c.what;
   }
 }
 
@@ -210,42 +143,27 @@ TEST(DxfWriter, WholeFileOfBlocksLayersAndEntities) {
   Append(d, db::EncodeSingle(placement("A", 0, 0)));
   Append(d, db::EncodeLine(1, 0, 0, {{0, 0}, {1000, 1000}}));
   ASSERT_EQ(db::SetLayerName(d.image, 2, "METAL1"), db::LayerNameResult::Stored);
-  const std::vector<G> expected = {
-      {0, "SECTION"}, {2, "HEADER"},     {9, "$ACADVER"}, {1, "AC1009"},   {9, "$FILLMODE"},
-      {70, "0"},      {0, "ENDSEC"},     {0, "SECTION"},  {2, "TABLES"},   {0, "TABLE"},
-      {2, "LAYER"},   {70, "2"},         {0, "LAYER"},    {2, "1"},        {70, "64"},
-      {62, "7"},      {6, "CONTINUOUS"}, {0, "LAYER"},    {2, "METAL1"},   {70, "64"},
-      {62, "7"},      {6, "CONTINUOUS"}, {0, "ENDTAB"},   {0, "ENDSEC"},   {0, "SECTION"},
-      {2, "BLOCKS"},  {0, "BLOCK"},      {8, "0"},        {2, "A"},        {70, "64"},
-      {10, "0.0"},    {20, "0.0"},       {30, "0.0"},     {0, "POLYLINE"}, {8, "METAL1"},
-      {66, "1"},      {10, "0.0"},       {20, "0.0"},     {30, "0.0"},     {70, "1"},
-      {0, "VERTEX"},  {8, "METAL1"},     {10, "0.0"},     {20, "0.0"},     {30, "0.0"},
-      {0, "VERTEX"},  {8, "METAL1"},     {10, "1.0"},     {20, "0.0"},     {30, "0.0"},
-      {0, "VERTEX"},  {8, "METAL1"},     {10, "0.0"},     {20, "1.0"},     {30, "0.0"},
-      {0, "VERTEX"},  {8, "METAL1"},     {10, "0.0"},     {20, "0.0"},     {30, "0.0"},
-      {0, "SEQEND"},  {8, "METAL1"},     {0, "ENDBLK"},   {8, "0"},        {0, "ENDSEC"},
-      {0, "SECTION"}, {2, "ENTITIES"},   {0, "INSERT"},   {8, "0"},        {2, "A"},
-      {10, "0.0"},    {20, "0.0"},       {30, "0.0"},     {41, "1.0"},     {42, "1.0"},
-      {43, "1.0"},    {50, "0.0"},       {0, "POLYLINE"}, {8, "1"},        {66, "1"},
-      {10, "0.0"},    {20, "0.0"},       {30, "0.0"},     {40, "0.0"},     {41, "0.0"},
-      {0, "VERTEX"},  {8, "1"},          {10, "0.0"},     {20, "0.0"},     {30, "0.0"},
-      {40, "0.0"},    {41, "0.0"},       {42, "0.0"},     {0, "VERTEX"},   {8, "1"},
-      {10, "1.0"},    {20, "1.0"},       {30, "0.0"},     {40, "0.0"},     {41, "0.0"},
-      {42, "0.0"},    {0, "SEQEND"},     {8, "1"},        {0, "ENDSEC"},   {0, "EOF"},
-  };
-  EXPECT_EQ(writeAll(d.image), textOf(expected));
+  const std::vector<G> expected = Groups(
+      "0 SECTION 2 HEADER 9 $ACADVER 1 AC1009 9 $FILLMODE 70 0 0 ENDSEC 0 SECTION 2 TABLES 0 TABLE "
+      "2 LAYER 70 2 0 LAYER 2 1 70 64 62 7 6 CONTINUOUS 0 LAYER 2 METAL1 70 64 62 7 6 CONTINUOUS 0 "
+      "ENDTAB 0 ENDSEC 0 SECTION 2 BLOCKS 0 BLOCK 8 0 2 A 70 64 10 0.0 20 0.0 30 0.0 0 POLYLINE 8 "
+      "METAL1 66 1 10 0.0 20 0.0 30 0.0 70 1 0 VERTEX 8 METAL1 10 0.0 20 0.0 30 0.0 0 VERTEX 8 "
+      "METAL1 10 1.0 20 0.0 30 0.0 0 VERTEX 8 METAL1 10 0.0 20 1.0 30 0.0 0 VERTEX 8 METAL1 10 0.0 "
+      "20 0.0 30 0.0 0 SEQEND 8 METAL1 0 ENDBLK 8 0 0 ENDSEC 0 SECTION 2 ENTITIES 0 INSERT 8 0 2 A "
+      "10 0.0 20 0.0 30 0.0 41 1.0 42 1.0 43 1.0 50 0.0 0 POLYLINE 8 1 66 1 10 0.0 20 0.0 30 0.0 "
+      "40 0.0 41 0.0 0 VERTEX 8 1 10 0.0 20 0.0 30 0.0 40 0.0 41 0.0 42 0.0 0 VERTEX 8 1 10 1.0 20 "
+      "1.0 30 0.0 40 0.0 41 0.0 42 0.0 0 SEQEND 8 1 0 ENDSEC 0 EOF");
+  EXPECT_EQ(writeAll(d.image), TextOf(expected));
 }
 
 TEST(DxfWriter, SectionsPresentOnlyForWhatTheDesignHas) {
   struct Case {
     std::vector<std::string> cells;
     bool blocks, entities;
-  } cases[] = {
-      {{"A", "B"}, true, false},
-      {{"ENTITIES"}, false, true},
-      {{"A", "ENTITIES"}, true, true},
-      {{}, false, false},
-  };
+  } cases[] = {{{"A", "B"}, true, false},
+               {{"ENTITIES"}, false, true},
+               {{"A", "ENTITIES"}, true, true},
+               {{}, false, false}};
   for (const Case& c : cases) {
     db::DesignState d;
     NewImage(d);
@@ -289,21 +207,14 @@ TEST(DxfWriter, LineEndsInTextsCannotBreakThePairs) {
 
 // --- the command ---
 
-class DxfOutputCommand : public testing::TypingSession {
+class DxfOutputCommand : public lav::testing::TypingSession {
  protected:
   // A design whose text takes many writes of the output buffer.
   void design(int elements = 3000) {
-    type("new work");
-    type("mkcell ENTITIES");
+    typeAll({"new work", "mkcell ENTITIES"});
     for (int i = 0; i < elements; ++i)
       db::testing::Append(app.design,
                           db::EncodeArea(ElementType::Polygon, 4, db::testing::Square(i, 0, 1000)));
-  }
-  std::string read(const std::string& name) {
-    std::ifstream in(dir / name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
   }
 };
 

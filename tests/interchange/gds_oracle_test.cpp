@@ -159,22 +159,15 @@ TEST_F(StreamOracle, KLayoutReadsEveryElementAsWeMeantIt) {
 
   const std::set<std::string> got = klayoutDump("out.str", "TOP");
   std::set<std::string> want = {
-      "CELL LEAF",
-      "CELL MID",
-      "CELL SKEW",
-      "CELL TOP",
-      "LEAF BOX L2/0 0,0 2000,2000",
+      "CELL LEAF", "CELL MID", "CELL SKEW", "CELL TOP", "LEAF BOX L2/0 0,0 2000,2000",
       "LEAF POLY L3/0 0,0 1500,2500 3000,0",
       "LEAF PATH L4/0 w=500 ext=0,0 round=0 0,0 4000,0 4000,3000",
       "LEAF PATH L5/0 w=200 ext=100,100 round=0 0,0 1000,0",
       // A text's magnification is its height, 1.5 microns here, as in the DXF output.
-      "LEAF TEXT L6/0 'HELLO' r90 250,750 size=1500",
-      "LEAF TEXT L6/0 'MIRROR' m0 -10,20 size=0",
-      "MID INST LEAF rot=90 m=1 mag=2 at 10000,-5000",
-      "SKEW BOX L7/0 0,0 1000,1000",
+      "LEAF TEXT L6/0 'HELLO' r90 250,750 size=1500", "LEAF TEXT L6/0 'MIRROR' m0 -10,20 size=0",
+      "MID INST LEAF rot=90 m=1 mag=2 at 10000,-5000", "SKEW BOX L7/0 0,0 1000,1000",
       "TOP INST MID rot=90 m=0 mag=1 at 1000,2000 2*(-15000,0) 3*(0,20000)",
-      "TOP INST LEAF rot=0 m=1 mag=1 at -50000,0 2*(0,-3000) 2*(5000,0)",
-  };
+      "TOP INST LEAF rot=0 m=1 mag=1 at -50000,0 2*(0,-3000) 2*(5000,0)"};
   // The leaf square through the mirrored, doubled, quarter-turned MID and the turned array of
   // MID: x from 2000 to 6000 less 15000 a row, y from 12000 to 16000 plus 20000 a column.
   auto box = [](int layer, int x0, int y0, int x1, int y1) {
@@ -266,8 +259,7 @@ TEST_F(StreamOracle, ArraysFromOtherWritersKeepEveryMember) {
       // The quarter and eighth turns stay arrays; at the other angles KLayout's integer steps
       // are no turned pitch of whole units, so those arrays come in as single placements.
       {"klayout", 16, 32 * 6},
-      {"hand", 4, 2 * 6},
-  };
+      {"hand", 4, 2 * 6}};
   for (const auto& c : cases) {
     const std::string name = c.file;
     type("GDSIN " + name + ".gds");
@@ -355,8 +347,7 @@ TEST_F(StreamOracle, WhatGdspyWritesComesInWithItsGeometry) {
       "  SREF LEAF refl=1 mag=3000000 ang=90000000 at 7000,8000",
       "  AREF LEAF refl=0 mag=1000000 ang=0 3x2 pitch=20000,15000 at 1000,2000",
       "  AREF LEAF refl=1 mag=2000000 ang=90000000 3x2 pitch=20000,15000 at 1000,2000",
-      "  AREF LEAF refl=0 mag=1000000 ang=180000000 4x1 pitch=10000,0 at 0,0",
-  };
+      "  AREF LEAF refl=0 mag=1000000 ang=180000000 4x1 pitch=10000,0 at 0,0"};
   for (int k = 0; k < 20; ++k) {
     char name[16], placed[16];
     std::snprintf(name, sizeof name, "DEEP%02d", k);
@@ -398,8 +389,7 @@ TEST_F(StreamOracle, DesignSurvivesTheTripThroughAStreamFile) {
     }
   }
   const auto before = db::testing::DumpDesign(d.image);
-  type("GDSOUT");
-  type("CLOSE 0");
+  typeAll({"GDSOUT", "CLOSE 0"});
   ASSERT_TRUE(takeBoxes().empty());
   fs::rename(dir / "trip.str", dir / "back.str");
   type("GDSIN back.str");

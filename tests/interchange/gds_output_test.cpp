@@ -115,8 +115,7 @@ TEST_F(StreamOutput, RefusalsWithTheirMessages) {
   const std::vector<Case> cases = {
       {"no design", "CLOSE 0", "GDSOUT", "ファイルはまだ開かれていません", false},
       {"name of 14 characters", "", "GDSOUT abcdefghij", "ファイルの作成に失敗しました。", false},
-      {"existing file", "", "GDSOUT taken", "同名のファイル taken.str が在ります。", false},
-  };
+      {"existing file", "", "GDSOUT taken", "同名のファイル taken.str が在ります。", false}};
   for (const auto& c : cases) {
     newDesign("r" + std::to_string(&c - cases.data()));
     std::ofstream(dir / "taken.str") << "keep";

@@ -14,6 +14,7 @@
 
 #include "interchange/gds_record_stream.h"
 #include "interchange/gds_records.h"
+#include "support/files.h"
 
 namespace lav::gds::testing {
 
@@ -21,11 +22,9 @@ inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+using lav::testing::ReadFile;
 inline std::string ReadText(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return ReadFile(p);
 }
 inline void WriteBytes(const std::filesystem::path& p, const std::vector<std::uint8_t>& b) {
   std::ofstream out(p, std::ios::binary | std::ios::trunc);

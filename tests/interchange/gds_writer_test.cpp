@@ -223,7 +223,7 @@ TEST_F(StreamWriterTest, EveryElementKind) {
          w.layer = -1;
          EXPECT_EQ(-2, w.path(tri, 1));
        },
-       {}},
+       {}}
   };
   for (const auto& c : cases) EXPECT_EQ(c.expected, element(c.body)) << c.what;
 }

@@ -30,13 +30,6 @@ std::vector<std::string> Sjis(const std::vector<std::string>& utf8) {
   return out;
 }
 
-std::string FileBytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 std::string Joined(const std::vector<std::string>& lines) {
   std::string s;
   for (const auto& l : lines) s += l + "\n";
@@ -52,17 +45,15 @@ TEST(TreeLines, PlacementAndRootLinesArePaddedToTheNameColumn) {
     int depth;
     std::size_t column;
     std::string expected;
-  } cases[] = {
-      // The longest name has 8 characters: indentation and name fill 29 columns.
-      {false, true, "B", 1, 29, "  B" + std::string(26, ' ') + " 1"},
-      {true, true, "CELL", 2, 29, "    CELL" + std::string(21, ' ') + " 2(Array)"},
-      {false, false, "GONE", 1, 29,
-       "  GONE" + std::string(23, ' ') + " 1*** WARNING *** Undefind Cell "},
-      {true, false, "GONE", 3, 29,
-       "      GONE" + std::string(19, ' ') + " 3*** WARNING *** Undefind Cell (Array)"},
-      // Deep and long: nothing is cut, the depth follows after one blank.
-      {false, true, "LONGNAME", 11, 29, std::string(22, ' ') + "LONGNAME 11"},
-  };
+  } cases[] = {// The longest name has 8 characters: indentation and name fill 29 columns.
+               {false, true, "B", 1, 29, "  B" + std::string(26, ' ') + " 1"},
+               {true, true, "CELL", 2, 29, "    CELL" + std::string(21, ' ') + " 2(Array)"},
+               {false, false, "GONE", 1, 29,
+                "  GONE" + std::string(23, ' ') + " 1*** WARNING *** Undefind Cell "},
+               {true, false, "GONE", 3, 29,
+                "      GONE" + std::string(19, ' ') + " 3*** WARNING *** Undefind Cell (Array)"},
+               // Deep and long: nothing is cut, the depth follows after one blank.
+               {false, true, "LONGNAME", 11, 29, std::string(22, ' ') + "LONGNAME 11"}};
   for (const auto& c : cases)
     EXPECT_EQ(TreePlacementLine(c.array, c.defined, c.name, c.depth, c.column), c.expected)
         << c.name << " at " << c.depth;
@@ -95,8 +86,7 @@ TEST(TreeLines, RepeatedSiblingsAreDroppedWithTheirSubtrees) {
       {"blank lines are skipped", {"H", "T 0", "", "   ", "  A 1"}, {"H", " T 0", "   A 1"}},
       {"a line deeper than one level below is dropped",
        {"H", "T 0", "  A 1", "      Z 3", "  B 1"},
-       {"H", " T 0", "   A 1", "   B 1"}},
-  };
+       {"H", " T 0", "   A 1", "   B 1"}}};
   for (const auto& c : cases) {
     const auto out = RemoveRepeatedSiblings(c.raw, {});
     ASSERT_TRUE(out) << c.what;
@@ -108,16 +98,14 @@ TEST(TreeLines, ConnectorsShowBranchesLastBranchesAndAncestorLines) {
   struct Case {
     const char* what;
     std::vector<std::string> in, expected;  // UTF-8
-  } cases[] = {
-      {"root only stays unchanged", {"H", " T 0(x)"}, {"H", " T 0(x)"}},
-      {"two children", {"H", " T 0", "   A 1", "   B 1"}, {"H", " T 0", " ├A 1", " └B 1"}},
-      {"grandchildren under a branch that goes on",
-       {"H", " T 0", "   A 1", "     C 2", "     D 2", "   B 1", "     E 2"},
-       {"H", " T 0", " ├A 1", " │├C 2", " │└D 2", " └B 1", "   └E 2"}},
-      {"a deep last line gets only its last branch",
-       {"H", " T 0", "   A 1", "     B 2", "       C 3"},
-       {"H", " T 0", " └A 1", "   └B 2", "     └C 3"}},
-  };
+  } cases[] = {{"root only stays unchanged", {"H", " T 0(x)"}, {"H", " T 0(x)"}},
+               {"two children", {"H", " T 0", "   A 1", "   B 1"}, {"H", " T 0", " ├A 1", " └B 1"}},
+               {"grandchildren under a branch that goes on",
+                {"H", " T 0", "   A 1", "     C 2", "     D 2", "   B 1", "     E 2"},
+                {"H", " T 0", " ├A 1", " │├C 2", " │└D 2", " └B 1", "   └E 2"}},
+               {"a deep last line gets only its last branch",
+                {"H", " T 0", "   A 1", "     B 2", "       C 3"},
+                {"H", " T 0", " └A 1", "   └B 2", "     └C 3"}}};
   for (const auto& c : cases) {
     const auto out = DrawTreeConnectors(Sjis(c.in), {});
     ASSERT_TRUE(out) << c.what;
@@ -141,8 +129,7 @@ TEST(TreeLines, SelectedLineNamesTheCellPastTheConnectors) {
       {" TOP   \t0(13:45:30 12/06/26) Nest(11)", "TOP"},
       {" ------ /w/A.CAD ------", "------"},
       {" │  └Ｂ 3", "Ｂ"},  // a two-byte name is not taken for a connector
-      {"", ""},
-  };
+      {"", ""}};
   for (const auto& [line, name] : cases) EXPECT_EQ(TreeLineCellName(S(line)), S(name)) << line;
 }
 
@@ -210,15 +197,14 @@ const std::vector<std::string> kExpectedReport = {
     " ├X                      1*** WARNING *** Undefind Cell ",
     " ├Y                      1*** WARNING *** Undefind Cell (Array)",
     " └D                      1",
-    "   └E                    2",
-};
+    "   └E                    2"};
 
 TEST_F(TreeReportCommand, ReportListsTheHierarchyOnceWithConnectors) {
   BuildDesign();
   app.settings.showScell = 0;
   app.settings.showAcell = 2;
   type("TREE");
-  EXPECT_EQ(FileBytes(dir / "TREE000.TXT"), Joined(Sjis(kExpectedReport)));
+  EXPECT_EQ(lav::testing::ReadFile(dir / "TREE000.TXT"), Joined(Sjis(kExpectedReport)));
   EXPECT_FALSE(exists("TREE.$$$"));
   EXPECT_FALSE(exists("TREE.$1$"));
   EXPECT_EQ(shown, std::vector<std::string>{"TREE000.TXT"});
@@ -242,8 +228,7 @@ TEST_F(TreeReportCommand, ReportListsTheHierarchyOnceWithConnectors) {
 
 TEST_F(TreeReportCommand, NestLimitsTheReportedDepth) {
   BuildDesign();
-  type("NEST 1");
-  type("TREE");
+  typeAll({"NEST 1", "TREE"});
   const std::vector<std::string> expected = {
       kExpectedReport[0],
       " TOP                      0(13:45:30 12/06/26) Nest(1)",
@@ -251,9 +236,8 @@ TEST_F(TreeReportCommand, NestLimitsTheReportedDepth) {
       " ├C                      1(Array)",
       " ├X                      1*** WARNING *** Undefind Cell ",
       " ├Y                      1*** WARNING *** Undefind Cell (Array)",
-      " └D                      1",
-  };
-  EXPECT_EQ(FileBytes(dir / "TREE000.TXT"), Joined(Sjis(expected)));
+      " └D                      1"};
+  EXPECT_EQ(lav::testing::ReadFile(dir / "TREE000.TXT"), Joined(Sjis(expected)));
 }
 
 TEST_F(TreeReportCommand, DeepChainStopsAtTheNestingLimitAndSelfPlacementIsNotEntered) {
@@ -273,20 +257,18 @@ TEST_F(TreeReportCommand, DeepChainStopsAtTheNestingLimitAndSelfPlacementIsNotEn
   EXPECT_EQ((*report)[12], S("                     └C11 11")) << "past the column: not cut";
 
   // The cell that places itself is listed once below itself and not entered again.
-  type("OCELL C12");
-  type("TREE");
+  typeAll({"OCELL C12", "TREE"});
   EXPECT_EQ(
-      FileBytes(dir / "TREE001.TXT"),
+      lav::testing::ReadFile(dir / "TREE001.TXT"),
       Joined(Sjis({kExpectedReport[0], " C12                      0(13:45:30 12/06/26) Nest(11)",
                    " └C12                    1"})));
 }
 
 TEST_F(TreeReportCommand, CellWithoutPlacementsGivesTwoLines) {
   BuildDesign();
-  type("OCELL E");
-  type("TREE");
+  typeAll({"OCELL E", "TREE"});
   EXPECT_EQ(
-      FileBytes(dir / "TREE000.TXT"),
+      lav::testing::ReadFile(dir / "TREE000.TXT"),
       Joined({kExpectedReport[0], " E                        0(13:45:30 12/06/26) Nest(11)"}));
 }
 
@@ -294,12 +276,10 @@ TEST_F(TreeReportCommand, NumberingSkipsReportsThatExist) {
   BuildDesign();
   std::ofstream(dir / "TREE000.TXT") << "someone else's\n";
   std::ofstream(dir / "tree002.txt") << "lower case is in use as well\n";
-  type("TREE");
-  type("TREE");
-  type("TREE");
+  typeAll({"TREE", "TREE", "TREE"});
   EXPECT_EQ(shown, (std::vector<std::string>{"TREE001.TXT", "TREE003.TXT", "TREE004.TXT"}));
-  EXPECT_EQ(FileBytes(dir / "TREE000.TXT"), "someone else's\n");
-  EXPECT_EQ(FileBytes(dir / "TREE004.TXT"), Joined(Sjis(kExpectedReport)));
+  EXPECT_EQ(lav::testing::ReadFile(dir / "TREE000.TXT"), "someone else's\n");
+  EXPECT_EQ(lav::testing::ReadFile(dir / "TREE004.TXT"), Joined(Sjis(kExpectedReport)));
 }
 
 TEST_F(TreeReportCommand, RefusedWithoutAnOpenCell) {
@@ -411,9 +391,7 @@ TEST_F(TreeReportCommand, OpenCellButtonIgnoresAReportOfAnotherDesign) {
 
 TEST_F(TreeReportCommand, EarlierReportIsChosenAndShown) {
   BuildDesign();
-  type("TREE");
-  type("OCELL B");
-  type("TREE");
+  typeAll({"TREE", "OCELL B", "TREE"});
   shown.clear();
   std::ofstream(dir / "TREEABC.TXT") << "not a report of ours\n";
   host.dialogHandlers["tree-files"] = [](DialogModel& m) {

@@ -17,7 +17,7 @@
 #include "qt/command_window_widget.h"
 #include "qt/graphics_window_widget.h"
 #include "qt/main_windows.h"
-#include "support/qt_application.h"
+#include "support/windowed_program.h"
 
 namespace lav::qt {
 namespace {
@@ -27,24 +27,14 @@ namespace fs = std::filesystem;
 constexpr QRgb kYellow = 0xFFFFFF00;  // layer 3's pen
 constexpr QRgb kRed = 0xFFFF0000;
 
-class LayerDialogsQt : public ::testing::Test {
+class LayerDialogsQt : public lav::testing::WindowedProgram {
  protected:
+  LayerDialogsQt() : WindowedProgram("layerdlg") {}
   void SetUp() override {
-    lav::testing::EnsureQtApplication();
-    dir = lav::testing::EnterTestFolder("layerdlg", oldCwd);
-    program = std::make_unique<MainWindows>(fs::path(LAVINOR_BINARY).parent_path().string(),
-                                            std::vector<std::string>{"/s"},
-                                            (dir / "cfg" / "Lavinor.ini").string());
-    program->host.boxHook = [](std::string_view, std::string_view, Icon, Buttons) {
-      return Answer::Ok;
-    };
-    ASSERT_TRUE(program->start());
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(program->graphics));
-    settle();
+    WindowedProgram::SetUp();
+    startProgram(fs::path(LAVINOR_BINARY).parent_path().string(), {"/s"});
     // One yellow square on layer 3, 0..80 user units, at pixels 40..360 from the bottom left.
-    for (const char* line :
-         {"NEW T.CAD", "MKCELL TOP", "LAYER 3", "ETYPE 3", "XY 0 0 80 80", "OUTPUT"})
-      typeLine(line);
+    typeLines({"NEW T.CAD", "MKCELL TOP", "LAYER 3", "ETYPE 3", "XY 0 0 80 80", "OUTPUT"});
     auto& v = program->app.display.view;
     v.scale = 0.004;
     v.offsetX = -40;
@@ -54,47 +44,20 @@ class LayerDialogsQt : public ::testing::Test {
     typeLine("REDRAW");
     ASSERT_TRUE(program->graphics && program->app.design.hasCell());
   }
-  void TearDown() override {
-    if (program) program->finish();
-    program.reset();
-    settle();
-    lav::testing::LeaveTestFolder(dir, oldCwd);
-  }
-  void settle() { lav::testing::SettleEvents(); }
-  void typeLine(const QString& text) {
-    QTest::keyClicks(program->command->view(), text);
-    QTest::keyClick(program->command->view(), Qt::Key_Return);
-    settle();
-  }
   // Types line and, once its dialog is up, runs script on it; the script closes it.
   void withDialog(const QString& line, const QString& title,
                   const std::function<void(QDialog&)>& script) {
-    bool ran = false;
-    int tries = 0;
-    std::function<void()> poll = [&] {
-      auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-      if (!d) {
-        if (++tries < 300) QTimer::singleShot(10, poll);
-        return;
-      }
-      ran = true;
-      EXPECT_EQ(d->windowTitle(), title);
-      script(*d);
-      if (d->isVisible()) {
-        ADD_FAILURE() << "the script left the dialog open";
-        d->reject();
-      }
-    };
-    QTimer::singleShot(0, poll);
-    typeLine(line);
-    ASSERT_TRUE(ran) << line.toStdString();
+    ASSERT_TRUE(lav::testing::WithModalDialog([&] { typeLine(line); },
+                                              [&](QDialog& d) {
+                                                EXPECT_EQ(d.windowTitle(), title);
+                                                script(d);
+                                              }))
+        << line.toStdString();
     EXPECT_EQ(program->app.window.prompt, "? ");
   }
   template <typename W>
   static W* control(QDialog& d, int id) {
-    auto* w = d.findChild<W*>(QStringLiteral("control-%1").arg(id));
-    EXPECT_TRUE(w) << "control " << id;
-    return w;
+    return lav::testing::Control<W>(d, id);
   }
   // A click where a user aims: on the indicator of a check box or radio button.
   static void click(QDialog& d, int id) {
@@ -120,9 +83,6 @@ class LayerDialogsQt : public ::testing::Test {
         if (img.valid(x, y) && img.pixel(x, y) == c) ++n;
     return n;
   }
-
-  fs::path dir, oldCwd;
-  std::unique_ptr<MainWindows> program;
 };
 
 TEST_F(LayerDialogsQt, HidingALayerAndLimitingTheDepth) {

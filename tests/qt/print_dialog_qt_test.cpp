@@ -20,19 +20,11 @@
 namespace lav::qt {
 namespace {
 
-template <typename W>
-W* Control(QWidget* dialog, int number) {
-  return dialog->findChild<W*>(QString("control-%1").arg(number));
-}
+using lav::testing::Control;
 
 // Runs the dialog and plays act on it once it is up.
-void RunWith(display::PrintDialog& model, const std::function<void(QWidget*)>& act) {
-  QTimer::singleShot(0, [act] {
-    QWidget* d = QApplication::activeModalWidget();
-    ASSERT_NE(d, nullptr);
-    act(d);
-  });
-  RunPrintDialog(nullptr, model);
+void RunWith(display::PrintDialog& model, const std::function<void(QDialog&)>& act) {
+  EXPECT_TRUE(lav::testing::WithModalDialog([&] { RunPrintDialog(nullptr, model); }, act));
 }
 
 TEST(PrintDialogQt, EditsAndButtonsReachTheSettings) {
@@ -44,7 +36,7 @@ TEST(PrintDialogQt, EditsAndButtonsReachTheSettings) {
   app.display.view.window = {0, 0, 47000, 37000};
   display::PrintDialog model(app.settings, app.print, app.display.view);
   QString afterUnit, afterEdit, afterGet, cornerAfterGet;
-  RunWith(model, [&](QWidget* d) {
+  RunWith(model, [&](QDialog& d) {
     EXPECT_TRUE(Control<QRadioButton>(d, 602)->isChecked());
     EXPECT_EQ(Control<QLineEdit>(d, 606)->text(), "100 50");
     EXPECT_EQ(Control<QLabel>(d, 610)->text(), "X 100mm");
@@ -74,7 +66,7 @@ TEST(PrintDialogQt, CancelStartsNoPrint) {
   ScriptedHost host;
   AppState app{host};
   display::PrintDialog model(app.settings, app.print, app.display.view);
-  RunWith(model, [](QWidget* d) { Control<QPushButton>(d, 2)->click(); });
+  RunWith(model, [](QDialog& d) { Control<QPushButton>(d, 2)->click(); });
   EXPECT_TRUE(model.finished);
   EXPECT_FALSE(model.executed);
   EXPECT_EQ(app.print.printing, 0);

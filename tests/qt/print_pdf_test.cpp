@@ -14,6 +14,7 @@
 #include "display/print_view.h"
 #include "display/render_fixture.h"
 #include "qt/qt_printer.h"
+#include "support/files.h"
 
 namespace lav::display::testing {
 namespace {
@@ -22,13 +23,6 @@ namespace fs = std::filesystem;
 
 bool Have(const char* tool) {
   return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 class PdfPrinting : public RenderTest {
@@ -67,7 +61,7 @@ TEST_F(PdfPrinting, APageOfA4ShowsTheViewAtTheTopLeft) {
   const fs::path pdf = dir / "page.pdf";
   ASSERT_TRUE(fs::exists(pdf));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
-  const std::string bytes = Slurp(pdf);
+  const std::string bytes = lav::testing::ReadFile(pdf);
   EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
   // A4 in points, one page.
   std::smatch box;
@@ -79,7 +73,7 @@ TEST_F(PdfPrinting, APageOfA4ShowsTheViewAtTheTopLeft) {
   if (!Have("pdfinfo") || !Have("pdftoppm")) GTEST_SKIP() << "poppler-utils not installed";
   const std::string info = (dir / "info.txt").string();
   ASSERT_EQ(std::system(("pdfinfo '" + pdf.string() + "' > '" + info + "'").c_str()), 0);
-  const std::string infoText = Slurp(info);
+  const std::string infoText = lav::testing::ReadFile(info);
   EXPECT_TRUE(std::regex_search(infoText, std::regex(R"(Pages:\s+1\n)"))) << infoText;
   EXPECT_NE(infoText.find("(A4)"), std::string::npos) << infoText;
   // Rendered at the printer's 300 dpi, the page's top-left 400 x 300 dots are the screen view.

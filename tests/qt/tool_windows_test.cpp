@@ -17,51 +17,26 @@
 #include "qt/paint_palette_window.h"
 #include "qt/status_window_widget.h"
 #include "qt/toolbar_window.h"
-#include "support/qt_application.h"
+#include "support/windowed_program.h"
 
 namespace lav::qt {
 namespace {
 
 namespace fs = std::filesystem;
 
-class ToolWindowsTest : public ::testing::Test {
+class ToolWindowsTest : public lav::testing::WindowedProgram {
  protected:
+  ToolWindowsTest() : WindowedProgram("tools", 8) {}
   void SetUp() override {
-    testing::EnsureQtApplication();
-    dir = lav::testing::EnterTestFolder("tools", oldCwd);
+    WindowedProgram::SetUp();
     // A program folder of the test's own, so that PAINTDAT.DAT is this test's.
     const fs::path built = fs::path(LAVINOR_BINARY).parent_path();
     fs::create_directories(dir / "prog");
     for (const char* f : {"Lavinor.cmd", "MOJIDATA.DAT"})
       fs::copy_file(built / f, dir / "prog" / f);
     fs::copy(built / "icons", dir / "prog" / "icons");
-    ini = (dir / "cfg" / "Lavinor.ini").string();
   }
-  void TearDown() override {
-    if (program) program->finish();
-    program.reset();
-    settle();
-    lav::testing::LeaveTestFolder(dir, oldCwd);
-  }
-  void start() {
-    program =
-        std::make_unique<MainWindows>((dir / "prog").string(), std::vector<std::string>{}, ini);
-    program->host.boxHook = [this](std::string_view t, std::string_view, Icon, Buttons b) {
-      boxes.push_back(sjis::toUtf8(std::string(t)));
-      return b == Buttons::YesNo || b == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
-    };
-    ASSERT_TRUE(program->start());
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(program->graphics));
-    settle();
-  }
-  void settle() { lav::testing::SettleEvents(8); }
-  void typeLine(const QString& text) {
-    QWidget* v = program->command->view();
-    QTest::keyClicks(v, text);
-    QTest::keyClick(v, Qt::Key_Return);
-    settle();
-  }
-  std::string prompt() const { return sjis::toUtf8(program->app.window.prompt); }
+  void start() { startProgram((dir / "prog").string(), {}); }
   std::size_t paintFileSize() {
     std::error_code ec;
     const auto n = fs::file_size(dir / "prog" / "PAINTDAT.DAT", ec);
@@ -69,13 +44,8 @@ class ToolWindowsTest : public ::testing::Test {
   }
   std::string setting(const char* section, const char* key) {
     return sjis::toUtf8(
-        ini::ReadProfileString(ini, sjis::fromUtf8(section), sjis::fromUtf8(key), "<none>"));
+        ini::ReadProfileString(ini(), sjis::fromUtf8(section), sjis::fromUtf8(key), "<none>"));
   }
-
-  fs::path dir, oldCwd;
-  std::string ini;
-  std::unique_ptr<MainWindows> program;
-  std::vector<std::string> boxes;
 };
 
 TEST_F(ToolWindowsTest, ToolbarShowsAtTheFirstPaintWithItsButtonGrid) {
@@ -166,9 +136,7 @@ TEST_F(ToolWindowsTest, PaletteChoosesTheBrushAndTheClickFillsTheDrawing) {
   start();
   ASSERT_TRUE(program->palette);
   EXPECT_FALSE(program->palette->isVisible());
-  typeLine("NEW paint");
-  typeLine("MKCELL A");
-  typeLine("PAINT");
+  typeLines({"NEW paint", "MKCELL A", "PAINT"});
   EXPECT_EQ(prompt(), "Pn: ");
   PaintPaletteWindow* pal = program->palette;
   ASSERT_TRUE(pal->isVisible());
@@ -228,10 +196,7 @@ TEST_F(ToolWindowsTest, StatusWindowPaintsItsFields) {
   start();
   StatusWindowWidget* s = program->status;
   s->resize(900, 90);
-  typeLine("NEW status");
-  typeLine("MKCELL TOP");
-  typeLine("LAYER 4");  // red
-  typeLine("ETYPE 5");
+  typeLines({"NEW status", "MKCELL TOP", "LAYER 4", "ETYPE 5"});  // layer 4 is red
   settle();
   const shell::StatusLayout& lay = s->layout();
   const int L = program->app.shell.lineHeight;

@@ -8,8 +8,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+
+#include "support/files.h"
 
 namespace lav::testing {
 
@@ -47,12 +48,7 @@ class BatchProgramTest : public ::testing::Test {
     r.err = slurp(dir / "err.txt");
     return r;
   }
-  static std::string slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  static std::string slurp(const std::filesystem::path& p) { return ReadFile(p); }
 
   std::filesystem::path dir;
 };

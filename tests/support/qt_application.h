@@ -2,13 +2,16 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
+
+#include "support/files.h"
 
 namespace lav::testing {
 
@@ -35,24 +38,37 @@ inline void SettleEvents(int rounds = 5) {
   }
 }
 
-// A fresh folder for the running test, <temp>/lavinor-<what>-<pid>-<test>, whose work/ becomes
-// the current folder; the folder that was current is kept in oldCwd.
-inline std::filesystem::path EnterTestFolder(const std::string& what,
-                                             std::filesystem::path& oldCwd) {
-  namespace fs = std::filesystem;
-  const fs::path dir =
-      fs::temp_directory_path() / ("lavinor-" + what + "-" + std::to_string(::getpid()) + "-" +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  fs::remove_all(dir);
-  fs::create_directories(dir / "work");
-  oldCwd = fs::current_path();
-  fs::current_path(dir / "work");
-  return dir;
+// Calls open(), which shows a modal dialog and returns when it ends, and runs script on the
+// dialog once it is up. A dialog the script leaves open is a failure and is closed. False when
+// no dialog came up within about three seconds.
+inline bool WithModalDialog(const std::function<void()>& open,
+                            const std::function<void(QDialog&)>& script) {
+  bool ran = false;
+  int tries = 0;
+  std::function<void()> poll = [&] {
+    auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!d) {
+      if (++tries < 300) QTimer::singleShot(10, poll);
+      return;
+    }
+    ran = true;
+    script(*d);
+    if (d->isVisible()) {
+      ADD_FAILURE() << "the script left the dialog open";
+      d->reject();
+    }
+  };
+  QTimer::singleShot(0, poll);
+  open();
+  return ran;
 }
 
-inline void LeaveTestFolder(const std::filesystem::path& dir, const std::filesystem::path& oldCwd) {
-  std::filesystem::current_path(oldCwd);
-  std::filesystem::remove_all(dir);
+// A dialog's control by its number, as the dialogs name them ("control-%d").
+template <typename W>
+W* Control(QWidget& dialog, int number) {
+  auto* w = dialog.findChild<W*>(QStringLiteral("control-%1").arg(number));
+  EXPECT_TRUE(w) << "control " << number;
+  return w;
 }
 
 }  // namespace lav::testing

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
+#include "support/files.h"
 
 namespace lav::testing {
 
@@ -45,12 +48,25 @@ class TypingSession : public ::testing::Test {
     ASSERT_TRUE(command::AppendToInput(app, sjis::fromUtf8(utf8))) << utf8;
     command::PressEnter(app);
   }
+  // Types each line in turn.
+  void typeAll(std::initializer_list<std::string> utf8Lines) {
+    for (const auto& l : utf8Lines) type(l);
+  }
+  // Whether the transcript shows the line (UTF-8).
+  bool printed(const std::string& utf8) const {
+    return std::find(lines.begin(), lines.end(), utf8) != lines.end();
+  }
   // The texts of the boxes shown so far (UTF-8), and forgets them.
   std::vector<std::string> takeBoxes() {
     std::vector<std::string> texts;
     for (const auto& b : host.boxes) texts.push_back(b.text);
     host.boxes.clear();
     return texts;
+  }
+  // A file in the test's folder: its bytes, or written with them.
+  std::string read(const std::string& name) const { return ReadFile(dir / name); }
+  void write(const std::string& name, const std::string& bytes) const {
+    WriteFile(dir / name, bytes);
   }
   std::string prompt() const { return sjis::toUtf8(app.window.prompt); }
 

@@ -1,0 +1,47 @@
+// Whole files as bytes, for the tests that read back what the program wrote, and a fresh
+// folder per test.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace lav::testing {
+
+// The file's bytes; empty when it cannot be read.
+inline std::string ReadFile(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+inline void WriteFile(const std::filesystem::path& p, const std::string& bytes) {
+  std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// A fresh folder for the running test, <temp>/lavinor-<what>-<pid>-<test>, whose work/ becomes
+// the current folder; the folder that was current is kept in oldCwd.
+inline std::filesystem::path EnterTestFolder(const std::string& what,
+                                             std::filesystem::path& oldCwd) {
+  namespace fs = std::filesystem;
+  const fs::path dir =
+      fs::temp_directory_path() / ("lavinor-" + what + "-" + std::to_string(::getpid()) + "-" +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  fs::remove_all(dir);
+  fs::create_directories(dir / "work");
+  oldCwd = fs::current_path();
+  fs::current_path(dir / "work");
+  return dir;
+}
+
+inline void LeaveTestFolder(const std::filesystem::path& dir, const std::filesystem::path& oldCwd) {
+  std::filesystem::current_path(oldCwd);
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace lav::testing
