@@ -2,14 +2,13 @@
 // actions played by the host, and the design read back afterwards.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "command/text_dialogs.h"
 #include "db/cell_dialogs.h"
 #include "db/cell_directory.h"
 #include "db/design_header.h"
 #include "db/design_image.h"
 #include "db/layer_names.h"
+#include "support/short_forms.h"
 #include "support/typing_session.h"
 
 namespace lav::command {
@@ -133,7 +132,7 @@ TEST_F(CellDialogCommands, TheCellListOpensThePickedCell) {
   });
   type("CELLS");
   EXPECT_EQ(app.design.current.name, "B");
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "Cell Name: B"), lines.end());
+  EXPECT_TRUE(testing::Contains(lines, "Cell Name: B"));
   EXPECT_EQ(app.dispatch.current, 0);
   EXPECT_EQ(prompt(), "? ");
 }
@@ -188,9 +187,10 @@ class CellDialogsWithoutDesign : public Session {};
 TEST_F(CellDialogsWithoutDesign, EveryCellDialogIsRefusedWithTheSameMessage) {
   for (const char* line : {"COPYCELL", "RENCELL", "DELCELL", "UNDELCELL", "CELLS", "IMPCELL"}) {
     type(line);
-    auto boxes = takeBoxes();
-    ASSERT_EQ(boxes.size(), 1u) << line;
-    EXPECT_EQ(boxes[0], "ファイルは開かれていませんのでセル名の参照はできませんでした") << line;
+    EXPECT_EQ(
+        takeBoxes(),
+        std::vector<std::string>{"ファイルは開かれていませんのでセル名の参照はできませんでした"})
+        << line;
     EXPECT_TRUE(host.dialogsRun.empty()) << line;
   }
 }
@@ -269,13 +269,7 @@ TEST(LayerNames, AFullImageRefusesTheBlockAndChangesNothing) {
   EXPECT_EQ(db::LayerName(image, 2), "1234567890123456789");
 }
 
-}  // namespace
-}  // namespace lav::command
-
-namespace lav::command {
-namespace {
-
-class ChosenFileIsEntered : public lav::testing::TypingSession {};
+class ChosenFileIsEntered : public Session {};
 
 TEST_F(ChosenFileIsEntered, TheOpenDialogsChoiceAnswersThePromptAlone) {
   type("NEW X.CAD");
@@ -285,7 +279,7 @@ TEST_F(ChosenFileIsEntered, TheOpenDialogsChoiceAnswersThePromptAlone) {
     lines.clear();
     type(line);
     EXPECT_TRUE(app.design.isOpen()) << line;
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "File Name: X.cad"), lines.end()) << line;
+    EXPECT_TRUE(testing::Contains(lines, "File Name: X.cad")) << line;
     type("CLOSE 0");
   }
 }

@@ -12,6 +12,7 @@
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
+#include "support/short_forms.h"
 
 namespace lav::command {
 namespace {
@@ -20,10 +21,7 @@ namespace fs = std::filesystem;
 
 const std::string kDataDir = LAVINOR_DATA_DIR;
 
-std::string readBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::ReadFile;
 
 using Kind = CommandMatch::Kind;
 
@@ -87,7 +85,7 @@ TEST_F(ShippedCommandFile, CommonCommandsAndKeysAreWhereUsersExpectThem) {
 }
 
 TEST_F(ShippedCommandFile, ListDialogColumnsAndArgumentPatterns) {
-  const auto lines = ListLinesOf(readBytes(kDataDir + "/Lavinor.cmd"));
+  const auto lines = ListLinesOf(ReadFile(kDataDir + "/Lavinor.cmd"));
   int commandLines = 0;
   for (const auto& line : lines) {
     NumberAndWord nw;
@@ -196,8 +194,8 @@ TEST(CommandFile, FunctionKeyEntries) {
 }
 
 TEST(CommandFile, LoadingFindsTheFileWithoutRegardToCaseAndFailsWithoutIt) {
-  const fs::path dir = fs::temp_directory_path() / ("lav_cmdfile_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
+  const testing::ScratchFolder folder;
+  const fs::path dir = folder.dir;
   ScriptedHost host;
   AppState app(host);
   app.programDir = dir.string();
@@ -212,7 +210,6 @@ TEST(CommandFile, LoadingFindsTheFileWithoutRegardToCaseAndFailsWithoutIt) {
   EXPECT_FALSE(app2.window.closing);
   EXPECT_EQ(CommandName(app2.window.commands, 16), "CLS");
   EXPECT_EQ(app2.window.prompt, "? ");
-  fs::remove_all(dir);
 }
 
 TEST(CommandLookUp, PrefixesInTableOrder) {

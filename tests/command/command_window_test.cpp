@@ -1,16 +1,15 @@
 #include "command/command_window.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <variant>
 
 #include "command/command_list_dialog.h"
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
+#include "support/short_forms.h"
 
 namespace lav::command {
 namespace {
@@ -21,11 +20,8 @@ namespace fs = std::filesystem;
 const std::string kA = "\x82\xA0";
 const std::string kI = "\x82\xA2";
 
-class HelpRecordingHost : public ScriptedHost {
- public:
-  void openWithDefaultHandler(const std::string& path) override { opened.push_back(path); }
-  std::vector<std::string> opened;
-};
+using testing::HelpRecordingHost;
+using testing::Split;
 
 class CommandWindowTest : public ::testing::Test {
  protected:
@@ -177,60 +173,29 @@ TEST_F(CommandWindowTest, EnterFilesTheLineUnlessAMacroRuns) {
 }
 
 TEST_F(CommandWindowTest, PrintLineModes) {
+  const std::string w120(120, 'w'), w91(91, 'w'), w90(90, 'w');
   struct Case {
     const char* what;
     std::string before;  // on the input line (after "? ")
     std::string text;
     int mode;
     bool macro;
-    std::vector<std::string> transcript;  // lines 1.. afterwards, most recent first
+    std::string transcript;  // lines 1.. afterwards, most recent first, joined by |
     std::string line0;
   } cases[] = {
-      {"mode 0 makes the text a line",
-       "CELL A",
-       "done",
-       kPrintEndLine,
-       false,
-       {"done", "? CELL A"},
+      {"mode 0 makes the text a line", "CELL A", "done", kPrintEndLine, false, "done|? CELL A", ""},
+      {"mode 0 without text ends the input line", "CELL A", "", kPrintEndLine, false, "? CELL A",
        ""},
-      {"mode 0 without text ends the input line",
-       "CELL A",
-       "",
-       kPrintEndLine,
-       false,
-       {"? CELL A"},
-       ""},
-      {"mode 1 puts the message on line 0", "X", "msg", kPrintMessage, false, {"? X"}, "msg"},
-      {"mode 1 without text only repaints", "X", "", kPrintMessage, false, {}, "? X"},
-      {"mode 10 goes straight to the transcript",
-       "X",
-       "echo",
-       kPrintTranscript,
-       false,
-       {"echo"},
+      {"mode 1 puts the message on line 0", "X", "msg", kPrintMessage, false, "? X", "msg"},
+      {"mode 1 without text only repaints", "X", "", kPrintMessage, false, "", "? X"},
+      {"mode 10 goes straight to the transcript", "X", "echo", kPrintTranscript, false, "echo",
        "? X"},
-      {"mode -1 writes line 0 in place",
-       "X",
-       "*** Abortion ***",
-       kPrintInPlace,
-       false,
-       {},
+      {"mode -1 writes line 0 in place", "X", "*** Abortion ***", kPrintInPlace, false, "",
        "*** Abortion ***"},
-      {"a running macro prints nothing", "X", "quiet", kPrintEndLine, true, {}, "? X"},
-      {"but mode 5", "X", "typed", kPrintMacro, true, {"? X"}, "typed"},
-      {"long text is cut to a line",
-       "",
-       std::string(120, 'w'),
-       kPrintEndLine,
-       false,
-       {std::string(91, 'w'), "? "},
-       ""},
-      {"the cut keeps two-byte characters whole",
-       "",
-       std::string(90, 'w') + kA,
-       kPrintEndLine,
-       false,
-       {std::string(90, 'w'), "? "},
+      {"a running macro prints nothing", "X", "quiet", kPrintEndLine, true, "", "? X"},
+      {"but mode 5", "X", "typed", kPrintMacro, true, "? X", "typed"},
+      {"long text is cut to a line", "", w120, kPrintEndLine, false, w91 + "|? ", ""},
+      {"the cut keeps two-byte characters whole", "", w90 + kA, kPrintEndLine, false, w90 + "|? ",
        ""},
   };
   for (const auto& c : cases) {
@@ -242,14 +207,15 @@ TEST_F(CommandWindowTest, PrintLineModes) {
     for (char ch : c.before) TypeCharacter(a, static_cast<std::uint8_t>(ch));
     a.window.macroRunning = c.macro;
     PrintLine(a, c.text, c.mode);
-    ASSERT_EQ(a.window.transcript.count, static_cast<int>(c.transcript.size())) << c.what;
-    for (std::size_t i = 0; i < c.transcript.size(); ++i) {
-      EXPECT_EQ(LineAt(a.window.transcript, static_cast<int>(i) + 1), c.transcript[i]) << c.what;
+    const std::vector<std::string> transcript = Split(c.transcript);
+    ASSERT_EQ(a.window.transcript.count, static_cast<int>(transcript.size())) << c.what;
+    for (std::size_t i = 0; i < transcript.size(); ++i) {
+      EXPECT_EQ(LineAt(a.window.transcript, static_cast<int>(i) + 1), transcript[i]) << c.what;
       EXPECT_LE(a.window.transcript.lines[i + 1].size(), kLineTextMax) << c.what;
     }
     EXPECT_EQ(a.window.transcript.lines[0], c.line0) << c.what;
     // The observer saw the same lines, oldest first.
-    EXPECT_EQ(std::vector<std::string>(c.transcript.rbegin(), c.transcript.rend()), seen) << c.what;
+    EXPECT_EQ(std::vector<std::string>(transcript.rbegin(), transcript.rend()), seen) << c.what;
   }
 }
 
@@ -275,10 +241,8 @@ TEST_F(CommandWindowTest, CapacityIsFixedByTheFirstSize) {
     EXPECT_EQ(a.window.transcript.visible, c.visible) << c.what;
     EXPECT_EQ(a.window.closing, c.closing) << c.what;
     if (c.closing) {
-      ASSERT_EQ(h.boxes.size(), 1u) << c.what;
-      EXPECT_EQ(h.boxes[0].text, "ウインドウが大きすぎる。");
-      EXPECT_EQ(h.boxes[0].caption, "メモリー不足");
-      EXPECT_EQ(h.boxes[0].icon, Icon::Information);
+      ASSERT_TRUE(testing::OneBox(h, "ウインドウが大きすぎる。", "メモリー不足", Icon::Information))
+          << c.what;
     }
   }
   // A full transcript drops its oldest line.
@@ -344,14 +308,14 @@ TEST_F(CommandWindowTest, HomeEntersClsAndEndOpensTheHelp) {
   EXPECT_EQ(recall().entries[0], "CLS");
   EXPECT_EQ(line().caret, 0u);
 
-  const fs::path dir = fs::temp_directory_path() / ("lav_help_" + std::to_string(::getpid()));
-  fs::create_directories(dir / "hlp");
-  std::ofstream(dir / "hlp" / "Lavinor.HTML") << "<html></html>";
+  const testing::ScratchFolder folder;
+  const fs::path dir = folder.dir;
+  testing::WriteFile(dir / "hlp" / "Lavinor.HTML", "<html></html>");
   app.programDir = dir.string();
   PressKey(app, Key::End);
   ASSERT_EQ(host.opened.size(), 1u);
   EXPECT_EQ(host.opened[0], (dir / "hlp" / "Lavinor.HTML").string());
-  fs::remove_all(dir);
+  fs::remove_all(dir / "hlp");
   // Without the file the handler gets the expected path and reports it itself.
   PressKey(app, Key::End);
   EXPECT_EQ(host.opened.back(), (dir / "HLP" / "LAVINOR.html").string());
@@ -490,12 +454,12 @@ TEST_F(CommandWindowTest, CommandListDialogLinesAndRunButton) {
 }
 
 TEST_F(CommandWindowTest, CommandListDialogPutsTheChoiceOnTheInputLine) {
-  const fs::path dir = fs::temp_directory_path() / ("lav_list_" + std::to_string(::getpid()));
+  const testing::ScratchFolder folder;
+  const fs::path dir = folder.dir;
+  testing::WriteFile(dir / "lavinor.cmd",
+                     "# test\n17      FIT                          all\n"
+                     "23      DISP      {layers}           layers\n");
   fs::create_directories(dir / "cwd");
-  std::ofstream(dir / "lavinor.cmd", std::ios::binary)
-      << "# test\n17      FIT                          all\n"
-         "23      DISP      {layers}           layers\n";
-  const fs::path before = fs::current_path();
   fs::current_path(dir / "cwd");  // no command file here: the program's directory is used
   app.programDir = dir.string();
 
@@ -527,17 +491,12 @@ TEST_F(CommandWindowTest, CommandListDialogPutsTheChoiceOnTheInputLine) {
       EXPECT_EQ(a.window.input, c.input) << c.selected;
     }
   }
-  fs::current_path(before);
-  fs::remove_all(dir);
 
   HelpRecordingHost h;
   AppState missing(h);
   missing.programDir = (dir / "gone").string();
-  fs::current_path(fs::temp_directory_path());
   RunCommandListDialog(missing);
-  fs::current_path(before);
-  ASSERT_EQ(h.boxes.size(), 1u);
-  EXPECT_EQ(h.boxes[0].text, "ファイル LAVINOR.CMD を開くことが出来ませんでした。");
+  ASSERT_TRUE(testing::OneBox(h, "ファイル LAVINOR.CMD を開くことが出来ませんでした。"));
   EXPECT_TRUE(h.dialogsRun.empty());
 }
 

@@ -7,20 +7,14 @@
 #include <vector>
 
 #include "db/design_image.h"
-#include "db/element_stream.h"
-#include "platform/byte_io.h"
+#include "support/cell_figures.h"
+#include "support/short_forms.h"
 #include "support/typing_session.h"
 
 namespace lav {
 namespace {
 
 using Pairs = std::vector<std::pair<double, double>>;
-
-struct Stored {
-  int type;
-  bool deleted;
-  std::vector<std::pair<int, int>> vertices;
-};
 
 class GeometryCommands : public testing::TypingSession {
  protected:
@@ -31,38 +25,15 @@ class GeometryCommands : public testing::TypingSession {
     type("OCELL TOP");
     ASSERT_EQ(app.design.current.name, "TOP");
   }
-
-  // Polygons and lines of the open cell, in stream order, deleted ones included.
-  std::vector<Stored> stored() {
-    std::vector<Stored> out;
-    db::ReadElements(app.design.image, app.design.current.entry, [&](const db::RecordView& r) {
-      const int kind = static_cast<int>(r.kind());
-      if (kind != 4 && kind != 5) return true;
-      const std::uint8_t* b = r.bytes.data();
-      const std::size_t first = kind == 4 ? 6 : 12;
-      const int count = le::getI16(b + (kind == 4 ? 4 : 10));
-      Stored s{kind, r.deleted(), {}};
-      for (int i = 0; i < count; ++i)
-        s.vertices.push_back({le::getI32(b + first + 8 * i), le::getI32(b + first + 8 * i + 4)});
-      out.push_back(s);
-      return true;
-    });
-    return out;
-  }
-  std::vector<Stored> live() {
-    auto all = stored();
-    all.erase(std::remove_if(all.begin(), all.end(), [](const Stored& s) { return s.deleted; }),
-              all.end());
-    return all;
-  }
+  // Polygons and lines of the open cell, in stream order: all, or the live ones.
+  std::vector<testing::StoredFigure> stored() { return testing::StoredFigures(app, true); }
+  std::vector<testing::StoredFigure> live() { return testing::StoredFigures(app); }
   Pairs temp() const {
     Pairs p;
     for (const auto& q : app.temp.used()) p.push_back({q.x, q.y});
     return p;
   }
-  bool printed(const std::string& utf8) const {
-    return std::find(lines.begin(), lines.end(), utf8) != lines.end();
-  }
+  bool printed(const std::string& utf8) const { return testing::Contains(lines, utf8); }
   void square(int x0, int y0, int x1, int y1) {
     type("XY " + std::to_string(x0) + " " + std::to_string(y0) + " " + std::to_string(x1) + " " +
          std::to_string(y0) + " " + std::to_string(x1) + " " + std::to_string(y1) + " " +

@@ -7,6 +7,7 @@
 #include "macro/variables.h"
 #include "platform/scripted_host.h"
 #include "shell/app_state.h"
+#include "support/short_forms.h"
 
 namespace lav::command {
 namespace {
@@ -136,10 +137,8 @@ TEST(Setters, RefusedValuesShowTheirMessageAndKeepTheSetting) {
       continue;
     }
     EXPECT_EQ(outcome, SetterOutcome::Refused) << c.command << " " << c.answer;
-    ASSERT_EQ(host.boxes.size(), 1u) << c.command << " " << c.answer;
-    EXPECT_EQ(host.boxes[0].text, c.message) << c.command << " " << c.answer;
-    EXPECT_EQ(host.boxes[0].caption, c.caption) << c.command << " " << c.answer;
-    EXPECT_EQ(host.boxes[0].icon, Icon::Exclamation);
+    ASSERT_TRUE(testing::OneBox(host, c.message, c.caption, Icon::Exclamation))
+        << c.command << " " << c.answer;
     EXPECT_EQ(host.boxes[0].buttons, Buttons::Ok);
     EXPECT_EQ(app.dispatch.errorsReported, 1);
     const SetterRow* row = FindSetterRow(c.command);
@@ -320,8 +319,7 @@ TEST(SetDatabaseUnit, DesignAndStreamUnits) {
   ScriptedHost host;
   AppState app(host);
   SetDatabaseUnit(app, "2000000", DatabaseUnit::Design);
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(host.boxes[0].text, "データベース単位の範囲は 1 から 1000000 までです。");
+  ASSERT_TRUE(testing::OneBox(host, "データベース単位の範囲は 1 から 1000000 までです。"));
   EXPECT_EQ(DatabaseUnitPrompt(app.settings, DatabaseUnit::Design), "DataBase(1000): ");
   EXPECT_EQ(DatabaseUnitPrompt(app.settings, DatabaseUnit::Stream), "GDSII DB(1000): ");
 }

@@ -1,12 +1,12 @@
 // File and cell commands typed with the shipped command file, as a user types them.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 
 #include "db/cad_file.h"
 #include "db/cell_directory.h"
 #include "db/design_builder.h"
+#include "support/short_forms.h"
 #include "support/typing_session.h"
 
 namespace lav::command {
@@ -14,9 +14,7 @@ namespace {
 
 class TypedFileCommands : public lav::testing::TypingSession {
  protected:
-  bool printed(const std::string& utf8) const {
-    return std::find(lines.begin(), lines.end(), utf8) != lines.end();
-  }
+  bool printed(const std::string& utf8) const { return testing::Contains(lines, utf8); }
 };
 
 TEST_F(TypedFileCommands, OpenCellAsksForTheNameAndKeepsALeadingMarker) {

@@ -95,25 +95,11 @@ TEST(ParseValues, Negation) {
 }
 
 TEST(ParseValues, RefusedTexts) {
-  expectCases({
-      {"1.2.3+4", kError, {}},
-      {"1.2.3", kError, {}},  // two points in one number are never a number
-      {"12abc", kError, {}},
-      {"abc", kError, {}},
-      {"1e5", kError, {}},
-      {"1,2", kError, {}},
-      {"inf", kError, {}},
-      {"nan", kError, {}},
-      {"0x10", kError, {}},
-      {".", kError, {}},
-      {"(1 2", kError, {}},  // unclosed
-      {"1 2)", kError, {}},  // stray closing bracket
-      {"()", kError, {}},    // closing bracket before an operand
-      {"* 2", kError, {}},
-      {"(* 2)", kError, {}},
-      {"1 2 ) (", kError, {}},
-      {"ERROR", kError, {}},
-  });
+  // Two points in one number are never a number; brackets unclosed, stray or closing before an
+  // operand.
+  for (const char* text : {"1.2.3+4", "1.2.3", "12abc", "abc", "1e5", "1,2", "inf", "nan", "0x10",
+                           ".", "(1 2", "1 2)", "()", "* 2", "(* 2)", "1 2 ) (", "ERROR"})
+    expectCases({{text, kError, {}}});
 }
 
 TEST(ParseValues, VariablesAndFunctionsAreExpandedFirst) {
@@ -247,12 +233,6 @@ TEST(UserValue, CheckedConversionToDatabaseUnits) {
     }
   }
 }
-
-}  // namespace
-}  // namespace lav::command
-
-namespace lav::command {
-namespace {
 
 // Every short text over the characters that matter: the expansion and the parser must answer
 // each with a count within the caller's limit or an error, and never read or write out of bounds

@@ -10,24 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "db/element_stream.h"
 #include "font_builder.h"
-#include "platform/byte_io.h"
+#include "support/cell_figures.h"
+#include "support/short_forms.h"
 #include "support/typing_session.h"
 
 namespace lav::font {
 namespace {
 
-struct Polygon {
-  int layer = 0;
-  std::vector<db::Vertex> v;
-};
-
-bool SameVertices(const std::vector<db::Vertex>& a, const std::vector<db::Vertex>& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](auto p, auto q) {
-           return p.x == q.x && p.y == q.y;
-         });
-}
+using Polygon = testing::StoredFigure;
 
 class VectorTextCommand : public lav::testing::TypingSession {
  protected:
@@ -45,19 +36,9 @@ class VectorTextCommand : public lav::testing::TypingSession {
     takeBoxes();
   }
   std::vector<Polygon> polygons() {
-    std::vector<Polygon> out;
-    db::ReadElements(app.design.image, app.design.current.entry, [&](const db::RecordView& r) {
-      if (r.deleted() || r.kind() != db::ElementType::Polygon) return true;
-      Polygon p;
-      p.layer = le::getI16(r.bytes.data() + 2);
-      const int n = le::getI16(r.bytes.data() + 4);
-      for (int i = 0; i < n; ++i)
-        p.v.push_back(
-            {le::getI32(r.bytes.data() + 6 + 8 * i), le::getI32(r.bytes.data() + 10 + 8 * i)});
-      out.push_back(std::move(p));
-      return true;
-    });
-    return out;
+    auto all = testing::StoredFigures(app);
+    std::erase_if(all, [](const Polygon& p) { return p.type != 4; });
+    return all;
   }
   // The polygons that one typed text adds.
   std::vector<Polygon> write(const std::string& command, const std::string& position) {
@@ -67,20 +48,13 @@ class VectorTextCommand : public lav::testing::TypingSession {
     std::vector<Polygon> all = polygons();
     return {all.begin() + static_cast<std::ptrdiff_t>(before), all.end()};
   }
-  bool printed(const std::string& utf8) const {
-    return std::find(lines.begin(), lines.end(), utf8) != lines.end();
-  }
+  bool printed(const std::string& utf8) const { return testing::Contains(lines, utf8); }
   static std::vector<Polygon> moved(std::vector<Polygon> ps, int dx, int dy) {
     for (auto& p : ps)
-      for (auto& q : p.v) q.x += dx, q.y += dy;
+      for (auto& q : p.vertices) q.first += dx, q.second += dy;
     return ps;
   }
-  static bool same(const std::vector<Polygon>& a, const std::vector<Polygon>& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-      if (a[i].layer != b[i].layer || !SameVertices(a[i].v, b[i].v)) return false;
-    return true;
-  }
+  static bool same(const std::vector<Polygon>& a, const std::vector<Polygon>& b) { return a == b; }
 };
 
 TEST_F(VectorTextCommand, PromptsThenWritesClosedPolygonsOnTheCurrentLayer) {
@@ -97,14 +71,14 @@ TEST_F(VectorTextCommand, PromptsThenWritesClosedPolygonsOnTheCurrentLayer) {
   ASSERT_GE(ps.size(), 2u);
   for (const Polygon& p : ps) {
     EXPECT_EQ(p.layer, 7);
-    ASSERT_GE(p.v.size(), 4u);
-    EXPECT_EQ(p.v.front().x, p.v.back().x);
-    EXPECT_EQ(p.v.front().y, p.v.back().y);
-    for (const auto& q : p.v) {  // glyph cells of 180 x 180 user units from (10, 20)
-      EXPECT_GE(q.x, 10000);
-      EXPECT_LE(q.x, 10000 + 2 * 180000);
-      EXPECT_GE(q.y, 20000);
-      EXPECT_LE(q.y, 20000 + 180000);
+    ASSERT_GE(p.vertices.size(), 4u);
+    EXPECT_EQ(p.vertices.front().first, p.vertices.back().first);
+    EXPECT_EQ(p.vertices.front().second, p.vertices.back().second);
+    for (const auto& q : p.vertices) {  // glyph cells of 180 x 180 user units from (10, 20)
+      EXPECT_GE(q.first, 10000);
+      EXPECT_LE(q.first, 10000 + 2 * 180000);
+      EXPECT_GE(q.second, 20000);
+      EXPECT_LE(q.second, 20000 + 180000);
     }
   }
   EXPECT_TRUE(takeBoxes().empty());
@@ -145,34 +119,30 @@ TEST_F(VectorTextCommand, HeightWidthSetReflectionAndAngle) {
   const auto p = write("VTEXT L", "0 0");
   const auto n = write("VTEXT L 180 180 n", "0 0");
   EXPECT_FALSE(same(p, n));  // the second set is another design
-  const auto big = write("VTEXT L 360 90 P", "0 0");
-  ASSERT_EQ(big.size(), p.size());
-  for (std::size_t i = 0; i < p.size(); ++i)
-    for (std::size_t k = 0; k < p[i].v.size(); ++k) {
-      EXPECT_NEAR(big[i].v[k].x, p[i].v[k].x / 2.0, 1);
-      EXPECT_NEAR(big[i].v[k].y, p[i].v[k].y * 2.0, 1);
-    }
-  write("VTEXT L 180 180 P", "0 0");  // back to the defaults for the next texts
-
-  type("REFLECT 1");
-  const auto mirrored = write("VTEXT L", "0 0");
-  type("REFLECT 0");
-  ASSERT_EQ(mirrored.size(), p.size());
-  for (std::size_t i = 0; i < p.size(); ++i)
-    for (std::size_t k = 0; k < p[i].v.size(); ++k) {
-      EXPECT_EQ(mirrored[i].v[k].x, p[i].v[k].x);
-      EXPECT_EQ(mirrored[i].v[k].y, -p[i].v[k].y);
-    }
-
-  type("ANGLE 90");
-  const auto turned = write("VTEXT L", "0 0");
-  type("ANGLE 0");
-  ASSERT_EQ(turned.size(), p.size());
-  for (std::size_t i = 0; i < p.size(); ++i)
-    for (std::size_t k = 0; k < p[i].v.size(); ++k) {
-      EXPECT_NEAR(turned[i].v[k].x, -p[i].v[k].y, 1);
-      EXPECT_NEAR(turned[i].v[k].y, p[i].v[k].x, 1);
-    }
+  // Each vertex written against where the plain letter's vertex (x, y) must go.
+  struct Case {
+    const char *before, *text, *after;
+    double tolerance;
+    std::pair<double, double> (*where)(double x, double y);
+  } cases[] = {
+      {"", "VTEXT L 360 90 P", "VTEXT L 180 180 P", 1,
+       [](double x, double y) { return std::pair(x / 2, y * 2); }},
+      {"REFLECT 1", "VTEXT L", "REFLECT 0", 0, [](double x, double y) { return std::pair(x, -y); }},
+      {"ANGLE 90", "VTEXT L", "ANGLE 0", 1, [](double x, double y) { return std::pair(-y, x); }},
+  };
+  for (const auto& c : cases) {
+    if (*c.before) type(c.before);
+    const auto got = write(c.text, "0 0");
+    type(c.after);  // back to the defaults for the next texts
+    if (std::string(c.after).starts_with("VTEXT")) type("0 0");
+    ASSERT_EQ(got.size(), p.size()) << c.text;
+    for (std::size_t i = 0; i < p.size(); ++i)
+      for (std::size_t k = 0; k < p[i].vertices.size(); ++k) {
+        const auto [x, y] = c.where(p[i].vertices[k].first, p[i].vertices[k].second);
+        EXPECT_NEAR(got[i].vertices[k].first, x, c.tolerance) << c.before << c.text;
+        EXPECT_NEAR(got[i].vertices[k].second, y, c.tolerance) << c.before << c.text;
+      }
+  }
 }
 
 TEST_F(VectorTextCommand, KanaAndAnUnfinishedSyllable) {
@@ -198,9 +168,8 @@ TEST_F(VectorTextCommand, RefusalsAndMessages) {
   if (!app.temp.empty()) {
     takeBoxes();
     type("VTEXT AB");
-    ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].text, "仮入力層には図形や座標値がすでに存在しています。");
-    EXPECT_EQ(host.boxes[0].icon, Icon::Warning);
+    ASSERT_TRUE(testing::OneBox(host, "仮入力層には図形や座標値がすでに存在しています。", "",
+                                Icon::Warning));
     EXPECT_EQ(prompt(), "? ");
     app.temp.clear();
     takeBoxes();
@@ -257,22 +226,23 @@ TEST_F(VectorTextCommand, HolesStayOpenInTheDesign) {
     ASSERT_FALSE(ps.empty()) << letter;
     int ymin = INT32_MAX, ymax = INT32_MIN, xmin = INT32_MAX, xmax = INT32_MIN;
     for (const auto& p : ps)
-      for (const auto& q : p.v)
-        ymin = std::min(ymin, q.y), ymax = std::max(ymax, q.y), xmin = std::min(xmin, q.x),
-        xmax = std::max(xmax, q.x);
+      for (const auto& q : p.vertices)
+        ymin = std::min(ymin, q.second), ymax = std::max(ymax, q.second),
+        xmin = std::min(xmin, q.first), xmax = std::max(xmax, q.first);
     const double y =
         ymin + (ymax - ymin) * (letter[0] == 'B' || letter[0] == '8' ? 0.27 : 0.5) + 0.5;
     std::string runs;
     for (double x = xmin - 500.25; x <= xmax + 500; x += 250) {
       int crossings = 0, winding = 0;
       for (const auto& p : ps)
-        for (std::size_t i = 0; i + 1 < p.v.size(); ++i) {
-          const auto a = p.v[i], b = p.v[i + 1];
-          if ((a.y <= y) == (b.y <= y)) continue;
-          const double cx = a.x + (y - a.y) * (double(b.x) - a.x) / (double(b.y) - a.y);
+        for (std::size_t i = 0; i + 1 < p.vertices.size(); ++i) {
+          const auto a = p.vertices[i], b = p.vertices[i + 1];
+          if ((a.second <= y) == (b.second <= y)) continue;
+          const double cx = a.first + (y - a.second) * (double(b.first) - a.first) /
+                                          (double(b.second) - a.second);
           if (cx > x) {
             ++crossings;
-            winding += b.y > a.y ? 1 : -1;
+            winding += b.second > a.second ? 1 : -1;
           }
         }
       const bool evenOdd = crossings % 2 == 1;
@@ -320,7 +290,7 @@ TEST_F(VectorTextCommand, DamagedGlyphsGiveTheirErrorLines) {
     EXPECT_TRUE(printed(c.line)) << c.name;
     ASSERT_EQ(ps.size(), c.polygons) << c.name;
     // A damaged glyph still advances: B sits in the second cell.
-    EXPECT_EQ(ps[0].v[0].x, 180000) << c.name;
+    EXPECT_EQ(ps[0].vertices[0].first, 180000) << c.name;
   }
 }
 

@@ -2,107 +2,72 @@
 
 #include <gtest/gtest.h>
 
+#include "support/short_forms.h"
+
 namespace lav::geometry {
 namespace {
 
 using V = std::vector<db::Vertex>;
+V P(std::string_view text) {
+  return testing::PointsOf<db::Vertex>(text);
+}
 
 using Pairs = std::vector<std::pair<int, int>>;
-Pairs P(const V& v) {
+Pairs Show(const V& v) {
   Pairs out;
   for (const db::Vertex& p : v) out.push_back({p.x, p.y});
   return out;
 }
 
-TEST(JoinFigures, LinesChainAtTheirNearestEnds) {
-  const V g = {{0, 0}, {100, 0}, {200, 0}, {300, 0}};
-  struct Case {
-    const char* name;
-    V f;
+struct JoinCase {
+  const char* name;
+  const char* f;
+  const char* out;
+};
+
+void ExpectJoins(const char* g, bool line, std::initializer_list<JoinCase> cases) {
+  for (const JoinCase& c : cases) {
     V out;
-  } cases[] = {
-      {"both ends nearest the last vertex",
-       {{310, 0}, {400, 0}},
-       {{0, 0}, {100, 0}, {200, 0}, {300, 0}, {310, 0}, {400, 0}}},
-      {"F's last end meets G's first",
-       {{-100, 0}, {-10, 0}},
-       {{-100, 0}, {-10, 0}, {0, 0}, {100, 0}, {200, 0}, {300, 0}}},
-      {"F's first end meets G's first",
-       {{-10, 5}, {-90, 5}},
-       {{300, 0}, {200, 0}, {100, 0}, {0, 0}, {-10, 5}, {-90, 5}}},
-      {"F's last end meets G's last",
-       {{390, 5}, {305, 5}},
-       {{390, 5}, {305, 5}, {300, 0}, {200, 0}, {100, 0}, {0, 0}}},
-      {"spliced between inner vertices",
-       {{100, 10}, {150, 50}, {200, 10}},
-       {{0, 0}, {100, 0}, {100, 10}, {150, 50}, {200, 10}, {200, 0}, {300, 0}}},
-      {"spliced backwards",
-       {{200, 10}, {150, 50}, {100, 10}},
-       {{300, 0}, {200, 0}, {200, 10}, {150, 50}, {100, 10}, {100, 0}, {0, 0}}},
-      {"both ends at one inner vertex",
-       {{100, 10}, {110, 40}, {90, 10}},
-       {{0, 0}, {100, 0}, {100, 10}, {110, 40}, {90, 10}, {100, 0}, {200, 0}, {300, 0}}},
-  };
-  for (const Case& c : cases) {
-    V out;
-    ASSERT_EQ(JoinFigures(c.f, g, true, out), JoinStatus::Joined) << c.name;
-    EXPECT_EQ(P(out), P(c.out)) << c.name;
+    ASSERT_EQ(JoinFigures(P(c.f), P(g), line, out), JoinStatus::Joined) << c.name;
+    EXPECT_EQ(Show(out), Show(P(c.out))) << c.name;
   }
 }
 
-TEST(JoinFigures, LineAfterAShortLine) {
+TEST(JoinFigures, LinesChainAtTheirNearestEnds) {
+  ExpectJoins(
+      "0,0 100,0 200,0 300,0", true,
+      {
+          {"both ends nearest the last vertex", "310,0 400,0", "0,0 100,0 200,0 300,0 310,0 400,0"},
+          {"F's last end meets G's first", "-100,0 -10,0", "-100,0 -10,0 0,0 100,0 200,0 300,0"},
+          {"F's first end meets G's first", "-10,5 -90,5", "300,0 200,0 100,0 0,0 -10,5 -90,5"},
+          {"F's last end meets G's last", "390,5 305,5", "390,5 305,5 300,0 200,0 100,0 0,0"},
+          {"spliced between inner vertices", "100,10 150,50 200,10",
+           "0,0 100,0 100,10 150,50 200,10 200,0 300,0"},
+          {"spliced backwards", "200,10 150,50 100,10",
+           "300,0 200,0 200,10 150,50 100,10 100,0 0,0"},
+          {"both ends at one inner vertex", "100,10 110,40 90,10",
+           "0,0 100,0 100,10 110,40 90,10 100,0 200,0 300,0"},
+      });
   // F from (10, 0) to (20, 0) after G from (0, 0) to (9, 0): G then F.
-  V out;
-  ASSERT_EQ(JoinFigures({{10000, 0}, {20000, 0}}, {{0, 0}, {9000, 0}}, true, out),
-            JoinStatus::Joined);
-  EXPECT_EQ(P(out), P({{0, 0}, {9000, 0}, {10000, 0}, {20000, 0}}));
+  ExpectJoins("0,0 9000,0", true,
+              {{"line after a short line", "10000,0 20000,0", "0,0 9000,0 10000,0 20000,0"}});
 }
 
 TEST(JoinFigures, PolygonKeepsTheLongerChain) {
   // A closed octagon-like ring of eight vertices; F bridges two of them.
-  const V g = {{0, 0},     {100, 0}, {200, 0}, {200, 100}, {200, 200},
-               {100, 200}, {0, 200}, {0, 100}, {0, 0}};
-  struct Case {
-    const char* name;
-    V f;
-    V out;
-  } cases[] = {
-      {"short way forward",
-       {{110, -20}, {210, 110}},
-       {{110, -20},
-        {210, 110},
-        {200, 100},
-        {200, 200},
-        {100, 200},
-        {0, 200},
-        {0, 100},
-        {0, 0},
-        {0, 0},
-        {100, 0}}},
-      {"short way backward",
-       {{210, 110}, {110, -20}},
-       {{210, 110},
-        {110, -20},
-        {100, 0},
-        {0, 0},
-        {0, 0},
-        {0, 100},
-        {0, 200},
-        {100, 200},
-        {200, 200},
-        {200, 100}}},
-  };
-  for (const Case& c : cases) {
-    V out;
-    ASSERT_EQ(JoinFigures(c.f, g, false, out), JoinStatus::Joined) << c.name;
-    EXPECT_EQ(P(out), P(c.out)) << c.name;
-  }
+  ExpectJoins("0,0 100,0 200,0 200,100 200,200 100,200 0,200 0,100 0,0", false,
+              {
+                  {"short way forward", "110,-20 210,110",
+                   "110,-20 210,110 200,100 200,200 100,200 0,200 0,100 0,0 0,0 100,0"},
+                  {"short way backward", "210,110 110,-20",
+                   "210,110 110,-20 100,0 0,0 0,0 0,100 0,200 100,200 200,200 200,100"},
+              });
 }
 
 TEST(JoinFigures, RefusesTwoHundredPoints) {
   V f(100, {0, 0}), g(100, {5, 5}), out{{1, 1}};
   EXPECT_EQ(JoinFigures(f, g, true, out), JoinStatus::TooManyPoints);
-  EXPECT_EQ(P(out), P({{1, 1}}));
+  EXPECT_EQ(Show(out), Show(P("1,1")));
   V small(99, {0, 0});
   EXPECT_EQ(JoinFigures(small, g, true, out), JoinStatus::Joined);
   EXPECT_EQ(JoinFigures({}, g, true, out), JoinStatus::Empty);

@@ -4,34 +4,39 @@
 
 #include <string>
 
+#include "support/short_forms.h"
+
 namespace lav::geometry {
 namespace {
 
 using db::UserPoint;
 using Points = std::vector<UserPoint>;
 
-const Points kSquare = {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}};
-
-Figure Fig(Points p, int type, std::int32_t angle = 0, std::int32_t reflection = 0,
-           std::int32_t magnification = 1000000, std::int32_t pitchX = 0, std::int32_t pitchY = 0,
-           std::int32_t width = 0) {
-  Figure f;
-  f.points = std::move(p);
-  f.type = type;
-  f.angle = angle;
-  f.reflection = reflection;
-  f.magnification = magnification;
-  f.pitchX = pitchX;
-  f.pitchY = pitchY;
-  f.width = width;
-  return f;
+Points P(std::string_view text) {
+  return testing::PointsOf<UserPoint>(text);
+}
+UserPoint Pt(std::string_view text) {
+  return P(text).at(0);
 }
 
+const Points kSquare = P("0,0 10,0 10,10 0,10 0,0");
+constexpr std::int32_t kOne = 1000000;  // magnification 1.0
+
+Figure Fig(Points p, int type, std::int32_t angle = 0, std::int32_t reflection = 0,
+           std::int32_t magnification = kOne, std::int32_t pitchX = 0, std::int32_t pitchY = 0,
+           std::int32_t width = 0) {
+  return Figure{std::move(p), type, angle, reflection, magnification, pitchX, pitchY, width};
+}
+Figure Fig(std::string_view p, int type, std::int32_t angle = 0, std::int32_t reflection = 0,
+           std::int32_t magnification = kOne, std::int32_t pitchX = 0, std::int32_t pitchY = 0,
+           std::int32_t width = 0) {
+  return Fig(P(p), type, angle, reflection, magnification, pitchX, pitchY, width);
+}
 Figure Polygon(Points p) {
-  Figure f;
-  f.points = std::move(p);
-  f.type = 4;
-  return f;
+  return Fig(std::move(p), 4);
+}
+Figure Polygon(std::string_view p) {
+  return Fig(P(p), 4);
 }
 
 std::string Show(const Points& p) {
@@ -44,50 +49,28 @@ TEST(MirrorFigure, PointsAndPlacementSettings) {
   struct Case {
     const char* name;
     Figure in;
-    UserPoint p, q;
-    Points points;
+    const char *p, *q;
+    const char* points;
     std::int32_t angle, reflection;
   } cases[] = {
-      {"about the x axis",
-       Polygon({{1, 2}, {5, 3}, {4, 7}}),
-       {0, 0},
-       {1, 0},
-       {{1, -2}, {5, -3}, {4, -7}},
-       0,
-       0},
-      {"about x = 5", Polygon({{1, 2}, {5, 3}}), {5, 0}, {5, 1}, {{9, 2}, {5, 3}}, 0, 0},
-      {"about y = x", Polygon({{3, 1}, {0, 2}}), {0, 0}, {1, 1}, {{1, 3}, {2, 0}}, 0, 0},
-      {"placement at 30 degrees about y = x",
-       Fig({{2, 0}}, 1, 30000000, 0),
-       {0, 0},
-       {2, 2},
-       {{0, 2}},
-       60000000,
-       1},
-      {"text about the y axis",
-       Fig({{2, 1}}, 2, 10000000, 1),
-       {0, 0},
-       {0, 1},
-       {{-2, 1}},
-       170000000,
-       0},
+      {"about the x axis", Polygon("1,2 5,3 4,7"), "0,0", "1,0", "1,-2 5,-3 4,-7", 0, 0},
+      {"about x = 5", Polygon("1,2 5,3"), "5,0", "5,1", "9,2 5,3", 0, 0},
+      {"about y = x", Polygon("3,1 0,2"), "0,0", "1,1", "1,3 2,0", 0, 0},
+      {"placement at 30 degrees about y = x", Fig("2,0", 1, 30000000), "0,0", "2,2", "0,2",
+       60000000, 1},
+      {"text about the y axis", Fig("2,1", 2, 10000000, 1), "0,0", "0,1", "-2,1", 170000000, 0},
       // Twice the axis angle minus the old angle is negative here: kept in 0..360 degrees.
-      {"negative result angle",
-       Fig({{1, 0}}, 1, 90000000, 0),
-       {0, 0},
-       {1, 0},
-       {{1, 0}},
-       270000000,
-       1},
-      {"snapped to the grid", Polygon({{0.0004, 1}}), {0, 0}, {0, 1}, {{0, 1}}, 0, 0},
+      {"negative result angle", Fig("1,0", 1, 90000000), "0,0", "1,0", "1,0", 270000000, 1},
+      {"snapped to the grid", Polygon("0.0004,1"), "0,0", "0,1", "0,1", 0, 0},
   };
   for (Case& c : cases) {
     Figure f = c.in;
-    ASSERT_TRUE(MirrorFigure(f, c.p, c.q, 1000)) << c.name;
-    ASSERT_EQ(f.points.size(), c.points.size()) << c.name;
-    for (std::size_t i = 0; i < c.points.size(); ++i) {
-      EXPECT_NEAR(f.points[i].x, c.points[i].x, 1e-9) << c.name << " " << Show(f.points);
-      EXPECT_NEAR(f.points[i].y, c.points[i].y, 1e-9) << c.name << " " << Show(f.points);
+    const Points want = P(c.points);
+    ASSERT_TRUE(MirrorFigure(f, Pt(c.p), Pt(c.q), 1000)) << c.name;
+    ASSERT_EQ(f.points.size(), want.size()) << c.name;
+    for (std::size_t i = 0; i < want.size(); ++i) {
+      EXPECT_NEAR(f.points[i].x, want[i].x, 1e-9) << c.name << " " << Show(f.points);
+      EXPECT_NEAR(f.points[i].y, want[i].y, 1e-9) << c.name << " " << Show(f.points);
     }
     EXPECT_EQ(f.angle, c.angle) << c.name;
     EXPECT_EQ(f.reflection, c.reflection) << c.name;
@@ -95,7 +78,7 @@ TEST(MirrorFigure, PointsAndPlacementSettings) {
 }
 
 TEST(MirrorFigure, TwiceGivesBackTheFigureAndDegenerateAxesDoNothing) {
-  Figure f = Polygon({{1.234, 5.678}, {-3.5, 2}, {7, -1.25}, {1.234, 5.678}});
+  Figure f = Polygon("1.234,5.678 -3.5,2 7,-1.25 1.234,5.678");
   const Points before = f.points;
   ASSERT_TRUE(MirrorFigure(f, {0.5, 0.25}, {3, 4.5}, 1000));
   EXPECT_NE(f.points, before);
@@ -117,110 +100,36 @@ TEST(RotateAndMagnify, ExactDatabaseUnits) {
     Figure in;
     bool rotate;
     double value;
-    UserPoint fixed;
-    Points points;
-    std::int32_t angle, magnification, pitchX, pitchY;
+    const char* fixed;
+    const char* points;
+    std::int32_t angle, magnification, pitchX = 0, pitchY = 0;
   } cases[] = {
-      {"square by 90 about its centre",
-       Polygon(kSquare),
-       true,
-       90,
-       {5, 5},
-       {{10, 0}, {10, 10}, {0, 10}, {0, 0}, {10, 0}},
-       0,
-       1000000,
-       0,
-       0},
-      {"square by 45 about the origin",
-       Polygon(kSquare),
-       true,
-       45,
-       {0, 0},
-       {{0, 0}, {7.071, 7.071}, {0, 14.142}, {-7.071, 7.071}, {0, 0}},
-       0,
-       1000000,
-       0,
-       0},
-      {"by -90 is by 270",
-       Polygon({{1, 0}, {2, 0}, {2, 3}}),
-       true,
-       -90,
-       {0, 0},
-       {{0, -1}, {0, -2}, {3, -2}},
-       0,
-       1000000,
-       0,
-       0},
-      {"placement angle wraps",
-       Fig({{1, 0}}, 1, 300000000),
-       true,
-       90,
-       {0, 0},
-       {{0, 1}},
-       30000000,
-       1000000,
-       0,
-       0},
-      {"negative turn of a text",
-       Fig({{1, 0}}, 2, 10000000),
-       true,
-       -30,
-       {0, 0},
-       {{0.866, -0.5}},
-       340000000,
-       1000000,
-       0,
-       0},
-      {"many turns",
-       Fig({{1, 0}}, 1, 0),
-       true,
-       3600 + 90,
-       {0, 0},
-       {{0, 1}},
-       90000000,
-       1000000,
-       0,
-       0},
-      {"array by 2",
-       Fig({{1, 1}}, 0, 0, 0, 2000000, 300, -400),
-       false,
-       2,
-       {0, 0},
-       {{2, 2}},
-       0,
-       4000000,
-       600,
-       -800},
-      {"polygon by 2.5 about a corner",
-       Polygon(kSquare),
-       false,
-       2.5,
-       {10, 10},
-       {{-15, -15}, {10, -15}, {10, 10}, {-15, 10}, {-15, -15}},
-       0,
-       1000000,
-       0,
-       0},
-      {"placement by -2 turns half round",
-       Fig({{1, 0}}, 1, 10000000),
-       false,
-       -2,
-       {0, 0},
-       {{-2, 0}},
-       190000000,
-       2000000,
-       0,
-       0},
+      {"square by 90 about its centre", Polygon(kSquare), true, 90, "5,5",
+       "10,0 10,10 0,10 0,0 10,0", 0, kOne},
+      {"square by 45 about the origin", Polygon(kSquare), true, 45, "0,0",
+       "0,0 7.071,7.071 0,14.142 -7.071,7.071 0,0", 0, kOne},
+      {"by -90 is by 270", Polygon("1,0 2,0 2,3"), true, -90, "0,0", "0,-1 0,-2 3,-2", 0, kOne},
+      {"placement angle wraps", Fig("1,0", 1, 300000000), true, 90, "0,0", "0,1", 30000000, kOne},
+      {"negative turn of a text", Fig("1,0", 2, 10000000), true, -30, "0,0", "0.866,-0.5",
+       340000000, kOne},
+      {"many turns", Fig("1,0", 1, 0), true, 3600 + 90, "0,0", "0,1", 90000000, kOne},
+      {"array by 2", Fig("1,1", 0, 0, 0, 2000000, 300, -400), false, 2, "0,0", "2,2", 0, 4000000,
+       600, -800},
+      {"polygon by 2.5 about a corner", Polygon(kSquare), false, 2.5, "10,10",
+       "-15,-15 10,-15 10,10 -15,10 -15,-15", 0, kOne},
+      {"placement by -2 turns half round", Fig("1,0", 1, 10000000), false, -2, "0,0", "-2,0",
+       190000000, 2000000},
   };
   for (Case& c : cases) {
     Figure f = c.in;
-    bool changed = c.rotate ? RotateFigure(f, c.value, c.fixed, 1000)
-                            : MagnifyFigure(f, c.value, c.fixed, 1000);
+    const Points want = P(c.points);
+    bool changed = c.rotate ? RotateFigure(f, c.value, Pt(c.fixed), 1000)
+                            : MagnifyFigure(f, c.value, Pt(c.fixed), 1000);
     ASSERT_TRUE(changed) << c.name;
-    ASSERT_EQ(f.points.size(), c.points.size()) << c.name << " " << Show(f.points);
-    for (std::size_t i = 0; i < c.points.size(); ++i) {
-      EXPECT_DOUBLE_EQ(f.points[i].x, c.points[i].x) << c.name << " " << Show(f.points);
-      EXPECT_DOUBLE_EQ(f.points[i].y, c.points[i].y) << c.name << " " << Show(f.points);
+    ASSERT_EQ(f.points.size(), want.size()) << c.name << " " << Show(f.points);
+    for (std::size_t i = 0; i < want.size(); ++i) {
+      EXPECT_DOUBLE_EQ(f.points[i].x, want[i].x) << c.name << " " << Show(f.points);
+      EXPECT_DOUBLE_EQ(f.points[i].y, want[i].y) << c.name << " " << Show(f.points);
     }
     EXPECT_EQ(f.angle, c.angle) << c.name;
     EXPECT_EQ(f.magnification, c.magnification) << c.name;
@@ -231,12 +140,12 @@ TEST(RotateAndMagnify, ExactDatabaseUnits) {
 
 TEST(RotateAndMagnify, CleaningFollowsTheElementType) {
   // Three placements in a row keep all three points; a line loses its straight-run point.
-  Figure placements = Fig({{0, 0}, {1, 0}, {2, 0}, {1, 0}}, 1);
+  Figure placements = Fig("0,0 1,0 2,0 1,0", 1);
   ASSERT_TRUE(RotateFigure(placements, 90, {0, 0}, 1000));
-  EXPECT_EQ(placements.points, (Points{{0, 0}, {0, 1}, {0, 2}}));
-  Figure line = Fig({{0, 0}, {1, 0}, {2, 0}, {2, 0}, {2, 5}}, 5);
+  EXPECT_EQ(placements.points, P("0,0 0,1 0,2"));
+  Figure line = Fig("0,0 1,0 2,0 2,0 2,5", 5);
   ASSERT_TRUE(RotateFigure(line, 180, {0, 0}, 1000));
-  EXPECT_EQ(line.points, (Points{{0, 0}, {-2, 0}, {-2, -5}}));
+  EXPECT_EQ(line.points, P("0,0 -2,0 -2,-5"));
 }
 
 TEST(RotateAndMagnify, NothingChanges) {
@@ -251,7 +160,7 @@ TEST(RotateAndMagnify, NothingChanges) {
       {"magnify empty", false, 2, true},
   };
   for (const Case& c : cases) {
-    Figure f = c.emptyFigure ? Figure{} : Fig({{1, 1}}, 1, 5, 0, 1000000);
+    Figure f = c.emptyFigure ? Figure{} : Fig("1,1", 1, 5, 0, kOne);
     Figure before = f;
     bool changed =
         c.rotate ? RotateFigure(f, c.value, {0, 0}, 1000) : MagnifyFigure(f, c.value, {0, 0}, 1000);
@@ -263,72 +172,36 @@ TEST(RotateAndMagnify, NothingChanges) {
 }
 
 TEST(OversizeFigure, RectanglesLShapesAndLines) {
-  const Points lShape = {{0, 0}, {20, 0}, {20, 10}, {10, 10}, {10, 20}, {0, 20}, {0, 0}};
+  const Points lShape = P("0,0 20,0 20,10 10,10 10,20 0,20 0,0");
+  const Figure line = Fig("0,0 5,0", 5, 0, 0, kOne, 0, 0, 200);
+  const auto changed = OversizeStatus::Changed, unchanged = OversizeStatus::Unchanged;
   struct Case {
     const char* name;
     Figure in;
     double distance;
     OversizeStatus status;
-    Points points;  // empty: unchanged
+    const char* points;  // empty: unchanged
     std::int32_t width;
   } cases[] = {
-      {"square grows",
-       Polygon(kSquare),
-       1,
-       OversizeStatus::Changed,
-       {{-1, -1}, {11, -1}, {11, 11}, {-1, 11}, {-1, -1}},
+      {"square grows", Polygon(kSquare), 1, changed, "-1,-1 11,-1 11,11 -1,11 -1,-1", 0},
+      {"square shrinks", Polygon(kSquare), -1, changed, "1,1 9,1 9,9 1,9 1,1", 0},
+      {"clockwise square grows", Polygon(Points(kSquare.rbegin(), kSquare.rend())), 1, changed,
+       "-1,-1 -1,11 11,11 11,-1 -1,-1", 0},
+      {"L shape grows", Polygon(lShape), 1, changed, "-1,-1 21,-1 21,11 11,11 11,21 -1,21 -1,-1",
        0},
-      {"square shrinks",
-       Polygon(kSquare),
-       -1,
-       OversizeStatus::Changed,
-       {{1, 1}, {9, 1}, {9, 9}, {1, 9}, {1, 1}},
-       0},
-      {"clockwise square grows",
-       Polygon(Points(kSquare.rbegin(), kSquare.rend())),
-       1,
-       OversizeStatus::Changed,
-       {{-1, -1}, {-1, 11}, {11, 11}, {11, -1}, {-1, -1}},
-       0},
-      {"L shape grows",
-       Polygon(lShape),
-       1,
-       OversizeStatus::Changed,
-       {{-1, -1}, {21, -1}, {21, 11}, {11, 11}, {11, 21}, {-1, 21}, {-1, -1}},
-       0},
-      {"L shape shrinks",
-       Polygon(lShape),
-       -1,
-       OversizeStatus::Changed,
-       {{1, 1}, {19, 1}, {19, 9}, {9, 9}, {9, 19}, {1, 19}, {1, 1}},
-       0},
-      {"unclosed square",
-       Polygon({{0, 0}, {10, 0}, {10, 10}, {0, 10}}),
-       1,
-       OversizeStatus::Changed,
-       {{-1, -1}, {11, -1}, {11, 11}, {-1, 11}, {-1, -1}},
-       0},
-      {"line widens",
-       Fig({{0, 0}, {5, 0}}, 5, 0, 0, 1000000, 0, 0, 200),
-       0.1,
-       OversizeStatus::Changed,
-       {},
-       400},
-      {"line narrows past zero",
-       Fig({{0, 0}, {5, 0}}, 5, 0, 0, 1000000, 0, 0, 200),
-       -0.2,
-       OversizeStatus::Changed,
-       {},
-       200},
-      {"rectangle is not oversized", Fig({{0, 0}, {5, 5}}, 3), 1, OversizeStatus::Unchanged, {}, 0},
-      {"distance 0", Polygon(kSquare), 0, OversizeStatus::Unchanged, {}, 0},
-      {"two-point polygon", Polygon({{0, 0}, {1, 1}}), 1, OversizeStatus::Unchanged, {}, 0},
+      {"L shape shrinks", Polygon(lShape), -1, changed, "1,1 19,1 19,9 9,9 9,19 1,19 1,1", 0},
+      {"unclosed square", Polygon("0,0 10,0 10,10 0,10"), 1, changed,
+       "-1,-1 11,-1 11,11 -1,11 -1,-1", 0},
+      {"line widens", line, 0.1, changed, "", 400},
+      {"line narrows past zero", line, -0.2, changed, "", 200},
+      {"rectangle is not oversized", Fig("0,0 5,5", 3), 1, unchanged, "", 0},
+      {"distance 0", Polygon(kSquare), 0, unchanged, "", 0},
+      {"two-point polygon", Polygon("0,0 1,1"), 1, unchanged, "", 0},
   };
   for (Case& c : cases) {
     Figure f = c.in;
     EXPECT_EQ(OversizeFigure(f, c.distance, 1000, 1), c.status) << c.name;
-    EXPECT_EQ(f.points, c.points.empty() ? c.in.points : c.points)
-        << c.name << " " << Show(f.points);
+    EXPECT_EQ(f.points, *c.points ? P(c.points) : c.in.points) << c.name << " " << Show(f.points);
     EXPECT_EQ(f.width, c.width) << c.name;
   }
 }
@@ -336,9 +209,8 @@ TEST(OversizeFigure, RectanglesLShapesAndLines) {
 TEST(OversizeFigure, SharpCornersAreCutAndTheLimitHolds) {
   // A thin triangle: the tip and the corner above the start turn by more than a right angle and
   // get two points each when cut.
-  Figure cut = Polygon({{0, 0}, {20, 0}, {0, 2}, {0, 0}});
+  Figure cut = Polygon("0,0 20,0 0,2 0,0"), mitred = cut;
   ASSERT_EQ(OversizeFigure(cut, 1, 1000, 1), OversizeStatus::Changed);
-  Figure mitred = Polygon({{0, 0}, {20, 0}, {0, 2}, {0, 0}});
   ASSERT_EQ(OversizeFigure(mitred, 1, 1000, 0), OversizeStatus::Changed);
   EXPECT_EQ(cut.points.size(), mitred.points.size() + 2);
   double cutMax = 0, mitreMax = 0;
@@ -349,17 +221,11 @@ TEST(OversizeFigure, SharpCornersAreCutAndTheLimitHolds) {
 
   // 199 sharp teeth cut on both sides would need more than 200 points.
   Points saw;
-  for (int i = 0; i < 66; ++i) {
-    saw.push_back({i * 2.0, 0});
-    saw.push_back({i * 2.0 + 1, 30});
-  }
-  saw.push_back({132, -5});
-  saw.push_back({0, -5});
-  saw.push_back({0, 0});
+  for (int i = 0; i < 66; ++i) saw.insert(saw.end(), {{i * 2.0, 0}, {i * 2.0 + 1, 30}});
+  saw.insert(saw.end(), {{132, -5}, {0, -5}, {0, 0}});
   Figure f = Polygon(saw);
-  const Points before = f.points;
   EXPECT_EQ(OversizeFigure(f, 0.2, 1000, 1), OversizeStatus::TooManyPoints);
-  EXPECT_EQ(f.points, before);
+  EXPECT_EQ(f.points, saw);
 }
 
 TEST(MoveEdge, EdgesSlideAlongTheirNeighbours) {
@@ -367,55 +233,27 @@ TEST(MoveEdge, EdgesSlideAlongTheirNeighbours) {
     const char* name;
     Figure in;
     int segment;
-    UserPoint through;
-    Points points;
+    const char* through;
+    const char* points;
   } cases[] = {
-      {"top edge of a square",
-       Polygon(kSquare),
-       3,
-       {5, 12},
-       {{0, 0}, {10, 0}, {10, 12}, {0, 12}, {0, 0}}},
-      {"first edge keeps the polygon closed",
-       Polygon(kSquare),
-       1,
-       {4, -3},
-       {{0, -3}, {10, -3}, {10, 10}, {0, 10}, {0, -3}}},
-      {"closing edge",
-       Polygon(kSquare),
-       4,
-       {-2, 5},
-       {{-2, 0}, {10, 0}, {10, 10}, {-2, 10}, {-2, 0}}},
-      {"vertical edge with slanted neighbours",
-       Polygon({{0, 0}, {10, 2}, {10, 8}, {0, 10}, {0, 0}}),
-       2,
-       {15, 0},
-       {{0, 0}, {15, 3}, {15, 7}, {0, 10}, {0, 0}}},
-      {"slanted edge between axis edges",
-       Polygon({{0, 0}, {10, 0}, {10, 5}, {5, 10}, {0, 10}, {0, 0}}),
-       3,
-       {10, 10},
-       {{0, 0}, {10, 0}, {10, 10}, {10, 10}, {0, 10}, {0, 0}}},
-      {"middle of a line",
-       Fig({{0, 0}, {10, 0}, {10, 10}, {20, 10}}, 5),
-       2,
-       {14, 0},
-       {{0, 0}, {14, 0}, {14, 10}, {20, 10}}},
-      {"last segment of a line: free end projected",
-       Fig({{0, 0}, {10, 0}, {20, 10}}, 5),
-       2,
-       {10, 10},
-       {{0, 0}, {0, 0}, {15, 15}}},
-      {"two-point line", Fig({{0, 0}, {10, 0}}, 5), 1, {3, 4}, {{0, 4}, {10, 4}}},
-      {"a line is never closed",
-       Fig({{0, 0}, {10, 0}, {10, 10}, {0, 0}}, 5),
-       1,
-       {0, -2},
-       {{0, -2}, {10, -2}, {10, 10}, {0, 0}}},
+      {"top edge of a square", Polygon(kSquare), 3, "5,12", "0,0 10,0 10,12 0,12 0,0"},
+      {"first edge keeps the polygon closed", Polygon(kSquare), 1, "4,-3",
+       "0,-3 10,-3 10,10 0,10 0,-3"},
+      {"closing edge", Polygon(kSquare), 4, "-2,5", "-2,0 10,0 10,10 -2,10 -2,0"},
+      {"vertical edge with slanted neighbours", Polygon("0,0 10,2 10,8 0,10 0,0"), 2, "15,0",
+       "0,0 15,3 15,7 0,10 0,0"},
+      {"slanted edge between axis edges", Polygon("0,0 10,0 10,5 5,10 0,10 0,0"), 3, "10,10",
+       "0,0 10,0 10,10 10,10 0,10 0,0"},
+      {"middle of a line", Fig("0,0 10,0 10,10 20,10", 5), 2, "14,0", "0,0 14,0 14,10 20,10"},
+      {"last segment of a line: free end projected", Fig("0,0 10,0 20,10", 5), 2, "10,10",
+       "0,0 0,0 15,15"},
+      {"two-point line", Fig("0,0 10,0", 5), 1, "3,4", "0,4 10,4"},
+      {"a line is never closed", Fig("0,0 10,0 10,10 0,0", 5), 1, "0,-2", "0,-2 10,-2 10,10 0,0"},
   };
   for (Case& c : cases) {
     Figure f = c.in;
-    ASSERT_TRUE(MoveEdge(f, c.segment, c.through, 1000)) << c.name;
-    EXPECT_EQ(f.points, c.points) << c.name << " " << Show(f.points);
+    ASSERT_TRUE(MoveEdge(f, c.segment, Pt(c.through), 1000)) << c.name;
+    EXPECT_EQ(f.points, P(c.points)) << c.name << " " << Show(f.points);
   }
   Figure f = Polygon(kSquare);
   EXPECT_FALSE(MoveEdge(f, 0, {1, 1}, 1000));

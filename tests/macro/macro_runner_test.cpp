@@ -4,11 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <fstream>
-#include <sstream>
-
 #include "macro/variables.h"
+#include "support/short_forms.h"
 #include "support/typing_session.h"
 
 namespace lav::macro {
@@ -23,20 +20,14 @@ class MacroRunner : public lav::testing::TypingSession {
                   const std::string& lineEnd = "\r\n") {
     std::string bytes;
     for (const auto& l : utf8Lines) bytes += sjis::fromUtf8(l) + lineEnd;
-    writeBytes(file, bytes);
+    testing::WriteFile(file, bytes);
   }
-  static void writeBytes(const fs::path& file, const std::string& bytes) {
-    if (file.has_parent_path()) fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << bytes;
-  }
-  static std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  bool printed(const std::string& utf8) const {
-    return std::find(lines.begin(), lines.end(), utf8) != lines.end();
+  bool printed(const std::string& utf8) const { return testing::Contains(lines, utf8); }
+  // The one box shown since the last look says each of these (among other things).
+  void expectOneBoxSaying(std::initializer_list<std::string_view> parts) {
+    const auto boxes = takeBoxes();
+    ASSERT_EQ(boxes.size(), 1u) << *parts.begin();
+    for (auto part : parts) EXPECT_NE(boxes[0].find(part), std::string::npos) << boxes[0];
   }
   std::string var(const std::string& name) const {
     return LookUp(app.symbols, name).value_or("<unset>");
@@ -153,9 +144,7 @@ TEST_F(MacroRunner, AMacroCallingItselfStopsNestingAtTenWithAMessage) {
   type("MACRO SELF");
   EXPECT_EQ(var("&D"), "11.");     // the first call and ten nested ones
   EXPECT_EQ(var("&BACK"), "11.");  // every level goes on after its call
-  const auto boxes = takeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_NE(boxes[0].find("マクロの呼び出しは 10 段までです。"), std::string::npos) << boxes[0];
+  expectOneBoxSaying({"マクロの呼び出しは 10 段までです。"});
   EXPECT_TRUE(idle());
 }
 
@@ -230,10 +219,7 @@ TEST_F(MacroRunner, BadMacrosAreRefusedWithMessagesThatNameTheLine) {
     writeMacro("BAD.MAC", c.lines);
     lines.clear();
     type("MACRO BAD");
-    const auto boxes = takeBoxes();
-    ASSERT_EQ(boxes.size(), 1u) << c.message;
-    EXPECT_NE(boxes[0].find(c.message), std::string::npos) << boxes[0];
-    EXPECT_NE(boxes[0].find("BAD.MAC"), std::string::npos) << boxes[0];
+    expectOneBoxSaying({c.message, "BAD.MAC"});
     EXPECT_EQ(var("&R"), "1.") << c.message;        // the macro stopped there
     EXPECT_EQ(app.settings.layer, 1) << c.message;  // no fragment of a long line ran
     EXPECT_TRUE(printed("***BREAK MACRO***")) << c.message;
@@ -248,9 +234,8 @@ TEST_F(MacroRunner, BadMacrosAreRefusedWithMessagesThatNameTheLine) {
 
 TEST_F(MacroRunner, AMissingMacroFileIsNamedAndNothingRuns) {
   type("MACRO NOPE");
-  const auto boxes = takeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0], "ファイル NOPE.MAC を開くことが出来ませんでした。");
+  EXPECT_EQ(takeBoxes(),
+            std::vector<std::string>{"ファイル NOPE.MAC を開くことが出来ませんでした。"});
   EXPECT_TRUE(idle());
   EXPECT_EQ(prompt(), "? ");
   // Without a name the command asks for one.
@@ -269,17 +254,17 @@ TEST_F(MacroRunner, LineEndsDecideWhetherALineIsEntered) {
   EXPECT_EQ(app.settings.width, 250);
   // A last line without a line end is not entered: an answer to a waiting command is left on
   // the input line for the user to confirm.
-  writeBytes("OPEN.MAC", "LAYER 3\r\nLAYER 4");
+  testing::WriteFile("OPEN.MAC", "LAYER 3\r\nLAYER 4");
   type("MACRO OPEN");
   EXPECT_EQ(app.settings.layer, 3);
-  writeBytes("ANSWER.MAC", "LAYER\r\n4");
+  testing::WriteFile("ANSWER.MAC", "LAYER\r\n4");
   type("MACRO ANSWER");
   EXPECT_EQ(app.settings.layer, 3);
   EXPECT_EQ(prompt(), "Layer(3): ");
   EXPECT_EQ(app.window.input, "4");
   type("");
   // An end-of-file mark after the last line is no command.
-  writeBytes("EOF.MAC", "LAYER 6\r\n\x1a");
+  testing::WriteFile("EOF.MAC", "LAYER 6\r\n\x1a");
   type("MACRO EOF");
   EXPECT_EQ(app.settings.layer, 6);
   EXPECT_EQ(app.window.input, "");
@@ -287,13 +272,13 @@ TEST_F(MacroRunner, LineEndsDecideWhetherALineIsEntered) {
 }
 
 TEST_F(MacroRunner, TextFilesWrittenAndReadByAMacro) {
-  writeBytes("IN.TXT", "# values\r\n10\r\n\r\n20\r\n30\r\n");
+  testing::WriteFile("IN.TXT", "# values\r\n10\r\n\r\n20\r\n30\r\n");
   writeMacro("TEXT.MAC", {"TFILE IN.TXT", "TFILE OUT.TXT $1", "&SUM = 0", "$NEXT", "TREAD &V",
                           "GOTO#- &ERR $DONE", "&SUM = &SUM + &V", "TWRITE $1 value &V",
                           "GOTO#! $NEXT", "$DONE", "TWRITE $1 sum &SUM"});
   type("MACRO TEXT");
   EXPECT_EQ(var("&SUM"), "60.");
-  EXPECT_EQ(slurp("OUT.TXT"), "value 10.\nvalue 20.\nvalue 30.\nsum 60.\n");
+  EXPECT_EQ(testing::ReadFile("OUT.TXT"), "value 10.\nvalue 20.\nvalue 30.\nsum 60.\n");
   EXPECT_TRUE(idle());
 }
 
@@ -317,9 +302,7 @@ TEST_F(MacroRunner, MacrosAreFoundWithoutRegardToCaseAndBesideTheProgram) {
   EXPECT_EQ(var("&WHO"), "2.");
   EXPECT_TRUE(takeBoxes().empty());
   type("ABSENT");
-  const auto boxes = takeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_NE(boxes[0].find("ABSENT   このコマンドについては"), std::string::npos) << boxes[0];
+  expectOneBoxSaying({"ABSENT   このコマンドについては"});
 }
 
 TEST_F(MacroRunner, AutoMacroRunsWhenThereIsOne) {
@@ -346,9 +329,7 @@ TEST_F(MacroRunner, LimitsStopALoopLikeEscape) {
   EXPECT_TRUE(idle());
   EXPECT_TRUE(app.macro.limitReached);
   EXPECT_EQ(app.macro.linesRun, 500);
-  const auto boxes = takeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_NE(boxes[0].find("500 行を実行したので中止しました"), std::string::npos) << boxes[0];
+  expectOneBoxSaying({"500 行を実行したので中止しました"});
   EXPECT_TRUE(printed("***BREAK MACRO***"));
 }
 

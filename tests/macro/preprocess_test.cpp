@@ -6,6 +6,7 @@
 
 #include "macro/variables.h"
 #include "platform/scripted_host.h"
+#include "support/short_forms.h"
 
 namespace lav::macro {
 namespace {
@@ -104,8 +105,7 @@ TEST(Preprocess, FailedAssignmentCutsTheLine) {
   auto out = Preprocess("SET &BIGGER=" + std::string(160, 'x'), t, host);
   ASSERT_TRUE(out.has_value());
   EXPECT_EQ(*out, "SET");
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(host.boxes[0].text, "シンボル用のメモリーが不足しました。");
+  ASSERT_TRUE(testing::OneBox(host, "シンボル用のメモリーが不足しました。"));
 }
 
 TEST(Preprocess, BlanksAreJoined) {
@@ -132,8 +132,8 @@ TEST(Preprocess, LengthLimit) {
   for (const auto& c : refused) {
     host.boxes.clear();
     EXPECT_FALSE(Preprocess(c.line, t, host).has_value()) << c.line.substr(0, 20);
-    ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].text, "行が長すぎます。変数と関数を展開した行は２９９文字までです。");
+    ASSERT_TRUE(
+        testing::OneBox(host, "行が長すぎます。変数と関数を展開した行は２９９文字までです。"));
   }
 }
 

@@ -8,6 +8,7 @@
 #include "macro/variables.h"
 #include "platform/byte_io.h"
 #include "platform/scripted_host.h"
+#include "support/short_forms.h"
 
 namespace lav::macro {
 namespace {
@@ -183,18 +184,14 @@ TEST(Assign, RefusalsShowTheirMessage) {
     SymbolTable t;
     ScriptedHost host;
     EXPECT_FALSE(Assign(t, host, c.name, c.expression));
-    ASSERT_EQ(host.boxes.size(), 1u) << c.message;
-    EXPECT_EQ(host.boxes[0].text, c.message);
-    EXPECT_EQ(host.boxes[0].caption, "Error");
-    EXPECT_EQ(host.boxes[0].icon, Icon::Exclamation);
+    ASSERT_TRUE(testing::OneBox(host, c.message, "Error", Icon::Exclamation)) << c.message;
     EXPECT_EQ(UsedSize(t), 0u);
   }
   SymbolTable t;
   ScriptedHost host;
   for (int i = 0; i < 7; ++i) StoreSymbol(t, "NAME" + std::to_string(i), std::string(255, 'v'));
   EXPECT_FALSE(Assign(t, host, "&BIG", std::string(158, 'v')));
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(host.boxes[0].text, "シンボル用のメモリーが不足しました。");
+  ASSERT_TRUE(testing::OneBox(host, "シンボル用のメモリーが不足しました。"));
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "platform/sjis.h"
+#include "support/short_forms.h"
 
 namespace lav::ini {
 namespace {
@@ -103,18 +103,9 @@ TEST(IniFileWrite, RemoveDeletesEveryLineOfTheKey) {
 
 class IniFileOnDisk : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = std::filesystem::temp_directory_path() / ("lavinor-ini-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(dir);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-  std::string read(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-  std::filesystem::path dir;
+  testing::ScratchFolder folder;
+  const std::filesystem::path dir = folder.dir;
+  static std::string read(const std::filesystem::path& p) { return testing::ReadFile(p); }
 };
 
 TEST_F(IniFileOnDisk, MissingFileReadsAsEmptyAndWritingCreatesIt) {
@@ -133,7 +124,6 @@ TEST_F(IniFileOnDisk, MissingFileReadsAsEmptyAndWritingCreatesIt) {
 }
 
 TEST_F(IniFileOnDisk, FailedWriteLeavesTheOldFile) {
-  std::filesystem::create_directories(dir);
   const auto path = dir / "Lavinor.ini";
   { std::ofstream(path) << "[A]\nk=1\n"; }
   // A directory in the way of the temporary file makes the write fail.

@@ -4,6 +4,7 @@
 
 #include "shell/main_menu.h"
 #include "shell/startup.h"
+#include "support/short_forms.h"
 #include "support/typing_session.h"
 
 namespace lav::shell {
@@ -130,27 +131,23 @@ TEST_F(PointerTest, RubberBandRunsFromTheLastPointToWhereAClickWouldEnter) {
   struct Case {
     const char* name;
     int type, cursor, command;
-    std::vector<db::UserPoint> points;
+    const char* points;
     S band;
   } cases[] = {
-      {"polygon", 4, 1, 91, {{0, 0}, {3, 2}}, S{{300, 200, 100, 300}}},
-      {"line", 5, 1, 91, {{3, 2}}, S{{300, 200, 100, 300}}},
-      {"rectangle from its corner",
-       3,
-       1,
-       91,
-       {{3, 2}},
+      {"polygon", 4, 1, 91, "0,0 3,2", S{{300, 200, 100, 300}}},
+      {"line", 5, 1, 91, "3,2", S{{300, 200, 100, 300}}},
+      {"rectangle from its corner", 3, 1, 91, "3,2",
        S{{300, 200, 100, 200}, {100, 200, 100, 300}, {100, 300, 300, 300}, {300, 300, 300, 200}}},
-      {"pointer on the last point", 4, 1, 91, {{1, 1}}, S{}},
-      {"placements have none", 1, 1, 91, {{3, 2}}, S{}},
-      {"keyboard cursor off", 4, 0, 91, {{3, 2}}, S{}},
-      {"another command", 4, 1, 77, {{3, 2}}, S{}},
+      {"pointer on the last point", 4, 1, 91, "1,1", S{}},
+      {"placements have none", 1, 1, 91, "3,2", S{}},
+      {"keyboard cursor off", 4, 0, 91, "3,2", S{}},
+      {"another command", 4, 1, 77, "3,2", S{}},
   };
   for (const auto& c : cases) {
     app.settings.elementType = c.type;
     app.shell.pointer.keyboardCursor = c.cursor;
     app.dispatch.current = c.command;
-    app.temp.assign(c.points);
+    app.temp.assign(testing::PointsOf<db::UserPoint>(c.points));
     PointerMoved(app, 123, 400 - 57);
     EXPECT_EQ(RubberBand(app), c.band) << c.name;
   }

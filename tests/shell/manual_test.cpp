@@ -24,6 +24,7 @@
 #include "platform/sjis.h"
 #include "shell/app_state.h"
 #include "shell/main_menu.h"
+#include "support/short_forms.h"
 
 namespace lav {
 namespace {
@@ -33,12 +34,7 @@ namespace fs = std::filesystem;
 const fs::path kManualInSources = fs::path(LAVINOR_DATA_DIR) / "HLP" / "LAVINOR.html";
 const fs::path kProgramDir = fs::path(LAVINOR_BINARY).parent_path();
 
-std::string readAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using testing::ReadFile;
 
 std::string unescape(std::string s) {
   const std::pair<const char*, const char*> entities[] = {
@@ -90,14 +86,14 @@ std::optional<std::string> quotedPrompt(const Entry& e) {
 
 command::CommandTable shippedCommandFile() {
   command::CommandTable table;
-  command::ReadCommandFile(readAll(fs::path(LAVINOR_DATA_DIR) / "Lavinor.cmd"), table);
+  command::ReadCommandFile(ReadFile(fs::path(LAVINOR_DATA_DIR) / "Lavinor.cmd"), table);
   return table;
 }
 
 class ManualTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    html = readAll(kManualInSources);
+    html = ReadFile(kManualInSources);
     ASSERT_FALSE(html.empty()) << kManualInSources;
     entries = commandEntries(html);
   }
@@ -165,6 +161,9 @@ class PromptSession {
   explicit PromptSession(bool withDesign) {
     app.programDir = LAVINOR_DATA_DIR;
     EXPECT_TRUE(command::LoadCommandFile(app));
+    app.window.transcript.onLine = [this](std::string_view l) {
+      transcript.push_back(sjis::toUtf8(std::string(l)));
+    };
     if (withDesign) {
       type("NEW manual");
       type("MKCELL TOP");
@@ -180,28 +179,11 @@ class PromptSession {
 
   ScriptedHost host;
   AppState app{host};
-};
-
-class TemporaryFolder {
- public:
-  TemporaryFolder() {
-    dir = fs::temp_directory_path() /
-          ("lavinor-manual-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    old = fs::current_path();
-    fs::current_path(dir);
-  }
-  ~TemporaryFolder() {
-    fs::current_path(old);
-    fs::remove_all(dir);
-  }
-  fs::path dir, old;
+  std::vector<std::string> transcript;
 };
 
 TEST_F(ManualTest, QuotedPromptsAreThePromptsTheProgramShows) {
-  TemporaryFolder folder;
+  testing::ScratchFolder folder;
   int checked = 0;
   for (const auto& e : entries) {
     const auto quoted = quotedPrompt(e);
@@ -220,19 +202,15 @@ TEST_F(ManualTest, QuotedPromptsAreThePromptsTheProgramShows) {
 
 // The command lines of an example marked class="run" go through the dispatcher as typed.
 TEST_F(ManualTest, ExamplesMarkedToRunRunWithoutAnError) {
-  TemporaryFolder folder;
+  testing::ScratchFolder folder;
   const std::string tag = "<pre class=\"run\">";
   int examples = 0;
   for (std::size_t at = html.find(tag); at != std::string::npos; at = html.find(tag, at + 1)) {
     const std::size_t s = at + tag.size();
     std::istringstream lines(unescape(html.substr(s, html.find("</pre>", s) - s)));
     PromptSession session(false);
-    std::vector<std::string> transcript;
-    session.app.window.transcript.onLine = [&](std::string_view l) {
-      transcript.push_back(sjis::toUtf8(std::string(l)));
-    };
     for (std::string line; std::getline(lines, line);) session.type(line);
-    for (const auto& l : transcript) EXPECT_EQ(l.find("ERROR"), std::string::npos) << l;
+    for (const auto& l : session.transcript) EXPECT_EQ(l.find("ERROR"), std::string::npos) << l;
     for (const auto& b : session.host.boxes) ADD_FAILURE() << "box: " << b.text;
     EXPECT_EQ(session.app.dispatch.errorsReported, 0);
     ++examples;
@@ -267,7 +245,7 @@ TEST_F(ManualTest, ShownMacrosAreTheShippedFiles) {
     const std::string name = html.substr(nameStart, html.find('"', nameStart) - nameStart);
     const std::size_t s = html.find('>', at) + 1;
     const std::string shownText = unescape(html.substr(s, html.find("</pre>", s) - s));
-    std::string file = readAll(fs::path(LAVINOR_DATA_DIR) / (name + ".MAC"));
+    std::string file = ReadFile(fs::path(LAVINOR_DATA_DIR) / (name + ".MAC"));
     ASSERT_FALSE(file.empty()) << name;
     std::erase(file, '\r');
     while (!file.empty() && file.back() == '\n') file.pop_back();
@@ -280,41 +258,10 @@ TEST_F(ManualTest, ShownMacrosAreTheShippedFiles) {
 // A parse with Python's html.parser: the tags nest and close, the page says it is UTF-8 and
 // is UTF-8, there is one style block.
 TEST_F(ManualTest, IsWellFormedUtf8Html) {
-  TemporaryFolder folder;
-  std::ofstream(folder.dir / "check.py") << R"PY(
-import sys
-from html.parser import HTMLParser
-VOID = {"meta", "br", "hr", "img", "input", "link", "wbr", "col", "area", "base"}
-# Elements whose end tag HTML lets the parser infer; the manual closes them anyway.
-class Check(HTMLParser):
-    def __init__(self):
-        super().__init__(convert_charrefs=False)
-        self.stack, self.errors, self.styles, self.charset = [], [], 0, False
-    def handle_starttag(self, tag, attrs):
-        if tag == "style": self.styles += 1
-        if tag == "meta" and ("charset", "utf-8") in attrs: self.charset = True
-        if tag not in VOID: self.stack.append((tag, self.getpos()))
-    def handle_endtag(self, tag):
-        if tag in VOID: return
-        if not self.stack or self.stack[-1][0] != tag:
-            self.errors.append("line %d: </%s> closes %s" % (self.getpos()[0], tag,
-                               self.stack[-1] if self.stack else "nothing"))
-            return
-        self.stack.pop()
-    def handle_entityref(self, name):
-        if name not in ("amp", "lt", "gt", "quot", "nbsp"):
-            self.errors.append("line %d: unknown entity &%s;" % (self.getpos()[0], name))
-text = open(sys.argv[1], encoding="utf-8", errors="strict").read()
-c = Check()
-c.feed(text)
-c.close()
-for tag, pos in c.stack: c.errors.append("line %d: <%s> never closed" % (pos[0], tag))
-if not c.charset: c.errors.append("no <meta charset=\"utf-8\">")
-if c.styles != 1: c.errors.append("%d style blocks" % c.styles)
-print("\n".join(c.errors) if c.errors else "OK")
-)PY";
-  const std::string cmd = "/usr/bin/python3 '" + (folder.dir / "check.py").string() + "' '" +
-                          kManualInSources.string() + "' 2>&1";
+  const fs::path check =
+      fs::path(LAVINOR_DATA_DIR).parent_path() / "tests/shell/manual_html_check.py";
+  const std::string cmd =
+      "/usr/bin/python3 '" + check.string() + "' '" + kManualInSources.string() + "' 2>&1";
   FILE* p = ::popen(cmd.c_str(), "r");
   ASSERT_NE(p, nullptr);
   std::string out;
@@ -324,16 +271,12 @@ print("\n".join(c.errors) if c.errors else "OK")
   EXPECT_EQ(out, "OK\n");
 }
 
-class HelpRecordingHost : public ScriptedHost {
- public:
-  void openWithDefaultHandler(const std::string& path) override { opened.push_back(path); }
-  std::vector<std::string> opened;
-};
+using testing::HelpRecordingHost;
 
 TEST(HelpTest, MenuItemAndEndKeyOpenTheManualInstalledBesideTheProgram) {
-  const std::string installed = readAll(kProgramDir / "HLP" / "LAVINOR.html");
+  const std::string installed = ReadFile(kProgramDir / "HLP" / "LAVINOR.html");
   ASSERT_FALSE(installed.empty()) << "not installed beside " << kProgramDir;
-  EXPECT_EQ(installed, readAll(kManualInSources)) << "the installed copy is out of date";
+  EXPECT_EQ(installed, ReadFile(kManualInSources)) << "the installed copy is out of date";
   struct Way {
     const char* what;
     void (*open)(AppState&);
@@ -349,12 +292,12 @@ TEST(HelpTest, MenuItemAndEndKeyOpenTheManualInstalledBesideTheProgram) {
     w.open(app);
     ASSERT_EQ(host.opened.size(), 1u) << w.what;
     EXPECT_TRUE(fs::is_regular_file(host.opened[0])) << w.what << ": " << host.opened[0];
-    EXPECT_EQ(readAll(host.opened[0]), installed) << w.what;
+    EXPECT_EQ(ReadFile(host.opened[0]), installed) << w.what;
   }
 }
 
 TEST(HelpTest, FindsTheManualWhateverTheCaseOfItsFolderAndName) {
-  TemporaryFolder folder;
+  testing::ScratchFolder folder;
   for (const char* stored : {"HLP/LAVINOR.html", "hlp/Lavinor.HTML", "Hlp/lavinor.html"}) {
     const fs::path prog = folder.dir / "prog";
     fs::remove_all(prog);

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "command/text_dialogs.h"
+#include "support/short_forms.h"
 #include "support/typing_session.h"
 
 namespace lav::shell {
@@ -118,8 +119,7 @@ TEST_F(ToolbarTest, DiscardButtonClosesWithoutWriting) {
 TEST_F(ToolbarTest, EntryButtonsWithoutACellStopAtTheRefusal) {
   PressToolbarButton(app, 14);
   EXPECT_EQ(app.settings.elementType, 3) << "the type is set";
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(host.boxes[0].text, "ファイル又はセルは開かれていません。出力先がわかりません。");
+  ASSERT_TRUE(testing::OneBox(host, "ファイル又はセルは開かれていません。出力先がわかりません。"));
   EXPECT_EQ(app.dispatch.current, 0);
 }
 
