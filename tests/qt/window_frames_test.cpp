@@ -29,7 +29,7 @@ namespace fs = std::filesystem;
 constexpr const char* kChildVariable = "LAVINOR_FRAMES_CHILD";
 
 QRect toQRect(const shell::WindowRect& r) {
-  return {r.left, r.top, r.width(), r.height()};
+  return {r.left, r.top, static_cast<int>(r.width()), static_cast<int>(r.height())};
 }
 
 // The Command, Status and Graphics windows, in the order the layout names them.
