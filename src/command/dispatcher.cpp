@@ -33,8 +33,7 @@ bool isCommentOrEmpty(std::string_view line) {
 }  // namespace
 
 void ShowError(AppState& app, std::string_view text, std::string_view caption) {
-  ++app.dispatch.errorsReported;
-  app.host.messageBox(text, caption, Icon::Exclamation, Buttons::Ok);
+  ShowRefusalBox(app.host, text, caption);
 }
 
 void PrintMessageLine(AppState& app, std::string_view utf8Text) {
@@ -158,8 +157,7 @@ void startMacroCommand(AppState& app, std::string_view line) {
   std::string text = name + sjis::fromUtf8(
                                 "   このコマンドについては、現在対応しておりません。"
                                 "以降のバージョンからのサポートとなります。");
-  ++app.dispatch.errorsReported;
-  app.host.messageBox(text, "Commands", Icon::Information, Buttons::Ok);
+  ShowRefusalBox(app.host, text, "Commands", Icon::Information);
   EndCommand(app);
 }
 

@@ -42,8 +42,7 @@ void invalidateGraphics(AppState& app) {
 }
 
 void box(AppState& app, const char* utf8, std::string_view caption, Icon icon) {
-  ++app.dispatch.errorsReported;
-  app.host.messageBox(sjis::fromUtf8(utf8), caption, icon, Buttons::Ok);
+  ShowRefusalBox(app.host, sjis::fromUtf8(utf8), caption, icon);
 }
 
 void printError(AppState& app) {

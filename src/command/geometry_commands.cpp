@@ -86,9 +86,8 @@ void oversizeNow(AppState& app, double distance) {
       redraw(app);
       break;
     case geometry::OversizeStatus::TooManyPoints:
-      ++app.dispatch.errorsReported;
-      app.host.messageBox(sjis::fromUtf8(db::msg::kOutlineTooLong), "Error", Icon::Information,
-                          Buttons::Ok);
+      ShowRefusalBox(app.host, sjis::fromUtf8(db::msg::kOutlineTooLong), "Error",
+                     Icon::Information);
       break;
     case geometry::OversizeStatus::Unchanged:
       break;

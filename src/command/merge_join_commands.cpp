@@ -112,9 +112,8 @@ std::optional<PickedFigure> pickSecond(AppState& app, std::string_view answer) {
     return std::nullopt;
   }
   if (!app.pick.found()) {
-    ++app.dispatch.errorsReported;
-    app.host.messageBox(sjis::fromUtf8(db::msg::kSelectFailedCheckLayers), db::msg::kCaptionPick,
-                        Icon::Information, Buttons::Ok);
+    ShowRefusalBox(app.host, sjis::fromUtf8(db::msg::kSelectFailedCheckLayers),
+                   db::msg::kCaptionPick, Icon::Information);
     return std::nullopt;
   }
   return decode(app.pick.record);

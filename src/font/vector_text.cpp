@@ -140,9 +140,8 @@ void VectorText(AppState& app, std::string_view text, double height, double widt
 
 void StartVectorText(AppState& app, std::string_view line) {
   if (!app.temp.empty()) {
-    app.host.messageBox(sjis::fromUtf8(msg::kTempLayerInUse), msg::kCaptionError, Icon::Warning,
-                        Buttons::Ok);
-    ++app.dispatch.errorsReported;
+    ShowRefusalBox(app.host, sjis::fromUtf8(msg::kTempLayerInUse), msg::kCaptionError,
+                   Icon::Warning);
     command::EndCommand(app);
     return;
   }

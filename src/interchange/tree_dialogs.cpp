@@ -24,9 +24,12 @@ constexpr std::int32_t kOpenCellCommand = 7;
 constexpr std::size_t kChooserLineBytes = 199;
 
 void box(AppState& app, const char* utf8, Icon icon, std::string_view arg = {}) {
-  if (icon == Icon::Exclamation) ++app.dispatch.errorsReported;
-  app.host.messageBox(db::FormatMessage(utf8, arg), sjis::fromUtf8(treemsg::kCaptionError), icon,
-                      Buttons::Ok);
+  // Only the exclamation boxes are refusals; the others tell what was done.
+  if (icon == Icon::Exclamation)
+    ShowRefusalBox(app.host, db::FormatMessage(utf8, arg), sjis::fromUtf8(treemsg::kCaptionError));
+  else
+    app.host.messageBox(db::FormatMessage(utf8, arg), sjis::fromUtf8(treemsg::kCaptionError), icon,
+                        Buttons::Ok);
 }
 
 // While a dialog of this program is up no second one starts.
