@@ -47,11 +47,11 @@ void box(AppState& app, const char* utf8, std::string_view caption, Icon icon) {
 
 void printError(AppState& app) {
   ++app.dispatch.errorsReported;
-  PrintLine(app, "***ERROR***", kPrintMessage);
+  PrintLine(app, db::msg::kErrorLine, kPrintMessage);
 }
 
 void printAbort(AppState& app) {
-  PrintLine(app, "*** Abortion ***", kPrintMessage);
+  PrintLine(app, db::msg::kAbortion, kPrintMessage);
 }
 
 std::int32_t unitOf(const AppState& app) {

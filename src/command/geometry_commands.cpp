@@ -10,6 +10,7 @@
 #include "command/tokens.h"
 #include "command/value_parser.h"
 #include "db/entry_messages.h"
+#include "db/messages.h"
 #include "db/rounding.h"
 #include "geometry/arc_polygon.h"
 #include "geometry/figure_transform.h"
@@ -237,7 +238,7 @@ void ContinueArcSettings(AppState& app, std::string_view answer) {
   if (!words.empty()) {
     std::vector<double> v;
     if (ParseValues(answer, v, app.symbols, app.host, 1) != 1) {
-      printFailure(app, "***ERROR***");
+      printFailure(app, db::msg::kErrorLine);
       return EndCommand(app);
     }
     storeArcSetting(app, g.arcAnswer, RoundToInt(v[0]));

@@ -14,6 +14,7 @@
 #include "db/design_image.h"
 #include "db/entry_messages.h"
 #include "db/line_outline.h"
+#include "db/messages.h"
 #include "db/refusal_box.h"
 #include "db/rounding.h"
 #include "geometry/figure_join.h"
@@ -108,7 +109,7 @@ std::optional<PickedFigure> pickSecond(AppState& app, std::string_view answer) {
                        &app.host, &app.continueFlag);
   redraw(app);
   if (app.pick.stopped) {
-    PrintLine(app, "*** Abortion ***", kPrintMessage);
+    PrintLine(app, db::msg::kAbortion, kPrintMessage);
     return std::nullopt;
   }
   if (!app.pick.found()) {

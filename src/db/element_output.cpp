@@ -188,7 +188,7 @@ OutputResult OutputTempLayer(DesignState& design, TempLayer& temp, const Element
         t.reflection = s.reflection;
         t.magnification = s.magnification;
         t.angle = s.angle;
-        t.text = std::string(sjis::cutAt(s.text, 512));
+        t.text = std::string(sjis::cutAt(s.text, kTextBytes));
         t.x = p.x;
         t.y = p.y;
         st = put(EncodeText(t), Box{p.x, p.y, p.x, p.y});

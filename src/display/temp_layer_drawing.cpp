@@ -74,7 +74,7 @@ void drawTexts(AppState& app, Surface& s, const std::vector<db::Vertex>& v) {
   TextDevice dev{app, s, app.display.view, 0, false};
   for (const auto& pt : v)
     DrawScreenText(dev, kHighlightLayer, {pt.x, pt.y}, st.angle, st.reflection & 1,
-                   st.magnification / 1e6, sjis::cutAt(st.text, kScreenTextLimit));
+                   st.magnification / 1e6, sjis::cutAt(st.text, db::kTextBytes));
 }
 
 }  // namespace

@@ -12,11 +12,10 @@ namespace lav::geometry {
 namespace {
 
 const double kPi = std::atan2(0.0, -1.0);
-constexpr std::int64_t kFullTurn = 360000000;
 
 std::int32_t NormalizedAngle(std::int64_t a) {
-  a %= kFullTurn;
-  if (a < 0) a += kFullTurn;
+  a %= db::kFullTurn;
+  if (a < 0) a += db::kFullTurn;
   return static_cast<std::int32_t>(a);
 }
 
@@ -175,7 +174,7 @@ bool MirrorFigure(Figure& f, db::UserPoint p, db::UserPoint q, std::int32_t dbPe
 bool RotateFigure(Figure& f, double degrees, db::UserPoint fixed, std::int32_t dbPerUserUnit) {
   if (f.points.empty() || degrees == 0 || !std::isfinite(degrees)) return false;
   // Whole turns first, so that a large angle cannot overflow the millionths.
-  const std::int64_t turn = RoundToInt(std::fmod(degrees, 360.0) * 1000000) % kFullTurn;
+  const std::int64_t turn = RoundToInt(std::fmod(degrees, 360.0) * 1000000) % db::kFullTurn;
   if (IsPlacementOrText(f.type)) f.angle = NormalizedAngle(std::int64_t(f.angle) + turn);
   return TransformAbout(f, turn, 1.0, fixed, dbPerUserUnit);
 }
@@ -186,7 +185,7 @@ bool MagnifyFigure(Figure& f, double factor, db::UserPoint fixed, std::int32_t d
     const double m = std::fabs(RoundHalfUp(double(f.magnification) * factor));
     f.magnification = static_cast<std::int32_t>(std::clamp(m, 1.0, 2147483647.0));
     // A negative factor turns the figure half round: the placed cell or text turns with it.
-    if (factor < 0) f.angle = NormalizedAngle(std::int64_t(f.angle) + kFullTurn / 2);
+    if (factor < 0) f.angle = NormalizedAngle(std::int64_t(f.angle) + db::kFullTurn / 2);
     if (f.type == 0) {
       const double k = std::fabs(factor);
       f.pitchX = RoundToInt(f.pitchX * k);

@@ -36,7 +36,6 @@ using gds::Record;
 
 constexpr std::size_t kMaxRecordData = 2000;
 constexpr long kRecordsPerMessageStep = 4096;
-constexpr double kFullTurn = 360'000'000.0;
 
 void printLine(AppState& app, std::string_view sjisText) {
   command::PrintLine(app, sjisText, command::kPrintEndLine);
@@ -392,7 +391,7 @@ Stop StreamReader::handle(const Record& r, const gds::RecordInfo& info) {
       printLine(app_, msg::kErrorStypTable);
       return format(r, "STYPTABLE");
     case Action::String:
-      el_.text = std::string(sjis::cutAt(gds::GetString(r), 512));
+      el_.text = std::string(sjis::cutAt(gds::GetString(r), db::kTextBytes));
       return Stop::None;
     case Action::Strans:
       el_.reflection = static_cast<std::int16_t>(r.data[0] >> 7);
@@ -407,10 +406,10 @@ Stop StreamReader::handle(const Record& r, const gds::RecordInfo& info) {
       const double v = gds::GetReal(r, 0) * 1e6;
       if (!std::isfinite(v)) return Stop::Range;
       // Stored angles lie in [0, 360) degrees.
-      double a = std::fmod(v, kFullTurn);
-      if (a < 0) a += kFullTurn;
+      double a = std::fmod(v, double(db::kFullTurn));
+      if (a < 0) a += db::kFullTurn;
       std::int32_t stored = RoundToInt(a);
-      if (stored >= 360'000'000) stored -= 360'000'000;
+      if (stored >= db::kFullTurn) stored -= db::kFullTurn;
       el_.angle = static_cast<std::uint32_t>(stored);
       return Stop::None;
     }

@@ -61,7 +61,8 @@ struct CellWriter {
         w.reflected = text.reflection != 0;
         w.magnification = text.magnification / 1e6;
         w.angle = text.angle / 1e6;
-        w.text({user(text.x), user(text.y)}, std::string_view(text.text).substr(0, 512), 2);
+        w.text({user(text.x), user(text.y)}, std::string_view(text.text).substr(0, db::kTextBytes),
+               2);
         break;
       }
       case db::ElementType::Rect:

@@ -10,6 +10,7 @@
 #include "command/line_editor.h"
 #include "db/cell_dialogs.h"
 #include "db/design_files.h"
+#include "db/messages.h"
 #include "interchange/tree_lines.h"
 #include "interchange/tree_messages.h"
 #include "interchange/tree_report.h"
@@ -82,7 +83,7 @@ TreeDialog::TreeDialog(AppState& app, int number)
     if (i >= 1 && tabColumn < line.size() && line[tabColumn] == ' ') line[tabColumn] = '\t';
     lines.push_back(std::move(line));
   }
-  lines.push_back(db::ListFrameLine("------ END ----", {}));
+  lines.push_back(db::ListFrameLine(db::msg::kListTrailer, {}));
 }
 
 void TreeDialog::selectLine(int index) {
