@@ -90,7 +90,7 @@ OutputStatus appendRecord(DesignState& design, const std::vector<std::uint8_t>& 
 }
 
 bool unclosedFull(const TempLayer& temp, std::int16_t type) {
-  if (type != 3 && type != 4) return false;
+  if (type != ElementType::Rect && type != ElementType::Polygon) return false;
   return temp.count >= kTempCapacity && !(temp.points[0] == temp.points[temp.count - 1]);
 }
 

@@ -22,6 +22,12 @@ enum class ElementType : std::int16_t {
 };
 inline constexpr std::int16_t kDeletedOffset = 100;
 
+// Type codes kept as plain numbers (settings, the temporary input layer, figures, stored
+// records) compare with the enum itself.
+constexpr bool operator==(int code, ElementType type) {
+  return code == static_cast<int>(type);
+}
+
 // A text's length limit, in Shift-JIS bytes: longer texts are cut where they enter a design.
 inline constexpr std::size_t kTextBytes = 512;
 // A full turn in the unit of stored angles (millionths of a degree).

@@ -20,7 +20,8 @@ std::int32_t NormalizedAngle(std::int64_t a) {
 }
 
 bool IsPlacementOrText(int type) {
-  return type == 0 || type == 1 || type == 2;
+  return type == db::ElementType::ACell || type == db::ElementType::SCell ||
+         type == db::ElementType::Text;
 }
 
 db::Vertex ToDb(db::UserPoint p, double unit) {
@@ -186,7 +187,7 @@ bool MagnifyFigure(Figure& f, double factor, db::UserPoint fixed, std::int32_t d
     f.magnification = static_cast<std::int32_t>(std::clamp(m, 1.0, 2147483647.0));
     // A negative factor turns the figure half round: the placed cell or text turns with it.
     if (factor < 0) f.angle = NormalizedAngle(std::int64_t(f.angle) + db::kFullTurn / 2);
-    if (f.type == 0) {
+    if (f.type == db::ElementType::ACell) {
       const double k = std::fabs(factor);
       f.pitchX = RoundToInt(f.pitchX * k);
       f.pitchY = RoundToInt(f.pitchY * k);
@@ -200,11 +201,11 @@ OversizeStatus OversizeFigure(Figure& f, double distance, std::int32_t dbPerUser
   const double unit = dbPerUserUnit;
   const std::size_t n0 = f.points.size();
   if (distance == 0 || !std::isfinite(distance)) return OversizeStatus::Unchanged;
-  if (f.type == 5 && n0 >= 2) {
+  if (f.type == db::ElementType::Line && n0 >= 2) {
     f.width = RoundToInt(std::fabs(2 * distance * unit + f.width));
     return OversizeStatus::Changed;
   }
-  if (f.type != 4 || n0 < 3) return OversizeStatus::Unchanged;
+  if (f.type != db::ElementType::Polygon || n0 < 3) return OversizeStatus::Unchanged;
   std::vector<db::Vertex> pts;
   for (const db::UserPoint& p : f.points) pts.push_back(ToDb(p, unit));
   db::NormalizePoints(pts, db::ElementType::Polygon);
@@ -236,8 +237,8 @@ bool MoveEdge(Figure& f, int s, db::UserPoint t, std::int32_t dbPerUserUnit) {
   if (s < 1 || s >= n) return false;
   std::vector<db::Vertex> v;
   for (const db::UserPoint& p : f.points) v.push_back(ToDb(p, unit));
-  const bool closed =
-      f.type == 4 && n >= 4 && v.front().x == v.back().x && v.front().y == v.back().y;
+  const bool closed = f.type == db::ElementType::Polygon && n >= 4 && v.front().x == v.back().x &&
+                      v.front().y == v.back().y;
   const db::Vertex A = v[s - 1], B = v[s];
   const double dx = double(B.x) - A.x, dy = double(B.y) - A.y;
   if (dx == 0 && dy == 0) return false;
@@ -300,7 +301,7 @@ bool MoveEdge(Figure& f, int s, db::UserPoint t, std::int32_t dbPerUserUnit) {
 Bounds FigureBounds(const Figure& f, std::int32_t dbPerUserUnit, int tipType, int acuteTip) {
   std::vector<db::Vertex> pts;
   for (const db::UserPoint& p : f.points) pts.push_back(ToDb(p, dbPerUserUnit));
-  if (f.type == 5 && f.width > 0 && pts.size() >= 2)
+  if (f.type == db::ElementType::Line && f.width > 0 && pts.size() >= 2)
     pts = db::BuildPathOutline(pts, f.width, tipType, acuteTip);
   Bounds b;
   if (pts.empty()) return b;
