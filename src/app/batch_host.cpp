@@ -74,7 +74,6 @@ BatchHost::BatchHost(const std::vector<std::string>& answerWords) {
   };
   dialogHandlers["cell-tree"] = [](DialogModel&) {};  // it only shows the report just written
   onBox = [this](const RecordedBox& box) {
-    if (box.icon == Icon::Exclamation || box.icon == Icon::Warning) ++errorBoxes;
     std::fprintf(stderr, "[%s] %s -> %s\n", box.caption.c_str(), box.text.c_str(),
                  answerName(box.answer));
   };
@@ -96,7 +95,7 @@ void BatchHost::runDialog(DialogModel& model) {
   model.finished = true;
   const std::size_t fields = model.wordFields();
   if (fields == 0) {
-    ++errorBoxes;
+    ++unansweredDialogs;
     std::fprintf(stderr,
                  "lavinor: the dialog \"%s\" cannot be answered in a batch run; "
                  "the command did nothing\n",
@@ -106,7 +105,7 @@ void BatchHost::runDialog(DialogModel& model) {
   for (std::size_t i = model.wordsGiven; i < fields; ++i) {
     auto line = takeLine();
     if (!line) {
-      ++errorBoxes;
+      ++unansweredDialogs;
       std::fprintf(stderr,
                    "lavinor: the input ended before the fields of the dialog \"%s\"; "
                    "the command did nothing\n",
@@ -128,7 +127,7 @@ std::optional<std::string> BatchHost::openFileDialog(const FileDialogRequest& re
                 : line->substr(first, line->find_last_not_of(" \t") + 1 - first);
   }
   if (!line || line->empty()) {
-    ++errorBoxes;
+    ++unansweredDialogs;
     std::fprintf(stderr,
                  "lavinor: no file name followed for the file dialog; nothing was opened\n");
     return std::nullopt;

@@ -24,9 +24,9 @@ class BatchHost : public ScriptedHost {
   void messageStep(bool& continueFlag) override;
   void runDialog(DialogModel& model) override;
   std::optional<std::string> openFileDialog(const FileDialogRequest& request) override;
-  // Boxes shown with the exclamation or warning icon, and dialogs that could not be answered:
-  // refusals the batch run reports.
-  long errorBoxes = 0;
+  // Dialogs that the input could not answer: errors of the run beside the commands' own count
+  // (a refusal box counts there, through ShowRefusalBox, not here).
+  long unansweredDialogs = 0;
   // The next line of the input (Shift-JIS), nullopt at its end; set by the batch runner.
   std::function<std::optional<std::string>()> nextLine;
 

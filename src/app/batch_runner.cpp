@@ -71,10 +71,8 @@ void enterLine(AppState& app, std::string raw, BatchResult& result) {
   std::string line = inputLine(std::move(raw));
   app.window.input.clear();
   app.window.caret = 0;
-  if (!command::AppendToInput(app, line)) {
-    ++result.errors;  // too long for the input line: refused with its message, not cut
-    return;
-  }
+  // A line too long for the input line is refused (and counted) with its message, not cut.
+  if (!command::AppendToInput(app, line)) return;
   command::PressEnter(app);
 }
 

@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
     result = lav::app::RunBatch(app, in, options);
   }
   std::fflush(stdout);
-  const long errors = result.errors + host.errorBoxes;
+  const long errors = result.errors + host.unansweredDialogs;
   if (errors > 0) {
     std::fprintf(stderr, "lavinor: %ld line(s), %ld error(s)\n", result.lines, errors);
     return 1;

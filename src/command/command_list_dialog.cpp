@@ -91,8 +91,7 @@ void RunCommandListDialog(AppState& app) {
   if (!bytes) {
     std::string text = sjis::fromUtf8(winmsg::kCannotOpenFile);
     text.replace(text.find("%s"), 2, winmsg::kCommandListFileName);
-    app.host.messageBox(text, sjis::fromUtf8(winmsg::kErrorCaption), Icon::Exclamation,
-                        Buttons::Ok);
+    ShowRefusalBox(app.host, text, sjis::fromUtf8(winmsg::kErrorCaption));
     return;
   }
   CommandListDialog dialog;

@@ -11,8 +11,8 @@ namespace {
 constexpr int kEnter = 13;
 
 void refuseText(AppState& app) {
-  app.host.messageBox(sjis::fromUtf8(winmsg::kDoesNotFit), sjis::fromUtf8(winmsg::kErrorCaption),
-                      Icon::Exclamation, Buttons::Ok);
+  ShowRefusalBox(app.host, sjis::fromUtf8(winmsg::kDoesNotFit),
+                 sjis::fromUtf8(winmsg::kErrorCaption));
 }
 
 bool fitsAfterPrompt(const InputLine& line, std::size_t bytes) {
@@ -223,8 +223,8 @@ bool RunMenuCommand(AppState& app, std::int32_t number, std::string_view argumen
     const std::string name = CommandName(app.window.commands, number);
     if (name.empty()) {
       // An unnamed command would enter only the argument, which is a different line.
-      app.host.messageBox(sjis::fromUtf8(winmsg::kCommandHasNoName),
-                          sjis::fromUtf8(winmsg::kErrorCaption), Icon::Exclamation, Buttons::Ok);
+      ShowRefusalBox(app.host, sjis::fromUtf8(winmsg::kCommandHasNoName),
+                     sjis::fromUtf8(winmsg::kErrorCaption));
       return false;
     }
     text = name;

@@ -12,13 +12,13 @@
 #include "db/cell_dialogs.h"
 #include "db/layer_names.h"
 #include "db/messages.h"
+#include "db/record_codec.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
 
 namespace lav::command {
 namespace {
 
-constexpr std::size_t kTextLimit = 512;
 constexpr std::size_t kCellNameLimit = 32;
 
 // The text after the first n words of a line and the blanks behind them.
@@ -124,7 +124,7 @@ void StartLayerName(AppState& app, std::string_view line) {
 void StartTextInput(AppState& app, std::string_view line) {
   EndCommand(app);
   TextEditDialog dialog("text-input", sjis::fromUtf8("テキストの入力"), app.settings.text,
-                        kTextLimit);
+                        db::kTextBytes);
   // TEXT string: the rest of the line is the text, blanks and all.
   DialogWords words;
   if (const std::string_view typed = RestAfterFirstWord(line); !typed.empty())

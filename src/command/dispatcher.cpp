@@ -10,9 +10,12 @@
 #include "command/tokens.h"
 #include "command/user_value.h"
 #include "command/value_parser.h"
+#include "db/entry_messages.h"
+#include "db/messages.h"
 #include "display/view_commands.h"
 #include "macro/macro_runner.h"
 #include "macro/preprocess.h"
+#include "macro/runner_messages.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
@@ -33,8 +36,7 @@ bool isCommentOrEmpty(std::string_view line) {
 }  // namespace
 
 void ShowError(AppState& app, std::string_view text, std::string_view caption) {
-  ++app.dispatch.errorsReported;
-  app.host.messageBox(text, caption, Icon::Exclamation, Buttons::Ok);
+  ShowRefusalBox(app.host, text, caption);
 }
 
 void PrintMessageLine(AppState& app, std::string_view utf8Text) {
@@ -103,7 +105,7 @@ std::int32_t LookUpCommand(AppState& app, std::string& line) {
     PrintLine(app, FormatCalculatorLine(values), 1);
   } else {
     ++app.dispatch.errorsReported;
-    PrintLine(app, "***ERROR***", 1);
+    PrintLine(app, db::msg::kErrorLine, 1);
   }
   return kIdle;
 }
@@ -124,16 +126,15 @@ bool preconditionsMet(AppState& app, const CommandRow& row) {
     case Needs::Nothing:
       return true;
     case Needs::NoFile:
-      return !file ||
-             refuse(" ファイル %s が開かれたままです。閉じてから行って下さい", app.design.path);
+      return !file || refuse(db::msg::kStillOpen, app.design.path);
     case Needs::File:
-      return file || refuse("ファイルはまだ開かれていません");
+      return file || refuse(db::msg::kNotOpenYet);
     case Needs::FileForCellName:
-      return file || refuse("ファイルは開かれていませんのでセル名の参照はできませんでした");
+      return file || refuse(db::msg::kNoFileForCellNames);
     case Needs::FileAndCellList:
-      return cell || refuse("ファイル又はセルは開かれていませんのでセル名の参照はできませんでした");
+      return cell || refuse(db::msg::kNoCellForCellNames);
     case Needs::FileAndCell:
-      return cell || refuse("ファイル又はセルは開かれていません。出力先がわかりません。");
+      return cell || refuse(db::msg::kNoDestination);
   }
   return true;
 }
@@ -158,8 +159,7 @@ void startMacroCommand(AppState& app, std::string_view line) {
   std::string text = name + sjis::fromUtf8(
                                 "   このコマンドについては、現在対応しておりません。"
                                 "以降のバージョンからのサポートとなります。");
-  ++app.dispatch.errorsReported;
-  app.host.messageBox(text, "Commands", Icon::Information, Buttons::Ok);
+  ShowRefusalBox(app.host, text, "Commands", Icon::Information);
   EndCommand(app);
 }
 
@@ -251,7 +251,7 @@ void AbortCommand(AppState& app) {
   app.window.caret = 0;
   SetPrompt(app, kIdlePrompt);
   if (macro::StopMacro(app)) {
-    PrintLine(app, "***BREAK MACRO***", 0);
+    PrintLine(app, macro::runmsg::kBreakMacro, 0);
   } else {
     PrintLine(app, {}, 0);
   }

@@ -42,17 +42,16 @@ void invalidateGraphics(AppState& app) {
 }
 
 void box(AppState& app, const char* utf8, std::string_view caption, Icon icon) {
-  ++app.dispatch.errorsReported;
-  app.host.messageBox(sjis::fromUtf8(utf8), caption, icon, Buttons::Ok);
+  ShowRefusalBox(app.host, sjis::fromUtf8(utf8), caption, icon);
 }
 
 void printError(AppState& app) {
   ++app.dispatch.errorsReported;
-  PrintLine(app, "***ERROR***", kPrintMessage);
+  PrintLine(app, db::msg::kErrorLine, kPrintMessage);
 }
 
 void printAbort(AppState& app) {
-  PrintLine(app, "*** Abortion ***", kPrintMessage);
+  PrintLine(app, db::msg::kAbortion, kPrintMessage);
 }
 
 std::int32_t unitOf(const AppState& app) {
@@ -220,7 +219,7 @@ void addPointsAtPrompt(AppState& app, const std::vector<double>& v) {
       refuseOutOfRange(app);  // only after a rectangle went out and the next pair turned absolute
       break;
     }
-    if (app.settings.elementType == 3 && app.temp.count == 2) {
+    if (app.settings.elementType == db::ElementType::Rect && app.temp.count == 2) {
       const auto& a = app.temp.points[0];
       const auto& b = app.temp.points[1];
       if (a.x == b.x || a.y == b.y) {
@@ -462,7 +461,8 @@ void askStep(AppState& app, std::string_view label, std::int32_t step) {
 }
 
 bool edgeFigure(const AppState& app) {
-  return !app.temp.empty() && (app.settings.elementType == 4 || app.settings.elementType == 5);
+  return !app.temp.empty() && (app.settings.elementType == db::ElementType::Polygon ||
+                               app.settings.elementType == db::ElementType::Line);
 }
 
 }  // namespace
@@ -564,10 +564,10 @@ void StartReorderVertices(AppState& app, std::string_view line) {
 
 void StartExplodeOrOutline(AppState& app, std::string_view) {
   if (app.temp.empty()) return EndCommand(app);
-  if (app.settings.elementType == 5) {
+  if (app.settings.elementType == db::ElementType::Line) {
     if (db::LineToOutline(app.temp, app.settings) == db::OutlineResult::TooManyVertices)
       box(app, db::msg::kOutlineTooLong, "Error", Icon::Exclamation);
-  } else if (app.settings.elementType == 0) {
+  } else if (app.settings.elementType == db::ElementType::ACell) {
     app.continueFlag = true;
     const auto r = db::ExplodeArray(app.design, app.temp, app.settings, app.host.now(), &app.host,
                                     &app.continueFlag);

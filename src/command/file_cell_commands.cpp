@@ -52,7 +52,7 @@ void StartOpenDesign(AppState& app, std::string_view line) {
   // The file dialog; its choice is typed as the answer to "File Name: ".
   askFor(app, db::msg::kPromptFileName);
   FileDialogRequest request;
-  request.filter = "Files(*.CAD)|*.CAD|";
+  request.filter = db::msg::kFilterCad;
   auto chosen = app.host.openFileDialog(request);
   if (!chosen) {
     EndCommand(app);
@@ -67,13 +67,13 @@ void StartOpenDesign(AppState& app, std::string_view line) {
 void ContinueOpenDesign(AppState& app, std::string_view answer) {
   app.continueFlag = true;
   // A refused or failed open clears the flag too; only an open cut short is an abortion.
-  if (db::OpenDesignCommand(app, answer)) PrintLine(app, "*** Abortion ***", kPrintMessage);
+  if (db::OpenDesignCommand(app, answer)) PrintLine(app, db::msg::kAbortion, kPrintMessage);
   EndCommand(app);
 }
 
 void StartCloseDesign(AppState& app, std::string_view line) {
   db::CloseDesignCommand(app, RestAfterFirstWord(line));
-  if (!app.continueFlag) PrintLine(app, "*** Abortion ***", kPrintMessage);
+  if (!app.continueFlag) PrintLine(app, db::msg::kAbortion, kPrintMessage);
   EndCommand(app);
 }
 

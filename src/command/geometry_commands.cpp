@@ -10,6 +10,7 @@
 #include "command/tokens.h"
 #include "command/value_parser.h"
 #include "db/entry_messages.h"
+#include "db/messages.h"
 #include "db/rounding.h"
 #include "geometry/arc_polygon.h"
 #include "geometry/figure_transform.h"
@@ -86,9 +87,8 @@ void oversizeNow(AppState& app, double distance) {
       redraw(app);
       break;
     case geometry::OversizeStatus::TooManyPoints:
-      ++app.dispatch.errorsReported;
-      app.host.messageBox(sjis::fromUtf8(db::msg::kOutlineTooLong), "Error", Icon::Information,
-                          Buttons::Ok);
+      ShowRefusalBox(app.host, sjis::fromUtf8(db::msg::kOutlineTooLong), "Error",
+                     Icon::Information);
       break;
     case geometry::OversizeStatus::Unchanged:
       break;
@@ -238,7 +238,7 @@ void ContinueArcSettings(AppState& app, std::string_view answer) {
   if (!words.empty()) {
     std::vector<double> v;
     if (ParseValues(answer, v, app.symbols, app.host, 1) != 1) {
-      printFailure(app, "***ERROR***");
+      printFailure(app, db::msg::kErrorLine);
       return EndCommand(app);
     }
     storeArcSetting(app, g.arcAnswer, RoundToInt(v[0]));

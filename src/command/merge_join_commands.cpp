@@ -14,6 +14,7 @@
 #include "db/design_image.h"
 #include "db/entry_messages.h"
 #include "db/line_outline.h"
+#include "db/messages.h"
 #include "db/refusal_box.h"
 #include "db/rounding.h"
 #include "geometry/figure_join.h"
@@ -83,14 +84,14 @@ void toLayer(db::TempLayer& temp, const std::vector<db::Vertex>& v, double unit)
 // polygon's vertex list is closed. Empty when the figure encloses nothing.
 std::vector<db::Vertex> outlineOf(std::vector<db::Vertex> v, int type, std::int32_t width, int tip,
                                   int acuteTip) {
-  if (type == 5) {
+  if (type == db::ElementType::Line) {
     db::NormalizePoints(v, db::ElementType::Line);
     if (width <= 0 || v.size() < 2) return {};
     return db::BuildPathOutline(v, width, tip, acuteTip);
   }
-  if (type == 3 && v.size() == 2)
+  if (type == db::ElementType::Rect && v.size() == 2)
     v = {{v[0].x, v[0].y}, {v[1].x, v[0].y}, {v[1].x, v[1].y}, {v[0].x, v[1].y}, {v[0].x, v[0].y}};
-  if (type != 3 && type != 4) return {};
+  if (type != db::ElementType::Rect && type != db::ElementType::Polygon) return {};
   db::NormalizePoints(v, db::ElementType::Polygon);
   return v;
 }
@@ -108,13 +109,12 @@ std::optional<PickedFigure> pickSecond(AppState& app, std::string_view answer) {
                        &app.host, &app.continueFlag);
   redraw(app);
   if (app.pick.stopped) {
-    PrintLine(app, "*** Abortion ***", kPrintMessage);
+    PrintLine(app, db::msg::kAbortion, kPrintMessage);
     return std::nullopt;
   }
   if (!app.pick.found()) {
-    ++app.dispatch.errorsReported;
-    app.host.messageBox(sjis::fromUtf8(db::msg::kSelectFailedCheckLayers), db::msg::kCaptionPick,
-                        Icon::Information, Buttons::Ok);
+    ShowRefusalBox(app.host, sjis::fromUtf8(db::msg::kSelectFailedCheckLayers),
+                   db::msg::kCaptionPick, Icon::Information);
     return std::nullopt;
   }
   return decode(app.pick.record);
@@ -122,12 +122,12 @@ std::optional<PickedFigure> pickSecond(AppState& app, std::string_view answer) {
 
 void join(AppState& app, const PickedFigure& g) {
   const int type = app.settings.elementType;
-  if (type != 4 && type != 5) return;
+  if (type != db::ElementType::Polygon && type != db::ElementType::Line) return;
   const double unit = app.settings.dbPerUserUnit;
   std::vector<db::Vertex> f = layerInDb(app);
   db::NormalizePoints(f, db::ElementType::Line);
   std::vector<db::Vertex> joined;
-  switch (geometry::JoinFigures(f, g.vertices, type == 5, joined)) {
+  switch (geometry::JoinFigures(f, g.vertices, type == db::ElementType::Line, joined)) {
     case geometry::JoinStatus::TooManyPoints:
       ++app.dispatch.errorsReported;
       PrintLine(app, geometry::kJoinTooManyPoints, kPrintMessage);

@@ -31,10 +31,8 @@ void StartExportBitmap(AppState& app, std::string_view line) {
                 sjis::fromUtf8(display::msg::kBitmapExistsCaption));
       break;
     case display::BitmapResult::CannotCreate:
-      ++app.dispatch.errorsReported;
-      app.host.messageBox(sjis::fromUtf8(display::msg::kBitmapCannotCreate),
-                          sjis::fromUtf8(display::msg::kBitmapErrorCaption), Icon::Information,
-                          Buttons::Ok);
+      ShowRefusalBox(app.host, sjis::fromUtf8(display::msg::kBitmapCannotCreate),
+                     sjis::fromUtf8(display::msg::kBitmapErrorCaption), Icon::Information);
       break;
   }
   EndCommand(app);

@@ -9,6 +9,7 @@
 #include "command/setter_messages.h"
 #include "command/user_value.h"
 #include "command/value_parser.h"
+#include "db/record_codec.h"
 #include "db/rounding.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
@@ -16,7 +17,6 @@
 namespace lav::command {
 namespace {
 
-constexpr std::int32_t kFullCircle = 360'000'000;
 constexpr std::int32_t kMillion = 1'000'000;
 constexpr std::int64_t kMaxDesignUnit = 1'000'000;
 
@@ -93,8 +93,8 @@ Stored storedValue(const SetterRow& row, double v, std::int32_t unit) {
     case Store::Angle: {
       // Whole turns taken off first (fmod is exact), so any angle fits; negative angles are
       // counted counter-clockwise from 0 like every stored angle.
-      std::int32_t a = RoundToInt(std::fmod(v, 360.0) * kMillion) % kFullCircle;
-      if (a < 0) a += kFullCircle;
+      std::int32_t a = RoundToInt(std::fmod(v, 360.0) * kMillion) % db::kFullTurn;
+      if (a < 0) a += db::kFullTurn;
       return {a, std::nullopt};
     }
     case Store::Magnification: {

@@ -42,7 +42,7 @@ bool redrawsAfter(std::int32_t command) {
 }
 
 void afterSetter(AppState& app, std::int32_t command, SetterOutcome outcome) {
-  if (outcome == SetterOutcome::Refused) ++app.dispatch.errorsReported;
+  // A refusal was counted where its box was shown.
   if (outcome == SetterOutcome::Stored && redrawsAfter(command))
     app.host.invalidate(Window::Graphics);
   // Layer, type, width, tip, reflection, angle, magnification: what the entry preview shows.

@@ -105,9 +105,8 @@ void RunTextFileWrite(AppState& app, std::string_view arguments) {
   if (!words.empty() && words[0].front() == '$') {
     auto s = slotOf(words[0]);
     if (!s) {
-      app.host.messageBox(sjis::fromUtf8("ファイルを開くことが出来ませんでした。"), "Lavinor",
-                          Icon::Information, Buttons::Ok);
-      ++app.dispatch.errorsReported;
+      ShowRefusalBox(app.host, sjis::fromUtf8("ファイルを開くことが出来ませんでした。"), "Lavinor",
+                     Icon::Information);
       reportResult(app, false);
       return;
     }

@@ -4,15 +4,17 @@
 
 #include <string_view>
 
+#include "db/messages.h"
+
 namespace lav::command::winmsg {
 
 inline constexpr std::string_view kIdlePrompt = "? ";
 inline constexpr std::string_view kErrorCaption = "Error";
 
 // Command list dialog: the run button without a chosen line.
-inline constexpr std::string_view kSelectFirst = "選択してからボタンを押して下さい";
+inline constexpr std::string_view kSelectFirst = db::msg::kSelectFirst;
 // A file (the command list) that cannot be read; %s is its name.
-inline constexpr std::string_view kCannotOpenFile = "ファイル %s を開くことが出来ませんでした。";
+inline constexpr std::string_view kCannotOpenFile = db::msg::kCannotOpenFile;
 
 // The first size of the window asks for a transcript we will not hold.
 inline constexpr std::string_view kWindowTooLarge = "ウインドウが大きすぎる。";

@@ -27,9 +27,12 @@ std::string deletedLine(const CellEntry& e) {
 }
 
 void showBox(AppState& app, const char* utf8, std::string_view arg, Icon icon) {
-  if (icon == Icon::Exclamation) ++app.dispatch.errorsReported;
-  app.host.messageBox(FormatMessage(utf8, arg), sjis::fromUtf8(msg::kCaptionError), icon,
-                      Buttons::Ok);
+  // Only the exclamation boxes are refusals; the others tell what was done.
+  if (icon == Icon::Exclamation)
+    ShowRefusalBox(app.host, FormatMessage(utf8, arg), sjis::fromUtf8(msg::kCaptionError));
+  else
+    app.host.messageBox(FormatMessage(utf8, arg), sjis::fromUtf8(msg::kCaptionError), icon,
+                        Buttons::Ok);
 }
 
 // While a cell dialog is up no second one starts.

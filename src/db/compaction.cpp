@@ -96,9 +96,7 @@ std::optional<DesignImage> PackImage(const DesignImage& src, bool dropDeleted, P
 bool CompactDesign(AppState& app, bool dropDeleted) {
   auto& d = app.design;
   auto show = [&](const char* text, std::string_view arg = {}) {
-    ++app.dispatch.errorsReported;
-    app.host.messageBox(FormatMessage(text, arg), sjis::fromUtf8(msg::kCaptionError),
-                        Icon::Exclamation, Buttons::Ok);
+    ShowRefusalBox(app.host, FormatMessage(text, arg), sjis::fromUtf8(msg::kCaptionError));
   };
   if (!d.isOpen()) {
     show(msg::kNotOpenYet);

@@ -90,7 +90,7 @@ OutputStatus appendRecord(DesignState& design, const std::vector<std::uint8_t>& 
 }
 
 bool unclosedFull(const TempLayer& temp, std::int16_t type) {
-  if (type != 3 && type != 4) return false;
+  if (type != ElementType::Rect && type != ElementType::Polygon) return false;
   return temp.count >= kTempCapacity && !(temp.points[0] == temp.points[temp.count - 1]);
 }
 
@@ -188,7 +188,7 @@ OutputResult OutputTempLayer(DesignState& design, TempLayer& temp, const Element
         t.reflection = s.reflection;
         t.magnification = s.magnification;
         t.angle = s.angle;
-        t.text = std::string(sjis::cutAt(s.text, 512));
+        t.text = std::string(sjis::cutAt(s.text, kTextBytes));
         t.x = p.x;
         t.y = p.y;
         st = put(EncodeText(t), Box{p.x, p.y, p.x, p.y});

@@ -19,7 +19,7 @@ std::vector<Vertex> TempToDb(const TempLayer& temp, std::int32_t unit) {
 
 OutputResult ExplodeArray(DesignState& design, TempLayer& temp, Settings& s, const LocalTime& now,
                           Host* host, bool* continueFlag) {
-  if (temp.empty() || s.elementType != 0) return {};
+  if (temp.empty() || s.elementType != ElementType::ACell) return {};
   if (!design.hasCell()) return {OutputStatus::NoDestination, 0};
   const std::int32_t unit = s.dbPerUserUnit;
   const Vertex o = TempToDb(temp, unit).front();
@@ -66,7 +66,8 @@ OutputResult ExplodeArray(DesignState& design, TempLayer& temp, Settings& s, con
 }
 
 OutlineResult LineToOutline(TempLayer& temp, Settings& s) {
-  if (temp.empty() || s.elementType != 5 || s.width < 1) return OutlineResult::Nothing;
+  if (temp.empty() || s.elementType != ElementType::Line || s.width < 1)
+    return OutlineResult::Nothing;
   auto v = TempToDb(temp, s.dbPerUserUnit);
   NormalizePoints(v, ElementType::Line);
   if (v.size() < 2) return OutlineResult::Nothing;
@@ -83,7 +84,7 @@ void ReorderVertices(TempLayer& temp, int elementType, std::optional<long> n) {
   if (temp.count < 2) return;
   auto* first = temp.points.data();
   auto* last = first + temp.count;
-  if (n && *n >= 1 && elementType == 4 && *n <= temp.count) {
+  if (n && *n >= 1 && elementType == ElementType::Polygon && *n <= temp.count) {
     const bool closed = temp.count > 1 && first[0] == last[-1];
     const long ring = closed ? temp.count - 1 : temp.count;
     const long start = (*n - 1) % ring;

@@ -44,7 +44,7 @@ bool TakeFigure(DesignImage& image, TempLayer& temp, Settings& s, const RecordVi
       s.reflection = t.reflection;
       s.magnification = static_cast<std::int32_t>(t.magnification);
       s.angle = static_cast<std::int32_t>(t.angle);
-      s.text.assign(t.text, 0, 512);
+      s.text.assign(t.text, 0, kTextBytes);
       vertices({{t.x, t.y}});
       break;
     }

@@ -36,6 +36,15 @@ inline constexpr const char* kCellNotFound =
 inline constexpr const char* kCompactionTooLarge =
     "圧縮後のデーターが領域に収まりませんので圧縮できません。";
 
+// Texts that several subsystems show.
+inline constexpr const char* kAbortion = "*** Abortion ***";  // an operation stopped by Escape
+inline constexpr const char* kErrorLine = "***ERROR***";      // an unreadable numeric argument
+inline constexpr const char* kCannotOpenFile = "ファイル %s を開くことが出来ませんでした。";
+inline constexpr const char* kNoReadMemory = "のデーターを読み込むメモリが不足しました";
+inline constexpr const char* kRedrawing = "再描画中";
+inline constexpr const char* kNoCellForCellNames =
+    "ファイル又はセルは開かれていませんのでセル名の参照はできませんでした";
+
 inline constexpr const char* kCaptionError = "Error";
 inline constexpr const char* kCaptionFileCreate = "File Create Error";
 inline constexpr const char* kCaptionCellCreate = "Cell Create Error";

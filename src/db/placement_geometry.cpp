@@ -4,12 +4,13 @@
 #include <cmath>
 #include <numbers>
 
+#include "db/record_codec.h"
 #include "db/rounding.h"
 
 namespace lav::db {
 
 void RotateOffset(double& x, double& y, std::uint32_t angle) {
-  const std::uint32_t a = angle % 360000000u;
+  const std::uint32_t a = angle % static_cast<std::uint32_t>(kFullTurn);
   double nx, ny;
   switch (a) {
     case 0:

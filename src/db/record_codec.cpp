@@ -95,15 +95,15 @@ std::int16_t RecordType(RecordBytes record) {
 }
 
 std::size_t RecordHeadBytes(int type) {
-  switch (type % kDeletedOffset) {
-    case 0:
+  switch (static_cast<ElementType>(type % kDeletedOffset)) {
+    case ElementType::ACell:
       return at::kArrayLength;
-    case 1:
+    case ElementType::SCell:
       return at::kSingleLength;
-    case 2:
+    case ElementType::Text:
       return at::kText;
-    case 3:
-    case 4:
+    case ElementType::Rect:
+    case ElementType::Polygon:
       return at::kAreaVertices;
     default:
       return at::kLineVertices;
@@ -116,16 +116,16 @@ std::int32_t RecordLength(RecordBytes head) {
   const std::size_t need = RecordHeadBytes(raw);
   if (head.size() < need) return -1;
   const std::uint8_t* p = head.data();
-  switch (raw % kDeletedOffset) {
-    case 0:
-    case 1:
+  switch (static_cast<ElementType>(raw % kDeletedOffset)) {
+    case ElementType::ACell:
+    case ElementType::SCell:
       return static_cast<std::int32_t>(need);
-    case 2: {
+    case ElementType::Text: {
       const int n = le::getI16(p + at::kTextLength);
       return n < 0 ? -1 : static_cast<std::int32_t>(at::kText + at::kTextTail) + n;
     }
-    case 3:
-    case 4: {
+    case ElementType::Rect:
+    case ElementType::Polygon: {
       const int m = le::getI16(p + at::kAreaCount);
       return m < 0 || m > kMaxVertices ? -1
                                        : static_cast<std::int32_t>(need + at::kVertexBytes * m);
@@ -146,8 +146,9 @@ std::optional<std::int16_t> RecordLayer(RecordBytes record) {
 
 bool DecodePlacement(RecordBytes r, Placement& out) {
   const int kind = RecordType(r) % kDeletedOffset;
-  const bool array = kind == 0;
-  if ((kind != 0 && kind != 1) || r.size() < (array ? at::kArrayLength : at::kSingleLength))
+  const bool array = kind == ElementType::ACell;
+  if ((kind != ElementType::ACell && kind != ElementType::SCell) ||
+      r.size() < (array ? at::kArrayLength : at::kSingleLength))
     return false;
   const std::uint8_t* p = r.data();
   out.reflection = le::getI16(p + at::kReflection);
@@ -187,7 +188,8 @@ bool DecodeText(RecordBytes r, TextRecord& out) {
 
 bool DecodeArea(RecordBytes r, AreaRecord& out) {
   const int kind = RecordType(r) % kDeletedOffset;
-  if ((kind != 3 && kind != 4) || r.size() < at::kAreaVertices) return false;
+  if ((kind != ElementType::Rect && kind != ElementType::Polygon) || r.size() < at::kAreaVertices)
+    return false;
   out.type = static_cast<ElementType>(kind);
   out.layer = le::getI16(r.data() + at::kLayer);
   return takeVertices(r, at::kAreaVertices, le::getI16(r.data() + at::kAreaCount), out.vertices);

@@ -3,6 +3,7 @@
 // knows where a field lies inside a record.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -20,6 +21,17 @@ enum class ElementType : std::int16_t {
   Line = 5
 };
 inline constexpr std::int16_t kDeletedOffset = 100;
+
+// Type codes kept as plain numbers (settings, the temporary input layer, figures, stored
+// records) compare with the enum itself.
+constexpr bool operator==(int code, ElementType type) {
+  return code == static_cast<int>(type);
+}
+
+// A text's length limit, in Shift-JIS bytes: longer texts are cut where they enter a design.
+inline constexpr std::size_t kTextBytes = 512;
+// A full turn in the unit of stored angles (millionths of a degree).
+inline constexpr std::int32_t kFullTurn = 360'000'000;
 
 using RecordBytes = std::span<const std::uint8_t>;
 

@@ -7,9 +7,7 @@ namespace lav::db {
 
 void ShowRefusal(AppState& app, const char* utf8, std::string_view sjisArgument,
                  std::string_view sjisCaption) {
-  ++app.dispatch.errorsReported;
-  app.host.messageBox(FormatMessage(utf8, sjisArgument), sjisCaption, Icon::Exclamation,
-                      Buttons::Ok);
+  ShowRefusalBox(app.host, FormatMessage(utf8, sjisArgument), sjisCaption);
 }
 
 }  // namespace lav::db

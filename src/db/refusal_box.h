@@ -1,5 +1,5 @@
-// The one way a command shows that it refused a request: an exclamation box with an OK button,
-// counted as an error of the command (the batch runner's exit status reads the count).
+// A refusal with a message of the string table: an exclamation box with an OK button, counted
+// once as an error of the command (through ShowRefusalBox).
 #pragma once
 
 #include <string_view>

@@ -23,8 +23,6 @@
 namespace lav::display {
 namespace {
 
-constexpr std::int64_t kFullTurn = 360000000;
-
 struct PlacementRecord {
   bool array = false;
   int reflection = 0;
@@ -475,9 +473,9 @@ PlacementTransform ComposeFrame(const PlacementTransform& parent, std::int32_t x
   PlacementTransform f;
   f.originX = o.x;
   f.originY = o.y;
-  const std::int64_t a = std::int64_t(angle) % kFullTurn;
+  const std::int64_t a = std::int64_t(angle) % db::kFullTurn;
   const std::int64_t total = std::int64_t(parent.rotation) + (parent.mirrored ? -a : a);
-  f.rotation = static_cast<std::int32_t>(((total % kFullTurn) + kFullTurn) % kFullTurn);
+  f.rotation = static_cast<std::int32_t>(((total % db::kFullTurn) + db::kFullTurn) % db::kFullTurn);
   f.mirrored = parent.mirrored ^ (reflection == 1 ? 1 : 0);
   f.magnification = magnification / 1e6 * parent.magnification;
   f.accumulatedAngle = f.rotation;
@@ -508,7 +506,7 @@ void DrawCell(DrawContext& ctx, const PlacementTransform& frame, const db::CellE
         t.reflection = d.reflection == 1 ? 1 : 0;
         t.magnification = d.magnification;
         t.angle = d.angle;
-        t.text = sjis::cutAt(d.text, kScreenTextLimit);
+        t.text = sjis::cutAt(d.text, db::kTextBytes);
         t.x = d.x;
         t.y = d.y;
         DrawText(ctx, frame, t);

@@ -134,8 +134,7 @@ void ShowStartError(AppState& app, const PrinterName& name, int document, int pa
   std::snprintf(head, sizeof head, msg::kPrintError, document, page, handle);
   const std::string dot = sjis::fromUtf8(msg::kPrintErrorSeparator);
   const std::string text = sjis::fromUtf8(head) + name.driver + dot + name.device + dot + name.port;
-  ++app.dispatch.errorsReported;
-  app.host.messageBox(text, sjis::fromUtf8(msg::kPrintCaption), Icon::Information, Buttons::Ok);
+  ShowRefusalBox(app.host, text, sjis::fromUtf8(msg::kPrintCaption), Icon::Information);
 }
 
 // Draws the page: the open cell from the top, the grid and the figure being entered.

@@ -19,7 +19,6 @@ constexpr const char* kErrorCaption = "Error";
 constexpr std::string_view kLabelFallbackFace = "Arial";
 constexpr std::string_view kArraySuffix = " (Array)";
 constexpr std::size_t kLabelNameLimit = 32;
-constexpr std::int64_t kFullTurn = 360000000;
 constexpr int kTextReferenceLimit = 30000;
 constexpr int kLabelReferenceLimit = 3000;
 constexpr int kTextTypeBit = 0x80;
@@ -79,7 +78,7 @@ Point ThroughFrame(const PlacementTransform& frame, std::int32_t x, std::int32_t
                    std::uint32_t angle, int reflection, std::int64_t& accAngle,
                    int& accReflection) {
   PlacementTransform f = frame;
-  f.accumulatedAngle = static_cast<std::int32_t>(angle % kFullTurn);
+  f.accumulatedAngle = static_cast<std::int32_t>(angle % db::kFullTurn);
   f.accumulatedReflection = reflection & 1;
   Point o{x, y};
   TransformPoints(f, &o, 1);
@@ -158,7 +157,7 @@ int LabelFontHeight(double w, double h, double m, double scale, int nameLength) 
 }
 
 int EscapementOf(std::int64_t angle) {
-  return RoundToInt(static_cast<double>(angle % kFullTurn) / 100000.0);
+  return RoundToInt(static_cast<double>(angle % db::kFullTurn) / 100000.0);
 }
 
 int MarkSizeOf(const AppState& app) {
@@ -178,14 +177,14 @@ Rgb TextColourForLayer(const AppState& app, int layer) {
 }
 
 Extent ScreenTextExtent(const AppState& app, const ScreenText& t) {
-  const std::size_t bytes = std::min(t.text.size(), kScreenTextLimit);
+  const std::size_t bytes = std::min(t.text.size(), db::kTextBytes);
   const double hc =
       double(app.settings.hight) * app.settings.dbPerUserUnit * (t.magnification / 1e6);
   PlacementTransform f;
   f.originX = t.x;
   f.originY = t.y;
   f.mirrored = t.reflection & 1;
-  f.rotation = static_cast<std::int32_t>(t.angle % kFullTurn);
+  f.rotation = static_cast<std::int32_t>(t.angle % db::kFullTurn);
   f.magnification = 1.0;
   const std::int32_t w = RoundToInt(hc / 2 * double(bytes)), h = RoundToInt(hc);
   Point c[4] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
@@ -209,7 +208,7 @@ void DrawTextElement(TextDevice& dev, const PlacementTransform& frame, const Scr
   int reflection = 0;
   const Point origin = ThroughFrame(frame, t.x, t.y, t.angle, t.reflection, angle, reflection);
   const double m = t.magnification / 1e6 * frame.magnification;
-  DrawScreenText(dev, t.layer, origin, angle, reflection, m, sjis::cutAt(t.text, kScreenTextLimit));
+  DrawScreenText(dev, t.layer, origin, angle, reflection, m, sjis::cutAt(t.text, db::kTextBytes));
 }
 
 void DrawTextBaseMark(TextDevice& dev, int x0, int y0) {
@@ -257,7 +256,7 @@ void DrawScreenText(TextDevice& dev, int layer, Point origin, std::int64_t angle
   const double margin = 4 / view.scale;
   PlacementTransform box;
   box.mirrored = reflection & 1;
-  box.rotation = static_cast<std::int32_t>(angle % kFullTurn);
+  box.rotation = static_cast<std::int32_t>(angle % db::kFullTurn);
   for (std::size_t i = 0; i < text.size();) {
     const std::size_t bytes =
         sjis::isLeadByte(static_cast<std::uint8_t>(text[i])) && i + 1 < text.size() ? 2 : 1;

@@ -47,7 +47,6 @@ struct PlacementLabel {
   const Extent* placedExtent = nullptr;  // the placed cell's stored extent; null: not defined
 };
 
-inline constexpr std::size_t kScreenTextLimit = 512;
 inline constexpr int kMinFontHeight = 3;
 inline constexpr int kMaxFontHeight = 16384;
 

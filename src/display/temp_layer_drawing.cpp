@@ -64,7 +64,7 @@ void drawPlacements(DrawContext& ctx, const std::vector<db::Vertex>& v) {
   for (const auto& pt : v) {
     p.x = pt.x;
     p.y = pt.y;
-    DrawPlacement(ctx, p, st.elementType == 0);
+    DrawPlacement(ctx, p, st.elementType == db::ElementType::ACell);
     if (!ctx.app.continueFlag) return;
   }
 }
@@ -74,7 +74,7 @@ void drawTexts(AppState& app, Surface& s, const std::vector<db::Vertex>& v) {
   TextDevice dev{app, s, app.display.view, 0, false};
   for (const auto& pt : v)
     DrawScreenText(dev, kHighlightLayer, {pt.x, pt.y}, st.angle, st.reflection & 1,
-                   st.magnification / 1e6, sjis::cutAt(st.text, kScreenTextLimit));
+                   st.magnification / 1e6, sjis::cutAt(st.text, db::kTextBytes));
 }
 
 }  // namespace
@@ -91,28 +91,31 @@ void DrawTempLayer(AppState& app, Surface& surface) {
   surface.setPen(LayerPen(st, kHighlightLayer, black));
   const int mark = MarkSizeOf(app);
   for (std::size_t i = 0; i < v.size(); ++i)
-    diamond(app, surface, v[i], i == 0 && (type == 4 || type == 5) ? mark : mark - 1);
+    diamond(app, surface, v[i],
+            i == 0 && (type == db::ElementType::Polygon || type == db::ElementType::Line)
+                ? mark
+                : mark - 1);
 
   DrawContext ctx(app, surface, app.display.view);
   ctx.drawingPreview = true;
-  switch (type) {
-    case 0:
-    case 1:
+  switch (static_cast<db::ElementType>(type)) {
+    case db::ElementType::ACell:
+    case db::ElementType::SCell:
       drawPlacements(ctx, v);
       break;
-    case 2:
+    case db::ElementType::Text:
       drawTexts(app, surface, v);
       break;
-    case 3:
+    case db::ElementType::Rect:
       if (v.size() >= 2) {
         const auto a = v[0], b = v[1];
         drawFigure(ctx, {{a.x, a.y}, {b.x, a.y}, {b.x, b.y}, {a.x, b.y}, {a.x, a.y}}, true);
       }
       break;
-    case 4:
+    case db::ElementType::Polygon:
       drawFigure(ctx, toPoints(v), true);
       break;
-    case 5:
+    case db::ElementType::Line:
       if (st.width >= 1 && st.lineMode != 1)
         drawFigure(ctx,
                    toPoints(db::BuildPathOutline(v, st.width, st.lineTipType,

@@ -10,6 +10,7 @@
 #include "command/layer_commands.h"
 #include "command/tokens.h"
 #include "command/value_parser.h"
+#include "db/messages.h"
 #include "db/rounding.h"
 #include "display/messages.h"
 #include "display/redraw.h"
@@ -41,7 +42,7 @@ void RestoreSnapStep(AppState& app) {
 }
 
 void BadNumber(AppState& app) {
-  command::PrintLine(app, "***ERROR***", command::kPrintMessage);
+  command::PrintLine(app, db::msg::kErrorLine, command::kPrintMessage);
   ++app.dispatch.errorsReported;
 }
 

@@ -10,7 +10,6 @@ namespace lav::display {
 namespace {
 
 constexpr double kMaxSpan = 4294967285.0;
-constexpr std::int32_t kFullTurn = 360000000;
 
 }  // namespace
 
@@ -107,7 +106,7 @@ void PolarRotate(double x, double y, std::int32_t angle, double m, double& outX,
 }  // namespace
 
 void TransformPoints(PlacementTransform& f, Point* points, int count) {
-  const std::int32_t a = f.rotation % kFullTurn;
+  const std::int32_t a = f.rotation % db::kFullTurn;
   const double m = f.magnification, ox = f.originX, oy = f.originY;
   for (int i = 0; i < count; ++i) {
     const double x = points[i].x;
@@ -135,7 +134,7 @@ void TransformPoints(PlacementTransform& f, Point* points, int count) {
     f.accumulatedAngle = -f.accumulatedAngle;
   }
   f.accumulatedAngle =
-      static_cast<std::int32_t>((std::int64_t(f.accumulatedAngle) + a) % kFullTurn);
+      static_cast<std::int32_t>((std::int64_t(f.accumulatedAngle) + a) % db::kFullTurn);
 }
 
 void RotateVector(std::int32_t& x, std::int32_t& y, std::int32_t angle) {
@@ -146,7 +145,7 @@ void RotateVector(std::int32_t& x, std::int32_t& y, std::int32_t angle) {
 }
 
 Extent TransformExtent(const PlacementTransform& frame, const Extent& e) {
-  if (frame.rotation % kFullTurn == 0 && frame.mirrored != 1 && frame.magnification == 1.0) {
+  if (frame.rotation % db::kFullTurn == 0 && frame.mirrored != 1 && frame.magnification == 1.0) {
     // A pure translation (the top cell's frame above all): the corners need no rounding.
     auto add = [](std::int32_t a, std::int32_t b) { return RoundToInt(double(a) + double(b)); };
     return {add(e.xmin, frame.originX), add(e.ymin, frame.originY), add(e.xmax, frame.originX),

@@ -8,6 +8,7 @@
 #include "command/dispatcher.h"
 #include "command/tokens.h"
 #include "command/value_parser.h"
+#include "db/messages.h"
 #include "db/temp_layer.h"
 #include "font/messages.h"
 #include "font/text_layout.h"
@@ -133,16 +134,15 @@ void VectorText(AppState& app, std::string_view text, double height, double widt
       },
       [&](const char* line) { ReportLine(app, line); });
   app.temp.clear();
-  if (!app.continueFlag) command::PrintLine(app, "*** Abortion ***", command::kPrintMessage);
+  if (!app.continueFlag) command::PrintLine(app, db::msg::kAbortion, command::kPrintMessage);
   app.display.needsRedraw = true;
   app.host.invalidate(Window::Graphics);
 }
 
 void StartVectorText(AppState& app, std::string_view line) {
   if (!app.temp.empty()) {
-    app.host.messageBox(sjis::fromUtf8(msg::kTempLayerInUse), msg::kCaptionError, Icon::Warning,
-                        Buttons::Ok);
-    ++app.dispatch.errorsReported;
+    ShowRefusalBox(app.host, sjis::fromUtf8(msg::kTempLayerInUse), msg::kCaptionError,
+                   Icon::Warning);
     command::EndCommand(app);
     return;
   }

@@ -111,7 +111,8 @@ ArcStatus GenerateArc(const ArcSettings& settings, const ArcInput& in, int eleme
   };
 
   const db::UserPoint start{snap(S.x), snap(S.y)};
-  const bool closedType = elementType == 4 || elementType == 5;
+  const bool closedType =
+      elementType == db::ElementType::Polygon || elementType == db::ElementType::Line;
   if (!closedType || points.empty() || !(points.back() == start))
     if (!push(start)) return ArcStatus::LayerFull;
 

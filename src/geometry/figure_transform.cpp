@@ -12,16 +12,16 @@ namespace lav::geometry {
 namespace {
 
 const double kPi = std::atan2(0.0, -1.0);
-constexpr std::int64_t kFullTurn = 360000000;
 
 std::int32_t NormalizedAngle(std::int64_t a) {
-  a %= kFullTurn;
-  if (a < 0) a += kFullTurn;
+  a %= db::kFullTurn;
+  if (a < 0) a += db::kFullTurn;
   return static_cast<std::int32_t>(a);
 }
 
 bool IsPlacementOrText(int type) {
-  return type == 0 || type == 1 || type == 2;
+  return type == db::ElementType::ACell || type == db::ElementType::SCell ||
+         type == db::ElementType::Text;
 }
 
 db::Vertex ToDb(db::UserPoint p, double unit) {
@@ -175,7 +175,7 @@ bool MirrorFigure(Figure& f, db::UserPoint p, db::UserPoint q, std::int32_t dbPe
 bool RotateFigure(Figure& f, double degrees, db::UserPoint fixed, std::int32_t dbPerUserUnit) {
   if (f.points.empty() || degrees == 0 || !std::isfinite(degrees)) return false;
   // Whole turns first, so that a large angle cannot overflow the millionths.
-  const std::int64_t turn = RoundToInt(std::fmod(degrees, 360.0) * 1000000) % kFullTurn;
+  const std::int64_t turn = RoundToInt(std::fmod(degrees, 360.0) * 1000000) % db::kFullTurn;
   if (IsPlacementOrText(f.type)) f.angle = NormalizedAngle(std::int64_t(f.angle) + turn);
   return TransformAbout(f, turn, 1.0, fixed, dbPerUserUnit);
 }
@@ -186,8 +186,8 @@ bool MagnifyFigure(Figure& f, double factor, db::UserPoint fixed, std::int32_t d
     const double m = std::fabs(RoundHalfUp(double(f.magnification) * factor));
     f.magnification = static_cast<std::int32_t>(std::clamp(m, 1.0, 2147483647.0));
     // A negative factor turns the figure half round: the placed cell or text turns with it.
-    if (factor < 0) f.angle = NormalizedAngle(std::int64_t(f.angle) + kFullTurn / 2);
-    if (f.type == 0) {
+    if (factor < 0) f.angle = NormalizedAngle(std::int64_t(f.angle) + db::kFullTurn / 2);
+    if (f.type == db::ElementType::ACell) {
       const double k = std::fabs(factor);
       f.pitchX = RoundToInt(f.pitchX * k);
       f.pitchY = RoundToInt(f.pitchY * k);
@@ -201,11 +201,11 @@ OversizeStatus OversizeFigure(Figure& f, double distance, std::int32_t dbPerUser
   const double unit = dbPerUserUnit;
   const std::size_t n0 = f.points.size();
   if (distance == 0 || !std::isfinite(distance)) return OversizeStatus::Unchanged;
-  if (f.type == 5 && n0 >= 2) {
+  if (f.type == db::ElementType::Line && n0 >= 2) {
     f.width = RoundToInt(std::fabs(2 * distance * unit + f.width));
     return OversizeStatus::Changed;
   }
-  if (f.type != 4 || n0 < 3) return OversizeStatus::Unchanged;
+  if (f.type != db::ElementType::Polygon || n0 < 3) return OversizeStatus::Unchanged;
   std::vector<db::Vertex> pts;
   for (const db::UserPoint& p : f.points) pts.push_back(ToDb(p, unit));
   db::NormalizePoints(pts, db::ElementType::Polygon);
@@ -237,8 +237,8 @@ bool MoveEdge(Figure& f, int s, db::UserPoint t, std::int32_t dbPerUserUnit) {
   if (s < 1 || s >= n) return false;
   std::vector<db::Vertex> v;
   for (const db::UserPoint& p : f.points) v.push_back(ToDb(p, unit));
-  const bool closed =
-      f.type == 4 && n >= 4 && v.front().x == v.back().x && v.front().y == v.back().y;
+  const bool closed = f.type == db::ElementType::Polygon && n >= 4 && v.front().x == v.back().x &&
+                      v.front().y == v.back().y;
   const db::Vertex A = v[s - 1], B = v[s];
   const double dx = double(B.x) - A.x, dy = double(B.y) - A.y;
   if (dx == 0 && dy == 0) return false;
@@ -301,7 +301,7 @@ bool MoveEdge(Figure& f, int s, db::UserPoint t, std::int32_t dbPerUserUnit) {
 Bounds FigureBounds(const Figure& f, std::int32_t dbPerUserUnit, int tipType, int acuteTip) {
   std::vector<db::Vertex> pts;
   for (const db::UserPoint& p : f.points) pts.push_back(ToDb(p, dbPerUserUnit));
-  if (f.type == 5 && f.width > 0 && pts.size() >= 2)
+  if (f.type == db::ElementType::Line && f.width > 0 && pts.size() >= 2)
     pts = db::BuildPathOutline(pts, f.width, tipType, acuteTip);
   Bounds b;
   if (pts.empty()) return b;

@@ -143,7 +143,7 @@ void PickInCell(PickState& pick, const db::DesignImage& image, const db::CellEnt
     switch (rec.kind()) {
       case db::ElementType::ACell:
       case db::ElementType::SCell: {
-        const bool array = type == 0;
+        const bool array = type == db::ElementType::ACell;
         if (!bit(array ? 0 : 1) || !bit(array ? 5 : 6)) return true;
         if (!db::DecodePlacement(b, place)) return true;
         originEdge(place.x, place.y, pts);

@@ -13,11 +13,10 @@
 #include "db/cell_directory.h"
 #include "db/design_files.h"
 #include "db/messages.h"
-#include "display/view_commands.h"
 #include "interchange/conversion_log.h"
+#include "interchange/converter_frame.h"
 #include "interchange/dxf_messages.h"
 #include "interchange/dxf_reader.h"
-#include "interchange/input_file_choice.h"
 #include "interchange/messages.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
@@ -30,11 +29,6 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kMacPrefix = 128;
 
-void promptLine(AppState& app, const char* utf8) {
-  command::SetPrompt(app, sjis::fromUtf8(utf8));
-  command::RepaintInputLine(app);
-}
-
 bool slurp(const std::string& path, std::string& out) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
@@ -43,18 +37,6 @@ bool slurp(const std::string& path, std::string& out) {
   if (in.bad()) return false;
   out = std::move(s).str();
   return true;
-}
-
-void discardDesign(AppState& app) {
-  db::CloseDesign(app, false);
-  db::ClearCurrent(app.design);
-  app.host.setTitle(db::msg::kTitleIdle);
-}
-
-gds::DateTime clockDate(const LocalTime& t) {
-  return {static_cast<std::int16_t>(t.year % 100), static_cast<std::int16_t>(t.month),
-          static_cast<std::int16_t>(t.day),        static_cast<std::int16_t>(t.hour),
-          static_cast<std::int16_t>(t.minute),     static_cast<std::int16_t>(t.second)};
 }
 
 // The log again with the layer table after its first five lines.
@@ -88,12 +70,6 @@ void insertLayerTable(const std::string& logPath, const std::vector<MappedLayer>
   fs::rename(tmp, logPath, ec);
 }
 
-void appendLines(const std::string& logPath, const std::vector<std::string>& lines) {
-  if (lines.empty()) return;
-  std::ofstream out(logPath, std::ios::binary | std::ios::app);
-  for (const std::string& l : lines) out << l;
-}
-
 }  // namespace
 
 DxfInResult ReadDxfFile(AppState& app, std::string_view arguments) {
@@ -120,23 +96,14 @@ DxfInResult ReadDxfFile(AppState& app, std::string_view arguments) {
   }
   if (!db::NewDesign(app, path)) return DxfInResult::Refused;
 
-  std::string logPath = ReplaceExtension(path, ".txt");
-  if (logPath == path) logPath += ".txt";  // never write the log over the file being read
+  const std::string logPath = LogPathFor(path);
   LogFile log;
   if (!log.create(logPath)) {
     command::ShowError(app, db::FormatMessage(msg::kFileNotCreatable, logPath), msg::kCaptionError);
-    discardDesign(app);
+    DiscardNewDesign(app);
     return DxfInResult::Refused;
   }
-  // Placements are not expanded while the cells are still arriving.
-  auto& st = app.settings;
-  const std::int32_t saved[4] = {st.showScell, st.showAcell, st.nest, st.showBase};
-  st.showScell = st.showAcell = st.nest = st.showBase = 0;
-  // A new design opens on the same fixed view whatever the file holds.
-  display::ZoomToCorners(app.display.view, app.settings.dbPerUserUnit, -1000, -1000, 5000, 5000);
-  app.host.setTitle(sjis::fromUtf8(msg::kRunning));
-  promptLine(app, msg::kRunning);
-  app.continueFlag = true;
+  ImportDisplay display(app);
 
   // A file that does not start like DXF text carries a 128-byte Macintosh prefix.
   const bool mac = text[0] != ' ' && text[0] != '0';
@@ -149,7 +116,7 @@ DxfInResult ReadDxfFile(AppState& app, std::string_view arguments) {
   log.print(" Library Name: %s\n", app.design.path.c_str());
   log.write("\n");
   bool headed = false;
-  const gds::DateTime today = clockDate(app.host.now());
+  const gds::DateTime today = ClockDate(app.host.now());
 
   std::FILE* layerList = nullptr;
   DxfReadHooks hooks;
@@ -169,7 +136,7 @@ DxfInResult ReadDxfFile(AppState& app, std::string_view arguments) {
   DxfReader reader(app, body, hooks);
   const DxfStop stop = reader.run();
   if (layerList) std::fclose(layerList);
-  st.showScell = saved[0], st.showAcell = saved[1], st.nest = saved[2], st.showBase = saved[3];
+  display.restore();
 
   if (stop == DxfStop::LayerList) {
     command::PrintMessageLine(app, msg::kLayerListError);
@@ -177,7 +144,7 @@ DxfInResult ReadDxfFile(AppState& app, std::string_view arguments) {
     log.close();
     std::error_code ec;
     fs::remove(kLayerListFile, ec);
-    discardDesign(app);
+    DiscardNewDesign(app);
     return DxfInResult::Refused;
   }
   if (!headed) {
@@ -185,9 +152,7 @@ DxfInResult ReadDxfFile(AppState& app, std::string_view arguments) {
     log.write(kLogHeading);
   }
   const bool ok = stop == DxfStop::None;
-  log.write(ok ? kLogNormalEnd : kLogErrorEnd);
-  log.close();
-  SortLog(logPath, 8, 2, column);
+  EndLog(log, logPath, 8, column, ok);
   if (reader.layers().tableRead()) insertLayerTable(logPath, reader.layers().entries());
   std::vector<std::string> notes = reader.warnings();
   if (stop == DxfStop::Syntax) {
@@ -198,16 +163,14 @@ DxfInResult ReadDxfFile(AppState& app, std::string_view arguments) {
     command::ShowError(app, m, msg::kCaptionError);
   } else if (stop == DxfStop::ImageFull) {
     command::ShowError(app, sjis::fromUtf8(msg::kDxfImageFull), msg::kCaptionError);
-  } else if (stop == DxfStop::Escape) {
-    ++app.dispatch.errorsReported;
   }
-  appendLines(logPath, notes);
+  MergeWarnings(logPath, notes);
   std::error_code ec;
   fs::remove(kLayerListFile, ec);
 
   if (app.design.isOpen())
     app.host.setTitle(db::FormatMessage(db::msg::kTitleOpen, app.design.path));
-  promptLine(app, ok ? msg::kNormalEnd : msg::kErrorEnd);
+  ShowEndPrompt(app, ok);
   app.host.invalidate(Window::Command);
   app.host.invalidate(Window::Status);
   app.host.invalidate(Window::Graphics);

@@ -2,11 +2,13 @@
 // to Shift-JIS where they are shown).
 #pragma once
 
+#include "db/messages.h"
+
 namespace lav::interchange::msg {
 
 inline constexpr const char* kOpenDxfTitle = "ＤＸＦファイルを開く";
 inline constexpr const char* kDxfFilter = "Files(*.*)|*.*|Files(*.DXF)|*.DXF|";
-inline constexpr const char* kLayerListError = "***ERROR***";
+inline constexpr const char* kLayerListError = db::msg::kErrorLine;
 
 // Our own texts for failures the classic converter did not report.
 inline constexpr const char* kDxfWriteFailed =

@@ -25,9 +25,6 @@ struct DxfOutOptions {
   DxfSink sink;  // receives the text instead of the file (tests of failing disks)
 };
 
-// The DXF path for the command's file argument (empty: the open design's path).
-std::string DxfOutputPath(std::string_view fileArgument, std::string_view designPath);
-
 // Command 121 with the words after the command word: [file [column]].
 DxfOutResult WriteDxfFile(AppState& app, std::string_view arguments,
                           const DxfOutOptions& options = {});

@@ -19,7 +19,6 @@ namespace lav::interchange {
 namespace {
 
 constexpr std::size_t kMaxReferenceName = 32;
-constexpr std::size_t kMaxText = 512;
 constexpr long kPairsPerMessageStep = 512;
 constexpr std::size_t kArcCapacity = 100000;  // a generated arc, before it is cut into pieces
 constexpr double kMaxDb = 2147483647.0;
@@ -48,10 +47,9 @@ std::string format(const char* utf8, std::string_view a, std::string_view b = {}
 }
 
 std::uint32_t angleMillionths(double degrees) {
-  const std::int64_t full = 360000000;
   std::int64_t a = RoundToInt(std::fmod(degrees, 360.0) * 1e6);
-  a %= full;
-  if (a < 0) a += full;
+  a %= db::kFullTurn;
+  if (a < 0) a += db::kFullTurn;
   return static_cast<std::uint32_t>(a);
 }
 
@@ -606,7 +604,7 @@ void DxfReader::arcEntity() {
 void DxfReader::textEntity() {
   if (f_.bad || !f_.hasText) return;
   db::ElementSettings s;
-  s.text = std::string(sjis::cutAt(f_.text, kMaxText));
+  s.text = std::string(sjis::cutAt(f_.text, db::kTextBytes));
   const double h = f_.has40 ? std::fabs(f_.g40) * 1e6 : 1e6;
   s.magnification = static_cast<std::uint32_t>(h < kMaxDb ? RoundToInt(h) : 1000000);
   s.angle = f_.has50 ? angleMillionths(f_.g50) : 0;

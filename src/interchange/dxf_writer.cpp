@@ -18,7 +18,6 @@ namespace {
 using db::ElementType;
 using db::RecordView;
 
-constexpr std::size_t kMaxTextBytes = 512;
 constexpr std::string_view kEntitiesCell = "ENTITIES";
 
 using Point = db::Vertex;
@@ -145,7 +144,7 @@ class CellWriter {
   }
 
   void text(const db::TextRecord& t) {
-    const std::string_view s = std::string_view(t.text).substr(0, kMaxTextBytes);
+    const std::string_view s = std::string_view(t.text).substr(0, db::kTextBytes);
     const std::string& layer = layerName(t.layer);
     out_.text(0, "TEXT");
     out_.text(8, layer);

@@ -17,12 +17,11 @@
 #include "db/messages.h"
 #include "db/rounding.h"
 #include "db/temp_layer.h"
-#include "display/view_commands.h"
 #include "interchange/conversion_log.h"
+#include "interchange/converter_frame.h"
 #include "interchange/gds_record_stream.h"
 #include "interchange/gds_records.h"
 #include "interchange/gds_writer.h"
-#include "interchange/input_file_choice.h"
 #include "interchange/messages.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
@@ -37,12 +36,6 @@ using gds::Record;
 
 constexpr std::size_t kMaxRecordData = 2000;
 constexpr long kRecordsPerMessageStep = 4096;
-constexpr double kFullTurn = 360'000'000.0;
-
-void promptLine(AppState& app, const char* utf8) {
-  command::SetPrompt(app, sjis::fromUtf8(utf8));
-  command::RepaintInputLine(app);
-}
 
 void printLine(AppState& app, std::string_view sjisText) {
   command::PrintLine(app, sjisText, command::kPrintEndLine);
@@ -398,7 +391,7 @@ Stop StreamReader::handle(const Record& r, const gds::RecordInfo& info) {
       printLine(app_, msg::kErrorStypTable);
       return format(r, "STYPTABLE");
     case Action::String:
-      el_.text = std::string(sjis::cutAt(gds::GetString(r), 512));
+      el_.text = std::string(sjis::cutAt(gds::GetString(r), db::kTextBytes));
       return Stop::None;
     case Action::Strans:
       el_.reflection = static_cast<std::int16_t>(r.data[0] >> 7);
@@ -413,10 +406,10 @@ Stop StreamReader::handle(const Record& r, const gds::RecordInfo& info) {
       const double v = gds::GetReal(r, 0) * 1e6;
       if (!std::isfinite(v)) return Stop::Range;
       // Stored angles lie in [0, 360) degrees.
-      double a = std::fmod(v, kFullTurn);
-      if (a < 0) a += kFullTurn;
+      double a = std::fmod(v, double(db::kFullTurn));
+      if (a < 0) a += db::kFullTurn;
       std::int32_t stored = RoundToInt(a);
-      if (stored >= 360'000'000) stored -= 360'000'000;
+      if (stored >= db::kFullTurn) stored -= db::kFullTurn;
       el_.angle = static_cast<std::uint32_t>(stored);
       return Stop::None;
     }
@@ -442,14 +435,7 @@ Stop StreamReader::units(const Record& r) {
   }
   gdsUnit_ = unit;
   app_.settings.gdsDbUnit = unit;
-  if (unit != dbu_) {
-    char text[300];
-    std::snprintf(text, sizeof text, sjis::fromUtf8(msg::kUnitsDiffer).c_str(),
-                  static_cast<long>(dbu_), static_cast<long>(unit));
-    if (app_.host.messageBox(text, sjis::fromUtf8(msg::kCaptionNotice), Icon::Information,
-                             Buttons::YesNo) != Answer::Yes)
-      return Stop::Declined;
-  }
+  if (!ConfirmUnits(app_, dbu_, unit)) return Stop::Declined;
   writeLogHeader();
   return Stop::None;
 }
@@ -802,20 +788,6 @@ void StreamReader::reportFailure(Stop why) {
   log_.write(kLogErrorEnd);
 }
 
-void discardDesign(AppState& app) {
-  db::CloseDesign(app, false);
-  db::ClearCurrent(app.design);
-  app.temp.clear();
-  app.host.setTitle(db::msg::kTitleIdle);
-}
-
-void appendWarnings(const std::string& logPath, const std::string& warnPath) {
-  std::ifstream in(warnPath, std::ios::binary);
-  if (!in) return;
-  std::ofstream out(logPath, std::ios::binary | std::ios::app);
-  out << in.rdbuf();
-}
-
 }  // namespace
 
 std::string CleanCellName(std::string_view raw) {
@@ -862,41 +834,31 @@ StreamInResult ReadStreamFile(AppState& app, std::string_view arguments) {
   }
   if (!db::NewDesign(app, path)) return StreamInResult::Refused;
 
-  std::string logPath = ReplaceExtension(path, ".txt");
-  if (logPath == path) logPath += ".txt";  // never write the log over the file being read
+  const std::string logPath = LogPathFor(path);
   const std::string warnPath = logPath.substr(0, logPath.size() - 4) + ".PH$";
   std::error_code ec;
   fs::remove(warnPath, ec);  // warnings of an earlier run are not this run's
   LogFile log;
   if (!log.create(logPath)) {
     command::ShowError(app, db::FormatMessage(msg::kFileNotCreatable, logPath), msg::kCaptionError);
-    discardDesign(app);
+    DiscardNewDesign(app);
     return StreamInResult::Failed;
   }
-  // Placements are not expanded while the cells are still arriving.
-  auto& st = app.settings;
-  const std::int32_t saved[4] = {st.showScell, st.showAcell, st.nest, st.showBase};
-  st.showScell = st.showAcell = st.nest = st.showBase = 0;
-  // A new design opens on the same fixed view whatever the file holds.
-  display::ZoomToCorners(app.display.view, app.settings.dbPerUserUnit, -1000, -1000, 5000, 5000);
-  app.host.setTitle(sjis::fromUtf8(msg::kRunning));
-  promptLine(app, msg::kRunning);
-  app.continueFlag = true;
+  ImportDisplay display(app);
 
   const bool mac =
       bytes.size() >= 4 && !(bytes[0] == 0 && bytes[1] == 6 && bytes[2] == 0 && bytes[3] == 2);
   StreamReader reader(app, bytes, mac ? 128 : 0, path, warnPath, log, mac);
   const Stop stop = reader.run();
-  st.showScell = saved[0], st.showAcell = saved[1], st.nest = saved[2], st.showBase = saved[3];
+  display.restore();
 
   if (stop == Stop::None) {
     reader.checkReferences();
     log.close();
     SortLog(logPath, 9, 2, column);
-    appendWarnings(logPath, warnPath);
-    fs::remove(warnPath, ec);
+    MergeWarnings(logPath, warnPath);
     app.host.setTitle(db::FormatMessage(db::msg::kTitleOpen, app.design.path));
-    promptLine(app, msg::kNormalEnd);
+    ShowEndPrompt(app, true);
     app.host.invalidate(Window::Command);
     app.host.invalidate(Window::Status);
     app.host.invalidate(Window::Graphics);
@@ -906,15 +868,14 @@ StreamInResult ReadStreamFile(AppState& app, std::string_view arguments) {
     log.close();
     fs::remove(warnPath, ec);
     fs::remove(logPath, ec);
-    discardDesign(app);
+    DiscardNewDesign(app);
     return StreamInResult::Refused;
   }
   reader.reportFailure(stop);
   log.close();
   // The warnings up to the error belong to this run's log, not to a file left beside it.
-  appendWarnings(logPath, warnPath);
-  fs::remove(warnPath, ec);
-  discardDesign(app);
+  MergeWarnings(logPath, warnPath);
+  DiscardNewDesign(app);
   return stop == Stop::Escape ? StreamInResult::Stopped : StreamInResult::Failed;
 }
 

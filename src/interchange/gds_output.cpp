@@ -1,34 +1,18 @@
 #include "interchange/gds_output.h"
 
-#include <filesystem>
 #include <vector>
 
-#include "command/command_window.h"
-#include "command/dispatcher.h"
-#include "command/tokens.h"
 #include "db/design_files.h"
 #include "db/element_stream.h"
 #include "db/refusal_box.h"
 #include "interchange/conversion_log.h"
+#include "interchange/converter_frame.h"
 #include "interchange/gds_writer.h"
 #include "interchange/messages.h"
-#include "platform/paths.h"
-#include "platform/sjis.h"
 #include "shell/app_state.h"
 
 namespace lav::interchange {
 namespace {
-
-namespace fs = std::filesystem;
-
-void promptLine(AppState& app, const char* utf8) {
-  command::SetPrompt(app, sjis::fromUtf8(utf8));
-  command::RepaintInputLine(app);
-}
-
-gds::DateTime dateOf(const db::Stamp& s) {
-  return {s[0], s[1], s[2], s[3], s[4], s[5]};
-}
 
 // Writes the elements of one cell; false when its element stream is broken.
 struct CellWriter {
@@ -77,7 +61,8 @@ struct CellWriter {
         w.reflected = text.reflection != 0;
         w.magnification = text.magnification / 1e6;
         w.angle = text.angle / 1e6;
-        w.text({user(text.x), user(text.y)}, std::string_view(text.text).substr(0, 512), 2);
+        w.text({user(text.x), user(text.y)}, std::string_view(text.text).substr(0, db::kTextBytes),
+               2);
         break;
       }
       case db::ElementType::Rect:
@@ -103,32 +88,15 @@ struct CellWriter {
 
 }  // namespace
 
-std::string StreamOutputPath(std::string_view fileArgument, std::string_view designPath) {
-  return ReplaceExtension(fileArgument.empty() ? designPath : fileArgument, ".str");
-}
-
 StreamOutResult WriteStreamFile(AppState& app, std::string_view arguments,
                                 const StreamOutOptions& options) {
   auto& d = app.design;
-  const auto words = command::SplitWords(arguments);
-  const std::string path = StreamOutputPath(words.empty() ? std::string_view() : words[0], d.path);
-  int column = 0;
-  if (words.size() >= 2)
-    if (auto v = command::ScanInt(words[1])) column = static_cast<int>(*v);
-
-  if (paths::findCaseInsensitive(path) || fs::exists(path)) {
-    db::ShowRefusal(app, msg::kSameFileExists, path);
-    return StreamOutResult::Refused;
-  }
+  const auto out = ChooseOutputFile(app, arguments, ".str");
+  if (!out) return StreamOutResult::Refused;
+  const std::string& path = out->path;
   const long cadUnit = app.settings.dbPerUserUnit;
   const long gdsUnit = app.settings.gdsDbUnit;
-  if (cadUnit != gdsUnit) {
-    char text[300];
-    std::snprintf(text, sizeof text, sjis::fromUtf8(msg::kUnitsDiffer).c_str(), cadUnit, gdsUnit);
-    if (app.host.messageBox(text, sjis::fromUtf8(msg::kCaptionNotice), Icon::Information,
-                            Buttons::YesNo) != Answer::Yes)
-      return StreamOutResult::Refused;
-  }
+  if (!ConfirmUnits(app, cadUnit, gdsUnit)) return StreamOutResult::Refused;
   const std::string logPath = ReplaceExtension(path, ".txt");
   LogFile log;
   if (!log.create(logPath)) {
@@ -136,10 +104,7 @@ StreamOutResult WriteStreamFile(AppState& app, std::string_view arguments,
     return StreamOutResult::Refused;
   }
   const LocalTime t = app.host.now();
-  const gds::DateTime now = {
-      static_cast<std::int16_t>(t.year % 100), static_cast<std::int16_t>(t.month),
-      static_cast<std::int16_t>(t.day),        static_cast<std::int16_t>(t.hour),
-      static_cast<std::int16_t>(t.minute),     static_cast<std::int16_t>(t.second)};
+  const gds::DateTime now = ClockDate(t);
   gds::StreamWriter w;
   if (w.openLibrary(path, 1.0 / static_cast<double>(gdsUnit), now, options.sink) != 0) {
     db::ShowRefusal(app, msg::kCreateFailed, {}, path);
@@ -153,7 +118,7 @@ StreamOutResult WriteStreamFile(AppState& app, std::string_view arguments,
   log.print(" Stream file : %s\n\n", path.c_str());
   log.write(kLogDashes);
   log.write(kLogHeading);
-  promptLine(app, msg::kRunning);
+  ShowRunPrompt(app, msg::kRunning);
 
   const db::CurrentCell saved = d.current;
   CellWriter cells{app, w, static_cast<double>(cadUnit), {}};
@@ -165,8 +130,8 @@ StreamOutResult WriteStreamFile(AppState& app, std::string_view arguments,
     if (e.isFree()) break;
     if (e.isDeleted()) continue;
     const std::string name = e.nameText();
-    log.write(CellLogLine(name, dateOf(e.created), dateOf(e.modified)));
-    w.beginStructure(name, dateOf(e.created), dateOf(e.modified));
+    log.write(CellLogLine(name, e.created, e.modified));
+    w.beginStructure(name, e.created, e.modified);
     if (e.dataSize > 0) {
       const db::ReadEnd end = db::ReadElements(
           d.image, e,
@@ -189,10 +154,8 @@ StreamOutResult WriteStreamFile(AppState& app, std::string_view arguments,
   const bool complete = failedCell.empty() && !stopped;
   const bool closed = w.closeLibrary(complete);
   const bool ok = closed && complete;
-  promptLine(app, ok ? msg::kNormalEnd : msg::kErrorEnd);
-  log.write(ok ? kLogNormalEnd : kLogErrorEnd);
-  log.close();
-  SortLog(logPath, 8, 2, column);
+  ShowEndPrompt(app, ok);
+  EndLog(log, logPath, 8, out->column, ok);
   d.current = saved;
   if (!ok) {
     // A stream that is not the whole design never took the file's name.

@@ -24,9 +24,6 @@ struct StreamOutOptions {
   gds::ByteSink sink;  // receives the stream's bytes instead of the file (tests of failing disks)
 };
 
-// The stream file's path for the command's file argument (empty: the open design's path).
-std::string StreamOutputPath(std::string_view fileArgument, std::string_view designPath);
-
 // Command 118 with the words after the command word: [file [column]].
 StreamOutResult WriteStreamFile(AppState& app, std::string_view arguments,
                                 const StreamOutOptions& options = {});

@@ -2,25 +2,27 @@
 // where they are shown).
 #pragma once
 
+#include "db/messages.h"
+
 namespace lav::interchange::msg {
 
-inline constexpr const char* kSameFileExists = "同名のファイル %s が在ります。";
+using db::msg::kSameFileExists;
 inline constexpr const char* kUnitsDiffer =
     "データベースが違いますがこのまま実行しますか。\nCAD: %ld  GDSII: %ld ";
 inline constexpr const char* kCaptionNotice = "お知らせ";
 inline constexpr const char* kCreateFailed = "ファイルの作成に失敗しました。";
 inline constexpr const char* kFileNotCreatable = "ファイル %s を作成できません。";
-inline constexpr const char* kTooManyCells = "セルの数が多すぎてこれ以上作成することは出来ません。";
-inline constexpr const char* kNoMemoryForCell = "のデーターを読み込むメモリが不足しました";
+using db::msg::kTooManyCells;
+inline constexpr const char* kNoMemoryForCell = db::msg::kNoReadMemory;
 inline constexpr const char* kRunning = "実行中";
 inline constexpr const char* kNormalEnd = "----- nomal end -----";
 inline constexpr const char* kErrorEnd = "----- Error end -----";
-inline constexpr const char* kAbortion = "*** Abortion ***";
+using db::msg::kAbortion;
 inline constexpr const char* kStreamError = "ストリームファイルにエラー(%ld)-(%ld)があります。";
 inline constexpr const char* kOpenStreamTitle = "ストリームファイルを開く";
 inline constexpr const char* kStreamFilter = "Files(*.*)|*.*|Files(*.STR)|*.STR|";
-inline constexpr const char* kCaptionError = "Error";
-inline constexpr const char* kOutOfMemory = "メモリーが不足しました";
+using db::msg::kCaptionError;
+using db::msg::kOutOfMemory;
 
 // Our own texts for failures the converters report beyond the classic ones.
 inline constexpr const char* kWriteFailed =

@@ -10,6 +10,7 @@
 #include "command/line_editor.h"
 #include "db/cell_dialogs.h"
 #include "db/design_files.h"
+#include "db/messages.h"
 #include "interchange/tree_lines.h"
 #include "interchange/tree_messages.h"
 #include "interchange/tree_report.h"
@@ -24,9 +25,12 @@ constexpr std::int32_t kOpenCellCommand = 7;
 constexpr std::size_t kChooserLineBytes = 199;
 
 void box(AppState& app, const char* utf8, Icon icon, std::string_view arg = {}) {
-  if (icon == Icon::Exclamation) ++app.dispatch.errorsReported;
-  app.host.messageBox(db::FormatMessage(utf8, arg), sjis::fromUtf8(treemsg::kCaptionError), icon,
-                      Buttons::Ok);
+  // Only the exclamation boxes are refusals; the others tell what was done.
+  if (icon == Icon::Exclamation)
+    ShowRefusalBox(app.host, db::FormatMessage(utf8, arg), sjis::fromUtf8(treemsg::kCaptionError));
+  else
+    app.host.messageBox(db::FormatMessage(utf8, arg), sjis::fromUtf8(treemsg::kCaptionError), icon,
+                        Buttons::Ok);
 }
 
 // While a dialog of this program is up no second one starts.
@@ -79,7 +83,7 @@ TreeDialog::TreeDialog(AppState& app, int number)
     if (i >= 1 && tabColumn < line.size() && line[tabColumn] == ' ') line[tabColumn] = '\t';
     lines.push_back(std::move(line));
   }
-  lines.push_back(db::ListFrameLine("------ END ----", {}));
+  lines.push_back(db::ListFrameLine(db::msg::kListTrailer, {}));
 }
 
 void TreeDialog::selectLine(int index) {

@@ -2,11 +2,12 @@
 // shown or written).
 #pragma once
 
+#include "db/messages.h"
+
 namespace lav::interchange::treemsg {
 
-inline constexpr const char* kNoFileOrCell =
-    "ファイル又はセルは開かれていませんのでセル名の参照はできませんでした";
-inline constexpr const char* kSelectFirst = "選択してからボタンを押して下さい";
+inline constexpr const char* kNoFileOrCell = db::msg::kNoCellForCellNames;
+using db::msg::kSelectFirst;
 inline constexpr const char* kTitleTree = "セルの木構造";
 inline constexpr const char* kTitleChooser = "以前の木構造ファイルを選択";
 inline constexpr const char* kButtonOpenCell = "ｾﾙ ｵｰﾌﾟﾝ";
@@ -14,7 +15,7 @@ inline constexpr const char* kButtonOpenChild = "子ｾﾙ ｵｰﾌﾟﾝ";
 inline constexpr const char* kButtonChoose = "選択";
 inline constexpr const char* kButtonClose = "終了";
 inline constexpr const char* kRunning = "実行中";
-inline constexpr const char* kAbortion = "*** Abortion ***";
+using db::msg::kAbortion;
 inline constexpr const char* kCaptionError = "Error";
 
 // Our own texts for failures the classic program passed over in silence.

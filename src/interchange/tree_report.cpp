@@ -103,9 +103,7 @@ std::optional<int> freeReportNumber(int from) {
 }
 
 void showFailure(AppState& app, const char* utf8, std::string_view file = {}) {
-  ++app.dispatch.errorsReported;
-  app.host.messageBox(db::FormatMessage(utf8, file), sjis::fromUtf8(treemsg::kCaptionError),
-                      Icon::Exclamation, Buttons::Ok);
+  ShowRefusalBox(app.host, db::FormatMessage(utf8, file), sjis::fromUtf8(treemsg::kCaptionError));
 }
 
 // The settings and modes the run changes, put back however it ends.

@@ -135,8 +135,7 @@ void JoinWords(std::string& line) {
 
 std::optional<std::string> Preprocess(std::string_view text, SymbolTable& table, Host& host) {
   auto refuse = [&host]() -> std::optional<std::string> {
-    host.messageBox(sjis::fromUtf8(msg::kLineTooLong), sjis::fromUtf8(msg::kErrorCaption),
-                    Icon::Exclamation, Buttons::Ok);
+    ShowRefusalBox(host, sjis::fromUtf8(msg::kLineTooLong), sjis::fromUtf8(msg::kErrorCaption));
     return std::nullopt;
   };
   if (text.size() > kMaxExpandedLength) return refuse();

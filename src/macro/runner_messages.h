@@ -2,6 +2,8 @@
 // the transcript (sjis::fromUtf8). printf-style fields are filled in UTF-8 before conversion.
 #pragma once
 
+#include "db/messages.h"
+
 namespace lav::macro::runmsg {
 
 inline constexpr const char* kErrorCaption = "Error";
@@ -13,7 +15,7 @@ inline constexpr const char* kIdlePrompt = "? ";
 inline constexpr const char* kPromptMacroName = "Macro Name: ";
 
 // %s: the file name as the macro command formed it.
-inline constexpr const char* kCannotOpenFile = "ファイル %s を開くことが出来ませんでした。";
+using db::msg::kCannotOpenFile;
 
 // The runner's refusals; each stops the macro. %s is the macro file, %ld the line number.
 inline constexpr const char* kLineTooLong =

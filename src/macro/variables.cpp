@@ -15,8 +15,7 @@ std::string_view withoutAmp(std::string_view name) {
 }
 
 void refuse(Host& host, const char* utf8Text) {
-  host.messageBox(sjis::fromUtf8(utf8Text), sjis::fromUtf8(msg::kErrorCaption), Icon::Exclamation,
-                  Buttons::Ok);
+  ShowRefusalBox(host, sjis::fromUtf8(utf8Text), sjis::fromUtf8(msg::kErrorCaption));
 }
 
 }  // namespace

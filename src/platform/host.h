@@ -67,6 +67,10 @@ class Host {
  public:
   virtual ~Host() = default;
 
+  // Where the refusals shown through ShowRefusalBox are counted: the error count of the
+  // commands that the state using this host runs (the batch runner's exit status reads it).
+  long* errorCount = nullptr;
+
   // Task-modal message box. Text and caption are Shift-JIS.
   virtual Answer messageBox(std::string_view text, std::string_view caption, Icon icon,
                             Buttons buttons) = 0;
@@ -135,5 +139,13 @@ class Host {
     return nullptr;
   }
 };
+
+// The one way a refusal is shown: a box with the OK button (the exclamation icon unless the
+// message has its own), counted once as an error. Text and caption are Shift-JIS.
+inline void ShowRefusalBox(Host& host, std::string_view text, std::string_view caption,
+                           Icon icon = Icon::Exclamation) {
+  if (host.errorCount) ++*host.errorCount;
+  host.messageBox(text, caption, icon, Buttons::Ok);
+}
 
 }  // namespace lav

@@ -24,7 +24,11 @@
 namespace lav {
 
 struct AppState {
-  explicit AppState(Host& h) : host(h) {}
+  // The host counts this state's refusals (see ShowRefusalBox).
+  explicit AppState(Host& h) : host(h) { host.errorCount = &dispatch.errorsReported; }
+  ~AppState() {
+    if (host.errorCount == &dispatch.errorsReported) host.errorCount = nullptr;
+  }
   AppState(const AppState&) = delete;
   AppState& operator=(const AppState&) = delete;
 

@@ -129,7 +129,10 @@ std::vector<PixelSegment> RubberBand(const AppState& app) {
   const auto& temp = app.temp;
   const int type = app.settings.elementType;
   if (ptr.keyboardCursor != 1 || app.dispatch.current != kEntryCommand || temp.empty()) return {};
-  if (type == 3 ? temp.count != 1 : type != 4 && type != 5) return {};
+  if (type == db::ElementType::Rect
+          ? temp.count != 1
+          : type != db::ElementType::Polygon && type != db::ElementType::Line)
+    return {};
   const auto& v = app.display.view;
   const double dbu = app.settings.dbPerUserUnit > 0 ? app.settings.dbPerUserUnit : 1;
   // Far outside the window the pixels are pulled in, so that the device never overflows.
@@ -139,7 +142,7 @@ std::vector<PixelSegment> RubberBand(const AppState& app) {
   const UserPoint to = PointerPoint(app, ptr.pixelX, ptr.pixelY);
   const int x0 = px(last.x), y0 = py(last.y), x1 = px(to.x), y1 = py(to.y);
   if (x0 == x1 && y0 == y1) return {};
-  if (type != 3) return {{x0, y0, x1, y1}};
+  if (type != db::ElementType::Rect) return {{x0, y0, x1, y1}};
   return {{x0, y0, x1, y0}, {x1, y0, x1, y1}, {x1, y1, x0, y1}, {x0, y1, x0, y0}};
 }
 

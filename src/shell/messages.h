@@ -2,6 +2,8 @@
 // Shift-JIS where they enter the settings file, a buffer or a message box.
 #pragma once
 
+#include "db/messages.h"
+
 namespace lav::shell::msg {
 
 inline constexpr const char* kSectionStart = "起動状態";
@@ -20,10 +22,10 @@ inline constexpr const char* kSectionToolbar = "Toolbar";
 inline constexpr const char* kAlreadyRunning = "すでに起動されています";
 inline constexpr const char* kProgramCaption = "Lavinor";
 // A file the program cannot run without is missing; %s is its full path.
-inline constexpr const char* kRequiredFileMissing = "ファイル %s を開くことが出来ませんでした。";
-inline constexpr const char* kRedrawingPrompt = "再描画中";
+inline constexpr const char* kRequiredFileMissing = db::msg::kCannotOpenFile;
+inline constexpr const char* kRedrawingPrompt = db::msg::kRedrawing;
 // PAINTDAT.DAT beside the program cannot be written; %s is its full path.
-inline constexpr const char* kPaintFileFailed = "ファイル %s を開くことが出来ませんでした。";
+inline constexpr const char* kPaintFileFailed = db::msg::kCannotOpenFile;
 inline constexpr const char* kPaintPrompt = "Pn: ";
 
 inline constexpr const char* kFontFileName = "MOJIDATA.DAT";

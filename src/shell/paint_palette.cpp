@@ -6,6 +6,7 @@
 #include "command/user_value.h"
 #include "command/value_parser.h"
 #include "db/design_files.h"
+#include "db/messages.h"
 #include "display/paint_marks.h"
 #include "display/redraw.h"
 #include "platform/null_surface.h"
@@ -103,7 +104,7 @@ void StartPaint(AppState& app, std::string_view line) {
   const auto n = command::ScanInt(words[1]);
   if (!n) {
     ++app.dispatch.errorsReported;
-    command::PrintLine(app, "***ERROR***", command::kPrintMessage);
+    command::PrintLine(app, db::msg::kErrorLine, command::kPrintMessage);
     command::EndCommand(app);
     return;
   }

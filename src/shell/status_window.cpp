@@ -115,8 +115,12 @@ std::vector<StatusText> StatusTexts(const AppState& app, const StatusLayout& s,
   };
 
   // 1. The element detail's label, where the window is tall enough.
-  const bool detail = s.showsDetail() && (type == 0 || type == 1 || type == 5);
-  if (detail) label(kStatusDetail, s.elementLabelX, h - 2 * L, type == 5 ? lab.width : lab.name);
+  const bool detail =
+      s.showsDetail() && (type == db::ElementType::ACell || type == db::ElementType::SCell ||
+                          type == db::ElementType::Line);
+  if (detail)
+    label(kStatusDetail, s.elementLabelX, h - 2 * L,
+          type == db::ElementType::Line ? lab.width : lab.name);
 
   // 2. The labels.
   label(kStatusCell, 0, row, lab.cell);
@@ -128,7 +132,7 @@ std::vector<StatusText> StatusTexts(const AppState& app, const StatusLayout& s,
   label(kStatusLayerLists, s.layerListsX, L - 1, lab.selected);
 
   // 3. The element detail's value, in red.
-  if (detail && type == 5)
+  if (detail && type == db::ElementType::Line)
     value(kStatusDetail, s.elementValueX + L + 10, h - 2 * L,
           command::FormatUserValue(set.width / dbu, set.dbPerUserUnit), kDetailColour);
   else if (detail)
@@ -138,7 +142,8 @@ std::vector<StatusText> StatusTexts(const AppState& app, const StatusLayout& s,
   value(kStatusCell, s.cellValueX, row, app.design.current.name, fore);
   value(kStatusLayer, s.layerValueX, row, integer(set.layer), layerColour(set.layer));
   value(kStatusElement, s.elementValueX, row,
-        type == 5 ? integer(type) + "." + integer(set.lineTipType) : integer(type),
+        type == db::ElementType::Line ? integer(type) + "." + integer(set.lineTipType)
+                                      : integer(type),
         layerColour(display::kHighlightLayer));
 
   // 7. The pointer, each coordinate right-aligned at its edge.

@@ -64,10 +64,18 @@ TEST_F(Batch, RefusalsAndUnbuiltCommandsMakeTheRunFail) {
       {"NEW a\nMKCELL A\nMKCELL A\nCLOSE 0\n", "同名のセルが在りますので出来ません。"},
       {"OPEN nosuch\n", "nosuch"},
       {"NEW a\nMKCELL A\nXY 99999999999 0 5 5 0 5\nOUTPUT\nCLOSE 0\n", "入力値が範囲外です。"},
+      {"9999999999999999999999999999999999999999999999999"
+       "99999999999999999999999999999999999999999999999999\n",  // beyond the 91-byte input line
+       "入力行に入りきりません。"},
+      {"NEW a\nMKCELL A\nGDSOUT a.str\nGDSOUT a.str\nCLOSE 0\n", "同名のファイル"},
+      {"GDSIN nosuch.str\n", "nosuch.str"},
+      {"DXFIN nosuch\n", "nosuch.DXF"},
   };
   for (const auto& c : cases) {
     const RunResult r = run(c.lines);
     EXPECT_EQ(r.status, 1) << c.lines << r.out << r.err;
+    // One refusal is one error, whichever path showed it.
+    EXPECT_NE(r.err.find(", 1 error(s)\n"), std::string::npos) << c.lines << r.err;
     EXPECT_NE((r.err + r.out).find(c.onStderrOrOut), std::string::npos) << c.lines << "\n--- out\n"
                                                                         << r.out << "--- err\n"
                                                                         << r.err;
