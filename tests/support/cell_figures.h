@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "db/element_stream.h"
-#include "platform/byte_io.h"
+#include "db/record_codec.h"
 #include "shell/app_state.h"
 
 namespace lav::testing {
@@ -26,11 +26,13 @@ inline std::vector<StoredFigure> StoredFigures(const AppState& app, bool withDel
     const bool polygon = r.kind() == db::ElementType::Polygon;
     if ((!polygon && r.kind() != db::ElementType::Line) || (r.deleted() && !withDeleted))
       return true;
-    const std::uint8_t* b = r.bytes.data();
-    StoredFigure f{polygon ? 4 : 5, r.deleted(), le::getI16(b + 2), {}};
-    const std::size_t first = polygon ? 6 : 12;
-    for (int i = 0, n = le::getI16(b + (polygon ? 4 : 10)); i < n; ++i)
-      f.vertices.push_back({le::getI32(b + first + 8 * i), le::getI32(b + first + 8 * i + 4)});
+    db::AreaRecord area;
+    db::LineRecord line;
+    const bool read = polygon ? db::DecodeArea(r.bytes, area) : db::DecodeLine(r.bytes, line);
+    if (!read) return true;
+    StoredFigure f{polygon ? 4 : 5, r.deleted(), polygon ? area.layer : line.layer, {}};
+    for (const db::Vertex& v : polygon ? area.vertices : line.vertices)
+      f.vertices.push_back({v.x, v.y});
     out.push_back(std::move(f));
     return true;
   });

@@ -20,7 +20,9 @@ inline std::string ReadFile(const std::filesystem::path& p) {
   return s.str();
 }
 
+// Writes the bytes as they are, making the folders on the way.
 inline void WriteFile(const std::filesystem::path& p, const std::string& bytes) {
+  if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
   std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
 }
 

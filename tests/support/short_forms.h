@@ -1,5 +1,5 @@
-// Short forms that keep test tables to one row a case: point lists written as text, whole files,
-// a scratch folder per test, and the checks of printed lines and message boxes.
+// Short forms that keep test tables to one row a case: point lists written as text, a scratch
+// folder per test, and the checks of printed lines and message boxes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/scripted_host.h"
+#include "support/files.h"
 
 namespace lav::testing {
 
@@ -46,39 +47,14 @@ inline std::vector<std::string> Split(std::string_view text, char sep = '|') {
   }
 }
 
-inline std::string ReadFile(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-// Writes the bytes as they are, making the folders on the way.
-inline void WriteFile(const std::filesystem::path& p, const std::string& bytes) {
-  if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
-  std::ofstream(p, std::ios::binary) << bytes;
-}
-
 // A fresh folder named after the running test, the current directory while it lives.
 class ScratchFolder {
  public:
-  ScratchFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = std::filesystem::temp_directory_path() /
-          ("lavinor-t-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" +
-           info->name());
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    old = std::filesystem::current_path();
-    std::filesystem::current_path(dir);
-  }
-  ~ScratchFolder() {
-    std::filesystem::current_path(old);
-    std::filesystem::remove_all(dir);
-  }
+  ScratchFolder() : dir(EnterTestFolder("t", old) / "work") {}
+  ~ScratchFolder() { LeaveTestFolder(dir.parent_path(), old); }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
-  std::filesystem::path dir, old;
+  std::filesystem::path old, dir;
 };
 
 inline bool Contains(const std::vector<std::string>& lines, std::string_view line) {
