@@ -96,6 +96,21 @@ bool unclosedFull(const TempLayer& temp, std::int16_t type) {
 
 }  // namespace
 
+Placement PlacementAt(const ElementSettings& s, Vertex at) {
+  Placement p;
+  p.cellName = CutCellName(s.cellName);
+  p.reflection = s.reflection;
+  p.magnification = s.magnification;
+  p.angle = s.angle;
+  p.x = at.x;
+  p.y = at.y;
+  p.columns = s.columns;
+  p.rows = s.rows;
+  p.pitchX = s.pitchX;
+  p.pitchY = s.pitchY;
+  return p;
+}
+
 const char* OutputMessage(OutputStatus status) {
   switch (status) {
     case OutputStatus::NoDestination:
@@ -159,17 +174,7 @@ OutputResult OutputTempLayer(DesignState& design, TempLayer& temp, const Element
       if (CutCellName(s.cellName).empty()) return result;
       const bool array = type == ElementType::ACell;
       for (const auto& p : v) {
-        Placement pl;
-        pl.cellName = CutCellName(s.cellName);
-        pl.reflection = s.reflection;
-        pl.magnification = s.magnification;
-        pl.angle = s.angle;
-        pl.x = p.x;
-        pl.y = p.y;
-        pl.columns = s.columns;
-        pl.rows = s.rows;
-        pl.pitchX = s.pitchX;
-        pl.pitchY = s.pitchY;
+        const Placement pl = PlacementAt(s, p);
         bool found = false;
         const Box ext = placementExtent(design.image, s, array, p, found);
         const auto bytes = array ? EncodeArray(pl) : EncodeSingle(pl);

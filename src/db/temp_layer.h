@@ -70,6 +70,8 @@ struct ElementSettings {
 };
 
 ElementSettings ElementSettingsOf(const Settings& s);
+// The placement that output writes for the placed cell at one point.
+Placement PlacementAt(const ElementSettings& s, Vertex at);
 
 // --- entering points ---
 

@@ -51,15 +51,7 @@ void diamond(AppState& app, Surface& s, const db::Vertex& p, int h) {
 void drawPlacements(DrawContext& ctx, const std::vector<db::Vertex>& v) {
   const Settings& st = ctx.app.settings;
   if (st.cellName.empty()) return;
-  db::Placement p;
-  p.cellName = st.cellName;
-  p.reflection = static_cast<std::int16_t>(st.reflection == 1 ? 1 : 0);
-  p.magnification = static_cast<std::uint32_t>(st.magnification);
-  p.angle = static_cast<std::uint32_t>(st.angle);
-  p.columns = st.columns;
-  p.rows = st.rows;
-  p.pitchX = st.pitchX;
-  p.pitchY = st.pitchY;
+  db::Placement p = db::PlacementAt(db::ElementSettingsOf(st), {});
   ctx.highlight = true;
   for (const auto& pt : v) {
     p.x = pt.x;
