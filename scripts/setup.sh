@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
   libfreetype-dev fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth openbox imagemagick poppler-utils
-  klayout python3-ezdxf python3-gdspy
+  klayout python3-ezdxf python3-gdspy gcovr
 )
 missing=()
 for p in "${packages[@]}"; do
