@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "command/value_parser.h"
+#include "console/value_parser.h"
+#include "macro/preprocess.h"
 #include "macro/variables.h"
 #include "platform/scripted_host.h"
 

@@ -13,7 +13,7 @@
 #include "db/design_files.h"
 #include "db/element_stream.h"
 #include "platform/scripted_host.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace {
 

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "command/view_commands.h"
 #include "db/cell_directory.h"
 #include "db/element_stream.h"
 #include "display/redraw.h"
-#include "display/view_commands.h"
 #include "platform/scripted_host.h"
 #include "qt/qt_surface.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace {
 

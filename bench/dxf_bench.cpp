@@ -9,7 +9,7 @@
 #include "interchange/dxf_reader.h"
 #include "interchange/dxf_writer.h"
 #include "platform/scripted_host.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace {
 

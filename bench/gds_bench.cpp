@@ -19,7 +19,7 @@
 #include "interchange/gds_input.h"
 #include "interchange/gds_output.h"
 #include "platform/scripted_host.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <fstream>
 #include <string>
 
-#include "command/command_file.h"
-#include "command/command_window.h"
-#include "macro/macro_runner.h"
+#include "command/macro_runner.h"
+#include "console/command_file.h"
+#include "console/command_window.h"
 #include "platform/scripted_host.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace {
 

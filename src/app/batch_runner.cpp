@@ -7,15 +7,15 @@
 #include <string>
 #include <utility>
 
-#include "app/stop_signals.h"
 #include "app/batch_host.h"
-#include "command/command_window.h"
+#include "app/stop_signals.h"
 #include "command/dispatcher.h"
 #include "command/handlers.h"
+#include "command/macro_runner.h"
+#include "console/command_window.h"
 #include "db/design_files.h"
-#include "macro/macro_runner.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::app {
 namespace {

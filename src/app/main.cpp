@@ -13,14 +13,14 @@
 #include "app/batch_host.h"
 #include "app/batch_runner.h"
 #include "app/stop_signals.h"
-#include "command/command_file.h"
-#include "command/command_window.h"
+#include "console/command_file.h"
+#include "console/command_window.h"
 #include "db/safe_write.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
 #include "qt/main_windows.h"
-#include "shell/app_state.h"
 #include "shell/startup.h"
+#include "state/app_state.h"
 
 namespace {
 

@@ -3,12 +3,13 @@
 #include <fstream>
 #include <iterator>
 
-#include "command/command_file.h"
-#include "command/command_window.h"
-#include "command/window_messages.h"
+#include "command/window_input.h"
+#include "console/command_file.h"
+#include "console/command_window.h"
+#include "console/window_messages.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::command {
 namespace {

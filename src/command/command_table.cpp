@@ -2,21 +2,21 @@
 
 #include <array>
 
-#include "command/dispatch_state.h"
+#include "command/dxf_commands.h"
 #include "command/entry_commands.h"
+#include "command/gds_commands.h"
 #include "command/geometry_commands.h"
 #include "command/handlers.h"
+#include "command/layer_dialogs.h"
+#include "command/macro_runner.h"
 #include "command/merge_join_commands.h"
+#include "command/paint_palette.h"
 #include "command/print_commands.h"
-#include "display/layer_dialogs.h"
-#include "display/view_commands.h"
-#include "font/vector_text.h"
-#include "interchange/dxf_commands.h"
-#include "interchange/gds_commands.h"
-#include "interchange/tree_commands.h"
-#include "macro/macro_runner.h"
-#include "shell/paint_palette.h"
-#include "shell/toolbar.h"
+#include "command/toolbar.h"
+#include "command/tree_commands.h"
+#include "command/vector_text.h"
+#include "command/view_commands.h"
+#include "console/dispatch_state.h"
 
 namespace lav::command {
 namespace {

@@ -2,19 +2,19 @@
 // the text of new texts, the placed cell's name and the command list.
 #include <string>
 
+#include "command/cell_dialogs.h"
 #include "command/command_list_dialog.h"
-#include "command/command_window.h"
 #include "command/dispatcher.h"
 #include "command/entry_commands.h"
 #include "command/handlers.h"
 #include "command/text_dialogs.h"
-#include "command/tokens.h"
-#include "db/cell_dialogs.h"
+#include "console/command_window.h"
+#include "console/tokens.h"
 #include "db/layer_names.h"
 #include "db/messages.h"
 #include "db/record_codec.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::command {
 namespace {

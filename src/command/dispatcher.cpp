@@ -4,29 +4,26 @@
 #include <string>
 #include <vector>
 
-#include "command/command_file.h"
 #include "command/command_table.h"
-#include "command/command_window.h"
-#include "command/tokens.h"
-#include "command/user_value.h"
-#include "command/value_parser.h"
+#include "command/macro_runner.h"
+#include "command/paint_palette.h"
+#include "command/view_commands.h"
+#include "console/command_file.h"
+#include "console/command_window.h"
+#include "console/tokens.h"
+#include "console/user_value.h"
+#include "console/value_parser.h"
 #include "db/entry_messages.h"
 #include "db/messages.h"
-#include "display/view_commands.h"
-#include "macro/macro_runner.h"
 #include "macro/preprocess.h"
 #include "macro/runner_messages.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
-#include "shell/graphics_pointer.h"
-#include "shell/paint_palette.h"
+#include "state/app_state.h"
+#include "state/pointer_modes.h"
 
 namespace lav::command {
 namespace {
-
-constexpr std::string_view kIdlePrompt = "? ";
-constexpr std::size_t kPromptLimit = 40;
 
 bool isCommentOrEmpty(std::string_view line) {
   auto words = SplitWords(line);
@@ -34,44 +31,6 @@ bool isCommentOrEmpty(std::string_view line) {
 }
 
 }  // namespace
-
-void ShowError(AppState& app, std::string_view text, std::string_view caption) {
-  ShowRefusalBox(app.host, text, caption);
-}
-
-void PrintMessageLine(AppState& app, std::string_view utf8Text) {
-  PrintLine(app, sjis::fromUtf8(utf8Text), 1);
-}
-
-void SetPrompt(AppState& app, std::string_view prompt) {
-  app.window.prompt = std::string(sjis::cutAt(prompt, kPromptLimit));
-}
-
-void SetStepPrompt(AppState& app, std::string_view label, std::int32_t step) {
-  std::string p(label);
-  p += ": ";
-  SetPrompt(app, p);
-  app.dispatch.current = step;
-  // A new step measures relative input from its own first point.
-  app.dispatch.originX = 0;
-  app.dispatch.originY = 0;
-  app.host.invalidate(Window::Status);
-}
-
-void EndCommand(AppState& app) {
-  auto& d = app.dispatch;
-  d.busy = false;
-  d.current = kIdle;
-  app.window.input.clear();
-  app.window.caret = 0;
-  SetPrompt(app, kIdlePrompt);
-  PrintLine(app, {}, 0);
-  app.host.invalidate(Window::Status);
-}
-
-void CancelPick(AppState& app) {
-  app.dispatch.pickMode = 0;
-}
 
 std::int32_t LookUpCommand(AppState& app, std::string& line) {
   const bool assignment = line.find('=') != std::string::npos;
@@ -98,8 +57,8 @@ std::int32_t LookUpCommand(AppState& app, std::string& line) {
   }
   std::vector<double> values;
   // A line that was not expanded yet (an assignment) is expanded by the parse, which assigns.
-  int count =
-      expanded ? ParseNumbers(line, values) : ParseValues(line, values, app.symbols, app.host);
+  int count = expanded ? ParseNumbers(line, values)
+                       : macro::ParseValues(line, values, app.symbols, app.host);
   if (count < 0) values.clear();
   if (count >= 1 || assignment) {
     PrintLine(app, FormatCalculatorLine(values), 1);
@@ -249,7 +208,7 @@ void AbortCommand(AppState& app) {
   d.current = kIdle;
   app.window.input.clear();
   app.window.caret = 0;
-  SetPrompt(app, kIdlePrompt);
+  SetPrompt(app, winmsg::kIdlePrompt);
   if (macro::StopMacro(app)) {
     PrintLine(app, macro::runmsg::kBreakMacro, 0);
   } else {

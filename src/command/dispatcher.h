@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "console/command_steps.h"
+
 namespace lav {
 struct AppState;
 }
@@ -31,25 +33,7 @@ void StartCommand(AppState& app, std::string_view line);
 // Next step of the waiting command with the answer typed at its prompt.
 void ContinueCommand(AppState& app, std::string_view answer);
 
-// Back to idle: prompt "? ", empty input, a new output line.
-void EndCommand(AppState& app);
-
-// The waiting command's prompt, at most 40 bytes (Shift-JIS).
-void SetPrompt(AppState& app, std::string_view prompt);
-
-// Prompt "label: " for the step number step, which becomes the current command.
-void SetStepPrompt(AppState& app, std::string_view label, std::int32_t step);
-
 // Restarts the point command that a view command interrupted.
 void ResumeInterruptedCommand(AppState& app);
-
-// Forgets a highlighted pick.
-void CancelPick(AppState& app);
-
-// Shows a refusal box (exclamation icon, task-modal) and counts it as an error of the run.
-void ShowError(AppState& app, std::string_view sjisText, std::string_view sjisCaption);
-
-// Prints a line of the program's own text (UTF-8 literal) as an output line.
-void PrintMessageLine(AppState& app, std::string_view utf8Text);
 
 }  // namespace lav::command

@@ -8,21 +8,22 @@
 #include <string>
 #include <vector>
 
-#include "command/command_file.h"
-#include "command/command_window.h"
 #include "command/dispatcher.h"
-#include "command/tokens.h"
-#include "command/user_value.h"
-#include "command/value_parser.h"
+#include "console/command_file.h"
+#include "console/command_window.h"
+#include "console/tokens.h"
+#include "console/user_value.h"
+#include "console/value_parser.h"
 #include "db/entry_messages.h"
 #include "db/figure_edits.h"
 #include "db/figure_pick_back.h"
 #include "db/messages.h"
 #include "geometry/figure_transform.h"
 #include "geometry/selection.h"
+#include "macro/preprocess.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
-#include "shell/graphics_pointer.h"
+#include "state/app_state.h"
+#include "state/pointer_modes.h"
 
 namespace lav::command {
 namespace {
@@ -243,7 +244,7 @@ void StartEnterPoints(AppState& app, std::string_view line) {
   auto& d = app.dispatch;
   if (!SplitWords(args).empty()) {
     std::vector<double> v;
-    const int n = ParseValues(args, v, app.symbols, app.host);
+    const int n = macro::ParseValues(args, v, app.symbols, app.host);
     if (n <= 0 || n % 2 != 0) {
       printError(app);
       return EndCommand(app);
@@ -282,7 +283,7 @@ void ContinueEnterPoints(AppState& app, std::string_view answer) {
     return promptNextPoint(app);
   }
   std::vector<double> v;
-  const int n = ParseValues(answer, v, app.symbols, app.host);
+  const int n = macro::ParseValues(answer, v, app.symbols, app.host);
   if (n <= 0 || n % 2 != 0) {
     printError(app);
     return promptNextPoint(app);
@@ -346,7 +347,7 @@ namespace {
 
 // Runs the pick at the answer's point; false when the answer is not a point.
 bool pickInCell(AppState& app, std::string_view answer, int onlyType) {
-  auto pt = IsPointAnswer(answer, app.symbols, app.host);
+  auto pt = macro::IsPointAnswer(answer, app.symbols, app.host);
   if (!pt) return false;
   geometry::PreparePick(app.pick, pt->x, pt->y, unitOf(app), app.display.view.scale);
   if (app.design.hasCell()) {
@@ -445,7 +446,7 @@ namespace {
 
 // The nearest edge or vertex of the layer's figure to the answer's point.
 bool pickInFigure(AppState& app, std::string_view answer, geometry::PickState& pick) {
-  auto pt = IsPointAnswer(answer, app.symbols, app.host);
+  auto pt = macro::IsPointAnswer(answer, app.symbols, app.host);
   if (!pt) return false;
   geometry::PreparePick(pick, pt->x, pt->y, unitOf(app), app.display.view.scale);
   auto v = db::TempToDb(app.temp, unitOf(app));
@@ -490,7 +491,7 @@ void ContinueMoveEdge(AppState& app, std::string_view answer) {
     invalidateGraphics(app);
     return askStep(app, "To", 597);
   }
-  auto pt = IsPointAnswer(answer, app.symbols, app.host);
+  auto pt = macro::IsPointAnswer(answer, app.symbols, app.host);
   if (pt) {
     geometry::Figure f;
     f.points.assign(app.temp.used().begin(), app.temp.used().end());
@@ -541,7 +542,7 @@ void ContinueMoveVertex(AppState& app, std::string_view answer) {
     invalidateGraphics(app);
     return EndCommand(app);
   }
-  auto pt = IsPointAnswer(answer, app.symbols, app.host);
+  auto pt = macro::IsPointAnswer(answer, app.symbols, app.host);
   if (pt) {
     const auto v = app.pick.nearEnd;
     db::MoveVertices(app.temp, app.pick.editMode, v, pt->x - v.x / double(unit),
@@ -587,7 +588,8 @@ void StartListPoints(AppState& app, std::string_view line) {
     args.erase(0, 1);
   }
   std::vector<double> v;
-  const int n = SplitWords(args).empty() ? 0 : ParseValues(args, v, app.symbols, app.host, 2);
+  const int n =
+      SplitWords(args).empty() ? 0 : macro::ParseValues(args, v, app.symbols, app.host, 2);
   if (n < 0) {
     printError(app);
     return EndCommand(app);

@@ -2,18 +2,18 @@
 #include <optional>
 #include <string>
 
-#include "command/command_file.h"
-#include "command/command_window.h"
+#include "command/cell_dialogs.h"
 #include "command/dispatcher.h"
 #include "command/entry_commands.h"
 #include "command/handlers.h"
-#include "command/tokens.h"
+#include "console/command_file.h"
+#include "console/command_window.h"
+#include "console/tokens.h"
 #include "db/cell_commands.h"
-#include "db/cell_dialogs.h"
 #include "db/design_files.h"
 #include "db/messages.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::command {
 namespace {
@@ -104,6 +104,11 @@ bool cellCommandNeedsFile(AppState& app) {
 
 namespace {
 
+// An opened cell shows every element type again.
+void openCell(AppState& app, std::string_view arguments, bool& needsName) {
+  if (db::OpenCell(app, arguments, needsName)) app.display.elementTypeMask = 0xFFFF;
+}
+
 // A first word that scans as 0 or 1 is kept as the resume marker; any other word makes it 0.
 void storeOpenCellMarker(AppState& app, std::string_view arguments) {
   auto words = SplitWords(arguments);
@@ -119,7 +124,7 @@ void StartOpenCell(AppState& app, std::string_view line) {
   const std::string_view args = RestAfterFirstWord(line);
   storeOpenCellMarker(app, args);
   bool needsName = false;
-  db::OpenCell(app, args, needsName);
+  openCell(app, args, needsName);
   if (needsName) return askFor(app, db::msg::kPromptCellName);
   EndCommand(app);
 }
@@ -129,7 +134,7 @@ void ContinueOpenCell(AppState& app, std::string_view answer) {
   std::string args(answer);
   if (app.dispatch.resumeMarker == 1) args = "1 " + args;
   bool needsName = false;
-  db::OpenCell(app, args, needsName);
+  openCell(app, args, needsName);
   storeOpenCellMarker(app, args);
   EndCommand(app);
 }

@@ -5,17 +5,18 @@
 #include <string>
 #include <vector>
 
-#include "command/command_window.h"
 #include "command/dispatcher.h"
-#include "command/tokens.h"
-#include "command/value_parser.h"
+#include "console/command_window.h"
+#include "console/tokens.h"
+#include "console/value_parser.h"
 #include "db/entry_messages.h"
 #include "db/messages.h"
 #include "db/rounding.h"
 #include "geometry/arc_polygon.h"
 #include "geometry/figure_transform.h"
+#include "macro/preprocess.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::command {
 namespace {
@@ -33,7 +34,7 @@ void printFailure(AppState& app, const char* text) {
 // The answer's values; an empty vector when it does not read as numbers.
 std::vector<double> valuesOf(AppState& app, std::string_view answer) {
   std::vector<double> v;
-  if (ParseValues(answer, v, app.symbols, app.host, 3) == kParseError) v.clear();
+  if (macro::ParseValues(answer, v, app.symbols, app.host, 3) == kParseError) v.clear();
   return v;
 }
 
@@ -237,7 +238,7 @@ void ContinueArcSettings(AppState& app, std::string_view answer) {
   auto words = SplitWords(answer);
   if (!words.empty()) {
     std::vector<double> v;
-    if (ParseValues(answer, v, app.symbols, app.host, 1) != 1) {
+    if (macro::ParseValues(answer, v, app.symbols, app.host, 1) != 1) {
       printFailure(app, db::msg::kErrorLine);
       return EndCommand(app);
     }

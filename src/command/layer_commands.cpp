@@ -3,13 +3,13 @@
 #include <array>
 #include <vector>
 
-#include "command/tokens.h"
+#include "console/tokens.h"
 
 namespace lav::command {
 namespace {
 
 // Colour index set by commands 43..56, in command order.
-constexpr std::array<std::uint8_t, 14> kColourOfCommand = {4, 6, 3, 1, 5, 2, 0,
+constexpr std::array<std::uint8_t, 14> kColourOfCommand = {4,  6,  3,  1, 5,  2, 0,
                                                            11, 13, 10, 8, 12, 9, 7};
 
 // The numbers at the start of the argument words, up to the first word that is not a number.
@@ -23,7 +23,9 @@ std::vector<long> leadingNumbers(std::string_view arguments) {
   return numbers;
 }
 
-bool inRange(long layer) { return layer >= 0 && layer < kLayerCount; }
+bool inRange(long layer) {
+  return layer >= 0 && layer < kLayerCount;
+}
 
 // The layers a plain list names: all layers when the list is empty.
 std::array<bool, kLayerCount> listedLayers(const std::vector<long>& numbers) {

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "command/command_window.h"
 #include "command/dispatcher.h"
 #include "command/entry_commands.h"
-#include "command/tokens.h"
-#include "command/value_parser.h"
+#include "console/command_window.h"
+#include "console/tokens.h"
+#include "console/value_parser.h"
 #include "db/design_image.h"
 #include "db/entry_messages.h"
 #include "db/line_outline.h"
@@ -21,8 +21,9 @@
 #include "geometry/figure_merge.h"
 #include "geometry/messages.h"
 #include "geometry/selection.h"
+#include "macro/preprocess.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::command {
 namespace {
@@ -98,7 +99,7 @@ std::vector<db::Vertex> outlineOf(std::vector<db::Vertex> v, int type, std::int3
 
 // Runs the pick at the answer's point in the current cell; the best figure, if any.
 std::optional<PickedFigure> pickSecond(AppState& app, std::string_view answer) {
-  auto pt = IsPointAnswer(answer, app.symbols, app.host);
+  auto pt = macro::IsPointAnswer(answer, app.symbols, app.host);
   if (!pt || !app.design.hasCell()) return std::nullopt;
   geometry::PreparePick(app.pick, pt->x, pt->y, app.settings.dbPerUserUnit, app.display.view.scale);
   app.continueFlag = true;

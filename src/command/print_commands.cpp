@@ -1,13 +1,13 @@
 #include "command/print_commands.h"
 
 #include "command/dispatcher.h"
-#include "command/tokens.h"
+#include "console/tokens.h"
 #include "db/design_files.h"
 #include "display/bitmap_export.h"
 #include "display/print_messages.h"
 #include "display/print_view.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::command {
 

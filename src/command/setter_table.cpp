@@ -1,8 +1,8 @@
 // The setter rows: command, setting, accepted values, storage, refusal and prompt.
 #include <array>
 
-#include "command/setter_messages.h"
 #include "command/setters.h"
+#include "console/setter_messages.h"
 
 namespace lav::command {
 namespace {

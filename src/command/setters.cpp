@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "command/dispatcher.h"
-#include "command/setter_messages.h"
-#include "command/user_value.h"
-#include "command/value_parser.h"
+#include "console/setter_messages.h"
+#include "console/user_value.h"
+#include "console/value_parser.h"
 #include "db/record_codec.h"
 #include "db/rounding.h"
+#include "macro/preprocess.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::command {
 namespace {
@@ -155,7 +156,8 @@ SetterOutcome ApplySetter(AppState& app, std::int32_t command, std::string_view 
   if (!row) return SetterOutcome::NotASetter;
   if (onlySeparators(answer)) return SetterOutcome::Empty;
   std::vector<double> values;
-  if (ParseValues(answer, values, app.symbols, app.host, 1) != 1) return SetterOutcome::Unreadable;
+  if (macro::ParseValues(answer, values, app.symbols, app.host, 1) != 1)
+    return SetterOutcome::Unreadable;
   if (auto r = StoreSetterValue(app.settings, *row, values[0])) {
     showRefusal(app, *r);
     return SetterOutcome::Refused;
@@ -190,7 +192,8 @@ std::string SetterPrompt(const Settings& settings, std::int32_t command) {
 SetterOutcome SetOrigin(AppState& app, std::string_view answer) {
   if (onlySeparators(answer)) return SetterOutcome::Empty;
   std::vector<double> values;
-  if (ParseValues(answer, values, app.symbols, app.host, 2) != 2) return SetterOutcome::Unreadable;
+  if (macro::ParseValues(answer, values, app.symbols, app.host, 2) != 2)
+    return SetterOutcome::Unreadable;
   const std::int32_t unit = unitOf(app.settings);
   auto x = UserToDb(values[0], unit);
   auto y = UserToDb(values[1], unit);

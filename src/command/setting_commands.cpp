@@ -2,19 +2,20 @@
 #include <cstdio>
 #include <string>
 
-#include "command/command_window.h"
 #include "command/dispatcher.h"
 #include "command/entry_commands.h"
 #include "command/handlers.h"
 #include "command/layer_commands.h"
 #include "command/setters.h"
 #include "command/text_file_commands.h"
-#include "command/tokens.h"
-#include "command/user_value.h"
-#include "command/value_parser.h"
+#include "console/command_window.h"
+#include "console/tokens.h"
+#include "console/user_value.h"
+#include "console/value_parser.h"
 #include "db/rounding.h"
+#include "macro/preprocess.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::command {
 namespace {
@@ -129,7 +130,7 @@ void StartCoordinateMode(AppState& app, std::string_view line) {
 void ContinueCoordinateMode(AppState& app, std::string_view answer) {
   if (app.dispatch.current == 76 + kStepOffset) {  // the origin's two numbers
     std::vector<double> v;
-    if (ParseValues(answer, v, app.symbols, app.host, 2) == 2) {
+    if (macro::ParseValues(answer, v, app.symbols, app.host, 2) == 2) {
       auto x = UserToDb(v[0], app.settings.dbPerUserUnit);
       auto y = UserToDb(v[1], app.settings.dbPerUserUnit);
       if (x && y) {
@@ -179,7 +180,7 @@ std::string arrayPrompt(const AppState& app, int step) {
 // Stores one array value; false when it was refused (message shown).
 bool storeArrayValue(AppState& app, int step, std::string_view text) {
   std::vector<double> v;
-  if (ParseValues(text, v, app.symbols, app.host, 1) != 1) return true;  // unreadable: kept
+  if (macro::ParseValues(text, v, app.symbols, app.host, 1) != 1) return true;  // unreadable: kept
   auto& s = app.settings;
   if (step <= 1) {
     if (v[0] < 1 || v[0] > kMaxArrayCount) {

@@ -5,11 +5,11 @@
 #include <string>
 
 #include "command/dispatcher.h"
-#include "command/tokens.h"
+#include "console/tokens.h"
 #include "macro/preprocess.h"
 #include "macro/variables.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::command {
 namespace {

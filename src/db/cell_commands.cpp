@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "db/cell_directory.h"
+#include "db/core_state.h"
 #include "db/design_files.h"
 #include "db/design_header.h"
 #include "db/element_stream.h"
@@ -10,7 +11,6 @@
 #include "db/refusal_box.h"
 #include "platform/byte_io.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
 
 namespace lav::db {
 namespace {
@@ -30,7 +30,7 @@ std::vector<std::string_view> words(std::string_view s) {
 
 }  // namespace
 
-bool CreateCell(AppState& app, std::string_view nameText) {
+bool CreateCell(CoreState& app, std::string_view nameText) {
   auto& d = app.design;
   if (!d.isOpen()) {
     ShowRefusal(app, msg::kNotOpenYet);
@@ -64,7 +64,7 @@ bool CreateCell(AppState& app, std::string_view nameText) {
   return true;
 }
 
-bool OpenCell(AppState& app, std::string_view arguments, bool& needsName) {
+bool OpenCell(CoreState& app, std::string_view arguments, bool& needsName) {
   auto& d = app.design;
   needsName = false;
   // The dispatcher shows the no-design message with the command's name before calling.
@@ -108,7 +108,6 @@ bool OpenCell(AppState& app, std::string_view arguments, bool& needsName) {
     app.settings.showScell = 0;
     app.settings.headerFlags51 |= 1;
   }
-  app.display.elementTypeMask = 0xFFFF;  // every element type is shown again
   app.host.invalidate(Window::Status);
   app.host.invalidate(Window::Graphics);
   app.settings.nest = savedNest;

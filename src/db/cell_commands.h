@@ -5,17 +5,15 @@
 
 #include "db/compaction.h"  // command 106 is reached through this header too
 
-namespace lav {
-struct AppState;
-}
-
 namespace lav::db {
 
+struct CoreState;
+
 // Command 6 with a name: creates the cell and makes it current. False when refused.
-bool CreateCell(AppState& app, std::string_view name);
+bool CreateCell(CoreState& app, std::string_view name);
 
 // Command 7: "[0|1] name"; 1 opens the cell with its placements hidden. False when refused.
 // needsName is set when no name was given (the caller asks for one).
-bool OpenCell(AppState& app, std::string_view arguments, bool& needsName);
+bool OpenCell(CoreState& app, std::string_view arguments, bool& needsName);
 
 }  // namespace lav::db

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "db/cell_directory.h"
+#include "db/core_state.h"
 #include "db/design_files.h"
 #include "db/design_header.h"
 #include "db/element_stream.h"
 #include "db/messages.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
 
 namespace lav::db {
 namespace {
@@ -93,7 +93,7 @@ std::optional<DesignImage> PackImage(const DesignImage& src, bool dropDeleted, P
   return dst;
 }
 
-bool CompactDesign(AppState& app, bool dropDeleted) {
+bool CompactDesign(CoreState& app, bool dropDeleted) {
   auto& d = app.design;
   auto show = [&](const char* text, std::string_view arg = {}) {
     ShowRefusalBox(app.host, FormatMessage(text, arg), sjis::fromUtf8(msg::kCaptionError));

@@ -8,11 +8,9 @@
 #include "db/design_image.h"
 #include "platform/host.h"
 
-namespace lav {
-struct AppState;
-}
-
 namespace lav::db {
+
+struct CoreState;
 
 enum class PackError : std::uint8_t { None, TooLarge, Damaged, Stopped };
 
@@ -23,6 +21,6 @@ std::optional<DesignImage> PackImage(const DesignImage& image, bool dropDeleted,
 // Command 106: replaces the design by its packed form; dropDeleted also removes deleted cells.
 // Afterwards no cell is open. False when refused (the message was shown) or stopped; the design
 // is then unchanged.
-bool CompactDesign(AppState& app, bool dropDeleted);
+bool CompactDesign(CoreState& app, bool dropDeleted);
 
 }  // namespace lav::db

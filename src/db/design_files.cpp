@@ -8,6 +8,7 @@
 
 #include "db/cad_file.h"
 #include "db/cell_directory.h"
+#include "db/core_state.h"
 #include "db/design_header.h"
 #include "db/figure_pick_back.h"
 #include "db/messages.h"
@@ -15,7 +16,6 @@
 #include "db/safe_write.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
 
 namespace lav::db {
 namespace {
@@ -23,13 +23,13 @@ namespace {
 namespace fs = std::filesystem;
 constexpr int kMaxOpensPerRun = 100;
 
-void titleOpen(AppState& app) {
+void titleOpen(CoreState& app) {
   app.host.setTitle(FormatMessage(msg::kTitleOpen, app.design.path));
 }
-void titleRunning(AppState& app) {
+void titleRunning(CoreState& app) {
   app.host.setTitle(sjis::fromUtf8(msg::kTitleRunning));
 }
-void titleIdle(AppState& app) {
+void titleIdle(CoreState& app) {
   app.host.setTitle(msg::kTitleIdle);
 }
 
@@ -54,12 +54,12 @@ std::string upperAscii(std::string s) {
 }
 
 // The paint marks belong to one run of one design: the file is emptied when a design starts.
-void clearPaintMarks(AppState& app) {
+void clearPaintMarks(CoreState& app) {
   if (auto found = paths::findCaseInsensitive(paths::join(app.programDir, "PAINTDAT.DAT")))
     std::ofstream(*found, std::ios::binary | std::ios::trunc);
 }
 
-void releaseDesign(AppState& app) {
+void releaseDesign(CoreState& app) {
   auto& d = app.design;
   d.image.bytes.clear();
   d.image.bytes.shrink_to_fit();
@@ -80,7 +80,7 @@ std::string FormatMessage(const char* utf8, std::string_view arg) {
   return text;
 }
 
-bool NewDesign(AppState& app, std::string_view argument) {
+bool NewDesign(CoreState& app, std::string_view argument) {
   auto& d = app.design;
   if (d.isOpen()) {
     ShowRefusal(app, msg::kStillOpen, d.path);
@@ -113,7 +113,7 @@ bool NewDesign(AppState& app, std::string_view argument) {
   return true;
 }
 
-OpenResult OpenDesign(AppState& app, std::string_view argument) {
+OpenResult OpenDesign(CoreState& app, std::string_view argument) {
   auto& d = app.design;
   std::string name = firstWord(argument);
   if (name.empty()) return OpenResult::Refused;
@@ -178,7 +178,7 @@ OpenResult OpenDesign(AppState& app, std::string_view argument) {
   return OpenResult::Opened;
 }
 
-bool OpenDesignCommand(AppState& app, std::string_view argument) {
+bool OpenDesignCommand(CoreState& app, std::string_view argument) {
   titleRunning(app);
   const OpenResult r = OpenDesign(app, argument);
   switch (r) {
@@ -205,7 +205,7 @@ bool OpenDesignCommand(AppState& app, std::string_view argument) {
   return r == OpenResult::Stopped;
 }
 
-bool CloseDesign(AppState& app, bool save) {
+bool CloseDesign(CoreState& app, bool save) {
   auto& d = app.design;
   if (d.isOpen()) PutBackPick(d.image, app.temp);  // a figure taken out for editing is not lost
   if (d.isOpen() && save && app.continueFlag) {
@@ -236,7 +236,7 @@ bool CloseDesign(AppState& app, bool save) {
   return true;
 }
 
-void CloseDesignCommand(AppState& app, std::string_view argument) {
+void CloseDesignCommand(CoreState& app, std::string_view argument) {
   auto& d = app.design;
   d.saveOnClose = true;
   std::string word = firstWord(argument);
@@ -253,7 +253,7 @@ void CloseDesignCommand(AppState& app, std::string_view argument) {
   if (!closed && d.isOpen()) titleOpen(app);
 }
 
-bool EndProgram(AppState& app) {
+bool EndProgram(CoreState& app) {
   auto& d = app.design;
   if (!d.isOpen()) return true;
   const Answer a = app.host.messageBox(FormatMessage(msg::kSaveQuestion, d.path),

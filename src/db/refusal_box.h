@@ -4,15 +4,13 @@
 
 #include <string_view>
 
-namespace lav {
-struct AppState;
-}
-
 namespace lav::db {
+
+struct CoreState;
 
 // The message is UTF-8 with at most one %s, filled with the Shift-JIS argument; the caption is
 // Shift-JIS (the common "Error" by default).
-void ShowRefusal(AppState& app, const char* utf8, std::string_view sjisArgument = {},
+void ShowRefusal(CoreState& app, const char* utf8, std::string_view sjisArgument = {},
                  std::string_view sjisCaption = "Error");
 
 }  // namespace lav::db

@@ -9,11 +9,11 @@
 #include <filesystem>
 
 #include "db/safe_write.h"
+#include "display/scene_state.h"
 #include "platform/byte_io.h"
 #include "platform/null_surface.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
 
 namespace lav::display {
 namespace {
@@ -85,7 +85,8 @@ std::vector<std::uint8_t> EncodeBitmap(const Surface& surface, int width, int he
   return bytes;
 }
 
-BitmapExport ExportBitmap(AppState& app, std::string_view argument, const BitmapWriteCall& write) {
+BitmapExport ExportBitmap(SceneState& app, std::string_view argument,
+                          const BitmapWriteCall& write) {
   BitmapExport out;
   if (argument.empty()) {
     out.name = BitmapFileName(app.design.path);

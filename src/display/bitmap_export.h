@@ -10,11 +10,9 @@
 
 #include "platform/surface.h"
 
-namespace lav {
-struct AppState;
-}
-
 namespace lav::display {
+
+struct SceneState;
 
 // The bitmap's name: the extension (from the last '.' of the file's own name) replaced by
 // ".BMP", or ".BMP" appended.
@@ -43,7 +41,7 @@ using BitmapWriteCall = std::function<long(int fd, const std::uint8_t* data, std
 // Saves the Graphics Window's client area (without a window: an empty image of the client
 // size) under the name argument (Shift-JIS; empty: the design file's name). A failed create or
 // write leaves no file behind.
-BitmapExport ExportBitmap(AppState& app, std::string_view argument,
+BitmapExport ExportBitmap(SceneState& app, std::string_view argument,
                           const BitmapWriteCall& write = {});
 
 }  // namespace lav::display

@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "command/command_window.h"
+#include "console/command_window.h"
 #include "db/cell_directory.h"
 #include "db/element_stream.h"
 #include "db/rounding.h"
 #include "display/element_draw.h"
 #include "display/messages.h"
 #include "display/pens.h"
+#include "display/scene_state.h"
 #include "display/screen_text.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
 
 namespace lav::display {
 namespace {

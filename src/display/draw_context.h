@@ -12,19 +12,17 @@
 #include "display/view_transform.h"
 #include "platform/surface.h"
 
-namespace lav {
-struct AppState;
-}
-
 namespace lav::display {
+
+struct SceneState;
 
 // Empty accumulator: any merged extent replaces it.
 inline constexpr Extent kEmptyAccumulator{2147483647, 2147483647, -2147483647, -2147483647};
 
 struct DrawContext {
-  DrawContext(AppState& a, Surface& s, ViewState& v) : app(a), surface(s), view(v) {}
+  DrawContext(SceneState& a, Surface& s, ViewState& v) : app(a), surface(s), view(v) {}
 
-  AppState& app;
+  SceneState& app;
   Surface& surface;
   ViewState& view;  // the view being drawn (a copy while drawing into an array bitmap)
 

@@ -5,7 +5,7 @@
 #include "db/line_outline.h"
 #include "db/rounding.h"
 #include "display/pens.h"
-#include "shell/app_state.h"
+#include "display/scene_state.h"
 
 namespace lav::display {
 

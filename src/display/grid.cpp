@@ -2,8 +2,8 @@
 
 #include "db/rounding.h"
 #include "display/pens.h"
+#include "display/scene_state.h"
 #include "display/view_transform.h"
-#include "shell/app_state.h"
 
 namespace lav::display {
 namespace {
@@ -13,7 +13,7 @@ bool SameWindow(const Extent& a, const Extent& b) {
 }
 
 // Dots at the multiples of step (user units) inside the view, in colour; false when stopped.
-bool Dots(AppState& app, Surface& s, double step, Rgb colour) {
+bool Dots(SceneState& app, Surface& s, double step, Rgb colour) {
   const ViewState& v = app.display.view;
   const double u = app.settings.dbPerUserUnit;
   const double left = v.window.xmin / u, right = v.window.xmax / u;
@@ -39,13 +39,13 @@ bool Dots(AppState& app, Surface& s, double step, Rgb colour) {
 
 }  // namespace
 
-double GridStep(const AppState& app) {
+double GridStep(const SceneState& app) {
   const auto& s = app.settings;
   if (s.dbPerUserUnit <= 0) return 0;
   return double(s.gscale) / s.dbPerUserUnit * s.grid;
 }
 
-void DrawGrid(AppState& app, Surface& surface) {
+void DrawGrid(SceneState& app, Surface& surface) {
   auto& d = app.display;
   if (app.dispatch.dialogOpen || d.pickMode != 0) return;
   const bool black = d.blackBackground;

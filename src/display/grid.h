@@ -3,18 +3,16 @@
 
 #include "platform/surface.h"
 
-namespace lav {
-struct AppState;
-}
-
 namespace lav::display {
 
+struct SceneState;
+
 // Grid step in user units: `Gscale` times `Grid` (0: no grid).
-double GridStep(const AppState& app);
+double GridStep(const SceneState& app);
 
 // Draws the grid dots (one pixel each in the grid colour) when the grid is on and its dots are
 // at least ScreenWidth/80 pixels apart; erases the dots drawn last when only the step changed or
 // the grid was switched off.
-void DrawGrid(AppState& app, Surface& surface);
+void DrawGrid(SceneState& app, Surface& surface);
 
 }  // namespace lav::display

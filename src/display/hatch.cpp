@@ -6,7 +6,7 @@
 #include "db/rounding.h"
 #include "display/element_draw.h"
 #include "display/pens.h"
-#include "shell/app_state.h"
+#include "display/scene_state.h"
 
 namespace lav::display {
 namespace {

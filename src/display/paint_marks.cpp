@@ -4,10 +4,10 @@
 #include <fstream>
 
 #include "db/rounding.h"
+#include "display/scene_state.h"
 #include "display/view_transform.h"
 #include "platform/byte_io.h"
 #include "platform/paths.h"
-#include "shell/app_state.h"
 
 namespace lav::display {
 namespace {
@@ -46,13 +46,13 @@ Brush BrushByIndex(int index, Rgb paintColour) {
   return b;
 }
 
-std::string PaintFilePath(const AppState& app) {
+std::string PaintFilePath(const SceneState& app) {
   const std::string path = paths::join(app.programDir, kPaintFile);
   if (auto found = paths::findCaseInsensitive(path)) return *found;
   return path;
 }
 
-std::vector<PaintMark> ReadPaintMarks(const AppState& app) {
+std::vector<PaintMark> ReadPaintMarks(const SceneState& app) {
   std::vector<PaintMark> marks;
   std::ifstream in(PaintFilePath(app), std::ios::binary);
   std::array<std::uint8_t, kRecordBytes> r{};
@@ -63,7 +63,7 @@ std::vector<PaintMark> ReadPaintMarks(const AppState& app) {
   return marks;
 }
 
-bool PaintAt(AppState& app, Surface& surface, double ux, double uy) {
+bool PaintAt(SceneState& app, Surface& surface, double ux, double uy) {
   const auto& d = app.display;
   PaintMark m;
   m.colour = d.paintColour & 0xFFFFFF;
@@ -81,7 +81,7 @@ bool PaintAt(AppState& app, Surface& surface, double ux, double uy) {
   return static_cast<bool>(out.flush());
 }
 
-void ReplayPaint(AppState& app, Surface& surface) {
+void ReplayPaint(SceneState& app, Surface& surface) {
   for (const PaintMark& m : ReadPaintMarks(app)) {
     app.host.messageStep(app.continueFlag);
     if (!app.continueFlag) return;
@@ -89,7 +89,7 @@ void ReplayPaint(AppState& app, Surface& surface) {
   }
 }
 
-bool ClearPaintMarks(AppState& app) {
+bool ClearPaintMarks(SceneState& app) {
   std::ofstream out(PaintFilePath(app), std::ios::binary | std::ios::trunc);
   return static_cast<bool>(out);
 }

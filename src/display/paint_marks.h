@@ -8,11 +8,9 @@
 
 #include "platform/surface.h"
 
-namespace lav {
-struct AppState;
-}
-
 namespace lav::display {
+
+struct SceneState;
 
 inline constexpr int kBrushCount = 22;  // 0 the current brush, 1..6 hatch, 7..21 solid
 
@@ -26,20 +24,20 @@ struct PaintMark {
 // Brush 1..21 (anything else: the current paint brush and colour).
 Brush BrushByIndex(int index, Rgb paintColour);
 
-std::string PaintFilePath(const AppState& app);
+std::string PaintFilePath(const SceneState& app);
 
 // The records of the paint file in order; empty when it is missing or unreadable. A short
 // last record is ignored.
-std::vector<PaintMark> ReadPaintMarks(const AppState& app);
+std::vector<PaintMark> ReadPaintMarks(const SceneState& app);
 
 // A paint click at a point in user units: fills the area around its pixel with the current
 // brush and appends its record. False when the record could not be written.
-bool PaintAt(AppState& app, Surface& surface, double ux, double uy);
+bool PaintAt(SceneState& app, Surface& surface, double ux, double uy);
 
 // Replays every recorded fill (after a repaint, while the paint mode is on).
-void ReplayPaint(AppState& app, Surface& surface);
+void ReplayPaint(SceneState& app, Surface& surface);
 
 // Empties the paint file. False when it could not be written.
-bool ClearPaintMarks(AppState& app);
+bool ClearPaintMarks(SceneState& app);
 
 }  // namespace lav::display

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "command/user_value.h"
+#include "console/user_value.h"
 #include "db/settings.h"
 
 namespace lav::display {

@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
-#include "command/command_window.h"
-#include "command/dispatcher.h"
+#include "console/command_steps.h"
+#include "console/command_window.h"
 #include "db/rounding.h"
 #include "display/cell_walk.h"
 #include "display/grid.h"
@@ -16,10 +16,10 @@
 #include "display/print_dialog.h"
 #include "display/print_messages.h"
 #include "display/redraw.h"
+#include "display/scene_state.h"
 #include "display/temp_layer_drawing.h"
 #include "display/view_transform.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
 
 namespace lav::display {
 namespace {
@@ -77,7 +77,7 @@ class PrintPenSurface : public Surface {
 // is finished or dropped and `Printing` goes back.
 class PrintJob {
  public:
-  PrintJob(AppState& app, PrinterDevice& printer) : app_(app), printer_(printer) {}
+  PrintJob(SceneState& app, PrinterDevice& printer) : app_(app), printer_(printer) {}
   ~PrintJob() {
     if (started_) printer_.abortDocument();
     app_.print.printing = std::max(0, app_.print.printing - 1);
@@ -94,14 +94,14 @@ class PrintJob {
   }
 
  private:
-  AppState& app_;
+  SceneState& app_;
   PrinterDevice& printer_;
   bool started_ = false;
 };
 
 // What drawing the page changes and puts back afterwards.
 struct SavedScreen {
-  explicit SavedScreen(AppState& a)
+  explicit SavedScreen(SceneState& a)
       : app(a),
         view(a.display.view),
         grid(a.display.grid),
@@ -120,7 +120,7 @@ struct SavedScreen {
   SavedScreen(const SavedScreen&) = delete;
   SavedScreen& operator=(const SavedScreen&) = delete;
 
-  AppState& app;
+  SceneState& app;
   ViewState view;
   GridMemory grid;
   std::int32_t arrayMap;
@@ -129,7 +129,7 @@ struct SavedScreen {
   bool redrawing;
 };
 
-void ShowStartError(AppState& app, const PrinterName& name, int document, int page, int handle) {
+void ShowStartError(SceneState& app, const PrinterName& name, int document, int page, int handle) {
   char head[96];
   std::snprintf(head, sizeof head, msg::kPrintError, document, page, handle);
   const std::string dot = sjis::fromUtf8(msg::kPrintErrorSeparator);
@@ -139,7 +139,7 @@ void ShowStartError(AppState& app, const PrinterName& name, int document, int pa
 
 // Draws the page: the open cell from the top, the grid and the figure being entered.
 // False when Escape stopped the walk.
-bool DrawPage(AppState& app, Surface& page, const ViewState& pageView) {
+bool DrawPage(SceneState& app, Surface& page, const ViewState& pageView) {
   SavedScreen saved(app);
   auto& d = app.display;
   d.view = pageView;
@@ -251,7 +251,7 @@ std::optional<ViewState> PageView(const PrintState& print, const Settings& setti
   return v;
 }
 
-void PrintView(AppState& app) {
+void PrintView(SceneState& app) {
   const auto name = ParsePrinterEntry(app.host.defaultPrinter());
   if (!name) return;
   std::unique_ptr<PrinterDevice> printer = app.host.openPrinter(*name);

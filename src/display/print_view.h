@@ -10,11 +10,12 @@
 #include "platform/printer.h"
 
 namespace lav {
-struct AppState;
 struct Settings;
 }  // namespace lav
 
 namespace lav::display {
+
+struct SceneState;
 
 // The profile entry "device,driver,port" (at most 130 bytes; blanks after a comma skipped);
 // nullopt for an empty entry.
@@ -35,6 +36,6 @@ std::optional<ViewState> PageView(const PrintState& print, const Settings& setti
 
 // Command 111 and the menu item: prints the view on the default printer after the print
 // settings dialog. Every way out ends the document and clears `Printing`.
-void PrintView(AppState& app);
+void PrintView(SceneState& app);
 
 }  // namespace lav::display

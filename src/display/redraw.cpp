@@ -2,31 +2,31 @@
 
 #include <string>
 
-#include "command/command_window.h"
-#include "command/dispatcher.h"
+#include "console/command_steps.h"
+#include "console/command_window.h"
+#include "console/status_fields.h"
 #include "display/cell_walk.h"
 #include "display/grid.h"
 #include "display/messages.h"
 #include "display/paint_marks.h"
 #include "display/pens.h"
+#include "display/scene_state.h"
 #include "display/temp_layer_drawing.h"
 #include "display/view_transform.h"
 #include "platform/null_surface.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
-#include "shell/status_window.h"
 
 namespace lav::display {
 namespace {
 
-bool Stale(const AppState& app) {
+bool Stale(const SceneState& app) {
   const auto& m = app.display.measured;
   const auto& c = app.design.current;
   return m.slot != c.slotOffset || m.dataSize != c.entry.dataSize ||
          m.firstBlock != c.entry.firstBlock;
 }
 
-void RememberMeasured(AppState& app) {
+void RememberMeasured(SceneState& app) {
   const auto& c = app.design.current;
   app.display.measured = {c.slotOffset, c.entry.dataSize, c.entry.firstBlock};
   app.display.extentPass = false;
@@ -35,7 +35,7 @@ void RememberMeasured(AppState& app) {
 // Shows "再描画中" in the prompt line while the walk runs, and what was there after.
 class RedrawingPrompt {
  public:
-  explicit RedrawingPrompt(AppState& app) : app_(app) {
+  explicit RedrawingPrompt(SceneState& app) : app_(app) {
     if (app.dispatch.busy || app.window.macroRunning) return;
     active_ = true;
     prompt_ = app.window.prompt;
@@ -57,14 +57,14 @@ class RedrawingPrompt {
   RedrawingPrompt& operator=(const RedrawingPrompt&) = delete;
 
  private:
-  AppState& app_;
+  SceneState& app_;
   bool active_ = false;
   std::string prompt_, input_, line_;
 };
 
 }  // namespace
 
-bool RedrawGraphics(AppState& app, Surface& surface) {
+bool RedrawGraphics(SceneState& app, Surface& surface) {
   auto& d = app.display;
   ViewState& v = d.view;
   if (!d.firstPaintDone) {
@@ -106,7 +106,7 @@ bool RedrawGraphics(AppState& app, Surface& surface) {
   v.window = saved;
   d.needsRedraw = false;
   // The view and the layers drawn on may have changed.
-  shell::InvalidateStatus(app, shell::kStatusView | shell::kStatusLayerLists);
+  command::InvalidateStatus(app, command::kStatusView | command::kStatusLayerLists);
   if (!completed) {
     app.dispatch.completion = false;
     command::PrintLine(app, sjis::fromUtf8(msg::kAbortion), command::kPrintMessage);
@@ -114,12 +114,12 @@ bool RedrawGraphics(AppState& app, Surface& surface) {
   return completed;
 }
 
-void InvalidateGraphics(AppState& app) {
+void InvalidateGraphics(SceneState& app) {
   app.display.needsRedraw = true;
   app.host.invalidate(Window::Graphics);
 }
 
-bool RedrawNow(AppState& app) {
+bool RedrawNow(SceneState& app) {
   auto& d = app.display;
   if (d.redrawing) {
     InvalidateGraphics(app);
@@ -137,7 +137,7 @@ bool RedrawNow(AppState& app) {
   return ok;
 }
 
-void RefreshExtent(AppState& app) {
+void RefreshExtent(SceneState& app) {
   if (!app.design.hasCell() || (!Stale(app) && !app.display.extentPass)) return;
   NullSurface blank(app.display.view.clientWidth, app.display.view.clientHeight);
   DrawContext ctx(app, blank, app.display.view);
@@ -149,7 +149,7 @@ void RefreshExtent(AppState& app) {
   app.continueFlag = app.continueFlag && flag;
 }
 
-void ResizeView(AppState& app, int width, int height) {
+void ResizeView(SceneState& app, int width, int height) {
   ViewState& v = app.display.view;
   if (width <= 0 || height <= 0) return;
   if (height != v.clientHeight) v.offsetY += v.clientHeight - height;

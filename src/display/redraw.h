@@ -10,30 +10,28 @@
 
 #include "platform/surface.h"
 
-namespace lav {
-struct AppState;
-}
-
 namespace lav::display {
+
+struct SceneState;
 
 // Draws the open cell into surface (cleared to the background first), then the grid, the paint
 // marks and the overlays. Returns false when the walk was stopped by Escape; "*** Abortion ***"
 // has then been printed.
-bool RedrawGraphics(AppState& app, Surface& surface);
+bool RedrawGraphics(SceneState& app, Surface& surface);
 
 // Marks the Graphics Window for a redraw and asks the host to repaint it.
-void InvalidateGraphics(AppState& app);
+void InvalidateGraphics(SceneState& app);
 
 // Draws the design at once: into the attached window image, or (without a window) over an
 // empty surface of the client size, so that extents and reports are the same. During a running
 // redraw it only invalidates. Returns false when the drawing was stopped by Escape.
-bool RedrawNow(AppState& app);
+bool RedrawNow(SceneState& app);
 
 // Measures the open cell again when its stored extent may be out of date (its data changed
 // since the last complete walk). Draws nothing.
-void RefreshExtent(AppState& app);
+void RefreshExtent(SceneState& app);
 
 // The Graphics Window's new client size: the bottom-left of the drawing stays in place.
-void ResizeView(AppState& app, int width, int height);
+void ResizeView(SceneState& app, int width, int height);
 
 }  // namespace lav::display

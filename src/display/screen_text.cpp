@@ -5,11 +5,11 @@
 #include <numbers>
 #include <string>
 
-#include "command/dispatcher.h"
+#include "console/command_steps.h"
 #include "db/rounding.h"
 #include "display/pens.h"
+#include "display/scene_state.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
 
 namespace lav::display {
 namespace {
@@ -31,7 +31,7 @@ const std::string& MinchoFace() {
   return face;
 }
 
-bool LayerShown(const AppState& app, int layer) {
+bool LayerShown(const SceneState& app, int layer) {
   if (layer < 0 || layer >= kPenLayerCount) return false;
   return (app.settings.layerFlags[layer] & 1) != 0;
 }
@@ -47,7 +47,7 @@ bool SelectFont(Surface& s, std::string_view face, int height, int escapement) {
   return s.fontMetrics().height > 0;
 }
 
-void FontFailure(AppState& app) {
+void FontFailure(SceneState& app) {
   app.screenText.fontError = true;
   command::ShowError(app, sjis::fromUtf8(kFontFailed), kErrorCaption);
 }
@@ -64,11 +64,11 @@ bool Inside(double v, int limit) {
   return v > -limit && v < limit;
 }
 
-bool Picking(const AppState& app) {
+bool Picking(const SceneState& app) {
   return app.display.pickMode != 0;
 }
 
-void Offer(AppState& app, Point origin) {
+void Offer(SceneState& app, Point origin) {
   if (app.screenText.pickOffer) app.screenText.pickOffer(origin.x, origin.y);
 }
 
@@ -119,7 +119,7 @@ void DrawLabel(TextDevice& dev, double x0, double y0, std::string_view text, int
 int SingleLabelHeight(const TextDevice& dev, std::string_view name, const Extent* placed,
                       double m) {
   const int length = static_cast<int>(name.size());
-  const double line = dev.app.shell.lineHeight;
+  const double line = dev.app.window.lineHeight;
   double w = length * line, h = 2 * line;
   if (placed) {
     w = double(placed->xmax) - placed->xmin;
@@ -160,12 +160,12 @@ int EscapementOf(std::int64_t angle) {
   return RoundToInt(static_cast<double>(angle % db::kFullTurn) / 100000.0);
 }
 
-int MarkSizeOf(const AppState& app) {
+int MarkSizeOf(const SceneState& app) {
   if (app.screenText.markSize > 0) return app.screenText.markSize;
   return std::max(1, app.display.view.screenWidth / 128);
 }
 
-Rgb TextColourForLayer(const AppState& app, int layer) {
+Rgb TextColourForLayer(const SceneState& app, int layer) {
   const bool black = app.display.blackBackground;
   if (layer == kEraseLayer) return BackgroundColour(black);
   const int clamped = std::clamp(layer, 0, kPenLayerCount - 1);
@@ -176,7 +176,7 @@ Rgb TextColourForLayer(const AppState& app, int layer) {
   return PaletteColour(colour, black);
 }
 
-Extent ScreenTextExtent(const AppState& app, const ScreenText& t) {
+Extent ScreenTextExtent(const SceneState& app, const ScreenText& t) {
   const std::size_t bytes = std::min(t.text.size(), db::kTextBytes);
   const double hc =
       double(app.settings.hight) * app.settings.dbPerUserUnit * (t.magnification / 1e6);
@@ -200,7 +200,7 @@ Extent ScreenTextExtent(const AppState& app, const ScreenText& t) {
 }
 
 void DrawTextElement(TextDevice& dev, const PlacementTransform& frame, const ScreenText& t) {
-  AppState& app = dev.app;
+  SceneState& app = dev.app;
   if (!(app.display.elementTypeMask & kTextTypeBit)) return;
   const Extent box = TransformExtent(frame, ScreenTextExtent(app, t));
   if (!ExtentVisible(dev.view, box) || !LayerShown(app, t.layer)) return;
@@ -220,7 +220,7 @@ void DrawTextBaseMark(TextDevice& dev, int x0, int y0) {
 
 void DrawScreenText(TextDevice& dev, int layer, Point origin, std::int64_t angle, int reflection,
                     double m, std::string_view text) {
-  AppState& app = dev.app;
+  SceneState& app = dev.app;
   const Settings& settings = app.settings;
   const int only = app.display.onlyLayer;
   if (layer < kLayerCount && only >= 0 && only != layer) return;
@@ -293,7 +293,7 @@ void DrawScreenText(TextDevice& dev, int layer, Point origin, std::int64_t angle
 
 void DrawPlacementMarkAndLabel(TextDevice& dev, const PlacementTransform& frame,
                                const PlacementLabel& p) {
-  AppState& app = dev.app;
+  SceneState& app = dev.app;
   const Settings& settings = app.settings;
   std::int64_t angle = 0;
   int reflection = 0;
@@ -322,7 +322,7 @@ void DrawPlacementMarkAndLabel(TextDevice& dev, const PlacementTransform& frame,
   if (p.array) {
     std::string text(p.name);
     text += kArraySuffix;
-    DrawLabel(dev, x0, y0, text, std::clamp(app.shell.lineHeight, kMinFontHeight, kMaxFontHeight),
+    DrawLabel(dev, x0, y0, text, std::clamp(app.window.lineHeight, kMinFontHeight, kMaxFontHeight),
               angle, reflection, colourLayer);
     return;
   }

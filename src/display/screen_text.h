@@ -10,16 +10,14 @@
 #include "display/view_transform.h"
 #include "platform/surface.h"
 
-namespace lav {
-struct AppState;
-}
-
 namespace lav::display {
+
+struct SceneState;
 
 // Where screen text is drawn: the device, the view it maps to (a copy while an array bitmap is
 // drawn), the walk's depth (0 in the top cell) and `HighlightMode`.
 struct TextDevice {
-  AppState& app;
+  SceneState& app;
   Surface& surface;
   const ViewState& view;
   int depth = 0;
@@ -61,11 +59,11 @@ int LabelFontHeight(double w, double h, double m, double scale, int nameLength);
 int EscapementOf(std::int64_t angle);
 
 // Half-size of base marks in pixels.
-int MarkSizeOf(const AppState& app);
+int MarkSizeOf(const SceneState& app);
 
 // The box of a text in its cell: (0, 0)-(Hc/2 * bytes, Hc) reflected and rotated about the origin
 // and moved to it; Hc is the character height at the text's own magnification.
-Extent ScreenTextExtent(const AppState& app, const ScreenText& t);
+Extent ScreenTextExtent(const SceneState& app, const ScreenText& t);
 
 // A text element of the walk: measured and culled in frame, drawn when its layer is visible.
 void DrawTextElement(TextDevice& dev, const PlacementTransform& frame, const ScreenText& t);
@@ -89,6 +87,6 @@ void DrawArrayElementLabel(TextDevice& dev, double wx, double wy, std::int64_t a
 
 // The text colour of a layer or pseudo-layer: its pen's colour, with the background colour for
 // the erase layer and the print colour mode's substitutions on paper.
-Rgb TextColourForLayer(const AppState& app, int layer);
+Rgb TextColourForLayer(const SceneState& app, int layer);
 
 }  // namespace lav::display

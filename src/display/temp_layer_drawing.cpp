@@ -9,10 +9,10 @@
 #include "display/cell_walk.h"
 #include "display/element_draw.h"
 #include "display/pens.h"
+#include "display/scene_state.h"
 #include "display/screen_text.h"
 #include "display/view_transform.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
 
 namespace lav::display {
 namespace {
@@ -38,7 +38,7 @@ void drawFigure(DrawContext& ctx, std::vector<Point> pts, bool hatch) {
 
 // A diamond of half-size h around a point, drawn only when the point lies within MarkSize pixels
 // of the window.
-void diamond(AppState& app, Surface& s, const db::Vertex& p, int h) {
+void diamond(SceneState& app, Surface& s, const db::Vertex& p, int h) {
   const ViewState& v = app.display.view;
   const double wx = ToWindowX(v, p.x), wy = ToWindowY(v, p.y);
   const int r = MarkSizeOf(app);
@@ -61,7 +61,7 @@ void drawPlacements(DrawContext& ctx, const std::vector<db::Vertex>& v) {
   }
 }
 
-void drawTexts(AppState& app, Surface& s, const std::vector<db::Vertex>& v) {
+void drawTexts(SceneState& app, Surface& s, const std::vector<db::Vertex>& v) {
   const Settings& st = app.settings;
   TextDevice dev{app, s, app.display.view, 0, false};
   for (const auto& pt : v)
@@ -71,7 +71,7 @@ void drawTexts(AppState& app, Surface& s, const std::vector<db::Vertex>& v) {
 
 }  // namespace
 
-void DrawTempLayer(AppState& app, Surface& surface) {
+void DrawTempLayer(SceneState& app, Surface& surface) {
   if (app.temp.empty()) return;
   if (app.display.pickMode >= 1 && app.display.pickMode <= 6) return;
   const Settings& st = app.settings;

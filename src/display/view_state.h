@@ -6,11 +6,12 @@
 #include <functional>
 
 namespace lav {
-struct AppState;
 class Surface;
 }  // namespace lav
 
 namespace lav::display {
+
+struct SceneState;
 
 // Rectangle of the design in database units.
 struct Extent {
@@ -57,15 +58,15 @@ struct DisplayState {
   // already up to date and only needs copying to the screen. The window clears it.
   bool imageCurrent = false;
   // Drawn after each repaint (the shell's crosshair and zoom rectangle, XOR-drawn).
-  std::function<void(AppState&, Surface&)> overlays;
+  std::function<void(SceneState&, Surface&)> overlays;
   bool extentPass = false;  // the next walk recomputes the open cell's extent
   MeasuredCell measured;
-  int onlyLayer = -1;     // `OnlyLayer`
-  int highlightMode = 0;  // `HighlightMode`
-  int pickMode = 0;       // `PickMode`
+  int onlyLayer = -1;            // `OnlyLayer`
+  int highlightMode = 0;         // `HighlightMode`
+  int pickMode = 0;              // `PickMode`
   int elementTypeMask = 0xFFFF;  // `ElementTypeMask`: bits 0..4 picking, 5..9 drawing
   int showSelectArea = 0;        // `ShowSelectArea` of the marks dialog
-  int treeMode = 0;  // cell-tree report walk: nothing is drawn, extents are kept
+  int treeMode = 0;              // cell-tree report walk: nothing is drawn, extents are kept
 
   // Window zoom by two corners (command 18): the first corner in user units and the snapping
   // step to restore (0: none saved).

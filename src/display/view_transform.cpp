@@ -271,4 +271,16 @@ void DrawClippedSegment(const ViewState& v, Surface& s, DPoint p, DPoint q) {
   if (SideCrossings(v, p, q, 1.0, c, 2) == 2) Line(s, c[0], c[1]);
 }
 
+bool ZoomToCorners(ViewState& v, std::int32_t dbu, double x1, double y1, double x2, double y2) {
+  const auto a = ToCoordinate(dbu * std::min(x1, x2)), b = ToCoordinate(dbu * std::min(y1, y2));
+  const auto c = ToCoordinate(dbu * std::max(x1, x2)), d = ToCoordinate(dbu * std::max(y1, y2));
+  if (!a || !b || !c || !d || *a == *c || *b == *d) return false;
+  v.window = {*a, *b, *c, *d};
+  const double w = double(*c) - *a, h = double(*d) - *b;
+  v.scale = std::min(v.clientWidth / w, v.clientHeight / h);
+  RecentreOffsets(v);
+  ApplyView(v);
+  return true;
+}
+
 }  // namespace lav::display

@@ -52,4 +52,9 @@ int SegmentIntersection(DPoint p1, DPoint p2, DPoint p3, DPoint p4, DPoint& out)
 // Draws one segment given in window coordinates with the current pen, clipped to the window.
 void DrawClippedSegment(const ViewState& v, Surface& s, DPoint p, DPoint q);
 
+// The view showing the rectangle between two corners (user units) without a margin; false (view
+// unchanged) when the rectangle has no width or no height.
+bool ZoomToCorners(ViewState& v, std::int32_t dbPerUserUnit, double x1, double y1, double x2,
+                   double y2);
+
 }  // namespace lav::display

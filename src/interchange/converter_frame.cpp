@@ -4,18 +4,18 @@
 #include <filesystem>
 #include <fstream>
 
-#include "command/command_window.h"
-#include "command/dispatcher.h"
-#include "command/tokens.h"
+#include "console/command_steps.h"
+#include "console/command_window.h"
+#include "console/tokens.h"
 #include "db/cell_directory.h"
 #include "db/design_files.h"
 #include "db/messages.h"
 #include "db/refusal_box.h"
-#include "display/view_commands.h"
+#include "display/view_transform.h"
+#include "interchange/exchange_state.h"
 #include "interchange/messages.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
 
 namespace lav::interchange {
 namespace {
@@ -30,7 +30,7 @@ int sortColumn(const std::vector<std::string_view>& words) {
 
 }  // namespace
 
-std::optional<ConverterFile> ChooseInputFile(AppState& app, std::string_view arguments,
+std::optional<ConverterFile> ChooseInputFile(ExchangeState& app, std::string_view arguments,
                                              const InputFileKind& kind) {
   const auto words = command::SplitWords(arguments);
   std::string name = words.empty() ? std::string() : std::string(words[0]);
@@ -58,7 +58,7 @@ std::optional<ConverterFile> ChooseInputFile(AppState& app, std::string_view arg
   return file;
 }
 
-std::optional<ConverterFile> ChooseOutputFile(AppState& app, std::string_view arguments,
+std::optional<ConverterFile> ChooseOutputFile(ExchangeState& app, std::string_view arguments,
                                               std::string_view extension) {
   const auto words = command::SplitWords(arguments);
   ConverterFile file;
@@ -72,7 +72,7 @@ std::optional<ConverterFile> ChooseOutputFile(AppState& app, std::string_view ar
   return file;
 }
 
-bool ConfirmUnits(AppState& app, long cadUnit, long gdsUnit) {
+bool ConfirmUnits(ExchangeState& app, long cadUnit, long gdsUnit) {
   if (cadUnit == gdsUnit) return true;
   char text[300];
   std::snprintf(text, sizeof text, sjis::fromUtf8(msg::kUnitsDiffer).c_str(), cadUnit, gdsUnit);
@@ -86,12 +86,12 @@ std::string LogPathFor(const std::string& path) {
   return logPath;
 }
 
-void ShowRunPrompt(AppState& app, const char* utf8) {
+void ShowRunPrompt(ExchangeState& app, const char* utf8) {
   command::SetPrompt(app, sjis::fromUtf8(utf8));
   command::RepaintInputLine(app);
 }
 
-void ShowEndPrompt(AppState& app, bool normalEnd) {
+void ShowEndPrompt(ExchangeState& app, bool normalEnd) {
   ShowRunPrompt(app, normalEnd ? msg::kNormalEnd : msg::kErrorEnd);
 }
 
@@ -122,7 +122,7 @@ gds::DateTime ClockDate(const LocalTime& t) {
           static_cast<std::int16_t>(t.minute),     static_cast<std::int16_t>(t.second)};
 }
 
-ImportDisplay::ImportDisplay(AppState& app)
+ImportDisplay::ImportDisplay(ExchangeState& app)
     : app_(app),
       saved_{app.settings.showScell, app.settings.showAcell, app.settings.nest,
              app.settings.showBase} {
@@ -141,14 +141,14 @@ void ImportDisplay::restore() {
   st.showScell = saved_[0], st.showAcell = saved_[1], st.nest = saved_[2], st.showBase = saved_[3];
 }
 
-void DiscardNewDesign(AppState& app) {
+void DiscardNewDesign(ExchangeState& app) {
   db::CloseDesign(app, false);
   db::ClearCurrent(app.design);
   app.temp.clear();
   app.host.setTitle(db::msg::kTitleIdle);
 }
 
-void EndConverterCommand(AppState& app, bool stopped) {
+void EndConverterCommand(ExchangeState& app, bool stopped) {
   if (stopped) command::PrintLine(app, msg::kAbortion, command::kPrintMessage);
   command::EndCommand(app);
   if (stopped) ++app.dispatch.errorsReported;

@@ -12,11 +12,12 @@
 #include "interchange/conversion_log.h"
 
 namespace lav {
-struct AppState;
 struct LocalTime;
 }  // namespace lav
 
 namespace lav::interchange {
+
+struct ExchangeState;
 
 struct InputFileKind {
   const char* dialogTitle;       // UTF-8
@@ -33,26 +34,26 @@ struct ConverterFile {
 // The file an input reads: the first word of the arguments or, without one, the file-open
 // dialog; the second word is the log's sort column. Nothing when the dialog was cancelled or
 // the file is missing (the message box was shown).
-std::optional<ConverterFile> ChooseInputFile(AppState& app, std::string_view arguments,
+std::optional<ConverterFile> ChooseInputFile(ExchangeState& app, std::string_view arguments,
                                              const InputFileKind& kind);
 
 // The file an output writes: the first word of the arguments or the open design's path, with
 // its extension replaced; the second word is the log's sort column. Nothing (with the box shown)
 // when a file of that name exists: existing files are never overwritten.
-std::optional<ConverterFile> ChooseOutputFile(AppState& app, std::string_view arguments,
+std::optional<ConverterFile> ChooseOutputFile(ExchangeState& app, std::string_view arguments,
                                               std::string_view extension);
 
 // True when the design's and the stream's database units agree, or the user goes on anyway.
-bool ConfirmUnits(AppState& app, long cadUnit, long gdsUnit);
+bool ConfirmUnits(ExchangeState& app, long cadUnit, long gdsUnit);
 
 // The log beside a converter's file: its extension replaced by ".txt", never the file itself.
 std::string LogPathFor(const std::string& path);
 
 // Shows a converter's state ("実行中", the end lines; UTF-8) in the command window's prompt line.
-void ShowRunPrompt(AppState& app, const char* utf8);
+void ShowRunPrompt(ExchangeState& app, const char* utf8);
 
 // Shows the run's end ("----- nomal end -----" or "----- Error end -----") in the prompt line.
-void ShowEndPrompt(AppState& app, bool normalEnd);
+void ShowEndPrompt(ExchangeState& app, bool normalEnd);
 
 // Writes the log's end line, closes the log and sorts its cell lines.
 void EndLog(LogFile& log, const std::string& logPath, int headerLines, int column, bool normalEnd);
@@ -68,23 +69,23 @@ gds::DateTime ClockDate(const LocalTime& t);
 // is the fixed one of a new design; restore() (or the end of its life) gives back the settings.
 class ImportDisplay {
  public:
-  explicit ImportDisplay(AppState& app);
+  explicit ImportDisplay(ExchangeState& app);
   ImportDisplay(const ImportDisplay&) = delete;
   ImportDisplay& operator=(const ImportDisplay&) = delete;
   ~ImportDisplay() { restore(); }
   void restore();
 
  private:
-  AppState& app_;
+  ExchangeState& app_;
   std::int32_t saved_[4];
   bool restored_ = false;
 };
 
 // Closes, without writing, the new design that an input could not fill.
-void DiscardNewDesign(AppState& app);
+void DiscardNewDesign(ExchangeState& app);
 
 // Ends a converter command: a run stopped by Escape prints "*** Abortion ***" and counts as the
 // command's error.
-void EndConverterCommand(AppState& app, bool stopped);
+void EndConverterCommand(ExchangeState& app, bool stopped);
 
 }  // namespace lav::interchange

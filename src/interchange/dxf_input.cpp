@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "command/command_window.h"
-#include "command/dispatcher.h"
-#include "command/tokens.h"
+#include "console/command_steps.h"
+#include "console/command_window.h"
+#include "console/tokens.h"
 #include "db/cell_directory.h"
 #include "db/design_files.h"
 #include "db/messages.h"
@@ -17,10 +17,10 @@
 #include "interchange/converter_frame.h"
 #include "interchange/dxf_messages.h"
 #include "interchange/dxf_reader.h"
+#include "interchange/exchange_state.h"
 #include "interchange/messages.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
 
 namespace lav::interchange {
 namespace {
@@ -72,7 +72,7 @@ void insertLayerTable(const std::string& logPath, const std::vector<MappedLayer>
 
 }  // namespace
 
-DxfInResult ReadDxfFile(AppState& app, std::string_view arguments) {
+DxfInResult ReadDxfFile(ExchangeState& app, std::string_view arguments) {
   const auto chosen = ChooseInputFile(
       app, arguments, {msg::kOpenDxfTitle, msg::kDxfFilter, ".DXF", msg::kDxfNotFound});
   if (!chosen) return DxfInResult::Refused;

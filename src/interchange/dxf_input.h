@@ -5,11 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
-namespace lav {
-struct AppState;
-}
-
 namespace lav::interchange {
+
+struct ExchangeState;
 
 enum class DxfInResult : std::uint8_t {
   Read,      // read to the end; the new design is open
@@ -19,6 +17,6 @@ enum class DxfInResult : std::uint8_t {
 };
 
 // Command 120 with the words after the command word: [file [column]].
-DxfInResult ReadDxfFile(AppState& app, std::string_view arguments);
+DxfInResult ReadDxfFile(ExchangeState& app, std::string_view arguments);
 
 }  // namespace lav::interchange

@@ -8,11 +8,12 @@
 #include "interchange/conversion_log.h"
 #include "interchange/converter_frame.h"
 #include "interchange/dxf_messages.h"
+#include "interchange/exchange_state.h"
 #include "interchange/messages.h"
-#include "shell/app_state.h"
 
 namespace lav::interchange {
-DxfOutResult WriteDxfFile(AppState& app, std::string_view arguments, const DxfOutOptions& options) {
+DxfOutResult WriteDxfFile(ExchangeState& app, std::string_view arguments,
+                          const DxfOutOptions& options) {
   auto& d = app.design;
   const auto chosen = ChooseOutputFile(app, arguments, ".dxf");
   if (!chosen) return DxfOutResult::Refused;

@@ -8,11 +8,9 @@
 #include "interchange/dxf_pairs.h"
 #include "interchange/dxf_writer.h"
 
-namespace lav {
-struct AppState;
-}
-
 namespace lav::interchange {
+
+struct ExchangeState;
 
 enum class DxfOutResult : std::uint8_t {
   Normal,
@@ -26,7 +24,7 @@ struct DxfOutOptions {
 };
 
 // Command 121 with the words after the command word: [file [column]].
-DxfOutResult WriteDxfFile(AppState& app, std::string_view arguments,
+DxfOutResult WriteDxfFile(ExchangeState& app, std::string_view arguments,
                           const DxfOutOptions& options = {});
 
 }  // namespace lav::interchange

@@ -4,16 +4,16 @@
 #include <cmath>
 #include <numbers>
 
-#include "command/command_window.h"
-#include "command/dispatcher.h"
+#include "console/command_steps.h"
+#include "console/command_window.h"
 #include "db/cell_commands.h"
 #include "db/cell_directory.h"
 #include "db/rounding.h"
 #include "geometry/arc_polygon.h"
 #include "interchange/dxf_messages.h"
+#include "interchange/exchange_state.h"
 #include "interchange/gds_input.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
 
 namespace lav::interchange {
 namespace {
@@ -78,7 +78,7 @@ std::string uniqueIn(const db::DesignImage& image, const std::string& name) {
 
 }  // namespace
 
-DxfReader::DxfReader(AppState& app, std::string_view text, DxfReadHooks hooks)
+DxfReader::DxfReader(ExchangeState& app, std::string_view text, DxfReadHooks hooks)
     : app_(app),
       pairs_(text),
       text_(text),

@@ -18,11 +18,9 @@
 #include "interchange/dxf_pairs.h"
 #include "platform/host.h"
 
-namespace lav {
-struct AppState;
-}
-
 namespace lav::interchange {
+
+struct ExchangeState;
 
 enum class DxfStop : std::uint8_t {
   None,       // the text was read to its end
@@ -42,7 +40,7 @@ struct DxfReadHooks {
 
 class DxfReader {
  public:
-  DxfReader(AppState& app, std::string_view text, DxfReadHooks hooks);
+  DxfReader(ExchangeState& app, std::string_view text, DxfReadHooks hooks);
 
   DxfStop run();
 
@@ -127,7 +125,7 @@ class DxfReader {
   void messageStep();
   void checkReferences();
 
-  AppState& app_;
+  ExchangeState& app_;
   DxfPairReader pairs_;
   std::string_view text_;
   DxfReadHooks hooks_;

@@ -9,9 +9,9 @@
 #include <set>
 #include <vector>
 
-#include "command/command_window.h"
-#include "command/dispatcher.h"
-#include "command/tokens.h"
+#include "console/command_steps.h"
+#include "console/command_window.h"
+#include "console/tokens.h"
 #include "db/cell_directory.h"
 #include "db/design_files.h"
 #include "db/messages.h"
@@ -19,13 +19,13 @@
 #include "db/temp_layer.h"
 #include "interchange/conversion_log.h"
 #include "interchange/converter_frame.h"
+#include "interchange/exchange_state.h"
 #include "interchange/gds_record_stream.h"
 #include "interchange/gds_records.h"
 #include "interchange/gds_writer.h"
 #include "interchange/messages.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
 
 namespace lav::interchange {
 namespace {
@@ -37,7 +37,7 @@ using gds::Record;
 constexpr std::size_t kMaxRecordData = 2000;
 constexpr long kRecordsPerMessageStep = 4096;
 
-void printLine(AppState& app, std::string_view sjisText) {
+void printLine(ExchangeState& app, std::string_view sjisText) {
   command::PrintLine(app, sjisText, command::kPrintEndLine);
 }
 
@@ -126,7 +126,7 @@ struct Building {
 
 class StreamReader {
  public:
-  StreamReader(AppState& app, std::span<const std::uint8_t> bytes, std::size_t start,
+  StreamReader(ExchangeState& app, std::span<const std::uint8_t> bytes, std::size_t start,
                const std::string& streamPath, const std::string& warnPath, LogFile& log, bool mac)
       : app_(app),
         records_(bytes, start, kMaxRecordData),
@@ -174,7 +174,7 @@ class StreamReader {
   std::string cellNameFor(const std::string& raw) const;
   bool toDb(double fileValue, std::int32_t& out) const;
 
-  AppState& app_;
+  ExchangeState& app_;
   gds::RecordReader records_;
   std::string streamPath_, warnPath_;
   LogFile& log_;
@@ -820,7 +820,7 @@ std::int32_t StreamDatabaseUnit(double uu, double metres) {
   return 0;
 }
 
-StreamInResult ReadStreamFile(AppState& app, std::string_view arguments) {
+StreamInResult ReadStreamFile(ExchangeState& app, std::string_view arguments) {
   const auto chosen = ChooseInputFile(
       app, arguments, {msg::kOpenStreamTitle, msg::kStreamFilter, ".str", msg::kStreamNotFound});
   if (!chosen) return StreamInResult::Refused;

@@ -7,11 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace lav {
-struct AppState;
-}
-
 namespace lav::interchange {
+
+struct ExchangeState;
 
 enum class StreamInResult : std::uint8_t {
   Read,     // the design is open with every structure of the file
@@ -21,7 +19,7 @@ enum class StreamInResult : std::uint8_t {
 };
 
 // Command 117 with the words after the command word: [file [column]].
-StreamInResult ReadStreamFile(AppState& app, std::string_view arguments);
+StreamInResult ReadStreamFile(ExchangeState& app, std::string_view arguments);
 
 // A structure or reference name as a cell name: cut to 32 bytes (never inside a two-byte
 // character), blanks, control characters, '&' and 0xA0 replaced by '_'.

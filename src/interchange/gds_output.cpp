@@ -7,16 +7,16 @@
 #include "db/refusal_box.h"
 #include "interchange/conversion_log.h"
 #include "interchange/converter_frame.h"
+#include "interchange/exchange_state.h"
 #include "interchange/gds_writer.h"
 #include "interchange/messages.h"
-#include "shell/app_state.h"
 
 namespace lav::interchange {
 namespace {
 
 // Writes the elements of one cell; false when its element stream is broken.
 struct CellWriter {
-  AppState& app;
+  ExchangeState& app;
   gds::StreamWriter& w;
   double dbu;  // database units per user unit
   std::vector<gds::UserPoint> points;
@@ -88,7 +88,7 @@ struct CellWriter {
 
 }  // namespace
 
-StreamOutResult WriteStreamFile(AppState& app, std::string_view arguments,
+StreamOutResult WriteStreamFile(ExchangeState& app, std::string_view arguments,
                                 const StreamOutOptions& options) {
   auto& d = app.design;
   const auto out = ChooseOutputFile(app, arguments, ".str");

@@ -7,11 +7,9 @@
 
 #include "interchange/gds_record_stream.h"
 
-namespace lav {
-struct AppState;
-}
-
 namespace lav::interchange {
+
+struct ExchangeState;
 
 enum class StreamOutResult : std::uint8_t {
   Normal,    // every cell written, log ends with the normal end
@@ -25,7 +23,7 @@ struct StreamOutOptions {
 };
 
 // Command 118 with the words after the command word: [file [column]].
-StreamOutResult WriteStreamFile(AppState& app, std::string_view arguments,
+StreamOutResult WriteStreamFile(ExchangeState& app, std::string_view arguments,
                                 const StreamOutOptions& options = {});
 
 }  // namespace lav::interchange

@@ -5,19 +5,19 @@
 #include <fstream>
 #include <span>
 
-#include "command/command_window.h"
-#include "command/dispatcher.h"
+#include "console/command_steps.h"
+#include "console/command_window.h"
 #include "db/cell_directory.h"
 #include "db/design_files.h"
 #include "db/messages.h"
 #include "db/safe_write.h"
 #include "display/cell_walk.h"
+#include "interchange/exchange_state.h"
 #include "interchange/tree_lines.h"
 #include "interchange/tree_messages.h"
 #include "platform/null_surface.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
 
 namespace lav::interchange {
 namespace {
@@ -102,14 +102,14 @@ std::optional<int> freeReportNumber(int from) {
   return std::nullopt;
 }
 
-void showFailure(AppState& app, const char* utf8, std::string_view file = {}) {
+void showFailure(ExchangeState& app, const char* utf8, std::string_view file = {}) {
   ShowRefusalBox(app.host, db::FormatMessage(utf8, file), sjis::fromUtf8(treemsg::kCaptionError));
 }
 
 // The settings and modes the run changes, put back however it ends.
 class TreeModeScope {
  public:
-  explicit TreeModeScope(AppState& app)
+  explicit TreeModeScope(ExchangeState& app)
       : app_(app), scell_(app.settings.showScell), acell_(app.settings.showAcell) {
     app.display.treeMode = 1;
     app.tree.run = TreeRun::Writing;
@@ -126,13 +126,13 @@ class TreeModeScope {
   TreeModeScope& operator=(const TreeModeScope&) = delete;
 
  private:
-  AppState& app_;
+  ExchangeState& app_;
   int scell_, acell_;
 };
 
 // The walk over the open cell, each placement it expands written as a raw line. False when a
 // write failed.
-bool collectRawLines(AppState& app) {
+bool collectRawLines(ExchangeState& app) {
   RawTreeFile raw;
   if (!raw.create()) return false;
   const auto& design = app.design;
@@ -171,7 +171,7 @@ std::optional<std::vector<std::string>> ReadTreeFileLines(const std::string& pat
   return lines;
 }
 
-TreeOutcome WriteTreeReport(AppState& app) {
+TreeOutcome WriteTreeReport(ExchangeState& app) {
   auto& design = app.design;
   if (!design.isOpen() || !design.hasCell()) {
     removeWorkFiles();

@@ -9,11 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace lav {
-struct AppState;
-}
-
 namespace lav::interchange {
+
+struct ExchangeState;
 
 inline constexpr const char* kTreeRawFile = "TREE.$$$";
 inline constexpr const char* kTreeUniqueFile = "TREE.$1$";
@@ -26,7 +24,7 @@ enum class TreeOutcome : std::uint8_t {
 
 // Runs the walk and both passes in the current directory, with the title and the prompt line
 // showing "実行中". Show Scell, Show Acell and the tree mode are as before afterwards.
-TreeOutcome WriteTreeReport(AppState& app);
+TreeOutcome WriteTreeReport(ExchangeState& app);
 
 // The lines of a text file without their line ends; nullopt when it cannot be read.
 std::optional<std::vector<std::string>> ReadTreeFileLines(const std::string& path);

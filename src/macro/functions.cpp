@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "command/value_parser.h"
+#include "console/value_parser.h"
 #include "macro/messages.h"
 #include "platform/sjis.h"
 

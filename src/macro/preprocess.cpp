@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "command/user_value.h"
-#include "command/value_parser.h"
+#include "console/user_value.h"
+#include "console/value_parser.h"
 #include "macro/functions.h"
 #include "macro/messages.h"
 #include "macro/variables.h"
@@ -146,6 +146,24 @@ std::optional<std::string> Preprocess(std::string_view text, SymbolTable& table,
   ApplyFunctions(line);
   if (line.size() > kMaxExpandedLength) return refuse();
   return line;
+}
+
+int ParseValues(std::string_view text, std::vector<double>& out, SymbolTable& symbols, Host& host,
+                std::size_t maxValues) {
+  auto expanded = Preprocess(text, symbols, host);
+  if (!expanded) {
+    out.clear();
+    return command::kParseError;
+  }
+  return command::ParseNumbers(*expanded, out, maxValues);
+}
+
+std::optional<command::Point> IsPointAnswer(std::string_view text, SymbolTable& symbols,
+                                            Host& host) {
+  if (text.empty()) return std::nullopt;
+  std::vector<double> values;
+  if (ParseValues(text, values, symbols, host, 2) != 2) return std::nullopt;
+  return command::Point{values[0], values[1]};
 }
 
 }  // namespace lav::macro

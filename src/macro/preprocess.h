@@ -6,7 +6,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "console/value_parser.h"
 #include "macro/symbol_table.h"
 #include "platform/host.h"
 
@@ -24,5 +26,16 @@ void SubstituteVariables(std::string& line, SymbolTable& table, Host& host);
 
 // The second pass alone: words separated by blank, tab or line feed, joined by single blanks.
 void JoinWords(std::string& line);
+
+// Reads the text as values after its variables and functions are expanded. Returns the count
+// (0 for an empty expansion) with the values in out, or command::kParseError: a syntax error,
+// an unclosed or stray bracket, or more than maxValues values (callers pass what they can take:
+// 1 for a setting, 2 for a point).
+int ParseValues(std::string_view text, std::vector<double>& out, SymbolTable& symbols, Host& host,
+                std::size_t maxValues = command::kMaxValues);
+
+// An answer that is exactly two values is a point; anything else (also an empty answer) is not.
+std::optional<command::Point> IsPointAnswer(std::string_view text, SymbolTable& symbols,
+                                            Host& host);
 
 }  // namespace lav::macro

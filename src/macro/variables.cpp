@@ -1,7 +1,7 @@
 #include "macro/variables.h"
 
-#include "command/user_value.h"
-#include "command/value_parser.h"
+#include "console/user_value.h"
+#include "console/value_parser.h"
 #include "macro/messages.h"
 #include "macro/preprocess.h"
 #include "platform/sjis.h"

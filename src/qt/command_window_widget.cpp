@@ -9,14 +9,15 @@
 #include <QPainter>
 #include <QTimer>
 
-#include "command/command_window.h"
+#include "command/window_input.h"
+#include "console/command_window.h"
 #include "display/print_view.h"
 #include "platform/sjis.h"
 #include "qt/graphics_window_widget.h"
 #include "qt/main_windows.h"
 #include "qt/status_window_widget.h"
-#include "shell/app_state.h"
 #include "shell/main_menu.h"
+#include "state/app_state.h"
 
 namespace lav::qt {
 namespace {

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "command/command_window.h"
+#include "console/command_window.h"
 #include "display/redraw.h"
 #include "qt/command_window_widget.h"
 #include "qt/main_windows.h"
@@ -28,7 +28,7 @@ GraphicsWindowWidget::GraphicsWindowWidget(MainWindows& program) : program_(prog
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
   // Every redraw leaves an image without overlays; they are drawn again on top of it.
-  program_.app.display.overlays = [this](AppState&, Surface&) {
+  program_.app.display.overlays = [this](display::SceneState&, Surface&) {
     crossAt_.reset();
     rectAt_.reset();
     bandAt_.clear();

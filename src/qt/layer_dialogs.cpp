@@ -16,11 +16,11 @@
 #include <functional>
 #include <vector>
 
-#include "display/layer_dialogs.h"
+#include "command/layer_dialogs.h"
 #include "display/pens.h"
 #include "platform/sjis.h"
 #include "qt/qt_surface.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::qt {
 namespace {

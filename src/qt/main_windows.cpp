@@ -12,7 +12,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "command/command_window.h"
+#include "command/paint_palette.h"
+#include "command/toolbar.h"
+#include "command/window_input.h"
+#include "console/command_window.h"
 #include "platform/ini_file.h"
 #include "platform/sjis.h"
 #include "qt/command_window_widget.h"
@@ -25,8 +28,6 @@
 #include "qt/toolbar_window.h"
 #include "qt/window_frames.h"
 #include "shell/messages.h"
-#include "shell/paint_palette.h"
-#include "shell/toolbar.h"
 
 namespace lav::qt {
 namespace {
@@ -156,14 +157,14 @@ bool MainWindows::start() {
   command = new CommandWindowWidget(*this, font);
   host.windows.command = command->view();
   command::CreateCommandWindow(app);
-  app.shell.lineHeight = command->view()->lineHeight();
+  app.window.lineHeight = command->view()->lineHeight();
   status = new StatusWindowWidget(*this, font);
   graphics = new GraphicsWindowWidget(*this);
   host.windows.status = status;
   host.windows.graphics = graphics;
 
   const shell::WindowLayout layout =
-      shell::StoredLayout(app.shell.settingsPath, W, H, app.shell.lineHeight, screenRects());
+      shell::StoredLayout(app.shell.settingsPath, W, H, app.window.lineHeight, screenRects());
   // The rectangles are the windows' frames; the clients fit inside once the frames are known.
   frames_.place(command, toQRect(layout.command));
   frames_.place(status, toQRect(layout.status));

@@ -10,8 +10,8 @@
 
 #include "qt/qt_host.h"
 #include "qt/window_frames.h"
-#include "shell/app_state.h"
 #include "shell/startup.h"
+#include "state/app_state.h"
 
 class QCloseEvent;
 class QKeyEvent;

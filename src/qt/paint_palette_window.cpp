@@ -6,7 +6,7 @@
 
 #include "qt/main_windows.h"
 #include "qt/qt_surface.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::qt {
 

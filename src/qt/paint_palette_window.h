@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <array>
 
-#include "shell/paint_palette.h"
+#include "command/paint_palette.h"
 
 namespace lav::qt {
 

@@ -16,15 +16,15 @@
 #include <functional>
 #include <vector>
 
+#include "command/cell_dialogs.h"
 #include "command/command_list_dialog.h"
 #include "command/text_dialogs.h"
-#include "db/cell_dialogs.h"
 #include "display/print_dialog.h"
 #include "platform/sjis.h"
 #include "qt/layer_dialogs.h"
 #include "qt/print_dialog.h"
 #include "qt/tree_dialog.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::qt {
 namespace {

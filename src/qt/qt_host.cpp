@@ -13,13 +13,13 @@
 #include <QMessageBox>
 #include <QVBoxLayout>
 
-#include "command/window_messages.h"
+#include "console/window_messages.h"
 #include "db/design_files.h"
 #include "platform/sjis.h"
 #include "qt/graphics_window_widget.h"
 #include "qt/help_window.h"
 #include "qt/qt_dialogs.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::qt {
 namespace {

@@ -35,7 +35,7 @@ int StatusWindowWidget::textWidth(std::string_view sjisText) const {
 }
 
 void StatusWindowWidget::relayout() {
-  layout_ = shell::LayoutStatus(width(), height(), program_.app.shell.lineHeight,
+  layout_ = shell::LayoutStatus(width(), height(), program_.app.window.lineHeight,
                                 [this](std::string_view t) { return textWidth(t); });
 }
 
@@ -55,7 +55,7 @@ void StatusWindowWidget::requestRepaint() {
 
 void StatusWindowWidget::paintEvent(QPaintEvent*) {
   const AppState& app = program_.app;
-  if (layout_.lineHeight != app.shell.lineHeight) relayout();
+  if (layout_.lineHeight != app.window.lineHeight) relayout();
   QPainter p(this);
   p.fillRect(rect(), app.shell.whiteBackground ? Qt::white : Qt::black);
   p.setFont(font_);

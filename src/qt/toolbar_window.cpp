@@ -9,9 +9,9 @@
 #include <QSvgRenderer>
 
 #include "qt/main_windows.h"
-#include "shell/app_state.h"
 #include "shell/messages.h"
 #include "shell/startup.h"
+#include "state/app_state.h"
 
 namespace lav::qt {
 namespace {

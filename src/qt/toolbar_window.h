@@ -8,7 +8,7 @@
 #include <array>
 #include <string>
 
-#include "shell/toolbar.h"
+#include "command/toolbar.h"
 
 namespace lav::qt {
 

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "interchange/tree_dialogs.h"
+#include "command/tree_dialogs.h"
 #include "interchange/tree_messages.h"
 #include "platform/sjis.h"
 #include "qt/qt_dialogs.h"

@@ -7,17 +7,18 @@
 #include <cmath>
 #include <cstdio>
 
-#include "command/command_window.h"
 #include "command/dispatcher.h"
-#include "command/user_value.h"
+#include "command/macro_runner.h"
+#include "command/window_input.h"
+#include "console/command_window.h"
+#include "console/user_value.h"
 #include "db/design_files.h"
 #include "display/paint_marks.h"
-#include "macro/macro_runner.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
 #include "shell/messages.h"
 #include "shell/status_window.h"
+#include "state/app_state.h"
 
 namespace lav::shell {
 namespace {
@@ -144,30 +145,6 @@ std::vector<PixelSegment> RubberBand(const AppState& app) {
   if (x0 == x1 && y0 == y1) return {};
   if (type != db::ElementType::Rect) return {{x0, y0, x1, y1}};
   return {{x0, y0, x1, y0}, {x1, y0, x1, y1}, {x1, y1, x0, y1}, {x0, y1, x0, y0}};
-}
-
-void StartKeyboardCursor(AppState& app) {
-  PointerState& ptr = app.shell.pointer;
-  const bool wasOn = ptr.keyboardCursor == 1;
-  ptr.keyboardCursor = 1;
-  if (!wasOn && !ptr.captured) {
-    ptr.captured = true;
-    app.host.capturePointer(true);
-  }
-}
-
-void ReleasePointer(AppState& app) {
-  PointerState& ptr = app.shell.pointer;
-  const bool wasCaptured = ptr.captured;
-  const bool overlays = ptr.rectangle == 1 || ptr.keyboardCursor == 1;
-  ptr.captured = false;
-  if (ptr.rectangle == 1) ptr.rectangle = 2;
-  if (ptr.keyboardCursor == 1) {
-    ptr.keyboardCursor = 2;
-    if (app.settings.absMode != 0) InvalidateStatus(app, kStatusX | kStatusY);
-  }
-  // Ending the capture also lets the window take its overlays away.
-  if (wasCaptured || overlays) app.host.capturePointer(false);
 }
 
 void RunStartupActions(AppState& app) {

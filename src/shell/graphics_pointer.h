@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "state/pointer_modes.h"
+
 namespace lav {
 struct AppState;
 }
@@ -47,12 +49,6 @@ struct PixelSegment {
 // pointer would enter (for a rectangle, its four sides from the first corner). Empty unless
 // points of a rectangle, polygon or line are being entered with the keyboard cursor on.
 std::vector<PixelSegment> RubberBand(const AppState& app);
-
-// A point is wanted: the crosshair follows the pointer, which is captured (the host's capture
-// also makes the window draw its overlays again).
-void StartKeyboardCursor(AppState& app);
-// Ends capture; the crosshair and the zoom rectangle are removed by the window's overlay pass.
-void ReleasePointer(AppState& app);
 
 // The first paint: every argument that is no switch and ends in ".CAD" (any case) is opened
 // (its folder becomes the current directory), then AUTO.MAC is started. An argument beginning

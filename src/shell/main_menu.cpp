@@ -2,8 +2,9 @@
 
 #include <string>
 
-#include "command/command_window.h"
-#include "shell/app_state.h"
+#include "command/window_input.h"
+#include "console/command_window.h"
+#include "state/app_state.h"
 
 namespace lav::shell {
 namespace {

@@ -24,9 +24,6 @@ inline constexpr const char* kProgramCaption = "Lavinor";
 // A file the program cannot run without is missing; %s is its full path.
 inline constexpr const char* kRequiredFileMissing = db::msg::kCannotOpenFile;
 inline constexpr const char* kRedrawingPrompt = db::msg::kRedrawing;
-// PAINTDAT.DAT beside the program cannot be written; %s is its full path.
-inline constexpr const char* kPaintFileFailed = db::msg::kCannotOpenFile;
-inline constexpr const char* kPaintPrompt = "Pn: ";
 
 inline constexpr const char* kFontFileName = "MOJIDATA.DAT";
 inline constexpr const char* kCommandFileName = "Lavinor.cmd";

@@ -12,8 +12,8 @@
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
 #include "shell/messages.h"
+#include "state/app_state.h"
 
 namespace lav::shell {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/shell_state.h"
+#include "state/shell_state.h"
 
 namespace lav {
 struct AppState;

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "command/user_value.h"
+#include "console/user_value.h"
 #include "display/pens.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::shell {
 namespace {
@@ -181,17 +181,6 @@ std::vector<StatusText> StatusTexts(const AppState& app, const StatusLayout& s,
   list(0, set.layerFlags);
   list(L, set.layerSelectFlags);
   return out;
-}
-
-void InvalidateStatus(AppState& app, unsigned fields) {
-  app.shell.statusPending |= fields & kAllStatusFields;
-  app.host.invalidate(Window::Status);
-}
-
-unsigned TakeStatusInvalidations(AppState& app) {
-  const unsigned fields = app.shell.statusPending;
-  app.shell.statusPending = 0;
-  return fields ? fields : kAllStatusFields;
 }
 
 }  // namespace lav::shell

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "console/status_fields.h"
 #include "platform/surface.h"
 
 namespace lav {
@@ -16,18 +17,12 @@ struct AppState;
 
 namespace lav::shell {
 
-// The fields, as bits, so that several can be invalidated at once.
-enum StatusField : unsigned {
-  kStatusCell = 1u << 0,
-  kStatusLayer = 1u << 1,
-  kStatusElement = 1u << 2,
-  kStatusX = 1u << 3,
-  kStatusY = 1u << 4,
-  kStatusDetail = 1u << 5,  // the placed cell's name or the line width
-  kStatusView = 1u << 6,    // the view window's corners and size
-  kStatusLayerLists = 1u << 7,
-};
-inline constexpr unsigned kAllStatusFields = (1u << 8) - 1;
+// The fields are marked by the engines too (a redraw changes the view's corners).
+using command::InvalidateStatus;
+using command::kAllStatusFields;
+using command::StatusField;
+using command::TakeStatusInvalidations;
+using enum command::StatusField;
 
 // Pixel width of a Shift-JIS text in the window's font.
 using TextWidth = std::function<int(std::string_view sjisText)>;
@@ -75,12 +70,5 @@ std::vector<StatusText> StatusTexts(const AppState& app, const StatusLayout& lay
 // The X and Y values as shown: the pointer position in user units, as an offset from the
 // relative origin while the coordinate mode is relative and the keyboard cursor is on.
 std::string StatusCoordinate(const AppState& app, bool y);
-
-// Asks the window to repaint the given fields (bits of StatusField).
-void InvalidateStatus(AppState& app, unsigned fields);
-
-// The fields asked for since the last call (all of them after a plain invalidation of the
-// window), and forgets them.
-unsigned TakeStatusInvalidations(AppState& app);
 
 }  // namespace lav::shell

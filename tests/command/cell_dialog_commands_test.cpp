@@ -2,8 +2,8 @@
 // actions played by the host, and the design read back afterwards.
 #include <gtest/gtest.h>
 
+#include "command/cell_dialogs.h"
 #include "command/text_dialogs.h"
-#include "db/cell_dialogs.h"
 #include "db/cell_directory.h"
 #include "db/design_header.h"
 #include "db/design_image.h"

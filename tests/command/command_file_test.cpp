@@ -1,4 +1,4 @@
-#include "command/command_file.h"
+#include "console/command_file.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,10 +8,10 @@
 #include <set>
 
 #include "command/command_list_dialog.h"
-#include "command/command_window.h"
+#include "console/command_window.h"
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 #include "support/short_forms.h"
 
 namespace lav::command {

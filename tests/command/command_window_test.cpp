@@ -1,4 +1,4 @@
-#include "command/command_window.h"
+#include "console/command_window.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,10 @@
 #include <variant>
 
 #include "command/command_list_dialog.h"
+#include "command/window_input.h"
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 #include "support/short_forms.h"
 
 namespace lav::command {

@@ -6,7 +6,7 @@
 
 #include "macro/variables.h"
 #include "platform/scripted_host.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 #include "support/short_forms.h"
 
 namespace lav::command {

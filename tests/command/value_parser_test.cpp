@@ -1,4 +1,4 @@
-#include "command/value_parser.h"
+#include "console/value_parser.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "command/user_value.h"
+#include "console/user_value.h"
+#include "macro/preprocess.h"
 #include "macro/variables.h"
 #include "platform/scripted_host.h"
 
@@ -26,7 +27,7 @@ void expectCases(const std::vector<Case>& cases) {
   ScriptedHost host;
   for (const auto& c : cases) {
     std::vector<double> out;
-    const int n = ParseValues(c.text, out, symbols, host);
+    const int n = macro::ParseValues(c.text, out, symbols, host);
     EXPECT_EQ(n, c.count) << "text: \"" << c.text << "\"";
     if (n != c.count || n < 0) continue;
     ASSERT_EQ(out.size(), c.values.size()) << c.text;
@@ -121,21 +122,22 @@ TEST(ParseValues, VariablesAndFunctionsAreExpandedFirst) {
   };
   for (const auto& c : cases) {
     std::vector<double> out;
-    ASSERT_EQ(ParseValues(c.text, out, symbols, host), static_cast<int>(c.values.size())) << c.text;
+    ASSERT_EQ(macro::ParseValues(c.text, out, symbols, host), static_cast<int>(c.values.size()))
+        << c.text;
     for (std::size_t i = 0; i < out.size(); ++i) EXPECT_NEAR(out[i], c.values[i], 1e-9) << c.text;
   }
   std::vector<double> out;
-  EXPECT_EQ(ParseValues("TAN(90)", out, symbols, host), kError);
+  EXPECT_EQ(macro::ParseValues("TAN(90)", out, symbols, host), kError);
 }
 
 TEST(ParseValues, CallersLimitTheCount) {
   macro::SymbolTable symbols;
   ScriptedHost host;
   std::vector<double> out;
-  EXPECT_EQ(ParseValues("1 2", out, symbols, host, 1), kError);
+  EXPECT_EQ(macro::ParseValues("1 2", out, symbols, host, 1), kError);
   EXPECT_TRUE(out.empty());
-  EXPECT_EQ(ParseValues("(1 2) * 0 + 5", out, symbols, host, 2), 2);
-  EXPECT_EQ(ParseValues("1 2 3", out, symbols, host, 2), kError);
+  EXPECT_EQ(macro::ParseValues("(1 2) * 0 + 5", out, symbols, host, 2), 2);
+  EXPECT_EQ(macro::ParseValues("1 2 3", out, symbols, host, 2), kError);
 
   // More numbers than any caller takes are refused, not collected without limit.
   std::string many;
@@ -156,11 +158,11 @@ TEST(ParseValues, TooLongTextIsRefusedWithAMessage) {
   ScriptedHost host;
   std::vector<double> out;
   std::string text(300, '1');
-  EXPECT_EQ(ParseValues(text, out, symbols, host), kError);
+  EXPECT_EQ(macro::ParseValues(text, out, symbols, host), kError);
   ASSERT_EQ(host.boxes.size(), 1u);
   EXPECT_EQ(host.boxes[0].caption, "Error");
   text.resize(299);
-  EXPECT_EQ(ParseValues(text, out, symbols, host), 1);
+  EXPECT_EQ(macro::ParseValues(text, out, symbols, host), 1);
 }
 
 TEST(IsPointAnswer, ExactlyTwoValues) {
@@ -176,7 +178,7 @@ TEST(IsPointAnswer, ExactlyTwoValues) {
       {"-5 -6", true, -5, -6},
   };
   for (const auto& c : cases) {
-    auto p = IsPointAnswer(c.text, symbols, host);
+    auto p = macro::IsPointAnswer(c.text, symbols, host);
     ASSERT_EQ(p.has_value(), c.point) << c.text;
     if (!p) continue;
     EXPECT_DOUBLE_EQ(p->x, c.x) << c.text;
@@ -250,7 +252,7 @@ TEST(ParseValues, EveryShortTextGetsAnAnswer) {
     while (true) {
       text.clear();
       for (std::size_t d : digit) text += alphabet[d];
-      const int n = ParseValues(text, out, symbols, host, 3);
+      const int n = macro::ParseValues(text, out, symbols, host, 3);
       ASSERT_GE(n, kParseError) << text;
       ASSERT_LE(n, 3) << text;
       ASSERT_EQ(out.size(), static_cast<std::size_t>(n < 0 ? 0 : n)) << text;

@@ -5,14 +5,14 @@
 
 #include <filesystem>
 
-#include "db/cell_dialogs.h"
+#include "command/cell_dialogs.h"
 #include "db/cell_directory.h"
 #include "db/design_builder.h"
 #include "db/design_files.h"
 #include "db/element_stream.h"
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 #include "support/files.h"
 
 namespace lav::db {

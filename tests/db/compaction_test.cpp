@@ -8,7 +8,7 @@
 #include "db/element_stream.h"
 #include "platform/byte_io.h"
 #include "platform/scripted_host.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::db {
 namespace {

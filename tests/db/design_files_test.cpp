@@ -10,7 +10,7 @@
 #include "db/cell_commands.h"
 #include "db/element_stream.h"
 #include "platform/scripted_host.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 #include "support/files.h"
 
 namespace lav::db {

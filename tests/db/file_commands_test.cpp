@@ -15,7 +15,7 @@
 #include "db/safe_write.h"
 #include "platform/file_lock.h"
 #include "platform/scripted_host.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::db {
 namespace {

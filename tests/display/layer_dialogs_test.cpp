@@ -1,6 +1,6 @@
 // The layer dialogs through their typed commands: each dialog's clicks, edits and close rules,
 // the values kept in the design header, and the element-type mask of command 65.
-#include "display/layer_dialogs.h"
+#include "command/layer_dialogs.h"
 
 #include <gtest/gtest.h>
 

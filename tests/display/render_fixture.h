@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "command/view_commands.h"
 #include "db/cell_directory.h"
 #include "db/design_builder.h"
 #include "display/redraw.h"
-#include "display/view_commands.h"
 #include "display/view_transform.h"
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
 #include "qt/qt_surface.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 #include "support/qt_application.h"
 
 namespace lav::display::testing {

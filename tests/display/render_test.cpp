@@ -6,7 +6,7 @@
 #include <cmath>
 #include <utility>
 
-#include "command/command_window.h"
+#include "console/command_window.h"
 #include "display/pens.h"
 #include "render_fixture.h"
 

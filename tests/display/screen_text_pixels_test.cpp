@@ -17,7 +17,7 @@
 #include "platform/sjis.h"
 #include "qt/font_faces.h"
 #include "qt/qt_surface.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 #include "support/qt_application.h"
 #include "support/typing_session.h"
 

@@ -10,7 +10,7 @@
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
 #include "recording_surface.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::display {
 namespace {
@@ -272,7 +272,7 @@ class PlacementLabelTest : public ScreenTextTest {
     ScreenTextTest::SetUp();
     app.settings.showBase = 1;
     app.settings.showBaseName = 1;
-    app.shell.lineHeight = 16;
+    app.window.lineHeight = 16;
   }
 };
 

@@ -1,6 +1,6 @@
 // The view commands typed as a user types them: fit, zoom with its refusals, the window zoom by
 // two corners, re-centring, and the layer commands that redraw at once.
-#include "display/view_commands.h"
+#include "command/view_commands.h"
 
 #include <gtest/gtest.h>
 

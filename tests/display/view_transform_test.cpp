@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "display/view_commands.h"
+#include "command/view_commands.h"
 #include "platform/null_surface.h"
 
 namespace lav::display {

@@ -18,7 +18,7 @@
 #include "db/design_builder.h"
 #include "db/design_files.h"
 #include "platform/scripted_host.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 #include "support/batch_program.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Lettering typed as a user types it: the polygons land in the open cell, read back from its
 // element stream, and survive closing and reopening; bad input and damaged font files give their
 // messages and lines.
-#include "font/vector_text.h"
+#include "command/vector_text.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "dxf_test_support.h"
 #include "interchange/dxf_reader.h"
 #include "platform/scripted_host.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::interchange {
 namespace {

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "command/tree_dialogs.h"
 #include "db/design_builder.h"
-#include "interchange/tree_dialogs.h"
 #include "interchange/tree_lines.h"
 #include "support/typing_session.h"
 

@@ -1,9 +1,10 @@
 // Macro files run through the Command Window as a user starts them: what they print, the
 // variables and settings they leave, the design they write, and how bad macros are refused.
-#include "macro/macro_runner.h"
+#include "command/macro_runner.h"
 
 #include <gtest/gtest.h>
 
+#include "command/window_input.h"
 #include "macro/variables.h"
 #include "support/short_forms.h"
 #include "support/typing_session.h"

@@ -13,14 +13,14 @@
 #include <functional>
 #include <memory>
 
+#include "command/cell_dialogs.h"
 #include "db/cell_commands.h"
-#include "db/cell_dialogs.h"
 #include "db/cell_directory.h"
 #include "db/design_files.h"
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
 #include "qt/qt_dialogs.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 #include "support/qt_application.h"
 
 namespace lav::qt {

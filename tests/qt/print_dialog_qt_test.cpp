@@ -14,7 +14,7 @@
 #include "display/print_dialog.h"
 #include "platform/scripted_host.h"
 #include "qt/print_dialog.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 #include "support/qt_application.h"
 
 namespace lav::qt {

@@ -199,7 +199,7 @@ TEST_F(ToolWindowsTest, StatusWindowPaintsItsFields) {
   typeLines({"NEW status", "MKCELL TOP", "LAYER 4", "ETYPE 5"});  // layer 4 is red
   settle();
   const shell::StatusLayout& lay = s->layout();
-  const int L = program->app.shell.lineHeight;
+  const int L = program->app.window.lineHeight;
   QImage img = s->grab().toImage();
   auto count = [&](const QRect& r, const QColor& c) {
     int n = 0;

@@ -14,14 +14,14 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "command/command_file.h"
 #include "command/command_list_dialog.h"
+#include "command/tree_dialogs.h"
+#include "console/command_file.h"
 #include "db/design_builder.h"
-#include "interchange/tree_dialogs.h"
 #include "interchange/tree_report.h"
 #include "platform/scripted_host.h"
 #include "qt/qt_dialogs.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 #include "support/qt_application.h"
 
 namespace lav::qt {

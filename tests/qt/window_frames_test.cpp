@@ -141,7 +141,7 @@ void FramesChild::TestBody() {
   // First start: the default layout of the screen.
   run([&](MainWindows& p) {
     const auto d = shell::DefaultLayout(p.app.shell.screenWidth, p.app.shell.screenHeight,
-                                        p.app.shell.lineHeight);
+                                        p.app.window.lineHeight);
     expected = {{"Command Window", toQRect(d.command)},
                 {"Status Window", toQRect(d.status)},
                 {"Graphics Window", toQRect(d.graphics)}};

@@ -16,14 +16,15 @@
 #include <string>
 #include <vector>
 
-#include "command/command_file.h"
 #include "command/command_table.h"
-#include "command/command_window.h"
 #include "command/dispatcher.h"
+#include "command/window_input.h"
+#include "console/command_file.h"
+#include "console/command_window.h"
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
 #include "shell/main_menu.h"
+#include "state/app_state.h"
 #include "support/short_forms.h"
 
 namespace lav {

@@ -4,9 +4,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "command/paint_palette.h"
 #include "display/paint_marks.h"
 #include "platform/byte_io.h"
-#include "shell/paint_palette.h"
 #include "support/typing_session.h"
 
 namespace lav::shell {

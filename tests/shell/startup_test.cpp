@@ -11,7 +11,7 @@
 #include "platform/ini_file.h"
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::shell {
 namespace {

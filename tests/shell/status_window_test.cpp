@@ -9,8 +9,8 @@
 
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
 #include "shell/graphics_pointer.h"
+#include "state/app_state.h"
 
 namespace lav::shell {
 namespace {

@@ -1,6 +1,6 @@
 // The Toolbar's buttons type their command lines as a user would, with the shipped command file;
 // the Toolbar comes back after the focus went elsewhere, but not while painting.
-#include "shell/toolbar.h"
+#include "command/toolbar.h"
 
 #include <filesystem>
 #include <set>

@@ -7,7 +7,7 @@
 
 #include "db/element_stream.h"
 #include "db/record_codec.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::testing {
 

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "command/command_file.h"
-#include "command/command_window.h"
 #include "command/dispatcher.h"
+#include "console/command_file.h"
+#include "console/command_window.h"
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 #include "support/files.h"
 
 namespace lav::testing {

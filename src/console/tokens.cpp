@@ -1,4 +1,4 @@
-#include "command/tokens.h"
+#include "console/tokens.h"
 
 #include <cstdlib>
 #include <limits>
@@ -6,7 +6,9 @@
 namespace lav::command {
 namespace {
 
-bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool isSeparator(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 }  // namespace
 

@@ -1,20 +1,21 @@
-#include "font/vector_text.h"
+#include "command/vector_text.h"
 
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "command/command_window.h"
 #include "command/dispatcher.h"
-#include "command/tokens.h"
-#include "command/value_parser.h"
+#include "console/command_window.h"
+#include "console/tokens.h"
+#include "console/value_parser.h"
 #include "db/messages.h"
 #include "db/temp_layer.h"
 #include "font/messages.h"
 #include "font/text_layout.h"
+#include "macro/preprocess.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::font {
 namespace {
@@ -164,7 +165,7 @@ void ContinueVectorText(AppState& app, std::string_view answer) {
     return;
   }
   app.dispatch.pickMode = 0;
-  const auto point = command::IsPointAnswer(answer, app.symbols, app.host);
+  const auto point = macro::IsPointAnswer(answer, app.symbols, app.host);
   if (point) {
     const VectorTextState& v = app.vectorText;
     VectorText(app, v.text, v.height, v.width, v.set, point->x, point->y);

@@ -1,4 +1,4 @@
-#include "command/command_file.h"
+#include "console/command_file.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,10 +8,10 @@
 #include <optional>
 #include <utility>
 
-#include "command/window_messages.h"
+#include "console/console_state.h"
+#include "console/window_messages.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
 
 namespace lav::command {
 namespace {
@@ -169,7 +169,7 @@ void ReadCommandFile(std::string_view bytes, CommandTable& table) {
   }
 }
 
-bool LoadCommandFile(AppState& app) {
+bool LoadCommandFile(ConsoleState& app) {
   auto path = paths::findCaseInsensitive(
       paths::join(app.programDir, std::string(winmsg::kCommandFileName)));
   if (!path) return false;

@@ -1,19 +1,15 @@
-#include "command/command_window.h"
+#include "command/window_input.h"
+
+#include <algorithm>
 
 #include "command/dispatcher.h"
-#include "platform/paths.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::command {
 namespace {
 
 constexpr int kEnter = 13;
-
-void refuseText(AppState& app) {
-  ShowRefusalBox(app.host, sjis::fromUtf8(winmsg::kDoesNotFit),
-                 sjis::fromUtf8(winmsg::kErrorCaption));
-}
 
 bool fitsAfterPrompt(const InputLine& line, std::size_t bytes) {
   return line.prompt.size() + bytes <= kInputLineMax;
@@ -52,63 +48,6 @@ void showTypedInput(AppState& app) {
 
 }  // namespace
 
-void PrintLine(AppState& app, std::string_view text, int mode) {
-  CommandWindow& w = app.window;
-  if (w.macroRunning && mode != kPrintMacro) return;
-  Transcript& t = w.transcript;
-  if (mode == kPrintInPlace) {
-    SetLineZero(t, text);
-  } else if (mode == kPrintMessage && text.empty()) {
-    // only a repaint of the input line
-  } else if (mode == kPrintTranscript) {
-    // The text goes straight into the transcript; line 0 keeps the input line, which is what
-    // the next paint shows there anyway.
-    ScrollIn(t, text);
-    SetLineZero(t, w.prompt + w.input);
-  } else {
-    const std::string old(t.lines[0]);
-    ScrollIn(t, old);
-    SetLineZero(t, text);
-    if (mode == kPrintEndLine && !text.empty()) PrintLine(app, {}, kPrintEndLine);
-  }
-  app.host.invalidate(Window::Command);
-}
-
-void RepaintInputLine(AppState& app) {
-  SetLineZero(app.window.transcript, app.window.prompt + app.window.input);
-  app.host.invalidate(Window::Command);
-}
-
-std::string_view PaintInputLine(AppState& app) {
-  Transcript& t = app.window.transcript;
-  if (!app.dispatch.busy || t.lines[0].empty())
-    SetLineZero(t, app.window.prompt + app.window.input);
-  return t.lines[0];
-}
-
-bool CreateCommandWindow(AppState& app) {
-  CommandWindow& w = app.window;
-  w.prompt.assign(winmsg::kIdlePrompt);
-  if (!LoadCommandFile(app)) {
-    w.closing = true;
-    return false;
-  }
-  RepaintInputLine(app);
-  return true;
-}
-
-void SizeCommandWindow(AppState& app, int clientHeight, int lineHeight) {
-  if (SetClientHeight(app.window.transcript, clientHeight, lineHeight)) return;
-  app.host.messageBox(sjis::fromUtf8(winmsg::kWindowTooLarge),
-                      sjis::fromUtf8(winmsg::kOutOfMemoryCaption), Icon::Information, Buttons::Ok);
-  app.window.closing = true;
-}
-
-void ClearTranscript(AppState& app) {
-  ClearEarlierLines(app.window.transcript);
-  app.host.invalidate(Window::Command);
-}
-
 void TypeCharacter(AppState& app, int code) {
   if (code < 0 || code > 255) return;
   InputLine& line = app.window;
@@ -133,15 +72,6 @@ void TypeCharacter(AppState& app, int code) {
   showTypedInput(app);
 }
 
-int FunctionKeyNumber(Key key) {
-  const int k = static_cast<int>(key) - static_cast<int>(Key::F1) + 1;
-  return k >= 1 && k <= kFunctionKeys ? k : 0;
-}
-
-Key FunctionKey(int number) {
-  return static_cast<Key>(static_cast<int>(Key::F1) + number - 1);
-}
-
 void PressKey(AppState& app, Key key) {
   CommandWindow& w = app.window;
   switch (key) {
@@ -151,7 +81,7 @@ void PressKey(AppState& app, Key key) {
         if (fitsAfterPrompt(w, entry->size())) {
           ReplaceInput(w, *entry);
         } else {
-          refuseText(app);
+          RefuseOverlongText(app);
         }
       }
       break;
@@ -161,7 +91,7 @@ void PressKey(AppState& app, Key key) {
       if (fitsAfterPrompt(w, entry.size())) {
         ReplaceInput(w, entry);
       } else {
-        refuseText(app);
+        RefuseOverlongText(app);
       }
       break;
     }
@@ -189,26 +119,11 @@ void PressKey(AppState& app, Key key) {
   showTypedInput(app);
 }
 
-void RecordCommandLine(AppState& app) {
-  RecordLine(app.window.recall, app.window.input);
-}
-
-bool AppendToInput(AppState& app, std::string_view text) {
-  InputLine& line = app.window;
-  if (!Fits(line, text.size())) {
-    refuseText(app);
-    return false;
-  }
-  ReplaceInput(line, line.input + std::string(text));
-  RepaintInputLine(app);
-  return true;
-}
-
 bool TypeText(AppState& app, std::string_view text) {
   InputLine& line = app.window;
   line.trailPending = line.dropTrail = false;
   if (!Fits(line, text.size())) {
-    refuseText(app);
+    RefuseOverlongText(app);
     return false;
   }
   for (char c : text) TypeCharacter(app, static_cast<std::uint8_t>(c));
@@ -263,17 +178,6 @@ void RunFunctionKey(AppState& app, int k) {
   }
   app.window.caret = app.window.input.size();
   RepaintInputLine(app);
-}
-
-bool SetFunctionKey(CommandWindow& window, int k, std::string_view text) {
-  if (k < 1 || k > kFunctionKeys || text.size() >= kFunctionKeyBytes) return false;
-  window.commands.keys[k - 1] = text;
-  return true;
-}
-
-void OpenHelp(AppState& app) {
-  const std::string path = paths::join(app.programDir, std::string(winmsg::kHelpPath));
-  app.host.openWithDefaultHandler(paths::findCaseInsensitive(path).value_or(path));
 }
 
 }  // namespace lav::command

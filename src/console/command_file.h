@@ -9,11 +9,9 @@
 #include <string_view>
 #include <vector>
 
-namespace lav {
-struct AppState;
-}
-
 namespace lav::command {
+
+struct ConsoleState;
 
 inline constexpr int kFunctionKeys = 15;
 inline constexpr std::size_t kFunctionKeyBytes = 40;  // one entry with its end: 39 bytes of text
@@ -39,7 +37,7 @@ void ReadCommandFile(std::string_view bytes, CommandTable& table);
 
 // Loads app.programDir + "/Lavinor.cmd" (found without regard to case) into the Command
 // Window's table. False when the file cannot be read.
-bool LoadCommandFile(AppState& app);
+bool LoadCommandFile(ConsoleState& app);
 
 // The upper-case name of a command number, "" when it has none.
 std::string CommandName(const CommandTable& table, int number);

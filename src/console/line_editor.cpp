@@ -1,4 +1,4 @@
-#include "command/line_editor.h"
+#include "console/line_editor.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "interchange/gds_commands.h"
+#include "command/gds_commands.h"
 
-#include "command/tokens.h"
+#include "console/tokens.h"
 #include "interchange/converter_frame.h"
 #include "interchange/gds_input.h"
 #include "interchange/gds_output.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::interchange {
 

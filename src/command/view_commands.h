@@ -23,11 +23,6 @@ ZoomOutcome ZoomByFactor(ViewState& v, double factor);
 // Gives back the snapping step that the window zoom replaced for its corners, if any.
 void RestoreGraphicsStep(AppState& app);
 
-// The view showing the rectangle between two corners (user units) without a margin; false (view
-// unchanged) when the rectangle has no width or no height.
-bool ZoomToCorners(ViewState& v, std::int32_t dbPerUserUnit, double x1, double y1, double x2,
-                   double y2);
-
 // The view moved so that the point (user units) lies at window position k (0 centre, 1 bottom
 // left, then counter-clockwise around the border to 8 left centre).
 void CentreAt(ViewState& v, std::int32_t dbPerUserUnit, double px, double py, int k);

@@ -1,4 +1,4 @@
-#include "db/cell_dialogs.h"
+#include "command/cell_dialogs.h"
 
 #include <algorithm>
 #include <optional>
@@ -13,7 +13,7 @@
 #include "db/messages.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::db {
 namespace {

@@ -41,12 +41,10 @@ struct ShellState {
   bool whiteBackground = false;
   bool smallScreenFont = false;  // the screen is 640 pixels wide or less
   int screenWidth = 1920, screenHeight = 1080;
-  int closing = 0;      // kClosing... bits
-  int lineHeight = 16;  // the Command Window's L
+  int closing = 0;  // kClosing... bits
   bool toolbarExists = false;
-  bool toolbarReshow = true;   // the Toolbar is shown again when one of our windows gains focus
-  bool paletteShown = false;   // the paint palette is up: clicks are not snapped
-  unsigned statusPending = 0;  // Status Window fields asked to repaint (StatusField bits)
+  bool toolbarReshow = true;  // the Toolbar is shown again when one of our windows gains focus
+  bool paletteShown = false;  // the paint palette is up: clicks are not snapped
   PointerState pointer;
 };
 

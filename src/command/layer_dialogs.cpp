@@ -1,15 +1,15 @@
-#include "display/layer_dialogs.h"
+#include "command/layer_dialogs.h"
 
 #include <algorithm>
 #include <climits>
 
 #include "command/dispatcher.h"
-#include "command/tokens.h"
+#include "command/view_commands.h"
+#include "console/tokens.h"
 #include "display/pens.h"
 #include "display/redraw.h"
 #include "display/screen_text.h"
-#include "display/view_commands.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::display {
 namespace {
@@ -311,7 +311,7 @@ void PenDialog::click(int control) {
 }
 
 int PenDialog::itemHeight(bool pickLists) const {
-  const int line = app_.shell.smallScreenFont ? 15 : app_.shell.lineHeight;
+  const int line = app_.shell.smallScreenFont ? 15 : app_.window.lineHeight;
   return static_cast<int>(line * (pickLists ? 0.71 : 0.85));
 }
 

@@ -1,9 +1,10 @@
-#include "shell/toolbar.h"
+#include "command/toolbar.h"
 
-#include "command/command_window.h"
 #include "command/dispatcher.h"
-#include "shell/app_state.h"
-#include "shell/paint_palette.h"
+#include "command/paint_palette.h"
+#include "command/window_input.h"
+#include "console/command_window.h"
+#include "state/app_state.h"
 
 namespace lav::shell {
 namespace {

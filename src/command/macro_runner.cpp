@@ -1,20 +1,21 @@
-#include "macro/macro_runner.h"
+#include "command/macro_runner.h"
 
 #include <cstdio>
 #include <optional>
 #include <vector>
 
-#include "command/command_window.h"
 #include "command/dispatcher.h"
-#include "command/tokens.h"
-#include "command/value_parser.h"
+#include "command/window_input.h"
+#include "console/command_window.h"
+#include "console/tokens.h"
+#include "console/value_parser.h"
 #include "macro/line_forms.h"
 #include "macro/macro_file.h"
 #include "macro/preprocess.h"
 #include "macro/runner_messages.h"
 #include "macro/variables.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::macro {
 namespace {
@@ -164,7 +165,7 @@ void runJump(AppState& app, std::string_view text) {
   const JumpLine jump = ParseJump(text);
   if (jump.label.empty()) return;
   std::vector<double> values;
-  const int n = command::ParseValues(jump.condition, values, app.symbols, app.host);
+  const int n = macro::ParseValues(jump.condition, values, app.symbols, app.host);
   const std::optional<double> first = n >= 1 ? std::optional<double>(values[0]) : std::nullopt;
   if (JumpTaken(jump.test, first)) jumpTo(app, jump.label);
 }

@@ -1,9 +1,7 @@
-#include "command/value_parser.h"
+#include "console/value_parser.h"
 
 #include <charconv>
 #include <cstdint>
-
-#include "macro/preprocess.h"
 
 namespace lav::command {
 namespace {
@@ -240,23 +238,6 @@ int ParseNumbers(std::string_view text, std::vector<double>& out, std::size_t ma
     return kParseError;
   }
   return static_cast<int>(out.size());
-}
-
-int ParseValues(std::string_view text, std::vector<double>& out, macro::SymbolTable& symbols,
-                Host& host, std::size_t maxValues) {
-  auto expanded = macro::Preprocess(text, symbols, host);
-  if (!expanded) {
-    out.clear();
-    return kParseError;
-  }
-  return ParseNumbers(*expanded, out, maxValues);
-}
-
-std::optional<Point> IsPointAnswer(std::string_view text, macro::SymbolTable& symbols, Host& host) {
-  if (text.empty()) return std::nullopt;
-  std::vector<double> values;
-  if (ParseValues(text, values, symbols, host, 2) != 2) return std::nullopt;
-  return Point{values[0], values[1]};
 }
 
 }  // namespace lav::command

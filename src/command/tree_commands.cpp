@@ -1,12 +1,12 @@
-#include "interchange/tree_commands.h"
+#include "command/tree_commands.h"
 
-#include "command/command_window.h"
 #include "command/dispatcher.h"
-#include "interchange/tree_dialogs.h"
+#include "command/tree_dialogs.h"
+#include "console/command_window.h"
 #include "interchange/tree_messages.h"
 #include "interchange/tree_report.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::interchange {
 

@@ -1,8 +1,8 @@
-#include "command/recall_list.h"
+#include "console/recall_list.h"
 
 #include <algorithm>
 
-#include "command/transcript.h"
+#include "console/transcript.h"
 
 namespace lav::command {
 

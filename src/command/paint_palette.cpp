@@ -1,19 +1,27 @@
-#include "shell/paint_palette.h"
+#include "command/paint_palette.h"
 
-#include "command/command_window.h"
 #include "command/dispatcher.h"
-#include "command/tokens.h"
-#include "command/user_value.h"
-#include "command/value_parser.h"
+#include "command/toolbar.h"
+#include "console/command_window.h"
+#include "console/tokens.h"
+#include "console/user_value.h"
+#include "console/value_parser.h"
 #include "db/design_files.h"
 #include "db/messages.h"
 #include "display/paint_marks.h"
 #include "display/redraw.h"
+#include "macro/preprocess.h"
 #include "platform/null_surface.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
-#include "shell/messages.h"
-#include "shell/toolbar.h"
+#include "state/app_state.h"
+
+namespace lav::shell::msg {
+
+// PAINTDAT.DAT beside the program cannot be written; %s is its full path.
+inline constexpr const char* kPaintFileFailed = db::msg::kCannotOpenFile;
+inline constexpr const char* kPaintPrompt = "Pn: ";
+
+}  // namespace lav::shell::msg
 
 namespace lav::shell {
 namespace {
@@ -121,7 +129,7 @@ void StartPaint(AppState& app, std::string_view line) {
 }
 
 void ContinuePaint(AppState& app, std::string_view answer) {
-  const auto p = command::IsPointAnswer(answer, app.symbols, app.host);
+  const auto p = macro::IsPointAnswer(answer, app.symbols, app.host);
   if (!p) {
     endPainting(app);
     return;

@@ -1,21 +1,22 @@
-#include "interchange/tree_dialogs.h"
+#include "command/tree_dialogs.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 
-#include "command/command_file.h"
-#include "command/command_window.h"
+#include "command/cell_dialogs.h"
 #include "command/dispatcher.h"
-#include "command/line_editor.h"
-#include "db/cell_dialogs.h"
+#include "command/window_input.h"
+#include "console/command_file.h"
+#include "console/command_window.h"
+#include "console/line_editor.h"
 #include "db/design_files.h"
 #include "db/messages.h"
 #include "interchange/tree_lines.h"
 #include "interchange/tree_messages.h"
 #include "interchange/tree_report.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::interchange {
 namespace {

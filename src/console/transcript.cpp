@@ -1,4 +1,4 @@
-#include "command/transcript.h"
+#include "console/transcript.h"
 
 #include <algorithm>
 

@@ -7,17 +7,15 @@
 #include <string>
 #include <string_view>
 
-#include "command/command_file.h"
-#include "command/line_editor.h"
-#include "command/recall_list.h"
-#include "command/transcript.h"
-#include "command/window_messages.h"
-
-namespace lav {
-struct AppState;
-}
+#include "console/command_file.h"
+#include "console/line_editor.h"
+#include "console/recall_list.h"
+#include "console/transcript.h"
+#include "console/window_messages.h"
 
 namespace lav::command {
+
+struct ConsoleState;
 
 // The window is its input line (prompt, input, caret: the editing functions of line_editor.h
 // take it as that) with the transcript, the recall list and the command file's table.
@@ -29,6 +27,7 @@ struct CommandWindow : InputLine {
   CommandTable commands;      // the names of the commands and the function-key texts
   bool macroRunning = false;  // while a macro runs only mode-5 lines are printed
   bool closing = false;       // set when creation failed: the window closes at its first paint
+  int lineHeight = 16;        // L: the height of one line, which other windows are laid out by
 };
 
 // Modes of PrintLine.
@@ -38,31 +37,31 @@ inline constexpr int kPrintMacro = 5;        // printed even while a macro runs
 inline constexpr int kPrintTranscript = 10;  // text straight into the transcript
 inline constexpr int kPrintInPlace = -1;     // text into line 0 without scrolling
 
+// The box for a text that does not fit on the input line.
+void RefuseOverlongText(ConsoleState& app);
+
 // The one way to add to the transcript. Text is Shift-JIS and is cut to one line.
-void PrintLine(AppState& app, std::string_view text, int mode);
+void PrintLine(ConsoleState& app, std::string_view text, int mode);
 
 // Line 0 shows the prompt and the input again (what painting the input line stores).
-void RepaintInputLine(AppState& app);
+void RepaintInputLine(ConsoleState& app);
 
 // What a paint of the input line shows and stores as line 0: the prompt and the input, except
 // while an entered line is carried out. Line 0 then keeps that line (or what the command printed
 // into it) until the command ends it, so that a paint during the command's work (a redraw steps
 // the window messages) does not take the line out of the transcript.
-std::string_view PaintInputLine(AppState& app);
+std::string_view PaintInputLine(ConsoleState& app);
 
 // Creation: idle prompt and the command file. False when the command file cannot be read
 // (the closing flag is then set).
-bool CreateCommandWindow(AppState& app);
+bool CreateCommandWindow(ConsoleState& app);
 
 // Size of the client area; the first call fixes the transcript capacity. A size too large for
 // the transcript shows a box and sets the closing flag.
-void SizeCommandWindow(AppState& app, int clientHeight, int lineHeight);
+void SizeCommandWindow(ConsoleState& app, int clientHeight, int lineHeight);
 
 // Command 16: every earlier line is emptied.
-void ClearTranscript(AppState& app);
-
-// A character typed or forwarded (byte 0..255): 8 Backspace, 9 blank, 13 Enter, 27 Escape.
-void TypeCharacter(AppState& app, int code);
+void ClearTranscript(ConsoleState& app);
 
 enum class Key {
   Up,
@@ -95,33 +94,17 @@ enum class Key {
 int FunctionKeyNumber(Key key);
 Key FunctionKey(int number);  // number 1..15
 
-void PressKey(AppState& app, Key key);
-
 // Files the input line in the recall list (Enter does this while no macro runs).
-void RecordCommandLine(AppState& app);
+void RecordCommandLine(ConsoleState& app);
 
 // Appends text (Shift-JIS) to the input, caret at the end. A text that does not fit is refused
 // with a message and the input stays as it was.
-bool AppendToInput(AppState& app, std::string_view text);
-
-// Types text at the caret through TypeCharacter; refused like AppendToInput when it does not fit.
-bool TypeText(AppState& app, std::string_view text);
-
-// A menu item or toolbar button: the command's name, a blank and the argument, then Enter.
-// Number 0 enters a blank. False when nothing was entered.
-bool RunMenuCommand(AppState& app, std::int32_t number, std::string_view argument);
-
-// A left click on transcript line n (1..count) at byte column: the word there is typed, then
-// a blank. False when nothing was typed.
-bool ClickTranscriptLine(AppState& app, int n, std::size_t column);
-
-// Runs function key k (1..15).
-void RunFunctionKey(AppState& app, int k);
+bool AppendToInput(ConsoleState& app, std::string_view text);
 
 // Command 73: the text of key k (1..15). False for a bad key or a text over 39 bytes.
 bool SetFunctionKey(CommandWindow& window, int k, std::string_view text);
 
 // Opens HLP/LAVINOR.html under the program's directory with the default handler.
-void OpenHelp(AppState& app);
+void OpenHelp(ConsoleState& app);
 
 }  // namespace lav::command

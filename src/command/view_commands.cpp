@@ -1,23 +1,24 @@
-#include "display/view_commands.h"
+#include "command/view_commands.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "command/command_window.h"
-#include "command/dispatch_state.h"
 #include "command/dispatcher.h"
 #include "command/layer_commands.h"
-#include "command/tokens.h"
-#include "command/value_parser.h"
+#include "console/command_window.h"
+#include "console/dispatch_state.h"
+#include "console/tokens.h"
+#include "console/value_parser.h"
 #include "db/messages.h"
 #include "db/rounding.h"
 #include "display/messages.h"
 #include "display/redraw.h"
 #include "display/view_transform.h"
+#include "macro/preprocess.h"
 #include "platform/sjis.h"
-#include "shell/app_state.h"
-#include "shell/graphics_pointer.h"
+#include "state/app_state.h"
+#include "state/pointer_modes.h"
 
 namespace lav::display {
 namespace {
@@ -74,18 +75,6 @@ ZoomOutcome ZoomByFactor(ViewState& v, double f) {
   RecentreOffsets(v);
   ApplyView(v);
   return ZoomOutcome::Zoomed;
-}
-
-bool ZoomToCorners(ViewState& v, std::int32_t dbu, double x1, double y1, double x2, double y2) {
-  const auto a = ToCoordinate(dbu * std::min(x1, x2)), b = ToCoordinate(dbu * std::min(y1, y2));
-  const auto c = ToCoordinate(dbu * std::max(x1, x2)), d = ToCoordinate(dbu * std::max(y1, y2));
-  if (!a || !b || !c || !d || *a == *c || *b == *d) return false;
-  v.window = {*a, *b, *c, *d};
-  const double w = double(*c) - *a, h = double(*d) - *b;
-  v.scale = std::min(v.clientWidth / w, v.clientHeight / h);
-  RecentreOffsets(v);
-  ApplyView(v);
-  return true;
 }
 
 void CentreAt(ViewState& v, std::int32_t dbu, double px, double py, int k) {
@@ -174,7 +163,7 @@ void StartWindowZoom(AppState& app, std::string_view) {
 
 void ContinueWindowZoom(AppState& app, std::string_view answer) {
   auto& d = app.display;
-  const auto point = command::IsPointAnswer(answer, app.symbols, app.host);
+  const auto point = macro::IsPointAnswer(answer, app.symbols, app.host);
   if (!point) {
     BadNumber(app);
     RestoreSnapStep(app);
@@ -212,7 +201,7 @@ void StartZoom(AppState& app, std::string_view line) {
 
 void ContinueZoom(AppState& app, std::string_view answer) {
   std::vector<double> v;
-  if (command::ParseValues(answer, v, app.symbols, app.host, 1) == 1) {
+  if (macro::ParseValues(answer, v, app.symbols, app.host, 1) == 1) {
     const ZoomOutcome z = ZoomByFactor(app.display.view, v[0]);
     if (z == ZoomOutcome::Zoomed) {
       app.continueFlag = true;
@@ -237,7 +226,7 @@ void StartCentre(AppState& app, std::string_view line) {
 }
 
 void ContinueCentre(AppState& app, std::string_view answer) {
-  const auto point = command::IsPointAnswer(answer, app.symbols, app.host);
+  const auto point = macro::IsPointAnswer(answer, app.symbols, app.host);
   if (!point) {
     BadNumber(app);
     command::EndCommand(app);

@@ -1,10 +1,10 @@
-#include "interchange/dxf_commands.h"
+#include "command/dxf_commands.h"
 
-#include "command/tokens.h"
+#include "console/tokens.h"
 #include "interchange/converter_frame.h"
 #include "interchange/dxf_input.h"
 #include "interchange/dxf_output.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace lav::interchange {
 

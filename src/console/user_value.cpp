@@ -1,9 +1,9 @@
-#include "command/user_value.h"
+#include "console/user_value.h"
 
 #include <cstdio>
 #include <limits>
 
-#include "command/setter_messages.h"
+#include "console/setter_messages.h"
 #include "db/rounding.h"
 #include "platform/sjis.h"
 
