@@ -10,6 +10,7 @@
 #include "db/rounding.h"
 #include "design_dump.h"
 #include "gds_test_support.h"
+#include "support/short_forms.h"
 #include "support/typing_session.h"
 
 namespace lav::interchange {
@@ -22,6 +23,8 @@ using gds::testing::Be32;
 using gds::testing::ReadText;
 using gds::testing::StreamBuilder;
 using gds::testing::WriteBytes;
+using lav::testing::ContainsPart;
+using lav::testing::Split;
 constexpr std::uint8_t T(Rec r) {
   return static_cast<std::uint8_t>(r);
 }
@@ -39,10 +42,16 @@ class StreamInput : public lav::testing::TypingSession {
   void closeDesign() {
     if (app.design.isOpen()) type("CLOSE 0");
   }
-  bool printed(const std::string& text) const {
-    for (const auto& l : lines)
-      if (l.find(text) != std::string::npos) return true;
-    return false;
+  // Whether the log holds the parts, "|" between them, in this order.
+  bool logged(const std::string& parts, const std::string& name = "in.txt") {
+    const std::string log = ReadText(dir / name);
+    std::size_t at = 0;
+    for (const std::string& part : Split(parts)) {
+      at = log.find(part, at);
+      if (at == std::string::npos) return false;
+      ++at;
+    }
+    return true;
   }
 };
 
@@ -78,11 +87,17 @@ TEST_F(StreamInput, EveryElementKindBecomesItsRecord) {
   // The cells keep the file's dates.
   EXPECT_EQ((db::Stamp{26, 1, 2, 3, 4, 5}), app.design.current.entry.created);
   EXPECT_EQ((db::Stamp{26, 6, 7, 8, 9, 10}), app.design.current.entry.modified);
-  const std::string log = ReadText(dir / "in.txt");
-  EXPECT_NE(std::string::npos, log.find(" LAVINOR STRIN Ver 4.50"));
-  EXPECT_NE(std::string::npos, log.find(" LEAF                             26/01/02 03:04:05   "
-                                        "26/06/07 08:09:10"));
-  EXPECT_NE(std::string::npos, log.find("nomal end"));
+  EXPECT_TRUE(
+      logged(" LAVINOR STRIN Ver 4.50| LEAF                             26/01/02 03:04:05"
+             "   26/06/07 08:09:10|nomal end"));
+  // Dates outside two digits become zero.
+  closeDesign();
+  StreamBuilder d;
+  d.library().structure("A", {2026, 12, 6, 1, 2, 3, 1999, 1, 1, 0, 0, 0}).endStructure();
+  read(d.endLibrary().bytes(), "dates.str");
+  ASSERT_TRUE(app.design.isOpen());
+  EXPECT_EQ((db::Stamp{0, 12, 6, 1, 2, 3}), app.design.current.entry.created);
+  EXPECT_EQ((db::Stamp{0, 1, 1, 0, 0, 0}), app.design.current.entry.modified);
 }
 
 TEST_F(StreamInput, ArraysKeepTheirLatticeUnderReflectionAndRotation) {
@@ -134,58 +149,6 @@ TEST_F(StreamInput, ArraysKeepTheirLatticeUnderReflectionAndRotation) {
   }
 }
 
-TEST_F(StreamInput, ZeroColumnsIsReportedAndKeptAsOne) {
-  StreamBuilder b;
-  b.library().structure("L").endStructure().structure("T");
-  b.aref("L", 0, 2, {0, 0, 0, 0, 0, 10000}).endStructure().endLibrary();
-  const auto dump = read(b.bytes());
-  ASSERT_EQ(3u, dump.size());
-  EXPECT_EQ("  AREF L refl=0 mag=1000000 ang=0 1x2 pitch=0,5000 at 0,0", dump[2]);
-  EXPECT_TRUE(printed("***ERROR*** ARRAY"));
-  EXPECT_NE(std::string::npos, ReadText(dir / "in.txt").find(" ***ERROR*** ARRAY\n"));
-}
-
-TEST_F(StreamInput, NamesAreCleanedAndCollisionsMadeUnique) {
-  StreamBuilder b;
-  b.library()
-      .structure("TOP")
-      .sref("A B&C", 0, 0)
-      .sref("A_B_C", 10, 0)
-      .endStructure()
-      .structure("A B&C")
-      .boundary(1, {0, 0, 1, 0, 1, 1, 0, 0})
-      .endStructure()
-      .structure("A_B_C")
-      .boundary(2, {0, 0, 2, 0, 2, 2, 0, 0})
-      .endStructure()
-      .structure(std::string(40, 'L'))
-      .endStructure()
-      .endLibrary();
-  const auto dump = read(b.bytes());
-  const std::vector<std::string> expected = {
-      "CELL TOP",
-      "  SREF A_B_C refl=0 mag=1000000 ang=0 at 0,0",
-      "  SREF A_B_C$1 refl=0 mag=1000000 ang=0 at 10,0",
-      "CELL A_B_C",
-      "  POLY L1 (0,0)(1,0)(1,1)(0,0)",
-      "CELL A_B_C$1",
-      "  POLY L2 (0,0)(2,0)(2,2)(0,0)",
-      "CELL " + std::string(32, 'L'),
-  };
-  EXPECT_EQ(expected, dump);
-  EXPECT_NE(std::string::npos, ReadText(dir / "in.txt").find("RENAMED"));
-}
-
-TEST_F(StreamInput, DatesOutsideTwoDigitsBecomeZero) {
-  StreamBuilder b;
-  b.library().structure("A", {2026, 12, 6, 1, 2, 3, 1999, 1, 1, 0, 0, 0}).endStructure();
-  b.endLibrary();
-  read(b.bytes());
-  ASSERT_TRUE(app.design.isOpen());
-  EXPECT_EQ((db::Stamp{0, 12, 6, 1, 2, 3}), app.design.current.entry.created);
-  EXPECT_EQ((db::Stamp{0, 1, 1, 0, 0, 0}), app.design.current.entry.modified);
-}
-
 TEST_F(StreamInput, DatabaseUnitOfTheFile) {
   struct Case {
     double uu, metres;
@@ -196,6 +159,85 @@ TEST_F(StreamInput, DatabaseUnitOfTheFile) {
                         {0.0, 0.0, 0},          {-1, -1, 0},       {1e-12, 0, 0},
                         {1.0, 1e-9, 1000}};  // a nanometre user unit: the metres decide
   for (const auto& c : cases) EXPECT_EQ(c.unit, StreamDatabaseUnit(c.uu, c.metres)) << c.uu;
+}
+
+TEST_F(StreamInput, OddFilesComeInAsTheseDesignsAndTheLogSaysWhy) {
+  const auto arrayOfZeroColumns = [] {
+    StreamBuilder b;
+    b.library().structure("L").endStructure().structure("T");
+    return b.aref("L", 0, 2, {0, 0, 0, 0, 0, 10000}).endStructure().endLibrary().bytes();
+  };
+  const auto names = [] {
+    StreamBuilder b;
+    b.library().structure("TOP").sref("A B&C", 0, 0).sref("A_B_C", 10, 0).endStructure();
+    b.structure("A B&C").boundary(1, {0, 0, 1, 0, 1, 1, 0, 0}).endStructure();
+    b.structure("A_B_C").boundary(2, {0, 0, 2, 0, 2, 2, 0, 0}).endStructure();
+    return b.structure(std::string(40, 'L')).endStructure().endLibrary().bytes();
+  };
+  const auto macPrefix = [] {
+    StreamBuilder b;
+    auto bytes = b.library().structure("A").endStructure().endLibrary().bytes();
+    bytes.insert(bytes.begin(), 128, 0x4D);
+    return bytes;
+  };
+  // A structure without a name cannot become a cell: the log says so each time, and the
+  // structures around it come in whole.
+  const auto unnamed = [] {
+    StreamBuilder b;
+    b.library().structure("A").boundary(1, {0, 0, 10, 0, 10, 10, 0, 0}).endStructure();
+    b.structure("").boundary(1, {0, 0, 10, 0, 10, 10, 0, 0}).text(2, "T", 0, 0).endStructure();
+    b.structure("").boundary(1, {0, 0, 5, 0, 5, 5, 0, 0}).endStructure();
+    b.structure("C").boundary(3, {0, 0, 20, 0, 20, 20, 0, 0}).endStructure();
+    return b.endLibrary().bytes();
+  };
+  const auto placements = [] {
+    StreamBuilder b;
+    b.library().structure("A").sref("B", 0, 0).sref("NOWHERE", 0, 0).endStructure();
+    return b.structure("B").sref("A", 0, 0).endStructure().endLibrary().bytes();
+  };
+  // The warnings of a run that stopped on a format error end up in its log.
+  const auto failed = [] {
+    StreamBuilder b;
+    b.library().structure("B").path(1, 1, 100, {1500, 2500, 3000, 2500});
+    return b.raw(0x3C, 0, {}).bytes();  // a record no stream has: the run stops
+  };
+  const std::string s = "refl=0 mag=1000000 ang=0 at ";
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+    std::string dump;     // the design's lines, "|" between them
+    const char* logged;   // parts of the log in order, "|" between them
+    const char* printed;  // parts of lines of the Command Window, "|" between them
+  } cases[] = {
+      {"a failed run", failed(), "", "Error end|***WARNING*** LTYPE=1 X:1.500 Y:2.500", ""},
+      {"an array of no columns is kept as one", arrayOfZeroColumns(),
+       "CELL L|CELL T|  AREF L refl=0 mag=1000000 ang=0 1x2 pitch=0,5000 at 0,0",
+       " ***ERROR*** ARRAY\n", "***ERROR*** ARRAY"},
+      {"names are cleaned and collisions made unique", names(),
+       "CELL TOP|  SREF A_B_C " + s + "0,0|  SREF A_B_C$1 " + s +
+           "10,0|CELL A_B_C|  POLY L1 (0,0)(1,0)(1,1)(0,0)|CELL A_B_C$1|  POLY L2 "
+           "(0,0)(2,0)(2,2)(0,0)|CELL " +
+           std::string(32, 'L'),
+       "RENAMED", ""},
+      {"a Mac prefix is skipped", macPrefix(), "CELL A", ".str\t (Mac File)\n", ""},
+      {"structures without a name are skipped", unnamed(),
+       "CELL A|  POLY L1 (0,0)(10,0)(10,10)(0,0)|CELL C|  POLY L3 (0,0)(20,0)(20,20)(0,0)",
+       "STRUCTURE WITHOUT A NAME SKIPPED|STRUCTURE WITHOUT A NAME SKIPPED", ""},
+      {"undefined and recursive placements", placements(),
+       "CELL A|  SREF B " + s + "0,0|  SREF NOWHERE " + s + "0,0|CELL B|  SREF A " + s + "0,0",
+       "UNDEFINED CELL NOWHERE", "UNDEFINED CELL NOWHERE|RECURSIVE PLACEMENT"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    lines.clear();
+    EXPECT_EQ(read(c.bytes), Split(c.dump));
+    EXPECT_TRUE(logged(c.logged)) << ReadText(dir / "in.txt");
+    EXPECT_FALSE(ReadText(dir / "in.txt").find("DEGENERATE") != std::string::npos);
+    for (const auto& part : Split(c.printed)) EXPECT_TRUE(ContainsPart(lines, part)) << part;
+    EXPECT_FALSE(fs::exists(dir / "in.PH$"));
+    closeDesign();
+    fs::remove(dir / "in.cad");
+  }
 }
 
 TEST_F(StreamInput, OtherUnitsAskAndScale) {
@@ -217,15 +259,6 @@ TEST_F(StreamInput, OtherUnitsAskAndScale) {
   EXPECT_EQ(200, app.settings.gdsDbUnit);
 }
 
-TEST_F(StreamInput, MacPrefixIsSkipped) {
-  StreamBuilder b;
-  b.library().structure("A").endStructure().endLibrary();
-  auto bytes = b.bytes();
-  bytes.insert(bytes.begin(), 128, 0x4D);
-  EXPECT_EQ(std::vector<std::string>{"CELL A"}, read(bytes));
-  EXPECT_NE(std::string::npos, ReadText(dir / "in.txt").find(".str\t (Mac File)\n"));
-}
-
 TEST_F(StreamInput, RoundPathEndsWarnInTheLogAfterTheCells) {
   StreamBuilder b;
   b.library().structure("B").path(1, 1, 100, {1500, 2500, 3000, 2500}).endStructure();
@@ -244,38 +277,6 @@ TEST_F(StreamInput, RoundPathEndsWarnInTheLogAfterTheCells) {
   EXPECT_LT(log.find("nomal end"), at);
   EXPECT_LT(log.find(" A "), log.find(" B "));  // sorted cell lines
   EXPECT_FALSE(fs::exists(dir / "in.PH$"));
-}
-
-// The warnings of a run that stopped on a format error end up in its log; no .PH$ stays.
-TEST_F(StreamInput, WarningsOfAFailedRunGoToItsLog) {
-  StreamBuilder b;
-  b.library().structure("B").path(1, 1, 100, {1500, 2500, 3000, 2500});
-  b.raw(0x3C, 0, {});  // a record no stream has: the run stops
-  EXPECT_TRUE(read(b.bytes()).empty());
-  const std::string log = ReadText(dir / "in.txt");
-  EXPECT_NE(std::string::npos, log.find("***WARNING*** LTYPE=1 X:1.500 Y:2.500")) << log;
-  EXPECT_NE(std::string::npos, log.find("Error end")) << log;
-  EXPECT_FALSE(fs::exists(dir / "in.PH$"));
-}
-
-// A structure without a name cannot become a cell: the log says so once, and the structures
-// around it come in whole.
-TEST_F(StreamInput, AStructureWithoutANameIsSkippedWithItsReason) {
-  StreamBuilder b;
-  b.library().structure("A").boundary(1, {0, 0, 10, 0, 10, 10, 0, 0}).endStructure();
-  b.structure("").boundary(1, {0, 0, 10, 0, 10, 10, 0, 0}).text(2, "T", 0, 0).endStructure();
-  b.structure("").boundary(1, {0, 0, 5, 0, 5, 5, 0, 0}).endStructure();
-  b.structure("C").boundary(3, {0, 0, 20, 0, 20, 20, 0, 0}).endStructure().endLibrary();
-  const auto dump = read(b.bytes());
-  ASSERT_EQ(4u, dump.size()) << ::testing::PrintToString(dump);
-  EXPECT_EQ(0u, dump[0].find("CELL A")) << dump[0];
-  EXPECT_EQ(0u, dump[2].find("CELL C")) << dump[2];
-  const std::string log = ReadText(dir / "in.txt");
-  EXPECT_EQ(std::string::npos, log.find("DEGENERATE")) << log;
-  const auto first = log.find("STRUCTURE WITHOUT A NAME SKIPPED");
-  ASSERT_NE(std::string::npos, first) << log;
-  EXPECT_NE(std::string::npos, log.find("STRUCTURE WITHOUT A NAME SKIPPED", first + 1)) << log;
-  closeDesign();
 }
 
 TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesign) {
@@ -382,25 +383,6 @@ TEST_F(StreamInput, AStructureBeyondTheLastCellSlotStopsTheRun) {
   const std::string log = ReadText(dir / "in.txt");
   EXPECT_NE(std::string::npos, log.find("too many cells")) << log;
   EXPECT_NE(std::string::npos, log.find("Error end"));
-}
-
-TEST_F(StreamInput, UndefinedAndRecursivePlacementsAreReported) {
-  StreamBuilder b;
-  b.library()
-      .structure("A")
-      .sref("B", 0, 0)
-      .sref("NOWHERE", 0, 0)
-      .endStructure()
-      .structure("B")
-      .sref("A", 0, 0)
-      .endStructure()
-      .endLibrary();
-  const auto dump = read(b.bytes());
-  EXPECT_EQ(5u, dump.size());
-  EXPECT_TRUE(printed("UNDEFINED CELL NOWHERE"));
-  EXPECT_TRUE(printed("RECURSIVE PLACEMENT"));
-  const std::string log = ReadText(dir / "in.txt");
-  EXPECT_NE(std::string::npos, log.find("UNDEFINED CELL NOWHERE"));
 }
 
 TEST_F(StreamInput, RefusedBeforeAnythingIsRead) {
