@@ -280,68 +280,42 @@ TEST_F(StreamInput, RoundPathEndsWarnInTheLogAfterTheCells) {
 }
 
 TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesign) {
-  auto base = [] {
-    StreamBuilder b;
-    b.library().structure("A");
-    return b;
+  // The records after the head of a file (a library and the structure A begun), as bytes.
+  const auto after = [](std::initializer_list<gds::testing::Raw> records) {
+    StreamBuilder head;
+    auto out = head.library().structure("A").bytes();
+    for (const auto& r : records) {
+      const std::size_t n = r.data.size() + 4;
+      out.insert(out.end(), {std::uint8_t(n >> 8), std::uint8_t(n & 0xFF), r.type, r.kind});
+      out.insert(out.end(), r.data.begin(), r.data.end());
+    }
+    return out;
+  };
+  auto cut = [&](std::vector<std::uint8_t> tail) {  // bytes that are no whole record
+    auto out = after({});
+    out.insert(out.end(), tail.begin(), tail.end());
+    return out;
   };
   struct Case {
     const char* what;
     std::vector<std::uint8_t> bytes;
     const char* record;  // the record the log names
-  };
-  std::vector<Case> cases;
-  {
-    StreamBuilder b = base();
-    std::vector<std::int32_t> many(402, 0);
-    b.w().empty(T(Rec::Boundary));
-    b.w().int16s(T(Rec::Layer), {1});
-    b.w().int32s(T(Rec::Xy), many);
-    cases.push_back({"201 points", b.bytes(), "record 9 (XY)"});
-  }
-  {
-    StreamBuilder b = base();
-    b.raw(T(Rec::Layer), 3, Be32({1}));
-    cases.push_back({"LAYER as a four-byte integer", b.bytes(), "record 7 (LAYER)"});
-  }
-  {
-    StreamBuilder b = base();
-    b.raw(T(Rec::Layer), 2, {});
-    cases.push_back({"LAYER without its value", b.bytes(), "record 7 (LAYER)"});
-  }
-  {
-    StreamBuilder b = base();
-    b.raw(T(Rec::Boundary), 0, {}).raw(T(Rec::Xy), 3, {1, 2, 3, 4, 5});
-    cases.push_back({"XY of odd length", b.bytes(), "record 8 (XY)"});
-  }
-  {
-    StreamBuilder b = base();
-    auto bytes = b.bytes();
-    bytes.insert(bytes.end(), {0, 0, T(Rec::EndStr), 0});
-    cases.push_back({"length zero", bytes, "record 7 (ENDSTR)"});
-  }
-  {
-    StreamBuilder b = base();
-    auto bytes = b.bytes();
-    bytes.insert(bytes.end(), {0x10, 0, T(Rec::Xy), 3, 0, 0});
-    cases.push_back({"record past the end", bytes, "record 7 (XY)"});
-  }
-  {
-    StreamBuilder b = base();
-    b.raw(0x18, 0, {});
-    cases.push_back({"SPACING", b.bytes(), "record 7 (SPACING)"});
-  }
-  {
-    StreamBuilder b = base();
-    b.raw(0x3C, 0, {});
-    cases.push_back({"unknown record", b.bytes(), "record 7 (unknown type 0x3C)"});
-  }
-  {
-    StreamBuilder b = base();
-    b.endStructure();
-    cases.push_back({"no ENDLIB", b.bytes(), "record 8 (no record header)"});
-  }
-  cases.push_back({"three bytes", {0, 6, 0}, "record 1 (no record header)"});
+  } cases[] = {
+      {"201 points",
+       after({{T(Rec::Boundary), 0, {}},
+              {T(Rec::Layer), 2, Be16({1})},
+              {T(Rec::Xy), 3, std::vector<std::uint8_t>(1608)}}),
+       "record 9 (XY)"},
+      {"LAYER as a four-byte integer", after({{T(Rec::Layer), 3, Be32({1})}}), "record 7 (LAYER)"},
+      {"LAYER without its value", after({{T(Rec::Layer), 2, {}}}), "record 7 (LAYER)"},
+      {"XY of odd length", after({{T(Rec::Boundary), 0, {}}, {T(Rec::Xy), 3, {1, 2, 3, 4, 5}}}),
+       "record 8 (XY)"},
+      {"length zero", cut({0, 0, T(Rec::EndStr), 0}), "record 7 (ENDSTR)"},
+      {"record past the end", cut({0x10, 0, T(Rec::Xy), 3, 0, 0}), "record 7 (XY)"},
+      {"SPACING", after({{0x18, 0, {}}}), "record 7 (SPACING)"},
+      {"unknown record", after({{0x3C, 0, {}}}), "record 7 (unknown type 0x3C)"},
+      {"no ENDLIB", after({{T(Rec::EndStr), 0, {}}}), "record 8 (no record header)"},
+      {"three bytes", {0, 6, 0}, "record 1 (no record header)"}};
   for (const auto& c : cases) {
     host.boxes.clear();
     EXPECT_TRUE(read(c.bytes).empty()) << c.what;
