@@ -28,7 +28,7 @@ using db::testing::Grid;
 using db::testing::Placed;
 using db::testing::Square;
 using db::testing::Text;
-using gds::testing::ReadText;
+using gds::testing::ReadFile;
 
 bool Have(const char* probe) {
   return std::system((std::string(probe) + " >/dev/null 2>&1").c_str()) == 0;
@@ -103,8 +103,8 @@ class StreamOracle : public lav::testing::TypingSession {
     std::ofstream(dir / "dump.py") << kKLayoutDump;
     EXPECT_TRUE(
         shell("klayout -b -r dump.py -rd src=" + stream + " -rd dst=dump.txt -rd flat=" + flat))
-        << ReadText(dir / "run.out");
-    return LinesOf(ReadText(dir / "dump.txt"));
+        << ReadFile(dir / "run.out");
+    return LinesOf(ReadFile(dir / "dump.txt"));
   }
 };
 
@@ -211,7 +211,7 @@ ly.write(dst)
 TEST_F(StreamOracle, ArraysFromOtherWritersKeepEveryMember) {
   if (!Have("command -v klayout")) GTEST_SKIP() << "no klayout";
   std::ofstream(dir / "arrays.py") << kKLayoutArrays;
-  ASSERT_TRUE(shell("klayout -b -r arrays.py -rd dst=klayout.gds")) << ReadText(dir / "run.out");
+  ASSERT_TRUE(shell("klayout -b -r arrays.py -rd dst=klayout.gds")) << ReadFile(dir / "run.out");
   // Hand-made arrays along the global axes: columns along the placement's y axis (0, 90 mirrored
   // and 270 degrees), the usual order (180 mirrored), and lattices no design array can hold: a
   // slanted column step, and both steps along x.
@@ -248,7 +248,7 @@ TEST_F(StreamOracle, ArraysFromOtherWritersKeepEveryMember) {
     EXPECT_EQ(c.arrays, arrays) << name;
     EXPECT_EQ(c.singles, singles) << name;
     // Each exploded array is named in the log with the cell that holds it.
-    const std::string log = ReadText(dir / (name + ".txt"));
+    const std::string log = ReadFile(dir / (name + ".txt"));
     const std::string line = " TOP \xA5\xA5\xA5";
     const std::string what = " ***WARNING*** AREF LEAF SPLIT INTO 6 SREF\n";
     std::size_t exploded = 0;
@@ -261,7 +261,7 @@ TEST_F(StreamOracle, ArraysFromOtherWritersKeepEveryMember) {
     // Flattened, what came back covers exactly what went in.
     EXPECT_TRUE(shell("LD_LIBRARY_PATH=/usr/lib/klayout /usr/lib/klayout/strmxor " + name +
                       ".gds " + name + ".str"))
-        << name << ": " << ReadText(dir / "run.out");
+        << name << ": " << ReadFile(dir / "run.out");
   }
 }
 
@@ -303,7 +303,7 @@ lib.write_gds("spy.gds")
 TEST_F(StreamOracle, WhatGdspyWritesComesInWithItsGeometry) {
   if (!Have("/usr/bin/python3 -c 'import gdspy'")) GTEST_SKIP() << "/usr/bin/python3 lacks gdspy";
   std::ofstream(dir / "spy.py") << kGdspyWrite;
-  ASSERT_TRUE(shell("/usr/bin/python3 spy.py")) << ReadText(dir / "run.out");
+  ASSERT_TRUE(shell("/usr/bin/python3 spy.py")) << ReadFile(dir / "run.out");
   type("GDSIN spy.gds");
   ASSERT_TRUE(app.design.isOpen());
   EXPECT_TRUE(takeBoxes().empty());
@@ -334,7 +334,7 @@ TEST_F(StreamOracle, WhatGdspyWritesComesInWithItsGeometry) {
   }
   EXPECT_EQ(want, dump);
   EXPECT_TRUE(lav::testing::ContainsPart(lines, "***ERROR*** PATHTYPE"));  // the custom ends
-  const std::string log = ReadText(dir / "spy.txt");
+  const std::string log = ReadFile(dir / "spy.txt");
   EXPECT_NE(std::string::npos, log.find("LTYPE=1 X:0.000 Y:0.000"));
   EXPECT_NE(std::string::npos, log.find("nomal end"));
 }
@@ -381,7 +381,7 @@ TEST_F(StreamOracle, ALateUnitsRecordStillHeadsTheLogOnceAndInputOpensOnTheFixed
   gds::testing::WriteBytes(dir / "late.str", b.bytes());
   type("GDSIN late.str");
   ASSERT_TRUE(app.design.isOpen());
-  const std::string log = ReadText(dir / "late.txt");
+  const std::string log = ReadFile(dir / "late.txt");
   std::size_t banners = 0;
   for (std::size_t at = 0; (at = log.find("LAVINOR STRIN", at)) != std::string::npos; ++at)
     ++banners;

@@ -19,12 +19,12 @@ using db::testing::AddCell;
 using db::testing::Append;
 using db::testing::Square;
 using gds::testing::ReadBytes;
-using gds::testing::ReadText;
+using gds::testing::ReadFile;
 using gds::testing::SplitRecords;
 
 // The log's lines, with the empty rest after the last line end.
 std::vector<std::string> Lines(const fs::path& p) {
-  return lav::testing::Split(ReadText(p), '\n');
+  return lav::testing::Split(ReadFile(p), '\n');
 }
 
 class StreamOutput : public lav::testing::TypingSession {
@@ -119,7 +119,7 @@ TEST_F(StreamOutput, RefusalsWithTheirMessages) {
     const auto boxes = takeBoxes();
     ASSERT_EQ(1u, boxes.size()) << c.what;
     EXPECT_EQ(c.box, boxes[0]) << c.what;
-    EXPECT_EQ("keep", ReadText(dir / "taken.str")) << c.what;
+    EXPECT_EQ("keep", ReadFile(dir / "taken.str")) << c.what;
     EXPECT_FALSE(fs::exists(dir / "abcdefghij.str")) << c.what;
     if (app.design.isOpen()) type("CLOSE 0");
   }
@@ -161,7 +161,7 @@ TEST_F(StreamOutput, FailedWriteRemovesThePartialFile) {
   };
   EXPECT_EQ(StreamOutResult::ErrorEnd, WriteStreamFile(app, "", options));
   EXPECT_FALSE(fs::exists(dir / "demo.str"));
-  const std::string log = ReadText(dir / "demo.txt");
+  const std::string log = ReadFile(dir / "demo.txt");
   EXPECT_NE(std::string::npos, log.find("Error end"));
   EXPECT_EQ(std::string::npos, log.find("nomal end"));
   const auto boxes = takeBoxes();
