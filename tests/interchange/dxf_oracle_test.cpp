@@ -1,6 +1,6 @@
 // DXF against an independent reader and writer (ezdxf): what we write loads strictly and passes
 // its audit with the layers, blocks, inserts and coordinates we meant; what ezdxf writes (R12)
-// comes in as the specified geometry; and our own files read back into the same design.
+// comes in with the geometry it describes; and our own files read back into the same design.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -172,7 +172,7 @@ grid.grid(size=(2, 3), spacing=(5, 10))
 doc.saveas("ez.dxf")
 )PY";
 
-TEST_F(DxfOracle, WhatEzdxfWritesComesInAsTheSpecifiedGeometry) {
+TEST_F(DxfOracle, WhatEzdxfWritesComesInWithItsGeometry) {
   python(kWriteScript);
   type("dxfin ez.dxf");
   ASSERT_TRUE(app.design.isOpen());

@@ -1,5 +1,5 @@
-// DXF input: each entity kind into the specified elements, the layer mapping, names, the log, and
-// the faults of bad files (a message, never a crash or a half-made design).
+// DXF input: each entity kind into the elements it stands for, the layer mapping, names, the log,
+// and the faults of bad files (a message, never a crash or a half-made design).
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,5 +1,5 @@
 // Stream input as the user runs it: files built record by record become designs; bad files end
-// with their message and no design; names, units, arrays and paths come in as specified.
+// with their message and no design; names, units, arrays and paths come in as they were meant.
 #include "interchange/gds_input.h"
 
 #include <gtest/gtest.h>
