@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -17,21 +18,30 @@
 #include "db/cad_file.h"
 #include "db/design_builder.h"
 #include "db/design_files.h"
+#include "interchange/gds_test_support.h"
+#include "platform/byte_io.h"
 #include "platform/scripted_host.h"
 #include "state/app_state.h"
 #include "support/batch_program.h"
+#include "support/short_forms.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 using lav::testing::RunResult;
+using lav::testing::Split;
 
 class Batch : public lav::testing::BatchProgramTest {
  protected:
   // Runs the program in dir with the given lines on standard input.
   RunResult run(const std::string& lines, const std::string& options = "") {
     return runBatch("- " + options, lines);
+  }
+  // A run that must succeed.
+  void ok(const std::string& lines) {
+    const RunResult r = run(lines);
+    ASSERT_EQ(r.status, 0) << lines << r.out << r.err;
   }
   bool designExists(const std::string& stem) const {
     for (const auto& e : fs::directory_iterator(dir)) {
@@ -70,7 +80,11 @@ TEST_F(Batch, RefusalsAndUnbuiltCommandsMakeTheRunFail) {
       {"NEW a\nMKCELL A\nGDSOUT a.str\nGDSOUT a.str\nCLOSE 0\n", "同名のファイル"},
       {"GDSIN nosuch.str\n", "nosuch.str"},
       {"DXFIN nosuch\n", "nosuch.DXF"},
+      {"DXFOUT\n", "ファイルはまだ開かれていません"},
+      {"NEW a\nDXFOUT\nDXFOUT\nCLOSE 0\n", "同名のファイル"},
+      {"DXFIN bin.dxf\n", "バイナリ形式"},
   };
+  std::ofstream(dir / "bin.dxf") << std::string("AutoCAD Binary DXF\r\n\x1a\0", 22);
   for (const auto& c : cases) {
     const RunResult r = run(c.lines);
     EXPECT_EQ(r.status, 1) << c.lines << r.out << r.err;
@@ -137,6 +151,132 @@ TEST_F(Batch, DialogCommandsTakeWordsOrTheFollowingLinesAndNeverFailSilently) {
       EXPECT_NE(r.err.find(c.onStderr), std::string::npos) << c.lines << r.err;
     }
   }
+}
+
+TEST_F(Batch, ADesignGoesToDxfAndComesBack) {
+  ok("NEW chip\nLNAME 3 METAL1\nMKCELL ENTITIES\nLAYER 3\nETYPE 4\nXY 0 0 10 0 10 10 0 10\n"
+     "OUTPUT\nDXFOUT\nCLOSE 0\n");
+  const std::string dxf = slurp(dir / "chip.dxf");
+  EXPECT_NE(dxf.find("  8\nMETAL1\n"), std::string::npos) << dxf;
+  EXPECT_TRUE(dxf.ends_with("  0\nEOF\n"));
+  fs::rename(dir / "chip.dxf", dir / "back.dxf");
+  ok("DXFIN back.dxf\nOCELL ENTITIES\nCLOSE\n");
+  EXPECT_TRUE(fs::exists(dir / "back.cad"));
+  const std::string log = slurp(dir / "back.txt");
+  EXPECT_NE(log.find("METAL1"), std::string::npos) << log;
+  EXPECT_NE(log.find("nomal end"), std::string::npos) << log;
+}
+
+// The records of a stream that are not the day or the library's name.
+std::vector<lav::gds::testing::Raw> Content(const fs::path& p) {
+  using lav::gds::Rec;
+  auto records = lav::gds::testing::SplitRecords(lav::gds::testing::ReadBytes(p));
+  std::erase_if(records, [](const auto& r) {
+    return r.type == static_cast<std::uint8_t>(Rec::BgnLib) ||
+           r.type == static_cast<std::uint8_t>(Rec::BgnStr) ||
+           r.type == static_cast<std::uint8_t>(Rec::LibName);
+  });
+  return records;
+}
+
+TEST_F(Batch, ADesignGoesToStreamAndComesBack) {
+  // Every element kind, in a leaf and in a top cell that places it singly and as an array.
+  ok("NEW src\nMKCELL LEAF\nLAYER 3\nETYPE 3\nXY 0 0 10 10\nOUTPUT\nETYPE 4\nXY 0 0 20 0 20 5\n"
+     "OUTPUT\nLAYER 7\nETYPE 5\nXY 0 0 30 30 30 40\nOUTPUT\nETYPE 2\nTEXT hello\nXY 1 2\n"
+     "OUTPUT\nMKCELL TOP\nETYPE 1\nPLACECELL LEAF\nANGLE 90\nXY 50 50\nOUTPUT\nETYPE 0\n"
+     "PLACECELL LEAF\nARRAY 3 2 40 60\nXY 100 100\nOUTPUT\nMKCELL EMPTY\nCLOSE\n");
+  ok("OPEN src\nGDSOUT\nCLOSE 0\n");
+  ASSERT_TRUE(fs::exists(dir / "src.str"));
+  fs::rename(dir / "src.str", dir / "back.str");
+  ok("GDSIN back.str\nCLOSE\n");
+  EXPECT_TRUE(fs::exists(dir / "back.cad"));
+  const std::string log = slurp(dir / "back.txt");
+  for (const char* cell : {" TOP ", " LEAF ", " EMPTY "})
+    EXPECT_NE(std::string::npos, log.find(cell)) << cell << log;
+  // Written again from what was read, the stream says the same, element for element.
+  fs::rename(dir / "back.str", dir / "first.str");
+  ok("OPEN back\nGDSOUT\nCLOSE 0\n");
+  const auto first = Content(dir / "first.str"), again = Content(dir / "back.str");
+  EXPECT_GT(first.size(), 30u);
+  EXPECT_TRUE(first == again);
+  // A damaged file fails the run.
+  std::ofstream(dir / "bad.str", std::ios::binary) << std::string("\x00\x06\x00\x02\x00", 5);
+  EXPECT_NE(0, run("GDSIN bad.str\n").status);
+  EXPECT_FALSE(fs::exists(dir / "bad.cad"));
+}
+
+// Printing and bitmap export: the printer is a PDF file, the bitmap the empty client area, and
+// neither ever replaces what the user did not ask to replace.
+TEST_F(Batch, PrintGoesIntoAPdfAndBmpSavesTheClientArea) {
+  const std::string design = "NEW chip\nMKCELL TOP\nLAYER 4\nETYPE 3\nXY 0 0 10 10\nOUTPUT\nFIT\n";
+  const RunResult r = run(design + "PRINT 1\nBMP\nCLOSE 0\n");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  const std::string pdf = slurp(dir / "Lavinor.pdf");
+  ASSERT_GT(pdf.size(), 100u) << r.err;
+  EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+  const std::string bmp = slurp(dir / "chip.BMP");
+  ASSERT_GT(bmp.size(), 54u);
+  const auto* b = reinterpret_cast<const std::uint8_t*>(bmp.data());
+  EXPECT_EQ(bmp.substr(0, 2), "BM");
+  EXPECT_EQ(lav::le::getU32(b + 2), bmp.size());
+  const std::int32_t w = lav::le::getI32(b + 18), h = lav::le::getI32(b + 22);
+  EXPECT_GT(w, 0);
+  EXPECT_GT(h, 0);
+  EXPECT_EQ(bmp.size(), 54u + std::size_t(((w * 24 + 7) / 8 + 3) / 4 * 4) * std::size_t(h));
+  for (const auto& e : fs::directory_iterator(dir))
+    EXPECT_EQ(e.path().string().find(".part"), std::string::npos) << e.path();
+  // The environment names the PDF; a second bitmap of one name is refused.
+  fs::remove(dir / "Lavinor.pdf");
+  const RunResult s = runProgram("LAVINOR_PRINT_PDF=sheet.pdf", "--batch -",
+                                 design + "PRINT\nBMP pic.v1\nBMP pic.cad\nCLOSE 0\n");
+  EXPECT_EQ(s.status, 1);  // the refused second bitmap
+  EXPECT_TRUE(fs::exists(dir / "sheet.pdf"));
+  EXPECT_FALSE(fs::exists(dir / "Lavinor.pdf"));
+  EXPECT_TRUE(fs::exists(dir / "pic.BMP"));
+  EXPECT_NE(s.err.find("同名のファイル pic.BMP が在ります。"), std::string::npos) << s.err;
+}
+
+// The cell tree report: numbered report files on disk, the work files gone, and the day of the
+// run on cells made in it.
+TEST_F(Batch, TwoRunsWriteTwoNumberedReportsOfTheSampleChip) {
+  fs::copy_file(fs::path(LAVINOR_DATA_DIR) / "samples" / "sample.cad", dir / "sample.cad");
+  ok("OPEN sample\nOCELL TOP\nTREE\nTREE\nCLOSE 0\n");
+  for (const char* work : {"TREE.$$$", "TREE.$1$"}) EXPECT_FALSE(fs::exists(dir / work)) << work;
+  const auto first = Split(slurp(dir / "TREE000.TXT"), '\n');
+  const auto second = Split(slurp(dir / "TREE001.TXT"), '\n');
+  ASSERT_EQ(first.size(), 6u);  // and the empty rest after the last line end
+  EXPECT_EQ(first[0].rfind(" ------ " + (dir / "sample.cad").string() + " ----", 0), 0u)
+      << first[0];
+  EXPECT_EQ(first[1].rfind(" TOP ", 0), 0u);
+  // The array of pads and the core with its array of transistors, in Shift-JIS connectors.
+  EXPECT_EQ(first[2].rfind(" \x84\xA5PAD ", 0), 0u);
+  EXPECT_EQ(first[3].rfind(" \x84\xA4"
+                           "CORE ",
+                           0),
+            0u);
+  EXPECT_EQ(first[4].rfind("   \x84\xA4"
+                           "FET ",
+                           0),
+            0u);
+  EXPECT_NE(first[4].find(" 2(Array)"), std::string::npos);
+  EXPECT_EQ(std::vector(first.begin() + 2, first.end()),
+            std::vector(second.begin() + 2, second.end()));
+
+  const std::time_t before = std::time(nullptr);
+  ok("NEW stamp\nMKCELL TOP\nOCELL TOP\nTREE\nCLOSE\n");
+  const std::time_t after = std::time(nullptr);
+  const auto report = Split(slurp(dir / "TREE002.TXT"), '\n');
+  ASSERT_GE(report.size(), 2u);
+  // The root line shows the cell's creation stamp as (hh:mm:ss mm/dd/yy).
+  bool found = false;
+  for (std::time_t t : {before, after}) {
+    std::tm local{};
+    localtime_r(&t, &local);
+    char day[16];
+    std::strftime(day, sizeof day, " %m/%d/%y)", &local);
+    found |= report[1].find(day) != std::string::npos;
+  }
+  EXPECT_TRUE(found) << report[1];
 }
 
 // Starts the program in dir with input on its standard input; returns its pid.
@@ -281,13 +421,6 @@ TEST_F(Batch, AConverterThatCannotCreateItsLogNamesIt) {
   }
 }
 
-TEST_F(Batch, BadArgumentsAreUsageErrors) {
-  for (const char* options : {"--answer maybe", "--frobnicate"}) {
-    const RunResult r = run("", options);
-    EXPECT_EQ(r.status, 2) << options;
-  }
-}
-
 // --version works anywhere; without a display the windowed program says in one line to use
 // --batch and exits with 2, whether no display is named or the named one does not answer.
 TEST_F(Batch, VersionAnswersAndNoDisplayPointsToTheBatchRunner) {
@@ -308,6 +441,9 @@ TEST_F(Batch, VersionAnswersAndNoDisplayPointsToTheBatchRunner) {
       {noDisplay, "/S design.cad", 2, "", oneLine},
       {noDisplay + " DISPLAY=:7391", "/S", 2, "", oneLine},
       {"-u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb", "/S", 2, "", oneLine},
+      // Bad arguments are usage errors.
+      {"", "--batch - --answer maybe", 2, "[\\s\\S]*", "[\\s\\S]*"},
+      {"", "--batch - --frobnicate", 2, "[\\s\\S]*", "[\\s\\S]*"},
   };
   for (const auto& c : cases) {
     const RunResult r = runProgram(c.environment, c.arguments, "");

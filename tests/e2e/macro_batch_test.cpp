@@ -58,7 +58,7 @@ TEST_F(MacroBatch, AMacroFileBuildsADesignWithALoopAndAnswersFromInput) {
   EXPECT_TRUE(has(r.err, "セル C4. が見つかりません。")) << r.err;
 }
 
-TEST_F(MacroBatch, TypedLinesRunMacrosAndNestedOnes) {
+TEST_F(MacroBatch, TypedLinesRunMacrosNestedOnesAndAutoMacroFirst) {
   writeMacro("OUTER.MAC", {"ECHO$ outer", "MACRO INNER", "ECHO$ back &X"});
   writeMacro("INNER.MAC", {"&X = 7", "ECHO$ inner"});
   const RunResult r = run("-", "MACRO outer\n&X * 2\n");
@@ -66,6 +66,14 @@ TEST_F(MacroBatch, TypedLinesRunMacrosAndNestedOnes) {
   EXPECT_LT(r.out.find("outer\n"), r.out.find("inner\n"));
   EXPECT_LT(r.out.find("inner\n"), r.out.find("back 7.\n"));
   EXPECT_TRUE(has(r.out, "14.  ")) << r.out;  // the variable outlives the macro
+  // AUTO.MAC runs first unless turned off.
+  writeMacro("AUTO.MAC", {"&GREETING = 42", "ECHO$ auto ran"});
+  RunResult a = run("-", "&GREETING + 1\n");
+  EXPECT_EQ(a.status, 0) << a.err;
+  EXPECT_TRUE(has(a.out, "auto ran\n")) << a.out;
+  EXPECT_TRUE(has(a.out, "43.  ")) << a.out;
+  a = run("-", "ECHO alone\n", "--no-auto-macro");
+  EXPECT_FALSE(has(a.out, "auto ran")) << a.out;
 }
 
 TEST_F(MacroBatch, ALineLimitEndsAnEndlessLoopAndTheDesignSurvives) {
@@ -144,38 +152,24 @@ TEST_F(MacroBatch, StopSignalsActAsEscapeAndNothingIsWritten) {
   }
 }
 
-TEST_F(MacroBatch, AutoMacroRunsFirstUnlessTurnedOff) {
-  writeMacro("AUTO.MAC", {"&GREETING = 42", "ECHO$ auto ran"});
-  RunResult r = run("-", "&GREETING + 1\n");
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(has(r.out, "auto ran\n")) << r.out;
-  EXPECT_TRUE(has(r.out, "43.  ")) << r.out;
-  r = run("-", "ECHO alone\n", "--no-auto-macro");
-  EXPECT_FALSE(has(r.out, "auto ran")) << r.out;
-}
-
 TEST_F(MacroBatch, RefusalsMakeTheRunFail) {
   struct Case {
-    const char* target;
-    const char* input;
+    const char *target, *input, *options;
+    int status;  // 2 for a usage error
     const char* message;
-  } cases[] = {{"-", "MACRO ABSENT\n", "ファイル ABSENT.MAC を開くことが出来ませんでした。"},
-               {"ASK.MAC", "", "the input ended while a macro waited for an INKEY$ answer"},
-               {"JUMP.MAC", "", "にラベル $NOWHERE が見つかりません。"}};
+  } cases[] = {{"-", "MACRO ABSENT\n", "", 1, "ファイル ABSENT.MAC を開くことが出来ませんでした。"},
+               {"ASK.MAC", "", "", 1, "the input ended while a macro waited for an INKEY$ answer"},
+               {"JUMP.MAC", "", "", 1, "にラベル $NOWHERE が見つかりません。"},
+               {"NOFILE.MAC", "", "", 2, "cannot open NOFILE.MAC"},
+               {"-", "", "--max-macro-lines ten", 2, "--max-macro-lines needs a positive number"}};
   writeMacro("ASK.MAC", {"INKEY$ \"Size\" &S", "ECHO$ never"});
   writeMacro("JUMP.MAC", {"GOTO#! $NOWHERE", "ECHO$ never"});
   for (const auto& c : cases) {
-    const RunResult r = run(c.target, c.input);
-    EXPECT_EQ(r.status, 1) << c.target << r.err;
+    const RunResult r = run(c.target, c.input, c.options);
+    EXPECT_EQ(r.status, c.status) << c.target << r.err;
     EXPECT_TRUE(has(r.err, c.message)) << r.err;
     EXPECT_FALSE(has(r.out, "never")) << r.out;
   }
-  const RunResult missing = run("NOFILE.MAC", "");
-  EXPECT_EQ(missing.status, 2);
-  EXPECT_TRUE(has(missing.err, "cannot open NOFILE.MAC")) << missing.err;
-  const RunResult bad = run("-", "", "--max-macro-lines ten");
-  EXPECT_EQ(bad.status, 2);
-  EXPECT_TRUE(has(bad.err, "--max-macro-lines needs a positive number")) << bad.err;
 }
 
 }  // namespace

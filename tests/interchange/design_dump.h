@@ -5,53 +5,46 @@
 #include <string>
 #include <vector>
 
+#include "db/cell_directory.h"
 #include "db/design_image.h"
 #include "db/element_stream.h"
-#include "platform/byte_io.h"
+#include "db/record_codec.h"
 
 namespace lav::db::testing {
 
-inline std::string NameAt(const std::uint8_t* p) {
-  std::size_t n = 0;
-  while (n < kNameBytes && p[n]) ++n;
-  return std::string(reinterpret_cast<const char*>(p), n);
-}
-
-inline std::string Points(const std::uint8_t* p, int m) {
+inline std::string Points(const std::vector<Vertex>& v) {
   std::string s;
-  for (int i = 0; i < m; ++i, p += 8)
-    s += "(" + std::to_string(le::getI32(p)) + "," + std::to_string(le::getI32(p + 4)) + ")";
+  for (const Vertex& p : v) s += "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ")";
   return s;
 }
 
-// One line per element: its kind and fields. Rectangles print as polygons when asPolygons.
+// One line per element: its kind and fields. Rectangles print as polygons when rectAsPolygon.
 inline std::string DescribeElement(const RecordView& r, bool rectAsPolygon = false) {
-  const std::uint8_t* p = r.bytes.data();
-  auto i32 = [&](int o) { return std::to_string(le::getI32(p + o)); };
-  auto u32 = [&](int o) { return std::to_string(le::getU32(p + o)); };
-  auto i16 = [&](int o) { return std::to_string(le::getI16(p + o)); };
-  switch (r.kind()) {
-    case ElementType::ACell:
-      return "AREF " + NameAt(p + 28) + " refl=" + i16(2) + " mag=" + u32(4) + " ang=" + u32(8) +
-             " " + i32(12) + "x" + i32(16) + " pitch=" + i32(20) + "," + i32(24) + " at " +
-             i32(60) + "," + i32(64);
-    case ElementType::SCell:
-      return "SREF " + NameAt(p + 12) + " refl=" + i16(2) + " mag=" + u32(4) + " ang=" + u32(8) +
-             " at " + i32(44) + "," + i32(48);
-    case ElementType::Text: {
-      const int n = le::getI16(p + 20);
-      return "TEXT L" + i16(2) + " size=" + i32(6) + " refl=" + i16(10) + " mag=" + u32(12) +
-             " ang=" + u32(16) + " '" + std::string(reinterpret_cast<const char*>(p + 22), n) +
-             "' at " + i32(22 + n) + "," + i32(26 + n);
-    }
-    case ElementType::Rect:
-    case ElementType::Polygon:
-      return std::string(r.kind() == ElementType::Rect && !rectAsPolygon ? "RECT" : "POLY") + " L" +
-             i16(2) + " " + Points(p + 6, le::getI16(p + 4));
-    case ElementType::Line:
-      return "LINE L" + i16(2) + " tip=" + i16(4) + " w=" + i32(6) + " " +
-             Points(p + 12, le::getI16(p + 10));
+  auto n = [](auto v) { return std::to_string(v); };
+  Placement p;
+  TextRecord t;
+  AreaRecord a;
+  LineRecord l;
+  const ElementType kind = r.kind();
+  if ((kind == ElementType::ACell || kind == ElementType::SCell) && DecodePlacement(r.bytes, p)) {
+    const bool array = kind == ElementType::ACell;
+    return (array ? "AREF " : "SREF ") + p.cellName + " refl=" + n(p.reflection) +
+           " mag=" + n(p.magnification) + " ang=" + n(p.angle) +
+           (array
+                ? " " + n(p.columns) + "x" + n(p.rows) + " pitch=" + n(p.pitchX) + "," + n(p.pitchY)
+                : "") +
+           " at " + n(p.x) + "," + n(p.y);
   }
+  if (kind == ElementType::Text && DecodeText(r.bytes, t))
+    return "TEXT L" + n(t.layer) + " size=" + n(t.size) + " refl=" + n(t.reflection) +
+           " mag=" + n(t.magnification) + " ang=" + n(t.angle) + " '" + t.text + "' at " + n(t.x) +
+           "," + n(t.y);
+  if ((kind == ElementType::Rect || kind == ElementType::Polygon) && DecodeArea(r.bytes, a))
+    return std::string(kind == ElementType::Rect && !rectAsPolygon ? "RECT" : "POLY") + " L" +
+           n(a.layer) + " " + Points(a.vertices);
+  if (kind == ElementType::Line && DecodeLine(r.bytes, l))
+    return "LINE L" + n(l.layer) + " tip=" + n(l.tip) + " w=" + n(l.width) + " " +
+           Points(l.vertices);
   return "?";
 }
 
@@ -69,6 +62,90 @@ inline std::vector<std::string> DumpDesign(const DesignImage& image, bool rectAs
       });
   }
   return out;
+}
+
+// A live element of a cell: its line, and the vertices of a figure or a placement's origin.
+struct Element {
+  std::string line;
+  std::vector<Vertex> pts;
+};
+
+// The live elements of the named cell; empty when there is no such cell.
+inline std::vector<Element> CellElements(const DesignImage& image, const std::string& cell) {
+  std::vector<Element> out;
+  const FindOutcome f = FindCell(image, cell);
+  if (f.result != FindResult::Found) return out;
+  ReadElements(image, ReadCellEntry(image, f.slotOffset), [&](const RecordView& r) {
+    if (r.deleted()) return true;
+    Element e{DescribeElement(r), {}};
+    AreaRecord a;
+    LineRecord l;
+    Placement p;
+    TextRecord t;
+    if (DecodeArea(r.bytes, a)) e.pts = a.vertices;
+    if (DecodeLine(r.bytes, l)) e.pts = l.vertices;
+    if (DecodePlacement(r.bytes, p)) e.pts = {{p.x, p.y}};
+    if (DecodeText(r.bytes, t)) e.pts = {{t.x, t.y}};
+    out.push_back(std::move(e));
+    return true;
+  });
+  return out;
+}
+
+// The lines of the named cell's live elements.
+inline std::vector<std::string> CellLines(const DesignImage& image, const std::string& cell) {
+  std::vector<std::string> lines;
+  for (const Element& e : CellElements(image, cell)) lines.push_back(e.line);
+  return lines;
+}
+
+// Records in one expression. A placement of cell at (x, y), reflected, magnified (millionths)
+// and turned (millionths of a degree) as given.
+inline Placement Placed(const std::string& cell, std::int32_t x, std::int32_t y,
+                        std::int16_t reflection = 0, std::uint32_t magnification = 1000000,
+                        std::uint32_t angle = 0) {
+  Placement p;
+  p.cellName = cell;
+  p.x = x;
+  p.y = y;
+  p.reflection = reflection;
+  p.magnification = magnification;
+  p.angle = angle;
+  return p;
+}
+// The placement as an array of columns x rows at the given pitch.
+inline Placement Grid(Placement p, std::int32_t columns, std::int32_t rows, std::int32_t pitchX,
+                      std::int32_t pitchY) {
+  p.columns = columns;
+  p.rows = rows;
+  p.pitchX = pitchX;
+  p.pitchY = pitchY;
+  return p;
+}
+inline TextRecord Text(std::int16_t layer, const std::string& text, std::int32_t x, std::int32_t y,
+                       std::uint32_t magnification = 1000000, std::uint32_t angle = 0,
+                       std::int16_t reflection = 0, std::int32_t size = 0) {
+  TextRecord t;
+  t.layer = layer;
+  t.text = text;
+  t.x = x;
+  t.y = y;
+  t.magnification = magnification;
+  t.angle = angle;
+  t.reflection = reflection;
+  t.size = size;
+  return t;
+}
+
+// Names of the live cells in directory order.
+inline std::vector<std::string> CellNames(const DesignImage& image) {
+  std::vector<std::string> names;
+  for (int k = 1; k <= kSlotCount; ++k) {
+    const CellEntry e = ReadCellEntry(image, SlotOffset(k));
+    if (e.isFree()) break;
+    if (e.isLive()) names.push_back(e.nameText());
+  }
+  return names;
 }
 
 }  // namespace lav::db::testing

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../db/design_builder.h"
+#include "../support/short_forms.h"
 #include "../support/typing_session.h"
 #include "db/layer_names.h"
 #include "dxf_test_support.h"
@@ -22,12 +23,15 @@ namespace {
 using db::ElementType;
 using db::testing::AddCell;
 using db::testing::Append;
+using db::testing::Grid;
 using db::testing::NewImage;
+using db::testing::Placed;
+using db::testing::Text;
 using testing::G;
 using testing::Groups;
 using testing::TextOf;
 
-std::string writeAll(const db::DesignImage& image, std::int32_t unit = 1000) {
+std::string Dxf(const db::DesignImage& image, std::int32_t unit = 1000) {
   std::string out;
   DxfPairWriter w([&](std::string_view b) {
     out.append(b);
@@ -39,8 +43,19 @@ std::string writeAll(const db::DesignImage& image, std::int32_t unit = 1000) {
   return out;
 }
 
+// The DXF text of a design of the given cells, the last one holding the records.
+std::string Written(const std::vector<std::string>& cells,
+                    const std::vector<std::vector<std::uint8_t>>& records = {},
+                    std::int32_t unit = 1000) {
+  db::DesignState d;
+  NewImage(d);
+  for (const auto& n : cells) AddCell(d, n);
+  for (const auto& r : records) Append(d, r);
+  return Dxf(d.image, unit);
+}
+
 // The text between "2 ENTITIES" and the section's ENDSEC.
-std::string entitiesOf(const std::string& dxf) {
+std::string EntitiesOf(const std::string& dxf) {
   const std::string open = "  2\nENTITIES\n";
   const std::size_t a = dxf.find(open);
   if (a == std::string::npos) return "<no entities>";
@@ -68,52 +83,35 @@ TEST(DxfNumbers, TrimmedForms) {
   for (const Case& c : cases) EXPECT_EQ(TrimmedNumber(c.v, c.decimals), c.text) << c.v;
 }
 
-db::Placement placement(const char* name, std::int32_t x, std::int32_t y) {
-  db::Placement p;
-  p.cellName = name;
-  p.x = x;
-  p.y = y;
-  return p;
-}
-
 TEST(DxfWriter, EachElementKindInTheEntitiesSection) {
-  struct Case {
-    const char* what;
-    std::vector<std::uint8_t> record;
-    std::vector<G> groups;
-  };
-  db::TextRecord t;
-  t.layer = 3;
-  t.text = "AB C";
-  t.magnification = 1500000;
-  t.angle = 45000000;
-  t.x = 1250, t.y = -500;
-  db::Placement mirrored = placement("SUB", 1000, 2000);
-  mirrored.magnification = 2000000;
-  mirrored.reflection = 1;
-  mirrored.angle = 90000000;
-  db::Placement array = placement("SUB", 0, 0);
-  array.columns = 3, array.rows = 2, array.pitchX = 10000, array.pitchY = 5000;
+  const db::Placement array = Grid(Placed("SUB", 0, 0), 3, 2, 10000, 5000);
   db::Placement mirroredArray = array;
   mirroredArray.reflection = 1;
   std::vector<G> textGroups = Groups("0 TEXT 8 3 10 1.25 20 -0.5 40 1.5 41 1.0 50 45.0");
   textGroups.push_back({1, "AB C"});
-  Case cases[] = {
+  const auto line = [](int tip) { return db::EncodeLine(7, tip, 2000, {{0, 0}, {10000, 0}}); };
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> record;
+    std::vector<G> groups;
+  } cases[] = {
       {"rectangle of 5 vertices",
        db::EncodeArea(ElementType::Rect, 1, db::testing::Square(0, 0, 500)),
        Groups("0 POLYLINE 8 1 66 1 10 0.0 20 0.0 30 0.0 70 1 0 VERTEX 8 1 10 0.0 20 0.0 30 0.0 0 "
               "VERTEX 8 1 10 0.5 20 0.0 30 0.0 0 VERTEX 8 1 10 0.5 20 0.5 30 0.0 0 VERTEX 8 1 10 "
               "0.0 20 0.5 30 0.0 0 VERTEX 8 1 10 0.0 20 0.0 30 0.0 0 SEQEND 8 1")},
-      {"line of width 2 with extended tips", db::EncodeLine(7, 1, 2000, {{0, 0}, {10000, 0}}),
+      {"line of width 2 with extended tips", line(1),
        Groups("0 POLYLINE 8 7 66 1 10 0.0 20 0.0 30 0.0 40 2.0 41 2.0 0 VERTEX 8 7 10 -1.0 20 0.0 "
               "30 0.0 40 2.0 41 2.0 42 0.0 0 VERTEX 8 7 10 11.0 20 0.0 30 0.0 40 2.0 41 2.0 42 0.0 "
               "0 SEQEND 8 7")},
-      {"line with square tips keeps its ends", db::EncodeLine(7, 0, 2000, {{0, 0}, {10000, 0}}),
+      {"line with square tips keeps its ends", line(0),
        Groups("0 POLYLINE 8 7 66 1 10 0.0 20 0.0 30 0.0 40 2.0 41 2.0 0 VERTEX 8 7 10 0.0 20 0.0 "
               "30 0.0 40 2.0 41 2.0 42 0.0 0 VERTEX 8 7 10 10.0 20 0.0 30 0.0 40 2.0 41 2.0 42 0.0 "
               "0 SEQEND 8 7")},
-      {"text with height and angle", db::EncodeText(t), textGroups},
-      {"single placement, magnified, reflected, rotated", db::EncodeSingle(mirrored),
+      {"text with height and angle", db::EncodeText(Text(3, "AB C", 1250, -500, 1500000, 45000000)),
+       textGroups},
+      {"single placement, magnified, reflected, rotated",
+       db::EncodeSingle(Placed("SUB", 1000, 2000, 1, 2000000, 90000000)),
        Groups("0 INSERT 8 0 2 SUB 10 1.0 20 2.0 30 0.0 41 2.0 42 -2.0 43 2.0 50 90.0")},
       {"array", db::EncodeArray(array),
        Groups("0 INSERT 8 0 2 SUB 10 0.0 20 0.0 30 0.0 41 1.0 42 1.0 43 1.0 50 0.0 70 3 71 2 44 "
@@ -121,14 +119,8 @@ TEST(DxfWriter, EachElementKindInTheEntitiesSection) {
       {"reflected array: rows below the origin", db::EncodeArray(mirroredArray),
        Groups("0 INSERT 8 0 2 SUB 10 0.0 20 0.0 30 0.0 41 1.0 42 -1.0 43 1.0 50 0.0 70 3 71 2 44 "
               "10.0 45 -5.0")}};
-  for (const Case& c : cases) {
-    db::DesignState d;
-    NewImage(d);
-    AddCell(d, "SUB");
-    AddCell(d, "ENTITIES");
-    Append(d, c.record);
-    EXPECT_EQ(entitiesOf(writeAll(d.image)), TextOf(c.groups)) << c.what;
-  }
+  for (const Case& c : cases)
+    EXPECT_EQ(EntitiesOf(Written({"SUB", "ENTITIES"}, {c.record})), TextOf(c.groups)) << c.what;
 }
 
 TEST(DxfWriter, WholeFileOfBlocksLayersAndEntities) {
@@ -140,7 +132,7 @@ TEST(DxfWriter, WholeFileOfBlocksLayersAndEntities) {
   Append(d, db::EncodeArea(ElementType::Polygon, 9, {{0, 0}, {1000, 0}, {0, 1000}, {0, 0}}));
   d.image.bytes[db::SlotOffset(2)] = db::kDeletedCellMark;  // deleted cells are not written
   AddCell(d, "ENTITIES");
-  Append(d, db::EncodeSingle(placement("A", 0, 0)));
+  Append(d, db::EncodeSingle(Placed("A", 0, 0)));
   Append(d, db::EncodeLine(1, 0, 0, {{0, 0}, {1000, 1000}}));
   ASSERT_EQ(db::SetLayerName(d.image, 2, "METAL1"), db::LayerNameResult::Stored);
   const std::vector<G> expected = Groups(
@@ -153,55 +145,41 @@ TEST(DxfWriter, WholeFileOfBlocksLayersAndEntities) {
       "10 0.0 20 0.0 30 0.0 41 1.0 42 1.0 43 1.0 50 0.0 0 POLYLINE 8 1 66 1 10 0.0 20 0.0 30 0.0 "
       "40 0.0 41 0.0 0 VERTEX 8 1 10 0.0 20 0.0 30 0.0 40 0.0 41 0.0 42 0.0 0 VERTEX 8 1 10 1.0 20 "
       "1.0 30 0.0 40 0.0 41 0.0 42 0.0 0 SEQEND 8 1 0 ENDSEC 0 EOF");
-  EXPECT_EQ(writeAll(d.image), TextOf(expected));
+  EXPECT_EQ(Dxf(d.image), TextOf(expected));
 }
 
-TEST(DxfWriter, SectionsPresentOnlyForWhatTheDesignHas) {
-  struct Case {
+TEST(DxfWriter, SectionsValuesAndTextsAsTheDesignHasThem) {
+  // Sections only for what the design has.
+  struct Sections {
     std::vector<std::string> cells;
     bool blocks, entities;
-  } cases[] = {{{"A", "B"}, true, false},
-               {{"ENTITIES"}, false, true},
-               {{"A", "ENTITIES"}, true, true},
-               {{}, false, false}};
-  for (const Case& c : cases) {
-    db::DesignState d;
-    NewImage(d);
-    for (const auto& n : c.cells) AddCell(d, n);
-    const std::string dxf = writeAll(d.image);
+  } sections[] = {{{"A", "B"}, true, false},
+                  {{"ENTITIES"}, false, true},
+                  {{"A", "ENTITIES"}, true, true},
+                  {{}, false, false}};
+  for (const Sections& c : sections) {
+    const std::string dxf = Written(c.cells);
     EXPECT_EQ(dxf.find("BLOCKS\n") != std::string::npos, c.blocks) << c.cells.size();
     EXPECT_EQ(dxf.find("ENTITIES\n  0\n") != std::string::npos, c.entities);
     EXPECT_TRUE(dxf.ends_with("  0\nEOF\n"));
   }
-}
-
-TEST(DxfWriter, ValuesInUserUnitsOfTheDesign) {
-  struct Case {
+  // Values in user units of the design.
+  struct Units {
     std::int32_t unit;
     std::int32_t x;
     const char* text;
-  } cases[] = {{1000, 1, "0.001"},      {1, 7, "7.0"},    {1000000, 5, "0.0"},
+  } units[] = {{1000, 1, "0.001"},      {1, 7, "7.0"},    {1000000, 5, "0.0"},
                {1000000, 50, "0.0001"}, {3, 1, "0.3333"}, {1000, -2500, "-2.5"}};
-  for (const Case& c : cases) {
-    db::DesignState d;
-    NewImage(d);
-    AddCell(d, "ENTITIES");
-    Append(d, db::EncodeSingle(placement("X", c.x, 0)));
-    const std::string e = entitiesOf(writeAll(d.image, c.unit));
+  for (const Units& c : units) {
+    const std::string e =
+        EntitiesOf(Written({"ENTITIES"}, {db::EncodeSingle(Placed("X", c.x, 0))}, c.unit));
     EXPECT_NE(e.find(" 10\n" + std::string(c.text) + "\n"), std::string::npos)
         << c.unit << " " << c.x << "\n"
         << e;
   }
-}
-
-TEST(DxfWriter, LineEndsInTextsCannotBreakThePairs) {
-  db::DesignState d;
-  NewImage(d);
-  AddCell(d, "ENTITIES");
-  db::TextRecord t;
-  t.text = "one\r\ntwo\nthree";
-  Append(d, db::EncodeText(t));
-  const std::string e = entitiesOf(writeAll(d.image));
+  // Line ends in texts cannot break the pairs.
+  const std::string e =
+      EntitiesOf(Written({"ENTITIES"}, {db::EncodeText(Text(0, "one\r\ntwo\nthree", 0, 0))}));
   EXPECT_NE(e.find("  1\none  two three\n"), std::string::npos) << e;
 }
 
@@ -219,6 +197,8 @@ class DxfOutputCommand : public lav::testing::TypingSession {
 };
 
 TEST_F(DxfOutputCommand, WritesFileAndLogTypedAndRefusesToOverwrite) {
+  type("dxfout");
+  EXPECT_EQ(takeBoxes(), std::vector<std::string>{"ファイルはまだ開かれていません"});
   design();
   type("dxfout");
   EXPECT_TRUE(takeBoxes().empty());
@@ -273,17 +253,7 @@ TEST_F(DxfOutputCommand, EscapeStopsAndLeavesNoFile) {
   host.onMessageStep = [](bool& flag) { flag = false; };
   type("dxfout");
   EXPECT_FALSE(std::filesystem::exists(dir / "work.dxf"));
-  bool abortion = false;
-  for (const auto& l : lines)
-    abortion = abortion || l.find("*** Abortion ***") != std::string::npos;
-  EXPECT_TRUE(abortion);
-}
-
-TEST_F(DxfOutputCommand, NeedsAnOpenDesign) {
-  type("dxfout");
-  const auto boxes = takeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_NE(boxes[0].find("ファイルはまだ開かれていません"), std::string::npos);
+  EXPECT_TRUE(lav::testing::ContainsPart(lines, "*** Abortion ***"));
 }
 
 }  // namespace

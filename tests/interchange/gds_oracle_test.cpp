@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "../db/design_builder.h"
+#include "../support/short_forms.h"
 #include "../support/typing_session.h"
 #include "design_dump.h"
 #include "gds_test_support.h"
@@ -23,19 +24,14 @@ namespace {
 namespace fs = std::filesystem;
 using db::ElementType;
 using db::testing::Append;
+using db::testing::Grid;
+using db::testing::Placed;
 using db::testing::Square;
-using gds::testing::ReadText;
+using db::testing::Text;
+using gds::testing::ReadFile;
 
 bool Have(const char* probe) {
   return std::system((std::string(probe) + " >/dev/null 2>&1").c_str()) == 0;
-}
-bool HaveKLayout() {
-  static const bool have = Have("command -v klayout");
-  return have;
-}
-bool HaveGdspy() {
-  static const bool have = Have("/usr/bin/python3 -c 'import gdspy'");
-  return have;
 }
 
 std::set<std::string> LinesOf(const std::string& text) {
@@ -107,18 +103,13 @@ class StreamOracle : public lav::testing::TypingSession {
     std::ofstream(dir / "dump.py") << kKLayoutDump;
     EXPECT_TRUE(
         shell("klayout -b -r dump.py -rd src=" + stream + " -rd dst=dump.txt -rd flat=" + flat))
-        << ReadText(dir / "run.out");
-    return LinesOf(ReadText(dir / "dump.txt"));
-  }
-  bool printed(const std::string& text) const {
-    for (const auto& l : lines)
-      if (l.find(text) != std::string::npos) return true;
-    return false;
+        << ReadFile(dir / "run.out");
+    return LinesOf(ReadFile(dir / "dump.txt"));
   }
 };
 
 TEST_F(StreamOracle, KLayoutReadsEveryElementAsWeMeantIt) {
-  if (!HaveKLayout()) GTEST_SKIP() << "no klayout";
+  if (!Have("command -v klayout")) GTEST_SKIP() << "no klayout";
   type("NEW out");
   db::DesignState& d = app.design;
   type("MKCELL LEAF");
@@ -126,33 +117,18 @@ TEST_F(StreamOracle, KLayoutReadsEveryElementAsWeMeantIt) {
   Append(d, db::EncodeArea(ElementType::Polygon, 3, {{0, 0}, {3000, 0}, {1500, 2500}, {0, 0}}));
   Append(d, db::EncodeLine(4, 0, 500, {{0, 0}, {4000, 0}, {4000, 3000}}));
   Append(d, db::EncodeLine(5, 1, 200, {{0, 0}, {1000, 0}}));
-  db::TextRecord t;
-  t.layer = 6, t.text = "HELLO", t.magnification = 1500000, t.angle = 90000000;
-  t.size = 300, t.x = 250, t.y = 750;
-  Append(d, db::EncodeText(t));
-  db::TextRecord m;
-  m.layer = 6, m.text = "MIRROR", m.reflection = 1, m.x = -10, m.y = 20;
-  Append(d, db::EncodeText(m));
+  Append(d, db::EncodeText(Text(6, "HELLO", 250, 750, 1500000, 90000000, 0, 300)));
+  Append(d, db::EncodeText(Text(6, "MIRROR", -10, 20, 1000000, 0, 1)));
   type("MKCELL MID");
-  db::Placement s;
-  s.cellName = "LEAF", s.reflection = 1, s.magnification = 2000000, s.angle = 90000000;
-  s.x = 10000, s.y = -5000;
-  Append(d, db::EncodeSingle(s));
+  Append(d, db::EncodeSingle(Placed("LEAF", 10000, -5000, 1, 2000000, 90000000)));
   type("MKCELL SKEW");
   Append(d, db::EncodeArea(ElementType::Rect, 7, Square(0, 0, 1000)));
   type("MKCELL TOP");
-  db::Placement a;
-  a.cellName = "MID", a.columns = 3, a.rows = 2, a.pitchX = 20000, a.pitchY = 15000;
-  a.angle = 90000000, a.x = 1000, a.y = 2000;
-  Append(d, db::EncodeArray(a));
-  db::Placement r;
-  r.cellName = "LEAF", r.columns = 2, r.rows = 2, r.pitchX = 5000, r.pitchY = 3000;
-  r.reflection = 1, r.x = -50000, r.y = 0;
-  Append(d, db::EncodeArray(r));
-  db::Placement k;
-  k.cellName = "SKEW", k.columns = 2, k.rows = 3, k.pitchX = 10000, k.pitchY = 4000;
-  k.magnification = 2000000, k.angle = 45000000, k.x = 0, k.y = -100000;
-  Append(d, db::EncodeArray(k));
+  Append(d, db::EncodeArray(
+                Grid(Placed("MID", 1000, 2000, 0, 1000000, 90000000), 3, 2, 20000, 15000)));
+  Append(d, db::EncodeArray(Grid(Placed("LEAF", -50000, 0, 1), 2, 2, 5000, 3000)));
+  Append(d, db::EncodeArray(
+                Grid(Placed("SKEW", 0, -100000, 0, 2000000, 45000000), 2, 3, 10000, 4000)));
   type("GDSOUT");
   ASSERT_TRUE(takeBoxes().empty());
   ASSERT_TRUE(fs::exists(dir / "out.str"));
@@ -233,9 +209,9 @@ ly.write(dst)
 )PY";
 
 TEST_F(StreamOracle, ArraysFromOtherWritersKeepEveryMember) {
-  if (!HaveKLayout()) GTEST_SKIP() << "no klayout";
+  if (!Have("command -v klayout")) GTEST_SKIP() << "no klayout";
   std::ofstream(dir / "arrays.py") << kKLayoutArrays;
-  ASSERT_TRUE(shell("klayout -b -r arrays.py -rd dst=klayout.gds")) << ReadText(dir / "run.out");
+  ASSERT_TRUE(shell("klayout -b -r arrays.py -rd dst=klayout.gds")) << ReadFile(dir / "run.out");
   // Hand-made arrays along the global axes: columns along the placement's y axis (0, 90 mirrored
   // and 270 degrees), the usual order (180 mirrored), and lattices no design array can hold: a
   // slanted column step, and both steps along x.
@@ -272,7 +248,7 @@ TEST_F(StreamOracle, ArraysFromOtherWritersKeepEveryMember) {
     EXPECT_EQ(c.arrays, arrays) << name;
     EXPECT_EQ(c.singles, singles) << name;
     // Each exploded array is named in the log with the cell that holds it.
-    const std::string log = ReadText(dir / (name + ".txt"));
+    const std::string log = ReadFile(dir / (name + ".txt"));
     const std::string line = " TOP \xA5\xA5\xA5";
     const std::string what = " ***WARNING*** AREF LEAF SPLIT INTO 6 SREF\n";
     std::size_t exploded = 0;
@@ -285,7 +261,7 @@ TEST_F(StreamOracle, ArraysFromOtherWritersKeepEveryMember) {
     // Flattened, what came back covers exactly what went in.
     EXPECT_TRUE(shell("LD_LIBRARY_PATH=/usr/lib/klayout /usr/lib/klayout/strmxor " + name +
                       ".gds " + name + ".str"))
-        << name << ": " << ReadText(dir / "run.out");
+        << name << ": " << ReadFile(dir / "run.out");
   }
 }
 
@@ -325,9 +301,9 @@ lib.write_gds("spy.gds")
 )PY";
 
 TEST_F(StreamOracle, WhatGdspyWritesComesInWithItsGeometry) {
-  if (!HaveGdspy()) GTEST_SKIP() << "/usr/bin/python3 lacks gdspy";
+  if (!Have("/usr/bin/python3 -c 'import gdspy'")) GTEST_SKIP() << "/usr/bin/python3 lacks gdspy";
   std::ofstream(dir / "spy.py") << kGdspyWrite;
-  ASSERT_TRUE(shell("/usr/bin/python3 spy.py")) << ReadText(dir / "run.out");
+  ASSERT_TRUE(shell("/usr/bin/python3 spy.py")) << ReadFile(dir / "run.out");
   type("GDSIN spy.gds");
   ASSERT_TRUE(app.design.isOpen());
   EXPECT_TRUE(takeBoxes().empty());
@@ -357,8 +333,8 @@ TEST_F(StreamOracle, WhatGdspyWritesComesInWithItsGeometry) {
                    " refl=0 mag=1000000 ang=" + (k % 2 ? "90000000" : "0") + " at 1000,0");
   }
   EXPECT_EQ(want, dump);
-  EXPECT_TRUE(printed("***ERROR*** PATHTYPE"));  // the custom ends
-  const std::string log = ReadText(dir / "spy.txt");
+  EXPECT_TRUE(lav::testing::ContainsPart(lines, "***ERROR*** PATHTYPE"));  // the custom ends
+  const std::string log = ReadFile(dir / "spy.txt");
   EXPECT_NE(std::string::npos, log.find("LTYPE=1 X:0.000 Y:0.000"));
   EXPECT_NE(std::string::npos, log.find("nomal end"));
 }
@@ -371,23 +347,15 @@ TEST_F(StreamOracle, DesignSurvivesTheTripThroughAStreamFile) {
   Append(d, db::EncodeArea(ElementType::Polygon, 63, Square(-7, -9, 11)));
   Append(d, db::EncodeLine(6, 0, 250, {{0, 0}, {1000, 500}, {2000, 0}}));
   Append(d, db::EncodeLine(0, 1, 100, {{-5, -5}, {5, 5}}));
-  db::TextRecord t;
-  t.layer = 9, t.text = "\x83\x65\x83\x58\x83\x67 T1", t.size = 700;  // テスト
-  t.magnification = 3000000, t.angle = 270000000, t.reflection = 1, t.x = 10, t.y = 20;
-  Append(d, db::EncodeText(t));
+  // テスト T1
+  Append(d, db::EncodeText(
+                Text(9, "\x83\x65\x83\x58\x83\x67 T1", 10, 20, 3000000, 270000000, 1, 700)));
   type("MKCELL TOP");
-  db::Placement p;
-  p.cellName = "LEAF", p.magnification = 2500000, p.reflection = 1, p.angle = 45000000;
-  p.x = -1234, p.y = 5678;
-  Append(d, db::EncodeSingle(p));
-  for (const std::uint32_t angle : {0u, 90000000u, 180000000u, 270000000u}) {
-    for (const std::int16_t refl : {std::int16_t{0}, std::int16_t{1}}) {
-      db::Placement a = p;
-      a.columns = 4, a.rows = 3, a.pitchX = 7000, a.pitchY = 9000;
-      a.angle = angle, a.reflection = refl, a.magnification = 2000000;
-      Append(d, db::EncodeArray(a));
-    }
-  }
+  Append(d, db::EncodeSingle(Placed("LEAF", -1234, 5678, 1, 2500000, 45000000)));
+  for (const std::uint32_t angle : {0u, 90000000u, 180000000u, 270000000u})
+    for (const std::int16_t refl : {0, 1})
+      Append(d, db::EncodeArray(
+                    Grid(Placed("LEAF", -1234, 5678, refl, 2000000, angle), 4, 3, 7000, 9000)));
   const auto before = db::testing::DumpDesign(d.image);
   typeAll({"GDSOUT", "CLOSE 0"});
   ASSERT_TRUE(takeBoxes().empty());
@@ -399,7 +367,7 @@ TEST_F(StreamOracle, DesignSurvivesTheTripThroughAStreamFile) {
   EXPECT_EQ(before, db::testing::DumpDesign(app.design.image));
 }
 
-TEST_F(StreamOracle, ALateUnitsRecordStillHeadsTheLogOnce) {
+TEST_F(StreamOracle, ALateUnitsRecordStillHeadsTheLogOnceAndInputOpensOnTheFixedView) {
   using gds::Rec;
   gds::testing::StreamBuilder b;
   auto R = [](Rec r) { return static_cast<std::uint8_t>(r); };
@@ -413,7 +381,7 @@ TEST_F(StreamOracle, ALateUnitsRecordStillHeadsTheLogOnce) {
   gds::testing::WriteBytes(dir / "late.str", b.bytes());
   type("GDSIN late.str");
   ASSERT_TRUE(app.design.isOpen());
-  const std::string log = ReadText(dir / "late.txt");
+  const std::string log = ReadFile(dir / "late.txt");
   std::size_t banners = 0;
   for (std::size_t at = 0; (at = log.find("LAVINOR STRIN", at)) != std::string::npos; ++at)
     ++banners;
@@ -421,19 +389,16 @@ TEST_F(StreamOracle, ALateUnitsRecordStillHeadsTheLogOnce) {
   EXPECT_EQ(0u, log.find(" LAVINOR STRIN")) << log;
   EXPECT_LT(log.find("Data Base Unit"), log.find(" A "));
   EXPECT_LT(log.find(" A "), log.find(" B "));
-}
-
-TEST_F(StreamOracle, InputOpensOnTheFixedView) {
-  gds::testing::StreamBuilder b;
-  b.library().structure("A").boundary(1, {0, 0, 90000000, 0, 0, 90000000, 0, 0}).endStructure();
-  b.endLibrary();
-  gds::testing::WriteBytes(dir / "view.str", b.bytes());
+  // A design made by input opens on the fixed view: the window holds the corners (-1000, -1000)
+  // and (5000, 5000) user units, fitted to the window's shape.
+  type("CLOSE 0");
+  gds::testing::StreamBuilder v;
+  v.library().structure("A").boundary(1, {0, 0, 90000000, 0, 0, 90000000, 0, 0}).endStructure();
+  gds::testing::WriteBytes(dir / "view.str", v.endLibrary().bytes());
   app.display.view.window = {0, 0, 47000, 37000};
   type("GDSIN view.str");
   ASSERT_TRUE(app.design.isOpen());
   const auto& w = app.display.view.window;
-  // The window holds the corners (-1000, -1000) and (5000, 5000) user units, fitted to the
-  // window's shape.
   EXPECT_LE(w.xmin, -1000000);
   EXPECT_LE(w.ymin, -1000000);
   EXPECT_GE(w.xmax, 5000000);

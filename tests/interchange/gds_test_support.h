@@ -23,9 +23,6 @@ inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& p) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 using lav::testing::ReadFile;
-inline std::string ReadText(const std::filesystem::path& p) {
-  return ReadFile(p);
-}
 inline void WriteBytes(const std::filesystem::path& p, const std::vector<std::uint8_t>& b) {
   std::ofstream out(p, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));

@@ -10,6 +10,7 @@
 
 #include "gds_test_support.h"
 #include "interchange/gds_real.h"
+#include "support/short_forms.h"
 
 namespace lav::gds {
 namespace {
@@ -32,32 +33,16 @@ std::vector<std::uint8_t> Str(const std::string& s) {
 constexpr std::uint8_t T(Rec r) {
   return static_cast<std::uint8_t>(r);
 }
-Raw E(Rec r) {
-  return {T(r), 0, {}};
-}
-Raw I16(Rec r, std::initializer_list<int> v) {
-  return {T(r), 2, Be16(v)};
-}
-Raw I32(Rec r, std::initializer_list<long long> v) {
-  return {T(r), 3, Be32(v)};
-}
-Raw Bits(Rec r, int v) {
-  return {T(r), 1, Be16({v})};
-}
-Raw R8(Rec r, double v) {
-  return {T(r), 5, Real(v)};
-}
-Raw S(Rec r, const std::string& s) {
-  return {T(r), 6, Str(s)};
-}
+// Records by their data type: none, bits, 2-byte and 4-byte integers, 8-byte real, string.
+const auto E = [](Rec r) { return Raw{T(r), 0, {}}; };
+const auto Bits = [](Rec r, int v) { return Raw{T(r), 1, Be16({v})}; };
+const auto I16 = [](Rec r, std::initializer_list<int> v) { return Raw{T(r), 2, Be16(v)}; };
+const auto I32 = [](Rec r, std::initializer_list<long long> v) { return Raw{T(r), 3, Be32(v)}; };
+const auto R8 = [](Rec r, double v) { return Raw{T(r), 5, Real(v)}; };
+const auto S = [](Rec r, const std::string& s) { return Raw{T(r), 6, Str(s)}; };
 
 class StreamWriterTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("lavinor-gdsw-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
   // Runs body inside one structure and returns the records between STRNAME and ENDSTR.
   std::vector<Raw> element(const std::function<void(StreamWriter&)>& body) {
     std::vector<std::uint8_t> bytes;
@@ -81,7 +66,8 @@ class StreamWriterTest : public ::testing::Test {
     }
     return inner;
   }
-  fs::path dir;
+  lav::testing::ScratchFolder scratch;
+  fs::path dir = scratch.dir;
 };
 
 TEST(StreamReal, KnownEncodingsAndRoundTrip) {

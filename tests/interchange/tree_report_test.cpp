@@ -10,6 +10,7 @@
 
 #include "command/tree_dialogs.h"
 #include "db/design_builder.h"
+#include "design_dump.h"
 #include "interchange/tree_lines.h"
 #include "support/typing_session.h"
 
@@ -19,6 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 using db::testing::AddCell;
 using db::testing::Append;
+using db::testing::Grid;
+using db::testing::Placed;
 
 std::string S(const std::string& utf8) {
   return sjis::fromUtf8(utf8);
@@ -167,15 +170,10 @@ class TreeReportCommand : public lav::testing::TypingSession {
     Append(d, db::EncodeSingle(placed("D", 90'000'000)));
   }
   static db::Placement placed(const std::string& name, std::int32_t x = 0) {
-    db::Placement p;
-    p.cellName = name;
-    p.x = x;
-    return p;
+    return Placed(name, x, 0);
   }
   static db::Placement array(const std::string& name) {
-    db::Placement p = placed(name);
-    p.columns = 4, p.rows = 3, p.pitchX = 1000, p.pitchY = 1000;
-    return p;
+    return Grid(Placed(name, 0, 0), 4, 3, 1000, 1000);
   }
   bool exists(const char* name) const { return fs::exists(dir / name); }
 
@@ -226,7 +224,7 @@ TEST_F(TreeReportCommand, ReportListsTheHierarchyOnceWithConnectors) {
   EXPECT_EQ(shownLines.back(), "------ END ----" + std::string(60, '-'));
 }
 
-TEST_F(TreeReportCommand, NestLimitsTheReportedDepth) {
+TEST_F(TreeReportCommand, NestLimitsTheReportedDepthAndALeafGivesTwoLines) {
   BuildDesign();
   typeAll({"NEST 1", "TREE"});
   const std::vector<std::string> expected = {
@@ -238,6 +236,10 @@ TEST_F(TreeReportCommand, NestLimitsTheReportedDepth) {
       " ├Y                      1*** WARNING *** Undefind Cell (Array)",
       " └D                      1"};
   EXPECT_EQ(lav::testing::ReadFile(dir / "TREE000.TXT"), Joined(Sjis(expected)));
+  // A cell without placements gives two lines.
+  typeAll({"OCELL E", "TREE"});
+  EXPECT_EQ(lav::testing::ReadFile(dir / "TREE001.TXT"),
+            Joined({kExpectedReport[0], " E                        0(13:45:30 12/06/26) Nest(1)"}));
 }
 
 TEST_F(TreeReportCommand, DeepChainStopsAtTheNestingLimitAndSelfPlacementIsNotEntered) {
@@ -264,14 +266,6 @@ TEST_F(TreeReportCommand, DeepChainStopsAtTheNestingLimitAndSelfPlacementIsNotEn
                    " └C12                    1"})));
 }
 
-TEST_F(TreeReportCommand, CellWithoutPlacementsGivesTwoLines) {
-  BuildDesign();
-  typeAll({"OCELL E", "TREE"});
-  EXPECT_EQ(
-      lav::testing::ReadFile(dir / "TREE000.TXT"),
-      Joined({kExpectedReport[0], " E                        0(13:45:30 12/06/26) Nest(11)"}));
-}
-
 TEST_F(TreeReportCommand, NumberingSkipsReportsThatExist) {
   BuildDesign();
   std::ofstream(dir / "TREE000.TXT") << "someone else's\n";
@@ -282,7 +276,7 @@ TEST_F(TreeReportCommand, NumberingSkipsReportsThatExist) {
   EXPECT_EQ(lav::testing::ReadFile(dir / "TREE004.TXT"), Joined(Sjis(kExpectedReport)));
 }
 
-TEST_F(TreeReportCommand, RefusedWithoutAnOpenCell) {
+TEST_F(TreeReportCommand, RefusedWithoutAnOpenCellAndForAVanishedReport) {
   type("TREE");
   EXPECT_EQ(takeBoxes(),
             std::vector<std::string>{
@@ -293,6 +287,11 @@ TEST_F(TreeReportCommand, RefusedWithoutAnOpenCell) {
   EXPECT_EQ(takeBoxes().size(), 1u);
   EXPECT_TRUE(shown.empty());
   EXPECT_FALSE(exists("TREE.$$$"));
+  // A report that vanished is named in a box.
+  interchange::RunTreeDialog(app, 5);
+  EXPECT_EQ(takeBoxes(),
+            std::vector<std::string>{"木構造ファイル TREE005.TXT を開くことが出来ませんでした。"});
+  EXPECT_TRUE(shown.empty());
 }
 
 TEST_F(TreeReportCommand, EscapeInAnyPhaseDeletesTheWorkFilesAndShowsNoReport) {
@@ -413,13 +412,6 @@ TEST_F(TreeReportCommand, EarlierReportIsChosenAndShown) {
   // The chosen number is where the next report's search starts.
   type("TREE");
   EXPECT_EQ(shown.back(), "TREE002.TXT");
-}
-
-TEST_F(TreeReportCommand, ReportThatVanishedIsNamedInABox) {
-  interchange::RunTreeDialog(app, 5);
-  EXPECT_EQ(takeBoxes(),
-            std::vector<std::string>{"木構造ファイル TREE005.TXT を開くことが出来ませんでした。"});
-  EXPECT_TRUE(shown.empty());
 }
 
 }  // namespace

@@ -61,6 +61,12 @@ inline bool Contains(const std::vector<std::string>& lines, std::string_view lin
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
+// Whether some line holds the text.
+inline bool ContainsPart(const std::vector<std::string>& lines, std::string_view part) {
+  return std::any_of(lines.begin(), lines.end(),
+                     [&](const std::string& l) { return l.find(part) != std::string::npos; });
+}
+
 // Records the files handed to the desktop's default handler (the manual).
 class HelpRecordingHost : public ScriptedHost {
  public:
