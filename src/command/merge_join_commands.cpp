@@ -56,7 +56,7 @@ std::optional<PickedFigure> decode(std::span<const std::uint8_t> r) {
     f.type = static_cast<std::int16_t>(area.type);
     f.vertices = std::move(area.vertices);
   } else if (db::DecodeLine(r, line)) {
-    f.type = static_cast<std::int16_t>(db::ElementType::Line);
+    f.type = db::TypeCode(db::ElementType::Line);
     f.tip = line.tip;
     f.width = line.width;
     f.vertices = std::move(line.vertices);
@@ -188,7 +188,7 @@ void merge(AppState& app, const PickedFigure& g) {
   if (std::size_t(app.design.image.usedSize) + worstCase > std::size_t(db::kImageSize))
     return refuse(app, db::OutputMessage(db::OutputStatus::OutOfImage));
   db::ElementSettings es = db::ElementSettingsOf(s);
-  es.elementType = 4;
+  es.elementType = db::TypeCode(db::ElementType::Polygon);
   const double unit = s.dbPerUserUnit;
   db::OutputOptions options;
   options.host = &app.host;

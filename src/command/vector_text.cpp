@@ -54,7 +54,7 @@ Outcome WritePolygon(AppState& app, const std::vector<UserPoint>& points) {
   app.temp.clear();
   app.temp.assign(pts);
   db::ElementSettings s = db::ElementSettingsOf(app.settings);
-  s.elementType = static_cast<std::int16_t>(db::ElementType::Polygon);
+  s.elementType = db::TypeCode(db::ElementType::Polygon);
   db::OutputOptions options;
   options.host = &app.host;
   options.continueFlag = &app.continueFlag;

@@ -24,7 +24,7 @@ OutputResult ExplodeArray(DesignState& design, TempLayer& temp, Settings& s, con
   const std::int32_t unit = s.dbPerUserUnit;
   const Vertex o = TempToDb(temp, unit).front();
   ElementSettings single = ElementSettingsOf(s);
-  single.elementType = 1;
+  single.elementType = TypeCode(ElementType::SCell);
   // All members or none: the space is checked first (each record may open at most one new block
   // beyond the bytes themselves), and only the first output, which may have to search for the
   // stream's end, can be stopped.
@@ -61,7 +61,7 @@ OutputResult ExplodeArray(DesignState& design, TempLayer& temp, Settings& s, con
   // The array was replaced by its members: a pick it came from is not put back.
   temp.pick = {};
   temp.clear();
-  s.elementType = 0;
+  s.elementType = TypeCode(ElementType::ACell);
   return total;
 }
 
@@ -76,7 +76,7 @@ OutlineResult LineToOutline(TempLayer& temp, Settings& s) {
   const double unit = s.dbPerUserUnit;
   temp.count = 0;
   for (const auto& p : outline) temp.push({p.x / unit, p.y / unit});
-  s.elementType = 4;
+  s.elementType = TypeCode(ElementType::Polygon);
   return OutlineResult::Replaced;
 }
 

@@ -27,6 +27,10 @@ inline constexpr std::int16_t kDeletedOffset = 100;
 constexpr bool operator==(int code, ElementType type) {
   return code == static_cast<int>(type);
 }
+// The enum as the plain number those places keep.
+constexpr std::int16_t TypeCode(ElementType type) {
+  return static_cast<std::int16_t>(type);
+}
 
 // A text's length limit, in Shift-JIS bytes: longer texts are cut where they enter a design.
 inline constexpr std::size_t kTextBytes = 512;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "db/record_codec.h"
+
 namespace lav {
 
 // Layers 0..63 are the design's; 64..70 are the display's pseudo-layers (frames, marks, grid
@@ -28,15 +30,15 @@ struct Settings {
   std::int32_t showScell = 1;         // `Show Scell`
   std::int32_t printUnit = 0;         // 1 um, 2 mm, 3 cm, 4 m, 5 km; 0 = none chosen
   std::int32_t dbPerUserUnit = 1000;  // `DbPerUserUnit`
-  std::int32_t elementType = 4;       // `Element Type`
-  std::uint8_t headerFlags50 = 0;     // bit 0: a cell was opened
-  std::uint8_t headerFlags51 = 0;     // bit 0: a cell was opened with its placements hidden
-  std::int32_t position = 0;          // `Position`, default window position
-  std::int32_t hight = 1;             // `Hight`, text height
-  std::int32_t showTextBase = 1;      // `Show TextBase`
-  std::int32_t lineTipType = 0;       // `Line tip Type`
-  std::int32_t showBaseName = 0;      // `Show BaseName`
-  std::int32_t acuteTip = 1;          // `Acute tip`
+  std::int32_t elementType = db::TypeCode(db::ElementType::Polygon);  // `Element Type`
+  std::uint8_t headerFlags50 = 0;                                     // bit 0: a cell was opened
+  std::uint8_t headerFlags51 = 0;  // bit 0: a cell was opened with its placements hidden
+  std::int32_t position = 0;       // `Position`, default window position
+  std::int32_t hight = 1;          // `Hight`, text height
+  std::int32_t showTextBase = 1;   // `Show TextBase`
+  std::int32_t lineTipType = 0;    // `Line tip Type`
+  std::int32_t showBaseName = 0;   // `Show BaseName`
+  std::int32_t acuteTip = 1;       // `Acute tip`
   std::array<std::uint8_t, kPenLayerCount> layerFlags{};        // bit 0 visible
   std::array<std::uint8_t, kPenLayerCount> layerSelectFlags{};  // bit 0 selectable
   std::array<std::uint8_t, kPenLayerCount> layerFillFlags{};    // bit 0 hatch, bit 1 direction
@@ -59,10 +61,10 @@ struct Settings {
   std::string text;                      // text of new texts (Shift-JIS, at most 512 bytes)
   std::int32_t textKind = 0;
   std::int32_t textSize = 0;
-  std::int32_t lock = 0;               // `Lock` 0..3
-  std::int32_t absMode = 0;            // `Abs` 0..3
-  std::int32_t gdsDbUnit = 1000;       // command 119
-  std::int32_t printMode = 2;          // command 111
+  std::int32_t lock = 0;          // `Lock` 0..3
+  std::int32_t absMode = 0;       // `Abs` 0..3
+  std::int32_t gdsDbUnit = 1000;  // command 119
+  std::int32_t printMode = 2;     // command 111
 
   Settings();
 };

@@ -10,6 +10,7 @@
 
 #include "db/design_state.h"
 #include "db/element_stream.h"
+#include "db/record_codec.h"
 #include "platform/host.h"
 
 namespace lav {
@@ -52,7 +53,7 @@ struct TempLayer {
 // The element settings that output reads. Importers and geometry commands fill one of their own;
 // the command layer takes it from the program's settings.
 struct ElementSettings {
-  std::int16_t elementType = 4;  // 0..5, `ElementType`
+  std::int16_t elementType = TypeCode(ElementType::Polygon);  // 0..5, `ElementType`
   std::int16_t layer = 1;
   std::int32_t width = 0;  // database units
   std::int16_t lineTipType = 0;
@@ -80,7 +81,7 @@ Placement PlacementAt(const ElementSettings& s, Vertex at);
 struct EntryModes {
   int absMode = 0;  // `Abs` 0..3
   int lock = 0;     // `Lock` 0..3
-  std::int16_t elementType = 4;
+  std::int16_t elementType = TypeCode(ElementType::Polygon);
   std::int32_t dbPerUserUnit = 1000;
 };
 

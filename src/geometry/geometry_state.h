@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "db/element_stream.h"
+#include "db/record_codec.h"
 #include "db/temp_layer.h"
 #include "geometry/arc_polygon.h"
 
@@ -15,7 +16,7 @@ namespace lav::geometry {
 struct SetAsideFigure {
   bool active = false;
   std::vector<db::UserPoint> points;
-  std::int32_t elementType = 4;
+  std::int32_t elementType = db::TypeCode(db::ElementType::Polygon);
   std::int32_t width = 0;
   std::int32_t acuteTip = 1;
   db::PendingPick pickOfFigure;       // the figure's own pick from a cell, if it had one

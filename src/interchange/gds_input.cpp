@@ -570,7 +570,7 @@ Stop StreamReader::explodeArray(db::ElementSettings s) {
   };
   const double cx = along(2, el_.columns, 0), cy = along(2, el_.columns, 1);
   const double rx = along(4, el_.rows, 0), ry = along(4, el_.rows, 1);
-  s.elementType = static_cast<std::int16_t>(db::ElementType::SCell);
+  s.elementType = db::TypeCode(db::ElementType::SCell);
   const long members = static_cast<long>(columns) * rows;
   warn(cell_,
        " ***WARNING*** AREF " + s.cellName + " SPLIT INTO " + std::to_string(members) + " SREF");
