@@ -35,7 +35,7 @@ void expectCases(const std::vector<Case>& cases) {
   }
 }
 
-TEST(ParseValues, NumbersSignsAndTokens) {
+TEST(ParseValues, NumbersSignsVectorsAndNegation) {
   expectCases({
       {"", 0, {}},
       {"   ", 0, {}},
@@ -54,11 +54,6 @@ TEST(ParseValues, NumbersSignsAndTokens) {
       {"10*-5", 1, {-50}},
       {"1 2 + 3 4", 3, {1, 5, 4}},
       {"0.1 0.2", 2, {0.1, 0.2}},
-  });
-}
-
-TEST(ParseValues, VectorArithmetic) {
-  expectCases({
       {"(0 0) + (10 20)", 2, {10, 20}},
       {"(10 20) + (5 5)", 2, {15, 25}},
       {"(1 2 3) * (1 2)", kError, {}},
@@ -79,11 +74,6 @@ TEST(ParseValues, VectorArithmetic) {
       {"2(3 4)", 3, {2, 3, 4}},
       {"1 +", 1, {1}},           // an operator without a right operand has no effect
       {"1 / 0", 1, {INFINITY}},  // not refused here: refused where it becomes a coordinate
-  });
-}
-
-TEST(ParseValues, Negation) {
-  expectCases({
       {"-(1 2)", 2, {-1, -2}},
       {"3 * -(1 2)", 2, {-3, -6}},
       {"(-(1 2))", 2, {-1, -2}},

@@ -22,7 +22,6 @@ class MacroRunner : public lav::testing::TypingSession {
     for (const auto& l : utf8Lines) bytes += sjis::fromUtf8(l) + lineEnd;
     testing::WriteFile(file, bytes);
   }
-  bool printed(const std::string& utf8) const { return testing::Contains(lines, utf8); }
   // The one box shown since the last look says each of these (among other things).
   void expectOneBoxSaying(std::initializer_list<std::string_view> parts) {
     const auto boxes = takeBoxes();
@@ -106,18 +105,6 @@ TEST_F(MacroRunner, AMacroCanLeaveACommandWaitingAndAQuestionMarkCancelsOne) {
   EXPECT_EQ(app.dispatch.current, 0);
   EXPECT_TRUE(printed("cancelled"));
   EXPECT_EQ(var("&A"), "4.");
-}
-
-TEST_F(MacroRunner, NestedMacrosReturnToTheLineAfterTheCall) {
-  writeMacro("OUTER.MAC", {"ECHO$ outer 1", "MACRO inner $TWO", "ECHO$ outer 2 &B"});
-  writeMacro("Inner.Mac", {"ECHO$ never", "$TWO", "&B = 5", "ECHO$ inner"});
-  type("MACRO OUTER");
-  auto at = [&](const char* t) { return std::find(lines.begin(), lines.end(), t) - lines.begin(); };
-  EXPECT_LT(at("outer 1"), at("inner"));
-  EXPECT_LT(at("inner"), at("outer 2 5."));
-  EXPECT_FALSE(printed("never"));
-  EXPECT_TRUE(app.macro.callers.empty());
-  EXPECT_TRUE(idle());
 }
 
 TEST_F(MacroRunner, AJumpToAMissingLabelEndsOnlyThatFile) {
@@ -232,13 +219,7 @@ TEST_F(MacroRunner, BadMacrosAreRefusedWithMessagesThatNameTheLine) {
   EXPECT_TRUE(takeBoxes().empty());
 }
 
-TEST_F(MacroRunner, AMissingMacroFileIsNamedAndNothingRuns) {
-  type("MACRO NOPE");
-  EXPECT_EQ(takeBoxes(),
-            std::vector<std::string>{"ファイル NOPE.MAC を開くことが出来ませんでした。"});
-  EXPECT_TRUE(idle());
-  EXPECT_EQ(prompt(), "? ");
-  // Without a name the command asks for one.
+TEST_F(MacroRunner, WithoutANameTheCommandAsksForOne) {
   writeMacro("late.mac", {"&LATE = 1"});
   type("MACRO");
   EXPECT_EQ(prompt(), "Macro Name: ");
@@ -305,32 +286,12 @@ TEST_F(MacroRunner, MacrosAreFoundWithoutRegardToCaseAndBesideTheProgram) {
   expectOneBoxSaying({"ABSENT   このコマンドについては"});
 }
 
-TEST_F(MacroRunner, AutoMacroRunsWhenThereIsOne) {
-  EXPECT_FALSE(RunAutoMacro(app));
-  EXPECT_TRUE(takeBoxes().empty());  // a missing AUTO.MAC is no error
-  writeMacro("auto.mac", {"&STARTED = 1", "LAYER 8"});
-  EXPECT_TRUE(RunAutoMacro(app));
-  EXPECT_EQ(var("&STARTED"), "1.");
-  EXPECT_EQ(app.settings.layer, 8);
-}
-
 TEST_F(MacroRunner, AMacroMayAppendToTheFileItRunsFrom) {
   // The second line appends a line to the macro itself; the runner reads the new line.
   writeMacro("GROW.MAC", {"TFILE GROW.MAC", "TWRITE ECHO$ grown"});
   type("MACRO GROW");
   EXPECT_TRUE(printed("grown")) << ::testing::PrintToString(lines);
   EXPECT_TRUE(idle());
-}
-
-TEST_F(MacroRunner, LimitsStopALoopLikeEscape) {
-  writeMacro("SPIN.MAC", {"$L", "GOTO#! $L"});
-  app.macro.limits.maxLines = 500;
-  type("MACRO SPIN");
-  EXPECT_TRUE(idle());
-  EXPECT_TRUE(app.macro.limitReached);
-  EXPECT_EQ(app.macro.linesRun, 500);
-  expectOneBoxSaying({"500 行を実行したので中止しました"});
-  EXPECT_TRUE(printed("***BREAK MACRO***"));
 }
 
 }  // namespace

@@ -88,13 +88,11 @@ TEST(IniFileWrite, KeepsEveryOtherLine) {
   }
 }
 
-TEST(IniFileWrite, UnchangedFileRoundTripsByteForByte) {
+TEST(IniFileWrite, UnchangedFileRoundTripsByteForByteAndRemoveTakesEveryLine) {
   const std::string files[] = {"", "[A]\nk=v\n", "[A]\r\nk = v\r\n; comment\r\n\r\n[B]\r\nx=\"q\"",
                                "garbage\n\n\n[x\n=\n"};
   for (const auto& f : files) EXPECT_EQ(IniFile::parse(f).bytes(), f);
-}
-
-TEST(IniFileWrite, RemoveDeletesEveryLineOfTheKey) {
+  // Removing a key deletes every line of it.
   IniFile f = IniFile::parse("[A]\nk=1\nj=2\nk=3\n");
   EXPECT_TRUE(f.remove("A", "k"));
   EXPECT_EQ(f.bytes(), "[A]\nj=2\n");
