@@ -169,7 +169,7 @@ TEST_F(Dispatcher, PreconditionsAndMacroNumbersWithoutAFileRefuseWithTheirMessag
   }
 }
 
-TEST_F(Dispatcher, ArrayStepsKeepTheShownValueOnAnEmptyAnswer) {
+TEST_F(Dispatcher, ArrayStepsKeepTheShownValueAndCoordinateModeThreeAsksForTheOrigin) {
   typeExpectingPrompts({{"ARRAY", "nX (1): "}, {"3", "nY (1): "}, {"", "pX (0.): "}});
   typeAll({"2.5", "-4"});
   EXPECT_EQ(app.settings.columns, 3);
@@ -184,9 +184,8 @@ TEST_F(Dispatcher, ArrayStepsKeepTheShownValueOnAnEmptyAnswer) {
   type("ARRAY 4 5 1 2");
   EXPECT_EQ(app.settings.rows, 5);
   EXPECT_EQ(app.settings.pitchY, 2000);
-}
-
-TEST_F(Dispatcher, CoordinateModeThreeAsksForTheOrigin) {
+  // Coordinate mode 3 asks for the origin.
+  host.boxes.clear();
   type("ABS 3");
   EXPECT_TRUE(printed("(0. 0.)"));
   EXPECT_EQ(prompt(), "Origin: ");

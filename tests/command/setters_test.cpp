@@ -169,7 +169,7 @@ TEST(Setters, AnswersThatAreNotOneValueDoNothing) {
   EXPECT_EQ(ApplySetter(app, 23, "1"), SetterOutcome::NotASetter);
 }
 
-TEST(Setters, ValuesDependOnTheDatabaseUnit) {
+TEST(Setters, ValuesDependOnTheDatabaseUnitAndMayUseVariables) {
   ScriptedHost host;
   AppState app(host);
   app.settings.dbPerUserUnit = 100;
@@ -182,11 +182,8 @@ TEST(Setters, ValuesDependOnTheDatabaseUnit) {
   EXPECT_EQ(ApplySetter(app, 66, "2.5"), SetterOutcome::Stored);
   EXPECT_EQ(app.settings.gscale, 250);
   EXPECT_EQ(app.settings.gscaleCopy, 250);  // the working copy follows
-}
-
-TEST(Setters, VariablesInAnswers) {
-  ScriptedHost host;
-  AppState app(host);
+  // Variables in answers.
+  app.settings.dbPerUserUnit = 1000;
   ASSERT_TRUE(macro::Assign(app.symbols, host, "&W", "0.25"));
   EXPECT_EQ(ApplySetter(app, 83, "&W * 2"), SetterOutcome::Stored);
   EXPECT_EQ(app.settings.width, 500);

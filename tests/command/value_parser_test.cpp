@@ -118,7 +118,7 @@ TEST(ParseValues, VariablesAndFunctionsAreExpandedFirst) {
   EXPECT_EQ(ParseValues("TAN(90)", out, symbols, host), kError);
 }
 
-TEST(ParseValues, CallersLimitTheCount) {
+TEST(ParseValues, CallersLimitTheCountAndTooLongATextIsRefused) {
   macro::SymbolTable symbols;
   ScriptedHost host;
   std::vector<double> out;
@@ -139,12 +139,8 @@ TEST(ParseValues, CallersLimitTheCount) {
   deep += "1";
   deep += std::string(200, ')');
   EXPECT_EQ(ParseNumbers(deep, out), kError);
-}
 
-TEST(ParseValues, TooLongTextIsRefusedWithAMessage) {
-  macro::SymbolTable symbols;
-  ScriptedHost host;
-  std::vector<double> out;
+  // Too long a text is refused with a message.
   std::string text(300, '1');
   EXPECT_EQ(ParseValues(text, out, symbols, host), kError);
   ASSERT_EQ(host.boxes.size(), 1u);

@@ -93,7 +93,7 @@ TEST_F(CadFile, EncodeDecodeRoundTripsByteForByte) {
   EXPECT_EQ(EncodeFile(back), file);  // and the file again, byte for byte
 }
 
-TEST_F(CadFile, ZeroRunsAndCutBodies) {
+TEST_F(CadFile, ZeroRunsCutAndPlainBodies) {
   auto file = EncodeFile(d.image);
   // After the prefix, the zeros of the header and directory come as run items of 251 + 1.
   EXPECT_LT(file.size(), 2000u);
@@ -103,12 +103,9 @@ TEST_F(CadFile, ZeroRunsAndCutBodies) {
   // A body cut inside a run still yields that run's copies, but then the design is short.
   std::vector<std::uint8_t> cut(file.begin(), file.begin() + 52);
   EXPECT_EQ(DecodeFile(cut, back), LoadError::Damaged);
-}
-
-TEST_F(CadFile, PlainBodiesAreReadAndLimited) {
+  // A plain body is read too, up to the size of an image.
   std::vector<std::uint8_t> plain = usedBytes(d.image);
   plain[41] = 1;
-  DesignImage back;
   ASSERT_EQ(DecodeFile(plain, back), LoadError::None);
   EXPECT_EQ(back.usedSize, 64384);
   plain.resize(kImageSize + 1, 0);

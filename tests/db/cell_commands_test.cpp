@@ -351,14 +351,11 @@ TEST_F(CellCommands, DialogsNeedADesignAndOnlyOneRunsAtATime) {
   EXPECT_FALSE(OpenCell(app, "TOP", needsName));  // no design: no crash
 }
 
-TEST(CellFields, FrameLinesAreFilledTo75) {
+TEST(CellFields, FrameLinesAreFilledTo75AndFieldsClippedToTheirName) {
   EXPECT_EQ(ListFrameLine(" ------ %s ----", "A.CAD"), " ------ A.CAD " + std::string(61, '-'));
   EXPECT_EQ(ListFrameLine("------- %s ----", "A.CAD"), "------- A.CAD " + std::string(61, '-'));
   const std::string longPath(80, 'p');
   EXPECT_EQ(ListFrameLine(" ------ %s ----", longPath), " ------ " + longPath + " ----");
-}
-
-TEST(CellFields, ClipAndName) {
   struct Case {
     std::string typed;
     std::size_t kept;

@@ -177,27 +177,19 @@ TEST_F(VectorTextCommand, RefusalsAndMessages) {
   EXPECT_FALSE(polygons().empty());
 }
 
-TEST_F(VectorTextCommand, LetteringSurvivesClosingAndReopening) {
-  const auto written = write("VTEXT CHIP{ka", "0 0");
+TEST_F(VectorTextCommand, LetteringSurvivesClosingAndReopeningAndAStreamFileRoundTrip) {
+  const auto written = write("VTEXT CHIP{ka{na}8", "0 0");
   ASSERT_FALSE(written.empty());
   type("CLOSE");
   ASSERT_FALSE(app.design.isOpen());
-  type("OPEN T.CAD");
-  type("OCELL TOP");
+  typeAll({"OPEN T.CAD", "OCELL TOP"});
   ASSERT_TRUE(app.design.hasCell());
   EXPECT_EQ(polygons(), written);
-}
-
-TEST_F(VectorTextCommand, LetteringSurvivesAStreamFileRoundTrip) {
-  const auto written = write("VTEXT LAV{ka{na}8", "0 0");
-  ASSERT_FALSE(written.empty());
   type("GDSOUT chip");
   ASSERT_TRUE(std::filesystem::exists(dir / "chip.str"));
   type("CLOSE 0");
   host.answers.assign(4, Answer::Yes);
-  type("GDSIN chip.str");
-  ASSERT_TRUE(app.design.isOpen());
-  type("OCELL TOP");
+  typeAll({"GDSIN chip.str", "OCELL TOP"});
   ASSERT_TRUE(app.design.hasCell());
   EXPECT_EQ(polygons(), written);
 }

@@ -105,7 +105,7 @@ TEST(MergePolygons, ShapesAndCounts) {
   }
 }
 
-TEST(MergePolygons, SeveralHolesInOneOutline) {
+TEST(MergePolygons, SeveralHolesInOneOutlineAtOnceOrOneByOne) {
   Ring a = Box(0, 0, 300, 100);
   Ring comb = {{20, 20},  {280, 20}, {280, 80}, {260, 80}, {260, 40}, {160, 40}, {160, 80},
                {140, 80}, {140, 40}, {40, 40},  {40, 80},  {20, 80},  {20, 20}};
@@ -113,12 +113,8 @@ TEST(MergePolygons, SeveralHolesInOneOutline) {
   ExpectSound(out, "comb");
   EXPECT_EQ(out.size(), 1u);
   EXPECT_DOUBLE_EQ(Area(out), 30000 - (260 * 20 + 3 * 20 * 40));
-}
-
-// Re-merging a bridged result: a new bridge may run on the line of an old one.
-TEST(MergePolygons, HolesAddedOneByOne) {
-  Ring a = Box(0, 0, 300, 100);
-  // Three disjoint holes left by a bar with three teeth.
+  // Re-merging a bridged result: a new bridge may run on the line of an old one. Three
+  // disjoint holes left by a bar with three teeth.
   Ring bars[] = {Box(20, 20, 60, 80), Box(120, 20, 160, 80), Box(220, 20, 260, 80)};
   std::vector<Ring> outer{a};
   for (const Ring& bar : bars) outer = MergePolygons(outer[0], bar, MergeOp::Difference).rings;
@@ -127,7 +123,7 @@ TEST(MergePolygons, HolesAddedOneByOne) {
   EXPECT_DOUBLE_EQ(Area(outer), 30000 - 3 * 2400);
 }
 
-TEST(MergePolygons, CrossingsOffTheGridAreSnapped) {
+TEST(MergePolygons, CrossingsOffTheGridAreSnappedAndExtremeCoordinatesDoNotOverflow) {
   // Diagonals whose crossing lies between grid points.
   Ring tri1 = {{0, 0}, {7, 0}, {0, 3}, {0, 0}};
   Ring tri2 = {{1, -1}, {2, 4}, {-1, 2}, {1, -1}};
@@ -135,9 +131,7 @@ TEST(MergePolygons, CrossingsOffTheGridAreSnapped) {
     auto out = MergePolygons(tri1, tri2, op).rings;
     ExpectSound(out, std::string(1, static_cast<char>(op)));
   }
-}
-
-TEST(MergePolygons, ExtremeCoordinatesDoNotOverflow) {
+  // Extreme coordinates do not overflow.
   const int m = 2147483647;
   Ring a = {{-m, -m}, {m, -m}, {m, m}, {-m, m}, {-m, -m}};
   Ring b = {{0, -m}, {m, 0}, {0, m}, {-m, 0}, {0, -m}};

@@ -219,15 +219,12 @@ TEST_F(MacroRunner, BadMacrosAreRefusedWithMessagesThatNameTheLine) {
   EXPECT_TRUE(takeBoxes().empty());
 }
 
-TEST_F(MacroRunner, WithoutANameTheCommandAsksForOne) {
+TEST_F(MacroRunner, WithoutANameTheCommandAsksAndLineEndsDecideWhetherALineIsEntered) {
   writeMacro("late.mac", {"&LATE = 1"});
   type("MACRO");
   EXPECT_EQ(prompt(), "Macro Name: ");
   type("LATE");
   EXPECT_EQ(var("&LATE"), "1.");
-}
-
-TEST_F(MacroRunner, LineEndsDecideWhetherALineIsEntered) {
   // Bare line feeds (as editors here write them) end lines as carriage returns do.
   writeMacro("LF.MAC", {"LAYER 9", "WIDTH 0.25"}, "\n");
   type("MACRO LF");
