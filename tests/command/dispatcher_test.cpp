@@ -94,7 +94,7 @@ TEST_F(Dispatcher, PromptShowsTheCurrentValueAndTheAnswerStaysInTheTranscript) {
   EXPECT_EQ(app.settings.layer, 1);
 }
 
-TEST_F(Dispatcher, LinesThatNameNoCommandAreCalculated) {
+TEST_F(Dispatcher, LinesThatNameNoCommandAreCalculatedButCommentsAndEmptyLinesDoNothing) {
   struct Case {
     const char* line;
     const char* out;
@@ -113,6 +113,12 @@ TEST_F(Dispatcher, LinesThatNameNoCommandAreCalculated) {
     type(c.line);
     EXPECT_TRUE(printed(c.out)) << c.line << " printed " << (lines.empty() ? "" : lines[0]);
   }
+  host.boxes.clear();
+  const long errors = app.dispatch.errorsReported;
+  typeAll({"# LAYER 5", ""});
+  EXPECT_EQ(app.settings.layer, 1);
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(app.dispatch.errorsReported, errors);
 }
 
 TEST_F(Dispatcher, AmbiguousPrefixListsCandidatesInTableOrder) {
@@ -128,14 +134,6 @@ TEST_F(Dispatcher, AmbiguousPrefixListsCandidatesInTableOrder) {
   lines.clear();
   type("TREE");
   EXPECT_FALSE(printed("--COMMANDS--"));
-}
-
-TEST_F(Dispatcher, CommentsAndEmptyLinesDoNothing) {
-  type("# LAYER 5");
-  type("");
-  EXPECT_EQ(app.settings.layer, 1);
-  EXPECT_TRUE(host.boxes.empty());
-  EXPECT_EQ(app.dispatch.errorsReported, 0);
 }
 
 TEST(CommandTable, EveryBuiltInCommandHasItsRow) {

@@ -11,7 +11,7 @@ int visibleCount(const Settings& s) {
   return n;
 }
 
-TEST(LayerCommands, ListsSetExactlyTheNamedLayers) {
+TEST(LayerCommands, ListsSetExactlyTheNamedLayersAndSingleLayerDisplayKeepsItShown) {
   struct Case {
     int command;
     const char* args;
@@ -34,6 +34,12 @@ TEST(LayerCommands, ListsSetExactlyTheNamedLayers) {
       EXPECT_EQ(visibleCount(s), c.visible) << c.command << " " << c.args;
     }
   }
+  Settings s;
+  RunLayerListCommand(s, 23, "1");
+  EXPECT_TRUE(RunLayerListCommand(s, 28, "9"));
+  EXPECT_EQ(s.layerFlags[9] & 1, 1);
+  EXPECT_FALSE(RunLayerListCommand(s, 28, "64"));
+  EXPECT_EQ(visibleCount(s), 2);
 }
 
 TEST(LayerCommands, FillDirectionAndHatchBitsAreIndependent) {
@@ -64,15 +70,6 @@ TEST(LayerCommands, PenStyleAndColourChangeSeparately) {
   RunLayerListCommand(s, 41, "5");  // style 3
   RunLayerListCommand(s, 50, "5");  // colour 11
   EXPECT_EQ(s.layerPen[5], 11 + 42);
-}
-
-TEST(LayerCommands, SingleLayerDisplayKeepsTheLayerShown) {
-  Settings s;
-  RunLayerListCommand(s, 23, "1");
-  EXPECT_TRUE(RunLayerListCommand(s, 28, "9"));
-  EXPECT_EQ(s.layerFlags[9] & 1, 1);
-  EXPECT_FALSE(RunLayerListCommand(s, 28, "64"));
-  EXPECT_EQ(visibleCount(s), 2);
 }
 
 }  // namespace

@@ -249,7 +249,7 @@ TEST_F(MacroRunner, WithoutANameTheCommandAsksAndLineEndsDecideWhetherALineIsEnt
   EXPECT_TRUE(takeBoxes().empty());
 }
 
-TEST_F(MacroRunner, TextFilesWrittenAndReadByAMacro) {
+TEST_F(MacroRunner, TextFilesWrittenAndReadByAMacroEvenTheMacroItself) {
   testing::WriteFile("IN.TXT", "# values\r\n10\r\n\r\n20\r\n30\r\n");
   writeMacro("TEXT.MAC", {"TFILE IN.TXT", "TFILE OUT.TXT $1", "&SUM = 0", "$NEXT", "TREAD &V",
                           "GOTO#- &ERR $DONE", "&SUM = &SUM + &V", "TWRITE $1 value &V",
@@ -257,6 +257,11 @@ TEST_F(MacroRunner, TextFilesWrittenAndReadByAMacro) {
   type("MACRO TEXT");
   EXPECT_EQ(var("&SUM"), "60.");
   EXPECT_EQ(testing::ReadFile("OUT.TXT"), "value 10.\nvalue 20.\nvalue 30.\nsum 60.\n");
+  EXPECT_TRUE(idle());
+  // The second line appends a line to the macro itself; the runner reads the new line.
+  writeMacro("GROW.MAC", {"TFILE GROW.MAC", "TWRITE ECHO$ grown"});
+  type("MACRO GROW");
+  EXPECT_TRUE(printed("grown")) << ::testing::PrintToString(lines);
   EXPECT_TRUE(idle());
 }
 
@@ -281,14 +286,6 @@ TEST_F(MacroRunner, MacrosAreFoundWithoutRegardToCaseAndBesideTheProgram) {
   EXPECT_TRUE(takeBoxes().empty());
   type("ABSENT");
   expectOneBoxSaying({"ABSENT   このコマンドについては"});
-}
-
-TEST_F(MacroRunner, AMacroMayAppendToTheFileItRunsFrom) {
-  // The second line appends a line to the macro itself; the runner reads the new line.
-  writeMacro("GROW.MAC", {"TFILE GROW.MAC", "TWRITE ECHO$ grown"});
-  type("MACRO GROW");
-  EXPECT_TRUE(printed("grown")) << ::testing::PrintToString(lines);
-  EXPECT_TRUE(idle());
 }
 
 }  // namespace
