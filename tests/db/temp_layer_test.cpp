@@ -240,6 +240,9 @@ TEST_F(ElementOutput, RefusalsWithoutCellAndForAnUnclosedFullPolygon) {
   ClearCurrent(d);
   EXPECT_EQ(out({{0, 0}, {1, 0}, {1, 1}}).status, OutputStatus::NoDestination);
   EXPECT_EQ(t.count, 3);
+  EXPECT_STREQ(OutputMessage(OutputStatus::NoDestination),
+               "ファイル又はセルは開かれていません。出力先がわかりません。");
+  EXPECT_STREQ(OutputMessage(OutputStatus::TooManyPoints), "座標値の数が多すぎます。");
 }
 
 TEST_F(ElementOutput, WideLongLineIsSplitAtTheMiddle) {
