@@ -75,7 +75,6 @@ TEST_F(CommandWindowTest, EditingStepsOverTwoByteCharacters) {
   };
   for (const auto& c : cases) {
     AppState fresh(host);
-    std::swap(fresh.window.commands, app.window.commands);
     for (const auto& step : c.steps) {
       if (auto* s = std::get_if<std::string>(&step)) {
         for (char ch : *s) TypeCharacter(fresh, static_cast<std::uint8_t>(ch));
@@ -86,7 +85,6 @@ TEST_F(CommandWindowTest, EditingStepsOverTwoByteCharacters) {
     EXPECT_EQ(fresh.window.input, c.input) << c.what;
     EXPECT_EQ(fresh.window.caret, c.caret) << c.what;
     EXPECT_EQ(fresh.window.transcript.lines[0], "? " + c.input) << c.what;
-    std::swap(fresh.window.commands, app.window.commands);
   }
 }
 
@@ -103,10 +101,9 @@ TEST_F(CommandWindowTest, TheLineHoldsNinetyOneBytesAndNeverHalfACharacter) {
   TypeCharacter(b, 'z');
   EXPECT_EQ(b.window.input, std::string(88, 'y') + "z");
   EXPECT_EQ(b.window.prompt.size() + b.window.input.size(), 91u);
-}
 
-TEST_F(CommandWindowTest, AppendsThatDoNotFitAreRefusedNotCut) {
-  type(std::string(80, 'a'));
+  // Appends that do not fit are refused, not cut.
+  ReplaceInput(app.window, std::string(80, 'a'));
   EXPECT_FALSE(AppendToInput(app, "0123456789"));
   EXPECT_EQ(line().input, std::string(80, 'a'));
   ASSERT_EQ(host.boxes.size(), 1u);
@@ -140,16 +137,15 @@ TEST_F(CommandWindowTest, RecallRules) {
   EXPECT_EQ(full.count, 20);
   EXPECT_EQ(full.entries[0], "L24");
   EXPECT_EQ(full.entries[19], "L5");  // the oldest were dropped
-}
 
-TEST_F(CommandWindowTest, UpAndDownWalkTheRecallList) {
+  // Up and Down walk the list.
   type("typed");
   PressKey(app, Key::Up);  // empty list: nothing happens
   EXPECT_EQ(line().input, "typed");
 
   RecordLine(app.window.recall, "OLD");
   RecordLine(app.window.recall, "NEW");
-  struct Case {
+  struct Walk {
     Key key;
     const char* input;
   } walk[] = {{Key::Up, "NEW"},   {Key::Up, "OLD"},    {Key::PageUp, "OLD"},  // stays oldest
@@ -159,11 +155,10 @@ TEST_F(CommandWindowTest, UpAndDownWalkTheRecallList) {
     EXPECT_EQ(line().input, s.input);
     EXPECT_EQ(line().caret, line().input.size());
   }
-}
-
-TEST_F(CommandWindowTest, EnterFilesTheLineUnlessAMacroRuns) {
+  // Enter files the line unless a macro runs.
+  ReplaceInput(app.window, "");
   type("ZOOM 2\r");
-  ASSERT_EQ(recall().count, 1);
+  ASSERT_EQ(recall().count, 3);
   EXPECT_EQ(recall().entries[0], "ZOOM 2");
   EXPECT_EQ(recall().position, 0);
 

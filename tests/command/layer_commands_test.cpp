@@ -11,22 +11,20 @@ int visibleCount(const Settings& s) {
   return n;
 }
 
-TEST(LayerCommands, ListsSetExactlyTheNamedLayers) {
+TEST(LayerCommands, ListsSetExactlyTheNamedLayersAndSingleLayerDisplayKeepsItShown) {
   struct Case {
     int command;
     const char* args;
-    int layer;        // a layer to look at
-    bool expectOn;    // its bit after the command
-    int visible;      // visible layers afterwards (-1: not checked)
+    int layer;      // a layer to look at
+    bool expectOn;  // its bit after the command
+    int visible;    // visible layers afterwards (-1: not checked)
   } cases[] = {
-      {23, "1 5 7", 5, true, 3},
-      {23, "1 5 7", 2, false, 3},
-      {23, "", 40, true, 64},          // no layer: all 64
-      {23, "3 99 -4 5", 5, true, 2},   // out-of-range numbers skipped
-      {23, "3 x 5", 5, false, 1},      // the first word that is no number ends the list
-      {29, "-3", 3, false, 63},
-      {29, "-3 3", 3, true, 64},
-      {29, "-70", 1, true, 64},        // out of range: skipped
+      {23, "1 5 7", 5, true, 3},     {23, "1 5 7", 2, false, 3},
+      {23, "", 40, true, 64},         // no layer: all 64
+      {23, "3 99 -4 5", 5, true, 2},  // out-of-range numbers skipped
+      {23, "3 x 5", 5, false, 1},     // the first word that is no number ends the list
+      {29, "-3", 3, false, 63},      {29, "-3 3", 3, true, 64},
+      {29, "-70", 1, true, 64},  // out of range: skipped
   };
   for (const auto& c : cases) {
     Settings s;
@@ -36,12 +34,18 @@ TEST(LayerCommands, ListsSetExactlyTheNamedLayers) {
       EXPECT_EQ(visibleCount(s), c.visible) << c.command << " " << c.args;
     }
   }
+  Settings s;
+  RunLayerListCommand(s, 23, "1");
+  EXPECT_TRUE(RunLayerListCommand(s, 28, "9"));
+  EXPECT_EQ(s.layerFlags[9] & 1, 1);
+  EXPECT_FALSE(RunLayerListCommand(s, 28, "64"));
+  EXPECT_EQ(visibleCount(s), 2);
 }
 
 TEST(LayerCommands, FillDirectionAndHatchBitsAreIndependent) {
   Settings s;
-  RunLayerListCommand(s, 26, "4");  // falling direction on layer 4
-  RunLayerListCommand(s, 25, "5");  // hatch only on layer 5
+  RunLayerListCommand(s, 26, "4");    // falling direction on layer 4
+  RunLayerListCommand(s, 25, "5");    // hatch only on layer 5
   EXPECT_EQ(s.layerFillFlags[4], 2);  // hatch off, direction kept
   EXPECT_EQ(s.layerFillFlags[5], 1);
   RunLayerListCommand(s, 31, "4 -5");
@@ -63,18 +67,9 @@ TEST(LayerCommands, PenStyleAndColourChangeSeparately) {
     EXPECT_EQ(s.layerPen[6], 6) << c.command;  // unlisted layer untouched
   }
   Settings s;
-  RunLayerListCommand(s, 41, "5");   // style 3
-  RunLayerListCommand(s, 50, "5");   // colour 11
+  RunLayerListCommand(s, 41, "5");  // style 3
+  RunLayerListCommand(s, 50, "5");  // colour 11
   EXPECT_EQ(s.layerPen[5], 11 + 42);
-}
-
-TEST(LayerCommands, SingleLayerDisplayKeepsTheLayerShown) {
-  Settings s;
-  RunLayerListCommand(s, 23, "1");
-  EXPECT_TRUE(RunLayerListCommand(s, 28, "9"));
-  EXPECT_EQ(s.layerFlags[9] & 1, 1);
-  EXPECT_FALSE(RunLayerListCommand(s, 28, "64"));
-  EXPECT_EQ(visibleCount(s), 2);
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 // File and cell commands typed with the shipped command file, as a user types them.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "db/cad_file.h"
 #include "db/cell_directory.h"
 #include "db/design_builder.h"
@@ -12,10 +10,7 @@
 namespace lav::command {
 namespace {
 
-class TypedFileCommands : public lav::testing::TypingSession {
- protected:
-  bool printed(const std::string& utf8) const { return testing::Contains(lines, utf8); }
-};
+using TypedFileCommands = lav::testing::TypingSession;
 
 TEST_F(TypedFileCommands, OpenCellAsksForTheNameAndKeepsALeadingMarker) {
   type("NEW T.CAD");
@@ -48,10 +43,8 @@ TEST_F(TypedFileCommands, OnlyAnOpenCutShortSaysAbortion) {
     db::testing::NewImage(d);
     db::testing::FillRealistic(d, 40, 400);
     const auto bytes = db::EncodeFile(d.image);
-    std::ofstream("BIG.CAD", std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    std::ofstream("TEXT.CAD") << "not a design, and shorter than a header";
+    testing::WriteFile("BIG.CAD", std::string(bytes.begin(), bytes.end()));
+    testing::WriteFile("TEXT.CAD", "not a design, and shorter than a header");
   }
   struct Case {
     const char* typed;

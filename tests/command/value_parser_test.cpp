@@ -36,7 +36,7 @@ void expectCases(const std::vector<Case>& cases) {
   }
 }
 
-TEST(ParseValues, NumbersSignsAndTokens) {
+TEST(ParseValues, NumbersSignsVectorsAndNegation) {
   expectCases({
       {"", 0, {}},
       {"   ", 0, {}},
@@ -55,11 +55,6 @@ TEST(ParseValues, NumbersSignsAndTokens) {
       {"10*-5", 1, {-50}},
       {"1 2 + 3 4", 3, {1, 5, 4}},
       {"0.1 0.2", 2, {0.1, 0.2}},
-  });
-}
-
-TEST(ParseValues, VectorArithmetic) {
-  expectCases({
       {"(0 0) + (10 20)", 2, {10, 20}},
       {"(10 20) + (5 5)", 2, {15, 25}},
       {"(1 2 3) * (1 2)", kError, {}},
@@ -80,11 +75,6 @@ TEST(ParseValues, VectorArithmetic) {
       {"2(3 4)", 3, {2, 3, 4}},
       {"1 +", 1, {1}},           // an operator without a right operand has no effect
       {"1 / 0", 1, {INFINITY}},  // not refused here: refused where it becomes a coordinate
-  });
-}
-
-TEST(ParseValues, Negation) {
-  expectCases({
       {"-(1 2)", 2, {-1, -2}},
       {"3 * -(1 2)", 2, {-3, -6}},
       {"(-(1 2))", 2, {-1, -2}},
@@ -130,7 +120,7 @@ TEST(ParseValues, VariablesAndFunctionsAreExpandedFirst) {
   EXPECT_EQ(macro::ParseValues("TAN(90)", out, symbols, host), kError);
 }
 
-TEST(ParseValues, CallersLimitTheCount) {
+TEST(ParseValues, CallersLimitTheCountAndTooLongATextIsRefused) {
   macro::SymbolTable symbols;
   ScriptedHost host;
   std::vector<double> out;
@@ -151,12 +141,8 @@ TEST(ParseValues, CallersLimitTheCount) {
   deep += "1";
   deep += std::string(200, ')');
   EXPECT_EQ(ParseNumbers(deep, out), kError);
-}
 
-TEST(ParseValues, TooLongTextIsRefusedWithAMessage) {
-  macro::SymbolTable symbols;
-  ScriptedHost host;
-  std::vector<double> out;
+  // Too long a text is refused with a message.
   std::string text(300, '1');
   EXPECT_EQ(macro::ParseValues(text, out, symbols, host), kError);
   ASSERT_EQ(host.boxes.size(), 1u);

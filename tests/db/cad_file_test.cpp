@@ -18,19 +18,16 @@ std::vector<std::uint8_t> usedBytes(const DesignImage& img) {
   return {img.bytes.begin(), img.bytes.begin() + img.usedSize};
 }
 
-TEST(DesignImage, FirstPolygonTakesOneBlock) {
+class DesignImageTest : public ::testing::Test {
+ protected:
+  void SetUp() override { NewImage(d); }
   DesignState d;
-  NewImage(d);
-  EXPECT_EQ(d.image.usedSize, 64384);
-  AddCell(d, "A");
-  Append(d, EncodeArea(ElementType::Polygon, 1, Square(0, 0, 10)));
-  EXPECT_EQ(d.image.usedSize, 66388);
-  EXPECT_EQ(ReadCellEntry(d.image, SlotOffset(1)).dataSize, 46);
-}
+};
+using ImageBlocks = DesignImageTest;
+using CadFile = DesignImageTest;
+using DesignHeader = DesignImageTest;
 
-TEST(DesignImage, RecordsCrossingBlocksReadBackIdentically) {
-  DesignState d;
-  NewImage(d);
+TEST_F(ImageBlocks, RecordsCrossingBlocksReadBackIdentically) {
   AddCell(d, "A");
   // 1000 bytes used in the first block: 10 lines of 100 bytes (12 + 8*11).
   std::vector<std::vector<std::uint8_t>> written;
@@ -53,9 +50,7 @@ TEST(DesignImage, RecordsCrossingBlocksReadBackIdentically) {
   EXPECT_EQ(i, written.size());
 }
 
-TEST(DesignImage, AppendCursorBelongsToOneCell) {
-  DesignState d;
-  NewImage(d);
+TEST_F(ImageBlocks, AppendCursorBelongsToOneCell) {
   AddCell(d, "A");
   Append(d, EncodeArea(ElementType::Polygon, 1, Square(0, 0, 1)));
   const std::int32_t slotA = d.current.slotOffset;
@@ -74,9 +69,7 @@ TEST(DesignImage, AppendCursorBelongsToOneCell) {
   }
 }
 
-TEST(DesignImage, AppendBeyondTheImageWritesNothing) {
-  DesignState d;
-  NewImage(d);
+TEST_F(ImageBlocks, AppendBeyondTheImageWritesNothing) {
   AddCell(d, "A");
   d.image.usedSize = kImageSize - 1000;  // pretend the design is nearly full
   const auto before = d.image.bytes;
@@ -87,9 +80,7 @@ TEST(DesignImage, AppendBeyondTheImageWritesNothing) {
   EXPECT_EQ(d.current.entry.dataSize, 0);
 }
 
-TEST(CadFile, EncodeDecodeRoundTripsByteForByte) {
-  DesignState d;
-  NewImage(d);
+TEST_F(CadFile, EncodeDecodeRoundTripsByteForByte) {
   FillRealistic(d, 40, 120);
   Settings s;
   ASSERT_TRUE(WriteHeader(d.image, s, 450));
@@ -102,9 +93,7 @@ TEST(CadFile, EncodeDecodeRoundTripsByteForByte) {
   EXPECT_EQ(EncodeFile(back), file);  // and the file again, byte for byte
 }
 
-TEST(CadFile, ZeroRunsAndCutBodies) {
-  DesignState d;
-  NewImage(d);
+TEST_F(CadFile, ZeroRunsCutAndPlainBodies) {
   auto file = EncodeFile(d.image);
   // After the prefix, the zeros of the header and directory come as run items of 251 + 1.
   EXPECT_LT(file.size(), 2000u);
@@ -114,14 +103,9 @@ TEST(CadFile, ZeroRunsAndCutBodies) {
   // A body cut inside a run still yields that run's copies, but then the design is short.
   std::vector<std::uint8_t> cut(file.begin(), file.begin() + 52);
   EXPECT_EQ(DecodeFile(cut, back), LoadError::Damaged);
-}
-
-TEST(CadFile, PlainBodiesAreReadAndLimited) {
-  DesignState d;
-  NewImage(d);
+  // A plain body is read too, up to the size of an image.
   std::vector<std::uint8_t> plain = usedBytes(d.image);
   plain[41] = 1;
-  DesignImage back;
   ASSERT_EQ(DecodeFile(plain, back), LoadError::None);
   EXPECT_EQ(back.usedSize, 64384);
   plain.resize(kImageSize + 1, 0);
@@ -129,9 +113,7 @@ TEST(CadFile, PlainBodiesAreReadAndLimited) {
   EXPECT_FALSE(back.allocated());
 }
 
-TEST(CadFile, DamagedFilesAreRefusedNeverReadOutside) {
-  DesignState d;
-  NewImage(d);
+TEST_F(CadFile, DamagedFilesAreRefusedNeverReadOutside) {
   FillRealistic(d, 6, 40);
   Settings s;
   WriteHeader(d.image, s, 450);
@@ -155,7 +137,7 @@ TEST(CadFile, DamagedFilesAreRefusedNeverReadOutside) {
   SUCCEED() << accepted << " mutated files were still sound";
 }
 
-TEST(DesignHeader, VersionsAndRanges) {
+TEST_F(DesignHeader, VersionsAndRanges) {
   struct Case {
     std::int16_t version;
     std::int32_t offset;
@@ -178,8 +160,6 @@ TEST(DesignHeader, VersionsAndRanges) {
     ASSERT_TRUE(ReadHeader(d.image, s));
     EXPECT_EQ(s.*c.field, c.expected) << c.version << " @" << c.offset;
   }
-  DesignState d;
-  NewImage(d);
   Settings s;
   WriteHeader(d.image, s, 450);
   d.image.bytes[40] = 9;
@@ -191,9 +171,7 @@ TEST(DesignHeader, VersionsAndRanges) {
   EXPECT_EQ(s.nest, 5);  // nothing taken from a newer version
 }
 
-TEST(DesignHeader, HatchTableIsAppendedOnce) {
-  DesignState d;
-  NewImage(d);
+TEST_F(DesignHeader, HatchTableIsAppendedOnce) {
   Settings s;
   WriteHeader(d.image, s, 450);
   EXPECT_EQ(d.image.usedSize, 64384 + 128);
@@ -202,7 +180,7 @@ TEST(DesignHeader, HatchTableIsAppendedOnce) {
   EXPECT_EQ(d.image.usedSize, 64384 + 128);
 }
 
-TEST(DesignHeader, EverySavedSettingRoundTrips) {
+TEST_F(DesignHeader, EverySavedSettingRoundTrips) {
   using S = Settings;
   Settings s;  // every saved value away from its default, inside its range
   const std::pair<int S::*, int> values[] = {
@@ -216,8 +194,6 @@ TEST(DesignHeader, EverySavedSettingRoundTrips) {
   s.headerFlags50 = s.headerFlags51 = 1;
   s.layerFlags[63] = 0, s.layerSelectFlags[0] = 0, s.layerFillFlags[1] = 3, s.layerPen[5] = 69;
   s.layerHatchCount[2] = 45;
-  DesignState d;
-  NewImage(d);
   ASSERT_TRUE(WriteHeader(d.image, s, 450));
   Settings back;
   ASSERT_TRUE(ReadHeader(d.image, back));

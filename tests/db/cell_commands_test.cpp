@@ -1,7 +1,6 @@
 #include "db/cell_commands.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -13,7 +12,7 @@
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
 #include "state/app_state.h"
-#include "support/files.h"
+#include "support/short_forms.h"
 
 namespace lav::db {
 namespace {
@@ -23,12 +22,7 @@ using testing::Square;
 
 class CellCommands : public ::testing::Test {
  protected:
-  void SetUp() override {
-    root = lav::testing::EnterTestFolder("cells", old);
-    dir = root / "work";
-    ASSERT_TRUE(NewDesign(app, "cells"));
-  }
-  void TearDown() override { lav::testing::LeaveTestFolder(root, old); }
+  void SetUp() override { ASSERT_TRUE(NewDesign(app, "cells")); }
   void make(const std::string& name, int squares = 1) {
     ASSERT_TRUE(CreateCell(app, name)) << name;
     for (int i = 0; i < squares; ++i)
@@ -62,7 +56,8 @@ class CellCommands : public ::testing::Test {
   }
   std::string lastBox() const { return host.boxes.empty() ? "" : host.boxes.back().text; }
 
-  fs::path root, dir, old;
+  lav::testing::ScratchFolder folder;
+  const fs::path dir = folder.dir;
   ScriptedHost host;
   AppState app{host};
 };
@@ -114,9 +109,8 @@ TEST_F(CellCommands, Version420DesignRefusesThe400thCell) {
   app.design.version = 420;
   for (int i = 1; i <= 399; ++i) ASSERT_TRUE(CreateCell(app, "C" + std::to_string(i))) << i;
   EXPECT_FALSE(CreateCell(app, "C400"));
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(host.boxes[0].text, "セルの数が多すぎてこれ以上作成することは出来ません。");
-  EXPECT_EQ(host.boxes[0].caption, "Cell Create Error");
+  ASSERT_TRUE(lav::testing::OneBox(host, "セルの数が多すぎてこれ以上作成することは出来ません。",
+                                   "Cell Create Error"));
   EXPECT_EQ(app.design.image.bytes[SlotOffset(400)], kFreeSlotMark);
   EXPECT_EQ(app.design.current.name, "C399");
 }
@@ -357,14 +351,11 @@ TEST_F(CellCommands, DialogsNeedADesignAndOnlyOneRunsAtATime) {
   EXPECT_FALSE(OpenCell(app, "TOP", needsName));  // no design: no crash
 }
 
-TEST(CellFields, FrameLinesAreFilledTo75) {
+TEST(CellFields, FrameLinesAreFilledTo75AndFieldsClippedToTheirName) {
   EXPECT_EQ(ListFrameLine(" ------ %s ----", "A.CAD"), " ------ A.CAD " + std::string(61, '-'));
   EXPECT_EQ(ListFrameLine("------- %s ----", "A.CAD"), "------- A.CAD " + std::string(61, '-'));
   const std::string longPath(80, 'p');
   EXPECT_EQ(ListFrameLine(" ------ %s ----", longPath), " ------ " + longPath + " ----");
-}
-
-TEST(CellFields, ClipAndName) {
   struct Case {
     std::string typed;
     std::size_t kept;

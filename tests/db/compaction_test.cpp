@@ -9,6 +9,7 @@
 #include "platform/byte_io.h"
 #include "platform/scripted_host.h"
 #include "state/app_state.h"
+#include "support/short_forms.h"
 
 namespace lav::db {
 namespace {
@@ -138,8 +139,8 @@ TEST_F(Compaction, PackedFormThatWouldNotFitIsRefusedUnchanged) {
   const auto before = app.design.image.bytes;
   const auto used = app.design.image.usedSize;
   EXPECT_FALSE(CompactDesign(app, false));
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(host.boxes[0].text, "圧縮後のデーターが領域に収まりませんので圧縮できません。");
+  ASSERT_TRUE(
+      lav::testing::OneBox(host, "圧縮後のデーターが領域に収まりませんので圧縮できません。"));
   EXPECT_EQ(app.design.image.bytes, before);
   EXPECT_EQ(app.design.image.usedSize, used);
   EXPECT_TRUE(app.design.hasCell());
@@ -156,8 +157,7 @@ TEST_F(Compaction, EscapeOrNoDesignLeavesEverythingAsItWas) {
   EXPECT_TRUE(app.design.hasCell());
   app.design = {};
   EXPECT_FALSE(CompactDesign(app, false));
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(host.boxes[0].text, "ファイルはまだ開かれていません");
+  ASSERT_TRUE(lav::testing::OneBox(host, "ファイルはまだ開かれていません"));
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include "db/element_stream.h"
 #include "platform/scripted_host.h"
 #include "state/app_state.h"
-#include "support/files.h"
+#include "support/short_forms.h"
 
 namespace lav::db {
 namespace {
@@ -28,10 +28,7 @@ class DesignFiles : public ::testing::Test {
     ::chmod(dir.c_str(), 0755);
     lav::testing::LeaveTestFolder(root, old);
   }
-  std::vector<std::uint8_t> fileBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
+  static std::string fileBytes(const fs::path& p) { return lav::testing::ReadFile(p); }
   void addSquare() {
     std::vector<Vertex> v = {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}};
     ASSERT_EQ(AppendElement(app.design, EncodeArea(ElementType::Polygon, 1, v), host.now()),
@@ -59,12 +56,6 @@ TEST_F(DesignFiles, NewDesignNames) {
       EXPECT_TRUE(fs::exists(dir / "plan.cad") || std::string(c.typed) != "plan.old");
     }
   }
-  app.continueFlag = true;
-  EXPECT_FALSE(NewDesign(app, "work"));
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(host.boxes[0].caption, "File Create Error");
-  EXPECT_EQ(host.boxes[0].text, "同名のファイル " + (dir / "work.cad").string() + " が在ります。");
-  EXPECT_FALSE(app.continueFlag);
 }
 
 TEST_F(DesignFiles, OpenNameChecks) {
@@ -134,8 +125,7 @@ TEST_F(DesignFiles, FailedOrStoppedWriteKeepsTheDesignAndTheOldFile) {
     host.boxes.clear();
     EXPECT_FALSE(CloseDesign(app, true));
     EXPECT_TRUE(app.design.isOpen());
-    ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].text, "ファイルのクローズに失敗しました");
+    ASSERT_TRUE(lav::testing::OneBox(host, "ファイルのクローズに失敗しました"));
     ::chmod(dir.c_str(), 0755);
   }
   // The design file's folder vanished: the write fails and nothing is lost.
@@ -143,8 +133,7 @@ TEST_F(DesignFiles, FailedOrStoppedWriteKeepsTheDesignAndTheOldFile) {
   host.boxes.clear();
   EXPECT_FALSE(CloseDesign(app, true));
   EXPECT_TRUE(app.design.isOpen());
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(host.boxes[0].text, "ファイルのクローズに失敗しました");
+  ASSERT_TRUE(lav::testing::OneBox(host, "ファイルのクローズに失敗しました"));
   // The exit question "Yes" then does not end the program.
   host.answers.push_back(Answer::Yes);
   EXPECT_FALSE(EndProgram(app));
@@ -158,8 +147,7 @@ TEST_F(DesignFiles, OpenCountAndCellRefusals) {
   EXPECT_TRUE(CreateCell(app, "ABC"));  // case matters
   host.boxes.clear();
   EXPECT_FALSE(CreateCell(app, "abc"));
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(host.boxes[0].text, "同名のセルが在りますので出来ません。");
+  ASSERT_TRUE(lav::testing::OneBox(host, "同名のセルが在りますので出来ません。"));
   EXPECT_EQ(app.design.current.name, "ABC");  // the check did not change the current cell
   app.continueFlag = true;
   ASSERT_TRUE(CloseDesign(app, true));
@@ -167,32 +155,6 @@ TEST_F(DesignFiles, OpenCountAndCellRefusals) {
   host.boxes.clear();
   EXPECT_EQ(OpenDesign(app, "count"), OpenResult::Failed);
   EXPECT_EQ(host.boxes.size(), 1u);  // never silent
-}
-
-TEST_F(DesignFiles, CompactionDropsDeletedRecordsAndIsStable) {
-  ASSERT_TRUE(NewDesign(app, "pack"));
-  ASSERT_TRUE(CreateCell(app, "A"));
-  addSquare();
-  addSquare();
-  std::int32_t first = 0;
-  ReadElements(app.design.image, app.design.current.entry, [&](const RecordView& r) {
-    if (!first) first = r.typeOffset;
-    return true;
-  });
-  MarkDeleted(app.design.image, first);
-  ASSERT_TRUE(CreateCell(app, "ONLYDELETED"));
-  addSquare();
-  MarkDeleted(app.design.image, app.design.current.entry.firstBlock);
-  ASSERT_TRUE(CompactDesign(app, false));
-  EXPECT_FALSE(app.design.hasCell());
-  auto a = ReadCellEntry(app.design.image, SlotOffset(1));
-  auto b = ReadCellEntry(app.design.image, SlotOffset(2));
-  EXPECT_EQ(a.dataSize, 46);
-  EXPECT_EQ(b.dataSize, 0);
-  EXPECT_EQ(b.firstBlock, 0);
-  const auto once = app.design.image.bytes;
-  ASSERT_TRUE(CompactDesign(app, false));
-  EXPECT_EQ(app.design.image.bytes, once);
 }
 
 }  // namespace

@@ -14,7 +14,10 @@ namespace {
 
 class EntryCommands : public lav::testing::TypingSession {
  protected:
-  void openCell() { typeAll({"NEW T.CAD", "MKCELL TOP"}); }
+  void SetUp() override {
+    TypingSession::SetUp();
+    typeAll({"NEW T.CAD", "MKCELL TOP"});
+  }
   struct Rec {
     int type;
     std::vector<std::pair<int, int>> v;
@@ -56,7 +59,6 @@ class EntryCommands : public lav::testing::TypingSession {
 using Pts = std::vector<std::pair<int, int>>;
 
 TEST_F(EntryCommands, PolygonTypedOutputClosedAndReopened) {
-  openCell();
   type("XY 0 0 10 0 10 10 0 10");
   EXPECT_EQ(app.temp.count, 4);
   type("OUTPUT");
@@ -82,6 +84,7 @@ TEST_F(EntryCommands, RefusalsAndTheirWords) {
                {{"DELTEMP", "TAKE", "50 50"},
                 "セレクトできませんでした。選択層の設定を確認して下さい。",
                 nullptr}};
+  type("CLOSE 0");
   for (const auto& c : cases) {
     lines.clear();
     takeBoxes();
@@ -101,7 +104,6 @@ TEST_F(EntryCommands, RefusalsAndTheirWords) {
 }
 
 TEST_F(EntryCommands, CoordinatesBeyondTheRangeAreRefusedNotClamped) {
-  openCell();
   const std::vector<std::vector<std::string>> cases = {
       {"XY 99999999999 0 5 5 0 5"},
       {"XY 1/0 0 5 5 0 5"},
@@ -126,7 +128,6 @@ TEST_F(EntryCommands, CoordinatesBeyondTheRangeAreRefusedNotClamped) {
 }
 
 TEST_F(EntryCommands, UnclosedFullPolygonIsRefusedAndKept) {
-  openCell();
   type("XY");
   for (int i = 0; i < 200; ++i) type(std::to_string(i) + " " + std::to_string(i % 3));
   ASSERT_EQ(app.temp.count, 200);
@@ -141,21 +142,16 @@ TEST_F(EntryCommands, UnclosedFullPolygonIsRefusedAndKept) {
 }
 
 TEST_F(EntryCommands, PointsAtThePromptWithCommandsInside) {
-  openCell();
-  type("XY");
-  EXPECT_EQ(prompt(), "Te1: ");
-  typeAll({"0 0", "10 0"});
-  EXPECT_EQ(prompt(), "Te3: ");
-  type("BACK");
-  EXPECT_EQ(prompt(), "Te2: ");
-  typeAll({"5 0", "5 5", "OUTPUT"});
-  EXPECT_EQ(prompt(), "Te1: ");
+  typeExpectingPrompts({{"XY", "Te1: "},
+                        {"0 0", "Te2: "},
+                        {"10 0", "Te3: "},
+                        {"BACK", "Te2: "},
+                        {"5 0", "Te3: "},
+                        {"5 5", "Te4: "},
+                        {"OUTPUT", "Te1: "}});
   EXPECT_EQ(records().size(), 1u);
-  type("1 2 3");  // odd: an error, the input goes on
+  typeExpectingPrompts({{"1 2 3", "Te1: "}, {"", "? "}});  // odd: an error, the input goes on
   EXPECT_TRUE(printed("***ERROR***"));
-  EXPECT_EQ(prompt(), "Te1: ");
-  type("");
-  EXPECT_EQ(prompt(), "? ");
   // Any other command word ends the point input and does not run.
   const char* const others[][2] = {{"XY", "LAYER 9"}, {"XY", "LISTXY"}, {"GETXY", "LAYER 9"}};
   for (const auto& [start, word] : others) {
@@ -172,7 +168,6 @@ TEST_F(EntryCommands, PointsAtThePromptWithCommandsInside) {
 }
 
 TEST_F(EntryCommands, LockAndRelativeModesAtThePrompt) {
-  openCell();
   typeAll({"LOCK 3", "XY", "0 0", "10 5"});
   ASSERT_EQ(app.temp.count, 3);
   EXPECT_EQ(app.temp.points[1], (db::UserPoint{10, 0}));
@@ -183,7 +178,6 @@ TEST_F(EntryCommands, LockAndRelativeModesAtThePrompt) {
 }
 
 TEST_F(EntryCommands, ChangedElementSettingsRedrawTheFigureBeingEntered) {
-  openCell();
   type("XY 1 1");
   auto& redraws = host.invalidations[static_cast<int>(Window::Graphics)];
   for (const char* line : {"ETYPE 1", "PLACECELL A", "ANGLE 90", "MAGNIFY 2", "ARRAY 2 2 1 1"}) {
@@ -198,7 +192,6 @@ TEST_F(EntryCommands, ChangedElementSettingsRedrawTheFigureBeingEntered) {
 }
 
 TEST_F(EntryCommands, RectangleGoesOutWithItsSecondCorner) {
-  openCell();
   typeAll({"ETYPE 3", "XY", "0 0"});
   type("0 5");  // same x: not taken
   EXPECT_EQ(app.temp.count, 1);
@@ -213,7 +206,6 @@ TEST_F(EntryCommands, RectangleGoesOutWithItsSecondCorner) {
 }
 
 TEST_F(EntryCommands, PickThenPutBackLeavesTheCellByteIdentical) {
-  openCell();
   typeAll({"XY 0 0 10 0 10 10 0 10", "OUTPUT", "ETYPE 5", "WIDTH 1", "XY 20 0 30 0", "OUTPUT"});
   const auto before = cellBytes();
   struct Case {
@@ -239,7 +231,6 @@ TEST_F(EntryCommands, PickThenPutBackLeavesTheCellByteIdentical) {
 }
 
 TEST_F(EntryCommands, PickIsPutBackBeforeTheCellOrTheLayoutChanges) {
-  openCell();
   typeAll({"XY 0 0 10 0 10 10 0 10", "OUTPUT"});
   for (const char* change : {"MKCELL OTHER", "OCELL TOP", "COMPACT", "DELTEMP"}) {
     typeAll({"OCELL TOP", "TAKE", "0 5"});
@@ -254,11 +245,8 @@ TEST_F(EntryCommands, PickIsPutBackBeforeTheCellOrTheLayoutChanges) {
 }
 
 TEST_F(EntryCommands, EditedPickReplacesTheOriginal) {
-  openCell();
-  typeAll({"XY 0 0 10 0 10 10 0 10", "OUTPUT", "TAKE", "0 5", "MOVEPT"});
-  EXPECT_EQ(prompt(), "Ms: ");
-  type("10 10");
-  EXPECT_EQ(prompt(), "Mp: ");
+  typeAll({"XY 0 0 10 0 10 10 0 10", "OUTPUT", "TAKE", "0 5"});
+  typeExpectingPrompts({{"MOVEPT", "Ms: "}, {"10 10", "Mp: "}});
   typeAll({"20 20", "OUTPUT"});
   const auto r = records();
   ASSERT_EQ(r.size(), 1u);
@@ -268,7 +256,6 @@ TEST_F(EntryCommands, EditedPickReplacesTheOriginal) {
 }
 
 TEST_F(EntryCommands, SelectionSetAndHiddenLayersAreNeverPicked) {
-  openCell();
   typeAll({"LAYER 2", "XY 0 0 10 0 10 10 0 10", "OUTPUT"});
   struct Case {
     const char* setup;
@@ -284,20 +271,9 @@ TEST_F(EntryCommands, SelectionSetAndHiddenLayersAreNeverPicked) {
   }
 }
 
-TEST_F(EntryCommands, ExplodeAnArray) {
-  openCell();
-  typeAll({"MKCELL SUB", "XY 0 0 1 0 1 1", "OUTPUT", "OCELL TOP", "ETYPE 0", "PLACECELL SUB",
-           "ARRAY 3 2 10 20", "XY 100 100", "EXPLODE"});
-  EXPECT_TRUE(app.temp.empty());
-  EXPECT_EQ(app.settings.elementType, 0);
-  const auto r = records();
-  ASSERT_EQ(r.size(), 6u);
-  for (const auto& x : r) EXPECT_EQ(x.type, 1);
-}
-
-TEST_F(EntryCommands, AnArrayThatCannotExplodeWholeStaysWhole) {
-  openCell();
+TEST_F(EntryCommands, AnArrayExplodesWholeOrStaysWhole) {
   typeAll({"MKCELL SUB", "XY 0 0 1 0 1 1", "OUTPUT", "OCELL TOP", "ETYPE 0", "PLACECELL SUB"});
+  const auto used = app.design.image.usedSize;
   struct Case {
     const char* array;
     std::int32_t room;  // free bytes left in the image
@@ -317,10 +293,16 @@ TEST_F(EntryCommands, AnArrayThatCannotExplodeWholeStaysWhole) {
     EXPECT_EQ(app.temp.count, 1) << c.array << ": the array stays in the layer";
     EXPECT_EQ(app.settings.elementType, 0);
   }
+  app.design.image.usedSize = used;
+  typeAll({"DELTEMP", "ARRAY 3 2 10 20", "XY 100 100", "EXPLODE"});
+  EXPECT_TRUE(app.temp.empty());
+  EXPECT_EQ(app.settings.elementType, 0);
+  const auto r = records();
+  ASSERT_EQ(r.size(), 6u);
+  for (const auto& x : r) EXPECT_EQ(x.type, 1);
 }
 
 TEST_F(EntryCommands, LineOutlineAndTheTwoHundredVertexLimit) {
-  openCell();
   typeAll({"ETYPE 5", "WIDTH 2", "XY 0 0 10 0", "EXPLODE"});
   EXPECT_EQ(app.settings.elementType, 4);
   ASSERT_EQ(app.temp.count, 5);
@@ -334,7 +316,6 @@ TEST_F(EntryCommands, LineOutlineAndTheTwoHundredVertexLimit) {
 }
 
 TEST_F(EntryCommands, OutputIntoANamedCellKeepsTheFigure) {
-  openCell();
   typeAll({"MKCELL SUB", "OCELL TOP", "XY 0 0 1 0 1 1", "OUTCELL SUB"});
   EXPECT_EQ(app.temp.count, 4);
   EXPECT_EQ(records("SUB").size(), 1u);
@@ -345,7 +326,6 @@ TEST_F(EntryCommands, OutputIntoANamedCellKeepsTheFigure) {
 }
 
 TEST_F(EntryCommands, ListReorderAndKeep) {
-  openCell();
   type("XY 0 0 1.5 0 1.5 2");
   lines.clear();
   type("LISTXY");
@@ -368,11 +348,8 @@ TEST_F(EntryCommands, ListReorderAndKeep) {
 }
 
 TEST_F(EntryCommands, EdgeMoveThroughAPoint) {
-  openCell();
-  typeAll({"XY 0 0 10 0 10 10 0 10 0 0", "MOVEEDGE"});
-  EXPECT_EQ(prompt(), "St: ");
-  type("5 10");
-  EXPECT_EQ(prompt(), "To: ");
+  type("XY 0 0 10 0 10 10 0 10 0 0");
+  typeExpectingPrompts({{"MOVEEDGE", "St: "}, {"5 10", "To: "}});
   typeAll({"5 12", "OUTPUT"});
   const auto r = records();
   ASSERT_EQ(r.size(), 1u);

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
 
 #include "db/cell_commands.h"
 #include "db/design_builder.h"
@@ -16,36 +15,18 @@
 #include "platform/file_lock.h"
 #include "platform/scripted_host.h"
 #include "state/app_state.h"
+#include "support/short_forms.h"
 
 namespace lav::db {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::uint8_t> bytesOf(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void writeBytes(const fs::path& p, const std::string& s) {
-  std::ofstream(p, std::ios::binary) << s;
-}
+using lav::testing::ReadFile;
+using lav::testing::WriteFile;
 
 class FileCommands : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("lavinor-filecmd-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    old = fs::current_path();
-    fs::current_path(dir);
-  }
-  void TearDown() override {
-    fs::current_path(old);
-    fs::remove_all(dir);
-  }
   bool tempLeft() const {
     for (const auto& e : fs::directory_iterator(dir))
       if (e.path().filename().string().rfind("BUF$BUFF.88B", 0) == 0) return true;
@@ -53,16 +34,18 @@ class FileCommands : public ::testing::Test {
   }
   // A design of several megabytes, so that its write takes many chunks.
   void fillLarge() { testing::FillRealistic(app.design, 40, 300); }
-  fs::path dir, old;
+  lav::testing::ScratchFolder folder;
+  const fs::path dir = folder.dir;
   ScriptedHost host;
   AppState app{host};
 };
 
 TEST_F(FileCommands, SafeWriteLeavesTheOldFileOnEveryFailure) {
   const fs::path target = dir / "t.cad";
-  writeBytes(target, "old content");
+  WriteFile(target, "old content");
   ::chmod(target.c_str(), 0640);
   const std::vector<std::uint8_t> data(100'000, 0x5A);
+  const std::string written(data.begin(), data.end());
   struct Case {
     const char* what;
     int failAtCall;  // the write call that fails (0: none)
@@ -94,21 +77,19 @@ TEST_F(FileCommands, SafeWriteLeavesTheOldFileOnEveryFailure) {
     EXPECT_EQ(WriteFileSafely(target.string(), data, o, error), c.result) << c.what;
     EXPECT_FALSE(tempLeft()) << c.what;
     if (c.result == SafeWriteResult::Written) {
-      EXPECT_EQ(bytesOf(target), data) << c.what;
+      EXPECT_EQ(ReadFile(target), written) << c.what;
       struct stat st {};
       ::stat(target.c_str(), &st);
       EXPECT_EQ(st.st_mode & 0777, 0640u) << "permissions kept";
     } else {
-      EXPECT_EQ(bytesOf(target),
-                std::vector<std::uint8_t>({'o', 'l', 'd', ' ', 'c', 'o', 'n', 't', 'e', 'n', 't'}))
-          << c.what;
+      EXPECT_EQ(ReadFile(target), "old content") << c.what;
     }
   }
   // A temporary left by a crashed run with the same process id does not block the write.
-  writeBytes(SafeWriteTempName(target.string()), "stale");
+  WriteFile(SafeWriteTempName(target.string()), "stale");
   std::string error;
   EXPECT_EQ(WriteFileSafely(target.string(), data, {}, error), SafeWriteResult::Written);
-  EXPECT_EQ(bytesOf(target), data);
+  EXPECT_EQ(ReadFile(target), written);
 }
 
 // Work files of programs that ended (killed mid-save) go with the next save in their folder;
@@ -129,7 +110,7 @@ TEST_F(FileCommands, TheNextSaveRemovesWorkFilesOfEndedPrograms) {
                {"BUF$BUFF.88B." + dead + "0", true},  // the lock below holds it
                {"BUF$BUFF.88B", true},
                {"notes.txt", true}};
-  for (const auto& c : cases) writeBytes(c.name, "left over");
+  for (const auto& c : cases) WriteFile(c.name, "left over");
   filelock::Lock held;  // a writer of another pid namespace holds its work file locked
   ASSERT_TRUE(held.acquire((dir / ("BUF$BUFF.88B." + dead + "0")).string(), false, false));
   std::string error;
@@ -147,10 +128,10 @@ TEST_F(FileCommands, ADesignOpenElsewhereIsRefusedByName) {
   ScriptedHost otherHost;
   AppState other{otherHost};
   EXPECT_EQ(OpenDesign(other, "shared"), OpenResult::Refused);
-  ASSERT_EQ(otherHost.boxes.size(), 1u);
-  EXPECT_EQ(otherHost.boxes[0].text,
-            "ファイル " + (dir / "shared.cad").string() +
-                " は他のプログラムで開かれています。そのプログラムで閉じてから開いて下さい。");
+  ASSERT_TRUE(lav::testing::OneBox(
+      otherHost,
+      "ファイル " + (dir / "shared.cad").string() +
+          " は他のプログラムで開かれています。そのプログラムで閉じてから開いて下さい。"));
   EXPECT_FALSE(other.design.isOpen());
   EXPECT_TRUE(app.design.isOpen());
   ASSERT_TRUE(CloseDesign(app, true));
@@ -162,7 +143,7 @@ TEST_F(FileCommands, ADesignOpenElsewhereIsRefusedByName) {
 TEST_F(FileCommands, EscapeInTheMiddleOfTheCloseKeepsTheDesignOpen) {
   ASSERT_TRUE(NewDesign(app, "big"));
   ASSERT_TRUE(CloseDesign(app, true));
-  const auto original = bytesOf("big.cad");
+  const auto original = ReadFile("big.cad");
   ASSERT_EQ(OpenDesign(app, "big"), OpenResult::Opened);
   fillLarge();
   const auto image = app.design.image.bytes;
@@ -175,7 +156,7 @@ TEST_F(FileCommands, EscapeInTheMiddleOfTheCloseKeepsTheDesignOpen) {
   EXPECT_GE(steps, 5);
   EXPECT_TRUE(app.design.isOpen());
   EXPECT_FALSE(app.continueFlag);
-  EXPECT_EQ(bytesOf("big.cad"), original);
+  EXPECT_EQ(ReadFile("big.cad"), original);
   EXPECT_FALSE(tempLeft());
   EXPECT_EQ(host.titles.back(), "dravel: " + app.design.path);
   // The design is still whole: a later close writes all of it.
@@ -202,10 +183,10 @@ TEST_F(FileCommands, EndOfProgramEndsOnlyAfterARealClose) {
     host.answers.push_back(c.answer);
     host.boxes.clear();
     EXPECT_EQ(EndProgram(app), c.ends);
-    ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].text, "ファイル " + (dir / "exit.cad").string() +
-                                      " が開かれたままです。ファイルを上書き保存しますか");
-    EXPECT_EQ(host.boxes[0].caption, "終了処理");
+    ASSERT_TRUE(lav::testing::OneBox(host,
+                                     "ファイル " + (dir / "exit.cad").string() +
+                                         " が開かれたままです。ファイルを上書き保存しますか",
+                                     "終了処理"));
     EXPECT_EQ(host.boxes[0].buttons, Buttons::YesNoCancel);
     EXPECT_EQ(app.design.isOpen(), !c.ends);
     EXPECT_EQ(fs::exists("exit.cad"), c.written);
@@ -215,11 +196,11 @@ TEST_F(FileCommands, EndOfProgramEndsOnlyAfterARealClose) {
 }
 
 TEST_F(FileCommands, NewDesignIsAbsoluteAndRefusesAnyCaseOfAnExistingName) {
-  writeBytes("WORK.CAD", "#");
+  WriteFile("WORK.CAD", "#");
   EXPECT_FALSE(NewDesign(app, "work"));
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(host.boxes[0].text, "同名のファイル " + (dir / "WORK.CAD").string() + " が在ります。");
-  EXPECT_EQ(host.boxes[0].caption, "File Create Error");
+  ASSERT_TRUE(
+      lav::testing::OneBox(host, "同名のファイル " + (dir / "WORK.CAD").string() + " が在ります。",
+                           "File Create Error"));
   EXPECT_FALSE(app.continueFlag);
   app.continueFlag = true;
   // A change of folder (the file dialog does that) does not move the close.
@@ -237,7 +218,7 @@ TEST_F(FileCommands, PaintMarksAreEmptiedButNeverCreated) {
   ASSERT_TRUE(NewDesign(app, "paint"));
   EXPECT_FALSE(fs::exists(dir / "prog" / "PAINTDAT.DAT"));
   ASSERT_TRUE(CloseDesign(app, true));
-  writeBytes(dir / "prog" / "PAINTDAT.DAT", "marks");
+  WriteFile(dir / "prog" / "PAINTDAT.DAT", "marks");
   host.titles.clear();
   OpenDesignCommand(app, "paint");
   ASSERT_TRUE(app.design.isOpen());
@@ -247,9 +228,9 @@ TEST_F(FileCommands, PaintMarksAreEmptiedButNeverCreated) {
 }
 
 TEST_F(FileCommands, EveryRefusedOpenShowsWhy) {
-  writeBytes("SHORT.CAD", "#" + std::string(40, 'x'));  // 41 bytes
-  writeBytes("EXACT.CAD", "#" + std::string(41, 'x'));  // 42 bytes: checks pass
-  writeBytes("BUF$BUFF.00D", "left from another run");
+  WriteFile("SHORT.CAD", "#" + std::string(40, 'x'));  // 41 bytes
+  WriteFile("EXACT.CAD", "#" + std::string(41, 'x'));  // 42 bytes: checks pass
+  WriteFile("BUF$BUFF.00D", "left from another run");
   struct Case {
     const char* name;
     OpenResult result;
@@ -273,8 +254,7 @@ TEST_F(FileCommands, EveryRefusedOpenShowsWhy) {
     ::chmod("ro.cad", 0444);
     host.boxes.clear();
     EXPECT_EQ(OpenDesign(app, "ro"), OpenResult::Refused);
-    ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].text, "ファイル RO.CAD を開くことが出来ません。");
+    ASSERT_TRUE(lav::testing::OneBox(host, "ファイル RO.CAD を開くことが出来ません。"));
   }
 }
 

@@ -119,27 +119,20 @@ Box extentOf(const CellEntry& e) {
   return {e.xmin, e.ymin, e.xmax, e.ymax};
 }
 
-struct Written {
+// The records of the current cell, as stored.
+std::vector<std::vector<std::uint8_t>> readBack(const DesignState& d) {
   std::vector<std::vector<std::uint8_t>> records;
-};
-
-Written readBack(const DesignState& d) {
-  Written w;
   ReadElements(d.image, ReadCellEntry(d.image, d.current.slotOffset), [&](const RecordView& r) {
-    w.records.emplace_back(r.bytes.begin(), r.bytes.end());
+    records.emplace_back(r.bytes.begin(), r.bytes.end());
     return true;
   });
-  return w;
+  return records;
 }
 
 std::vector<Vertex> verticesOf(const std::vector<std::uint8_t>& r) {
-  const int type = le::getI16(&r[0]);
-  const std::size_t at = type == 5 ? 12 : 6;
-  const int m = le::getI16(&r[type == 5 ? 10 : 4]);
-  std::vector<Vertex> v;
-  for (int i = 0; i < m; ++i)
-    v.push_back({le::getI32(&r[at + 8 * i]), le::getI32(&r[at + 8 * i + 4])});
-  return v;
+  AreaRecord a;
+  LineRecord l;
+  return DecodeArea(r, a) ? a.vertices : DecodeLine(r, l) ? l.vertices : std::vector<Vertex>{};
 }
 
 class ElementOutput : public ::testing::Test {
@@ -163,8 +156,8 @@ TEST_F(ElementOutput, PolygonRecordBytes) {
   ASSERT_TRUE(out({{0, 0}, {10, 0}, {10, 10}, {0, 10}}).written());
   EXPECT_TRUE(t.empty());
   const auto w = readBack(d);
-  ASSERT_EQ(w.records.size(), 1u);
-  const auto& r = w.records[0];
+  ASSERT_EQ(w.size(), 1u);
+  const auto& r = w[0];
   ASSERT_EQ(r.size(), 6u + 8 * 5);
   EXPECT_EQ(le::getI16(&r[0]), 4);
   EXPECT_EQ(le::getI16(&r[2]), 7);
@@ -199,9 +192,9 @@ TEST_F(ElementOutput, EveryElementKind) {
     s.width = 100;
     ASSERT_TRUE(out(c.points).written()) << c.name;
     const auto w = readBack(d);
-    ASSERT_EQ(w.records.size(), c.records) << c.name;
-    EXPECT_EQ(w.records[0].size(), c.bytes) << c.name;
-    EXPECT_EQ(le::getI16(&w.records[0][0]), c.type) << c.name;
+    ASSERT_EQ(w.size(), c.records) << c.name;
+    EXPECT_EQ(w[0].size(), c.bytes) << c.name;
+    EXPECT_EQ(le::getI16(&w[0][0]), c.type) << c.name;
   }
 }
 
@@ -210,7 +203,7 @@ TEST_F(ElementOutput, RectangleFromTwoCorners) {
   s.layer = 2;
   ASSERT_TRUE(out({{3, 4}, {1, 1}}).written());
   EXPECT_EQ(
-      verticesOf(readBack(d).records[0]),
+      verticesOf(readBack(d)[0]),
       (std::vector<Vertex>{{3000, 4000}, {1000, 4000}, {1000, 1000}, {3000, 1000}, {3000, 4000}}));
 }
 
@@ -261,14 +254,14 @@ TEST_F(ElementOutput, WideLongLineIsSplitAtTheMiddle) {
   };
   s.width = 0;
   ASSERT_TRUE(out(zig()).written());
-  ASSERT_EQ(readBack(d).records.size(), 1u);
+  ASSERT_EQ(readBack(d).size(), 1u);
 
   SetUp();
   s.width = 200;
   ASSERT_TRUE(out(zig()).written());
   const auto w = readBack(d);
-  ASSERT_EQ(w.records.size(), 2u);
-  const auto a = verticesOf(w.records[0]), b = verticesOf(w.records[1]);
+  ASSERT_EQ(w.size(), 2u);
+  const auto a = verticesOf(w[0]), b = verticesOf(w[1]);
   ASSERT_EQ(a.size(), 76u);
   ASSERT_EQ(b.size(), 76u);
   // The midpoint of points 74 and 75 ends the first half and starts the second.
@@ -333,22 +326,21 @@ TEST_F(ElementOutput, CutsToAByteLimitNeverSplitATwoByteCharacter) {
     ASSERT_TRUE(out({{0, 0}}).written());
   }
   const auto w = readBack(d);
-  ASSERT_EQ(w.records.size(), 3u);
+  ASSERT_EQ(w.size(), 3u);
   testing::AddCell(d, name);
   struct Case {
     const char* what;
     std::string got, want;
-  } cases[] = {
-      {"text",
-       std::string(reinterpret_cast<const char*>(&w.records[0][22]),
-                   static_cast<std::size_t>(le::getI16(&w.records[0][20]))),
-       std::string(511, 'T')},
-      {"single placement", std::string(reinterpret_cast<const char*>(&w.records[1][12]), 32),
-       std::string(31, 'N') + '\0'},
-      {"array", std::string(reinterpret_cast<const char*>(&w.records[2][28]), 32),
-       std::string(31, 'N') + '\0'},
-      {"cell", d.current.entry.nameText(), std::string(31, 'N')},
-      {"typed name", CutCellName(name), std::string(31, 'N')}};
+  } cases[] = {{"text",
+                std::string(reinterpret_cast<const char*>(&w[0][22]),
+                            static_cast<std::size_t>(le::getI16(&w[0][20]))),
+                std::string(511, 'T')},
+               {"single placement", std::string(reinterpret_cast<const char*>(&w[1][12]), 32),
+                std::string(31, 'N') + '\0'},
+               {"array", std::string(reinterpret_cast<const char*>(&w[2][28]), 32),
+                std::string(31, 'N') + '\0'},
+               {"cell", d.current.entry.nameText(), std::string(31, 'N')},
+               {"typed name", CutCellName(name), std::string(31, 'N')}};
   for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
 }
 
@@ -359,9 +351,9 @@ TEST_F(ElementOutput, NamedCellThatIsCurrentGetsItsRecordsAfterTheOthers) {
   EXPECT_EQ(t.count, 4);  // kept, closed
   ASSERT_TRUE(out({{9, 9}, {10, 9}, {10, 10}}).written());
   const auto w = readBack(d);
-  ASSERT_EQ(w.records.size(), 3u);
-  EXPECT_EQ(verticesOf(w.records[1])[0].x, 5000);
-  EXPECT_EQ(verticesOf(w.records[2])[0].x, 9000);
+  ASSERT_EQ(w.size(), 3u);
+  EXPECT_EQ(verticesOf(w[1])[0].x, 5000);
+  EXPECT_EQ(verticesOf(w[2])[0].x, 9000);
   EXPECT_EQ(d.current.entry.dataSize, 3 * 38);
 
   t.assign(std::vector<UserPoint>{{5, 5}, {6, 5}, {6, 6}});

@@ -47,10 +47,11 @@ TEST(GlyphKeyTest, EverySyllableOfTheRomajiTableInEitherCase) {
       }
 }
 
-TEST(GlyphKeyTest, NormalModeCharacters) {
+TEST(GlyphKeyTest, NormalModeCharactersAndSyllables) {
   struct Case {
     std::string text;
     std::vector<std::string> keys;
+    KeyResult last = KeyResult::TextEnd;
   };
   const Case cases[] = {
       {"ab", {"A", "B"}},
@@ -64,42 +65,27 @@ TEST(GlyphKeyTest, NormalModeCharacters) {
        {"0", "9", "!", "?", "@", "[", "]", "\\", "|", "~", "`", "}", "&", "%", "<", ">", "\""}},
       // A double-byte character is one key, never split, and not upper-cased.
       {"\x82\x61x", {"\x82\x61", "X"}},
-  };
-  for (const Case& c : cases) {
-    Keys k = AllKeys(c.text);
-    EXPECT_EQ(k.keys, c.keys) << c.text;
-    EXPECT_EQ(k.last, KeyResult::TextEnd) << c.text;
-  }
-}
-
-TEST(GlyphKeyTest, SyllableRules) {
-  struct Case {
-    std::string text;
-    std::vector<std::string> keys;
-    KeyResult last;
-  };
-  const Case cases[] = {
-      {"{ka{na", {"10", "25"}, KeyResult::TextEnd},
-      {"{n}", {"80"}, KeyResult::TextEnd},
-      {"{nn", {"80"}, KeyResult::TextEnd},
-      {"{nk", {"80"}, KeyResult::TextEnd},       // the consonant after n is used up
-      {"{n1", {"80", "1"}, KeyResult::TextEnd},  // anything else is read again
-      {"{nx", {"80", "X"}, KeyResult::TextEnd},
-      {"{n {a", {"80", "81", "100"}, KeyResult::TextEnd},
-      {"{a", {"100"}, KeyResult::TextEnd},
-      {"{kya", {"40"}, KeyResult::TextEnd},  // a later consonant replaces an earlier one
-      {"{kna", {"25"}, KeyResult::TextEnd},
-      {"{kaa", {"10", "A"}, KeyResult::TextEnd},  // each syllable needs its own brace
-      {"{}a", {"A"}, KeyResult::TextEnd},
-      {"{k}a", {"A"}, KeyResult::TextEnd},
-      {"{}", {}, KeyResult::TextEnd},
-      {"{xa", {"X", "A"}, KeyResult::TextEnd},  // a letter outside the table leaves the syllable
-      {"{k.", {"POINT"}, KeyResult::TextEnd},
-      {"{k{a", {"100"}, KeyResult::TextEnd},
+      {"{ka{na", {"10", "25"}},
+      {"{n}", {"80"}},
+      {"{nn", {"80"}},
+      {"{nk", {"80"}},       // the consonant after n is used up
+      {"{n1", {"80", "1"}},  // anything else is read again
+      {"{nx", {"80", "X"}},
+      {"{n {a", {"80", "81", "100"}},
+      {"{a", {"100"}},
+      {"{kya", {"40"}},  // a later consonant replaces an earlier one
+      {"{kna", {"25"}},
+      {"{kaa", {"10", "A"}},  // each syllable needs its own brace
+      {"{}a", {"A"}},
+      {"{k}a", {"A"}},
+      {"{}", {}},
+      {"{xa", {"X", "A"}},  // a letter outside the table leaves the syllable
+      {"{k.", {"POINT"}},
+      {"{k{a", {"100"}},
       {"ab{k", {"A", "B"}, KeyResult::InsideKana},
       {"{", {}, KeyResult::InsideKana},
       {"{n", {}, KeyResult::InsideKana},
-      {"", {}, KeyResult::TextEnd},
+      {"", {}},
   };
   for (const Case& c : cases) {
     Keys k = AllKeys(c.text);

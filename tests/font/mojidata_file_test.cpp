@@ -3,12 +3,12 @@
 #include "font/mojidata_file.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
 
 #include "font_builder.h"
+#include "support/short_forms.h"
 
 namespace lav::font {
 namespace {
@@ -19,26 +19,18 @@ using lav::testing::PutLE32;
 
 class MojidataFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    path = std::filesystem::temp_directory_path() /
-           ("lavinor-font-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  }
-  void TearDown() override { std::filesystem::remove(path); }
   FontFile open(const std::vector<std::uint8_t>& bytes) {
     lav::testing::WriteBytes(path, bytes);
     auto f = FontFile::Open(path.string());
     EXPECT_TRUE(f);
     return std::move(*f);
   }
-  std::filesystem::path path;
+  lav::testing::ScratchFolder folder;
+  const std::filesystem::path path = folder.dir / "MOJIDATA.DAT";
 };
 
-TEST_F(MojidataFileTest, MissingFileIsNotOpened) {
-  EXPECT_FALSE(FontFile::Open((path / "none").string()));
-}
-
 TEST_F(MojidataFileTest, KeysAreFoundInDirectoryOrderOnly) {
+  EXPECT_FALSE(FontFile::Open((path / "none").string()));  // a missing file is not opened
   std::vector<FontGlyph> glyphs;
   for (int i = 0; i < 176; ++i) glyphs.push_back({"K" + std::to_string(i), {}});
   glyphs[5].key = "A";

@@ -27,11 +27,10 @@ class VectorTextCommand : public lav::testing::TypingSession {
     // The program's folder for this test: the command file was read, the font goes here.
     std::filesystem::copy_file(lav::testing::BuiltFontFile(), dir / "MOJIDATA.DAT");
     app.programDir = dir.string();
+    openCell("T.CAD");
   }
-  void openCell() {
-    type("NEW T.CAD");
-    type("MKCELL TOP");
-    type("OCELL TOP");
+  void openCell(const std::string& design) {
+    typeAll({"NEW " + design, "MKCELL TOP", "OCELL TOP"});
     ASSERT_TRUE(app.design.hasCell());
     takeBoxes();
   }
@@ -48,25 +47,18 @@ class VectorTextCommand : public lav::testing::TypingSession {
     std::vector<Polygon> all = polygons();
     return {all.begin() + static_cast<std::ptrdiff_t>(before), all.end()};
   }
-  bool printed(const std::string& utf8) const { return testing::Contains(lines, utf8); }
   static std::vector<Polygon> moved(std::vector<Polygon> ps, int dx, int dy) {
     for (auto& p : ps)
       for (auto& q : p.vertices) q.first += dx, q.second += dy;
     return ps;
   }
-  static bool same(const std::vector<Polygon>& a, const std::vector<Polygon>& b) { return a == b; }
 };
 
 TEST_F(VectorTextCommand, PromptsThenWritesClosedPolygonsOnTheCurrentLayer) {
-  openCell();
   type("LAYER 7");
-  type("VTEXT");
-  EXPECT_EQ(prompt(), "Strings: ");
-  type("AB");
-  EXPECT_EQ(prompt(), "Position: ");
+  typeExpectingPrompts({{"VTEXT", "Strings: "}, {"AB", "Position: "}});
   EXPECT_EQ(app.dispatch.pickMode, 10);  // a click in the drawing answers
-  type("10 20");
-  EXPECT_EQ(prompt(), "? ");
+  typeExpectingPrompts({{"10 20", "? "}});
   const auto ps = polygons();
   ASSERT_GE(ps.size(), 2u);
   for (const Polygon& p : ps) {
@@ -86,7 +78,6 @@ TEST_F(VectorTextCommand, PromptsThenWritesClosedPolygonsOnTheCurrentLayer) {
 }
 
 TEST_F(VectorTextCommand, LettersCaseSpacingAndUnknownCharacters) {
-  openCell();
   const auto a = write("VTEXT A", "0 0");
   const auto b = write("VTEXT B", "360 0");
   ASSERT_FALSE(a.empty());
@@ -95,30 +86,26 @@ TEST_F(VectorTextCommand, LettersCaseSpacingAndUnknownCharacters) {
     const char* text;
     std::vector<Polygon> expected;
   };
-  std::vector<Polygon> ab = a;
+  std::vector<Polygon> ab = a;  // B as written two widths on, at 360
   ab.insert(ab.end(), b.begin(), b.end());
-  std::vector<Polygon> aSpaceB = a;
-  const auto bAfterSpace = moved(b, 0, 0);  // B two widths on: 360
-  aSpaceB.insert(aSpaceB.end(), bAfterSpace.begin(), bAfterSpace.end());
   std::vector<Polygon> aThenB = a;
   const auto bNext = moved(b, -180000, 0);
   aThenB.insert(aThenB.end(), bNext.begin(), bNext.end());
   const Case cases[] = {
-      {"a^b", aSpaceB},  // '^' is the blank glyph: B two widths from the origin
+      {"a^b", ab},  // '^' is the blank glyph: B two widths from the origin
       {"AB", aThenB},
       {"ab", aThenB},  // lower case uses the upper-case glyphs
       {"日A", a},      // no glyph: reported and skipped without advance
   };
   for (const Case& c : cases)
-    EXPECT_TRUE(same(write(std::string("VTEXT ") + c.text, "0 0"), c.expected)) << c.text;
+    EXPECT_EQ(write(std::string("VTEXT ") + c.text, "0 0"), c.expected) << c.text;
   EXPECT_TRUE(printed("***ERROR*** moji>su"));
 }
 
 TEST_F(VectorTextCommand, HeightWidthSetReflectionAndAngle) {
-  openCell();
   const auto p = write("VTEXT L", "0 0");
   const auto n = write("VTEXT L 180 180 n", "0 0");
-  EXPECT_FALSE(same(p, n));  // the second set is another design
+  EXPECT_NE(p, n);  // the second set is another design
   // Each vertex written against where the plain letter's vertex (x, y) must go.
   struct Case {
     const char *before, *text, *after;
@@ -146,24 +133,24 @@ TEST_F(VectorTextCommand, HeightWidthSetReflectionAndAngle) {
 }
 
 TEST_F(VectorTextCommand, KanaAndAnUnfinishedSyllable) {
-  openCell();
   const auto ka = write("VTEXT {ka", "0 0");
   const auto na = write("VTEXT {na", "180 0");
   ASSERT_FALSE(ka.empty());
   std::vector<Polygon> kana = ka;
   kana.insert(kana.end(), na.begin(), na.end());
-  EXPECT_TRUE(same(write("VTEXT {KA{NA", "0 0"), kana));
+  EXPECT_EQ(write("VTEXT {KA{NA", "0 0"), kana);
   EXPECT_FALSE(printed("***ERROR*** Moji"));
   // The characters before the unfinished syllable stay.
-  EXPECT_TRUE(same(write("VTEXT {ka{k", "0 0"), ka));
+  EXPECT_EQ(write("VTEXT {ka{k", "0 0"), ka);
   EXPECT_TRUE(printed("***ERROR*** Moji"));
 }
 
 TEST_F(VectorTextCommand, RefusalsAndMessages) {
+  type("CLOSE 0");
   type("VTEXT AB");
   EXPECT_EQ(takeBoxes(),
             std::vector<std::string>{"ファイル又はセルは開かれていません。出力先がわかりません。"});
-  openCell();
+  openCell("U.CAD");
   type("TE 0 0");  // a point waiting in the temporary input layer
   if (!app.temp.empty()) {
     takeBoxes();
@@ -190,37 +177,26 @@ TEST_F(VectorTextCommand, RefusalsAndMessages) {
   EXPECT_FALSE(polygons().empty());
 }
 
-TEST_F(VectorTextCommand, LetteringSurvivesClosingAndReopening) {
-  openCell();
-  const auto written = write("VTEXT CHIP{ka", "0 0");
+TEST_F(VectorTextCommand, LetteringSurvivesClosingAndReopeningAndAStreamFileRoundTrip) {
+  const auto written = write("VTEXT CHIP{ka{na}8", "0 0");
   ASSERT_FALSE(written.empty());
   type("CLOSE");
   ASSERT_FALSE(app.design.isOpen());
-  type("OPEN T.CAD");
-  type("OCELL TOP");
+  typeAll({"OPEN T.CAD", "OCELL TOP"});
   ASSERT_TRUE(app.design.hasCell());
-  EXPECT_TRUE(same(polygons(), written));
-}
-
-TEST_F(VectorTextCommand, LetteringSurvivesAStreamFileRoundTrip) {
-  openCell();
-  const auto written = write("VTEXT LAV{ka{na}8", "0 0");
-  ASSERT_FALSE(written.empty());
+  EXPECT_EQ(polygons(), written);
   type("GDSOUT chip");
   ASSERT_TRUE(std::filesystem::exists(dir / "chip.str"));
   type("CLOSE 0");
   host.answers.assign(4, Answer::Yes);
-  type("GDSIN chip.str");
-  ASSERT_TRUE(app.design.isOpen());
-  type("OCELL TOP");
+  typeAll({"GDSIN chip.str", "OCELL TOP"});
   ASSERT_TRUE(app.design.hasCell());
-  EXPECT_TRUE(same(polygons(), written));
+  EXPECT_EQ(polygons(), written);
 }
 
 // Even-odd and non-zero winding agree along a scan line through the middle of "O" and "B":
 // ink, the open hole, ink again.
 TEST_F(VectorTextCommand, HolesStayOpenInTheDesign) {
-  openCell();
   for (const char* letter : {"O", "B", "8", "0"}) {
     const auto ps = write(std::string("VTEXT ") + letter, "0 0");
     ASSERT_FALSE(ps.empty()) << letter;
@@ -259,7 +235,6 @@ TEST_F(VectorTextCommand, DamagedGlyphsGiveTheirErrorLines) {
   using lav::testing::FontBytes;
   using lav::testing::FontGlyph;
   using lav::testing::FontRecord;
-  openCell();
   struct Case {
     const char* name;
     std::vector<std::uint8_t> bytes;

@@ -22,21 +22,16 @@ UserPoint Pt(std::string_view text) {
 const Points kSquare = P("0,0 10,0 10,10 0,10 0,0");
 constexpr std::int32_t kOne = 1000000;  // magnification 1.0
 
-Figure Fig(Points p, int type, std::int32_t angle = 0, std::int32_t reflection = 0,
-           std::int32_t magnification = kOne, std::int32_t pitchX = 0, std::int32_t pitchY = 0,
-           std::int32_t width = 0) {
-  return Figure{std::move(p), type, angle, reflection, magnification, pitchX, pitchY, width};
-}
 Figure Fig(std::string_view p, int type, std::int32_t angle = 0, std::int32_t reflection = 0,
            std::int32_t magnification = kOne, std::int32_t pitchX = 0, std::int32_t pitchY = 0,
            std::int32_t width = 0) {
-  return Fig(P(p), type, angle, reflection, magnification, pitchX, pitchY, width);
+  return Figure{P(p), type, angle, reflection, magnification, pitchX, pitchY, width};
 }
 Figure Polygon(Points p) {
-  return Fig(std::move(p), 4);
+  return Figure{std::move(p), 4, 0, 0, kOne, 0, 0, 0};
 }
 Figure Polygon(std::string_view p) {
-  return Fig(P(p), 4);
+  return Polygon(P(p));
 }
 
 std::string Show(const Points& p) {

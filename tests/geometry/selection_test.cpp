@@ -119,7 +119,7 @@ TEST_F(PickInCellTest, ElementsOfEveryKind) {
   EXPECT_FALSE(pickAt(70, 70).found());
 }
 
-TEST_F(PickInCellTest, LayerSetsTypeMaskAndDeletedRecords) {
+TEST_F(PickInCellTest, LayerSetsTypeMaskDeletedRecordsSharedVerticesAndAperture) {
   put(db::EncodeArea(db::ElementType::Polygon, 5, db::testing::Square(0, 0, 10000)));
   EXPECT_TRUE(pickAt(0, 5).found());
   s.layerSelectFlags[5] = 0;
@@ -137,9 +137,7 @@ TEST_F(PickInCellTest, LayerSetsTypeMaskAndDeletedRecords) {
   const auto p = pickAt(0, 5);
   db::MarkDeleted(d.image, p.element.typeOffset);
   EXPECT_FALSE(pickAt(0, 5).found());
-}
-
-TEST_F(PickInCellTest, SharedVertexPicksTheFirstDrawnAndApertureLimits) {
+  // A shared vertex picks the first drawn; the aperture limits the pick.
   put(db::EncodeArea(db::ElementType::Polygon, 1, db::testing::Square(0, 0, 10000)));
   put(db::EncodeArea(db::ElementType::Polygon, 2, db::testing::Square(10000, 10000, 10000)));
   EXPECT_EQ(pickAt(10, 10).element.layer, 1);

@@ -53,7 +53,7 @@ TEST(Functions, Results) {
   }
 }
 
-TEST(Functions, ArgumentTextLimit) {
+TEST(Functions, ArgumentTextLimitAndVariablesInArguments) {
   std::string arg = "1" + std::string(197, ' ') + "1";  // 199 characters: taken
   std::string line = "POW(" + arg + ")";
   ApplyFunctions(line);
@@ -61,9 +61,6 @@ TEST(Functions, ArgumentTextLimit) {
   line = "POW(" + arg + " )";
   ApplyFunctions(line);
   EXPECT_EQ(line.substr(0, 4), "POW(");
-}
-
-TEST(Functions, VariablesInArguments) {
   SymbolTable t;
   ScriptedHost host;
   auto out = Preprocess("&A=30", t, host);

@@ -23,7 +23,6 @@ class MacroRunner : public lav::testing::TypingSession {
     for (const auto& l : utf8Lines) bytes += sjis::fromUtf8(l) + lineEnd;
     testing::WriteFile(file, bytes);
   }
-  bool printed(const std::string& utf8) const { return testing::Contains(lines, utf8); }
   // The one box shown since the last look says each of these (among other things).
   void expectOneBoxSaying(std::initializer_list<std::string_view> parts) {
     const auto boxes = takeBoxes();
@@ -36,18 +35,7 @@ class MacroRunner : public lav::testing::TypingSession {
   bool idle() const { return app.macro.state == RunState::Idle; }
 };
 
-TEST_F(MacroRunner, EchoAssignmentsAndTheFourJumps) {
-  writeMacro("J.MAC", {"&N=3", "ECHO$ &N", "GOTO#0 &N $END", "ECHO$ not zero", "GOTO#+ &N $END",
-                       "ECHO$ skipped", "$END", "ECHO$ done"});
-  type("MACRO J");
-  EXPECT_TRUE(printed("3.")) << ::testing::PrintToString(lines);
-  EXPECT_TRUE(printed("not zero"));
-  EXPECT_FALSE(printed("skipped"));
-  EXPECT_TRUE(printed("done"));
-  EXPECT_TRUE(idle());
-  EXPECT_EQ(prompt(), "? ");
-  EXPECT_TRUE(takeBoxes().empty());
-
+TEST_F(MacroRunner, TheFourJumpsTakenOrNot) {
   struct Case {
     const char* jump;
     bool taken;
@@ -62,6 +50,8 @@ TEST_F(MacroRunner, EchoAssignmentsAndTheFourJumps) {
     type("MACRO T");
     EXPECT_EQ(var("&R"), c.taken ? "1." : "0.") << c.jump;
   }
+  EXPECT_TRUE(takeBoxes().empty());
+  EXPECT_EQ(prompt(), "? ");
 }
 
 TEST_F(MacroRunner, LoopsCountAndLabelsMatchByPrefix) {
@@ -107,18 +97,6 @@ TEST_F(MacroRunner, AMacroCanLeaveACommandWaitingAndAQuestionMarkCancelsOne) {
   EXPECT_EQ(app.dispatch.current, 0);
   EXPECT_TRUE(printed("cancelled"));
   EXPECT_EQ(var("&A"), "4.");
-}
-
-TEST_F(MacroRunner, NestedMacrosReturnToTheLineAfterTheCall) {
-  writeMacro("OUTER.MAC", {"ECHO$ outer 1", "MACRO inner $TWO", "ECHO$ outer 2 &B"});
-  writeMacro("Inner.Mac", {"ECHO$ never", "$TWO", "&B = 5", "ECHO$ inner"});
-  type("MACRO OUTER");
-  auto at = [&](const char* t) { return std::find(lines.begin(), lines.end(), t) - lines.begin(); };
-  EXPECT_LT(at("outer 1"), at("inner"));
-  EXPECT_LT(at("inner"), at("outer 2 5."));
-  EXPECT_FALSE(printed("never"));
-  EXPECT_TRUE(app.macro.callers.empty());
-  EXPECT_TRUE(idle());
 }
 
 TEST_F(MacroRunner, AJumpToAMissingLabelEndsOnlyThatFile) {
@@ -233,21 +211,12 @@ TEST_F(MacroRunner, BadMacrosAreRefusedWithMessagesThatNameTheLine) {
   EXPECT_TRUE(takeBoxes().empty());
 }
 
-TEST_F(MacroRunner, AMissingMacroFileIsNamedAndNothingRuns) {
-  type("MACRO NOPE");
-  EXPECT_EQ(takeBoxes(),
-            std::vector<std::string>{"ファイル NOPE.MAC を開くことが出来ませんでした。"});
-  EXPECT_TRUE(idle());
-  EXPECT_EQ(prompt(), "? ");
-  // Without a name the command asks for one.
+TEST_F(MacroRunner, WithoutANameTheCommandAsksAndLineEndsDecideWhetherALineIsEntered) {
   writeMacro("late.mac", {"&LATE = 1"});
   type("MACRO");
   EXPECT_EQ(prompt(), "Macro Name: ");
   type("LATE");
   EXPECT_EQ(var("&LATE"), "1.");
-}
-
-TEST_F(MacroRunner, LineEndsDecideWhetherALineIsEntered) {
   // Bare line feeds (as editors here write them) end lines as carriage returns do.
   writeMacro("LF.MAC", {"LAYER 9", "WIDTH 0.25"}, "\n");
   type("MACRO LF");
@@ -272,7 +241,7 @@ TEST_F(MacroRunner, LineEndsDecideWhetherALineIsEntered) {
   EXPECT_TRUE(takeBoxes().empty());
 }
 
-TEST_F(MacroRunner, TextFilesWrittenAndReadByAMacro) {
+TEST_F(MacroRunner, TextFilesWrittenAndReadByAMacroEvenTheMacroItself) {
   testing::WriteFile("IN.TXT", "# values\r\n10\r\n\r\n20\r\n30\r\n");
   writeMacro("TEXT.MAC", {"TFILE IN.TXT", "TFILE OUT.TXT $1", "&SUM = 0", "$NEXT", "TREAD &V",
                           "GOTO#- &ERR $DONE", "&SUM = &SUM + &V", "TWRITE $1 value &V",
@@ -280,6 +249,11 @@ TEST_F(MacroRunner, TextFilesWrittenAndReadByAMacro) {
   type("MACRO TEXT");
   EXPECT_EQ(var("&SUM"), "60.");
   EXPECT_EQ(testing::ReadFile("OUT.TXT"), "value 10.\nvalue 20.\nvalue 30.\nsum 60.\n");
+  EXPECT_TRUE(idle());
+  // The second line appends a line to the macro itself; the runner reads the new line.
+  writeMacro("GROW.MAC", {"TFILE GROW.MAC", "TWRITE ECHO$ grown"});
+  type("MACRO GROW");
+  EXPECT_TRUE(printed("grown")) << ::testing::PrintToString(lines);
   EXPECT_TRUE(idle());
 }
 
@@ -304,34 +278,6 @@ TEST_F(MacroRunner, MacrosAreFoundWithoutRegardToCaseAndBesideTheProgram) {
   EXPECT_TRUE(takeBoxes().empty());
   type("ABSENT");
   expectOneBoxSaying({"ABSENT   このコマンドについては"});
-}
-
-TEST_F(MacroRunner, AutoMacroRunsWhenThereIsOne) {
-  EXPECT_FALSE(RunAutoMacro(app));
-  EXPECT_TRUE(takeBoxes().empty());  // a missing AUTO.MAC is no error
-  writeMacro("auto.mac", {"&STARTED = 1", "LAYER 8"});
-  EXPECT_TRUE(RunAutoMacro(app));
-  EXPECT_EQ(var("&STARTED"), "1.");
-  EXPECT_EQ(app.settings.layer, 8);
-}
-
-TEST_F(MacroRunner, AMacroMayAppendToTheFileItRunsFrom) {
-  // The second line appends a line to the macro itself; the runner reads the new line.
-  writeMacro("GROW.MAC", {"TFILE GROW.MAC", "TWRITE ECHO$ grown"});
-  type("MACRO GROW");
-  EXPECT_TRUE(printed("grown")) << ::testing::PrintToString(lines);
-  EXPECT_TRUE(idle());
-}
-
-TEST_F(MacroRunner, LimitsStopALoopLikeEscape) {
-  writeMacro("SPIN.MAC", {"$L", "GOTO#! $L"});
-  app.macro.limits.maxLines = 500;
-  type("MACRO SPIN");
-  EXPECT_TRUE(idle());
-  EXPECT_TRUE(app.macro.limitReached);
-  EXPECT_EQ(app.macro.linesRun, 500);
-  expectOneBoxSaying({"500 行を実行したので中止しました"});
-  EXPECT_TRUE(printed("***BREAK MACRO***"));
 }
 
 }  // namespace

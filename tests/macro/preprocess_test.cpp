@@ -34,7 +34,7 @@ void expectExpansions(std::initializer_list<Case> cases) {
   }
 }
 
-TEST(Preprocess, Variables) {
+TEST(Preprocess, VariablesNegationAndBlanks) {
   expectExpansions({
       {"MOVE &X 5", "MOVE 3. 5"},
       {"MOVE &x 5", "MOVE 3. 5"},
@@ -50,11 +50,6 @@ TEST(Preprocess, Variables) {
       {"A &+1", "A &+1"},
       {"MERGE &", "MERGE &"},
       {"\"&S\"", "\"ABC\""},
-  });
-}
-
-TEST(Preprocess, Negation) {
-  expectExpansions({
       {"1 -&X", "1 -3."},
       {"-&X", "-3."},
       {"-&P", "-10. 20."},
@@ -63,6 +58,9 @@ TEST(Preprocess, Negation) {
       {"(-&X)", "(-3.)"},
       {"1 -&S", "1 -ABC"},  // a text is not negated
       {"-&X 7", "-3. 7"},
+      {"  A \t B\n\nC  ", "A B C"},
+      {"", ""},
+      {" \t ", ""},
   });
 }
 
@@ -106,14 +104,6 @@ TEST(Preprocess, FailedAssignmentCutsTheLine) {
   ASSERT_TRUE(out.has_value());
   EXPECT_EQ(*out, "SET");
   ASSERT_TRUE(testing::OneBox(host, "シンボル用のメモリーが不足しました。"));
-}
-
-TEST(Preprocess, BlanksAreJoined) {
-  expectExpansions({
-      {"  A \t B\n\nC  ", "A B C"},
-      {"", ""},
-      {" \t ", ""},
-  });
 }
 
 TEST(Preprocess, LengthLimit) {

@@ -71,9 +71,7 @@ TEST(SymbolTable, ReplacementsMoveTheLaterEntries) {
     EXPECT_TRUE(zeroFrom(t, c.used)) << c.newValue;
     EXPECT_EQ(FindSymbol(t, "C").value_or("?"), "5.  6.") << c.newValue;
   }
-}
-
-TEST(SymbolTable, ShrinkingThenAddingLeavesNoStaleEntry) {
+  // Shrinking, then adding, leaves no stale entry.
   SymbolTable t;
   StoreSymbol(t, "LONG", std::string(100, '7'));
   StoreSymbol(t, "NEXT", "1.");

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "command/dispatcher.h"
@@ -51,6 +52,13 @@ class TypingSession : public ::testing::Test {
   // Types each line in turn.
   void typeAll(std::initializer_list<std::string> utf8Lines) {
     for (const auto& l : utf8Lines) type(l);
+  }
+  // Types each line in turn and checks the prompt each leaves (UTF-8).
+  void typeExpectingPrompts(std::initializer_list<std::pair<std::string, std::string>> steps) {
+    for (const auto& [typed, shown] : steps) {
+      type(typed);
+      EXPECT_EQ(prompt(), shown) << "after typing " << typed;
+    }
   }
   // Whether the transcript shows the line (UTF-8).
   bool printed(const std::string& utf8) const {
