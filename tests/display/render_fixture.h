@@ -57,23 +57,13 @@ class RenderTest : public ::testing::Test {
   }
   void single(const std::string& name, int x, int y, int refl = 0, std::uint32_t angle = 0,
               std::uint32_t mag = 1000000) {
-    db::Placement p;
-    p.cellName = name;
-    p.x = x, p.y = y;
-    p.reflection = static_cast<std::int16_t>(refl);
-    p.angle = angle;
-    p.magnification = mag;
-    db::testing::Append(app.design, db::EncodeSingle(p));
+    db::testing::Append(
+        app.design, db::EncodeSingle({name, static_cast<std::int16_t>(refl), mag, angle, x, y}));
   }
   void array(const std::string& name, int x, int y, int cols, int rows, int px, int py,
              int refl = 0, std::uint32_t angle = 0) {
-    db::Placement p;
-    p.cellName = name;
-    p.x = x, p.y = y;
-    p.columns = cols, p.rows = rows, p.pitchX = px, p.pitchY = py;
-    p.reflection = static_cast<std::int16_t>(refl);
-    p.angle = angle;
-    db::testing::Append(app.design, db::EncodeArray(p));
+    db::testing::Append(app.design, db::EncodeArray({name, static_cast<std::int16_t>(refl), 1000000,
+                                                     angle, x, y, cols, rows, px, py}));
   }
   // Opens a cell as the one the window shows.
   void open(const std::string& name) {

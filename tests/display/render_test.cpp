@@ -42,25 +42,25 @@ TEST_F(RenderTest, RectangleShowsInItsLayersColourWithHatchInside) {
 TEST_F(RenderTest, HiddenLayersAndHatchSwitches) {
   cell("TOP");
   rect(4, kLo, kLo, kHi, kHi);
-  app.settings.layerFlags[4] = 0;
-  ASSERT_TRUE(draw());
-  EXPECT_EQ(countAll(kRed), 0);
-
-  app.settings.layerFlags[4] = 1;
-  app.settings.layerFillFlags[4] = 0;  // outline only
-  ASSERT_TRUE(draw());
-  EXPECT_EQ(count(kRed, 55, 155, 146, 246), 0);
-  EXPECT_GT(count(kRed, 50, 150, 151, 251), 350);
-
-  app.settings.layerFillFlags[4] = 1;
-  app.settings.fillPaint = 0;  // hatching off everywhere
-  ASSERT_TRUE(draw());
-  EXPECT_EQ(count(kRed, 55, 155, 146, 246), 0);
-
-  app.settings.fillPaint = 1;
-  app.display.onlyLayer = 5;  // another layer only
-  ASSERT_TRUE(draw());
-  EXPECT_EQ(countAll(kRed), 0);
+  struct Case {
+    const char* what;
+    int shown, fill, fillPaint, onlyLayer;
+    bool outline;
+  } cases[] = {{"hidden", 0, 1, 1, -1, false},
+               {"outline only", 1, 0, 1, -1, true},
+               {"hatching off everywhere", 1, 1, 0, -1, true},
+               {"another layer only", 1, 1, 1, 5, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    app.settings.layerFlags[4] = static_cast<std::uint8_t>(c.shown);
+    app.settings.layerFillFlags[4] = static_cast<std::uint8_t>(c.fill);
+    app.settings.fillPaint = c.fillPaint;
+    app.display.onlyLayer = c.onlyLayer;
+    ASSERT_TRUE(draw());
+    EXPECT_EQ(count(kRed, 55, 155, 146, 246), 0) << "no hatch";
+    EXPECT_EQ(count(kRed, 50, 150, 151, 251) > 350, c.outline);
+    EXPECT_EQ(countAll(kRed) == 0, !c.outline);
+  }
 }
 
 TEST_F(RenderTest, HatchCountSetsTheSpacing) {
@@ -283,10 +283,9 @@ TEST_F(RenderTest, UndefinedCellsAreReportedOncePerDrawing) {
   ASSERT_TRUE(draw());
   EXPECT_TRUE(printed("*UNDEFIND*( NOPE )SCell"));
   EXPECT_TRUE(printed("*UNDEFIND*( GONE )ACell"));
-  int n = 0;
-  for (const auto& l : lines)
-    if (l.find("NOPE") != std::string::npos) ++n;
-  EXPECT_EQ(n, 1);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& l) { return l.find("NOPE") != l.npos; }),
+            1);
 }
 
 TEST_F(RenderTest, EscapeStopsTheRedrawAndPrintsTheAbortLine) {
@@ -332,10 +331,7 @@ TEST_F(RenderTest, TheDrawingKeepsTheCellExtentUpToDate) {
   single("C", 10000, 10000, 0, 0, 2000000);
   ASSERT_TRUE(draw());
   const auto& e = app.design.current.entry;
-  EXPECT_EQ(e.xmin, -3000);
-  EXPECT_EQ(e.ymin, 2000);
-  EXPECT_EQ(e.xmax, 12000);
-  EXPECT_EQ(e.ymax, 12000);
+  EXPECT_EQ(std::tuple(e.xmin, e.ymin, e.xmax, e.ymax), std::tuple(-3000, 2000, 12000, 12000));
   // The slot holds it too: it survives closing the design.
   const auto slot = db::ReadCellEntry(app.design.image, app.design.current.slotOffset);
   EXPECT_EQ(slot.xmax, 12000);

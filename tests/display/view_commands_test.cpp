@@ -54,9 +54,8 @@ TEST_F(ViewCommands, ZoomFactorsPromptsAndRefusals) {
   EXPECT_TRUE(takeBoxes().empty());
 
   type("ZOOM 0.0000001");
-  auto boxes = takeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0], "値が小さすぎます。これ以上の縮小は出来ません。");
+  EXPECT_EQ(takeBoxes(),
+            std::vector<std::string>{"値が小さすぎます。これ以上の縮小は出来ません。"});
   EXPECT_DOUBLE_EQ(view().scale, s) << "a refused zoom leaves the view";
   EXPECT_EQ(host.boxes.size(), 0u);
 }
@@ -141,19 +140,19 @@ TEST_F(ViewCommands, WindowZoomStepFollowsTheViewWidth) {
 }
 
 TEST_F(ViewCommands, CentreMovesThePickedPointToThePosition) {
-  type("CENTER");
-  EXPECT_EQ(prompt(), "Point: ");
-  type("3 4");
-  EXPECT_NEAR(display::ToWindowX(view(), 3000), 500, 1);
-  EXPECT_NEAR(display::ToWindowY(view(), 4000), 400, 1);
-  type("CENTER 1");  // bottom left for this use only
-  type("3 4");
-  EXPECT_NEAR(display::ToWindowX(view(), 3000), 0, 1);
-  EXPECT_NEAR(display::ToWindowY(view(), 4000), 800, 1);
-  type("CENTER 99");  // clamped to 8: left centre
-  type("3 4");
-  EXPECT_NEAR(display::ToWindowX(view(), 3000), 0, 1);
-  EXPECT_NEAR(display::ToWindowY(view(), 4000), 400, 1);
+  const struct {
+    const char* line;
+    double x, y;
+  } cases[] = {{"CENTER", 500, 400},
+               {"CENTER 1", 0, 800},    // bottom left for this use only
+               {"CENTER 99", 0, 400}};  // clamped to 8: left centre
+  for (const auto& c : cases) {
+    type(c.line);
+    EXPECT_EQ(prompt(), "Point: ");
+    type("3 4");
+    EXPECT_NEAR(display::ToWindowX(view(), 3000), c.x, 1) << c.line;
+    EXPECT_NEAR(display::ToWindowY(view(), 4000), c.y, 1) << c.line;
+  }
   EXPECT_EQ(app.settings.position, 0);
 }
 
@@ -178,15 +177,12 @@ TEST_F(ViewCommands, RedrawReportsUndefinedCellsAndEscape) {
             db::AppendResult::Appended);
   lines.clear();
   type("REDRAW");
-  bool reported = false;
-  for (const auto& l : lines) reported |= l.find("*UNDEFIND*( MISSING )SCell") != std::string::npos;
-  EXPECT_TRUE(reported);
-
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
+    return l.find("*UNDEFIND*( MISSING )SCell") != l.npos;
+  }));
   host.onMessageStep = [](bool& flag) { flag = false; };
   type("REDRAW");
-  bool aborted = false;
-  for (const auto& l : lines) aborted |= l == "*** Abortion ***";
-  EXPECT_TRUE(aborted);
+  EXPECT_TRUE(printed("*** Abortion ***"));
   host.onMessageStep = nullptr;
   type("CLOSE 0");
 }

@@ -64,9 +64,7 @@ TEST(TransformPoints, QuarterTurnsMirrorsAndMagnifications) {
               std::tuple(c.out.x, c.out.y, c.accAngle, c.accRefl))
         << c.angle << " m" << c.mirrored;
   }
-}
-
-TEST(TransformPoints, OriginStaysForEveryAngle) {
+  // The origin stays put for every angle.
   for (std::int32_t a = -360000000; a <= 360000000; a += 7500000) {
     PlacementTransform f;
     f.rotation = a;
@@ -76,7 +74,7 @@ TEST(TransformPoints, OriginStaysForEveryAngle) {
   }
 }
 
-TEST(RotateVector, QuarterTurnsAreExact) {
+TEST(RotateVector, QuarterTurnsAreExactAndABoxTurnsWithItsCorners) {
   struct Case {
     std::int32_t x, y, angle, ox, oy;
   } cases[] = {{1000, 0, 90000000, 0, 1000},
@@ -88,9 +86,6 @@ TEST(RotateVector, QuarterTurnsAreExact) {
     RotateVector(x, y, c.angle);
     EXPECT_EQ(std::pair(x, y), std::pair(c.ox, c.oy));
   }
-}
-
-TEST(TransformExtent, RotatedBoxIsTheBoxOfItsCorners) {
   PlacementTransform f;
   f.originX = 10;
   f.rotation = 90000000;
@@ -142,20 +137,15 @@ TEST(ZoomByFactor, FactorsAndRefusals) {
     const Extent before = v.window;
     EXPECT_EQ(ZoomByFactor(v, c.f), c.outcome) << c.f;
     EXPECT_DOUBLE_EQ(v.scale, c.scale) << c.f;
-    if (c.outcome != ZoomOutcome::Zoomed) {
-      EXPECT_EQ(v.window.xmin, before.xmin);
-      EXPECT_EQ(v.window.xmax, before.xmax);
-    }
+    EXPECT_TRUE(c.outcome == ZoomOutcome::Zoomed ||
+                (v.window.xmin == before.xmin && v.window.xmax == before.xmax))
+        << "a refused zoom leaves the window: " << c.f;
   }
   // Zooming by 2 about the centre halves the window.
   ViewState v = View(1000, 800);
   ZoomByFactor(v, 2);
-  EXPECT_EQ(v.window.xmin, 250);
-  EXPECT_EQ(v.window.xmax, 750);
-}
-
-TEST(ZoomByFactor, ZoomOutRefusedAtTheRangeLimit) {
-  ViewState v = View(1000, 800);
+  EXPECT_EQ(std::pair(v.window.xmin, v.window.xmax), std::pair(250, 750));
+  // Zooming out is refused at the range limit.
   v.window = {-2147483600, 0, 2147483600, 500};
   EXPECT_EQ(ZoomByFactor(v, 0.9), ZoomOutcome::TooSmall);
 }
@@ -180,8 +170,9 @@ TEST(CentreAt, PointLandsAtEachWindowPosition) {
   for (const auto& c : cases) {
     ViewState v = View(1000, 800);
     CentreAt(v, 1000, 3, 4, c.k);
-    EXPECT_NEAR(ToWindowX(v, 3000), c.wx, 1) << c.k;
-    EXPECT_NEAR(ToWindowY(v, 4000), c.wy, 1) << c.k;
+    EXPECT_TRUE(std::abs(ToWindowX(v, 3000) - c.wx) <= 1 &&
+                std::abs(ToWindowY(v, 4000) - c.wy) <= 1)
+        << c.k << ": " << ToWindowX(v, 3000) << "," << ToWindowY(v, 4000);
   }
   ViewState v = View(1000, 800);
   const double ox = v.offsetX;

@@ -12,6 +12,7 @@
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
 #include "shell/app_state.h"
+#include "support/short_forms.h"
 
 namespace lav::shell {
 namespace {
@@ -21,16 +22,10 @@ namespace fs = std::filesystem;
 class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("lavinor-startup-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
     fs::create_directories(dir / "prog");
-    ini = (dir / "cfg" / "Lavinor.ini").string();
     app.programDir = (dir / "prog").string();
     app.shell.settingsPath = ini;
   }
-  void TearDown() override { fs::remove_all(dir); }
   void touch(const std::string& name) { std::ofstream(dir / "prog" / name) << "x"; }
   std::string value(const char* section, const char* key) {
     return sjis::toUtf8(
@@ -40,8 +35,9 @@ class StartupTest : public ::testing::Test {
     ini::WriteProfileString(ini, sjis::fromUtf8(section), sjis::fromUtf8(key), sjis::fromUtf8(v));
   }
 
-  fs::path dir;
-  std::string ini;
+  testing::ScratchFolder folder;
+  fs::path dir = folder.dir;
+  std::string ini = (dir / "cfg" / "Lavinor.ini").string();
   ScriptedHost host;
   AppState app{host};
 };
@@ -69,10 +65,9 @@ TEST_F(StartupTest, RefusesWithoutEitherRequiredFileAndLeavesTheSettingsAlone) {
       continue;
     }
     EXPECT_EQ(got, StartOutcome::MissingFile) << c.missing;
-    ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].text, "ファイル " + (dir / "prog" / c.missing).string() +
-                                      " を開くことが出来ませんでした。");
-    EXPECT_EQ(host.boxes[0].caption, "Lavinor");
+    EXPECT_TRUE(testing::OneBox(
+        host, "ファイル " + (dir / "prog" / c.missing).string() + " を開くことが出来ませんでした。",
+        "Lavinor"));
     EXPECT_FALSE(fs::exists(ini)) << "the settings file must not be touched";
   }
 }
@@ -112,10 +107,7 @@ TEST_F(StartupTest, SecondInstanceIsRefusedUnlessStartedWithS) {
   second.programDir = app.programDir;
   second.shell.settingsPath = ini;
   EXPECT_EQ(CheckStart(second), StartOutcome::AlreadyRunning);
-  ASSERT_EQ(host2.boxes.size(), 1u);
-  EXPECT_EQ(host2.boxes[0].text, "すでに起動されています");
-  EXPECT_EQ(host2.boxes[0].caption, "Lavinor");
-  EXPECT_EQ(host2.boxes[0].icon, Icon::Information);
+  EXPECT_TRUE(testing::OneBox(host2, "すでに起動されています", "Lavinor", Icon::Information));
   EXPECT_EQ(value("起動状態", "OPEN"), "1") << "the first instance keeps its mark";
 
   for (const char* s : {"/S", "-s"}) {
@@ -157,15 +149,12 @@ TEST_F(StartupTest, BackgroundFromTheSettingsAndTheSwitches) {
   }
 }
 
-TEST_F(StartupTest, DefaultLayoutForTheScreen) {
-  const WindowLayout l = DefaultLayout(1600, 1000, 18);
+TEST_F(StartupTest, DefaultLayoutAndTheStoredRectanglesThatReplaceIt) {
+  const WindowLayout d = DefaultLayout(1600, 1000, 18);
   // 4.5 lines of 18 pixels are 81 pixels.
-  EXPECT_EQ(l.command, (WindowRect{0, 0, 401, 970}));
-  EXPECT_EQ(l.status, (WindowRect{400, 889, 1600, 970}));
-  EXPECT_EQ(l.graphics, (WindowRect{400, 0, 1600, 890}));
-}
-
-TEST_F(StartupTest, StoredRectanglesReplaceTheDefaults) {
+  EXPECT_EQ(d.command, (WindowRect{0, 0, 401, 970}));
+  EXPECT_EQ(d.status, (WindowRect{400, 889, 1600, 970}));
+  EXPECT_EQ(d.graphics, (WindowRect{400, 0, 1600, 890}));
   SaveWindowRect(ini, "Graphics Window", {10, 20, 810, 620});
   SaveWindowRect(ini, "Status Window", {-5, 700, 900, 780});
   SaveWindowRect(ini, "Command Window", {0, 0, 300, 600});
@@ -270,7 +259,7 @@ TEST_F(StartupTest, ToolbarStateAtTheNextStart) {
   SaveToolbarState(ini, true);
   EXPECT_TRUE(ToolbarWanted(ini));
   store("Toolbar", "Toolbar", "yes");
-  EXPECT_FALSE(ToolbarWanted(ini));
+  EXPECT_FALSE(ToolbarWanted(ini)) << "only TRUE is wanted";
 }
 
 TEST(ClosingOrder, OneMainWindowTakesTheOthers) {

@@ -93,9 +93,8 @@ TEST_F(StatusWindowTest, ElementTypeAndItsDetail) {
     const StatusLayout s = layout(960, c.height);
     const auto el = values(kStatusElement, s);
     ASSERT_EQ(el.size(), 1u);
-    EXPECT_EQ(el[0].text, c.shown);
-    EXPECT_EQ(el[0].x, s.elementValueX);
-    EXPECT_EQ(el[0].y, c.height - kL);
+    EXPECT_EQ(std::tie(el[0].text, el[0].x, el[0].y),
+              std::tuple(std::string(c.shown), s.elementValueX, c.height - kL));
     const auto detail = values(kStatusDetail, s);
     const auto detailLabel = labelsOf(kStatusDetail, s);
     if (!c.detailLabel) {
@@ -106,10 +105,9 @@ TEST_F(StatusWindowTest, ElementTypeAndItsDetail) {
     ASSERT_EQ(detailLabel.size(), 1u);
     EXPECT_EQ(detailLabel[0], c.detailLabel);
     ASSERT_EQ(detail.size(), 1u);
-    EXPECT_EQ(detail[0].text, c.detailValue);
-    EXPECT_EQ(detail[0].x, s.elementValueX + c.detailX);
-    EXPECT_EQ(detail[0].y, c.height - 2 * kL);
-    EXPECT_EQ(detail[0].colour, kRed);
+    EXPECT_EQ(std::tie(detail[0].text, detail[0].x, detail[0].y, detail[0].colour),
+              std::tuple(std::string(c.detailValue), s.elementValueX + c.detailX, c.height - 2 * kL,
+                         kRed));
   }
 }
 
@@ -140,13 +138,12 @@ TEST_F(StatusWindowTest, PointerCoordinatesAbsoluteOrRelative) {
     app.shell.pointer.userY = c.y;
     const StatusLayout s = layout();
     const auto x = values(kStatusX, s), y = values(kStatusY, s);
-    ASSERT_EQ(x.size(), 1u);
-    ASSERT_EQ(y.size(), 1u);
-    EXPECT_EQ(x[0].text, c.shownX);
-    EXPECT_EQ(y[0].text, c.shownY);
+    ASSERT_EQ(std::tuple(x.size(), y.size()), std::tuple(1u, 1u));
+    EXPECT_EQ(std::pair(x[0].text, y[0].text),
+              (std::pair<std::string, std::string>(c.shownX, c.shownY)));
     // Right-aligned at the fields' right edges.
-    EXPECT_EQ(x[0].x + Width(x[0].text), s.xRight);
-    EXPECT_EQ(y[0].x + Width(y[0].text), s.yRight);
+    EXPECT_EQ(std::pair(x[0].x + Width(x[0].text), y[0].x + Width(y[0].text)),
+              std::pair(s.xRight, s.yRight));
   }
 }
 
@@ -171,12 +168,9 @@ TEST_F(StatusWindowTest, ViewWindowCornersAndSize) {
       {"36.000", 112 + 48 + 16, 90 - 4 * kL},
   };
   ASSERT_EQ(v.size(), std::size(want));
-  for (std::size_t i = 0; i < v.size(); ++i) {
-    SCOPED_TRACE(want[i].text);
-    EXPECT_EQ(sjis::toUtf8(v[i].text), want[i].text);
-    EXPECT_EQ(v[i].x, want[i].x);
-    EXPECT_EQ(v[i].y, want[i].y);
-  }
+  for (std::size_t i = 0; i < v.size(); ++i)
+    EXPECT_EQ(std::tuple(sjis::toUtf8(v[i].text), v[i].x, v[i].y),
+              std::tuple(std::string(want[i].text), want[i].x, want[i].y));
   EXPECT_EQ(labelsOf(kStatusView, s), std::vector<std::string>{" Window Area:"});
 }
 
@@ -216,22 +210,16 @@ TEST_F(StatusWindowTest, ColoursFollowTheBackgroundAndTheLayerPens) {
     app.settings.layer = c.layer;
     app.design.current.name = "TOP";
     const StatusLayout s = layout();
-    const auto layer = values(kStatusLayer, s);
-    ASSERT_EQ(layer.size(), 1u);
-    EXPECT_EQ(layer[0].text, std::to_string(c.layer));
-    EXPECT_EQ(layer[0].colour, c.layerColour);
-    const auto cell = values(kStatusCell, s);
-    ASSERT_EQ(cell.size(), 1u);
-    EXPECT_EQ(cell[0].text, "TOP");
-    EXPECT_EQ(cell[0].colour, c.text);
-    EXPECT_EQ(cell[0].background, c.back);
+    const auto layer = values(kStatusLayer, s), cell = values(kStatusCell, s);
+    ASSERT_EQ(std::tuple(layer.size(), cell.size()), std::tuple(1u, 1u));
+    EXPECT_EQ(std::tie(layer[0].text, layer[0].colour),
+              std::tuple(std::to_string(c.layer), c.layerColour));
+    EXPECT_EQ(std::tie(cell[0].text, cell[0].colour, cell[0].background),
+              std::tuple(std::string("TOP"), c.text, c.back));
     // The element type in the highlight pen's colour (red by default).
     EXPECT_EQ(values(kStatusElement, s)[0].colour, kRed);
-    for (const auto& t : texts(s)) {
-      if (!t.label) continue;
-      EXPECT_EQ(t.colour, kBlack);
-      EXPECT_EQ(t.background, kGreen);
-    }
+    for (const auto& t : texts(s))
+      EXPECT_TRUE(!t.label || (t.colour == kBlack && t.background == kGreen)) << t.text;
   }
 }
 
@@ -248,11 +236,8 @@ TEST_F(StatusWindowTest, EveryValueLiesInsideItsFieldsRectangle) {
     for (const auto& t : texts(s)) {
       if (t.label) continue;
       const StatusRect r = StatusFieldRect(s, t.field);
-      SCOPED_TRACE(t.text);
-      EXPECT_GE(t.x, r.x);
-      EXPECT_LE(t.x + Width(t.text), r.x + r.w);
-      EXPECT_GE(t.y, r.y);
-      EXPECT_LE(t.y + kL, r.y + r.h);
+      EXPECT_TRUE(t.x >= r.x && t.x + Width(t.text) <= r.x + r.w) << t.text << " at x " << t.x;
+      EXPECT_TRUE(t.y >= r.y && t.y + kL <= r.y + r.h) << t.text << " at y " << t.y;
     }
   }
 }
