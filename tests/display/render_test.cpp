@@ -20,17 +20,21 @@ TEST_F(RenderTest, RectangleShowsInItsLayersColourWithHatchInside) {
   struct Case {
     int layer;
     Rgb colour;
-  } cases[] = {{1, MakeRgb(0, 255, 255)},
-               {4, kRed},
-               {6, MakeRgb(0, 0, 255)},
-               {13, MakeRgb(0, 0, 127)},
-               {18, MakeRgb(255, 0, 0)}};  // 18 mod 14 = 4
+    bool black;  // a black background swaps the foreground
+  } cases[] = {{1, MakeRgb(0, 255, 255), false},
+               {4, kRed, false},
+               {6, MakeRgb(0, 0, 255), false},
+               {13, MakeRgb(0, 0, 127), false},
+               {18, MakeRgb(255, 0, 0), false},  // 18 mod 14 = 4
+               {0, kWhite, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.layer);
+    app.display.blackBackground = c.black;
     db::testing::NewImage(app.design);
     cell("TOP");
     rect(c.layer, kLo, kLo, kHi, kHi);
     ASSERT_TRUE(draw());
+    EXPECT_EQ(surface.pixel(300, 50), c.black ? MakeRgb(0, 0, 0) : kWhite) << "the background";
     EXPECT_EQ(at(kLo, 10000), c.colour);  // left edge
     EXPECT_EQ(at(10000, kHi), c.colour);  // top edge
     const int inside = count(c.colour, 55, 155, 146, 246);
@@ -95,14 +99,12 @@ TEST_F(RenderTest, SinglePlacementsAppearWithTheirTransforms) {
     int refl;
     std::uint32_t angle, mag;
     int x0, y0, x1, y1;  // expected box in design units
-  } cases[] = {
-      {"plain", 0, 0, 1000000, 20000, 15000, 21000, 17000},
-      {"rotated 90", 0, 90000000, 1000000, 18000, 15000, 20000, 16000},
-      {"magnified 2", 0, 0, 2000000, 20000, 15000, 22000, 19000},
-      {"mirrored", 1, 0, 1000000, 20000, 13000, 21000, 15000},
-      {"mirrored, 90", 1, 90000000, 1000000, 20000, 15000, 22000, 16000},
-      {"rotated 270 x3", 0, 270000000, 3000000, 20000, 12000, 26000, 15000},
-  };
+  } cases[] = {{"plain", 0, 0, 1000000, 20000, 15000, 21000, 17000},
+               {"rotated 90", 0, 90000000, 1000000, 18000, 15000, 20000, 16000},
+               {"magnified 2", 0, 0, 2000000, 20000, 15000, 22000, 19000},
+               {"mirrored", 1, 0, 1000000, 20000, 13000, 21000, 15000},
+               {"mirrored, 90", 1, 90000000, 1000000, 20000, 15000, 22000, 16000},
+               {"rotated 270 x3", 0, 270000000, 3000000, 20000, 12000, 26000, 15000}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     db::testing::NewImage(app.design);
@@ -372,15 +374,6 @@ TEST_F(RenderTest, WideLinesFollowTheLineMode) {
   app.settings.lineMode = 2;
   ASSERT_TRUE(draw());
   EXPECT_EQ(at(20000, 15000), kRed);
-}
-
-TEST_F(RenderTest, BlackBackgroundSwapsTheForeground) {
-  app.display.blackBackground = true;
-  cell("TOP");
-  rect(0, kLo, kLo, kHi, kHi);
-  ASSERT_TRUE(draw());
-  EXPECT_EQ(surface.pixel(300, 50), MakeRgb(0, 0, 0));
-  EXPECT_EQ(at(kLo, 10000), kWhite);
 }
 
 }  // namespace

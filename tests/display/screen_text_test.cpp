@@ -95,22 +95,21 @@ class ScreenTextTest : public ::testing::Test {
 
 TEST_F(ScreenTextTest, CharactersArePlacedOneByOne) {
   const std::string mincho = sjis::fromUtf8("ＭＳ 明朝");
-  struct Case {
+  const struct Case {
     const char* name;
     const char* text;
     std::int64_t angle;
     int reflection;
     std::vector<std::pair<int, int>> at;  // reference point of each character
     int escapement;
-  };
-  const Case cases[] = {// Above the baseline by the font height plus 2 pixels.
-                        {"upright", "AB", 0, 0, {{30, 538}, {45, 538}}, 0},
-                        // Mirrored: 2 pixels below the baseline, the letters themselves upright.
-                        {"mirrored", "AB", 0, 1, {{30, 572}, {45, 572}}, 0},
-                        // Turned a quarter: the advance goes up, the offset to the left.
-                        {"quarter turn", "AB", 90000000, 0, {{-2, 570}, {-2, 555}}, 900},
-                        // A two-byte character takes two byte widths.
-                        {"two-byte", "日本x", 0, 0, {{30, 538}, {60, 538}, {90, 538}}, 0}};
+  } cases[] = {// Above the baseline by the font height plus 2 pixels.
+               {"upright", "AB", 0, 0, {{30, 538}, {45, 538}}, 0},
+               // Mirrored: 2 pixels below the baseline, the letters themselves upright.
+               {"mirrored", "AB", 0, 1, {{30, 572}, {45, 572}}, 0},
+               // Turned a quarter: the advance goes up, the offset to the left.
+               {"quarter turn", "AB", 90000000, 0, {{-2, 570}, {-2, 555}}, 900},
+               // A two-byte character takes two byte widths.
+               {"two-byte", "日本x", 0, 0, {{30, 538}, {60, 538}, {90, 538}}, 0}};
   for (const Case& c : cases) {
     surface.texts.clear();
     draw(c.text, {1000, 1000}, c.angle, c.reflection);

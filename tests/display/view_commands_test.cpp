@@ -28,16 +28,6 @@ class ViewCommands : public TypingSession {
   double centreY() const { return (view().window.ymin + view().window.ymax) / 2.0; }
 };
 
-TEST_F(ViewCommands, FitShowsAnEmptyCellWithAMargin) {
-  typeAll({"NEW FIT.CAD", "MKCELL TOP", "OCELL TOP", "FIT"});
-  // (0, 0)-(45000, 35000) with 7 %: the width limits, 1000 / 45000 * 0.93.
-  EXPECT_NEAR(view().scale, 1000.0 / 45000 * 0.93, 1e-12);
-  EXPECT_NEAR(centreX(), 22500, 1);
-  EXPECT_NEAR(centreY(), 17500, 1);
-  EXPECT_EQ(prompt(), "? ");
-  type("CLOSE 0");
-}
-
 TEST_F(ViewCommands, ZoomFactorsPromptsAndRefusals) {
   const double s = view().scale;
   type("ZOOM 2");
@@ -169,8 +159,13 @@ TEST_F(ViewCommands, OnlyOneLayerOnceThenAllAgain) {
   EXPECT_EQ(app.settings.layerFlags[5] & 1, 1);
 }
 
-TEST_F(ViewCommands, RedrawReportsUndefinedCellsAndEscape) {
-  typeAll({"NEW RD.CAD", "MKCELL TOP", "OCELL TOP"});
+TEST_F(ViewCommands, FitShowsAnEmptyCellWithAMarginRedrawReportsUndefinedCellsAndEscape) {
+  typeAll({"NEW RD.CAD", "MKCELL TOP", "OCELL TOP", "FIT"});
+  // (0, 0)-(45000, 35000) with 7 %: the width limits, 1000 / 45000 * 0.93.
+  EXPECT_NEAR(view().scale, 1000.0 / 45000 * 0.93, 1e-12);
+  EXPECT_NEAR(centreX(), 22500, 1);
+  EXPECT_NEAR(centreY(), 17500, 1);
+  EXPECT_EQ(prompt(), "? ");
   db::Placement p;
   p.cellName = "MISSING";
   ASSERT_EQ(db::AppendElement(app.design, db::EncodeSingle(p), host.clock),

@@ -71,7 +71,7 @@ TEST_F(ToolWindowsTest, ToolbarShowsAtTheFirstPaintWithItsButtonsInRaisedOrSunke
   QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(40, 40));
 }
 
-TEST_F(ToolWindowsTest, ReleaseInsideSendsReleaseOutsideDoesNot) {
+TEST_F(ToolWindowsTest, ReleaseInsideSendsReleaseOutsideDoesNotAndAClosedToolbarComesBack) {
   start();
   ToolbarButtonWidget* newFile = program->toolbarWindow()->button(0);
   QTest::mousePress(newFile, Qt::LeftButton, {}, QPoint(10, 10));
@@ -94,10 +94,7 @@ TEST_F(ToolWindowsTest, ReleaseInsideSendsReleaseOutsideDoesNot) {
   QTest::keyClick(program->toolbarWindow(), Qt::Key_Return);
   settle();
   EXPECT_EQ(program->app.settings.layer, 7);
-}
-
-TEST_F(ToolWindowsTest, ClosedToolbarComesBackWhereItWas) {
-  start();
+  // Closed, the Toolbar comes back where it was.
   program->toolbarWindow()->move(200, 300);
   settle();
   program->toolbarWindow()->close();

@@ -103,7 +103,7 @@ TEST_F(WindowsTest, KeysTypedIntoEitherWindowRunCommands) {
   EXPECT_TRUE(program->ended());
 }
 
-TEST_F(WindowsTest, ClicksTypeSnappedPointsAndCoordinateEntryHoldsThePointer) {
+TEST_F(WindowsTest, ClicksTypeSnappedPointsCoordinateEntryHoldsThePointerPickedOnesGoWhereAsked) {
   ASSERT_TRUE(start());
   const int h = openCellAtTenUnitsAPixel("NEW CONFINE.CAD");
   // (123, h - 57) is 1.23, 0.57 in user units: 1, 1 on the step of 1.
@@ -124,12 +124,10 @@ TEST_F(WindowsTest, ClicksTypeSnappedPointsAndCoordinateEntryHoldsThePointer) {
   const struct {
     QPoint at;
     int x, y;  // where the pointer is taken to be
-  } moves[] = {
-      {{-40, 10}, 0, 10},
-      {{10, 5000}, 10, g->height() - 1},
-      {{5000, -7}, g->width() - 1, 0},
-      {{20, 30}, 20, 30},
-  };
+  } moves[] = {{{-40, 10}, 0, 10},
+               {{10, 5000}, 10, g->height() - 1},
+               {{5000, -7}, g->width() - 1, 0},
+               {{20, 30}, 20, 30}};
   for (const auto& m : moves) {
     QMouseEvent e(QEvent::MouseMove, QPointF(m.at), g->mapToGlobal(QPointF(m.at)), Qt::NoButton,
                   Qt::NoButton, Qt::NoModifier);
@@ -142,11 +140,8 @@ TEST_F(WindowsTest, ClicksTypeSnappedPointsAndCoordinateEntryHoldsThePointer) {
   settle();
   EXPECT_FALSE(g->confined());
   EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
-}
-
-TEST_F(WindowsTest, PickedCoordinatesGoToTheCoordinateWindowWhenAsked) {
-  ASSERT_TRUE(start());
-  typeLines({"NEW COORD.CAD", "MKCELL TOP", "OCELL TOP", "ETYPE 3", "XY 0 0 10 10", "OUTPUT"});
+  // Picked coordinates go to the coordinate window when asked.
+  typeLines({"ETYPE 3", "XY 0 0 10 10", "OUTPUT"});
   const auto window = [] {
     for (QWidget* w : QApplication::topLevelWidgets())
       if (w->objectName() == "coordinates" && w->isVisible()) return w;

@@ -26,42 +26,36 @@ class PointerTest : public testing::TypingSession {
 };
 
 TEST_F(PointerTest, ClicksSnapWhileIdleAndAreExactWhileAPointIsPicked) {
-  struct Case {
+  const struct Case {
     int gscale, dbu, pick;
+    bool painting;
+    int absMode, cursor;  // relative offsets only with the keyboard cursor
     int x, y;
     const char* text;
-  };
-  const Case cases[] = {
+  } cases[] = {
       // 123 pixels are 1230 units, 1.23 user units: snapped to the step of 1.
-      {1000, 1000, 0, 123, 400 - 57, " 1.000 1.000 "},
-      {1000, 1000, 0, 150, 400 - 250, " 2.000 3.000 "},  // halves go up
-      {1000, 1000, 10, 123, 400 - 57, " 1.230 0.570 "},
-      {500, 1000, 0, 123, 400 - 57, " 1.000 0.500 "},
-      {1000, 1000, 0, 0, 400 + 60, " 0.000 -1.000 "},  // below the origin, -0.6 rounds to -1
-      {1000, 100, 0, 123, 400, " 10.00 0.00 "},        // two decimals for a unit of 100
-      {1, 1, 10, 7, 400 - 3, " 70 30 "},
-  };
+      {1000, 1000, 0, false, 0, 0, 123, 400 - 57, " 1.000 1.000 "},
+      {1000, 1000, 0, false, 0, 0, 150, 400 - 250, " 2.000 3.000 "},  // halves go up
+      {1000, 1000, 10, false, 0, 0, 123, 400 - 57, " 1.230 0.570 "},
+      {500, 1000, 0, false, 0, 0, 123, 400 - 57, " 1.000 0.500 "},
+      {1000, 1000, 0, false, 0, 0, 0, 400 + 60, " 0.000 -1.000 "},  // -0.6 rounds to -1
+      {1000, 100, 0, false, 0, 0, 123, 400, " 10.00 0.00 "},  // two decimals for a unit of 100
+      {1, 1, 10, false, 0, 0, 7, 400 - 3, " 70 30 "},
+      {1000, 1000, 0, true, 0, 0, 123, 400 - 57, " 1.230 0.570 "},  // painting picks exact points
+      {1000, 1000, 0, false, 1, 0, 500, 400 - 500, " 5.000 5.000 "},
+      {1000, 1000, 0, false, 1, 1, 500, 400 - 500, " 4.000 3.000 "}};
+  app.dispatch.originX = 1000;
+  app.dispatch.originY = 2000;
   for (const auto& c : cases) {
     app.settings.gscale = c.gscale;
     app.settings.dbPerUserUnit = c.dbu;
     app.dispatch.pickMode = c.pick;
+    app.shell.paletteShown = c.painting;
+    app.settings.absMode = c.absMode;
+    app.shell.pointer.keyboardCursor = c.cursor;
     EXPECT_EQ(ClickText(app, PointerPoint(app, c.x, c.y)), c.text)
         << c.gscale << " " << c.dbu << " " << c.pick << " " << c.x << "," << c.y;
   }
-  app.dispatch.pickMode = 0;
-  app.shell.paletteShown = true;  // painting picks exact points
-  app.settings.gscale = 1000;
-  app.settings.dbPerUserUnit = 1000;
-  EXPECT_EQ(ClickText(app, PointerPoint(app, 123, 400 - 57)), " 1.230 0.570 ");
-}
-
-TEST_F(PointerTest, RelativeModeShowsOffsetsOnlyWithTheKeyboardCursor) {
-  app.dispatch.originX = 1000;
-  app.dispatch.originY = 2000;
-  app.settings.absMode = 1;
-  EXPECT_EQ(ClickText(app, {5, 5}), " 5.000 5.000 ");
-  app.shell.pointer.keyboardCursor = 1;
-  EXPECT_EQ(ClickText(app, {5, 5}), " 4.000 3.000 ");
 }
 
 TEST_F(PointerTest, ClicksTakeEffectOnlyWhenTheyAreMeantAndFit) {
@@ -123,8 +117,7 @@ TEST_F(PointerTest, RubberBandRunsFromTheLastPointToWhereAClickWouldEnter) {
       {"pointer on the last point", 4, 1, 91, "1,1", S{}},
       {"placements have none", 1, 1, 91, "3,2", S{}},
       {"keyboard cursor off", 4, 0, 91, "3,2", S{}},
-      {"another command", 4, 1, 77, "3,2", S{}},
-  };
+      {"another command", 4, 1, 77, "3,2", S{}}};
   for (const auto& c : cases) {
     app.settings.elementType = c.type;
     app.shell.pointer.keyboardCursor = c.cursor;
@@ -136,14 +129,11 @@ TEST_F(PointerTest, RubberBandRunsFromTheLastPointToWhereAClickWouldEnter) {
 }
 
 TEST_F(PointerTest, MenuItemsTypeTheirCommands) {
-  struct Case {
+  const struct Case {
     int id;
     const char* typed;  // the line as it enters the transcript
-  };
-  const Case cases[] = {
-      {35, "? REDRAW"},      {2003, "? CLOSE 0"}, {2006, "? ABSMODE 1"},
-      {2010, "? SHOWLOC 1"}, {2016, "? ETYPE 5"}, {16, "? CLS"},
-  };
+  } cases[] = {{35, "? REDRAW"},      {2003, "? CLOSE 0"}, {2006, "? ABSMODE 1"},
+               {2010, "? SHOWLOC 1"}, {2016, "? ETYPE 5"}, {16, "? CLS"}};
   for (const auto& c : cases) {
     lines.clear();
     EXPECT_EQ(RunMenuItem(app, c.id), MenuOutcome::Typed) << c.id;

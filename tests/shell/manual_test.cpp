@@ -267,14 +267,11 @@ TEST(HelpTest, MenuItemAndEndKeyOpenTheManualInstalledBesideTheProgram) {
   const std::string installed = ReadFile(kProgramDir / "HLP" / "LAVINOR.html");
   ASSERT_FALSE(installed.empty()) << "not installed beside " << kProgramDir;
   EXPECT_EQ(installed, ReadFile(kManualInSources)) << "the installed copy is out of date";
-  struct Way {
+  const struct Way {
     const char* what;
     void (*open)(AppState&);
-  };
-  const Way ways[] = {
-      {"help menu", [](AppState& a) { shell::RunMenuItem(a, shell::kMenuHelp); }},
-      {"End key", [](AppState& a) { command::PressKey(a, command::Key::End); }},
-  };
+  } ways[] = {{"help menu", [](AppState& a) { shell::RunMenuItem(a, shell::kMenuHelp); }},
+              {"End key", [](AppState& a) { command::PressKey(a, command::Key::End); }}};
   for (const auto& w : ways) {
     HelpRecordingHost host;
     AppState app{host};

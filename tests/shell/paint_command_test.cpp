@@ -61,11 +61,11 @@ TEST_F(PaintCommandTest, PaletteCellsChooseBrushAndBackground) {
     Rgb colour;
   };
   // In order: each choice starts from the one before.
-  const Case cases[] = {
-      {9, 9, MakeRgb(0, 255, 0)},  {1, 1, MakeRgb(0, 255, 0)},       {6, 6, MakeRgb(0, 255, 0)},
-      {14, 14, MakeRgb(0, 0, 0)},  {15, 15, MakeRgb(128, 128, 128)}, {21, 21, MakeRgb(0, 0, 128)},
-      {0, 21, MakeRgb(0, 0, 128)}, {22, 21, MakeRgb(0, 0, 128)},     {7, 7, MakeRgb(255, 255, 255)},
-  };
+  const Case cases[] = {{9, 9, MakeRgb(0, 255, 0)},       {1, 1, MakeRgb(0, 255, 0)},
+                        {6, 6, MakeRgb(0, 255, 0)},       {14, 14, MakeRgb(0, 0, 0)},
+                        {15, 15, MakeRgb(128, 128, 128)}, {21, 21, MakeRgb(0, 0, 128)},
+                        {0, 21, MakeRgb(0, 0, 128)},      {22, 21, MakeRgb(0, 0, 128)},
+                        {7, 7, MakeRgb(255, 255, 255)}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.cell);
     ChoosePaletteCell(app, c.cell);
@@ -92,18 +92,15 @@ TEST_F(PaintCommandTest, PaletteGeometry) {
 }
 
 TEST_F(PaintCommandTest, EveryWayOutHidesThePalette) {
-  struct Case {
+  const struct Case {
     const char* name;
     std::vector<const char*> typed;
     bool escape;
-  };
-  const Case cases[] = {
-      {"an answer that is no point", {"PAINT", "1 2", "done"}, false},
-      {"one number", {"PAINT", "5"}, false},
-      {"an empty answer", {"PAINT", ""}, false},
-      {"another command's name", {"PAINT", "LAYER 3"}, false},
-      {"Escape", {"PAINT"}, true},
-  };
+  } cases[] = {{"an answer that is no point", {"PAINT", "1 2", "done"}, false},
+               {"one number", {"PAINT", "5"}, false},
+               {"an empty answer", {"PAINT", ""}, false},
+               {"another command's name", {"PAINT", "LAYER 3"}, false},
+               {"Escape", {"PAINT"}, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     for (const char* t : c.typed) type(t);
@@ -135,13 +132,12 @@ TEST_F(PaintCommandTest, ToolbarStepsAsideWhilePainting) {
 TEST_F(PaintCommandTest, ReplayOnOffAndClearing) {
   typeAll({"PAINT", "1 1", "2 2", ""});
   ASSERT_EQ(paintFile().size(), 32u);
-  struct Case {
+  const struct Case {
     const char* line;
     bool replay;
     std::size_t bytes;
-  };
-  const Case cases[] = {{"PAINT 1", true, 32}, {"PAINT 0", false, 32}, {"PAINT 1", true, 32},
-                        {"PAINT 7", false, 0}, {"PAINT 1", true, 0},   {"PAINT -1", false, 0}};
+  } cases[] = {{"PAINT 1", true, 32}, {"PAINT 0", false, 32}, {"PAINT 1", true, 32},
+               {"PAINT 7", false, 0}, {"PAINT 1", true, 0},   {"PAINT -1", false, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
     type(c.line);

@@ -43,14 +43,13 @@ class StartupTest : public ::testing::Test {
 };
 
 TEST_F(StartupTest, RefusesWithoutEitherRequiredFileAndLeavesTheSettingsAlone) {
-  struct Case {
+  const struct Case {
     bool font, commands;
     const char* missing;  // name in the message, or null
-  };
-  const Case cases[] = {{false, false, "MOJIDATA.DAT"},
-                        {false, true, "MOJIDATA.DAT"},
-                        {true, false, "Lavinor.cmd"},
-                        {true, true, nullptr}};
+  } cases[] = {{false, false, "MOJIDATA.DAT"},
+               {false, true, "MOJIDATA.DAT"},
+               {true, false, "Lavinor.cmd"},
+               {true, true, nullptr}};
   for (const auto& c : cases) {
     fs::remove_all(dir / "prog");
     fs::create_directories(dir / "prog");
@@ -75,15 +74,14 @@ TEST_F(StartupTest, RefusesWithoutEitherRequiredFileAndLeavesTheSettingsAlone) {
 // A build tree keeps the files beside the program; an installed one in PREFIX/share/lavinor
 // beside PREFIX/bin.
 TEST_F(StartupTest, DataIsFoundBesideTheProgramOrInTheShareFolderBesideIt) {
-  struct Case {
+  const struct Case {
     const char *beside, *shared;  // a required file placed there, or null
     const char* want;
-  };
-  const Case cases[] = {{"Lavinor.cmd", nullptr, "bin"},
-                        {nullptr, "MOJIDATA.DAT", "share/lavinor"},
-                        {nullptr, "lavinor.CMD", "share/lavinor"},
-                        {"mojidata.dat", "Lavinor.cmd", "bin"},
-                        {nullptr, nullptr, "bin"}};
+  } cases[] = {{"Lavinor.cmd", nullptr, "bin"},
+               {nullptr, "MOJIDATA.DAT", "share/lavinor"},
+               {nullptr, "lavinor.CMD", "share/lavinor"},
+               {"mojidata.dat", "Lavinor.cmd", "bin"},
+               {nullptr, nullptr, "bin"}};
   for (const auto& c : cases) {
     const fs::path prefix = dir / "prefix";
     fs::remove_all(prefix);
@@ -123,24 +121,21 @@ TEST_F(StartupTest, SecondInstanceIsRefusedUnlessStartedWithS) {
 }
 
 TEST_F(StartupTest, BackgroundFromTheSettingsAndTheSwitches) {
-  struct Case {
+  const struct Case {
     const char* stored;  // null: missing
     std::vector<std::string> args;
     bool white;
     const char* written;
-  };
-  const Case cases[] = {
-      {nullptr, {}, false, "黒色"},
-      {"黒色", {}, false, "黒色"},
-      {"白色", {}, true, "白色"},
-      {"blue", {}, true, "白色"},
-      {"", {}, true, "白色"},
-      {"黒色", {"/W"}, true, "白色"},
-      {"白色", {"-b"}, false, "黒色"},
-      {nullptr, {"/B", "/W"}, true, "白色"},
-      {nullptr, {"/W", "/B"}, false, "黒色"},
-      {nullptr, {"x.cad", "/w", "/S"}, true, "白色"},
-  };
+  } cases[] = {{nullptr, {}, false, "黒色"},
+               {"黒色", {}, false, "黒色"},
+               {"白色", {}, true, "白色"},
+               {"blue", {}, true, "白色"},
+               {"", {}, true, "白色"},
+               {"黒色", {"/W"}, true, "白色"},
+               {"白色", {"-b"}, false, "黒色"},
+               {nullptr, {"/B", "/W"}, true, "白色"},
+               {nullptr, {"/W", "/B"}, false, "黒色"},
+               {nullptr, {"x.cad", "/w", "/S"}, true, "白色"}};
   for (const auto& c : cases) {
     fs::remove_all(dir / "cfg");
     if (c.stored) store("BackGround", "背景の色", c.stored);
@@ -166,12 +161,11 @@ TEST_F(StartupTest, DefaultLayoutAndTheStoredRectanglesThatReplaceIt) {
 }
 
 TEST_F(StartupTest, DamagedRectanglesAreNotUsed) {
-  struct Case {
+  const struct Case {
     const char* text;
     bool used;
-  };
-  const Case cases[] = {{"100 200 900 600", true}, {"1 2 3", false},   {"", false},
-                        {"a b c d", false},        {"1,2,3,4", false}, {" 5 6 700 800 9", true}};
+  } cases[] = {{"100 200 900 600", true}, {"1 2 3", false},   {"", false},
+               {"a b c d", false},        {"1,2,3,4", false}, {" 5 6 700 800 9", true}};
   const WindowRect def = DefaultLayout(1600, 1000, 18).status;
   for (const auto& c : cases) {
     store("WindowSize", "Status Window", c.text);
@@ -189,20 +183,19 @@ TEST_F(StartupTest, DamagedRectanglesAreNotUsed) {
 // A rectangle that could hide a window (no size, inverted, off every screen, beyond an int) is
 // replaced by the default, which is written back for the next start.
 TEST_F(StartupTest, UnusableRectanglesGiveWayToTheDefaultAndAreSavedBack) {
-  struct Case {
+  const struct Case {
     const char* text;
     bool used;
-  };
-  const Case cases[] = {{"410 10 1600 890", true},
-                        {"400 0 400 890", false},        // zero width
-                        {"1600 890 400 0", false},       // inverted
-                        {"400 10 1600 10", false},       // zero height
-                        {"5000 5000 6000 6000", false},  // off the screen
-                        {"-2147483648 0 2147483647 800", false},
-                        {"0 -2147483648 800 2147483647", false},
-                        {"0 0 99999999999 800", false},
-                        {"1590 980 2000 1200", false},  // a corner too small to take hold of
-                        {"1580 950 2000 1200", true}};
+  } cases[] = {{"410 10 1600 890", true},
+               {"400 0 400 890", false},        // zero width
+               {"1600 890 400 0", false},       // inverted
+               {"400 10 1600 10", false},       // zero height
+               {"5000 5000 6000 6000", false},  // off the screen
+               {"-2147483648 0 2147483647 800", false},
+               {"0 -2147483648 800 2147483647", false},
+               {"0 0 99999999999 800", false},
+               {"1590 980 2000 1200", false},  // a corner too small to take hold of
+               {"1580 950 2000 1200", true}};
   const WindowLayout def = DefaultLayout(1600, 1000, 18);
   for (const auto& c : cases) {
     store("WindowSize", "Graphics Window", c.text);
@@ -270,11 +263,9 @@ TEST(ClosingOrder, OneMainWindowTakesTheOthers) {
     std::vector<MainWindow> takenByCommand;
   };
   using W = MainWindow;
-  const Case cases[] = {
-      {W::Status, {W::Command}, kClosingStatusFirst, {W::Graphics}},
-      {W::Graphics, {W::Command}, kClosingGraphicsFirst, {W::Status}},
-      {W::Command, {W::Status, W::Graphics}, kClosingCommand, {}},
-  };
+  const Case cases[] = {{W::Status, {W::Command}, kClosingStatusFirst, {W::Graphics}},
+                        {W::Graphics, {W::Command}, kClosingGraphicsFirst, {W::Status}},
+                        {W::Command, {W::Status, W::Graphics}, kClosingCommand, {}}};
   for (const auto& c : cases) {
     ShellState s;
     EXPECT_EQ(WindowDestroyed(s, c.first), c.takenByFirst);

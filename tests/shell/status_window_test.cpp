@@ -62,7 +62,7 @@ TEST_F(StatusWindowTest, FieldsSitWhereTheLayoutPutsThem) {
 }
 
 TEST_F(StatusWindowTest, ElementTypeAndItsDetail) {
-  struct Case {
+  const struct Case {
     const char* name;
     int type, tip, height;
     std::int32_t width;
@@ -71,8 +71,7 @@ TEST_F(StatusWindowTest, ElementTypeAndItsDetail) {
     const char* detailLabel;  // nullptr: no detail
     const char* detailValue;
     int detailX;  // relative to the element value's x
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"line shows type.tip and width", 5, 0, 90, 2500, "", "5.0", " Width:", "2.5", kL + 10},
       {"square tip", 5, 2, 90, 1000, "", "5.2", " Width:", "1.", kL + 10},
       {"text has no detail", 2, 0, 90, 2500, "PAD", "2", nullptr, nullptr, 0},
@@ -82,8 +81,7 @@ TEST_F(StatusWindowTest, ElementTypeAndItsDetail) {
       // Tall enough while h - L - 2L + 5 > 0.
       {"just tall enough", 5, 0, 44, 3000, "", "5.0", " Width:", "3.", kL + 10},
       {"too low for the detail", 5, 0, 43, 3000, "", "5.0", nullptr, nullptr, 0},
-      {"low placement window", 1, 0, 30, 0, "PAD", "1", nullptr, nullptr, 0},
-  };
+      {"low placement window", 1, 0, 30, 0, "PAD", "1", nullptr, nullptr, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     app.settings.elementType = c.type;
@@ -112,21 +110,18 @@ TEST_F(StatusWindowTest, ElementTypeAndItsDetail) {
 }
 
 TEST_F(StatusWindowTest, PointerCoordinatesAbsoluteOrRelative) {
-  struct Case {
+  const struct Case {
     const char* name;
     std::int32_t dbu;
     int absMode, keyboardCursor;
     double x, y;
     const char *shownX, *shownY;
-  };
-  const Case cases[] = {
-      {"absolute", 1000, 0, 1, 3.5, 4.25, "3.500", "4.250"},
-      {"relative with the keyboard cursor", 1000, 1, 1, 3.5, 4.25, "2.500", "2.250"},
-      {"relative without the keyboard cursor", 1000, 1, 0, 3.5, 4.25, "3.500", "4.250"},
-      {"relative mode 3", 1000, 3, 1, 0, 0, "-1.000", "-2.000"},
-      {"unit 1 shows no decimals", 1, 0, 0, -12, 7, "-12", "7"},
-      {"unit 100 shows two", 100, 0, 0, 0.25, 1.5, "0.25", "1.50"},
-  };
+  } cases[] = {{"absolute", 1000, 0, 1, 3.5, 4.25, "3.500", "4.250"},
+               {"relative with the keyboard cursor", 1000, 1, 1, 3.5, 4.25, "2.500", "2.250"},
+               {"relative without the keyboard cursor", 1000, 1, 0, 3.5, 4.25, "3.500", "4.250"},
+               {"relative mode 3", 1000, 3, 1, 0, 0, "-1.000", "-2.000"},
+               {"unit 1 shows no decimals", 1, 0, 0, -12, 7, "-12", "7"},
+               {"unit 100 shows two", 100, 0, 0, 0.25, 1.5, "0.25", "1.50"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     app.settings.dbPerUserUnit = c.dbu;
@@ -153,20 +148,17 @@ TEST_F(StatusWindowTest, ViewWindowCornersAndSize) {
   const auto v = values(kStatusView, s);
   // "右上 :" and "左下 :" are six bytes: 48 pixels, then L / 2; the second number L after the
   // first.
-  struct Expect {
+  const struct Expect {
     const char* text;
     int x, y;
-  };
-  const Expect want[] = {
-      {"右上 :", 0, 90 - 3 * kL},
-      {"47.000", 48 + 8, 90 - 3 * kL},
-      {"37.000", 56 + 48 + 16, 90 - 3 * kL},
-      {"左下 :", 0, 90 - 2 * kL},
-      {"-2.500", 56, 90 - 2 * kL},
-      {"1.000", 56 + 48 + 16, 90 - 2 * kL},
-      {"49.500", 13 * 8 + 8, 90 - 4 * kL},
-      {"36.000", 112 + 48 + 16, 90 - 4 * kL},
-  };
+  } want[] = {{"右上 :", 0, 90 - 3 * kL},
+              {"47.000", 48 + 8, 90 - 3 * kL},
+              {"37.000", 56 + 48 + 16, 90 - 3 * kL},
+              {"左下 :", 0, 90 - 2 * kL},
+              {"-2.500", 56, 90 - 2 * kL},
+              {"1.000", 56 + 48 + 16, 90 - 2 * kL},
+              {"49.500", 13 * 8 + 8, 90 - 4 * kL},
+              {"36.000", 112 + 48 + 16, 90 - 4 * kL}};
   ASSERT_EQ(v.size(), std::size(want));
   for (std::size_t i = 0; i < v.size(); ++i)
     EXPECT_EQ(std::tuple(sjis::toUtf8(v[i].text), v[i].x, v[i].y),
@@ -195,15 +187,14 @@ TEST_F(StatusWindowTest, OnlyLayersDrawnSinceTheCellOpenedAreListed) {
 }
 
 TEST_F(StatusWindowTest, ColoursFollowTheBackgroundAndTheLayerPens) {
-  struct Case {
+  const struct Case {
     bool white;
     int layer;
     Rgb layerColour, text, back;
-  };
-  const Case cases[] = {{false, 4, kRed, kWhite, kBlack},
-                        {true, 4, kRed, kBlack, kWhite},
-                        {false, 14, kWhite, kWhite, kBlack},  // colour 0 is the foreground
-                        {true, 0, kBlack, kBlack, kWhite}};
+  } cases[] = {{false, 4, kRed, kWhite, kBlack},
+               {true, 4, kRed, kBlack, kWhite},
+               {false, 14, kWhite, kWhite, kBlack},  // colour 0 is the foreground
+               {true, 0, kBlack, kBlack, kWhite}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.layer);
     app.shell.whiteBackground = c.white;

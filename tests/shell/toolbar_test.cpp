@@ -59,14 +59,12 @@ TEST_F(ToolbarTest, EachButtonTypesItsCommandLines) {
     std::vector<std::string> lines;
   };
   // Buttons that open dialogs or ask questions are checked by what they enter, not what follows.
-  const Case cases[] = {
-      {7, {"FIT"}},
-      {10, {"REDRAW"}},
-      {15, {"ETYPE 3", "XY"}},
-      {16, {"ETYPE 4", "XY"}},
-      {17, {"ETYPE 5", "XY"}},
-      {18, {"ETYPE 2", "TEXT", "XY"}},
-  };
+  const Case cases[] = {{7, {"FIT"}},
+                        {10, {"REDRAW"}},
+                        {15, {"ETYPE 3", "XY"}},
+                        {16, {"ETYPE 4", "XY"}},
+                        {17, {"ETYPE 5", "XY"}},
+                        {18, {"ETYPE 2", "TEXT", "XY"}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.button);
     openCell("b" + std::to_string(c.button));
