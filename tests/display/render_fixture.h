@@ -32,10 +32,7 @@ class RenderTest : public ::testing::Test {
     lav::testing::EnsureQtApplication();
     db::testing::NewImage(app.design);
     auto& v = app.display.view;
-    v.clientWidth = 400;
-    v.clientHeight = 300;
-    v.screenWidth = 1600;
-    v.screenHeight = 1000;
+    v = {.clientWidth = 400, .clientHeight = 300, .screenWidth = 1600, .screenHeight = 1000};
     ZoomToCorners(v, 1000, 0, 0, 40, 30);
     app.display.firstPaintDone = true;
     app.settings.showBase = 0;  // no base marks over the pixels under test

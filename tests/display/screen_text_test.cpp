@@ -71,11 +71,7 @@ class ScreenTextTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ViewState& v = app.display.view;
-    v.scale = 0.03;
-    v.offsetX = 0;
-    v.offsetY = 0;
-    v.clientWidth = 800;
-    v.clientHeight = 600;
+    v = {.scale = 0.03, .offsetX = 0, .offsetY = 0, .clientWidth = 800, .clientHeight = 600};
     v.window = WindowFromOffsets(v);
     app.screenText.markSize = 6;
   }
@@ -165,10 +161,7 @@ TEST_F(ScreenTextTest, BaseMarkBelowTheTextBaseDepth) {
 TEST_F(ScreenTextTest, HiddenLayerShowsNothingNotEvenItsMark) {
   app.settings.layerFlags[7] = 0;
   TextDevice dev = device();
-  ScreenText t;
-  t.layer = 7;
-  t.text = "HIDDEN";
-  t.x = t.y = 1000;
+  const ScreenText t{.layer = 7, .text = "HIDDEN", .x = 1000, .y = 1000};
   DrawTextElement(dev, PlacementTransform{}, t);
   EXPECT_TRUE(surface.texts.empty());
   EXPECT_TRUE(surface.polylines.empty());
@@ -181,17 +174,9 @@ TEST_F(ScreenTextTest, HiddenLayerShowsNothingNotEvenItsMark) {
 
 TEST_F(ScreenTextTest, TextElementsFollowTheirFrame) {
   // A text in a placement mirrored at (5000, 5000): the origin moves, the text hangs below.
-  PlacementTransform frame;
-  frame.originX = 5000;
-  frame.originY = 5000;
-  frame.mirrored = 1;
+  const PlacementTransform frame{.originX = 5000, .originY = 5000, .mirrored = 1};
   TextDevice dev = device();
-  ScreenText t;
-  t.layer = 2;
-  t.text = "M";
-  t.x = 1000;
-  t.y = 1000;
-  DrawTextElement(dev, frame, t);
+  DrawTextElement(dev, frame, {.layer = 2, .text = "M", .x = 1000, .y = 1000});
   ASSERT_EQ(surface.texts.size(), 1u);
   // 6000 and 4000 units; mirrored: 2 pixels below.
   EXPECT_EQ(std::pair(surface.texts[0].x, surface.texts[0].y), std::pair(180, 480 + 2));
@@ -240,12 +225,9 @@ TEST_F(ScreenTextTest, FontFailureIsReportedOnceAndStopsTexts) {
   surface.fontsFail = false;
   const int calls = surface.fontCalls;
   draw("AB", {1000, 1000});
-  PlacementLabel label;
-  label.name = "CELL";
-  label.array = true;
   app.settings.showBaseName = 1;
   TextDevice dev = device();
-  DrawPlacementMarkAndLabel(dev, PlacementTransform{}, label);
+  DrawPlacementMarkAndLabel(dev, PlacementTransform{}, {.name = "CELL", .array = true});
   EXPECT_EQ(surface.fontCalls, calls);  // no font is made any more
   EXPECT_TRUE(surface.texts.empty());
   EXPECT_EQ(host.boxes.size(), 1u);
@@ -281,10 +263,7 @@ class PlacementLabelTest : public ScreenTextTest {
 };
 
 TEST_F(PlacementLabelTest, ArrayLabelsUseTheCommandWindowsLineHeightAtAnyZoom) {
-  PlacementLabel p;
-  p.name = "PAD";
-  p.array = true;
-  p.x = p.y = 1000;
+  const PlacementLabel p{.name = "PAD", .x = 1000, .y = 1000, .array = true};
   for (double scale : {0.03, 0.3}) {
     surface.texts.clear();
     app.display.view.scale = scale;
@@ -300,10 +279,7 @@ TEST_F(PlacementLabelTest, ArrayLabelsUseTheCommandWindowsLineHeightAtAnyZoom) {
 
 TEST_F(PlacementLabelTest, SingleLabelsScaleWithThePlacedCell) {
   const Extent cell{0, 0, 10000, 2000};
-  PlacementLabel p;
-  p.name = "INV01";
-  p.x = p.y = 1000;
-  p.placedExtent = &cell;
+  PlacementLabel p{.name = "INV01", .x = 1000, .y = 1000, .placedExtent = &cell};
   TextDevice dev = device();
   DrawPlacementMarkAndLabel(dev, PlacementTransform{}, p);
   ASSERT_EQ(surface.texts.size(), 1u);
@@ -346,12 +322,8 @@ TEST_F(ScreenTextTest, TextExtentCoversTheCharacters) {
                {"mirrored", 0, 1, {1000, 0, 2500, 1000}},
                {"quarter turn", 90000000, 0, {0, 1000, 1000, 2500}}};
   for (const auto& c : cases) {
-    ScreenText t;
-    t.text = "ABC";
-    t.x = t.y = 1000;
-    t.angle = c.angle;
-    t.reflection = c.reflection;
-    const Extent e = ScreenTextExtent(app, t);
+    const Extent e = ScreenTextExtent(
+        app, {.reflection = c.reflection, .angle = c.angle, .text = "ABC", .x = 1000, .y = 1000});
     EXPECT_EQ(std::tuple(e.xmin, e.ymin, e.xmax, e.ymax),
               std::tuple(c.box.xmin, c.box.ymin, c.box.xmax, c.box.ymax))
         << c.name;
@@ -418,11 +390,8 @@ TEST_F(ScreenTextPixels, TextsSitAboveTheirBaselineAndBelowWhenMirrored) {
   lav::ScriptedHost host;
   AppState app{host};
   ViewState& v = app.display.view;
-  v.scale = 0.03;  // one user unit of height: 30 pixels
-  v.clientWidth = 400;
-  v.clientHeight = 200;
-  v.offsetX = 0;
-  v.offsetY = 0;
+  // One user unit of height: 30 pixels.
+  v = {.scale = 0.03, .offsetX = 0, .offsetY = 0, .clientWidth = 400, .clientHeight = 200};
   v.window = WindowFromOffsets(v);
   app.settings.showTextBase = 0;
   const Rgb ink = TextColourForLayer(app, 1);
@@ -460,11 +429,8 @@ TEST_F(DrawnLettering, VectorTextShowsInTheLayersColour) {
   app.settings.layerFillFlags[3] = 0;  // outlines only
   lav::qt::QtSurface surface(400, 200);
   ViewState& v = app.display.view;
-  v.clientWidth = 400;
-  v.clientHeight = 200;
-  v.scale = 0.001;  // a glyph cell of 180 user units is 180 pixels
-  v.offsetX = -10;
-  v.offsetY = -10;
+  // A glyph cell of 180 user units is 180 pixels.
+  v = {.scale = 0.001, .offsetX = -10, .offsetY = -10, .clientWidth = 400, .clientHeight = 200};
   v.window = WindowFromOffsets(v);
   app.display.firstPaintDone = true;
   ASSERT_TRUE(RedrawGraphics(app, surface));

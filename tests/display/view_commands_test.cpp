@@ -16,11 +16,8 @@ class ViewCommands : public TypingSession {
  protected:
   void SetUp() override {
     TypingSession::SetUp();
-    auto& v = app.display.view;
-    v.clientWidth = 1000;
-    v.clientHeight = 800;
-    v.screenWidth = 1600;
-    v.screenHeight = 1000;
+    app.display.view = {
+        .clientWidth = 1000, .clientHeight = 800, .screenWidth = 1600, .screenHeight = 1000};
     app.display.firstPaintDone = true;
   }
   const display::ViewState& view() const { return app.display.view; }
@@ -166,9 +163,7 @@ TEST_F(ViewCommands, FitShowsAnEmptyCellWithAMarginRedrawReportsUndefinedCellsAn
   EXPECT_NEAR(centreX(), 22500, 1);
   EXPECT_NEAR(centreY(), 17500, 1);
   EXPECT_EQ(prompt(), "? ");
-  db::Placement p;
-  p.cellName = "MISSING";
-  ASSERT_EQ(db::AppendElement(app.design, db::EncodeSingle(p), host.clock),
+  ASSERT_EQ(db::AppendElement(app.design, db::EncodeSingle({.cellName = "MISSING"}), host.clock),
             db::AppendResult::Appended);
   lines.clear();
   type("REDRAW");

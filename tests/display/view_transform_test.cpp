@@ -22,11 +22,7 @@ struct SegmentRecorder : NullSurface {
 };
 
 ViewState View(int w, int h) {
-  ViewState v;
-  v.clientWidth = w;
-  v.clientHeight = h;
-  v.scale = 1;
-  v.window = {0, 0, w, h};
+  ViewState v{.scale = 1, .clientWidth = w, .clientHeight = h, .window = {0, 0, w, h}};
   RecentreOffsets(v);
   return v;
 }
@@ -52,12 +48,11 @@ TEST(TransformPoints, QuarterTurnsMirrorsAndMagnifications) {
       {0, 0, 0.5, {5, -5}, {103, 198}, 0, 0}                // 2.5 -> 3, -2.5 -> -2
   };
   for (const auto& c : cases) {
-    PlacementTransform f;
-    f.originX = 100;
-    f.originY = 200;
-    f.mirrored = c.mirrored;
-    f.rotation = c.angle;
-    f.magnification = c.mag;
+    PlacementTransform f{.originX = 100,
+                         .originY = 200,
+                         .mirrored = c.mirrored,
+                         .rotation = c.angle,
+                         .magnification = c.mag};
     Point p = c.in;
     TransformPoints(f, &p, 1);
     EXPECT_EQ(std::tuple(p.x, p.y, f.accumulatedAngle, f.accumulatedReflection),
@@ -66,8 +61,7 @@ TEST(TransformPoints, QuarterTurnsMirrorsAndMagnifications) {
   }
   // The origin stays put for every angle.
   for (std::int32_t a = -360000000; a <= 360000000; a += 7500000) {
-    PlacementTransform f;
-    f.rotation = a;
+    PlacementTransform f{.rotation = a};
     Point p{0, 0};
     TransformPoints(f, &p, 1);
     EXPECT_EQ(std::pair(p.x, p.y), std::pair(0, 0)) << a;
@@ -86,9 +80,7 @@ TEST(RotateVector, QuarterTurnsAreExactAndABoxTurnsWithItsCorners) {
     RotateVector(x, y, c.angle);
     EXPECT_EQ(std::pair(x, y), std::pair(c.ox, c.oy));
   }
-  PlacementTransform f;
-  f.originX = 10;
-  f.rotation = 90000000;
+  const PlacementTransform f{.originX = 10, .rotation = 90000000};
   const Extent e = TransformExtent(f, {0, 0, 30, 10});
   EXPECT_EQ(std::tuple(e.xmin, e.ymin, e.xmax, e.ymax), std::tuple(0, 0, 10, 30));
 }

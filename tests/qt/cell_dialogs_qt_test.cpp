@@ -199,11 +199,8 @@ class TreeDialogWidgets : public ModelDialogsQt {
     db::testing::NewImage(d);
     db::testing::AddCell(d, "LEAF");
     db::testing::AddCell(d, "TOP");
-    db::Placement p;
-    p.cellName = "LEAF";
-    db::testing::Append(d, db::EncodeSingle(p));
-    p.columns = 2;
-    db::testing::Append(d, db::EncodeArray(p));
+    db::testing::Append(d, db::EncodeSingle({.cellName = "LEAF"}));
+    db::testing::Append(d, db::EncodeArray({.cellName = "LEAF", .columns = 2}));
     ASSERT_EQ(interchange::WriteTreeReport(app), interchange::TreeOutcome::Written);
   }
 };

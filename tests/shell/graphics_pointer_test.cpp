@@ -15,12 +15,8 @@ class PointerTest : public testing::TypingSession {
   void SetUp() override {
     TypingSession::SetUp();
     // 1 pixel is 10 database units; pixel (0, 400) is the design origin.
-    auto& v = app.display.view;
-    v.scale = 0.1;
-    v.offsetX = 0;
-    v.offsetY = 0;
-    v.clientWidth = 600;
-    v.clientHeight = 400;
+    app.display.view = {
+        .scale = 0.1, .offsetX = 0, .offsetY = 0, .clientWidth = 600, .clientHeight = 400};
   }
   std::string input() const { return sjis::toUtf8(app.window.input); }
 };
