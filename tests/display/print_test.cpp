@@ -78,12 +78,8 @@ class Printing : public RenderTest {
     open("TOP");
   }
 
-  int countOn(const QImage& page, Rgb c) const {
-    int n = 0;
-    for (int y = 0; y < page.height(); ++y)
-      for (int x = 0; x < page.width(); ++x)
-        if ((page.pixel(x, y) & 0xFFFFFF) == c) ++n;
-    return n;
+  static int countOn(const QImage& page, Rgb c) {
+    return lav::testing::CountColour(page, page.rect(), QColor(c));
   }
 
   PrinterLog log;

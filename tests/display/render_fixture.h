@@ -78,11 +78,7 @@ class RenderTest : public ::testing::Test {
   }
   // Pixels of colour c inside the window rectangle [x0, x1) x [y0, y1).
   int count(Rgb c, int x0, int y0, int x1, int y1) const {
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-      for (int x = x0; x < x1; ++x)
-        if (surface.pixel(x, y) == c) ++n;
-    return n;
+    return lav::testing::CountColour(surface.image(), QRect(x0, y0, x1 - x0, y1 - y0), QColor(c));
   }
   int countAll(Rgb c) const { return count(c, 0, 0, surface.width(), surface.height()); }
 

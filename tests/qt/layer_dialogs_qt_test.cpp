@@ -62,13 +62,8 @@ class LayerDialogsQt : public lav::testing::WindowedProgram {
   }
   // Pixels of colour c inside the square and anywhere outside it.
   int inSquare(QRgb c) const {
-    const QImage& img = program->graphics->image();
     const int ch = program->app.display.view.clientHeight;
-    int n = 0;
-    for (int y = ch - 362; y <= ch - 38; ++y)
-      for (int x = 38; x <= 362; ++x)
-        if (img.valid(x, y) && img.pixel(x, y) == c) ++n;
-    return n;
+    return lav::testing::CountColour(program->graphics->image(), QRect(38, ch - 362, 325, 325), c);
   }
 };
 

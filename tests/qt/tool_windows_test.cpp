@@ -131,15 +131,8 @@ TEST_F(ToolWindowsTest, PaletteChoosesTheBrushAndTheClickFillsTheDrawing) {
   settle();
   // The sample shows black hatch lines on green.
   const QImage shot = pal->grab().toImage();
-  int green = 0, black = 0;
-  for (int y = 150; y < 170; ++y)
-    for (int x = 10; x < 80; ++x) {
-      const QColor c(shot.pixel(x, y));
-      green += c == QColor(0, 255, 0);
-      black += c == QColor(0, 0, 0);
-    }
-  EXPECT_GT(green, 1000);
-  EXPECT_GT(black, 100);
+  EXPECT_GT(lav::testing::CountColour(shot, QRect(10, 150, 70, 20), QColor(0, 255, 0)), 1000);
+  EXPECT_GT(lav::testing::CountColour(shot, QRect(10, 150, 70, 20), QColor(0, 0, 0)), 100);
   // Cells are bordered; a solid cell is its colour inside.
   const QImage red = pal->cell(8)->grab().toImage();
   EXPECT_EQ(QColor(red.pixel(0, 0)), QColor(0, 0, 0));
@@ -183,10 +176,7 @@ TEST_F(ToolWindowsTest, StatusWindowPaintsItsFields) {
   const int L = program->app.shell.lineHeight;
   QImage img = s->grab().toImage();
   auto count = [&](const QRect& r, const QColor& c) {
-    int n = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-      for (int x = r.left(); x <= r.right(); ++x) n += QColor(img.pixel(x, y)) == c;
-    return n;
+    return lav::testing::CountColour(img, r, c);
   };
   const int row = lay.bottomRow;
   // Labels black on green.

@@ -173,12 +173,7 @@ TEST_F(WindowsTest, FiguresDrawnWithAPreviewAndARubberBandAndPickedWithTheMouse)
   const QColor back = program->app.shell.whiteBackground ? Qt::white : Qt::black;
   const QColor red(255, 0, 0);
   auto pixel = [&](int x, int y) { return QColor(g->image().pixel(x, y)); };
-  auto redIn = [&](QRect r) {
-    int n = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-      for (int x = r.left(); x <= r.right(); ++x) n += pixel(x, y) == red;
-    return n;
-  };
+  auto redIn = [&](QRect r) { return lav::testing::CountColour(g->image(), r, red); };
   EXPECT_GT(redIn(QRect(420, h - 190, 60, 60)), 20) << "the polygon's hatch";
   EXPECT_GT(redIn(QRect(150, h - 103, 300, 6)), 250) << "its first edge";
   const int m = display::MarkSizeOf(program->app);
