@@ -3,7 +3,6 @@
 #include "display/bitmap_export.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <filesystem>

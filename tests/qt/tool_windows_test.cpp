@@ -2,9 +2,7 @@
 // and key events, read back through the command line, the settings file, the paint file and
 // the pixels the windows draw.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <QApplication>
 #include <QTest>
 #include <filesystem>
 #include <fstream>

@@ -1,7 +1,6 @@
 // The windowed program on Qt's offscreen platform: real key and mouse events into the widgets,
 // read back through the transcript, the settings file, the design and the Graphics image.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>

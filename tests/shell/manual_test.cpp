@@ -3,7 +3,6 @@
 // the manual quotes are the ones the program shows, its examples run, and the help menu and the
 // End key open the installed file.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>

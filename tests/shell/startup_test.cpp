@@ -1,7 +1,6 @@
 #include "shell/startup.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
