@@ -163,7 +163,7 @@ TEST(PrintDialogFields, EditsTakeTwoNumbersAndTheUnitChangesThePaperSize) {
   EXPECT_EQ(app.print.printing, 1);
 }
 
-TEST(PrintArea, TheFirstPrintTakesTheViewAtTheWindowsWidthInTheChosenUnit) {
+TEST(PrintArea, TheFirstPrintTakesTheViewAtTheWindowsWidthAndASmallPageKeepsTheTopLeft) {
   struct Case {
     int unit;  // 0: none chosen yet
     double magnification;
@@ -190,9 +190,7 @@ TEST(PrintArea, TheFirstPrintTakesTheViewAtTheWindowsWidthInTheChosenUnit) {
     DerivePrintArea(app.print, app.settings, v, 600);
     EXPECT_EQ(app.print.magnification, 3);
   }
-}
-
-TEST(PrintArea, APageSmallerThanThePictureKeepsItsTopLeftCorner) {
+  // A page smaller than the picture keeps its top left corner.
   ScriptedHost host;
   AppState app{host};
   app.settings.printUnit = 2;

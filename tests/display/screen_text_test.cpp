@@ -143,7 +143,7 @@ TEST_F(ScreenTextTest, ReferencePointsFarOutsideAreNotDrawn) {
   EXPECT_EQ(surface.joinedText(), "A");
 }
 
-TEST_F(ScreenTextTest, BaseMarkBelowTheTextBaseDepth) {
+TEST_F(ScreenTextTest, BaseMarkBelowTheTextBaseDepthAndNotOnAHiddenLayer) {
   draw("A", {1000, 1000});
   ASSERT_EQ(surface.polylines.size(), 1u);
   std::string diamond;
@@ -156,9 +156,9 @@ TEST_F(ScreenTextTest, BaseMarkBelowTheTextBaseDepth) {
   draw("A", {1000, 1000}, 0, 0, 1.0, 1, 1);  // inside a placement: no mark at Show TextBase 1
   EXPECT_TRUE(surface.polylines.empty());
   EXPECT_EQ(surface.texts.size(), 2u);
-}
 
-TEST_F(ScreenTextTest, HiddenLayerShowsNothingNotEvenItsMark) {
+  // A hidden layer shows nothing, not even its mark.
+  surface.texts.clear();
   app.settings.layerFlags[7] = 0;
   TextDevice dev = device();
   const ScreenText t{.layer = 7, .text = "HIDDEN", .x = 1000, .y = 1000};
@@ -183,7 +183,7 @@ TEST_F(ScreenTextTest, TextElementsFollowTheirFrame) {
   EXPECT_EQ(surface.texts[0].colour, PaletteColour(2, false));
 }
 
-TEST_F(ScreenTextTest, ColoursByLayerBackgroundAndPrinting) {
+TEST_F(ScreenTextTest, ColoursByLayerBackgroundPrintingAndHighlight) {
   app.settings.layerPen[5] = 14 * 2 + 7;  // dotted grey
   app.settings.layerPen[6] = 14;          // dashed colour 0
   const struct {
@@ -205,9 +205,9 @@ TEST_F(ScreenTextTest, ColoursByLayerBackgroundAndPrinting) {
     app.screenText.printColourMode = c.printMode;
     EXPECT_EQ(TextColourForLayer(app, c.layer), c.colour) << c.name;
   }
-}
-
-TEST_F(ScreenTextTest, HighlightDrawsInTheHighlightColour) {
+  // A highlight draws in the highlight colour.
+  app.display.blackBackground = false;
+  app.screenText.printColourMode = -1;
   TextDevice dev = device(0, true);
   DrawScreenText(dev, 3, {1000, 1000}, 0, 0, 1.0, "H");
   ASSERT_EQ(surface.texts.size(), 1u);

@@ -154,23 +154,23 @@ TEST_F(PaintCommandTest, ReplayOnOffAndClearing) {
   EXPECT_EQ(lines.back(), "***ERROR***");
 }
 
-TEST_F(PaintCommandTest, UnwritablePaintFileIsReportedAndEndsPainting) {
-  app.programDir = (dir / "missing" / "folder").string();
-  type("PAINT");
-  type("1 2");
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_NE(host.boxes[0].text.find("PAINTDAT.DAT"), std::string::npos) << host.boxes[0].text;
-  EXPECT_EQ(host.boxes[0].caption, "Error");
-  EXPECT_FALSE(paletteUp());
-  EXPECT_EQ(app.dispatch.current, 0);
-}
-
-TEST_F(PaintCommandTest, PointsBeyondTheCoordinateRangeAreRefused) {
+// A point beyond the coordinate range, or a paint file that cannot be written, is refused with a
+// box and ends painting.
+TEST_F(PaintCommandTest, RefusedPointsEndPainting) {
   type("PAINT");
   type("3000000 0");  // 3e9 database units
   ASSERT_EQ(host.boxes.size(), 1u);
   EXPECT_TRUE(paintFile().empty());
   EXPECT_FALSE(paletteUp());
+
+  host.boxes.clear();
+  app.programDir = (dir / "missing" / "folder").string();
+  typeAll({"PAINT", "1 2"});
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_NE(host.boxes[0].text.find("PAINTDAT.DAT"), std::string::npos) << host.boxes[0].text;
+  EXPECT_EQ(host.boxes[0].caption, "Error");
+  EXPECT_FALSE(paletteUp());
+  EXPECT_EQ(app.dispatch.current, 0);
 }
 
 }  // namespace
