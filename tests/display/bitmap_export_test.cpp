@@ -3,27 +3,27 @@
 #include "display/bitmap_export.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "display/redraw.h"
 #include "platform/byte_io.h"
 #include "qt/qt_surface.h"
 #include "support/qt_application.h"
+#include "support/short_forms.h"
 #include "support/typing_session.h"
 
 namespace lav::display {
 namespace {
 
 namespace fs = std::filesystem;
+using lav::testing::OneBox;
 
 std::vector<std::uint8_t> Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
+  const std::string bytes = lav::testing::ReadFile(p);
+  return {bytes.begin(), bytes.end()};
 }
 
 // The colour stored for window pixel (x, y) of a bottom-up 24-bit file.
@@ -84,20 +84,11 @@ TEST_F(BitmapExportTest, TheWindowsPixelsAreWrittenBottomUpWithTheSpecifiedHeade
   struct Field {
     int offset, size;
     std::uint32_t value;
-  } fields[] = {{2, 4, 54 + 2404 * 600},
-                {6, 4, 0},
-                {10, 4, 54},
-                {14, 4, 40},
-                {18, 4, 801},
-                {22, 4, 600},
-                {26, 2, 1},
-                {28, 2, 24},
-                {30, 4, 0},
-                {34, 4, 0},
-                {38, 4, 0},
-                {42, 4, 0},
-                {46, 4, 0},
-                {50, 4, 0}};
+  };
+  const std::uint32_t size = 54 + 2404 * 600;
+  std::vector<Field> fields = {{2, 4, size}, {6, 4, 0},    {10, 4, 54}, {14, 4, 40},
+                               {18, 4, 801}, {22, 4, 600}, {26, 2, 1},  {28, 2, 24}};
+  for (int at = 30; at <= 50; at += 4) fields.push_back({at, 4, 0});  // no compression, no palette
   EXPECT_EQ(f[0], 'B');
   EXPECT_EQ(f[1], 'M');
   for (const auto& fl : fields) {
@@ -107,9 +98,7 @@ TEST_F(BitmapExportTest, TheWindowsPixelsAreWrittenBottomUpWithTheSpecifiedHeade
   }
   for (const auto& m : marks) EXPECT_EQ(FilePixel(f, m.x, m.y), m.colour) << m.x << "," << m.y;
   // The first row of the file is the window's bottom row, blue-green-red.
-  EXPECT_EQ(f[54], 255);
-  EXPECT_EQ(f[55], 0);
-  EXPECT_EQ(f[56], 0);
+  EXPECT_EQ(std::vector(f.begin() + 54, f.begin() + 57), (std::vector<std::uint8_t>{255, 0, 0}));
   EXPECT_EQ(FilePixel(f, 1, 1), MakeRgb(255, 255, 255));
   // The padding byte of every row is zero.
   for (int r = 0; r < 600; ++r) EXPECT_EQ(f[54 + std::size_t(r) * 2404 + 2403], 0) << r;
@@ -118,10 +107,7 @@ TEST_F(BitmapExportTest, TheWindowsPixelsAreWrittenBottomUpWithTheSpecifiedHeade
 TEST_F(BitmapExportTest, ADrawnDesignIsSavedPixelForPixel) {
   typeAll({"LAYER 4", "ETYPE 3", "XY 5 5 30 20", "OUTPUT", "FIT"});
   ASSERT_TRUE(RedrawNow(app));
-  int red = 0;
-  for (int y = 0; y < 600; ++y)
-    for (int x = 0; x < 801; ++x) red += window.pixel(x, y) == MakeRgb(255, 0, 0);
-  ASSERT_GT(red, 1000);
+  ASSERT_GT(lav::testing::CountColour(window.image(), window.image().rect(), Qt::red), 1000);
   type("BMP");  // the design's own name
   const auto f = Slurp(dir / "chip.BMP");
   ASSERT_EQ(f.size(), 54u + 2404u * 600u);
@@ -138,12 +124,9 @@ TEST_F(BitmapExportTest, AnExistingFileIsNeverTouched) {
     std::ofstream(dir / "keep" / existing) << "old picture";
     host.boxes.clear();
     type("BMP keep/plan.cad");
-    ASSERT_EQ(host.boxes.size(), 1u) << existing;
-    EXPECT_EQ(host.boxes[0].text, "同名のファイル keep/plan.BMP が在ります。");
-    EXPECT_EQ(host.boxes[0].caption, "Error");
+    EXPECT_TRUE(OneBox(host, "同名のファイル keep/plan.BMP が在ります。", "Error")) << existing;
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "keep"), fs::directory_iterator()), 1);
-    const auto kept = Slurp(dir / "keep" / existing);
-    EXPECT_EQ(std::string(kept.begin(), kept.end()), "old picture");
+    EXPECT_EQ(read("keep/" + std::string(existing)), "old picture");
   }
 }
 
@@ -169,10 +152,7 @@ TEST_F(BitmapExportTest, AFailedCreateOrWriteLeavesNoFile) {
   // Through the command: the box the user sees.
   host.boxes.clear();
   type("BMP nofolder/plan");
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(host.boxes[0].text, "ファイルが作成できません。");
-  EXPECT_EQ(host.boxes[0].caption, "エラー");
-  EXPECT_EQ(host.boxes[0].icon, Icon::Information);
+  EXPECT_TRUE(OneBox(host, "ファイルが作成できません。", "エラー", Icon::Information));
   EXPECT_GT(app.dispatch.errorsReported, 0);
 }
 
@@ -187,8 +167,7 @@ TEST_F(BitmapExportTest, WithoutAWindowTheImageIsTheEmptyClientArea) {
   type("CLOSE 0");
   host.boxes.clear();
   type("BMP other");
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(host.boxes[0].text, "ファイルはまだ開かれていません");
+  EXPECT_TRUE(OneBox(host, "ファイルはまだ開かれていません"));
   EXPECT_FALSE(fs::exists(dir / "other.BMP"));
 }
 

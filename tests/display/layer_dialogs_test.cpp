@@ -26,29 +26,19 @@ class LayerDialogs : public lav::testing::TypingSession {
   }
   void designWithCell() { typeAll({"NEW T.CAD", "MKCELL TOP"}); }
   void rectangleOn(int layer, int x) {
-    type("LAYER " + std::to_string(layer));
-    type("ETYPE 3");
-    type("XY " + std::to_string(x) + " 0 " + std::to_string(x + 10) + " 10");
-    type("OUTPUT");
+    typeAll({"LAYER " + std::to_string(layer), "ETYPE 3",
+             "XY " + std::to_string(x) + " 0 " + std::to_string(x + 10) + " 10", "OUTPUT"});
   }
   int graphicsRedraws() const { return host.invalidations[static_cast<int>(Window::Graphics)]; }
 };
 
 TEST_F(LayerDialogs, FieldIntegersAreWholeNumbersOnly) {
+  const char* huge = "99999999999999999999";
   struct Case {
     const char* text;
     std::optional<long> value;
-  } cases[] = {{"15", 15},
-               {"-3", -3},
-               {" 7 ", 7},
-               {"+4", 4},
-               {"", std::nullopt},
-               {"  ", std::nullopt},
-               {"abc", std::nullopt},
-               {"3x", std::nullopt},
-               {"-", std::nullopt},
-               {"1.5", std::nullopt},
-               {"99999999999999999999", LONG_MAX}};
+  } cases[] = {{"15", 15},  {"-3", -3}, {" 7 ", 7}, {"+4", 4},   {"", {}},        {"  ", {}},
+               {"abc", {}}, {"3x", {}}, {"-", {}},  {"1.5", {}}, {huge, LONG_MAX}};
   for (const auto& c : cases) EXPECT_EQ(ParseFieldInt(c.text), c.value) << c.text;
 }
 
@@ -90,10 +80,8 @@ TEST_F(LayerDialogs, LayerSetsClicksChangeAtOnceAndFramesOnClose) {
   });
   type("DLGLAYERS");
   const auto& s = app.settings;
-  EXPECT_EQ(s.layerFlags[64] & 1, 0);
-  EXPECT_EQ(s.layerFlags[65] & 1, 1);
-  EXPECT_EQ(s.showAcell, 2);
-  EXPECT_EQ(s.showScell, 0);
+  EXPECT_EQ(std::tuple(s.layerFlags[64] & 1, s.layerFlags[65] & 1, s.showAcell, s.showScell),
+            std::tuple(0, 1, 2, 0));
   EXPECT_EQ(s.layerFlags[4] & 1, 1) << "other layers untouched";
   EXPECT_GT(host.invalidations[static_cast<int>(Window::Status)], statusBefore);
   EXPECT_GT(graphicsRedraws(), redrawsBefore);
@@ -129,9 +117,8 @@ TEST_F(LayerDialogs, HatchCheckBoxKeepsDirectionAndRadiosSetIt) {
     d.click(308);
   });
   type("DLGHATCH");
-  EXPECT_EQ(app.settings.layerFillFlags[7], 2);
-  EXPECT_EQ(app.settings.layerFillFlags[8], 3);
-  EXPECT_EQ(app.settings.layerFillFlags[9], 1);
+  const auto& fill = app.settings.layerFillFlags;
+  EXPECT_EQ(std::tuple(fill[7], fill[8], fill[9]), std::tuple(2, 3, 1));
 }
 
 TEST_F(LayerDialogs, HatchLinesAndTheDisableBox) {
@@ -164,6 +151,9 @@ TEST_F(LayerDialogs, HatchCountsAndMarkFieldsAreLimited) {
     int count;
   } counts[] = {{"10", 30}, {"", 0},        {"  ", 0},  {"abc", 0},
                 {"50", 50}, {"2500", 2000}, {"-4", 30}, {"0", 0}};
+  onDialog<HatchCountsDialog>("hatch-counts", [](HatchCountsDialog&) {});
+  type("DLGHLINES");
+  EXPECT_EQ(app.screenText.markSize, 0) << "left alone, the mark size follows the screen";
   app.settings.layerHatchCount[12] = 75;
   onDialog<HatchCountsDialog>("hatch-counts", [&](HatchCountsDialog& d) {
     EXPECT_EQ(d.text(212), "75");
@@ -180,10 +170,9 @@ TEST_F(LayerDialogs, HatchCountsAndMarkFieldsAreLimited) {
   for (int i = 0; i < static_cast<int>(std::size(counts)); ++i)
     EXPECT_EQ(app.settings.layerHatchCount[i], counts[i].count) << '"' << counts[i].typed << '"';
   EXPECT_EQ(app.settings.layerHatchCount[12], 0) << "a blank field restores the default";
-  EXPECT_EQ(app.screenText.markSize, 2);
-  EXPECT_EQ(app.pick.aperture, 300);
-  EXPECT_EQ(app.settings.fillLines, 30);
-  EXPECT_EQ(app.display.showSelectArea, 1);
+  EXPECT_EQ(std::tuple(app.screenText.markSize, app.pick.aperture, app.settings.fillLines,
+                       app.display.showSelectArea),
+            std::tuple(2, 300, 30, 1));
 
   onDialog<HatchCountsDialog>("hatch-counts", [&](HatchCountsDialog& d) {
     EXPECT_EQ(d.text(508), "2");
@@ -194,12 +183,6 @@ TEST_F(LayerDialogs, HatchCountsAndMarkFieldsAreLimited) {
   type("DLGHLINES");
   EXPECT_EQ(app.screenText.markSize, 50);
   EXPECT_EQ(app.pick.aperture, 300) << "unreadable: unchanged";
-}
-
-TEST_F(LayerDialogs, MarkSizeLeftAloneFollowsTheScreen) {
-  onDialog<HatchCountsDialog>("hatch-counts", [](HatchCountsDialog&) {});
-  type("DLGHLINES");
-  EXPECT_EQ(app.screenText.markSize, 0);
 }
 
 TEST_F(LayerDialogs, PenRuleColourOnlyStyleOnlyOrBoth) {
@@ -240,28 +223,12 @@ TEST_F(LayerDialogs, CellFramesSetBothFramePensAndDotsTheGrid) {
     d.click(267);
   });
   type("DLGPEN");
-  EXPECT_EQ(app.settings.layerPen[64], 4 + 14 * 2);
-  EXPECT_EQ(app.settings.layerPen[65], 4 + 14 * 2);
-  EXPECT_EQ(app.settings.layerPen[68], 1);
-  EXPECT_EQ(app.settings.layerPen[67], 35);
+  const auto& pen = app.settings.layerPen;
+  EXPECT_EQ(std::tuple(pen[64], pen[65], pen[68], pen[67]),
+            std::tuple(4 + 14 * 2, 4 + 14 * 2, 1, 35));
 }
 
-TEST_F(LayerDialogs, ElementTypeSwitchesToggleTheMask) {
-  onDialog<ElementTypesDialog>("element-types", [&](ElementTypesDialog& d) {
-    for (int c = 522; c <= 531; ++c) EXPECT_TRUE(d.checked(c)) << c;
-    d.click(525);
-    d.click(530);
-    d.click(522);
-    d.click(522);
-    EXPECT_FALSE(d.checked(530));
-  });
-  type("DRAWMASK");
-  EXPECT_EQ(host.dialogsRun.back(), "element-types");
-  EXPECT_EQ(app.display.elementTypeMask, 0xFFFF & ~(1 << 3) & ~(1 << 8));
-  EXPECT_TRUE(lines.empty() || lines.back().find("not available") == std::string::npos);
-}
-
-TEST_F(LayerDialogs, TypedMaskValuesSetAndClearBits) {
+TEST_F(LayerDialogs, ElementTypeMaskTypedOrSwitchedInTheDialog) {
   struct Case {
     const char* line;
     int mask;
@@ -275,6 +242,18 @@ TEST_F(LayerDialogs, TypedMaskValuesSetAndClearBits) {
     EXPECT_EQ(app.display.elementTypeMask, c.mask) << c.line;
   }
   EXPECT_TRUE(host.dialogsRun.empty());
+  onDialog<ElementTypesDialog>("element-types", [&](ElementTypesDialog& d) {
+    for (int c = 522; c <= 531; ++c) EXPECT_TRUE(d.checked(c)) << c;
+    d.click(525);
+    d.click(530);
+    d.click(522);
+    d.click(522);
+    EXPECT_FALSE(d.checked(530));
+  });
+  type("DRAWMASK");
+  EXPECT_EQ(host.dialogsRun.back(), "element-types");
+  EXPECT_EQ(app.display.elementTypeMask, 0xFFFF & ~(1 << 3) & ~(1 << 8));
+  EXPECT_TRUE(lines.empty() || lines.back().find("not available") == std::string::npos);
 }
 
 TEST_F(LayerDialogs, HiddenAreasAreNeitherListedNorPicked) {
@@ -325,17 +304,12 @@ TEST_F(LayerDialogs, SettingsSurviveClosingAndOpeningTheDesign) {
   type("OPEN T.CAD");
   ASSERT_TRUE(app.design.isOpen());
   const auto& s = app.settings;
-  EXPECT_EQ(s.layerFlags, saved.layerFlags);
-  EXPECT_EQ(s.layerSelectFlags, saved.layerSelectFlags);
-  EXPECT_EQ(s.layerFillFlags, saved.layerFillFlags);
-  EXPECT_EQ(s.layerPen, saved.layerPen);
-  EXPECT_EQ(s.layerHatchCount, saved.layerHatchCount);
-  EXPECT_EQ(s.layerFlags[5] & 1, 0);
-  EXPECT_EQ(s.layerPen[11], 9 + 14 * 3);
-  EXPECT_EQ(s.layerHatchCount[3], 60);
-  EXPECT_EQ(s.nest, 4);
-  EXPECT_EQ(s.showAcell, 2);
-  EXPECT_EQ(s.fillLines, 300);
+  EXPECT_TRUE(s.layerFlags == saved.layerFlags && s.layerSelectFlags == saved.layerSelectFlags &&
+              s.layerFillFlags == saved.layerFillFlags && s.layerPen == saved.layerPen &&
+              s.layerHatchCount == saved.layerHatchCount);
+  EXPECT_EQ(std::tuple(s.layerFlags[5] & 1, s.layerPen[11], s.layerHatchCount[3]),
+            std::tuple(0, 9 + 14 * 3, 60));
+  EXPECT_EQ(std::tuple(s.nest, s.showAcell, s.fillLines), std::tuple(4, 2, 300));
 }
 
 TEST_F(LayerDialogs, BatchRunsCloseTheDialogsUnchanged) {

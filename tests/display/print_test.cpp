@@ -12,6 +12,7 @@
 #include "display/print_view.h"
 #include "display/render_fixture.h"
 #include "qt/qt_surface.h"
+#include "support/short_forms.h"
 #include "support/typing_session.h"
 
 namespace lav::display::testing {
@@ -77,12 +78,8 @@ class Printing : public RenderTest {
     open("TOP");
   }
 
-  int countOn(const QImage& page, Rgb c) const {
-    int n = 0;
-    for (int y = 0; y < page.height(); ++y)
-      for (int x = 0; x < page.width(); ++x)
-        if ((page.pixel(x, y) & 0xFFFFFF) == c) ++n;
-    return n;
+  static int countOn(const QImage& page, Rgb c) {
+    return lav::testing::CountColour(page, page.rect(), QColor(c));
   }
 
   PrinterLog log;
@@ -117,12 +114,10 @@ TEST(PrintDialogFields, ShowTheAreaMagnificationAndPaperSizeAsSpecified) {
     app.settings.dbPerUserUnit = c.dbPerUserUnit;
     app.print = {c.x0, c.y0, c.x1, c.y1, c.magnification, 0};
     PrintDialog d(app.settings, app.print, app.display.view);
-    EXPECT_EQ(d.unit, 600 + c.unit);
-    EXPECT_EQ(d.upperRight, c.upperRight) << c.paperX;
-    EXPECT_EQ(d.lowerLeft, c.lowerLeft) << c.paperX;
-    EXPECT_EQ(d.magnificationText, c.magText);
-    EXPECT_EQ(d.paperX, c.paperX);
-    EXPECT_EQ(d.paperY, c.paperY);
+    EXPECT_EQ(
+        std::tuple(d.unit, d.upperRight, d.lowerLeft, d.magnificationText, d.paperX, d.paperY),
+        std::tuple(600 + c.unit, std::string(c.upperRight), std::string(c.lowerLeft),
+                   std::string(c.magText), std::string(c.paperX), std::string(c.paperY)));
   }
 }
 
@@ -160,15 +155,15 @@ TEST(PrintDialogFields, EditsTakeTwoNumbersAndTheUnitChangesThePaperSize) {
         << i;
   }
   EXPECT_EQ(app.settings.printUnit, 3);  // kept in the design header from now on
-  EXPECT_EQ(d.upperRight, "3 4");
-  EXPECT_EQ(d.lowerLeft, "-1 -2");
+  EXPECT_EQ(std::pair(d.upperRight, d.lowerLeft),
+            (std::pair<std::string, std::string>("3 4", "-1 -2")));
   EXPECT_EQ(app.print.printing, 0);
   d.pressExecute();
   EXPECT_TRUE(d.finished);
   EXPECT_EQ(app.print.printing, 1);
 }
 
-TEST(PrintArea, TheFirstPrintTakesTheViewAtTheWindowsWidthInTheChosenUnit) {
+TEST(PrintArea, TheFirstPrintTakesTheViewAtTheWindowsWidthAndASmallPageKeepsTheTopLeft) {
   struct Case {
     int unit;  // 0: none chosen yet
     double magnification;
@@ -195,9 +190,7 @@ TEST(PrintArea, TheFirstPrintTakesTheViewAtTheWindowsWidthInTheChosenUnit) {
     DerivePrintArea(app.print, app.settings, v, 600);
     EXPECT_EQ(app.print.magnification, 3);
   }
-}
-
-TEST(PrintArea, APageSmallerThanThePictureKeepsItsTopLeftCorner) {
+  // A page smaller than the picture keeps its top left corner.
   ScriptedHost host;
   AppState app{host};
   app.settings.printUnit = 2;
@@ -213,8 +206,8 @@ TEST(PrintArea, APageSmallerThanThePictureKeepsItsTopLeftCorner) {
     EXPECT_DOUBLE_EQ(ToWindowX(*full, x), ToWindowX(*cut, x));
     EXPECT_DOUBLE_EQ(ToWindowY(*full, y), ToWindowY(*cut, y));
   }
-  EXPECT_EQ(cut->window.xmax, 30000);  // only what is on the paper is walked
-  EXPECT_EQ(cut->window.ymin, 30000);
+  // Only what is on the paper is walked.
+  EXPECT_EQ(std::pair(cut->window.xmax, cut->window.ymin), std::pair(30000, 30000));
   app.print.magnification = 0;
   EXPECT_FALSE(PageView(app.print, app.settings, v, 254, 254, 300, 200));
   app.print = {5, 0, 5, 100, 1, 0};
@@ -252,8 +245,8 @@ TEST_F(Printing, ThePagePrintsTheViewAsTheWindowShowsItAndTwicePrintsTheSame) {
   ASSERT_GT(onScreen, 350);
   PrintView(app);
   ASSERT_EQ(log.printed.size(), 1u);
-  EXPECT_EQ(opened->device, "Fake Printer");
-  EXPECT_EQ(opened->port, "LPT1:");
+  EXPECT_EQ(std::pair(opened->device, opened->port),
+            (std::pair<std::string, std::string>("Fake Printer", "LPT1:")));
   const QImage& page = log.printed[0];
   // Printer dots where the screen has pixels: the same rectangle in the same place.
   EXPECT_NEAR(countOn(page, kRed), onScreen, 8);
@@ -305,26 +298,22 @@ TEST_F(Printing, EveryWayOutEndsTheDocumentAndClearsPrinting) {
     host.onMessageStep = [&](bool& flag) {
       if (c.escape && ++steps == 1) flag = false;
     };
+    SCOPED_TRACE(c.what);
     const Extent view = app.display.view.window;
     PrintView(app);
-    EXPECT_EQ(log.documents, c.documents) << c.what;
-    EXPECT_EQ(log.aborts, c.aborts) << c.what;
-    EXPECT_EQ(static_cast<int>(log.printed.size()), c.printed) << c.what;
-    EXPECT_EQ(log.documentEnds, c.printed) << c.what;
-    EXPECT_EQ(app.print.printing, 0) << c.what;
-    EXPECT_EQ(app.screenText.printColourMode, -1) << c.what;  // screen text colours again
-    EXPECT_EQ(app.settings.arrayMap, 1) << c.what;
-    EXPECT_TRUE(app.continueFlag) << c.what;
-    EXPECT_EQ(app.display.view.window.xmax, view.xmax) << c.what;
-    if (c.box) {
-      ASSERT_EQ(host.boxes.size(), 1u) << c.what;
-      const auto& b = host.boxes[0];
-      EXPECT_EQ(std::tuple(b.text, b.caption, b.icon),
-                std::tuple(std::string(c.box), std::string("Lavinor"), Icon::Information));
-    } else {
-      EXPECT_TRUE(host.boxes.empty()) << c.what;
-    }
-    EXPECT_EQ(printed("*** Abortion ***"), c.escape) << c.what;
+    EXPECT_EQ(std::tuple(log.documents, log.aborts, static_cast<int>(log.printed.size()),
+                         log.documentEnds),
+              std::tuple(c.documents, c.aborts, c.printed, c.printed));
+    EXPECT_EQ(app.print.printing, 0);
+    EXPECT_EQ(app.screenText.printColourMode, -1);  // screen text colours again
+    EXPECT_EQ(app.settings.arrayMap, 1);
+    EXPECT_TRUE(app.continueFlag);
+    EXPECT_EQ(app.display.view.window.xmax, view.xmax);
+    if (c.box)
+      EXPECT_TRUE(lav::testing::OneBox(host, c.box, "Lavinor", Icon::Information));
+    else
+      EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(printed("*** Abortion ***"), c.escape);
   }
 }
 
@@ -386,10 +375,8 @@ TEST_F(PrintCommand, TheTokenSetsThePrintModeAndPrintingFollows) {
     type(c.line);
     EXPECT_EQ(app.settings.printMode, c.mode) << c.line;
   }
-  EXPECT_EQ(dialogs, 6);
-  EXPECT_EQ(log.documents, 0);
-  EXPECT_TRUE(host.boxes.empty());
-  EXPECT_EQ(app.dispatch.errorsReported, 0);
+  EXPECT_EQ(std::tuple(dialogs, log.documents, host.boxes.size(), app.dispatch.errorsReported),
+            std::tuple(6, 0, 0u, 0L));
   EXPECT_EQ(prompt(), "? ");
   for (const auto& l : lines) EXPECT_EQ(l.find("not available"), std::string::npos) << l;
 }

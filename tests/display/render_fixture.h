@@ -32,10 +32,7 @@ class RenderTest : public ::testing::Test {
     lav::testing::EnsureQtApplication();
     db::testing::NewImage(app.design);
     auto& v = app.display.view;
-    v.clientWidth = 400;
-    v.clientHeight = 300;
-    v.screenWidth = 1600;
-    v.screenHeight = 1000;
+    v = {.clientWidth = 400, .clientHeight = 300, .screenWidth = 1600, .screenHeight = 1000};
     ZoomToCorners(v, 1000, 0, 0, 40, 30);
     app.display.firstPaintDone = true;
     app.settings.showBase = 0;  // no base marks over the pixels under test
@@ -57,23 +54,13 @@ class RenderTest : public ::testing::Test {
   }
   void single(const std::string& name, int x, int y, int refl = 0, std::uint32_t angle = 0,
               std::uint32_t mag = 1000000) {
-    db::Placement p;
-    p.cellName = name;
-    p.x = x, p.y = y;
-    p.reflection = static_cast<std::int16_t>(refl);
-    p.angle = angle;
-    p.magnification = mag;
-    db::testing::Append(app.design, db::EncodeSingle(p));
+    db::testing::Append(
+        app.design, db::EncodeSingle({name, static_cast<std::int16_t>(refl), mag, angle, x, y}));
   }
   void array(const std::string& name, int x, int y, int cols, int rows, int px, int py,
              int refl = 0, std::uint32_t angle = 0) {
-    db::Placement p;
-    p.cellName = name;
-    p.x = x, p.y = y;
-    p.columns = cols, p.rows = rows, p.pitchX = px, p.pitchY = py;
-    p.reflection = static_cast<std::int16_t>(refl);
-    p.angle = angle;
-    db::testing::Append(app.design, db::EncodeArray(p));
+    db::testing::Append(app.design, db::EncodeArray({name, static_cast<std::int16_t>(refl), 1000000,
+                                                     angle, x, y, cols, rows, px, py}));
   }
   // Opens a cell as the one the window shows.
   void open(const std::string& name) {
@@ -91,11 +78,7 @@ class RenderTest : public ::testing::Test {
   }
   // Pixels of colour c inside the window rectangle [x0, x1) x [y0, y1).
   int count(Rgb c, int x0, int y0, int x1, int y1) const {
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-      for (int x = x0; x < x1; ++x)
-        if (surface.pixel(x, y) == c) ++n;
-    return n;
+    return lav::testing::CountColour(surface.image(), QRect(x0, y0, x1 - x0, y1 - y0), QColor(c));
   }
   int countAll(Rgb c) const { return count(c, 0, 0, surface.width(), surface.height()); }
 

@@ -20,17 +20,21 @@ TEST_F(RenderTest, RectangleShowsInItsLayersColourWithHatchInside) {
   struct Case {
     int layer;
     Rgb colour;
-  } cases[] = {{1, MakeRgb(0, 255, 255)},
-               {4, kRed},
-               {6, MakeRgb(0, 0, 255)},
-               {13, MakeRgb(0, 0, 127)},
-               {18, MakeRgb(255, 0, 0)}};  // 18 mod 14 = 4
+    bool black;  // a black background swaps the foreground
+  } cases[] = {{1, MakeRgb(0, 255, 255), false},
+               {4, kRed, false},
+               {6, MakeRgb(0, 0, 255), false},
+               {13, MakeRgb(0, 0, 127), false},
+               {18, MakeRgb(255, 0, 0), false},  // 18 mod 14 = 4
+               {0, kWhite, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.layer);
+    app.display.blackBackground = c.black;
     db::testing::NewImage(app.design);
     cell("TOP");
     rect(c.layer, kLo, kLo, kHi, kHi);
     ASSERT_TRUE(draw());
+    EXPECT_EQ(surface.pixel(300, 50), c.black ? MakeRgb(0, 0, 0) : kWhite) << "the background";
     EXPECT_EQ(at(kLo, 10000), c.colour);  // left edge
     EXPECT_EQ(at(10000, kHi), c.colour);  // top edge
     const int inside = count(c.colour, 55, 155, 146, 246);
@@ -42,25 +46,25 @@ TEST_F(RenderTest, RectangleShowsInItsLayersColourWithHatchInside) {
 TEST_F(RenderTest, HiddenLayersAndHatchSwitches) {
   cell("TOP");
   rect(4, kLo, kLo, kHi, kHi);
-  app.settings.layerFlags[4] = 0;
-  ASSERT_TRUE(draw());
-  EXPECT_EQ(countAll(kRed), 0);
-
-  app.settings.layerFlags[4] = 1;
-  app.settings.layerFillFlags[4] = 0;  // outline only
-  ASSERT_TRUE(draw());
-  EXPECT_EQ(count(kRed, 55, 155, 146, 246), 0);
-  EXPECT_GT(count(kRed, 50, 150, 151, 251), 350);
-
-  app.settings.layerFillFlags[4] = 1;
-  app.settings.fillPaint = 0;  // hatching off everywhere
-  ASSERT_TRUE(draw());
-  EXPECT_EQ(count(kRed, 55, 155, 146, 246), 0);
-
-  app.settings.fillPaint = 1;
-  app.display.onlyLayer = 5;  // another layer only
-  ASSERT_TRUE(draw());
-  EXPECT_EQ(countAll(kRed), 0);
+  struct Case {
+    const char* what;
+    int shown, fill, fillPaint, onlyLayer;
+    bool outline;
+  } cases[] = {{"hidden", 0, 1, 1, -1, false},
+               {"outline only", 1, 0, 1, -1, true},
+               {"hatching off everywhere", 1, 1, 0, -1, true},
+               {"another layer only", 1, 1, 1, 5, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    app.settings.layerFlags[4] = static_cast<std::uint8_t>(c.shown);
+    app.settings.layerFillFlags[4] = static_cast<std::uint8_t>(c.fill);
+    app.settings.fillPaint = c.fillPaint;
+    app.display.onlyLayer = c.onlyLayer;
+    ASSERT_TRUE(draw());
+    EXPECT_EQ(count(kRed, 55, 155, 146, 246), 0) << "no hatch";
+    EXPECT_EQ(count(kRed, 50, 150, 151, 251) > 350, c.outline);
+    EXPECT_EQ(countAll(kRed) == 0, !c.outline);
+  }
 }
 
 TEST_F(RenderTest, HatchCountSetsTheSpacing) {
@@ -95,14 +99,12 @@ TEST_F(RenderTest, SinglePlacementsAppearWithTheirTransforms) {
     int refl;
     std::uint32_t angle, mag;
     int x0, y0, x1, y1;  // expected box in design units
-  } cases[] = {
-      {"plain", 0, 0, 1000000, 20000, 15000, 21000, 17000},
-      {"rotated 90", 0, 90000000, 1000000, 18000, 15000, 20000, 16000},
-      {"magnified 2", 0, 0, 2000000, 20000, 15000, 22000, 19000},
-      {"mirrored", 1, 0, 1000000, 20000, 13000, 21000, 15000},
-      {"mirrored, 90", 1, 90000000, 1000000, 20000, 15000, 22000, 16000},
-      {"rotated 270 x3", 0, 270000000, 3000000, 20000, 12000, 26000, 15000},
-  };
+  } cases[] = {{"plain", 0, 0, 1000000, 20000, 15000, 21000, 17000},
+               {"rotated 90", 0, 90000000, 1000000, 18000, 15000, 20000, 16000},
+               {"magnified 2", 0, 0, 2000000, 20000, 15000, 22000, 19000},
+               {"mirrored", 1, 0, 1000000, 20000, 13000, 21000, 15000},
+               {"mirrored, 90", 1, 90000000, 1000000, 20000, 15000, 22000, 16000},
+               {"rotated 270 x3", 0, 270000000, 3000000, 20000, 12000, 26000, 15000}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     db::testing::NewImage(app.design);
@@ -283,10 +285,9 @@ TEST_F(RenderTest, UndefinedCellsAreReportedOncePerDrawing) {
   ASSERT_TRUE(draw());
   EXPECT_TRUE(printed("*UNDEFIND*( NOPE )SCell"));
   EXPECT_TRUE(printed("*UNDEFIND*( GONE )ACell"));
-  int n = 0;
-  for (const auto& l : lines)
-    if (l.find("NOPE") != std::string::npos) ++n;
-  EXPECT_EQ(n, 1);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& l) { return l.find("NOPE") != l.npos; }),
+            1);
 }
 
 TEST_F(RenderTest, EscapeStopsTheRedrawAndPrintsTheAbortLine) {
@@ -332,10 +333,7 @@ TEST_F(RenderTest, TheDrawingKeepsTheCellExtentUpToDate) {
   single("C", 10000, 10000, 0, 0, 2000000);
   ASSERT_TRUE(draw());
   const auto& e = app.design.current.entry;
-  EXPECT_EQ(e.xmin, -3000);
-  EXPECT_EQ(e.ymin, 2000);
-  EXPECT_EQ(e.xmax, 12000);
-  EXPECT_EQ(e.ymax, 12000);
+  EXPECT_EQ(std::tuple(e.xmin, e.ymin, e.xmax, e.ymax), std::tuple(-3000, 2000, 12000, 12000));
   // The slot holds it too: it survives closing the design.
   const auto slot = db::ReadCellEntry(app.design.image, app.design.current.slotOffset);
   EXPECT_EQ(slot.xmax, 12000);
@@ -376,15 +374,6 @@ TEST_F(RenderTest, WideLinesFollowTheLineMode) {
   app.settings.lineMode = 2;
   ASSERT_TRUE(draw());
   EXPECT_EQ(at(20000, 15000), kRed);
-}
-
-TEST_F(RenderTest, BlackBackgroundSwapsTheForeground) {
-  app.display.blackBackground = true;
-  cell("TOP");
-  rect(0, kLo, kLo, kHi, kHi);
-  ASSERT_TRUE(draw());
-  EXPECT_EQ(surface.pixel(300, 50), MakeRgb(0, 0, 0));
-  EXPECT_EQ(at(kLo, 10000), kWhite);
 }
 
 }  // namespace

@@ -1,16 +1,31 @@
 // Screen text as the device sees it: where each character goes with which font, which characters
-// a view leaves out, the marks and labels of placements, colours, and the font failure.
+// a view leaves out, the marks and labels of placements, colours, and the font failure. And on a
+// real image: Japanese texts come out in a Japanese font (not missing-glyph boxes), texts sit
+// above their baseline (below when mirrored), and lettering written by the vector-text command
+// shows when the cell is drawn.
 #include "display/screen_text.h"
 
 #include <gtest/gtest.h>
 
+#include <QFont>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <cmath>
+#include <filesystem>
 
 #include "display/pens.h"
+#include "display/redraw.h"
+#include "display/view_transform.h"
+#include "font/font_builder.h"
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
+#include "qt/font_faces.h"
+#include "qt/qt_surface.h"
 #include "recording_surface.h"
 #include "state/app_state.h"
+#include "support/qt_application.h"
+#include "support/short_forms.h"
+#include "support/typing_session.h"
 
 namespace lav::display {
 namespace {
@@ -56,11 +71,7 @@ class ScreenTextTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ViewState& v = app.display.view;
-    v.scale = 0.03;
-    v.offsetX = 0;
-    v.offsetY = 0;
-    v.clientWidth = 800;
-    v.clientHeight = 600;
+    v = {.scale = 0.03, .offsetX = 0, .offsetY = 0, .clientWidth = 800, .clientHeight = 600};
     v.window = WindowFromOffsets(v);
     app.screenText.markSize = 6;
   }
@@ -80,43 +91,37 @@ class ScreenTextTest : public ::testing::Test {
 
 TEST_F(ScreenTextTest, CharactersArePlacedOneByOne) {
   const std::string mincho = sjis::fromUtf8("ＭＳ 明朝");
-  struct Case {
+  const struct Case {
     const char* name;
     const char* text;
     std::int64_t angle;
     int reflection;
     std::vector<std::pair<int, int>> at;  // reference point of each character
     int escapement;
-  };
-  const Case cases[] = {// Above the baseline by the font height plus 2 pixels.
-                        {"upright", "AB", 0, 0, {{30, 538}, {45, 538}}, 0},
-                        // Mirrored: 2 pixels below the baseline, the letters themselves upright.
-                        {"mirrored", "AB", 0, 1, {{30, 572}, {45, 572}}, 0},
-                        // Turned a quarter: the advance goes up, the offset to the left.
-                        {"quarter turn", "AB", 90000000, 0, {{-2, 570}, {-2, 555}}, 900},
-                        // A two-byte character takes two byte widths.
-                        {"two-byte", "日本x", 0, 0, {{30, 538}, {60, 538}, {90, 538}}, 0}};
+  } cases[] = {// Above the baseline by the font height plus 2 pixels.
+               {"upright", "AB", 0, 0, {{30, 538}, {45, 538}}, 0},
+               // Mirrored: 2 pixels below the baseline, the letters themselves upright.
+               {"mirrored", "AB", 0, 1, {{30, 572}, {45, 572}}, 0},
+               // Turned a quarter: the advance goes up, the offset to the left.
+               {"quarter turn", "AB", 90000000, 0, {{-2, 570}, {-2, 555}}, 900},
+               // A two-byte character takes two byte widths.
+               {"two-byte", "日本x", 0, 0, {{30, 538}, {60, 538}, {90, 538}}, 0}};
   for (const Case& c : cases) {
     surface.texts.clear();
     draw(c.text, {1000, 1000}, c.angle, c.reflection);
     ASSERT_EQ(surface.texts.size(), c.at.size()) << c.name;
     for (std::size_t i = 0; i < c.at.size(); ++i) {
       const auto& t = surface.texts[i];
-      EXPECT_EQ(t.x, c.at[i].first) << c.name << " " << i;
-      EXPECT_EQ(t.y, c.at[i].second) << c.name << " " << i;
-      EXPECT_EQ(t.font.face, mincho) << c.name;
-      EXPECT_EQ(t.font.height, 30) << c.name;
-      EXPECT_EQ(t.font.weight, 400) << c.name;
-      EXPECT_EQ(t.font.escapement, c.escapement) << c.name;
+      EXPECT_EQ(std::tuple(t.x, t.y, t.font.face, t.font.height, t.font.weight, t.font.escapement),
+                std::tuple(c.at[i].first, c.at[i].second, mincho, 30, 400, c.escapement))
+          << c.name << " " << i;
     }
   }
   EXPECT_EQ(surface.texts[1].text, sjis::fromUtf8("本"));
-}
-
-TEST_F(ScreenTextTest, TinyTextsAreThreePixelsHigh) {
+  surface.texts.clear();
   draw("AB", {1000, 1000}, 0, 0, 0.1);  // 3 pixels of character height
   ASSERT_FALSE(surface.texts.empty());
-  EXPECT_EQ(surface.texts[0].font.height, 3);
+  EXPECT_EQ(surface.texts[0].font.height, 3) << "tiny texts are three pixels high";
 }
 
 TEST_F(ScreenTextTest, OnlyCharactersWhoseBoxesMeetTheViewAreDrawn) {
@@ -138,31 +143,25 @@ TEST_F(ScreenTextTest, ReferencePointsFarOutsideAreNotDrawn) {
   EXPECT_EQ(surface.joinedText(), "A");
 }
 
-TEST_F(ScreenTextTest, BaseMarkBelowTheTextBaseDepth) {
+TEST_F(ScreenTextTest, BaseMarkBelowTheTextBaseDepthAndNotOnAHiddenLayer) {
   draw("A", {1000, 1000});
   ASSERT_EQ(surface.polylines.size(), 1u);
-  const std::vector<IntPoint>& d = surface.polylines[0];
-  ASSERT_EQ(d.size(), 5u);
-  const int expected[5][2] = {{35, 570}, {30, 575}, {25, 570}, {30, 565}, {35, 570}};
-  for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(d[i].x, expected[i][0]) << i;
-    EXPECT_EQ(d[i].y, expected[i][1]) << i;
-  }
+  std::string diamond;
+  for (const IntPoint& p : surface.polylines[0])
+    diamond += std::to_string(p.x) + "," + std::to_string(p.y) + " ";
+  EXPECT_EQ(diamond, "35,570 30,575 25,570 30,565 35,570 ");
   EXPECT_EQ(surface.polylinePens[0].colour, LayerPen(app.settings, kMarkLayer, false).colour);
 
   surface.polylines.clear();
   draw("A", {1000, 1000}, 0, 0, 1.0, 1, 1);  // inside a placement: no mark at Show TextBase 1
   EXPECT_TRUE(surface.polylines.empty());
   EXPECT_EQ(surface.texts.size(), 2u);
-}
 
-TEST_F(ScreenTextTest, HiddenLayerShowsNothingNotEvenItsMark) {
+  // A hidden layer shows nothing, not even its mark.
+  surface.texts.clear();
   app.settings.layerFlags[7] = 0;
   TextDevice dev = device();
-  ScreenText t;
-  t.layer = 7;
-  t.text = "HIDDEN";
-  t.x = t.y = 1000;
+  const ScreenText t{.layer = 7, .text = "HIDDEN", .x = 1000, .y = 1000};
   DrawTextElement(dev, PlacementTransform{}, t);
   EXPECT_TRUE(surface.texts.empty());
   EXPECT_TRUE(surface.polylines.empty());
@@ -175,24 +174,16 @@ TEST_F(ScreenTextTest, HiddenLayerShowsNothingNotEvenItsMark) {
 
 TEST_F(ScreenTextTest, TextElementsFollowTheirFrame) {
   // A text in a placement mirrored at (5000, 5000): the origin moves, the text hangs below.
-  PlacementTransform frame;
-  frame.originX = 5000;
-  frame.originY = 5000;
-  frame.mirrored = 1;
+  const PlacementTransform frame{.originX = 5000, .originY = 5000, .mirrored = 1};
   TextDevice dev = device();
-  ScreenText t;
-  t.layer = 2;
-  t.text = "M";
-  t.x = 1000;
-  t.y = 1000;
-  DrawTextElement(dev, frame, t);
+  DrawTextElement(dev, frame, {.layer = 2, .text = "M", .x = 1000, .y = 1000});
   ASSERT_EQ(surface.texts.size(), 1u);
-  EXPECT_EQ(surface.texts[0].x, 180);      // 6000 units
-  EXPECT_EQ(surface.texts[0].y, 480 + 2);  // 4000 units, mirrored: 2 pixels below
+  // 6000 and 4000 units; mirrored: 2 pixels below.
+  EXPECT_EQ(std::pair(surface.texts[0].x, surface.texts[0].y), std::pair(180, 480 + 2));
   EXPECT_EQ(surface.texts[0].colour, PaletteColour(2, false));
 }
 
-TEST_F(ScreenTextTest, ColoursByLayerBackgroundAndPrinting) {
+TEST_F(ScreenTextTest, ColoursByLayerBackgroundPrintingAndHighlight) {
   app.settings.layerPen[5] = 14 * 2 + 7;  // dotted grey
   app.settings.layerPen[6] = 14;          // dashed colour 0
   const struct {
@@ -214,9 +205,9 @@ TEST_F(ScreenTextTest, ColoursByLayerBackgroundAndPrinting) {
     app.screenText.printColourMode = c.printMode;
     EXPECT_EQ(TextColourForLayer(app, c.layer), c.colour) << c.name;
   }
-}
-
-TEST_F(ScreenTextTest, HighlightDrawsInTheHighlightColour) {
+  // A highlight draws in the highlight colour.
+  app.display.blackBackground = false;
+  app.screenText.printColourMode = -1;
   TextDevice dev = device(0, true);
   DrawScreenText(dev, 3, {1000, 1000}, 0, 0, 1.0, "H");
   ASSERT_EQ(surface.texts.size(), 1u);
@@ -227,21 +218,16 @@ TEST_F(ScreenTextTest, HighlightDrawsInTheHighlightColour) {
 TEST_F(ScreenTextTest, FontFailureIsReportedOnceAndStopsTexts) {
   surface.fontsFail = true;
   draw("AB", {1000, 1000});
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(host.boxes[0].text, "フォントエラー発生");
-  EXPECT_EQ(host.boxes[0].caption, "Error");
+  EXPECT_TRUE(lav::testing::OneBox(host, "フォントエラー発生", "Error"));
   EXPECT_TRUE(app.screenText.fontError);
   EXPECT_TRUE(surface.texts.empty());
 
   surface.fontsFail = false;
   const int calls = surface.fontCalls;
   draw("AB", {1000, 1000});
-  PlacementLabel label;
-  label.name = "CELL";
-  label.array = true;
   app.settings.showBaseName = 1;
   TextDevice dev = device();
-  DrawPlacementMarkAndLabel(dev, PlacementTransform{}, label);
+  DrawPlacementMarkAndLabel(dev, PlacementTransform{}, {.name = "CELL", .array = true});
   EXPECT_EQ(surface.fontCalls, calls);  // no font is made any more
   EXPECT_TRUE(surface.texts.empty());
   EXPECT_EQ(host.boxes.size(), 1u);
@@ -277,10 +263,7 @@ class PlacementLabelTest : public ScreenTextTest {
 };
 
 TEST_F(PlacementLabelTest, ArrayLabelsUseTheCommandWindowsLineHeightAtAnyZoom) {
-  PlacementLabel p;
-  p.name = "PAD";
-  p.array = true;
-  p.x = p.y = 1000;
+  const PlacementLabel p{.name = "PAD", .x = 1000, .y = 1000, .array = true};
   for (double scale : {0.03, 0.3}) {
     surface.texts.clear();
     app.display.view.scale = scale;
@@ -296,10 +279,7 @@ TEST_F(PlacementLabelTest, ArrayLabelsUseTheCommandWindowsLineHeightAtAnyZoom) {
 
 TEST_F(PlacementLabelTest, SingleLabelsScaleWithThePlacedCell) {
   const Extent cell{0, 0, 10000, 2000};
-  PlacementLabel p;
-  p.name = "INV01";
-  p.x = p.y = 1000;
-  p.placedExtent = &cell;
+  PlacementLabel p{.name = "INV01", .x = 1000, .y = 1000, .placedExtent = &cell};
   TextDevice dev = device();
   DrawPlacementMarkAndLabel(dev, PlacementTransform{}, p);
   ASSERT_EQ(surface.texts.size(), 1u);
@@ -342,17 +322,124 @@ TEST_F(ScreenTextTest, TextExtentCoversTheCharacters) {
                {"mirrored", 0, 1, {1000, 0, 2500, 1000}},
                {"quarter turn", 90000000, 0, {0, 1000, 1000, 2500}}};
   for (const auto& c : cases) {
-    ScreenText t;
-    t.text = "ABC";
-    t.x = t.y = 1000;
-    t.angle = c.angle;
-    t.reflection = c.reflection;
-    const Extent e = ScreenTextExtent(app, t);
-    EXPECT_EQ(e.xmin, c.box.xmin) << c.name;
-    EXPECT_EQ(e.ymin, c.box.ymin) << c.name;
-    EXPECT_EQ(e.xmax, c.box.xmax) << c.name;
-    EXPECT_EQ(e.ymax, c.box.ymax) << c.name;
+    const Extent e = ScreenTextExtent(
+        app, {.reflection = c.reflection, .angle = c.angle, .text = "ABC", .x = 1000, .y = 1000});
+    EXPECT_EQ(std::tuple(e.xmin, e.ymin, e.xmax, e.ymax),
+              std::tuple(c.box.xmin, c.box.ymin, c.box.xmax, c.box.ymax))
+        << c.name;
   }
+}
+
+class ScreenTextPixels : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    lav::testing::EnsureQtApplication();
+    lav::qt::InstallFaceSubstitutes();
+  }
+};
+
+// Pixels in the rectangle [x0, x1) x [y0, y1) whose colour passes, or of colour c.
+template <typename Test>
+int Count(const Surface& s, int x0, int y0, int x1, int y1, Test passes) {
+  int n = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) n += passes(s.pixel(x, y));
+  return n;
+}
+int Ink(const Surface& s, int x0, int y0, int x1, int y1, Rgb c) {
+  return Count(s, x0, y0, x1, y1, [c](Rgb p) { return p == c; });
+}
+
+std::vector<bool> Picture(const std::string& utf8) {
+  lav::qt::QtSurface s(60, 60);
+  FontDescription f;
+  const std::string face = sjis::fromUtf8("ＭＳ 明朝");
+  f.face = face;
+  f.height = 48;
+  s.setFont(f);
+  s.setTextColour(0);
+  s.text(4, 4, sjis::fromUtf8(utf8), 0);
+  std::vector<bool> ink;
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 60; ++x) ink.push_back(s.pixel(x, y) != 0xFFFFFF);
+  return ink;
+}
+
+TEST_F(ScreenTextPixels, JapaneseFaceIsAJapaneseFont) {
+  const QFont mincho(QString::fromUtf8("ＭＳ 明朝"));
+  EXPECT_TRUE(QFontInfo(mincho).family().contains("IPA"))
+      << QFontInfo(mincho).family().toStdString();
+  const QFontMetrics m(mincho);
+  for (char32_t c : {U'日', U'本', U'あ', U'ア', U'漢', U'Ａ'})
+    EXPECT_TRUE(m.inFontUcs4(c)) << std::hex << static_cast<unsigned>(c);
+
+  // Every character draws its own shape: none is the box a missing glyph gets (here the box of
+  // a character from the user-defined area, which no installed font has).
+  const std::vector<bool> box = Picture("\xEE\x80\x80");  // U+E000
+  std::vector<std::vector<bool>> seen;
+  for (const char* c : {"日", "本", "あ", "ア", "漢"}) {
+    const std::vector<bool> p = Picture(c);
+    EXPECT_NE(p, box) << c;
+    EXPECT_GT(std::count(p.begin(), p.end(), true), 40) << c;
+    for (const auto& other : seen) EXPECT_NE(p, other) << c;
+    seen.push_back(p);
+  }
+}
+
+TEST_F(ScreenTextPixels, TextsSitAboveTheirBaselineAndBelowWhenMirrored) {
+  lav::ScriptedHost host;
+  AppState app{host};
+  ViewState& v = app.display.view;
+  // One user unit of height: 30 pixels.
+  v = {.scale = 0.03, .offsetX = 0, .offsetY = 0, .clientWidth = 400, .clientHeight = 200};
+  v.window = WindowFromOffsets(v);
+  app.settings.showTextBase = 0;
+  const Rgb ink = TextColourForLayer(app, 1);
+  // Anti-aliased letters: any pixel the text touched counts.
+  auto Ink = [](const Surface& s, int x0, int y0, int x1, int y1, Rgb) {
+    return Count(s, x0, y0, x1, y1, [](Rgb c) { return c != 0xFFFFFF; });
+  };
+  for (int reflection : {0, 1}) {
+    lav::qt::QtSurface s(400, 200);
+    TextDevice dev{app, s, v, 0, false};
+    // Baseline at window y 100.
+    DrawScreenText(dev, 1, {1000, 3333}, 0, reflection, 1.0, sjis::fromUtf8("日本語ABC"));
+    const int above = Ink(s, 0, 60, 400, 100, ink), below = Ink(s, 0, 100, 400, 140, ink);
+    if (reflection == 0) {
+      EXPECT_GT(above, 100);
+      EXPECT_EQ(below, 0);
+    } else {
+      EXPECT_GT(below, 100);
+      EXPECT_EQ(above, 0);
+    }
+    // Nine bytes of 15 pixels from x = 30: nothing beyond the last character's cell.
+    EXPECT_EQ(Ink(s, 30 + 9 * 15 + 4, 0, 400, 200, ink), 0) << reflection;
+    EXPECT_GT(Ink(s, 30, 0, 30 + 6 * 15, 200, ink), 100) << reflection;
+  }
+}
+
+class DrawnLettering : public lav::testing::TypingSession {};
+
+TEST_F(DrawnLettering, VectorTextShowsInTheLayersColour) {
+  lav::testing::EnsureQtApplication();
+  std::filesystem::copy_file(lav::testing::BuiltFontFile(), dir / "MOJIDATA.DAT");
+  app.programDir = dir.string();
+  typeAll({"NEW T.CAD", "MKCELL TOP", "OCELL TOP", "LAYER 3", "VTEXT HI", "0 0"});
+  ASSERT_TRUE(takeBoxes().empty());
+  app.settings.layerFillFlags[3] = 0;  // outlines only
+  lav::qt::QtSurface surface(400, 200);
+  ViewState& v = app.display.view;
+  // A glyph cell of 180 user units is 180 pixels.
+  v = {.scale = 0.001, .offsetX = -10, .offsetY = -10, .clientWidth = 400, .clientHeight = 200};
+  v.window = WindowFromOffsets(v);
+  app.display.firstPaintDone = true;
+  ASSERT_TRUE(RedrawGraphics(app, surface));
+  const Rgb ink = LayerPen(app.settings, 3, false).colour;
+  EXPECT_GT(Ink(surface, 10, 0, 190, 200, ink), 200) << "H";
+  EXPECT_GT(Ink(surface, 190, 0, 370, 200, ink), 100) << "I";
+  EXPECT_EQ(Ink(surface, 372, 0, 400, 200, ink), 0) << "nothing beyond the second cell";
+  // The bar of the H crosses the middle of its cell.
+  EXPECT_GT(Ink(surface, 40, 85, 160, 125, ink), 0);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "display/screen_text.h"
 #include "render_fixture.h"
+#include "support/short_forms.h"
 
 namespace lav::display::testing {
 namespace {
@@ -47,37 +48,32 @@ TEST_F(TempPreview, EachElementTypeShowsAsItWillBeWritten) {
       out.push_back({v[i], v[i + 1], v[i + 2], v[i + 3], v[i + 4] != 0});
     return out;
   };
-  auto points = [](auto... n) {
-    const double v[] = {double(n)...};
-    std::vector<db::UserPoint> out;
-    for (std::size_t i = 0; i + 1 < sizeof...(n); i += 2) out.push_back({v[i], v[i + 1]});
-    return out;
-  };
+  auto points = lav::testing::PointsOf<db::UserPoint>;
   struct Case {
     const char* name;
     int type, width, lineMode;
     const char* cellName;
     std::vector<db::UserPoint> points;
     std::vector<Box> boxes;
-  } cases[] = {{"rectangle from two corners, hatched", 3, 0, 0, "", points(5, 5, 25, 20),
+  } cases[] = {{"rectangle from two corners, hatched", 3, 0, 0, "", points("5,5 25,20"),
                 boxes(8, 8, 22, 17, 1, 28, 5, 35, 20, 0)},
                {"polygon with the hatch of the figure it closes into", 4, 0, 0, "",
-                points(5, 5, 25, 5, 25, 20), boxes(20, 7, 24, 10, 1, 6, 13, 14, 19, 0)},
-               {"line without width", 5, 0, 0, "", points(5, 5, 25, 5),
+                points("5,5 25,5 25,20"), boxes(20, 7, 24, 10, 1, 6, 13, 14, 19, 0)},
+               {"line without width", 5, 0, 0, "", points("5,5 25,5"),
                 boxes(10, 4.5, 20, 5.5, 1, 10, 6, 20, 10, 0)},
-               {"wide line: centre line and outline, no hatch", 5, 4000, 0, "", points(5, 5, 25, 5),
+               {"wide line: centre line and outline, no hatch", 5, 4000, 0, "", points("5,5 25,5"),
                 boxes(10, 6.5, 20, 7.5, 1, 10, 4.6, 20, 5.4, 1, 10, 5.6, 20, 6.4, 0)},
-               {"wide line, centre only", 5, 4000, 1, "", points(5, 5, 25, 5),
+               {"wide line, centre only", 5, 4000, 1, "", points("5,5 25,5"),
                 boxes(10, 6.5, 20, 7.5, 0, 10, 4.6, 20, 5.4, 1)},
-               {"line far beyond the window", 5, 0, 0, "", points(-2e6, 15, 2e6, 15),
+               {"line far beyond the window", 5, 0, 0, "", points("-2e6,15 2e6,15"),
                 boxes(10, 14.5, 20, 15.5, 1)},
-               {"single placement: the placed square highlighted", 1, 0, 0, "A", points(10, 10),
+               {"single placement: the placed square highlighted", 1, 0, 0, "A", points("10,10"),
                 boxes(9.8, 11.5, 10.2, 13.5, 1, 13.8, 11.5, 14.2, 13.5, 1, 15, 5, 30, 25, 0)},
-               {"array of three, every element", 0, 0, 0, "A", points(10, 10),
+               {"array of three, every element", 0, 0, 0, "A", points("10,10"),
                 boxes(15.8, 11.5, 16.2, 13.5, 1, 21.8, 11.5, 22.2, 13.5, 1, 27, 5, 35, 25, 0)},
-               {"placement without a name: its mark only", 1, 0, 0, "", points(10, 10),
+               {"placement without a name: its mark only", 1, 0, 0, "", points("10,10"),
                 boxes(12, 5, 30, 25, 0)},
-               {"text at its point", 2, 0, 0, "", points(10, 10),
+               {"text at its point", 2, 0, 0, "", points("10,10"),
                 boxes(11.5, 10, 13.5, 13.5, 1, 16, 5, 30, 25, 0)}};
   app.settings.columns = 3;
   app.settings.pitchX = 6000;

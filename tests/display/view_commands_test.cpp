@@ -16,27 +16,14 @@ class ViewCommands : public TypingSession {
  protected:
   void SetUp() override {
     TypingSession::SetUp();
-    auto& v = app.display.view;
-    v.clientWidth = 1000;
-    v.clientHeight = 800;
-    v.screenWidth = 1600;
-    v.screenHeight = 1000;
+    app.display.view = {
+        .clientWidth = 1000, .clientHeight = 800, .screenWidth = 1600, .screenHeight = 1000};
     app.display.firstPaintDone = true;
   }
   const display::ViewState& view() const { return app.display.view; }
   double centreX() const { return (view().window.xmin + view().window.xmax) / 2.0; }
   double centreY() const { return (view().window.ymin + view().window.ymax) / 2.0; }
 };
-
-TEST_F(ViewCommands, FitShowsAnEmptyCellWithAMargin) {
-  typeAll({"NEW FIT.CAD", "MKCELL TOP", "OCELL TOP", "FIT"});
-  // (0, 0)-(45000, 35000) with 7 %: the width limits, 1000 / 45000 * 0.93.
-  EXPECT_NEAR(view().scale, 1000.0 / 45000 * 0.93, 1e-12);
-  EXPECT_NEAR(centreX(), 22500, 1);
-  EXPECT_NEAR(centreY(), 17500, 1);
-  EXPECT_EQ(prompt(), "? ");
-  type("CLOSE 0");
-}
 
 TEST_F(ViewCommands, ZoomFactorsPromptsAndRefusals) {
   const double s = view().scale;
@@ -54,9 +41,8 @@ TEST_F(ViewCommands, ZoomFactorsPromptsAndRefusals) {
   EXPECT_TRUE(takeBoxes().empty());
 
   type("ZOOM 0.0000001");
-  auto boxes = takeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0], "値が小さすぎます。これ以上の縮小は出来ません。");
+  EXPECT_EQ(takeBoxes(),
+            std::vector<std::string>{"値が小さすぎます。これ以上の縮小は出来ません。"});
   EXPECT_DOUBLE_EQ(view().scale, s) << "a refused zoom leaves the view";
   EXPECT_EQ(host.boxes.size(), 0u);
 }
@@ -141,19 +127,19 @@ TEST_F(ViewCommands, WindowZoomStepFollowsTheViewWidth) {
 }
 
 TEST_F(ViewCommands, CentreMovesThePickedPointToThePosition) {
-  type("CENTER");
-  EXPECT_EQ(prompt(), "Point: ");
-  type("3 4");
-  EXPECT_NEAR(display::ToWindowX(view(), 3000), 500, 1);
-  EXPECT_NEAR(display::ToWindowY(view(), 4000), 400, 1);
-  type("CENTER 1");  // bottom left for this use only
-  type("3 4");
-  EXPECT_NEAR(display::ToWindowX(view(), 3000), 0, 1);
-  EXPECT_NEAR(display::ToWindowY(view(), 4000), 800, 1);
-  type("CENTER 99");  // clamped to 8: left centre
-  type("3 4");
-  EXPECT_NEAR(display::ToWindowX(view(), 3000), 0, 1);
-  EXPECT_NEAR(display::ToWindowY(view(), 4000), 400, 1);
+  const struct {
+    const char* line;
+    double x, y;
+  } cases[] = {{"CENTER", 500, 400},
+               {"CENTER 1", 0, 800},    // bottom left for this use only
+               {"CENTER 99", 0, 400}};  // clamped to 8: left centre
+  for (const auto& c : cases) {
+    type(c.line);
+    EXPECT_EQ(prompt(), "Point: ");
+    type("3 4");
+    EXPECT_NEAR(display::ToWindowX(view(), 3000), c.x, 1) << c.line;
+    EXPECT_NEAR(display::ToWindowY(view(), 4000), c.y, 1) << c.line;
+  }
   EXPECT_EQ(app.settings.position, 0);
 }
 
@@ -170,23 +156,23 @@ TEST_F(ViewCommands, OnlyOneLayerOnceThenAllAgain) {
   EXPECT_EQ(app.settings.layerFlags[5] & 1, 1);
 }
 
-TEST_F(ViewCommands, RedrawReportsUndefinedCellsAndEscape) {
-  typeAll({"NEW RD.CAD", "MKCELL TOP", "OCELL TOP"});
-  db::Placement p;
-  p.cellName = "MISSING";
-  ASSERT_EQ(db::AppendElement(app.design, db::EncodeSingle(p), host.clock),
+TEST_F(ViewCommands, FitShowsAnEmptyCellWithAMarginRedrawReportsUndefinedCellsAndEscape) {
+  typeAll({"NEW RD.CAD", "MKCELL TOP", "OCELL TOP", "FIT"});
+  // (0, 0)-(45000, 35000) with 7 %: the width limits, 1000 / 45000 * 0.93.
+  EXPECT_NEAR(view().scale, 1000.0 / 45000 * 0.93, 1e-12);
+  EXPECT_NEAR(centreX(), 22500, 1);
+  EXPECT_NEAR(centreY(), 17500, 1);
+  EXPECT_EQ(prompt(), "? ");
+  ASSERT_EQ(db::AppendElement(app.design, db::EncodeSingle({.cellName = "MISSING"}), host.clock),
             db::AppendResult::Appended);
   lines.clear();
   type("REDRAW");
-  bool reported = false;
-  for (const auto& l : lines) reported |= l.find("*UNDEFIND*( MISSING )SCell") != std::string::npos;
-  EXPECT_TRUE(reported);
-
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
+    return l.find("*UNDEFIND*( MISSING )SCell") != l.npos;
+  }));
   host.onMessageStep = [](bool& flag) { flag = false; };
   type("REDRAW");
-  bool aborted = false;
-  for (const auto& l : lines) aborted |= l == "*** Abortion ***";
-  EXPECT_TRUE(aborted);
+  EXPECT_TRUE(printed("*** Abortion ***"));
   host.onMessageStep = nullptr;
   type("CLOSE 0");
 }

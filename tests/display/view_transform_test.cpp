@@ -22,11 +22,7 @@ struct SegmentRecorder : NullSurface {
 };
 
 ViewState View(int w, int h) {
-  ViewState v;
-  v.clientWidth = w;
-  v.clientHeight = h;
-  v.scale = 1;
-  v.window = {0, 0, w, h};
+  ViewState v{.scale = 1, .clientWidth = w, .clientHeight = h, .window = {0, 0, w, h}};
   RecentreOffsets(v);
   return v;
 }
@@ -52,31 +48,27 @@ TEST(TransformPoints, QuarterTurnsMirrorsAndMagnifications) {
       {0, 0, 0.5, {5, -5}, {103, 198}, 0, 0}                // 2.5 -> 3, -2.5 -> -2
   };
   for (const auto& c : cases) {
-    PlacementTransform f;
-    f.originX = 100;
-    f.originY = 200;
-    f.mirrored = c.mirrored;
-    f.rotation = c.angle;
-    f.magnification = c.mag;
+    PlacementTransform f{.originX = 100,
+                         .originY = 200,
+                         .mirrored = c.mirrored,
+                         .rotation = c.angle,
+                         .magnification = c.mag};
     Point p = c.in;
     TransformPoints(f, &p, 1);
     EXPECT_EQ(std::tuple(p.x, p.y, f.accumulatedAngle, f.accumulatedReflection),
               std::tuple(c.out.x, c.out.y, c.accAngle, c.accRefl))
         << c.angle << " m" << c.mirrored;
   }
-}
-
-TEST(TransformPoints, OriginStaysForEveryAngle) {
+  // The origin stays put for every angle.
   for (std::int32_t a = -360000000; a <= 360000000; a += 7500000) {
-    PlacementTransform f;
-    f.rotation = a;
+    PlacementTransform f{.rotation = a};
     Point p{0, 0};
     TransformPoints(f, &p, 1);
     EXPECT_EQ(std::pair(p.x, p.y), std::pair(0, 0)) << a;
   }
 }
 
-TEST(RotateVector, QuarterTurnsAreExact) {
+TEST(RotateVector, QuarterTurnsAreExactAndABoxTurnsWithItsCorners) {
   struct Case {
     std::int32_t x, y, angle, ox, oy;
   } cases[] = {{1000, 0, 90000000, 0, 1000},
@@ -88,17 +80,12 @@ TEST(RotateVector, QuarterTurnsAreExact) {
     RotateVector(x, y, c.angle);
     EXPECT_EQ(std::pair(x, y), std::pair(c.ox, c.oy));
   }
-}
-
-TEST(TransformExtent, RotatedBoxIsTheBoxOfItsCorners) {
-  PlacementTransform f;
-  f.originX = 10;
-  f.rotation = 90000000;
+  const PlacementTransform f{.originX = 10, .rotation = 90000000};
   const Extent e = TransformExtent(f, {0, 0, 30, 10});
   EXPECT_EQ(std::tuple(e.xmin, e.ymin, e.xmax, e.ymax), std::tuple(0, 0, 10, 30));
 }
 
-TEST(ApplyView, KeepsTheWindowInsideTheCoordinateRange) {
+TEST(ApplyView, KeepsTheWindowInsideTheCoordinateRangeAndWidensTinyViews) {
   ViewState v = View(1000, 800);
   v.scale = 1e-7;  // far out: the span is limited by lowering the scale
   RecentreOffsets(v);
@@ -113,18 +100,16 @@ TEST(ApplyView, KeepsTheWindowInsideTheCoordinateRange) {
   ApplyView(u);
   EXPECT_EQ(u.window.xmax, 2147483645);
   EXPECT_EQ(u.window.xmax - u.window.xmin, 1000000);
-}
 
-TEST(ApplyView, ViewsBelowTwentyUnitsAreWidened) {
-  ViewState v = View(1000, 800);
-  v.window = {500, 500, 505, 505};
-  v.scale = 200;
-  RecentreOffsets(v);
-  ApplyView(v);
-  EXPECT_NEAR(v.scale, 800.0 / 20 * 0.93, 1e-9);
-  const double cx = (v.window.xmin + v.window.xmax) / 2.0;
-  EXPECT_NEAR(cx, 503, 1.0);
-  EXPECT_GE(v.window.ymax - v.window.ymin, 20);
+  // Views below twenty units are widened.
+  ViewState w = View(1000, 800);
+  w.window = {500, 500, 505, 505};
+  w.scale = 200;
+  RecentreOffsets(w);
+  ApplyView(w);
+  EXPECT_NEAR(w.scale, 800.0 / 20 * 0.93, 1e-9);
+  EXPECT_NEAR((w.window.xmin + w.window.xmax) / 2.0, 503, 1.0);
+  EXPECT_GE(w.window.ymax - w.window.ymin, 20);
 }
 
 TEST(ZoomByFactor, FactorsAndRefusals) {
@@ -142,20 +127,15 @@ TEST(ZoomByFactor, FactorsAndRefusals) {
     const Extent before = v.window;
     EXPECT_EQ(ZoomByFactor(v, c.f), c.outcome) << c.f;
     EXPECT_DOUBLE_EQ(v.scale, c.scale) << c.f;
-    if (c.outcome != ZoomOutcome::Zoomed) {
-      EXPECT_EQ(v.window.xmin, before.xmin);
-      EXPECT_EQ(v.window.xmax, before.xmax);
-    }
+    EXPECT_TRUE(c.outcome == ZoomOutcome::Zoomed ||
+                (v.window.xmin == before.xmin && v.window.xmax == before.xmax))
+        << "a refused zoom leaves the window: " << c.f;
   }
   // Zooming by 2 about the centre halves the window.
   ViewState v = View(1000, 800);
   ZoomByFactor(v, 2);
-  EXPECT_EQ(v.window.xmin, 250);
-  EXPECT_EQ(v.window.xmax, 750);
-}
-
-TEST(ZoomByFactor, ZoomOutRefusedAtTheRangeLimit) {
-  ViewState v = View(1000, 800);
+  EXPECT_EQ(std::pair(v.window.xmin, v.window.xmax), std::pair(250, 750));
+  // Zooming out is refused at the range limit.
   v.window = {-2147483600, 0, 2147483600, 500};
   EXPECT_EQ(ZoomByFactor(v, 0.9), ZoomOutcome::TooSmall);
 }
@@ -180,8 +160,9 @@ TEST(CentreAt, PointLandsAtEachWindowPosition) {
   for (const auto& c : cases) {
     ViewState v = View(1000, 800);
     CentreAt(v, 1000, 3, 4, c.k);
-    EXPECT_NEAR(ToWindowX(v, 3000), c.wx, 1) << c.k;
-    EXPECT_NEAR(ToWindowY(v, 4000), c.wy, 1) << c.k;
+    EXPECT_TRUE(std::abs(ToWindowX(v, 3000) - c.wx) <= 1 &&
+                std::abs(ToWindowY(v, 4000) - c.wy) <= 1)
+        << c.k << ": " << ToWindowX(v, 3000) << "," << ToWindowY(v, 4000);
   }
   ViewState v = View(1000, 800);
   const double ox = v.offsetX;

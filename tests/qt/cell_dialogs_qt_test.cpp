@@ -1,25 +1,34 @@
-// The five cell dialogs on Qt widgets, used as a user uses them: a click on a list line, names
-// typed into the fields, the action button, a double click, Escape; and a dialog model that has
-// no window here, which must be refused aloud and end as a cancel.
+// The model dialogs on Qt widgets, used as a user uses them. The five cell dialogs: a click on a
+// list line, names typed into the fields, the action button, a double click, Escape; and a
+// dialog model that has no window here, which must be refused aloud and end as a cancel. The
+// tree report's dialogs: the list shows the report with its connectors, the child-cell button is
+// disabled, and the open-cell button opens the cell; only a row the user picked is a choice,
+// there and in the command list.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDialog>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 #include <memory>
 
+#include "console/command_file.h"
+#include "command/command_list_dialog.h"
 #include "command/cell_dialogs.h"
 #include "db/cell_commands.h"
 #include "db/cell_directory.h"
+#include "db/design_builder.h"
 #include "db/design_files.h"
+#include "command/tree_dialogs.h"
+#include "interchange/tree_report.h"
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
 #include "qt/qt_dialogs.h"
+#include "qt/tree_dialog.h"
 #include "state/app_state.h"
 #include "support/qt_application.h"
 
@@ -28,30 +37,41 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CellDialogsQt : public ::testing::Test {
+// A program state in a folder of the test's own, and a model's dialog shown on it.
+class ModelDialogsQt : public ::testing::Test {
  protected:
   void SetUp() override {
     lav::testing::EnsureQtApplication();
-    dir = lav::testing::EnterTestFolder("celldlg", oldCwd);
-    ASSERT_TRUE(db::NewDesign(app, "cells"));
-    for (const char* name : {"A", "B", "OLD"}) ASSERT_TRUE(db::CreateCell(app, name));
-    db::RunCellDeleteDialog(app, {"OLD"});
-    ASSERT_FALSE(has("OLD"));
+    dir = lav::testing::EnterTestFolder("dialogs-qt", oldCwd);
   }
   void TearDown() override { lav::testing::LeaveTestFolder(dir, oldCwd); }
-  bool has(const char* name) const {
-    return db::FindCell(app.design.image, name).result == db::FindResult::Found;
-  }
-  // Shows model's dialog and runs script on it; the dialog must end by then.
-  void drive(DialogModel& model, const std::function<void(QDialog&)>& script) {
-    EXPECT_TRUE(
-        lav::testing::WithModalDialog([&] { RunModelDialog(nullptr, app, model); }, script));
-    EXPECT_TRUE(model.finished);
+  // Shows model's dialog and runs script on it once it is up; a dialog left open is rejected.
+  void show(DialogModel& model, const std::function<void(QDialog&)>& script) {
+    EXPECT_TRUE(lav::testing::WithModalDialog([&] { RunModelDialog(nullptr, app, model); },
+                                              [&](QDialog& d) {
+                                                script(d);
+                                                if (d.isVisible()) d.reject();
+                                              }))
+        << "the dialog was not up";
   }
 
   fs::path dir, oldCwd;
   ScriptedHost host;
   AppState app{host};
+};
+
+class CellDialogsQt : public ModelDialogsQt {
+ protected:
+  void SetUp() override {
+    ModelDialogsQt::SetUp();
+    ASSERT_TRUE(db::NewDesign(app, "cells"));
+    for (const char* name : {"A", "B", "OLD"}) ASSERT_TRUE(db::CreateCell(app, name));
+    db::RunCellDeleteDialog(app, {"OLD"});
+    ASSERT_FALSE(has("OLD"));
+  }
+  bool has(const char* name) const {
+    return db::FindCell(app.design.image, name).result == db::FindResult::Found;
+  }
 };
 
 void ClickLine(QDialog& d, const char* text, bool twice = false) {
@@ -148,7 +168,11 @@ TEST_F(CellDialogsQt, EachDialogActsOnItsWidgets) {
     SCOPED_TRACE(r.name);
     host.boxes.clear();
     auto model = r.make(app);
-    drive(*model, r.use);
+    show(*model, [&](QDialog& d) {
+      r.use(d);
+      EXPECT_FALSE(d.isVisible()) << "the dialog must end by then";
+    });
+    EXPECT_TRUE(model->finished);
     r.check(*model);
   }
 }
@@ -163,6 +187,91 @@ TEST_F(CellDialogsQt, AModelWithoutAWindowIsRefusedAloud) {
   EXPECT_TRUE(model.finished);
   EXPECT_EQ(err, "lavinor: no window for the dialog \"no-such-dialog\"; the command did nothing\n");
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+class TreeDialogWidgets : public ModelDialogsQt {
+ protected:
+  void SetUp() override {
+    ModelDialogsQt::SetUp();
+    app.programDir = LAVINOR_DATA_DIR;
+    ASSERT_TRUE(command::LoadCommandFile(app));
+    auto& d = app.design;
+    db::testing::NewImage(d);
+    db::testing::AddCell(d, "LEAF");
+    db::testing::AddCell(d, "TOP");
+    db::testing::Append(d, db::EncodeSingle({.cellName = "LEAF"}));
+    db::testing::Append(d, db::EncodeArray({.cellName = "LEAF", .columns = 2}));
+    ASSERT_EQ(interchange::WriteTreeReport(app), interchange::TreeOutcome::Written);
+  }
+};
+
+TEST_F(TreeDialogWidgets, TreeListShowsConnectorsAndOpensTheChosenCell) {
+  interchange::TreeDialog model(app, 0);
+  ASSERT_TRUE(model.loaded());
+  QStringList items;
+  bool childEnabled = true;
+  show(model, [&](QDialog& d) {
+    EXPECT_EQ(d.windowTitle(), QString::fromUtf8("セルの木構造"));
+    auto* list = d.findChild<QListWidget*>("control-511");
+    ASSERT_NE(list, nullptr);
+    for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+    childEnabled = d.findChild<QPushButton*>("control-513")->isEnabled();
+    list->setCurrentRow(2);
+    d.findChild<QPushButton*>("control-512")->click();
+  });
+  ASSERT_EQ(items.size(), 5);
+  EXPECT_TRUE(items[0].startsWith(" ------ /nonexistent/test.cad ----"));
+  EXPECT_TRUE(items[2].startsWith(QString::fromUtf8(" ├LEAF "))) << items[2].toStdString();
+  EXPECT_TRUE(items[3].startsWith(QString::fromUtf8(" └LEAF "))) << items[3].toStdString();
+  EXPECT_TRUE(items[3].endsWith(" 1(Array)")) << "the tab shown as the blank it stood for";
+  EXPECT_TRUE(items[4].startsWith("------ END ----"));
+  EXPECT_FALSE(childEnabled);
+  EXPECT_TRUE(model.finished);
+  EXPECT_TRUE(model.enterAfterClose);
+  EXPECT_EQ(app.window.input, "LEAF") << "the answer to the open-cell command waits";
+}
+
+TEST_F(TreeDialogWidgets, ChooserListsTwoLinesPerReport) {
+  interchange::TreeFileChooser model(app);
+  int count = 0;
+  show(model, [&](QDialog& d) {
+    EXPECT_EQ(d.windowTitle(), QString::fromUtf8("以前の木構造ファイルを選択"));
+    auto* list = d.findChild<QListWidget*>("control-511");
+    ASSERT_NE(list, nullptr);
+    count = list->count();
+    list->setCurrentRow(1);
+    d.findChild<QPushButton*>("control-512")->click();
+  });
+  EXPECT_EQ(count, 2);
+  ASSERT_TRUE(model.chosen);
+  EXPECT_EQ(*model.chosen, 0);
+}
+
+// A list that gets the focus has its first row current but none picked: each dialog's button
+// then asks the user to pick one, and nothing is opened, chosen or typed.
+TEST_F(TreeDialogWidgets, FocusedListWithNoRowPickedIsNoChoice) {
+  interchange::TreeDialog tree(app, 0);
+  interchange::TreeFileChooser chooser(app);
+  command::CommandListDialog commands;
+  commands.lines = command::ListLinesOf("1 EXIT\r\n2 NEW {file}\r\n");
+  for (DialogModel* model : std::initializer_list<DialogModel*>{&tree, &chooser, &commands}) {
+    SCOPED_TRACE(std::string(model->kind()));
+    host.boxes.clear();
+    show(*model, [&](QDialog& d) {
+      auto* list = d.findChild<QListWidget*>();
+      ASSERT_NE(list, nullptr);
+      QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+      QApplication::sendEvent(list, &focus);
+      ASSERT_EQ(list->currentRow(), 0) << "Qt's current row";
+      d.findChild<QPushButton*>("control-512")->click();
+      EXPECT_TRUE(d.isVisible()) << "the dialog stays";
+    });
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, "選択してからボタンを押して下さい");
+  }
+  EXPECT_EQ(app.window.input, "");
+  EXPECT_FALSE(chooser.chosen);
+  EXPECT_FALSE(commands.choice);
 }
 
 }  // namespace

@@ -1,28 +1,19 @@
 // The layer dialogs in the windowed program: opened by their typed commands, changed through
 // their widgets (found by control number), closed with "終了" or Escape, and the drawing after.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
-#include <QTimer>
-#include <filesystem>
 #include <functional>
 
-#include "qt/command_window_widget.h"
-#include "qt/graphics_window_widget.h"
-#include "qt/main_windows.h"
 #include "support/windowed_program.h"
 
 namespace lav::qt {
 namespace {
 
-namespace fs = std::filesystem;
+using lav::testing::Control;
 
 constexpr QRgb kYellow = 0xFFFFFF00;  // layer 3's pen
 constexpr QRgb kRed = 0xFFFF0000;
@@ -32,7 +23,7 @@ class LayerDialogsQt : public lav::testing::WindowedProgram {
   LayerDialogsQt() : WindowedProgram("layerdlg") {}
   void SetUp() override {
     WindowedProgram::SetUp();
-    startProgram(fs::path(LAVINOR_BINARY).parent_path().string(), {"/s"});
+    startProgram(builtProgramDir(), {"/s"});
     // One yellow square on layer 3, 0..80 user units, at pixels 40..360 from the bottom left.
     typeLines({"NEW T.CAD", "MKCELL TOP", "LAYER 3", "ETYPE 3", "XY 0 0 80 80", "OUTPUT"});
     auto& v = program->app.display.view;
@@ -55,19 +46,15 @@ class LayerDialogsQt : public lav::testing::WindowedProgram {
         << line.toStdString();
     EXPECT_EQ(program->app.window.prompt, "? ");
   }
-  template <typename W>
-  static W* control(QDialog& d, int id) {
-    return lav::testing::Control<W>(d, id);
-  }
   // A click where a user aims: on the indicator of a check box or radio button.
   static void click(QDialog& d, int id) {
-    auto* w = control<QWidget>(d, id);
+    auto* w = Control<QWidget>(d, id);
     if (w)
       QTest::mouseClick(w, Qt::LeftButton, {},
                         QPoint(std::min(8, w->width() / 2), w->height() / 2));
   }
   static void typeInto(QDialog& d, int id, const char* text) {
-    auto* e = control<QLineEdit>(d, id);
+    auto* e = Control<QLineEdit>(d, id);
     if (!e) return;
     e->selectAll();
     QTest::keyClick(e, Qt::Key_Backspace);
@@ -75,28 +62,23 @@ class LayerDialogsQt : public lav::testing::WindowedProgram {
   }
   // Pixels of colour c inside the square and anywhere outside it.
   int inSquare(QRgb c) const {
-    const QImage& img = program->graphics->image();
     const int ch = program->app.display.view.clientHeight;
-    int n = 0;
-    for (int y = ch - 362; y <= ch - 38; ++y)
-      for (int x = 38; x <= 362; ++x)
-        if (img.valid(x, y) && img.pixel(x, y) == c) ++n;
-    return n;
+    return lav::testing::CountColour(program->graphics->image(), QRect(38, ch - 362, 325, 325), c);
   }
 };
 
 TEST_F(LayerDialogsQt, HidingALayerAndLimitingTheDepth) {
   ASSERT_GT(inSquare(kYellow), 1000) << "outline and hatching show";
   withDialog("DLGLAYERS", QString::fromUtf8("表示する層・選択する層の設定"), [&](QDialog& d) {
-    EXPECT_EQ(control<QLineEdit>(d, 507)->text(), "3 ");
-    EXPECT_TRUE(control<QLineEdit>(d, 507)->isReadOnly());
-    EXPECT_TRUE(control<QCheckBox>(d, 203)->isChecked());
+    EXPECT_EQ(Control<QLineEdit>(d, 507)->text(), "3 ");
+    EXPECT_TRUE(Control<QLineEdit>(d, 507)->isReadOnly());
+    EXPECT_TRUE(Control<QCheckBox>(d, 203)->isChecked());
     click(d, 203);
     EXPECT_EQ(program->app.settings.layerFlags[3] & 1, 0) << "at once, before the close";
     click(d, 305);
-    EXPECT_FALSE(control<QPushButton>(d, 305)->isChecked());
+    EXPECT_FALSE(Control<QPushButton>(d, 305)->isChecked());
     click(d, 503);
-    EXPECT_FALSE(control<QRadioButton>(d, 502)->isChecked()) << "the radio pair follows";
+    EXPECT_FALSE(Control<QRadioButton>(d, 502)->isChecked()) << "the radio pair follows";
     click(d, 265);
     typeInto(d, 506, "15");
     click(d, 1);
@@ -119,14 +101,14 @@ TEST_F(LayerDialogsQt, HidingALayerAndLimitingTheDepth) {
 
 TEST_F(LayerDialogsQt, PickedColourRepaintsALayer) {
   withDialog("DLGPEN", QString::fromUtf8("各層の表示色・線種を設定"), [&](QDialog& d) {
-    auto* colours = control<QWidget>(d, 514);
+    auto* colours = Control<QWidget>(d, 514);
     const int item = (colours->height() - 4) / 14;
     QTest::mouseClick(colours, Qt::LeftButton, {},
                       QPoint(colours->width() / 2, 2 + item * 4 + item / 2));
     click(d, 203);
     EXPECT_EQ(program->app.settings.layerPen[3], 4);
     // The sample shows the new pen: red pixels on it.
-    const QImage sample = control<QWidget>(d, 203)->grab().toImage();
+    const QImage sample = Control<QWidget>(d, 203)->grab().toImage();
     int red = 0;
     for (int x = 0; x < sample.width(); ++x)
       if (sample.pixel(x, sample.height() / 2) == kRed) ++red;
@@ -145,10 +127,10 @@ TEST_F(LayerDialogsQt, PickedColourRepaintsALayer) {
 TEST_F(LayerDialogsQt, HatchingSwitchedOffAndThinnedOut) {
   const int hatched = inSquare(kYellow);
   withDialog("DLGHATCH", QString::fromUtf8("塗り込み層を設定"), [&](QDialog& d) {
-    EXPECT_TRUE(control<QRadioButton>(d, 403)->isChecked());
+    EXPECT_TRUE(Control<QRadioButton>(d, 403)->isChecked());
     click(d, 203);
     click(d, 303);
-    EXPECT_FALSE(control<QRadioButton>(d, 403)->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>(d, 403)->isChecked());
     click(d, 1);
   });
   EXPECT_EQ(program->app.settings.layerFillFlags[3], 2) << "hatch off, direction kept";
@@ -162,7 +144,7 @@ TEST_F(LayerDialogsQt, HatchingSwitchedOffAndThinnedOut) {
   });
   withDialog("DLGHLINES", QString::fromUtf8("層ごとの斜線塗りの線本数 、マーク類の設定"),
              [&](QDialog& d) {
-               EXPECT_EQ(control<QLineEdit>(d, 203)->text(), "");
+               EXPECT_EQ(Control<QLineEdit>(d, 203)->text(), "");
                typeInto(d, 203, "10");
                typeInto(d, 508, "7");
                click(d, 1);
@@ -176,10 +158,10 @@ TEST_F(LayerDialogsQt, HatchingSwitchedOffAndThinnedOut) {
 
 TEST_F(LayerDialogsQt, ElementTypeMaskHidesAreas) {
   withDialog("DRAWMASK", QString::fromUtf8("図形の種類ごとに設定"), [&](QDialog& d) {
-    EXPECT_TRUE(control<QCheckBox>(d, 530)->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(d, 530)->isChecked());
     click(d, 530);
     click(d, 525);
-    EXPECT_FALSE(control<QRadioButton>(d, 525)->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>(d, 525)->isChecked());
     click(d, 1);
   });
   EXPECT_EQ(program->app.display.elementTypeMask, 0xFFFF & ~(1 << 8) & ~(1 << 3));

@@ -1,20 +1,26 @@
-// Printing into a PDF file as the Qt printer does where no printer is installed: the file
-// appears only when the page is complete, has an A4 page, and shows the drawing.
+// Printing on Qt: into a PDF file as the Qt printer does where no printer is installed (the file
+// appears only when the page is complete, has an A4 page, and shows the drawing), and the print
+// dialog's widgets.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <regex>
-#include <sstream>
 
 #include "display/print_dialog.h"
 #include "display/print_view.h"
 #include "display/render_fixture.h"
+#include "qt/print_dialog.h"
 #include "qt/qt_printer.h"
-#include "support/files.h"
+#include "support/short_forms.h"
 
 namespace lav::display::testing {
 namespace {
@@ -29,11 +35,6 @@ class PdfPrinting : public RenderTest {
  protected:
   void SetUp() override {
     RenderTest::SetUp();
-    dir = fs::temp_directory_path() /
-          ("lavinor-pdf-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
     host.printerEntry = "PDF,Lavinor," + (dir / "page.pdf").string();
     host.printerFactory = [](const PrinterName& n) { return qt::OpenPrinter(n); };
     host.dialogHandlers["print-settings"] = [this](DialogModel& m) {
@@ -48,9 +49,8 @@ class PdfPrinting : public RenderTest {
     rect(1, 0, 0, 40000, 30000);          // cyan, the edge of the view
     open("TOP");
   }
-  void TearDown() override { fs::remove_all(dir); }
-
-  fs::path dir;
+  lav::testing::ScratchFolder folder;
+  fs::path dir = folder.dir;
   bool cancel = false;
 };
 
@@ -114,6 +114,50 @@ TEST_F(PdfPrinting, AnUnwritableFileIsAPrintError) {
   EXPECT_NE(host.boxes[0].text.find("プリントエラー No. "), std::string::npos);
   EXPECT_NE(host.boxes[0].text.find("Lavinor･PDF･"), std::string::npos) << host.boxes[0].text;
   EXPECT_TRUE(fs::is_empty(dir));
+  EXPECT_EQ(app.print.printing, 0);
+}
+
+// Dialog 700 on Qt widgets: edits and buttons reach the print settings, the paper size follows
+// every change, and only 実行 starts a print.
+TEST_F(PdfPrinting, DialogEditsAndButtonsReachTheSettingsAndCancelStartsNoPrint) {
+  using lav::testing::Control;
+  auto runWith = [](PrintDialog& model, const std::function<void(QDialog&)>& act) {
+    EXPECT_TRUE(lav::testing::WithModalDialog([&] { qt::RunPrintDialog(nullptr, model); }, act));
+  };
+  app.settings.printUnit = 2;
+  app.print = {0, 0, 100000, 50000, 1, 0};
+  app.display.view.window = {0, 0, 47000, 37000};
+  PrintDialog model(app.settings, app.print, app.display.view);
+  QString afterUnit, afterEdit, afterGet, cornerAfterGet;
+  runWith(model, [&](QDialog& d) {
+    EXPECT_TRUE(Control<QRadioButton>(d, 602)->isChecked());
+    EXPECT_EQ(Control<QLineEdit>(d, 606)->text(), "100 50");
+    EXPECT_EQ(Control<QLabel>(d, 610)->text(), "X 100mm");
+    Control<QRadioButton>(d, 603)->click();
+    afterUnit = Control<QLabel>(d, 610)->text();
+    QLineEdit* mag = Control<QLineEdit>(d, 608);
+    mag->selectAll();
+    QTest::keyClicks(mag, "0.25");
+    afterEdit = Control<QLabel>(d, 611)->text();
+    Control<QPushButton>(d, 612)->click();
+    afterGet = Control<QLabel>(d, 610)->text();
+    cornerAfterGet = Control<QLineEdit>(d, 606)->text();
+    Control<QPushButton>(d, 609)->click();
+  });
+  EXPECT_EQ(afterUnit, "X 1000mm");
+  EXPECT_EQ(afterEdit, "Y 125mm");
+  EXPECT_EQ(afterGet, "X 117.5mm");
+  EXPECT_EQ(cornerAfterGet, "47 37");
+  EXPECT_TRUE(model.executed);
+  EXPECT_EQ(app.print.printing, 1);
+  EXPECT_EQ(app.settings.printUnit, 3);
+  EXPECT_DOUBLE_EQ(app.print.magnification, 0.25);
+
+  app.print.printing = 0;
+  PrintDialog again(app.settings, app.print, app.display.view);
+  runWith(again, [](QDialog& d) { Control<QPushButton>(d, 2)->click(); });
+  EXPECT_TRUE(again.finished);
+  EXPECT_FALSE(again.executed);
   EXPECT_EQ(app.print.printing, 0);
 }
 

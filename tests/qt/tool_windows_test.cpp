@@ -2,18 +2,11 @@
 // and key events, read back through the command line, the settings file, the paint file and
 // the pixels the windows draw.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <QApplication>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
 
-#include "platform/ini_file.h"
-#include "platform/sjis.h"
-#include "qt/command_window_widget.h"
-#include "qt/graphics_window_widget.h"
-#include "qt/main_windows.h"
 #include "qt/paint_palette_window.h"
 #include "qt/status_window_widget.h"
 #include "qt/toolbar_window.h"
@@ -30,7 +23,7 @@ class ToolWindowsTest : public lav::testing::WindowedProgram {
   void SetUp() override {
     WindowedProgram::SetUp();
     // A program folder of the test's own, so that PAINTDAT.DAT is this test's.
-    const fs::path built = fs::path(LAVINOR_BINARY).parent_path();
+    const fs::path built = builtProgramDir();
     fs::create_directories(dir / "prog");
     for (const char* f : {"Lavinor.cmd", "MOJIDATA.DAT"})
       fs::copy_file(built / f, dir / "prog" / f);
@@ -42,13 +35,9 @@ class ToolWindowsTest : public lav::testing::WindowedProgram {
     const auto n = fs::file_size(dir / "prog" / "PAINTDAT.DAT", ec);
     return ec ? 0 : static_cast<std::size_t>(n);
   }
-  std::string setting(const char* section, const char* key) {
-    return sjis::toUtf8(
-        ini::ReadProfileString(ini(), sjis::fromUtf8(section), sjis::fromUtf8(key), "<none>"));
-  }
 };
 
-TEST_F(ToolWindowsTest, ToolbarShowsAtTheFirstPaintWithItsButtonGrid) {
+TEST_F(ToolWindowsTest, ToolbarShowsAtTheFirstPaintWithItsButtonsInRaisedOrSunkenFrames) {
   start();
   ToolbarWindow* t = program->toolbarWindow();
   ASSERT_TRUE(t);
@@ -58,13 +47,29 @@ TEST_F(ToolWindowsTest, ToolbarShowsAtTheFirstPaintWithItsButtonGrid) {
   // First inside the Command Window's right edge, below its menu.
   const int W = program->app.shell.screenWidth;
   EXPECT_EQ(t->pos(), QPoint(std::max(5, W / 4 - 102), 60)) << "room for the palette too";
-  for (int i = 0; i < 22; ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(t->button(i)->geometry(), QRect((i % 2) * 24, (i / 2) * 24, 22, 22));
-  }
+  for (int i = 0; i < 22; ++i)
+    EXPECT_EQ(t->button(i)->geometry(), QRect((i % 2) * 24, (i / 2) * 24, 22, 22)) << i;
+
+  ToolbarButtonWidget* b = t->button(7);  // zoom
+  auto pixel = [](const QImage& img, int x, int y) { return QColor(img.pixel(x, y)); };
+  const QColor light(255, 255, 255), shade(125, 125, 125);
+  QImage up = b->grab().toImage();
+  ASSERT_EQ(up.size(), QSize(22, 22));
+  EXPECT_EQ(std::tuple(pixel(up, 0, 0), pixel(up, 1, 10), pixel(up, 21, 21), pixel(up, 10, 20)),
+            std::tuple(light, light, shade, shade));
+  int picture = 0;
+  for (int y = 2; y < 20; ++y)
+    for (int x = 2; x < 20; ++x) picture += pixel(up, x, y) != QColor(192, 192, 192);
+  EXPECT_GT(picture, 40) << "the zoom picture is drawn";
+  QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+  QImage down = b->grab().toImage();
+  EXPECT_EQ(std::pair(pixel(down, 0, 0), pixel(down, 21, 21)), std::pair(shade, light));
+  // The picture moves one pixel down and to the right while pressed.
+  EXPECT_EQ(down.copy(3, 3, 16, 16), up.copy(2, 2, 16, 16));
+  QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(40, 40));
 }
 
-TEST_F(ToolWindowsTest, ReleaseInsideSendsReleaseOutsideDoesNot) {
+TEST_F(ToolWindowsTest, ReleaseInsideSendsReleaseOutsideDoesNotAndAClosedToolbarComesBack) {
   start();
   ToolbarButtonWidget* newFile = program->toolbarWindow()->button(0);
   QTest::mousePress(newFile, Qt::LeftButton, {}, QPoint(10, 10));
@@ -87,33 +92,7 @@ TEST_F(ToolWindowsTest, ReleaseInsideSendsReleaseOutsideDoesNot) {
   QTest::keyClick(program->toolbarWindow(), Qt::Key_Return);
   settle();
   EXPECT_EQ(program->app.settings.layer, 7);
-}
-
-TEST_F(ToolWindowsTest, ButtonsDrawTheirPictureInARaisedOrSunkenFrame) {
-  start();
-  ToolbarButtonWidget* b = program->toolbarWindow()->button(7);  // zoom
-  auto pixel = [](const QImage& img, int x, int y) { return QColor(img.pixel(x, y)); };
-  QImage up = b->grab().toImage();
-  ASSERT_EQ(up.size(), QSize(22, 22));
-  EXPECT_EQ(pixel(up, 0, 0), QColor(255, 255, 255));
-  EXPECT_EQ(pixel(up, 1, 10), QColor(255, 255, 255));
-  EXPECT_EQ(pixel(up, 21, 21), QColor(125, 125, 125));
-  EXPECT_EQ(pixel(up, 10, 20), QColor(125, 125, 125));
-  int picture = 0;
-  for (int y = 2; y < 20; ++y)
-    for (int x = 2; x < 20; ++x) picture += pixel(up, x, y) != QColor(192, 192, 192);
-  EXPECT_GT(picture, 40) << "the zoom picture is drawn";
-  QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
-  QImage down = b->grab().toImage();
-  EXPECT_EQ(pixel(down, 0, 0), QColor(125, 125, 125));
-  EXPECT_EQ(pixel(down, 21, 21), QColor(255, 255, 255));
-  // The picture moves one pixel down and to the right while pressed.
-  EXPECT_EQ(down.copy(3, 3, 16, 16), up.copy(2, 2, 16, 16));
-  QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(40, 40));
-}
-
-TEST_F(ToolWindowsTest, ClosedToolbarComesBackWhereItWas) {
-  start();
+  // Closed, the Toolbar comes back where it was.
   program->toolbarWindow()->move(200, 300);
   settle();
   program->toolbarWindow()->close();
@@ -150,15 +129,8 @@ TEST_F(ToolWindowsTest, PaletteChoosesTheBrushAndTheClickFillsTheDrawing) {
   settle();
   // The sample shows black hatch lines on green.
   const QImage shot = pal->grab().toImage();
-  int green = 0, black = 0;
-  for (int y = 150; y < 170; ++y)
-    for (int x = 10; x < 80; ++x) {
-      const QColor c(shot.pixel(x, y));
-      green += c == QColor(0, 255, 0);
-      black += c == QColor(0, 0, 0);
-    }
-  EXPECT_GT(green, 1000);
-  EXPECT_GT(black, 100);
+  EXPECT_GT(lav::testing::CountColour(shot, QRect(10, 150, 70, 20), QColor(0, 255, 0)), 1000);
+  EXPECT_GT(lav::testing::CountColour(shot, QRect(10, 150, 70, 20), QColor(0, 0, 0)), 100);
   // Cells are bordered; a solid cell is its colour inside.
   const QImage red = pal->cell(8)->grab().toImage();
   EXPECT_EQ(QColor(red.pixel(0, 0)), QColor(0, 0, 0));
@@ -202,10 +174,7 @@ TEST_F(ToolWindowsTest, StatusWindowPaintsItsFields) {
   const int L = program->app.window.lineHeight;
   QImage img = s->grab().toImage();
   auto count = [&](const QRect& r, const QColor& c) {
-    int n = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-      for (int x = r.left(); x <= r.right(); ++x) n += QColor(img.pixel(x, y)) == c;
-    return n;
+    return lav::testing::CountColour(img, r, c);
   };
   const int row = lay.bottomRow;
   // Labels black on green.

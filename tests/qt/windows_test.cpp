@@ -1,7 +1,6 @@
 // The windowed program on Qt's offscreen platform: real key and mouse events into the widgets,
 // read back through the transcript, the settings file, the design and the Graphics image.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -12,121 +11,56 @@
 #include <QLabel>
 #include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QTranslator>
 #include <filesystem>
 #include <fstream>
 
 #include "display/screen_text.h"
-#include "platform/ini_file.h"
-#include "platform/sjis.h"
-#include "qt/command_window_widget.h"
-#include "qt/graphics_window_widget.h"
-#include "qt/main_windows.h"
 #include "qt/qt_translations.h"
 #include "qt/status_window_widget.h"
 #include "qt/toolbar_window.h"
-#include "support/qt_application.h"
+#include "support/windowed_program.h"
 
 namespace lav::qt {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Box {
-  std::string text, caption;
-  Buttons buttons;
-};
-
-class WindowsTest : public ::testing::Test {
+class WindowsTest : public lav::testing::WindowedProgram {
  protected:
-  void SetUp() override {
-    lav::testing::EnsureQtApplication();
-    dir = lav::testing::EnterTestFolder("windows", oldCwd);
-    ini = (dir / "cfg" / "Lavinor.ini").string();
-    programDir = fs::path(LAVINOR_BINARY).parent_path().string();
-  }
-  void TearDown() override {
-    poll.stop();
-    if (program) program->finish();
-    program.reset();
-    settle();
-    lav::testing::LeaveTestFolder(dir, oldCwd);
-  }
-  // Starts the program; boxes are recorded and answered from answers (else their first button).
-  bool start(std::vector<std::string> args = {}, std::string prog = {}) {
-    program = std::make_unique<MainWindows>(prog.empty() ? programDir : prog, std::move(args), ini);
-    program->host.boxHook = [this](std::string_view t, std::string_view c, Icon, Buttons b) {
-      boxes.push_back({sjis::toUtf8(std::string(t)), sjis::toUtf8(std::string(c)), b});
-      if (!answers.empty()) {
-        const Answer a = answers.front();
-        answers.erase(answers.begin());
-        return a;
-      }
-      return b == Buttons::YesNo || b == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
-    };
-    const bool ok = program->start();
-    if (ok) {
-      EXPECT_TRUE(QTest::qWaitForWindowExposed(program->graphics));
-    }
-    settle();
-    return ok;
-  }
-  void settle() { lav::testing::SettleEvents(); }
+  WindowsTest() : WindowedProgram("windows") {}
+  bool start(std::vector<std::string> args = {}) { return tryStart(builtProgramDir(), args); }
   QWidget* view() { return program->command->view(); }
-  // act gets the next modal window once it is up; a dialog act leaves open is then rejected.
-  void onModal(std::function<void(QWidget*)> act) {
-    poll.disconnect();
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [this, act] {
-      QWidget* m = QApplication::activeModalWidget();
-      if (!m) return;
-      poll.stop();
-      act(m);
-      if (auto* d = qobject_cast<QDialog*>(m); d && d->isVisible()) d->reject();
-    });
-    poll.start();
+  // A new design with cell TOP open, 10 database units a pixel: a click snaps to whole units.
+  int openCellAtTenUnitsAPixel(const char* design) {
+    typeLines({design, "MKCELL TOP", "OCELL TOP"});
+    auto& v = program->app.display.view;
+    v.scale = 0.1;
+    v.offsetX = 0;
+    v.offsetY = 0;
+    return v.clientHeight;
   }
-  void typeLine(const QString& text) {
-    QTest::keyClicks(view(), text);
-    QTest::keyClick(view(), Qt::Key_Return);
+  // A left click on user point (x, y) of that view, a few pixels off it.
+  void clickUnit(int x, int y) {
+    const int h = program->app.display.view.clientHeight;
+    QTest::mouseClick(program->graphics, Qt::LeftButton, {}, QPoint(x * 100 + 3, h - y * 100 - 2));
     settle();
   }
-  std::vector<std::string> transcript() {
-    std::vector<std::string> out;
-    const auto& t = program->app.window.transcript;
-    for (int n = t.count; n >= 1; --n)
-      out.push_back(sjis::toUtf8(std::string(command::LineAt(t, n))));
-    return out;
+  void copySample() {
+    fs::copy_file(fs::path(LAVINOR_DATA_DIR) / "samples" / "sample.cad", dir / "work" / "chip.CAD");
   }
-  bool transcriptHas(const std::string& text) {
-    for (const auto& l : transcript())
-      if (l.find(text) != std::string::npos) return true;
-    return false;
-  }
-  std::string setting(const char* section, const char* key) {
-    return sjis::toUtf8(
-        ini::ReadProfileString(ini, sjis::fromUtf8(section), sjis::fromUtf8(key), "<none>"));
-  }
-
-  fs::path dir, oldCwd;
-  std::string ini, programDir;
-  std::unique_ptr<MainWindows> program;
-  std::vector<Box> boxes;
-  std::vector<Answer> answers;
-  QTimer poll;
 };
 
 TEST_F(WindowsTest, StartRefusedWithoutTheRequiredFiles) {
   fs::create_directories(dir / "empty");
-  EXPECT_FALSE(start({}, (dir / "empty").string()));
+  EXPECT_FALSE(tryStart((dir / "empty").string(), {}));
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_NE(boxes[0].text.find("MOJIDATA.DAT"), std::string::npos);
+  EXPECT_NE(boxes[0].find("MOJIDATA.DAT"), std::string::npos);
   EXPECT_FALSE(program->command);
-  EXPECT_FALSE(fs::exists(ini));
+  EXPECT_FALSE(fs::exists(ini()));
 }
 
-TEST_F(WindowsTest, TypedKeysRunCommands) {
+TEST_F(WindowsTest, KeysTypedIntoEitherWindowRunCommands) {
   ASSERT_TRUE(start());
   ASSERT_TRUE(program->command && program->graphics && program->status);
   EXPECT_EQ(setting("起動状態", "OPEN"), "1");
@@ -141,12 +75,13 @@ TEST_F(WindowsTest, TypedKeysRunCommands) {
   EXPECT_EQ(program->app.window.input, "1+2*3");
   QTest::keyClick(view(), Qt::Key_Escape);
   EXPECT_EQ(program->app.window.input, "");
-}
-
-TEST_F(WindowsTest, TwoByteCharacterTypedAndErasedWhole) {
-  ASSERT_TRUE(start());
-  QTest::keyClicks(view(), "ECHO ");
+  // Keys typed into the Graphics Window go to the command line.
+  QTest::keyClicks(program->graphics, "2*4");
+  QTest::keyClick(program->graphics, Qt::Key_Return);
+  settle();
+  EXPECT_TRUE(transcriptHas("8."));
   // A key that produces a Japanese character, then one committed by the input method.
+  QTest::keyClicks(view(), "ECHO ");
   QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("層"));
   QApplication::sendEvent(view(), &key);
   QInputMethodEvent ime;
@@ -162,23 +97,14 @@ TEST_F(WindowsTest, TwoByteCharacterTypedAndErasedWhole) {
   EXPECT_EQ(program->app.window.input, "ECHO ");
   QTest::keyClick(view(), Qt::Key_Tab);
   EXPECT_EQ(program->app.window.input, "ECHO  ");
+  QTest::keyClick(view(), Qt::Key_Escape);
+  typeLine("EXIT");
+  EXPECT_TRUE(program->ended());
 }
 
-TEST_F(WindowsTest, KeysTypedIntoTheGraphicsWindowGoToTheCommandLine) {
+TEST_F(WindowsTest, ClicksTypeSnappedPointsCoordinateEntryHoldsThePointerPickedOnesGoWhereAsked) {
   ASSERT_TRUE(start());
-  QTest::keyClicks(program->graphics, "2*4");
-  QTest::keyClick(program->graphics, Qt::Key_Return);
-  settle();
-  EXPECT_TRUE(transcriptHas("8."));
-}
-
-TEST_F(WindowsTest, ClickInTheGraphicsWindowTypesTheSnappedPoint) {
-  ASSERT_TRUE(start());
-  auto& v = program->app.display.view;
-  v.scale = 0.1;  // 10 database units a pixel
-  v.offsetX = 0;
-  v.offsetY = 0;
-  const int h = v.clientHeight;
+  const int h = openCellAtTenUnitsAPixel("NEW CONFINE.CAD");
   // (123, h - 57) is 1.23, 0.57 in user units: 1, 1 on the step of 1.
   QTest::mouseClick(program->graphics, Qt::RightButton, {}, QPoint(123, h - 57));
   EXPECT_EQ(program->app.window.input, " 1.000 1.000 ");
@@ -189,13 +115,7 @@ TEST_F(WindowsTest, ClickInTheGraphicsWindowTypesTheSnappedPoint) {
   // The Status Window shows the pointer.
   EXPECT_DOUBLE_EQ(program->app.shell.pointer.userX, 2.0);
   EXPECT_DOUBLE_EQ(program->app.shell.pointer.userY, 3.0);
-}
 
-TEST_F(WindowsTest, CoordinateEntryHoldsThePointerInsideTheGraphicsWindow) {
-  ASSERT_TRUE(start());
-  typeLine("NEW CONFINE.CAD");
-  typeLine("MKCELL TOP");
-  typeLine("OCELL TOP");
   GraphicsWindowWidget* g = program->graphics;
   typeLine("XY");  // no points: the keyboard cursor starts
   ASSERT_TRUE(g->confined());
@@ -203,114 +123,101 @@ TEST_F(WindowsTest, CoordinateEntryHoldsThePointerInsideTheGraphicsWindow) {
   const struct {
     QPoint at;
     int x, y;  // where the pointer is taken to be
-  } moves[] = {
-      {{-40, 10}, 0, 10},
-      {{10, 5000}, 10, g->height() - 1},
-      {{5000, -7}, g->width() - 1, 0},
-      {{20, 30}, 20, 30},
-  };
+  } moves[] = {{{-40, 10}, 0, 10},
+               {{10, 5000}, 10, g->height() - 1},
+               {{5000, -7}, g->width() - 1, 0},
+               {{20, 30}, 20, 30}};
   for (const auto& m : moves) {
     QMouseEvent e(QEvent::MouseMove, QPointF(m.at), g->mapToGlobal(QPointF(m.at)), Qt::NoButton,
                   Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(g, &e);
-    EXPECT_EQ(program->app.shell.pointer.pixelX, m.x) << m.at.x() << "," << m.at.y();
-    EXPECT_EQ(program->app.shell.pointer.pixelY, m.y) << m.at.x() << "," << m.at.y();
+    EXPECT_EQ(std::pair(program->app.shell.pointer.pixelX, program->app.shell.pointer.pixelY),
+              std::pair(m.x, m.y))
+        << m.at.x() << "," << m.at.y();
   }
   QTest::keyClick(view(), Qt::Key_Escape);
   settle();
   EXPECT_FALSE(g->confined());
   EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
-}
-
-TEST_F(WindowsTest, PickedCoordinatesGoToTheCoordinateWindowWhenAsked) {
-  ASSERT_TRUE(start());
-  typeLine("NEW COORD.CAD");
-  typeLine("MKCELL TOP");
-  typeLine("OCELL TOP");
-  typeLine("ETYPE 3");
-  typeLine("XY 0 0 10 10");
-  typeLine("OUTPUT");
-  auto window = [] { return qApp->findChild<QDialog*>("coordinates"); };
-  const auto shown = [&] {
+  // Picked coordinates go to the coordinate window when asked.
+  typeLines({"ETYPE 3", "XY 0 0 10 10", "OUTPUT"});
+  const auto window = [] {
     for (QWidget* w : QApplication::topLevelWidgets())
-      if (w->objectName() == "coordinates" && w->isVisible()) return true;
-    return false;
+      if (w->objectName() == "coordinates" && w->isVisible()) return w;
+    return static_cast<QWidget*>(nullptr);
   };
-  typeLine("GETXY");
-  typeLine("10 10");
+  typeLines({"GETXY", "10 10"});
   EXPECT_TRUE(transcriptHas("10.")) << "on the command line by default";
-  EXPECT_FALSE(shown());
-  typeLine("");
-  typeLine("SHOWLOC 1");
-  typeLine("GETXY");
+  EXPECT_FALSE(window());
+  typeLines({"", "SHOWLOC 1", "GETXY"});
   const auto linesBefore = transcript().size();
   typeLine("10 10");
-  ASSERT_TRUE(shown());
-  QLabel* text = nullptr;
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (w->objectName() == "coordinates") text = w->findChild<QLabel*>("coordinates-text");
+  ASSERT_TRUE(window());
+  QLabel* text = window()->findChild<QLabel*>("coordinates-text");
   ASSERT_NE(text, nullptr);
   EXPECT_TRUE(text->text().contains("10.")) << text->text().toStdString();
   EXPECT_LE(transcript().size(), linesBefore + 1) << "not printed again on the command line";
-  typeLine("");
-  typeLine("SHOWLOC 0");
-  settle();
-  EXPECT_FALSE(shown());
-  (void)window;
+  typeLines({"", "SHOWLOC 0"});
+  EXPECT_FALSE(window());
 }
 
-TEST_F(WindowsTest, FiguresDrawnAndPickedWithTheMouse) {
+TEST_F(WindowsTest, FiguresDrawnWithAPreviewAndARubberBandAndPickedWithTheMouse) {
   ASSERT_TRUE(start());
-  typeLine("NEW MOUSE.CAD");
-  typeLine("MKCELL TOP");
-  typeLine("OCELL TOP");
-  auto& v = program->app.display.view;
-  v.scale = 0.1;  // 10 database units a pixel: a pixel is 0.01 user units, snapped to 1
-  v.offsetX = 0;
-  v.offsetY = 0;
-  const int h = v.clientHeight;
-  auto click = [&](int ux, int uy, Qt::MouseButton b = Qt::LeftButton) {
-    QTest::mouseClick(program->graphics, b, {}, QPoint(ux * 100 + 3, h - uy * 100 - 2));
-    settle();
-  };
-  typeLine("ETYPE 4");
-  typeLine("XY");
-  for (auto [x, y] : std::vector<std::pair<int, int>>{{1, 1}, {5, 1}, {5, 4}, {1, 4}, {1, 1}})
-    click(x, y);
+  const int h = openCellAtTenUnitsAPixel("NEW MOUSE.CAD");
+  GraphicsWindowWidget* g = program->graphics;
+  typeLines({"ETYPE 4", "XY"});
+  for (auto [x, y] : std::vector<std::pair<int, int>>{{1, 1}, {5, 1}, {5, 4}}) clickUnit(x, y);
+  ASSERT_EQ(program->app.temp.count, 3);
+  g->refresh();
+  const QColor back = program->app.shell.whiteBackground ? Qt::white : Qt::black;
+  const QColor red(255, 0, 0);
+  auto pixel = [&](int x, int y) { return QColor(g->image().pixel(x, y)); };
+  auto redIn = [&](QRect r) { return lav::testing::CountColour(g->image(), r, red); };
+  EXPECT_GT(redIn(QRect(420, h - 190, 60, 60)), 20) << "the polygon's hatch";
+  EXPECT_GT(redIn(QRect(150, h - 103, 300, 6)), 250) << "its first edge";
+  const int m = display::MarkSizeOf(program->app);
+  EXPECT_EQ(pixel(100 - m, h - 100), red) << "the first point's diamond";
+  EXPECT_EQ(pixel(500 + m - 1, h - 400), red) << "the last point's diamond";
+  // The rubber band runs from the last point (5, 4) to where a click would enter (1, 4).
+  EXPECT_EQ(pixel(300, h - 400), back);
+  QMouseEvent move(QEvent::MouseMove, QPointF(103, h - 402), g->mapToGlobal(QPointF(103, h - 402)),
+                   Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(g, &move);
+  EXPECT_NE(pixel(300, h - 400), back) << "the band is drawn";
+  EXPECT_NE(pixel(200, h - 400), back);
+  EXPECT_EQ(pixel(300, h - 380), back);
+  QTest::keyClick(view(), Qt::Key_Escape);
+  settle();
+  EXPECT_EQ(pixel(300, h - 400), back) << "the band goes with the input";
+  EXPECT_GT(redIn(QRect(420, h - 190, 60, 60)), 20) << "the figure stays until it is output";
+
+  typeLine("XY");  // the entry goes on with the points kept
+  for (auto [x, y] : std::vector<std::pair<int, int>>{{1, 4}, {1, 1}}) clickUnit(x, y);
   ASSERT_EQ(program->app.temp.count, 5);
-  EXPECT_EQ(program->app.temp.points[2].x, 5);
-  EXPECT_EQ(program->app.temp.points[2].y, 4);
-  typeLine("");
-  typeLine("OUTPUT");
+  EXPECT_EQ(std::pair(program->app.temp.points[2].x, program->app.temp.points[2].y),
+            std::pair(5.0, 4.0));
+  typeLines({"", "OUTPUT"});
   EXPECT_TRUE(program->app.temp.empty());
   // The polygon is in the cell: a click near its edge takes it back into the layer.
   typeLine("TAKE");
-  QTest::mouseClick(program->graphics, Qt::LeftButton, {}, QPoint(300, h - 101));
+  QTest::mouseClick(g, Qt::LeftButton, {}, QPoint(300, h - 101));
   settle();
   ASSERT_EQ(program->app.temp.count, 5);
   EXPECT_EQ(program->app.settings.elementType, 4);
   EXPECT_EQ(program->app.temp.points[1].x, 5);
   // The Graphics image shows the figure's outline where it was drawn.
-  const QImage shot = program->graphics->grab().toImage();
-  const QColor back = program->app.shell.whiteBackground ? Qt::white : Qt::black;
+  const QImage shot = g->grab().toImage();
   int lit = 0;
-  for (int x = 110; x < 490; x += 10)
-    if (shot.pixelColor(x, h - 100) != back) ++lit;
+  for (int x = 110; x < 490; x += 10) lit += shot.pixelColor(x, h - 100) != back;
   EXPECT_GT(lit, 30) << "the bottom edge is drawn";
 }
 
 TEST_F(WindowsTest, EveryEnteredLineStaysInTheTranscriptAsTyped) {
-  fs::copy_file(fs::path(LAVINOR_DATA_DIR) / "samples" / "sample.cad", dir / "work" / "chip.CAD");
+  copySample();
   ASSERT_TRUE(start());
   // Each of these lines redraws the design or works on its file, stepping the window messages
   // meanwhile, so that the Command Window paints before the line enters the transcript.
-  typeLine("OPEN chip");
-  typeLine("OCELL TOP");
-  typeLine("ZOOM 2");
-  typeLine("FIT");
-  typeLine("REDRAW");
-  typeLine("CENTER");
-  typeLine("10 10");
+  typeLines({"OPEN chip", "OCELL TOP", "ZOOM 2", "FIT", "REDRAW", "CENTER", "10 10"});
   QTest::mouseClick(program->toolbarWindow()->button(7), Qt::LeftButton, {}, QPoint(11, 11));
   settle();
   typeLine("0.5");  // the Zoom button's prompt
@@ -330,53 +237,6 @@ TEST_F(WindowsTest, EveryEnteredLineStaysInTheTranscriptAsTyped) {
       "? OPEN chip", "? OCELL TOP",  "? ZOOM 2", "? FIT", "? REDRAW", "? CENTER", "Point: 10 10",
       "? ZOOM",      "Zoom Up: 0.5", "? FIT",    "? FIT", "? FIT",    "? CLOSE"};
   EXPECT_EQ(entered, typed);
-}
-
-TEST_F(WindowsTest, PointEntryShowsThePreviewAndARubberBandToThePointer) {
-  ASSERT_TRUE(start());
-  typeLine("NEW BAND.CAD");
-  typeLine("MKCELL TOP");
-  typeLine("OCELL TOP");
-  auto& v = program->app.display.view;
-  v.scale = 0.1;  // a user unit is 100 pixels; clicks snap to whole units
-  v.offsetX = 0;
-  v.offsetY = 0;
-  const int h = v.clientHeight;
-  GraphicsWindowWidget* g = program->graphics;
-  typeLine("ETYPE 4");
-  typeLine("XY");
-  for (auto [x, y] : std::vector<std::pair<int, int>>{{1, 1}, {5, 1}, {5, 4}}) {
-    QTest::mouseClick(g, Qt::LeftButton, {}, QPoint(x * 100 + 3, h - y * 100 - 2));
-    settle();
-  }
-  ASSERT_EQ(program->app.temp.count, 3);
-  g->refresh();
-  const QColor back = program->app.shell.whiteBackground ? Qt::white : Qt::black;
-  const QColor red(255, 0, 0);
-  auto pixel = [&](int x, int y) { return QColor(g->image().pixel(x, y)); };
-  auto redIn = [&](QRect r) {
-    int n = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-      for (int x = r.left(); x <= r.right(); ++x) n += pixel(x, y) == red;
-    return n;
-  };
-  EXPECT_GT(redIn(QRect(420, h - 190, 60, 60)), 20) << "the polygon's hatch";
-  EXPECT_GT(redIn(QRect(150, h - 103, 300, 6)), 250) << "its first edge";
-  const int m = display::MarkSizeOf(program->app);
-  EXPECT_EQ(pixel(100 - m, h - 100), red) << "the first point's diamond";
-  EXPECT_EQ(pixel(500 + m - 1, h - 400), red) << "the last point's diamond";
-  // The rubber band runs from the last point (5, 4) to where a click would enter (1, 4).
-  EXPECT_EQ(pixel(300, h - 400), back);
-  QMouseEvent move(QEvent::MouseMove, QPointF(103, h - 402), g->mapToGlobal(QPointF(103, h - 402)),
-                   Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(g, &move);
-  EXPECT_NE(pixel(300, h - 400), back) << "the band is drawn";
-  EXPECT_NE(pixel(200, h - 400), back);
-  EXPECT_EQ(pixel(300, h - 380), back);
-  QTest::keyClick(view(), Qt::Key_Escape);
-  settle();
-  EXPECT_EQ(pixel(300, h - 400), back) << "the band goes with the input";
-  EXPECT_GT(redIn(QRect(420, h - 190, 60, 60)), 20) << "the figure stays until it is output";
 }
 
 TEST_F(WindowsTest, CaretBlinksOnlyWhileTheProgramsOwnWindowIsActive) {
@@ -399,27 +259,26 @@ TEST_F(WindowsTest, CaretBlinksOnlyWhileTheProgramsOwnWindowIsActive) {
 
 TEST_F(WindowsTest, ClosingTheCommandWindowAsksToSaveAndEndsEverything) {
   ASSERT_TRUE(start());
-  typeLine("NEW keep");
-  typeLine("MKCELL A");
+  typeLines({"NEW keep", "MKCELL A"});
   ASSERT_TRUE(program->app.design.isOpen());
-  boxes.clear();
-  answers = {Answer::Yes};
+  std::vector<std::pair<std::string, Buttons>> asked;
+  program->host.boxHook = [&](std::string_view, std::string_view caption, Icon, Buttons b) {
+    asked.push_back({sjis::toUtf8(std::string(caption)), b});
+    return Answer::Yes;
+  };
   program->command->close();
   settle();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].caption, "終了処理");
-  EXPECT_EQ(boxes[0].buttons, Buttons::YesNo);
+  EXPECT_EQ(asked, (std::vector<std::pair<std::string, Buttons>>{{"終了処理", Buttons::YesNo}}));
   EXPECT_TRUE(program->ended());
   EXPECT_FALSE(program->app.design.isOpen());
   EXPECT_FALSE(program->graphics);
   EXPECT_FALSE(program->status);
   bool written = false;
   for (const auto& e : fs::directory_iterator(dir / "work"))
-    if (e.path().extension() == ".cad" || e.path().extension() == ".CAD") written = true;
+    written |= e.path().extension() == ".cad" || e.path().extension() == ".CAD";
   EXPECT_TRUE(written);
-  EXPECT_NE(setting("WindowSize", "Command Window"), "<none>");
-  EXPECT_NE(setting("WindowSize", "Graphics Window"), "<none>");
-  EXPECT_NE(setting("WindowSize", "Status Window"), "<none>");
+  for (const char* key : {"Command Window", "Graphics Window", "Status Window"})
+    EXPECT_NE(setting("WindowSize", key), "<none>") << key;
   EXPECT_NE(setting("Toolbar", "Toolbar"), "<none>");
   program->finish();
   EXPECT_EQ(setting("起動状態", "OPEN"), "0");
@@ -435,7 +294,7 @@ TEST_F(WindowsTest, ClosingTheGraphicsWindowEndsTheProgram) {
   EXPECT_TRUE(boxes.empty()) << "no design open, no question";
 }
 
-TEST_F(WindowsTest, WindowRectanglesAreRestoredAtTheNextStart) {
+TEST_F(WindowsTest, WindowRectanglesAreRestoredAtTheNextStartWhichIsTheOnlyOne) {
   ASSERT_TRUE(start());
   const QRect g(300, 40, 640, 480), s(300, 600, 640, 90), c(10, 10, 280, 700);
   program->graphics->setGeometry(g);
@@ -463,42 +322,21 @@ TEST_F(WindowsTest, WindowRectanglesAreRestoredAtTheNextStart) {
   EXPECT_EQ(program->graphics->geometry(), g);
   EXPECT_EQ(program->status->geometry(), s);
   EXPECT_EQ(program->command->geometry(), c);
-}
-
-TEST_F(WindowsTest, SecondStartShowsAlreadyRunning) {
-  ASSERT_TRUE(start());
+  // A second start meanwhile is refused.
   auto first = std::move(program);
   EXPECT_FALSE(start());
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "すでに起動されています");
-  program.reset();
+  EXPECT_EQ(boxes, std::vector<std::string>{"すでに起動されています"});
   program = std::move(first);
 }
 
-TEST_F(WindowsTest, AutoMacroRunsAfterTheDesignOpensAtTheFirstPaint) {
-  fs::copy_file(fs::path(LAVINOR_DATA_DIR) / "samples" / "sample.cad", dir / "work" / "chip.CAD");
+TEST_F(WindowsTest, DesignNamedOnTheCommandLineIsOpenedAndDrawnAfterTheAutoMacro) {
+  copySample();
   std::ofstream(dir / "work" / "AUTO.MAC", std::ios::binary) << "OCELL PAD\r\nNEST 3\r\n";
   ASSERT_TRUE(start({"/s", (dir / "work" / "chip.CAD").string()}));
   settle();
-  ASSERT_TRUE(program->app.design.hasCell()) << "AUTO.MAC opens the cell";
+  ASSERT_TRUE(program->app.design.hasCell()) << "opened at the first paint, then AUTO.MAC";
   EXPECT_EQ(program->app.design.current.name, "PAD");
   EXPECT_EQ(program->app.settings.nest, 3);
-}
-
-TEST_F(WindowsTest, DesignNamedOnTheCommandLineIsOpenedAndDrawn) {
-  fs::copy_file(fs::path(LAVINOR_DATA_DIR) / "samples" / "sample.cad", dir / "work" / "chip.CAD");
-  ASSERT_TRUE(start({"/s", (dir / "work" / "chip.CAD").string()}));
-  settle();
-  ASSERT_TRUE(program->app.design.isOpen()) << "opened at the first paint\n"
-                                            << [&] {
-                                                 std::string all;
-                                                 for (const auto& b : boxes)
-                                                   all += "box: " + b.text + "\n";
-                                                 for (const auto& l : transcript()) all += l + "\n";
-                                                 return all;
-                                               }();
-  typeLine("OCELL PAD");
-  ASSERT_TRUE(program->app.design.hasCell());
   // 250 database units a pixel; the design origin 40 pixels in from the bottom-left corner.
   auto& v = program->app.display.view;
   v.scale = 0.004;
@@ -519,10 +357,7 @@ TEST_F(WindowsTest, DesignNamedOnTheCommandLineIsOpenedAndDrawn) {
   for (int y = 0; y < img.height(); ++y) {
     for (int x = 0; x < img.width(); ++x) {
       const bool drawn = img.pixel(x, y) != background;
-      if (pad.adjusted(-2, -2, 2, 2).contains(x, y))
-        inside += drawn;
-      else
-        outside += drawn;
+      (pad.adjusted(-2, -2, 2, 2).contains(x, y) ? inside : outside) += drawn;
       if (drawn && std::abs(x - 40) <= 1 && y > ch - 350 && y < ch - 50) ++leftEdge;
     }
   }
@@ -547,22 +382,21 @@ TEST_F(WindowsTest, DialogsOpenOverTheDrawingInJapaneseWithTheToolbarAside) {
                {"CMDLIST", nullptr}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
-    bool seen = false;
-    onModal([&](QWidget* m) {
-      seen = true;
-      EXPECT_TRUE(program->graphics->frameGeometry().contains(m->frameGeometry().center()));
-      EXPECT_FALSE(program->toolbar->isVisible());
-      if (!c.filter) return;
-      auto* files = qobject_cast<QFileDialog*>(m);
-      ASSERT_NE(files, nullptr);
-      EXPECT_EQ(files->selectedNameFilter().toStdString(), c.filter);
-      auto* lookIn = files->findChild<QLabel*>("lookInLabel");
-      ASSERT_NE(lookIn, nullptr);
-      EXPECT_EQ(lookIn->text(), QCoreApplication::translate("QFileDialog", "Look in:"));
-      EXPECT_NE(lookIn->text(), "Look in:");
-    });
-    typeLine(c.line);
-    EXPECT_TRUE(seen);
+    EXPECT_TRUE(lav::testing::WithModalDialog(
+        [&] { typeLine(c.line); },
+        [&](QDialog& m) {
+          EXPECT_TRUE(program->graphics->frameGeometry().contains(m.frameGeometry().center()));
+          EXPECT_FALSE(program->toolbar->isVisible());
+          if (!c.filter) return m.reject();
+          auto* files = qobject_cast<QFileDialog*>(&m);
+          ASSERT_NE(files, nullptr);
+          EXPECT_EQ(files->selectedNameFilter().toStdString(), c.filter);
+          auto* lookIn = files->findChild<QLabel*>("lookInLabel");
+          ASSERT_NE(lookIn, nullptr);
+          EXPECT_EQ(lookIn->text(), QCoreApplication::translate("QFileDialog", "Look in:"));
+          EXPECT_NE(lookIn->text(), "Look in:");
+          m.reject();
+        }));
     EXPECT_TRUE(program->toolbar->isVisible()) << "back when the dialog closed";
   }
   QCoreApplication::removeTranslator(ja);
@@ -624,12 +458,6 @@ TEST_F(WindowsTest, HelpOpensInTheBrowserOrElseInAWindowOfTheProgram) {
   EXPECT_EQ(help->windowTitle(), QString::fromUtf8("Lavinor 取扱説明書 / User's Manual"));
   EXPECT_TRUE(help->toPlainText().contains("GDSIN"));
   EXPECT_TRUE(boxes.empty());
-}
-
-TEST_F(WindowsTest, ExitCommandEndsTheProgram) {
-  ASSERT_TRUE(start());
-  typeLine("EXIT");
-  EXPECT_TRUE(program->ended());
 }
 
 }  // namespace

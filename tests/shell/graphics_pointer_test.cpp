@@ -15,91 +15,65 @@ class PointerTest : public testing::TypingSession {
   void SetUp() override {
     TypingSession::SetUp();
     // 1 pixel is 10 database units; pixel (0, 400) is the design origin.
-    auto& v = app.display.view;
-    v.scale = 0.1;
-    v.offsetX = 0;
-    v.offsetY = 0;
-    v.clientWidth = 600;
-    v.clientHeight = 400;
+    app.display.view = {
+        .scale = 0.1, .offsetX = 0, .offsetY = 0, .clientWidth = 600, .clientHeight = 400};
   }
   std::string input() const { return sjis::toUtf8(app.window.input); }
 };
 
 TEST_F(PointerTest, ClicksSnapWhileIdleAndAreExactWhileAPointIsPicked) {
-  struct Case {
+  const struct Case {
     int gscale, dbu, pick;
+    bool painting;
+    int absMode, cursor;  // relative offsets only with the keyboard cursor
     int x, y;
     const char* text;
-  };
-  const Case cases[] = {
+  } cases[] = {
       // 123 pixels are 1230 units, 1.23 user units: snapped to the step of 1.
-      {1000, 1000, 0, 123, 400 - 57, " 1.000 1.000 "},
-      {1000, 1000, 0, 150, 400 - 250, " 2.000 3.000 "},  // halves go up
-      {1000, 1000, 10, 123, 400 - 57, " 1.230 0.570 "},
-      {500, 1000, 0, 123, 400 - 57, " 1.000 0.500 "},
-      {1000, 1000, 0, 0, 400 + 60, " 0.000 -1.000 "},  // below the origin, -0.6 rounds to -1
-      {1000, 100, 0, 123, 400, " 10.00 0.00 "},        // two decimals for a unit of 100
-      {1, 1, 10, 7, 400 - 3, " 70 30 "},
-  };
+      {1000, 1000, 0, false, 0, 0, 123, 400 - 57, " 1.000 1.000 "},
+      {1000, 1000, 0, false, 0, 0, 150, 400 - 250, " 2.000 3.000 "},  // halves go up
+      {1000, 1000, 10, false, 0, 0, 123, 400 - 57, " 1.230 0.570 "},
+      {500, 1000, 0, false, 0, 0, 123, 400 - 57, " 1.000 0.500 "},
+      {1000, 1000, 0, false, 0, 0, 0, 400 + 60, " 0.000 -1.000 "},  // -0.6 rounds to -1
+      {1000, 100, 0, false, 0, 0, 123, 400, " 10.00 0.00 "},  // two decimals for a unit of 100
+      {1, 1, 10, false, 0, 0, 7, 400 - 3, " 70 30 "},
+      {1000, 1000, 0, true, 0, 0, 123, 400 - 57, " 1.230 0.570 "},  // painting picks exact points
+      {1000, 1000, 0, false, 1, 0, 500, 400 - 500, " 5.000 5.000 "},
+      {1000, 1000, 0, false, 1, 1, 500, 400 - 500, " 4.000 3.000 "}};
+  app.dispatch.originX = 1000;
+  app.dispatch.originY = 2000;
   for (const auto& c : cases) {
     app.settings.gscale = c.gscale;
     app.settings.dbPerUserUnit = c.dbu;
     app.dispatch.pickMode = c.pick;
+    app.shell.paletteShown = c.painting;
+    app.settings.absMode = c.absMode;
+    app.shell.pointer.keyboardCursor = c.cursor;
     EXPECT_EQ(ClickText(app, PointerPoint(app, c.x, c.y)), c.text)
         << c.gscale << " " << c.dbu << " " << c.pick << " " << c.x << "," << c.y;
   }
-  app.dispatch.pickMode = 0;
-  app.shell.paletteShown = true;  // painting picks exact points
-  app.settings.gscale = 1000;
-  app.settings.dbPerUserUnit = 1000;
-  EXPECT_EQ(ClickText(app, PointerPoint(app, 123, 400 - 57)), " 1.230 0.570 ");
 }
 
-TEST_F(PointerTest, RelativeModeShowsOffsetsOnlyWithTheKeyboardCursor) {
-  app.dispatch.originX = 1000;
-  app.dispatch.originY = 2000;
-  app.settings.absMode = 1;
-  EXPECT_EQ(ClickText(app, {5, 5}), " 5.000 5.000 ");
-  app.shell.pointer.keyboardCursor = 1;
-  EXPECT_EQ(ClickText(app, {5, 5}), " 4.000 3.000 ");
-}
-
-TEST_F(PointerTest, LeftClickWhileIdleIsACalculatorLine) {
-  ASSERT_TRUE(LeftClick(app, 150, 400 - 250));
-  ASSERT_FALSE(lines.empty());
-  EXPECT_NE(lines.back().find("2.  3."), std::string::npos) << lines.back();
+TEST_F(PointerTest, ClicksTakeEffectOnlyWhenTheyAreMeantAndFit) {
+  // Ignored while the window redraws.
+  app.display.redrawing = true;
+  EXPECT_FALSE(LeftClick(app, 150, 150));
+  EXPECT_FALSE(RightClick(app, 150, 150));
+  EXPECT_TRUE(lines.empty());
   EXPECT_EQ(input(), "");
-}
-
-TEST_F(PointerTest, ClickThatActivatesTheWindowIsNoPointWhileIdle) {
+  app.display.redrawing = false;
+  // A click that activates the window is no point while idle.
   app.shell.pointer.clickActivates = true;
   EXPECT_FALSE(LeftClick(app, 150, 150));
   EXPECT_FALSE(app.shell.pointer.clickActivates);
   EXPECT_TRUE(LeftClick(app, 150, 150));
-}
-
-TEST_F(PointerTest, ClickIgnoredWhileTheWindowRedraws) {
-  app.display.redrawing = true;
-  const auto before = lines.size();
-  EXPECT_FALSE(LeftClick(app, 150, 150));
-  EXPECT_FALSE(RightClick(app, 150, 150));
-  EXPECT_EQ(lines.size(), before);
-  EXPECT_EQ(input(), "");
-}
-
-TEST_F(PointerTest, RightClickTypesOnlyWhatFitsWhole) {
-  ASSERT_TRUE(RightClick(app, 150, 400 - 250));
-  EXPECT_EQ(input(), " 2.000 3.000 ");
   // Nearly full: the 13 characters of a point no longer fit and nothing is typed.
   app.window.input = std::string(80, 'x');
   EXPECT_FALSE(RightClick(app, 150, 400 - 250));
   EXPECT_EQ(app.window.input, std::string(80, 'x'));
-}
-
-TEST_F(PointerTest, LeftClickAnswersAPointPromptCutToTheLine) {
+  // A left click enters the line cut to 91 bytes with the prompt.
   app.window.input = std::string(85, '1');
   ASSERT_TRUE(LeftClick(app, 150, 150));
-  // The line was cut to 91 bytes with the prompt and entered.
   EXPECT_EQ(app.window.input, "");
 }
 
@@ -115,14 +89,12 @@ TEST_F(PointerTest, PointerMoveRefreshesTheStatusWindowOnlyOnChange) {
 }
 
 TEST_F(PointerTest, ReleaseEndsCaptureAndSwitchesTheOverlaysOff) {
+  auto& p = app.shell.pointer;
   StartKeyboardCursor(app);
-  EXPECT_EQ(app.shell.pointer.keyboardCursor, 1);
-  EXPECT_TRUE(app.shell.pointer.captured);
-  app.shell.pointer.rectangle = 1;
+  EXPECT_EQ(std::pair(p.keyboardCursor, p.captured), std::pair(1, true));
+  p.rectangle = 1;
   ReleasePointer(app);
-  EXPECT_FALSE(app.shell.pointer.captured);
-  EXPECT_EQ(app.shell.pointer.keyboardCursor, 2);
-  EXPECT_EQ(app.shell.pointer.rectangle, 2);
+  EXPECT_EQ(std::tuple(p.keyboardCursor, p.captured, p.rectangle), std::tuple(2, false, 2));
 }
 
 TEST_F(PointerTest, RubberBandRunsFromTheLastPointToWhereAClickWouldEnter) {
@@ -141,8 +113,7 @@ TEST_F(PointerTest, RubberBandRunsFromTheLastPointToWhereAClickWouldEnter) {
       {"pointer on the last point", 4, 1, 91, "1,1", S{}},
       {"placements have none", 1, 1, 91, "3,2", S{}},
       {"keyboard cursor off", 4, 0, 91, "3,2", S{}},
-      {"another command", 4, 1, 77, "3,2", S{}},
-  };
+      {"another command", 4, 1, 77, "3,2", S{}}};
   for (const auto& c : cases) {
     app.settings.elementType = c.type;
     app.shell.pointer.keyboardCursor = c.cursor;
@@ -154,14 +125,11 @@ TEST_F(PointerTest, RubberBandRunsFromTheLastPointToWhereAClickWouldEnter) {
 }
 
 TEST_F(PointerTest, MenuItemsTypeTheirCommands) {
-  struct Case {
+  const struct Case {
     int id;
     const char* typed;  // the line as it enters the transcript
-  };
-  const Case cases[] = {
-      {35, "? REDRAW"},      {2003, "? CLOSE 0"}, {2006, "? ABSMODE 1"},
-      {2010, "? SHOWLOC 1"}, {2016, "? ETYPE 5"}, {16, "? CLS"},
-  };
+  } cases[] = {{35, "? REDRAW"},      {2003, "? CLOSE 0"}, {2006, "? ABSMODE 1"},
+               {2010, "? SHOWLOC 1"}, {2016, "? ETYPE 5"}, {16, "? CLS"}};
   for (const auto& c : cases) {
     lines.clear();
     EXPECT_EQ(RunMenuItem(app, c.id), MenuOutcome::Typed) << c.id;
@@ -187,16 +155,14 @@ TEST_F(PointerTest, EndQuestionWritesOrDiscardsTheOpenDesign) {
     host.answers.push_back(c.answer);
     EXPECT_TRUE(ConfirmEnd(app));
     ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].caption, "終了処理");
-    EXPECT_EQ(host.boxes[0].buttons, Buttons::YesNo);
+    EXPECT_EQ(std::pair(host.boxes[0].caption, host.boxes[0].buttons),
+              std::pair(std::string("終了処理"), Buttons::YesNo));
     EXPECT_NE(host.boxes[0].text.find("が開かれたままです。ファイルを上書き保存しますか"),
               std::string::npos);
     EXPECT_FALSE(app.design.isOpen());
     bool exists = false;
-    for (const auto& e : std::filesystem::directory_iterator(dir))
-      if (e.path().filename().string() == "end.cad" || e.path().filename() == "END.CAD" ||
-          e.path().filename() == "end.CAD")
-        exists = e.file_size() > 0;
+    for (const char* name : {"end.cad", "END.CAD", "end.CAD"})
+      exists |= std::filesystem::exists(dir / name) && std::filesystem::file_size(dir / name) > 0;
     EXPECT_EQ(exists, c.written);
     takeBoxes();
   }

@@ -1,7 +1,6 @@
 #include "shell/startup.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
 #include "state/app_state.h"
+#include "support/short_forms.h"
 
 namespace lav::shell {
 namespace {
@@ -21,16 +21,10 @@ namespace fs = std::filesystem;
 class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("lavinor-startup-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
     fs::create_directories(dir / "prog");
-    ini = (dir / "cfg" / "Lavinor.ini").string();
     app.programDir = (dir / "prog").string();
     app.shell.settingsPath = ini;
   }
-  void TearDown() override { fs::remove_all(dir); }
   void touch(const std::string& name) { std::ofstream(dir / "prog" / name) << "x"; }
   std::string value(const char* section, const char* key) {
     return sjis::toUtf8(
@@ -40,21 +34,21 @@ class StartupTest : public ::testing::Test {
     ini::WriteProfileString(ini, sjis::fromUtf8(section), sjis::fromUtf8(key), sjis::fromUtf8(v));
   }
 
-  fs::path dir;
-  std::string ini;
+  testing::ScratchFolder folder;
+  fs::path dir = folder.dir;
+  std::string ini = (dir / "cfg" / "Lavinor.ini").string();
   ScriptedHost host;
   AppState app{host};
 };
 
 TEST_F(StartupTest, RefusesWithoutEitherRequiredFileAndLeavesTheSettingsAlone) {
-  struct Case {
+  const struct Case {
     bool font, commands;
     const char* missing;  // name in the message, or null
-  };
-  const Case cases[] = {{false, false, "MOJIDATA.DAT"},
-                        {false, true, "MOJIDATA.DAT"},
-                        {true, false, "Lavinor.cmd"},
-                        {true, true, nullptr}};
+  } cases[] = {{false, false, "MOJIDATA.DAT"},
+               {false, true, "MOJIDATA.DAT"},
+               {true, false, "Lavinor.cmd"},
+               {true, true, nullptr}};
   for (const auto& c : cases) {
     fs::remove_all(dir / "prog");
     fs::create_directories(dir / "prog");
@@ -69,10 +63,9 @@ TEST_F(StartupTest, RefusesWithoutEitherRequiredFileAndLeavesTheSettingsAlone) {
       continue;
     }
     EXPECT_EQ(got, StartOutcome::MissingFile) << c.missing;
-    ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].text, "ファイル " + (dir / "prog" / c.missing).string() +
-                                      " を開くことが出来ませんでした。");
-    EXPECT_EQ(host.boxes[0].caption, "Lavinor");
+    EXPECT_TRUE(testing::OneBox(
+        host, "ファイル " + (dir / "prog" / c.missing).string() + " を開くことが出来ませんでした。",
+        "Lavinor"));
     EXPECT_FALSE(fs::exists(ini)) << "the settings file must not be touched";
   }
 }
@@ -80,15 +73,14 @@ TEST_F(StartupTest, RefusesWithoutEitherRequiredFileAndLeavesTheSettingsAlone) {
 // A build tree keeps the files beside the program; an installed one in PREFIX/share/lavinor
 // beside PREFIX/bin.
 TEST_F(StartupTest, DataIsFoundBesideTheProgramOrInTheShareFolderBesideIt) {
-  struct Case {
+  const struct Case {
     const char *beside, *shared;  // a required file placed there, or null
     const char* want;
-  };
-  const Case cases[] = {{"Lavinor.cmd", nullptr, "bin"},
-                        {nullptr, "MOJIDATA.DAT", "share/lavinor"},
-                        {nullptr, "lavinor.CMD", "share/lavinor"},
-                        {"mojidata.dat", "Lavinor.cmd", "bin"},
-                        {nullptr, nullptr, "bin"}};
+  } cases[] = {{"Lavinor.cmd", nullptr, "bin"},
+               {nullptr, "MOJIDATA.DAT", "share/lavinor"},
+               {nullptr, "lavinor.CMD", "share/lavinor"},
+               {"mojidata.dat", "Lavinor.cmd", "bin"},
+               {nullptr, nullptr, "bin"}};
   for (const auto& c : cases) {
     const fs::path prefix = dir / "prefix";
     fs::remove_all(prefix);
@@ -112,10 +104,7 @@ TEST_F(StartupTest, SecondInstanceIsRefusedUnlessStartedWithS) {
   second.programDir = app.programDir;
   second.shell.settingsPath = ini;
   EXPECT_EQ(CheckStart(second), StartOutcome::AlreadyRunning);
-  ASSERT_EQ(host2.boxes.size(), 1u);
-  EXPECT_EQ(host2.boxes[0].text, "すでに起動されています");
-  EXPECT_EQ(host2.boxes[0].caption, "Lavinor");
-  EXPECT_EQ(host2.boxes[0].icon, Icon::Information);
+  EXPECT_TRUE(testing::OneBox(host2, "すでに起動されています", "Lavinor", Icon::Information));
   EXPECT_EQ(value("起動状態", "OPEN"), "1") << "the first instance keeps its mark";
 
   for (const char* s : {"/S", "-s"}) {
@@ -131,24 +120,21 @@ TEST_F(StartupTest, SecondInstanceIsRefusedUnlessStartedWithS) {
 }
 
 TEST_F(StartupTest, BackgroundFromTheSettingsAndTheSwitches) {
-  struct Case {
+  const struct Case {
     const char* stored;  // null: missing
     std::vector<std::string> args;
     bool white;
     const char* written;
-  };
-  const Case cases[] = {
-      {nullptr, {}, false, "黒色"},
-      {"黒色", {}, false, "黒色"},
-      {"白色", {}, true, "白色"},
-      {"blue", {}, true, "白色"},
-      {"", {}, true, "白色"},
-      {"黒色", {"/W"}, true, "白色"},
-      {"白色", {"-b"}, false, "黒色"},
-      {nullptr, {"/B", "/W"}, true, "白色"},
-      {nullptr, {"/W", "/B"}, false, "黒色"},
-      {nullptr, {"x.cad", "/w", "/S"}, true, "白色"},
-  };
+  } cases[] = {{nullptr, {}, false, "黒色"},
+               {"黒色", {}, false, "黒色"},
+               {"白色", {}, true, "白色"},
+               {"blue", {}, true, "白色"},
+               {"", {}, true, "白色"},
+               {"黒色", {"/W"}, true, "白色"},
+               {"白色", {"-b"}, false, "黒色"},
+               {nullptr, {"/B", "/W"}, true, "白色"},
+               {nullptr, {"/W", "/B"}, false, "黒色"},
+               {nullptr, {"x.cad", "/w", "/S"}, true, "白色"}};
   for (const auto& c : cases) {
     fs::remove_all(dir / "cfg");
     if (c.stored) store("BackGround", "背景の色", c.stored);
@@ -157,15 +143,12 @@ TEST_F(StartupTest, BackgroundFromTheSettingsAndTheSwitches) {
   }
 }
 
-TEST_F(StartupTest, DefaultLayoutForTheScreen) {
-  const WindowLayout l = DefaultLayout(1600, 1000, 18);
+TEST_F(StartupTest, DefaultLayoutAndTheStoredRectanglesThatReplaceIt) {
+  const WindowLayout d = DefaultLayout(1600, 1000, 18);
   // 4.5 lines of 18 pixels are 81 pixels.
-  EXPECT_EQ(l.command, (WindowRect{0, 0, 401, 970}));
-  EXPECT_EQ(l.status, (WindowRect{400, 889, 1600, 970}));
-  EXPECT_EQ(l.graphics, (WindowRect{400, 0, 1600, 890}));
-}
-
-TEST_F(StartupTest, StoredRectanglesReplaceTheDefaults) {
+  EXPECT_EQ(d.command, (WindowRect{0, 0, 401, 970}));
+  EXPECT_EQ(d.status, (WindowRect{400, 889, 1600, 970}));
+  EXPECT_EQ(d.graphics, (WindowRect{400, 0, 1600, 890}));
   SaveWindowRect(ini, "Graphics Window", {10, 20, 810, 620});
   SaveWindowRect(ini, "Status Window", {-5, 700, 900, 780});
   SaveWindowRect(ini, "Command Window", {0, 0, 300, 600});
@@ -177,12 +160,11 @@ TEST_F(StartupTest, StoredRectanglesReplaceTheDefaults) {
 }
 
 TEST_F(StartupTest, DamagedRectanglesAreNotUsed) {
-  struct Case {
+  const struct Case {
     const char* text;
     bool used;
-  };
-  const Case cases[] = {{"100 200 900 600", true}, {"1 2 3", false},   {"", false},
-                        {"a b c d", false},        {"1,2,3,4", false}, {" 5 6 700 800 9", true}};
+  } cases[] = {{"100 200 900 600", true}, {"1 2 3", false},   {"", false},
+               {"a b c d", false},        {"1,2,3,4", false}, {" 5 6 700 800 9", true}};
   const WindowRect def = DefaultLayout(1600, 1000, 18).status;
   for (const auto& c : cases) {
     store("WindowSize", "Status Window", c.text);
@@ -200,20 +182,19 @@ TEST_F(StartupTest, DamagedRectanglesAreNotUsed) {
 // A rectangle that could hide a window (no size, inverted, off every screen, beyond an int) is
 // replaced by the default, which is written back for the next start.
 TEST_F(StartupTest, UnusableRectanglesGiveWayToTheDefaultAndAreSavedBack) {
-  struct Case {
+  const struct Case {
     const char* text;
     bool used;
-  };
-  const Case cases[] = {{"410 10 1600 890", true},
-                        {"400 0 400 890", false},        // zero width
-                        {"1600 890 400 0", false},       // inverted
-                        {"400 10 1600 10", false},       // zero height
-                        {"5000 5000 6000 6000", false},  // off the screen
-                        {"-2147483648 0 2147483647 800", false},
-                        {"0 -2147483648 800 2147483647", false},
-                        {"0 0 99999999999 800", false},
-                        {"1590 980 2000 1200", false},  // a corner too small to take hold of
-                        {"1580 950 2000 1200", true}};
+  } cases[] = {{"410 10 1600 890", true},
+               {"400 0 400 890", false},        // zero width
+               {"1600 890 400 0", false},       // inverted
+               {"400 10 1600 10", false},       // zero height
+               {"5000 5000 6000 6000", false},  // off the screen
+               {"-2147483648 0 2147483647 800", false},
+               {"0 -2147483648 800 2147483647", false},
+               {"0 0 99999999999 800", false},
+               {"1590 980 2000 1200", false},  // a corner too small to take hold of
+               {"1580 950 2000 1200", true}};
   const WindowLayout def = DefaultLayout(1600, 1000, 18);
   for (const auto& c : cases) {
     store("WindowSize", "Graphics Window", c.text);
@@ -270,7 +251,7 @@ TEST_F(StartupTest, ToolbarStateAtTheNextStart) {
   SaveToolbarState(ini, true);
   EXPECT_TRUE(ToolbarWanted(ini));
   store("Toolbar", "Toolbar", "yes");
-  EXPECT_FALSE(ToolbarWanted(ini));
+  EXPECT_FALSE(ToolbarWanted(ini)) << "only TRUE is wanted";
 }
 
 TEST(ClosingOrder, OneMainWindowTakesTheOthers) {
@@ -281,11 +262,9 @@ TEST(ClosingOrder, OneMainWindowTakesTheOthers) {
     std::vector<MainWindow> takenByCommand;
   };
   using W = MainWindow;
-  const Case cases[] = {
-      {W::Status, {W::Command}, kClosingStatusFirst, {W::Graphics}},
-      {W::Graphics, {W::Command}, kClosingGraphicsFirst, {W::Status}},
-      {W::Command, {W::Status, W::Graphics}, kClosingCommand, {}},
-  };
+  const Case cases[] = {{W::Status, {W::Command}, kClosingStatusFirst, {W::Graphics}},
+                        {W::Graphics, {W::Command}, kClosingGraphicsFirst, {W::Status}},
+                        {W::Command, {W::Status, W::Graphics}, kClosingCommand, {}}};
   for (const auto& c : cases) {
     ShellState s;
     EXPECT_EQ(WindowDestroyed(s, c.first), c.takenByFirst);

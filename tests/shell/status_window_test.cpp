@@ -62,7 +62,7 @@ TEST_F(StatusWindowTest, FieldsSitWhereTheLayoutPutsThem) {
 }
 
 TEST_F(StatusWindowTest, ElementTypeAndItsDetail) {
-  struct Case {
+  const struct Case {
     const char* name;
     int type, tip, height;
     std::int32_t width;
@@ -71,8 +71,7 @@ TEST_F(StatusWindowTest, ElementTypeAndItsDetail) {
     const char* detailLabel;  // nullptr: no detail
     const char* detailValue;
     int detailX;  // relative to the element value's x
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"line shows type.tip and width", 5, 0, 90, 2500, "", "5.0", " Width:", "2.5", kL + 10},
       {"square tip", 5, 2, 90, 1000, "", "5.2", " Width:", "1.", kL + 10},
       {"text has no detail", 2, 0, 90, 2500, "PAD", "2", nullptr, nullptr, 0},
@@ -82,8 +81,7 @@ TEST_F(StatusWindowTest, ElementTypeAndItsDetail) {
       // Tall enough while h - L - 2L + 5 > 0.
       {"just tall enough", 5, 0, 44, 3000, "", "5.0", " Width:", "3.", kL + 10},
       {"too low for the detail", 5, 0, 43, 3000, "", "5.0", nullptr, nullptr, 0},
-      {"low placement window", 1, 0, 30, 0, "PAD", "1", nullptr, nullptr, 0},
-  };
+      {"low placement window", 1, 0, 30, 0, "PAD", "1", nullptr, nullptr, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     app.settings.elementType = c.type;
@@ -93,9 +91,8 @@ TEST_F(StatusWindowTest, ElementTypeAndItsDetail) {
     const StatusLayout s = layout(960, c.height);
     const auto el = values(kStatusElement, s);
     ASSERT_EQ(el.size(), 1u);
-    EXPECT_EQ(el[0].text, c.shown);
-    EXPECT_EQ(el[0].x, s.elementValueX);
-    EXPECT_EQ(el[0].y, c.height - kL);
+    EXPECT_EQ(std::tie(el[0].text, el[0].x, el[0].y),
+              std::tuple(std::string(c.shown), s.elementValueX, c.height - kL));
     const auto detail = values(kStatusDetail, s);
     const auto detailLabel = labelsOf(kStatusDetail, s);
     if (!c.detailLabel) {
@@ -106,29 +103,25 @@ TEST_F(StatusWindowTest, ElementTypeAndItsDetail) {
     ASSERT_EQ(detailLabel.size(), 1u);
     EXPECT_EQ(detailLabel[0], c.detailLabel);
     ASSERT_EQ(detail.size(), 1u);
-    EXPECT_EQ(detail[0].text, c.detailValue);
-    EXPECT_EQ(detail[0].x, s.elementValueX + c.detailX);
-    EXPECT_EQ(detail[0].y, c.height - 2 * kL);
-    EXPECT_EQ(detail[0].colour, kRed);
+    EXPECT_EQ(std::tie(detail[0].text, detail[0].x, detail[0].y, detail[0].colour),
+              std::tuple(std::string(c.detailValue), s.elementValueX + c.detailX, c.height - 2 * kL,
+                         kRed));
   }
 }
 
 TEST_F(StatusWindowTest, PointerCoordinatesAbsoluteOrRelative) {
-  struct Case {
+  const struct Case {
     const char* name;
     std::int32_t dbu;
     int absMode, keyboardCursor;
     double x, y;
     const char *shownX, *shownY;
-  };
-  const Case cases[] = {
-      {"absolute", 1000, 0, 1, 3.5, 4.25, "3.500", "4.250"},
-      {"relative with the keyboard cursor", 1000, 1, 1, 3.5, 4.25, "2.500", "2.250"},
-      {"relative without the keyboard cursor", 1000, 1, 0, 3.5, 4.25, "3.500", "4.250"},
-      {"relative mode 3", 1000, 3, 1, 0, 0, "-1.000", "-2.000"},
-      {"unit 1 shows no decimals", 1, 0, 0, -12, 7, "-12", "7"},
-      {"unit 100 shows two", 100, 0, 0, 0.25, 1.5, "0.25", "1.50"},
-  };
+  } cases[] = {{"absolute", 1000, 0, 1, 3.5, 4.25, "3.500", "4.250"},
+               {"relative with the keyboard cursor", 1000, 1, 1, 3.5, 4.25, "2.500", "2.250"},
+               {"relative without the keyboard cursor", 1000, 1, 0, 3.5, 4.25, "3.500", "4.250"},
+               {"relative mode 3", 1000, 3, 1, 0, 0, "-1.000", "-2.000"},
+               {"unit 1 shows no decimals", 1, 0, 0, -12, 7, "-12", "7"},
+               {"unit 100 shows two", 100, 0, 0, 0.25, 1.5, "0.25", "1.50"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     app.settings.dbPerUserUnit = c.dbu;
@@ -140,13 +133,12 @@ TEST_F(StatusWindowTest, PointerCoordinatesAbsoluteOrRelative) {
     app.shell.pointer.userY = c.y;
     const StatusLayout s = layout();
     const auto x = values(kStatusX, s), y = values(kStatusY, s);
-    ASSERT_EQ(x.size(), 1u);
-    ASSERT_EQ(y.size(), 1u);
-    EXPECT_EQ(x[0].text, c.shownX);
-    EXPECT_EQ(y[0].text, c.shownY);
+    ASSERT_EQ(std::tuple(x.size(), y.size()), std::tuple(1u, 1u));
+    EXPECT_EQ(std::pair(x[0].text, y[0].text),
+              (std::pair<std::string, std::string>(c.shownX, c.shownY)));
     // Right-aligned at the fields' right edges.
-    EXPECT_EQ(x[0].x + Width(x[0].text), s.xRight);
-    EXPECT_EQ(y[0].x + Width(y[0].text), s.yRight);
+    EXPECT_EQ(std::pair(x[0].x + Width(x[0].text), y[0].x + Width(y[0].text)),
+              std::pair(s.xRight, s.yRight));
   }
 }
 
@@ -156,27 +148,21 @@ TEST_F(StatusWindowTest, ViewWindowCornersAndSize) {
   const auto v = values(kStatusView, s);
   // "右上 :" and "左下 :" are six bytes: 48 pixels, then L / 2; the second number L after the
   // first.
-  struct Expect {
+  const struct Expect {
     const char* text;
     int x, y;
-  };
-  const Expect want[] = {
-      {"右上 :", 0, 90 - 3 * kL},
-      {"47.000", 48 + 8, 90 - 3 * kL},
-      {"37.000", 56 + 48 + 16, 90 - 3 * kL},
-      {"左下 :", 0, 90 - 2 * kL},
-      {"-2.500", 56, 90 - 2 * kL},
-      {"1.000", 56 + 48 + 16, 90 - 2 * kL},
-      {"49.500", 13 * 8 + 8, 90 - 4 * kL},
-      {"36.000", 112 + 48 + 16, 90 - 4 * kL},
-  };
+  } want[] = {{"右上 :", 0, 90 - 3 * kL},
+              {"47.000", 48 + 8, 90 - 3 * kL},
+              {"37.000", 56 + 48 + 16, 90 - 3 * kL},
+              {"左下 :", 0, 90 - 2 * kL},
+              {"-2.500", 56, 90 - 2 * kL},
+              {"1.000", 56 + 48 + 16, 90 - 2 * kL},
+              {"49.500", 13 * 8 + 8, 90 - 4 * kL},
+              {"36.000", 112 + 48 + 16, 90 - 4 * kL}};
   ASSERT_EQ(v.size(), std::size(want));
-  for (std::size_t i = 0; i < v.size(); ++i) {
-    SCOPED_TRACE(want[i].text);
-    EXPECT_EQ(sjis::toUtf8(v[i].text), want[i].text);
-    EXPECT_EQ(v[i].x, want[i].x);
-    EXPECT_EQ(v[i].y, want[i].y);
-  }
+  for (std::size_t i = 0; i < v.size(); ++i)
+    EXPECT_EQ(std::tuple(sjis::toUtf8(v[i].text), v[i].x, v[i].y),
+              std::tuple(std::string(want[i].text), want[i].x, want[i].y));
   EXPECT_EQ(labelsOf(kStatusView, s), std::vector<std::string>{" Window Area:"});
 }
 
@@ -201,37 +187,30 @@ TEST_F(StatusWindowTest, OnlyLayersDrawnSinceTheCellOpenedAreListed) {
 }
 
 TEST_F(StatusWindowTest, ColoursFollowTheBackgroundAndTheLayerPens) {
-  struct Case {
+  const struct Case {
     bool white;
     int layer;
     Rgb layerColour, text, back;
-  };
-  const Case cases[] = {{false, 4, kRed, kWhite, kBlack},
-                        {true, 4, kRed, kBlack, kWhite},
-                        {false, 14, kWhite, kWhite, kBlack},  // colour 0 is the foreground
-                        {true, 0, kBlack, kBlack, kWhite}};
+  } cases[] = {{false, 4, kRed, kWhite, kBlack},
+               {true, 4, kRed, kBlack, kWhite},
+               {false, 14, kWhite, kWhite, kBlack},  // colour 0 is the foreground
+               {true, 0, kBlack, kBlack, kWhite}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.layer);
     app.shell.whiteBackground = c.white;
     app.settings.layer = c.layer;
     app.design.current.name = "TOP";
     const StatusLayout s = layout();
-    const auto layer = values(kStatusLayer, s);
-    ASSERT_EQ(layer.size(), 1u);
-    EXPECT_EQ(layer[0].text, std::to_string(c.layer));
-    EXPECT_EQ(layer[0].colour, c.layerColour);
-    const auto cell = values(kStatusCell, s);
-    ASSERT_EQ(cell.size(), 1u);
-    EXPECT_EQ(cell[0].text, "TOP");
-    EXPECT_EQ(cell[0].colour, c.text);
-    EXPECT_EQ(cell[0].background, c.back);
+    const auto layer = values(kStatusLayer, s), cell = values(kStatusCell, s);
+    ASSERT_EQ(std::tuple(layer.size(), cell.size()), std::tuple(1u, 1u));
+    EXPECT_EQ(std::tie(layer[0].text, layer[0].colour),
+              std::tuple(std::to_string(c.layer), c.layerColour));
+    EXPECT_EQ(std::tie(cell[0].text, cell[0].colour, cell[0].background),
+              std::tuple(std::string("TOP"), c.text, c.back));
     // The element type in the highlight pen's colour (red by default).
     EXPECT_EQ(values(kStatusElement, s)[0].colour, kRed);
-    for (const auto& t : texts(s)) {
-      if (!t.label) continue;
-      EXPECT_EQ(t.colour, kBlack);
-      EXPECT_EQ(t.background, kGreen);
-    }
+    for (const auto& t : texts(s))
+      EXPECT_TRUE(!t.label || (t.colour == kBlack && t.background == kGreen)) << t.text;
   }
 }
 
@@ -248,11 +227,8 @@ TEST_F(StatusWindowTest, EveryValueLiesInsideItsFieldsRectangle) {
     for (const auto& t : texts(s)) {
       if (t.label) continue;
       const StatusRect r = StatusFieldRect(s, t.field);
-      SCOPED_TRACE(t.text);
-      EXPECT_GE(t.x, r.x);
-      EXPECT_LE(t.x + Width(t.text), r.x + r.w);
-      EXPECT_GE(t.y, r.y);
-      EXPECT_LE(t.y + kL, r.y + r.h);
+      EXPECT_TRUE(t.x >= r.x && t.x + Width(t.text) <= r.x + r.w) << t.text << " at x " << t.x;
+      EXPECT_TRUE(t.y >= r.y && t.y + kL <= r.y + r.h) << t.text << " at y " << t.y;
     }
   }
 }

@@ -59,20 +59,17 @@ TEST_F(ToolbarTest, EachButtonTypesItsCommandLines) {
     std::vector<std::string> lines;
   };
   // Buttons that open dialogs or ask questions are checked by what they enter, not what follows.
-  const Case cases[] = {
-      {7, {"FIT"}},
-      {10, {"REDRAW"}},
-      {15, {"ETYPE 3", "XY"}},
-      {16, {"ETYPE 4", "XY"}},
-      {17, {"ETYPE 5", "XY"}},
-      {18, {"ETYPE 2", "TEXT", "XY"}},
-  };
+  const Case cases[] = {{7, {"FIT"}},
+                        {10, {"REDRAW"}},
+                        {15, {"ETYPE 3", "XY"}},
+                        {16, {"ETYPE 4", "XY"}},
+                        {17, {"ETYPE 5", "XY"}},
+                        {18, {"ETYPE 2", "TEXT", "XY"}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.button);
     openCell("b" + std::to_string(c.button));
     EXPECT_EQ(press(c.button), c.lines);
-    type("");  // leaves a waiting command
-    type("CLOSE 0");
+    typeAll({"", "CLOSE 0"});  // leaves a waiting command, then the design
   }
   struct Single {
     int button;
@@ -109,7 +106,7 @@ TEST_F(ToolbarTest, TextButtonEndsInCoordinateEntryOfATextAfterTheDialog) {
 
 TEST_F(ToolbarTest, DiscardButtonClosesWithoutWriting) {
   openCell();
-  type("LAYER 3");
+  type("LAYER 3");  // a change that is not written
   PressToolbarButton(app, 5);
   EXPECT_FALSE(app.design.isOpen());
   for (const auto& e : std::filesystem::directory_iterator(dir))
@@ -123,22 +120,15 @@ TEST_F(ToolbarTest, EntryButtonsWithoutACellStopAtTheRefusal) {
   EXPECT_EQ(app.dispatch.current, 0);
 }
 
-TEST_F(ToolbarTest, ToolbarCommandCreatesShowsAndFocusesIt) {
+TEST_F(ToolbarTest, CreatedByItsCommandAndReshownAfterTheFocusWentElsewhereButNotWhilePainting) {
+  using Calls = std::vector<std::pair<ToolWindow, ToolWindowState>>;
   type("TOOLBAR");
   EXPECT_FALSE(app.shell.toolbarExists) << "no window here: nothing more happens";
   EXPECT_EQ(prompt(), "? ");
   host.hasToolWindows = true;
   type("TOOLBAR");
   EXPECT_TRUE(app.shell.toolbarExists);
-  ASSERT_EQ(host.toolWindowCalls.size(), 1u);
-  EXPECT_EQ(host.toolWindowCalls[0], std::make_pair(ToolWindow::Toolbar, ToolWindowState::Focused));
-  ToolbarDestroyed(app);
-  EXPECT_FALSE(app.shell.toolbarExists);
-}
-
-TEST_F(ToolbarTest, ReshownAfterTheFocusWentElsewhereButNotWhilePainting) {
-  host.hasToolWindows = true;
-  type("TOOLBAR");
+  EXPECT_EQ(host.toolWindowCalls, (Calls{{ToolWindow::Toolbar, ToolWindowState::Focused}}));
   host.toolWindowCalls.clear();
   // Focus moving among the main windows and the Toolbar leaves no mark.
   NoteFocusLoss(app, FocusTarget::MainWindow);
@@ -151,10 +141,10 @@ TEST_F(ToolbarTest, ReshownAfterTheFocusWentElsewhereButNotWhilePainting) {
   EXPECT_TRUE(host.toolWindowCalls.empty()) << "not while painting";
   app.dispatch.current = 0;
   ReshowToolbar(app);
-  ASSERT_EQ(host.toolWindowCalls.size(), 1u);
-  EXPECT_EQ(host.toolWindowCalls[0], std::make_pair(ToolWindow::Toolbar, ToolWindowState::Shown));
-  ReshowToolbar(app);
-  EXPECT_EQ(host.toolWindowCalls.size(), 1u) << "the mark is cleared";
+  ReshowToolbar(app);  // the mark is cleared: once only
+  EXPECT_EQ(host.toolWindowCalls, (Calls{{ToolWindow::Toolbar, ToolWindowState::Shown}}));
+  ToolbarDestroyed(app);
+  EXPECT_FALSE(app.shell.toolbarExists);
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QColor>
 #include <QDialog>
+#include <QImage>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
@@ -69,6 +71,15 @@ W* Control(QWidget& dialog, int number) {
   auto* w = dialog.findChild<W*>(QStringLiteral("control-%1").arg(number));
   EXPECT_TRUE(w) << "control " << number;
   return w;
+}
+
+// Pixels of img inside r (clipped to the image) of colour c, alpha left out.
+inline int CountColour(const QImage& img, const QRect& r, const QColor& c) {
+  int n = 0;
+  const QRect in = r.intersected(img.rect());
+  for (int y = in.top(); y <= in.bottom(); ++y)
+    for (int x = in.left(); x <= in.right(); ++x) n += QColor(img.pixel(x, y)) == c;
+  return n;
 }
 
 }  // namespace lav::testing

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "console/transcript.h"
+#include "platform/ini_file.h"
 #include "platform/sjis.h"
 #include "qt/command_window_widget.h"
 #include "qt/graphics_window_widget.h"
@@ -36,14 +38,23 @@ class WindowedProgram : public ::testing::Test {
   // Starts the program from programDir with its settings in dir/cfg. Message boxes are kept in
   // boxes (UTF-8) and answered Yes, or OK where that is the only button.
   void startProgram(const std::string& programDir, const std::vector<std::string>& arguments) {
+    ASSERT_TRUE(tryStart(programDir, arguments));
+  }
+  // The same, false when the program refused to start.
+  bool tryStart(const std::string& programDir, const std::vector<std::string>& arguments) {
     program = std::make_unique<qt::MainWindows>(programDir, arguments, ini());
     program->host.boxHook = [this](std::string_view t, std::string_view, Icon, Buttons b) {
       boxes.push_back(sjis::toUtf8(std::string(t)));
       return b == Buttons::YesNo || b == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
     };
-    ASSERT_TRUE(program->start());
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(program->graphics));
+    if (!program->start()) return false;
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(program->graphics));
     settle();
+    return true;
+  }
+  // The program folder of the build, with the shipped files beside the program.
+  static std::string builtProgramDir() {
+    return std::filesystem::path(LAVINOR_BINARY).parent_path().string();
   }
   std::string ini() const { return (dir / "cfg" / "Lavinor.ini").string(); }
   void settle() { SettleEvents(rounds_); }
@@ -57,6 +68,25 @@ class WindowedProgram : public ::testing::Test {
     for (const char* l : lines) typeLine(QString::fromUtf8(l));
   }
   std::string prompt() const { return sjis::toUtf8(program->app.window.prompt); }
+  // A value of the settings file (UTF-8), "<none>" when it is not there.
+  std::string setting(const char* section, const char* key) const {
+    return sjis::toUtf8(
+        ini::ReadProfileString(ini(), sjis::fromUtf8(section), sjis::fromUtf8(key), "<none>"));
+  }
+  // The Command Window's transcript (UTF-8), oldest line first.
+  std::vector<std::string> transcript() const {
+    std::vector<std::string> out;
+    const auto& t = program->app.window.transcript;
+    for (int n = t.count; n >= 1; --n)
+      out.push_back(sjis::toUtf8(std::string(command::LineAt(t, n))));
+    return out;
+  }
+  // Whether a line of the transcript contains text (UTF-8).
+  bool transcriptHas(const std::string& text) const {
+    for (const auto& l : transcript())
+      if (l.find(text) != std::string::npos) return true;
+    return false;
+  }
 
   std::filesystem::path dir, oldCwd;
   std::unique_ptr<qt::MainWindows> program;
