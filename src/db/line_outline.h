@@ -16,7 +16,6 @@ inline constexpr int kMaxOutlinePoints = 281;
 // sharper than a right angle get their outer corner cut at half the width from the vertex.
 // At most maxPoints points are kept; 0 keeps them all (the drawing needs every one).
 std::vector<Vertex> BuildPathOutline(std::span<const Vertex> points, std::int32_t width,
-                                     int tipType, int acuteTip,
-                                     int maxPoints = kMaxOutlinePoints);
+                                     int tipType, int acuteTip, int maxPoints = kMaxOutlinePoints);
 
 }  // namespace lav::db

@@ -52,9 +52,13 @@ void ScriptedHost::runDialog(DialogModel& model) {
   model.finished = true;
 }
 
-void ScriptedHost::setTitle(std::string_view title) { titles.push_back(sjis::toUtf8(title)); }
+void ScriptedHost::setTitle(std::string_view title) {
+  titles.push_back(sjis::toUtf8(title));
+}
 
-void ScriptedHost::invalidate(Window window) { ++invalidations[static_cast<int>(window)]; }
+void ScriptedHost::invalidate(Window window) {
+  ++invalidations[static_cast<int>(window)];
+}
 
 bool ScriptedHost::showToolWindow(ToolWindow window, ToolWindowState state) {
   if (!hasToolWindows) return false;

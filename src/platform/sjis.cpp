@@ -46,8 +46,8 @@ std::string convert(std::string_view in, const char* to, const char* from,
       // where its bytes are well formed; a broken one is a single byte, so that the characters
       // after it survive.
       out.append(replacement);
-      const size_t skip = std::string_view(from) == "UTF-8" ? utf8Unit(src, srcLeft)
-                                                            : cp932Unit(src, srcLeft);
+      const size_t skip =
+          std::string_view(from) == "UTF-8" ? utf8Unit(src, srcLeft) : cp932Unit(src, srcLeft);
       src += skip;
       srcLeft -= skip;
     }

@@ -9,7 +9,9 @@
 namespace lav::sjis {
 
 // True for a byte that starts a two-byte Shift-JIS character (0x81..0x9F, 0xE0 and above).
-inline bool isLeadByte(std::uint8_t b) { return (b >= 0x81 && b <= 0x9F) || b >= 0xE0; }
+inline bool isLeadByte(std::uint8_t b) {
+  return (b >= 0x81 && b <= 0x9F) || b >= 0xE0;
+}
 
 // UTF-8 text to Shift-JIS bytes; characters CP932 lacks become '?'.
 std::string fromUtf8(std::string_view utf8);

@@ -16,14 +16,14 @@
 #include <functional>
 #include <memory>
 
-#include "console/command_file.h"
-#include "command/command_list_dialog.h"
 #include "command/cell_dialogs.h"
+#include "command/command_list_dialog.h"
+#include "command/tree_dialogs.h"
+#include "console/command_file.h"
 #include "db/cell_commands.h"
 #include "db/cell_directory.h"
 #include "db/design_builder.h"
 #include "db/design_files.h"
-#include "command/tree_dialogs.h"
 #include "interchange/tree_report.h"
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
