@@ -764,7 +764,8 @@ void DxfReader::appendPoint(db::UserPoint p) {
     // A figure longer than the temporary layer holds goes on as a further line from the
     // point where the last piece ended.
     if (!splitWarned_) {
-      warn(format(msg::kLogLongPolyline, cell_, std::to_string(f_.line)));
+      warn(format(msg::kLogLongPolyline, cell_,
+                  std::to_string(collect_ == Collect::Polyline ? polyLine_ : f_.line)));
       splitWarned_ = true;
     }
     const db::UserPoint last = temp_.points[db::kTempCapacity - 1];
