@@ -24,14 +24,22 @@ void LogFile::write(std::string_view text) {
 }
 
 void LogFile::print(const char* format, ...) {
-  char buf[4000];
-  va_list args;
+  // Lines name files, and file names may have any length: the line is never cut.
+  va_list args, again;
   va_start(args, format);
+  va_copy(again, args);
+  char buf[512];
   const int n = std::vsnprintf(buf, sizeof buf, format, args);
   va_end(args);
-  if (n > 0)
-    write(
-        std::string_view(buf, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof buf - 1)));
+  if (n > 0 && static_cast<std::size_t>(n) < sizeof buf) {
+    write(std::string_view(buf, static_cast<std::size_t>(n)));
+  } else if (n > 0) {
+    std::string line(static_cast<std::size_t>(n) + 1, '\0');
+    std::vsnprintf(line.data(), line.size(), format, again);
+    line.pop_back();
+    write(line);
+  }
+  va_end(again);
 }
 
 bool LogFile::close() {

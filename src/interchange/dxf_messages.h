@@ -29,6 +29,7 @@ inline constexpr const char* kLogLongPolyline =
 inline constexpr const char* kLogRenamedBlock = " ***WARNING*** BLOCK %s -> %s\n";
 inline constexpr const char* kLogNoSeqend = " ***WARNING*** POLYLINE without SEQEND (line %ld)\n";
 inline constexpr const char* kLogBlockCycle = " ***WARNING*** BLOCK cycle %s\n";
+inline constexpr const char* kLogSkippedKind = " ***WARNING*** %s: %ld skipped\n";
 inline constexpr const char* kLogUndefinedBlock = " ***WARNING*** INSERT of undefined block %s\n";
 
 }  // namespace lav::interchange::msg

@@ -1,5 +1,6 @@
 #include "interchange/dxf_reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <numbers>
@@ -36,9 +37,11 @@ std::string format(const char* utf8, std::string_view a, std::string_view b = {}
   std::string out;
   int arg = 0;
   for (std::size_t i = 0; i < f.size(); ++i) {
-    if (f[i] == '%' && i + 1 < f.size() && f[i + 1] == 's') {
+    // Numbers come in already formatted, so "%ld" takes its text like "%s".
+    const std::size_t n = f.compare(i, 2, "%s") == 0 ? 2 : f.compare(i, 3, "%ld") == 0 ? 3 : 0;
+    if (n != 0) {
       out += arg++ == 0 ? a : b;
-      ++i;
+      i += n - 1;
     } else {
       out += f[i];
     }
@@ -76,6 +79,42 @@ std::string uniqueIn(const db::DesignImage& image, const std::string& name) {
   return cell;
 }
 
+// The bytes of one character of the basic plane in UTF-8.
+std::string utf8Of(unsigned cp) {
+  std::string u;
+  if (cp < 0x80) {
+    u += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    u += static_cast<char>(0xC0 | (cp >> 6));
+    u += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    u += static_cast<char>(0xE0 | (cp >> 12));
+    u += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    u += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return u;
+}
+
+// A value with its "\U+XXXX" escapes replaced, in Shift-JIS; the rest of a UTF-8 value is
+// converted too, that of a code-page value kept as it is.
+std::string unescaped(std::string_view v, bool utf8) {
+  std::string out;
+  for (std::size_t i = 0; i < v.size();) {
+    unsigned cp = 0;
+    const bool escape =
+        v.compare(i, 3, "\\U+") == 0 && i + 7 <= v.size() &&
+        std::from_chars(v.data() + i + 3, v.data() + i + 7, cp, 16).ptr == v.data() + i + 7 &&
+        cp != 0 && (cp < 0xD800 || cp > 0xDFFF);
+    if (!escape) {
+      out += v[i++];
+      continue;
+    }
+    out += utf8 ? utf8Of(cp) : sjis::fromUtf8(utf8Of(cp));
+    i += 7;
+  }
+  return utf8 ? sjis::fromUtf8(out) : out;
+}
+
 }  // namespace
 
 DxfReader::DxfReader(ExchangeState& app, std::string_view text, DxfReadHooks hooks)
@@ -93,8 +132,18 @@ void DxfReader::planBlockNames() {
   std::set<std::string> used;
   bool wantName = false, wantSection = false;
   std::vector<std::string> raws;
-  bool entities = false;
+  bool entities = false, wantVersion = false;
   while (scan.next(p) == PairStatus::Ok) {
+    if (p.code == 9) {
+      wantVersion = p.value == "$ACADVER";
+    } else if (wantVersion && p.code == 1) {
+      // From AC1021 on, DXF text is UTF-8; the program's texts are Shift-JIS. From AC1015 on,
+      // "\U+XXXX" stands for a character the file's code page lacks.
+      utf8_ = trimmed(p.value) >= "AC1021";
+      escapes_ = trimmed(p.value) >= "AC1015";
+      wantVersion = false;
+    }
+    decode(p);
     if (p.code == 0) {
       wantName = p.value == "BLOCK";
       wantSection = p.value == "SECTION";
@@ -122,6 +171,16 @@ void DxfReader::planBlockNames() {
   }
 }
 
+void DxfReader::decode(DxfPair& p) const {
+  const bool named = p.code == 1 || p.code == 2 || p.code == 3 || p.code == 8;
+  if (!named) return;
+  if (escapes_ && p.value.find("\\U+") != std::string::npos)
+    p.value = unescaped(p.value, utf8_);
+  else if (utf8_ && std::any_of(p.value.begin(), p.value.end(),
+                                [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+    p.value = sjis::fromUtf8(p.value);
+}
+
 std::string DxfReader::cellNameFor(const std::string& raw) const {
   if (auto it = cellOfBlock_.find(raw); it != cellOfBlock_.end()) return it->second;
   return cleanName(std::string(sjis::cutAt(raw, kMaxReferenceName)));
@@ -140,6 +199,7 @@ DxfStop DxfReader::run() {
       errorLine_ = pairs_.line();
       break;
     }
+    decode(p);
     if (++pairsRead_ % kPairsPerMessageStep == 0) {
       messageStep();
       if (stop_ != DxfStop::None) break;
@@ -167,6 +227,8 @@ DxfStop DxfReader::run() {
     flush();
   }
   checkReferences();
+  for (const auto& [kind, count] : skipped_)
+    warn(format(msg::kLogSkippedKind, kind, std::to_string(count)));
   return stop_;
 }
 
@@ -239,13 +301,16 @@ bool DxfReader::entities(const DxfPair& p) {
 
 void DxfReader::begin(std::string_view name) {
   static const std::pair<std::string_view, Kind> kKinds[] = {
-      {"INSERT", Kind::Insert}, {"BLOCK", Kind::Block}, {"POLYLINE", Kind::Polyline},
-      {"VERTEX", Kind::Vertex}, {"LINE", Kind::Line},   {"SOLID", Kind::Solid},
-      {"CIRCLE", Kind::Circle}, {"ARC", Kind::Arc},     {"TEXT", Kind::Text},
+      {"INSERT", Kind::Insert},         {"BLOCK", Kind::Block}, {"POLYLINE", Kind::Polyline},
+      {"VERTEX", Kind::Vertex},         {"LINE", Kind::Line},   {"SOLID", Kind::Solid},
+      {"CIRCLE", Kind::Circle},         {"ARC", Kind::Arc},     {"TEXT", Kind::Text},
+      {"LWPOLYLINE", Kind::LwPolyline},
   };
   Kind kind = Kind::Other;
   for (const auto& [n, k] : kKinds)
     if (name == n) kind = k;
+  // Every entity that is not read is counted for the log, never dropped unseen.
+  if (kind == Kind::Other && name != "ENDBLK" && name != "SEQEND") ++skipped_[std::string(name)];
   if (name == "SEQEND") {
     seqend();
     kind = Kind::None;
@@ -300,6 +365,7 @@ bool DxfReader::integer(const DxfPair& p, long& out) {
 bool DxfReader::group(const DxfPair& p) {
   // Groups of entities that are not read are not even parsed: their values are not ours to judge.
   if (f_.kind == Kind::None || f_.kind == Kind::Other) return true;
+  if (f_.kind == Kind::LwPolyline && !lwGroup(p)) return true;
   Fields& f = f_;
   switch (p.code) {
     case 1:
@@ -373,6 +439,41 @@ bool DxfReader::group(const DxfPair& p) {
   return true;
 }
 
+// The groups in which a LWPOLYLINE differs: each 10 starts a vertex, and the groups after it
+// until the next 10 belong to that vertex. False when the group was taken here.
+bool DxfReader::lwGroup(const DxfPair& p) {
+  Fields& f = f_;
+  double v = 0;
+  switch (p.code) {
+    case 10:
+      if (coordinate(p, v)) f.vertices.push_back({{v, 0}, 0});
+      return false;
+    case 20:
+      if (coordinate(p, v) && !f.vertices.empty()) f.vertices.back().p.y = v;
+      return false;
+    case 42:
+      if (number(p, v) && !f.vertices.empty()) f.vertices.back().bulge = v;
+      return false;
+    case 43:  // the constant width
+      if (number(p, v)) f.width = v, f.hasWidth = true;
+      return false;
+    case 40:  // a vertex's own widths: the first vertex's start width stands for the line
+    case 41:
+      if (number(p, v) && f.vertices.size() == 1 && !f.hasWidth && p.code == 40)
+        f.width = v, f.hasWidth = true;
+      return false;
+    case 11:
+    case 12:
+    case 13:
+    case 21:
+    case 22:
+    case 23:
+      return false;
+    default:
+      return true;
+  }
+}
+
 void DxfReader::finish() {
   if (f_.bad && f_.kind != Kind::Other && f_.kind != Kind::None)
     warn(format(" ***WARNING*** coordinate out of range (line %s): entity skipped\n",
@@ -386,6 +487,9 @@ void DxfReader::finish() {
       break;
     case Kind::Polyline:
       polylineEntity();
+      break;
+    case Kind::LwPolyline:
+      lwPolylineEntity();
       break;
     case Kind::Vertex:
       vertexEntity();
@@ -494,28 +598,43 @@ bool DxfReader::createCell(const std::string& planned) {
 }
 
 void DxfReader::polylineEntity() {
-  flush();
-  polyline_ = true;
-  polyClosed_ = f_.has70 && (f_.g70 & 1);
+  startPolyline(f_.has70 && (f_.g70 & 1), f_.has41 ? f_.g41 : f_.has40 ? f_.g40 : 0);
   // Meshes and polyface meshes keep faces, not outlines, in their vertices.
   polySkip_ = f_.has70 && (f_.g70 & (16 | 64));
   if (polySkip_)
     warn(format(" ***WARNING*** POLYLINE mesh (line %s) skipped\n", std::to_string(f_.line)));
+}
+
+// A light-weight polyline is a POLYLINE with its vertices inside: it becomes the same elements.
+void DxfReader::lwPolylineEntity() {
+  if (f_.bad) return;
+  startPolyline(f_.has70 && (f_.g70 & 1), f_.width);
+  for (const LwVertex& v : f_.vertices) polylineVertex(v.p, v.bulge);
+  seqend();
+}
+
+void DxfReader::startPolyline(bool closed, double width) {
+  flush();
+  polyline_ = true;
+  polyClosed_ = closed;
+  polySkip_ = false;
   polyHasFirst_ = false;
   lastBulge_ = 0;
   polyLine_ = f_.line;
   splitWarned_ = false;
   collect_ = Collect::Polyline;
   collectLayer_ = f_.layer;
-  const double w = f_.has41 ? f_.g41 : f_.has40 ? f_.g40 : 0;
-  const double wd = std::fabs(w) * dbu_;
+  const double wd = std::fabs(width) * dbu_;
   collectWidth_ = wd < kMaxDb ? RoundToInt(wd) : 0;
 }
 
 void DxfReader::vertexEntity() {
   if (!polyline_ || polySkip_) return;
   if (f_.bad) return;
-  const db::UserPoint p{f_.x[0], f_.y[0]};
+  polylineVertex({f_.x[0], f_.y[0]}, f_.has42 ? f_.g42 : 0);
+}
+
+void DxfReader::polylineVertex(db::UserPoint p, double bulge) {
   if (!polyHasFirst_) {
     appendPoint(p);
     polyFirst_ = p;
@@ -526,7 +645,7 @@ void DxfReader::vertexEntity() {
     appendPoint(p);
   }
   polyLast_ = p;
-  lastBulge_ = f_.has42 ? f_.g42 : 0;
+  lastBulge_ = bulge;
 }
 
 void DxfReader::seqend() {
@@ -645,7 +764,8 @@ void DxfReader::appendPoint(db::UserPoint p) {
     // A figure longer than the temporary layer holds goes on as a further line from the
     // point where the last piece ended.
     if (!splitWarned_) {
-      warn(format(msg::kLogLongPolyline, cell_, std::to_string(f_.line)));
+      warn(format(msg::kLogLongPolyline, cell_,
+                  std::to_string(collect_ == Collect::Polyline ? polyLine_ : f_.line)));
       splitWarned_ = true;
     }
     const db::UserPoint last = temp_.points[db::kTempCapacity - 1];

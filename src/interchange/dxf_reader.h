@@ -56,6 +56,7 @@ class DxfReader {
     Insert,
     Block,
     Polyline,
+    LwPolyline,
     Vertex,
     Line,
     Solid,
@@ -63,6 +64,12 @@ class DxfReader {
     Arc,
     Text,
     Other
+  };
+
+  // A vertex of a light-weight polyline, which carries its vertices in its own groups.
+  struct LwVertex {
+    db::UserPoint p;
+    double bulge = 0;
   };
 
   // The groups of the open entity, as read.
@@ -81,17 +88,23 @@ class DxfReader {
     std::string text;
     bool hasText = false;
     bool bad = false;  // a coordinate outside what a design can hold
+    std::vector<LwVertex> vertices;
+    double width = 0;  // LWPOLYLINE: the constant width, else the first vertex's
+    bool hasWidth = false;
   };
 
   // The line being collected in the temporary layer, and what it came from.
   enum class Collect : std::uint8_t { Nothing, Lines, Polyline };
 
   void planBlockNames();
+  // Names and texts of a UTF-8 file, and characters written as escapes, into Shift-JIS.
+  void decode(DxfPair& p) const;
   bool outside(const DxfPair& p);
   bool layerTable(const DxfPair& p);
   void endLayerTable();
   bool entities(const DxfPair& p);
   bool group(const DxfPair& p);
+  bool lwGroup(const DxfPair& p);
   bool number(const DxfPair& p, double& out);
   bool coordinate(const DxfPair& p, double& out);
   bool integer(const DxfPair& p, long& out);
@@ -102,7 +115,10 @@ class DxfReader {
   void insertEntity();
   void blockEntity();
   void polylineEntity();
+  void lwPolylineEntity();
+  void startPolyline(bool closed, double width);
   void vertexEntity();
+  void polylineVertex(db::UserPoint p, double bulge);
   void seqend();
   void lineEntity();
   void solidEntity();
@@ -132,6 +148,8 @@ class DxfReader {
   std::int32_t dbu_;
   Section section_ = Section::Outside;
   bool wantSectionName_ = false;
+  bool utf8_ = false;     // AC1021 and later
+  bool escapes_ = false;  // AC1015 and later
   LocalTime now_;
   Fields f_;
   DxfStop stop_ = DxfStop::None;
@@ -166,6 +184,7 @@ class DxfReader {
   long stored_ = 0;
   long pairsRead_ = 0;
   std::vector<std::string> warnings_;
+  std::map<std::string, long> skipped_;  // entity kinds not read, with their counts
 };
 
 }  // namespace lav::interchange

@@ -98,8 +98,6 @@ int StreamWriter::openLibrary(const std::string& path, double u, const DateTime&
                               ByteSink sink) {
   if (libraryOpen_) return -1;
   const std::size_t cut = path.find_last_of(":\\/");
-  const std::string fileName = cut == std::string::npos ? path : path.substr(cut + 1);
-  if (fileName.size() > 13) return -2;
   // The library is named after the file: its name from the first '.' on becomes ".DB".
   std::string libName = path;
   const std::size_t nameStart = cut == std::string::npos ? 0 : cut + 1;

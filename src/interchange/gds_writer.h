@@ -42,8 +42,8 @@ class StreamWriter {
 
   // Creates the work file for path and writes HEADER, BGNLIB, LIBNAME and UNITS. u is the size of
   // the file's database unit in user units. A given sink receives the bytes instead of the file
-  // (the file is still created). -1 library open, -2 file name longer than 13 characters, -3 file
-  // not creatable.
+  // (the file is still created). The file name may have any length. -1 library open, -3 file not
+  // creatable.
   int openLibrary(const std::string& path, double u, const DateTime& now, ByteSink sink = {});
   // -1 no library open, -2 name equal to the previous structure's.
   int beginStructure(std::string_view name, const DateTime& created, const DateTime& modified);

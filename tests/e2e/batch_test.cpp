@@ -199,6 +199,21 @@ TEST_F(Batch, ADesignGoesToStreamAndComesBack) {
   const auto first = Content(dir / "first.str"), again = Content(dir / "back.str");
   EXPECT_GT(first.size(), 30u);
   EXPECT_TRUE(first == again);
+  // A name of any length goes out, comes in and goes out again, each log and design beside it;
+  // the library is named after the file.
+  const std::string name = "photonics_back_layout";
+  ok("OPEN back\nGDSOUT " + name + "\nCLOSE 0\nGDSIN " + name + ".str\nGDSOUT " + name +
+     "_again\nDXFOUT " + name + "_mech\nCLOSE\nDXFIN " + name + "_mech.dxf\nCLOSE\n");
+  for (const char* file :
+       {".str", ".txt", ".cad", "_again.str", "_again.txt", "_mech.dxf", "_mech.txt", "_mech.cad"})
+    EXPECT_TRUE(fs::exists(dir / (name + file))) << file;
+  EXPECT_TRUE(Content(dir / (name + "_again.str")) == first);
+  for (const auto& r :
+       lav::gds::testing::SplitRecords(lav::gds::testing::ReadBytes(dir / (name + "_again.str"))))
+    if (r.type == static_cast<std::uint8_t>(lav::gds::Rec::LibName)) {
+      EXPECT_EQ(std::string(r.data.begin(), r.data.end()), name + "_again.DB");
+    }
+  EXPECT_NE(slurp(dir / (name + "_mech.txt")).find("nomal end"), std::string::npos);
   // A damaged file fails the run.
   std::ofstream(dir / "bad.str", std::ios::binary) << std::string("\x00\x06\x00\x02\x00", 5);
   EXPECT_NE(0, run("GDSIN bad.str\n").status);

@@ -53,6 +53,8 @@ class DxfOracle : public lav::testing::TypingSession {
     EXPECT_EQ(rc, 0) << out;
     return out;
   }
+  // The design that DXFIN made of the file kWriteScript wrote.
+  void checkEzdxfDesign(bool lightweight);
   static std::set<std::string> linesOf(const std::string& text) {
     std::set<std::string> s;
     std::istringstream in(text);
@@ -150,7 +152,7 @@ TEST_F(DxfOracle, WhatWeWriteLoadsWithTheValuesWeMeant) {
 
 constexpr const char* kWriteScript = R"PY(
 import ezdxf
-doc = ezdxf.new("R12")
+doc = ezdxf.new(VERSION)
 doc.layers.add("POLY")
 doc.layers.add("7")
 msp = doc.modelspace()
@@ -169,12 +171,28 @@ msp.add_polyline2d([(20, 0), (30, 0), (30, 10)], dxfattribs={"layer": "POLY", "c
 msp.add_blockref("TOP", (7, 8), dxfattribs={"xscale": -3, "yscale": 3, "rotation": 10})
 grid = msp.add_blockref("LEAF", (1, 2))
 grid.grid(size=(2, 3), spacing=(5, 10))
+if VERSION != "R12":
+    msp.add_lwpolyline([(40, 0), (50, 0), (50, 5)], dxfattribs={"layer": "POLY"})
+    msp.add_lwpolyline([(60, 0), (70, 0), (70, 10)], close=True, dxfattribs={"layer": "POLY"})
+    msp.add_lwpolyline([(40, 20), (50, 20)], dxfattribs={"layer": "POLY", "const_width": 2})
+    msp.add_lwpolyline([(0, 60, 1), (10, 60, 0), (10, 65, 0)], format="xyb",
+                       dxfattribs={"layer": "POLY"})
+    msp.add_mtext("NOT READ")
 doc.saveas("ez.dxf")
 )PY";
 
 TEST_F(DxfOracle, WhatEzdxfWritesComesInWithItsGeometry) {
-  python(kWriteScript);
-  type("dxfin ez.dxf");
+  for (const std::string version : {"R12", "R2000"}) {
+    SCOPED_TRACE(version);
+    if (app.design.isOpen()) type("close 0");
+    std::filesystem::remove(dir / "ez.cad");
+    python("VERSION = '" + version + "'" + kWriteScript);
+    type("dxfin ez.dxf");
+    checkEzdxfDesign(version != "R12");
+  }
+}
+
+void DxfOracle::checkEzdxfDesign(bool lightweight) {
   ASSERT_TRUE(app.design.isOpen());
   EXPECT_TRUE(takeBoxes().empty());
   for (const char* cell : {"LEAF", "TOP", "ENTITIES"})
@@ -216,16 +234,28 @@ TEST_F(DxfOracle, WhatEzdxfWritesComesInWithItsGeometry) {
   ASSERT_TRUE(arc);
   EXPECT_TRUE(arc->line.ends_with("(-5000,50000)")) << arc->line;
   for (const auto& p : arc->pts) EXPECT_GE(p.y, 50000);
-  // The bulged polyline: a half circle below (0,0)-(10,0), then straight on to (10,5).
-  const auto* bulged = find("LINE L3 tip=0 w=0 (0,0)", [](const auto& pts) {
-    return pts.size() > 10 && pts.back().x == 10000 && pts.back().y == 5000;
-  });
-  ASSERT_TRUE(bulged);
-  for (std::size_t i = 0; i + 1 < bulged->pts.size(); ++i) {
-    const auto& p = bulged->pts[i];
-    EXPECT_NEAR(std::hypot(p.x - 5000.0, p.y), 5000, 1);
-    EXPECT_LE(p.y, 0);
+  // The bulged polylines: a half circle below (0,y)-(10,y), then straight on to (10,y+5).
+  for (const int y : lightweight ? std::vector<int>{0, 60000} : std::vector<int>{0}) {
+    const auto* bulged =
+        find("LINE L3 tip=0 w=0 (0," + std::to_string(y) + ")", [&](const auto& pts) {
+          return pts.size() > 10 && pts.back().x == 10000 && pts.back().y == y + 5000;
+        });
+    ASSERT_TRUE(bulged) << y;
+    for (std::size_t i = 0; i + 1 < bulged->pts.size(); ++i) {
+      const auto& p = bulged->pts[i];
+      EXPECT_NEAR(std::hypot(p.x - 5000.0, p.y - y), 5000, 1);
+      EXPECT_LE(p.y, y);
+    }
   }
+  if (!lightweight) return;
+  // Light-weight polylines come in as the same polylines would: open, closed, wide.
+  for (const char* line : {"LINE L3 tip=0 w=0 (40000,0)(50000,0)(50000,5000)",
+                           "POLY L3 (60000,0)(70000,0)(70000,10000)(60000,0)",
+                           "LINE L3 tip=0 w=2000 (40000,20000)(50000,20000)"})
+    EXPECT_TRUE(Contains(lines, line)) << line;
+  const std::string log = read("ez.txt");
+  EXPECT_NE(log.find("nomal end"), std::string::npos) << log;
+  EXPECT_NE(log.find(" ***WARNING*** MTEXT: 1 skipped\n"), std::string::npos) << log;
 }
 
 TEST_F(DxfOracle, OurFileReadsBackIntoTheSameDesign) {

@@ -50,6 +50,12 @@ std::string InsertOfB(const std::string& groups) {
              groups + " 0 ENDSEC 0 EOF"));
 }
 
+// A file of the given version ($ACADVER) with an ENTITIES section.
+std::string VersionFile(const std::string& version, const std::string& words) {
+  return TextOf(Groups("0 SECTION 2 HEADER 9 $ACADVER 1 " + version + " 0 ENDSEC 0 SECTION 2 " +
+                       "ENTITIES " + words + " 0 ENDSEC 0 EOF"));
+}
+
 std::string WithCrLf(const std::string& text) {
   std::string r;
   for (char c : text) r += c == '\n' ? std::string("\r\n") : std::string(1, c);
@@ -86,6 +92,23 @@ TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappened) {
        EntitiesFile("0 POLYLINE 8 1 66 1 70 1 0 VERTEX 10 0 20 0 0 VERTEX 10 2 20 0 0 VERTEX 10 0 "
                     "20 2 0 SEQEND"),
        "POLY L1 (0,0)(2000,0)(0,2000)(0,0)"},
+      // A LWPOLYLINE is read as the POLYLINE of its vertices, whatever groups of today surround it.
+      {"open LWPOLYLINE with a constant width",
+       EntitiesFile("0 LWPOLYLINE 5 2A 330 1F 100 AcDbEntity 8 6 100 AcDbPolyline 90 2 70 0 43 2 "
+                    "10 0 20 0 10 5 20 5 210 0 220 0 230 1"),
+       "LINE L6 tip=0 w=2000 (0,0)(5000,5000)"},
+      {"closed LWPOLYLINE is a polygon",
+       EntitiesFile("0 LWPOLYLINE 8 1 90 3 70 1 10 0 20 0 10 2 20 0 10 0 20 2"),
+       "POLY L1 (0,0)(2000,0)(0,2000)(0,0)"},
+      {"a wide closed LWPOLYLINE stays a line",
+       EntitiesFile("0 LWPOLYLINE 8 1 90 3 70 129 43 1 10 0 20 0 10 2 20 0 10 0 20 2"),
+       "LINE L1 tip=0 w=1000 (0,0)(2000,0)(0,2000)(0,0)"},
+      {"LWPOLYLINE width of its first vertex",
+       EntitiesFile("0 LWPOLYLINE 90 2 10 0 20 0 40 3 41 3 10 5 20 0 40 1 41 1"),
+       "LINE L0 tip=0 w=3000 (0,0)(5000,0)"},
+      {"a LWPOLYLINE ends a chain of LINEs",
+       EntitiesFile("0 LINE 10 0 20 0 11 1 21 1 0 LWPOLYLINE 90 2 10 1 20 1 10 2 20 2"),
+       one + "|" + line + "(1000,1000)(2000,2000)"},
       {"a wide closed POLYLINE stays a line",
        EntitiesFile("0 POLYLINE 8 1 66 1 40 1 41 1 70 1 0 VERTEX 10 0 20 0 0 VERTEX 10 2 20 0 0 "
                     "VERTEX 10 0 20 2 0 SEQEND"),
@@ -165,6 +188,17 @@ TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappened) {
        EntitiesFile("0 POINT 10 x 20 y 0 3DFACE 999 comment 0 LINE 5 A1 100 AcDbLine 10 0 20 0 11 "
                     "1 21 1 1001 APP"),
        one},
+      {"entities not read are counted by kind",
+       EntitiesFile("0 MTEXT 1 a 0 POINT 10 0 20 0 0 MTEXT 1 b 0 LINE 10 0 20 0 11 1 21 1"), one,
+       " ***WARNING*** MTEXT: 2 skipped\n ***WARNING*** POINT: 1 skipped\n"},
+      // Texts and names are Shift-JIS: UTF-8 from AC1021 on, "\U+" escapes from AC1015 on.
+      {"UTF-8 text", VersionFile("AC1021", "0 TEXT 8 4 10 0 20 0 1 日本"),
+       sjis::fromUtf8("TEXT L4 size=0 refl=0 mag=1000000 ang=0 '日本' at 0,0")},
+      {"escaped text",
+       VersionFile("AC1015", "0 TEXT 8 4 10 0 20 0 1 \\U+65E5" + sjis::fromUtf8("本")),
+       sjis::fromUtf8("TEXT L4 size=0 refl=0 mag=1000000 ang=0 '日本' at 0,0")},
+      {"R12 text as written", VersionFile("AC1009", "0 TEXT 8 4 10 0 20 0 1 \\U+65E5"),
+       "TEXT L4 size=0 refl=0 mag=1000000 ang=0 '\\U+65E5' at 0,0"},
       {"CRLF line ends", WithCrLf(EntitiesFile("0 LINE 10 0 20 0 11 1 21 1")), one},
       {"a Mac prefix is skipped",
        std::string(128, 'M') + EntitiesFile("0 LINE 10 0 20 0 11 1 21 1"), one, "\t (Mac File)\n"}};
@@ -194,7 +228,10 @@ TEST_F(DxfInput, CirclesArcsAndBulgesFollowTheirCurves) {
                 "LINE L0 tip=0 w=0 (0,0)", "(10000,0)", 5, 0, 5, 17, -1},
                {"bulge -1: half circle clockwise",
                 "0 POLYLINE 66 1 0 VERTEX 10 0 20 0 42 -1 0 VERTEX 10 10 20 0 0 SEQEND",
-                "LINE L0 tip=0 w=0 (0,0)", "(10000,0)", 5, 0, 5, 17, 1}};
+                "LINE L0 tip=0 w=0 (0,0)", "(10000,0)", 5, 0, 5, 17, 1},
+               {"closed LWPOLYLINE of two half circles",
+                "0 LWPOLYLINE 90 2 70 1 10 0 20 0 42 1 10 10 20 0 42 1", "POLY L0 (0,0)", "(0,0)",
+                5, 0, 5, 33, -1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const auto els = elements(EntitiesFile(c.body));
@@ -307,22 +344,27 @@ TEST_F(DxfInput, BlocksBecomeCellsWithUniqueNames) {
 }
 
 TEST_F(DxfInput, LongPolylinesAreSplitNeverOverflowingTheLayer) {
-  std::string body = "0 POLYLINE 8 2 66 1 40 1 41 1 ";
-  for (int i = 0; i < 450; ++i)
-    body += "0 VERTEX 10 " + std::to_string(i) + " 20 " + std::to_string(i % 2) + " ";
-  const auto els = elements(EntitiesFile(body + "0 SEQEND"));
-  ASSERT_GE(els.size(), 3u);
-  for (std::size_t i = 0; i < els.size(); ++i) {
-    EXPECT_LE(els[i].pts.size(), 200u);
-    EXPECT_EQ(els[i].line.rfind("LINE L2 tip=0 w=1000 (", 0), 0u);
-    if (i > 0) {  // pieces join
-      EXPECT_TRUE(els[i].pts.front().x == els[i - 1].pts.back().x &&
-                  els[i].pts.front().y == els[i - 1].pts.back().y);
-    }
+  std::string body = "0 POLYLINE 8 2 66 1 40 1 41 1 ", light = "0 LWPOLYLINE 8 2 43 1 ";
+  for (int i = 0; i < 450; ++i) {
+    const std::string xy = "10 " + std::to_string(i) + " 20 " + std::to_string(i % 2) + " ";
+    body += "0 VERTEX " + xy;
+    light += xy;
   }
-  EXPECT_EQ(els.front().line.rfind("LINE L2 tip=0 w=1000 (0,0)(1000,1000)", 0), 0u);
-  EXPECT_TRUE(els.back().line.ends_with("(449000,1000)"));
-  EXPECT_TRUE(logged("POLYLINE > 200"));
+  for (const std::string& file : {EntitiesFile(body + "0 SEQEND"), EntitiesFile(light)}) {
+    const auto els = elements(file);
+    ASSERT_GE(els.size(), 3u);
+    for (std::size_t i = 0; i < els.size(); ++i) {
+      EXPECT_LE(els[i].pts.size(), 200u);
+      EXPECT_EQ(els[i].line.rfind("LINE L2 tip=0 w=1000 (", 0), 0u);
+      if (i > 0) {  // pieces join
+        EXPECT_TRUE(els[i].pts.front().x == els[i - 1].pts.back().x &&
+                    els[i].pts.front().y == els[i - 1].pts.back().y);
+      }
+    }
+    EXPECT_EQ(els.front().line.rfind("LINE L2 tip=0 w=1000 (0,0)(1000,1000)", 0), 0u);
+    EXPECT_TRUE(els.back().line.ends_with("(449000,1000)"));
+    EXPECT_TRUE(logged("POLYLINE > 200 (cell ENTITIES line 5)")) << read("in.txt");
+  }
 }
 
 TEST_F(DxfInput, BadFilesGiveAMessage) {
