@@ -38,7 +38,7 @@ void BM_ArgumentLines(benchmark::State& state) {
   long total = 0;
   for (auto _ : state) {
     for (const auto& line : lines) {
-      total += lav::command::ParseValues(line, values, symbols, host);
+      total += lav::macro::ParseValues(line, values, symbols, host);
     }
     benchmark::DoNotOptimize(total);
   }
@@ -54,7 +54,7 @@ void BM_AssignmentLines(benchmark::State& state) {
   long total = 0;
   for (auto _ : state) {
     for (int i = 0; i < kLines; ++i) {
-      total += lav::command::ParseValues(i % 2 ? "&I=&I+1" : "&J = &I * 2", values, symbols, host);
+      total += lav::macro::ParseValues(i % 2 ? "&I=&I+1" : "&J = &I * 2", values, symbols, host);
     }
     benchmark::DoNotOptimize(total);
   }
