@@ -4,6 +4,7 @@
 #include "command/paint_palette.h"
 #include "command/window_input.h"
 #include "console/command_window.h"
+#include "console/window_messages.h"
 #include "state/app_state.h"
 
 namespace lav::shell {
@@ -20,12 +21,12 @@ constexpr ToolbarButton entry(int row, int column, const char* icon, const char*
 }
 
 constexpr std::array<ToolbarButton, kToolbarButtons> kButtons = {{
-    one(0, 0, "new-file", 2, "新規作成"),
-    one(0, 1, "open-file", 3, "開く"),
+    one(0, 0, "new-file", 2, command::winmsg::kLabelNewFile),
+    one(0, 1, "open-file", 3, command::winmsg::kLabelOpenFile),
     one(1, 0, "new-cell", 6, "セルを新規作成"),
     one(1, 1, "cell-list", 12, "セルを開く（一覧から）"),
-    one(2, 0, "save-close", 4, "上書き保存して閉じる"),
-    one(2, 1, "discard-close", 4, "破棄して閉じる", "0"),
+    one(2, 0, "save-close", 4, command::winmsg::kLabelSaveClose),
+    one(2, 1, "discard-close", 4, command::winmsg::kLabelDiscardClose, "0"),
     one(3, 0, "fit", 17, "全体表示"),
     one(3, 1, "zoom", 19, "拡大縮小"),
     one(4, 0, "window-zoom", 18, "範囲を指定して拡大"),

@@ -36,4 +36,10 @@ inline constexpr std::string_view kHelpPath = "HLP/LAVINOR.html";
 // The typed line the Home key enters (command 16 in the shipped command file).
 inline constexpr std::string_view kHomeLine = "CLS";
 
+// The file commands as the main menu and the Toolbar name them.
+inline constexpr const char* kLabelNewFile = "新規作成";
+inline constexpr const char* kLabelOpenFile = "開く";
+inline constexpr const char* kLabelSaveClose = "上書き保存して閉じる";
+inline constexpr const char* kLabelDiscardClose = "破棄して閉じる";
+
 }  // namespace lav::command::winmsg

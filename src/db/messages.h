@@ -76,6 +76,7 @@ inline constexpr const char* kButtonChange = "変更";
 inline constexpr const char* kButtonDelete = "削除";
 inline constexpr const char* kButtonRestore = "復活";
 inline constexpr const char* kButtonSelect = "選択";
+inline constexpr const char* kButtonEnd = "終了";  // closes the layer and tree dialogs
 inline constexpr const char* kListHeaderNarrow = " ------ %s ----";  // list and delete dialogs
 inline constexpr const char* kListHeaderWide = "------- %s ----";    // copy, rename, restore
 inline constexpr const char* kListTrailer = "------ END ----";

@@ -14,7 +14,7 @@ inline constexpr const char* kCreateFailed = "ファイルの作成に失敗し�
 inline constexpr const char* kFileNotCreatable = "ファイル %s を作成できません。";
 using db::msg::kTooManyCells;
 inline constexpr const char* kNoMemoryForCell = db::msg::kNoReadMemory;
-inline constexpr const char* kRunning = "実行中";
+inline constexpr const char* kRunning = db::msg::kTitleRunning;
 inline constexpr const char* kNormalEnd = "----- nomal end -----";
 inline constexpr const char* kErrorEnd = "----- Error end -----";
 using db::msg::kAbortion;

@@ -12,9 +12,9 @@ inline constexpr const char* kTitleTree = "セルの木構造";
 inline constexpr const char* kTitleChooser = "以前の木構造ファイルを選択";
 inline constexpr const char* kButtonOpenCell = "ｾﾙ ｵｰﾌﾟﾝ";
 inline constexpr const char* kButtonOpenChild = "子ｾﾙ ｵｰﾌﾟﾝ";
-inline constexpr const char* kButtonChoose = "選択";
-inline constexpr const char* kButtonClose = "終了";
-inline constexpr const char* kRunning = "実行中";
+inline constexpr const char* kButtonChoose = db::msg::kButtonSelect;
+inline constexpr const char* kButtonClose = db::msg::kButtonEnd;
+inline constexpr const char* kRunning = db::msg::kTitleRunning;
 using db::msg::kAbortion;
 inline constexpr const char* kCaptionError = "Error";
 

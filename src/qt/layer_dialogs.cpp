@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "command/layer_dialogs.h"
+#include "db/messages.h"
 #include "display/pens.h"
 #include "platform/sjis.h"
 #include "qt/qt_surface.h"
@@ -85,7 +86,7 @@ class Binder {
   }
   // Button 1 "終了"; Escape (Cancel) closes the same way.
   QPushButton* closeButton() {
-    auto* b = new QPushButton(u("終了"));
+    auto* b = new QPushButton(u(db::msg::kButtonEnd));
     b->setObjectName(controlName(display::kCloseButton));
     b->setAutoDefault(false);
     close_ = b;

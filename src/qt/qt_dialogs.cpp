@@ -19,6 +19,7 @@
 #include "command/cell_dialogs.h"
 #include "command/command_list_dialog.h"
 #include "command/text_dialogs.h"
+#include "db/messages.h"
 #include "display/print_dialog.h"
 #include "platform/sjis.h"
 #include "qt/layer_dialogs.h"
@@ -229,28 +230,29 @@ void RunModelDialog(QWidget* parent, AppState& app, DialogModel& model) {
   if (auto* m = dynamic_cast<command::TextListDialog*>(&model)) return runTextList(parent, *m);
   if (auto* m = dynamic_cast<db::CellCopyDialog*>(&model)) {
     return runCellDialog(
-        parent, *m, {"コピー元の名前", "新しい名前", "作成"}, &m->sourceName, &m->newName,
-        [m](std::string_view t) { m->setSourceName(t); },
+        parent, *m, {db::msg::kFieldCopySource, db::msg::kFieldNewName, db::msg::kButtonCreate},
+        &m->sourceName, &m->newName, [m](std::string_view t) { m->setSourceName(t); },
         [m](std::string_view t) { m->setNewName(t); }, [m] { return m->pressCreate(); });
   }
   if (auto* m = dynamic_cast<db::CellRenameDialog*>(&model)) {
     return runCellDialog(
-        parent, *m, {"元の名前", "新しい名前", "変更"}, &m->oldName, &m->newName,
-        [m](std::string_view t) { m->setOldName(t); },
+        parent, *m, {db::msg::kFieldOldName, db::msg::kFieldNewName, db::msg::kButtonChange},
+        &m->oldName, &m->newName, [m](std::string_view t) { m->setOldName(t); },
         [m](std::string_view t) { m->setNewName(t); }, [m] { return m->pressChange(); });
   }
   if (auto* m = dynamic_cast<db::CellDeleteDialog*>(&model)) {
-    return runCellDialog(parent, *m, {nullptr, nullptr, "削除"}, nullptr, nullptr, {}, {},
-                         [m] { return m->pressDelete(); });
+    return runCellDialog(parent, *m, {nullptr, nullptr, db::msg::kButtonDelete}, nullptr, nullptr,
+                         {}, {}, [m] { return m->pressDelete(); });
   }
   if (auto* m = dynamic_cast<db::CellRestoreDialog*>(&model)) {
     return runCellDialog(
-        parent, *m, {"復活後の名前", nullptr, "復活"}, &m->restoredName, nullptr,
-        [m](std::string_view t) { m->setRestoredName(t); }, {}, [m] { return m->pressRestore(); });
+        parent, *m, {db::msg::kFieldRestoredName, nullptr, db::msg::kButtonRestore},
+        &m->restoredName, nullptr, [m](std::string_view t) { m->setRestoredName(t); }, {},
+        [m] { return m->pressRestore(); });
   }
   if (auto* m = dynamic_cast<db::CellNamesDialog*>(&model)) {
-    return runCellDialog(parent, *m, {nullptr, nullptr, "選択"}, nullptr, nullptr, {}, {},
-                         [m] { return m->pressSelect(); });
+    return runCellDialog(parent, *m, {nullptr, nullptr, db::msg::kButtonSelect}, nullptr, nullptr,
+                         {}, {}, [m] { return m->pressSelect(); });
   }
   // A model without a window here would otherwise vanish without a trace: say so, and end it
   // untouched so that its command sees a cancel.

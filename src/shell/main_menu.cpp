@@ -4,6 +4,7 @@
 
 #include "command/window_input.h"
 #include "console/command_window.h"
+#include "console/window_messages.h"
 #include "state/app_state.h"
 
 namespace lav::shell {
@@ -13,10 +14,10 @@ constexpr const char* kPopups[] = {"ファイル(&F)", "セル(&C)", "表示(&V)
                                    "入力(&I)",     "座標(&P)", "ヘルプ(&H)"};
 
 constexpr MenuEntry kEntries[] = {
-    {0, 2, "新規作成"},
-    {0, 3, "開く"},
-    {0, 4, "上書き保存して閉じる"},
-    {0, 2003, "破棄して閉じる"},
+    {0, 2, command::winmsg::kLabelNewFile},
+    {0, 3, command::winmsg::kLabelOpenFile},
+    {0, 4, command::winmsg::kLabelSaveClose},
+    {0, 2003, command::winmsg::kLabelDiscardClose},
     {0, 0, nullptr},
     {0, 111, "印刷"},
     {0, 0, nullptr},
@@ -24,7 +25,7 @@ constexpr MenuEntry kEntries[] = {
     {1, 6, "セルを新規作成する。"},
     {1, 12, "セルを開く"},
     {1, 7, "セルを開く･･･指名"},
-    {1, 8, "セルのコピーを作る"},
+    {1, 8, db::msg::kTitleCellCopy},
     {1, 9, "セル名を変更する"},
     {1, 10, "セルを消す"},
     {1, 11, "消したセルを復活する"},
