@@ -110,6 +110,8 @@ TEST_F(CadFile, ZeroRunsCutAndPlainBodies) {
   ASSERT_EQ(DecodeFile(plain, back), LoadError::None);
   EXPECT_EQ(back.usedSize, 64384);
   plain.resize(kClassicImageSize + 1, 0);
+  ASSERT_EQ(DecodeFile(plain, back), LoadError::None);  // beyond the classic size it grows
+  EXPECT_EQ(back.usedSize, kClassicImageSize + 1);
   back.maxSize = kClassicImageSize;
   EXPECT_EQ(DecodeFile(plain, back), LoadError::TooLarge);
   EXPECT_FALSE(back.allocated());
