@@ -262,6 +262,9 @@ TEST_F(Batch, ADesignPastTheClassicSizeIsToldOnceAndComesBackWhole) {
   EXPECT_TRUE(std::equal(image.bytes.begin() + lav::db::kHeaderSize,
                          image.bytes.begin() + image.usedSize,
                          again.bytes.begin() + lav::db::kHeaderSize));
+  // Compacted, it still holds every element.
+  ASSERT_EQ(run("OPEN big\nCOMPACT 1\nGDSOUT third\nCLOSE 0\n").status, 0);
+  EXPECT_TRUE(Content(dir / "first.str") == Content(dir / "third.str"));
 }
 
 // Printing and bitmap export: the printer is a PDF file, the bitmap the empty client area, and
