@@ -122,6 +122,18 @@ void startMacroCommand(AppState& app, std::string_view line) {
   EndCommand(app);
 }
 
+// A design grown past the classic size is told once, even inside a macro: a program that knows
+// only the classic form can no longer open its file whole.
+void tellBeyondClassic(AppState& app) {
+  auto& d = app.design;
+  if (d.beyondClassicTold || !d.isOpen() || d.image.usedSize <= db::kClassicImageSize) return;
+  d.beyondClassicTold = true;
+  const bool macroRunning = app.window.macroRunning;
+  app.window.macroRunning = false;
+  PrintLine(app, sjis::fromUtf8(db::msg::kBeyondClassicSize), kPrintTranscript);
+  app.window.macroRunning = macroRunning;
+}
+
 }  // namespace
 
 void StartCommand(AppState& app, std::string_view line) {
@@ -198,6 +210,7 @@ void PressEnter(AppState& app) {
     auto expanded = macro::Preprocess(line, app.symbols, app.host);
     ContinueCommand(app, expanded ? *expanded : std::string());
   }
+  tellBeyondClassic(app);
   d.busy = false;
 }
 

@@ -185,7 +185,8 @@ void merge(AppState& app, const PickedFigure& g) {
   // Everything is traced: write the results, and only then take G out of its cell. Each record
   // needs at most one new block, so this check means no result can be left half written.
   const std::size_t worstCase = r.polygons.size() * std::size_t(db::kBlockSize);
-  if (std::size_t(app.design.image.usedSize) + worstCase > std::size_t(db::kImageSize))
+  if (!db::Reserve(app.design.image,
+                   std::int64_t(app.design.image.usedSize) + std::int64_t(worstCase)))
     return refuse(app, db::OutputMessage(db::OutputStatus::OutOfImage));
   db::ElementSettings es = db::ElementSettingsOf(s);
   es.elementType = db::TypeCode(db::ElementType::Polygon);

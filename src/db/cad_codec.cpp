@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "db/cad_file.h"
@@ -75,8 +76,11 @@ std::vector<std::uint8_t> EncodeFile(const DesignImage& image) {
 
 LoadError DecodeFile(std::span<const std::uint8_t> file, DesignImage& image, Host* host,
                      bool* continueFlag) {
-  image.bytes.assign(kImageSize, 0);
   image.usedSize = 0;
+  // A classic design fits the first allocation; a larger one grows it as it is decoded.
+  image.bytes.assign(
+      std::min<std::size_t>(image.maxSize, std::max<std::size_t>(kClassicImageSize, file.size())),
+      0);
   auto fail = [&](LoadError e) {
     image.bytes.clear();
     image.bytes.shrink_to_fit();
@@ -86,6 +90,16 @@ LoadError DecodeFile(std::span<const std::uint8_t> file, DesignImage& image, Hos
   if (file.size() < static_cast<std::size_t>(kPrefixSize)) return fail(LoadError::Damaged);
   const bool plain = file[kEncodingFlagOffset] != 0 || file[0] != '#';
   std::uint8_t* out = image.bytes.data();
+  std::size_t have = image.bytes.size();
+  const std::size_t limit = image.maxSize;
+  // Makes room for output up to `end` (at most limit); false when memory runs out.
+  auto room = [&](std::size_t end) {
+    if (end <= have) return true;
+    if (!Reserve(image, static_cast<std::int64_t>(end))) return false;
+    out = image.bytes.data();
+    have = image.bytes.size();
+    return true;
+  };
   std::memcpy(out, file.data(), kPrefixSize);
   out[kEncodingFlagOffset] = kInMemoryEncodingFlag;
   std::size_t length = kPrefixSize;
@@ -97,7 +111,7 @@ LoadError DecodeFile(std::span<const std::uint8_t> file, DesignImage& image, Hos
   };
   std::size_t nextStep = kStepEvery;
   if (plain) {
-    if (file.size() > static_cast<std::size_t>(kImageSize)) return fail(LoadError::TooLarge);
+    if (file.size() > limit || !room(file.size())) return fail(LoadError::TooLarge);
     std::memcpy(out + kPrefixSize, file.data() + kPrefixSize, file.size() - kPrefixSize);
     length = file.size();
     if (!step(nextStep, nextStep)) return fail(LoadError::Stopped);
@@ -105,20 +119,19 @@ LoadError DecodeFile(std::span<const std::uint8_t> file, DesignImage& image, Hos
     std::uint8_t prev = out[kPrefixSize - 1];
     std::size_t i = kPrefixSize;
     const std::size_t n = file.size();
-    const std::size_t limit = kImageSize;
     while (i < n) {
       const std::uint8_t flags = file[i++];
       for (int bit = 0; bit < 8 && i < n; ++bit) {
         if (flags & (0x80u >> bit)) {
-          if (length >= limit) return fail(LoadError::TooLarge);
+          if (length >= limit || !room(length + 1)) return fail(LoadError::TooLarge);
           out[length++] = prev = file[i++];
         } else {
           const std::size_t count = file[i++];
-          if (length + count > limit) return fail(LoadError::TooLarge);
+          if (length + count > limit || !room(length + count)) return fail(LoadError::TooLarge);
           std::memset(out + length, prev, count);
           length += count;
           if (i >= n) break;  // a run cut short by the end still gives its copies
-          if (length >= limit) return fail(LoadError::TooLarge);
+          if (length >= limit || !room(length + 1)) return fail(LoadError::TooLarge);
           out[length++] = prev = file[i++];
         }
       }

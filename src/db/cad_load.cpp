@@ -47,7 +47,7 @@ LoadError LoadCadFile(const std::string& path, DesignImage& image, Host* host, b
   in.seekg(0);
   // An encoded file never shrinks the image below a ninth of its size; a larger file is
   // refused before it is read.
-  if (size > static_cast<std::size_t>(kImageSize) * 2) return LoadError::TooLarge;
+  if (size > static_cast<std::size_t>(image.maxSize) * 2) return LoadError::TooLarge;
   std::vector<std::uint8_t> bytes(size);
   if (size && !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
     return LoadError::CannotOpen;

@@ -51,7 +51,9 @@ CopyOutcome CopyCell(const DesignImage& source, std::string_view sourceName,
     }
     const auto kept = static_cast<std::int32_t>(existing.size());
     const std::int32_t fresh = count - kept;
-    if (fresh > (kImageSize - destination.usedSize) / kBlockSize) return {CopyResult::TooLarge};
+    if (!Reserve(destination,
+                 std::int64_t(destination.usedSize) + std::int64_t(fresh) * kBlockSize))
+      return {CopyResult::TooLarge};
     const std::int32_t firstFresh = destination.usedSize;
     for (std::int32_t i = 0; i < count; ++i) {
       const bool isFresh = i >= kept;

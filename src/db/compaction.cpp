@@ -33,11 +33,16 @@ std::optional<DesignImage> PackImage(const DesignImage& src, bool dropDeleted, P
                                      Host* host, bool* continueFlag) {
   error = PackError::None;
   DesignImage dst;
-  dst.bytes.assign(kImageSize, 0);
-  std::memcpy(dst.bytes.data(), src.bytes.data(), kHeaderSize);
+  dst.maxSize = src.maxSize;
+  // The packed design is rarely larger than the source: one allocation is usually all it takes.
   std::int32_t at = kDataStart;
-  if (at + kHatchBlockSize + kLayerNamesBlockSize > kImageSize ||
-      !copyTable(src, dst, HeaderBlock::HatchCounts, kHatchBlockSize, at) ||
+  if (!Reserve(dst, std::min(src.maxSize, std::max(kClassicImageSize, src.usedSize))) ||
+      !Reserve(dst, std::int64_t(at) + kHatchBlockSize + kLayerNamesBlockSize)) {
+    error = PackError::TooLarge;
+    return std::nullopt;
+  }
+  std::memcpy(dst.bytes.data(), src.bytes.data(), kHeaderSize);
+  if (!copyTable(src, dst, HeaderBlock::HatchCounts, kHatchBlockSize, at) ||
       !copyTable(src, dst, HeaderBlock::LayerNames, kLayerNamesBlockSize, at)) {
     error = PackError::Damaged;
     return std::nullopt;
@@ -65,7 +70,7 @@ std::optional<DesignImage> PackImage(const DesignImage& src, bool dropDeleted, P
     // Even a cell without live records advances the destination by one whole block.
     const auto size = static_cast<std::int32_t>(stream.size());
     const std::int32_t blocks = std::max<std::int32_t>(1, (size + kPayloadSize - 1) / kPayloadSize);
-    if (blocks > (kImageSize - at) / kBlockSize) {
+    if (!Reserve(dst, std::int64_t(at) + std::int64_t(blocks) * kBlockSize)) {
       error = PackError::TooLarge;
       return std::nullopt;
     }

@@ -64,6 +64,7 @@ void releaseDesign(CoreState& app) {
   d.image.bytes.clear();
   d.image.bytes.shrink_to_fit();
   d.image.usedSize = 0;
+  d.beyondClassicTold = false;
   d.path.clear();
   d.lock.release();
   ClearCurrent(d);

@@ -154,7 +154,7 @@ bool ReadHeader(const DesignImage& img, Settings& s) {
 
 bool WriteHeader(DesignImage& img, const Settings& s, std::int16_t version) {
   const bool hasHatch = HasHeaderBlock(img, HeaderBlock::HatchCounts);
-  if (!hasHatch && img.usedSize > kImageSize - kHatchBlockSize) return false;
+  if (!hasHatch && !Reserve(img, std::int64_t(img.usedSize) + kHatchBlockSize)) return false;
   for (const Field& f : kFields) {
     const std::int32_t v = f.value ? s.*f.value : s.*f.byte;
     if (!f.onlyInRange || (v >= f.lo && v <= f.hi)) writeField(img, f, v);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 #include "platform/sjis.h"
 
@@ -14,8 +16,29 @@ std::string_view FileMagic() {
   return std::string_view(kMagic, sizeof kMagic);
 }
 
+bool Reserve(DesignImage& image, std::int64_t end) {
+  if (end < 0 || end > image.maxSize) return false;
+  const std::int64_t have = static_cast<std::int64_t>(image.bytes.size());
+  if (end <= have) return true;
+  // Doubling keeps appends cheap; when twice the size cannot be had, exactly `end` may still be.
+  const std::int64_t wanted = std::min<std::int64_t>(image.maxSize, std::max(end, 2 * have));
+  for (const std::int64_t size : {wanted, end}) {
+    try {
+      std::vector<std::uint8_t> grown;
+      grown.reserve(static_cast<std::size_t>(size));
+      grown.assign(image.bytes.begin(), image.bytes.end());
+      grown.resize(static_cast<std::size_t>(size), 0);
+      image.bytes.swap(grown);
+      return true;
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+  }
+  return false;
+}
+
 void CreateEmptyImage(DesignImage& image) {
-  image.bytes.assign(kImageSize, 0);
+  image.bytes.assign(kClassicImageSize, 0);
   auto magic = FileMagic();
   std::memcpy(image.bytes.data(), magic.data(), magic.size());
   image.usedSize = kDataStart;

@@ -10,7 +10,10 @@
 
 namespace lav::db {
 
-inline constexpr std::int32_t kImageSize = 5'242'800;
+// The classic image size: a design within it is stored and read exactly as it always was.
+inline constexpr std::int32_t kClassicImageSize = 5'242'800;
+// Offsets are int32, so the image can never grow beyond this.
+inline constexpr std::int32_t kImageMaxSize = 2'147'483'647;
 inline constexpr std::int32_t kHeaderSize = 384;
 inline constexpr std::int32_t kSlotSize = 80;
 inline constexpr int kSlotCount = 800;
@@ -28,8 +31,10 @@ inline constexpr int kMaxVertices = 200;
 inline constexpr std::array<std::int32_t, 4> kDefaultExtent = {0, 0, 45000, 35000};
 
 struct DesignImage {
-  std::vector<std::uint8_t> bytes;  // kImageSize bytes while a design is open, else empty
+  std::vector<std::uint8_t> bytes;  // at least usedSize bytes while a design is open, else empty;
+                                    // zero beyond usedSize
   std::int32_t usedSize = 0;
+  std::int32_t maxSize = kImageMaxSize;  // the refusal limit; tests lower it
   bool allocated() const { return !bytes.empty(); }
   std::uint8_t* at(std::int32_t offset) { return bytes.data() + offset; }
   const std::uint8_t* at(std::int32_t offset) const { return bytes.data() + offset; }
@@ -37,6 +42,10 @@ struct DesignImage {
 
 // The 18-byte file magic at the start of every design.
 std::string_view FileMagic();
+
+// Makes the image hold at least `end` bytes, growing it zero-filled and geometrically. False,
+// with the image unchanged, when `end` passes maxSize or memory runs out.
+bool Reserve(DesignImage& image, std::int64_t end);
 
 // Allocates a zero-filled image with the magic; usedSize becomes the empty design's 64384.
 void CreateEmptyImage(DesignImage& image);

@@ -32,6 +32,7 @@ struct DesignState {
   std::int16_t version = 450;  // format version, kept when the design is written again
   int auxCounter = 0;          // opens in this run, at most 100
   bool saveOnClose = false;
+  bool beyondClassicTold = false;  // the design passed the classic image size and was told so
   std::array<std::uint8_t, 64> presentLayers{};
   CurrentCell current;
   bool cellDialogOpen = false;

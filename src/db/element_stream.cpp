@@ -118,7 +118,7 @@ AppendResult AppendElement(DesignState& design, std::span<const std::uint8_t> re
     return AppendResult::NoCell;
   const auto L = static_cast<std::int32_t>(record.size());
   auto& e = cell.entry;
-  auto roomForBlock = [&] { return image.usedSize <= kImageSize - kBlockSize; };
+  auto roomForBlock = [&] { return Reserve(image, std::int64_t(image.usedSize) + kBlockSize); };
 
   if (e.dataSize == 0) {
     std::array<std::uint8_t, kBlockSize> buf{};

@@ -33,7 +33,7 @@ OutputResult ExplodeArray(DesignState& design, TempLayer& temp, Settings& s, con
   probe.cellName = s.cellName;
   const std::int64_t bytes = members * std::int64_t(EncodeSingle(probe).size());
   const std::int64_t blocks = bytes / kPayloadSize + 2;
-  if (design.image.usedSize + blocks * kBlockSize > kImageSize)
+  if (!Reserve(design.image, design.image.usedSize + blocks * kBlockSize))
     return {OutputStatus::OutOfImage, 0};
   OutputOptions options;
   options.keepPoints = true;

@@ -34,7 +34,8 @@ std::string LayerName(const DesignImage& image, int layer) {
 LayerNameResult SetLayerName(DesignImage& image, int layer, std::string_view name) {
   if (layer < 0 || layer >= kLayers || !image.allocated()) return LayerNameResult::BadLayer;
   if (!hasBlock(image)) {
-    if (image.usedSize > kImageSize - kLayerNamesBlockSize) return LayerNameResult::NoRoom;
+    if (!Reserve(image, std::int64_t(image.usedSize) + kLayerNamesBlockSize))
+      return LayerNameResult::NoRoom;
     const std::int32_t at = image.usedSize;
     std::fill_n(image.at(at), kLayerNamesBlockSize, std::uint8_t{0});
     SetHeaderBlock(image, HeaderBlock::LayerNames, at);

@@ -33,6 +33,9 @@ inline constexpr const char* kTooManyCells = "セルの数が多すぎてこれ�
 inline constexpr const char* kCellNotFound =
     "セル %s "
     "が見つかりません。セル名では大文字と小文字を区別しますので正確に入力しなければなりません。";
+// Once per open design, when it first holds more than the classic image size.
+inline constexpr const char* kBeyondClassicSize =
+    "設計データーが 5,242,800 バイトを超えました。従来形式のみのプログラムでは全体を開けません。";
 inline constexpr const char* kCompactionTooLarge =
     "圧縮後のデーターが領域に収まりませんので圧縮できません。";
 

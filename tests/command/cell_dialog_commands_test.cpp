@@ -214,13 +214,14 @@ TEST_F(LayerNameCommand, RefusedLayersAndTheDialogs) {
 TEST(LayerNames, AFullImageRefusesTheBlockAndChangesNothing) {
   db::DesignImage image;
   db::CreateEmptyImage(image);
-  image.usedSize = db::kImageSize - db::kLayerNamesBlockSize + 1;
+  image.maxSize = db::kClassicImageSize;
+  image.usedSize = db::kClassicImageSize - db::kLayerNamesBlockSize + 1;
   const auto copy = image.bytes;
   EXPECT_EQ(db::SetLayerName(image, 1, "M1"), db::LayerNameResult::NoRoom);
   EXPECT_EQ(image.bytes, copy);
-  image.usedSize = db::kImageSize - db::kLayerNamesBlockSize;
+  image.usedSize = db::kClassicImageSize - db::kLayerNamesBlockSize;
   EXPECT_EQ(db::SetLayerName(image, 1, "M1"), db::LayerNameResult::Stored);
-  EXPECT_EQ(image.usedSize, db::kImageSize);
+  EXPECT_EQ(image.usedSize, db::kClassicImageSize);
   // A two-byte character is never split at the 20-byte limit.
   const std::string name = "1234567890123456789" + sjis::fromUtf8("層");
   EXPECT_EQ(db::SetLayerName(image, 2, name), db::LayerNameResult::Stored);

@@ -194,7 +194,8 @@ TEST_F(GeometryCommands, MergeIntoAFullDesignWritesNothingAndKeepsThePickedFigur
   ASSERT_EQ(app.design.current.entry.dataSize, 41 * 46);
   const auto before = stored();
   square(5, 5, 15, 15);
-  app.design.image.usedSize = db::kImageSize - 10;
+  app.design.image.maxSize = db::kClassicImageSize;
+  app.design.image.usedSize = db::kClassicImageSize - 10;
   takeBoxes();
   type("MERGE ^");
   type("0 5");

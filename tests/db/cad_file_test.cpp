@@ -71,7 +71,8 @@ TEST_F(ImageBlocks, AppendCursorBelongsToOneCell) {
 
 TEST_F(ImageBlocks, AppendBeyondTheImageWritesNothing) {
   AddCell(d, "A");
-  d.image.usedSize = kImageSize - 1000;  // pretend the design is nearly full
+  d.image.maxSize = kClassicImageSize;
+  d.image.usedSize = kClassicImageSize - 1000;  // pretend the design is nearly full
   const auto before = d.image.bytes;
   LocalTime t;
   EXPECT_EQ(AppendElement(d, EncodeArea(ElementType::Polygon, 1, Square(0, 0, 1)), t),
@@ -108,7 +109,10 @@ TEST_F(CadFile, ZeroRunsCutAndPlainBodies) {
   plain[41] = 1;
   ASSERT_EQ(DecodeFile(plain, back), LoadError::None);
   EXPECT_EQ(back.usedSize, 64384);
-  plain.resize(kImageSize + 1, 0);
+  plain.resize(kClassicImageSize + 1, 0);
+  ASSERT_EQ(DecodeFile(plain, back), LoadError::None);  // beyond the classic size it grows
+  EXPECT_EQ(back.usedSize, kClassicImageSize + 1);
+  back.maxSize = kClassicImageSize;
   EXPECT_EQ(DecodeFile(plain, back), LoadError::TooLarge);
   EXPECT_FALSE(back.allocated());
 }

@@ -94,7 +94,8 @@ TEST_F(Compaction, KeepsOrDropsDeletedCells) {
     EXPECT_EQ(ReadCellEntry(img, SlotOffset(1)).firstBlock,
               kDataStart + kHatchBlockSize + kLayerNamesBlockSize);
     EXPECT_LE(img.usedSize, before.usedSize);
-    for (std::int32_t i = img.usedSize; i < kImageSize; i += 4099) EXPECT_EQ(img.bytes[i], 0);
+    for (std::int32_t i = img.usedSize; i < std::int32_t(img.bytes.size()); i += 4099)
+      EXPECT_EQ(img.bytes[i], 0);
     // Packing the packed design changes nothing.
     const auto once = img.bytes;
     const auto onceUsed = img.usedSize;
@@ -131,10 +132,11 @@ TEST_F(Compaction, CellOfDeletedRecordsOnlyBecomesEmpty) {
 
 TEST_F(Compaction, PackedFormThatWouldNotFitIsRefusedUnchanged) {
   testing::NewImage(app.design);
+  app.design.image.maxSize = 1'000'000;
   testing::AddCell(app.design, "HUGE");
-  // About 5 MB in one cell, then empty cells that each take a block once packed.
+  // Nearly the limit in one cell, then empty cells that each take a block once packed.
   const auto big = EncodeArea(ElementType::Polygon, 1, testing::Zigzag(200, 1));
-  while (app.design.image.usedSize + 2 * kBlockSize < 5'050'000) Append(app.design, big);
+  while (app.design.image.usedSize + 2 * kBlockSize < 850'000) Append(app.design, big);
   for (int i = 0; i < 200; ++i) testing::AddCell(app.design, "E" + std::to_string(i));
   const auto before = app.design.image.bytes;
   const auto used = app.design.image.usedSize;

@@ -285,7 +285,8 @@ TEST_F(EntryCommands, AnArrayExplodesWholeOrStaysWhole) {
     type("DELTEMP");
     type(c.array);
     type("XY 100 100");
-    app.design.image.usedSize = db::kImageSize - c.room;
+    app.design.image.maxSize = db::kClassicImageSize;
+    app.design.image.usedSize = db::kClassicImageSize - c.room;
     takeBoxes();
     type("EXPLODE");
     EXPECT_EQ(takeBoxes(), std::vector<std::string>{"メモリーが不足しました"}) << c.array;

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -18,6 +19,7 @@
 #include "db/cad_file.h"
 #include "db/design_builder.h"
 #include "db/design_files.h"
+#include "db/messages.h"
 #include "interchange/gds_test_support.h"
 #include "platform/byte_io.h"
 #include "platform/scripted_host.h"
@@ -218,6 +220,51 @@ TEST_F(Batch, ADesignGoesToStreamAndComesBack) {
   std::ofstream(dir / "bad.str", std::ios::binary) << std::string("\x00\x06\x00\x02\x00", 5);
   EXPECT_NE(0, run("GDSIN bad.str\n").status);
   EXPECT_FALSE(fs::exists(dir / "bad.cad"));
+}
+
+TEST_F(Batch, ADesignPastTheClassicSizeIsToldOnceAndComesBackWhole) {
+  // About 8 MB of stream: 140,000 boundaries in four cells, more than the classic image holds.
+  lav::gds::testing::StreamBuilder b;
+  b.library();
+  for (int cell = 0; cell < 4; ++cell) {
+    b.structure("C" + std::to_string(cell));
+    for (std::int32_t i = 0; i < 35000; ++i) {
+      const std::int32_t x = i * 7 + cell, y = i % 1000;
+      b.boundary(cell + 1, {x, y, x + 5, y, x + 5, y + 3 + cell, x, y + 3 + cell, x, y});
+    }
+    b.endStructure();
+  }
+  lav::gds::testing::WriteBytes(dir / "big.str", b.endLibrary().bytes());
+  const std::string notice = lav::db::msg::kBeyondClassicSize;
+  auto told = [&](const RunResult& r) {
+    std::size_t n = 0;
+    for (auto at = r.out.find(notice); at != std::string::npos; at = r.out.find(notice, at + 1))
+      ++n;
+    return n;
+  };
+  RunResult r = run("GDSIN big.str\nMKCELL MORE\nLAYER 1\nGDSOUT first\nCLOSE\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(told(r), 1u) << r.out;
+  const auto saved = lav::gds::testing::ReadBytes(dir / "big.cad");
+  lav::db::DesignImage image;
+  ASSERT_EQ(lav::db::DecodeFile(saved, image), lav::db::LoadError::None);
+  EXPECT_GT(image.usedSize, lav::db::kClassicImageSize);
+  // Reopened, the design writes the same stream and, closed again, the same cells and data (the
+  // header takes the settings as read).
+  r = run("OPEN big\nGDSOUT second\nCLOSE\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(told(r), 1u) << r.out;
+  EXPECT_TRUE(Content(dir / "first.str") == Content(dir / "second.str"));
+  lav::db::DesignImage again;
+  ASSERT_EQ(lav::db::DecodeFile(lav::gds::testing::ReadBytes(dir / "big.cad"), again),
+            lav::db::LoadError::None);
+  ASSERT_EQ(again.usedSize, image.usedSize);
+  EXPECT_TRUE(std::equal(image.bytes.begin() + lav::db::kHeaderSize,
+                         image.bytes.begin() + image.usedSize,
+                         again.bytes.begin() + lav::db::kHeaderSize));
+  // Compacted, it still holds every element.
+  ASSERT_EQ(run("OPEN big\nCOMPACT 1\nGDSOUT third\nCLOSE 0\n").status, 0);
+  EXPECT_TRUE(Content(dir / "first.str") == Content(dir / "third.str"));
 }
 
 // Printing and bitmap export: the printer is a PDF file, the bitmap the empty client area, and
