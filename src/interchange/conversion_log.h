@@ -31,7 +31,7 @@ class LogFile {
   bool create(const std::string& path);
   bool isOpen() const { return file_ != nullptr; }
   void write(std::string_view text);
-  // printf-style; the result is cut at 4000 bytes.
+  // printf-style; the line is never cut.
   void print(const char* format, ...) __attribute__((format(printf, 2, 3)));
   bool close();
   bool failed() const { return failed_; }

@@ -100,7 +100,8 @@ StreamOutResult WriteStreamFile(ExchangeState& app, std::string_view arguments,
   const std::string logPath = ReplaceExtension(path, ".txt");
   LogFile log;
   if (!log.create(logPath)) {
-    ++app.dispatch.errorsReported;
+    // A run that wrote nothing must say so.
+    db::ShowRefusal(app, msg::kFileNotCreatable, logPath);
     return StreamOutResult::Refused;
   }
   const LocalTime t = app.host.now();

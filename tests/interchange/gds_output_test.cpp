@@ -8,6 +8,7 @@
 
 #include "db/design_builder.h"
 #include "gds_test_support.h"
+#include "interchange/conversion_log.h"
 #include "support/short_forms.h"
 #include "support/typing_session.h"
 
@@ -108,7 +109,9 @@ TEST_F(StreamOutput, RefusalsWithTheirMessages) {
   };
   const std::vector<Case> cases = {
       {"no design", "CLOSE 0", "GDSOUT", "ファイルはまだ開かれていません", false},
-      {"existing file", "", "GDSOUT taken", "同名のファイル taken.str が在ります。", false}};
+      {"existing file", "", "GDSOUT taken", "同名のファイル taken.str が在ります。", false},
+      {"no such folder", "", "GDSOUT nofolder/x", "ファイル nofolder/x.txt を作成できません。",
+       false}};
   for (const auto& c : cases) {
     newDesign("r" + std::to_string(&c - cases.data()));
     std::ofstream(dir / "taken.str") << "keep";
@@ -121,6 +124,15 @@ TEST_F(StreamOutput, RefusalsWithTheirMessages) {
     EXPECT_EQ("keep", ReadFile(dir / "taken.str")) << c.what;
     if (app.design.isOpen()) type("CLOSE 0");
   }
+}
+
+TEST_F(StreamOutput, LogLinesNamingLongPathsAreWhole) {
+  const std::string name(600, 'n');
+  LogFile log;
+  ASSERT_TRUE(log.create((dir / "long.txt").string()));
+  log.print(" %s.str\n", name.c_str());
+  EXPECT_TRUE(log.close());
+  EXPECT_EQ(ReadFile(dir / "long.txt"), " " + name + ".str\n");
 }
 
 TEST_F(StreamOutput, UnitQuestionDeclinedWritesNothing) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "console/status_fields.h"
 #include "shell/main_menu.h"
 #include "shell/startup.h"
 #include "support/short_forms.h"
@@ -93,8 +94,12 @@ TEST_F(PointerTest, ReleaseEndsCaptureAndSwitchesTheOverlaysOff) {
   StartKeyboardCursor(app);
   EXPECT_EQ(std::pair(p.keyboardCursor, p.captured), std::pair(1, true));
   p.rectangle = 1;
+  app.settings.absMode = 1;
+  app.statusPending = 0;
   ReleasePointer(app);
   EXPECT_EQ(std::tuple(p.keyboardCursor, p.captured, p.rectangle), std::tuple(2, false, 2));
+  EXPECT_EQ(app.statusPending, command::kStatusX | command::kStatusY)
+      << "the shown coordinates follow the mode";
 }
 
 TEST_F(PointerTest, RubberBandRunsFromTheLastPointToWhereAClickWouldEnter) {
