@@ -91,8 +91,8 @@ LoadError DecodeFile(std::span<const std::uint8_t> file, DesignImage& image, Hos
   const bool plain = file[kEncodingFlagOffset] != 0 || file[0] != '#';
   std::uint8_t* out = image.bytes.data();
   std::size_t have = image.bytes.size();
-  const std::size_t limit = image.maxSize;
-  // Makes room for output up to `end` (at most limit); false when memory runs out.
+  // Makes room for output up to `end`; false past the image's largest size or when memory runs
+  // out.
   auto room = [&](std::size_t end) {
     if (end <= have) return true;
     if (!Reserve(image, static_cast<std::int64_t>(end))) return false;
@@ -111,7 +111,7 @@ LoadError DecodeFile(std::span<const std::uint8_t> file, DesignImage& image, Hos
   };
   std::size_t nextStep = kStepEvery;
   if (plain) {
-    if (file.size() > limit || !room(file.size())) return fail(LoadError::TooLarge);
+    if (!room(file.size())) return fail(LoadError::TooLarge);
     std::memcpy(out + kPrefixSize, file.data() + kPrefixSize, file.size() - kPrefixSize);
     length = file.size();
     if (!step(nextStep, nextStep)) return fail(LoadError::Stopped);
@@ -123,15 +123,15 @@ LoadError DecodeFile(std::span<const std::uint8_t> file, DesignImage& image, Hos
       const std::uint8_t flags = file[i++];
       for (int bit = 0; bit < 8 && i < n; ++bit) {
         if (flags & (0x80u >> bit)) {
-          if (length >= limit || !room(length + 1)) return fail(LoadError::TooLarge);
+          if (!room(length + 1)) return fail(LoadError::TooLarge);
           out[length++] = prev = file[i++];
         } else {
           const std::size_t count = file[i++];
-          if (length + count > limit || !room(length + count)) return fail(LoadError::TooLarge);
+          if (!room(length + count)) return fail(LoadError::TooLarge);
           std::memset(out + length, prev, count);
           length += count;
           if (i >= n) break;  // a run cut short by the end still gives its copies
-          if (length >= limit || !room(length + 1)) return fail(LoadError::TooLarge);
+          if (!room(length + 1)) return fail(LoadError::TooLarge);
           out[length++] = prev = file[i++];
         }
       }
