@@ -122,15 +122,29 @@ void startMacroCommand(AppState& app, std::string_view line) {
   EndCommand(app);
 }
 
-// A design grown past the classic size is told once, even inside a macro: a program that knows
+// A design that passes a classic limit is told once, even inside a macro: a program that knows
 // only the classic form can no longer open its file whole.
 void tellBeyondClassic(AppState& app) {
   auto& d = app.design;
-  if (d.beyondClassicTold || !d.isOpen() || d.image.usedSize <= db::kClassicImageSize) return;
+  if (d.beyondClassicTold || !d.isOpen()) return;
+  const char* text = nullptr;
+  switch (db::PassedClassicLimit(d.image)) {
+    case db::ClassicLimit::None:
+      return;
+    case db::ClassicLimit::Size:
+      text = db::msg::kBeyondClassicSize;
+      break;
+    case db::ClassicLimit::Cells:
+      text = db::msg::kBeyondClassicCells;
+      break;
+    case db::ClassicLimit::Vertices:
+      text = db::msg::kBeyondClassicVertices;
+      break;
+  }
   d.beyondClassicTold = true;
   const bool macroRunning = app.window.macroRunning;
   app.window.macroRunning = false;
-  PrintLine(app, sjis::fromUtf8(db::msg::kBeyondClassicSize), kPrintTranscript);
+  PrintLine(app, sjis::fromUtf8(text), kPrintTranscript);
   app.window.macroRunning = macroRunning;
 }
 

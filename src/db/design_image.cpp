@@ -16,6 +16,22 @@ std::string_view FileMagic() {
   return std::string_view(kMagic, sizeof kMagic);
 }
 
+bool HasExtension(const DesignImage& image, Extension e) {
+  return image.bytes.size() > kExtensionFlagsOffset &&
+         (image.bytes[kExtensionFlagsOffset] & static_cast<std::uint8_t>(e)) != 0;
+}
+
+void SetExtension(DesignImage& image, Extension e) {
+  image.bytes[kExtensionFlagsOffset] |= static_cast<std::uint8_t>(e);
+}
+
+ClassicLimit PassedClassicLimit(const DesignImage& image) {
+  if (image.usedSize > kClassicImageSize) return ClassicLimit::Size;
+  if (HasExtension(image, Extension::Directory)) return ClassicLimit::Cells;
+  if (HasExtension(image, Extension::LongFigures)) return ClassicLimit::Vertices;
+  return ClassicLimit::None;
+}
+
 bool Reserve(DesignImage& image, std::int64_t end) {
   if (end < 0 || end > image.maxSize) return false;
   const std::int64_t have = static_cast<std::int64_t>(image.bytes.size());

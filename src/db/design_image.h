@@ -40,6 +40,22 @@ struct DesignImage {
   const std::uint8_t* at(std::int32_t offset) const { return bytes.data() + offset; }
 };
 
+// The extended form. A design beyond the classic limits says so in the header's reserved bytes
+// (330..383, zero in every classic design): byte 330 holds one flag per extension, the bytes
+// after it what the extensions need to be found.
+inline constexpr std::int32_t kExtensionFlagsOffset = 330;
+enum class Extension : std::uint8_t {
+  Directory = 0x01,    // cells beyond the 800 directory slots
+  LongFigures = 0x02,  // figures of more than 200 vertices
+};
+bool HasExtension(const DesignImage& image, Extension e);
+void SetExtension(DesignImage& image, Extension e);
+
+// The first classic limit a design has passed, if any; a program that knows only the classic
+// form cannot open such a design whole.
+enum class ClassicLimit : std::uint8_t { None, Size, Cells, Vertices };
+ClassicLimit PassedClassicLimit(const DesignImage& image);
+
 // The 18-byte file magic at the start of every design.
 std::string_view FileMagic();
 

@@ -33,9 +33,13 @@ inline constexpr const char* kTooManyCells = "セルの数が多すぎてこれ�
 inline constexpr const char* kCellNotFound =
     "セル %s "
     "が見つかりません。セル名では大文字と小文字を区別しますので正確に入力しなければなりません。";
-// Once per open design, when it first holds more than the classic image size.
+// Once per open design, when it first passes one of the classic limits.
 inline constexpr const char* kBeyondClassicSize =
     "設計データーが 5,242,800 バイトを超えました。従来形式のみのプログラムでは全体を開けません。";
+inline constexpr const char* kBeyondClassicCells =
+    "セルが 800 個を超えました。従来形式のみのプログラムでは全体を開けません。";
+inline constexpr const char* kBeyondClassicVertices =
+    "頂点が 200 を超える図形を記憶しました。従来形式のみのプログラムでは全体を開けません。";
 inline constexpr const char* kCompactionTooLarge =
     "圧縮後のデーターが領域に収まりませんので圧縮できません。";
 
