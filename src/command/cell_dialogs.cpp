@@ -10,6 +10,7 @@
 #include "db/cell_directory.h"
 #include "db/design_files.h"
 #include "db/design_header.h"
+#include "db/directory_walk.h"
 #include "db/messages.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
@@ -103,8 +104,7 @@ CellListDialog::CellListDialog(AppState& app, const char* titleUtf8, const char*
                                bool deleted, const DesignImage& image)
     : title(sjis::fromUtf8(titleUtf8)), app_(app) {
   std::vector<std::pair<std::string, std::int32_t>> cells;
-  for (int k = 1; k <= kSlotCount; ++k) {
-    const std::int32_t off = SlotOffset(k);
+  for (const std::int32_t off : DirectorySlots(image)) {
     const CellEntry e = ReadCellEntry(image, off);
     if (e.isFree()) break;
     if (e.isDeleted() == deleted) cells.emplace_back(deleted ? deletedLine(e) : e.nameText(), off);
@@ -290,7 +290,7 @@ bool CellDeleteDialog::pressDelete() {
   }
   auto& d = app_.design;
   const std::int32_t slot = slotOfLine(selected);
-  d.image.bytes[static_cast<std::size_t>(slot)] = kDeletedCellMark;
+  MarkCellDeleted(d.image, slot);
   if (d.hasCell() && d.current.slotOffset == slot) {
     ClearCurrent(d);
     app_.host.invalidate(Window::Status);

@@ -3,7 +3,9 @@
 #include <iterator>
 
 #include "db/cad_file.h"
+#include "db/cell_directory.h"
 #include "db/design_header.h"
+#include "db/directory_walk.h"
 #include "db/element_stream.h"
 
 namespace lav::db {
@@ -24,8 +26,10 @@ std::string ValidateImage(const DesignImage& image) {
   if (HasHeaderBlock(image, HeaderBlock::LayerNames) &&
       !blockInside(image, HeaderBlockAt(image, HeaderBlock::LayerNames), kLayerNamesBlockSize))
     return "layer names outside the data";
-  for (int k = 1; k <= kSlotCount; ++k) {
-    const std::int32_t off = SlotOffset(k);
+  DirectorySlots::Iterator slot = DirectorySlots(image).begin();
+  for (; slot != std::default_sentinel; ++slot) {
+    const std::int32_t off = *slot;
+    const int k = slot.cursor().number;
     if (image.bytes[off] == kFreeSlotMark) break;
     const CellEntry e = ReadCellEntry(image, off);
     if (e.dataSize < 0) return "slot " + std::to_string(k) + ": negative data size";
@@ -36,6 +40,9 @@ std::string ValidateImage(const DesignImage& image) {
     if (ReadElements(image, e, [](const RecordView&) { return true; }) != ReadEnd::Complete)
       return "slot " + std::to_string(k) + ": broken element stream";
   }
+  if (slot.cursor().broken) return "directory extension outside the data";
+  // The image was filled whole: the names are read afresh.
+  RebuildNameIndex(image);
   return {};
 }
 
@@ -51,6 +58,7 @@ LoadError LoadCadFile(const std::string& path, DesignImage& image, Host* host, b
   std::vector<std::uint8_t> bytes(size);
   if (size && !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
     return LoadError::CannotOpen;
+  image.names = {};
   return DecodeFile(bytes, image, host, continueFlag);
 }
 

@@ -17,10 +17,15 @@ CopyOutcome CopyCell(const DesignImage& source, std::string_view sourceName,
   const FindOutcome found = FindCell(source, sourceName);
   if (found.result != FindResult::Found) return {CopyResult::NotFound};
   CellEntry entry = ReadCellEntry(source, found.slotOffset);
-  const std::int32_t slot = FindSlotForNewCell(destination, destinationVersion);
-  if (slot == 0) return {CopyResult::NoSlot};
-  const std::int32_t reused =
-      destination.bytes[slot] == kDeletedCellMark ? ReadCellEntry(destination, slot).firstBlock : 0;
+  std::int32_t slot = ReusableSlot(destination, destinationVersion);
+  // A new chunk of the directory is made last, so a refused copy leaves the design as it was.
+  const std::int64_t chunk =
+      slot == 0 && MayExtendDirectory(destinationVersion) ? NextChunkBytes(destination) : 0;
+  if (slot == 0 && (chunk == 0 || !Reserve(destination, destination.usedSize + chunk)))
+    return {CopyResult::NoSlot};
+  const std::int32_t reused = slot != 0 && destination.bytes[slot] == kDeletedCellMark
+                                  ? ReadCellEntry(destination, slot).firstBlock
+                                  : 0;
 
   const std::int32_t count =
       entry.dataSize > 0 ? (entry.dataSize + kPayloadSize - 1) / kPayloadSize : 0;
@@ -52,7 +57,7 @@ CopyOutcome CopyCell(const DesignImage& source, std::string_view sourceName,
     const auto kept = static_cast<std::int32_t>(existing.size());
     const std::int32_t fresh = count - kept;
     if (!Reserve(destination,
-                 std::int64_t(destination.usedSize) + std::int64_t(fresh) * kBlockSize))
+                 std::int64_t(destination.usedSize) + std::int64_t(fresh) * kBlockSize + chunk))
       return {CopyResult::TooLarge};
     const std::int32_t firstFresh = destination.usedSize;
     for (std::int32_t i = 0; i < count; ++i) {
@@ -70,6 +75,8 @@ CopyOutcome CopyCell(const DesignImage& source, std::string_view sourceName,
     destination.usedSize += fresh * kBlockSize;
     entry.firstBlock = kept > 0 ? existing[0] : firstFresh;
   }
+  if (slot == 0) slot = ExtendDirectory(destination);
+  if (slot == 0) return {CopyResult::NoSlot};
   entry.setName(name);
   WriteCellEntry(destination, slot, entry);
   return {CopyResult::Copied, slot};

@@ -8,8 +8,10 @@
 #include "db/core_state.h"
 #include "db/design_files.h"
 #include "db/design_header.h"
+#include "db/directory_walk.h"
 #include "db/element_stream.h"
 #include "db/messages.h"
+#include "platform/byte_io.h"
 #include "platform/sjis.h"
 
 namespace lav::db {
@@ -25,6 +27,33 @@ bool copyTable(const DesignImage& src, DesignImage& dst, HeaderBlock which, std:
   SetHeaderBlock(dst, which, at);
   at += size;
   return true;
+}
+
+// Lays out the extension for `slots` slots beyond the classic ones as consecutive chunks at
+// `at`; the offset of each packed slot in order, the classic ones first.
+std::vector<std::int32_t> packedSlots(DesignImage& dst, std::int64_t slots, std::int32_t& at) {
+  std::vector<std::int32_t> out;
+  for (int k = 1; k <= kSlotCount && std::int64_t(out.size()) < slots; ++k)
+    out.push_back(SlotOffset(k));
+  if (HasExtension(dst, Extension::Directory)) {
+    // A design that fits the classic directory again is stored in the classic form.
+    ClearExtension(dst, Extension::Directory);
+    le::putI32(dst.at(kFirstChunkOffset), 0);
+    le::putI32(dst.at(kSlotsPerChunkOffset), 0);
+  }
+  const std::int64_t beyond = slots - kSlotCount;
+  if (beyond <= 0) return out;
+  SetExtension(dst, Extension::Directory);
+  le::putI32(dst.at(kFirstChunkOffset), at);
+  le::putI32(dst.at(kSlotsPerChunkOffset), kSlotsPerChunk);
+  const std::int64_t chunks = (beyond + kSlotsPerChunk - 1) / kSlotsPerChunk;
+  for (std::int64_t c = 0; c < chunks; ++c) {
+    const std::int32_t chunk = at;
+    at += static_cast<std::int32_t>(ChunkBytes(kSlotsPerChunk));
+    for (int i = 0; i < kSlotsPerChunk; ++i) out.push_back(chunk + i * kSlotSize);
+    le::putI32(dst.at(chunk + kSlotsPerChunk * kSlotSize), c + 1 < chunks ? at : 0);
+  }
+  return out;
 }
 
 }  // namespace
@@ -47,12 +76,23 @@ std::optional<DesignImage> PackImage(const DesignImage& src, bool dropDeleted, P
     error = PackError::Damaged;
     return std::nullopt;
   }
-  int kept = 0;
-  std::vector<std::uint8_t> stream;
-  for (int k = 1; k <= kSlotCount; ++k) {
-    const std::int32_t off = SlotOffset(k);
+  // The slots that stay, then a directory just large enough for them, behind the layer tables.
+  std::vector<std::int32_t> keep;
+  for (const std::int32_t off : DirectorySlots(src)) {
     if (src.bytes[off] == kFreeSlotMark) break;
     if (src.bytes[off] == kDeletedCellMark && dropDeleted) continue;
+    keep.push_back(off);
+  }
+  const std::int64_t beyond = std::int64_t(keep.size()) - kSlotCount;
+  const std::int64_t chunks = beyond > 0 ? (beyond + kSlotsPerChunk - 1) / kSlotsPerChunk : 0;
+  if (!Reserve(dst, std::int64_t(at) + chunks * ChunkBytes(kSlotsPerChunk))) {
+    error = PackError::TooLarge;
+    return std::nullopt;
+  }
+  const std::vector<std::int32_t> slots = packedSlots(dst, std::int64_t(keep.size()), at);
+  std::size_t kept = 0;
+  std::vector<std::uint8_t> stream;
+  for (const std::int32_t off : keep) {
     CellEntry e = ReadCellEntry(src, off);
     stream.clear();
     const ReadEnd end = ReadElements(
@@ -84,7 +124,7 @@ std::optional<DesignImage> PackImage(const DesignImage& src, bool dropDeleted, P
       SetNextBlock(dst, block, b + 1 < blocks ? block + kBlockSize : 0);
     }
     at += blocks * kBlockSize;
-    WriteCellEntry(dst, SlotOffset(++kept), e);
+    WriteCellEntry(dst, slots[kept++], e);
     // The reader steps only every few hundred records; small cells get one step each.
     if (host && continueFlag) {
       host->messageStep(*continueFlag);

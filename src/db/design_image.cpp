@@ -25,6 +25,10 @@ void SetExtension(DesignImage& image, Extension e) {
   image.bytes[kExtensionFlagsOffset] |= static_cast<std::uint8_t>(e);
 }
 
+void ClearExtension(DesignImage& image, Extension e) {
+  image.bytes[kExtensionFlagsOffset] &= static_cast<std::uint8_t>(~static_cast<std::uint8_t>(e));
+}
+
 ClassicLimit PassedClassicLimit(const DesignImage& image) {
   if (image.usedSize > kClassicImageSize) return ClassicLimit::Size;
   if (HasExtension(image, Extension::Directory)) return ClassicLimit::Cells;
@@ -58,6 +62,7 @@ void CreateEmptyImage(DesignImage& image) {
   auto magic = FileMagic();
   std::memcpy(image.bytes.data(), magic.data(), magic.size());
   image.usedSize = kDataStart;
+  image.names = {};
 }
 
 std::string CellEntry::nameText() const {

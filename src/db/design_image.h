@@ -4,8 +4,10 @@
 
 #include <array>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace lav::db {
@@ -30,11 +32,34 @@ inline constexpr int kMaxVertices = 200;
 // Extent of a cell without elements.
 inline constexpr std::array<std::int32_t, 4> kDefaultExtent = {0, 0, 45000, 35000};
 
+// A position in the walk over the directory's slots (directory_walk.h): the slot's offset (0
+// once the walk has passed the last slot) and the region it lies in, the classic directory or
+// one chunk of the extension, so that the walk can go on into a chunk linked later.
+struct SlotCursor {
+  std::int32_t offset = 0;
+  int number = 1;              // 1 for the first classic slot
+  std::int32_t chunk = 0;      // the region's start; 0 for the classic directory
+  std::int32_t regionEnd = 0;  // one past the region's last slot, where a chunk keeps its link
+  bool broken = false;         // a link left the data area or pointed backwards: the walk ended
+};
+
+// Cell names to slots, so that a look-up does not read the directory. Built from the image on
+// the first look-up and kept current by every slot write (WriteCellEntry); a damaged file with
+// two cells of one name is simply read again after a change.
+struct NameIndex {
+  bool built = false;
+  bool duplicates = false;
+  std::unordered_map<std::string, std::int32_t> live;
+  std::set<std::int32_t> deleted;  // in walk order, which is offset order
+  SlotCursor end;                  // the first free slot, where the walk ends
+};
+
 struct DesignImage {
   std::vector<std::uint8_t> bytes;  // at least usedSize bytes while a design is open, else empty;
                                     // zero beyond usedSize
   std::int32_t usedSize = 0;
   std::int32_t maxSize = kImageMaxSize;  // the refusal limit; tests lower it
+  mutable NameIndex names;               // a cache of the directory, see NameIndex
   bool allocated() const { return !bytes.empty(); }
   std::uint8_t* at(std::int32_t offset) { return bytes.data() + offset; }
   const std::uint8_t* at(std::int32_t offset) const { return bytes.data() + offset; }
@@ -50,6 +75,18 @@ enum class Extension : std::uint8_t {
 };
 bool HasExtension(const DesignImage& image, Extension e);
 void SetExtension(DesignImage& image, Extension e);
+void ClearExtension(DesignImage& image, Extension e);
+
+// The directory extension: chunks of slots in the data area, each the slots followed by the
+// int32 offset of the next chunk (0: the last), like the element blocks. The header keeps the
+// offset of the first chunk and the number of slots per chunk. A chunk never moves, so slot
+// offsets stay valid while the design is open; the next chunk always lies behind the one before.
+inline constexpr std::int32_t kFirstChunkOffset = 331;     // int32
+inline constexpr std::int32_t kSlotsPerChunkOffset = 335;  // int32
+inline constexpr std::int32_t kSlotsPerChunk = 800;
+inline constexpr std::int64_t ChunkBytes(std::int64_t count) {
+  return count * kSlotSize + 4;
+}
 
 // The first classic limit a design has passed, if any; a program that knows only the classic
 // form cannot open such a design whole.
@@ -66,7 +103,7 @@ bool Reserve(DesignImage& image, std::int64_t end);
 // Allocates a zero-filled image with the magic; usedSize becomes the empty design's 64384.
 void CreateEmptyImage(DesignImage& image);
 
-// Offset of directory slot k (1..800).
+// Offset of classic directory slot k (1..800); directory_walk.h walks all slots.
 inline std::int32_t SlotOffset(int k) {
   return kHeaderSize + kSlotSize * (k - 1);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "db/cell_directory.h"
 #include "db/design_image.h"
 #include "platform/byte_io.h"
 #include "platform/sjis.h"
@@ -287,6 +288,9 @@ CellEntry ReadCellEntry(const DesignImage& image, std::int32_t off) {
 
 void WriteCellEntry(DesignImage& image, std::int32_t off, const CellEntry& e) {
   std::uint8_t* p = image.at(off);
+  // Only a new name (or mark) concerns the name index; most writes only move the extent.
+  const bool renamed = std::memcmp(p + at::kEntryName, e.name.data(), kNameBytes) != 0;
+  if (renamed) BeforeSlotWrite(image, off);
   std::memcpy(p + at::kEntryName, e.name.data(), kNameBytes);
   le::putI32(p + at::kEntryExtent, e.xmin);
   le::putI32(p + at::kEntryExtent + 4, e.ymin);
@@ -298,6 +302,7 @@ void WriteCellEntry(DesignImage& image, std::int32_t off, const CellEntry& e) {
     le::putI16(p + at::kEntryCreated + 2 * i, e.created[i]);
     le::putI16(p + at::kEntryModified + 2 * i, e.modified[i]);
   }
+  if (renamed) AfterSlotWrite(image, off);
 }
 
 }  // namespace lav::db

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "db/directory_walk.h"
 #include "db/element_stream.h"
 #include "db/rounding.h"
 #include "interchange/dxf_layers.h"
@@ -25,8 +26,7 @@ using Point = db::Vertex;
 // The live slots of the directory in order: a free slot ends it, deleted ones are skipped.
 std::vector<std::int32_t> liveSlots(const db::DesignImage& image) {
   std::vector<std::int32_t> slots;
-  for (int k = 1; k <= db::kSlotCount; ++k) {
-    const std::int32_t at = db::SlotOffset(k);
+  for (const std::int32_t at : db::DirectorySlots(image)) {
     const std::uint8_t first = image.bytes[static_cast<std::size_t>(at)];
     if (first == db::kFreeSlotMark) break;
     if (first == db::kDeletedCellMark) continue;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "db/design_files.h"
+#include "db/directory_walk.h"
 #include "db/element_stream.h"
 #include "db/refusal_box.h"
 #include "interchange/conversion_log.h"
@@ -126,8 +127,8 @@ StreamOutResult WriteStreamFile(ExchangeState& app, std::string_view arguments,
   app.continueFlag = true;
   std::string failedCell;
   bool broken = false;
-  for (int k = 1; k <= db::kSlotCount; ++k) {
-    const db::CellEntry e = db::ReadCellEntry(d.image, db::SlotOffset(k));
+  for (const std::int32_t slot : db::DirectorySlots(d.image)) {
+    const db::CellEntry e = db::ReadCellEntry(d.image, slot);
     if (e.isFree()) break;
     if (e.isDeleted()) continue;
     const std::string name = e.nameText();

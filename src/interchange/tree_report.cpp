@@ -9,6 +9,7 @@
 #include "console/command_window.h"
 #include "db/cell_directory.h"
 #include "db/design_files.h"
+#include "db/directory_walk.h"
 #include "db/messages.h"
 #include "db/safe_write.h"
 #include "display/cell_walk.h"
@@ -82,8 +83,8 @@ bool writeLines(const std::string& path, const std::vector<std::string>& lines) 
 
 std::size_t longestCellName(const db::DesignImage& image) {
   std::size_t longest = 0;
-  for (int k = 1; k <= db::kSlotCount; ++k) {
-    const db::CellEntry e = db::ReadCellEntry(image, db::SlotOffset(k));
+  for (const std::int32_t slot : db::DirectorySlots(image)) {
+    const db::CellEntry e = db::ReadCellEntry(image, slot);
     if (e.isFree()) break;
     if (e.isLive()) longest = std::max(longest, e.nameText().size());
   }

@@ -8,7 +8,9 @@
 #include "db/cell_directory.h"
 #include "db/design_builder.h"
 #include "db/design_files.h"
+#include "db/directory_walk.h"
 #include "db/element_stream.h"
+#include "platform/byte_io.h"
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
 #include "state/app_state.h"
@@ -112,7 +114,69 @@ TEST_F(CellCommands, Version420DesignRefusesThe400thCell) {
   ASSERT_TRUE(lav::testing::OneBox(host, "セルの数が多すぎてこれ以上作成することは出来ません。",
                                    "Cell Create Error"));
   EXPECT_EQ(app.design.image.bytes[SlotOffset(400)], kFreeSlotMark);
+  EXPECT_FALSE(HasExtension(app.design.image, Extension::Directory));
   EXPECT_EQ(app.design.current.name, "C399");
+}
+
+TEST_F(CellCommands, CellsBeyondTheClassicSlotsLiveInTheExtension) {
+  auto& image = app.design.image;
+  for (int i = 0; i < 800; ++i) ASSERT_TRUE(CreateCell(app, "C" + std::to_string(i)));
+  // 800 cells are the classic directory: nothing in the reserved bytes, nothing more in the data.
+  EXPECT_EQ(image.usedSize, kDataStart);
+  EXPECT_TRUE(std::all_of(image.at(kExtensionFlagsOffset), image.at(kHeaderSize),
+                          [](std::uint8_t b) { return b == 0; }));
+  EXPECT_EQ(FindCell(image, "C800").result, FindResult::DirectoryFull);
+  // The 801st cell takes the first slot of a chunk where the data ended.
+  ASSERT_TRUE(CreateCell(app, "C800"));
+  EXPECT_TRUE(HasExtension(image, Extension::Directory));
+  EXPECT_EQ(le::getI32(image.at(kFirstChunkOffset)), kDataStart);
+  EXPECT_EQ(le::getI32(image.at(kSlotsPerChunkOffset)), kSlotsPerChunk);
+  EXPECT_EQ(image.usedSize, kDataStart + 64004);
+  EXPECT_EQ(app.design.current.slotOffset, kDataStart);
+  // Cells with elements between the chunks: the second chunk comes behind their blocks.
+  for (int i = 801; i < 1700; ++i) make("C" + std::to_string(i), i % 100 == 0 ? 1 : 0);
+  const std::int32_t second = le::getI32(image.at(kDataStart + kSlotsPerChunk * kSlotSize));
+  EXPECT_GT(second, kDataStart + 64004);
+  EXPECT_EQ(FindCell(image, "C1699").slotOffset, second + 99 * kSlotSize);
+  EXPECT_EQ(FindCell(image, "C1700").result, FindResult::NotFoundAtEnd);
+  std::vector<std::string> walked;
+  for (const std::int32_t slot : DirectorySlots(image)) {
+    const CellEntry e = ReadCellEntry(image, slot);
+    if (e.isFree()) break;
+    walked.push_back(e.nameText());
+  }
+  ASSERT_EQ(walked.size(), 1700u);
+  for (int i = 0; i < 1700; ++i)
+    EXPECT_EQ(walked[static_cast<std::size_t>(i)], "C" + std::to_string(i));
+  // Deleted, restored, renamed and reused in the extension as in the classic slots.
+  script<CellDeleteDialog>("cell-delete", [&](CellDeleteDialog& d) {
+    EXPECT_EQ(d.lines.size(), 1702u);
+    for (const char* name : {"C900", "C1600"}) {
+      ASSERT_TRUE(d.selectLine(lineOf(d, name))) << name;
+      ASSERT_TRUE(d.pressDelete()) << name;
+    }
+  });
+  RunCellDeleteDialog(app);
+  script<CellRestoreDialog>("cell-restore", [&](CellRestoreDialog& d) {
+    ASSERT_EQ(d.lines.size(), 4u);
+    ASSERT_TRUE(d.selectLine(lineOf(d, "?1600")));
+    d.setRestoredName("BACK");
+    ASSERT_TRUE(d.pressRestore());
+  });
+  RunCellRestoreDialog(app);
+  script<CellRenameDialog>("cell-rename", [&](CellRenameDialog& d) {
+    ASSERT_TRUE(d.selectLine(lineOf(d, "BACK")));
+    d.setNewName("AGAIN");
+    ASSERT_TRUE(d.pressChange());
+  });
+  RunCellRenameDialog(app);
+  EXPECT_EQ(FindCell(image, "AGAIN").slotOffset, second);
+  EXPECT_EQ(stream("AGAIN").size(), 46u);  // its square came back with it
+  for (const char* gone : {"C900", "C1600", "BACK"})
+    EXPECT_EQ(FindCell(image, gone).result, FindResult::NotFoundAtEnd) << gone;
+  const std::int32_t c900 = FindCell(image, "C901").slotOffset - kSlotSize;
+  ASSERT_TRUE(CreateCell(app, "NEW"));  // the deleted slot comes first
+  EXPECT_EQ(app.design.current.slotOffset, c900);
 }
 
 TEST_F(CellCommands, DeletedSlotAndChainAreReusedByTheNextCell) {

@@ -5,6 +5,7 @@
 #include "db/cell_directory.h"
 #include "db/design_builder.h"
 #include "db/design_header.h"
+#include "db/directory_walk.h"
 #include "db/element_stream.h"
 #include "platform/byte_io.h"
 #include "platform/scripted_host.h"
@@ -47,7 +48,7 @@ class Compaction : public ::testing::Test {
         Append(app.design, EncodeArea(ElementType::Polygon, 1, testing::Zigzag(5 + i, i)));
       MarkDeleted(app.design.image, lastRecord(app.design));
     }
-    app.design.image.bytes[SlotOffset(2)] = kDeletedCellMark;
+    MarkCellDeleted(app.design.image, SlotOffset(2));
     // Both layer tables, placed where they were first needed.
     ASSERT_TRUE(WriteHeader(app.design.image, app.settings, 450));
     std::uint8_t* flags = app.design.image.at(0);
@@ -128,6 +129,75 @@ TEST_F(Compaction, CellOfDeletedRecordsOnlyBecomesEmpty) {
   // No cell is open: records have no target until one is opened.
   EXPECT_EQ(AppendElement(app.design, EncodeArea(ElementType::Rect, 1, Square(0, 0, 1)), {}),
             AppendResult::NoCell);
+}
+
+// Names and live records of the live cells, in directory order.
+std::vector<std::pair<std::string, std::vector<std::uint8_t>>> liveCells(const DesignImage& image) {
+  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> out;
+  for (const std::int32_t slot : DirectorySlots(image)) {
+    const CellEntry e = ReadCellEntry(image, slot);
+    if (e.isFree()) break;
+    if (!e.isLive()) continue;
+    out.push_back({e.nameText(), {}});
+    ReadElements(image, e, [&](const RecordView& r) {
+      if (!r.deleted())
+        out.back().second.insert(out.back().second.end(), r.bytes.begin(), r.bytes.end());
+      return true;
+    });
+  }
+  return out;
+}
+
+TEST_F(Compaction, TheExtendedDirectoryIsRebuiltAndGoesClassicWhenTheCellsFit) {
+  // 1,000 cells, every third one deleted afterwards: 667 live.
+  auto build = [](DesignState& d, bool withDeleted) {
+    testing::NewImage(d);
+    for (int i = 0; i < 1000; ++i) {
+      if (!withDeleted && i % 3 == 1) continue;
+      testing::AddCell(d, "CELL" + std::to_string(i));
+      if (i % 2) Append(d, EncodeArea(ElementType::Polygon, 1, testing::Zigzag(5 + i % 50, i)));
+    }
+    if (withDeleted)
+      for (int i = 1; i < 1000; i += 3)
+        MarkCellDeleted(d.image, FindCell(d.image, "CELL" + std::to_string(i)).slotOffset);
+  };
+  build(app.design, true);
+  const auto live = liveCells(app.design.image);
+  ASSERT_EQ(live.size(), 667u);
+  struct Case {
+    bool dropDeleted;
+    bool extended;
+  } cases[] = {{false, true}, {true, false}};
+  for (const auto& c : cases) {
+    PackError error = PackError::None;
+    auto packed = PackImage(app.design.image, c.dropDeleted, error);
+    ASSERT_TRUE(packed) << c.dropDeleted;
+    EXPECT_EQ(HasExtension(*packed, Extension::Directory), c.extended);
+    EXPECT_EQ(liveCells(*packed), live) << c.dropDeleted;
+    auto twice = PackImage(*packed, c.dropDeleted, error);
+    ASSERT_TRUE(twice);
+    EXPECT_EQ(twice->usedSize, packed->usedSize);
+    EXPECT_TRUE(std::equal(packed->bytes.begin(), packed->bytes.begin() + packed->usedSize,
+                           twice->bytes.begin()));
+    if (c.extended) {
+      // One chunk for the 200 slots beyond the classic ones, first in the data area.
+      EXPECT_EQ(le::getI32(packed->at(kFirstChunkOffset)), kDataStart);
+      EXPECT_EQ(le::getI32(packed->at(kDataStart + kSlotsPerChunk * kSlotSize)), 0);
+      EXPECT_EQ(ReadCellEntry(*packed, kDataStart + 199 * kSlotSize).nameText(), "CELL999");
+      EXPECT_EQ(packed->bytes[kDataStart + 200 * kSlotSize], kFreeSlotMark);
+    } else {
+      // Byte for byte the design that never had more than 800 cells.
+      DesignState classic;
+      build(classic, false);
+      auto expected = PackImage(classic.image, true, error);
+      ASSERT_TRUE(expected);
+      EXPECT_TRUE(std::all_of(packed->at(kExtensionFlagsOffset), packed->at(kHeaderSize),
+                              [](std::uint8_t b) { return b == 0; }));
+      ASSERT_EQ(packed->usedSize, expected->usedSize);
+      EXPECT_TRUE(std::equal(packed->bytes.begin(), packed->bytes.begin() + packed->usedSize,
+                             expected->bytes.begin()));
+    }
+  }
 }
 
 TEST_F(Compaction, PackedFormThatWouldNotFitIsRefusedUnchanged) {

@@ -7,6 +7,7 @@
 
 #include "db/cell_directory.h"
 #include "db/design_image.h"
+#include "db/directory_walk.h"
 #include "db/element_stream.h"
 #include "db/record_codec.h"
 
@@ -50,8 +51,8 @@ inline std::string DescribeElement(const RecordView& r, bool rectAsPolygon = fal
 
 inline std::vector<std::string> DumpDesign(const DesignImage& image, bool rectAsPolygon = false) {
   std::vector<std::string> out;
-  for (int k = 1; k <= kSlotCount; ++k) {
-    const CellEntry e = ReadCellEntry(image, SlotOffset(k));
+  for (const std::int32_t slot : DirectorySlots(image)) {
+    const CellEntry e = ReadCellEntry(image, slot);
     if (e.isFree()) break;
     if (e.isDeleted()) continue;
     out.push_back("CELL " + e.nameText());
@@ -140,8 +141,8 @@ inline TextRecord Text(std::int16_t layer, const std::string& text, std::int32_t
 // Names of the live cells in directory order.
 inline std::vector<std::string> CellNames(const DesignImage& image) {
   std::vector<std::string> names;
-  for (int k = 1; k <= kSlotCount; ++k) {
-    const CellEntry e = ReadCellEntry(image, SlotOffset(k));
+  for (const std::int32_t slot : DirectorySlots(image)) {
+    const CellEntry e = ReadCellEntry(image, slot);
     if (e.isFree()) break;
     if (e.isLive()) names.push_back(e.nameText());
   }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "db/cell_directory.h"
+#include "db/directory_walk.h"
 #include "db/element_stream.h"
 #include "dxf_test_support.h"
 #include "interchange/dxf_reader.h"
@@ -54,8 +55,8 @@ class DxfDamage : public ::testing::Test {
     if (stop == DxfStop::Syntax) {
       EXPECT_GT(reader.errorLine(), 0);
     }
-    for (int k = 1; k <= db::kSlotCount; ++k) {
-      const db::CellEntry e = db::ReadCellEntry(app.design.image, db::SlotOffset(k));
+    for (const std::int32_t slot : db::DirectorySlots(app.design.image)) {
+      const db::CellEntry e = db::ReadCellEntry(app.design.image, slot);
       if (e.isFree()) break;
       const db::ReadEnd end = db::ReadElements(app.design.image, e, [&](const db::RecordView& r) {
         EXPECT_LE(r.bytes.size(), 2006u);

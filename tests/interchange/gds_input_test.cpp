@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <random>
 
+#include "db/messages.h"
 #include "db/rounding.h"
 #include "design_dump.h"
 #include "gds_test_support.h"
@@ -321,8 +324,7 @@ TEST_F(StreamInput, ValuesBeyondTheDesignRangeStopTheRun) {
   EXPECT_NE(std::string::npos, host.boxes[1].text.find("範囲を超えています"));
 }
 
-TEST_F(StreamInput, AStructureBeyondTheLastCellSlotStopsTheRun) {
-  // Its elements must never land in the cell before it.
+TEST_F(StreamInput, StructuresBeyondTheClassicSlotsComeInUntilTheDesignCannotGrow) {
   StreamBuilder b;
   b.library();
   for (int i = 0; i <= 800; ++i) {
@@ -330,12 +332,47 @@ TEST_F(StreamInput, AStructureBeyondTheLastCellSlotStopsTheRun) {
     b.boundary(1, {0, 0, i + 1, 0, i + 1, 1, 0, 0}).endStructure();
   }
   b.endLibrary();
+  // The 801st structure opens the directory extension, and the user is told once.
+  const auto cells = read(b.bytes());
+  EXPECT_EQ(std::count_if(cells.begin(), cells.end(),
+                          [](const std::string& l) { return l.rfind("CELL S", 0) == 0; }),
+            801);
+  EXPECT_EQ(cells.back(), "  POLY L1 (0,0)(801,0)(801,1)(0,0)");
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), db::msg::kBeyondClassicCells), 1);
+  EXPECT_TRUE(takeBoxes().empty());
+  closeDesign();
+  fs::remove(dir / "in.txt");
+  // A design that cannot grow by another chunk stops at that structure, whose elements must
+  // never land in the cell before it.
+  app.design.image.maxSize = db::kDataStart + 800 * db::kBlockSize + 30'000;
   EXPECT_TRUE(read(b.bytes()).empty());
   EXPECT_FALSE(app.design.isOpen());
   const auto boxes = takeBoxes();
   ASSERT_EQ(1u, boxes.size());
   EXPECT_EQ("セル S800 を作成できません。セルの数が多すぎます。", boxes[0]);
   EXPECT_TRUE(logged("too many cells|Error end")) << ReadFile(dir / "in.txt");
+}
+
+TEST_F(StreamInput, TwentyThousandStructuresComeInQuickly) {
+  // Each places the structure after it, which the file has not defined yet.
+  StreamBuilder b;
+  b.library();
+  constexpr int kCells = 20000;
+  for (int i = 0; i < kCells; ++i) {
+    b.structure("S" + std::to_string(i)).boundary(i % 64, {0, 0, 5, 0, 5, 5, 0, 0});
+    if (i + 1 < kCells) b.sref("S" + std::to_string(i + 1), i, 0);
+    b.endStructure();
+  }
+  const auto start = std::chrono::steady_clock::now();
+  const auto cells = read(b.endLibrary().bytes());
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(cells.size(), 3u * kCells - 1);
+  EXPECT_EQ(cells[cells.size() - 3], "  SREF S19999 refl=0 mag=1000000 ang=0 at 19998,0");
+  EXPECT_TRUE(logged("S19999|nomal end"));
+  EXPECT_FALSE(logged("UNDEFINED"));
+  // Looked up one by one through the directory, this took minutes.
+  EXPECT_LT(seconds, 5.0);
 }
 
 TEST_F(StreamInput, RefusalsAndTheFileDialog) {

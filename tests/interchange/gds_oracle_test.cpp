@@ -4,6 +4,7 @@
 // trip to a stream file and back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,8 @@
 #include "../db/design_builder.h"
 #include "../support/short_forms.h"
 #include "../support/typing_session.h"
+#include "command/cell_dialogs.h"
+#include "db/messages.h"
 #include "design_dump.h"
 #include "gds_test_support.h"
 
@@ -406,6 +409,68 @@ TEST_F(StreamOracle, ALateUnitsRecordStillHeadsTheLogOnceAndInputOpensOnTheFixed
   EXPECT_NEAR((w.xmin + w.xmax) / 2.0, 2000000, 2);
   EXPECT_NEAR((w.ymin + w.ymax) / 2.0, 2000000, 2);
   EXPECT_TRUE(w.xmin == -1000000 || w.ymin == -1000000);
+}
+
+// 1,500 cells by gdspy: a top cell placing each of the others once.
+constexpr const char* kGdspyMany = R"PY(
+import gdspy
+lib = gdspy.GdsLibrary(name="MANY", unit=1e-6, precision=1e-9)
+top = gdspy.Cell("TOP", exclude_from_current=True)
+lib.add(top)
+for k in range(1499):
+    c = gdspy.Cell("C%04d" % k, exclude_from_current=True)
+    c.add(gdspy.Rectangle((0, 0), (1 + k % 7, 2), layer=k % 64))
+    lib.add(c)
+    top.add(gdspy.CellReference(c, (k * 10, (k % 13) * 10)))
+lib.write_gds("many.gds")
+)PY";
+
+TEST_F(StreamOracle, FifteenHundredCellsPassEveryWalkOfTheDirectory) {
+  if (!Have("/usr/bin/python3 -c 'import gdspy'")) GTEST_SKIP() << "/usr/bin/python3 lacks gdspy";
+  if (!Have("test -x /usr/lib/klayout/strmxor")) GTEST_SKIP() << "no strmxor";
+  std::ofstream(dir / "many.py") << kGdspyMany;
+  ASSERT_TRUE(shell("/usr/bin/python3 many.py")) << ReadFile(dir / "run.out");
+  type("GDSIN many.gds");
+  ASSERT_TRUE(app.design.isOpen());
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), db::msg::kBeyondClassicCells), 1);
+  std::size_t listed = 0;
+  host.dialogHandlers["cell-list"] = [&](DialogModel& m) {
+    listed = dynamic_cast<db::CellListDialog&>(m).lines.size();
+  };
+  // Deleted and restored across both parts of the directory, packed, and still all there.
+  typeAll({"CELLS", "DELCELL C1400", "DELCELL C0005", "UNDELCELL C1400", "UNDELCELL C0005",
+           "COMPACT 1", "OCELL TOP", "TREE", "GDSOUT out.str", "DXFOUT out.dxf", "CLOSE",
+           "OPEN many", "GDSOUT again.str", "CLOSE 0"});
+  EXPECT_EQ(listed, 1502u);
+  EXPECT_TRUE(takeBoxes().empty());
+  EXPECT_TRUE(shell("LD_LIBRARY_PATH=/usr/lib/klayout /usr/lib/klayout/strmxor many.gds out.str"))
+      << ReadFile(dir / "run.out");
+  // Reopened, the design writes the same stream: every structure, in the same order.
+  auto records = [&](const char* name) {
+    auto r = gds::testing::SplitRecords(gds::testing::ReadBytes(dir / name));
+    std::erase_if(r, [](const auto& x) {
+      return x.type == static_cast<std::uint8_t>(gds::Rec::BgnLib) ||
+             x.type == static_cast<std::uint8_t>(gds::Rec::LibName);
+    });
+    return r;
+  };
+  const auto out = records("out.str");
+  EXPECT_EQ(std::count_if(out.begin(), out.end(),
+                          [](const auto& x) {
+                            return x.type == static_cast<std::uint8_t>(gds::Rec::StrName);
+                          }),
+            1500);
+  EXPECT_TRUE(out == records("again.str"));
+  const std::string dxf = ReadFile(dir / "out.dxf");
+  std::size_t blocks = 0;
+  for (auto at = dxf.find("  0\nBLOCK\n"); at != std::string::npos;
+       at = dxf.find("  0\nBLOCK\n", at + 1))
+    ++blocks;
+  EXPECT_EQ(blocks, 1500u);
+  // The tree: its first line, TOP, and each placed cell once.
+  const std::string tree = ReadFile(dir / "TREE000.TXT");
+  EXPECT_EQ(std::count(tree.begin(), tree.end(), '\n'), 1501);
+  EXPECT_NE(tree.find("C1498 "), std::string::npos);
 }
 
 }  // namespace
