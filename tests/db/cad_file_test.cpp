@@ -141,6 +141,36 @@ TEST_F(CadFile, DamagedFilesAreRefusedNeverReadOutside) {
   SUCCEED() << accepted << " mutated files were still sound";
 }
 
+TEST_F(CadFile, TheDirectoryExtensionComesBackAndADamagedChainIsRefused) {
+  // 1,700 cells: two chunks, with a cell's block between them.
+  for (int i = 0; i < 1700; ++i) {
+    AddCell(d, "C" + std::to_string(i));
+    if (i == 1000) Append(d, EncodeArea(ElementType::Polygon, 1, Square(0, 0, 5)));
+  }
+  const std::int32_t first = le::getI32(d.image.at(kFirstChunkOffset));
+  const std::int32_t second = le::getI32(d.image.at(first + kSlotsPerChunk * kSlotSize));
+  ASSERT_GT(second, first);
+  DesignImage back;
+  ASSERT_EQ(DecodeFile(EncodeFile(d.image), back), LoadError::None);
+  EXPECT_EQ(FindCell(back, "C1699").slotOffset, second + 99 * kSlotSize);
+  EXPECT_EQ(FindCell(back, "C1700").result, FindResult::NotFoundAtEnd);
+  struct Case {
+    const char* what;
+    std::int32_t at;  // the field broken
+    std::int32_t value;
+  } cases[] = {{"a first chunk inside the directory", kFirstChunkOffset, kDataStart - 80},
+               {"a first chunk beyond the data", kFirstChunkOffset, d.image.usedSize - 100},
+               {"no slots per chunk", kSlotsPerChunkOffset, 0},
+               {"slots past the data", kSlotsPerChunkOffset, 2'000'000},
+               {"a link back to the first chunk", first + kSlotsPerChunk * kSlotSize, first},
+               {"a link into its own chunk", first + kSlotsPerChunk * kSlotSize, first + 800}};
+  for (const auto& c : cases) {
+    DesignImage bad = d.image;
+    le::putI32(bad.at(c.at), c.value);
+    EXPECT_EQ(DecodeFile(EncodeFile(bad), back), LoadError::Damaged) << c.what;
+  }
+}
+
 TEST_F(DesignHeader, VersionsAndRanges) {
   struct Case {
     std::int16_t version;

@@ -267,6 +267,32 @@ TEST_F(Batch, ADesignPastTheClassicSizeIsToldOnceAndComesBackWhole) {
   EXPECT_TRUE(Content(dir / "first.str") == Content(dir / "third.str"));
 }
 
+TEST_F(Batch, The801stCellIsToldOnceAndEightHundredStayClassic) {
+  std::string cells;
+  for (int i = 0; i < 800; ++i) cells += "MKCELL C" + std::to_string(i) + "\n";
+  ok("NEW many\n" + cells + "CLOSE\n");
+  lav::db::DesignImage image;
+  ASSERT_EQ(lav::db::DecodeFile(lav::gds::testing::ReadBytes(dir / "many.cad"), image),
+            lav::db::LoadError::None);
+  // The classic form: the directory, the hatch table written at the first close, nothing else.
+  EXPECT_EQ(image.usedSize, lav::db::kDataStart + lav::db::kHatchBlockSize);
+  EXPECT_TRUE(std::all_of(image.at(lav::db::kExtensionFlagsOffset), image.at(lav::db::kHeaderSize),
+                          [](std::uint8_t b) { return b == 0; }));
+  const std::string notice = lav::db::msg::kBeyondClassicCells;
+  auto told = [&](const RunResult& r) {
+    std::size_t n = 0;
+    for (auto at = r.out.find(notice); at != std::string::npos; at = r.out.find(notice, at + 1))
+      ++n;
+    return n;
+  };
+  RunResult r = run("OPEN many\nMKCELL C800\nMKCELL C801\nCLOSE\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(told(r), 1u) << r.out;
+  r = run("OPEN many\nOCELL C801\nOCELL C0\nCLOSE 0\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(told(r), 1u) << r.out;
+}
+
 // Printing and bitmap export: the printer is a PDF file, the bitmap the empty client area, and
 // neither ever replaces what the user did not ask to replace.
 TEST_F(Batch, PrintGoesIntoAPdfAndBmpSavesTheClientArea) {
