@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_set>
 
 namespace lav::interchange {
 namespace {
@@ -95,7 +96,7 @@ std::optional<std::vector<std::string>> RemoveRepeatedSiblings(const std::vector
   if (raw.empty()) return out;
   out.push_back(raw.front());
   // The siblings written so far at each open level, below the current parent.
-  std::vector<std::vector<std::string>> seen(1);
+  std::vector<std::unordered_set<std::string>> seen(1);  // a set: a cell may place 100,000
   std::size_t current = 0;
   bool keep = true;
   for (std::size_t i = 1; i < raw.size(); ++i) {
@@ -118,12 +119,8 @@ std::optional<std::vector<std::string>> RemoveRepeatedSiblings(const std::vector
       seen.resize(level + 1);
       current = level;
     }
-    auto& siblings = seen[current];
-    bool repeated = false;
-    for (const auto& s : siblings) repeated = repeated || s == line;
-    keep = !repeated;
-    if (repeated) continue;
-    siblings.push_back(line);
+    keep = seen[current].insert(line).second;
+    if (!keep) continue;
     out.push_back(" " + line);
   }
   return out;
