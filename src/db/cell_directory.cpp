@@ -62,6 +62,7 @@ void RebuildNameIndex(const DesignImage& image) {
 }
 
 FindOutcome FindCell(const DesignImage& image, std::string_view name) {
+  if (!image.allocated() || image.usedSize < kDataStart) return {};  // no design: no cells
   const std::string wanted = CutCellName(name);
   for (int attempt = 0; attempt < 2; ++attempt) {
     const NameIndex& ix = index(image);
