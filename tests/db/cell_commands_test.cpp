@@ -126,6 +126,13 @@ TEST_F(CellCommands, CellsBeyondTheClassicSlotsLiveInTheExtension) {
   EXPECT_TRUE(std::all_of(image.at(kExtensionFlagsOffset), image.at(kHeaderSize),
                           [](std::uint8_t b) { return b == 0; }));
   EXPECT_EQ(FindCell(image, "C800").result, FindResult::DirectoryFull);
+  // Too many cells only when the design cannot grow by another chunk of slots.
+  image.maxSize = kDataStart + 64003;
+  EXPECT_FALSE(CreateCell(app, "C800"));
+  ASSERT_TRUE(lav::testing::OneBox(host, "セルの数が多すぎてこれ以上作成することは出来ません。",
+                                   "Cell Create Error"));
+  EXPECT_EQ(image.usedSize, kDataStart);
+  image.maxSize = kImageMaxSize;
   // The 801st cell takes the first slot of a chunk where the data ended.
   ASSERT_TRUE(CreateCell(app, "C800"));
   EXPECT_TRUE(HasExtension(image, Extension::Directory));
