@@ -79,26 +79,109 @@ std::vector<std::int64_t> candidates(const Ring& ring, const Cut& cut, std::size
   return out;
 }
 
+// Cuts along an axis-parallel line near the middle of the ring's vertices.
+bool axisCut(const Ring& ring, bool exact, Ring& a, Ring& b) {
+  for (const bool alongX : {true, false}) {
+    Cut cut{alongX, 0};
+    for (const std::int64_t c : candidates(ring, cut, exact ? kCutTries : 0)) {
+      cut.c = c;
+      if (!clip(ring, cut, true, exact, a) || !clip(ring, cut, false, exact, b)) continue;
+      if (a.size() < ring.size() && b.size() < ring.size()) return true;  // progress
+    }
+  }
+  return false;
+}
+
+using Wide = __int128;  // products of coordinate differences need 66 bits
+
+// 1 when c lies left of a->b, -1 right, 0 on its line.
+int orient(const Vertex& a, const Vertex& b, const Vertex& c) {
+  const Wide v = Wide(std::int64_t(b.x) - a.x) * (std::int64_t(c.y) - a.y) -
+                 Wide(std::int64_t(b.y) - a.y) * (std::int64_t(c.x) - a.x);
+  return v > 0 ? 1 : (v < 0 ? -1 : 0);
+}
+
+bool within(const Vertex& a, const Vertex& b, const Vertex& p) {
+  return std::min(a.x, b.x) <= p.x && p.x <= std::max(a.x, b.x) && std::min(a.y, b.y) <= p.y &&
+         p.y <= std::max(a.y, b.y);
+}
+
+// Whether the segments a-b and c-d have any point in common.
+bool meet(const Vertex& a, const Vertex& b, const Vertex& c, const Vertex& d) {
+  const int o1 = orient(a, b, c), o2 = orient(a, b, d), o3 = orient(c, d, a), o4 = orient(c, d, b);
+  if (o1 * o2 < 0 && o3 * o4 < 0) return true;
+  return (o1 == 0 && within(a, b, c)) || (o2 == 0 && within(a, b, d)) ||
+         (o3 == 0 && within(c, d, a)) || (o4 == 0 && within(c, d, b));
+}
+
+// Whether vertices i and j see each other through the inside of the ring: the segment starts
+// into the interior at both ends and touches no other edge.
+bool isDiagonal(const Ring& r, std::size_t i, std::size_t j, bool counterClockwise) {
+  const std::size_t n = r.size();
+  auto inCone = [&](std::size_t k, const Vertex& to) {
+    const Vertex& v = r[k];
+    const Vertex& before = r[(k + n - 1) % n];
+    const Vertex& after = r[(k + 1) % n];
+    const Vertex& prev = counterClockwise ? before : after;
+    const Vertex& next = counterClockwise ? after : before;
+    if (orient(v, next, prev) >= 0) return orient(v, to, prev) > 0 && orient(to, v, next) > 0;
+    return !(orient(v, to, next) >= 0 && orient(to, v, prev) >= 0);
+  };
+  if (!inCone(i, r[j]) || !inCone(j, r[i])) return false;
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::size_t k1 = (k + 1) % n;
+    if (k == i || k1 == i || k == j || k1 == j) continue;
+    if (meet(r[i], r[j], r[k], r[k1])) return false;
+  }
+  return true;
+}
+
+// Cuts a simple ring along a diagonal between two of its own vertices: no new vertex, so the
+// pieces cover the ring exactly whatever the angles of its edges. The far end is the nearest
+// vertex a quarter to three quarters of the ring away, which crosses a bent band at its width.
+bool diagonalCut(const Ring& r, Ring& a, Ring& b) {
+  const std::size_t n = r.size();
+  Wide area = 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    const Vertex& p = r[k];
+    const Vertex& q = r[(k + 1) % n];
+    area += Wide(p.x) * q.y - Wide(q.x) * p.y;
+  }
+  if (area == 0) return false;
+  std::vector<std::pair<double, std::size_t>> near;
+  for (std::size_t s = 0; s < 8; ++s) {
+    const std::size_t i = s * n / 8;
+    near.clear();
+    for (std::size_t d = n / 4; d <= 3 * n / 4; ++d) {
+      const std::size_t j = (i + d) % n;
+      near.emplace_back(std::hypot(double(r[j].x) - r[i].x, double(r[j].y) - r[i].y), j);
+    }
+    const std::size_t tries = std::min<std::size_t>(8, near.size());
+    std::partial_sort(near.begin(), near.begin() + std::ptrdiff_t(tries), near.end());
+    for (std::size_t t = 0; t < tries; ++t) {
+      const std::size_t lo = std::min(i, near[t].second), hi = std::max(i, near[t].second);
+      if (!isDiagonal(r, lo, hi, area > 0)) continue;
+      a.assign(r.begin() + std::ptrdiff_t(lo), r.begin() + std::ptrdiff_t(hi) + 1);
+      b.assign(r.begin() + std::ptrdiff_t(hi), r.end());
+      b.insert(b.end(), r.begin(), r.begin() + std::ptrdiff_t(lo) + 1);
+      return true;
+    }
+  }
+  return false;
+}
+
 void split(const Ring& ring, std::size_t limit, std::vector<Ring>& pieces) {
   if (ring.size() <= limit) {
     pieces.push_back(ring);
     return;
   }
   Ring a, b;
-  for (const bool exact : {true, false}) {
-    for (const bool alongX : {true, false}) {
-      Cut cut{alongX, 0};
-      for (const std::int64_t c : candidates(ring, cut, exact ? kCutTries : 0)) {
-        cut.c = c;
-        if (!clip(ring, cut, true, exact, a) || !clip(ring, cut, false, exact, b)) continue;
-        if (a.size() >= ring.size() || b.size() >= ring.size()) continue;  // no progress
-        if (!a.empty()) split(a, limit, pieces);
-        if (!b.empty()) split(b, limit, pieces);
-        return;
-      }
-    }
+  if (axisCut(ring, true, a, b) || diagonalCut(ring, a, b) || axisCut(ring, false, a, b)) {
+    if (!a.empty()) split(a, limit, pieces);
+    if (!b.empty()) split(b, limit, pieces);
+    return;
   }
-  pieces.push_back(ring);  // no line divides it: the writer refuses what it cannot hold
+  pieces.push_back(ring);  // nothing divides it: the writer refuses what it cannot hold
 }
 
 // A grid point strictly inside the segment a-b, at least half the width from both ends.

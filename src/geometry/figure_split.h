@@ -11,9 +11,10 @@
 namespace lav::geometry {
 
 // Pieces of a closed polygon (last vertex equal to the first), each closed and of at most
-// maxPoints vertices, whose union is the polygon. The cuts are axis-parallel lines placed where
-// every edge they cross meets them on the grid, so no piece leaves or misses the polygon by a
-// rounding; only a polygon without any such line is cut with its crossings rounded.
+// maxPoints vertices, whose union is the polygon. A cut is an axis-parallel line placed where
+// every edge it crosses meets it on the grid, or else a diagonal between two of the polygon's own
+// vertices, so no piece leaves or misses the polygon by a rounding; only a polygon that allows
+// neither (one that crosses itself) is cut with its crossings rounded.
 std::vector<std::vector<db::Vertex>> SplitPolygon(const std::vector<db::Vertex>& polygon,
                                                   std::size_t maxPoints);
 
