@@ -36,7 +36,7 @@ TEST(FigureSplit, PolygonPiecesCoverExactlyThePolygon) {
   skyline.insert(skyline.end(), {{99970, -500}, {0, -500}});
   for (int i = 0; i < 20000; ++i) {  // edges of every angle: only diagonals cut it exactly
     const double a = 2 * std::numbers::pi * i / 20000 + 0.1234;
-    circle.push_back({int(std::lround(1e6 * std::cos(a))), int(std::lround(1e6 * std::sin(a)))});
+    circle.push_back({int(std::lround(1e8 * std::cos(a))), int(std::lround(1e8 * std::sin(a)))});
   }
   for (int i = 0; i < 9000; ++i) {  // a bent band, clockwise
     const double a = std::numbers::pi * i / 8999;
