@@ -5,6 +5,7 @@
 #include <functional>
 #include <random>
 
+#include "db/cell_copy.h"
 #include "db/design_header.h"
 #include "design_builder.h"
 #include "platform/byte_io.h"
@@ -128,6 +129,18 @@ TEST_F(ImageBlocks, LongRecordsSpanAsManyBlocksAsTheyNeed) {
             AppendResult::OutOfImage);
   EXPECT_EQ(d.image.bytes, before);
   EXPECT_FALSE(HasExtension(d.image, Extension::LongFigures));
+  // A cell copied into another design takes the mark along only when it holds a long figure.
+  DesignState from, to;
+  NewImage(from);
+  NewImage(to);
+  AddCell(from, "C");
+  Append(from, EncodeArea(ElementType::Polygon, 1, Square(0, 0, 5)));
+  AddCell(from, "L");
+  Append(from, EncodeArea(ElementType::Polygon, 1, Zigzag(300, 0)));
+  for (const std::string name : {"C", "L"}) {
+    EXPECT_EQ(CopyCell(from.image, name, to.image, 450, name).result, CopyResult::Copied);
+    EXPECT_EQ(HasExtension(to.image, Extension::LongFigures), name == "L");
+  }
 }
 
 TEST_F(ImageBlocks, AppendCursorBelongsToOneCell) {
