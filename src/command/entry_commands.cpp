@@ -376,8 +376,16 @@ void takePicked(AppState& app) {
   rec.type = app.pick.element.type;
   rec.typeOffset = app.pick.element.typeOffset;
   rec.bytes = app.pick.record;
-  if (!db::TakeFigure(app.design.image, app.temp, app.settings, rec))
-    selectionFailed(app, db::msg::kSelectFailedCheckLayers);
+  switch (db::TakeFigure(app.design.image, app.temp, app.settings, rec)) {
+    case db::TakeResult::Taken:
+      break;
+    case db::TakeResult::Unreadable:
+      selectionFailed(app, db::msg::kSelectFailedCheckLayers);
+      break;
+    case db::TakeResult::TooLong:
+      box(app, db::msg::kFigureTooLongForLayer, "Error", Icon::Warning);
+      break;
+  }
 }
 
 void askPoint(AppState& app, const char* prompt) {

@@ -244,7 +244,10 @@ void StartMerge(AppState& app, std::string_view line) {
 void ContinueJoinOrMerge(AppState& app, std::string_view answer) {
   if (!app.temp.empty()) {
     if (auto g = pickSecond(app, answer)) {
-      if (app.geometry.pickForMerge)
+      // The result goes to the layer: a figure longer than it holds is never taken in part.
+      if (g->vertices.size() > static_cast<std::size_t>(app.temp.capacity))
+        refuse(app, db::msg::kFigureTooLongForLayer);
+      else if (app.geometry.pickForMerge)
         merge(app, *g);
       else
         join(app, *g);

@@ -79,6 +79,15 @@ CopyOutcome CopyCell(const DesignImage& source, std::string_view sourceName,
   if (slot == 0) return {CopyResult::NoSlot};
   entry.setName(name);
   WriteCellEntry(destination, slot, entry);
+  // A long figure copied in takes the destination beyond the classic form too.
+  if (HasExtension(source, Extension::LongFigures) &&
+      !HasExtension(destination, Extension::LongFigures)) {
+    ReadElements(destination, entry, [&](const RecordView& r) {
+      if (RecordVertexCount(r.bytes) <= kMaxVertices) return true;
+      SetExtension(destination, Extension::LongFigures);
+      return false;
+    });
+  }
   return {CopyResult::Copied, slot};
 }
 

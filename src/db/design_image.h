@@ -28,7 +28,10 @@ inline constexpr std::int32_t kLayerNamesBlockSize = 1280;
 inline constexpr std::size_t kNameBytes = 32;
 inline constexpr std::uint8_t kFreeSlotMark = 0;
 inline constexpr std::uint8_t kDeletedCellMark = 15;
+// Figures of at most this many vertices keep a design in its classic form.
 inline constexpr int kMaxVertices = 200;
+// What a record's int16 vertex count can hold.
+inline constexpr int kMaxRecordVertices = 32767;
 // Extent of a cell without elements.
 inline constexpr std::array<std::int32_t, 4> kDefaultExtent = {0, 0, 45000, 35000};
 

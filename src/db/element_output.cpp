@@ -91,7 +91,7 @@ OutputStatus appendRecord(DesignState& design, const std::vector<std::uint8_t>& 
 
 bool unclosedFull(const TempLayer& temp, std::int16_t type) {
   if (type != ElementType::Rect && type != ElementType::Polygon) return false;
-  return temp.count >= kTempCapacity && !(temp.points[0] == temp.points[temp.count - 1]);
+  return temp.full() && !(temp.points[0] == temp.points[temp.count - 1]);
 }
 
 }  // namespace
@@ -147,14 +147,15 @@ OutputResult OutputTempLayer(DesignState& design, TempLayer& temp, const Element
     const Vertex a = v[0], b = v[1];
     v = {{a.x, a.y}, {b.x, a.y}, {b.x, b.y}, {a.x, b.y}, {a.x, a.y}};
   }
-  NormalizePoints(v, type);
+  const auto capacity = static_cast<std::size_t>(temp.capacity);
+  NormalizePoints(v, type, capacity);
   if (type == ElementType::Polygon) {
     if (v.size() < 3) return result;
     const bool closed = v.front().x == v.back().x && v.front().y == v.back().y;
     if (!closed) {
-      if (v.size() >= kTempCapacity) return {OutputStatus::TooManyPoints, 0};
+      if (v.size() >= capacity) return {OutputStatus::TooManyPoints, 0};
       v.push_back(v.front());
-      NormalizePoints(v, type);
+      NormalizePoints(v, type, capacity);
     }
   }
 
@@ -215,7 +216,9 @@ OutputResult OutputTempLayer(DesignState& design, TempLayer& temp, const Element
       auto putLine = [&](const std::vector<Vertex>& part) {
         return put(EncodeLine(s.layer, s.lineTipType, s.width, part), lineExtent(part));
       };
-      if (v.size() >= 101 && s.width != 0) {
+      // A wide line that the interactive layer could hold goes in two halves, as it always
+      // did; a longer one (from an importer) is stored whole.
+      if (v.size() >= 101 && v.size() <= kTempCapacity && s.width != 0) {
         const std::size_t h = v.size() / 2;
         const Vertex m{RoundToInt((double(v[h - 1].x) + v[h].x) / 2),
                        RoundToInt((double(v[h - 1].y) + v[h].y) / 2)};

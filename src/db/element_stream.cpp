@@ -114,74 +114,94 @@ AppendResult AppendElement(DesignState& design, std::span<const std::uint8_t> re
                            const LocalTime& now, Host* host, bool* continueFlag) {
   auto& cell = design.current;
   auto& image = design.image;
-  if (!design.hasCell() || record.empty() || record.size() > kPayloadSize)
+  if (!design.hasCell() || record.empty() || record.size() > kMaxRecordBytes)
     return AppendResult::NoCell;
   const auto L = static_cast<std::int32_t>(record.size());
   auto& e = cell.entry;
-  auto roomForBlock = [&] { return Reserve(image, std::int64_t(image.usedSize) + kBlockSize); };
 
-  if (e.dataSize == 0) {
-    std::array<std::uint8_t, kBlockSize> buf{};
-    std::memcpy(buf.data(), record.data(), record.size());
-    std::int32_t block = e.firstBlock;
-    if (block != 0 && ValidBlock(image, block)) {
-      // A chain left by a deleted cell: its first block is reused, its links kept.
-      const std::int32_t next = NextBlock(image, block);
-      le::putI32(buf.data() + kPayloadSize, next > 0 ? next : 0);
-    } else {
-      if (!roomForBlock()) return AppendResult::OutOfImage;
-      block = image.usedSize;
-      image.usedSize += kBlockSize;
-    }
-    std::memcpy(image.at(block), buf.data(), buf.size());
-    e.firstBlock = block;
-    e.dataSize = L;
-    cell.cursor = {block, L, true};
+  // Where the record starts: a block and the payload bytes already in use there.
+  std::int32_t block = 0, f = 0;
+  const bool empty = e.dataSize == 0;
+  if (empty) {
+    // A chain left by a deleted cell: its first block is reused, its links kept.
+    if (e.firstBlock != 0 && ValidBlock(image, e.firstBlock)) block = e.firstBlock;
+  } else if (cell.cursor.valid) {
+    block = cell.cursor.block;
+    f = cell.cursor.used;
   } else {
-    std::int32_t block, f;
-    if (cell.cursor.valid) {
-      block = cell.cursor.block;
-      f = cell.cursor.used;
-    } else {
-      if (!ValidBlock(image, e.firstBlock)) return AppendResult::OutOfImage;
-      block = e.firstBlock;
-      std::int32_t remaining = e.dataSize;
-      std::int32_t blocks = 1;
-      while (remaining > kPayloadSize) {
-        const std::int32_t next = NextBlock(image, block);
-        if (!ValidBlock(image, next) || ++blocks > blockLimit(image))
-          return AppendResult::OutOfImage;
-        block = next;
-        remaining -= kPayloadSize;
-        if (host && continueFlag && blocks % 64 == 0) {
-          host->messageStep(*continueFlag);
-          if (!*continueFlag) return AppendResult::Stopped;
-        }
-      }
-      f = remaining;
-    }
-    if (L <= kPayloadSize - f) {
-      std::memcpy(image.at(block + f), record.data(), record.size());
-      cell.cursor = {block, f + L, true};
-    } else {
-      const std::int32_t first = kPayloadSize - f;
+    if (!ValidBlock(image, e.firstBlock)) return AppendResult::OutOfImage;
+    block = e.firstBlock;
+    std::int32_t remaining = e.dataSize;
+    std::int32_t blocks = 1;
+    while (remaining > kPayloadSize) {
       const std::int32_t next = NextBlock(image, block);
-      std::int32_t target;
-      if (next >= 1 && ValidBlock(image, next)) {
-        target = next;
-      } else {
-        if (!roomForBlock()) return AppendResult::OutOfImage;
-        target = image.usedSize;
-        image.usedSize += kBlockSize;
-        std::memset(image.at(target), 0, kBlockSize);
-        SetNextBlock(image, block, target);
+      if (!ValidBlock(image, next) || ++blocks > blockLimit(image)) return AppendResult::OutOfImage;
+      block = next;
+      remaining -= kPayloadSize;
+      if (host && continueFlag && blocks % 64 == 0) {
+        host->messageStep(*continueFlag);
+        if (!*continueFlag) return AppendResult::Stopped;
       }
-      std::memcpy(image.at(block + f), record.data(), static_cast<std::size_t>(first));
-      std::memcpy(image.at(target), record.data() + first, static_cast<std::size_t>(L - first));
-      cell.cursor = {target, L - first, true};
     }
-    e.dataSize += L;
+    f = remaining;
   }
+
+  // The blocks that take what does not fit the start block: spare blocks of the chain first
+  // (never one this record already uses), then new ones. All room is had before a byte is written.
+  std::vector<std::int32_t> spare;
+  std::int32_t fresh = block == 0 ? 1 : 0;
+  for (std::int32_t at = block, rest = L - std::min(L, kPayloadSize - f); rest > 0;
+       rest -= std::min(rest, kPayloadSize)) {
+    const std::int32_t next = at != 0 ? NextBlock(image, at) : 0;
+    if (next >= 1 && ValidBlock(image, next) && next != block &&
+        std::find(spare.begin(), spare.end(), next) == spare.end()) {
+      spare.push_back(next);
+      at = next;
+    } else {
+      at = 0;
+      ++fresh;
+    }
+  }
+  if (fresh > 0 && !Reserve(image, std::int64_t(image.usedSize) + std::int64_t(fresh) * kBlockSize))
+    return AppendResult::OutOfImage;
+
+  auto newBlock = [&] {
+    const std::int32_t b = image.usedSize;
+    image.usedSize += kBlockSize;
+    std::memset(image.at(b), 0, kBlockSize);
+    return b;
+  };
+  std::int32_t done = 0;
+  auto write = [&](std::int32_t at, std::int32_t from) {
+    const std::int32_t n = std::min(L - done, kPayloadSize - from);
+    std::memcpy(image.at(at + from), record.data() + done, static_cast<std::size_t>(n));
+    done += n;
+    return from + n;
+  };
+  if (block == 0) {
+    block = newBlock();
+    e.firstBlock = block;
+  } else if (empty) {
+    const std::int32_t next = NextBlock(image, block);
+    std::memset(image.at(block), 0, kPayloadSize);
+    SetNextBlock(image, block, next > 0 ? next : 0);
+  }
+  std::int32_t used = write(block, f);
+  std::int32_t last = block;
+  for (std::size_t k = 0; done < L; ++k) {
+    std::int32_t next;
+    if (k < spare.size()) {
+      next = spare[k];  // its own link stays
+    } else {
+      next = newBlock();
+      SetNextBlock(image, last, next);
+    }
+    used = write(next, 0);
+    last = next;
+  }
+  cell.cursor = {last, used, true};
+  e.dataSize += L;
+  if (RecordVertexCount(record) > kMaxVertices) SetExtension(image, Extension::LongFigures);
   e.modified = StampOf(now);
   WriteCellEntry(image, cell.slotOffset, e);
   return AppendResult::Appended;

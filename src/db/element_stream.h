@@ -44,9 +44,13 @@ void SetNextBlock(DesignImage& image, std::int32_t block, std::int32_t next);
 
 enum class AppendResult : std::uint8_t { Appended, OutOfImage, Stopped, NoCell };
 
-// Appends one record (at most 2000 bytes) to the current cell's stream, refreshing its
-// modification stamp unless stamp is given, and writes the working copy back to its slot.
-// Nothing is written when a new block would end beyond the image.
+// The longest record: a line of as many vertices as its count can hold.
+inline constexpr std::size_t kMaxRecordBytes = 12 + 8 * std::size_t{kMaxRecordVertices};
+
+// Appends one record to the current cell's stream, refreshing its modification stamp, and writes
+// the working copy back to its slot. A record longer than the room left in the last block goes on
+// in the chain's spare blocks and then in new ones. Nothing is written when the new blocks would
+// end beyond the image. A figure of more than 200 vertices marks the design's extended form.
 AppendResult AppendElement(DesignState& design, std::span<const std::uint8_t> record,
                            const LocalTime& now, Host* host = nullptr,
                            bool* continueFlag = nullptr);

@@ -8,6 +8,8 @@ inline constexpr const char* kNoDestination =
 inline constexpr const char* kTooManyCoordinates = "座標値の数が多すぎます。";
 inline constexpr const char* kLayerHoldsData = "仮入力層には図形や座標値がすでに存在しています。";
 inline constexpr const char* kOutlineTooLong = "２００頂点を超えてしまいます。";
+inline constexpr const char* kFigureTooLongForLayer =
+    "頂点が 200 を超える図形は仮入力層に取り込めません。";
 inline constexpr const char* kSelectFailedCheckLayers =
     "セレクトできませんでした。選択層の設定を確認して下さい。";
 inline constexpr const char* kSelectFailed = "セレクトできませんでした。";

@@ -5,23 +5,23 @@
 #include "db/settings.h"
 
 namespace lav::db {
-bool TakeFigure(DesignImage& image, TempLayer& temp, Settings& s, const RecordView& rec) {
+TakeResult TakeFigure(DesignImage& image, TempLayer& temp, Settings& s, const RecordView& rec) {
   const auto& b = rec.bytes;
   if (rec.deleted() || b.size() < 2 || rec.typeOffset < 0 ||
       rec.typeOffset >= static_cast<std::int32_t>(image.bytes.size()))
-    return false;
+    return TakeResult::Unreadable;
+  if (RecordVertexCount(b) > temp.capacity) return TakeResult::TooLong;
   const double unit = s.dbPerUserUnit;
   std::vector<UserPoint> pts;
   auto vertices = [&](const std::vector<Vertex>& v) {
-    for (std::size_t i = 0; i < v.size() && i < kTempCapacity; ++i)
-      pts.push_back({v[i].x / unit, v[i].y / unit});
+    for (const Vertex& p : v) pts.push_back({p.x / unit, p.y / unit});
   };
   const auto type = rec.kind();
   switch (type) {
     case ElementType::ACell:
     case ElementType::SCell: {
       Placement p;
-      if (!DecodePlacement(b, p)) return false;
+      if (!DecodePlacement(b, p)) return TakeResult::Unreadable;
       s.reflection = p.reflection;
       s.magnification = static_cast<std::int32_t>(p.magnification);
       s.angle = static_cast<std::int32_t>(p.angle);
@@ -37,7 +37,7 @@ bool TakeFigure(DesignImage& image, TempLayer& temp, Settings& s, const RecordVi
     }
     case ElementType::Text: {
       TextRecord t;
-      if (!DecodeText(b, t)) return false;
+      if (!DecodeText(b, t)) return TakeResult::Unreadable;
       s.layer = t.layer;
       s.textKind = t.kind;
       s.textSize = t.size;
@@ -51,14 +51,14 @@ bool TakeFigure(DesignImage& image, TempLayer& temp, Settings& s, const RecordVi
     case ElementType::Rect:
     case ElementType::Polygon: {
       AreaRecord a;
-      if (!DecodeArea(b, a)) return false;
+      if (!DecodeArea(b, a)) return TakeResult::Unreadable;
       vertices(a.vertices);
       s.layer = a.layer;
       break;
     }
     case ElementType::Line: {
       LineRecord l;
-      if (!DecodeLine(b, l)) return false;
+      if (!DecodeLine(b, l)) return TakeResult::Unreadable;
       vertices(l.vertices);
       s.layer = l.layer;
       s.lineTipType = l.tip;
@@ -66,14 +66,14 @@ bool TakeFigure(DesignImage& image, TempLayer& temp, Settings& s, const RecordVi
       break;
     }
   }
-  if (pts.empty()) return false;
+  if (pts.empty()) return TakeResult::Unreadable;
   s.elementType = type == ElementType::Rect ? 4 : static_cast<std::int32_t>(type);
   temp.assign(pts);
   temp.pick.savedLow = MarkDeleted(image, rec.typeOffset);
   temp.pick.typeOffset = rec.typeOffset;
   temp.pick.type = static_cast<std::int16_t>(type);
   temp.pick.active = true;
-  return true;
+  return TakeResult::Taken;
 }
 
 bool PutBackPick(DesignImage& image, TempLayer& temp) {

@@ -128,14 +128,24 @@ std::int32_t RecordLength(RecordBytes head) {
     case ElementType::Rect:
     case ElementType::Polygon: {
       const int m = le::getI16(p + at::kAreaCount);
-      return m < 0 || m > kMaxVertices ? -1
-                                       : static_cast<std::int32_t>(need + at::kVertexBytes * m);
+      return m < 0 ? -1 : static_cast<std::int32_t>(need + at::kVertexBytes * m);
     }
     default: {
       const int m = le::getI16(p + at::kLineCount);
-      return m < 0 || m > kMaxVertices ? -1
-                                       : static_cast<std::int32_t>(need + at::kVertexBytes * m);
+      return m < 0 ? -1 : static_cast<std::int32_t>(need + at::kVertexBytes * m);
     }
+  }
+}
+
+std::int32_t RecordVertexCount(RecordBytes record) {
+  switch (static_cast<ElementType>(RecordType(record) % kDeletedOffset)) {
+    case ElementType::Rect:
+    case ElementType::Polygon:
+      return record.size() < at::kAreaVertices ? 0 : le::getI16(record.data() + at::kAreaCount);
+    case ElementType::Line:
+      return record.size() < at::kLineVertices ? 0 : le::getI16(record.data() + at::kLineCount);
+    default:
+      return 0;
   }
 }
 

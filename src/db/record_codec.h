@@ -48,6 +48,9 @@ std::int32_t RecordLength(RecordBytes head);
 // Bytes of a record of this type (deleted or not) that tell its length.
 std::size_t RecordHeadBytes(int type);
 
+// The vertex count of a rectangle, polygon or line (deleted or not); 0 for any other record.
+std::int32_t RecordVertexCount(RecordBytes record);
+
 // The layer of a text, rectangle, polygon or line; none for a placement or a short record.
 std::optional<std::int16_t> RecordLayer(RecordBytes record);
 

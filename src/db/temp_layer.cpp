@@ -177,7 +177,7 @@ bool samePoint(const Vertex& a, const Vertex& b) {
 
 }  // namespace
 
-void NormalizePoints(std::vector<Vertex>& v, ElementType type) {
+void NormalizePoints(std::vector<Vertex>& v, ElementType type, std::size_t capacity) {
   if (type == ElementType::ACell || type == ElementType::SCell || type == ElementType::Text) {
     std::vector<Vertex> kept;
     kept.reserve(v.size());
@@ -192,7 +192,7 @@ void NormalizePoints(std::vector<Vertex>& v, ElementType type) {
   dropConsecutiveDuplicates(v);
   const bool closed = type == ElementType::Rect || type == ElementType::Polygon;
   if (!closed) return;
-  if (v.size() >= 3 && !samePoint(v.front(), v.back()) && v.size() < kTempCapacity)
+  if (v.size() >= 3 && !samePoint(v.front(), v.back()) && v.size() < capacity)
     v.push_back(v.front());
   if (v.size() > 3 && samePoint(v.front(), v.back()) && sameSlope(v[v.size() - 2], v[0], v[1])) {
     // The closing vertex lies on a straight edge: the edge starts at the vertex before it.

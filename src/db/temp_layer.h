@@ -19,6 +19,8 @@ struct Settings;
 
 namespace lav::db {
 
+// What interactive entry holds. Importers fill a layer of their own that holds as many points
+// as a record can (kMaxRecordVertices), so that long figures are stored whole.
 inline constexpr int kTempCapacity = 200;
 
 struct UserPoint {
@@ -36,16 +38,21 @@ struct PendingPick {
 };
 
 struct TempLayer {
-  std::array<UserPoint, kTempCapacity> points{};
+  TempLayer() = default;
+  explicit TempLayer(std::int32_t capacity)
+      : points(static_cast<std::size_t>(capacity)), capacity(capacity) {}
+
+  std::vector<UserPoint> points = std::vector<UserPoint>(kTempCapacity);
+  std::int32_t capacity = kTempCapacity;
   std::int32_t count = 0;  // `TempPointCount`
   PendingPick pick;
 
   bool empty() const { return count == 0; }
-  bool full() const { return count >= kTempCapacity; }
+  bool full() const { return count >= capacity; }
   std::span<const UserPoint> used() const { return {points.data(), static_cast<size_t>(count)}; }
   // Appends while there is room; false when full.
   bool push(UserPoint p);
-  // Replaces the content (at most 200 points are kept).
+  // Replaces the content (at most capacity points are kept).
   void assign(std::span<const UserPoint> pts);
   void clear() { count = 0; }
 };
@@ -104,8 +111,9 @@ void TakeBackPoints(TempLayer& temp, int n);
 
 // Cleans database-unit points by element type: placements and texts lose repeated points; the
 // others lose consecutive duplicates and collinear middle points, and closed figures are closed
-// and lose a closing vertex on a straight edge.
-void NormalizePoints(std::vector<Vertex>& points, ElementType type);
+// (while fewer than capacity points) and lose a closing vertex on a straight edge.
+void NormalizePoints(std::vector<Vertex>& points, ElementType type,
+                     std::size_t capacity = kTempCapacity);
 
 // --- output ---
 
@@ -113,7 +121,7 @@ enum class OutputStatus : std::uint8_t {
   Written,        // records were appended
   Nothing,        // degenerate input (too few points, empty name or text): nothing written
   NoDestination,  // no design or no cell open
-  TooManyPoints,  // an unclosed rectangle or polygon of 200 points
+  TooManyPoints,  // an unclosed rectangle or polygon that fills the layer
   OutOfImage,     // the design's data area is full; nothing further was written
   Stopped,        // the continue flag was cleared while the end of the stream was searched
 };

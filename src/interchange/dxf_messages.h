@@ -25,7 +25,7 @@ inline constexpr const char* kDxfImageFull =
 // Log lines of the reader's own warnings (kept apart from errors: reading goes on).
 inline constexpr const char* kLogUnmappedLayer = " ***WARNING*** LAYER %s -> 0\n";
 inline constexpr const char* kLogLongPolyline =
-    " ***WARNING*** POLYLINE > 200 (cell %s line %ld): split\n";
+    " ***WARNING*** POLYLINE > 32767 (cell %s line %ld): split\n";
 inline constexpr const char* kLogRenamedBlock = " ***WARNING*** BLOCK %s -> %s\n";
 inline constexpr const char* kLogNoSeqend = " ***WARNING*** POLYLINE without SEQEND (line %ld)\n";
 inline constexpr const char* kLogBlockCycle = " ***WARNING*** BLOCK cycle %s\n";

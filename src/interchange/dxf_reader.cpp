@@ -768,7 +768,7 @@ void DxfReader::appendPoint(db::UserPoint p) {
                   std::to_string(collect_ == Collect::Polyline ? polyLine_ : f_.line)));
       splitWarned_ = true;
     }
-    const db::UserPoint last = temp_.points[db::kTempCapacity - 1];
+    const db::UserPoint last = temp_.points[static_cast<std::size_t>(temp_.count - 1)];
     flush();
     temp_.push(last);
   }

@@ -161,7 +161,7 @@ class DxfReader {
   bool lastLayerValid_ = false;
   int lastLayer_ = 0;
 
-  db::TempLayer temp_;
+  db::TempLayer temp_{db::kMaxRecordVertices};  // a figure as long as a record can hold
   Collect collect_ = Collect::Nothing;
   int collectLayer_ = 0;
   std::int32_t collectWidth_ = 0;

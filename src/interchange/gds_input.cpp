@@ -34,7 +34,6 @@ namespace fs = std::filesystem;
 using gds::Action;
 using gds::Record;
 
-constexpr std::size_t kMaxRecordData = 2000;
 constexpr long kRecordsPerMessageStep = 4096;
 
 void printLine(ExchangeState& app, std::string_view sjisText) {
@@ -129,7 +128,7 @@ class StreamReader {
   StreamReader(ExchangeState& app, std::span<const std::uint8_t> bytes, std::size_t start,
                const std::string& streamPath, const std::string& warnPath, LogFile& log, bool mac)
       : app_(app),
-        records_(bytes, start, kMaxRecordData),
+        records_(bytes, start, gds::kMaxRecordData),
         streamPath_(streamPath),
         warnPath_(warnPath),
         log_(log),
@@ -186,8 +185,9 @@ class StreamReader {
   std::string libName_;
   std::array<std::int16_t, 12> dates_{};
   Building el_;
-  std::vector<db::UserPoint> points_;  // the element's points in user units
-  std::string cell_;                   // the design's name of the structure being read
+  std::vector<db::UserPoint> points_;           // the element's points in user units
+  db::TempLayer temp_{db::kMaxRecordVertices};  // an element of any length the file can hold
+  std::string cell_;                            // the design's name of the structure being read
   bool cellOpen_ = false;
   // Failure details.
   std::size_t failPosition_ = 0, failCurrent_ = 0;
@@ -370,7 +370,6 @@ Stop StreamReader::handle(const Record& r, const gds::RecordInfo& info) {
     }
     case Action::Xy: {
       const std::size_t count = r.data.size() / 8;
-      if (count > db::kMaxVertices) return format(r, "more than 200 points");
       el_.xy.resize(2 * count);
       for (std::size_t i = 0; i < 2 * count; ++i) el_.xy[i] = gds::GetInt32(r, i);
       return Stop::None;
@@ -592,7 +591,7 @@ Stop StreamReader::explodeArray(db::ElementSettings s) {
 }
 
 Stop StreamReader::output(const db::ElementSettings& s) {
-  auto& temp = app_.temp;
+  auto& temp = temp_;
   temp.clear();
   temp.pick = {};
   temp.assign(std::span<const db::UserPoint>(points_.data(), points_.size()));

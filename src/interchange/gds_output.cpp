@@ -6,9 +6,11 @@
 #include "db/directory_walk.h"
 #include "db/element_stream.h"
 #include "db/refusal_box.h"
+#include "geometry/figure_split.h"
 #include "interchange/conversion_log.h"
 #include "interchange/converter_frame.h"
 #include "interchange/exchange_state.h"
+#include "interchange/gds_records.h"
 #include "interchange/gds_writer.h"
 #include "interchange/messages.h"
 
@@ -70,8 +72,10 @@ struct CellWriter {
       case db::ElementType::Polygon: {
         if (!db::DecodeArea(r.bytes, area)) break;
         w.layer = area.layer;
-        vertices(area.vertices);
-        w.boundary(points);
+        for (const auto& piece : geometry::SplitPolygon(area.vertices, gds::kMaxXyPoints)) {
+          vertices(piece);
+          w.boundary(points);
+        }
         break;
       }
       case db::ElementType::Line: {
@@ -79,8 +83,11 @@ struct CellWriter {
         w.layer = line.layer;
         w.pathType = line.tip == 1 ? 2 : (line.tip == 2 ? 2 : 0);
         w.angle = 0;
-        vertices(line.vertices);
-        w.path(points, user(line.width));
+        for (const auto& piece :
+             geometry::SplitPath(line.vertices, line.width, gds::kMaxXyPoints)) {
+          vertices(piece);
+          w.path(points, user(line.width));
+        }
         break;
       }
     }

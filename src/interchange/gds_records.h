@@ -2,6 +2,7 @@
 // (record, data type) pairs the reader accepts with what it does with each.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -51,6 +52,10 @@ enum class DataKind : std::uint8_t {
   Real8 = 5,
   Ascii = 6,
 };
+
+// The most data a record's 16-bit length allows, and so the most points of one XY record.
+inline constexpr std::size_t kMaxRecordData = 65535 - 4;
+inline constexpr std::size_t kMaxXyPoints = kMaxRecordData / 8;  // 8191
 
 // Bytes of one value of a data kind (1 for strings, 0 for no data).
 int ValueSize(DataKind kind);

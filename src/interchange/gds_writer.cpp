@@ -142,6 +142,7 @@ void StreamWriter::endStructure() {
 int StreamWriter::boundary(std::span<const UserPoint> points) {
   if (!structureOpen_) return -1;
   if (!layerOk()) return -2;
+  if (points.size() > kMaxXyPoints) return -3;
   out_->empty(R(Rec::Boundary));
   out_->int16s(R(Rec::Layer), {static_cast<std::int16_t>(layer)});
   out_->int16s(R(Rec::DataType), {0});
@@ -158,6 +159,7 @@ int StreamWriter::boundary(std::span<const UserPoint> points) {
 int StreamWriter::path(std::span<const UserPoint> points, double w) {
   if (!structureOpen_) return -1;
   if (!layerOk()) return -2;
+  if (points.size() > kMaxXyPoints) return -3;
   out_->empty(R(Rec::Path));
   out_->int16s(R(Rec::Layer), {static_cast<std::int16_t>(layer)});
   out_->int16s(R(Rec::DataType), {0});

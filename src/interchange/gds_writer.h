@@ -49,7 +49,8 @@ class StreamWriter {
   int beginStructure(std::string_view name, const DateTime& created, const DateTime& modified);
   void endStructure();
 
-  // Elements; -1 no structure open, -2 layer outside 0..63 (boundary, path, text).
+  // Elements; -1 no structure open, -2 layer outside 0..63 (boundary, path, text), -3 more
+  // points than one XY record holds (boundary, path).
   int boundary(std::span<const UserPoint> points);
   int path(std::span<const UserPoint> points, double width);
   int structureReference(std::string_view name, UserPoint at);

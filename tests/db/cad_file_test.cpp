@@ -5,6 +5,7 @@
 #include <functional>
 #include <random>
 
+#include "db/cell_copy.h"
 #include "db/design_header.h"
 #include "design_builder.h"
 #include "platform/byte_io.h"
@@ -48,6 +49,98 @@ TEST_F(ImageBlocks, RecordsCrossingBlocksReadBackIdentically) {
   });
   EXPECT_EQ(end, ReadEnd::Complete);
   EXPECT_EQ(i, written.size());
+}
+
+TEST_F(ImageBlocks, LongRecordsSpanAsManyBlocksAsTheyNeed) {
+  const struct Case {
+    const char* what;
+    std::vector<std::vector<std::uint8_t>> before;  // records in the stream already
+    std::vector<std::uint8_t> record;
+    int spareBlocks;  // blocks of a deleted cell's chain that the cell takes over
+    bool long_;       // beyond the classic 200 vertices
+  } cases[] = {
+      {"into an empty stream", {}, EncodeArea(ElementType::Polygon, 2, Zigzag(1000, 3)), 0, true},
+      {"after 1000 bytes", std::vector(10, EncodeLine(1, 0, 5, Zigzag(11, 1))),
+       EncodeLine(4, 1, 300, Zigzag(5000, 7)), 0, true},
+      {"ending on a block boundary",
+       {EncodeArea(ElementType::Polygon, 1, Square(0, 0, 1)), EncodeLine(1, 0, 0, Zigzag(2, 1))},
+       EncodeArea(ElementType::Polygon, 2, Zigzag(490, 5)),
+       0,
+       true},
+      {"into a deleted cell's chain",
+       {},
+       EncodeArea(ElementType::Rect, 3, Zigzag(1000, 9)),
+       7,
+       true},
+      {"a classic figure", std::vector(10, EncodeLine(1, 0, 5, Zigzag(11, 1))),
+       EncodeArea(ElementType::Polygon, 2, Zigzag(200, 3)), 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    d.current = {};
+    NewImage(d);
+    if (c.spareBlocks > 0) {
+      AddCell(d, "OLD");
+      Append(d, EncodeLine(1, 0, 0, Zigzag((c.spareBlocks * 2000 - 12) / 8, 0)));
+      d.image.bytes[d.current.slotOffset] = kDeletedCellMark;
+    }
+    AddCell(d, "A");
+    std::vector<std::vector<std::uint8_t>> written = c.before;
+    for (const auto& r : written) Append(d, r);
+    const std::int32_t used = d.current.entry.dataSize;
+    Append(d, c.record);
+    written.push_back(c.record);
+    const std::int32_t blocks =
+        std::max(c.spareBlocks, (used + std::int32_t(c.record.size()) + 1999) / 2000);
+    EXPECT_EQ(d.image.usedSize, kDataStart + blocks * kBlockSize);
+    EXPECT_EQ(HasExtension(d.image, Extension::LongFigures), c.long_);
+    // A small record after it goes where the stream ends, whether the cursor finds that end or a
+    // walk through the chain does.
+    DesignState walked;
+    walked.image = d.image;
+    walked.path = d.path;
+    walked.current = d.current;
+    walked.current.cursor = {};
+    for (DesignState* s : {&d, &walked})
+      Append(*s, EncodeArea(ElementType::Polygon, 9, Square(1, 2, 3)));
+    EXPECT_EQ(d.image.bytes, walked.image.bytes);
+    written.push_back(EncodeArea(ElementType::Polygon, 9, Square(1, 2, 3)));
+    std::size_t i = 0;
+    EXPECT_EQ(ReadElements(
+                  d.image, d.current.entry,
+                  [&](const RecordView& r) {
+                    if (i >= written.size()) return false;
+                    EXPECT_EQ(std::vector<std::uint8_t>(r.bytes.begin(), r.bytes.end()), written[i])
+                        << i;
+                    ++i;
+                    return true;
+                  }),
+              ReadEnd::Complete);
+    EXPECT_EQ(i, written.size());
+  }
+  // Without room for every block the record needs, nothing is written.
+  d.current = {};
+  NewImage(d);
+  AddCell(d, "A");
+  d.image.maxSize = kDataStart + 3 * kBlockSize;
+  const auto before = d.image.bytes;
+  LocalTime t;
+  EXPECT_EQ(AppendElement(d, EncodeArea(ElementType::Polygon, 1, Zigzag(1000, 0)), t),
+            AppendResult::OutOfImage);
+  EXPECT_EQ(d.image.bytes, before);
+  EXPECT_FALSE(HasExtension(d.image, Extension::LongFigures));
+  // A cell copied into another design takes the mark along only when it holds a long figure.
+  DesignState from, to;
+  NewImage(from);
+  NewImage(to);
+  AddCell(from, "C");
+  Append(from, EncodeArea(ElementType::Polygon, 1, Square(0, 0, 5)));
+  AddCell(from, "L");
+  Append(from, EncodeArea(ElementType::Polygon, 1, Zigzag(300, 0)));
+  for (const std::string name : {"C", "L"}) {
+    EXPECT_EQ(CopyCell(from.image, name, to.image, 450, name).result, CopyResult::Copied);
+    EXPECT_EQ(HasExtension(to.image, Extension::LongFigures), name == "L");
+  }
 }
 
 TEST_F(ImageBlocks, AppendCursorBelongsToOneCell) {

@@ -351,6 +351,20 @@ TEST_F(RenderTest, TinyFiguresAreDrawnAsALineOrTheirExtent) {
   EXPECT_GE(countAll(MakeRgb(0, 0, 255)), 8);
 }
 
+TEST_F(RenderTest, FiguresOfMoreThan200VerticesDrawWhole) {
+  cell("TOP");
+  std::vector<db::Vertex> area, line;
+  for (int i = 0; i < 500; ++i) area.push_back({kLo + 20 * i, kLo + i % 2 * 10});
+  area.insert(area.end(), {{kHi, kLo}, {kHi, kHi}, {kLo, kHi}, {kLo, kLo}});
+  for (int i = 0; i < 300; ++i) line.push_back({5000 + 100 * i, 25000 + i % 2 * 10});
+  db::testing::Append(app.design, db::EncodeArea(db::ElementType::Polygon, 6, area));
+  db::testing::Append(app.design, db::EncodeLine(4, 0, 0, line));
+  ASSERT_TRUE(draw());
+  for (const auto& [x, y] : {std::pair(kLo, 10000), std::pair(10000, kHi), std::pair(kHi, 10000)})
+    EXPECT_EQ(at(x, y), MakeRgb(0, 0, 255)) << x << "," << y;
+  EXPECT_EQ(at(34000, 25000), kRed);  // near the end of the line
+}
+
 TEST_F(RenderTest, WideLinesFollowTheLineMode) {
   cell("TOP");
   db::testing::Append(app.design, db::EncodeLine(4, 0, 2000, {{5000, 15000}, {35000, 15000}}));

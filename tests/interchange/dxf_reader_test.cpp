@@ -344,27 +344,35 @@ TEST_F(DxfInput, BlocksBecomeCellsWithUniqueNames) {
   EXPECT_TRUE(logged("-> " + renamed));
 }
 
-TEST_F(DxfInput, LongPolylinesAreSplitNeverOverflowingTheLayer) {
-  std::string body = "0 POLYLINE 8 2 66 1 40 1 41 1 ", light = "0 LWPOLYLINE 8 2 43 1 ";
-  for (int i = 0; i < 450; ++i) {
-    const std::string xy = "10 " + std::to_string(i) + " 20 " + std::to_string(i % 2) + " ";
-    body += "0 VERTEX " + xy;
-    light += xy;
-  }
-  for (const std::string& file : {EntitiesFile(body + "0 SEQEND"), EntitiesFile(light)}) {
-    const auto els = elements(file);
-    ASSERT_GE(els.size(), 3u);
-    for (std::size_t i = 0; i < els.size(); ++i) {
-      EXPECT_LE(els[i].pts.size(), 200u);
-      EXPECT_EQ(els[i].line.rfind("LINE L2 tip=0 w=1000 (", 0), 0u);
-      if (i > 0) {  // pieces join
-        EXPECT_TRUE(els[i].pts.front().x == els[i - 1].pts.back().x &&
-                    els[i].pts.front().y == els[i - 1].pts.back().y);
-      }
+TEST_F(DxfInput, PolylinesAreStoredWholeUpToWhatARecordHolds) {
+  const struct Case {
+    int points;
+    std::size_t pieces;
+  } cases[] = {{450, 1}, {33000, 2}};
+  for (const Case& c : cases) {
+    std::string body = "0 POLYLINE 8 2 66 1 40 1 41 1 ", light = "0 LWPOLYLINE 8 2 43 1 ";
+    for (int i = 0; i < c.points; ++i) {
+      const std::string xy = "10 " + std::to_string(i) + " 20 " + std::to_string(i % 2) + " ";
+      body += "0 VERTEX " + xy;
+      light += xy;
     }
-    EXPECT_EQ(els.front().line.rfind("LINE L2 tip=0 w=1000 (0,0)(1000,1000)", 0), 0u);
-    EXPECT_TRUE(els.back().line.ends_with("(449000,1000)"));
-    EXPECT_TRUE(logged("POLYLINE > 200 (cell ENTITIES line 5)")) << read("in.txt");
+    for (const std::string& file : {EntitiesFile(body + "0 SEQEND"), EntitiesFile(light)}) {
+      const auto els = elements(file);
+      ASSERT_EQ(els.size(), c.pieces) << c.points;
+      for (std::size_t i = 0; i < els.size(); ++i) {
+        EXPECT_LE(els[i].pts.size(), 32767u);
+        EXPECT_EQ(els[i].line.rfind("LINE L2 tip=0 w=1000 (", 0), 0u);
+        if (i > 0) {  // pieces join
+          EXPECT_TRUE(els[i].pts.front().x == els[i - 1].pts.back().x &&
+                      els[i].pts.front().y == els[i - 1].pts.back().y);
+        }
+      }
+      EXPECT_EQ(els.front().line.rfind("LINE L2 tip=0 w=1000 (0,0)(1000,1000)", 0), 0u);
+      const int last = c.points - 1;
+      EXPECT_TRUE(els.back().line.ends_with("(" + std::to_string(last * 1000) + "," +
+                                            std::to_string(last % 2 * 1000) + ")"));
+      EXPECT_EQ(logged("POLYLINE > 32767 (cell ENTITIES line 5)"), c.pieces > 1) << read("in.txt");
+    }
   }
 }
 

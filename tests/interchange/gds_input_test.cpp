@@ -287,11 +287,6 @@ TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesign) {
     std::vector<std::uint8_t> bytes;
     const char* record;  // the record the log names
   } cases[] = {
-      {"201 points",
-       after({{T(Rec::Boundary), 0, {}},
-              {T(Rec::Layer), 2, Be16({1})},
-              {T(Rec::Xy), 3, std::vector<std::uint8_t>(1608)}}),
-       "record 9 (XY)"},
       {"LAYER as a four-byte integer", after({{T(Rec::Layer), 3, Be32({1})}}), "record 7 (LAYER)"},
       {"LAYER without its value", after({{T(Rec::Layer), 2, {}}}), "record 7 (LAYER)"},
       {"XY of odd length", after({{T(Rec::Boundary), 0, {}}, {T(Rec::Xy), 3, {1, 2, 3, 4, 5}}}),

@@ -19,6 +19,7 @@
 #include "command/cell_dialogs.h"
 #include "db/messages.h"
 #include "design_dump.h"
+#include "dxf_test_support.h"
 #include "gds_test_support.h"
 
 namespace lav::interchange {
@@ -368,6 +369,102 @@ TEST_F(StreamOracle, DesignSurvivesTheTripThroughAStreamFile) {
   EXPECT_TRUE(takeBoxes().empty());
   // Texts keep their size as the stream's width; everything else comes back field for field.
   EXPECT_EQ(before, db::testing::DumpDesign(app.design.image));
+}
+
+// The same figures as KLayout draws them, for comparing a DXF input's stream output.
+constexpr const char* kLongReference = R"PY(
+import pya
+ly = pya.Layout()
+ly.dbu = 0.001
+top = ly.create_cell("ENTITIES")
+pts = [pya.Point(10000 * i, 70000 * (i % 2)) for i in range(9998)]
+pts += [pya.Point(99970000, -500000), pya.Point(0, -500000)]
+top.shapes(ly.layer(2, 0)).insert(pya.Polygon(pts))
+line = [pya.Point(10000 * i, 1000000 + 50000 * (i % 2)) for i in range(10000)]
+top.shapes(ly.layer(3, 0)).insert(pya.Path(line, 20000))
+ly.write(dst)
+)PY";
+
+// Figures beyond the classic 200 vertices come in whole, survive the design file, and go out as
+// they came; longer than one XY record holds, they go out in pieces that cover the same area.
+TEST_F(StreamOracle, LongFiguresComeInWholeAndGoOutWithinTheStreamLimits) {
+  const bool klayout = Have("command -v klayout");
+  auto zigzag = [](int n, int step, int height, int y0 = 0) {
+    std::vector<std::int32_t> v;
+    for (int i = 0; i < n; ++i) v.insert(v.end(), {i * step, y0 + i % 2 * height});
+    return v;
+  };
+  std::vector<std::int32_t> boundary = zigzag(3997, 10, 70);  // 4000 points with its closure
+  boundary.insert(boundary.end(), {39960, -500, 0, -500, 0, 0});
+  gds::testing::StreamBuilder b;
+  b.library().structure("LONG").boundary(1, boundary);
+  b.path(2, 0, 50, zigzag(500, 100, 300)).path(3, 2, 40, zigzag(500, 100, -300, 9000));
+  gds::testing::WriteBytes(dir / "long.gds", b.endStructure().endLibrary().bytes());
+  auto xyRecords = [](const std::string& file) {
+    std::vector<std::vector<std::uint8_t>> xy;
+    for (const auto& r : gds::testing::SplitRecords(gds::testing::ReadBytes(file)))
+      if (r.type == static_cast<std::uint8_t>(gds::Rec::Xy)) xy.push_back(r.data);
+    return xy;
+  };
+  const std::string notice = db::msg::kBeyondClassicVertices;
+  type("GDSIN long.gds");
+  ASSERT_TRUE(app.design.isOpen());
+  EXPECT_TRUE(takeBoxes().empty());
+  const auto els = db::testing::CellElements(app.design.image, "LONG");
+  ASSERT_EQ(els.size(), 3u);
+  EXPECT_EQ(els[0].pts.size(), 4000u);
+  EXPECT_EQ(els[1].pts.size(), 500u);
+  EXPECT_EQ(els[2].pts.size(), 500u);
+  const auto before = db::testing::DumpDesign(app.design.image);
+  typeAll({"GDSOUT out", "CLOSE"});
+  EXPECT_TRUE(takeBoxes().empty());
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), notice), 1);
+  EXPECT_EQ(xyRecords((dir / "out.str").string()), xyRecords((dir / "long.gds").string()));
+  if (klayout) {
+    EXPECT_TRUE(shell("LD_LIBRARY_PATH=/usr/lib/klayout /usr/lib/klayout/strmxor long.gds out.str"))
+        << ReadFile(dir / "run.out");
+  }
+  // Reopened, the design is what was stored, and says once again what it is.
+  lines.clear();
+  type("OPEN long");
+  ASSERT_TRUE(app.design.isOpen());
+  EXPECT_EQ(before, db::testing::DumpDesign(app.design.image));
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), notice), 1);
+  type("CLOSE 0");
+
+  // From DXF, a closed polyline of 10,000 vertices and an open one of 10,000 points.
+  std::string polygon = "0 LWPOLYLINE 8 2 70 1 ", line = "0 LWPOLYLINE 8 3 43 20 ";
+  for (int i = 0; i < 10000; ++i) {
+    if (i < 9998)
+      polygon += "10 " + std::to_string(10 * i) + " 20 " + std::to_string(i % 2 * 70) + " ";
+    line += "10 " + std::to_string(10 * i) + " 20 " + std::to_string(1000 + i % 2 * 50) + " ";
+  }
+  polygon += "10 99970 20 -500 10 0 20 -500 ";
+  write("wide.dxf", lav::interchange::testing::EntitiesFile(polygon + line));
+  type("DXFIN wide.dxf");
+  const auto read = db::testing::DumpDesign(app.design.image);
+  typeAll({"GDSOUT wide", "DXFOUT back", "CLOSE 0", "DXFIN back.dxf"});
+  EXPECT_TRUE(takeBoxes().empty());
+  EXPECT_EQ(read, db::testing::DumpDesign(app.design.image));  // DXF output keeps every point
+  type("CLOSE 0");
+  const auto pieces = gds::testing::SplitRecords(gds::testing::ReadBytes(dir / "wide.str"));
+  std::size_t boundaries = 0, paths = 0;
+  for (const auto& r : pieces) {
+    boundaries += r.type == static_cast<std::uint8_t>(gds::Rec::Boundary);
+    paths += r.type == static_cast<std::uint8_t>(gds::Rec::Path);
+    if (r.type == static_cast<std::uint8_t>(gds::Rec::Xy)) {
+      EXPECT_LE(r.data.size(), 8191u * 8);
+    }
+  }
+  EXPECT_GE(boundaries, 2u);
+  EXPECT_EQ(paths, 2u);
+  if (!klayout) GTEST_SKIP() << "no klayout";
+  std::ofstream(dir / "reference.py") << kLongReference;
+  ASSERT_TRUE(shell("klayout -b -r reference.py -rd dst=reference.oas"))
+      << ReadFile(dir / "run.out");
+  EXPECT_TRUE(
+      shell("LD_LIBRARY_PATH=/usr/lib/klayout /usr/lib/klayout/strmxor reference.oas wide.str"))
+      << ReadFile(dir / "run.out");
 }
 
 TEST_F(StreamOracle, ALateUnitsRecordStillHeadsTheLogOnceAndInputOpensOnTheFixedView) {

@@ -93,11 +93,11 @@ class StreamBuilder {
     w_.empty(R(Rec::EndStr));
     return *this;
   }
-  StreamBuilder& xy(std::initializer_list<std::int32_t> v) {
-    w_.int32s(R(Rec::Xy), std::vector<std::int32_t>(v));
+  StreamBuilder& xy(const std::vector<std::int32_t>& v) {
+    w_.int32s(R(Rec::Xy), v);
     return *this;
   }
-  StreamBuilder& boundary(int layer, std::initializer_list<std::int32_t> points) {
+  StreamBuilder& boundary(int layer, const std::vector<std::int32_t>& points) {
     w_.empty(R(Rec::Boundary));
     w_.int16s(R(Rec::Layer), {static_cast<std::int16_t>(layer)});
     w_.int16s(R(Rec::DataType), {0});
@@ -105,7 +105,7 @@ class StreamBuilder {
     w_.empty(R(Rec::EndEl));
     return *this;
   }
-  StreamBuilder& path(int layer, int pathType, int width, std::initializer_list<std::int32_t> pts) {
+  StreamBuilder& path(int layer, int pathType, int width, const std::vector<std::int32_t>& pts) {
     w_.empty(R(Rec::Path));
     w_.int16s(R(Rec::Layer), {static_cast<std::int16_t>(layer)});
     w_.int16s(R(Rec::DataType), {0});
