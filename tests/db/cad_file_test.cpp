@@ -6,6 +6,7 @@
 #include <random>
 
 #include "db/cell_copy.h"
+#include "db/cell_directory.h"
 #include "db/design_header.h"
 #include "design_builder.h"
 #include "platform/byte_io.h"
@@ -82,7 +83,7 @@ TEST_F(ImageBlocks, LongRecordsSpanAsManyBlocksAsTheyNeed) {
     if (c.spareBlocks > 0) {
       AddCell(d, "OLD");
       Append(d, EncodeLine(1, 0, 0, Zigzag((c.spareBlocks * 2000 - 12) / 8, 0)));
-      d.image.bytes[d.current.slotOffset] = kDeletedCellMark;
+      MarkCellDeleted(d.image, d.current.slotOffset);
     }
     AddCell(d, "A");
     std::vector<std::vector<std::uint8_t>> written = c.before;
