@@ -1,5 +1,6 @@
 #include "interchange/gds_input.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -14,7 +15,9 @@
 #include "console/tokens.h"
 #include "db/cell_directory.h"
 #include "db/design_files.h"
+#include "db/element_stream.h"
 #include "db/messages.h"
+#include "db/record_codec.h"
 #include "db/rounding.h"
 #include "db/temp_layer.h"
 #include "interchange/conversion_log.h"
@@ -135,21 +138,33 @@ class StreamReader {
         log_(log),
         mac_(mac),
         dbu_(app.settings.dbPerUserUnit),
-        gdsUnit_(app.settings.gdsDbUnit) {
+        gdsUnit_(app.settings.gdsDbUnit),
+        now_(app.host.now()) {
     planNames(bytes, start);
   }
 
-  Stop run();
+  Stop run() {
+    const Stop s = readRecords();
+    syncEntry();
+    return s;
+  }
   // Warnings about placements of cells the file never defines and about cycles.
   void checkReferences();
   // The box and the log lines for a run that stopped.
   void reportFailure(Stop why);
 
  private:
+  Stop readRecords();
   Stop handle(const Record& r, const gds::RecordInfo& info);
   Stop units(const Record& r);
   Stop structureName(const Record& r);
   Stop endElement();
+  // A closed boundary that the temporary layer's output would store exactly as read is copied
+  // straight into the cell's last block; false, with nothing written, when it must take the
+  // general road.
+  bool storeBoundary();
+  // Writes the current cell's working copy back to its slot after appends that left it out.
+  void syncEntry();
   // An AREF's lattice in the design's terms: columns along the placement's own x axis, rows
   // along its y axis; steps in file units.
   struct Lattice {
@@ -181,6 +196,7 @@ class StreamReader {
   bool mac_;
   std::int32_t dbu_;
   std::int32_t gdsUnit_;
+  LocalTime now_;  // the import keeps the file's stamps, so one reading of the clock does
   bool headerWritten_ = false;
   bool unnamed_ = false;  // inside a structure without a name
   std::string libName_;
@@ -189,6 +205,8 @@ class StreamReader {
   std::vector<db::UserPoint> points_;  // the element's points in user units
   std::string cell_;                   // the design's name of the structure being read
   bool cellOpen_ = false;
+  bool entryStale_ = false;  // the slot lags behind the working copy
+  std::vector<db::Vertex> vertices_, normalized_;
   // Failure details.
   std::size_t failPosition_ = 0, failCurrent_ = 0;
   std::string failRecord_;     // its number and name, for the log
@@ -280,10 +298,11 @@ void StreamReader::writeLogHeader() {
   log_.write(kLogHeading);
 }
 
-Stop StreamReader::run() {
+Stop StreamReader::readRecords() {
   Record r;
   for (long n = 1;; ++n) {
     if (n % kRecordsPerMessageStep == 0) {
+      syncEntry();  // a redraw may read the slot
       app_.host.messageStep(app_.continueFlag);
       if (!app_.continueFlag) return Stop::Escape;
     }
@@ -492,7 +511,15 @@ Stop StreamReader::structureName(const Record& r) {
   return Stop::None;
 }
 
+void StreamReader::syncEntry() {
+  if (!entryStale_) return;
+  entryStale_ = false;
+  auto& d = app_.design;
+  db::WriteCellEntry(d.image, d.current.slotOffset, d.current.entry);
+}
+
 void StreamReader::finishCell() {
+  syncEntry();
   if (!cellOpen_) return;
   cellOpen_ = false;
   auto& e = app_.design.current.entry;
@@ -592,6 +619,7 @@ Stop StreamReader::explodeArray(db::ElementSettings s) {
 }
 
 Stop StreamReader::output(const db::ElementSettings& s) {
+  syncEntry();
   auto& temp = app_.temp;
   temp.clear();
   temp.pick = {};
@@ -599,7 +627,7 @@ Stop StreamReader::output(const db::ElementSettings& s) {
   points_.clear();
   db::OutputOptions options;
   options.keepStamp = true;
-  const db::OutputResult out = db::OutputTempLayer(app_.design, temp, s, app_.host.now(), options);
+  const db::OutputResult out = db::OutputTempLayer(app_.design, temp, s, now_, options);
   temp.clear();
   switch (out.status) {
     case db::OutputStatus::Written:
@@ -631,6 +659,7 @@ Stop StreamReader::endElement() {
     warn(cell_, "***WARNING*** ELEMENT WITHOUT XY SKIPPED");
     return Stop::None;
   }
+  if (el_.type == db::ElementType::Polygon && storeBoundary()) return Stop::None;
   db::ElementSettings s;
   s.dbPerUserUnit = dbu_;
   s.elementType = static_cast<std::int16_t>(el_.type);
@@ -702,6 +731,46 @@ Stop StreamReader::endElement() {
               static_cast<double>(el_.xy[2 * i + 1]) / gdsUnit_};
   }
   return output(s);
+}
+
+bool StreamReader::storeBoundary() {
+  const auto& xy = el_.xy;
+  const std::size_t count = xy.size() / 2;
+  if (count < 4 || count > static_cast<std::size_t>(db::kTempCapacity) ||
+      xy[0] != xy[2 * count - 2] || xy[1] != xy[2 * count - 1])
+    return false;
+  auto& v = vertices_;
+  v.resize(count);
+  if (gdsUnit_ == dbu_) {
+    // x / unit * unit rounds back to x exactly.
+    for (std::size_t i = 0; i < count; ++i) v[i] = {xy[2 * i], xy[2 * i + 1]};
+  } else {
+    for (std::size_t i = 0; i < count; ++i) {
+      const auto x = ToCoordinate(static_cast<double>(xy[2 * i]) / gdsUnit_ * dbu_);
+      const auto y = ToCoordinate(static_cast<double>(xy[2 * i + 1]) / gdsUnit_ * dbu_);
+      if (!x || !y) return false;
+      v[i] = {*x, *y};
+    }
+  }
+  // Only a figure that the output's clean-up leaves as it is: no repeated or straight-through
+  // vertices.
+  normalized_ = v;
+  db::NormalizePoints(normalized_, db::ElementType::Polygon);
+  if (normalized_.size() != count) return false;
+  for (std::size_t i = 0; i < count; ++i)
+    if (normalized_[i].x != v[i].x || normalized_[i].y != v[i].y) return false;
+  auto& d = app_.design;
+  if (!db::AppendInLastBlock(d, db::EncodeArea(db::ElementType::Polygon, el_.layer, v)))
+    return false;
+  auto& e = d.current.entry;
+  for (const auto& p : v) {
+    e.xmin = std::min(e.xmin, p.x);
+    e.ymin = std::min(e.ymin, p.y);
+    e.xmax = std::max(e.xmax, p.x);
+    e.ymax = std::max(e.ymax, p.y);
+  }
+  entryStale_ = true;
+  return true;
 }
 
 void StreamReader::checkReferences() {
