@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
 #include <vector>
@@ -44,23 +43,40 @@ void printLine(ExchangeState& app, std::string_view sjisText) {
   command::PrintLine(app, sjisText, command::kPrintEndLine);
 }
 
-std::vector<std::uint8_t> slurp(const std::string& path, bool& ok) {
-  std::vector<std::uint8_t> bytes;
-  std::ifstream in(path, std::ios::binary);
-  ok = static_cast<bool>(in);
-  if (!ok) return bytes;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  in.seekg(0);
-  if (size < 0) {
-    ok = false;
-    return bytes;
+// The stream file, read in large chunks and never held whole: a file of any size costs the
+// run no more memory than one chunk.
+class StreamFile {
+ public:
+  StreamFile() = default;
+  StreamFile(const StreamFile&) = delete;
+  StreamFile& operator=(const StreamFile&) = delete;
+  ~StreamFile() {
+    if (f_) std::fclose(f_);
   }
-  bytes.resize(static_cast<std::size_t>(size));
-  in.read(reinterpret_cast<char*>(bytes.data()), size);
-  ok = in.gcount() == size;
-  return bytes;
-}
+  bool open(const std::string& path) {
+    f_ = std::fopen(path.c_str(), "rb");
+    if (!f_ || std::fseek(f_, 0, SEEK_END) != 0) return false;
+    const long size = std::ftell(f_);
+    if (size < 0) return false;
+    size_ = static_cast<std::size_t>(size);
+    std::setvbuf(f_, nullptr, _IONBF, 0);  // the reader's chunks are the buffer
+    return true;
+  }
+  std::size_t size() const { return size_; }
+  // The file's bytes from offset at on; the first call of the source seeks there, so that
+  // several sources can take turns.
+  gds::ByteSource from(std::size_t at) {
+    return [f = f_, at, seek = true](std::uint8_t* data, std::size_t size) mutable -> std::size_t {
+      if (seek && std::fseek(f, static_cast<long>(at), SEEK_SET) != 0) return 0;
+      seek = false;
+      return std::fread(data, 1, size, f);
+    };
+  }
+
+ private:
+  std::FILE* f_ = nullptr;
+  std::size_t size_ = 0;
+};
 
 // Rotates (x, y) by deg degrees; quarter turns exactly.
 std::pair<double, double> rotate(double x, double y, double deg) {
@@ -129,10 +145,10 @@ struct Building {
 
 class StreamReader {
  public:
-  StreamReader(ExchangeState& app, std::span<const std::uint8_t> bytes, std::size_t start,
+  StreamReader(ExchangeState& app, StreamFile& file, std::size_t start,
                const std::string& streamPath, const std::string& warnPath, LogFile& log, bool mac)
       : app_(app),
-        records_(bytes, start, kMaxRecordData),
+        records_(file.from(start), start, kMaxRecordData),
         streamPath_(streamPath),
         warnPath_(warnPath),
         log_(log),
@@ -140,7 +156,7 @@ class StreamReader {
         dbu_(app.settings.dbPerUserUnit),
         gdsUnit_(app.settings.gdsDbUnit),
         now_(app.host.now()) {
-    planNames(bytes, start);
+    planNames(file, start);
   }
 
   Stop run() {
@@ -163,6 +179,7 @@ class StreamReader {
   // straight into the cell's last block; false, with nothing written, when it must take the
   // general road.
   bool storeBoundary();
+  bool appendBoundary();  // vertices_ as they are
   // Writes the current cell's working copy back to its slot after appends that left it out.
   void syncEntry();
   // An AREF's lattice in the design's terms: columns along the placement's own x axis, rows
@@ -185,7 +202,7 @@ class StreamReader {
   void finishCell();
   void writeLogHeader();
   void warn(std::string_view cell, const std::string& text);
-  void planNames(std::span<const std::uint8_t> bytes, std::size_t start);
+  void planNames(StreamFile& file, std::size_t start);
   std::string cellNameFor(const std::string& raw) const;
   bool toDb(double fileValue, std::int32_t& out) const;
 
@@ -219,20 +236,16 @@ class StreamReader {
   std::map<std::string, std::set<std::string>> references_;  // cell -> cells it places
 };
 
-void StreamReader::planNames(std::span<const std::uint8_t> bytes, std::size_t start) {
+void StreamReader::planNames(StreamFile& file, std::size_t start) {
   // Only the structure names are looked at ahead, so that a name made unique is known to the
   // references that come before its structure.
   std::set<std::string> used;
   // Hops from header to header; the reading proper checks every record.
-  for (std::size_t at = start; at + 4 <= bytes.size();) {
-    const std::size_t length = (std::size_t{bytes[at]} << 8) | bytes[at + 1];
-    if (length < 4 || (length & 1) || length - 4 > bytes.size() - at - 4) break;
-    const bool strName = bytes[at + 2] == static_cast<std::uint8_t>(gds::Rec::StrName) &&
-                         bytes[at + 3] == static_cast<std::uint8_t>(gds::DataKind::Ascii);
-    Record r;
-    r.data = bytes.subspan(at + 4, length - 4);
-    at += length;
-    if (!strName) continue;
+  gds::RecordReader hop(file.from(start), start, 0xFFFF);
+  for (Record r; hop.next(r) == gds::GetResult::Ok;) {
+    if (r.type != static_cast<std::uint8_t>(gds::Rec::StrName) ||
+        r.kind != static_cast<std::uint8_t>(gds::DataKind::Ascii))
+      continue;
     const std::string raw = gds::GetString(r);
     if (raw.empty()) continue;  // a structure without a name is skipped, not renamed
     const std::string clean = CleanCellName(raw);
@@ -321,10 +334,11 @@ Stop StreamReader::readRecords() {
     lastType_ = r.type;
     const gds::RecordInfo* info = gds::FindRecord(r.type, r.kind);
     if (!info) return format(r, "unknown record or data type");
-    const int size = gds::ValueSize(info->kind);
-    if (info->kind != gds::DataKind::Ascii && size > 0 && r.data.size() % size != 0)
+    // Value sizes are 1, 2, 4 or 8: a mask, not a division, for every record.
+    const auto size = static_cast<std::size_t>(gds::ValueSize(info->kind));
+    if (info->kind != gds::DataKind::Ascii && size > 0 && (r.data.size() & (size - 1)) != 0)
       return format(r, "data length");
-    if (info->minValues > 0 && gds::ValueCount(r, size) < static_cast<std::size_t>(info->minValues))
+    if (info->minValues > 0 && r.data.size() < size * static_cast<std::size_t>(info->minValues))
       return format(r, "too few values");
     if (info->action == Action::EndLib) {
       finishCell();
@@ -753,12 +767,24 @@ bool StreamReader::storeBoundary() {
     }
   }
   // Only a figure that the output's clean-up leaves as it is: no repeated or straight-through
-  // vertices.
+  // vertices. Edges that turn between horizontal and vertical all the way round (a box, most
+  // of a chip) are such a figure.
+  bool turns = (count - 1) % 2 == 0;
+  for (std::size_t i = 0; turns && i + 1 < count; ++i) {
+    const bool flat = v[i].y == v[i + 1].y, upright = v[i].x == v[i + 1].x;
+    turns = flat != upright && flat == (i % 2 == (v[0].y == v[1].y ? 0 : 1));
+  }
+  if (turns) return appendBoundary();
   normalized_ = v;
   db::NormalizePoints(normalized_, db::ElementType::Polygon);
   if (normalized_.size() != count) return false;
   for (std::size_t i = 0; i < count; ++i)
     if (normalized_[i].x != v[i].x || normalized_[i].y != v[i].y) return false;
+  return appendBoundary();
+}
+
+bool StreamReader::appendBoundary() {
+  const auto& v = vertices_;
   auto& d = app_.design;
   if (!db::AppendInLastBlock(d, db::EncodeArea(db::ElementType::Polygon, el_.layer, v)))
     return false;
@@ -895,13 +921,17 @@ StreamInResult ReadStreamFile(ExchangeState& app, std::string_view arguments) {
   if (!chosen) return StreamInResult::Refused;
   const int column = chosen->column;
   const std::string path = chosen->path;
-  bool readOk = false;
-  const std::vector<std::uint8_t> bytes = slurp(path, readOk);
-  if (!readOk) {
+  StreamFile file;
+  if (!file.open(path)) {
     command::ShowError(app, db::FormatMessage(db::msg::kCannotOpen, path), msg::kCaptionError);
     return StreamInResult::Refused;
   }
   if (!db::NewDesign(app, path)) return StreamInResult::Refused;
+  // Most of a stream file becomes design data (a box of 64 bytes a record of 46): taking that
+  // room at once spares the image its doublings, each a copy of all it holds.
+  auto& image = app.design.image;
+  db::Reserve(image, std::min<std::int64_t>(image.maxSize,
+                                            db::kDataStart + std::int64_t(file.size() / 4 * 3)));
 
   const std::string logPath = LogPathFor(path);
   const std::string warnPath = logPath.substr(0, logPath.size() - 4) + ".PH$";
@@ -915,9 +945,11 @@ StreamInResult ReadStreamFile(ExchangeState& app, std::string_view arguments) {
   }
   ImportDisplay display(app);
 
-  const bool mac =
-      bytes.size() >= 4 && !(bytes[0] == 0 && bytes[1] == 6 && bytes[2] == 0 && bytes[3] == 2);
-  StreamReader reader(app, bytes, mac ? 128 : 0, path, warnPath, log, mac);
+  std::uint8_t head[4] = {};
+  const bool mac = file.size() >= 4 && file.from(0)(head, 4) == 4 &&
+                   !(head[0] == 0 && head[1] == 6 && head[2] == 0 && head[3] == 2);
+  StreamReader reader(app, file, mac ? std::min<std::size_t>(128, file.size()) : 0, path, warnPath,
+                      log, mac);
   const Stop stop = reader.run();
   display.restore();
 
