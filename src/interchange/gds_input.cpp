@@ -224,6 +224,7 @@ class StreamReader {
   bool cellOpen_ = false;
   bool entryStale_ = false;  // the slot lags behind the working copy
   std::vector<db::Vertex> vertices_, normalized_;
+  std::vector<std::uint8_t> record_;
   // Failure details.
   std::size_t failPosition_ = 0, failCurrent_ = 0;
   std::string failRecord_;     // its number and name, for the log
@@ -242,10 +243,9 @@ void StreamReader::planNames(StreamFile& file, std::size_t start) {
   std::set<std::string> used;
   // Hops from header to header; the reading proper checks every record.
   gds::RecordReader hop(file.from(start), start, 0xFFFF);
-  for (Record r; hop.next(r) == gds::GetResult::Ok;) {
-    if (r.type != static_cast<std::uint8_t>(gds::Rec::StrName) ||
-        r.kind != static_cast<std::uint8_t>(gds::DataKind::Ascii))
-      continue;
+  for (Record r;
+       hop.nextOf(static_cast<std::uint8_t>(gds::Rec::StrName), r) == gds::GetResult::Ok;) {
+    if (r.kind != static_cast<std::uint8_t>(gds::DataKind::Ascii)) continue;
     const std::string raw = gds::GetString(r);
     if (raw.empty()) continue;  // a structure without a name is skipped, not renamed
     const std::string clean = CleanCellName(raw);
@@ -786,8 +786,8 @@ bool StreamReader::storeBoundary() {
 bool StreamReader::appendBoundary() {
   const auto& v = vertices_;
   auto& d = app_.design;
-  if (!db::AppendInLastBlock(d, db::EncodeArea(db::ElementType::Polygon, el_.layer, v)))
-    return false;
+  db::EncodeArea(db::ElementType::Polygon, el_.layer, v, record_);
+  if (!db::AppendInLastBlock(d, record_)) return false;
   auto& e = d.current.entry;
   for (const auto& p : v) {
     e.xmin = std::min(e.xmin, p.x);

@@ -69,6 +69,26 @@ double GetReal(const Record& r, std::size_t i) {
   return GetReal8(&r.data[8 * i]);
 }
 
+GetResult RecordReader::nextOf(std::uint8_t type, Record& r) {
+  for (;;) {
+    // Whole records at hand are hopped over; anything else is left to next().
+    const std::uint8_t* b = bytes_.data();
+    const std::size_t end = bytes_.size();
+    std::size_t at = pos_;
+    while (end - at >= 4) {
+      const std::size_t length = le::getU16BE(b + at);
+      if (b[at + 2] == type || length < 4 || (length & 1) || length - 4 > maxData_ ||
+          length > end - at)
+        break;
+      at += length;
+      ++number_;
+    }
+    pos_ = at;
+    const GetResult got = next(r);
+    if (got != GetResult::Ok || r.type == type) return got;
+  }
+}
+
 std::string GetString(const Record& r) {
   std::size_t n = r.data.size();
   while (n > 0 && r.data[n - 1] == 0) --n;

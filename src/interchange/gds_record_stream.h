@@ -44,6 +44,9 @@ class RecordReader {
   RecordReader(ByteSource source, std::size_t start, std::size_t maxData);
 
   GetResult next(Record& r);
+  // The next record of this type, or what stops the way there: records in between are passed
+  // over by their headers alone, as next() would pass them.
+  GetResult nextOf(std::uint8_t type, Record& r);
   // Offset of the first byte not yet taken.
   std::size_t position() const { return base_ + pos_; }
   long records() const { return number_; }
