@@ -26,6 +26,7 @@
 #include "interchange/gds_records.h"
 #include "interchange/gds_writer.h"
 #include "interchange/messages.h"
+#include "platform/byte_io.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
 
@@ -171,6 +172,10 @@ class StreamReader {
 
  private:
   Stop readRecords();
+  // LAYER, DATATYPE, XY and ENDEL right after a BOUNDARY, the way most files write a figure,
+  // are taken in one step with the effect of reading them one by one; false, with nothing
+  // taken, for any other sequence.
+  bool quickBoundary();
   Stop handle(const Record& r, const gds::RecordInfo& info);
   Stop units(const Record& r);
   Stop structureName(const Record& r);
@@ -313,8 +318,10 @@ void StreamReader::writeLogHeader() {
 
 Stop StreamReader::readRecords() {
   Record r;
+  long nextStep = kRecordsPerMessageStep;
   for (long n = 1;; ++n) {
-    if (n % kRecordsPerMessageStep == 0) {
+    if (n >= nextStep) {
+      nextStep += kRecordsPerMessageStep;
       syncEntry();  // a redraw may read the slot
       app_.host.messageStep(app_.continueFlag);
       if (!app_.continueFlag) return Stop::Escape;
@@ -347,7 +354,40 @@ Stop StreamReader::readRecords() {
       return Stop::None;
     }
     if (const Stop s = handle(r, *info); s != Stop::None) return s;
+    if (r.type == static_cast<std::uint8_t>(gds::Rec::Boundary) && quickBoundary()) {
+      n += 4;
+      lastType_ = static_cast<std::uint8_t>(gds::Rec::EndEl);
+      if (const Stop s = endElement(); s != Stop::None) return s;
+    }
   }
+}
+
+bool StreamReader::quickBoundary() {
+  using gds::Rec;
+  auto is = [](const std::uint8_t* p, std::uint8_t length, Rec type, gds::DataKind kind) {
+    return p[0] == 0 && p[1] == length && p[2] == static_cast<std::uint8_t>(type) &&
+           p[3] == static_cast<std::uint8_t>(kind);
+  };
+  // The headers of LAYER, DATATYPE and XY, then the whole figure up to its ENDEL.
+  const std::uint8_t* p = records_.peek(16);
+  if (!p || !is(p, 6, Rec::Layer, gds::DataKind::Int16) ||
+      !is(p + 6, 6, Rec::DataType, gds::DataKind::Int16) ||
+      p[14] != static_cast<std::uint8_t>(Rec::Xy) ||
+      p[15] != static_cast<std::uint8_t>(gds::DataKind::Int32))
+    return false;
+  const std::size_t xyLength = le::getU16BE(p + 12);
+  if (xyLength < 4 || (xyLength - 4) % 8 != 0 ||
+      (xyLength - 4) / 8 > static_cast<std::size_t>(db::kTempCapacity))
+    return false;
+  const std::size_t size = 12 + xyLength + 4;
+  p = records_.peek(size);
+  if (!p || !is(p + 12 + xyLength, 4, Rec::EndEl, gds::DataKind::None)) return false;
+  const std::int16_t layer = le::getI16BE(p + 4);
+  el_.layer = layer >= 0 && layer <= 63 ? layer : 0;
+  el_.xy.resize((xyLength - 4) / 4);
+  for (std::size_t i = 0; i < el_.xy.size(); ++i) el_.xy[i] = le::getI32BE(p + 16 + 4 * i);
+  records_.skip(size, 4);
+  return true;
 }
 
 Stop StreamReader::handle(const Record& r, const gds::RecordInfo& info) {

@@ -37,6 +37,11 @@ std::size_t RecordReader::refill(std::size_t want) {
   return left;
 }
 
+const std::uint8_t* RecordReader::peek(std::size_t size) {
+  if (bytes_.size() - pos_ < size && refill(size) < size) return nullptr;
+  return bytes_.data() + pos_;
+}
+
 GetResult RecordReader::next(Record& r) {
   std::size_t left = bytes_.size() - pos_;
   if (left < 4) left = refill(4);

@@ -47,6 +47,14 @@ class RecordReader {
   // The next record of this type, or what stops the way there: records in between are passed
   // over by their headers alone, as next() would pass them.
   GetResult nextOf(std::uint8_t type, Record& r);
+  // The next size bytes of the file without taking them, or null when fewer are left; valid
+  // until the next call. size is at most maxData + 4.
+  const std::uint8_t* peek(std::size_t size);
+  // Takes size bytes, as peek() showed them, that hold count whole records.
+  void skip(std::size_t size, long count) {
+    pos_ += size;
+    number_ += count;
+  }
   // Offset of the first byte not yet taken.
   std::size_t position() const { return base_ + pos_; }
   long records() const { return number_; }
