@@ -967,8 +967,8 @@ StreamInResult ReadStreamFile(ExchangeState& app, std::string_view arguments) {
     return StreamInResult::Refused;
   }
   if (!db::NewDesign(app, path)) return StreamInResult::Refused;
-  // Most of a stream file becomes design data (a box of 64 bytes a record of 46): taking that
-  // room at once spares the image its doublings, each a copy of all it holds.
+  // Most of a stream file becomes design data (a box of 64 bytes becomes a record of 46):
+  // taking that room at once spares the image its doublings, each a copy of all it holds.
   auto& image = app.design.image;
   db::Reserve(image, std::min<std::int64_t>(image.maxSize,
                                             db::kDataStart + std::int64_t(file.size() / 4 * 3)));
