@@ -16,6 +16,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/cell_directory.h"
@@ -258,7 +259,14 @@ double RunChild(const std::vector<std::string>& argv, const std::vector<std::str
   std::vector<char*> args, envp;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
-  for (char** e = environ; *e; ++e) envp.push_back(*e);
+  // The given variables replace those of the same name.
+  auto given = [&](std::string_view var) {
+    for (const auto& e : env)
+      if (var.substr(0, var.find('=') + 1) == e.substr(0, e.find('=') + 1)) return true;
+    return false;
+  };
+  for (char** e = environ; *e; ++e)
+    if (!given(*e)) envp.push_back(*e);
   for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
   envp.push_back(nullptr);
   const auto t0 = std::chrono::steady_clock::now();
