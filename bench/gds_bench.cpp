@@ -1,8 +1,12 @@
 // Writing and reading the GDSII file of a design that fills most of the image (up to 100,000
 // elements in 40 cells, with arrays, until the image is full), each direction measured on its own,
 // and KLayout reading the same file in batch mode for comparison (its read alone, timed inside
-// KLayout).
+// KLayout). Then GDSIN of a flat 230 MB library as a whole process, with its peak memory,
+// against KLayout's Python module reading the same file.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -12,12 +16,16 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "db/cell_directory.h"
 #include "db/design_files.h"
 #include "db/element_stream.h"
 #include "interchange/gds_input.h"
 #include "interchange/gds_output.h"
+#include "interchange/gds_record_stream.h"
+#include "interchange/gds_records.h"
 #include "platform/scripted_host.h"
 #include "state/app_state.h"
 
@@ -205,5 +213,139 @@ void BM_KLayoutBatchRead(benchmark::State& state) {
       "klayout failed");
 }
 BENCHMARK(BM_KLayoutBatchRead)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// A flat library as today's tools write it: one structure of `boxes` rectangles (BOUNDARY of
+// five points) spread over four layers, 64 bytes each. Its size in bytes.
+std::uintmax_t WriteFlatBoxes(const char* name, long boxes) {
+  std::FILE* f = std::fopen(name, "wb");
+  if (!f) return 0;
+  bool ok = true;
+  lav::gds::RecordWriter w([&](const std::uint8_t* data, std::size_t size) {
+    ok = ok && std::fwrite(data, 1, size, f) == size;
+    return ok;
+  });
+  using lav::gds::Rec;
+  auto type = [](Rec r) { return static_cast<std::uint8_t>(r); };
+  const std::int16_t stamp[12] = {126, 12, 7, 1, 2, 3, 126, 12, 7, 1, 2, 3};
+  w.int16s(type(Rec::Header), {600});
+  w.int16s(type(Rec::BgnLib), std::span<const std::int16_t>(stamp, 12));
+  w.string(type(Rec::LibName), "FLAT");
+  w.reals(type(Rec::Units), {0.001, 1e-9});
+  w.int16s(type(Rec::BgnStr), std::span<const std::int16_t>(stamp, 12));
+  w.string(type(Rec::StrName), "TOP");
+  for (long i = 0; i < boxes; ++i) {
+    // A 2000 x 1800 grid of boxes of a few sizes, 1 micron apart.
+    const std::int32_t x = static_cast<std::int32_t>(i % 2000) * 1000;
+    const std::int32_t y = static_cast<std::int32_t>(i / 2000) * 1000;
+    const std::int32_t dx = 300 + static_cast<std::int32_t>(i % 7) * 50, dy = 200 + (i % 5) * 40;
+    const std::int32_t xy[10] = {x, y, x + dx, y, x + dx, y + dy, x, y + dy, x, y};
+    w.empty(type(Rec::Boundary));
+    w.int16s(type(Rec::Layer), {static_cast<std::int16_t>(i % 4)});
+    w.int16s(type(Rec::DataType), {0});
+    w.int32s(type(Rec::Xy), xy);
+    w.empty(type(Rec::EndEl));
+  }
+  w.empty(type(Rec::EndStr));
+  w.empty(type(Rec::EndLib));
+  ok = w.flush() && ok;
+  ok = std::fclose(f) == 0 && ok;
+  return ok ? fs::file_size(name) : 0;
+}
+
+// Runs argv as a child with stdin from inPath and stdout to outPath; its wall time in seconds
+// (negative when it could not run or did not exit with 0) and its peak resident size in bytes.
+double RunChild(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                const char* inPath, const char* outPath, long& maxRssBytes) {
+  std::vector<char*> args, envp;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  // The given variables replace those of the same name.
+  auto given = [&](std::string_view var) {
+    for (const auto& e : env)
+      if (var.substr(0, var.find('=') + 1) == e.substr(0, e.find('=') + 1)) return true;
+    return false;
+  };
+  for (char** e = environ; *e; ++e)
+    if (!given(*e)) envp.push_back(*e);
+  for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
+  const auto t0 = std::chrono::steady_clock::now();
+  const pid_t pid = fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    const int in = open(inPath, O_RDONLY);
+    const int out = open(outPath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0) _exit(127);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(out, 2);
+    execve(args[0], args.data(), envp.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid) return -1;
+  const auto t1 = std::chrono::steady_clock::now();
+  maxRssBytes = usage.ru_maxrss * 1024L;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  return std::chrono::duration<double>(t1 - t0).count();
+}
+
+// GDSIN of a flat 230 MB library as a whole process (start, read, close without saving, exit)
+// against KLayout's read of the same file inside Python. ratio above 1 means we are faster;
+// rss_per_size is our peak resident size over the file's size.
+void BM_GdsInFlatAgainstKLayout(benchmark::State& state) {
+  const char* kPython = "/usr/bin/python3";
+  const std::vector<std::string> kEnv = {"LD_LIBRARY_PATH=/usr/lib/klayout",
+                                         "PYTHONPATH=/usr/lib/klayout/pymod"};
+  Scratch scratch;
+  std::ofstream("probe.py") << "import klayout.db\n";
+  std::ofstream("empty.txt").flush();
+  long rss = 0;
+  if (RunChild({kPython, "probe.py"}, kEnv, "empty.txt", "probe.out", rss) < 0) {
+    state.SkipWithError("KLayout's Python module (klayout.db) is not available");
+    return;
+  }
+  const std::uintmax_t size = WriteFlatBoxes("flat.gds", state.range(0));
+  if (size == 0) {
+    state.SkipWithError("the flat library could not be written");
+    return;
+  }
+  std::ofstream("in.txt") << "GDSIN flat.gds\nCLOSE 0\n";
+  std::ofstream("read.py") << "import sys, time, klayout.db\n"
+                              "t = time.perf_counter()\n"
+                              "ly = klayout.db.Layout()\n"
+                              "ly.read(sys.argv[1])\n"
+                              "print('%.6f' % (time.perf_counter() - t))\n";
+  double ours = 0, theirs = 0;
+  long ourRss = 0;
+  for (auto _ : state) {
+    ours = RunChild({LAVINOR_BINARY, "--batch", "-"}, {}, "in.txt", "ours.out", ourRss);
+    if (ours < 0 || !fs::exists("flat.txt")) {
+      state.SkipWithError("lavinor --batch did not read the library");
+      return;
+    }
+    if (RunChild({kPython, "read.py", "flat.gds"}, kEnv, "empty.txt", "theirs.out", rss) < 0) {
+      state.SkipWithError("KLayout could not read the library");
+      return;
+    }
+    std::ifstream("theirs.out") >> theirs;
+    state.SetIterationTime(ours);
+  }
+  const double mb = static_cast<double>(size) / 1e6;
+  state.counters["file_MB"] = mb;
+  state.counters["ours_s"] = ours;
+  state.counters["klayout_s"] = theirs;
+  state.counters["ours_MBps"] = mb / ours;
+  state.counters["klayout_MBps"] = theirs > 0 ? mb / theirs : 0;
+  state.counters["ratio"] = ours > 0 ? theirs / ours : 0;
+  state.counters["rss_per_size"] = static_cast<double>(ourRss) / static_cast<double>(size);
+}
+// 3.6 million boxes make the 230 MB file.
+BENCHMARK(BM_GdsInFlatAgainstKLayout)
+    ->Arg(3'600'000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace

@@ -207,6 +207,18 @@ AppendResult AppendElement(DesignState& design, std::span<const std::uint8_t> re
   return AppendResult::Appended;
 }
 
+bool AppendInLastBlock(DesignState& design, std::span<const std::uint8_t> record) {
+  auto& cell = design.current;
+  const auto L = static_cast<std::int32_t>(record.size());
+  if (!design.hasCell() || !cell.cursor.valid || cell.entry.dataSize == 0 || L == 0 ||
+      L > kPayloadSize - cell.cursor.used)
+    return false;
+  std::memcpy(design.image.at(cell.cursor.block + cell.cursor.used), record.data(), record.size());
+  cell.cursor.used += L;
+  cell.entry.dataSize += L;
+  return true;
+}
+
 std::uint8_t MarkDeleted(DesignImage& image, std::int32_t typeOffset) {
   // Only the low byte changes: the code may continue in the next block.
   const std::uint8_t saved = image.bytes[typeOffset];

@@ -55,6 +55,12 @@ AppendResult AppendElement(DesignState& design, std::span<const std::uint8_t> re
                            const LocalTime& now, Host* host = nullptr,
                            bool* continueFlag = nullptr);
 
+// The common case of AppendElement for importers that write many records in a row: a record
+// that fits the rest of the current cell's last block (found by the AppendCursor) is copied there.
+// Neither the stamp nor the slot is touched: the caller writes the working copy back before
+// anything else reads the slot. False, with nothing written, when the append needs more.
+bool AppendInLastBlock(DesignState& design, std::span<const std::uint8_t> record);
+
 // Marks the record whose type code starts at typeOffset as deleted (type + 100); returns the
 // low byte it replaced, for undoing.
 std::uint8_t MarkDeleted(DesignImage& image, std::int32_t typeOffset);

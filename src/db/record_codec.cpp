@@ -65,11 +65,8 @@ bool takeVertices(RecordBytes r, std::size_t first, int count, std::vector<Verte
 
 std::vector<std::uint8_t> areaBytes(ElementType type, std::int16_t layer,
                                     const std::vector<Vertex>& v) {
-  std::vector<std::uint8_t> r(at::kAreaVertices + at::kVertexBytes * v.size(), 0);
-  le::putI16(&r[at::kType], static_cast<std::int16_t>(type));
-  le::putI16(&r[at::kLayer], layer);
-  le::putI16(&r[at::kAreaCount], static_cast<std::int16_t>(v.size()));
-  putVertices(&r[at::kAreaVertices], v);
+  std::vector<std::uint8_t> r;
+  EncodeArea(type, layer, v, r);
   return r;
 }
 
@@ -272,6 +269,15 @@ std::vector<std::uint8_t> EncodeLine(const LineRecord& l) {
 std::vector<std::uint8_t> EncodeArea(ElementType type, std::int16_t layer,
                                      const std::vector<Vertex>& v) {
   return areaBytes(type, layer, v);
+}
+
+void EncodeArea(ElementType type, std::int16_t layer, const std::vector<Vertex>& v,
+                std::vector<std::uint8_t>& out) {
+  out.resize(at::kAreaVertices + at::kVertexBytes * v.size());
+  le::putI16(&out[at::kType], static_cast<std::int16_t>(type));
+  le::putI16(&out[at::kLayer], layer);
+  le::putI16(&out[at::kAreaCount], static_cast<std::int16_t>(v.size()));
+  putVertices(&out[at::kAreaVertices], v);
 }
 
 std::vector<std::uint8_t> EncodeLine(std::int16_t layer, std::int16_t tip, std::int32_t width,

@@ -106,5 +106,8 @@ std::vector<std::uint8_t> EncodeArea(ElementType type, std::int16_t layer,
                                      const std::vector<Vertex>& vertices);
 std::vector<std::uint8_t> EncodeLine(std::int16_t layer, std::int16_t tip, std::int32_t width,
                                      const std::vector<Vertex>& vertices);
+// The same area record into out, whose memory serves again (for importers' many records).
+void EncodeArea(ElementType type, std::int16_t layer, const std::vector<Vertex>& vertices,
+                std::vector<std::uint8_t>& out);
 
 }  // namespace lav::db

@@ -1,10 +1,10 @@
 #include "interchange/gds_input.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
 #include <vector>
@@ -14,7 +14,9 @@
 #include "console/tokens.h"
 #include "db/cell_directory.h"
 #include "db/design_files.h"
+#include "db/element_stream.h"
 #include "db/messages.h"
+#include "db/record_codec.h"
 #include "db/rounding.h"
 #include "db/temp_layer.h"
 #include "interchange/conversion_log.h"
@@ -24,6 +26,7 @@
 #include "interchange/gds_records.h"
 #include "interchange/gds_writer.h"
 #include "interchange/messages.h"
+#include "platform/byte_io.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
 
@@ -40,23 +43,40 @@ void printLine(ExchangeState& app, std::string_view sjisText) {
   command::PrintLine(app, sjisText, command::kPrintEndLine);
 }
 
-std::vector<std::uint8_t> slurp(const std::string& path, bool& ok) {
-  std::vector<std::uint8_t> bytes;
-  std::ifstream in(path, std::ios::binary);
-  ok = static_cast<bool>(in);
-  if (!ok) return bytes;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  in.seekg(0);
-  if (size < 0) {
-    ok = false;
-    return bytes;
+// The stream file, read in large chunks and never held whole: a file of any size costs the
+// run no more memory than one chunk.
+class StreamFile {
+ public:
+  StreamFile() = default;
+  StreamFile(const StreamFile&) = delete;
+  StreamFile& operator=(const StreamFile&) = delete;
+  ~StreamFile() {
+    if (f_) std::fclose(f_);
   }
-  bytes.resize(static_cast<std::size_t>(size));
-  in.read(reinterpret_cast<char*>(bytes.data()), size);
-  ok = in.gcount() == size;
-  return bytes;
-}
+  bool open(const std::string& path) {
+    f_ = std::fopen(path.c_str(), "rb");
+    if (!f_ || std::fseek(f_, 0, SEEK_END) != 0) return false;
+    const long size = std::ftell(f_);
+    if (size < 0) return false;
+    size_ = static_cast<std::size_t>(size);
+    std::setvbuf(f_, nullptr, _IONBF, 0);  // the reader's chunks are the buffer
+    return true;
+  }
+  std::size_t size() const { return size_; }
+  // The file's bytes from offset at on; the first call of the source seeks there, so that
+  // several sources can take turns.
+  gds::ByteSource from(std::size_t at) {
+    return [f = f_, at, seek = true](std::uint8_t* data, std::size_t size) mutable -> std::size_t {
+      if (seek && std::fseek(f, static_cast<long>(at), SEEK_SET) != 0) return 0;
+      seek = false;
+      return std::fread(data, 1, size, f);
+    };
+  }
+
+ private:
+  std::FILE* f_ = nullptr;
+  std::size_t size_ = 0;
+};
 
 // Rotates (x, y) by deg degrees; quarter turns exactly.
 std::pair<double, double> rotate(double x, double y, double deg) {
@@ -125,30 +145,47 @@ struct Building {
 
 class StreamReader {
  public:
-  StreamReader(ExchangeState& app, std::span<const std::uint8_t> bytes, std::size_t start,
+  StreamReader(ExchangeState& app, StreamFile& file, std::size_t start,
                const std::string& streamPath, const std::string& warnPath, LogFile& log, bool mac)
       : app_(app),
-        records_(bytes, start, gds::kMaxRecordData),
+        records_(file.from(start), start, gds::kMaxRecordData),
         streamPath_(streamPath),
         warnPath_(warnPath),
         log_(log),
         mac_(mac),
         dbu_(app.settings.dbPerUserUnit),
-        gdsUnit_(app.settings.gdsDbUnit) {
-    planNames(bytes, start);
+        gdsUnit_(app.settings.gdsDbUnit),
+        now_(app.host.now()) {
+    planNames(file, start);
   }
 
-  Stop run();
+  Stop run() {
+    const Stop s = readRecords();
+    syncEntry();
+    return s;
+  }
   // Warnings about placements of cells the file never defines and about cycles.
   void checkReferences();
   // The box and the log lines for a run that stopped.
   void reportFailure(Stop why);
 
  private:
+  Stop readRecords();
+  // LAYER, DATATYPE, XY and ENDEL right after a BOUNDARY, the way most files write a figure,
+  // are taken in one step with the effect of reading them one by one; false, with nothing
+  // taken, for any other sequence.
+  bool quickBoundary();
   Stop handle(const Record& r, const gds::RecordInfo& info);
   Stop units(const Record& r);
   Stop structureName(const Record& r);
   Stop endElement();
+  // A closed boundary that the temporary layer's output would store exactly as read is copied
+  // straight into the cell's last block; false, with nothing written, when it must take the
+  // general road.
+  bool storeBoundary();
+  bool appendBoundary();  // vertices_ as they are
+  // Writes the current cell's working copy back to its slot after appends that left it out.
+  void syncEntry();
   // An AREF's lattice in the design's terms: columns along the placement's own x axis, rows
   // along its y axis; steps in file units.
   struct Lattice {
@@ -169,7 +206,7 @@ class StreamReader {
   void finishCell();
   void writeLogHeader();
   void warn(std::string_view cell, const std::string& text);
-  void planNames(std::span<const std::uint8_t> bytes, std::size_t start);
+  void planNames(StreamFile& file, std::size_t start);
   std::string cellNameFor(const std::string& raw) const;
   bool toDb(double fileValue, std::int32_t& out) const;
 
@@ -180,6 +217,7 @@ class StreamReader {
   bool mac_;
   std::int32_t dbu_;
   std::int32_t gdsUnit_;
+  LocalTime now_;  // the import keeps the file's stamps, so one reading of the clock does
   bool headerWritten_ = false;
   bool unnamed_ = false;  // inside a structure without a name
   std::string libName_;
@@ -189,6 +227,9 @@ class StreamReader {
   db::TempLayer temp_{db::kMaxRecordVertices};  // an element of any length the file can hold
   std::string cell_;                            // the design's name of the structure being read
   bool cellOpen_ = false;
+  bool entryStale_ = false;  // the slot lags behind the working copy
+  std::vector<db::Vertex> vertices_, normalized_;
+  std::vector<std::uint8_t> record_;
   // Failure details.
   std::size_t failPosition_ = 0, failCurrent_ = 0;
   std::string failRecord_;     // its number and name, for the log
@@ -201,20 +242,15 @@ class StreamReader {
   std::map<std::string, std::set<std::string>> references_;  // cell -> cells it places
 };
 
-void StreamReader::planNames(std::span<const std::uint8_t> bytes, std::size_t start) {
+void StreamReader::planNames(StreamFile& file, std::size_t start) {
   // Only the structure names are looked at ahead, so that a name made unique is known to the
   // references that come before its structure.
   std::set<std::string> used;
   // Hops from header to header; the reading proper checks every record.
-  for (std::size_t at = start; at + 4 <= bytes.size();) {
-    const std::size_t length = (std::size_t{bytes[at]} << 8) | bytes[at + 1];
-    if (length < 4 || (length & 1) || length - 4 > bytes.size() - at - 4) break;
-    const bool strName = bytes[at + 2] == static_cast<std::uint8_t>(gds::Rec::StrName) &&
-                         bytes[at + 3] == static_cast<std::uint8_t>(gds::DataKind::Ascii);
-    Record r;
-    r.data = bytes.subspan(at + 4, length - 4);
-    at += length;
-    if (!strName) continue;
+  gds::RecordReader hop(file.from(start), start, 0xFFFF);
+  for (Record r;
+       hop.nextOf(static_cast<std::uint8_t>(gds::Rec::StrName), r) == gds::GetResult::Ok;) {
+    if (r.kind != static_cast<std::uint8_t>(gds::DataKind::Ascii)) continue;
     const std::string raw = gds::GetString(r);
     if (raw.empty()) continue;  // a structure without a name is skipped, not renamed
     const std::string clean = CleanCellName(raw);
@@ -280,10 +316,13 @@ void StreamReader::writeLogHeader() {
   log_.write(kLogHeading);
 }
 
-Stop StreamReader::run() {
+Stop StreamReader::readRecords() {
   Record r;
+  long nextStep = kRecordsPerMessageStep;
   for (long n = 1;; ++n) {
-    if (n % kRecordsPerMessageStep == 0) {
+    if (n >= nextStep) {
+      nextStep += kRecordsPerMessageStep;
+      syncEntry();  // a redraw may read the slot
       app_.host.messageStep(app_.continueFlag);
       if (!app_.continueFlag) return Stop::Escape;
     }
@@ -302,10 +341,11 @@ Stop StreamReader::run() {
     lastType_ = r.type;
     const gds::RecordInfo* info = gds::FindRecord(r.type, r.kind);
     if (!info) return format(r, "unknown record or data type");
-    const int size = gds::ValueSize(info->kind);
-    if (info->kind != gds::DataKind::Ascii && size > 0 && r.data.size() % size != 0)
+    // Value sizes are 1, 2, 4 or 8: a mask, not a division, for every record.
+    const auto size = static_cast<std::size_t>(gds::ValueSize(info->kind));
+    if (info->kind != gds::DataKind::Ascii && size > 0 && (r.data.size() & (size - 1)) != 0)
       return format(r, "data length");
-    if (info->minValues > 0 && gds::ValueCount(r, size) < static_cast<std::size_t>(info->minValues))
+    if (info->minValues > 0 && r.data.size() < size * static_cast<std::size_t>(info->minValues))
       return format(r, "too few values");
     if (info->action == Action::EndLib) {
       finishCell();
@@ -314,7 +354,40 @@ Stop StreamReader::run() {
       return Stop::None;
     }
     if (const Stop s = handle(r, *info); s != Stop::None) return s;
+    if (r.type == static_cast<std::uint8_t>(gds::Rec::Boundary) && quickBoundary()) {
+      n += 4;
+      lastType_ = static_cast<std::uint8_t>(gds::Rec::EndEl);
+      if (const Stop s = endElement(); s != Stop::None) return s;
+    }
   }
+}
+
+bool StreamReader::quickBoundary() {
+  using gds::Rec;
+  auto is = [](const std::uint8_t* p, std::uint8_t length, Rec type, gds::DataKind kind) {
+    return p[0] == 0 && p[1] == length && p[2] == static_cast<std::uint8_t>(type) &&
+           p[3] == static_cast<std::uint8_t>(kind);
+  };
+  // The headers of LAYER, DATATYPE and XY, then the whole figure up to its ENDEL.
+  const std::uint8_t* p = records_.peek(16);
+  if (!p || !is(p, 6, Rec::Layer, gds::DataKind::Int16) ||
+      !is(p + 6, 6, Rec::DataType, gds::DataKind::Int16) ||
+      p[14] != static_cast<std::uint8_t>(Rec::Xy) ||
+      p[15] != static_cast<std::uint8_t>(gds::DataKind::Int32))
+    return false;
+  const std::size_t xyLength = le::getU16BE(p + 12);
+  if (xyLength < 4 || (xyLength - 4) % 8 != 0 ||
+      (xyLength - 4) / 8 > static_cast<std::size_t>(db::kTempCapacity))
+    return false;
+  const std::size_t size = 12 + xyLength + 4;
+  p = records_.peek(size);
+  if (!p || !is(p + 12 + xyLength, 4, Rec::EndEl, gds::DataKind::None)) return false;
+  const std::int16_t layer = le::getI16BE(p + 4);
+  el_.layer = layer >= 0 && layer <= 63 ? layer : 0;
+  el_.xy.resize((xyLength - 4) / 4);
+  for (std::size_t i = 0; i < el_.xy.size(); ++i) el_.xy[i] = le::getI32BE(p + 16 + 4 * i);
+  records_.skip(size, 4);
+  return true;
 }
 
 Stop StreamReader::handle(const Record& r, const gds::RecordInfo& info) {
@@ -491,7 +564,15 @@ Stop StreamReader::structureName(const Record& r) {
   return Stop::None;
 }
 
+void StreamReader::syncEntry() {
+  if (!entryStale_) return;
+  entryStale_ = false;
+  auto& d = app_.design;
+  db::WriteCellEntry(d.image, d.current.slotOffset, d.current.entry);
+}
+
 void StreamReader::finishCell() {
+  syncEntry();
   if (!cellOpen_) return;
   cellOpen_ = false;
   auto& e = app_.design.current.entry;
@@ -591,6 +672,7 @@ Stop StreamReader::explodeArray(db::ElementSettings s) {
 }
 
 Stop StreamReader::output(const db::ElementSettings& s) {
+  syncEntry();
   auto& temp = temp_;
   temp.clear();
   temp.pick = {};
@@ -598,7 +680,7 @@ Stop StreamReader::output(const db::ElementSettings& s) {
   points_.clear();
   db::OutputOptions options;
   options.keepStamp = true;
-  const db::OutputResult out = db::OutputTempLayer(app_.design, temp, s, app_.host.now(), options);
+  const db::OutputResult out = db::OutputTempLayer(app_.design, temp, s, now_, options);
   temp.clear();
   switch (out.status) {
     case db::OutputStatus::Written:
@@ -630,6 +712,7 @@ Stop StreamReader::endElement() {
     warn(cell_, "***WARNING*** ELEMENT WITHOUT XY SKIPPED");
     return Stop::None;
   }
+  if (el_.type == db::ElementType::Polygon && storeBoundary()) return Stop::None;
   db::ElementSettings s;
   s.dbPerUserUnit = dbu_;
   s.elementType = static_cast<std::int16_t>(el_.type);
@@ -701,6 +784,58 @@ Stop StreamReader::endElement() {
               static_cast<double>(el_.xy[2 * i + 1]) / gdsUnit_};
   }
   return output(s);
+}
+
+bool StreamReader::storeBoundary() {
+  const auto& xy = el_.xy;
+  const std::size_t count = xy.size() / 2;
+  if (count < 4 || count > static_cast<std::size_t>(db::kTempCapacity) ||
+      xy[0] != xy[2 * count - 2] || xy[1] != xy[2 * count - 1])
+    return false;
+  auto& v = vertices_;
+  v.resize(count);
+  if (gdsUnit_ == dbu_) {
+    // x / unit * unit rounds back to x exactly.
+    for (std::size_t i = 0; i < count; ++i) v[i] = {xy[2 * i], xy[2 * i + 1]};
+  } else {
+    for (std::size_t i = 0; i < count; ++i) {
+      const auto x = ToCoordinate(static_cast<double>(xy[2 * i]) / gdsUnit_ * dbu_);
+      const auto y = ToCoordinate(static_cast<double>(xy[2 * i + 1]) / gdsUnit_ * dbu_);
+      if (!x || !y) return false;
+      v[i] = {*x, *y};
+    }
+  }
+  // Only a figure that the output's clean-up leaves as it is: no repeated or straight-through
+  // vertices. Edges that turn between horizontal and vertical all the way round (a box, most
+  // of a chip) are such a figure.
+  bool turns = (count - 1) % 2 == 0;
+  for (std::size_t i = 0; turns && i + 1 < count; ++i) {
+    const bool flat = v[i].y == v[i + 1].y, upright = v[i].x == v[i + 1].x;
+    turns = flat != upright && flat == (i % 2 == (v[0].y == v[1].y ? 0 : 1));
+  }
+  if (turns) return appendBoundary();
+  normalized_ = v;
+  db::NormalizePoints(normalized_, db::ElementType::Polygon);
+  if (normalized_.size() != count) return false;
+  for (std::size_t i = 0; i < count; ++i)
+    if (normalized_[i].x != v[i].x || normalized_[i].y != v[i].y) return false;
+  return appendBoundary();
+}
+
+bool StreamReader::appendBoundary() {
+  const auto& v = vertices_;
+  auto& d = app_.design;
+  db::EncodeArea(db::ElementType::Polygon, el_.layer, v, record_);
+  if (!db::AppendInLastBlock(d, record_)) return false;
+  auto& e = d.current.entry;
+  for (const auto& p : v) {
+    e.xmin = std::min(e.xmin, p.x);
+    e.ymin = std::min(e.ymin, p.y);
+    e.xmax = std::max(e.xmax, p.x);
+    e.ymax = std::max(e.ymax, p.y);
+  }
+  entryStale_ = true;
+  return true;
 }
 
 void StreamReader::checkReferences() {
@@ -825,13 +960,17 @@ StreamInResult ReadStreamFile(ExchangeState& app, std::string_view arguments) {
   if (!chosen) return StreamInResult::Refused;
   const int column = chosen->column;
   const std::string path = chosen->path;
-  bool readOk = false;
-  const std::vector<std::uint8_t> bytes = slurp(path, readOk);
-  if (!readOk) {
+  StreamFile file;
+  if (!file.open(path)) {
     command::ShowError(app, db::FormatMessage(db::msg::kCannotOpen, path), msg::kCaptionError);
     return StreamInResult::Refused;
   }
   if (!db::NewDesign(app, path)) return StreamInResult::Refused;
+  // Most of a stream file becomes design data (a box of 64 bytes becomes a record of 46):
+  // taking that room at once spares the image its doublings, each a copy of all it holds.
+  auto& image = app.design.image;
+  db::Reserve(image, std::min<std::int64_t>(image.maxSize,
+                                            db::kDataStart + std::int64_t(file.size() / 4 * 3)));
 
   const std::string logPath = LogPathFor(path);
   const std::string warnPath = logPath.substr(0, logPath.size() - 4) + ".PH$";
@@ -845,9 +984,11 @@ StreamInResult ReadStreamFile(ExchangeState& app, std::string_view arguments) {
   }
   ImportDisplay display(app);
 
-  const bool mac =
-      bytes.size() >= 4 && !(bytes[0] == 0 && bytes[1] == 6 && bytes[2] == 0 && bytes[3] == 2);
-  StreamReader reader(app, bytes, mac ? 128 : 0, path, warnPath, log, mac);
+  std::uint8_t head[4] = {};
+  const bool mac = file.size() >= 4 && file.from(0)(head, 4) == 4 &&
+                   !(head[0] == 0 && head[1] == 6 && head[2] == 0 && head[3] == 2);
+  StreamReader reader(app, file, mac ? std::min<std::size_t>(128, file.size()) : 0, path, warnPath,
+                      log, mac);
   const Stop stop = reader.run();
   display.restore();
 

@@ -1,6 +1,7 @@
 #include "interchange/gds_record_stream.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "interchange/gds_real.h"
 #include "interchange/gds_records.h"
@@ -12,14 +13,39 @@ RecordReader::RecordReader(std::span<const std::uint8_t> bytes, std::size_t star
                            std::size_t maxData)
     : bytes_(bytes), pos_(std::min(start, bytes.size())), maxData_(maxData) {}
 
-GetResult RecordReader::next(Record& r) {
-  if (putBack_) {
-    putBack_ = false;
-    r = last_;
-    return GetResult::Ok;
+RecordReader::RecordReader(ByteSource source, std::size_t start, std::size_t maxData)
+    : source_(std::move(source)), base_(start), pos_(0), maxData_(maxData) {
+  buffer_.resize(kChunk + maxData + 4);
+}
+
+std::size_t RecordReader::refill(std::size_t want) {
+  std::size_t left = bytes_.size() - pos_;
+  if (!source_) return left;
+  std::uint8_t* buf = buffer_.data();
+  if (left > 0 && pos_ > 0) std::memmove(buf, bytes_.data() + pos_, left);
+  base_ += pos_;
+  pos_ = 0;
+  while (left < want) {
+    const std::size_t got = source_(buf + left, buffer_.size() - left);
+    if (got == 0) {
+      source_ = nullptr;  // the end: nothing more will come
+      break;
+    }
+    left += got;
   }
-  const std::size_t left = bytes_.size() - pos_;
-  r.position = pos_;
+  bytes_ = std::span<const std::uint8_t>(buf, left);
+  return left;
+}
+
+const std::uint8_t* RecordReader::peek(std::size_t size) {
+  if (bytes_.size() - pos_ < size && refill(size) < size) return nullptr;
+  return bytes_.data() + pos_;
+}
+
+GetResult RecordReader::next(Record& r) {
+  std::size_t left = bytes_.size() - pos_;
+  if (left < 4) left = refill(4);
+  r.position = base_ + pos_;
   r.data = {};
   if (left == 0) return GetResult::End;
   r.number = number_ + 1;
@@ -34,27 +60,38 @@ GetResult RecordReader::next(Record& r) {
   r.kind = p[3];
   pos_ += 4;
   if (length < 4 || (length & 1) || length - 4 > maxData_) return GetResult::BadLength;
+  if (length - 4 > bytes_.size() - pos_) refill(length - 4);
   if (length - 4 > bytes_.size() - pos_) {
     pos_ = bytes_.size();
     return GetResult::ShortData;
   }
   r.data = bytes_.subspan(pos_, length - 4);
   pos_ += length - 4;
-  last_ = r;
   return GetResult::Ok;
 }
 
-std::int16_t GetInt16(const Record& r, std::size_t i) {
-  return le::getI16BE(&r.data[2 * i]);
-}
-std::uint16_t GetUInt16(const Record& r, std::size_t i) {
-  return le::getU16BE(&r.data[2 * i]);
-}
-std::int32_t GetInt32(const Record& r, std::size_t i) {
-  return le::getI32BE(&r.data[4 * i]);
-}
 double GetReal(const Record& r, std::size_t i) {
   return GetReal8(&r.data[8 * i]);
+}
+
+GetResult RecordReader::nextOf(std::uint8_t type, Record& r) {
+  for (;;) {
+    // Whole records at hand are hopped over; anything else is left to next().
+    const std::uint8_t* b = bytes_.data();
+    const std::size_t end = bytes_.size();
+    std::size_t at = pos_;
+    while (end - at >= 4) {
+      const std::size_t length = le::getU16BE(b + at);
+      if (b[at + 2] == type || length < 4 || (length & 1) || length - 4 > maxData_ ||
+          length > end - at)
+        break;
+      at += length;
+      ++number_;
+    }
+    pos_ = at;
+    const GetResult got = next(r);
+    if (got != GetResult::Ok || r.type == type) return got;
+  }
 }
 
 std::string GetString(const Record& r) {

@@ -1,5 +1,5 @@
 // GDSII records as a stream that knows only lengths, types and byte order: records are taken
-// one by one from the bytes of a file (and may be put back), or appended to an output buffer.
+// one by one from the bytes of a file, or appended to an output buffer.
 // What the records mean is the parser's and the writer's business.
 #pragma once
 
@@ -9,6 +9,8 @@
 #include <span>
 #include <string>
 #include <vector>
+
+#include "platform/byte_io.h"
 
 namespace lav::gds {
 
@@ -28,31 +30,60 @@ enum class GetResult : std::uint8_t {
   ShortData,    // the record runs past the end of the file
 };
 
+// Delivers the next bytes of a file: fills at most size bytes at data and says how many (0 at
+// the end).
+using ByteSource = std::function<std::size_t(std::uint8_t* data, std::size_t size)>;
+
 class RecordReader {
  public:
   // Reads bytes from offset start; records with more than maxData data bytes are refused.
   RecordReader(std::span<const std::uint8_t> bytes, std::size_t start, std::size_t maxData);
+  // Reads a file through source, which delivers its bytes from offset start on, in large chunks:
+  // however long the file, only one chunk is held. A record's data stays valid until the next
+  // call of next().
+  RecordReader(ByteSource source, std::size_t start, std::size_t maxData);
 
   GetResult next(Record& r);
-  // The next call of next() delivers the last record again.
-  void putBack() { putBack_ = true; }
+  // The next record of this type, or what stops the way there: records in between are passed
+  // over by their headers alone, as next() would pass them.
+  GetResult nextOf(std::uint8_t type, Record& r);
+  // The next size bytes of the file without taking them, or null when fewer are left; valid
+  // until the next call. size is at most maxData + 4.
+  const std::uint8_t* peek(std::size_t size);
+  // Takes size bytes, as peek() showed them, that hold count whole records.
+  void skip(std::size_t size, long count) {
+    pos_ += size;
+    number_ += count;
+  }
   // Offset of the first byte not yet taken.
-  std::size_t position() const { return pos_; }
+  std::size_t position() const { return base_ + pos_; }
   long records() const { return number_; }
 
  private:
-  std::span<const std::uint8_t> bytes_;
+  // Moves the unread bytes to the front of the buffer and reads behind them until at least want
+  // are there or the source ends; the bytes now left.
+  std::size_t refill(std::size_t want);
+
+  static constexpr std::size_t kChunk = 1 << 20;
+  std::span<const std::uint8_t> bytes_;  // the bytes at hand, from file offset base_
+  ByteSource source_;
+  std::vector<std::uint8_t> buffer_;
+  std::size_t base_ = 0;
   std::size_t pos_;
   std::size_t maxData_;
   long number_ = 0;
-  bool putBack_ = false;
-  Record last_;
 };
 
 // Values inside a record's data (i counts values; callers check the count first).
-std::int16_t GetInt16(const Record& r, std::size_t i);
-std::uint16_t GetUInt16(const Record& r, std::size_t i);
-std::int32_t GetInt32(const Record& r, std::size_t i);
+inline std::int16_t GetInt16(const Record& r, std::size_t i) {
+  return le::getI16BE(&r.data[2 * i]);
+}
+inline std::uint16_t GetUInt16(const Record& r, std::size_t i) {
+  return le::getU16BE(&r.data[2 * i]);
+}
+inline std::int32_t GetInt32(const Record& r, std::size_t i) {
+  return le::getI32BE(&r.data[4 * i]);
+}
 double GetReal(const Record& r, std::size_t i);
 // The string without its padding NULs.
 std::string GetString(const Record& r);

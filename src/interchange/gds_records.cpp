@@ -81,24 +81,6 @@ static_assert(inTypeOrder(), "row k holds record type k");
 
 }  // namespace
 
-int ValueSize(DataKind kind) {
-  switch (kind) {
-    case K::None:
-      return 0;
-    case K::BitArray:
-    case K::Int16:
-      return 2;
-    case K::Int32:
-    case K::Real4:
-      return 4;
-    case K::Real8:
-      return 8;
-    case K::Ascii:
-      return 1;
-  }
-  return 0;
-}
-
 const RecordInfo* FindRecord(std::uint8_t type, std::uint8_t kind) {
   if (type >= kTable.size()) return nullptr;
   const RecordInfo& r = kTable[type];

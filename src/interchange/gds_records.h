@@ -58,7 +58,23 @@ inline constexpr std::size_t kMaxRecordData = 65535 - 4;
 inline constexpr std::size_t kMaxXyPoints = kMaxRecordData / 8;  // 8191
 
 // Bytes of one value of a data kind (1 for strings, 0 for no data).
-int ValueSize(DataKind kind);
+inline int ValueSize(DataKind kind) {
+  switch (kind) {
+    case DataKind::None:
+      return 0;
+    case DataKind::BitArray:
+    case DataKind::Int16:
+      return 2;
+    case DataKind::Int32:
+    case DataKind::Real4:
+      return 4;
+    case DataKind::Real8:
+      return 8;
+    case DataKind::Ascii:
+      return 1;
+  }
+  return 0;
+}
 
 // What the reader does with a record.
 enum class Action : std::uint8_t {

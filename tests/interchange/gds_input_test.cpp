@@ -277,15 +277,19 @@ TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesign) {
     }
     return out;
   };
-  auto cut = [&](std::vector<std::uint8_t> tail) {  // bytes that are no whole record
-    auto out = after({});
+  auto cut = [&](std::vector<std::uint8_t> tail, int boxes = 0) {  // bytes that are no whole record
+    StreamBuilder head;
+    head.library().structure("A");
+    for (int i = 0; i < boxes; ++i) head.boundary(1, {0, 0, i + 1, 0, i + 1, 1, 0, 0});
+    auto out = head.bytes();
     out.insert(out.end(), tail.begin(), tail.end());
     return out;
   };
   struct Case {
     const char* what;
     std::vector<std::uint8_t> bytes;
-    const char* record;  // the record the log names
+    const char* record;     // the record the log names
+    bool cutAtEnd = false;  // the message gives the file offsets of that record and of the end
   } cases[] = {
       {"LAYER as a four-byte integer", after({{T(Rec::Layer), 3, Be32({1})}}), "record 7 (LAYER)"},
       {"LAYER without its value", after({{T(Rec::Layer), 2, {}}}), "record 7 (LAYER)"},
@@ -293,6 +297,9 @@ TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesign) {
        "record 8 (XY)"},
       {"length zero", cut({0, 0, T(Rec::EndStr), 0}), "record 7 (ENDSTR)"},
       {"record past the end", cut({0x10, 0, T(Rec::Xy), 3, 0, 0}), "record 7 (XY)"},
+      // The file is read in chunks of 1 MB: this record lies beyond the first.
+      {"record past the end of a long file", cut({0, 0x20, T(Rec::Xy), 3, 0, 0}, 20000),
+       "record 100007 (XY)", true},
       {"SPACING", after({{0x18, 0, {}}}), "record 7 (SPACING)"},
       {"unknown record", after({{0x3C, 0, {}}}), "record 7 (unknown type 0x3C)"},
       {"no ENDLIB", after({{T(Rec::EndStr), 0, {}}}), "record 8 (no record header)"},
@@ -303,6 +310,11 @@ TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesign) {
     EXPECT_FALSE(app.design.isOpen()) << c.what;
     ASSERT_EQ(1u, host.boxes.size()) << c.what;
     EXPECT_EQ(0u, host.boxes[0].text.find("ストリームファイルにエラー(")) << c.what;
+    if (c.cutAtEnd) {
+      const std::size_t n = c.bytes.size();
+      const std::string at = "(" + std::to_string(n - 4) + ")-(" + std::to_string(n) + ")";
+      EXPECT_NE(std::string::npos, host.boxes[0].text.find(at)) << c.what;
+    }
     EXPECT_TRUE(logged(std::string(": ") + c.record + " at byte|Error end")) << c.what;
     fs::remove(dir / "in.txt");
   }
@@ -403,15 +415,22 @@ TEST_F(StreamInput, RefusalsAndTheFileDialog) {
 }
 
 TEST_F(StreamInput, EscapeLeavesNoDesign) {
-  StreamBuilder b;
-  b.library().structure("A");
-  for (int i = 0; i < 3000; ++i) b.boundary(1, {0, 0, i + 1, 0, i + 1, 1, 0, 0});
-  b.endStructure().endLibrary();
-  host.onMessageStep = [](bool& flag) { flag = false; };
-  EXPECT_TRUE(read(b.bytes()).empty());
-  host.onMessageStep = nullptr;
-  EXPECT_FALSE(app.design.isOpen());
-  EXPECT_TRUE(printed("*** Abortion ***"));
+  // Escape at the first message step, and in the second 1 MB chunk of a longer file.
+  for (const int boxes : {3000, 25000}) {
+    StreamBuilder b;
+    b.library().structure("A");
+    for (int i = 0; i < boxes; ++i) b.boundary(1, {0, 0, i + 1, 0, i + 1, 1, 0, 0});
+    b.endStructure().endLibrary();
+    int steps = boxes > 3000 ? 24 : 1;  // 24 steps of 4096 records: past 1 MB
+    host.onMessageStep = [&](bool& flag) { flag = flag && --steps > 0; };
+    lines.clear();
+    EXPECT_TRUE(read(b.bytes()).empty()) << boxes;
+    host.onMessageStep = nullptr;
+    EXPECT_EQ(0, steps) << boxes;
+    EXPECT_FALSE(app.design.isOpen()) << boxes;
+    EXPECT_TRUE(printed("*** Abortion ***")) << boxes;
+    EXPECT_TRUE(logged("stopped by Escape")) << boxes;
+  }
 }
 
 // Every cut of a real file and random byte changes end with a design or a message.
