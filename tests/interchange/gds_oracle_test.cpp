@@ -570,5 +570,44 @@ TEST_F(StreamOracle, FifteenHundredCellsPassEveryWalkOfTheDirectory) {
   EXPECT_NE(tree.find("C1498 "), std::string::npos);
 }
 
+// A library past every classic limit, about 30 MB: 1,500 cells, each with a path of 500 points
+// and two of three with a boundary of 4,000 vertices, all placed by TOP.
+constexpr const char* kGdspyLarge = R"PY(
+import gdspy, math
+lib = gdspy.GdsLibrary(name="LARGE", unit=1e-6, precision=1e-9)
+top = gdspy.Cell("TOP", exclude_from_current=True)
+lib.add(top)
+ring = [(200 * math.cos(2 * math.pi * j / 3999), 200 * math.sin(2 * math.pi * j / 3999))
+        for j in range(3999)]
+zigzag = [(i * 0.1, (i % 2) * 0.3) for i in range(500)]
+for k in range(1499):
+    c = gdspy.Cell("C%04d" % k, exclude_from_current=True)
+    c.add(gdspy.FlexPath(zigzag, 0.02, layer=2, gdsii_path=True))
+    if k % 3:
+        c.add(gdspy.Polygon(ring, layer=1))
+    lib.add(c)
+    top.add(gdspy.CellReference(c, ((k % 40) * 500, (k // 40) * 500)))
+lib.write_gds("large.gds")
+)PY";
+
+TEST_F(StreamOracle, ALibraryPastEveryClassicLimitComesInAndGoesOutEqual) {
+  if (!Have("/usr/bin/python3 -c 'import gdspy'")) GTEST_SKIP() << "/usr/bin/python3 lacks gdspy";
+  if (!Have("test -x /usr/lib/klayout/strmxor")) GTEST_SKIP() << "no strmxor";
+  std::ofstream(dir / "large.py") << kGdspyLarge;
+  ASSERT_TRUE(shell("/usr/bin/python3 large.py")) << ReadFile(dir / "run.out");
+  ASSERT_GT(fs::file_size(dir / "large.gds"), 30'000'000u);
+  typeAll(
+      {"GDSIN large.gds", "GDSOUT out.str", "CLOSE", "OPEN large", "GDSOUT again.str", "CLOSE 0"});
+  EXPECT_TRUE(takeBoxes().empty());
+  std::size_t told = 0;
+  for (const char* notice :
+       {db::msg::kBeyondClassicSize, db::msg::kBeyondClassicCells, db::msg::kBeyondClassicVertices})
+    told += std::count(lines.begin(), lines.end(), notice);
+  EXPECT_EQ(told, 2u);  // once when it came in, once when it was opened again
+  const std::string xor_ = "LD_LIBRARY_PATH=/usr/lib/klayout /usr/lib/klayout/strmxor ";
+  EXPECT_TRUE(shell(xor_ + "large.gds out.str")) << ReadFile(dir / "run.out");
+  EXPECT_TRUE(shell(xor_ + "large.gds again.str")) << ReadFile(dir / "run.out");
+}
+
 }  // namespace
 }  // namespace lav::interchange
