@@ -1,6 +1,8 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <new>
 
 #include "db/cad_file.h"
 #include "db/design_header.h"
@@ -48,10 +50,12 @@ LoadError LoadCadFile(const std::string& path, DesignImage& image, Host* host, b
   // An encoded file never shrinks the image below a ninth of its size; a larger file is
   // refused before it is read.
   if (size > static_cast<std::size_t>(image.maxSize) * 2) return LoadError::TooLarge;
-  std::vector<std::uint8_t> bytes(size);
-  if (size && !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
+  // Read once into a buffer that is not cleared first: every byte is overwritten.
+  std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[size ? size : 1]);
+  if (!bytes) return LoadError::TooLarge;
+  if (size && !in.read(reinterpret_cast<char*>(bytes.get()), static_cast<std::streamsize>(size)))
     return LoadError::CannotOpen;
-  return DecodeFile(bytes, image, host, continueFlag);
+  return DecodeFile({bytes.get(), size}, image, host, continueFlag);
 }
 
 }  // namespace lav::db

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 namespace lav::db {
 namespace {
@@ -89,38 +90,23 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size, const WriteCal
   return true;
 }
 
-}  // namespace
-
-std::string SafeWriteTempName(const std::string& path) {
-  return (fs::path(folderOf(path)) / ("BUF$BUFF.88B." + std::to_string(::getpid()))).string();
-}
-
-SafeWriteResult WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes,
-                                const SafeWriteOptions& options, std::string& error) {
-  std::string temp;
+// The work file for path, with the permissions of the file it replaces; -1 (error set) when it
+// cannot be created.
+int openTemp(const std::string& path, std::string& temp, std::string& error) {
   const int fd = createTemp(path, temp);
   if (fd < 0) {
     error = std::strerror(errno);
-    return SafeWriteResult::Failed;
+    return -1;
   }
-  // The replacement keeps the permissions of the file it replaces.
   struct stat old {};
   if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+  return fd;
+}
 
-  SafeWriteResult result = SafeWriteResult::Written;
-  const std::size_t chunk = options.chunk ? options.chunk : bytes.size();
-  for (std::size_t done = 0; done < bytes.size() && result == SafeWriteResult::Written;) {
-    const std::size_t n = std::min(chunk, bytes.size() - done);
-    if (!writeAll(fd, bytes.data() + done, n, options.write, error)) {
-      result = SafeWriteResult::Failed;
-      break;
-    }
-    done += n;
-    if (options.host && options.continueFlag) {
-      options.host->messageStep(*options.continueFlag);
-      if (!*options.continueFlag) result = SafeWriteResult::Stopped;
-    }
-  }
+// Flushes and closes the work file and gives it path's name when everything was written;
+// otherwise removes it.
+SafeWriteResult finishTemp(int fd, const std::string& temp, const std::string& path,
+                           SafeWriteResult result, std::string& error) {
   if (result == SafeWriteResult::Written && ::fsync(fd) != 0) {
     error = std::strerror(errno);
     result = SafeWriteResult::Failed;
@@ -140,6 +126,74 @@ SafeWriteResult WriteFileSafely(const std::string& path, std::span<const std::ui
   // The rename itself must survive a crash too.
   syncFolder(path);
   return SafeWriteResult::Written;
+}
+
+}  // namespace
+
+std::string SafeWriteTempName(const std::string& path) {
+  return (fs::path(folderOf(path)) / ("BUF$BUFF.88B." + std::to_string(::getpid()))).string();
+}
+
+SafeWriteResult WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes,
+                                const SafeWriteOptions& options, std::string& error) {
+  std::string temp;
+  const int fd = openTemp(path, temp, error);
+  if (fd < 0) return SafeWriteResult::Failed;
+  SafeWriteResult result = SafeWriteResult::Written;
+  const std::size_t chunk = options.chunk ? options.chunk : bytes.size();
+  for (std::size_t done = 0; done < bytes.size() && result == SafeWriteResult::Written;) {
+    const std::size_t n = std::min(chunk, bytes.size() - done);
+    if (!writeAll(fd, bytes.data() + done, n, options.write, error)) {
+      result = SafeWriteResult::Failed;
+      break;
+    }
+    done += n;
+    if (options.host && options.continueFlag) {
+      options.host->messageStep(*options.continueFlag);
+      if (!*options.continueFlag) result = SafeWriteResult::Stopped;
+    }
+  }
+  return finishTemp(fd, temp, path, result, error);
+}
+
+SafeWriteResult WriteFileSafely(const std::string& path, const ByteSource& source,
+                                const SafeWriteOptions& options, std::string& error) {
+  constexpr std::size_t kWriteSize = 8 << 20;
+  std::string temp;
+  const int fd = openTemp(path, temp, error);
+  if (fd < 0) return SafeWriteResult::Failed;
+  SafeWriteResult result = SafeWriteResult::Written;
+  std::vector<std::uint8_t> buffer;
+  buffer.reserve(kWriteSize + (64 << 10));
+  off_t written = 0;
+  auto flush = [&] {
+    if (!writeAll(fd, buffer.data(), buffer.size(), options.write, error)) return false;
+    // The disk starts on these bytes now instead of at the final flush.
+    ::sync_file_range(fd, written, static_cast<off_t>(buffer.size()), SYNC_FILE_RANGE_WRITE);
+    written += static_cast<off_t>(buffer.size());
+    buffer.clear();
+    return true;
+  };
+  const bool made = source([&](std::span<const std::uint8_t> piece) {
+    buffer.insert(buffer.end(), piece.begin(), piece.end());
+    if (buffer.size() >= kWriteSize && !flush()) {
+      result = SafeWriteResult::Failed;
+      return false;
+    }
+    if (options.host && options.continueFlag) {
+      options.host->messageStep(*options.continueFlag);
+      if (!*options.continueFlag) {
+        result = SafeWriteResult::Stopped;
+        return false;
+      }
+    }
+    return true;
+  });
+  if (result == SafeWriteResult::Written && (!made || !flush())) {
+    if (error.empty()) error = "the content could not be made";
+    result = SafeWriteResult::Failed;
+  }
+  return finishTemp(fd, temp, path, result, error);
 }
 
 bool WorkFile::create(const std::string& path) {

@@ -38,6 +38,17 @@ std::string SafeWriteTempName(const std::string& path);
 SafeWriteResult WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes,
                                 const SafeWriteOptions& options, std::string& error);
 
+// Takes the pieces of a file in order; false stops the writer.
+using PieceSink = std::function<bool(std::span<const std::uint8_t> piece)>;
+// Makes a file's bytes, handing them to put piece by piece; false when put said stop.
+using ByteSource = std::function<bool(const PieceSink& put)>;
+
+// The same for bytes made while they are written (a large design is never held twice): the
+// message step runs after every piece, and the pieces go to disk in large writes whose
+// transfer starts at once, so that making the next ones overlaps it.
+SafeWriteResult WriteFileSafely(const std::string& path, const ByteSource& source,
+                                const SafeWriteOptions& options, std::string& error);
+
 // A new file written under a work name and given its final name only when complete: a killed
 // or failed writer leaves no cut-off file under that name.
 class WorkFile {

@@ -36,6 +36,28 @@ void Segment(DrawContext& ctx, double x0, double y0, double x1, double y1) {
                      WindowPoint(ctx.view, x1, y1));
 }
 
+// One pixel at the window point of (x, y) in the current pen's colour, for a figure smaller than
+// a pixel: a line from a point to itself would leave it out.
+void Dot(DrawContext& ctx, const Pen& pen, double x, double y) {
+  ctx.surface.setPixel(RoundToInt(ToWindowX(ctx.view, x)), RoundToInt(ToWindowY(ctx.view, y)),
+                       pen.colour);
+}
+
+// The extent's size in pixels, as the outline pass measures it.
+void PixelSize(const DrawContext& ctx, double& pw, double& ph) {
+  const Extent& e = ctx.extent;
+  pw = RoundHalfUp(double(e.xmax) - e.xmin) * ctx.view.scale;
+  ph = RoundHalfUp(double(e.ymax) - e.ymin) * ctx.view.scale;
+}
+
+// Figures this small are outlined from their extent alone, never from their points.
+bool OutlinedFromExtent(const DrawContext& ctx, int count) {
+  if (ctx.layer >= 64 || count < 3) return false;
+  double pw, ph;
+  PixelSize(ctx, pw, ph);
+  return pw <= 4 && ph <= 4;
+}
+
 void MarkLayerPresent(DrawContext& ctx, int layer) {
   if (layer >= 0 && layer < 64) ctx.app.design.presentLayers[layer] = 1;
 }
@@ -55,12 +77,17 @@ int DrawOutline(DrawContext& ctx, const Point* pts, int count) {
   if (OnlyLayerExcludes(ctx, layer)) return 1;
   if (!ExtentVisible(ctx.view, ctx.extent)) return 1;
   const bool black = app.display.blackBackground;
-  ctx.surface.setPen(LayerPen(app.settings, ctx.highlight ? kHighlightLayer : layer, black));
+  const Pen pen = LayerPen(app.settings, ctx.highlight ? kHighlightLayer : layer, black);
+  ctx.surface.setPen(pen);
   ctx.surface.setRasterMode(RasterMode::Copy);
   const Extent& e = ctx.extent;
   if (layer < 64 && count >= 3) {
-    const double pw = RoundHalfUp(double(e.xmax) - e.xmin) * ctx.view.scale;
-    const double ph = RoundHalfUp(double(e.ymax) - e.ymin) * ctx.view.scale;
+    double pw, ph;
+    PixelSize(ctx, pw, ph);
+    if (pw <= 1 && ph <= 1) {
+      Dot(ctx, pen, e.xmin, e.ymin);
+      return 1;
+    }
     if (pw <= 1) {
       Segment(ctx, e.xmin, e.ymin, e.xmin, e.ymax);
       return 1;
@@ -92,6 +119,13 @@ void DrawArea(DrawContext& ctx, const PlacementTransform& frame, int layer, Poin
   MarkLayerPresent(ctx, layer);
   if (ctx.extentOnly || !ExtentVisible(ctx.view, ctx.extent)) return;
   PlacementTransform f = frame;
+  if (OutlinedFromExtent(ctx, count)) {
+    // The points are needed only for a hatch.
+    if (DrawOutline(ctx, pts, count) != 0) return;
+    TransformPoints(f, pts, count);
+    DrawHatch(ctx, pts, count);
+    return;
+  }
   TransformPoints(f, pts, count);
   if (DrawOutline(ctx, pts, count) == 0) DrawHatch(ctx, pts, count);
 }
