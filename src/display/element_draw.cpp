@@ -36,13 +36,6 @@ void Segment(DrawContext& ctx, double x0, double y0, double x1, double y1) {
                      WindowPoint(ctx.view, x1, y1));
 }
 
-// One pixel at the window point of (x, y) in the current pen's colour, for a figure smaller than
-// a pixel: a line from a point to itself would leave it out.
-void Dot(DrawContext& ctx, const Pen& pen, double x, double y) {
-  ctx.surface.setPixel(RoundToInt(ToWindowX(ctx.view, x)), RoundToInt(ToWindowY(ctx.view, y)),
-                       pen.colour);
-}
-
 // The extent's size in pixels, as the outline pass measures it.
 void PixelSize(const DrawContext& ctx, double& pw, double& ph) {
   const Extent& e = ctx.extent;
@@ -84,23 +77,29 @@ int DrawOutline(DrawContext& ctx, const Point* pts, int count) {
   if (layer < 64 && count >= 3) {
     double pw, ph;
     PixelSize(ctx, pw, ph);
+    // Drawn from the extent alone; its corners are brought into the window once.
+    const ViewState& v = ctx.view;
+    const DPoint lo{ToWindowX(v, e.xmin), ToWindowY(v, e.ymin)};
     if (pw <= 1 && ph <= 1) {
-      Dot(ctx, pen, e.xmin, e.ymin);
+      // Smaller than a pixel: one pixel (a line from a point to itself would leave it out).
+      ctx.surface.setPixel(RoundToInt(lo.x), RoundToInt(lo.y), pen.colour);
       return 1;
     }
     if (pw <= 1) {
-      Segment(ctx, e.xmin, e.ymin, e.xmin, e.ymax);
+      DrawClippedSegment(v, ctx.surface, lo, {lo.x, ToWindowY(v, e.ymax)});
       return 1;
     }
+    const double right = ToWindowX(v, e.xmax);
     if (ph <= 1) {
-      Segment(ctx, e.xmin, e.ymin, e.xmax, e.ymin);
+      DrawClippedSegment(v, ctx.surface, lo, {right, lo.y});
       return 1;
     }
     if (pw <= 4 && ph <= 4) {
-      Segment(ctx, e.xmin, e.ymin, e.xmax, e.ymin);
-      Segment(ctx, e.xmax, e.ymin, e.xmax, e.ymax);
-      Segment(ctx, e.xmax, e.ymax, e.xmin, e.ymax);
-      Segment(ctx, e.xmin, e.ymax, e.xmin, e.ymin);
+      const DPoint hi{right, ToWindowY(v, e.ymax)};
+      DrawClippedSegment(v, ctx.surface, lo, {hi.x, lo.y});
+      DrawClippedSegment(v, ctx.surface, {hi.x, lo.y}, hi);
+      DrawClippedSegment(v, ctx.surface, hi, {lo.x, hi.y});
+      DrawClippedSegment(v, ctx.surface, {lo.x, hi.y}, lo);
       return 0;
     }
   }
@@ -121,7 +120,7 @@ void DrawArea(DrawContext& ctx, const PlacementTransform& frame, int layer, Poin
   PlacementTransform f = frame;
   if (OutlinedFromExtent(ctx, count)) {
     // The points are needed only for a hatch.
-    if (DrawOutline(ctx, pts, count) != 0) return;
+    if (DrawOutline(ctx, pts, count) != 0 || !HatchCanShow(ctx)) return;
     TransformPoints(f, pts, count);
     DrawHatch(ctx, pts, count);
     return;
