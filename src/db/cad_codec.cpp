@@ -259,8 +259,8 @@ LoadError DecodeFile(std::span<const std::uint8_t> file, DesignImage& image, Hos
       plain ? std::int64_t(file.size()) : EstimatedLength(file) + kMaxGroupOutput + 2 * kSplat;
   if (plain && size > image.maxSize) return fail(LoadError::TooLarge);
   if (!TakeZeroed(image.bytes,
-                  static_cast<std::size_t>(std::max<std::int64_t>(
-                      kClassicImageSize, std::min<std::int64_t>(size, image.maxSize)))))
+                  static_cast<std::size_t>(std::min<std::int64_t>(
+                      image.maxSize, std::max<std::int64_t>(kClassicImageSize, size)))))
     return fail(LoadError::TooLarge);
   std::uint8_t* out = image.bytes.data();
   std::size_t cap = image.bytes.size();
@@ -297,7 +297,7 @@ LoadError DecodeFile(std::span<const std::uint8_t> file, DesignImage& image, Hos
       const bool wholeGroup = i + kMaxGroupInput + 8 <= n;
       if (wholeGroup && length + kGroupRoom > cap &&
           length + kGroupRoom <= std::size_t(image.maxSize))
-        room(std::max(length + kGroupRoom, cap + cap / 4));
+        room(std::min(std::max(length + kGroupRoom, cap + cap / 4), std::size_t(image.maxSize)));
       if (wholeGroup && length + kGroupRoom <= cap) {
         // A whole group with room behind it: literal stretches are copied eight bytes at a time
         // (the surplus overwritten next), runs written sixteen copies at a time.

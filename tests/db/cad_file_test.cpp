@@ -164,6 +164,11 @@ TEST_F(CadFile, EveryBodyEncodesByTheRuleAndDecodesBack) {
       ASSERT_EQ(usedBytes(back), expected);
       EXPECT_TRUE(std::all_of(back.bytes.begin() + size, back.bytes.end(),
                               [](std::uint8_t x) { return x == 0; }));
+      // One byte more than an image may hold: refused, nothing kept.
+      DesignImage small;
+      small.maxSize = size - 1;
+      EXPECT_EQ(DecodeFile(file, small), LoadError::TooLarge);
+      EXPECT_FALSE(small.allocated());
     }
   }
 }
