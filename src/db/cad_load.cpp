@@ -61,7 +61,7 @@ LoadError LoadCadFile(const std::string& path, DesignImage& image, Host* host, b
     return LoadError::TooLarge;
   }
   // A large file is decoded where the system keeps it instead of being copied first.
-  constexpr std::size_t kMapFrom = 16 << 20;
+  constexpr std::size_t kMapFrom = 256 << 10;
   if (size >= kMapFrom) {
     void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
     if (map != MAP_FAILED) {
