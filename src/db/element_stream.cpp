@@ -97,26 +97,20 @@ ReadEnd ReadElements(const DesignImage& image, const CellEntry& entry,
     std::span<const std::uint8_t> in = reader.rest(view.typeOffset);
     in = in.first(static_cast<std::size_t>(
         std::min<std::int64_t>(std::int64_t(in.size()), entry.dataSize - consumed)));
-    if (in.size() >= 2) {
+    // (RecordLength reads only the head and is -1 for anything that is not a record.)
+    const std::int32_t whole = RecordLength(in);
+    if (whole > 0 && static_cast<std::size_t>(whole) <= in.size()) {
       view.type = RecordType(in);
-      const int t = view.type;
-      if ((t >= 0 && t <= 5) || (t >= 100 && t <= 105)) {
-        const std::size_t head = RecordHeadBytes(t);
-        const std::int32_t length = head <= in.size() ? RecordLength(in.first(head)) : -1;
-        if (length >= static_cast<std::int32_t>(head) &&
-            static_cast<std::size_t>(length) <= in.size()) {
-          reader.skip(length);
-          consumed += length;
-          view.bytes = in.first(static_cast<std::size_t>(length));
-          if (!visit(view)) return ReadEnd::Stopped;
-          if (host && continueFlag && ++sinceStep >= kRecordsPerMessageStep) {
-            sinceStep = 0;
-            host->messageStep(*continueFlag);
-            if (!*continueFlag) return ReadEnd::Stopped;
-          }
-          continue;
-        }
+      reader.skip(whole);
+      consumed += whole;
+      view.bytes = in.first(static_cast<std::size_t>(whole));
+      if (!visit(view)) return ReadEnd::Stopped;
+      if (host && continueFlag && ++sinceStep >= kRecordsPerMessageStep) {
+        sinceStep = 0;
+        host->messageStep(*continueFlag);
+        if (!*continueFlag) return ReadEnd::Stopped;
       }
+      continue;
     }
     rec.clear();
     if (entry.dataSize - consumed < 2 || !reader.read(2, rec, &view.typeOffset))

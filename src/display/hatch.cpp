@@ -130,10 +130,6 @@ struct Hatcher {
   }
 };
 
-}  // namespace
-
-namespace {
-
 // What a hatch of the current extent covers: the extent in "up" window coordinates clipped to
 // the window, and the spacing of the lines.
 struct HatchReach {
