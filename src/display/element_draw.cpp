@@ -143,12 +143,9 @@ void DrawLineElement(DrawContext& ctx, const PlacementTransform& frame, int laye
     DrawOutline(ctx, pts, count);
     return;
   }
-  std::vector<db::Vertex> path(static_cast<std::size_t>(count));
-  for (int i = 0; i < count; ++i) path[std::size_t(i)] = {pts[i].x, pts[i].y};
-  std::vector<Point> outline;
-  for (const db::Vertex& v :
-       db::BuildPathOutline(path, width, tip, ctx.app.settings.acuteTip == 1 ? 1 : 0, 0))
-    outline.push_back({v.x, v.y});
+  // Points are the records' own vertices: the outline is built from them as they stand.
+  std::vector<Point> outline = db::BuildPathOutline({pts, static_cast<std::size_t>(count)}, width,
+                                                    tip, ctx.app.settings.acuteTip == 1 ? 1 : 0, 0);
   ctx.extent = TransformExtent(frame, BoundingBox(outline.data(), int(outline.size())));
   Accumulate(ctx);
   if (ctx.extentOnly || !ExtentVisible(ctx.view, ctx.extent)) return;
