@@ -217,6 +217,7 @@ bool CloseDesign(CoreState& app, bool save) {
     SafeWriteOptions options;
     options.host = &app.host;
     options.continueFlag = &app.continueFlag;
+    options.direct = d.image.usedSize > 64 << 20;
     std::string error;
     // Encoded while it is written: Escape at any piece keeps the design open, the file untouched.
     const ByteSource encoded = [&](const PieceSink& put) { return EncodeFileTo(d.image, put); };

@@ -10,6 +10,8 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <new>
 #include <vector>
 
 namespace lav::db {
@@ -159,26 +161,71 @@ SafeWriteResult WriteFileSafely(const std::string& path, std::span<const std::ui
 SafeWriteResult WriteFileSafely(const std::string& path, const ByteSource& source,
                                 const SafeWriteOptions& options, std::string& error) {
   constexpr std::size_t kWriteSize = 8 << 20;
+  constexpr std::size_t kAlign = 4096;  // what writes around the page cache need
   std::string temp;
   const int fd = openTemp(path, temp, error);
   if (fd < 0) return SafeWriteResult::Failed;
-  SafeWriteResult result = SafeWriteResult::Written;
-  std::vector<std::uint8_t> buffer;
-  buffer.reserve(kWriteSize + (64 << 10));
+  // A large file goes to the disk without a copy into the page cache where the file system allows
+  // it; the last partial block, and everything when it does not, goes the usual way.
+  const int flags = ::fcntl(fd, F_GETFL);
+  bool direct = options.direct && flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_DIRECT) == 0;
+  auto buffered = [&] {
+    if (direct) ::fcntl(fd, F_SETFL, flags);
+    direct = false;
+  };
+  struct Free {
+    void operator()(std::uint8_t* p) const { ::operator delete[](p, std::align_val_t{kAlign}); }
+  };
+  const std::unique_ptr<std::uint8_t[], Free> buffer(
+      static_cast<std::uint8_t*>(::operator new[](kWriteSize, std::align_val_t{kAlign})));
+  std::size_t fill = 0;
   off_t written = 0;
-  auto flush = [&] {
-    if (!writeAll(fd, buffer.data(), buffer.size(), options.write, error)) return false;
-    // The disk starts on these bytes now instead of at the final flush.
-    ::sync_file_range(fd, written, static_cast<off_t>(buffer.size()), SYNC_FILE_RANGE_WRITE);
-    written += static_cast<off_t>(buffer.size());
-    buffer.clear();
+  auto writeOut = [&](const std::uint8_t* p, std::size_t n) {
+    while (n > 0) {
+      const long w = options.write ? options.write(fd, p, n) : static_cast<long>(::write(fd, p, n));
+      if (w < 0 && errno == EINTR) continue;
+      if (w < 0 && errno == EINVAL && direct) {
+        buffered();  // after a short write the offset is no longer aligned
+        continue;
+      }
+      if (w <= 0) {
+        error = w < 0 ? std::strerror(errno) : "nothing was written";
+        return false;
+      }
+      p += w;
+      n -= static_cast<std::size_t>(w);
+    }
     return true;
   };
+  // Writes the whole blocks of the buffer (everything at the end) and keeps the rest.
+  auto flush = [&](bool last) {
+    std::size_t n = direct ? fill / kAlign * kAlign : fill;
+    if (!writeOut(buffer.get(), n)) return false;
+    if (!direct) {
+      // The disk starts on these bytes now instead of at the final flush.
+      ::sync_file_range(fd, written, static_cast<off_t>(n), SYNC_FILE_RANGE_WRITE);
+    }
+    written += static_cast<off_t>(n);
+    std::memmove(buffer.get(), buffer.get() + n, fill - n);
+    fill -= n;
+    if (last && fill > 0) {
+      buffered();
+      if (!writeOut(buffer.get(), fill)) return false;
+      fill = 0;
+    }
+    return true;
+  };
+  SafeWriteResult result = SafeWriteResult::Written;
   const bool made = source([&](std::span<const std::uint8_t> piece) {
-    buffer.insert(buffer.end(), piece.begin(), piece.end());
-    if (buffer.size() >= kWriteSize && !flush()) {
-      result = SafeWriteResult::Failed;
-      return false;
+    while (!piece.empty()) {
+      const std::size_t take = std::min(piece.size(), kWriteSize - fill);
+      std::memcpy(buffer.get() + fill, piece.data(), take);
+      fill += take;
+      piece = piece.subspan(take);
+      if (fill == kWriteSize && !flush(false)) {
+        result = SafeWriteResult::Failed;
+        return false;
+      }
     }
     if (options.host && options.continueFlag) {
       options.host->messageStep(*options.continueFlag);
@@ -189,7 +236,7 @@ SafeWriteResult WriteFileSafely(const std::string& path, const ByteSource& sourc
     }
     return true;
   });
-  if (result == SafeWriteResult::Written && (!made || !flush())) {
+  if (result == SafeWriteResult::Written && (!made || !flush(true))) {
     if (error.empty()) error = "the content could not be made";
     result = SafeWriteResult::Failed;
   }

@@ -29,6 +29,9 @@ struct SafeWriteOptions {
   bool* continueFlag = nullptr;
   WriteCall write;             // empty: ::write
   std::size_t chunk = 20'060;  // bytes between message steps
+  // Made bytes (ByteSource) go to the disk around the page cache where the file system allows
+  // it: for large files, which need not stay in memory after they are written.
+  bool direct = false;
 };
 
 // The temporary name used for path in this process: "BUF$BUFF.88B.<pid>" in path's folder.
