@@ -10,8 +10,10 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <new>
+#include <system_error>
 #include <vector>
 
 namespace lav::db {
@@ -176,10 +178,16 @@ SafeWriteResult WriteFileSafely(const std::string& path, const ByteSource& sourc
   struct Free {
     void operator()(std::uint8_t* p) const { ::operator delete[](p, std::align_val_t{kAlign}); }
   };
-  const std::unique_ptr<std::uint8_t[], Free> buffer(
-      static_cast<std::uint8_t*>(::operator new[](kWriteSize, std::align_val_t{kAlign})));
+  auto allocate = [] {
+    return std::unique_ptr<std::uint8_t[], Free>(
+        static_cast<std::uint8_t*>(::operator new[](kWriteSize, std::align_val_t{kAlign})));
+  };
+  // One buffer fills while the other is being written: the disk works while the bytes are made.
+  const std::unique_ptr<std::uint8_t[], Free> buffers[2] = {allocate(), allocate()};
+  int current = 0;
   std::size_t fill = 0;
-  off_t written = 0;
+  off_t written = 0;  // by the writes, one at a time
+  std::future<bool> pending;
   auto writeOut = [&](const std::uint8_t* p, std::size_t n) {
     while (n > 0) {
       const long w = options.write ? options.write(fd, p, n) : static_cast<long>(::write(fd, p, n));
@@ -197,29 +205,43 @@ SafeWriteResult WriteFileSafely(const std::string& path, const ByteSource& sourc
     }
     return true;
   };
-  // Writes the whole blocks of the buffer (everything at the end) and keeps the rest.
+  // Writes n bytes of a buffer; the last ones end with the partial block the usual way.
+  auto writeBuffer = [&](const std::uint8_t* p, std::size_t n, bool last) {
+    const std::size_t whole = direct && last ? n / kAlign * kAlign : n;
+    if (!writeOut(p, whole)) return false;
+    // The disk starts on bytes that went through the cache now instead of at the final flush.
+    if (!direct) ::sync_file_range(fd, written, static_cast<off_t>(whole), SYNC_FILE_RANGE_WRITE);
+    written += static_cast<off_t>(whole);
+    if (whole == n) return true;
+    buffered();
+    return writeOut(p + whole, n - whole);
+  };
+  // Waits for the write under way; false when it failed.
+  auto settle = [&] { return !pending.valid() || pending.get(); };
+  // Hands the buffer's whole blocks (everything when last) to a write of their own and carries
+  // the rest over to the other buffer.
   auto flush = [&](bool last) {
-    std::size_t n = direct ? fill / kAlign * kAlign : fill;
-    if (!writeOut(buffer.get(), n)) return false;
-    if (!direct) {
-      // The disk starts on these bytes now instead of at the final flush.
-      ::sync_file_range(fd, written, static_cast<off_t>(n), SYNC_FILE_RANGE_WRITE);
+    if (!settle()) return false;
+    const std::uint8_t* full = buffers[current].get();
+    const std::size_t n = direct && !last ? fill / kAlign * kAlign : fill;
+    std::memcpy(buffers[1 - current].get(), full + n, fill - n);
+    auto job = [&writeBuffer, full, n, last] { return writeBuffer(full, n, last); };
+    try {
+      pending = std::async(std::launch::async, job);
+    } catch (const std::system_error&) {
+      std::promise<bool> now;  // no thread to be had: written here and now
+      now.set_value(job());
+      pending = now.get_future();
     }
-    written += static_cast<off_t>(n);
-    std::memmove(buffer.get(), buffer.get() + n, fill - n);
+    current = 1 - current;
     fill -= n;
-    if (last && fill > 0) {
-      buffered();
-      if (!writeOut(buffer.get(), fill)) return false;
-      fill = 0;
-    }
     return true;
   };
   SafeWriteResult result = SafeWriteResult::Written;
   const bool made = source([&](std::span<const std::uint8_t> piece) {
     while (!piece.empty()) {
       const std::size_t take = std::min(piece.size(), kWriteSize - fill);
-      std::memcpy(buffer.get() + fill, piece.data(), take);
+      std::memcpy(buffers[current].get() + fill, piece.data(), take);
       fill += take;
       piece = piece.subspan(take);
       if (fill == kWriteSize && !flush(false)) {
@@ -236,10 +258,11 @@ SafeWriteResult WriteFileSafely(const std::string& path, const ByteSource& sourc
     }
     return true;
   });
-  if (result == SafeWriteResult::Written && (!made || !flush(true))) {
+  if (result == SafeWriteResult::Written && (!made || !flush(true) || !settle())) {
     if (error.empty()) error = "the content could not be made";
     result = SafeWriteResult::Failed;
   }
+  settle();  // a write still under way ends before the file is closed
   return finishTemp(fd, temp, path, result, error);
 }
 
