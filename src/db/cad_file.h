@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,6 +19,11 @@ inline constexpr std::uint8_t kInMemoryEncodingFlag = 10;
 
 // The whole file of an image: prefix with byte 41 = 0, then the encoded body.
 std::vector<std::uint8_t> EncodeFile(const DesignImage& image);
+
+// Receives the file in order, in pieces of about 20 KB; false stops the encoding.
+using EncodeSink = std::function<bool(std::span<const std::uint8_t> piece)>;
+// The same file handed to sink piece by piece; false when the sink stopped it.
+bool EncodeFileTo(const DesignImage& image, const EncodeSink& sink);
 
 enum class LoadError : std::uint8_t {
   None,

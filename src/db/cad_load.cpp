@@ -1,6 +1,12 @@
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <memory>
+#include <new>
 
 #include "db/cad_file.h"
 #include "db/cell_directory.h"
@@ -47,19 +53,46 @@ std::string ValidateImage(const DesignImage& image) {
 }
 
 LoadError LoadCadFile(const std::string& path, DesignImage& image, Host* host, bool* continueFlag) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return LoadError::CannotOpen;
-  in.seekg(0, std::ios::end);
-  const auto size = static_cast<std::size_t>(in.tellg());
-  in.seekg(0);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return LoadError::CannotOpen;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return LoadError::CannotOpen;
+  }
+  const auto size = static_cast<std::size_t>(st.st_size);
   // An encoded file never shrinks the image below a ninth of its size; a larger file is
   // refused before it is read.
-  if (size > static_cast<std::size_t>(image.maxSize) * 2) return LoadError::TooLarge;
-  std::vector<std::uint8_t> bytes(size);
-  if (size && !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
-    return LoadError::CannotOpen;
+  if (size > static_cast<std::size_t>(image.maxSize) * 2) {
+    ::close(fd);
+    return LoadError::TooLarge;
+  }
   image.names = {};
-  return DecodeFile(bytes, image, host, continueFlag);
+  // A large file is decoded where the system keeps it instead of being copied first.
+  constexpr std::size_t kMapFrom = 256 << 10;
+  if (size >= kMapFrom) {
+    void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (map != MAP_FAILED) {
+      ::close(fd);
+      const LoadError e =
+          DecodeFile({static_cast<const std::uint8_t*>(map), size}, image, host, continueFlag);
+      ::munmap(map, size);
+      return e;
+    }
+  }
+  // Read once into a buffer that is not cleared first: every byte is overwritten.
+  std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[size ? size : 1]);
+  std::size_t done = 0;
+  while (bytes && done < size) {
+    const ssize_t n = ::read(fd, bytes.get() + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  if (!bytes) return LoadError::TooLarge;
+  if (done != size) return LoadError::CannotOpen;
+  return DecodeFile({bytes.get(), size}, image, host, continueFlag);
 }
 
 }  // namespace lav::db

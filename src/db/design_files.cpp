@@ -214,14 +214,14 @@ bool CloseDesign(CoreState& app, bool save) {
       ShowRefusal(app, msg::kCloseFailed);
       return false;
     }
-    auto bytes = EncodeFile(d.image);
-    app.host.messageStep(app.continueFlag);
-    if (!app.continueFlag) return false;  // Escape: the design stays open, the file untouched
     SafeWriteOptions options;
     options.host = &app.host;
     options.continueFlag = &app.continueFlag;
+    options.direct = d.image.usedSize > 64 << 20;
     std::string error;
-    switch (WriteFileSafely(d.path, bytes, options, error)) {
+    // Encoded while it is written: Escape at any piece keeps the design open, the file untouched.
+    const ByteSource encoded = [&](const PieceSink& put) { return EncodeFileTo(d.image, put); };
+    switch (WriteFileSafely(d.path, encoded, options, error)) {
       case SafeWriteResult::Written:
         break;
       case SafeWriteResult::Stopped:

@@ -55,6 +55,21 @@ class ChainReader {
     return true;
   }
 
+  // The rest of the current block's payload (the next block's when this one is used up),
+  // empty when the chain breaks there; where it starts in the image.
+  std::span<const std::uint8_t> rest(std::int32_t& offset) {
+    if (pos_ == kPayloadSize) {
+      const std::int32_t next = NextBlock(image_, block_);
+      if (!ValidBlock(image_, next) || blocks_ + 1 > blockLimit(image_)) return {};
+      ++blocks_;
+      block_ = next;
+      pos_ = 0;
+    }
+    offset = block_ + pos_;
+    return {image_.at(offset), static_cast<std::size_t>(kPayloadSize - pos_)};
+  }
+  void skip(std::int32_t n) { pos_ += n; }
+
  private:
   const DesignImage& image_;
   std::int32_t block_;
@@ -77,8 +92,27 @@ ReadEnd ReadElements(const DesignImage& image, const CellEntry& entry,
   std::int64_t consumed = 0;
   int sinceStep = 0;
   while (consumed < entry.dataSize) {
-    rec.clear();
     RecordView view;
+    // A record inside one block is seen where it lies; the others are gathered into rec.
+    std::span<const std::uint8_t> in = reader.rest(view.typeOffset);
+    in = in.first(static_cast<std::size_t>(
+        std::min<std::int64_t>(std::int64_t(in.size()), entry.dataSize - consumed)));
+    // (RecordLength reads only the head and is -1 for anything that is not a record.)
+    const std::int32_t whole = RecordLength(in);
+    if (whole > 0 && static_cast<std::size_t>(whole) <= in.size()) {
+      view.type = RecordType(in);
+      reader.skip(whole);
+      consumed += whole;
+      view.bytes = in.first(static_cast<std::size_t>(whole));
+      if (!visit(view)) return ReadEnd::Stopped;
+      if (host && continueFlag && ++sinceStep >= kRecordsPerMessageStep) {
+        sinceStep = 0;
+        host->messageStep(*continueFlag);
+        if (!*continueFlag) return ReadEnd::Stopped;
+      }
+      continue;
+    }
+    rec.clear();
     if (entry.dataSize - consumed < 2 || !reader.read(2, rec, &view.typeOffset))
       return ReadEnd::Broken;
     view.type = RecordType(rec);

@@ -10,6 +10,11 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <future>
+#include <memory>
+#include <new>
+#include <system_error>
+#include <vector>
 
 namespace lav::db {
 namespace {
@@ -89,38 +94,23 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size, const WriteCal
   return true;
 }
 
-}  // namespace
-
-std::string SafeWriteTempName(const std::string& path) {
-  return (fs::path(folderOf(path)) / ("BUF$BUFF.88B." + std::to_string(::getpid()))).string();
-}
-
-SafeWriteResult WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes,
-                                const SafeWriteOptions& options, std::string& error) {
-  std::string temp;
+// The work file for path, with the permissions of the file it replaces; -1 (error set) when it
+// cannot be created.
+int openTemp(const std::string& path, std::string& temp, std::string& error) {
   const int fd = createTemp(path, temp);
   if (fd < 0) {
     error = std::strerror(errno);
-    return SafeWriteResult::Failed;
+    return -1;
   }
-  // The replacement keeps the permissions of the file it replaces.
   struct stat old {};
   if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+  return fd;
+}
 
-  SafeWriteResult result = SafeWriteResult::Written;
-  const std::size_t chunk = options.chunk ? options.chunk : bytes.size();
-  for (std::size_t done = 0; done < bytes.size() && result == SafeWriteResult::Written;) {
-    const std::size_t n = std::min(chunk, bytes.size() - done);
-    if (!writeAll(fd, bytes.data() + done, n, options.write, error)) {
-      result = SafeWriteResult::Failed;
-      break;
-    }
-    done += n;
-    if (options.host && options.continueFlag) {
-      options.host->messageStep(*options.continueFlag);
-      if (!*options.continueFlag) result = SafeWriteResult::Stopped;
-    }
-  }
+// Flushes and closes the work file and gives it path's name when everything was written;
+// otherwise removes it.
+SafeWriteResult finishTemp(int fd, const std::string& temp, const std::string& path,
+                           SafeWriteResult result, std::string& error) {
   if (result == SafeWriteResult::Written && ::fsync(fd) != 0) {
     error = std::strerror(errno);
     result = SafeWriteResult::Failed;
@@ -140,6 +130,140 @@ SafeWriteResult WriteFileSafely(const std::string& path, std::span<const std::ui
   // The rename itself must survive a crash too.
   syncFolder(path);
   return SafeWriteResult::Written;
+}
+
+}  // namespace
+
+std::string SafeWriteTempName(const std::string& path) {
+  return (fs::path(folderOf(path)) / ("BUF$BUFF.88B." + std::to_string(::getpid()))).string();
+}
+
+SafeWriteResult WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes,
+                                const SafeWriteOptions& options, std::string& error) {
+  std::string temp;
+  const int fd = openTemp(path, temp, error);
+  if (fd < 0) return SafeWriteResult::Failed;
+  SafeWriteResult result = SafeWriteResult::Written;
+  const std::size_t chunk = options.chunk ? options.chunk : bytes.size();
+  for (std::size_t done = 0; done < bytes.size() && result == SafeWriteResult::Written;) {
+    const std::size_t n = std::min(chunk, bytes.size() - done);
+    if (!writeAll(fd, bytes.data() + done, n, options.write, error)) {
+      result = SafeWriteResult::Failed;
+      break;
+    }
+    done += n;
+    if (options.host && options.continueFlag) {
+      options.host->messageStep(*options.continueFlag);
+      if (!*options.continueFlag) result = SafeWriteResult::Stopped;
+    }
+  }
+  return finishTemp(fd, temp, path, result, error);
+}
+
+SafeWriteResult WriteFileSafely(const std::string& path, const ByteSource& source,
+                                const SafeWriteOptions& options, std::string& error) {
+  constexpr std::size_t kWriteSize = 8 << 20;
+  constexpr std::size_t kAlign = 4096;  // what writes around the page cache need
+  std::string temp;
+  const int fd = openTemp(path, temp, error);
+  if (fd < 0) return SafeWriteResult::Failed;
+  // A large file goes to the disk without a copy into the page cache where the file system allows
+  // it; the last partial block, and everything when it does not, goes the usual way.
+  const int flags = ::fcntl(fd, F_GETFL);
+  bool direct = options.direct && flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_DIRECT) == 0;
+  auto buffered = [&] {
+    if (direct) ::fcntl(fd, F_SETFL, flags);
+    direct = false;
+  };
+  struct Free {
+    void operator()(std::uint8_t* p) const { ::operator delete[](p, std::align_val_t{kAlign}); }
+  };
+  auto allocate = [] {
+    return std::unique_ptr<std::uint8_t[], Free>(
+        static_cast<std::uint8_t*>(::operator new[](kWriteSize, std::align_val_t{kAlign})));
+  };
+  // One buffer fills while the other is being written: the disk works while the bytes are made.
+  const std::unique_ptr<std::uint8_t[], Free> buffers[2] = {allocate(), allocate()};
+  int current = 0;
+  std::size_t fill = 0;
+  off_t written = 0;  // by the writes, one at a time
+  std::future<bool> pending;
+  auto writeOut = [&](const std::uint8_t* p, std::size_t n) {
+    while (n > 0) {
+      const long w = options.write ? options.write(fd, p, n) : static_cast<long>(::write(fd, p, n));
+      if (w < 0 && errno == EINTR) continue;
+      if (w < 0 && errno == EINVAL && direct) {
+        buffered();  // after a short write the offset is no longer aligned
+        continue;
+      }
+      if (w <= 0) {
+        error = w < 0 ? std::strerror(errno) : "nothing was written";
+        return false;
+      }
+      p += w;
+      n -= static_cast<std::size_t>(w);
+    }
+    return true;
+  };
+  // Writes n bytes of a buffer; the last ones end with the partial block the usual way.
+  auto writeBuffer = [&](const std::uint8_t* p, std::size_t n, bool last) {
+    const std::size_t whole = direct && last ? n / kAlign * kAlign : n;
+    if (!writeOut(p, whole)) return false;
+    // The disk starts on bytes that went through the cache now instead of at the final flush.
+    if (!direct) ::sync_file_range(fd, written, static_cast<off_t>(whole), SYNC_FILE_RANGE_WRITE);
+    written += static_cast<off_t>(whole);
+    if (whole == n) return true;
+    buffered();
+    return writeOut(p + whole, n - whole);
+  };
+  // Waits for the write under way; false when it failed.
+  auto settle = [&] { return !pending.valid() || pending.get(); };
+  // Hands the buffer's whole blocks (everything when last) to a write of their own and carries
+  // the rest over to the other buffer.
+  auto flush = [&](bool last) {
+    if (!settle()) return false;
+    const std::uint8_t* full = buffers[current].get();
+    const std::size_t n = direct && !last ? fill / kAlign * kAlign : fill;
+    std::memcpy(buffers[1 - current].get(), full + n, fill - n);
+    auto job = [&writeBuffer, full, n, last] { return writeBuffer(full, n, last); };
+    try {
+      pending = std::async(std::launch::async, job);
+    } catch (const std::system_error&) {
+      std::promise<bool> now;  // no thread to be had: written here and now
+      now.set_value(job());
+      pending = now.get_future();
+    }
+    current = 1 - current;
+    fill -= n;
+    return true;
+  };
+  SafeWriteResult result = SafeWriteResult::Written;
+  const bool made = source([&](std::span<const std::uint8_t> piece) {
+    while (!piece.empty()) {
+      const std::size_t take = std::min(piece.size(), kWriteSize - fill);
+      std::memcpy(buffers[current].get() + fill, piece.data(), take);
+      fill += take;
+      piece = piece.subspan(take);
+      if (fill == kWriteSize && !flush(false)) {
+        result = SafeWriteResult::Failed;
+        return false;
+      }
+    }
+    if (options.host && options.continueFlag) {
+      options.host->messageStep(*options.continueFlag);
+      if (!*options.continueFlag) {
+        result = SafeWriteResult::Stopped;
+        return false;
+      }
+    }
+    return true;
+  });
+  if (result == SafeWriteResult::Written && (!made || !flush(true) || !settle())) {
+    if (error.empty()) error = "the content could not be made";
+    result = SafeWriteResult::Failed;
+  }
+  settle();  // a write still under way ends before the file is closed
+  return finishTemp(fd, temp, path, result, error);
 }
 
 bool WorkFile::create(const std::string& path) {

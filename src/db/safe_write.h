@@ -29,6 +29,9 @@ struct SafeWriteOptions {
   bool* continueFlag = nullptr;
   WriteCall write;             // empty: ::write
   std::size_t chunk = 20'060;  // bytes between message steps
+  // Made bytes (ByteSource) go to the disk around the page cache where the file system allows
+  // it: for large files, which need not stay in memory after they are written.
+  bool direct = false;
 };
 
 // The temporary name used for path in this process: "BUF$BUFF.88B.<pid>" in path's folder.
@@ -36,6 +39,17 @@ std::string SafeWriteTempName(const std::string& path);
 
 // Writes bytes as the new content of path. The temporary file is removed on every failure.
 SafeWriteResult WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes,
+                                const SafeWriteOptions& options, std::string& error);
+
+// Takes the pieces of a file in order; false stops the writer.
+using PieceSink = std::function<bool(std::span<const std::uint8_t> piece)>;
+// Makes a file's bytes, handing them to put piece by piece; false when put said stop.
+using ByteSource = std::function<bool(const PieceSink& put)>;
+
+// The same for bytes made while they are written (a large design is never held twice): the
+// message step runs after every piece, and the pieces go to disk in large writes whose
+// transfer starts at once, so that making the next ones overlaps it.
+SafeWriteResult WriteFileSafely(const std::string& path, const ByteSource& source,
                                 const SafeWriteOptions& options, std::string& error);
 
 // A new file written under a work name and given its final name only when complete: a killed

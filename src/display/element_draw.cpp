@@ -36,6 +36,21 @@ void Segment(DrawContext& ctx, double x0, double y0, double x1, double y1) {
                      WindowPoint(ctx.view, x1, y1));
 }
 
+// The extent's size in pixels, as the outline pass measures it.
+void PixelSize(const DrawContext& ctx, double& pw, double& ph) {
+  const Extent& e = ctx.extent;
+  pw = RoundHalfUp(double(e.xmax) - e.xmin) * ctx.view.scale;
+  ph = RoundHalfUp(double(e.ymax) - e.ymin) * ctx.view.scale;
+}
+
+// Figures this small are outlined from their extent alone, never from their points.
+bool OutlinedFromExtent(const DrawContext& ctx, int count) {
+  if (ctx.layer >= 64 || count < 3) return false;
+  double pw, ph;
+  PixelSize(ctx, pw, ph);
+  return pw <= 4 && ph <= 4;
+}
+
 void MarkLayerPresent(DrawContext& ctx, int layer) {
   if (layer >= 0 && layer < 64) ctx.app.design.presentLayers[layer] = 1;
 }
@@ -55,25 +70,36 @@ int DrawOutline(DrawContext& ctx, const Point* pts, int count) {
   if (OnlyLayerExcludes(ctx, layer)) return 1;
   if (!ExtentVisible(ctx.view, ctx.extent)) return 1;
   const bool black = app.display.blackBackground;
-  ctx.surface.setPen(LayerPen(app.settings, ctx.highlight ? kHighlightLayer : layer, black));
+  const Pen pen = LayerPen(app.settings, ctx.highlight ? kHighlightLayer : layer, black);
+  ctx.surface.setPen(pen);
   ctx.surface.setRasterMode(RasterMode::Copy);
   const Extent& e = ctx.extent;
   if (layer < 64 && count >= 3) {
-    const double pw = RoundHalfUp(double(e.xmax) - e.xmin) * ctx.view.scale;
-    const double ph = RoundHalfUp(double(e.ymax) - e.ymin) * ctx.view.scale;
-    if (pw <= 1) {
-      Segment(ctx, e.xmin, e.ymin, e.xmin, e.ymax);
+    double pw, ph;
+    PixelSize(ctx, pw, ph);
+    // Drawn from the extent alone; its corners are brought into the window once.
+    const ViewState& v = ctx.view;
+    const DPoint lo{ToWindowX(v, e.xmin), ToWindowY(v, e.ymin)};
+    if (pw <= 1 && ph <= 1) {
+      // Smaller than a pixel: one pixel (a line from a point to itself would leave it out).
+      ctx.surface.setPixel(RoundToInt(lo.x), RoundToInt(lo.y), pen.colour);
       return 1;
     }
+    if (pw <= 1) {
+      DrawClippedSegment(v, ctx.surface, lo, {lo.x, ToWindowY(v, e.ymax)});
+      return 1;
+    }
+    const double right = ToWindowX(v, e.xmax);
     if (ph <= 1) {
-      Segment(ctx, e.xmin, e.ymin, e.xmax, e.ymin);
+      DrawClippedSegment(v, ctx.surface, lo, {right, lo.y});
       return 1;
     }
     if (pw <= 4 && ph <= 4) {
-      Segment(ctx, e.xmin, e.ymin, e.xmax, e.ymin);
-      Segment(ctx, e.xmax, e.ymin, e.xmax, e.ymax);
-      Segment(ctx, e.xmax, e.ymax, e.xmin, e.ymax);
-      Segment(ctx, e.xmin, e.ymax, e.xmin, e.ymin);
+      const DPoint hi{right, ToWindowY(v, e.ymax)};
+      DrawClippedSegment(v, ctx.surface, lo, {hi.x, lo.y});
+      DrawClippedSegment(v, ctx.surface, {hi.x, lo.y}, hi);
+      DrawClippedSegment(v, ctx.surface, hi, {lo.x, hi.y});
+      DrawClippedSegment(v, ctx.surface, {lo.x, hi.y}, lo);
       return 0;
     }
   }
@@ -92,6 +118,13 @@ void DrawArea(DrawContext& ctx, const PlacementTransform& frame, int layer, Poin
   MarkLayerPresent(ctx, layer);
   if (ctx.extentOnly || !ExtentVisible(ctx.view, ctx.extent)) return;
   PlacementTransform f = frame;
+  if (OutlinedFromExtent(ctx, count)) {
+    // The points are needed only for a hatch.
+    if (DrawOutline(ctx, pts, count) != 0 || !HatchCanShow(ctx)) return;
+    TransformPoints(f, pts, count);
+    DrawHatch(ctx, pts, count);
+    return;
+  }
   TransformPoints(f, pts, count);
   if (DrawOutline(ctx, pts, count) == 0) DrawHatch(ctx, pts, count);
 }
@@ -110,12 +143,9 @@ void DrawLineElement(DrawContext& ctx, const PlacementTransform& frame, int laye
     DrawOutline(ctx, pts, count);
     return;
   }
-  std::vector<db::Vertex> path(static_cast<std::size_t>(count));
-  for (int i = 0; i < count; ++i) path[std::size_t(i)] = {pts[i].x, pts[i].y};
-  std::vector<Point> outline;
-  for (const db::Vertex& v :
-       db::BuildPathOutline(path, width, tip, ctx.app.settings.acuteTip == 1 ? 1 : 0, 0))
-    outline.push_back({v.x, v.y});
+  // Points are the records' own vertices: the outline is built from them as they stand.
+  std::vector<Point> outline = db::BuildPathOutline({pts, static_cast<std::size_t>(count)}, width,
+                                                    tip, ctx.app.settings.acuteTip == 1 ? 1 : 0, 0);
   ctx.extent = TransformExtent(frame, BoundingBox(outline.data(), int(outline.size())));
   Accumulate(ctx);
   if (ctx.extentOnly || !ExtentVisible(ctx.view, ctx.extent)) return;

@@ -15,6 +15,10 @@ int DrawOutline(DrawContext& ctx, const Point* points, int count);
 // The hatch pass of a closed figure (first point repeated at the end).
 void DrawHatch(DrawContext& ctx, const Point* points, int count);
 
+// False when a hatch of ctx.extent on ctx.layer (a layer below 64) would be too small to show
+// a line, so that its points need not be brought into the window.
+bool HatchCanShow(const DrawContext& ctx);
+
 // A rectangle or closed polygon given in its cell's coordinates, drawn in frame.
 void DrawArea(DrawContext& ctx, const PlacementTransform& frame, int layer, Point* points,
               int count);

@@ -130,7 +130,35 @@ struct Hatcher {
   }
 };
 
+// What a hatch of the current extent covers: the extent in "up" window coordinates clipped to
+// the window, and the spacing of the lines.
+struct HatchReach {
+  double x0 = 0, x1 = 0, u0 = 0, u1 = 0, d = 0;
+};
+
+// False when no hatch line would be drawn: outside the window, or too small for the spacing.
+bool ReachOf(const DrawContext& ctx, int attrLayer, HatchReach& r) {
+  const ViewState& v = ctx.view;
+  const auto& set = ctx.app.settings;
+  const Extent& e = ctx.extent;
+  r.x0 = std::max(e.xmin * v.scale - v.offsetX, 0.0);
+  r.x1 = std::min(e.xmax * v.scale - v.offsetX, double(v.clientWidth));
+  r.u0 = std::max(e.ymin * v.scale - v.offsetY, 0.0);
+  r.u1 = std::min(e.ymax * v.scale - v.offsetY, double(v.clientHeight));
+  if (r.x1 < r.x0 || r.u1 < r.u0) return false;
+  int lines = attrLayer < 64 ? set.layerHatchCount[attrLayer] : 0;
+  if (lines <= 0) lines = set.fillLines;
+  if (lines <= 0) lines = 100;
+  r.d = double(v.screenWidth + v.screenHeight) / lines;
+  return !(r.x1 - r.x0 < 0.8 * r.d && r.u1 - r.u0 < 0.8 * r.d);
+}
+
 }  // namespace
+
+bool HatchCanShow(const DrawContext& ctx) {
+  HatchReach r;
+  return ctx.layer < 0 || ctx.layer >= 64 || ReachOf(ctx, ctx.layer, r);
+}
 
 void DrawHatch(DrawContext& ctx, const Point* pts, int count) {
   auto& app = ctx.app;
@@ -152,25 +180,16 @@ void DrawHatch(DrawContext& ctx, const Point* pts, int count) {
   int attrLayer = layer;
   if (entryPen && !ctx.highlight) attrLayer = std::clamp(set.layer, 0, 63);
 
+  HatchReach r;
+  if (!ReachOf(ctx, attrLayer, r)) return;
+  const double x0 = r.x0, x1 = r.x1, u0 = r.u0, u1 = r.u1;
+  double d = r.d;
   Hatcher h{ctx, {}, (set.layerFillFlags[attrLayer] & 2) ? -1 : 1, 0};
   h.poly.reserve(count);
   for (int i = 0; i < count; ++i)
     h.poly.push_back({pts[i].x * v.scale - v.offsetX, pts[i].y * v.scale - v.offsetY});
-
-  const Extent& e = ctx.extent;
-  const double x0 = std::max(e.xmin * v.scale - v.offsetX, 0.0);
-  const double x1 = std::min(e.xmax * v.scale - v.offsetX, double(v.clientWidth));
-  const double u0 = std::max(e.ymin * v.scale - v.offsetY, 0.0);
-  const double u1 = std::min(e.ymax * v.scale - v.offsetY, double(v.clientHeight));
-  if (x1 < x0 || u1 < u0) return;
   const double cTop = h.s > 0 ? u1 - x0 : u1 + x1;
   const double cBottom = h.s > 0 ? u0 - x1 : u0 + x0;
-
-  int lines = attrLayer < 64 ? set.layerHatchCount[attrLayer] : 0;
-  if (lines <= 0) lines = set.fillLines;
-  if (lines <= 0) lines = 100;
-  double d = double(v.screenWidth + v.screenHeight) / lines;
-  if (x1 - x0 < 0.8 * d && u1 - u0 < 0.8 * d) return;
 
   const bool black = app.display.blackBackground;
   if (ctx.highlight)

@@ -13,14 +13,6 @@ constexpr double kMaxSpan = 4294967285.0;
 
 }  // namespace
 
-double ToWindowX(const ViewState& v, double x) {
-  return RoundHalfUp(x * v.scale - v.offsetX);
-}
-
-double ToWindowY(const ViewState& v, double y) {
-  return RoundHalfUp(v.clientHeight - (y * v.scale - v.offsetY));
-}
-
 DPoint ToDesign(const ViewState& v, double wx, double wy) {
   return {(wx + v.offsetX) / v.scale, (v.clientHeight - wy + v.offsetY) / v.scale};
 }
@@ -147,7 +139,10 @@ void RotateVector(std::int32_t& x, std::int32_t& y, std::int32_t angle) {
 Extent TransformExtent(const PlacementTransform& frame, const Extent& e) {
   if (frame.rotation % db::kFullTurn == 0 && frame.mirrored != 1 && frame.magnification == 1.0) {
     // A pure translation (the top cell's frame above all): the corners need no rounding.
-    auto add = [](std::int32_t a, std::int32_t b) { return RoundToInt(double(a) + double(b)); };
+    auto add = [](std::int32_t a, std::int32_t b) {
+      return static_cast<std::int32_t>(
+          std::clamp<std::int64_t>(std::int64_t(a) + b, INT32_MIN, INT32_MAX));
+    };
     return {add(e.xmin, frame.originX), add(e.ymin, frame.originY), add(e.xmax, frame.originX),
             add(e.ymax, frame.originY)};
   }
@@ -162,11 +157,6 @@ Extent TransformExtent(const PlacementTransform& frame, const Extent& e) {
     r.ymax = std::max(r.ymax, p.y);
   }
   return r;
-}
-
-bool ExtentVisible(const ViewState& v, const Extent& e) {
-  return !(v.window.xmin > e.xmax || v.window.ymin > e.ymax || v.window.xmax < e.xmin ||
-           v.window.ymax < e.ymin);
 }
 
 namespace {
@@ -247,8 +237,17 @@ int SideCrossings(const ViewState& v, DPoint p, DPoint q, double margin, DPoint*
   return n;
 }
 
+// RoundToInt, quicker for the whole numbers that window points are.
+int Pixel(double c) {
+  if (c > -1e9 && c < 1e9) {
+    const auto i = static_cast<std::int32_t>(c);
+    if (double(i) == c) return i;
+  }
+  return RoundToInt(c);
+}
+
 void Line(Surface& s, DPoint a, DPoint b) {
-  s.line(RoundToInt(a.x), RoundToInt(a.y), RoundToInt(b.x), RoundToInt(b.y));
+  s.line(Pixel(a.x), Pixel(a.y), Pixel(b.x), Pixel(b.y));
 }
 
 }  // namespace

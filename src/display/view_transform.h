@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "db/record_codec.h"
+#include "db/rounding.h"
 #include "display/view_state.h"
 #include "platform/surface.h"
 
@@ -26,8 +27,13 @@ struct DPoint {
   double x = 0, y = 0;
 };
 
-double ToWindowX(const ViewState& v, double x);
-double ToWindowY(const ViewState& v, double y);
+// Inline: every drawn point passes here.
+inline double ToWindowX(const ViewState& v, double x) {
+  return RoundHalfUp(x * v.scale - v.offsetX);
+}
+inline double ToWindowY(const ViewState& v, double y) {
+  return RoundHalfUp(v.clientHeight - (y * v.scale - v.offsetY));
+}
 DPoint ToDesign(const ViewState& v, double wx, double wy);
 
 // The design rectangle shown by the current offsets.
@@ -44,7 +50,10 @@ void TransformPoints(PlacementTransform& frame, Point* points, int count);
 void RotateVector(std::int32_t& x, std::int32_t& y, std::int32_t angle);
 // The extent of the four transformed corners of e.
 Extent TransformExtent(const PlacementTransform& frame, const Extent& e);
-bool ExtentVisible(const ViewState& v, const Extent& e);
+inline bool ExtentVisible(const ViewState& v, const Extent& e) {
+  return !(v.window.xmin > e.xmax || v.window.ymin > e.ymax || v.window.xmax < e.xmin ||
+           v.window.ymax < e.ymin);
+}
 
 // 1: the closed segments meet in one point (out); 0: they do not; -1: parallel or degenerate.
 int SegmentIntersection(DPoint p1, DPoint p2, DPoint p3, DPoint p4, DPoint& out);

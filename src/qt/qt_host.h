@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -85,6 +86,8 @@ class QtHost : public QObject, public Host {
  private:
   AppState* app_ = nullptr;
   bool* stepFlag_ = nullptr;
+  // When the event queue was last looked at by the message step.
+  std::chrono::steady_clock::time_point lastLook_{};
   QPointer<QWidget> coordinates_;
   QPointer<QWidget> help_;
 };

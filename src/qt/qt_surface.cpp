@@ -59,11 +59,20 @@ void QtSurface::plotLine(int x0, int y0, int x1, int y1, bool lastPixel) {
   const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
   const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
   int err = dx + dy;
+  // The pixels are reached once per line, not once per pixel, as plot does.
+  auto* bits = reinterpret_cast<QRgb*>(image_->bits());
+  const qsizetype stride = image_->bytesPerLine() / qsizetype(sizeof(QRgb));
+  const int w = image_->width(), h = image_->height();
+  const bool solid = pen_.style == DashStyle::Solid;
+  const QRgb colour = 0xFF000000u | pen_.colour;
   // Far-off end points cannot occur after clipping, but keep a bound on the walk.
   for (long steps = 0; steps < 200000; ++steps) {
     const bool atEnd = x0 == x1 && y0 == y1;
     if (atEnd && !lastPixel) break;
-    if (DashOn(pen_.style, dashPhase_)) plot(x0, y0);
+    if ((solid || DashOn(pen_.style, dashPhase_)) && x0 >= 0 && y0 >= 0 && x0 < w && y0 < h) {
+      QRgb& p = bits[y0 * stride + x0];
+      p = mode_ == RasterMode::Xor ? p ^ 0x00FFFFFF : colour;
+    }
     ++dashPhase_;
     if (atEnd) break;
     const int e2 = 2 * err;

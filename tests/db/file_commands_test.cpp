@@ -44,47 +44,71 @@ TEST_F(FileCommands, SafeWriteLeavesTheOldFileOnEveryFailure) {
   const fs::path target = dir / "t.cad";
   WriteFile(target, "old content");
   ::chmod(target.c_str(), 0640);
-  const std::vector<std::uint8_t> data(100'000, 0x5A);
+  // Whole bytes, made in pieces of assorted sizes, or made and written around the page cache
+  // (whole blocks, then the rest): more than two full buffers and an odd tail.
+  std::vector<std::uint8_t> data(17'000'001);
+  for (std::size_t i = 0; i < data.size(); ++i)
+    data[i] = static_cast<std::uint8_t>(i * 7 + i / 4096);
   const std::string written(data.begin(), data.end());
+  const ByteSource made = [&](const PieceSink& put) {
+    const std::size_t sizes[] = {1, 5000, 20'060, 3'000'000};
+    for (std::size_t at = 0, k = 0; at < data.size(); ++k) {
+      const std::size_t n = std::min(data.size() - at, sizes[k % 4]);
+      if (!put({data.data() + at, n})) return false;
+      at += n;
+    }
+    return true;
+  };
   struct Case {
     const char* what;
-    int failAtCall;  // the write call that fails (0: none)
-    int stopAtStep;  // the message step that plays Escape (0: none)
+    int failAtCall;   // the write call that fails (0: none)
+    int shortAtCall;  // the write call that writes only part (0: none)
+    int stopAtStep;   // the message step that plays Escape (0: none)
     SafeWriteResult result;
   } cases[] = {
-      {"disk full at once", 1, 0, SafeWriteResult::Failed},
-      {"disk full later", 3, 0, SafeWriteResult::Failed},
-      {"Escape between chunks", 0, 2, SafeWriteResult::Stopped},
-      {"written", 0, 0, SafeWriteResult::Written},
+      {"disk full at once", 1, 0, 0, SafeWriteResult::Failed},
+      {"disk full later", 3, 0, 0, SafeWriteResult::Failed},
+      {"Escape between chunks", 0, 0, 2, SafeWriteResult::Stopped},
+      {"a short write", 0, 1, 0, SafeWriteResult::Written},
+      {"written", 0, 0, 0, SafeWriteResult::Written},
   };
-  for (const auto& c : cases) {
-    int calls = 0, steps = 0;
-    SafeWriteOptions o;
-    o.host = &host;
-    bool flag = true;
-    o.continueFlag = &flag;
-    o.write = [&](int fd, const std::uint8_t* p, std::size_t n) -> long {
-      if (++calls == c.failAtCall) {
-        errno = ENOSPC;
-        return -1;
+  for (const char* way : {"whole", "made", "made, direct"}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(way) + ": " + c.what);
+      int calls = 0, steps = 0;
+      SafeWriteOptions o;
+      o.host = &host;
+      bool flag = true;
+      o.continueFlag = &flag;
+      o.direct = std::string(way) == "made, direct";
+      o.write = [&](int fd, const std::uint8_t* p, std::size_t n) -> long {
+        if (++calls == c.failAtCall) {
+          errno = ENOSPC;
+          return -1;
+        }
+        return static_cast<long>(::write(fd, p, calls == c.shortAtCall ? n / 2 + 1 : n));
+      };
+      host.onMessageStep = [&](bool& f) {
+        if (++steps == c.stopAtStep) f = false;
+      };
+      std::string error;
+      const SafeWriteResult r = std::string(way) == "whole"
+                                    ? WriteFileSafely(target.string(), data, o, error)
+                                    : WriteFileSafely(target.string(), made, o, error);
+      EXPECT_EQ(r, c.result);
+      EXPECT_FALSE(tempLeft());
+      if (c.result == SafeWriteResult::Written) {
+        EXPECT_TRUE(ReadFile(target) == written);
+        struct stat st {};
+        ::stat(target.c_str(), &st);
+        EXPECT_EQ(st.st_mode & 0777, 0640u) << "permissions kept";
+        WriteFile(target, "old content");
+      } else {
+        EXPECT_EQ(ReadFile(target), "old content");
       }
-      return static_cast<long>(::write(fd, p, n));
-    };
-    host.onMessageStep = [&](bool& f) {
-      if (++steps == c.stopAtStep) f = false;
-    };
-    std::string error;
-    EXPECT_EQ(WriteFileSafely(target.string(), data, o, error), c.result) << c.what;
-    EXPECT_FALSE(tempLeft()) << c.what;
-    if (c.result == SafeWriteResult::Written) {
-      EXPECT_EQ(ReadFile(target), written) << c.what;
-      struct stat st {};
-      ::stat(target.c_str(), &st);
-      EXPECT_EQ(st.st_mode & 0777, 0640u) << "permissions kept";
-    } else {
-      EXPECT_EQ(ReadFile(target), "old content") << c.what;
     }
   }
+  host.onMessageStep = nullptr;
   // A temporary left by a crashed run with the same process id does not block the write.
   WriteFile(SafeWriteTempName(target.string()), "stale");
   std::string error;

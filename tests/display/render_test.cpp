@@ -365,6 +365,26 @@ TEST_F(RenderTest, FiguresOfMoreThan200VerticesDrawWhole) {
   EXPECT_EQ(at(34000, 25000), kRed);  // near the end of the line
 }
 
+TEST_F(RenderTest, FiguresSmallerThanAPixelShowAsOnePixelEach) {
+  cell("TOP");
+  // 20 x 20 boxes and triangles of a third of a pixel, 5 pixels apart, some across a pixel
+  // border and some inside one pixel.
+  for (int i = 0; i < 400; ++i) {
+    const int x = 5000 + (i % 20) * 500 + (i % 3) * 40, y = 5000 + (i / 20) * 500 + (i % 7) * 10;
+    if (i % 2)
+      rect(4, x, y, x + 30, y + 30);
+    else
+      db::testing::Append(app.design, db::EncodeArea(db::ElementType::Polygon, 4,
+                                                     {{x, y}, {x + 30, y}, {x, y + 30}, {x, y}}));
+  }
+  ASSERT_TRUE(draw());
+  EXPECT_EQ(countAll(kRed), 400);
+  for (int i = 0; i < 400; i += 37) {
+    const int x = 5000 + (i % 20) * 500 + (i % 3) * 40, y = 5000 + (i / 20) * 500 + (i % 7) * 10;
+    EXPECT_EQ(at(x, y), kRed) << i;
+  }
+}
+
 TEST_F(RenderTest, WideLinesFollowTheLineMode) {
   cell("TOP");
   db::testing::Append(app.design, db::EncodeLine(4, 0, 2000, {{5000, 15000}, {35000, 15000}}));
