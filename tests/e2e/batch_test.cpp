@@ -222,6 +222,13 @@ TEST_F(Batch, ADesignGoesToStreamAndComesBack) {
   EXPECT_FALSE(fs::exists(dir / "bad.cad"));
 }
 
+// How often the run printed a line: the notices beyond the classic limits come once.
+std::size_t Occurrences(const std::string& out, const std::string& text) {
+  std::size_t n = 0;
+  for (auto at = out.find(text); at != std::string::npos; at = out.find(text, at + 1)) ++n;
+  return n;
+}
+
 TEST_F(Batch, ADesignPastTheClassicSizeIsToldOnceAndComesBackWhole) {
   // About 8 MB of stream: 140,000 boundaries in four cells, more than the classic image holds.
   lav::gds::testing::StreamBuilder b;
@@ -235,12 +242,8 @@ TEST_F(Batch, ADesignPastTheClassicSizeIsToldOnceAndComesBackWhole) {
     b.endStructure();
   }
   lav::gds::testing::WriteBytes(dir / "big.str", b.endLibrary().bytes());
-  const std::string notice = lav::db::msg::kBeyondClassicSize;
-  auto told = [&](const RunResult& r) {
-    std::size_t n = 0;
-    for (auto at = r.out.find(notice); at != std::string::npos; at = r.out.find(notice, at + 1))
-      ++n;
-    return n;
+  auto told = [](const RunResult& r) {
+    return Occurrences(r.out, lav::db::msg::kBeyondClassicSize);
   };
   RunResult r = run("GDSIN big.str\nMKCELL MORE\nLAYER 1\nGDSOUT first\nCLOSE\n");
   ASSERT_EQ(r.status, 0) << r.err;
@@ -278,12 +281,8 @@ TEST_F(Batch, The801stCellIsToldOnceAndEightHundredStayClassic) {
   EXPECT_EQ(image.usedSize, lav::db::kDataStart + lav::db::kHatchBlockSize);
   EXPECT_TRUE(std::all_of(image.at(lav::db::kExtensionFlagsOffset), image.at(lav::db::kHeaderSize),
                           [](std::uint8_t b) { return b == 0; }));
-  const std::string notice = lav::db::msg::kBeyondClassicCells;
-  auto told = [&](const RunResult& r) {
-    std::size_t n = 0;
-    for (auto at = r.out.find(notice); at != std::string::npos; at = r.out.find(notice, at + 1))
-      ++n;
-    return n;
+  auto told = [](const RunResult& r) {
+    return Occurrences(r.out, lav::db::msg::kBeyondClassicCells);
   };
   RunResult r = run("OPEN many\nMKCELL C800\nMKCELL C801\nCLOSE\n");
   ASSERT_EQ(r.status, 0) << r.err;
