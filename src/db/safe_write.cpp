@@ -79,11 +79,14 @@ void syncFolder(const std::string& path) {
   }
 }
 
+// Writes every byte or says why not. When the file refuses a write as unaligned and leaveDirect
+// can switch it back to the cache, the write is tried again.
 bool writeAll(int fd, const std::uint8_t* data, std::size_t size, const WriteCall& call,
-              std::string& error) {
+              std::string& error, const std::function<bool()>& leaveDirect = {}) {
   while (size > 0) {
     const long n = call ? call(fd, data, size) : static_cast<long>(::write(fd, data, size));
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EINVAL && leaveDirect && leaveDirect()) continue;
     if (n <= 0) {
       error = n < 0 ? std::strerror(errno) : "nothing was written";
       return false;
@@ -188,22 +191,14 @@ SafeWriteResult WriteFileSafely(const std::string& path, const ByteSource& sourc
   std::size_t fill = 0;
   off_t written = 0;  // by the writes, one at a time
   std::future<bool> pending;
-  auto writeOut = [&](const std::uint8_t* p, std::size_t n) {
-    while (n > 0) {
-      const long w = options.write ? options.write(fd, p, n) : static_cast<long>(::write(fd, p, n));
-      if (w < 0 && errno == EINTR) continue;
-      if (w < 0 && errno == EINVAL && direct) {
-        buffered();  // after a short write the offset is no longer aligned
-        continue;
-      }
-      if (w <= 0) {
-        error = w < 0 ? std::strerror(errno) : "nothing was written";
-        return false;
-      }
-      p += w;
-      n -= static_cast<std::size_t>(w);
-    }
+  // After a short write the offset is no longer aligned: the rest goes through the cache.
+  const std::function<bool()> leaveDirect = [&] {
+    if (!direct) return false;
+    buffered();
     return true;
+  };
+  auto writeOut = [&](const std::uint8_t* p, std::size_t n) {
+    return writeAll(fd, p, n, options.write, error, leaveDirect);
   };
   // Writes n bytes of a buffer; the last ones end with the partial block the usual way.
   auto writeBuffer = [&](const std::uint8_t* p, std::size_t n, bool last) {
