@@ -104,30 +104,25 @@ ReadEnd ReadElements(const DesignImage& image, const CellEntry& entry,
       reader.skip(whole);
       consumed += whole;
       view.bytes = in.first(static_cast<std::size_t>(whole));
-      if (!visit(view)) return ReadEnd::Stopped;
-      if (host && continueFlag && ++sinceStep >= kRecordsPerMessageStep) {
-        sinceStep = 0;
-        host->messageStep(*continueFlag);
-        if (!*continueFlag) return ReadEnd::Stopped;
-      }
-      continue;
+    } else {
+      rec.clear();
+      if (entry.dataSize - consumed < 2 || !reader.read(2, rec, &view.typeOffset))
+        return ReadEnd::Broken;
+      view.type = RecordType(rec);
+      if (RecordLength(rec) == -1 &&
+          (view.type < 0 || view.type > 105 || (view.type > 5 && view.type < 100)))
+        return ReadEnd::Broken;
+      const std::size_t head = RecordHeadBytes(view.type);
+      if (consumed + static_cast<std::int64_t>(head) > entry.dataSize ||
+          !reader.read(head - 2, rec))
+        return ReadEnd::Broken;
+      const std::int32_t length = RecordLength(rec);
+      if (length < static_cast<std::int32_t>(head) || consumed + length > entry.dataSize ||
+          !reader.read(static_cast<std::size_t>(length) - head, rec))
+        return ReadEnd::Broken;
+      consumed += length;
+      view.bytes = std::span<const std::uint8_t>(rec.data(), rec.size());
     }
-    rec.clear();
-    if (entry.dataSize - consumed < 2 || !reader.read(2, rec, &view.typeOffset))
-      return ReadEnd::Broken;
-    view.type = RecordType(rec);
-    if (RecordLength(rec) == -1 &&
-        (view.type < 0 || view.type > 105 || (view.type > 5 && view.type < 100)))
-      return ReadEnd::Broken;
-    const std::size_t head = RecordHeadBytes(view.type);
-    if (consumed + static_cast<std::int64_t>(head) > entry.dataSize || !reader.read(head - 2, rec))
-      return ReadEnd::Broken;
-    const std::int32_t length = RecordLength(rec);
-    if (length < static_cast<std::int32_t>(head) || consumed + length > entry.dataSize ||
-        !reader.read(static_cast<std::size_t>(length) - head, rec))
-      return ReadEnd::Broken;
-    consumed += length;
-    view.bytes = std::span<const std::uint8_t>(rec.data(), rec.size());
     if (!visit(view)) return ReadEnd::Stopped;
     if (host && continueFlag && ++sinceStep >= kRecordsPerMessageStep) {
       sinceStep = 0;

@@ -78,6 +78,11 @@ class StreamFile {
   std::size_t size_ = 0;
 };
 
+// A stream layer as a design layer: outside 0..63 it is layer 0.
+std::int16_t StreamLayer(std::int16_t v) {
+  return v >= 0 && v <= 63 ? v : 0;
+}
+
 // Rotates (x, y) by deg degrees; quarter turns exactly.
 std::pair<double, double> rotate(double x, double y, double deg) {
   const double q = deg / 90.0;
@@ -383,7 +388,7 @@ bool StreamReader::quickBoundary() {
   p = records_.peek(size);
   if (!p || !is(p + 12 + xyLength, 4, Rec::EndEl, gds::DataKind::None)) return false;
   const std::int16_t layer = le::getI16BE(p + 4);
-  el_.layer = layer >= 0 && layer <= 63 ? layer : 0;
+  el_.layer = StreamLayer(layer);
   el_.xy.resize((xyLength - 4) / 4);
   for (std::size_t i = 0; i < el_.xy.size(); ++i) el_.xy[i] = le::getI32BE(p + 16 + 4 * i);
   records_.skip(size, 4);
@@ -433,7 +438,7 @@ Stop StreamReader::handle(const Record& r, const gds::RecordInfo& info) {
       return Stop::None;
     case Action::Layer: {
       const std::int16_t v = gds::GetInt16(r, 0);
-      el_.layer = v >= 0 && v <= 63 ? v : 0;
+      el_.layer = StreamLayer(v);
       return Stop::None;
     }
     case Action::Width: {
