@@ -3,38 +3,17 @@
 #include <bit>
 #include <cstring>
 
+#include "db/byte_words.h"
 #include "db/cad_file.h"
 
 namespace lav::db {
 namespace {
-
-static_assert(std::endian::native == std::endian::little, "the word scans read bytes in order");
 
 constexpr std::size_t kStepEvery = 1 << 16;  // input bytes between message steps
 constexpr std::size_t kMaxGroupOutput = 8 * 252;
 constexpr std::size_t kMaxGroupInput = 17;
 // A short run is written as 16 copies, the surplus overwritten by what follows.
 constexpr std::size_t kSplat = 16;
-
-std::uint64_t load64(const std::uint8_t* p) {
-  std::uint64_t v;
-  std::memcpy(&v, p, 8);
-  return v;
-}
-
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-
-// Index (0..8) of the first zero byte of v; 8 when there is none.
-int firstZeroByte(std::uint64_t v) {
-  const std::uint64_t z = (v - kOnes) & ~v & kHighs;  // exact at the lowest zero byte
-  return z ? std::countr_zero(z) / 8 : 8;
-}
-
-// Index (0..8) of the first non-zero byte of v.
-int firstNonZeroByte(std::uint64_t v) {
-  return v ? std::countr_zero(v) / 8 : 8;
-}
 
 // A group seen from its flag byte: its run items, each after a stretch of literal items (whose
 // bytes are copied as they stand), the literals after the last run, and the input bytes of all
@@ -122,125 +101,7 @@ bool TakeZeroed(std::vector<std::uint8_t>& bytes, std::size_t n) {
   return false;
 }
 
-// Items into groups of eight behind a flag byte (bit set: literal, clear: run), handed to the
-// sink in pieces of kPiece bytes. The open group stays in the buffer until it is complete.
-class BodyWriter {
- public:
-  static constexpr std::size_t kPiece = 20'060;
-  BodyWriter(const EncodeSink& sink, std::span<const std::uint8_t> prefix)
-      : sink_(sink), buf_(kPiece + 64) {
-    std::memcpy(buf_.data(), prefix.data(), prefix.size());
-    o_ = prefix.size();
-    open();
-  }
-  bool ok() const { return ok_; }
-  // k literal bytes from src, where at least eight bytes can be read when wide is set.
-  void literals(const std::uint8_t* src, std::size_t k, bool wide) {
-    while (k > 0) {
-      const std::size_t take = std::min<std::size_t>(k, 8 - items_);
-      if (wide)
-        std::memcpy(&buf_[o_], src, 8);  // one fixed copy; the surplus is overwritten next
-      else
-        std::memcpy(&buf_[o_], src, take);
-      o_ += take;
-      src += take;
-      k -= take;
-      items_ += static_cast<int>(take);
-      if (items_ == 8) open();
-    }
-  }
-  void run(std::uint8_t count, std::uint8_t b) {
-    buf_[flagAt_] &= static_cast<std::uint8_t>(~(0x80u >> items_));
-    buf_[o_++] = count;
-    buf_[o_++] = b;
-    if (++items_ == 8) open();
-  }
-  void lastCount(std::uint8_t count) {
-    buf_[flagAt_] &= static_cast<std::uint8_t>(~(0x80u >> items_));
-    buf_[o_++] = count;
-  }
-  bool finish() {
-    if (ok_ && o_ > 0) ok_ = sink_(std::span<const std::uint8_t>(buf_.data(), o_));
-    return ok_;
-  }
-
- private:
-  // A new group; full pieces before it go to the sink first.
-  void open() {
-    if (o_ >= kPiece) {
-      if (ok_) ok_ = sink_(std::span<const std::uint8_t>(buf_.data(), o_));
-      o_ = 0;
-    }
-    flagAt_ = o_;
-    buf_[o_++] = 0xFF;
-    items_ = 0;
-  }
-  const EncodeSink& sink_;
-  std::vector<std::uint8_t> buf_;
-  std::size_t o_ = 0, flagAt_ = 0;
-  int items_ = 0;
-  bool ok_ = true;
-};
-
 }  // namespace
-
-bool EncodeFileTo(const DesignImage& image, const EncodeSink& sink) {
-  std::array<std::uint8_t, kPrefixSize> prefix;
-  std::memcpy(prefix.data(), image.bytes.data(), kPrefixSize);
-  prefix[kEncodingFlagOffset] = 0;
-  BodyWriter w(sink, prefix);
-  const std::uint8_t* p = image.bytes.data();
-  const std::size_t n = static_cast<std::size_t>(image.usedSize);
-  std::size_t i = kPrefixSize;
-  // Invariant: p[i - 1] is the previous output byte and no run is pending.
-  while (i < n && w.ok()) {
-    // Bytes that differ from the one before are literals.
-    std::size_t k = 0;
-    while (i + k + 8 <= n) {
-      const int d = firstZeroByte(load64(p + i + k) ^ load64(p + i + k - 1));
-      k += static_cast<std::size_t>(d);
-      if (d < 8) break;
-    }
-    if (i + k + 8 > n)
-      while (i + k < n && p[i + k] != p[i + k - 1]) ++k;
-    w.literals(p + i, k, i + k + 8 <= n);
-    i += k;
-    if (i >= n) break;
-    // Bytes equal to the previous one: a run item per 252 of them, the rest counted.
-    const std::uint8_t prev = p[i - 1];
-    const std::uint64_t splat = kOnes * prev;
-    std::size_t same = 0;
-    while (i + same + 8 <= n) {
-      const int d = firstNonZeroByte(load64(p + i + same) ^ splat);
-      same += static_cast<std::size_t>(d);
-      if (d < 8) break;
-    }
-    if (i + same + 8 > n)
-      while (i + same < n && p[i + same] == prev) ++same;
-    for (std::size_t full = same / 252; full > 0; --full) w.run(251, prev);
-    const auto r = static_cast<std::uint8_t>(same % 252);
-    i += same;
-    if (i >= n) {
-      if (r > 0) w.lastCount(r);
-      break;
-    }
-    if (r > 0) {
-      w.run(r, p[i]);
-      ++i;
-    }
-  }
-  return w.finish();
-}
-
-std::vector<std::uint8_t> EncodeFile(const DesignImage& image) {
-  std::vector<std::uint8_t> out;
-  out.reserve(static_cast<std::size_t>(image.usedSize) / 2 + 64);
-  EncodeFileTo(image, [&](std::span<const std::uint8_t> piece) {
-    out.insert(out.end(), piece.begin(), piece.end());
-    return true;
-  });
-  return out;
-}
 
 LoadError DecodeFile(std::span<const std::uint8_t> file, DesignImage& image, Host* host,
                      bool* continueFlag) {

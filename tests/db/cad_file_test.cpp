@@ -251,6 +251,18 @@ TEST_F(CadFile, EveryBodyEncodesByTheRuleAndDecodesBack) {
       d.image.usedSize = size;
       const auto file = EncodeFile(d.image);
       ASSERT_EQ(file, EncodeByTheRule(d.image));
+      // Cut into ranges encoded by several threads: the same bytes; a sink that stops ends it.
+      for (const std::size_t range : {std::size_t(37), std::size_t(1000), std::size_t(1) << 20}) {
+        std::vector<std::uint8_t> made;
+        const auto keep = [&](std::span<const std::uint8_t> piece) {
+          made.insert(made.end(), piece.begin(), piece.end());
+          return range != 1000 || made.size() < file.size() / 2;
+        };
+        EXPECT_EQ(EncodeFileTo(d.image, keep, range, 3), range != 1000);
+        if (range != 1000) {
+          ASSERT_EQ(made, file) << range;
+        }
+      }
       DesignImage back;
       ASSERT_EQ(DecodeFile(file, back), LoadError::None);
       auto expected = usedBytes(d.image);
