@@ -9,8 +9,16 @@
 
 namespace lav {
 
+// std::floor without a library call: every double of magnitude 2^52 or more is whole already.
+inline double Floor(double v) {
+  if (!(std::fabs(v) < 4503599627370496.0)) return v;  // also NaN and infinities
+  double f = static_cast<double>(static_cast<std::int64_t>(v));
+  if (f > v) f -= 1.0;
+  return f == 0 ? std::copysign(0.0, v) : f;  // -0.0 stays -0.0, as floor leaves it
+}
+
 inline double RoundHalfUp(double v) {
-  double f = std::floor(v);
+  double f = Floor(v);
   return v - f >= 0.5 ? f + 1.0 : f;
 }
 

@@ -95,11 +95,7 @@ int DrawOutline(DrawContext& ctx, const Point* pts, int count) {
       return 1;
     }
     if (pw <= 4 && ph <= 4) {
-      const DPoint hi{right, ToWindowY(v, e.ymax)};
-      DrawClippedSegment(v, ctx.surface, lo, {hi.x, lo.y});
-      DrawClippedSegment(v, ctx.surface, {hi.x, lo.y}, hi);
-      DrawClippedSegment(v, ctx.surface, hi, {lo.x, hi.y});
-      DrawClippedSegment(v, ctx.surface, {lo.x, hi.y}, lo);
+      DrawClippedRectangle(v, ctx.surface, lo, {right, ToWindowY(v, e.ymax)});
       return 0;
     }
   }

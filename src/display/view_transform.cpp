@@ -270,6 +270,17 @@ void DrawClippedSegment(const ViewState& v, Surface& s, DPoint p, DPoint q) {
   if (SideCrossings(v, p, q, 1.0, c, 2) == 2) Line(s, c[0], c[1]);
 }
 
+void DrawClippedRectangle(const ViewState& v, Surface& s, DPoint p, DPoint q) {
+  if (Inside(v, p) && Inside(v, q)) {
+    s.rectangleOutline(Pixel(p.x), Pixel(p.y), Pixel(q.x), Pixel(q.y));
+    return;
+  }
+  DrawClippedSegment(v, s, p, {q.x, p.y});
+  DrawClippedSegment(v, s, {q.x, p.y}, q);
+  DrawClippedSegment(v, s, q, {p.x, q.y});
+  DrawClippedSegment(v, s, {p.x, q.y}, p);
+}
+
 bool ZoomToCorners(ViewState& v, std::int32_t dbu, double x1, double y1, double x2, double y2) {
   const auto a = ToCoordinate(dbu * std::min(x1, x2)), b = ToCoordinate(dbu * std::min(y1, y2));
   const auto c = ToCoordinate(dbu * std::max(x1, x2)), d = ToCoordinate(dbu * std::max(y1, y2));

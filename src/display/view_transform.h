@@ -60,6 +60,9 @@ int SegmentIntersection(DPoint p1, DPoint p2, DPoint p3, DPoint p4, DPoint& out)
 
 // Draws one segment given in window coordinates with the current pen, clipped to the window.
 void DrawClippedSegment(const ViewState& v, Surface& s, DPoint p, DPoint q);
+// The four sides of the axis-parallel rectangle with window corners p and q, from p round to p,
+// each clipped as above.
+void DrawClippedRectangle(const ViewState& v, Surface& s, DPoint p, DPoint q);
 
 // The view showing the rectangle between two corners (user units) without a margin; false (view
 // unchanged) when the rectangle has no width or no height.

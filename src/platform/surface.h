@@ -85,6 +85,14 @@ class Surface {
   // A line from (x0, y0) to (x1, y1) with the current pen; the last pixel is left out.
   virtual void line(int x0, int y0, int x1, int y1) = 0;
   virtual void polyline(const IntPoint* points, int count) = 0;
+  // The rectangle with corners (x0, y0) and (x1, y1) outlined by four such lines, corner to
+  // corner.
+  virtual void rectangleOutline(int x0, int y0, int x1, int y1) {
+    line(x0, y0, x1, y0);
+    line(x1, y0, x1, y1);
+    line(x1, y1, x0, y1);
+    line(x0, y1, x0, y0);
+  }
   // Outline with the pen and interior with the brush.
   virtual void polygon(const IntPoint* points, int count) = 0;
   virtual void fillRect(int x, int y, int w, int h, Rgb colour) = 0;

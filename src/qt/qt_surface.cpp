@@ -92,6 +92,31 @@ void QtSurface::line(int x0, int y0, int x1, int y1) {
   plotLine(x0, y0, x1, y1, false);
 }
 
+// A solid copy of the four lines sets the rectangle's border pixels (none for a single point),
+// each once: written row by row.
+void QtSurface::rectangleOutline(int x0, int y0, int x1, int y1) {
+  if (pen_.style != DashStyle::Solid || mode_ != RasterMode::Copy || (x0 == x1 && y0 == y1)) {
+    Surface::rectangleOutline(x0, y0, x1, y1);
+    return;
+  }
+  if (x0 > x1) std::swap(x0, x1);
+  if (y0 > y1) std::swap(y0, y1);
+  const int w = image_->width(), h = image_->height();
+  if (x1 < 0 || y1 < 0 || x0 >= w || y0 >= h) return;
+  auto* bits = reinterpret_cast<QRgb*>(image_->bits());
+  const qsizetype stride = image_->bytesPerLine() / qsizetype(sizeof(QRgb));
+  const QRgb colour = 0xFF000000u | pen_.colour;
+  const int left = std::max(x0, 0), right = std::min(x1, w - 1);
+  for (const int y : {y0, y1}) {
+    if (y < 0 || y >= h || (y == y1 && y1 == y0)) continue;
+    std::fill(bits + y * stride + left, bits + y * stride + right + 1, colour);
+  }
+  for (int y = std::max(y0 + 1, 0); y <= std::min(y1 - 1, h - 1); ++y) {
+    if (x0 >= 0) bits[y * stride + x0] = colour;
+    if (x1 < w) bits[y * stride + x1] = colour;
+  }
+}
+
 void QtSurface::polyline(const IntPoint* points, int count) {
   dashPhase_ = 0;
   for (int i = 0; i + 1 < count; ++i)

@@ -24,6 +24,7 @@ class QtSurface : public Surface {
   void setRasterMode(RasterMode mode) override { mode_ = mode; }
   void line(int x0, int y0, int x1, int y1) override;
   void polyline(const IntPoint* points, int count) override;
+  void rectangleOutline(int x0, int y0, int x1, int y1) override;
   void polygon(const IntPoint* points, int count) override;
   void fillRect(int x, int y, int w, int h, Rgb colour) override;
   void setPixel(int x, int y, Rgb colour) override;
