@@ -53,15 +53,6 @@ class DxfOracle : public lav::testing::TypingSession {
     EXPECT_EQ(rc, 0) << out;
     return out;
   }
-  // The design that DXFIN made of the file kWriteScript wrote.
-  void checkEzdxfDesign(bool lightweight);
-  static std::set<std::string> linesOf(const std::string& text) {
-    std::set<std::string> s;
-    std::istringstream in(text);
-    for (std::string l; std::getline(in, l);)
-      if (!l.empty()) s.insert(l);
-    return s;
-  }
 };
 
 constexpr const char* kDumpScript = R"PY(
@@ -131,7 +122,7 @@ TEST_F(DxfOracle, WhatWeWriteLoadsWithTheValuesWeMeant) {
   EXPECT_EQ(count("POLYLINE"), 3u);
   EXPECT_EQ(count("SEQEND"), 3u);
 
-  const std::set<std::string> got = linesOf(python(kDumpScript));
+  const std::set<std::string> got = testing::LinesOf(python(kDumpScript));
   const std::set<std::string> want = {
       "AUDIT_ERRORS 0", "LAYER METAL1", "LAYER 3", "LAYER 4", "BLOCK LEAF",
       "IN LEAF POLYLINE METAL1 closed w=0.0000 0.0000,0.0000 2.0000,0.0000 2.0000,2.0000 "
@@ -188,74 +179,70 @@ TEST_F(DxfOracle, WhatEzdxfWritesComesInWithItsGeometry) {
     std::filesystem::remove(dir / "ez.cad");
     python("VERSION = '" + version + "'" + kWriteScript);
     type("dxfin ez.dxf");
-    checkEzdxfDesign(version != "R12");
-  }
-}
-
-void DxfOracle::checkEzdxfDesign(bool lightweight) {
-  ASSERT_TRUE(app.design.isOpen());
-  EXPECT_TRUE(takeBoxes().empty());
-  for (const char* cell : {"LEAF", "TOP", "ENTITIES"})
-    EXPECT_TRUE(Contains(CellNames(app.design.image), cell)) << cell;
-  // A named layer gets a number of its own.
-  EXPECT_EQ(CellLines(app.design.image, "LEAF"),
-            std::vector<std::string>{"LINE L3 tip=0 w=0 (0,0)(1000,0)"});
-  EXPECT_EQ(CellLines(app.design.image, "TOP"),
-            std::vector<std::string>{"SREF LEAF refl=0 mag=2000000 ang=30000000 at 5000,5000"});
-  const auto els = CellElements(app.design.image, "ENTITIES");
-  std::vector<std::string> lines;
-  for (const auto& e : els) lines.push_back(e.line);
-  for (const char* line :
-       {// Two LINEs joined end to start on layer "7".
-        "LINE L7 tip=0 w=0 (0,0)(10000,0)(10000,10000)",
-        // The SOLID: corners in order around.
-        "POLY L3 (0,0)(4000,0)(4000,3000)(0,3000)(0,0)",
-        // The text with the height and the angle that come after its string in ezdxf's files.
-        "TEXT L7 size=0 refl=0 mag=2500000 ang=45000000 'LABEL' at 3000,4000",
-        // The closed polyline: a polygon.
-        "POLY L3 (20000,0)(30000,0)(30000,10000)(20000,0)",
-        // The mirrored insert: 180 degrees plus its rotation, reflected, magnified 3.
-        "SREF TOP refl=1 mag=3000000 ang=190000000 at 7000,8000",
-        // The grid: an array of 3 columns and 2 rows.
-        "AREF LEAF refl=0 mag=1000000 ang=0 3x2 pitch=10000,5000 at 1000,2000"})
-    EXPECT_TRUE(Contains(lines, line)) << line;
-  auto find = [&](const std::string& head, auto pred) -> const db::testing::Element* {
-    for (const auto& e : els)
-      if (e.line.rfind(head, 0) == 0 && pred(e.pts)) return &e;
-    return nullptr;
-  };
-  // The circle: a closed polygon of 32 segments on the circle.
-  const auto* circle = find("POLY L3", [](const auto& pts) { return pts.size() == 33; });
-  ASSERT_TRUE(circle);
-  for (const auto& p : circle->pts)
-    EXPECT_NEAR(std::hypot(p.x - 100000.0, p.y - 100000.0), 10000, 1);
-  // The half arc from (5, 50) over the top to (-5, 50).
-  const auto* arc = find("LINE L3 tip=0 w=0 (5000,50000)", [](const auto&) { return true; });
-  ASSERT_TRUE(arc);
-  EXPECT_TRUE(arc->line.ends_with("(-5000,50000)")) << arc->line;
-  for (const auto& p : arc->pts) EXPECT_GE(p.y, 50000);
-  // The bulged polylines: a half circle below (0,y)-(10,y), then straight on to (10,y+5).
-  for (const int y : lightweight ? std::vector<int>{0, 60000} : std::vector<int>{0}) {
-    const auto* bulged =
-        find("LINE L3 tip=0 w=0 (0," + std::to_string(y) + ")", [&](const auto& pts) {
-          return pts.size() > 10 && pts.back().x == 10000 && pts.back().y == y + 5000;
-        });
-    ASSERT_TRUE(bulged) << y;
-    for (std::size_t i = 0; i + 1 < bulged->pts.size(); ++i) {
-      const auto& p = bulged->pts[i];
-      EXPECT_NEAR(std::hypot(p.x - 5000.0, p.y - y), 5000, 1);
-      EXPECT_LE(p.y, y);
+    ASSERT_TRUE(app.design.isOpen());
+    EXPECT_TRUE(takeBoxes().empty());
+    for (const char* cell : {"LEAF", "TOP", "ENTITIES"})
+      EXPECT_TRUE(Contains(CellNames(app.design.image), cell)) << cell;
+    // A named layer gets a number of its own.
+    EXPECT_EQ(CellLines(app.design.image, "LEAF"),
+              std::vector<std::string>{"LINE L3 tip=0 w=0 (0,0)(1000,0)"});
+    EXPECT_EQ(CellLines(app.design.image, "TOP"),
+              std::vector<std::string>{"SREF LEAF refl=0 mag=2000000 ang=30000000 at 5000,5000"});
+    const auto els = CellElements(app.design.image, "ENTITIES");
+    std::vector<std::string> lines;
+    for (const auto& e : els) lines.push_back(e.line);
+    for (const char* line :
+         {// Two LINEs joined end to start on layer "7".
+          "LINE L7 tip=0 w=0 (0,0)(10000,0)(10000,10000)",
+          // The SOLID: corners in order around.
+          "POLY L3 (0,0)(4000,0)(4000,3000)(0,3000)(0,0)",
+          // The text with the height and the angle that come after its string in ezdxf's files.
+          "TEXT L7 size=0 refl=0 mag=2500000 ang=45000000 'LABEL' at 3000,4000",
+          // The closed polyline: a polygon.
+          "POLY L3 (20000,0)(30000,0)(30000,10000)(20000,0)",
+          // The mirrored insert: 180 degrees plus its rotation, reflected, magnified 3.
+          "SREF TOP refl=1 mag=3000000 ang=190000000 at 7000,8000",
+          // The grid: an array of 3 columns and 2 rows.
+          "AREF LEAF refl=0 mag=1000000 ang=0 3x2 pitch=10000,5000 at 1000,2000"})
+      EXPECT_TRUE(Contains(lines, line)) << line;
+    auto find = [&](const std::string& head, auto pred) -> const db::testing::Element* {
+      for (const auto& e : els)
+        if (e.line.rfind(head, 0) == 0 && pred(e.pts)) return &e;
+      return nullptr;
+    };
+    // The circle: a closed polygon of 32 segments on the circle.
+    const auto* circle = find("POLY L3", [](const auto& pts) { return pts.size() == 33; });
+    ASSERT_TRUE(circle);
+    for (const auto& p : circle->pts)
+      EXPECT_NEAR(std::hypot(p.x - 100000.0, p.y - 100000.0), 10000, 1);
+    // The half arc from (5, 50) over the top to (-5, 50).
+    const auto* arc = find("LINE L3 tip=0 w=0 (5000,50000)", [](const auto&) { return true; });
+    ASSERT_TRUE(arc);
+    EXPECT_TRUE(arc->line.ends_with("(-5000,50000)")) << arc->line;
+    for (const auto& p : arc->pts) EXPECT_GE(p.y, 50000);
+    // The bulged polylines: a half circle below (0,y)-(10,y), then straight on to (10,y+5).
+    for (const int y : version == "R12" ? std::vector<int>{0} : std::vector<int>{0, 60000}) {
+      const auto* bulged =
+          find("LINE L3 tip=0 w=0 (0," + std::to_string(y) + ")", [&](const auto& pts) {
+            return pts.size() > 10 && pts.back().x == 10000 && pts.back().y == y + 5000;
+          });
+      ASSERT_TRUE(bulged) << y;
+      for (std::size_t i = 0; i + 1 < bulged->pts.size(); ++i) {
+        const auto& p = bulged->pts[i];
+        EXPECT_NEAR(std::hypot(p.x - 5000.0, p.y - y), 5000, 1);
+        EXPECT_LE(p.y, y);
+      }
     }
+    if (version == "R12") continue;  // no light-weight polylines, no MTEXT
+    // Light-weight polylines come in as the same polylines would: open, closed, wide.
+    for (const char* line : {"LINE L3 tip=0 w=0 (40000,0)(50000,0)(50000,5000)",
+                             "POLY L3 (60000,0)(70000,0)(70000,10000)(60000,0)",
+                             "LINE L3 tip=0 w=2000 (40000,20000)(50000,20000)"})
+      EXPECT_TRUE(Contains(lines, line)) << line;
+    const std::string log = read("ez.txt");
+    EXPECT_NE(log.find("nomal end"), std::string::npos) << log;
+    EXPECT_NE(log.find(" ***WARNING*** MTEXT: 1 skipped\n"), std::string::npos) << log;
   }
-  if (!lightweight) return;
-  // Light-weight polylines come in as the same polylines would: open, closed, wide.
-  for (const char* line : {"LINE L3 tip=0 w=0 (40000,0)(50000,0)(50000,5000)",
-                           "POLY L3 (60000,0)(70000,0)(70000,10000)(60000,0)",
-                           "LINE L3 tip=0 w=2000 (40000,20000)(50000,20000)"})
-    EXPECT_TRUE(Contains(lines, line)) << line;
-  const std::string log = read("ez.txt");
-  EXPECT_NE(log.find("nomal end"), std::string::npos) << log;
-  EXPECT_NE(log.find(" ***WARNING*** MTEXT: 1 skipped\n"), std::string::npos) << log;
 }
 
 TEST_F(DxfOracle, OurFileReadsBackIntoTheSameDesign) {

@@ -1,13 +1,17 @@
 // DXF input: each entity kind into the elements it stands for, the layer mapping, names, the log,
-// and the faults of bad files (a message, never a crash or a half-made design).
+// and the faults of bad and damaged files (a message, never a crash or a half-made design).
+#include "interchange/dxf_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <random>
 
 #include "../support/short_forms.h"
 #include "../support/typing_session.h"
+#include "db/design_builder.h"
 #include "dxf_test_support.h"
 #include "interchange/dxf_input.h"
 
@@ -70,16 +74,10 @@ TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappened) {
     std::string text, lines;  // the elements, "|" between them
     const char* logged = "nomal end";
   } cases[] = {
-      {"two connected LINEs make one line",
-       EntitiesFile("0 LINE 8 3 10 0 20 0 11 10 21 0 0 LINE 8 3 10 10 20 0 11 10 21 10"),
-       "LINE L3 tip=0 w=0 (0,0)(10000,0)(10000,10000)"},
       {"a closed chain of LINEs is a polygon",
        EntitiesFile("0 LINE 8 1 10 0 20 0 11 1 21 0 0 LINE 8 1 10 1 20 0 11 1 21 1 0 LINE 8 1 10 "
                     "1 20 1 11 0 21 0"),
        "POLY L1 (0,0)(1000,0)(1000,1000)(0,0)"},
-      {"SOLID corners in zigzag order",
-       EntitiesFile("0 SOLID 8 2 10 0 20 0 11 4 21 0 12 0 22 3 13 4 23 3"),
-       "POLY L2 (0,0)(4000,0)(4000,3000)(0,3000)(0,0)"},
       {"POLYLINE with a width",
        EntitiesFile("0 POLYLINE 8 6 66 1 40 2 41 2 0 VERTEX 8 6 10 0 20 0 0 VERTEX 8 6 10 5 20 5 "
                     "0 SEQEND"),
@@ -88,18 +86,11 @@ TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappened) {
        EntitiesFile("0 POLYLINE 8 1 66 1 0 VERTEX 10 0 20 0 0 VERTEX 10 2 20 0 0 VERTEX 10 0 20 2 "
                     "0 VERTEX 10 0 20 0 0 SEQEND"),
        "POLY L1 (0,0)(2000,0)(0,2000)(0,0)"},
-      {"POLYLINE with the closed flag is a polygon",
-       EntitiesFile("0 POLYLINE 8 1 66 1 70 1 0 VERTEX 10 0 20 0 0 VERTEX 10 2 20 0 0 VERTEX 10 0 "
-                    "20 2 0 SEQEND"),
-       "POLY L1 (0,0)(2000,0)(0,2000)(0,0)"},
       // A LWPOLYLINE is read as the POLYLINE of its vertices, whatever groups of today surround it.
       {"open LWPOLYLINE with a constant width",
        EntitiesFile("0 LWPOLYLINE 5 2A 330 1F 100 AcDbEntity 8 6 100 AcDbPolyline 90 2 70 0 43 2 "
                     "10 0 20 0 10 5 20 5 210 0 220 0 230 1"),
        "LINE L6 tip=0 w=2000 (0,0)(5000,5000)"},
-      {"closed LWPOLYLINE is a polygon",
-       EntitiesFile("0 LWPOLYLINE 8 1 90 3 70 1 10 0 20 0 10 2 20 0 10 0 20 2"),
-       "POLY L1 (0,0)(2000,0)(0,2000)(0,0)"},
       {"a wide closed LWPOLYLINE stays a line",
        EntitiesFile("0 LWPOLYLINE 8 1 90 3 70 129 43 1 10 0 20 0 10 2 20 0 10 0 20 2"),
        "LINE L1 tip=0 w=1000 (0,0)(2000,0)(0,2000)(0,0)"},
@@ -148,8 +139,6 @@ TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappened) {
        b + "1 mag=1000000 ang=0 at 1000,2000"},
       {"a negative rotation", InsertOfB("2 B 10 1 20 2 50 -90"),
        b + "0 mag=1000000 ang=270000000 at 1000,2000"},
-      {"array", InsertOfB("2 B 10 1 20 2 70 3 71 2 44 10 45 -5"),
-       ab + "3x2 pitch=10000,5000 at 1000,2000"},
       {"array with nonsense counts", InsertOfB("2 B 10 1 20 2 70 0 71 -4"),
        ab + "1x1 pitch=0,0 at 1000,2000"},
       {"every insert starts with one column and row",
@@ -157,8 +146,6 @@ TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappened) {
        ab + "4x5 pitch=1000,1000 at 0,0|" + ab + "1x1 pitch=2000,0 at 9000,9000"},
       // A text takes all its values wherever its string is.
       {"string last", EntitiesFile("0 TEXT 8 4 10 1 20 2 40 2.5 50 30 1 HELLO"),
-       "TEXT L4 size=0 refl=0 mag=2500000 ang=30000000 'HELLO' at 1000,2000"},
-      {"string before angle and height", EntitiesFile("0 TEXT 8 4 10 1 20 2 1 HELLO 50 30 40 -2.5"),
        "TEXT L4 size=0 refl=0 mag=2500000 ang=30000000 'HELLO' at 1000,2000"},
       {"no height", EntitiesFile("0 TEXT 8 4 10 1 20 2 1 HELLO"),
        "TEXT L4 size=0 refl=0 mag=1000000 ang=0 'HELLO' at 1000,2000"},
@@ -218,15 +205,8 @@ TEST_F(DxfInput, CirclesArcsAndBulgesFollowTheirCurves) {
     double cx, cy, r;              // every vertex lies this far from the centre (user units)
     std::size_t points;
     int side = 0;  // of the middle point: -1 below the chord, 1 above
-  } cases[] = {{"CIRCLE", "0 CIRCLE 8 1 10 5 20 5 40 10", "POLY L1 (15000,5000)", "(15000,5000)", 5,
-                5, 10, 33},
-               {"quarter ARC", "0 ARC 8 1 10 0 20 0 40 10 50 0 51 90",
-                "LINE L1 tip=0 w=0 (10000,0)", "(0,10000)", 0, 0, 10, 9},
-               {"ARC across 0 degrees", "0 ARC 8 1 10 0 20 0 40 10 50 270 51 90",
+  } cases[] = {{"ARC across 0 degrees", "0 ARC 8 1 10 0 20 0 40 10 50 270 51 90",
                 "LINE L1 tip=0 w=0 (0,-10000)", "(0,10000)", 0, 0, 10, 17},
-               {"bulge 1: half circle counter-clockwise",
-                "0 POLYLINE 66 1 0 VERTEX 10 0 20 0 42 1 0 VERTEX 10 10 20 0 0 SEQEND",
-                "LINE L0 tip=0 w=0 (0,0)", "(10000,0)", 5, 0, 5, 17, -1},
                {"bulge -1: half circle clockwise",
                 "0 POLYLINE 66 1 0 VERTEX 10 0 20 0 42 -1 0 VERTEX 10 10 20 0 0 SEQEND",
                 "LINE L0 tip=0 w=0 (0,0)", "(10000,0)", 5, 0, 5, 17, 1},
@@ -270,19 +250,6 @@ TEST_F(DxfInput, CurvesFollowTheArcSettingsOfTheSession) {
     EXPECT_GE(p.y, 0);  // counter-clockwise through the first quadrant
   }
   EXPECT_TRUE(arc[0].line.ends_with("(0,10000)")) << arc[0].line;
-}
-
-TEST_F(DxfInput, ANewDesignOpensOnTheFixedView) {
-  app.display.view.window = {0, 0, 47000, 37000};
-  load(EntitiesFile("0 LINE 8 1 10 0 20 0 11 90000 21 90000"));
-  ASSERT_TRUE(app.design.isOpen());
-  const auto& w = app.display.view.window;
-  // (-1000, -1000) to (5000, 5000) user units, widened to the window's shape.
-  EXPECT_NEAR((w.xmin + w.xmax) / 2.0, 2000000, 2);
-  EXPECT_NEAR((w.ymin + w.ymax) / 2.0, 2000000, 2);
-  EXPECT_LE(w.xmin, -1000000);
-  EXPECT_LE(w.ymin, -1000000);
-  EXPECT_TRUE(w.xmin == -1000000 || w.ymin == -1000000);
 }
 
 TEST_F(DxfInput, LayerTableMapsNamesAndTheLogListsThem) {
@@ -345,34 +312,23 @@ TEST_F(DxfInput, BlocksBecomeCellsWithUniqueNames) {
 }
 
 TEST_F(DxfInput, PolylinesAreStoredWholeUpToWhatARecordHolds) {
-  const struct Case {
-    int points;
-    std::size_t pieces;
-  } cases[] = {{450, 1}, {33000, 2}};
-  for (const Case& c : cases) {
-    std::string body = "0 POLYLINE 8 2 66 1 40 1 41 1 ", light = "0 LWPOLYLINE 8 2 43 1 ";
-    for (int i = 0; i < c.points; ++i) {
-      const std::string xy = "10 " + std::to_string(i) + " 20 " + std::to_string(i % 2) + " ";
-      body += "0 VERTEX " + xy;
-      light += xy;
-    }
-    for (const std::string& file : {EntitiesFile(body + "0 SEQEND"), EntitiesFile(light)}) {
-      const auto els = elements(file);
-      ASSERT_EQ(els.size(), c.pieces) << c.points;
-      for (std::size_t i = 0; i < els.size(); ++i) {
-        EXPECT_LE(els[i].pts.size(), 32767u);
-        EXPECT_EQ(els[i].line.rfind("LINE L2 tip=0 w=1000 (", 0), 0u);
-        if (i > 0) {  // pieces join
-          EXPECT_TRUE(els[i].pts.front().x == els[i - 1].pts.back().x &&
-                      els[i].pts.front().y == els[i - 1].pts.back().y);
-        }
-      }
-      EXPECT_EQ(els.front().line.rfind("LINE L2 tip=0 w=1000 (0,0)(1000,1000)", 0), 0u);
-      const int last = c.points - 1;
-      EXPECT_TRUE(els.back().line.ends_with("(" + std::to_string(last * 1000) + "," +
-                                            std::to_string(last % 2 * 1000) + ")"));
-      EXPECT_EQ(logged("POLYLINE > 32767 (cell ENTITIES line 5)"), c.pieces > 1) << read("in.txt");
-    }
+  // 33,000 points, more than a record holds: two pieces that join. Polylines of 10,000 points
+  // kept whole are StreamOracle.LongFiguresComeInWholeAndGoOutWithinTheStreamLimits's.
+  std::string body = "0 POLYLINE 8 2 66 1 40 1 41 1 ", light = "0 LWPOLYLINE 8 2 43 1 ";
+  for (int i = 0; i < 33000; ++i) {
+    const std::string xy = "10 " + std::to_string(i) + " 20 " + std::to_string(i % 2) + " ";
+    body += "0 VERTEX " + xy;
+    light += xy;
+  }
+  for (const std::string& file : {EntitiesFile(body + "0 SEQEND"), EntitiesFile(light)}) {
+    const auto els = elements(file);
+    ASSERT_EQ(els.size(), 2u);
+    EXPECT_LE(els[0].pts.size(), 32767u);
+    EXPECT_EQ(els[1].pts.front(), els[0].pts.back());  // the pieces join
+    EXPECT_EQ(els[0].line.rfind("LINE L2 tip=0 w=1000 (0,0)(1000,1000)", 0), 0u);
+    EXPECT_EQ(els[1].line.rfind("LINE L2 tip=0 w=1000 (", 0), 0u);
+    EXPECT_TRUE(els[1].line.ends_with("(32999000,1000)")) << els[1].line;
+    EXPECT_TRUE(logged("POLYLINE > 32767 (cell ENTITIES line 5)")) << read("in.txt");
   }
 }
 
@@ -383,8 +339,6 @@ TEST_F(DxfInput, BadFilesGiveAMessage) {
     bool designOpen;
     const char* message;
   } cases[] = {
-      {"binary DXF", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22) + "rest", false,
-       "バイナリ形式"},
       {"three bytes", "  0", false, "ストリームファイルにエラー(0)-(3)"},
       {"a code that is not a number", "  0\nSECTION\n  2\nENTITIES\n1x0\n0\n", true, "5 行目"},
       {"a coordinate that is not a number", EntitiesFile("0 LINE 10 abc 20 0 11 1 21 1"), true,
@@ -416,13 +370,10 @@ TEST_F(DxfInput, BadFilesGiveAMessage) {
 }
 
 TEST_F(DxfInput, RefusalsTheFileDialogAndEscape) {
-  type("dxfin nothing");
-  auto boxes = takeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_NE(boxes[0].find("nothing.DXF"), std::string::npos);
   // Without a name the file dialog chooses; cancelled, nothing happens.
   write("pick.dxf", EntitiesFile("0 LINE 10 0 20 0 11 1 21 1"));
   host.fileChoices.push_back("pick.dxf");
+  app.display.view.window = {0, 0, 47000, 37000};
   type("dxfin");
   ASSERT_EQ(host.fileRequests.size(), 1u);
   EXPECT_EQ(host.fileRequests[0].title, "ＤＸＦファイルを開く");
@@ -430,9 +381,12 @@ TEST_F(DxfInput, RefusalsTheFileDialogAndEscape) {
   EXPECT_EQ(host.fileRequests[0].filterIndex, 2);
   ASSERT_TRUE(app.design.isOpen());
   EXPECT_EQ(CellLines(app.design.image, "ENTITIES").size(), 1u);
+  // A new design opens on the fixed view: (-1000, -1000) to (5000, 5000) user units.
+  EXPECT_NEAR(app.display.view.window.xmin + app.display.view.window.xmax, 4000000, 4);
+  EXPECT_NEAR(app.display.view.window.ymin + app.display.view.window.ymax, 4000000, 4);
   // Refused while a design is open.
   type("dxfin pick.dxf");
-  boxes = takeBoxes();
+  const auto boxes = takeBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_NE(boxes[0].find("が開かれたままです"), std::string::npos);
   type("close 0");
@@ -447,6 +401,100 @@ TEST_F(DxfInput, RefusalsTheFileDialogAndEscape) {
   load(EntitiesFile(body));
   EXPECT_TRUE(ContainsPart(lines, "*** Abortion ***"));
   EXPECT_TRUE(logged("Error end"));
+}
+
+// Damaged DXF text: every truncation and a few thousand random mutations of a file with every
+// entity kind end with a result (normal end or an error line), a sound design and no hang.
+class DxfDamage : public ::testing::Test {
+ protected:
+  // Reads text into a fresh design; checks that every cell's stream reads to its end.
+  DxfStop readInto(std::string_view text) {
+    db::CreateEmptyImage(app.design.image);
+    app.design.path = "/nonexistent/damage.cad";
+    db::ClearCurrent(app.design);
+    app.continueFlag = true;
+    DxfReader reader(app, text, {});
+    const DxfStop stop = reader.run();
+    if (stop == DxfStop::Syntax) {
+      EXPECT_GT(reader.errorLine(), 0);
+    }
+    for (const std::int32_t slot : db::DirectorySlots(app.design.image)) {
+      const db::CellEntry e = db::ReadCellEntry(app.design.image, slot);
+      if (e.isFree()) break;
+      const db::ReadEnd end = db::ReadElements(app.design.image, e, [&](const db::RecordView& r) {
+        EXPECT_LE(r.bytes.size(), 2006u);
+        return true;
+      });
+      EXPECT_EQ(end, db::ReadEnd::Complete) << e.nameText();
+    }
+    return stop;
+  }
+  ScriptedHost host;
+  AppState app{host};
+};
+
+TEST_F(DxfDamage, TheSampleReadsCleanlyAndEveryCutOrMutationEndsWithAResult) {
+  const std::string text = TextOf(Groups(
+      "0 SECTION 2 HEADER 9 $ACADVER 1 AC1021 0 ENDSEC "
+      "0 SECTION 2 TABLES 0 TABLE 2 LAYER 70 3 0 LAYER 2 A 70 0 0 LAYER 2 7 70 0 0 LAYER 2 B 70 0 "
+      "0 ENDTAB 0 ENDSEC "
+      "0 SECTION 2 BLOCKS 0 BLOCK 8 0 2 LEAF 70 0 10 0 20 0 "
+      "0 LINE 8 A 10 0 20 0 11 1 21 0 0 LINE 8 A 10 1 20 0 11 1 21 1 "
+      "0 ARC 8 A 10 0 20 0 40 1 50 90 51 180 0 ENDBLK 8 0 "
+      "0 BLOCK 8 0 3 TOP 70 0 10 0 20 0 0 INSERT 8 0 2 LEAF 10 1 20 1 41 2 42 -2 50 30 "
+      "0 INSERT 2 TOP 10 0 20 0 0 ENDBLK "
+      "0 ENDSEC 0 SECTION 2 ENTITIES "
+      "0 CIRCLE 8 B 10 5 20 5 40 2.5 "
+      "0 SOLID 8 7 10 0 20 0 11 4 21 0 12 0 22 3 13 4 23 3 "
+      "0 POLYLINE 8 B 66 1 70 1 40 0.5 41 0.5 0 VERTEX 10 0 20 0 42 0.5 0 VERTEX 10 5 20 0 "
+      "0 VERTEX 10 5 20 5 42 -1 0 VERTEX 10 0 20 5 0 SEQEND 8 B "
+      "0 LWPOLYLINE 5 2F 100 AcDbPolyline 8 B 90 3 70 1 43 0.5 10 0 20 0 42 1 10 5 20 0 10 5 20 5 "
+      "42 -0.5 0 MTEXT 1 SKIPPED "
+      "0 TEXT 8 A 10 1 20 2 40 1.5 1 HELLO\\U+65E5 50 45 "
+      "0 INSERT 8 0 2 LEAF 10 3 20 4 70 3 71 2 44 10 45 5 "
+      "0 INSERT 2 MISSING 10 0 20 0 41 1 42 1 "
+      "0 ENDSEC 0 EOF"));
+  EXPECT_EQ(readInto(text), DxfStop::None);
+  EXPECT_EQ(db::FindCell(app.design.image, "ENTITIES").result, db::FindResult::Found);
+  for (std::size_t n = 0; n < text.size(); n += 1) {
+    const DxfStop stop = readInto(std::string_view(text).substr(0, n));
+    EXPECT_TRUE(stop == DxfStop::None || stop == DxfStop::Syntax) << n;
+  }
+  std::mt19937 rng(20261206);
+  const char junk[] = {'\n', '\r', ' ', '0', '9', '-', '.', 'e', 'X', '\0', '\xff', '\x81'};
+  for (int round = 0; round < 2500; ++round) {
+    std::string t = text;
+    const int edits = 1 + static_cast<int>(rng() % 4);
+    for (int k = 0; k < edits; ++k) {
+      const std::size_t at = rng() % t.size();
+      switch (rng() % 5) {
+        case 0:  // a byte replaced
+          t[at] = junk[rng() % sizeof junk];
+          break;
+        case 1:  // a byte removed
+          t.erase(at, 1);
+          break;
+        case 2:  // a line repeated
+        {
+          const std::size_t b = t.rfind('\n', at), e = t.find('\n', at);
+          if (e != std::string::npos) {
+            const std::size_t s = b == std::string::npos ? 0 : b + 1;
+            t.insert(s, t.substr(s, e - s + 1));
+          }
+          break;
+        }
+        case 3:  // a stretch cut out
+          t.erase(at, std::min<std::size_t>(rng() % 40, t.size() - at));
+          break;
+        default:  // a huge or odd number
+          t.insert(at, rng() % 2 ? "1e300" : "nan");
+      }
+      if (t.empty()) t = " ";
+    }
+    const DxfStop stop = readInto(t);
+    EXPECT_TRUE(stop == DxfStop::None || stop == DxfStop::Syntax)
+        << round << " " << int(stop) << " " << (host.boxes.empty() ? "" : host.boxes.back().text);
+  }
 }
 
 }  // namespace

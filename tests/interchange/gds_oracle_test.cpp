@@ -10,8 +10,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <set>
-#include <sstream>
 
 #include "../db/design_builder.h"
 #include "../support/short_forms.h"
@@ -36,14 +34,6 @@ using gds::testing::ReadFile;
 
 bool Have(const char* probe) {
   return std::system((std::string(probe) + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-std::set<std::string> LinesOf(const std::string& text) {
-  std::set<std::string> s;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);)
-    if (!l.empty()) s.insert(l);
-  return s;
 }
 
 // KLayout's view of a stream file: every cell's shapes and instances in its own words, then the
@@ -120,7 +110,7 @@ class StreamOracle : public lav::testing::TypingSession {
     EXPECT_TRUE(
         shell("klayout -b -r dump.py -rd src=" + stream + " -rd dst=dump.txt -rd flat=" + flat))
         << ReadFile(dir / "run.out");
-    return LinesOf(ReadFile(dir / "dump.txt"));
+    return lav::interchange::testing::LinesOf(ReadFile(dir / "dump.txt"));
   }
 };
 
@@ -473,47 +463,6 @@ TEST_F(StreamOracle, LongFiguresComeInWholeAndGoOutWithinTheStreamLimits) {
   ASSERT_TRUE(shell("klayout -b -r reference.py -rd dst=reference.oas"))
       << ReadFile(dir / "run.out");
   EXPECT_TRUE(flatEqual("reference.oas", "wide.str")) << ReadFile(dir / "run.out");
-}
-
-TEST_F(StreamOracle, ALateUnitsRecordStillHeadsTheLogOnceAndInputOpensOnTheFixedView) {
-  using gds::Rec;
-  gds::testing::StreamBuilder b;
-  auto R = [](Rec r) { return static_cast<std::uint8_t>(r); };
-  b.w().int16s(R(Rec::Header), {600});
-  b.w().int16s(R(Rec::BgnLib), {126, 12, 6, 1, 2, 3, 126, 12, 6, 1, 2, 3});
-  b.w().string(R(Rec::LibName), "LATE.DB");
-  b.structure("A").boundary(1, {0, 0, 10, 0, 10, 10, 0, 0}).endStructure();
-  b.w().reals(R(Rec::Units), {0.001, 1e-9});
-  b.w().reals(R(Rec::Units), {0.001, 1e-9});
-  b.structure("B").endStructure().endLibrary();
-  gds::testing::WriteBytes(dir / "late.str", b.bytes());
-  type("GDSIN late.str");
-  ASSERT_TRUE(app.design.isOpen());
-  const std::string log = ReadFile(dir / "late.txt");
-  std::size_t banners = 0;
-  for (std::size_t at = 0; (at = log.find("LAVINOR STRIN", at)) != std::string::npos; ++at)
-    ++banners;
-  EXPECT_EQ(1u, banners) << log;
-  EXPECT_EQ(0u, log.find(" LAVINOR STRIN")) << log;
-  EXPECT_LT(log.find("Data Base Unit"), log.find(" A "));
-  EXPECT_LT(log.find(" A "), log.find(" B "));
-  // A design made by input opens on the fixed view: the window holds the corners (-1000, -1000)
-  // and (5000, 5000) user units, fitted to the window's shape.
-  type("CLOSE 0");
-  gds::testing::StreamBuilder v;
-  v.library().structure("A").boundary(1, {0, 0, 90000000, 0, 0, 90000000, 0, 0}).endStructure();
-  gds::testing::WriteBytes(dir / "view.str", v.endLibrary().bytes());
-  app.display.view.window = {0, 0, 47000, 37000};
-  type("GDSIN view.str");
-  ASSERT_TRUE(app.design.isOpen());
-  const auto& w = app.display.view.window;
-  EXPECT_LE(w.xmin, -1000000);
-  EXPECT_LE(w.ymin, -1000000);
-  EXPECT_GE(w.xmax, 5000000);
-  EXPECT_GE(w.ymax, 5000000);
-  EXPECT_NEAR((w.xmin + w.xmax) / 2.0, 2000000, 2);
-  EXPECT_NEAR((w.ymin + w.ymax) / 2.0, 2000000, 2);
-  EXPECT_TRUE(w.xmin == -1000000 || w.ymin == -1000000);
 }
 
 // 1,500 cells by gdspy: a top cell placing each of the others once.
