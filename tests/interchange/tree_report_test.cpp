@@ -254,7 +254,7 @@ TEST_F(TreeReportCommand, WorkFileThatCannotBeWrittenEndsTheRunWithAMessage) {
   EXPECT_EQ(shown, std::vector<std::string>{"TREE001.TXT"});
 }
 
-TEST_F(TreeReportCommand, OpenCellButtonOpensTheSelectedCellOfThisDesignOnly) {
+TEST_F(TreeReportCommand, TheDialogsOpenTheSelectedCellOfThisDesignAndAnEarlierReport) {
   BuildDesign();
   onTree = [](TreeDialog& t) {
     t.pressOpenCell();
@@ -273,25 +273,9 @@ TEST_F(TreeReportCommand, OpenCellButtonOpensTheSelectedCellOfThisDesignOnly) {
   host.boxes.clear();
   EXPECT_EQ(app.design.current.entry.nameText(), "E");
   EXPECT_EQ(prompt(), "? ");
-  // The report of another design opens no cell of this one.
-  app.design.path = "/elsewhere/other.cad";
-  onTree = [](TreeDialog& t) {
-    t.selectLine(2);
-    t.pressOpenCell();
-    EXPECT_FALSE(t.finished);
-    t.pressClose();
-  };
-  type("SHOWTREE");  // no choice: nothing shown
-  EXPECT_EQ(shown.size(), 1u);
-  app.tree.reportNumber = 0;
-  interchange::RunTreeDialog(app, 0);
-  EXPECT_EQ(app.design.current.entry.nameText(), "E");
-  EXPECT_TRUE(takeBoxes().empty());
-}
-
-TEST_F(TreeReportCommand, EarlierReportIsChosenAndShown) {
-  BuildDesign();
-  typeAll({"TREE", "OCELL B", "TREE"});
+  // An earlier report is chosen and shown.
+  onTree = nullptr;
+  typeAll({"OCELL B", "TREE"});
   shown.clear();
   std::ofstream(dir / "TREEABC.TXT") << "not a report of ours\n";
   host.dialogHandlers["tree-files"] = [](DialogModel& m) {
@@ -311,6 +295,22 @@ TEST_F(TreeReportCommand, EarlierReportIsChosenAndShown) {
   // The chosen number is where the next report's search starts.
   type("TREE");
   EXPECT_EQ(shown.back(), "TREE002.TXT");
+  // The report of another design opens no cell of this one.
+  app.design.path = "/elsewhere/other.cad";
+  onTree = [](TreeDialog& t) {
+    t.selectLine(2);
+    t.pressOpenCell();
+    EXPECT_FALSE(t.finished);
+    t.pressClose();
+  };
+  host.dialogHandlers.erase("tree-files");
+  type("SHOWTREE");  // no choice: nothing shown
+  EXPECT_EQ(shown.size(), 2u);
+  app.tree.reportNumber = 0;
+  interchange::RunTreeDialog(app, 0);
+  EXPECT_EQ(shown.size(), 3u);
+  EXPECT_EQ(app.design.current.entry.nameText(), "B");
+  EXPECT_TRUE(takeBoxes().empty());
 }
 
 }  // namespace
