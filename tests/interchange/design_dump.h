@@ -2,7 +2,10 @@
 // tests compare whole designs and print the difference when they disagree.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/cell_directory.h"
@@ -117,6 +120,14 @@ inline TextRecord Text(std::int16_t layer, const std::string& text, std::int32_t
                        std::uint32_t magnification = 1000000, std::uint32_t angle = 0,
                        std::int16_t reflection = 0, std::int32_t size = 0) {
   return {layer, 0, reflection, size, magnification, angle, text, x, y};
+}
+
+// Exactly one box was shown, and its text holds part.
+inline ::testing::AssertionResult OneBoxWith(const std::vector<std::string>& boxes,
+                                             std::string_view part) {
+  if (boxes.size() == 1 && boxes[0].find(part) != std::string::npos)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << ::testing::PrintToString(boxes);
 }
 
 // Names of the live cells in directory order.

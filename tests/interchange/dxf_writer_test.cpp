@@ -25,6 +25,7 @@ using db::testing::AddCell;
 using db::testing::Append;
 using db::testing::Grid;
 using db::testing::NewImage;
+using db::testing::OneBoxWith;
 using db::testing::Placed;
 using db::testing::Text;
 using testing::G;
@@ -63,15 +64,13 @@ std::string EntitiesOf(const std::string& dxf) {
   return dxf.substr(a + open.size(), b - a - open.size());
 }
 
+// Eight decimals and large values; the plain and rounded forms are in the files written below.
 TEST(DxfNumbers, TrimmedForms) {
   struct Case {
     double v;
     int decimals;
     const char* text;
-  } cases[] = {{0, 4, "0.0"},          {12.5, 4, "12.5"},
-               {-1, 4, "-1.0"},        {0.00004, 4, "0.0"},
-               {0.00005, 4, "0.0001"}, {1.23456789, 8, "1.23456789"},
-               {-2, 8, "-2.0"},        {2147483.647, 4, "2147483.647"}};
+  } cases[] = {{1.23456789, 8, "1.23456789"}, {-2, 8, "-2.0"}, {2147483.647, 4, "2147483.647"}};
   for (const Case& c : cases) EXPECT_EQ(TrimmedNumber(c.v, c.decimals), c.text) << c.v;
 }
 
@@ -187,9 +186,7 @@ TEST_F(DxfOutputCommand, WritesFileAndLogTypedAndRefusesToOverwrite) {
   EXPECT_NE(log.find("nomal end"), std::string::npos);
 
   type("dxfout");
-  const auto boxes = takeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_NE(boxes[0].find("同名のファイル"), std::string::npos);
+  EXPECT_TRUE(OneBoxWith(takeBoxes(), "同名のファイル"));
   EXPECT_EQ(read("work.dxf"), dxf);  // untouched
 
   type("dxfout other.v2 -1");
@@ -205,9 +202,7 @@ TEST_F(DxfOutputCommand, FailedWritesDamagedCellsAndEscapeLeaveNoFile) {
     const std::string name = "fail" + std::to_string(allowed);
     EXPECT_EQ(WriteDxfFile(app, name, o), DxfOutResult::Failed);
     EXPECT_FALSE(std::filesystem::exists(dir / (name + ".dxf")));
-    const auto boxes = takeBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_NE(boxes[0].find("書き込みに失敗"), std::string::npos);
+    EXPECT_TRUE(OneBoxWith(takeBoxes(), "書き込みに失敗"));
     EXPECT_NE(read(name + ".txt").find("Error end"), std::string::npos);
   }
   host.onMessageStep = [](bool& flag) { flag = false; };
@@ -222,9 +217,7 @@ TEST_F(DxfOutputCommand, FailedWritesDamagedCellsAndEscapeLeaveNoFile) {
   takeBoxes();
   EXPECT_EQ(WriteDxfFile(app, "broken"), DxfOutResult::Failed);
   EXPECT_FALSE(std::filesystem::exists(dir / "broken.dxf"));
-  const auto boxes = takeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_NE(boxes[0].find("ENTITIES のデーターが壊れています"), std::string::npos) << boxes[0];
+  EXPECT_TRUE(OneBoxWith(takeBoxes(), "ENTITIES のデーターが壊れています"));
 }
 
 }  // namespace

@@ -32,6 +32,7 @@ namespace fs = std::filesystem;
 using db::ElementType;
 using db::testing::Append;
 using db::testing::Grid;
+using db::testing::OneBoxWith;
 using db::testing::Placed;
 using db::testing::Square;
 using db::testing::Text;
@@ -388,16 +389,12 @@ TEST_F(StreamInput, TwentyThousandStructuresComeInQuicklyUntilTheDesignCannotGro
 TEST_F(StreamInput, RefusalsAndTheFileDialog) {
   StreamBuilder b;
   WriteBytes(dir / "have.str", b.library().structure("A").endStructure().endLibrary().bytes());
-  const auto oneBoxWith = [&](const std::string& part) {
-    const auto boxes = takeBoxes();
-    return boxes.size() == 1 && boxes[0].find(part) != std::string::npos;
-  };
   std::ofstream(dir / "have.cad") << "design";
   type("GDSIN have");  // ".str" is added
   EXPECT_FALSE(app.design.isOpen());
   EXPECT_EQ("design", ReadFile(dir / "have.cad"));
   EXPECT_FALSE(fs::exists(dir / "have.txt"));
-  EXPECT_TRUE(oneBoxWith("同名のファイル"));
+  EXPECT_TRUE(OneBoxWith(takeBoxes(), "同名のファイル"));
   type("GDSIN missing.str");
   EXPECT_EQ(takeBoxes(),
             std::vector<std::string>{"ストリームファイル missing.str が見つかりません。"});
@@ -410,7 +407,7 @@ TEST_F(StreamInput, RefusalsAndTheFileDialog) {
   EXPECT_EQ(2, host.fileRequests[0].filterIndex);
   EXPECT_TRUE(app.design.isOpen());
   type("GDSIN have.str");
-  EXPECT_TRUE(oneBoxWith("が開かれたままです"));
+  EXPECT_TRUE(OneBoxWith(takeBoxes(), "が開かれたままです"));
   closeDesign();
   host.fileChoices.push_back(std::nullopt);
   type("GDSIN");
