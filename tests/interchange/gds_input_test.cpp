@@ -54,9 +54,9 @@ class StreamInput : public lav::testing::TypingSession {
  protected:
   // Writes the file, reads it with the command and returns the design as lines.
   std::vector<std::string> read(const std::vector<std::uint8_t>& bytes,
-                                const std::string& name = "in.str", const std::string& extra = "") {
+                                const std::string& name = "in.str") {
     WriteBytes(dir / name, bytes);
-    type("GDSIN " + name + extra);
+    type("GDSIN " + name);
     if (!app.design.isOpen()) return {};
     return db::testing::DumpDesign(app.design.image);
   }
@@ -64,8 +64,8 @@ class StreamInput : public lav::testing::TypingSession {
     if (app.design.isOpen()) type("CLOSE 0");
   }
   // Whether the log holds the parts, "|" between them, in this order.
-  bool logged(const std::string& parts, const std::string& name = "in.txt") {
-    const std::string log = ReadFile(dir / name);
+  bool logged(const std::string& parts) {
+    const std::string log = ReadFile(dir / "in.txt");
     std::size_t at = 0;
     for (const std::string& part : Split(parts)) {
       at = log.find(part, at);
