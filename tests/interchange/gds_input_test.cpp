@@ -524,6 +524,31 @@ for li in ly.layer_indexes():
 out.close()
 )PY";
 
+// 1,500 cells by gdspy: a top cell placing each of the others once. The LARGE library passes
+// every classic limit, about 30 MB: each cell has a path of 500 points and two of three a
+// boundary of 4,000 vertices.
+constexpr const char* kGdspyCells = R"PY(
+import gdspy, math
+lib = gdspy.GdsLibrary(name=NAME, unit=1e-6, precision=1e-9)
+top = gdspy.Cell("TOP", exclude_from_current=True)
+lib.add(top)
+ring = [(200 * math.cos(2 * math.pi * j / 3999), 200 * math.sin(2 * math.pi * j / 3999))
+        for j in range(3999)]
+zigzag = [(i * 0.1, (i % 2) * 0.3) for i in range(500)]
+for k in range(1499):
+    c = gdspy.Cell("C%04d" % k, exclude_from_current=True)
+    if NAME == "LARGE":
+        c.add(gdspy.FlexPath(zigzag, 0.02, layer=2, gdsii_path=True))
+        if k % 3:
+            c.add(gdspy.Polygon(ring, layer=1))
+        top.add(gdspy.CellReference(c, ((k % 40) * 500, (k // 40) * 500)))
+    else:
+        c.add(gdspy.Rectangle((0, 0), (1 + k % 7, 2), layer=k % 64))
+        top.add(gdspy.CellReference(c, (k * 10, (k % 13) * 10)))
+    lib.add(c)
+lib.write_gds(NAME.lower() + ".gds")
+)PY";
+
 class StreamOracle : public lav::testing::TypingSession {
  protected:
   // Runs a command in the test directory; false when it failed (its output is in run.out).
@@ -535,12 +560,12 @@ class StreamOracle : public lav::testing::TypingSession {
   bool flatEqual(const std::string& a, const std::string& b) {
     return shell("LD_LIBRARY_PATH=/usr/lib/klayout /usr/lib/klayout/strmxor " + a + " " + b);
   }
-  // Runs a gdspy script as name.py for a library that strmxor compares; why it cannot, if so.
-  std::string gdspyLibrary(const std::string& name, const char* script) {
+  // Writes the library NAME of kGdspyCells as name.gds for strmxor; why it cannot, if so.
+  std::string gdspyLibrary(const std::string& name) {
     if (!Have("/usr/bin/python3 -c 'import gdspy'")) return "/usr/bin/python3 lacks gdspy";
     if (!Have("test -x /usr/lib/klayout/strmxor")) return "no strmxor";
-    std::ofstream(dir / (name + ".py")) << script;
-    EXPECT_TRUE(shell("/usr/bin/python3 " + name + ".py")) << ReadFile(dir / "run.out");
+    std::ofstream(dir / "cells.py") << "NAME = \"" + name + "\"" + kGdspyCells;
+    EXPECT_TRUE(shell("/usr/bin/python3 cells.py")) << ReadFile(dir / "run.out");
     return "";
   }
 };
@@ -889,22 +914,8 @@ TEST_F(StreamOracle, LongFiguresComeInWholeAndGoOutWithinTheStreamLimits) {
   EXPECT_TRUE(flatEqual("reference.oas", "wide.str")) << ReadFile(dir / "run.out");
 }
 
-// 1,500 cells by gdspy: a top cell placing each of the others once.
-constexpr const char* kGdspyMany = R"PY(
-import gdspy
-lib = gdspy.GdsLibrary(name="MANY", unit=1e-6, precision=1e-9)
-top = gdspy.Cell("TOP", exclude_from_current=True)
-lib.add(top)
-for k in range(1499):
-    c = gdspy.Cell("C%04d" % k, exclude_from_current=True)
-    c.add(gdspy.Rectangle((0, 0), (1 + k % 7, 2), layer=k % 64))
-    lib.add(c)
-    top.add(gdspy.CellReference(c, (k * 10, (k % 13) * 10)))
-lib.write_gds("many.gds")
-)PY";
-
 TEST_F(StreamOracle, FifteenHundredCellsPassEveryWalkOfTheDirectory) {
-  if (const std::string why = gdspyLibrary("many", kGdspyMany); !why.empty()) GTEST_SKIP() << why;
+  if (const std::string why = gdspyLibrary("MANY"); !why.empty()) GTEST_SKIP() << why;
   type("GDSIN many.gds");
   ASSERT_TRUE(app.design.isOpen());
   EXPECT_EQ(std::count(lines.begin(), lines.end(), db::msg::kBeyondClassicCells), 1);
@@ -947,28 +958,8 @@ TEST_F(StreamOracle, FifteenHundredCellsPassEveryWalkOfTheDirectory) {
   EXPECT_NE(tree.find("C1498 "), std::string::npos);
 }
 
-// A library past every classic limit, about 30 MB: 1,500 cells, each with a path of 500 points
-// and two of three with a boundary of 4,000 vertices, all placed by TOP.
-constexpr const char* kGdspyLarge = R"PY(
-import gdspy, math
-lib = gdspy.GdsLibrary(name="LARGE", unit=1e-6, precision=1e-9)
-top = gdspy.Cell("TOP", exclude_from_current=True)
-lib.add(top)
-ring = [(200 * math.cos(2 * math.pi * j / 3999), 200 * math.sin(2 * math.pi * j / 3999))
-        for j in range(3999)]
-zigzag = [(i * 0.1, (i % 2) * 0.3) for i in range(500)]
-for k in range(1499):
-    c = gdspy.Cell("C%04d" % k, exclude_from_current=True)
-    c.add(gdspy.FlexPath(zigzag, 0.02, layer=2, gdsii_path=True))
-    if k % 3:
-        c.add(gdspy.Polygon(ring, layer=1))
-    lib.add(c)
-    top.add(gdspy.CellReference(c, ((k % 40) * 500, (k // 40) * 500)))
-lib.write_gds("large.gds")
-)PY";
-
 TEST_F(StreamOracle, ALibraryPastEveryClassicLimitComesInAndGoesOutEqual) {
-  if (const std::string why = gdspyLibrary("large", kGdspyLarge); !why.empty()) GTEST_SKIP() << why;
+  if (const std::string why = gdspyLibrary("LARGE"); !why.empty()) GTEST_SKIP() << why;
   ASSERT_GT(fs::file_size(dir / "large.gds"), 30'000'000u);
   typeAll(
       {"GDSIN large.gds", "GDSOUT out.str", "CLOSE", "OPEN large", "GDSOUT again.str", "CLOSE 0"});
