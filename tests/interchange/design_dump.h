@@ -2,7 +2,10 @@
 // tests compare whole designs and print the difference when they disagree.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/cell_directory.h"
@@ -105,37 +108,26 @@ inline std::vector<std::string> CellLines(const DesignImage& image, const std::s
 inline Placement Placed(const std::string& cell, std::int32_t x, std::int32_t y,
                         std::int16_t reflection = 0, std::uint32_t magnification = 1000000,
                         std::uint32_t angle = 0) {
-  Placement p;
-  p.cellName = cell;
-  p.x = x;
-  p.y = y;
-  p.reflection = reflection;
-  p.magnification = magnification;
-  p.angle = angle;
-  return p;
+  return {cell, reflection, magnification, angle, x, y};
 }
 // The placement as an array of columns x rows at the given pitch.
-inline Placement Grid(Placement p, std::int32_t columns, std::int32_t rows, std::int32_t pitchX,
-                      std::int32_t pitchY) {
-  p.columns = columns;
-  p.rows = rows;
-  p.pitchX = pitchX;
-  p.pitchY = pitchY;
-  return p;
+inline Placement Grid(const Placement& p, std::int32_t columns, std::int32_t rows,
+                      std::int32_t pitchX, std::int32_t pitchY) {
+  return {p.cellName, p.reflection, p.magnification, p.angle, p.x, p.y,
+          columns,    rows,         pitchX,          pitchY};
 }
 inline TextRecord Text(std::int16_t layer, const std::string& text, std::int32_t x, std::int32_t y,
                        std::uint32_t magnification = 1000000, std::uint32_t angle = 0,
                        std::int16_t reflection = 0, std::int32_t size = 0) {
-  TextRecord t;
-  t.layer = layer;
-  t.text = text;
-  t.x = x;
-  t.y = y;
-  t.magnification = magnification;
-  t.angle = angle;
-  t.reflection = reflection;
-  t.size = size;
-  return t;
+  return {layer, 0, reflection, size, magnification, angle, text, x, y};
+}
+
+// Exactly one box was shown, and its text holds part.
+inline ::testing::AssertionResult OneBoxWith(const std::vector<std::string>& boxes,
+                                             std::string_view part) {
+  if (boxes.size() == 1 && boxes[0].find(part) != std::string::npos)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << ::testing::PrintToString(boxes);
 }
 
 // Names of the live cells in directory order.

@@ -1,23 +1,41 @@
 // DXF input: each entity kind into the elements it stands for, the layer mapping, names, the log,
-// and the faults of bad files (a message, never a crash or a half-made design).
+// and the faults of bad and damaged files (a message, never a crash or a half-made design). And
+// DXF against an independent reader and writer (ezdxf): what we write loads strictly and passes
+// its audit with the values we meant; what ezdxf writes (R12 and R2000) comes in with the
+// geometry it describes; and our own files read back into the same design.
+#include "interchange/dxf_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <random>
 
-#include "../support/short_forms.h"
-#include "../support/typing_session.h"
+#include "db/design_builder.h"
+#include "db/layer_names.h"
 #include "dxf_test_support.h"
 #include "interchange/dxf_input.h"
+#include "support/short_forms.h"
+#include "support/typing_session.h"
 
 namespace lav::interchange {
 namespace {
 
+using db::ElementType;
+using db::testing::Append;
+using db::testing::Grid;
+using db::testing::OneBoxWith;
+using db::testing::Placed;
+using db::testing::Text;
+using lav::testing::Contains;
 using lav::testing::ContainsPart;
 using lav::testing::Split;
 using testing::CellElements;
 using testing::CellLines;
+using testing::CellNames;
 using testing::EntitiesFile;
 using testing::Groups;
 using testing::TextOf;
@@ -70,16 +88,10 @@ TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappened) {
     std::string text, lines;  // the elements, "|" between them
     const char* logged = "nomal end";
   } cases[] = {
-      {"two connected LINEs make one line",
-       EntitiesFile("0 LINE 8 3 10 0 20 0 11 10 21 0 0 LINE 8 3 10 10 20 0 11 10 21 10"),
-       "LINE L3 tip=0 w=0 (0,0)(10000,0)(10000,10000)"},
       {"a closed chain of LINEs is a polygon",
        EntitiesFile("0 LINE 8 1 10 0 20 0 11 1 21 0 0 LINE 8 1 10 1 20 0 11 1 21 1 0 LINE 8 1 10 "
                     "1 20 1 11 0 21 0"),
        "POLY L1 (0,0)(1000,0)(1000,1000)(0,0)"},
-      {"SOLID corners in zigzag order",
-       EntitiesFile("0 SOLID 8 2 10 0 20 0 11 4 21 0 12 0 22 3 13 4 23 3"),
-       "POLY L2 (0,0)(4000,0)(4000,3000)(0,3000)(0,0)"},
       {"POLYLINE with a width",
        EntitiesFile("0 POLYLINE 8 6 66 1 40 2 41 2 0 VERTEX 8 6 10 0 20 0 0 VERTEX 8 6 10 5 20 5 "
                     "0 SEQEND"),
@@ -88,18 +100,11 @@ TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappened) {
        EntitiesFile("0 POLYLINE 8 1 66 1 0 VERTEX 10 0 20 0 0 VERTEX 10 2 20 0 0 VERTEX 10 0 20 2 "
                     "0 VERTEX 10 0 20 0 0 SEQEND"),
        "POLY L1 (0,0)(2000,0)(0,2000)(0,0)"},
-      {"POLYLINE with the closed flag is a polygon",
-       EntitiesFile("0 POLYLINE 8 1 66 1 70 1 0 VERTEX 10 0 20 0 0 VERTEX 10 2 20 0 0 VERTEX 10 0 "
-                    "20 2 0 SEQEND"),
-       "POLY L1 (0,0)(2000,0)(0,2000)(0,0)"},
       // A LWPOLYLINE is read as the POLYLINE of its vertices, whatever groups of today surround it.
       {"open LWPOLYLINE with a constant width",
        EntitiesFile("0 LWPOLYLINE 5 2A 330 1F 100 AcDbEntity 8 6 100 AcDbPolyline 90 2 70 0 43 2 "
                     "10 0 20 0 10 5 20 5 210 0 220 0 230 1"),
        "LINE L6 tip=0 w=2000 (0,0)(5000,5000)"},
-      {"closed LWPOLYLINE is a polygon",
-       EntitiesFile("0 LWPOLYLINE 8 1 90 3 70 1 10 0 20 0 10 2 20 0 10 0 20 2"),
-       "POLY L1 (0,0)(2000,0)(0,2000)(0,0)"},
       {"a wide closed LWPOLYLINE stays a line",
        EntitiesFile("0 LWPOLYLINE 8 1 90 3 70 129 43 1 10 0 20 0 10 2 20 0 10 0 20 2"),
        "LINE L1 tip=0 w=1000 (0,0)(2000,0)(0,2000)(0,0)"},
@@ -115,8 +120,6 @@ TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappened) {
        "LINE L1 tip=0 w=1000 (0,0)(2000,0)(0,2000)(0,0)"},
       {"a layer named by a number outside 0..63 is layer 0",
        EntitiesFile("0 LINE 8 99 10 0 20 0 11 1 21 0"), line + "(0,0)(1000,0)"},
-      {"a negative layer number is layer 0", EntitiesFile("0 LINE 8 -5 10 0 20 0 11 1 21 0"),
-       line + "(0,0)(1000,0)"},
       {"numbers with blanks and signs", EntitiesFile("0 LINE 8 7 10 +1.5 20 \t-2 11 1e1 21 0."),
        "LINE L7 tip=0 w=0 (1500,-2000)(10000,0)"},
       // Lines that do not join stay separate.
@@ -143,13 +146,8 @@ TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappened) {
       {"both negative: 180 degrees", InsertOfB("2 B 10 1 20 2 41 -3 42 -3 50 270"),
        b + "0 mag=3000000 ang=90000000 at 1000,2000"},
       {"unequal scales are dropped", InsertOfB("2 B 10 1 20 2 41 2 42 3"), ""},
-      {"a single x scale other than 1 is dropped", InsertOfB("2 B 10 1 20 2 41 2"), ""},
-      {"a single negative y scale reflects", InsertOfB("2 B 10 1 20 2 42 -1"),
-       b + "1 mag=1000000 ang=0 at 1000,2000"},
       {"a negative rotation", InsertOfB("2 B 10 1 20 2 50 -90"),
        b + "0 mag=1000000 ang=270000000 at 1000,2000"},
-      {"array", InsertOfB("2 B 10 1 20 2 70 3 71 2 44 10 45 -5"),
-       ab + "3x2 pitch=10000,5000 at 1000,2000"},
       {"array with nonsense counts", InsertOfB("2 B 10 1 20 2 70 0 71 -4"),
        ab + "1x1 pitch=0,0 at 1000,2000"},
       {"every insert starts with one column and row",
@@ -157,8 +155,6 @@ TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappened) {
        ab + "4x5 pitch=1000,1000 at 0,0|" + ab + "1x1 pitch=2000,0 at 9000,9000"},
       // A text takes all its values wherever its string is.
       {"string last", EntitiesFile("0 TEXT 8 4 10 1 20 2 40 2.5 50 30 1 HELLO"),
-       "TEXT L4 size=0 refl=0 mag=2500000 ang=30000000 'HELLO' at 1000,2000"},
-      {"string before angle and height", EntitiesFile("0 TEXT 8 4 10 1 20 2 1 HELLO 50 30 40 -2.5"),
        "TEXT L4 size=0 refl=0 mag=2500000 ang=30000000 'HELLO' at 1000,2000"},
       {"no height", EntitiesFile("0 TEXT 8 4 10 1 20 2 1 HELLO"),
        "TEXT L4 size=0 refl=0 mag=1000000 ang=0 'HELLO' at 1000,2000"},
@@ -218,15 +214,8 @@ TEST_F(DxfInput, CirclesArcsAndBulgesFollowTheirCurves) {
     double cx, cy, r;              // every vertex lies this far from the centre (user units)
     std::size_t points;
     int side = 0;  // of the middle point: -1 below the chord, 1 above
-  } cases[] = {{"CIRCLE", "0 CIRCLE 8 1 10 5 20 5 40 10", "POLY L1 (15000,5000)", "(15000,5000)", 5,
-                5, 10, 33},
-               {"quarter ARC", "0 ARC 8 1 10 0 20 0 40 10 50 0 51 90",
-                "LINE L1 tip=0 w=0 (10000,0)", "(0,10000)", 0, 0, 10, 9},
-               {"ARC across 0 degrees", "0 ARC 8 1 10 0 20 0 40 10 50 270 51 90",
+  } cases[] = {{"ARC across 0 degrees", "0 ARC 8 1 10 0 20 0 40 10 50 270 51 90",
                 "LINE L1 tip=0 w=0 (0,-10000)", "(0,10000)", 0, 0, 10, 17},
-               {"bulge 1: half circle counter-clockwise",
-                "0 POLYLINE 66 1 0 VERTEX 10 0 20 0 42 1 0 VERTEX 10 10 20 0 0 SEQEND",
-                "LINE L0 tip=0 w=0 (0,0)", "(10000,0)", 5, 0, 5, 17, -1},
                {"bulge -1: half circle clockwise",
                 "0 POLYLINE 66 1 0 VERTEX 10 0 20 0 42 -1 0 VERTEX 10 10 20 0 0 SEQEND",
                 "LINE L0 tip=0 w=0 (0,0)", "(10000,0)", 5, 0, 5, 17, 1},
@@ -272,19 +261,6 @@ TEST_F(DxfInput, CurvesFollowTheArcSettingsOfTheSession) {
   EXPECT_TRUE(arc[0].line.ends_with("(0,10000)")) << arc[0].line;
 }
 
-TEST_F(DxfInput, ANewDesignOpensOnTheFixedView) {
-  app.display.view.window = {0, 0, 47000, 37000};
-  load(EntitiesFile("0 LINE 8 1 10 0 20 0 11 90000 21 90000"));
-  ASSERT_TRUE(app.design.isOpen());
-  const auto& w = app.display.view.window;
-  // (-1000, -1000) to (5000, 5000) user units, widened to the window's shape.
-  EXPECT_NEAR((w.xmin + w.xmax) / 2.0, 2000000, 2);
-  EXPECT_NEAR((w.ymin + w.ymax) / 2.0, 2000000, 2);
-  EXPECT_LE(w.xmin, -1000000);
-  EXPECT_LE(w.ymin, -1000000);
-  EXPECT_TRUE(w.xmin == -1000000 || w.ymin == -1000000);
-}
-
 TEST_F(DxfInput, LayerTableMapsNamesAndTheLogListsThem) {
   struct Case {
     std::vector<std::string> names;  // the layer table in file order
@@ -294,8 +270,7 @@ TEST_F(DxfInput, LayerTableMapsNamesAndTheLogListsThem) {
       {{"A", "B", "5", "05"}, {1, 2, 5, 4}},
       // Numbers that names spell are reserved before any other name takes one: VIA does not
       // land on 5, which the layer "5" further down keeps.
-      {{"0", "Defpoints", "METAL", "POLY", "VIA", "5"}, {0, 2, 3, 4, 6, 5}},
-      {{"A", "1"}, {2, 1}}};
+      {{"0", "Defpoints", "METAL", "POLY", "VIA", "5"}, {0, 2, 3, 4, 6, 5}}};
   for (const auto& c : cases) {
     std::string table = "0 SECTION 2 TABLES 0 TABLE 2 LAYER 70 4 ", body, listed;
     std::vector<std::string> want;
@@ -345,34 +320,23 @@ TEST_F(DxfInput, BlocksBecomeCellsWithUniqueNames) {
 }
 
 TEST_F(DxfInput, PolylinesAreStoredWholeUpToWhatARecordHolds) {
-  const struct Case {
-    int points;
-    std::size_t pieces;
-  } cases[] = {{450, 1}, {33000, 2}};
-  for (const Case& c : cases) {
-    std::string body = "0 POLYLINE 8 2 66 1 40 1 41 1 ", light = "0 LWPOLYLINE 8 2 43 1 ";
-    for (int i = 0; i < c.points; ++i) {
-      const std::string xy = "10 " + std::to_string(i) + " 20 " + std::to_string(i % 2) + " ";
-      body += "0 VERTEX " + xy;
-      light += xy;
-    }
-    for (const std::string& file : {EntitiesFile(body + "0 SEQEND"), EntitiesFile(light)}) {
-      const auto els = elements(file);
-      ASSERT_EQ(els.size(), c.pieces) << c.points;
-      for (std::size_t i = 0; i < els.size(); ++i) {
-        EXPECT_LE(els[i].pts.size(), 32767u);
-        EXPECT_EQ(els[i].line.rfind("LINE L2 tip=0 w=1000 (", 0), 0u);
-        if (i > 0) {  // pieces join
-          EXPECT_TRUE(els[i].pts.front().x == els[i - 1].pts.back().x &&
-                      els[i].pts.front().y == els[i - 1].pts.back().y);
-        }
-      }
-      EXPECT_EQ(els.front().line.rfind("LINE L2 tip=0 w=1000 (0,0)(1000,1000)", 0), 0u);
-      const int last = c.points - 1;
-      EXPECT_TRUE(els.back().line.ends_with("(" + std::to_string(last * 1000) + "," +
-                                            std::to_string(last % 2 * 1000) + ")"));
-      EXPECT_EQ(logged("POLYLINE > 32767 (cell ENTITIES line 5)"), c.pieces > 1) << read("in.txt");
-    }
+  // 33,000 points, more than a record holds: two pieces that join. Polylines of 10,000 points
+  // kept whole are StreamOracle.LongFiguresComeInWholeAndGoOutWithinTheStreamLimits's.
+  std::string body = "0 POLYLINE 8 2 66 1 40 1 41 1 ", light = "0 LWPOLYLINE 8 2 43 1 ";
+  for (int i = 0; i < 33000; ++i) {
+    const std::string xy = "10 " + std::to_string(i) + " 20 " + std::to_string(i % 2) + " ";
+    body += "0 VERTEX " + xy;
+    light += xy;
+  }
+  for (const std::string& file : {EntitiesFile(body + "0 SEQEND"), EntitiesFile(light)}) {
+    const auto els = elements(file);
+    ASSERT_EQ(els.size(), 2u);
+    EXPECT_LE(els[0].pts.size(), 32767u);
+    EXPECT_EQ(els[1].pts.front(), els[0].pts.back());  // the pieces join
+    EXPECT_EQ(els[0].line.rfind("LINE L2 tip=0 w=1000 (0,0)(1000,1000)", 0), 0u);
+    EXPECT_EQ(els[1].line.rfind("LINE L2 tip=0 w=1000 (", 0), 0u);
+    EXPECT_TRUE(els[1].line.ends_with("(32999000,1000)")) << els[1].line;
+    EXPECT_TRUE(logged("POLYLINE > 32767 (cell ENTITIES line 5)")) << read("in.txt");
   }
 }
 
@@ -383,8 +347,6 @@ TEST_F(DxfInput, BadFilesGiveAMessage) {
     bool designOpen;
     const char* message;
   } cases[] = {
-      {"binary DXF", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22) + "rest", false,
-       "バイナリ形式"},
       {"three bytes", "  0", false, "ストリームファイルにエラー(0)-(3)"},
       {"a code that is not a number", "  0\nSECTION\n  2\nENTITIES\n1x0\n0\n", true, "5 行目"},
       {"a coordinate that is not a number", EntitiesFile("0 LINE 10 abc 20 0 11 1 21 1"), true,
@@ -395,9 +357,7 @@ TEST_F(DxfInput, BadFilesGiveAMessage) {
     SCOPED_TRACE(c.what);
     load(c.text);
     EXPECT_EQ(app.design.isOpen(), c.designOpen);
-    const auto boxes = takeBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_NE(boxes[0].find(c.message), std::string::npos) << boxes[0];
+    EXPECT_TRUE(OneBoxWith(takeBoxes(), c.message));
   }
   // A file larger than the design stops with a message and keeps what fits.
   app.design.image.maxSize = 1'000'000;
@@ -406,9 +366,7 @@ TEST_F(DxfInput, BadFilesGiveAMessage) {
     body +=
         "  0\nTEXT\n 10\n" + std::to_string(i) + "\n 20\n0\n  1\n" + std::string(500, 'W') + "\n";
   const auto kept = load("  0\nSECTION\n  2\nENTITIES\n" + body + "  0\nENDSEC\n  0\nEOF\n");
-  const auto boxes = takeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_NE(boxes[0].find("メモリーが不足しました"), std::string::npos) << boxes[0];
+  EXPECT_TRUE(OneBoxWith(takeBoxes(), "メモリーが不足しました"));
   ASSERT_TRUE(app.design.isOpen());
   EXPECT_GT(kept.size(), 1500u);
   EXPECT_LT(kept.size(), 2000u);
@@ -416,13 +374,10 @@ TEST_F(DxfInput, BadFilesGiveAMessage) {
 }
 
 TEST_F(DxfInput, RefusalsTheFileDialogAndEscape) {
-  type("dxfin nothing");
-  auto boxes = takeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_NE(boxes[0].find("nothing.DXF"), std::string::npos);
   // Without a name the file dialog chooses; cancelled, nothing happens.
   write("pick.dxf", EntitiesFile("0 LINE 10 0 20 0 11 1 21 1"));
   host.fileChoices.push_back("pick.dxf");
+  app.display.view.window = {0, 0, 47000, 37000};
   type("dxfin");
   ASSERT_EQ(host.fileRequests.size(), 1u);
   EXPECT_EQ(host.fileRequests[0].title, "ＤＸＦファイルを開く");
@@ -430,11 +385,12 @@ TEST_F(DxfInput, RefusalsTheFileDialogAndEscape) {
   EXPECT_EQ(host.fileRequests[0].filterIndex, 2);
   ASSERT_TRUE(app.design.isOpen());
   EXPECT_EQ(CellLines(app.design.image, "ENTITIES").size(), 1u);
+  // A new design opens on the fixed view: (-1000, -1000) to (5000, 5000) user units.
+  EXPECT_NEAR(app.display.view.window.xmin + app.display.view.window.xmax, 4000000, 4);
+  EXPECT_NEAR(app.display.view.window.ymin + app.display.view.window.ymax, 4000000, 4);
   // Refused while a design is open.
   type("dxfin pick.dxf");
-  boxes = takeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_NE(boxes[0].find("が開かれたままです"), std::string::npos);
+  EXPECT_TRUE(OneBoxWith(takeBoxes(), "が開かれたままです"));
   type("close 0");
   host.fileChoices.push_back(std::nullopt);
   type("dxfin");
@@ -447,6 +403,332 @@ TEST_F(DxfInput, RefusalsTheFileDialogAndEscape) {
   load(EntitiesFile(body));
   EXPECT_TRUE(ContainsPart(lines, "*** Abortion ***"));
   EXPECT_TRUE(logged("Error end"));
+}
+
+// Damaged DXF text: every truncation and a few thousand random mutations of a file with every
+// entity kind end with a result (normal end or an error line), a sound design and no hang.
+class DxfDamage : public ::testing::Test {
+ protected:
+  // Reads text into a fresh design; checks that every cell's stream reads to its end.
+  DxfStop readInto(std::string_view text) {
+    db::CreateEmptyImage(app.design.image);
+    app.design.path = "/nonexistent/damage.cad";
+    db::ClearCurrent(app.design);
+    app.continueFlag = true;
+    DxfReader reader(app, text, {});
+    const DxfStop stop = reader.run();
+    if (stop == DxfStop::Syntax) {
+      EXPECT_GT(reader.errorLine(), 0);
+    }
+    for (const std::int32_t slot : db::DirectorySlots(app.design.image)) {
+      const db::CellEntry e = db::ReadCellEntry(app.design.image, slot);
+      if (e.isFree()) break;
+      const db::ReadEnd end = db::ReadElements(app.design.image, e, [&](const db::RecordView& r) {
+        EXPECT_LE(r.bytes.size(), 2006u);
+        return true;
+      });
+      EXPECT_EQ(end, db::ReadEnd::Complete) << e.nameText();
+    }
+    return stop;
+  }
+  ScriptedHost host;
+  AppState app{host};
+};
+
+TEST_F(DxfDamage, TheSampleReadsCleanlyAndEveryCutOrMutationEndsWithAResult) {
+  const std::string text = TextOf(Groups(
+      "0 SECTION 2 HEADER 9 $ACADVER 1 AC1021 0 ENDSEC "
+      "0 SECTION 2 TABLES 0 TABLE 2 LAYER 70 3 0 LAYER 2 A 70 0 0 LAYER 2 7 70 0 0 LAYER 2 B 70 0 "
+      "0 ENDTAB 0 ENDSEC "
+      "0 SECTION 2 BLOCKS 0 BLOCK 8 0 2 LEAF 70 0 10 0 20 0 "
+      "0 LINE 8 A 10 0 20 0 11 1 21 0 0 LINE 8 A 10 1 20 0 11 1 21 1 "
+      "0 ARC 8 A 10 0 20 0 40 1 50 90 51 180 0 ENDBLK 8 0 "
+      "0 BLOCK 8 0 3 TOP 70 0 10 0 20 0 0 INSERT 8 0 2 LEAF 10 1 20 1 41 2 42 -2 50 30 "
+      "0 INSERT 2 TOP 10 0 20 0 0 ENDBLK "
+      "0 ENDSEC 0 SECTION 2 ENTITIES "
+      "0 CIRCLE 8 B 10 5 20 5 40 2.5 "
+      "0 SOLID 8 7 10 0 20 0 11 4 21 0 12 0 22 3 13 4 23 3 "
+      "0 POLYLINE 8 B 66 1 70 1 40 0.5 41 0.5 0 VERTEX 10 0 20 0 42 0.5 0 VERTEX 10 5 20 0 "
+      "0 VERTEX 10 5 20 5 42 -1 0 VERTEX 10 0 20 5 0 SEQEND 8 B "
+      "0 LWPOLYLINE 5 2F 100 AcDbPolyline 8 B 90 3 70 1 43 0.5 10 0 20 0 42 1 10 5 20 0 10 5 20 5 "
+      "42 -0.5 0 MTEXT 1 SKIPPED "
+      "0 TEXT 8 A 10 1 20 2 40 1.5 1 HELLO\\U+65E5 50 45 "
+      "0 INSERT 8 0 2 LEAF 10 3 20 4 70 3 71 2 44 10 45 5 "
+      "0 INSERT 2 MISSING 10 0 20 0 41 1 42 1 "
+      "0 ENDSEC 0 EOF"));
+  EXPECT_EQ(readInto(text), DxfStop::None);
+  EXPECT_EQ(db::FindCell(app.design.image, "ENTITIES").result, db::FindResult::Found);
+  for (std::size_t n = 0; n < text.size(); n += 1) {
+    const DxfStop stop = readInto(std::string_view(text).substr(0, n));
+    EXPECT_TRUE(stop == DxfStop::None || stop == DxfStop::Syntax) << n;
+  }
+  std::mt19937 rng(20261206);
+  const char junk[] = {'\n', '\r', ' ', '0', '9', '-', '.', 'e', 'X', '\0', '\xff', '\x81'};
+  for (int round = 0; round < 2500; ++round) {
+    std::string t = text;
+    const int edits = 1 + static_cast<int>(rng() % 4);
+    for (int k = 0; k < edits; ++k) {
+      const std::size_t at = rng() % t.size();
+      switch (rng() % 5) {
+        case 0:  // a byte replaced
+          t[at] = junk[rng() % sizeof junk];
+          break;
+        case 1:  // a byte removed
+          t.erase(at, 1);
+          break;
+        case 2:  // a line repeated
+        {
+          const std::size_t b = t.rfind('\n', at), e = t.find('\n', at);
+          if (e != std::string::npos) {
+            const std::size_t s = b == std::string::npos ? 0 : b + 1;
+            t.insert(s, t.substr(s, e - s + 1));
+          }
+          break;
+        }
+        case 3:  // a stretch cut out
+          t.erase(at, std::min<std::size_t>(rng() % 40, t.size() - at));
+          break;
+        default:  // a huge or odd number
+          t.insert(at, rng() % 2 ? "1e300" : "nan");
+      }
+      if (t.empty()) t = " ";
+    }
+    const DxfStop stop = readInto(t);
+    EXPECT_TRUE(stop == DxfStop::None || stop == DxfStop::Syntax)
+        << round << " " << int(stop) << " " << (host.boxes.empty() ? "" : host.boxes.back().text);
+  }
+}
+
+bool HaveEzdxf() {
+  static const bool have = std::system("/usr/bin/python3 -c 'import ezdxf' >/dev/null 2>&1") == 0;
+  return have;
+}
+
+class DxfOracle : public lav::testing::TypingSession {
+ protected:
+  void SetUp() override {
+    TypingSession::SetUp();
+    if (!HaveEzdxf()) GTEST_SKIP() << "/usr/bin/python3 lacks ezdxf";
+  }
+  // Runs a Python script in the test directory; its standard output.
+  std::string python(const std::string& script) {
+    {
+      std::ofstream out(dir / "oracle.py");
+      out << script;
+    }
+    const std::string cmd =
+        "cd '" + dir.string() + "' && /usr/bin/python3 oracle.py > oracle.out 2>&1";
+    const int rc = std::system(cmd.c_str());
+    const std::string out = read("oracle.out");
+    EXPECT_EQ(rc, 0) << out;
+    return out;
+  }
+};
+
+constexpr const char* kDumpScript = R"PY(
+import ezdxf
+from ezdxf import recover
+doc = ezdxf.readfile("out.dxf")          # strict load: raises on structure errors
+rdoc, auditor = recover.readfile("out.dxf")
+audit = rdoc.audit()
+print("AUDIT_ERRORS", len(auditor.errors) + len(audit.errors))
+def f(v):
+    return "%.4f" % v
+for layer in doc.layers:
+    if layer.dxf.name not in ("0", "DEFPOINTS", "Defpoints"):
+        print("LAYER", layer.dxf.name)
+def dump(space, label):
+    for e in space:
+        t = e.dxftype()
+        if t == "POLYLINE":
+            pts = " ".join(f(v.dxf.location.x) + "," + f(v.dxf.location.y) for v in e.vertices)
+            print(label, "POLYLINE", e.dxf.layer, "closed" if e.is_closed else "open",
+                  "w=" + f(e.dxf.default_start_width), pts)
+        elif t == "INSERT":
+            print(label, "INSERT", e.dxf.name, f(e.dxf.insert.x), f(e.dxf.insert.y),
+                  f(e.dxf.xscale), f(e.dxf.yscale), f(e.dxf.rotation),
+                  e.dxf.column_count, e.dxf.row_count, f(e.dxf.column_spacing), f(e.dxf.row_spacing))
+        elif t == "TEXT":
+            print(label, "TEXT", e.dxf.layer, e.dxf.text, f(e.dxf.insert.x), f(e.dxf.insert.y),
+                  f(e.dxf.height), f(e.dxf.rotation))
+        else:
+            print(label, t)
+for b in doc.blocks:
+    if b.name.startswith("*") or b.name.startswith("$"):
+        continue
+    print("BLOCK", b.name)
+    dump(b, "IN " + b.name)
+dump(doc.modelspace(), "ENTITIES")
+# Arrays as the reader places them: every copy's insertion point.
+for e in doc.modelspace().query("INSERT"):
+    if e.mcount > 1:
+        for v in e.multi_insert():
+            print("COPY", e.dxf.name, f(v.dxf.insert.x), f(v.dxf.insert.y))
+)PY";
+
+TEST_F(DxfOracle, WhatWeWriteLoadsWithTheValuesWeMeant) {
+  type("new out");
+  db::DesignState& d = app.design;
+  ASSERT_EQ(db::SetLayerName(d.image, 2, "METAL1"), db::LayerNameResult::Stored);
+  type("mkcell LEAF");
+  Append(d, db::EncodeArea(ElementType::Rect, 2, db::testing::Square(0, 0, 2000)));
+  Append(d, db::EncodeLine(3, 1, 500, {{0, 0}, {4000, 0}, {4000, 3000}}));
+  type("mkcell MID");
+  Append(d, db::EncodeSingle(Placed("LEAF", 10000, -5000, 1, 2000000, 30000000)));
+  Append(d, db::EncodeText(Text(4, "NOTE", 250, 750, 1500000, 90000000)));
+  type("mkcell ENTITIES");
+  Append(d, db::EncodeArray(Grid(Placed("MID", 1000, 2000, 1), 3, 2, 20000, 15000)));
+  Append(d, db::EncodeArea(ElementType::Polygon, 2, {{0, 0}, {3000, 0}, {1500, 2500}, {0, 0}}));
+  type("dxfout");
+  ASSERT_TRUE(takeBoxes().empty());
+  // ezdxf also takes a POLYLINE without its SEQEND; that each has one is checked by
+  // DxfWriter.WholeFileOfBlocksLayersAndEveryElementKind.
+  const std::set<std::string> got = testing::LinesOf(python(kDumpScript));
+  const std::set<std::string> want = {
+      "AUDIT_ERRORS 0", "LAYER METAL1", "LAYER 3", "LAYER 4", "BLOCK LEAF",
+      "IN LEAF POLYLINE METAL1 closed w=0.0000 0.0000,0.0000 2.0000,0.0000 2.0000,2.0000 "
+      "0.0000,2.0000 0.0000,0.0000",
+      "IN LEAF POLYLINE 3 open w=0.5000 -0.2500,0.0000 4.0000,0.0000 4.0000,3.2500", "BLOCK MID",
+      "IN MID INSERT LEAF 10.0000 -5.0000 2.0000 -2.0000 30.0000 1 1 0.0000 0.0000",
+      "IN MID TEXT 4 NOTE 0.2500 0.7500 1.5000 90.0000",
+      "ENTITIES INSERT MID 1.0000 2.0000 1.0000 -1.0000 0.0000 3 2 20.0000 -15.0000",
+      "ENTITIES POLYLINE METAL1 closed w=0.0000 0.0000,0.0000 3.0000,0.0000 1.5000,2.5000 "
+      "0.0000,0.0000",
+      // The copies sit where the design's array explosion puts them: rows below a reflected
+      // array's origin.
+      "COPY MID 1.0000 2.0000", "COPY MID 21.0000 2.0000", "COPY MID 41.0000 2.0000",
+      "COPY MID 1.0000 -13.0000", "COPY MID 21.0000 -13.0000", "COPY MID 41.0000 -13.0000"};
+  for (const auto& w : want) EXPECT_TRUE(got.count(w)) << "missing: " << w;
+  for (const auto& g : got) EXPECT_TRUE(want.count(g)) << "unexpected: " << g;
+}
+
+constexpr const char* kWriteScript = R"PY(
+import ezdxf
+doc = ezdxf.new(VERSION)
+doc.layers.add("POLY")
+doc.layers.add("7")
+msp = doc.modelspace()
+leaf = doc.blocks.new("LEAF")
+leaf.add_line((0, 0), (1, 0), dxfattribs={"layer": "POLY"})
+top = doc.blocks.new("TOP")
+top.add_blockref("LEAF", (5, 5), dxfattribs={"xscale": 2, "yscale": 2, "rotation": 30})
+msp.add_line((0, 0), (10, 0), dxfattribs={"layer": "7"})
+msp.add_line((10, 0), (10, 10), dxfattribs={"layer": "7"})
+msp.add_circle((100, 100), 10, dxfattribs={"layer": "POLY"})
+msp.add_arc((0, 50), 5, 0, 180, dxfattribs={"layer": "POLY"})
+msp.add_solid([(0, 0), (4, 0), (0, 3), (4, 3)], dxfattribs={"layer": "POLY"})
+msp.add_text("LABEL", dxfattribs={"height": 2.5, "rotation": 45, "layer": "7"}).set_pos((3, 4))
+msp.add_polyline2d([(0, 0, 1), (10, 0, 0), (10, 5, 0)], format="xyb", dxfattribs={"layer": "POLY"})
+msp.add_polyline2d([(20, 0), (30, 0), (30, 10)], dxfattribs={"layer": "POLY", "closed": True})
+msp.add_blockref("TOP", (7, 8), dxfattribs={"xscale": -3, "yscale": 3, "rotation": 10})
+grid = msp.add_blockref("LEAF", (1, 2))
+grid.grid(size=(2, 3), spacing=(5, 10))
+if VERSION != "R12":
+    msp.add_lwpolyline([(40, 0), (50, 0), (50, 5)], dxfattribs={"layer": "POLY"})
+    msp.add_lwpolyline([(60, 0), (70, 0), (70, 10)], close=True, dxfattribs={"layer": "POLY"})
+    msp.add_lwpolyline([(40, 20), (50, 20)], dxfattribs={"layer": "POLY", "const_width": 2})
+    msp.add_lwpolyline([(0, 60, 1), (10, 60, 0), (10, 65, 0)], format="xyb",
+                       dxfattribs={"layer": "POLY"})
+    msp.add_mtext("NOT READ")
+doc.saveas("ez.dxf")
+)PY";
+
+TEST_F(DxfOracle, WhatEzdxfWritesComesInWithItsGeometry) {
+  for (const std::string version : {"R12", "R2000"}) {
+    SCOPED_TRACE(version);
+    if (app.design.isOpen()) type("close 0");
+    std::filesystem::remove(dir / "ez.cad");
+    python("VERSION = '" + version + "'" + kWriteScript);
+    type("dxfin ez.dxf");
+    ASSERT_TRUE(app.design.isOpen());
+    EXPECT_TRUE(takeBoxes().empty());
+    for (const char* cell : {"LEAF", "TOP", "ENTITIES"})
+      EXPECT_TRUE(Contains(CellNames(app.design.image), cell)) << cell;
+    // A named layer gets a number of its own.
+    EXPECT_EQ(CellLines(app.design.image, "LEAF"),
+              std::vector<std::string>{"LINE L3 tip=0 w=0 (0,0)(1000,0)"});
+    EXPECT_EQ(CellLines(app.design.image, "TOP"),
+              std::vector<std::string>{"SREF LEAF refl=0 mag=2000000 ang=30000000 at 5000,5000"});
+    const auto els = CellElements(app.design.image, "ENTITIES");
+    std::vector<std::string> lines;
+    for (const auto& e : els) lines.push_back(e.line);
+    for (const char* line :
+         {// Two LINEs joined end to start on layer "7".
+          "LINE L7 tip=0 w=0 (0,0)(10000,0)(10000,10000)",
+          // The SOLID: corners in order around.
+          "POLY L3 (0,0)(4000,0)(4000,3000)(0,3000)(0,0)",
+          // The text with the height and the angle that come after its string in ezdxf's files.
+          "TEXT L7 size=0 refl=0 mag=2500000 ang=45000000 'LABEL' at 3000,4000",
+          // The closed polyline: a polygon.
+          "POLY L3 (20000,0)(30000,0)(30000,10000)(20000,0)",
+          // The mirrored insert: 180 degrees plus its rotation, reflected, magnified 3.
+          "SREF TOP refl=1 mag=3000000 ang=190000000 at 7000,8000",
+          // The grid: an array of 3 columns and 2 rows.
+          "AREF LEAF refl=0 mag=1000000 ang=0 3x2 pitch=10000,5000 at 1000,2000"})
+      EXPECT_TRUE(Contains(lines, line)) << line;
+    auto find = [&](const std::string& head, auto pred) -> const db::testing::Element* {
+      for (const auto& e : els)
+        if (e.line.rfind(head, 0) == 0 && pred(e.pts)) return &e;
+      return nullptr;
+    };
+    // The circle: a closed polygon of 32 segments on the circle.
+    const auto* circle = find("POLY L3", [](const auto& pts) { return pts.size() == 33; });
+    ASSERT_TRUE(circle);
+    for (const auto& p : circle->pts)
+      EXPECT_NEAR(std::hypot(p.x - 100000.0, p.y - 100000.0), 10000, 1);
+    // The half arc from (5, 50) over the top to (-5, 50).
+    const auto* arc = find("LINE L3 tip=0 w=0 (5000,50000)", [](const auto&) { return true; });
+    ASSERT_TRUE(arc);
+    EXPECT_TRUE(arc->line.ends_with("(-5000,50000)")) << arc->line;
+    for (const auto& p : arc->pts) EXPECT_GE(p.y, 50000);
+    // The bulged polylines: a half circle below (0,y)-(10,y), then straight on to (10,y+5).
+    for (const int y : version == "R12" ? std::vector<int>{0} : std::vector<int>{0, 60000}) {
+      const auto* bulged =
+          find("LINE L3 tip=0 w=0 (0," + std::to_string(y) + ")", [&](const auto& pts) {
+            return pts.size() > 10 && pts.back().x == 10000 && pts.back().y == y + 5000;
+          });
+      ASSERT_TRUE(bulged) << y;
+      for (std::size_t i = 0; i + 1 < bulged->pts.size(); ++i) {
+        const auto& p = bulged->pts[i];
+        EXPECT_NEAR(std::hypot(p.x - 5000.0, p.y - y), 5000, 1);
+        EXPECT_LE(p.y, y);
+      }
+    }
+    if (version == "R12") continue;  // no light-weight polylines, no MTEXT
+    // Light-weight polylines come in as the same polylines would: open, closed, wide.
+    for (const char* line : {"LINE L3 tip=0 w=0 (40000,0)(50000,0)(50000,5000)",
+                             "POLY L3 (60000,0)(70000,0)(70000,10000)(60000,0)",
+                             "LINE L3 tip=0 w=2000 (40000,20000)(50000,20000)"})
+      EXPECT_TRUE(Contains(lines, line)) << line;
+    const std::string log = read("ez.txt");
+    EXPECT_NE(log.find("nomal end"), std::string::npos) << log;
+    EXPECT_NE(log.find(" ***WARNING*** MTEXT: 1 skipped\n"), std::string::npos) << log;
+  }
+}
+
+TEST_F(DxfOracle, OurFileReadsBackIntoTheSameDesign) {
+  // The round trip needs no other program, but lives here with the other comparisons.
+  type("new round");
+  db::DesignState& d = app.design;
+  type("mkcell SUB");
+  Append(d, db::EncodeArea(ElementType::Polygon, 5, {{0, 0}, {3000, 0}, {0, 4000}, {0, 0}}));
+  Append(d, db::EncodeLine(6, 0, 250, {{0, 0}, {1000, 500}, {2000, 0}}));
+  type("mkcell ENTITIES");
+  const db::Placement p = Placed("SUB", -1234, 5678, 1, 2500000, 45000000);
+  Append(d, db::EncodeSingle(p));
+  db::Placement a = Grid(p, 4, 3, 7000, 9000);
+  a.reflection = 0;
+  Append(d, db::EncodeArray(a));
+  Append(d, db::EncodeText(Text(9, "T1", 10, 20, 3000000, 270000000)));
+  const auto sub = CellLines(d.image, "SUB"), ent = CellLines(d.image, "ENTITIES");
+  typeAll({"dxfout", "close 0"});
+  std::filesystem::remove(dir / "round.cad");
+  std::filesystem::remove(dir / "round.txt");
+  type("dxfin round.dxf");
+  ASSERT_TRUE(app.design.isOpen());
+  EXPECT_EQ(CellNames(app.design.image), (std::vector<std::string>{"SUB", "ENTITIES"}));
+  EXPECT_EQ(CellLines(app.design.image, "SUB"), sub);
+  EXPECT_EQ(CellLines(app.design.image, "ENTITIES"), ent);
 }
 
 }  // namespace

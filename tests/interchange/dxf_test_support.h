@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdio>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,15 @@ inline std::vector<G> Groups(const std::string& words) {
   }
   for (std::size_t i = 0; i + 1 < w.size(); i += 2) g.push_back({std::stoi(w[i]), w[i + 1]});
   return g;
+}
+
+// The distinct non-empty lines of a program's output, for comparing what an oracle printed.
+inline std::set<std::string> LinesOf(const std::string& text) {
+  std::set<std::string> s;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);)
+    if (!l.empty()) s.insert(l);
+  return s;
 }
 
 // A file with only an ENTITIES section holding the given groups.

@@ -1,14 +1,9 @@
-// Stream files built record by record for the reader's tests, records split back out of bytes
-// for the writer's tests, and a scratch directory.
+// Stream files built record by record for the reader's tests, and records split back out of
+// bytes for the writer's tests.
 #pragma once
-
-#include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,14 +13,13 @@
 
 namespace lav::gds::testing {
 
-inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 using lav::testing::ReadFile;
+inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& p) {
+  const std::string s = ReadFile(p);
+  return {s.begin(), s.end()};
+}
 inline void WriteBytes(const std::filesystem::path& p, const std::vector<std::uint8_t>& b) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+  lav::testing::WriteFile(p, std::string(b.begin(), b.end()));
 }
 
 // One record as bytes: type, data type, data.
@@ -97,18 +91,20 @@ class StreamBuilder {
     w_.int32s(R(Rec::Xy), v);
     return *this;
   }
-  StreamBuilder& boundary(int layer, const std::vector<std::int32_t>& points) {
-    w_.empty(R(Rec::Boundary));
+  // An element's first records: its kind, its layer and its data (or text) type 0.
+  void begin(Rec kind, int layer, Rec type = Rec::DataType) {
+    w_.empty(R(kind));
     w_.int16s(R(Rec::Layer), {static_cast<std::int16_t>(layer)});
-    w_.int16s(R(Rec::DataType), {0});
+    w_.int16s(R(type), {0});
+  }
+  StreamBuilder& boundary(int layer, const std::vector<std::int32_t>& points) {
+    begin(Rec::Boundary, layer);
     xy(points);
     w_.empty(R(Rec::EndEl));
     return *this;
   }
   StreamBuilder& path(int layer, int pathType, int width, const std::vector<std::int32_t>& pts) {
-    w_.empty(R(Rec::Path));
-    w_.int16s(R(Rec::Layer), {static_cast<std::int16_t>(layer)});
-    w_.int16s(R(Rec::DataType), {0});
+    begin(Rec::Path, layer);
     w_.int16s(R(Rec::PathType), {static_cast<std::int16_t>(pathType)});
     const std::int32_t wd = width;
     w_.int32s(R(Rec::Width), std::span<const std::int32_t>(&wd, 1));
@@ -136,9 +132,7 @@ class StreamBuilder {
     return *this;
   }
   StreamBuilder& text(int layer, const std::string& s, std::int32_t x, std::int32_t y) {
-    w_.empty(R(Rec::Text));
-    w_.int16s(R(Rec::Layer), {static_cast<std::int16_t>(layer)});
-    w_.int16s(R(Rec::TextType), {0});
+    begin(Rec::Text, layer, Rec::TextType);
     xy({x, y});
     w_.string(R(Rec::String), s);
     w_.empty(R(Rec::EndEl));

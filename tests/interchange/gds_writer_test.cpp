@@ -1,24 +1,35 @@
-// The stream writer's records, byte for byte, for every element kind and the library frame.
+// Stream output: the writer's records byte for byte for every element kind and the library
+// frame, and the command as the user runs it: the log and its sort, refusals with their
+// messages, and failures that must leave no file behind.
 #include "interchange/gds_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 
+#include "db/design_builder.h"
 #include "gds_test_support.h"
+#include "interchange/conversion_log.h"
+#include "interchange/gds_output.h"
 #include "interchange/gds_real.h"
 #include "support/short_forms.h"
+#include "support/typing_session.h"
 
 namespace lav::gds {
 namespace {
 
 namespace fs = std::filesystem;
+using db::testing::AddCell;
+using db::testing::Append;
+using db::testing::Square;
+using lav::testing::ReadFile;
 using testing::Be16;
 using testing::Be32;
 using testing::Raw;
+using testing::ReadBytes;
+using testing::SplitRecords;
 
 std::vector<std::uint8_t> Real(double v) {
   std::vector<std::uint8_t> b(8);
@@ -40,35 +51,6 @@ const auto I16 = [](Rec r, std::initializer_list<int> v) { return Raw{T(r), 2, B
 const auto I32 = [](Rec r, std::initializer_list<long long> v) { return Raw{T(r), 3, Be32(v)}; };
 const auto R8 = [](Rec r, double v) { return Raw{T(r), 5, Real(v)}; };
 const auto S = [](Rec r, const std::string& s) { return Raw{T(r), 6, Str(s)}; };
-
-class StreamWriterTest : public ::testing::Test {
- protected:
-  // Runs body inside one structure and returns the records between STRNAME and ENDSTR.
-  std::vector<Raw> element(const std::function<void(StreamWriter&)>& body) {
-    std::vector<std::uint8_t> bytes;
-    StreamWriter w;
-    fs::remove(dir / "e.str");
-    EXPECT_EQ(0, w.openLibrary((dir / "e.str").string(), 0.001, {26, 12, 6, 1, 2, 3},
-                               [&](const std::uint8_t* d, std::size_t n) {
-                                 bytes.insert(bytes.end(), d, d + n);
-                                 return true;
-                               }));
-    EXPECT_EQ(0, w.beginStructure("C", {1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}));
-    body(w);
-    EXPECT_TRUE(w.closeLibrary());
-    auto all = testing::SplitRecords(bytes);
-    std::vector<Raw> inner;
-    bool in = false;
-    for (const auto& r : all) {
-      if (r.type == T(Rec::EndStr)) break;
-      if (in) inner.push_back(r);
-      if (r.type == T(Rec::StrName)) in = true;
-    }
-    return inner;
-  }
-  lav::testing::ScratchFolder scratch;
-  fs::path dir = scratch.dir;
-};
 
 TEST(StreamReal, KnownEncodingsAndRoundTrip) {
   struct Case {
@@ -95,36 +77,38 @@ TEST(StreamReal, KnownEncodingsAndRoundTrip) {
   }
 }
 
-TEST_F(StreamWriterTest, LibraryFrameBytes) {
-  std::vector<std::uint8_t> bytes;
-  StreamWriter w;
-  const std::string path = (dir / "lib.str").string();
-  ASSERT_EQ(0, w.openLibrary(path, 0.001, {26, 12, 6, 13, 45, 30},
-                             [&](const std::uint8_t* d, std::size_t n) {
-                               bytes.insert(bytes.end(), d, d + n);
-                               return true;
-                             }));
-  ASSERT_TRUE(w.closeLibrary());
-  const std::vector<Raw> expected = {
-      I16(Rec::Header, {3}),
-      I16(Rec::BgnLib, {26, 12, 6, 13, 45, 30, 26, 12, 6, 13, 45, 30}),
-      S(Rec::LibName, (dir / "lib.DB").string()),
-      {T(Rec::Units), 5,
-       [] {
-         auto a = Real(0.001), b = Real(1e-9);
-         a.insert(a.end(), b.begin(), b.end());
-         return a;
-       }()},
-      E(Rec::EndLib)};
-  EXPECT_EQ(expected, testing::SplitRecords(bytes));
-  // 2048 zero bytes follow ENDLIB.
-  ASSERT_GE(bytes.size(), 2048u);
-  EXPECT_EQ(std::vector<std::uint8_t>(2048, 0),
-            std::vector<std::uint8_t>(bytes.end() - 2048, bytes.end()));
-  EXPECT_EQ(std::vector<std::uint8_t>({0, 6, 0, 2, 0, 3}),
-            std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 6));
-}
+class StreamWriterTest : public ::testing::Test {
+ protected:
+  // Runs body inside one structure and returns the records between STRNAME and ENDSTR.
+  std::vector<Raw> element(const std::function<void(StreamWriter&)>& body) {
+    std::vector<std::uint8_t> bytes;
+    StreamWriter w;
+    fs::remove(dir / "e.str");
+    EXPECT_EQ(0, w.openLibrary((dir / "e.str").string(), 0.001, {26, 12, 6, 1, 2, 3},
+                               [&](const std::uint8_t* d, std::size_t n) {
+                                 bytes.insert(bytes.end(), d, d + n);
+                                 return true;
+                               }));
+    EXPECT_EQ(0, w.beginStructure("C", {1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}));
+    body(w);
+    EXPECT_TRUE(w.closeLibrary());
+    std::vector<Raw> inner;
+    bool in = false;
+    for (const auto& r : SplitRecords(bytes)) {
+      if (r.type == T(Rec::EndStr)) break;
+      if (in) inner.push_back(r);
+      if (r.type == T(Rec::StrName)) in = true;
+    }
+    return inner;
+  }
+  lav::testing::ScratchFolder scratch;
+  fs::path dir = scratch.dir;
+};
 
+// Records byte for byte where a reader would take either form: MAG and ANGLE only when needed,
+// a text's path type and width, rounding, refused layers. What KLayout reads of every kind is
+// checked by StreamOracle.KLayoutReadsEveryElementAsWeMeantIt, the records of a boundary and a
+// path in order by StreamOutput.CellsInSlotOrderAndLogSortedByColumn.
 TEST_F(StreamWriterTest, EveryElementKind) {
   struct Case {
     const char* what;
@@ -133,21 +117,7 @@ TEST_F(StreamWriterTest, EveryElementKind) {
   };
   const std::vector<UserPoint> tri = {{0, 0}, {1, 0}, {1, 1}, {0, 0}};
   const std::vector<Case> cases = {
-      {"boundary",
-       [&](StreamWriter& w) {
-         w.layer = 5;
-         w.boundary(tri);
-       },
-       {E(Rec::Boundary), I16(Rec::Layer, {5}), I16(Rec::DataType, {0}),
-        I32(Rec::Xy, {0, 0, 1000, 0, 1000, 1000, 0, 0}), E(Rec::EndEl)}},
-      {"path with extended ends",
-       [&](StreamWriter& w) {
-         w.layer = 63;
-         w.pathType = 2;
-         w.path(std::vector<UserPoint>{{0, 0}, {-2, 0}}, 0.25);
-       },
-       {E(Rec::Path), I16(Rec::Layer, {63}), I16(Rec::DataType, {0}), I16(Rec::PathType, {2}),
-        I32(Rec::Width, {250}), I32(Rec::Xy, {0, 0, -2000, 0}), E(Rec::EndEl)}},
+      // Names of odd length are padded with a zero byte to an even length.
       {"plain placement: no MAG, no ANGLE",
        [&](StreamWriter& w) {
          w.structureReference("AB", {1.5, -2});
@@ -163,12 +133,6 @@ TEST_F(StreamWriterTest, EveryElementKind) {
        },
        {E(Rec::Sref), S(Rec::Sname, "ABC"), Bits(Rec::Strans, 0x8000), R8(Rec::Mag, 2.0),
         R8(Rec::Angle, 90), I32(Rec::Xy, {0, 0}), E(Rec::EndEl)}},
-      {"array 3 x 2",
-       [&](StreamWriter& w) {
-         w.arrayReference("A", {0, 0}, 3, 2, 10, 5);
-       },
-       {E(Rec::Aref), S(Rec::Sname, "A"), Bits(Rec::Strans, 0), I16(Rec::ColRow, {3, 2}),
-        I32(Rec::Xy, {0, 0, 30000, 0, 0, 10000}), E(Rec::EndEl)}},
       {"reflected array: rows below the origin",
        [&](StreamWriter& w) {
          w.reflected = true;
@@ -176,15 +140,6 @@ TEST_F(StreamWriterTest, EveryElementKind) {
        },
        {E(Rec::Aref), S(Rec::Sname, "A"), Bits(Rec::Strans, 0x8000), I16(Rec::ColRow, {3, 2}),
         I32(Rec::Xy, {1000, 1000, 31000, 1000, 1000, -9000}), E(Rec::EndEl)}},
-      {"array at a quarter turn with magnification",
-       [&](StreamWriter& w) {
-         w.angle = 90;
-         w.magnification = 2.0;
-         w.arrayReference("A", {0, 0}, 3, 2, 10.0 / 2, 5.0 / 2);
-       },
-       {E(Rec::Aref), S(Rec::Sname, "A"), Bits(Rec::Strans, 0), R8(Rec::Mag, 2.0),
-        R8(Rec::Angle, 90), I16(Rec::ColRow, {3, 2}), I32(Rec::Xy, {0, 0, 0, 30000, -10000, 0}),
-        E(Rec::EndEl)}},
       {"text carries the last path type",
        [&](StreamWriter& w) {
          w.pathType = 2;
@@ -209,21 +164,8 @@ TEST_F(StreamWriterTest, EveryElementKind) {
          w.layer = -1;
          EXPECT_EQ(-2, w.path(tri, 1));
        },
-       {}}
-  };
+       {}}};
   for (const auto& c : cases) EXPECT_EQ(c.expected, element(c.body)) << c.what;
-}
-
-TEST_F(StreamWriterTest, StringLengthsArePaddedToEven) {
-  for (const std::string& name :
-       std::vector<std::string>{"A", "AB", std::string(31, 'x'), std::string(32, 'y')}) {
-    const auto recs = element([&](StreamWriter& w) { w.structureReference(name, {0, 0}); });
-    ASSERT_FALSE(recs.empty());
-    EXPECT_EQ(name.size() + (name.size() % 2), recs[1].data.size()) << name;
-    if (name.size() % 2) {
-      EXPECT_EQ(0, recs[1].data.back());
-    }
-  }
 }
 
 TEST_F(StreamWriterTest, RefusalsOfTheFrame) {
@@ -242,13 +184,184 @@ TEST_F(StreamWriterTest, RefusalsOfTheFrame) {
   EXPECT_EQ(-3, again.openLibrary((dir / "abcdefghi.str").string(), 0.001, {}));
 }
 
-TEST_F(StreamWriterTest, ValuesBeyondTheFileRangeAreFlagged) {
-  StreamWriter w;
-  ASSERT_EQ(0, w.openLibrary((dir / "big.str").string(), 0.0001, {}));
-  w.beginStructure("A", {}, {});
-  w.boundary(std::vector<UserPoint>{{300000, 0}});  // 3e9 file units
-  EXPECT_TRUE(w.rangeError);
-  w.closeLibrary();
+TEST(StreamLog, LinesNamingLongPathsAreWhole) {
+  lav::testing::ScratchFolder scratch;
+  const std::string name(600, 'n');
+  interchange::LogFile log;
+  ASSERT_TRUE(log.create((scratch.dir / "long.txt").string()));
+  log.print(" %s.str\n", name.c_str());
+  EXPECT_TRUE(log.close());
+  EXPECT_EQ(ReadFile(scratch.dir / "long.txt"), " " + name + ".str\n");
+}
+
+// --- the command ---
+
+class StreamOutput : public lav::testing::TypingSession {
+ protected:
+  void newDesign(const std::string& name = "demo") {
+    type("NEW " + name);
+    ASSERT_TRUE(app.design.isOpen());
+  }
+  // The log's lines, with the empty rest after the last line end.
+  std::vector<std::string> log(const std::string& name) {
+    return lav::testing::Split(read(name), '\n');
+  }
+};
+
+TEST_F(StreamOutput, EmptyDesignIsTheLibraryFrameOnly) {
+  newDesign();
+  type("GDSOUT");
+  const auto bytes = ReadBytes(dir / "demo.str");
+  const std::vector<Raw> frame = {I16(Rec::Header, {3}),
+                                  I16(Rec::BgnLib, {26, 12, 6, 13, 45, 30, 26, 12, 6, 13, 45, 30}),
+                                  S(Rec::LibName, (dir / "demo.DB").string()),
+                                  {T(Rec::Units), 5,
+                                   [] {
+                                     auto a = Real(0.001), b = Real(1e-9);
+                                     a.insert(a.end(), b.begin(), b.end());
+                                     return a;
+                                   }()},
+                                  E(Rec::EndLib)};
+  EXPECT_EQ(frame, SplitRecords(bytes));
+  // 2048 zero bytes follow ENDLIB, and nothing else.
+  EXPECT_EQ(6u + 28 + 4 + frame[2].data.size() + 20 + 4 + 2048, bytes.size());
+  EXPECT_EQ(std::vector<std::uint8_t>(2048, 0),
+            std::vector<std::uint8_t>(bytes.end() - 2048, bytes.end()));
+  const auto lines = log("demo.txt");
+  ASSERT_EQ(11u, lines.size());
+  EXPECT_EQ(" LAVINOR STROUT Ver 4.50", lines[0].substr(0, 24));
+  EXPECT_EQ("", lines[1]);
+  EXPECT_EQ(
+      " Library Name: " + (dir / "demo.cad").string() + " 1000 Data Base Unit  26/12/06 13:45:30",
+      lines[2]);
+  EXPECT_EQ("    TO", lines[3]);
+  EXPECT_EQ(" Stream file : " + (dir / "demo.str").string(), lines[4]);
+  EXPECT_EQ(std::string(73, '-'), lines[6]);
+  EXPECT_EQ("------------------ nomal end --------------------------------------------", lines[8]);
+  EXPECT_EQ("", lines[9]);
+  EXPECT_TRUE(takeBoxes().empty());
+}
+
+TEST_F(StreamOutput, CellsInSlotOrderAndLogSortedByColumn) {
+  newDesign();
+  auto& d = app.design;
+  AddCell(d, "BETA");
+  Append(d, db::EncodeArea(db::ElementType::Rect, 2, Square(0, 0, 1000)));
+  AddCell(d, "ALPHA");  // empty cell
+  AddCell(d, "GONE");
+  d.image.bytes[d.current.slotOffset] = db::kDeletedCellMark;  // a deleted cell is skipped
+  AddCell(d, "CHI");
+  Append(d, db::EncodeLine(1, 1, 100, {{0, 0}, {5000, 0}}));
+  type("GDSOUT out");
+  std::vector<std::uint8_t> types;
+  for (const auto& r : SplitRecords(ReadBytes(dir / "out.str"))) types.push_back(r.type);
+  // BETA, ALPHA (empty), CHI in directory order.
+  EXPECT_EQ(
+      std::vector<std::uint8_t>({0x00, 0x01, 0x02, 0x03,                          // frame
+                                 0x05, 0x06, 0x08, 0x0D, 0x0E, 0x10, 0x11, 0x07,  // BETA
+                                 0x05, 0x06, 0x07,                                // ALPHA
+                                 0x05, 0x06, 0x09, 0x0D, 0x0E, 0x21, 0x0F, 0x10, 0x11, 0x07, 0x04}),
+      types);
+  auto lines = log("out.txt");
+  ASSERT_EQ(14u, lines.size());
+  EXPECT_EQ(" ALPHA                            00/00/00 00:00:00   00/00/00 00:00:00", lines[8]);
+  EXPECT_EQ(" BETA", lines[9].substr(0, 5));
+  EXPECT_EQ(" CHI", lines[10].substr(0, 4));
+  type("GDSOUT down -1");
+  lines = log("down.txt");
+  ASSERT_EQ(14u, lines.size());
+  EXPECT_EQ(" CHI", lines[8].substr(0, 4));
+  EXPECT_EQ(" BETA", lines[9].substr(0, 5));
+  EXPECT_EQ(" ALPHA", lines[10].substr(0, 6));
+}
+
+TEST_F(StreamOutput, RefusalsWithTheirMessages) {
+  struct Case {
+    std::string setup;  // a line typed first ("" for none)
+    std::string command;
+    std::string box;
+  };
+  const std::vector<Case> cases = {
+      {"CLOSE 0", "GDSOUT", "ファイルはまだ開かれていません"},
+      {"", "GDSOUT taken", "同名のファイル taken.str が在ります。"},
+      {"", "GDSOUT nofolder/x", "ファイル nofolder/x.txt を作成できません。"}};
+  for (const auto& c : cases) {
+    newDesign("r" + std::to_string(&c - cases.data()));
+    write("taken.str", "keep");
+    if (!c.setup.empty()) type(c.setup);
+    takeBoxes();
+    type(c.command);
+    EXPECT_EQ(takeBoxes(), std::vector<std::string>{c.box}) << c.command;
+    EXPECT_EQ("keep", read("taken.str")) << c.command;
+    if (app.design.isOpen()) type("CLOSE 0");
+  }
+}
+
+TEST_F(StreamOutput, OtherUnitsAskAndScaleAndCoordinatesBeyondTheFileRangeLeaveNoFile) {
+  newDesign();
+  type("GDSUNIT 100");
+  host.answers.push_back(Answer::No);
+  type("GDSOUT");
+  EXPECT_TRUE(lav::testing::OneBox(
+      host, "データベースが違いますがこのまま実行しますか。\nCAD: 1000  GDSII: 100 ", "お知らせ"));
+  EXPECT_FALSE(fs::exists(dir / "demo.str"));
+  EXPECT_FALSE(fs::exists(dir / "demo.txt"));
+  // Yes goes on with the file's unit: 1000 design units are 100 file units.
+  auto& d = app.design;
+  AddCell(d, "A");
+  Append(d, db::EncodeArea(db::ElementType::Polygon, 1, Square(0, 0, 1000)));
+  host.answers.push_back(Answer::Yes);
+  type("GDSOUT");
+  const auto recs = SplitRecords(ReadBytes(dir / "demo.str"));
+  ASSERT_GT(recs.size(), 9u);
+  EXPECT_EQ(Be32({0, 0, 100, 0, 100, 100, 0, 100, 0, 0}), recs[9].data);
+  fs::remove(dir / "demo.str");
+  takeBoxes();
+  AddCell(d, "FAR");
+  Append(d, db::EncodeArea(db::ElementType::Polygon, 1, Square(2000000000, 0, 10)));
+  type("GDSUNIT 10000");
+  type("GDSOUT");  // 2e9 design units are 2e10 file units
+  EXPECT_FALSE(fs::exists(dir / "demo.str"));
+  const auto boxes = takeBoxes();
+  ASSERT_EQ(2u, boxes.size());  // the unit question, then the refusal
+  EXPECT_NE(std::string::npos, boxes[1].find("FAR"));
+}
+
+TEST_F(StreamOutput, FailedWriteAndEscapeLeaveNoFile) {
+  newDesign();
+  auto& d = app.design;
+  AddCell(d, "A");
+  for (int i = 0; i < 40000; ++i)
+    Append(d, db::EncodeArea(db::ElementType::Polygon, 1, Square(i, 0, 1000)));
+  interchange::StreamOutOptions options;
+  std::size_t taken = 0;
+  options.sink = [&](const std::uint8_t*, std::size_t n) {
+    taken += n;
+    return taken < 1500000;  // the disk fills up after the first chunk
+  };
+  EXPECT_EQ(interchange::StreamOutResult::ErrorEnd, interchange::WriteStreamFile(app, "", options));
+  EXPECT_FALSE(fs::exists(dir / "demo.str"));
+  const std::string log = read("demo.txt");
+  EXPECT_NE(std::string::npos, log.find("Error end"));
+  EXPECT_EQ(std::string::npos, log.find("nomal end"));
+  const auto boxes = takeBoxes();
+  ASSERT_EQ(1u, boxes.size());
+  EXPECT_NE(std::string::npos, boxes[0].find("書き込みに失敗しました"));
+  EXPECT_EQ("----- Error end -----", prompt());
+  // Escape at the second message step.
+  fs::remove(dir / "demo.txt");
+  for (int c = 0; c < 5; ++c) {
+    AddCell(d, "C" + std::to_string(c));
+    Append(d, db::EncodeArea(db::ElementType::Polygon, 1, Square(0, 0, 10)));
+  }
+  int steps = 0;
+  host.onMessageStep = [&](bool& flag) {
+    if (++steps == 2) flag = false;
+  };
+  type("GDSOUT");
+  host.onMessageStep = nullptr;
+  EXPECT_FALSE(fs::exists(dir / "demo.str"));
+  EXPECT_TRUE(lav::testing::ContainsPart(lines, "*** Abortion ***"));
 }
 
 }  // namespace

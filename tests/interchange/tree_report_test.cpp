@@ -6,12 +6,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "command/tree_dialogs.h"
 #include "db/design_builder.h"
 #include "design_dump.h"
 #include "interchange/tree_lines.h"
+#include "support/short_forms.h"
 #include "support/typing_session.h"
 
 namespace lav::interchange {
@@ -22,102 +22,39 @@ using db::testing::AddCell;
 using db::testing::Append;
 using db::testing::Grid;
 using db::testing::Placed;
+using lav::testing::ReadFile;
 
 std::string S(const std::string& utf8) {
   return sjis::fromUtf8(utf8);
 }
 
-std::vector<std::string> Sjis(const std::vector<std::string>& utf8) {
-  std::vector<std::string> out;
-  for (const auto& l : utf8) out.push_back(S(l));
-  return out;
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
+// The lines (UTF-8) as the report's Shift-JIS text, each ended.
+std::string Joined(const std::vector<std::string>& utf8) {
   std::string s;
-  for (const auto& l : lines) s += l + "\n";
+  for (const auto& l : utf8) s += S(l) + "\n";
   return s;
 }
 
-// --- the lines ---
-
-TEST(TreeLines, PlacementAndRootLinesArePaddedToTheNameColumn) {
-  struct Case {
-    bool array, defined;
-    std::string name;
-    int depth;
-    std::size_t column;
-    std::string expected;
-  } cases[] = {// The longest name has 8 characters: indentation and name fill 29 columns.
-               {false, true, "B", 1, 29, "  B" + std::string(26, ' ') + " 1"},
-               {true, true, "CELL", 2, 29, "    CELL" + std::string(21, ' ') + " 2(Array)"},
-               {false, false, "GONE", 1, 29,
-                "  GONE" + std::string(23, ' ') + " 1*** WARNING *** Undefind Cell "},
-               {true, false, "GONE", 3, 29,
-                "      GONE" + std::string(19, ' ') + " 3*** WARNING *** Undefind Cell (Array)"},
-               // Deep and long: nothing is cut, the depth follows after one blank.
-               {false, true, "LONGNAME", 11, 29, std::string(22, ' ') + "LONGNAME 11"}};
-  for (const auto& c : cases)
-    EXPECT_EQ(TreePlacementLine(c.array, c.defined, c.name, c.depth, c.column), c.expected)
-        << c.name << " at " << c.depth;
-  EXPECT_EQ(TreeRootLine("TOPCELL", 29, LocalTime{2031, 2, 3, 4, 5, 6}, 7),
-            "TOPCELL" + std::string(22, ' ') + " 0(04:05:06 02/03/31) Nest(7)");
-}
-
-TEST(TreeLines, FirstLineIsFilledToSeventyFiveColumns) {
-  EXPECT_EQ(TreeFirstLine("/w/A.CAD"), " ------ /w/A.CAD ----" + std::string(54, '-'));
-  const std::string longPath(90, 'p');
-  EXPECT_EQ(TreeFirstLine(longPath), " ------ " + longPath + " ----");
-  EXPECT_EQ(TreeReportName(7), "TREE007.TXT");
-}
-
-TEST(TreeLines, RepeatedSiblingsAreDroppedWithTheirSubtrees) {
+// What the reports of command 13 never hold: blank and gapped raw lines, a path past the frame,
+// one line only, a two-byte name after the connectors, and a stop in either pass.
+TEST(TreeLines, EdgesNoReportReaches) {
   struct Case {
     const char* what;
     std::vector<std::string> raw, expected;
   } cases[] = {
-      {"no placements", {"H", "TOP 0"}, {"H", " TOP 0"}},
-      {"same cell twice in one parent",
-       {"H", "T 0", "  B 1", "    C 2", "  B 1", "    C 2", "    D 2"},
-       {"H", " T 0", "   B 1", "     C 2"}},
       {"array and single of one cell are different lines",
        {"H", "T 0", "  B 1", "  B 1(Array)", "  B 1"},
        {"H", " T 0", "   B 1", "   B 1(Array)"}},
-      {"the same child under two parents stays under both",
-       {"H", "T 0", "  A 1", "    C 2", "    C 2", "  B 1", "    C 2"},
-       {"H", " T 0", "   A 1", "     C 2", "   B 1", "     C 2"}},
       {"blank lines are skipped", {"H", "T 0", "", "   ", "  A 1"}, {"H", " T 0", "   A 1"}},
       {"a line deeper than one level below is dropped",
        {"H", "T 0", "  A 1", "      Z 3", "  B 1"},
        {"H", " T 0", "   A 1", "   B 1"}}};
-  for (const auto& c : cases) {
-    const auto out = RemoveRepeatedSiblings(c.raw, {});
-    ASSERT_TRUE(out) << c.what;
-    EXPECT_EQ(*out, c.expected) << c.what;
-  }
-}
-
-TEST(TreeLines, ConnectorsShowBranchesLastBranchesAndAncestorLines) {
-  struct Case {
-    const char* what;
-    std::vector<std::string> in, expected;  // UTF-8
-  } cases[] = {{"root only stays unchanged", {"H", " T 0(x)"}, {"H", " T 0(x)"}},
-               {"two children", {"H", " T 0", "   A 1", "   B 1"}, {"H", " T 0", " ├A 1", " └B 1"}},
-               {"grandchildren under a branch that goes on",
-                {"H", " T 0", "   A 1", "     C 2", "     D 2", "   B 1", "     E 2"},
-                {"H", " T 0", " ├A 1", " │├C 2", " │└D 2", " └B 1", "   └E 2"}},
-               {"a deep last line gets only its last branch",
-                {"H", " T 0", "   A 1", "     B 2", "       C 3"},
-                {"H", " T 0", " └A 1", "   └B 2", "     └C 3"}}};
-  for (const auto& c : cases) {
-    const auto out = DrawTreeConnectors(Sjis(c.in), {});
-    ASSERT_TRUE(out) << c.what;
-    EXPECT_EQ(*out, Sjis(c.expected)) << c.what;
-  }
+  for (const auto& c : cases) EXPECT_EQ(RemoveRepeatedSiblings(c.raw, {}), c.expected) << c.what;
+  const std::string longPath(90, 'p');
+  EXPECT_EQ(TreeFirstLine(longPath), " ------ " + longPath + " ----");
   EXPECT_TRUE(DrawTreeConnectors({"H"}, {})->empty()) << "fewer than 2 lines: nothing";
-}
-
-TEST(TreeLines, PassesStopWhenTheStepSaysSo) {
+  EXPECT_EQ(TreeLineCellName(S(" │  └Ｂ 3")), S("Ｂ"));  // not taken for a connector
+  EXPECT_EQ(TreeLineCellName(""), "");
   const std::vector<std::string> lines = {"H", "T 0", "  A 1", "  B 1"};
   int steps = 0;
   const auto stopSecond = [&steps] { return ++steps < 2; };
@@ -125,18 +62,6 @@ TEST(TreeLines, PassesStopWhenTheStepSaysSo) {
   steps = 0;
   EXPECT_FALSE(DrawTreeConnectors(lines, stopSecond));
 }
-
-TEST(TreeLines, SelectedLineNamesTheCellPastTheConnectors) {
-  const std::pair<std::string, std::string> cases[] = {
-      {" │├CELL_A\t2(Array)", "CELL_A"},
-      {" TOP   \t0(13:45:30 12/06/26) Nest(11)", "TOP"},
-      {" ------ /w/A.CAD ------", "------"},
-      {" │  └Ｂ 3", "Ｂ"},  // a two-byte name is not taken for a connector
-      {"", ""}};
-  for (const auto& [line, name] : cases) EXPECT_EQ(TreeLineCellName(S(line)), S(name)) << line;
-}
-
-// --- command 13 and 14 on a design ---
 
 class TreeReportCommand : public lav::testing::TypingSession {
  protected:
@@ -155,22 +80,19 @@ class TreeReportCommand : public lav::testing::TypingSession {
     db::testing::NewImage(d);
     AddCell(d, "E");
     AddCell(d, "D");
-    Append(d, db::EncodeSingle(placed("E")));
+    Append(d, db::EncodeSingle(Placed("E", 0, 0)));
     AddCell(d, "C");
-    Append(d, db::EncodeSingle(placed("E")));
+    Append(d, db::EncodeSingle(Placed("E", 0, 0)));
     AddCell(d, "B");
-    Append(d, db::EncodeSingle(placed("D")));
+    Append(d, db::EncodeSingle(Placed("D", 0, 0)));
     Append(d, db::EncodeArray(array("C")));
     AddCell(d, "TOP");
-    Append(d, db::EncodeSingle(placed("B")));
-    Append(d, db::EncodeSingle(placed("B", 5000)));
+    Append(d, db::EncodeSingle(Placed("B", 0, 0)));
+    Append(d, db::EncodeSingle(Placed("B", 5000, 0)));
     Append(d, db::EncodeArray(array("C")));
-    Append(d, db::EncodeSingle(placed("X")));
+    Append(d, db::EncodeSingle(Placed("X", 0, 0)));
     Append(d, db::EncodeArray(array("Y")));
-    Append(d, db::EncodeSingle(placed("D", 90'000'000)));
-  }
-  static db::Placement placed(const std::string& name, std::int32_t x = 0) {
-    return Placed(name, x, 0);
+    Append(d, db::EncodeSingle(Placed("D", 90'000'000, 0)));
   }
   static db::Placement array(const std::string& name) {
     return Grid(Placed(name, 0, 0), 4, 3, 1000, 1000);
@@ -197,15 +119,16 @@ const std::vector<std::string> kExpectedReport = {
     " └D                      1",
     "   └E                    2"};
 
-TEST_F(TreeReportCommand, ReportListsTheHierarchyOnceWithConnectors) {
+TEST_F(TreeReportCommand, ReportListsTheHierarchyOnceWithConnectorsUnderAFreeNumber) {
   BuildDesign();
   app.settings.showScell = 0;
   app.settings.showAcell = 2;
+  std::ofstream(dir / "TREE000.TXT") << "someone else's\n";
+  std::ofstream(dir / "tree002.txt") << "lower case is in use as well\n";
   type("TREE");
-  EXPECT_EQ(lav::testing::ReadFile(dir / "TREE000.TXT"), Joined(Sjis(kExpectedReport)));
+  EXPECT_EQ(ReadFile(dir / "TREE001.TXT"), Joined(kExpectedReport));
   EXPECT_FALSE(exists("TREE.$$$"));
   EXPECT_FALSE(exists("TREE.$1$"));
-  EXPECT_EQ(shown, std::vector<std::string>{"TREE000.TXT"});
   EXPECT_EQ(app.settings.showScell, 0) << "restored";
   EXPECT_EQ(app.settings.showAcell, 2) << "restored";
   EXPECT_EQ(app.display.treeMode, 0);
@@ -216,64 +139,48 @@ TEST_F(TreeReportCommand, ReportListsTheHierarchyOnceWithConnectors) {
   EXPECT_EQ(host.titles.front(), "実行中");
   EXPECT_EQ(host.titles.back(), "dravel: /nonexistent/test.cad");
   EXPECT_EQ(prompt(), "? ");
-
   // The dialog's list: the depth numbers after a tab, and the END line.
   ASSERT_EQ(shownLines.size(), kExpectedReport.size() + 1);
   EXPECT_EQ(shownLines[1], S(" TOP                     \t0(13:45:30 12/06/26) Nest(11)"));
   EXPECT_EQ(shownLines[3], S(" │├D                   \t2"));
   EXPECT_EQ(shownLines.back(), "------ END ----" + std::string(60, '-'));
+  typeAll({"TREE", "TREE"});
+  EXPECT_EQ(shown, (std::vector<std::string>{"TREE001.TXT", "TREE003.TXT", "TREE004.TXT"}));
+  EXPECT_EQ(ReadFile(dir / "TREE000.TXT"), "someone else's\n");
+  EXPECT_EQ(ReadFile(dir / "TREE004.TXT"), Joined(kExpectedReport));
 }
 
-TEST_F(TreeReportCommand, NestLimitsTheReportedDepthAndALeafGivesTwoLines) {
+TEST_F(TreeReportCommand, NestLimitsTheDepthALeafGivesTwoLinesAndSelfPlacementIsNotEntered) {
   BuildDesign();
   typeAll({"NEST 1", "TREE"});
-  const std::vector<std::string> expected = {
-      kExpectedReport[0],
-      " TOP                      0(13:45:30 12/06/26) Nest(1)",
-      " ├B                      1",
-      " ├C                      1(Array)",
-      " ├X                      1*** WARNING *** Undefind Cell ",
-      " ├Y                      1*** WARNING *** Undefind Cell (Array)",
-      " └D                      1"};
-  EXPECT_EQ(lav::testing::ReadFile(dir / "TREE000.TXT"), Joined(Sjis(expected)));
-  // A cell without placements gives two lines.
+  EXPECT_EQ(ReadFile(dir / "TREE000.TXT"),
+            Joined({kExpectedReport[0], " TOP                      0(13:45:30 12/06/26) Nest(1)",
+                    " ├B                      1", " ├C                      1(Array)",
+                    " ├X                      1*** WARNING *** Undefind Cell ",
+                    " ├Y                      1*** WARNING *** Undefind Cell (Array)",
+                    " └D                      1"}));
   typeAll({"OCELL E", "TREE"});
-  EXPECT_EQ(lav::testing::ReadFile(dir / "TREE001.TXT"),
+  EXPECT_EQ(ReadFile(dir / "TREE001.TXT"),
             Joined({kExpectedReport[0], " E                        0(13:45:30 12/06/26) Nest(1)"}));
-}
-
-TEST_F(TreeReportCommand, DeepChainStopsAtTheNestingLimitAndSelfPlacementIsNotEntered) {
+  // C0 places C1, ... C11 places C12; C12 places itself.
   auto& d = app.design;
   db::testing::NewImage(d);
-  // C0 places C1, ... C11 places C12; C12 places itself.
   for (int i = 12; i >= 0; --i) {
     AddCell(d, "C" + std::to_string(i));
-    Append(d, db::EncodeSingle(placed("C" + std::to_string(i == 12 ? 12 : i + 1))));
+    Append(d, db::EncodeSingle(Placed("C" + std::to_string(i == 12 ? 12 : i + 1), 0, 0)));
   }
-  type("TREE");
-  auto report = ReadTreeFileLines((dir / "TREE000.TXT").string());
+  typeAll({"NEST 11", "TREE"});
+  auto report = ReadTreeFileLines((dir / "TREE002.TXT").string());
   ASSERT_TRUE(report);
   ASSERT_EQ(report->size(), 13u) << "the root and depths 1 to 11";
   EXPECT_EQ((*report)[2], S(" └C1                     1"));
   EXPECT_EQ((*report)[11], S("                   └C10  10"));
   EXPECT_EQ((*report)[12], S("                     └C11 11")) << "past the column: not cut";
-
   // The cell that places itself is listed once below itself and not entered again.
   typeAll({"OCELL C12", "TREE"});
-  EXPECT_EQ(
-      lav::testing::ReadFile(dir / "TREE001.TXT"),
-      Joined(Sjis({kExpectedReport[0], " C12                      0(13:45:30 12/06/26) Nest(11)",
-                   " └C12                    1"})));
-}
-
-TEST_F(TreeReportCommand, NumberingSkipsReportsThatExist) {
-  BuildDesign();
-  std::ofstream(dir / "TREE000.TXT") << "someone else's\n";
-  std::ofstream(dir / "tree002.txt") << "lower case is in use as well\n";
-  typeAll({"TREE", "TREE", "TREE"});
-  EXPECT_EQ(shown, (std::vector<std::string>{"TREE001.TXT", "TREE003.TXT", "TREE004.TXT"}));
-  EXPECT_EQ(lav::testing::ReadFile(dir / "TREE000.TXT"), "someone else's\n");
-  EXPECT_EQ(lav::testing::ReadFile(dir / "TREE004.TXT"), Joined(Sjis(kExpectedReport)));
+  EXPECT_EQ(ReadFile(dir / "TREE003.TXT"),
+            Joined({kExpectedReport[0], " C12                      0(13:45:30 12/06/26) Nest(11)",
+                    " └C12                    1"}));
 }
 
 TEST_F(TreeReportCommand, RefusedWithoutAnOpenCellAndForAVanishedReport) {
@@ -294,7 +201,7 @@ TEST_F(TreeReportCommand, RefusedWithoutAnOpenCellAndForAVanishedReport) {
   EXPECT_TRUE(shown.empty());
 }
 
-TEST_F(TreeReportCommand, EscapeInAnyPhaseDeletesTheWorkFilesAndShowsNoReport) {
+TEST_F(TreeReportCommand, EscapeInAnyPhaseOrABlockedWorkFileLeavesNoFileAndShowsNoReport) {
   BuildDesign();
   // The steps of a whole run: the walk's, then one per line of each pass.
   host.messageSteps = 0;
@@ -303,43 +210,38 @@ TEST_F(TreeReportCommand, EscapeInAnyPhaseDeletesTheWorkFilesAndShowsNoReport) {
   ASSERT_GT(total, 20);
   fs::remove(dir / "TREE000.TXT");
   shown.clear();
-  for (long stopAt : {1L, total / 2, total - 1}) {
+  const struct Case {
+    long stopAt;
+    const char* blocked;  // a folder of a work file's name
+  } cases[] = {
+      {1, nullptr}, {total / 2, nullptr}, {total - 1, nullptr}, {0, "TREE.$$$"}, {0, "TREE.$1$"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.blocked ? c.blocked : std::to_string(c.stopAt));
     long steps = 0;
     bool inSecondPass = false;
     host.onMessageStep = [&](bool& flag) {
-      if (++steps != stopAt) return;
+      if (++steps != c.stopAt) return;
       inSecondPass = exists("TREE.$1$");
       flag = false;
     };
+    if (c.blocked) fs::create_directory(dir / c.blocked);
     lines.clear();
     type("TREE");
     host.onMessageStep = nullptr;
-    EXPECT_FALSE(exists("TREE.$$$")) << stopAt;
-    EXPECT_FALSE(exists("TREE.$1$")) << stopAt;
-    EXPECT_FALSE(exists("TREE000.TXT")) << stopAt;
-    EXPECT_TRUE(shown.empty()) << stopAt;
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "*** Abortion ***"), lines.end()) << stopAt;
+    if (c.blocked) {
+      EXPECT_EQ(takeBoxes(), std::vector<std::string>{"木構造ファイル " + std::string(c.blocked) +
+                                                      " を書き込めませんでした。作業ファイルは削"
+                                                      "除されました。"});
+      EXPECT_TRUE(fs::is_directory(dir / c.blocked)) << "not ours to delete";
+      fs::remove(dir / c.blocked);
+    } else {
+      EXPECT_NE(std::find(lines.begin(), lines.end(), "*** Abortion ***"), lines.end());
+      EXPECT_TRUE(c.stopAt != total - 1 || inSecondPass) << "the last step is in the second pass";
+    }
+    EXPECT_TRUE(fs::is_empty(dir)) << "no work file, no report, no temporary left";
+    EXPECT_TRUE(shown.empty());
     EXPECT_EQ(app.settings.showScell, 1);
     EXPECT_EQ(app.display.treeMode, 0);
-    if (stopAt == total - 1) {
-      EXPECT_TRUE(inSecondPass);
-    }
-  }
-}
-
-TEST_F(TreeReportCommand, WorkFileThatCannotBeWrittenEndsTheRunWithAMessage) {
-  BuildDesign();
-  for (const char* blocked : {"TREE.$$$", "TREE.$1$"}) {
-    fs::create_directory(dir / blocked);
-    type("TREE");
-    const auto boxes = takeBoxes();
-    ASSERT_EQ(boxes.size(), 1u) << blocked;
-    EXPECT_EQ(boxes[0], "木構造ファイル " + std::string(blocked) +
-                            " を書き込めませんでした。作業ファイルは削除されました。");
-    EXPECT_TRUE(shown.empty()) << blocked;
-    EXPECT_TRUE(fs::is_directory(dir / blocked)) << "not ours to delete";
-    fs::remove(dir / blocked);
-    EXPECT_TRUE(fs::is_empty(dir)) << "no work file, no report, no temporary left";
   }
   // A folder of the report's name only uses up its number.
   fs::create_directory(dir / "TREE000.TXT");
@@ -348,7 +250,7 @@ TEST_F(TreeReportCommand, WorkFileThatCannotBeWrittenEndsTheRunWithAMessage) {
   EXPECT_EQ(shown, std::vector<std::string>{"TREE001.TXT"});
 }
 
-TEST_F(TreeReportCommand, OpenCellButtonOpensTheSelectedCell) {
+TEST_F(TreeReportCommand, TheDialogsOpenTheSelectedCellOfThisDesignAndAnEarlierReport) {
   BuildDesign();
   onTree = [](TreeDialog& t) {
     t.pressOpenCell();
@@ -362,35 +264,14 @@ TEST_F(TreeReportCommand, OpenCellButtonOpensTheSelectedCell) {
     EXPECT_TRUE(t.finished);
   };
   type("TREE");
-  const auto boxes = host.boxes;
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "選択してからボタンを押して下さい");
-  EXPECT_EQ(boxes[0].icon, Icon::Information);
+  EXPECT_TRUE(
+      lav::testing::OneBox(host, "選択してからボタンを押して下さい", {}, Icon::Information));
+  host.boxes.clear();
   EXPECT_EQ(app.design.current.entry.nameText(), "E");
   EXPECT_EQ(prompt(), "? ");
-}
-
-TEST_F(TreeReportCommand, OpenCellButtonIgnoresAReportOfAnotherDesign) {
-  BuildDesign();
-  type("TREE");
-  app.design.path = "/elsewhere/other.cad";
-  onTree = [](TreeDialog& t) {
-    t.selectLine(2);
-    t.pressOpenCell();
-    EXPECT_FALSE(t.finished);
-    t.pressClose();
-  };
-  type("SHOWTREE");  // no choice: nothing shown
-  EXPECT_EQ(shown.size(), 1u);
-  app.tree.reportNumber = 0;
-  interchange::RunTreeDialog(app, 0);
-  EXPECT_EQ(app.design.current.entry.nameText(), "TOP");
-  EXPECT_TRUE(takeBoxes().empty());
-}
-
-TEST_F(TreeReportCommand, EarlierReportIsChosenAndShown) {
-  BuildDesign();
-  typeAll({"TREE", "OCELL B", "TREE"});
+  // An earlier report is chosen and shown.
+  onTree = nullptr;
+  typeAll({"OCELL B", "TREE"});
   shown.clear();
   std::ofstream(dir / "TREEABC.TXT") << "not a report of ours\n";
   host.dialogHandlers["tree-files"] = [](DialogModel& m) {
@@ -406,12 +287,26 @@ TEST_F(TreeReportCommand, EarlierReportIsChosenAndShown) {
   type("SHOWTREE");
   EXPECT_EQ(shown, std::vector<std::string>{"TREE000.TXT"});
   EXPECT_EQ(shownLines.size(), kExpectedReport.size() + 1);
-  const auto boxes = takeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0], "選択してからボタンを押して下さい");
+  EXPECT_EQ(takeBoxes(), std::vector<std::string>{"選択してからボタンを押して下さい"});
   // The chosen number is where the next report's search starts.
   type("TREE");
   EXPECT_EQ(shown.back(), "TREE002.TXT");
+  // The report of another design opens no cell of this one.
+  app.design.path = "/elsewhere/other.cad";
+  onTree = [](TreeDialog& t) {
+    t.selectLine(2);
+    t.pressOpenCell();
+    EXPECT_FALSE(t.finished);
+    t.pressClose();
+  };
+  host.dialogHandlers.erase("tree-files");
+  type("SHOWTREE");  // no choice: nothing shown
+  EXPECT_EQ(shown.size(), 2u);
+  app.tree.reportNumber = 0;
+  interchange::RunTreeDialog(app, 0);
+  EXPECT_EQ(shown.size(), 3u);
+  EXPECT_EQ(app.design.current.entry.nameText(), "B");
+  EXPECT_TRUE(takeBoxes().empty());
 }
 
 }  // namespace
