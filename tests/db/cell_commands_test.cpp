@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "command/cell_dialogs.h"
+#include "db/cad_file.h"
 #include "db/cell_directory.h"
 #include "db/design_builder.h"
 #include "db/design_files.h"
@@ -21,6 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::Square;
+using Records = std::vector<std::vector<std::uint8_t>>;
 
 class CellCommands : public ::testing::Test {
  protected:
@@ -30,18 +32,13 @@ class CellCommands : public ::testing::Test {
     for (int i = 0; i < squares; ++i)
       testing::Append(app.design, EncodeArea(ElementType::Polygon, 1, Square(i, i, 10)));
   }
-  // The records of a cell, concatenated.
-  std::vector<std::uint8_t> stream(const std::string& name) {
-    auto f = FindCell(app.design.image, name);
+  // The records of a cell, deleted ones too.
+  std::vector<std::vector<std::uint8_t>> stream(const std::string& name) {
+    const auto f = FindCell(app.design.image, name);
     EXPECT_EQ(f.result, FindResult::Found) << name;
-    std::vector<std::uint8_t> out;
-    if (f.result != FindResult::Found) return out;
-    ReadElements(app.design.image, ReadCellEntry(app.design.image, f.slotOffset),
-                 [&](const RecordView& r) {
-                   out.insert(out.end(), r.bytes.begin(), r.bytes.end());
-                   return true;
-                 });
-    return out;
+    if (f.result != FindResult::Found) return {};
+    return testing::CellRecords(app.design.image, ReadCellEntry(app.design.image, f.slotOffset),
+                                true);
   }
   template <typename Dialog>
   void script(const char* kind, std::function<void(Dialog&)> f) {
@@ -121,10 +118,8 @@ TEST_F(CellCommands, Version420DesignRefusesThe400thCell) {
 TEST_F(CellCommands, CellsBeyondTheClassicSlotsLiveInTheExtension) {
   auto& image = app.design.image;
   for (int i = 0; i < 800; ++i) ASSERT_TRUE(CreateCell(app, "C" + std::to_string(i)));
-  // 800 cells are the classic directory: nothing in the reserved bytes, nothing more in the data.
+  // 800 cells fill the classic directory (the batch test reads that form back).
   EXPECT_EQ(image.usedSize, kDataStart);
-  EXPECT_TRUE(std::all_of(image.at(kExtensionFlagsOffset), image.at(kHeaderSize),
-                          [](std::uint8_t b) { return b == 0; }));
   EXPECT_EQ(FindCell(image, "C800").result, FindResult::DirectoryFull);
   // Too many cells only when the design cannot grow by another chunk of slots.
   image.maxSize = kDataStart + 64003;
@@ -144,8 +139,27 @@ TEST_F(CellCommands, CellsBeyondTheClassicSlotsLiveInTheExtension) {
   for (int i = 801; i < 1700; ++i) make("C" + std::to_string(i), i % 100 == 0 ? 1 : 0);
   const std::int32_t second = le::getI32(image.at(kDataStart + kSlotsPerChunk * kSlotSize));
   EXPECT_GT(second, kDataStart + 64004);
-  EXPECT_EQ(FindCell(image, "C1699").slotOffset, second + 99 * kSlotSize);
-  EXPECT_EQ(FindCell(image, "C1700").result, FindResult::NotFoundAtEnd);
+  // The file holds the extension; a damaged chain of chunks is refused.
+  DesignImage back;
+  ASSERT_EQ(DecodeFile(EncodeFile(image), back), LoadError::None);
+  EXPECT_EQ(FindCell(back, "C1699").slotOffset, second + 99 * kSlotSize);
+  EXPECT_EQ(FindCell(back, "C1700").result, FindResult::NotFoundAtEnd);
+  const std::int32_t link = kDataStart + kSlotsPerChunk * kSlotSize;
+  struct Case {
+    const char* what;
+    std::int32_t at;  // the field broken
+    std::int32_t value;
+  } cases[] = {{"a first chunk inside the directory", kFirstChunkOffset, kDataStart - 80},
+               {"a first chunk beyond the data", kFirstChunkOffset, image.usedSize - 100},
+               {"no slots per chunk", kSlotsPerChunkOffset, 0},
+               {"slots past the data", kSlotsPerChunkOffset, 2'000'000},
+               {"a link back to the first chunk", link, kDataStart},
+               {"a link into its own chunk", link, kDataStart + 800}};
+  for (const auto& c : cases) {
+    DesignImage bad = image;
+    le::putI32(bad.at(c.at), c.value);
+    EXPECT_EQ(DecodeFile(EncodeFile(bad), back), LoadError::Damaged) << c.what;
+  }
   std::vector<std::string> walked;
   for (const std::int32_t slot : DirectorySlots(image)) {
     const CellEntry e = ReadCellEntry(image, slot);
@@ -178,7 +192,7 @@ TEST_F(CellCommands, CellsBeyondTheClassicSlotsLiveInTheExtension) {
   });
   RunCellRenameDialog(app);
   EXPECT_EQ(FindCell(image, "AGAIN").slotOffset, second);
-  EXPECT_EQ(stream("AGAIN").size(), 46u);  // its square came back with it
+  EXPECT_EQ(stream("AGAIN"), Records{EncodeArea(ElementType::Polygon, 1, Square(0, 0, 10))});
   for (const char* gone : {"C900", "C1600", "BACK"})
     EXPECT_EQ(FindCell(image, gone).result, FindResult::NotFoundAtEnd) << gone;
   const std::int32_t c900 = FindCell(image, "C901").slotOffset - kSlotSize;
@@ -216,7 +230,7 @@ TEST_F(CellCommands, DeletedSlotAndChainAreReusedByTheNextCell) {
   EXPECT_EQ(app.design.current.entry.firstBlock, bBlock);
   testing::Append(app.design, EncodeArea(ElementType::Rect, 2, Square(5, 5, 5)));
   EXPECT_EQ(app.design.image.usedSize, used);  // B's block took the record
-  EXPECT_EQ(stream("D").size(), 46u);
+  EXPECT_EQ(stream("D"), Records{EncodeArea(ElementType::Rect, 2, Square(5, 5, 5))});
 }
 
 TEST_F(CellCommands, RestoreShowsTheMaskedNameAndKeepsTheData) {
@@ -367,7 +381,7 @@ TEST_F(CellCommands, CopyFromAnotherDesign) {
   EXPECT_EQ(host.fileRequests[0].filter, "Files(*.CAD)|*.CAD|");
   EXPECT_EQ(app.design.path, ownPath);
   EXPECT_FALSE(app.design.source.allocated());
-  EXPECT_EQ(stream("LIB").size(), 6u + 8 * 150);
+  EXPECT_EQ(stream("LIB"), Records{EncodeArea(ElementType::Polygon, 1, testing::Zigzag(150, 3))});
   // A file that is no design is refused with a message; cancel does nothing.
   host.fileChoices.push_back(std::nullopt);
   EXPECT_EQ(RunCopyFromDesign(app), CellDialogResult::Done);
@@ -376,47 +390,28 @@ TEST_F(CellCommands, CopyFromAnotherDesign) {
   EXPECT_EQ(app.design.path, ownPath);
 }
 
-TEST_F(CellCommands, CellListHandsTheNameOnOrOpensTheCell) {
+// The list is sorted and wants a selection; the typed commands play its other answers.
+TEST_F(CellCommands, CellListIsSortedAndHandsTheNameOn) {
   make("ZED");
   make("ALPHA");
-  struct Case {
-    bool waiting;
-    CellListChoice::Action action;
-  } cases[] = {{true, CellListChoice::Action::HandToCommand},
-               {false, CellListChoice::Action::OpenCell}};
-  for (const auto& c : cases) {
-    script<CellNamesDialog>("cell-list", [&](CellNamesDialog& d) {
-      EXPECT_EQ(d.lines[1], "ALPHA");  // sorted
-      EXPECT_EQ(d.lines[2], "ZED");
-      EXPECT_FALSE(d.pressSelect());
-      EXPECT_EQ(lastBox(), "選択してからボタンを押して下さい");
-      ASSERT_TRUE(d.selectLine(2));
-      ASSERT_TRUE(d.pressSelect());
-    });
-    const auto choice = RunCellNamesDialog(app, c.waiting);
-    EXPECT_EQ(choice.action, c.action);
-    EXPECT_EQ(choice.name, "ZED");
-  }
-  host.dialogHandlers.clear();  // closed without a choice
-  EXPECT_EQ(RunCellNamesDialog(app, false).action, CellListChoice::Action::None);
-}
-
-TEST_F(CellCommands, DialogsNeedADesignAndOnlyOneRunsAtATime) {
+  script<CellNamesDialog>("cell-list", [&](CellNamesDialog& d) {
+    EXPECT_EQ(d.lines[1], "ALPHA");
+    EXPECT_EQ(d.lines[2], "ZED");
+    EXPECT_FALSE(d.pressSelect());
+    EXPECT_EQ(lastBox(), "選択してからボタンを押して下さい");
+    ASSERT_TRUE(d.selectLine(2));
+    ASSERT_TRUE(d.pressSelect());
+  });
+  const auto choice = RunCellNamesDialog(app, true);
+  EXPECT_EQ(choice.action, CellListChoice::Action::HandToCommand);
+  EXPECT_EQ(choice.name, "ZED");
+  // Only one dialog at a time; without a design none opens (the typed commands show the box).
   app.design.cellDialogOpen = true;
   EXPECT_EQ(RunCellCopyDialog(app), CellDialogResult::Busy);
-  EXPECT_TRUE(host.dialogsRun.empty());
   app.design.cellDialogOpen = false;
   ASSERT_TRUE(CloseDesign(app, false));
-  host.boxes.clear();
-  using Run = CellDialogResult (*)(AppState&);
-  const Run runs[] = {RunCellCopyDialog, RunCellRenameDialog, RunCellDeleteDialog,
-                      RunCellRestoreDialog, RunCopyFromDesign};
-  for (Run run : runs) EXPECT_EQ(run(app), CellDialogResult::Refused);
-  EXPECT_EQ(RunCellNamesDialog(app, false).result, CellDialogResult::Refused);
-  ASSERT_EQ(host.boxes.size(), 6u);
-  for (const auto& b : host.boxes)
-    EXPECT_EQ(b.text, "ファイルは開かれていませんのでセル名の参照はできませんでした");
-  EXPECT_TRUE(host.dialogsRun.empty());
+  EXPECT_EQ(RunCopyFromDesign(app), CellDialogResult::Refused);
+  EXPECT_EQ(host.dialogsRun, std::vector<std::string>{"cell-list"});
   EXPECT_TRUE(host.fileRequests.empty());
   bool needsName = false;
   EXPECT_FALSE(OpenCell(app, "TOP", needsName));  // no design: no crash

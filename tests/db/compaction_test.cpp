@@ -18,23 +18,9 @@ namespace {
 using testing::Append;
 using testing::Square;
 
-// Live records of a slot, concatenated.
-std::vector<std::uint8_t> liveRecords(const DesignImage& image, int slot) {
-  std::vector<std::uint8_t> out;
-  ReadElements(image, ReadCellEntry(image, SlotOffset(slot)), [&](const RecordView& r) {
-    if (!r.deleted()) out.insert(out.end(), r.bytes.begin(), r.bytes.end());
-    return true;
-  });
-  return out;
-}
-
-std::int32_t lastRecord(const DesignState& d) {
-  std::int32_t last = 0;
-  ReadElements(d.image, d.current.entry, [&](const RecordView& r) {
-    last = r.typeOffset;
-    return true;
-  });
-  return last;
+// Live records of a slot.
+std::vector<std::vector<std::uint8_t>> liveRecords(const DesignImage& image, int slot) {
+  return testing::CellRecords(image, ReadCellEntry(image, SlotOffset(slot)));
 }
 
 class Compaction : public ::testing::Test {
@@ -46,7 +32,7 @@ class Compaction : public ::testing::Test {
       testing::AddCell(app.design, name);
       for (int i = 0; i < 60; ++i)
         Append(app.design, EncodeArea(ElementType::Polygon, 1, testing::Zigzag(5 + i, i)));
-      MarkDeleted(app.design.image, lastRecord(app.design));
+      MarkDeleted(app.design.image, testing::LastRecord(app.design));
     }
     MarkCellDeleted(app.design.image, SlotOffset(2));
     // Both layer tables, placed where they were first needed.
@@ -81,7 +67,9 @@ TEST_F(Compaction, KeepsOrDropsDeletedCells) {
       const CellEntry e = ReadCellEntry(img, SlotOffset(slot));
       EXPECT_EQ(e.name[0], static_cast<std::uint8_t>(c.names[i][0])) << slot;
       EXPECT_EQ(liveRecords(img, slot), liveRecords(before, c.from[i])) << slot;
-      EXPECT_EQ(e.dataSize, static_cast<std::int32_t>(liveRecords(img, slot).size())) << slot;
+      std::int32_t size = 0;
+      for (const auto& r : liveRecords(img, slot)) size += static_cast<std::int32_t>(r.size());
+      EXPECT_EQ(e.dataSize, size) << slot;
       // The deleted cell keeps its other name bytes, so it can still be restored.
       const CellEntry old = ReadCellEntry(before, SlotOffset(c.from[i]));
       EXPECT_EQ(e.name, old.name) << slot;
@@ -109,7 +97,7 @@ TEST_F(Compaction, KeepsOrDropsDeletedCells) {
 TEST_F(Compaction, CellOfDeletedRecordsOnlyBecomesEmpty) {
   testing::AddCell(app.design, "GONE");
   Append(app.design, EncodeArea(ElementType::Rect, 1, Square(0, 0, 5)));
-  MarkDeleted(app.design.image, lastRecord(app.design));
+  MarkDeleted(app.design.image, testing::LastRecord(app.design));
   testing::AddCell(app.design, "AFTER");
   Append(app.design, EncodeArea(ElementType::Rect, 1, Square(0, 0, 7)));
   ASSERT_TRUE(CompactDesign(app, true));
@@ -132,18 +120,13 @@ TEST_F(Compaction, CellOfDeletedRecordsOnlyBecomesEmpty) {
 }
 
 // Names and live records of the live cells, in directory order.
-std::vector<std::pair<std::string, std::vector<std::uint8_t>>> liveCells(const DesignImage& image) {
-  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> out;
+std::vector<std::pair<std::string, std::vector<std::vector<std::uint8_t>>>> liveCells(
+    const DesignImage& image) {
+  std::vector<std::pair<std::string, std::vector<std::vector<std::uint8_t>>>> out;
   for (const std::int32_t slot : DirectorySlots(image)) {
     const CellEntry e = ReadCellEntry(image, slot);
     if (e.isFree()) break;
-    if (!e.isLive()) continue;
-    out.push_back({e.nameText(), {}});
-    ReadElements(image, e, [&](const RecordView& r) {
-      if (!r.deleted())
-        out.back().second.insert(out.back().second.end(), r.bytes.begin(), r.bytes.end());
-      return true;
-    });
+    if (e.isLive()) out.push_back({e.nameText(), testing::CellRecords(image, e)});
   }
   return out;
 }

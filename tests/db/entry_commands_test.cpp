@@ -4,9 +4,10 @@
 #include <algorithm>
 
 #include "db/cell_directory.h"
+#include "db/design_builder.h"
 #include "db/design_image.h"
 #include "db/element_stream.h"
-#include "platform/byte_io.h"
+#include "db/record_codec.h"
 #include "support/typing_session.h"
 
 namespace lav::command {
@@ -22,56 +23,30 @@ class EntryCommands : public lav::testing::TypingSession {
     int type;
     std::vector<std::pair<int, int>> v;
   };
-  // The live records of a cell, with the vertices of areas and lines.
+  // The live records of a cell (or all), with the vertices of areas and lines.
   std::vector<Rec> records(const std::string& cell = "TOP", bool withDeleted = false) {
     std::vector<Rec> out;
     const auto f = db::FindCell(app.design.image, cell);
     if (f.result != db::FindResult::Found) return out;
-    db::ReadElements(
-        app.design.image, db::ReadCellEntry(app.design.image, f.slotOffset),
-        [&](const db::RecordView& r) {
-          if (r.deleted() && !withDeleted) return true;
-          Rec rec{r.type, {}};
-          const auto& b = r.bytes;
-          const int k = r.type % 100;
-          if (k >= 3) {
-            const std::size_t at = k == 5 ? 12 : 6;
-            const int m = le::getI16(&b[k == 5 ? 10 : 4]);
-            for (int i = 0; i < m; ++i)
-              rec.v.push_back({le::getI32(&b[at + 8 * i]), le::getI32(&b[at + 8 * i + 4])});
-          }
-          out.push_back(rec);
-          return true;
-        });
-    return out;
-  }
-  std::vector<std::uint8_t> cellBytes() {
-    const auto e = app.design.current.entry;
-    std::vector<std::uint8_t> all;
-    db::ReadElements(app.design.image, e, [&](const db::RecordView& r) {
-      all.insert(all.end(), r.bytes.begin(), r.bytes.end());
+    const auto entry = db::ReadCellEntry(app.design.image, f.slotOffset);
+    db::ReadElements(app.design.image, entry, [&](const db::RecordView& r) {
+      if (r.deleted() && !withDeleted) return true;
+      db::AreaRecord a;
+      db::LineRecord l;
+      const bool area = db::DecodeArea(r.bytes, a);
+      if (!area) db::DecodeLine(r.bytes, l);
+      out.push_back({r.type, {}});
+      for (const db::Vertex& v : area ? a.vertices : l.vertices) out.back().v.push_back({v.x, v.y});
       return true;
     });
-    return all;
+    return out;
+  }
+  std::vector<std::vector<std::uint8_t>> cellBytes() {
+    return db::testing::CellRecords(app.design.image, app.design.current.entry, true);
   }
 };
 
 using Pts = std::vector<std::pair<int, int>>;
-
-TEST_F(EntryCommands, PolygonTypedOutputClosedAndReopened) {
-  type("XY 0 0 10 0 10 10 0 10");
-  EXPECT_EQ(app.temp.count, 4);
-  type("OUTPUT");
-  EXPECT_TRUE(app.temp.empty());
-  type("CLOSE");
-  ASSERT_FALSE(app.design.isOpen());
-  typeAll({"OPEN T.CAD", "OCELL TOP"});
-  const auto r = records();
-  ASSERT_EQ(r.size(), 1u);
-  EXPECT_EQ(r[0].type, 4);
-  EXPECT_EQ(r[0].v, (Pts{{0, 0}, {10000, 0}, {10000, 10000}, {0, 10000}, {0, 0}}));
-  EXPECT_TRUE(takeBoxes().empty());
-}
 
 TEST_F(EntryCommands, RefusalsAndTheirWords) {
   struct Case {

@@ -128,26 +128,19 @@ TEST(GenerateArc, EllipseThroughTheEndPoint) {
   }
 }
 
-TEST(GenerateArc, HugeSegmentCountKeepsTheEllipseTableInBounds) {
-  std::vector<UserPoint> pts;
-  ASSERT_EQ(GenerateArc({1, 0, 100000, 0}, {{20, 0}, {0, 0}, {0, 10}}, 4, 1000, pts),
-            ArcStatus::Done);
-  EXPECT_LE(pts.size(), 200u);
-  for (const UserPoint& p : pts) EXPECT_NEAR(std::hypot(p.x / 20, p.y / 10), 1.0, 0.002);
-}
-
-TEST(GenerateArc, RefusalsAndTheFullLayer) {
-  std::vector<UserPoint> pts;
-  EXPECT_EQ(GenerateArc({}, {{0, 0}, {0, 0}, {5, 5}}, 4, 1000, pts), ArcStatus::Radius);
-  EXPECT_EQ(GenerateArc({}, {{5, 5}, {0, 0}, {0, 0}}, 4, 1000, pts), ArcStatus::Radius);
-  EXPECT_TRUE(pts.empty());
-
-  // 190 points already there: the circle stops at 200, keeping what it appended.
-  pts.assign(190, UserPoint{-50, -50});
+// The zero radii are refused in the typed arc test.
+TEST(GenerateArc, AFullLayerStopsTheCircleAndKeepsWhatItAppended) {
+  std::vector<UserPoint> pts(190, UserPoint{-50, -50});
   EXPECT_EQ(GenerateArc({0, 0, 32, 0}, {{10, 0}, {0, 0}, {10, 0}}, 4, 1000, pts),
             ArcStatus::LayerFull);
   EXPECT_EQ(pts.size(), 200u);
   EXPECT_EQ(pts[190], (UserPoint{10, 0}));
+  // A huge segment count keeps the ellipse's table in bounds.
+  pts.clear();
+  ASSERT_EQ(GenerateArc({1, 0, 100000, 0}, {{20, 0}, {0, 0}, {0, 10}}, 4, 1000, pts),
+            ArcStatus::Done);
+  EXPECT_LE(pts.size(), 200u);
+  for (const UserPoint& p : pts) EXPECT_NEAR(std::hypot(p.x / 20, p.y / 10), 1.0, 0.002);
 }
 
 TEST(GenerateArc, StartPointJoinsTheFigureBeforeIt) {

@@ -119,15 +119,10 @@ TEST_F(PickInCellTest, ElementsOfEveryKind) {
   EXPECT_FALSE(pickAt(70, 70).found());
 }
 
-TEST_F(PickInCellTest, LayerSetsTypeMaskDeletedRecordsSharedVerticesAndAperture) {
+TEST_F(PickInCellTest, TypeMaskDeletedRecordsSharedVerticesAndAperture) {
   put(db::EncodeArea(db::ElementType::Polygon, 5, db::testing::Square(0, 0, 10000)));
+  // The selection set and hidden layers are played by the typed pick test.
   EXPECT_TRUE(pickAt(0, 5).found());
-  s.layerSelectFlags[5] = 0;
-  EXPECT_FALSE(pickAt(0, 5).found());
-  s.layerSelectFlags[5] = 1;
-  s.layerFlags[5] = 0;
-  EXPECT_FALSE(pickAt(0, 5).found());
-  s.layerFlags[5] = 1;
   PickFilter noPolygons;
   noPolygons.elementTypeMask = 0xFFFF & ~(1 << 3);
   EXPECT_FALSE(pickAt(0, 5, noPolygons).found());
