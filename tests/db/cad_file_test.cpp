@@ -84,18 +84,9 @@ TEST_F(ImageBlocks, LongRecordsSpanAsManyBlocksAsTheyNeed) {
       Append(*s, EncodeArea(ElementType::Polygon, 9, Square(1, 2, 3)));
     EXPECT_EQ(d.image.bytes, walked.image.bytes);
     written.push_back(EncodeArea(ElementType::Polygon, 9, Square(1, 2, 3)));
-    std::size_t i = 0;
-    EXPECT_EQ(ReadElements(
-                  d.image, d.current.entry,
-                  [&](const RecordView& r) {
-                    if (i >= written.size()) return false;
-                    EXPECT_EQ(std::vector<std::uint8_t>(r.bytes.begin(), r.bytes.end()), written[i])
-                        << i;
-                    ++i;
-                    return true;
-                  }),
+    EXPECT_EQ(CellRecords(d.image, d.current.entry, true), written);
+    EXPECT_EQ(ReadElements(d.image, d.current.entry, [](const RecordView&) { return true; }),
               ReadEnd::Complete);
-    EXPECT_EQ(i, written.size());
   }
   // Without room for every block the record needs, nothing is written.
   d.current = {};
@@ -259,16 +250,11 @@ TEST_F(CadFile, RoundTripsAndDamagedFilesAreRefusedNeverReadOutside) {
     EXPECT_NE(e, LoadError::None) << "truncated at " << n;
   }
   std::mt19937 rng(7);
-  int accepted = 0;
-  for (int i = 0; i < 1500; ++i) {
+  for (int i = 0; i < 1500; ++i) {  // mutated: refused, or still sound
     auto bad = file;
     for (int k = 0; k < 1 + i % 4; ++k) bad[rng() % bad.size()] = static_cast<std::uint8_t>(rng());
-    if (DecodeFile(bad, back) == LoadError::None) {
-      ++accepted;
-      EXPECT_TRUE(ValidateImage(back).empty());
-    }
+    EXPECT_TRUE(DecodeFile(bad, back) != LoadError::None || ValidateImage(back).empty()) << i;
   }
-  SUCCEED() << accepted << " mutated files were still sound";
 }
 
 TEST_F(DesignHeader, VersionsAndRanges) {

@@ -48,6 +48,13 @@ class CellCommands : public ::testing::Test {
       f(*d);
     };
   }
+  // Scripts the dialog and runs it.
+  template <typename Dialog>
+  CellDialogResult play(const char* kind, CellDialogResult (*run)(AppState&),
+                        std::function<void(Dialog&)> f) {
+    script<Dialog>(kind, f);
+    return run(app);
+  }
   static int lineOf(const CellListDialog& d, const std::string& text) {
     for (std::size_t i = 0; i < d.lines.size(); ++i)
       if (d.lines[i] == text) return static_cast<int>(i);
@@ -170,27 +177,24 @@ TEST_F(CellCommands, CellsBeyondTheClassicSlotsLiveInTheExtension) {
   for (int i = 0; i < 1700; ++i)
     EXPECT_EQ(walked[static_cast<std::size_t>(i)], "C" + std::to_string(i));
   // Deleted, restored, renamed and reused in the extension as in the classic slots.
-  script<CellDeleteDialog>("cell-delete", [&](CellDeleteDialog& d) {
+  play<CellDeleteDialog>("cell-delete", RunCellDeleteDialog, [&](CellDeleteDialog& d) {
     EXPECT_EQ(d.lines.size(), 1702u);
     for (const char* name : {"C900", "C1600"}) {
       ASSERT_TRUE(d.selectLine(lineOf(d, name))) << name;
       ASSERT_TRUE(d.pressDelete()) << name;
     }
   });
-  RunCellDeleteDialog(app);
-  script<CellRestoreDialog>("cell-restore", [&](CellRestoreDialog& d) {
+  play<CellRestoreDialog>("cell-restore", RunCellRestoreDialog, [&](CellRestoreDialog& d) {
     ASSERT_EQ(d.lines.size(), 4u);
     ASSERT_TRUE(d.selectLine(lineOf(d, "?1600")));
     d.setRestoredName("BACK");
     ASSERT_TRUE(d.pressRestore());
   });
-  RunCellRestoreDialog(app);
-  script<CellRenameDialog>("cell-rename", [&](CellRenameDialog& d) {
+  play<CellRenameDialog>("cell-rename", RunCellRenameDialog, [&](CellRenameDialog& d) {
     ASSERT_TRUE(d.selectLine(lineOf(d, "BACK")));
     d.setNewName("AGAIN");
     ASSERT_TRUE(d.pressChange());
   });
-  RunCellRenameDialog(app);
   EXPECT_EQ(FindCell(image, "AGAIN").slotOffset, second);
   EXPECT_EQ(stream("AGAIN"), Records{EncodeArea(ElementType::Polygon, 1, Square(0, 0, 10))});
   for (const char* gone : {"C900", "C1600", "BACK"})
@@ -237,12 +241,11 @@ TEST_F(CellCommands, RestoreShowsTheMaskedNameAndKeepsTheData) {
   make("TOP", 2);
   make("TOP2x");
   const auto before = stream("TOP");
-  script<CellDeleteDialog>("cell-delete", [&](CellDeleteDialog& d) {
+  play<CellDeleteDialog>("cell-delete", RunCellDeleteDialog, [&](CellDeleteDialog& d) {
     ASSERT_TRUE(d.selectLine(lineOf(d, "TOP")));
     ASSERT_TRUE(d.pressDelete());
   });
-  RunCellDeleteDialog(app);
-  script<CellRestoreDialog>("cell-restore", [&](CellRestoreDialog& d) {
+  play<CellRestoreDialog>("cell-restore", RunCellRestoreDialog, [&](CellRestoreDialog& d) {
     ASSERT_EQ(d.lines.size(), 3u);
     EXPECT_EQ(d.lines.front().rfind("------- ", 0), 0u);
     const int line = lineOf(d, "?OP");
@@ -257,7 +260,6 @@ TEST_F(CellCommands, RestoreShowsTheMaskedNameAndKeepsTheData) {
     ASSERT_TRUE(d.pressRestore());
     EXPECT_EQ(d.lines.size(), 2u);
   });
-  RunCellRestoreDialog(app);
   EXPECT_EQ(stream("TOP2"), before);
   EXPECT_EQ(ReadCellEntry(app.design.image, SlotOffset(1)).nameText(), "TOP2");
 }
@@ -269,7 +271,7 @@ TEST_F(CellCommands, RenameKeepsPlacementsAndFollowsTheCurrentCell) {
   p.cellName = "LEAF";
   testing::Append(app.design, EncodeSingle(p));
   const auto topStream = stream("TOP");
-  script<CellRenameDialog>("cell-rename", [&](CellRenameDialog& d) {
+  play<CellRenameDialog>("cell-rename", RunCellRenameDialog, [&](CellRenameDialog& d) {
     ASSERT_TRUE(d.selectLine(lineOf(d, "TOP")));
     EXPECT_EQ(d.oldName, "TOP");
     d.setNewName("TOP");
@@ -285,7 +287,6 @@ TEST_F(CellCommands, RenameKeepsPlacementsAndFollowsTheCurrentCell) {
     d.setNewName("BASE");
     ASSERT_TRUE(d.pressChange());
   });
-  RunCellRenameDialog(app);
   EXPECT_EQ(app.design.current.name, "MAIN");
   EXPECT_EQ(stream("MAIN"), topStream);  // the placement still names LEAF
   // The next record of the current cell must not write the old name back.
@@ -303,11 +304,10 @@ TEST_F(CellCommands, CopyTakesFreshOrReusedBlocks) {
   make("SMALL");  // one block, deleted below
   make("EMPTY", 0);
   ASSERT_TRUE(CreateCell(app, "CUR"));
-  script<CellDeleteDialog>("cell-delete", [&](CellDeleteDialog& d) {
+  play<CellDeleteDialog>("cell-delete", RunCellDeleteDialog, [&](CellDeleteDialog& d) {
     ASSERT_TRUE(d.selectLine(lineOf(d, "SMALL")));
     ASSERT_TRUE(d.pressDelete());
   });
-  RunCellDeleteDialog(app);
   struct Case {
     const char* to;
     std::int32_t growth;
@@ -316,21 +316,20 @@ TEST_F(CellCommands, CopyTakesFreshOrReusedBlocks) {
                {"FRESH", 4008, 5}};
   for (const auto& c : cases) {
     const auto used = app.design.image.usedSize;
-    script<CellCopyDialog>("cell-copy", [&](CellCopyDialog& d) {
+    play<CellCopyDialog>("cell-copy", RunCellCopyDialog, [&](CellCopyDialog& d) {
       ASSERT_TRUE(d.selectLine(lineOf(d, "BIG")));
       EXPECT_EQ(d.sourceName, "BIG");
       d.setNewName(c.to);
       ASSERT_TRUE(d.pressCreate());
       EXPECT_EQ(d.lines[static_cast<std::size_t>(d.selected)], c.to);
     });
-    RunCellCopyDialog(app);
     EXPECT_EQ(app.design.image.usedSize - used, c.growth) << c.to;
     EXPECT_EQ(FindCell(app.design.image, c.to).slotOffset, SlotOffset(c.slot)) << c.to;
     EXPECT_EQ(stream(c.to), stream("BIG")) << c.to;
     EXPECT_EQ(app.design.current.name, "CUR") << c.to;
   }
   // An empty source copies no block; a taken name and a missing source are refused.
-  script<CellCopyDialog>("cell-copy", [&](CellCopyDialog& d) {
+  play<CellCopyDialog>("cell-copy", RunCellCopyDialog, [&](CellCopyDialog& d) {
     d.setSourceName("EMPTY");
     d.setNewName("EMPTY2");
     const auto used = app.design.image.usedSize;
@@ -344,7 +343,6 @@ TEST_F(CellCommands, CopyTakesFreshOrReusedBlocks) {
     EXPECT_FALSE(d.pressCreate());
     EXPECT_EQ(lastBox().rfind("セル NOPE が見つかりません。", 0), 0u);
   });
-  RunCellCopyDialog(app);
   EXPECT_EQ(
       ReadCellEntry(app.design.image, FindCell(app.design.image, "EMPTY2").slotOffset).firstBlock,
       0);

@@ -239,18 +239,6 @@ TEST_F(ElementOutput, WideLongLineIsSplitAtTheMiddle) {
   EXPECT_EQ(a[74].x, 74000);
 }
 
-TEST_F(ElementOutput, KeepPointsAndStamps) {
-  OutputOptions keep;
-  keep.keepPoints = true;
-  keep.keepStamp = true;
-  const Stamp before = d.current.entry.modified;
-  ASSERT_TRUE(out({{0, 0}, {1, 0}, {1, 1}}, keep).written());
-  EXPECT_EQ(t.count, 4);  // closed in the layer
-  EXPECT_EQ(ReadCellEntry(d.image, d.current.slotOffset).modified, before);
-  ASSERT_TRUE(out({{0, 0}, {1, 0}, {1, 1}}).written());
-  EXPECT_EQ(ReadCellEntry(d.image, d.current.slotOffset).modified[0], 26);
-}
-
 TEST_F(ElementOutput, PlacementExtentCoversTheArray) {
   // SUB spans (0,0)-(1000,1000); a 3 x 2 array of it with pitches 2000 and
   // 3000.
@@ -312,11 +300,19 @@ TEST_F(ElementOutput, CutsToAByteLimitNeverSplitATwoByteCharacter) {
   for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
 }
 
-TEST_F(ElementOutput, NamedCellThatIsCurrentGetsItsRecordsAfterTheOthers) {
-  ASSERT_TRUE(out({{0, 0}, {1, 0}, {1, 1}}).written());
+// Kept points and stamps; a named cell that is current gets its records after the others.
+TEST_F(ElementOutput, KeptPointsAndStampsAndANamedCellThatIsCurrent) {
+  OutputOptions keep;
+  keep.keepPoints = true;
+  keep.keepStamp = true;
+  const Stamp before = d.current.entry.modified;
+  ASSERT_TRUE(out({{0, 0}, {1, 0}, {1, 1}}, keep).written());
+  EXPECT_EQ(t.count, 4);  // closed in the layer
+  EXPECT_EQ(ReadCellEntry(d.image, d.current.slotOffset).modified, before);
   t.assign(std::vector<UserPoint>{{5, 5}, {6, 5}, {6, 6}});
   ASSERT_TRUE(OutputTempLayerToCell(d, t, s, "TOP", clock).written());
-  EXPECT_EQ(t.count, 4);  // kept, closed
+  EXPECT_EQ(t.count, 4);                                                    // kept, closed
+  EXPECT_EQ(ReadCellEntry(d.image, d.current.slotOffset).modified[0], 26);  // stamped now
   ASSERT_TRUE(out({{9, 9}, {10, 9}, {10, 10}}).written());
   const auto w = readBack(d);
   ASSERT_EQ(w.size(), 3u);

@@ -116,6 +116,11 @@ TEST(RotateAndMagnify, ExactDatabaseUnits) {
        "-15,-15 10,-15 10,10 -15,10 -15,-15", 0, kOne},
       {"placement by -2 turns half round", Fig("1,0", 1, 10000000), false, -2, "0,0", "-2,0",
        190000000, 2000000},
+      // Cleaned by the figure's own rule: placements in a row keep all their points.
+      {"placements in a row", Fig("0,0 1,0 2,0 1,0", 1), true, 90, "0,0", "0,0 0,1 0,2", 90000000,
+       kOne},
+      {"a line loses its straight-run point", Fig("0,0 1,0 2,0 2,0 2,5", 5), true, 180, "0,0",
+       "0,0 -2,0 -2,-5", 0, kOne},
       // Nothing to do: nothing changes.
       {"rotate by 0", Fig("1,1", 1, 5), true, 0, "0,0", "1,1", 5, kOne, 0, 0, false},
       {"magnify by 1", Fig("1,1", 1, 5), false, 1, "0,0", "1,1", 5, kOne, 0, 0, false},
@@ -134,16 +139,6 @@ TEST(RotateAndMagnify, ExactDatabaseUnits) {
     EXPECT_EQ(f.pitchX, c.pitchX) << c.name;
     EXPECT_EQ(f.pitchY, c.pitchY) << c.name;
   }
-}
-
-TEST(RotateAndMagnify, CleaningFollowsTheElementType) {
-  // Three placements in a row keep all three points; a line loses its straight-run point.
-  Figure placements = Fig("0,0 1,0 2,0 1,0", 1);
-  ASSERT_TRUE(RotateFigure(placements, 90, {0, 0}, 1000));
-  EXPECT_EQ(placements.points, P("0,0 0,1 0,2"));
-  Figure line = Fig("0,0 1,0 2,0 2,0 2,5", 5);
-  ASSERT_TRUE(RotateFigure(line, 180, {0, 0}, 1000));
-  EXPECT_EQ(line.points, P("0,0 -2,0 -2,-5"));
 }
 
 TEST(OversizeFigure, RectanglesLShapesAndLines) {

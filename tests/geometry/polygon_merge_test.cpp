@@ -19,18 +19,11 @@ double Area(const std::vector<Ring>& rings) {
   return sum;
 }
 
+// Whether a point inside a (or not) and b (or not) is inside the result.
 bool Wanted(MergeOp op, bool a, bool b) {
-  switch (op) {
-    case MergeOp::Union:
-      return a || b;
-    case MergeOp::Intersection:
-      return a && b;
-    case MergeOp::Difference:
-      return a && !b;
-    case MergeOp::Xor:
-      return a != b;
-  }
-  return false;
+  if (op == MergeOp::Union) return a || b;
+  if (op == MergeOp::Intersection) return a && b;
+  return op == MergeOp::Difference ? a && !b : a != b;
 }
 
 // Every result must be a closed, counter-clockwise ring that never crosses itself.
@@ -98,9 +91,8 @@ TEST(MergePolygons, ShapesAndCounts) {
     auto out = MergePolygons(c.a, c.b, c.op).rings;
     EXPECT_EQ(out.size(), c.rings) << c.name;
     EXPECT_DOUBLE_EQ(Area(out), c.area) << c.name;
-    if (c.vertices) {
-      EXPECT_EQ(out.at(0).size(), c.vertices) << c.name;
-    }
+    EXPECT_TRUE(!c.vertices || out.at(0).size() == c.vertices)
+        << c.name << ": " << out.at(0).size();
     ExpectSound(out, c.name);
   }
 }

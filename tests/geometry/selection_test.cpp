@@ -44,12 +44,9 @@ TEST(PickWindow, SquareAroundThePointInsideTheRange) {
   EXPECT_FALSE(p.found());
   // Far outside the range: the point saturates and the square keeps its side.
   PreparePick(p, 1e12, -1e12, 1000, 0.01);
-  EXPECT_EQ(p.point.x, 2147483647);
-  EXPECT_EQ(p.point.y, -2147483647 - 1);
-  EXPECT_EQ(p.window[2], 2147483647);
-  EXPECT_EQ(p.window[0], 2147483647 - 2000);
-  EXPECT_EQ(p.window[1], -2147483647 - 1);
-  EXPECT_EQ(p.window[3], -2147483647 - 1 + 2000);
+  constexpr std::int32_t kMax = 2147483647, kMin = -kMax - 1;
+  EXPECT_EQ(std::pair(p.point.x, p.point.y), std::pair(kMax, kMin));
+  EXPECT_EQ(p.window, (std::array<std::int32_t, 4>{kMax - 2000, kMin, kMax, kMin + 2000}));
 }
 
 TEST(OfferVertexList, NearestWinsAndTiesKeepTheFirst) {
