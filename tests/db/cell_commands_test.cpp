@@ -40,25 +40,20 @@ class CellCommands : public ::testing::Test {
     return testing::CellRecords(app.design.image, ReadCellEntry(app.design.image, f.slotOffset),
                                 true);
   }
+  // Scripts the dialog of that kind, and runs it with run when one is given.
   template <typename Dialog>
-  void script(const char* kind, std::function<void(Dialog&)> f) {
+  CellDialogResult play(const char* kind, CellDialogResult (*run)(AppState&),
+                        std::function<void(Dialog&)> f) {
     host.dialogHandlers[kind] = [f](DialogModel& m) {
       auto* d = dynamic_cast<Dialog*>(&m);
       ASSERT_NE(d, nullptr);
       f(*d);
     };
-  }
-  // Scripts the dialog and runs it.
-  template <typename Dialog>
-  CellDialogResult play(const char* kind, CellDialogResult (*run)(AppState&),
-                        std::function<void(Dialog&)> f) {
-    script<Dialog>(kind, f);
-    return run(app);
+    return run ? run(app) : CellDialogResult::Done;
   }
   static int lineOf(const CellListDialog& d, const std::string& text) {
-    for (std::size_t i = 0; i < d.lines.size(); ++i)
-      if (d.lines[i] == text) return static_cast<int>(i);
-    return -1;
+    const auto at = std::find(d.lines.begin(), d.lines.end(), text);
+    return at == d.lines.end() ? -1 : static_cast<int>(at - d.lines.begin());
   }
   std::string lastBox() const { return host.boxes.empty() ? "" : host.boxes.back().text; }
 
@@ -209,7 +204,7 @@ TEST_F(CellCommands, DeletedSlotAndChainAreReusedByTheNextCell) {
   make("B", 3);
   make("C");
   const auto bBlock = ReadCellEntry(app.design.image, SlotOffset(2)).firstBlock;
-  script<CellDeleteDialog>("cell-delete", [&](CellDeleteDialog& d) {
+  play<CellDeleteDialog>("cell-delete", nullptr, [&](CellDeleteDialog& d) {
     EXPECT_GE(d.lines.front().size(), kFrameWidth);
     EXPECT_EQ(d.lines.front().rfind(" ------ " + app.design.path + " ----", 0), 0u);
     EXPECT_EQ(d.lines.back(), "------ END " + std::string(kFrameWidth - 11, '-'));
@@ -362,7 +357,7 @@ TEST_F(CellCommands, CopyFromAnotherDesign) {
     ASSERT_TRUE(CloseDesign(other, true));
   }
   host.fileChoices.push_back((dir / "SOURCE.CAD").string());  // found whatever the case
-  script<CellCopyDialog>("cell-copy", [&](CellCopyDialog& d) {
+  play<CellCopyDialog>("cell-copy", nullptr, [&](CellCopyDialog& d) {
     EXPECT_EQ(d.lines.front().rfind("------- " + (dir / "source.cad").string(), 0), 0u);
     ASSERT_EQ(d.lines.size(), 4u);
     ASSERT_TRUE(d.selectLine(lineOf(d, "MINE")));
@@ -392,7 +387,7 @@ TEST_F(CellCommands, CopyFromAnotherDesign) {
 TEST_F(CellCommands, CellListIsSortedAndHandsTheNameOn) {
   make("ZED");
   make("ALPHA");
-  script<CellNamesDialog>("cell-list", [&](CellNamesDialog& d) {
+  play<CellNamesDialog>("cell-list", nullptr, [&](CellNamesDialog& d) {
     EXPECT_EQ(d.lines[1], "ALPHA");
     EXPECT_EQ(d.lines[2], "ZED");
     EXPECT_FALSE(d.pressSelect());

@@ -21,7 +21,7 @@ class EntryCommands : public lav::testing::TypingSession {
   }
   struct Rec {
     int type;
-    std::vector<std::pair<int, int>> v;
+    std::vector<db::Vertex> v;
   };
   // The live records of a cell (or all), with the vertices of areas and lines.
   std::vector<Rec> records(const std::string& cell = "TOP", bool withDeleted = false) {
@@ -35,8 +35,7 @@ class EntryCommands : public lav::testing::TypingSession {
       db::LineRecord l;
       const bool area = db::DecodeArea(r.bytes, a);
       if (!area) db::DecodeLine(r.bytes, l);
-      out.push_back({r.type, {}});
-      for (const db::Vertex& v : area ? a.vertices : l.vertices) out.back().v.push_back({v.x, v.y});
+      out.push_back({r.type, area ? a.vertices : l.vertices});
       return true;
     });
     return out;
@@ -46,7 +45,7 @@ class EntryCommands : public lav::testing::TypingSession {
   }
 };
 
-using Pts = std::vector<std::pair<int, int>>;
+using Pts = std::vector<db::Vertex>;
 
 TEST_F(EntryCommands, RefusalsAndTheirWords) {
   struct Case {
@@ -250,7 +249,7 @@ TEST_F(EntryCommands, EditedPickReplacesTheOriginal) {
   const auto r = records();
   ASSERT_EQ(r.size(), 1u);
   // Mode 0 moves the whole figure by the offset.
-  EXPECT_EQ(r[0].v.front(), (std::pair<int, int>{10000, 10000}));
+  EXPECT_EQ(r[0].v.front(), (db::Vertex{10000, 10000}));
   EXPECT_EQ(records("TOP", true).size(), 2u);
 }
 
@@ -354,8 +353,8 @@ TEST_F(EntryCommands, EdgeMoveThroughAPoint) {
   const auto r = records();
   ASSERT_EQ(r.size(), 1u);
   const auto& v = r[0].v;
-  EXPECT_TRUE(std::find(v.begin(), v.end(), std::pair<int, int>{10000, 12000}) != v.end());
-  EXPECT_TRUE(std::find(v.begin(), v.end(), std::pair<int, int>{0, 12000}) != v.end());
+  EXPECT_TRUE(std::find(v.begin(), v.end(), db::Vertex{10000, 12000}) != v.end());
+  EXPECT_TRUE(std::find(v.begin(), v.end(), db::Vertex{0, 12000}) != v.end());
 }
 
 }  // namespace
