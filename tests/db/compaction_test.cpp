@@ -100,9 +100,8 @@ TEST_F(Compaction, CellOfDeletedRecordsOnlyBecomesEmpty) {
   // GONE took the deleted slot 2: A, GONE, C, AFTER.
   const CellEntry gone = ReadCellEntry(app.design.image, SlotOffset(2));
   const CellEntry after = ReadCellEntry(app.design.image, SlotOffset(4));
-  EXPECT_EQ(gone.nameText(), "GONE");
-  EXPECT_EQ(gone.dataSize, 0);
-  EXPECT_EQ(gone.firstBlock, 0);
+  EXPECT_EQ(std::tuple(gone.nameText(), gone.dataSize, gone.firstBlock),
+            std::tuple(std::string("GONE"), 0, 0));
   // The empty cell still advances the destination by one block.
   const CellEntry a = ReadCellEntry(app.design.image, SlotOffset(1));
   const CellEntry c = ReadCellEntry(app.design.image, SlotOffset(3));

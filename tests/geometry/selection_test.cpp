@@ -56,15 +56,11 @@ TEST(OfferVertexList, NearestWinsAndTiesKeepTheFirst) {
   const std::vector<Vertex> a{{0, 0}, {0, 100}}, b{{0, 0}, {100, 0}}, c{{-13, -40}, {-13, 60}};
   OfferVertexList(p, a, {4, 2, 1, 100});
   OfferVertexList(p, b, {4, 2, 1, 200});  // also 10 away (to its start): the earlier stays
-  EXPECT_EQ(p.element.typeOffset, 100);
-  EXPECT_EQ(p.best, 10);
+  EXPECT_EQ(std::tuple(p.element.typeOffset, p.best), std::tuple(100, 10));
   OfferVertexList(p, c, {5, 2, 1, 300});
-  EXPECT_EQ(p.element.typeOffset, 300);
-  EXPECT_EQ(p.best, 3);
-  EXPECT_EQ(p.bestSegment, 1);
+  EXPECT_EQ(std::tuple(p.element.typeOffset, p.best, p.bestSegment), std::tuple(300, 3, 1));
   // The end nearer to the point comes first.
-  EXPECT_EQ(p.nearEnd.y, -40);
-  EXPECT_EQ(p.farEnd.y, 60);
+  EXPECT_EQ(std::tuple(p.nearEnd.y, p.farEnd.y), std::tuple(-40, 60));
   // Segments whose extent misses the window are never considered.
   const std::vector<Vertex> far{{5000, 0}, {6000, 0}};
   PickState q;
