@@ -70,9 +70,8 @@ TEST_F(CellCommands, OpenCellArguments) {
   struct Case {
     const char* args;
     bool opens;
-    const char* current;  // after the command
-    bool hidden;          // placements hidden
-    bool needsName;
+    const char* current;     // after the command
+    bool hidden, needsName;  // placements hidden; the name must be asked for
   } cases[] = {
       {"TOP", true, "TOP", false, false},
       {"1 TOP", true, "TOP", true, false},
@@ -149,8 +148,7 @@ TEST_F(CellCommands, CellsBeyondTheClassicSlotsLiveInTheExtension) {
   const std::int32_t link = kDataStart + kSlotsPerChunk * kSlotSize;
   struct Case {
     const char* what;
-    std::int32_t at;  // the field broken
-    std::int32_t value;
+    std::int32_t at, value;  // the field broken, and what it is set to
   } cases[] = {{"a first chunk inside the directory", kFirstChunkOffset, kDataStart - 80},
                {"a first chunk beyond the data", kFirstChunkOffset, image.usedSize - 100},
                {"no slots per chunk", kSlotsPerChunkOffset, 0},

@@ -143,8 +143,7 @@ TEST_F(Compaction, TheExtendedDirectoryIsRebuiltAndGoesClassicWhenTheCellsFit) {
   const auto live = liveCells(app.design.image);
   ASSERT_EQ(live.size(), 667u);
   struct Case {
-    bool dropDeleted;
-    bool extended;
+    bool dropDeleted, extended;
   } cases[] = {{false, true}, {true, false}};
   for (const auto& c : cases) {
     PackError error = PackError::None;

@@ -208,8 +208,7 @@ TEST_F(EntryCommands, PickThenPutBackLeavesTheCellByteIdentical) {
   const auto before = cellBytes();
   struct Case {
     const char* point;
-    int type;
-    int count;
+    int type, count;
   } cases[] = {{"10 5", 4, 5}, {"25 0.2", 5, 2}, {"10.5 10.4", 4, 5}};
   for (const auto& c : cases) {
     type("TAKE");

@@ -285,8 +285,7 @@ TEST_F(FileCommands, EscapeInTheMiddleOfTheCloseKeepsTheDesignOpen) {
 TEST_F(FileCommands, EndOfProgramEndsOnlyAfterARealClose) {
   struct Case {
     Answer answer;
-    bool ends;
-    bool written;
+    bool ends, written;
   } cases[] = {
       {Answer::Cancel, false, false},
       {Answer::No, true, false},

@@ -166,8 +166,7 @@ TEST_F(ElementOutput, EveryElementKind) {
     const char* name;
     std::int16_t type;
     std::vector<UserPoint> points;
-    std::size_t records;
-    std::size_t bytes;  // of the first record
+    std::size_t records, bytes;  // written, and the bytes of the first
     const char *text = "ABC", *cell = "SUB";
   } cases[] = {{"rectangle", 3, {{0, 0}, {2, 3}}, 1, 46},
                {"line", 5, {{0, 0}, {2, 0}, {2, 2}}, 1, 12 + 24},
