@@ -30,29 +30,6 @@ using ImageBlocks = DesignImageTest;
 using CadFile = DesignImageTest;
 using DesignHeader = DesignImageTest;
 
-TEST_F(ImageBlocks, RecordsCrossingBlocksReadBackIdentically) {
-  AddCell(d, "A");
-  // 1000 bytes used in the first block: 10 lines of 100 bytes (12 + 8*11).
-  std::vector<std::vector<std::uint8_t>> written;
-  for (int i = 0; i < 10; ++i) {
-    written.push_back(EncodeLine(1, 0, 5, Zigzag(11, i)));
-    Append(d, written.back());
-  }
-  ASSERT_EQ(d.current.entry.dataSize, 1000);
-  written.push_back(EncodeArea(ElementType::Polygon, 2, Zigzag(200, 3)));  // 1606 bytes
-  ASSERT_EQ(written.back().size(), 1606u);
-  Append(d, written.back());
-  EXPECT_EQ(d.image.usedSize, 64384 + 2 * 2004);
-  std::size_t i = 0;
-  auto end = ReadElements(d.image, d.current.entry, [&](const RecordView& r) {
-    EXPECT_EQ(std::vector<std::uint8_t>(r.bytes.begin(), r.bytes.end()), written[i]) << i;
-    ++i;
-    return true;
-  });
-  EXPECT_EQ(end, ReadEnd::Complete);
-  EXPECT_EQ(i, written.size());
-}
-
 TEST_F(ImageBlocks, LongRecordsSpanAsManyBlocksAsTheyNeed) {
   const struct Case {
     const char* what;
@@ -107,18 +84,9 @@ TEST_F(ImageBlocks, LongRecordsSpanAsManyBlocksAsTheyNeed) {
       Append(*s, EncodeArea(ElementType::Polygon, 9, Square(1, 2, 3)));
     EXPECT_EQ(d.image.bytes, walked.image.bytes);
     written.push_back(EncodeArea(ElementType::Polygon, 9, Square(1, 2, 3)));
-    std::size_t i = 0;
-    EXPECT_EQ(ReadElements(
-                  d.image, d.current.entry,
-                  [&](const RecordView& r) {
-                    if (i >= written.size()) return false;
-                    EXPECT_EQ(std::vector<std::uint8_t>(r.bytes.begin(), r.bytes.end()), written[i])
-                        << i;
-                    ++i;
-                    return true;
-                  }),
+    EXPECT_EQ(CellRecords(d.image, d.current.entry, true), written);
+    EXPECT_EQ(ReadElements(d.image, d.current.entry, [](const RecordView&) { return true; }),
               ReadEnd::Complete);
-    EXPECT_EQ(i, written.size());
   }
   // Without room for every block the record needs, nothing is written.
   d.current = {};
@@ -130,6 +98,7 @@ TEST_F(ImageBlocks, LongRecordsSpanAsManyBlocksAsTheyNeed) {
   EXPECT_EQ(AppendElement(d, EncodeArea(ElementType::Polygon, 1, Zigzag(1000, 0)), t),
             AppendResult::OutOfImage);
   EXPECT_EQ(d.image.bytes, before);
+  EXPECT_EQ(d.current.entry.dataSize, 0);
   EXPECT_FALSE(HasExtension(d.image, Extension::LongFigures));
   // A cell copied into another design takes the mark along only when it holds a long figure.
   DesignState from, to;
@@ -155,38 +124,10 @@ TEST_F(ImageBlocks, AppendCursorBelongsToOneCell) {
   Append(d, EncodeArea(ElementType::Polygon, 3, Square(0, 0, 3)));
   for (int slot = 1; slot <= 2; ++slot) {
     std::vector<int> layers;
-    ReadElements(d.image, ReadCellEntry(d.image, SlotOffset(slot)), [&](const RecordView& r) {
-      layers.push_back(le::getI16(r.bytes.data() + 2));
-      return true;
-    });
-    const std::vector<int> expected = slot == 1 ? std::vector<int>{1, 3} : std::vector<int>{2};
-    EXPECT_EQ(layers, expected);
+    for (const auto& r : CellRecords(d.image, ReadCellEntry(d.image, SlotOffset(slot))))
+      layers.push_back(RecordLayer(r).value_or(-1));
+    EXPECT_EQ(layers, (slot == 1 ? std::vector<int>{1, 3} : std::vector<int>{2}));
   }
-}
-
-TEST_F(ImageBlocks, AppendBeyondTheImageWritesNothing) {
-  AddCell(d, "A");
-  d.image.maxSize = kClassicImageSize;
-  d.image.usedSize = kClassicImageSize - 1000;  // pretend the design is nearly full
-  const auto before = d.image.bytes;
-  LocalTime t;
-  EXPECT_EQ(AppendElement(d, EncodeArea(ElementType::Polygon, 1, Square(0, 0, 1)), t),
-            AppendResult::OutOfImage);
-  EXPECT_EQ(d.image.bytes, before);
-  EXPECT_EQ(d.current.entry.dataSize, 0);
-}
-
-TEST_F(CadFile, EncodeDecodeRoundTripsByteForByte) {
-  FillRealistic(d, 40, 120);
-  Settings s;
-  ASSERT_TRUE(WriteHeader(d.image, s, 450));
-  auto file = EncodeFile(d.image);
-  DesignImage back;
-  ASSERT_EQ(DecodeFile(file, back), LoadError::None);
-  auto expected = usedBytes(d.image);
-  expected[41] = 10;
-  EXPECT_EQ(usedBytes(back), expected);
-  EXPECT_EQ(EncodeFile(back), file);  // and the file again, byte for byte
 }
 
 // The encoding rule item by item, as the file format states it.
@@ -302,57 +243,29 @@ TEST_F(CadFile, ZeroRunsCutAndPlainBodies) {
   EXPECT_FALSE(back.allocated());
 }
 
-TEST_F(CadFile, DamagedFilesAreRefusedNeverReadOutside) {
+// A design of every record kind comes back byte for byte; cut short or mutated, it is refused or
+// comes back sound, never read outside.
+TEST_F(CadFile, RoundTripsAndDamagedFilesAreRefusedNeverReadOutside) {
   FillRealistic(d, 6, 40);
   Settings s;
-  WriteHeader(d.image, s, 450);
+  ASSERT_TRUE(WriteHeader(d.image, s, 450));
   const auto file = EncodeFile(d.image);
   DesignImage back;
+  ASSERT_EQ(DecodeFile(file, back), LoadError::None);
+  auto expected = usedBytes(d.image);
+  expected[41] = 10;
+  EXPECT_EQ(usedBytes(back), expected);
+  EXPECT_EQ(EncodeFile(back), file);
   for (std::size_t n = 0; n < file.size(); n += (n < 400 ? 1 : 37)) {
     std::vector<std::uint8_t> part(file.begin(), file.begin() + static_cast<long>(n));
     const LoadError e = DecodeFile(part, back);
     EXPECT_NE(e, LoadError::None) << "truncated at " << n;
   }
   std::mt19937 rng(7);
-  int accepted = 0;
-  for (int i = 0; i < 1500; ++i) {
+  for (int i = 0; i < 1500; ++i) {  // mutated: refused, or still sound
     auto bad = file;
     for (int k = 0; k < 1 + i % 4; ++k) bad[rng() % bad.size()] = static_cast<std::uint8_t>(rng());
-    if (DecodeFile(bad, back) == LoadError::None) {
-      ++accepted;
-      EXPECT_TRUE(ValidateImage(back).empty());
-    }
-  }
-  SUCCEED() << accepted << " mutated files were still sound";
-}
-
-TEST_F(CadFile, TheDirectoryExtensionComesBackAndADamagedChainIsRefused) {
-  // 1,700 cells: two chunks, with a cell's block between them.
-  for (int i = 0; i < 1700; ++i) {
-    AddCell(d, "C" + std::to_string(i));
-    if (i == 1000) Append(d, EncodeArea(ElementType::Polygon, 1, Square(0, 0, 5)));
-  }
-  const std::int32_t first = le::getI32(d.image.at(kFirstChunkOffset));
-  const std::int32_t second = le::getI32(d.image.at(first + kSlotsPerChunk * kSlotSize));
-  ASSERT_GT(second, first);
-  DesignImage back;
-  ASSERT_EQ(DecodeFile(EncodeFile(d.image), back), LoadError::None);
-  EXPECT_EQ(FindCell(back, "C1699").slotOffset, second + 99 * kSlotSize);
-  EXPECT_EQ(FindCell(back, "C1700").result, FindResult::NotFoundAtEnd);
-  struct Case {
-    const char* what;
-    std::int32_t at;  // the field broken
-    std::int32_t value;
-  } cases[] = {{"a first chunk inside the directory", kFirstChunkOffset, kDataStart - 80},
-               {"a first chunk beyond the data", kFirstChunkOffset, d.image.usedSize - 100},
-               {"no slots per chunk", kSlotsPerChunkOffset, 0},
-               {"slots past the data", kSlotsPerChunkOffset, 2'000'000},
-               {"a link back to the first chunk", first + kSlotsPerChunk * kSlotSize, first},
-               {"a link into its own chunk", first + kSlotsPerChunk * kSlotSize, first + 800}};
-  for (const auto& c : cases) {
-    DesignImage bad = d.image;
-    le::putI32(bad.at(c.at), c.value);
-    EXPECT_EQ(DecodeFile(EncodeFile(bad), back), LoadError::Damaged) << c.what;
+    EXPECT_TRUE(DecodeFile(bad, back) != LoadError::None || ValidateImage(back).empty()) << i;
   }
 }
 
@@ -390,15 +303,6 @@ TEST_F(DesignHeader, VersionsAndRanges) {
   EXPECT_EQ(s.nest, 5);  // nothing taken from a newer version
 }
 
-TEST_F(DesignHeader, HatchTableIsAppendedOnce) {
-  Settings s;
-  WriteHeader(d.image, s, 450);
-  EXPECT_EQ(d.image.usedSize, 64384 + 128);
-  EXPECT_EQ(d.image.bytes[320], 0xFF);
-  WriteHeader(d.image, s, 450);
-  EXPECT_EQ(d.image.usedSize, 64384 + 128);
-}
-
 TEST_F(DesignHeader, EverySavedSettingRoundTrips) {
   using S = Settings;
   Settings s;  // every saved value away from its default, inside its range
@@ -414,6 +318,9 @@ TEST_F(DesignHeader, EverySavedSettingRoundTrips) {
   s.layerFlags[63] = 0, s.layerSelectFlags[0] = 0, s.layerFillFlags[1] = 3, s.layerPen[5] = 69;
   s.layerHatchCount[2] = 45;
   ASSERT_TRUE(WriteHeader(d.image, s, 450));
+  ASSERT_TRUE(WriteHeader(d.image, s, 450));  // the hatch table is appended once
+  EXPECT_EQ(d.image.usedSize, 64384 + 128);
+  EXPECT_EQ(d.image.bytes[320], 0xFF);
   Settings back;
   ASSERT_TRUE(ReadHeader(d.image, back));
   for (auto [field, v] : values) EXPECT_EQ(back.*field, v);
@@ -429,6 +336,15 @@ TEST_F(DesignHeader, EverySavedSettingRoundTrips) {
 // Every record kind decodes to what was encoded (a deleted one too), re-encodes to the same
 // bytes, keeps its fields where the file format puts them, and is refused cut short or as
 // another kind.
+using Bytes = std::vector<std::uint8_t>;
+
+// The record decoded, then encoded again; nothing when it does not decode.
+template <class Record, bool (*decode)(RecordBytes, Record&), Bytes (*encode)(const Record&)>
+Bytes Again(RecordBytes b) {
+  Record r;
+  return decode(b, r) ? encode(r) : Bytes{};
+}
+
 TEST(RecordCodec, EveryKindRoundTrips) {
   const Placement array{std::string(32, 'A'), 1, 2500000, 90000000, -7, 8, 10, 3, 500, -700};
   const Placement single{"S", 0, 1000000, 45000000, 11, -12, 1, 1, 0, 0};
@@ -436,55 +352,36 @@ TEST(RecordCodec, EveryKindRoundTrips) {
   const AreaRecord rect{ElementType::Rect, 63, Square(-5, 5, 40)};
   const AreaRecord polygon{ElementType::Polygon, 3, Zigzag(200, 4)};
   const LineRecord line{7, 1, 250, Zigzag(2, 9)};
-  using Bytes = std::vector<std::uint8_t>;
-  auto placement = [](Bytes (*encode)(const Placement&)) {
-    return [encode](RecordBytes b) {
-      Placement p;
-      return DecodePlacement(b, p) ? encode(p) : Bytes{};
-    };
-  };
   const auto n = static_cast<std::int32_t>(text.text.size());
   const struct Case {
     Bytes bytes;
-    std::function<Bytes(RecordBytes)> again;                    // decoded, then encoded
+    Bytes (*again)(RecordBytes);
     std::vector<std::pair<std::int32_t, std::int32_t>> fields;  // offset, int32 stored there
   } cases[] = {
       {EncodeArray(array),
-       placement(&EncodeArray),
+       Again<Placement, DecodePlacement, EncodeArray>,
        {{12, 10}, {16, 3}, {20, 500}, {24, -700}, {60, -7}, {64, 8}}},
-      {EncodeSingle(single), placement(&EncodeSingle), {{8, 45000000}, {44, 11}, {48, -12}}},
+      {EncodeSingle(single),
+       Again<Placement, DecodePlacement, EncodeSingle>,
+       {{8, 45000000}, {44, 11}, {48, -12}}},
       {EncodeText(text),
-       [](RecordBytes b) {
-         TextRecord t;
-         return DecodeText(b, t) ? EncodeText(t) : Bytes{};
-       },
+       Again<TextRecord, DecodeText, EncodeText>,
        {{6, 3000}, {16, 180000000}, {22 + n, 21}, {26 + n, -22}}},
-      {EncodeArea(rect),
-       [](RecordBytes b) {
-         AreaRecord a;
-         return DecodeArea(b, a) ? EncodeArea(a) : Bytes{};
-       },
-       {{6, -5}, {10, 5}, {14, 35}}},
-      {EncodeArea(polygon), nullptr, {{6 + 8 * 199, 1994}}},
-      {EncodeLine(line),
-       [](RecordBytes b) {
-         LineRecord l;
-         return DecodeLine(b, l) ? EncodeLine(l) : Bytes{};
-       },
-       {{6, 250}, {12, 9}, {20, 19}}},
+      {EncodeArea(rect), Again<AreaRecord, DecodeArea, EncodeArea>, {{6, -5}, {10, 5}, {14, 35}}},
+      {EncodeArea(polygon), Again<AreaRecord, DecodeArea, EncodeArea>, {{6 + 8 * 199, 1994}}},
+      {EncodeLine(line), Again<LineRecord, DecodeLine, EncodeLine>, {{6, 250}, {12, 9}, {20, 19}}},
   };
   const std::size_t count = std::size(cases);
   for (std::size_t i = 0; i < count; ++i) {
     const Case& c = cases[i];
-    const auto& again = c.again ? c.again : cases[i - 1].again;  // both areas share one
-    EXPECT_EQ(again(c.bytes), c.bytes) << i;
+    EXPECT_EQ(c.again(c.bytes), c.bytes) << i;
     EXPECT_EQ(RecordLength(c.bytes), static_cast<std::int32_t>(c.bytes.size())) << i;
     for (auto [at, value] : c.fields) EXPECT_EQ(le::getI32(&c.bytes[at]), value) << i << "@" << at;
     Bytes deleted = c.bytes;
     deleted[0] += kDeletedOffset;
-    EXPECT_EQ(again(deleted), c.bytes) << i;
-    EXPECT_TRUE(again(RecordBytes(c.bytes).first(c.bytes.size() - 1)).empty()) << i;
-    EXPECT_TRUE(again(cases[(i + 2) % count].bytes).empty()) << i;
+    EXPECT_EQ(c.again(deleted), c.bytes) << i;
+    EXPECT_TRUE(c.again(RecordBytes(c.bytes).first(c.bytes.size() - 1)).empty()) << i;
+    EXPECT_TRUE(c.again(cases[(i + 2) % count].bytes).empty()) << i;
   }
   EXPECT_EQ(RecordLayer(EncodeText(text)), 9);
   EXPECT_EQ(RecordLayer(EncodeSingle(single)), std::nullopt);

@@ -54,6 +54,28 @@ inline void Append(DesignState& d, const std::vector<std::uint8_t>& r) {
   if (AppendElement(d, r, t) != AppendResult::Appended) throw std::runtime_error("append");
 }
 
+// The records of a cell as stored, in stream order; deleted ones only when asked for.
+inline std::vector<std::vector<std::uint8_t>> CellRecords(const DesignImage& image,
+                                                          const CellEntry& e,
+                                                          bool withDeleted = false) {
+  std::vector<std::vector<std::uint8_t>> out;
+  ReadElements(image, e, [&](const RecordView& r) {
+    if (withDeleted || !r.deleted()) out.emplace_back(r.bytes.begin(), r.bytes.end());
+    return true;
+  });
+  return out;
+}
+
+// Where the open cell's last record starts.
+inline std::int32_t LastRecord(const DesignState& d) {
+  std::int32_t last = 0;
+  ReadElements(d.image, d.current.entry, [&](const RecordView& r) {
+    last = r.typeOffset;
+    return true;
+  });
+  return last;
+}
+
 // Many cells with every record type, Shift-JIS texts, 32-byte names and deleted records.
 inline void FillRealistic(DesignState& d, int cells, int recordsPerCell) {
   for (int c = 0; c < cells; ++c) {
@@ -97,12 +119,7 @@ inline void FillRealistic(DesignState& d, int cells, int recordsPerCell) {
         }
         default: {  // a record that is deleted again
           Append(d, EncodeArea(ElementType::Polygon, 1, Square(0, 0, i)));
-          std::int32_t last = 0;
-          ReadElements(d.image, d.current.entry, [&](const RecordView& r) {
-            last = r.typeOffset;
-            return true;
-          });
-          MarkDeleted(d.image, last);
+          MarkDeleted(d.image, LastRecord(d));
         }
       }
     }

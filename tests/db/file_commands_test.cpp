@@ -34,11 +34,101 @@ class FileCommands : public ::testing::Test {
   }
   // A design of several megabytes, so that its write takes many chunks.
   void fillLarge() { testing::FillRealistic(app.design, 40, 300); }
+  void addSquare() {
+    testing::Append(app.design, EncodeArea(ElementType::Polygon, 1, testing::Square(0, 0, 10)));
+  }
   lav::testing::ScratchFolder folder;
   const fs::path dir = folder.dir;
   ScriptedHost host;
   AppState app{host};
 };
+
+TEST_F(FileCommands, NewDesignNamesAreAbsoluteAndNeverAnyCaseOfAnExistingOne) {
+  struct Case {
+    const char* typed;
+    const char* created;  // null: nothing is created
+  } cases[] = {
+      {"work", "work.cad"}, {"plan.old", "plan.cad"}, {".x", nullptr}, {"a.b.c", "a.b.cad"}};
+  for (const auto& c : cases) {
+    ASSERT_FALSE(app.design.isOpen());
+    const bool made = NewDesign(app, c.typed);
+    EXPECT_EQ(made, c.created != nullptr) << c.typed;
+    if (made) {
+      EXPECT_EQ(app.design.path, (dir / c.created).string()) << c.typed;
+      ASSERT_TRUE(CloseDesign(app, true));
+      EXPECT_TRUE(fs::exists(dir / c.created));
+    }
+  }
+  // Any case of an existing name is refused.
+  EXPECT_FALSE(NewDesign(app, "WORK"));
+  ASSERT_TRUE(
+      lav::testing::OneBox(host, "同名のファイル " + (dir / "work.cad").string() + " が在ります。",
+                           "File Create Error"));
+  EXPECT_FALSE(app.continueFlag);
+  app.continueFlag = true;
+  // The path is absolute: a change of folder (the file dialog does that) does not move the close.
+  ASSERT_TRUE(NewDesign(app, "here"));
+  fs::create_directories(dir / "elsewhere");
+  fs::current_path(dir / "elsewhere");
+  ASSERT_TRUE(CloseDesign(app, true));
+  EXPECT_TRUE(fs::exists(dir / "here.cad"));
+  EXPECT_FALSE(fs::exists(dir / "elsewhere" / "here.cad"));
+}
+
+TEST_F(FileCommands, ClosedAndReopenedDesignIsIdentical) {
+  ASSERT_TRUE(NewDesign(app, "round"));
+  ASSERT_TRUE(CreateCell(app, "TOP"));
+  addSquare();
+  app.settings.nest = 7;
+  ASSERT_TRUE(CloseDesign(app, true));
+  EXPECT_FALSE(tempLeft());
+  app.settings.nest = 11;
+  ASSERT_EQ(OpenDesign(app, "round"), OpenResult::Opened);
+  EXPECT_EQ(app.settings.nest, 7);
+  bool needsName = false;
+  ASSERT_TRUE(OpenCell(app, "TOP", needsName));
+  EXPECT_EQ(app.design.current.entry.dataSize, 46);
+  ASSERT_TRUE(CloseDesign(app, true));
+  // Once the header's values are in their ranges, open and close leave the file unchanged.
+  const auto second = ReadFile("round.cad");
+  ASSERT_EQ(OpenDesign(app, "round"), OpenResult::Opened);
+  ASSERT_TRUE(CloseDesign(app, true));
+  EXPECT_EQ(ReadFile("round.cad"), second);
+}
+
+TEST_F(FileCommands, AFailedWriteKeepsTheDesignAndTheOldFile) {
+  ASSERT_TRUE(NewDesign(app, "keep"));
+  ASSERT_TRUE(CloseDesign(app, true));
+  const auto original = ReadFile("keep.cad");
+  ASSERT_EQ(OpenDesign(app, "keep"), OpenResult::Opened);
+  ASSERT_TRUE(CreateCell(app, "NEW"));
+  addSquare();
+  // The design file's folder vanished: the write fails and nothing is lost.
+  app.design.path = (dir / "gone" / "keep.cad").string();
+  EXPECT_FALSE(CloseDesign(app, true));
+  EXPECT_TRUE(app.design.isOpen());
+  ASSERT_TRUE(lav::testing::OneBox(host, "ファイルのクローズに失敗しました"));
+  // The exit question "Yes" then does not end the program.
+  host.answers.push_back(Answer::Yes);
+  EXPECT_FALSE(EndProgram(app));
+  EXPECT_TRUE(app.design.isOpen());
+  EXPECT_EQ(ReadFile("keep.cad"), original);
+}
+
+TEST_F(FileCommands, OpenCountAndCellRefusals) {
+  ASSERT_TRUE(NewDesign(app, "count"));
+  ASSERT_TRUE(CreateCell(app, "abc"));
+  EXPECT_TRUE(CreateCell(app, "ABC"));  // case matters
+  EXPECT_FALSE(CreateCell(app, "abc"));
+  ASSERT_TRUE(lav::testing::OneBox(host, "同名のセルが在りますので出来ません。"));
+  EXPECT_EQ(app.design.current.name, "ABC");  // the check did not change the current cell
+  app.continueFlag = true;
+  ASSERT_TRUE(CloseDesign(app, true));
+  app.design.auxCounter = 100;
+  host.boxes.clear();
+  EXPECT_EQ(OpenDesign(app, "count"), OpenResult::Failed);
+  EXPECT_EQ(host.boxes.size(), 1u);  // never silent
+}
 
 TEST_F(FileCommands, SafeWriteLeavesTheOldFileOnEveryFailure) {
   const fs::path target = dir / "t.cad";
@@ -195,8 +285,7 @@ TEST_F(FileCommands, EscapeInTheMiddleOfTheCloseKeepsTheDesignOpen) {
 TEST_F(FileCommands, EndOfProgramEndsOnlyAfterARealClose) {
   struct Case {
     Answer answer;
-    bool ends;
-    bool written;
+    bool ends, written;
   } cases[] = {
       {Answer::Cancel, false, false},
       {Answer::No, true, false},
@@ -219,23 +308,6 @@ TEST_F(FileCommands, EndOfProgramEndsOnlyAfterARealClose) {
   EXPECT_TRUE(EndProgram(app));  // nothing open: no question
 }
 
-TEST_F(FileCommands, NewDesignIsAbsoluteAndRefusesAnyCaseOfAnExistingName) {
-  WriteFile("WORK.CAD", "#");
-  EXPECT_FALSE(NewDesign(app, "work"));
-  ASSERT_TRUE(
-      lav::testing::OneBox(host, "同名のファイル " + (dir / "WORK.CAD").string() + " が在ります。",
-                           "File Create Error"));
-  EXPECT_FALSE(app.continueFlag);
-  app.continueFlag = true;
-  // A change of folder (the file dialog does that) does not move the close.
-  ASSERT_TRUE(NewDesign(app, "here"));
-  fs::create_directories(dir / "elsewhere");
-  fs::current_path(dir / "elsewhere");
-  ASSERT_TRUE(CloseDesign(app, true));
-  EXPECT_TRUE(fs::exists(dir / "here.cad"));
-  EXPECT_FALSE(fs::exists(dir / "elsewhere" / "here.cad"));
-}
-
 TEST_F(FileCommands, PaintMarksAreEmptiedButNeverCreated) {
   fs::create_directories(dir / "prog");
   app.programDir = (dir / "prog").string();
@@ -252,33 +324,42 @@ TEST_F(FileCommands, PaintMarksAreEmptiedButNeverCreated) {
 }
 
 TEST_F(FileCommands, EveryRefusedOpenShowsWhy) {
+  ASSERT_TRUE(NewDesign(app, "test"));
+  ASSERT_TRUE(CloseDesign(app, true));
+  WriteFile("junk.cad", "not a design at all, longer than forty-two bytes....");
   WriteFile("SHORT.CAD", "#" + std::string(40, 'x'));  // 41 bytes
   WriteFile("EXACT.CAD", "#" + std::string(41, 'x'));  // 42 bytes: checks pass
   WriteFile("BUF$BUFF.00D", "left from another run");
   struct Case {
-    const char* name;
+    const char* typed;
     OpenResult result;
-    const char* text;  // start of the message
-  } cases[] = {
-      {"short", OpenResult::Refused, " ファイル "},
-      {"exact", OpenResult::Failed, "ファイル "},  // the load finds it damaged
-  };
+    const char* box;                                        // start of the message, or null
+  } cases[] = {{"exact", OpenResult::Failed, "ファイル "},  // the load finds it damaged
+               {"test", OpenResult::Opened, nullptr},
+               {"TeSt.CaD", OpenResult::Opened, nullptr},
+               {"test.dat", OpenResult::Refused, "ファイルの拡張子名が .CAD でありません"},
+               {"a.b.cad", OpenResult::Refused, "ファイルの拡張子名が .CAD でありません"},
+               {"missing", OpenResult::Refused, "ファイル MISSING.CAD を開くことが出来ません。"},
+               {"junk", OpenResult::Refused, " ファイル "},
+               {"short", OpenResult::Refused, " ファイル "}};
   for (const auto& c : cases) {
     host.boxes.clear();
-    EXPECT_EQ(OpenDesign(app, c.name), c.result) << c.name;
-    ASSERT_EQ(host.boxes.size(), 1u) << c.name;
-    EXPECT_EQ(host.boxes[0].text.rfind(c.text, 0), 0u) << host.boxes[0].text;
-    EXPECT_FALSE(app.design.isOpen()) << c.name;
+    app.continueFlag = true;  // as every command starts
+    EXPECT_EQ(OpenDesign(app, c.typed), c.result) << c.typed;
+    EXPECT_EQ(app.design.isOpen(), !c.box) << c.typed;
+    if (c.box) {
+      ASSERT_EQ(host.boxes.size(), 1u) << c.typed;
+      EXPECT_EQ(host.boxes[0].text.rfind(c.box, 0), 0u) << host.boxes[0].text;
+    }
+    if (app.design.isOpen()) CloseDesign(app, false);
   }
   EXPECT_FALSE(fs::exists("BUF$BUFF.00D"));  // the failed load's auxiliary name is cleared
-  EXPECT_EQ(app.design.auxCounter, 1);
+  EXPECT_EQ(app.design.auxCounter, 3);
   if (::geteuid() != 0) {  // root reads and writes everything
-    ASSERT_TRUE(NewDesign(app, "ro"));
-    ASSERT_TRUE(CloseDesign(app, true));
-    ::chmod("ro.cad", 0444);
+    ::chmod("test.cad", 0444);
     host.boxes.clear();
-    EXPECT_EQ(OpenDesign(app, "ro"), OpenResult::Refused);
-    ASSERT_TRUE(lav::testing::OneBox(host, "ファイル RO.CAD を開くことが出来ません。"));
+    EXPECT_EQ(OpenDesign(app, "test"), OpenResult::Refused);
+    ASSERT_TRUE(lav::testing::OneBox(host, "ファイル TEST.CAD を開くことが出来ません。"));
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "db/design_builder.h"
 #include "support/short_forms.h"
 
 namespace lav::geometry {
@@ -10,13 +11,6 @@ namespace {
 using V = std::vector<db::Vertex>;
 V P(std::string_view text) {
   return testing::PointsOf<db::Vertex>(text);
-}
-
-using Pairs = std::vector<std::pair<int, int>>;
-Pairs Show(const V& v) {
-  Pairs out;
-  for (const db::Vertex& p : v) out.push_back({p.x, p.y});
-  return out;
 }
 
 struct JoinCase {
@@ -29,7 +23,7 @@ void ExpectJoins(const char* g, bool line, std::initializer_list<JoinCase> cases
   for (const JoinCase& c : cases) {
     V out;
     ASSERT_EQ(JoinFigures(P(c.f), P(g), line, out), JoinStatus::Joined) << c.name;
-    EXPECT_EQ(Show(out), Show(P(c.out))) << c.name;
+    EXPECT_EQ(out, P(c.out)) << c.name;
   }
 }
 
@@ -67,7 +61,7 @@ TEST(JoinFigures, PolygonKeepsTheLongerChain) {
 TEST(JoinFigures, RefusesTwoHundredPoints) {
   V f(100, {0, 0}), g(100, {5, 5}), out{{1, 1}};
   EXPECT_EQ(JoinFigures(f, g, true, out), JoinStatus::TooManyPoints);
-  EXPECT_EQ(Show(out), Show(P("1,1")));
+  EXPECT_EQ(out, P("1,1"));
   V small(99, {0, 0});
   EXPECT_EQ(JoinFigures(small, g, true, out), JoinStatus::Joined);
   EXPECT_EQ(JoinFigures({}, g, true, out), JoinStatus::Empty);

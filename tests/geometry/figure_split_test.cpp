@@ -80,10 +80,8 @@ TEST(FigureSplit, PathPiecesShareTheirEnds) {
     std::vector<Vertex> walked;
     for (std::size_t k = 0; k < pieces.size(); ++k) {
       EXPECT_LE(pieces[k].size(), 8191u);
-      if (k > 0) {
-        EXPECT_TRUE(pieces[k].front().x == pieces[k - 1].back().x &&
-                    pieces[k].front().y == pieces[k - 1].back().y);
-      }
+      EXPECT_TRUE(k == 0 || (pieces[k].front().x == pieces[k - 1].back().x &&
+                             pieces[k].front().y == pieces[k - 1].back().y));
       // Every vertex of the path comes once, in order; a shared end inside a segment is new.
       for (std::size_t i = k > 0 ? 1 : 0; i < pieces[k].size(); ++i) {
         const Vertex& v = pieces[k][i];

@@ -40,6 +40,15 @@ std::string Show(const Points& p) {
   return s;
 }
 
+// The points match within tol, one by one.
+void ExpectNear(const Points& got, const Points& want, double tol, const std::string& what) {
+  ASSERT_EQ(got.size(), want.size()) << what << " " << Show(got);
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    EXPECT_NEAR(got[i].x, want[i].x, tol) << what << " " << Show(got);
+    EXPECT_NEAR(got[i].y, want[i].y, tol) << what << " " << Show(got);
+  }
+}
+
 TEST(MirrorFigure, PointsAndPlacementSettings) {
   struct Case {
     const char* name;
@@ -60,13 +69,8 @@ TEST(MirrorFigure, PointsAndPlacementSettings) {
   };
   for (Case& c : cases) {
     Figure f = c.in;
-    const Points want = P(c.points);
     ASSERT_TRUE(MirrorFigure(f, Pt(c.p), Pt(c.q), 1000)) << c.name;
-    ASSERT_EQ(f.points.size(), want.size()) << c.name;
-    for (std::size_t i = 0; i < want.size(); ++i) {
-      EXPECT_NEAR(f.points[i].x, want[i].x, 1e-9) << c.name << " " << Show(f.points);
-      EXPECT_NEAR(f.points[i].y, want[i].y, 1e-9) << c.name << " " << Show(f.points);
-    }
+    ExpectNear(f.points, P(c.points), 1e-9, c.name);
     EXPECT_EQ(f.angle, c.angle) << c.name;
     EXPECT_EQ(f.reflection, c.reflection) << c.name;
   }
@@ -78,10 +82,7 @@ TEST(MirrorFigure, TwiceGivesBackTheFigureAndDegenerateAxesDoNothing) {
   ASSERT_TRUE(MirrorFigure(f, {0.5, 0.25}, {3, 4.5}, 1000));
   EXPECT_NE(f.points, before);
   ASSERT_TRUE(MirrorFigure(f, {0.5, 0.25}, {3, 4.5}, 1000));
-  for (std::size_t i = 0; i < before.size(); ++i) {
-    EXPECT_NEAR(f.points[i].x, before[i].x, 0.0011);
-    EXPECT_NEAR(f.points[i].y, before[i].y, 0.0011);
-  }
+  ExpectNear(f.points, before, 0.0011, "twice");
   Figure g = Polygon(kSquare);
   EXPECT_FALSE(MirrorFigure(g, {1, 1}, {1, 1}, 1000));
   EXPECT_EQ(g.points, kSquare);
@@ -98,6 +99,7 @@ TEST(RotateAndMagnify, ExactDatabaseUnits) {
     const char* fixed;
     const char* points;
     std::int32_t angle, magnification, pitchX = 0, pitchY = 0;
+    bool changed = true;
   } cases[] = {
       {"square by 90 about its centre", Polygon(kSquare), true, 90, "5,5",
        "10,0 10,10 0,10 0,0 10,0", 0, kOne},
@@ -114,55 +116,28 @@ TEST(RotateAndMagnify, ExactDatabaseUnits) {
        "-15,-15 10,-15 10,10 -15,10 -15,-15", 0, kOne},
       {"placement by -2 turns half round", Fig("1,0", 1, 10000000), false, -2, "0,0", "-2,0",
        190000000, 2000000},
+      // Cleaned by the figure's own rule: placements in a row keep all their points.
+      {"placements in a row", Fig("0,0 1,0 2,0 1,0", 1), true, 90, "0,0", "0,0 0,1 0,2", 90000000,
+       kOne},
+      {"a line loses its straight-run point", Fig("0,0 1,0 2,0 2,0 2,5", 5), true, 180, "0,0",
+       "0,0 -2,0 -2,-5", 0, kOne},
+      // Nothing to do: nothing changes.
+      {"rotate by 0", Fig("1,1", 1, 5), true, 0, "0,0", "1,1", 5, kOne, 0, 0, false},
+      {"magnify by 1", Fig("1,1", 1, 5), false, 1, "0,0", "1,1", 5, kOne, 0, 0, false},
+      {"magnify by 0", Fig("1,1", 1, 5), false, 0, "0,0", "1,1", 5, kOne, 0, 0, false},
+      {"rotate empty", Figure{}, true, 45, "0,0", "", 0, kOne, 0, 0, false},
+      {"magnify empty", Figure{}, false, 2, "0,0", "", 0, kOne, 0, 0, false},
   };
   for (Case& c : cases) {
     Figure f = c.in;
-    const Points want = P(c.points);
-    bool changed = c.rotate ? RotateFigure(f, c.value, Pt(c.fixed), 1000)
-                            : MagnifyFigure(f, c.value, Pt(c.fixed), 1000);
-    ASSERT_TRUE(changed) << c.name;
-    ASSERT_EQ(f.points.size(), want.size()) << c.name << " " << Show(f.points);
-    for (std::size_t i = 0; i < want.size(); ++i) {
-      EXPECT_DOUBLE_EQ(f.points[i].x, want[i].x) << c.name << " " << Show(f.points);
-      EXPECT_DOUBLE_EQ(f.points[i].y, want[i].y) << c.name << " " << Show(f.points);
-    }
+    const bool changed = c.rotate ? RotateFigure(f, c.value, Pt(c.fixed), 1000)
+                                  : MagnifyFigure(f, c.value, Pt(c.fixed), 1000);
+    ASSERT_EQ(changed, c.changed) << c.name;
+    ExpectNear(f.points, P(c.points), 1e-9, c.name);
     EXPECT_EQ(f.angle, c.angle) << c.name;
     EXPECT_EQ(f.magnification, c.magnification) << c.name;
     EXPECT_EQ(f.pitchX, c.pitchX) << c.name;
     EXPECT_EQ(f.pitchY, c.pitchY) << c.name;
-  }
-}
-
-TEST(RotateAndMagnify, CleaningFollowsTheElementType) {
-  // Three placements in a row keep all three points; a line loses its straight-run point.
-  Figure placements = Fig("0,0 1,0 2,0 1,0", 1);
-  ASSERT_TRUE(RotateFigure(placements, 90, {0, 0}, 1000));
-  EXPECT_EQ(placements.points, P("0,0 0,1 0,2"));
-  Figure line = Fig("0,0 1,0 2,0 2,0 2,5", 5);
-  ASSERT_TRUE(RotateFigure(line, 180, {0, 0}, 1000));
-  EXPECT_EQ(line.points, P("0,0 -2,0 -2,-5"));
-}
-
-TEST(RotateAndMagnify, NothingChanges) {
-  struct Case {
-    const char* name;
-    bool rotate;
-    double value;
-    bool emptyFigure;
-  } cases[] = {
-      {"rotate by 0", true, 0, false},   {"magnify by 1", false, 1, false},
-      {"magnify by 0", false, 0, false}, {"rotate empty", true, 45, true},
-      {"magnify empty", false, 2, true},
-  };
-  for (const Case& c : cases) {
-    Figure f = c.emptyFigure ? Figure{} : Fig("1,1", 1, 5, 0, kOne);
-    Figure before = f;
-    bool changed =
-        c.rotate ? RotateFigure(f, c.value, {0, 0}, 1000) : MagnifyFigure(f, c.value, {0, 0}, 1000);
-    EXPECT_FALSE(changed) << c.name;
-    EXPECT_EQ(f.points, before.points) << c.name;
-    EXPECT_EQ(f.angle, before.angle) << c.name;
-    EXPECT_EQ(f.magnification, before.magnification) << c.name;
   }
 }
 

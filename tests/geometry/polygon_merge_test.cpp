@@ -19,18 +19,11 @@ double Area(const std::vector<Ring>& rings) {
   return sum;
 }
 
+// Whether a point inside a (or not) and b (or not) is inside the result.
 bool Wanted(MergeOp op, bool a, bool b) {
-  switch (op) {
-    case MergeOp::Union:
-      return a || b;
-    case MergeOp::Intersection:
-      return a && b;
-    case MergeOp::Difference:
-      return a && !b;
-    case MergeOp::Xor:
-      return a != b;
-  }
-  return false;
+  if (op == MergeOp::Union) return a || b;
+  if (op == MergeOp::Intersection) return a && b;
+  return op == MergeOp::Difference ? a && !b : a != b;
 }
 
 // Every result must be a closed, counter-clockwise ring that never crosses itself.
@@ -98,9 +91,8 @@ TEST(MergePolygons, ShapesAndCounts) {
     auto out = MergePolygons(c.a, c.b, c.op).rings;
     EXPECT_EQ(out.size(), c.rings) << c.name;
     EXPECT_DOUBLE_EQ(Area(out), c.area) << c.name;
-    if (c.vertices) {
-      EXPECT_EQ(out.at(0).size(), c.vertices) << c.name;
-    }
+    EXPECT_TRUE(!c.vertices || out.at(0).size() == c.vertices)
+        << c.name << ": " << out.at(0).size();
     ExpectSound(out, c.name);
   }
 }
@@ -123,15 +115,8 @@ TEST(MergePolygons, SeveralHolesInOneOutlineAtOnceOrOneByOne) {
   EXPECT_DOUBLE_EQ(Area(outer), 30000 - 3 * 2400);
 }
 
-TEST(MergePolygons, CrossingsOffTheGridAreSnappedAndExtremeCoordinatesDoNotOverflow) {
-  // Diagonals whose crossing lies between grid points.
-  Ring tri1 = {{0, 0}, {7, 0}, {0, 3}, {0, 0}};
-  Ring tri2 = {{1, -1}, {2, 4}, {-1, 2}, {1, -1}};
-  for (MergeOp op : {MergeOp::Union, MergeOp::Intersection, MergeOp::Difference, MergeOp::Xor}) {
-    auto out = MergePolygons(tri1, tri2, op).rings;
-    ExpectSound(out, std::string(1, static_cast<char>(op)));
-  }
-  // Extreme coordinates do not overflow.
+// Crossings off the grid are snapped in the random figures below; here the extreme coordinates.
+TEST(MergePolygons, ExtremeCoordinatesDoNotOverflow) {
   const int m = 2147483647;
   Ring a = {{-m, -m}, {m, -m}, {m, m}, {-m, m}, {-m, -m}};
   Ring b = {{0, -m}, {m, 0}, {0, m}, {-m, 0}, {0, -m}};
@@ -139,37 +124,6 @@ TEST(MergePolygons, CrossingsOffTheGridAreSnappedAndExtremeCoordinatesDoNotOverf
   ExpectSound(out, "corners");
   EXPECT_EQ(out.size(), 4u);
   EXPECT_NEAR(Area(out), 2.0 * double(m) * double(m), 4.0);
-}
-
-// The area of each operation on random boxes against a count of grid cells.
-TEST(MergePolygons, RandomBoxesMatchCellCount) {
-  std::mt19937 rng(7);
-  std::uniform_int_distribution<int> coord(0, 8);
-  auto box = [&] {
-    int x0 = coord(rng), x1 = coord(rng), y0 = coord(rng), y1 = coord(rng);
-    if (x0 == x1) ++x1;
-    if (y0 == y1) ++y1;
-    return std::array<int, 4>{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1),
-                              std::max(y0, y1)};
-  };
-  for (int trial = 0; trial < 600; ++trial) {
-    auto p = box(), q = box();
-    Ring a = Box(p[0] * 10, p[1] * 10, p[2] * 10, p[3] * 10);
-    Ring b = Box(q[0] * 10, q[1] * 10, q[2] * 10, q[3] * 10);
-    for (MergeOp op : {MergeOp::Union, MergeOp::Intersection, MergeOp::Difference, MergeOp::Xor}) {
-      int cells = 0;
-      for (int x = 0; x < 9; ++x)
-        for (int y = 0; y < 9; ++y) {
-          bool inA = p[0] <= x && x < p[2] && p[1] <= y && y < p[3];
-          bool inB = q[0] <= x && x < q[2] && q[1] <= y && y < q[3];
-          cells += Wanted(op, inA, inB);
-        }
-      std::string what = "trial " + std::to_string(trial) + " op " + static_cast<char>(op);
-      auto out = MergePolygons(a, b, op).rings;
-      EXPECT_DOUBLE_EQ(Area(out), cells * 100.0) << what;
-      ExpectSound(out, what);
-    }
-  }
 }
 
 TEST(ContactOf, OverlapAndTouch) {
@@ -287,18 +241,13 @@ TEST(MergeProperties, RandomFiguresOfEveryKind) {
       MergeResult m = MergePolygons(a, b, ops[k]);
       ASSERT_EQ(m.status, MergeStatus::Ok) << what;
       result[k] = std::move(m.rings);
-      for (const Ring& r : result[k]) {
-        ASSERT_GE(r.size(), 4u) << what;
-        EXPECT_TRUE(r.front() == r.back()) << what << ": open ring";
-        EXPECT_GT(TwiceArea(r), 0) << what << ": clockwise ring";
-        if (SelfCrosses(r)) {
-          ++failures;
-          ADD_FAILURE() << what << " op " << static_cast<char>(ops[k]) << ": crosses itself";
-        }
-      }
+      ExpectSound(result[k], what + " op " + static_cast<char>(ops[k]));
+      failures += ::testing::Test::HasFailure();
     }
-    // Snapping a crossing moves an edge by under one unit: areas agree within the perimeters.
-    const double tol = Perimeter(a) + Perimeter(b);
+    // Snapping a crossing moves an edge by under one unit: areas agree within the perimeters,
+    // exactly where both figures are axis-parallel (no crossing is off the grid).
+    const bool manhattan = trial % 4 == 0 && (trial / 4) % 4 == 0;
+    const double tol = manhattan ? 0 : Perimeter(a) + Perimeter(b);
     const double areaA = std::fabs(double(TwiceArea(a))) / 2;
     const double areaB = std::fabs(double(TwiceArea(b))) / 2;
     const double uni = Area(result[0]), inter = Area(result[1]);
