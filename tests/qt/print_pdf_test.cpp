@@ -100,21 +100,19 @@ TEST_F(PdfPrinting, APageOfA4ShowsTheViewAtTheTopLeft) {
   EXPECT_EQ(redOutside, 0);
 }
 
-TEST_F(PdfPrinting, ACancelledPrintWritesNoFile) {
-  cancel = true;
-  PrintView(app);
-  EXPECT_TRUE(fs::is_empty(dir));
-  EXPECT_EQ(app.print.printing, 0);
-}
-
-TEST_F(PdfPrinting, AnUnwritableFileIsAPrintError) {
-  host.printerEntry = "PDF,Lavinor," + (dir / "missing" / "page.pdf").string();
-  PrintView(app);
-  ASSERT_EQ(host.boxes.size(), 1u);
+// A cancelled print and one whose file cannot be made leave nothing behind.
+TEST_F(PdfPrinting, ACancelledOrUnwritablePrintWritesNoFile) {
+  for (bool unwritable : {false, true}) {
+    SCOPED_TRACE(unwritable ? "unwritable" : "cancelled");
+    cancel = !unwritable;
+    if (unwritable) host.printerEntry = "PDF,Lavinor," + (dir / "missing" / "page.pdf").string();
+    PrintView(app);
+    ASSERT_EQ(host.boxes.size(), unwritable ? 1u : 0u);
+    EXPECT_TRUE(fs::is_empty(dir));
+    EXPECT_EQ(app.print.printing, 0);
+  }
   EXPECT_NE(host.boxes[0].text.find("プリントエラー No. "), std::string::npos);
   EXPECT_NE(host.boxes[0].text.find("Lavinor･PDF･"), std::string::npos) << host.boxes[0].text;
-  EXPECT_TRUE(fs::is_empty(dir));
-  EXPECT_EQ(app.print.printing, 0);
 }
 
 // Dialog 700 on Qt widgets: edits and buttons reach the print settings, the paper size follows
