@@ -17,7 +17,6 @@
 #include "platform/sjis.h"
 #include "qt/font_faces.h"
 #include "qt/qt_surface.h"
-#include "recording_surface.h"
 #include "state/app_state.h"
 #include "support/qt_application.h"
 #include "support/short_forms.h"
@@ -25,7 +24,71 @@
 namespace lav::display {
 namespace {
 
-using lav::testing::RecordingSurface;
+// A surface that keeps what was asked of it: each text with the font and colour it was given,
+// each polyline, and a switch that makes every font fail.
+class RecordingSurface : public Surface {
+ public:
+  struct Font {
+    std::string face;
+    int height = 0, weight = 0, escapement = 0;
+  };
+  struct Text {
+    int x = 0, y = 0;
+    std::string text;
+    Font font;
+    Rgb colour = 0;
+  };
+
+  bool fontsFail = false;
+  int fontCalls = 0;
+  std::vector<Text> texts;
+  std::vector<std::vector<IntPoint>> polylines;
+  std::vector<Pen> polylinePens;
+
+  int width() const override { return 800; }
+  int height() const override { return 600; }
+  void setPen(const Pen& pen) override { pen_ = pen; }
+  void setBrush(const Brush&) override {}
+  void setRasterMode(RasterMode) override {}
+  void line(int, int, int, int) override {}
+  void polyline(const IntPoint* points, int count) override {
+    polylines.emplace_back(points, points + count);
+    polylinePens.push_back(pen_);
+  }
+  void polygon(const IntPoint*, int) override {}
+  void fillRect(int, int, int, int, Rgb) override {}
+  void setPixel(int, int, Rgb) override {}
+  Rgb pixel(int, int) const override { return 0xFFFFFF; }
+  void floodFillSurface(int, int) override {}
+  void setFont(const FontDescription& f) override {
+    ++fontCalls;
+    font_ = {std::string(f.face), f.height, f.weight, f.escapement};
+  }
+  void setTextColour(Rgb c) override { colour_ = c; }
+  void text(int x, int y, std::string_view t, int) override {
+    texts.push_back({x, y, std::string(t), font_, colour_});
+  }
+  TextExtent textExtent(std::string_view t, int) const override {
+    return {static_cast<int>(t.size()) * font_.height / 2, font_.height};
+  }
+  FontMetrics fontMetrics() const override {
+    if (fontsFail) return {};
+    return {font_.height * 4 / 5, font_.height / 5, font_.height, font_.height / 2};
+  }
+  std::unique_ptr<Surface> createCompatible(int, int) override { return nullptr; }
+  void blit(int, int, int, int, const Surface&, int, int, BlitOp) override {}
+
+  std::string joinedText() const {
+    std::string all;
+    for (const Text& t : texts) all += t.text;
+    return all;
+  }
+
+ private:
+  Pen pen_;
+  Font font_;
+  Rgb colour_ = 0;
+};
 
 TEST(ScreenTextSizes, FontAndLabelHeightsAndEscapement) {
   const std::pair<int, int> heights[] = {
@@ -131,10 +194,10 @@ TEST_F(ScreenTextTest, OnlyCharactersWhoseBoxesMeetTheViewAreDrawn) {
 TEST_F(ScreenTextTest, BaseMarkBelowTheTextBaseDepthAndNotOnAHiddenLayer) {
   draw("A", {1000, 1000});
   ASSERT_EQ(surface.polylines.size(), 1u);
-  std::string diamond;
-  for (const IntPoint& p : surface.polylines[0])
-    diamond += std::to_string(p.x) + "," + std::to_string(p.y) + " ";
-  EXPECT_EQ(diamond, "35,570 30,575 25,570 30,565 35,570 ");
+  std::vector<std::pair<int, int>> diamond;
+  for (const IntPoint& p : surface.polylines[0]) diamond.push_back({p.x, p.y});
+  EXPECT_EQ(diamond, (std::vector<std::pair<int, int>>{
+                         {35, 570}, {30, 575}, {25, 570}, {30, 565}, {35, 570}}));
   EXPECT_EQ(surface.polylinePens[0].colour, LayerPen(app.settings, kMarkLayer, false).colour);
 
   surface.polylines.clear();
@@ -148,13 +211,12 @@ TEST_F(ScreenTextTest, BaseMarkBelowTheTextBaseDepthAndNotOnAHiddenLayer) {
   TextDevice dev = device();
   const ScreenText t{.layer = 7, .text = "HIDDEN", .x = 1000, .y = 1000};
   DrawTextElement(dev, PlacementTransform{}, t);
-  EXPECT_TRUE(surface.texts.empty());
-  EXPECT_TRUE(surface.polylines.empty());
+  EXPECT_TRUE(surface.texts.empty() && surface.polylines.empty());
 
   app.settings.layerFlags[7] = 1;
   DrawTextElement(dev, PlacementTransform{}, t);
-  EXPECT_EQ(surface.joinedText(), "HIDDEN");
-  EXPECT_EQ(surface.polylines.size(), 1u);
+  EXPECT_EQ(std::pair(surface.joinedText(), surface.polylines.size()),
+            std::pair(std::string("HIDDEN"), 1ul));
 }
 
 TEST_F(ScreenTextTest, TextElementsFollowTheirFrame) {
@@ -164,8 +226,8 @@ TEST_F(ScreenTextTest, TextElementsFollowTheirFrame) {
   DrawTextElement(dev, frame, {.layer = 2, .text = "M", .x = 1000, .y = 1000});
   ASSERT_EQ(surface.texts.size(), 1u);
   // 6000 and 4000 units; mirrored: 2 pixels below.
-  EXPECT_EQ(std::pair(surface.texts[0].x, surface.texts[0].y), std::pair(180, 480 + 2));
-  EXPECT_EQ(surface.texts[0].colour, PaletteColour(2, false));
+  EXPECT_EQ(std::tuple(surface.texts[0].x, surface.texts[0].y, surface.texts[0].colour),
+            std::tuple(180, 480 + 2, PaletteColour(2, false)));
 }
 
 TEST_F(ScreenTextTest, ColoursByLayerBackgroundPrintingAndHighlight) {
@@ -213,17 +275,16 @@ TEST_F(ScreenTextTest, FontFailureIsReportedOnceAndStopsTexts) {
   app.settings.showBaseName = 1;
   TextDevice dev = device();
   DrawPlacementMarkAndLabel(dev, PlacementTransform{}, {.name = "CELL", .array = true});
-  EXPECT_EQ(surface.fontCalls, calls);  // no font is made any more
-  EXPECT_TRUE(surface.texts.empty());
-  EXPECT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(surface.polylines.size(), 3u);  // base marks still show
+  // No font is made any more, no text drawn, no second box; base marks still show.
+  EXPECT_EQ(std::tuple(surface.fontCalls, surface.texts.size(), host.boxes.size(),
+                       surface.polylines.size()),
+            std::tuple(calls, 0ul, 1ul, 3ul));
 }
 
 TEST_F(ScreenTextTest, OnlyLayerAndPicking) {
   app.display.onlyLayer = 4;
   draw("A", {1000, 1000}, 0, 0, 1.0, 3);
-  EXPECT_TRUE(surface.texts.empty());
-  EXPECT_TRUE(surface.polylines.empty());
+  EXPECT_TRUE(surface.texts.empty() && surface.polylines.empty());
   app.display.onlyLayer = -1;
 
   std::vector<Point> offered;
@@ -247,18 +308,23 @@ class PlacementLabelTest : public ScreenTextTest {
   }
 };
 
+// Array labels, and the labels of an array's elements cut to 32 bytes, are in the array frame's
+// colour at the Command Window's line height whatever the zoom.
 TEST_F(PlacementLabelTest, ArrayLabelsUseTheCommandWindowsLineHeightAtAnyZoom) {
   const PlacementLabel p{.name = "PAD", .x = 1000, .y = 1000, .array = true};
+  const Rgb frame = TextColourForLayer(app, kArrayFrameLayer);
   for (double scale : {0.03, 0.3}) {
     surface.texts.clear();
     app.display.view.scale = scale;
     app.display.view.window = WindowFromOffsets(app.display.view);
     TextDevice dev = device();
     DrawPlacementMarkAndLabel(dev, PlacementTransform{}, p);
-    ASSERT_EQ(surface.texts.size(), 1u) << scale;
-    EXPECT_EQ(surface.texts[0].text, "PAD (Array)");
-    EXPECT_EQ(surface.texts[0].font.height, 16);
-    EXPECT_EQ(surface.texts[0].colour, TextColourForLayer(app, kArrayFrameLayer));
+    DrawArrayElementLabel(dev, 100, 100, 0, 0, 1.0, std::string(40, 'N'), nullptr);
+    ASSERT_EQ(surface.texts.size(), 2u) << scale;
+    const auto& [label, element] = std::pair(surface.texts[0], surface.texts[1]);
+    EXPECT_EQ(std::tuple(label.text, label.font.height, label.colour),
+              std::tuple(std::string("PAD (Array)"), 16, frame));
+    EXPECT_EQ(std::pair(element.text, element.colour), std::pair(std::string(32, 'N'), frame));
   }
 }
 
@@ -269,8 +335,7 @@ TEST_F(PlacementLabelTest, SingleLabelsScaleWithThePlacedCell) {
   DrawPlacementMarkAndLabel(dev, PlacementTransform{}, p);
   ASSERT_EQ(surface.texts.size(), 1u);
   const auto& t = surface.texts[0];
-  EXPECT_EQ(t.text, "INV01");
-  EXPECT_EQ(t.font.height, 60);
+  EXPECT_EQ(std::pair(t.text, t.font.height), std::pair(std::string("INV01"), 60));
   // Above the mark by MarkSize + 2 + the font's height, at 85 degrees.
   EXPECT_NEAR(t.x, 30 + 68 * std::cos(85 * 3.14159265 / 180), 1);
   EXPECT_NEAR(t.y, 570 - 68 * std::sin(85 * 3.14159265 / 180), 1);
@@ -286,15 +351,6 @@ TEST_F(PlacementLabelTest, SingleLabelsScaleWithThePlacedCell) {
   dev.depth = 1;  // deeper than Show BaseName
   DrawPlacementMarkAndLabel(dev, PlacementTransform{}, p);
   EXPECT_TRUE(surface.texts.empty());
-}
-
-TEST_F(PlacementLabelTest, ArrayElementLabelsAreCutTo32Bytes) {
-  const std::string name(40, 'N');
-  TextDevice dev = device();
-  DrawArrayElementLabel(dev, 100, 100, 0, 0, 1.0, name, nullptr);
-  ASSERT_EQ(surface.texts.size(), 1u);
-  EXPECT_EQ(surface.texts[0].text, std::string(32, 'N'));
-  EXPECT_EQ(surface.texts[0].colour, TextColourForLayer(app, kArrayFrameLayer));
 }
 
 TEST_F(ScreenTextTest, TextExtentCoversTheCharacters) {
