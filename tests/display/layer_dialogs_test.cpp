@@ -216,11 +216,9 @@ TEST_F(LayerDialogs, BatchRunsCloseTheDialogsUnchanged) {
   }
   EXPECT_EQ(host.dialogsRun, (std::vector<std::string>{"layer-sets", "hatch-layers", "hatch-counts",
                                                        "layer-pens", "element-types"}));
-  EXPECT_EQ(app.settings.layerFlags, before.layerFlags);
-  EXPECT_EQ(app.settings.nest, before.nest);
-  EXPECT_EQ(app.settings.fillPaint, before.fillPaint);
-  EXPECT_EQ(app.display.elementTypeMask, 0xFFFF);
-  EXPECT_EQ(prompt(), "? ");
+  const Settings& s = app.settings;
+  EXPECT_EQ(std::tuple(s.layerFlags, s.nest, s.fillPaint, app.display.elementTypeMask, prompt()),
+            std::tuple(before.layerFlags, before.nest, before.fillPaint, 0xFFFF, "? "));
 }
 
 }  // namespace

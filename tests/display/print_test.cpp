@@ -239,12 +239,12 @@ TEST_F(Printing, ThePagePrintsTheViewAsTheWindowShowsItAndTwicePrintsTheSame) {
   PrintView(app);
   ASSERT_EQ(log.printed.size(), 2u);
   EXPECT_TRUE(log.printed[1] == log.printed[0]);
-  EXPECT_EQ(app.print.x1, first.x1);
-  EXPECT_EQ(app.print.magnification, first.magnification);
+  EXPECT_EQ(std::pair(app.print.x1, app.print.magnification),
+            std::pair(first.x1, first.magnification));
   // 400 pixels at 300 dpi are 33.867 mm for 40 user units.
   EXPECT_EQ(shown, "X 33.867mm Y 25.4mm");
-  EXPECT_EQ(app.print.printing, 0);
-  EXPECT_EQ(app.display.view.window.xmax, 80000);  // the screen's view is back
+  // Printing is over and the screen's view is back.
+  EXPECT_EQ(std::pair(app.print.printing, app.display.view.window.xmax), std::pair(0, 80000));
 }
 
 TEST_F(Printing, EveryWayOutEndsTheDocumentAndClearsPrinting) {
@@ -291,11 +291,10 @@ TEST_F(Printing, EveryWayOutEndsTheDocumentAndClearsPrinting) {
     EXPECT_EQ(std::tuple(log.documents, log.aborts, static_cast<int>(log.printed.size()),
                          log.documentEnds),
               std::tuple(c.documents, c.aborts, c.printed, c.printed));
-    EXPECT_EQ(app.print.printing, 0);
-    EXPECT_EQ(app.screenText.printColourMode, -1);  // screen text colours again
-    EXPECT_EQ(app.settings.arrayMap, 1);
-    EXPECT_TRUE(app.continueFlag);
-    EXPECT_EQ(app.display.view.window.xmax, view.xmax);
+    // Not printing, screen text colours again, arrays by their bitmap, the screen's view back.
+    EXPECT_EQ(std::tuple(app.print.printing, app.screenText.printColourMode, app.settings.arrayMap,
+                         app.continueFlag, app.display.view.window.xmax),
+              std::tuple(0, -1, 1, true, view.xmax));
     if (c.box)
       EXPECT_TRUE(lav::testing::OneBox(host, c.box, "Lavinor", Icon::Information));
     else

@@ -115,10 +115,8 @@ TEST_F(RenderTest, SinglePlacementsAppearWithTheirTransforms) {
     single("C", 20000, 15000, c.refl, c.angle, c.mag);
     ASSERT_TRUE(draw());
     const int mx = (c.x0 + c.x1) / 2, my = (c.y0 + c.y1) / 2;
-    EXPECT_EQ(at(c.x0, my), kRed);
-    EXPECT_EQ(at(c.x1, my), kRed);
-    EXPECT_EQ(at(mx, c.y0), kRed);
-    EXPECT_EQ(at(mx, c.y1), kRed);
+    EXPECT_EQ(std::tuple(at(c.x0, my), at(c.x1, my), at(mx, c.y0), at(mx, c.y1)),
+              std::tuple(kRed, kRed, kRed, kRed));
     EXPECT_EQ(countAll(kRed), count(kRed, static_cast<int>(ToWindowX(app.display.view, c.x0)),
                                     static_cast<int>(ToWindowY(app.display.view, c.y1)),
                                     static_cast<int>(ToWindowX(app.display.view, c.x1)) + 1,
@@ -321,8 +319,8 @@ TEST_F(RenderTest, TheRedrawingPromptLeavesLineZeroAsItWas) {
   };
   ASSERT_TRUE(draw());
   EXPECT_EQ(during, "再描画中");
-  EXPECT_EQ(app.window.transcript.lines[0], "3.  ");
-  EXPECT_EQ(app.window.prompt + app.window.input, "? ZO");
+  EXPECT_EQ(std::pair(app.window.transcript.lines[0], app.window.prompt + app.window.input),
+            std::pair(std::string("3.  "), std::string("? ZO")));
 }
 
 TEST_F(RenderTest, TheDrawingKeepsTheCellExtentUpToDate) {
@@ -397,9 +395,9 @@ TEST_F(RenderTest, WideLinesFollowTheLineMode) {
     app.settings.lineMode = c.mode;
     app.settings.layerFillFlags[4] = 0;
     ASSERT_TRUE(draw());
-    EXPECT_EQ(at(20000, 15000) == kRed, c.centre);
-    EXPECT_EQ(at(20000, 16000) == kRed, c.outline);
-    EXPECT_EQ(at(20000, 14000) == kRed, c.outline);
+    EXPECT_EQ(
+        std::tuple(at(20000, 15000) == kRed, at(20000, 16000) == kRed, at(20000, 14000) == kRed),
+        std::tuple(c.centre, c.outline, c.outline));
   }
   // A hairline shows its centre line whatever the mode says.
   db::testing::NewImage(app.design);

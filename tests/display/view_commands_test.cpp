@@ -103,9 +103,8 @@ TEST_F(ViewCommands, CoordinateEntryRunsTheKeyboardCursorUntilItEnds) {
   EXPECT_EQ(app.shell.pointer.keyboardCursor, 1);
   type("WINDOW");  // a view command inside the entry, then back to it
   typeAll({"0 0", "10 10"});
-  EXPECT_EQ(prompt(), "Te2: ");
-  EXPECT_EQ(app.shell.pointer.keyboardCursor, 1);
-  EXPECT_TRUE(app.shell.pointer.captured);
+  EXPECT_EQ(std::tuple(prompt(), app.shell.pointer.keyboardCursor, app.shell.pointer.captured),
+            std::tuple("Te2: ", 1, true));
   command::AbortCommand(app);
   EXPECT_NE(app.shell.pointer.keyboardCursor, 1);
   EXPECT_FALSE(app.shell.pointer.captured);

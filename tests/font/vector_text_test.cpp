@@ -72,8 +72,7 @@ TEST_F(VectorTextCommand, PromptsThenWritesClosedPolygonsOnTheCurrentLayer) {
                                             static_cast<int>(q.y * 1000) + 20000});
     }
   EXPECT_EQ(polygons(), expected);
-  EXPECT_TRUE(takeBoxes().empty());
-  EXPECT_TRUE(app.temp.empty());
+  EXPECT_TRUE(takeBoxes().empty() && app.temp.empty());
 }
 
 TEST_F(VectorTextCommand, LettersCaseSpacingAndUnknownCharacters) {

@@ -225,9 +225,8 @@ TEST_F(TreeDialogWidgets, TreeListShowsConnectorsAndOpensTheChosenCell) {
   EXPECT_TRUE(items[3].startsWith(QString::fromUtf8(" └LEAF "))) << items[3].toStdString();
   EXPECT_TRUE(items[3].endsWith(" 1(Array)")) << "the tab shown as the blank it stood for";
   EXPECT_TRUE(items[4].startsWith("------ END ----"));
-  EXPECT_FALSE(childEnabled);
-  EXPECT_TRUE(model.finished);
-  EXPECT_TRUE(model.enterAfterClose);
+  EXPECT_EQ(std::tuple(childEnabled, model.finished, model.enterAfterClose),
+            std::tuple(false, true, true));
   EXPECT_EQ(app.window.input, "LEAF") << "the answer to the open-cell command waits";
 }
 
@@ -269,9 +268,7 @@ TEST_F(TreeDialogWidgets, FocusedListWithNoRowPickedIsNoChoice) {
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].text, "選択してからボタンを押して下さい");
   }
-  EXPECT_EQ(app.window.input, "");
-  EXPECT_FALSE(chooser.chosen);
-  EXPECT_FALSE(commands.choice);
+  EXPECT_TRUE(app.window.input.empty() && !chooser.chosen && !commands.choice);
 }
 
 }  // namespace

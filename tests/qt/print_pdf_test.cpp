@@ -142,14 +142,11 @@ TEST_F(PdfPrinting, DialogEditsAndButtonsReachTheSettingsAndCancelStartsNoPrint)
     cornerAfterGet = Control<QLineEdit>(d, 606)->text();
     Control<QPushButton>(d, 609)->click();
   });
-  EXPECT_EQ(afterUnit, "X 1000mm");
-  EXPECT_EQ(afterEdit, "Y 125mm");
-  EXPECT_EQ(afterGet, "X 117.5mm");
-  EXPECT_EQ(cornerAfterGet, "47 37");
-  EXPECT_TRUE(model.executed);
-  EXPECT_EQ(app.print.printing, 1);
-  EXPECT_EQ(app.settings.printUnit, 3);
-  EXPECT_DOUBLE_EQ(app.print.magnification, 0.25);
+  EXPECT_EQ(QStringList({afterUnit, afterEdit, afterGet, cornerAfterGet}),
+            QStringList({"X 1000mm", "Y 125mm", "X 117.5mm", "47 37"}));
+  EXPECT_EQ(std::tuple(model.executed, app.print.printing, app.settings.printUnit,
+                       app.print.magnification),
+            std::tuple(true, 1, 3, 0.25));
 
   app.print.printing = 0;
   PrintDialog again(app.settings, app.print, app.display.view);
