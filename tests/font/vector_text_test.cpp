@@ -52,6 +52,10 @@ class VectorTextCommand : public lav::testing::TypingSession {
       for (auto& q : p.vertices) q.first += dx, q.second += dy;
     return ps;
   }
+  static std::vector<Polygon> joined(std::vector<Polygon> a, const std::vector<Polygon>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  }
 };
 
 TEST_F(VectorTextCommand, PromptsThenWritesClosedPolygonsOnTheCurrentLayer) {
@@ -78,25 +82,16 @@ TEST_F(VectorTextCommand, PromptsThenWritesClosedPolygonsOnTheCurrentLayer) {
 TEST_F(VectorTextCommand, LettersCaseSpacingAndUnknownCharacters) {
   const auto a = write("VTEXT A", "0 0");
   const auto b = write("VTEXT B", "360 0");
-  ASSERT_FALSE(a.empty());
-  ASSERT_FALSE(b.empty());
-  struct Case {
-    const char* text;
-    std::vector<Polygon> expected;
-  };
-  std::vector<Polygon> ab = a;  // B as written two widths on, at 360
-  ab.insert(ab.end(), b.begin(), b.end());
-  std::vector<Polygon> aThenB = a;
-  const auto bNext = moved(b, -180000, 0);
-  aThenB.insert(aThenB.end(), bNext.begin(), bNext.end());
-  const Case cases[] = {
-      {"a^b", ab},  // '^' is the blank glyph: B two widths from the origin
+  ASSERT_FALSE(a.empty() || b.empty());
+  const auto aThenB = joined(a, moved(b, -180000, 0));
+  const std::pair<const char*, std::vector<Polygon>> cases[] = {
+      {"a^b", joined(a, b)},  // '^' is the blank glyph: B two widths from the origin, at 360
       {"AB", aThenB},
       {"ab", aThenB},  // lower case uses the upper-case glyphs
       {"日A", a},      // no glyph: reported and skipped without advance
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(write(std::string("VTEXT ") + c.text, "0 0"), c.expected) << c.text;
+  for (const auto& [text, expected] : cases)
+    EXPECT_EQ(write(std::string("VTEXT ") + text, "0 0"), expected) << text;
   EXPECT_TRUE(printed("***ERROR*** moji>su"));
 }
 
@@ -134,9 +129,7 @@ TEST_F(VectorTextCommand, KanaAndAnUnfinishedSyllable) {
   const auto ka = write("VTEXT {ka", "0 0");
   const auto na = write("VTEXT {na", "180 0");
   ASSERT_FALSE(ka.empty());
-  std::vector<Polygon> kana = ka;
-  kana.insert(kana.end(), na.begin(), na.end());
-  EXPECT_EQ(write("VTEXT {KA{NA", "0 0"), kana);
+  EXPECT_EQ(write("VTEXT {KA{NA", "0 0"), joined(ka, na));
   EXPECT_FALSE(printed("***ERROR*** Moji"));
   // The characters before the unfinished syllable stay.
   EXPECT_EQ(write("VTEXT {ka{k", "0 0"), ka);
