@@ -28,7 +28,7 @@ ViewState View(int w, int h) {
   return v;
 }
 
-TEST(TransformPoints, QuarterTurnsMirrorsAndMagnifications) {
+TEST(TransformPoints, QuarterTurnsMirrorsMagnificationsAndExtents) {
   struct Case {
     int mirrored;
     std::int32_t angle;
@@ -66,22 +66,20 @@ TEST(TransformPoints, QuarterTurnsMirrorsAndMagnifications) {
     TransformPoints(f, &p, 1);
     EXPECT_EQ(std::pair(p.x, p.y), std::pair(0, 0)) << a;
   }
-}
-
-TEST(RotateVector, QuarterTurnsAreExactAndABoxTurnsWithItsCorners) {
-  struct Case {
+  // Vectors turn exactly by quarter turns; a box turns with its corners.
+  struct Turn {
     std::int32_t x, y, angle, ox, oy;
-  } cases[] = {{1000, 0, 90000000, 0, 1000},
+  } turns[] = {{1000, 0, 90000000, 0, 1000},
                {1000, 0, 180000000, -1000, 0},
                {0, 500, 270000000, 500, 0},
                {1000, 1000, 45000000, 0, 1414}};
-  for (const auto& c : cases) {
-    std::int32_t x = c.x, y = c.y;
-    RotateVector(x, y, c.angle);
-    EXPECT_EQ(std::pair(x, y), std::pair(c.ox, c.oy));
+  for (const auto& t : turns) {
+    std::int32_t x = t.x, y = t.y;
+    RotateVector(x, y, t.angle);
+    EXPECT_EQ(std::pair(x, y), std::pair(t.ox, t.oy));
   }
-  const PlacementTransform f{.originX = 10, .rotation = 90000000};
-  const Extent e = TransformExtent(f, {0, 0, 30, 10});
+  const PlacementTransform turned{.originX = 10, .rotation = 90000000};
+  const Extent e = TransformExtent(turned, {0, 0, 30, 10});
   EXPECT_EQ(std::tuple(e.xmin, e.ymin, e.xmax, e.ymax), std::tuple(0, 0, 10, 30));
 }
 

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>

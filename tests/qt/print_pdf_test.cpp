@@ -61,19 +61,12 @@ TEST_F(PdfPrinting, APageOfA4ShowsTheViewAtTheTopLeft) {
   const fs::path pdf = dir / "page.pdf";
   ASSERT_TRUE(fs::exists(pdf));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
-  const std::string bytes = lav::testing::ReadFile(pdf);
-  EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
-  // A4 in points, one page.
-  std::smatch box;
-  ASSERT_TRUE(std::regex_search(
-      bytes, box, std::regex(R"(/MediaBox\s*\[\s*0\s+0\s+([0-9.]+)\s+([0-9.]+)\s*\])")))
-      << "no MediaBox";
-  EXPECT_NEAR(std::stod(box[1]), 595.28, 0.5);
-  EXPECT_NEAR(std::stod(box[2]), 841.89, 0.5);
+  EXPECT_EQ(lav::testing::ReadFile(pdf).substr(0, 5), "%PDF-");
   if (!Have("pdfinfo") || !Have("pdftoppm")) GTEST_SKIP() << "poppler-utils not installed";
   const std::string info = (dir / "info.txt").string();
   ASSERT_EQ(std::system(("pdfinfo '" + pdf.string() + "' > '" + info + "'").c_str()), 0);
   const std::string infoText = lav::testing::ReadFile(info);
+  // One page of A4.
   EXPECT_TRUE(std::regex_search(infoText, std::regex(R"(Pages:\s+1\n)"))) << infoText;
   EXPECT_NE(infoText.find("(A4)"), std::string::npos) << infoText;
   // Rendered at the printer's 300 dpi, the page's top-left 400 x 300 dots are the screen view.

@@ -37,7 +37,9 @@ class ToolWindowsTest : public lav::testing::WindowedProgram {
   }
 };
 
-TEST_F(ToolWindowsTest, ToolbarShowsAtTheFirstPaintWithItsButtonsInRaisedOrSunkenFrames) {
+// The Toolbar at the first paint, its buttons in raised or sunken frames; a button's command
+// goes on release inside it; closed, the Toolbar comes back where it was.
+TEST_F(ToolWindowsTest, ToolbarButtonsPressReleaseAndAClosedToolbarComesBack) {
   start();
   ToolbarWindow* t = program->toolbarWindow();
   ASSERT_TRUE(t);
@@ -66,10 +68,8 @@ TEST_F(ToolWindowsTest, ToolbarShowsAtTheFirstPaintWithItsButtonsInRaisedOrSunke
   // The picture moves one pixel down and to the right while pressed.
   EXPECT_EQ(down.copy(3, 3, 16, 16), up.copy(2, 2, 16, 16));
   QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(40, 40));
-}
 
-TEST_F(ToolWindowsTest, ReleaseInsideSendsReleaseOutsideDoesNotAndAClosedToolbarComesBack) {
-  start();
+  // A release inside sends the button's command, one outside does not.
   ToolbarButtonWidget* newFile = program->toolbarWindow()->button(0);
   QTest::mousePress(newFile, Qt::LeftButton, {}, QPoint(10, 10));
   EXPECT_TRUE(newFile->pressed());
