@@ -13,6 +13,7 @@
 
 #include "display/pens.h"
 #include "display/view_transform.h"
+#include "platform/null_surface.h"
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
 #include "qt/font_faces.h"
@@ -26,7 +27,7 @@ namespace {
 
 // A surface that keeps what was asked of it: each text with the font and colour it was given,
 // each polyline, and a switch that makes every font fail.
-class RecordingSurface : public Surface {
+class RecordingSurface : public NullSurface {
  public:
   struct Font {
     std::string face;
@@ -45,21 +46,12 @@ class RecordingSurface : public Surface {
   std::vector<std::vector<IntPoint>> polylines;
   std::vector<Pen> polylinePens;
 
-  int width() const override { return 800; }
-  int height() const override { return 600; }
+  RecordingSurface() : NullSurface(800, 600) {}
   void setPen(const Pen& pen) override { pen_ = pen; }
-  void setBrush(const Brush&) override {}
-  void setRasterMode(RasterMode) override {}
-  void line(int, int, int, int) override {}
   void polyline(const IntPoint* points, int count) override {
     polylines.emplace_back(points, points + count);
     polylinePens.push_back(pen_);
   }
-  void polygon(const IntPoint*, int) override {}
-  void fillRect(int, int, int, int, Rgb) override {}
-  void setPixel(int, int, Rgb) override {}
-  Rgb pixel(int, int) const override { return 0xFFFFFF; }
-  void floodFillSurface(int, int) override {}
   void setFont(const FontDescription& f) override {
     ++fontCalls;
     font_ = {std::string(f.face), f.height, f.weight, f.escapement};
@@ -75,8 +67,6 @@ class RecordingSurface : public Surface {
     if (fontsFail) return {};
     return {font_.height * 4 / 5, font_.height / 5, font_.height, font_.height / 2};
   }
-  std::unique_ptr<Surface> createCompatible(int, int) override { return nullptr; }
-  void blit(int, int, int, int, const Surface&, int, int, BlitOp) override {}
 
   std::string joinedText() const {
     std::string all;
