@@ -34,17 +34,16 @@ Rgb FilePixel(const std::vector<std::uint8_t>& f, int x, int y) {
 }
 
 TEST(BitmapName, TheExtensionBecomesBmp) {
-  struct Case {
-    const char *typed, *file;
-  } cases[] = {{"plan", "plan.BMP"},
-               {"plan.v2.bmp", "plan.v2.BMP"},
-               {"plan.cad", "plan.BMP"},
-               {"plan.", "plan.BMP"},
-               {"/tmp/x/CHIP.CAD", "/tmp/x/CHIP.BMP"},
-               // A point in a folder's name is not the file's extension.
-               {"rev.1/plan", "rev.1/plan.BMP"},
-               {"../plan", "../plan.BMP"}};
-  for (const auto& c : cases) EXPECT_EQ(BitmapFileName(c.typed), c.file) << c.typed;
+  const std::pair<const char*, const char*> cases[] = {
+      {"plan", "plan.BMP"},
+      {"plan.v2.bmp", "plan.v2.BMP"},
+      {"plan.cad", "plan.BMP"},
+      {"plan.", "plan.BMP"},
+      {"/tmp/x/CHIP.CAD", "/tmp/x/CHIP.BMP"},
+      // A point in a folder's name is not the file's extension.
+      {"rev.1/plan", "rev.1/plan.BMP"},
+      {"../plan", "../plan.BMP"}};
+  for (const auto& [typed, file] : cases) EXPECT_EQ(BitmapFileName(typed), file) << typed;
 }
 
 class BitmapExportTest : public testing::TypingSession {

@@ -73,11 +73,9 @@ TEST_F(LayerDialogs, HatchLinesAndTheDisableBox) {
 }
 
 TEST_F(LayerDialogs, HatchCountsAndMarkFieldsAreLimited) {
-  struct Case {
-    const char* typed;
-    int count;
-  } counts[] = {{"10", 30}, {"", 0},        {"  ", 0},  {"abc", 0},
-                {"50", 50}, {"2500", 2000}, {"-4", 30}, {"0", 0}};
+  // Typed into the fields of layers 0 to 7, and the count each layer gets.
+  const std::pair<const char*, int> counts[] = {{"10", 30}, {"", 0},        {"  ", 0},  {"abc", 0},
+                                                {"50", 50}, {"2500", 2000}, {"-4", 30}, {"0", 0}};
   onDialog<HatchCountsDialog>("hatch-counts", [](HatchCountsDialog&) {});
   type("DLGHLINES");
   EXPECT_EQ(app.screenText.markSize, 0) << "left alone, the mark size follows the screen";
@@ -86,7 +84,7 @@ TEST_F(LayerDialogs, HatchCountsAndMarkFieldsAreLimited) {
     EXPECT_EQ(d.text(212), "75");
     EXPECT_EQ(d.text(213), "") << "0 is shown blank";
     for (int i = 0; i < static_cast<int>(std::size(counts)); ++i)
-      d.setText(200 + i, counts[i].typed);
+      d.setText(200 + i, counts[i].first);
     d.setText(212, "");
     d.setText(508, "1");
     d.setText(509, "400");
@@ -95,7 +93,7 @@ TEST_F(LayerDialogs, HatchCountsAndMarkFieldsAreLimited) {
   });
   type("DLGHLINES");
   for (int i = 0; i < static_cast<int>(std::size(counts)); ++i)
-    EXPECT_EQ(app.settings.layerHatchCount[i], counts[i].count) << '"' << counts[i].typed << '"';
+    EXPECT_EQ(app.settings.layerHatchCount[i], counts[i].second) << '"' << counts[i].first << '"';
   EXPECT_EQ(app.settings.layerHatchCount[12], 0) << "a blank field restores the default";
   EXPECT_EQ(std::tuple(app.screenText.markSize, app.pick.aperture, app.settings.fillLines,
                        app.display.showSelectArea),
@@ -127,8 +125,8 @@ TEST_F(LayerDialogs, PenRuleColourOnlyStyleOnlyOrBoth) {
     const int layer = c.control == 266 ? 66 : c.control == 269 ? 69 : c.control - 200;
     app.settings.layerPen[layer] = static_cast<std::uint8_t>(c.oldPen);
     onDialog<PenDialog>("layer-pens", [&](PenDialog& d) {
-      EXPECT_EQ(d.pickedColour(), -1) << "lists start unpicked";
-      EXPECT_EQ(d.pickedStyle(), -1);
+      EXPECT_EQ(std::pair(d.pickedColour(), d.pickedStyle()), std::pair(-1, -1))
+          << "lists start unpicked";
       d.pickColour(c.colour);
       d.pickStyle(c.style);
       d.click(c.control);
@@ -157,17 +155,15 @@ TEST_F(LayerDialogs, CellFramesSetBothFramePensAndDotsTheGrid) {
 
 // Typed; the dialogs' switches are used on their widgets in layer_dialogs_qt_test.cpp.
 TEST_F(LayerDialogs, ElementTypeMaskTyped) {
-  struct Case {
-    const char* line;
-    int mask;
-  } cases[] = {{"DRAWMASK -256", 0xFFFF & ~256},
-               {"DRAWMASK 256", 0xFFFF},
-               {"DRAWMASK -5000", 0xFFFF & ~1023},  // clamped to -1023
-               {"DRAWMASK 5000", 0xFFFF},
-               {"DRAWMASK x", 0xFFFF}};
-  for (const auto& c : cases) {
-    type(c.line);
-    EXPECT_EQ(app.display.elementTypeMask, c.mask) << c.line;
+  const std::pair<const char*, int> cases[] = {
+      {"DRAWMASK -256", 0xFFFF & ~256},
+      {"DRAWMASK 256", 0xFFFF},
+      {"DRAWMASK -5000", 0xFFFF & ~1023},  // clamped to -1023
+      {"DRAWMASK 5000", 0xFFFF},
+      {"DRAWMASK x", 0xFFFF}};
+  for (const auto& [line, mask] : cases) {
+    type(line);
+    EXPECT_EQ(app.display.elementTypeMask, mask) << line;
   }
   EXPECT_TRUE(host.dialogsRun.empty());
 }

@@ -128,17 +128,15 @@ TEST(ZoomByFactor, ARefusedZoomLeavesTheWindowAndTwoHalvesIt) {
 }
 
 TEST(CentreAt, PointLandsAtEachWindowPosition) {
-  struct Case {
-    int k;
-    double wx, wy;
-  } cases[] = {{0, 500, 400}, {1, 0, 800}, {2, 500, 800}, {3, 1000, 800}, {4, 1000, 400},
-               {5, 1000, 0},  {6, 500, 0}, {7, 0, 0},     {8, 0, 400}};
-  for (const auto& c : cases) {
+  // Position k and where the point lands in the window.
+  const std::tuple<int, double, double> cases[] = {{0, 500, 400},  {1, 0, 800},    {2, 500, 800},
+                                                   {3, 1000, 800}, {4, 1000, 400}, {5, 1000, 0},
+                                                   {6, 500, 0},    {7, 0, 0},      {8, 0, 400}};
+  for (const auto& [k, wx, wy] : cases) {
     ViewState v = View(1000, 800);
-    CentreAt(v, 1000, 3, 4, c.k);
-    EXPECT_TRUE(std::abs(ToWindowX(v, 3000) - c.wx) <= 1 &&
-                std::abs(ToWindowY(v, 4000) - c.wy) <= 1)
-        << c.k << ": " << ToWindowX(v, 3000) << "," << ToWindowY(v, 4000);
+    CentreAt(v, 1000, 3, 4, k);
+    EXPECT_NEAR(ToWindowX(v, 3000), wx, 1) << k;
+    EXPECT_NEAR(ToWindowY(v, 4000), wy, 1) << k;
   }
   ViewState v = View(1000, 800);
   const double ox = v.offsetX;
