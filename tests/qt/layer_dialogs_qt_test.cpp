@@ -145,8 +145,10 @@ TEST_F(LayerDialogsQt, HatchingSwitchedOffAndThinnedOut) {
 
   withDialog("DLGHATCH", QString::fromUtf8("塗り込み層を設定"), [&](QDialog& d) {
     click(d, 203);
+    click(d, 403);
     click(d, 1);
   });
+  EXPECT_EQ(program->app.settings.layerFillFlags[3], 1) << "hatch on, rising again";
   withDialog("DLGHLINES", QString::fromUtf8("層ごとの斜線塗りの線本数 、マーク類の設定"),
              [&](QDialog& d) {
                EXPECT_EQ(Control<QLineEdit>(d, 203)->text(), "");
