@@ -110,7 +110,7 @@ TEST_F(LayerDialogs, HatchCountsAndMarkFieldsAreLimited) {
   EXPECT_EQ(app.pick.aperture, 300) << "unreadable: unchanged";
 }
 
-TEST_F(LayerDialogs, PenRuleColourOnlyStyleOnlyOrBoth) {
+TEST_F(LayerDialogs, PenRuleColourOnlyStyleOnlyOrBothAndTheFramesAndGrid) {
   struct Case {
     int colour, style, oldPen, control, pen;
   } cases[] = {
@@ -135,9 +135,7 @@ TEST_F(LayerDialogs, PenRuleColourOnlyStyleOnlyOrBoth) {
     type("DLGPEN");
     EXPECT_EQ(app.settings.layerPen[layer], c.pen) << c.colour << "/" << c.style;
   }
-}
-
-TEST_F(LayerDialogs, CellFramesSetBothFramePensAndDotsTheGrid) {
+  // The cell frames take one pen for both frame layers; the grid takes the dotted style.
   onDialog<PenDialog>("layer-pens", [&](PenDialog& d) {
     d.pickColour(4);
     d.click(265);

@@ -84,7 +84,7 @@ class Printing : public RenderTest {
   std::function<void(PrintDialog&)> inDialog;
 };
 
-TEST(PrintDialogFields, ShowTheAreaMagnificationAndPaperSizeAsSpecified) {
+TEST(PrintDialogFields, ShowTheAreaMagnificationAndPaperSizeAndFollowEdits) {
   struct Case {
     int unit;  // print unit 1..5 in the header
     std::int32_t dbPerUserUnit, x0, y0, x1, y1;
@@ -114,10 +114,8 @@ TEST(PrintDialogFields, ShowTheAreaMagnificationAndPaperSizeAsSpecified) {
         std::tuple(600 + c.unit, std::string(c.upperRight), std::string(c.lowerLeft),
                    std::string(c.magText), std::string(c.paperX), std::string(c.paperY)));
   }
-}
-
-// The unit buttons, Get and Execute are pressed on the dialog's widgets (print_pdf_test.cpp).
-TEST(PrintDialogFields, EditsTakeTwoNumbersAndThePaperSizeFollows) {
+  // Typed fields take two numbers and the paper size follows; the unit buttons, Get and
+  // Execute are pressed on the dialog's widgets (print_pdf_test.cpp).
   ScriptedHost host;
   AppState app{host};
   app.settings.printUnit = 2;

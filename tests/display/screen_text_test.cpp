@@ -181,7 +181,7 @@ TEST_F(ScreenTextTest, OnlyCharactersWhoseBoxesMeetTheViewAreDrawn) {
   }
 }
 
-TEST_F(ScreenTextTest, BaseMarkBelowTheTextBaseDepthAndNotOnAHiddenLayer) {
+TEST_F(ScreenTextTest, TextElementsMarkedBelowTheTextBaseDepthHiddenWithTheirLayerInTheirFrame) {
   draw("A", {1000, 1000});
   ASSERT_EQ(surface.polylines.size(), 1u);
   std::vector<std::pair<int, int>> diamond;
@@ -207,12 +207,10 @@ TEST_F(ScreenTextTest, BaseMarkBelowTheTextBaseDepthAndNotOnAHiddenLayer) {
   DrawTextElement(dev, PlacementTransform{}, t);
   EXPECT_EQ(std::pair(surface.joinedText(), surface.polylines.size()),
             std::pair(std::string("HIDDEN"), 1ul));
-}
 
-TEST_F(ScreenTextTest, TextElementsFollowTheirFrame) {
   // A text in a placement mirrored at (5000, 5000): the origin moves, the text hangs below.
+  surface.texts.clear();
   const PlacementTransform frame{.originX = 5000, .originY = 5000, .mirrored = 1};
-  TextDevice dev = device();
   DrawTextElement(dev, frame, {.layer = 2, .text = "M", .x = 1000, .y = 1000});
   ASSERT_EQ(surface.texts.size(), 1u);
   // 6000 and 4000 units; mirrored: 2 pixels below.

@@ -47,6 +47,16 @@ TEST_F(ViewCommands, ZoomFactorsPromptsAndRefusals) {
 }
 
 TEST_F(ViewCommands, WindowZoomByTwoCornersRestoresTheSnapStep) {
+  // The step corners snap to follows the view: database units across 1000 pixels on a
+  // 1600-pixel screen, and the step.
+  const std::pair<int, std::int32_t> cases[] = {
+      {47000, 3800}, {12000, 960}, {1000, 80}, {10, 1}, {200000, 16000}};
+  for (const auto& [width, step] : cases) {
+    display::ViewState v = view();
+    v.window = {0, 0, width, 100};
+    EXPECT_EQ(display::WindowZoomStep(v), step) << width;
+  }
+
   app.settings.gscale = 1000;
   type("WINDOW");
   EXPECT_EQ(prompt(), "Win1: ");
@@ -107,17 +117,6 @@ TEST_F(ViewCommands, CoordinateEntryRunsTheKeyboardCursorUntilItEnds) {
   type("XY");
   type("");  // an empty answer ends the entry and lets the pointer go
   EXPECT_FALSE(app.shell.pointer.captured);
-}
-
-TEST_F(ViewCommands, WindowZoomStepFollowsTheViewWidth) {
-  // Database units across 1000 pixels on a 1600-pixel screen, and the step.
-  const std::pair<int, std::int32_t> cases[] = {
-      {47000, 3800}, {12000, 960}, {1000, 80}, {10, 1}, {200000, 16000}};
-  for (const auto& [width, step] : cases) {
-    display::ViewState v = view();
-    v.window = {0, 0, width, 100};
-    EXPECT_EQ(display::WindowZoomStep(v), step) << width;
-  }
 }
 
 TEST_F(ViewCommands, CentreMovesThePickedPointToThePosition) {
