@@ -112,7 +112,7 @@ TEST_F(BitmapExportTest, AnExistingFileIsNeverTouched) {
   }
 }
 
-TEST_F(BitmapExportTest, AFailedCreateOrWriteLeavesNoFile) {
+TEST_F(BitmapExportTest, AFailedCreateOrWriteLeavesNoFileWithoutAWindowTheClientAreaIsWritten) {
   struct Case {
     const char* what;
     const char* name;
@@ -136,9 +136,8 @@ TEST_F(BitmapExportTest, AFailedCreateOrWriteLeavesNoFile) {
   type("BMP nofolder/plan");
   EXPECT_TRUE(OneBox(host, "ファイルが作成できません。", "エラー", Icon::Information));
   EXPECT_GT(app.dispatch.errorsReported, 0);
-}
 
-TEST_F(BitmapExportTest, WithoutAWindowTheImageIsTheEmptyClientArea) {
+  // Without a window the image is the empty client area; without a design there is none.
   app.display.target = nullptr;
   app.display.view.clientWidth = 3;
   app.display.view.clientHeight = 2;

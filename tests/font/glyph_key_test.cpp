@@ -22,7 +22,7 @@ std::pair<std::vector<std::string>, KeyResult> AllKeys(std::string_view text) {
   return {keys, KeyResult::Key};
 }
 
-TEST(GlyphKeyTest, EverySyllableOfTheRomajiTableInEitherCase) {
+TEST(GlyphKeyTest, EverySyllableInEitherCaseAndNormalModeCharacters) {
   const std::pair<const char*, int> rows[] = {{"", 100}, {"K", 10}, {"S", 15}, {"T", 20}, {"N", 25},
                                               {"H", 30}, {"M", 35}, {"Y", 40}, {"R", 45}, {"W", 50},
                                               {"G", 55}, {"J", 60}, {"Z", 60}, {"D", 65}, {"B", 70},
@@ -37,9 +37,8 @@ TEST(GlyphKeyTest, EverySyllableOfTheRomajiTableInEitherCase) {
                   std::pair(std::vector{std::to_string(base + v)}, KeyResult::TextEnd))
             << text;
       }
-}
 
-TEST(GlyphKeyTest, NormalModeCharactersAndSyllables) {
+  // Normal mode: characters, and syllables after their brace.
   struct Case {
     std::string text;
     std::vector<std::string> keys;

@@ -95,7 +95,7 @@ TEST_F(VectorTextCommand, LettersCaseSpacingAndUnknownCharacters) {
   EXPECT_TRUE(printed("***ERROR*** moji>su"));
 }
 
-TEST_F(VectorTextCommand, HeightWidthSetReflectionAndAngle) {
+TEST_F(VectorTextCommand, HeightWidthSetReflectionAngleAndKana) {
   const auto p = write("VTEXT L", "0 0");
   const auto n = write("VTEXT L 180 180 n", "0 0");
   EXPECT_NE(p, n);  // the second set is another design
@@ -123,9 +123,8 @@ TEST_F(VectorTextCommand, HeightWidthSetReflectionAndAngle) {
         EXPECT_NEAR(got[i].vertices[k].second, y, c.tolerance) << c.before << c.text;
       }
   }
-}
 
-TEST_F(VectorTextCommand, KanaAndAnUnfinishedSyllable) {
+  // Kana, and an unfinished syllable.
   const auto ka = write("VTEXT {ka", "0 0");
   const auto na = write("VTEXT {na", "180 0");
   ASSERT_FALSE(ka.empty());

@@ -193,12 +193,15 @@ class TreeDialogWidgets : public ModelDialogsQt {
   }
 };
 
-TEST_F(TreeDialogWidgets, TreeListShowsConnectorsAndOpensTheChosenCell) {
-  interchange::TreeDialog model(app, 0);
-  ASSERT_TRUE(model.loaded());
-  QStringList items;
+// The tree's list shows the report with its connectors and opens the chosen cell; the chooser
+// lists two lines a report.
+TEST_F(TreeDialogWidgets, TreeListShowsConnectorsAndOpensTheChosenCellChooserListsReports) {
+  interchange::TreeDialog tree(app, 0);
+  ASSERT_TRUE(tree.loaded());
+  interchange::TreeFileChooser chooser(app);
+  QStringList items, choices;
   bool childEnabled = true;
-  show(model, [&](QDialog& d) {
+  show(tree, [&](QDialog& d) {
     EXPECT_EQ(d.windowTitle(), QString::fromUtf8("セルの木構造"));
     auto* list = d.findChild<QListWidget*>("control-511");
     ASSERT_NE(list, nullptr);
@@ -207,31 +210,25 @@ TEST_F(TreeDialogWidgets, TreeListShowsConnectorsAndOpensTheChosenCell) {
     list->setCurrentRow(2);
     d.findChild<QPushButton*>("control-512")->click();
   });
+  show(chooser, [&](QDialog& d) {
+    EXPECT_EQ(d.windowTitle(), QString::fromUtf8("以前の木構造ファイルを選択"));
+    auto* list = d.findChild<QListWidget*>("control-511");
+    ASSERT_NE(list, nullptr);
+    for (int i = 0; i < list->count(); ++i) choices << list->item(i)->text();
+    list->setCurrentRow(1);
+    d.findChild<QPushButton*>("control-512")->click();
+  });
   ASSERT_EQ(items.size(), 5);
   EXPECT_TRUE(items[0].startsWith(" ------ /nonexistent/test.cad ----"));
   EXPECT_TRUE(items[2].startsWith(QString::fromUtf8(" ├LEAF "))) << items[2].toStdString();
   EXPECT_TRUE(items[3].startsWith(QString::fromUtf8(" └LEAF "))) << items[3].toStdString();
   EXPECT_TRUE(items[3].endsWith(" 1(Array)")) << "the tab shown as the blank it stood for";
   EXPECT_TRUE(items[4].startsWith("------ END ----"));
-  EXPECT_EQ(std::tuple(childEnabled, model.finished, model.enterAfterClose),
+  EXPECT_EQ(std::tuple(childEnabled, tree.finished, tree.enterAfterClose),
             std::tuple(false, true, true));
   EXPECT_EQ(app.window.input, "LEAF") << "the answer to the open-cell command waits";
-}
-
-TEST_F(TreeDialogWidgets, ChooserListsTwoLinesPerReport) {
-  interchange::TreeFileChooser model(app);
-  int count = 0;
-  show(model, [&](QDialog& d) {
-    EXPECT_EQ(d.windowTitle(), QString::fromUtf8("以前の木構造ファイルを選択"));
-    auto* list = d.findChild<QListWidget*>("control-511");
-    ASSERT_NE(list, nullptr);
-    count = list->count();
-    list->setCurrentRow(1);
-    d.findChild<QPushButton*>("control-512")->click();
-  });
-  EXPECT_EQ(count, 2);
-  ASSERT_TRUE(model.chosen);
-  EXPECT_EQ(*model.chosen, 0);
+  EXPECT_EQ(choices.size(), 2);
+  EXPECT_EQ(chooser.chosen, std::optional<int>(0));
 }
 
 // A list that gets the focus has its first row current but none picked: each dialog's button

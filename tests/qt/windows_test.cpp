@@ -273,18 +273,11 @@ TEST_F(WindowsTest, ClosingTheCommandWindowAsksToSaveAndEndsEverything) {
   EXPECT_EQ(setting("起動状態", "OPEN"), "0");
 }
 
-TEST_F(WindowsTest, ClosingTheGraphicsWindowEndsTheProgram) {
-  ASSERT_TRUE(start());
-  program->graphics->close();
-  settle();
-  EXPECT_TRUE(program->ended() && !program->command && !program->status);
-  EXPECT_TRUE(boxes.empty()) << "no design open, no question";
-}
-
 // Without the required files the program does not start and writes no settings; while it runs,
-// a second start is refused. Where the windows stand and what is saved of them is checked on a
-// real X server, with and without a window manager (window_frames_test.cpp).
-TEST_F(WindowsTest, StartRefusedWithoutTheRequiredFilesOrWhileRunning) {
+// a second start is refused; closing its Graphics Window ends it. Where the windows stand and what
+// is saved of them is checked on a real X server, with and without a window manager
+// (window_frames_test.cpp).
+TEST_F(WindowsTest, StartRefusedWithoutTheRequiredFilesOrWhileRunningGraphicsCloseEndsIt) {
   fs::create_directories(dir / "empty");
   EXPECT_FALSE(tryStart((dir / "empty").string(), {}));
   ASSERT_EQ(boxes.size(), 1u);
@@ -297,6 +290,12 @@ TEST_F(WindowsTest, StartRefusedWithoutTheRequiredFilesOrWhileRunning) {
   EXPECT_FALSE(start());
   EXPECT_EQ(boxes, std::vector<std::string>{"すでに起動されています"});
   program = std::move(first);
+  // Closing the Graphics Window ends the program; no design open, no question.
+  boxes.clear();
+  program->graphics->close();
+  settle();
+  EXPECT_TRUE(program->ended() && !program->command && !program->status);
+  EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(WindowsTest, DesignNamedOnTheCommandLineIsOpenedAndDrawnAfterTheAutoMacro) {
