@@ -34,17 +34,16 @@ Rgb FilePixel(const std::vector<std::uint8_t>& f, int x, int y) {
 }
 
 TEST(BitmapName, TheExtensionBecomesBmp) {
-  struct Case {
-    const char *typed, *file;
-  } cases[] = {{"plan", "plan.BMP"},
-               {"plan.v2.bmp", "plan.v2.BMP"},
-               {"plan.cad", "plan.BMP"},
-               {"plan.", "plan.BMP"},
-               {"/tmp/x/CHIP.CAD", "/tmp/x/CHIP.BMP"},
-               // A point in a folder's name is not the file's extension.
-               {"rev.1/plan", "rev.1/plan.BMP"},
-               {"../plan", "../plan.BMP"}};
-  for (const auto& c : cases) EXPECT_EQ(BitmapFileName(c.typed), c.file) << c.typed;
+  const std::pair<const char*, const char*> cases[] = {
+      {"plan", "plan.BMP"},
+      {"plan.v2.bmp", "plan.v2.BMP"},
+      {"plan.cad", "plan.BMP"},
+      {"plan.", "plan.BMP"},
+      {"/tmp/x/CHIP.CAD", "/tmp/x/CHIP.BMP"},
+      // A point in a folder's name is not the file's extension.
+      {"rev.1/plan", "rev.1/plan.BMP"},
+      {"../plan", "../plan.BMP"}};
+  for (const auto& [typed, file] : cases) EXPECT_EQ(BitmapFileName(typed), file) << typed;
 }
 
 class BitmapExportTest : public testing::TypingSession {
@@ -67,54 +66,37 @@ class BitmapExportTest : public testing::TypingSession {
   qt::QtSurface window{801, 600};
 };
 
-TEST_F(BitmapExportTest, TheWindowsPixelsAreWrittenBottomUpWithTheSpecifiedHeaders) {
-  struct Mark {
-    int x, y;
-    Rgb colour;
-  } marks[] = {{0, 0, MakeRgb(255, 0, 0)},
-               {800, 0, MakeRgb(0, 255, 0)},
-               {0, 599, MakeRgb(0, 0, 255)},
-               {800, 599, MakeRgb(1, 2, 3)},
-               {400, 300, MakeRgb(200, 100, 50)}};
-  for (const auto& m : marks) window.setPixel(m.x, m.y, m.colour);
-  type("BMP shot");
-  EXPECT_TRUE(host.boxes.empty());
-  const auto f = Slurp(dir / "shot.BMP");
-  ASSERT_EQ(f.size(), 54u + 2404u * 600u);
-  struct Field {
-    int offset, size;
-    std::uint32_t value;
-  };
-  const std::uint32_t size = 54 + 2404 * 600;
-  std::vector<Field> fields = {{2, 4, size}, {6, 4, 0},    {10, 4, 54}, {14, 4, 40},
-                               {18, 4, 801}, {22, 4, 600}, {26, 2, 1},  {28, 2, 24}};
-  for (int at = 30; at <= 50; at += 4) fields.push_back({at, 4, 0});  // no compression, no palette
-  EXPECT_EQ(f[0], 'B');
-  EXPECT_EQ(f[1], 'M');
-  for (const auto& fl : fields) {
-    const std::uint32_t v =
-        fl.size == 2 ? le::getU16(f.data() + fl.offset) : le::getU32(f.data() + fl.offset);
-    EXPECT_EQ(v, fl.value) << "offset " << fl.offset;
-  }
-  for (const auto& m : marks) EXPECT_EQ(FilePixel(f, m.x, m.y), m.colour) << m.x << "," << m.y;
-  // The first row of the file is the window's bottom row, blue-green-red.
-  EXPECT_EQ(std::vector(f.begin() + 54, f.begin() + 57), (std::vector<std::uint8_t>{255, 0, 0}));
-  EXPECT_EQ(FilePixel(f, 1, 1), MakeRgb(255, 255, 255));
-  // The padding byte of every row is zero.
-  for (int r = 0; r < 600; ++r) EXPECT_EQ(f[54 + std::size_t(r) * 2404 + 2403], 0) << r;
-}
-
-TEST_F(BitmapExportTest, ADrawnDesignIsSavedPixelForPixel) {
+// A drawn design with a mark of its own colour in each corner, so that a row out of place shows.
+TEST_F(BitmapExportTest, TheWindowsPixelsAreWrittenBottomUpWithTheirHeaders) {
   typeAll({"LAYER 4", "ETYPE 3", "XY 5 5 30 20", "OUTPUT", "FIT"});
   ASSERT_TRUE(RedrawNow(app));
   ASSERT_GT(lav::testing::CountColour(window.image(), window.image().rect(), Qt::red), 1000);
+  window.setPixel(0, 0, MakeRgb(255, 0, 0));
+  window.setPixel(800, 0, MakeRgb(0, 255, 0));
+  window.setPixel(0, 599, MakeRgb(0, 0, 255));
+  window.setPixel(800, 599, MakeRgb(1, 2, 3));
   type("BMP");  // the design's own name
+  EXPECT_TRUE(host.boxes.empty());
   const auto f = Slurp(dir / "chip.BMP");
-  ASSERT_EQ(f.size(), 54u + 2404u * 600u);
+  const std::uint32_t size = 54 + 2404 * 600;
+  ASSERT_EQ(f.size(), size);
+  EXPECT_EQ(std::string(f.begin(), f.begin() + 2), "BM");
+  const std::pair<int, std::uint32_t> fields[] = {{2, size}, {6, 0},    {10, 54},
+                                                  {14, 40},  {18, 801}, {22, 600}};
+  for (const auto& [offset, value] : fields)
+    EXPECT_EQ(le::getU32(f.data() + offset), value) << offset;
+  EXPECT_EQ(le::getU16(f.data() + 26), 1);  // one plane of 24 bits
+  EXPECT_EQ(le::getU16(f.data() + 28), 24);
+  for (int at = 30; at <= 50; at += 4)
+    EXPECT_EQ(le::getU32(f.data() + at), 0u) << at;  // no compression, no palette
+  // The first row of the file is the window's bottom row, blue-green-red.
+  EXPECT_EQ(std::vector(f.begin() + 54, f.begin() + 57), (std::vector<std::uint8_t>{255, 0, 0}));
   int differing = 0;
   for (int y = 0; y < 600; ++y)
     for (int x = 0; x < 801; ++x) differing += FilePixel(f, x, y) != window.pixel(x, y);
   EXPECT_EQ(differing, 0);
+  // The padding byte of every row is zero.
+  for (int r = 0; r < 600; ++r) EXPECT_EQ(f[54 + std::size_t(r) * 2404 + 2403], 0) << r;
 }
 
 TEST_F(BitmapExportTest, AnExistingFileIsNeverTouched) {
@@ -130,7 +112,7 @@ TEST_F(BitmapExportTest, AnExistingFileIsNeverTouched) {
   }
 }
 
-TEST_F(BitmapExportTest, AFailedCreateOrWriteLeavesNoFile) {
+TEST_F(BitmapExportTest, AFailedCreateOrWriteLeavesNoFileWithoutAWindowTheClientAreaIsWritten) {
   struct Case {
     const char* what;
     const char* name;
@@ -154,9 +136,8 @@ TEST_F(BitmapExportTest, AFailedCreateOrWriteLeavesNoFile) {
   type("BMP nofolder/plan");
   EXPECT_TRUE(OneBox(host, "ファイルが作成できません。", "エラー", Icon::Information));
   EXPECT_GT(app.dispatch.errorsReported, 0);
-}
 
-TEST_F(BitmapExportTest, WithoutAWindowTheImageIsTheEmptyClientArea) {
+  // Without a window the image is the empty client area; without a design there is none.
   app.display.target = nullptr;
   app.display.view.clientWidth = 3;
   app.display.view.clientHeight = 2;

@@ -1,5 +1,5 @@
 // The layer dialogs through their typed commands: each dialog's clicks, edits and close rules,
-// the values kept in the design header, and the element-type mask of command 65.
+// and the element-type mask of command 65. Their widgets are used in layer_dialogs_qt_test.cpp.
 #include "command/layer_dialogs.h"
 
 #include <gtest/gtest.h>
@@ -32,93 +32,20 @@ class LayerDialogs : public lav::testing::TypingSession {
   int graphicsRedraws() const { return host.invalidations[static_cast<int>(Window::Graphics)]; }
 };
 
-TEST_F(LayerDialogs, FieldIntegersAreWholeNumbersOnly) {
-  const char* huge = "99999999999999999999";
-  struct Case {
-    const char* text;
-    std::optional<long> value;
-  } cases[] = {{"15", 15},  {"-3", -3}, {" 7 ", 7}, {"+4", 4},   {"", {}},        {"  ", {}},
-               {"abc", {}}, {"3x", {}}, {"-", {}},  {"1.5", {}}, {huge, LONG_MAX}};
-  for (const auto& c : cases) EXPECT_EQ(ParseFieldInt(c.text), c.value) << c.text;
-}
-
+// The depth field read as a whole number (or left as it was) and limited to 0..11 on close.
 TEST_F(LayerDialogs, DisplayDepthIsLimitedOnClose) {
-  struct Case {
-    const char* typed;
-    int nest;
-  } cases[] = {{"15", 11}, {"-3", 0}, {"7", 7}, {"0", 0}, {"", 5}, {"abc", 5}, {"3x", 5}};
-  for (const auto& c : cases) {
+  const std::pair<const char*, int> cases[] = {
+      {"15", 11}, {"-3", 0},  {" 7 ", 7}, {"+4", 4}, {"0", 0},   {"", 5},
+      {"  ", 5},  {"abc", 5}, {"3x", 5},  {"-", 5},  {"1.5", 5}, {"99999999999999999999", 11}};
+  for (const auto& [typed, nest] : cases) {
     app.settings.nest = 5;
     onDialog<LayerSetsDialog>("layer-sets", [&](LayerSetsDialog& d) {
       EXPECT_EQ(d.text(506), "5");
-      d.setText(506, c.typed);
+      d.setText(506, typed);
     });
     type("DLGLAYERS");
-    EXPECT_EQ(app.settings.nest, c.nest) << '"' << c.typed << '"';
+    EXPECT_EQ(app.settings.nest, nest) << '"' << typed << '"';
   }
-}
-
-TEST_F(LayerDialogs, LayerSetsClicksChangeAtOnceAndFramesOnClose) {
-  const int statusBefore = host.invalidations[static_cast<int>(Window::Status)];
-  const int redrawsBefore = graphicsRedraws();
-  onDialog<LayerSetsDialog>("layer-sets", [&](LayerSetsDialog& d) {
-    EXPECT_TRUE(d.checked(203));
-    d.click(203);  // layer 3 hidden at once
-    EXPECT_FALSE(d.checked(203));
-    EXPECT_EQ(app.settings.layerFlags[3] & 1, 0);
-    d.click(310);  // layer 10 not selectable
-    EXPECT_EQ(app.settings.layerSelectFlags[10] & 1, 0);
-    EXPECT_FALSE(d.checked(310));
-    EXPECT_TRUE(d.checked(264));
-    EXPECT_FALSE(d.checked(265)) << "single frames start hidden";
-    d.click(264);
-    d.click(265);
-    d.click(503);
-    d.click(504);
-    EXPECT_TRUE(d.checked(503));
-    EXPECT_FALSE(d.checked(502));
-  });
-  type("DLGLAYERS");
-  const auto& s = app.settings;
-  EXPECT_EQ(std::tuple(s.layerFlags[64] & 1, s.layerFlags[65] & 1, s.showAcell, s.showScell),
-            std::tuple(0, 1, 2, 0));
-  EXPECT_EQ(s.layerFlags[4] & 1, 1) << "other layers untouched";
-  EXPECT_GT(host.invalidations[static_cast<int>(Window::Status)], statusBefore);
-  EXPECT_GT(graphicsRedraws(), redrawsBefore);
-  EXPECT_EQ(prompt(), "? ");
-}
-
-TEST_F(LayerDialogs, PresentLayersListTheLayersDrawnInTheCell) {
-  designWithCell();
-  rectangleOn(3, 0);
-  rectangleOn(10, 20);
-  type("REDRAW");
-  std::string shown;
-  onDialog<HatchLayersDialog>("hatch-layers", [&](HatchLayersDialog& d) { shown = d.text(507); });
-  type("DLGHATCH");
-  EXPECT_EQ(shown, "3 10 ");
-  type("OCELL TOP");  // opening a cell starts the list again
-  EXPECT_EQ(PresentLayersText(app), "");
-  type("REDRAW");
-  onDialog<LayerSetsDialog>("layer-sets", [&](LayerSetsDialog& d) { shown = d.text(507); });
-  type("DLGLAYERS");
-  EXPECT_EQ(shown, "3 10 ");
-}
-
-TEST_F(LayerDialogs, HatchCheckBoxKeepsDirectionAndRadiosSetIt) {
-  app.settings.layerFillFlags[7] = 3;  // on, falling to the right
-  onDialog<HatchLayersDialog>("hatch-layers", [&](HatchLayersDialog& d) {
-    EXPECT_TRUE(d.checked(207));
-    EXPECT_TRUE(d.checked(307));
-    EXPECT_FALSE(d.checked(407));
-    d.click(207);
-    EXPECT_EQ(app.settings.layerFillFlags[7], 2) << "direction kept";
-    d.click(409);
-    d.click(308);
-  });
-  type("DLGHATCH");
-  const auto& fill = app.settings.layerFillFlags;
-  EXPECT_EQ(std::tuple(fill[7], fill[8], fill[9]), std::tuple(2, 3, 1));
 }
 
 TEST_F(LayerDialogs, HatchLinesAndTheDisableBox) {
@@ -146,11 +73,9 @@ TEST_F(LayerDialogs, HatchLinesAndTheDisableBox) {
 }
 
 TEST_F(LayerDialogs, HatchCountsAndMarkFieldsAreLimited) {
-  struct Case {
-    const char* typed;
-    int count;
-  } counts[] = {{"10", 30}, {"", 0},        {"  ", 0},  {"abc", 0},
-                {"50", 50}, {"2500", 2000}, {"-4", 30}, {"0", 0}};
+  // Typed into the fields of layers 0 to 7, and the count each layer gets.
+  const std::pair<const char*, int> counts[] = {{"10", 30}, {"", 0},        {"  ", 0},  {"abc", 0},
+                                                {"50", 50}, {"2500", 2000}, {"-4", 30}, {"0", 0}};
   onDialog<HatchCountsDialog>("hatch-counts", [](HatchCountsDialog&) {});
   type("DLGHLINES");
   EXPECT_EQ(app.screenText.markSize, 0) << "left alone, the mark size follows the screen";
@@ -159,7 +84,7 @@ TEST_F(LayerDialogs, HatchCountsAndMarkFieldsAreLimited) {
     EXPECT_EQ(d.text(212), "75");
     EXPECT_EQ(d.text(213), "") << "0 is shown blank";
     for (int i = 0; i < static_cast<int>(std::size(counts)); ++i)
-      d.setText(200 + i, counts[i].typed);
+      d.setText(200 + i, counts[i].first);
     d.setText(212, "");
     d.setText(508, "1");
     d.setText(509, "400");
@@ -168,7 +93,7 @@ TEST_F(LayerDialogs, HatchCountsAndMarkFieldsAreLimited) {
   });
   type("DLGHLINES");
   for (int i = 0; i < static_cast<int>(std::size(counts)); ++i)
-    EXPECT_EQ(app.settings.layerHatchCount[i], counts[i].count) << '"' << counts[i].typed << '"';
+    EXPECT_EQ(app.settings.layerHatchCount[i], counts[i].second) << '"' << counts[i].first << '"';
   EXPECT_EQ(app.settings.layerHatchCount[12], 0) << "a blank field restores the default";
   EXPECT_EQ(std::tuple(app.screenText.markSize, app.pick.aperture, app.settings.fillLines,
                        app.display.showSelectArea),
@@ -185,7 +110,7 @@ TEST_F(LayerDialogs, HatchCountsAndMarkFieldsAreLimited) {
   EXPECT_EQ(app.pick.aperture, 300) << "unreadable: unchanged";
 }
 
-TEST_F(LayerDialogs, PenRuleColourOnlyStyleOnlyOrBoth) {
+TEST_F(LayerDialogs, PenRuleColourOnlyStyleOnlyOrBothAndTheFramesAndGrid) {
   struct Case {
     int colour, style, oldPen, control, pen;
   } cases[] = {
@@ -200,8 +125,8 @@ TEST_F(LayerDialogs, PenRuleColourOnlyStyleOnlyOrBoth) {
     const int layer = c.control == 266 ? 66 : c.control == 269 ? 69 : c.control - 200;
     app.settings.layerPen[layer] = static_cast<std::uint8_t>(c.oldPen);
     onDialog<PenDialog>("layer-pens", [&](PenDialog& d) {
-      EXPECT_EQ(d.pickedColour(), -1) << "lists start unpicked";
-      EXPECT_EQ(d.pickedStyle(), -1);
+      EXPECT_EQ(std::pair(d.pickedColour(), d.pickedStyle()), std::pair(-1, -1))
+          << "lists start unpicked";
       d.pickColour(c.colour);
       d.pickStyle(c.style);
       d.click(c.control);
@@ -210,9 +135,7 @@ TEST_F(LayerDialogs, PenRuleColourOnlyStyleOnlyOrBoth) {
     type("DLGPEN");
     EXPECT_EQ(app.settings.layerPen[layer], c.pen) << c.colour << "/" << c.style;
   }
-}
-
-TEST_F(LayerDialogs, CellFramesSetBothFramePensAndDotsTheGrid) {
+  // The cell frames take one pen for both frame layers; the grid takes the dotted style.
   onDialog<PenDialog>("layer-pens", [&](PenDialog& d) {
     d.pickColour(4);
     d.click(265);
@@ -228,37 +151,38 @@ TEST_F(LayerDialogs, CellFramesSetBothFramePensAndDotsTheGrid) {
             std::tuple(4 + 14 * 2, 4 + 14 * 2, 1, 35));
 }
 
-TEST_F(LayerDialogs, ElementTypeMaskTypedOrSwitchedInTheDialog) {
-  struct Case {
-    const char* line;
-    int mask;
-  } cases[] = {{"DRAWMASK -256", 0xFFFF & ~256},
-               {"DRAWMASK 256", 0xFFFF},
-               {"DRAWMASK -5000", 0xFFFF & ~1023},  // clamped to -1023
-               {"DRAWMASK 5000", 0xFFFF},
-               {"DRAWMASK x", 0xFFFF}};
-  for (const auto& c : cases) {
-    type(c.line);
-    EXPECT_EQ(app.display.elementTypeMask, c.mask) << c.line;
+// Typed; the dialogs' switches are used on their widgets in layer_dialogs_qt_test.cpp.
+TEST_F(LayerDialogs, ElementTypeMaskTyped) {
+  const std::pair<const char*, int> cases[] = {
+      {"DRAWMASK -256", 0xFFFF & ~256},
+      {"DRAWMASK 256", 0xFFFF},
+      {"DRAWMASK -5000", 0xFFFF & ~1023},  // clamped to -1023
+      {"DRAWMASK 5000", 0xFFFF},
+      {"DRAWMASK x", 0xFFFF}};
+  for (const auto& [line, mask] : cases) {
+    type(line);
+    EXPECT_EQ(app.display.elementTypeMask, mask) << line;
   }
   EXPECT_TRUE(host.dialogsRun.empty());
-  onDialog<ElementTypesDialog>("element-types", [&](ElementTypesDialog& d) {
-    for (int c = 522; c <= 531; ++c) EXPECT_TRUE(d.checked(c)) << c;
-    d.click(525);
-    d.click(530);
-    d.click(522);
-    d.click(522);
-    EXPECT_FALSE(d.checked(530));
-  });
-  type("DRAWMASK");
-  EXPECT_EQ(host.dialogsRun.back(), "element-types");
-  EXPECT_EQ(app.display.elementTypeMask, 0xFFFF & ~(1 << 3) & ~(1 << 8));
-  EXPECT_TRUE(lines.empty() || lines.back().find("not available") == std::string::npos);
 }
 
-TEST_F(LayerDialogs, HiddenAreasAreNeitherListedNorPicked) {
+// The present layers are those the last drawing of the open cell met, hidden types left out.
+TEST_F(LayerDialogs, PresentLayersListTheLayersDrawnAndHiddenAreasAreNeitherListedNorPicked) {
   designWithCell();
   rectangleOn(3, 0);
+  rectangleOn(10, 20);
+  type("REDRAW");
+  std::string shown;
+  onDialog<HatchLayersDialog>("hatch-layers", [&](HatchLayersDialog& d) { shown = d.text(507); });
+  type("DLGHATCH");
+  EXPECT_EQ(shown, "3 10 ");
+  type("OCELL TOP");  // opening a cell starts the list again
+  EXPECT_EQ(PresentLayersText(app), "");
+  type("REDRAW");
+  onDialog<LayerSetsDialog>("layer-sets", [&](LayerSetsDialog& d) { shown = d.text(507); });
+  type("DLGLAYERS");
+  EXPECT_EQ(shown, "3 10 ");
+
   typeAll({"DRAWMASK -256", "OCELL TOP"});
   EXPECT_EQ(app.display.elementTypeMask, 0xFFFF) << "opening a cell shows every type again";
   typeAll({"DRAWMASK -256", "REDRAW"});
@@ -267,61 +191,28 @@ TEST_F(LayerDialogs, HiddenAreasAreNeitherListedNorPicked) {
   EXPECT_TRUE(app.temp.empty()) << "areas are not offered to the pick";
   takeBoxes();
   typeAll({"DRAWMASK 256", "REDRAW"});
-  EXPECT_EQ(PresentLayersText(app), "3 ");
+  EXPECT_EQ(PresentLayersText(app), "3 10 ");
   typeAll({"TAKE", "5 0"});
   EXPECT_FALSE(app.temp.empty());
 }
 
-TEST_F(LayerDialogs, SettingsSurviveClosingAndOpeningTheDesign) {
-  designWithCell();
-  rectangleOn(3, 0);
-  onDialog<LayerSetsDialog>("layer-sets", [](LayerSetsDialog& d) {
-    d.click(205);
-    d.click(306);
-    d.click(503);
-    d.setText(506, "4");
-  });
-  type("DLGLAYERS");
-  onDialog<HatchCountsDialog>("hatch-counts", [](HatchCountsDialog& d) {
-    d.setText(203, "60");
-    d.setText(499, "300");
-  });
-  type("DLGHLINES");
-  onDialog<HatchLayersDialog>("hatch-layers", [](HatchLayersDialog& d) {
-    d.click(208);
-    d.click(309);
-  });
-  type("DLGHATCH");
-  onDialog<PenDialog>("layer-pens", [](PenDialog& d) {
-    d.pickColour(9);
-    d.pickStyle(3);
-    d.click(211);
-  });
-  type("DLGPEN");
-  const Settings saved = app.settings;
-  type("CLOSE");
-  app.settings = Settings{};  // a fresh start of the program
-  type("OPEN T.CAD");
-  ASSERT_TRUE(app.design.isOpen());
-  const auto& s = app.settings;
-  EXPECT_TRUE(s.layerFlags == saved.layerFlags && s.layerSelectFlags == saved.layerSelectFlags &&
-              s.layerFillFlags == saved.layerFillFlags && s.layerPen == saved.layerPen &&
-              s.layerHatchCount == saved.layerHatchCount);
-  EXPECT_EQ(std::tuple(s.layerFlags[5] & 1, s.layerPen[11], s.layerHatchCount[3]),
-            std::tuple(0, 9 + 14 * 3, 60));
-  EXPECT_EQ(std::tuple(s.nest, s.showAcell, s.fillLines), std::tuple(4, 2, 300));
-}
-
+// Each dialog closed with nothing done leaves the settings, and the windows are drawn again.
 TEST_F(LayerDialogs, BatchRunsCloseTheDialogsUnchanged) {
   const Settings before = app.settings;
-  for (const char* line : {"DLGLAYERS", "DLGHATCH", "DLGHLINES", "DLGPEN", "DRAWMASK"}) type(line);
+  for (const char* line : {"DLGLAYERS", "DLGHATCH", "DLGHLINES", "DLGPEN", "DRAWMASK"}) {
+    const int status = host.invalidations[static_cast<int>(Window::Status)];
+    const int redraws = graphicsRedraws();
+    type(line);
+    EXPECT_GT(graphicsRedraws(), redraws) << line;
+    if (std::string_view(line) == "DLGLAYERS") {
+      EXPECT_GT(host.invalidations[static_cast<int>(Window::Status)], status);
+    }
+  }
   EXPECT_EQ(host.dialogsRun, (std::vector<std::string>{"layer-sets", "hatch-layers", "hatch-counts",
                                                        "layer-pens", "element-types"}));
-  EXPECT_EQ(app.settings.layerFlags, before.layerFlags);
-  EXPECT_EQ(app.settings.nest, before.nest);
-  EXPECT_EQ(app.settings.fillPaint, before.fillPaint);
-  EXPECT_EQ(app.display.elementTypeMask, 0xFFFF);
-  EXPECT_EQ(prompt(), "? ");
+  const Settings& s = app.settings;
+  EXPECT_EQ(std::tuple(s.layerFlags, s.nest, s.fillPaint, app.display.elementTypeMask, prompt()),
+            std::tuple(before.layerFlags, before.nest, before.fillPaint, 0xFFFF, "? "));
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <memory>
 #include <string>
 #include <vector>
 

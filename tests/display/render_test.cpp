@@ -43,31 +43,7 @@ TEST_F(RenderTest, RectangleShowsInItsLayersColourWithHatchInside) {
   }
 }
 
-TEST_F(RenderTest, HiddenLayersAndHatchSwitches) {
-  cell("TOP");
-  rect(4, kLo, kLo, kHi, kHi);
-  struct Case {
-    const char* what;
-    int shown, fill, fillPaint, onlyLayer;
-    bool outline;
-  } cases[] = {{"hidden", 0, 1, 1, -1, false},
-               {"outline only", 1, 0, 1, -1, true},
-               {"hatching off everywhere", 1, 1, 0, -1, true},
-               {"another layer only", 1, 1, 1, 5, false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    app.settings.layerFlags[4] = static_cast<std::uint8_t>(c.shown);
-    app.settings.layerFillFlags[4] = static_cast<std::uint8_t>(c.fill);
-    app.settings.fillPaint = c.fillPaint;
-    app.display.onlyLayer = c.onlyLayer;
-    ASSERT_TRUE(draw());
-    EXPECT_EQ(count(kRed, 55, 155, 146, 246), 0) << "no hatch";
-    EXPECT_EQ(count(kRed, 50, 150, 151, 251) > 350, c.outline);
-    EXPECT_EQ(countAll(kRed) == 0, !c.outline);
-  }
-}
-
-TEST_F(RenderTest, HatchCountSetsTheSpacing) {
+TEST_F(RenderTest, HatchCountSetsTheSpacingAndTheSwitchesHideIt) {
   cell("TOP");
   rect(4, kLo, kLo, kHi, kHi);
   app.settings.layerFillFlags[4] = 1;
@@ -89,6 +65,26 @@ TEST_F(RenderTest, HatchCountSetsTheSpacing) {
   const int sparse = runs();
   EXPECT_GE(dense, 3);
   EXPECT_NEAR(dense, 2 * sparse, 1);
+
+  struct Case {
+    const char* what;
+    int shown, fill, fillPaint, onlyLayer;
+    bool outline;
+  } cases[] = {{"hidden", 0, 1, 1, -1, false},
+               {"outline only", 1, 0, 1, -1, true},
+               {"hatching off everywhere", 1, 1, 0, -1, true},
+               {"another layer only", 1, 1, 1, 5, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    app.settings.layerFlags[4] = static_cast<std::uint8_t>(c.shown);
+    app.settings.layerFillFlags[4] = static_cast<std::uint8_t>(c.fill);
+    app.settings.fillPaint = c.fillPaint;
+    app.display.onlyLayer = c.onlyLayer;
+    ASSERT_TRUE(draw());
+    EXPECT_EQ(count(kRed, 55, 155, 146, 246), 0) << "no hatch";
+    EXPECT_EQ(count(kRed, 50, 150, 151, 251) > 350, c.outline);
+    EXPECT_EQ(countAll(kRed) == 0, !c.outline);
+  }
 }
 
 // A child cell with an asymmetric rectangle (1 x 2 user units, red, outline only) placed with
@@ -115,10 +111,8 @@ TEST_F(RenderTest, SinglePlacementsAppearWithTheirTransforms) {
     single("C", 20000, 15000, c.refl, c.angle, c.mag);
     ASSERT_TRUE(draw());
     const int mx = (c.x0 + c.x1) / 2, my = (c.y0 + c.y1) / 2;
-    EXPECT_EQ(at(c.x0, my), kRed);
-    EXPECT_EQ(at(c.x1, my), kRed);
-    EXPECT_EQ(at(mx, c.y0), kRed);
-    EXPECT_EQ(at(mx, c.y1), kRed);
+    EXPECT_EQ(std::tuple(at(c.x0, my), at(c.x1, my), at(mx, c.y0), at(mx, c.y1)),
+              std::tuple(kRed, kRed, kRed, kRed));
     EXPECT_EQ(countAll(kRed), count(kRed, static_cast<int>(ToWindowX(app.display.view, c.x0)),
                                     static_cast<int>(ToWindowY(app.display.view, c.y1)),
                                     static_cast<int>(ToWindowX(app.display.view, c.x1)) + 1,
@@ -310,9 +304,14 @@ TEST_F(RenderTest, EscapeStopsTheRedrawAndPrintsTheAbortLine) {
   EXPECT_GT(countAll(kRed), 1000);
 }
 
-TEST_F(RenderTest, TheRedrawingPromptLeavesLineZeroAsItWas) {
+// While it draws the prompt says so; afterwards line 0 and the input are as they were, and the
+// open cell's extent is up to date, in its slot too (it survives closing the design).
+TEST_F(RenderTest, TheDrawingKeepsLineZeroAndTheCellExtent) {
+  cell("C");
+  rect(2, 0, 0, 1000, 1000);
   cell("TOP");
-  rect(4, kLo, kLo, kHi, kHi);
+  rect(4, -3000, 2000, 4000, 9000);
+  single("C", 10000, 10000, 0, 0, 2000000);
   app.window.input = "ZO";
   command::PrintLine(app, "3.  ", command::kPrintMessage);  // a result not yet in the transcript
   std::string during;
@@ -321,22 +320,11 @@ TEST_F(RenderTest, TheRedrawingPromptLeavesLineZeroAsItWas) {
   };
   ASSERT_TRUE(draw());
   EXPECT_EQ(during, "再描画中");
-  EXPECT_EQ(app.window.transcript.lines[0], "3.  ");
-  EXPECT_EQ(app.window.prompt + app.window.input, "? ZO");
-}
-
-TEST_F(RenderTest, TheDrawingKeepsTheCellExtentUpToDate) {
-  cell("C");
-  rect(2, 0, 0, 1000, 1000);
-  cell("TOP");
-  rect(4, -3000, 2000, 4000, 9000);
-  single("C", 10000, 10000, 0, 0, 2000000);
-  ASSERT_TRUE(draw());
+  EXPECT_EQ(std::pair(app.window.transcript.lines[0], app.window.prompt + app.window.input),
+            std::pair(std::string("3.  "), std::string("? ZO")));
   const auto& e = app.design.current.entry;
   EXPECT_EQ(std::tuple(e.xmin, e.ymin, e.xmax, e.ymax), std::tuple(-3000, 2000, 12000, 12000));
-  // The slot holds it too: it survives closing the design.
-  const auto slot = db::ReadCellEntry(app.design.image, app.design.current.slotOffset);
-  EXPECT_EQ(slot.xmax, 12000);
+  EXPECT_EQ(db::ReadCellEntry(app.design.image, app.design.current.slotOffset).xmax, 12000);
 }
 
 TEST_F(RenderTest, TinyFiguresAreDrawnAsALineOrTheirExtent) {
@@ -397,9 +385,9 @@ TEST_F(RenderTest, WideLinesFollowTheLineMode) {
     app.settings.lineMode = c.mode;
     app.settings.layerFillFlags[4] = 0;
     ASSERT_TRUE(draw());
-    EXPECT_EQ(at(20000, 15000) == kRed, c.centre);
-    EXPECT_EQ(at(20000, 16000) == kRed, c.outline);
-    EXPECT_EQ(at(20000, 14000) == kRed, c.outline);
+    EXPECT_EQ(
+        std::tuple(at(20000, 15000) == kRed, at(20000, 16000) == kRed, at(20000, 14000) == kRed),
+        std::tuple(c.centre, c.outline, c.outline));
   }
   // A hairline shows its centre line whatever the mode says.
   db::testing::NewImage(app.design);

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "platform/byte_io.h"
+#include "support/files.h"
 
 namespace lav::testing {
 
@@ -22,8 +24,8 @@ struct FontGlyph {
 };
 
 inline void PutLE32(std::vector<std::uint8_t>& b, std::int32_t v) {
-  auto u = static_cast<std::uint32_t>(v);
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(u >> (8 * i)));
+  b.resize(b.size() + 4);
+  le::putI32(b.data() + b.size() - 4, v);
 }
 
 // A 176-entry directory followed by the glyphs.
@@ -32,8 +34,7 @@ inline std::vector<std::uint8_t> FontBytes(const std::vector<FontGlyph>& glyphs)
   for (std::size_t g = 0; g < glyphs.size(); ++g) {
     for (std::size_t i = 0; i < glyphs[g].key.size() && i < 6; ++i)
       b[g * 10 + i] = static_cast<std::uint8_t>(glyphs[g].key[i]);
-    auto off = static_cast<std::uint32_t>(b.size());
-    for (int i = 0; i < 4; ++i) b[g * 10 + 6 + i] = static_cast<std::uint8_t>(off >> (8 * i));
+    le::putU32(b.data() + g * 10 + 6, static_cast<std::uint32_t>(b.size()));
     for (const FontRecord& r : glyphs[g].records) {
       PutLE32(b, r.rawKind);
       PutLE32(b, static_cast<std::int32_t>(r.points.size()) * 1000);
@@ -49,8 +50,7 @@ inline std::vector<std::uint8_t> FontBytes(const std::vector<FontGlyph>& glyphs)
 }
 
 inline void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& b) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+  WriteFile(path, std::string(b.begin(), b.end()));
 }
 
 // A square of side 180 as a P record and a smaller one as an N record.

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 
 #include "font_builder.h"
@@ -15,7 +14,6 @@ namespace {
 
 using lav::testing::FontBytes;
 using lav::testing::FontGlyph;
-using lav::testing::PutLE32;
 
 class MojidataFileTest : public ::testing::Test {
  protected:
@@ -39,15 +37,9 @@ TEST_F(MojidataFileTest, KeysAreFoundInDirectoryOrderOnly) {
   // An entry past the 176th is not part of the directory even when bytes follow.
   bytes.insert(bytes.begin() + 1760, {'Z', 0, 0, 0, 0, 0, 0, 0, 0, 0});
   FontFile f = open(bytes);
-  std::uint8_t expected[4];
-  std::memcpy(expected, bytes.data() + 5 * 10 + 6, 4);
-  ASSERT_TRUE(f.FindGlyph("A"));
-  EXPECT_EQ(*f.FindGlyph("A"), static_cast<std::uint32_t>(expected[0] | expected[1] << 8 |
-                                                          expected[2] << 16 | expected[3] << 24));
+  EXPECT_EQ(f.FindGlyph("A"), 1760u + 5 * 8);  // after five glyphs of an end record each
   EXPECT_TRUE(f.FindGlyph("K175"));
-  EXPECT_FALSE(f.FindGlyph("Z"));
-  EXPECT_FALSE(f.FindGlyph(""));
-  EXPECT_FALSE(f.FindGlyph("TOOLONG"));
+  for (const char* key : {"Z", "", "TOOLONG"}) EXPECT_FALSE(f.FindGlyph(key)) << key;
 }
 
 TEST_F(MojidataFileTest, DamagedFiles) {
@@ -59,9 +51,10 @@ TEST_F(MojidataFileTest, DamagedFiles) {
     std::size_t polygons;
   };
   auto square = [] { return FontBytes({lav::testing::SquareGlyph("A")}); };
-  auto withOffset = [&](std::uint32_t off) {
+  // The glyph's offset in the directory is at 6, its first record's count at 1764.
+  auto with = [&](std::size_t at, std::uint32_t value) {
     auto b = square();
-    for (int i = 0; i < 4; ++i) b[6 + i] = static_cast<std::uint8_t>(off >> (8 * i));
+    le::putU32(b.data() + at, value);
     return b;
   };
   auto cut = [&](std::size_t drop) {
@@ -69,27 +62,21 @@ TEST_F(MojidataFileTest, DamagedFiles) {
     b.resize(b.size() - drop);
     return b;
   };
-  auto withCount = [&](std::int32_t raw) {
-    auto b = square();
-    std::vector<std::uint8_t> c;
-    PutLE32(c, raw);
-    std::copy(c.begin(), c.end(), b.begin() + 1760 + 4);
-    return b;
-  };
   const Case cases[] = {
       {"sound", square(), true, GlyphError::None, 1},
       {"empty file", {}, false, GlyphError::None, 0},
       {"directory cut inside the first entry", cut(square().size() - 7), false, GlyphError::None,
        0},
-      {"offset past the end", withOffset(1u << 31), true, GlyphError::ShortHeader, 0},
-      {"offset at the last bytes", withOffset(static_cast<std::uint32_t>(square().size() - 4)),
-       true, GlyphError::ShortHeader, 0},
+      {"offset past the end", with(6, 1u << 31), true, GlyphError::ShortHeader, 0},
+      {"offset at the last bytes", with(6, static_cast<std::uint32_t>(square().size() - 4)), true,
+       GlyphError::ShortHeader, 0},
       {"no end record", cut(8), true, GlyphError::ShortHeader, 1},
       {"half an end record", cut(4), true, GlyphError::ShortHeader, 1},
       {"second record's points cut", cut(8 + 8 * 3), true, GlyphError::ShortPoints, 1},
-      {"negative count", withCount(-5000), true, GlyphError::ShortPoints, 0},
-      {"count beyond a figure", withCount(201000), true, GlyphError::ShortPoints, 0},
-      {"huge count", withCount(2147483647), true, GlyphError::ShortPoints, 0},
+      {"negative count", with(1764, static_cast<std::uint32_t>(-5000)), true,
+       GlyphError::ShortPoints, 0},
+      {"count beyond a figure", with(1764, 201000), true, GlyphError::ShortPoints, 0},
+      {"huge count", with(1764, 2147483647), true, GlyphError::ShortPoints, 0},
   };
   for (const Case& c : cases) {
     FontFile f = open(c.bytes);
@@ -111,11 +98,9 @@ TEST_F(MojidataFileTest, RecordsOfOtherKindsAreSkippedAndCoordinatesRounded) {
                                  {1000, {{7, 8}, {9, 10}, {11, 12}}}}}}));
   Glyph n = f.ReadGlyph(*f.FindGlyph("A"), GlyphSet::P);  // 1999 counts as kind 1
   ASSERT_EQ(n.polygons.size(), 2u);
-  const std::vector<std::pair<double, double>> expected = {{1, 0}, {-3, 2}, {11, 0}};
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(n.polygons[0][i].x, expected[i].first) << i;
-    EXPECT_EQ(n.polygons[0][i].y, expected[i].second) << i;
-  }
+  std::vector<std::pair<double, double>> got;
+  for (const GlyphPoint& q : n.polygons[0]) got.push_back({q.x, q.y});
+  EXPECT_EQ(got, (std::vector<std::pair<double, double>>{{1, 0}, {-3, 2}, {11, 0}}));
   EXPECT_TRUE(f.ReadGlyph(*f.FindGlyph("A"), GlyphSet::N).polygons.empty());
 }
 

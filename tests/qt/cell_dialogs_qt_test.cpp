@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <functional>
-#include <memory>
 
 #include "command/cell_dialogs.h"
 #include "command/command_list_dialog.h"
@@ -31,6 +30,7 @@
 #include "qt/tree_dialog.h"
 #include "state/app_state.h"
 #include "support/qt_application.h"
+#include "support/short_forms.h"
 
 namespace lav::qt {
 namespace {
@@ -72,6 +72,15 @@ class CellDialogsQt : public ModelDialogsQt {
   bool has(const char* name) const {
     return db::FindCell(app.design.image, name).result == db::FindResult::Found;
   }
+  // Shows the model's dialog and runs script on it, which must end it.
+  void use(db::CellListDialog& model, const std::function<void(QDialog&)>& script) {
+    host.boxes.clear();
+    show(model, [&](QDialog& d) {
+      script(d);
+      EXPECT_FALSE(d.isVisible()) << "the dialog must end by then";
+    });
+    EXPECT_TRUE(model.finished);
+  }
 };
 
 void ClickLine(QDialog& d, const char* text, bool twice = false) {
@@ -101,80 +110,59 @@ void Press(QDialog& d, const char* label) {
   ADD_FAILURE() << "no button " << label;
 }
 
+// In turn on one design: A, B and the deleted OLD at the start.
 TEST_F(CellDialogsQt, EachDialogActsOnItsWidgets) {
-  struct Row {
-    const char* name;
-    std::function<std::unique_ptr<db::CellListDialog>(AppState&)> make;
-    std::function<void(QDialog&)> use;
-    std::function<void(db::CellListDialog&)> check;
-  };
-  // In turn on one design: A, B and the deleted OLD at the start.
-  const Row rows[] = {
-      {"restore", [](AppState& a) { return std::make_unique<db::CellRestoreDialog>(a); },
-       [](QDialog& d) {
-         ClickLine(d, "?LD");
-         TypeField(d, 0, "?LD", "OLD");
-         Press(d, "復活");
-         Press(d, "閉じる");
-       },
-       [this](db::CellListDialog&) { EXPECT_TRUE(has("OLD")); }},
-      {"copy, refused then made",
-       [](AppState& a) { return std::make_unique<db::CellCopyDialog>(a, false); },
-       [](QDialog& d) {
-         ClickLine(d, "A");
-         TypeField(d, 1, "", "B");
-         Press(d, "作成");  // a name in use: the box, and the dialog stays
-         EXPECT_TRUE(d.isVisible());
-         TypeField(d, 1, "B", "C");
-         Press(d, "作成");
-         Press(d, "閉じる");
-       },
-       [this](db::CellListDialog&) {
-         EXPECT_TRUE(has("C"));
-         ASSERT_EQ(host.boxes.size(), 1u);
-         EXPECT_EQ(host.boxes[0].text, "同名のセルが在りますので出来ません。");
-       }},
-      {"rename", [](AppState& a) { return std::make_unique<db::CellRenameDialog>(a); },
-       [](QDialog& d) {
-         ClickLine(d, "C");
-         TypeField(d, 1, "", "R");
-         Press(d, "変更");
-         Press(d, "閉じる");
-       },
-       [this](db::CellListDialog&) { EXPECT_TRUE(!has("C") && has("R")); }},
-      {"delete", [](AppState& a) { return std::make_unique<db::CellDeleteDialog>(a); },
-       [](QDialog& d) {
-         ClickLine(d, "B");
-         Press(d, "削除");
-         Press(d, "閉じる");
-       },
-       [this](db::CellListDialog&) { EXPECT_TRUE(!has("B") && has("A")); }},
-      {"list, double click", [](AppState& a) { return std::make_unique<db::CellNamesDialog>(a); },
-       [](QDialog& d) {
-         ClickLine(d, "R");
-         ClickLine(d, "R", true);
-       },
-       [](db::CellListDialog& m) { EXPECT_EQ(static_cast<db::CellNamesDialog&>(m).chosen, "R"); }},
-      {"list, Escape", [](AppState& a) { return std::make_unique<db::CellNamesDialog>(a); },
-       [](QDialog& d) {
-         ClickLine(d, "A");
-         QTest::keyClick(&d, Qt::Key_Escape);
-       },
-       [this](db::CellListDialog& m) {
-         EXPECT_EQ(static_cast<db::CellNamesDialog&>(m).chosen, "");
-         EXPECT_TRUE(has("A") && has("R") && has("OLD"));
-       }}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    host.boxes.clear();
-    auto model = r.make(app);
-    show(*model, [&](QDialog& d) {
-      r.use(d);
-      EXPECT_FALSE(d.isVisible()) << "the dialog must end by then";
-    });
-    EXPECT_TRUE(model->finished);
-    r.check(*model);
-  }
+  db::CellRestoreDialog restore(app);
+  use(restore, [](QDialog& d) {
+    ClickLine(d, "?LD");
+    TypeField(d, 0, "?LD", "OLD");
+    Press(d, "復活");
+    Press(d, "閉じる");
+  });
+  EXPECT_TRUE(has("OLD"));
+
+  db::CellCopyDialog copy(app, false);
+  use(copy, [](QDialog& d) {
+    ClickLine(d, "A");
+    TypeField(d, 1, "", "B");
+    Press(d, "作成");  // a name in use: the box, and the dialog stays
+    EXPECT_TRUE(d.isVisible());
+    TypeField(d, 1, "B", "C");
+    Press(d, "作成");
+    Press(d, "閉じる");
+  });
+  EXPECT_TRUE(has("C"));
+  EXPECT_TRUE(lav::testing::OneBox(host, "同名のセルが在りますので出来ません。"));
+
+  db::CellRenameDialog rename(app);
+  use(rename, [](QDialog& d) {
+    ClickLine(d, "C");
+    TypeField(d, 1, "", "R");
+    Press(d, "変更");
+    Press(d, "閉じる");
+  });
+  EXPECT_TRUE(!has("C") && has("R"));
+
+  db::CellDeleteDialog remove(app);
+  use(remove, [](QDialog& d) {
+    ClickLine(d, "B");
+    Press(d, "削除");
+    Press(d, "閉じる");
+  });
+  EXPECT_TRUE(!has("B") && has("A"));
+
+  db::CellNamesDialog doubleClicked(app), escaped(app);
+  use(doubleClicked, [](QDialog& d) {
+    ClickLine(d, "R");
+    ClickLine(d, "R", true);
+  });
+  use(escaped, [](QDialog& d) {
+    ClickLine(d, "A");
+    QTest::keyClick(&d, Qt::Key_Escape);
+  });
+  EXPECT_EQ(std::pair(doubleClicked.chosen, escaped.chosen),
+            std::pair(std::string("R"), std::string()));
+  EXPECT_TRUE(has("A") && has("R") && has("OLD"));
 }
 
 TEST_F(CellDialogsQt, AModelWithoutAWindowIsRefusedAloud) {
@@ -205,12 +193,15 @@ class TreeDialogWidgets : public ModelDialogsQt {
   }
 };
 
-TEST_F(TreeDialogWidgets, TreeListShowsConnectorsAndOpensTheChosenCell) {
-  interchange::TreeDialog model(app, 0);
-  ASSERT_TRUE(model.loaded());
-  QStringList items;
+// The tree's list shows the report with its connectors and opens the chosen cell; the chooser
+// lists two lines a report.
+TEST_F(TreeDialogWidgets, TreeListShowsConnectorsAndOpensTheChosenCellChooserListsReports) {
+  interchange::TreeDialog tree(app, 0);
+  ASSERT_TRUE(tree.loaded());
+  interchange::TreeFileChooser chooser(app);
+  QStringList items, choices;
   bool childEnabled = true;
-  show(model, [&](QDialog& d) {
+  show(tree, [&](QDialog& d) {
     EXPECT_EQ(d.windowTitle(), QString::fromUtf8("セルの木構造"));
     auto* list = d.findChild<QListWidget*>("control-511");
     ASSERT_NE(list, nullptr);
@@ -219,32 +210,25 @@ TEST_F(TreeDialogWidgets, TreeListShowsConnectorsAndOpensTheChosenCell) {
     list->setCurrentRow(2);
     d.findChild<QPushButton*>("control-512")->click();
   });
+  show(chooser, [&](QDialog& d) {
+    EXPECT_EQ(d.windowTitle(), QString::fromUtf8("以前の木構造ファイルを選択"));
+    auto* list = d.findChild<QListWidget*>("control-511");
+    ASSERT_NE(list, nullptr);
+    for (int i = 0; i < list->count(); ++i) choices << list->item(i)->text();
+    list->setCurrentRow(1);
+    d.findChild<QPushButton*>("control-512")->click();
+  });
   ASSERT_EQ(items.size(), 5);
   EXPECT_TRUE(items[0].startsWith(" ------ /nonexistent/test.cad ----"));
   EXPECT_TRUE(items[2].startsWith(QString::fromUtf8(" ├LEAF "))) << items[2].toStdString();
   EXPECT_TRUE(items[3].startsWith(QString::fromUtf8(" └LEAF "))) << items[3].toStdString();
   EXPECT_TRUE(items[3].endsWith(" 1(Array)")) << "the tab shown as the blank it stood for";
   EXPECT_TRUE(items[4].startsWith("------ END ----"));
-  EXPECT_FALSE(childEnabled);
-  EXPECT_TRUE(model.finished);
-  EXPECT_TRUE(model.enterAfterClose);
+  EXPECT_EQ(std::tuple(childEnabled, tree.finished, tree.enterAfterClose),
+            std::tuple(false, true, true));
   EXPECT_EQ(app.window.input, "LEAF") << "the answer to the open-cell command waits";
-}
-
-TEST_F(TreeDialogWidgets, ChooserListsTwoLinesPerReport) {
-  interchange::TreeFileChooser model(app);
-  int count = 0;
-  show(model, [&](QDialog& d) {
-    EXPECT_EQ(d.windowTitle(), QString::fromUtf8("以前の木構造ファイルを選択"));
-    auto* list = d.findChild<QListWidget*>("control-511");
-    ASSERT_NE(list, nullptr);
-    count = list->count();
-    list->setCurrentRow(1);
-    d.findChild<QPushButton*>("control-512")->click();
-  });
-  EXPECT_EQ(count, 2);
-  ASSERT_TRUE(model.chosen);
-  EXPECT_EQ(*model.chosen, 0);
+  EXPECT_EQ(choices.size(), 2);
+  EXPECT_EQ(chooser.chosen, std::optional<int>(0));
 }
 
 // A list that gets the focus has its first row current but none picked: each dialog's button
@@ -269,9 +253,7 @@ TEST_F(TreeDialogWidgets, FocusedListWithNoRowPickedIsNoChoice) {
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].text, "選択してからボタンを押して下さい");
   }
-  EXPECT_EQ(app.window.input, "");
-  EXPECT_FALSE(chooser.chosen);
-  EXPECT_FALSE(commands.choice);
+  EXPECT_TRUE(app.window.input.empty() && !chooser.chosen && !commands.choice);
 }
 
 }  // namespace

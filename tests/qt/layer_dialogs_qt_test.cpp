@@ -73,21 +73,26 @@ TEST_F(LayerDialogsQt, HidingALayerAndLimitingTheDepth) {
     EXPECT_EQ(Control<QLineEdit>(d, 507)->text(), "3 ");
     EXPECT_TRUE(Control<QLineEdit>(d, 507)->isReadOnly());
     EXPECT_TRUE(Control<QCheckBox>(d, 203)->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(d, 264)->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(d, 265)->isChecked()) << "single frames start hidden";
     click(d, 203);
     EXPECT_EQ(program->app.settings.layerFlags[3] & 1, 0) << "at once, before the close";
     click(d, 305);
     EXPECT_FALSE(Control<QPushButton>(d, 305)->isChecked());
     click(d, 503);
     EXPECT_FALSE(Control<QRadioButton>(d, 502)->isChecked()) << "the radio pair follows";
+    click(d, 504);
+    click(d, 264);
     click(d, 265);
     typeInto(d, 506, "15");
     click(d, 1);
   });
   const auto& s = program->app.settings;
-  EXPECT_EQ(s.nest, 11);
-  EXPECT_EQ(s.showAcell, 2);
+  EXPECT_EQ(std::tuple(s.nest, s.showAcell, s.showScell), std::tuple(11, 2, 0));
   EXPECT_EQ(s.layerSelectFlags[5] & 1, 0);
-  EXPECT_EQ(s.layerFlags[65] & 1, 1);
+  EXPECT_EQ(std::tuple(s.layerFlags[4] & 1, s.layerFlags[64] & 1, s.layerFlags[65] & 1),
+            std::tuple(1, 0, 1))
+      << "other layers untouched, the frames' layers set on close";
   EXPECT_EQ(inSquare(kYellow), 0) << "the hidden layer is gone from the drawing";
 
   withDialog("DLGLAYERS", QString::fromUtf8("表示する層・選択する層の設定"), [&](QDialog& d) {
@@ -140,8 +145,10 @@ TEST_F(LayerDialogsQt, HatchingSwitchedOffAndThinnedOut) {
 
   withDialog("DLGHATCH", QString::fromUtf8("塗り込み層を設定"), [&](QDialog& d) {
     click(d, 203);
+    click(d, 403);
     click(d, 1);
   });
+  EXPECT_EQ(program->app.settings.layerFillFlags[3], 1) << "hatch on, rising again";
   withDialog("DLGHLINES", QString::fromUtf8("層ごとの斜線塗りの線本数 、マーク類の設定"),
              [&](QDialog& d) {
                EXPECT_EQ(Control<QLineEdit>(d, 203)->text(), "");

@@ -61,19 +61,12 @@ TEST_F(PdfPrinting, APageOfA4ShowsTheViewAtTheTopLeft) {
   const fs::path pdf = dir / "page.pdf";
   ASSERT_TRUE(fs::exists(pdf));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
-  const std::string bytes = lav::testing::ReadFile(pdf);
-  EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
-  // A4 in points, one page.
-  std::smatch box;
-  ASSERT_TRUE(std::regex_search(
-      bytes, box, std::regex(R"(/MediaBox\s*\[\s*0\s+0\s+([0-9.]+)\s+([0-9.]+)\s*\])")))
-      << "no MediaBox";
-  EXPECT_NEAR(std::stod(box[1]), 595.28, 0.5);
-  EXPECT_NEAR(std::stod(box[2]), 841.89, 0.5);
+  EXPECT_EQ(lav::testing::ReadFile(pdf).substr(0, 5), "%PDF-");
   if (!Have("pdfinfo") || !Have("pdftoppm")) GTEST_SKIP() << "poppler-utils not installed";
   const std::string info = (dir / "info.txt").string();
   ASSERT_EQ(std::system(("pdfinfo '" + pdf.string() + "' > '" + info + "'").c_str()), 0);
   const std::string infoText = lav::testing::ReadFile(info);
+  // One page of A4.
   EXPECT_TRUE(std::regex_search(infoText, std::regex(R"(Pages:\s+1\n)"))) << infoText;
   EXPECT_NE(infoText.find("(A4)"), std::string::npos) << infoText;
   // Rendered at the printer's 300 dpi, the page's top-left 400 x 300 dots are the screen view.
@@ -100,21 +93,19 @@ TEST_F(PdfPrinting, APageOfA4ShowsTheViewAtTheTopLeft) {
   EXPECT_EQ(redOutside, 0);
 }
 
-TEST_F(PdfPrinting, ACancelledPrintWritesNoFile) {
-  cancel = true;
-  PrintView(app);
-  EXPECT_TRUE(fs::is_empty(dir));
-  EXPECT_EQ(app.print.printing, 0);
-}
-
-TEST_F(PdfPrinting, AnUnwritableFileIsAPrintError) {
-  host.printerEntry = "PDF,Lavinor," + (dir / "missing" / "page.pdf").string();
-  PrintView(app);
-  ASSERT_EQ(host.boxes.size(), 1u);
+// A cancelled print and one whose file cannot be made leave nothing behind.
+TEST_F(PdfPrinting, ACancelledOrUnwritablePrintWritesNoFile) {
+  for (bool unwritable : {false, true}) {
+    SCOPED_TRACE(unwritable ? "unwritable" : "cancelled");
+    cancel = !unwritable;
+    if (unwritable) host.printerEntry = "PDF,Lavinor," + (dir / "missing" / "page.pdf").string();
+    PrintView(app);
+    ASSERT_EQ(host.boxes.size(), unwritable ? 1u : 0u);
+    EXPECT_TRUE(fs::is_empty(dir));
+    EXPECT_EQ(app.print.printing, 0);
+  }
   EXPECT_NE(host.boxes[0].text.find("プリントエラー No. "), std::string::npos);
   EXPECT_NE(host.boxes[0].text.find("Lavinor･PDF･"), std::string::npos) << host.boxes[0].text;
-  EXPECT_TRUE(fs::is_empty(dir));
-  EXPECT_EQ(app.print.printing, 0);
 }
 
 // Dialog 700 on Qt widgets: edits and buttons reach the print settings, the paper size follows
@@ -144,14 +135,11 @@ TEST_F(PdfPrinting, DialogEditsAndButtonsReachTheSettingsAndCancelStartsNoPrint)
     cornerAfterGet = Control<QLineEdit>(d, 606)->text();
     Control<QPushButton>(d, 609)->click();
   });
-  EXPECT_EQ(afterUnit, "X 1000mm");
-  EXPECT_EQ(afterEdit, "Y 125mm");
-  EXPECT_EQ(afterGet, "X 117.5mm");
-  EXPECT_EQ(cornerAfterGet, "47 37");
-  EXPECT_TRUE(model.executed);
-  EXPECT_EQ(app.print.printing, 1);
-  EXPECT_EQ(app.settings.printUnit, 3);
-  EXPECT_DOUBLE_EQ(app.print.magnification, 0.25);
+  EXPECT_EQ(QStringList({afterUnit, afterEdit, afterGet, cornerAfterGet}),
+            QStringList({"X 1000mm", "Y 125mm", "X 117.5mm", "47 37"}));
+  EXPECT_EQ(std::tuple(model.executed, app.print.printing, app.settings.printUnit,
+                       app.print.magnification),
+            std::tuple(true, 1, 3, 0.25));
 
   app.print.printing = 0;
   PrintDialog again(app.settings, app.print, app.display.view);

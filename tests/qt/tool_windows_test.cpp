@@ -37,13 +37,14 @@ class ToolWindowsTest : public lav::testing::WindowedProgram {
   }
 };
 
-TEST_F(ToolWindowsTest, ToolbarShowsAtTheFirstPaintWithItsButtonsInRaisedOrSunkenFrames) {
+// The Toolbar at the first paint, its buttons in raised or sunken frames; a button's command
+// goes on release inside it; closed, the Toolbar comes back where it was.
+TEST_F(ToolWindowsTest, ToolbarButtonsPressReleaseAndAClosedToolbarComesBack) {
   start();
   ToolbarWindow* t = program->toolbarWindow();
   ASSERT_TRUE(t);
   EXPECT_TRUE(t->isVisible());
-  EXPECT_EQ(t->windowTitle(), "Toolbar");
-  EXPECT_EQ(t->size(), QSize(46, 262));
+  EXPECT_EQ(std::pair(t->windowTitle(), t->size()), std::pair(QString("Toolbar"), QSize(46, 262)));
   // First inside the Command Window's right edge, below its menu.
   const int W = program->app.shell.screenWidth;
   EXPECT_EQ(t->pos(), QPoint(std::max(5, W / 4 - 102), 60)) << "room for the palette too";
@@ -67,10 +68,8 @@ TEST_F(ToolWindowsTest, ToolbarShowsAtTheFirstPaintWithItsButtonsInRaisedOrSunke
   // The picture moves one pixel down and to the right while pressed.
   EXPECT_EQ(down.copy(3, 3, 16, 16), up.copy(2, 2, 16, 16));
   QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(40, 40));
-}
 
-TEST_F(ToolWindowsTest, ReleaseInsideSendsReleaseOutsideDoesNotAndAClosedToolbarComesBack) {
-  start();
+  // A release inside sends the button's command, one outside does not.
   ToolbarButtonWidget* newFile = program->toolbarWindow()->button(0);
   QTest::mousePress(newFile, Qt::LeftButton, {}, QPoint(10, 10));
   EXPECT_TRUE(newFile->pressed());
@@ -142,10 +141,9 @@ TEST_F(ToolWindowsTest, PaletteChoosesTheBrushAndTheClickFillsTheDrawing) {
   settle();
   program->graphics->refresh();
   const QImage& img = program->graphics->image();
-  EXPECT_EQ(QColor(img.pixel(100, 100)), QColor(0, 0, 255));
-  EXPECT_EQ(QColor(img.pixel(img.width() - 3, img.height() - 3)), QColor(0, 0, 255));
-  EXPECT_EQ(paintFileSize(), 16u);
-  EXPECT_EQ(prompt(), "Pn: ");
+  EXPECT_EQ(lav::testing::CountColour(img, img.rect(), QColor(0, 0, 255)),
+            img.width() * img.height());
+  EXPECT_EQ(std::pair(paintFileSize(), prompt()), std::pair(std::size_t{16}, std::string("Pn: ")));
   typeLine("end");
   EXPECT_FALSE(pal->isVisible());
   EXPECT_EQ(prompt(), "? ");
@@ -180,15 +178,12 @@ TEST_F(ToolWindowsTest, StatusWindowPaintsItsFields) {
   // Labels black on green.
   EXPECT_GT(count(QRect(0, row, lay.cellValueX - 1, L), QColor(0, 255, 0)), 50);
   EXPECT_GT(count(QRect(0, row, lay.cellValueX - 1, L), QColor(0, 0, 0)), 10);
-  EXPECT_GT(count(QRect(lay.layerLabelX, row, 20, L), QColor(0, 255, 0)), 50);
-  // The cell name in white, the layer in its red, the element type in the highlight red.
+  // Values in their own colours: the cell name in white, the layer in its red. Which colour each
+  // field takes is checked on the texts themselves (status_window_test.cpp).
   EXPECT_GT(count(QRect(lay.cellValueX, row, lay.layerLabelX - lay.cellValueX, L), Qt::white), 20);
   EXPECT_GT(
       count(QRect(lay.layerValueX, row, lay.elementLabelX - lay.layerValueX, L), QColor(255, 0, 0)),
       5);
-  EXPECT_GT(count(QRect(lay.elementValueX, row, lay.coordLabelX - lay.elementValueX, L),
-                  QColor(255, 0, 0)),
-            10);
   // Type 5 shows " Width:" on the row above in black on green.
   EXPECT_GT(count(QRect(lay.elementLabelX, img.height() - 2 * L, 40, L), QColor(0, 255, 0)), 50);
 
