@@ -7,6 +7,7 @@
 #include <set>
 
 #include "command/command_list_dialog.h"
+#include "command/command_table.h"
 #include "console/command_window.h"
 #include "platform/scripted_host.h"
 #include "platform/sjis.h"
@@ -49,6 +50,7 @@ TEST_F(ShippedCommandFile, NamesEveryBuiltInCommandOnceAndNoNameBeginsAnother) {
   for (std::int32_t n = 1; n <= 124; ++n) {
     const std::string name(CommandName(names(), n));
     ASSERT_FALSE(name.empty()) << "command " << n << " has no name";
+    EXPECT_NE(FindCommandRow(n)->start, nullptr) << "command " << n << " does nothing";
     EXPECT_TRUE(seen.insert(name).second) << name << " is used twice";
     EXPECT_EQ(name, UpperCase(name)) << name;
     const CommandMatch m = MatchCommand(names(), name);

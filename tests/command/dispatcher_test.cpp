@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "command/command_table.h"
-#include "macro/variables.h"
 #include "support/short_forms.h"
 #include "support/typing_session.h"
 
@@ -99,8 +98,6 @@ TEST_F(Dispatcher, LinesThatNameNoCommandAreCalculatedButCommentsAndEmptyLinesDo
     const char* line;
     const char* out;
   } cases[] = {
-      {"1+2*3", "7.  "},
-      {"(1 + 2) * 3", "9.  "},
       {"10 / (2 5)", "5.  2.  "},
       {"&X=3", "3.  "},
       {"&X * 2", "6.  "},
@@ -134,16 +131,6 @@ TEST_F(Dispatcher, AmbiguousPrefixListsCandidatesInTableOrder) {
   lines.clear();
   type("TREE");
   EXPECT_FALSE(printed("--COMMANDS--"));
-}
-
-TEST(CommandTable, EveryBuiltInCommandHasItsRow) {
-  for (int n = 1; n <= kLastBuiltIn; ++n) {
-    const CommandRow* row = FindCommandRow(n);
-    ASSERT_NE(row, nullptr) << n;
-    EXPECT_NE(row->start, nullptr) << "command " << n << " does nothing";
-  }
-  EXPECT_EQ(FindCommandRow(0), nullptr);
-  EXPECT_EQ(FindCommandRow(kLastBuiltIn + 1), nullptr);
 }
 
 TEST_F(Dispatcher, PreconditionsAndMacroNumbersWithoutAFileRefuseWithTheirMessage) {
@@ -202,27 +189,6 @@ TEST_F(Dispatcher, LayerListsChangeTheDisplaySet) {
   for (int l = 0; l < kLayerCount; ++l) visible += app.settings.layerFlags[l] & 1;
   EXPECT_EQ(visible, 3);
   EXPECT_GT(host.invalidations[static_cast<int>(Window::Graphics)], 0);
-}
-
-TEST_F(Dispatcher, TextFilesReportThroughErr) {
-  auto err = [&] { return macro::LookUp(app.symbols, "&ERR").value_or("?"); };
-  type("TFILE out.txt $1");
-  EXPECT_EQ(err(), "0.");
-  type("TWRITE $1 first line");
-  type("TWRITE $1 # comment only");
-  type("TWRITE $1 2 3");
-  EXPECT_EQ(err(), "0.");
-  type("TFILE out.txt $2");
-  type("TREAD &A $2");
-  EXPECT_EQ(err(), "0.");
-  EXPECT_EQ(macro::LookUp(app.symbols, "&A").value_or("?"), "first line");
-  type("TREAD &B $2");  // skips the comment-only line
-  EXPECT_EQ(macro::LookUp(app.symbols, "&B").value_or("?"), "2.  3.");
-  type("TREAD &C $2");  // end of file
-  EXPECT_EQ(err(), "-1.");
-  type("TFILE x.txt $7");
-  EXPECT_EQ(err(), "-1.");
-  EXPECT_EQ(testing::ReadFile(dir / "out.txt"), "first line\n# comment only\n2 3\n");
 }
 
 }  // namespace

@@ -40,10 +40,12 @@ TEST_F(MacroRunner, TheFourJumpsTakenOrNot) {
     const char* jump;
     bool taken;
   } cases[] = {
-      {"GOTO#! 2 $T", true},      {"GOTO#! 0 $T", false},    {"GOTO#0 0 $T", true},
-      {"GOTO#0 1-1.5 $T", false}, {"GOTO#- 1-1.5 $T", true}, {"GOTO#- 0 $T", false},
-      {"GOTO#+ 0.1 $T", true},    {"GOTO#+ -4 $T", false},   {"GOTO#! $T", true},
-      {"goto#+ (2 3) $t", true},  {"GOTO#0 5", false},  // no label: nothing happens
+      {"GOTO#! 2 $T", true},     {"GOTO#! 0 $T", false},
+      {"GOTO#0 0 $T", true},     {"GOTO#0 1-1.5 $T", false},
+      {"GOTO#- 1-1.5 $T", true}, {"GOTO#- 0 $T", false},
+      {"GOTO#+ 0.1 $T", true},   {"GOTO#+ -4 $T", false},
+      {"GOTO#+ 0 $T", false},    {"GOTO#! $T", true},
+      {"goto#+ (2 3) $t", true}, {"GOTO#0 5", false},  // no label: nothing happens
   };
   for (const auto& c : cases) {
     writeMacro("T.MAC", {c.jump, "&R=0", "GOTO#! $E", "$T", "&R=1", "$E"});
@@ -243,12 +245,17 @@ TEST_F(MacroRunner, WithoutANameTheCommandAsksAndLineEndsDecideWhetherALineIsEnt
 
 TEST_F(MacroRunner, TextFilesWrittenAndReadByAMacroEvenTheMacroItself) {
   testing::WriteFile("IN.TXT", "# values\r\n10\r\n\r\n20\r\n30\r\n");
-  writeMacro("TEXT.MAC", {"TFILE IN.TXT", "TFILE OUT.TXT $1", "&SUM = 0", "$NEXT", "TREAD &V",
-                          "GOTO#- &ERR $DONE", "&SUM = &SUM + &V", "TWRITE $1 value &V",
-                          "GOTO#! $NEXT", "$DONE", "TWRITE $1 sum &SUM"});
+  writeMacro("TEXT.MAC",
+             {"TFILE IN.TXT", "TFILE OUT.TXT $1", "&SUM = 0", "$NEXT", "TREAD &V",
+              "GOTO#- &ERR $DONE", "&SUM = &SUM + &V", "TWRITE $1 value &V", "GOTO#! $NEXT",
+              "$DONE", "TWRITE $1 sum &SUM", "TWRITE $1 # note", "TFILE OUT.TXT $2",
+              "TREAD &FIRST $2", "&READ = &ERR", "TFILE X.TXT $7", "&BAD = &ERR"});
   type("MACRO TEXT");
   EXPECT_EQ(var("&SUM"), "60.");
-  EXPECT_EQ(testing::ReadFile("OUT.TXT"), "value 10.\nvalue 20.\nvalue 30.\nsum 60.\n");
+  EXPECT_EQ(testing::ReadFile("OUT.TXT"), "value 10.\nvalue 20.\nvalue 30.\nsum 60.\n# note\n");
+  // A line of words is read as its text; a slot beyond $2 is refused through &ERR.
+  EXPECT_EQ(std::tuple(var("&FIRST"), var("&READ"), var("&BAD")),
+            std::tuple("value 10.", "0.", "-1."));
   EXPECT_TRUE(idle());
   // The second line appends a line to the macro itself; the runner reads the new line.
   writeMacro("GROW.MAC", {"TFILE GROW.MAC", "TWRITE ECHO$ grown"});
