@@ -287,10 +287,6 @@ TEST_F(CommandWindowTest, FunctionKeyPieces) {
       EXPECT_EQ(h.boxes.size(), 1u) << c.what;
     }
   }
-  EXPECT_EQ(FunctionKeyNumber(Key::F1), 1);
-  EXPECT_EQ(FunctionKeyNumber(Key::F15), 15);
-  EXPECT_EQ(FunctionKeyNumber(Key::Home), 0);
-  EXPECT_EQ(FunctionKey(7), Key::F7);
   EXPECT_TRUE(SetFunctionKey(app.window, 2, "REDRAW\\FIT"));
   EXPECT_EQ(app.window.commands.keys[1], "REDRAW\\FIT");
   EXPECT_FALSE(SetFunctionKey(app.window, 16, "X"));
@@ -415,36 +411,28 @@ TEST_F(CommandWindowTest, CommandListDialogLinesAndRunButton) {
   };
   for (const auto& t : tabs) EXPECT_EQ(ListLineOf(t.fileLine), t.shown) << t.fileLine;
 
+  // What a chosen command enters is checked with the shipped command file; here the lines that
+  // enter nothing.
   struct Run {
     const char* what;
     int selected;
-    bool finished;
     std::size_t boxes;
-    std::optional<CommandListChoice> choice;
-  } runs[] = {
-      {"nothing selected", -1, false, 1, std::nullopt},
-      {"an empty line", 1, false, 1, std::nullopt},
-      {"a comment", 0, false, 0, std::nullopt},
-      {"a command", 2, true, 0, CommandListChoice{"FIT ", true}},
-      {"a command wanting arguments", 3, true, 0, CommandListChoice{"DISP ", false}},
-      {"a number alone", 4, false, 0, std::nullopt},
-  };
+  } runs[] = {{"nothing selected", -1, 1},
+              {"an empty line", 1, 1},
+              {"a comment", 0, 0},
+              {"a number alone", 4, 0}};
   for (const auto& r : runs) {
+    SCOPED_TRACE(r.what);
     HelpRecordingHost h;
     CommandListDialog d;
     d.lines = {"# header", "", "17\tFIT\t\tall", "23\tDISP\t{layers}", "42"};
     d.selected = r.selected;
     d.pressRun(h);
-    EXPECT_EQ(d.finished, r.finished) << r.what;
-    EXPECT_EQ(h.boxes.size(), r.boxes) << r.what;
+    EXPECT_FALSE(d.finished);
+    EXPECT_FALSE(d.choice.has_value());
+    EXPECT_EQ(h.boxes.size(), r.boxes);
     if (r.boxes) {
-      EXPECT_EQ(h.boxes[0].text, "選択してからボタンを押して下さい");
-      EXPECT_EQ(h.boxes[0].icon, Icon::Information);
-    }
-    ASSERT_EQ(d.choice.has_value(), r.choice.has_value()) << r.what;
-    if (r.choice) {
-      EXPECT_EQ(d.choice->text, r.choice->text) << r.what;
-      EXPECT_EQ(d.choice->enterFollows, r.choice->enterFollows) << r.what;
+      EXPECT_TRUE(testing::OneBox(h, "選択してからボタンを押して下さい", {}, Icon::Information));
     }
   }
 }
