@@ -293,24 +293,13 @@ TEST_F(CommandWindowTest, FunctionKeyPieces) {
   EXPECT_FALSE(SetFunctionKey(app.window, 1, std::string(40, 'x')));
 }
 
-TEST_F(CommandWindowTest, HomeEntersClsAndEndOpensTheHelp) {
+// End opens the manual: with the manual's tests.
+TEST_F(CommandWindowTest, HomeEntersCls) {
   type("junk");
   PressKey(app, Key::Home);
   ASSERT_EQ(recall().count, 1);
   EXPECT_EQ(recall().entries[0], "CLS");
   EXPECT_EQ(line().caret, 0u);
-
-  const testing::ScratchFolder folder;
-  const fs::path dir = folder.dir;
-  testing::WriteFile(dir / "hlp" / "Lavinor.HTML", "<html></html>");
-  app.programDir = dir.string();
-  PressKey(app, Key::End);
-  ASSERT_EQ(host.opened.size(), 1u);
-  EXPECT_EQ(host.opened[0], (dir / "hlp" / "Lavinor.HTML").string());
-  fs::remove_all(dir / "hlp");
-  // Without the file the handler gets the expected path and reports it itself.
-  PressKey(app, Key::End);
-  EXPECT_EQ(host.opened.back(), (dir / "HLP" / "LAVINOR.html").string());
 }
 
 TEST_F(CommandWindowTest, ClickingATranscriptLineTypesItsWord) {

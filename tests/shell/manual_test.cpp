@@ -294,6 +294,14 @@ TEST(HelpTest, FindsTheManualWhateverTheCaseOfItsFolderAndName) {
     ASSERT_TRUE(fs::exists(host.opened[0])) << stored << ": " << host.opened[0];
     EXPECT_TRUE(fs::equivalent(host.opened[0], prog / stored)) << stored;
   }
+  // Without the file the handler gets the expected path and reports it itself.
+  fs::remove_all(folder.dir / "prog");
+  HelpRecordingHost host;
+  AppState app{host};
+  app.programDir = (folder.dir / "prog").string();
+  command::PressKey(app, command::Key::End);
+  EXPECT_EQ(host.opened,
+            std::vector<std::string>{(folder.dir / "prog" / "HLP" / "LAVINOR.html").string()});
 }
 
 }  // namespace

@@ -47,20 +47,6 @@ class StatusWindowTest : public ::testing::Test {
   AppState app{host};
 };
 
-TEST_F(StatusWindowTest, FieldsSitWhereTheLayoutPutsThem) {
-  const StatusLayout s = layout(960, 90);
-  EXPECT_EQ(s.bottomRow, 74);
-  EXPECT_EQ(s.cellValueX, 48);                // " CEL:0"
-  EXPECT_EQ(s.layerLabelX, 320);              // w / 3
-  EXPECT_EQ(s.layerValueX, 320 + 48);         // + " LAY:0"
-  EXPECT_EQ(s.elementLabelX, 468);            // w / 2 - 12
-  EXPECT_EQ(s.elementValueX, 480 + 40 - 12);  // + " EL:0"
-  EXPECT_EQ(s.coordLabelX, 508 + 32);         // + "9.00"
-  EXPECT_EQ(s.xRight, 540 + 32 + 96);         // + " XY:" + "-XXXXXXX.XXX"
-  EXPECT_EQ(s.yRight, 668 + 8 + 96);          // + "0" + "-XXXXXXX.XXX"
-  EXPECT_EQ(s.layerListsX, 37 * 8);           // "Window Area: XXXXXXX.XXX XXXXXXXX.XXX"
-}
-
 TEST_F(StatusWindowTest, ElementTypeAndItsDetail) {
   const struct Case {
     const char* name;
