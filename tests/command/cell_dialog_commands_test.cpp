@@ -64,7 +64,6 @@ TEST_F(CellDialogCommands, TheDialogsOpenOrTakeTheirFieldsAsWords) {
       {"RENCELL NOSUCH X", nullptr, "X", "セル NOSUCH " + notFound},
       {"DELCELL NOSUCH", "C", nullptr, "セル NOSUCH " + notFound},
       {"UNDELCELL NOSUCH", nullptr, "NOSUCH", "セル NOSUCH " + notFound},
-      {"COPYCELL A B", "B", nullptr, "同名のセルが在りますので出来ません。"},
       {"RENCELL A", "A", nullptr, "", "cell-rename"},  // the dialog asks for the new name
       // Without words each opens its dialog.
       {"COPYCELL", nullptr, nullptr, "", "cell-copy"},
@@ -116,28 +115,17 @@ TEST_F(CellDialogCommands, TheCellListOpensThePickedCellOrAnswersAQuestionMark) 
   EXPECT_EQ(app.dispatch.current, 0);
 }
 
-TEST_F(CellDialogCommands, CellsCopyOutOfAnotherDesign) {
-  type("MKCELL SHARED");
+// The copy dialog itself is played with the cell commands of the design.
+TEST_F(CellDialogCommands, CellsCopyOutOfAnotherDesignNamedInWords) {
   type("CLOSE");
   ASSERT_TRUE(std::filesystem::exists("TOP.cad"));  // the extension as the program writes it
   type("NEW MAIN.CAD");
-  host.fileChoices.push_back(std::string("top.cad"));  // found whatever its case
-  onDialog<db::CellCopyDialog>("cell-copy", [](auto& d) {
-    ASSERT_TRUE(d.selectLine(lineOf(d, "SHARED")));
-    d.setNewName("SHARED");
-    EXPECT_TRUE(d.pressCreate());
-  });
-  type("IMPCELL");
-  EXPECT_TRUE(takeBoxes().empty());
-  EXPECT_TRUE(hasCell(app, "SHARED"));
-  EXPECT_FALSE(app.design.source.allocated());  // the second design is let go afterwards
-  // As words: the design (.CAD added) and the cells, each under its own name; no dialog.
-  host.dialogsRun.clear();
+  // The design (.CAD added) and the cells, each under its own name; no dialog.
   type("IMPCELL top A B");
   EXPECT_TRUE(takeBoxes().empty());
   EXPECT_TRUE(hasCell(app, "A") && hasCell(app, "B"));
   EXPECT_TRUE(host.dialogsRun.empty());
-  EXPECT_FALSE(app.design.source.allocated());
+  EXPECT_FALSE(app.design.source.allocated());  // the second design is let go afterwards
 }
 
 using CellDialogsWithoutDesign = Session;
