@@ -122,6 +122,7 @@ TEST_F(Dispatcher, AmbiguousPrefixListsCandidatesInTableOrder) {
   EXPECT_FALSE(printed("--COMMANDS--"));
 }
 
+// A command that needs an open design is refused in the batch tests.
 TEST_F(Dispatcher, PreconditionsAndMacroNumbersWithoutAFileRefuseWithTheirMessage) {
   struct Case {
     const char* line;
@@ -129,7 +130,6 @@ TEST_F(Dispatcher, PreconditionsAndMacroNumbersWithoutAFileRefuseWithTheirMessag
     const char* caption = "Error";
     Icon icon = Icon::Exclamation;
   } cases[] = {
-      {"CELL TOP", "ファイルはまだ開かれていません"},
       {"TREE", "ファイル又はセルは開かれていませんのでセル名の参照はできませんでした"},
       {"MYMACRO",
        "MYMACRO   このコマンドについては、現在対応しておりません。"

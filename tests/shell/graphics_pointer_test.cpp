@@ -78,17 +78,6 @@ TEST_F(PointerTest, ClicksTakeEffectOnlyWhenTheyAreMeantAndFit) {
   EXPECT_EQ(app.window.input, "");
 }
 
-TEST_F(PointerTest, PointerMoveRefreshesTheStatusWindowOnlyOnChange) {
-  const int before = host.invalidations[static_cast<int>(Window::Status)];
-  EXPECT_FALSE(PointerMoved(app, 150, 150));
-  const int once = host.invalidations[static_cast<int>(Window::Status)];
-  EXPECT_EQ(once, before + 1);
-  PointerMoved(app, 151, 150);  // snaps to the same point
-  EXPECT_EQ(host.invalidations[static_cast<int>(Window::Status)], once);
-  app.shell.pointer.keyboardCursor = 1;
-  EXPECT_TRUE(PointerMoved(app, 151, 150)) << "the crosshair follows";
-}
-
 TEST_F(PointerTest, ReleaseEndsCaptureAndSwitchesTheOverlaysOff) {
   auto& p = app.shell.pointer;
   StartKeyboardCursor(app);

@@ -1,5 +1,6 @@
 // The paint command and its palette: the records appended to PAINTDAT.DAT, replay on and off,
-// clearing, the brush chosen in the palette, and every way out of the point prompt.
+// clearing, the brush chosen in the palette, and every way out of the point prompt. The Toolbar
+// stepping aside while painting is seen with the windowed program.
 #include <filesystem>
 
 #include "command/paint_palette.h"
@@ -112,21 +113,6 @@ TEST_F(PaintCommandTest, EveryWayOutHidesThePalette) {
     EXPECT_EQ(prompt(), "? ");
   }
   EXPECT_EQ(app.settings.layer, 1) << "a line that ends painting is not run";
-}
-
-TEST_F(PaintCommandTest, ToolbarStepsAsideWhilePainting) {
-  type("TOOLBAR");
-  host.toolWindowCalls.clear();
-  type("PAINT");
-  using Call = std::pair<ToolWindow, ToolWindowState>;
-  EXPECT_EQ(host.toolWindowCalls,
-            (std::vector<Call>{{ToolWindow::Palette, ToolWindowState::Shown},
-                               {ToolWindow::Toolbar, ToolWindowState::Hidden}}));
-  host.toolWindowCalls.clear();
-  type("x");
-  EXPECT_EQ(host.toolWindowCalls,
-            (std::vector<Call>{{ToolWindow::Palette, ToolWindowState::Hidden},
-                               {ToolWindow::Toolbar, ToolWindowState::Shown}}));
 }
 
 TEST_F(PaintCommandTest, ReplayOnOffAndClearing) {

@@ -226,11 +226,13 @@ TEST_F(StatusWindowTest, PointerMovesRepaintOnlyTheCoordinates) {
   PointerMoved(app, 120, 300);
   EXPECT_EQ(host.invalidations[static_cast<int>(Window::Status)], before + 1);
   EXPECT_EQ(TakeStatusInvalidations(app), unsigned{kStatusX | kStatusY});
-  PointerMoved(app, 120, 300);  // the same place: nothing to repaint
+  EXPECT_FALSE(PointerMoved(app, 121, 300)) << "snapped to the same place: nothing to repaint";
   EXPECT_EQ(host.invalidations[static_cast<int>(Window::Status)], before + 1);
   InvalidateStatus(app, kStatusView);
   InvalidateStatus(app, kStatusLayerLists);
   EXPECT_EQ(TakeStatusInvalidations(app), unsigned{kStatusView | kStatusLayerLists});
+  app.shell.pointer.keyboardCursor = 1;
+  EXPECT_TRUE(PointerMoved(app, 121, 300)) << "the crosshair follows";
 }
 
 }  // namespace
