@@ -156,7 +156,7 @@ TEST_F(StartupTest, UnusableRectanglesGiveWayToTheDefaultAndAreSavedBack) {
     const char* text;
     bool used;
   } cases[] = {{"410 10 1600 890", true},
-               {" 5 6 700 800 9", true},  // what follows the fourth number is left
+               {"5 6 700 800 9", true},  // what follows the fourth number is left
                {"1 2 3", false},
                {"", false},
                {"a b c d", false},
