@@ -173,14 +173,10 @@ TEST(UserValue, Formats) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(FormatUserValue(c.value, c.unit), c.text) << c.value << " unit " << c.unit;
-  EXPECT_EQ(UserUnitDecimals(1000), 3);
-  EXPECT_EQ(UserUnitDecimals(9), 0);
-  EXPECT_EQ(UserUnitDecimals(10), 1);
-  EXPECT_EQ(FormatCalculatorValue(3), "3.");
+  // Decimals for other units show in the pointer's and the Status Window's coordinates.
   EXPECT_EQ(FormatCalculatorValue(1.0 / 3), "0.333333333333");
   EXPECT_EQ(FormatCalculatorValue(-0.25), "-0.25");
   EXPECT_EQ(FormatCalculatorValue(1e15), "1000000000000000.");
-  EXPECT_EQ(FormatCalculatorLine({3, 0.5, -2}), "3.  0.5  -2.  ");
 }
 
 TEST(UserValue, CheckedConversionToDatabaseUnits) {

@@ -479,9 +479,13 @@ TEST_F(Batch, TwoRunsOnOneDesignLoseNoEdit) {
   }
 }
 
-// A full disk (here a file size limit of 0) leaves neither a cut-off output nor an empty log.
-TEST_F(Batch, AFullDiskLeavesNoEmptyLogBehind) {
-  ASSERT_EQ(run("NEW d\nMKCELL TOP\nCLOSE\n").status, 0);
+// A full disk (here a file size limit of 0) leaves neither a cut-off output nor an empty log;
+// input converters whose log cannot be created say which file it was.
+TEST_F(Batch, AFullDiskLeavesNoEmptyLogBehindAndALogThatCannotBeMadeIsNamed) {
+  ASSERT_EQ(
+      run("NEW d\nMKCELL TOP\nCLOSE\nNEW s\nMKCELL TOP\nGDSOUT s.str\nDXFOUT s.dxf\nCLOSE 0\n")
+          .status,
+      0);
   for (const char* command : {"GDSOUT f.str", "DXFOUT f.dxf"}) {
     std::ofstream(dir / "in.txt") << "OPEN d\n" << command << "\nCLOSE 0\n";
     const std::string cmd = "cd '" + dir.string() + "' && trap '' XFSZ && (ulimit -f 0; exec '" +
@@ -493,11 +497,6 @@ TEST_F(Batch, AFullDiskLeavesNoEmptyLogBehind) {
     EXPECT_FALSE(fs::exists(dir / "f.txt")) << command;
     EXPECT_EQ(WorkFilesIn(dir), "") << command;
   }
-}
-
-// Input converters whose log cannot be created say which file it was.
-TEST_F(Batch, AConverterThatCannotCreateItsLogNamesIt) {
-  ASSERT_EQ(run("NEW s\nMKCELL TOP\nGDSOUT s.str\nDXFOUT s.dxf\nCLOSE 0\n").status, 0);
   fs::remove(dir / "s.txt");
   fs::create_directories(dir / "s.txt");  // the log's name is taken by a folder
   for (const char* command : {"GDSIN s.str", "DXFIN s.dxf"}) {
