@@ -259,24 +259,11 @@ TEST_F(ManualTest, IsWellFormedUtf8Html) {
 
 using testing::HelpRecordingHost;
 
-TEST(HelpTest, MenuItemAndEndKeyOpenTheManualInstalledBesideTheProgram) {
+// The help menu and the End key open it in the windowed program's tests.
+TEST(HelpTest, TheManualIsInstalledBesideTheProgram) {
   const std::string installed = ReadFile(kProgramDir / "HLP" / "LAVINOR.html");
   ASSERT_FALSE(installed.empty()) << "not installed beside " << kProgramDir;
   EXPECT_EQ(installed, ReadFile(kManualInSources)) << "the installed copy is out of date";
-  const struct Way {
-    const char* what;
-    void (*open)(AppState&);
-  } ways[] = {{"help menu", [](AppState& a) { shell::RunMenuItem(a, shell::kMenuHelp); }},
-              {"End key", [](AppState& a) { command::PressKey(a, command::Key::End); }}};
-  for (const auto& w : ways) {
-    HelpRecordingHost host;
-    AppState app{host};
-    app.programDir = kProgramDir.string();
-    w.open(app);
-    ASSERT_EQ(host.opened.size(), 1u) << w.what;
-    EXPECT_TRUE(fs::is_regular_file(host.opened[0])) << w.what << ": " << host.opened[0];
-    EXPECT_EQ(ReadFile(host.opened[0]), installed) << w.what;
-  }
 }
 
 TEST(HelpTest, FindsTheManualWhateverTheCaseOfItsFolderAndName) {
