@@ -132,10 +132,6 @@ TEST_F(Dispatcher, AmbiguousPrefixListsCandidatesInTableOrder) {
   EXPECT_EQ(lines[0], "? T");  // the typed line, then the list
   for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[i + 1], expected[i]);
   EXPECT_EQ(app.dispatch.current, 0);
-  // A prefix that is a whole name wins over longer names.
-  lines.clear();
-  type("TREE");
-  EXPECT_FALSE(printed("--COMMANDS--"));
 }
 
 // A command that needs an open design is refused in the batch tests.
@@ -213,39 +209,32 @@ CommandTable read(std::string_view bytes) {
 
 // --- the shipped command file ---
 
-class ShippedCommandFile : public ::testing::Test {
- protected:
-  ScriptedHost host;
-  AppState app{host};
-  void SetUp() override {
-    app.programDir = kDataDir;
-    ASSERT_TRUE(LoadCommandFile(app));
-  }
-  const CommandTable& names() const { return app.window.commands; }
-};
+// The typing session loads the shipped command file.
+using ShippedCommandFile = testing::TypingSession;
 
 TEST_F(ShippedCommandFile, NamesEveryBuiltInCommandOnceAndNoNameBeginsAnother) {
-  ASSERT_EQ(names().names.size(), 124u);
+  ASSERT_EQ(app.window.commands.names.size(), 124u);
   std::set<std::string> seen;
   for (std::int32_t n = 1; n <= 124; ++n) {
-    const std::string name(CommandName(names(), n));
+    const std::string name(CommandName(app.window.commands, n));
     ASSERT_FALSE(name.empty()) << "command " << n << " has no name";
     EXPECT_NE(FindCommandRow(n)->start, nullptr) << "command " << n << " does nothing";
     EXPECT_TRUE(seen.insert(name).second) << name << " is used twice";
     EXPECT_EQ(name, UpperCase(name)) << name;
-    const CommandMatch m = MatchCommand(names(), name);
+    const CommandMatch m = MatchCommand(app.window.commands, name);
     EXPECT_EQ(m.kind, Kind::One) << name;
     EXPECT_EQ(m.number, n) << name;
   }
   // No name begins another: typing a shortened name (RED for REDRAW) would run another command.
-  for (const auto& a : names().names)
-    for (const auto& b : names().names) EXPECT_TRUE(a == b || !b.starts_with(a)) << a << " " << b;
+  for (const auto& a : app.window.commands.names)
+    for (const auto& b : app.window.commands.names)
+      EXPECT_TRUE(a == b || !b.starts_with(a)) << a << " " << b;
 }
 
 TEST_F(ShippedCommandFile, CommonCommandsAndKeysAreWhereUsersExpectThem) {
   // Each name under its number is checked against the manual.
   // Home types the line "CLS", which must name command 16.
-  EXPECT_EQ(MatchCommand(names(), winmsg::kHomeLine).number, 16);
+  EXPECT_EQ(MatchCommand(app.window.commands, winmsg::kHomeLine).number, 16);
   EXPECT_EQ(app.window.commands.keys[0], "FIT");
   EXPECT_EQ(app.window.commands.keys[1], "REDRAW");
   EXPECT_EQ(app.window.commands.keys[14], "DELTEMP \\TAKE");
