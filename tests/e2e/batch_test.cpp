@@ -335,19 +335,14 @@ TEST_F(Batch, TwoRunsWriteTwoNumberedReportsOfTheSampleChip) {
   const auto first = Split(slurp(dir / "TREE000.TXT"), '\n');
   const auto second = Split(slurp(dir / "TREE001.TXT"), '\n');
   ASSERT_EQ(first.size(), 6u);  // and the empty rest after the last line end
-  EXPECT_EQ(first[0].rfind(" ------ " + (dir / "sample.cad").string() + " ----", 0), 0u)
+  EXPECT_TRUE(first[0].starts_with(" ------ " + (dir / "sample.cad").string() + " ----"))
       << first[0];
-  EXPECT_EQ(first[1].rfind(" TOP ", 0), 0u);
+  EXPECT_TRUE(first[1].starts_with(" TOP "));
   // The array of pads and the core with its array of transistors, in Shift-JIS connectors.
-  EXPECT_EQ(first[2].rfind(" \x84\xA5PAD ", 0), 0u);
-  EXPECT_EQ(first[3].rfind(" \x84\xA4"
-                           "CORE ",
-                           0),
-            0u);
-  EXPECT_EQ(first[4].rfind("   \x84\xA4"
-                           "FET ",
-                           0),
-            0u);
+  const std::string tee = "\x84\xA5", corner = "\x84\xA4";
+  EXPECT_TRUE(first[2].starts_with(" " + tee + "PAD "));
+  EXPECT_TRUE(first[3].starts_with(" " + corner + "CORE "));
+  EXPECT_TRUE(first[4].starts_with("   " + corner + "FET "));
   EXPECT_NE(first[4].find(" 2(Array)"), std::string::npos);
   EXPECT_EQ(std::vector(first.begin() + 2, first.end()),
             std::vector(second.begin() + 2, second.end()));
