@@ -108,8 +108,7 @@ void QtSurface::rectangleOutline(int x0, int y0, int x1, int y1) {
   const QRgb colour = 0xFF000000u | pen_.colour;
   const int left = std::max(x0, 0), right = std::min(x1, w - 1);
   for (const int y : {y0, y1}) {
-    if (y < 0 || y >= h || (y == y1 && y1 == y0)) continue;
-    std::fill(bits + y * stride + left, bits + y * stride + right + 1, colour);
+    if (y >= 0 && y < h) std::fill(bits + y * stride + left, bits + y * stride + right + 1, colour);
   }
   for (int y = std::max(y0 + 1, 0); y <= std::min(y1 - 1, h - 1); ++y) {
     if (x0 >= 0) bits[y * stride + x0] = colour;
