@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "command/view_commands.h"
+#include "db/cad_file.h"
 #include "db/cell_commands.h"
 #include "db/cell_directory.h"
 #include "db/design_files.h"
@@ -217,6 +218,31 @@ void BM_CloseLargeDesignWithWriting(benchmark::State& state) {
   state.counters["ratio"] = close / plain;
 }
 BENCHMARK(BM_CloseLargeDesignWithWriting)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The encoding alone, into nothing: what the close does besides the disk's part; in one pass
+// (0) and in ranges by one or two threads.
+void BM_EncodeLargeDesign(benchmark::State& state) {
+  LargeDesign& d = design();
+  if (!d.open()) state.SkipWithError("open");
+  std::size_t bytes = 0;
+  for (auto _ : state)
+    db::EncodeFileTo(
+        d.app.design.image,
+        [&](std::span<const std::uint8_t> piece) {
+          bytes += piece.size();
+          return true;
+        },
+        state.range(0) ? 4 << 20 : 0, int(state.range(0)));
+  db::CloseDesign(d.app, false);
+  state.counters["MB/s"] = benchmark::Counter(double(bytes) / 1e6, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_EncodeLargeDesign)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 // FIT as the command does it, the cell measured again, drawn into the window's image.
 void BM_FitLargeDesign(benchmark::State& state) {

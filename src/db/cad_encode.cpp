@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -19,22 +20,24 @@ namespace {
 
 constexpr std::size_t kRunItemBytes = 252;  // one run item: 251 copies and the byte itself
 constexpr std::size_t kNoOpenGroup = static_cast<std::size_t>(-1);
+// A range keeps its whole output in its buffer: nothing is handed over while it is made.
+const EncodeSink kNoSink = [](std::span<const std::uint8_t>) { return false; };
 
 // Items into groups behind a flag byte, handed to the sink in pieces of kPiece bytes. The open
 // group stays in the buffer until it is complete.
 class BodyWriter {
  public:
-  static constexpr std::size_t kPiece = 20'060;
-  // The body behind the file's first bytes.
-  BodyWriter(const EncodeSink& sink, std::span<const std::uint8_t> prefix)
-      : sink_(sink), buf_(kPiece + 64) {
-    std::memcpy(buf_.data(), prefix.data(), prefix.size());
+  // Room a buffer needs beyond its piece: a group and a literal copy's surplus.
+  static constexpr std::size_t kSlack = 64;
+  // Writes into buf, handing each piece of buf.size() - kSlack bytes to the sink. A range's
+  // whole output fits its buffer: it starts with the file's first bytes (prefix) or inside a
+  // group whose first `phase` items came before it, its first byte then being that group's flag
+  // for the items from here on.
+  BodyWriter(const EncodeSink& sink, std::span<std::uint8_t> buf,
+             std::span<const std::uint8_t> prefix, int phase = 0)
+      : sink_(sink), buf_(buf.data()), piece_(buf.size() - kSlack) {
+    std::memcpy(buf_, prefix.data(), prefix.size());
     o_ = prefix.size();
-    open();
-  }
-  // A range that starts inside a group whose first `phase` items came before it; its first byte
-  // is that group's flag for the items from here on.
-  BodyWriter(const EncodeSink& sink, int phase) : sink_(sink), buf_(kPiece + 64) {
     open();
     items_ = phase;
   }
@@ -68,24 +71,20 @@ class BodyWriter {
     if (ok_ && o_ > 0) ok_ = hand(o_);
     return ok_;
   }
-  // Ends a range that is not the body's last: a group no item has entered yet is left to the
-  // next range. Returns where the open group's flag byte lies in what was handed over, or
-  // kNoOpenGroup.
-  std::size_t finishRange() {
+  // Ends a range in its buffer: a group no item has entered yet is left to the next range unless
+  // this is the body's last. Returns where the open group's flag byte lies, or kNoOpenGroup.
+  std::size_t finishRange(bool last) {
+    if (last) return kNoOpenGroup;
     if (items_ == 0) o_ = flagAt_;
-    const std::size_t at = items_ == 0 ? kNoOpenGroup : handed_ + flagAt_;
-    finish();
-    return at;
+    return items_ == 0 ? kNoOpenGroup : flagAt_;
   }
+  std::size_t size() const { return o_; }
 
  private:
-  bool hand(std::size_t n) {
-    handed_ += n;
-    return sink_(std::span<const std::uint8_t>(buf_.data(), n));
-  }
+  bool hand(std::size_t n) { return sink_(std::span<const std::uint8_t>(buf_, n)); }
   // A new group; full pieces before it go to the sink first.
   void open() {
-    if (o_ >= kPiece) {
+    if (o_ >= piece_) {
       if (ok_) ok_ = hand(o_);
       o_ = 0;
     }
@@ -94,8 +93,9 @@ class BodyWriter {
     items_ = 0;
   }
   const EncodeSink& sink_;
-  std::vector<std::uint8_t> buf_;
-  std::size_t o_ = 0, flagAt_ = 0, handed_ = 0;
+  std::uint8_t* buf_;
+  std::size_t piece_;
+  std::size_t o_ = 0, flagAt_ = 0;
   int items_ = 0;
   bool ok_ = true;
 };
@@ -193,7 +193,8 @@ std::vector<std::size_t> rangeStarts(const std::uint8_t* p, std::size_t n, std::
 
 bool encodeWhole(const DesignImage& image, const EncodeSink& sink) {
   const auto n = static_cast<std::size_t>(image.usedSize);
-  BodyWriter w(sink, filePrefix(image));
+  std::vector<std::uint8_t> buf(20'060 + BodyWriter::kSlack);
+  BodyWriter w(sink, buf, filePrefix(image));
   encodeRange(w, image.bytes.data(), kPrefixSize, n, n);
   return w.finish();
 }
@@ -228,8 +229,14 @@ class RangeEncoder {
   }
 
  private:
+  // Uninitialised bytes, reused from range to range: no page is cleared twice.
+  struct Buffer {
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t capacity = 0;
+  };
   struct Range {
-    std::vector<std::uint8_t> bytes;
+    Buffer buffer;
+    std::size_t size = 0;
     std::size_t openAt = kNoOpenGroup;
     std::uint64_t items = 0;
     int phase = 0;
@@ -263,35 +270,49 @@ class RangeEncoder {
         if (stop_) return;
         phase = ranges_[r].phase;
       }
-      Range done;
-      try {
-        const std::size_t size = end(r) - starts_[r];
-        done.bytes.reserve(size + size / 8 + 64);
-        const EncodeSink keep = [&](std::span<const std::uint8_t> piece) {
-          done.bytes.insert(done.bytes.end(), piece.begin(), piece.end());
-          return !stopping();
-        };
-        BodyWriter w = r == 0 ? BodyWriter(keep, prefix_) : BodyWriter(keep, phase);
-        encodeRange(w, p_, starts_[r], end(r), n_);
-        done.openAt = last(r) ? kNoOpenGroup : w.finishRange();
-        if (last(r)) w.finish();
-      } catch (const std::bad_alloc&) {
+      // The range's output, at most its bytes and one flag per eight of them, fits its buffer.
+      const std::size_t size = end(r) - starts_[r];
+      const std::size_t need = size + size / 8 + kPrefixSize + 4 * BodyWriter::kSlack;
+      Buffer buffer = spare(need);
+      if (!buffer.bytes) {
         std::lock_guard lock(m_);
         failed_ = stop_ = true;
         changed_.notify_all();
         return;
       }
+      const std::span<const std::uint8_t> prefix =
+          r == 0 ? std::span<const std::uint8_t>(prefix_) : std::span<const std::uint8_t>();
+      BodyWriter w(kNoSink, {buffer.bytes.get(), need}, prefix, phase);
+      encodeRange(w, p_, starts_[r], end(r), n_);
+      const std::size_t openAt = w.finishRange(last(r));
       std::lock_guard lock(m_);
-      ranges_[r].bytes = std::move(done.bytes);
-      ranges_[r].openAt = done.openAt;
+      if (!w.ok()) failed_ = stop_ = true;  // never: the buffer holds the range's largest output
+      ranges_[r].buffer = std::move(buffer);
+      ranges_[r].size = w.size();
+      ranges_[r].openAt = openAt;
       ranges_[r].done = true;
       changed_.notify_all();
     }
   }
 
-  bool stopping() {
-    std::lock_guard lock(m_);
-    return stop_;
+  // A buffer of at least `need` bytes, a used one where one is large enough; empty when memory
+  // runs out.
+  Buffer spare(std::size_t need) {
+    {
+      std::lock_guard lock(m_);
+      for (auto& b : spares_)
+        if (b.capacity >= need) {
+          Buffer found = std::move(b);
+          b = std::move(spares_.back());
+          spares_.pop_back();
+          return found;
+        }
+    }
+    try {
+      return {std::unique_ptr<std::uint8_t[]>(new std::uint8_t[need]), need};
+    } catch (const std::bad_alloc&) {
+      return {};
+    }
   }
 
   bool give(std::span<const std::uint8_t> bytes) { return bytes.empty() || sink_(bytes); }
@@ -301,30 +322,31 @@ class RangeEncoder {
   bool handOver() {
     std::vector<std::uint8_t> open;
     for (std::size_t r = 0; r < ranges_.size(); ++r) {
-      std::vector<std::uint8_t> b;
-      int phase;
+      Range range;
       {
         std::unique_lock lock(m_);
         changed_.wait(lock, [&] { return failed_ || ranges_[r].done; });
         if (failed_) return false;
-        b = std::move(ranges_[r].bytes);
-        phase = ranges_[r].phase;
+        range = std::move(ranges_[r]);
         taken_ = r + 1;
       }
       changed_.notify_all();
+      const std::uint8_t* b = range.buffer.bytes.get();
       std::size_t from = 0;
-      if (phase > 0) {
-        if (open.empty() || b.empty()) return false;  // the counts went wrong: no file
+      if (range.phase > 0) {
+        if (open.empty() || range.size == 0) return false;  // the counts went wrong: no file
         open[0] &= b[0];
         from = 1;
       }
-      const std::size_t hold = ranges_[r].openAt == kNoOpenGroup ? b.size() : ranges_[r].openAt;
+      const std::size_t hold = range.openAt == kNoOpenGroup ? range.size : range.openAt;
       if (hold < from) {
-        open.insert(open.end(), b.begin() + 1, b.end());
-        continue;
+        open.insert(open.end(), b + 1, b + range.size);
+      } else {
+        if (!give(open) || !give({b + from, hold - from})) return false;
+        open.assign(b + hold, b + range.size);
       }
-      if (!give(open) || !give({b.data() + from, hold - from})) return false;
-      open.assign(b.begin() + static_cast<std::ptrdiff_t>(hold), b.end());
+      std::lock_guard lock(m_);
+      spares_.push_back(std::move(range.buffer));
     }
     return give(open);
   }
@@ -336,6 +358,7 @@ class RangeEncoder {
   const EncodeSink& sink_;
   const std::vector<std::size_t> starts_;
   std::vector<Range> ranges_;
+  std::vector<Buffer> spares_;
   std::mutex m_;
   std::condition_variable changed_;
   std::size_t next_ = 0, taken_ = 0, phased_ = 0;
