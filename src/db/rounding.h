@@ -9,10 +9,13 @@
 
 namespace lav {
 
-// std::floor without a library call: every double of magnitude 2^52 or more is whole already.
+// std::floor without a library call. Below 2^52 adding and taking away 2^52 (with v's sign)
+// leaves the nearest whole number; from 2^52 on every double is whole already.
 inline double Floor(double v) {
-  if (!(std::fabs(v) < 4503599627370496.0)) return v;  // also NaN and infinities
-  double f = static_cast<double>(static_cast<std::int64_t>(v));
+  constexpr double kWhole = 4503599627370496.0;
+  if (!(std::fabs(v) < kWhole)) return v;  // also NaN and infinities
+  const double m = std::copysign(kWhole, v);
+  double f = (v + m) - m;
   if (f > v) f -= 1.0;
   return f == 0 ? std::copysign(0.0, v) : f;  // -0.0 stays -0.0, as floor leaves it
 }

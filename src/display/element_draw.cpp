@@ -36,11 +36,12 @@ void Segment(DrawContext& ctx, double x0, double y0, double x1, double y1) {
                      WindowPoint(ctx.view, x1, y1));
 }
 
-// The extent's size in pixels, as the outline pass measures it.
+// The extent's size in pixels, as the outline pass measures it (the differences of whole
+// coordinates are whole already: nothing to round).
 void PixelSize(const DrawContext& ctx, double& pw, double& ph) {
   const Extent& e = ctx.extent;
-  pw = RoundHalfUp(double(e.xmax) - e.xmin) * ctx.view.scale;
-  ph = RoundHalfUp(double(e.ymax) - e.ymin) * ctx.view.scale;
+  pw = (double(e.xmax) - e.xmin) * ctx.view.scale;
+  ph = (double(e.ymax) - e.ymin) * ctx.view.scale;
 }
 
 // Figures this small are outlined from their extent alone, never from their points.
