@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 BUILD_DIR=${BUILD_DIR:-build-cov}
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLAVINOR_BENCH=OFF \
-  -DCMAKE_CXX_FLAGS=--coverage -DCMAKE_EXE_LINKER_FLAGS=--coverage "$@" >/dev/null
+  -DCMAKE_CXX_FLAGS="--coverage -fprofile-update=atomic" -DCMAKE_EXE_LINKER_FLAGS=--coverage "$@" >/dev/null
 cmake --build "$BUILD_DIR" -j "$(nproc)"
 find "$BUILD_DIR" -name '*.gcda' -delete
 ctest --test-dir "$BUILD_DIR" -j "$(nproc)" --output-on-failure
