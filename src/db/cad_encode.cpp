@@ -42,30 +42,101 @@ class BodyWriter {
     items_ = phase;
   }
   bool ok() const { return ok_; }
-  // k literal bytes from src, where at least eight bytes can be read when wide is set.
-  void literals(const std::uint8_t* src, std::size_t k, bool wide) {
-    while (k > 0) {
-      const std::size_t take = std::min<std::size_t>(k, 8 - items_);
-      if (wide)
-        std::memcpy(&buf_[o_], src, 8);  // one fixed copy; the surplus is overwritten next
-      else
-        std::memcpy(&buf_[o_], src, take);
-      o_ += take;
-      src += take;
-      k -= take;
-      items_ += static_cast<int>(take);
-      if (items_ == 8) open();
+  // Encodes bytes [from, to) of the n used bytes at p. A range other than the body's last ends
+  // just behind a byte that differs from the one before it: there one pass would stand with no
+  // run pending, as it does at `from`.
+  void encode(const std::uint8_t* p, std::size_t from, std::size_t to, std::size_t n) {
+    // The state lives in locals while the loop runs: the stores into the buffer may alias members.
+    std::uint8_t* const buf = buf_;
+    const std::size_t piece = piece_;
+    std::size_t o = o_, flagAt = flagAt_;
+    int items = items_;
+    bool ok = ok_;
+    auto open = [&] {
+      if (o >= piece) {
+        if (ok) ok = hand(o);
+        o = 0;
+      }
+      flagAt = o;
+      buf[o++] = 0xFF;
+      items = 0;
+    };
+    // k literal bytes from src, where at least eight bytes can be read when wide is set.
+    auto literals = [&](const std::uint8_t* src, std::size_t k, bool wide) {
+      while (k > 0) {
+        const std::size_t take = std::min<std::size_t>(k, 8 - items);
+        if (wide)
+          std::memcpy(buf + o, src, 8);  // one fixed copy; the surplus is overwritten next
+        else
+          std::memcpy(buf + o, src, take);
+        o += take;
+        src += take;
+        k -= take;
+        items += static_cast<int>(take);
+        if (items == 8) open();
+      }
+    };
+    auto count = [&](std::uint8_t c) {
+      buf[flagAt] &= static_cast<std::uint8_t>(~(0x80u >> items));
+      buf[o++] = c;
+    };
+    auto run = [&](std::uint8_t c, std::uint8_t b) {
+      count(c);
+      buf[o++] = b;
+      if (++items == 8) open();
+    };
+    std::size_t i = from;
+    // Invariant: p[i - 1] is the previous output byte and no run is pending.
+    while (i < to && ok) {
+      // Bytes that differ from the one before are literals.
+      std::size_t k = 0;
+      while (i + k + 8 <= to) {
+        const int d = firstZeroByte(load64(p + i + k) ^ load64(p + i + k - 1));
+        k += static_cast<std::size_t>(d);
+        if (d < 8) break;
+      }
+      if (i + k + 8 > to)
+        while (i + k < to && p[i + k] != p[i + k - 1]) ++k;
+      literals(p + i, k, i + k + 8 <= n);
+      i += k;
+      if (i >= to) break;
+      // Bytes equal to the previous one: a run item per 252 of them, the rest counted.
+      const std::uint8_t prev = p[i - 1];
+      const std::uint64_t splat = kOnes * prev;
+      std::size_t same = 0;
+      if (i + 8 < to) {
+        // Mostly a short run with the byte that ends it in the same word.
+        const int d = firstNonZeroByte(load64(p + i) ^ splat);
+        if (d < 8) {
+          i += static_cast<std::size_t>(d);
+          run(static_cast<std::uint8_t>(d), p[i]);
+          ++i;
+          continue;
+        }
+      }
+      while (i + same + 8 <= to) {
+        const int d = firstNonZeroByte(load64(p + i + same) ^ splat);
+        same += static_cast<std::size_t>(d);
+        if (d < 8) break;
+      }
+      if (i + same + 8 > to)
+        while (i + same < to && p[i + same] == prev) ++same;
+      for (std::size_t full = same / kRunItemBytes; full > 0; --full) run(kRunItemBytes - 1, prev);
+      const auto r = static_cast<std::uint8_t>(same % kRunItemBytes);
+      i += same;
+      if (i >= to) {
+        if (r > 0) count(r);  // the body ends in this run: its count alone
+        break;
+      }
+      if (r > 0) {
+        run(r, p[i]);
+        ++i;
+      }
     }
-  }
-  void run(std::uint8_t count, std::uint8_t b) {
-    buf_[flagAt_] &= static_cast<std::uint8_t>(~(0x80u >> items_));
-    buf_[o_++] = count;
-    buf_[o_++] = b;
-    if (++items_ == 8) open();
-  }
-  void lastCount(std::uint8_t count) {
-    buf_[flagAt_] &= static_cast<std::uint8_t>(~(0x80u >> items_));
-    buf_[o_++] = count;
+    o_ = o;
+    flagAt_ = flagAt;
+    items_ = items;
+    ok_ = ok;
   }
   bool finish() {
     if (ok_ && o_ > 0) ok_ = hand(o_);
@@ -99,51 +170,6 @@ class BodyWriter {
   int items_ = 0;
   bool ok_ = true;
 };
-
-// Encodes bytes [from, to) of the n used bytes at p. A range other than the body's last ends
-// just behind a byte that differs from the one before it: there one pass would stand with no
-// run pending, as it does at `from`.
-void encodeRange(BodyWriter& w, const std::uint8_t* p, std::size_t from, std::size_t to,
-                 std::size_t n) {
-  std::size_t i = from;
-  // Invariant: p[i - 1] is the previous output byte and no run is pending.
-  while (i < to && w.ok()) {
-    // Bytes that differ from the one before are literals.
-    std::size_t k = 0;
-    while (i + k + 8 <= to) {
-      const int d = firstZeroByte(load64(p + i + k) ^ load64(p + i + k - 1));
-      k += static_cast<std::size_t>(d);
-      if (d < 8) break;
-    }
-    if (i + k + 8 > to)
-      while (i + k < to && p[i + k] != p[i + k - 1]) ++k;
-    w.literals(p + i, k, i + k + 8 <= n);
-    i += k;
-    if (i >= to) break;
-    // Bytes equal to the previous one: a run item per 252 of them, the rest counted.
-    const std::uint8_t prev = p[i - 1];
-    const std::uint64_t splat = kOnes * prev;
-    std::size_t same = 0;
-    while (i + same + 8 <= to) {
-      const int d = firstNonZeroByte(load64(p + i + same) ^ splat);
-      same += static_cast<std::size_t>(d);
-      if (d < 8) break;
-    }
-    if (i + same + 8 > to)
-      while (i + same < to && p[i + same] == prev) ++same;
-    for (std::size_t full = same / kRunItemBytes; full > 0; --full) w.run(kRunItemBytes - 1, prev);
-    const auto r = static_cast<std::uint8_t>(same % kRunItemBytes);
-    i += same;
-    if (i >= to) {
-      if (r > 0) w.lastCount(r);
-      break;
-    }
-    if (r > 0) {
-      w.run(r, p[i]);
-      ++i;
-    }
-  }
-}
 
 // The items a range other than the last becomes: every byte that differs from the one before
 // ends an item, and a run of equal bytes adds one item per 252 of them.
@@ -195,7 +221,7 @@ bool encodeWhole(const DesignImage& image, const EncodeSink& sink) {
   const auto n = static_cast<std::size_t>(image.usedSize);
   std::vector<std::uint8_t> buf(20'060 + BodyWriter::kSlack);
   BodyWriter w(sink, buf, filePrefix(image));
-  encodeRange(w, image.bytes.data(), kPrefixSize, n, n);
+  w.encode(image.bytes.data(), kPrefixSize, n, n);
   return w.finish();
 }
 
@@ -283,7 +309,7 @@ class RangeEncoder {
       const std::span<const std::uint8_t> prefix =
           r == 0 ? std::span<const std::uint8_t>(prefix_) : std::span<const std::uint8_t>();
       BodyWriter w(kNoSink, {buffer.bytes.get(), need}, prefix, phase);
-      encodeRange(w, p_, starts_[r], end(r), n_);
+      w.encode(p_, starts_[r], end(r), n_);
       const std::size_t openAt = w.finishRange(last(r));
       std::lock_guard lock(m_);
       if (!w.ok()) failed_ = stop_ = true;  // never: the buffer holds the range's largest output

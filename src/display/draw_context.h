@@ -36,6 +36,10 @@ struct DrawContext {
   bool drawingPreview = false;
   Extent accumulator = kEmptyAccumulator;
   int messageSteps = 0;
+  // The pen of the last outline, made from this pen index on this background.
+  int penIndex = -1;
+  bool penOnBlack = false;
+  Pen pen;
 
   // Directory slots of the cells placed so far, by name (the directory does not change while a
   // walk runs). 0: not found.

@@ -71,7 +71,13 @@ int DrawOutline(DrawContext& ctx, const Point* pts, int count) {
   if (OnlyLayerExcludes(ctx, layer)) return 1;
   if (!ExtentVisible(ctx.view, ctx.extent)) return 1;
   const bool black = app.display.blackBackground;
-  const Pen pen = LayerPen(app.settings, ctx.highlight ? kHighlightLayer : layer, black);
+  const int index = LayerPenIndex(app.settings, ctx.highlight ? kHighlightLayer : layer);
+  if (index != ctx.penIndex || black != ctx.penOnBlack) {
+    ctx.pen = PenByIndex(index, black);
+    ctx.penIndex = index;
+    ctx.penOnBlack = black;
+  }
+  const Pen pen = ctx.pen;
   ctx.surface.setPen(pen);
   ctx.surface.setRasterMode(RasterMode::Copy);
   const Extent& e = ctx.extent;

@@ -33,8 +33,12 @@ Pen PenByIndex(int index, bool blackBackground) {
           PaletteColour(index % kColourCount, blackBackground)};
 }
 
+int LayerPenIndex(const Settings& s, int layer) {
+  return s.layerPen[ClampLayer(layer)];
+}
+
 Pen LayerPen(const Settings& s, int layer, bool blackBackground) {
-  return PenByIndex(s.layerPen[ClampLayer(layer)], blackBackground);
+  return PenByIndex(LayerPenIndex(s, layer), blackBackground);
 }
 
 Pen LayerSolidPen(const Settings& s, int layer, bool blackBackground) {

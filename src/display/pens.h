@@ -29,6 +29,8 @@ Rgb BackgroundColour(bool black);
 Rgb PaletteColour(int index, bool blackBackground);
 // Pen 0..70 (index = style * 14 + colour; 70 erases).
 Pen PenByIndex(int index, bool blackBackground);
+// The pen index of a layer or pseudo-layer (0..70).
+int LayerPenIndex(const Settings& s, int layer);
 // The pen a layer or pseudo-layer (0..70) is drawn with.
 Pen LayerPen(const Settings& s, int layer, bool blackBackground);
 // The layer's colour in a solid line, as hatching uses it.

@@ -522,6 +522,14 @@ TEST(ParseValues, CallersLimitTheCountAndTooLongATextIsRefused) {
   deep += "1";
   deep += std::string(200, ')');
   EXPECT_EQ(ParseNumbers(deep, out), kError);
+
+  // Too long a text is refused with a message.
+  std::string text(300, '1');
+  EXPECT_EQ(macro::ParseValues(text, out, symbols, host), kError);
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].caption, "Error");
+  text.resize(299);
+  EXPECT_EQ(macro::ParseValues(text, out, symbols, host), 1);
 }
 
 TEST(IsPointAnswer, ExactlyTwoValues) {

@@ -331,12 +331,16 @@ TEST_F(RenderTest, TinyFiguresAreDrawnAsALineOrTheirExtent) {
   cell("TOP");
   rect(4, 10000, 10000, 10050, 15000);  // half a pixel wide: one vertical line, no hatch
   rect(6, 20000, 10000, 20300, 10300);  // 3 x 3 pixels: its extent rectangle
+  rect(6, -300, 20000, 0, 20300);       // the same across the window's left edge: clipped
   ASSERT_TRUE(draw());
   const int red = countAll(kRed);
   EXPECT_GE(red, 49);
   EXPECT_LE(red, 51);
   EXPECT_EQ(count(kRed, 101, 0, 400, 300), 0);
-  EXPECT_GE(countAll(MakeRgb(0, 0, 255)), 8);
+  const Rgb blue = MakeRgb(0, 0, 255);
+  EXPECT_GE(count(blue, 150, 0, 400, 300), 8);
+  EXPECT_GE(count(blue, 0, 0, 1, 300), 3);
+  EXPECT_EQ(count(blue, 1, 0, 150, 300), 0);
 }
 
 TEST_F(RenderTest, FiguresOfMoreThan200VerticesDrawWhole) {
