@@ -20,11 +20,12 @@ namespace {
 
 constexpr std::size_t kRunItemBytes = 252;  // one run item: 251 copies and the byte itself
 constexpr std::size_t kNoOpenGroup = static_cast<std::size_t>(-1);
+constexpr std::size_t kPieceBytes = 20'060;  // what one pass hands the writer at a time
 // A range keeps its whole output in its buffer: nothing is handed over while it is made.
 const EncodeSink kNoSink = [](std::span<const std::uint8_t>) { return false; };
 
-// Items into groups behind a flag byte, handed to the sink in pieces of kPiece bytes. The open
-// group stays in the buffer until it is complete.
+// Items into groups behind a flag byte, handed to the sink a buffer at a time. The open group
+// stays in the buffer until it is complete.
 class BodyWriter {
  public:
   // Room a buffer needs beyond its piece: a group and a literal copy's surplus.
@@ -219,7 +220,7 @@ std::vector<std::size_t> rangeStarts(const std::uint8_t* p, std::size_t n, std::
 
 bool encodeWhole(const DesignImage& image, const EncodeSink& sink) {
   const auto n = static_cast<std::size_t>(image.usedSize);
-  std::vector<std::uint8_t> buf(20'060 + BodyWriter::kSlack);
+  std::vector<std::uint8_t> buf(kPieceBytes + BodyWriter::kSlack);
   BodyWriter w(sink, buf, filePrefix(image));
   w.encode(image.bytes.data(), kPrefixSize, n, n);
   return w.finish();
