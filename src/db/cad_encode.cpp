@@ -37,7 +37,7 @@ class BodyWriter {
   BodyWriter(const EncodeSink& sink, std::span<std::uint8_t> buf,
              std::span<const std::uint8_t> prefix, int phase = 0)
       : sink_(sink), buf_(buf.data()), piece_(buf.size() - kSlack) {
-    std::memcpy(buf_, prefix.data(), prefix.size());
+    if (!prefix.empty()) std::memcpy(buf_, prefix.data(), prefix.size());
     o_ = prefix.size();
     open();
     items_ = phase;

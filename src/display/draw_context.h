@@ -2,6 +2,7 @@
 // whose pen is current, the extent of the element being drawn, and the walk's bookkeeping.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -9,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "display/pens.h"
 #include "display/view_transform.h"
 #include "platform/surface.h"
 
@@ -36,10 +38,9 @@ struct DrawContext {
   bool drawingPreview = false;
   Extent accumulator = kEmptyAccumulator;
   int messageSteps = 0;
-  // The pen of the last outline, made from this pen index on this background.
-  int penIndex = -1;
-  bool penOnBlack = false;
-  Pen pen;
+  // The pens by index, made on first use for the background they were made for (1 black).
+  std::array<Pen, kPenCount> pens{};
+  int pensOnBlack = -1;
 
   // Directory slots of the cells placed so far, by name (the directory does not change while a
   // walk runs). 0: not found.

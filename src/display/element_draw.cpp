@@ -71,13 +71,12 @@ int DrawOutline(DrawContext& ctx, const Point* pts, int count) {
   if (OnlyLayerExcludes(ctx, layer)) return 1;
   if (!ExtentVisible(ctx.view, ctx.extent)) return 1;
   const bool black = app.display.blackBackground;
-  const int index = LayerPenIndex(app.settings, ctx.highlight ? kHighlightLayer : layer);
-  if (index != ctx.penIndex || black != ctx.penOnBlack) {
-    ctx.pen = PenByIndex(index, black);
-    ctx.penIndex = index;
-    ctx.penOnBlack = black;
+  if (ctx.pensOnBlack != int(black)) {
+    for (int i = 0; i < kPenCount; ++i) ctx.pens[i] = PenByIndex(i, black);
+    ctx.pensOnBlack = black;
   }
-  const Pen pen = ctx.pen;
+  const int index = LayerPenIndex(app.settings, ctx.highlight ? kHighlightLayer : layer);
+  const Pen pen = index >= 0 && index < kPenCount ? ctx.pens[index] : PenByIndex(index, black);
   ctx.surface.setPen(pen);
   ctx.surface.setRasterMode(RasterMode::Copy);
   const Extent& e = ctx.extent;

@@ -87,7 +87,7 @@ class QtHost : public QObject, public Host {
   AppState* app_ = nullptr;
   bool* stepFlag_ = nullptr;
   // When the event queue was last looked at by the message step.
-  std::chrono::steady_clock::time_point lastLook_{};
+  std::chrono::nanoseconds lastLook_{};  // on the coarse monotonic clock
   QPointer<QWidget> coordinates_;
   QPointer<QWidget> help_;
 };
