@@ -27,11 +27,11 @@ double SweepOf(double a1, double a2, bool clockwise) {
   return a2 < a1 ? a1 - a2 : kTwoPi - (a2 - a1);
 }
 
-// Finds the parameter whose angle (growing with the parameter) equals target, starting at t with
-// a step that halves whenever the correction changes direction. The loop is bounded: a target the
-// curve cannot reach ends with the nearest parameter found.
+// Finds the parameter whose angle (growing with the parameter from `lowest` on) equals target,
+// starting at t with a step that halves whenever the correction changes direction. The loop is
+// bounded: a target the curve cannot reach ends with the nearest parameter found.
 template <typename AngleFn>
-double Bisect(double t, double target, AngleFn angleAt) {
+double Bisect(double t, double target, AngleFn angleAt, double lowest = 1e-12) {
   double step = 0.05;
   int direction = 0;
   for (int i = 0; i < 4000 && step > 1e-18; ++i) {
@@ -40,7 +40,7 @@ double Bisect(double t, double target, AngleFn angleAt) {
     int want = a <= target ? 1 : -1;
     if (direction != 0 && want != direction) step /= 2;
     direction = want;
-    t = std::clamp(t + want * step, 1e-12, kTwoPi - 1e-12);
+    t = std::clamp(t + want * step, lowest, kTwoPi - 1e-12);
   }
   return t;
 }
@@ -137,9 +137,12 @@ ArcStatus GenerateArc(const ArcSettings& settings, const ArcInput& in, int eleme
       const db::UserPoint prev = rows[static_cast<std::size_t>(j - 1)];
       double target = (double(j) - 0.5) * delta + kPi / 2;
       if (target > kTwoPi) target -= kTwoPi;
-      t = Bisect(t, target, [&](double u) {
-        return AngleOf(r * std::cos(u) - prev.x, r * k * std::sin(u) - prev.y);
-      });
+      // The chord's direction grows with the parameter only past the previous row: before it the
+      // chord turns about, and a step back there would run the search down to the start.
+      t = Bisect(
+          t, target,
+          [&](double u) { return AngleOf(r * std::cos(u) - prev.x, r * k * std::sin(u) - prev.y); },
+          t + 1e-12);
       rows[static_cast<std::size_t>(j)] = {r * std::cos(t), r * k * std::sin(t)};
     }
     struct Run {
