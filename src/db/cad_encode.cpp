@@ -239,6 +239,8 @@ class RangeEncoder {
         ranges_(starts_.size()) {}
 
   bool run(int threads) {
+    // Each worker may be two ranges ahead of the writer, so that none waits while it writes.
+    ahead_ = 2 * static_cast<std::size_t>(threads) + 2;
     std::vector<std::thread> workers;
     try {
       for (int t = 0; t < threads; ++t) workers.emplace_back([this] { work(); });
@@ -278,7 +280,8 @@ class RangeEncoder {
       std::size_t r;
       {
         std::unique_lock lock(m_);
-        changed_.wait(lock, [&] { return stop_ || next_ < std::min(ranges_.size(), taken_ + 6); });
+        changed_.wait(lock,
+                      [&] { return stop_ || next_ < std::min(ranges_.size(), taken_ + ahead_); });
         if (stop_) return;
         r = next_++;
       }
@@ -388,7 +391,7 @@ class RangeEncoder {
   std::vector<Buffer> spares_;
   std::mutex m_;
   std::condition_variable changed_;
-  std::size_t next_ = 0, taken_ = 0, phased_ = 0;
+  std::size_t next_ = 0, taken_ = 0, phased_ = 0, ahead_ = 0;
   bool stop_ = false, failed_ = false;
 };
 
