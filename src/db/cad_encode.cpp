@@ -38,8 +38,9 @@ class BodyWriter {
              std::span<const std::uint8_t> prefix, int phase = 0)
       : sink_(sink), buf_(buf.data()), piece_(buf.size() - kSlack) {
     if (!prefix.empty()) std::memcpy(buf_, prefix.data(), prefix.size());
-    o_ = prefix.size();
-    open();
+    flagAt_ = prefix.size();
+    buf_[flagAt_] = 0xFF;
+    o_ = flagAt_ + 1;
     items_ = phase;
   }
   bool ok() const { return ok_; }
@@ -154,16 +155,6 @@ class BodyWriter {
 
  private:
   bool hand(std::size_t n) { return sink_(std::span<const std::uint8_t>(buf_, n)); }
-  // A new group; full pieces before it go to the sink first.
-  void open() {
-    if (o_ >= piece_) {
-      if (ok_) ok_ = hand(o_);
-      o_ = 0;
-    }
-    flagAt_ = o_;
-    buf_[o_++] = 0xFF;
-    items_ = 0;
-  }
   const EncodeSink& sink_;
   std::uint8_t* buf_;
   std::size_t piece_;
@@ -370,7 +361,7 @@ class RangeEncoder {
       }
       const std::size_t hold = range.openAt == kNoOpenGroup ? range.size : range.openAt;
       if (hold < from) {
-        open.insert(open.end(), b + 1, b + range.size);
+        open.insert(open.end(), b + from, b + range.size);
       } else {
         if (!give(open) || !give({b + from, hold - from})) return false;
         open.assign(b + hold, b + range.size);

@@ -23,7 +23,7 @@ std::vector<std::uint8_t> EncodeFile(const DesignImage& image);
 // Receives the file in order, in pieces of about 20 KB; false stops the encoding.
 using EncodeSink = std::function<bool(std::span<const std::uint8_t> piece)>;
 // The same file handed to sink piece by piece; false when the sink stopped it.
-// A large image is encoded by as many threads as the machine has.
+// A large image is encoded by as many threads as the machine has, eight at most.
 bool EncodeFileTo(const DesignImage& image, const EncodeSink& sink);
 // The same bytes, made in ranges of about rangeBytes by `threads` threads (0: in one pass).
 bool EncodeFileTo(const DesignImage& image, const EncodeSink& sink, std::size_t rangeBytes,
