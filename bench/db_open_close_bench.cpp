@@ -12,6 +12,7 @@
 #include "db/cell_commands.h"
 #include "db/design_files.h"
 #include "db/element_stream.h"
+#include "db/refusal.h"
 #include "platform/scripted_host.h"
 #include "state/app_state.h"
 
@@ -20,12 +21,15 @@ namespace {
 namespace fs = std::filesystem;
 using namespace lav;
 
+// The benchmarks build their designs within every limit: nothing is refused.
+db::Refusal refusal;
+
 // Polygons, lines and texts with scattered coordinates, so the encoding has real work.
 void fillDesign(AppState& app, std::int32_t targetSize) {
   std::uint32_t seed = 12345;
   auto next = [&] { return static_cast<std::int32_t>((seed = seed * 1103515245u + 12345u) >> 8); };
   for (int c = 0; app.design.image.usedSize < targetSize; ++c) {
-    db::CreateCell(app, "CELL_" + std::to_string(c));
+    db::CreateCell(app, "CELL_" + std::to_string(c), refusal);
     for (int i = 0; i < 400 && app.design.image.usedSize < targetSize; ++i) {
       std::vector<db::Vertex> v;
       const int n = 4 + i % 60;
@@ -53,10 +57,10 @@ struct Fixture {
     dir = fs::temp_directory_path() / ("lavinor-bench-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     fs::current_path(dir);
-    db::NewDesign(app, "full");
+    db::NewDesign(app, "full", refusal);
     fillDesign(app, 5'000'000);
     usedSize = app.design.image.usedSize;
-    db::CloseDesign(app, true);
+    db::CloseDesign(app, true, refusal);
   }
   ~Fixture() {
     std::error_code ec;
@@ -78,9 +82,10 @@ void BM_OpenFullDesign(benchmark::State& state) {
   for (auto _ : state) {
     f.app.continueFlag = true;
     f.app.design.auxCounter = 0;  // a run may open only 100 designs
-    if (db::OpenDesign(f.app, "full") != db::OpenResult::Opened) state.SkipWithError("open");
+    if (db::OpenDesign(f.app, "full", refusal) != db::OpenResult::Opened)
+      state.SkipWithError("open");
     state.PauseTiming();
-    db::CloseDesign(f.app, false);
+    db::DiscardDesign(f.app);
     state.ResumeTiming();
   }
   state.counters["bytes"] = f.usedSize;
@@ -92,9 +97,10 @@ void BM_CloseFullDesignWithWriting(benchmark::State& state) {
     state.PauseTiming();
     f.app.continueFlag = true;
     f.app.design.auxCounter = 0;
-    if (db::OpenDesign(f.app, "full") != db::OpenResult::Opened) state.SkipWithError("open");
+    if (db::OpenDesign(f.app, "full", refusal) != db::OpenResult::Opened)
+      state.SkipWithError("open");
     state.ResumeTiming();
-    if (!db::CloseDesign(f.app, true)) state.SkipWithError("close");
+    if (!db::CloseDesign(f.app, true, refusal)) state.SkipWithError("close");
   }
   state.counters["bytes"] = f.usedSize;
 }
@@ -103,7 +109,7 @@ void BM_EncodeFullImage(benchmark::State& state) {
   Fixture& f = fixture();
   f.app.continueFlag = true;
   f.app.design.auxCounter = 0;
-  if (db::OpenDesign(f.app, "full") != db::OpenResult::Opened) state.SkipWithError("open");
+  if (db::OpenDesign(f.app, "full", refusal) != db::OpenResult::Opened) state.SkipWithError("open");
   std::size_t fileSize = 0;
   const std::int64_t used = f.app.design.image.usedSize;
   for (auto _ : state) {
@@ -111,7 +117,7 @@ void BM_EncodeFullImage(benchmark::State& state) {
     fileSize = bytes.size();
     benchmark::DoNotOptimize(bytes.data());
   }
-  db::CloseDesign(f.app, false);
+  db::DiscardDesign(f.app);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * used);
   state.counters["file bytes"] = static_cast<double>(fileSize);
 }
@@ -120,9 +126,9 @@ void BM_DecodeFullImage(benchmark::State& state) {
   Fixture& f = fixture();
   f.app.continueFlag = true;
   f.app.design.auxCounter = 0;
-  if (db::OpenDesign(f.app, "full") != db::OpenResult::Opened) state.SkipWithError("open");
+  if (db::OpenDesign(f.app, "full", refusal) != db::OpenResult::Opened) state.SkipWithError("open");
   const auto file = db::EncodeFile(f.app.design.image);
-  db::CloseDesign(f.app, false);
+  db::DiscardDesign(f.app);
   db::DesignImage image;
   for (auto _ : state) {
     if (db::DecodeFile(file, image) != db::LoadError::None) state.SkipWithError("decode");

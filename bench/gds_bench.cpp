@@ -22,6 +22,7 @@
 #include "db/cell_directory.h"
 #include "db/design_files.h"
 #include "db/element_stream.h"
+#include "db/refusal.h"
 #include "interchange/gds_input.h"
 #include "interchange/gds_output.h"
 #include "interchange/gds_record_stream.h"
@@ -79,11 +80,12 @@ struct Scratch {
 // Writes the benchmark design's stream file as name; its size in bytes.
 std::uintmax_t WriteSample(lav::ScriptedHost& host, const char* name) {
   lav::AppState app(host);
-  lav::db::NewDesign(app, "sample");
+  lav::db::Refusal refusal;
+  lav::db::NewDesign(app, "sample", refusal);
   FillDesign(app);
   fs::remove(name);
   lav::interchange::WriteStreamFile(app, name);
-  lav::db::CloseDesign(app, false);
+  lav::db::DiscardDesign(app);
   fs::remove("sample.cad");
   return fs::file_size(name);
 }
@@ -92,7 +94,8 @@ void BM_GdsWrite(benchmark::State& state) {
   Scratch scratch;
   lav::ScriptedHost host;
   lav::AppState app(host);
-  lav::db::NewDesign(app, "b");
+  lav::db::Refusal refusal;
+  lav::db::NewDesign(app, "b", refusal);
   FillDesign(app);
   std::uintmax_t bytes = 0;
   for (auto _ : state) {
@@ -104,7 +107,7 @@ void BM_GdsWrite(benchmark::State& state) {
     bytes += fs::file_size("b.str");
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
-  lav::db::CloseDesign(app, false);
+  lav::db::DiscardDesign(app);
 }
 BENCHMARK(BM_GdsWrite)->Unit(benchmark::kMillisecond);
 
@@ -121,7 +124,7 @@ void BM_GdsRead(benchmark::State& state) {
       break;
     }
     state.PauseTiming();
-    lav::db::CloseDesign(app, false);
+    lav::db::DiscardDesign(app);
     fs::remove("r.cad");
     state.ResumeTiming();
     bytes += size;

@@ -86,7 +86,7 @@ void BM_GdsReadManyStructures(benchmark::State& state) {
       break;
     }
     state.PauseTiming();
-    lav::db::CloseDesign(app, false);
+    lav::db::DiscardDesign(app);
     fs::remove("many.cad");
     fs::remove("many.txt");
     state.ResumeTiming();

@@ -25,6 +25,7 @@
 #include "db/cell_directory.h"
 #include "db/design_files.h"
 #include "db/element_stream.h"
+#include "db/refusal.h"
 #include "display/redraw.h"
 #include "platform/scripted_host.h"
 #include "qt/qt_surface.h"
@@ -34,6 +35,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace lav;
+
+// The benchmarks build their designs within every limit: nothing is refused.
+db::Refusal refusal;
 using Clock = std::chrono::steady_clock;
 
 constexpr std::int64_t kTargetSize = 500'000'000;
@@ -113,14 +117,14 @@ struct LargeDesign {
     dir = fs::temp_directory_path() / ("lavinor-large-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     fs::current_path(dir);
-    db::NewDesign(app, "large");
+    db::NewDesign(app, "large", refusal);
     std::uint32_t seed = 2026;
     int leaves = 0;
     while (app.design.image.usedSize < kTargetSize - 3'000'000) {
-      db::CreateCell(app, "LEAF" + std::to_string(leaves++));
+      db::CreateCell(app, "LEAF" + std::to_string(leaves++), refusal);
       fillLeaf(app, seed);
     }
-    db::CreateCell(app, "TOP");
+    db::CreateCell(app, "TOP", refusal);
     for (int k = 0; k < leaves; ++k) {
       db::Placement p;
       p.cellName = "LEAF" + std::to_string(k);
@@ -130,7 +134,7 @@ struct LargeDesign {
     }
     usedSize = app.design.image.usedSize;
     app.continueFlag = true;
-    if (!db::CloseDesign(app, true)) throw std::runtime_error("the design was not saved");
+    if (!db::CloseDesign(app, true, refusal)) throw std::runtime_error("the design was not saved");
     fileSize = static_cast<std::int64_t>(fs::file_size(dir / "large.cad"));
     surface = std::make_unique<qt::QtSurface>(kWidth, kHeight);
   }
@@ -142,7 +146,7 @@ struct LargeDesign {
   bool open() {
     app.continueFlag = true;
     app.design.auxCounter = 0;  // a run may open only 100 designs
-    return db::OpenDesign(app, "large") == db::OpenResult::Opened;
+    return db::OpenDesign(app, "large", refusal) == db::OpenResult::Opened;
   }
   // The time of writing and fsyncing a plain file of the encoded size.
   double plainWrite() {
@@ -180,14 +184,14 @@ void BM_OpenLargeDesign(benchmark::State& state) {
   // The save wrote around the page cache: one read first, so that every timed open finds the file
   // where a recently used one is (a cold read adds the disk's time).
   if (!d.open()) state.SkipWithError("open");
-  db::CloseDesign(d.app, false);
+  db::DiscardDesign(d.app);
   double total = 0;
   for (auto _ : state) {
     const auto t = Clock::now();
     if (!d.open()) state.SkipWithError("open");
     total += seconds(t);
     state.PauseTiming();
-    db::CloseDesign(d.app, false);
+    db::DiscardDesign(d.app);
     state.ResumeTiming();
   }
   state.counters["image MB"] = double(d.usedSize) / 1e6;
@@ -205,7 +209,7 @@ void BM_CloseLargeDesignWithWriting(benchmark::State& state) {
     ::sync();
     state.ResumeTiming();
     const auto t = Clock::now();
-    if (!db::CloseDesign(d.app, true)) state.SkipWithError("close");
+    if (!db::CloseDesign(d.app, true, refusal)) state.SkipWithError("close");
     close += seconds(t);
     state.PauseTiming();
     ::sync();
@@ -233,7 +237,7 @@ void BM_EncodeLargeDesign(benchmark::State& state) {
           return true;
         },
         state.range(0) ? 4 << 20 : 0, int(state.range(0)));
-  db::CloseDesign(d.app, false);
+  db::DiscardDesign(d.app);
   state.counters["MB/s"] = benchmark::Counter(double(bytes) / 1e6, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_EncodeLargeDesign)
@@ -262,7 +266,7 @@ void BM_FitLargeDesign(benchmark::State& state) {
     display::FitAndRedraw(app);
   }
   app.display.target = nullptr;
-  db::CloseDesign(app, false);
+  db::DiscardDesign(app);
 }
 BENCHMARK(BM_FitLargeDesign)->Unit(benchmark::kMillisecond)->Iterations(3);
 

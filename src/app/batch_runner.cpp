@@ -136,7 +136,7 @@ BatchResult finish(AppState& app, BatchResult result) {
     ++result.errors;
     if (macro::MacroActive(app) || app.dispatch.current > command::kIdle)
       command::AbortCommand(app);
-    if (app.design.isOpen()) db::CloseDesign(app, false);
+    if (app.design.isOpen()) db::DiscardDesign(app);
   }
   result.errors += app.dispatch.errorsReported;
   return result;

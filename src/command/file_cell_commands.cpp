@@ -12,6 +12,7 @@
 #include "db/cell_commands.h"
 #include "db/design_files.h"
 #include "db/messages.h"
+#include "db/refusal.h"
 #include "platform/sjis.h"
 #include "state/app_state.h"
 
@@ -23,10 +24,90 @@ void askFor(AppState& app, const char* prompt) {
   PrintLine(app, {}, kPrintEndLine);
 }
 
+void titleOpen(AppState& app) {
+  app.host.setTitle(db::FormatMessage(db::msg::kTitleOpen, app.design.path));
+}
+void titleRunning(AppState& app) {
+  app.host.setTitle(sjis::fromUtf8(db::msg::kTitleRunning));
+}
+void titleIdle(AppState& app) {
+  app.host.setTitle(db::msg::kTitleIdle);
+}
+
+// The close operation; a failed write is shown. False when the design stays open.
+bool closeDesign(AppState& app, bool save) {
+  db::Refusal refusal;
+  const bool closed = db::CloseDesign(app, save, refusal);
+  ShowRefusal(app, refusal);
+  return closed;
+}
+
+// Asks whether to write an open design. True when the program may end: only when the close
+// really succeeded.
+bool endProgram(AppState& app) {
+  if (!app.design.isOpen()) return true;
+  const Answer a = app.host.messageBox(db::FormatMessage(db::msg::kSaveQuestion, app.design.path),
+                                       sjis::fromUtf8(db::msg::kCaptionClosing), Icon::Question,
+                                       Buttons::YesNoCancel);
+  if (a == Answer::Cancel) return false;
+  app.continueFlag = true;
+  return closeDesign(app, a == Answer::Yes);
+}
+
+// The open with the titles around it. True when it was cut short by Escape (only then does the
+// command print "*** Abortion ***").
+bool openDesign(AppState& app, std::string_view argument) {
+  titleRunning(app);
+  db::Refusal refusal;
+  const db::OpenResult r = db::OpenDesign(app, argument, refusal);
+  ShowRefusal(app, refusal);
+  switch (r) {
+    case db::OpenResult::Failed:
+    case db::OpenResult::Stopped:
+      db::ReleaseDesign(app);
+      titleIdle(app);
+      break;
+    case db::OpenResult::Refused:
+      if (app.design.isOpen())
+        titleOpen(app);
+      else
+        titleIdle(app);
+      app.continueFlag = false;
+      break;
+    case db::OpenResult::Opened:
+      app.design.presentLayers.fill(0);
+      db::ClearPaintMarks(app);
+      titleOpen(app);
+      app.host.invalidate(Window::Graphics);
+      break;
+  }
+  app.host.invalidate(Window::Status);
+  return r == db::OpenResult::Stopped;
+}
+
+// "0" (or any word scanning as zero) closes without writing.
+void closeDesignCommand(AppState& app, std::string_view argument) {
+  auto& d = app.design;
+  d.saveOnClose = true;
+  const auto words = SplitWords(argument);
+  if (!words.empty()) {
+    const std::string word(words[0]);
+    char* end = nullptr;
+    const double v = std::strtod(word.c_str(), &end);
+    if (end != word.c_str() && v == 0) d.saveOnClose = false;
+  }
+  app.continueFlag = true;
+  titleRunning(app);
+  const bool closed = closeDesign(app, d.saveOnClose);
+  d.saveOnClose = false;
+  titleIdle(app);
+  if (!closed && d.isOpen()) titleOpen(app);
+}
+
 }  // namespace
 
 void StartExit(AppState& app, std::string_view) {
-  if (db::EndProgram(app)) {
+  if (endProgram(app)) {
     app.dispatch.endRequested = true;
   }
   EndCommand(app);
@@ -39,7 +120,9 @@ void StartNewDesign(AppState& app, std::string_view line) {
 }
 
 void ContinueNewDesign(AppState& app, std::string_view answer) {
-  db::NewDesign(app, answer);
+  db::Refusal refusal;
+  db::NewDesign(app, answer, refusal);
+  ShowRefusal(app, refusal);
   EndCommand(app);
 }
 
@@ -67,12 +150,12 @@ void StartOpenDesign(AppState& app, std::string_view line) {
 void ContinueOpenDesign(AppState& app, std::string_view answer) {
   app.continueFlag = true;
   // A refused or failed open clears the flag too; only an open cut short is an abortion.
-  if (db::OpenDesignCommand(app, answer)) PrintLine(app, db::msg::kAbortion, kPrintMessage);
+  if (openDesign(app, answer)) PrintLine(app, db::msg::kAbortion, kPrintMessage);
   EndCommand(app);
 }
 
 void StartCloseDesign(AppState& app, std::string_view line) {
-  db::CloseDesignCommand(app, RestAfterFirstWord(line));
+  closeDesignCommand(app, RestAfterFirstWord(line));
   if (!app.continueFlag) PrintLine(app, db::msg::kAbortion, kPrintMessage);
   EndCommand(app);
 }
@@ -85,7 +168,9 @@ void StartCreateCell(AppState& app, std::string_view line) {
 }
 
 void ContinueCreateCell(AppState& app, std::string_view answer) {
-  db::CreateCell(app, answer);
+  db::Refusal refusal;
+  db::CreateCell(app, answer, refusal);
+  ShowRefusal(app, refusal);
   EndCommand(app);
 }
 
@@ -106,7 +191,9 @@ namespace {
 
 // An opened cell shows every element type again.
 void openCell(AppState& app, std::string_view arguments, bool& needsName) {
-  if (db::OpenCell(app, arguments, needsName)) app.display.elementTypeMask = 0xFFFF;
+  db::Refusal refusal;
+  if (db::OpenCell(app, arguments, needsName, refusal)) app.display.elementTypeMask = 0xFFFF;
+  ShowRefusal(app, refusal);
 }
 
 // A first word that scans as 0 or 1 is kept as the resume marker; any other word makes it 0.
@@ -188,7 +275,9 @@ void StartCompaction(AppState& app, std::string_view line) {
   auto words = SplitWords(line);
   const bool drop = words.size() >= 2 && ScanInt(words[1]).value_or(0) == 1;
   PutBackBeforeCellChange(app);  // compaction moves the records a pick points at
-  db::CompactDesign(app, drop);
+  db::Refusal refusal;
+  db::CompactDesign(app, drop, refusal);
+  ShowRefusal(app, refusal);
   EndCommand(app);
 }
 

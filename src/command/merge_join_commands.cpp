@@ -8,6 +8,7 @@
 
 #include "command/dispatcher.h"
 #include "command/entry_commands.h"
+#include "console/command_steps.h"
 #include "console/command_window.h"
 #include "console/tokens.h"
 #include "console/value_parser.h"
@@ -15,7 +16,7 @@
 #include "db/entry_messages.h"
 #include "db/line_outline.h"
 #include "db/messages.h"
-#include "db/refusal_box.h"
+#include "db/refusal.h"
 #include "db/rounding.h"
 #include "geometry/figure_join.h"
 #include "geometry/figure_merge.h"
@@ -37,7 +38,7 @@ void redraw(AppState& app) {
 
 void refuse(AppState& app, const char* utf8) {
   app.continueFlag = false;
-  db::ShowRefusal(app, utf8);
+  command::ShowRefusal(app, {utf8});
 }
 
 // A picked record's figure: its type, its vertices and, for a line, its width and tip.

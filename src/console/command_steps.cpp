@@ -3,6 +3,8 @@
 #include <string>
 
 #include "console/console_state.h"
+#include "db/design_files.h"
+#include "db/refusal.h"
 #include "platform/sjis.h"
 
 namespace lav::command {
@@ -14,6 +16,11 @@ constexpr std::size_t kPromptLimit = 40;
 
 void ShowError(ConsoleState& app, std::string_view text, std::string_view caption) {
   ShowRefusalBox(app.host, text, caption);
+}
+
+void ShowRefusal(ConsoleState& app, const db::Refusal& refusal) {
+  if (refusal.utf8)
+    ShowError(app, db::FormatMessage(refusal.utf8, refusal.argument), refusal.caption);
 }
 
 void PrintMessageLine(ConsoleState& app, std::string_view utf8Text) {

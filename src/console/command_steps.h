@@ -5,12 +5,18 @@
 #include <cstdint>
 #include <string_view>
 
+namespace lav::db {
+struct Refusal;
+}  // namespace lav::db
+
 namespace lav::command {
 
 struct ConsoleState;
 
 // Shows a refusal box (exclamation icon, task-modal) and counts it as an error of the run.
 void ShowError(ConsoleState& app, std::string_view sjisText, std::string_view sjisCaption);
+// Shows the refusal an operation returned, the same way; nothing when it has no message.
+void ShowRefusal(ConsoleState& app, const db::Refusal& refusal);
 // Prints a line of the program's own text (UTF-8 literal) as an output line.
 void PrintMessageLine(ConsoleState& app, std::string_view utf8Text);
 // The waiting command's prompt, at most 40 bytes (Shift-JIS).

@@ -8,7 +8,7 @@
 #include "db/design_header.h"
 #include "db/element_stream.h"
 #include "db/messages.h"
-#include "db/refusal_box.h"
+#include "db/refusal.h"
 #include "platform/byte_io.h"
 #include "platform/sjis.h"
 
@@ -30,10 +30,10 @@ std::vector<std::string_view> words(std::string_view s) {
 
 }  // namespace
 
-bool CreateCell(CoreState& app, std::string_view nameText) {
+bool CreateCell(CoreState& app, std::string_view nameText, Refusal& refusal) {
   auto& d = app.design;
   if (!d.isOpen()) {
-    ShowRefusal(app, msg::kNotOpenYet);
+    refusal = {msg::kNotOpenYet};
     app.continueFlag = false;
     return false;
   }
@@ -42,13 +42,13 @@ bool CreateCell(CoreState& app, std::string_view nameText) {
   const std::string name = CutCellName(w[0]);
   // Only a check: the current cell stays as it is.
   if (FindCell(d.image, name).result == FindResult::Found) {
-    ShowRefusal(app, msg::kSameCellExists);
+    refusal = {msg::kSameCellExists};
     app.continueFlag = false;
     return false;
   }
   const std::int32_t slot = FindSlotForNewCell(d.image, d.version);
   if (slot == 0) {
-    ShowRefusal(app, msg::kTooManyCells, {}, sjis::fromUtf8(msg::kCaptionCellCreate));
+    refusal = {msg::kTooManyCells, {}, sjis::fromUtf8(msg::kCaptionCellCreate)};
     return false;
   }
   CellEntry e;
@@ -64,7 +64,7 @@ bool CreateCell(CoreState& app, std::string_view nameText) {
   return true;
 }
 
-bool OpenCell(CoreState& app, std::string_view arguments, bool& needsName) {
+bool OpenCell(CoreState& app, std::string_view arguments, bool& needsName, Refusal& refusal) {
   auto& d = app.design;
   needsName = false;
   // The dispatcher shows the no-design message with the command's name before calling.
@@ -92,7 +92,7 @@ bool OpenCell(CoreState& app, std::string_view arguments, bool& needsName) {
   const FindOutcome found = FindCell(d.image, name);
   if (found.result != FindResult::Found) {
     // Also when all 800 slots are in use: a silent refusal would look like success.
-    ShowRefusal(app, msg::kCellNotFound, name);
+    refusal = {msg::kCellNotFound, name};
     app.continueFlag = false;
     return false;
   }

@@ -11,6 +11,7 @@
 #include "db/directory_walk.h"
 #include "db/element_stream.h"
 #include "db/messages.h"
+#include "db/refusal.h"
 #include "platform/byte_io.h"
 #include "platform/sjis.h"
 
@@ -138,21 +139,19 @@ std::optional<DesignImage> PackImage(const DesignImage& src, bool dropDeleted, P
   return dst;
 }
 
-bool CompactDesign(CoreState& app, bool dropDeleted) {
+bool CompactDesign(CoreState& app, bool dropDeleted, Refusal& refusal) {
   auto& d = app.design;
-  auto show = [&](const char* text, std::string_view arg = {}) {
-    ShowRefusalBox(app.host, FormatMessage(text, arg), sjis::fromUtf8(msg::kCaptionError));
-  };
+  const std::string caption = sjis::fromUtf8(msg::kCaptionError);
   if (!d.isOpen()) {
-    show(msg::kNotOpenYet);
+    refusal = {msg::kNotOpenYet, {}, caption};
     return false;
   }
   PackError error = PackError::None;
   auto packed = PackImage(d.image, dropDeleted, error, &app.host, &app.continueFlag);
   if (!packed) {
     // Refused before anything changed.
-    if (error == PackError::TooLarge) show(msg::kCompactionTooLarge);
-    if (error == PackError::Damaged) show(msg::kDamaged, d.path);
+    if (error == PackError::TooLarge) refusal = {msg::kCompactionTooLarge, {}, caption};
+    if (error == PackError::Damaged) refusal = {msg::kDamaged, d.path, caption};
     return false;
   }
   d.image = std::move(*packed);

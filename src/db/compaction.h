@@ -11,6 +11,7 @@
 namespace lav::db {
 
 struct CoreState;
+struct Refusal;
 
 enum class PackError : std::uint8_t { None, TooLarge, Damaged, Stopped };
 
@@ -19,8 +20,8 @@ std::optional<DesignImage> PackImage(const DesignImage& image, bool dropDeleted,
                                      Host* host = nullptr, bool* continueFlag = nullptr);
 
 // Command 106: replaces the design by its packed form; dropDeleted also removes deleted cells.
-// Afterwards no cell is open. False when refused (the message was shown) or stopped; the design
+// Afterwards no cell is open. False when refused (refusal says why) or stopped; the design
 // is then unchanged.
-bool CompactDesign(CoreState& app, bool dropDeleted);
+bool CompactDesign(CoreState& app, bool dropDeleted, Refusal& refusal);
 
 }  // namespace lav::db

@@ -12,7 +12,7 @@
 #include "db/design_header.h"
 #include "db/figure_pick_back.h"
 #include "db/messages.h"
-#include "db/refusal_box.h"
+#include "db/refusal.h"
 #include "db/safe_write.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
@@ -25,12 +25,6 @@ constexpr int kMaxOpensPerRun = 100;
 
 void titleOpen(CoreState& app) {
   app.host.setTitle(FormatMessage(msg::kTitleOpen, app.design.path));
-}
-void titleRunning(CoreState& app) {
-  app.host.setTitle(sjis::fromUtf8(msg::kTitleRunning));
-}
-void titleIdle(CoreState& app) {
-  app.host.setTitle(msg::kTitleIdle);
 }
 
 std::string firstWord(std::string_view s) {
@@ -53,13 +47,14 @@ std::string upperAscii(std::string s) {
   return s;
 }
 
-// The paint marks belong to one run of one design: the file is emptied when a design starts.
-void clearPaintMarks(CoreState& app) {
+}  // namespace
+
+void ClearPaintMarks(CoreState& app) {
   if (auto found = paths::findCaseInsensitive(paths::join(app.programDir, "PAINTDAT.DAT")))
     std::ofstream(*found, std::ios::binary | std::ios::trunc);
 }
 
-void releaseDesign(CoreState& app) {
+void ReleaseDesign(CoreState& app) {
   auto& d = app.design;
   d.image.bytes.clear();
   d.image.bytes.shrink_to_fit();
@@ -73,18 +68,16 @@ void releaseDesign(CoreState& app) {
   app.host.invalidate(Window::Status);
 }
 
-}  // namespace
-
 std::string FormatMessage(const char* utf8, std::string_view arg) {
   std::string text = sjis::fromUtf8(utf8);
   if (auto pos = text.find("%s"); pos != std::string::npos) text.replace(pos, 2, arg);
   return text;
 }
 
-bool NewDesign(CoreState& app, std::string_view argument) {
+bool NewDesign(CoreState& app, std::string_view argument, Refusal& refusal) {
   auto& d = app.design;
   if (d.isOpen()) {
-    ShowRefusal(app, msg::kStillOpen, d.path);
+    refusal = {msg::kStillOpen, d.path};
     return false;
   }
   std::string name = firstWord(argument);
@@ -98,8 +91,8 @@ bool NewDesign(CoreState& app, std::string_view argument) {
   // Open finds files without regard to case, so WORK.CAD is as much in the way as work.cad.
   const auto existing = paths::findCaseInsensitive(full);
   if (existing || fs::exists(full)) {
-    ShowRefusal(app, msg::kSameFileExists, existing ? *existing : full,
-                sjis::fromUtf8(msg::kCaptionFileCreate));
+    refusal = {msg::kSameFileExists, existing ? *existing : full,
+               sjis::fromUtf8(msg::kCaptionFileCreate)};
     app.continueFlag = false;
     return false;
   }
@@ -109,12 +102,12 @@ bool NewDesign(CoreState& app, std::string_view argument) {
   d.version = kCurrentVersion;
   ClearCurrent(d);
   titleOpen(app);
-  clearPaintMarks(app);
+  ClearPaintMarks(app);
   app.host.invalidate(Window::Graphics);
   return true;
 }
 
-OpenResult OpenDesign(CoreState& app, std::string_view argument) {
+OpenResult OpenDesign(CoreState& app, std::string_view argument, Refusal& refusal) {
   auto& d = app.design;
   std::string name = firstWord(argument);
   if (name.empty()) return OpenResult::Refused;
@@ -122,12 +115,12 @@ OpenResult OpenDesign(CoreState& app, std::string_view argument) {
   if (auto dot = name.find('.'); dot == std::string::npos) {
     name += ".CAD";
   } else if (name.substr(dot) != ".CAD") {
-    ShowRefusal(app, msg::kNotCadExtension);
+    refusal = {msg::kNotCadExtension};
     return OpenResult::Refused;
   }
   auto found = paths::findCaseInsensitive(name);
   if (!found || ::access(found->c_str(), R_OK | W_OK) != 0 || fs::is_directory(*found)) {
-    ShowRefusal(app, msg::kCannotOpen, name);
+    refusal = {msg::kCannotOpen, name};
     return OpenResult::Refused;
   }
   const std::string full = paths::absolute(*found);
@@ -135,7 +128,7 @@ OpenResult OpenDesign(CoreState& app, std::string_view argument) {
   filelock::Lock lock;
   bool elsewhere = false;
   if (!lock.acquire(full, false, false, &elsewhere) && elsewhere) {
-    ShowRefusal(app, msg::kInUseElsewhere, full);
+    refusal = {msg::kInUseElsewhere, full};
     return OpenResult::Refused;
   }
   {
@@ -143,12 +136,12 @@ OpenResult OpenDesign(CoreState& app, std::string_view argument) {
     std::ifstream in(full, std::ios::binary);
     in.read(head, sizeof head);
     if (in.gcount() != 42 || head[0] != '#') {
-      ShowRefusal(app, msg::kNotDataFile, full);
+      refusal = {msg::kNotDataFile, full};
       return OpenResult::Refused;
     }
   }
   if (d.auxCounter >= kMaxOpensPerRun) {
-    ShowRefusal(app, msg::kTooManyOpens);
+    refusal = {msg::kTooManyOpens};
     return OpenResult::Failed;
   }
   char aux[32];
@@ -156,9 +149,9 @@ OpenResult OpenDesign(CoreState& app, std::string_view argument) {
   const LoadError err = LoadCadFile(full, d.image, &app.host, &app.continueFlag);
   if (err != LoadError::None || !app.continueFlag) {
     const bool stopped = err == LoadError::Stopped || (err == LoadError::None && !app.continueFlag);
-    if (err == LoadError::TooLarge) ShowRefusal(app, msg::kOutOfMemory);
-    if (err == LoadError::Damaged) ShowRefusal(app, msg::kDamaged, full);
-    if (err == LoadError::CannotOpen) ShowRefusal(app, msg::kCannotOpen, full);
+    if (err == LoadError::TooLarge) refusal = {msg::kOutOfMemory};
+    if (err == LoadError::Damaged) refusal = {msg::kDamaged, full};
+    if (err == LoadError::CannotOpen) refusal = {msg::kCannotOpen, full};
     app.continueFlag = false;
     std::error_code ec;
     fs::remove(aux, ec);
@@ -168,7 +161,7 @@ OpenResult OpenDesign(CoreState& app, std::string_view argument) {
   // Settings are taken only from a design that passed every check.
   if (!ReadHeader(d.image, app.settings)) {
     d.image = {};
-    ShowRefusal(app, msg::kNewerVersion);
+    refusal = {msg::kNewerVersion};
     app.continueFlag = false;
     return OpenResult::Failed;
   }
@@ -179,39 +172,12 @@ OpenResult OpenDesign(CoreState& app, std::string_view argument) {
   return OpenResult::Opened;
 }
 
-bool OpenDesignCommand(CoreState& app, std::string_view argument) {
-  titleRunning(app);
-  const OpenResult r = OpenDesign(app, argument);
-  switch (r) {
-    case OpenResult::Failed:
-    case OpenResult::Stopped:
-      releaseDesign(app);
-      titleIdle(app);
-      break;
-    case OpenResult::Refused:
-      if (app.design.isOpen())
-        titleOpen(app);
-      else
-        titleIdle(app);
-      app.continueFlag = false;
-      break;
-    case OpenResult::Opened:
-      app.design.presentLayers.fill(0);
-      clearPaintMarks(app);
-      titleOpen(app);
-      app.host.invalidate(Window::Graphics);
-      break;
-  }
-  app.host.invalidate(Window::Status);
-  return r == OpenResult::Stopped;
-}
-
-bool CloseDesign(CoreState& app, bool save) {
+bool CloseDesign(CoreState& app, bool save, Refusal& refusal) {
   auto& d = app.design;
   if (d.isOpen()) PutBackPick(d.image, app.temp);  // a figure taken out for editing is not lost
   if (d.isOpen() && save && app.continueFlag) {
     if (!WriteHeader(d.image, app.settings, d.version)) {
-      ShowRefusal(app, msg::kCloseFailed);
+      refusal = {msg::kCloseFailed};
       return false;
     }
     SafeWriteOptions options;
@@ -227,43 +193,19 @@ bool CloseDesign(CoreState& app, bool save) {
       case SafeWriteResult::Stopped:
         return false;  // the old file is untouched and the design stays open
       case SafeWriteResult::Failed:
-        ShowRefusal(app, msg::kCloseFailed);
+        refusal = {msg::kCloseFailed};
         return false;
     }
   } else if (save && d.isOpen() && !app.continueFlag) {
     return false;
   }
-  releaseDesign(app);
+  ReleaseDesign(app);
   return true;
 }
 
-void CloseDesignCommand(CoreState& app, std::string_view argument) {
-  auto& d = app.design;
-  d.saveOnClose = true;
-  std::string word = firstWord(argument);
-  if (!word.empty()) {
-    char* end = nullptr;
-    const double v = std::strtod(word.c_str(), &end);
-    if (end != word.c_str() && v == 0) d.saveOnClose = false;
-  }
-  app.continueFlag = true;
-  titleRunning(app);
-  const bool closed = CloseDesign(app, d.saveOnClose);
-  d.saveOnClose = false;
-  titleIdle(app);
-  if (!closed && d.isOpen()) titleOpen(app);
-}
-
-bool EndProgram(CoreState& app) {
-  auto& d = app.design;
-  if (!d.isOpen()) return true;
-  const Answer a = app.host.messageBox(FormatMessage(msg::kSaveQuestion, d.path),
-                                       sjis::fromUtf8(msg::kCaptionClosing), Icon::Question,
-                                       Buttons::YesNoCancel);
-  if (a == Answer::Cancel) return false;
-  app.continueFlag = true;
-  // The program ends only when the close really succeeded.
-  return CloseDesign(app, a == Answer::Yes);
+void DiscardDesign(CoreState& app) {
+  Refusal none;
+  CloseDesign(app, false, none);
 }
 
 }  // namespace lav::db

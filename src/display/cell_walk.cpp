@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "console/command_window.h"
 #include "db/cell_directory.h"
 #include "db/element_stream.h"
 #include "db/rounding.h"
@@ -80,11 +79,10 @@ std::optional<PlacedCell> Lookup(DrawContext& ctx, const std::string& name) {
 }
 
 void ReportUndefined(DrawContext& ctx, const char* format, const std::string& name) {
-  if (ctx.extentOnly) return;
+  if (ctx.extentOnly || !ctx.undefinedPlacement) return;
   const std::string f = sjis::fromUtf8(format);
   const std::size_t at = f.find("%s");
-  std::string line = f.substr(0, at) + name + f.substr(at + 2);
-  command::PrintLine(ctx.app, line, command::kPrintTranscript);
+  ctx.undefinedPlacement(f.substr(0, at) + name + f.substr(at + 2));
 }
 
 // A closed rectangle with its two diagonals, in frame, on the current layer.

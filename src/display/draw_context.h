@@ -50,6 +50,9 @@ struct DrawContext {
   // Told of every placement the walk expands (the cell tree report): array or single, the
   // placed cell's name, whether the design has that cell, and the placed cell's depth.
   std::function<void(bool array, std::string_view name, bool defined, int depth)> placementVisited;
+  // Told of each drawn placement of a cell the design does not have, as its line (Shift-JIS);
+  // the commands that draw print it in the transcript.
+  std::function<void(const std::string& line)> undefinedPlacement;
   // Records decoded by the walk, reused from element to element (an element is drawn before
   // the walk enters another cell); drawing transforms their vertices in place.
   db::TextRecord text;

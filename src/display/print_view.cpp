@@ -154,6 +154,7 @@ bool DrawPage(SceneState& app, Surface& page, const ViewState& pageView) {
   surface.setTextColour(PaletteColour(0, d.blackBackground));
   DrawContext ctx(app, surface, d.view);
   ctx.highlight = d.highlightMode != 0;
+  PrintUndefinedPlacements(ctx);
   bool completed = DrawTopCell(ctx);
   if (completed) DrawGrid(app, surface);
   if (completed) DrawTempLayer(app, surface);

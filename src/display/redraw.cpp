@@ -87,6 +87,7 @@ bool RedrawGraphics(SceneState& app, Surface& surface) {
     DrawContext ctx(app, surface, v);
     ctx.extentPass = d.extentPass || Stale(app);
     ctx.highlight = d.highlightMode != 0;
+    PrintUndefinedPlacements(ctx);
     completed = DrawTopCell(ctx);
     if (completed && ctx.extentPass) RememberMeasured(app);
     if (completed) DrawGrid(app, surface);
@@ -112,6 +113,12 @@ bool RedrawGraphics(SceneState& app, Surface& surface) {
     command::PrintLine(app, sjis::fromUtf8(msg::kAbortion), command::kPrintMessage);
   }
   return completed;
+}
+
+void PrintUndefinedPlacements(DrawContext& ctx) {
+  ctx.undefinedPlacement = [&app = ctx.app](const std::string& line) {
+    command::PrintLine(app, line, command::kPrintTranscript);
+  };
 }
 
 void InvalidateGraphics(SceneState& app) {

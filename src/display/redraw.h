@@ -12,12 +12,16 @@
 
 namespace lav::display {
 
+struct DrawContext;
 struct SceneState;
 
 // Draws the open cell into surface (cleared to the background first), then the grid, the paint
 // marks and the overlays. Returns false when the walk was stopped by Escape; "*** Abortion ***"
 // has then been printed.
 bool RedrawGraphics(SceneState& app, Surface& surface);
+
+// Lets a drawing print its lines about placed cells the design lacks in the transcript.
+void PrintUndefinedPlacements(DrawContext& ctx);
 
 // Marks the Graphics Window for a redraw and asks the host to repaint it.
 void InvalidateGraphics(SceneState& app);

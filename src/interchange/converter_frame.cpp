@@ -10,7 +10,7 @@
 #include "db/cell_directory.h"
 #include "db/design_files.h"
 #include "db/messages.h"
-#include "db/refusal_box.h"
+#include "db/refusal.h"
 #include "display/view_transform.h"
 #include "interchange/exchange_state.h"
 #include "interchange/messages.h"
@@ -66,7 +66,7 @@ std::optional<ConverterFile> ChooseOutputFile(ExchangeState& app, std::string_vi
       ReplaceExtension(words.empty() ? std::string_view(app.design.path) : words[0], extension);
   file.column = sortColumn(words);
   if (paths::findCaseInsensitive(file.path) || fs::exists(file.path)) {
-    db::ShowRefusal(app, msg::kSameFileExists, file.path);
+    command::ShowRefusal(app, {msg::kSameFileExists, file.path});
     return std::nullopt;
   }
   return file;
@@ -142,7 +142,7 @@ void ImportDisplay::restore() {
 }
 
 void DiscardNewDesign(ExchangeState& app) {
-  db::CloseDesign(app, false);
+  db::DiscardDesign(app);
   db::ClearCurrent(app.design);
   app.temp.clear();
   app.host.setTitle(db::msg::kTitleIdle);

@@ -13,6 +13,7 @@
 #include "db/cell_directory.h"
 #include "db/design_files.h"
 #include "db/messages.h"
+#include "db/refusal.h"
 #include "interchange/conversion_log.h"
 #include "interchange/converter_frame.h"
 #include "interchange/dxf_messages.h"
@@ -94,7 +95,11 @@ DxfInResult ReadDxfFile(ExchangeState& app, std::string_view arguments) {
     command::ShowError(app, m, msg::kCaptionError);
     return DxfInResult::Refused;
   }
-  if (!db::NewDesign(app, path)) return DxfInResult::Refused;
+  db::Refusal refusal;
+  if (!db::NewDesign(app, path, refusal)) {
+    command::ShowRefusal(app, refusal);
+    return DxfInResult::Refused;
+  }
 
   const std::string logPath = LogPathFor(path);
   LogFile log;

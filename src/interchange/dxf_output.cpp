@@ -2,8 +2,9 @@
 
 #include <cstdio>
 
+#include "console/command_steps.h"
 #include "db/design_files.h"
-#include "db/refusal_box.h"
+#include "db/refusal.h"
 #include "db/safe_write.h"
 #include "interchange/conversion_log.h"
 #include "interchange/converter_frame.h"
@@ -24,7 +25,7 @@ DxfOutResult WriteDxfFile(ExchangeState& app, std::string_view arguments,
   db::WorkFile out;
   if (!log.create(logPath) || !out.create(path) || !out.stream()) {
     // The classic converter stopped silently here; a run that wrote nothing must say so.
-    db::ShowRefusal(app, msg::kDxfCreateFailed, path);
+    command::ShowRefusal(app, {msg::kDxfCreateFailed, path});
     return DxfOutResult::Refused;
   }
 
@@ -59,9 +60,9 @@ DxfOutResult WriteDxfFile(ExchangeState& app, std::string_view arguments,
   if (ok) return DxfOutResult::Normal;
   if (stopped) return DxfOutResult::Stopped;
   if (r.end == DxfWriteEnd::Broken)
-    db::ShowRefusal(app, msg::kCellBroken, r.brokenCell);
+    command::ShowRefusal(app, {msg::kCellBroken, r.brokenCell});
   else
-    db::ShowRefusal(app, msg::kDxfWriteFailed, path);
+    command::ShowRefusal(app, {msg::kDxfWriteFailed, path});
   return DxfOutResult::Failed;
 }
 

@@ -9,6 +9,7 @@
 #include "console/command_window.h"
 #include "db/cell_commands.h"
 #include "db/cell_directory.h"
+#include "db/refusal.h"
 #include "db/rounding.h"
 #include "geometry/arc_polygon.h"
 #include "interchange/dxf_messages.h"
@@ -586,7 +587,9 @@ bool DxfReader::createCell(const std::string& planned) {
   // The plan already made names unique; a file whose sections repeat still gets new cells.
   const std::string name = uniqueIn(app_.design.image, planned);
   if (name != planned) warn(format(msg::kLogRenamedBlock, planned, name));
-  if (!db::CreateCell(app_, name)) {
+  db::Refusal refusal;
+  if (!db::CreateCell(app_, name, refusal)) {
+    command::ShowRefusal(app_, refusal);
     stop_ = DxfStop::TooManyCells;
     cell_.clear();
     return false;

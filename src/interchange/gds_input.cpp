@@ -17,6 +17,7 @@
 #include "db/element_stream.h"
 #include "db/messages.h"
 #include "db/record_codec.h"
+#include "db/refusal.h"
 #include "db/rounding.h"
 #include "db/temp_layer.h"
 #include "interchange/conversion_log.h"
@@ -970,7 +971,11 @@ StreamInResult ReadStreamFile(ExchangeState& app, std::string_view arguments) {
     command::ShowError(app, db::FormatMessage(db::msg::kCannotOpen, path), msg::kCaptionError);
     return StreamInResult::Refused;
   }
-  if (!db::NewDesign(app, path)) return StreamInResult::Refused;
+  db::Refusal refusal;
+  if (!db::NewDesign(app, path, refusal)) {
+    command::ShowRefusal(app, refusal);
+    return StreamInResult::Refused;
+  }
   // Most of a stream file becomes design data (a box of 64 bytes becomes a record of 46):
   // taking that room at once spares the image its doublings, each a copy of all it holds.
   auto& image = app.design.image;

@@ -2,10 +2,11 @@
 
 #include <vector>
 
+#include "console/command_steps.h"
 #include "db/design_files.h"
 #include "db/directory_walk.h"
 #include "db/element_stream.h"
-#include "db/refusal_box.h"
+#include "db/refusal.h"
 #include "geometry/figure_split.h"
 #include "interchange/conversion_log.h"
 #include "interchange/converter_frame.h"
@@ -109,14 +110,14 @@ StreamOutResult WriteStreamFile(ExchangeState& app, std::string_view arguments,
   LogFile log;
   if (!log.create(logPath)) {
     // A run that wrote nothing must say so.
-    db::ShowRefusal(app, msg::kFileNotCreatable, logPath);
+    command::ShowRefusal(app, {msg::kFileNotCreatable, logPath});
     return StreamOutResult::Refused;
   }
   const LocalTime t = app.host.now();
   const gds::DateTime now = ClockDate(t);
   gds::StreamWriter w;
   if (w.openLibrary(path, 1.0 / static_cast<double>(gdsUnit), now, options.sink) != 0) {
-    db::ShowRefusal(app, msg::kCreateFailed, {}, path);
+    command::ShowRefusal(app, {msg::kCreateFailed, {}, path});
     return StreamOutResult::Refused;
   }
 
@@ -170,11 +171,11 @@ StreamOutResult WriteStreamFile(ExchangeState& app, std::string_view arguments,
     // A stream that is not the whole design never took the file's name.
     if (stopped) return StreamOutResult::Stopped;
     if (!closed || w.writeFailed())
-      db::ShowRefusal(app, msg::kWriteFailed, path);
+      command::ShowRefusal(app, {msg::kWriteFailed, path});
     else if (broken)
-      db::ShowRefusal(app, msg::kCellBroken, failedCell);
+      command::ShowRefusal(app, {msg::kCellBroken, failedCell});
     else
-      db::ShowRefusal(app, msg::kOutRange, failedCell);
+      command::ShowRefusal(app, {msg::kOutRange, failedCell});
     return StreamOutResult::ErrorEnd;
   }
   app.host.invalidate(Window::Command);

@@ -13,6 +13,7 @@
 #include "db/messages.h"
 #include "db/safe_write.h"
 #include "display/cell_walk.h"
+#include "display/redraw.h"
 #include "interchange/exchange_state.h"
 #include "interchange/tree_lines.h"
 #include "interchange/tree_messages.h"
@@ -145,6 +146,7 @@ bool collectRawLines(ExchangeState& app) {
     display::ViewState view = app.display.view;
     NullSurface blank(view.clientWidth, view.clientHeight);
     display::DrawContext ctx(app, blank, view);
+    display::PrintUndefinedPlacements(ctx);
     ctx.placementVisited = [&](bool array, std::string_view name, bool defined, int depth) {
       if (!raw.write(TreePlacementLine(array, defined, name, depth, column))) {
         written = false;

@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "console/command_steps.h"
 #include "db/design_files.h"
 #include "db/messages.h"
+#include "db/refusal.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
@@ -198,7 +200,10 @@ bool ConfirmEnd(AppState& app) {
   const Answer a = app.host.messageBox(db::FormatMessage(db::msg::kSaveQuestion, app.design.path),
                                        s(db::msg::kCaptionClosing), Icon::Question, Buttons::YesNo);
   app.continueFlag = true;
-  return db::CloseDesign(app, a == Answer::Yes);
+  db::Refusal refusal;
+  const bool closed = db::CloseDesign(app, a == Answer::Yes, refusal);
+  command::ShowRefusal(app, refusal);
+  return closed;
 }
 
 }  // namespace lav::shell

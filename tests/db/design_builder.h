@@ -10,6 +10,7 @@
 #include "db/design_state.h"
 #include "db/element_stream.h"
 #include "platform/host.h"
+#include "shown_refusals.h"
 
 namespace lav::db {
 inline bool operator==(const Vertex& a, const Vertex& b) {

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "command/handlers.h"
 #include "db/cell_commands.h"
 #include "db/design_builder.h"
 #include "db/design_files.h"
@@ -110,7 +111,8 @@ TEST_F(FileCommands, AFailedWriteKeepsTheDesignAndTheOldFile) {
   ASSERT_TRUE(lav::testing::OneBox(host, "ファイルのクローズに失敗しました"));
   // The exit question "Yes" then does not end the program.
   host.answers.push_back(Answer::Yes);
-  EXPECT_FALSE(EndProgram(app));
+  command::StartExit(app, "EXIT");
+  EXPECT_FALSE(app.dispatch.endRequested);
   EXPECT_TRUE(app.design.isOpen());
   EXPECT_EQ(ReadFile("keep.cad"), original);
 }
@@ -266,7 +268,7 @@ TEST_F(FileCommands, EscapeInTheMiddleOfTheCloseKeepsTheDesignOpen) {
     if (++steps == 5) f = false;  // a few chunks into the write
   };
   host.titles.clear();
-  CloseDesignCommand(app, "");
+  command::StartCloseDesign(app, "CLOSE");
   EXPECT_GE(steps, 5);
   EXPECT_TRUE(app.design.isOpen());
   EXPECT_FALSE(app.continueFlag);
@@ -275,7 +277,7 @@ TEST_F(FileCommands, EscapeInTheMiddleOfTheCloseKeepsTheDesignOpen) {
   EXPECT_EQ(host.titles.back(), "dravel: " + app.design.path);
   // The design is still whole: a later close writes all of it.
   host.onMessageStep = nullptr;
-  CloseDesignCommand(app, "");
+  command::StartCloseDesign(app, "CLOSE");
   EXPECT_FALSE(app.design.isOpen());
   ASSERT_EQ(OpenDesign(app, "big"), OpenResult::Opened);
   EXPECT_TRUE(
@@ -295,7 +297,9 @@ TEST_F(FileCommands, EndOfProgramEndsOnlyAfterARealClose) {
     ASSERT_TRUE(NewDesign(app, "exit")) << static_cast<int>(c.answer);
     host.answers.push_back(c.answer);
     host.boxes.clear();
-    EXPECT_EQ(EndProgram(app), c.ends);
+    app.dispatch.endRequested = false;
+    command::StartExit(app, "EXIT");
+    EXPECT_EQ(app.dispatch.endRequested, c.ends);
     ASSERT_TRUE(lav::testing::OneBox(host,
                                      "ファイル " + (dir / "exit.cad").string() +
                                          " が開かれたままです。ファイルを上書き保存しますか",
@@ -305,7 +309,9 @@ TEST_F(FileCommands, EndOfProgramEndsOnlyAfterARealClose) {
     EXPECT_EQ(fs::exists("exit.cad"), c.written);
     if (app.design.isOpen()) CloseDesign(app, false);
   }
-  EXPECT_TRUE(EndProgram(app));  // nothing open: no question
+  app.dispatch.endRequested = false;
+  command::StartExit(app, "EXIT");  // nothing open: no question
+  EXPECT_TRUE(app.dispatch.endRequested);
 }
 
 TEST_F(FileCommands, PaintMarksAreEmptiedButNeverCreated) {
@@ -316,7 +322,7 @@ TEST_F(FileCommands, PaintMarksAreEmptiedButNeverCreated) {
   ASSERT_TRUE(CloseDesign(app, true));
   WriteFile(dir / "prog" / "PAINTDAT.DAT", "marks");
   host.titles.clear();
-  OpenDesignCommand(app, "paint");
+  command::ContinueOpenDesign(app, "paint");
   ASSERT_TRUE(app.design.isOpen());
   EXPECT_EQ(fs::file_size(dir / "prog" / "PAINTDAT.DAT"), 0u);
   EXPECT_EQ(host.titles.front(), "実行中");
