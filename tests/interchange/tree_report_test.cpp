@@ -120,6 +120,16 @@ const std::vector<std::string> kExpectedReport = {
     "   └E                    2"};
 
 TEST_F(TreeReportCommand, ReportListsTheHierarchyOnceWithConnectorsUnderAFreeNumber) {
+  // A design without an open cell is refused (without a design the dispatcher refuses:
+  // Dispatcher.PreconditionsAndMacroNumbers...).
+  db::testing::NewImage(app.design);
+  db::ClearCurrent(app.design);
+  type("TREE");
+  EXPECT_EQ(takeBoxes(),
+            std::vector<std::string>{
+                "ファイル又はセルは開かれていませんのでセル名の参照はできませんでした"});
+  EXPECT_TRUE(shown.empty());
+  EXPECT_FALSE(exists("TREE.$$$"));
   BuildDesign();
   app.settings.showScell = 0;
   app.settings.showAcell = 2;
@@ -181,23 +191,6 @@ TEST_F(TreeReportCommand, NestLimitsTheDepthALeafGivesTwoLinesAndSelfPlacementIs
   EXPECT_EQ(ReadFile(dir / "TREE003.TXT"),
             Joined({kExpectedReport[0], " C12                      0(13:45:30 12/06/26) Nest(11)",
                     " └C12                    1"}));
-}
-
-// Without a design the dispatcher refuses (Dispatcher.PreconditionsAndMacroNumbers...).
-TEST_F(TreeReportCommand, RefusedWithoutAnOpenCellAndForAVanishedReport) {
-  db::testing::NewImage(app.design);
-  db::ClearCurrent(app.design);
-  type("TREE");
-  EXPECT_EQ(takeBoxes(),
-            std::vector<std::string>{
-                "ファイル又はセルは開かれていませんのでセル名の参照はできませんでした"});
-  EXPECT_TRUE(shown.empty());
-  EXPECT_FALSE(exists("TREE.$$$"));
-  // A report that vanished is named in a box.
-  interchange::RunTreeDialog(app, 5);
-  EXPECT_EQ(takeBoxes(),
-            std::vector<std::string>{"木構造ファイル TREE005.TXT を開くことが出来ませんでした。"});
-  EXPECT_TRUE(shown.empty());
 }
 
 TEST_F(TreeReportCommand, EscapeInAnyPhaseOrABlockedWorkFileLeavesNoFileAndShowsNoReport) {
@@ -301,6 +294,11 @@ TEST_F(TreeReportCommand, TheDialogsOpenTheSelectedCellOfThisDesignAndAnEarlierR
   EXPECT_EQ(shown.size(), 3u);
   EXPECT_EQ(app.design.current.entry.nameText(), "B");
   EXPECT_TRUE(takeBoxes().empty());
+  // A report that vanished is named in a box.
+  interchange::RunTreeDialog(app, 5);
+  EXPECT_EQ(takeBoxes(),
+            std::vector<std::string>{"木構造ファイル TREE005.TXT を開くことが出来ませんでした。"});
+  EXPECT_EQ(shown.size(), 3u);
 }
 
 }  // namespace
