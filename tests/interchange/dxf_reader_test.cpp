@@ -162,18 +162,11 @@ TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappened) {
        TextOf(Groups("0 SECTION 2 BLOCKS 0 BLOCK 2 P 0 INSERT 2 Q 10 0 20 0 0 ENDBLK 0 BLOCK 2 Q "
                      "0 INSERT 2 P 10 0 20 0 0 ENDBLK 0 ENDSEC 0 SECTION 2 ENTITIES 0 INSERT 2 P "
                      "10 0 20 0 0 ENDSEC 0 EOF")),
-       "SREF P refl=0 mag=1000000 ang=0 at 0,0", "cycle"},
-      {"a block placing itself",
-       TextOf(Groups("0 SECTION 2 BLOCKS 0 BLOCK 2 S 0 INSERT 2 S 10 0 20 0 0 ENDBLK 0 ENDSEC 0 "
-                     "SECTION 2 ENTITIES 0 INSERT 2 S 10 0 20 0 0 ENDSEC 0 EOF")),
-       "SREF S refl=0 mag=1000000 ang=0 at 0,0", "S -> S"},
-      {"unknown entities and codes are skipped",
-       EntitiesFile("0 POINT 10 x 20 y 0 3DFACE 999 comment 0 LINE 5 A1 100 AcDbLine 10 0 20 0 11 "
-                    "1 21 1 1001 APP"),
-       one},
-      {"entities not read are counted by kind",
-       EntitiesFile("0 MTEXT 1 a 0 POINT 10 0 20 0 0 MTEXT 1 b 0 LINE 10 0 20 0 11 1 21 1"), one,
-       " ***WARNING*** MTEXT: 2 skipped\n ***WARNING*** POINT: 1 skipped\n"},
+       "SREF P refl=0 mag=1000000 ang=0 at 0,0", "cycle P -> Q -> P\n"},
+      {"unknown entities and codes are skipped, the entities counted by kind",
+       EntitiesFile("0 MTEXT 1 a 0 POINT 10 x 20 y 0 MTEXT 1 b 0 3DFACE 999 comment 0 LINE 5 A1 "
+                    "100 AcDbLine 10 0 20 0 11 1 21 1 1001 APP"),
+       one, " ***WARNING*** MTEXT: 2 skipped\n ***WARNING*** POINT: 1 skipped\n"},
       // Texts and names are Shift-JIS: UTF-8 from AC1021 on, "\U+" escapes from AC1015 on.
       {"UTF-8 text", VersionFile("AC1021", "0 TEXT 8 4 10 0 20 0 1 日本"),
        sjis::fromUtf8("TEXT L4 size=0 refl=0 mag=1000000 ang=0 '日本' at 0,0")},
