@@ -17,7 +17,6 @@
 #include "db/design_builder.h"
 #include "db/layer_names.h"
 #include "dxf_test_support.h"
-#include "interchange/dxf_input.h"
 #include "support/short_forms.h"
 #include "support/typing_session.h"
 
@@ -26,16 +25,12 @@ namespace {
 
 using db::ElementType;
 using db::testing::Append;
-using db::testing::Grid;
 using db::testing::OneBoxWith;
 using db::testing::Placed;
-using db::testing::Text;
 using lav::testing::Contains;
-using lav::testing::ContainsPart;
 using lav::testing::Split;
 using testing::CellElements;
 using testing::CellLines;
-using testing::CellNames;
 using testing::EntitiesFile;
 using testing::Groups;
 using testing::TextOf;
@@ -291,7 +286,7 @@ TEST_F(DxfInput, BlocksBecomeCellsWithUniqueNames) {
                    {2, b},         {10, "0"},     {20, "0"},      {0, "ENDSEC"},   {0, "EOF"}}));
   const std::string n32(32, 'N');
   const std::string renamed = n32.substr(0, 30) + "$1";
-  EXPECT_EQ(CellNames(app.design.image),
+  EXPECT_EQ(testing::CellNames(app.design.image),
             (std::vector<std::string>{n32, renamed, "my_blk", "ENTITIES"}));
   EXPECT_EQ(CellLines(app.design.image, n32).size(), 1u);
   // The insert finds the block it named.
@@ -373,7 +368,7 @@ TEST_F(DxfInput, RefusalsTheFileDialogAndEscape) {
   for (int i = 0; i < 2000; ++i) body += "0 LINE 10 0 20 " + std::to_string(2 * i) + " 11 1 21 0 ";
   host.onMessageStep = [](bool& flag) { flag = false; };
   load(EntitiesFile(body));
-  EXPECT_TRUE(ContainsPart(lines, "*** Abortion ***"));
+  EXPECT_TRUE(lav::testing::ContainsPart(lines, "*** Abortion ***"));
   EXPECT_TRUE(logged("Error end"));
 }
 
@@ -541,9 +536,9 @@ TEST_F(DxfOracle, WhatWeWriteLoadsWithTheValuesWeMeant) {
   Append(d, db::EncodeLine(3, 1, 500, {{0, 0}, {4000, 0}, {4000, 3000}}));
   type("mkcell MID");
   Append(d, db::EncodeSingle(Placed("LEAF", 10000, -5000, 1, 2000000, 30000000)));
-  Append(d, db::EncodeText(Text(4, "NOTE", 250, 750, 1500000, 90000000)));
+  Append(d, db::EncodeText(db::testing::Text(4, "NOTE", 250, 750, 1500000, 90000000)));
   type("mkcell ENTITIES");
-  Append(d, db::EncodeArray(Grid(Placed("MID", 1000, 2000, 1), 3, 2, 20000, 15000)));
+  Append(d, db::EncodeArray(db::testing::Grid(Placed("MID", 1000, 2000, 1), 3, 2, 20000, 15000)));
   Append(d, db::EncodeArea(ElementType::Polygon, 2, {{0, 0}, {3000, 0}, {1500, 2500}, {0, 0}}));
   type("dxfout");
   ASSERT_TRUE(takeBoxes().empty());

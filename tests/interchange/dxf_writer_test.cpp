@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,7 +28,6 @@ using db::testing::Placed;
 using db::testing::Text;
 using testing::G;
 using testing::Groups;
-using testing::TextOf;
 
 std::string Dxf(const db::DesignImage& image, std::int32_t unit = 1000) {
   std::string out;
@@ -118,7 +115,7 @@ TEST(DxfWriter, WholeFileOfBlocksLayersAndEveryElementKind) {
               "0 INSERT 8 0 2 A 10 0.0 20 0.0 30 0.0 41 1.0 42 -1.0 43 1.0 50 0.0 70 3 71 2 44 "
               "10.0 45 -5.0 0 ENDSEC 0 EOF"))
     expected.push_back(g);
-  EXPECT_EQ(Dxf(d.image), TextOf(expected));
+  EXPECT_EQ(Dxf(d.image), testing::TextOf(expected));
 }
 
 TEST(DxfWriter, SectionsValuesAndTextsAsTheDesignHasThem) {

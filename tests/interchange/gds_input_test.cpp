@@ -31,7 +31,6 @@ namespace fs = std::filesystem;
 using db::ElementType;
 using db::testing::Append;
 using db::testing::Grid;
-using db::testing::OneBoxWith;
 using db::testing::Placed;
 using db::testing::Square;
 using db::testing::Text;
@@ -42,7 +41,6 @@ using gds::testing::SplitRecords;
 using gds::testing::StreamBuilder;
 using gds::testing::WriteBytes;
 using lav::testing::ContainsPart;
-using lav::testing::OneBox;
 using lav::testing::Split;
 constexpr std::uint8_t T(Rec r) {
   return static_cast<std::uint8_t>(r);
@@ -247,8 +245,8 @@ TEST_F(StreamInput, OtherUnitsAskAndScaleAndValuesBeyondTheDesignRangeStopTheRun
   b.endLibrary();
   host.answers.push_back(Answer::No);
   EXPECT_TRUE(read(b.bytes()).empty());
-  EXPECT_TRUE(
-      OneBox(host, "データベースが違いますがこのまま実行しますか。\nCAD: 1000  GDSII: 200 "));
+  EXPECT_TRUE(lav::testing::OneBox(
+      host, "データベースが違いますがこのまま実行しますか。\nCAD: 1000  GDSII: 200 "));
   EXPECT_FALSE(fs::exists(dir / "in.txt"));
   EXPECT_FALSE(fs::exists(dir / "in.cad"));
   host.boxes.clear();
@@ -363,7 +361,7 @@ TEST_F(StreamInput, RefusalsAndTheFileDialog) {
   EXPECT_FALSE(app.design.isOpen());
   EXPECT_EQ("design", ReadFile(dir / "have.cad"));
   EXPECT_FALSE(fs::exists(dir / "have.txt"));
-  EXPECT_TRUE(OneBoxWith(takeBoxes(), "同名のファイル"));
+  EXPECT_TRUE(db::testing::OneBoxWith(takeBoxes(), "同名のファイル"));
   type("GDSIN missing.str");
   EXPECT_EQ(takeBoxes(),
             std::vector<std::string>{"ストリームファイル missing.str が見つかりません。"});

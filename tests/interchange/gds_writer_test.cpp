@@ -24,7 +24,6 @@ namespace fs = std::filesystem;
 using db::testing::AddCell;
 using db::testing::Append;
 using db::testing::Square;
-using lav::testing::ReadFile;
 using testing::Be16;
 using testing::Be32;
 using testing::Raw;
@@ -180,7 +179,7 @@ TEST(StreamLog, LinesNamingLongPathsAreWhole) {
   ASSERT_TRUE(log.create((scratch.dir / "long.txt").string()));
   log.print(" %s.str\n", name.c_str());
   EXPECT_TRUE(log.close());
-  EXPECT_EQ(ReadFile(scratch.dir / "long.txt"), " " + name + ".str\n");
+  EXPECT_EQ(lav::testing::ReadFile(scratch.dir / "long.txt"), " " + name + ".str\n");
 }
 
 // --- the command ---

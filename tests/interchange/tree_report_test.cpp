@@ -20,7 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 using db::testing::AddCell;
 using db::testing::Append;
-using db::testing::Grid;
 using db::testing::Placed;
 using lav::testing::ReadFile;
 
@@ -95,7 +94,7 @@ class TreeReportCommand : public lav::testing::TypingSession {
     Append(d, db::EncodeSingle(Placed("D", 90'000'000, 0)));
   }
   static db::Placement array(const std::string& name) {
-    return Grid(Placed(name, 0, 0), 4, 3, 1000, 1000);
+    return db::testing::Grid(Placed(name, 0, 0), 4, 3, 1000, 1000);
   }
   bool exists(const char* name) const { return fs::exists(dir / name); }
 
