@@ -608,8 +608,7 @@ TEST_F(DxfOracle, WhatEzdxfWritesComesInWithItsGeometry) {
     EXPECT_EQ(CellLines(app.design.image, "TOP"),
               std::vector<std::string>{"SREF LEAF refl=0 mag=2000000 ang=30000000 at 5000,5000"});
     const auto els = CellElements(app.design.image, "ENTITIES");
-    std::vector<std::string> lines;
-    for (const auto& e : els) lines.push_back(e.line);
+    const auto lines = CellLines(app.design.image, "ENTITIES");
     for (const char* line :
          {// Two LINEs joined end to start on layer "7".
           "LINE L7 tip=0 w=0 (0,0)(10000,0)(10000,10000)",
