@@ -9,20 +9,20 @@
 
 namespace lav {
 
-// std::floor without a library call. Below 2^52 adding and taking away 2^52 (with v's sign)
-// leaves the nearest whole number; from 2^52 on every double is whole already.
+// std::floor without a library call or a data-dependent branch (drawing rounds every point).
+// Below 2^52 the truncation to a 64-bit integer is exact and one too high for negative fractions;
+// the result always has v's sign (-0.0 stays -0.0, as floor leaves it). From 2^52 on every
+// double is whole already.
 inline double Floor(double v) {
   constexpr double kWhole = 4503599627370496.0;
   if (!(std::fabs(v) < kWhole)) return v;  // also NaN and infinities
-  const double m = std::copysign(kWhole, v);
-  double f = (v + m) - m;
-  if (f > v) f -= 1.0;
-  return f == 0 ? std::copysign(0.0, v) : f;  // -0.0 stays -0.0, as floor leaves it
+  const double t = static_cast<double>(static_cast<std::int64_t>(v));
+  return std::copysign(t - static_cast<double>(t > v), v);
 }
 
 inline double RoundHalfUp(double v) {
-  double f = Floor(v);
-  return v - f >= 0.5 ? f + 1.0 : f;
+  const double f = Floor(v);
+  return f + static_cast<double>(v - f >= 0.5);
 }
 
 // Rounds, then truncates toward zero after nudging by 0.001 away from zero, so that a result that
