@@ -1,4 +1,7 @@
-// The view transform: placement frames, the view's limits, zooms and clipping to the window.
+// The view transform: placement frames, the view's limits, zooms and clipping to the window; and
+// the view commands typed as a user types them: fit, zoom with its refusals, the window zoom by
+// two corners, re-centring, and the layer commands that redraw at once. What a redraw shows
+// and reports is checked on the drawing itself (render_test.cpp).
 #include "display/view_transform.h"
 
 #include <gtest/gtest.h>
@@ -6,8 +9,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "command/dispatcher.h"
 #include "command/view_commands.h"
 #include "platform/null_surface.h"
+#include "support/typing_session.h"
 
 namespace lav::display {
 namespace {
@@ -59,13 +64,6 @@ TEST(TransformPoints, QuarterTurnsMirrorsMagnificationsAndExtents) {
               std::tuple(c.out.x, c.out.y, c.accAngle, c.accRefl))
         << c.angle << " m" << c.mirrored;
   }
-  // The origin stays put for every angle.
-  for (std::int32_t a = -360000000; a <= 360000000; a += 7500000) {
-    PlacementTransform f{.rotation = a};
-    Point p{0, 0};
-    TransformPoints(f, &p, 1);
-    EXPECT_EQ(std::pair(p.x, p.y), std::pair(0, 0)) << a;
-  }
   // Vectors turn exactly by quarter turns; a box turns with its corners.
   struct Turn {
     std::int32_t x, y, angle, ox, oy;
@@ -110,15 +108,10 @@ TEST(ApplyView, KeepsTheWindowInsideTheCoordinateRangeAndWidensTinyViews) {
   EXPECT_GE(w.window.ymax - w.window.ymin, 20);
 }
 
-// The factors as typed, their prompt and their box, and the zoom to two corners, are checked
-// through ZOOM and WINDOW (view_commands_test.cpp); here what a zoom does to the window.
-TEST(ZoomByFactor, ARefusedZoomLeavesTheWindowAndTwoHalvesIt) {
-  for (const auto& [f, outcome] :
-       {std::pair(0.0, ZoomOutcome::Ignored), std::pair(1e-9, ZoomOutcome::TooSmall)}) {
-    ViewState v = View(1000, 800);
-    EXPECT_EQ(ZoomByFactor(v, f), outcome) << f;
-    EXPECT_EQ(std::tuple(v.scale, v.window.xmin, v.window.xmax), std::tuple(1.0, 0, 1000)) << f;
-  }
+// The factors as typed, their prompt and their box, the refusals that leave the view, and the
+// zoom to two corners, are checked through ZOOM and WINDOW (below); here what a zoom does to the
+// window.
+TEST(ZoomByFactor, TwoHalvesTheWindowAndTheRangeLimitRefuses) {
   ViewState v = View(1000, 800);
   EXPECT_EQ(ZoomByFactor(v, 2), ZoomOutcome::Zoomed);
   EXPECT_EQ(std::pair(v.window.xmin, v.window.xmax), std::pair(250, 750));
@@ -191,6 +184,151 @@ TEST(SegmentIntersection, CrossingsTouchesAndParallels) {
       EXPECT_NEAR(out.y, c.at.y, 1e-9);
     }
   }
+}
+
+class ViewCommands : public lav::testing::TypingSession {
+ protected:
+  void SetUp() override {
+    lav::testing::TypingSession::SetUp();
+    app.display.view = {
+        .clientWidth = 1000, .clientHeight = 800, .screenWidth = 1600, .screenHeight = 1000};
+    app.display.firstPaintDone = true;
+  }
+  const ViewState& view() const { return app.display.view; }
+  double centreX() const { return (view().window.xmin + view().window.xmax) / 2.0; }
+  double centreY() const { return (view().window.ymin + view().window.ymax) / 2.0; }
+};
+
+TEST_F(ViewCommands, ZoomFactorsPromptsAndRefusals) {
+  const double s = view().scale;
+  type("ZOOM 2");
+  EXPECT_DOUBLE_EQ(view().scale, 2 * s);
+  type("ZOOM -2");  // the magnitude counts
+  EXPECT_DOUBLE_EQ(view().scale, 4 * s);
+  type("ZOOM 0");  // nothing
+  EXPECT_DOUBLE_EQ(view().scale, 4 * s);
+  type("ZOOM");
+  EXPECT_EQ(prompt(), "Zoom Up: ");
+  type("1/4");  // answers are expressions
+  EXPECT_DOUBLE_EQ(view().scale, s);
+  EXPECT_EQ(prompt(), "? ");
+  EXPECT_TRUE(takeBoxes().empty());
+
+  type("ZOOM 0.0000001");
+  EXPECT_EQ(takeBoxes(),
+            std::vector<std::string>{"値が小さすぎます。これ以上の縮小は出来ません。"});
+  EXPECT_DOUBLE_EQ(view().scale, s) << "a refused zoom leaves the view";
+}
+
+TEST_F(ViewCommands, WindowZoomByTwoCornersRestoresTheSnapStep) {
+  // The step corners snap to follows the view: database units across 1000 pixels on a
+  // 1600-pixel screen, and the step.
+  const std::pair<int, std::int32_t> cases[] = {
+      {47000, 3800}, {12000, 960}, {1000, 80}, {10, 1}, {200000, 16000}};
+  for (const auto& [width, step] : cases) {
+    ViewState v = view();
+    v.window = {0, 0, width, 100};
+    EXPECT_EQ(WindowZoomStep(v), step) << width;
+  }
+
+  app.settings.gscale = 1000;
+  type("WINDOW");
+  EXPECT_EQ(prompt(), "Win1: ");
+  EXPECT_EQ(app.dispatch.pickMode, 10);
+  EXPECT_NE(app.settings.gscale, 1000) << "corners snap to a step of the view";
+  type("30 40");
+  EXPECT_EQ(prompt(), "Win2: ");
+  EXPECT_EQ(app.shell.pointer.rectangle, 1);
+  type("10 20");
+  EXPECT_EQ(prompt(), "? ");
+  EXPECT_EQ(app.settings.gscale, 1000);
+  EXPECT_NEAR(view().scale, 800.0 / 20000, 1e-12);  // 20 x 20 units, no margin
+  EXPECT_NEAR(centreX(), 20000, 1);
+  EXPECT_NEAR(centreY(), 30000, 1);
+
+  typeAll({"WINDOW", "5 5"});
+  type("5 9");  // no width: the view stays
+  EXPECT_NEAR(view().scale, 800.0 / 20000, 1e-12);
+  type("WINDOW");
+  type("corner");  // not a point
+  EXPECT_EQ(prompt(), "? ");
+  EXPECT_EQ(app.settings.gscale, 1000);
+}
+
+// By Escape or an empty answer, at either corner.
+TEST_F(ViewCommands, LeavingTheWindowZoomGivesBackTheStepAndThePointer) {
+  for (bool escape : {true, false})
+    for (bool afterFirstCorner : {false, true}) {
+      SCOPED_TRACE(std::string(escape ? "escape" : "empty") +
+                   (afterFirstCorner ? " at Win2" : " at Win1"));
+      app.settings.gscale = 1000;
+      type("WINDOW");
+      ASSERT_TRUE(app.shell.pointer.captured);
+      if (afterFirstCorner) type("30 40");
+      if (escape)
+        command::AbortCommand(app);
+      else
+        type("");
+      const auto& p = app.shell.pointer;
+      EXPECT_EQ(std::tuple(app.settings.gscale, app.settings.gscaleCopy, p.captured, prompt()),
+                std::tuple(1000, 1000, false, "? "));
+      EXPECT_NE(p.rectangle, 1);
+    }
+}
+
+TEST_F(ViewCommands, CoordinateEntryRunsTheKeyboardCursorUntilItEnds) {
+  typeAll({"NEW K.CAD", "MKCELL TOP", "OCELL TOP", "XY"});
+  EXPECT_EQ(std::pair(app.shell.pointer.keyboardCursor, app.shell.pointer.captured),
+            std::pair(1, true));
+  type("1 1");  // still asking for points
+  EXPECT_EQ(app.shell.pointer.keyboardCursor, 1);
+  type("WINDOW");  // a view command inside the entry, then back to it
+  typeAll({"0 0", "10 10"});
+  EXPECT_EQ(std::tuple(prompt(), app.shell.pointer.keyboardCursor, app.shell.pointer.captured),
+            std::tuple("Te2: ", 1, true));
+  command::AbortCommand(app);
+  EXPECT_TRUE(app.shell.pointer.keyboardCursor != 1 && !app.shell.pointer.captured);
+  type("XY");
+  type("");  // an empty answer ends the entry and lets the pointer go
+  EXPECT_FALSE(app.shell.pointer.captured);
+}
+
+TEST_F(ViewCommands, CentreMovesThePickedPointToThePosition) {
+  const struct {
+    const char* line;
+    double x, y;
+  } cases[] = {{"CENTER", 500, 400},
+               {"CENTER 1", 0, 800},    // bottom left for this use only
+               {"CENTER 99", 0, 400}};  // clamped to 8: left centre
+  for (const auto& c : cases) {
+    type(c.line);
+    EXPECT_EQ(prompt(), "Point: ");
+    type("3 4");
+    EXPECT_NEAR(ToWindowX(view(), 3000), c.x, 1) << c.line;
+    EXPECT_NEAR(ToWindowY(view(), 4000), c.y, 1) << c.line;
+  }
+  EXPECT_EQ(app.settings.position, 0);
+}
+
+TEST_F(ViewCommands, OnlyOneLayerOnceThenAllAgain) {
+  app.settings.layerFlags[7] = 0;
+  const auto& shown = app.settings.layerFlags;
+  type("ONLY 7");
+  EXPECT_EQ(shown[7] & 1, 1);
+  EXPECT_EQ(app.display.onlyLayer, -1) << "the next drawing shows every displayed layer";
+  type("DISP 1 2");
+  EXPECT_EQ(std::pair(shown[1] & 1, shown[7] & 1), std::pair(1, 0));
+  type("ADDDISP -2 5");
+  EXPECT_EQ(std::pair(shown[2] & 1, shown[5] & 1), std::pair(0, 1));
+}
+
+TEST_F(ViewCommands, FitShowsAnEmptyCellWithAMargin) {
+  typeAll({"NEW RD.CAD", "MKCELL TOP", "OCELL TOP", "FIT"});
+  // (0, 0)-(45000, 35000) with 7 %: the width limits, 1000 / 45000 * 0.93.
+  EXPECT_NEAR(view().scale, 1000.0 / 45000 * 0.93, 1e-12);
+  EXPECT_NEAR(centreX(), 22500, 1);
+  EXPECT_NEAR(centreY(), 17500, 1);
+  EXPECT_EQ(prompt(), "? ");
 }
 
 }  // namespace
