@@ -372,27 +372,17 @@ bool Have(const char* tool) {
   return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-class PdfPrinting : public RenderTest {
+// The same design printed by the Qt printer into a PDF file in the test's folder.
+class PdfPrinting : public Printing {
  protected:
   void SetUp() override {
-    RenderTest::SetUp();
+    Printing::SetUp();
     host.printerEntry = "PDF,Lavinor," + (dir / "page.pdf").string();
     host.printerFactory = [](const PrinterName& n) { return qt::OpenPrinter(n); };
-    host.dialogHandlers["print-settings"] = [this](DialogModel& m) {
-      auto& d = dynamic_cast<PrintDialog&>(m);
-      if (cancel)
-        d.cancel();
-      else
-        d.pressExecute();
-    };
-    cell("TOP");
-    rect(4, 10000, 10000, 20000, 20000);  // red, 100 x 100 pixels on the 400 x 300 screen
-    rect(1, 0, 0, 40000, 30000);          // cyan, the edge of the view
-    open("TOP");
+    rect(1, 0, 0, 40000, 30000);  // cyan, the edge of the view
   }
   lav::testing::ScratchFolder folder;
   fs::path dir = folder.dir;
-  bool cancel = false;
 };
 
 TEST_F(PdfPrinting, APageOfA4ShowsTheViewAtTheTopLeft) {
@@ -437,8 +427,11 @@ TEST_F(PdfPrinting, APageOfA4ShowsTheViewAtTheTopLeft) {
 TEST_F(PdfPrinting, ACancelledOrUnwritablePrintWritesNoFile) {
   for (bool unwritable : {false, true}) {
     SCOPED_TRACE(unwritable ? "unwritable" : "cancelled");
-    cancel = !unwritable;
-    if (unwritable) host.printerEntry = "PDF,Lavinor," + (dir / "missing" / "page.pdf").string();
+    inDialog = nullptr;
+    if (unwritable)
+      host.printerEntry = "PDF,Lavinor," + (dir / "missing" / "page.pdf").string();
+    else
+      inDialog = [](PrintDialog& d) { d.cancel(); };
     PrintView(app);
     ASSERT_EQ(host.boxes.size(), unwritable ? 1u : 0u);
     EXPECT_TRUE(fs::is_empty(dir));

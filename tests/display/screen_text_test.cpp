@@ -231,7 +231,6 @@ TEST_F(ScreenTextTest, ColoursByLayerBackgroundPrintingAndHighlight) {
                {"colour 0 printed", 6, true, 1, MakeRgb(0, 0, 0)},
                {"grey printed in colour mode 1", 5, false, 1, PaletteColour(7, false)},
                {"grey printed in mode 2", 5, false, 2, MakeRgb(0, 0, 0)},
-               {"erase layer on white", kEraseLayer, false, -1, BackgroundColour(false)},
                {"erase layer on black", kEraseLayer, true, -1, BackgroundColour(true)}};
   for (const auto& c : cases) {
     app.display.blackBackground = c.black;
