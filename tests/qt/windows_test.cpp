@@ -96,7 +96,6 @@ class WindowsTest : public lav::testing::WindowedProgram {
 TEST_F(WindowsTest, KeysTypedIntoEitherWindowRunCommands) {
   ASSERT_TRUE(start());
   ASSERT_TRUE(program->command && program->graphics && program->status);
-  EXPECT_EQ(setting("起動状態", "OPEN"), "1");
   typeLine("NEW demo");
   EXPECT_TRUE(program->app.design.isOpen());
   EXPECT_TRUE(transcriptHas("? NEW demo"));
