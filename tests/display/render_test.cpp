@@ -744,7 +744,6 @@ TEST(PrintDialogFields, ShowTheAreaMagnificationAndPaperSizeAndFollowEdits) {
     double magnification;
     const char *upperRight, *lowerLeft, *magText, *paperX, *paperY;
   } cases[] = {
-      {2, 1000, 0, 0, 100000, 50000, 1, "100 50", "0 0", "1", "X 100mm", "Y 50mm"},
       {1, 1000, 0, 0, 100000, 50000, 1000, "100 50", "0 0", "1000", "X 100mm", "Y 50mm"},
       {3, 1000, -1500, 250, 98500, 50250, 0.5, "98.5 50.25", "-1.5 0.25", "0.5", "X 500mm",
        "Y 250mm"},
@@ -766,8 +765,8 @@ TEST(PrintDialogFields, ShowTheAreaMagnificationAndPaperSizeAndFollowEdits) {
         std::tuple(600 + c.unit, std::string(c.upperRight), std::string(c.lowerLeft),
                    std::string(c.magText), std::string(c.paperX), std::string(c.paperY)));
   }
-  // Typed fields take two numbers and the paper size follows; the unit buttons, Get and
-  // Execute are pressed on the dialog's widgets (PdfPrinting, below).
+  // Typed fields take two numbers and the paper size follows; the unit buttons, Get, Execute and
+  // an accepted magnification are used on the dialog's widgets (PdfPrinting, below).
   ScriptedHost host;
   AppState app{host};
   app.settings.printUnit = 2;
@@ -784,8 +783,7 @@ TEST(PrintDialogFields, ShowTheAreaMagnificationAndPaperSizeAndFollowEdits) {
       {&PrintDialog::editLowerLeft, "10.0009 -0.0009", 10000, 0, 200000, 80500, "X 190mm",
        "Y 80.5mm"},
       {&PrintDialog::editLowerLeft, "1e12 0", 10000, 0, 200000, 80500, "X 190mm", "Y 80.5mm"},
-      {&PrintDialog::editMagnification, "abc", 10000, 0, 200000, 80500, "X 190mm", "Y 80.5mm"},
-      {&PrintDialog::editMagnification, "2", 10000, 0, 200000, 80500, "X 380mm", "Y 161mm"}};
+      {&PrintDialog::editMagnification, "abc", 10000, 0, 200000, 80500, "X 190mm", "Y 80.5mm"}};
   for (const Step& s : steps) {
     (d.*s.edit)(s.text);
     EXPECT_EQ(
@@ -1278,7 +1276,7 @@ TEST_F(ScreenTextTest, OnlyCharactersWhoseBoxesMeetTheViewAreDrawn) {
   }
 }
 
-TEST_F(ScreenTextTest, TextElementsMarkedBelowTheTextBaseDepthHiddenWithTheirLayerInTheirFrame) {
+TEST_F(ScreenTextTest, TextElementsMarksLayersFramesAndPicking) {
   draw("A", {1000, 1000});
   ASSERT_EQ(surface.polylines.size(), 1u);
   std::vector<std::pair<int, int>> diamond;
@@ -1313,6 +1311,24 @@ TEST_F(ScreenTextTest, TextElementsMarkedBelowTheTextBaseDepthHiddenWithTheirLay
   // 6000 and 4000 units; mirrored: 2 pixels below.
   EXPECT_EQ(std::tuple(surface.texts[0].x, surface.texts[0].y, surface.texts[0].colour),
             std::tuple(180, 480 + 2, PaletteColour(2, false)));
+
+  // Showing one layer only hides the others; picking offers the origin instead of drawing.
+  surface.texts.clear();
+  surface.polylines.clear();
+  app.display.onlyLayer = 4;
+  draw("A", {1000, 1000}, 0, 0, 1.0, 3);
+  EXPECT_TRUE(surface.texts.empty() && surface.polylines.empty());
+  app.display.onlyLayer = -1;
+
+  std::vector<Point> offered;
+  app.screenText.pickOffer = [&](std::int32_t x, std::int32_t y) { offered.push_back({x, y}); };
+  app.display.pickMode = 1;
+  draw("A", {1000, 2000});
+  EXPECT_TRUE(surface.texts.empty());
+  ASSERT_EQ(offered.size(), 1u);
+  EXPECT_EQ(offered[0].y, 2000);
+  draw("A", {1000, 2000}, 0, 0, 1.0, 1, 1);  // below the text-base depth: not offered
+  EXPECT_EQ(offered.size(), 1u);
 }
 
 TEST_F(ScreenTextTest, ColoursByLayerBackgroundPrintingAndHighlight) {
@@ -1363,23 +1379,6 @@ TEST_F(ScreenTextTest, FontFailureIsReportedOnceAndStopsTexts) {
   EXPECT_EQ(std::tuple(surface.fontCalls, surface.texts.size(), host.boxes.size(),
                        surface.polylines.size()),
             std::tuple(calls, 0ul, 1ul, 3ul));
-}
-
-TEST_F(ScreenTextTest, OnlyLayerAndPicking) {
-  app.display.onlyLayer = 4;
-  draw("A", {1000, 1000}, 0, 0, 1.0, 3);
-  EXPECT_TRUE(surface.texts.empty() && surface.polylines.empty());
-  app.display.onlyLayer = -1;
-
-  std::vector<Point> offered;
-  app.screenText.pickOffer = [&](std::int32_t x, std::int32_t y) { offered.push_back({x, y}); };
-  app.display.pickMode = 1;
-  draw("A", {1000, 2000});
-  EXPECT_TRUE(surface.texts.empty());
-  ASSERT_EQ(offered.size(), 1u);
-  EXPECT_EQ(offered[0].y, 2000);
-  draw("A", {1000, 2000}, 0, 0, 1.0, 1, 1);  // below the text-base depth: not offered
-  EXPECT_EQ(offered.size(), 1u);
 }
 
 // Array labels, and the labels of an array's elements cut to 32 bytes, are in the array frame's

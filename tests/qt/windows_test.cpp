@@ -726,7 +726,7 @@ TEST_F(LayerDialogsQt, PickedColourRepaintsALayer) {
   EXPECT_EQ(program->app.settings.layerPen[3], 4);
 }
 
-TEST_F(LayerDialogsQt, HatchingSwitchedOffAndThinnedOut) {
+TEST_F(LayerDialogsQt, HatchingSwitchedOffThinnedOutAndAreasHidden) {
   const int hatched = inSquare(kYellow);
   withDialog("DLGHATCH", QString::fromUtf8("塗り込み層を設定"), [&](QDialog& d) {
     EXPECT_TRUE(Control<QRadioButton>(d, 403)->isChecked());
@@ -758,9 +758,7 @@ TEST_F(LayerDialogsQt, HatchingSwitchedOffAndThinnedOut) {
   const int sparse = inSquare(kYellow);
   EXPECT_GT(sparse, outline);
   EXPECT_LT(sparse, hatched) << "30 lines are sparser than 100";
-}
-
-TEST_F(LayerDialogsQt, ElementTypeMaskHidesAreas) {
+  // Areas switched off by their element type.
   withDialog("DRAWMASK", QString::fromUtf8("図形の種類ごとに設定"), [&](QDialog& d) {
     EXPECT_TRUE(Control<QCheckBox>(d, 530)->isChecked());
     click(d, 530);
