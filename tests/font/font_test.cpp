@@ -240,11 +240,8 @@ std::set<std::string> EveryProducibleKey() {
     for (char v : vowels) texts.push_back("{" + std::string(consonant) + v);
   texts.push_back("{n}");
   std::set<std::string> keys;
-  for (const std::string& t : texts) {
-    std::size_t pos = 0;
-    std::string key;
-    while (GlyphKeyForNext(t, pos, key) == KeyResult::Key) keys.insert(key);
-  }
+  for (const std::string& t : texts)
+    for (const std::string& key : AllKeys(t).first) keys.insert(key);
   return keys;
 }
 

@@ -68,6 +68,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The visible top-level windows of that name.
+std::vector<QWidget*> Shown(const char* name) {
+  std::vector<QWidget*> out;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == name && w->isVisible()) out.push_back(w);
+  return out;
+}
+
 class WindowsTest : public lav::testing::WindowedProgram {
  protected:
   explicit WindowsTest(int settleRounds = 5) : WindowedProgram("windows", settleRounds) {}
@@ -173,24 +181,19 @@ TEST_F(WindowsTest, ClicksTypeSnappedPointsCoordinateEntryHoldsThePointerPickedO
   EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
   // Picked coordinates go to the coordinate window when asked.
   typeLines({"ETYPE 3", "XY 0 0 10 10", "OUTPUT"});
-  const auto window = [] {
-    for (QWidget* w : QApplication::topLevelWidgets())
-      if (w->objectName() == "coordinates" && w->isVisible()) return w;
-    return static_cast<QWidget*>(nullptr);
-  };
   typeLines({"GETXY", "10 10"});
   EXPECT_TRUE(transcriptHas("10.")) << "on the command line by default";
-  EXPECT_FALSE(window());
+  EXPECT_TRUE(Shown("coordinates").empty());
   typeLines({"", "SHOWLOC 1", "GETXY"});
   const auto linesBefore = transcript().size();
   typeLine("10 10");
-  ASSERT_TRUE(window());
-  QLabel* text = window()->findChild<QLabel*>("coordinates-text");
+  ASSERT_EQ(Shown("coordinates").size(), 1u);
+  QLabel* text = Shown("coordinates")[0]->findChild<QLabel*>("coordinates-text");
   ASSERT_NE(text, nullptr);
   EXPECT_TRUE(text->text().contains("10.")) << text->text().toStdString();
   EXPECT_LE(transcript().size(), linesBefore + 1) << "not printed again on the command line";
   typeLines({"", "SHOWLOC 0"});
-  EXPECT_FALSE(window());
+  EXPECT_TRUE(Shown("coordinates").empty());
 }
 
 TEST_F(WindowsTest, FiguresEnteredWithTheMouseShowAPreviewAndARubberBand) {
@@ -375,13 +378,6 @@ TEST_F(WindowsTest, DialogsOpenOverTheDrawingInJapaneseWithTheToolbarAside) {
 // no handler, or there is no xdg-open, the program shows the manual in one window of its own.
 TEST_F(WindowsTest, HelpOpensInTheBrowserOrElseInAWindowOfTheProgram) {
   ASSERT_TRUE(start());
-  auto helpWindows = [] {
-    std::vector<QTextBrowser*> out;
-    for (QWidget* w : QApplication::topLevelWidgets())
-      if (w->objectName() == "help" && w->isVisible())
-        out.push_back(qobject_cast<QTextBrowser*>(w));
-    return out;
-  };
   QAction* menuItem = nullptr;
   for (QAction* a : program->command->findChildren<QAction*>())
     if (a->text() == QString::fromUtf8("ヘルプの目次")) menuItem = a;
@@ -410,7 +406,7 @@ TEST_F(WindowsTest, HelpOpensInTheBrowserOrElseInAWindowOfTheProgram) {
       QTest::keyClick(view(), Qt::Key_End);
     const bool shows = c.status != 0;
     EXPECT_TRUE(
-        QTest::qWaitFor([&] { return shows ? !helpWindows().empty() : fs::exists(handed); }, 5000));
+        QTest::qWaitFor([&] { return shows ? !Shown("help").empty() : fs::exists(handed); }, 5000));
     QTest::qWait(100);
     ::setenv("PATH", oldPath.c_str(), 1);
     if (c.status >= 0) {
@@ -420,9 +416,9 @@ TEST_F(WindowsTest, HelpOpensInTheBrowserOrElseInAWindowOfTheProgram) {
       EXPECT_EQ(url.rfind("file://", 0), 0u) << url;
       EXPECT_TRUE(url.ends_with("/HLP/LAVINOR.html")) << url;
     }
-    EXPECT_EQ(helpWindows().size(), shows ? 1u : 0u);
+    EXPECT_EQ(Shown("help").size(), shows ? 1u : 0u);
   }
-  QTextBrowser* help = helpWindows().front();
+  auto* help = qobject_cast<QTextBrowser*>(Shown("help").front());
   EXPECT_EQ(help->windowTitle(), QString::fromUtf8("Lavinor 取扱説明書 / User's Manual"));
   EXPECT_TRUE(help->toPlainText().contains("GDSIN"));
   EXPECT_TRUE(boxes.empty());
@@ -770,14 +766,10 @@ TEST_F(LayerDialogsQt, HatchingSwitchedOffThinnedOutAndAreasHidden) {
   EXPECT_EQ(inSquare(kYellow), 0);
 }
 
-// A program state in a folder of the test's own, and a model's dialog shown on it.
-class ModelDialogsQt : public ::testing::Test {
+// A program state of its own (no windows) in the test's folder, and a model's dialog shown on it.
+class ModelDialogsQt : public lav::testing::WindowedProgram {
  protected:
-  void SetUp() override {
-    lav::testing::EnsureQtApplication();
-    dir = lav::testing::EnterTestFolder("dialogs-qt", oldCwd);
-  }
-  void TearDown() override { lav::testing::LeaveTestFolder(dir, oldCwd); }
+  ModelDialogsQt() : WindowedProgram("dialogs-qt") {}
   // Shows model's dialog and runs script on it once it is up; a dialog left open is rejected.
   void show(DialogModel& model, const std::function<void(QDialog&)>& script) {
     EXPECT_TRUE(lav::testing::WithModalDialog([&] { RunModelDialog(nullptr, app, model); },
@@ -788,7 +780,6 @@ class ModelDialogsQt : public ::testing::Test {
         << "the dialog was not up";
   }
 
-  fs::path dir, oldCwd;
   ScriptedHost host;
   AppState app{host};
 };
