@@ -358,8 +358,17 @@ class LayerDialogs : public lav::testing::TypingSession {
   }
 };
 
-// The depth field read as a whole number (or left as it was) and limited to 0..11 on close.
-TEST_F(LayerDialogs, DisplayDepthIsLimitedOnClose) {
+// A host that returns without closing the dialog: it is closed with nothing changed, and the
+// Graphics and Status Windows are drawn again. The depth field read as a whole number (or left
+// as it was) and limited to 0..11 on close.
+TEST_F(LayerDialogs, AnUnclosedDialogChangesNothingAndTheDepthIsLimitedOnClose) {
+  const Settings before = app.settings;
+  type("DLGLAYERS");
+  EXPECT_EQ(host.dialogsRun, std::vector<std::string>{"layer-sets"});
+  EXPECT_GT(host.invalidations[static_cast<int>(Window::Graphics)], 0);
+  EXPECT_GT(host.invalidations[static_cast<int>(Window::Status)], 0);
+  EXPECT_EQ(std::tuple(app.settings.layerFlags, app.settings.nest, prompt()),
+            std::tuple(before.layerFlags, before.nest, "? "));
   const std::pair<const char*, int> cases[] = {
       {"15", 11}, {"-3", 0},  {" 7 ", 7}, {"+4", 4},
       {"", 5},    {"1.5", 5}, {"-", 5},   {"99999999999999999999", 11}};
@@ -477,23 +486,9 @@ TEST_F(LayerDialogs, PenRuleColourOnlyStyleOnlyOrBothAndTheFramesAndGrid) {
             std::tuple(4 + 14 * 2, 4 + 14 * 2, 1, 35));
 }
 
-// Typed; the dialogs' switches are used on their widgets in windows_test.cpp.
-TEST_F(LayerDialogs, ElementTypeMaskTyped) {
-  const std::pair<const char*, int> cases[] = {
-      {"DRAWMASK -256", 0xFFFF & ~256},
-      {"DRAWMASK 256", 0xFFFF},
-      {"DRAWMASK -5000", 0xFFFF & ~1023},  // clamped to -1023
-      {"DRAWMASK 5000", 0xFFFF},
-      {"DRAWMASK x", 0xFFFF}};
-  for (const auto& [line, mask] : cases) {
-    type(line);
-    EXPECT_EQ(app.display.elementTypeMask, mask) << line;
-  }
-  EXPECT_TRUE(host.dialogsRun.empty());
-}
-
-// The present layers are those the last drawing of the open cell met, hidden types left out.
-TEST_F(LayerDialogs, PresentLayersListTheLayersDrawnAndHiddenAreasAreNeitherListedNorPicked) {
+// The present layers are those the last drawing of the open cell met, hidden types left out;
+// the element-type mask typed.
+TEST_F(LayerDialogs, PresentLayersListTheLayersDrawnAndMaskedAreasAreNeitherListedNorPicked) {
   designWithCell();
   rectangleOn(3, 0);
   rectangleOn(10, 20);
@@ -516,18 +511,20 @@ TEST_F(LayerDialogs, PresentLayersListTheLayersDrawnAndHiddenAreasAreNeitherList
   EXPECT_EQ(PresentLayersText(app), "3 10 ");
   typeAll({"TAKE", "5 0"});
   EXPECT_FALSE(app.temp.empty());
-}
 
-// A host that returns without closing the dialog: it is closed with nothing changed, and the
-// Graphics and Status Windows are drawn again.
-TEST_F(LayerDialogs, ADialogTheHostLeftOpenIsClosedUnchanged) {
-  const Settings before = app.settings;
-  type("DLGLAYERS");
-  EXPECT_EQ(host.dialogsRun, std::vector<std::string>{"layer-sets"});
-  EXPECT_GT(host.invalidations[static_cast<int>(Window::Graphics)], 0);
-  EXPECT_GT(host.invalidations[static_cast<int>(Window::Status)], 0);
-  EXPECT_EQ(std::tuple(app.settings.layerFlags, app.settings.nest, prompt()),
-            std::tuple(before.layerFlags, before.nest, "? "));
+  // Typed values, no dialog; the dialog's switches are used on its widgets in windows_test.cpp.
+  const std::size_t dialogs = host.dialogsRun.size();
+  const std::pair<const char*, int> cases[] = {
+      {"DRAWMASK -256", 0xFFFF & ~256},
+      {"DRAWMASK 256", 0xFFFF},
+      {"DRAWMASK -5000", 0xFFFF & ~1023},  // clamped to -1023
+      {"DRAWMASK 5000", 0xFFFF},
+      {"DRAWMASK x", 0xFFFF}};
+  for (const auto& [line, mask] : cases) {
+    type(line);
+    EXPECT_EQ(app.display.elementTypeMask, mask) << line;
+  }
+  EXPECT_EQ(host.dialogsRun.size(), dialogs);
 }
 
 namespace fs = std::filesystem;
