@@ -56,7 +56,6 @@
 #include "qt/qt_translations.h"
 #include "qt/status_window_widget.h"
 #include "qt/toolbar_window.h"
-#include "qt/tree_dialog.h"
 #include "shell/startup.h"
 #include "state/app_state.h"
 #include "support/qt_application.h"
