@@ -177,26 +177,8 @@ TEST_F(Compaction, TheExtendedDirectoryIsRebuiltAndGoesClassicWhenTheCellsFit) {
   }
 }
 
-TEST_F(Compaction, PackedFormThatWouldNotFitIsRefusedUnchanged) {
-  testing::NewImage(app.design);
-  app.design.image.maxSize = 1'000'000;
-  testing::AddCell(app.design, "HUGE");
-  // Nearly the limit in one cell, then empty cells that each take a block once packed.
-  const auto big = EncodeArea(ElementType::Polygon, 1, testing::Zigzag(200, 1));
-  while (app.design.image.usedSize + 2 * kBlockSize < 850'000) Append(app.design, big);
-  for (int i = 0; i < 200; ++i) testing::AddCell(app.design, "E" + std::to_string(i));
-  const auto before = app.design.image.bytes;
-  const auto used = app.design.image.usedSize;
-  EXPECT_FALSE(CompactDesign(app, false));
-  ASSERT_TRUE(
-      lav::testing::OneBox(host, "圧縮後のデーターが領域に収まりませんので圧縮できません。"));
-  EXPECT_EQ(app.design.image.bytes, before);
-  EXPECT_EQ(app.design.image.usedSize, used);
-  EXPECT_TRUE(app.design.hasCell());
-}
-
-TEST_F(Compaction, EscapeOrNoDesignLeavesEverythingAsItWas) {
-  const auto before = app.design.image.bytes;
+TEST_F(Compaction, EscapeAFormThatWouldNotFitOrNoDesignLeaveEverythingAsItWas) {
+  auto before = app.design.image.bytes;
   host.onMessageStep = [n = 0](bool& flag) mutable {
     if (++n == 1) flag = false;
   };
@@ -204,6 +186,24 @@ TEST_F(Compaction, EscapeOrNoDesignLeavesEverythingAsItWas) {
   EXPECT_EQ(app.design.image.bytes, before);
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_TRUE(app.design.hasCell());
+  host.onMessageStep = nullptr;
+  // A packed form that would not fit.
+  testing::NewImage(app.design);
+  app.design.image.maxSize = 1'000'000;
+  testing::AddCell(app.design, "HUGE");
+  // Nearly the limit in one cell, then empty cells that each take a block once packed.
+  const auto big = EncodeArea(ElementType::Polygon, 1, testing::Zigzag(200, 1));
+  while (app.design.image.usedSize + 2 * kBlockSize < 850'000) Append(app.design, big);
+  for (int i = 0; i < 200; ++i) testing::AddCell(app.design, "E" + std::to_string(i));
+  before = app.design.image.bytes;
+  const auto used = app.design.image.usedSize;
+  EXPECT_FALSE(CompactDesign(app, false));
+  ASSERT_TRUE(
+      lav::testing::OneBox(host, "圧縮後のデーターが領域に収まりませんので圧縮できません。"));
+  EXPECT_EQ(app.design.image.bytes, before);
+  EXPECT_EQ(app.design.image.usedSize, used);
+  EXPECT_TRUE(app.design.hasCell());
+  host.boxes.clear();
   app.design = {};
   EXPECT_FALSE(CompactDesign(app, false));
   ASSERT_TRUE(lav::testing::OneBox(host, "ファイルはまだ開かれていません"));

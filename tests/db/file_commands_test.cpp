@@ -75,15 +75,25 @@ TEST_F(FileCommands, NewDesignNamesAreAbsoluteAndNeverAnyCaseOfAnExistingOne) {
   EXPECT_FALSE(fs::exists(dir / "elsewhere" / "here.cad"));
 }
 
+// The paint-marks file beside the program is emptied by an open but never created.
 TEST_F(FileCommands, ClosedAndReopenedDesignIsIdentical) {
+  fs::create_directories(dir / "prog");
+  app.programDir = (dir / "prog").string();
   ASSERT_TRUE(NewDesign(app, "round"));
+  EXPECT_FALSE(fs::exists(dir / "prog" / "PAINTDAT.DAT"));
   ASSERT_TRUE(CreateCell(app, "TOP"));
   addSquare();
   app.settings.nest = 7;
   ASSERT_TRUE(CloseDesign(app, true));
   EXPECT_FALSE(tempLeft());
   app.settings.nest = 11;
-  ASSERT_EQ(OpenDesign(app, "round"), OpenResult::Opened);
+  WriteFile(dir / "prog" / "PAINTDAT.DAT", "marks");
+  host.titles.clear();
+  OpenDesignCommand(app, "round");
+  ASSERT_TRUE(app.design.isOpen());
+  EXPECT_EQ(fs::file_size(dir / "prog" / "PAINTDAT.DAT"), 0u);
+  EXPECT_EQ(host.titles.front(), "実行中");
+  EXPECT_EQ(host.titles.back(), "dravel: " + (dir / "round.cad").string());
   EXPECT_EQ(app.settings.nest, 7);
   bool needsName = false;
   ASSERT_TRUE(OpenCell(app, "TOP", needsName));
@@ -94,40 +104,6 @@ TEST_F(FileCommands, ClosedAndReopenedDesignIsIdentical) {
   ASSERT_EQ(OpenDesign(app, "round"), OpenResult::Opened);
   ASSERT_TRUE(CloseDesign(app, true));
   EXPECT_EQ(ReadFile("round.cad"), second);
-}
-
-TEST_F(FileCommands, AFailedWriteKeepsTheDesignAndTheOldFile) {
-  ASSERT_TRUE(NewDesign(app, "keep"));
-  ASSERT_TRUE(CloseDesign(app, true));
-  const auto original = ReadFile("keep.cad");
-  ASSERT_EQ(OpenDesign(app, "keep"), OpenResult::Opened);
-  ASSERT_TRUE(CreateCell(app, "NEW"));
-  addSquare();
-  // The design file's folder vanished: the write fails and nothing is lost.
-  app.design.path = (dir / "gone" / "keep.cad").string();
-  EXPECT_FALSE(CloseDesign(app, true));
-  EXPECT_TRUE(app.design.isOpen());
-  ASSERT_TRUE(lav::testing::OneBox(host, "ファイルのクローズに失敗しました"));
-  // The exit question "Yes" then does not end the program.
-  host.answers.push_back(Answer::Yes);
-  EXPECT_FALSE(EndProgram(app));
-  EXPECT_TRUE(app.design.isOpen());
-  EXPECT_EQ(ReadFile("keep.cad"), original);
-}
-
-TEST_F(FileCommands, OpenCountAndCellRefusals) {
-  ASSERT_TRUE(NewDesign(app, "count"));
-  ASSERT_TRUE(CreateCell(app, "abc"));
-  EXPECT_TRUE(CreateCell(app, "ABC"));  // case matters
-  EXPECT_FALSE(CreateCell(app, "abc"));
-  ASSERT_TRUE(lav::testing::OneBox(host, "同名のセルが在りますので出来ません。"));
-  EXPECT_EQ(app.design.current.name, "ABC");  // the check did not change the current cell
-  app.continueFlag = true;
-  ASSERT_TRUE(CloseDesign(app, true));
-  app.design.auxCounter = 100;
-  host.boxes.clear();
-  EXPECT_EQ(OpenDesign(app, "count"), OpenResult::Failed);
-  EXPECT_EQ(host.boxes.size(), 1u);  // never silent
 }
 
 TEST_F(FileCommands, SafeWriteLeavesTheOldFileOnEveryFailure) {
@@ -254,7 +230,7 @@ TEST_F(FileCommands, ADesignOpenElsewhereIsRefusedByName) {
   ASSERT_TRUE(CloseDesign(other, false));
 }
 
-TEST_F(FileCommands, EscapeInTheMiddleOfTheCloseKeepsTheDesignOpen) {
+TEST_F(FileCommands, AnEscapedOrFailedCloseKeepsTheDesignAndTheOldFile) {
   ASSERT_TRUE(NewDesign(app, "big"));
   ASSERT_TRUE(CloseDesign(app, true));
   const auto original = ReadFile("big.cad");
@@ -273,8 +249,20 @@ TEST_F(FileCommands, EscapeInTheMiddleOfTheCloseKeepsTheDesignOpen) {
   EXPECT_EQ(ReadFile("big.cad"), original);
   EXPECT_FALSE(tempLeft());
   EXPECT_EQ(host.titles.back(), "dravel: " + app.design.path);
-  // The design is still whole: a later close writes all of it.
+  // The design file's folder vanished: the write fails, nothing is lost, and the exit question's
+  // "Yes" does not end the program.
   host.onMessageStep = nullptr;
+  const std::string path = app.design.path;
+  app.design.path = (dir / "gone" / "big.cad").string();
+  host.boxes.clear();
+  EXPECT_FALSE(CloseDesign(app, true));
+  ASSERT_TRUE(lav::testing::OneBox(host, "ファイルのクローズに失敗しました"));
+  host.answers.push_back(Answer::Yes);
+  EXPECT_FALSE(EndProgram(app));
+  EXPECT_TRUE(app.design.isOpen());
+  EXPECT_EQ(ReadFile("big.cad"), original);
+  // The design is still whole: a later close writes all of it.
+  app.design.path = path;
   CloseDesignCommand(app, "");
   EXPECT_FALSE(app.design.isOpen());
   ASSERT_EQ(OpenDesign(app, "big"), OpenResult::Opened);
@@ -306,21 +294,6 @@ TEST_F(FileCommands, EndOfProgramEndsOnlyAfterARealClose) {
     if (app.design.isOpen()) CloseDesign(app, false);
   }
   EXPECT_TRUE(EndProgram(app));  // nothing open: no question
-}
-
-TEST_F(FileCommands, PaintMarksAreEmptiedButNeverCreated) {
-  fs::create_directories(dir / "prog");
-  app.programDir = (dir / "prog").string();
-  ASSERT_TRUE(NewDesign(app, "paint"));
-  EXPECT_FALSE(fs::exists(dir / "prog" / "PAINTDAT.DAT"));
-  ASSERT_TRUE(CloseDesign(app, true));
-  WriteFile(dir / "prog" / "PAINTDAT.DAT", "marks");
-  host.titles.clear();
-  OpenDesignCommand(app, "paint");
-  ASSERT_TRUE(app.design.isOpen());
-  EXPECT_EQ(fs::file_size(dir / "prog" / "PAINTDAT.DAT"), 0u);
-  EXPECT_EQ(host.titles.front(), "実行中");
-  EXPECT_EQ(host.titles.back(), "dravel: " + (dir / "paint.cad").string());
 }
 
 TEST_F(FileCommands, EveryRefusedOpenShowsWhy) {
@@ -355,7 +328,12 @@ TEST_F(FileCommands, EveryRefusedOpenShowsWhy) {
   }
   EXPECT_FALSE(fs::exists("BUF$BUFF.00D"));  // the failed load's auxiliary name is cleared
   EXPECT_EQ(app.design.auxCounter, 3);
-  if (::geteuid() != 0) {  // root reads and writes everything
+  app.design.auxCounter = 100;  // no auxiliary name left
+  host.boxes.clear();
+  app.continueFlag = true;
+  EXPECT_EQ(OpenDesign(app, "test"), OpenResult::Failed);
+  EXPECT_EQ(host.boxes.size(), 1u);  // never silent
+  if (::geteuid() != 0) {            // root reads and writes everything
     ::chmod("test.cad", 0444);
     host.boxes.clear();
     EXPECT_EQ(OpenDesign(app, "test"), OpenResult::Refused);

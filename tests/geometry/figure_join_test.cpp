@@ -27,6 +27,7 @@ void ExpectJoins(const char* g, bool line, std::initializer_list<JoinCase> cases
   }
 }
 
+// A line after a short one (G then F) is the typed join test.
 TEST(JoinFigures, LinesChainAtTheirNearestEnds) {
   ExpectJoins(
       "0,0 100,0 200,0 300,0", true,
@@ -42,9 +43,6 @@ TEST(JoinFigures, LinesChainAtTheirNearestEnds) {
           {"both ends at one inner vertex", "100,10 110,40 90,10",
            "0,0 100,0 100,10 110,40 90,10 100,0 200,0 300,0"},
       });
-  // F from (10, 0) to (20, 0) after G from (0, 0) to (9, 0): G then F.
-  ExpectJoins("0,0 9000,0", true,
-              {{"line after a short line", "10000,0 20000,0", "0,0 9000,0 10000,0 20000,0"}});
 }
 
 TEST(JoinFigures, PolygonKeepsTheLongerChain) {

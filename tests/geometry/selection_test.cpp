@@ -87,7 +87,7 @@ class PickInCellTest : public ::testing::Test {
   Settings s;
 };
 
-TEST_F(PickInCellTest, ElementsOfEveryKind) {
+TEST_F(PickInCellTest, ElementsOfEveryKindTypeMasksDeletedRecordsAndTheAperture) {
   put(db::EncodeArea(db::ElementType::Polygon, 1, db::testing::Square(0, 0, 10000)));
   put(db::EncodeLine(2, 0, 2000, {{20000, 0}, {30000, 0}}));
   db::TextRecord t;
@@ -110,11 +110,10 @@ TEST_F(PickInCellTest, ElementsOfEveryKind) {
     EXPECT_EQ(static_cast<int>(p.record[0]), c.type) << c.x;
   }
   EXPECT_FALSE(pickAt(70, 70).found());
-}
-
-TEST_F(PickInCellTest, TypeMaskDeletedRecordsSharedVerticesAndAperture) {
+  // Type masks, deleted records, shared vertices and the aperture, in a cell of their own. The
+  // selection set and hidden layers are played by the typed pick test.
+  SetUp();
   put(db::EncodeArea(db::ElementType::Polygon, 5, db::testing::Square(0, 0, 10000)));
-  // The selection set and hidden layers are played by the typed pick test.
   EXPECT_TRUE(pickAt(0, 5).found());
   PickFilter noPolygons;
   noPolygons.elementTypeMask = 0xFFFF & ~(1 << 3);

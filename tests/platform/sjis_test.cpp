@@ -5,7 +5,7 @@
 namespace lav {
 namespace {
 
-TEST(Sjis, RoundTripsJapaneseAndAscii) {
+TEST(Sjis, RoundTripsJapaneseAndAsciiAndCutsWholeCharacters) {
   struct Case {
     const char* utf8;
     const char* sjis;
@@ -19,6 +19,12 @@ TEST(Sjis, RoundTripsJapaneseAndAscii) {
     EXPECT_EQ(sjis::fromUtf8(c.utf8), c.sjis) << c.utf8;
     EXPECT_EQ(sjis::toUtf8(c.sjis), c.utf8) << c.utf8;
   }
+  // A cut never splits a two-byte character.
+  std::string s = sjis::fromUtf8("aあい");  // 1 + 2 + 2 bytes
+  EXPECT_EQ(sjis::cutAt(s, 5), s);
+  EXPECT_EQ(sjis::cutAt(s, 4), s.substr(0, 3));
+  EXPECT_EQ(sjis::cutAt(s, 2), "a");
+  EXPECT_EQ(sjis::cutAt(s, 0), "");
 }
 
 // What has no counterpart becomes one '?' (to Shift-JIS) or one U+FFFD (to UTF-8), and never
@@ -45,14 +51,6 @@ TEST(Sjis, WhatCannotBeConvertedIsReplacedOneUnitAtATime) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(c.toSjis ? sjis::fromUtf8(c.in) : sjis::toUtf8(c.in), c.out) << c.in;
-}
-
-TEST(Sjis, CutNeverSplitsATwoByteCharacter) {
-  std::string s = sjis::fromUtf8("aあい");  // 1 + 2 + 2 bytes
-  EXPECT_EQ(sjis::cutAt(s, 5), s);
-  EXPECT_EQ(sjis::cutAt(s, 4), s.substr(0, 3));
-  EXPECT_EQ(sjis::cutAt(s, 2), "a");
-  EXPECT_EQ(sjis::cutAt(s, 0), "");
 }
 
 }  // namespace
