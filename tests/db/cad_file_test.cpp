@@ -307,8 +307,9 @@ TEST_F(DesignHeader, EverySavedSettingRoundTripsAndRangesHoldByVersion) {
     NewImage(h);
     WriteHeader(h.image, Settings{}, c.version);
     le::putI16(h.image.at(c.offset), c.value);
-    ASSERT_TRUE(ReadHeader(h.image, back));
-    EXPECT_EQ(back.*c.field, c.expected) << c.version << " @" << c.offset;
+    Settings read;
+    ASSERT_TRUE(ReadHeader(h.image, read));
+    EXPECT_EQ(read.*c.field, c.expected) << c.version << " @" << c.offset;
   }
   d.image.bytes[40] = 9;
   ASSERT_TRUE(ReadHeader(d.image, back));
@@ -369,8 +370,6 @@ TEST(RecordCodec, EveryKindRoundTrips) {
     EXPECT_TRUE(c.again(RecordBytes(c.bytes).first(c.bytes.size() - 1)).empty()) << i;
     EXPECT_TRUE(c.again(cases[(i + 2) % count].bytes).empty()) << i;
   }
-  EXPECT_EQ(RecordLayer(EncodeText(text)), 9);
-  EXPECT_EQ(RecordLayer(EncodeSingle(single)), std::nullopt);
 }
 
 }  // namespace

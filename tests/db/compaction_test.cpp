@@ -187,6 +187,7 @@ TEST_F(Compaction, EscapeAFormThatWouldNotFitOrNoDesignLeaveEverythingAsItWas) {
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_TRUE(app.design.hasCell());
   host.onMessageStep = nullptr;
+  app.continueFlag = true;  // as every command starts
   // A packed form that would not fit.
   testing::NewImage(app.design);
   app.design.image.maxSize = 1'000'000;

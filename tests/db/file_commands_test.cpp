@@ -255,6 +255,7 @@ TEST_F(FileCommands, AnEscapedOrFailedCloseKeepsTheDesignAndTheOldFile) {
   const std::string path = app.design.path;
   app.design.path = (dir / "gone" / "big.cad").string();
   host.boxes.clear();
+  app.continueFlag = true;
   EXPECT_FALSE(CloseDesign(app, true));
   ASSERT_TRUE(lav::testing::OneBox(host, "ファイルのクローズに失敗しました"));
   host.answers.push_back(Answer::Yes);
