@@ -30,7 +30,7 @@ using ImageBlocks = DesignImageTest;
 using CadFile = DesignImageTest;
 using DesignHeader = DesignImageTest;
 
-TEST_F(ImageBlocks, LongRecordsSpanAsManyBlocksAsTheyNeed) {
+TEST_F(ImageBlocks, LongRecordsSpanAsManyBlocksAsTheyNeedAndTheCursorBelongsToOneCell) {
   const struct Case {
     const char* what;
     std::vector<std::vector<std::uint8_t>> before;  // records in the stream already
@@ -112,9 +112,9 @@ TEST_F(ImageBlocks, LongRecordsSpanAsManyBlocksAsTheyNeed) {
     EXPECT_EQ(CopyCell(from.image, name, to.image, 450, name).result, CopyResult::Copied);
     EXPECT_EQ(HasExtension(to.image, Extension::LongFigures), name == "L");
   }
-}
-
-TEST_F(ImageBlocks, AppendCursorBelongsToOneCell) {
+  // The append cursor belongs to one cell: back in A, a record goes to A's end.
+  d.current = {};
+  NewImage(d);
   AddCell(d, "A");
   Append(d, EncodeArea(ElementType::Polygon, 1, Square(0, 0, 1)));
   const std::int32_t slotA = d.current.slotOffset;

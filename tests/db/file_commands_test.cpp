@@ -32,11 +32,6 @@ class FileCommands : public ::testing::Test {
       if (e.path().filename().string().rfind("BUF$BUFF.88B", 0) == 0) return true;
     return false;
   }
-  // A design of several megabytes, so that its write takes many chunks.
-  void fillLarge() { testing::FillRealistic(app.design, 40, 300); }
-  void addSquare() {
-    testing::Append(app.design, EncodeArea(ElementType::Polygon, 1, testing::Square(0, 0, 10)));
-  }
   lav::testing::ScratchFolder folder;
   const fs::path dir = folder.dir;
   ScriptedHost host;
@@ -82,7 +77,7 @@ TEST_F(FileCommands, ClosedAndReopenedDesignIsIdentical) {
   ASSERT_TRUE(NewDesign(app, "round"));
   EXPECT_FALSE(fs::exists(dir / "prog" / "PAINTDAT.DAT"));
   ASSERT_TRUE(CreateCell(app, "TOP"));
-  addSquare();
+  testing::Append(app.design, EncodeArea(ElementType::Polygon, 1, testing::Square(0, 0, 10)));
   app.settings.nest = 7;
   ASSERT_TRUE(CloseDesign(app, true));
   EXPECT_FALSE(tempLeft());
@@ -235,7 +230,7 @@ TEST_F(FileCommands, AnEscapedOrFailedCloseKeepsTheDesignAndTheOldFile) {
   ASSERT_TRUE(CloseDesign(app, true));
   const auto original = ReadFile("big.cad");
   ASSERT_EQ(OpenDesign(app, "big"), OpenResult::Opened);
-  fillLarge();
+  testing::FillRealistic(app.design, 40, 300);  // several megabytes: a write of many chunks
   const auto image = app.design.image.bytes;
   int steps = 0;
   host.onMessageStep = [&](bool& f) {

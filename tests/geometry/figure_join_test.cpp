@@ -45,7 +45,7 @@ TEST(JoinFigures, LinesChainAtTheirNearestEnds) {
       });
 }
 
-TEST(JoinFigures, PolygonKeepsTheLongerChain) {
+TEST(JoinFigures, PolygonKeepsTheLongerChainAndTwoHundredPointsAreRefused) {
   // A closed octagon-like ring of eight vertices; F bridges two of them.
   ExpectJoins("0,0 100,0 200,0 200,100 200,200 100,200 0,200 0,100 0,0", false,
               {
@@ -54,9 +54,7 @@ TEST(JoinFigures, PolygonKeepsTheLongerChain) {
                   {"short way backward", "210,110 110,-20",
                    "210,110 110,-20 100,0 0,0 0,0 0,100 0,200 100,200 200,200 200,100"},
               });
-}
-
-TEST(JoinFigures, RefusesTwoHundredPoints) {
+  // Two hundred points are refused, the result untouched.
   V f(100, {0, 0}), g(100, {5, 5}), out{{1, 1}};
   EXPECT_EQ(JoinFigures(f, g, true, out), JoinStatus::TooManyPoints);
   EXPECT_EQ(out, P("1,1"));

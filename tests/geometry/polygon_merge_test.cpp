@@ -91,7 +91,7 @@ TEST(MergePolygons, ShapesAndCounts) {
   }
 }
 
-TEST(MergePolygons, SeveralHolesInOneOutlineAtOnceOrOneByOne) {
+TEST(MergePolygons, SeveralHolesInOneOutlineAtOnceOrOneByOneAndExtremeCoordinates) {
   Ring a = Box(0, 0, 300, 100);
   Ring comb = {{20, 20},  {280, 20}, {280, 80}, {260, 80}, {260, 40}, {160, 40}, {160, 80},
                {140, 80}, {140, 40}, {40, 40},  {40, 80},  {20, 80},  {20, 20}};
@@ -107,14 +107,11 @@ TEST(MergePolygons, SeveralHolesInOneOutlineAtOnceOrOneByOne) {
   ExpectSound(outer, "three holes");
   ASSERT_EQ(outer.size(), 1u);
   EXPECT_DOUBLE_EQ(Area(outer), 30000 - 3 * 2400);
-}
-
-// Crossings off the grid are snapped in the random figures below; here the extreme coordinates.
-TEST(MergePolygons, ExtremeCoordinatesDoNotOverflow) {
+  // Extreme coordinates do not overflow (crossings off the grid are in the random figures below).
   const int m = 2147483647;
-  Ring a = {{-m, -m}, {m, -m}, {m, m}, {-m, m}, {-m, -m}};
-  Ring b = {{0, -m}, {m, 0}, {0, m}, {-m, 0}, {0, -m}};
-  auto out = MergePolygons(a, b, MergeOp::Difference).rings;
+  const Ring whole = {{-m, -m}, {m, -m}, {m, m}, {-m, m}, {-m, -m}};
+  const Ring diamond = {{0, -m}, {m, 0}, {0, m}, {-m, 0}, {0, -m}};
+  out = MergePolygons(whole, diamond, MergeOp::Difference).rings;
   ExpectSound(out, "corners");
   EXPECT_EQ(out.size(), 4u);
   EXPECT_NEAR(Area(out), 2.0 * double(m) * double(m), 4.0);

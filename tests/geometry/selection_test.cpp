@@ -35,7 +35,7 @@ TEST(SegmentDistance, AsThePickMeasuresIt) {
     EXPECT_NEAR(SegmentDistance(c.p, c.a, c.b, c.last), c.d, 1e-9) << c.name;
 }
 
-TEST(PickWindow, SquareAroundThePointInsideTheRange) {
+TEST(PickWindow, SquareAroundThePointAndTheNearestOfferedSegment) {
   PickState p;
   p.aperture = 10;
   PreparePick(p, 1, 2, 1000, 0.01);  // 10 pixels are 1000 units
@@ -47,10 +47,7 @@ TEST(PickWindow, SquareAroundThePointInsideTheRange) {
   constexpr std::int32_t kMax = 2147483647, kMin = -kMax - 1;
   EXPECT_EQ(std::pair(p.point.x, p.point.y), std::pair(kMax, kMin));
   EXPECT_EQ(p.window, (std::array<std::int32_t, 4>{kMax - 2000, kMin, kMax, kMin + 2000}));
-}
-
-TEST(OfferVertexList, NearestWinsAndTiesKeepTheFirst) {
-  PickState p;
+  // Offered vertex lists: the nearest wins and ties keep the first.
   p.aperture = 30;
   PreparePick(p, -0.010, 0.0, 1000, 0.02);
   const std::vector<Vertex> a{{0, 0}, {0, 100}}, b{{0, 0}, {100, 0}}, c{{-13, -40}, {-13, 60}};

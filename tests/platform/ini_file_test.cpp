@@ -94,7 +94,7 @@ class IniFileOnDisk : public ::testing::Test {
   static std::string read(const std::filesystem::path& p) { return testing::ReadFile(p); }
 };
 
-TEST_F(IniFileOnDisk, MissingFileReadsAsEmptyWritingCreatesItAndAFailedWriteKeepsIt) {
+TEST_F(IniFileOnDisk, MissingFileReadsAsEmptyWritingCreatesItAFailedWriteKeepsItAndWhereItLives) {
   const std::string path = (dir / "sub" / "Lavinor.ini").string();
   EXPECT_EQ(ReadProfileString(path, "A", "k", "sentinel"), "sentinel");
   ASSERT_TRUE(WriteProfileString(path, "A", "k", "v"));
@@ -111,9 +111,7 @@ TEST_F(IniFileOnDisk, MissingFileReadsAsEmptyWritingCreatesItAndAFailedWriteKeep
   std::filesystem::create_directory(path + ".tmp" + std::to_string(::getpid()));
   EXPECT_FALSE(WriteProfileString(path, "A", "k", "2"));
   EXPECT_EQ(read(path), "[A]\nk=w\n");
-}
-
-TEST(SettingsFile, FollowsXdgConfigHome) {
+  // The settings file follows XDG_CONFIG_HOME, else lives in ~/.config.
   const char* old = std::getenv("XDG_CONFIG_HOME");
   const std::string saved = old ? old : "";
   ::setenv("XDG_CONFIG_HOME", "/tmp/lavinor-xdg", 1);

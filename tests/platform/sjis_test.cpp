@@ -5,7 +5,7 @@
 namespace lav {
 namespace {
 
-TEST(Sjis, RoundTripsJapaneseAndAsciiAndCutsWholeCharacters) {
+TEST(Sjis, RoundTripsCutsWholeCharactersAndReplacesWhatItCannotConvert) {
   struct Case {
     const char* utf8;
     const char* sjis;
@@ -25,16 +25,13 @@ TEST(Sjis, RoundTripsJapaneseAndAsciiAndCutsWholeCharacters) {
   EXPECT_EQ(sjis::cutAt(s, 4), s.substr(0, 3));
   EXPECT_EQ(sjis::cutAt(s, 2), "a");
   EXPECT_EQ(sjis::cutAt(s, 0), "");
-}
-
-// What has no counterpart becomes one '?' (to Shift-JIS) or one U+FFFD (to UTF-8), and never
-// takes the characters after it along.
-TEST(Sjis, WhatCannotBeConvertedIsReplacedOneUnitAtATime) {
-  struct Case {
+  // What has no counterpart becomes one '?' (to Shift-JIS) or one U+FFFD (to UTF-8), and never
+  // takes the characters after it along.
+  struct Fallback {
     bool toSjis;
     const char* in;
     const char* out;
-  } cases[] = {
+  } fallbacks[] = {
       // Octal escapes: a byte, then the next character.
       {true, "a€b", "a?b"},           // not in CP932
       {true, "a😀b한", "a?b?"},        // four- and three-byte characters CP932 lacks
@@ -49,7 +46,7 @@ TEST(Sjis, WhatCannotBeConvertedIsReplacedOneUnitAtATime) {
       {false, "a\202\177b", "a\uFFFD\177b"},
       {false, "a\202", "a\uFFFD"},  // a lead byte at the end
   };
-  for (const auto& c : cases)
+  for (const auto& c : fallbacks)
     EXPECT_EQ(c.toSjis ? sjis::fromUtf8(c.in) : sjis::toUtf8(c.in), c.out) << c.in;
 }
 
