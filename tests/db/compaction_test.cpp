@@ -7,6 +7,7 @@
 #include "db/design_header.h"
 #include "db/directory_walk.h"
 #include "db/element_stream.h"
+#include "db/layer_names.h"
 #include "platform/byte_io.h"
 #include "platform/scripted_host.h"
 #include "state/app_state.h"
@@ -37,12 +38,7 @@ class Compaction : public ::testing::Test {
     MarkCellDeleted(app.design.image, SlotOffset(2));
     // Both layer tables, placed where they were first needed.
     ASSERT_TRUE(WriteHeader(app.design.image, app.settings, 450));
-    std::uint8_t* flags = app.design.image.at(0);
-    const std::int32_t names = app.design.image.usedSize;
-    flags[kLayerNamesFlagOffset] = 0xFF;
-    le::putI32(flags + kLayerNamesFlagOffset + 1, names);
-    app.design.image.at(names)[0] = 'M';
-    app.design.image.usedSize += kLayerNamesBlockSize;
+    ASSERT_EQ(SetLayerName(app.design.image, 0, "M"), LayerNameResult::Stored);
     MakeCurrent(app.design, SlotOffset(3));  // C is the open cell
   }
   ScriptedHost host;
