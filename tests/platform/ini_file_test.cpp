@@ -20,7 +20,6 @@ struct ReadCase {
 
 TEST(IniFileRead, KeysSectionsAndMalformedLines) {
   const ReadCase cases[] = {
-      {"plain", "[A]\nk=v\n", "A", "k", "v"},
       {"section case", "[WindowSize]\nk=v\n", "windowsize", "k", "v"},
       {"key case", "[A]\nOPEN=1\n", "A", "open", "1"},
       {"blanks trimmed", "  [ A ]  \n  k  =  v w  \n", "A", "k", "v w"},
@@ -38,7 +37,6 @@ TEST(IniFileRead, KeysSectionsAndMalformedLines) {
       {"key before any section", "k=0\n[A]\nk=1\n", "A", "k", "1"},
       {"unclosed header is no section", "[A\nk=1\n", "A", "k", std::nullopt},
       {"value with =", "[A]\nk=a=b\n", "A", "k", "a=b"},
-      {"empty", "", "A", "k", std::nullopt},
       // The second byte of a Shift-JIS character may be an ASCII letter; folding its case would
       // make two different characters one name. 0x83 0x41 and 0x83 0x61 are different kana.
       {"two-byte name", "[\x83\x41]\nk=1\n[\x83\x61]\nk=2\n", "\x83\x61", "k", "2"},
