@@ -205,9 +205,7 @@ TEST_F(CellCommands, RestoreAndRenameKeepTheDataAndTheCurrentCellFollows) {
   make("OLD", 2);
   make("OLD2x");
   ASSERT_TRUE(CreateCell(app, "TOP"));
-  Placement p;
-  p.cellName = "LEAF";
-  testing::Append(app.design, EncodeSingle(p));
+  testing::Append(app.design, EncodeSingle({.cellName = "LEAF"}));
   const auto before = stream("OLD"), topStream = stream("TOP");
   play<CellDeleteDialog>("cell-delete", RunCellDeleteDialog, [&](CellDeleteDialog& d) {
     ASSERT_TRUE(d.selectLine(lineOf(d, "OLD")));

@@ -137,18 +137,18 @@ TEST_F(FileCommands, SafeWriteLeavesTheOldFileOnEveryFailure) {
     for (const auto& c : cases) {
       SCOPED_TRACE(std::string(way) + ": " + c.what);
       int calls = 0, steps = 0;
-      SafeWriteOptions o;
-      o.host = &host;
       bool flag = true;
-      o.continueFlag = &flag;
-      o.direct = std::string(way) == "made, direct";
-      o.write = [&](int fd, const std::uint8_t* p, std::size_t n) -> long {
+      const auto write = [&](int fd, const std::uint8_t* p, std::size_t n) -> long {
         if (++calls == c.failAtCall) {
           errno = ENOSPC;
           return -1;
         }
         return static_cast<long>(::write(fd, p, calls == c.shortAtCall ? n / 2 + 1 : n));
       };
+      const SafeWriteOptions o{.host = &host,
+                               .continueFlag = &flag,
+                               .write = write,
+                               .direct = std::string(way) == "made, direct"};
       host.onMessageStep = [&](bool& f) {
         if (++steps == c.stopAtStep) f = false;
       };
