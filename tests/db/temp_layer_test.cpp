@@ -14,7 +14,7 @@ std::vector<UserPoint> pts(const TempLayer& t) {
   return {t.used().begin(), t.used().end()};
 }
 
-TEST(TempLayerEntry, CoordinateModesLockAndTheReferencePoint) {
+TEST(TempLayerEntry, CoordinateModesLockTheReferencePointAndTakingBack) {
   struct Case {
     int absMode, lock;
     std::int16_t type;
@@ -66,15 +66,12 @@ TEST(TempLayerEntry, CoordinateModesLockAndTheReferencePoint) {
   EXPECT_EQ(t.count, kTempCapacity);
   EXPECT_EQ(added, kTempCapacity);
   EXPECT_EQ(AddTypedPoint(t, m, rx, ry, 1000, 1000, false), 0);
-}
-
-TEST(TempLayerEntry, TakeBackFromEitherEnd) {
-  struct Case {
+  // Points taken back from either end.
+  struct Back {
     int n;
     std::vector<UserPoint> left;
-  } cases[] = {{1, {{1, 0}, {2, 0}}}, {2, {{1, 0}}}, {-1, {{2, 0}, {3, 0}}}, {9, {}}, {-9, {}}};
-  for (const auto& c : cases) {
-    TempLayer t;
+  } backs[] = {{1, {{1, 0}, {2, 0}}}, {2, {{1, 0}}}, {-1, {{2, 0}, {3, 0}}}, {9, {}}, {-9, {}}};
+  for (const auto& c : backs) {
     t.assign(std::vector<UserPoint>{{1, 0}, {2, 0}, {3, 0}});
     TakeBackPoints(t, c.n);
     EXPECT_EQ(pts(t), c.left) << c.n;
@@ -118,21 +115,15 @@ std::vector<std::vector<std::uint8_t>> readBack(const DesignState& d) {
   return testing::CellRecords(d.image, ReadCellEntry(d.image, d.current.slotOffset));
 }
 
-std::vector<Vertex> verticesOf(const std::vector<std::uint8_t>& r) {
-  AreaRecord a;
-  LineRecord l;
-  return DecodeArea(r, a) ? a.vertices : DecodeLine(r, l) ? l.vertices : std::vector<Vertex>{};
-}
-
 class ElementOutput : public ::testing::Test {
  protected:
   void SetUp() override {
     testing::NewImage(d);
     testing::AddCell(d, "TOP");
   }
-  OutputResult out(std::vector<UserPoint> p, const OutputOptions& o = {}) {
+  OutputResult out(std::vector<UserPoint> p) {
     t.assign(p);
-    return OutputTempLayer(d, t, s, clock, o);
+    return OutputTempLayer(d, t, s, clock, {});
   }
   DesignState d;
   TempLayer t;
@@ -196,7 +187,9 @@ TEST_F(ElementOutput, WideLongLineIsSplitAtTheMiddle) {
   ASSERT_TRUE(out(zig).written());
   const auto w = readBack(d);
   ASSERT_EQ(w.size(), 2u);
-  const auto a = verticesOf(w[0]), b = verticesOf(w[1]);
+  LineRecord first, second;
+  ASSERT_TRUE(DecodeLine(w[0], first) && DecodeLine(w[1], second));
+  const auto &a = first.vertices, &b = second.vertices;
   ASSERT_EQ(a.size(), 76u);
   ASSERT_EQ(b.size(), 76u);
   // The midpoint of points 74 and 75 ends the first half and starts the second.
