@@ -45,7 +45,7 @@ class Compaction : public ::testing::Test {
   AppState app{host};
 };
 
-TEST_F(Compaction, KeepsOrDropsDeletedCells) {
+TEST_F(Compaction, KeepsOrDropsDeletedCellsAndEmptiesACellOfDeletedRecords) {
   const DesignImage before = app.design.image;
   struct Case {
     bool drop;
@@ -84,9 +84,8 @@ TEST_F(Compaction, KeepsOrDropsDeletedCells) {
     ASSERT_TRUE(CompactDesign(app, c.drop));
     EXPECT_TRUE(std::pair(app.design.image.bytes, app.design.image.usedSize) == once);
   }
-}
-
-TEST_F(Compaction, CellOfDeletedRecordsOnlyBecomesEmpty) {
+  // A cell of deleted records only becomes empty.
+  app.design.image = before;
   testing::AddCell(app.design, "GONE");
   Append(app.design, EncodeArea(ElementType::Rect, 1, Square(0, 0, 5)));
   MarkDeleted(app.design.image, testing::LastRecord(app.design));

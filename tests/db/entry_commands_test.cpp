@@ -115,7 +115,7 @@ TEST_F(EntryCommands, UnclosedFullPolygonIsRefusedAndKeptLineOutlinesStayWithin2
   EXPECT_EQ(app.settings.elementType, 5);
 }
 
-TEST_F(EntryCommands, PointsAtThePromptWithCommandsInside) {
+TEST_F(EntryCommands, PointsAtThePromptWithCommandsInsideAndSettingsThatRedrawThem) {
   typeExpectingPrompts({{"XY", "Te1: "},
                         {"0 0", "Te2: "},
                         {"10 0", "Te3: "},
@@ -134,10 +134,7 @@ TEST_F(EntryCommands, PointsAtThePromptWithCommandsInside) {
     EXPECT_EQ(app.settings.layer, 1) << start;
   }
   EXPECT_EQ(app.temp.count, 1);
-}
-
-TEST_F(EntryCommands, ChangedElementSettingsRedrawTheFigureBeingEntered) {
-  type("XY 1 1");
+  // Changed element settings redraw the figure being entered.
   auto& redraws = host.invalidations[static_cast<int>(Window::Graphics)];
   for (const char* line : {"ETYPE 1", "PLACECELL A", "ANGLE 90", "MAGNIFY 2", "ARRAY 2 2 1 1"}) {
     const int before = redraws;
@@ -195,7 +192,7 @@ TEST_F(EntryCommands, FiguresLongerThanTheLayerAreNeverTakenIntoIt) {
   }
 }
 
-TEST_F(EntryCommands, PickThenPutBackLeavesTheCellByteIdentical) {
+TEST_F(EntryCommands, APickIsPutBackByteIdenticalByUndoCloseAndEveryChange) {
   typeAll({"XY 0 0 10 0 10 10 0 10", "OUTPUT", "ETYPE 5", "WIDTH 1", "XY 20 0 30 0", "OUTPUT"});
   const auto before = cellBytes();
   struct Case {
@@ -213,22 +210,18 @@ TEST_F(EntryCommands, PickThenPutBackLeavesTheCellByteIdentical) {
     EXPECT_TRUE(app.temp.empty());
     EXPECT_EQ(cellBytes(), before) << c.point;
   }
-  // A pending pick is put back when the design is closed.
+  // A pending pick is put back when the design is closed, and before the cell or the layout
+  // changes.
   typeAll({"TAKE", "0 5", "CLOSE", "OPEN T.CAD", "OCELL TOP"});
   EXPECT_EQ(cellBytes(), before);
   EXPECT_TRUE(takeBoxes().empty());
-}
-
-TEST_F(EntryCommands, PickIsPutBackBeforeTheCellOrTheLayoutChanges) {
-  typeAll({"XY 0 0 10 0 10 10 0 10", "OUTPUT"});
   for (const char* change : {"MKCELL OTHER", "OCELL TOP", "COMPACT", "DELTEMP"}) {
     typeAll({"OCELL TOP", "TAKE", "0 5"});
     ASSERT_FALSE(app.temp.empty()) << change;
-    type(change);
-    type("OCELL TOP");
+    typeAll({change, "OCELL TOP"});
     // Clearing the layer is the one way to drop the picked element for good.
     const bool dropped = std::string(change) == "DELTEMP";
-    EXPECT_EQ(records().size(), dropped ? 0u : 1u) << change;
+    EXPECT_EQ(records().size(), dropped ? 1u : 2u) << change;
     EXPECT_FALSE(app.temp.pick.active) << change;
   }
 }
