@@ -215,24 +215,22 @@ TEST_F(CadFile, EveryBodyEncodesByTheRuleAndDecodesBack) {
   }
 }
 
-// Run items and cut bodies are the rule's and the damaged file's cases.
-TEST_F(CadFile, PlainBodiesAreReadUpToTheSizeOfAnImage) {
-  DesignImage back;
+// A plain body is read; a design of every record kind comes back byte for byte; cut short or
+// mutated, it is refused or comes back sound, never read outside.
+TEST_F(CadFile, RoundTripsAndDamagedFilesAreRefusedNeverReadOutside) {
+  // A plain body is read too, up to the size of an image. (Run items and cut bodies are the
+  // rule's cases above and the damaged file's below.)
+  DesignImage plainBack;
   std::vector<std::uint8_t> plain = usedBytes(d.image);
   plain[41] = 1;
-  ASSERT_EQ(DecodeFile(plain, back), LoadError::None);
-  EXPECT_EQ(back.usedSize, 64384);
+  ASSERT_EQ(DecodeFile(plain, plainBack), LoadError::None);
+  EXPECT_EQ(plainBack.usedSize, 64384);
   plain.resize(kClassicImageSize + 1, 0);
-  ASSERT_EQ(DecodeFile(plain, back), LoadError::None);  // beyond the classic size it grows
-  EXPECT_EQ(back.usedSize, kClassicImageSize + 1);
-  back.maxSize = kClassicImageSize;
-  EXPECT_EQ(DecodeFile(plain, back), LoadError::TooLarge);
-  EXPECT_FALSE(back.allocated());
-}
-
-// A design of every record kind comes back byte for byte; cut short or mutated, it is refused or
-// comes back sound, never read outside.
-TEST_F(CadFile, RoundTripsAndDamagedFilesAreRefusedNeverReadOutside) {
+  ASSERT_EQ(DecodeFile(plain, plainBack), LoadError::None);  // beyond the classic size it grows
+  EXPECT_EQ(plainBack.usedSize, kClassicImageSize + 1);
+  plainBack.maxSize = kClassicImageSize;
+  EXPECT_EQ(DecodeFile(plain, plainBack), LoadError::TooLarge);
+  EXPECT_FALSE(plainBack.allocated());
   FillRealistic(d, 6, 40);
   Settings s;
   ASSERT_TRUE(WriteHeader(d.image, s, 450));

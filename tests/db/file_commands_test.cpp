@@ -38,7 +38,38 @@ class FileCommands : public ::testing::Test {
   AppState app{host};
 };
 
-TEST_F(FileCommands, NewDesignNamesAreAbsoluteAndNeverAnyCaseOfAnExistingOne) {
+// A design closed and opened again is identical; the paint-marks file beside the program is
+// emptied by an open but never created; new designs get absolute names, never any case of an
+// existing one.
+TEST_F(FileCommands, ClosedAndReopenedDesignIsIdenticalAndNewNamesAreAbsolute) {
+  fs::create_directories(dir / "prog");
+  app.programDir = (dir / "prog").string();
+  ASSERT_TRUE(NewDesign(app, "round"));
+  EXPECT_FALSE(fs::exists(dir / "prog" / "PAINTDAT.DAT"));
+  ASSERT_TRUE(CreateCell(app, "TOP"));
+  testing::Append(app.design, EncodeArea(ElementType::Polygon, 1, testing::Square(0, 0, 10)));
+  app.settings.nest = 7;
+  ASSERT_TRUE(CloseDesign(app, true));
+  EXPECT_FALSE(tempLeft());
+  app.settings.nest = 11;
+  WriteFile(dir / "prog" / "PAINTDAT.DAT", "marks");
+  host.titles.clear();
+  OpenDesignCommand(app, "round");
+  ASSERT_TRUE(app.design.isOpen());
+  EXPECT_EQ(fs::file_size(dir / "prog" / "PAINTDAT.DAT"), 0u);
+  EXPECT_EQ(host.titles.front(), "実行中");
+  EXPECT_EQ(host.titles.back(), "dravel: " + (dir / "round.cad").string());
+  EXPECT_EQ(app.settings.nest, 7);
+  bool needsName = false;
+  ASSERT_TRUE(OpenCell(app, "TOP", needsName));
+  EXPECT_EQ(app.design.current.entry.dataSize, 46);
+  ASSERT_TRUE(CloseDesign(app, true));
+  // Once the header's values are in their ranges, open and close leave the file unchanged.
+  const auto second = ReadFile("round.cad");
+  ASSERT_EQ(OpenDesign(app, "round"), OpenResult::Opened);
+  ASSERT_TRUE(CloseDesign(app, true));
+  EXPECT_EQ(ReadFile("round.cad"), second);
+  // The names a new design takes.
   struct Case {
     const char* typed;
     const char* created;  // null: nothing is created
@@ -68,37 +99,6 @@ TEST_F(FileCommands, NewDesignNamesAreAbsoluteAndNeverAnyCaseOfAnExistingOne) {
   ASSERT_TRUE(CloseDesign(app, true));
   EXPECT_TRUE(fs::exists(dir / "here.cad"));
   EXPECT_FALSE(fs::exists(dir / "elsewhere" / "here.cad"));
-}
-
-// The paint-marks file beside the program is emptied by an open but never created.
-TEST_F(FileCommands, ClosedAndReopenedDesignIsIdentical) {
-  fs::create_directories(dir / "prog");
-  app.programDir = (dir / "prog").string();
-  ASSERT_TRUE(NewDesign(app, "round"));
-  EXPECT_FALSE(fs::exists(dir / "prog" / "PAINTDAT.DAT"));
-  ASSERT_TRUE(CreateCell(app, "TOP"));
-  testing::Append(app.design, EncodeArea(ElementType::Polygon, 1, testing::Square(0, 0, 10)));
-  app.settings.nest = 7;
-  ASSERT_TRUE(CloseDesign(app, true));
-  EXPECT_FALSE(tempLeft());
-  app.settings.nest = 11;
-  WriteFile(dir / "prog" / "PAINTDAT.DAT", "marks");
-  host.titles.clear();
-  OpenDesignCommand(app, "round");
-  ASSERT_TRUE(app.design.isOpen());
-  EXPECT_EQ(fs::file_size(dir / "prog" / "PAINTDAT.DAT"), 0u);
-  EXPECT_EQ(host.titles.front(), "実行中");
-  EXPECT_EQ(host.titles.back(), "dravel: " + (dir / "round.cad").string());
-  EXPECT_EQ(app.settings.nest, 7);
-  bool needsName = false;
-  ASSERT_TRUE(OpenCell(app, "TOP", needsName));
-  EXPECT_EQ(app.design.current.entry.dataSize, 46);
-  ASSERT_TRUE(CloseDesign(app, true));
-  // Once the header's values are in their ranges, open and close leave the file unchanged.
-  const auto second = ReadFile("round.cad");
-  ASSERT_EQ(OpenDesign(app, "round"), OpenResult::Opened);
-  ASSERT_TRUE(CloseDesign(app, true));
-  EXPECT_EQ(ReadFile("round.cad"), second);
 }
 
 TEST_F(FileCommands, SafeWriteLeavesTheOldFileOnEveryFailure) {
