@@ -64,6 +64,8 @@ TEST_F(CellCommands, OpenCellArguments) {
   make("TOP");
   make("5");
   make("other");
+  EXPECT_FALSE(CreateCell(app, "other"));  // a name in use: the batch test shows its box
+  EXPECT_EQ(host.boxes.size(), 1u);
   struct Case {
     const char* args;
     bool opens;
