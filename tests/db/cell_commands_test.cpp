@@ -9,11 +9,8 @@
 #include "db/cell_directory.h"
 #include "db/design_builder.h"
 #include "db/design_files.h"
-#include "db/directory_walk.h"
-#include "db/element_stream.h"
 #include "platform/byte_io.h"
 #include "platform/scripted_host.h"
-#include "platform/sjis.h"
 #include "state/app_state.h"
 #include "support/short_forms.h"
 
@@ -67,6 +64,8 @@ TEST_F(CellCommands, OpenCellArguments) {
   make("TOP");
   make("5");
   make("other");
+  EXPECT_FALSE(CreateCell(app, "other"));  // a name in use: the batch test shows its box
+  EXPECT_EQ(host.boxes.size(), 1u);
   struct Case {
     const char* args;
     bool opens;
@@ -95,38 +94,33 @@ TEST_F(CellCommands, OpenCellArguments) {
       EXPECT_FALSE(app.design.current.cursor.valid) << c.args;
       EXPECT_EQ(host.titles.back(), "dravel: " + app.design.path) << c.args;
     }
-    if (!c.opens && !c.needsName) {
-      EXPECT_EQ(lastBox(),
-                "セル top が見つかりません。セル名では大文字と小文字を区別しますので正確に入力しな"
-                "ければなりません。");
-    }
+    // The not-found text is the typed cell commands'.
+    EXPECT_EQ(host.boxes.size(), !c.opens && !c.needsName ? 1u : 0u) << c.args;
   }
   EXPECT_EQ(app.settings.headerFlags50 & 1, 1);
   EXPECT_EQ(app.settings.headerFlags51 & 1, 1);
 }
 
-TEST_F(CellCommands, Version420DesignRefusesThe400thCell) {
-  app.design.version = 420;
-  for (int i = 1; i <= 399; ++i) ASSERT_TRUE(CreateCell(app, "C" + std::to_string(i))) << i;
-  EXPECT_FALSE(CreateCell(app, "C400"));
-  ASSERT_TRUE(lav::testing::OneBox(host, "セルの数が多すぎてこれ以上作成することは出来ません。",
-                                   "Cell Create Error"));
-  EXPECT_EQ(app.design.image.bytes[SlotOffset(400)], kFreeSlotMark);
-  EXPECT_FALSE(HasExtension(app.design.image, Extension::Directory));
-  EXPECT_EQ(app.design.current.name, "C399");
-}
-
 TEST_F(CellCommands, CellsBeyondTheClassicSlotsLiveInTheExtension) {
   auto& image = app.design.image;
-  for (int i = 0; i < 800; ++i) ASSERT_TRUE(CreateCell(app, "C" + std::to_string(i)));
+  // A version 4.20 design refuses its 400th cell and never grows the directory.
+  app.design.version = 420;
+  for (int i = 0; i < 399; ++i) ASSERT_TRUE(CreateCell(app, "C" + std::to_string(i)));
+  EXPECT_FALSE(CreateCell(app, "C399"));
+  ASSERT_TRUE(lav::testing::OneBox(host, "セルの数が多すぎてこれ以上作成することは出来ません。",
+                                   "Cell Create Error"));
+  EXPECT_EQ(image.bytes[SlotOffset(400)], kFreeSlotMark);
+  EXPECT_EQ(app.design.current.name, "C398");
+  app.design.version = 450;
+  host.boxes.clear();
+  for (int i = 399; i < 800; ++i) ASSERT_TRUE(CreateCell(app, "C" + std::to_string(i)));
   // 800 cells fill the classic directory (the batch test reads that form back).
   EXPECT_EQ(image.usedSize, kDataStart);
   EXPECT_EQ(FindCell(image, "C800").result, FindResult::DirectoryFull);
   // Too many cells only when the design cannot grow by another chunk of slots.
   image.maxSize = kDataStart + 64003;
   EXPECT_FALSE(CreateCell(app, "C800"));
-  ASSERT_TRUE(lav::testing::OneBox(host, "セルの数が多すぎてこれ以上作成することは出来ません。",
-                                   "Cell Create Error"));
+  EXPECT_EQ(host.boxes.size(), 1u);
   EXPECT_EQ(image.usedSize, kDataStart);
   image.maxSize = kImageMaxSize;
   // The 801st cell takes the first slot of a chunk where the data ended.
@@ -140,7 +134,7 @@ TEST_F(CellCommands, CellsBeyondTheClassicSlotsLiveInTheExtension) {
   for (int i = 801; i < 1700; ++i) make("C" + std::to_string(i), i % 100 == 0 ? 1 : 0);
   const std::int32_t second = le::getI32(image.at(kDataStart + kSlotsPerChunk * kSlotSize));
   EXPECT_GT(second, kDataStart + 64004);
-  // The file holds the extension; a damaged chain of chunks is refused.
+  // The file holds the extension, found through the chain of chunks; a damaged chain is refused.
   DesignImage back;
   ASSERT_EQ(DecodeFile(EncodeFile(image), back), LoadError::None);
   EXPECT_EQ(FindCell(back, "C1699").slotOffset, second + 99 * kSlotSize);
@@ -160,40 +154,16 @@ TEST_F(CellCommands, CellsBeyondTheClassicSlotsLiveInTheExtension) {
     le::putI32(bad.at(c.at), c.value);
     EXPECT_EQ(DecodeFile(EncodeFile(bad), back), LoadError::Damaged) << c.what;
   }
-  std::vector<std::string> walked;
-  for (const std::int32_t slot : DirectorySlots(image)) {
-    const CellEntry e = ReadCellEntry(image, slot);
-    if (e.isFree()) break;
-    walked.push_back(e.nameText());
-  }
-  ASSERT_EQ(walked.size(), 1700u);
-  for (int i = 0; i < 1700; ++i)
-    EXPECT_EQ(walked[static_cast<std::size_t>(i)], "C" + std::to_string(i));
-  // Deleted, restored, renamed and reused in the extension as in the classic slots.
+  // A cell deleted in the extension gives its slot to the next one (the dialogs find the slots
+  // through the same walk; their other actions are played on the classic slots below).
   play<CellDeleteDialog>("cell-delete", RunCellDeleteDialog, [&](CellDeleteDialog& d) {
     EXPECT_EQ(d.lines.size(), 1702u);
-    for (const char* name : {"C900", "C1600"}) {
-      ASSERT_TRUE(d.selectLine(lineOf(d, name))) << name;
-      ASSERT_TRUE(d.pressDelete()) << name;
-    }
+    ASSERT_TRUE(d.selectLine(lineOf(d, "C900")));
+    ASSERT_TRUE(d.pressDelete());
   });
-  play<CellRestoreDialog>("cell-restore", RunCellRestoreDialog, [&](CellRestoreDialog& d) {
-    ASSERT_EQ(d.lines.size(), 4u);
-    ASSERT_TRUE(d.selectLine(lineOf(d, "?1600")));
-    d.setRestoredName("BACK");
-    ASSERT_TRUE(d.pressRestore());
-  });
-  play<CellRenameDialog>("cell-rename", RunCellRenameDialog, [&](CellRenameDialog& d) {
-    ASSERT_TRUE(d.selectLine(lineOf(d, "BACK")));
-    d.setNewName("AGAIN");
-    ASSERT_TRUE(d.pressChange());
-  });
-  EXPECT_EQ(FindCell(image, "AGAIN").slotOffset, second);
-  EXPECT_EQ(stream("AGAIN"), Records{EncodeArea(ElementType::Polygon, 1, Square(0, 0, 10))});
-  for (const char* gone : {"C900", "C1600", "BACK"})
-    EXPECT_EQ(FindCell(image, gone).result, FindResult::NotFoundAtEnd) << gone;
+  EXPECT_EQ(FindCell(image, "C900").result, FindResult::NotFoundAtEnd);
   const std::int32_t c900 = FindCell(image, "C901").slotOffset - kSlotSize;
-  ASSERT_TRUE(CreateCell(app, "NEW"));  // the deleted slot comes first
+  ASSERT_TRUE(CreateCell(app, "NEW"));
   EXPECT_EQ(app.design.current.slotOffset, c900);
 }
 
@@ -230,48 +200,43 @@ TEST_F(CellCommands, DeletedSlotAndChainAreReusedByTheNextCell) {
   EXPECT_EQ(stream("D"), Records{EncodeArea(ElementType::Rect, 2, Square(5, 5, 5))});
 }
 
-TEST_F(CellCommands, RestoreShowsTheMaskedNameAndKeepsTheData) {
-  make("TOP", 2);
-  make("TOP2x");
-  const auto before = stream("TOP");
+// A deleted cell is restored under a new name with its data; a renamed cell keeps its placements
+// and the current cell follows its new name.
+TEST_F(CellCommands, RestoreAndRenameKeepTheDataAndTheCurrentCellFollows) {
+  make("LEAF");
+  make("OLD", 2);
+  make("OLD2x");
+  ASSERT_TRUE(CreateCell(app, "TOP"));
+  testing::Append(app.design, EncodeSingle({.cellName = "LEAF"}));
+  const auto before = stream("OLD"), topStream = stream("TOP");
   play<CellDeleteDialog>("cell-delete", RunCellDeleteDialog, [&](CellDeleteDialog& d) {
-    ASSERT_TRUE(d.selectLine(lineOf(d, "TOP")));
+    ASSERT_TRUE(d.selectLine(lineOf(d, "OLD")));
     ASSERT_TRUE(d.pressDelete());
   });
   play<CellRestoreDialog>("cell-restore", RunCellRestoreDialog, [&](CellRestoreDialog& d) {
     ASSERT_EQ(d.lines.size(), 3u);
     EXPECT_EQ(d.lines.front().rfind("------- ", 0), 0u);
-    const int line = lineOf(d, "?OP");
+    const int line = lineOf(d, "?LD");
     ASSERT_EQ(line, 1);
     ASSERT_TRUE(d.selectLine(line));
-    EXPECT_EQ(d.restoredName, "?OP");
+    EXPECT_EQ(d.restoredName, "?LD");
     EXPECT_FALSE(d.pressRestore());  // still the masked name
-    d.setRestoredName("TOP2x and more");
+    d.setRestoredName("OLD2x and more");
     EXPECT_FALSE(d.pressRestore());
     EXPECT_EQ(lastBox(), "同名のセルが在りますので出来ません。");
-    d.setRestoredName("TOP2 ");
+    d.setRestoredName("OLD2 ");
     ASSERT_TRUE(d.pressRestore());
     EXPECT_EQ(d.lines.size(), 2u);
   });
-  EXPECT_EQ(stream("TOP2"), before);
-  EXPECT_EQ(ReadCellEntry(app.design.image, SlotOffset(1)).nameText(), "TOP2");
-}
-
-TEST_F(CellCommands, RenameKeepsPlacementsAndFollowsTheCurrentCell) {
-  make("LEAF");
-  ASSERT_TRUE(CreateCell(app, "TOP"));
-  Placement p;
-  p.cellName = "LEAF";
-  testing::Append(app.design, EncodeSingle(p));
-  const auto topStream = stream("TOP");
+  EXPECT_EQ(stream("OLD2"), before);
+  EXPECT_EQ(ReadCellEntry(app.design.image, SlotOffset(2)).nameText(), "OLD2");
   play<CellRenameDialog>("cell-rename", RunCellRenameDialog, [&](CellRenameDialog& d) {
     ASSERT_TRUE(d.selectLine(lineOf(d, "TOP")));
     EXPECT_EQ(d.oldName, "TOP");
     d.setNewName("TOP");
     EXPECT_FALSE(d.pressChange());  // the same name: nothing
     d.setNewName("LEAF");
-    EXPECT_FALSE(d.pressChange());
-    EXPECT_EQ(lastBox(), "同名のセルが在りますので出来ません。");
+    EXPECT_FALSE(d.pressChange());  // taken
     d.setNewName("MAIN");
     ASSERT_TRUE(d.pressChange());
     EXPECT_EQ(d.lines[static_cast<std::size_t>(d.selected)], "MAIN");
@@ -321,16 +286,14 @@ TEST_F(CellCommands, CopyTakesFreshOrReusedBlocks) {
     EXPECT_EQ(stream(c.to), stream("BIG")) << c.to;
     EXPECT_EQ(app.design.current.name, "CUR") << c.to;
   }
-  // An empty source copies no block; a taken name and a missing source are refused.
+  // An empty source copies no block; a missing source is refused (the Qt dialog test refuses a
+  // taken name).
   play<CellCopyDialog>("cell-copy", RunCellCopyDialog, [&](CellCopyDialog& d) {
     d.setSourceName("EMPTY");
     d.setNewName("EMPTY2");
     const auto used = app.design.image.usedSize;
     ASSERT_TRUE(d.pressCreate());
     EXPECT_EQ(app.design.image.usedSize, used);
-    d.setNewName("FRESH");
-    EXPECT_FALSE(d.pressCreate());
-    EXPECT_EQ(lastBox(), "同名のセルが在りますので出来ません。");
     d.setSourceName("NOPE");
     d.setNewName("NEW");
     EXPECT_FALSE(d.pressCreate());
@@ -410,7 +373,6 @@ TEST_F(CellCommands, CellListIsSortedAndHandsTheNameOn) {
 
 TEST(CellFields, FrameLinesAreFilledTo75AndFieldsClippedToTheirName) {
   EXPECT_EQ(ListFrameLine(" ------ %s ----", "A.CAD"), " ------ A.CAD " + std::string(61, '-'));
-  EXPECT_EQ(ListFrameLine("------- %s ----", "A.CAD"), "------- A.CAD " + std::string(61, '-'));
   const std::string longPath(80, 'p');
   EXPECT_EQ(ListFrameLine(" ------ %s ----", longPath), " ------ " + longPath + " ----");
   struct Case {

@@ -7,6 +7,7 @@
 #include "db/design_header.h"
 #include "db/directory_walk.h"
 #include "db/element_stream.h"
+#include "db/layer_names.h"
 #include "platform/byte_io.h"
 #include "platform/scripted_host.h"
 #include "state/app_state.h"
@@ -37,19 +38,14 @@ class Compaction : public ::testing::Test {
     MarkCellDeleted(app.design.image, SlotOffset(2));
     // Both layer tables, placed where they were first needed.
     ASSERT_TRUE(WriteHeader(app.design.image, app.settings, 450));
-    std::uint8_t* flags = app.design.image.at(0);
-    const std::int32_t names = app.design.image.usedSize;
-    flags[kLayerNamesFlagOffset] = 0xFF;
-    le::putI32(flags + kLayerNamesFlagOffset + 1, names);
-    app.design.image.at(names)[0] = 'M';
-    app.design.image.usedSize += kLayerNamesBlockSize;
+    ASSERT_EQ(SetLayerName(app.design.image, 0, "M"), LayerNameResult::Stored);
     MakeCurrent(app.design, SlotOffset(3));  // C is the open cell
   }
   ScriptedHost host;
   AppState app{host};
 };
 
-TEST_F(Compaction, KeepsOrDropsDeletedCells) {
+TEST_F(Compaction, KeepsOrDropsDeletedCellsAndEmptiesACellOfDeletedRecords) {
   const DesignImage before = app.design.image;
   struct Case {
     bool drop;
@@ -88,9 +84,8 @@ TEST_F(Compaction, KeepsOrDropsDeletedCells) {
     ASSERT_TRUE(CompactDesign(app, c.drop));
     EXPECT_TRUE(std::pair(app.design.image.bytes, app.design.image.usedSize) == once);
   }
-}
-
-TEST_F(Compaction, CellOfDeletedRecordsOnlyBecomesEmpty) {
+  // A cell of deleted records only becomes empty.
+  app.design.image = before;
   testing::AddCell(app.design, "GONE");
   Append(app.design, EncodeArea(ElementType::Rect, 1, Square(0, 0, 5)));
   MarkDeleted(app.design.image, testing::LastRecord(app.design));
@@ -177,26 +172,8 @@ TEST_F(Compaction, TheExtendedDirectoryIsRebuiltAndGoesClassicWhenTheCellsFit) {
   }
 }
 
-TEST_F(Compaction, PackedFormThatWouldNotFitIsRefusedUnchanged) {
-  testing::NewImage(app.design);
-  app.design.image.maxSize = 1'000'000;
-  testing::AddCell(app.design, "HUGE");
-  // Nearly the limit in one cell, then empty cells that each take a block once packed.
-  const auto big = EncodeArea(ElementType::Polygon, 1, testing::Zigzag(200, 1));
-  while (app.design.image.usedSize + 2 * kBlockSize < 850'000) Append(app.design, big);
-  for (int i = 0; i < 200; ++i) testing::AddCell(app.design, "E" + std::to_string(i));
-  const auto before = app.design.image.bytes;
-  const auto used = app.design.image.usedSize;
-  EXPECT_FALSE(CompactDesign(app, false));
-  ASSERT_TRUE(
-      lav::testing::OneBox(host, "圧縮後のデーターが領域に収まりませんので圧縮できません。"));
-  EXPECT_EQ(app.design.image.bytes, before);
-  EXPECT_EQ(app.design.image.usedSize, used);
-  EXPECT_TRUE(app.design.hasCell());
-}
-
-TEST_F(Compaction, EscapeOrNoDesignLeavesEverythingAsItWas) {
-  const auto before = app.design.image.bytes;
+TEST_F(Compaction, EscapeAFormThatWouldNotFitOrNoDesignLeaveEverythingAsItWas) {
+  auto before = app.design.image.bytes;
   host.onMessageStep = [n = 0](bool& flag) mutable {
     if (++n == 1) flag = false;
   };
@@ -204,6 +181,25 @@ TEST_F(Compaction, EscapeOrNoDesignLeavesEverythingAsItWas) {
   EXPECT_EQ(app.design.image.bytes, before);
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_TRUE(app.design.hasCell());
+  host.onMessageStep = nullptr;
+  app.continueFlag = true;  // as every command starts
+  // A packed form that would not fit.
+  testing::NewImage(app.design);
+  app.design.image.maxSize = 1'000'000;
+  testing::AddCell(app.design, "HUGE");
+  // Nearly the limit in one cell, then empty cells that each take a block once packed.
+  const auto big = EncodeArea(ElementType::Polygon, 1, testing::Zigzag(200, 1));
+  while (app.design.image.usedSize + 2 * kBlockSize < 850'000) Append(app.design, big);
+  for (int i = 0; i < 200; ++i) testing::AddCell(app.design, "E" + std::to_string(i));
+  before = app.design.image.bytes;
+  const auto used = app.design.image.usedSize;
+  EXPECT_FALSE(CompactDesign(app, false));
+  ASSERT_TRUE(
+      lav::testing::OneBox(host, "圧縮後のデーターが領域に収まりませんので圧縮できません。"));
+  EXPECT_EQ(app.design.image.bytes, before);
+  EXPECT_EQ(app.design.image.usedSize, used);
+  EXPECT_TRUE(app.design.hasCell());
+  host.boxes.clear();
   app.design = {};
   EXPECT_FALSE(CompactDesign(app, false));
   ASSERT_TRUE(lav::testing::OneBox(host, "ファイルはまだ開かれていません"));

@@ -94,30 +94,23 @@ inline void FillRealistic(DesignState& d, int cells, int recordsPerCell) {
         case 2:
           Append(d, EncodeLine(7, static_cast<std::int16_t>(i % 2), 250, Zigzag(2 + i % 150, c)));
           break;
-        case 3: {
-          TextRecord t;
-          t.layer = 9;
-          t.text = "\x83\x65\x83\x58\x83\x67 text " + std::to_string(i);  // テスト
-          t.x = i, t.y = -i;
-          Append(d, EncodeText(t));
+        case 3:  // テスト
+          Append(d, EncodeText({.layer = 9,
+                                .text = "\x83\x65\x83\x58\x83\x67 text " + std::to_string(i),
+                                .x = i,
+                                .y = -i}));
           break;
-        }
-        case 4: {
-          Placement p;
-          p.cellName = "CELL_1";
-          p.x = i;
-          p.angle = 90000000;
-          Append(d, EncodeSingle(p));
+        case 4:
+          Append(d, EncodeSingle({.cellName = "CELL_1", .angle = 90000000, .x = i}));
           break;
-        }
-        case 5: {
-          Placement p;
-          p.cellName = "CELL_2";
-          p.columns = 10, p.rows = 3, p.pitchX = 500, p.pitchY = -700;
-          p.reflection = 1;
-          Append(d, EncodeArray(p));
+        case 5:
+          Append(d, EncodeArray({.cellName = "CELL_2",
+                                 .reflection = 1,
+                                 .columns = 10,
+                                 .rows = 3,
+                                 .pitchX = 500,
+                                 .pitchY = -700}));
           break;
-        }
         default: {  // a record that is deleted again
           Append(d, EncodeArea(ElementType::Polygon, 1, Square(0, 0, i)));
           MarkDeleted(d.image, LastRecord(d));

@@ -33,18 +33,44 @@ class FileCommands : public ::testing::Test {
       if (e.path().filename().string().rfind("BUF$BUFF.88B", 0) == 0) return true;
     return false;
   }
-  // A design of several megabytes, so that its write takes many chunks.
-  void fillLarge() { testing::FillRealistic(app.design, 40, 300); }
-  void addSquare() {
-    testing::Append(app.design, EncodeArea(ElementType::Polygon, 1, testing::Square(0, 0, 10)));
-  }
   lav::testing::ScratchFolder folder;
   const fs::path dir = folder.dir;
   ScriptedHost host;
   AppState app{host};
 };
 
-TEST_F(FileCommands, NewDesignNamesAreAbsoluteAndNeverAnyCaseOfAnExistingOne) {
+// A design closed and opened again is identical; the paint-marks file beside the program is
+// emptied by an open but never created; new designs get absolute names, never any case of an
+// existing one.
+TEST_F(FileCommands, ClosedAndReopenedDesignIsIdenticalAndNewNamesAreAbsolute) {
+  fs::create_directories(dir / "prog");
+  app.programDir = (dir / "prog").string();
+  ASSERT_TRUE(NewDesign(app, "round"));
+  EXPECT_FALSE(fs::exists(dir / "prog" / "PAINTDAT.DAT"));
+  ASSERT_TRUE(CreateCell(app, "TOP"));
+  testing::Append(app.design, EncodeArea(ElementType::Polygon, 1, testing::Square(0, 0, 10)));
+  app.settings.nest = 7;
+  ASSERT_TRUE(CloseDesign(app, true));
+  EXPECT_FALSE(tempLeft());
+  app.settings.nest = 11;
+  WriteFile(dir / "prog" / "PAINTDAT.DAT", "marks");
+  host.titles.clear();
+  command::ContinueOpenDesign(app, "round");
+  ASSERT_TRUE(app.design.isOpen());
+  EXPECT_EQ(fs::file_size(dir / "prog" / "PAINTDAT.DAT"), 0u);
+  EXPECT_EQ(host.titles.front(), "実行中");
+  EXPECT_EQ(host.titles.back(), "dravel: " + (dir / "round.cad").string());
+  EXPECT_EQ(app.settings.nest, 7);
+  bool needsName = false;
+  ASSERT_TRUE(OpenCell(app, "TOP", needsName));
+  EXPECT_EQ(app.design.current.entry.dataSize, 46);
+  ASSERT_TRUE(CloseDesign(app, true));
+  // Once the header's values are in their ranges, open and close leave the file unchanged.
+  const auto second = ReadFile("round.cad");
+  ASSERT_EQ(OpenDesign(app, "round"), OpenResult::Opened);
+  ASSERT_TRUE(CloseDesign(app, true));
+  EXPECT_EQ(ReadFile("round.cad"), second);
+  // The names a new design takes.
   struct Case {
     const char* typed;
     const char* created;  // null: nothing is created
@@ -74,62 +100,6 @@ TEST_F(FileCommands, NewDesignNamesAreAbsoluteAndNeverAnyCaseOfAnExistingOne) {
   ASSERT_TRUE(CloseDesign(app, true));
   EXPECT_TRUE(fs::exists(dir / "here.cad"));
   EXPECT_FALSE(fs::exists(dir / "elsewhere" / "here.cad"));
-}
-
-TEST_F(FileCommands, ClosedAndReopenedDesignIsIdentical) {
-  ASSERT_TRUE(NewDesign(app, "round"));
-  ASSERT_TRUE(CreateCell(app, "TOP"));
-  addSquare();
-  app.settings.nest = 7;
-  ASSERT_TRUE(CloseDesign(app, true));
-  EXPECT_FALSE(tempLeft());
-  app.settings.nest = 11;
-  ASSERT_EQ(OpenDesign(app, "round"), OpenResult::Opened);
-  EXPECT_EQ(app.settings.nest, 7);
-  bool needsName = false;
-  ASSERT_TRUE(OpenCell(app, "TOP", needsName));
-  EXPECT_EQ(app.design.current.entry.dataSize, 46);
-  ASSERT_TRUE(CloseDesign(app, true));
-  // Once the header's values are in their ranges, open and close leave the file unchanged.
-  const auto second = ReadFile("round.cad");
-  ASSERT_EQ(OpenDesign(app, "round"), OpenResult::Opened);
-  ASSERT_TRUE(CloseDesign(app, true));
-  EXPECT_EQ(ReadFile("round.cad"), second);
-}
-
-TEST_F(FileCommands, AFailedWriteKeepsTheDesignAndTheOldFile) {
-  ASSERT_TRUE(NewDesign(app, "keep"));
-  ASSERT_TRUE(CloseDesign(app, true));
-  const auto original = ReadFile("keep.cad");
-  ASSERT_EQ(OpenDesign(app, "keep"), OpenResult::Opened);
-  ASSERT_TRUE(CreateCell(app, "NEW"));
-  addSquare();
-  // The design file's folder vanished: the write fails and nothing is lost.
-  app.design.path = (dir / "gone" / "keep.cad").string();
-  EXPECT_FALSE(CloseDesign(app, true));
-  EXPECT_TRUE(app.design.isOpen());
-  ASSERT_TRUE(lav::testing::OneBox(host, "ファイルのクローズに失敗しました"));
-  // The exit question "Yes" then does not end the program.
-  host.answers.push_back(Answer::Yes);
-  command::StartExit(app, "EXIT");
-  EXPECT_FALSE(app.dispatch.endRequested);
-  EXPECT_TRUE(app.design.isOpen());
-  EXPECT_EQ(ReadFile("keep.cad"), original);
-}
-
-TEST_F(FileCommands, OpenCountAndCellRefusals) {
-  ASSERT_TRUE(NewDesign(app, "count"));
-  ASSERT_TRUE(CreateCell(app, "abc"));
-  EXPECT_TRUE(CreateCell(app, "ABC"));  // case matters
-  EXPECT_FALSE(CreateCell(app, "abc"));
-  ASSERT_TRUE(lav::testing::OneBox(host, "同名のセルが在りますので出来ません。"));
-  EXPECT_EQ(app.design.current.name, "ABC");  // the check did not change the current cell
-  app.continueFlag = true;
-  ASSERT_TRUE(CloseDesign(app, true));
-  app.design.auxCounter = 100;
-  host.boxes.clear();
-  EXPECT_EQ(OpenDesign(app, "count"), OpenResult::Failed);
-  EXPECT_EQ(host.boxes.size(), 1u);  // never silent
 }
 
 TEST_F(FileCommands, SafeWriteLeavesTheOldFileOnEveryFailure) {
@@ -168,18 +138,18 @@ TEST_F(FileCommands, SafeWriteLeavesTheOldFileOnEveryFailure) {
     for (const auto& c : cases) {
       SCOPED_TRACE(std::string(way) + ": " + c.what);
       int calls = 0, steps = 0;
-      SafeWriteOptions o;
-      o.host = &host;
       bool flag = true;
-      o.continueFlag = &flag;
-      o.direct = std::string(way) == "made, direct";
-      o.write = [&](int fd, const std::uint8_t* p, std::size_t n) -> long {
+      const auto write = [&](int fd, const std::uint8_t* p, std::size_t n) -> long {
         if (++calls == c.failAtCall) {
           errno = ENOSPC;
           return -1;
         }
         return static_cast<long>(::write(fd, p, calls == c.shortAtCall ? n / 2 + 1 : n));
       };
+      const SafeWriteOptions o{.host = &host,
+                               .continueFlag = &flag,
+                               .write = write,
+                               .direct = std::string(way) == "made, direct"};
       host.onMessageStep = [&](bool& f) {
         if (++steps == c.stopAtStep) f = false;
       };
@@ -256,12 +226,12 @@ TEST_F(FileCommands, ADesignOpenElsewhereIsRefusedByName) {
   ASSERT_TRUE(CloseDesign(other, false));
 }
 
-TEST_F(FileCommands, EscapeInTheMiddleOfTheCloseKeepsTheDesignOpen) {
+TEST_F(FileCommands, AnEscapedOrFailedCloseKeepsTheDesignAndTheOldFile) {
   ASSERT_TRUE(NewDesign(app, "big"));
   ASSERT_TRUE(CloseDesign(app, true));
   const auto original = ReadFile("big.cad");
   ASSERT_EQ(OpenDesign(app, "big"), OpenResult::Opened);
-  fillLarge();
+  testing::FillRealistic(app.design, 40, 300);  // several megabytes: a write of many chunks
   const auto image = app.design.image.bytes;
   int steps = 0;
   host.onMessageStep = [&](bool& f) {
@@ -275,8 +245,22 @@ TEST_F(FileCommands, EscapeInTheMiddleOfTheCloseKeepsTheDesignOpen) {
   EXPECT_EQ(ReadFile("big.cad"), original);
   EXPECT_FALSE(tempLeft());
   EXPECT_EQ(host.titles.back(), "dravel: " + app.design.path);
-  // The design is still whole: a later close writes all of it.
+  // The design file's folder vanished: the write fails, nothing is lost, and the exit question's
+  // "Yes" does not end the program.
   host.onMessageStep = nullptr;
+  const std::string path = app.design.path;
+  app.design.path = (dir / "gone" / "big.cad").string();
+  host.boxes.clear();
+  app.continueFlag = true;
+  EXPECT_FALSE(CloseDesign(app, true));
+  ASSERT_TRUE(lav::testing::OneBox(host, "ファイルのクローズに失敗しました"));
+  host.answers.push_back(Answer::Yes);
+  command::StartExit(app, "EXIT");
+  EXPECT_FALSE(app.dispatch.endRequested);
+  EXPECT_TRUE(app.design.isOpen());
+  EXPECT_EQ(ReadFile("big.cad"), original);
+  // The design is still whole: a later close writes all of it.
+  app.design.path = path;
   command::StartCloseDesign(app, "CLOSE");
   EXPECT_FALSE(app.design.isOpen());
   ASSERT_EQ(OpenDesign(app, "big"), OpenResult::Opened);
@@ -314,21 +298,6 @@ TEST_F(FileCommands, EndOfProgramEndsOnlyAfterARealClose) {
   EXPECT_TRUE(app.dispatch.endRequested);
 }
 
-TEST_F(FileCommands, PaintMarksAreEmptiedButNeverCreated) {
-  fs::create_directories(dir / "prog");
-  app.programDir = (dir / "prog").string();
-  ASSERT_TRUE(NewDesign(app, "paint"));
-  EXPECT_FALSE(fs::exists(dir / "prog" / "PAINTDAT.DAT"));
-  ASSERT_TRUE(CloseDesign(app, true));
-  WriteFile(dir / "prog" / "PAINTDAT.DAT", "marks");
-  host.titles.clear();
-  command::ContinueOpenDesign(app, "paint");
-  ASSERT_TRUE(app.design.isOpen());
-  EXPECT_EQ(fs::file_size(dir / "prog" / "PAINTDAT.DAT"), 0u);
-  EXPECT_EQ(host.titles.front(), "実行中");
-  EXPECT_EQ(host.titles.back(), "dravel: " + (dir / "paint.cad").string());
-}
-
 TEST_F(FileCommands, EveryRefusedOpenShowsWhy) {
   ASSERT_TRUE(NewDesign(app, "test"));
   ASSERT_TRUE(CloseDesign(app, true));
@@ -361,7 +330,12 @@ TEST_F(FileCommands, EveryRefusedOpenShowsWhy) {
   }
   EXPECT_FALSE(fs::exists("BUF$BUFF.00D"));  // the failed load's auxiliary name is cleared
   EXPECT_EQ(app.design.auxCounter, 3);
-  if (::geteuid() != 0) {  // root reads and writes everything
+  app.design.auxCounter = 100;  // no auxiliary name left
+  host.boxes.clear();
+  app.continueFlag = true;
+  EXPECT_EQ(OpenDesign(app, "test"), OpenResult::Failed);
+  EXPECT_EQ(host.boxes.size(), 1u);  // never silent
+  if (::geteuid() != 0) {            // root reads and writes everything
     ::chmod("test.cad", 0444);
     host.boxes.clear();
     EXPECT_EQ(OpenDesign(app, "test"), OpenResult::Refused);

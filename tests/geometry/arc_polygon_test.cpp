@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <string>
 
 namespace lav::geometry {
 namespace {
@@ -29,6 +28,7 @@ double SignedArea(const std::vector<UserPoint>& p) {
   return s / 2;
 }
 
+// A full circle of 32 segments is the typed arc test.
 TEST(GenerateArc, SegmentTable) {
   struct Case {
     const char* name;
@@ -39,11 +39,11 @@ TEST(GenerateArc, SegmentTable) {
     double radius;       // every vertex but the first and last at this distance (0: skip)
     int orientation;     // +1 counter-clockwise, -1 clockwise (as a closed outline), 0 skip
   } cases[] = {
-      {"full circle", {0, 0, 32, 0}, {{10, 0}, {0, 0}, {10, 0}}, 33, {10, 0}, 10, 1},
       {"quarter arc", {0, 0, 32, 0}, {{10, 0}, {0, 0}, {0, 10}}, 9, {0, 10}, 10, 0},
       {"clockwise three quarters", {0, 1, 32, 0}, {{10, 0}, {0, 0}, {0, 10}}, 25, {0, 10}, 10, 0},
       {"clockwise circle", {0, 1, 32, 0}, {{10, 0}, {0, 0}, {10, 0}}, 33, {10, 0}, 10, -1},
       {"automatic count", {0, 0, 0, 0}, {{10, 0}, {0, 0}, {10, 0}}, 21, {10, 0}, 10, 1},
+      {"capped at 96", {0, 0, 0, 0}, {{1000, 0}, {0, 0}, {1000, 0}}, 97, {1000, 0}, 1000, 1},
       {"tiny radius", {0, 0, 0, 0}, {{0.05, 0}, {0, 0}, {0, 0.05}}, 2, {0, 0.05}, 0, 0},
       {"offset centre", {0, 0, 8, 0}, {{15, 5}, {5, 5}, {5, 15}}, 3, {5, 15}, 10, 0},
       {"end on other radius", {0, 0, 32, 0}, {{10, 0}, {0, 0}, {0, 20}}, 9, {0, 10}, 10, 0},
@@ -125,16 +125,7 @@ TEST(GenerateArc, EllipseThroughTheEndPoint) {
   }
 }
 
-// The zero radii are refused in the typed arc test.
-TEST(GenerateArc, AFullLayerStopsTheCircleAndKeepsWhatItAppended) {
-  std::vector<UserPoint> pts(190, UserPoint{-50, -50});
-  EXPECT_EQ(GenerateArc({0, 0, 32, 0}, {{10, 0}, {0, 0}, {10, 0}}, 4, 1000, pts),
-            ArcStatus::LayerFull);
-  EXPECT_EQ(pts.size(), 200u);
-  EXPECT_EQ(pts[190], (UserPoint{10, 0}));
-}
-
-TEST(GenerateArc, StartPointJoinsTheFigureBeforeIt) {
+TEST(GenerateArc, StartPointJoinsTheFigureBeforeItAndAFullLayerStopsIt) {
   struct Case {
     int type;
     std::size_t added;
@@ -145,12 +136,13 @@ TEST(GenerateArc, StartPointJoinsTheFigureBeforeIt) {
               ArcStatus::Done);
     EXPECT_EQ(pts.size() - 1, c.added) << "type " << c.type;
   }
-}
-
-// The small radii are rows of the segment table (automatic count, tiny radius).
-TEST(AutomaticSegments, CappedAt96AFullTurn) {
-  EXPECT_EQ(AutomaticSegments(1e6, 2 * M_PI), 96);
-  EXPECT_EQ(AutomaticSegments(1e6, M_PI / 2), 384);  // and at 96 over a quarter
+  // A full layer stops the circle and keeps what it appended. (The zero radii are refused in the
+  // typed arc test.)
+  std::vector<UserPoint> pts(190, UserPoint{-50, -50});
+  EXPECT_EQ(GenerateArc({0, 0, 32, 0}, {{10, 0}, {0, 0}, {10, 0}}, 4, 1000, pts),
+            ArcStatus::LayerFull);
+  EXPECT_EQ(pts.size(), 200u);
+  EXPECT_EQ(pts[190], (UserPoint{10, 0}));
 }
 
 }  // namespace

