@@ -52,21 +52,17 @@ TEST_F(CommandWindowTest, EditingStepsOverTwoByteCharacters) {
     std::string input;
     std::size_t caret;
   } cases[] = {
-      {"typing", {std::string("abc")}, "abc", 3},
       {"tab is a blank", {std::string("a\tb")}, "a b", 3},
-      {"left then insert", {std::string("ac"), Key::Left, std::string("b")}, "abc", 2},
-      {"backspace mid-line", {std::string("abc"), Key::Left, std::string("\b")}, "ac", 1},
-      {"backspace at 0", {std::string("ab"), Key::Left, Key::Left, std::string("\b")}, "ab", 0},
-      {"backspace two-byte", {"x" + kA, std::string("\b")}, "x", 1},
+      {"backspace at 0, left not below it",
+       {std::string("ab"), Key::Left, Key::Left, Key::Left, std::string("\b")},
+       "ab",
+       0},
       {"backspace before two-byte", {"x" + kA + "y", Key::Left, std::string("\b")}, "xy", 1},
-      {"left over two-byte", {"x" + kA + "y", Key::Left, Key::Left}, "x" + kA + "y", 1},
       {"right over two-byte",
        {"x" + kA + "y", Key::Left, Key::Left, Key::Right},
        "x" + kA + "y",
        3},
-      {"left not below 0", {std::string("a"), Key::Left, Key::Left}, "a", 0},
       {"right not past end", {std::string("a"), Key::Right}, "a", 1},
-      {"delete at caret", {std::string("abc"), Key::Left, Key::Left, Key::Delete}, "ac", 1},
       {"delete two-byte at caret", {kA + kI, Key::Left, Key::Left, Key::Delete}, kI, 0},
       {"delete at end takes the last", {"x" + kA, Key::Delete}, "x", 1},
       {"half-width kana is one byte", {std::string("\xB1\xB2"), Key::Left}, "\xB1\xB2", 1},
@@ -254,7 +250,7 @@ TEST_F(CommandWindowTest, CapacityIsFixedByTheFirstSize) {
   EXPECT_EQ(LineAt(a.window.transcript, 1), "");
 }
 
-TEST_F(CommandWindowTest, FunctionKeyPieces) {
+TEST_F(CommandWindowTest, FunctionKeyPiecesAndHome) {
   struct Case {
     const char* what;
     std::string key;
@@ -291,10 +287,7 @@ TEST_F(CommandWindowTest, FunctionKeyPieces) {
   EXPECT_EQ(app.window.commands.keys[1], "REDRAW\\FIT");
   EXPECT_FALSE(SetFunctionKey(app.window, 16, "X"));
   EXPECT_FALSE(SetFunctionKey(app.window, 1, std::string(40, 'x')));
-}
-
-// End opens the manual: with the manual's tests.
-TEST_F(CommandWindowTest, HomeEntersCls) {
+  // Home enters "CLS" in place of the typed line (End opens the manual: the manual's tests).
   type("junk");
   PressKey(app, Key::Home);
   ASSERT_EQ(recall().count, 1);
@@ -373,7 +366,7 @@ std::string commentLine(char stop) {
   return s;
 }
 
-TEST_F(CommandWindowTest, CommandListDialogLinesAndRunButton) {
+TEST_F(CommandWindowTest, CommandListDialogLines) {
   struct Tabs {
     std::string fileLine;
     std::string shown;
@@ -389,39 +382,16 @@ TEST_F(CommandWindowTest, CommandListDialogLinesAndRunButton) {
       {"5 X", "5 X"},  // a last line without its end keeps its last character
   };
   for (const auto& t : tabs) EXPECT_EQ(ListLineOf(t.fileLine), t.shown) << t.fileLine;
-
-  // What a chosen command enters is checked with the shipped command file; here the lines that
-  // enter nothing.
-  struct Run {
-    const char* what;
-    int selected;
-    std::size_t boxes;
-  } runs[] = {{"nothing selected", -1, 1},
-              {"an empty line", 1, 1},
-              {"a comment", 0, 0},
-              {"a number alone", 4, 0}};
-  for (const auto& r : runs) {
-    SCOPED_TRACE(r.what);
-    HelpRecordingHost h;
-    CommandListDialog d;
-    d.lines = {"# header", "", "17\tFIT\t\tall", "23\tDISP\t{layers}", "42"};
-    d.selected = r.selected;
-    d.pressRun(h);
-    EXPECT_FALSE(d.finished);
-    EXPECT_FALSE(d.choice.has_value());
-    EXPECT_EQ(h.boxes.size(), r.boxes);
-    if (r.boxes) {
-      EXPECT_TRUE(testing::OneBox(h, "選択してからボタンを押して下さい", {}, Icon::Information));
-    }
-  }
 }
 
+// Run puts the chosen command on the input line (what each shipped command enters is checked
+// with the shipped command file); lines that name no command enter nothing.
 TEST_F(CommandWindowTest, CommandListDialogPutsTheChoiceOnTheInputLine) {
   const testing::ScratchFolder folder;
   const fs::path dir = folder.dir;
   testing::WriteFile(dir / "lavinor.cmd",
-                     "# test\n17      FIT                          all\n"
-                     "23      DISP      {layers}           layers\n");
+                     "# test\n\n17      FIT                          all\n"
+                     "23      DISP      {layers}           layers\n42\n");
   fs::create_directories(dir / "cwd");
   fs::current_path(dir / "cwd");  // no command file here: the program's directory is used
   app.programDir = dir.string();
@@ -430,7 +400,12 @@ TEST_F(CommandWindowTest, CommandListDialogPutsTheChoiceOnTheInputLine) {
     int selected;
     std::string input;
     int recalled;
-  } cases[] = {{1, "FIT ", 1}, {2, "DISP ", 0}, {-1, "", 0}};
+    std::size_t boxes;                                 // asking for a choice
+  } cases[] = {{2, "FIT ", 1, 0}, {3, "DISP ", 0, 0},  // waits for its layers
+               {-1, "", 0, 1},                         // nothing selected
+               {1, "", 0, 1},                          // an empty line
+               {0, "", 0, 0},                          // a comment
+               {4, "", 0, 0}};                         // a number alone
   for (const auto& c : cases) {
     HelpRecordingHost h;
     AppState a(h);
@@ -439,14 +414,20 @@ TEST_F(CommandWindowTest, CommandListDialogPutsTheChoiceOnTheInputLine) {
     h.dialogHandlers["command-list"] = [&](DialogModel& m) {
       auto& d = static_cast<CommandListDialog&>(m);
       dialogFlagSeen = a.dispatch.dialogOpen;
-      ASSERT_EQ(d.lines.size(), 3u);
+      ASSERT_EQ(d.lines.size(), 5u);
       d.selected = c.selected;
-      if (c.selected >= 0) d.pressRun(h);
+      d.pressRun(h);
+      EXPECT_EQ(d.choice.has_value(), !c.input.empty());
+      EXPECT_TRUE(d.choice || !d.finished) << "without a choice the dialog stays open";
     };
     RunCommandListDialog(a);
     EXPECT_TRUE(dialogFlagSeen);
     EXPECT_FALSE(a.dispatch.dialogOpen);
     EXPECT_EQ(a.window.recall.count, c.recalled) << c.selected;
+    EXPECT_EQ(h.boxes.size(), c.boxes) << c.selected;
+    if (c.boxes) {
+      EXPECT_TRUE(testing::OneBox(h, "選択してからボタンを押して下さい", {}, Icon::Information));
+    }
     // With the stub dispatcher the entered line stays; a real one empties it.
     if (c.recalled) {
       EXPECT_EQ(a.window.recall.entries[0], c.input);

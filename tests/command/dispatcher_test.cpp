@@ -34,7 +34,6 @@ constexpr const char* kCommandFile =
     "13      TREE              cell tree\n"
     "16      CLS               clear\n"
     "17      FIT               fit\n"
-    "23      LSHOW    {layers} display set\n"
     "64      NEST     {n}      depth\n"
     "76      ABS      {n}      coordinate mode\n"
     "81      LAYER    {n}      layer\n"
@@ -46,8 +45,7 @@ constexpr const char* kCommandFile =
     "114     TFILE    {name}   text file\n"
     "115     TREAD    {var}    read line\n"
     "116     TWRITE   {text}   write line\n"
-    "122     PAINT    {n}      paint marks\n"
-    "130     MYMACRO           a macro\n";
+    "122     PAINT    {n}      paint marks\n";
 
 class Dispatcher : public testing::TypingSession {
  protected:
@@ -132,27 +130,6 @@ TEST_F(Dispatcher, AmbiguousPrefixListsCandidatesInTableOrder) {
   EXPECT_EQ(app.dispatch.current, 0);
 }
 
-// A command that needs an open design is refused in the batch tests.
-TEST_F(Dispatcher, PreconditionsAndMacroNumbersWithoutAFileRefuseWithTheirMessage) {
-  struct Case {
-    const char* line;
-    const char* box;
-    const char* caption = "Error";
-    Icon icon = Icon::Exclamation;
-  } cases[] = {
-      {"TREE", "ファイル又はセルは開かれていませんのでセル名の参照はできませんでした"},
-      {"MYMACRO",
-       "MYMACRO   このコマンドについては、現在対応しておりません。"
-       "以降のバージョンからのサポートとなります。",
-       "Commands", Icon::Information},
-  };
-  for (const auto& c : cases) {
-    host.boxes.clear();
-    type(c.line);
-    ASSERT_TRUE(testing::OneBox(host, c.box, c.caption, c.icon)) << c.line;
-  }
-}
-
 TEST_F(Dispatcher, ArrayStepsKeepTheShownValueAndCoordinateModeThreeAsksForTheOrigin) {
   typeExpectingPrompts({{"ARRAY", "nX (1): "}, {"3", "nY (1): "}, {"", "pX (0.): "}});
   typeAll({"2.5", "-4"});
@@ -161,7 +138,7 @@ TEST_F(Dispatcher, ArrayStepsKeepTheShownValueAndCoordinateModeThreeAsksForTheOr
   EXPECT_EQ(app.settings.pitchX, 2500);
   EXPECT_EQ(app.settings.pitchY, -4000);
   EXPECT_EQ(app.dispatch.current, 0);
-  // Counts outside 1..32767 are refused.
+  // Counts outside 1..32767 are refused; the coordinate mode's range is the setters'.
   type("ARRAY 40000 2");
   EXPECT_EQ(app.settings.columns, 3);
   ASSERT_FALSE(host.boxes.empty());
@@ -177,17 +154,6 @@ TEST_F(Dispatcher, ArrayStepsKeepTheShownValueAndCoordinateModeThreeAsksForTheOr
   EXPECT_EQ(app.dispatch.originX, 10000);
   EXPECT_EQ(app.dispatch.originY, -2500);
   EXPECT_EQ(app.settings.absMode, 3);
-  type("ABS 4");
-  EXPECT_EQ(app.settings.absMode, 3);
-  ASSERT_TRUE(testing::OneBox(host, "入力範囲は０から３です。"));
-}
-
-TEST_F(Dispatcher, LayerListsChangeTheDisplaySet) {
-  type("LSHOW 1 2 3");
-  int visible = 0;
-  for (int l = 0; l < kLayerCount; ++l) visible += app.settings.layerFlags[l] & 1;
-  EXPECT_EQ(visible, 3);
-  EXPECT_GT(host.invalidations[static_cast<int>(Window::Graphics)], 0);
 }
 
 // The command file: the shipped one and small ones of our own.
@@ -210,7 +176,7 @@ CommandTable read(std::string_view bytes) {
 // The typing session loads the shipped command file.
 using ShippedCommandFile = testing::TypingSession;
 
-TEST_F(ShippedCommandFile, NamesEveryBuiltInCommandOnceAndNoNameBeginsAnother) {
+TEST_F(ShippedCommandFile, NamesEveryBuiltInCommandOnceNoNameBeginsAnotherAndKeysAreSet) {
   ASSERT_EQ(app.window.commands.names.size(), 124u);
   std::set<std::string> seen;
   for (std::int32_t n = 1; n <= 124; ++n) {
@@ -227,15 +193,8 @@ TEST_F(ShippedCommandFile, NamesEveryBuiltInCommandOnceAndNoNameBeginsAnother) {
   for (const auto& a : app.window.commands.names)
     for (const auto& b : app.window.commands.names)
       EXPECT_TRUE(a == b || !b.starts_with(a)) << a << " " << b;
-}
-
-TEST_F(ShippedCommandFile, CommonCommandsAndKeysAreWhereUsersExpectThem) {
-  // Each name under its number is checked against the manual.
-  // Home types the line "CLS", which must name command 16.
+  // Home types the line "CLS", which must name command 16; every function key has its line.
   EXPECT_EQ(MatchCommand(app.window.commands, winmsg::kHomeLine).number, 16);
-  EXPECT_EQ(app.window.commands.keys[0], "FIT");
-  EXPECT_EQ(app.window.commands.keys[1], "REDRAW");
-  EXPECT_EQ(app.window.commands.keys[14], "DELTEMP \\TAKE");
   for (const auto& key : app.window.commands.keys) EXPECT_FALSE(key.empty());
 }
 
@@ -289,7 +248,6 @@ TEST(CommandFile, NumbersAndNamesThatAreTakenOrLeft) {
       {"  3   open   the rest\n", 3, 3, "OPEN"},
       {"12abc\n", 12, 12, "ABC"},  // the word may follow the number at once
       {"0.5 HALF\n", 0, 0, ""},    // below 1 after rounding down: never before the table
-      {"0 ZERO\n-3 NEG\n", 0, 0, ""},
       {"nan X\ninf Y\n", 0, 0, ""},
       {"20000 BIG\n5 SMALL\n", 5, 5, "SMALL"},  // beyond the bound: not a 20000-entry table
       {"17\nFIT\n# 4 COMMENT\n\n", 0, 0, ""},   // missing fields, comment, empty line
@@ -326,7 +284,6 @@ TEST(CommandFile, FunctionKeyEntries) {
     int key;           // 1..15
     const char* text;  // expected text of that key
   } cases[] = {
-      {"17 fit f\xA5 1\n", 1, "FIT"},
       {"17 FIT     f\xA5  2 all\n", 2, "FIT"},
       {"19 ZOOM [factor] f\xA5 3 zoom\n", 3, "ZOOM"},  // marker after other words
       {"19 ZOOM f\xA5 16\n", 15, ""},                  // no key 16
@@ -382,7 +339,6 @@ TEST(CommandLookUp, PrefixesInTableOrder) {
       {"CEL", Kind::Several, 0, {4, 5}},
       {"cell", Kind::One, 5, {}},  // a whole name wins over the longer one
       {"CELLS", Kind::One, 4, {}},
-      {"CELLSX", Kind::None, 0, {}},
       {"X", Kind::None, 0, {}},
       {"", Kind::None, 0, {}},
       {"\x83\x41", Kind::One, 9, {}},
@@ -423,36 +379,28 @@ void expectCases(const std::vector<Case>& cases) {
 TEST(ParseValues, NumbersSignsVectorsAndNegation) {
   expectCases({
       {"", 0, {}},
-      {"   ", 0, {}},
       {"10 20", 2, {10, 20}},
       {"\t10\n20 ", 2, {10, 20}},
       {"-5", 1, {-5}},
       {"+5", 1, {5}},
       {".5", 1, {0.5}},
       {"5.", 1, {5}},
-      {"-.25", 1, {-0.25}},
-      {"10-5", 1, {5}},  // a sign after an operand in the same word is an operator
-      {"10+5", 1, {15}},
+      {"10-5", 1, {5}},        // a sign after an operand in the same word is an operator
       {"10 -5", 2, {10, -5}},  // a new word: the sign belongs to the number
       {"10 - 5", 1, {5}},
-      {"10 * -5", 1, {-50}},  // after an operator the sign belongs to the number
-      {"10*-5", 1, {-50}},
+      {"10*-5", 1, {-50}},  // after an operator the sign belongs to the number
       {"1 2 + 3 4", 3, {1, 5, 4}},
       {"0.1 0.2", 2, {0.1, 0.2}},
       {"(0 0) + (10 20)", 2, {10, 20}},
-      {"(10 20) + (5 5)", 2, {15, 25}},
       {"(1 2 3) * (1 2)", kError, {}},
       {"2 * (1 2 3)", 3, {2, 4, 6}},
       {"(1 2 3) - 1", 3, {0, 1, 2}},
       {"10 / (2 5)", 2, {5, 2}},
-      {"(0 0 10 0 10 10) * 2", 6, {0, 0, 20, 0, 20, 20}},
       {"1 + 2 * 3", 1, {7}},
       {"(1 + 2) * 3", 1, {9}},
       {"[1 + 2} * 3", 1, {9}},  // bracket kinds need not match
       {"<2 3> * {2}", 2, {4, 6}},
       {"8 / 2 / 2", 1, {2}},  // left to right
-      {"10 - 2 - 3", 1, {5}},
-      {"2 * 3 + 4 * 5", 1, {26}},
       {"((1 2) + 1) * 2", 2, {4, 6}},
       {"(1 2)3", 3, {1, 2, 3}},  // after a closing bracket the slot goes on
       {"(1 2)-3", 2, {-2, -1}},  // operand before the sign in the same word
@@ -461,7 +409,6 @@ TEST(ParseValues, NumbersSignsVectorsAndNegation) {
       {"1 / 0", 1, {INFINITY}},  // not refused here: refused where it becomes a coordinate
       {"-(1 2)", 2, {-1, -2}},
       {"3 * -(1 2)", 2, {-3, -6}},
-      {"(-(1 2))", 2, {-1, -2}},
       {"1 -(2 3)", 2, {-1, -2}},  // after an operand the minus is an operator
       {"2-(1)", 1, {1}},
       {"- (1 2)", kError, {}},  // a lone minus before any operand
@@ -489,8 +436,6 @@ TEST(ParseValues, VariablesAndFunctionsAreExpandedFirst) {
       {"&X 5", {3, 5}},
       {"(&P) + (1 1)", {11, 21}},
       {"&P + (1 1)", {10, 21, 21}},  // numbers of a variable are separate slots
-      {"-&P", {-10, -20}},
-      {"&x*2", {6}},
       {"POW(2 10) - 24", {1000}},
   };
   for (const auto& c : cases) {
@@ -588,7 +533,6 @@ TEST(UserValue, CheckedConversionToDatabaseUnits) {
       {-2147483.649, 1000, false, 0},
       {INFINITY, 1000, false, 0},
       {NAN, 1000, false, 0},
-      {1e300, 1, false, 0},
   };
   for (const auto& c : cases) {
     auto r = UserToDb(c.value, c.unit);

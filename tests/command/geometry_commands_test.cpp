@@ -127,8 +127,6 @@ TEST_F(GeometryCommands, MergeOperations) {
     std::size_t corners = 0;  // vertices of the first result, closing one included (0: any)
   } cases[] = {
       {"&", 5, 5, 15, 15, 1, false, nullptr, 5},  // the overlap square, not the union's 9
-      {"+", 5, 5, 15, 15, 1, false, nullptr, 9},
-      {"-", 2, 2, 6, 6, 1, false, nullptr},  // a square with a bridged hole
       {"^", 5, 5, 15, 15, 2, false, nullptr},
       {"-", 0, 0, 10, 10, 0, false, nullptr},  // nothing is left of it
       {"&", 30, 30, 40, 40, 1, true, "合成は不可能です。"},

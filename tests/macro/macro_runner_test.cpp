@@ -37,6 +37,7 @@ class MacroRunner : public lav::testing::TypingSession {
   bool idle() const { return app.macro.state == RunState::Idle; }
 };
 
+// A counted loop is run by the batch tests.
 TEST_F(MacroRunner, TheFourJumpsTakenOrNot) {
   struct Case {
     const char* jump;
@@ -50,20 +51,13 @@ TEST_F(MacroRunner, TheFourJumpsTakenOrNot) {
       {"goto#+ (2 3) $t", true}, {"GOTO#0 5", false},  // no label: nothing happens
   };
   for (const auto& c : cases) {
-    writeMacro("T.MAC", {c.jump, "&R=0", "GOTO#! $E", "$T", "&R=1", "$E"});
+    // Labels match by prefix, without regard to case: "$T" finds "$TAKEN".
+    writeMacro("T.MAC", {c.jump, "&R=0", "GOTO#! $E", "$TAKEN", "&R=1", "$END"});
     type("MACRO T");
     EXPECT_EQ(var("&R"), c.taken ? "1." : "0.") << c.jump;
   }
   EXPECT_TRUE(takeBoxes().empty());
   EXPECT_EQ(prompt(), "? ");
-}
-
-// A counted loop is run by the batch tests.
-TEST_F(MacroRunner, LabelsMatchByPrefix) {
-  // "$L" finds the first line that begins with it, whatever follows.
-  writeMacro("P.MAC", {"GOTO#! $L", "&P = 1", "$LATER", "&P = 2"});
-  type("MACRO P");
-  EXPECT_EQ(var("&P"), "2.");
 }
 
 TEST_F(MacroRunner, LinesRunAsTypedWithPromptsAndOnlyEchoIsPrinted) {
@@ -84,7 +78,7 @@ TEST_F(MacroRunner, LinesRunAsTypedWithPromptsAndOnlyEchoIsPrinted) {
   EXPECT_TRUE(takeBoxes().empty());
 }
 
-TEST_F(MacroRunner, AMacroCanLeaveACommandWaitingAndAQuestionMarkCancelsOne) {
+TEST_F(MacroRunner, AMacroCanLeaveACommandWaitingOrAnswerItAndAQuestionMarkCancelsOne) {
   writeMacro("ASK.MAC", {"LAYER"});
   type("MACRO ASK");
   EXPECT_EQ(prompt(), "Layer(1): ");
@@ -96,6 +90,15 @@ TEST_F(MacroRunner, AMacroCanLeaveACommandWaitingAndAQuestionMarkCancelsOne) {
   EXPECT_EQ(app.dispatch.current, 0);
   EXPECT_TRUE(printed("cancelled"));
   EXPECT_EQ(var("&A"), "4.");
+  // INKEY$ without a variable hands the answer to the waiting command.
+  writeMacro("W.MAC", {"LAYER", "INKEY$ \"Which layer?\"", "&AFTER = &A"});
+  type("MACRO W");
+  EXPECT_TRUE(printed("Which layer?"));
+  EXPECT_EQ(app.macro.state, RunState::WaitingForInput);
+  type("33");
+  EXPECT_EQ(app.settings.layer, 33);
+  EXPECT_EQ(var("&AFTER"), "4.");
+  EXPECT_TRUE(idle());
 }
 
 TEST_F(MacroRunner, AJumpToAMissingLabelEndsOnlyThatFile) {
@@ -126,7 +129,7 @@ TEST_F(MacroRunner, AMacroCallingItselfStopsNestingAtTenWithAMessage) {
   EXPECT_TRUE(idle());
 }
 
-TEST_F(MacroRunner, InkeyAsksAndStoresTheAnswerAsAnExpression) {
+TEST_F(MacroRunner, InkeyAsksAndStoresTheAnswerAsAnExpressionAndEscapeStopsIt) {
   writeMacro("IN.MAC",
              {"INKEY$ \"Size\" &S", "ECHO$ got &S", "INKEY$ \"Twice\" &T", "&U = &T * 2"});
   type("MACRO IN");
@@ -142,22 +145,8 @@ TEST_F(MacroRunner, InkeyAsksAndStoresTheAnswerAsAnExpression) {
   EXPECT_EQ(var("&U"), "52.");
   EXPECT_TRUE(idle());
   EXPECT_EQ(prompt(), "? ");
-}
-
-TEST_F(MacroRunner, InkeyWithoutAVariableHandsTheLineToTheWaitingCommand) {
-  writeMacro("W.MAC", {"LAYER", "INKEY$ \"Which layer?\"", "&AFTER = &LX"});
-  type("&LX = 1");
-  type("MACRO W");
-  EXPECT_TRUE(printed("Which layer?"));
-  EXPECT_EQ(app.macro.state, RunState::WaitingForInput);
-  type("33");
-  EXPECT_EQ(app.settings.layer, 33);
-  EXPECT_EQ(var("&AFTER"), "1.");
-  EXPECT_TRUE(idle());
-}
-
-// Escape in an endless loop: a stop signal acts as it does, in the batch tests.
-TEST_F(MacroRunner, EscapeStopsAWaitingInput) {
+  // Escape stops a waiting input (in an endless loop a stop signal acts as it does, in the batch
+  // tests).
   writeMacro("WAIT.MAC", {"INKEY$ \"Size\" &Z", "&AFTER2 = 1"});
   type("MACRO WAIT");
   command::TypeCharacter(app, 27);
@@ -267,8 +256,12 @@ TEST_F(MacroRunner, MacrosAreFoundWithoutRegardToCaseAndBesideTheProgram) {
   type("greet $second");
   EXPECT_EQ(var("&WHO"), "2.");
   EXPECT_TRUE(takeBoxes().empty());
+  // A macro number without its file is refused as an unbuilt command.
   type("ABSENT");
-  expectOneBoxSaying({"ABSENT   このコマンドについては"});
+  ASSERT_TRUE(testing::OneBox(host,
+                              "ABSENT   このコマンドについては、現在対応しておりません。"
+                              "以降のバージョンからのサポートとなります。",
+                              "Commands", Icon::Information));
 }
 
 // How macro lines are recognised and read from a file's bytes.
@@ -344,8 +337,6 @@ TEST(MacroFileLines, LineEndsMarksAndLengths) {
     std::size_t next;
   } cases[] = {
       {"LAYER 5\r\nX", "LAYER 5", true, false, 9},
-      {"LAYER 5\nX", "LAYER 5", true, false, 8},
-      {"LAYER 5", "LAYER 5", false, false, 7},
       {"LAYER 5\r", "LAYER 5", true, false, 8},
       {"\x1a", "", false, false, 1},
       {"END\r\x1a", "END", true, false, 5},

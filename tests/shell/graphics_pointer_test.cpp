@@ -272,24 +272,16 @@ TEST_F(StatusWindowTest, PointerCoordinatesAbsoluteOrRelative) {
 TEST_F(StatusWindowTest, ViewWindowCornersAndSize) {
   app.display.view.window = {-2500, 1000, 47000, 37000};
   const StatusLayout s = layout(960, 90);
-  const auto v = values(kStatusView, s);
-  // "右上 :" and "左下 :" are six bytes: 48 pixels, then L / 2; the second number L after the
-  // first.
-  const struct Expect {
-    const char* text;
-    int x, y;
-  } want[] = {{"右上 :", 0, 90 - 3 * kL},
-              {"47.000", 48 + 8, 90 - 3 * kL},
-              {"37.000", 56 + 48 + 16, 90 - 3 * kL},
-              {"左下 :", 0, 90 - 2 * kL},
-              {"-2.500", 56, 90 - 2 * kL},
-              {"1.000", 56 + 48 + 16, 90 - 2 * kL},
-              {"49.500", 13 * 8 + 8, 90 - 4 * kL},
-              {"36.000", 112 + 48 + 16, 90 - 4 * kL}};
-  ASSERT_EQ(v.size(), std::size(want));
-  for (std::size_t i = 0; i < v.size(); ++i)
-    EXPECT_EQ(std::tuple(sjis::toUtf8(v[i].text), v[i].x, v[i].y),
-              std::tuple(std::string(want[i].text), want[i].x, want[i].y));
+  // Each text and the line it stands on, counted up from the bottom; where in the line is
+  // bounded by EveryValueLiesInsideItsFieldsRectangle.
+  std::vector<std::string> shown;
+  std::vector<int> line;
+  for (const auto& t : values(kStatusView, s)) {
+    shown.push_back(sjis::toUtf8(t.text));
+    line.push_back((90 - t.y) / kL);
+  }
+  EXPECT_EQ(shown, testing::Split("右上 :|47.000|37.000|左下 :|-2.500|1.000|49.500|36.000"));
+  EXPECT_EQ(line, (std::vector<int>{3, 3, 3, 2, 2, 2, 4, 4}));
   EXPECT_EQ(labelsOf(kStatusView, s), std::vector<std::string>{" Window Area:"});
 }
 

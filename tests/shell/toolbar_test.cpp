@@ -15,8 +15,17 @@
 namespace lav::shell {
 namespace {
 
+namespace fs = std::filesystem;
+
 class ToolbarTest : public testing::TypingSession {
  protected:
+  void SetUp() override {
+    TypingSession::SetUp();
+    // PAINTDAT.DAT is written beside the program: here a folder of the test's own.
+    fs::create_directories(dir / "prog");
+    app.programDir = (dir / "prog").string();
+    host.hasToolWindows = true;
+  }
   // The command lines a button entered, as the recall list filed them (oldest first).
   std::vector<std::string> press(int button) {
     const std::size_t before = lines.size();
@@ -26,6 +35,18 @@ class ToolbarTest : public testing::TypingSession {
       if (lines[i].rfind("? ", 0) == 0) entered.push_back(lines[i].substr(2));
     return entered;
   }
+  std::string paintFile() const { return read("prog/PAINTDAT.DAT"); }
+  // The 16 bytes of one record.
+  static std::string record(std::uint32_t colour, std::uint32_t brush, std::int32_t x,
+                            std::int32_t y) {
+    std::uint8_t r[16];
+    le::putU32(r, colour);
+    le::putU32(r + 4, brush);
+    le::putI32(r + 8, x);
+    le::putI32(r + 12, y);
+    return std::string(r, r + 16);
+  }
+  bool paletteUp() const { return app.shell.paletteShown; }
   void openCell(const std::string& design = "chip") {
     type("NEW " + design);
     type("MKCELL TOP");
@@ -107,6 +128,7 @@ TEST_F(ToolbarTest, EntryButtonsWithoutACellStopAtTheRefusal) {
 
 TEST_F(ToolbarTest, CreatedByItsCommandAndReshownAfterTheFocusWentElsewhereButNotWhilePainting) {
   using Calls = std::vector<std::pair<ToolWindow, ToolWindowState>>;
+  host.hasToolWindows = false;
   type("TOOLBAR");
   EXPECT_FALSE(app.shell.toolbarExists) << "no window here: nothing more happens";
   EXPECT_EQ(prompt(), "? ");
@@ -135,32 +157,8 @@ TEST_F(ToolbarTest, CreatedByItsCommandAndReshownAfterTheFocusWentElsewhereButNo
 // The paint command and its palette: the records appended to PAINTDAT.DAT, replay on and off,
 // clearing, the brush chosen in the palette, and every way out of the point prompt. The Toolbar
 // stepping aside while painting is seen with the windowed program.
-namespace fs = std::filesystem;
 
-class PaintCommandTest : public testing::TypingSession {
- protected:
-  void SetUp() override {
-    TypingSession::SetUp();
-    // PAINTDAT.DAT is written beside the program: here a folder of the test's own.
-    fs::create_directories(dir / "prog");
-    app.programDir = (dir / "prog").string();
-    host.hasToolWindows = true;
-  }
-  std::string paintFile() const { return read("prog/PAINTDAT.DAT"); }
-  // The 16 bytes of one record.
-  static std::string record(std::uint32_t colour, std::uint32_t brush, std::int32_t x,
-                            std::int32_t y) {
-    std::uint8_t r[16];
-    le::putU32(r, colour);
-    le::putU32(r + 4, brush);
-    le::putI32(r + 8, x);
-    le::putI32(r + 12, y);
-    return std::string(r, r + 16);
-  }
-  bool paletteUp() const { return app.shell.paletteShown; }
-};
-
-TEST_F(PaintCommandTest, EachPointAppendsItsRecord) {
+TEST_F(ToolbarTest, PaintEachPointAppendsItsRecord) {
   type("PAINT");
   EXPECT_EQ(prompt(), "Pn: ");
   EXPECT_TRUE(paletteUp());
@@ -179,7 +177,7 @@ TEST_F(PaintCommandTest, EachPointAppendsItsRecord) {
   EXPECT_EQ(marks[2].brush, 3u);
 }
 
-TEST_F(PaintCommandTest, PaletteCellsChooseBrushAndBackground) {
+TEST_F(ToolbarTest, PaintPaletteCellsChooseBrushAndBackground) {
   struct Case {
     int cell;
     int brush;
@@ -206,7 +204,7 @@ TEST_F(PaintCommandTest, PaletteCellsChooseBrushAndBackground) {
 }
 
 // Where the cells and the sample are drawn is seen with the windowed program.
-TEST_F(PaintCommandTest, PaletteCellsUnderThePointer) {
+TEST_F(ToolbarTest, PaintPaletteCellsUnderThePointer) {
   const struct {
     int x, y, cell;
   } at[] = {{0, 0, 1},   {89, 0, 3},   {30, 20, 5}, {89, 139, 21},
@@ -214,7 +212,7 @@ TEST_F(PaintCommandTest, PaletteCellsUnderThePointer) {
   for (const auto& a : at) EXPECT_EQ(PaletteCellAt(a.x, a.y), a.cell) << a.x << "," << a.y;
 }
 
-TEST_F(PaintCommandTest, EveryWayOutHidesThePalette) {
+TEST_F(ToolbarTest, PaintEveryWayOutHidesThePalette) {
   const struct Case {
     const char* name;
     std::vector<const char*> typed;
@@ -237,7 +235,7 @@ TEST_F(PaintCommandTest, EveryWayOutHidesThePalette) {
   EXPECT_EQ(app.settings.layer, 1) << "a line that ends painting is not run";
 }
 
-TEST_F(PaintCommandTest, ReplayOnOffAndClearing) {
+TEST_F(ToolbarTest, PaintReplayOnOffAndClearing) {
   typeAll({"PAINT", "1 1", "2 2", ""});
   ASSERT_EQ(paintFile().size(), 32u);
   const struct Case {
@@ -264,7 +262,7 @@ TEST_F(PaintCommandTest, ReplayOnOffAndClearing) {
 
 // A point beyond the coordinate range, or a paint file that cannot be written, is refused with a
 // box and ends painting.
-TEST_F(PaintCommandTest, RefusedPointsEndPainting) {
+TEST_F(ToolbarTest, PaintRefusedPointsEndPainting) {
   type("PAINT");
   type("3000000 0");  // 3e9 database units
   ASSERT_EQ(host.boxes.size(), 1u);
