@@ -129,9 +129,10 @@ TEST_F(CellDialogCommands, CellsCopyOutOfAnotherDesignNamedInWords) {
   EXPECT_FALSE(app.design.source.allocated());  // the second design is let go afterwards
 }
 
-using CellDialogsWithoutDesign = Session;
+// Commands typed without a design open.
+using WithoutADesign = Session;
 
-TEST_F(CellDialogsWithoutDesign, EveryCellDialogIsRefusedWithTheSameMessage) {
+TEST_F(WithoutADesign, EveryCellDialogIsRefusedWithTheSameMessage) {
   for (const char* line : {"COPYCELL", "RENCELL", "DELCELL", "UNDELCELL", "CELLS", "IMPCELL"}) {
     type(line);
     EXPECT_EQ(
@@ -142,26 +143,7 @@ TEST_F(CellDialogsWithoutDesign, EveryCellDialogIsRefusedWithTheSameMessage) {
   }
 }
 
-using LayerNameCommand = Session;
-
-TEST_F(LayerNameCommand, NamesAreStoredInTheDesignAndSurviveCloseAndOpen) {
-  type("NEW L.CAD");
-  const std::int32_t before = app.design.image.usedSize;
-  type("LNAME 3 METAL1");
-  EXPECT_EQ(app.design.image.usedSize, before + db::kLayerNamesBlockSize);
-  type("LNAME 4 VIA");
-  EXPECT_EQ(app.design.image.usedSize, before + db::kLayerNamesBlockSize);  // one block
-  type("LNAME 5 ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-  EXPECT_TRUE(takeBoxes().empty());
-  type("CLOSE");
-  type("OPEN L.CAD");
-  EXPECT_EQ(db::LayerName(app.design.image, 3), "METAL1");
-  EXPECT_EQ(db::LayerName(app.design.image, 4), "VIA");
-  EXPECT_EQ(db::LayerName(app.design.image, 5), "ABCDEFGHIJKLMNOPQRST");  // 20 bytes
-  EXPECT_EQ(db::LayerName(app.design.image, 6), "");
-}
-
-TEST_F(LayerNameCommand, RefusedLayersAndTheDialogs) {
+TEST_F(WithoutADesign, LayerNamesAreRefusedOrStoredInTheDesignAndSurviveCloseAndOpen) {
   type("LNAME 3 X");
   EXPECT_EQ(takeBoxes(), std::vector<std::string>{"ファイルはまだ開かれていません"});
   type("NEW L.CAD");
@@ -170,6 +152,13 @@ TEST_F(LayerNameCommand, RefusedLayersAndTheDialogs) {
     EXPECT_EQ(takeBoxes(), std::vector<std::string>{"層の番号は 0 から 63 です。"}) << line;
   }
   EXPECT_EQ(app.design.image.bytes[db::kLayerNamesFlagOffset], 0);  // nothing was allocated
+  const std::int32_t before = app.design.image.usedSize;
+  type("LNAME 3 METAL1");
+  EXPECT_EQ(app.design.image.usedSize, before + db::kLayerNamesBlockSize);
+  type("LNAME 4 VIA");
+  EXPECT_EQ(app.design.image.usedSize, before + db::kLayerNamesBlockSize);  // one block
+  type("LNAME 5 ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+  EXPECT_TRUE(takeBoxes().empty());
 
   host.dialogHandlers["layer-name"] = [](DialogModel& m) {
     auto& d = dynamic_cast<TextEditDialog&>(m);
@@ -196,8 +185,14 @@ TEST_F(LayerNameCommand, RefusedLayersAndTheDialogs) {
     d.setText(0, "LOST");
     d.pressCancel();
   };
-  type("LNAME");
+  type("LNAME");  // cancelled: "LOST" is not kept
+  type("CLOSE");
+  type("OPEN L.CAD");
   EXPECT_EQ(db::LayerName(app.design.image, 0), "SUB");
+  EXPECT_EQ(db::LayerName(app.design.image, 3), "METAL1");
+  EXPECT_EQ(db::LayerName(app.design.image, 4), "VIA");
+  EXPECT_EQ(db::LayerName(app.design.image, 5), "ABCDEFGHIJKLMNOPQRST");  // 20 bytes
+  EXPECT_EQ(db::LayerName(app.design.image, 6), "");
 }
 
 TEST(LayerNames, AFullImageRefusesTheBlockAndChangesNothing) {
@@ -217,9 +212,7 @@ TEST(LayerNames, AFullImageRefusesTheBlockAndChangesNothing) {
   EXPECT_EQ(db::LayerName(image, 2), "1234567890123456789");
 }
 
-using ChosenFileIsEntered = Session;
-
-TEST_F(ChosenFileIsEntered, TheOpenDialogsChoiceAnswersThePromptAlone) {
+TEST_F(WithoutADesign, TheOpenDialogsChoiceAnswersThePromptAlone) {
   type("NEW X.CAD");
   type("CLOSE");
   for (const char* line : {"OPEN", "OPEN ?", "OPEN 0"}) {
@@ -232,12 +225,7 @@ TEST_F(ChosenFileIsEntered, TheOpenDialogsChoiceAnswersThePromptAlone) {
   }
 }
 
-using TypedFileCommands = Session;
-
-TEST_F(TypedFileCommands, OpenCellAsksForTheNameAndKeepsALeadingMarker) {
-  type("NEW T.CAD");
-  type("MKCELL A");
-  type("MKCELL B");
+TEST_F(CellDialogCommands, OpenCellAsksForTheNameAndKeepsALeadingMarker) {
   struct Case {
     std::vector<std::string> typed;
     const char* opened;
@@ -259,7 +247,7 @@ TEST_F(TypedFileCommands, OpenCellAsksForTheNameAndKeepsALeadingMarker) {
   EXPECT_TRUE(takeBoxes().empty());
 }
 
-TEST_F(TypedFileCommands, OnlyAnOpenCutShortSaysAbortion) {
+TEST_F(WithoutADesign, OnlyAnOpenCutShortSaysAbortion) {
   {
     db::DesignState d;
     db::testing::NewImage(d);

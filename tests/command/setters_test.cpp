@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "command/layer_commands.h"
-#include "macro/variables.h"
 #include "platform/scripted_host.h"
 #include "state/app_state.h"
 #include "support/short_forms.h"
@@ -157,7 +154,7 @@ TEST(Setters, AnswersThatAreNotOneValueDoNothing) {
   EXPECT_EQ(ApplySetter(app, 23, "1"), SetterOutcome::NotASetter);
 }
 
-TEST(Setters, ValuesDependOnTheDatabaseUnitAndMayUseVariables) {
+TEST(Setters, ValuesDependOnTheDatabaseUnit) {
   ScriptedHost host;
   AppState app(host);
   app.settings.dbPerUserUnit = 100;
@@ -170,11 +167,6 @@ TEST(Setters, ValuesDependOnTheDatabaseUnitAndMayUseVariables) {
   EXPECT_EQ(ApplySetter(app, 66, "2.5"), SetterOutcome::Stored);
   EXPECT_EQ(app.settings.gscale, 250);
   EXPECT_EQ(app.settings.gscaleCopy, 250);  // the working copy follows
-  // Variables in answers.
-  app.settings.dbPerUserUnit = 1000;
-  ASSERT_TRUE(macro::Assign(app.symbols, host, "&W", "0.25"));
-  EXPECT_EQ(ApplySetter(app, 83, "&W * 2"), SetterOutcome::Stored);
-  EXPECT_EQ(app.settings.width, 500);
 }
 
 TEST(Setters, PromptsShowTheStoredValue) {
@@ -211,10 +203,8 @@ TEST(SetOrigin, TwoValuesInDatabaseUnits) {
     SetterOutcome outcome;
     std::int32_t x, y;
   } cases[] = {
-      {"1.5 -2", SetterOutcome::Stored, 1500, -2000},
       {"(1 2) * 2", SetterOutcome::Stored, 2000, 4000},
       {"", SetterOutcome::Empty, 7, 8},
-      {"1", SetterOutcome::Unreadable, 7, 8},
       {"1 2 3", SetterOutcome::Unreadable, 7, 8},
       {"1 3000000", SetterOutcome::Refused, 7, 8},  // y beyond the coordinate range: neither set
       {"1/0 1", SetterOutcome::Refused, 7, 8},

@@ -116,7 +116,7 @@ TEST_F(StartupTest, SecondInstanceIsRefusedUnlessStartedWithS) {
   EXPECT_EQ(CheckStart(second), StartOutcome::Run);
 }
 
-TEST_F(StartupTest, BackgroundFromTheSettingsAndTheSwitches) {
+TEST_F(StartupTest, BackgroundAndToolbarFromTheSettingsAndTheSwitches) {
   const struct Case {
     const char* stored;  // null: missing
     std::vector<std::string> args;
@@ -137,6 +137,15 @@ TEST_F(StartupTest, BackgroundFromTheSettingsAndTheSwitches) {
     EXPECT_EQ(FixBackground(ini, c.args), c.white) << (c.stored ? c.stored : "(missing)");
     EXPECT_EQ(value("BackGround", "背景の色"), c.written);
   }
+  // The Toolbar at the next start.
+  EXPECT_TRUE(ToolbarWanted(ini));
+  SaveToolbarState(ini, false);
+  EXPECT_EQ(value("Toolbar", "Toolbar"), "FALSE");
+  EXPECT_FALSE(ToolbarWanted(ini));
+  SaveToolbarState(ini, true);
+  EXPECT_TRUE(ToolbarWanted(ini));
+  store("Toolbar", "Toolbar", "yes");
+  EXPECT_FALSE(ToolbarWanted(ini)) << "only TRUE is wanted";
 }
 
 // Stored rectangles come back at the next start: with the windowed program.
@@ -210,17 +219,6 @@ TEST_F(StartupTest, OfTwoStartsAtOnceOnlyOneRuns) {
     b.join();
     ASSERT_NE(othersRunning[0], othersRunning[1]) << "trial " << trial;
   }
-}
-
-TEST_F(StartupTest, ToolbarStateAtTheNextStart) {
-  EXPECT_TRUE(ToolbarWanted(ini));
-  SaveToolbarState(ini, false);
-  EXPECT_EQ(value("Toolbar", "Toolbar"), "FALSE");
-  EXPECT_FALSE(ToolbarWanted(ini));
-  SaveToolbarState(ini, true);
-  EXPECT_TRUE(ToolbarWanted(ini));
-  store("Toolbar", "Toolbar", "yes");
-  EXPECT_FALSE(ToolbarWanted(ini)) << "only TRUE is wanted";
 }
 
 TEST(ClosingOrder, OneMainWindowTakesTheOthers) {
