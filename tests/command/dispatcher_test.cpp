@@ -59,7 +59,7 @@ class Dispatcher : public testing::TypingSession {
 };
 
 // The values and refusals themselves are checked with the setters.
-TEST_F(Dispatcher, SettersTakeTheirValueAtOnceOrAtTheirPrompt) {
+TEST_F(Dispatcher, SettersTakeTheirValueAtOnceOrAtTheirPromptWhichShowsTheValue) {
   const struct Case {
     std::vector<std::string> typed;
     int layer;
@@ -76,9 +76,7 @@ TEST_F(Dispatcher, SettersTakeTheirValueAtOnceOrAtTheirPrompt) {
     EXPECT_EQ(app.dispatch.current, 0);
     EXPECT_EQ(prompt(), "? ");
   }
-}
-
-TEST_F(Dispatcher, PromptShowsTheCurrentValueAndTheAnswerStaysInTheTranscript) {
+  // The prompt shows the current value and the answer stays in the transcript.
   type("WIDTH 0.5");
   type("WIDTH");
   EXPECT_EQ(prompt(), "Width(0.5): ");
@@ -362,9 +360,12 @@ struct Case {
   std::vector<double> values;  // when count >= 0
 };
 
+// Variables and functions are expanded first: X holds 3, P two numbers.
 void expectCases(const std::vector<Case>& cases) {
   macro::SymbolTable symbols;
   ScriptedHost host;
+  EXPECT_TRUE(macro::Assign(symbols, host, "&X", "3"));
+  EXPECT_TRUE(macro::Assign(symbols, host, "&P", "10 20"));
   for (const auto& c : cases) {
     std::vector<double> out;
     const int n = macro::ParseValues(c.text, out, symbols, host);
@@ -376,7 +377,7 @@ void expectCases(const std::vector<Case>& cases) {
   }
 }
 
-TEST(ParseValues, NumbersSignsVectorsAndNegation) {
+TEST(ParseValues, NumbersSignsVectorsNegationAndVariables) {
   expectCases({
       {"", 0, {}},
       {"10 20", 2, {10, 20}},
@@ -413,6 +414,10 @@ TEST(ParseValues, NumbersSignsVectorsAndNegation) {
       {"2-(1)", 1, {1}},
       {"- (1 2)", kError, {}},  // a lone minus before any operand
       {"+(1 2)", kError, {}},
+      {"&X 5", 2, {3, 5}},
+      {"(&P) + (1 1)", 2, {11, 21}},
+      {"&P + (1 1)", 3, {10, 21, 21}},  // numbers of a variable are separate slots
+      {"POW(2 10) - 24", 1, {1000}},
   });
 }
 
@@ -422,28 +427,6 @@ TEST(ParseValues, RefusedTexts) {
   for (const char* text : {"1.2.3+4", "1.2.3", "12abc", "abc", "1e5", "1,2", "inf", "nan", "0x10",
                            ".", "(1 2", "1 2)", "()", "* 2", "(* 2)", "1 2 ) (", "ERROR"})
     expectCases({{text, kError, {}}});
-}
-
-TEST(ParseValues, VariablesAndFunctionsAreExpandedFirst) {
-  macro::SymbolTable symbols;
-  ScriptedHost host;
-  ASSERT_TRUE(macro::Assign(symbols, host, "&X", "3"));
-  ASSERT_TRUE(macro::Assign(symbols, host, "&P", "10 20"));
-  struct {
-    const char* text;
-    std::vector<double> values;
-  } cases[] = {
-      {"&X 5", {3, 5}},
-      {"(&P) + (1 1)", {11, 21}},
-      {"&P + (1 1)", {10, 21, 21}},  // numbers of a variable are separate slots
-      {"POW(2 10) - 24", {1000}},
-  };
-  for (const auto& c : cases) {
-    std::vector<double> out;
-    ASSERT_EQ(macro::ParseValues(c.text, out, symbols, host), static_cast<int>(c.values.size()))
-        << c.text;
-    for (std::size_t i = 0; i < out.size(); ++i) EXPECT_NEAR(out[i], c.values[i], 1e-9) << c.text;
-  }
 }
 
 TEST(ParseValues, CallersLimitTheCountAndTooLongATextIsRefused) {

@@ -65,17 +65,6 @@ class Batch : public lav::testing::BatchProgramTest {
   }
 };
 
-TEST_F(Batch, ADesignIsWrittenReopenedAndTheRunSucceeds) {
-  const RunResult r =
-      run("NEW chip\nMKCELL PAD\nMKCELL TOP\nLAYER 5\nNEST 3\nCLOSE\n"
-          "OPEN chip\nOCELL TOP\nNEST\n\nHYP(3 4)\nCLOSE 0\n");
-  EXPECT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_TRUE(designExists("CHIP"));
-  EXPECT_NE(r.out.find("Nest(3): "), std::string::npos) << r.out;  // the setting came back
-  EXPECT_NE(r.out.find("5.  "), std::string::npos) << r.out;       // the calculator
-  EXPECT_EQ(r.err, "");
-}
-
 TEST_F(Batch, RefusalsAndUnbuiltCommandsMakeTheRunFail) {
   struct Case {
     const char* lines;
@@ -89,7 +78,6 @@ TEST_F(Batch, RefusalsAndUnbuiltCommandsMakeTheRunFail) {
        "99999999999999999999999999999999999999999999999999\n",  // beyond the 91-byte input line
        "入力行に入りきりません。"},
       {"NEW a\nMKCELL A\nGDSOUT a.str\nGDSOUT a.str\nCLOSE 0\n", "同名のファイル"},
-      {"GDSIN nosuch.str\n", "nosuch.str"},
       {"DXFIN nosuch\n", "nosuch.DXF"},
       {"DXFIN bin.dxf\n", "バイナリ形式"},
   };
