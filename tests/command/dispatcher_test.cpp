@@ -460,27 +460,6 @@ TEST(ParseValues, CallersLimitTheCountAndTooLongATextIsRefused) {
   EXPECT_EQ(macro::ParseValues(text, out, symbols, host), 1);
 }
 
-TEST(IsPointAnswer, ExactlyTwoValues) {
-  macro::SymbolTable symbols;
-  ScriptedHost host;
-  struct {
-    const char* text;
-    bool point;
-    double x, y;
-  } cases[] = {
-      {"", false, 0, 0},       {"10 20", true, 10, 20}, {"(1 2) * 3", true, 3, 6},
-      {"10", false, 0, 0},     {"1 2 3", false, 0, 0},  {"ZOOM", false, 0, 0},
-      {"-5 -6", true, -5, -6},
-  };
-  for (const auto& c : cases) {
-    auto p = macro::IsPointAnswer(c.text, symbols, host);
-    ASSERT_EQ(p.has_value(), c.point) << c.text;
-    if (!p) continue;
-    EXPECT_DOUBLE_EQ(p->x, c.x) << c.text;
-    EXPECT_DOUBLE_EQ(p->y, c.y) << c.text;
-  }
-}
-
 TEST(UserValue, Formats) {
   struct {
     double value;

@@ -86,35 +86,29 @@ TEST_F(GeometryCommands, ArcSettingsFromArgumentsAndPrompts) {
 TEST_F(GeometryCommands, TransformSteps) {
   struct Case {
     std::vector<std::string> typed;
+    const char* prompt;  // the mode's first prompt
     Pairs points;
   } cases[] = {
-      {{"TRANSFORM 3", "1"}, {{-1, -1}, {11, -1}, {11, 11}, {-1, 11}, {-1, -1}}},
-      {{"TRANSFORM 1", "90", "5 5"}, {{10, 0}, {10, 10}, {0, 10}, {0, 0}}},
-      {{"TRANSFORM", "0 0", "1 0"}, {{0, 0}, {10, 0}, {10, -10}, {0, -10}}},
-      {{"TRANSFORM 2", "0.5", "0 0"}, {{0, 0}, {5, 0}, {5, 5}, {0, 5}}},
-      // Wrong answers end the command and leave the figure.
-      {{"TRANSFORM 1", "90 1"}, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}},
-      {{"TRANSFORM 0", "5"}, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}},
-      {{"TRANSFORM 2", "3", "here"}, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}},
+      {{"TRANSFORM 3", "1"}, "(V)OverSize: ", {{-1, -1}, {11, -1}, {11, 11}, {-1, 11}, {-1, -1}}},
+      {{"TRANSFORM 1", "90", "5 5"}, "(V)Angle: ", {{10, 0}, {10, 10}, {0, 10}, {0, 0}}},
+      {{"TRANSFORM", "0 0", "1 0"}, "(V)Mirror1: ", {{0, 0}, {10, 0}, {10, -10}, {0, -10}}},
+      {{"TRANSFORM 2", "0.5", "0 0"}, "(V)Magnify: ", {{0, 0}, {5, 0}, {5, 5}, {0, 5}}},
+      // Wrong answers end the command and leave the figure; an unknown mode asks for the last.
+      {{"TRANSFORM 1", "90 1"}, "(V)Angle: ", {{0, 0}, {10, 0}, {10, 10}, {0, 10}}},
+      {{"TRANSFORM 0", "5"}, "(V)Mirror1: ", {{0, 0}, {10, 0}, {10, 10}, {0, 10}}},
+      {{"TRANSFORM 2", "3", "here"}, "(V)Magnify: ", {{0, 0}, {10, 0}, {10, 10}, {0, 10}}},
+      {{"TRANSFORM x", "here"}, "(V)OverSize: ", {{0, 0}, {10, 0}, {10, 10}, {0, 10}}},
   };
   for (const auto& c : cases) {
     type("DELTEMP");
     square(0, 0, 10, 10);
-    for (const auto& t : c.typed) type(t);
+    type(c.typed[0]);
+    EXPECT_EQ(prompt(), c.prompt) << c.typed[0];
+    for (std::size_t i = 1; i < c.typed.size(); ++i) type(c.typed[i]);
     EXPECT_EQ(app.dispatch.current, 0) << c.typed[0] << " " << c.typed[1];
     EXPECT_EQ(temp(), c.points) << c.typed[0] << " " << c.typed[1];
     EXPECT_EQ(app.geometry.transformMode, 0);
   }
-  // The prompt of each mode; an unknown mode asks for the last.
-  const char* labels[] = {"(V)Mirror1: ", "(V)Angle: ", "(V)Magnify: ", "(V)OverSize: "};
-  for (int m = 0; m < 4; ++m) {
-    type("TRANSFORM " + std::to_string(m));
-    EXPECT_EQ(prompt(), labels[m]);
-    type("");
-  }
-  type("TRANSFORM x");
-  EXPECT_EQ(prompt(), "(V)OverSize: ");
-  type("");
 }
 
 TEST_F(GeometryCommands, MergeOperations) {

@@ -313,7 +313,6 @@ TEST(MacroLineForms, InputPromptAndVariable) {
     const char* variable;
     bool unclosed;
   } cases[] = {
-      {" \"Size\" &S", " Size ", "&S", false},
       {" \"Size & pitch\" &S", " Size & pitch ", "&S", false},  // '&' inside quotes
       {" Width &W more", " Width ", "&W", false},
       {" \"x\" &", " x ", "&", false},
