@@ -26,37 +26,8 @@
 namespace lav::command {
 namespace {
 
-// A small command file of our own, so these tests do not depend on the shipped names.
-constexpr const char* kCommandFile =
-    "2       NEW      {name}   new design\n"
-    "5       DBUNIT   {n}      database unit\n"
-    "6       CELL     {name}   new cell\n"
-    "13      TREE              cell tree\n"
-    "16      CLS               clear\n"
-    "17      FIT               fit\n"
-    "64      NEST     {n}      depth\n"
-    "76      ABS      {n}      coordinate mode\n"
-    "81      LAYER    {n}      layer\n"
-    "82      ELEMENT  {n}      element type\n"
-    "83      WIDTH    {n}      width\n"
-    "88      ANGLE    {n}      angle\n"
-    "90      ARRAY    {n}      array\n"
-    "113     ECHO     {text}   echo\n"
-    "114     TFILE    {name}   text file\n"
-    "115     TREAD    {var}    read line\n"
-    "116     TWRITE   {text}   write line\n"
-    "122     PAINT    {n}      paint marks\n";
-
-class Dispatcher : public testing::TypingSession {
- protected:
-  void SetUp() override {
-    TypingSession::SetUp();
-    testing::WriteFile(dir / "Lavinor.cmd", kCommandFile);
-    app.programDir = dir.string();
-    app.window.commands = {};
-    ASSERT_TRUE(LoadCommandFile(app));
-  }
-};
+// The typing session loads the shipped command file.
+using Dispatcher = testing::TypingSession;
 
 // The values and refusals themselves are checked with the setters.
 TEST_F(Dispatcher, SettersTakeTheirValueAtOnceOrAtTheirPromptWhichShowsTheValue) {
@@ -121,10 +92,10 @@ TEST_F(Dispatcher, LinesThatNameNoCommandAreCalculatedButCommentsAndEmptyLinesDo
 
 TEST_F(Dispatcher, AmbiguousPrefixListsCandidatesInTableOrder) {
   lines.clear();
-  type("T");  // the typed line, then the list
-  ASSERT_GE(lines.size(), 7u);
-  EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 7),
-            testing::Split("? T|--COMMANDS--|TREE|TFILE|TREAD|TWRITE|------------"));
+  type("TR");  // the typed line, then the list
+  ASSERT_GE(lines.size(), 6u);
+  EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 6),
+            testing::Split("? TR|--COMMANDS--|TREE|TRANSFORM|TREAD|------------"));
   EXPECT_EQ(app.dispatch.current, 0);
 }
 
@@ -156,11 +127,6 @@ TEST_F(Dispatcher, ArrayStepsKeepTheShownValueAndCoordinateModeThreeAsksForTheOr
 
 // The command file: the shipped one and small ones of our own.
 namespace fs = std::filesystem;
-
-const std::string kDataDir = LAVINOR_DATA_DIR;
-
-using testing::ReadFile;
-
 using Kind = CommandMatch::Kind;
 
 CommandTable read(std::string_view bytes) {
@@ -171,10 +137,7 @@ CommandTable read(std::string_view bytes) {
 
 // --- the shipped command file ---
 
-// The typing session loads the shipped command file.
-using ShippedCommandFile = testing::TypingSession;
-
-TEST_F(ShippedCommandFile, NamesEveryBuiltInCommandOnceNoNameBeginsAnotherAndKeysAreSet) {
+TEST_F(Dispatcher, ShippedCommandFileNamesEveryBuiltInCommandOnceNoNameBeginsAnotherAndKeysAreSet) {
   ASSERT_EQ(app.window.commands.names.size(), 124u);
   std::set<std::string> seen;
   for (std::int32_t n = 1; n <= 124; ++n) {
@@ -196,8 +159,8 @@ TEST_F(ShippedCommandFile, NamesEveryBuiltInCommandOnceNoNameBeginsAnotherAndKey
   for (const auto& key : app.window.commands.keys) EXPECT_FALSE(key.empty());
 }
 
-TEST_F(ShippedCommandFile, ListDialogColumnsAndArgumentPatterns) {
-  const auto lines = ListLinesOf(ReadFile(kDataDir + "/Lavinor.cmd"));
+TEST_F(Dispatcher, ShippedCommandFileListDialogColumnsAndArgumentPatterns) {
+  const auto lines = ListLinesOf(testing::ReadFile(LAVINOR_DATA_DIR "/Lavinor.cmd"));
   int commandLines = 0;
   for (const auto& line : lines) {
     NumberAndWord nw;
