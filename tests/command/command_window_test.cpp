@@ -8,7 +8,6 @@
 #include "command/command_list_dialog.h"
 #include "command/window_input.h"
 #include "platform/scripted_host.h"
-#include "platform/sjis.h"
 #include "state/app_state.h"
 #include "support/short_forms.h"
 

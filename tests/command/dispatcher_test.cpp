@@ -14,12 +14,10 @@
 #include "command/command_list_dialog.h"
 #include "command/command_table.h"
 #include "console/command_file.h"
-#include "console/command_window.h"
 #include "console/user_value.h"
 #include "console/value_parser.h"
 #include "macro/preprocess.h"
 #include "macro/variables.h"
-#include "platform/sjis.h"
 #include "support/short_forms.h"
 #include "support/typing_session.h"
 
