@@ -292,7 +292,6 @@ TEST(CommandLookUp, PrefixesInTableOrder) {
     std::vector<int> candidates;
   } cases[] = {
       {"op", Kind::One, 1, {}},
-      {"OC", Kind::One, 2, {}},
       {"O", Kind::Several, 0, {1, 2}},     // OPEN, OCELL
       {"C", Kind::Several, 0, {4, 5, 6}},  // CELLS, CELL, CLOSE
       {"CEL", Kind::Several, 0, {4, 5}},

@@ -13,6 +13,17 @@
 namespace lav::shell {
 namespace {
 
+// A font of 8 pixels a byte, so that a two-byte character is 16 pixels wide.
+int Width(std::string_view t) {
+  return static_cast<int>(t.size()) * 8;
+}
+
+constexpr int kL = 16;
+constexpr Rgb kRed = MakeRgb(255, 0, 0);
+constexpr Rgb kWhite = MakeRgb(255, 255, 255);
+constexpr Rgb kBlack = MakeRgb(0, 0, 0);
+constexpr Rgb kGreen = MakeRgb(0, 255, 0);
+
 class PointerTest : public testing::TypingSession {
  protected:
   void SetUp() override {
@@ -22,6 +33,21 @@ class PointerTest : public testing::TypingSession {
         .scale = 0.1, .offsetX = 0, .offsetY = 0, .clientWidth = 600, .clientHeight = 400};
   }
   std::string input() const { return sjis::toUtf8(app.window.input); }
+  StatusLayout layout(int w = 960, int h = 90) { return LayoutStatus(w, h, kL, Width); }
+  std::vector<StatusText> texts(const StatusLayout& s) { return StatusTexts(app, s, Width); }
+  // The texts of one field, labels left out, as UTF-8.
+  std::vector<StatusText> values(StatusField f, const StatusLayout& s) {
+    std::vector<StatusText> out;
+    for (auto& t : texts(s))
+      if (t.field == f && !t.label) out.push_back(t);
+    return out;
+  }
+  std::vector<std::string> labelsOf(StatusField f, const StatusLayout& s) {
+    std::vector<std::string> out;
+    for (auto& t : texts(s))
+      if (t.field == f && t.label) out.push_back(sjis::toUtf8(t.text));
+    return out;
+  }
 };
 
 TEST_F(PointerTest, ClicksSnapWhileIdleAndAreExactWhileAPointIsPicked) {
@@ -156,39 +182,7 @@ TEST_F(PointerTest, EndQuestionDiscardsTheOpenDesignOnNoAndIsNotAskedWithoutOne)
 
 // The Status Window's fields: their places for a window size, their texts and colours for the
 // program's state, and the parts of the window a change repaints.
-// A font of 8 pixels a byte, so that a two-byte character is 16 pixels wide.
-int Width(std::string_view t) {
-  return static_cast<int>(t.size()) * 8;
-}
-
-constexpr int kL = 16;
-constexpr Rgb kRed = MakeRgb(255, 0, 0);
-constexpr Rgb kWhite = MakeRgb(255, 255, 255);
-constexpr Rgb kBlack = MakeRgb(0, 0, 0);
-constexpr Rgb kGreen = MakeRgb(0, 255, 0);
-
-class StatusWindowTest : public ::testing::Test {
- protected:
-  StatusLayout layout(int w = 960, int h = 90) { return LayoutStatus(w, h, kL, Width); }
-  std::vector<StatusText> texts(const StatusLayout& s) { return StatusTexts(app, s, Width); }
-  // The texts of one field, labels left out, as UTF-8.
-  std::vector<StatusText> values(StatusField f, const StatusLayout& s) {
-    std::vector<StatusText> out;
-    for (auto& t : texts(s))
-      if (t.field == f && !t.label) out.push_back(t);
-    return out;
-  }
-  std::vector<std::string> labelsOf(StatusField f, const StatusLayout& s) {
-    std::vector<std::string> out;
-    for (auto& t : texts(s))
-      if (t.field == f && t.label) out.push_back(sjis::toUtf8(t.text));
-    return out;
-  }
-  ScriptedHost host;
-  AppState app{host};
-};
-
-TEST_F(StatusWindowTest, ElementTypeAndItsDetail) {
+TEST_F(PointerTest, StatusElementTypeAndItsDetail) {
   const struct Case {
     const char* name;
     int type, tip, height;
@@ -234,7 +228,7 @@ TEST_F(StatusWindowTest, ElementTypeAndItsDetail) {
   }
 }
 
-TEST_F(StatusWindowTest, PointerCoordinatesAbsoluteOrRelative) {
+TEST_F(PointerTest, StatusPointerCoordinatesAbsoluteOrRelative) {
   const struct Case {
     const char* name;
     std::int32_t dbu;
@@ -267,7 +261,7 @@ TEST_F(StatusWindowTest, PointerCoordinatesAbsoluteOrRelative) {
   }
 }
 
-TEST_F(StatusWindowTest, ViewWindowCornersAndSize) {
+TEST_F(PointerTest, StatusViewWindowCornersAndSize) {
   app.display.view.window = {-2500, 1000, 47000, 37000};
   const StatusLayout s = layout(960, 90);
   // Each text and the line it stands on, counted up from the bottom; where in the line is
@@ -283,7 +277,7 @@ TEST_F(StatusWindowTest, ViewWindowCornersAndSize) {
   EXPECT_EQ(labelsOf(kStatusView, s), std::vector<std::string>{" Window Area:"});
 }
 
-TEST_F(StatusWindowTest, OnlyLayersDrawnSinceTheCellOpenedAreListed) {
+TEST_F(PointerTest, StatusOnlyLayersDrawnSinceTheCellOpenedAreListed) {
   for (int l : {1, 3, 5, 12}) app.design.presentLayers[l] = 1;
   app.settings.layerFlags[3] = 0;        // drawn, not displayed
   app.settings.layerSelectFlags[5] = 0;  // drawn, not selectable
@@ -303,7 +297,7 @@ TEST_F(StatusWindowTest, OnlyLayersDrawnSinceTheCellOpenedAreListed) {
     }
 }
 
-TEST_F(StatusWindowTest, ColoursFollowTheBackgroundAndTheLayerPens) {
+TEST_F(PointerTest, StatusColoursFollowTheBackgroundAndTheLayerPens) {
   const struct Case {
     bool white;
     int layer;
@@ -331,7 +325,7 @@ TEST_F(StatusWindowTest, ColoursFollowTheBackgroundAndTheLayerPens) {
   }
 }
 
-TEST_F(StatusWindowTest, EveryValueLiesInsideItsFieldsRectangle) {
+TEST_F(PointerTest, StatusEveryValueLiesInsideItsFieldsRectangle) {
   app.design.current.name = "CHIP_TOP";
   app.settings.elementType = 5;
   app.settings.width = 125;
@@ -350,8 +344,7 @@ TEST_F(StatusWindowTest, EveryValueLiesInsideItsFieldsRectangle) {
   }
 }
 
-TEST_F(StatusWindowTest, PointerMovesRepaintOnlyTheCoordinates) {
-  app.display.view.scale = 0.1;
+TEST_F(PointerTest, StatusPointerMovesRepaintOnlyTheCoordinates) {
   ASSERT_TRUE(TakeStatusInvalidations(app) == kAllStatusFields) << "nothing asked: all";
   const int before = host.invalidations[static_cast<int>(Window::Status)];
   PointerMoved(app, 120, 300);
