@@ -240,7 +240,7 @@ TEST_F(MacroRunner, TextFilesWrittenAndReadByAMacroEvenTheMacroItself) {
 TEST_F(MacroRunner, MacrosAreFoundWithoutRegardToCaseAndBesideTheProgram) {
   const fs::path program = dir / "program";
   writeMacro(program / "Lavinor.cmd", {"112 MACRO", "113 ECHO", "200 GREET", "201 ABSENT"});
-  writeMacro(program / "greet.Mac", {"&WHO = 1", "$SECOND", "&WHO = 2"});
+  writeMacro(program / "greet.Mac", {"&WHO = 1", "$SECOND", "&WHO = &WHO + 10"});
   writeMacro(program / "Deep.mac", {"&DEEP = 1"});
   app.programDir = program.string();
   ASSERT_TRUE(command::LoadCommandFile(app));
@@ -249,12 +249,9 @@ TEST_F(MacroRunner, MacrosAreFoundWithoutRegardToCaseAndBesideTheProgram) {
   // A command number above the built-in ones runs the macro of its name; its first argument
   // is a start label.
   type("GREET");
-  EXPECT_EQ(var("&WHO"), "2.");
-  type("GREET $SECOND");
-  EXPECT_EQ(var("&WHO"), "2.");
-  type("&WHO = 0");
-  type("greet $second");
-  EXPECT_EQ(var("&WHO"), "2.");
+  EXPECT_EQ(var("&WHO"), "11.");
+  typeAll({"&WHO = 0", "greet $second"});
+  EXPECT_EQ(var("&WHO"), "10.");
   EXPECT_TRUE(takeBoxes().empty());
   // A macro number without its file is refused as an unbuilt command.
   type("ABSENT");
