@@ -88,7 +88,6 @@ TEST_F(CommandWindowTest, TheLineHoldsNinetyOneBytesAndNeverHalfACharacter) {
   EXPECT_EQ(line().input.size(), kInputLineMax - 2);  // after the prompt "? "
 
   AppState b(host);
-  type(std::string());  // nothing
   for (int i = 0; i < 88; ++i) TypeCharacter(b, 'y');
   // One byte is left: the two-byte character is refused whole, its second byte too.
   for (char c : kA) TypeCharacter(b, static_cast<std::uint8_t>(c));
