@@ -221,7 +221,6 @@ TEST(SetDatabaseUnit, DesignAndStreamUnits) {
     SetterOutcome outcome;
     std::int32_t design, stream;
   } cases[] = {
-      {"100", DatabaseUnit::Design, SetterOutcome::Stored, 100, 1000},
       {"-100", DatabaseUnit::Design, SetterOutcome::Stored, 100, 1000},
       {"1000000", DatabaseUnit::Design, SetterOutcome::Stored, 1000000, 1000},
       {"1000001", DatabaseUnit::Design, SetterOutcome::Refused, 1000, 1000},
