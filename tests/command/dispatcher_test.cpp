@@ -291,15 +291,11 @@ TEST(CommandLookUp, PrefixesInTableOrder) {
     int number;
     std::vector<int> candidates;
   } cases[] = {
-      {"op", Kind::One, 1, {}},
-      {"O", Kind::Several, 0, {1, 2}},     // OPEN, OCELL
-      {"C", Kind::Several, 0, {4, 5, 6}},  // CELLS, CELL, CLOSE
-      {"CEL", Kind::Several, 0, {4, 5}},
-      {"cell", Kind::One, 5, {}},  // a whole name wins over the
-                                   // longer one
-      {"CELLS", Kind::One, 4, {}},
-      {"X", Kind::None, 0, {}},
-      {"", Kind::None, 0, {}},
+      // O: OPEN and OCELL; C: CELLS, CELL and CLOSE; "cell": a whole name wins over a longer one.
+      {"op", Kind::One, 1, {}},           {"O", Kind::Several, 0, {1, 2}},
+      {"C", Kind::Several, 0, {4, 5, 6}}, {"CEL", Kind::Several, 0, {4, 5}},
+      {"cell", Kind::One, 5, {}},         {"CELLS", Kind::One, 4, {}},
+      {"X", Kind::None, 0, {}},           {"", Kind::None, 0, {}},
       {"\x83\x41", Kind::One, 9, {}},
   };
   for (const auto& c : cases) {
