@@ -27,11 +27,9 @@ class CommandWindowTest : public ::testing::Test {
  protected:
   HelpRecordingHost host;
   AppState app{host};
-  std::vector<std::string> printed;  // every line that became a transcript line
 
   void SetUp() override {
     SetFixedCapacity(app.window.transcript, 200);
-    app.window.transcript.onLine = [this](std::string_view l) { printed.emplace_back(l); };
     ReadCommandFile("3 OPEN\n16 CLS\n17 FIT\n19 ZOOM\n20 REDRAW\n92 DELTEMP\n95 TAKE\n",
                     app.window.commands);
   }
