@@ -78,12 +78,6 @@ std::optional<std::string> quotedPrompt(const Entry& e) {
   return unescape(e.body.substr(start, e.body.find("</code>", start) - start));
 }
 
-command::CommandTable shippedCommandFile() {
-  command::CommandTable table;
-  command::ReadCommandFile(ReadFile(fs::path(LAVINOR_DATA_DIR) / "Lavinor.cmd"), table);
-  return table;
-}
-
 // A session with the shipped command file in a folder of the test's own.
 class ManualTest : public testing::TypingSession {
  protected:
@@ -95,13 +89,13 @@ class ManualTest : public testing::TypingSession {
   }
   std::string html;
   std::vector<Entry> entries;
-  command::CommandTable commands = shippedCommandFile();
 };
 
 TEST_F(ManualTest, EveryCommandOfTheCommandFileHasOneEntryUnderItsNumber) {
   std::map<std::string, std::vector<int>> byName;
   for (const auto& e : entries) byName[e.name].push_back(e.number);
   int named = 0;
+  const command::CommandTable& commands = app.window.commands;  // the shipped file
   for (int n = 1; n <= static_cast<int>(commands.names.size()); ++n) {
     const std::string name = command::CommandName(commands, n);
     if (name.empty()) continue;
