@@ -65,6 +65,10 @@ TEST_F(CommandWindowTest, EditingStepsOverTwoByteCharacters) {
       {"half-width kana is one byte", {std::string("\xB1\xB2"), Key::Left}, "\xB1\xB2", 1},
       {"0xA0 starts a pair in this window", {std::string("\xA0z"), Key::Left}, "\xA0z", 0},
       {"insert two-byte mid-line", {std::string("ab"), Key::Left, kA}, "a" + kA + "b", 3},
+      // The line holds 91 bytes with the prompt "? ", and never half a character: with one byte
+      // left a two-byte character is refused whole, its second byte too.
+      {"91 bytes", {std::string(100, 'x')}, std::string(89, 'x'), 89},
+      {"no half character", {std::string(88, 'y') + kA + "z"}, std::string(88, 'y') + "z", 89},
   };
   for (const auto& c : cases) {
     AppState fresh(host);
@@ -81,20 +85,7 @@ TEST_F(CommandWindowTest, EditingStepsOverTwoByteCharacters) {
   }
 }
 
-TEST_F(CommandWindowTest, TheLineHoldsNinetyOneBytesAndNeverHalfACharacter) {
-  type(std::string(100, 'x'));
-  EXPECT_EQ(line().input.size(), kInputLineMax - 2);  // after the prompt "? "
-
-  AppState b(host);
-  for (int i = 0; i < 88; ++i) TypeCharacter(b, 'y');
-  // One byte is left: the two-byte character is refused whole, its second byte too.
-  for (char c : kA) TypeCharacter(b, static_cast<std::uint8_t>(c));
-  EXPECT_EQ(b.window.input, std::string(88, 'y'));
-  TypeCharacter(b, 'z');
-  EXPECT_EQ(b.window.input, std::string(88, 'y') + "z");
-  EXPECT_EQ(b.window.prompt.size() + b.window.input.size(), 91u);
-
-  // Appends that do not fit are refused, not cut.
+TEST_F(CommandWindowTest, AppendsThatDoNotFitAreRefusedNotCut) {
   ReplaceInput(app.window, std::string(80, 'a'));
   EXPECT_FALSE(AppendToInput(app, "0123456789"));
   EXPECT_EQ(line().input, std::string(80, 'a'));
