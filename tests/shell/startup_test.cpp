@@ -141,18 +141,9 @@ TEST_F(StartupTest, BackgroundAndToolbarFromTheSettingsAndTheSwitches) {
   EXPECT_FALSE(ToolbarWanted(ini)) << "only TRUE is wanted";
 }
 
-// Stored rectangles come back at the next start: with the windowed program.
-TEST_F(StartupTest, DefaultLayout) {
-  const WindowLayout d = DefaultLayout(1600, 1000, 18);
-  // 4.5 lines of 18 pixels are 81 pixels.
-  EXPECT_EQ(d.command, (WindowRect{0, 0, 401, 970}));
-  EXPECT_EQ(d.status, (WindowRect{400, 889, 1600, 970}));
-  EXPECT_EQ(d.graphics, (WindowRect{400, 0, 1600, 890}));
-}
-
 // A rectangle that cannot be read or could hide a window (no size, inverted, off every screen,
 // beyond an int) is replaced by the default, which is written back for the next start.
-TEST_F(StartupTest, UnusableRectanglesGiveWayToTheDefaultAndAreSavedBack) {
+TEST_F(StartupTest, TheDefaultLayoutAndUnusableRectanglesThatGiveWayToItAndAreSavedBack) {
   const struct Case {
     const char* text;
     bool used;
@@ -171,6 +162,11 @@ TEST_F(StartupTest, UnusableRectanglesGiveWayToTheDefaultAndAreSavedBack) {
                {"1590 980 2000 1200", false},  // a corner too small to take hold of
                {"1580 950 2000 1200", true}};
   const WindowLayout def = DefaultLayout(1600, 1000, 18);
+  // 4.5 lines of 18 pixels are 81 pixels. (Stored rectangles come back at the next start: with
+  // the windowed program.)
+  EXPECT_EQ(def.command, (WindowRect{0, 0, 401, 970}));
+  EXPECT_EQ(def.status, (WindowRect{400, 889, 1600, 970}));
+  EXPECT_EQ(def.graphics, (WindowRect{400, 0, 1600, 890}));
   for (const auto& c : cases) {
     store("WindowSize", "Graphics Window", c.text);
     const WindowRect got = StoredLayout(ini, 1600, 1000, 18).graphics;

@@ -102,6 +102,11 @@ TEST_F(ToolbarTest, EachButtonTypesItsCommandLines) {
     type("");
     host.boxes.clear();
   }
+  // Entry buttons without a cell set the type and stop at the refusal.
+  PressToolbarButton(app, 14);
+  EXPECT_EQ(app.settings.elementType, 3);
+  ASSERT_TRUE(testing::OneBox(host, "ファイル又はセルは開かれていません。出力先がわかりません。"));
+  EXPECT_EQ(app.dispatch.current, 0);
 }
 
 TEST_F(ToolbarTest, TextButtonEndsInCoordinateEntryOfATextAfterTheDialog) {
@@ -117,13 +122,6 @@ TEST_F(ToolbarTest, TextButtonEndsInCoordinateEntryOfATextAfterTheDialog) {
   EXPECT_EQ(app.settings.text, "VDD");
   EXPECT_EQ(app.dispatch.current, 91) << "waits for the text's point";
   EXPECT_EQ(prompt().rfind("Te", 0), 0u) << prompt();
-}
-
-TEST_F(ToolbarTest, EntryButtonsWithoutACellStopAtTheRefusal) {
-  PressToolbarButton(app, 14);
-  EXPECT_EQ(app.settings.elementType, 3) << "the type is set";
-  ASSERT_TRUE(testing::OneBox(host, "ファイル又はセルは開かれていません。出力先がわかりません。"));
-  EXPECT_EQ(app.dispatch.current, 0);
 }
 
 TEST_F(ToolbarTest, CreatedByItsCommandAndReshownAfterTheFocusWentElsewhereButNotWhilePainting) {
