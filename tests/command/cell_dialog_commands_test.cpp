@@ -212,19 +212,6 @@ TEST(LayerNames, AFullImageRefusesTheBlockAndChangesNothing) {
   EXPECT_EQ(db::LayerName(image, 2), "1234567890123456789");
 }
 
-TEST_F(WithoutADesign, TheOpenDialogsChoiceAnswersThePromptAlone) {
-  type("NEW X.CAD");
-  type("CLOSE");
-  for (const char* line : {"OPEN", "OPEN ?", "OPEN 0"}) {
-    host.fileChoices.push_back(std::string("X.cad"));
-    lines.clear();
-    type(line);
-    EXPECT_TRUE(app.design.isOpen()) << line;
-    EXPECT_TRUE(printed("File Name: X.cad")) << line;
-    type("CLOSE 0");
-  }
-}
-
 TEST_F(CellDialogCommands, OpenCellAsksForTheNameAndKeepsALeadingMarker) {
   struct Case {
     std::vector<std::string> typed;
@@ -247,7 +234,19 @@ TEST_F(CellDialogCommands, OpenCellAsksForTheNameAndKeepsALeadingMarker) {
   EXPECT_TRUE(takeBoxes().empty());
 }
 
-TEST_F(WithoutADesign, OnlyAnOpenCutShortSaysAbortion) {
+TEST_F(WithoutADesign, TheOpenDialogsChoiceAnswersThePromptAndOnlyAnOpenCutShortSaysAbortion) {
+  // The open dialog's choice answers the prompt alone.
+  type("NEW X.CAD");
+  type("CLOSE");
+  for (const char* line : {"OPEN", "OPEN ?", "OPEN 0"}) {
+    host.fileChoices.push_back(std::string("X.cad"));
+    lines.clear();
+    type(line);
+    EXPECT_TRUE(app.design.isOpen()) << line;
+    EXPECT_TRUE(printed("File Name: X.cad")) << line;
+    type("CLOSE 0");
+  }
+  // Only an open cut short says abortion.
   {
     db::DesignState d;
     db::testing::NewImage(d);

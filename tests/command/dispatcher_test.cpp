@@ -63,7 +63,7 @@ TEST_F(Dispatcher, SettersTakeTheirValueAtOnceOrAtTheirPromptWhichShowsTheValue)
   EXPECT_EQ(app.settings.layer, 1);
 }
 
-TEST_F(Dispatcher, LinesThatNameNoCommandAreCalculatedButCommentsAndEmptyLinesDoNothing) {
+TEST_F(Dispatcher, LinesThatNameNoCommandAreCalculatedOrListCandidatesAndCommentsDoNothing) {
   struct Case {
     const char* line;
     const char* out;
@@ -86,9 +86,7 @@ TEST_F(Dispatcher, LinesThatNameNoCommandAreCalculatedButCommentsAndEmptyLinesDo
   EXPECT_EQ(app.settings.layer, 1);
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_EQ(app.dispatch.errorsReported, errors);
-}
-
-TEST_F(Dispatcher, AmbiguousPrefixListsCandidatesInTableOrder) {
+  // An ambiguous prefix lists the candidates in table order.
   lines.clear();
   type("TR");  // the typed line, then the list
   ASSERT_GE(lines.size(), 6u);

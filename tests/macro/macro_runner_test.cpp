@@ -101,7 +101,7 @@ TEST_F(MacroRunner, AMacroCanLeaveACommandWaitingOrAnswerItAndAQuestionMarkCance
   EXPECT_TRUE(idle());
 }
 
-TEST_F(MacroRunner, AJumpToAMissingLabelEndsOnlyThatFile) {
+TEST_F(MacroRunner, AJumpToAMissingLabelEndsOnlyThatFileAndNestingStopsAtTen) {
   writeMacro("OUTER.MAC", {"&R = 1", "MACRO INNER", "&R = &R + 10", "GOTO#! $NOWHERE", "&R = 0"});
   writeMacro("INNER.MAC", {"&I = 1", "GOTO#0 &I - 1 $NOWHERE", "&I = 2"});
   type("MACRO OUTER");
@@ -116,9 +116,7 @@ TEST_F(MacroRunner, AJumpToAMissingLabelEndsOnlyThatFile) {
   EXPECT_FALSE(printed("***BREAK MACRO***"));
   EXPECT_TRUE(app.macro.callers.empty());
   EXPECT_TRUE(idle());
-}
-
-TEST_F(MacroRunner, AMacroCallingItselfStopsNestingAtTenWithAMessage) {
+  // A macro calling itself stops nesting at ten, with a message.
   writeMacro("SELF.MAC", {"&D = &D + 1", "MACRO SELF", "&BACK = &BACK + 1"});
   type("&D = 0");
   type("&BACK = 0");

@@ -68,13 +68,13 @@ TEST_F(ToolbarTest, ButtonsHaveTheirOwnPictures) {
   EXPECT_EQ(icons.size(), 22u) << "every button has a picture of its own";
 }
 
-TEST_F(ToolbarTest, EachButtonTypesItsCommandLines) {
+TEST_F(ToolbarTest, EachButtonTypesItsCommandLinesEvenWithoutACellAndTheTextButtonAfterItsDialog) {
   struct Case {
     int button;
     std::vector<std::string> lines;
   };
   // Buttons that open dialogs or ask questions are checked by what they enter, not what follows;
-  // the text button (18) has a test of its own.
+  // the text button (18) is followed to its end below.
   const Case cases[] = {{7, {"FIT"}},
                         {10, {"REDRAW"}},
                         {15, {"ETYPE 3", "XY"}},
@@ -107,9 +107,7 @@ TEST_F(ToolbarTest, EachButtonTypesItsCommandLines) {
   EXPECT_EQ(app.settings.elementType, 3);
   ASSERT_TRUE(testing::OneBox(host, "ファイル又はセルは開かれていません。出力先がわかりません。"));
   EXPECT_EQ(app.dispatch.current, 0);
-}
-
-TEST_F(ToolbarTest, TextButtonEndsInCoordinateEntryOfATextAfterTheDialog) {
+  // The text button ends in coordinate entry of a text after its dialog.
   host.dialogHandlers["text-input"] = [](DialogModel& m) {
     auto& d = dynamic_cast<command::TextEditDialog&>(m);
     d.setText("VDD");
