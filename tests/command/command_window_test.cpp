@@ -85,7 +85,8 @@ TEST_F(CommandWindowTest, EditingStepsOverTwoByteCharacters) {
   }
 }
 
-TEST_F(CommandWindowTest, AppendsThatDoNotFitAreRefusedNotCut) {
+TEST_F(CommandWindowTest, AppendsAndClickedWordsGoInAtTheCaretAndWhatDoesNotFitIsRefused) {
+  // Appends that do not fit are refused, not cut.
   ReplaceInput(app.window, std::string(80, 'a'));
   EXPECT_FALSE(AppendToInput(app, "0123456789"));
   EXPECT_EQ(line().input, std::string(80, 'a'));
@@ -95,6 +96,42 @@ TEST_F(CommandWindowTest, AppendsThatDoNotFitAreRefusedNotCut) {
   EXPECT_EQ(line().input.size(), 89u);
   EXPECT_EQ(line().caret, 89u);
   EXPECT_TRUE(recall().count == 0);  // nothing was entered
+  // Clicking a transcript line types its word.
+  PrintLine(app, "--COMMANDS--", kPrintTranscript);
+  PrintLine(app, "CELL  CELLS " + kA + kI, kPrintTranscript);
+  PrintLine(app, "      ", kPrintTranscript);
+  // line 1: blanks; line 2: "CELL  CELLS あい"; line 3: "--COMMANDS--"
+  struct Case {
+    const char* what;
+    int line;
+    std::size_t column;
+    std::string typed;  // "" for nothing
+  } cases[] = {
+      {"first letter of a word", 2, 0, "CELL "},
+      {"middle of a word", 2, 8, "CELLS "},
+      {"on a blank", 2, 4, ""},
+      {"second byte of a two-byte character", 2, 15, kA + kI + " "},
+      {"right of the text", 2, 60, kA + kI + " "},
+      {"a blank line", 1, 2, ""},
+      {"the input line is no transcript line", 0, 0, ""},
+      {"beyond the transcript", 9, 0, ""},
+  };
+  for (const auto& c : cases) {
+    ReplaceInput(app.window, "");
+    const bool typedSomething = ClickTranscriptLine(app, c.line, c.column);
+    EXPECT_EQ(typedSomething, !c.typed.empty()) << c.what;
+    EXPECT_EQ(line().input, c.typed) << c.what;
+  }
+  // The word goes in at the caret.
+  ReplaceInput(app.window, "OPEN");
+  CaretLeft(app.window);
+  CaretLeft(app.window);
+  ClickTranscriptLine(app, 3, 3);
+  EXPECT_EQ(line().input, "OP--COMMANDS-- EN");
+  // A word that does not fit is refused whole.
+  ReplaceInput(app.window, std::string(80, 'z'));
+  EXPECT_FALSE(ClickTranscriptLine(app, 3, 3));
+  EXPECT_EQ(line().input, std::string(80, 'z'));
 }
 
 TEST_F(CommandWindowTest, RecallRules) {
@@ -280,44 +317,6 @@ TEST_F(CommandWindowTest, FunctionKeyPiecesAndHome) {
   ASSERT_EQ(recall().count, 1);
   EXPECT_EQ(recall().entries[0], "CLS");
   EXPECT_EQ(line().caret, 0u);
-}
-
-TEST_F(CommandWindowTest, ClickingATranscriptLineTypesItsWord) {
-  PrintLine(app, "--COMMANDS--", kPrintTranscript);
-  PrintLine(app, "CELL  CELLS " + kA + kI, kPrintTranscript);
-  PrintLine(app, "      ", kPrintTranscript);
-  // line 1: blanks; line 2: "CELL  CELLS あい"; line 3: "--COMMANDS--"
-  struct Case {
-    const char* what;
-    int line;
-    std::size_t column;
-    std::string typed;  // "" for nothing
-  } cases[] = {
-      {"first letter of a word", 2, 0, "CELL "},
-      {"middle of a word", 2, 8, "CELLS "},
-      {"on a blank", 2, 4, ""},
-      {"second byte of a two-byte character", 2, 15, kA + kI + " "},
-      {"right of the text", 2, 60, kA + kI + " "},
-      {"a blank line", 1, 2, ""},
-      {"the input line is no transcript line", 0, 0, ""},
-      {"beyond the transcript", 9, 0, ""},
-  };
-  for (const auto& c : cases) {
-    ReplaceInput(app.window, "");
-    const bool typedSomething = ClickTranscriptLine(app, c.line, c.column);
-    EXPECT_EQ(typedSomething, !c.typed.empty()) << c.what;
-    EXPECT_EQ(line().input, c.typed) << c.what;
-  }
-  // The word goes in at the caret.
-  ReplaceInput(app.window, "OPEN");
-  CaretLeft(app.window);
-  CaretLeft(app.window);
-  ClickTranscriptLine(app, 3, 3);
-  EXPECT_EQ(line().input, "OP--COMMANDS-- EN");
-  // A word that does not fit is refused whole.
-  ReplaceInput(app.window, std::string(80, 'z'));
-  EXPECT_FALSE(ClickTranscriptLine(app, 3, 3));
-  EXPECT_EQ(line().input, std::string(80, 'z'));
 }
 
 // What a menu item enters is checked with the main menu; here the lines that enter nothing.

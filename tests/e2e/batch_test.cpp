@@ -458,7 +458,7 @@ TEST_F(Batch, VersionAnswersAndNoDisplayPointsToTheBatchRunner) {
 // Macros through the real program in batch mode: macro files written to disk and run with
 // --batch, their INKEY$ answers on standard input, AUTO.MAC at start and the limits that stop
 // an endless loop.
-TEST_F(Batch, MacroAMacroFileBuildsADesignWithALoopAndAnswersFromInput) {
+TEST_F(Batch, MacroFileBuildsADesignWithALoopAnswersFromInputAndAutoMacRunsFirst) {
   writeMacro("build.mac", {"# cells named by a counter", "INKEY$ \"How many cells\" &N", "NEW ring",
                            "&I = 0", "$NEXT", "&I = &I + 1", "MKCELL C&I", "GOTO#- &I - &N $NEXT",
                            "ECHO$ made &I cells", "CLOSE"});
@@ -468,10 +468,7 @@ TEST_F(Batch, MacroAMacroFileBuildsADesignWithALoopAndAnswersFromInput) {
   EXPECT_TRUE(has(r.out, "made 3. cells\n")) << r.out;
   EXPECT_EQ(r.err, "");
   ok("OPEN ring\nOCELL C1.\nOCELL C3.\nCLOSE 0\n");  // the cells are in the written design
-}
-
-// Macros called from macros are the macro runner's tests.
-TEST_F(Batch, MacroAutoMacRunsFirstUnlessTurnedOff) {
+  // Macros called from macros are the macro runner's tests.
   writeMacro("AUTO.MAC", {"&GREETING = 42", "ECHO$ auto ran"});
   RunResult a = run("&GREETING + 1\n");
   EXPECT_EQ(a.status, 0) << a.err;
