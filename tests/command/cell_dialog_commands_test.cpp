@@ -52,7 +52,7 @@ class CellDialogCommands : public Session {
 
 // Renaming by words, a missing cell to rename and the copy and rename dialogs opened by their bare
 // names are run in the batch tests.
-TEST_F(CellDialogCommands, TheDialogsOpenOrTakeTheirFieldsAsWords) {
+TEST_F(CellDialogCommands, TheDialogsOpenOrTakeTheirFieldsAsWordsEvenFromAnotherDesign) {
   const std::string notFound =
       "が見つかりません。セル名では大文字と小文字を区別しますので正確に入力しなければなりません。";
   struct Case {
@@ -91,6 +91,17 @@ TEST_F(CellDialogCommands, TheDialogsOpenOrTakeTheirFieldsAsWords) {
   type("TEXT two  words");  // the rest of the line, as the substitution joined it
   EXPECT_EQ(app.settings.text, "two words");
   EXPECT_TRUE(host.dialogsRun.empty());
+  // Cells copied out of another design named in words (the copy dialog itself is played with
+  // the cell commands of the design).
+  type("CLOSE");
+  ASSERT_TRUE(std::filesystem::exists("TOP.cad"));  // the extension as the program writes it
+  type("NEW MAIN.CAD");
+  // The design (.CAD added) and the cells, each under its own name; no dialog.
+  type("IMPCELL top A B");
+  EXPECT_TRUE(takeBoxes().empty());
+  EXPECT_TRUE(hasCell(app, "A") && hasCell(app, "B"));
+  EXPECT_TRUE(host.dialogsRun.empty());
+  EXPECT_FALSE(app.design.source.allocated());  // the second design is let go afterwards
 }
 
 TEST_F(CellDialogCommands, TheCellListOpensThePickedCellOrAnswersAQuestionMark) {
@@ -114,19 +125,6 @@ TEST_F(CellDialogCommands, TheCellListOpensThePickedCellOrAnswersAQuestionMark) 
   type("PLACECELL ?");
   EXPECT_EQ(app.settings.cellName, "B");
   EXPECT_EQ(app.dispatch.current, 0);
-}
-
-// The copy dialog itself is played with the cell commands of the design.
-TEST_F(CellDialogCommands, CellsCopyOutOfAnotherDesignNamedInWords) {
-  type("CLOSE");
-  ASSERT_TRUE(std::filesystem::exists("TOP.cad"));  // the extension as the program writes it
-  type("NEW MAIN.CAD");
-  // The design (.CAD added) and the cells, each under its own name; no dialog.
-  type("IMPCELL top A B");
-  EXPECT_TRUE(takeBoxes().empty());
-  EXPECT_TRUE(hasCell(app, "A") && hasCell(app, "B"));
-  EXPECT_TRUE(host.dialogsRun.empty());
-  EXPECT_FALSE(app.design.source.allocated());  // the second design is let go afterwards
 }
 
 // Commands typed without a design open.

@@ -193,7 +193,7 @@ TEST_F(Dispatcher, ShippedCommandFileListDialogColumnsAndArgumentPatterns) {
 
 // --- small command files ---
 
-TEST(CommandFile, NumbersAndNamesThatAreTakenOrLeft) {
+TEST(CommandFile, NumbersAndNamesThatAreTakenOrLeftAndOverlongOnesBounded) {
   struct Case {
     const char* file;
     std::size_t count;    // table entries
@@ -220,9 +220,7 @@ TEST(CommandFile, NumbersAndNamesThatAreTakenOrLeft) {
       EXPECT_EQ(CommandName(l, c.number), c.name) << c.file;
     }
   }
-}
-
-TEST(CommandFile, OverlongNamesAndLinesAreBounded) {
+  // Overlong names and lines are bounded.
   const std::string longName(kMaxNameBytes + 1, 'N');
   CommandTable l = read("3 " + longName + "\n2 OK\n");
   EXPECT_EQ(l.names.size(), 2u);

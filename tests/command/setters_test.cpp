@@ -284,7 +284,7 @@ TEST(LayerCommands, ListsSetExactlyTheNamedLayersAndSingleLayerDisplayKeepsItSho
   EXPECT_EQ(visibleCount(s), 2);
 }
 
-TEST(LayerCommands, FillDirectionAndHatchBitsAreIndependent) {
+TEST(LayerCommands, FillBitsPenStyleAndColourChangeSeparately) {
   Settings s;
   RunLayerListCommand(s, 26, "4");    // falling direction on layer 4
   RunLayerListCommand(s, 25, "5");    // hatch only on layer 5
@@ -295,9 +295,7 @@ TEST(LayerCommands, FillDirectionAndHatchBitsAreIndependent) {
   EXPECT_EQ(s.layerFillFlags[5], 0);
   RunLayerListCommand(s, 27, "");
   EXPECT_EQ(s.layerFillFlags[4], 1);
-}
-
-TEST(LayerCommands, PenStyleAndColourChangeSeparately) {
+  // Pen style and colour change separately.
   struct Case {
     int command;
     int pen;  // expected pen of layer 5 (default 5: colour 5, solid)
@@ -308,7 +306,6 @@ TEST(LayerCommands, PenStyleAndColourChangeSeparately) {
     EXPECT_EQ(s.layerPen[5], c.pen) << c.command;
     EXPECT_EQ(s.layerPen[6], 6) << c.command;  // unlisted layer untouched
   }
-  Settings s;
   RunLayerListCommand(s, 41, "5");  // style 3
   RunLayerListCommand(s, 50, "5");  // colour 11
   EXPECT_EQ(s.layerPen[5], 11 + 42);

@@ -261,7 +261,7 @@ TEST_F(MacroRunner, MacrosAreFoundWithoutRegardToCaseAndBesideTheProgram) {
 
 // How macro lines are recognised and read from a file's bytes.
 // The common forms are run by the macro runner's tests; these are the edges.
-TEST(MacroLineForms, KeywordsInAnyCaseAndWhatIsNotAKeyword) {
+TEST(MacroLineForms, KeywordsAndLabelsInAnyCaseAndWhatIsNotAKeyword) {
   struct Case {
     const char* line;
     LineKind kind;
@@ -271,6 +271,12 @@ TEST(MacroLineForms, KeywordsInAnyCaseAndWhatIsNotAKeyword) {
       {"inkey$&S", LineKind::Input},    {"", LineKind::Other},
   };
   for (const auto& c : cases) EXPECT_EQ(KindOf(c.line), c.kind) << c.line;
+  // Labels are prefixes, without regard to case.
+  EXPECT_TRUE(StartsWithLabel("$LOOP", "$L"));
+  EXPECT_TRUE(StartsWithLabel("  \t$loop2", "$LOOP"));
+  EXPECT_FALSE(StartsWithLabel("$LO", "$LOOP"));
+  EXPECT_FALSE(StartsWithLabel("# $LOOP", "$LOOP"));
+  EXPECT_FALSE(StartsWithLabel("$LOOP", ""));
 }
 
 TEST(MacroLineForms, JumpConditionAndLabel) {
@@ -291,14 +297,6 @@ TEST(MacroLineForms, JumpConditionAndLabel) {
     EXPECT_EQ(j.condition, c.condition) << c.line;
     EXPECT_EQ(j.label, c.label) << c.line;
   }
-}
-
-TEST(MacroLineForms, LabelsArePrefixesWithoutRegardToCase) {
-  EXPECT_TRUE(StartsWithLabel("$LOOP", "$L"));
-  EXPECT_TRUE(StartsWithLabel("  \t$loop2", "$LOOP"));
-  EXPECT_FALSE(StartsWithLabel("$LO", "$LOOP"));
-  EXPECT_FALSE(StartsWithLabel("# $LOOP", "$LOOP"));
-  EXPECT_FALSE(StartsWithLabel("$LOOP", ""));
 }
 
 TEST(MacroLineForms, InputPromptAndVariable) {

@@ -96,7 +96,7 @@ TEST(Preprocess, AssignmentsInsideLines) {
 }
 
 // A refused assignment shows its box, stores nothing and cuts the line where it stood.
-TEST(Preprocess, RefusedAssignmentsShowTheirMessageAndCutTheLine) {
+TEST(Preprocess, RefusedAssignmentsAndOverlongLinesShowTheirMessage) {
   struct {
     std::string assignment, message;
     bool fullTable = false;  // seven entries of 262 bytes: 162 bytes left
@@ -115,9 +115,7 @@ TEST(Preprocess, RefusedAssignmentsShowTheirMessageAndCutTheLine) {
     ASSERT_TRUE(testing::OneBox(host, c.message, "Error", Icon::Exclamation)) << c.message;
     EXPECT_EQ(UsedSize(t), used);
   }
-}
-
-TEST(Preprocess, LengthLimit) {
+  // A line longer than 299 characters, as typed or expanded, is refused.
   SymbolTable t;
   ScriptedHost host;
   ASSERT_TRUE(Assign(t, host, "&L", std::string(200, '9')));

@@ -83,7 +83,7 @@ TEST_F(PointerTest, ClicksSnapWhileIdleAndAreExactWhileAPointIsPicked) {
   }
 }
 
-TEST_F(PointerTest, ClicksTakeEffectOnlyWhenTheyAreMeantAndFit) {
+TEST_F(PointerTest, ClicksTakeEffectOnlyWhenMeantAndFitAndReleaseEndsCapture) {
   // Ignored while the window redraws.
   app.display.redrawing = true;
   EXPECT_FALSE(LeftClick(app, 150, 150));
@@ -104,9 +104,7 @@ TEST_F(PointerTest, ClicksTakeEffectOnlyWhenTheyAreMeantAndFit) {
   app.window.input = std::string(85, '1');
   ASSERT_TRUE(LeftClick(app, 150, 150));
   EXPECT_EQ(app.window.input, "");
-}
-
-TEST_F(PointerTest, ReleaseEndsCaptureAndSwitchesTheOverlaysOff) {
+  // Release ends the capture and switches the overlays off.
   auto& p = app.shell.pointer;
   StartKeyboardCursor(app);
   EXPECT_EQ(std::pair(p.keyboardCursor, p.captured), std::pair(1, true));
