@@ -410,7 +410,7 @@ TEST(ParseValues, CallersLimitTheCountAndTooLongATextIsRefused) {
   EXPECT_EQ(macro::ParseValues(text, out, symbols, host), 1);
 }
 
-TEST(UserValue, Formats) {
+TEST(UserValue, FormatsAndCheckedConversionToDatabaseUnits) {
   struct {
     double value;
     std::int32_t unit;
@@ -426,15 +426,13 @@ TEST(UserValue, Formats) {
   EXPECT_EQ(FormatCalculatorValue(1.0 / 3), "0.333333333333");
   EXPECT_EQ(FormatCalculatorValue(-0.25), "-0.25");
   EXPECT_EQ(FormatCalculatorValue(1e15), "1000000000000000.");
-}
-
-TEST(UserValue, CheckedConversionToDatabaseUnits) {
+  // Checked conversion to database units.
   struct {
     double value;
     std::int32_t unit;
     bool ok;
     std::int32_t db;
-  } cases[] = {
+  } conversions[] = {
       {1.5, 1000, true, 1500},
       {0.0005, 1000, true, 1},  // halves round up
       {-0.0005, 1000, true, 0},
@@ -446,7 +444,7 @@ TEST(UserValue, CheckedConversionToDatabaseUnits) {
       {INFINITY, 1000, false, 0},
       {NAN, 1000, false, 0},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : conversions) {
     auto r = UserToDb(c.value, c.unit);
     ASSERT_EQ(r.has_value(), c.ok) << c.value;
     if (r) {

@@ -39,7 +39,7 @@ class GeometryCommands : public testing::TypingSession {
   }
 };
 
-TEST_F(GeometryCommands, ArcPromptsTheStoredPolygonAndRefusals) {
+TEST_F(GeometryCommands, ArcPromptsSettingsTheStoredPolygonAndRefusals) {
   typeExpectingPrompts({{"ARC", "Start: "}, {"10 0", "Cent: "}, {"0 0", "End: "}, {"10 0", "? "}});
   EXPECT_EQ(app.temp.count, 33);
   type("OUTPUT");
@@ -67,9 +67,7 @@ TEST_F(GeometryCommands, ArcPromptsTheStoredPolygonAndRefusals) {
       EXPECT_TRUE(printed(c.line));
     }
   }
-}
-
-TEST_F(GeometryCommands, ArcSettingsFromArgumentsAndPrompts) {
+  // The arc settings, from arguments and at prompts.
   type("CURVEOPT 7 0 -2 0");
   auto& a = app.geometry.arc;
   EXPECT_EQ(std::vector<int>({a.ellipse, a.clockwise, a.segments, a.tangent}),

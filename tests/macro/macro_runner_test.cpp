@@ -279,7 +279,7 @@ TEST(MacroLineForms, KeywordsAndLabelsInAnyCaseAndWhatIsNotAKeyword) {
   EXPECT_FALSE(StartsWithLabel("$LOOP", ""));
 }
 
-TEST(MacroLineForms, JumpConditionAndLabel) {
+TEST(MacroLineForms, JumpConditionAndLabelInputPromptAndVariable) {
   struct Case {
     const char* line;
     JumpTest test;
@@ -297,20 +297,18 @@ TEST(MacroLineForms, JumpConditionAndLabel) {
     EXPECT_EQ(j.condition, c.condition) << c.line;
     EXPECT_EQ(j.label, c.label) << c.line;
   }
-}
-
-TEST(MacroLineForms, InputPromptAndVariable) {
-  struct Case {
+  // INKEY$ lines: the prompt and the variable.
+  struct Input {
     const char* text;  // after INKEY$
     const char* prompt;
     const char* variable;
     bool unclosed;
-  } cases[] = {
+  } inputs[] = {
       {" \"Size & pitch\" &S", " Size & pitch ", "&S", false},  // '&' inside quotes
       {" Width &W more", " Width ", "&W", false},
       {" \"x\" &", " x ", "&", false},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : inputs) {
     const InkeyLine in = ParseInput(c.text);
     EXPECT_EQ(in.prompt, c.prompt) << c.text;
     EXPECT_EQ(in.variable, c.variable) << c.text;

@@ -41,7 +41,7 @@ class StartupTest : public ::testing::Test {
   AppState app{host};
 };
 
-TEST_F(StartupTest, RefusesWithoutEitherRequiredFileAndLeavesTheSettingsAlone) {
+TEST_F(StartupTest, TheRequiredFilesAreFoundBesideTheProgramOrInTheShareFolderOrRefused) {
   const struct Case {
     bool font, commands;
     const char* missing;  // name in the message
@@ -59,19 +59,16 @@ TEST_F(StartupTest, RefusesWithoutEitherRequiredFileAndLeavesTheSettingsAlone) {
         "Lavinor"));
     EXPECT_FALSE(fs::exists(ini)) << "the settings file must not be touched";
   }
-}
-
-// A build tree keeps the files beside the program; an installed one in PREFIX/share/lavinor
-// beside PREFIX/bin.
-TEST_F(StartupTest, DataIsFoundBesideTheProgramOrInTheShareFolderBesideIt) {
-  const struct Case {
+  // A build tree keeps the files beside the program; an installed one in PREFIX/share/lavinor
+  // beside PREFIX/bin.
+  const struct Place {
     const char *beside, *shared;  // a required file placed there, or null
     const char* want;
-  } cases[] = {{nullptr, "MOJIDATA.DAT", "share/lavinor"},
-               {nullptr, "lavinor.CMD", "share/lavinor"},
-               {"mojidata.dat", "Lavinor.cmd", "bin"},
-               {nullptr, nullptr, "bin"}};
-  for (const auto& c : cases) {
+  } places[] = {{nullptr, "MOJIDATA.DAT", "share/lavinor"},
+                {nullptr, "lavinor.CMD", "share/lavinor"},
+                {"mojidata.dat", "Lavinor.cmd", "bin"},
+                {nullptr, nullptr, "bin"}};
+  for (const auto& c : places) {
     const fs::path prefix = dir / "prefix";
     fs::remove_all(prefix);
     fs::create_directories(prefix / "bin");

@@ -173,7 +173,7 @@ TEST_F(ToolbarTest, PaintEachPointAppendsItsRecord) {
   EXPECT_EQ(marks[2].brush, 3u);
 }
 
-TEST_F(ToolbarTest, PaintPaletteCellsChooseBrushAndBackground) {
+TEST_F(ToolbarTest, PaintPaletteCellsUnderThePointerChooseBrushAndBackground) {
   struct Case {
     int cell;
     int brush;
@@ -197,10 +197,7 @@ TEST_F(ToolbarTest, PaintPaletteCellsChooseBrushAndBackground) {
   const Brush b = CurrentPaintBrush(app);
   EXPECT_EQ(std::tuple(b.solid, b.hatch, b.colour, b.opaque, b.background),
             std::tuple(false, HatchStyle::BDiagonal, MakeRgb(0, 0, 0), true, MakeRgb(255, 0, 255)));
-}
-
-// Where the cells and the sample are drawn is seen with the windowed program.
-TEST_F(ToolbarTest, PaintPaletteCellsUnderThePointer) {
+  // Where the cells and the sample are drawn is seen with the windowed program.
   const struct {
     int x, y, cell;
   } at[] = {{0, 0, 1},   {89, 0, 3},   {30, 20, 5}, {89, 139, 21},
