@@ -188,7 +188,7 @@ TEST_F(CommandWindowTest, RecallRules) {
   EXPECT_EQ(m.window.recall.count, 0);
 }
 
-TEST_F(CommandWindowTest, PrintLineModes) {
+TEST_F(CommandWindowTest, PrintLineModesAndTheTranscriptsCapacityFixedByTheFirstSize) {
   const std::string w120(120, 'w'), w91(91, 'w'), w90(90, 'w');
   struct Case {
     const char* what;
@@ -233,23 +233,21 @@ TEST_F(CommandWindowTest, PrintLineModes) {
     // The observer saw the same lines, oldest first.
     EXPECT_EQ(std::vector<std::string>(transcript.rbegin(), transcript.rend()), seen) << c.what;
   }
-}
-
-TEST_F(CommandWindowTest, CapacityIsFixedByTheFirstSize) {
-  struct Case {
+  // The transcript's capacity is fixed by the first size.
+  struct Size {
     const char* what;
     std::vector<int> heights;  // successive client heights, line height 20
     int capacity;
     int visible;
     bool closing;
-  } cases[] = {
+  } sizes[] = {
       {"first size", {200}, 10, 9, false},
       {"enlarged later: no more than capacity - 1 visible", {200, 800}, 10, 9, false},
       {"made smaller", {200, 100}, 10, 4, false},
       {"first size smaller than a line", {5}, 1, 0, false},
       {"too large", {20 * (kMaxTranscriptLines + 1)}, 0, 0, true},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : sizes) {
     HelpRecordingHost h;
     AppState a(h);
     for (int height : c.heights) SizeCommandWindow(a, height, 20);
@@ -262,8 +260,8 @@ TEST_F(CommandWindowTest, CapacityIsFixedByTheFirstSize) {
     }
   }
   // A full transcript drops its oldest line.
-  HelpRecordingHost h;
-  AppState a(h);
+  HelpRecordingHost full;
+  AppState a(full);
   SizeCommandWindow(a, 100, 20);  // capacity 5
   for (int i = 1; i <= 8; ++i) PrintLine(a, "line " + std::to_string(i), kPrintTranscript);
   EXPECT_EQ(a.window.transcript.count, 5);
@@ -274,7 +272,7 @@ TEST_F(CommandWindowTest, CapacityIsFixedByTheFirstSize) {
   EXPECT_EQ(LineAt(a.window.transcript, 1), "");
 }
 
-TEST_F(CommandWindowTest, FunctionKeyPiecesAndHome) {
+TEST_F(CommandWindowTest, FunctionKeysHomeAndMenuCommandsEnterTheirLinesOrNothing) {
   struct Case {
     const char* what;
     std::string key;
@@ -317,20 +315,17 @@ TEST_F(CommandWindowTest, FunctionKeyPiecesAndHome) {
   ASSERT_EQ(recall().count, 1);
   EXPECT_EQ(recall().entries[0], "CLS");
   EXPECT_EQ(line().caret, 0u);
-}
-
-// What a menu item enters is checked with the main menu; here the lines that enter nothing.
-TEST_F(CommandWindowTest, MenuCommandsWithoutANameOrWithATooLongArgumentEnterNothing) {
-  struct Case {
+  // What a menu item enters is checked with the main menu; here the lines that enter nothing.
+  struct Menu {
     const char* what;
     std::int32_t number;
     std::string argument;
     bool entered;
     std::size_t boxes;
-  } cases[] = {{"number 0 enters a blank", 0, "", true, 0},
+  } menus[] = {{"number 0 enters a blank", 0, "", true, 0},
                {"an unnamed command is not entered", 18, "5", false, 1},
                {"an argument that does not fit", 3, std::string(85, 'f'), false, 1}};
-  for (const auto& c : cases) {
+  for (const auto& c : menus) {
     SCOPED_TRACE(c.what);
     HelpRecordingHost h;
     AppState a(h);

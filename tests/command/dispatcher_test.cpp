@@ -233,7 +233,7 @@ TEST(CommandFile, NumbersAndNamesThatAreTakenOrLeftAndOverlongOnesBounded) {
   EXPECT_TRUE(l.keys[2].empty());
 }
 
-TEST(CommandFile, FunctionKeyEntries) {
+TEST(CommandFile, FunctionKeyEntriesAndLoadingFindsTheFileWithoutRegardToCaseOrFails) {
   struct Case {
     const char* file;
     int key;           // 1..15
@@ -258,9 +258,7 @@ TEST(CommandFile, FunctionKeyEntries) {
   // A name longer than a key entry is cut to it.
   const CommandTable l = read("9 " + std::string(50, 'K') + " f\xA5 5\n");
   EXPECT_EQ(l.keys[4], std::string(kFunctionKeyBytes - 1, 'K'));
-}
-
-TEST(CommandFile, LoadingFindsTheFileWithoutRegardToCaseAndFailsWithoutIt) {
+  // Loading finds the file without regard to case, and fails without it.
   const testing::ScratchFolder folder;
   const fs::path dir = folder.dir;
   ScriptedHost host;
@@ -330,7 +328,7 @@ void expectCases(const std::vector<Case>& cases) {
   }
 }
 
-TEST(ParseValues, NumbersSignsVectorsNegationAndVariables) {
+TEST(ParseValues, NumbersSignsVectorsNegationVariablesAndRefusedTexts) {
   expectCases({
       {"", 0, {}},
       {"\t10\n20 ", 2, {10, 20}},
@@ -369,9 +367,6 @@ TEST(ParseValues, NumbersSignsVectorsNegationAndVariables) {
       {"&P + (1 1)", 3, {10, 21, 21}},  // numbers of a variable are separate slots
       {"POW(2 10) - 24", 1, {1000}},
   });
-}
-
-TEST(ParseValues, RefusedTexts) {
   // Two points in one number are never a number; brackets unclosed, stray or closing before an
   // operand.
   for (const char* text : {"1.2.3+4", "1.2.3", "12abc", "abc", "1e5", "1,2", "inf", "nan", "0x10",

@@ -190,7 +190,7 @@ TEST(Setters, PromptsShowTheStoredValue) {
   EXPECT_EQ(SetterPrompt(s, 5), "");
 }
 
-TEST(SetOrigin, TwoValuesInDatabaseUnits) {
+TEST(SetOrigin, OriginInDatabaseUnitsAndTheDesignAndStreamUnits) {
   struct {
     const char* answer;
     SetterOutcome outcome;
@@ -212,15 +212,13 @@ TEST(SetOrigin, TwoValuesInDatabaseUnits) {
     EXPECT_EQ(app.dispatch.originY, c.y) << c.answer;
     EXPECT_EQ(host.boxes.size(), c.outcome == SetterOutcome::Refused ? 1u : 0u) << c.answer;
   }
-}
-
-TEST(SetDatabaseUnit, DesignAndStreamUnits) {
+  // The design's and the stream's database units.
   struct {
     const char* answer;
     DatabaseUnit which;
     SetterOutcome outcome;
     std::int32_t design, stream;
-  } cases[] = {
+  } units[] = {
       {"-100", DatabaseUnit::Design, SetterOutcome::Stored, 100, 1000},
       {"1000000", DatabaseUnit::Design, SetterOutcome::Stored, 1000000, 1000},
       {"1000001", DatabaseUnit::Design, SetterOutcome::Refused, 1000, 1000},
@@ -233,7 +231,7 @@ TEST(SetDatabaseUnit, DesignAndStreamUnits) {
       {"-2147483647", DatabaseUnit::Stream, SetterOutcome::Stored, 1000, 2147483647},
       {"2147483648", DatabaseUnit::Stream, SetterOutcome::Refused, 1000, 1000},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : units) {
     ScriptedHost host;
     AppState app(host);
     EXPECT_EQ(SetDatabaseUnit(app, c.answer, c.which), c.outcome) << c.answer;

@@ -186,7 +186,7 @@ std::size_t Occurrences(const std::string& out, const std::string& text) {
   return n;
 }
 
-TEST_F(Batch, ADesignPastTheClassicSizeIsToldOnceAndComesBackWhole) {
+TEST_F(Batch, PastTheClassicSizeOrCellCountTheRunTellsOnceAndTheDesignComesBackWhole) {
   // About 8 MB of stream: 140,000 boundaries in four cells, more than the classic image holds.
   lav::gds::testing::StreamBuilder b;
   b.library();
@@ -217,28 +217,26 @@ TEST_F(Batch, ADesignPastTheClassicSizeIsToldOnceAndComesBackWhole) {
   EXPECT_TRUE(Content(dir / "first.str") == Content(dir / "second.str"));
   ASSERT_EQ(run("OPEN big\nCOMPACT 1\nGDSOUT third\nCLOSE 0\n").status, 0);
   EXPECT_TRUE(Content(dir / "first.str") == Content(dir / "third.str"));
-}
-
-TEST_F(Batch, The801stCellIsToldOnceAndEightHundredStayClassic) {
+  // 800 cells stay classic; the 801st is told once, when made and when opened.
   std::string cells;
   for (int i = 0; i < 800; ++i) cells += "MKCELL C" + std::to_string(i) + "\n";
   ok("NEW many\n" + cells + "CLOSE\n");
-  lav::db::DesignImage image;
-  ASSERT_EQ(lav::db::DecodeFile(lav::gds::testing::ReadBytes(dir / "many.cad"), image),
+  lav::db::DesignImage many;
+  ASSERT_EQ(lav::db::DecodeFile(lav::gds::testing::ReadBytes(dir / "many.cad"), many),
             lav::db::LoadError::None);
   // The classic form: the directory, the hatch table written at the first close, nothing else.
-  EXPECT_EQ(image.usedSize, lav::db::kDataStart + lav::db::kHatchBlockSize);
-  EXPECT_TRUE(std::all_of(image.at(lav::db::kExtensionFlagsOffset), image.at(lav::db::kHeaderSize),
+  EXPECT_EQ(many.usedSize, lav::db::kDataStart + lav::db::kHatchBlockSize);
+  EXPECT_TRUE(std::all_of(many.at(lav::db::kExtensionFlagsOffset), many.at(lav::db::kHeaderSize),
                           [](std::uint8_t b) { return b == 0; }));
-  auto told = [](const RunResult& r) {
+  auto toldCells = [](const RunResult& r) {
     return Occurrences(r.out, lav::db::msg::kBeyondClassicCells);
   };
-  RunResult r = run("OPEN many\nMKCELL C800\nMKCELL C801\nCLOSE\n");
+  r = run("OPEN many\nMKCELL C800\nMKCELL C801\nCLOSE\n");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(told(r), 1u) << r.out;
+  EXPECT_EQ(toldCells(r), 1u) << r.out;
   r = run("OPEN many\nOCELL C801\nOCELL C0\nCLOSE 0\n");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(told(r), 1u) << r.out;
+  EXPECT_EQ(toldCells(r), 1u) << r.out;
 }
 
 // Printing and bitmap export: the printer is a PDF file, the bitmap the empty client area, and

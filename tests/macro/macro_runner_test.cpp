@@ -60,7 +60,7 @@ TEST_F(MacroRunner, TheFourJumpsTakenOrNot) {
   EXPECT_EQ(prompt(), "? ");
 }
 
-TEST_F(MacroRunner, LinesRunAsTypedWithPromptsAndOnlyEchoIsPrinted) {
+TEST_F(MacroRunner, LinesRunAsTypedOnlyEchoIsPrintedAndLineEndsDecideWhatIsEntered) {
   writeMacro("SET.MAC", {"# settings", "  LAYER 7", "WIDTH", "0.5", "1+2", "ECHO shown?", "NEW DES",
                          "MKCELL TOP", "ECHO$ made &L"});
   lines.clear();
@@ -75,6 +75,34 @@ TEST_F(MacroRunner, LinesRunAsTypedWithPromptsAndOnlyEchoIsPrinted) {
   type("OCELL TOP");
   EXPECT_EQ(app.design.current.name, "TOP");
   type("CLOSE");
+  EXPECT_TRUE(takeBoxes().empty());
+  // Without a name the command asks for one.
+  writeMacro("late.mac", {"&LATE = 1"});
+  type("MACRO");
+  EXPECT_EQ(prompt(), "Macro Name: ");
+  type("LATE");
+  EXPECT_EQ(var("&LATE"), "1.");
+  // Bare line feeds (as editors here write them) end lines as carriage returns do.
+  writeMacro("LF.MAC", {"LAYER 9", "WIDTH 0.25"}, "\n");
+  type("MACRO LF");
+  EXPECT_EQ(app.settings.layer, 9);
+  EXPECT_EQ(app.settings.width, 250);
+  // A last line without a line end is not entered: an answer to a waiting command is left on
+  // the input line for the user to confirm.
+  testing::WriteFile("OPEN.MAC", "LAYER 3\r\nLAYER 4");
+  type("MACRO OPEN");
+  EXPECT_EQ(app.settings.layer, 3);
+  testing::WriteFile("ANSWER.MAC", "LAYER\r\n4");
+  type("MACRO ANSWER");
+  EXPECT_EQ(app.settings.layer, 3);
+  EXPECT_EQ(prompt(), "Layer(3): ");
+  EXPECT_EQ(app.window.input, "4");
+  type("");
+  // An end-of-file mark after the last line is no command.
+  testing::WriteFile("EOF.MAC", "LAYER 6\r\n\x1a");
+  type("MACRO EOF");
+  EXPECT_EQ(app.settings.layer, 6);
+  EXPECT_EQ(app.window.input, "");
   EXPECT_TRUE(takeBoxes().empty());
 }
 
@@ -181,36 +209,6 @@ TEST_F(MacroRunner, BadMacrosAreRefusedWithMessagesThatNameTheLine) {
   writeMacro("LONGNOTE.MAC", {"# " + std::string(120, '-'), "&R = 3"});
   type("MACRO LONGNOTE");
   EXPECT_EQ(var("&R"), "3.");
-  EXPECT_TRUE(takeBoxes().empty());
-}
-
-TEST_F(MacroRunner, WithoutANameTheCommandAsksAndLineEndsDecideWhetherALineIsEntered) {
-  writeMacro("late.mac", {"&LATE = 1"});
-  type("MACRO");
-  EXPECT_EQ(prompt(), "Macro Name: ");
-  type("LATE");
-  EXPECT_EQ(var("&LATE"), "1.");
-  // Bare line feeds (as editors here write them) end lines as carriage returns do.
-  writeMacro("LF.MAC", {"LAYER 9", "WIDTH 0.25"}, "\n");
-  type("MACRO LF");
-  EXPECT_EQ(app.settings.layer, 9);
-  EXPECT_EQ(app.settings.width, 250);
-  // A last line without a line end is not entered: an answer to a waiting command is left on
-  // the input line for the user to confirm.
-  testing::WriteFile("OPEN.MAC", "LAYER 3\r\nLAYER 4");
-  type("MACRO OPEN");
-  EXPECT_EQ(app.settings.layer, 3);
-  testing::WriteFile("ANSWER.MAC", "LAYER\r\n4");
-  type("MACRO ANSWER");
-  EXPECT_EQ(app.settings.layer, 3);
-  EXPECT_EQ(prompt(), "Layer(3): ");
-  EXPECT_EQ(app.window.input, "4");
-  type("");
-  // An end-of-file mark after the last line is no command.
-  testing::WriteFile("EOF.MAC", "LAYER 6\r\n\x1a");
-  type("MACRO EOF");
-  EXPECT_EQ(app.settings.layer, 6);
-  EXPECT_EQ(app.window.input, "");
   EXPECT_TRUE(takeBoxes().empty());
 }
 

@@ -39,7 +39,7 @@ void expectExpansions(std::initializer_list<Case> cases) {
   }
 }
 
-TEST(Preprocess, VariablesNegationAndBlanks) {
+TEST(Preprocess, VariablesNegationBlanksAndAssignmentsInsideLines) {
   expectExpansions({
       {"MOVE &X 5", "MOVE 3. 5"},
       {"MOVE &x 5", "MOVE 3. 5"},
@@ -61,9 +61,7 @@ TEST(Preprocess, VariablesNegationAndBlanks) {
       {"  A \t B\n\nC  ", "A B C"},
       {"", ""},
   });
-}
-
-TEST(Preprocess, AssignmentsInsideLines) {
+  // Assignments inside lines.
   SymbolTable t;
   ScriptedHost host;
   struct {

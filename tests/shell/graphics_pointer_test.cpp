@@ -144,7 +144,7 @@ TEST_F(PointerTest, RubberBandRunsFromTheLastPointToWhereAClickWouldEnter) {
   }
 }
 
-TEST_F(PointerTest, MenuItemsTypeTheirCommands) {
+TEST_F(PointerTest, MenuItemsTypeTheirCommandsAndTheEndQuestionDiscardsOnNo) {
   const struct Case {
     int id;
     const char* typed;  // the line as it enters the transcript
@@ -158,11 +158,8 @@ TEST_F(PointerTest, MenuItemsTypeTheirCommands) {
   }
   EXPECT_EQ(RunMenuItem(app, 1104), MenuOutcome::Version);
   EXPECT_EQ(RunMenuItem(app, 111), MenuOutcome::Print);
-}
-
-// The question's text is checked with the end of the program in the design's tests, the Yes
-// that writes with the windowed program's.
-TEST_F(PointerTest, EndQuestionDiscardsTheOpenDesignOnNoAndIsNotAskedWithoutOne) {
+  // The question's text is checked with the end of the program in the design's tests, the Yes
+  // that writes with the windowed program's.
   typeAll({"NEW end", "MKCELL A"});
   takeBoxes();
   host.answers.push_back(Answer::No);
