@@ -104,7 +104,7 @@ TEST_F(CellDialogCommands, TheDialogsOpenOrTakeTheirFieldsAsWordsEvenFromAnother
   EXPECT_FALSE(app.design.source.allocated());  // the second design is let go afterwards
 }
 
-TEST_F(CellDialogCommands, TheCellListOpensThePickedCellOrAnswersAQuestionMark) {
+TEST_F(CellDialogCommands, TheCellListOrTheNamePromptOpensACellWhichKeepsALeadingMarker) {
   type("OCELL A");
   onDialog<db::CellNamesDialog>("cell-list", [](auto& d) {
     ASSERT_TRUE(d.selectLine(lineOf(d, "B")));
@@ -125,6 +125,26 @@ TEST_F(CellDialogCommands, TheCellListOpensThePickedCellOrAnswersAQuestionMark) 
   type("PLACECELL ?");
   EXPECT_EQ(app.settings.cellName, "B");
   EXPECT_EQ(app.dispatch.current, 0);
+  // OCELL asks for the name and keeps a leading marker.
+  struct Case {
+    std::vector<std::string> typed;
+    const char* opened;
+    int marker;
+  } cases[] = {
+      {{"OCELL", "A"}, "A", 0},
+      {{"OCELL 1", "B"}, "B", 1},
+      {{"OCELL 0 A"}, "A", 0},
+      {{"OCELL 1 B"}, "B", 1},
+  };
+  for (const auto& c : cases) {
+    app.dispatch.resumeMarker = 7;
+    for (const auto& t : c.typed) type(t);
+    EXPECT_EQ(app.design.current.name, c.opened) << c.typed.front();
+    EXPECT_EQ(app.dispatch.current, 0) << c.typed.front();
+    EXPECT_EQ(app.dispatch.resumeMarker, c.marker) << c.typed.front();
+  }
+  EXPECT_TRUE(printed("Cell Name: A"));
+  EXPECT_TRUE(takeBoxes().empty());
 }
 
 // Commands typed without a design open.
@@ -208,28 +228,6 @@ TEST(LayerNames, AFullImageRefusesTheBlockAndChangesNothing) {
   const std::string name = "1234567890123456789" + sjis::fromUtf8("層");
   EXPECT_EQ(db::SetLayerName(image, 2, name), db::LayerNameResult::Stored);
   EXPECT_EQ(db::LayerName(image, 2), "1234567890123456789");
-}
-
-TEST_F(CellDialogCommands, OpenCellAsksForTheNameAndKeepsALeadingMarker) {
-  struct Case {
-    std::vector<std::string> typed;
-    const char* opened;
-    int marker;
-  } cases[] = {
-      {{"OCELL", "A"}, "A", 0},
-      {{"OCELL 1", "B"}, "B", 1},
-      {{"OCELL 0 A"}, "A", 0},
-      {{"OCELL 1 B"}, "B", 1},
-  };
-  for (const auto& c : cases) {
-    app.dispatch.resumeMarker = 7;
-    for (const auto& t : c.typed) type(t);
-    EXPECT_EQ(app.design.current.name, c.opened) << c.typed.front();
-    EXPECT_EQ(app.dispatch.current, 0) << c.typed.front();
-    EXPECT_EQ(app.dispatch.resumeMarker, c.marker) << c.typed.front();
-  }
-  EXPECT_TRUE(printed("Cell Name: A"));
-  EXPECT_TRUE(takeBoxes().empty());
 }
 
 TEST_F(WithoutADesign, TheOpenDialogsChoiceAnswersThePromptAndOnlyAnOpenCutShortSaysAbortion) {

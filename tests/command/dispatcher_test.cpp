@@ -133,7 +133,7 @@ CommandTable read(std::string_view bytes) {
 
 // --- the shipped command file ---
 
-TEST_F(Dispatcher, ShippedCommandFileNamesEveryBuiltInCommandOnceNoNameBeginsAnotherAndKeysAreSet) {
+TEST_F(Dispatcher, ShippedCommandFileNamesEveryCommandOnceSetsTheKeysAndFillsTheListColumns) {
   ASSERT_EQ(app.window.commands.names.size(), 124u);
   std::set<std::string> seen;
   for (std::int32_t n = 1; n <= 124; ++n) {
@@ -153,9 +153,7 @@ TEST_F(Dispatcher, ShippedCommandFileNamesEveryBuiltInCommandOnceNoNameBeginsAno
   // Home types the line "CLS", which must name command 16; every function key has its line.
   EXPECT_EQ(MatchCommand(app.window.commands, winmsg::kHomeLine).number, 16);
   for (const auto& key : app.window.commands.keys) EXPECT_FALSE(key.empty());
-}
-
-TEST_F(Dispatcher, ShippedCommandFileListDialogColumnsAndArgumentPatterns) {
+  // The list dialog's columns and argument patterns.
   const auto lines = ListLinesOf(testing::ReadFile(LAVINOR_DATA_DIR "/Lavinor.cmd"));
   int commandLines = 0;
   for (const auto& line : lines) {

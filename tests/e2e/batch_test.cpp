@@ -55,7 +55,7 @@ class Batch : public lav::testing::BatchProgramTest {
   }
 };
 
-TEST_F(Batch, RefusalsAndUnbuiltCommandsMakeTheRunFail) {
+TEST_F(Batch, RefusalsFailTheRunAndDialogCommandsTakeWordsOrTheFollowingLines) {
   struct Case {
     const char* lines;
     const char* onStderrOrOut;  // a part of the message the user must see
@@ -81,6 +81,40 @@ TEST_F(Batch, RefusalsAndUnbuiltCommandsMakeTheRunFail) {
                                                                         << r.out << "--- err\n"
                                                                         << r.err;
   }
+  // Dialog commands take words or the following lines, and never fail silently.
+  struct Dialog {
+    const char* lines;
+    int status;
+    const char* inStream;  // bytes the design written as out.str holds, or null
+    const char* onStderr;  // or null
+  } dialogs[] = {
+      {"NEW d\nMKCELL A\nRENCELL A CORE\nETYPE 2\nTEXT hello world\nXY 1 1\nOUTPUT\n"
+       "GDSOUT out\nCLOSE\n",
+       0, "hello world", nullptr},
+      {"NEW d\nMKCELL A\nRENCELL\nA\nPADRING\nOCELL PADRING\nETYPE 2\nTEXT\nfields  read\n"
+       "XY 1 1\nOUTPUT\nGDSOUT out\nCLOSE\n",
+       0, "fields  read", nullptr},
+      {"NEW d\nMKCELL A\nCOPYCELL\nA\nA2\nDELCELL A\nCLOSE\nOPEN\nd\nOCELL A2\nGDSOUT out\nCLOSE\n",
+       0, "A2", nullptr},
+      {"NEW lib\nMKCELL PAD\nCLOSE\nNEW d\nMKCELL A\nIMPCELL\nlib\nPAD\nPAD2\nOCELL PAD2\n"
+       "GDSOUT out\nCLOSE\n",
+       0, "PAD2", nullptr},  // the file dialog's line, then the copy dialog's two fields
+      {"NEW d\nMKCELL A\nDLGPEN\nCLOSE 0\n", 1, nullptr, "cannot be answered in a batch run"},
+      {"NEW d\nMKCELL A\nRENCELL\nA\n", 1, nullptr, "the input ended before the fields"},
+      {"NEW d\nMKCELL A\nRENCELL NOSUCH B\nCLOSE 0\n", 1, nullptr, "NOSUCH"},
+  };
+  for (const auto& c : dialogs) {
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const RunResult r = run(c.lines);
+    EXPECT_EQ(r.status, c.status) << c.lines << r.out << r.err;
+    if (c.inStream) {
+      EXPECT_NE(slurp(dir / "out.str").find(c.inStream), std::string::npos) << c.lines;
+    }
+    if (c.onStderr) {
+      EXPECT_NE(r.err.find(c.onStderr), std::string::npos) << c.lines << r.err;
+    }
+  }
 }
 
 TEST_F(Batch, TheEndOfInputWithAnOpenDesignAsksAndTheAnswerDecides) {
@@ -100,42 +134,6 @@ TEST_F(Batch, TheEndOfInputWithAnOpenDesignAsksAndTheAnswerDecides) {
     EXPECT_EQ(r.status, c.status) << c.answer << r.err;
     EXPECT_EQ(fs::exists(dir / "keep.cad"), c.written) << c.answer;
     EXPECT_NE(r.err.find("終了処理"), std::string::npos) << c.answer << r.err;  // the box
-  }
-}
-
-TEST_F(Batch, DialogCommandsTakeWordsOrTheFollowingLinesAndNeverFailSilently) {
-  struct Case {
-    const char* lines;
-    int status;
-    const char* inStream;  // bytes the design written as out.str holds, or null
-    const char* onStderr;  // or null
-  } cases[] = {
-      {"NEW d\nMKCELL A\nRENCELL A CORE\nETYPE 2\nTEXT hello world\nXY 1 1\nOUTPUT\n"
-       "GDSOUT out\nCLOSE\n",
-       0, "hello world", nullptr},
-      {"NEW d\nMKCELL A\nRENCELL\nA\nPADRING\nOCELL PADRING\nETYPE 2\nTEXT\nfields  read\n"
-       "XY 1 1\nOUTPUT\nGDSOUT out\nCLOSE\n",
-       0, "fields  read", nullptr},
-      {"NEW d\nMKCELL A\nCOPYCELL\nA\nA2\nDELCELL A\nCLOSE\nOPEN\nd\nOCELL A2\nGDSOUT out\nCLOSE\n",
-       0, "A2", nullptr},
-      {"NEW lib\nMKCELL PAD\nCLOSE\nNEW d\nMKCELL A\nIMPCELL\nlib\nPAD\nPAD2\nOCELL PAD2\n"
-       "GDSOUT out\nCLOSE\n",
-       0, "PAD2", nullptr},  // the file dialog's line, then the copy dialog's two fields
-      {"NEW d\nMKCELL A\nDLGPEN\nCLOSE 0\n", 1, nullptr, "cannot be answered in a batch run"},
-      {"NEW d\nMKCELL A\nRENCELL\nA\n", 1, nullptr, "the input ended before the fields"},
-      {"NEW d\nMKCELL A\nRENCELL NOSUCH B\nCLOSE 0\n", 1, nullptr, "NOSUCH"},
-  };
-  for (const auto& c : cases) {
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    const RunResult r = run(c.lines);
-    EXPECT_EQ(r.status, c.status) << c.lines << r.out << r.err;
-    if (c.inStream) {
-      EXPECT_NE(slurp(dir / "out.str").find(c.inStream), std::string::npos) << c.lines;
-    }
-    if (c.onStderr) {
-      EXPECT_NE(r.err.find(c.onStderr), std::string::npos) << c.lines << r.err;
-    }
   }
 }
 
@@ -241,7 +239,7 @@ TEST_F(Batch, PastTheClassicSizeOrCellCountTheRunTellsOnceAndTheDesignComesBackW
 
 // Printing and bitmap export: the printer is a PDF file, the bitmap the empty client area, and
 // neither ever replaces what the user did not ask to replace.
-TEST_F(Batch, PrintGoesIntoAPdfAndBmpSavesTheClientArea) {
+TEST_F(Batch, PrintBitmapAndTreeReportFilesOfARun) {
   const std::string design = "NEW chip\nMKCELL TOP\nLAYER 4\nETYPE 3\nXY 0 0 10 10\nOUTPUT\nFIT\n";
   const RunResult r = run(design + "PRINT 1\nBMP\nCLOSE 0\n");
   EXPECT_EQ(r.status, 0) << r.out << r.err;
@@ -263,11 +261,8 @@ TEST_F(Batch, PrintGoesIntoAPdfAndBmpSavesTheClientArea) {
   EXPECT_FALSE(fs::exists(dir / "Lavinor.pdf"));
   EXPECT_TRUE(fs::exists(dir / "pic.BMP"));
   EXPECT_NE(s.err.find("同名のファイル pic.BMP が在ります。"), std::string::npos) << s.err;
-}
-
-// The cell tree report of the shipped sample chip, and the day of the run on a cell made in it;
-// the report's bytes, its numbering and its work files are the tree report's tests.
-TEST_F(Batch, TreeReportsOfTheSampleChipAndOfACellMadeToday) {
+  // The cell tree report of the shipped sample chip, and the day of the run on a cell made in it;
+  // the report's bytes, its numbering and its work files are the tree report's tests.
   fs::copy_file(fs::path(LAVINOR_DATA_DIR) / "samples" / "sample.cad", dir / "sample.cad");
   const std::time_t before = std::time(nullptr);
   ok("OPEN sample\nOCELL TOP\nTREE\nCLOSE 0\nNEW stamp\nMKCELL TOP\nOCELL TOP\nTREE\nCLOSE\n");

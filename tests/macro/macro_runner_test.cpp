@@ -212,7 +212,7 @@ TEST_F(MacroRunner, BadMacrosAreRefusedWithMessagesThatNameTheLine) {
   EXPECT_TRUE(takeBoxes().empty());
 }
 
-TEST_F(MacroRunner, TextFilesWrittenAndReadByAMacroEvenTheMacroItself) {
+TEST_F(MacroRunner, TextFilesAndMacrosFoundWithoutRegardToCaseBesideTheProgram) {
   testing::WriteFile("IN.TXT", "# values\r\n10\r\n\r\n20\r\n30\r\n");
   writeMacro("TEXT.MAC",
              {"TFILE IN.TXT", "TFILE OUT.TXT $1", "&SUM = 0", "$NEXT", "TREAD &V",
@@ -231,9 +231,7 @@ TEST_F(MacroRunner, TextFilesWrittenAndReadByAMacroEvenTheMacroItself) {
   type("MACRO GROW");
   EXPECT_TRUE(printed("grown")) << ::testing::PrintToString(lines);
   EXPECT_TRUE(idle());
-}
-
-TEST_F(MacroRunner, MacrosAreFoundWithoutRegardToCaseAndBesideTheProgram) {
+  // Macros are found without regard to case and beside the program.
   const fs::path program = dir / "program";
   writeMacro(program / "Lavinor.cmd", {"112 MACRO", "113 ECHO", "200 GREET", "201 ABSENT"});
   writeMacro(program / "greet.Mac", {"&WHO = 1", "$SECOND", "&WHO = &WHO + 10"});

@@ -177,7 +177,7 @@ TEST_F(PointerTest, MenuItemsTypeTheirCommandsAndTheEndQuestionDiscardsOnNo) {
 
 // The Status Window's fields: their places for a window size, their texts and colours for the
 // program's state, and the parts of the window a change repaints.
-TEST_F(PointerTest, StatusElementTypeAndItsDetail) {
+TEST_F(PointerTest, StatusElementTypeItsDetailAndTheViewWindow) {
   const struct Case {
     const char* name;
     int type, tip, height;
@@ -221,6 +221,20 @@ TEST_F(PointerTest, StatusElementTypeAndItsDetail) {
               std::tuple(std::string(c.detailValue), s.elementValueX + c.detailX, c.height - 2 * kL,
                          kRed));
   }
+  // The view window's corners and size.
+  app.display.view.window = {-2500, 1000, 47000, 37000};
+  const StatusLayout s = layout(960, 90);
+  // Each text and the line it stands on, counted up from the bottom; where in the line is
+  // bounded by EveryValueLiesInsideItsFieldsRectangle.
+  std::vector<std::string> shown;
+  std::vector<int> line;
+  for (const auto& t : values(kStatusView, s)) {
+    shown.push_back(sjis::toUtf8(t.text));
+    line.push_back((90 - t.y) / kL);
+  }
+  EXPECT_EQ(shown, testing::Split("右上 :|47.000|37.000|左下 :|-2.500|1.000|49.500|36.000"));
+  EXPECT_EQ(line, (std::vector<int>{3, 3, 3, 2, 2, 2, 4, 4}));
+  EXPECT_EQ(labelsOf(kStatusView, s), std::vector<std::string>{" Window Area:"});
 }
 
 TEST_F(PointerTest, StatusPointerCoordinatesAbsoluteOrRelative) {
@@ -256,23 +270,7 @@ TEST_F(PointerTest, StatusPointerCoordinatesAbsoluteOrRelative) {
   }
 }
 
-TEST_F(PointerTest, StatusViewWindowCornersAndSize) {
-  app.display.view.window = {-2500, 1000, 47000, 37000};
-  const StatusLayout s = layout(960, 90);
-  // Each text and the line it stands on, counted up from the bottom; where in the line is
-  // bounded by EveryValueLiesInsideItsFieldsRectangle.
-  std::vector<std::string> shown;
-  std::vector<int> line;
-  for (const auto& t : values(kStatusView, s)) {
-    shown.push_back(sjis::toUtf8(t.text));
-    line.push_back((90 - t.y) / kL);
-  }
-  EXPECT_EQ(shown, testing::Split("右上 :|47.000|37.000|左下 :|-2.500|1.000|49.500|36.000"));
-  EXPECT_EQ(line, (std::vector<int>{3, 3, 3, 2, 2, 2, 4, 4}));
-  EXPECT_EQ(labelsOf(kStatusView, s), std::vector<std::string>{" Window Area:"});
-}
-
-TEST_F(PointerTest, StatusOnlyLayersDrawnSinceTheCellOpenedAreListed) {
+TEST_F(PointerTest, StatusListsLayersDrawnSinceTheCellOpenedAndColoursFollowThePens) {
   for (int l : {1, 3, 5, 12}) app.design.presentLayers[l] = 1;
   app.settings.layerFlags[3] = 0;        // drawn, not displayed
   app.settings.layerSelectFlags[5] = 0;  // drawn, not selectable
@@ -290,9 +288,7 @@ TEST_F(PointerTest, StatusOnlyLayersDrawnSinceTheCellOpenedAreListed) {
     if (t.text == "5 ") {
       EXPECT_EQ(t.colour, kGreen) << "layer 5 in its colour";
     }
-}
-
-TEST_F(PointerTest, StatusColoursFollowTheBackgroundAndTheLayerPens) {
+  // Colours follow the background and the layer pens.
   const struct Case {
     bool white;
     int layer;
