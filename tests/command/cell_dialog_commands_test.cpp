@@ -150,7 +150,8 @@ TEST_F(CellDialogCommands, TheCellListOrTheNamePromptOpensACellWhichKeepsALeadin
 // Commands typed without a design open.
 using WithoutADesign = Session;
 
-TEST_F(WithoutADesign, EveryCellDialogIsRefusedWithTheSameMessage) {
+TEST_F(WithoutADesign,
+       CellDialogsAndLayerNamesAreRefusedWithoutADesignAndNamesSurviveCloseAndOpen) {
   for (const char* line : {"COPYCELL", "RENCELL", "DELCELL", "UNDELCELL", "CELLS", "IMPCELL"}) {
     type(line);
     EXPECT_EQ(
@@ -159,9 +160,8 @@ TEST_F(WithoutADesign, EveryCellDialogIsRefusedWithTheSameMessage) {
         << line;
     EXPECT_TRUE(host.dialogsRun.empty()) << line;
   }
-}
-
-TEST_F(WithoutADesign, LayerNamesAreRefusedOrStoredInTheDesignAndSurviveCloseAndOpen) {
+  // Layer names: refused without a design or for a layer out of range, stored, kept over close and
+  // open.
   type("LNAME 3 X");
   EXPECT_EQ(takeBoxes(), std::vector<std::string>{"ファイルはまだ開かれていません"});
   type("NEW L.CAD");

@@ -420,7 +420,7 @@ TEST_F(Batch, AFullDiskLeavesNoEmptyLogBehindAndALogThatCannotBeMadeIsNamed) {
 
 // --version works anywhere; without a display the windowed program says in one line to use
 // --batch and exits with 2, whether no display is named or the named one does not answer.
-TEST_F(Batch, VersionAnswersAndNoDisplayPointsToTheBatchRunner) {
+TEST_F(Batch, VersionAnswersNoDisplayPointsToTheBatchRunnerAndMacroRefusalsFailTheRun) {
   const std::string noDisplay = "-u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
   const char* version = "Lavinor [0-9]+\\.[0-9]+\n";
   const char* oneLine = "lavinor: [^\n]*--batch[^\n]*\n";
@@ -445,6 +445,23 @@ TEST_F(Batch, VersionAnswersAndNoDisplayPointsToTheBatchRunner) {
     EXPECT_EQ(r.status, c.status) << what << "\n" << r.err;
     EXPECT_TRUE(std::regex_match(r.out, std::regex(c.out))) << what << "\n" << r.out;
     EXPECT_TRUE(std::regex_match(r.err, std::regex(c.err))) << what << "\n" << r.err;
+  }
+  // Macro refusals make the run fail; a bad target or option is a usage error.
+  struct Refusal {
+    const char *target, *input, *options;
+    int status;  // 2 for a usage error
+    const char* message;
+  } refusals[] = {
+      {"-", "MACRO ABSENT\n", "", 1, "ファイル ABSENT.MAC を開くことが出来ませんでした。"},
+      {"ASK.MAC", "", "", 1, "the input ended while a macro waited for an INKEY$ answer"},
+      {"NOFILE.MAC", "", "", 2, "cannot open NOFILE.MAC"},
+      {"-", "", "--max-macro-lines ten", 2, "--max-macro-lines needs a positive number"}};
+  writeMacro("ASK.MAC", {"INKEY$ \"Size\" &S", "ECHO$ never"});
+  for (const auto& c : refusals) {
+    const RunResult r = runBatch(std::string(c.target) + " " + c.options, c.input);
+    EXPECT_EQ(r.status, c.status) << c.target << r.err;
+    EXPECT_TRUE(has(r.err, c.message)) << r.err;
+    EXPECT_FALSE(has(r.out, "never")) << r.out;
   }
 }
 
@@ -541,24 +558,6 @@ TEST_F(Batch, MacroStopSignalsActAsEscapeAndNothingIsWritten) {
         << err;
     EXPECT_FALSE(has(err, "終了処理")) << err;             // no save question
     EXPECT_EQ(slurp(dir / "keep.cad"), saved) << c.macro;  // B was never written
-  }
-}
-
-TEST_F(Batch, MacroRefusalsMakeTheRunFail) {
-  struct Case {
-    const char *target, *input, *options;
-    int status;  // 2 for a usage error
-    const char* message;
-  } cases[] = {{"-", "MACRO ABSENT\n", "", 1, "ファイル ABSENT.MAC を開くことが出来ませんでした。"},
-               {"ASK.MAC", "", "", 1, "the input ended while a macro waited for an INKEY$ answer"},
-               {"NOFILE.MAC", "", "", 2, "cannot open NOFILE.MAC"},
-               {"-", "", "--max-macro-lines ten", 2, "--max-macro-lines needs a positive number"}};
-  writeMacro("ASK.MAC", {"INKEY$ \"Size\" &S", "ECHO$ never"});
-  for (const auto& c : cases) {
-    const RunResult r = runBatch(std::string(c.target) + " " + c.options, c.input);
-    EXPECT_EQ(r.status, c.status) << c.target << r.err;
-    EXPECT_TRUE(has(r.err, c.message)) << r.err;
-    EXPECT_FALSE(has(r.out, "never")) << r.out;
   }
 }
 

@@ -200,19 +200,17 @@ bool zeroFrom(const SymbolTable& t, std::size_t from) {
   return true;
 }
 
-TEST(SymbolTable, LayoutAfterAssignments) {
-  SymbolTable t;
-  EXPECT_EQ(UsedSize(t), 0u);
-  ASSERT_EQ(StoreSymbol(t, "X", "3."), StoreResult::Stored);
+TEST(SymbolTable, LayoutAfterAssignmentsAndReplacementsThatMoveTheLaterEntries) {
+  SymbolTable layout;
+  EXPECT_EQ(UsedSize(layout), 0u);
+  ASSERT_EQ(StoreSymbol(layout, "X", "3."), StoreResult::Stored);
   // used size, then: name length, value length, name, value
   const std::uint8_t expected[] = {9, 0, 0, 0, 1, 2, 'X', '3', '.', 0};
-  for (std::size_t i = 0; i < sizeof expected; ++i) EXPECT_EQ(t.bytes[i], expected[i]) << i;
-  ASSERT_EQ(StoreSymbol(t, "AB", "10.  20."), StoreResult::Stored);
-  EXPECT_EQ(UsedSize(t), 9u + 2 + 2 + 8);
-  EXPECT_EQ(entries(t), (std::vector<std::string>{"X=3.", "AB=10.  20."}));
-}
-
-TEST(SymbolTable, ReplacementsMoveTheLaterEntries) {
+  for (std::size_t i = 0; i < sizeof expected; ++i) EXPECT_EQ(layout.bytes[i], expected[i]) << i;
+  ASSERT_EQ(StoreSymbol(layout, "AB", "10.  20."), StoreResult::Stored);
+  EXPECT_EQ(UsedSize(layout), 9u + 2 + 2 + 8);
+  EXPECT_EQ(entries(layout), (std::vector<std::string>{"X=3.", "AB=10.  20."}));
+  // Replacements move the later entries.
   struct {
     const char* newValue;
     std::uint32_t used;
@@ -267,7 +265,7 @@ TEST(SymbolTable, NamesMatchWithoutCaseAndOnlyAtEqualLength) {
   EXPECT_EQ(FindSymbol(t, "\x83\x61").value_or(""), "5.");
 }
 
-TEST(SymbolTable, RefusalsLeaveTheTableUnchanged) {
+TEST(SymbolTable, RefusalsAndAFullTableLeaveTheTableUnchanged) {
   SymbolTable t;
   StoreSymbol(t, "X", "1.");
   struct {
@@ -286,27 +284,25 @@ TEST(SymbolTable, RefusalsLeaveTheTableUnchanged) {
     EXPECT_EQ(t.bytes, before.bytes) << c.name.size();
   }
   EXPECT_EQ(StoreSymbol(t, std::string(255, 'N'), std::string(255, 'V')), StoreResult::Stored);
-}
-
-TEST(SymbolTable, FullTable) {
-  SymbolTable t;
+  // A full table.
+  SymbolTable full;
   // Seven entries of 2 + 5 + 255 = 262 bytes: 4 + 1834 = 1838 used, 162 bytes left.
   for (int i = 0; i < 7; ++i)
-    ASSERT_EQ(StoreSymbol(t, "NAME" + std::to_string(i), std::string(255, 'v')),
+    ASSERT_EQ(StoreSymbol(full, "NAME" + std::to_string(i), std::string(255, 'v')),
               StoreResult::Stored);
-  ASSERT_EQ(UsedSize(t), 1838u);
-  const SymbolTable before = t;
-  EXPECT_EQ(StoreSymbol(t, "BIG", std::string(158, 'v')), StoreResult::TableFull);
-  EXPECT_EQ(t.bytes, before.bytes);
+  ASSERT_EQ(UsedSize(full), 1838u);
+  const SymbolTable unchanged = full;
+  EXPECT_EQ(StoreSymbol(full, "BIG", std::string(158, 'v')), StoreResult::TableFull);
+  EXPECT_EQ(full.bytes, unchanged.bytes);
   // Ending exactly at 2000 bytes fits.
-  EXPECT_EQ(StoreSymbol(t, "BIG", std::string(157, 'v')), StoreResult::Stored);
-  EXPECT_EQ(UsedSize(t), 2000u);
-  EXPECT_EQ(StoreSymbol(t, "Z", "1."), StoreResult::TableFull);
+  EXPECT_EQ(StoreSymbol(full, "BIG", std::string(157, 'v')), StoreResult::Stored);
+  EXPECT_EQ(UsedSize(full), 2000u);
+  EXPECT_EQ(StoreSymbol(full, "Z", "1."), StoreResult::TableFull);
   // A longer value for a known name that would not fit is refused; a shorter one frees room.
-  EXPECT_EQ(StoreSymbol(t, "BIG", std::string(158, 'v')), StoreResult::TableFull);
-  EXPECT_EQ(StoreSymbol(t, "NAME0", "1."), StoreResult::Stored);
-  EXPECT_EQ(StoreSymbol(t, "Z", "1."), StoreResult::Stored);
-  EXPECT_EQ(FindSymbol(t, "BIG").value_or("").size(), 157u);
+  EXPECT_EQ(StoreSymbol(full, "BIG", std::string(158, 'v')), StoreResult::TableFull);
+  EXPECT_EQ(StoreSymbol(full, "NAME0", "1."), StoreResult::Stored);
+  EXPECT_EQ(StoreSymbol(full, "Z", "1."), StoreResult::Stored);
+  EXPECT_EQ(FindSymbol(full, "BIG").value_or("").size(), 157u);
 }
 
 TEST(Assign, StoresCanonicalNumbersOrText) {

@@ -205,30 +205,7 @@ TEST_F(ToolbarTest, PaintPaletteCellsUnderThePointerChooseBrushAndBackground) {
   for (const auto& a : at) EXPECT_EQ(PaletteCellAt(a.x, a.y), a.cell) << a.x << "," << a.y;
 }
 
-TEST_F(ToolbarTest, PaintEveryWayOutHidesThePalette) {
-  const struct Case {
-    const char* name;
-    std::vector<const char*> typed;
-    bool escape;
-  } cases[] = {{"an answer that is no point", {"PAINT", "1 2", "done"}, false},
-               {"one number", {"PAINT", "5"}, false},
-               {"an empty answer", {"PAINT", ""}, false},
-               {"another command's name", {"PAINT", "LAYER 3"}, false},
-               {"Escape", {"PAINT"}, true}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    for (const char* t : c.typed) type(t);
-    if (c.escape) command::AbortCommand(app);
-    EXPECT_FALSE(paletteUp());
-    EXPECT_EQ(host.toolWindowCalls.back(),
-              std::make_pair(ToolWindow::Palette, ToolWindowState::Hidden));
-    EXPECT_EQ(app.dispatch.current, 0);
-    EXPECT_EQ(prompt(), "? ");
-  }
-  EXPECT_EQ(app.settings.layer, 1) << "a line that ends painting is not run";
-}
-
-TEST_F(ToolbarTest, PaintReplayOnOffAndClearing) {
+TEST_F(ToolbarTest, PaintReplayOnOffClearingAndEveryWayOutHidesThePalette) {
   typeAll({"PAINT", "1 1", "2 2", ""});
   ASSERT_EQ(paintFile().size(), 32u);
   const struct Case {
@@ -251,6 +228,27 @@ TEST_F(ToolbarTest, PaintReplayOnOffAndClearing) {
   EXPECT_TRUE(app.display.paintMode) << "an unreadable number changes nothing";
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "***ERROR***");
+  // Every way out of the point prompt hides the palette.
+  const struct Way {
+    const char* name;
+    std::vector<const char*> typed;
+    bool escape;
+  } ways[] = {{"an answer that is no point", {"PAINT", "1 2", "done"}, false},
+              {"one number", {"PAINT", "5"}, false},
+              {"an empty answer", {"PAINT", ""}, false},
+              {"another command's name", {"PAINT", "LAYER 3"}, false},
+              {"Escape", {"PAINT"}, true}};
+  for (const Way& c : ways) {
+    SCOPED_TRACE(c.name);
+    for (const char* t : c.typed) type(t);
+    if (c.escape) command::AbortCommand(app);
+    EXPECT_FALSE(paletteUp());
+    EXPECT_EQ(host.toolWindowCalls.back(),
+              std::make_pair(ToolWindow::Palette, ToolWindowState::Hidden));
+    EXPECT_EQ(app.dispatch.current, 0);
+    EXPECT_EQ(prompt(), "? ");
+  }
+  EXPECT_EQ(app.settings.layer, 1) << "a line that ends painting is not run";
 }
 
 // A point beyond the coordinate range, or a paint file that cannot be written, is refused with a
