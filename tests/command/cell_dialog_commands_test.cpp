@@ -160,8 +160,7 @@ TEST_F(WithoutADesign,
         << line;
     EXPECT_TRUE(host.dialogsRun.empty()) << line;
   }
-  // Layer names: refused without a design or for a layer out of range, stored, kept over close and
-  // open.
+  // Layer names: refused, stored, and kept over close and open.
   type("LNAME 3 X");
   EXPECT_EQ(takeBoxes(), std::vector<std::string>{"ファイルはまだ開かれていません"});
   type("NEW L.CAD");
