@@ -42,7 +42,7 @@ class CommandWindowTest : public ::testing::Test {
 
 using Step = std::variant<std::string, Key>;
 
-TEST_F(CommandWindowTest, EditingStepsOverTwoByteCharacters) {
+TEST_F(CommandWindowTest, EditingAppendsAndClickedWordsGoInAtTheCaretAndWhatDoesNotFitIsRefused) {
   struct Case {
     const char* what;
     std::vector<Step> steps;
@@ -83,9 +83,6 @@ TEST_F(CommandWindowTest, EditingStepsOverTwoByteCharacters) {
     EXPECT_EQ(fresh.window.caret, c.caret) << c.what;
     EXPECT_EQ(fresh.window.transcript.lines[0], "? " + c.input) << c.what;
   }
-}
-
-TEST_F(CommandWindowTest, AppendsAndClickedWordsGoInAtTheCaretAndWhatDoesNotFitIsRefused) {
   // Appends that do not fit are refused, not cut.
   ReplaceInput(app.window, std::string(80, 'a'));
   EXPECT_FALSE(AppendToInput(app, "0123456789"));
@@ -101,12 +98,12 @@ TEST_F(CommandWindowTest, AppendsAndClickedWordsGoInAtTheCaretAndWhatDoesNotFitI
   PrintLine(app, "CELL  CELLS " + kA + kI, kPrintTranscript);
   PrintLine(app, "      ", kPrintTranscript);
   // line 1: blanks; line 2: "CELL  CELLS あい"; line 3: "--COMMANDS--"
-  struct Case {
+  struct Click {
     const char* what;
     int line;
     std::size_t column;
     std::string typed;  // "" for nothing
-  } cases[] = {
+  } clicks[] = {
       {"first letter of a word", 2, 0, "CELL "},
       {"middle of a word", 2, 8, "CELLS "},
       {"on a blank", 2, 4, ""},
@@ -116,7 +113,7 @@ TEST_F(CommandWindowTest, AppendsAndClickedWordsGoInAtTheCaretAndWhatDoesNotFitI
       {"the input line is no transcript line", 0, 0, ""},
       {"beyond the transcript", 9, 0, ""},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : clicks) {
     ReplaceInput(app.window, "");
     const bool typedSomething = ClickTranscriptLine(app, c.line, c.column);
     EXPECT_EQ(typedSomething, !c.typed.empty()) << c.what;

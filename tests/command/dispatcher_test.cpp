@@ -28,7 +28,7 @@ namespace {
 using Dispatcher = testing::TypingSession;
 
 // The values and refusals themselves are checked with the setters.
-TEST_F(Dispatcher, SettersTakeTheirValueAtOnceOrAtTheirPromptWhichShowsTheValue) {
+TEST_F(Dispatcher, SettersArraysAndTheOriginTakeTheirValuesAtOnceOrAtTheirPrompts) {
   const struct Case {
     std::vector<std::string> typed;
     int layer;
@@ -61,6 +61,30 @@ TEST_F(Dispatcher, SettersTakeTheirValueAtOnceOrAtTheirPromptWhichShowsTheValue)
   EXPECT_EQ(prompt(), "? ");
   type("5");  // now a calculator line, not an answer
   EXPECT_EQ(app.settings.layer, 1);
+  // Array steps keep the shown value; coordinate mode 3 asks for the origin.
+  typeExpectingPrompts({{"ARRAY", "nX (1): "}, {"3", "nY (1): "}, {"", "pX (0.): "}});
+  typeAll({"2.5", "-4"});
+  EXPECT_EQ(app.settings.columns, 3);
+  EXPECT_EQ(app.settings.rows, 1);
+  EXPECT_EQ(app.settings.pitchX, 2500);
+  EXPECT_EQ(app.settings.pitchY, -4000);
+  EXPECT_EQ(app.dispatch.current, 0);
+  // Counts outside 1..32767 are refused; the coordinate mode's range is the setters'.
+  type("ARRAY 40000 2");
+  EXPECT_EQ(app.settings.columns, 3);
+  ASSERT_FALSE(host.boxes.empty());
+  type("ARRAY 4 5 1 2");
+  EXPECT_EQ(app.settings.rows, 5);
+  EXPECT_EQ(app.settings.pitchY, 2000);
+  // Coordinate mode 3 asks for the origin.
+  host.boxes.clear();
+  type("ABS 3");
+  EXPECT_TRUE(printed("(0. 0.)"));
+  EXPECT_EQ(prompt(), "Origin: ");
+  type("10 -2.5");
+  EXPECT_EQ(app.dispatch.originX, 10000);
+  EXPECT_EQ(app.dispatch.originY, -2500);
+  EXPECT_EQ(app.settings.absMode, 3);
 }
 
 TEST_F(Dispatcher, LinesThatNameNoCommandAreCalculatedOrListCandidatesAndCommentsDoNothing) {
@@ -93,32 +117,6 @@ TEST_F(Dispatcher, LinesThatNameNoCommandAreCalculatedOrListCandidatesAndComment
   EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 6),
             testing::Split("? TR|--COMMANDS--|TREE|TRANSFORM|TREAD|------------"));
   EXPECT_EQ(app.dispatch.current, 0);
-}
-
-TEST_F(Dispatcher, ArrayStepsKeepTheShownValueAndCoordinateModeThreeAsksForTheOrigin) {
-  typeExpectingPrompts({{"ARRAY", "nX (1): "}, {"3", "nY (1): "}, {"", "pX (0.): "}});
-  typeAll({"2.5", "-4"});
-  EXPECT_EQ(app.settings.columns, 3);
-  EXPECT_EQ(app.settings.rows, 1);
-  EXPECT_EQ(app.settings.pitchX, 2500);
-  EXPECT_EQ(app.settings.pitchY, -4000);
-  EXPECT_EQ(app.dispatch.current, 0);
-  // Counts outside 1..32767 are refused; the coordinate mode's range is the setters'.
-  type("ARRAY 40000 2");
-  EXPECT_EQ(app.settings.columns, 3);
-  ASSERT_FALSE(host.boxes.empty());
-  type("ARRAY 4 5 1 2");
-  EXPECT_EQ(app.settings.rows, 5);
-  EXPECT_EQ(app.settings.pitchY, 2000);
-  // Coordinate mode 3 asks for the origin.
-  host.boxes.clear();
-  type("ABS 3");
-  EXPECT_TRUE(printed("(0. 0.)"));
-  EXPECT_EQ(prompt(), "Origin: ");
-  type("10 -2.5");
-  EXPECT_EQ(app.dispatch.originX, 10000);
-  EXPECT_EQ(app.dispatch.originY, -2500);
-  EXPECT_EQ(app.settings.absMode, 3);
 }
 
 // The command file: the shipped one and small ones of our own.

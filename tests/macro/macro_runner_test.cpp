@@ -38,7 +38,7 @@ class MacroRunner : public lav::testing::TypingSession {
 };
 
 // A counted loop is run by the batch tests.
-TEST_F(MacroRunner, TheFourJumpsTakenOrNot) {
+TEST_F(MacroRunner, TheFourJumpsAJumpToAMissingLabelAndNestingThatStopsAtTen) {
   struct Case {
     const char* jump;
     bool taken;
@@ -58,6 +58,30 @@ TEST_F(MacroRunner, TheFourJumpsTakenOrNot) {
   }
   EXPECT_TRUE(takeBoxes().empty());
   EXPECT_EQ(prompt(), "? ");
+  // A jump to a missing label ends only that file.
+  writeMacro("OUTER.MAC", {"&R = 1", "MACRO INNER", "&R = &R + 10", "GOTO#! $NOWHERE", "&R = 0"});
+  writeMacro("INNER.MAC", {"&I = 1", "GOTO#0 &I - 1 $NOWHERE", "&I = 2"});
+  type("MACRO OUTER");
+  EXPECT_EQ(var("&I"), "1.");   // the called file ended at its jump
+  EXPECT_EQ(var("&R"), "11.");  // its caller went on, then ended at its own jump
+  const auto boxes = takeBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_NE(boxes[0].find("INNER.MAC にラベル $NOWHERE が見つかりません。"), std::string::npos)
+      << boxes[0];
+  EXPECT_NE(boxes[1].find("OUTER.MAC にラベル $NOWHERE が見つかりません。"), std::string::npos)
+      << boxes[1];
+  EXPECT_FALSE(printed("***BREAK MACRO***"));
+  EXPECT_TRUE(app.macro.callers.empty());
+  EXPECT_TRUE(idle());
+  // A macro calling itself stops nesting at ten, with a message.
+  writeMacro("SELF.MAC", {"&D = &D + 1", "MACRO SELF", "&BACK = &BACK + 1"});
+  type("&D = 0");
+  type("&BACK = 0");
+  type("MACRO SELF");
+  EXPECT_EQ(var("&D"), "11.");     // the first call and ten nested ones
+  EXPECT_EQ(var("&BACK"), "11.");  // every level goes on after its call
+  expectOneBoxSaying({"マクロの呼び出しは 10 段までです。"});
+  EXPECT_TRUE(idle());
 }
 
 TEST_F(MacroRunner, LinesRunAsTypedOnlyEchoIsPrintedAndLineEndsDecideWhatIsEntered) {
@@ -126,32 +150,6 @@ TEST_F(MacroRunner, AMacroCanLeaveACommandWaitingOrAnswerItAndAQuestionMarkCance
   type("33");
   EXPECT_EQ(app.settings.layer, 33);
   EXPECT_EQ(var("&AFTER"), "4.");
-  EXPECT_TRUE(idle());
-}
-
-TEST_F(MacroRunner, AJumpToAMissingLabelEndsOnlyThatFileAndNestingStopsAtTen) {
-  writeMacro("OUTER.MAC", {"&R = 1", "MACRO INNER", "&R = &R + 10", "GOTO#! $NOWHERE", "&R = 0"});
-  writeMacro("INNER.MAC", {"&I = 1", "GOTO#0 &I - 1 $NOWHERE", "&I = 2"});
-  type("MACRO OUTER");
-  EXPECT_EQ(var("&I"), "1.");   // the called file ended at its jump
-  EXPECT_EQ(var("&R"), "11.");  // its caller went on, then ended at its own jump
-  const auto boxes = takeBoxes();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_NE(boxes[0].find("INNER.MAC にラベル $NOWHERE が見つかりません。"), std::string::npos)
-      << boxes[0];
-  EXPECT_NE(boxes[1].find("OUTER.MAC にラベル $NOWHERE が見つかりません。"), std::string::npos)
-      << boxes[1];
-  EXPECT_FALSE(printed("***BREAK MACRO***"));
-  EXPECT_TRUE(app.macro.callers.empty());
-  EXPECT_TRUE(idle());
-  // A macro calling itself stops nesting at ten, with a message.
-  writeMacro("SELF.MAC", {"&D = &D + 1", "MACRO SELF", "&BACK = &BACK + 1"});
-  type("&D = 0");
-  type("&BACK = 0");
-  type("MACRO SELF");
-  EXPECT_EQ(var("&D"), "11.");     // the first call and ten nested ones
-  EXPECT_EQ(var("&BACK"), "11.");  // every level goes on after its call
-  expectOneBoxSaying({"マクロの呼び出しは 10 段までです。"});
   EXPECT_TRUE(idle());
 }
 

@@ -50,7 +50,7 @@ class PointerTest : public testing::TypingSession {
   }
 };
 
-TEST_F(PointerTest, ClicksSnapWhileIdleAndAreExactWhileAPointIsPicked) {
+TEST_F(PointerTest, ClicksSnapWhileIdleAreExactWhileAPointIsPickedAndTheBandRunsThere) {
   const struct Case {
     int gscale, dbu, pick;
     bool painting;
@@ -80,6 +80,31 @@ TEST_F(PointerTest, ClicksSnapWhileIdleAndAreExactWhileAPointIsPicked) {
     app.shell.pointer.keyboardCursor = c.cursor;
     EXPECT_EQ(ClickText(app, PointerPoint(app, c.x, c.y)), c.text)
         << c.gscale << " " << c.dbu << " " << c.pick << " " << c.x << "," << c.y;
+  }
+  // The rubber band runs from the last point to where a click would enter.
+  // Pixel (123, 400 - 57) enters (1, 1): window point (100, 300).
+  using S = std::vector<PixelSegment>;
+  struct Band {
+    const char* name;
+    int type, cursor, command;
+    const char* points;
+    S band;
+  } bands[] = {
+      {"polygon", 4, 1, 91, "0,0 3,2", S{{300, 200, 100, 300}}},
+      {"line", 5, 1, 91, "3,2", S{{300, 200, 100, 300}}},
+      {"rectangle from its corner", 3, 1, 91, "3,2",
+       S{{300, 200, 100, 200}, {100, 200, 100, 300}, {100, 300, 300, 300}, {300, 300, 300, 200}}},
+      {"pointer on the last point", 4, 1, 91, "1,1", S{}},
+      {"placements have none", 1, 1, 91, "3,2", S{}},
+      {"keyboard cursor off", 4, 0, 91, "3,2", S{}},
+      {"another command", 4, 1, 77, "3,2", S{}}};
+  for (const auto& c : bands) {
+    app.settings.elementType = c.type;
+    app.shell.pointer.keyboardCursor = c.cursor;
+    app.dispatch.current = c.command;
+    app.temp.assign(testing::PointsOf<db::UserPoint>(c.points));
+    PointerMoved(app, 123, 400 - 57);
+    EXPECT_EQ(RubberBand(app), c.band) << c.name;
   }
 }
 
@@ -115,33 +140,6 @@ TEST_F(PointerTest, ClicksTakeEffectOnlyWhenMeantAndFitAndReleaseEndsCapture) {
   EXPECT_EQ(std::tuple(p.keyboardCursor, p.captured, p.rectangle), std::tuple(2, false, 2));
   EXPECT_EQ(app.statusPending, command::kStatusX | command::kStatusY)
       << "the shown coordinates follow the mode";
-}
-
-TEST_F(PointerTest, RubberBandRunsFromTheLastPointToWhereAClickWouldEnter) {
-  // Pixel (123, 400 - 57) enters (1, 1): window point (100, 300).
-  using S = std::vector<PixelSegment>;
-  struct Case {
-    const char* name;
-    int type, cursor, command;
-    const char* points;
-    S band;
-  } cases[] = {
-      {"polygon", 4, 1, 91, "0,0 3,2", S{{300, 200, 100, 300}}},
-      {"line", 5, 1, 91, "3,2", S{{300, 200, 100, 300}}},
-      {"rectangle from its corner", 3, 1, 91, "3,2",
-       S{{300, 200, 100, 200}, {100, 200, 100, 300}, {100, 300, 300, 300}, {300, 300, 300, 200}}},
-      {"pointer on the last point", 4, 1, 91, "1,1", S{}},
-      {"placements have none", 1, 1, 91, "3,2", S{}},
-      {"keyboard cursor off", 4, 0, 91, "3,2", S{}},
-      {"another command", 4, 1, 77, "3,2", S{}}};
-  for (const auto& c : cases) {
-    app.settings.elementType = c.type;
-    app.shell.pointer.keyboardCursor = c.cursor;
-    app.dispatch.current = c.command;
-    app.temp.assign(testing::PointsOf<db::UserPoint>(c.points));
-    PointerMoved(app, 123, 400 - 57);
-    EXPECT_EQ(RubberBand(app), c.band) << c.name;
-  }
 }
 
 TEST_F(PointerTest, MenuItemsTypeTheirCommandsAndTheEndQuestionDiscardsOnNo) {
