@@ -52,7 +52,7 @@ class CellDialogCommands : public Session {
 
 // Renaming by words, a missing cell to rename and the copy and rename dialogs opened by their bare
 // names are run in the batch tests.
-TEST_F(CellDialogCommands, TheDialogsOpenOrTakeTheirFieldsAsWords) {
+TEST_F(CellDialogCommands, TheDialogsOpenOrTakeTheirFieldsAsWordsEvenFromAnotherDesign) {
   const std::string notFound =
       "が見つかりません。セル名では大文字と小文字を区別しますので正確に入力しなければなりません。";
   struct Case {
@@ -91,9 +91,20 @@ TEST_F(CellDialogCommands, TheDialogsOpenOrTakeTheirFieldsAsWords) {
   type("TEXT two  words");  // the rest of the line, as the substitution joined it
   EXPECT_EQ(app.settings.text, "two words");
   EXPECT_TRUE(host.dialogsRun.empty());
+  // Cells copied out of another design named in words (the copy dialog itself is played with
+  // the cell commands of the design).
+  type("CLOSE");
+  ASSERT_TRUE(std::filesystem::exists("TOP.cad"));  // the extension as the program writes it
+  type("NEW MAIN.CAD");
+  // The design (.CAD added) and the cells, each under its own name; no dialog.
+  type("IMPCELL top A B");
+  EXPECT_TRUE(takeBoxes().empty());
+  EXPECT_TRUE(hasCell(app, "A") && hasCell(app, "B"));
+  EXPECT_TRUE(host.dialogsRun.empty());
+  EXPECT_FALSE(app.design.source.allocated());  // the second design is let go afterwards
 }
 
-TEST_F(CellDialogCommands, TheCellListOpensThePickedCellOrAnswersAQuestionMark) {
+TEST_F(CellDialogCommands, TheCellListOrTheNamePromptOpensACellWhichKeepsALeadingMarker) {
   type("OCELL A");
   onDialog<db::CellNamesDialog>("cell-list", [](auto& d) {
     ASSERT_TRUE(d.selectLine(lineOf(d, "B")));
@@ -114,24 +125,33 @@ TEST_F(CellDialogCommands, TheCellListOpensThePickedCellOrAnswersAQuestionMark) 
   type("PLACECELL ?");
   EXPECT_EQ(app.settings.cellName, "B");
   EXPECT_EQ(app.dispatch.current, 0);
-}
-
-// The copy dialog itself is played with the cell commands of the design.
-TEST_F(CellDialogCommands, CellsCopyOutOfAnotherDesignNamedInWords) {
-  type("CLOSE");
-  ASSERT_TRUE(std::filesystem::exists("TOP.cad"));  // the extension as the program writes it
-  type("NEW MAIN.CAD");
-  // The design (.CAD added) and the cells, each under its own name; no dialog.
-  type("IMPCELL top A B");
+  // OCELL asks for the name and keeps a leading marker.
+  struct Case {
+    std::vector<std::string> typed;
+    const char* opened;
+    int marker;
+  } cases[] = {
+      {{"OCELL", "A"}, "A", 0},
+      {{"OCELL 1", "B"}, "B", 1},
+      {{"OCELL 0 A"}, "A", 0},
+      {{"OCELL 1 B"}, "B", 1},
+  };
+  for (const auto& c : cases) {
+    app.dispatch.resumeMarker = 7;
+    for (const auto& t : c.typed) type(t);
+    EXPECT_EQ(app.design.current.name, c.opened) << c.typed.front();
+    EXPECT_EQ(app.dispatch.current, 0) << c.typed.front();
+    EXPECT_EQ(app.dispatch.resumeMarker, c.marker) << c.typed.front();
+  }
+  EXPECT_TRUE(printed("Cell Name: A"));
   EXPECT_TRUE(takeBoxes().empty());
-  EXPECT_TRUE(hasCell(app, "A") && hasCell(app, "B"));
-  EXPECT_TRUE(host.dialogsRun.empty());
-  EXPECT_FALSE(app.design.source.allocated());  // the second design is let go afterwards
 }
 
-using CellDialogsWithoutDesign = Session;
+// Commands typed without a design open.
+using WithoutADesign = Session;
 
-TEST_F(CellDialogsWithoutDesign, EveryCellDialogIsRefusedWithTheSameMessage) {
+TEST_F(WithoutADesign,
+       CellDialogsAndLayerNamesAreRefusedWithoutADesignAndNamesSurviveCloseAndOpen) {
   for (const char* line : {"COPYCELL", "RENCELL", "DELCELL", "UNDELCELL", "CELLS", "IMPCELL"}) {
     type(line);
     EXPECT_EQ(
@@ -140,28 +160,7 @@ TEST_F(CellDialogsWithoutDesign, EveryCellDialogIsRefusedWithTheSameMessage) {
         << line;
     EXPECT_TRUE(host.dialogsRun.empty()) << line;
   }
-}
-
-using LayerNameCommand = Session;
-
-TEST_F(LayerNameCommand, NamesAreStoredInTheDesignAndSurviveCloseAndOpen) {
-  type("NEW L.CAD");
-  const std::int32_t before = app.design.image.usedSize;
-  type("LNAME 3 METAL1");
-  EXPECT_EQ(app.design.image.usedSize, before + db::kLayerNamesBlockSize);
-  type("LNAME 4 VIA");
-  EXPECT_EQ(app.design.image.usedSize, before + db::kLayerNamesBlockSize);  // one block
-  type("LNAME 5 ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-  EXPECT_TRUE(takeBoxes().empty());
-  type("CLOSE");
-  type("OPEN L.CAD");
-  EXPECT_EQ(db::LayerName(app.design.image, 3), "METAL1");
-  EXPECT_EQ(db::LayerName(app.design.image, 4), "VIA");
-  EXPECT_EQ(db::LayerName(app.design.image, 5), "ABCDEFGHIJKLMNOPQRST");  // 20 bytes
-  EXPECT_EQ(db::LayerName(app.design.image, 6), "");
-}
-
-TEST_F(LayerNameCommand, RefusedLayersAndTheDialogs) {
+  // Layer names: refused, stored, and kept over close and open.
   type("LNAME 3 X");
   EXPECT_EQ(takeBoxes(), std::vector<std::string>{"ファイルはまだ開かれていません"});
   type("NEW L.CAD");
@@ -170,6 +169,13 @@ TEST_F(LayerNameCommand, RefusedLayersAndTheDialogs) {
     EXPECT_EQ(takeBoxes(), std::vector<std::string>{"層の番号は 0 から 63 です。"}) << line;
   }
   EXPECT_EQ(app.design.image.bytes[db::kLayerNamesFlagOffset], 0);  // nothing was allocated
+  const std::int32_t before = app.design.image.usedSize;
+  type("LNAME 3 METAL1");
+  EXPECT_EQ(app.design.image.usedSize, before + db::kLayerNamesBlockSize);
+  type("LNAME 4 VIA");
+  EXPECT_EQ(app.design.image.usedSize, before + db::kLayerNamesBlockSize);  // one block
+  type("LNAME 5 ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+  EXPECT_TRUE(takeBoxes().empty());
 
   host.dialogHandlers["layer-name"] = [](DialogModel& m) {
     auto& d = dynamic_cast<TextEditDialog&>(m);
@@ -196,8 +202,14 @@ TEST_F(LayerNameCommand, RefusedLayersAndTheDialogs) {
     d.setText(0, "LOST");
     d.pressCancel();
   };
-  type("LNAME");
+  type("LNAME");  // cancelled: "LOST" is not kept
+  type("CLOSE");
+  type("OPEN L.CAD");
   EXPECT_EQ(db::LayerName(app.design.image, 0), "SUB");
+  EXPECT_EQ(db::LayerName(app.design.image, 3), "METAL1");
+  EXPECT_EQ(db::LayerName(app.design.image, 4), "VIA");
+  EXPECT_EQ(db::LayerName(app.design.image, 5), "ABCDEFGHIJKLMNOPQRST");  // 20 bytes
+  EXPECT_EQ(db::LayerName(app.design.image, 6), "");
 }
 
 TEST(LayerNames, AFullImageRefusesTheBlockAndChangesNothing) {
@@ -217,9 +229,8 @@ TEST(LayerNames, AFullImageRefusesTheBlockAndChangesNothing) {
   EXPECT_EQ(db::LayerName(image, 2), "1234567890123456789");
 }
 
-using ChosenFileIsEntered = Session;
-
-TEST_F(ChosenFileIsEntered, TheOpenDialogsChoiceAnswersThePromptAlone) {
+TEST_F(WithoutADesign, TheOpenDialogsChoiceAnswersThePromptAndOnlyAnOpenCutShortSaysAbortion) {
+  // The open dialog's choice answers the prompt alone.
   type("NEW X.CAD");
   type("CLOSE");
   for (const char* line : {"OPEN", "OPEN ?", "OPEN 0"}) {
@@ -230,36 +241,7 @@ TEST_F(ChosenFileIsEntered, TheOpenDialogsChoiceAnswersThePromptAlone) {
     EXPECT_TRUE(printed("File Name: X.cad")) << line;
     type("CLOSE 0");
   }
-}
-
-using TypedFileCommands = Session;
-
-TEST_F(TypedFileCommands, OpenCellAsksForTheNameAndKeepsALeadingMarker) {
-  type("NEW T.CAD");
-  type("MKCELL A");
-  type("MKCELL B");
-  struct Case {
-    std::vector<std::string> typed;
-    const char* opened;
-    int marker;
-  } cases[] = {
-      {{"OCELL", "A"}, "A", 0},
-      {{"OCELL 1", "B"}, "B", 1},
-      {{"OCELL 0 A"}, "A", 0},
-      {{"OCELL 1 B"}, "B", 1},
-  };
-  for (const auto& c : cases) {
-    app.dispatch.resumeMarker = 7;
-    for (const auto& t : c.typed) type(t);
-    EXPECT_EQ(app.design.current.name, c.opened) << c.typed.front();
-    EXPECT_EQ(app.dispatch.current, 0) << c.typed.front();
-    EXPECT_EQ(app.dispatch.resumeMarker, c.marker) << c.typed.front();
-  }
-  EXPECT_TRUE(printed("Cell Name: A"));
-  EXPECT_TRUE(takeBoxes().empty());
-}
-
-TEST_F(TypedFileCommands, OnlyAnOpenCutShortSaysAbortion) {
+  // Only an open cut short says abortion.
   {
     db::DesignState d;
     db::testing::NewImage(d);

@@ -8,7 +8,6 @@
 #include "command/command_list_dialog.h"
 #include "command/window_input.h"
 #include "platform/scripted_host.h"
-#include "platform/sjis.h"
 #include "state/app_state.h"
 #include "support/short_forms.h"
 
@@ -28,11 +27,9 @@ class CommandWindowTest : public ::testing::Test {
  protected:
   HelpRecordingHost host;
   AppState app{host};
-  std::vector<std::string> printed;  // every line that became a transcript line
 
   void SetUp() override {
     SetFixedCapacity(app.window.transcript, 200);
-    app.window.transcript.onLine = [this](std::string_view l) { printed.emplace_back(l); };
     ReadCommandFile("3 OPEN\n16 CLS\n17 FIT\n19 ZOOM\n20 REDRAW\n92 DELTEMP\n95 TAKE\n",
                     app.window.commands);
   }
@@ -45,33 +42,33 @@ class CommandWindowTest : public ::testing::Test {
 
 using Step = std::variant<std::string, Key>;
 
-TEST_F(CommandWindowTest, EditingStepsOverTwoByteCharacters) {
+TEST_F(CommandWindowTest, EditingAppendsAndClickedWordsGoInAtTheCaretAndWhatDoesNotFitIsRefused) {
   struct Case {
     const char* what;
     std::vector<Step> steps;
     std::string input;
     std::size_t caret;
   } cases[] = {
-      {"typing", {std::string("abc")}, "abc", 3},
       {"tab is a blank", {std::string("a\tb")}, "a b", 3},
-      {"left then insert", {std::string("ac"), Key::Left, std::string("b")}, "abc", 2},
-      {"backspace mid-line", {std::string("abc"), Key::Left, std::string("\b")}, "ac", 1},
-      {"backspace at 0", {std::string("ab"), Key::Left, Key::Left, std::string("\b")}, "ab", 0},
-      {"backspace two-byte", {"x" + kA, std::string("\b")}, "x", 1},
+      {"backspace at 0, left not below it",
+       {std::string("ab"), Key::Left, Key::Left, Key::Left, std::string("\b")},
+       "ab",
+       0},
       {"backspace before two-byte", {"x" + kA + "y", Key::Left, std::string("\b")}, "xy", 1},
-      {"left over two-byte", {"x" + kA + "y", Key::Left, Key::Left}, "x" + kA + "y", 1},
       {"right over two-byte",
        {"x" + kA + "y", Key::Left, Key::Left, Key::Right},
        "x" + kA + "y",
        3},
-      {"left not below 0", {std::string("a"), Key::Left, Key::Left}, "a", 0},
       {"right not past end", {std::string("a"), Key::Right}, "a", 1},
-      {"delete at caret", {std::string("abc"), Key::Left, Key::Left, Key::Delete}, "ac", 1},
       {"delete two-byte at caret", {kA + kI, Key::Left, Key::Left, Key::Delete}, kI, 0},
       {"delete at end takes the last", {"x" + kA, Key::Delete}, "x", 1},
       {"half-width kana is one byte", {std::string("\xB1\xB2"), Key::Left}, "\xB1\xB2", 1},
       {"0xA0 starts a pair in this window", {std::string("\xA0z"), Key::Left}, "\xA0z", 0},
       {"insert two-byte mid-line", {std::string("ab"), Key::Left, kA}, "a" + kA + "b", 3},
+      // The line holds 91 bytes with the prompt "? ", and never half a character: with one byte
+      // left a two-byte character is refused whole, its second byte too.
+      {"91 bytes", {std::string(100, 'x')}, std::string(89, 'x'), 89},
+      {"no half character", {std::string(88, 'y') + kA + "z"}, std::string(88, 'y') + "z", 89},
   };
   for (const auto& c : cases) {
     AppState fresh(host);
@@ -86,22 +83,6 @@ TEST_F(CommandWindowTest, EditingStepsOverTwoByteCharacters) {
     EXPECT_EQ(fresh.window.caret, c.caret) << c.what;
     EXPECT_EQ(fresh.window.transcript.lines[0], "? " + c.input) << c.what;
   }
-}
-
-TEST_F(CommandWindowTest, TheLineHoldsNinetyOneBytesAndNeverHalfACharacter) {
-  type(std::string(100, 'x'));
-  EXPECT_EQ(line().input.size(), kInputLineMax - 2);  // after the prompt "? "
-
-  AppState b(host);
-  type(std::string());  // nothing
-  for (int i = 0; i < 88; ++i) TypeCharacter(b, 'y');
-  // One byte is left: the two-byte character is refused whole, its second byte too.
-  for (char c : kA) TypeCharacter(b, static_cast<std::uint8_t>(c));
-  EXPECT_EQ(b.window.input, std::string(88, 'y'));
-  TypeCharacter(b, 'z');
-  EXPECT_EQ(b.window.input, std::string(88, 'y') + "z");
-  EXPECT_EQ(b.window.prompt.size() + b.window.input.size(), 91u);
-
   // Appends that do not fit are refused, not cut.
   ReplaceInput(app.window, std::string(80, 'a'));
   EXPECT_FALSE(AppendToInput(app, "0123456789"));
@@ -112,6 +93,42 @@ TEST_F(CommandWindowTest, TheLineHoldsNinetyOneBytesAndNeverHalfACharacter) {
   EXPECT_EQ(line().input.size(), 89u);
   EXPECT_EQ(line().caret, 89u);
   EXPECT_TRUE(recall().count == 0);  // nothing was entered
+  // Clicking a transcript line types its word.
+  PrintLine(app, "--COMMANDS--", kPrintTranscript);
+  PrintLine(app, "CELL  CELLS " + kA + kI, kPrintTranscript);
+  PrintLine(app, "      ", kPrintTranscript);
+  // line 1: blanks; line 2: "CELL  CELLS あい"; line 3: "--COMMANDS--"
+  struct Click {
+    const char* what;
+    int line;
+    std::size_t column;
+    std::string typed;  // "" for nothing
+  } clicks[] = {
+      {"first letter of a word", 2, 0, "CELL "},
+      {"middle of a word", 2, 8, "CELLS "},
+      {"on a blank", 2, 4, ""},
+      {"second byte of a two-byte character", 2, 15, kA + kI + " "},
+      {"right of the text", 2, 60, kA + kI + " "},
+      {"a blank line", 1, 2, ""},
+      {"the input line is no transcript line", 0, 0, ""},
+      {"beyond the transcript", 9, 0, ""},
+  };
+  for (const auto& c : clicks) {
+    ReplaceInput(app.window, "");
+    const bool typedSomething = ClickTranscriptLine(app, c.line, c.column);
+    EXPECT_EQ(typedSomething, !c.typed.empty()) << c.what;
+    EXPECT_EQ(line().input, c.typed) << c.what;
+  }
+  // The word goes in at the caret.
+  ReplaceInput(app.window, "OPEN");
+  CaretLeft(app.window);
+  CaretLeft(app.window);
+  ClickTranscriptLine(app, 3, 3);
+  EXPECT_EQ(line().input, "OP--COMMANDS-- EN");
+  // A word that does not fit is refused whole.
+  ReplaceInput(app.window, std::string(80, 'z'));
+  EXPECT_FALSE(ClickTranscriptLine(app, 3, 3));
+  EXPECT_EQ(line().input, std::string(80, 'z'));
 }
 
 TEST_F(CommandWindowTest, RecallRules) {
@@ -168,7 +185,7 @@ TEST_F(CommandWindowTest, RecallRules) {
   EXPECT_EQ(m.window.recall.count, 0);
 }
 
-TEST_F(CommandWindowTest, PrintLineModes) {
+TEST_F(CommandWindowTest, PrintLineModesAndTheTranscriptsCapacityFixedByTheFirstSize) {
   const std::string w120(120, 'w'), w91(91, 'w'), w90(90, 'w');
   struct Case {
     const char* what;
@@ -213,23 +230,21 @@ TEST_F(CommandWindowTest, PrintLineModes) {
     // The observer saw the same lines, oldest first.
     EXPECT_EQ(std::vector<std::string>(transcript.rbegin(), transcript.rend()), seen) << c.what;
   }
-}
-
-TEST_F(CommandWindowTest, CapacityIsFixedByTheFirstSize) {
-  struct Case {
+  // The transcript's capacity is fixed by the first size.
+  struct Size {
     const char* what;
     std::vector<int> heights;  // successive client heights, line height 20
     int capacity;
     int visible;
     bool closing;
-  } cases[] = {
+  } sizes[] = {
       {"first size", {200}, 10, 9, false},
       {"enlarged later: no more than capacity - 1 visible", {200, 800}, 10, 9, false},
       {"made smaller", {200, 100}, 10, 4, false},
       {"first size smaller than a line", {5}, 1, 0, false},
       {"too large", {20 * (kMaxTranscriptLines + 1)}, 0, 0, true},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : sizes) {
     HelpRecordingHost h;
     AppState a(h);
     for (int height : c.heights) SizeCommandWindow(a, height, 20);
@@ -242,8 +257,8 @@ TEST_F(CommandWindowTest, CapacityIsFixedByTheFirstSize) {
     }
   }
   // A full transcript drops its oldest line.
-  HelpRecordingHost h;
-  AppState a(h);
+  HelpRecordingHost full;
+  AppState a(full);
   SizeCommandWindow(a, 100, 20);  // capacity 5
   for (int i = 1; i <= 8; ++i) PrintLine(a, "line " + std::to_string(i), kPrintTranscript);
   EXPECT_EQ(a.window.transcript.count, 5);
@@ -254,7 +269,7 @@ TEST_F(CommandWindowTest, CapacityIsFixedByTheFirstSize) {
   EXPECT_EQ(LineAt(a.window.transcript, 1), "");
 }
 
-TEST_F(CommandWindowTest, FunctionKeyPieces) {
+TEST_F(CommandWindowTest, FunctionKeysHomeAndMenuCommandsEnterTheirLinesOrNothing) {
   struct Case {
     const char* what;
     std::string key;
@@ -291,68 +306,23 @@ TEST_F(CommandWindowTest, FunctionKeyPieces) {
   EXPECT_EQ(app.window.commands.keys[1], "REDRAW\\FIT");
   EXPECT_FALSE(SetFunctionKey(app.window, 16, "X"));
   EXPECT_FALSE(SetFunctionKey(app.window, 1, std::string(40, 'x')));
-}
-
-// End opens the manual: with the manual's tests.
-TEST_F(CommandWindowTest, HomeEntersCls) {
+  // Home enters "CLS" in place of the typed line (End opens the manual: the manual's tests).
   type("junk");
   PressKey(app, Key::Home);
   ASSERT_EQ(recall().count, 1);
   EXPECT_EQ(recall().entries[0], "CLS");
   EXPECT_EQ(line().caret, 0u);
-}
-
-TEST_F(CommandWindowTest, ClickingATranscriptLineTypesItsWord) {
-  PrintLine(app, "--COMMANDS--", kPrintTranscript);
-  PrintLine(app, "CELL  CELLS " + kA + kI, kPrintTranscript);
-  PrintLine(app, "      ", kPrintTranscript);
-  // line 1: blanks; line 2: "CELL  CELLS あい"; line 3: "--COMMANDS--"
-  struct Case {
-    const char* what;
-    int line;
-    std::size_t column;
-    std::string typed;  // "" for nothing
-  } cases[] = {
-      {"first letter of a word", 2, 0, "CELL "},
-      {"middle of a word", 2, 8, "CELLS "},
-      {"last letter of a word", 2, 10, "CELLS "},
-      {"on a blank", 2, 4, ""},
-      {"second byte of a two-byte character", 2, 15, kA + kI + " "},
-      {"right of the text", 2, 60, kA + kI + " "},
-      {"a blank line", 1, 2, ""},
-      {"the input line is no transcript line", 0, 0, ""},
-      {"beyond the transcript", 9, 0, ""},
-  };
-  for (const auto& c : cases) {
-    ReplaceInput(app.window, "");
-    const bool typedSomething = ClickTranscriptLine(app, c.line, c.column);
-    EXPECT_EQ(typedSomething, !c.typed.empty()) << c.what;
-    EXPECT_EQ(line().input, c.typed) << c.what;
-  }
-  // The word goes in at the caret.
-  ReplaceInput(app.window, "OPEN");
-  CaretLeft(app.window);
-  CaretLeft(app.window);
-  ClickTranscriptLine(app, 3, 3);
-  EXPECT_EQ(line().input, "OP--COMMANDS-- EN");
-  // A word that does not fit is refused whole.
-  ReplaceInput(app.window, std::string(80, 'z'));
-  EXPECT_FALSE(ClickTranscriptLine(app, 3, 3));
-  EXPECT_EQ(line().input, std::string(80, 'z'));
-}
-
-// What a menu item enters is checked with the main menu; here the lines that enter nothing.
-TEST_F(CommandWindowTest, MenuCommandsWithoutANameOrWithATooLongArgumentEnterNothing) {
-  struct Case {
+  // What a menu item enters is checked with the main menu; here the lines that enter nothing.
+  struct Menu {
     const char* what;
     std::int32_t number;
     std::string argument;
     bool entered;
     std::size_t boxes;
-  } cases[] = {{"number 0 enters a blank", 0, "", true, 0},
+  } menus[] = {{"number 0 enters a blank", 0, "", true, 0},
                {"an unnamed command is not entered", 18, "5", false, 1},
                {"an argument that does not fit", 3, std::string(85, 'f'), false, 1}};
-  for (const auto& c : cases) {
+  for (const auto& c : menus) {
     SCOPED_TRACE(c.what);
     HelpRecordingHost h;
     AppState a(h);
@@ -373,7 +343,7 @@ std::string commentLine(char stop) {
   return s;
 }
 
-TEST_F(CommandWindowTest, CommandListDialogLinesAndRunButton) {
+TEST_F(CommandWindowTest, CommandListDialogLines) {
   struct Tabs {
     std::string fileLine;
     std::string shown;
@@ -389,39 +359,16 @@ TEST_F(CommandWindowTest, CommandListDialogLinesAndRunButton) {
       {"5 X", "5 X"},  // a last line without its end keeps its last character
   };
   for (const auto& t : tabs) EXPECT_EQ(ListLineOf(t.fileLine), t.shown) << t.fileLine;
-
-  // What a chosen command enters is checked with the shipped command file; here the lines that
-  // enter nothing.
-  struct Run {
-    const char* what;
-    int selected;
-    std::size_t boxes;
-  } runs[] = {{"nothing selected", -1, 1},
-              {"an empty line", 1, 1},
-              {"a comment", 0, 0},
-              {"a number alone", 4, 0}};
-  for (const auto& r : runs) {
-    SCOPED_TRACE(r.what);
-    HelpRecordingHost h;
-    CommandListDialog d;
-    d.lines = {"# header", "", "17\tFIT\t\tall", "23\tDISP\t{layers}", "42"};
-    d.selected = r.selected;
-    d.pressRun(h);
-    EXPECT_FALSE(d.finished);
-    EXPECT_FALSE(d.choice.has_value());
-    EXPECT_EQ(h.boxes.size(), r.boxes);
-    if (r.boxes) {
-      EXPECT_TRUE(testing::OneBox(h, "選択してからボタンを押して下さい", {}, Icon::Information));
-    }
-  }
 }
 
+// Run puts the chosen command on the input line (what each shipped command enters is checked
+// with the shipped command file); lines that name no command enter nothing.
 TEST_F(CommandWindowTest, CommandListDialogPutsTheChoiceOnTheInputLine) {
   const testing::ScratchFolder folder;
   const fs::path dir = folder.dir;
   testing::WriteFile(dir / "lavinor.cmd",
-                     "# test\n17      FIT                          all\n"
-                     "23      DISP      {layers}           layers\n");
+                     "# test\n\n17      FIT                          all\n"
+                     "23      DISP      {layers}           layers\n42\n");
   fs::create_directories(dir / "cwd");
   fs::current_path(dir / "cwd");  // no command file here: the program's directory is used
   app.programDir = dir.string();
@@ -430,7 +377,12 @@ TEST_F(CommandWindowTest, CommandListDialogPutsTheChoiceOnTheInputLine) {
     int selected;
     std::string input;
     int recalled;
-  } cases[] = {{1, "FIT ", 1}, {2, "DISP ", 0}, {-1, "", 0}};
+    std::size_t boxes;                                 // asking for a choice
+  } cases[] = {{2, "FIT ", 1, 0}, {3, "DISP ", 0, 0},  // waits for its layers
+               {-1, "", 0, 1},                         // nothing selected
+               {1, "", 0, 1},                          // an empty line
+               {0, "", 0, 0},                          // a comment
+               {4, "", 0, 0}};                         // a number alone
   for (const auto& c : cases) {
     HelpRecordingHost h;
     AppState a(h);
@@ -439,14 +391,20 @@ TEST_F(CommandWindowTest, CommandListDialogPutsTheChoiceOnTheInputLine) {
     h.dialogHandlers["command-list"] = [&](DialogModel& m) {
       auto& d = static_cast<CommandListDialog&>(m);
       dialogFlagSeen = a.dispatch.dialogOpen;
-      ASSERT_EQ(d.lines.size(), 3u);
+      ASSERT_EQ(d.lines.size(), 5u);
       d.selected = c.selected;
-      if (c.selected >= 0) d.pressRun(h);
+      d.pressRun(h);
+      EXPECT_EQ(d.choice.has_value(), !c.input.empty());
+      EXPECT_TRUE(d.choice || !d.finished) << "without a choice the dialog stays open";
     };
     RunCommandListDialog(a);
     EXPECT_TRUE(dialogFlagSeen);
     EXPECT_FALSE(a.dispatch.dialogOpen);
     EXPECT_EQ(a.window.recall.count, c.recalled) << c.selected;
+    EXPECT_EQ(h.boxes.size(), c.boxes) << c.selected;
+    if (c.boxes) {
+      EXPECT_TRUE(testing::OneBox(h, "選択してからボタンを押して下さい", {}, Icon::Information));
+    }
     // With the stub dispatcher the entered line stays; a real one empties it.
     if (c.recalled) {
       EXPECT_EQ(a.window.recall.entries[0], c.input);

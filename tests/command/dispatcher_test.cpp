@@ -14,54 +14,21 @@
 #include "command/command_list_dialog.h"
 #include "command/command_table.h"
 #include "console/command_file.h"
-#include "console/command_window.h"
 #include "console/user_value.h"
 #include "console/value_parser.h"
 #include "macro/preprocess.h"
 #include "macro/variables.h"
-#include "platform/sjis.h"
 #include "support/short_forms.h"
 #include "support/typing_session.h"
 
 namespace lav::command {
 namespace {
 
-// A small command file of our own, so these tests do not depend on the shipped names.
-constexpr const char* kCommandFile =
-    "2       NEW      {name}   new design\n"
-    "5       DBUNIT   {n}      database unit\n"
-    "6       CELL     {name}   new cell\n"
-    "13      TREE              cell tree\n"
-    "16      CLS               clear\n"
-    "17      FIT               fit\n"
-    "23      LSHOW    {layers} display set\n"
-    "64      NEST     {n}      depth\n"
-    "76      ABS      {n}      coordinate mode\n"
-    "81      LAYER    {n}      layer\n"
-    "82      ELEMENT  {n}      element type\n"
-    "83      WIDTH    {n}      width\n"
-    "88      ANGLE    {n}      angle\n"
-    "90      ARRAY    {n}      array\n"
-    "113     ECHO     {text}   echo\n"
-    "114     TFILE    {name}   text file\n"
-    "115     TREAD    {var}    read line\n"
-    "116     TWRITE   {text}   write line\n"
-    "122     PAINT    {n}      paint marks\n"
-    "130     MYMACRO           a macro\n";
-
-class Dispatcher : public testing::TypingSession {
- protected:
-  void SetUp() override {
-    TypingSession::SetUp();
-    testing::WriteFile(dir / "Lavinor.cmd", kCommandFile);
-    app.programDir = dir.string();
-    app.window.commands = {};
-    ASSERT_TRUE(LoadCommandFile(app));
-  }
-};
+// The typing session loads the shipped command file.
+using Dispatcher = testing::TypingSession;
 
 // The values and refusals themselves are checked with the setters.
-TEST_F(Dispatcher, SettersTakeTheirValueAtOnceOrAtTheirPrompt) {
+TEST_F(Dispatcher, SettersArraysAndTheOriginTakeTheirValuesAtOnceOrAtTheirPrompts) {
   const struct Case {
     std::vector<std::string> typed;
     int layer;
@@ -78,9 +45,7 @@ TEST_F(Dispatcher, SettersTakeTheirValueAtOnceOrAtTheirPrompt) {
     EXPECT_EQ(app.dispatch.current, 0);
     EXPECT_EQ(prompt(), "? ");
   }
-}
-
-TEST_F(Dispatcher, PromptShowsTheCurrentValueAndTheAnswerStaysInTheTranscript) {
+  // The prompt shows the current value and the answer stays in the transcript.
   type("WIDTH 0.5");
   type("WIDTH");
   EXPECT_EQ(prompt(), "Width(0.5): ");
@@ -96,9 +61,33 @@ TEST_F(Dispatcher, PromptShowsTheCurrentValueAndTheAnswerStaysInTheTranscript) {
   EXPECT_EQ(prompt(), "? ");
   type("5");  // now a calculator line, not an answer
   EXPECT_EQ(app.settings.layer, 1);
+  // Array steps keep the shown value; coordinate mode 3 asks for the origin.
+  typeExpectingPrompts({{"ARRAY", "nX (1): "}, {"3", "nY (1): "}, {"", "pX (0.): "}});
+  typeAll({"2.5", "-4"});
+  EXPECT_EQ(app.settings.columns, 3);
+  EXPECT_EQ(app.settings.rows, 1);
+  EXPECT_EQ(app.settings.pitchX, 2500);
+  EXPECT_EQ(app.settings.pitchY, -4000);
+  EXPECT_EQ(app.dispatch.current, 0);
+  // Counts outside 1..32767 are refused; the coordinate mode's range is the setters'.
+  type("ARRAY 40000 2");
+  EXPECT_EQ(app.settings.columns, 3);
+  ASSERT_FALSE(host.boxes.empty());
+  type("ARRAY 4 5 1 2");
+  EXPECT_EQ(app.settings.rows, 5);
+  EXPECT_EQ(app.settings.pitchY, 2000);
+  // Coordinate mode 3 asks for the origin.
+  host.boxes.clear();
+  type("ABS 3");
+  EXPECT_TRUE(printed("(0. 0.)"));
+  EXPECT_EQ(prompt(), "Origin: ");
+  type("10 -2.5");
+  EXPECT_EQ(app.dispatch.originX, 10000);
+  EXPECT_EQ(app.dispatch.originY, -2500);
+  EXPECT_EQ(app.settings.absMode, 3);
 }
 
-TEST_F(Dispatcher, LinesThatNameNoCommandAreCalculatedButCommentsAndEmptyLinesDoNothing) {
+TEST_F(Dispatcher, LinesThatNameNoCommandAreCalculatedOrListCandidatesAndCommentsDoNothing) {
   struct Case {
     const char* line;
     const char* out;
@@ -121,82 +110,17 @@ TEST_F(Dispatcher, LinesThatNameNoCommandAreCalculatedButCommentsAndEmptyLinesDo
   EXPECT_EQ(app.settings.layer, 1);
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_EQ(app.dispatch.errorsReported, errors);
-}
-
-TEST_F(Dispatcher, AmbiguousPrefixListsCandidatesInTableOrder) {
+  // An ambiguous prefix lists the candidates in table order.
   lines.clear();
-  type("T");  // the typed line, then the list
-  ASSERT_GE(lines.size(), 7u);
-  EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 7),
-            testing::Split("? T|--COMMANDS--|TREE|TFILE|TREAD|TWRITE|------------"));
+  type("TR");  // the typed line, then the list
+  ASSERT_GE(lines.size(), 6u);
+  EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 6),
+            testing::Split("? TR|--COMMANDS--|TREE|TRANSFORM|TREAD|------------"));
   EXPECT_EQ(app.dispatch.current, 0);
-}
-
-// A command that needs an open design is refused in the batch tests.
-TEST_F(Dispatcher, PreconditionsAndMacroNumbersWithoutAFileRefuseWithTheirMessage) {
-  struct Case {
-    const char* line;
-    const char* box;
-    const char* caption = "Error";
-    Icon icon = Icon::Exclamation;
-  } cases[] = {
-      {"TREE", "ファイル又はセルは開かれていませんのでセル名の参照はできませんでした"},
-      {"MYMACRO",
-       "MYMACRO   このコマンドについては、現在対応しておりません。"
-       "以降のバージョンからのサポートとなります。",
-       "Commands", Icon::Information},
-  };
-  for (const auto& c : cases) {
-    host.boxes.clear();
-    type(c.line);
-    ASSERT_TRUE(testing::OneBox(host, c.box, c.caption, c.icon)) << c.line;
-  }
-}
-
-TEST_F(Dispatcher, ArrayStepsKeepTheShownValueAndCoordinateModeThreeAsksForTheOrigin) {
-  typeExpectingPrompts({{"ARRAY", "nX (1): "}, {"3", "nY (1): "}, {"", "pX (0.): "}});
-  typeAll({"2.5", "-4"});
-  EXPECT_EQ(app.settings.columns, 3);
-  EXPECT_EQ(app.settings.rows, 1);
-  EXPECT_EQ(app.settings.pitchX, 2500);
-  EXPECT_EQ(app.settings.pitchY, -4000);
-  EXPECT_EQ(app.dispatch.current, 0);
-  // Counts outside 1..32767 are refused.
-  type("ARRAY 40000 2");
-  EXPECT_EQ(app.settings.columns, 3);
-  ASSERT_FALSE(host.boxes.empty());
-  type("ARRAY 4 5 1 2");
-  EXPECT_EQ(app.settings.rows, 5);
-  EXPECT_EQ(app.settings.pitchY, 2000);
-  // Coordinate mode 3 asks for the origin.
-  host.boxes.clear();
-  type("ABS 3");
-  EXPECT_TRUE(printed("(0. 0.)"));
-  EXPECT_EQ(prompt(), "Origin: ");
-  type("10 -2.5");
-  EXPECT_EQ(app.dispatch.originX, 10000);
-  EXPECT_EQ(app.dispatch.originY, -2500);
-  EXPECT_EQ(app.settings.absMode, 3);
-  type("ABS 4");
-  EXPECT_EQ(app.settings.absMode, 3);
-  ASSERT_TRUE(testing::OneBox(host, "入力範囲は０から３です。"));
-}
-
-TEST_F(Dispatcher, LayerListsChangeTheDisplaySet) {
-  type("LSHOW 1 2 3");
-  int visible = 0;
-  for (int l = 0; l < kLayerCount; ++l) visible += app.settings.layerFlags[l] & 1;
-  EXPECT_EQ(visible, 3);
-  EXPECT_GT(host.invalidations[static_cast<int>(Window::Graphics)], 0);
 }
 
 // The command file: the shipped one and small ones of our own.
 namespace fs = std::filesystem;
-
-const std::string kDataDir = LAVINOR_DATA_DIR;
-
-using testing::ReadFile;
-
 using Kind = CommandMatch::Kind;
 
 CommandTable read(std::string_view bytes) {
@@ -207,10 +131,7 @@ CommandTable read(std::string_view bytes) {
 
 // --- the shipped command file ---
 
-// The typing session loads the shipped command file.
-using ShippedCommandFile = testing::TypingSession;
-
-TEST_F(ShippedCommandFile, NamesEveryBuiltInCommandOnceAndNoNameBeginsAnother) {
+TEST_F(Dispatcher, ShippedCommandFileNamesEveryCommandOnceSetsTheKeysAndFillsTheListColumns) {
   ASSERT_EQ(app.window.commands.names.size(), 124u);
   std::set<std::string> seen;
   for (std::int32_t n = 1; n <= 124; ++n) {
@@ -227,20 +148,11 @@ TEST_F(ShippedCommandFile, NamesEveryBuiltInCommandOnceAndNoNameBeginsAnother) {
   for (const auto& a : app.window.commands.names)
     for (const auto& b : app.window.commands.names)
       EXPECT_TRUE(a == b || !b.starts_with(a)) << a << " " << b;
-}
-
-TEST_F(ShippedCommandFile, CommonCommandsAndKeysAreWhereUsersExpectThem) {
-  // Each name under its number is checked against the manual.
-  // Home types the line "CLS", which must name command 16.
+  // Home types the line "CLS", which must name command 16; every function key has its line.
   EXPECT_EQ(MatchCommand(app.window.commands, winmsg::kHomeLine).number, 16);
-  EXPECT_EQ(app.window.commands.keys[0], "FIT");
-  EXPECT_EQ(app.window.commands.keys[1], "REDRAW");
-  EXPECT_EQ(app.window.commands.keys[14], "DELTEMP \\TAKE");
   for (const auto& key : app.window.commands.keys) EXPECT_FALSE(key.empty());
-}
-
-TEST_F(ShippedCommandFile, ListDialogColumnsAndArgumentPatterns) {
-  const auto lines = ListLinesOf(ReadFile(kDataDir + "/Lavinor.cmd"));
+  // The list dialog's columns and argument patterns.
+  const auto lines = ListLinesOf(testing::ReadFile(LAVINOR_DATA_DIR "/Lavinor.cmd"));
   int commandLines = 0;
   for (const auto& line : lines) {
     NumberAndWord nw;
@@ -277,7 +189,7 @@ TEST_F(ShippedCommandFile, ListDialogColumnsAndArgumentPatterns) {
 
 // --- small command files ---
 
-TEST(CommandFile, NumbersAndNamesThatAreTakenOrLeft) {
+TEST(CommandFile, NumbersAndNamesThatAreTakenOrLeftAndOverlongOnesBounded) {
   struct Case {
     const char* file;
     std::size_t count;    // table entries
@@ -289,7 +201,6 @@ TEST(CommandFile, NumbersAndNamesThatAreTakenOrLeft) {
       {"  3   open   the rest\n", 3, 3, "OPEN"},
       {"12abc\n", 12, 12, "ABC"},  // the word may follow the number at once
       {"0.5 HALF\n", 0, 0, ""},    // below 1 after rounding down: never before the table
-      {"0 ZERO\n-3 NEG\n", 0, 0, ""},
       {"nan X\ninf Y\n", 0, 0, ""},
       {"20000 BIG\n5 SMALL\n", 5, 5, "SMALL"},  // beyond the bound: not a 20000-entry table
       {"17\nFIT\n# 4 COMMENT\n\n", 0, 0, ""},   // missing fields, comment, empty line
@@ -305,9 +216,7 @@ TEST(CommandFile, NumbersAndNamesThatAreTakenOrLeft) {
       EXPECT_EQ(CommandName(l, c.number), c.name) << c.file;
     }
   }
-}
-
-TEST(CommandFile, OverlongNamesAndLinesAreBounded) {
+  // Overlong names and lines are bounded.
   const std::string longName(kMaxNameBytes + 1, 'N');
   CommandTable l = read("3 " + longName + "\n2 OK\n");
   EXPECT_EQ(l.names.size(), 2u);
@@ -320,13 +229,12 @@ TEST(CommandFile, OverlongNamesAndLinesAreBounded) {
   EXPECT_TRUE(l.keys[2].empty());
 }
 
-TEST(CommandFile, FunctionKeyEntries) {
+TEST(CommandFile, FunctionKeyEntriesAndLoadingFindsTheFileWithoutRegardToCaseOrFails) {
   struct Case {
     const char* file;
     int key;           // 1..15
     const char* text;  // expected text of that key
   } cases[] = {
-      {"17 fit f\xA5 1\n", 1, "FIT"},
       {"17 FIT     f\xA5  2 all\n", 2, "FIT"},
       {"19 ZOOM [factor] f\xA5 3 zoom\n", 3, "ZOOM"},  // marker after other words
       {"19 ZOOM f\xA5 16\n", 15, ""},                  // no key 16
@@ -346,9 +254,7 @@ TEST(CommandFile, FunctionKeyEntries) {
   // A name longer than a key entry is cut to it.
   const CommandTable l = read("9 " + std::string(50, 'K') + " f\xA5 5\n");
   EXPECT_EQ(l.keys[4], std::string(kFunctionKeyBytes - 1, 'K'));
-}
-
-TEST(CommandFile, LoadingFindsTheFileWithoutRegardToCaseAndFailsWithoutIt) {
+  // Loading finds the file without regard to case, and fails without it.
   const testing::ScratchFolder folder;
   const fs::path dir = folder.dir;
   ScriptedHost host;
@@ -375,16 +281,11 @@ TEST(CommandLookUp, PrefixesInTableOrder) {
     int number;
     std::vector<int> candidates;
   } cases[] = {
-      {"op", Kind::One, 1, {}},
-      {"OC", Kind::One, 2, {}},
-      {"O", Kind::Several, 0, {1, 2}},     // OPEN, OCELL
-      {"C", Kind::Several, 0, {4, 5, 6}},  // CELLS, CELL, CLOSE
-      {"CEL", Kind::Several, 0, {4, 5}},
-      {"cell", Kind::One, 5, {}},  // a whole name wins over the longer one
-      {"CELLS", Kind::One, 4, {}},
-      {"CELLSX", Kind::None, 0, {}},
-      {"X", Kind::None, 0, {}},
-      {"", Kind::None, 0, {}},
+      // O: OPEN and OCELL; C: CELLS, CELL and CLOSE; "cell": a whole name wins over a longer one.
+      {"op", Kind::One, 1, {}},           {"O", Kind::Several, 0, {1, 2}},
+      {"C", Kind::Several, 0, {4, 5, 6}}, {"CEL", Kind::Several, 0, {4, 5}},
+      {"cell", Kind::One, 5, {}},         {"CELLS", Kind::One, 4, {}},
+      {"X", Kind::None, 0, {}},           {"", Kind::None, 0, {}},
       {"\x83\x41", Kind::One, 9, {}},
   };
   for (const auto& c : cases) {
@@ -406,9 +307,12 @@ struct Case {
   std::vector<double> values;  // when count >= 0
 };
 
+// Variables and functions are expanded first: X holds 3, P two numbers.
 void expectCases(const std::vector<Case>& cases) {
   macro::SymbolTable symbols;
   ScriptedHost host;
+  EXPECT_TRUE(macro::Assign(symbols, host, "&X", "3"));
+  EXPECT_TRUE(macro::Assign(symbols, host, "&P", "10 20"));
   for (const auto& c : cases) {
     std::vector<double> out;
     const int n = macro::ParseValues(c.text, out, symbols, host);
@@ -420,39 +324,28 @@ void expectCases(const std::vector<Case>& cases) {
   }
 }
 
-TEST(ParseValues, NumbersSignsVectorsAndNegation) {
+TEST(ParseValues, NumbersSignsVectorsNegationVariablesAndRefusedTexts) {
   expectCases({
       {"", 0, {}},
-      {"   ", 0, {}},
-      {"10 20", 2, {10, 20}},
       {"\t10\n20 ", 2, {10, 20}},
       {"-5", 1, {-5}},
       {"+5", 1, {5}},
       {".5", 1, {0.5}},
       {"5.", 1, {5}},
-      {"-.25", 1, {-0.25}},
-      {"10-5", 1, {5}},  // a sign after an operand in the same word is an operator
-      {"10+5", 1, {15}},
+      {"10-5", 1, {5}},        // a sign after an operand in the same word is an operator
       {"10 -5", 2, {10, -5}},  // a new word: the sign belongs to the number
       {"10 - 5", 1, {5}},
-      {"10 * -5", 1, {-50}},  // after an operator the sign belongs to the number
-      {"10*-5", 1, {-50}},
+      {"10*-5", 1, {-50}},  // after an operator the sign belongs to the number
       {"1 2 + 3 4", 3, {1, 5, 4}},
-      {"0.1 0.2", 2, {0.1, 0.2}},
       {"(0 0) + (10 20)", 2, {10, 20}},
-      {"(10 20) + (5 5)", 2, {15, 25}},
       {"(1 2 3) * (1 2)", kError, {}},
       {"2 * (1 2 3)", 3, {2, 4, 6}},
       {"(1 2 3) - 1", 3, {0, 1, 2}},
-      {"10 / (2 5)", 2, {5, 2}},
-      {"(0 0 10 0 10 10) * 2", 6, {0, 0, 20, 0, 20, 20}},
       {"1 + 2 * 3", 1, {7}},
       {"(1 + 2) * 3", 1, {9}},
       {"[1 + 2} * 3", 1, {9}},  // bracket kinds need not match
       {"<2 3> * {2}", 2, {4, 6}},
       {"8 / 2 / 2", 1, {2}},  // left to right
-      {"10 - 2 - 3", 1, {5}},
-      {"2 * 3 + 4 * 5", 1, {26}},
       {"((1 2) + 1) * 2", 2, {4, 6}},
       {"(1 2)3", 3, {1, 2, 3}},  // after a closing bracket the slot goes on
       {"(1 2)-3", 2, {-2, -1}},  // operand before the sign in the same word
@@ -461,44 +354,20 @@ TEST(ParseValues, NumbersSignsVectorsAndNegation) {
       {"1 / 0", 1, {INFINITY}},  // not refused here: refused where it becomes a coordinate
       {"-(1 2)", 2, {-1, -2}},
       {"3 * -(1 2)", 2, {-3, -6}},
-      {"(-(1 2))", 2, {-1, -2}},
       {"1 -(2 3)", 2, {-1, -2}},  // after an operand the minus is an operator
       {"2-(1)", 1, {1}},
       {"- (1 2)", kError, {}},  // a lone minus before any operand
       {"+(1 2)", kError, {}},
+      {"&X 5", 2, {3, 5}},
+      {"(&P) + (1 1)", 2, {11, 21}},
+      {"&P + (1 1)", 3, {10, 21, 21}},  // numbers of a variable are separate slots
+      {"POW(2 10) - 24", 1, {1000}},
   });
-}
-
-TEST(ParseValues, RefusedTexts) {
   // Two points in one number are never a number; brackets unclosed, stray or closing before an
   // operand.
   for (const char* text : {"1.2.3+4", "1.2.3", "12abc", "abc", "1e5", "1,2", "inf", "nan", "0x10",
                            ".", "(1 2", "1 2)", "()", "* 2", "(* 2)", "1 2 ) (", "ERROR"})
     expectCases({{text, kError, {}}});
-}
-
-TEST(ParseValues, VariablesAndFunctionsAreExpandedFirst) {
-  macro::SymbolTable symbols;
-  ScriptedHost host;
-  ASSERT_TRUE(macro::Assign(symbols, host, "&X", "3"));
-  ASSERT_TRUE(macro::Assign(symbols, host, "&P", "10 20"));
-  struct {
-    const char* text;
-    std::vector<double> values;
-  } cases[] = {
-      {"&X 5", {3, 5}},
-      {"(&P) + (1 1)", {11, 21}},
-      {"&P + (1 1)", {10, 21, 21}},  // numbers of a variable are separate slots
-      {"-&P", {-10, -20}},
-      {"&x*2", {6}},
-      {"POW(2 10) - 24", {1000}},
-  };
-  for (const auto& c : cases) {
-    std::vector<double> out;
-    ASSERT_EQ(macro::ParseValues(c.text, out, symbols, host), static_cast<int>(c.values.size()))
-        << c.text;
-    for (std::size_t i = 0; i < out.size(); ++i) EXPECT_NEAR(out[i], c.values[i], 1e-9) << c.text;
-  }
 }
 
 TEST(ParseValues, CallersLimitTheCountAndTooLongATextIsRefused) {
@@ -532,28 +401,7 @@ TEST(ParseValues, CallersLimitTheCountAndTooLongATextIsRefused) {
   EXPECT_EQ(macro::ParseValues(text, out, symbols, host), 1);
 }
 
-TEST(IsPointAnswer, ExactlyTwoValues) {
-  macro::SymbolTable symbols;
-  ScriptedHost host;
-  struct {
-    const char* text;
-    bool point;
-    double x, y;
-  } cases[] = {
-      {"", false, 0, 0},       {"10 20", true, 10, 20}, {"(1 2) * 3", true, 3, 6},
-      {"10", false, 0, 0},     {"1 2 3", false, 0, 0},  {"ZOOM", false, 0, 0},
-      {"-5 -6", true, -5, -6},
-  };
-  for (const auto& c : cases) {
-    auto p = macro::IsPointAnswer(c.text, symbols, host);
-    ASSERT_EQ(p.has_value(), c.point) << c.text;
-    if (!p) continue;
-    EXPECT_DOUBLE_EQ(p->x, c.x) << c.text;
-    EXPECT_DOUBLE_EQ(p->y, c.y) << c.text;
-  }
-}
-
-TEST(UserValue, Formats) {
+TEST(UserValue, FormatsAndCheckedConversionToDatabaseUnits) {
   struct {
     double value;
     std::int32_t unit;
@@ -569,15 +417,13 @@ TEST(UserValue, Formats) {
   EXPECT_EQ(FormatCalculatorValue(1.0 / 3), "0.333333333333");
   EXPECT_EQ(FormatCalculatorValue(-0.25), "-0.25");
   EXPECT_EQ(FormatCalculatorValue(1e15), "1000000000000000.");
-}
-
-TEST(UserValue, CheckedConversionToDatabaseUnits) {
+  // Checked conversion to database units.
   struct {
     double value;
     std::int32_t unit;
     bool ok;
     std::int32_t db;
-  } cases[] = {
+  } conversions[] = {
       {1.5, 1000, true, 1500},
       {0.0005, 1000, true, 1},  // halves round up
       {-0.0005, 1000, true, 0},
@@ -588,9 +434,8 @@ TEST(UserValue, CheckedConversionToDatabaseUnits) {
       {-2147483.649, 1000, false, 0},
       {INFINITY, 1000, false, 0},
       {NAN, 1000, false, 0},
-      {1e300, 1, false, 0},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : conversions) {
     auto r = UserToDb(c.value, c.unit);
     ASSERT_EQ(r.has_value(), c.ok) << c.value;
     if (r) {

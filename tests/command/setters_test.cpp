@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "command/layer_commands.h"
-#include "macro/variables.h"
 #include "platform/scripted_host.h"
 #include "state/app_state.h"
 #include "support/short_forms.h"
@@ -38,34 +35,26 @@ TEST(Setters, AcceptedValuesAreStored) {
                             {63, "1", &S::lineMode, 1},
                             {64, "10.5", &S::nest, 11},
                             {64, "0", &S::nest, 0},
-                            {66, "0.5", &S::gscale, 500},
                             {66, "0.001", &S::gscale, 1},
                             {66, "0", &S::gscale, 1},
                             {67, "32766.9", &S::grid, 32767},
                             {70, "-20", &S::cursorSize, 20},
-                            {70, "12.5", &S::cursorSize, 13},
                             {71, "32000", &S::hight, 32000},
                             {72, "1", &S::acuteTip, 1},
                             {76, "3", &S::absMode, 3},
                             {78, "1", &S::showLocation, 1},
                             {81, "63", &S::layer, 63, true},
-                            {81, "(60 + 3) / 1", &S::layer, 63, true},
                             {82, "5", &S::elementType, 5, true},
                             {83, "0", &S::width, 0},
                             {83, "0.002", &S::width, 2},
-                            {83, "1.5", &S::width, 1500},
                             {84, "1", &S::lineTipType, 1, true},
                             {87, "1", &S::reflection, 1},
                             {88, "370", &S::angle, 10000000},
                             {88, "-30", &S::angle, 330000000},
                             {88, "-360", &S::angle, 0},
-                            {88, "7200.5", &S::angle, 500000},
                             {88, "359.9999999", &S::angle, 0},
-                            {88, "45.0000005", &S::angle, 45000001},
-                            {89, "2", &S::magnification, 2000000},
                             {89, "-0.5", &S::magnification, 500000},
                             {89, "0", &S::magnification, 1000000},
-                            {89, "0.0000001", &S::magnification, 1000000},
                             {108, "3", &S::lock, 3}};
   for (const auto& c : cases) {
     ScriptedHost host;
@@ -99,19 +88,15 @@ TEST(Setters, RefusedValuesShowTheirMessageAndKeepTheSetting) {
       {62, "13", "入力範囲は 0 から 12 までです。"},
       {63, "3", "入力範囲は 0 から 2 までです。"},
       {64, "11.4", "入力範囲は 0 から 11 までです。", "階層の範囲"},
-      {64, "11.5", "入力範囲は 0 から 11 までです。", "階層の範囲"},
       {66, "0.0009", "グラフィックススケースの最小値は 0.001 です。"},
       {67, "32767", "１以上の値でなければ゛いけません。"},
       {67, "-1", "１以上の値でなければ゛いけません。"},
       {71, "0", "入力範囲は 1 から 32000 までです。"},
-      {72, "2", "入力の範囲は ０ か １ です。"},
       {76, "4", "入力範囲は０から３です。"},
-      {78, "-1", "入力の範囲は ０ か １ です。"},
       {81, "64", "入力の範囲は０層から６３層までです。"},
       {82, "6", "入力の範囲は ０ から ５ までです。"},
       {83, "0.001", "入力の範囲は 0 または 0.002 以上です。"},
       {84, "0.5", "入力の範囲は ０ か １ です。"},
-      {87, "2", "入力の範囲は ０ か １ です。"},
       {108, "4", "入力範囲は 0 から 3 までです。"},
       // values the setting cannot hold: refused, never wrapped
       {83, "2147484", "入力値が範囲外です。絶対値が 2147483.647 以下の値を入力して下さい。"},
@@ -120,9 +105,7 @@ TEST(Setters, RefusedValuesShowTheirMessageAndKeepTheSetting) {
       {70, "-2147483648", "入力値が範囲外です。絶対値が 2147483647 以下の値を入力して下さい。"},
       {89, "2148", "入力値が範囲外です。絶対値が 2147.483647 以下の値を入力して下さい。"},
       {83, "1/0", "入力値を数値として扱えません。"},
-      {88, "1/0", "入力値を数値として扱えません。"},
       {89, "0/0", "入力値を数値として扱えません。"},
-      {70, "-1/0", "入力値を数値として扱えません。"},
   };
   for (const auto& c : cases) {
     ScriptedHost host;
@@ -150,11 +133,7 @@ TEST(Setters, AnswersThatAreNotOneValueDoNothing) {
   struct {
     const char* answer;
     SetterOutcome outcome;
-  } cases[] = {
-      {"", SetterOutcome::Empty},         {"  ", SetterOutcome::Empty},
-      {"5 6", SetterOutcome::Unreadable}, {"(1 2)", SetterOutcome::Unreadable},
-      {"x", SetterOutcome::Unreadable},   {"&UNKNOWN", SetterOutcome::Unreadable},
-  };
+  } cases[] = {{"  ", SetterOutcome::Empty}, {"5 6", SetterOutcome::Unreadable}};
   for (const auto& c : cases) {
     ScriptedHost host;
     AppState app(host);
@@ -168,7 +147,7 @@ TEST(Setters, AnswersThatAreNotOneValueDoNothing) {
   EXPECT_EQ(ApplySetter(app, 23, "1"), SetterOutcome::NotASetter);
 }
 
-TEST(Setters, ValuesDependOnTheDatabaseUnitAndMayUseVariables) {
+TEST(Setters, ValuesDependOnTheDatabaseUnit) {
   ScriptedHost host;
   AppState app(host);
   app.settings.dbPerUserUnit = 100;
@@ -181,11 +160,6 @@ TEST(Setters, ValuesDependOnTheDatabaseUnitAndMayUseVariables) {
   EXPECT_EQ(ApplySetter(app, 66, "2.5"), SetterOutcome::Stored);
   EXPECT_EQ(app.settings.gscale, 250);
   EXPECT_EQ(app.settings.gscaleCopy, 250);  // the working copy follows
-  // Variables in answers.
-  app.settings.dbPerUserUnit = 1000;
-  ASSERT_TRUE(macro::Assign(app.symbols, host, "&W", "0.25"));
-  EXPECT_EQ(ApplySetter(app, 83, "&W * 2"), SetterOutcome::Stored);
-  EXPECT_EQ(app.settings.width, 500);
 }
 
 TEST(Setters, PromptsShowTheStoredValue) {
@@ -195,12 +169,10 @@ TEST(Setters, PromptsShowTheStoredValue) {
     std::int32_t unit;
     const char* prompt;
   } cases[] = {
-      {64, "", 1000, "Nest(11): "},
       {64, "3", 1000, "Nest(3): "},
       {66, "0.25", 1000, "Gscale(0.25): "},
       {66, "0.25", 100000, "Gscale(0.25): "},
       {66, "0.00025", 100000, "Gscale(0.): "},  // three decimals, whatever the unit
-      {83, "0.5", 1000, "Width(0.5): "},
       {83, "12", 1, "Width(12): "},
       {88, "-90.5", 1000, "Angle(269.5): "},
       {89, "1.25", 1000, "Magnify(1.25): "},
@@ -218,16 +190,14 @@ TEST(Setters, PromptsShowTheStoredValue) {
   EXPECT_EQ(SetterPrompt(s, 5), "");
 }
 
-TEST(SetOrigin, TwoValuesInDatabaseUnits) {
+TEST(SetOrigin, OriginInDatabaseUnitsAndTheDesignAndStreamUnits) {
   struct {
     const char* answer;
     SetterOutcome outcome;
     std::int32_t x, y;
   } cases[] = {
-      {"1.5 -2", SetterOutcome::Stored, 1500, -2000},
       {"(1 2) * 2", SetterOutcome::Stored, 2000, 4000},
       {"", SetterOutcome::Empty, 7, 8},
-      {"1", SetterOutcome::Unreadable, 7, 8},
       {"1 2 3", SetterOutcome::Unreadable, 7, 8},
       {"1 3000000", SetterOutcome::Refused, 7, 8},  // y beyond the coordinate range: neither set
       {"1/0 1", SetterOutcome::Refused, 7, 8},
@@ -242,16 +212,13 @@ TEST(SetOrigin, TwoValuesInDatabaseUnits) {
     EXPECT_EQ(app.dispatch.originY, c.y) << c.answer;
     EXPECT_EQ(host.boxes.size(), c.outcome == SetterOutcome::Refused ? 1u : 0u) << c.answer;
   }
-}
-
-TEST(SetDatabaseUnit, DesignAndStreamUnits) {
+  // The design's and the stream's database units.
   struct {
     const char* answer;
     DatabaseUnit which;
     SetterOutcome outcome;
     std::int32_t design, stream;
-  } cases[] = {
-      {"100", DatabaseUnit::Design, SetterOutcome::Stored, 100, 1000},
+  } units[] = {
       {"-100", DatabaseUnit::Design, SetterOutcome::Stored, 100, 1000},
       {"1000000", DatabaseUnit::Design, SetterOutcome::Stored, 1000000, 1000},
       {"1000001", DatabaseUnit::Design, SetterOutcome::Refused, 1000, 1000},
@@ -264,7 +231,7 @@ TEST(SetDatabaseUnit, DesignAndStreamUnits) {
       {"-2147483647", DatabaseUnit::Stream, SetterOutcome::Stored, 1000, 2147483647},
       {"2147483648", DatabaseUnit::Stream, SetterOutcome::Refused, 1000, 1000},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : units) {
     ScriptedHost host;
     AppState app(host);
     EXPECT_EQ(SetDatabaseUnit(app, c.answer, c.which), c.outcome) << c.answer;
@@ -315,7 +282,7 @@ TEST(LayerCommands, ListsSetExactlyTheNamedLayersAndSingleLayerDisplayKeepsItSho
   EXPECT_EQ(visibleCount(s), 2);
 }
 
-TEST(LayerCommands, FillDirectionAndHatchBitsAreIndependent) {
+TEST(LayerCommands, FillBitsPenStyleAndColourChangeSeparately) {
   Settings s;
   RunLayerListCommand(s, 26, "4");    // falling direction on layer 4
   RunLayerListCommand(s, 25, "5");    // hatch only on layer 5
@@ -326,9 +293,7 @@ TEST(LayerCommands, FillDirectionAndHatchBitsAreIndependent) {
   EXPECT_EQ(s.layerFillFlags[5], 0);
   RunLayerListCommand(s, 27, "");
   EXPECT_EQ(s.layerFillFlags[4], 1);
-}
-
-TEST(LayerCommands, PenStyleAndColourChangeSeparately) {
+  // Pen style and colour change separately.
   struct Case {
     int command;
     int pen;  // expected pen of layer 5 (default 5: colour 5, solid)
@@ -339,7 +304,6 @@ TEST(LayerCommands, PenStyleAndColourChangeSeparately) {
     EXPECT_EQ(s.layerPen[5], c.pen) << c.command;
     EXPECT_EQ(s.layerPen[6], 6) << c.command;  // unlisted layer untouched
   }
-  Settings s;
   RunLayerListCommand(s, 41, "5");  // style 3
   RunLayerListCommand(s, 50, "5");  // colour 11
   EXPECT_EQ(s.layerPen[5], 11 + 42);

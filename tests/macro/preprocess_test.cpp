@@ -10,7 +10,6 @@
 #include "macro/functions.h"
 #include "macro/symbol_table.h"
 #include "macro/variables.h"
-#include "platform/byte_io.h"
 #include "platform/scripted_host.h"
 #include "support/short_forms.h"
 
@@ -40,20 +39,17 @@ void expectExpansions(std::initializer_list<Case> cases) {
   }
 }
 
-TEST(Preprocess, VariablesNegationAndBlanks) {
+TEST(Preprocess, VariablesNegationBlanksAndAssignmentsInsideLines) {
   expectExpansions({
       {"MOVE &X 5", "MOVE 3. 5"},
       {"MOVE &x 5", "MOVE 3. 5"},
       {"MOVE &X", "MOVE 3."},
       {"&X+&X", "3.+3."},
-      {"(&X)", "(3.)"},
       {"&P", "10. -20."},
-      {"&S&X", ""},       // '&' does not end a name: "S&X" is unknown
-      {"A &Q B", "A B"},  // unknown in the middle: blanks
-      {"A &Q", "A"},      // unknown at the end: the line is cut at the '&'
-      {"A &Q+1 B", "A +1 B"},
+      {"&S&X", ""},        // '&' does not end a name: "S&X" is unknown
+      {"A &Q B", "A B"},   // unknown in the middle: blanks
+      {"A &Q", "A"},       // unknown at the end: the line is cut at the '&'
       {"A & B", "A & B"},  // no name after '&': the character stays
-      {"A &+1", "A &+1"},
       {"MERGE &", "MERGE &"},
       {"\"&S\"", "\"ABC\""},
       {"1 -&X", "1 -3."},
@@ -61,16 +57,11 @@ TEST(Preprocess, VariablesNegationAndBlanks) {
       {"-&P", "-10. 20."},
       {"A-&X", "A-3."},  // a binary minus stays
       {"2*-&X", "2* -3."},
-      {"(-&X)", "(-3.)"},
       {"1 -&S", "1 -ABC"},  // a text is not negated
-      {"-&X 7", "-3. 7"},
       {"  A \t B\n\nC  ", "A B C"},
       {"", ""},
-      {" \t ", ""},
   });
-}
-
-TEST(Preprocess, AssignmentsInsideLines) {
+  // Assignments inside lines.
   SymbolTable t;
   ScriptedHost host;
   struct {
@@ -102,17 +93,27 @@ TEST(Preprocess, AssignmentsInsideLines) {
   EXPECT_EQ(LookUp(t, "&A").value_or(""), "5.");
 }
 
-TEST(Preprocess, FailedAssignmentCutsTheLine) {
-  SymbolTable t;
-  ScriptedHost host;
-  for (int i = 0; i < 7; ++i) StoreSymbol(t, "NAME" + std::to_string(i), std::string(255, 'v'));
-  auto out = Preprocess("SET &BIGGER=" + std::string(160, 'x'), t, host);
-  ASSERT_TRUE(out.has_value());
-  EXPECT_EQ(*out, "SET");
-  ASSERT_TRUE(testing::OneBox(host, "シンボル用のメモリーが不足しました。"));
-}
-
-TEST(Preprocess, LengthLimit) {
+// A refused assignment shows its box, stores nothing and cuts the line where it stood.
+TEST(Preprocess, RefusedAssignmentsAndOverlongLinesShowTheirMessage) {
+  struct {
+    std::string assignment, message;
+    bool fullTable = false;  // seven entries of 262 bytes: 162 bytes left
+  } cases[] = {
+      {"&" + std::string(256, 'N') + "=1", "変数名が長すぎます。変数名は２５５バイトまでです。"},
+      {"&V=" + std::string(256, 'x'), "変数の値が長すぎます。値は２５５バイトまでです。"},
+      {"&BIGGER=" + std::string(160, 'x'), "シンボル用のメモリーが不足しました。", true},
+  };
+  for (const auto& c : cases) {
+    SymbolTable t;
+    ScriptedHost host;
+    for (int i = 0; c.fullTable && i < 7; ++i)
+      StoreSymbol(t, "NAME" + std::to_string(i), std::string(255, 'v'));
+    const std::uint32_t used = UsedSize(t);
+    EXPECT_EQ(Preprocess("SET " + c.assignment, t, host).value_or("?"), "SET") << c.message;
+    ASSERT_TRUE(testing::OneBox(host, c.message, "Error", Icon::Exclamation)) << c.message;
+    EXPECT_EQ(UsedSize(t), used);
+  }
+  // A line longer than 299 characters, as typed or expanded, is refused.
   SymbolTable t;
   ScriptedHost host;
   ASSERT_TRUE(Assign(t, host, "&L", std::string(200, '9')));
@@ -133,7 +134,7 @@ TEST(Preprocess, LengthLimit) {
   }
 }
 
-TEST(Functions, Results) {
+TEST(Functions, ResultsArgumentTextLimitAndVariablesInArguments) {
   struct {
     const char* line;
     const char* result;
@@ -141,25 +142,15 @@ TEST(Functions, Results) {
       {"SIN(30)", "0.500000000000"},
       {"sin(30)", "0.500000000000"},
       {"SIN(390)", "0.500000000000"},
-      {"SIN(-30)", "-0.500000000000"},
-      {"COS(60)", "0.500000000000"},
       {"COS (0)", "1.000000000000"},
       {"TAN(45)", "1.000000000000"},
-      {"TAN(0)", "ERROR"},
       {"TAN(90)", "ERROR"},
-      {"TAN(-270)", "ERROR"},
-      {"TAN(450)", "ERROR"},
-      {"ATAN(1 1)", "45.000000000000"},
       {"ATAN(-1 0)", "180.000000000000"},
-      {"ATAN(0 -1)", "-90.000000000000"},
       {"POW(2 10)", "1024.000000000000"},
-      {"POW(2 -1)", "0.500000000000"},
-      {"POW(-8 0.5)", "ERROR"},  // no real value
-      {"HYP(3 4)", "5.000000000000"},
+      {"POW(-8 0.5)", "ERROR"},                  // no real value
       {"HYP((1 1) * 3 4)", "HYP((1 1) * 3 4)"},  // three numbers: not read
       {"POW(1+1 3)", "8.000000000000"},
       {"SIN(1 2)", "SIN(1 2)"},
-      {"SIN()", "SIN()"},
       {"SIN(30", "SIN(30"},
       {"SIN 30", "SIN 30"},
       {"SIN(COS(0))", "SIN(COS(0))"},      // a nested call stays as written
@@ -167,16 +158,12 @@ TEST(Functions, Results) {
       {"SIN(30) COS(60)", "0.500000000000 0.500000000000"},
       {"SIN(30) SIN(X) COS(60)", "0.500000000000 SIN(X) COS(60)"},
       {"MOVE HYP(3 4) 1", "MOVE 5.000000000000 1"},
-      {"(ATAN(1 1))", "(45.000000000000)"},
   };
   for (const auto& c : cases) {
     std::string line = c.line;
     ApplyFunctions(line);
     EXPECT_EQ(line, c.result) << c.line;
   }
-}
-
-TEST(Functions, ArgumentTextLimitAndVariablesInArguments) {
   std::string arg = "1" + std::string(197, ' ') + "1";  // 199 characters: taken
   std::string line = "POW(" + arg + ")";
   ApplyFunctions(line);
@@ -213,21 +200,17 @@ bool zeroFrom(const SymbolTable& t, std::size_t from) {
   return true;
 }
 
-TEST(SymbolTable, LayoutAfterAssignments) {
-  SymbolTable t;
-  EXPECT_EQ(UsedSize(t), 0u);
-  ASSERT_EQ(StoreSymbol(t, "X", "3."), StoreResult::Stored);
+TEST(SymbolTable, LayoutAfterAssignmentsAndReplacementsThatMoveTheLaterEntries) {
+  SymbolTable layout;
+  EXPECT_EQ(UsedSize(layout), 0u);
+  ASSERT_EQ(StoreSymbol(layout, "X", "3."), StoreResult::Stored);
   // used size, then: name length, value length, name, value
   const std::uint8_t expected[] = {9, 0, 0, 0, 1, 2, 'X', '3', '.', 0};
-  for (std::size_t i = 0; i < sizeof expected; ++i) EXPECT_EQ(t.bytes[i], expected[i]) << i;
-  ASSERT_EQ(StoreSymbol(t, "AB", "10.  20."), StoreResult::Stored);
-  EXPECT_EQ(UsedSize(t), 9u + 2 + 2 + 8);
-  EXPECT_EQ(t.bytes[9], 2);
-  EXPECT_EQ(t.bytes[10], 8);
-  EXPECT_EQ(entries(t), (std::vector<std::string>{"X=3.", "AB=10.  20."}));
-}
-
-TEST(SymbolTable, ReplacementsMoveTheLaterEntries) {
+  for (std::size_t i = 0; i < sizeof expected; ++i) EXPECT_EQ(layout.bytes[i], expected[i]) << i;
+  ASSERT_EQ(StoreSymbol(layout, "AB", "10.  20."), StoreResult::Stored);
+  EXPECT_EQ(UsedSize(layout), 9u + 2 + 2 + 8);
+  EXPECT_EQ(entries(layout), (std::vector<std::string>{"X=3.", "AB=10.  20."}));
+  // Replacements move the later entries.
   struct {
     const char* newValue;
     std::uint32_t used;
@@ -282,7 +265,7 @@ TEST(SymbolTable, NamesMatchWithoutCaseAndOnlyAtEqualLength) {
   EXPECT_EQ(FindSymbol(t, "\x83\x61").value_or(""), "5.");
 }
 
-TEST(SymbolTable, RefusalsLeaveTheTableUnchanged) {
+TEST(SymbolTable, RefusalsAndAFullTableLeaveTheTableUnchanged) {
   SymbolTable t;
   StoreSymbol(t, "X", "1.");
   struct {
@@ -301,27 +284,25 @@ TEST(SymbolTable, RefusalsLeaveTheTableUnchanged) {
     EXPECT_EQ(t.bytes, before.bytes) << c.name.size();
   }
   EXPECT_EQ(StoreSymbol(t, std::string(255, 'N'), std::string(255, 'V')), StoreResult::Stored);
-}
-
-TEST(SymbolTable, FullTable) {
-  SymbolTable t;
+  // A full table.
+  SymbolTable full;
   // Seven entries of 2 + 5 + 255 = 262 bytes: 4 + 1834 = 1838 used, 162 bytes left.
   for (int i = 0; i < 7; ++i)
-    ASSERT_EQ(StoreSymbol(t, "NAME" + std::to_string(i), std::string(255, 'v')),
+    ASSERT_EQ(StoreSymbol(full, "NAME" + std::to_string(i), std::string(255, 'v')),
               StoreResult::Stored);
-  ASSERT_EQ(UsedSize(t), 1838u);
-  const SymbolTable before = t;
-  EXPECT_EQ(StoreSymbol(t, "BIG", std::string(158, 'v')), StoreResult::TableFull);
-  EXPECT_EQ(t.bytes, before.bytes);
+  ASSERT_EQ(UsedSize(full), 1838u);
+  const SymbolTable unchanged = full;
+  EXPECT_EQ(StoreSymbol(full, "BIG", std::string(158, 'v')), StoreResult::TableFull);
+  EXPECT_EQ(full.bytes, unchanged.bytes);
   // Ending exactly at 2000 bytes fits.
-  EXPECT_EQ(StoreSymbol(t, "BIG", std::string(157, 'v')), StoreResult::Stored);
-  EXPECT_EQ(UsedSize(t), 2000u);
-  EXPECT_EQ(StoreSymbol(t, "Z", "1."), StoreResult::TableFull);
+  EXPECT_EQ(StoreSymbol(full, "BIG", std::string(157, 'v')), StoreResult::Stored);
+  EXPECT_EQ(UsedSize(full), 2000u);
+  EXPECT_EQ(StoreSymbol(full, "Z", "1."), StoreResult::TableFull);
   // A longer value for a known name that would not fit is refused; a shorter one frees room.
-  EXPECT_EQ(StoreSymbol(t, "BIG", std::string(158, 'v')), StoreResult::TableFull);
-  EXPECT_EQ(StoreSymbol(t, "NAME0", "1."), StoreResult::Stored);
-  EXPECT_EQ(StoreSymbol(t, "Z", "1."), StoreResult::Stored);
-  EXPECT_EQ(FindSymbol(t, "BIG").value_or("").size(), 157u);
+  EXPECT_EQ(StoreSymbol(full, "BIG", std::string(158, 'v')), StoreResult::TableFull);
+  EXPECT_EQ(StoreSymbol(full, "NAME0", "1."), StoreResult::Stored);
+  EXPECT_EQ(StoreSymbol(full, "Z", "1."), StoreResult::Stored);
+  EXPECT_EQ(FindSymbol(full, "BIG").value_or("").size(), 157u);
 }
 
 TEST(Assign, StoresCanonicalNumbersOrText) {
@@ -332,7 +313,6 @@ TEST(Assign, StoresCanonicalNumbersOrText) {
     const char* value;
   } cases[] = {
       {"3", "3."},
-      {"0.5", "0.5"},
       {"1 + 2", "3."},
       {"(1 2) * 2", "2.  4."},
       {"1/3", "0.33333333333333"},
@@ -348,23 +328,6 @@ TEST(Assign, StoresCanonicalNumbersOrText) {
   EXPECT_FALSE(Assign(t, host, "&W", "   "));
   EXPECT_FALSE(LookUp(t, "&W").has_value());
   EXPECT_TRUE(host.boxes.empty());
-}
-
-TEST(Assign, RefusalsShowTheirMessage) {
-  struct {
-    std::string name, expression, message;
-  } cases[] = {
-      {"&" + std::string(256, 'N'), "1", "変数名が長すぎます。変数名は２５５バイトまでです。"},
-      {"&V", std::string(256, 'x'), "変数の値が長すぎます。値は２５５バイトまでです。"},
-  };
-  for (const auto& c : cases) {
-    SymbolTable t;
-    ScriptedHost host;
-    EXPECT_FALSE(Assign(t, host, c.name, c.expression));
-    ASSERT_TRUE(testing::OneBox(host, c.message, "Error", Icon::Exclamation)) << c.message;
-    EXPECT_EQ(UsedSize(t), 0u);
-  }
-  // A full table: with the line it cuts, in the preprocessor's tests.
 }
 
 }  // namespace

@@ -13,6 +13,17 @@
 namespace lav::shell {
 namespace {
 
+// A font of 8 pixels a byte, so that a two-byte character is 16 pixels wide.
+int Width(std::string_view t) {
+  return static_cast<int>(t.size()) * 8;
+}
+
+constexpr int kL = 16;
+constexpr Rgb kRed = MakeRgb(255, 0, 0);
+constexpr Rgb kWhite = MakeRgb(255, 255, 255);
+constexpr Rgb kBlack = MakeRgb(0, 0, 0);
+constexpr Rgb kGreen = MakeRgb(0, 255, 0);
+
 class PointerTest : public testing::TypingSession {
  protected:
   void SetUp() override {
@@ -22,9 +33,24 @@ class PointerTest : public testing::TypingSession {
         .scale = 0.1, .offsetX = 0, .offsetY = 0, .clientWidth = 600, .clientHeight = 400};
   }
   std::string input() const { return sjis::toUtf8(app.window.input); }
+  StatusLayout layout(int w = 960, int h = 90) { return LayoutStatus(w, h, kL, Width); }
+  std::vector<StatusText> texts(const StatusLayout& s) { return StatusTexts(app, s, Width); }
+  // The texts of one field, labels left out, as UTF-8.
+  std::vector<StatusText> values(StatusField f, const StatusLayout& s) {
+    std::vector<StatusText> out;
+    for (auto& t : texts(s))
+      if (t.field == f && !t.label) out.push_back(t);
+    return out;
+  }
+  std::vector<std::string> labelsOf(StatusField f, const StatusLayout& s) {
+    std::vector<std::string> out;
+    for (auto& t : texts(s))
+      if (t.field == f && t.label) out.push_back(sjis::toUtf8(t.text));
+    return out;
+  }
 };
 
-TEST_F(PointerTest, ClicksSnapWhileIdleAndAreExactWhileAPointIsPicked) {
+TEST_F(PointerTest, ClicksSnapWhileIdleAreExactWhileAPointIsPickedAndTheBandRunsThere) {
   const struct Case {
     int gscale, dbu, pick;
     bool painting;
@@ -55,9 +81,34 @@ TEST_F(PointerTest, ClicksSnapWhileIdleAndAreExactWhileAPointIsPicked) {
     EXPECT_EQ(ClickText(app, PointerPoint(app, c.x, c.y)), c.text)
         << c.gscale << " " << c.dbu << " " << c.pick << " " << c.x << "," << c.y;
   }
+  // The rubber band runs from the last point to where a click would enter.
+  // Pixel (123, 400 - 57) enters (1, 1): window point (100, 300).
+  using S = std::vector<PixelSegment>;
+  struct Band {
+    const char* name;
+    int type, cursor, command;
+    const char* points;
+    S band;
+  } bands[] = {
+      {"polygon", 4, 1, 91, "0,0 3,2", S{{300, 200, 100, 300}}},
+      {"line", 5, 1, 91, "3,2", S{{300, 200, 100, 300}}},
+      {"rectangle from its corner", 3, 1, 91, "3,2",
+       S{{300, 200, 100, 200}, {100, 200, 100, 300}, {100, 300, 300, 300}, {300, 300, 300, 200}}},
+      {"pointer on the last point", 4, 1, 91, "1,1", S{}},
+      {"placements have none", 1, 1, 91, "3,2", S{}},
+      {"keyboard cursor off", 4, 0, 91, "3,2", S{}},
+      {"another command", 4, 1, 77, "3,2", S{}}};
+  for (const auto& c : bands) {
+    app.settings.elementType = c.type;
+    app.shell.pointer.keyboardCursor = c.cursor;
+    app.dispatch.current = c.command;
+    app.temp.assign(testing::PointsOf<db::UserPoint>(c.points));
+    PointerMoved(app, 123, 400 - 57);
+    EXPECT_EQ(RubberBand(app), c.band) << c.name;
+  }
 }
 
-TEST_F(PointerTest, ClicksTakeEffectOnlyWhenTheyAreMeantAndFit) {
+TEST_F(PointerTest, ClicksTakeEffectOnlyWhenMeantAndFitAndReleaseEndsCapture) {
   // Ignored while the window redraws.
   app.display.redrawing = true;
   EXPECT_FALSE(LeftClick(app, 150, 150));
@@ -78,9 +129,7 @@ TEST_F(PointerTest, ClicksTakeEffectOnlyWhenTheyAreMeantAndFit) {
   app.window.input = std::string(85, '1');
   ASSERT_TRUE(LeftClick(app, 150, 150));
   EXPECT_EQ(app.window.input, "");
-}
-
-TEST_F(PointerTest, ReleaseEndsCaptureAndSwitchesTheOverlaysOff) {
+  // Release ends the capture and switches the overlays off.
   auto& p = app.shell.pointer;
   StartKeyboardCursor(app);
   EXPECT_EQ(std::pair(p.keyboardCursor, p.captured), std::pair(1, true));
@@ -93,34 +142,7 @@ TEST_F(PointerTest, ReleaseEndsCaptureAndSwitchesTheOverlaysOff) {
       << "the shown coordinates follow the mode";
 }
 
-TEST_F(PointerTest, RubberBandRunsFromTheLastPointToWhereAClickWouldEnter) {
-  // Pixel (123, 400 - 57) enters (1, 1): window point (100, 300).
-  using S = std::vector<PixelSegment>;
-  struct Case {
-    const char* name;
-    int type, cursor, command;
-    const char* points;
-    S band;
-  } cases[] = {
-      {"polygon", 4, 1, 91, "0,0 3,2", S{{300, 200, 100, 300}}},
-      {"line", 5, 1, 91, "3,2", S{{300, 200, 100, 300}}},
-      {"rectangle from its corner", 3, 1, 91, "3,2",
-       S{{300, 200, 100, 200}, {100, 200, 100, 300}, {100, 300, 300, 300}, {300, 300, 300, 200}}},
-      {"pointer on the last point", 4, 1, 91, "1,1", S{}},
-      {"placements have none", 1, 1, 91, "3,2", S{}},
-      {"keyboard cursor off", 4, 0, 91, "3,2", S{}},
-      {"another command", 4, 1, 77, "3,2", S{}}};
-  for (const auto& c : cases) {
-    app.settings.elementType = c.type;
-    app.shell.pointer.keyboardCursor = c.cursor;
-    app.dispatch.current = c.command;
-    app.temp.assign(testing::PointsOf<db::UserPoint>(c.points));
-    PointerMoved(app, 123, 400 - 57);
-    EXPECT_EQ(RubberBand(app), c.band) << c.name;
-  }
-}
-
-TEST_F(PointerTest, MenuItemsTypeTheirCommands) {
+TEST_F(PointerTest, MenuItemsTypeTheirCommandsAndTheEndQuestionDiscardsOnNo) {
   const struct Case {
     int id;
     const char* typed;  // the line as it enters the transcript
@@ -134,11 +156,8 @@ TEST_F(PointerTest, MenuItemsTypeTheirCommands) {
   }
   EXPECT_EQ(RunMenuItem(app, 1104), MenuOutcome::Version);
   EXPECT_EQ(RunMenuItem(app, 111), MenuOutcome::Print);
-}
-
-// The question's text is checked with the end of the program in the design's tests, the Yes
-// that writes with the windowed program's.
-TEST_F(PointerTest, EndQuestionDiscardsTheOpenDesignOnNoAndIsNotAskedWithoutOne) {
+  // The question's text is checked with the end of the program in the design's tests, the Yes
+  // that writes with the windowed program's.
   typeAll({"NEW end", "MKCELL A"});
   takeBoxes();
   host.answers.push_back(Answer::No);
@@ -156,39 +175,7 @@ TEST_F(PointerTest, EndQuestionDiscardsTheOpenDesignOnNoAndIsNotAskedWithoutOne)
 
 // The Status Window's fields: their places for a window size, their texts and colours for the
 // program's state, and the parts of the window a change repaints.
-// A font of 8 pixels a byte, so that a two-byte character is 16 pixels wide.
-int Width(std::string_view t) {
-  return static_cast<int>(t.size()) * 8;
-}
-
-constexpr int kL = 16;
-constexpr Rgb kRed = MakeRgb(255, 0, 0);
-constexpr Rgb kWhite = MakeRgb(255, 255, 255);
-constexpr Rgb kBlack = MakeRgb(0, 0, 0);
-constexpr Rgb kGreen = MakeRgb(0, 255, 0);
-
-class StatusWindowTest : public ::testing::Test {
- protected:
-  StatusLayout layout(int w = 960, int h = 90) { return LayoutStatus(w, h, kL, Width); }
-  std::vector<StatusText> texts(const StatusLayout& s) { return StatusTexts(app, s, Width); }
-  // The texts of one field, labels left out, as UTF-8.
-  std::vector<StatusText> values(StatusField f, const StatusLayout& s) {
-    std::vector<StatusText> out;
-    for (auto& t : texts(s))
-      if (t.field == f && !t.label) out.push_back(t);
-    return out;
-  }
-  std::vector<std::string> labelsOf(StatusField f, const StatusLayout& s) {
-    std::vector<std::string> out;
-    for (auto& t : texts(s))
-      if (t.field == f && t.label) out.push_back(sjis::toUtf8(t.text));
-    return out;
-  }
-  ScriptedHost host;
-  AppState app{host};
-};
-
-TEST_F(StatusWindowTest, ElementTypeAndItsDetail) {
+TEST_F(PointerTest, StatusElementTypeItsDetailAndTheViewWindow) {
   const struct Case {
     const char* name;
     int type, tip, height;
@@ -202,13 +189,11 @@ TEST_F(StatusWindowTest, ElementTypeAndItsDetail) {
       {"line shows type.tip and width", 5, 0, 90, 2500, "", "5.0", " Width:", "2.5", kL + 10},
       {"square tip", 5, 2, 90, 1000, "", "5.2", " Width:", "1.", kL + 10},
       {"text has no detail", 2, 0, 90, 2500, "PAD", "2", nullptr, nullptr, 0},
-      {"rectangle has no detail", 3, 0, 90, 0, "PAD", "3", nullptr, nullptr, 0},
       {"array shows the placed cell", 0, 0, 90, 0, "PAD", "0", " Name:", "PAD", kL},
       {"single placement", 1, 0, 90, 0, "VIA", "1", " Name:", "VIA", kL},
       // Tall enough while h - L - 2L + 5 > 0.
       {"just tall enough", 5, 0, 44, 3000, "", "5.0", " Width:", "3.", kL + 10},
-      {"too low for the detail", 5, 0, 43, 3000, "", "5.0", nullptr, nullptr, 0},
-      {"low placement window", 1, 0, 30, 0, "PAD", "1", nullptr, nullptr, 0}};
+      {"too low for the detail", 5, 0, 43, 3000, "", "5.0", nullptr, nullptr, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     app.settings.elementType = c.type;
@@ -234,9 +219,23 @@ TEST_F(StatusWindowTest, ElementTypeAndItsDetail) {
               std::tuple(std::string(c.detailValue), s.elementValueX + c.detailX, c.height - 2 * kL,
                          kRed));
   }
+  // The view window's corners and size.
+  app.display.view.window = {-2500, 1000, 47000, 37000};
+  const StatusLayout s = layout(960, 90);
+  // Each text and the line it stands on, counted up from the bottom; where in the line is
+  // bounded by EveryValueLiesInsideItsFieldsRectangle.
+  std::vector<std::string> shown;
+  std::vector<int> line;
+  for (const auto& t : values(kStatusView, s)) {
+    shown.push_back(sjis::toUtf8(t.text));
+    line.push_back((90 - t.y) / kL);
+  }
+  EXPECT_EQ(shown, testing::Split("右上 :|47.000|37.000|左下 :|-2.500|1.000|49.500|36.000"));
+  EXPECT_EQ(line, (std::vector<int>{3, 3, 3, 2, 2, 2, 4, 4}));
+  EXPECT_EQ(labelsOf(kStatusView, s), std::vector<std::string>{" Window Area:"});
 }
 
-TEST_F(StatusWindowTest, PointerCoordinatesAbsoluteOrRelative) {
+TEST_F(PointerTest, StatusPointerCoordinatesAbsoluteOrRelative) {
   const struct Case {
     const char* name;
     std::int32_t dbu;
@@ -269,31 +268,7 @@ TEST_F(StatusWindowTest, PointerCoordinatesAbsoluteOrRelative) {
   }
 }
 
-TEST_F(StatusWindowTest, ViewWindowCornersAndSize) {
-  app.display.view.window = {-2500, 1000, 47000, 37000};
-  const StatusLayout s = layout(960, 90);
-  const auto v = values(kStatusView, s);
-  // "右上 :" and "左下 :" are six bytes: 48 pixels, then L / 2; the second number L after the
-  // first.
-  const struct Expect {
-    const char* text;
-    int x, y;
-  } want[] = {{"右上 :", 0, 90 - 3 * kL},
-              {"47.000", 48 + 8, 90 - 3 * kL},
-              {"37.000", 56 + 48 + 16, 90 - 3 * kL},
-              {"左下 :", 0, 90 - 2 * kL},
-              {"-2.500", 56, 90 - 2 * kL},
-              {"1.000", 56 + 48 + 16, 90 - 2 * kL},
-              {"49.500", 13 * 8 + 8, 90 - 4 * kL},
-              {"36.000", 112 + 48 + 16, 90 - 4 * kL}};
-  ASSERT_EQ(v.size(), std::size(want));
-  for (std::size_t i = 0; i < v.size(); ++i)
-    EXPECT_EQ(std::tuple(sjis::toUtf8(v[i].text), v[i].x, v[i].y),
-              std::tuple(std::string(want[i].text), want[i].x, want[i].y));
-  EXPECT_EQ(labelsOf(kStatusView, s), std::vector<std::string>{" Window Area:"});
-}
-
-TEST_F(StatusWindowTest, OnlyLayersDrawnSinceTheCellOpenedAreListed) {
+TEST_F(PointerTest, StatusListsLayersDrawnSinceTheCellOpenedAndColoursFollowThePens) {
   for (int l : {1, 3, 5, 12}) app.design.presentLayers[l] = 1;
   app.settings.layerFlags[3] = 0;        // drawn, not displayed
   app.settings.layerSelectFlags[5] = 0;  // drawn, not selectable
@@ -311,9 +286,7 @@ TEST_F(StatusWindowTest, OnlyLayersDrawnSinceTheCellOpenedAreListed) {
     if (t.text == "5 ") {
       EXPECT_EQ(t.colour, kGreen) << "layer 5 in its colour";
     }
-}
-
-TEST_F(StatusWindowTest, ColoursFollowTheBackgroundAndTheLayerPens) {
+  // Colours follow the background and the layer pens.
   const struct Case {
     bool white;
     int layer;
@@ -341,7 +314,7 @@ TEST_F(StatusWindowTest, ColoursFollowTheBackgroundAndTheLayerPens) {
   }
 }
 
-TEST_F(StatusWindowTest, EveryValueLiesInsideItsFieldsRectangle) {
+TEST_F(PointerTest, StatusEveryValueLiesInsideItsFieldsRectangle) {
   app.design.current.name = "CHIP_TOP";
   app.settings.elementType = 5;
   app.settings.width = 125;
@@ -360,8 +333,7 @@ TEST_F(StatusWindowTest, EveryValueLiesInsideItsFieldsRectangle) {
   }
 }
 
-TEST_F(StatusWindowTest, PointerMovesRepaintOnlyTheCoordinates) {
-  app.display.view.scale = 0.1;
+TEST_F(PointerTest, StatusPointerMovesRepaintOnlyTheCoordinates) {
   ASSERT_TRUE(TakeStatusInvalidations(app) == kAllStatusFields) << "nothing asked: all";
   const int before = host.invalidations[static_cast<int>(Window::Status)];
   PointerMoved(app, 120, 300);

@@ -16,15 +16,10 @@
 #include <vector>
 
 #include "command/command_table.h"
-#include "command/dispatcher.h"
 #include "command/window_input.h"
-#include "console/command_file.h"
-#include "console/command_window.h"
-#include "platform/scripted_host.h"
-#include "platform/sjis.h"
 #include "shell/main_menu.h"
-#include "state/app_state.h"
 #include "support/short_forms.h"
+#include "support/typing_session.h"
 
 namespace lav {
 namespace {
@@ -83,28 +78,24 @@ std::optional<std::string> quotedPrompt(const Entry& e) {
   return unescape(e.body.substr(start, e.body.find("</code>", start) - start));
 }
 
-command::CommandTable shippedCommandFile() {
-  command::CommandTable table;
-  command::ReadCommandFile(ReadFile(fs::path(LAVINOR_DATA_DIR) / "Lavinor.cmd"), table);
-  return table;
-}
-
-class ManualTest : public ::testing::Test {
+// A session with the shipped command file in a folder of the test's own.
+class ManualTest : public testing::TypingSession {
  protected:
   void SetUp() override {
+    TypingSession::SetUp();
     html = ReadFile(kManualInSources);
     ASSERT_FALSE(html.empty()) << kManualInSources;
     entries = commandEntries(html);
   }
   std::string html;
   std::vector<Entry> entries;
-  command::CommandTable commands = shippedCommandFile();
 };
 
 TEST_F(ManualTest, EveryCommandOfTheCommandFileHasOneEntryUnderItsNumber) {
   std::map<std::string, std::vector<int>> byName;
   for (const auto& e : entries) byName[e.name].push_back(e.number);
   int named = 0;
+  const command::CommandTable& commands = app.window.commands;  // the shipped file
   for (int n = 1; n <= static_cast<int>(commands.names.size()); ++n) {
     const std::string name = command::CommandName(commands, n);
     if (name.empty()) continue;
@@ -142,46 +133,22 @@ TEST_F(ManualTest, LinksLeadToPlacesInTheManualAndNothingIsFetched) {
     EXPECT_EQ(html.find(banned), std::string::npos) << banned;
 }
 
-// A fresh program state in which a bare command name shows its first prompt: a design and a cell
-// are open unless the command is refused while a design is open.
-class PromptSession {
- public:
-  explicit PromptSession(bool withDesign) {
-    app.programDir = LAVINOR_DATA_DIR;
-    EXPECT_TRUE(command::LoadCommandFile(app));
-    app.window.transcript.onLine = [this](std::string_view l) {
-      transcript.push_back(sjis::toUtf8(std::string(l)));
-    };
-    if (withDesign) {
-      type("NEW manual");
-      type("MKCELL TOP");
-    }
-  }
-  void type(const std::string& line) {
-    app.window.input.clear();
-    app.window.caret = 0;
-    ASSERT_TRUE(command::AppendToInput(app, sjis::fromUtf8(line))) << line;
-    command::PressEnter(app);
-  }
-  std::string prompt() const { return sjis::toUtf8(app.window.prompt); }
-
-  ScriptedHost host;
-  AppState app{host};
-  std::vector<std::string> transcript;
-};
-
+// A bare command name shows its first prompt with a design and a cell open, unless the command
+// is refused while a design is open; Escape leaves it before the next.
 TEST_F(ManualTest, QuotedPromptsAreThePromptsTheProgramShows) {
-  testing::ScratchFolder folder;
   int checked = 0;
   for (const auto& e : entries) {
     const auto quoted = quotedPrompt(e);
     if (!quoted) continue;
     const auto* row = command::FindCommandRow(e.number);
     ASSERT_NE(row, nullptr) << e.name;
-    PromptSession s(row->needs != command::Needs::NoFile);
-    s.type(e.name);
-    EXPECT_EQ(s.prompt(), *quoted) << e.name;
-    EXPECT_TRUE(s.host.boxes.empty()) << e.name << ": " << s.host.boxes.front().text;
+    if (row->needs == command::Needs::NoFile && app.design.isOpen()) type("CLOSE 0");
+    if (row->needs != command::Needs::NoFile && !app.design.isOpen())
+      typeAll({"NEW manual", "MKCELL TOP"});
+    type(e.name);
+    EXPECT_EQ(prompt(), *quoted) << e.name;
+    EXPECT_TRUE(host.boxes.empty()) << e.name << ": " << host.boxes.front().text;
+    command::AbortCommand(app);
     ++checked;
   }
   // Settings, point prompts and the named-file commands all quote their prompt.
@@ -190,17 +157,15 @@ TEST_F(ManualTest, QuotedPromptsAreThePromptsTheProgramShows) {
 
 // The command lines of an example marked class="run" go through the dispatcher as typed.
 TEST_F(ManualTest, ExamplesMarkedToRunRunWithoutAnError) {
-  testing::ScratchFolder folder;
   const std::string tag = "<pre class=\"run\">";
   int examples = 0;
   for (std::size_t at = html.find(tag); at != std::string::npos; at = html.find(tag, at + 1)) {
     const std::size_t s = at + tag.size();
-    std::istringstream lines(unescape(html.substr(s, html.find("</pre>", s) - s)));
-    PromptSession session(false);
-    for (std::string line; std::getline(lines, line);) session.type(line);
-    for (const auto& l : session.transcript) EXPECT_EQ(l.find("ERROR"), std::string::npos) << l;
-    for (const auto& b : session.host.boxes) ADD_FAILURE() << "box: " << b.text;
-    EXPECT_EQ(session.app.dispatch.errorsReported, 0);
+    std::istringstream example(unescape(html.substr(s, html.find("</pre>", s) - s)));
+    for (std::string line; std::getline(example, line);) type(line);
+    for (const auto& l : lines) EXPECT_EQ(l.find("ERROR"), std::string::npos) << l;
+    for (const auto& b : host.boxes) ADD_FAILURE() << "box: " << b.text;
+    EXPECT_EQ(app.dispatch.errorsReported, 0);
     ++examples;
   }
   EXPECT_GE(examples, 1);
@@ -248,7 +213,6 @@ TEST_F(ManualTest, ShownMacrosAreTheShippedFiles) {
 TEST_F(ManualTest, IsWellFormedUtf8Html) {
   const fs::path check =
       fs::path(LAVINOR_DATA_DIR).parent_path() / "tests/shell/manual_html_check.py";
-  testing::ScratchFolder folder;
   const std::string cmd = "/usr/bin/python3 '" + check.string() + "' '" +
                           kManualInSources.string() + "' > out.txt 2>&1";
   const int status = std::system(cmd.c_str());
@@ -259,14 +223,7 @@ TEST_F(ManualTest, IsWellFormedUtf8Html) {
 
 using testing::HelpRecordingHost;
 
-// The help menu and the End key open it in the windowed program's tests.
-TEST(HelpTest, TheManualIsInstalledBesideTheProgram) {
-  const std::string installed = ReadFile(kProgramDir / "HLP" / "LAVINOR.html");
-  ASSERT_FALSE(installed.empty()) << "not installed beside " << kProgramDir;
-  EXPECT_EQ(installed, ReadFile(kManualInSources)) << "the installed copy is out of date";
-}
-
-TEST(HelpTest, FindsTheManualWhateverTheCaseOfItsFolderAndName) {
+TEST(HelpTest, TheManualIsInstalledBesideTheProgramAndFoundWhateverTheCaseOfItsName) {
   testing::ScratchFolder folder;
   for (const char* stored : {"HLP/LAVINOR.html", "hlp/Lavinor.HTML", "Hlp/lavinor.html"}) {
     const fs::path prog = folder.dir / "prog";
@@ -289,6 +246,11 @@ TEST(HelpTest, FindsTheManualWhateverTheCaseOfItsFolderAndName) {
   command::PressKey(app, command::Key::End);
   EXPECT_EQ(host.opened,
             std::vector<std::string>{(folder.dir / "prog" / "HLP" / "LAVINOR.html").string()});
+  // The copy installed beside the program is the manual (the help menu and the End key open it in
+  // the windowed program's tests).
+  const std::string installed = ReadFile(kProgramDir / "HLP" / "LAVINOR.html");
+  ASSERT_FALSE(installed.empty()) << "not installed beside " << kProgramDir;
+  EXPECT_EQ(installed, ReadFile(kManualInSources)) << "the installed copy is out of date";
 }
 
 }  // namespace

@@ -15,8 +15,17 @@
 namespace lav::shell {
 namespace {
 
+namespace fs = std::filesystem;
+
 class ToolbarTest : public testing::TypingSession {
  protected:
+  void SetUp() override {
+    TypingSession::SetUp();
+    // PAINTDAT.DAT is written beside the program: here a folder of the test's own.
+    fs::create_directories(dir / "prog");
+    app.programDir = (dir / "prog").string();
+    host.hasToolWindows = true;
+  }
   // The command lines a button entered, as the recall list filed them (oldest first).
   std::vector<std::string> press(int button) {
     const std::size_t before = lines.size();
@@ -26,6 +35,18 @@ class ToolbarTest : public testing::TypingSession {
       if (lines[i].rfind("? ", 0) == 0) entered.push_back(lines[i].substr(2));
     return entered;
   }
+  std::string paintFile() const { return read("prog/PAINTDAT.DAT"); }
+  // The 16 bytes of one record.
+  static std::string record(std::uint32_t colour, std::uint32_t brush, std::int32_t x,
+                            std::int32_t y) {
+    std::uint8_t r[16];
+    le::putU32(r, colour);
+    le::putU32(r + 4, brush);
+    le::putI32(r + 8, x);
+    le::putI32(r + 12, y);
+    return std::string(r, r + 16);
+  }
+  bool paletteUp() const { return app.shell.paletteShown; }
   void openCell(const std::string& design = "chip") {
     type("NEW " + design);
     type("MKCELL TOP");
@@ -33,27 +54,13 @@ class ToolbarTest : public testing::TypingSession {
   }
 };
 
-// Where each button sits is seen with the windowed program.
-TEST_F(ToolbarTest, ButtonsHaveTheirOwnPictures) {
-  const auto buttons = ToolbarButtons();
-  ASSERT_EQ(buttons.size(), 22u);
-  std::set<std::string> icons;
-  for (const auto& b : buttons) {
-    icons.insert(b.icon);
-    const auto svg =
-        std::filesystem::path(LAVINOR_DATA_DIR) / "icons" / (std::string(b.icon) + ".svg");
-    EXPECT_TRUE(std::filesystem::exists(svg)) << svg;
-  }
-  EXPECT_EQ(icons.size(), 22u) << "every button has a picture of its own";
-}
-
-TEST_F(ToolbarTest, EachButtonTypesItsCommandLines) {
+TEST_F(ToolbarTest, EachButtonHasItsPictureAndTypesItsCommandLinesEvenWithoutACell) {
   struct Case {
     int button;
     std::vector<std::string> lines;
   };
   // Buttons that open dialogs or ask questions are checked by what they enter, not what follows;
-  // the text button (18) has a test of its own.
+  // the text button (18) is followed to its end below.
   const Case cases[] = {{7, {"FIT"}},
                         {10, {"REDRAW"}},
                         {15, {"ETYPE 3", "XY"}},
@@ -81,9 +88,12 @@ TEST_F(ToolbarTest, EachButtonTypesItsCommandLines) {
     type("");
     host.boxes.clear();
   }
-}
-
-TEST_F(ToolbarTest, TextButtonEndsInCoordinateEntryOfATextAfterTheDialog) {
+  // Entry buttons without a cell set the type and stop at the refusal.
+  PressToolbarButton(app, 14);
+  EXPECT_EQ(app.settings.elementType, 3);
+  ASSERT_TRUE(testing::OneBox(host, "ファイル又はセルは開かれていません。出力先がわかりません。"));
+  EXPECT_EQ(app.dispatch.current, 0);
+  // The text button ends in coordinate entry of a text after its dialog.
   host.dialogHandlers["text-input"] = [](DialogModel& m) {
     auto& d = dynamic_cast<command::TextEditDialog&>(m);
     d.setText("VDD");
@@ -96,17 +106,22 @@ TEST_F(ToolbarTest, TextButtonEndsInCoordinateEntryOfATextAfterTheDialog) {
   EXPECT_EQ(app.settings.text, "VDD");
   EXPECT_EQ(app.dispatch.current, 91) << "waits for the text's point";
   EXPECT_EQ(prompt().rfind("Te", 0), 0u) << prompt();
-}
-
-TEST_F(ToolbarTest, EntryButtonsWithoutACellStopAtTheRefusal) {
-  PressToolbarButton(app, 14);
-  EXPECT_EQ(app.settings.elementType, 3) << "the type is set";
-  ASSERT_TRUE(testing::OneBox(host, "ファイル又はセルは開かれていません。出力先がわかりません。"));
-  EXPECT_EQ(app.dispatch.current, 0);
+  // Every button has a picture of its own (where each sits is seen with the windowed program).
+  const auto buttons = ToolbarButtons();
+  ASSERT_EQ(buttons.size(), 22u);
+  std::set<std::string> icons;
+  for (const auto& b : buttons) {
+    icons.insert(b.icon);
+    const auto svg =
+        std::filesystem::path(LAVINOR_DATA_DIR) / "icons" / (std::string(b.icon) + ".svg");
+    EXPECT_TRUE(std::filesystem::exists(svg)) << svg;
+  }
+  EXPECT_EQ(icons.size(), 22u) << "every button has a picture of its own";
 }
 
 TEST_F(ToolbarTest, CreatedByItsCommandAndReshownAfterTheFocusWentElsewhereButNotWhilePainting) {
   using Calls = std::vector<std::pair<ToolWindow, ToolWindowState>>;
+  host.hasToolWindows = false;
   type("TOOLBAR");
   EXPECT_FALSE(app.shell.toolbarExists) << "no window here: nothing more happens";
   EXPECT_EQ(prompt(), "? ");
@@ -135,32 +150,8 @@ TEST_F(ToolbarTest, CreatedByItsCommandAndReshownAfterTheFocusWentElsewhereButNo
 // The paint command and its palette: the records appended to PAINTDAT.DAT, replay on and off,
 // clearing, the brush chosen in the palette, and every way out of the point prompt. The Toolbar
 // stepping aside while painting is seen with the windowed program.
-namespace fs = std::filesystem;
 
-class PaintCommandTest : public testing::TypingSession {
- protected:
-  void SetUp() override {
-    TypingSession::SetUp();
-    // PAINTDAT.DAT is written beside the program: here a folder of the test's own.
-    fs::create_directories(dir / "prog");
-    app.programDir = (dir / "prog").string();
-    host.hasToolWindows = true;
-  }
-  std::string paintFile() const { return read("prog/PAINTDAT.DAT"); }
-  // The 16 bytes of one record.
-  static std::string record(std::uint32_t colour, std::uint32_t brush, std::int32_t x,
-                            std::int32_t y) {
-    std::uint8_t r[16];
-    le::putU32(r, colour);
-    le::putU32(r + 4, brush);
-    le::putI32(r + 8, x);
-    le::putI32(r + 12, y);
-    return std::string(r, r + 16);
-  }
-  bool paletteUp() const { return app.shell.paletteShown; }
-};
-
-TEST_F(PaintCommandTest, EachPointAppendsItsRecord) {
+TEST_F(ToolbarTest, PaintEachPointAppendsItsRecord) {
   type("PAINT");
   EXPECT_EQ(prompt(), "Pn: ");
   EXPECT_TRUE(paletteUp());
@@ -179,7 +170,7 @@ TEST_F(PaintCommandTest, EachPointAppendsItsRecord) {
   EXPECT_EQ(marks[2].brush, 3u);
 }
 
-TEST_F(PaintCommandTest, PaletteCellsChooseBrushAndBackground) {
+TEST_F(ToolbarTest, PaintPaletteCellsUnderThePointerChooseBrushAndBackground) {
   struct Case {
     int cell;
     int brush;
@@ -203,10 +194,7 @@ TEST_F(PaintCommandTest, PaletteCellsChooseBrushAndBackground) {
   const Brush b = CurrentPaintBrush(app);
   EXPECT_EQ(std::tuple(b.solid, b.hatch, b.colour, b.opaque, b.background),
             std::tuple(false, HatchStyle::BDiagonal, MakeRgb(0, 0, 0), true, MakeRgb(255, 0, 255)));
-}
-
-// Where the cells and the sample are drawn is seen with the windowed program.
-TEST_F(PaintCommandTest, PaletteCellsUnderThePointer) {
+  // Where the cells and the sample are drawn is seen with the windowed program.
   const struct {
     int x, y, cell;
   } at[] = {{0, 0, 1},   {89, 0, 3},   {30, 20, 5}, {89, 139, 21},
@@ -214,30 +202,7 @@ TEST_F(PaintCommandTest, PaletteCellsUnderThePointer) {
   for (const auto& a : at) EXPECT_EQ(PaletteCellAt(a.x, a.y), a.cell) << a.x << "," << a.y;
 }
 
-TEST_F(PaintCommandTest, EveryWayOutHidesThePalette) {
-  const struct Case {
-    const char* name;
-    std::vector<const char*> typed;
-    bool escape;
-  } cases[] = {{"an answer that is no point", {"PAINT", "1 2", "done"}, false},
-               {"one number", {"PAINT", "5"}, false},
-               {"an empty answer", {"PAINT", ""}, false},
-               {"another command's name", {"PAINT", "LAYER 3"}, false},
-               {"Escape", {"PAINT"}, true}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    for (const char* t : c.typed) type(t);
-    if (c.escape) command::AbortCommand(app);
-    EXPECT_FALSE(paletteUp());
-    EXPECT_EQ(host.toolWindowCalls.back(),
-              std::make_pair(ToolWindow::Palette, ToolWindowState::Hidden));
-    EXPECT_EQ(app.dispatch.current, 0);
-    EXPECT_EQ(prompt(), "? ");
-  }
-  EXPECT_EQ(app.settings.layer, 1) << "a line that ends painting is not run";
-}
-
-TEST_F(PaintCommandTest, ReplayOnOffAndClearing) {
+TEST_F(ToolbarTest, PaintReplayOnOffClearingAndEveryWayOutHidesThePalette) {
   typeAll({"PAINT", "1 1", "2 2", ""});
   ASSERT_EQ(paintFile().size(), 32u);
   const struct Case {
@@ -260,11 +225,32 @@ TEST_F(PaintCommandTest, ReplayOnOffAndClearing) {
   EXPECT_TRUE(app.display.paintMode) << "an unreadable number changes nothing";
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "***ERROR***");
+  // Every way out of the point prompt hides the palette.
+  const struct Way {
+    const char* name;
+    std::vector<const char*> typed;
+    bool escape;
+  } ways[] = {{"an answer that is no point", {"PAINT", "1 2", "done"}, false},
+              {"one number", {"PAINT", "5"}, false},
+              {"an empty answer", {"PAINT", ""}, false},
+              {"another command's name", {"PAINT", "LAYER 3"}, false},
+              {"Escape", {"PAINT"}, true}};
+  for (const Way& c : ways) {
+    SCOPED_TRACE(c.name);
+    for (const char* t : c.typed) type(t);
+    if (c.escape) command::AbortCommand(app);
+    EXPECT_FALSE(paletteUp());
+    EXPECT_EQ(host.toolWindowCalls.back(),
+              std::make_pair(ToolWindow::Palette, ToolWindowState::Hidden));
+    EXPECT_EQ(app.dispatch.current, 0);
+    EXPECT_EQ(prompt(), "? ");
+  }
+  EXPECT_EQ(app.settings.layer, 1) << "a line that ends painting is not run";
 }
 
 // A point beyond the coordinate range, or a paint file that cannot be written, is refused with a
 // box and ends painting.
-TEST_F(PaintCommandTest, RefusedPointsEndPainting) {
+TEST_F(ToolbarTest, PaintRefusedPointsEndPainting) {
   type("PAINT");
   type("3000000 0");  // 3e9 database units
   ASSERT_EQ(host.boxes.size(), 1u);
