@@ -26,19 +26,19 @@ std::vector<std::string> typicalLines() {
 }
 
 void BM_ArgumentLines(benchmark::State& state) {
-  lav::ScriptedHost host;
+  lav::macro::Refusals refusals;
   lav::macro::SymbolTable symbols;
-  lav::macro::Assign(symbols, host, "&X", "100");
-  lav::macro::Assign(symbols, host, "&Y", "-250.5");
-  lav::macro::Assign(symbols, host, "&DX", "0.125");
-  lav::macro::Assign(symbols, host, "&DY", "3");
-  lav::macro::Assign(symbols, host, "&S", "2");
+  lav::macro::Assign(symbols, refusals, "&X", "100");
+  lav::macro::Assign(symbols, refusals, "&Y", "-250.5");
+  lav::macro::Assign(symbols, refusals, "&DX", "0.125");
+  lav::macro::Assign(symbols, refusals, "&DY", "3");
+  lav::macro::Assign(symbols, refusals, "&S", "2");
   const auto lines = typicalLines();
   std::vector<double> values;
   long total = 0;
   for (auto _ : state) {
     for (const auto& line : lines) {
-      total += lav::macro::ParseValues(line, values, symbols, host);
+      total += lav::macro::ParseValues(line, values, symbols, refusals);
     }
     benchmark::DoNotOptimize(total);
   }
@@ -48,13 +48,14 @@ void BM_ArgumentLines(benchmark::State& state) {
 BENCHMARK(BM_ArgumentLines)->Unit(benchmark::kMillisecond);
 
 void BM_AssignmentLines(benchmark::State& state) {
-  lav::ScriptedHost host;
+  lav::macro::Refusals refusals;
   lav::macro::SymbolTable symbols;
   std::vector<double> values;
   long total = 0;
   for (auto _ : state) {
     for (int i = 0; i < kLines; ++i) {
-      total += lav::macro::ParseValues(i % 2 ? "&I=&I+1" : "&J = &I * 2", values, symbols, host);
+      total +=
+          lav::macro::ParseValues(i % 2 ? "&I=&I+1" : "&J = &I * 2", values, symbols, refusals);
     }
     benchmark::DoNotOptimize(total);
   }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "command/command_table.h"
+#include "command/line_expansion.h"
 #include "command/macro_runner.h"
 #include "command/paint_palette.h"
 #include "command/view_commands.h"
@@ -36,7 +37,7 @@ std::int32_t LookUpCommand(AppState& app, std::string& line) {
   const bool assignment = line.find('=') != std::string::npos;
   const bool expanded = !assignment || app.dispatch.current > 0;
   if (expanded) {
-    auto text = macro::Preprocess(line, app.symbols, app.host);
+    auto text = ExpandLine(app, line);
     if (!text) return kIdle;  // refused with its message
     line = std::move(*text);
   }
@@ -57,8 +58,7 @@ std::int32_t LookUpCommand(AppState& app, std::string& line) {
   }
   std::vector<double> values;
   // A line that was not expanded yet (an assignment) is expanded by the parse, which assigns.
-  int count = expanded ? ParseNumbers(line, values)
-                       : macro::ParseValues(line, values, app.symbols, app.host);
+  int count = expanded ? ParseNumbers(line, values) : ParseAnswerValues(app, line, values);
   if (count < 0) values.clear();
   if (count >= 1 || assignment) {
     PrintLine(app, FormatCalculatorLine(values), 1);
@@ -221,7 +221,7 @@ void PressEnter(AppState& app) {
     d.current = LookUpCommand(app, line);
     StartCommand(app, line);
   } else {
-    auto expanded = macro::Preprocess(line, app.symbols, app.host);
+    auto expanded = ExpandLine(app, line);
     ContinueCommand(app, expanded ? *expanded : std::string());
   }
   tellBeyondClassic(app);

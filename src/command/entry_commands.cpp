@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "command/dispatcher.h"
+#include "command/line_expansion.h"
 #include "console/command_file.h"
 #include "console/command_window.h"
 #include "console/tokens.h"
@@ -244,7 +245,7 @@ void StartEnterPoints(AppState& app, std::string_view line) {
   auto& d = app.dispatch;
   if (!SplitWords(args).empty()) {
     std::vector<double> v;
-    const int n = macro::ParseValues(args, v, app.symbols, app.host);
+    const int n = ParseAnswerValues(app, args, v);
     if (n <= 0 || n % 2 != 0) {
       printError(app);
       return EndCommand(app);
@@ -283,7 +284,7 @@ void ContinueEnterPoints(AppState& app, std::string_view answer) {
     return promptNextPoint(app);
   }
   std::vector<double> v;
-  const int n = macro::ParseValues(answer, v, app.symbols, app.host);
+  const int n = ParseAnswerValues(app, answer, v);
   if (n <= 0 || n % 2 != 0) {
     printError(app);
     return promptNextPoint(app);
@@ -347,7 +348,7 @@ namespace {
 
 // Runs the pick at the answer's point; false when the answer is not a point.
 bool pickInCell(AppState& app, std::string_view answer, int onlyType) {
-  auto pt = macro::IsPointAnswer(answer, app.symbols, app.host);
+  auto pt = PointAnswer(app, answer);
   if (!pt) return false;
   geometry::PreparePick(app.pick, pt->x, pt->y, unitOf(app), app.display.view.scale);
   if (app.design.hasCell()) {
@@ -454,7 +455,7 @@ namespace {
 
 // The nearest edge or vertex of the layer's figure to the answer's point.
 bool pickInFigure(AppState& app, std::string_view answer, geometry::PickState& pick) {
-  auto pt = macro::IsPointAnswer(answer, app.symbols, app.host);
+  auto pt = PointAnswer(app, answer);
   if (!pt) return false;
   geometry::PreparePick(pick, pt->x, pt->y, unitOf(app), app.display.view.scale);
   auto v = db::TempToDb(app.temp, unitOf(app));
@@ -499,7 +500,7 @@ void ContinueMoveEdge(AppState& app, std::string_view answer) {
     invalidateGraphics(app);
     return askStep(app, "To", 597);
   }
-  auto pt = macro::IsPointAnswer(answer, app.symbols, app.host);
+  auto pt = PointAnswer(app, answer);
   if (pt) {
     geometry::Figure f;
     f.points.assign(app.temp.used().begin(), app.temp.used().end());
@@ -550,7 +551,7 @@ void ContinueMoveVertex(AppState& app, std::string_view answer) {
     invalidateGraphics(app);
     return EndCommand(app);
   }
-  auto pt = macro::IsPointAnswer(answer, app.symbols, app.host);
+  auto pt = PointAnswer(app, answer);
   if (pt) {
     const auto v = app.pick.nearEnd;
     db::MoveVertices(app.temp, app.pick.editMode, v, pt->x - v.x / double(unit),
@@ -596,8 +597,7 @@ void StartListPoints(AppState& app, std::string_view line) {
     args.erase(0, 1);
   }
   std::vector<double> v;
-  const int n =
-      SplitWords(args).empty() ? 0 : macro::ParseValues(args, v, app.symbols, app.host, 2);
+  const int n = SplitWords(args).empty() ? 0 : ParseAnswerValues(app, args, v, 2);
   if (n < 0) {
     printError(app);
     return EndCommand(app);

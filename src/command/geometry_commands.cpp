@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "command/dispatcher.h"
+#include "command/line_expansion.h"
 #include "console/command_window.h"
 #include "console/tokens.h"
 #include "console/value_parser.h"
@@ -34,7 +35,7 @@ void printFailure(AppState& app, const char* text) {
 // The answer's values; an empty vector when it does not read as numbers.
 std::vector<double> valuesOf(AppState& app, std::string_view answer) {
   std::vector<double> v;
-  if (macro::ParseValues(answer, v, app.symbols, app.host, 3) == kParseError) v.clear();
+  if (ParseAnswerValues(app, answer, v, 3) == kParseError) v.clear();
   return v;
 }
 
@@ -238,7 +239,7 @@ void ContinueArcSettings(AppState& app, std::string_view answer) {
   auto words = SplitWords(answer);
   if (!words.empty()) {
     std::vector<double> v;
-    if (macro::ParseValues(answer, v, app.symbols, app.host, 1) != 1) {
+    if (ParseAnswerValues(app, answer, v, 1) != 1) {
       printFailure(app, db::msg::kErrorLine);
       return EndCommand(app);
     }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "command/dispatcher.h"
+#include "command/line_expansion.h"
 #include "command/window_input.h"
 #include "console/command_window.h"
 #include "console/tokens.h"
@@ -165,13 +166,13 @@ void runJump(AppState& app, std::string_view text) {
   const JumpLine jump = ParseJump(text);
   if (jump.label.empty()) return;
   std::vector<double> values;
-  const int n = macro::ParseValues(jump.condition, values, app.symbols, app.host);
+  const int n = ParseAnswerValues(app, jump.condition, values);
   const std::optional<double> first = n >= 1 ? std::optional<double>(values[0]) : std::nullopt;
   if (JumpTaken(jump.test, first)) jumpTo(app, jump.label);
 }
 
 void runEcho(AppState& app, std::string_view text) {
-  if (auto shown = Preprocess(AfterKeyword(text), app.symbols, app.host))
+  if (auto shown = ExpandLine(app, AfterKeyword(text)))
     printAsIdle(app, sjis::cutAt(*shown, kShownTextMax), command::kPrintTranscript);
   app.window.input.clear();
   app.window.caret = 0;
@@ -189,8 +190,7 @@ void runInput(AppState& app, std::string_view text, std::size_t linePos) {
   m.inputPending = in.variable.size() > 1;
   setState(app, RunState::WaitingForInput);
   if (in.prompt.empty()) return;
-  const std::string prompt(
-      sjis::cutAt(Preprocess(in.prompt, app.symbols, app.host).value_or(""), kShownTextMax));
+  const std::string prompt(sjis::cutAt(ExpandLine(app, in.prompt).value_or(""), kShownTextMax));
   if (commandWaits(app)) {
     command::PrintLine(app, prompt, command::kPrintTranscript);
     return;
@@ -256,7 +256,7 @@ void runLine(AppState& app, const MacroLine& line, std::size_t linePos) {
   }
   if (text.find('=') != std::string_view::npos && !commandWaits(app)) {
     // An assignment: expanding it stores the value; nothing is entered.
-    Preprocess(text, app.symbols, app.host);
+    ExpandLine(app, text);
     return;
   }
   runCommandLine(app, text, line.ended, linePos);
@@ -376,7 +376,7 @@ bool TakeEnterForMacro(AppState& app) {
     // The typed line is the value (it may be an expression).
     command::RepaintInputLine(app);
     const std::string typed = app.window.input;
-    Assign(app.symbols, app.host, m.inputVariable, typed);
+    AssignVariable(app, m.inputVariable, typed);
     m.inputPending = false;
     app.window.input.clear();
     app.window.caret = 0;

@@ -8,6 +8,7 @@
 
 #include "command/dispatcher.h"
 #include "command/entry_commands.h"
+#include "command/line_expansion.h"
 #include "console/command_steps.h"
 #include "console/command_window.h"
 #include "console/tokens.h"
@@ -100,7 +101,7 @@ std::vector<db::Vertex> outlineOf(std::vector<db::Vertex> v, int type, std::int3
 
 // Runs the pick at the answer's point in the current cell; the best figure, if any.
 std::optional<PickedFigure> pickSecond(AppState& app, std::string_view answer) {
-  auto pt = macro::IsPointAnswer(answer, app.symbols, app.host);
+  auto pt = PointAnswer(app, answer);
   if (!pt || !app.design.hasCell()) return std::nullopt;
   geometry::PreparePick(app.pick, pt->x, pt->y, app.settings.dbPerUserUnit, app.display.view.scale);
   app.continueFlag = true;

@@ -1,6 +1,7 @@
 #include "command/paint_palette.h"
 
 #include "command/dispatcher.h"
+#include "command/line_expansion.h"
 #include "command/toolbar.h"
 #include "console/command_window.h"
 #include "console/tokens.h"
@@ -129,7 +130,7 @@ void StartPaint(AppState& app, std::string_view line) {
 }
 
 void ContinuePaint(AppState& app, std::string_view answer) {
-  const auto p = macro::IsPointAnswer(answer, app.symbols, app.host);
+  const auto p = PointAnswer(app, answer);
   if (!p) {
     endPainting(app);
     return;

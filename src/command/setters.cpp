@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "command/dispatcher.h"
+#include "command/line_expansion.h"
 #include "console/setter_messages.h"
 #include "console/user_value.h"
 #include "console/value_parser.h"
@@ -156,8 +157,7 @@ SetterOutcome ApplySetter(AppState& app, std::int32_t command, std::string_view 
   if (!row) return SetterOutcome::NotASetter;
   if (onlySeparators(answer)) return SetterOutcome::Empty;
   std::vector<double> values;
-  if (macro::ParseValues(answer, values, app.symbols, app.host, 1) != 1)
-    return SetterOutcome::Unreadable;
+  if (ParseAnswerValues(app, answer, values, 1) != 1) return SetterOutcome::Unreadable;
   if (auto r = StoreSetterValue(app.settings, *row, values[0])) {
     showRefusal(app, *r);
     return SetterOutcome::Refused;
@@ -192,8 +192,7 @@ std::string SetterPrompt(const Settings& settings, std::int32_t command) {
 SetterOutcome SetOrigin(AppState& app, std::string_view answer) {
   if (onlySeparators(answer)) return SetterOutcome::Empty;
   std::vector<double> values;
-  if (macro::ParseValues(answer, values, app.symbols, app.host, 2) != 2)
-    return SetterOutcome::Unreadable;
+  if (ParseAnswerValues(app, answer, values, 2) != 2) return SetterOutcome::Unreadable;
   const std::int32_t unit = unitOf(app.settings);
   auto x = UserToDb(values[0], unit);
   auto y = UserToDb(values[1], unit);

@@ -6,6 +6,7 @@
 #include "command/entry_commands.h"
 #include "command/handlers.h"
 #include "command/layer_commands.h"
+#include "command/line_expansion.h"
 #include "command/setters.h"
 #include "command/text_file_commands.h"
 #include "console/command_window.h"
@@ -130,7 +131,7 @@ void StartCoordinateMode(AppState& app, std::string_view line) {
 void ContinueCoordinateMode(AppState& app, std::string_view answer) {
   if (app.dispatch.current == 76 + kStepOffset) {  // the origin's two numbers
     std::vector<double> v;
-    if (macro::ParseValues(answer, v, app.symbols, app.host, 2) == 2) {
+    if (ParseAnswerValues(app, answer, v, 2) == 2) {
       auto x = UserToDb(v[0], app.settings.dbPerUserUnit);
       auto y = UserToDb(v[1], app.settings.dbPerUserUnit);
       if (x && y) {
@@ -180,7 +181,7 @@ std::string arrayPrompt(const AppState& app, int step) {
 // Stores one array value; false when it was refused (message shown).
 bool storeArrayValue(AppState& app, int step, std::string_view text) {
   std::vector<double> v;
-  if (macro::ParseValues(text, v, app.symbols, app.host, 1) != 1) return true;  // unreadable: kept
+  if (ParseAnswerValues(app, text, v, 1) != 1) return true;  // unreadable: kept
   auto& s = app.settings;
   if (step <= 1) {
     if (v[0] < 1 || v[0] > kMaxArrayCount) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "command/dispatcher.h"
+#include "command/line_expansion.h"
 #include "console/tokens.h"
 #include "macro/preprocess.h"
 #include "macro/variables.h"
@@ -29,7 +30,7 @@ std::optional<int> slotOf(std::string_view word) {
 }
 
 void reportResult(AppState& app, bool ok) {
-  macro::Preprocess(ok ? "&ERR = 0" : "&ERR = -1", app.symbols, app.host);
+  ExpandLine(app, ok ? "&ERR = 0" : "&ERR = -1");
 }
 
 std::string_view rest(std::string_view text, std::string_view word) {
@@ -89,7 +90,7 @@ void RunTextFileRead(AppState& app, std::string_view arguments) {
       }
       s.readPosition = std::ftell(f);
       if (!holdsWord(line)) continue;
-      assigned = macro::Assign(app.symbols, app.host, words[0], line);
+      assigned = AssignVariable(app, words[0], line);
       break;
     }
   }

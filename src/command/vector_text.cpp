@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "command/dispatcher.h"
+#include "command/line_expansion.h"
 #include "console/command_window.h"
 #include "console/tokens.h"
 #include "console/value_parser.h"
@@ -165,7 +166,7 @@ void ContinueVectorText(AppState& app, std::string_view answer) {
     return;
   }
   app.dispatch.pickMode = 0;
-  const auto point = macro::IsPointAnswer(answer, app.symbols, app.host);
+  const auto point = PointAnswer(app, answer);
   if (point) {
     const VectorTextState& v = app.vectorText;
     VectorText(app, v.text, v.height, v.width, v.set, point->x, point->y);

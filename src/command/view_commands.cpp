@@ -6,6 +6,7 @@
 
 #include "command/dispatcher.h"
 #include "command/layer_commands.h"
+#include "command/line_expansion.h"
 #include "console/command_window.h"
 #include "console/dispatch_state.h"
 #include "console/tokens.h"
@@ -163,7 +164,7 @@ void StartWindowZoom(AppState& app, std::string_view) {
 
 void ContinueWindowZoom(AppState& app, std::string_view answer) {
   auto& d = app.display;
-  const auto point = macro::IsPointAnswer(answer, app.symbols, app.host);
+  const auto point = PointAnswer(app, answer);
   if (!point) {
     BadNumber(app);
     RestoreSnapStep(app);
@@ -201,7 +202,7 @@ void StartZoom(AppState& app, std::string_view line) {
 
 void ContinueZoom(AppState& app, std::string_view answer) {
   std::vector<double> v;
-  if (macro::ParseValues(answer, v, app.symbols, app.host, 1) == 1) {
+  if (ParseAnswerValues(app, answer, v, 1) == 1) {
     const ZoomOutcome z = ZoomByFactor(app.display.view, v[0]);
     if (z == ZoomOutcome::Zoomed) {
       app.continueFlag = true;
@@ -226,7 +227,7 @@ void StartCentre(AppState& app, std::string_view line) {
 }
 
 void ContinueCentre(AppState& app, std::string_view answer) {
-  const auto point = macro::IsPointAnswer(answer, app.symbols, app.host);
+  const auto point = PointAnswer(app, answer);
   if (!point) {
     BadNumber(app);
     command::EndCommand(app);

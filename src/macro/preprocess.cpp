@@ -54,12 +54,12 @@ std::string negatedIfSigned(std::string& line, std::size_t p, std::string_view v
 // "&NAME=..." at p, with the '=' at eq: assigns the text after it, or with nothing after it
 // reads the variable; the rest of the line becomes the value, or is cut off when that fails.
 void assignOrRead(std::string& line, std::size_t p, std::size_t eq, std::string_view name,
-                  SymbolTable& table, Host& host) {
+                  SymbolTable& table, Refusals& refusals) {
   const std::string rest = line.substr(eq + 1);
   std::optional<std::string> value;
   if (onlySeparators(rest)) {
     value = LookUp(table, name);
-  } else if (Assign(table, host, name, rest)) {
+  } else if (Assign(table, refusals, name, rest)) {
     value = LookUp(table, name);
   }
   line.resize(p);
@@ -68,7 +68,7 @@ void assignOrRead(std::string& line, std::size_t p, std::size_t eq, std::string_
 
 }  // namespace
 
-void SubstituteVariables(std::string& line, SymbolTable& table, Host& host) {
+void SubstituteVariables(std::string& line, SymbolTable& table, Refusals& refusals) {
   std::size_t p = 0;
   while ((p = line.find('&', p)) != std::string::npos) {
     std::size_t wordEnd = p + 1;
@@ -85,7 +85,7 @@ void SubstituteVariables(std::string& line, SymbolTable& table, Host& host) {
     // The name with its '&' (copied: the line changes under it).
     const std::string name = line.substr(p, nameEnd - p);
     if (nameEnd < wordEnd && line[nameEnd] == '=') {
-      assignOrRead(line, p, nameEnd, name, table, host);
+      assignOrRead(line, p, nameEnd, name, table, refusals);
       return;
     }
     std::size_t after = nameEnd;
@@ -102,7 +102,7 @@ void SubstituteVariables(std::string& line, SymbolTable& table, Host& host) {
       return;
     }
     if (line[after] == '=') {
-      assignOrRead(line, p, after, name, table, host);
+      assignOrRead(line, p, after, name, table, refusals);
       return;
     }
     auto value = FindSymbol(table, std::string_view(name).substr(1));
@@ -133,14 +133,15 @@ void JoinWords(std::string& line) {
   line.resize(out);
 }
 
-std::optional<std::string> Preprocess(std::string_view text, SymbolTable& table, Host& host) {
-  auto refuse = [&host]() -> std::optional<std::string> {
-    ShowRefusalBox(host, sjis::fromUtf8(msg::kLineTooLong), sjis::fromUtf8(msg::kErrorCaption));
+std::optional<std::string> Preprocess(std::string_view text, SymbolTable& table,
+                                      Refusals& refusals) {
+  auto refuse = [&refusals]() -> std::optional<std::string> {
+    refusals.push_back(msg::kLineTooLong);
     return std::nullopt;
   };
   if (text.size() > kMaxExpandedLength) return refuse();
   std::string line(text);
-  if (line.find('&') != std::string::npos) SubstituteVariables(line, table, host);
+  if (line.find('&') != std::string::npos) SubstituteVariables(line, table, refusals);
   JoinWords(line);
   if (line.size() > kMaxExpandedLength) return refuse();
   ApplyFunctions(line);
@@ -148,9 +149,9 @@ std::optional<std::string> Preprocess(std::string_view text, SymbolTable& table,
   return line;
 }
 
-int ParseValues(std::string_view text, std::vector<double>& out, SymbolTable& symbols, Host& host,
-                std::size_t maxValues) {
-  auto expanded = Preprocess(text, symbols, host);
+int ParseValues(std::string_view text, std::vector<double>& out, SymbolTable& symbols,
+                Refusals& refusals, std::size_t maxValues) {
+  auto expanded = Preprocess(text, symbols, refusals);
   if (!expanded) {
     out.clear();
     return command::kParseError;
@@ -159,10 +160,10 @@ int ParseValues(std::string_view text, std::vector<double>& out, SymbolTable& sy
 }
 
 std::optional<command::Point> IsPointAnswer(std::string_view text, SymbolTable& symbols,
-                                            Host& host) {
+                                            Refusals& refusals) {
   if (text.empty()) return std::nullopt;
   std::vector<double> values;
-  if (ParseValues(text, values, symbols, host, 2) != 2) return std::nullopt;
+  if (ParseValues(text, values, symbols, refusals, 2) != 2) return std::nullopt;
   return command::Point{values[0], values[1]};
 }
 

@@ -14,10 +14,6 @@ std::string_view withoutAmp(std::string_view name) {
   return name;
 }
 
-void refuse(Host& host, const char* utf8Text) {
-  ShowRefusalBox(host, sjis::fromUtf8(utf8Text), sjis::fromUtf8(msg::kErrorCaption));
-}
-
 }  // namespace
 
 std::string CanonicalValueText(const std::vector<double>& numbers) {
@@ -29,9 +25,9 @@ std::string CanonicalValueText(const std::vector<double>& numbers) {
   return text;
 }
 
-bool Assign(SymbolTable& table, Host& host, std::string_view nameWithAmp,
+bool Assign(SymbolTable& table, Refusals& refusals, std::string_view nameWithAmp,
             std::string_view expression) {
-  auto expanded = Preprocess(expression, table, host);
+  auto expanded = Preprocess(expression, table, refusals);
   if (!expanded) return false;
   std::vector<double> numbers;
   // Already expanded: read without a second expansion.
@@ -45,13 +41,13 @@ bool Assign(SymbolTable& table, Host& host, std::string_view nameWithAmp,
     case StoreResult::EmptyValue:
       return false;
     case StoreResult::NameTooLong:
-      refuse(host, msg::kNameTooLong);
+      refusals.push_back(msg::kNameTooLong);
       return false;
     case StoreResult::ValueTooLong:
-      refuse(host, msg::kValueTooLong);
+      refusals.push_back(msg::kValueTooLong);
       return false;
     case StoreResult::TableFull:
-      refuse(host, msg::kSymbolMemoryFull);
+      refusals.push_back(msg::kSymbolMemoryFull);
       return false;
   }
   return false;

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "macro/preprocess.h"
 #include "macro/symbol_table.h"
-#include "platform/host.h"
 
 namespace lav::macro {
 
@@ -18,9 +18,9 @@ std::string CanonicalValueText(const std::vector<double>& numbers);
 
 // Assigns the expression to the variable (name with its '&'). The expression is expanded; when
 // it reads as numbers the variable gets their canonical text, otherwise the expanded text.
-// Returns false when nothing was stored: an empty name or value, or a refusal that was shown in
-// a message box (name or value longer than 255 bytes, table full).
-bool Assign(SymbolTable& table, Host& host, std::string_view nameWithAmp,
+// Returns false when nothing was stored: an empty name or value, or a refusal added to refusals
+// (name or value longer than 255 bytes, table full).
+bool Assign(SymbolTable& table, Refusals& refusals, std::string_view nameWithAmp,
             std::string_view expression);
 
 // The value text of a variable (name with its '&'), or nullopt for an unknown name.

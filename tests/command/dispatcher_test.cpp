@@ -110,6 +110,11 @@ TEST_F(Dispatcher, LinesThatNameNoCommandAreCalculatedOrListCandidatesAndComment
   EXPECT_EQ(app.settings.layer, 1);
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_EQ(app.dispatch.errorsReported, errors);
+  // What the expansion refuses is shown as an error box and counted once.
+  type("POW(10 290)");
+  EXPECT_TRUE(testing::OneBox(host, "行が長すぎます。変数と関数を展開した行は２９９文字までです。",
+                              "Error"));
+  EXPECT_EQ(app.dispatch.errorsReported, errors + 1);
   // An ambiguous prefix lists the candidates in table order.
   lines.clear();
   type("TR");  // the typed line, then the list
@@ -310,12 +315,12 @@ struct Case {
 // Variables and functions are expanded first: X holds 3, P two numbers.
 void expectCases(const std::vector<Case>& cases) {
   macro::SymbolTable symbols;
-  ScriptedHost host;
-  EXPECT_TRUE(macro::Assign(symbols, host, "&X", "3"));
-  EXPECT_TRUE(macro::Assign(symbols, host, "&P", "10 20"));
+  macro::Refusals refusals;
+  EXPECT_TRUE(macro::Assign(symbols, refusals, "&X", "3"));
+  EXPECT_TRUE(macro::Assign(symbols, refusals, "&P", "10 20"));
   for (const auto& c : cases) {
     std::vector<double> out;
-    const int n = macro::ParseValues(c.text, out, symbols, host);
+    const int n = macro::ParseValues(c.text, out, symbols, refusals);
     EXPECT_EQ(n, c.count) << "text: \"" << c.text << "\"";
     if (n != c.count || n < 0) continue;
     ASSERT_EQ(out.size(), c.values.size()) << c.text;
@@ -372,12 +377,12 @@ TEST(ParseValues, NumbersSignsVectorsNegationVariablesAndRefusedTexts) {
 
 TEST(ParseValues, CallersLimitTheCountAndTooLongATextIsRefused) {
   macro::SymbolTable symbols;
-  ScriptedHost host;
+  macro::Refusals refusals;
   std::vector<double> out;
-  EXPECT_EQ(macro::ParseValues("1 2", out, symbols, host, 1), kError);
+  EXPECT_EQ(macro::ParseValues("1 2", out, symbols, refusals, 1), kError);
   EXPECT_TRUE(out.empty());
-  EXPECT_EQ(macro::ParseValues("(1 2) * 0 + 5", out, symbols, host, 2), 2);
-  EXPECT_EQ(macro::ParseValues("1 2 3", out, symbols, host, 2), kError);
+  EXPECT_EQ(macro::ParseValues("(1 2) * 0 + 5", out, symbols, refusals, 2), 2);
+  EXPECT_EQ(macro::ParseValues("1 2 3", out, symbols, refusals, 2), kError);
 
   // More numbers than any caller takes are refused, not collected without limit.
   std::string many;
@@ -394,11 +399,11 @@ TEST(ParseValues, CallersLimitTheCountAndTooLongATextIsRefused) {
 
   // Too long a text is refused with a message.
   std::string text(300, '1');
-  EXPECT_EQ(macro::ParseValues(text, out, symbols, host), kError);
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(host.boxes[0].caption, "Error");
+  EXPECT_EQ(macro::ParseValues(text, out, symbols, refusals), kError);
+  ASSERT_EQ(refusals.size(), 1u);
+  EXPECT_STREQ(refusals[0], "行が長すぎます。変数と関数を展開した行は２９９文字までです。");
   text.resize(299);
-  EXPECT_EQ(macro::ParseValues(text, out, symbols, host), 1);
+  EXPECT_EQ(macro::ParseValues(text, out, symbols, refusals), 1);
 }
 
 TEST(UserValue, FormatsAndCheckedConversionToDatabaseUnits) {
@@ -449,9 +454,9 @@ TEST(UserValue, FormatsAndCheckedConversionToDatabaseUnits) {
 // (the sanitizer build checks the latter).
 TEST(ParseValues, EveryShortTextGetsAnAnswer) {
   const std::string alphabet = "1.-+*/(]& =XS";
-  ScriptedHost host;
+  macro::Refusals refusals;
   macro::SymbolTable symbols;
-  ASSERT_TRUE(macro::Assign(symbols, host, "&X", "1 2"));
+  ASSERT_TRUE(macro::Assign(symbols, refusals, "&X", "1 2"));
   std::vector<double> out;
   std::string text;
   long parsed = 0;
@@ -460,7 +465,7 @@ TEST(ParseValues, EveryShortTextGetsAnAnswer) {
     while (true) {
       text.clear();
       for (std::size_t d : digit) text += alphabet[d];
-      const int n = macro::ParseValues(text, out, symbols, host, 3);
+      const int n = macro::ParseValues(text, out, symbols, refusals, 3);
       ASSERT_GE(n, kParseError) << text;
       ASSERT_LE(n, 3) << text;
       ASSERT_EQ(out.size(), static_cast<std::size_t>(n < 0 ? 0 : n)) << text;
