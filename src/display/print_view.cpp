@@ -17,6 +17,7 @@
 #include "display/print_messages.h"
 #include "display/redraw.h"
 #include "display/scene_state.h"
+#include "display/screen_text.h"
 #include "display/temp_layer_drawing.h"
 #include "display/view_transform.h"
 #include "platform/sjis.h"
@@ -158,6 +159,7 @@ bool DrawPage(SceneState& app, Surface& page, const ViewState& pageView) {
   bool completed = DrawTopCell(ctx);
   if (completed) DrawGrid(app, surface);
   if (completed) DrawTempLayer(app, surface);
+  ShowFontFailure(app);
   return completed && app.continueFlag;
 }
 

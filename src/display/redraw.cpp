@@ -11,6 +11,7 @@
 #include "display/paint_marks.h"
 #include "display/pens.h"
 #include "display/scene_state.h"
+#include "display/screen_text.h"
 #include "display/temp_layer_drawing.h"
 #include "display/view_transform.h"
 #include "platform/null_surface.h"
@@ -104,6 +105,7 @@ bool RedrawGraphics(SceneState& app, Surface& surface) {
     completed = app.continueFlag;
   }
   if (d.overlays) d.overlays(app, surface);
+  ShowFontFailure(app);
   v.window = saved;
   d.needsRedraw = false;
   // The view and the layers drawn on may have changed.

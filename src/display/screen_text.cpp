@@ -49,7 +49,6 @@ bool SelectFont(Surface& s, std::string_view face, int height, int escapement) {
 
 void FontFailure(SceneState& app) {
   app.screenText.fontError = true;
-  command::ShowError(app, sjis::fromUtf8(kFontFailed), kErrorCaption);
 }
 
 // The point d pixels from (x, y) toward the direction (escapement + turn) / 1800 * pi, with the
@@ -337,6 +336,13 @@ void DrawArrayElementLabel(TextDevice& dev, double wx, double wy, std::int64_t a
   name = sjis::cutAt(name, kLabelNameLimit);
   DrawLabel(dev, wx, wy, name, SingleLabelHeight(dev, name, placedExtent, m), angle, reflection & 1,
             dev.highlight ? kHighlightLayer : kArrayFrameLayer);
+}
+
+void ShowFontFailure(SceneState& app) {
+  auto& st = app.screenText;
+  if (!st.fontError || st.fontErrorShown) return;
+  st.fontErrorShown = true;
+  command::ShowError(app, sjis::fromUtf8(kFontFailed), kErrorCaption);
 }
 
 }  // namespace lav::display

@@ -89,4 +89,7 @@ void DrawArrayElementLabel(TextDevice& dev, double wx, double wy, std::int64_t a
 // the erase layer and the print colour mode's substitutions on paper.
 Rgb TextColourForLayer(const SceneState& app, int layer);
 
+// After a drawing: the first font failure of the session is shown as an error box.
+void ShowFontFailure(SceneState& app);
+
 }  // namespace lav::display

@@ -10,6 +10,7 @@ namespace lav::display {
 struct ScreenTextState {
   // `FontError`: set after any font failure; outline-font text is skipped from then on.
   bool fontError = false;
+  bool fontErrorShown = false;  // the command that drew told the user, once
   // `MarkSize` in pixels; 0 until the settings dialog sets it (then ScreenWidth / 128).
   int markSize = 0;
   // Print colour mode while a page is drawn; -1 on the screen and in bitmaps.

@@ -1365,6 +1365,7 @@ TEST_F(ScreenTextTest, ColoursByLayerBackgroundPrintingAndHighlight) {
 TEST_F(ScreenTextTest, FontFailureIsReportedOnceAndStopsTexts) {
   surface.fontsFail = true;
   draw("AB", {1000, 1000});
+  ShowFontFailure(app);  // as the command that drew does
   EXPECT_TRUE(lav::testing::OneBox(host, "フォントエラー発生", "Error"));
   EXPECT_TRUE(app.screenText.fontError);
   EXPECT_TRUE(surface.texts.empty());
@@ -1375,6 +1376,7 @@ TEST_F(ScreenTextTest, FontFailureIsReportedOnceAndStopsTexts) {
   app.settings.showBaseName = 1;
   TextDevice dev = device();
   DrawPlacementMarkAndLabel(dev, PlacementTransform{}, {.name = "CELL", .array = true});
+  ShowFontFailure(app);
   // No font is made any more, no text drawn, no second box; base marks still show.
   EXPECT_EQ(std::tuple(surface.fontCalls, surface.texts.size(), host.boxes.size(),
                        surface.polylines.size()),
