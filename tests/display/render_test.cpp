@@ -32,6 +32,7 @@
 #include <utility>
 #include <vector>
 
+#include "command/print_commands.h"
 #include "command/view_commands.h"
 #include "console/command_window.h"
 #include "db/cell_directory.h"
@@ -53,7 +54,6 @@
 #include "state/app_state.h"
 #include "support/qt_application.h"
 #include "support/short_forms.h"
-#include "support/typing_session.h"
 
 namespace lav::display::testing {
 namespace {
@@ -564,7 +564,7 @@ class TempPreview : public RenderTest {
   }
 };
 
-TEST_F(TempPreview, EachElementTypeShowsAsItWillBeWritten) {
+TEST_F(TempPreview, EachElementTypeShowsAsItWillBeWrittenWithDiamondMarksAtItsPoints) {
   struct Box {
     double x0, y0, x1, y1;
     bool lit;
@@ -629,16 +629,16 @@ TEST_F(TempPreview, EachElementTypeShowsAsItWillBeWritten) {
   app.temp.clear();
   ASSERT_TRUE(draw());
   EXPECT_EQ(countAll(kRed), 0);
-}
 
-TEST_F(TempPreview, DiamondMarksAtThePointsNearTheWindow) {
+  // Diamond marks at the points near the window.
+  app.display.onlyLayer = -1;
   const int m = MarkSizeOf(app);
   ASSERT_GT(m, 3);
-  struct Case {
+  struct Mark {
     int type;
     double x;  // user units; the point is at y = 15, window row 150
     int half;  // expected half-size, 0: nothing drawn
-  } cases[] = {
+  } marks[] = {
       {4, 20, m},      // the first point of a polygon
       {5, 20, m},      // of a line
       {1, 20, m - 1},  // any point of a placement
@@ -646,7 +646,7 @@ TEST_F(TempPreview, DiamondMarksAtThePointsNearTheWindow) {
       {1, -(m - 1) / 10.0, m - 1},
       {1, -(m + 1) / 10.0, 0}  // more than MarkSize outside the window
   };
-  for (const auto& c : cases) {
+  for (const auto& c : marks) {
     SCOPED_TRACE(::testing::Message() << c.type << " " << c.x);
     app.settings.cellName.clear();
     enter(c.type, {{c.x, 15}});
@@ -737,7 +737,7 @@ class Printing : public RenderTest {
   std::function<void(PrintDialog&)> inDialog;
 };
 
-TEST(PrintDialogFields, ShowTheAreaMagnificationAndPaperSizeAndFollowEdits) {
+TEST(PrintDialogFields, ShowTheAreaMagnificationAndPaperSizeFollowEditsAndTheFirstAreaIsTheView) {
   struct Case {
     int unit;  // print unit 1..5 in the header
     std::int32_t dbPerUserUnit, x0, y0, x1, y1;
@@ -791,17 +791,15 @@ TEST(PrintDialogFields, ShowTheAreaMagnificationAndPaperSizeAndFollowEdits) {
         std::tuple(s.x0, s.y0, s.x1, s.y1, std::string(s.paperX), std::string(s.paperY)))
         << s.text;
   }
-}
 
-TEST(PrintArea, TheFirstPrintTakesTheViewAtTheWindowsWidthAndASmallPageKeepsTheTopLeft) {
-  struct Case {
+  // The first print takes the view at the window's width; a small page keeps the top left.
+  struct Area {
     int unit;  // 0: none chosen yet
     double magnification;
     int unitAfter;
-  } cases[] = {{0, 1693.33, 1}, {2, 1.69333, 2}, {5, 0.00000169333, 5}};
-  for (const auto& c : cases) {
-    ScriptedHost host;
-    AppState app{host};
+  } areas[] = {{0, 1693.33, 1}, {2, 1.69333, 2}, {5, 0.00000169333, 5}};
+  for (const auto& c : areas) {
+    app.print = {};
     app.settings.printUnit = c.unit;
     ViewState& v = app.display.view;
     v.clientWidth = 940;
@@ -820,8 +818,6 @@ TEST(PrintArea, TheFirstPrintTakesTheViewAtTheWindowsWidthAndASmallPageKeepsTheT
     EXPECT_EQ(app.print.magnification, 3);
   }
   // A page smaller than the picture keeps its top left corner.
-  ScriptedHost host;
-  AppState app{host};
   app.settings.printUnit = 2;
   app.print = {0, 0, 100000, 50000, 1, 0};  // 100 mm x 50 mm
   ViewState v;
@@ -953,54 +949,36 @@ TEST_F(Printing, EveryWayOutEndsTheDocumentAndClearsPrinting) {
   }
 }
 
-TEST_F(Printing, TheColourModeTurnsForegroundAndGreyPensBlack) {
+// The PRINT command's token sets the colour mode (0 to 2; anything else keeps the last one), and
+// the mode turns foreground and grey pens black on the page.
+TEST_F(Printing, TheTokenSetsTheColourModeThatTurnsForegroundAndGreyPensBlack) {
   app.display.blackBackground = true;
   rect(0, 1000, 1000, 5000, 5000);    // foreground: white on black
   rect(7, 25000, 1000, 29000, 5000);  // grey
   constexpr Rgb kBlack = MakeRgb(0, 0, 0), kGrey = MakeRgb(127, 127, 127);
   struct Case {
+    const char* line;
     int mode;
     bool foregroundBlack, greyLeft;
-  } cases[] = {{0, false, true}, {1, true, true}, {2, true, false}};
+  } cases[] = {{"PRINT 0", 0, false, true}, {"PRINT 1", 1, true, true},
+               {"PRINT 7", 1, true, true},  {"PRINT", 1, true, true},
+               {"PRINT 2", 2, true, false}, {"PRINT 2x", 2, true, false}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
     log = {};
-    app.settings.printMode = c.mode;
-    PrintView(app);
+    command::StartPrint(app, c.line);
+    EXPECT_EQ(app.settings.printMode, c.mode);
     ASSERT_EQ(log.printed.size(), 1u);
     const QImage& page = log.printed[0];
     EXPECT_GT(countOn(page, kWhite), 790000);  // the paper itself
-    EXPECT_EQ(countOn(page, kGrey) > 150, c.greyLeft) << c.mode;
-    EXPECT_GT(countOn(page, kRed), 350) << c.mode;
+    EXPECT_EQ(countOn(page, kGrey) > 150, c.greyLeft);
+    EXPECT_GT(countOn(page, kRed), 350);
     // The foreground square's outline: white (invisible on paper) or black; and the grey one.
     const int black = countOn(page, kBlack);
-    EXPECT_EQ(black > 150, c.foregroundBlack) << c.mode;
-    EXPECT_EQ(black > 300, !c.greyLeft) << c.mode;
+    EXPECT_EQ(black > 150, c.foregroundBlack);
+    EXPECT_EQ(black > 300, !c.greyLeft);
   }
-}
-
-class PrintCommand : public lav::testing::TypingSession {};
-
-TEST_F(PrintCommand, TheTokenSetsThePrintModeAndPrintingFollows) {
-  int dialogs = 0;
-  PrinterLog log;
-  host.printerEntry = "Fake,drv,port";
-  host.printerFactory = [&log](const PrinterName&) -> std::unique_ptr<PrinterDevice> {
-    return std::make_unique<FakePrinter>(log);
-  };
-  host.dialogHandlers["print-settings"] = [&](DialogModel& m) {
-    ++dialogs;
-    dynamic_cast<PrintDialog&>(m).cancel();
-  };
-  const std::pair<const char*, int> cases[] = {{"PRINT 1", 1}, {"PRINT 7", 1},  {"PRINT", 1},
-                                               {"PRINT 0", 0}, {"PRINT 2x", 0}, {"PRINT 2", 2}};
-  for (const auto& [line, mode] : cases) {
-    type(line);
-    EXPECT_EQ(app.settings.printMode, mode) << line;
-  }
-  EXPECT_EQ(std::tuple(dialogs, log.documents, host.boxes.size(), app.dispatch.errorsReported),
-            std::tuple(6, 0, 0u, 0L));
-  EXPECT_EQ(prompt(), "? ");
-  for (const auto& l : lines) EXPECT_EQ(l.find("not available"), std::string::npos) << l;
+  EXPECT_TRUE(host.boxes.empty());
 }
 
 namespace fs = std::filesystem;
@@ -1222,7 +1200,7 @@ class ScreenTextTest : public ::testing::Test {
   RecordingSurface surface;
 };
 
-TEST_F(ScreenTextTest, CharactersArePlacedOneByOne) {
+TEST_F(ScreenTextTest, CharactersArePlacedOneByOneAndTheExtentCoversThem) {
   const std::string mincho = sjis::fromUtf8("ＭＳ 明朝");
   const struct Case {
     const char* name;
@@ -1255,6 +1233,22 @@ TEST_F(ScreenTextTest, CharactersArePlacedOneByOne) {
   draw("AB", {1000, 1000}, 0, 0, 0.1);  // 3 pixels of character height
   ASSERT_FALSE(surface.texts.empty());
   EXPECT_EQ(surface.texts[0].font.height, 3) << "tiny texts are three pixels high";
+  // The text's extent covers the characters.
+  const struct {
+    const char* name;
+    std::uint32_t angle;
+    int reflection;
+    Extent box;
+  } extents[] = {{"upright", 0, 0, {1000, 1000, 2500, 2000}},
+                 {"mirrored", 0, 1, {1000, 0, 2500, 1000}},
+                 {"quarter turn", 90000000, 0, {0, 1000, 1000, 2500}}};
+  for (const auto& c : extents) {
+    const Extent e = ScreenTextExtent(
+        app, {.reflection = c.reflection, .angle = c.angle, .text = "ABC", .x = 1000, .y = 1000});
+    EXPECT_EQ(std::tuple(e.xmin, e.ymin, e.xmax, e.ymax),
+              std::tuple(c.box.xmin, c.box.ymin, c.box.xmax, c.box.ymax))
+        << c.name;
+  }
 }
 
 TEST_F(ScreenTextTest, OnlyCharactersWhoseBoxesMeetTheViewAreDrawn) {
@@ -1430,32 +1424,6 @@ TEST_F(ScreenTextTest, PlacementLabels) {
   EXPECT_TRUE(surface.texts.empty());
 }
 
-TEST_F(ScreenTextTest, TextExtentCoversTheCharacters) {
-  const struct {
-    const char* name;
-    std::uint32_t angle;
-    int reflection;
-    Extent box;
-  } cases[] = {{"upright", 0, 0, {1000, 1000, 2500, 2000}},
-               {"mirrored", 0, 1, {1000, 0, 2500, 1000}},
-               {"quarter turn", 90000000, 0, {0, 1000, 1000, 2500}}};
-  for (const auto& c : cases) {
-    const Extent e = ScreenTextExtent(
-        app, {.reflection = c.reflection, .angle = c.angle, .text = "ABC", .x = 1000, .y = 1000});
-    EXPECT_EQ(std::tuple(e.xmin, e.ymin, e.xmax, e.ymax),
-              std::tuple(c.box.xmin, c.box.ymin, c.box.xmax, c.box.ymax))
-        << c.name;
-  }
-}
-
-class ScreenTextPixels : public ::testing::Test {
- protected:
-  void SetUp() override {
-    lav::testing::EnsureQtApplication();
-    lav::qt::InstallFaceSubstitutes();
-  }
-};
-
 // Pixels not white in the rectangle [x0, x1) x [y0, y1): any an anti-aliased letter touched.
 int Ink(const qt::QtSurface& s, int x0, int y0, int x1, int y1) {
   const QRect r = QRect(x0, y0, x1 - x0, y1 - y0).intersected(s.image().rect());
@@ -1473,8 +1441,11 @@ QImage Picture(const std::string& utf8) {
 }
 
 // Every character draws its own shape in the Japanese face: none is the box a missing glyph gets
-// (here the box of a character from the user-defined area, which no installed font has).
-TEST_F(ScreenTextPixels, JapaneseFaceIsAJapaneseFont) {
+// (here the box of a character from the user-defined area, which no installed font has). Texts
+// sit above their baseline, below it when mirrored.
+TEST(ScreenTextPixels, JapaneseFaceIsAJapaneseFontAndTextsSitOnTheirBaseline) {
+  lav::testing::EnsureQtApplication();
+  lav::qt::InstallFaceSubstitutes();
   const QImage box = Picture("\xEE\x80\x80");  // U+E000
   std::vector<QImage> seen;
   for (const char* c : {"日", "本", "あ", "ア", "漢"}) {
@@ -1484,9 +1455,7 @@ TEST_F(ScreenTextPixels, JapaneseFaceIsAJapaneseFont) {
     for (const auto& other : seen) EXPECT_NE(p, other) << c;
     seen.push_back(p);
   }
-}
 
-TEST_F(ScreenTextPixels, TextsSitAboveTheirBaselineAndBelowWhenMirrored) {
   lav::ScriptedHost host;
   AppState app{host};
   ViewState& v = app.display.view;
@@ -1500,13 +1469,8 @@ TEST_F(ScreenTextPixels, TextsSitAboveTheirBaselineAndBelowWhenMirrored) {
     // Baseline at window y 100.
     DrawScreenText(dev, 1, {1000, 3333}, 0, reflection, 1.0, sjis::fromUtf8("日本語ABC"));
     const int above = Ink(s, 0, 60, 400, 100), below = Ink(s, 0, 100, 400, 140);
-    if (reflection == 0) {
-      EXPECT_GT(above, 100);
-      EXPECT_EQ(below, 0);
-    } else {
-      EXPECT_GT(below, 100);
-      EXPECT_EQ(above, 0);
-    }
+    EXPECT_GT(reflection ? below : above, 100) << reflection;
+    EXPECT_EQ(reflection ? above : below, 0) << reflection;
     // Nine bytes of 15 pixels from x = 30: nothing beyond the last character's cell.
     EXPECT_EQ(Ink(s, 30 + 9 * 15 + 4, 0, 400, 200), 0) << reflection;
     EXPECT_GT(Ink(s, 30, 0, 30 + 6 * 15, 200), 100) << reflection;

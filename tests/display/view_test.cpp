@@ -93,7 +93,9 @@ TEST(TransformPoints, QuarterTurnsMirrorsMagnificationsAndExtents) {
   EXPECT_EQ(std::tuple(e.xmin, e.ymin, e.xmax, e.ymax), std::tuple(0, 0, 10, 30));
 }
 
-TEST(ApplyView, KeepsTheWindowInsideTheCoordinateRangeAndWidensTinyViews) {
+// The view's limits, a zoom by a factor and re-centring on a point; the factors as typed, their
+// prompt and box, and the zoom to two corners are checked through ZOOM and WINDOW (below).
+TEST(ApplyView, KeepsTheWindowInsideTheRangeWidensTinyViewsZoomsAndCentres) {
   ViewState v = View(1000, 800);
   v.scale = 1e-7;  // far out: the span is limited by lowering the scale
   RecentreOffsets(v);
@@ -118,38 +120,31 @@ TEST(ApplyView, KeepsTheWindowInsideTheCoordinateRangeAndWidensTinyViews) {
   EXPECT_NEAR(w.scale, 800.0 / 20 * 0.93, 1e-9);
   EXPECT_NEAR((w.window.xmin + w.window.xmax) / 2.0, 503, 1.0);
   EXPECT_GE(w.window.ymax - w.window.ymin, 20);
-}
 
-// The factors as typed, their prompt and their box, the refusals that leave the view, and the
-// zoom to two corners, are checked through ZOOM and WINDOW (below); here what a zoom does to the
-// window.
-TEST(ZoomByFactor, TwoHalvesTheWindowAndTheRangeLimitRefuses) {
-  ViewState v = View(1000, 800);
+  // A zoom by 2 halves the window about its centre; zooming out is refused at the range limit.
+  v = View(1000, 800);
   EXPECT_EQ(ZoomByFactor(v, 2), ZoomOutcome::Zoomed);
   EXPECT_EQ(std::pair(v.window.xmin, v.window.xmax), std::pair(250, 750));
-  // Zooming out is refused at the range limit.
   v.window = {-2147483600, 0, 2147483600, 500};
   EXPECT_EQ(ZoomByFactor(v, 0.9), ZoomOutcome::TooSmall);
-}
 
-TEST(CentreAt, PointLandsAtEachWindowPosition) {
-  // Position k and where the point lands in the window.
+  // Position k of the window and where the point lands.
   const std::tuple<int, double, double> cases[] = {{0, 500, 400},  {1, 0, 800},    {2, 500, 800},
                                                    {3, 1000, 800}, {4, 1000, 400}, {5, 1000, 0},
                                                    {6, 500, 0},    {7, 0, 0},      {8, 0, 400}};
   for (const auto& [k, wx, wy] : cases) {
-    ViewState v = View(1000, 800);
+    v = View(1000, 800);
     CentreAt(v, 1000, 3, 4, k);
     EXPECT_NEAR(ToWindowX(v, 3000), wx, 1) << k;
     EXPECT_NEAR(ToWindowY(v, 4000), wy, 1) << k;
   }
-  ViewState v = View(1000, 800);
+  v = View(1000, 800);
   const double ox = v.offsetX;
   CentreAt(v, 1000, 3, 4, 9);  // outside 0..8: the offsets stay
   EXPECT_EQ(v.offsetX, ox);
 }
 
-TEST(DrawClippedSegment, SegmentsAgainstTheWindow) {
+TEST(DrawClippedSegment, SegmentsAgainstTheWindowAndWhereTwoSegmentsMeet) {
   struct Case {
     DPoint p, q;
     int drawn;
@@ -173,14 +168,12 @@ TEST(DrawClippedSegment, SegmentsAgainstTheWindow) {
     };
     EXPECT_EQ(ends(s.segs[0]), ends(c.expect)) << c.p.x << "," << c.p.y;
   }
-}
-
-TEST(SegmentIntersection, CrossingsTouchesAndParallels) {
-  struct Case {
+  // Crossings, touches and parallels.
+  struct Meet {
     DPoint a, b, c, d;
     int result;
     DPoint at;
-  } cases[] = {
+  } meets[] = {
       {{0, 0}, {10, 10}, {0, 10}, {10, 0}, 1, {5, 5}},
       {{0, 0}, {10, 0}, {5, -5}, {5, 5}, 1, {5, 0}},       // horizontal and vertical
       {{0, 0}, {10, 0}, {0, 1}, {10, 1}, -1, {}},          // parallel
@@ -188,7 +181,7 @@ TEST(SegmentIntersection, CrossingsTouchesAndParallels) {
       {{0, 0}, {10, 10}, {10, 10}, {20, 0}, 1, {10, 10}},  // at a shared end point
       {{3, 3}, {3, 3}, {0, 0}, {5, 5}, -1, {}}             // degenerate
   };
-  for (const auto& c : cases) {
+  for (const auto& c : meets) {
     DPoint out{};
     EXPECT_EQ(SegmentIntersection(c.a, c.b, c.c, c.d, out), c.result);
     if (c.result == 1) {
@@ -211,7 +204,7 @@ class ViewCommands : public lav::testing::TypingSession {
   double centreY() const { return (view().window.ymin + view().window.ymax) / 2.0; }
 };
 
-TEST_F(ViewCommands, ZoomFactorsPromptsAndRefusals) {
+TEST_F(ViewCommands, ZoomFactorsPromptsRefusalsCentreAndFit) {
   const double s = view().scale;
   type("ZOOM 2");
   EXPECT_DOUBLE_EQ(view().scale, 2 * s);
@@ -230,9 +223,31 @@ TEST_F(ViewCommands, ZoomFactorsPromptsAndRefusals) {
   EXPECT_EQ(takeBoxes(),
             std::vector<std::string>{"値が小さすぎます。これ以上の縮小は出来ません。"});
   EXPECT_DOUBLE_EQ(view().scale, s) << "a refused zoom leaves the view";
+
+  // CENTER moves the picked point to the position (every position is CentreAt's, above); a
+  // typed position is clamped to 8, the left centre, for this use only.
+  const struct {
+    const char* line;
+    double x, y;
+  } centres[] = {{"CENTER", 500, 400}, {"CENTER 99", 0, 400}};
+  for (const auto& c : centres) {
+    type(c.line);
+    EXPECT_EQ(prompt(), "Point: ");
+    type("3 4");
+    EXPECT_NEAR(ToWindowX(view(), 3000), c.x, 1) << c.line;
+    EXPECT_NEAR(ToWindowY(view(), 4000), c.y, 1) << c.line;
+  }
+  EXPECT_EQ(app.settings.position, 0);
+
+  // FIT shows an empty cell, (0, 0)-(45000, 35000), with 7 %: the width limits.
+  typeAll({"NEW RD.CAD", "MKCELL TOP", "OCELL TOP", "FIT"});
+  EXPECT_NEAR(view().scale, 1000.0 / 45000 * 0.93, 1e-12);
+  EXPECT_NEAR(centreX(), 22500, 1);
+  EXPECT_NEAR(centreY(), 17500, 1);
+  EXPECT_EQ(prompt(), "? ");
 }
 
-TEST_F(ViewCommands, WindowZoomByTwoCornersRestoresTheSnapStep) {
+TEST_F(ViewCommands, WindowZoomByTwoCornersAndEveryWayOutRestoreTheSnapStep) {
   // The step corners snap to follows the view: database units across 1000 pixels on a
   // 1600-pixel screen, and the step.
   const std::pair<int, std::int32_t> cases[] = {
@@ -261,10 +276,8 @@ TEST_F(ViewCommands, WindowZoomByTwoCornersRestoresTheSnapStep) {
   typeAll({"WINDOW", "5 5"});
   type("5 9");  // no width: the view stays
   EXPECT_NEAR(view().scale, 800.0 / 20000, 1e-12);
-}
 
-// By Escape or an empty answer, at either corner.
-TEST_F(ViewCommands, LeavingTheWindowZoomGivesBackTheStepAndThePointer) {
+  // Left by Escape or an empty answer, at either corner: the step and the pointer are given back.
   for (bool escape : {true, false})
     for (bool afterFirstCorner : {false, true}) {
       SCOPED_TRACE(std::string(escape ? "escape" : "empty") +
@@ -301,22 +314,6 @@ TEST_F(ViewCommands, CoordinateEntryRunsTheKeyboardCursorUntilItEnds) {
   EXPECT_FALSE(app.shell.pointer.captured);
 }
 
-TEST_F(ViewCommands, CentreMovesThePickedPointToThePosition) {
-  const struct {
-    const char* line;
-    double x, y;
-  } cases[] = {{"CENTER", 500, 400},    // every position is CentreAt's (above)
-               {"CENTER 99", 0, 400}};  // clamped to 8, left centre, for this use only
-  for (const auto& c : cases) {
-    type(c.line);
-    EXPECT_EQ(prompt(), "Point: ");
-    type("3 4");
-    EXPECT_NEAR(ToWindowX(view(), 3000), c.x, 1) << c.line;
-    EXPECT_NEAR(ToWindowY(view(), 4000), c.y, 1) << c.line;
-  }
-  EXPECT_EQ(app.settings.position, 0);
-}
-
 TEST_F(ViewCommands, OnlyOneLayerOnceThenAllAgain) {
   app.settings.layerFlags[7] = 0;
   const auto& shown = app.settings.layerFlags;
@@ -327,15 +324,6 @@ TEST_F(ViewCommands, OnlyOneLayerOnceThenAllAgain) {
   EXPECT_EQ(std::pair(shown[1] & 1, shown[7] & 1), std::pair(1, 0));
   type("ADDDISP -2 5");
   EXPECT_EQ(std::pair(shown[2] & 1, shown[5] & 1), std::pair(0, 1));
-}
-
-TEST_F(ViewCommands, FitShowsAnEmptyCellWithAMargin) {
-  typeAll({"NEW RD.CAD", "MKCELL TOP", "OCELL TOP", "FIT"});
-  // (0, 0)-(45000, 35000) with 7 %: the width limits, 1000 / 45000 * 0.93.
-  EXPECT_NEAR(view().scale, 1000.0 / 45000 * 0.93, 1e-12);
-  EXPECT_NEAR(centreX(), 22500, 1);
-  EXPECT_NEAR(centreY(), 17500, 1);
-  EXPECT_EQ(prompt(), "? ");
 }
 
 class LayerDialogs : public lav::testing::TypingSession {
@@ -383,7 +371,7 @@ TEST_F(LayerDialogs, AnUnclosedDialogChangesNothingAndTheDepthIsLimitedOnClose) 
   }
 }
 
-TEST_F(LayerDialogs, HatchLinesAndTheDisableBox) {
+TEST_F(LayerDialogs, HatchLinesTheDisableBoxAndTheLimitedCountsAndMarkFields) {
   struct Case {
     int fillPaint;
     const char* lines;
@@ -405,10 +393,9 @@ TEST_F(LayerDialogs, HatchLinesAndTheDisableBox) {
     EXPECT_EQ(app.settings.fillPaint, c.wantPaint) << c.fillPaint << " " << c.clickBox;
     EXPECT_EQ(app.settings.fillLines, c.wantLines) << c.lines;
   }
-}
 
-TEST_F(LayerDialogs, HatchCountsAndMarkFieldsAreLimited) {
-  // Typed into the fields of layers 0 to 4, and the count each layer gets.
+  // The hatch counts and mark fields are limited. Typed into the fields of layers 0 to 4, and the
+  // count each layer gets.
   const std::pair<const char*, int> counts[] = {
       {"10", 30}, {"abc", 0}, {"50", 50}, {"2500", 2000}, {"0", 0}};
   onDialog<HatchCountsDialog>("hatch-counts", [](HatchCountsDialog&) {});
@@ -605,37 +592,30 @@ TEST_F(BitmapExportTest, TheWindowsPixelsAreWrittenBottomUpWithTheirHeaders) {
   for (int r = 0; r < 600; ++r) EXPECT_EQ(f[54 + std::size_t(r) * 2404 + 2403], 0) << r;
 }
 
-// Whatever the case of its name (one of the same case is refused in the batch tests).
-TEST_F(BitmapExportTest, AnExistingFileIsNeverTouched) {
+// An existing file is never touched, whatever the case of its name (one of the same case is
+// refused in the batch tests); a failed write leaves no file; without a window the client area is
+// written.
+TEST_F(BitmapExportTest, AnExistingFileIsKeptAFailedWriteLeavesNoneWithoutAWindowTheAreaIsWritten) {
   write("keep/PLAN.Bmp", "old picture");
   type("BMP keep/plan.cad");
   EXPECT_TRUE(OneBox(host, "同名のファイル keep/plan.BMP が在ります。", "Error"));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir / "keep"), fs::directory_iterator()), 1);
   EXPECT_EQ(read("keep/PLAN.Bmp"), "old picture");
-}
-
-TEST_F(BitmapExportTest, AFailedCreateOrWriteLeavesNoFileWithoutAWindowTheClientAreaIsWritten) {
-  struct Case {
-    const char* what;
-    const char* name;
-    BitmapWriteCall write;
-  } cases[] = {{"no such folder", "nofolder/plan", {}},
-               {"disk full after a part", "full",
-                [n = 0](int fd, const std::uint8_t* data, std::size_t size) mutable -> long {
-                  if (n++ == 0) return ::write(fd, data, std::min<std::size_t>(size, 4096));
-                  errno = ENOSPC;
-                  return -1;
-                }}};
-  for (const auto& c : cases) {
-    const auto done = ExportBitmap(app, c.name, c.write);
-    EXPECT_EQ(done.result, BitmapResult::CannotCreate) << c.what;
-    EXPECT_FALSE(fs::exists(dir / BitmapFileName(c.name))) << c.what;
-  }
-  // Through the command: the box the user sees.
   host.boxes.clear();
+  // A disk full after a part of the file: the part is removed.
+  const auto full = ExportBitmap(
+      app, "full", [n = 0](int fd, const std::uint8_t* data, std::size_t size) mutable -> long {
+        if (n++ == 0) return ::write(fd, data, std::min<std::size_t>(size, 4096));
+        errno = ENOSPC;
+        return -1;
+      });
+  EXPECT_EQ(full.result, BitmapResult::CannotCreate);
+  EXPECT_FALSE(fs::exists(dir / "full.BMP"));
+  // A folder that does not exist, through the command: the box the user sees.
+  const auto errors = app.dispatch.errorsReported;
   type("BMP nofolder/plan");
   EXPECT_TRUE(OneBox(host, "ファイルが作成できません。", "エラー", Icon::Information));
-  EXPECT_GT(app.dispatch.errorsReported, 0);
+  EXPECT_GT(app.dispatch.errorsReported, errors);
 
   // Without a window the image is the empty client area; without a design there is none.
   app.display.target = nullptr;

@@ -172,7 +172,7 @@ TEST_F(MojidataFileTest, KeysAreFoundInDirectoryOrderOnly) {
   for (const char* key : {"Z", "", "TOOLONG"}) EXPECT_FALSE(f.FindGlyph(key)) << key;
 }
 
-TEST_F(MojidataFileTest, DamagedFiles) {
+TEST_F(MojidataFileTest, DamagedFilesOtherRecordKindsAndRoundedCoordinates) {
   struct Case {
     const char* name;
     std::vector<std::uint8_t> bytes;
@@ -202,7 +202,6 @@ TEST_F(MojidataFileTest, DamagedFiles) {
       {"second record's points cut", cut(8 + 8 * 3), true, GlyphError::ShortPoints, 1},
       {"negative count", with(1764, static_cast<std::uint32_t>(-5000)), true,
        GlyphError::ShortPoints, 0},
-      {"count beyond a figure", with(1764, 201000), true, GlyphError::ShortPoints, 0},
   };
   for (const Case& c : cases) {
     FontFile f = open(c.bytes);
@@ -215,9 +214,7 @@ TEST_F(MojidataFileTest, DamagedFiles) {
     EXPECT_EQ(g.polygons.size(), c.polygons) << c.name;
     EXPECT_EQ(n.error, c.error) << c.name;
   }
-}
-
-TEST_F(MojidataFileTest, RecordsOfOtherKindsAreSkippedAndCoordinatesRounded) {
+  // In a sound file, records of other kinds are skipped and coordinates rounded.
   FontFile f = open(FontBytes({{"A",
                                 {{3000, {{1, 1}, {2, 2}}},
                                  {1999, {{0.5, -0.5}, {-2.6, 2.4999}, {10.5, 0}}},
@@ -424,22 +421,21 @@ TEST_F(VectorTextCommand, PromptsThenWritesClosedPolygonsOnTheCurrentLayer) {
   EXPECT_TRUE(takeBoxes().empty() && app.temp.empty());
 }
 
-TEST_F(VectorTextCommand, LettersCaseSpacingAndUnknownCharacters) {
+TEST_F(VectorTextCommand, LettersCaseSpacingUnknownCharactersSizeSetReflectionAngleAndKana) {
   const auto a = write("VTEXT A", "0 0");
   const auto b = write("VTEXT B", "360 0");
   ASSERT_FALSE(a.empty() || b.empty());
   // Which key a lower-case letter takes is the glyph keys' (above).
-  const std::pair<const char*, std::vector<Polygon>> cases[] = {
+  const std::pair<const char*, std::vector<Polygon>> texts[] = {
       {"a^b", joined(a, b)},  // '^' is the blank glyph: B two widths from the origin, at 360
       {"AB", joined(a, moved(b, -180000, 0))},
       {"日A", a},  // no glyph: reported and skipped without advance
   };
-  for (const auto& [text, expected] : cases)
+  for (const auto& [text, expected] : texts)
     EXPECT_EQ(write(std::string("VTEXT ") + text, "0 0"), expected) << text;
   EXPECT_TRUE(printed("***ERROR*** moji>su"));
-}
 
-TEST_F(VectorTextCommand, HeightWidthSetReflectionAngleAndKana) {
+  // Height, width, the glyph set, reflection and angle.
   const auto p = write("VTEXT L", "0 0");
   const auto n = write("VTEXT L 180 180 n", "0 0");
   EXPECT_NE(p, n);  // the second set is another design
@@ -479,7 +475,36 @@ TEST_F(VectorTextCommand, HeightWidthSetReflectionAngleAndKana) {
   EXPECT_TRUE(printed("***ERROR*** Moji"));
 }
 
-TEST_F(VectorTextCommand, RefusalsAndMessages) {
+// Damaged font files: the bad glyph gives its line, the others are still written. Then the
+// refusals and their messages.
+TEST_F(VectorTextCommand, DamagedGlyphsGiveTheirErrorLinesAndRefusalsTheirMessages) {
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    const char* line;
+    std::size_t polygons;  // of "AB"
+  };
+  // A glyph whose record claims more points than a figure holds: its points are short, as with a
+  // count that runs past the file's end (above).
+  FontGlyph tooMany{"A", {{1000, std::vector<std::pair<double, double>>(201, {1, 1})}}};
+  auto tooManyBytes = FontBytes({tooMany, SquareGlyph("B")});
+  // A header cut short.
+  auto cutHeader = FontBytes({SquareGlyph("B"), {"A", {}}});
+  cutHeader.resize(cutHeader.size() - 5);
+  const Case cases[] = {
+      {"count above 200", tooManyBytes, "*ERROR*3", 1},
+      {"header cut short", cutHeader, "*ERROR*2", 1},
+  };
+  for (const Case& c : cases) {
+    WriteBytes(dir / "MOJIDATA.DAT", c.bytes);
+    lines.clear();
+    const auto ps = write("VTEXT AB", "0 0");
+    EXPECT_TRUE(printed(c.line)) << c.name;
+    ASSERT_EQ(ps.size(), c.polygons) << c.name;
+    // A damaged glyph still advances: B sits in the second cell.
+    EXPECT_EQ(ps[0].vertices[0].first, 180000) << c.name;
+  }
+
   type("CLOSE 0");
   type("VTEXT AB");
   EXPECT_EQ(takeBoxes(),
@@ -509,36 +534,6 @@ TEST_F(VectorTextCommand, RefusalsAndMessages) {
   EXPECT_EQ(prompt(), "? ");
   write("VTEXT AB", "0 0");  // found whatever the case of its name
   EXPECT_FALSE(polygons().empty());
-}
-
-// Damaged font files: the bad glyph gives its line, the others are still written.
-TEST_F(VectorTextCommand, DamagedGlyphsGiveTheirErrorLines) {
-  struct Case {
-    const char* name;
-    std::vector<std::uint8_t> bytes;
-    const char* line;
-    std::size_t polygons;  // of "AB"
-  };
-  // A glyph whose record claims more points than a figure holds: its points are short, as with a
-  // count that runs past the file's end (above).
-  FontGlyph tooMany{"A", {{1000, std::vector<std::pair<double, double>>(201, {1, 1})}}};
-  auto tooManyBytes = FontBytes({tooMany, SquareGlyph("B")});
-  // A header cut short.
-  auto cutHeader = FontBytes({SquareGlyph("B"), {"A", {}}});
-  cutHeader.resize(cutHeader.size() - 5);
-  const Case cases[] = {
-      {"count above 200", tooManyBytes, "*ERROR*3", 1},
-      {"header cut short", cutHeader, "*ERROR*2", 1},
-  };
-  for (const Case& c : cases) {
-    WriteBytes(dir / "MOJIDATA.DAT", c.bytes);
-    lines.clear();
-    const auto ps = write("VTEXT AB", "0 0");
-    EXPECT_TRUE(printed(c.line)) << c.name;
-    ASSERT_EQ(ps.size(), c.polygons) << c.name;
-    // A damaged glyph still advances: B sits in the second cell.
-    EXPECT_EQ(ps[0].vertices[0].first, 180000) << c.name;
-  }
 }
 
 }  // namespace

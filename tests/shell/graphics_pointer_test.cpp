@@ -223,7 +223,7 @@ TEST_F(PointerTest, StatusElementTypeItsDetailAndTheViewWindow) {
   app.display.view.window = {-2500, 1000, 47000, 37000};
   const StatusLayout s = layout(960, 90);
   // Each text and the line it stands on, counted up from the bottom; where in the line is
-  // bounded by EveryValueLiesInsideItsFieldsRectangle.
+  // bounded by the test that every value stays in its field.
   std::vector<std::string> shown;
   std::vector<int> line;
   for (const auto& t : values(kStatusView, s)) {
@@ -235,7 +235,21 @@ TEST_F(PointerTest, StatusElementTypeItsDetailAndTheViewWindow) {
   EXPECT_EQ(labelsOf(kStatusView, s), std::vector<std::string>{" Window Area:"});
 }
 
-TEST_F(PointerTest, StatusPointerCoordinatesAbsoluteOrRelative) {
+// A pointer move repaints only the coordinates, which show absolute or relative values.
+TEST_F(PointerTest, StatusPointerMovesRepaintOnlyTheCoordinatesAbsoluteOrRelative) {
+  ASSERT_TRUE(TakeStatusInvalidations(app) == kAllStatusFields) << "nothing asked: all";
+  const int before = host.invalidations[static_cast<int>(Window::Status)];
+  PointerMoved(app, 120, 300);
+  EXPECT_EQ(host.invalidations[static_cast<int>(Window::Status)], before + 1);
+  EXPECT_EQ(TakeStatusInvalidations(app), unsigned{kStatusX | kStatusY});
+  EXPECT_FALSE(PointerMoved(app, 121, 300)) << "snapped to the same place: nothing to repaint";
+  EXPECT_EQ(host.invalidations[static_cast<int>(Window::Status)], before + 1);
+  InvalidateStatus(app, kStatusView);
+  InvalidateStatus(app, kStatusLayerLists);
+  EXPECT_EQ(TakeStatusInvalidations(app), unsigned{kStatusView | kStatusLayerLists});
+  app.shell.pointer.keyboardCursor = 1;
+  EXPECT_TRUE(PointerMoved(app, 121, 300)) << "the crosshair follows";
+
   const struct Case {
     const char* name;
     std::int32_t dbu;
@@ -268,7 +282,7 @@ TEST_F(PointerTest, StatusPointerCoordinatesAbsoluteOrRelative) {
   }
 }
 
-TEST_F(PointerTest, StatusListsLayersDrawnSinceTheCellOpenedAndColoursFollowThePens) {
+TEST_F(PointerTest, StatusListsLayersDrawnColoursFollowThePensAndValuesStayInTheirFields) {
   for (int l : {1, 3, 5, 12}) app.design.presentLayers[l] = 1;
   app.settings.layerFlags[3] = 0;        // drawn, not displayed
   app.settings.layerSelectFlags[5] = 0;  // drawn, not selectable
@@ -312,9 +326,7 @@ TEST_F(PointerTest, StatusListsLayersDrawnSinceTheCellOpenedAndColoursFollowTheP
     for (const auto& t : texts(s))
       EXPECT_TRUE(!t.label || (t.colour == kBlack && t.background == kGreen)) << t.text;
   }
-}
-
-TEST_F(PointerTest, StatusEveryValueLiesInsideItsFieldsRectangle) {
+  // Every value lies inside its field's rectangle, whatever the window's width.
   app.design.current.name = "CHIP_TOP";
   app.settings.elementType = 5;
   app.settings.width = 125;
@@ -331,21 +343,6 @@ TEST_F(PointerTest, StatusEveryValueLiesInsideItsFieldsRectangle) {
       EXPECT_TRUE(t.y >= r.y && t.y + kL <= r.y + r.h) << t.text << " at y " << t.y;
     }
   }
-}
-
-TEST_F(PointerTest, StatusPointerMovesRepaintOnlyTheCoordinates) {
-  ASSERT_TRUE(TakeStatusInvalidations(app) == kAllStatusFields) << "nothing asked: all";
-  const int before = host.invalidations[static_cast<int>(Window::Status)];
-  PointerMoved(app, 120, 300);
-  EXPECT_EQ(host.invalidations[static_cast<int>(Window::Status)], before + 1);
-  EXPECT_EQ(TakeStatusInvalidations(app), unsigned{kStatusX | kStatusY});
-  EXPECT_FALSE(PointerMoved(app, 121, 300)) << "snapped to the same place: nothing to repaint";
-  EXPECT_EQ(host.invalidations[static_cast<int>(Window::Status)], before + 1);
-  InvalidateStatus(app, kStatusView);
-  InvalidateStatus(app, kStatusLayerLists);
-  EXPECT_EQ(TakeStatusInvalidations(app), unsigned{kStatusView | kStatusLayerLists});
-  app.shell.pointer.keyboardCursor = 1;
-  EXPECT_TRUE(PointerMoved(app, 121, 300)) << "the crosshair follows";
 }
 
 }  // namespace

@@ -151,7 +151,7 @@ TEST_F(ToolbarTest, CreatedByItsCommandAndReshownAfterTheFocusWentElsewhereButNo
 // clearing, the brush chosen in the palette, and every way out of the point prompt. The Toolbar
 // stepping aside while painting is seen with the windowed program.
 
-TEST_F(ToolbarTest, PaintEachPointAppendsItsRecord) {
+TEST_F(ToolbarTest, PaintEachPointAppendsItsRecordAndRefusedPointsEndPainting) {
   type("PAINT");
   EXPECT_EQ(prompt(), "Pn: ");
   EXPECT_TRUE(paletteUp());
@@ -168,6 +168,21 @@ TEST_F(ToolbarTest, PaintEachPointAppendsItsRecord) {
   const auto marks = display::ReadPaintMarks(app);
   ASSERT_EQ(marks.size(), 3u);
   EXPECT_EQ(marks[2].brush, 3u);
+  // A point beyond the coordinate range, or a paint file that cannot be written, is refused with
+  // a box and ends painting.
+  type("3000000 0");  // 3e9 database units
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(paintFile().size(), 48u);
+  EXPECT_FALSE(paletteUp());
+
+  host.boxes.clear();
+  app.programDir = (dir / "missing" / "folder").string();
+  typeAll({"PAINT", "1 2"});
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_NE(host.boxes[0].text.find("PAINTDAT.DAT"), std::string::npos) << host.boxes[0].text;
+  EXPECT_EQ(host.boxes[0].caption, "Error");
+  EXPECT_FALSE(paletteUp());
+  EXPECT_EQ(app.dispatch.current, 0);
 }
 
 TEST_F(ToolbarTest, PaintPaletteCellsUnderThePointerChooseBrushAndBackground) {
@@ -246,25 +261,6 @@ TEST_F(ToolbarTest, PaintReplayOnOffClearingAndEveryWayOutHidesThePalette) {
     EXPECT_EQ(prompt(), "? ");
   }
   EXPECT_EQ(app.settings.layer, 1) << "a line that ends painting is not run";
-}
-
-// A point beyond the coordinate range, or a paint file that cannot be written, is refused with a
-// box and ends painting.
-TEST_F(ToolbarTest, PaintRefusedPointsEndPainting) {
-  type("PAINT");
-  type("3000000 0");  // 3e9 database units
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_TRUE(paintFile().empty());
-  EXPECT_FALSE(paletteUp());
-
-  host.boxes.clear();
-  app.programDir = (dir / "missing" / "folder").string();
-  typeAll({"PAINT", "1 2"});
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_NE(host.boxes[0].text.find("PAINTDAT.DAT"), std::string::npos) << host.boxes[0].text;
-  EXPECT_EQ(host.boxes[0].caption, "Error");
-  EXPECT_FALSE(paletteUp());
-  EXPECT_EQ(app.dispatch.current, 0);
 }
 
 }  // namespace
