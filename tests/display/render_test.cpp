@@ -205,7 +205,7 @@ TEST_F(RenderTest, HatchCountSetsTheSpacingAndTheSwitchesHideIt) {
 
 // A child cell with an asymmetric rectangle (1 x 2 user units, red, outline only) placed with
 // the given transform; the box it must occupy is checked by its edges' midpoints.
-TEST_F(RenderTest, SinglePlacementsAppearWithTheirTransforms) {
+TEST_F(RenderTest, PlacementsAppearWithTheirTransformsComposeAndNestCutsTheDepth) {
   struct Case {
     const char* what;
     int refl;
@@ -232,9 +232,8 @@ TEST_F(RenderTest, SinglePlacementsAppearWithTheirTransforms) {
                                     static_cast<int>(ToWindowX(app.display.view, c.x1)) + 1,
                                     static_cast<int>(ToWindowY(app.display.view, c.y0)) + 1));
   }
-}
-
-TEST_F(RenderTest, NestedPlacementsComposeAndNestCutsTheDepth) {
+  // Nested placements compose, and the nesting depth cuts them off.
+  db::testing::NewImage(app.design);
   app.settings.layerFillFlags[4] = 0;
   app.settings.layerFillFlags[6] = 0;
   cell("G");
@@ -261,7 +260,7 @@ TEST_F(RenderTest, NestedPlacementsComposeAndNestCutsTheDepth) {
   EXPECT_EQ(countAll(MakeRgb(0, 0, 255)), 0);
 }
 
-TEST_F(RenderTest, ArraysShowEveryElementWithOrWithoutTheBitmap) {
+TEST_F(RenderTest, ArraysShowEveryElementWithOrWithoutTheBitmapOrTheirBorderAndAFrame) {
   struct Case {
     const char* what;
     int arrayMap, refl;
@@ -285,9 +284,8 @@ TEST_F(RenderTest, ArraysShowEveryElementWithOrWithoutTheBitmap) {
         EXPECT_EQ(at(x + 1500, top + 500), kWhite) << "gap after " << col << "," << r;
       }
   }
-}
-
-TEST_F(RenderTest, BorderOfAnArrayWithAFrameOverItsInterior) {
+  // The border of an array, with a frame over its interior.
+  db::testing::NewImage(app.design);
   app.settings.showAcell = 1;
   app.settings.arrayMap = 0;
   cell("C");
@@ -629,7 +627,6 @@ TEST_F(TempPreview, EachElementTypeShowsAsItWillBeWrittenWithDiamondMarksAtItsPo
   app.temp.clear();
   ASSERT_TRUE(draw());
   EXPECT_EQ(countAll(kRed), 0);
-
   // Diamond marks at the points near the window.
   app.display.onlyLayer = -1;
   const int m = MarkSizeOf(app);
@@ -791,7 +788,6 @@ TEST(PrintDialogFields, ShowTheAreaMagnificationAndPaperSizeFollowEditsAndTheFir
         std::tuple(s.x0, s.y0, s.x1, s.y1, std::string(s.paperX), std::string(s.paperY)))
         << s.text;
   }
-
   // The first print takes the view at the window's width; a small page keeps the top left.
   struct Area {
     int unit;  // 0: none chosen yet
@@ -861,7 +857,7 @@ TEST(PrinterEntry, IsSplitIntoDeviceDriverAndPort) {
   }
 }
 
-TEST_F(Printing, ThePagePrintsTheViewAsTheWindowShowsItAndTwicePrintsTheSame) {
+TEST_F(Printing, ThePageIsTheViewTwiceTheSameInTheTokensColourModeAndEveryWayOutEndsIt) {
   ASSERT_TRUE(draw());
   const int onScreen = countAll(kRed);
   ASSERT_GT(onScreen, 350);
@@ -888,10 +884,37 @@ TEST_F(Printing, ThePagePrintsTheViewAsTheWindowShowsItAndTwicePrintsTheSame) {
   EXPECT_EQ(shown, "X 33.867mm Y 25.4mm");
   // Printing is over and the screen's view is back.
   EXPECT_EQ(std::pair(app.print.printing, app.display.view.window.xmax), std::pair(0, 80000));
-}
-
-TEST_F(Printing, EveryWayOutEndsTheDocumentAndClearsPrinting) {
-  struct Case {
+  // The PRINT command's token sets the colour mode (0 to 2; anything else keeps the last one), and
+  // the mode turns foreground and grey pens black on the page.
+  app.display.blackBackground = true;
+  rect(0, 1000, 1000, 5000, 5000);    // foreground: white on black
+  rect(7, 25000, 1000, 29000, 5000);  // grey
+  constexpr Rgb kBlack = MakeRgb(0, 0, 0), kGrey = MakeRgb(127, 127, 127);
+  struct Token {
+    const char* line;
+    int mode;
+    bool foregroundBlack, greyLeft;
+  } cases[] = {{"PRINT 0", 0, false, true}, {"PRINT 1", 1, true, true},
+               {"PRINT 7", 1, true, true},  {"PRINT", 1, true, true},
+               {"PRINT 2", 2, true, false}, {"PRINT 2x", 2, true, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    log = {};
+    command::StartPrint(app, c.line);
+    EXPECT_EQ(app.settings.printMode, c.mode);
+    ASSERT_EQ(log.printed.size(), 1u);
+    const QImage& page = log.printed[0];
+    EXPECT_GT(countOn(page, kWhite), 790000);  // the paper itself
+    EXPECT_EQ(countOn(page, kGrey) > 150, c.greyLeft);
+    EXPECT_GT(countOn(page, kRed), 350);
+    // The foreground square's outline: white (invisible on paper) or black; and the grey one.
+    const int black = countOn(page, kBlack);
+    EXPECT_EQ(black > 150, c.foregroundBlack);
+    EXPECT_EQ(black > 300, !c.greyLeft);
+  }
+  EXPECT_TRUE(host.boxes.empty());
+  // Every way a print can end ends the document and clears printing.
+  struct Way {
     const char* what;
     int documentResult, pageResult;
     bool cancel, degenerate, escape;
@@ -899,18 +922,18 @@ TEST_F(Printing, EveryWayOutEndsTheDocumentAndClearsPrinting) {
     const char* box;
     const char* entry = "Fake Printer,fakedrv, LPT1:";
     bool device = true;
-  } cases[] = {{"printed", 1, 1, false, false, false, 1, 0, 1, nullptr},
-               {"cancelled", 1, 1, true, false, false, 0, 0, 0, nullptr},
-               {"document refused", 0, 1, false, false, false, 1, 0, 0,
-                "プリントエラー No. 0  0  \n 77 fakedrv･Fake Printer･LPT1:"},
-               {"page refused", 1, -3, false, false, false, 1, 1, 0,
-                "プリントエラー No. 1  -3  \n 77 fakedrv･Fake Printer･LPT1:"},
-               {"empty area", 1, 1, false, true, false, 1, 1, 0, nullptr},
-               // Without a printer or its device the print ends before its dialog, silently.
-               {"no printer", 1, 1, false, false, false, 0, 0, 0, nullptr, ""},
-               {"no device", 1, 1, false, false, false, 0, 0, 0, nullptr, "Fake,drv,port", false},
-               {"escape", 1, 1, false, false, true, 1, 1, 0, nullptr}};
-  for (const auto& c : cases) {
+  } ways[] = {{"printed", 1, 1, false, false, false, 1, 0, 1, nullptr},
+              {"cancelled", 1, 1, true, false, false, 0, 0, 0, nullptr},
+              {"document refused", 0, 1, false, false, false, 1, 0, 0,
+               "プリントエラー No. 0  0  \n 77 fakedrv･Fake Printer･LPT1:"},
+              {"page refused", 1, -3, false, false, false, 1, 1, 0,
+               "プリントエラー No. 1  -3  \n 77 fakedrv･Fake Printer･LPT1:"},
+              {"empty area", 1, 1, false, true, false, 1, 1, 0, nullptr},
+              // Without a printer or its device the print ends before its dialog, silently.
+              {"no printer", 1, 1, false, false, false, 0, 0, 0, nullptr, ""},
+              {"no device", 1, 1, false, false, false, 0, 0, 0, nullptr, "Fake,drv,port", false},
+              {"escape", 1, 1, false, false, true, 1, 1, 0, nullptr}};
+  for (const auto& c : ways) {
     log = {};
     log.documentResult = c.documentResult;
     log.pageResult = c.pageResult;
@@ -949,38 +972,6 @@ TEST_F(Printing, EveryWayOutEndsTheDocumentAndClearsPrinting) {
   }
 }
 
-// The PRINT command's token sets the colour mode (0 to 2; anything else keeps the last one), and
-// the mode turns foreground and grey pens black on the page.
-TEST_F(Printing, TheTokenSetsTheColourModeThatTurnsForegroundAndGreyPensBlack) {
-  app.display.blackBackground = true;
-  rect(0, 1000, 1000, 5000, 5000);    // foreground: white on black
-  rect(7, 25000, 1000, 29000, 5000);  // grey
-  constexpr Rgb kBlack = MakeRgb(0, 0, 0), kGrey = MakeRgb(127, 127, 127);
-  struct Case {
-    const char* line;
-    int mode;
-    bool foregroundBlack, greyLeft;
-  } cases[] = {{"PRINT 0", 0, false, true}, {"PRINT 1", 1, true, true},
-               {"PRINT 7", 1, true, true},  {"PRINT", 1, true, true},
-               {"PRINT 2", 2, true, false}, {"PRINT 2x", 2, true, false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    log = {};
-    command::StartPrint(app, c.line);
-    EXPECT_EQ(app.settings.printMode, c.mode);
-    ASSERT_EQ(log.printed.size(), 1u);
-    const QImage& page = log.printed[0];
-    EXPECT_GT(countOn(page, kWhite), 790000);  // the paper itself
-    EXPECT_EQ(countOn(page, kGrey) > 150, c.greyLeft);
-    EXPECT_GT(countOn(page, kRed), 350);
-    // The foreground square's outline: white (invisible on paper) or black; and the grey one.
-    const int black = countOn(page, kBlack);
-    EXPECT_EQ(black > 150, c.foregroundBlack);
-    EXPECT_EQ(black > 300, !c.greyLeft);
-  }
-  EXPECT_TRUE(host.boxes.empty());
-}
-
 namespace fs = std::filesystem;
 
 bool Have(const char* tool) {
@@ -1000,8 +991,20 @@ class PdfPrinting : public Printing {
   fs::path dir = folder.dir;
 };
 
-TEST_F(PdfPrinting, APageOfA4ShowsTheViewAtTheTopLeft) {
-  std::ofstream(dir / "page.pdf") << "the last print";  // a print replaces the last one
+// A print whose file cannot be made leaves nothing behind (a cancelled one opens no document:
+// the fake printer's ways out); a print replaces the last one.
+TEST_F(PdfPrinting, AnUnwritablePrintWritesNoFileAPageOfA4ShowsTheViewAtTheTopLeft) {
+  const std::string entry = host.printerEntry;
+  host.printerEntry = "PDF,Lavinor," + (dir / "missing" / "page.pdf").string();
+  PrintView(app);
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_TRUE(fs::is_empty(dir));
+  EXPECT_EQ(app.print.printing, 0);
+  EXPECT_NE(host.boxes[0].text.find("プリントエラー No. "), std::string::npos);
+  EXPECT_NE(host.boxes[0].text.find("Lavinor･PDF･"), std::string::npos) << host.boxes[0].text;
+  host.boxes.clear();
+  host.printerEntry = entry;
+  std::ofstream(dir / "page.pdf") << "the last print";
   PrintView(app);
   ASSERT_TRUE(host.boxes.empty()) << host.boxes[0].text;
   const fs::path pdf = dir / "page.pdf";
@@ -1036,24 +1039,6 @@ TEST_F(PdfPrinting, APageOfA4ShowsTheViewAtTheTopLeft) {
     }
   EXPECT_GT(redInside, 80);  // the square's outline and hatch
   EXPECT_EQ(redOutside, 0);
-}
-
-// A cancelled print and one whose file cannot be made leave nothing behind.
-TEST_F(PdfPrinting, ACancelledOrUnwritablePrintWritesNoFile) {
-  for (bool unwritable : {false, true}) {
-    SCOPED_TRACE(unwritable ? "unwritable" : "cancelled");
-    inDialog = nullptr;
-    if (unwritable)
-      host.printerEntry = "PDF,Lavinor," + (dir / "missing" / "page.pdf").string();
-    else
-      inDialog = [](PrintDialog& d) { d.cancel(); };
-    PrintView(app);
-    ASSERT_EQ(host.boxes.size(), unwritable ? 1u : 0u);
-    EXPECT_TRUE(fs::is_empty(dir));
-    EXPECT_EQ(app.print.printing, 0);
-  }
-  EXPECT_NE(host.boxes[0].text.find("プリントエラー No. "), std::string::npos);
-  EXPECT_NE(host.boxes[0].text.find("Lavinor･PDF･"), std::string::npos) << host.boxes[0].text;
 }
 
 // Dialog 700 on Qt widgets: edits and buttons reach the print settings, the paper size follows
@@ -1200,7 +1185,7 @@ class ScreenTextTest : public ::testing::Test {
   RecordingSurface surface;
 };
 
-TEST_F(ScreenTextTest, CharactersArePlacedOneByOneAndTheExtentCoversThem) {
+TEST_F(ScreenTextTest, CharactersArePlacedOneByOneWhereTheViewMeetsThemInTheirColours) {
   const std::string mincho = sjis::fromUtf8("ＭＳ 明朝");
   const struct Case {
     const char* name;
@@ -1249,25 +1234,54 @@ TEST_F(ScreenTextTest, CharactersArePlacedOneByOneAndTheExtentCoversThem) {
               std::tuple(c.box.xmin, c.box.ymin, c.box.xmax, c.box.ymax))
         << c.name;
   }
-}
-
-TEST_F(ScreenTextTest, OnlyCharactersWhoseBoxesMeetTheViewAreDrawn) {
+  // Only characters whose boxes meet the view are drawn.
   const struct {
     const char* what;
     std::int32_t x, windowEnd;
     const char* drawn;
-  } cases[] = {// The window ends at x = 26667; boxes reach 4 pixels (133 units) before each one.
+  } views[] = {// The window ends at x = 26667; boxes reach 4 pixels (133 units) before each one.
                {"the window's right side", 25000, 0, "ABCD"},
                {"starting left of the window", -2000, 0, "DEFGHIJ"},
                // Characters in view whose reference points lie beyond 30000 pixels are left out.
                {"at 29970 and 29985 pixels", 999000, 2000000000, "AB"},
                {"at 29988 and 30003 pixels", 999600, 2000000000, "A"}};
-  for (const auto& c : cases) {
+  for (const auto& c : views) {
     surface.texts.clear();
     if (c.windowEnd) app.display.view.window = {0, 0, c.windowEnd, c.windowEnd};
     draw(c.windowEnd ? "AB" : "ABCDEFGHIJ", {c.x, 1000});
     EXPECT_EQ(surface.joinedText(), c.drawn) << c.what;
   }
+  // Colours by layer, background and printing, and the highlight.
+  app.settings.layerPen[5] = 14 * 2 + 7;  // dotted grey
+  app.settings.layerPen[6] = 14;          // dashed colour 0
+  const struct {
+    const char* name;
+    int layer;
+    bool black;
+    int printMode;
+    Rgb colour;
+  } colours[] = {{"pen colour, line style ignored", 5, false, -1, PaletteColour(7, false)},
+                 {"colour 0 on white", 6, false, -1, MakeRgb(0, 0, 0)},
+                 {"colour 0 on black", 6, true, -1, MakeRgb(255, 255, 255)},
+                 {"colour 0 printed", 6, true, 1, MakeRgb(0, 0, 0)},
+                 {"grey printed in colour mode 1", 5, false, 1, PaletteColour(7, false)},
+                 {"grey printed in mode 2", 5, false, 2, MakeRgb(0, 0, 0)},
+                 {"erase layer on black", kEraseLayer, true, -1, BackgroundColour(true)}};
+  for (const auto& c : colours) {
+    app.display.blackBackground = c.black;
+    app.screenText.printColourMode = c.printMode;
+    EXPECT_EQ(TextColourForLayer(app, c.layer), c.colour) << c.name;
+  }
+  // A highlight draws in the highlight colour.
+  app.display.blackBackground = false;
+  app.screenText.printColourMode = -1;
+  surface.texts.clear();
+  TextDevice dev = device(0, true);
+  DrawScreenText(dev, 3, {1000, 1000}, 0, 0, 1.0, "H");
+  ASSERT_EQ(surface.texts.size(), 1u);
+  EXPECT_EQ(surface.texts[0].colour, TextColourForLayer(app, kHighlightLayer));
+  EXPECT_EQ(surface.polylinePens.back().colour,
+            LayerPen(app.settings, kHighlightLayer, false).colour);
 }
 
 TEST_F(ScreenTextTest, TextElementsMarksLayersFramesAndPicking) {
@@ -1323,37 +1337,6 @@ TEST_F(ScreenTextTest, TextElementsMarksLayersFramesAndPicking) {
   EXPECT_EQ(offered[0].y, 2000);
   draw("A", {1000, 2000}, 0, 0, 1.0, 1, 1);  // below the text-base depth: not offered
   EXPECT_EQ(offered.size(), 1u);
-}
-
-TEST_F(ScreenTextTest, ColoursByLayerBackgroundPrintingAndHighlight) {
-  app.settings.layerPen[5] = 14 * 2 + 7;  // dotted grey
-  app.settings.layerPen[6] = 14;          // dashed colour 0
-  const struct {
-    const char* name;
-    int layer;
-    bool black;
-    int printMode;
-    Rgb colour;
-  } cases[] = {{"pen colour, line style ignored", 5, false, -1, PaletteColour(7, false)},
-               {"colour 0 on white", 6, false, -1, MakeRgb(0, 0, 0)},
-               {"colour 0 on black", 6, true, -1, MakeRgb(255, 255, 255)},
-               {"colour 0 printed", 6, true, 1, MakeRgb(0, 0, 0)},
-               {"grey printed in colour mode 1", 5, false, 1, PaletteColour(7, false)},
-               {"grey printed in mode 2", 5, false, 2, MakeRgb(0, 0, 0)},
-               {"erase layer on black", kEraseLayer, true, -1, BackgroundColour(true)}};
-  for (const auto& c : cases) {
-    app.display.blackBackground = c.black;
-    app.screenText.printColourMode = c.printMode;
-    EXPECT_EQ(TextColourForLayer(app, c.layer), c.colour) << c.name;
-  }
-  // A highlight draws in the highlight colour.
-  app.display.blackBackground = false;
-  app.screenText.printColourMode = -1;
-  TextDevice dev = device(0, true);
-  DrawScreenText(dev, 3, {1000, 1000}, 0, 0, 1.0, "H");
-  ASSERT_EQ(surface.texts.size(), 1u);
-  EXPECT_EQ(surface.texts[0].colour, TextColourForLayer(app, kHighlightLayer));
-  EXPECT_EQ(surface.polylinePens[0].colour, LayerPen(app.settings, kHighlightLayer, false).colour);
 }
 
 TEST_F(ScreenTextTest, FontFailureIsReportedOnceAndStopsTexts) {

@@ -100,47 +100,6 @@ class WindowsTest : public lav::testing::WindowedProgram {
   }
 };
 
-TEST_F(WindowsTest, KeysTypedIntoEitherWindowRunCommands) {
-  ASSERT_TRUE(start());
-  ASSERT_TRUE(program->command && program->graphics && program->status);
-  typeLine("NEW demo");
-  EXPECT_TRUE(program->app.design.isOpen());
-  EXPECT_TRUE(transcriptHas("? NEW demo"));
-  EXPECT_EQ(program->command->windowTitle().toStdString().rfind("dravel: ", 0), 0u);
-  typeLine("1+2*3");
-  EXPECT_TRUE(transcriptHas("7."));
-  // Up recalls the last line; Escape abandons it.
-  QTest::keyClick(view(), Qt::Key_Up);
-  EXPECT_EQ(program->app.window.input, "1+2*3");
-  QTest::keyClick(view(), Qt::Key_Escape);
-  EXPECT_EQ(program->app.window.input, "");
-  // Keys typed into the Graphics Window go to the command line.
-  QTest::keyClicks(program->graphics, "2*4");
-  QTest::keyClick(program->graphics, Qt::Key_Return);
-  settle();
-  EXPECT_TRUE(transcriptHas("8."));
-  // A key that produces a Japanese character, then one committed by the input method.
-  QTest::keyClicks(view(), "ECHO ");
-  QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("層"));
-  QApplication::sendEvent(view(), &key);
-  QInputMethodEvent ime;
-  ime.setCommitString(QString::fromUtf8("名"));
-  QApplication::sendEvent(view(), &ime);
-  EXPECT_EQ(program->app.window.input, sjis::fromUtf8("ECHO 層名"));
-  QTest::keyClick(view(), Qt::Key_Left);
-  EXPECT_EQ(program->app.window.caret, sjis::fromUtf8("ECHO 層").size()) << "over both bytes";
-  QTest::keyClick(view(), Qt::Key_End);  // End opens the help; the caret stays
-  QTest::keyClick(view(), Qt::Key_Right);
-  QTest::keyClick(view(), Qt::Key_Backspace);
-  QTest::keyClick(view(), Qt::Key_Backspace);
-  EXPECT_EQ(program->app.window.input, "ECHO ");
-  QTest::keyClick(view(), Qt::Key_Tab);
-  EXPECT_EQ(program->app.window.input, "ECHO  ");
-  QTest::keyClick(view(), Qt::Key_Escape);
-  typeLine("EXIT");
-  EXPECT_TRUE(program->ended());
-}
-
 TEST_F(WindowsTest, ClicksTypeSnappedPointsCoordinateEntryHoldsThePointerPickedOnesGoWhereAsked) {
   ASSERT_TRUE(start());
   const int h = openCellAtTenUnitsAPixel("NEW CONFINE.CAD");
@@ -230,7 +189,7 @@ TEST_F(WindowsTest, FiguresEnteredWithTheMouseShowAPreviewAndARubberBand) {
   EXPECT_GT(lit, 30) << "the bottom edge is drawn";
 }
 
-TEST_F(WindowsTest, EveryEnteredLineStaysInTheTranscriptAsTyped) {
+TEST_F(WindowsTest, EveryEnteredLineStaysInTheTranscriptAsTypedAndKeysInEitherWindowRunCommands) {
   copySample();
   ASSERT_TRUE(start());
   // Each of these lines redraws the design or works on its file, stepping the window messages
@@ -255,6 +214,44 @@ TEST_F(WindowsTest, EveryEnteredLineStaysInTheTranscriptAsTyped) {
       "? OPEN chip", "? OCELL TOP",  "? ZOOM 2", "? FIT", "? REDRAW", "? CENTER", "Point: 10 10",
       "? ZOOM",      "Zoom Up: 0.5", "? FIT",    "? FIT", "? FIT",    "? CLOSE"};
   EXPECT_EQ(entered, typed);
+  // Keys typed into either window run commands.
+  ASSERT_TRUE(program->command && program->graphics && program->status);
+  typeLine("NEW demo");
+  EXPECT_TRUE(program->app.design.isOpen());
+  EXPECT_TRUE(transcriptHas("? NEW demo"));
+  EXPECT_EQ(program->command->windowTitle().toStdString().rfind("dravel: ", 0), 0u);
+  typeLine("1+2*3");
+  EXPECT_TRUE(transcriptHas("7."));
+  // Up recalls the last line; Escape abandons it.
+  QTest::keyClick(view(), Qt::Key_Up);
+  EXPECT_EQ(program->app.window.input, "1+2*3");
+  QTest::keyClick(view(), Qt::Key_Escape);
+  EXPECT_EQ(program->app.window.input, "");
+  // Keys typed into the Graphics Window go to the command line.
+  QTest::keyClicks(program->graphics, "2*4");
+  QTest::keyClick(program->graphics, Qt::Key_Return);
+  settle();
+  EXPECT_TRUE(transcriptHas("8."));
+  // A key that produces a Japanese character, then one committed by the input method.
+  QTest::keyClicks(view(), "ECHO ");
+  QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("層"));
+  QApplication::sendEvent(view(), &key);
+  QInputMethodEvent ime;
+  ime.setCommitString(QString::fromUtf8("名"));
+  QApplication::sendEvent(view(), &ime);
+  EXPECT_EQ(program->app.window.input, sjis::fromUtf8("ECHO 層名"));
+  QTest::keyClick(view(), Qt::Key_Left);
+  EXPECT_EQ(program->app.window.caret, sjis::fromUtf8("ECHO 層").size()) << "over both bytes";
+  QTest::keyClick(view(), Qt::Key_End);  // End opens the help; the caret stays
+  QTest::keyClick(view(), Qt::Key_Right);
+  QTest::keyClick(view(), Qt::Key_Backspace);
+  QTest::keyClick(view(), Qt::Key_Backspace);
+  EXPECT_EQ(program->app.window.input, "ECHO ");
+  QTest::keyClick(view(), Qt::Key_Tab);
+  EXPECT_EQ(program->app.window.input, "ECHO  ");
+  QTest::keyClick(view(), Qt::Key_Escape);
+  typeLine("EXIT");
+  EXPECT_TRUE(program->ended());
 }
 
 TEST_F(WindowsTest, CaretBlinksOnlyWhileTheProgramsOwnWindowIsActive) {
@@ -652,7 +649,7 @@ class LayerDialogsQt : public WindowsTest {
   }
 };
 
-TEST_F(LayerDialogsQt, HidingALayerAndLimitingTheDepth) {
+TEST_F(LayerDialogsQt, HidingALayerLimitingTheDepthAndAPickedColourRepaintingIt) {
   ASSERT_GT(inSquare(kYellow), 1000) << "outline and hatching show";
   withDialog("DLGLAYERS", QString::fromUtf8("表示する層・選択する層の設定"), [&](QDialog& d) {
     EXPECT_EQ(Control<QLineEdit>(d, 507)->text(), "3 ");
@@ -687,9 +684,7 @@ TEST_F(LayerDialogsQt, HidingALayerAndLimitingTheDepth) {
   });
   EXPECT_EQ(s.nest, 0);
   EXPECT_GT(inSquare(kYellow), 1000);
-}
-
-TEST_F(LayerDialogsQt, PickedColourRepaintsALayer) {
+  // A picked colour repaints the layer.
   withDialog("DLGPEN", QString::fromUtf8("各層の表示色・線種を設定"), [&](QDialog& d) {
     auto* colours = Control<QWidget>(d, 514);
     const int item = (colours->height() - 4) / 14;
@@ -872,7 +867,6 @@ TEST_F(CellDialogsQt, EachDialogActsOnItsWidgetsAndAModelWithoutAWindowIsRefused
   EXPECT_EQ(std::pair(doubleClicked.chosen, escaped.chosen),
             std::pair(std::string("R"), std::string()));
   EXPECT_TRUE(has("A") && has("R") && has("OLD"));
-
   // A dialog model that has no window here is refused aloud and ends as a cancel.
   struct Unknown : DialogModel {
     std::string_view kind() const override { return "no-such-dialog"; }
@@ -938,7 +932,6 @@ TEST_F(TreeDialogWidgets,
   EXPECT_EQ(app.window.input, "LEAF") << "the answer to the open-cell command waits";
   EXPECT_EQ(choices.size(), 2);
   EXPECT_EQ(chooser.chosen, std::optional<int>(0));
-
   // A list that gets the focus has its first row current but none picked: each dialog's button
   // then asks the user to pick one, and nothing is opened, chosen or typed.
   app.window.input.clear();

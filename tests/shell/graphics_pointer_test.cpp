@@ -64,8 +64,6 @@ TEST_F(PointerTest, ClicksSnapWhileIdleAreExactWhileAPointIsPickedAndTheBandRuns
       {1000, 1000, 10, false, 0, 0, 123, 400 - 57, " 1.230 0.570 "},
       {500, 1000, 0, false, 0, 0, 123, 400 - 57, " 1.000 0.500 "},
       {1000, 1000, 0, false, 0, 0, 0, 400 + 60, " 0.000 -1.000 "},  // -0.6 rounds to -1
-      {1000, 100, 0, false, 0, 0, 123, 400, " 10.00 0.00 "},  // two decimals for a unit of 100
-      {1, 1, 10, false, 0, 0, 7, 400 - 3, " 70 30 "},
       {1000, 1000, 0, true, 0, 0, 123, 400 - 57, " 1.230 0.570 "},  // painting picks exact points
       {1000, 1000, 0, false, 1, 0, 500, 400 - 500, " 5.000 5.000 "},
       {1000, 1000, 0, false, 1, 1, 500, 400 - 500, " 4.000 3.000 "}};

@@ -91,7 +91,7 @@ class ManualTest : public testing::TypingSession {
   std::vector<Entry> entries;
 };
 
-TEST_F(ManualTest, EveryCommandOfTheCommandFileHasOneEntryUnderItsNumber) {
+TEST_F(ManualTest, EveryCommandHasOneEntryUnderItsNumberAndItsQuotedPromptIsTheProgramsOwn) {
   std::map<std::string, std::vector<int>> byName;
   for (const auto& e : entries) byName[e.name].push_back(e.number);
   int named = 0;
@@ -107,6 +107,25 @@ TEST_F(ManualTest, EveryCommandOfTheCommandFileHasOneEntryUnderItsNumber) {
   // So no entry names a command that does not exist; the shipped file names every built-in one
   // (checked with the command file), so the manual covers all.
   EXPECT_EQ(named, static_cast<int>(entries.size()));
+  // A bare command name shows its first prompt with a design and a cell open, unless the command
+  // is refused while a design is open; Escape leaves it before the next.
+  int checked = 0;
+  for (const auto& e : entries) {
+    const auto quoted = quotedPrompt(e);
+    if (!quoted) continue;
+    const auto* row = command::FindCommandRow(e.number);
+    ASSERT_NE(row, nullptr) << e.name;
+    if (row->needs == command::Needs::NoFile && app.design.isOpen()) type("CLOSE 0");
+    if (row->needs != command::Needs::NoFile && !app.design.isOpen())
+      typeAll({"NEW manual", "MKCELL TOP"});
+    type(e.name);
+    EXPECT_EQ(prompt(), *quoted) << e.name;
+    EXPECT_TRUE(host.boxes.empty()) << e.name << ": " << host.boxes.front().text;
+    command::AbortCommand(app);
+    ++checked;
+  }
+  // Settings, point prompts and the named-file commands all quote their prompt.
+  EXPECT_GE(checked, 40);
 }
 
 // Links lead to places in the manual and nothing is fetched; menus, shown macros and the page
@@ -133,7 +152,6 @@ TEST_F(ManualTest, LinksMenuItemsShownMacrosAndThePageItselfAreSound) {
   EXPECT_GT(links, 100);
   for (const char* banned : {"<script", "src=", "<link", "url(", "@import"})
     EXPECT_EQ(html.find(banned), std::string::npos) << banned;
-
   // The manual names every menu and menu item with the text the user sees in the menu bar.
   auto shown = [](std::string text) {
     std::erase(text, '&');  // the accelerator marker is not shown
@@ -149,7 +167,6 @@ TEST_F(ManualTest, LinksMenuItemsShownMacrosAndThePageItselfAreSound) {
     ++items;
   }
   EXPECT_GT(items, 40);
-
   // A shipped macro shown in the manual (<pre id="mac-NAME">) is the file as shipped.
   const std::string tag = "<pre id=\"mac-";
   int macros = 0;
@@ -166,7 +183,6 @@ TEST_F(ManualTest, LinksMenuItemsShownMacrosAndThePageItselfAreSound) {
     ++macros;
   }
   EXPECT_GE(macros, 2);
-
   // A parse with Python's html.parser: the tags nest and close, the page says it is UTF-8 and
   // is UTF-8, there is one style block.
   const fs::path check =
@@ -177,28 +193,6 @@ TEST_F(ManualTest, LinksMenuItemsShownMacrosAndThePageItselfAreSound) {
   const std::string out = ReadFile("out.txt");
   EXPECT_EQ(status, 0) << out;
   EXPECT_EQ(out, "OK\n");
-}
-
-// A bare command name shows its first prompt with a design and a cell open, unless the command
-// is refused while a design is open; Escape leaves it before the next.
-TEST_F(ManualTest, QuotedPromptsAreThePromptsTheProgramShows) {
-  int checked = 0;
-  for (const auto& e : entries) {
-    const auto quoted = quotedPrompt(e);
-    if (!quoted) continue;
-    const auto* row = command::FindCommandRow(e.number);
-    ASSERT_NE(row, nullptr) << e.name;
-    if (row->needs == command::Needs::NoFile && app.design.isOpen()) type("CLOSE 0");
-    if (row->needs != command::Needs::NoFile && !app.design.isOpen())
-      typeAll({"NEW manual", "MKCELL TOP"});
-    type(e.name);
-    EXPECT_EQ(prompt(), *quoted) << e.name;
-    EXPECT_TRUE(host.boxes.empty()) << e.name << ": " << host.boxes.front().text;
-    command::AbortCommand(app);
-    ++checked;
-  }
-  // Settings, point prompts and the named-file commands all quote their prompt.
-  EXPECT_GE(checked, 40);
 }
 
 // The command lines of an example marked class="run" go through the dispatcher as typed.
