@@ -734,7 +734,7 @@ class Printing : public RenderTest {
   std::function<void(PrintDialog&)> inDialog;
 };
 
-TEST(PrintDialogFields, ShowTheAreaMagnificationAndPaperSizeFollowEditsAndTheFirstAreaIsTheView) {
+TEST(PrintDialogFields, ShowTheAreaAndPaperFollowEditsTheFirstAreaIsTheViewTheEntryIsSplit) {
   struct Case {
     int unit;  // print unit 1..5 in the header
     std::int32_t dbPerUserUnit, x0, y0, x1, y1;
@@ -833,22 +833,21 @@ TEST(PrintDialogFields, ShowTheAreaMagnificationAndPaperSizeFollowEditsAndTheFir
   EXPECT_FALSE(PageView(app.print, app.settings, v, 254, 254, 300, 200));
   app.print = {5, 0, 5, 100, 1, 0};
   EXPECT_FALSE(PageView(app.print, app.settings, v, 254, 254, 300, 200));
-}
-
-TEST(PrinterEntry, IsSplitIntoDeviceDriverAndPort) {
-  struct Case {
+  // The printer entry is split into device, driver and port.
+  struct Entry {
     std::string entry;
     bool found;
     std::string device, driver, port;
-  } cases[] = {{"HP LaserJet 4,winspool, LPT1:", true, "HP LaserJet 4", "winspool", "LPT1:"},
-               {"PDF,Lavinor,  /tmp/a b.pdf", true, "PDF", "Lavinor", "/tmp/a b.pdf"},
-               {"OnlyName", true, "OnlyName", "", ""},
-               {"\x95\x5C,drv,port", true, "\x95\x5C", "drv", "port"},  // 表: a trail byte of 0x5C
-               {"a,b,c,d", true, "a", "b", "c,d"},
-               {"", false, "", "", ""},
-               // The entry is read to 130 characters.
-               {std::string(140, 'x') + ",drv,port", true, std::string(130, 'x'), "", ""}};
-  for (const auto& c : cases) {
+  } entries[] = {
+      {"HP LaserJet 4,winspool, LPT1:", true, "HP LaserJet 4", "winspool", "LPT1:"},
+      {"PDF,Lavinor,  /tmp/a b.pdf", true, "PDF", "Lavinor", "/tmp/a b.pdf"},
+      {"OnlyName", true, "OnlyName", "", ""},
+      {"\x95\x5C,drv,port", true, "\x95\x5C", "drv", "port"},  // 表: a trail byte of 0x5C
+      {"a,b,c,d", true, "a", "b", "c,d"},
+      {"", false, "", "", ""},
+      // The entry is read to 130 characters.
+      {std::string(140, 'x') + ",drv,port", true, std::string(130, 'x'), "", ""}};
+  for (const auto& c : entries) {
     const auto n = ParsePrinterEntry(c.entry);
     ASSERT_EQ(n.has_value(), c.found) << c.entry;
     if (n) {

@@ -95,7 +95,7 @@ TEST(TransformPoints, QuarterTurnsMirrorsMagnificationsAndExtents) {
 
 // The view's limits, a zoom by a factor and re-centring on a point; the factors as typed, their
 // prompt and box, and the zoom to two corners are checked through ZOOM and WINDOW (below).
-TEST(ApplyView, KeepsTheWindowInsideTheRangeWidensTinyViewsZoomsAndCentres) {
+TEST(ApplyView, KeepsTheWindowInRangeWidensTinyViewsZoomsCentresAndClipsSegmentsToIt) {
   ViewState v = View(1000, 800);
   v.scale = 1e-7;  // far out: the span is limited by lowering the scale
   RecentreOffsets(v);
@@ -140,21 +140,19 @@ TEST(ApplyView, KeepsTheWindowInsideTheRangeWidensTinyViewsZoomsAndCentres) {
   const double ox = v.offsetX;
   CentreAt(v, 1000, 3, 4, 9);  // outside 0..8: the offsets stay
   EXPECT_EQ(v.offsetX, ox);
-}
-
-TEST(DrawClippedSegment, SegmentsAgainstTheWindowAndWhereTwoSegmentsMeet) {
-  struct Case {
+  // Segments clipped to the window, and where two segments meet.
+  struct Clip {
     DPoint p, q;
     int drawn;
     SegmentRecorder::Seg expect;
-  } cases[] = {
+  } clips[] = {
       {{10, 10}, {50, 60}, 1, {10, 10, 50, 60}},      // inside
       {{-500, 40}, {600, 40}, 1, {101, 40, -1, 40}},  // through, crossing right then left
       {{-500, -30}, {600, -30}, 0, {}},               // both above
       {{50, 40}, {50, -300}, 1, {50, 40, 50, -1}},    // one inside: up to the top side
       {{-50, 200}, {300, 200}, 0, {}}                 // below
   };
-  for (const auto& c : cases) {
+  for (const auto& c : clips) {
     ViewState v = View(100, 80);
     SegmentRecorder s;
     DrawClippedSegment(v, s, c.p, c.q);
@@ -243,7 +241,7 @@ TEST_F(ViewCommands, ZoomFactorsPromptsRefusalsCentreAndFit) {
   EXPECT_EQ(prompt(), "? ");
 }
 
-TEST_F(ViewCommands, WindowZoomByTwoCornersAndEveryWayOutRestoreTheSnapStep) {
+TEST_F(ViewCommands, WindowZoomAndEveryWayOutRestoreTheStepCoordinateEntryKeepsTheCursor) {
   // The step corners snap to follows the view: database units across 1000 pixels on a
   // 1600-pixel screen, and the step.
   const std::pair<int, std::int32_t> cases[] = {
@@ -290,9 +288,7 @@ TEST_F(ViewCommands, WindowZoomByTwoCornersAndEveryWayOutRestoreTheSnapStep) {
                 std::tuple(1000, 1000, false, "? "));
       EXPECT_NE(p.rectangle, 1);
     }
-}
-
-TEST_F(ViewCommands, CoordinateEntryRunsTheKeyboardCursorUntilItEnds) {
+  // Coordinate entry runs the keyboard cursor until it ends, a window zoom inside it included.
   typeAll({"NEW K.CAD", "MKCELL TOP", "OCELL TOP", "XY"});
   EXPECT_EQ(std::pair(app.shell.pointer.keyboardCursor, app.shell.pointer.captured),
             std::pair(1, true));
@@ -334,7 +330,6 @@ class LayerDialogs : public lav::testing::TypingSession {
       EXPECT_TRUE(d.finished);
     };
   }
-  void designWithCell() { typeAll({"NEW T.CAD", "MKCELL TOP"}); }
   void rectangleOn(int layer, int x) {
     typeAll({"LAYER " + std::to_string(layer), "ETYPE 3",
              "XY " + std::to_string(x) + " 0 " + std::to_string(x + 10) + " 10", "OUTPUT"});
@@ -366,7 +361,7 @@ TEST_F(LayerDialogs, AnUnclosedDialogChangesNothingAndTheDepthIsLimitedOnClose) 
   }
 }
 
-TEST_F(LayerDialogs, HatchLinesTheDisableBoxAndTheLimitedCountsAndMarkFields) {
+TEST_F(LayerDialogs, HatchLinesTheDisableBoxLimitedCountsAndMarksAndThePenRule) {
   struct Case {
     int fillPaint;
     const char* lines;
@@ -424,12 +419,10 @@ TEST_F(LayerDialogs, HatchLinesTheDisableBoxAndTheLimitedCountsAndMarkFields) {
   type("DLGHLINES");
   EXPECT_EQ(app.screenText.markSize, 50);
   EXPECT_EQ(app.pick.aperture, 300) << "unreadable: unchanged";
-}
-
-TEST_F(LayerDialogs, PenRuleColourOnlyStyleOnlyOrBothAndTheFramesAndGrid) {
-  struct Case {
+  // The pen rule: colour only, style only or both; the frames and the grid.
+  struct Pick {
     int colour, style, oldPen, control, pen;
-  } cases[] = {
+  } picks[] = {
       {-1, 2, 5, 205, 5 + 14 * 2},   // style only keeps the colour
       {3, -1, 33, 205, 3 + 14 * 2},  // colour only keeps the style
       {6, 4, 33, 205, 6 + 14 * 4},   // both
@@ -437,7 +430,7 @@ TEST_F(LayerDialogs, PenRuleColourOnlyStyleOnlyOrBothAndTheFramesAndGrid) {
       {0, 0, 35, 266, 0},            // marks
       {12, 1, 4, 269, 12 + 14}       // temporary input layer
   };
-  for (const auto& c : cases) {
+  for (const auto& c : picks) {
     const int layer = c.control == 266 ? 66 : c.control == 269 ? 69 : c.control - 200;
     app.settings.layerPen[layer] = static_cast<std::uint8_t>(c.oldPen);
     onDialog<PenDialog>("layer-pens", [&](PenDialog& d) {
@@ -470,7 +463,7 @@ TEST_F(LayerDialogs, PenRuleColourOnlyStyleOnlyOrBothAndTheFramesAndGrid) {
 // The present layers are those the last drawing of the open cell met, hidden types left out;
 // the element-type mask typed.
 TEST_F(LayerDialogs, PresentLayersListTheLayersDrawnAndMaskedAreasAreNeitherListedNorPicked) {
-  designWithCell();
+  typeAll({"NEW T.CAD", "MKCELL TOP"});
   rectangleOn(3, 0);
   rectangleOn(10, 20);
   type("REDRAW");
@@ -554,7 +547,7 @@ class BitmapExportTest : public testing::TypingSession {
 };
 
 // A drawn design with a mark of its own colour in each corner, so that a row out of place shows.
-TEST_F(BitmapExportTest, TheWindowsPixelsAreWrittenBottomUpWithTheirHeaders) {
+TEST_F(BitmapExportTest, PixelsBottomUpWithHeadersExistingFilesKeptFailuresLeaveNoFile) {
   typeAll({"LAYER 4", "ETYPE 3", "XY 5 5 30 20", "OUTPUT", "FIT"});
   ASSERT_TRUE(RedrawNow(app));
   ASSERT_GT(lav::testing::CountColour(window.image(), window.image().rect(), Qt::red), 1000);
@@ -583,12 +576,9 @@ TEST_F(BitmapExportTest, TheWindowsPixelsAreWrittenBottomUpWithTheirHeaders) {
   EXPECT_EQ(differing, 0);
   // The padding byte of every row is zero.
   for (int r = 0; r < 600; ++r) EXPECT_EQ(f[54 + std::size_t(r) * 2404 + 2403], 0) << r;
-}
-
-// An existing file is never touched, whatever the case of its name (one of the same case is
-// refused in the batch tests); a failed write leaves no file; without a window the client area is
-// written.
-TEST_F(BitmapExportTest, AnExistingFileIsKeptAFailedWriteLeavesNoneWithoutAWindowTheAreaIsWritten) {
+  // An existing file is never touched, whatever the case of its name (one of the same case is
+  // refused in the batch tests); a failed write leaves no file; without a window the client area
+  // is written.
   write("keep/PLAN.Bmp", "old picture");
   type("BMP keep/plan.cad");
   EXPECT_TRUE(OneBox(host, "同名のファイル keep/plan.BMP が在ります。", "Error"));
@@ -615,9 +605,9 @@ TEST_F(BitmapExportTest, AnExistingFileIsKeptAFailedWriteLeavesNoneWithoutAWindo
   app.display.view.clientWidth = 3;
   app.display.view.clientHeight = 2;
   type("BMP tiny");
-  const auto f = Slurp(dir / "tiny.BMP");
-  ASSERT_EQ(f.size(), 54u + 12u * 2u);  // 9 bytes a row, padded to 12
-  EXPECT_EQ(FilePixel(f, 2, 1), MakeRgb(255, 255, 255));
+  const auto tiny = Slurp(dir / "tiny.BMP");
+  ASSERT_EQ(tiny.size(), 54u + 12u * 2u);  // 9 bytes a row, padded to 12
+  EXPECT_EQ(FilePixel(tiny, 2, 1), MakeRgb(255, 255, 255));
   type("CLOSE 0");
   host.boxes.clear();
   type("BMP other");

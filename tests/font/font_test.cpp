@@ -394,7 +394,7 @@ class VectorTextCommand : public lav::testing::TypingSession {
   }
 };
 
-TEST_F(VectorTextCommand, PromptsThenWritesClosedPolygonsOnTheCurrentLayer) {
+TEST_F(VectorTextCommand, PromptsWritesClosedPolygonsLettersSpacingSizeSetReflectionAngleKana) {
   type("LAYER 7");
   typeExpectingPrompts({{"VTEXT", "Strings: "}, {"AB", "Position: "}});
   EXPECT_EQ(app.dispatch.pickMode, 10);  // a click in the drawing answers
@@ -413,9 +413,7 @@ TEST_F(VectorTextCommand, PromptsThenWritesClosedPolygonsOnTheCurrentLayer) {
     }
   EXPECT_EQ(polygons(), expected);
   EXPECT_TRUE(takeBoxes().empty() && app.temp.empty());
-}
-
-TEST_F(VectorTextCommand, LettersCaseSpacingUnknownCharactersSizeSetReflectionAngleAndKana) {
+  // Letters: case, spacing and unknown characters.
   const auto a = write("VTEXT A", "0 0");
   const auto b = write("VTEXT B", "360 0");
   ASSERT_FALSE(a.empty() || b.empty());

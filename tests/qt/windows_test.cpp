@@ -879,26 +879,20 @@ TEST_F(CellDialogsQt, EachDialogActsOnItsWidgetsAndAModelWithoutAWindowIsRefused
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
-class TreeDialogWidgets : public ModelDialogsQt {
- protected:
-  void SetUp() override {
-    ModelDialogsQt::SetUp();
-    app.programDir = LAVINOR_DATA_DIR;
-    ASSERT_TRUE(command::LoadCommandFile(app));
-    auto& d = app.design;
-    db::testing::NewImage(d);
-    db::testing::AddCell(d, "LEAF");
-    db::testing::AddCell(d, "TOP");
-    db::testing::Append(d, db::EncodeSingle({.cellName = "LEAF"}));
-    db::testing::Append(d, db::EncodeArray({.cellName = "LEAF", .columns = 2}));
-    ASSERT_EQ(interchange::WriteTreeReport(app), interchange::TreeOutcome::Written);
-  }
-};
+using TreeDialogWidgets = ModelDialogsQt;
 
 // The tree's list shows the report with its connectors and opens the chosen cell; the chooser
 // lists two lines a report.
-TEST_F(TreeDialogWidgets,
-       TreeListShowsConnectorsOpensTheChosenCellAndAListWithNoRowPickedIsNoChoice) {
+TEST_F(TreeDialogWidgets, FocusedListWithNoRowPickedIsNoChoiceTreeListShowsConnectorsOpensTheCell) {
+  app.programDir = LAVINOR_DATA_DIR;
+  ASSERT_TRUE(command::LoadCommandFile(app));
+  auto& design = app.design;
+  db::testing::NewImage(design);
+  db::testing::AddCell(design, "LEAF");
+  db::testing::AddCell(design, "TOP");
+  db::testing::Append(design, db::EncodeSingle({.cellName = "LEAF"}));
+  db::testing::Append(design, db::EncodeArray({.cellName = "LEAF", .columns = 2}));
+  ASSERT_EQ(interchange::WriteTreeReport(app), interchange::TreeOutcome::Written);
   interchange::TreeDialog tree(app, 0);
   ASSERT_TRUE(tree.loaded());
   interchange::TreeFileChooser chooser(app);
