@@ -1136,30 +1136,6 @@ class RecordingSurface : public NullSurface {
   Rgb colour_ = 0;
 };
 
-TEST(ScreenTextSizes, FontAndLabelHeightsAndEscapement) {
-  // Each end of each band of heights.
-  const std::pair<int, int> heights[] = {{5, 3},   {6, 4},   {8, 6},        {9, 8},
-                                         {11, 10}, {12, 10}, {25, 23},      {26, 25},
-                                         {27, 26}, {28, 28}, {40000, 16384}};
-  for (const auto& [h, font] : heights) EXPECT_EQ(TextFontHeight(h), font) << h;
-  const struct {
-    double w, h, m, scale;
-    int length, font;
-  } labels[] = {
-      {10000, 2000, 1.0, 0.03, 5, 60},   // width per letter and height agree
-      {10000, 500, 1.0, 0.03, 5, 15},    // a flat cell: its height decides
-      {10000, 2000, 2.0, 0.03, 5, 120},  // magnified
-      {100, 100, 1.0, 0.03, 5, 3},       // below 4 pixels: 3
-      {1e9, 1e9, 1.0, 1.0, 1, 16384}     // capped
-  };
-  for (const auto& c : labels)
-    EXPECT_EQ(LabelFontHeight(c.w, c.h, c.m, c.scale, c.length), c.font) << c.w << "x" << c.h;
-  // Rounded tenths, a full turn taken off, the sign kept, the last tenth before a full turn.
-  const std::pair<std::int64_t, int> escapements[] = {
-      {45050000, 451}, {370000000, 100}, {-90000000, -900}, {359999999, 3600}};
-  for (const auto& [angle, tenths] : escapements) EXPECT_EQ(EscapementOf(angle), tenths) << angle;
-}
-
 // A view of 800 x 600 pixels at 0.03 pixels per unit from the design origin: a text of height
 // 1 user unit (1000 units) is 30 pixels high and each byte 15 pixels wide.
 class ScreenTextTest : public ::testing::Test {
@@ -1184,7 +1160,7 @@ class ScreenTextTest : public ::testing::Test {
   RecordingSurface surface;
 };
 
-TEST_F(ScreenTextTest, CharactersArePlacedOneByOneWhereTheViewMeetsThemInTheirColours) {
+TEST_F(ScreenTextTest, CharactersArePlacedOneByOneWhereTheViewMeetsThemInTheirColoursAndSizes) {
   const std::string mincho = sjis::fromUtf8("ＭＳ 明朝");
   const struct Case {
     const char* name;
@@ -1281,6 +1257,28 @@ TEST_F(ScreenTextTest, CharactersArePlacedOneByOneWhereTheViewMeetsThemInTheirCo
   EXPECT_EQ(surface.texts[0].colour, TextColourForLayer(app, kHighlightLayer));
   EXPECT_EQ(surface.polylinePens.back().colour,
             LayerPen(app.settings, kHighlightLayer, false).colour);
+  // Font and label heights, and the escapement.
+  // Each end of each band of font heights.
+  const std::pair<int, int> heights[] = {{5, 3},   {6, 4},   {8, 6},        {9, 8},
+                                         {11, 10}, {12, 10}, {25, 23},      {26, 25},
+                                         {27, 26}, {28, 28}, {40000, 16384}};
+  for (const auto& [h, font] : heights) EXPECT_EQ(TextFontHeight(h), font) << h;
+  const struct {
+    double w, h, m, scale;
+    int length, font;
+  } labels[] = {
+      {10000, 2000, 1.0, 0.03, 5, 60},   // width per letter and height agree
+      {10000, 500, 1.0, 0.03, 5, 15},    // a flat cell: its height decides
+      {10000, 2000, 2.0, 0.03, 5, 120},  // magnified
+      {100, 100, 1.0, 0.03, 5, 3},       // below 4 pixels: 3
+      {1e9, 1e9, 1.0, 1.0, 1, 16384}     // capped
+  };
+  for (const auto& c : labels)
+    EXPECT_EQ(LabelFontHeight(c.w, c.h, c.m, c.scale, c.length), c.font) << c.w << "x" << c.h;
+  // Rounded tenths, a full turn taken off, the sign kept, the last tenth before a full turn.
+  const std::pair<std::int64_t, int> escapements[] = {
+      {45050000, 451}, {370000000, 100}, {-90000000, -900}, {359999999, 3600}};
+  for (const auto& [angle, tenths] : escapements) EXPECT_EQ(EscapementOf(angle), tenths) << angle;
 }
 
 TEST_F(ScreenTextTest, TextElementsMarksLayersFramesAndPicking) {

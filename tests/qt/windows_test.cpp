@@ -100,7 +100,7 @@ class WindowsTest : public lav::testing::WindowedProgram {
   }
 };
 
-TEST_F(WindowsTest, ClicksTypeSnappedPointsCoordinateEntryHoldsThePointerPickedOnesGoWhereAsked) {
+TEST_F(WindowsTest, ClicksTypeSnappedPointsEntryHoldsThePointerFiguresShowAPreviewAndABand) {
   ASSERT_TRUE(start());
   const int h = openCellAtTenUnitsAPixel("NEW CONFINE.CAD");
   // (123, h - 57) is 1.23, 0.57 in user units: 1, 1 on the step of 1.
@@ -152,12 +152,9 @@ TEST_F(WindowsTest, ClicksTypeSnappedPointsCoordinateEntryHoldsThePointerPickedO
   EXPECT_LE(transcript().size(), linesBefore + 1) << "not printed again on the command line";
   typeLines({"", "SHOWLOC 0"});
   EXPECT_TRUE(Shown("coordinates").empty());
-}
-
-TEST_F(WindowsTest, FiguresEnteredWithTheMouseShowAPreviewAndARubberBand) {
-  ASSERT_TRUE(start());
-  const int h = openCellAtTenUnitsAPixel("NEW MOUSE.CAD");
-  GraphicsWindowWidget* g = program->graphics;
+  // Figures entered with the mouse show a preview and a rubber band, in a design of their own.
+  typeLine("CLOSE 0");
+  openCellAtTenUnitsAPixel("NEW MOUSE.CAD");
   typeLines({"ETYPE 4", "XY"});
   for (auto [x, y] : std::vector<std::pair<int, int>>{{1, 1}, {5, 1}, {5, 4}}) clickUnit(x, y);
   ASSERT_EQ(program->app.temp.count, 3);
@@ -315,7 +312,7 @@ TEST_F(WindowsTest, ASecondStartIsRefusedAndClosingTheGraphicsWindowEndsTheProgr
   EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(WindowsTest, DesignNamedOnTheCommandLineIsOpenedBeforeTheAutoMacroRuns) {
+TEST_F(WindowsTest, ADesignNamedOnTheCommandLineOpensBeforeTheAutoMacroDialogsOpenOverIt) {
   copySample();
   std::ofstream(dir / "work" / "AUTO.MAC", std::ios::binary) << "OCELL PAD\r\nNEST 3\r\n";
   ASSERT_TRUE(start({"/s", (dir / "work" / "chip.CAD").string()}));
@@ -325,16 +322,13 @@ TEST_F(WindowsTest, DesignNamedOnTheCommandLineIsOpenedBeforeTheAutoMacroRuns) {
   EXPECT_EQ(program->app.settings.nest, 3);
   // What the Graphics Window draws of an open cell, and where, is seen in the tests of figures
   // entered with the mouse and of the layer dialogs.
-}
-
-// GDSIN without a name opens the file dialog on the filter its command asks for (each converter's
-// filter is the converters' tests'), and CMDLIST its list; each opens over the Graphics Window,
-// Qt's texts in Japanese, with the Toolbar (which stays on top of everything) out of its way
-// until it closes.
-TEST_F(WindowsTest, DialogsOpenOverTheDrawingInJapaneseWithTheToolbarAside) {
+  // GDSIN without a name opens the file dialog on the filter its command asks for (each
+  // converter's filter is the converters' tests'), and CMDLIST its list; each opens over the
+  // Graphics Window, Qt's texts in Japanese, with the Toolbar (which stays on top of everything)
+  // out of its way until it closes.
+  typeLine("CLOSE 0");
   QTranslator* ja = InstallQtJapanese();
   ASSERT_NE(ja, nullptr) << "Qt's Japanese catalogue (qt6-translations-l10n)";
-  ASSERT_TRUE(start());
   ASSERT_TRUE(program->toolbar && program->toolbar->isVisible());
   const struct {
     const char* line;
@@ -546,7 +540,7 @@ TEST_F(ToolWindowsTest, PaletteChoosesTheBrushAndTheClickFillsTheDrawing) {
   EXPECT_TRUE(program->toolbarWindow()->isVisible()) << "back after painting";
 }
 
-TEST_F(ToolWindowsTest, PaintingStartedByTheAutoMacroKeepsTheToolbarBack) {
+TEST_F(ToolWindowsTest, PaintingStartedByTheAutoMacroKeepsTheToolbarBackStatusFieldsArePainted) {
   std::ofstream(dir / "work" / "AUTO.MAC", std::ios::binary) << "PAINT\r\n";
   start();
   EXPECT_EQ(prompt(), "Pn: ");
@@ -556,10 +550,7 @@ TEST_F(ToolWindowsTest, PaintingStartedByTheAutoMacroKeepsTheToolbarBack) {
   typeLine("x");
   EXPECT_FALSE(program->palette->isVisible());
   EXPECT_TRUE(program->toolbarWindow()->isVisible());
-}
-
-TEST_F(ToolWindowsTest, StatusWindowPaintsItsFields) {
-  start();
+  // The Status Window paints its fields.
   StatusWindowWidget* s = program->status;
   s->resize(900, 90);
   typeLines({"NEW status", "MKCELL TOP", "LAYER 4"});  // layer 4 is red
@@ -766,28 +757,7 @@ class ModelDialogsQt : public lav::testing::WindowedProgram {
   AppState app{host};
 };
 
-class CellDialogsQt : public ModelDialogsQt {
- protected:
-  void SetUp() override {
-    ModelDialogsQt::SetUp();
-    ASSERT_TRUE(db::NewDesign(app, "cells"));
-    for (const char* name : {"A", "B", "OLD"}) ASSERT_TRUE(db::CreateCell(app, name));
-    db::RunCellDeleteDialog(app, {"OLD"});
-    ASSERT_FALSE(has("OLD"));
-  }
-  bool has(const char* name) const {
-    return db::FindCell(app.design.image, name).result == db::FindResult::Found;
-  }
-  // Shows the model's dialog and runs script on it, which must end it.
-  void use(db::CellListDialog& model, const std::function<void(QDialog&)>& script) {
-    host.boxes.clear();
-    show(model, [&](QDialog& d) {
-      script(d);
-      EXPECT_FALSE(d.isVisible()) << "the dialog must end by then";
-    });
-    EXPECT_TRUE(model.finished);
-  }
-};
+using CellDialogsQt = ModelDialogsQt;
 
 void ClickLine(QDialog& d, const char* text, bool twice = false) {
   auto* list = d.findChild<QListWidget*>();
@@ -816,6 +786,22 @@ void Press(QDialog& d, const char* label) {
 
 // In turn on one design: A, B and the deleted OLD at the start.
 TEST_F(CellDialogsQt, EachDialogActsOnItsWidgetsAndAModelWithoutAWindowIsRefusedAloud) {
+  auto has = [&](const char* name) {
+    return db::FindCell(app.design.image, name).result == db::FindResult::Found;
+  };
+  // Shows the model's dialog and runs script on it, which must end it.
+  auto use = [&](db::CellListDialog& model, const std::function<void(QDialog&)>& script) {
+    host.boxes.clear();
+    show(model, [&](QDialog& d) {
+      script(d);
+      EXPECT_FALSE(d.isVisible()) << "the dialog must end by then";
+    });
+    EXPECT_TRUE(model.finished);
+  };
+  ASSERT_TRUE(db::NewDesign(app, "cells"));
+  for (const char* name : {"A", "B", "OLD"}) ASSERT_TRUE(db::CreateCell(app, name));
+  db::RunCellDeleteDialog(app, {"OLD"});
+  ASSERT_FALSE(has("OLD"));
   db::CellRestoreDialog restore(app);
   use(restore, [](QDialog& d) {
     ClickLine(d, "?LD");

@@ -188,7 +188,6 @@ TEST_F(PointerTest, StatusElementTypeItsDetailAndTheViewWindow) {
       {"square tip", 5, 2, 90, 1000, "", "5.2", " Width:", "1.", kL + 10},
       {"text has no detail", 2, 0, 90, 2500, "PAD", "2", nullptr, nullptr, 0},
       {"array shows the placed cell", 0, 0, 90, 0, "PAD", "0", " Name:", "PAD", kL},
-      {"single placement", 1, 0, 90, 0, "VIA", "1", " Name:", "VIA", kL},
       // Tall enough while h - L - 2L + 5 > 0.
       {"just tall enough", 5, 0, 44, 3000, "", "5.0", " Width:", "3.", kL + 10},
       {"too low for the detail", 5, 0, 43, 3000, "", "5.0", nullptr, nullptr, 0}};

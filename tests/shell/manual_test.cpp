@@ -130,7 +130,7 @@ TEST_F(ManualTest, EveryCommandHasOneEntryUnderItsNumberAndItsQuotedPromptIsTheP
 
 // Links lead to places in the manual and nothing is fetched; menus, shown macros and the page
 // itself are as the program has them.
-TEST_F(ManualTest, LinksMenuItemsShownMacrosAndThePageItselfAreSound) {
+TEST_F(ManualTest, LinksMenuItemsShownMacrosThePageAndItsInstalledCopyAreSound) {
   std::set<std::string> ids;
   const std::string idAttr = " id=\"";
   for (std::size_t at = html.find(idAttr); at != std::string::npos;
@@ -193,6 +193,33 @@ TEST_F(ManualTest, LinksMenuItemsShownMacrosAndThePageItselfAreSound) {
   const std::string out = ReadFile("out.txt");
   EXPECT_EQ(status, 0) << out;
   EXPECT_EQ(out, "OK\n");
+  // The manual is installed beside the program and found whatever the case of its name.
+  for (const char* stored : {"HLP/LAVINOR.html", "hlp/Lavinor.HTML", "Hlp/lavinor.html"}) {
+    const fs::path prog = dir / "prog";
+    fs::remove_all(prog);
+    fs::create_directories((prog / stored).parent_path());
+    std::ofstream(prog / stored) << "manual";
+    testing::HelpRecordingHost help;
+    AppState helpApp{help};
+    helpApp.programDir = prog.string();
+    command::OpenHelp(helpApp);
+    ASSERT_EQ(help.opened.size(), 1u) << stored;
+    ASSERT_TRUE(fs::exists(help.opened[0])) << stored << ": " << help.opened[0];
+    EXPECT_TRUE(fs::equivalent(help.opened[0], prog / stored)) << stored;
+  }
+  // Without the file the handler gets the expected path and reports it itself.
+  fs::remove_all(dir / "prog");
+  testing::HelpRecordingHost help;
+  AppState helpApp{help};
+  helpApp.programDir = (dir / "prog").string();
+  command::PressKey(helpApp, command::Key::End);
+  EXPECT_EQ(help.opened,
+            std::vector<std::string>{(dir / "prog" / "HLP" / "LAVINOR.html").string()});
+  // The copy installed beside the program is the manual (the help menu and the End key open it in
+  // the windowed program's tests).
+  const std::string installed = ReadFile(kProgramDir / "HLP" / "LAVINOR.html");
+  ASSERT_FALSE(installed.empty()) << "not installed beside " << kProgramDir;
+  EXPECT_EQ(installed, ReadFile(kManualInSources)) << "the installed copy is out of date";
 }
 
 // The command lines of an example marked class="run" go through the dispatcher as typed.
@@ -209,38 +236,6 @@ TEST_F(ManualTest, ExamplesMarkedToRunRunWithoutAnError) {
     ++examples;
   }
   EXPECT_GE(examples, 1);
-}
-
-using testing::HelpRecordingHost;
-
-TEST(HelpTest, TheManualIsInstalledBesideTheProgramAndFoundWhateverTheCaseOfItsName) {
-  testing::ScratchFolder folder;
-  for (const char* stored : {"HLP/LAVINOR.html", "hlp/Lavinor.HTML", "Hlp/lavinor.html"}) {
-    const fs::path prog = folder.dir / "prog";
-    fs::remove_all(prog);
-    fs::create_directories((prog / stored).parent_path());
-    std::ofstream(prog / stored) << "manual";
-    HelpRecordingHost host;
-    AppState app{host};
-    app.programDir = prog.string();
-    command::OpenHelp(app);
-    ASSERT_EQ(host.opened.size(), 1u) << stored;
-    ASSERT_TRUE(fs::exists(host.opened[0])) << stored << ": " << host.opened[0];
-    EXPECT_TRUE(fs::equivalent(host.opened[0], prog / stored)) << stored;
-  }
-  // Without the file the handler gets the expected path and reports it itself.
-  fs::remove_all(folder.dir / "prog");
-  HelpRecordingHost host;
-  AppState app{host};
-  app.programDir = (folder.dir / "prog").string();
-  command::PressKey(app, command::Key::End);
-  EXPECT_EQ(host.opened,
-            std::vector<std::string>{(folder.dir / "prog" / "HLP" / "LAVINOR.html").string()});
-  // The copy installed beside the program is the manual (the help menu and the End key open it in
-  // the windowed program's tests).
-  const std::string installed = ReadFile(kProgramDir / "HLP" / "LAVINOR.html");
-  ASSERT_FALSE(installed.empty()) << "not installed beside " << kProgramDir;
-  EXPECT_EQ(installed, ReadFile(kManualInSources)) << "the installed copy is out of date";
 }
 
 }  // namespace
