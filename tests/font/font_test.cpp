@@ -145,19 +145,15 @@ TEST(GlyphKeyTest, EverySyllableInEitherCaseAndNormalModeCharacters) {
   for (const Case& c : cases) EXPECT_EQ(AllKeys(c.text), std::pair(c.keys, c.last)) << c.text;
 }
 
-class MojidataFileTest : public ::testing::Test {
- protected:
-  FontFile open(const std::vector<std::uint8_t>& bytes) {
+TEST(MojidataFileTest, KeysInDirectoryOrderDamagedFilesOtherRecordKindsRoundedPoints) {
+  lav::testing::ScratchFolder folder;
+  const std::filesystem::path path = folder.dir / "MOJIDATA.DAT";
+  auto open = [&](const std::vector<std::uint8_t>& bytes) {
     WriteBytes(path, bytes);
     auto f = FontFile::Open(path.string());
     EXPECT_TRUE(f);
     return std::move(*f);
-  }
-  lav::testing::ScratchFolder folder;
-  const std::filesystem::path path = folder.dir / "MOJIDATA.DAT";
-};
-
-TEST_F(MojidataFileTest, KeysInDirectoryOrderDamagedFilesOtherRecordKindsRoundedPoints) {
+  };
   EXPECT_FALSE(FontFile::Open((path / "none").string()));  // a missing file is not opened
   std::vector<FontGlyph> glyphs;
   for (int i = 0; i < 176; ++i) glyphs.push_back({"K" + std::to_string(i), {}});
