@@ -339,7 +339,7 @@ class LayerDialogs : public lav::testing::TypingSession {
 // A host that returns without closing the dialog: it is closed with nothing changed, and the
 // Graphics and Status Windows are drawn again. The depth field read as a whole number (or left
 // as it was) and limited to 0..11 on close.
-TEST_F(LayerDialogs, AnUnclosedDialogChangesNothingAndTheDepthIsLimitedOnClose) {
+TEST_F(LayerDialogs, AnUnclosedDialogTheDepthLimitPresentLayersAndTheElementTypeMask) {
   const Settings before = app.settings;
   type("DLGLAYERS");
   EXPECT_EQ(host.dialogsRun, std::vector<std::string>{"layer-sets"});
@@ -359,6 +359,44 @@ TEST_F(LayerDialogs, AnUnclosedDialogChangesNothingAndTheDepthIsLimitedOnClose) 
     type("DLGLAYERS");
     EXPECT_EQ(app.settings.nest, nest) << '"' << typed << '"';
   }
+  // The present layers are those the last drawing of the open cell met, hidden types left out;
+  // the element-type mask typed.
+  typeAll({"NEW T.CAD", "MKCELL TOP"});
+  rectangleOn(3, 0);
+  rectangleOn(10, 20);
+  type("REDRAW");
+  std::string shown;
+  onDialog<HatchLayersDialog>("hatch-layers", [&](HatchLayersDialog& d) { shown = d.text(507); });
+  type("DLGHATCH");
+  EXPECT_EQ(shown, "3 10 ");
+  type("OCELL TOP");  // opening a cell starts the list again
+  EXPECT_EQ(PresentLayersText(app), "");
+
+  typeAll({"DRAWMASK -256", "OCELL TOP"});
+  EXPECT_EQ(app.display.elementTypeMask, 0xFFFF) << "opening a cell shows every type again";
+  typeAll({"DRAWMASK -256", "REDRAW"});
+  EXPECT_EQ(PresentLayersText(app), "");
+  typeAll({"TAKE", "5 0"});
+  EXPECT_TRUE(app.temp.empty()) << "areas are not offered to the pick";
+  takeBoxes();
+  typeAll({"DRAWMASK 256", "REDRAW"});
+  EXPECT_EQ(PresentLayersText(app), "3 10 ");
+  typeAll({"TAKE", "5 0"});
+  EXPECT_FALSE(app.temp.empty());
+
+  // Typed values, no dialog; the dialog's switches are used on its widgets in windows_test.cpp.
+  const std::size_t dialogs = host.dialogsRun.size();
+  const std::pair<const char*, int> masks[] = {
+      {"DRAWMASK -256", 0xFFFF & ~256},
+      {"DRAWMASK 256", 0xFFFF},
+      {"DRAWMASK -5000", 0xFFFF & ~1023},  // clamped to -1023
+      {"DRAWMASK 5000", 0xFFFF},
+      {"DRAWMASK x", 0xFFFF}};
+  for (const auto& [line, mask] : masks) {
+    type(line);
+    EXPECT_EQ(app.display.elementTypeMask, mask) << line;
+  }
+  EXPECT_EQ(host.dialogsRun.size(), dialogs);
 }
 
 TEST_F(LayerDialogs, HatchLinesTheDisableBoxLimitedCountsAndMarksAndThePenRule) {
@@ -458,47 +496,6 @@ TEST_F(LayerDialogs, HatchLinesTheDisableBoxLimitedCountsAndMarksAndThePenRule) 
   const auto& pen = app.settings.layerPen;
   EXPECT_EQ(std::tuple(pen[64], pen[65], pen[68], pen[67]),
             std::tuple(4 + 14 * 2, 4 + 14 * 2, 1, 35));
-}
-
-// The present layers are those the last drawing of the open cell met, hidden types left out;
-// the element-type mask typed.
-TEST_F(LayerDialogs, PresentLayersListTheLayersDrawnAndMaskedAreasAreNeitherListedNorPicked) {
-  typeAll({"NEW T.CAD", "MKCELL TOP"});
-  rectangleOn(3, 0);
-  rectangleOn(10, 20);
-  type("REDRAW");
-  std::string shown;
-  onDialog<HatchLayersDialog>("hatch-layers", [&](HatchLayersDialog& d) { shown = d.text(507); });
-  type("DLGHATCH");
-  EXPECT_EQ(shown, "3 10 ");
-  type("OCELL TOP");  // opening a cell starts the list again
-  EXPECT_EQ(PresentLayersText(app), "");
-
-  typeAll({"DRAWMASK -256", "OCELL TOP"});
-  EXPECT_EQ(app.display.elementTypeMask, 0xFFFF) << "opening a cell shows every type again";
-  typeAll({"DRAWMASK -256", "REDRAW"});
-  EXPECT_EQ(PresentLayersText(app), "");
-  typeAll({"TAKE", "5 0"});
-  EXPECT_TRUE(app.temp.empty()) << "areas are not offered to the pick";
-  takeBoxes();
-  typeAll({"DRAWMASK 256", "REDRAW"});
-  EXPECT_EQ(PresentLayersText(app), "3 10 ");
-  typeAll({"TAKE", "5 0"});
-  EXPECT_FALSE(app.temp.empty());
-
-  // Typed values, no dialog; the dialog's switches are used on its widgets in windows_test.cpp.
-  const std::size_t dialogs = host.dialogsRun.size();
-  const std::pair<const char*, int> cases[] = {
-      {"DRAWMASK -256", 0xFFFF & ~256},
-      {"DRAWMASK 256", 0xFFFF},
-      {"DRAWMASK -5000", 0xFFFF & ~1023},  // clamped to -1023
-      {"DRAWMASK 5000", 0xFFFF},
-      {"DRAWMASK x", 0xFFFF}};
-  for (const auto& [line, mask] : cases) {
-    type(line);
-    EXPECT_EQ(app.display.elementTypeMask, mask) << line;
-  }
-  EXPECT_EQ(host.dialogsRun.size(), dialogs);
 }
 
 namespace fs = std::filesystem;

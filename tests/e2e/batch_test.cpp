@@ -304,7 +304,7 @@ std::string WorkFilesIn(const fs::path& dir) {
 // A kill at any moment of an export leaves either the whole file or none under its name, and
 // the next run in the folder clears the killed run's work file. 2 x 8 kills spread over the
 // run's length took about 2 s.
-TEST_F(Batch, AKilledExportLeavesNoCutOffFileAndNoWorkFile) {
+TEST_F(Batch, AKilledExportOrAFullDiskLeaveNoCutOffFileNoWorkFileAndNoEmptyLog) {
   {
     lav::ScriptedHost host;
     lav::AppState app{host};
@@ -352,6 +352,28 @@ TEST_F(Batch, AKilledExportLeavesNoCutOffFileAndNoWorkFile) {
     EXPECT_EQ(slurp(dir / c.file).size(), whole.size());
     fs::remove(dir / c.file);
   }
+  // A full disk (here a file size limit of 0) leaves neither a cut-off output nor an empty log;
+  // input converters whose log cannot be created say which file it was.
+  ok("NEW d\nMKCELL TOP\nCLOSE\nNEW s\nMKCELL TOP\nGDSOUT s.str\nDXFOUT s.dxf\nCLOSE 0\n");
+  for (const char* command : {"GDSOUT f.str", "DXFOUT f.dxf"}) {
+    std::ofstream(dir / "in.txt") << "OPEN d\n" << command << "\nCLOSE 0\n";
+    const std::string cmd = "cd '" + dir.string() + "' && trap '' XFSZ && (ulimit -f 0; exec '" +
+                            LAVINOR_BINARY "' --batch - < in.txt > /dev/null 2>&1)";
+    const int raw = std::system(cmd.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << command;
+    EXPECT_FALSE(fs::exists(dir / "f.str")) << command;
+    EXPECT_FALSE(fs::exists(dir / "f.dxf")) << command;
+    EXPECT_FALSE(fs::exists(dir / "f.txt")) << command;
+    EXPECT_EQ(WorkFilesIn(dir), "") << command;
+  }
+  fs::remove(dir / "s.txt");
+  fs::create_directories(dir / "s.txt");  // the log's name is taken by a folder
+  for (const char* command : {"GDSIN s.str", "DXFIN s.dxf"}) {
+    const RunResult r = run(std::string(command) + "\n");
+    EXPECT_EQ(r.status, 1) << command;
+    EXPECT_NE(r.err.find("s.txt を作成できません"), std::string::npos) << command << r.err;
+    EXPECT_FALSE(fs::exists(dir / "s.cad")) << command;
+  }
 }
 
 // Two programs working on one design at the same moment: one is refused (by name: the design's
@@ -380,31 +402,6 @@ TEST_F(Batch, TwoRunsOnOneDesignLoseNoEdit) {
             << cell << " was lost";
       }
     }
-  }
-}
-
-// A full disk (here a file size limit of 0) leaves neither a cut-off output nor an empty log;
-// input converters whose log cannot be created say which file it was.
-TEST_F(Batch, AFullDiskLeavesNoEmptyLogBehindAndALogThatCannotBeMadeIsNamed) {
-  ok("NEW d\nMKCELL TOP\nCLOSE\nNEW s\nMKCELL TOP\nGDSOUT s.str\nDXFOUT s.dxf\nCLOSE 0\n");
-  for (const char* command : {"GDSOUT f.str", "DXFOUT f.dxf"}) {
-    std::ofstream(dir / "in.txt") << "OPEN d\n" << command << "\nCLOSE 0\n";
-    const std::string cmd = "cd '" + dir.string() + "' && trap '' XFSZ && (ulimit -f 0; exec '" +
-                            LAVINOR_BINARY "' --batch - < in.txt > /dev/null 2>&1)";
-    const int raw = std::system(cmd.c_str());
-    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << command;
-    EXPECT_FALSE(fs::exists(dir / "f.str")) << command;
-    EXPECT_FALSE(fs::exists(dir / "f.dxf")) << command;
-    EXPECT_FALSE(fs::exists(dir / "f.txt")) << command;
-    EXPECT_EQ(WorkFilesIn(dir), "") << command;
-  }
-  fs::remove(dir / "s.txt");
-  fs::create_directories(dir / "s.txt");  // the log's name is taken by a folder
-  for (const char* command : {"GDSIN s.str", "DXFIN s.dxf"}) {
-    const RunResult r = run(std::string(command) + "\n");
-    EXPECT_EQ(r.status, 1) << command;
-    EXPECT_NE(r.err.find("s.txt を作成できません"), std::string::npos) << command << r.err;
-    EXPECT_FALSE(fs::exists(dir / "s.cad")) << command;
   }
 }
 

@@ -390,7 +390,7 @@ class VectorTextCommand : public lav::testing::TypingSession {
   }
 };
 
-TEST_F(VectorTextCommand, PromptsWritesClosedPolygonsLettersSpacingSizeSetReflectionAngleKana) {
+TEST_F(VectorTextCommand, PromptsPolygonsLettersSizesKanaDamagedGlyphsAndRefusals) {
   type("LAYER 7");
   typeExpectingPrompts({{"VTEXT", "Strings: "}, {"AB", "Position: "}});
   EXPECT_EQ(app.dispatch.pickMode, 10);  // a click in the drawing answers
@@ -460,12 +460,9 @@ TEST_F(VectorTextCommand, PromptsWritesClosedPolygonsLettersSpacingSizeSetReflec
   // The characters before the unfinished syllable stay.
   EXPECT_EQ(write("VTEXT {ka{k", "0 0"), ka);
   EXPECT_TRUE(printed("***ERROR*** Moji"));
-}
-
-// Damaged font files: the bad glyph gives its line, the others are still written. Then the
-// refusals and their messages.
-TEST_F(VectorTextCommand, DamagedGlyphsGiveTheirErrorLinesAndRefusalsTheirMessages) {
-  struct Case {
+  // Damaged font files: the bad glyph gives its line, the others are still written. Then the
+  // refusals and their messages.
+  struct Damage {
     const char* name;
     std::vector<std::uint8_t> bytes;
     const char* line;
@@ -478,11 +475,11 @@ TEST_F(VectorTextCommand, DamagedGlyphsGiveTheirErrorLinesAndRefusalsTheirMessag
   // A header cut short.
   auto cutHeader = FontBytes({SquareGlyph("B"), {"A", {}}});
   cutHeader.resize(cutHeader.size() - 5);
-  const Case cases[] = {
+  const Damage damages[] = {
       {"count above 200", tooManyBytes, "*ERROR*3", 1},
       {"header cut short", cutHeader, "*ERROR*2", 1},
   };
-  for (const Case& c : cases) {
+  for (const Damage& c : damages) {
     WriteBytes(dir / "MOJIDATA.DAT", c.bytes);
     lines.clear();
     const auto ps = write("VTEXT AB", "0 0");

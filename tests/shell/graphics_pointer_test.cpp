@@ -106,7 +106,7 @@ TEST_F(PointerTest, ClicksSnapWhileIdleAreExactWhileAPointIsPickedAndTheBandRuns
   }
 }
 
-TEST_F(PointerTest, ClicksTakeEffectOnlyWhenMeantAndFitAndReleaseEndsCapture) {
+TEST_F(PointerTest, ClicksTakeEffectOnlyWhenMeantAndFitReleaseEndsCaptureMenuItemsTypeLines) {
   // Ignored while the window redraws.
   app.display.redrawing = true;
   EXPECT_FALSE(LeftClick(app, 150, 150));
@@ -138,9 +138,7 @@ TEST_F(PointerTest, ClicksTakeEffectOnlyWhenMeantAndFitAndReleaseEndsCapture) {
   EXPECT_EQ(std::tuple(p.keyboardCursor, p.captured, p.rectangle), std::tuple(2, false, 2));
   EXPECT_EQ(app.statusPending, command::kStatusX | command::kStatusY)
       << "the shown coordinates follow the mode";
-}
-
-TEST_F(PointerTest, MenuItemsTypeTheirCommandsAndTheEndQuestionDiscardsOnNo) {
+  // Menu items type their commands; the end question discards on No.
   const struct Case {
     int id;
     const char* typed;  // the line as it enters the transcript
@@ -173,7 +171,7 @@ TEST_F(PointerTest, MenuItemsTypeTheirCommandsAndTheEndQuestionDiscardsOnNo) {
 
 // The Status Window's fields: their places for a window size, their texts and colours for the
 // program's state, and the parts of the window a change repaints.
-TEST_F(PointerTest, StatusElementTypeItsDetailAndTheViewWindow) {
+TEST_F(PointerTest, StatusElementTypeItsDetailTheViewWindowAndThePointersCoordinates) {
   const struct Case {
     const char* name;
     int type, tip, height;
@@ -230,10 +228,7 @@ TEST_F(PointerTest, StatusElementTypeItsDetailAndTheViewWindow) {
   EXPECT_EQ(shown, testing::Split("右上 :|47.000|37.000|左下 :|-2.500|1.000|49.500|36.000"));
   EXPECT_EQ(line, (std::vector<int>{3, 3, 3, 2, 2, 2, 4, 4}));
   EXPECT_EQ(labelsOf(kStatusView, s), std::vector<std::string>{" Window Area:"});
-}
-
-// A pointer move repaints only the coordinates, which show absolute or relative values.
-TEST_F(PointerTest, StatusPointerMovesRepaintOnlyTheCoordinatesAbsoluteOrRelative) {
+  // A pointer move repaints only the coordinates, which show absolute or relative values.
   ASSERT_TRUE(TakeStatusInvalidations(app) == kAllStatusFields) << "nothing asked: all";
   const int before = host.invalidations[static_cast<int>(Window::Status)];
   PointerMoved(app, 120, 300);
@@ -247,19 +242,19 @@ TEST_F(PointerTest, StatusPointerMovesRepaintOnlyTheCoordinatesAbsoluteOrRelativ
   app.shell.pointer.keyboardCursor = 1;
   EXPECT_TRUE(PointerMoved(app, 121, 300)) << "the crosshair follows";
 
-  const struct Case {
+  const struct Coord {
     const char* name;
     std::int32_t dbu;
     int absMode, keyboardCursor;
     double x, y;
     const char *shownX, *shownY;
-  } cases[] = {{"absolute", 1000, 0, 1, 3.5, 4.25, "3.500", "4.250"},
-               {"relative with the keyboard cursor", 1000, 1, 1, 3.5, 4.25, "2.500", "2.250"},
-               {"relative without the keyboard cursor", 1000, 1, 0, 3.5, 4.25, "3.500", "4.250"},
-               {"relative mode 3", 1000, 3, 1, 0, 0, "-1.000", "-2.000"},
-               {"unit 1 shows no decimals", 1, 0, 0, -12, 7, "-12", "7"},
-               {"unit 100 shows two", 100, 0, 0, 0.25, 1.5, "0.25", "1.50"}};
-  for (const Case& c : cases) {
+  } coords[] = {{"absolute", 1000, 0, 1, 3.5, 4.25, "3.500", "4.250"},
+                {"relative with the keyboard cursor", 1000, 1, 1, 3.5, 4.25, "2.500", "2.250"},
+                {"relative without the keyboard cursor", 1000, 1, 0, 3.5, 4.25, "3.500", "4.250"},
+                {"relative mode 3", 1000, 3, 1, 0, 0, "-1.000", "-2.000"},
+                {"unit 1 shows no decimals", 1, 0, 0, -12, 7, "-12", "7"},
+                {"unit 100 shows two", 100, 0, 0, 0.25, 1.5, "0.25", "1.50"}};
+  for (const Coord& c : coords) {
     SCOPED_TRACE(c.name);
     app.settings.dbPerUserUnit = c.dbu;
     app.settings.absMode = c.absMode;

@@ -54,7 +54,33 @@ class ToolbarTest : public testing::TypingSession {
   }
 };
 
-TEST_F(ToolbarTest, EachButtonHasItsPictureAndTypesItsCommandLinesEvenWithoutACell) {
+TEST_F(ToolbarTest, CreatedReshownAfterTheFocusWentElsewhereEachButtonTypesItsLines) {
+  using Calls = std::vector<std::pair<ToolWindow, ToolWindowState>>;
+  host.hasToolWindows = false;
+  type("TOOLBAR");
+  EXPECT_FALSE(app.shell.toolbarExists) << "no window here: nothing more happens";
+  EXPECT_EQ(prompt(), "? ");
+  host.hasToolWindows = true;
+  type("TOOLBAR");
+  EXPECT_TRUE(app.shell.toolbarExists);
+  EXPECT_EQ(host.toolWindowCalls, (Calls{{ToolWindow::Toolbar, ToolWindowState::Focused}}));
+  host.toolWindowCalls.clear();
+  // Focus moving among the main windows and the Toolbar leaves no mark.
+  NoteFocusLoss(app, FocusTarget::MainWindow);
+  NoteFocusLoss(app, FocusTarget::ToolbarButton);
+  ReshowToolbar(app);
+  EXPECT_TRUE(host.toolWindowCalls.empty());
+  NoteFocusLoss(app, FocusTarget::Elsewhere);
+  app.dispatch.current = 122;
+  ReshowToolbar(app);
+  EXPECT_TRUE(host.toolWindowCalls.empty()) << "not while painting";
+  app.dispatch.current = 0;
+  ReshowToolbar(app);
+  ReshowToolbar(app);  // the mark is cleared: once only
+  EXPECT_EQ(host.toolWindowCalls, (Calls{{ToolWindow::Toolbar, ToolWindowState::Shown}}));
+  ToolbarDestroyed(app);
+  EXPECT_FALSE(app.shell.toolbarExists);
+  // Each button has its picture and types its command lines, even without a cell.
   struct Case {
     int button;
     std::vector<std::string> lines;
@@ -114,34 +140,6 @@ TEST_F(ToolbarTest, EachButtonHasItsPictureAndTypesItsCommandLinesEvenWithoutACe
     EXPECT_TRUE(std::filesystem::exists(svg)) << svg;
   }
   EXPECT_EQ(icons.size(), 22u) << "every button has a picture of its own";
-}
-
-TEST_F(ToolbarTest, CreatedByItsCommandAndReshownAfterTheFocusWentElsewhereButNotWhilePainting) {
-  using Calls = std::vector<std::pair<ToolWindow, ToolWindowState>>;
-  host.hasToolWindows = false;
-  type("TOOLBAR");
-  EXPECT_FALSE(app.shell.toolbarExists) << "no window here: nothing more happens";
-  EXPECT_EQ(prompt(), "? ");
-  host.hasToolWindows = true;
-  type("TOOLBAR");
-  EXPECT_TRUE(app.shell.toolbarExists);
-  EXPECT_EQ(host.toolWindowCalls, (Calls{{ToolWindow::Toolbar, ToolWindowState::Focused}}));
-  host.toolWindowCalls.clear();
-  // Focus moving among the main windows and the Toolbar leaves no mark.
-  NoteFocusLoss(app, FocusTarget::MainWindow);
-  NoteFocusLoss(app, FocusTarget::ToolbarButton);
-  ReshowToolbar(app);
-  EXPECT_TRUE(host.toolWindowCalls.empty());
-  NoteFocusLoss(app, FocusTarget::Elsewhere);
-  app.dispatch.current = 122;
-  ReshowToolbar(app);
-  EXPECT_TRUE(host.toolWindowCalls.empty()) << "not while painting";
-  app.dispatch.current = 0;
-  ReshowToolbar(app);
-  ReshowToolbar(app);  // the mark is cleared: once only
-  EXPECT_EQ(host.toolWindowCalls, (Calls{{ToolWindow::Toolbar, ToolWindowState::Shown}}));
-  ToolbarDestroyed(app);
-  EXPECT_FALSE(app.shell.toolbarExists);
 }
 
 // The paint command and its palette: the records appended to PAINTDAT.DAT, replay on and off,
