@@ -200,7 +200,7 @@ class ViewCommands : public lav::testing::TypingSession {
   double centreY() const { return (view().window.ymin + view().window.ymax) / 2.0; }
 };
 
-TEST_F(ViewCommands, ZoomFactorsPromptsRefusalsCentreAndFit) {
+TEST_F(ViewCommands, ZoomFactorsPromptsRefusalsCentreFitAndOnlyOneLayerOnceThenAllAgain) {
   const double s = view().scale;
   type("ZOOM 2");
   EXPECT_DOUBLE_EQ(view().scale, 2 * s);
@@ -239,6 +239,16 @@ TEST_F(ViewCommands, ZoomFactorsPromptsRefusalsCentreAndFit) {
   EXPECT_NEAR(centreX(), 22500, 1);
   EXPECT_NEAR(centreY(), 17500, 1);
   EXPECT_EQ(prompt(), "? ");
+  // ONLY shows one layer once, then all again; DISP and ADDDISP change the displayed set.
+  app.settings.layerFlags[7] = 0;
+  const auto& shown = app.settings.layerFlags;
+  type("ONLY 7");
+  EXPECT_EQ(shown[7] & 1, 1);
+  EXPECT_EQ(app.display.onlyLayer, -1) << "the next drawing shows every displayed layer";
+  type("DISP 1 2");
+  EXPECT_EQ(std::pair(shown[1] & 1, shown[7] & 1), std::pair(1, 0));
+  type("ADDDISP -2 5");
+  EXPECT_EQ(std::pair(shown[2] & 1, shown[5] & 1), std::pair(0, 1));
 }
 
 TEST_F(ViewCommands, WindowZoomAndEveryWayOutRestoreTheStepCoordinateEntryKeepsTheCursor) {
@@ -303,18 +313,6 @@ TEST_F(ViewCommands, WindowZoomAndEveryWayOutRestoreTheStepCoordinateEntryKeepsT
   type("XY");
   type("");  // an empty answer ends the entry and lets the pointer go
   EXPECT_FALSE(app.shell.pointer.captured);
-}
-
-TEST_F(ViewCommands, OnlyOneLayerOnceThenAllAgain) {
-  app.settings.layerFlags[7] = 0;
-  const auto& shown = app.settings.layerFlags;
-  type("ONLY 7");
-  EXPECT_EQ(shown[7] & 1, 1);
-  EXPECT_EQ(app.display.onlyLayer, -1) << "the next drawing shows every displayed layer";
-  type("DISP 1 2");
-  EXPECT_EQ(std::pair(shown[1] & 1, shown[7] & 1), std::pair(1, 0));
-  type("ADDDISP -2 5");
-  EXPECT_EQ(std::pair(shown[2] & 1, shown[5] & 1), std::pair(0, 1));
 }
 
 class LayerDialogs : public lav::testing::TypingSession {

@@ -55,7 +55,7 @@ class Batch : public lav::testing::BatchProgramTest {
   }
 };
 
-TEST_F(Batch, RefusalsFailTheRunAndDialogCommandsTakeWordsOrTheFollowingLines) {
+TEST_F(Batch, RefusalsFailTheRunDialogCommandsTakeWordsOrLinesAndTheEndOfInputAsks) {
   struct Case {
     const char* lines;
     const char* onStderrOrOut;  // a part of the message the user must see
@@ -114,19 +114,17 @@ TEST_F(Batch, RefusalsFailTheRunAndDialogCommandsTakeWordsOrTheFollowingLines) {
       EXPECT_NE(r.err.find(c.onStderr), std::string::npos) << c.lines << r.err;
     }
   }
-}
-
-TEST_F(Batch, TheEndOfInputWithAnOpenDesignAsksAndTheAnswerDecides) {
-  struct Case {
+  // The end of the input with a design open asks, and the answer decides.
+  struct Ending {
     const char* answer;
     bool written;
     const char* more = "";  // lines before the end
     int status = 0;
-  } cases[] = {{"", true},
-               {"--answer no", false},
-               // An OK-only error box asks nothing and leaves the answer to the save question.
-               {"--answer no", false, "LAYER 99\n", 1}};
-  for (const auto& c : cases) {
+  } endings[] = {{"", true},
+                 {"--answer no", false},
+                 // An OK-only error box asks nothing and leaves the answer to the save question.
+                 {"--answer no", false, "LAYER 99\n", 1}};
+  for (const auto& c : endings) {
     fs::remove_all(dir);
     fs::create_directories(dir);
     const RunResult r = run(std::string("NEW keep\nMKCELL A\n") + c.more, c.answer);

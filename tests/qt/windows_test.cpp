@@ -500,47 +500,7 @@ TEST_F(ToolWindowsTest, ToolbarButtonsPressReleaseAndAClosedToolbarComesBack) {
   EXPECT_EQ(setting("Toolbar", "Toolbar"), "TRUE");
 }
 
-TEST_F(ToolWindowsTest, PaletteChoosesTheBrushAndTheClickFillsTheDrawing) {
-  start();
-  ASSERT_TRUE(program->palette);
-  EXPECT_FALSE(program->palette->isVisible());
-  typeLines({"NEW paint", "MKCELL A", "PAINT"});
-  EXPECT_EQ(prompt(), "Pn: ");
-  PaintPaletteWindow* pal = program->palette;
-  ASSERT_TRUE(pal->isVisible());
-  EXPECT_EQ(pal->windowTitle(), "Paint");
-  EXPECT_FALSE(program->toolbarWindow()->isVisible()) << "out of the palette's way";
-  EXPECT_EQ(pal->pos(), program->toolbarWindow()->pos()) << "in the Toolbar's place";
-  QTest::mouseClick(pal->cell(9), Qt::LeftButton, {}, QPoint(15, 10));  // green
-  QTest::mouseClick(pal->cell(2), Qt::LeftButton, {}, QPoint(15, 10));  // vertical hatch
-  EXPECT_EQ(program->app.display.paintBrush, 2);
-  EXPECT_EQ(program->app.display.paintColour, MakeRgb(0, 255, 0)) << "the hatch keeps green";
-  settle();
-  // The sample shows black hatch lines on green.
-  const QImage shot = pal->grab().toImage();
-  EXPECT_GT(lav::testing::CountColour(shot, QRect(10, 150, 70, 20), QColor(0, 255, 0)), 1000);
-  EXPECT_GT(lav::testing::CountColour(shot, QRect(10, 150, 70, 20), QColor(0, 0, 0)), 100);
-  // Cells are bordered; a solid cell is its colour inside.
-  const QImage red = pal->cell(8)->grab().toImage();
-  EXPECT_EQ(QColor(red.pixel(0, 0)), QColor(0, 0, 0));
-  EXPECT_EQ(QColor(red.pixel(15, 10)), QColor(255, 0, 0));
-
-  // A click on the empty drawing fills all of it with the brush.
-  QTest::mouseClick(pal->cell(10), Qt::LeftButton, {}, QPoint(15, 10));  // solid blue
-  QTest::mouseClick(program->graphics, Qt::LeftButton, {}, QPoint(100, 100));
-  settle();
-  program->graphics->refresh();
-  const QImage& img = program->graphics->image();
-  EXPECT_EQ(lav::testing::CountColour(img, img.rect(), QColor(0, 0, 255)),
-            img.width() * img.height());
-  EXPECT_EQ(std::pair(paintFileSize(), prompt()), std::pair(std::size_t{16}, std::string("Pn: ")));
-  typeLine("end");
-  EXPECT_FALSE(pal->isVisible());
-  EXPECT_EQ(prompt(), "? ");
-  EXPECT_TRUE(program->toolbarWindow()->isVisible()) << "back after painting";
-}
-
-TEST_F(ToolWindowsTest, PaintingStartedByTheAutoMacroKeepsTheToolbarBackStatusFieldsArePainted) {
+TEST_F(ToolWindowsTest, PaintingByTheAutoMacroStatusFieldsAndThePalettesBrushFillingTheDrawing) {
   std::ofstream(dir / "work" / "AUTO.MAC", std::ios::binary) << "PAINT\r\n";
   start();
   EXPECT_EQ(prompt(), "Pn: ");
@@ -582,6 +542,43 @@ TEST_F(ToolWindowsTest, PaintingStartedByTheAutoMacroKeepsTheToolbarBackStatusFi
   EXPECT_NE(img.copy(xy), before.copy(xy)) << "the coordinates follow the pointer";
   const QRect left(0, row, lay.coordLabelX, L);
   EXPECT_EQ(img.copy(left), before.copy(left));
+  // The palette chooses the brush, and a click fills the drawing.
+  ASSERT_TRUE(program->palette);
+  EXPECT_FALSE(program->palette->isVisible());
+  typeLines({"CLOSE 0", "NEW paint", "MKCELL A", "PAINT"});
+  EXPECT_EQ(prompt(), "Pn: ");
+  PaintPaletteWindow* pal = program->palette;
+  ASSERT_TRUE(pal->isVisible());
+  EXPECT_EQ(pal->windowTitle(), "Paint");
+  EXPECT_FALSE(program->toolbarWindow()->isVisible()) << "out of the palette's way";
+  EXPECT_EQ(pal->pos(), program->toolbarWindow()->pos()) << "in the Toolbar's place";
+  QTest::mouseClick(pal->cell(9), Qt::LeftButton, {}, QPoint(15, 10));  // green
+  QTest::mouseClick(pal->cell(2), Qt::LeftButton, {}, QPoint(15, 10));  // vertical hatch
+  EXPECT_EQ(program->app.display.paintBrush, 2);
+  EXPECT_EQ(program->app.display.paintColour, MakeRgb(0, 255, 0)) << "the hatch keeps green";
+  settle();
+  // The sample shows black hatch lines on green.
+  const QImage shot = pal->grab().toImage();
+  EXPECT_GT(lav::testing::CountColour(shot, QRect(10, 150, 70, 20), QColor(0, 255, 0)), 1000);
+  EXPECT_GT(lav::testing::CountColour(shot, QRect(10, 150, 70, 20), QColor(0, 0, 0)), 100);
+  // Cells are bordered; a solid cell is its colour inside.
+  const QImage red = pal->cell(8)->grab().toImage();
+  EXPECT_EQ(QColor(red.pixel(0, 0)), QColor(0, 0, 0));
+  EXPECT_EQ(QColor(red.pixel(15, 10)), QColor(255, 0, 0));
+
+  // A click on the empty drawing fills all of it with the brush.
+  QTest::mouseClick(pal->cell(10), Qt::LeftButton, {}, QPoint(15, 10));  // solid blue
+  QTest::mouseClick(program->graphics, Qt::LeftButton, {}, QPoint(100, 100));
+  settle();
+  program->graphics->refresh();
+  const QImage& drawn = program->graphics->image();
+  EXPECT_EQ(lav::testing::CountColour(drawn, drawn.rect(), QColor(0, 0, 255)),
+            drawn.width() * drawn.height());
+  EXPECT_EQ(std::pair(paintFileSize(), prompt()), std::pair(std::size_t{16}, std::string("Pn: ")));
+  typeLine("end");
+  EXPECT_FALSE(pal->isVisible());
+  EXPECT_EQ(prompt(), "? ");
+  EXPECT_TRUE(program->toolbarWindow()->isVisible()) << "back after painting";
 }
 
 using lav::testing::Control;
