@@ -45,7 +45,7 @@ ViewState View(int w, int h) {
   return v;
 }
 
-TEST(TransformPoints, QuarterTurnsMirrorsMagnificationsAndExtents) {
+TEST(TransformPoints, FramesTheViewsLimitsZoomsCentringAndClippingToTheWindow) {
   struct Case {
     int mirrored;
     std::int32_t angle;
@@ -91,11 +91,8 @@ TEST(TransformPoints, QuarterTurnsMirrorsMagnificationsAndExtents) {
   const PlacementTransform turned{.originX = 10, .rotation = 90000000};
   const Extent e = TransformExtent(turned, {0, 0, 30, 10});
   EXPECT_EQ(std::tuple(e.xmin, e.ymin, e.xmax, e.ymax), std::tuple(0, 0, 10, 30));
-}
-
-// The view's limits, a zoom by a factor and re-centring on a point; the factors as typed, their
-// prompt and box, and the zoom to two corners are checked through ZOOM and WINDOW (below).
-TEST(ApplyView, KeepsTheWindowInRangeWidensTinyViewsZoomsCentresAndClipsSegmentsToIt) {
+  // The view's limits, a zoom by a factor and re-centring on a point; the factors as typed, their
+  // prompt and box, and the zoom to two corners are checked through ZOOM and WINDOW (below).
   ViewState v = View(1000, 800);
   v.scale = 1e-7;  // far out: the span is limited by lowering the scale
   RecentreOffsets(v);
@@ -127,10 +124,10 @@ TEST(ApplyView, KeepsTheWindowInRangeWidensTinyViewsZoomsCentresAndClipsSegments
   v.window = {-2147483600, 0, 2147483600, 500};
   EXPECT_EQ(ZoomByFactor(v, 0.9), ZoomOutcome::TooSmall);
   // Position k of the window and where the point lands.
-  const std::tuple<int, double, double> cases[] = {{0, 500, 400},  {1, 0, 800},    {2, 500, 800},
-                                                   {3, 1000, 800}, {4, 1000, 400}, {5, 1000, 0},
-                                                   {6, 500, 0},    {7, 0, 0},      {8, 0, 400}};
-  for (const auto& [k, wx, wy] : cases) {
+  const std::tuple<int, double, double> positions[] = {
+      {0, 500, 400}, {1, 0, 800}, {2, 500, 800}, {3, 1000, 800}, {4, 1000, 400},
+      {5, 1000, 0},  {6, 500, 0}, {7, 0, 0},     {8, 0, 400}};
+  for (const auto& [k, wx, wy] : positions) {
     v = View(1000, 800);
     CentreAt(v, 1000, 3, 4, k);
     EXPECT_NEAR(ToWindowX(v, 3000), wx, 1) << k;
