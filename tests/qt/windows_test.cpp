@@ -525,7 +525,7 @@ TEST_F(ToolWindowsTest, PaintingByTheAutoMacroStatusFieldsAndThePalettesBrushFil
   // Labels on their green background.
   EXPECT_GT(count(QRect(0, row, lay.cellValueX - 1, L), QColor(0, 255, 0)), 50);
   // Values in their own colours: the cell name in white, the layer in its red. Which colour each
-  // field takes is checked on the texts themselves (the shell's StatusWindowTest).
+  // field takes is checked on the texts themselves (the shell's PointerTest.Status*).
   EXPECT_GT(count(QRect(lay.cellValueX, row, lay.layerLabelX - lay.cellValueX, L), Qt::white), 20);
   EXPECT_GT(
       count(QRect(lay.layerValueX, row, lay.elementLabelX - lay.layerValueX, L), QColor(255, 0, 0)),
