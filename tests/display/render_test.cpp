@@ -32,6 +32,7 @@
 #include <utility>
 #include <vector>
 
+#include "command/print_commands.h"
 #include "command/view_commands.h"
 #include "console/command_window.h"
 #include "db/cell_directory.h"
@@ -53,7 +54,6 @@
 #include "state/app_state.h"
 #include "support/qt_application.h"
 #include "support/short_forms.h"
-#include "support/typing_session.h"
 
 namespace lav::display::testing {
 namespace {
@@ -205,7 +205,7 @@ TEST_F(RenderTest, HatchCountSetsTheSpacingAndTheSwitchesHideIt) {
 
 // A child cell with an asymmetric rectangle (1 x 2 user units, red, outline only) placed with
 // the given transform; the box it must occupy is checked by its edges' midpoints.
-TEST_F(RenderTest, SinglePlacementsAppearWithTheirTransforms) {
+TEST_F(RenderTest, PlacementsAppearWithTheirTransformsComposeAndNestCutsTheDepth) {
   struct Case {
     const char* what;
     int refl;
@@ -232,9 +232,8 @@ TEST_F(RenderTest, SinglePlacementsAppearWithTheirTransforms) {
                                     static_cast<int>(ToWindowX(app.display.view, c.x1)) + 1,
                                     static_cast<int>(ToWindowY(app.display.view, c.y0)) + 1));
   }
-}
-
-TEST_F(RenderTest, NestedPlacementsComposeAndNestCutsTheDepth) {
+  // Nested placements compose, and the nesting depth cuts them off.
+  db::testing::NewImage(app.design);
   app.settings.layerFillFlags[4] = 0;
   app.settings.layerFillFlags[6] = 0;
   cell("G");
@@ -261,7 +260,7 @@ TEST_F(RenderTest, NestedPlacementsComposeAndNestCutsTheDepth) {
   EXPECT_EQ(countAll(MakeRgb(0, 0, 255)), 0);
 }
 
-TEST_F(RenderTest, ArraysShowEveryElementWithOrWithoutTheBitmap) {
+TEST_F(RenderTest, ArraysShowEveryElementWithOrWithoutTheBitmapOrTheirBorderAndAFrame) {
   struct Case {
     const char* what;
     int arrayMap, refl;
@@ -285,9 +284,8 @@ TEST_F(RenderTest, ArraysShowEveryElementWithOrWithoutTheBitmap) {
         EXPECT_EQ(at(x + 1500, top + 500), kWhite) << "gap after " << col << "," << r;
       }
   }
-}
-
-TEST_F(RenderTest, BorderOfAnArrayWithAFrameOverItsInterior) {
+  // The border of an array, with a frame over its interior.
+  db::testing::NewImage(app.design);
   app.settings.showAcell = 1;
   app.settings.arrayMap = 0;
   cell("C");
@@ -564,7 +562,7 @@ class TempPreview : public RenderTest {
   }
 };
 
-TEST_F(TempPreview, EachElementTypeShowsAsItWillBeWritten) {
+TEST_F(TempPreview, EachElementTypeShowsAsItWillBeWrittenWithDiamondMarksAtItsPoints) {
   struct Box {
     double x0, y0, x1, y1;
     bool lit;
@@ -629,16 +627,15 @@ TEST_F(TempPreview, EachElementTypeShowsAsItWillBeWritten) {
   app.temp.clear();
   ASSERT_TRUE(draw());
   EXPECT_EQ(countAll(kRed), 0);
-}
-
-TEST_F(TempPreview, DiamondMarksAtThePointsNearTheWindow) {
+  // Diamond marks at the points near the window.
+  app.display.onlyLayer = -1;
   const int m = MarkSizeOf(app);
   ASSERT_GT(m, 3);
-  struct Case {
+  struct Mark {
     int type;
     double x;  // user units; the point is at y = 15, window row 150
     int half;  // expected half-size, 0: nothing drawn
-  } cases[] = {
+  } marks[] = {
       {4, 20, m},      // the first point of a polygon
       {5, 20, m},      // of a line
       {1, 20, m - 1},  // any point of a placement
@@ -646,7 +643,7 @@ TEST_F(TempPreview, DiamondMarksAtThePointsNearTheWindow) {
       {1, -(m - 1) / 10.0, m - 1},
       {1, -(m + 1) / 10.0, 0}  // more than MarkSize outside the window
   };
-  for (const auto& c : cases) {
+  for (const auto& c : marks) {
     SCOPED_TRACE(::testing::Message() << c.type << " " << c.x);
     app.settings.cellName.clear();
     enter(c.type, {{c.x, 15}});
@@ -737,7 +734,7 @@ class Printing : public RenderTest {
   std::function<void(PrintDialog&)> inDialog;
 };
 
-TEST(PrintDialogFields, ShowTheAreaMagnificationAndPaperSizeAndFollowEdits) {
+TEST(PrintDialogFields, ShowTheAreaAndPaperFollowEditsTheFirstAreaIsTheViewTheEntryIsSplit) {
   struct Case {
     int unit;  // print unit 1..5 in the header
     std::int32_t dbPerUserUnit, x0, y0, x1, y1;
@@ -791,17 +788,14 @@ TEST(PrintDialogFields, ShowTheAreaMagnificationAndPaperSizeAndFollowEdits) {
         std::tuple(s.x0, s.y0, s.x1, s.y1, std::string(s.paperX), std::string(s.paperY)))
         << s.text;
   }
-}
-
-TEST(PrintArea, TheFirstPrintTakesTheViewAtTheWindowsWidthAndASmallPageKeepsTheTopLeft) {
-  struct Case {
+  // The first print takes the view at the window's width; a small page keeps the top left.
+  struct Area {
     int unit;  // 0: none chosen yet
     double magnification;
     int unitAfter;
-  } cases[] = {{0, 1693.33, 1}, {2, 1.69333, 2}, {5, 0.00000169333, 5}};
-  for (const auto& c : cases) {
-    ScriptedHost host;
-    AppState app{host};
+  } areas[] = {{0, 1693.33, 1}, {2, 1.69333, 2}, {5, 0.00000169333, 5}};
+  for (const auto& c : areas) {
+    app.print = {};
     app.settings.printUnit = c.unit;
     ViewState& v = app.display.view;
     v.clientWidth = 940;
@@ -820,8 +814,6 @@ TEST(PrintArea, TheFirstPrintTakesTheViewAtTheWindowsWidthAndASmallPageKeepsTheT
     EXPECT_EQ(app.print.magnification, 3);
   }
   // A page smaller than the picture keeps its top left corner.
-  ScriptedHost host;
-  AppState app{host};
   app.settings.printUnit = 2;
   app.print = {0, 0, 100000, 50000, 1, 0};  // 100 mm x 50 mm
   ViewState v;
@@ -841,22 +833,21 @@ TEST(PrintArea, TheFirstPrintTakesTheViewAtTheWindowsWidthAndASmallPageKeepsTheT
   EXPECT_FALSE(PageView(app.print, app.settings, v, 254, 254, 300, 200));
   app.print = {5, 0, 5, 100, 1, 0};
   EXPECT_FALSE(PageView(app.print, app.settings, v, 254, 254, 300, 200));
-}
-
-TEST(PrinterEntry, IsSplitIntoDeviceDriverAndPort) {
-  struct Case {
+  // The printer entry is split into device, driver and port.
+  struct Entry {
     std::string entry;
     bool found;
     std::string device, driver, port;
-  } cases[] = {{"HP LaserJet 4,winspool, LPT1:", true, "HP LaserJet 4", "winspool", "LPT1:"},
-               {"PDF,Lavinor,  /tmp/a b.pdf", true, "PDF", "Lavinor", "/tmp/a b.pdf"},
-               {"OnlyName", true, "OnlyName", "", ""},
-               {"\x95\x5C,drv,port", true, "\x95\x5C", "drv", "port"},  // 表: a trail byte of 0x5C
-               {"a,b,c,d", true, "a", "b", "c,d"},
-               {"", false, "", "", ""},
-               // The entry is read to 130 characters.
-               {std::string(140, 'x') + ",drv,port", true, std::string(130, 'x'), "", ""}};
-  for (const auto& c : cases) {
+  } entries[] = {
+      {"HP LaserJet 4,winspool, LPT1:", true, "HP LaserJet 4", "winspool", "LPT1:"},
+      {"PDF,Lavinor,  /tmp/a b.pdf", true, "PDF", "Lavinor", "/tmp/a b.pdf"},
+      {"OnlyName", true, "OnlyName", "", ""},
+      {"\x95\x5C,drv,port", true, "\x95\x5C", "drv", "port"},  // 表: a trail byte of 0x5C
+      {"a,b,c,d", true, "a", "b", "c,d"},
+      {"", false, "", "", ""},
+      // The entry is read to 130 characters.
+      {std::string(140, 'x') + ",drv,port", true, std::string(130, 'x'), "", ""}};
+  for (const auto& c : entries) {
     const auto n = ParsePrinterEntry(c.entry);
     ASSERT_EQ(n.has_value(), c.found) << c.entry;
     if (n) {
@@ -865,7 +856,7 @@ TEST(PrinterEntry, IsSplitIntoDeviceDriverAndPort) {
   }
 }
 
-TEST_F(Printing, ThePagePrintsTheViewAsTheWindowShowsItAndTwicePrintsTheSame) {
+TEST_F(Printing, ThePageIsTheViewTwiceTheSameInTheTokensColourModeAndEveryWayOutEndsIt) {
   ASSERT_TRUE(draw());
   const int onScreen = countAll(kRed);
   ASSERT_GT(onScreen, 350);
@@ -892,10 +883,37 @@ TEST_F(Printing, ThePagePrintsTheViewAsTheWindowShowsItAndTwicePrintsTheSame) {
   EXPECT_EQ(shown, "X 33.867mm Y 25.4mm");
   // Printing is over and the screen's view is back.
   EXPECT_EQ(std::pair(app.print.printing, app.display.view.window.xmax), std::pair(0, 80000));
-}
-
-TEST_F(Printing, EveryWayOutEndsTheDocumentAndClearsPrinting) {
-  struct Case {
+  // The PRINT command's token sets the colour mode (0 to 2; anything else keeps the last one), and
+  // the mode turns foreground and grey pens black on the page.
+  app.display.blackBackground = true;
+  rect(0, 1000, 1000, 5000, 5000);    // foreground: white on black
+  rect(7, 25000, 1000, 29000, 5000);  // grey
+  constexpr Rgb kBlack = MakeRgb(0, 0, 0), kGrey = MakeRgb(127, 127, 127);
+  struct Token {
+    const char* line;
+    int mode;
+    bool foregroundBlack, greyLeft;
+  } cases[] = {{"PRINT 0", 0, false, true}, {"PRINT 1", 1, true, true},
+               {"PRINT 7", 1, true, true},  {"PRINT", 1, true, true},
+               {"PRINT 2", 2, true, false}, {"PRINT 2x", 2, true, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    log = {};
+    command::StartPrint(app, c.line);
+    EXPECT_EQ(app.settings.printMode, c.mode);
+    ASSERT_EQ(log.printed.size(), 1u);
+    const QImage& page = log.printed[0];
+    EXPECT_GT(countOn(page, kWhite), 790000);  // the paper itself
+    EXPECT_EQ(countOn(page, kGrey) > 150, c.greyLeft);
+    EXPECT_GT(countOn(page, kRed), 350);
+    // The foreground square's outline: white (invisible on paper) or black; and the grey one.
+    const int black = countOn(page, kBlack);
+    EXPECT_EQ(black > 150, c.foregroundBlack);
+    EXPECT_EQ(black > 300, !c.greyLeft);
+  }
+  EXPECT_TRUE(host.boxes.empty());
+  // Every way a print can end ends the document and clears printing.
+  struct Way {
     const char* what;
     int documentResult, pageResult;
     bool cancel, degenerate, escape;
@@ -903,18 +921,18 @@ TEST_F(Printing, EveryWayOutEndsTheDocumentAndClearsPrinting) {
     const char* box;
     const char* entry = "Fake Printer,fakedrv, LPT1:";
     bool device = true;
-  } cases[] = {{"printed", 1, 1, false, false, false, 1, 0, 1, nullptr},
-               {"cancelled", 1, 1, true, false, false, 0, 0, 0, nullptr},
-               {"document refused", 0, 1, false, false, false, 1, 0, 0,
-                "プリントエラー No. 0  0  \n 77 fakedrv･Fake Printer･LPT1:"},
-               {"page refused", 1, -3, false, false, false, 1, 1, 0,
-                "プリントエラー No. 1  -3  \n 77 fakedrv･Fake Printer･LPT1:"},
-               {"empty area", 1, 1, false, true, false, 1, 1, 0, nullptr},
-               // Without a printer or its device the print ends before its dialog, silently.
-               {"no printer", 1, 1, false, false, false, 0, 0, 0, nullptr, ""},
-               {"no device", 1, 1, false, false, false, 0, 0, 0, nullptr, "Fake,drv,port", false},
-               {"escape", 1, 1, false, false, true, 1, 1, 0, nullptr}};
-  for (const auto& c : cases) {
+  } ways[] = {{"printed", 1, 1, false, false, false, 1, 0, 1, nullptr},
+              {"cancelled", 1, 1, true, false, false, 0, 0, 0, nullptr},
+              {"document refused", 0, 1, false, false, false, 1, 0, 0,
+               "プリントエラー No. 0  0  \n 77 fakedrv･Fake Printer･LPT1:"},
+              {"page refused", 1, -3, false, false, false, 1, 1, 0,
+               "プリントエラー No. 1  -3  \n 77 fakedrv･Fake Printer･LPT1:"},
+              {"empty area", 1, 1, false, true, false, 1, 1, 0, nullptr},
+              // Without a printer or its device the print ends before its dialog, silently.
+              {"no printer", 1, 1, false, false, false, 0, 0, 0, nullptr, ""},
+              {"no device", 1, 1, false, false, false, 0, 0, 0, nullptr, "Fake,drv,port", false},
+              {"escape", 1, 1, false, false, true, 1, 1, 0, nullptr}};
+  for (const auto& c : ways) {
     log = {};
     log.documentResult = c.documentResult;
     log.pageResult = c.pageResult;
@@ -953,56 +971,6 @@ TEST_F(Printing, EveryWayOutEndsTheDocumentAndClearsPrinting) {
   }
 }
 
-TEST_F(Printing, TheColourModeTurnsForegroundAndGreyPensBlack) {
-  app.display.blackBackground = true;
-  rect(0, 1000, 1000, 5000, 5000);    // foreground: white on black
-  rect(7, 25000, 1000, 29000, 5000);  // grey
-  constexpr Rgb kBlack = MakeRgb(0, 0, 0), kGrey = MakeRgb(127, 127, 127);
-  struct Case {
-    int mode;
-    bool foregroundBlack, greyLeft;
-  } cases[] = {{0, false, true}, {1, true, true}, {2, true, false}};
-  for (const auto& c : cases) {
-    log = {};
-    app.settings.printMode = c.mode;
-    PrintView(app);
-    ASSERT_EQ(log.printed.size(), 1u);
-    const QImage& page = log.printed[0];
-    EXPECT_GT(countOn(page, kWhite), 790000);  // the paper itself
-    EXPECT_EQ(countOn(page, kGrey) > 150, c.greyLeft) << c.mode;
-    EXPECT_GT(countOn(page, kRed), 350) << c.mode;
-    // The foreground square's outline: white (invisible on paper) or black; and the grey one.
-    const int black = countOn(page, kBlack);
-    EXPECT_EQ(black > 150, c.foregroundBlack) << c.mode;
-    EXPECT_EQ(black > 300, !c.greyLeft) << c.mode;
-  }
-}
-
-class PrintCommand : public lav::testing::TypingSession {};
-
-TEST_F(PrintCommand, TheTokenSetsThePrintModeAndPrintingFollows) {
-  int dialogs = 0;
-  PrinterLog log;
-  host.printerEntry = "Fake,drv,port";
-  host.printerFactory = [&log](const PrinterName&) -> std::unique_ptr<PrinterDevice> {
-    return std::make_unique<FakePrinter>(log);
-  };
-  host.dialogHandlers["print-settings"] = [&](DialogModel& m) {
-    ++dialogs;
-    dynamic_cast<PrintDialog&>(m).cancel();
-  };
-  const std::pair<const char*, int> cases[] = {{"PRINT 1", 1}, {"PRINT 7", 1},  {"PRINT", 1},
-                                               {"PRINT 0", 0}, {"PRINT 2x", 0}, {"PRINT 2", 2}};
-  for (const auto& [line, mode] : cases) {
-    type(line);
-    EXPECT_EQ(app.settings.printMode, mode) << line;
-  }
-  EXPECT_EQ(std::tuple(dialogs, log.documents, host.boxes.size(), app.dispatch.errorsReported),
-            std::tuple(6, 0, 0u, 0L));
-  EXPECT_EQ(prompt(), "? ");
-  for (const auto& l : lines) EXPECT_EQ(l.find("not available"), std::string::npos) << l;
-}
-
 namespace fs = std::filesystem;
 
 bool Have(const char* tool) {
@@ -1022,8 +990,20 @@ class PdfPrinting : public Printing {
   fs::path dir = folder.dir;
 };
 
-TEST_F(PdfPrinting, APageOfA4ShowsTheViewAtTheTopLeft) {
-  std::ofstream(dir / "page.pdf") << "the last print";  // a print replaces the last one
+// A print whose file cannot be made leaves nothing behind (a cancelled one opens no document:
+// the fake printer's ways out); a print replaces the last one.
+TEST_F(PdfPrinting, AnUnwritablePrintWritesNoFileAPageOfA4ShowsTheViewAtTheTopLeft) {
+  const std::string entry = host.printerEntry;
+  host.printerEntry = "PDF,Lavinor," + (dir / "missing" / "page.pdf").string();
+  PrintView(app);
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_TRUE(fs::is_empty(dir));
+  EXPECT_EQ(app.print.printing, 0);
+  EXPECT_NE(host.boxes[0].text.find("プリントエラー No. "), std::string::npos);
+  EXPECT_NE(host.boxes[0].text.find("Lavinor･PDF･"), std::string::npos) << host.boxes[0].text;
+  host.boxes.clear();
+  host.printerEntry = entry;
+  std::ofstream(dir / "page.pdf") << "the last print";
   PrintView(app);
   ASSERT_TRUE(host.boxes.empty()) << host.boxes[0].text;
   const fs::path pdf = dir / "page.pdf";
@@ -1058,24 +1038,6 @@ TEST_F(PdfPrinting, APageOfA4ShowsTheViewAtTheTopLeft) {
     }
   EXPECT_GT(redInside, 80);  // the square's outline and hatch
   EXPECT_EQ(redOutside, 0);
-}
-
-// A cancelled print and one whose file cannot be made leave nothing behind.
-TEST_F(PdfPrinting, ACancelledOrUnwritablePrintWritesNoFile) {
-  for (bool unwritable : {false, true}) {
-    SCOPED_TRACE(unwritable ? "unwritable" : "cancelled");
-    inDialog = nullptr;
-    if (unwritable)
-      host.printerEntry = "PDF,Lavinor," + (dir / "missing" / "page.pdf").string();
-    else
-      inDialog = [](PrintDialog& d) { d.cancel(); };
-    PrintView(app);
-    ASSERT_EQ(host.boxes.size(), unwritable ? 1u : 0u);
-    EXPECT_TRUE(fs::is_empty(dir));
-    EXPECT_EQ(app.print.printing, 0);
-  }
-  EXPECT_NE(host.boxes[0].text.find("プリントエラー No. "), std::string::npos);
-  EXPECT_NE(host.boxes[0].text.find("Lavinor･PDF･"), std::string::npos) << host.boxes[0].text;
 }
 
 // Dialog 700 on Qt widgets: edits and buttons reach the print settings, the paper size follows
@@ -1174,30 +1136,6 @@ class RecordingSurface : public NullSurface {
   Rgb colour_ = 0;
 };
 
-TEST(ScreenTextSizes, FontAndLabelHeightsAndEscapement) {
-  // Each end of each band of heights.
-  const std::pair<int, int> heights[] = {{5, 3},   {6, 4},   {8, 6},        {9, 8},
-                                         {11, 10}, {12, 10}, {25, 23},      {26, 25},
-                                         {27, 26}, {28, 28}, {40000, 16384}};
-  for (const auto& [h, font] : heights) EXPECT_EQ(TextFontHeight(h), font) << h;
-  const struct {
-    double w, h, m, scale;
-    int length, font;
-  } labels[] = {
-      {10000, 2000, 1.0, 0.03, 5, 60},   // width per letter and height agree
-      {10000, 500, 1.0, 0.03, 5, 15},    // a flat cell: its height decides
-      {10000, 2000, 2.0, 0.03, 5, 120},  // magnified
-      {100, 100, 1.0, 0.03, 5, 3},       // below 4 pixels: 3
-      {1e9, 1e9, 1.0, 1.0, 1, 16384}     // capped
-  };
-  for (const auto& c : labels)
-    EXPECT_EQ(LabelFontHeight(c.w, c.h, c.m, c.scale, c.length), c.font) << c.w << "x" << c.h;
-  // Rounded tenths, a full turn taken off, the sign kept, the last tenth before a full turn.
-  const std::pair<std::int64_t, int> escapements[] = {
-      {45050000, 451}, {370000000, 100}, {-90000000, -900}, {359999999, 3600}};
-  for (const auto& [angle, tenths] : escapements) EXPECT_EQ(EscapementOf(angle), tenths) << angle;
-}
-
 // A view of 800 x 600 pixels at 0.03 pixels per unit from the design origin: a text of height
 // 1 user unit (1000 units) is 30 pixels high and each byte 15 pixels wide.
 class ScreenTextTest : public ::testing::Test {
@@ -1222,7 +1160,7 @@ class ScreenTextTest : public ::testing::Test {
   RecordingSurface surface;
 };
 
-TEST_F(ScreenTextTest, CharactersArePlacedOneByOne) {
+TEST_F(ScreenTextTest, CharactersArePlacedOneByOneWhereTheViewMeetsThemInTheirColoursAndSizes) {
   const std::string mincho = sjis::fromUtf8("ＭＳ 明朝");
   const struct Case {
     const char* name;
@@ -1255,25 +1193,92 @@ TEST_F(ScreenTextTest, CharactersArePlacedOneByOne) {
   draw("AB", {1000, 1000}, 0, 0, 0.1);  // 3 pixels of character height
   ASSERT_FALSE(surface.texts.empty());
   EXPECT_EQ(surface.texts[0].font.height, 3) << "tiny texts are three pixels high";
-}
-
-TEST_F(ScreenTextTest, OnlyCharactersWhoseBoxesMeetTheViewAreDrawn) {
+  // The text's extent covers the characters.
+  const struct {
+    const char* name;
+    std::uint32_t angle;
+    int reflection;
+    Extent box;
+  } extents[] = {{"upright", 0, 0, {1000, 1000, 2500, 2000}},
+                 {"mirrored", 0, 1, {1000, 0, 2500, 1000}},
+                 {"quarter turn", 90000000, 0, {0, 1000, 1000, 2500}}};
+  for (const auto& c : extents) {
+    const Extent e = ScreenTextExtent(
+        app, {.reflection = c.reflection, .angle = c.angle, .text = "ABC", .x = 1000, .y = 1000});
+    EXPECT_EQ(std::tuple(e.xmin, e.ymin, e.xmax, e.ymax),
+              std::tuple(c.box.xmin, c.box.ymin, c.box.xmax, c.box.ymax))
+        << c.name;
+  }
+  // Only characters whose boxes meet the view are drawn.
   const struct {
     const char* what;
     std::int32_t x, windowEnd;
     const char* drawn;
-  } cases[] = {// The window ends at x = 26667; boxes reach 4 pixels (133 units) before each one.
+  } views[] = {// The window ends at x = 26667; boxes reach 4 pixels (133 units) before each one.
                {"the window's right side", 25000, 0, "ABCD"},
                {"starting left of the window", -2000, 0, "DEFGHIJ"},
                // Characters in view whose reference points lie beyond 30000 pixels are left out.
                {"at 29970 and 29985 pixels", 999000, 2000000000, "AB"},
                {"at 29988 and 30003 pixels", 999600, 2000000000, "A"}};
-  for (const auto& c : cases) {
+  for (const auto& c : views) {
     surface.texts.clear();
     if (c.windowEnd) app.display.view.window = {0, 0, c.windowEnd, c.windowEnd};
     draw(c.windowEnd ? "AB" : "ABCDEFGHIJ", {c.x, 1000});
     EXPECT_EQ(surface.joinedText(), c.drawn) << c.what;
   }
+  // Colours by layer, background and printing, and the highlight.
+  app.settings.layerPen[5] = 14 * 2 + 7;  // dotted grey
+  app.settings.layerPen[6] = 14;          // dashed colour 0
+  const struct {
+    const char* name;
+    int layer;
+    bool black;
+    int printMode;
+    Rgb colour;
+  } colours[] = {{"pen colour, line style ignored", 5, false, -1, PaletteColour(7, false)},
+                 {"colour 0 on white", 6, false, -1, MakeRgb(0, 0, 0)},
+                 {"colour 0 on black", 6, true, -1, MakeRgb(255, 255, 255)},
+                 {"colour 0 printed", 6, true, 1, MakeRgb(0, 0, 0)},
+                 {"grey printed in colour mode 1", 5, false, 1, PaletteColour(7, false)},
+                 {"grey printed in mode 2", 5, false, 2, MakeRgb(0, 0, 0)},
+                 {"erase layer on black", kEraseLayer, true, -1, BackgroundColour(true)}};
+  for (const auto& c : colours) {
+    app.display.blackBackground = c.black;
+    app.screenText.printColourMode = c.printMode;
+    EXPECT_EQ(TextColourForLayer(app, c.layer), c.colour) << c.name;
+  }
+  // A highlight draws in the highlight colour.
+  app.display.blackBackground = false;
+  app.screenText.printColourMode = -1;
+  surface.texts.clear();
+  TextDevice dev = device(0, true);
+  DrawScreenText(dev, 3, {1000, 1000}, 0, 0, 1.0, "H");
+  ASSERT_EQ(surface.texts.size(), 1u);
+  EXPECT_EQ(surface.texts[0].colour, TextColourForLayer(app, kHighlightLayer));
+  EXPECT_EQ(surface.polylinePens.back().colour,
+            LayerPen(app.settings, kHighlightLayer, false).colour);
+  // Font and label heights, and the escapement.
+  // Each end of each band of font heights.
+  const std::pair<int, int> heights[] = {{5, 3},   {6, 4},   {8, 6},        {9, 8},
+                                         {11, 10}, {12, 10}, {25, 23},      {26, 25},
+                                         {27, 26}, {28, 28}, {40000, 16384}};
+  for (const auto& [h, font] : heights) EXPECT_EQ(TextFontHeight(h), font) << h;
+  const struct {
+    double w, h, m, scale;
+    int length, font;
+  } labels[] = {
+      {10000, 2000, 1.0, 0.03, 5, 60},   // width per letter and height agree
+      {10000, 500, 1.0, 0.03, 5, 15},    // a flat cell: its height decides
+      {10000, 2000, 2.0, 0.03, 5, 120},  // magnified
+      {100, 100, 1.0, 0.03, 5, 3},       // below 4 pixels: 3
+      {1e9, 1e9, 1.0, 1.0, 1, 16384}     // capped
+  };
+  for (const auto& c : labels)
+    EXPECT_EQ(LabelFontHeight(c.w, c.h, c.m, c.scale, c.length), c.font) << c.w << "x" << c.h;
+  // Rounded tenths, a full turn taken off, the sign kept, the last tenth before a full turn.
+  const std::pair<std::int64_t, int> escapements[] = {
+      {45050000, 451}, {370000000, 100}, {-90000000, -900}, {359999999, 3600}};
+  for (const auto& [angle, tenths] : escapements) EXPECT_EQ(EscapementOf(angle), tenths) << angle;
 }
 
 TEST_F(ScreenTextTest, TextElementsMarksLayersFramesAndPicking) {
@@ -1329,37 +1334,6 @@ TEST_F(ScreenTextTest, TextElementsMarksLayersFramesAndPicking) {
   EXPECT_EQ(offered[0].y, 2000);
   draw("A", {1000, 2000}, 0, 0, 1.0, 1, 1);  // below the text-base depth: not offered
   EXPECT_EQ(offered.size(), 1u);
-}
-
-TEST_F(ScreenTextTest, ColoursByLayerBackgroundPrintingAndHighlight) {
-  app.settings.layerPen[5] = 14 * 2 + 7;  // dotted grey
-  app.settings.layerPen[6] = 14;          // dashed colour 0
-  const struct {
-    const char* name;
-    int layer;
-    bool black;
-    int printMode;
-    Rgb colour;
-  } cases[] = {{"pen colour, line style ignored", 5, false, -1, PaletteColour(7, false)},
-               {"colour 0 on white", 6, false, -1, MakeRgb(0, 0, 0)},
-               {"colour 0 on black", 6, true, -1, MakeRgb(255, 255, 255)},
-               {"colour 0 printed", 6, true, 1, MakeRgb(0, 0, 0)},
-               {"grey printed in colour mode 1", 5, false, 1, PaletteColour(7, false)},
-               {"grey printed in mode 2", 5, false, 2, MakeRgb(0, 0, 0)},
-               {"erase layer on black", kEraseLayer, true, -1, BackgroundColour(true)}};
-  for (const auto& c : cases) {
-    app.display.blackBackground = c.black;
-    app.screenText.printColourMode = c.printMode;
-    EXPECT_EQ(TextColourForLayer(app, c.layer), c.colour) << c.name;
-  }
-  // A highlight draws in the highlight colour.
-  app.display.blackBackground = false;
-  app.screenText.printColourMode = -1;
-  TextDevice dev = device(0, true);
-  DrawScreenText(dev, 3, {1000, 1000}, 0, 0, 1.0, "H");
-  ASSERT_EQ(surface.texts.size(), 1u);
-  EXPECT_EQ(surface.texts[0].colour, TextColourForLayer(app, kHighlightLayer));
-  EXPECT_EQ(surface.polylinePens[0].colour, LayerPen(app.settings, kHighlightLayer, false).colour);
 }
 
 TEST_F(ScreenTextTest, FontFailureIsReportedOnceAndStopsTexts) {
@@ -1432,32 +1406,6 @@ TEST_F(ScreenTextTest, PlacementLabels) {
   EXPECT_TRUE(surface.texts.empty());
 }
 
-TEST_F(ScreenTextTest, TextExtentCoversTheCharacters) {
-  const struct {
-    const char* name;
-    std::uint32_t angle;
-    int reflection;
-    Extent box;
-  } cases[] = {{"upright", 0, 0, {1000, 1000, 2500, 2000}},
-               {"mirrored", 0, 1, {1000, 0, 2500, 1000}},
-               {"quarter turn", 90000000, 0, {0, 1000, 1000, 2500}}};
-  for (const auto& c : cases) {
-    const Extent e = ScreenTextExtent(
-        app, {.reflection = c.reflection, .angle = c.angle, .text = "ABC", .x = 1000, .y = 1000});
-    EXPECT_EQ(std::tuple(e.xmin, e.ymin, e.xmax, e.ymax),
-              std::tuple(c.box.xmin, c.box.ymin, c.box.xmax, c.box.ymax))
-        << c.name;
-  }
-}
-
-class ScreenTextPixels : public ::testing::Test {
- protected:
-  void SetUp() override {
-    lav::testing::EnsureQtApplication();
-    lav::qt::InstallFaceSubstitutes();
-  }
-};
-
 // Pixels not white in the rectangle [x0, x1) x [y0, y1): any an anti-aliased letter touched.
 int Ink(const qt::QtSurface& s, int x0, int y0, int x1, int y1) {
   const QRect r = QRect(x0, y0, x1 - x0, y1 - y0).intersected(s.image().rect());
@@ -1475,8 +1423,11 @@ QImage Picture(const std::string& utf8) {
 }
 
 // Every character draws its own shape in the Japanese face: none is the box a missing glyph gets
-// (here the box of a character from the user-defined area, which no installed font has).
-TEST_F(ScreenTextPixels, JapaneseFaceIsAJapaneseFont) {
+// (here the box of a character from the user-defined area, which no installed font has). Texts
+// sit above their baseline, below it when mirrored.
+TEST(ScreenTextPixels, JapaneseFaceIsAJapaneseFontAndTextsSitOnTheirBaseline) {
+  lav::testing::EnsureQtApplication();
+  lav::qt::InstallFaceSubstitutes();
   const QImage box = Picture("\xEE\x80\x80");  // U+E000
   std::vector<QImage> seen;
   for (const char* c : {"日", "本", "あ", "ア", "漢"}) {
@@ -1486,9 +1437,7 @@ TEST_F(ScreenTextPixels, JapaneseFaceIsAJapaneseFont) {
     for (const auto& other : seen) EXPECT_NE(p, other) << c;
     seen.push_back(p);
   }
-}
 
-TEST_F(ScreenTextPixels, TextsSitAboveTheirBaselineAndBelowWhenMirrored) {
   lav::ScriptedHost host;
   AppState app{host};
   ViewState& v = app.display.view;
@@ -1502,13 +1451,8 @@ TEST_F(ScreenTextPixels, TextsSitAboveTheirBaselineAndBelowWhenMirrored) {
     // Baseline at window y 100.
     DrawScreenText(dev, 1, {1000, 3333}, 0, reflection, 1.0, sjis::fromUtf8("日本語ABC"));
     const int above = Ink(s, 0, 60, 400, 100), below = Ink(s, 0, 100, 400, 140);
-    if (reflection == 0) {
-      EXPECT_GT(above, 100);
-      EXPECT_EQ(below, 0);
-    } else {
-      EXPECT_GT(below, 100);
-      EXPECT_EQ(above, 0);
-    }
+    EXPECT_GT(reflection ? below : above, 100) << reflection;
+    EXPECT_EQ(reflection ? above : below, 0) << reflection;
     // Nine bytes of 15 pixels from x = 30: nothing beyond the last character's cell.
     EXPECT_EQ(Ink(s, 30 + 9 * 15 + 4, 0, 400, 200), 0) << reflection;
     EXPECT_GT(Ink(s, 30, 0, 30 + 6 * 15, 200), 100) << reflection;

@@ -100,48 +100,7 @@ class WindowsTest : public lav::testing::WindowedProgram {
   }
 };
 
-TEST_F(WindowsTest, KeysTypedIntoEitherWindowRunCommands) {
-  ASSERT_TRUE(start());
-  ASSERT_TRUE(program->command && program->graphics && program->status);
-  typeLine("NEW demo");
-  EXPECT_TRUE(program->app.design.isOpen());
-  EXPECT_TRUE(transcriptHas("? NEW demo"));
-  EXPECT_EQ(program->command->windowTitle().toStdString().rfind("dravel: ", 0), 0u);
-  typeLine("1+2*3");
-  EXPECT_TRUE(transcriptHas("7."));
-  // Up recalls the last line; Escape abandons it.
-  QTest::keyClick(view(), Qt::Key_Up);
-  EXPECT_EQ(program->app.window.input, "1+2*3");
-  QTest::keyClick(view(), Qt::Key_Escape);
-  EXPECT_EQ(program->app.window.input, "");
-  // Keys typed into the Graphics Window go to the command line.
-  QTest::keyClicks(program->graphics, "2*4");
-  QTest::keyClick(program->graphics, Qt::Key_Return);
-  settle();
-  EXPECT_TRUE(transcriptHas("8."));
-  // A key that produces a Japanese character, then one committed by the input method.
-  QTest::keyClicks(view(), "ECHO ");
-  QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("層"));
-  QApplication::sendEvent(view(), &key);
-  QInputMethodEvent ime;
-  ime.setCommitString(QString::fromUtf8("名"));
-  QApplication::sendEvent(view(), &ime);
-  EXPECT_EQ(program->app.window.input, sjis::fromUtf8("ECHO 層名"));
-  QTest::keyClick(view(), Qt::Key_Left);
-  EXPECT_EQ(program->app.window.caret, sjis::fromUtf8("ECHO 層").size()) << "over both bytes";
-  QTest::keyClick(view(), Qt::Key_End);  // End opens the help; the caret stays
-  QTest::keyClick(view(), Qt::Key_Right);
-  QTest::keyClick(view(), Qt::Key_Backspace);
-  QTest::keyClick(view(), Qt::Key_Backspace);
-  EXPECT_EQ(program->app.window.input, "ECHO ");
-  QTest::keyClick(view(), Qt::Key_Tab);
-  EXPECT_EQ(program->app.window.input, "ECHO  ");
-  QTest::keyClick(view(), Qt::Key_Escape);
-  typeLine("EXIT");
-  EXPECT_TRUE(program->ended());
-}
-
-TEST_F(WindowsTest, ClicksTypeSnappedPointsCoordinateEntryHoldsThePointerPickedOnesGoWhereAsked) {
+TEST_F(WindowsTest, ClicksTypeSnappedPointsEntryHoldsThePointerFiguresShowAPreviewAndABand) {
   ASSERT_TRUE(start());
   const int h = openCellAtTenUnitsAPixel("NEW CONFINE.CAD");
   // (123, h - 57) is 1.23, 0.57 in user units: 1, 1 on the step of 1.
@@ -193,12 +152,9 @@ TEST_F(WindowsTest, ClicksTypeSnappedPointsCoordinateEntryHoldsThePointerPickedO
   EXPECT_LE(transcript().size(), linesBefore + 1) << "not printed again on the command line";
   typeLines({"", "SHOWLOC 0"});
   EXPECT_TRUE(Shown("coordinates").empty());
-}
-
-TEST_F(WindowsTest, FiguresEnteredWithTheMouseShowAPreviewAndARubberBand) {
-  ASSERT_TRUE(start());
-  const int h = openCellAtTenUnitsAPixel("NEW MOUSE.CAD");
-  GraphicsWindowWidget* g = program->graphics;
+  // Figures entered with the mouse show a preview and a rubber band, in a design of their own.
+  typeLine("CLOSE 0");
+  openCellAtTenUnitsAPixel("NEW MOUSE.CAD");
   typeLines({"ETYPE 4", "XY"});
   for (auto [x, y] : std::vector<std::pair<int, int>>{{1, 1}, {5, 1}, {5, 4}}) clickUnit(x, y);
   ASSERT_EQ(program->app.temp.count, 3);
@@ -230,7 +186,7 @@ TEST_F(WindowsTest, FiguresEnteredWithTheMouseShowAPreviewAndARubberBand) {
   EXPECT_GT(lit, 30) << "the bottom edge is drawn";
 }
 
-TEST_F(WindowsTest, EveryEnteredLineStaysInTheTranscriptAsTyped) {
+TEST_F(WindowsTest, EveryEnteredLineStaysInTheTranscriptAsTypedAndKeysInEitherWindowRunCommands) {
   copySample();
   ASSERT_TRUE(start());
   // Each of these lines redraws the design or works on its file, stepping the window messages
@@ -255,6 +211,44 @@ TEST_F(WindowsTest, EveryEnteredLineStaysInTheTranscriptAsTyped) {
       "? OPEN chip", "? OCELL TOP",  "? ZOOM 2", "? FIT", "? REDRAW", "? CENTER", "Point: 10 10",
       "? ZOOM",      "Zoom Up: 0.5", "? FIT",    "? FIT", "? FIT",    "? CLOSE"};
   EXPECT_EQ(entered, typed);
+  // Keys typed into either window run commands.
+  ASSERT_TRUE(program->command && program->graphics && program->status);
+  typeLine("NEW demo");
+  EXPECT_TRUE(program->app.design.isOpen());
+  EXPECT_TRUE(transcriptHas("? NEW demo"));
+  EXPECT_EQ(program->command->windowTitle().toStdString().rfind("dravel: ", 0), 0u);
+  typeLine("1+2*3");
+  EXPECT_TRUE(transcriptHas("7."));
+  // Up recalls the last line; Escape abandons it.
+  QTest::keyClick(view(), Qt::Key_Up);
+  EXPECT_EQ(program->app.window.input, "1+2*3");
+  QTest::keyClick(view(), Qt::Key_Escape);
+  EXPECT_EQ(program->app.window.input, "");
+  // Keys typed into the Graphics Window go to the command line.
+  QTest::keyClicks(program->graphics, "2*4");
+  QTest::keyClick(program->graphics, Qt::Key_Return);
+  settle();
+  EXPECT_TRUE(transcriptHas("8."));
+  // A key that produces a Japanese character, then one committed by the input method.
+  QTest::keyClicks(view(), "ECHO ");
+  QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("層"));
+  QApplication::sendEvent(view(), &key);
+  QInputMethodEvent ime;
+  ime.setCommitString(QString::fromUtf8("名"));
+  QApplication::sendEvent(view(), &ime);
+  EXPECT_EQ(program->app.window.input, sjis::fromUtf8("ECHO 層名"));
+  QTest::keyClick(view(), Qt::Key_Left);
+  EXPECT_EQ(program->app.window.caret, sjis::fromUtf8("ECHO 層").size()) << "over both bytes";
+  QTest::keyClick(view(), Qt::Key_End);  // End opens the help; the caret stays
+  QTest::keyClick(view(), Qt::Key_Right);
+  QTest::keyClick(view(), Qt::Key_Backspace);
+  QTest::keyClick(view(), Qt::Key_Backspace);
+  EXPECT_EQ(program->app.window.input, "ECHO ");
+  QTest::keyClick(view(), Qt::Key_Tab);
+  EXPECT_EQ(program->app.window.input, "ECHO  ");
+  QTest::keyClick(view(), Qt::Key_Escape);
+  typeLine("EXIT");
+  EXPECT_TRUE(program->ended());
 }
 
 TEST_F(WindowsTest, CaretBlinksOnlyWhileTheProgramsOwnWindowIsActive) {
@@ -300,18 +294,11 @@ TEST_F(WindowsTest, ClosingTheCommandWindowAsksToSaveAndEndsEverything) {
   EXPECT_EQ(setting("起動状態", "OPEN"), "0");
 }
 
-// Without the required files the program does not start and writes no settings; while it runs,
-// a second start is refused; closing its Graphics Window ends it. Where the windows stand and what
-// is saved of them is checked on a real X server, with and without a window manager
-// (WindowFrames, below).
-TEST_F(WindowsTest, StartRefusedWithoutTheRequiredFilesOrWhileRunningGraphicsCloseEndsIt) {
-  fs::create_directories(dir / "empty");
-  EXPECT_FALSE(tryStart((dir / "empty").string(), {}));
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_NE(boxes[0].find("MOJIDATA.DAT"), std::string::npos);
-  EXPECT_FALSE(program->command);
-  EXPECT_FALSE(fs::exists(ini()));
-  boxes.clear();
+// While the program runs a second start is refused (a start without the required files takes the
+// same way out; its message and the untouched settings are the start-up tests'); closing its
+// Graphics Window ends it. Where the windows stand and what is saved of them is checked on a real
+// X server, with and without a window manager (WindowFrames, below).
+TEST_F(WindowsTest, ASecondStartIsRefusedAndClosingTheGraphicsWindowEndsTheProgram) {
   ASSERT_TRUE(start());
   auto first = std::move(program);
   EXPECT_FALSE(start());
@@ -325,7 +312,7 @@ TEST_F(WindowsTest, StartRefusedWithoutTheRequiredFilesOrWhileRunningGraphicsClo
   EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(WindowsTest, DesignNamedOnTheCommandLineIsOpenedBeforeTheAutoMacroRuns) {
+TEST_F(WindowsTest, ADesignNamedOnTheCommandLineOpensBeforeTheAutoMacroDialogsOpenOverIt) {
   copySample();
   std::ofstream(dir / "work" / "AUTO.MAC", std::ios::binary) << "OCELL PAD\r\nNEST 3\r\n";
   ASSERT_TRUE(start({"/s", (dir / "work" / "chip.CAD").string()}));
@@ -335,16 +322,13 @@ TEST_F(WindowsTest, DesignNamedOnTheCommandLineIsOpenedBeforeTheAutoMacroRuns) {
   EXPECT_EQ(program->app.settings.nest, 3);
   // What the Graphics Window draws of an open cell, and where, is seen in the tests of figures
   // entered with the mouse and of the layer dialogs.
-}
-
-// GDSIN without a name opens the file dialog on the filter its command asks for (each converter's
-// filter is the converters' tests'), and CMDLIST its list; each opens over the Graphics Window,
-// Qt's texts in Japanese, with the Toolbar (which stays on top of everything) out of its way
-// until it closes.
-TEST_F(WindowsTest, DialogsOpenOverTheDrawingInJapaneseWithTheToolbarAside) {
+  // GDSIN without a name opens the file dialog on the filter its command asks for (each
+  // converter's filter is the converters' tests'), and CMDLIST its list; each opens over the
+  // Graphics Window, Qt's texts in Japanese, with the Toolbar (which stays on top of everything)
+  // out of its way until it closes.
+  typeLine("CLOSE 0");
   QTranslator* ja = InstallQtJapanese();
   ASSERT_NE(ja, nullptr) << "Qt's Japanese catalogue (qt6-translations-l10n)";
-  ASSERT_TRUE(start());
   ASSERT_TRUE(program->toolbar && program->toolbar->isVisible());
   const struct {
     const char* line;
@@ -516,11 +500,52 @@ TEST_F(ToolWindowsTest, ToolbarButtonsPressReleaseAndAClosedToolbarComesBack) {
   EXPECT_EQ(setting("Toolbar", "Toolbar"), "TRUE");
 }
 
-TEST_F(ToolWindowsTest, PaletteChoosesTheBrushAndTheClickFillsTheDrawing) {
+TEST_F(ToolWindowsTest, PaintingByTheAutoMacroStatusFieldsAndThePalettesBrushFillingTheDrawing) {
+  std::ofstream(dir / "work" / "AUTO.MAC", std::ios::binary) << "PAINT\r\n";
   start();
+  EXPECT_EQ(prompt(), "Pn: ");
+  ASSERT_TRUE(program->palette && program->palette->isVisible());
+  ASSERT_TRUE(program->toolbarWindow());
+  EXPECT_FALSE(program->toolbarWindow()->isVisible()) << "the palette stays in front";
+  typeLine("x");
+  EXPECT_FALSE(program->palette->isVisible());
+  EXPECT_TRUE(program->toolbarWindow()->isVisible());
+  // The Status Window paints its fields.
+  StatusWindowWidget* s = program->status;
+  s->resize(900, 90);
+  typeLines({"NEW status", "MKCELL TOP", "LAYER 4"});  // layer 4 is red
+  settle();
+  const shell::StatusLayout& lay = s->layout();
+  const int L = program->app.window.lineHeight;
+  QImage img = s->grab().toImage();
+  auto count = [&](const QRect& r, const QColor& c) {
+    return lav::testing::CountColour(img, r, c);
+  };
+  const int row = lay.bottomRow;
+  // Labels on their green background.
+  EXPECT_GT(count(QRect(0, row, lay.cellValueX - 1, L), QColor(0, 255, 0)), 50);
+  // Values in their own colours: the cell name in white, the layer in its red. Which colour each
+  // field takes is checked on the texts themselves (the shell's PointerTest.Status*).
+  EXPECT_GT(count(QRect(lay.cellValueX, row, lay.layerLabelX - lay.cellValueX, L), Qt::white), 20);
+  EXPECT_GT(
+      count(QRect(lay.layerValueX, row, lay.elementLabelX - lay.layerValueX, L), QColor(255, 0, 0)),
+      5);
+
+  // Moving the pointer changes the X and Y fields and nothing on the left.
+  const QImage before = img;
+  auto& v = program->app.display.view;
+  v.scale = 0.01;
+  QTest::mouseMove(program->graphics, QPoint(300, 200));
+  settle();
+  img = s->grab().toImage();
+  const QRect xy(lay.coordLabelX, row, lay.yRight - lay.coordLabelX, L);
+  EXPECT_NE(img.copy(xy), before.copy(xy)) << "the coordinates follow the pointer";
+  const QRect left(0, row, lay.coordLabelX, L);
+  EXPECT_EQ(img.copy(left), before.copy(left));
+  // The palette chooses the brush, and a click fills the drawing.
   ASSERT_TRUE(program->palette);
   EXPECT_FALSE(program->palette->isVisible());
-  typeLines({"NEW paint", "MKCELL A", "PAINT"});
+  typeLines({"CLOSE 0", "NEW paint", "MKCELL A", "PAINT"});
   EXPECT_EQ(prompt(), "Pn: ");
   PaintPaletteWindow* pal = program->palette;
   ASSERT_TRUE(pal->isVisible());
@@ -546,61 +571,14 @@ TEST_F(ToolWindowsTest, PaletteChoosesTheBrushAndTheClickFillsTheDrawing) {
   QTest::mouseClick(program->graphics, Qt::LeftButton, {}, QPoint(100, 100));
   settle();
   program->graphics->refresh();
-  const QImage& img = program->graphics->image();
-  EXPECT_EQ(lav::testing::CountColour(img, img.rect(), QColor(0, 0, 255)),
-            img.width() * img.height());
+  const QImage& drawn = program->graphics->image();
+  EXPECT_EQ(lav::testing::CountColour(drawn, drawn.rect(), QColor(0, 0, 255)),
+            drawn.width() * drawn.height());
   EXPECT_EQ(std::pair(paintFileSize(), prompt()), std::pair(std::size_t{16}, std::string("Pn: ")));
   typeLine("end");
   EXPECT_FALSE(pal->isVisible());
   EXPECT_EQ(prompt(), "? ");
   EXPECT_TRUE(program->toolbarWindow()->isVisible()) << "back after painting";
-}
-
-TEST_F(ToolWindowsTest, PaintingStartedByTheAutoMacroKeepsTheToolbarBack) {
-  std::ofstream(dir / "work" / "AUTO.MAC", std::ios::binary) << "PAINT\r\n";
-  start();
-  EXPECT_EQ(prompt(), "Pn: ");
-  ASSERT_TRUE(program->palette && program->palette->isVisible());
-  ASSERT_TRUE(program->toolbarWindow());
-  EXPECT_FALSE(program->toolbarWindow()->isVisible()) << "the palette stays in front";
-  typeLine("x");
-  EXPECT_FALSE(program->palette->isVisible());
-  EXPECT_TRUE(program->toolbarWindow()->isVisible());
-}
-
-TEST_F(ToolWindowsTest, StatusWindowPaintsItsFields) {
-  start();
-  StatusWindowWidget* s = program->status;
-  s->resize(900, 90);
-  typeLines({"NEW status", "MKCELL TOP", "LAYER 4"});  // layer 4 is red
-  settle();
-  const shell::StatusLayout& lay = s->layout();
-  const int L = program->app.window.lineHeight;
-  QImage img = s->grab().toImage();
-  auto count = [&](const QRect& r, const QColor& c) {
-    return lav::testing::CountColour(img, r, c);
-  };
-  const int row = lay.bottomRow;
-  // Labels on their green background.
-  EXPECT_GT(count(QRect(0, row, lay.cellValueX - 1, L), QColor(0, 255, 0)), 50);
-  // Values in their own colours: the cell name in white, the layer in its red. Which colour each
-  // field takes is checked on the texts themselves (the shell's StatusWindowTest).
-  EXPECT_GT(count(QRect(lay.cellValueX, row, lay.layerLabelX - lay.cellValueX, L), Qt::white), 20);
-  EXPECT_GT(
-      count(QRect(lay.layerValueX, row, lay.elementLabelX - lay.layerValueX, L), QColor(255, 0, 0)),
-      5);
-
-  // Moving the pointer changes the X and Y fields and nothing on the left.
-  const QImage before = img;
-  auto& v = program->app.display.view;
-  v.scale = 0.01;
-  QTest::mouseMove(program->graphics, QPoint(300, 200));
-  settle();
-  img = s->grab().toImage();
-  const QRect xy(lay.coordLabelX, row, lay.yRight - lay.coordLabelX, L);
-  EXPECT_NE(img.copy(xy), before.copy(xy)) << "the coordinates follow the pointer";
-  const QRect left(0, row, lay.coordLabelX, L);
-  EXPECT_EQ(img.copy(left), before.copy(left));
 }
 
 using lav::testing::Control;
@@ -659,7 +637,7 @@ class LayerDialogsQt : public WindowsTest {
   }
 };
 
-TEST_F(LayerDialogsQt, HidingALayerAndLimitingTheDepth) {
+TEST_F(LayerDialogsQt, HidingALayerLimitingTheDepthAndAPickedColourRepaintingIt) {
   ASSERT_GT(inSquare(kYellow), 1000) << "outline and hatching show";
   withDialog("DLGLAYERS", QString::fromUtf8("表示する層・選択する層の設定"), [&](QDialog& d) {
     EXPECT_EQ(Control<QLineEdit>(d, 507)->text(), "3 ");
@@ -694,9 +672,7 @@ TEST_F(LayerDialogsQt, HidingALayerAndLimitingTheDepth) {
   });
   EXPECT_EQ(s.nest, 0);
   EXPECT_GT(inSquare(kYellow), 1000);
-}
-
-TEST_F(LayerDialogsQt, PickedColourRepaintsALayer) {
+  // A picked colour repaints the layer.
   withDialog("DLGPEN", QString::fromUtf8("各層の表示色・線種を設定"), [&](QDialog& d) {
     auto* colours = Control<QWidget>(d, 514);
     const int item = (colours->height() - 4) / 14;
@@ -713,12 +689,7 @@ TEST_F(LayerDialogsQt, PickedColourRepaintsALayer) {
     click(d, 1);
   });
   EXPECT_EQ(inSquare(kYellow), 0);
-  EXPECT_GT(inSquare(kRed), 1000);
-  // The pen is kept with the design.
-  typeLine("CLOSE");
-  program->app.settings.layerPen[3] = 3;
-  typeLine("OPEN T.CAD");
-  EXPECT_EQ(program->app.settings.layerPen[3], 4);
+  EXPECT_GT(inSquare(kRed), 1000);  // the pen kept with the design is the design file's tests'
 }
 
 TEST_F(LayerDialogsQt, HatchingSwitchedOffThinnedOutAndAreasHidden) {
@@ -783,28 +754,7 @@ class ModelDialogsQt : public lav::testing::WindowedProgram {
   AppState app{host};
 };
 
-class CellDialogsQt : public ModelDialogsQt {
- protected:
-  void SetUp() override {
-    ModelDialogsQt::SetUp();
-    ASSERT_TRUE(db::NewDesign(app, "cells"));
-    for (const char* name : {"A", "B", "OLD"}) ASSERT_TRUE(db::CreateCell(app, name));
-    db::RunCellDeleteDialog(app, {"OLD"});
-    ASSERT_FALSE(has("OLD"));
-  }
-  bool has(const char* name) const {
-    return db::FindCell(app.design.image, name).result == db::FindResult::Found;
-  }
-  // Shows the model's dialog and runs script on it, which must end it.
-  void use(db::CellListDialog& model, const std::function<void(QDialog&)>& script) {
-    host.boxes.clear();
-    show(model, [&](QDialog& d) {
-      script(d);
-      EXPECT_FALSE(d.isVisible()) << "the dialog must end by then";
-    });
-    EXPECT_TRUE(model.finished);
-  }
-};
+using CellDialogsQt = ModelDialogsQt;
 
 void ClickLine(QDialog& d, const char* text, bool twice = false) {
   auto* list = d.findChild<QListWidget*>();
@@ -832,7 +782,23 @@ void Press(QDialog& d, const char* label) {
 }
 
 // In turn on one design: A, B and the deleted OLD at the start.
-TEST_F(CellDialogsQt, EachDialogActsOnItsWidgets) {
+TEST_F(CellDialogsQt, EachDialogActsOnItsWidgetsAndAModelWithoutAWindowIsRefusedAloud) {
+  auto has = [&](const char* name) {
+    return db::FindCell(app.design.image, name).result == db::FindResult::Found;
+  };
+  // Shows the model's dialog and runs script on it, which must end it.
+  auto use = [&](db::CellListDialog& model, const std::function<void(QDialog&)>& script) {
+    host.boxes.clear();
+    show(model, [&](QDialog& d) {
+      script(d);
+      EXPECT_FALSE(d.isVisible()) << "the dialog must end by then";
+    });
+    EXPECT_TRUE(model.finished);
+  };
+  ASSERT_TRUE(db::NewDesign(app, "cells"));
+  for (const char* name : {"A", "B", "OLD"}) ASSERT_TRUE(db::CreateCell(app, name));
+  db::RunCellDeleteDialog(app, {"OLD"});
+  ASSERT_FALSE(has("OLD"));
   db::CellRestoreDialog restore(app);
   use(restore, [](QDialog& d) {
     ClickLine(d, "?LD");
@@ -884,9 +850,7 @@ TEST_F(CellDialogsQt, EachDialogActsOnItsWidgets) {
   EXPECT_EQ(std::pair(doubleClicked.chosen, escaped.chosen),
             std::pair(std::string("R"), std::string()));
   EXPECT_TRUE(has("A") && has("R") && has("OLD"));
-}
-
-TEST_F(CellDialogsQt, AModelWithoutAWindowIsRefusedAloud) {
+  // A dialog model that has no window here is refused aloud and ends as a cancel.
   struct Unknown : DialogModel {
     std::string_view kind() const override { return "no-such-dialog"; }
   } model;
@@ -898,25 +862,20 @@ TEST_F(CellDialogsQt, AModelWithoutAWindowIsRefusedAloud) {
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
-class TreeDialogWidgets : public ModelDialogsQt {
- protected:
-  void SetUp() override {
-    ModelDialogsQt::SetUp();
-    app.programDir = LAVINOR_DATA_DIR;
-    ASSERT_TRUE(command::LoadCommandFile(app));
-    auto& d = app.design;
-    db::testing::NewImage(d);
-    db::testing::AddCell(d, "LEAF");
-    db::testing::AddCell(d, "TOP");
-    db::testing::Append(d, db::EncodeSingle({.cellName = "LEAF"}));
-    db::testing::Append(d, db::EncodeArray({.cellName = "LEAF", .columns = 2}));
-    ASSERT_EQ(interchange::WriteTreeReport(app), interchange::TreeOutcome::Written);
-  }
-};
+using TreeDialogWidgets = ModelDialogsQt;
 
 // The tree's list shows the report with its connectors and opens the chosen cell; the chooser
 // lists two lines a report.
-TEST_F(TreeDialogWidgets, TreeListShowsConnectorsAndOpensTheChosenCellChooserListsReports) {
+TEST_F(TreeDialogWidgets, FocusedListWithNoRowPickedIsNoChoiceTreeListShowsConnectorsOpensTheCell) {
+  app.programDir = LAVINOR_DATA_DIR;
+  ASSERT_TRUE(command::LoadCommandFile(app));
+  auto& design = app.design;
+  db::testing::NewImage(design);
+  db::testing::AddCell(design, "LEAF");
+  db::testing::AddCell(design, "TOP");
+  db::testing::Append(design, db::EncodeSingle({.cellName = "LEAF"}));
+  db::testing::Append(design, db::EncodeArray({.cellName = "LEAF", .columns = 2}));
+  ASSERT_EQ(interchange::WriteTreeReport(app), interchange::TreeOutcome::Written);
   interchange::TreeDialog tree(app, 0);
   ASSERT_TRUE(tree.loaded());
   interchange::TreeFileChooser chooser(app);
@@ -950,16 +909,14 @@ TEST_F(TreeDialogWidgets, TreeListShowsConnectorsAndOpensTheChosenCellChooserLis
   EXPECT_EQ(app.window.input, "LEAF") << "the answer to the open-cell command waits";
   EXPECT_EQ(choices.size(), 2);
   EXPECT_EQ(chooser.chosen, std::optional<int>(0));
-}
-
-// A list that gets the focus has its first row current but none picked: each dialog's button
-// then asks the user to pick one, and nothing is opened, chosen or typed.
-TEST_F(TreeDialogWidgets, FocusedListWithNoRowPickedIsNoChoice) {
-  interchange::TreeDialog tree(app, 0);
-  interchange::TreeFileChooser chooser(app);
+  // A list that gets the focus has its first row current but none picked: each dialog's button
+  // then asks the user to pick one, and nothing is opened, chosen or typed.
+  app.window.input.clear();
+  interchange::TreeDialog again(app, 0);
+  interchange::TreeFileChooser chooseAgain(app);
   command::CommandListDialog commands;
   commands.lines = command::ListLinesOf("1 EXIT\r\n2 NEW {file}\r\n");
-  for (DialogModel* model : std::initializer_list<DialogModel*>{&tree, &chooser, &commands}) {
+  for (DialogModel* model : std::initializer_list<DialogModel*>{&again, &chooseAgain, &commands}) {
     SCOPED_TRACE(std::string(model->kind()));
     host.boxes.clear();
     show(*model, [&](QDialog& d) {
@@ -974,7 +931,7 @@ TEST_F(TreeDialogWidgets, FocusedListWithNoRowPickedIsNoChoice) {
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].text, "選択してからボタンを押して下さい");
   }
-  EXPECT_TRUE(app.window.input.empty() && !chooser.chosen && !commands.choice);
+  EXPECT_TRUE(app.window.input.empty() && !chooseAgain.chosen && !commands.choice);
 }
 
 constexpr const char* kChildVariable = "LAVINOR_FRAMES_CHILD";

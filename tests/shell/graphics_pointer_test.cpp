@@ -64,8 +64,6 @@ TEST_F(PointerTest, ClicksSnapWhileIdleAreExactWhileAPointIsPickedAndTheBandRuns
       {1000, 1000, 10, false, 0, 0, 123, 400 - 57, " 1.230 0.570 "},
       {500, 1000, 0, false, 0, 0, 123, 400 - 57, " 1.000 0.500 "},
       {1000, 1000, 0, false, 0, 0, 0, 400 + 60, " 0.000 -1.000 "},  // -0.6 rounds to -1
-      {1000, 100, 0, false, 0, 0, 123, 400, " 10.00 0.00 "},  // two decimals for a unit of 100
-      {1, 1, 10, false, 0, 0, 7, 400 - 3, " 70 30 "},
       {1000, 1000, 0, true, 0, 0, 123, 400 - 57, " 1.230 0.570 "},  // painting picks exact points
       {1000, 1000, 0, false, 1, 0, 500, 400 - 500, " 5.000 5.000 "},
       {1000, 1000, 0, false, 1, 1, 500, 400 - 500, " 4.000 3.000 "}};
@@ -108,7 +106,7 @@ TEST_F(PointerTest, ClicksSnapWhileIdleAreExactWhileAPointIsPickedAndTheBandRuns
   }
 }
 
-TEST_F(PointerTest, ClicksTakeEffectOnlyWhenMeantAndFitAndReleaseEndsCapture) {
+TEST_F(PointerTest, ClicksTakeEffectOnlyWhenMeantAndFitReleaseEndsCaptureMenuItemsTypeLines) {
   // Ignored while the window redraws.
   app.display.redrawing = true;
   EXPECT_FALSE(LeftClick(app, 150, 150));
@@ -140,9 +138,7 @@ TEST_F(PointerTest, ClicksTakeEffectOnlyWhenMeantAndFitAndReleaseEndsCapture) {
   EXPECT_EQ(std::tuple(p.keyboardCursor, p.captured, p.rectangle), std::tuple(2, false, 2));
   EXPECT_EQ(app.statusPending, command::kStatusX | command::kStatusY)
       << "the shown coordinates follow the mode";
-}
-
-TEST_F(PointerTest, MenuItemsTypeTheirCommandsAndTheEndQuestionDiscardsOnNo) {
+  // Menu items type their commands; the end question discards on No.
   const struct Case {
     int id;
     const char* typed;  // the line as it enters the transcript
@@ -175,7 +171,7 @@ TEST_F(PointerTest, MenuItemsTypeTheirCommandsAndTheEndQuestionDiscardsOnNo) {
 
 // The Status Window's fields: their places for a window size, their texts and colours for the
 // program's state, and the parts of the window a change repaints.
-TEST_F(PointerTest, StatusElementTypeItsDetailAndTheViewWindow) {
+TEST_F(PointerTest, StatusElementTypeItsDetailTheViewWindowAndThePointersCoordinates) {
   const struct Case {
     const char* name;
     int type, tip, height;
@@ -190,7 +186,6 @@ TEST_F(PointerTest, StatusElementTypeItsDetailAndTheViewWindow) {
       {"square tip", 5, 2, 90, 1000, "", "5.2", " Width:", "1.", kL + 10},
       {"text has no detail", 2, 0, 90, 2500, "PAD", "2", nullptr, nullptr, 0},
       {"array shows the placed cell", 0, 0, 90, 0, "PAD", "0", " Name:", "PAD", kL},
-      {"single placement", 1, 0, 90, 0, "VIA", "1", " Name:", "VIA", kL},
       // Tall enough while h - L - 2L + 5 > 0.
       {"just tall enough", 5, 0, 44, 3000, "", "5.0", " Width:", "3.", kL + 10},
       {"too low for the detail", 5, 0, 43, 3000, "", "5.0", nullptr, nullptr, 0}};
@@ -223,7 +218,7 @@ TEST_F(PointerTest, StatusElementTypeItsDetailAndTheViewWindow) {
   app.display.view.window = {-2500, 1000, 47000, 37000};
   const StatusLayout s = layout(960, 90);
   // Each text and the line it stands on, counted up from the bottom; where in the line is
-  // bounded by EveryValueLiesInsideItsFieldsRectangle.
+  // bounded by the test that every value stays in its field.
   std::vector<std::string> shown;
   std::vector<int> line;
   for (const auto& t : values(kStatusView, s)) {
@@ -233,22 +228,33 @@ TEST_F(PointerTest, StatusElementTypeItsDetailAndTheViewWindow) {
   EXPECT_EQ(shown, testing::Split("右上 :|47.000|37.000|左下 :|-2.500|1.000|49.500|36.000"));
   EXPECT_EQ(line, (std::vector<int>{3, 3, 3, 2, 2, 2, 4, 4}));
   EXPECT_EQ(labelsOf(kStatusView, s), std::vector<std::string>{" Window Area:"});
-}
+  // A pointer move repaints only the coordinates, which show absolute or relative values.
+  ASSERT_TRUE(TakeStatusInvalidations(app) == kAllStatusFields) << "nothing asked: all";
+  const int before = host.invalidations[static_cast<int>(Window::Status)];
+  PointerMoved(app, 120, 300);
+  EXPECT_EQ(host.invalidations[static_cast<int>(Window::Status)], before + 1);
+  EXPECT_EQ(TakeStatusInvalidations(app), unsigned{kStatusX | kStatusY});
+  EXPECT_FALSE(PointerMoved(app, 121, 300)) << "snapped to the same place: nothing to repaint";
+  EXPECT_EQ(host.invalidations[static_cast<int>(Window::Status)], before + 1);
+  InvalidateStatus(app, kStatusView);
+  InvalidateStatus(app, kStatusLayerLists);
+  EXPECT_EQ(TakeStatusInvalidations(app), unsigned{kStatusView | kStatusLayerLists});
+  app.shell.pointer.keyboardCursor = 1;
+  EXPECT_TRUE(PointerMoved(app, 121, 300)) << "the crosshair follows";
 
-TEST_F(PointerTest, StatusPointerCoordinatesAbsoluteOrRelative) {
-  const struct Case {
+  const struct Coord {
     const char* name;
     std::int32_t dbu;
     int absMode, keyboardCursor;
     double x, y;
     const char *shownX, *shownY;
-  } cases[] = {{"absolute", 1000, 0, 1, 3.5, 4.25, "3.500", "4.250"},
-               {"relative with the keyboard cursor", 1000, 1, 1, 3.5, 4.25, "2.500", "2.250"},
-               {"relative without the keyboard cursor", 1000, 1, 0, 3.5, 4.25, "3.500", "4.250"},
-               {"relative mode 3", 1000, 3, 1, 0, 0, "-1.000", "-2.000"},
-               {"unit 1 shows no decimals", 1, 0, 0, -12, 7, "-12", "7"},
-               {"unit 100 shows two", 100, 0, 0, 0.25, 1.5, "0.25", "1.50"}};
-  for (const Case& c : cases) {
+  } coords[] = {{"absolute", 1000, 0, 1, 3.5, 4.25, "3.500", "4.250"},
+                {"relative with the keyboard cursor", 1000, 1, 1, 3.5, 4.25, "2.500", "2.250"},
+                {"relative without the keyboard cursor", 1000, 1, 0, 3.5, 4.25, "3.500", "4.250"},
+                {"relative mode 3", 1000, 3, 1, 0, 0, "-1.000", "-2.000"},
+                {"unit 1 shows no decimals", 1, 0, 0, -12, 7, "-12", "7"},
+                {"unit 100 shows two", 100, 0, 0, 0.25, 1.5, "0.25", "1.50"}};
+  for (const Coord& c : coords) {
     SCOPED_TRACE(c.name);
     app.settings.dbPerUserUnit = c.dbu;
     app.settings.absMode = c.absMode;
@@ -268,7 +274,7 @@ TEST_F(PointerTest, StatusPointerCoordinatesAbsoluteOrRelative) {
   }
 }
 
-TEST_F(PointerTest, StatusListsLayersDrawnSinceTheCellOpenedAndColoursFollowThePens) {
+TEST_F(PointerTest, StatusListsLayersDrawnColoursFollowThePensAndValuesStayInTheirFields) {
   for (int l : {1, 3, 5, 12}) app.design.presentLayers[l] = 1;
   app.settings.layerFlags[3] = 0;        // drawn, not displayed
   app.settings.layerSelectFlags[5] = 0;  // drawn, not selectable
@@ -312,9 +318,7 @@ TEST_F(PointerTest, StatusListsLayersDrawnSinceTheCellOpenedAndColoursFollowTheP
     for (const auto& t : texts(s))
       EXPECT_TRUE(!t.label || (t.colour == kBlack && t.background == kGreen)) << t.text;
   }
-}
-
-TEST_F(PointerTest, StatusEveryValueLiesInsideItsFieldsRectangle) {
+  // Every value lies inside its field's rectangle, whatever the window's width.
   app.design.current.name = "CHIP_TOP";
   app.settings.elementType = 5;
   app.settings.width = 125;
@@ -331,21 +335,6 @@ TEST_F(PointerTest, StatusEveryValueLiesInsideItsFieldsRectangle) {
       EXPECT_TRUE(t.y >= r.y && t.y + kL <= r.y + r.h) << t.text << " at y " << t.y;
     }
   }
-}
-
-TEST_F(PointerTest, StatusPointerMovesRepaintOnlyTheCoordinates) {
-  ASSERT_TRUE(TakeStatusInvalidations(app) == kAllStatusFields) << "nothing asked: all";
-  const int before = host.invalidations[static_cast<int>(Window::Status)];
-  PointerMoved(app, 120, 300);
-  EXPECT_EQ(host.invalidations[static_cast<int>(Window::Status)], before + 1);
-  EXPECT_EQ(TakeStatusInvalidations(app), unsigned{kStatusX | kStatusY});
-  EXPECT_FALSE(PointerMoved(app, 121, 300)) << "snapped to the same place: nothing to repaint";
-  EXPECT_EQ(host.invalidations[static_cast<int>(Window::Status)], before + 1);
-  InvalidateStatus(app, kStatusView);
-  InvalidateStatus(app, kStatusLayerLists);
-  EXPECT_EQ(TakeStatusInvalidations(app), unsigned{kStatusView | kStatusLayerLists});
-  app.shell.pointer.keyboardCursor = 1;
-  EXPECT_TRUE(PointerMoved(app, 121, 300)) << "the crosshair follows";
 }
 
 }  // namespace

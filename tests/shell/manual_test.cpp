@@ -91,7 +91,7 @@ class ManualTest : public testing::TypingSession {
   std::vector<Entry> entries;
 };
 
-TEST_F(ManualTest, EveryCommandOfTheCommandFileHasOneEntryUnderItsNumber) {
+TEST_F(ManualTest, EveryCommandHasOneEntryUnderItsNumberAndItsQuotedPromptIsTheProgramsOwn) {
   std::map<std::string, std::vector<int>> byName;
   for (const auto& e : entries) byName[e.name].push_back(e.number);
   int named = 0;
@@ -107,9 +107,30 @@ TEST_F(ManualTest, EveryCommandOfTheCommandFileHasOneEntryUnderItsNumber) {
   // So no entry names a command that does not exist; the shipped file names every built-in one
   // (checked with the command file), so the manual covers all.
   EXPECT_EQ(named, static_cast<int>(entries.size()));
+  // A bare command name shows its first prompt with a design and a cell open, unless the command
+  // is refused while a design is open; Escape leaves it before the next.
+  int checked = 0;
+  for (const auto& e : entries) {
+    const auto quoted = quotedPrompt(e);
+    if (!quoted) continue;
+    const auto* row = command::FindCommandRow(e.number);
+    ASSERT_NE(row, nullptr) << e.name;
+    if (row->needs == command::Needs::NoFile && app.design.isOpen()) type("CLOSE 0");
+    if (row->needs != command::Needs::NoFile && !app.design.isOpen())
+      typeAll({"NEW manual", "MKCELL TOP"});
+    type(e.name);
+    EXPECT_EQ(prompt(), *quoted) << e.name;
+    EXPECT_TRUE(host.boxes.empty()) << e.name << ": " << host.boxes.front().text;
+    command::AbortCommand(app);
+    ++checked;
+  }
+  // Settings, point prompts and the named-file commands all quote their prompt.
+  EXPECT_GE(checked, 40);
 }
 
-TEST_F(ManualTest, LinksLeadToPlacesInTheManualAndNothingIsFetched) {
+// Links lead to places in the manual and nothing is fetched; menus, shown macros and the page
+// itself are as the program has them.
+TEST_F(ManualTest, LinksMenuItemsShownMacrosThePageAndItsInstalledCopyAreSound) {
   std::set<std::string> ids;
   const std::string idAttr = " id=\"";
   for (std::size_t at = html.find(idAttr); at != std::string::npos;
@@ -131,28 +152,74 @@ TEST_F(ManualTest, LinksLeadToPlacesInTheManualAndNothingIsFetched) {
   EXPECT_GT(links, 100);
   for (const char* banned : {"<script", "src=", "<link", "url(", "@import"})
     EXPECT_EQ(html.find(banned), std::string::npos) << banned;
-}
-
-// A bare command name shows its first prompt with a design and a cell open, unless the command
-// is refused while a design is open; Escape leaves it before the next.
-TEST_F(ManualTest, QuotedPromptsAreThePromptsTheProgramShows) {
-  int checked = 0;
-  for (const auto& e : entries) {
-    const auto quoted = quotedPrompt(e);
-    if (!quoted) continue;
-    const auto* row = command::FindCommandRow(e.number);
-    ASSERT_NE(row, nullptr) << e.name;
-    if (row->needs == command::Needs::NoFile && app.design.isOpen()) type("CLOSE 0");
-    if (row->needs != command::Needs::NoFile && !app.design.isOpen())
-      typeAll({"NEW manual", "MKCELL TOP"});
-    type(e.name);
-    EXPECT_EQ(prompt(), *quoted) << e.name;
-    EXPECT_TRUE(host.boxes.empty()) << e.name << ": " << host.boxes.front().text;
-    command::AbortCommand(app);
-    ++checked;
+  // The manual names every menu and menu item with the text the user sees in the menu bar.
+  auto shown = [](std::string text) {
+    std::erase(text, '&');  // the accelerator marker is not shown
+    while (!text.empty() && text.front() == ' ') text.erase(0, 1);
+    return text;
+  };
+  for (const char* popup : shell::MenuPopups())
+    EXPECT_NE(html.find(shown(popup)), std::string::npos) << popup;
+  int items = 0;
+  for (const auto& e : shell::MenuEntries()) {
+    if (e.id == 0) continue;
+    EXPECT_NE(html.find("<td>" + shown(e.text) + "</td>"), std::string::npos) << e.text;
+    ++items;
   }
-  // Settings, point prompts and the named-file commands all quote their prompt.
-  EXPECT_GE(checked, 40);
+  EXPECT_GT(items, 40);
+  // A shipped macro shown in the manual (<pre id="mac-NAME">) is the file as shipped.
+  const std::string tag = "<pre id=\"mac-";
+  int macros = 0;
+  for (std::size_t at = html.find(tag); at != std::string::npos; at = html.find(tag, at + 1)) {
+    const std::size_t nameStart = at + tag.size();
+    const std::string name = html.substr(nameStart, html.find('"', nameStart) - nameStart);
+    const std::size_t s = html.find('>', at) + 1;
+    const std::string shownText = unescape(html.substr(s, html.find("</pre>", s) - s));
+    std::string file = ReadFile(fs::path(LAVINOR_DATA_DIR) / (name + ".MAC"));
+    ASSERT_FALSE(file.empty()) << name;
+    std::erase(file, '\r');
+    while (!file.empty() && file.back() == '\n') file.pop_back();
+    EXPECT_EQ(shownText, file) << name;
+    ++macros;
+  }
+  EXPECT_GE(macros, 2);
+  // A parse with Python's html.parser: the tags nest and close, the page says it is UTF-8 and
+  // is UTF-8, there is one style block.
+  const fs::path check =
+      fs::path(LAVINOR_DATA_DIR).parent_path() / "tests/shell/manual_html_check.py";
+  const std::string cmd = "/usr/bin/python3 '" + check.string() + "' '" +
+                          kManualInSources.string() + "' > out.txt 2>&1";
+  const int status = std::system(cmd.c_str());
+  const std::string out = ReadFile("out.txt");
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_EQ(out, "OK\n");
+  // The manual is installed beside the program and found whatever the case of its name.
+  for (const char* stored : {"HLP/LAVINOR.html", "hlp/Lavinor.HTML", "Hlp/lavinor.html"}) {
+    const fs::path prog = dir / "prog";
+    fs::remove_all(prog);
+    fs::create_directories((prog / stored).parent_path());
+    std::ofstream(prog / stored) << "manual";
+    testing::HelpRecordingHost help;
+    AppState helpApp{help};
+    helpApp.programDir = prog.string();
+    command::OpenHelp(helpApp);
+    ASSERT_EQ(help.opened.size(), 1u) << stored;
+    ASSERT_TRUE(fs::exists(help.opened[0])) << stored << ": " << help.opened[0];
+    EXPECT_TRUE(fs::equivalent(help.opened[0], prog / stored)) << stored;
+  }
+  // Without the file the handler gets the expected path and reports it itself.
+  fs::remove_all(dir / "prog");
+  testing::HelpRecordingHost help;
+  AppState helpApp{help};
+  helpApp.programDir = (dir / "prog").string();
+  command::PressKey(helpApp, command::Key::End);
+  EXPECT_EQ(help.opened,
+            std::vector<std::string>{(dir / "prog" / "HLP" / "LAVINOR.html").string()});
+  // The copy installed beside the program is the manual (the help menu and the End key open it in
+  // the windowed program's tests).
+  const std::string installed = ReadFile(kProgramDir / "HLP" / "LAVINOR.html");
+  ASSERT_FALSE(installed.empty()) << "not installed beside " << kProgramDir;
+  EXPECT_EQ(installed, ReadFile(kManualInSources)) << "the installed copy is out of date";
 }
 
 // The command lines of an example marked class="run" go through the dispatcher as typed.
@@ -169,88 +236,6 @@ TEST_F(ManualTest, ExamplesMarkedToRunRunWithoutAnError) {
     ++examples;
   }
   EXPECT_GE(examples, 1);
-}
-
-// The manual names every menu and menu item with the text the user sees in the menu bar.
-TEST_F(ManualTest, NamesEveryMenuItemAsTheMenuShowsIt) {
-  auto shown = [](std::string text) {
-    std::erase(text, '&');  // the accelerator marker is not shown
-    while (!text.empty() && text.front() == ' ') text.erase(0, 1);
-    return text;
-  };
-  for (const char* popup : shell::MenuPopups())
-    EXPECT_NE(html.find(shown(popup)), std::string::npos) << popup;
-  int items = 0;
-  for (const auto& e : shell::MenuEntries()) {
-    if (e.id == 0) continue;
-    EXPECT_NE(html.find("<td>" + shown(e.text) + "</td>"), std::string::npos) << e.text;
-    ++items;
-  }
-  EXPECT_GT(items, 40);
-}
-
-// A shipped macro shown in the manual (<pre id="mac-NAME">) is the file as shipped.
-TEST_F(ManualTest, ShownMacrosAreTheShippedFiles) {
-  const std::string tag = "<pre id=\"mac-";
-  int shown = 0;
-  for (std::size_t at = html.find(tag); at != std::string::npos; at = html.find(tag, at + 1)) {
-    const std::size_t nameStart = at + tag.size();
-    const std::string name = html.substr(nameStart, html.find('"', nameStart) - nameStart);
-    const std::size_t s = html.find('>', at) + 1;
-    const std::string shownText = unescape(html.substr(s, html.find("</pre>", s) - s));
-    std::string file = ReadFile(fs::path(LAVINOR_DATA_DIR) / (name + ".MAC"));
-    ASSERT_FALSE(file.empty()) << name;
-    std::erase(file, '\r');
-    while (!file.empty() && file.back() == '\n') file.pop_back();
-    EXPECT_EQ(shownText, file) << name;
-    ++shown;
-  }
-  EXPECT_GE(shown, 2);
-}
-
-// A parse with Python's html.parser: the tags nest and close, the page says it is UTF-8 and
-// is UTF-8, there is one style block.
-TEST_F(ManualTest, IsWellFormedUtf8Html) {
-  const fs::path check =
-      fs::path(LAVINOR_DATA_DIR).parent_path() / "tests/shell/manual_html_check.py";
-  const std::string cmd = "/usr/bin/python3 '" + check.string() + "' '" +
-                          kManualInSources.string() + "' > out.txt 2>&1";
-  const int status = std::system(cmd.c_str());
-  const std::string out = ReadFile("out.txt");
-  EXPECT_EQ(status, 0) << out;
-  EXPECT_EQ(out, "OK\n");
-}
-
-using testing::HelpRecordingHost;
-
-TEST(HelpTest, TheManualIsInstalledBesideTheProgramAndFoundWhateverTheCaseOfItsName) {
-  testing::ScratchFolder folder;
-  for (const char* stored : {"HLP/LAVINOR.html", "hlp/Lavinor.HTML", "Hlp/lavinor.html"}) {
-    const fs::path prog = folder.dir / "prog";
-    fs::remove_all(prog);
-    fs::create_directories((prog / stored).parent_path());
-    std::ofstream(prog / stored) << "manual";
-    HelpRecordingHost host;
-    AppState app{host};
-    app.programDir = prog.string();
-    command::OpenHelp(app);
-    ASSERT_EQ(host.opened.size(), 1u) << stored;
-    ASSERT_TRUE(fs::exists(host.opened[0])) << stored << ": " << host.opened[0];
-    EXPECT_TRUE(fs::equivalent(host.opened[0], prog / stored)) << stored;
-  }
-  // Without the file the handler gets the expected path and reports it itself.
-  fs::remove_all(folder.dir / "prog");
-  HelpRecordingHost host;
-  AppState app{host};
-  app.programDir = (folder.dir / "prog").string();
-  command::PressKey(app, command::Key::End);
-  EXPECT_EQ(host.opened,
-            std::vector<std::string>{(folder.dir / "prog" / "HLP" / "LAVINOR.html").string()});
-  // The copy installed beside the program is the manual (the help menu and the End key open it in
-  // the windowed program's tests).
-  const std::string installed = ReadFile(kProgramDir / "HLP" / "LAVINOR.html");
-  ASSERT_FALSE(installed.empty()) << "not installed beside " << kProgramDir;
-  EXPECT_EQ(installed, ReadFile(kManualInSources)) << "the installed copy is out of date";
 }
 
 }  // namespace

@@ -54,18 +54,42 @@ class ToolbarTest : public testing::TypingSession {
   }
 };
 
-TEST_F(ToolbarTest, EachButtonHasItsPictureAndTypesItsCommandLinesEvenWithoutACell) {
+TEST_F(ToolbarTest, CreatedReshownAfterTheFocusWentElsewhereEachButtonTypesItsLines) {
+  using Calls = std::vector<std::pair<ToolWindow, ToolWindowState>>;
+  host.hasToolWindows = false;
+  type("TOOLBAR");
+  EXPECT_FALSE(app.shell.toolbarExists) << "no window here: nothing more happens";
+  EXPECT_EQ(prompt(), "? ");
+  host.hasToolWindows = true;
+  type("TOOLBAR");
+  EXPECT_TRUE(app.shell.toolbarExists);
+  EXPECT_EQ(host.toolWindowCalls, (Calls{{ToolWindow::Toolbar, ToolWindowState::Focused}}));
+  host.toolWindowCalls.clear();
+  // Focus moving among the main windows and the Toolbar leaves no mark.
+  NoteFocusLoss(app, FocusTarget::MainWindow);
+  NoteFocusLoss(app, FocusTarget::ToolbarButton);
+  ReshowToolbar(app);
+  EXPECT_TRUE(host.toolWindowCalls.empty());
+  NoteFocusLoss(app, FocusTarget::Elsewhere);
+  app.dispatch.current = 122;
+  ReshowToolbar(app);
+  EXPECT_TRUE(host.toolWindowCalls.empty()) << "not while painting";
+  app.dispatch.current = 0;
+  ReshowToolbar(app);
+  ReshowToolbar(app);  // the mark is cleared: once only
+  EXPECT_EQ(host.toolWindowCalls, (Calls{{ToolWindow::Toolbar, ToolWindowState::Shown}}));
+  ToolbarDestroyed(app);
+  EXPECT_FALSE(app.shell.toolbarExists);
+  // Each button has its picture and types its command lines, even without a cell.
   struct Case {
     int button;
     std::vector<std::string> lines;
   };
   // Buttons that open dialogs or ask questions are checked by what they enter, not what follows;
-  // the text button (18) is followed to its end below.
-  const Case cases[] = {{7, {"FIT"}},
-                        {10, {"REDRAW"}},
-                        {15, {"ETYPE 3", "XY"}},
-                        {16, {"ETYPE 4", "XY"}},
-                        {17, {"ETYPE 5", "XY"}}};
+  // the text button (18) is followed to its end below. The buttons the windowed program presses
+  // (new file, fit, zoom, layer) are checked there.
+  const Case cases[] = {
+      {10, {"REDRAW"}}, {15, {"ETYPE 3", "XY"}}, {16, {"ETYPE 4", "XY"}}, {17, {"ETYPE 5", "XY"}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.button);
     openCell("b" + std::to_string(c.button));
@@ -77,9 +101,8 @@ TEST_F(ToolbarTest, EachButtonHasItsPictureAndTypesItsCommandLinesEvenWithoutACe
     const char* line;
   };
   // The first word of the rest, and the prompt they leave (or none).
-  const Single singles[] = {{1, "NEW"},     {2, "OPEN"},   {3, "MKCELL"}, {5, "CLOSE"},
-                            {6, "CLOSE 0"}, {8, "ZOOM"},   {9, "WINDOW"}, {19, "WIDTH"},
-                            {20, "LAYER"},  {22, "OUTPUT"}};
+  const Single singles[] = {{2, "OPEN"},   {3, "MKCELL"}, {5, "CLOSE"},  {6, "CLOSE 0"},
+                            {9, "WINDOW"}, {19, "WIDTH"}, {22, "OUTPUT"}};
   for (const Single& s : singles) {
     SCOPED_TRACE(s.button);
     const auto entered = press(s.button);
@@ -119,39 +142,11 @@ TEST_F(ToolbarTest, EachButtonHasItsPictureAndTypesItsCommandLinesEvenWithoutACe
   EXPECT_EQ(icons.size(), 22u) << "every button has a picture of its own";
 }
 
-TEST_F(ToolbarTest, CreatedByItsCommandAndReshownAfterTheFocusWentElsewhereButNotWhilePainting) {
-  using Calls = std::vector<std::pair<ToolWindow, ToolWindowState>>;
-  host.hasToolWindows = false;
-  type("TOOLBAR");
-  EXPECT_FALSE(app.shell.toolbarExists) << "no window here: nothing more happens";
-  EXPECT_EQ(prompt(), "? ");
-  host.hasToolWindows = true;
-  type("TOOLBAR");
-  EXPECT_TRUE(app.shell.toolbarExists);
-  EXPECT_EQ(host.toolWindowCalls, (Calls{{ToolWindow::Toolbar, ToolWindowState::Focused}}));
-  host.toolWindowCalls.clear();
-  // Focus moving among the main windows and the Toolbar leaves no mark.
-  NoteFocusLoss(app, FocusTarget::MainWindow);
-  NoteFocusLoss(app, FocusTarget::ToolbarButton);
-  ReshowToolbar(app);
-  EXPECT_TRUE(host.toolWindowCalls.empty());
-  NoteFocusLoss(app, FocusTarget::Elsewhere);
-  app.dispatch.current = 122;
-  ReshowToolbar(app);
-  EXPECT_TRUE(host.toolWindowCalls.empty()) << "not while painting";
-  app.dispatch.current = 0;
-  ReshowToolbar(app);
-  ReshowToolbar(app);  // the mark is cleared: once only
-  EXPECT_EQ(host.toolWindowCalls, (Calls{{ToolWindow::Toolbar, ToolWindowState::Shown}}));
-  ToolbarDestroyed(app);
-  EXPECT_FALSE(app.shell.toolbarExists);
-}
-
 // The paint command and its palette: the records appended to PAINTDAT.DAT, replay on and off,
 // clearing, the brush chosen in the palette, and every way out of the point prompt. The Toolbar
 // stepping aside while painting is seen with the windowed program.
 
-TEST_F(ToolbarTest, PaintEachPointAppendsItsRecord) {
+TEST_F(ToolbarTest, PaintEachPointAppendsItsRecordAndRefusedPointsEndPainting) {
   type("PAINT");
   EXPECT_EQ(prompt(), "Pn: ");
   EXPECT_TRUE(paletteUp());
@@ -168,9 +163,24 @@ TEST_F(ToolbarTest, PaintEachPointAppendsItsRecord) {
   const auto marks = display::ReadPaintMarks(app);
   ASSERT_EQ(marks.size(), 3u);
   EXPECT_EQ(marks[2].brush, 3u);
+  // A point beyond the coordinate range, or a paint file that cannot be written, is refused with
+  // a box and ends painting.
+  type("3000000 0");  // 3e9 database units
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(paintFile().size(), 48u);
+  EXPECT_FALSE(paletteUp());
+
+  host.boxes.clear();
+  app.programDir = (dir / "missing" / "folder").string();
+  typeAll({"PAINT", "1 2"});
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_NE(host.boxes[0].text.find("PAINTDAT.DAT"), std::string::npos) << host.boxes[0].text;
+  EXPECT_EQ(host.boxes[0].caption, "Error");
+  EXPECT_FALSE(paletteUp());
+  EXPECT_EQ(app.dispatch.current, 0);
 }
 
-TEST_F(ToolbarTest, PaintPaletteCellsUnderThePointerChooseBrushAndBackground) {
+TEST_F(ToolbarTest, PaintPaletteCellsChooseBrushAndBackgroundReplayClearingAndEveryWayOut) {
   struct Case {
     int cell;
     int brush;
@@ -200,18 +210,16 @@ TEST_F(ToolbarTest, PaintPaletteCellsUnderThePointerChooseBrushAndBackground) {
   } at[] = {{0, 0, 1},   {89, 0, 3},   {30, 20, 5}, {89, 139, 21},
             {90, 10, 0}, {10, 140, 0}, {-1, 5, 0}};
   for (const auto& a : at) EXPECT_EQ(PaletteCellAt(a.x, a.y), a.cell) << a.x << "," << a.y;
-}
-
-TEST_F(ToolbarTest, PaintReplayOnOffClearingAndEveryWayOutHidesThePalette) {
+  // Replay on and off, clearing, and every way out of the point prompt.
   typeAll({"PAINT", "1 1", "2 2", ""});
   ASSERT_EQ(paintFile().size(), 32u);
-  const struct Case {
+  const struct Replay {
     const char* line;
     bool replay;
     std::size_t bytes;
-  } cases[] = {{"PAINT 1", true, 32}, {"PAINT 0", false, 32}, {"PAINT 1", true, 32},
-               {"PAINT 7", false, 0}, {"PAINT 1", true, 0},   {"PAINT -1", false, 0}};
-  for (const Case& c : cases) {
+  } replays[] = {{"PAINT 1", true, 32}, {"PAINT 0", false, 32}, {"PAINT 1", true, 32},
+                 {"PAINT 7", false, 0}, {"PAINT 1", true, 0},   {"PAINT -1", false, 0}};
+  for (const Replay& c : replays) {
     SCOPED_TRACE(c.line);
     type(c.line);
     EXPECT_EQ(app.display.paintMode, c.replay);
@@ -246,25 +254,6 @@ TEST_F(ToolbarTest, PaintReplayOnOffClearingAndEveryWayOutHidesThePalette) {
     EXPECT_EQ(prompt(), "? ");
   }
   EXPECT_EQ(app.settings.layer, 1) << "a line that ends painting is not run";
-}
-
-// A point beyond the coordinate range, or a paint file that cannot be written, is refused with a
-// box and ends painting.
-TEST_F(ToolbarTest, PaintRefusedPointsEndPainting) {
-  type("PAINT");
-  type("3000000 0");  // 3e9 database units
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_TRUE(paintFile().empty());
-  EXPECT_FALSE(paletteUp());
-
-  host.boxes.clear();
-  app.programDir = (dir / "missing" / "folder").string();
-  typeAll({"PAINT", "1 2"});
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_NE(host.boxes[0].text.find("PAINTDAT.DAT"), std::string::npos) << host.boxes[0].text;
-  EXPECT_EQ(host.boxes[0].caption, "Error");
-  EXPECT_FALSE(paletteUp());
-  EXPECT_EQ(app.dispatch.current, 0);
 }
 
 }  // namespace
