@@ -793,7 +793,11 @@ TEST(PrintDialogFields, ShowTheAreaAndPaperFollowEditsTheFirstAreaIsTheViewTheEn
     int unit;  // 0: none chosen yet
     double magnification;
     int unitAfter;
-  } areas[] = {{0, 1693.33, 1}, {2, 1.69333, 2}, {5, 0.00000169333, 5}};
+  } areas[] = {{0, 1693.33, 1},
+               {2, 1.69333, 2},
+               {3, 0.169333, 3},
+               {4, 0.00169333, 4},
+               {5, 0.00000169333, 5}};
   for (const auto& c : areas) {
     app.print = {};
     app.settings.printUnit = c.unit;

@@ -230,6 +230,12 @@ TEST_F(ViewCommands, ZoomFactorsPromptsRefusalsCentreFitAndOnlyOneLayerOnceThenA
     EXPECT_NEAR(ToWindowY(view(), 4000), c.y, 1) << c.line;
   }
   EXPECT_EQ(app.settings.position, 0);
+  const long errors = app.dispatch.errorsReported;
+  const double x = centreX();
+  lines.clear();
+  typeAll({"CENTER", "x"});  // not a point: an error line, and the view stays
+  EXPECT_TRUE(printed("***ERROR***"));
+  EXPECT_EQ(std::pair(app.dispatch.errorsReported, centreX()), std::pair(errors + 1, x));
   // FIT shows an empty cell, (0, 0)-(45000, 35000), with 7 %: the width limits.
   typeAll({"NEW RD.CAD", "MKCELL TOP", "OCELL TOP", "FIT"});
   EXPECT_NEAR(view().scale, 1000.0 / 45000 * 0.93, 1e-12);
@@ -277,19 +283,19 @@ TEST_F(ViewCommands, WindowZoomAndEveryWayOutRestoreTheStepCoordinateEntryKeepsT
   typeAll({"WINDOW", "5 5"});
   type("5 9");  // no width: the view stays
   EXPECT_NEAR(view().scale, 800.0 / 20000, 1e-12);
-  // Left by Escape or an empty answer, at either corner: the step and the pointer are given back.
-  for (bool escape : {true, false})
+  // Left by Escape, an empty answer or one that is not a point (an error line), at either
+  // corner: the step and the pointer are given back.
+  for (const std::string way : {"Escape", "", "x"})
     for (bool afterFirstCorner : {false, true}) {
-      SCOPED_TRACE(std::string(escape ? "escape" : "empty") +
-                   (afterFirstCorner ? " at Win2" : " at Win1"));
+      SCOPED_TRACE(way + (afterFirstCorner ? " at Win2" : " at Win1"));
       app.settings.gscale = 1000;
       type("WINDOW");
       ASSERT_TRUE(app.shell.pointer.captured);
       if (afterFirstCorner) type("30 40");
-      if (escape)
+      if (way == "Escape")
         command::AbortCommand(app);
       else
-        type("");
+        type(way);
       const auto& p = app.shell.pointer;
       EXPECT_EQ(std::tuple(app.settings.gscale, app.settings.gscaleCopy, p.captured, prompt()),
                 std::tuple(1000, 1000, false, "? "));
