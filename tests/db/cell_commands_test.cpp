@@ -253,7 +253,7 @@ TEST_F(CellCommands, RestoreAndRenameKeepTheDataAndTheCurrentCellFollows) {
   EXPECT_EQ(FindCell(app.design.image, "MAIN").result, FindResult::Found);
 }
 
-TEST_F(CellCommands, CopyTakesFreshOrReusedBlocks) {
+TEST_F(CellCommands, CopyTakesFreshOrReusedBlocksAndComesFromAnotherDesign) {
   ASSERT_TRUE(CreateCell(app, "BIG"));
   // 1550 + 950 = 2500 bytes of records.
   testing::Append(app.design, EncodeArea(ElementType::Polygon, 1, testing::Zigzag(193, 1)));
@@ -302,12 +302,9 @@ TEST_F(CellCommands, CopyTakesFreshOrReusedBlocks) {
   EXPECT_EQ(
       ReadCellEntry(app.design.image, FindCell(app.design.image, "EMPTY2").slotOffset).firstBlock,
       0);
-}
-
-TEST_F(CellCommands, CopyFromAnotherDesign) {
+  // From another design: the source design, written by the program itself.
   const std::string ownPath = app.design.path;
   make("MINE");
-  // The source design, written by the program itself.
   {
     ScriptedHost otherHost;
     AppState other(otherHost);

@@ -45,7 +45,7 @@ class EntryCommands : public lav::testing::TypingSession {
 
 using Pts = std::vector<db::Vertex>;
 
-TEST_F(EntryCommands, RefusalsAndTheirWords) {
+TEST_F(EntryCommands, RefusalsTheirWordsAndCoordinatesBeyondTheRangeNotClamped) {
   struct Case {
     std::vector<std::string> typed;
     const char* box;   // expected box text, or null
@@ -66,15 +66,13 @@ TEST_F(EntryCommands, RefusalsAndTheirWords) {
     EXPECT_TRUE(!c.line || printed(c.line)) << c.typed.back();
     EXPECT_EQ(app.dispatch.current, 0) << c.typed.back();
   }
-}
-
-// A value too large for the range is refused in the batch test.
-TEST_F(EntryCommands, CoordinatesBeyondTheRangeAreRefusedNotClamped) {
-  const std::vector<std::vector<std::string>> cases = {
+  // Coordinates beyond the range are refused, not clamped (a value too large for the range is
+  // refused in the batch test).
+  const std::vector<std::vector<std::string>> values = {
       {"XY 0/0 0 5 5 0 5"},
       {"ABSMODE 1", "XY 2000000 0 200000 0 0 5"},  // the sum leaves the range
       {"ABSMODE 0", "XY", "0 0", "5 99999999999", "5 1/0", ""}};
-  for (const auto& typed : cases) {
+  for (const auto& typed : values) {
     type("DELTEMP");
     takeBoxes();
     const long errors = app.dispatch.errorsReported;
@@ -115,7 +113,7 @@ TEST_F(EntryCommands, UnclosedFullPolygonIsRefusedAndKeptLineOutlinesStayWithin2
   EXPECT_EQ(app.settings.elementType, 5);
 }
 
-TEST_F(EntryCommands, PointsAtThePromptWithCommandsInsideAndSettingsThatRedrawThem) {
+TEST_F(EntryCommands, PointsAtThePromptCommandsInsideSettingsThatRedrawAndTheRectangle) {
   typeExpectingPrompts({{"XY", "Te1: "},
                         {"0 0", "Te2: "},
                         {"10 0", "Te3: "},
@@ -145,9 +143,7 @@ TEST_F(EntryCommands, PointsAtThePromptWithCommandsInsideAndSettingsThatRedrawTh
   const int before = redraws;
   type("ANGLE 0");
   EXPECT_EQ(redraws, before) << "nothing is being entered";
-}
-
-TEST_F(EntryCommands, RectangleGoesOutWithItsSecondCorner) {
+  // A rectangle goes out with its second corner.
   typeAll({"ETYPE 3", "XY", "0 0"});
   type("0 5");  // same x: not taken
   EXPECT_EQ(app.temp.count, 1);
@@ -156,9 +152,9 @@ TEST_F(EntryCommands, RectangleGoesOutWithItsSecondCorner) {
   EXPECT_EQ(prompt(), "Te1: ");
   type("");
   const auto r = records();
-  ASSERT_EQ(r.size(), 1u);
-  EXPECT_EQ(r[0].type, 3);
-  EXPECT_EQ(r[0].v, (Pts{{0, 0}, {4000, 0}, {4000, 5000}, {0, 5000}, {0, 0}}));
+  ASSERT_EQ(r.size(), 2u);
+  EXPECT_EQ(r[1].type, 3);
+  EXPECT_EQ(r[1].v, (Pts{{0, 0}, {4000, 0}, {4000, 5000}, {0, 5000}, {0, 0}}));
 }
 
 TEST_F(EntryCommands, FiguresLongerThanTheLayerAreNeverTakenIntoIt) {
@@ -274,7 +270,7 @@ TEST_F(EntryCommands, AnArrayExplodesWholeOrStaysWhole) {
   for (const auto& x : r) EXPECT_EQ(x.type, 1);
 }
 
-TEST_F(EntryCommands, OutputIntoANamedCellKeepsTheFigure) {
+TEST_F(EntryCommands, OutputIntoANamedCellKeepsTheFigureAndListReorderAndKeep) {
   typeAll({"MKCELL SUB", "OCELL TOP", "XY 0 0 1 0 1 1", "OUTCELL SUB"});
   EXPECT_EQ(app.temp.count, 4);
   EXPECT_EQ(records("SUB").size(), 1u);
@@ -287,10 +283,8 @@ TEST_F(EntryCommands, OutputIntoANamedCellKeepsTheFigure) {
   EXPECT_EQ(app.temp.count, 3);
   EXPECT_EQ(records("TOP").size(), 2u);
   EXPECT_TRUE(takeBoxes().empty());
-}
-
-TEST_F(EntryCommands, ListReorderAndKeep) {
-  type("XY 0 0 1.5 0 1.5 2");
+  // Listed, reordered and kept.
+  typeAll({"DELTEMP", "XY 0 0 1.5 0 1.5 2"});
   lines.clear();
   type("LISTXY");
   EXPECT_TRUE(printed("Te1: 0. 0."));
@@ -308,7 +302,7 @@ TEST_F(EntryCommands, ListReorderAndKeep) {
   EXPECT_EQ(app.temp.points[0].x, 0);
   type("OUTKEEP");
   EXPECT_EQ(app.temp.count, 4);
-  EXPECT_EQ(records().size(), 1u);
+  EXPECT_EQ(records().size(), 3u);
 }
 
 // A picked figure moved by a point (mode 0 moves all of it) replaces the original; an edge moves

@@ -226,7 +226,7 @@ TEST_F(FileCommands, ADesignOpenElsewhereIsRefusedByName) {
   ASSERT_TRUE(CloseDesign(other, false));
 }
 
-TEST_F(FileCommands, AnEscapedOrFailedCloseKeepsTheDesignAndTheOldFile) {
+TEST_F(FileCommands, AnEscapedOrFailedCloseKeepsTheDesignAndTheOldFileAndEndsNoProgram) {
   ASSERT_TRUE(NewDesign(app, "big"));
   ASSERT_TRUE(CloseDesign(app, true));
   const auto original = ReadFile("big.cad");
@@ -266,9 +266,8 @@ TEST_F(FileCommands, AnEscapedOrFailedCloseKeepsTheDesignAndTheOldFile) {
   ASSERT_EQ(OpenDesign(app, "big"), OpenResult::Opened);
   EXPECT_TRUE(
       std::equal(image.begin() + 49, image.begin() + 64384, app.design.image.bytes.begin() + 49));
-}
-
-TEST_F(FileCommands, EndOfProgramEndsOnlyAfterARealClose) {
+  // The end of the program comes only after a real close.
+  ASSERT_TRUE(CloseDesign(app, false));
   struct Case {
     Answer answer;
     bool ends, written;

@@ -133,7 +133,7 @@ class ElementOutput : public ::testing::Test {
 
 // Every kind writes its records on the layer set; degenerate input writes nothing. The typed
 // tests check the stored vertices, and a polygon closed on output.
-TEST_F(ElementOutput, EveryElementKind) {
+TEST_F(ElementOutput, EveryElementKindWideLongLinesAndCutTexts) {
   struct Case {
     const char* name;
     std::int16_t type;
@@ -176,10 +176,9 @@ TEST_F(ElementOutput, EveryElementKind) {
   EXPECT_STREQ(OutputMessage(OutputStatus::NoDestination),
                "ファイル又はセルは開かれていません。出力先がわかりません。");
   EXPECT_STREQ(OutputMessage(OutputStatus::TooManyPoints), "座標値の数が多すぎます。");
-}
-
-TEST_F(ElementOutput, WideLongLineIsSplitAtTheMiddle) {
-  // Without a width it is one record (the line rows of the other tests).
+  // A wide long line is split at the middle; without a width it is one record (the line rows).
+  SetUp();
+  s = {};
   s.elementType = 5;
   s.width = 200;
   std::vector<UserPoint> zig;
@@ -197,6 +196,29 @@ TEST_F(ElementOutput, WideLongLineIsSplitAtTheMiddle) {
   EXPECT_EQ(b.front(), a.back());
   EXPECT_EQ(b[1].x, 75000);
   EXPECT_EQ(a[74].x, 74000);
+  // Texts and names are cut to their byte limits, never splitting a two-byte character.
+  SetUp();
+  s = {};
+  const std::string te = "\x83\x65";  // テ, across each limit: left out whole
+  const std::string name = std::string(31, 'N') + te;
+  s.elementType = 2;
+  s.text = std::string(511, 'T') + te;
+  ASSERT_TRUE(out({{0, 0}}).written());
+  s.cellName = name;
+  for (const std::int16_t type : {1, 0}) {
+    s.elementType = type;
+    ASSERT_TRUE(out({{0, 0}}).written());
+  }
+  const auto cut = readBack(d);
+  ASSERT_EQ(cut.size(), 3u);
+  TextRecord text;
+  Placement single, array;
+  ASSERT_TRUE(DecodeText(cut[0], text) && DecodePlacement(cut[1], single) &&
+              DecodePlacement(cut[2], array));
+  EXPECT_EQ(text.text, std::string(511, 'T'));
+  for (const Placement* p : {&single, &array}) EXPECT_EQ(p->cellName, std::string(31, 'N'));
+  testing::AddCell(d, name);
+  EXPECT_EQ(d.current.entry.nameText(), std::string(31, 'N'));
 }
 
 TEST_F(ElementOutput, PlacementExtentCoversTheArray) {
@@ -226,29 +248,6 @@ TEST_F(ElementOutput, PlacementExtentCoversTheArray) {
   s.angle = 90000000;
   ASSERT_TRUE(out({{0, 0}}).written());
   EXPECT_EQ(extentOf(ReadCellEntry(d.image, d.current.slotOffset)), (Box{0, 0, 1000, 1000}));
-}
-
-TEST_F(ElementOutput, CutsToAByteLimitNeverSplitATwoByteCharacter) {
-  const std::string te = "\x83\x65";  // テ, across each limit: left out whole
-  const std::string name = std::string(31, 'N') + te;
-  s.elementType = 2;
-  s.text = std::string(511, 'T') + te;
-  ASSERT_TRUE(out({{0, 0}}).written());
-  s.cellName = name;
-  for (const std::int16_t type : {1, 0}) {
-    s.elementType = type;
-    ASSERT_TRUE(out({{0, 0}}).written());
-  }
-  const auto w = readBack(d);
-  ASSERT_EQ(w.size(), 3u);
-  TextRecord text;
-  Placement single, array;
-  ASSERT_TRUE(DecodeText(w[0], text) && DecodePlacement(w[1], single) &&
-              DecodePlacement(w[2], array));
-  EXPECT_EQ(text.text, std::string(511, 'T'));
-  for (const Placement* p : {&single, &array}) EXPECT_EQ(p->cellName, std::string(31, 'N'));
-  testing::AddCell(d, name);
-  EXPECT_EQ(d.current.entry.nameText(), std::string(31, 'N'));
 }
 
 TEST(LineOutline, SquareAndExtendedEnds) {

@@ -29,7 +29,7 @@ double SignedArea(const std::vector<UserPoint>& p) {
 }
 
 // A full circle of 32 segments is the typed arc test.
-TEST(GenerateArc, SegmentTable) {
+TEST(GenerateArc, SegmentTableAndTangentSegmentsOutsideTheCircle) {
   struct Case {
     const char* name;
     ArcSettings settings;
@@ -64,9 +64,7 @@ TEST(GenerateArc, SegmentTable) {
     }
     EXPECT_TRUE(c.orientation == 0 || SignedArea(pts) * c.orientation > 0) << c.name;
   }
-}
-
-TEST(GenerateArc, TangentSegmentsLieOutsideTheCircle) {
+  // Placed around the curve, the segments are tangents outside the circle.
   std::vector<UserPoint> pts;
   ASSERT_EQ(GenerateArc({0, 0, 32, 1}, {{10, 0}, {0, 0}, {10, 0}}, 4, 1000, pts), ArcStatus::Done);
   const double step = 2 * M_PI / 32;

@@ -81,21 +81,20 @@ TEST(MergePolygons, ShapesAndCounts) {
       {"clockwise input", Ring(big.rbegin(), big.rend()), right, MergeOp::Union, 1, 15000},
       {"degenerate input", Box(0, 0, 0, 50), big, MergeOp::Union, 1, 10000},
   };
+  std::vector<Ring> out;
   for (const Case& c : cases) {
-    auto out = MergePolygons(c.a, c.b, c.op).rings;
+    out = MergePolygons(c.a, c.b, c.op).rings;
     EXPECT_EQ(out.size(), c.rings) << c.name;
     EXPECT_DOUBLE_EQ(Area(out), c.area) << c.name;
     EXPECT_TRUE(!c.vertices || out.at(0).size() == c.vertices)
         << c.name << ": " << out.at(0).size();
     ExpectSound(out, c.name);
   }
-}
-
-TEST(MergePolygons, SeveralHolesInOneOutlineAtOnceOrOneByOneAndExtremeCoordinates) {
+  // Several holes in one outline at once, or one by one.
   Ring a = Box(0, 0, 300, 100);
   Ring comb = {{20, 20},  {280, 20}, {280, 80}, {260, 80}, {260, 40}, {160, 40}, {160, 80},
                {140, 80}, {140, 40}, {40, 40},  {40, 80},  {20, 80},  {20, 20}};
-  auto out = MergePolygons(a, comb, MergeOp::Difference).rings;
+  out = MergePolygons(a, comb, MergeOp::Difference).rings;
   ExpectSound(out, "comb");
   EXPECT_EQ(out.size(), 1u);
   EXPECT_DOUBLE_EQ(Area(out), 30000 - (260 * 20 + 3 * 20 * 40));

@@ -40,6 +40,7 @@ using gds::testing::ReadFile;
 using gds::testing::SplitRecords;
 using gds::testing::StreamBuilder;
 using gds::testing::WriteBytes;
+using lav::interchange::testing::Have;
 using lav::testing::ContainsPart;
 using lav::testing::Split;
 constexpr std::uint8_t T(Rec r) {
@@ -116,17 +117,6 @@ TEST_F(StreamInput, ARunKeepsTheDatesLogsTheCellsAndOpensOnTheFixedView) {
   ASSERT_TRUE(app.design.isOpen());
   EXPECT_EQ((db::Stamp{0, 12, 6, 1, 2, 3}), app.design.current.entry.created);
   EXPECT_EQ((db::Stamp{0, 1, 1, 0, 0, 0}), app.design.current.entry.modified);
-}
-
-TEST_F(StreamInput, DatabaseUnitOfTheFile) {
-  struct Case {
-    double uu, metres;
-    std::int32_t unit;
-  };
-  // Without metres the user unit decides; the last: a nanometre user unit, where the metres
-  // decide (the files of the other tests take that path).
-  const Case cases[] = {{0.001, 0, 1000}, {0.0, 0.0, 0}, {1e-12, 0, 0}, {1.0, 1e-9, 1000}};
-  for (const auto& c : cases) EXPECT_EQ(c.unit, StreamDatabaseUnit(c.uu, c.metres)) << c.uu;
 }
 
 // Odd files, and array lattices that other writers make (the plain, reflected, turned and
@@ -263,6 +253,14 @@ TEST_F(StreamInput, OtherUnitsAskAndScaleAndValuesBeyondTheDesignRangeStopTheRun
   EXPECT_TRUE(read(far.bytes(), "far.str").empty());
   ASSERT_EQ(2u, host.boxes.size());
   EXPECT_NE(std::string::npos, host.boxes[1].text.find("範囲を超えています"));
+  // The database unit of the file: without metres the user unit decides; the last row, a
+  // nanometre user unit, where the metres decide (the files of the other tests take that path).
+  struct Case {
+    double uu, metres;
+    std::int32_t unit;
+  };
+  const Case cases[] = {{0.001, 0, 1000}, {0.0, 0.0, 0}, {1e-12, 0, 0}, {1.0, 1e-9, 1000}};
+  for (const auto& c : cases) EXPECT_EQ(c.unit, StreamDatabaseUnit(c.uu, c.metres)) << c.uu;
 }
 
 TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesign) {
@@ -424,10 +422,6 @@ TEST_F(StreamInput, DamagedFilesNeverCrash) {
   }
 }
 
-bool Have(const char* probe) {
-  return std::system((std::string(probe) + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 // KLayout's view of a stream file: every cell's shapes and instances in its own words, then the
 // centres of the layer 7 shapes of the flattened cell `flat`.
 constexpr const char* kKLayoutDump = R"PY(
@@ -474,7 +468,7 @@ out.close()
 )PY";
 
 // 1,500 cells by gdspy: a top cell placing each of the others once. A design past the classic
-// size is Batch.ADesignPastTheClassicSizeIsToldOnceAndComesBackWhole's; one notice at most is
+// size is Batch.PastTheClassicSizeOrCellCountTheRunTellsOnce...'s; one notice at most is
 // the dispatcher's single choice.
 constexpr const char* kGdspyCells = R"PY(
 import gdspy
@@ -754,7 +748,6 @@ ly.write(dst)
 // Figures beyond the classic 200 vertices come in whole, survive the design file, and go out as
 // they came; longer than one XY record holds, they go out in pieces that cover the same area.
 TEST_F(StreamOracle, LongFiguresComeInWholeAndGoOutWithinTheStreamLimits) {
-  const bool klayout = Have("command -v klayout");
   auto zigzag = [](int n, int step, int height, int y0 = 0) {
     std::vector<std::int32_t> v;
     for (int i = 0; i < n; ++i) v.insert(v.end(), {i * step, y0 + i % 2 * height});
@@ -769,7 +762,7 @@ TEST_F(StreamOracle, LongFiguresComeInWholeAndGoOutWithinTheStreamLimits) {
   auto xyRecords = [](const std::string& file) {
     std::vector<std::vector<std::uint8_t>> xy;
     for (const auto& r : SplitRecords(ReadBytes(file)))
-      if (r.type == static_cast<std::uint8_t>(gds::Rec::Xy)) xy.push_back(r.data);
+      if (r.type == T(Rec::Xy)) xy.push_back(r.data);
     return xy;
   };
   const std::string notice = db::msg::kBeyondClassicVertices;
@@ -785,10 +778,8 @@ TEST_F(StreamOracle, LongFiguresComeInWholeAndGoOutWithinTheStreamLimits) {
   typeAll({"GDSOUT out", "CLOSE"});
   EXPECT_TRUE(takeBoxes().empty());
   EXPECT_EQ(std::count(lines.begin(), lines.end(), notice), 1);
+  // The same XY records as the file read (what KLayout makes of pieces is checked below).
   EXPECT_EQ(xyRecords((dir / "out.str").string()), xyRecords((dir / "long.gds").string()));
-  if (klayout) {
-    EXPECT_TRUE(flatEqual("long.gds", "out.str")) << ReadFile(dir / "run.out");
-  }
   // Reopened, the design is what was stored, and says once again what it is.
   lines.clear();
   type("OPEN long");
@@ -813,15 +804,15 @@ TEST_F(StreamOracle, LongFiguresComeInWholeAndGoOutWithinTheStreamLimits) {
   const auto pieces = SplitRecords(ReadBytes(dir / "wide.str"));
   std::size_t boundaries = 0, paths = 0;
   for (const auto& r : pieces) {
-    boundaries += r.type == static_cast<std::uint8_t>(gds::Rec::Boundary);
-    paths += r.type == static_cast<std::uint8_t>(gds::Rec::Path);
-    if (r.type == static_cast<std::uint8_t>(gds::Rec::Xy)) {
+    boundaries += r.type == T(Rec::Boundary);
+    paths += r.type == T(Rec::Path);
+    if (r.type == T(Rec::Xy)) {
       EXPECT_LE(r.data.size(), 8191u * 8);
     }
   }
   EXPECT_GE(boundaries, 2u);
   EXPECT_EQ(paths, 2u);
-  if (!klayout) GTEST_SKIP() << "no klayout";
+  if (!Have("command -v klayout")) GTEST_SKIP() << "no klayout";
   std::ofstream(dir / "reference.py") << kLongReference;
   ASSERT_TRUE(shell("klayout -b -r reference.py -rd dst=reference.oas"))
       << ReadFile(dir / "run.out");
@@ -838,26 +829,11 @@ TEST_F(StreamOracle, FifteenHundredCellsPassEveryWalkOfTheDirectory) {
   EXPECT_EQ(std::count(lines.begin(), lines.end(), db::msg::kBeyondClassicCells), 1);
   // The walks of the cell commands over both parts of the directory are CellCommands' and
   // Compaction's; here the walks of the outputs and the tree.
-  typeAll({"OCELL TOP", "TREE", "GDSOUT out.str", "DXFOUT out.dxf", "CLOSE", "OPEN many",
-           "GDSOUT again.str", "CLOSE 0"});
+  typeAll({"OCELL TOP", "TREE", "GDSOUT out.str", "DXFOUT out.dxf", "CLOSE 0"});
   EXPECT_TRUE(takeBoxes().empty());
+  // Flattened, the stream covers what gdspy's covers: no structure is missing. (The design file
+  // keeps both parts of the directory: CellCommands' extension test and the batch test.)
   EXPECT_TRUE(flatEqual("many.gds", "out.str")) << ReadFile(dir / "run.out");
-  // Reopened, the design writes the same stream: every structure, in the same order.
-  auto records = [&](const char* name) {
-    auto r = SplitRecords(ReadBytes(dir / name));
-    std::erase_if(r, [](const auto& x) {
-      return x.type == static_cast<std::uint8_t>(gds::Rec::BgnLib) ||
-             x.type == static_cast<std::uint8_t>(gds::Rec::LibName);
-    });
-    return r;
-  };
-  const auto out = records("out.str");
-  EXPECT_EQ(std::count_if(out.begin(), out.end(),
-                          [](const auto& x) {
-                            return x.type == static_cast<std::uint8_t>(gds::Rec::StrName);
-                          }),
-            1500);
-  EXPECT_TRUE(out == records("again.str"));
   const std::string dxf = ReadFile(dir / "out.dxf");
   std::size_t blocks = 0;
   for (auto at = dxf.find("  0\nBLOCK\n"); at != std::string::npos;

@@ -106,7 +106,7 @@ class StreamWriterTest : public ::testing::Test {
 // KLayout reads them), a text's path type and width, rounding, refused layers. What KLayout reads
 // of every kind is checked by StreamOracle.KLayoutReadsEveryElementAsWeMeantIt, the records of a
 // boundary and a path in order by StreamOutput.CellsInSlotOrderAndLogSortedByColumn.
-TEST_F(StreamWriterTest, EveryElementKind) {
+TEST_F(StreamWriterTest, EveryElementKindAndTheFramesRefusals) {
   struct Case {
     const char* what;
     std::function<void(StreamWriter&)> body;
@@ -154,9 +154,7 @@ TEST_F(StreamWriterTest, EveryElementKind) {
        },
        {}}};
   for (const auto& c : cases) EXPECT_EQ(c.expected, element(c.body)) << c.what;
-}
-
-TEST_F(StreamWriterTest, RefusalsOfTheFrame) {
+  // The frame's refusals: out of order, the same structure twice in a row, a file that exists.
   StreamWriter w;
   EXPECT_EQ(-1, w.beginStructure("A", {}, {}));
   EXPECT_EQ(-3, w.openLibrary((dir / "no" / "abcdefghij.str").string(), 0.001, {}));
@@ -172,14 +170,13 @@ TEST_F(StreamWriterTest, RefusalsOfTheFrame) {
   EXPECT_EQ(-3, again.openLibrary((dir / "abcdefghi.str").string(), 0.001, {}));
 }
 
-TEST(StreamLog, LinesNamingLongPathsAreWhole) {
-  lav::testing::ScratchFolder scratch;
+TEST_F(StreamWriterTest, LogLinesNamingLongPathsAreWhole) {
   const std::string name(600, 'n');
   interchange::LogFile log;
-  ASSERT_TRUE(log.create((scratch.dir / "long.txt").string()));
+  ASSERT_TRUE(log.create((dir / "long.txt").string()));
   log.print(" %s.str\n", name.c_str());
   EXPECT_TRUE(log.close());
-  EXPECT_EQ(lav::testing::ReadFile(scratch.dir / "long.txt"), " " + name + ".str\n");
+  EXPECT_EQ(lav::testing::ReadFile(dir / "long.txt"), " " + name + ".str\n");
 }
 
 // --- the command ---
@@ -225,6 +222,11 @@ TEST_F(StreamOutput, EmptyDesignIsTheLibraryFrameOnly) {
                 "\n------------------ nomal end " +
                 std::string(44, '-') + "\n\n");
   EXPECT_TRUE(takeBoxes().empty());
+  // A log that cannot be made stops the run before any file is written. Refusals shared by the
+  // converters (no design open, an existing file) are DxfOutputCommand's and the batch runner's.
+  type("GDSOUT nofolder/x");
+  EXPECT_EQ(takeBoxes(), std::vector<std::string>{"ファイル nofolder/x.txt を作成できません。"});
+  EXPECT_FALSE(fs::exists(dir / "nofolder"));
 }
 
 TEST_F(StreamOutput, CellsInSlotOrderAndLogSortedByColumn) {
@@ -258,15 +260,6 @@ TEST_F(StreamOutput, CellsInSlotOrderAndLogSortedByColumn) {
   EXPECT_EQ(" CHI", lines[8].substr(0, 4));
   EXPECT_EQ(" BETA", lines[9].substr(0, 5));
   EXPECT_EQ(" ALPHA", lines[10].substr(0, 6));
-}
-
-// A log that cannot be made stops the run before any file is written. Refusals shared by the
-// converters (no design open, an existing file) are DxfOutputCommand's and the batch runner's.
-TEST_F(StreamOutput, ALogThatCannotBeMadeLeavesNoFile) {
-  newDesign();
-  type("GDSOUT nofolder/x");
-  EXPECT_EQ(takeBoxes(), std::vector<std::string>{"ファイル nofolder/x.txt を作成できません。"});
-  EXPECT_FALSE(fs::exists(dir / "nofolder"));
 }
 
 TEST_F(StreamOutput, OtherUnitsAskAndScaleAndCoordinatesBeyondTheFileRangeLeaveNoFile) {
