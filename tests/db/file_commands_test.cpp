@@ -102,7 +102,7 @@ TEST_F(FileCommands, ClosedAndReopenedDesignIsIdenticalAndNewNamesAreAbsolute) {
   EXPECT_FALSE(fs::exists(dir / "elsewhere" / "here.cad"));
 }
 
-TEST_F(FileCommands, SafeWriteLeavesTheOldFileOnEveryFailure) {
+TEST_F(FileCommands, SafeWriteLeavesTheOldFileOnEveryFailureAndRemovesWorkFilesOfEndedPrograms) {
   const fs::path target = dir / "t.cad";
   WriteFile(target, "old content");
   ::chmod(target.c_str(), 0640);
@@ -176,33 +176,29 @@ TEST_F(FileCommands, SafeWriteLeavesTheOldFileOnEveryFailure) {
   std::string error;
   EXPECT_EQ(WriteFileSafely(target.string(), data, {}, error), SafeWriteResult::Written);
   EXPECT_EQ(ReadFile(target), written);
-}
-
-// Work files of programs that ended (killed mid-save) go with the next save in their folder;
-// those of running programs, locked ones and other names stay.
-TEST_F(FileCommands, TheNextSaveRemovesWorkFilesOfEndedPrograms) {
+  // Work files of programs that ended (killed mid-save) go with the next save in their folder;
+  // those of running programs, locked ones and other names stay.
   const pid_t child = ::fork();
   if (child == 0) ::_exit(0);
   ::waitpid(child, nullptr, 0);  // its pid now names no process
   const std::string dead = std::to_string(child);
   const std::string live = std::to_string(::getppid());
-  struct Case {
+  struct Left {
     std::string name;
     bool stays;
-  } cases[] = {{"BUF$BUFF.88B." + dead, false},
-               {"BUF$BUFF.88B." + dead + "-3", false},
-               {"BUF$BUFF.88B." + live, true},
-               {"BUF$BUFF.88B." + dead + "-x", true},
-               {"BUF$BUFF.88B." + dead + "0", true},  // the lock below holds it
-               {"BUF$BUFF.88B", true},
-               {"notes.txt", true}};
-  for (const auto& c : cases) WriteFile(c.name, "left over");
+  } left[] = {{"BUF$BUFF.88B." + dead, false},
+              {"BUF$BUFF.88B." + dead + "-3", false},
+              {"BUF$BUFF.88B." + live, true},
+              {"BUF$BUFF.88B." + dead + "-x", true},
+              {"BUF$BUFF.88B." + dead + "0", true},  // the lock below holds it
+              {"BUF$BUFF.88B", true},
+              {"notes.txt", true}};
+  for (const auto& c : left) WriteFile(c.name, "left over");
   filelock::Lock held;  // a writer of another pid namespace holds its work file locked
   ASSERT_TRUE(held.acquire((dir / ("BUF$BUFF.88B." + dead + "0")).string(), false, false));
-  std::string error;
-  const std::vector<std::uint8_t> data(10, 1);
-  ASSERT_EQ(WriteFileSafely((dir / "x.cad").string(), data, {}, error), SafeWriteResult::Written);
-  for (const auto& c : cases) EXPECT_EQ(fs::exists(c.name), c.stays) << c.name;
+  const std::vector<std::uint8_t> ten(10, 1);
+  ASSERT_EQ(WriteFileSafely((dir / "x.cad").string(), ten, {}, error), SafeWriteResult::Written);
+  for (const auto& c : left) EXPECT_EQ(fs::exists(c.name), c.stays) << c.name;
 }
 
 // A design open in one program is refused to a second one, by name, until the first closes it;

@@ -168,14 +168,13 @@ TEST_F(ElementOutput, EveryElementKindWideLongLinesAndCutTexts) {
     EXPECT_EQ(RecordType(w[0]), c.type) << c.name;
     EXPECT_EQ(RecordLayer(w[0]).value_or(7), 7) << c.name;  // placements have none
   }
-  // Without a cell. The typed commands refuse an unclosed full polygon, and output without a
-  // design before it gets here, so this refusal is only reached here.
+  // Without a cell. Output without a design is refused before it gets here, so this refusal is
+  // only reached here (the too-many-points text is the typed unclosed polygon's).
   ClearCurrent(d);
   EXPECT_EQ(out({{0, 0}, {1, 0}, {1, 1}}).status, OutputStatus::NoDestination);
   EXPECT_EQ(t.count, 3);
   EXPECT_STREQ(OutputMessage(OutputStatus::NoDestination),
                "ファイル又はセルは開かれていません。出力先がわかりません。");
-  EXPECT_STREQ(OutputMessage(OutputStatus::TooManyPoints), "座標値の数が多すぎます。");
   // A wide long line is split at the middle; without a width it is one record (the line rows).
   SetUp();
   s = {};

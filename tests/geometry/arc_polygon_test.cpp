@@ -82,7 +82,7 @@ TEST(GenerateArc, SegmentTableAndTangentSegmentsOutsideTheCircle) {
   }
 }
 
-TEST(GenerateArc, EllipseThroughTheEndPoint) {
+TEST(GenerateArc, EllipseThroughTheEndPointTheStartPointAndAFullLayer) {
   struct Case {
     const char* name;
     ArcSettings settings;
@@ -121,26 +121,24 @@ TEST(GenerateArc, EllipseThroughTheEndPoint) {
     EXPECT_NEAR(std::fabs(SignedArea(sector)), want, c.areaTolerance * want) << c.name;
     EXPECT_EQ(SignedArea(sector) > 0, c.settings.clockwise == 0) << c.name;
   }
-}
-
-TEST(GenerateArc, StartPointJoinsTheFigureBeforeItAndAFullLayerStopsIt) {
-  struct Case {
+  // The start point joins the figure before it: polygons and lines do not repeat it.
+  struct Start {
     int type;
     std::size_t added;
-  } cases[] = {{4, 8}, {5, 8}, {1, 9}, {2, 9}};
-  for (const Case& c : cases) {
-    std::vector<UserPoint> pts{{10, 0}};
-    ASSERT_EQ(GenerateArc({0, 0, 32, 0}, {{10, 0}, {0, 0}, {0, 10}}, c.type, 1000, pts),
+  } starts[] = {{4, 8}, {5, 8}, {1, 9}, {2, 9}};
+  for (const Start& c : starts) {
+    std::vector<UserPoint> layer{{10, 0}};
+    ASSERT_EQ(GenerateArc({0, 0, 32, 0}, {{10, 0}, {0, 0}, {0, 10}}, c.type, 1000, layer),
               ArcStatus::Done);
-    EXPECT_EQ(pts.size() - 1, c.added) << "type " << c.type;
+    EXPECT_EQ(layer.size() - 1, c.added) << "type " << c.type;
   }
   // A full layer stops the circle and keeps what it appended. (The zero radii are refused in the
   // typed arc test.)
-  std::vector<UserPoint> pts(190, UserPoint{-50, -50});
-  EXPECT_EQ(GenerateArc({0, 0, 32, 0}, {{10, 0}, {0, 0}, {10, 0}}, 4, 1000, pts),
+  std::vector<UserPoint> full(190, UserPoint{-50, -50});
+  EXPECT_EQ(GenerateArc({0, 0, 32, 0}, {{10, 0}, {0, 0}, {10, 0}}, 4, 1000, full),
             ArcStatus::LayerFull);
-  EXPECT_EQ(pts.size(), 200u);
-  EXPECT_EQ(pts[190], (UserPoint{10, 0}));
+  EXPECT_EQ(full.size(), 200u);
+  EXPECT_EQ(full[190], (UserPoint{10, 0}));
 }
 
 }  // namespace

@@ -14,9 +14,7 @@ V P(std::string_view text) {
 }
 
 struct JoinCase {
-  const char* name;
-  const char* f;
-  const char* out;
+  const char *name, *f, *out;
 };
 
 void ExpectJoins(const char* g, bool line, std::initializer_list<JoinCase> cases) {

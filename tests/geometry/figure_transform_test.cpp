@@ -54,8 +54,7 @@ TEST(MirrorFigure, PointsAndPlacementSettings) {
   struct Case {
     const char* name;
     Figure in;
-    const char *p, *q;
-    const char* points;
+    const char *p, *q, *points;
     std::int32_t angle, reflection;
   } cases[] = {
       {"about x = 5", Polygon("1,2 5,3"), "5,0", "5,1", "9,2 5,3", 0, 0},
@@ -94,8 +93,7 @@ TEST(RotateAndMagnify, ExactDatabaseUnits) {
     Figure in;
     bool rotate;
     double value;
-    const char* fixed;
-    const char* points;
+    const char *fixed, *points;
     std::int32_t angle, magnification, pitchX = 0, pitchY = 0;
     bool changed = true;
   } cases[] = {
@@ -197,8 +195,7 @@ TEST(MoveEdge, EdgesSlideAlongTheirNeighbours) {
     const char* name;
     Figure in;
     int segment;
-    const char* through;
-    const char* points;
+    const char *through, *points;
   } cases[] = {
       {"first edge keeps the polygon closed", Polygon(kSquare), 1, "4,-3",
        "0,-3 10,-3 10,10 0,10 0,-3"},

@@ -13,7 +13,7 @@ namespace {
 
 using db::Vertex;
 
-TEST(SegmentDistance, AsThePickMeasuresIt) {
+TEST(PickWindow, SegmentDistancesTheSquareAroundThePointAndTheNearestOfferedSegment) {
   struct Case {
     const char* name;
     Vertex p, a, b;
@@ -31,9 +31,7 @@ TEST(SegmentDistance, AsThePickMeasuresIt) {
   };
   for (const auto& c : cases)
     EXPECT_NEAR(SegmentDistance(c.p, c.a, c.b, c.last), c.d, 1e-9) << c.name;
-}
-
-TEST(PickWindow, SquareAroundThePointAndTheNearestOfferedSegment) {
+  // The pick window: a square around the point; the nearest offered segment wins.
   PickState p;
   p.aperture = 10;
   PreparePick(p, 1, 2, 1000, 0.01);  // 10 pixels are 1000 units

@@ -25,12 +25,12 @@ namespace {
 
 using db::ElementType;
 using db::testing::Append;
+using db::testing::CellElements;
+using db::testing::CellLines;
 using db::testing::OneBoxWith;
 using db::testing::Placed;
 using lav::testing::Contains;
 using lav::testing::Split;
-using testing::CellElements;
-using testing::CellLines;
 using testing::EntitiesFile;
 using testing::Groups;
 using testing::TextOf;
@@ -75,7 +75,7 @@ std::string WithCrLf(const std::string& text) {
   return r;
 }
 
-TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappened) {
+TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappenedLongOnesInPieces) {
   const std::string b = "SREF B refl=", ab = "AREF B refl=0 mag=1000000 ang=0 ";
   const std::string line = "LINE L0 tip=0 w=0 ", one = line + "(0,0)(1000,1000)";
   struct Case {
@@ -179,6 +179,20 @@ TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappened) {
     EXPECT_TRUE(takeBoxes().empty());
     EXPECT_TRUE(logged(c.logged)) << read("in.txt");
   }
+  // Polylines are stored whole up to what a record holds: 33,000 points are two pieces that join
+  // (a POLYLINE's vertices take the same way). Polylines of 10,000 points kept whole are
+  // StreamOracle.LongFiguresComeInWholeAndGoOutWithinTheStreamLimits's.
+  std::string light = "0 LWPOLYLINE 8 2 43 1 ";
+  for (int i = 0; i < 33000; ++i)
+    light += "10 " + std::to_string(i) + " 20 " + std::to_string(i % 2) + " ";
+  const auto els = elements(EntitiesFile(light));
+  ASSERT_EQ(els.size(), 2u);
+  EXPECT_LE(els[0].pts.size(), 32767u);
+  EXPECT_EQ(els[1].pts.front(), els[0].pts.back());  // the pieces join
+  EXPECT_EQ(els[0].line.rfind("LINE L2 tip=0 w=1000 (0,0)(1000,1000)", 0), 0u);
+  EXPECT_EQ(els[1].line.rfind("LINE L2 tip=0 w=1000 (", 0), 0u);
+  EXPECT_TRUE(els[1].line.ends_with("(32999000,1000)")) << els[1].line;
+  EXPECT_TRUE(logged("POLYLINE > 32767 (cell ENTITIES line 5)")) << read("in.txt");
 }
 
 TEST_F(DxfInput, CirclesArcsAndBulgesFollowTheirCurvesAndTheArcSettingsOfTheSession) {
@@ -227,7 +241,7 @@ TEST_F(DxfInput, CirclesArcsAndBulgesFollowTheirCurvesAndTheArcSettingsOfTheSess
   }
 }
 
-TEST_F(DxfInput, LayerTableMapsNamesAndTheLogListsThem) {
+TEST_F(DxfInput, LayerTableMapsNamesAndTheLogListsThemBlocksBecomeCellsWithUniqueNames) {
   struct Case {
     std::vector<std::string> names;  // the layer table in file order
     std::vector<int> layers;         // the design layer of each
@@ -265,9 +279,7 @@ TEST_F(DxfInput, LayerTableMapsNamesAndTheLogListsThem) {
                                        "0 EOF"))),
             Split("LINE L63 tip=0 w=0 (0,0)(1000,0)|LINE L0 tip=0 w=0 (5000,5000)(6000,5000)"));
   EXPECT_TRUE(logged("LAYER L69 -> 0"));
-}
-
-TEST_F(DxfInput, BlocksBecomeCellsWithUniqueNames) {
+  // Blocks become cells with unique names.
   const std::string a = std::string(32, 'N') + "-one", b = std::string(32, 'N') + "-two";
   const auto els =
       load(TextOf({{0, "SECTION"}, {2, "BLOCKS"}, {0, "BLOCK"},   {2, a},          {0, "LINE"},
@@ -277,29 +289,12 @@ TEST_F(DxfInput, BlocksBecomeCellsWithUniqueNames) {
                    {2, b},         {10, "0"},     {20, "0"},      {0, "ENDSEC"},   {0, "EOF"}}));
   const std::string n32(32, 'N');
   const std::string renamed = n32.substr(0, 30) + "$1";
-  EXPECT_EQ(testing::CellNames(app.design.image),
+  EXPECT_EQ(db::testing::CellNames(app.design.image),
             (std::vector<std::string>{n32, renamed, "my_blk", "ENTITIES"}));
   EXPECT_EQ(CellLines(app.design.image, n32).size(), 1u);
   // The insert finds the block it named.
   EXPECT_EQ(els, std::vector<std::string>{"SREF " + renamed + " refl=0 mag=1000000 ang=0 at 0,0"});
   EXPECT_TRUE(logged("-> " + renamed));
-}
-
-TEST_F(DxfInput, PolylinesAreStoredWholeUpToWhatARecordHolds) {
-  // 33,000 points, more than a record holds: two pieces that join (a POLYLINE's vertices take
-  // the same way). Polylines of 10,000 points kept whole are
-  // StreamOracle.LongFiguresComeInWholeAndGoOutWithinTheStreamLimits's.
-  std::string light = "0 LWPOLYLINE 8 2 43 1 ";
-  for (int i = 0; i < 33000; ++i)
-    light += "10 " + std::to_string(i) + " 20 " + std::to_string(i % 2) + " ";
-  const auto els = elements(EntitiesFile(light));
-  ASSERT_EQ(els.size(), 2u);
-  EXPECT_LE(els[0].pts.size(), 32767u);
-  EXPECT_EQ(els[1].pts.front(), els[0].pts.back());  // the pieces join
-  EXPECT_EQ(els[0].line.rfind("LINE L2 tip=0 w=1000 (0,0)(1000,1000)", 0), 0u);
-  EXPECT_EQ(els[1].line.rfind("LINE L2 tip=0 w=1000 (", 0), 0u);
-  EXPECT_TRUE(els[1].line.ends_with("(32999000,1000)")) << els[1].line;
-  EXPECT_TRUE(logged("POLYLINE > 32767 (cell ENTITIES line 5)")) << read("in.txt");
 }
 
 TEST_F(DxfInput, BadFilesGiveAMessage) {

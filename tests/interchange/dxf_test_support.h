@@ -13,10 +13,6 @@
 
 namespace lav::interchange::testing {
 
-using db::testing::CellElements;
-using db::testing::CellLines;
-using db::testing::CellNames;
-
 struct G {
   int code;
   std::string value;

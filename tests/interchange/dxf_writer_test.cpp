@@ -129,8 +129,7 @@ TEST(DxfWriter, SectionsValuesAndTextsAsTheDesignHasThem) {
   EXPECT_EQ(TrimmedNumber(1.23456789, 8), "1.23456789");
   EXPECT_EQ(TrimmedNumber(2147483.647, 4), "2147483.647");
   struct Units {
-    std::int32_t unit;
-    std::int32_t x;
+    std::int32_t unit, x;
     const char* text;
   } units[] = {{1000, 1, "0.001"}, {1000000, 50, "0.0001"}, {3, 1, "0.3333"}};
   for (const Units& c : units) {

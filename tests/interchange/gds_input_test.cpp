@@ -314,7 +314,7 @@ TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesign) {
 }
 
 // Twenty thousand structures, each placing the one after it, which the file has not defined yet.
-TEST_F(StreamInput, TwentyThousandStructuresComeInQuicklyUntilTheDesignCannotGrow) {
+TEST_F(StreamInput, TwentyThousandStructuresComeInQuicklyUntilTheDesignCannotGrowOrEscape) {
   StreamBuilder b;
   b.library();
   constexpr int kCells = 20000;
@@ -346,6 +346,20 @@ TEST_F(StreamInput, TwentyThousandStructuresComeInQuicklyUntilTheDesignCannotGro
   EXPECT_EQ(takeBoxes(),
             std::vector<std::string>{"セル S800 を作成できません。セルの数が多すぎます。"});
   EXPECT_TRUE(logged("too many cells|Error end")) << ReadFile(dir / "in.txt");
+  // Escape in the second 1 MB chunk of another file (24 steps of 4096 records); the steps
+  // before go on.
+  app.design.image.maxSize = db::kImageMaxSize;
+  StreamBuilder e;
+  e.library().structure("A");
+  for (int i = 0; i < 25000; ++i) e.boundary(1, {0, 0, i + 1, 0, i + 1, 1, 0, 0});
+  e.endStructure().endLibrary();
+  int steps = 24;
+  host.onMessageStep = [&](bool& flag) { flag = flag && --steps > 0; };
+  EXPECT_TRUE(read(e.bytes()).empty());
+  EXPECT_EQ(0, steps);
+  EXPECT_FALSE(app.design.isOpen());
+  EXPECT_TRUE(printed("*** Abortion ***"));
+  EXPECT_TRUE(logged("stopped by Escape"));
 }
 
 TEST_F(StreamInput, RefusalsAndTheFileDialog) {
@@ -367,22 +381,6 @@ TEST_F(StreamInput, RefusalsAndTheFileDialog) {
   type("GDSIN");
   EXPECT_EQ(1u, host.fileRequests.size());
   EXPECT_TRUE(app.design.isOpen());
-}
-
-TEST_F(StreamInput, EscapeLeavesNoDesign) {
-  // Escape in the second 1 MB chunk of the file (24 steps of 4096 records); the steps before
-  // go on.
-  StreamBuilder b;
-  b.library().structure("A");
-  for (int i = 0; i < 25000; ++i) b.boundary(1, {0, 0, i + 1, 0, i + 1, 1, 0, 0});
-  b.endStructure().endLibrary();
-  int steps = 24;
-  host.onMessageStep = [&](bool& flag) { flag = flag && --steps > 0; };
-  EXPECT_TRUE(read(b.bytes()).empty());
-  EXPECT_EQ(0, steps);
-  EXPECT_FALSE(app.design.isOpen());
-  EXPECT_TRUE(printed("*** Abortion ***"));
-  EXPECT_TRUE(logged("stopped by Escape"));
 }
 
 // Every cut of a real file and random byte changes end with a design or a message.

@@ -121,13 +121,6 @@ TEST_F(StreamWriterTest, EveryElementKindAndTheFramesRefusals) {
        },
        {E(Rec::Sref), S(Rec::Sname, "AB"), Bits(Rec::Strans, 0), I32(Rec::Xy, {1500, -2000}),
         E(Rec::EndEl)}},
-      {"reflected array: rows below the origin",
-       [&](StreamWriter& w) {
-         w.reflected = true;
-         w.arrayReference("A", {1, 1}, 3, 2, 10, 5);
-       },
-       {E(Rec::Aref), S(Rec::Sname, "A"), Bits(Rec::Strans, 0x8000), I16(Rec::ColRow, {3, 2}),
-        I32(Rec::Xy, {1000, 1000, 31000, 1000, 1000, -9000}), E(Rec::EndEl)}},
       {"text carries the last path type",
        [&](StreamWriter& w) {
          w.pathType = 2;

@@ -10,16 +10,11 @@
 namespace lav::ini {
 namespace {
 
-struct ReadCase {
-  const char* name;
-  const char* file;
-  const char* section;
-  const char* key;
-  std::optional<std::string> expected;
-};
-
-TEST(IniFileRead, KeysSectionsAndMalformedLines) {
-  const ReadCase cases[] = {
+TEST(IniFile, ReadsKeysSectionsAndMalformedLinesWritesKeepEveryOtherLine) {
+  const struct {
+    const char *name, *file, *section, *key;
+    std::optional<std::string> expected;
+  } cases[] = {
       {"section case", "[WindowSize]\nk=v\n", "windowsize", "k", "v"},
       {"key case", "[A]\nOPEN=1\n", "A", "open", "1"},
       {"blanks trimmed", "  [ A ]  \n  k  =  v w  \n", "A", "k", "v w"},
@@ -43,19 +38,10 @@ TEST(IniFileRead, KeysSectionsAndMalformedLines) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(IniFile::parse(c.file).get(c.section, c.key), c.expected) << c.name;
-}
-
-struct WriteCase {
-  const char* name;
-  const char* before;
-  const char* section;
-  const char* key;
-  const char* value;
-  const char* after;
-};
-
-TEST(IniFileWrite, KeepsEveryOtherLineAndRemoveTakesEveryLineOfTheKey) {
-  const WriteCase cases[] = {
+  // Writing keeps every other line; removing takes every line of the key.
+  const struct {
+    const char *name, *before, *section, *key, *value, *after;
+  } writes[] = {
       {"new file", "", "A", "k", "v", "[A]\nk=v\n"},
       {"replace in place", "; c\n[A]\nk=1\nj=2\n", "A", "k", "9", "; c\n[A]\nk=9\nj=2\n"},
       {"replace keeps crlf others", "[A]\r\nk=1\r\nj=2\r\n", "a", "K", "9",
@@ -68,7 +54,7 @@ TEST(IniFileWrite, KeepsEveryOtherLineAndRemoveTakesEveryLineOfTheKey) {
       {"line end in value becomes blank", "", "A", "k", "a\nb", "[A]\nk=a b\n"},
       {"empty section", "[A]\n[B]\n", "A", "k", "v", "[A]\nk=v\n[B]\n"},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : writes) {
     IniFile f = IniFile::parse(c.before);
     f.set(c.section, c.key, c.value);
     EXPECT_EQ(f.bytes(), c.after) << c.name;
