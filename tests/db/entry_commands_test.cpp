@@ -188,7 +188,7 @@ TEST_F(EntryCommands, FiguresLongerThanTheLayerAreNeverTakenIntoIt) {
   }
 }
 
-TEST_F(EntryCommands, APickIsPutBackByteIdenticalByUndoCloseAndEveryChange) {
+TEST_F(EntryCommands, APickIsPutBackByteIdenticalByUndoCloseAndEveryChangeNeverHidden) {
   typeAll({"XY 0 0 10 0 10 10 0 10", "OUTPUT", "ETYPE 5", "WIDTH 1", "XY 20 0 30 0", "OUTPUT"});
   const auto before = cellBytes();
   struct Case {
@@ -220,15 +220,13 @@ TEST_F(EntryCommands, APickIsPutBackByteIdenticalByUndoCloseAndEveryChange) {
     EXPECT_EQ(records().size(), dropped ? 1u : 2u) << change;
     EXPECT_FALSE(app.temp.pick.active) << change;
   }
-}
-
-TEST_F(EntryCommands, SelectionSetAndHiddenLayersAreNeverPicked) {
+  // The selection set and hidden layers are never picked.
   typeAll({"LAYER 2", "XY 0 0 10 0 10 10 0 10", "OUTPUT"});
-  struct Case {
+  struct Setting {
     const char* setup;
     bool picked;
-  } cases[] = {{"SEL 1 3", false}, {"SEL", true}, {"DISP 1", false}, {"DISP", true}};
-  for (const auto& c : cases) {
+  } settings[] = {{"SEL 1 3", false}, {"SEL", true}, {"DISP 1", false}, {"DISP", true}};
+  for (const auto& c : settings) {
     type(c.setup);
     takeBoxes();
     typeAll({"TAKE", "10 5"});

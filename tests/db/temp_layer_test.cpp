@@ -14,7 +14,7 @@ std::vector<UserPoint> pts(const TempLayer& t) {
   return {t.used().begin(), t.used().end()};
 }
 
-TEST(TempLayerEntry, CoordinateModesLockTheReferencePointAndTakingBack) {
+TEST(TempLayerEntry, CoordinateModesLockTheReferencePointTakingBackAndCleaning) {
   struct Case {
     int absMode, lock;
     std::int16_t type;
@@ -76,17 +76,15 @@ TEST(TempLayerEntry, CoordinateModesLockTheReferencePointAndTakingBack) {
     TakeBackPoints(t, c.n);
     EXPECT_EQ(pts(t), c.left) << c.n;
   }
-}
-
-TEST(NormalizePoints, CleansByElementType) {
+  // The points are cleaned by element type.
   using V = std::vector<Vertex>;
   const V square{{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}};
   constexpr auto P = ElementType::Polygon, L = ElementType::Line;
-  struct Case {
+  struct Clean {
     ElementType type;
     V in, out;
     const char* name;
-  } cases[] = {
+  } cleans[] = {
       {P, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}, square, "closed"},
       {P, {{0, 0}, {5, 0}, {10, 0}, {10, 10}, {0, 10}}, square, "collinear point"},
       {P, {{5, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}}, square, "start on an edge"},
@@ -96,7 +94,7 @@ TEST(NormalizePoints, CleansByElementType) {
       {L, {{0, 0}, {10, 0}, {10, 10}}, {{0, 0}, {10, 0}, {10, 10}}, "line stays open"},
       {ElementType::SCell, {{1, 1}, {2, 2}, {1, 1}, {2, 2}}, {{1, 1}, {2, 2}}, "placements once"},
       {ElementType::Text, {{3, 3}, {1, 1}, {3, 3}}, {{3, 3}, {1, 1}}, "texts keep order"}};
-  for (const auto& c : cases) {
+  for (const auto& c : cleans) {
     V v = c.in;
     NormalizePoints(v, c.type);
     EXPECT_EQ(v, c.out) << c.name;

@@ -36,18 +36,6 @@ void ExpectSound(const std::vector<Ring>& rings, const std::string& what) {
   }
 }
 
-TEST(MergeOpFromChar, TypedCharacters) {
-  // The characters that name each operation, and some that name none.
-  const std::pair<const char*, std::optional<MergeOp>> groups[] = {
-      {"+!|", MergeOp::Union},
-      {"-", MergeOp::Difference},
-      {"&*\xA5", MergeOp::Intersection},
-      {"^#$%/", MergeOp::Xor},
-      {"x0 ", std::nullopt}};
-  for (const auto& [chars, op] : groups)
-    for (const char* c = chars; *c; ++c) EXPECT_EQ(MergeOpFromChar(*c), op) << "char " << int(*c);
-}
-
 // The typed merge test plays the plain overlaps, a figure minus itself and touching squares united.
 TEST(MergePolygons, ShapesAndCounts) {
   const Ring big = Box(0, 0, 100, 100);
@@ -114,15 +102,21 @@ TEST(MergePolygons, ShapesAndCounts) {
   ExpectSound(out, "corners");
   EXPECT_EQ(out.size(), 4u);
   EXPECT_NEAR(Area(out), 2.0 * double(m) * double(m), 4.0);
-}
-
-// Boxes that share only an edge or a corner touch without overlapping; the typed merge test
-// meets overlapping, enclosed and distant squares.
-TEST(ContactOf, SharedEdgesAndCornersTouchWithoutOverlapping) {
+  // Boxes that share only an edge or a corner touch without overlapping; the typed merge test
+  // meets overlapping, enclosed and distant squares.
   for (const Ring& b : {Box(10, 0, 20, 10), Box(10, 10, 20, 20)}) {
     const Contact got = ContactOf(Box(0, 0, 10, 10), b);
     EXPECT_TRUE(!got.overlap && got.touch) << b[0].y;
   }
+  // The characters that name each operation, and some that name none.
+  const std::pair<const char*, std::optional<MergeOp>> groups[] = {
+      {"+!|", MergeOp::Union},
+      {"-", MergeOp::Difference},
+      {"&*\xA5", MergeOp::Intersection},
+      {"^#$%/", MergeOp::Xor},
+      {"x0 ", std::nullopt}};
+  for (const auto& [chars, op] : groups)
+    for (const char* c = chars; *c; ++c) EXPECT_EQ(MergeOpFromChar(*c), op) << "char " << int(*c);
 }
 
 // Random figures of every kind (axis-parallel, 45 degree, any angle, with holes) against the set

@@ -110,9 +110,6 @@ TEST(DxfWriter, WholeFileOfBlocksLayersAndEveryElementKind) {
               "10.0 45 -5.0 0 ENDSEC 0 EOF"))
     expected.push_back(g);
   EXPECT_EQ(Dxf(d.image), testing::TextOf(expected));
-}
-
-TEST(DxfWriter, SectionsValuesAndTextsAsTheDesignHasThem) {
   // Sections only for what the design has (both: the whole file above).
   struct Sections {
     std::vector<std::string> cells;

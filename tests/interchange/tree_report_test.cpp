@@ -118,7 +118,8 @@ const std::vector<std::string> kExpectedReport = {
     " └D                      1",
     "   └E                    2"};
 
-TEST_F(TreeReportCommand, ReportListsTheHierarchyOnceWithConnectorsUnderAFreeNumber) {
+TEST_F(TreeReportCommand,
+       ReportListsTheHierarchyOnceWithConnectorsUnderAFreeNumberToTheNestsDepth) {
   // A design without an open cell is refused (without a design the dispatcher refuses:
   // Dispatcher.PreconditionsAndMacroNumbers...).
   db::testing::NewImage(app.design);
@@ -156,18 +157,15 @@ TEST_F(TreeReportCommand, ReportListsTheHierarchyOnceWithConnectorsUnderAFreeNum
   typeAll({"TREE", "TREE"});
   EXPECT_EQ(shown, (std::vector<std::string>{"TREE001.TXT", "TREE003.TXT", "TREE004.TXT"}));
   EXPECT_EQ(ReadFile(dir / "TREE000.TXT"), "someone else's\n");
-}
-
-TEST_F(TreeReportCommand, NestLimitsTheDepthALeafGivesTwoLinesAndSelfPlacementIsNotEntered) {
-  BuildDesign();
+  // The nest limits the depth: the first level of the whole report.
   typeAll({"NEST 1", "TREE"});
-  // The first level of the whole report.
-  EXPECT_EQ(ReadFile(dir / "TREE000.TXT"),
+  EXPECT_EQ(ReadFile(dir / "TREE005.TXT"),
             Joined({kExpectedReport[0], " TOP                      0(13:45:30 12/06/26) Nest(1)",
                     kExpectedReport[2], kExpectedReport[7], kExpectedReport[9], kExpectedReport[10],
                     kExpectedReport[11]}));
+  // A leaf gives two lines.
   typeAll({"OCELL E", "TREE"});
-  EXPECT_EQ(ReadFile(dir / "TREE001.TXT"),
+  EXPECT_EQ(ReadFile(dir / "TREE006.TXT"),
             Joined({kExpectedReport[0], " E                        0(13:45:30 12/06/26) Nest(1)"}));
   // C0 places C1, ... C11 places C12; C12 places itself.
   auto& d = app.design;
@@ -177,7 +175,7 @@ TEST_F(TreeReportCommand, NestLimitsTheDepthALeafGivesTwoLinesAndSelfPlacementIs
     Append(d, db::EncodeSingle(Placed("C" + std::to_string(i == 12 ? 12 : i + 1), 0, 0)));
   }
   typeAll({"NEST 11", "TREE"});
-  auto report = ReadTreeFileLines((dir / "TREE002.TXT").string());
+  auto report = ReadTreeFileLines((dir / "TREE007.TXT").string());
   ASSERT_TRUE(report);
   ASSERT_EQ(report->size(), 13u) << "the root and depths 1 to 11";
   EXPECT_EQ((*report)[2], S(" └C1                     1"));
@@ -185,7 +183,7 @@ TEST_F(TreeReportCommand, NestLimitsTheDepthALeafGivesTwoLinesAndSelfPlacementIs
   EXPECT_EQ((*report)[12], S("                     └C11 11")) << "past the column: not cut";
   // The cell that places itself is listed once below itself and not entered again.
   typeAll({"OCELL C12", "TREE"});
-  EXPECT_EQ(ReadFile(dir / "TREE003.TXT"),
+  EXPECT_EQ(ReadFile(dir / "TREE008.TXT"),
             Joined({kExpectedReport[0], " C12                      0(13:45:30 12/06/26) Nest(11)",
                     " └C12                    1"}));
 }
