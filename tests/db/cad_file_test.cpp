@@ -252,7 +252,16 @@ TEST_F(CadFile, EveryBodyEncodesByTheRuleAndDecodesBackDamagedFilesAreRefusedNev
   }
 }
 
-TEST_F(DesignHeader, EverySavedSettingRoundTripsAndRangesHoldByVersion) {
+using Bytes = std::vector<std::uint8_t>;
+
+// The record decoded, then encoded again; nothing when it does not decode.
+template <class Record, bool (*decode)(RecordBytes, Record&), Bytes (*encode)(const Record&)>
+Bytes Again(RecordBytes b) {
+  Record r;
+  return decode(b, r) ? encode(r) : Bytes{};
+}
+
+TEST_F(DesignHeader, EverySavedSettingAndRecordKindRoundTripsAndRangesHoldByVersion) {
   using S = Settings;
   Settings s;  // every saved value away from its default, inside its range
   const std::pair<int S::*, int> values[] = {
@@ -309,21 +318,9 @@ TEST_F(DesignHeader, EverySavedSettingRoundTripsAndRangesHoldByVersion) {
   back.nest = 5;
   EXPECT_FALSE(ReadHeader(d.image, back));
   EXPECT_EQ(back.nest, 5);  // nothing taken from a newer version
-}
-
-// Every record kind decodes to what was encoded (a deleted one too), re-encodes to the same
-// bytes, keeps its fields where the file format puts them, and is refused cut short or as
-// another kind.
-using Bytes = std::vector<std::uint8_t>;
-
-// The record decoded, then encoded again; nothing when it does not decode.
-template <class Record, bool (*decode)(RecordBytes, Record&), Bytes (*encode)(const Record&)>
-Bytes Again(RecordBytes b) {
-  Record r;
-  return decode(b, r) ? encode(r) : Bytes{};
-}
-
-TEST(RecordCodec, EveryKindRoundTrips) {
+  // Every record kind decodes to what was encoded (a deleted one too), re-encodes to the same
+  // bytes, keeps its fields where the file format puts them, and is refused cut short or as
+  // another kind.
   const Placement array{std::string(32, 'A'), 1, 2500000, 90000000, -7, 8, 10, 3, 500, -700};
   const Placement single{"S", 0, 1000000, 45000000, 11, -12, 1, 1, 0, 0};
   const TextRecord text{9, 1, 1, 3000, 500000, 180000000, "\x83\x65\x83\x58\x83\x67 x", 21, -22};
@@ -331,11 +328,11 @@ TEST(RecordCodec, EveryKindRoundTrips) {
   const AreaRecord polygon{ElementType::Polygon, 3, Zigzag(200, 4)};
   const LineRecord line{7, 1, 250, Zigzag(2, 9)};
   const auto n = static_cast<std::int32_t>(text.text.size());
-  const struct Case {
+  const struct Record {
     Bytes bytes;
     Bytes (*again)(RecordBytes);
     std::vector<std::pair<std::int32_t, std::int32_t>> fields;  // offset, int32 stored there
-  } cases[] = {
+  } records[] = {
       {EncodeArray(array),
        Again<Placement, DecodePlacement, EncodeArray>,
        {{12, 10}, {16, 3}, {20, 500}, {24, -700}, {60, -7}, {64, 8}}},
@@ -349,9 +346,9 @@ TEST(RecordCodec, EveryKindRoundTrips) {
       {EncodeArea(polygon), Again<AreaRecord, DecodeArea, EncodeArea>, {{6 + 8 * 199, 1994}}},
       {EncodeLine(line), Again<LineRecord, DecodeLine, EncodeLine>, {{6, 250}, {12, 9}, {20, 19}}},
   };
-  const std::size_t count = std::size(cases);
+  const std::size_t count = std::size(records);
   for (std::size_t i = 0; i < count; ++i) {
-    const Case& c = cases[i];
+    const Record& c = records[i];
     EXPECT_EQ(c.again(c.bytes), c.bytes) << i;
     EXPECT_EQ(RecordLength(c.bytes), static_cast<std::int32_t>(c.bytes.size())) << i;
     for (auto [at, value] : c.fields) EXPECT_EQ(le::getI32(&c.bytes[at]), value) << i << "@" << at;
@@ -359,7 +356,7 @@ TEST(RecordCodec, EveryKindRoundTrips) {
     deleted[0] += kDeletedOffset;
     EXPECT_EQ(c.again(deleted), c.bytes) << i;
     EXPECT_TRUE(c.again(RecordBytes(c.bytes).first(c.bytes.size() - 1)).empty()) << i;
-    EXPECT_TRUE(c.again(cases[(i + 2) % count].bytes).empty()) << i;
+    EXPECT_TRUE(c.again(records[(i + 2) % count].bytes).empty()) << i;
   }
 }
 

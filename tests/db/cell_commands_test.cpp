@@ -60,7 +60,7 @@ class CellCommands : public ::testing::Test {
   AppState app{host};
 };
 
-TEST_F(CellCommands, OpenCellArguments) {
+TEST_F(CellCommands, OpenCellArgumentsAndTheSortedListHandingTheNameOn) {
   make("TOP");
   make("5");
   make("other");
@@ -99,6 +99,30 @@ TEST_F(CellCommands, OpenCellArguments) {
   }
   EXPECT_EQ(app.settings.headerFlags50 & 1, 1);
   EXPECT_EQ(app.settings.headerFlags51 & 1, 1);
+  // The list is sorted and wants a selection; the typed commands play its other answers.
+  make("ZED");
+  make("ALPHA");
+  play<CellNamesDialog>("cell-list", nullptr, [&](CellNamesDialog& d) {
+    EXPECT_EQ(d.lines[2], "ALPHA");
+    EXPECT_EQ(d.lines[4], "ZED");
+    EXPECT_FALSE(d.pressSelect());
+    EXPECT_EQ(lastBox(), "選択してからボタンを押して下さい");
+    ASSERT_TRUE(d.selectLine(4));
+    ASSERT_TRUE(d.pressSelect());
+  });
+  const auto choice = RunCellNamesDialog(app, true);
+  EXPECT_EQ(choice.action, CellListChoice::Action::HandToCommand);
+  EXPECT_EQ(choice.name, "ZED");
+  // Only one dialog at a time; without a design none opens (the typed commands show the box).
+  app.design.cellDialogOpen = true;
+  EXPECT_EQ(RunCellCopyDialog(app), CellDialogResult::Busy);
+  app.design.cellDialogOpen = false;
+  ASSERT_TRUE(CloseDesign(app, false));
+  EXPECT_EQ(RunCopyFromDesign(app), CellDialogResult::Refused);
+  EXPECT_EQ(host.dialogsRun, std::vector<std::string>{"cell-list"});
+  EXPECT_TRUE(host.fileRequests.empty());
+  bool needsName = false;
+  EXPECT_FALSE(OpenCell(app, "TOP", needsName));  // no design: no crash
 }
 
 TEST_F(CellCommands, CellsBeyondTheClassicSlotsLiveInTheExtension) {
@@ -339,33 +363,6 @@ TEST_F(CellCommands, CopyTakesFreshOrReusedBlocksAndComesFromAnotherDesign) {
   host.fileChoices.push_back((dir / "missing.cad").string());
   EXPECT_EQ(RunCopyFromDesign(app), CellDialogResult::Refused);
   EXPECT_EQ(app.design.path, ownPath);
-}
-
-// The list is sorted and wants a selection; the typed commands play its other answers.
-TEST_F(CellCommands, CellListIsSortedAndHandsTheNameOn) {
-  make("ZED");
-  make("ALPHA");
-  play<CellNamesDialog>("cell-list", nullptr, [&](CellNamesDialog& d) {
-    EXPECT_EQ(d.lines[1], "ALPHA");
-    EXPECT_EQ(d.lines[2], "ZED");
-    EXPECT_FALSE(d.pressSelect());
-    EXPECT_EQ(lastBox(), "選択してからボタンを押して下さい");
-    ASSERT_TRUE(d.selectLine(2));
-    ASSERT_TRUE(d.pressSelect());
-  });
-  const auto choice = RunCellNamesDialog(app, true);
-  EXPECT_EQ(choice.action, CellListChoice::Action::HandToCommand);
-  EXPECT_EQ(choice.name, "ZED");
-  // Only one dialog at a time; without a design none opens (the typed commands show the box).
-  app.design.cellDialogOpen = true;
-  EXPECT_EQ(RunCellCopyDialog(app), CellDialogResult::Busy);
-  app.design.cellDialogOpen = false;
-  ASSERT_TRUE(CloseDesign(app, false));
-  EXPECT_EQ(RunCopyFromDesign(app), CellDialogResult::Refused);
-  EXPECT_EQ(host.dialogsRun, std::vector<std::string>{"cell-list"});
-  EXPECT_TRUE(host.fileRequests.empty());
-  bool needsName = false;
-  EXPECT_FALSE(OpenCell(app, "TOP", needsName));  // no design: no crash
 }
 
 TEST(CellFields, FrameLinesAreFilledTo75AndFieldsClippedToTheirName) {

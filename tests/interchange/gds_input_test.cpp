@@ -692,7 +692,7 @@ for k in range(20):
 lib.write_gds("spy.gds")
 )PY";
 
-TEST_F(StreamOracle, WhatGdspyWritesComesInWithItsGeometry) {
+TEST_F(StreamOracle, WhatGdspyWritesComesInWithItsGeometryAndFifteenHundredCellsPassEveryWalk) {
   if (!Have("/usr/bin/python3 -c 'import gdspy'")) GTEST_SKIP() << "/usr/bin/python3 lacks gdspy";
   std::ofstream(dir / "spy.py") << kGdspyWrite;
   ASSERT_TRUE(shell("/usr/bin/python3 spy.py")) << ReadFile(dir / "run.out");
@@ -727,6 +727,31 @@ TEST_F(StreamOracle, WhatGdspyWritesComesInWithItsGeometry) {
   const std::string log = ReadFile(dir / "spy.txt");
   EXPECT_NE(std::string::npos, log.find("LTYPE=1 X:0.000 Y:0.000"));
   EXPECT_NE(std::string::npos, log.find("nomal end"));
+  // 1,500 cells pass every walk of the directory.
+  type("CLOSE 0");
+  if (!Have("test -x /usr/lib/klayout/strmxor")) GTEST_SKIP() << "no strmxor";
+  std::ofstream(dir / "cells.py") << kGdspyCells;
+  ASSERT_TRUE(shell("/usr/bin/python3 cells.py")) << ReadFile(dir / "run.out");
+  type("GDSIN many.gds");
+  ASSERT_TRUE(app.design.isOpen());
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), db::msg::kBeyondClassicCells), 1);
+  // The walks of the cell commands over both parts of the directory are CellCommands' and
+  // Compaction's; here the walks of the outputs and the tree.
+  typeAll({"OCELL TOP", "TREE", "GDSOUT out.str", "DXFOUT out.dxf", "CLOSE 0"});
+  EXPECT_TRUE(takeBoxes().empty());
+  // Flattened, the stream covers what gdspy's covers: no structure is missing. (The design file
+  // keeps both parts of the directory: CellCommands' extension test and the batch test.)
+  EXPECT_TRUE(flatEqual("many.gds", "out.str")) << ReadFile(dir / "run.out");
+  const std::string dxf = ReadFile(dir / "out.dxf");
+  std::size_t blocks = 0;
+  for (auto at = dxf.find("  0\nBLOCK\n"); at != std::string::npos;
+       at = dxf.find("  0\nBLOCK\n", at + 1))
+    ++blocks;
+  EXPECT_EQ(blocks, 1500u);
+  // The tree: its first line, TOP, and each placed cell once.
+  const std::string tree = ReadFile(dir / "TREE000.TXT");
+  EXPECT_EQ(std::count(tree.begin(), tree.end(), '\n'), 1501);
+  EXPECT_NE(tree.find("C1498 "), std::string::npos);
 }
 
 // The same figures as KLayout draws them, for comparing a DXF input's stream output.
@@ -815,33 +840,6 @@ TEST_F(StreamOracle, LongFiguresComeInWholeAndGoOutWithinTheStreamLimits) {
   ASSERT_TRUE(shell("klayout -b -r reference.py -rd dst=reference.oas"))
       << ReadFile(dir / "run.out");
   EXPECT_TRUE(flatEqual("reference.oas", "wide.str")) << ReadFile(dir / "run.out");
-}
-
-TEST_F(StreamOracle, FifteenHundredCellsPassEveryWalkOfTheDirectory) {
-  if (!Have("/usr/bin/python3 -c 'import gdspy'")) GTEST_SKIP() << "/usr/bin/python3 lacks gdspy";
-  if (!Have("test -x /usr/lib/klayout/strmxor")) GTEST_SKIP() << "no strmxor";
-  std::ofstream(dir / "cells.py") << kGdspyCells;
-  ASSERT_TRUE(shell("/usr/bin/python3 cells.py")) << ReadFile(dir / "run.out");
-  type("GDSIN many.gds");
-  ASSERT_TRUE(app.design.isOpen());
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), db::msg::kBeyondClassicCells), 1);
-  // The walks of the cell commands over both parts of the directory are CellCommands' and
-  // Compaction's; here the walks of the outputs and the tree.
-  typeAll({"OCELL TOP", "TREE", "GDSOUT out.str", "DXFOUT out.dxf", "CLOSE 0"});
-  EXPECT_TRUE(takeBoxes().empty());
-  // Flattened, the stream covers what gdspy's covers: no structure is missing. (The design file
-  // keeps both parts of the directory: CellCommands' extension test and the batch test.)
-  EXPECT_TRUE(flatEqual("many.gds", "out.str")) << ReadFile(dir / "run.out");
-  const std::string dxf = ReadFile(dir / "out.dxf");
-  std::size_t blocks = 0;
-  for (auto at = dxf.find("  0\nBLOCK\n"); at != std::string::npos;
-       at = dxf.find("  0\nBLOCK\n", at + 1))
-    ++blocks;
-  EXPECT_EQ(blocks, 1500u);
-  // The tree: its first line, TOP, and each placed cell once.
-  const std::string tree = ReadFile(dir / "TREE000.TXT");
-  EXPECT_EQ(std::count(tree.begin(), tree.end(), '\n'), 1501);
-  EXPECT_NE(tree.find("C1498 "), std::string::npos);
 }
 
 }  // namespace

@@ -106,7 +106,7 @@ class StreamWriterTest : public ::testing::Test {
 // KLayout reads them), a text's path type and width, rounding, refused layers. What KLayout reads
 // of every kind is checked by StreamOracle.KLayoutReadsEveryElementAsWeMeantIt, the records of a
 // boundary and a path in order by StreamOutput.CellsInSlotOrderAndLogSortedByColumn.
-TEST_F(StreamWriterTest, EveryElementKindAndTheFramesRefusals) {
+TEST_F(StreamWriterTest, EveryElementKindTheFramesRefusalsAndWholeLogLines) {
   struct Case {
     const char* what;
     std::function<void(StreamWriter&)> body;
@@ -161,9 +161,7 @@ TEST_F(StreamWriterTest, EveryElementKindAndTheFramesRefusals) {
   // An existing file is never written over.
   StreamWriter again;
   EXPECT_EQ(-3, again.openLibrary((dir / "abcdefghi.str").string(), 0.001, {}));
-}
-
-TEST_F(StreamWriterTest, LogLinesNamingLongPathsAreWhole) {
+  // The log's lines naming long paths are whole.
   const std::string name(600, 'n');
   interchange::LogFile log;
   ASSERT_TRUE(log.create((dir / "long.txt").string()));
