@@ -226,7 +226,7 @@ TEST_F(CellCommands, DeletedSlotAndChainAreReusedByTheNextCell) {
 
 // A deleted cell is restored under a new name with its data; a renamed cell keeps its placements
 // and the current cell follows its new name.
-TEST_F(CellCommands, RestoreAndRenameKeepTheDataAndTheCurrentCellFollows) {
+TEST_F(CellCommands, RestoreAndRenameKeepTheDataTheCurrentCellFollowsFieldsAreClipped) {
   make("LEAF");
   make("OLD", 2);
   make("OLD2x");
@@ -275,6 +275,24 @@ TEST_F(CellCommands, RestoreAndRenameKeepTheDataAndTheCurrentCellFollows) {
   testing::Append(app.design, EncodeArea(ElementType::Rect, 1, Square(0, 0, 3)));
   EXPECT_EQ(FindCell(app.design.image, "TOP").result, FindResult::NotFoundAtEnd);
   EXPECT_EQ(FindCell(app.design.image, "MAIN").result, FindResult::Found);
+  // The dialogs' frame lines are filled to 75 and their fields clipped to the name.
+  EXPECT_EQ(ListFrameLine(" ------ %s ----", "A.CAD"), " ------ A.CAD " + std::string(61, '-'));
+  const std::string longPath(80, 'p');
+  EXPECT_EQ(ListFrameLine(" ------ %s ----", longPath), " ------ " + longPath + " ----");
+  struct Case {
+    std::string typed;
+    std::size_t kept;
+    std::string name;
+  } cases[] = {{"A B", 3, "A"},
+               {std::string(120, 'x'), 100, std::string(32, 'x')},
+               // a two-byte character at bytes 99..100 is not split
+               {std::string(99, 'y') + "\x83\x65", 99, std::string(32, 'y')},
+               {" lead", 5, ""}};
+  for (const auto& c : cases) {
+    const std::string f = ClipFieldText(c.typed);
+    EXPECT_EQ(f.size(), c.kept) << c.typed;
+    EXPECT_EQ(FieldCellName(f), c.name) << c.typed;
+  }
 }
 
 TEST_F(CellCommands, CopyTakesFreshOrReusedBlocksAndComesFromAnotherDesign) {
@@ -363,26 +381,6 @@ TEST_F(CellCommands, CopyTakesFreshOrReusedBlocksAndComesFromAnotherDesign) {
   host.fileChoices.push_back((dir / "missing.cad").string());
   EXPECT_EQ(RunCopyFromDesign(app), CellDialogResult::Refused);
   EXPECT_EQ(app.design.path, ownPath);
-}
-
-TEST(CellFields, FrameLinesAreFilledTo75AndFieldsClippedToTheirName) {
-  EXPECT_EQ(ListFrameLine(" ------ %s ----", "A.CAD"), " ------ A.CAD " + std::string(61, '-'));
-  const std::string longPath(80, 'p');
-  EXPECT_EQ(ListFrameLine(" ------ %s ----", longPath), " ------ " + longPath + " ----");
-  struct Case {
-    std::string typed;
-    std::size_t kept;
-    std::string name;
-  } cases[] = {{"A B", 3, "A"},
-               {std::string(120, 'x'), 100, std::string(32, 'x')},
-               // a two-byte character at bytes 99..100 is not split
-               {std::string(99, 'y') + "\x83\x65", 99, std::string(32, 'y')},
-               {" lead", 5, ""}};
-  for (const auto& c : cases) {
-    const std::string f = ClipFieldText(c.typed);
-    EXPECT_EQ(f.size(), c.kept) << c.typed;
-    EXPECT_EQ(FieldCellName(f), c.name) << c.typed;
-  }
 }
 
 }  // namespace

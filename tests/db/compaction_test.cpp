@@ -45,7 +45,7 @@ class Compaction : public ::testing::Test {
   AppState app{host};
 };
 
-TEST_F(Compaction, KeepsOrDropsDeletedCellsAndEmptiesACellOfDeletedRecords) {
+TEST_F(Compaction, KeepsOrDropsDeletedCellsEmptiesACellOfDeletedRecordsOrChangesNothing) {
   const DesignImage before = app.design.image;
   struct Case {
     bool drop;
@@ -107,6 +107,38 @@ TEST_F(Compaction, KeepsOrDropsDeletedCellsAndEmptiesACellOfDeletedRecords) {
   // No cell is open: records have no target until one is opened.
   EXPECT_EQ(AppendElement(app.design, EncodeArea(ElementType::Rect, 1, Square(0, 0, 1)), {}),
             AppendResult::NoCell);
+  // Escape, a packed form that would not fit, or no design leave everything as it was.
+  SetUp();
+  auto bytes = app.design.image.bytes;
+  host.onMessageStep = [n = 0](bool& flag) mutable {
+    if (++n == 1) flag = false;
+  };
+  EXPECT_FALSE(CompactDesign(app, true));
+  EXPECT_EQ(app.design.image.bytes, bytes);
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_TRUE(app.design.hasCell());
+  host.onMessageStep = nullptr;
+  app.continueFlag = true;  // as every command starts
+  // A packed form that would not fit.
+  testing::NewImage(app.design);
+  app.design.image.maxSize = 1'000'000;
+  testing::AddCell(app.design, "HUGE");
+  // Nearly the limit in one cell, then empty cells that each take a block once packed.
+  const auto big = EncodeArea(ElementType::Polygon, 1, testing::Zigzag(200, 1));
+  while (app.design.image.usedSize + 2 * kBlockSize < 850'000) Append(app.design, big);
+  for (int i = 0; i < 200; ++i) testing::AddCell(app.design, "E" + std::to_string(i));
+  bytes = app.design.image.bytes;
+  const auto used = app.design.image.usedSize;
+  EXPECT_FALSE(CompactDesign(app, false));
+  ASSERT_TRUE(
+      lav::testing::OneBox(host, "圧縮後のデーターが領域に収まりませんので圧縮できません。"));
+  EXPECT_EQ(app.design.image.bytes, bytes);
+  EXPECT_EQ(app.design.image.usedSize, used);
+  EXPECT_TRUE(app.design.hasCell());
+  host.boxes.clear();
+  app.design = {};
+  EXPECT_FALSE(CompactDesign(app, false));
+  ASSERT_TRUE(lav::testing::OneBox(host, "ファイルはまだ開かれていません"));
 }
 
 // Names and live records of the live cells, in directory order.
@@ -170,39 +202,6 @@ TEST_F(Compaction, TheExtendedDirectoryIsRebuiltAndGoesClassicWhenTheCellsFit) {
                              expected->bytes.begin()));
     }
   }
-}
-
-TEST_F(Compaction, EscapeAFormThatWouldNotFitOrNoDesignLeaveEverythingAsItWas) {
-  auto before = app.design.image.bytes;
-  host.onMessageStep = [n = 0](bool& flag) mutable {
-    if (++n == 1) flag = false;
-  };
-  EXPECT_FALSE(CompactDesign(app, true));
-  EXPECT_EQ(app.design.image.bytes, before);
-  EXPECT_TRUE(host.boxes.empty());
-  EXPECT_TRUE(app.design.hasCell());
-  host.onMessageStep = nullptr;
-  app.continueFlag = true;  // as every command starts
-  // A packed form that would not fit.
-  testing::NewImage(app.design);
-  app.design.image.maxSize = 1'000'000;
-  testing::AddCell(app.design, "HUGE");
-  // Nearly the limit in one cell, then empty cells that each take a block once packed.
-  const auto big = EncodeArea(ElementType::Polygon, 1, testing::Zigzag(200, 1));
-  while (app.design.image.usedSize + 2 * kBlockSize < 850'000) Append(app.design, big);
-  for (int i = 0; i < 200; ++i) testing::AddCell(app.design, "E" + std::to_string(i));
-  before = app.design.image.bytes;
-  const auto used = app.design.image.usedSize;
-  EXPECT_FALSE(CompactDesign(app, false));
-  ASSERT_TRUE(
-      lav::testing::OneBox(host, "圧縮後のデーターが領域に収まりませんので圧縮できません。"));
-  EXPECT_EQ(app.design.image.bytes, before);
-  EXPECT_EQ(app.design.image.usedSize, used);
-  EXPECT_TRUE(app.design.hasCell());
-  host.boxes.clear();
-  app.design = {};
-  EXPECT_FALSE(CompactDesign(app, false));
-  ASSERT_TRUE(lav::testing::OneBox(host, "ファイルはまだ開かれていません"));
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ TEST_F(EntryCommands, RefusalsTheirWordsAndCoordinatesBeyondTheRangeNotClamped) 
   }
 }
 
-TEST_F(EntryCommands, UnclosedFullPolygonIsRefusedAndKeptLineOutlinesStayWithin200) {
+TEST_F(EntryCommands, TwoHundredPointsAtMostUnclosedPolygonsOutlinesAndFiguresTaken) {
   type("XY");
   for (int i = 0; i < 200; ++i) type(std::to_string(i) + " " + std::to_string(i % 3));
   ASSERT_EQ(app.temp.count, 200);
@@ -111,6 +111,35 @@ TEST_F(EntryCommands, UnclosedFullPolygonIsRefusedAndKeptLineOutlinesStayWithin2
   EXPECT_EQ(takeBoxes(), std::vector<std::string>{"２００頂点を超えてしまいます。"});
   EXPECT_EQ(app.temp.count, 110);
   EXPECT_EQ(app.settings.elementType, 5);
+  // Figures longer than the layer are never taken into it.
+  // A polygon of 301 vertices along y = 0 and a line of 250 points along y = 50.
+  std::vector<db::Vertex> polygon{{0, 0}, {89100, 0}}, line;
+  for (int i = 0; i < 298; ++i) polygon.push_back({(297 - i) * 300, 10000 + i % 2 * 1000});
+  polygon.push_back({0, 0});
+  for (int i = 0; i < 250; ++i) line.push_back({i * 300, 50000 + i % 2 * 1000});
+  for (const auto& r :
+       {db::EncodeArea(db::ElementType::Polygon, 1, polygon), db::EncodeLine(1, 0, 100, line)})
+    ASSERT_EQ(db::AppendElement(app.design, r, app.host.now()), db::AppendResult::Appended);
+  db::SetExtent(app.design, {0, 0, 89100, 51000});
+  const auto before = cellBytes();
+  const struct Take {
+    std::vector<std::string> typed;
+    int pointsLeft;  // in the layer afterwards
+  } takes[] = {{{"TAKE", "40 0"}, 0},
+               {{"PICKLINE", "0.15 50.5"}, 0},
+               {{"ETYPE 5", "XY 0 -5 10 -5", "JOIN", "0.15 50.5"}, 2},
+               {{"ETYPE 4", "XY 0 -5 10 -5 10 -10", "MERGE +", "40 0"}, 3}};
+  for (const Take& c : takes) {
+    type("DELTEMP");
+    for (const auto& t : c.typed) type(t);
+    EXPECT_EQ(takeBoxes(),
+              std::vector<std::string>{"頂点が 200 を超える図形は仮入力層に取り込めません。"})
+        << c.typed[0];
+    EXPECT_EQ(cellBytes(), before) << c.typed[0];
+    EXPECT_EQ(app.temp.count, c.pointsLeft) << c.typed[0];
+    EXPECT_FALSE(app.temp.pick.active) << c.typed[0];
+    EXPECT_EQ(app.dispatch.current, 0) << c.typed[0];
+  }
 }
 
 TEST_F(EntryCommands, PointsAtThePromptCommandsInsideSettingsThatRedrawAndTheRectangle) {
@@ -155,37 +184,6 @@ TEST_F(EntryCommands, PointsAtThePromptCommandsInsideSettingsThatRedrawAndTheRec
   ASSERT_EQ(r.size(), 2u);
   EXPECT_EQ(r[1].type, 3);
   EXPECT_EQ(r[1].v, (Pts{{0, 0}, {4000, 0}, {4000, 5000}, {0, 5000}, {0, 0}}));
-}
-
-TEST_F(EntryCommands, FiguresLongerThanTheLayerAreNeverTakenIntoIt) {
-  // A polygon of 301 vertices along y = 0 and a line of 250 points along y = 50.
-  std::vector<db::Vertex> polygon{{0, 0}, {89100, 0}}, line;
-  for (int i = 0; i < 298; ++i) polygon.push_back({(297 - i) * 300, 10000 + i % 2 * 1000});
-  polygon.push_back({0, 0});
-  for (int i = 0; i < 250; ++i) line.push_back({i * 300, 50000 + i % 2 * 1000});
-  for (const auto& r :
-       {db::EncodeArea(db::ElementType::Polygon, 1, polygon), db::EncodeLine(1, 0, 100, line)})
-    ASSERT_EQ(db::AppendElement(app.design, r, app.host.now()), db::AppendResult::Appended);
-  db::SetExtent(app.design, {0, 0, 89100, 51000});
-  const auto before = cellBytes();
-  const struct Case {
-    std::vector<std::string> typed;
-    int pointsLeft;  // in the layer afterwards
-  } cases[] = {{{"TAKE", "40 0"}, 0},
-               {{"PICKLINE", "0.15 50.5"}, 0},
-               {{"ETYPE 5", "XY 0 -5 10 -5", "JOIN", "0.15 50.5"}, 2},
-               {{"ETYPE 4", "XY 0 -5 10 -5 10 -10", "MERGE +", "40 0"}, 3}};
-  for (const Case& c : cases) {
-    type("DELTEMP");
-    for (const auto& t : c.typed) type(t);
-    EXPECT_EQ(takeBoxes(),
-              std::vector<std::string>{"頂点が 200 を超える図形は仮入力層に取り込めません。"})
-        << c.typed[0];
-    EXPECT_EQ(cellBytes(), before) << c.typed[0];
-    EXPECT_EQ(app.temp.count, c.pointsLeft) << c.typed[0];
-    EXPECT_FALSE(app.temp.pick.active) << c.typed[0];
-    EXPECT_EQ(app.dispatch.current, 0) << c.typed[0];
-  }
 }
 
 TEST_F(EntryCommands, APickIsPutBackByteIdenticalByUndoCloseAndEveryChangeNeverHidden) {

@@ -131,7 +131,7 @@ class ElementOutput : public ::testing::Test {
 
 // Every kind writes its records on the layer set; degenerate input writes nothing. The typed
 // tests check the stored vertices, and a polygon closed on output.
-TEST_F(ElementOutput, EveryElementKindWideLongLinesAndCutTexts) {
+TEST_F(ElementOutput, EveryElementKindWideLongLinesCutTextsAndThePlacementsExtent) {
   struct Case {
     const char* name;
     std::int16_t type;
@@ -216,10 +216,10 @@ TEST_F(ElementOutput, EveryElementKindWideLongLinesAndCutTexts) {
   for (const Placement* p : {&single, &array}) EXPECT_EQ(p->cellName, std::string(31, 'N'));
   testing::AddCell(d, name);
   EXPECT_EQ(d.current.entry.nameText(), std::string(31, 'N'));
-}
-
-TEST_F(ElementOutput, PlacementExtentCoversTheArray) {
+  // A placement's extent covers the array.
   // SUB spans (0,0)-(1000,1000), placed in TOP.
+  SetUp();
+  s = {};
   const auto placeSub = [&] {
     testing::AddCell(d, "SUB");
     s.elementType = 4;

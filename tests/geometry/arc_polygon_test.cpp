@@ -29,7 +29,7 @@ double SignedArea(const std::vector<UserPoint>& p) {
 }
 
 // A full circle of 32 segments is the typed arc test.
-TEST(GenerateArc, SegmentTableAndTangentSegmentsOutsideTheCircle) {
+TEST(GenerateArc, CirclesTangentSegmentsEllipsesTheStartPointAndAFullLayer) {
   struct Case {
     const char* name;
     ArcSettings settings;
@@ -80,10 +80,8 @@ TEST(GenerateArc, SegmentTableAndTangentSegmentsOutsideTheCircle) {
     UserPoint mid{(pts[i].x + pts[i + 1].x) / 2, (pts[i].y + pts[i + 1].y) / 2};
     EXPECT_NEAR(Dist(mid, {0, 0}), 10, 0.002) << i;
   }
-}
-
-TEST(GenerateArc, EllipseThroughTheEndPointTheStartPointAndAFullLayer) {
-  struct Case {
+  // Ellipses through the end point.
+  struct Ellipse {
     const char* name;
     ArcSettings settings;
     ArcInput in;
@@ -91,7 +89,7 @@ TEST(GenerateArc, EllipseThroughTheEndPointTheStartPointAndAFullLayer) {
     double fraction;  // of the whole ellipse swept
     UserPoint last;
     double areaTolerance = 0.03;  // chords turn evenly, so flat sides get few of them
-  } cases[] = {
+  } ellipses[] = {
       {"quarter, ccw", {1, 0, 32, 0}, {{20, 0}, {0, 0}, {0, 10}}, 20, 10, 0.25, {0, 10}},
       {"three quarters, cw", {1, 1, 32, 0}, {{20, 0}, {0, 0}, {0, 10}}, 20, 10, 0.75, {0, 10}},
       {"tall quarter", {1, 0, 16, 0}, {{10, 0}, {0, 0}, {0, 30}}, 10, 30, 0.25, {0, 30}, 0.15},
@@ -103,7 +101,7 @@ TEST(GenerateArc, EllipseThroughTheEndPointTheStartPointAndAFullLayer) {
       {"400 segments", {1, 0, 400, 0}, {{20, 0}, {0, 0}, {0, 10}}, 20, 10, 0.25, {0, 10}, 0.002},
       {"a huge count", {1, 0, 100000, 0}, {{20, 0}, {0, 0}, {0, 10}}, 20, 10, 0.25, {0, 10}, 0.002},
   };
-  for (const Case& c : cases) {
+  for (const Ellipse& c : ellipses) {
     std::vector<UserPoint> pts;
     ASSERT_EQ(GenerateArc(c.settings, c.in, 4, 1000, pts), ArcStatus::Done) << c.name;
     ASSERT_GE(pts.size(), 5u) << c.name;

@@ -50,7 +50,7 @@ void ExpectNear(const Points& got, const Points& want, double tol, const std::st
 }
 
 // The typed transform test mirrors about the x axis, turns by 90 and grows a square.
-TEST(MirrorRotateAndMagnify, PointsAndPlacementSettingsInExactDatabaseUnits) {
+TEST(FigureTransforms, MirrorTurnMagnifyOversizeAndMoveEdge) {
   struct Case {
     const char* name;
     Figure in;
@@ -131,21 +131,18 @@ TEST(MirrorRotateAndMagnify, PointsAndPlacementSettingsInExactDatabaseUnits) {
     EXPECT_EQ(t.pitchX, c.pitchX) << c.name;
     EXPECT_EQ(t.pitchY, c.pitchY) << c.name;
   }
-}
-
-// Sharp corners are cut, and the limit of points holds.
-TEST(OversizeAndMoveEdge, RectanglesLShapesLinesSharpCornersAndEdgesAlongTheirNeighbours) {
+  // Oversized: sharp corners are cut, and the limit of points holds.
   const Points lShape = P("0,0 20,0 20,10 10,10 10,20 0,20 0,0");
   const Figure line = Fig("0,0 5,0", 5, 0, 0, kOne, 0, 0, 200);
   const auto changed = OversizeStatus::Changed, unchanged = OversizeStatus::Unchanged;
-  struct Case {
+  struct Size {
     const char* name;
     Figure in;
     double distance;
     OversizeStatus status;
     const char* points;  // empty: unchanged
     std::int32_t width;
-  } cases[] = {
+  } sizes[] = {
       {"square shrinks", Polygon(kSquare), -1, changed, "1,1 9,1 9,9 1,9 1,1", 0},
       {"clockwise square grows", Polygon(Points(kSquare.rbegin(), kSquare.rend())), 1, changed,
        "-1,-1 -1,11 11,11 11,-1 -1,-1", 0},
@@ -160,7 +157,7 @@ TEST(OversizeAndMoveEdge, RectanglesLShapesLinesSharpCornersAndEdgesAlongTheirNe
       {"distance 0", Polygon(kSquare), 0, unchanged, "", 0},
       {"two-point polygon", Polygon("0,0 1,1"), 1, unchanged, "", 0},
   };
-  for (Case& c : cases) {
+  for (Size& c : sizes) {
     Figure f = c.in;
     EXPECT_EQ(OversizeFigure(f, c.distance, 1000, 1), c.status) << c.name;
     EXPECT_EQ(f.points, *c.points ? P(c.points) : c.in.points) << c.name << " " << Show(f.points);

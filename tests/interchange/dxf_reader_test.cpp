@@ -75,7 +75,7 @@ std::string WithCrLf(const std::string& text) {
   return r;
 }
 
-TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappenedLongOnesInPieces) {
+TEST_F(DxfInput, EntitiesBecomeTheseElementsLongOnesInPiecesCurvesFollowTheSettings) {
   const std::string b = "SREF B refl=", ab = "AREF B refl=0 mag=1000000 ang=0 ";
   const std::string line = "LINE L0 tip=0 w=0 ", one = line + "(0,0)(1000,1000)";
   struct Case {
@@ -181,7 +181,7 @@ TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappenedLongOnesInP
   }
   // Polylines are stored whole up to what a record holds: 33,000 points are two pieces that join
   // (a POLYLINE's vertices take the same way). Polylines of 10,000 points kept whole are
-  // StreamOracle.LongFiguresComeInWholeAndGoOutWithinTheStreamLimits's.
+  // StreamOracle.LongFiguresComeInWholeAndArrays...'s.
   std::string light = "0 LWPOLYLINE 8 2 43 1 ";
   for (int i = 0; i < 33000; ++i)
     light += "10 " + std::to_string(i) + " 20 " + std::to_string(i % 2) + " ";
@@ -193,10 +193,8 @@ TEST_F(DxfInput, EntitiesBecomeTheseElementsAndTheLogSaysWhatHappenedLongOnesInP
   EXPECT_EQ(els[1].line.rfind("LINE L2 tip=0 w=1000 (", 0), 0u);
   EXPECT_TRUE(els[1].line.ends_with("(32999000,1000)")) << els[1].line;
   EXPECT_TRUE(logged("POLYLINE > 32767 (cell ENTITIES line 5)")) << read("in.txt");
-}
-
-TEST_F(DxfInput, CirclesArcsAndBulgesFollowTheirCurvesAndTheArcSettingsOfTheSession) {
-  struct Case {
+  // Circles, arcs and bulges follow their curves and the arc settings of the session.
+  struct Curve {
     const char* what;
     std::string body, head, tail;  // the element's line starts and ends so
     double cx, cy, r;  // every vertex lies this far from the centre (user units; 0: skip)
@@ -204,35 +202,35 @@ TEST_F(DxfInput, CirclesArcsAndBulgesFollowTheirCurvesAndTheArcSettingsOfTheSess
     int side = 0;      // of the middle point: -1 below the chord, 1 above
     bool set = false;  // after command 103 with 12 segments a full circle, clockwise, placed
                        // around the curve
-  } cases[] = {{"ARC across 0 degrees", "0 ARC 8 1 10 0 20 0 40 10 50 270 51 90",
-                "LINE L1 tip=0 w=0 (0,-10000)", "(0,10000)", 0, 0, 10, 17},
-               {"bulge -1: half circle clockwise",
-                "0 POLYLINE 66 1 0 VERTEX 10 0 20 0 42 -1 0 VERTEX 10 10 20 0 0 SEQEND",
-                "LINE L0 tip=0 w=0 (0,0)", "(10000,0)", 5, 0, 5, 17, 1},
-               {"closed LWPOLYLINE of two half circles",
-                "0 LWPOLYLINE 90 2 70 1 10 0 20 0 42 1 10 10 20 0 42 1", "POLY L0 (0,0)", "(0,0)",
-                5, 0, 5, 33, -1},
-               // Twelve corners outside the circle and the closing point; the start point on the
-               // circle lies on the first tangent and is dropped as a straight-on vertex.
-               {"a circle with the session's settings", "0 CIRCLE 8 1 10 0 20 0 40 10", "POLY L1 (",
-                "", 0, 0, 10 / std::cos(M_PI / 12), 13, 0, true},
-               // Three segments and the end point: a DXF arc keeps its own direction,
-               // counter-clockwise through the first quadrant.
-               {"an arc keeps its direction", "0 ARC 8 1 10 0 20 0 40 10 50 0 51 90",
-                "LINE L1 tip=0 w=0 (10000,0)", "(0,10000)", 0, 0, 0, 5, 0, true}};
-  for (const Case& c : cases) {
+  } curves[] = {{"ARC across 0 degrees", "0 ARC 8 1 10 0 20 0 40 10 50 270 51 90",
+                 "LINE L1 tip=0 w=0 (0,-10000)", "(0,10000)", 0, 0, 10, 17},
+                {"bulge -1: half circle clockwise",
+                 "0 POLYLINE 66 1 0 VERTEX 10 0 20 0 42 -1 0 VERTEX 10 10 20 0 0 SEQEND",
+                 "LINE L0 tip=0 w=0 (0,0)", "(10000,0)", 5, 0, 5, 17, 1},
+                {"closed LWPOLYLINE of two half circles",
+                 "0 LWPOLYLINE 90 2 70 1 10 0 20 0 42 1 10 10 20 0 42 1", "POLY L0 (0,0)", "(0,0)",
+                 5, 0, 5, 33, -1},
+                // Twelve corners outside the circle and the closing point; the start point on the
+                // circle lies on the first tangent and is dropped as a straight-on vertex.
+                {"a circle with the session's settings", "0 CIRCLE 8 1 10 0 20 0 40 10",
+                 "POLY L1 (", "", 0, 0, 10 / std::cos(M_PI / 12), 13, 0, true},
+                // Three segments and the end point: a DXF arc keeps its own direction,
+                // counter-clockwise through the first quadrant.
+                {"an arc keeps its direction", "0 ARC 8 1 10 0 20 0 40 10 50 0 51 90",
+                 "LINE L1 tip=0 w=0 (10000,0)", "(0,10000)", 0, 0, 0, 5, 0, true}};
+  for (const Curve& c : curves) {
     SCOPED_TRACE(c.what);
     if (c.set) type("CURVEOPT 1 1 12 1");
-    const auto els = elements(EntitiesFile(c.body));
-    ASSERT_EQ(els.size(), 1u);
-    const auto& pts = els[0].pts;
-    EXPECT_EQ(els[0].line.rfind(c.head, 0), 0u) << els[0].line;
-    EXPECT_TRUE(els[0].line.ends_with(c.tail)) << els[0].line;
-    EXPECT_EQ(pts.size(), c.points) << els[0].line;
+    const auto curve = elements(EntitiesFile(c.body));
+    ASSERT_EQ(curve.size(), 1u);
+    const auto& pts = curve[0].pts;
+    EXPECT_EQ(curve[0].line.rfind(c.head, 0), 0u) << curve[0].line;
+    EXPECT_TRUE(curve[0].line.ends_with(c.tail)) << curve[0].line;
+    EXPECT_EQ(pts.size(), c.points) << curve[0].line;
     for (const auto& p : pts) {
       EXPECT_TRUE(c.r == 0 ||
                   std::fabs(std::hypot(p.x / 1000.0 - c.cx, p.y / 1000.0 - c.cy) - c.r) < 0.002);
-      EXPECT_TRUE(c.r > 0 || (p.x >= 0 && p.y >= 0)) << els[0].line;
+      EXPECT_TRUE(c.r > 0 || (p.x >= 0 && p.y >= 0)) << curve[0].line;
     }
     // The bulge's sign decides the side the arc bulges to.
     if (c.side != 0) {
@@ -297,40 +295,7 @@ TEST_F(DxfInput, LayerTableMapsNamesAndTheLogListsThemBlocksBecomeCellsWithUniqu
   EXPECT_TRUE(logged("-> " + renamed));
 }
 
-TEST_F(DxfInput, BadFilesGiveAMessage) {
-  struct Case {
-    const char* what;
-    std::string text;
-    bool designOpen;
-    const char* message;
-  } cases[] = {
-      {"three bytes", "  0", false, "ストリームファイルにエラー(0)-(3)"},
-      {"a code that is not a number", "  0\nSECTION\n  2\nENTITIES\n1x0\n0\n", true, "5 行目"},
-      {"a coordinate that is not a number", EntitiesFile("0 LINE 10 abc 20 0 11 1 21 1"), true,
-       "8 行目"},
-      {"a code without its value", "  0\nSECTION\n  2\nENTITIES\n  0\n", true, "5 行目"},
-      {"an endless line", "  0\nSECTION\n  2\n" + std::string(5000, 'E') + "\n", true, "4 行目"}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    load(c.text);
-    EXPECT_EQ(app.design.isOpen(), c.designOpen);
-    EXPECT_TRUE(OneBoxWith(takeBoxes(), c.message));
-  }
-  // A file larger than the design stops with a message and keeps what fits.
-  app.design.image.maxSize = 1'000'000;
-  std::string body;
-  for (int i = 0; i < 2000; ++i)
-    body +=
-        "  0\nTEXT\n 10\n" + std::to_string(i) + "\n 20\n0\n  1\n" + std::string(500, 'W') + "\n";
-  const auto kept = load("  0\nSECTION\n  2\nENTITIES\n" + body + "  0\nENDSEC\n  0\nEOF\n");
-  EXPECT_TRUE(OneBoxWith(takeBoxes(), "メモリーが不足しました"));
-  ASSERT_TRUE(app.design.isOpen());
-  EXPECT_GT(kept.size(), 1500u);
-  EXPECT_LT(kept.size(), 2000u);
-  EXPECT_TRUE(logged("Error end"));
-}
-
-TEST_F(DxfInput, RefusalsTheFileDialogAndEscape) {
+TEST_F(DxfInput, RefusalsTheFileDialogAndEscapeBadFilesGiveAMessage) {
   // Without a name the file dialog chooses; cancelled, nothing happens.
   write("pick.dxf", EntitiesFile("0 LINE 10 0 20 0 11 1 21 1"));
   host.fileChoices.push_back("pick.dxf");
@@ -355,6 +320,38 @@ TEST_F(DxfInput, RefusalsTheFileDialogAndEscape) {
   host.onMessageStep = [](bool& flag) { flag = false; };
   load(EntitiesFile(body));
   EXPECT_TRUE(lav::testing::ContainsPart(lines, "*** Abortion ***"));
+  EXPECT_TRUE(logged("Error end"));
+  // Bad files give a message.
+  host.onMessageStep = nullptr;
+  struct Case {
+    const char* what;
+    std::string text;
+    bool designOpen;
+    const char* message;
+  } cases[] = {
+      {"three bytes", "  0", false, "ストリームファイルにエラー(0)-(3)"},
+      {"a code that is not a number", "  0\nSECTION\n  2\nENTITIES\n1x0\n0\n", true, "5 行目"},
+      {"a coordinate that is not a number", EntitiesFile("0 LINE 10 abc 20 0 11 1 21 1"), true,
+       "8 行目"},
+      {"a code without its value", "  0\nSECTION\n  2\nENTITIES\n  0\n", true, "5 行目"},
+      {"an endless line", "  0\nSECTION\n  2\n" + std::string(5000, 'E') + "\n", true, "4 行目"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    load(c.text);
+    EXPECT_EQ(app.design.isOpen(), c.designOpen);
+    EXPECT_TRUE(OneBoxWith(takeBoxes(), c.message));
+  }
+  // A file larger than the design stops with a message and keeps what fits.
+  app.design.image.maxSize = 1'000'000;
+  body.clear();
+  for (int i = 0; i < 2000; ++i)
+    body +=
+        "  0\nTEXT\n 10\n" + std::to_string(i) + "\n 20\n0\n  1\n" + std::string(500, 'W') + "\n";
+  const auto kept = load("  0\nSECTION\n  2\nENTITIES\n" + body + "  0\nENDSEC\n  0\nEOF\n");
+  EXPECT_TRUE(OneBoxWith(takeBoxes(), "メモリーが不足しました"));
+  ASSERT_TRUE(app.design.isOpen());
+  EXPECT_GT(kept.size(), 1500u);
+  EXPECT_LT(kept.size(), 2000u);
   EXPECT_TRUE(logged("Error end"));
 }
 

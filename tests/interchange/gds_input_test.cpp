@@ -120,7 +120,7 @@ TEST_F(StreamInput, ARunKeepsTheDatesLogsTheCellsAndOpensOnTheFixedView) {
 }
 
 // Odd files, and array lattices that other writers make (the plain, reflected, turned and
-// slanted ones of KLayout and by hand are StreamOracle.ArraysFromOtherWritersKeepEveryMember's).
+// slanted ones of KLayout and by hand are StreamOracle.LongFiguresComeInWholeAndArrays...'s).
 TEST_F(StreamInput, OddFilesComeInAsTheseDesignsAndTheLogSaysWhy) {
   // Cell T places L as an array of this lattice.
   const auto array = [](int columns, int rows, const std::vector<std::int32_t>& xy) {
@@ -263,7 +263,7 @@ TEST_F(StreamInput, OtherUnitsAskAndScaleAndValuesBeyondTheDesignRangeStopTheRun
   for (const auto& c : cases) EXPECT_EQ(c.unit, StreamDatabaseUnit(c.uu, c.metres)) << c.uu;
 }
 
-TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesign) {
+TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesignDamagedOnesNeverCrash) {
   // The records after the head of a file (a library and the structure A begun), as bytes.
   const auto after = [](std::initializer_list<gds::testing::Raw> records) {
     StreamBuilder b;
@@ -311,6 +311,40 @@ TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesign) {
     fs::remove(dir / "in.txt");
   }
   EXPECT_TRUE(printed("***ERROR*** SPACING"));
+  // Every cut of a real file and random byte changes end with a design or a message.
+  StreamBuilder b;
+  b.library().structure("LEAF").boundary(5, {0, 0, 1000, 0, 1000, 2000, 0, 0});
+  b.path(7, 1, 250, {0, 0, 5000, 0, 5000, 5000}).text(9, "HELLO", 1500, -2500).endStructure();
+  b.structure("TOP").sref("LEAF", 100, 200);
+  b.aref("LEAF", 3, 2, {0, 0, 30000, 0, 0, 10000}, 0x8000, 45).endStructure().endLibrary();
+  const auto good = b.bytes();
+  auto runOnce = [&](const std::vector<std::uint8_t>& bytes) {
+    WriteBytes(dir / "f.str", bytes);
+    host.boxes.clear();
+    host.answers.assign(4, Answer::Yes);
+    lines.clear();
+    type("GDSIN f.str");
+    const bool open = app.design.isOpen();
+    if (open) {
+      type("CLOSE 0");
+    } else {
+      EXPECT_FALSE(host.boxes.empty()) << "a failed read must say why";
+    }
+    std::error_code ec;
+    fs::remove(dir / "f.cad", ec);
+    return open;
+  };
+  EXPECT_TRUE(runOnce(good));
+  const std::size_t end = good.size();
+  for (std::size_t n = 0; n < end; ++n)
+    EXPECT_FALSE(runOnce(std::vector<std::uint8_t>(good.begin(), good.begin() + n))) << n;
+  std::mt19937 rng(7);
+  for (int k = 0; k < 600; ++k) {
+    auto bytes = std::vector<std::uint8_t>(good.begin(), good.begin() + end);
+    for (int j = 0; j < 1 + k % 3; ++j)
+      bytes[rng() % bytes.size()] = static_cast<std::uint8_t>(rng());
+    runOnce(bytes);
+  }
 }
 
 // Twenty thousand structures, each placing the one after it, which the file has not defined yet.
@@ -381,43 +415,6 @@ TEST_F(StreamInput, RefusalsAndTheFileDialog) {
   type("GDSIN");
   EXPECT_EQ(1u, host.fileRequests.size());
   EXPECT_TRUE(app.design.isOpen());
-}
-
-// Every cut of a real file and random byte changes end with a design or a message.
-TEST_F(StreamInput, DamagedFilesNeverCrash) {
-  StreamBuilder b;
-  b.library().structure("LEAF").boundary(5, {0, 0, 1000, 0, 1000, 2000, 0, 0});
-  b.path(7, 1, 250, {0, 0, 5000, 0, 5000, 5000}).text(9, "HELLO", 1500, -2500).endStructure();
-  b.structure("TOP").sref("LEAF", 100, 200);
-  b.aref("LEAF", 3, 2, {0, 0, 30000, 0, 0, 10000}, 0x8000, 45).endStructure().endLibrary();
-  const auto good = b.bytes();
-  auto runOnce = [&](const std::vector<std::uint8_t>& bytes) {
-    WriteBytes(dir / "f.str", bytes);
-    host.boxes.clear();
-    host.answers.assign(4, Answer::Yes);
-    lines.clear();
-    type("GDSIN f.str");
-    const bool open = app.design.isOpen();
-    if (open) {
-      type("CLOSE 0");
-    } else {
-      EXPECT_FALSE(host.boxes.empty()) << "a failed read must say why";
-    }
-    std::error_code ec;
-    fs::remove(dir / "f.cad", ec);
-    return open;
-  };
-  EXPECT_TRUE(runOnce(good));
-  const std::size_t end = good.size();
-  for (std::size_t n = 0; n < end; ++n)
-    EXPECT_FALSE(runOnce(std::vector<std::uint8_t>(good.begin(), good.begin() + n))) << n;
-  std::mt19937 rng(7);
-  for (int k = 0; k < 600; ++k) {
-    auto bytes = std::vector<std::uint8_t>(good.begin(), good.begin() + end);
-    for (int j = 0; j < 1 + k % 3; ++j)
-      bytes[rng() % bytes.size()] = static_cast<std::uint8_t>(rng());
-    runOnce(bytes);
-  }
 }
 
 // KLayout's view of a stream file: every cell's shapes and instances in its own words, then the
@@ -579,84 +576,6 @@ TEST_F(StreamOracle, KLayoutReadsEveryElementAsWeMeantItAndTheDesignComesBack) {
   }
 }
 
-// KLayout's arrays at every angle from 0 to 345 degrees in steps of 15, mirrored and not: steps
-// of 10 microns along the placement's own axes, rounded to the grid as KLayout keeps them.
-// KLayout writes the slanted ones with columns and rows exchanged.
-constexpr const char* kKLayoutArrays = R"PY(
-import pya
-ly = pya.Layout()
-ly.dbu = 0.001
-leaf = ly.create_cell("LEAF")
-pts = [(0, 0), (3000, 0), (3000, 1000), (1000, 1000), (1000, 2500), (0, 2500)]
-leaf.shapes(ly.layer(1, 0)).insert(pya.Polygon([pya.Point(x, y) for x, y in pts]))
-top = ly.create_cell("TOP")
-for k in range(24):
-    for m in (False, True):
-        turn = pya.DCplxTrans(1.0, 15 * k, False, pya.DVector())
-        a = turn * pya.DVector(10000, 0)
-        b = turn * pya.DVector(0, -10000 if m else 10000)
-        at = pya.Vector(80000 * k, 80000 if m else 0)
-        top.insert(pya.CellInstArray(leaf.cell_index(), pya.ICplxTrans(1.0, 15 * k, m, at),
-                                     pya.Vector(round(a.x), round(a.y)),
-                                     pya.Vector(round(b.x), round(b.y)), 3, 2))
-ly.write(dst)
-)PY";
-
-TEST_F(StreamOracle, ArraysFromOtherWritersKeepEveryMember) {
-  if (!Have("command -v klayout")) GTEST_SKIP() << "no klayout";
-  std::ofstream(dir / "arrays.py") << kKLayoutArrays;
-  ASSERT_TRUE(shell("klayout -b -r arrays.py -rd dst=klayout.gds")) << ReadFile(dir / "run.out");
-  // Hand-made arrays along the global axes: columns along the placement's y axis (0, 90 mirrored
-  // and 270 degrees), the usual order (180 mirrored), and lattices no design array can hold: a
-  // slanted column step, and both steps along x.
-  StreamBuilder b;
-  b.library().structure("LEAF");
-  b.boundary(1, {0, 0, 3000, 0, 3000, 1000, 1000, 1000, 1000, 2500, 0, 2500, 0, 0});
-  b.endStructure().structure("TOP");
-  b.aref("LEAF", 3, 2, {0, 0, 0, 30000, 12000, 0});
-  b.aref("LEAF", 3, 2, {80000, 0, 110000, 0, 80000, 12000}, 0x8000, 90);
-  b.aref("LEAF", 3, 2, {160000, 0, 130000, 0, 160000, 12000}, 0x8000, 180);
-  b.aref("LEAF", 3, 2, {240000, 0, 270000, 0, 240000, 12000}, 0, 270);
-  b.aref("LEAF", 3, 2, {320000, 0, 350000, 15000, 320000, 12000});
-  b.aref("LEAF", 3, 2, {400000, 0, 430000, 0, 412000, 0});
-  b.endStructure().endLibrary();
-  WriteBytes(dir / "hand.gds", b.bytes());
-
-  struct Case {
-    const char* file;
-    std::size_t arrays, singles;  // what the design keeps
-  } cases[] = {
-      // The quarter and eighth turns stay arrays; at the other angles KLayout's integer steps
-      // are no turned pitch of whole units, so those arrays come in as single placements.
-      {"klayout", 16, 32 * 6},
-      {"hand", 4, 2 * 6}};
-  for (const auto& c : cases) {
-    const std::string name = c.file;
-    type("GDSIN " + name + ".gds");
-    ASSERT_TRUE(app.design.isOpen()) << name;
-    std::size_t arrays = 0, singles = 0;
-    for (const auto& l : db::testing::DumpDesign(app.design.image)) {
-      arrays += l.rfind("  AREF", 0) == 0;
-      singles += l.rfind("  SREF", 0) == 0;
-    }
-    EXPECT_EQ(c.arrays, arrays) << name;
-    EXPECT_EQ(c.singles, singles) << name;
-    // Each exploded array is named in the log; the cell beside it is checked by
-    // StreamInput.OddFilesComeInAsTheseDesignsAndTheLogSaysWhy.
-    const std::string log = ReadFile(dir / (name + ".txt"));
-    std::size_t exploded = 0;
-    for (std::size_t at = 0; (at = log.find("AREF LEAF SPLIT INTO 6 SREF\n", at)) != log.npos; ++at)
-      ++exploded;
-    EXPECT_EQ(c.singles / 6, exploded) << log;
-    type("GDSOUT " + name + ".str");
-    type("CLOSE 0");
-    EXPECT_TRUE(takeBoxes().empty()) << name;
-    // Flattened, what came back covers exactly what went in.
-    EXPECT_TRUE(flatEqual(name + ".gds", name + ".str"))
-        << name << ": " << ReadFile(dir / "run.out");
-  }
-}
-
 // gdspy's library with every element kind, every path end, arrays and references under
 // reflection, rotation and magnification, and a chain of 20 cells each placing the one before.
 constexpr const char* kGdspyWrite = R"PY(
@@ -754,6 +673,29 @@ TEST_F(StreamOracle, WhatGdspyWritesComesInWithItsGeometryAndFifteenHundredCells
   EXPECT_NE(tree.find("C1498 "), std::string::npos);
 }
 
+// KLayout's arrays at every angle from 0 to 345 degrees in steps of 15, mirrored and not: steps
+// of 10 microns along the placement's own axes, rounded to the grid as KLayout keeps them.
+// KLayout writes the slanted ones with columns and rows exchanged.
+constexpr const char* kKLayoutArrays = R"PY(
+import pya
+ly = pya.Layout()
+ly.dbu = 0.001
+leaf = ly.create_cell("LEAF")
+pts = [(0, 0), (3000, 0), (3000, 1000), (1000, 1000), (1000, 2500), (0, 2500)]
+leaf.shapes(ly.layer(1, 0)).insert(pya.Polygon([pya.Point(x, y) for x, y in pts]))
+top = ly.create_cell("TOP")
+for k in range(24):
+    for m in (False, True):
+        turn = pya.DCplxTrans(1.0, 15 * k, False, pya.DVector())
+        a = turn * pya.DVector(10000, 0)
+        b = turn * pya.DVector(0, -10000 if m else 10000)
+        at = pya.Vector(80000 * k, 80000 if m else 0)
+        top.insert(pya.CellInstArray(leaf.cell_index(), pya.ICplxTrans(1.0, 15 * k, m, at),
+                                     pya.Vector(round(a.x), round(a.y)),
+                                     pya.Vector(round(b.x), round(b.y)), 3, 2))
+ly.write(dst)
+)PY";
+
 // The same figures as KLayout draws them, for comparing a DXF input's stream output.
 constexpr const char* kLongReference = R"PY(
 import pya
@@ -770,7 +712,7 @@ ly.write(dst)
 
 // Figures beyond the classic 200 vertices come in whole, survive the design file, and go out as
 // they came; longer than one XY record holds, they go out in pieces that cover the same area.
-TEST_F(StreamOracle, LongFiguresComeInWholeAndGoOutWithinTheStreamLimits) {
+TEST_F(StreamOracle, LongFiguresComeInWholeAndArraysOfOtherWritersKeepEveryMember) {
   auto zigzag = [](int n, int step, int height, int y0 = 0) {
     std::vector<std::int32_t> v;
     for (int i = 0; i < n; ++i) v.insert(v.end(), {i * step, y0 + i % 2 * height});
@@ -840,6 +782,58 @@ TEST_F(StreamOracle, LongFiguresComeInWholeAndGoOutWithinTheStreamLimits) {
   ASSERT_TRUE(shell("klayout -b -r reference.py -rd dst=reference.oas"))
       << ReadFile(dir / "run.out");
   EXPECT_TRUE(flatEqual("reference.oas", "wide.str")) << ReadFile(dir / "run.out");
+  // Arrays from other writers keep every member.
+  std::ofstream(dir / "arrays.py") << kKLayoutArrays;
+  ASSERT_TRUE(shell("klayout -b -r arrays.py -rd dst=klayout.gds")) << ReadFile(dir / "run.out");
+  // Hand-made arrays along the global axes: columns along the placement's y axis (0, 90 mirrored
+  // and 270 degrees), the usual order (180 mirrored), and lattices no design array can hold: a
+  // slanted column step, and both steps along x.
+  StreamBuilder hand;
+  hand.library().structure("LEAF");
+  hand.boundary(1, {0, 0, 3000, 0, 3000, 1000, 1000, 1000, 1000, 2500, 0, 2500, 0, 0});
+  hand.endStructure().structure("TOP");
+  hand.aref("LEAF", 3, 2, {0, 0, 0, 30000, 12000, 0});
+  hand.aref("LEAF", 3, 2, {80000, 0, 110000, 0, 80000, 12000}, 0x8000, 90);
+  hand.aref("LEAF", 3, 2, {160000, 0, 130000, 0, 160000, 12000}, 0x8000, 180);
+  hand.aref("LEAF", 3, 2, {240000, 0, 270000, 0, 240000, 12000}, 0, 270);
+  hand.aref("LEAF", 3, 2, {320000, 0, 350000, 15000, 320000, 12000});
+  hand.aref("LEAF", 3, 2, {400000, 0, 430000, 0, 412000, 0});
+  hand.endStructure().endLibrary();
+  WriteBytes(dir / "hand.gds", hand.bytes());
+
+  struct Case {
+    const char* file;
+    std::size_t arrays, singles;  // what the design keeps
+  } cases[] = {
+      // The quarter and eighth turns stay arrays; at the other angles KLayout's integer steps
+      // are no turned pitch of whole units, so those arrays come in as single placements.
+      {"klayout", 16, 32 * 6},
+      {"hand", 4, 2 * 6}};
+  for (const auto& c : cases) {
+    const std::string name = c.file;
+    type("GDSIN " + name + ".gds");
+    ASSERT_TRUE(app.design.isOpen()) << name;
+    std::size_t arrays = 0, singles = 0;
+    for (const auto& l : db::testing::DumpDesign(app.design.image)) {
+      arrays += l.rfind("  AREF", 0) == 0;
+      singles += l.rfind("  SREF", 0) == 0;
+    }
+    EXPECT_EQ(c.arrays, arrays) << name;
+    EXPECT_EQ(c.singles, singles) << name;
+    // Each exploded array is named in the log; the cell beside it is checked by
+    // StreamInput.OddFilesComeInAsTheseDesignsAndTheLogSaysWhy.
+    const std::string log = ReadFile(dir / (name + ".txt"));
+    std::size_t exploded = 0;
+    for (std::size_t at = 0; (at = log.find("AREF LEAF SPLIT INTO 6 SREF\n", at)) != log.npos; ++at)
+      ++exploded;
+    EXPECT_EQ(c.singles / 6, exploded) << log;
+    type("GDSOUT " + name + ".str");
+    type("CLOSE 0");
+    EXPECT_TRUE(takeBoxes().empty()) << name;
+    // Flattened, what came back covers exactly what went in.
+    EXPECT_TRUE(flatEqual(name + ".gds", name + ".str"))
+        << name << ": " << ReadFile(dir / "run.out");
+  }
 }
 
 }  // namespace

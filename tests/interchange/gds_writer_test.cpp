@@ -50,30 +50,6 @@ const auto I16 = [](Rec r, std::initializer_list<int> v) { return Raw{T(r), 2, B
 const auto I32 = [](Rec r, std::initializer_list<long long> v) { return Raw{T(r), 3, Be32(v)}; };
 const auto S = [](Rec r, const std::string& s) { return Raw{T(r), 6, Str(s)}; };
 
-TEST(StreamReal, KnownEncodingsAndRoundTrip) {
-  struct Case {
-    double v;
-    const char* hex;
-  };
-  // Values as other writers of the format encode them.
-  const Case cases[] = {{1.0, "4110000000000000"},   {-2.0, "c120000000000000"},
-                        {0.001, "3e4189374bc6a7f0"}, {1e-9, "3944b82fa09b5a54"},
-                        {90.0, "425a000000000000"},  {0.0, "0000000000000000"}};
-  for (const auto& c : cases) {
-    std::uint8_t b[8];
-    PutReal8(b, c.v);
-    char hex[17];
-    for (int i = 0; i < 8; ++i) std::snprintf(hex + 2 * i, 3, "%02x", b[i]);
-    EXPECT_STREQ(c.hex, hex) << c.v;
-    EXPECT_DOUBLE_EQ(c.v, GetReal8(b));
-  }
-  for (double v : {1e-3, 1e-9, 123456.789, -0.0625, 359.999999, 1e70, 1e-70}) {
-    std::uint8_t b[8];
-    PutReal8(b, v);
-    EXPECT_NEAR(v, GetReal8(b), std::fabs(v) * 1e-15) << v;
-  }
-}
-
 class StreamWriterTest : public ::testing::Test {
  protected:
   // Runs body inside one structure and returns the records between STRNAME and ENDSTR.
@@ -106,7 +82,7 @@ class StreamWriterTest : public ::testing::Test {
 // KLayout reads them), a text's path type and width, rounding, refused layers. What KLayout reads
 // of every kind is checked by StreamOracle.KLayoutReadsEveryElementAsWeMeantIt, the records of a
 // boundary and a path in order by StreamOutput.CellsInSlotOrderAndLogSortedByColumn.
-TEST_F(StreamWriterTest, EveryElementKindTheFramesRefusalsAndWholeLogLines) {
+TEST_F(StreamWriterTest, RealsEveryElementKindTheFramesRefusalsAndWholeLogLines) {
   struct Case {
     const char* what;
     std::function<void(StreamWriter&)> body;
@@ -168,6 +144,27 @@ TEST_F(StreamWriterTest, EveryElementKindTheFramesRefusalsAndWholeLogLines) {
   log.print(" %s.str\n", name.c_str());
   EXPECT_TRUE(log.close());
   EXPECT_EQ(lav::testing::ReadFile(dir / "long.txt"), " " + name + ".str\n");
+  // Reals: values as other writers of the format encode them, and back.
+  struct Real8 {
+    double v;
+    const char* hex;
+  };
+  const Real8 reals[] = {{1.0, "4110000000000000"},   {-2.0, "c120000000000000"},
+                         {0.001, "3e4189374bc6a7f0"}, {1e-9, "3944b82fa09b5a54"},
+                         {90.0, "425a000000000000"},  {0.0, "0000000000000000"}};
+  for (const auto& c : reals) {
+    std::uint8_t b[8];
+    PutReal8(b, c.v);
+    char hex[17];
+    for (int i = 0; i < 8; ++i) std::snprintf(hex + 2 * i, 3, "%02x", b[i]);
+    EXPECT_STREQ(c.hex, hex) << c.v;
+    EXPECT_DOUBLE_EQ(c.v, GetReal8(b));
+  }
+  for (double v : {1e-3, 1e-9, 123456.789, -0.0625, 359.999999, 1e70, 1e-70}) {
+    std::uint8_t b[8];
+    PutReal8(b, v);
+    EXPECT_NEAR(v, GetReal8(b), std::fabs(v) * 1e-15) << v;
+  }
 }
 
 // --- the command ---
@@ -184,7 +181,7 @@ class StreamOutput : public lav::testing::TypingSession {
   }
 };
 
-TEST_F(StreamOutput, EmptyDesignIsTheLibraryFrameOnly) {
+TEST_F(StreamOutput, EmptyDesignIsTheLibraryFrameOnlyCellsInSlotOrderAndLogSortedByColumn) {
   newDesign();
   type("GDSOUT");
   const auto bytes = ReadBytes(dir / "demo.str");
@@ -218,10 +215,7 @@ TEST_F(StreamOutput, EmptyDesignIsTheLibraryFrameOnly) {
   type("GDSOUT nofolder/x");
   EXPECT_EQ(takeBoxes(), std::vector<std::string>{"ファイル nofolder/x.txt を作成できません。"});
   EXPECT_FALSE(fs::exists(dir / "nofolder"));
-}
-
-TEST_F(StreamOutput, CellsInSlotOrderAndLogSortedByColumn) {
-  newDesign();
+  // Cells go out in slot order, the log sorted by a column.
   auto& d = app.design;
   AddCell(d, "BETA");
   Append(d, db::EncodeArea(db::ElementType::Rect, 2, Square(0, 0, 1000)));

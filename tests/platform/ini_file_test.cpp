@@ -10,7 +10,7 @@
 namespace lav::ini {
 namespace {
 
-TEST(IniFile, ReadsKeysSectionsAndMalformedLinesWritesKeepEveryOtherLine) {
+TEST(IniFile, ReadsWritesAndLivesOnDisk) {
   const struct {
     const char *name, *file, *section, *key;
     std::optional<std::string> expected;
@@ -68,9 +68,8 @@ TEST(IniFile, ReadsKeysSectionsAndMalformedLinesWritesKeepEveryOtherLine) {
   EXPECT_TRUE(f.remove("A", "k"));
   EXPECT_EQ(f.bytes(), "[A]\nj=2\n");
   EXPECT_FALSE(f.remove("A", "k"));
-}
-
-TEST(IniFileOnDisk, MissingFileReadsAsEmptyWritingCreatesItAFailedWriteKeepsItAndWhereItLives) {
+  // On disk: a missing file reads as empty, writing creates it, a failed write keeps it; and
+  // where it lives.
   const testing::ScratchFolder folder;
   const std::filesystem::path& dir = folder.dir;
   const std::string path = (dir / "sub" / "Lavinor.ini").string();
