@@ -266,7 +266,7 @@ TEST_F(EntryCommands, AnArrayExplodesWholeOrStaysWhole) {
   for (const auto& x : r) EXPECT_EQ(x.type, 1);
 }
 
-TEST_F(EntryCommands, OutputIntoANamedCellKeepsTheFigureAndListReorderAndKeep) {
+TEST_F(EntryCommands, OutputIntoANamedCellListReorderKeepAndPointAndEdgeMoves) {
   typeAll({"MKCELL SUB", "OCELL TOP", "XY 0 0 1 0 1 1", "OUTCELL SUB"});
   EXPECT_EQ(app.temp.count, 4);
   EXPECT_EQ(records("SUB").size(), 1u);
@@ -299,23 +299,20 @@ TEST_F(EntryCommands, OutputIntoANamedCellKeepsTheFigureAndListReorderAndKeep) {
   type("OUTKEEP");
   EXPECT_EQ(app.temp.count, 4);
   EXPECT_EQ(records().size(), 3u);
-}
-
-// A picked figure moved by a point (mode 0 moves all of it) replaces the original; an edge moves
-// through a point.
-TEST_F(EntryCommands, PointAndEdgeMovesGoOutAsTheEditedFigure) {
-  typeAll({"XY 0 0 10 0 10 10 0 10", "OUTPUT", "TAKE", "0 5"});
+  // In a cell of its own, a picked figure moved by a point (mode 0 moves all of it) replaces the
+  // original; an edge moves through a point.
+  typeAll({"DELTEMP", "MKCELL EDIT", "XY 0 0 10 0 10 10 0 10", "OUTPUT", "TAKE", "0 5"});
   typeExpectingPrompts({{"MOVEPT", "Ms: "}, {"10 10", "Mp: "}});
   typeAll({"20 20", "OUTPUT"});
-  auto r = records();
+  auto r = records("EDIT");
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0].v,
             (Pts{{10000, 10000}, {20000, 10000}, {20000, 20000}, {10000, 20000}, {10000, 10000}}));
-  EXPECT_EQ(records("TOP", true).size(), 2u);
+  EXPECT_EQ(records("EDIT", true).size(), 2u);
   type("XY 0 0 10 0 10 10 0 10 0 0");
   typeExpectingPrompts({{"MOVEEDGE", "St: "}, {"5 10", "To: "}});
   typeAll({"5 12", "OUTPUT"});
-  r = records();
+  r = records("EDIT");
   ASSERT_EQ(r.size(), 2u);
   EXPECT_EQ(r[1].v, (Pts{{0, 0}, {10000, 0}, {10000, 12000}, {0, 12000}, {0, 0}}));
 }

@@ -228,42 +228,7 @@ TEST_F(StreamInput, OddFilesComeInAsTheseDesignsAndTheLogSaysWhy) {
   }
 }
 
-TEST_F(StreamInput, OtherUnitsAskAndScaleAndValuesBeyondTheDesignRangeStopTheRun) {
-  StreamBuilder b;
-  b.library(200).structure("A").boundary(1, {0, 0, 200, 0, 200, 200, 0, 0}).endStructure();
-  b.endLibrary();
-  host.answers.push_back(Answer::No);
-  EXPECT_TRUE(read(b.bytes()).empty());
-  EXPECT_TRUE(lav::testing::OneBox(
-      host, "データベースが違いますがこのまま実行しますか。\nCAD: 1000  GDSII: 200 "));
-  EXPECT_FALSE(fs::exists(dir / "in.txt"));
-  EXPECT_FALSE(fs::exists(dir / "in.cad"));
-  host.boxes.clear();
-  host.answers.push_back(Answer::Yes);
-  const auto dump = read(b.bytes());
-  ASSERT_EQ(2u, dump.size());
-  EXPECT_EQ("  POLY L1 (0,0)(1000,0)(1000,1000)(0,0)", dump[1]);  // 200 file units = 1 micron
-  EXPECT_EQ(200, app.settings.gdsDbUnit);
-  closeDesign();
-  StreamBuilder far;
-  far.library(1).structure("A").boundary(1, {0, 0, 2147483, 0, 2147484, 1, 0, 0});
-  far.endStructure().endLibrary();
-  host.boxes.clear();
-  host.answers.push_back(Answer::Yes);
-  EXPECT_TRUE(read(far.bytes(), "far.str").empty());
-  ASSERT_EQ(2u, host.boxes.size());
-  EXPECT_NE(std::string::npos, host.boxes[1].text.find("範囲を超えています"));
-  // The database unit of the file: without metres the user unit decides; the last row, a
-  // nanometre user unit, where the metres decide (the files of the other tests take that path).
-  struct Case {
-    double uu, metres;
-    std::int32_t unit;
-  };
-  const Case cases[] = {{0.001, 0, 1000}, {0.0, 0.0, 0}, {1e-12, 0, 0}, {1.0, 1e-9, 1000}};
-  for (const auto& c : cases) EXPECT_EQ(c.unit, StreamDatabaseUnit(c.uu, c.metres)) << c.uu;
-}
-
-TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesignDamagedOnesNeverCrash) {
+TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesignDamagedOnesNeverCrashUnitsAsk) {
   // The records after the head of a file (a library and the structure A begun), as bytes.
   const auto after = [](std::initializer_list<gds::testing::Raw> records) {
     StreamBuilder b;
@@ -345,6 +310,40 @@ TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesignDamagedOnesNeverCrash) {
       bytes[rng() % bytes.size()] = static_cast<std::uint8_t>(rng());
     runOnce(bytes);
   }
+  // Other units ask and scale; values beyond the design range stop the run.
+  StreamBuilder units;
+  units.library(200).structure("A").boundary(1, {0, 0, 200, 0, 200, 200, 0, 0}).endStructure();
+  units.endLibrary();
+  host.boxes.clear();
+  host.answers.assign(1, Answer::No);
+  EXPECT_TRUE(read(units.bytes()).empty());
+  EXPECT_TRUE(lav::testing::OneBox(
+      host, "データベースが違いますがこのまま実行しますか。\nCAD: 1000  GDSII: 200 "));
+  EXPECT_FALSE(fs::exists(dir / "in.txt"));
+  EXPECT_FALSE(fs::exists(dir / "in.cad"));
+  host.boxes.clear();
+  host.answers.push_back(Answer::Yes);
+  const auto dump = read(units.bytes());
+  ASSERT_EQ(2u, dump.size());
+  EXPECT_EQ("  POLY L1 (0,0)(1000,0)(1000,1000)(0,0)", dump[1]);  // 200 file units = 1 micron
+  EXPECT_EQ(200, app.settings.gdsDbUnit);
+  closeDesign();
+  StreamBuilder far;
+  far.library(1).structure("A").boundary(1, {0, 0, 2147483, 0, 2147484, 1, 0, 0});
+  far.endStructure().endLibrary();
+  host.boxes.clear();
+  host.answers.push_back(Answer::Yes);
+  EXPECT_TRUE(read(far.bytes(), "far.str").empty());
+  ASSERT_EQ(2u, host.boxes.size());
+  EXPECT_NE(std::string::npos, host.boxes[1].text.find("範囲を超えています"));
+  // The database unit of the file: without metres the user unit decides; the last row, a
+  // nanometre user unit, where the metres decide (the files of the other tests take that path).
+  struct Unit {
+    double uu, metres;
+    std::int32_t unit;
+  };
+  const Unit dbus[] = {{0.001, 0, 1000}, {0.0, 0.0, 0}, {1e-12, 0, 0}, {1.0, 1e-9, 1000}};
+  for (const auto& c : dbus) EXPECT_EQ(c.unit, StreamDatabaseUnit(c.uu, c.metres)) << c.uu;
 }
 
 // Twenty thousand structures, each placing the one after it, which the file has not defined yet.

@@ -34,34 +34,6 @@ std::string Joined(const std::vector<std::string>& utf8) {
   return s;
 }
 
-// What the reports of command 13 never hold: blank and gapped raw lines, a path past the frame,
-// one line only, a two-byte name after the connectors, and a stop in either pass.
-TEST(TreeLines, EdgesNoReportReaches) {
-  struct Case {
-    const char* what;
-    std::vector<std::string> raw, expected;
-  } cases[] = {
-      {"array and single of one cell are different lines",
-       {"H", "T 0", "  B 1", "  B 1(Array)", "  B 1"},
-       {"H", " T 0", "   B 1", "   B 1(Array)"}},
-      {"blank lines are skipped", {"H", "T 0", "", "   ", "  A 1"}, {"H", " T 0", "   A 1"}},
-      {"a line deeper than one level below is dropped",
-       {"H", "T 0", "  A 1", "      Z 3", "  B 1"},
-       {"H", " T 0", "   A 1", "   B 1"}}};
-  for (const auto& c : cases) EXPECT_EQ(RemoveRepeatedSiblings(c.raw, {}), c.expected) << c.what;
-  const std::string longPath(90, 'p');
-  EXPECT_EQ(TreeFirstLine(longPath), " ------ " + longPath + " ----");
-  EXPECT_TRUE(DrawTreeConnectors({"H"}, {})->empty()) << "fewer than 2 lines: nothing";
-  EXPECT_EQ(TreeLineCellName(S(" │  └Ｂ 3")), S("Ｂ"));  // not taken for a connector
-  EXPECT_EQ(TreeLineCellName(""), "");
-  const std::vector<std::string> lines = {"H", "T 0", "  A 1", "  B 1"};
-  int steps = 0;
-  const auto stopSecond = [&steps] { return ++steps < 2; };
-  EXPECT_FALSE(RemoveRepeatedSiblings(lines, stopSecond));
-  steps = 0;
-  EXPECT_FALSE(DrawTreeConnectors(lines, stopSecond));
-}
-
 class TreeReportCommand : public lav::testing::TypingSession {
  protected:
   void SetUp() override {
@@ -118,8 +90,7 @@ const std::vector<std::string> kExpectedReport = {
     " └D                      1",
     "   └E                    2"};
 
-TEST_F(TreeReportCommand,
-       ReportListsTheHierarchyOnceWithConnectorsUnderAFreeNumberToTheNestsDepth) {
+TEST_F(TreeReportCommand, ReportListsTheHierarchyOnceWithConnectorsUnderAFreeNumberToTheNest) {
   // A design without an open cell is refused (without a design the dispatcher refuses:
   // Dispatcher.PreconditionsAndMacroNumbers...).
   db::testing::NewImage(app.design);
@@ -186,6 +157,31 @@ TEST_F(TreeReportCommand,
   EXPECT_EQ(ReadFile(dir / "TREE008.TXT"),
             Joined({kExpectedReport[0], " C12                      0(13:45:30 12/06/26) Nest(11)",
                     " └C12                    1"}));
+  // What the reports of command 13 never hold: blank and gapped raw lines, a path past the frame,
+  // one line only, a two-byte name after the connectors, and a stop in either pass.
+  struct Case {
+    const char* what;
+    std::vector<std::string> raw, expected;
+  } cases[] = {
+      {"array and single of one cell are different lines",
+       {"H", "T 0", "  B 1", "  B 1(Array)", "  B 1"},
+       {"H", " T 0", "   B 1", "   B 1(Array)"}},
+      {"blank lines are skipped", {"H", "T 0", "", "   ", "  A 1"}, {"H", " T 0", "   A 1"}},
+      {"a line deeper than one level below is dropped",
+       {"H", "T 0", "  A 1", "      Z 3", "  B 1"},
+       {"H", " T 0", "   A 1", "   B 1"}}};
+  for (const auto& c : cases) EXPECT_EQ(RemoveRepeatedSiblings(c.raw, {}), c.expected) << c.what;
+  const std::string longPath(90, 'p');
+  EXPECT_EQ(TreeFirstLine(longPath), " ------ " + longPath + " ----");
+  EXPECT_TRUE(DrawTreeConnectors({"H"}, {})->empty()) << "fewer than 2 lines: nothing";
+  EXPECT_EQ(TreeLineCellName(S(" │  └Ｂ 3")), S("Ｂ"));  // not taken for a connector
+  EXPECT_EQ(TreeLineCellName(""), "");
+  const std::vector<std::string> raw = {"H", "T 0", "  A 1", "  B 1"};
+  int steps = 0;
+  const auto stopSecond = [&steps] { return ++steps < 2; };
+  EXPECT_FALSE(RemoveRepeatedSiblings(raw, stopSecond));
+  steps = 0;
+  EXPECT_FALSE(DrawTreeConnectors(raw, stopSecond));
 }
 
 TEST_F(TreeReportCommand, EscapeInAnyPhaseOrABlockedWorkFileLeavesNoFileAndShowsNoReport) {
