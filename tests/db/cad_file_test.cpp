@@ -21,16 +21,42 @@ std::vector<std::uint8_t> usedBytes(const DesignImage& img) {
   return {img.bytes.begin(), img.bytes.begin() + img.usedSize};
 }
 
-class DesignImageTest : public ::testing::Test {
+class CadFile : public ::testing::Test {
  protected:
   void SetUp() override { NewImage(d); }
   DesignState d;
 };
-using ImageBlocks = DesignImageTest;
-using CadFile = DesignImageTest;
-using DesignHeader = DesignImageTest;
 
-TEST_F(ImageBlocks, LongRecordsSpanAsManyBlocksAsTheyNeedAndTheCursorBelongsToOneCell) {
+// The encoding rule item by item, as the file format states it.
+std::vector<std::uint8_t> EncodeByTheRule(const DesignImage& img) {
+  std::vector<std::uint8_t> out(img.bytes.begin(), img.bytes.begin() + 49);
+  out[41] = 0;
+  std::size_t flagAt = out.size();
+  int items = 0;
+  out.push_back(0xFF);
+  auto item = [&](bool run, std::initializer_list<std::uint8_t> bytes) {
+    if (run) out[flagAt] &= static_cast<std::uint8_t>(~(0x80u >> items));
+    out.insert(out.end(), bytes);
+    if (++items == 8) flagAt = out.size(), items = 0, out.push_back(0xFF);
+  };
+  std::uint8_t prev = img.bytes[48];
+  int r = 0;
+  for (std::int32_t i = 49; i < img.usedSize; ++i) {
+    const std::uint8_t x = img.bytes[i];
+    if (x != prev) {
+      r > 0 ? item(true, {std::uint8_t(r), x}) : item(false, {x});
+      r = 0, prev = x;
+    } else if (r > 250) {
+      item(true, {251, x}), r = 0;
+    } else {
+      ++r;
+    }
+  }
+  if (r > 0) out[flagAt] &= static_cast<std::uint8_t>(~(0x80u >> items)), out.push_back(r);
+  return out;
+}
+
+TEST_F(CadFile, LongRecordsSpanBlocksEveryBodyEncodesByTheRuleDamagedFilesAreRefused) {
   const struct Case {
     const char* what;
     std::vector<std::vector<std::uint8_t>> before;  // records in the stream already
@@ -123,38 +149,8 @@ TEST_F(ImageBlocks, LongRecordsSpanAsManyBlocksAsTheyNeedAndTheCursorBelongsToOn
       layers.push_back(RecordLayer(r).value_or(-1));
     EXPECT_EQ(layers, (slot == 1 ? std::vector<int>{1, 3} : std::vector<int>{2}));
   }
-}
-
-// The encoding rule item by item, as the file format states it.
-std::vector<std::uint8_t> EncodeByTheRule(const DesignImage& img) {
-  std::vector<std::uint8_t> out(img.bytes.begin(), img.bytes.begin() + 49);
-  out[41] = 0;
-  std::size_t flagAt = out.size();
-  int items = 0;
-  out.push_back(0xFF);
-  auto item = [&](bool run, std::initializer_list<std::uint8_t> bytes) {
-    if (run) out[flagAt] &= static_cast<std::uint8_t>(~(0x80u >> items));
-    out.insert(out.end(), bytes);
-    if (++items == 8) flagAt = out.size(), items = 0, out.push_back(0xFF);
-  };
-  std::uint8_t prev = img.bytes[48];
-  int r = 0;
-  for (std::int32_t i = 49; i < img.usedSize; ++i) {
-    const std::uint8_t x = img.bytes[i];
-    if (x != prev) {
-      r > 0 ? item(true, {std::uint8_t(r), x}) : item(false, {x});
-      r = 0, prev = x;
-    } else if (r > 250) {
-      item(true, {251, x}), r = 0;
-    } else {
-      ++r;
-    }
-  }
-  if (r > 0) out[flagAt] &= static_cast<std::uint8_t>(~(0x80u >> items)), out.push_back(r);
-  return out;
-}
-
-TEST_F(CadFile, EveryBodyEncodesByTheRuleAndDecodesBackDamagedFilesAreRefusedNeverReadOutside) {
+  // Every body encodes by the rule and decodes back, in images of any size.
+  d = {};
   std::mt19937 rng(11);
   const struct {
     const char* what;
@@ -261,7 +257,7 @@ Bytes Again(RecordBytes b) {
   return decode(b, r) ? encode(r) : Bytes{};
 }
 
-TEST_F(DesignHeader, EverySavedSettingAndRecordKindRoundTripsAndRangesHoldByVersion) {
+TEST_F(CadFile, EverySavedSettingAndRecordKindRoundTripsAndRangesHoldByVersion) {
   using S = Settings;
   Settings s;  // every saved value away from its default, inside its range
   const std::pair<int S::*, int> values[] = {

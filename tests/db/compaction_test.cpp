@@ -24,6 +24,18 @@ std::vector<std::vector<std::uint8_t>> liveRecords(const DesignImage& image, int
   return testing::CellRecords(image, ReadCellEntry(image, SlotOffset(slot)));
 }
 
+// Names and live records of the live cells, in directory order.
+std::vector<std::pair<std::string, std::vector<std::vector<std::uint8_t>>>> liveCells(
+    const DesignImage& image) {
+  std::vector<std::pair<std::string, std::vector<std::vector<std::uint8_t>>>> out;
+  for (const std::int32_t slot : DirectorySlots(image)) {
+    const CellEntry e = ReadCellEntry(image, slot);
+    if (e.isFree()) break;
+    if (e.isLive()) out.push_back({e.nameText(), testing::CellRecords(image, e)});
+  }
+  return out;
+}
+
 class Compaction : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -45,7 +57,7 @@ class Compaction : public ::testing::Test {
   AppState app{host};
 };
 
-TEST_F(Compaction, KeepsOrDropsDeletedCellsEmptiesACellOfDeletedRecordsOrChangesNothing) {
+TEST_F(Compaction, KeepsOrDropsDeletedCellsRebuildsTheDirectoryOrChangesNothing) {
   const DesignImage before = app.design.image;
   struct Case {
     bool drop;
@@ -139,22 +151,8 @@ TEST_F(Compaction, KeepsOrDropsDeletedCellsEmptiesACellOfDeletedRecordsOrChanges
   app.design = {};
   EXPECT_FALSE(CompactDesign(app, false));
   ASSERT_TRUE(lav::testing::OneBox(host, "ファイルはまだ開かれていません"));
-}
-
-// Names and live records of the live cells, in directory order.
-std::vector<std::pair<std::string, std::vector<std::vector<std::uint8_t>>>> liveCells(
-    const DesignImage& image) {
-  std::vector<std::pair<std::string, std::vector<std::vector<std::uint8_t>>>> out;
-  for (const std::int32_t slot : DirectorySlots(image)) {
-    const CellEntry e = ReadCellEntry(image, slot);
-    if (e.isFree()) break;
-    if (e.isLive()) out.push_back({e.nameText(), testing::CellRecords(image, e)});
-  }
-  return out;
-}
-
-TEST_F(Compaction, TheExtendedDirectoryIsRebuiltAndGoesClassicWhenTheCellsFit) {
-  // 1,000 cells, every third one deleted afterwards: 667 live.
+  // The extended directory is rebuilt, and goes classic when the cells fit: 1,000 cells, every
+  // third one deleted afterwards, 667 live.
   auto build = [](DesignState& d, bool withDeleted) {
     testing::NewImage(d);
     for (int i = 0; i < 1000; ++i) {
@@ -169,10 +167,10 @@ TEST_F(Compaction, TheExtendedDirectoryIsRebuiltAndGoesClassicWhenTheCellsFit) {
   build(app.design, true);
   const auto live = liveCells(app.design.image);
   ASSERT_EQ(live.size(), 667u);
-  struct Case {
+  struct Form {
     bool dropDeleted, extended;
-  } cases[] = {{false, true}, {true, false}};
-  for (const auto& c : cases) {
+  } forms[] = {{false, true}, {true, false}};
+  for (const auto& c : forms) {
     PackError error = PackError::None;
     auto packed = PackImage(app.design.image, c.dropDeleted, error);
     ASSERT_TRUE(packed) << c.dropDeleted;

@@ -88,7 +88,7 @@ TEST_F(EntryCommands, RefusalsTheirWordsAndCoordinatesBeyondTheRangeNotClamped) 
   }
 }
 
-TEST_F(EntryCommands, TwoHundredPointsAtMostUnclosedPolygonsOutlinesAndFiguresTaken) {
+TEST_F(EntryCommands, TwoHundredPointsAtMostUnclosedPolygonsOutlinesFiguresTakenArrays) {
   type("XY");
   for (int i = 0; i < 200; ++i) type(std::to_string(i) + " " + std::to_string(i % 3));
   ASSERT_EQ(app.temp.count, 200);
@@ -140,6 +140,37 @@ TEST_F(EntryCommands, TwoHundredPointsAtMostUnclosedPolygonsOutlinesAndFiguresTa
     EXPECT_FALSE(app.temp.pick.active) << c.typed[0];
     EXPECT_EQ(app.dispatch.current, 0) << c.typed[0];
   }
+  // An array explodes whole or stays whole.
+  typeAll({"DELTEMP", "MKCELL SUB", "XY 0 0 1 0 1 1", "OUTPUT", "MKCELL ARRAYS", "ETYPE 0",
+           "PLACECELL SUB"});
+  const auto used = app.design.image.usedSize;
+  struct Room {
+    const char* array;
+    std::int32_t room;  // free bytes left in the image
+  } rooms[] = {
+      {"ARRAY 100 100 10 20", 300 * 1024},  // ten thousand members do not fit in 300 KB
+      {"ARRAY 30000 30000 1 1", 4 << 20}    // far beyond any image
+  };
+  for (const auto& c : rooms) {
+    type("DELTEMP");
+    type(c.array);
+    type("XY 100 100");
+    app.design.image.maxSize = db::kClassicImageSize;
+    app.design.image.usedSize = db::kClassicImageSize - c.room;
+    takeBoxes();
+    type("EXPLODE");
+    EXPECT_EQ(takeBoxes(), std::vector<std::string>{"メモリーが不足しました"}) << c.array;
+    EXPECT_TRUE(records("ARRAYS").empty()) << c.array << ": nothing half written";
+    EXPECT_EQ(app.temp.count, 1) << c.array << ": the array stays in the layer";
+    EXPECT_EQ(app.settings.elementType, 0);
+  }
+  app.design.image.usedSize = used;
+  typeAll({"DELTEMP", "ARRAY 3 2 10 20", "XY 100 100", "EXPLODE"});
+  EXPECT_TRUE(app.temp.empty());
+  EXPECT_EQ(app.settings.elementType, 0);
+  const auto r = records("ARRAYS");
+  ASSERT_EQ(r.size(), 6u);
+  for (const auto& x : r) EXPECT_EQ(x.type, 1);
 }
 
 TEST_F(EntryCommands, PointsAtThePromptCommandsInsideSettingsThatRedrawAndTheRectangle) {
@@ -232,38 +263,6 @@ TEST_F(EntryCommands, APickIsPutBackByteIdenticalByUndoCloseAndEveryChangeNeverH
     EXPECT_EQ(takeBoxes().size(), c.picked ? 0u : 1u) << c.setup;
     type("UNDO");
   }
-}
-
-TEST_F(EntryCommands, AnArrayExplodesWholeOrStaysWhole) {
-  typeAll({"MKCELL SUB", "XY 0 0 1 0 1 1", "OUTPUT", "OCELL TOP", "ETYPE 0", "PLACECELL SUB"});
-  const auto used = app.design.image.usedSize;
-  struct Case {
-    const char* array;
-    std::int32_t room;  // free bytes left in the image
-  } cases[] = {
-      {"ARRAY 100 100 10 20", 300 * 1024},  // ten thousand members do not fit in 300 KB
-      {"ARRAY 30000 30000 1 1", 4 << 20}    // far beyond any image
-  };
-  for (const auto& c : cases) {
-    type("DELTEMP");
-    type(c.array);
-    type("XY 100 100");
-    app.design.image.maxSize = db::kClassicImageSize;
-    app.design.image.usedSize = db::kClassicImageSize - c.room;
-    takeBoxes();
-    type("EXPLODE");
-    EXPECT_EQ(takeBoxes(), std::vector<std::string>{"メモリーが不足しました"}) << c.array;
-    EXPECT_TRUE(records().empty()) << c.array << ": nothing half written";
-    EXPECT_EQ(app.temp.count, 1) << c.array << ": the array stays in the layer";
-    EXPECT_EQ(app.settings.elementType, 0);
-  }
-  app.design.image.usedSize = used;
-  typeAll({"DELTEMP", "ARRAY 3 2 10 20", "XY 100 100", "EXPLODE"});
-  EXPECT_TRUE(app.temp.empty());
-  EXPECT_EQ(app.settings.elementType, 0);
-  const auto r = records();
-  ASSERT_EQ(r.size(), 6u);
-  for (const auto& x : r) EXPECT_EQ(x.type, 1);
 }
 
 TEST_F(EntryCommands, OutputIntoANamedCellListReorderKeepAndPointAndEdgeMoves) {

@@ -14,7 +14,7 @@ std::vector<UserPoint> pts(const TempLayer& t) {
   return {t.used().begin(), t.used().end()};
 }
 
-TEST(TempLayerEntry, CoordinateModesLockTheReferencePointTakingBackAndCleaning) {
+TEST(TempLayerEntry, CoordinateModesLockTheReferencePointTakingBackCleaningAndOutlines) {
   struct Case {
     int absMode, lock;
     std::int16_t type;
@@ -99,6 +99,23 @@ TEST(TempLayerEntry, CoordinateModesLockTheReferencePointTakingBackAndCleaning) 
     NormalizePoints(v, c.type);
     EXPECT_EQ(v, c.out) << c.name;
   }
+  // A wide line's outline (what EXPLODE leaves in the layer): square and extended ends.
+  const std::vector<Vertex> line{{0, 0}, {100, 0}};
+  EXPECT_EQ(BuildPathOutline(line, 20, 0, 1),
+            (std::vector<Vertex>{{0, -10}, {100, -10}, {100, 10}, {0, 10}, {0, -10}}));
+  auto ext = BuildPathOutline(line, 20, 1, 1);
+  EXPECT_EQ(ext[0].x, -10);
+  EXPECT_EQ(ext[1].x, 110);
+  // A right-angle turn is mitred: one point on each side.
+  auto corner = BuildPathOutline(std::vector<Vertex>{{0, 0}, {100, 0}, {100, 100}}, 20, 0, 1);
+  ASSERT_EQ(corner.size(), 7u);
+  EXPECT_EQ(corner[1], (Vertex{110, -10}));
+  EXPECT_EQ(corner[4], (Vertex{90, 10}));
+  // A sharp turn gets its outer corner cut: two points there.
+  auto sharp = BuildPathOutline(std::vector<Vertex>{{0, 0}, {100, 0}, {0, 10}}, 20, 0, 1);
+  EXPECT_EQ(sharp.size(), 8u);
+  auto mitred = BuildPathOutline(std::vector<Vertex>{{0, 0}, {100, 0}, {0, 10}}, 20, 0, 0);
+  EXPECT_EQ(mitred.size(), 7u);
 }
 
 // --- output ---
@@ -245,25 +262,6 @@ TEST_F(ElementOutput, EveryElementKindWideLongLinesCutTextsAndThePlacementsExten
   s.angle = 90000000;
   ASSERT_TRUE(out({{0, 0}}).written());
   EXPECT_EQ(extentOf(ReadCellEntry(d.image, d.current.slotOffset)), (Box{0, 0, 1000, 1000}));
-}
-
-TEST(LineOutline, SquareAndExtendedEnds) {
-  const std::vector<Vertex> line{{0, 0}, {100, 0}};
-  EXPECT_EQ(BuildPathOutline(line, 20, 0, 1),
-            (std::vector<Vertex>{{0, -10}, {100, -10}, {100, 10}, {0, 10}, {0, -10}}));
-  auto ext = BuildPathOutline(line, 20, 1, 1);
-  EXPECT_EQ(ext[0].x, -10);
-  EXPECT_EQ(ext[1].x, 110);
-  // A right-angle turn is mitred: one point on each side.
-  auto corner = BuildPathOutline(std::vector<Vertex>{{0, 0}, {100, 0}, {100, 100}}, 20, 0, 1);
-  ASSERT_EQ(corner.size(), 7u);
-  EXPECT_EQ(corner[1], (Vertex{110, -10}));
-  EXPECT_EQ(corner[4], (Vertex{90, 10}));
-  // A sharp turn gets its outer corner cut: two points there.
-  auto sharp = BuildPathOutline(std::vector<Vertex>{{0, 0}, {100, 0}, {0, 10}}, 20, 0, 1);
-  EXPECT_EQ(sharp.size(), 8u);
-  auto mitred = BuildPathOutline(std::vector<Vertex>{{0, 0}, {100, 0}, {0, 10}}, 20, 0, 0);
-  EXPECT_EQ(mitred.size(), 7u);
 }
 
 }  // namespace

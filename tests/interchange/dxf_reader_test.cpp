@@ -75,7 +75,7 @@ std::string WithCrLf(const std::string& text) {
   return r;
 }
 
-TEST_F(DxfInput, EntitiesBecomeTheseElementsLongOnesInPiecesCurvesFollowTheSettings) {
+TEST_F(DxfInput, EntitiesLongOnesCurvesLayerTablesAndBlocksBecomeTheseDesigns) {
   const std::string b = "SREF B refl=", ab = "AREF B refl=0 mag=1000000 ang=0 ";
   const std::string line = "LINE L0 tip=0 w=0 ", one = line + "(0,0)(1000,1000)";
   struct Case {
@@ -237,19 +237,17 @@ TEST_F(DxfInput, EntitiesBecomeTheseElementsLongOnesInPiecesCurvesFollowTheSetti
       EXPECT_EQ(pts[8].y > 0 ? 1 : pts[8].y < 0 ? -1 : 0, c.side);
     }
   }
-}
-
-TEST_F(DxfInput, LayerTableMapsNamesAndTheLogListsThemBlocksBecomeCellsWithUniqueNames) {
-  struct Case {
+  // The layer table maps names, and the log lists them.
+  struct Table {
     std::vector<std::string> names;  // the layer table in file order
     std::vector<int> layers;         // the design layer of each
-  } cases[] = {
+  } tables[] = {
       // "05" is a name; the counter stands at 4 when it comes.
       {{"A", "B", "5", "05"}, {1, 2, 5, 4}},
       // Numbers that names spell are reserved before any other name takes one: VIA does not
       // land on 5, which the layer "5" further down keeps.
       {{"0", "Defpoints", "METAL", "POLY", "VIA", "5"}, {0, 2, 3, 4, 6, 5}}};
-  for (const auto& c : cases) {
+  for (const auto& c : tables) {
     std::string table = "0 SECTION 2 TABLES 0 TABLE 2 LAYER 70 4 ", body, listed;
     std::vector<std::string> want;
     for (std::size_t i = 0; i < c.names.size(); ++i) {
@@ -278,20 +276,21 @@ TEST_F(DxfInput, LayerTableMapsNamesAndTheLogListsThemBlocksBecomeCellsWithUniqu
             Split("LINE L63 tip=0 w=0 (0,0)(1000,0)|LINE L0 tip=0 w=0 (5000,5000)(6000,5000)"));
   EXPECT_TRUE(logged("LAYER L69 -> 0"));
   // Blocks become cells with unique names.
-  const std::string a = std::string(32, 'N') + "-one", b = std::string(32, 'N') + "-two";
-  const auto els =
-      load(TextOf({{0, "SECTION"}, {2, "BLOCKS"}, {0, "BLOCK"},   {2, a},          {0, "LINE"},
+  const std::string one32 = std::string(32, 'N') + "-one", two32 = std::string(32, 'N') + "-two";
+  const auto inserts =
+      load(TextOf({{0, "SECTION"}, {2, "BLOCKS"}, {0, "BLOCK"},   {2, one32},      {0, "LINE"},
                    {10, "0"},      {20, "0"},     {11, "1"},      {21, "0"},       {0, "ENDBLK"},
-                   {0, "BLOCK"},   {3, b},        {0, "ENDBLK"},  {0, "BLOCK"},    {2, "my blk"},
+                   {0, "BLOCK"},   {3, two32},    {0, "ENDBLK"},  {0, "BLOCK"},    {2, "my blk"},
                    {0, "ENDBLK"},  {0, "ENDSEC"}, {0, "SECTION"}, {2, "ENTITIES"}, {0, "INSERT"},
-                   {2, b},         {10, "0"},     {20, "0"},      {0, "ENDSEC"},   {0, "EOF"}}));
+                   {2, two32},     {10, "0"},     {20, "0"},      {0, "ENDSEC"},   {0, "EOF"}}));
   const std::string n32(32, 'N');
   const std::string renamed = n32.substr(0, 30) + "$1";
   EXPECT_EQ(db::testing::CellNames(app.design.image),
             (std::vector<std::string>{n32, renamed, "my_blk", "ENTITIES"}));
   EXPECT_EQ(CellLines(app.design.image, n32).size(), 1u);
   // The insert finds the block it named.
-  EXPECT_EQ(els, std::vector<std::string>{"SREF " + renamed + " refl=0 mag=1000000 ang=0 at 0,0"});
+  EXPECT_EQ(inserts,
+            std::vector<std::string>{"SREF " + renamed + " refl=0 mag=1000000 ang=0 at 0,0"});
   EXPECT_TRUE(logged("-> " + renamed));
 }
 
@@ -382,7 +381,8 @@ TEST_F(DxfInput, DamagedTextEndsWithAResultAndASoundDesign) {
   };
   const std::string text = TextOf(Groups(
       "0 SECTION 2 HEADER 9 $ACADVER 1 AC1021 0 ENDSEC "
-      "0 SECTION 2 TABLES 0 TABLE 2 LAYER 70 3 0 LAYER 2 A 70 0 0 LAYER 2 7 70 0 0 LAYER 2 B 70 0 "
+      "0 SECTION 2 TABLES 0 TABLE 2 LAYER 70 3 0 LAYER 2 A 70 0 0 LAYER 2 7 70 0 0 LAYER 2 B 70 "
+      "0 "
       "0 ENDTAB 0 ENDSEC "
       "0 SECTION 2 BLOCKS 0 BLOCK 8 0 2 LEAF 70 0 10 0 20 0 "
       "0 LINE 8 A 10 0 20 0 11 1 21 0 0 LINE 8 A 10 1 20 0 11 1 21 1 "
@@ -394,7 +394,8 @@ TEST_F(DxfInput, DamagedTextEndsWithAResultAndASoundDesign) {
       "0 SOLID 8 7 10 0 20 0 11 4 21 0 12 0 22 3 13 4 23 3 "
       "0 POLYLINE 8 B 66 1 70 1 40 0.5 41 0.5 0 VERTEX 10 0 20 0 42 0.5 0 VERTEX 10 5 20 0 "
       "0 VERTEX 10 5 20 5 42 -1 0 VERTEX 10 0 20 5 0 SEQEND 8 B "
-      "0 LWPOLYLINE 5 2F 100 AcDbPolyline 8 B 90 3 70 1 43 0.5 10 0 20 0 42 1 10 5 20 0 10 5 20 5 "
+      "0 LWPOLYLINE 5 2F 100 AcDbPolyline 8 B 90 3 70 1 43 0.5 10 0 20 0 42 1 10 5 20 0 10 5 20 "
+      "5 "
       "42 -0.5 0 MTEXT 1 SKIPPED "
       "0 TEXT 8 A 10 1 20 2 40 1.5 1 HELLO\\U+65E5 50 45 "
       "0 INSERT 8 0 2 LEAF 10 3 20 4 70 3 71 2 44 10 45 5 "
