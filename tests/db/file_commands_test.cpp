@@ -102,7 +102,77 @@ TEST_F(FileCommands, ClosedAndReopenedDesignIsIdenticalAndNewNamesAreAbsolute) {
   EXPECT_FALSE(fs::exists(dir / "elsewhere" / "here.cad"));
 }
 
-TEST_F(FileCommands, SafeWriteLeavesTheOldFileOnEveryFailureAndRemovesWorkFilesOfEndedPrograms) {
+TEST_F(FileCommands, SafeWritesAndClosesLoseNothingOnFailureAndWorkFilesOfEndedProgramsGo) {
+  // An escaped or failed close keeps the design and the old file, and ends no program.
+  ASSERT_TRUE(NewDesign(app, "big"));
+  ASSERT_TRUE(CloseDesign(app, true));
+  const auto original = ReadFile("big.cad");
+  ASSERT_EQ(OpenDesign(app, "big"), OpenResult::Opened);
+  testing::FillRealistic(app.design, 40, 300);  // several megabytes: a write of many chunks
+  const auto image = app.design.image.bytes;
+  int steps = 0;
+  host.onMessageStep = [&](bool& f) {
+    if (++steps == 5) f = false;  // a few chunks into the write
+  };
+  host.titles.clear();
+  command::StartCloseDesign(app, "CLOSE");
+  EXPECT_GE(steps, 5);
+  EXPECT_TRUE(app.design.isOpen());
+  EXPECT_FALSE(app.continueFlag);
+  EXPECT_EQ(ReadFile("big.cad"), original);
+  EXPECT_FALSE(tempLeft());
+  EXPECT_EQ(host.titles.back(), "dravel: " + app.design.path);
+  // The design file's folder vanished: the write fails, nothing is lost, and the exit question's
+  // "Yes" does not end the program.
+  host.onMessageStep = nullptr;
+  const std::string path = app.design.path;
+  app.design.path = (dir / "gone" / "big.cad").string();
+  host.boxes.clear();
+  app.continueFlag = true;
+  EXPECT_FALSE(CloseDesign(app, true));
+  ASSERT_TRUE(lav::testing::OneBox(host, "ファイルのクローズに失敗しました"));
+  host.answers.push_back(Answer::Yes);
+  command::StartExit(app, "EXIT");
+  EXPECT_FALSE(app.dispatch.endRequested);
+  EXPECT_TRUE(app.design.isOpen());
+  EXPECT_EQ(ReadFile("big.cad"), original);
+  // The design is still whole: a later close writes all of it.
+  app.design.path = path;
+  command::StartCloseDesign(app, "CLOSE");
+  EXPECT_FALSE(app.design.isOpen());
+  ASSERT_EQ(OpenDesign(app, "big"), OpenResult::Opened);
+  EXPECT_TRUE(
+      std::equal(image.begin() + 49, image.begin() + 64384, app.design.image.bytes.begin() + 49));
+  // The end of the program comes only after a real close.
+  ASSERT_TRUE(CloseDesign(app, false));
+  struct Exit {
+    Answer answer;
+    bool ends, written;
+  } answers[] = {
+      {Answer::Cancel, false, false},
+      {Answer::No, true, false},
+      {Answer::Yes, true, true},
+  };
+  for (const auto& c : answers) {
+    ASSERT_TRUE(NewDesign(app, "exit")) << static_cast<int>(c.answer);
+    host.answers.push_back(c.answer);
+    host.boxes.clear();
+    app.dispatch.endRequested = false;
+    command::StartExit(app, "EXIT");
+    EXPECT_EQ(app.dispatch.endRequested, c.ends);
+    ASSERT_TRUE(lav::testing::OneBox(host,
+                                     "ファイル " + (dir / "exit.cad").string() +
+                                         " が開かれたままです。ファイルを上書き保存しますか",
+                                     "終了処理"));
+    EXPECT_EQ(host.boxes[0].buttons, Buttons::YesNoCancel);
+    EXPECT_EQ(app.design.isOpen(), !c.ends);
+    EXPECT_EQ(fs::exists("exit.cad"), c.written);
+    if (app.design.isOpen()) CloseDesign(app, false);
+  }
+  app.dispatch.endRequested = false;
+  command::StartExit(app, "EXIT");  // nothing open: no question
+  EXPECT_TRUE(app.dispatch.endRequested);
+  // The safe write leaves the old file on every failure.
   const fs::path target = dir / "t.cad";
   WriteFile(target, "old content");
   ::chmod(target.c_str(), 0640);
@@ -220,77 +290,6 @@ TEST_F(FileCommands, ADesignOpenElsewhereIsRefusedByName) {
   EXPECT_EQ(OpenDesign(other, "shared"), OpenResult::Opened);
   EXPECT_EQ(OpenDesign(app, "shared"), OpenResult::Refused);
   ASSERT_TRUE(CloseDesign(other, false));
-}
-
-TEST_F(FileCommands, AnEscapedOrFailedCloseKeepsTheDesignAndTheOldFileAndEndsNoProgram) {
-  ASSERT_TRUE(NewDesign(app, "big"));
-  ASSERT_TRUE(CloseDesign(app, true));
-  const auto original = ReadFile("big.cad");
-  ASSERT_EQ(OpenDesign(app, "big"), OpenResult::Opened);
-  testing::FillRealistic(app.design, 40, 300);  // several megabytes: a write of many chunks
-  const auto image = app.design.image.bytes;
-  int steps = 0;
-  host.onMessageStep = [&](bool& f) {
-    if (++steps == 5) f = false;  // a few chunks into the write
-  };
-  host.titles.clear();
-  command::StartCloseDesign(app, "CLOSE");
-  EXPECT_GE(steps, 5);
-  EXPECT_TRUE(app.design.isOpen());
-  EXPECT_FALSE(app.continueFlag);
-  EXPECT_EQ(ReadFile("big.cad"), original);
-  EXPECT_FALSE(tempLeft());
-  EXPECT_EQ(host.titles.back(), "dravel: " + app.design.path);
-  // The design file's folder vanished: the write fails, nothing is lost, and the exit question's
-  // "Yes" does not end the program.
-  host.onMessageStep = nullptr;
-  const std::string path = app.design.path;
-  app.design.path = (dir / "gone" / "big.cad").string();
-  host.boxes.clear();
-  app.continueFlag = true;
-  EXPECT_FALSE(CloseDesign(app, true));
-  ASSERT_TRUE(lav::testing::OneBox(host, "ファイルのクローズに失敗しました"));
-  host.answers.push_back(Answer::Yes);
-  command::StartExit(app, "EXIT");
-  EXPECT_FALSE(app.dispatch.endRequested);
-  EXPECT_TRUE(app.design.isOpen());
-  EXPECT_EQ(ReadFile("big.cad"), original);
-  // The design is still whole: a later close writes all of it.
-  app.design.path = path;
-  command::StartCloseDesign(app, "CLOSE");
-  EXPECT_FALSE(app.design.isOpen());
-  ASSERT_EQ(OpenDesign(app, "big"), OpenResult::Opened);
-  EXPECT_TRUE(
-      std::equal(image.begin() + 49, image.begin() + 64384, app.design.image.bytes.begin() + 49));
-  // The end of the program comes only after a real close.
-  ASSERT_TRUE(CloseDesign(app, false));
-  struct Case {
-    Answer answer;
-    bool ends, written;
-  } cases[] = {
-      {Answer::Cancel, false, false},
-      {Answer::No, true, false},
-      {Answer::Yes, true, true},
-  };
-  for (const auto& c : cases) {
-    ASSERT_TRUE(NewDesign(app, "exit")) << static_cast<int>(c.answer);
-    host.answers.push_back(c.answer);
-    host.boxes.clear();
-    app.dispatch.endRequested = false;
-    command::StartExit(app, "EXIT");
-    EXPECT_EQ(app.dispatch.endRequested, c.ends);
-    ASSERT_TRUE(lav::testing::OneBox(host,
-                                     "ファイル " + (dir / "exit.cad").string() +
-                                         " が開かれたままです。ファイルを上書き保存しますか",
-                                     "終了処理"));
-    EXPECT_EQ(host.boxes[0].buttons, Buttons::YesNoCancel);
-    EXPECT_EQ(app.design.isOpen(), !c.ends);
-    EXPECT_EQ(fs::exists("exit.cad"), c.written);
-    if (app.design.isOpen()) CloseDesign(app, false);
-  }
-  app.dispatch.endRequested = false;
-  command::StartExit(app, "EXIT");  // nothing open: no question
-  EXPECT_TRUE(app.dispatch.endRequested);
 }
 
 TEST_F(FileCommands, EveryRefusedOpenShowsWhy) {

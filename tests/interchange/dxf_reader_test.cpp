@@ -294,7 +294,7 @@ TEST_F(DxfInput, EntitiesLongOnesCurvesLayerTablesAndBlocksBecomeTheseDesigns) {
   EXPECT_TRUE(logged("-> " + renamed));
 }
 
-TEST_F(DxfInput, RefusalsTheFileDialogAndEscapeBadFilesGiveAMessage) {
+TEST_F(DxfInput, RefusalsTheFileDialogAndEscapeBadAndDamagedFilesGiveAMessage) {
   // Without a name the file dialog chooses; cancelled, nothing happens.
   write("pick.dxf", EntitiesFile("0 LINE 10 0 20 0 11 1 21 1"));
   host.fileChoices.push_back("pick.dxf");
@@ -352,11 +352,8 @@ TEST_F(DxfInput, RefusalsTheFileDialogAndEscapeBadFilesGiveAMessage) {
   EXPECT_GT(kept.size(), 1500u);
   EXPECT_LT(kept.size(), 2000u);
   EXPECT_TRUE(logged("Error end"));
-}
-
-// Damaged DXF text: every truncation and a few thousand random mutations of a file with every
-// entity kind end with a result (normal end or an error line), a sound design and no hang.
-TEST_F(DxfInput, DamagedTextEndsWithAResultAndASoundDesign) {
+  // Damaged DXF text: every truncation and a few thousand random mutations of a file with every
+  // entity kind end with a result (normal end or an error line), a sound design and no hang.
   // Reads text into a fresh design; checks that every cell's stream reads to its end.
   const auto readInto = [this](std::string_view text) {
     db::CreateEmptyImage(app.design.image);

@@ -121,7 +121,7 @@ TEST_F(StreamInput, ARunKeepsTheDatesLogsTheCellsAndOpensOnTheFixedView) {
 
 // Odd files, and array lattices that other writers make (the plain, reflected, turned and
 // slanted ones of KLayout and by hand are StreamOracle.LongFiguresComeInWholeAndArrays...'s).
-TEST_F(StreamInput, OddFilesComeInAsTheseDesignsAndTheLogSaysWhy) {
+TEST_F(StreamInput, OddFilesComeInAsTheseDesignsAndTheLogSaysWhyBadOnesStopWithTheirMessage) {
   // Cell T places L as an array of this lattice.
   const auto array = [](int columns, int rows, const std::vector<std::int32_t>& xy) {
     StreamBuilder b;
@@ -226,9 +226,7 @@ TEST_F(StreamInput, OddFilesComeInAsTheseDesignsAndTheLogSaysWhy) {
     closeDesign();
     fs::remove(dir / "in.cad");
   }
-}
-
-TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesignDamagedOnesNeverCrashUnitsAsk) {
+  // Bad files end with the message and no design.
   // The records after the head of a file (a library and the structure A begun), as bytes.
   const auto after = [](std::initializer_list<gds::testing::Raw> records) {
     StreamBuilder b;
@@ -244,12 +242,12 @@ TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesignDamagedOnesNeverCrashUni
     out.insert(out.end(), tail.begin(), tail.end());
     return out;
   };
-  struct Case {
+  struct Bad {
     const char* what;
     std::vector<std::uint8_t> bytes;
     const char* record;     // the record the log names
     bool cutAtEnd = false;  // the message gives the file offsets of that record and of the end
-  } cases[] = {
+  } bad[] = {
       {"LAYER without its value", after({{T(Rec::Layer), 2, {}}}), "record 7 (LAYER)"},
       {"XY of odd length", after({{T(Rec::Boundary), 0, {}}, {T(Rec::Xy), 3, {1, 2, 3, 4, 5}}}),
        "record 8 (XY)"},
@@ -261,7 +259,7 @@ TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesignDamagedOnesNeverCrashUni
       {"unknown record", after({{0x3C, 0, {}}}), "record 7 (unknown type 0x3C)"},
       {"no ENDLIB", after({{T(Rec::EndStr), 0, {}}}), "record 8 (no record header)"},
       {"three bytes", {0, 6, 0}, "record 1 (no record header)"}};
-  for (const auto& c : cases) {
+  for (const auto& c : bad) {
     host.boxes.clear();
     EXPECT_TRUE(read(c.bytes).empty()) << c.what;
     EXPECT_FALSE(app.design.isOpen()) << c.what;
@@ -344,19 +342,18 @@ TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesignDamagedOnesNeverCrashUni
   };
   const Unit dbus[] = {{0.001, 0, 1000}, {0.0, 0.0, 0}, {1e-12, 0, 0}, {1.0, 1e-9, 1000}};
   for (const auto& c : dbus) EXPECT_EQ(c.unit, StreamDatabaseUnit(c.uu, c.metres)) << c.uu;
-}
-
-// Twenty thousand structures, each placing the one after it, which the file has not defined yet.
-TEST_F(StreamInput, TwentyThousandStructuresComeInQuicklyUntilTheDesignCannotGrowOrEscape) {
-  StreamBuilder b;
-  b.library();
+  // Twenty thousand structures, each placing the one after it, which the file has not defined yet.
+  fs::remove(dir / "in.cad");
+  host.boxes.clear();
+  StreamBuilder many;
+  many.library();
   constexpr int kCells = 20000;
   for (int i = 0; i < kCells; ++i) {
-    b.structure("S" + std::to_string(i)).boundary(i % 64, {0, 0, 5, 0, 5, 5, 0, 0});
-    if (i + 1 < kCells) b.sref("S" + std::to_string(i + 1), i, 0);
-    b.endStructure();
+    many.structure("S" + std::to_string(i)).boundary(i % 64, {0, 0, 5, 0, 5, 5, 0, 0});
+    if (i + 1 < kCells) many.sref("S" + std::to_string(i + 1), i, 0);
+    many.endStructure();
   }
-  const auto bytes = b.endLibrary().bytes();
+  const auto bytes = many.endLibrary().bytes();
   const auto start = std::chrono::steady_clock::now();
   const auto cells = read(bytes);
   const double seconds =
@@ -820,7 +817,7 @@ TEST_F(StreamOracle, LongFiguresComeInWholeAndArraysOfOtherWritersKeepEveryMembe
     EXPECT_EQ(c.arrays, arrays) << name;
     EXPECT_EQ(c.singles, singles) << name;
     // Each exploded array is named in the log; the cell beside it is checked by
-    // StreamInput.OddFilesComeInAsTheseDesignsAndTheLogSaysWhy.
+    // StreamInput.OddFilesComeInAsTheseDesignsAndTheLogSaysWhy...
     const std::string log = ReadFile(dir / (name + ".txt"));
     std::size_t exploded = 0;
     for (std::size_t at = 0; (at = log.find("AREF LEAF SPLIT INTO 6 SREF\n", at)) != log.npos; ++at)
