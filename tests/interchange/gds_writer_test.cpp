@@ -181,7 +181,7 @@ class StreamOutput : public lav::testing::TypingSession {
   }
 };
 
-TEST_F(StreamOutput, EmptyDesignIsTheLibraryFrameOnlyCellsInSlotOrderAndLogSortedByColumn) {
+TEST_F(StreamOutput, EmptyDesignIsTheLibraryFrameOnlyCellsInSlotOrderOtherUnitsAsk) {
   newDesign();
   type("GDSOUT");
   const auto bytes = ReadBytes(dir / "demo.str");
@@ -245,10 +245,10 @@ TEST_F(StreamOutput, EmptyDesignIsTheLibraryFrameOnlyCellsInSlotOrderAndLogSorte
   EXPECT_EQ(" CHI", lines[8].substr(0, 4));
   EXPECT_EQ(" BETA", lines[9].substr(0, 5));
   EXPECT_EQ(" ALPHA", lines[10].substr(0, 6));
-}
-
-TEST_F(StreamOutput, OtherUnitsAskAndScaleAndCoordinatesBeyondTheFileRangeLeaveNoFile) {
-  newDesign();
+  // Other units ask and scale (BETA's square is the first element); coordinates beyond the file's
+  // range leave no file.
+  fs::remove(dir / "demo.str");
+  fs::remove(dir / "demo.txt");
   type("GDSUNIT 100");
   host.answers.push_back(Answer::No);
   type("GDSOUT");
@@ -257,9 +257,6 @@ TEST_F(StreamOutput, OtherUnitsAskAndScaleAndCoordinatesBeyondTheFileRangeLeaveN
   EXPECT_FALSE(fs::exists(dir / "demo.str"));
   EXPECT_FALSE(fs::exists(dir / "demo.txt"));
   // Yes goes on with the file's unit: 1000 design units are 100 file units.
-  auto& d = app.design;
-  AddCell(d, "A");
-  Append(d, db::EncodeArea(db::ElementType::Polygon, 1, Square(0, 0, 1000)));
   host.answers.push_back(Answer::Yes);
   type("GDSOUT");
   const auto recs = SplitRecords(ReadBytes(dir / "demo.str"));
