@@ -45,7 +45,7 @@ class EntryCommands : public lav::testing::TypingSession {
 
 using Pts = std::vector<db::Vertex>;
 
-TEST_F(EntryCommands, RefusalsTheirWordsAndCoordinatesBeyondTheRangeNotClamped) {
+TEST_F(EntryCommands, RefusalsCoordinatesBeyondTheRange200PointsAndFullImages) {
   struct Case {
     std::vector<std::string> typed;
     const char* box;   // expected box text, or null
@@ -86,10 +86,8 @@ TEST_F(EntryCommands, RefusalsTheirWordsAndCoordinatesBeyondTheRangeNotClamped) 
     type("OUTPUT");
     EXPECT_TRUE(records().empty()) << typed.back();
   }
-}
-
-TEST_F(EntryCommands, TwoHundredPointsAtMostUnclosedPolygonsOutlinesFiguresTakenArrays) {
-  type("XY");
+  // Two hundred points at most: an unclosed full polygon is refused, and outlines stay within 200.
+  typeAll({"DELTEMP", "XY"});
   for (int i = 0; i < 200; ++i) type(std::to_string(i) + " " + std::to_string(i % 3));
   ASSERT_EQ(app.temp.count, 200);
   EXPECT_EQ(prompt(), "? ");  // the input ends at 200 points
