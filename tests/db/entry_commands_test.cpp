@@ -171,7 +171,7 @@ TEST_F(EntryCommands, RefusalsCoordinatesBeyondTheRange200PointsAndFullImages) {
   for (const auto& x : r) EXPECT_EQ(x.type, 1);
 }
 
-TEST_F(EntryCommands, PointsAtThePromptCommandsInsideSettingsThatRedrawAndTheRectangle) {
+TEST_F(EntryCommands, PointsAtThePromptOutputIntoNamedCellsListsAndMoves) {
   typeExpectingPrompts({{"XY", "Te1: "},
                         {"0 0", "Te2: "},
                         {"10 0", "Te3: "},
@@ -213,6 +213,55 @@ TEST_F(EntryCommands, PointsAtThePromptCommandsInsideSettingsThatRedrawAndTheRec
   ASSERT_EQ(r.size(), 2u);
   EXPECT_EQ(r[1].type, 3);
   EXPECT_EQ(r[1].v, (Pts{{0, 0}, {4000, 0}, {4000, 5000}, {0, 5000}, {0, 0}}));
+  // Output into a named cell keeps the figure.
+  typeAll({"MKCELL SUB", "MKCELL OUT", "ETYPE 4", "XY 0 0 1 0 1 1", "OUTCELL SUB"});
+  EXPECT_EQ(app.temp.count, 4);
+  EXPECT_EQ(records("SUB").size(), 1u);
+  EXPECT_TRUE(records("OUT").empty());
+  // Into the open cell itself: its own next record must not write over the one just written.
+  typeAll({"OUTCELL OUT", "OUTPUT"});
+  EXPECT_EQ(records("OUT").size(), 2u);
+  EXPECT_EQ(app.design.current.name, "OUT");
+  typeAll({"XY 0 0 1 0 1 1", "OUTCELL NOPE"});  // no such cell: nothing written, nothing said
+  EXPECT_EQ(app.temp.count, 3);
+  EXPECT_EQ(records("OUT").size(), 2u);
+  EXPECT_TRUE(takeBoxes().empty());
+  // Listed, reordered and kept.
+  typeAll({"DELTEMP", "XY 0 0 1.5 0 1.5 2"});
+  lines.clear();
+  type("LISTXY");
+  EXPECT_TRUE(printed("Te1: 0. 0."));
+  EXPECT_TRUE(printed("Te3: 1.5 2."));
+  lines.clear();
+  type("LISTXY C");
+  EXPECT_TRUE(printed("Te3: 0. 2."));
+  lines.clear();
+  type("LISTXY -1");
+  EXPECT_FALSE(printed("Te1: 0. 0."));
+  EXPECT_TRUE(printed("Te3: 1.5 2."));
+  type("REORDER 2");
+  EXPECT_EQ(app.temp.points[0], (db::UserPoint{1.5, 0}));
+  type("REORDER");
+  EXPECT_EQ(app.temp.points[0].x, 0);
+  type("OUTKEEP");
+  EXPECT_EQ(app.temp.count, 4);
+  EXPECT_EQ(records("OUT").size(), 3u);
+  // In a cell of its own, a picked figure moved by a point (mode 0 moves all of it) replaces the
+  // original; an edge moves through a point.
+  typeAll({"DELTEMP", "MKCELL EDIT", "XY 0 0 10 0 10 10 0 10", "OUTPUT", "TAKE", "0 5"});
+  typeExpectingPrompts({{"MOVEPT", "Ms: "}, {"10 10", "Mp: "}});
+  typeAll({"20 20", "OUTPUT"});
+  auto moved = records("EDIT");
+  ASSERT_EQ(moved.size(), 1u);
+  EXPECT_EQ(moved[0].v,
+            (Pts{{10000, 10000}, {20000, 10000}, {20000, 20000}, {10000, 20000}, {10000, 10000}}));
+  EXPECT_EQ(records("EDIT", true).size(), 2u);
+  type("XY 0 0 10 0 10 10 0 10 0 0");
+  typeExpectingPrompts({{"MOVEEDGE", "St: "}, {"5 10", "To: "}});
+  typeAll({"5 12", "OUTPUT"});
+  moved = records("EDIT");
+  ASSERT_EQ(moved.size(), 2u);
+  EXPECT_EQ(moved[1].v, (Pts{{0, 0}, {10000, 0}, {10000, 12000}, {0, 12000}, {0, 0}}));
 }
 
 TEST_F(EntryCommands, APickIsPutBackByteIdenticalByUndoCloseAndEveryChangeNeverHidden) {
@@ -261,57 +310,6 @@ TEST_F(EntryCommands, APickIsPutBackByteIdenticalByUndoCloseAndEveryChangeNeverH
     EXPECT_EQ(takeBoxes().size(), c.picked ? 0u : 1u) << c.setup;
     type("UNDO");
   }
-}
-
-TEST_F(EntryCommands, OutputIntoANamedCellListReorderKeepAndPointAndEdgeMoves) {
-  typeAll({"MKCELL SUB", "OCELL TOP", "XY 0 0 1 0 1 1", "OUTCELL SUB"});
-  EXPECT_EQ(app.temp.count, 4);
-  EXPECT_EQ(records("SUB").size(), 1u);
-  EXPECT_TRUE(records("TOP").empty());
-  // Into the open cell itself: its own next record must not write over the one just written.
-  typeAll({"OUTCELL TOP", "OUTPUT"});
-  EXPECT_EQ(records("TOP").size(), 2u);
-  EXPECT_EQ(app.design.current.name, "TOP");
-  typeAll({"XY 0 0 1 0 1 1", "OUTCELL NOPE"});  // no such cell: nothing written, nothing said
-  EXPECT_EQ(app.temp.count, 3);
-  EXPECT_EQ(records("TOP").size(), 2u);
-  EXPECT_TRUE(takeBoxes().empty());
-  // Listed, reordered and kept.
-  typeAll({"DELTEMP", "XY 0 0 1.5 0 1.5 2"});
-  lines.clear();
-  type("LISTXY");
-  EXPECT_TRUE(printed("Te1: 0. 0."));
-  EXPECT_TRUE(printed("Te3: 1.5 2."));
-  lines.clear();
-  type("LISTXY C");
-  EXPECT_TRUE(printed("Te3: 0. 2."));
-  lines.clear();
-  type("LISTXY -1");
-  EXPECT_FALSE(printed("Te1: 0. 0."));
-  EXPECT_TRUE(printed("Te3: 1.5 2."));
-  type("REORDER 2");
-  EXPECT_EQ(app.temp.points[0], (db::UserPoint{1.5, 0}));
-  type("REORDER");
-  EXPECT_EQ(app.temp.points[0].x, 0);
-  type("OUTKEEP");
-  EXPECT_EQ(app.temp.count, 4);
-  EXPECT_EQ(records().size(), 3u);
-  // In a cell of its own, a picked figure moved by a point (mode 0 moves all of it) replaces the
-  // original; an edge moves through a point.
-  typeAll({"DELTEMP", "MKCELL EDIT", "XY 0 0 10 0 10 10 0 10", "OUTPUT", "TAKE", "0 5"});
-  typeExpectingPrompts({{"MOVEPT", "Ms: "}, {"10 10", "Mp: "}});
-  typeAll({"20 20", "OUTPUT"});
-  auto r = records("EDIT");
-  ASSERT_EQ(r.size(), 1u);
-  EXPECT_EQ(r[0].v,
-            (Pts{{10000, 10000}, {20000, 10000}, {20000, 20000}, {10000, 20000}, {10000, 10000}}));
-  EXPECT_EQ(records("EDIT", true).size(), 2u);
-  type("XY 0 0 10 0 10 10 0 10 0 0");
-  typeExpectingPrompts({{"MOVEEDGE", "St: "}, {"5 10", "To: "}});
-  typeAll({"5 12", "OUTPUT"});
-  r = records("EDIT");
-  ASSERT_EQ(r.size(), 2u);
-  EXPECT_EQ(r[1].v, (Pts{{0, 0}, {10000, 0}, {10000, 12000}, {0, 12000}, {0, 0}}));
 }
 
 }  // namespace
