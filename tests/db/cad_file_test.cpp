@@ -21,16 +21,42 @@ std::vector<std::uint8_t> usedBytes(const DesignImage& img) {
   return {img.bytes.begin(), img.bytes.begin() + img.usedSize};
 }
 
-class DesignImageTest : public ::testing::Test {
+class CadFile : public ::testing::Test {
  protected:
   void SetUp() override { NewImage(d); }
   DesignState d;
 };
-using ImageBlocks = DesignImageTest;
-using CadFile = DesignImageTest;
-using DesignHeader = DesignImageTest;
 
-TEST_F(ImageBlocks, LongRecordsSpanAsManyBlocksAsTheyNeedAndTheCursorBelongsToOneCell) {
+// The encoding rule item by item, as the file format states it.
+std::vector<std::uint8_t> EncodeByTheRule(const DesignImage& img) {
+  std::vector<std::uint8_t> out(img.bytes.begin(), img.bytes.begin() + 49);
+  out[41] = 0;
+  std::size_t flagAt = out.size();
+  int items = 0;
+  out.push_back(0xFF);
+  auto item = [&](bool run, std::initializer_list<std::uint8_t> bytes) {
+    if (run) out[flagAt] &= static_cast<std::uint8_t>(~(0x80u >> items));
+    out.insert(out.end(), bytes);
+    if (++items == 8) flagAt = out.size(), items = 0, out.push_back(0xFF);
+  };
+  std::uint8_t prev = img.bytes[48];
+  int r = 0;
+  for (std::int32_t i = 49; i < img.usedSize; ++i) {
+    const std::uint8_t x = img.bytes[i];
+    if (x != prev) {
+      r > 0 ? item(true, {std::uint8_t(r), x}) : item(false, {x});
+      r = 0, prev = x;
+    } else if (r > 250) {
+      item(true, {251, x}), r = 0;
+    } else {
+      ++r;
+    }
+  }
+  if (r > 0) out[flagAt] &= static_cast<std::uint8_t>(~(0x80u >> items)), out.push_back(r);
+  return out;
+}
+
+TEST_F(CadFile, LongRecordsSpanBlocksEveryBodyEncodesByTheRuleDamagedFilesAreRefused) {
   const struct Case {
     const char* what;
     std::vector<std::vector<std::uint8_t>> before;  // records in the stream already
@@ -123,38 +149,8 @@ TEST_F(ImageBlocks, LongRecordsSpanAsManyBlocksAsTheyNeedAndTheCursorBelongsToOn
       layers.push_back(RecordLayer(r).value_or(-1));
     EXPECT_EQ(layers, (slot == 1 ? std::vector<int>{1, 3} : std::vector<int>{2}));
   }
-}
-
-// The encoding rule item by item, as the file format states it.
-std::vector<std::uint8_t> EncodeByTheRule(const DesignImage& img) {
-  std::vector<std::uint8_t> out(img.bytes.begin(), img.bytes.begin() + 49);
-  out[41] = 0;
-  std::size_t flagAt = out.size();
-  int items = 0;
-  out.push_back(0xFF);
-  auto item = [&](bool run, std::initializer_list<std::uint8_t> bytes) {
-    if (run) out[flagAt] &= static_cast<std::uint8_t>(~(0x80u >> items));
-    out.insert(out.end(), bytes);
-    if (++items == 8) flagAt = out.size(), items = 0, out.push_back(0xFF);
-  };
-  std::uint8_t prev = img.bytes[48];
-  int r = 0;
-  for (std::int32_t i = 49; i < img.usedSize; ++i) {
-    const std::uint8_t x = img.bytes[i];
-    if (x != prev) {
-      r > 0 ? item(true, {std::uint8_t(r), x}) : item(false, {x});
-      r = 0, prev = x;
-    } else if (r > 250) {
-      item(true, {251, x}), r = 0;
-    } else {
-      ++r;
-    }
-  }
-  if (r > 0) out[flagAt] &= static_cast<std::uint8_t>(~(0x80u >> items)), out.push_back(r);
-  return out;
-}
-
-TEST_F(CadFile, EveryBodyEncodesByTheRuleAndDecodesBack) {
+  // Every body encodes by the rule and decodes back, in images of any size.
+  d = {};
   std::mt19937 rng(11);
   const struct {
     const char* what;
@@ -213,13 +209,9 @@ TEST_F(CadFile, EveryBodyEncodesByTheRuleAndDecodesBack) {
       EXPECT_FALSE(small.allocated());
     }
   }
-}
-
-// A plain body is read; a design of every record kind comes back byte for byte; cut short or
-// mutated, it is refused or comes back sound, never read outside.
-TEST_F(CadFile, RoundTripsAndDamagedFilesAreRefusedNeverReadOutside) {
   // A plain body is read too, up to the size of an image. (Run items and cut bodies are the
   // rule's cases above and the damaged file's below.)
+  NewImage(d);
   DesignImage plainBack;
   std::vector<std::uint8_t> plain = usedBytes(d.image);
   plain[41] = 1;
@@ -231,6 +223,8 @@ TEST_F(CadFile, RoundTripsAndDamagedFilesAreRefusedNeverReadOutside) {
   plainBack.maxSize = kClassicImageSize;
   EXPECT_EQ(DecodeFile(plain, plainBack), LoadError::TooLarge);
   EXPECT_FALSE(plainBack.allocated());
+  // A design of every record kind comes back byte for byte; cut short or mutated, it is refused
+  // or comes back sound, never read outside.
   FillRealistic(d, 6, 40);
   Settings s;
   ASSERT_TRUE(WriteHeader(d.image, s, 450));
@@ -246,7 +240,7 @@ TEST_F(CadFile, RoundTripsAndDamagedFilesAreRefusedNeverReadOutside) {
     const LoadError e = DecodeFile(part, back);
     EXPECT_NE(e, LoadError::None) << "truncated at " << n;
   }
-  std::mt19937 rng(7);
+  rng.seed(7);
   for (int i = 0; i < 1500; ++i) {  // mutated: refused, or still sound
     auto bad = file;
     for (int k = 0; k < 1 + i % 4; ++k) bad[rng() % bad.size()] = static_cast<std::uint8_t>(rng());
@@ -254,7 +248,16 @@ TEST_F(CadFile, RoundTripsAndDamagedFilesAreRefusedNeverReadOutside) {
   }
 }
 
-TEST_F(DesignHeader, EverySavedSettingRoundTripsAndRangesHoldByVersion) {
+using Bytes = std::vector<std::uint8_t>;
+
+// The record decoded, then encoded again; nothing when it does not decode.
+template <class Record, bool (*decode)(RecordBytes, Record&), Bytes (*encode)(const Record&)>
+Bytes Again(RecordBytes b) {
+  Record r;
+  return decode(b, r) ? encode(r) : Bytes{};
+}
+
+TEST_F(CadFile, EverySavedSettingAndRecordKindRoundTripsAndRangesHoldByVersion) {
   using S = Settings;
   Settings s;  // every saved value away from its default, inside its range
   const std::pair<int S::*, int> values[] = {
@@ -311,21 +314,9 @@ TEST_F(DesignHeader, EverySavedSettingRoundTripsAndRangesHoldByVersion) {
   back.nest = 5;
   EXPECT_FALSE(ReadHeader(d.image, back));
   EXPECT_EQ(back.nest, 5);  // nothing taken from a newer version
-}
-
-// Every record kind decodes to what was encoded (a deleted one too), re-encodes to the same
-// bytes, keeps its fields where the file format puts them, and is refused cut short or as
-// another kind.
-using Bytes = std::vector<std::uint8_t>;
-
-// The record decoded, then encoded again; nothing when it does not decode.
-template <class Record, bool (*decode)(RecordBytes, Record&), Bytes (*encode)(const Record&)>
-Bytes Again(RecordBytes b) {
-  Record r;
-  return decode(b, r) ? encode(r) : Bytes{};
-}
-
-TEST(RecordCodec, EveryKindRoundTrips) {
+  // Every record kind decodes to what was encoded (a deleted one too), re-encodes to the same
+  // bytes, keeps its fields where the file format puts them, and is refused cut short or as
+  // another kind.
   const Placement array{std::string(32, 'A'), 1, 2500000, 90000000, -7, 8, 10, 3, 500, -700};
   const Placement single{"S", 0, 1000000, 45000000, 11, -12, 1, 1, 0, 0};
   const TextRecord text{9, 1, 1, 3000, 500000, 180000000, "\x83\x65\x83\x58\x83\x67 x", 21, -22};
@@ -333,11 +324,11 @@ TEST(RecordCodec, EveryKindRoundTrips) {
   const AreaRecord polygon{ElementType::Polygon, 3, Zigzag(200, 4)};
   const LineRecord line{7, 1, 250, Zigzag(2, 9)};
   const auto n = static_cast<std::int32_t>(text.text.size());
-  const struct Case {
+  const struct Record {
     Bytes bytes;
     Bytes (*again)(RecordBytes);
     std::vector<std::pair<std::int32_t, std::int32_t>> fields;  // offset, int32 stored there
-  } cases[] = {
+  } records[] = {
       {EncodeArray(array),
        Again<Placement, DecodePlacement, EncodeArray>,
        {{12, 10}, {16, 3}, {20, 500}, {24, -700}, {60, -7}, {64, 8}}},
@@ -351,9 +342,9 @@ TEST(RecordCodec, EveryKindRoundTrips) {
       {EncodeArea(polygon), Again<AreaRecord, DecodeArea, EncodeArea>, {{6 + 8 * 199, 1994}}},
       {EncodeLine(line), Again<LineRecord, DecodeLine, EncodeLine>, {{6, 250}, {12, 9}, {20, 19}}},
   };
-  const std::size_t count = std::size(cases);
+  const std::size_t count = std::size(records);
   for (std::size_t i = 0; i < count; ++i) {
-    const Case& c = cases[i];
+    const Record& c = records[i];
     EXPECT_EQ(c.again(c.bytes), c.bytes) << i;
     EXPECT_EQ(RecordLength(c.bytes), static_cast<std::int32_t>(c.bytes.size())) << i;
     for (auto [at, value] : c.fields) EXPECT_EQ(le::getI32(&c.bytes[at]), value) << i << "@" << at;
@@ -361,7 +352,7 @@ TEST(RecordCodec, EveryKindRoundTrips) {
     deleted[0] += kDeletedOffset;
     EXPECT_EQ(c.again(deleted), c.bytes) << i;
     EXPECT_TRUE(c.again(RecordBytes(c.bytes).first(c.bytes.size() - 1)).empty()) << i;
-    EXPECT_TRUE(c.again(cases[(i + 2) % count].bytes).empty()) << i;
+    EXPECT_TRUE(c.again(records[(i + 2) % count].bytes).empty()) << i;
   }
 }
 

@@ -60,7 +60,7 @@ class CellCommands : public ::testing::Test {
   AppState app{host};
 };
 
-TEST_F(CellCommands, OpenCellArguments) {
+TEST_F(CellCommands, OpenCellArgumentsAndTheSortedListHandingTheNameOn) {
   make("TOP");
   make("5");
   make("other");
@@ -99,6 +99,30 @@ TEST_F(CellCommands, OpenCellArguments) {
   }
   EXPECT_EQ(app.settings.headerFlags50 & 1, 1);
   EXPECT_EQ(app.settings.headerFlags51 & 1, 1);
+  // The list is sorted and wants a selection; the typed commands play its other answers.
+  make("ZED");
+  make("ALPHA");
+  play<CellNamesDialog>("cell-list", nullptr, [&](CellNamesDialog& d) {
+    EXPECT_EQ(d.lines[2], "ALPHA");
+    EXPECT_EQ(d.lines[4], "ZED");
+    EXPECT_FALSE(d.pressSelect());
+    EXPECT_EQ(lastBox(), "選択してからボタンを押して下さい");
+    ASSERT_TRUE(d.selectLine(4));
+    ASSERT_TRUE(d.pressSelect());
+  });
+  const auto choice = RunCellNamesDialog(app, true);
+  EXPECT_EQ(choice.action, CellListChoice::Action::HandToCommand);
+  EXPECT_EQ(choice.name, "ZED");
+  // Only one dialog at a time; without a design none opens (the typed commands show the box).
+  app.design.cellDialogOpen = true;
+  EXPECT_EQ(RunCellCopyDialog(app), CellDialogResult::Busy);
+  app.design.cellDialogOpen = false;
+  ASSERT_TRUE(CloseDesign(app, false));
+  EXPECT_EQ(RunCopyFromDesign(app), CellDialogResult::Refused);
+  EXPECT_EQ(host.dialogsRun, std::vector<std::string>{"cell-list"});
+  EXPECT_TRUE(host.fileRequests.empty());
+  bool needsName = false;
+  EXPECT_FALSE(OpenCell(app, "TOP", needsName));  // no design: no crash
 }
 
 TEST_F(CellCommands, CellsBeyondTheClassicSlotsLiveInTheExtension) {
@@ -202,7 +226,7 @@ TEST_F(CellCommands, DeletedSlotAndChainAreReusedByTheNextCell) {
 
 // A deleted cell is restored under a new name with its data; a renamed cell keeps its placements
 // and the current cell follows its new name.
-TEST_F(CellCommands, RestoreAndRenameKeepTheDataAndTheCurrentCellFollows) {
+TEST_F(CellCommands, RestoreAndRenameKeepTheDataTheCurrentCellFollowsFieldsAreClipped) {
   make("LEAF");
   make("OLD", 2);
   make("OLD2x");
@@ -251,9 +275,27 @@ TEST_F(CellCommands, RestoreAndRenameKeepTheDataAndTheCurrentCellFollows) {
   testing::Append(app.design, EncodeArea(ElementType::Rect, 1, Square(0, 0, 3)));
   EXPECT_EQ(FindCell(app.design.image, "TOP").result, FindResult::NotFoundAtEnd);
   EXPECT_EQ(FindCell(app.design.image, "MAIN").result, FindResult::Found);
+  // The dialogs' frame lines are filled to 75 and their fields clipped to the name.
+  EXPECT_EQ(ListFrameLine(" ------ %s ----", "A.CAD"), " ------ A.CAD " + std::string(61, '-'));
+  const std::string longPath(80, 'p');
+  EXPECT_EQ(ListFrameLine(" ------ %s ----", longPath), " ------ " + longPath + " ----");
+  struct Case {
+    std::string typed;
+    std::size_t kept;
+    std::string name;
+  } cases[] = {{"A B", 3, "A"},
+               {std::string(120, 'x'), 100, std::string(32, 'x')},
+               // a two-byte character at bytes 99..100 is not split
+               {std::string(99, 'y') + "\x83\x65", 99, std::string(32, 'y')},
+               {" lead", 5, ""}};
+  for (const auto& c : cases) {
+    const std::string f = ClipFieldText(c.typed);
+    EXPECT_EQ(f.size(), c.kept) << c.typed;
+    EXPECT_EQ(FieldCellName(f), c.name) << c.typed;
+  }
 }
 
-TEST_F(CellCommands, CopyTakesFreshOrReusedBlocks) {
+TEST_F(CellCommands, CopyTakesFreshOrReusedBlocksAndComesFromAnotherDesign) {
   ASSERT_TRUE(CreateCell(app, "BIG"));
   // 1550 + 950 = 2500 bytes of records.
   testing::Append(app.design, EncodeArea(ElementType::Polygon, 1, testing::Zigzag(193, 1)));
@@ -302,12 +344,9 @@ TEST_F(CellCommands, CopyTakesFreshOrReusedBlocks) {
   EXPECT_EQ(
       ReadCellEntry(app.design.image, FindCell(app.design.image, "EMPTY2").slotOffset).firstBlock,
       0);
-}
-
-TEST_F(CellCommands, CopyFromAnotherDesign) {
+  // From another design: the source design, written by the program itself.
   const std::string ownPath = app.design.path;
   make("MINE");
-  // The source design, written by the program itself.
   {
     ScriptedHost otherHost;
     AppState other(otherHost);
@@ -342,53 +381,6 @@ TEST_F(CellCommands, CopyFromAnotherDesign) {
   host.fileChoices.push_back((dir / "missing.cad").string());
   EXPECT_EQ(RunCopyFromDesign(app), CellDialogResult::Refused);
   EXPECT_EQ(app.design.path, ownPath);
-}
-
-// The list is sorted and wants a selection; the typed commands play its other answers.
-TEST_F(CellCommands, CellListIsSortedAndHandsTheNameOn) {
-  make("ZED");
-  make("ALPHA");
-  play<CellNamesDialog>("cell-list", nullptr, [&](CellNamesDialog& d) {
-    EXPECT_EQ(d.lines[1], "ALPHA");
-    EXPECT_EQ(d.lines[2], "ZED");
-    EXPECT_FALSE(d.pressSelect());
-    EXPECT_EQ(lastBox(), "選択してからボタンを押して下さい");
-    ASSERT_TRUE(d.selectLine(2));
-    ASSERT_TRUE(d.pressSelect());
-  });
-  const auto choice = RunCellNamesDialog(app, true);
-  EXPECT_EQ(choice.action, CellListChoice::Action::HandToCommand);
-  EXPECT_EQ(choice.name, "ZED");
-  // Only one dialog at a time; without a design none opens (the typed commands show the box).
-  app.design.cellDialogOpen = true;
-  EXPECT_EQ(RunCellCopyDialog(app), CellDialogResult::Busy);
-  app.design.cellDialogOpen = false;
-  ASSERT_TRUE(CloseDesign(app, false));
-  EXPECT_EQ(RunCopyFromDesign(app), CellDialogResult::Refused);
-  EXPECT_EQ(host.dialogsRun, std::vector<std::string>{"cell-list"});
-  EXPECT_TRUE(host.fileRequests.empty());
-  bool needsName = false;
-  EXPECT_FALSE(OpenCell(app, "TOP", needsName));  // no design: no crash
-}
-
-TEST(CellFields, FrameLinesAreFilledTo75AndFieldsClippedToTheirName) {
-  EXPECT_EQ(ListFrameLine(" ------ %s ----", "A.CAD"), " ------ A.CAD " + std::string(61, '-'));
-  const std::string longPath(80, 'p');
-  EXPECT_EQ(ListFrameLine(" ------ %s ----", longPath), " ------ " + longPath + " ----");
-  struct Case {
-    std::string typed;
-    std::size_t kept;
-    std::string name;
-  } cases[] = {{"A B", 3, "A"},
-               {std::string(120, 'x'), 100, std::string(32, 'x')},
-               // a two-byte character at bytes 99..100 is not split
-               {std::string(99, 'y') + "\x83\x65", 99, std::string(32, 'y')},
-               {" lead", 5, ""}};
-  for (const auto& c : cases) {
-    const std::string f = ClipFieldText(c.typed);
-    EXPECT_EQ(f.size(), c.kept) << c.typed;
-    EXPECT_EQ(FieldCellName(f), c.name) << c.typed;
-  }
 }
 
 }  // namespace

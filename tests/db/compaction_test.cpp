@@ -24,6 +24,18 @@ std::vector<std::vector<std::uint8_t>> liveRecords(const DesignImage& image, int
   return testing::CellRecords(image, ReadCellEntry(image, SlotOffset(slot)));
 }
 
+// Names and live records of the live cells, in directory order.
+std::vector<std::pair<std::string, std::vector<std::vector<std::uint8_t>>>> liveCells(
+    const DesignImage& image) {
+  std::vector<std::pair<std::string, std::vector<std::vector<std::uint8_t>>>> out;
+  for (const std::int32_t slot : DirectorySlots(image)) {
+    const CellEntry e = ReadCellEntry(image, slot);
+    if (e.isFree()) break;
+    if (e.isLive()) out.push_back({e.nameText(), testing::CellRecords(image, e)});
+  }
+  return out;
+}
+
 class Compaction : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -45,7 +57,7 @@ class Compaction : public ::testing::Test {
   AppState app{host};
 };
 
-TEST_F(Compaction, KeepsOrDropsDeletedCellsAndEmptiesACellOfDeletedRecords) {
+TEST_F(Compaction, KeepsOrDropsDeletedCellsRebuildsTheDirectoryOrChangesNothing) {
   const DesignImage before = app.design.image;
   struct Case {
     bool drop;
@@ -107,22 +119,40 @@ TEST_F(Compaction, KeepsOrDropsDeletedCellsAndEmptiesACellOfDeletedRecords) {
   // No cell is open: records have no target until one is opened.
   EXPECT_EQ(AppendElement(app.design, EncodeArea(ElementType::Rect, 1, Square(0, 0, 1)), {}),
             AppendResult::NoCell);
-}
-
-// Names and live records of the live cells, in directory order.
-std::vector<std::pair<std::string, std::vector<std::vector<std::uint8_t>>>> liveCells(
-    const DesignImage& image) {
-  std::vector<std::pair<std::string, std::vector<std::vector<std::uint8_t>>>> out;
-  for (const std::int32_t slot : DirectorySlots(image)) {
-    const CellEntry e = ReadCellEntry(image, slot);
-    if (e.isFree()) break;
-    if (e.isLive()) out.push_back({e.nameText(), testing::CellRecords(image, e)});
-  }
-  return out;
-}
-
-TEST_F(Compaction, TheExtendedDirectoryIsRebuiltAndGoesClassicWhenTheCellsFit) {
-  // 1,000 cells, every third one deleted afterwards: 667 live.
+  // Escape, a packed form that would not fit, or no design leave everything as it was.
+  SetUp();
+  auto bytes = app.design.image.bytes;
+  host.onMessageStep = [n = 0](bool& flag) mutable {
+    if (++n == 1) flag = false;
+  };
+  EXPECT_FALSE(CompactDesign(app, true));
+  EXPECT_EQ(app.design.image.bytes, bytes);
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_TRUE(app.design.hasCell());
+  host.onMessageStep = nullptr;
+  app.continueFlag = true;  // as every command starts
+  // A packed form that would not fit.
+  testing::NewImage(app.design);
+  app.design.image.maxSize = 1'000'000;
+  testing::AddCell(app.design, "HUGE");
+  // Nearly the limit in one cell, then empty cells that each take a block once packed.
+  const auto big = EncodeArea(ElementType::Polygon, 1, testing::Zigzag(200, 1));
+  while (app.design.image.usedSize + 2 * kBlockSize < 850'000) Append(app.design, big);
+  for (int i = 0; i < 200; ++i) testing::AddCell(app.design, "E" + std::to_string(i));
+  bytes = app.design.image.bytes;
+  const auto used = app.design.image.usedSize;
+  EXPECT_FALSE(CompactDesign(app, false));
+  ASSERT_TRUE(
+      lav::testing::OneBox(host, "圧縮後のデーターが領域に収まりませんので圧縮できません。"));
+  EXPECT_EQ(app.design.image.bytes, bytes);
+  EXPECT_EQ(app.design.image.usedSize, used);
+  EXPECT_TRUE(app.design.hasCell());
+  host.boxes.clear();
+  app.design = {};
+  EXPECT_FALSE(CompactDesign(app, false));
+  ASSERT_TRUE(lav::testing::OneBox(host, "ファイルはまだ開かれていません"));
+  // The extended directory is rebuilt, and goes classic when the cells fit: 1,000 cells, every
+  // third one deleted afterwards, 667 live.
   auto build = [](DesignState& d, bool withDeleted) {
     testing::NewImage(d);
     for (int i = 0; i < 1000; ++i) {
@@ -137,10 +167,10 @@ TEST_F(Compaction, TheExtendedDirectoryIsRebuiltAndGoesClassicWhenTheCellsFit) {
   build(app.design, true);
   const auto live = liveCells(app.design.image);
   ASSERT_EQ(live.size(), 667u);
-  struct Case {
+  struct Form {
     bool dropDeleted, extended;
-  } cases[] = {{false, true}, {true, false}};
-  for (const auto& c : cases) {
+  } forms[] = {{false, true}, {true, false}};
+  for (const auto& c : forms) {
     PackError error = PackError::None;
     auto packed = PackImage(app.design.image, c.dropDeleted, error);
     ASSERT_TRUE(packed) << c.dropDeleted;
@@ -170,39 +200,6 @@ TEST_F(Compaction, TheExtendedDirectoryIsRebuiltAndGoesClassicWhenTheCellsFit) {
                              expected->bytes.begin()));
     }
   }
-}
-
-TEST_F(Compaction, EscapeAFormThatWouldNotFitOrNoDesignLeaveEverythingAsItWas) {
-  auto before = app.design.image.bytes;
-  host.onMessageStep = [n = 0](bool& flag) mutable {
-    if (++n == 1) flag = false;
-  };
-  EXPECT_FALSE(CompactDesign(app, true));
-  EXPECT_EQ(app.design.image.bytes, before);
-  EXPECT_TRUE(host.boxes.empty());
-  EXPECT_TRUE(app.design.hasCell());
-  host.onMessageStep = nullptr;
-  app.continueFlag = true;  // as every command starts
-  // A packed form that would not fit.
-  testing::NewImage(app.design);
-  app.design.image.maxSize = 1'000'000;
-  testing::AddCell(app.design, "HUGE");
-  // Nearly the limit in one cell, then empty cells that each take a block once packed.
-  const auto big = EncodeArea(ElementType::Polygon, 1, testing::Zigzag(200, 1));
-  while (app.design.image.usedSize + 2 * kBlockSize < 850'000) Append(app.design, big);
-  for (int i = 0; i < 200; ++i) testing::AddCell(app.design, "E" + std::to_string(i));
-  before = app.design.image.bytes;
-  const auto used = app.design.image.usedSize;
-  EXPECT_FALSE(CompactDesign(app, false));
-  ASSERT_TRUE(
-      lav::testing::OneBox(host, "圧縮後のデーターが領域に収まりませんので圧縮できません。"));
-  EXPECT_EQ(app.design.image.bytes, before);
-  EXPECT_EQ(app.design.image.usedSize, used);
-  EXPECT_TRUE(app.design.hasCell());
-  host.boxes.clear();
-  app.design = {};
-  EXPECT_FALSE(CompactDesign(app, false));
-  ASSERT_TRUE(lav::testing::OneBox(host, "ファイルはまだ開かれていません"));
 }
 
 }  // namespace

@@ -102,7 +102,77 @@ TEST_F(FileCommands, ClosedAndReopenedDesignIsIdenticalAndNewNamesAreAbsolute) {
   EXPECT_FALSE(fs::exists(dir / "elsewhere" / "here.cad"));
 }
 
-TEST_F(FileCommands, SafeWriteLeavesTheOldFileOnEveryFailure) {
+TEST_F(FileCommands, SafeWritesAndClosesLoseNothingOnFailureAndWorkFilesOfEndedProgramsGo) {
+  // An escaped or failed close keeps the design and the old file, and ends no program.
+  ASSERT_TRUE(NewDesign(app, "big"));
+  ASSERT_TRUE(CloseDesign(app, true));
+  const auto original = ReadFile("big.cad");
+  ASSERT_EQ(OpenDesign(app, "big"), OpenResult::Opened);
+  testing::FillRealistic(app.design, 40, 300);  // several megabytes: a write of many chunks
+  const auto image = app.design.image.bytes;
+  int steps = 0;
+  host.onMessageStep = [&](bool& f) {
+    if (++steps == 5) f = false;  // a few chunks into the write
+  };
+  host.titles.clear();
+  command::StartCloseDesign(app, "CLOSE");
+  EXPECT_GE(steps, 5);
+  EXPECT_TRUE(app.design.isOpen());
+  EXPECT_FALSE(app.continueFlag);
+  EXPECT_EQ(ReadFile("big.cad"), original);
+  EXPECT_FALSE(tempLeft());
+  EXPECT_EQ(host.titles.back(), "dravel: " + app.design.path);
+  // The design file's folder vanished: the write fails, nothing is lost, and the exit question's
+  // "Yes" does not end the program.
+  host.onMessageStep = nullptr;
+  const std::string path = app.design.path;
+  app.design.path = (dir / "gone" / "big.cad").string();
+  host.boxes.clear();
+  app.continueFlag = true;
+  EXPECT_FALSE(CloseDesign(app, true));
+  ASSERT_TRUE(lav::testing::OneBox(host, "ファイルのクローズに失敗しました"));
+  host.answers.push_back(Answer::Yes);
+  command::StartExit(app, "EXIT");
+  EXPECT_FALSE(app.dispatch.endRequested);
+  EXPECT_TRUE(app.design.isOpen());
+  EXPECT_EQ(ReadFile("big.cad"), original);
+  // The design is still whole: a later close writes all of it.
+  app.design.path = path;
+  command::StartCloseDesign(app, "CLOSE");
+  EXPECT_FALSE(app.design.isOpen());
+  ASSERT_EQ(OpenDesign(app, "big"), OpenResult::Opened);
+  EXPECT_TRUE(
+      std::equal(image.begin() + 49, image.begin() + 64384, app.design.image.bytes.begin() + 49));
+  // The end of the program comes only after a real close.
+  ASSERT_TRUE(CloseDesign(app, false));
+  struct Exit {
+    Answer answer;
+    bool ends, written;
+  } answers[] = {
+      {Answer::Cancel, false, false},
+      {Answer::No, true, false},
+      {Answer::Yes, true, true},
+  };
+  for (const auto& c : answers) {
+    ASSERT_TRUE(NewDesign(app, "exit")) << static_cast<int>(c.answer);
+    host.answers.push_back(c.answer);
+    host.boxes.clear();
+    app.dispatch.endRequested = false;
+    command::StartExit(app, "EXIT");
+    EXPECT_EQ(app.dispatch.endRequested, c.ends);
+    ASSERT_TRUE(lav::testing::OneBox(host,
+                                     "ファイル " + (dir / "exit.cad").string() +
+                                         " が開かれたままです。ファイルを上書き保存しますか",
+                                     "終了処理"));
+    EXPECT_EQ(host.boxes[0].buttons, Buttons::YesNoCancel);
+    EXPECT_EQ(app.design.isOpen(), !c.ends);
+    EXPECT_EQ(fs::exists("exit.cad"), c.written);
+    if (app.design.isOpen()) CloseDesign(app, false);
+  }
+  app.dispatch.endRequested = false;
+  command::StartExit(app, "EXIT");  // nothing open: no question
+  EXPECT_TRUE(app.dispatch.endRequested);
+  // The safe write leaves the old file on every failure.
   const fs::path target = dir / "t.cad";
   WriteFile(target, "old content");
   ::chmod(target.c_str(), 0640);
@@ -176,33 +246,29 @@ TEST_F(FileCommands, SafeWriteLeavesTheOldFileOnEveryFailure) {
   std::string error;
   EXPECT_EQ(WriteFileSafely(target.string(), data, {}, error), SafeWriteResult::Written);
   EXPECT_EQ(ReadFile(target), written);
-}
-
-// Work files of programs that ended (killed mid-save) go with the next save in their folder;
-// those of running programs, locked ones and other names stay.
-TEST_F(FileCommands, TheNextSaveRemovesWorkFilesOfEndedPrograms) {
+  // Work files of programs that ended (killed mid-save) go with the next save in their folder;
+  // those of running programs, locked ones and other names stay.
   const pid_t child = ::fork();
   if (child == 0) ::_exit(0);
   ::waitpid(child, nullptr, 0);  // its pid now names no process
   const std::string dead = std::to_string(child);
   const std::string live = std::to_string(::getppid());
-  struct Case {
+  struct Left {
     std::string name;
     bool stays;
-  } cases[] = {{"BUF$BUFF.88B." + dead, false},
-               {"BUF$BUFF.88B." + dead + "-3", false},
-               {"BUF$BUFF.88B." + live, true},
-               {"BUF$BUFF.88B." + dead + "-x", true},
-               {"BUF$BUFF.88B." + dead + "0", true},  // the lock below holds it
-               {"BUF$BUFF.88B", true},
-               {"notes.txt", true}};
-  for (const auto& c : cases) WriteFile(c.name, "left over");
+  } left[] = {{"BUF$BUFF.88B." + dead, false},
+              {"BUF$BUFF.88B." + dead + "-3", false},
+              {"BUF$BUFF.88B." + live, true},
+              {"BUF$BUFF.88B." + dead + "-x", true},
+              {"BUF$BUFF.88B." + dead + "0", true},  // the lock below holds it
+              {"BUF$BUFF.88B", true},
+              {"notes.txt", true}};
+  for (const auto& c : left) WriteFile(c.name, "left over");
   filelock::Lock held;  // a writer of another pid namespace holds its work file locked
   ASSERT_TRUE(held.acquire((dir / ("BUF$BUFF.88B." + dead + "0")).string(), false, false));
-  std::string error;
-  const std::vector<std::uint8_t> data(10, 1);
-  ASSERT_EQ(WriteFileSafely((dir / "x.cad").string(), data, {}, error), SafeWriteResult::Written);
-  for (const auto& c : cases) EXPECT_EQ(fs::exists(c.name), c.stays) << c.name;
+  const std::vector<std::uint8_t> ten(10, 1);
+  ASSERT_EQ(WriteFileSafely((dir / "x.cad").string(), ten, {}, error), SafeWriteResult::Written);
+  for (const auto& c : left) EXPECT_EQ(fs::exists(c.name), c.stays) << c.name;
 }
 
 // A design open in one program is refused to a second one, by name, until the first closes it;
@@ -224,78 +290,6 @@ TEST_F(FileCommands, ADesignOpenElsewhereIsRefusedByName) {
   EXPECT_EQ(OpenDesign(other, "shared"), OpenResult::Opened);
   EXPECT_EQ(OpenDesign(app, "shared"), OpenResult::Refused);
   ASSERT_TRUE(CloseDesign(other, false));
-}
-
-TEST_F(FileCommands, AnEscapedOrFailedCloseKeepsTheDesignAndTheOldFile) {
-  ASSERT_TRUE(NewDesign(app, "big"));
-  ASSERT_TRUE(CloseDesign(app, true));
-  const auto original = ReadFile("big.cad");
-  ASSERT_EQ(OpenDesign(app, "big"), OpenResult::Opened);
-  testing::FillRealistic(app.design, 40, 300);  // several megabytes: a write of many chunks
-  const auto image = app.design.image.bytes;
-  int steps = 0;
-  host.onMessageStep = [&](bool& f) {
-    if (++steps == 5) f = false;  // a few chunks into the write
-  };
-  host.titles.clear();
-  command::StartCloseDesign(app, "CLOSE");
-  EXPECT_GE(steps, 5);
-  EXPECT_TRUE(app.design.isOpen());
-  EXPECT_FALSE(app.continueFlag);
-  EXPECT_EQ(ReadFile("big.cad"), original);
-  EXPECT_FALSE(tempLeft());
-  EXPECT_EQ(host.titles.back(), "dravel: " + app.design.path);
-  // The design file's folder vanished: the write fails, nothing is lost, and the exit question's
-  // "Yes" does not end the program.
-  host.onMessageStep = nullptr;
-  const std::string path = app.design.path;
-  app.design.path = (dir / "gone" / "big.cad").string();
-  host.boxes.clear();
-  app.continueFlag = true;
-  EXPECT_FALSE(CloseDesign(app, true));
-  ASSERT_TRUE(lav::testing::OneBox(host, "ファイルのクローズに失敗しました"));
-  host.answers.push_back(Answer::Yes);
-  command::StartExit(app, "EXIT");
-  EXPECT_FALSE(app.dispatch.endRequested);
-  EXPECT_TRUE(app.design.isOpen());
-  EXPECT_EQ(ReadFile("big.cad"), original);
-  // The design is still whole: a later close writes all of it.
-  app.design.path = path;
-  command::StartCloseDesign(app, "CLOSE");
-  EXPECT_FALSE(app.design.isOpen());
-  ASSERT_EQ(OpenDesign(app, "big"), OpenResult::Opened);
-  EXPECT_TRUE(
-      std::equal(image.begin() + 49, image.begin() + 64384, app.design.image.bytes.begin() + 49));
-}
-
-TEST_F(FileCommands, EndOfProgramEndsOnlyAfterARealClose) {
-  struct Case {
-    Answer answer;
-    bool ends, written;
-  } cases[] = {
-      {Answer::Cancel, false, false},
-      {Answer::No, true, false},
-      {Answer::Yes, true, true},
-  };
-  for (const auto& c : cases) {
-    ASSERT_TRUE(NewDesign(app, "exit")) << static_cast<int>(c.answer);
-    host.answers.push_back(c.answer);
-    host.boxes.clear();
-    app.dispatch.endRequested = false;
-    command::StartExit(app, "EXIT");
-    EXPECT_EQ(app.dispatch.endRequested, c.ends);
-    ASSERT_TRUE(lav::testing::OneBox(host,
-                                     "ファイル " + (dir / "exit.cad").string() +
-                                         " が開かれたままです。ファイルを上書き保存しますか",
-                                     "終了処理"));
-    EXPECT_EQ(host.boxes[0].buttons, Buttons::YesNoCancel);
-    EXPECT_EQ(app.design.isOpen(), !c.ends);
-    EXPECT_EQ(fs::exists("exit.cad"), c.written);
-    if (app.design.isOpen()) CloseDesign(app, false);
-  }
-  app.dispatch.endRequested = false;
-  command::StartExit(app, "EXIT");  // nothing open: no question
-  EXPECT_TRUE(app.dispatch.endRequested);
 }
 
 TEST_F(FileCommands, EveryRefusedOpenShowsWhy) {

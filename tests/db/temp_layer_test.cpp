@@ -14,7 +14,7 @@ std::vector<UserPoint> pts(const TempLayer& t) {
   return {t.used().begin(), t.used().end()};
 }
 
-TEST(TempLayerEntry, CoordinateModesLockTheReferencePointAndTakingBack) {
+TEST(TempLayerEntry, CoordinateModesLockTheReferencePointTakingBackCleaningAndOutlines) {
   struct Case {
     int absMode, lock;
     std::int16_t type;
@@ -76,17 +76,15 @@ TEST(TempLayerEntry, CoordinateModesLockTheReferencePointAndTakingBack) {
     TakeBackPoints(t, c.n);
     EXPECT_EQ(pts(t), c.left) << c.n;
   }
-}
-
-TEST(NormalizePoints, CleansByElementType) {
+  // The points are cleaned by element type.
   using V = std::vector<Vertex>;
   const V square{{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}};
   constexpr auto P = ElementType::Polygon, L = ElementType::Line;
-  struct Case {
+  struct Clean {
     ElementType type;
     V in, out;
     const char* name;
-  } cases[] = {
+  } cleans[] = {
       {P, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}, square, "closed"},
       {P, {{0, 0}, {5, 0}, {10, 0}, {10, 10}, {0, 10}}, square, "collinear point"},
       {P, {{5, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}}, square, "start on an edge"},
@@ -96,11 +94,28 @@ TEST(NormalizePoints, CleansByElementType) {
       {L, {{0, 0}, {10, 0}, {10, 10}}, {{0, 0}, {10, 0}, {10, 10}}, "line stays open"},
       {ElementType::SCell, {{1, 1}, {2, 2}, {1, 1}, {2, 2}}, {{1, 1}, {2, 2}}, "placements once"},
       {ElementType::Text, {{3, 3}, {1, 1}, {3, 3}}, {{3, 3}, {1, 1}}, "texts keep order"}};
-  for (const auto& c : cases) {
+  for (const auto& c : cleans) {
     V v = c.in;
     NormalizePoints(v, c.type);
     EXPECT_EQ(v, c.out) << c.name;
   }
+  // A wide line's outline (what EXPLODE leaves in the layer): square and extended ends.
+  const std::vector<Vertex> line{{0, 0}, {100, 0}};
+  EXPECT_EQ(BuildPathOutline(line, 20, 0, 1),
+            (std::vector<Vertex>{{0, -10}, {100, -10}, {100, 10}, {0, 10}, {0, -10}}));
+  auto ext = BuildPathOutline(line, 20, 1, 1);
+  EXPECT_EQ(ext[0].x, -10);
+  EXPECT_EQ(ext[1].x, 110);
+  // A right-angle turn is mitred: one point on each side.
+  auto corner = BuildPathOutline(std::vector<Vertex>{{0, 0}, {100, 0}, {100, 100}}, 20, 0, 1);
+  ASSERT_EQ(corner.size(), 7u);
+  EXPECT_EQ(corner[1], (Vertex{110, -10}));
+  EXPECT_EQ(corner[4], (Vertex{90, 10}));
+  // A sharp turn gets its outer corner cut: two points there.
+  auto sharp = BuildPathOutline(std::vector<Vertex>{{0, 0}, {100, 0}, {0, 10}}, 20, 0, 1);
+  EXPECT_EQ(sharp.size(), 8u);
+  auto mitred = BuildPathOutline(std::vector<Vertex>{{0, 0}, {100, 0}, {0, 10}}, 20, 0, 0);
+  EXPECT_EQ(mitred.size(), 7u);
 }
 
 // --- output ---
@@ -133,7 +148,7 @@ class ElementOutput : public ::testing::Test {
 
 // Every kind writes its records on the layer set; degenerate input writes nothing. The typed
 // tests check the stored vertices, and a polygon closed on output.
-TEST_F(ElementOutput, EveryElementKind) {
+TEST_F(ElementOutput, EveryElementKindWideLongLinesCutTextsAndThePlacementsExtent) {
   struct Case {
     const char* name;
     std::int16_t type;
@@ -168,18 +183,16 @@ TEST_F(ElementOutput, EveryElementKind) {
     EXPECT_EQ(RecordType(w[0]), c.type) << c.name;
     EXPECT_EQ(RecordLayer(w[0]).value_or(7), 7) << c.name;  // placements have none
   }
-  // Without a cell. The typed commands refuse an unclosed full polygon, and output without a
-  // design before it gets here, so this refusal is only reached here.
+  // Without a cell. Output without a design is refused before it gets here, so this refusal is
+  // only reached here (the too-many-points text is the typed unclosed polygon's).
   ClearCurrent(d);
   EXPECT_EQ(out({{0, 0}, {1, 0}, {1, 1}}).status, OutputStatus::NoDestination);
   EXPECT_EQ(t.count, 3);
   EXPECT_STREQ(OutputMessage(OutputStatus::NoDestination),
                "ファイル又はセルは開かれていません。出力先がわかりません。");
-  EXPECT_STREQ(OutputMessage(OutputStatus::TooManyPoints), "座標値の数が多すぎます。");
-}
-
-TEST_F(ElementOutput, WideLongLineIsSplitAtTheMiddle) {
-  // Without a width it is one record (the line rows of the other tests).
+  // A wide long line is split at the middle; without a width it is one record (the line rows).
+  SetUp();
+  s = {};
   s.elementType = 5;
   s.width = 200;
   std::vector<UserPoint> zig;
@@ -197,10 +210,33 @@ TEST_F(ElementOutput, WideLongLineIsSplitAtTheMiddle) {
   EXPECT_EQ(b.front(), a.back());
   EXPECT_EQ(b[1].x, 75000);
   EXPECT_EQ(a[74].x, 74000);
-}
-
-TEST_F(ElementOutput, PlacementExtentCoversTheArray) {
+  // Texts and names are cut to their byte limits, never splitting a two-byte character.
+  SetUp();
+  s = {};
+  const std::string te = "\x83\x65";  // テ, across each limit: left out whole
+  const std::string name = std::string(31, 'N') + te;
+  s.elementType = 2;
+  s.text = std::string(511, 'T') + te;
+  ASSERT_TRUE(out({{0, 0}}).written());
+  s.cellName = name;
+  for (const std::int16_t type : {1, 0}) {
+    s.elementType = type;
+    ASSERT_TRUE(out({{0, 0}}).written());
+  }
+  const auto cut = readBack(d);
+  ASSERT_EQ(cut.size(), 3u);
+  TextRecord text;
+  Placement single, array;
+  ASSERT_TRUE(DecodeText(cut[0], text) && DecodePlacement(cut[1], single) &&
+              DecodePlacement(cut[2], array));
+  EXPECT_EQ(text.text, std::string(511, 'T'));
+  for (const Placement* p : {&single, &array}) EXPECT_EQ(p->cellName, std::string(31, 'N'));
+  testing::AddCell(d, name);
+  EXPECT_EQ(d.current.entry.nameText(), std::string(31, 'N'));
+  // A placement's extent covers the array.
   // SUB spans (0,0)-(1000,1000), placed in TOP.
+  SetUp();
+  s = {};
   const auto placeSub = [&] {
     testing::AddCell(d, "SUB");
     s.elementType = 4;
@@ -226,48 +262,6 @@ TEST_F(ElementOutput, PlacementExtentCoversTheArray) {
   s.angle = 90000000;
   ASSERT_TRUE(out({{0, 0}}).written());
   EXPECT_EQ(extentOf(ReadCellEntry(d.image, d.current.slotOffset)), (Box{0, 0, 1000, 1000}));
-}
-
-TEST_F(ElementOutput, CutsToAByteLimitNeverSplitATwoByteCharacter) {
-  const std::string te = "\x83\x65";  // テ, across each limit: left out whole
-  const std::string name = std::string(31, 'N') + te;
-  s.elementType = 2;
-  s.text = std::string(511, 'T') + te;
-  ASSERT_TRUE(out({{0, 0}}).written());
-  s.cellName = name;
-  for (const std::int16_t type : {1, 0}) {
-    s.elementType = type;
-    ASSERT_TRUE(out({{0, 0}}).written());
-  }
-  const auto w = readBack(d);
-  ASSERT_EQ(w.size(), 3u);
-  TextRecord text;
-  Placement single, array;
-  ASSERT_TRUE(DecodeText(w[0], text) && DecodePlacement(w[1], single) &&
-              DecodePlacement(w[2], array));
-  EXPECT_EQ(text.text, std::string(511, 'T'));
-  for (const Placement* p : {&single, &array}) EXPECT_EQ(p->cellName, std::string(31, 'N'));
-  testing::AddCell(d, name);
-  EXPECT_EQ(d.current.entry.nameText(), std::string(31, 'N'));
-}
-
-TEST(LineOutline, SquareAndExtendedEnds) {
-  const std::vector<Vertex> line{{0, 0}, {100, 0}};
-  EXPECT_EQ(BuildPathOutline(line, 20, 0, 1),
-            (std::vector<Vertex>{{0, -10}, {100, -10}, {100, 10}, {0, 10}, {0, -10}}));
-  auto ext = BuildPathOutline(line, 20, 1, 1);
-  EXPECT_EQ(ext[0].x, -10);
-  EXPECT_EQ(ext[1].x, 110);
-  // A right-angle turn is mitred: one point on each side.
-  auto corner = BuildPathOutline(std::vector<Vertex>{{0, 0}, {100, 0}, {100, 100}}, 20, 0, 1);
-  ASSERT_EQ(corner.size(), 7u);
-  EXPECT_EQ(corner[1], (Vertex{110, -10}));
-  EXPECT_EQ(corner[4], (Vertex{90, 10}));
-  // A sharp turn gets its outer corner cut: two points there.
-  auto sharp = BuildPathOutline(std::vector<Vertex>{{0, 0}, {100, 0}, {0, 10}}, 20, 0, 1);
-  EXPECT_EQ(sharp.size(), 8u);
-  auto mitred = BuildPathOutline(std::vector<Vertex>{{0, 0}, {100, 0}, {0, 10}}, 20, 0, 0);
-  EXPECT_EQ(mitred.size(), 7u);
 }
 
 }  // namespace

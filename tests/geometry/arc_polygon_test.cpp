@@ -29,7 +29,7 @@ double SignedArea(const std::vector<UserPoint>& p) {
 }
 
 // A full circle of 32 segments is the typed arc test.
-TEST(GenerateArc, SegmentTable) {
+TEST(GenerateArc, CirclesTangentSegmentsEllipsesTheStartPointAndAFullLayer) {
   struct Case {
     const char* name;
     ArcSettings settings;
@@ -64,9 +64,7 @@ TEST(GenerateArc, SegmentTable) {
     }
     EXPECT_TRUE(c.orientation == 0 || SignedArea(pts) * c.orientation > 0) << c.name;
   }
-}
-
-TEST(GenerateArc, TangentSegmentsLieOutsideTheCircle) {
+  // Placed around the curve, the segments are tangents outside the circle.
   std::vector<UserPoint> pts;
   ASSERT_EQ(GenerateArc({0, 0, 32, 1}, {{10, 0}, {0, 0}, {10, 0}}, 4, 1000, pts), ArcStatus::Done);
   const double step = 2 * M_PI / 32;
@@ -82,10 +80,8 @@ TEST(GenerateArc, TangentSegmentsLieOutsideTheCircle) {
     UserPoint mid{(pts[i].x + pts[i + 1].x) / 2, (pts[i].y + pts[i + 1].y) / 2};
     EXPECT_NEAR(Dist(mid, {0, 0}), 10, 0.002) << i;
   }
-}
-
-TEST(GenerateArc, EllipseThroughTheEndPoint) {
-  struct Case {
+  // Ellipses through the end point.
+  struct Ellipse {
     const char* name;
     ArcSettings settings;
     ArcInput in;
@@ -93,7 +89,7 @@ TEST(GenerateArc, EllipseThroughTheEndPoint) {
     double fraction;  // of the whole ellipse swept
     UserPoint last;
     double areaTolerance = 0.03;  // chords turn evenly, so flat sides get few of them
-  } cases[] = {
+  } ellipses[] = {
       {"quarter, ccw", {1, 0, 32, 0}, {{20, 0}, {0, 0}, {0, 10}}, 20, 10, 0.25, {0, 10}},
       {"three quarters, cw", {1, 1, 32, 0}, {{20, 0}, {0, 0}, {0, 10}}, 20, 10, 0.75, {0, 10}},
       {"tall quarter", {1, 0, 16, 0}, {{10, 0}, {0, 0}, {0, 30}}, 10, 30, 0.25, {0, 30}, 0.15},
@@ -105,7 +101,7 @@ TEST(GenerateArc, EllipseThroughTheEndPoint) {
       {"400 segments", {1, 0, 400, 0}, {{20, 0}, {0, 0}, {0, 10}}, 20, 10, 0.25, {0, 10}, 0.002},
       {"a huge count", {1, 0, 100000, 0}, {{20, 0}, {0, 0}, {0, 10}}, 20, 10, 0.25, {0, 10}, 0.002},
   };
-  for (const Case& c : cases) {
+  for (const Ellipse& c : ellipses) {
     std::vector<UserPoint> pts;
     ASSERT_EQ(GenerateArc(c.settings, c.in, 4, 1000, pts), ArcStatus::Done) << c.name;
     ASSERT_GE(pts.size(), 5u) << c.name;
@@ -123,26 +119,24 @@ TEST(GenerateArc, EllipseThroughTheEndPoint) {
     EXPECT_NEAR(std::fabs(SignedArea(sector)), want, c.areaTolerance * want) << c.name;
     EXPECT_EQ(SignedArea(sector) > 0, c.settings.clockwise == 0) << c.name;
   }
-}
-
-TEST(GenerateArc, StartPointJoinsTheFigureBeforeItAndAFullLayerStopsIt) {
-  struct Case {
+  // The start point joins the figure before it: polygons and lines do not repeat it.
+  struct Start {
     int type;
     std::size_t added;
-  } cases[] = {{4, 8}, {5, 8}, {1, 9}, {2, 9}};
-  for (const Case& c : cases) {
-    std::vector<UserPoint> pts{{10, 0}};
-    ASSERT_EQ(GenerateArc({0, 0, 32, 0}, {{10, 0}, {0, 0}, {0, 10}}, c.type, 1000, pts),
+  } starts[] = {{4, 8}, {5, 8}, {1, 9}, {2, 9}};
+  for (const Start& c : starts) {
+    std::vector<UserPoint> layer{{10, 0}};
+    ASSERT_EQ(GenerateArc({0, 0, 32, 0}, {{10, 0}, {0, 0}, {0, 10}}, c.type, 1000, layer),
               ArcStatus::Done);
-    EXPECT_EQ(pts.size() - 1, c.added) << "type " << c.type;
+    EXPECT_EQ(layer.size() - 1, c.added) << "type " << c.type;
   }
   // A full layer stops the circle and keeps what it appended. (The zero radii are refused in the
   // typed arc test.)
-  std::vector<UserPoint> pts(190, UserPoint{-50, -50});
-  EXPECT_EQ(GenerateArc({0, 0, 32, 0}, {{10, 0}, {0, 0}, {10, 0}}, 4, 1000, pts),
+  std::vector<UserPoint> full(190, UserPoint{-50, -50});
+  EXPECT_EQ(GenerateArc({0, 0, 32, 0}, {{10, 0}, {0, 0}, {10, 0}}, 4, 1000, full),
             ArcStatus::LayerFull);
-  EXPECT_EQ(pts.size(), 200u);
-  EXPECT_EQ(pts[190], (UserPoint{10, 0}));
+  EXPECT_EQ(full.size(), 200u);
+  EXPECT_EQ(full[190], (UserPoint{10, 0}));
 }
 
 }  // namespace

@@ -14,9 +14,7 @@ V P(std::string_view text) {
 }
 
 struct JoinCase {
-  const char* name;
-  const char* f;
-  const char* out;
+  const char *name, *f, *out;
 };
 
 void ExpectJoins(const char* g, bool line, std::initializer_list<JoinCase> cases) {
@@ -28,7 +26,7 @@ void ExpectJoins(const char* g, bool line, std::initializer_list<JoinCase> cases
 }
 
 // A line after a short one (G then F) is the typed join test.
-TEST(JoinFigures, LinesChainAtTheirNearestEnds) {
+TEST(JoinFigures, LinesChainAtTheirNearestEndsPolygonsKeepTheLongerChainUpTo200Points) {
   ExpectJoins(
       "0,0 100,0 200,0 300,0", true,
       {
@@ -43,10 +41,8 @@ TEST(JoinFigures, LinesChainAtTheirNearestEnds) {
           {"both ends at one inner vertex", "100,10 110,40 90,10",
            "0,0 100,0 100,10 110,40 90,10 100,0 200,0 300,0"},
       });
-}
-
-TEST(JoinFigures, PolygonKeepsTheLongerChainAndTwoHundredPointsAreRefused) {
-  // A closed octagon-like ring of eight vertices; F bridges two of them.
+  // A polygon keeps the longer chain: a closed octagon-like ring of eight vertices, F bridges
+  // two of them.
   ExpectJoins("0,0 100,0 200,0 200,100 200,200 100,200 0,200 0,100 0,0", false,
               {
                   {"short way forward", "110,-20 210,110",

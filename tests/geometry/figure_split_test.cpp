@@ -25,7 +25,7 @@ std::vector<Vertex> closed(std::vector<Vertex> v) {
   return v;
 }
 
-TEST(FigureSplit, PolygonPiecesCoverExactlyThePolygon) {
+TEST(FigureSplit, PolygonPiecesCoverExactlyThePolygonPathPiecesShareTheirEnds) {
   std::vector<Vertex> comb, skyline, circle, ring;
   for (int i = 0; i < 5000; ++i) {  // Manhattan teeth
     comb.push_back({i * 20, i % 2 ? 500 : 0});
@@ -59,9 +59,7 @@ TEST(FigureSplit, PolygonPiecesCoverExactlyThePolygon) {
     EXPECT_TRUE(sum == doubledArea(polygon)) << polygon.size();
   }
   EXPECT_EQ(SplitPolygon(closed({{0, 0}, {1, 0}, {1, 1}}), 8191).size(), 1u);
-}
-
-TEST(FigureSplit, PathPiecesShareTheirEnds) {
+  // Path pieces share their ends.
   struct Case {
     std::vector<Vertex> path;
     std::int32_t width;

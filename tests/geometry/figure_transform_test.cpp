@@ -50,12 +50,11 @@ void ExpectNear(const Points& got, const Points& want, double tol, const std::st
 }
 
 // The typed transform test mirrors about the x axis, turns by 90 and grows a square.
-TEST(MirrorFigure, PointsAndPlacementSettings) {
+TEST(FigureTransforms, MirrorTurnMagnifyOversizeAndMoveEdge) {
   struct Case {
     const char* name;
     Figure in;
-    const char *p, *q;
-    const char* points;
+    const char *p, *q, *points;
     std::int32_t angle, reflection;
   } cases[] = {
       {"about x = 5", Polygon("1,2 5,3"), "5,0", "5,1", "9,2 5,3", 0, 0},
@@ -86,19 +85,16 @@ TEST(MirrorFigure, PointsAndPlacementSettings) {
   EXPECT_EQ(g.points, kSquare);
   Figure empty;
   EXPECT_FALSE(MirrorFigure(empty, {0, 0}, {1, 0}, 1000));
-}
-
-TEST(RotateAndMagnify, ExactDatabaseUnits) {
-  struct Case {
+  // Turned and magnified exactly in database units.
+  struct Turn {
     const char* name;
     Figure in;
     bool rotate;
     double value;
-    const char* fixed;
-    const char* points;
+    const char *fixed, *points;
     std::int32_t angle, magnification, pitchX = 0, pitchY = 0;
     bool changed = true;
-  } cases[] = {
+  } turns[] = {
       {"square by 45 about the origin", Polygon(kSquare), true, 45, "0,0",
        "0,0 7.071,7.071 0,14.142 -7.071,7.071 0,0", 0, kOne},
       {"by -90 is by 270", Polygon("1,0 2,0 2,3"), true, -90, "0,0", "0,-1 0,-2 3,-2", 0, kOne},
@@ -124,32 +120,29 @@ TEST(RotateAndMagnify, ExactDatabaseUnits) {
       {"rotate empty", Figure{}, true, 45, "0,0", "", 0, kOne, 0, 0, false},
       {"magnify empty", Figure{}, false, 2, "0,0", "", 0, kOne, 0, 0, false},
   };
-  for (Case& c : cases) {
-    Figure f = c.in;
-    const bool changed = c.rotate ? RotateFigure(f, c.value, Pt(c.fixed), 1000)
-                                  : MagnifyFigure(f, c.value, Pt(c.fixed), 1000);
+  for (Turn& c : turns) {
+    Figure t = c.in;
+    const bool changed = c.rotate ? RotateFigure(t, c.value, Pt(c.fixed), 1000)
+                                  : MagnifyFigure(t, c.value, Pt(c.fixed), 1000);
     ASSERT_EQ(changed, c.changed) << c.name;
-    ExpectNear(f.points, P(c.points), 1e-9, c.name);
-    EXPECT_EQ(f.angle, c.angle) << c.name;
-    EXPECT_EQ(f.magnification, c.magnification) << c.name;
-    EXPECT_EQ(f.pitchX, c.pitchX) << c.name;
-    EXPECT_EQ(f.pitchY, c.pitchY) << c.name;
+    ExpectNear(t.points, P(c.points), 1e-9, c.name);
+    EXPECT_EQ(t.angle, c.angle) << c.name;
+    EXPECT_EQ(t.magnification, c.magnification) << c.name;
+    EXPECT_EQ(t.pitchX, c.pitchX) << c.name;
+    EXPECT_EQ(t.pitchY, c.pitchY) << c.name;
   }
-}
-
-// Sharp corners are cut, and the limit of points holds.
-TEST(OversizeFigure, RectanglesLShapesLinesAndSharpCorners) {
+  // Oversized: sharp corners are cut, and the limit of points holds.
   const Points lShape = P("0,0 20,0 20,10 10,10 10,20 0,20 0,0");
   const Figure line = Fig("0,0 5,0", 5, 0, 0, kOne, 0, 0, 200);
   const auto changed = OversizeStatus::Changed, unchanged = OversizeStatus::Unchanged;
-  struct Case {
+  struct Size {
     const char* name;
     Figure in;
     double distance;
     OversizeStatus status;
     const char* points;  // empty: unchanged
     std::int32_t width;
-  } cases[] = {
+  } sizes[] = {
       {"square shrinks", Polygon(kSquare), -1, changed, "1,1 9,1 9,9 1,9 1,1", 0},
       {"clockwise square grows", Polygon(Points(kSquare.rbegin(), kSquare.rend())), 1, changed,
        "-1,-1 -1,11 11,11 11,-1 -1,-1", 0},
@@ -164,7 +157,7 @@ TEST(OversizeFigure, RectanglesLShapesLinesAndSharpCorners) {
       {"distance 0", Polygon(kSquare), 0, unchanged, "", 0},
       {"two-point polygon", Polygon("0,0 1,1"), 1, unchanged, "", 0},
   };
-  for (Case& c : cases) {
+  for (Size& c : sizes) {
     Figure f = c.in;
     EXPECT_EQ(OversizeFigure(f, c.distance, 1000, 1), c.status) << c.name;
     EXPECT_EQ(f.points, *c.points ? P(c.points) : c.in.points) << c.name << " " << Show(f.points);
@@ -189,17 +182,13 @@ TEST(OversizeFigure, RectanglesLShapesLinesAndSharpCorners) {
   Figure teeth = Polygon(saw);
   EXPECT_EQ(OversizeFigure(teeth, 0.2, 1000, 1), OversizeStatus::TooManyPoints);
   EXPECT_EQ(teeth.points, saw);
-}
-
-// The typed edge move moves the top edge of a square.
-TEST(MoveEdge, EdgesSlideAlongTheirNeighbours) {
-  struct Case {
+  // Edges slide along their neighbours (the typed edge move moves the top edge of a square).
+  struct Edge {
     const char* name;
     Figure in;
     int segment;
-    const char* through;
-    const char* points;
-  } cases[] = {
+    const char *through, *points;
+  } edges[] = {
       {"first edge keeps the polygon closed", Polygon(kSquare), 1, "4,-3",
        "0,-3 10,-3 10,10 0,10 0,-3"},
       {"closing edge", Polygon(kSquare), 4, "-2,5", "-2,0 10,0 10,10 -2,10 -2,0"},
@@ -213,14 +202,14 @@ TEST(MoveEdge, EdgesSlideAlongTheirNeighbours) {
       {"two-point line", Fig("0,0 10,0", 5), 1, "3,4", "0,4 10,4"},
       {"a line is never closed", Fig("0,0 10,0 10,10 0,0", 5), 1, "0,-2", "0,-2 10,-2 10,10 0,0"},
   };
-  for (Case& c : cases) {
-    Figure f = c.in;
-    ASSERT_TRUE(MoveEdge(f, c.segment, Pt(c.through), 1000)) << c.name;
-    EXPECT_EQ(f.points, P(c.points)) << c.name << " " << Show(f.points);
+  for (Edge& c : edges) {
+    Figure e = c.in;
+    ASSERT_TRUE(MoveEdge(e, c.segment, Pt(c.through), 1000)) << c.name;
+    EXPECT_EQ(e.points, P(c.points)) << c.name << " " << Show(e.points);
   }
-  Figure f = Polygon(kSquare);
-  EXPECT_FALSE(MoveEdge(f, 0, {1, 1}, 1000));
-  EXPECT_FALSE(MoveEdge(f, 5, {1, 1}, 1000));
+  Figure square = Polygon(kSquare);
+  EXPECT_FALSE(MoveEdge(square, 0, {1, 1}, 1000));
+  EXPECT_FALSE(MoveEdge(square, 5, {1, 1}, 1000));
 }
 
 }  // namespace

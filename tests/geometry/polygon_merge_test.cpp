@@ -36,98 +36,7 @@ void ExpectSound(const std::vector<Ring>& rings, const std::string& what) {
   }
 }
 
-TEST(MergeOpFromChar, TypedCharacters) {
-  // The characters that name each operation, and some that name none.
-  const std::pair<const char*, std::optional<MergeOp>> groups[] = {
-      {"+!|", MergeOp::Union},
-      {"-", MergeOp::Difference},
-      {"&*\xA5", MergeOp::Intersection},
-      {"^#$%/", MergeOp::Xor},
-      {"x0 ", std::nullopt}};
-  for (const auto& [chars, op] : groups)
-    for (const char* c = chars; *c; ++c) EXPECT_EQ(MergeOpFromChar(*c), op) << "char " << int(*c);
-}
-
-// The typed merge test plays the plain overlaps, a figure minus itself and touching squares united.
-TEST(MergePolygons, ShapesAndCounts) {
-  const Ring big = Box(0, 0, 100, 100);
-  const Ring small = Box(30, 30, 60, 60);
-  const Ring right = Box(50, 0, 150, 100);
-  const Ring neighbour = Box(100, 0, 200, 100);
-  const Ring far = Box(300, 300, 400, 400);
-  const Ring corner = Box(100, 100, 200, 200);
-  struct Case {
-    const char* name;
-    Ring a, b;
-    MergeOp op;
-    std::size_t rings;
-    double area;
-    std::size_t vertices = 0;  // of the first ring, the closing one included (0: any)
-  } cases[] = {
-      {"union outline has only corners", big, Box(50, 50, 150, 150), MergeOp::Union, 1, 17500, 9},
-      {"overlap difference", big, right, MergeOp::Difference, 1, 5000},
-      // The outer corners, the hole's, and both ends of the bridge once more.
-      {"hole by difference", big, small, MergeOp::Difference, 1, 10000 - 900, 4 + 4 + 2 + 1},
-      {"inner intersection", big, small, MergeOp::Intersection, 1, 900},
-      {"inner union", big, small, MergeOp::Union, 1, 10000},
-      {"outer minus inner-held", small, big, MergeOp::Difference, 0, 0},
-      {"xor with hole", small, big, MergeOp::Xor, 1, 9100},
-      {"shared edge intersection", big, neighbour, MergeOp::Intersection, 0, 0},
-      {"shared edge difference", big, neighbour, MergeOp::Difference, 1, 10000},
-      {"identical union", big, big, MergeOp::Union, 1, 10000},
-      {"disjoint union", big, far, MergeOp::Union, 2, 20000},
-      {"disjoint intersection", big, far, MergeOp::Intersection, 0, 0},
-      {"corner touch union", big, corner, MergeOp::Union, 2, 20000},
-      {"clockwise input", Ring(big.rbegin(), big.rend()), right, MergeOp::Union, 1, 15000},
-      {"degenerate input", Box(0, 0, 0, 50), big, MergeOp::Union, 1, 10000},
-  };
-  for (const Case& c : cases) {
-    auto out = MergePolygons(c.a, c.b, c.op).rings;
-    EXPECT_EQ(out.size(), c.rings) << c.name;
-    EXPECT_DOUBLE_EQ(Area(out), c.area) << c.name;
-    EXPECT_TRUE(!c.vertices || out.at(0).size() == c.vertices)
-        << c.name << ": " << out.at(0).size();
-    ExpectSound(out, c.name);
-  }
-}
-
-TEST(MergePolygons, SeveralHolesInOneOutlineAtOnceOrOneByOneAndExtremeCoordinates) {
-  Ring a = Box(0, 0, 300, 100);
-  Ring comb = {{20, 20},  {280, 20}, {280, 80}, {260, 80}, {260, 40}, {160, 40}, {160, 80},
-               {140, 80}, {140, 40}, {40, 40},  {40, 80},  {20, 80},  {20, 20}};
-  auto out = MergePolygons(a, comb, MergeOp::Difference).rings;
-  ExpectSound(out, "comb");
-  EXPECT_EQ(out.size(), 1u);
-  EXPECT_DOUBLE_EQ(Area(out), 30000 - (260 * 20 + 3 * 20 * 40));
-  // Re-merging a bridged result: a new bridge may run on the line of an old one. Three
-  // disjoint holes left by a bar with three teeth.
-  Ring bars[] = {Box(20, 20, 60, 80), Box(120, 20, 160, 80), Box(220, 20, 260, 80)};
-  std::vector<Ring> outer{a};
-  for (const Ring& bar : bars) outer = MergePolygons(outer[0], bar, MergeOp::Difference).rings;
-  ExpectSound(outer, "three holes");
-  ASSERT_EQ(outer.size(), 1u);
-  EXPECT_DOUBLE_EQ(Area(outer), 30000 - 3 * 2400);
-  // Extreme coordinates do not overflow (crossings off the grid are in the random figures below).
-  const int m = 2147483647;
-  const Ring whole = {{-m, -m}, {m, -m}, {m, m}, {-m, m}, {-m, -m}};
-  const Ring diamond = {{0, -m}, {m, 0}, {0, m}, {-m, 0}, {0, -m}};
-  out = MergePolygons(whole, diamond, MergeOp::Difference).rings;
-  ExpectSound(out, "corners");
-  EXPECT_EQ(out.size(), 4u);
-  EXPECT_NEAR(Area(out), 2.0 * double(m) * double(m), 4.0);
-}
-
-// Boxes that share only an edge or a corner touch without overlapping; the typed merge test
-// meets overlapping, enclosed and distant squares.
-TEST(ContactOf, SharedEdgesAndCornersTouchWithoutOverlapping) {
-  for (const Ring& b : {Box(10, 0, 20, 10), Box(10, 10, 20, 20)}) {
-    const Contact got = ContactOf(Box(0, 0, 10, 10), b);
-    EXPECT_TRUE(!got.overlap && got.touch) << b[0].y;
-  }
-}
-
-// Random figures of every kind (axis-parallel, 45 degree, any angle, with holes) against the set
-// identities of the four operations, a point-by-point check of the result, and with themselves.
+// For the random figures of every kind (axis-parallel, 45 degree, any angle, with holes).
 
 double Perimeter(const Ring& r) {
   double sum = 0;
@@ -210,7 +119,89 @@ class Shapes {
   std::mt19937 rng_;
 };
 
-TEST(MergeProperties, RandomFiguresOfEveryKind) {
+// The typed merge test plays the plain overlaps, a figure minus itself and touching squares united.
+TEST(MergePolygons, ShapesAndCounts) {
+  const Ring big = Box(0, 0, 100, 100);
+  const Ring small = Box(30, 30, 60, 60);
+  const Ring right = Box(50, 0, 150, 100);
+  const Ring neighbour = Box(100, 0, 200, 100);
+  const Ring far = Box(300, 300, 400, 400);
+  const Ring corner = Box(100, 100, 200, 200);
+  struct Case {
+    const char* name;
+    Ring a, b;
+    MergeOp op;
+    std::size_t rings;
+    double area;
+    std::size_t vertices = 0;  // of the first ring, the closing one included (0: any)
+  } cases[] = {
+      {"union outline has only corners", big, Box(50, 50, 150, 150), MergeOp::Union, 1, 17500, 9},
+      {"overlap difference", big, right, MergeOp::Difference, 1, 5000},
+      // The outer corners, the hole's, and both ends of the bridge once more.
+      {"hole by difference", big, small, MergeOp::Difference, 1, 10000 - 900, 4 + 4 + 2 + 1},
+      {"inner intersection", big, small, MergeOp::Intersection, 1, 900},
+      {"inner union", big, small, MergeOp::Union, 1, 10000},
+      {"outer minus inner-held", small, big, MergeOp::Difference, 0, 0},
+      {"xor with hole", small, big, MergeOp::Xor, 1, 9100},
+      {"shared edge intersection", big, neighbour, MergeOp::Intersection, 0, 0},
+      {"shared edge difference", big, neighbour, MergeOp::Difference, 1, 10000},
+      {"identical union", big, big, MergeOp::Union, 1, 10000},
+      {"disjoint union", big, far, MergeOp::Union, 2, 20000},
+      {"disjoint intersection", big, far, MergeOp::Intersection, 0, 0},
+      {"corner touch union", big, corner, MergeOp::Union, 2, 20000},
+      {"clockwise input", Ring(big.rbegin(), big.rend()), right, MergeOp::Union, 1, 15000},
+      {"degenerate input", Box(0, 0, 0, 50), big, MergeOp::Union, 1, 10000},
+  };
+  std::vector<Ring> out;
+  for (const Case& c : cases) {
+    out = MergePolygons(c.a, c.b, c.op).rings;
+    EXPECT_EQ(out.size(), c.rings) << c.name;
+    EXPECT_DOUBLE_EQ(Area(out), c.area) << c.name;
+    EXPECT_TRUE(!c.vertices || out.at(0).size() == c.vertices)
+        << c.name << ": " << out.at(0).size();
+    ExpectSound(out, c.name);
+  }
+  // Several holes in one outline at once, or one by one.
+  Ring a = Box(0, 0, 300, 100);
+  Ring comb = {{20, 20},  {280, 20}, {280, 80}, {260, 80}, {260, 40}, {160, 40}, {160, 80},
+               {140, 80}, {140, 40}, {40, 40},  {40, 80},  {20, 80},  {20, 20}};
+  out = MergePolygons(a, comb, MergeOp::Difference).rings;
+  ExpectSound(out, "comb");
+  EXPECT_EQ(out.size(), 1u);
+  EXPECT_DOUBLE_EQ(Area(out), 30000 - (260 * 20 + 3 * 20 * 40));
+  // Re-merging a bridged result: a new bridge may run on the line of an old one. Three
+  // disjoint holes left by a bar with three teeth.
+  Ring bars[] = {Box(20, 20, 60, 80), Box(120, 20, 160, 80), Box(220, 20, 260, 80)};
+  std::vector<Ring> outer{a};
+  for (const Ring& bar : bars) outer = MergePolygons(outer[0], bar, MergeOp::Difference).rings;
+  ExpectSound(outer, "three holes");
+  ASSERT_EQ(outer.size(), 1u);
+  EXPECT_DOUBLE_EQ(Area(outer), 30000 - 3 * 2400);
+  // Extreme coordinates do not overflow (crossings off the grid are in the random figures below).
+  const int m = 2147483647;
+  const Ring whole = {{-m, -m}, {m, -m}, {m, m}, {-m, m}, {-m, -m}};
+  const Ring diamond = {{0, -m}, {m, 0}, {0, m}, {-m, 0}, {0, -m}};
+  out = MergePolygons(whole, diamond, MergeOp::Difference).rings;
+  ExpectSound(out, "corners");
+  EXPECT_EQ(out.size(), 4u);
+  EXPECT_NEAR(Area(out), 2.0 * double(m) * double(m), 4.0);
+  // Boxes that share only an edge or a corner touch without overlapping; the typed merge test
+  // meets overlapping, enclosed and distant squares.
+  for (const Ring& b : {Box(10, 0, 20, 10), Box(10, 10, 20, 20)}) {
+    const Contact got = ContactOf(Box(0, 0, 10, 10), b);
+    EXPECT_TRUE(!got.overlap && got.touch) << b[0].y;
+  }
+  // The characters that name each operation, and some that name none.
+  const std::pair<const char*, std::optional<MergeOp>> groups[] = {
+      {"+!|", MergeOp::Union},
+      {"-", MergeOp::Difference},
+      {"&*\xA5", MergeOp::Intersection},
+      {"^#$%/", MergeOp::Xor},
+      {"x0 ", std::nullopt}};
+  for (const auto& [chars, op] : groups)
+    for (const char* c = chars; *c; ++c) EXPECT_EQ(MergeOpFromChar(*c), op) << "char " << int(*c);
+  // Random figures of every kind against the set identities of the four operations, a point-by-
+  // point check of the result, and with themselves.
   Shapes shapes(2026);
   const MergeOp ops[] = {MergeOp::Union, MergeOp::Intersection, MergeOp::Difference, MergeOp::Xor};
   int failures = 0;

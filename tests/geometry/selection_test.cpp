@@ -13,7 +13,7 @@ namespace {
 
 using db::Vertex;
 
-TEST(SegmentDistance, AsThePickMeasuresIt) {
+TEST(PickWindow, SegmentDistancesTheSquareAroundThePointAndTheNearestOfferedSegment) {
   struct Case {
     const char* name;
     Vertex p, a, b;
@@ -31,9 +31,7 @@ TEST(SegmentDistance, AsThePickMeasuresIt) {
   };
   for (const auto& c : cases)
     EXPECT_NEAR(SegmentDistance(c.p, c.a, c.b, c.last), c.d, 1e-9) << c.name;
-}
-
-TEST(PickWindow, SquareAroundThePointAndTheNearestOfferedSegment) {
+  // The pick window: a square around the point; the nearest offered segment wins.
   PickState p;
   p.aperture = 10;
   PreparePick(p, 1, 2, 1000, 0.01);  // 10 pixels are 1000 units
@@ -62,36 +60,30 @@ TEST(PickWindow, SquareAroundThePointAndTheNearestOfferedSegment) {
   PreparePick(q, 0, 0, 1000, 0.02);
   OfferVertexList(q, far, {4, 2, 1, 1});
   EXPECT_FALSE(q.found());
-}
-
-class PickInCellTest : public ::testing::Test {
- protected:
-  void SetUp() override {
+  // Picks in a cell: elements of every kind, type masks, deleted records and the aperture.
+  db::DesignState d;
+  const auto fresh = [&] {
     db::testing::NewImage(d);
     db::testing::AddCell(d, "TOP");
-  }
-  void put(const std::vector<std::uint8_t>& r) { db::testing::Append(d, r); }
-  PickState pickAt(double x, double y, PickFilter f = {}, int aperture = 30) {
+  };
+  const auto put = [&](const std::vector<std::uint8_t>& r) { db::testing::Append(d, r); };
+  const auto pickAt = [&](double x, double y, PickFilter f = {}, int aperture = 30) {
     PickState p;
     p.aperture = aperture;
     PreparePick(p, x, y, 1000, 0.02);
-    PickInCell(p, d.image, d.current.entry, s, f);
+    PickInCell(p, d.image, d.current.entry, Settings{}, f);
     return p;
-  }
-  db::DesignState d;
-  Settings s;
-};
-
-TEST_F(PickInCellTest, ElementsOfEveryKindTypeMasksDeletedRecordsAndTheAperture) {
+  };
+  fresh();
   put(db::EncodeArea(db::ElementType::Polygon, 1, db::testing::Square(0, 0, 10000)));
   put(db::EncodeLine(2, 0, 2000, {{20000, 0}, {30000, 0}}));
   put(db::EncodeText({.layer = 3, .text = "T", .x = 40000}));
   put(db::EncodeSingle({.cellName = "X", .x = 50000}));
-  struct Case {
+  struct Pick {
     double x, y;
     int type;
-  } cases[] = {{10.5, 5, 4}, {25, 0.5, 5}, {25, 1.3, 5}, {40.3, 0, 2}, {50, 0.2, 1}};
-  for (const auto& c : cases) {
+  } picks[] = {{10.5, 5, 4}, {25, 0.5, 5}, {25, 1.3, 5}, {40.3, 0, 2}, {50, 0.2, 1}};
+  for (const auto& c : picks) {
     const auto p = pickAt(c.x, c.y);
     ASSERT_TRUE(p.found()) << c.x;
     EXPECT_EQ(p.element.type, c.type) << c.x;
@@ -100,13 +92,12 @@ TEST_F(PickInCellTest, ElementsOfEveryKindTypeMasksDeletedRecordsAndTheAperture)
   EXPECT_FALSE(pickAt(70, 70).found());
   // Type masks, deleted records, shared vertices and the aperture, in a cell of their own. The
   // selection set and hidden layers are played by the typed pick test.
-  SetUp();
+  fresh();
   put(db::EncodeArea(db::ElementType::Polygon, 5, db::testing::Square(0, 0, 10000)));
   EXPECT_TRUE(pickAt(0, 5).found());
   EXPECT_FALSE(pickAt(0, 5, {.elementTypeMask = 0xFFFF & ~(1 << 3)}).found());  // no polygons
   EXPECT_FALSE(pickAt(0, 5, {.onlyType = 5}).found());
-  const auto p = pickAt(0, 5);
-  db::MarkDeleted(d.image, p.element.typeOffset);
+  db::MarkDeleted(d.image, pickAt(0, 5).element.typeOffset);
   EXPECT_FALSE(pickAt(0, 5).found());
   // A shared vertex picks the first drawn; the aperture limits the pick.
   put(db::EncodeArea(db::ElementType::Polygon, 1, db::testing::Square(0, 0, 10000)));

@@ -130,15 +130,4 @@ inline ::testing::AssertionResult OneBoxWith(const std::vector<std::string>& box
   return ::testing::AssertionFailure() << ::testing::PrintToString(boxes);
 }
 
-// Names of the live cells in directory order.
-inline std::vector<std::string> CellNames(const DesignImage& image) {
-  std::vector<std::string> names;
-  for (const std::int32_t slot : DirectorySlots(image)) {
-    const CellEntry e = ReadCellEntry(image, slot);
-    if (e.isFree()) break;
-    if (e.isLive()) names.push_back(e.nameText());
-  }
-  return names;
-}
-
 }  // namespace lav::db::testing

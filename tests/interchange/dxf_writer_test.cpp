@@ -61,12 +61,6 @@ std::string EntitiesOf(const std::string& dxf) {
   return dxf.substr(a + open.size(), b - a - open.size());
 }
 
-// Eight decimals, and large values in fixed form; the trimmed forms are in the files below.
-TEST(DxfNumbers, TrimmedForms) {
-  EXPECT_EQ(TrimmedNumber(1.23456789, 8), "1.23456789");
-  EXPECT_EQ(TrimmedNumber(2147483.647, 4), "2147483.647");
-}
-
 TEST(DxfWriter, WholeFileOfBlocksLayersAndEveryElementKind) {
   db::DesignState d;
   NewImage(d);
@@ -116,9 +110,6 @@ TEST(DxfWriter, WholeFileOfBlocksLayersAndEveryElementKind) {
               "10.0 45 -5.0 0 ENDSEC 0 EOF"))
     expected.push_back(g);
   EXPECT_EQ(Dxf(d.image), testing::TextOf(expected));
-}
-
-TEST(DxfWriter, SectionsValuesAndTextsAsTheDesignHasThem) {
   // Sections only for what the design has (both: the whole file above).
   struct Sections {
     std::vector<std::string> cells;
@@ -130,10 +121,12 @@ TEST(DxfWriter, SectionsValuesAndTextsAsTheDesignHasThem) {
     EXPECT_EQ(dxf.find("ENTITIES\n  0\n") != std::string::npos, c.entities);
     EXPECT_TRUE(dxf.ends_with("  0\nEOF\n"));
   }
-  // Values in user units of the design, four decimals (the trimmed forms: DxfNumbers).
+  // Values in user units of the design, four decimals; eight decimals, and large values in fixed
+  // form (the trimmed forms are in the whole file above).
+  EXPECT_EQ(TrimmedNumber(1.23456789, 8), "1.23456789");
+  EXPECT_EQ(TrimmedNumber(2147483.647, 4), "2147483.647");
   struct Units {
-    std::int32_t unit;
-    std::int32_t x;
+    std::int32_t unit, x;
     const char* text;
   } units[] = {{1000, 1, "0.001"}, {1000000, 50, "0.0001"}, {3, 1, "0.3333"}};
   for (const Units& c : units) {
@@ -151,19 +144,15 @@ TEST(DxfWriter, SectionsValuesAndTextsAsTheDesignHasThem) {
 
 // --- the command ---
 
-class DxfOutputCommand : public lav::testing::TypingSession {
- protected:
-  // A design whose text takes many writes of the output buffer.
-  void design(int elements = 3000) {
-    typeAll({"new work", "mkcell ENTITIES"});
-    for (int i = 0; i < elements; ++i)
-      db::testing::Append(app.design,
-                          db::EncodeArea(ElementType::Polygon, 4, db::testing::Square(i, 0, 1000)));
-  }
-};
+using DxfOutputCommand = lav::testing::TypingSession;
 
-TEST_F(DxfOutputCommand, WritesFileAndLogTypedAndRefusesToOverwrite) {
-  design();
+// The failures (a disk that fails mid-write, Escape, a damaged cell) leave no file.
+TEST_F(DxfOutputCommand, WritesFileAndLogTypedRefusesToOverwriteAndFailuresLeaveNoFile) {
+  // A design whose text takes many writes of the output buffer.
+  typeAll({"new work", "mkcell ENTITIES"});
+  for (int i = 0; i < 3000; ++i)
+    db::testing::Append(app.design,
+                        db::EncodeArea(ElementType::Polygon, 4, db::testing::Square(i, 0, 1000)));
   type("dxfout");
   EXPECT_TRUE(takeBoxes().empty());
   const std::string dxf = read("work.dxf");
@@ -172,17 +161,12 @@ TEST_F(DxfOutputCommand, WritesFileAndLogTypedAndRefusesToOverwrite) {
   EXPECT_NE(log.find(" LAVINOR DXFOUT Ver 4.50"), std::string::npos) << log;
   EXPECT_NE(log.find(" ENTITIES "), std::string::npos);
   EXPECT_NE(log.find("nomal end"), std::string::npos);
-
   type("dxfout");
   EXPECT_TRUE(OneBoxWith(takeBoxes(), "同名のファイル"));
   EXPECT_EQ(read("work.dxf"), dxf);  // untouched
-
   type("dxfout other.v2 -1");
   EXPECT_TRUE(std::filesystem::exists(dir / "other.dxf"));
-}
-
-TEST_F(DxfOutputCommand, FailedWritesDamagedCellsAndEscapeLeaveNoFile) {
-  design();
+  std::filesystem::remove(dir / "work.dxf");
   for (int allowed : {0, 1, 5}) {
     int calls = 0;
     DxfOutOptions o;

@@ -39,6 +39,7 @@ using gds::testing::ReadFile;
 using gds::testing::SplitRecords;
 using gds::testing::StreamBuilder;
 using gds::testing::WriteBytes;
+using lav::interchange::testing::Have;
 using lav::testing::ContainsPart;
 using lav::testing::Split;
 constexpr std::uint8_t T(Rec r) {
@@ -117,20 +118,9 @@ TEST_F(StreamInput, ARunKeepsTheDatesLogsTheCellsAndOpensOnTheFixedView) {
   EXPECT_EQ((db::Stamp{0, 1, 1, 0, 0, 0}), app.design.current.entry.modified);
 }
 
-TEST_F(StreamInput, DatabaseUnitOfTheFile) {
-  struct Case {
-    double uu, metres;
-    std::int32_t unit;
-  };
-  // Without metres the user unit decides; the last: a nanometre user unit, where the metres
-  // decide (the files of the other tests take that path).
-  const Case cases[] = {{0.001, 0, 1000}, {0.0, 0.0, 0}, {1e-12, 0, 0}, {1.0, 1e-9, 1000}};
-  for (const auto& c : cases) EXPECT_EQ(c.unit, StreamDatabaseUnit(c.uu, c.metres)) << c.uu;
-}
-
 // Odd files, and array lattices that other writers make (the plain, reflected, turned and
-// slanted ones of KLayout and by hand are StreamOracle.ArraysFromOtherWritersKeepEveryMember's).
-TEST_F(StreamInput, OddFilesComeInAsTheseDesignsAndTheLogSaysWhy) {
+// slanted ones of KLayout and by hand are StreamOracle.LongFiguresComeInWholeAndArrays...'s).
+TEST_F(StreamInput, OddFilesComeInAsTheseDesignsAndTheLogSaysWhyBadOnesStopWithTheirMessage) {
   // Cell T places L as an array of this lattice.
   const auto array = [](int columns, int rows, const std::vector<std::int32_t>& xy) {
     StreamBuilder b;
@@ -235,36 +225,7 @@ TEST_F(StreamInput, OddFilesComeInAsTheseDesignsAndTheLogSaysWhy) {
     closeDesign();
     fs::remove(dir / "in.cad");
   }
-}
-
-TEST_F(StreamInput, OtherUnitsAskAndScaleAndValuesBeyondTheDesignRangeStopTheRun) {
-  StreamBuilder b;
-  b.library(200).structure("A").boundary(1, {0, 0, 200, 0, 200, 200, 0, 0}).endStructure();
-  b.endLibrary();
-  host.answers.push_back(Answer::No);
-  EXPECT_TRUE(read(b.bytes()).empty());
-  EXPECT_TRUE(lav::testing::OneBox(
-      host, "データベースが違いますがこのまま実行しますか。\nCAD: 1000  GDSII: 200 "));
-  EXPECT_FALSE(fs::exists(dir / "in.txt"));
-  EXPECT_FALSE(fs::exists(dir / "in.cad"));
-  host.boxes.clear();
-  host.answers.push_back(Answer::Yes);
-  const auto dump = read(b.bytes());
-  ASSERT_EQ(2u, dump.size());
-  EXPECT_EQ("  POLY L1 (0,0)(1000,0)(1000,1000)(0,0)", dump[1]);  // 200 file units = 1 micron
-  EXPECT_EQ(200, app.settings.gdsDbUnit);
-  closeDesign();
-  StreamBuilder far;
-  far.library(1).structure("A").boundary(1, {0, 0, 2147483, 0, 2147484, 1, 0, 0});
-  far.endStructure().endLibrary();
-  host.boxes.clear();
-  host.answers.push_back(Answer::Yes);
-  EXPECT_TRUE(read(far.bytes(), "far.str").empty());
-  ASSERT_EQ(2u, host.boxes.size());
-  EXPECT_NE(std::string::npos, host.boxes[1].text.find("範囲を超えています"));
-}
-
-TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesign) {
+  // Bad files end with the message and no design.
   // The records after the head of a file (a library and the structure A begun), as bytes.
   const auto after = [](std::initializer_list<gds::testing::Raw> records) {
     StreamBuilder b;
@@ -280,12 +241,12 @@ TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesign) {
     out.insert(out.end(), tail.begin(), tail.end());
     return out;
   };
-  struct Case {
+  struct Bad {
     const char* what;
     std::vector<std::uint8_t> bytes;
     const char* record;     // the record the log names
     bool cutAtEnd = false;  // the message gives the file offsets of that record and of the end
-  } cases[] = {
+  } bad[] = {
       {"LAYER without its value", after({{T(Rec::Layer), 2, {}}}), "record 7 (LAYER)"},
       {"XY of odd length", after({{T(Rec::Boundary), 0, {}}, {T(Rec::Xy), 3, {1, 2, 3, 4, 5}}}),
        "record 8 (XY)"},
@@ -297,7 +258,7 @@ TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesign) {
       {"unknown record", after({{0x3C, 0, {}}}), "record 7 (unknown type 0x3C)"},
       {"no ENDLIB", after({{T(Rec::EndStr), 0, {}}}), "record 8 (no record header)"},
       {"three bytes", {0, 6, 0}, "record 1 (no record header)"}};
-  for (const auto& c : cases) {
+  for (const auto& c : bad) {
     host.boxes.clear();
     EXPECT_TRUE(read(c.bytes).empty()) << c.what;
     EXPECT_FALSE(app.design.isOpen()) << c.what;
@@ -312,77 +273,7 @@ TEST_F(StreamInput, BadFilesEndWithTheMessageAndNoDesign) {
     fs::remove(dir / "in.txt");
   }
   EXPECT_TRUE(printed("***ERROR*** SPACING"));
-}
-
-// Twenty thousand structures, each placing the one after it, which the file has not defined yet.
-TEST_F(StreamInput, TwentyThousandStructuresComeInUntilTheDesignCannotGrow) {
-  StreamBuilder b;
-  b.library();
-  constexpr int kCells = 20000;
-  for (int i = 0; i < kCells; ++i) {
-    b.structure("S" + std::to_string(i)).boundary(i % 64, {0, 0, 5, 0, 5, 5, 0, 0});
-    if (i + 1 < kCells) b.sref("S" + std::to_string(i + 1), i, 0);
-    b.endStructure();
-  }
-  const auto bytes = b.endLibrary().bytes();
-  const auto cells = read(bytes);
-  EXPECT_EQ(cells.size(), 3u * kCells - 1);
-  EXPECT_EQ(cells[cells.size() - 3], "  SREF S19999 refl=0 mag=1000000 ang=0 at 19998,0");
-  EXPECT_EQ(cells.back(), "  POLY L31 (0,0)(5,0)(5,5)(0,0)");
-  EXPECT_TRUE(logged("S19999|nomal end"));
-  EXPECT_FALSE(logged("UNDEFINED"));
-  EXPECT_TRUE(takeBoxes().empty());
-  closeDesign();
-  fs::remove(dir / "in.txt");
-  // A design that cannot grow by another chunk stops at that structure, whose elements must
-  // never land in the cell before it.
-  app.design.image.maxSize = db::kDataStart + 800 * db::kBlockSize + 30'000;
-  EXPECT_TRUE(read(bytes).empty());
-  EXPECT_FALSE(app.design.isOpen());
-  EXPECT_EQ(takeBoxes(),
-            std::vector<std::string>{"セル S800 を作成できません。セルの数が多すぎます。"});
-  EXPECT_TRUE(logged("too many cells|Error end")) << ReadFile(dir / "in.txt");
-}
-
-TEST_F(StreamInput, RefusalsAndTheFileDialog) {
-  StreamBuilder b;
-  WriteBytes(dir / "have.str", b.library().structure("A").endStructure().endLibrary().bytes());
-  std::ofstream(dir / "have.cad") << "design";
-  type("GDSIN have");  // ".str" is added
-  EXPECT_FALSE(app.design.isOpen());
-  EXPECT_EQ("design", ReadFile(dir / "have.cad"));
-  EXPECT_FALSE(fs::exists(dir / "have.txt"));
-  EXPECT_TRUE(db::testing::OneBoxWith(takeBoxes(), "同名のファイル"));
-  type("GDSIN missing.str");
-  EXPECT_EQ(takeBoxes(),
-            std::vector<std::string>{"ストリームファイル missing.str が見つかりません。"});
-  // Without a name the file dialog chooses (its filter is WindowsTest's; a cancel, a refusal
-  // while a design is open: DxfInput.RefusalsTheFileDialogAndEscape).
-  fs::remove(dir / "have.cad");
-  host.fileChoices.push_back(std::string("have.str"));
-  type("GDSIN");
-  EXPECT_EQ(1u, host.fileRequests.size());
-  EXPECT_TRUE(app.design.isOpen());
-}
-
-TEST_F(StreamInput, EscapeLeavesNoDesign) {
-  // Escape in the second 1 MB chunk of the file (24 steps of 4096 records); the steps before
-  // go on.
-  StreamBuilder b;
-  b.library().structure("A");
-  for (int i = 0; i < 25000; ++i) b.boundary(1, {0, 0, i + 1, 0, i + 1, 1, 0, 0});
-  b.endStructure().endLibrary();
-  int steps = 24;
-  host.onMessageStep = [&](bool& flag) { flag = flag && --steps > 0; };
-  EXPECT_TRUE(read(b.bytes()).empty());
-  EXPECT_EQ(0, steps);
-  EXPECT_FALSE(app.design.isOpen());
-  EXPECT_TRUE(printed("*** Abortion ***"));
-  EXPECT_TRUE(logged("stopped by Escape"));
-}
-
-// Every cut of a real file and random byte changes end with a design or a message.
-TEST_F(StreamInput, DamagedFilesNeverCrash) {
+  // Every cut of a real file and random byte changes end with a design or a message.
   StreamBuilder b;
   b.library().structure("LEAF").boundary(5, {0, 0, 1000, 0, 1000, 2000, 0, 0});
   b.path(7, 1, 250, {0, 0, 5000, 0, 5000, 5000}).text(9, "HELLO", 1500, -2500).endStructure();
@@ -416,10 +307,104 @@ TEST_F(StreamInput, DamagedFilesNeverCrash) {
       bytes[rng() % bytes.size()] = static_cast<std::uint8_t>(rng());
     runOnce(bytes);
   }
+  // Other units ask and scale; values beyond the design range stop the run.
+  StreamBuilder units;
+  units.library(200).structure("A").boundary(1, {0, 0, 200, 0, 200, 200, 0, 0}).endStructure();
+  units.endLibrary();
+  host.boxes.clear();
+  host.answers.assign(1, Answer::No);
+  EXPECT_TRUE(read(units.bytes()).empty());
+  EXPECT_TRUE(lav::testing::OneBox(
+      host, "データベースが違いますがこのまま実行しますか。\nCAD: 1000  GDSII: 200 "));
+  EXPECT_FALSE(fs::exists(dir / "in.txt"));
+  EXPECT_FALSE(fs::exists(dir / "in.cad"));
+  host.boxes.clear();
+  host.answers.push_back(Answer::Yes);
+  const auto dump = read(units.bytes());
+  ASSERT_EQ(2u, dump.size());
+  EXPECT_EQ("  POLY L1 (0,0)(1000,0)(1000,1000)(0,0)", dump[1]);  // 200 file units = 1 micron
+  EXPECT_EQ(200, app.settings.gdsDbUnit);
+  closeDesign();
+  StreamBuilder far;
+  far.library(1).structure("A").boundary(1, {0, 0, 2147483, 0, 2147484, 1, 0, 0});
+  far.endStructure().endLibrary();
+  host.boxes.clear();
+  host.answers.push_back(Answer::Yes);
+  EXPECT_TRUE(read(far.bytes(), "far.str").empty());
+  ASSERT_EQ(2u, host.boxes.size());
+  EXPECT_NE(std::string::npos, host.boxes[1].text.find("範囲を超えています"));
+  // The database unit of the file: without metres the user unit decides; the last row, a
+  // nanometre user unit, where the metres decide (the files of the other tests take that path).
+  struct Unit {
+    double uu, metres;
+    std::int32_t unit;
+  };
+  const Unit dbus[] = {{0.001, 0, 1000}, {0.0, 0.0, 0}, {1e-12, 0, 0}, {1.0, 1e-9, 1000}};
+  for (const auto& c : dbus) EXPECT_EQ(c.unit, StreamDatabaseUnit(c.uu, c.metres)) << c.uu;
+  // Twenty thousand structures, each placing the one after it, which the file has not defined yet.
+  fs::remove(dir / "in.cad");
+  host.boxes.clear();
+  StreamBuilder many;
+  many.library();
+  constexpr int kCells = 20000;
+  for (int i = 0; i < kCells; ++i) {
+    many.structure("S" + std::to_string(i)).boundary(i % 64, {0, 0, 5, 0, 5, 5, 0, 0});
+    if (i + 1 < kCells) many.sref("S" + std::to_string(i + 1), i, 0);
+    many.endStructure();
+  }
+  const auto bytes = many.endLibrary().bytes();
+  const auto cells = read(bytes);
+  EXPECT_EQ(cells.size(), 3u * kCells - 1);
+  EXPECT_EQ(cells[cells.size() - 3], "  SREF S19999 refl=0 mag=1000000 ang=0 at 19998,0");
+  EXPECT_EQ(cells.back(), "  POLY L31 (0,0)(5,0)(5,5)(0,0)");
+  EXPECT_TRUE(logged("S19999|nomal end"));
+  EXPECT_FALSE(logged("UNDEFINED"));
+  EXPECT_TRUE(takeBoxes().empty());
+  closeDesign();
+  fs::remove(dir / "in.txt");
+  // A design that cannot grow by another chunk stops at that structure, whose elements must
+  // never land in the cell before it.
+  app.design.image.maxSize = db::kDataStart + 800 * db::kBlockSize + 30'000;
+  EXPECT_TRUE(read(bytes).empty());
+  EXPECT_FALSE(app.design.isOpen());
+  EXPECT_EQ(takeBoxes(),
+            std::vector<std::string>{"セル S800 を作成できません。セルの数が多すぎます。"});
+  EXPECT_TRUE(logged("too many cells|Error end")) << ReadFile(dir / "in.txt");
+  // Escape in the second 1 MB chunk of another file (24 steps of 4096 records); the steps
+  // before go on.
+  app.design.image.maxSize = db::kImageMaxSize;
+  StreamBuilder e;
+  e.library().structure("A");
+  for (int i = 0; i < 25000; ++i) e.boundary(1, {0, 0, i + 1, 0, i + 1, 1, 0, 0});
+  e.endStructure().endLibrary();
+  int steps = 24;
+  host.onMessageStep = [&](bool& flag) { flag = flag && --steps > 0; };
+  EXPECT_TRUE(read(e.bytes()).empty());
+  EXPECT_EQ(0, steps);
+  EXPECT_FALSE(app.design.isOpen());
+  EXPECT_TRUE(printed("*** Abortion ***"));
+  EXPECT_TRUE(logged("stopped by Escape"));
 }
 
-bool Have(const char* probe) {
-  return std::system((std::string(probe) + " >/dev/null 2>&1").c_str()) == 0;
+TEST_F(StreamInput, RefusalsAndTheFileDialog) {
+  StreamBuilder b;
+  WriteBytes(dir / "have.str", b.library().structure("A").endStructure().endLibrary().bytes());
+  std::ofstream(dir / "have.cad") << "design";
+  type("GDSIN have");  // ".str" is added
+  EXPECT_FALSE(app.design.isOpen());
+  EXPECT_EQ("design", ReadFile(dir / "have.cad"));
+  EXPECT_FALSE(fs::exists(dir / "have.txt"));
+  EXPECT_TRUE(db::testing::OneBoxWith(takeBoxes(), "同名のファイル"));
+  type("GDSIN missing.str");
+  EXPECT_EQ(takeBoxes(),
+            std::vector<std::string>{"ストリームファイル missing.str が見つかりません。"});
+  // Without a name the file dialog chooses (its filter is WindowsTest's; a cancel, a refusal
+  // while a design is open: DxfInput.RefusalsTheFileDialogAndEscape).
+  fs::remove(dir / "have.cad");
+  host.fileChoices.push_back(std::string("have.str"));
+  type("GDSIN");
+  EXPECT_EQ(1u, host.fileRequests.size());
+  EXPECT_TRUE(app.design.isOpen());
 }
 
 // KLayout's view of a stream file: every cell's shapes and instances in its own words, then the
@@ -468,7 +453,7 @@ out.close()
 )PY";
 
 // 1,500 cells by gdspy: a top cell placing each of the others once. A design past the classic
-// size is Batch.ADesignPastTheClassicSizeIsToldOnceAndComesBackWhole's; one notice at most is
+// size is Batch.PastTheClassicSizeOrCellCountTheRunTellsOnce...'s; one notice at most is
 // the dispatcher's single choice.
 constexpr const char* kGdspyCells = R"PY(
 import gdspy
@@ -581,84 +566,6 @@ TEST_F(StreamOracle, KLayoutReadsEveryElementAsWeMeantItAndTheDesignComesBack) {
   }
 }
 
-// KLayout's arrays at every angle from 0 to 345 degrees in steps of 15, mirrored and not: steps
-// of 10 microns along the placement's own axes, rounded to the grid as KLayout keeps them.
-// KLayout writes the slanted ones with columns and rows exchanged.
-constexpr const char* kKLayoutArrays = R"PY(
-import pya
-ly = pya.Layout()
-ly.dbu = 0.001
-leaf = ly.create_cell("LEAF")
-pts = [(0, 0), (3000, 0), (3000, 1000), (1000, 1000), (1000, 2500), (0, 2500)]
-leaf.shapes(ly.layer(1, 0)).insert(pya.Polygon([pya.Point(x, y) for x, y in pts]))
-top = ly.create_cell("TOP")
-for k in range(24):
-    for m in (False, True):
-        turn = pya.DCplxTrans(1.0, 15 * k, False, pya.DVector())
-        a = turn * pya.DVector(10000, 0)
-        b = turn * pya.DVector(0, -10000 if m else 10000)
-        at = pya.Vector(80000 * k, 80000 if m else 0)
-        top.insert(pya.CellInstArray(leaf.cell_index(), pya.ICplxTrans(1.0, 15 * k, m, at),
-                                     pya.Vector(round(a.x), round(a.y)),
-                                     pya.Vector(round(b.x), round(b.y)), 3, 2))
-ly.write(dst)
-)PY";
-
-TEST_F(StreamOracle, ArraysFromOtherWritersKeepEveryMember) {
-  if (!Have("command -v klayout")) GTEST_SKIP() << "no klayout";
-  std::ofstream(dir / "arrays.py") << kKLayoutArrays;
-  ASSERT_TRUE(shell("klayout -b -r arrays.py -rd dst=klayout.gds")) << ReadFile(dir / "run.out");
-  // Hand-made arrays along the global axes: columns along the placement's y axis (0, 90 mirrored
-  // and 270 degrees), the usual order (180 mirrored), and lattices no design array can hold: a
-  // slanted column step, and both steps along x.
-  StreamBuilder b;
-  b.library().structure("LEAF");
-  b.boundary(1, {0, 0, 3000, 0, 3000, 1000, 1000, 1000, 1000, 2500, 0, 2500, 0, 0});
-  b.endStructure().structure("TOP");
-  b.aref("LEAF", 3, 2, {0, 0, 0, 30000, 12000, 0});
-  b.aref("LEAF", 3, 2, {80000, 0, 110000, 0, 80000, 12000}, 0x8000, 90);
-  b.aref("LEAF", 3, 2, {160000, 0, 130000, 0, 160000, 12000}, 0x8000, 180);
-  b.aref("LEAF", 3, 2, {240000, 0, 270000, 0, 240000, 12000}, 0, 270);
-  b.aref("LEAF", 3, 2, {320000, 0, 350000, 15000, 320000, 12000});
-  b.aref("LEAF", 3, 2, {400000, 0, 430000, 0, 412000, 0});
-  b.endStructure().endLibrary();
-  WriteBytes(dir / "hand.gds", b.bytes());
-
-  struct Case {
-    const char* file;
-    std::size_t arrays, singles;  // what the design keeps
-  } cases[] = {
-      // The quarter and eighth turns stay arrays; at the other angles KLayout's integer steps
-      // are no turned pitch of whole units, so those arrays come in as single placements.
-      {"klayout", 16, 32 * 6},
-      {"hand", 4, 2 * 6}};
-  for (const auto& c : cases) {
-    const std::string name = c.file;
-    type("GDSIN " + name + ".gds");
-    ASSERT_TRUE(app.design.isOpen()) << name;
-    std::size_t arrays = 0, singles = 0;
-    for (const auto& l : db::testing::DumpDesign(app.design.image)) {
-      arrays += l.rfind("  AREF", 0) == 0;
-      singles += l.rfind("  SREF", 0) == 0;
-    }
-    EXPECT_EQ(c.arrays, arrays) << name;
-    EXPECT_EQ(c.singles, singles) << name;
-    // Each exploded array is named in the log; the cell beside it is checked by
-    // StreamInput.OddFilesComeInAsTheseDesignsAndTheLogSaysWhy.
-    const std::string log = ReadFile(dir / (name + ".txt"));
-    std::size_t exploded = 0;
-    for (std::size_t at = 0; (at = log.find("AREF LEAF SPLIT INTO 6 SREF\n", at)) != log.npos; ++at)
-      ++exploded;
-    EXPECT_EQ(c.singles / 6, exploded) << log;
-    type("GDSOUT " + name + ".str");
-    type("CLOSE 0");
-    EXPECT_TRUE(takeBoxes().empty()) << name;
-    // Flattened, what came back covers exactly what went in.
-    EXPECT_TRUE(flatEqual(name + ".gds", name + ".str"))
-        << name << ": " << ReadFile(dir / "run.out");
-  }
-}
-
 // gdspy's library with every element kind, every path end, arrays and references under
 // reflection, rotation and magnification, and a chain of 20 cells each placing the one before.
 constexpr const char* kGdspyWrite = R"PY(
@@ -694,7 +601,7 @@ for k in range(20):
 lib.write_gds("spy.gds")
 )PY";
 
-TEST_F(StreamOracle, WhatGdspyWritesComesInWithItsGeometry) {
+TEST_F(StreamOracle, WhatGdspyWritesComesInWithItsGeometryAndFifteenHundredCellsPassEveryWalk) {
   if (!Have("/usr/bin/python3 -c 'import gdspy'")) GTEST_SKIP() << "/usr/bin/python3 lacks gdspy";
   std::ofstream(dir / "spy.py") << kGdspyWrite;
   ASSERT_TRUE(shell("/usr/bin/python3 spy.py")) << ReadFile(dir / "run.out");
@@ -729,7 +636,55 @@ TEST_F(StreamOracle, WhatGdspyWritesComesInWithItsGeometry) {
   const std::string log = ReadFile(dir / "spy.txt");
   EXPECT_NE(std::string::npos, log.find("LTYPE=1 X:0.000 Y:0.000"));
   EXPECT_NE(std::string::npos, log.find("nomal end"));
+  // 1,500 cells pass every walk of the directory.
+  type("CLOSE 0");
+  if (!Have("test -x /usr/lib/klayout/strmxor")) GTEST_SKIP() << "no strmxor";
+  std::ofstream(dir / "cells.py") << kGdspyCells;
+  ASSERT_TRUE(shell("/usr/bin/python3 cells.py")) << ReadFile(dir / "run.out");
+  type("GDSIN many.gds");
+  ASSERT_TRUE(app.design.isOpen());
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), db::msg::kBeyondClassicCells), 1);
+  // The walks of the cell commands over both parts of the directory are CellCommands' and
+  // Compaction's; here the walks of the outputs and the tree.
+  typeAll({"OCELL TOP", "TREE", "GDSOUT out.str", "DXFOUT out.dxf", "CLOSE 0"});
+  EXPECT_TRUE(takeBoxes().empty());
+  // Flattened, the stream covers what gdspy's covers: no structure is missing. (The design file
+  // keeps both parts of the directory: CellCommands' extension test and the batch test.)
+  EXPECT_TRUE(flatEqual("many.gds", "out.str")) << ReadFile(dir / "run.out");
+  const std::string dxf = ReadFile(dir / "out.dxf");
+  std::size_t blocks = 0;
+  for (auto at = dxf.find("  0\nBLOCK\n"); at != std::string::npos;
+       at = dxf.find("  0\nBLOCK\n", at + 1))
+    ++blocks;
+  EXPECT_EQ(blocks, 1500u);
+  // The tree: its first line, TOP, and each placed cell once.
+  const std::string tree = ReadFile(dir / "TREE000.TXT");
+  EXPECT_EQ(std::count(tree.begin(), tree.end(), '\n'), 1501);
+  EXPECT_NE(tree.find("C1498 "), std::string::npos);
 }
+
+// KLayout's arrays at every angle from 0 to 345 degrees in steps of 15, mirrored and not: steps
+// of 10 microns along the placement's own axes, rounded to the grid as KLayout keeps them.
+// KLayout writes the slanted ones with columns and rows exchanged.
+constexpr const char* kKLayoutArrays = R"PY(
+import pya
+ly = pya.Layout()
+ly.dbu = 0.001
+leaf = ly.create_cell("LEAF")
+pts = [(0, 0), (3000, 0), (3000, 1000), (1000, 1000), (1000, 2500), (0, 2500)]
+leaf.shapes(ly.layer(1, 0)).insert(pya.Polygon([pya.Point(x, y) for x, y in pts]))
+top = ly.create_cell("TOP")
+for k in range(24):
+    for m in (False, True):
+        turn = pya.DCplxTrans(1.0, 15 * k, False, pya.DVector())
+        a = turn * pya.DVector(10000, 0)
+        b = turn * pya.DVector(0, -10000 if m else 10000)
+        at = pya.Vector(80000 * k, 80000 if m else 0)
+        top.insert(pya.CellInstArray(leaf.cell_index(), pya.ICplxTrans(1.0, 15 * k, m, at),
+                                     pya.Vector(round(a.x), round(a.y)),
+                                     pya.Vector(round(b.x), round(b.y)), 3, 2))
+ly.write(dst)
+)PY";
 
 // The same figures as KLayout draws them, for comparing a DXF input's stream output.
 constexpr const char* kLongReference = R"PY(
@@ -747,8 +702,7 @@ ly.write(dst)
 
 // Figures beyond the classic 200 vertices come in whole, survive the design file, and go out as
 // they came; longer than one XY record holds, they go out in pieces that cover the same area.
-TEST_F(StreamOracle, LongFiguresComeInWholeAndGoOutWithinTheStreamLimits) {
-  const bool klayout = Have("command -v klayout");
+TEST_F(StreamOracle, LongFiguresComeInWholeAndArraysOfOtherWritersKeepEveryMember) {
   auto zigzag = [](int n, int step, int height, int y0 = 0) {
     std::vector<std::int32_t> v;
     for (int i = 0; i < n; ++i) v.insert(v.end(), {i * step, y0 + i % 2 * height});
@@ -763,7 +717,7 @@ TEST_F(StreamOracle, LongFiguresComeInWholeAndGoOutWithinTheStreamLimits) {
   auto xyRecords = [](const std::string& file) {
     std::vector<std::vector<std::uint8_t>> xy;
     for (const auto& r : SplitRecords(ReadBytes(file)))
-      if (r.type == static_cast<std::uint8_t>(gds::Rec::Xy)) xy.push_back(r.data);
+      if (r.type == T(Rec::Xy)) xy.push_back(r.data);
     return xy;
   };
   const std::string notice = db::msg::kBeyondClassicVertices;
@@ -779,10 +733,8 @@ TEST_F(StreamOracle, LongFiguresComeInWholeAndGoOutWithinTheStreamLimits) {
   typeAll({"GDSOUT out", "CLOSE"});
   EXPECT_TRUE(takeBoxes().empty());
   EXPECT_EQ(std::count(lines.begin(), lines.end(), notice), 1);
+  // The same XY records as the file read (what KLayout makes of pieces is checked below).
   EXPECT_EQ(xyRecords((dir / "out.str").string()), xyRecords((dir / "long.gds").string()));
-  if (klayout) {
-    EXPECT_TRUE(flatEqual("long.gds", "out.str")) << ReadFile(dir / "run.out");
-  }
   // Reopened, the design is what was stored, and says once again what it is.
   lines.clear();
   type("OPEN long");
@@ -807,61 +759,71 @@ TEST_F(StreamOracle, LongFiguresComeInWholeAndGoOutWithinTheStreamLimits) {
   const auto pieces = SplitRecords(ReadBytes(dir / "wide.str"));
   std::size_t boundaries = 0, paths = 0;
   for (const auto& r : pieces) {
-    boundaries += r.type == static_cast<std::uint8_t>(gds::Rec::Boundary);
-    paths += r.type == static_cast<std::uint8_t>(gds::Rec::Path);
-    if (r.type == static_cast<std::uint8_t>(gds::Rec::Xy)) {
+    boundaries += r.type == T(Rec::Boundary);
+    paths += r.type == T(Rec::Path);
+    if (r.type == T(Rec::Xy)) {
       EXPECT_LE(r.data.size(), 8191u * 8);
     }
   }
   EXPECT_GE(boundaries, 2u);
   EXPECT_EQ(paths, 2u);
-  if (!klayout) GTEST_SKIP() << "no klayout";
+  if (!Have("command -v klayout")) GTEST_SKIP() << "no klayout";
   std::ofstream(dir / "reference.py") << kLongReference;
   ASSERT_TRUE(shell("klayout -b -r reference.py -rd dst=reference.oas"))
       << ReadFile(dir / "run.out");
   EXPECT_TRUE(flatEqual("reference.oas", "wide.str")) << ReadFile(dir / "run.out");
-}
+  // Arrays from other writers keep every member.
+  std::ofstream(dir / "arrays.py") << kKLayoutArrays;
+  ASSERT_TRUE(shell("klayout -b -r arrays.py -rd dst=klayout.gds")) << ReadFile(dir / "run.out");
+  // Hand-made arrays along the global axes: columns along the placement's y axis (0, 90 mirrored
+  // and 270 degrees), the usual order (180 mirrored), and lattices no design array can hold: a
+  // slanted column step, and both steps along x.
+  StreamBuilder hand;
+  hand.library().structure("LEAF");
+  hand.boundary(1, {0, 0, 3000, 0, 3000, 1000, 1000, 1000, 1000, 2500, 0, 2500, 0, 0});
+  hand.endStructure().structure("TOP");
+  hand.aref("LEAF", 3, 2, {0, 0, 0, 30000, 12000, 0});
+  hand.aref("LEAF", 3, 2, {80000, 0, 110000, 0, 80000, 12000}, 0x8000, 90);
+  hand.aref("LEAF", 3, 2, {160000, 0, 130000, 0, 160000, 12000}, 0x8000, 180);
+  hand.aref("LEAF", 3, 2, {240000, 0, 270000, 0, 240000, 12000}, 0, 270);
+  hand.aref("LEAF", 3, 2, {320000, 0, 350000, 15000, 320000, 12000});
+  hand.aref("LEAF", 3, 2, {400000, 0, 430000, 0, 412000, 0});
+  hand.endStructure().endLibrary();
+  WriteBytes(dir / "hand.gds", hand.bytes());
 
-TEST_F(StreamOracle, FifteenHundredCellsPassEveryWalkOfTheDirectory) {
-  if (!Have("/usr/bin/python3 -c 'import gdspy'")) GTEST_SKIP() << "/usr/bin/python3 lacks gdspy";
-  if (!Have("test -x /usr/lib/klayout/strmxor")) GTEST_SKIP() << "no strmxor";
-  std::ofstream(dir / "cells.py") << kGdspyCells;
-  ASSERT_TRUE(shell("/usr/bin/python3 cells.py")) << ReadFile(dir / "run.out");
-  type("GDSIN many.gds");
-  ASSERT_TRUE(app.design.isOpen());
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), db::msg::kBeyondClassicCells), 1);
-  // The walks of the cell commands over both parts of the directory are CellCommands' and
-  // Compaction's; here the walks of the outputs and the tree.
-  typeAll({"OCELL TOP", "TREE", "GDSOUT out.str", "DXFOUT out.dxf", "CLOSE", "OPEN many",
-           "GDSOUT again.str", "CLOSE 0"});
-  EXPECT_TRUE(takeBoxes().empty());
-  EXPECT_TRUE(flatEqual("many.gds", "out.str")) << ReadFile(dir / "run.out");
-  // Reopened, the design writes the same stream: every structure, in the same order.
-  auto records = [&](const char* name) {
-    auto r = SplitRecords(ReadBytes(dir / name));
-    std::erase_if(r, [](const auto& x) {
-      return x.type == static_cast<std::uint8_t>(gds::Rec::BgnLib) ||
-             x.type == static_cast<std::uint8_t>(gds::Rec::LibName);
-    });
-    return r;
-  };
-  const auto out = records("out.str");
-  EXPECT_EQ(std::count_if(out.begin(), out.end(),
-                          [](const auto& x) {
-                            return x.type == static_cast<std::uint8_t>(gds::Rec::StrName);
-                          }),
-            1500);
-  EXPECT_TRUE(out == records("again.str"));
-  const std::string dxf = ReadFile(dir / "out.dxf");
-  std::size_t blocks = 0;
-  for (auto at = dxf.find("  0\nBLOCK\n"); at != std::string::npos;
-       at = dxf.find("  0\nBLOCK\n", at + 1))
-    ++blocks;
-  EXPECT_EQ(blocks, 1500u);
-  // The tree: its first line, TOP, and each placed cell once.
-  const std::string tree = ReadFile(dir / "TREE000.TXT");
-  EXPECT_EQ(std::count(tree.begin(), tree.end(), '\n'), 1501);
-  EXPECT_NE(tree.find("C1498 "), std::string::npos);
+  struct Case {
+    const char* file;
+    std::size_t arrays, singles;  // what the design keeps
+  } cases[] = {
+      // The quarter and eighth turns stay arrays; at the other angles KLayout's integer steps
+      // are no turned pitch of whole units, so those arrays come in as single placements.
+      {"klayout", 16, 32 * 6},
+      {"hand", 4, 2 * 6}};
+  for (const auto& c : cases) {
+    const std::string name = c.file;
+    type("GDSIN " + name + ".gds");
+    ASSERT_TRUE(app.design.isOpen()) << name;
+    std::size_t arrays = 0, singles = 0;
+    for (const auto& l : db::testing::DumpDesign(app.design.image)) {
+      arrays += l.rfind("  AREF", 0) == 0;
+      singles += l.rfind("  SREF", 0) == 0;
+    }
+    EXPECT_EQ(c.arrays, arrays) << name;
+    EXPECT_EQ(c.singles, singles) << name;
+    // Each exploded array is named in the log; the cell beside it is checked by
+    // StreamInput.OddFilesComeInAsTheseDesignsAndTheLogSaysWhy...
+    const std::string log = ReadFile(dir / (name + ".txt"));
+    std::size_t exploded = 0;
+    for (std::size_t at = 0; (at = log.find("AREF LEAF SPLIT INTO 6 SREF\n", at)) != log.npos; ++at)
+      ++exploded;
+    EXPECT_EQ(c.singles / 6, exploded) << log;
+    type("GDSOUT " + name + ".str");
+    type("CLOSE 0");
+    EXPECT_TRUE(takeBoxes().empty()) << name;
+    // Flattened, what came back covers exactly what went in.
+    EXPECT_TRUE(flatEqual(name + ".gds", name + ".str"))
+        << name << ": " << ReadFile(dir / "run.out");
+  }
 }
 
 }  // namespace

@@ -50,30 +50,6 @@ const auto I16 = [](Rec r, std::initializer_list<int> v) { return Raw{T(r), 2, B
 const auto I32 = [](Rec r, std::initializer_list<long long> v) { return Raw{T(r), 3, Be32(v)}; };
 const auto S = [](Rec r, const std::string& s) { return Raw{T(r), 6, Str(s)}; };
 
-TEST(StreamReal, KnownEncodingsAndRoundTrip) {
-  struct Case {
-    double v;
-    const char* hex;
-  };
-  // Values as other writers of the format encode them.
-  const Case cases[] = {{1.0, "4110000000000000"},   {-2.0, "c120000000000000"},
-                        {0.001, "3e4189374bc6a7f0"}, {1e-9, "3944b82fa09b5a54"},
-                        {90.0, "425a000000000000"},  {0.0, "0000000000000000"}};
-  for (const auto& c : cases) {
-    std::uint8_t b[8];
-    PutReal8(b, c.v);
-    char hex[17];
-    for (int i = 0; i < 8; ++i) std::snprintf(hex + 2 * i, 3, "%02x", b[i]);
-    EXPECT_STREQ(c.hex, hex) << c.v;
-    EXPECT_DOUBLE_EQ(c.v, GetReal8(b));
-  }
-  for (double v : {1e-3, 1e-9, 123456.789, -0.0625, 359.999999, 1e70, 1e-70}) {
-    std::uint8_t b[8];
-    PutReal8(b, v);
-    EXPECT_NEAR(v, GetReal8(b), std::fabs(v) * 1e-15) << v;
-  }
-}
-
 class StreamWriterTest : public ::testing::Test {
  protected:
   // Runs body inside one structure and returns the records between STRNAME and ENDSTR.
@@ -106,7 +82,7 @@ class StreamWriterTest : public ::testing::Test {
 // KLayout reads them), a text's path type and width, rounding, refused layers. What KLayout reads
 // of every kind is checked by StreamOracle.KLayoutReadsEveryElementAsWeMeantIt, the records of a
 // boundary and a path in order by StreamOutput.CellsInSlotOrderAndLogSortedByColumn.
-TEST_F(StreamWriterTest, EveryElementKind) {
+TEST_F(StreamWriterTest, RealsEveryElementKindTheFramesRefusalsAndWholeLogLines) {
   struct Case {
     const char* what;
     std::function<void(StreamWriter&)> body;
@@ -121,13 +97,6 @@ TEST_F(StreamWriterTest, EveryElementKind) {
        },
        {E(Rec::Sref), S(Rec::Sname, "AB"), Bits(Rec::Strans, 0), I32(Rec::Xy, {1500, -2000}),
         E(Rec::EndEl)}},
-      {"reflected array: rows below the origin",
-       [&](StreamWriter& w) {
-         w.reflected = true;
-         w.arrayReference("A", {1, 1}, 3, 2, 10, 5);
-       },
-       {E(Rec::Aref), S(Rec::Sname, "A"), Bits(Rec::Strans, 0x8000), I16(Rec::ColRow, {3, 2}),
-        I32(Rec::Xy, {1000, 1000, 31000, 1000, 1000, -9000}), E(Rec::EndEl)}},
       {"text carries the last path type",
        [&](StreamWriter& w) {
          w.pathType = 2;
@@ -154,9 +123,7 @@ TEST_F(StreamWriterTest, EveryElementKind) {
        },
        {}}};
   for (const auto& c : cases) EXPECT_EQ(c.expected, element(c.body)) << c.what;
-}
-
-TEST_F(StreamWriterTest, RefusalsOfTheFrame) {
+  // The frame's refusals: out of order, the same structure twice in a row, a file that exists.
   StreamWriter w;
   EXPECT_EQ(-1, w.beginStructure("A", {}, {}));
   EXPECT_EQ(-3, w.openLibrary((dir / "no" / "abcdefghij.str").string(), 0.001, {}));
@@ -170,16 +137,34 @@ TEST_F(StreamWriterTest, RefusalsOfTheFrame) {
   // An existing file is never written over.
   StreamWriter again;
   EXPECT_EQ(-3, again.openLibrary((dir / "abcdefghi.str").string(), 0.001, {}));
-}
-
-TEST(StreamLog, LinesNamingLongPathsAreWhole) {
-  lav::testing::ScratchFolder scratch;
+  // The log's lines naming long paths are whole.
   const std::string name(600, 'n');
   interchange::LogFile log;
-  ASSERT_TRUE(log.create((scratch.dir / "long.txt").string()));
+  ASSERT_TRUE(log.create((dir / "long.txt").string()));
   log.print(" %s.str\n", name.c_str());
   EXPECT_TRUE(log.close());
-  EXPECT_EQ(lav::testing::ReadFile(scratch.dir / "long.txt"), " " + name + ".str\n");
+  EXPECT_EQ(lav::testing::ReadFile(dir / "long.txt"), " " + name + ".str\n");
+  // Reals: values as other writers of the format encode them, and back.
+  struct Real8 {
+    double v;
+    const char* hex;
+  };
+  const Real8 reals[] = {{1.0, "4110000000000000"},   {-2.0, "c120000000000000"},
+                         {0.001, "3e4189374bc6a7f0"}, {1e-9, "3944b82fa09b5a54"},
+                         {90.0, "425a000000000000"},  {0.0, "0000000000000000"}};
+  for (const auto& c : reals) {
+    std::uint8_t b[8];
+    PutReal8(b, c.v);
+    char hex[17];
+    for (int i = 0; i < 8; ++i) std::snprintf(hex + 2 * i, 3, "%02x", b[i]);
+    EXPECT_STREQ(c.hex, hex) << c.v;
+    EXPECT_DOUBLE_EQ(c.v, GetReal8(b));
+  }
+  for (double v : {1e-3, 1e-9, 123456.789, -0.0625, 359.999999, 1e70, 1e-70}) {
+    std::uint8_t b[8];
+    PutReal8(b, v);
+    EXPECT_NEAR(v, GetReal8(b), std::fabs(v) * 1e-15) << v;
+  }
 }
 
 // --- the command ---
@@ -196,7 +181,7 @@ class StreamOutput : public lav::testing::TypingSession {
   }
 };
 
-TEST_F(StreamOutput, EmptyDesignIsTheLibraryFrameOnly) {
+TEST_F(StreamOutput, EmptyDesignIsTheLibraryFrameOnlyCellsInSlotOrderOtherUnitsAsk) {
   newDesign();
   type("GDSOUT");
   const auto bytes = ReadBytes(dir / "demo.str");
@@ -225,10 +210,12 @@ TEST_F(StreamOutput, EmptyDesignIsTheLibraryFrameOnly) {
                 "\n------------------ nomal end " +
                 std::string(44, '-') + "\n\n");
   EXPECT_TRUE(takeBoxes().empty());
-}
-
-TEST_F(StreamOutput, CellsInSlotOrderAndLogSortedByColumn) {
-  newDesign();
+  // A log that cannot be made stops the run before any file is written. Refusals shared by the
+  // converters (no design open, an existing file) are DxfOutputCommand's and the batch runner's.
+  type("GDSOUT nofolder/x");
+  EXPECT_EQ(takeBoxes(), std::vector<std::string>{"ファイル nofolder/x.txt を作成できません。"});
+  EXPECT_FALSE(fs::exists(dir / "nofolder"));
+  // Cells go out in slot order, the log sorted by a column.
   auto& d = app.design;
   AddCell(d, "BETA");
   Append(d, db::EncodeArea(db::ElementType::Rect, 2, Square(0, 0, 1000)));
@@ -258,19 +245,10 @@ TEST_F(StreamOutput, CellsInSlotOrderAndLogSortedByColumn) {
   EXPECT_EQ(" CHI", lines[8].substr(0, 4));
   EXPECT_EQ(" BETA", lines[9].substr(0, 5));
   EXPECT_EQ(" ALPHA", lines[10].substr(0, 6));
-}
-
-// A log that cannot be made stops the run before any file is written. Refusals shared by the
-// converters (no design open, an existing file) are DxfOutputCommand's and the batch runner's.
-TEST_F(StreamOutput, ALogThatCannotBeMadeLeavesNoFile) {
-  newDesign();
-  type("GDSOUT nofolder/x");
-  EXPECT_EQ(takeBoxes(), std::vector<std::string>{"ファイル nofolder/x.txt を作成できません。"});
-  EXPECT_FALSE(fs::exists(dir / "nofolder"));
-}
-
-TEST_F(StreamOutput, OtherUnitsAskAndScaleAndCoordinatesBeyondTheFileRangeLeaveNoFile) {
-  newDesign();
+  // Other units ask and scale (BETA's square is the first element); coordinates beyond the file's
+  // range leave no file.
+  fs::remove(dir / "demo.str");
+  fs::remove(dir / "demo.txt");
   type("GDSUNIT 100");
   host.answers.push_back(Answer::No);
   type("GDSOUT");
@@ -279,9 +257,6 @@ TEST_F(StreamOutput, OtherUnitsAskAndScaleAndCoordinatesBeyondTheFileRangeLeaveN
   EXPECT_FALSE(fs::exists(dir / "demo.str"));
   EXPECT_FALSE(fs::exists(dir / "demo.txt"));
   // Yes goes on with the file's unit: 1000 design units are 100 file units.
-  auto& d = app.design;
-  AddCell(d, "A");
-  Append(d, db::EncodeArea(db::ElementType::Polygon, 1, Square(0, 0, 1000)));
   host.answers.push_back(Answer::Yes);
   type("GDSOUT");
   const auto recs = SplitRecords(ReadBytes(dir / "demo.str"));

@@ -34,34 +34,6 @@ std::string Joined(const std::vector<std::string>& utf8) {
   return s;
 }
 
-// What the reports of command 13 never hold: blank and gapped raw lines, a path past the frame,
-// one line only, a two-byte name after the connectors, and a stop in either pass.
-TEST(TreeLines, EdgesNoReportReaches) {
-  struct Case {
-    const char* what;
-    std::vector<std::string> raw, expected;
-  } cases[] = {
-      {"array and single of one cell are different lines",
-       {"H", "T 0", "  B 1", "  B 1(Array)", "  B 1"},
-       {"H", " T 0", "   B 1", "   B 1(Array)"}},
-      {"blank lines are skipped", {"H", "T 0", "", "   ", "  A 1"}, {"H", " T 0", "   A 1"}},
-      {"a line deeper than one level below is dropped",
-       {"H", "T 0", "  A 1", "      Z 3", "  B 1"},
-       {"H", " T 0", "   A 1", "   B 1"}}};
-  for (const auto& c : cases) EXPECT_EQ(RemoveRepeatedSiblings(c.raw, {}), c.expected) << c.what;
-  const std::string longPath(90, 'p');
-  EXPECT_EQ(TreeFirstLine(longPath), " ------ " + longPath + " ----");
-  EXPECT_TRUE(DrawTreeConnectors({"H"}, {})->empty()) << "fewer than 2 lines: nothing";
-  EXPECT_EQ(TreeLineCellName(S(" │  └Ｂ 3")), S("Ｂ"));  // not taken for a connector
-  EXPECT_EQ(TreeLineCellName(""), "");
-  const std::vector<std::string> lines = {"H", "T 0", "  A 1", "  B 1"};
-  int steps = 0;
-  const auto stopSecond = [&steps] { return ++steps < 2; };
-  EXPECT_FALSE(RemoveRepeatedSiblings(lines, stopSecond));
-  steps = 0;
-  EXPECT_FALSE(DrawTreeConnectors(lines, stopSecond));
-}
-
 class TreeReportCommand : public lav::testing::TypingSession {
  protected:
   void SetUp() override {
@@ -118,7 +90,7 @@ const std::vector<std::string> kExpectedReport = {
     " └D                      1",
     "   └E                    2"};
 
-TEST_F(TreeReportCommand, ReportListsTheHierarchyOnceWithConnectorsUnderAFreeNumber) {
+TEST_F(TreeReportCommand, ReportListsTheHierarchyOnceWithConnectorsUnderAFreeNumberToTheNest) {
   // A design without an open cell is refused (without a design the dispatcher refuses:
   // Dispatcher.PreconditionsAndMacroNumbers...).
   db::testing::NewImage(app.design);
@@ -156,19 +128,15 @@ TEST_F(TreeReportCommand, ReportListsTheHierarchyOnceWithConnectorsUnderAFreeNum
   typeAll({"TREE", "TREE"});
   EXPECT_EQ(shown, (std::vector<std::string>{"TREE001.TXT", "TREE003.TXT", "TREE004.TXT"}));
   EXPECT_EQ(ReadFile(dir / "TREE000.TXT"), "someone else's\n");
-}
-
-TEST_F(TreeReportCommand, NestLimitsTheDepthALeafGivesTwoLinesAndSelfPlacementIsNotEntered) {
-  BuildDesign();
+  // The nest limits the depth: the first level of the whole report.
   typeAll({"NEST 1", "TREE"});
-  EXPECT_EQ(ReadFile(dir / "TREE000.TXT"),
+  EXPECT_EQ(ReadFile(dir / "TREE005.TXT"),
             Joined({kExpectedReport[0], " TOP                      0(13:45:30 12/06/26) Nest(1)",
-                    " ├B                      1", " ├C                      1(Array)",
-                    " ├X                      1*** WARNING *** Undefind Cell ",
-                    " ├Y                      1*** WARNING *** Undefind Cell (Array)",
-                    " └D                      1"}));
+                    kExpectedReport[2], kExpectedReport[7], kExpectedReport[9], kExpectedReport[10],
+                    kExpectedReport[11]}));
+  // A leaf gives two lines.
   typeAll({"OCELL E", "TREE"});
-  EXPECT_EQ(ReadFile(dir / "TREE001.TXT"),
+  EXPECT_EQ(ReadFile(dir / "TREE006.TXT"),
             Joined({kExpectedReport[0], " E                        0(13:45:30 12/06/26) Nest(1)"}));
   // C0 places C1, ... C11 places C12; C12 places itself.
   auto& d = app.design;
@@ -178,7 +146,7 @@ TEST_F(TreeReportCommand, NestLimitsTheDepthALeafGivesTwoLinesAndSelfPlacementIs
     Append(d, db::EncodeSingle(Placed("C" + std::to_string(i == 12 ? 12 : i + 1), 0, 0)));
   }
   typeAll({"NEST 11", "TREE"});
-  auto report = ReadTreeFileLines((dir / "TREE002.TXT").string());
+  auto report = ReadTreeFileLines((dir / "TREE007.TXT").string());
   ASSERT_TRUE(report);
   ASSERT_EQ(report->size(), 13u) << "the root and depths 1 to 11";
   EXPECT_EQ((*report)[2], S(" └C1                     1"));
@@ -186,9 +154,34 @@ TEST_F(TreeReportCommand, NestLimitsTheDepthALeafGivesTwoLinesAndSelfPlacementIs
   EXPECT_EQ((*report)[12], S("                     └C11 11")) << "past the column: not cut";
   // The cell that places itself is listed once below itself and not entered again.
   typeAll({"OCELL C12", "TREE"});
-  EXPECT_EQ(ReadFile(dir / "TREE003.TXT"),
+  EXPECT_EQ(ReadFile(dir / "TREE008.TXT"),
             Joined({kExpectedReport[0], " C12                      0(13:45:30 12/06/26) Nest(11)",
                     " └C12                    1"}));
+  // What the reports of command 13 never hold: blank and gapped raw lines, a path past the frame,
+  // one line only, a two-byte name after the connectors, and a stop in either pass.
+  struct Case {
+    const char* what;
+    std::vector<std::string> raw, expected;
+  } cases[] = {
+      {"array and single of one cell are different lines",
+       {"H", "T 0", "  B 1", "  B 1(Array)", "  B 1"},
+       {"H", " T 0", "   B 1", "   B 1(Array)"}},
+      {"blank lines are skipped", {"H", "T 0", "", "   ", "  A 1"}, {"H", " T 0", "   A 1"}},
+      {"a line deeper than one level below is dropped",
+       {"H", "T 0", "  A 1", "      Z 3", "  B 1"},
+       {"H", " T 0", "   A 1", "   B 1"}}};
+  for (const auto& c : cases) EXPECT_EQ(RemoveRepeatedSiblings(c.raw, {}), c.expected) << c.what;
+  const std::string longPath(90, 'p');
+  EXPECT_EQ(TreeFirstLine(longPath), " ------ " + longPath + " ----");
+  EXPECT_TRUE(DrawTreeConnectors({"H"}, {})->empty()) << "fewer than 2 lines: nothing";
+  EXPECT_EQ(TreeLineCellName(S(" │  └Ｂ 3")), S("Ｂ"));  // not taken for a connector
+  EXPECT_EQ(TreeLineCellName(""), "");
+  const std::vector<std::string> raw = {"H", "T 0", "  A 1", "  B 1"};
+  int steps = 0;
+  const auto stopSecond = [&steps] { return ++steps < 2; };
+  EXPECT_FALSE(RemoveRepeatedSiblings(raw, stopSecond));
+  steps = 0;
+  EXPECT_FALSE(DrawTreeConnectors(raw, stopSecond));
 }
 
 TEST_F(TreeReportCommand, EscapeInAnyPhaseOrABlockedWorkFileLeavesNoFileAndShowsNoReport) {

@@ -7,8 +7,7 @@ namespace {
 
 TEST(Sjis, RoundTripsCutsWholeCharactersAndReplacesWhatItCannotConvert) {
   struct Case {
-    const char* utf8;
-    const char* sjis;
+    const char *utf8, *sjis;
   } cases[] = {
       {"ﾃﾞｰﾀﾌｧｲﾙ", "\xC3\xDE\xB0\xC0\xCC\xA7\xB2\xD9"},
       {"f･", "f\xA5"},
@@ -28,8 +27,7 @@ TEST(Sjis, RoundTripsCutsWholeCharactersAndReplacesWhatItCannotConvert) {
   // takes the characters after it along.
   struct Fallback {
     bool toSjis;
-    const char* in;
-    const char* out;
+    const char *in, *out;
   } fallbacks[] = {
       // Octal escapes: a byte, then the next character.
       {true, "a€b", "a?b"},           // not in CP932
