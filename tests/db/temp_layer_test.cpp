@@ -184,12 +184,14 @@ TEST_F(ElementOutput, EveryElementKindWideLongLinesCutTextsAndThePlacementsExten
     EXPECT_EQ(RecordLayer(w[0]).value_or(7), 7) << c.name;  // placements have none
   }
   // Without a cell. Output without a design is refused before it gets here, so this refusal is
-  // only reached here (the too-many-points text is the typed unclosed polygon's).
+  // only reached here; the texts MERGE, JOIN and lettering show for each refusal.
   ClearCurrent(d);
   EXPECT_EQ(out({{0, 0}, {1, 0}, {1, 1}}).status, OutputStatus::NoDestination);
   EXPECT_EQ(t.count, 3);
   EXPECT_STREQ(OutputMessage(OutputStatus::NoDestination),
                "ファイル又はセルは開かれていません。出力先がわかりません。");
+  EXPECT_STREQ(OutputMessage(OutputStatus::TooManyPoints), "座標値の数が多すぎます。");
+  EXPECT_STREQ(OutputMessage(OutputStatus::OutOfImage), "メモリーが不足しました");
   // A wide long line is split at the middle; without a width it is one record (the line rows).
   SetUp();
   s = {};
