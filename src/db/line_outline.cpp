@@ -65,26 +65,40 @@ void addJoin(std::vector<V2>& side, V2 p, V2 n1, V2 n2, V2 d1, V2 d2, double h, 
 std::vector<Vertex> BuildPathOutline(std::span<const Vertex> pts, std::int32_t width, int tipType,
                                      int acuteTip, int maxPoints) {
   std::vector<Vertex> out;
+  BuildPathOutline(pts, width, tipType, acuteTip, maxPoints, out);
+  return out;
+}
+
+void BuildPathOutline(std::span<const Vertex> pts, std::int32_t width, int tipType, int acuteTip,
+                      int maxPoints, std::vector<Vertex>& out) {
+  out.clear();
   const std::size_t n = pts.size();
-  if (n < 2) return out;
+  if (n < 2) return;
   const double h = width / 2.0;
   auto at = [&](std::size_t i) { return V2{double(pts[i].x), double(pts[i].y)}; };
-  std::vector<V2> right, left;
+  // The two sides' chains, kept between calls on this thread.
+  thread_local std::vector<V2> right, left;
+  right.clear();
+  left.clear();
 
   const double t0 = direction(pts[0], pts[1]);
   V2 back = tipType != 0 ? h * unit(t0) : V2{};
   right.push_back(at(0) + h * rightNormal(t0) - back);
   left.push_back(at(0) - h * rightNormal(t0) - back);
 
+  // Each segment's direction serves the joins at both of its ends.
+  double t2 = t0;
+  V2 d2 = unit(t0), r2 = rightNormal(t0);
   for (std::size_t i = 1; i + 1 < n; ++i) {
-    const double t1 = direction(pts[i - 1], pts[i]);
-    const double t2 = direction(pts[i], pts[i + 1]);
+    const double t1 = t2;
+    const V2 d1 = d2, r1 = r2;
+    t2 = direction(pts[i], pts[i + 1]);
+    d2 = unit(t2);
+    r2 = rightNormal(t2);
     double turn = (t2 - t1) * 180.0 / std::numbers::pi;
     while (turn <= -180.0) turn += 360.0;
     while (turn > 180.0) turn -= 360.0;
     const bool sharp = acuteTip == 1 && std::fabs(turn) > 90.0 && std::fabs(turn) < 180.0;
-    const V2 d1 = unit(t1), d2 = unit(t2);
-    const V2 r1 = rightNormal(t1), r2 = rightNormal(t2);
     addJoin(right, at(i), r1, r2, d1, d2, h, sharp && turn > 0);
     addJoin(left, at(i), -1.0 * r1, -1.0 * r2, d1, d2, h, sharp && turn < 0);
   }
@@ -101,7 +115,6 @@ std::vector<Vertex> BuildPathOutline(std::span<const Vertex> pts, std::int32_t w
   for (const V2& p : right) emit(p);
   for (auto it = left.rbegin(); it != left.rend(); ++it) emit(*it);
   if (fits()) out.push_back(out.front());
-  return out;
 }
 
 }  // namespace lav::db

@@ -17,5 +17,8 @@ inline constexpr int kMaxOutlinePoints = 281;
 // At most maxPoints points are kept; 0 keeps them all (the drawing needs every one).
 std::vector<Vertex> BuildPathOutline(std::span<const Vertex> points, std::int32_t width,
                                      int tipType, int acuteTip, int maxPoints = kMaxOutlinePoints);
+// The same into out (its room is reused: the drawing builds one outline per wide line).
+void BuildPathOutline(std::span<const Vertex> points, std::int32_t width, int tipType, int acuteTip,
+                      int maxPoints, std::vector<Vertex>& out);
 
 }  // namespace lav::db

@@ -58,6 +58,7 @@ struct DrawContext {
   db::TextRecord text;
   db::AreaRecord area;
   db::LineRecord line;
+  std::vector<Point> outline;  // of the wide line being drawn
 };
 
 // Grows acc by e.

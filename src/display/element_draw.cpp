@@ -146,8 +146,9 @@ void DrawLineElement(DrawContext& ctx, const PlacementTransform& frame, int laye
     return;
   }
   // Points are the records' own vertices: the outline is built from them as they stand.
-  std::vector<Point> outline = db::BuildPathOutline({pts, static_cast<std::size_t>(count)}, width,
-                                                    tip, ctx.app.settings.acuteTip == 1 ? 1 : 0, 0);
+  std::vector<Point>& outline = ctx.outline;
+  db::BuildPathOutline({pts, static_cast<std::size_t>(count)}, width, tip,
+                       ctx.app.settings.acuteTip == 1 ? 1 : 0, 0, outline);
   ctx.extent = TransformExtent(frame, BoundingBox(outline.data(), int(outline.size())));
   Accumulate(ctx);
   if (ctx.extentOnly || !ExtentVisible(ctx.view, ctx.extent)) return;
