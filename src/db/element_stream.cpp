@@ -27,102 +27,102 @@ std::int32_t blockLimit(const DesignImage& image) {
   return (image.usedSize - kDataStart) / kBlockSize + 1;
 }
 
-// Reads bytes of a stream across its blocks, checking every link.
-class ChainReader {
- public:
-  ChainReader(const DesignImage& image, std::int32_t first) : image_(image), block_(first) {}
-
-  // Appends n bytes to out; false when the chain breaks. firstOffset receives the image offset
-  // of the first byte read.
-  bool read(std::size_t n, std::vector<std::uint8_t>& out, std::int32_t* firstOffset = nullptr) {
-    while (n > 0) {
-      if (pos_ == kPayloadSize) {
-        const std::int32_t next = NextBlock(image_, block_);
-        if (!ValidBlock(image_, next) || ++blocks_ > blockLimit(image_)) return false;
-        block_ = next;
-        pos_ = 0;
-      }
-      if (firstOffset) {
-        *firstOffset = block_ + pos_;
-        firstOffset = nullptr;
-      }
-      const std::size_t take = std::min<std::size_t>(n, kPayloadSize - pos_);
-      const std::uint8_t* p = image_.at(block_ + pos_);
-      out.insert(out.end(), p, p + take);
-      pos_ += static_cast<std::int32_t>(take);
-      n -= take;
-    }
-    return true;
-  }
-
-  // The rest of the current block's payload (the next block's when this one is used up),
-  // empty when the chain breaks there; where it starts in the image.
-  std::span<const std::uint8_t> rest(std::int32_t& offset) {
-    if (pos_ == kPayloadSize) {
-      const std::int32_t next = NextBlock(image_, block_);
-      if (!ValidBlock(image_, next) || blocks_ + 1 > blockLimit(image_)) return {};
-      ++blocks_;
-      block_ = next;
-      pos_ = 0;
-    }
-    offset = block_ + pos_;
-    return {image_.at(offset), static_cast<std::size_t>(kPayloadSize - pos_)};
-  }
-  void skip(std::int32_t n) { pos_ += n; }
-
- private:
-  const DesignImage& image_;
-  std::int32_t block_;
-  std::int32_t pos_ = 0;
-  std::int32_t blocks_ = 1;
-};
-
 constexpr int kRecordsPerMessageStep = 256;
 
 }  // namespace
 
+bool ChainReader::read(std::size_t n, std::vector<std::uint8_t>& out, std::int32_t* firstOffset) {
+  while (n > 0) {
+    if (pos_ == kPayloadSize) {
+      const std::int32_t next = NextBlock(image_, block_);
+      if (!ValidBlock(image_, next) || ++blocks_ > blockLimit(image_)) return false;
+      block_ = next;
+      pos_ = 0;
+    }
+    if (firstOffset) {
+      *firstOffset = block_ + pos_;
+      firstOffset = nullptr;
+    }
+    const std::size_t take = std::min<std::size_t>(n, kPayloadSize - pos_);
+    const std::uint8_t* p = image_.at(block_ + pos_);
+    out.insert(out.end(), p, p + take);
+    pos_ += static_cast<std::int32_t>(take);
+    n -= take;
+  }
+  return true;
+}
+
+std::span<const std::uint8_t> ChainReader::rest(std::int32_t& offset) {
+  if (pos_ == kPayloadSize) {
+    const std::int32_t next = NextBlock(image_, block_);
+    if (!ValidBlock(image_, next) || blocks_ + 1 > blockLimit(image_)) return {};
+    ++blocks_;
+    block_ = next;
+    pos_ = 0;
+  }
+  offset = block_ + pos_;
+  return {image_.at(offset), static_cast<std::size_t>(kPayloadSize - pos_)};
+}
+
+ElementReader::ElementReader(const DesignImage& image, const CellEntry& entry)
+    : entry_(entry), reader_(image, entry.firstBlock) {
+  if (entry.dataSize == 0) {
+    consumed_ = -1;
+  } else if (entry.dataSize < 0 || !ValidBlock(image, entry.firstBlock)) {
+    consumed_ = -1;
+    end_ = ReadEnd::Broken;
+  } else {
+    rec_.reserve(2048);
+  }
+}
+
+bool ElementReader::next(RecordView& view) {
+  if (consumed_ < 0 || consumed_ >= entry_.dataSize) return false;
+  auto broken = [&] {
+    consumed_ = -1;
+    end_ = ReadEnd::Broken;
+    return false;
+  };
+  view = {};
+  // A record inside one block is seen where it lies; the others are gathered into rec_.
+  std::span<const std::uint8_t> in = reader_.rest(view.typeOffset);
+  in = in.first(static_cast<std::size_t>(
+      std::min<std::int64_t>(std::int64_t(in.size()), entry_.dataSize - consumed_)));
+  // (RecordLength reads only the head and is -1 for anything that is not a record.)
+  const std::int32_t whole = RecordLength(in);
+  if (whole > 0 && static_cast<std::size_t>(whole) <= in.size()) {
+    view.type = RecordType(in);
+    reader_.skip(whole);
+    consumed_ += whole;
+    view.bytes = in.first(static_cast<std::size_t>(whole));
+    return true;
+  }
+  rec_.clear();
+  if (entry_.dataSize - consumed_ < 2 || !reader_.read(2, rec_, &view.typeOffset)) return broken();
+  view.type = RecordType(rec_);
+  if (RecordLength(rec_) == -1 &&
+      (view.type < 0 || view.type > 105 || (view.type > 5 && view.type < 100)))
+    return broken();
+  const std::size_t head = RecordHeadBytes(view.type);
+  if (consumed_ + static_cast<std::int64_t>(head) > entry_.dataSize ||
+      !reader_.read(head - 2, rec_))
+    return broken();
+  const std::int32_t length = RecordLength(rec_);
+  if (length < static_cast<std::int32_t>(head) || consumed_ + length > entry_.dataSize ||
+      !reader_.read(static_cast<std::size_t>(length) - head, rec_))
+    return broken();
+  consumed_ += length;
+  view.bytes = std::span<const std::uint8_t>(rec_.data(), rec_.size());
+  return true;
+}
+
 ReadEnd ReadElements(const DesignImage& image, const CellEntry& entry,
                      const std::function<bool(const RecordView&)>& visit, Host* host,
                      bool* continueFlag) {
-  if (entry.dataSize == 0) return ReadEnd::Complete;
-  if (entry.dataSize < 0 || !ValidBlock(image, entry.firstBlock)) return ReadEnd::Broken;
-  ChainReader reader(image, entry.firstBlock);
-  std::vector<std::uint8_t> rec;
-  rec.reserve(2048);
-  std::int64_t consumed = 0;
+  ElementReader reader(image, entry);
+  RecordView view;
   int sinceStep = 0;
-  while (consumed < entry.dataSize) {
-    RecordView view;
-    // A record inside one block is seen where it lies; the others are gathered into rec.
-    std::span<const std::uint8_t> in = reader.rest(view.typeOffset);
-    in = in.first(static_cast<std::size_t>(
-        std::min<std::int64_t>(std::int64_t(in.size()), entry.dataSize - consumed)));
-    // (RecordLength reads only the head and is -1 for anything that is not a record.)
-    const std::int32_t whole = RecordLength(in);
-    if (whole > 0 && static_cast<std::size_t>(whole) <= in.size()) {
-      view.type = RecordType(in);
-      reader.skip(whole);
-      consumed += whole;
-      view.bytes = in.first(static_cast<std::size_t>(whole));
-    } else {
-      rec.clear();
-      if (entry.dataSize - consumed < 2 || !reader.read(2, rec, &view.typeOffset))
-        return ReadEnd::Broken;
-      view.type = RecordType(rec);
-      if (RecordLength(rec) == -1 &&
-          (view.type < 0 || view.type > 105 || (view.type > 5 && view.type < 100)))
-        return ReadEnd::Broken;
-      const std::size_t head = RecordHeadBytes(view.type);
-      if (consumed + static_cast<std::int64_t>(head) > entry.dataSize ||
-          !reader.read(head - 2, rec))
-        return ReadEnd::Broken;
-      const std::int32_t length = RecordLength(rec);
-      if (length < static_cast<std::int32_t>(head) || consumed + length > entry.dataSize ||
-          !reader.read(static_cast<std::size_t>(length) - head, rec))
-        return ReadEnd::Broken;
-      consumed += length;
-      view.bytes = std::span<const std::uint8_t>(rec.data(), rec.size());
-    }
+  while (reader.next(view)) {
     if (!visit(view)) return ReadEnd::Stopped;
     if (host && continueFlag && ++sinceStep >= kRecordsPerMessageStep) {
       sinceStep = 0;
@@ -130,7 +130,7 @@ ReadEnd ReadElements(const DesignImage& image, const CellEntry& entry,
       if (!*continueFlag) return ReadEnd::Stopped;
     }
   }
-  return ReadEnd::Complete;
+  return reader.end();
 }
 
 Stamp StampOf(const LocalTime& t) {

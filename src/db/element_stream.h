@@ -30,6 +30,42 @@ enum class ReadEnd : std::uint8_t {
   Stopped,   // the continue flag was cleared, or the visitor asked to stop
 };
 
+// Reads bytes of a stream across its blocks, checking every link.
+class ChainReader {
+ public:
+  ChainReader(const DesignImage& image, std::int32_t first) : image_(image), block_(first) {}
+  // Appends n bytes to out; false when the chain breaks. firstOffset receives the image offset
+  // of the first byte read.
+  bool read(std::size_t n, std::vector<std::uint8_t>& out, std::int32_t* firstOffset = nullptr);
+  // The rest of the current block's payload (the next block's when this one is used up),
+  // empty when the chain breaks there; where it starts in the image.
+  std::span<const std::uint8_t> rest(std::int32_t& offset);
+  void skip(std::int32_t n) { pos_ += n; }
+
+ private:
+  const DesignImage& image_;
+  std::int32_t block_;
+  std::int32_t pos_ = 0;
+  std::int32_t blocks_ = 1;
+};
+
+// The records of the stream described by entry, one at a time, for loops that visit every
+// record of large designs (entry must outlive the reader).
+class ElementReader {
+ public:
+  ElementReader(const DesignImage& image, const CellEntry& entry);
+  // The next record; false at the end of the stream or where it breaks (end() says which).
+  bool next(RecordView& view);
+  ReadEnd end() const { return end_; }
+
+ private:
+  const CellEntry& entry_;
+  ChainReader reader_;
+  std::vector<std::uint8_t> rec_;  // a record that spans blocks, gathered
+  std::int64_t consumed_ = 0;      // -1 once the reader has ended
+  ReadEnd end_ = ReadEnd::Complete;
+};
+
 // Reads every record of the stream described by entry. The visitor returns false to stop.
 // With a host, the shared message step runs between records and a cleared flag stops.
 ReadEnd ReadElements(const DesignImage& image, const CellEntry& entry,

@@ -486,9 +486,11 @@ void DrawCell(DrawContext& ctx, const PlacementTransform& frame, const db::CellE
   (void)slotOffset;
   auto& app = ctx.app;
   const int mask = app.display.elementTypeMask;
-  db::ReadElements(app.design.image, entry, [&](const db::RecordView& r) {
-    if (!DrawStep(ctx)) return false;
-    if (r.deleted()) return true;
+  db::ElementReader reader(app.design.image, entry);
+  db::RecordView r;
+  while (reader.next(r)) {
+    if (!DrawStep(ctx)) return;
+    if (r.deleted()) continue;
     switch (r.kind()) {
       case db::ElementType::ACell:
         if (mask & (1 << 5)) DrawArray(ctx, frame, ReadPlacement(r));
@@ -525,8 +527,8 @@ void DrawCell(DrawContext& ctx, const PlacementTransform& frame, const db::CellE
         break;
       }
     }
-    return app.continueFlag;
-  });
+    if (!app.continueFlag) return;
+  }
 }
 
 void DrawPlacement(DrawContext& ctx, const db::Placement& p, bool array) {

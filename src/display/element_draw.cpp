@@ -88,7 +88,7 @@ int DrawOutline(DrawContext& ctx, const Point* pts, int count) {
     const DPoint lo{ToWindowX(v, e.xmin), ToWindowY(v, e.ymin)};
     if (pw <= 1 && ph <= 1) {
       // Smaller than a pixel: one pixel (a line from a point to itself would leave it out).
-      ctx.surface.setPixel(RoundToInt(lo.x), RoundToInt(lo.y), pen.colour);
+      ctx.surface.setPixel(Pixel(lo.x), Pixel(lo.y), pen.colour);
       return 1;
     }
     if (pw <= 1) {

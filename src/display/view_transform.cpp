@@ -237,15 +237,6 @@ int SideCrossings(const ViewState& v, DPoint p, DPoint q, double margin, DPoint*
   return n;
 }
 
-// RoundToInt, quicker for the whole numbers that window points are.
-int Pixel(double c) {
-  if (c > -1e9 && c < 1e9) {
-    const auto i = static_cast<std::int32_t>(c);
-    if (double(i) == c) return i;
-  }
-  return RoundToInt(c);
-}
-
 void Line(Surface& s, DPoint a, DPoint b) {
   s.line(Pixel(a.x), Pixel(a.y), Pixel(b.x), Pixel(b.y));
 }

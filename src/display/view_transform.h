@@ -34,6 +34,14 @@ inline double ToWindowX(const ViewState& v, double x) {
 inline double ToWindowY(const ViewState& v, double y) {
   return RoundHalfUp(v.clientHeight - (y * v.scale - v.offsetY));
 }
+// RoundToInt, quicker for the whole numbers that window points are (ToWindowX/Y give them).
+inline int Pixel(double c) {
+  if (c > -1e9 && c < 1e9) {
+    const auto i = static_cast<std::int32_t>(c);
+    if (double(i) == c) return i;
+  }
+  return RoundToInt(c);
+}
 DPoint ToDesign(const ViewState& v, double wx, double wy);
 
 // The design rectangle shown by the current offsets.
