@@ -42,18 +42,6 @@ bool closeDesign(AppState& app, bool save) {
   return closed;
 }
 
-// Asks whether to write an open design. True when the program may end: only when the close
-// really succeeded.
-bool endProgram(AppState& app) {
-  if (!app.design.isOpen()) return true;
-  const Answer a = app.host.messageBox(db::FormatMessage(db::msg::kSaveQuestion, app.design.path),
-                                       sjis::fromUtf8(db::msg::kCaptionClosing), Icon::Question,
-                                       Buttons::YesNoCancel);
-  if (a == Answer::Cancel) return false;
-  app.continueFlag = true;
-  return closeDesign(app, a == Answer::Yes);
-}
-
 // The open with the titles around it. True when it was cut short by Escape (only then does the
 // command print "*** Abortion ***").
 bool openDesign(AppState& app, std::string_view argument) {
@@ -106,8 +94,18 @@ void closeDesignCommand(AppState& app, std::string_view argument) {
 
 }  // namespace
 
+bool AskAndCloseDesign(AppState& app, Buttons buttons) {
+  if (!app.design.isOpen()) return true;
+  const Answer a =
+      app.host.messageBox(db::FormatMessage(db::msg::kSaveQuestion, app.design.path),
+                          sjis::fromUtf8(db::msg::kCaptionClosing), Icon::Question, buttons);
+  if (a == Answer::Cancel) return false;
+  app.continueFlag = true;
+  return closeDesign(app, a == Answer::Yes);
+}
+
 void StartExit(AppState& app, std::string_view) {
-  if (endProgram(app)) {
+  if (AskAndCloseDesign(app, Buttons::YesNoCancel)) {
     app.dispatch.endRequested = true;
   }
   EndCommand(app);

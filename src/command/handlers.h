@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/host.h"
+
 namespace lav {
 struct AppState;
 }
@@ -40,6 +42,9 @@ void ContinuePlacedCellName(AppState& app, std::string_view answer);
 void StartCommandList(AppState& app, std::string_view line);
 
 // file_cell_commands.cpp
+// Asks whether to write the open design and closes it as answered. True when nothing is open
+// any more: only when the close really succeeded (never after Cancel).
+bool AskAndCloseDesign(AppState& app, Buttons buttons);
 void StartExit(AppState& app, std::string_view line);
 void StartNewDesign(AppState& app, std::string_view line);
 void ContinueNewDesign(AppState& app, std::string_view answer);

@@ -7,10 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "console/command_steps.h"
+#include "command/handlers.h"
 #include "db/design_files.h"
-#include "db/messages.h"
-#include "db/refusal.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
@@ -196,14 +194,7 @@ std::vector<MainWindow> WindowDestroyed(ShellState& shell, MainWindow which) {
 }
 
 bool ConfirmEnd(AppState& app) {
-  if (!app.design.isOpen()) return true;
-  const Answer a = app.host.messageBox(db::FormatMessage(db::msg::kSaveQuestion, app.design.path),
-                                       s(db::msg::kCaptionClosing), Icon::Question, Buttons::YesNo);
-  app.continueFlag = true;
-  db::Refusal refusal;
-  const bool closed = db::CloseDesign(app, a == Answer::Yes, refusal);
-  command::ShowRefusal(app, refusal);
-  return closed;
+  return command::AskAndCloseDesign(app, Buttons::YesNo);
 }
 
 }  // namespace lav::shell
