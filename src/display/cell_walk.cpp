@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "db/cell_directory.h"
+#include "db/design_files.h"
 #include "db/element_stream.h"
 #include "db/rounding.h"
 #include "display/element_draw.h"
@@ -80,9 +81,7 @@ std::optional<PlacedCell> Lookup(DrawContext& ctx, const std::string& name) {
 
 void ReportUndefined(DrawContext& ctx, const char* format, const std::string& name) {
   if (ctx.extentOnly || !ctx.undefinedPlacement) return;
-  const std::string f = sjis::fromUtf8(format);
-  const std::size_t at = f.find("%s");
-  ctx.undefinedPlacement(f.substr(0, at) + name + f.substr(at + 2));
+  ctx.undefinedPlacement(db::FormatMessage(format, name));
 }
 
 // A closed rectangle with its two diagonals, in frame, on the current layer.
