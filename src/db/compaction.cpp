@@ -13,7 +13,6 @@
 #include "db/messages.h"
 #include "db/refusal.h"
 #include "platform/byte_io.h"
-#include "platform/sjis.h"
 
 namespace lav::db {
 namespace {
@@ -141,17 +140,16 @@ std::optional<DesignImage> PackImage(const DesignImage& src, bool dropDeleted, P
 
 bool CompactDesign(CoreState& app, bool dropDeleted, Refusal& refusal) {
   auto& d = app.design;
-  const std::string caption = sjis::fromUtf8(msg::kCaptionError);
   if (!d.isOpen()) {
-    refusal = {msg::kNotOpenYet, {}, caption};
+    refusal = {msg::kNotOpenYet};
     return false;
   }
   PackError error = PackError::None;
   auto packed = PackImage(d.image, dropDeleted, error, &app.host, &app.continueFlag);
   if (!packed) {
     // Refused before anything changed.
-    if (error == PackError::TooLarge) refusal = {msg::kCompactionTooLarge, {}, caption};
-    if (error == PackError::Damaged) refusal = {msg::kDamaged, d.path, caption};
+    if (error == PackError::TooLarge) refusal = {msg::kCompactionTooLarge};
+    if (error == PackError::Damaged) refusal = {msg::kDamaged, d.path};
     return false;
   }
   d.image = std::move(*packed);

@@ -5,16 +5,19 @@
 #include <string>
 #include <utility>
 
+#include "db/messages.h"
+
 namespace lav::db {
 
 struct Refusal {
   Refusal() = default;
-  Refusal(const char* message, std::string sjisArgument = {}, std::string sjisCaption = "Error")
+  Refusal(const char* message, std::string sjisArgument = {},
+          std::string sjisCaption = msg::kCaptionError)
       : utf8(message), argument(std::move(sjisArgument)), caption(std::move(sjisCaption)) {}
 
-  const char* utf8 = nullptr;     // a message of the string table with at most one %s
-  std::string argument;           // Shift-JIS, put in place of the %s
-  std::string caption = "Error";  // Shift-JIS
+  const char* utf8 = nullptr;                // a message of the string table with at most one %s
+  std::string argument;                      // Shift-JIS, put in place of the %s
+  std::string caption = msg::kCaptionError;  // Shift-JIS
 };
 
 }  // namespace lav::db
