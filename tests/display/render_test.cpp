@@ -977,10 +977,6 @@ TEST_F(Printing, ThePageIsTheViewTwiceTheSameInTheTokensColourModeAndEveryWayOut
 
 namespace fs = std::filesystem;
 
-bool Have(const char* tool) {
-  return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 // The same design printed by the Qt printer into a PDF file in the test's folder.
 class PdfPrinting : public Printing {
  protected:
@@ -1014,7 +1010,8 @@ TEST_F(PdfPrinting, AnUnwritablePrintWritesNoFileAPageOfA4ShowsTheViewAtTheTopLe
   ASSERT_TRUE(fs::exists(pdf));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
   EXPECT_EQ(lav::testing::ReadFile(pdf).substr(0, 5), "%PDF-");
-  if (!Have("pdfinfo") || !Have("pdftoppm")) GTEST_SKIP() << "poppler-utils not installed";
+  if (!lav::testing::Have("command -v pdfinfo") || !lav::testing::Have("command -v pdftoppm"))
+    GTEST_SKIP() << "poppler-utils not installed";
   const std::string info = (dir / "info.txt").string();
   ASSERT_EQ(std::system(("pdfinfo '" + pdf.string() + "' > '" + info + "'").c_str()), 0);
   const std::string infoText = lav::testing::ReadFile(info);

@@ -447,7 +447,7 @@ class DxfOracle : public lav::testing::TypingSession {
  protected:
   void SetUp() override {
     TypingSession::SetUp();
-    if (!testing::Have("/usr/bin/python3 -c 'import ezdxf'"))
+    if (!lav::testing::Have("/usr/bin/python3 -c 'import ezdxf'"))
       GTEST_SKIP() << "/usr/bin/python3 lacks ezdxf";
   }
   // Runs a Python script in the test directory; its standard output.

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdio>
-#include <cstdlib>
 #include <set>
 #include <sstream>
 #include <string>
@@ -52,11 +51,6 @@ inline std::set<std::string> LinesOf(const std::string& text) {
   for (std::string l; std::getline(in, l);)
     if (!l.empty()) s.insert(l);
   return s;
-}
-
-// Whether the probe (a shell command) succeeds: the oracle programs are there.
-inline bool Have(const std::string& probe) {
-  return std::system((probe + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // A file with only an ENTITIES section holding the given groups.

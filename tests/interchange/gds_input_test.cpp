@@ -39,8 +39,8 @@ using gds::testing::ReadFile;
 using gds::testing::SplitRecords;
 using gds::testing::StreamBuilder;
 using gds::testing::WriteBytes;
-using lav::interchange::testing::Have;
 using lav::testing::ContainsPart;
+using lav::testing::Have;
 using lav::testing::Split;
 constexpr std::uint8_t T(Rec r) {
   return static_cast<std::uint8_t>(r);

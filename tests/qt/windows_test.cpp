@@ -947,8 +947,7 @@ std::array<QWidget*, 3> mainWindowsOf(MainWindows& p) {
 
 TEST(WindowFrames, PlacedAndSavedWithAndWithoutAWindowManager) {
   for (const char* tool : {"Xvfb", "openbox", "xprop"})
-    if (std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) != 0)
-      GTEST_SKIP() << "no " << tool;
+    if (!lav::testing::Have(std::string("command -v ") + tool)) GTEST_SKIP() << "no " << tool;
   fs::path oldCwd;
   const fs::path dir = lav::testing::EnterTestFolder("frames", oldCwd);
   const fs::path self = fs::read_symlink("/proc/self/exe");

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -44,6 +45,11 @@ inline std::filesystem::path EnterTestFolder(const std::string& what,
 inline void LeaveTestFolder(const std::filesystem::path& dir, const std::filesystem::path& oldCwd) {
   std::filesystem::current_path(oldCwd);
   std::filesystem::remove_all(dir);
+}
+
+// Whether the probe (a shell command) succeeds: an oracle program or tool is installed.
+inline bool Have(const std::string& probe) {
+  return std::system((probe + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 }  // namespace lav::testing
