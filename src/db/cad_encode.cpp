@@ -3,6 +3,7 @@
 // ranges encoded by several threads at once; the bytes are the same as one pass would make.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
@@ -24,11 +25,194 @@ constexpr std::size_t kPieceBytes = 20'060;  // what one pass hands the writer a
 // A range keeps its whole output in its buffer: nothing is handed over while it is made.
 const EncodeSink kNoSink = [](std::span<const std::uint8_t>) { return false; };
 
+// Items as they are made, before they are put into groups: each item's bytes (a run's count, then
+// the byte) and one bit per item, set for a literal, in item order from the lowest bit on.
+struct Items {
+  std::uint8_t* bytes;
+  std::uint8_t* literal;  // zero from bit `count` on
+  std::size_t size = 0, count = 0;
+};
+
+// How the items of one word of eight bytes are made, for each mask of the bytes that differ from
+// the one before (bit k for byte k) and whether its first item is a run: the byte picks from a
+// lane vector holding the word's bytes (0-7), the counts 1-7 (lanes 8-14) and the first item's
+// count (lane 15).
+struct WordPlan {
+  std::array<std::uint8_t, 16> pick{};
+  std::uint8_t size = 0, items = 0, literal = 0;
+};
+constexpr std::uint8_t kFirstCountLane = 15;
+constexpr std::uint64_t kCountLanes = 0x0007060504030201ull;  // lanes 8-15; lane 15 set per word
+
+constexpr std::array<WordPlan, 512> makeWordPlans() {
+  std::array<WordPlan, 512> plans{};
+  for (unsigned index = 0; index < 512; ++index) {
+    WordPlan& w = plans[index];
+    const unsigned differ = index & 0xFF;
+    const bool firstIsRun = index >= 256;
+    int before = -1;  // the byte of the word's last item so far
+    for (int k = 0; k < 8; ++k) {
+      if (!(differ & (1u << k))) continue;
+      const int equal = k - before - 1;
+      bool run = equal > 0;
+      if (before < 0) {
+        run = firstIsRun;
+        if (run) w.pick[w.size++] = kFirstCountLane;
+      } else if (run) {
+        w.pick[w.size++] = static_cast<std::uint8_t>(8 + equal - 1);
+      }
+      if (!run) w.literal |= static_cast<std::uint8_t>(1u << w.items);
+      w.pick[w.size++] = static_cast<std::uint8_t>(k);
+      ++w.items;
+      before = k;
+    }
+  }
+  return plans;
+}
+constexpr std::array<WordPlan, 512> kWordPlans = makeWordPlans();
+
+constexpr std::array<std::uint8_t, 256> makeReversed() {
+  std::array<std::uint8_t, 256> r{};
+  for (unsigned v = 0; v < 256; ++v)
+    for (int b = 0; b < 8; ++b)
+      if (v & (1u << b)) r[v] |= static_cast<std::uint8_t>(0x80u >> b);
+  return r;
+}
+constexpr std::array<std::uint8_t, 256> kReversed = makeReversed();
+
+// The bytes of eight items by their literal bits: two for a run, one for a literal.
+constexpr std::array<std::uint8_t, 256> makeGroupBytes() {
+  std::array<std::uint8_t, 256> r{};
+  for (unsigned v = 0; v < 256; ++v) r[v] = static_cast<std::uint8_t>(16 - std::popcount(v));
+  return r;
+}
+constexpr std::array<std::uint8_t, 256> kGroupBytes = makeGroupBytes();
+
+// The bytes of one word that differ from the one before, one bit per byte.
+inline unsigned differingBytes(const std::uint8_t* p) {
+  const std::uint64_t x = load64(p) ^ load64(p - 1);
+  const std::uint64_t marks = ((((x & ~kHighs) + ~kHighs) | x) & kHighs) >> 7;
+  return static_cast<unsigned>((marks * 0x0102040810204080ull) >> 56);
+}
+
+// Appends the items of bytes [from, to) to out. `equal` counts the bytes equal to the one before
+// since the last item, across calls; every 252 of them make a run item of their own. A run's
+// count cannot reach 252 within a word, so only the word's first item can take the full items
+// before it. Words are made by one byte shuffle each where the processor has it.
+__attribute__((target_clones("ssse3", "default"))) void expandItems(const std::uint8_t* p,
+                                                                      std::size_t from,
+                                                                      std::size_t to,
+                                                                      std::size_t& equal,
+                                                                      Items& out) {
+  using Lanes = std::uint8_t __attribute__((vector_size(16)));
+  using Halves = std::uint64_t __attribute__((vector_size(16)));
+  std::uint8_t* bytes = out.bytes + out.size;
+  std::uint8_t* bits = out.literal + out.count / 8;
+  std::uint64_t pending = out.literal[out.count / 8];  // literal bits from the byte's first on
+  unsigned pendingBits = static_cast<unsigned>(out.count % 8);
+  std::size_t count = out.count;
+  auto putBits = [&](unsigned value, unsigned n) {
+    pending |= std::uint64_t(value) << pendingBits;
+    pendingBits += n;
+    std::memcpy(bits, &pending, 8);
+    const unsigned whole = pendingBits / 8;
+    bits += whole;
+    pending >>= 8 * whole;
+    pendingBits %= 8;
+    count += n;
+  };
+  auto fullRun = [&](std::uint8_t b) {
+    *bytes++ = kRunItemBytes - 1;
+    *bytes++ = b;
+    putBits(0, 1);
+  };
+  std::size_t j = from;
+  for (; j + 8 <= to; j += 8) {
+    const unsigned differ = differingBytes(p + j);
+    const std::size_t lead = differ ? static_cast<std::size_t>(std::countr_zero(differ)) : 8;
+    std::size_t first = equal + lead;  // the equal bytes before the word's first item
+    for (; first >= kRunItemBytes; first -= kRunItemBytes) fullRun(p[j - 1]);
+    const WordPlan& plan = kWordPlans[differ | (first > 0 ? 256u : 0u)];
+    Lanes pick;
+    std::memcpy(&pick, plan.pick.data(), 16);
+    const Halves lanes = {load64(p + j), kCountLanes | (std::uint64_t(first) << 56)};
+    const Lanes made = __builtin_shuffle(std::bit_cast<Lanes>(lanes), pick);
+    std::memcpy(bytes, &made, 16);
+    bytes += plan.size;
+    putBits(plan.literal, plan.items);
+    equal = differ ? static_cast<std::size_t>(std::countl_zero(static_cast<std::uint8_t>(differ)))
+                   : first;
+  }
+  for (; j < to; ++j) {
+    if (p[j] == p[j - 1]) {
+      if (++equal == kRunItemBytes) {
+        fullRun(p[j]);
+        equal = 0;
+      }
+      continue;
+    }
+    if (equal > 0) *bytes++ = static_cast<std::uint8_t>(equal);
+    *bytes++ = p[j];
+    putBits(equal == 0, 1);
+    equal = 0;
+  }
+  out.size = static_cast<std::size_t>(bytes - out.bytes);
+  out.count = count;
+}
+
+// The items of a stretch of the body, made a block at a time into buffers that grow as needed
+// and are kept from stretch to stretch.
+class ItemStream {
+ public:
+  // Appends the items of bytes [from, to); false when memory runs out.
+  bool expand(const std::uint8_t* p, std::size_t from, std::size_t to) {
+    for (std::size_t at = from; at < to; at += kBlockBytes) {
+      const std::size_t end = std::min(to, at + kBlockBytes);
+      if (!reserve(end - at)) return false;
+      Items made{bytes_.data(), literal_.data(), size_, count_};
+      expandItems(p, at, end, equal_, made);
+      size_ = made.size;
+      count_ = made.count;
+    }
+    return true;
+  }
+  // Forgets the items made so far (they have been placed); a run under way goes on.
+  void clear() {
+    std::memset(literal_.data(), 0, std::min(literal_.size(), count_ / 8 + 1));
+    size_ = count_ = 0;
+  }
+  const std::uint8_t* bytes() const { return bytes_.data(); }
+  const std::uint8_t* literal() const { return literal_.data(); }
+  std::size_t size() const { return size_; }
+  std::size_t count() const { return count_; }
+  // The bytes equal to the one before since the last item: a stretch that ends in a run.
+  std::size_t trailingRun() const { return equal_; }
+
+  // Input bytes made into items at a time: the items stay in a near cache until they are placed.
+  static constexpr std::size_t kBlockBytes = 8192;
+
+ private:
+  // Room for the items of n more bytes: one per byte and a full run per 252, each at most two
+  // bytes; a word's shuffle writes sixteen.
+  bool reserve(std::size_t n) {
+    const std::size_t bytes = size_ + n + n / 4 + 64, bits = (count_ + n) / 8 + 64;
+    try {
+      if (bytes_.size() < bytes) bytes_.resize(std::max(bytes, 2 * bytes_.size()));
+      if (literal_.size() < bits) literal_.resize(std::max(bits, 2 * literal_.size()));
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    return true;
+  }
+  std::vector<std::uint8_t> bytes_, literal_;
+  std::size_t size_ = 0, count_ = 0, equal_ = 0;
+};
+
 // Items into groups behind a flag byte, handed to the sink a buffer at a time. The open group
 // stays in the buffer until it is complete.
 class BodyWriter {
  public:
-  // Room a buffer needs beyond its piece: a group and a literal copy's surplus.
+  // Room a buffer needs beyond its piece: a group and a wide copy's surplus.
   static constexpr std::size_t kSlack = 64;
   // Writes into buf, handing each piece of buf.size() - kSlack bytes to the sink. A range's
   // whole output fits its buffer: it starts with the file's first bytes (prefix) or inside a
@@ -44,101 +228,53 @@ class BodyWriter {
     items_ = phase;
   }
   bool ok() const { return ok_; }
-  // Encodes bytes [from, to) of the n used bytes at p. A range other than the body's last ends
-  // just behind a byte that differs from the one before it: there one pass would stand with no
-  // run pending, as it does at `from`.
-  void encode(const std::uint8_t* p, std::size_t from, std::size_t to, std::size_t n) {
-    // The state lives in locals while the loop runs: the stores into the buffer may alias members.
+  // Puts the stream's items into groups: one by one up to a group's start, then eight at a time.
+  void place(const ItemStream& items) {
     std::uint8_t* const buf = buf_;
-    const std::size_t piece = piece_;
-    std::size_t o = o_, flagAt = flagAt_;
-    int items = items_;
-    bool ok = ok_;
+    const std::uint8_t* const bytes = items.bytes();
+    const std::uint8_t* const literal = items.literal();
+    const std::size_t count = items.count();
+    std::size_t o = o_, flagAt = flagAt_, s = 0, k = 0;
+    int inGroup = items_;
     auto open = [&] {
-      if (o >= piece) {
-        if (ok) ok = hand(o);
+      if (o >= piece_) {
+        if (ok_) ok_ = hand(o);
         o = 0;
       }
       flagAt = o;
       buf[o++] = 0xFF;
-      items = 0;
+      inGroup = 0;
     };
-    // k literal bytes from src, where at least eight bytes can be read when wide is set.
-    auto literals = [&](const std::uint8_t* src, std::size_t k, bool wide) {
-      while (k > 0) {
-        const std::size_t take = std::min<std::size_t>(k, 8 - items);
-        if (wide)
-          std::memcpy(buf + o, src, 8);  // one fixed copy; the surplus is overwritten next
-        else
-          std::memcpy(buf + o, src, take);
-        o += take;
-        src += take;
-        k -= take;
-        items += static_cast<int>(take);
-        if (items == 8) open();
+    auto one = [&] {
+      if (!((literal[k / 8] >> (k % 8)) & 1)) {
+        buf[flagAt] &= static_cast<std::uint8_t>(~(0x80u >> inGroup));
+        buf[o++] = bytes[s++];
       }
+      buf[o++] = bytes[s++];
+      ++k;
+      if (++inGroup == 8) open();
     };
-    auto count = [&](std::uint8_t c) {
-      buf[flagAt] &= static_cast<std::uint8_t>(~(0x80u >> items));
-      buf[o++] = c;
-    };
-    auto run = [&](std::uint8_t c, std::uint8_t b) {
-      count(c);
-      buf[o++] = b;
-      if (++items == 8) open();
-    };
-    std::size_t i = from;
-    // Invariant: p[i - 1] is the previous output byte and no run is pending.
-    while (i < to && ok) {
-      // Bytes that differ from the one before are literals.
-      std::size_t k = 0;
-      while (i + k + 8 <= to) {
-        const int d = firstZeroByte(load64(p + i + k) ^ load64(p + i + k - 1));
-        k += static_cast<std::size_t>(d);
-        if (d < 8) break;
-      }
-      if (i + k + 8 > to)
-        while (i + k < to && p[i + k] != p[i + k - 1]) ++k;
-      literals(p + i, k, i + k + 8 <= n);
-      i += k;
-      if (i >= to) break;
-      // Bytes equal to the previous one: a run item per 252 of them, the rest counted.
-      const std::uint8_t prev = p[i - 1];
-      const std::uint64_t splat = kOnes * prev;
-      std::size_t same = 0;
-      if (i + 8 < to) {
-        // Mostly a short run with the byte that ends it in the same word.
-        const int d = firstNonZeroByte(load64(p + i) ^ splat);
-        if (d < 8) {
-          i += static_cast<std::size_t>(d);
-          run(static_cast<std::uint8_t>(d), p[i]);
-          ++i;
-          continue;
-        }
-      }
-      while (i + same + 8 <= to) {
-        const int d = firstNonZeroByte(load64(p + i + same) ^ splat);
-        same += static_cast<std::size_t>(d);
-        if (d < 8) break;
-      }
-      if (i + same + 8 > to)
-        while (i + same < to && p[i + same] == prev) ++same;
-      for (std::size_t full = same / kRunItemBytes; full > 0; --full) run(kRunItemBytes - 1, prev);
-      const auto r = static_cast<std::uint8_t>(same % kRunItemBytes);
-      i += same;
-      if (i >= to) {
-        if (r > 0) count(r);  // the body ends in this run: its count alone
-        break;
-      }
-      if (r > 0) {
-        run(r, p[i]);
-        ++i;
-      }
+    while (inGroup != 0 && k < count) one();
+    for (; k + 8 <= count; k += 8) {
+      std::uint16_t two;
+      std::memcpy(&two, literal + k / 8, 2);
+      const unsigned bits = (two >> (k % 8)) & 0xFFu;
+      buf[flagAt] = kReversed[bits];
+      std::memcpy(buf + o, bytes + s, 16);  // eight items are at most sixteen bytes
+      o += kGroupBytes[bits];
+      s += kGroupBytes[bits];
+      open();
     }
+    while (k < count) one();
     o_ = o;
     flagAt_ = flagAt;
-    items_ = items;
-    ok_ = ok;
+    items_ = inGroup;
+  }
+  // The body ends in a run of `equal` bytes without a full item: its count alone.
+  void endRun(std::size_t equal) {
+    if (equal == 0) return;
+    buf_[flagAt_] &= static_cast<std::uint8_t>(~(0x80u >> items_));
+    buf_[o_++] = static_cast<std::uint8_t>(equal);
   }
   bool finish() {
     if (ok_ && o_ > 0) ok_ = hand(o_);
@@ -163,33 +299,6 @@ class BodyWriter {
   bool ok_ = true;
 };
 
-// The items a range other than the last becomes: every byte that differs from the one before
-// ends an item, and a run of equal bytes adds one item per 252 of them.
-std::uint64_t countItems(const std::uint8_t* p, std::size_t from, std::size_t to) {
-  std::uint64_t differing = 0, runItems = 0;
-  std::size_t run = 0, j = from;
-  for (; j + 8 <= to; j += 8) {
-    const std::uint64_t x = load64(p + j) ^ load64(p + j - 1);
-    if (x == 0) {
-      run += 8;
-      continue;
-    }
-    differing += static_cast<std::uint64_t>(nonZeroBytes(x));
-    runItems += (run + static_cast<std::size_t>(std::countr_zero(x) / 8)) / kRunItemBytes;
-    run = static_cast<std::size_t>(std::countl_zero(x) / 8);
-  }
-  for (; j < to; ++j) {
-    if (p[j] == p[j - 1]) {
-      ++run;
-      continue;
-    }
-    ++differing;
-    runItems += run / kRunItemBytes;
-    run = 0;
-  }
-  return differing + runItems;
-}
-
 std::array<std::uint8_t, kPrefixSize> filePrefix(const DesignImage& image) {
   std::array<std::uint8_t, kPrefixSize> prefix;
   std::memcpy(prefix.data(), image.bytes.data(), kPrefixSize);
@@ -213,7 +322,14 @@ bool encodeWhole(const DesignImage& image, const EncodeSink& sink) {
   const auto n = static_cast<std::size_t>(image.usedSize);
   std::vector<std::uint8_t> buf(kPieceBytes + BodyWriter::kSlack);
   BodyWriter w(sink, buf, filePrefix(image));
-  w.encode(image.bytes.data(), kPrefixSize, n, n);
+  ItemStream items;
+  for (std::size_t at = kPrefixSize; at < n && w.ok(); at += ItemStream::kBlockBytes) {
+    items.clear();
+    if (!items.expand(image.bytes.data(), at, std::min(n, at + ItemStream::kBlockBytes)))
+      return false;
+    w.place(items);
+  }
+  w.endRun(items.trailingRun());
   return w.finish();
 }
 
@@ -250,6 +366,7 @@ class RangeEncoder {
 
  private:
   // Uninitialised bytes, reused from range to range: no page is cleared twice.
+  static constexpr std::size_t kBufferRounding = 1 << 20;
   struct Buffer {
     std::unique_ptr<std::uint8_t[]> bytes;
     std::size_t capacity = 0;
@@ -267,6 +384,8 @@ class RangeEncoder {
   bool last(std::size_t r) const { return r + 1 == starts_.size(); }
 
   void work() {
+    // This worker's items, range after range; a range other than the last ends with no run.
+    ItemStream items;
     for (;;) {
       std::size_t r;
       {
@@ -276,11 +395,17 @@ class RangeEncoder {
         if (stop_) return;
         r = next_++;
       }
-      const std::uint64_t items = last(r) ? 0 : countItems(p_, starts_[r], end(r));
+      items.clear();
+      const bool made = items.expand(p_, starts_[r], end(r));
       int phase;
       {
         std::unique_lock lock(m_);
-        ranges_[r].items = items;
+        if (!made) {
+          failed_ = stop_ = true;
+          changed_.notify_all();
+          return;
+        }
+        ranges_[r].items = items.count();
         ranges_[r].counted = true;
         // The group position at each range's start follows from the counts before it.
         for (; phased_ + 1 < ranges_.size() && ranges_[phased_].counted; ++phased_)
@@ -291,9 +416,12 @@ class RangeEncoder {
         if (stop_) return;
         phase = ranges_[r].phase;
       }
-      // The range's output, at most its bytes and one flag per eight of them, fits its buffer.
-      const std::size_t size = end(r) - starts_[r];
-      const std::size_t need = size + size / 8 + kPrefixSize + 4 * BodyWriter::kSlack;
+      // The range's output: its items' bytes, a flag per eight and a run's count alone. Sizes
+      // are rounded up so that the next range can take the buffer again.
+      const std::size_t need = (items.size() + items.count() / 8 + kPrefixSize +
+                                4 * BodyWriter::kSlack) /
+                                   kBufferRounding * kBufferRounding +
+                               kBufferRounding;
       Buffer buffer = spare(need);
       if (!buffer.bytes) {
         std::lock_guard lock(m_);
@@ -304,7 +432,8 @@ class RangeEncoder {
       const std::span<const std::uint8_t> prefix =
           r == 0 ? std::span<const std::uint8_t>(prefix_) : std::span<const std::uint8_t>();
       BodyWriter w(kNoSink, {buffer.bytes.get(), need}, prefix, phase);
-      w.encode(p_, starts_[r], end(r), n_);
+      w.place(items);
+      if (last(r)) w.endRun(items.trailingRun());
       const std::size_t openAt = w.finishRange(last(r));
       std::lock_guard lock(m_);
       if (!w.ok()) failed_ = stop_ = true;  // never: the buffer holds the range's largest output
