@@ -99,11 +99,8 @@ inline unsigned differingBytes(const std::uint8_t* p) {
 // since the last item, across calls; every 252 of them make a run item of their own. A run's
 // count cannot reach 252 within a word, so only the word's first item can take the full items
 // before it. Words are made by one byte shuffle each where the processor has it.
-__attribute__((target_clones("ssse3", "default"))) void expandItems(const std::uint8_t* p,
-                                                                      std::size_t from,
-                                                                      std::size_t to,
-                                                                      std::size_t& equal,
-                                                                      Items& out) {
+__attribute__((target_clones("ssse3", "default"))) void expandItems(
+    const std::uint8_t* p, std::size_t from, std::size_t to, std::size_t& equal, Items& out) {
   using Lanes = std::uint8_t __attribute__((vector_size(16)));
   using Halves = std::uint64_t __attribute__((vector_size(16)));
   std::uint8_t* bytes = out.bytes + out.size;
@@ -307,11 +304,12 @@ std::array<std::uint8_t, kPrefixSize> filePrefix(const DesignImage& image) {
 }
 
 // Where ranges of about `size` bytes start: each just behind a byte that differs from the one
-// before it.
+// before it. The first ones are smaller, so that the writing starts soon.
 std::vector<std::size_t> rangeStarts(const std::uint8_t* p, std::size_t n, std::size_t size) {
+  constexpr std::size_t kFirstRangeBytes = 256 << 10;
   std::vector<std::size_t> starts{static_cast<std::size_t>(kPrefixSize)};
-  for (;;) {
-    std::size_t j = starts.back() + size;
+  for (std::size_t step = std::min(size, kFirstRangeBytes);; step = std::min(size, 2 * step)) {
+    std::size_t j = starts.back() + step;
     while (j < n && p[j] == p[j - 1]) ++j;
     if (j + 1 >= n) return starts;
     starts.push_back(j + 1);
@@ -418,10 +416,10 @@ class RangeEncoder {
       }
       // The range's output: its items' bytes, a flag per eight and a run's count alone. Sizes
       // are rounded up so that the next range can take the buffer again.
-      const std::size_t need = (items.size() + items.count() / 8 + kPrefixSize +
-                                4 * BodyWriter::kSlack) /
-                                   kBufferRounding * kBufferRounding +
-                               kBufferRounding;
+      const std::size_t need =
+          (items.size() + items.count() / 8 + kPrefixSize + 4 * BodyWriter::kSlack) /
+              kBufferRounding * kBufferRounding +
+          kBufferRounding;
       Buffer buffer = spare(need);
       if (!buffer.bytes) {
         std::lock_guard lock(m_);
@@ -526,10 +524,10 @@ bool EncodeFileTo(const DesignImage& image, const EncodeSink& sink, std::size_t 
 }
 
 bool EncodeFileTo(const DesignImage& image, const EncodeSink& sink) {
-  constexpr std::size_t kRangeBytes = 4 << 20;
+  constexpr std::size_t kRangeBytes = 1 << 20, kThreadsFrom = 16 << 20;
   const auto n = static_cast<std::size_t>(image.usedSize);
   const int threads = static_cast<int>(std::min(8u, std::thread::hardware_concurrency()));
-  if (n < 4 * kRangeBytes || threads < 2) return EncodeFileTo(image, sink, 0, 0);
+  if (n < kThreadsFrom || threads < 2) return EncodeFileTo(image, sink, 0, 0);
   return EncodeFileTo(image, sink, kRangeBytes, threads);
 }
 

@@ -189,6 +189,7 @@ bool CloseDesign(CoreState& app, bool save, Refusal& refusal) {
     const ByteSource encoded = [&](const PieceSink& put) { return EncodeFileTo(d.image, put); };
     switch (WriteFileSafely(d.path, encoded, options, error)) {
       case SafeWriteResult::Written:
+        d.lock.releaseInBackground();  // it holds the replaced file, freed as it closes
         break;
       case SafeWriteResult::Stopped:
         return false;  // the old file is untouched and the design stays open

@@ -6,15 +6,20 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <condition_variable>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <future>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <system_error>
+#include <thread>
 #include <vector>
+
+#include "platform/large_memory.h"
 
 namespace lav::db {
 namespace {
@@ -135,6 +140,94 @@ SafeWriteResult finishTemp(int fd, const std::string& temp, const std::string& p
   return SafeWriteResult::Written;
 }
 
+// Buffers filled by the caller and written in order by a thread of their own: the disk always
+// finds the next buffer waiting while the ones after it are filled. Without a thread to be had,
+// each buffer is written when it is handed over.
+class WriteQueue {
+ public:
+  using Write = std::function<bool(const std::uint8_t* p, std::size_t n, bool last)>;
+  WriteQueue(std::size_t bytes, Write write) : bytes_(bytes), write_(std::move(write)) {
+    for (auto& b : buffers_) {
+      b.bytes = static_cast<std::uint8_t*>(platform::MapLarge(bytes));
+      if (!b.bytes) return;
+    }
+    ready_ = true;
+    try {
+      writer_ = std::thread([this] { run(); });
+    } catch (const std::system_error&) {
+    }
+  }
+  ~WriteQueue() {
+    finish();
+    for (auto& b : buffers_) platform::UnmapLarge(b.bytes, bytes_);
+  }
+  bool ready() const { return ready_; }
+  // The buffer being filled.
+  std::uint8_t* buffer() { return buffers_[filling_].bytes; }
+  // Hands over the first n bytes of the buffer being filled and returns once another is free;
+  // false when a write failed.
+  bool submit(std::size_t n, bool last) {
+    std::unique_lock lock(m_);
+    Buffer& b = buffers_[filling_];
+    b.size = n;
+    b.last = last;
+    filling_ = (filling_ + 1) % kBuffers;
+    if (!writer_.joinable()) {
+      lock.unlock();
+      return write_(b.bytes, b.size, b.last);
+    }
+    ++queued_;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return failed_ || queued_ < kBuffers; });
+    return !failed_;
+  }
+  // Waits for every write handed over; false when one failed.
+  bool finish() {
+    if (writer_.joinable()) {
+      {
+        std::unique_lock lock(m_);
+        changed_.wait(lock, [&] { return failed_ || queued_ == 0; });
+        stop_ = true;
+      }
+      changed_.notify_all();
+      writer_.join();
+    }
+    return !failed_;
+  }
+
+ private:
+  static constexpr int kBuffers = 4;
+  struct Buffer {
+    std::uint8_t* bytes = nullptr;
+    std::size_t size = 0;
+    bool last = false;
+  };
+  void run() {
+    for (int next = 0;; next = (next + 1) % kBuffers) {
+      {
+        std::unique_lock lock(m_);
+        changed_.wait(lock, [&] { return stop_ || queued_ > 0; });
+        if (queued_ == 0) return;
+      }
+      const Buffer& b = buffers_[next];
+      const bool ok = write_(b.bytes, b.size, b.last);
+      std::lock_guard lock(m_);
+      --queued_;
+      if (!ok) failed_ = true;
+      changed_.notify_all();
+      if (failed_) return;
+    }
+  }
+  const std::size_t bytes_;
+  const Write write_;
+  std::array<Buffer, kBuffers> buffers_{};
+  int filling_ = 0, queued_ = 0;
+  bool ready_ = false, failed_ = false, stop_ = false;
+  std::mutex m_;
+  std::condition_variable changed_;
+  std::thread writer_;
+};
+
 }  // namespace
 
 std::string SafeWriteTempName(const std::string& path) {
@@ -165,7 +258,7 @@ SafeWriteResult WriteFileSafely(const std::string& path, std::span<const std::ui
 
 SafeWriteResult WriteFileSafely(const std::string& path, const ByteSource& source,
                                 const SafeWriteOptions& options, std::string& error) {
-  constexpr std::size_t kWriteSize = 8 << 20;
+  constexpr std::size_t kWriteSize = 8 << 20, kFirstWriteSize = 1 << 20;
   constexpr std::size_t kAlign = 4096;  // what writes around the page cache need
   std::string temp;
   const int fd = openTemp(path, temp, error);
@@ -178,19 +271,7 @@ SafeWriteResult WriteFileSafely(const std::string& path, const ByteSource& sourc
     if (direct) ::fcntl(fd, F_SETFL, flags);
     direct = false;
   };
-  struct Free {
-    void operator()(std::uint8_t* p) const { ::operator delete[](p, std::align_val_t{kAlign}); }
-  };
-  auto allocate = [] {
-    return std::unique_ptr<std::uint8_t[], Free>(
-        static_cast<std::uint8_t*>(::operator new[](kWriteSize, std::align_val_t{kAlign})));
-  };
-  // One buffer fills while the other is being written: the disk works while the bytes are made.
-  const std::unique_ptr<std::uint8_t[], Free> buffers[2] = {allocate(), allocate()};
-  int current = 0;
-  std::size_t fill = 0;
-  off_t written = 0;  // by the writes, one at a time
-  std::future<bool> pending;
+  off_t written = 0;
   // After a short write the offset is no longer aligned: the rest goes through the cache.
   const std::function<bool()> leaveDirect = [&] {
     if (!direct) return false;
@@ -200,7 +281,8 @@ SafeWriteResult WriteFileSafely(const std::string& path, const ByteSource& sourc
   auto writeOut = [&](const std::uint8_t* p, std::size_t n) {
     return writeAll(fd, p, n, options.write, error, leaveDirect);
   };
-  // Writes n bytes of a buffer; the last ones end with the partial block the usual way.
+  // Writes n bytes of a buffer; the last ones end with the partial block the usual way. Only the
+  // queue's writer calls it, one buffer after the other.
   auto writeBuffer = [&](const std::uint8_t* p, std::size_t n, bool last) {
     const std::size_t whole = direct && last ? n / kAlign * kAlign : n;
     if (!writeOut(p, whole)) return false;
@@ -211,37 +293,28 @@ SafeWriteResult WriteFileSafely(const std::string& path, const ByteSource& sourc
     buffered();
     return writeOut(p + whole, n - whole);
   };
-  // Waits for the write under way; false when it failed.
-  auto settle = [&] { return !pending.valid() || pending.get(); };
-  // Hands the buffer's whole blocks (everything when last) to a write of their own and carries
-  // the rest over to the other buffer.
-  auto flush = [&](bool last) {
-    if (!settle()) return false;
-    const std::uint8_t* full = buffers[current].get();
-    const std::size_t n = direct && !last ? fill / kAlign * kAlign : fill;
-    std::memcpy(buffers[1 - current].get(), full + n, fill - n);
-    auto job = [&writeBuffer, full, n, last] { return writeBuffer(full, n, last); };
-    try {
-      pending = std::async(std::launch::async, job);
-    } catch (const std::system_error&) {
-      std::promise<bool> now;  // no thread to be had: written here and now
-      now.set_value(job());
-      pending = now.get_future();
-    }
-    current = 1 - current;
-    fill -= n;
-    return true;
-  };
+  WriteQueue queue(kWriteSize, writeBuffer);
+  if (!queue.ready()) {
+    error = std::strerror(ENOMEM);
+    return finishTemp(fd, temp, path, SafeWriteResult::Failed, error);
+  }
+  // The first writes are smaller, so that the disk starts soon.
+  std::size_t fill = 0, writeSize = kFirstWriteSize;
   SafeWriteResult result = SafeWriteResult::Written;
   const bool made = source([&](std::span<const std::uint8_t> piece) {
     while (!piece.empty()) {
-      const std::size_t take = std::min(piece.size(), kWriteSize - fill);
-      std::memcpy(buffers[current].get() + fill, piece.data(), take);
+      const std::size_t take = std::min(piece.size(), writeSize - fill);
+      std::memcpy(queue.buffer() + fill, piece.data(), take);
       fill += take;
       piece = piece.subspan(take);
-      if (fill == kWriteSize && !flush(false)) {
-        result = SafeWriteResult::Failed;
-        return false;
+      if (fill == writeSize) {
+        const std::size_t full = fill;
+        fill = 0;
+        writeSize = std::min(kWriteSize, 2 * writeSize);
+        if (!queue.submit(full, false)) {
+          result = SafeWriteResult::Failed;
+          return false;
+        }
       }
     }
     if (options.host && options.continueFlag) {
@@ -253,11 +326,13 @@ SafeWriteResult WriteFileSafely(const std::string& path, const ByteSource& sourc
     }
     return true;
   });
-  if (result == SafeWriteResult::Written && (!made || !flush(true) || !settle())) {
+  const bool complete = made && result == SafeWriteResult::Written && queue.submit(fill, true);
+  // The writes still under way end before the file is closed.
+  const bool allWritten = queue.finish();
+  if (result == SafeWriteResult::Written && !(complete && allWritten)) {
     if (error.empty()) error = "the content could not be made";
     result = SafeWriteResult::Failed;
   }
-  settle();  // a write still under way ends before the file is closed
   return finishTemp(fd, temp, path, result, error);
 }
 

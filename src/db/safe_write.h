@@ -47,8 +47,8 @@ using PieceSink = std::function<bool(std::span<const std::uint8_t> piece)>;
 using ByteSource = std::function<bool(const PieceSink& put)>;
 
 // The same for bytes made while they are written (a large design is never held twice): the
-// message step runs after every piece, and the pieces go to disk in large writes whose
-// transfer starts at once, so that making the next ones overlaps it.
+// message step runs after every piece, and the pieces go to disk in large writes made by a
+// thread of their own, so that the disk always has the next one waiting while more are made.
 SafeWriteResult WriteFileSafely(const std::string& path, const ByteSource& source,
                                 const SafeWriteOptions& options, std::string& error);
 

@@ -7,6 +7,9 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 namespace lav::filelock {
 namespace {
@@ -70,6 +73,16 @@ bool Lock::acquire(const std::string& path, bool create, bool wait, bool* heldEl
 void Lock::release() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+}
+
+void Lock::releaseInBackground() {
+  if (fd_ < 0) return;
+  const int fd = std::exchange(fd_, -1);
+  try {
+    std::thread([fd] { ::close(fd); }).detach();
+  } catch (const std::system_error&) {
+    ::close(fd);  // no thread to be had: closed here and now
+  }
 }
 
 }  // namespace lav::filelock

@@ -22,6 +22,10 @@ class Lock {
   // with heldElsewhere set when another holder was the reason.
   bool acquire(const std::string& path, bool create, bool wait, bool* heldElsewhere = nullptr);
   void release();
+  // Lets go on a thread of its own. Once the file was replaced by rename, the descriptor may be
+  // the last reference to the old one, and closing it frees that file's blocks and cached pages,
+  // which for a large file takes a good part of a second.
+  void releaseInBackground();
   bool held() const { return fd_ >= 0; }
 
  private:
