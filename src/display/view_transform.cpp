@@ -95,10 +95,28 @@ void PolarRotate(double x, double y, std::int32_t angle, double m, double& outX,
   outY = std::sin(theta) * r;
 }
 
+// An angle as `% kFullTurn` leaves it; frames keep theirs within a turn already, which spares
+// a division per figure.
+std::int64_t WithinTurn(std::int64_t angle) {
+  return angle > -db::kFullTurn && angle < db::kFullTurn ? angle : angle % db::kFullTurn;
+}
+
+std::int32_t AddClamped(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(
+      std::clamp<std::int64_t>(std::int64_t(a) + b, INT32_MIN, INT32_MAX));
+}
+
 }  // namespace
 
 void TransformPoints(PlacementTransform& f, Point* points, int count) {
-  const std::int32_t a = f.rotation % db::kFullTurn;
+  const auto a = static_cast<std::int32_t>(WithinTurn(f.rotation));
+  if (a == 0 && f.mirrored != 1 && f.magnification == 1.0) {
+    // A pure translation: whole sums, exactly what the rounding below makes of them.
+    for (int i = 0; i < count; ++i)
+      points[i] = {AddClamped(points[i].x, f.originX), AddClamped(points[i].y, f.originY)};
+    f.accumulatedAngle = static_cast<std::int32_t>(WithinTurn(f.accumulatedAngle));
+    return;
+  }
   const double m = f.magnification, ox = f.originX, oy = f.originY;
   for (int i = 0; i < count; ++i) {
     const double x = points[i].x;
@@ -125,8 +143,7 @@ void TransformPoints(PlacementTransform& f, Point* points, int count) {
     f.accumulatedReflection ^= 1;
     f.accumulatedAngle = -f.accumulatedAngle;
   }
-  f.accumulatedAngle =
-      static_cast<std::int32_t>((std::int64_t(f.accumulatedAngle) + a) % db::kFullTurn);
+  f.accumulatedAngle = static_cast<std::int32_t>(WithinTurn(std::int64_t(f.accumulatedAngle) + a));
 }
 
 void RotateVector(std::int32_t& x, std::int32_t& y, std::int32_t angle) {
@@ -137,14 +154,10 @@ void RotateVector(std::int32_t& x, std::int32_t& y, std::int32_t angle) {
 }
 
 Extent TransformExtent(const PlacementTransform& frame, const Extent& e) {
-  if (frame.rotation % db::kFullTurn == 0 && frame.mirrored != 1 && frame.magnification == 1.0) {
+  if (WithinTurn(frame.rotation) == 0 && frame.mirrored != 1 && frame.magnification == 1.0) {
     // A pure translation (the top cell's frame above all): the corners need no rounding.
-    auto add = [](std::int32_t a, std::int32_t b) {
-      return static_cast<std::int32_t>(
-          std::clamp<std::int64_t>(std::int64_t(a) + b, INT32_MIN, INT32_MAX));
-    };
-    return {add(e.xmin, frame.originX), add(e.ymin, frame.originY), add(e.xmax, frame.originX),
-            add(e.ymax, frame.originY)};
+    return {AddClamped(e.xmin, frame.originX), AddClamped(e.ymin, frame.originY),
+            AddClamped(e.xmax, frame.originX), AddClamped(e.ymax, frame.originY)};
   }
   Point c[4] = {{e.xmin, e.ymin}, {e.xmax, e.ymin}, {e.xmax, e.ymax}, {e.xmin, e.ymax}};
   PlacementTransform f = frame;
