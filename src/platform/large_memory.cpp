@@ -20,7 +20,7 @@ void* MapLarge(std::size_t bytes) {
   if (size < bytes) return nullptr;
   // A huge page needs an aligned address: map a page more and give back what lies outside.
   void* raw = ::mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE,
-                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (raw == MAP_FAILED) return nullptr;
   const auto start = reinterpret_cast<std::uintptr_t>(raw);
   const std::uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
