@@ -95,12 +95,19 @@ inline unsigned differingBytes(const std::uint8_t* p) {
   return static_cast<unsigned>((marks * 0x0102040810204080ull) >> 56);
 }
 
+// One version of the word loop with the byte shuffle instruction, one without.
+#if defined(__x86_64__) && !defined(__clang__)
+#define LAV_BYTE_SHUFFLE_CLONES __attribute__((target_clones("ssse3", "default")))
+#else
+#define LAV_BYTE_SHUFFLE_CLONES
+#endif
+
 // Appends the items of bytes [from, to) to out. `equal` counts the bytes equal to the one before
 // since the last item, across calls; every 252 of them make a run item of their own. A run's
 // count cannot reach 252 within a word, so only the word's first item can take the full items
 // before it. Words are made by one byte shuffle each where the processor has it.
-__attribute__((target_clones("ssse3", "default"))) void expandItems(
-    const std::uint8_t* p, std::size_t from, std::size_t to, std::size_t& equal, Items& out) {
+LAV_BYTE_SHUFFLE_CLONES void expandItems(const std::uint8_t* p, std::size_t from, std::size_t to,
+                                         std::size_t& equal, Items& out) {
   using Lanes = std::uint8_t __attribute__((vector_size(16)));
   using Halves = std::uint64_t __attribute__((vector_size(16)));
   std::uint8_t* bytes = out.bytes + out.size;
@@ -133,7 +140,13 @@ __attribute__((target_clones("ssse3", "default"))) void expandItems(
     Lanes pick;
     std::memcpy(&pick, plan.pick.data(), 16);
     const Halves lanes = {load64(p + j), kCountLanes | (std::uint64_t(first) << 56)};
+#if defined(__GNUC__) && !defined(__clang__)
     const Lanes made = __builtin_shuffle(std::bit_cast<Lanes>(lanes), pick);
+#else
+    const auto from = std::bit_cast<std::array<std::uint8_t, 16> >(lanes);
+    Lanes made;
+    for (int k = 0; k < 16; ++k) made[k] = from[pick[k] & 15];
+#endif
     std::memcpy(bytes, &made, 16);
     bytes += plan.size;
     putBits(plan.literal, plan.items);
