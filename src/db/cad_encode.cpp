@@ -188,7 +188,8 @@ class ItemStream {
   }
   // Forgets the items made so far (they have been placed); a run under way goes on.
   void clear() {
-    std::memset(literal_.data(), 0, std::min(literal_.size(), count_ / 8 + 1));
+    if (!literal_.empty())
+      std::memset(literal_.data(), 0, std::min(literal_.size(), count_ / 8 + 1));
     size_ = count_ = 0;
   }
   const std::uint8_t* bytes() const { return bytes_.data(); }
