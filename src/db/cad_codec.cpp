@@ -88,15 +88,15 @@ std::int64_t EstimatedLength(std::span<const std::uint8_t> file) {
 }
 
 // Makes bytes n zero bytes; false when memory runs out.
-bool TakeZeroed(ImageBytes& bytes, std::size_t n) {
+bool TakeZeroed(std::vector<std::uint8_t>& bytes, std::size_t n) {
   try {
-    ImageBytes().swap(bytes);
+    std::vector<std::uint8_t>().swap(bytes);
     bytes.resize(n);
     return true;
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {
   }
-  ImageBytes().swap(bytes);
+  std::vector<std::uint8_t>().swap(bytes);
   return false;
 }
 

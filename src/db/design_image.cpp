@@ -44,7 +44,7 @@ bool Reserve(DesignImage& image, std::int64_t end) {
   const std::int64_t wanted = std::min<std::int64_t>(image.maxSize, std::max(end, 2 * have));
   for (const std::int64_t size : {wanted, end}) {
     try {
-      ImageBytes grown;
+      std::vector<std::uint8_t> grown;
       grown.reserve(static_cast<std::size_t>(size));
       grown.assign(image.bytes.begin(), image.bytes.end());
       grown.resize(static_cast<std::size_t>(size), 0);

@@ -10,8 +10,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/large_memory.h"
-
 namespace lav::db {
 
 // The classic image size: a design within it is stored and read exactly as it always was.
@@ -59,12 +57,9 @@ struct NameIndex {
   SlotCursor end;                  // the first free slot, where the walk ends
 };
 
-// A large image is mapped on its own, in huge pages where the system has them.
-using ImageBytes = std::vector<std::uint8_t, platform::LargeAllocator<std::uint8_t>>;
-
 struct DesignImage {
-  ImageBytes bytes;  // at least usedSize bytes while a design is open, else empty;
-                     // zero beyond usedSize
+  std::vector<std::uint8_t> bytes;  // at least usedSize bytes while a design is open, else empty;
+                                    // zero beyond usedSize
   std::int32_t usedSize = 0;
   std::int32_t maxSize = kImageMaxSize;  // the refusal limit; tests lower it
   mutable NameIndex names;               // a cache of the directory, see NameIndex

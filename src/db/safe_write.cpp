@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -18,8 +19,6 @@
 #include <system_error>
 #include <thread>
 #include <vector>
-
-#include "platform/large_memory.h"
 
 namespace lav::db {
 namespace {
@@ -140,15 +139,20 @@ SafeWriteResult finishTemp(int fd, const std::string& temp, const std::string& p
   return SafeWriteResult::Written;
 }
 
+constexpr std::size_t kPageBytes = 4096;
+
 // Buffers filled by the caller and written in order by a thread of their own: the disk always
 // finds the next buffer waiting while the ones after it are filled. Without a thread to be had,
 // each buffer is written when it is handed over.
 class WriteQueue {
  public:
   using Write = std::function<bool(const std::uint8_t* p, std::size_t n, bool last)>;
-  WriteQueue(std::size_t bytes, Write write) : bytes_(bytes), write_(std::move(write)) {
+  WriteQueue(std::size_t bytes, Write write) : write_(std::move(write)) {
     for (auto& b : buffers_) {
-      b.bytes = static_cast<std::uint8_t*>(platform::MapLarge(bytes));
+      // Page-aligned blocks of their own: with buffers from the heap a large save took twice as
+      // long.
+      b.bytes.reset(static_cast<std::uint8_t*>(
+          std::aligned_alloc(kPageBytes, (bytes + kPageBytes - 1) / kPageBytes * kPageBytes)));
       if (!b.bytes) return;
     }
     ready_ = true;
@@ -157,13 +161,10 @@ class WriteQueue {
     } catch (const std::system_error&) {
     }
   }
-  ~WriteQueue() {
-    finish();
-    for (auto& b : buffers_) platform::UnmapLarge(b.bytes, bytes_);
-  }
+  ~WriteQueue() { finish(); }
   bool ready() const { return ready_; }
   // The buffer being filled.
-  std::uint8_t* buffer() { return buffers_[filling_].bytes; }
+  std::uint8_t* buffer() { return buffers_[filling_].bytes.get(); }
   // Hands over the first n bytes of the buffer being filled and returns once another is free;
   // false when a write failed.
   bool submit(std::size_t n, bool last) {
@@ -174,7 +175,7 @@ class WriteQueue {
     filling_ = (filling_ + 1) % kBuffers;
     if (!writer_.joinable()) {
       lock.unlock();
-      return write_(b.bytes, b.size, b.last);
+      return write_(b.bytes.get(), b.size, b.last);
     }
     ++queued_;
     changed_.notify_all();
@@ -198,7 +199,10 @@ class WriteQueue {
  private:
   static constexpr int kBuffers = 4;
   struct Buffer {
-    std::uint8_t* bytes = nullptr;
+    struct Free {
+      void operator()(std::uint8_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<std::uint8_t, Free> bytes;
     std::size_t size = 0;
     bool last = false;
   };
@@ -210,7 +214,7 @@ class WriteQueue {
         if (queued_ == 0) return;
       }
       const Buffer& b = buffers_[next];
-      const bool ok = write_(b.bytes, b.size, b.last);
+      const bool ok = write_(b.bytes.get(), b.size, b.last);
       std::lock_guard lock(m_);
       --queued_;
       if (!ok) failed_ = true;
@@ -218,7 +222,6 @@ class WriteQueue {
       if (failed_) return;
     }
   }
-  const std::size_t bytes_;
   const Write write_;
   std::array<Buffer, kBuffers> buffers_{};
   int filling_ = 0, queued_ = 0;
