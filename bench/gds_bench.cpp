@@ -251,8 +251,7 @@ std::uintmax_t WriteFlatBoxes(const char* name, long boxes) {
   w.empty(type(Rec::EndStr));
   w.empty(type(Rec::EndLib));
   ok = w.flush() && ok;
-  // On disk before either reader starts, so that neither waits for its writing back (our run
-  // ends with an fsync of its log, which would).
+  // On disk before either reader starts, so that neither run pays for writing it back.
   ok = std::fflush(f) == 0 && ::fsync(fileno(f)) == 0 && ok;
   ok = std::fclose(f) == 0 && ok;
   return ok ? fs::file_size(name) : 0;

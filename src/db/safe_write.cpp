@@ -139,7 +139,8 @@ SafeWriteResult finishTemp(int fd, const std::string& temp, const std::string& p
   return SafeWriteResult::Written;
 }
 
-constexpr std::size_t kPageBytes = 4096;
+// What writes that bypass the page cache need of a buffer's address, offset and length.
+constexpr std::size_t kAlign = 4096;
 
 // Buffers filled by the caller and written in order by a thread of their own: the disk always
 // finds the next buffer waiting while the ones after it are filled. Without a thread to be had,
@@ -149,10 +150,10 @@ class WriteQueue {
   using Write = std::function<bool(const std::uint8_t* p, std::size_t n, bool last)>;
   WriteQueue(std::size_t bytes, Write write) : write_(std::move(write)) {
     for (auto& b : buffers_) {
-      // Page-aligned blocks of their own: with buffers from the heap a large save took twice as
-      // long.
+      // Aligned, or a write that bypasses the page cache is refused and the save goes the slower
+      // way through it.
       b.bytes.reset(static_cast<std::uint8_t*>(
-          std::aligned_alloc(kPageBytes, (bytes + kPageBytes - 1) / kPageBytes * kPageBytes)));
+          std::aligned_alloc(kAlign, (bytes + kAlign - 1) / kAlign * kAlign)));
       if (!b.bytes) return;
     }
     ready_ = true;
@@ -262,7 +263,6 @@ SafeWriteResult WriteFileSafely(const std::string& path, std::span<const std::ui
 SafeWriteResult WriteFileSafely(const std::string& path, const ByteSource& source,
                                 const SafeWriteOptions& options, std::string& error) {
   constexpr std::size_t kWriteSize = 8 << 20, kFirstWriteSize = 1 << 20;
-  constexpr std::size_t kAlign = 4096;  // what writes around the page cache need
   std::string temp;
   const int fd = openTemp(path, temp, error);
   if (fd < 0) return SafeWriteResult::Failed;
